@@ -1,0 +1,40 @@
+#pragma once
+
+#include <atomic>
+#include <pthread.h>
+
+// Re-entrant lock: the owning thread may enter again; the platform mutex is released when
+// the last Leave balances the first Enter. Must not be held when destroyed.
+class KIT_Mutex {
+public:
+    KIT_Mutex();
+    ~KIT_Mutex();
+    KIT_Mutex(const KIT_Mutex&) = delete;
+    KIT_Mutex& operator=(const KIT_Mutex&) = delete;
+
+    void Enter();
+    void Leave();
+    // Enters without waiting; false when another thread owns the lock.
+    bool TryEnter();
+
+private:
+    pthread_mutex_t m_mutex;
+    std::atomic<pthread_t> m_owner{};
+    std::atomic<bool> m_owned{false};
+    int m_depth = 0; // extra entries of the owner beyond the first
+};
+
+class KIT_MutexLock {
+public:
+    explicit KIT_MutexLock(KIT_Mutex* m) : m_mutex(m) {
+        if (m_mutex) m_mutex->Enter();
+    }
+    ~KIT_MutexLock() {
+        if (m_mutex) m_mutex->Leave();
+    }
+    KIT_MutexLock(const KIT_MutexLock&) = delete;
+    KIT_MutexLock& operator=(const KIT_MutexLock&) = delete;
+
+private:
+    KIT_Mutex* m_mutex;
+};

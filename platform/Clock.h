@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// The one seam for time: a monotonic clock and sleeping. Everything that waits, times out
+// or stamps goes through it, so tests can install a clock that runs faster than real time.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual int64_t NowNanos() = 0;
+    virtual void SleepNanos(int64_t ns) = 0;
+
+    // The clock in use: the system's steady clock unless a test installed another.
+    static Clock& Current();
+    // Installs c (not owned); null restores the system clock.
+    static void Install(Clock* c);
+};
+
+inline int64_t NowNanos() { return Clock::Current().NowNanos(); }
+inline int64_t NowMillis() { return Clock::Current().NowNanos() / 1000000; }
+inline void SleepNanos(int64_t ns) { Clock::Current().SleepNanos(ns); }
+inline void SleepMillis(int64_t ms) { Clock::Current().SleepNanos(ms * 1000000); }
+
+} // namespace platform

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace testsupport {
+
+// Time that runs `factor` times faster than real time: every sleep is that much shorter and
+// the clock advances that much faster, so threads keep their relative order while a 1 s
+// time-out takes 1/factor s. Installs itself for its lifetime.
+class ScaledClock : public platform::Clock {
+public:
+    explicit ScaledClock(int64_t factor = 100);
+    ~ScaledClock() override;
+    int64_t NowNanos() override;
+    void SleepNanos(int64_t ns) override;
+
+private:
+    int64_t m_factor;
+    int64_t m_start;
+};
+
+// Time that moves only when told to (or by sleeping, which advances it at once).
+// Installs itself for its lifetime.
+class ManualClock : public platform::Clock {
+public:
+    ManualClock();
+    ~ManualClock() override;
+    int64_t NowNanos() override { return m_now.load(); }
+    void SleepNanos(int64_t ns) override;
+    void AdvanceMillis(int64_t ms) { m_now += ms * 1000000; }
+    int64_t SleptNanos() const { return m_slept.load(); }
+
+private:
+    std::atomic<int64_t> m_now{1000000000};
+    std::atomic<int64_t> m_slept{0};
+};
+
+} // namespace testsupport
