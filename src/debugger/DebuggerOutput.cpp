@@ -1,0 +1,58 @@
+#include "src/debugger/DebuggerOutput.h"
+
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+
+namespace {
+// Lines come from the host's threads, the MIDI input thread and the sender's workers.
+std::mutex g_logMutex;
+
+void printSysExLine(const std::string& hex, int size) {
+    printf("Plug-in MIDI Out (sysex | %i bytes | F0 %sF7)\n", size, hex.c_str());
+}
+
+std::string hexByte(int v) {
+    char buf[4];
+    snprintf(buf, sizeof buf, "%02x ", v & 0xff);
+    return buf;
+}
+} // namespace
+
+bool DebuggerOutput::openDebugFile(const std::string& path) {
+    FILE* in = fopen(path.c_str(), "r");
+    if (!in) {
+        printf("Unable to open file");
+        return false;
+    }
+    FILE* out = fopen(path.c_str(), "w");
+    if (out) fclose(out);
+    fclose(in);
+    return true;
+}
+
+void DebuggerOutput::printDebugInfo(const std::string& path, const std::string& text) {
+    std::lock_guard<std::mutex> lock(g_logMutex);
+    FILE* f = fopen(path.c_str(), "a");
+    if (!f) return;
+    char stamp[81];
+    const time_t now = time(nullptr);
+    struct tm local;
+    localtime_r(&now, &local);
+    if (strftime(stamp, sizeof stamp, "%Y-%m-%d.%X", &local) == 0) stamp[0] = 0;
+    fprintf(f, "%s\t %s\n", stamp, text.c_str());
+    fclose(f);
+    printf("Build LOG: \t %s\n", text.c_str());
+}
+
+void DebuggerOutput::logSysExOutMessageByte(const uint8_t* bytes, int size) {
+    std::string hex;
+    for (int i = 0; bytes && i < size; ++i) hex += hexByte(bytes[i]);
+    printSysExLine(hex, size < 0 ? 0 : size);
+}
+
+void DebuggerOutput::logSysExOutMessageByte(const std::vector<int>& bytes) {
+    std::string hex;
+    for (int b : bytes) hex += hexByte(b);
+    printSysExLine(hex, int(bytes.size()));
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The debug log and the console traces. Stateless: every operation works on what it is given.
+// Callers compose a log text only while their log-enabled flag is set.
+class DebuggerOutput {
+public:
+    // Whether logging is on: the log file exists. It is then emptied.
+    static bool openDebugFile(const std::string& path);
+    // Appends "<local time>\t <text>\n" to the log and echoes the text on standard output.
+    static void printDebugInfo(const std::string& path, const std::string& text);
+    // Console trace of an outgoing SysEx message, framed by F0 … F7.
+    static void logSysExOutMessageByte(const uint8_t* bytes, int size);
+    static void logSysExOutMessageByte(const std::vector<int>& bytes);
+};
