@@ -1,9 +1,15 @@
 # zoz_module(<target> [DEPS <targets or libraries>...])
-# One static library per folder, made of every .cpp/.c file in it.
+# One static library per folder, made of every .cpp/.c file in it (an interface library
+# while the folder holds only headers).
 function(zoz_module target)
   cmake_parse_arguments(Z "" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
-  add_library(${target} STATIC ${srcs})
-  target_link_libraries(${target} PUBLIC ${Z_DEPS})
+  if(srcs)
+    add_library(${target} STATIC ${srcs})
+    target_link_libraries(${target} PUBLIC ${Z_DEPS})
+  else()
+    add_library(${target} INTERFACE)
+    target_link_libraries(${target} INTERFACE ${Z_DEPS})
+  endif()
   set_property(GLOBAL APPEND PROPERTY ZOZ_ALL_MODULES ${target})
 endfunction()
