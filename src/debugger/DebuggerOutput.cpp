@@ -51,8 +51,9 @@ void DebuggerOutput::logSysExOutMessageByte(const uint8_t* bytes, int size) {
     printSysExLine(hex, size < 0 ? 0 : size);
 }
 
-void DebuggerOutput::logSysExOutMessageByte(const std::vector<int>& bytes) {
+void DebuggerOutput::logSysExOutMessageByteInt(const std::vector<int>& bytes, int count) {
+    if (count < 0 || count > int(bytes.size())) count = int(bytes.size());
     std::string hex;
-    for (int b : bytes) hex += hexByte(b);
-    printSysExLine(hex, int(bytes.size()));
+    for (int i = 0; i < count; ++i) hex += hexByte(bytes[size_t(i)]);
+    printSysExLine(hex, count);
 }

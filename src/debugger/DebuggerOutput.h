@@ -14,5 +14,6 @@ public:
     static void printDebugInfo(const std::string& path, const std::string& text);
     // Console trace of an outgoing SysEx message, framed by F0 … F7.
     static void logSysExOutMessageByte(const uint8_t* bytes, int size);
-    static void logSysExOutMessageByte(const std::vector<int>& bytes);
+    // The same for a message held as a list of ints (the first count of them).
+    static void logSysExOutMessageByteInt(const std::vector<int>& bytes, int count);
 };

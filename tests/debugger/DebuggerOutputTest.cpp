@@ -65,7 +65,7 @@ TEST(DebugLog, SysExTraceFramesTheBytesInLowerCaseHex) {
     const uint8_t bytes[] = {0x3e, 0x0f, 0x00, 0x00, 0x30, 0x00};
     testing::internal::CaptureStdout();
     DebuggerOutput::logSysExOutMessageByte(bytes, 6);
-    DebuggerOutput::logSysExOutMessageByte(std::vector<int>{0xf0, 0xf7});
+    DebuggerOutput::logSysExOutMessageByteInt(std::vector<int>{0xf0, 0xf7, 0x00}, 2);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Plug-in MIDI Out (sysex | 6 bytes | F0 3e 0f 00 00 30 00 F7)\n"
               "Plug-in MIDI Out (sysex | 2 bytes | F0 f0 f7 F7)\n");
