@@ -35,54 +35,61 @@ TEST(ParameterIds, AnchorIdsAndCounts) {
     EXPECT_EQ(kNumNonAutomatedParams, kPatternStep29Cutoff + 15);
 }
 
-TEST(ParameterIds, GeneratedFamiliesLandOnTheirIds) {
-    EXPECT_EQ(kArpPattern01Glide, 1841);
-    EXPECT_EQ(kArpPattern16StepLen, 3120 - 15);
-    EXPECT_EQ(kFX1ChorusSpeed, 3121);
-    EXPECT_EQ(kFX1TapDelayTap16Pan, kFX1TapDelayTap1Pan + 15 * 16);
-    EXPECT_EQ(kFX1TapDelayFeedbackDucking, 4545);
-    EXPECT_EQ(kFX2ChorusSpeed, kFX1ChorusSpeed + 1440);
-    EXPECT_EQ(kFX2ReverbLowppass, kFX1ReverbLowppass + 1440);
-    EXPECT_EQ(kFX2TapDelayFeedbackDucking, 5985);
-    EXPECT_EQ(kEffect1Mode, 6465);
-    EXPECT_EQ(kEffect2Param14, 6944 - 15);
-    EXPECT_EQ(kMod1FastSource, 7793);
-    EXPECT_EQ(kMod1StandardSource, 7793 + 24 * 16);
-    EXPECT_EQ(kMod8StandardDestination, 8560 - 15);
-    EXPECT_EQ(kModifier4SourceAmount, 8816 - 15);
-    EXPECT_EQ(kPatternStep01Cutoff, 10403);
-    EXPECT_EQ(kPatternStep32Note8, 18082 - 15);
+TEST(ParameterIds, EveryRunStartsAndEndsOnItsId) {
+    struct Run {
+        int first, firstId, last, lastId, width;
+    };
+    const Run runs[] = {
+        {kOscillator1Octave, 0, kArpOctRange, 1679, 16},
+        {kPatchFileDialog, 1680, kPatchFileDialog, 1680, 1},
+        {kArpPattern, 1681, kArpPatternLength, 1840, 16},
+        {kArpPattern01Glide, 1841, kArpPattern16StepLen, 3120, 16},
+        {kFX1ChorusSpeed, 3121, kFX1ReverbDamping, 3984, 16},
+        {kFX1TapDelayDelay, 3985, kFX1TapDelayFeedbackDucking, 4560, 16},
+        {kFX2ChorusSpeed, 4561, kFX2TapDelayFeedbackDucking, 6000, 16},
+        {kFX251DelayDelay, 6001, kFX251DelayS1L, 6192, 16},
+        {kFX251DelayRearSRV, 6209, kFX251DelayClockedDelayS1R, 6464, 16},
+        {kEffect1Mode, 6465, kEffect2Param14, 6944, 16},
+        {kOscillator1PWMSource, 6945, kLFO3Keytrack, 7792, 16},
+        {kMod1FastSource, 7793, kMod8StandardDestination, 8560, 16},
+        {kModifier1Source1, 8561, kModifier4SourceAmount, 8816, 16},
+        {kMultiPartBank, 8817, kPartPattern, 9040, 16},
+        {kGlobalInitSound1, 9041, kMultiName, 9100, 1},
+        {kPatchName, 9101, kCategoryName, 9132, 16},
+        {kQModel, 9133, kDeviceID_old, 9134, 1},
+        {kModWheel, 9135, kSectionLockMod4, 10222, 16},
+        {kSectionLockGlobal, 10223, kMIDIFilterToDAWBuffer, 10241, 1},
+        {kCurrentBank, 10242, kFilterLinkSwitch, 10305, 16},
+        {kAdjustDAWOffset, 10306, kAdjustDAWOffset, 10306, 1},
+        {kPatternName, 10307, kOptionLinePar, 10402, 16},
+        {kPatternStep01Cutoff, 10403, kPatternStep32Note8, 18082, 16},
+        {kSectionLockPattern, 18083, kPartZaruvaBank, 18146, 16},
+        {kMultiBank, 18147, kTempoInformation, 18150, 1},
+        {kFilterLinkValue, 18151, kSustainPedal, 18182, 16},
+        {kTriggerProgControl, 18183, kPatchSearch, 18186, 1},
+        {kCurrentOpenPatternBankL, 18187, kFilterLinkTrigger, 18234, 16},
+        {kViewMIDIFilterSettings, 18235, kKeepSelectedBank, 18244, 1},
+        {kDeviceOutSelection, 18246, kCurrentOpenPerfBankR, 18249, 1},
+        {kCurrentOpenPatchBankL, 18250, kCurrentOpenPatchBankR, 18281, 16},
+        {kFirstRunExit, 18282, kExitAboutWindow, 18284, 1},
+        {kTriggerGlobalArpMidiOut, 18287, kControlDisplayBuild, 18289, 1},
+        {kMIDILed, 18290, kTriggerArpPatternReset, 18721, 16},
+        {kLibSyncTimer, 18754, kRequestFromBank, 18755, 1},
+        {kPatchUp, 18756, kPatchDown, 18787, 16},
+        {kControlLibrary, 18788, kDebugParts, 18817, 1},
+    };
+    for (const Run& r : runs) {
+        EXPECT_EQ(r.first, r.firstId);
+        EXPECT_EQ(r.last + r.width - 1, r.lastId) << "run at " << r.firstId;
+    }
 }
 
-TEST(ParameterIds, SpelledRunsLandOnTheirIds) {
-    EXPECT_EQ(kFX251DelayS1L, 6192 - 15);
-    EXPECT_EQ(kFX251DelayRearSRV, 6209);
-    EXPECT_EQ(kOscillator1PWMSource, 6945);
-    EXPECT_EQ(kMultiPartBank, 8817);
-    EXPECT_EQ(kPartPattern, 9040 - 15);
-    EXPECT_EQ(kGlobalInitSound1, 9041);
+TEST(ParameterIds, FamiliesInsideTheirRuns) {
+    EXPECT_EQ(kFX1TapDelayTap16Pan, kFX1TapDelayTap1Pan + 15 * 16);
+    EXPECT_EQ(kFX2ReverbLowppass, kFX1ReverbLowppass + 1440);
+    EXPECT_EQ(kMod1StandardSource, kMod1FastSource + 24 * 16);
+    EXPECT_EQ(kPatternStep02Cutoff, kPatternStep01Cutoff + 15 * 16);
     EXPECT_EQ(KGlobalPatternInst3, 9088);
-    EXPECT_EQ(kMultiName, 9100);
-    EXPECT_EQ(kQModel, 9133);
-    EXPECT_EQ(kModWheel, 9135);
-    EXPECT_EQ(kSectionLockMod4, 10222 - 15);
-    EXPECT_EQ(kSectionLockGlobal, 10223);
-    EXPECT_EQ(kMIDIFilterToDAWBuffer, 10241);
-    EXPECT_EQ(kAdjustDAWOffset, 10306);
-    EXPECT_EQ(kOptionLinePar, 10402 - 15);
-    EXPECT_EQ(kPartZaruvaBank, 18146 - 15);
-    EXPECT_EQ(kTempoInformation, 18150);
-    EXPECT_EQ(kPatchSearch, 18186);
-    EXPECT_EQ(kKeepSelectedBank, 18244);
-    EXPECT_EQ(kDeviceOutSelection, 18246);
-    EXPECT_EQ(kCurrentOpenPatchBankR, 18281 - 15);
-    EXPECT_EQ(kExitAboutWindow, 18284);
-    EXPECT_EQ(kControlDisplayBuild, 18289);
-    EXPECT_EQ(kMIDILed, 18290);
-    EXPECT_EQ(kTriggerArpPatternReset, 18721 - 15);
-    EXPECT_EQ(kLibSyncTimer, 18754);
-    EXPECT_EQ(kPatchDown, 18787 - 15);
-    EXPECT_EQ(kControlLibrary, 18788);
 }
 
 TEST(ParameterNames, RunsTileTheIdsExceptTheUnnamedOnes) {
