@@ -36,11 +36,22 @@ public:
         return Get() + n;
     }
 
-    void Delete(int idx) {
+    // Inserts v before position idx (held within 0..size).
+    T* Insert(int idx, const T& v) {
+        const int n = GetSize();
+        if (!Resize(n + 1, false)) return nullptr;
+        if (idx < 0) idx = 0;
+        if (idx > n) idx = n;
+        memmove(Get() + idx + 1, Get() + idx, size_t(n - idx) * sizeof(T));
+        Get()[idx] = v;
+        return Get() + idx;
+    }
+
+    void Delete(int idx, bool resizeDown = false) {
         const int n = GetSize();
         if (idx < 0 || idx >= n) return;
         memmove(Get() + idx, Get() + idx + 1, size_t(n - idx - 1) * sizeof(T));
-        Resize(n - 1, false);
+        Resize(n - 1, resizeDown);
     }
 
 private:
