@@ -9,6 +9,7 @@
 
 #include <climits>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -93,6 +94,37 @@ TEST(Blit, FlippedBitmapsAreAddressedFromTheirLastRow) {
                         expectBlit(dx, dy, rect, 0.5f, 1, flipSrc, flipDest);
                         if (HasFatalFailure()) return;
                     }
+}
+
+TEST(Blit, WideRowsMatchThePixelOperations) {
+    // The red channel meets every difference of destination and source byte, the others
+    // scattered pairs; each run covers one weight or one source alpha.
+    constexpr int kW = 512;
+    GuardedBitmap src(kW, 1), dest(kW, 1);
+    const auto check = [&](int a, float alpha, int mode) {
+        std::vector<RAST_pixel> before(kW);
+        for (int x = 0; x < kW; ++x) {
+            src.at(x, 0) = P(x < 256 ? 0 : x - 256, (x * 7) & 255, (x * 29) & 255, a);
+            before[x] = dest.at(x, 0) =
+                P(x < 256 ? x : 0, 255 - (x & 255), (x * 13) & 255, (x * 3) & 255);
+        }
+        RAST_Blit(&dest, &src, 0, 0, nullptr, alpha, mode);
+        for (int x = 0; x < kW; ++x)
+            ASSERT_EQ(dest.at(x, 0), RAST_CombinePixels(before[x], src.at(x, 0), alpha, mode))
+                << "x " << x << " source alpha " << a << " alpha " << alpha << " mode " << mode;
+        ASSERT_TRUE(dest.guardsIntact());
+    };
+    for (int w = 1; w < 256; ++w) {
+        if (w == 128) continue; // alpha 0.5 is the half blend
+        check(w, float(w) / 256.0f, 0);
+        if (HasFatalFailure()) return;
+    }
+    for (int a = 0; a < 256; ++a)
+        for (float alpha : {1.0f, 0.5f, 1.0f / 256, 255.0f / 256})
+            for (int mode : {0x10000, 0x10001}) {
+                check(a, alpha, mode);
+                if (HasFatalFailure()) return;
+            }
 }
 
 TEST(Blit, CoordinateFormCutsTheSourceRectangle) {
