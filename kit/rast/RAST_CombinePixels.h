@@ -71,6 +71,9 @@ template <class F> inline void ColourBytes(unsigned char* d, int r, int g, int b
     d[3] = f(d[3], b);
 }
 
+inline int Source(int, int s, int) {
+    return s;
+}
 inline int Copy(int d, int s, int w) {
     return s + (d - s) * (256 - w) / 256;
 }
@@ -96,52 +99,26 @@ inline int SourceWeight(int a, int w) {
 
 } // namespace rast_detail
 
-template <class S> struct _RAST_CombinePixelsClobber {
-    static void doPix(unsigned char* dest, int r, int g, int b, int a, int) {
-        rast_detail::EachByte(dest, r, g, b, a, [](int, int s) { return S::store(s); });
-    }
-};
-using _RAST_CombinePixelsClobberNoClamp = _RAST_CombinePixelsClobber<_RAST_StoreNoClamp>;
-using _RAST_CombinePixelsClobberClamp = _RAST_CombinePixelsClobber<_RAST_StoreClamp>;
-
-template <class S> struct _RAST_CombinePixelsCopy {
+// A pixel operation that puts all four bytes through one formula and stores them through S.
+template <int (*Formula)(int d, int s, int w), class S = _RAST_StoreNoClamp>
+struct _RAST_CombinePixelsByByte {
     static void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
         rast_detail::EachByte(dest, r, g, b, a,
-                              [w](int d, int s) { return S::store(rast_detail::Copy(d, s, w)); });
-    }
-};
-using _RAST_CombinePixelsCopyNoClamp = _RAST_CombinePixelsCopy<_RAST_StoreNoClamp>;
-using _RAST_CombinePixelsCopyClamp = _RAST_CombinePixelsCopy<_RAST_StoreClamp>;
-
-struct _RAST_CombinePixelsAdd {
-    static void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-        rast_detail::EachByte(dest, r, g, b, a,
-                              [w](int d, int s) { return rast_detail::Add(d, s, w); });
+                              [w](int d, int s) { return S::store(Formula(d, s, w)); });
     }
 };
 
-struct _RAST_CombinePixelsColorDodge {
-    static void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-        rast_detail::EachByte(dest, r, g, b, a,
-                              [w](int d, int s) { return rast_detail::ColorDodge(d, s, w); });
-    }
-};
-
-template <class S> struct _RAST_CombinePixelsMul {
-    static void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-        rast_detail::EachByte(dest, r, g, b, a,
-                              [w](int d, int s) { return S::store(rast_detail::Mul(d, s, w)); });
-    }
-};
-using _RAST_CombinePixelsMulNoClamp = _RAST_CombinePixelsMul<_RAST_StoreNoClamp>;
-using _RAST_CombinePixelsMulClamp = _RAST_CombinePixelsMul<_RAST_StoreClamp>;
-
-struct _RAST_CombinePixelsOverlay {
-    static void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-        rast_detail::EachByte(dest, r, g, b, a,
-                              [w](int d, int s) { return rast_detail::Overlay(d, s, w); });
-    }
-};
+// Clobber ignores the weight and replaces all four bytes.
+using _RAST_CombinePixelsClobberNoClamp = _RAST_CombinePixelsByByte<rast_detail::Source>;
+using _RAST_CombinePixelsClobberClamp =
+    _RAST_CombinePixelsByByte<rast_detail::Source, _RAST_StoreClamp>;
+using _RAST_CombinePixelsCopyNoClamp = _RAST_CombinePixelsByByte<rast_detail::Copy>;
+using _RAST_CombinePixelsCopyClamp = _RAST_CombinePixelsByByte<rast_detail::Copy, _RAST_StoreClamp>;
+using _RAST_CombinePixelsAdd = _RAST_CombinePixelsByByte<rast_detail::Add>;
+using _RAST_CombinePixelsColorDodge = _RAST_CombinePixelsByByte<rast_detail::ColorDodge>;
+using _RAST_CombinePixelsMulNoClamp = _RAST_CombinePixelsByByte<rast_detail::Mul>;
+using _RAST_CombinePixelsMulClamp = _RAST_CombinePixelsByByte<rast_detail::Mul, _RAST_StoreClamp>;
+using _RAST_CombinePixelsOverlay = _RAST_CombinePixelsByByte<rast_detail::Overlay>;
 
 // Source-alpha members: the weight becomes ((a + 1) x weight) / 256.
 
@@ -159,15 +136,11 @@ using _RAST_CombinePixelsCopySourceAlphaNoClamp =
 using _RAST_CombinePixelsCopySourceAlphaClamp =
     _RAST_CombinePixelsCopySourceAlpha<_RAST_StoreClamp>;
 
-// For full weight: the weight is not looked at, and an opaque source replaces the pixel.
+// For full weight: the weight is not looked at. An opaque source (a = 255) comes out as its
+// colour with alpha 255.
 template <class S> struct _RAST_CombinePixelsCopySourceAlphaIgnoreAlphaParm {
     static void doPix(unsigned char* dest, int r, int g, int b, int a, int) {
         if (a == 0) return;
-        if (a == 255) {
-            rast_detail::ColourBytes(dest, r, g, b, [](int, int s) { return S::store(s); });
-            dest[0] = 255;
-            return;
-        }
         rast_detail::ColourBytes(
             dest, r, g, b, [a](int d, int s) { return S::store(s + (d - s) * (255 - a) / 256); });
         dest[0] = S::store(std::min(255, dest[0] + a));
@@ -196,7 +169,8 @@ struct _RAST_CombinePixelsColorDodgeSourceAlpha {
 template <class S> struct _RAST_CombinePixelsMulSourceAlpha {
     static void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
         if (a == 0) return;
-        _RAST_CombinePixelsMul<S>::doPix(dest, r, g, b, a, rast_detail::SourceWeight(a, w));
+        _RAST_CombinePixelsByByte<rast_detail::Mul, S>::doPix(dest, r, g, b, a,
+                                                              rast_detail::SourceWeight(a, w));
     }
 };
 using _RAST_CombinePixelsMulSourceAlphaNoClamp =
