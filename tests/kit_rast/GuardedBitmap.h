@@ -56,3 +56,7 @@ private:
     bool m_flipped;
     std::vector<RAST_pixel> m_block;
 };
+
+inline RAST_pixel P(int r, int g, int b, int a) {
+    return RAST_MakePixel(r, g, b, a);
+}
