@@ -50,8 +50,8 @@ __m128i withAlpha(__m128i colour, __m128i alpha) {
 }
 
 // Runs Kernel::two(d, s, weight) over pairs of pixels widened to 16 bits; pixels whose
-// source alpha is 0 are kept when the kernel skips them. Packing back to bytes saturates at
-// 255, which is the clamp of the add and the cap of the alpha byte.
+// source alpha is 0 stay as they were for kernels that skip them. Packing back to bytes saturates
+// at 255, which is the clamp of the add and the cap of the alpha byte.
 template <class Kernel, class P>
 void vectorSpan(unsigned char* d, const unsigned char* s, int w, int weight) {
     const __m128i zero = _mm_setzero_si128();
@@ -65,7 +65,7 @@ void vectorSpan(unsigned char* d, const unsigned char* s, int w, int weight) {
         const __m128i hi =
             Kernel::two(_mm_unpackhi_epi8(D, zero), _mm_unpackhi_epi8(S, zero), weight);
         __m128i R = _mm_packus_epi16(lo, hi);
-        if (Kernel::kSkipsTransparent) {
+        if constexpr (Kernel::kSkipsTransparent) {
             const __m128i keep = _mm_cmpeq_epi32(_mm_and_si128(S, alphaMask), zero);
             R = _mm_or_si128(_mm_and_si128(keep, D), _mm_andnot_si128(keep, R));
         }
