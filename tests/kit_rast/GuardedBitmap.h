@@ -1,0 +1,62 @@
+#pragma once
+
+#include "kit/rast/RAST_IBitmap.h"
+
+#include <vector>
+
+// A fixed-size bitmap inside a larger block whose margins (rows above and below, columns left
+// and right of every row) hold a known word, so that a test can see any write outside the
+// picture. Pixels are addressed in picture coordinates, honouring the flipped flag.
+class GuardedBitmap : public RAST_IBitmap {
+public:
+    static constexpr int kMargin = 3;
+    static constexpr RAST_pixel kGuard = 0xDEADBEEF;
+
+    GuardedBitmap(int w, int h, bool flipped = false)
+        : m_w(w), m_h(h), m_span(w + 2 * kMargin), m_flipped(flipped),
+          m_block(size_t(m_span) * (h + 2 * kMargin), kGuard) {}
+
+    RAST_pixel* getBits() const override {
+        return const_cast<RAST_pixel*>(m_block.data()) + kMargin * m_span + kMargin;
+    }
+    int getWidth() const override { return m_w; }
+    int getHeight() const override { return m_h; }
+    int getRowSpan() const override { return m_span; }
+    bool isFlipped() const override { return m_flipped; }
+    bool resize(int, int) override { return false; }
+
+    RAST_pixel& at(int x, int y) const {
+        return getBits()[(m_flipped ? m_h - 1 - y : y) * m_span + x];
+    }
+    void fill(RAST_pixel (*f)(int x, int y)) {
+        for (int y = 0; y < m_h; ++y)
+            for (int x = 0; x < m_w; ++x)
+                at(x, y) = f(x, y);
+    }
+    std::vector<RAST_pixel> picture() const {
+        std::vector<RAST_pixel> p;
+        for (int y = 0; y < m_h; ++y)
+            for (int x = 0; x < m_w; ++x)
+                p.push_back(at(x, y));
+        return p;
+    }
+    // True while every word outside the picture still holds the guard.
+    bool guardsIntact() const {
+        for (int row = 0; row < m_h + 2 * kMargin; ++row)
+            for (int col = 0; col < m_span; ++col) {
+                const bool inside =
+                    row >= kMargin && row < kMargin + m_h && col >= kMargin && col < kMargin + m_w;
+                if (!inside && m_block[size_t(row) * m_span + col] != kGuard) return false;
+            }
+        return true;
+    }
+
+private:
+    int m_w, m_h, m_span;
+    bool m_flipped;
+    std::vector<RAST_pixel> m_block;
+};
+
+inline RAST_pixel P(int r, int g, int b, int a) {
+    return RAST_MakePixel(r, g, b, a);
+}
