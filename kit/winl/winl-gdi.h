@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/winl/winl.h"
 #include "platform/Canvas.h"
 
 #include <cstdint>
@@ -11,11 +12,6 @@ namespace platform {
 class TextFont;
 class Image;
 } // namespace platform
-
-// Right and bottom are exclusive.
-struct RECT {
-    int left, top, right, bottom;
-};
 
 struct HDC__;
 struct HGDIOBJ__;
