@@ -1,6 +1,7 @@
 #include "kit/effect/ByteChunk.h"
 #include "src/librarian/PatchLibrarian.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -186,10 +187,16 @@ int PatchLibrarian::readDump(const uint8_t* d, int position, int end, PatchFile*
     if (p + 4 >= end) return -1;
     if (d[p + 4] >= 0x80) return p + 5;
 
-    PatchSysexMessage dump({0xF0, kManufacturer, 0x0F, 0x00, kind->messageId, uint8_t(slot)});
     int q = p + 5;
     while (q < end && d[q] < 0x80)
         ++q;
+    const uint8_t header[] = {0xF0, kManufacturer, 0x0F, 0x00, kind->messageId, uint8_t(slot)};
+    const int full = kind->messageId == PatchSysexMessage::kPattern
+                         ? PatchSysexMessage::kPatternSize
+                         : PatchSysexMessage::kSoundSize;
+    PatchSysexMessage dump;
+    dump.bytes.reserve(size_t(std::max(full, q - p + 2)));
+    dump.bytes.assign(header, header + sizeof header);
     dump.bytes.insert(dump.bytes.end(), d + p + 5, d + q);
     dump.bytes.push_back(kEndOfExclusive);
     // A dump ends at its F7; any other status byte (a dump cut short) ends it too and
