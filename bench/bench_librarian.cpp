@@ -74,7 +74,7 @@ void BM_LoadPatchesFolder(benchmark::State& state) {
     size_t patches = 0;
     for (auto _ : state) {
         const size_t before = mallinfo2().uordblks;
-        PatchLibrarian lib(&host);
+        PatchLibrarian lib(host);
         lib.loadPatchesFromFilesystem(data + "/Patches");
         heldBytes = mallinfo2().uordblks - before;
         patches = lib.soundBanks.size() * PatchFile::kBankSize;

@@ -5,13 +5,18 @@
 
 #include <algorithm>
 
-PatchLibrarian::PatchLibrarian(LibrarianHost* host) : m_host(host) {}
+PatchLibrarian::PatchLibrarian(LibrarianHost& host) : m_host(host) {}
 
 PatchLibrarian::~PatchLibrarian() = default;
 
+std::string PatchLibrarian::lowerCase(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return s;
+}
+
 void PatchLibrarian::log(const std::string& text) const {
-    if (m_host && m_host->isDebugLogOn())
-        DebuggerOutput::printDebugInfo(m_host->logFilePath(), text);
+    if (m_host.isDebugLogOn()) DebuggerOutput::printDebugInfo(m_host.logFilePath(), text);
 }
 
 std::vector<PatchFile*>* PatchLibrarian::bankList(int type) {

@@ -18,7 +18,8 @@ class LibrarianHost;
 // trees: every operation here takes it, and so must any other thread that reads entries.
 class PatchLibrarian {
 public:
-    explicit PatchLibrarian(LibrarianHost* host);
+    // The host is not owned and outlives the librarian.
+    explicit PatchLibrarian(LibrarianHost& host);
     ~PatchLibrarian();
     PatchLibrarian(const PatchLibrarian&) = delete;
     PatchLibrarian& operator=(const PatchLibrarian&) = delete;
@@ -111,16 +112,18 @@ public:
     std::vector<std::string> categoryNames;
 
 private:
+    // Folds A to Z only, as extensions and category names are compared.
+    static std::string lowerCase(std::string s);
     void log(const std::string& text) const;
     // Appends the dump whose manufacturer byte is at or after `position`, up to `end`.
     int readDump(const uint8_t* data, int position, int end, PatchFile* bank, int model, int slot);
-    bool splitFile(const PatchFile& bank, const std::string& path, const std::string& extension);
+    void splitFile(const PatchFile& bank, const std::string& path, const std::string& extension);
     PatchFile* adopt(PatchFile* bank);
     // A clone of the upper bank of the current type with exactly 100 entries, or null.
     std::unique_ptr<PatchFile> upperBankForSaving();
     bool saveBank(const PatchFile& bank, const std::string& path, bool asMidi);
 
-    LibrarianHost* m_host;
+    LibrarianHost& m_host;
     KIT_Mutex m_mutex;
     bool m_reload = false;
     // Every bank made for the lists, including those of discarded loads: menus and jobs may

@@ -9,12 +9,6 @@ constexpr int kMultiNameOffset = PatchSysexMessage::kMultiNameOffset;
 constexpr int kPatternNameOffset = PatchSysexMessage::kPatternNameOffset;
 constexpr int kCategoryOffset = PatchSysexMessage::kCategoryOffset;
 
-std::string lowerCase(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return s;
-}
-
 LibrarianPatch entryOf(std::vector<uint8_t> bytes, int nameOffset, int kind) {
     LibrarianPatch entry;
     entry.kind = kind;

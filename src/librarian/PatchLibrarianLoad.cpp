@@ -15,12 +15,6 @@ namespace {
 constexpr Poco::File::FileSize kSmallestBankFile = 30001;
 const char* const kBankExtensions[] = {"mid", "syx", "vub"};
 
-std::string lowerCase(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return s;
-}
-
 bool isBankExtension(const std::string& extension) {
     return std::find(std::begin(kBankExtensions), std::end(kBankExtensions), extension) !=
            std::end(kBankExtensions);
@@ -158,7 +152,7 @@ PatchFile* PatchLibrarian::parseFolderFiles(const std::string& path, int depth, 
     return kept;
 }
 
-bool PatchLibrarian::splitFile(const PatchFile& bank, const std::string& path,
+void PatchLibrarian::splitFile(const PatchFile& bank, const std::string& path,
                                const std::string& extension) {
     std::vector<std::string> written;
     bool ok = true;
@@ -167,7 +161,7 @@ bool PatchLibrarian::splitFile(const PatchFile& bank, const std::string& path,
         for (int chunk = 0; ok && size_t(chunk) * PatchFile::kBankSize < count; ++chunk)
             ok = createNewPatchFile(bank, path, extension, chunk, kind.messageId, &written);
     }
-    const std::string converted = m_host->dataFolder() + "Converted Banks/";
+    const std::string converted = m_host.dataFolder() + "Converted Banks/";
     if (ok) {
         try {
             Poco::File(converted).createDirectories();
@@ -188,11 +182,10 @@ bool PatchLibrarian::splitFile(const PatchFile& bank, const std::string& path,
         }
         log("PATCH LIBRARIAN: file " + path +
             " holds more than 100 patches and could not be split");
-        return false;
+        return;
     }
     m_reload = true;
     log("PATCH LIBRARIAN: moved file " + converted + " due to mismatching data in package!");
-    return true;
 }
 
 bool PatchLibrarian::createNewPatchFile(const PatchFile& source, const std::string& fullPath,

@@ -141,7 +141,8 @@ void PatchLibrarian::loadFromChunk(const ByteChunk& chunk, PatchFile* bank) {
             }
             position = -1;
         } else {
-            // Files written with the lengths of a full bank hold other dumps just as well.
+            // Older writers put the lengths of a full bank of nominal dumps around dumps of any
+            // length: their dumps are still found by their own bytes.
             log("PATCH LIBRARIAN: MIDI file framing does not fit its data, dumps found by their "
                 "own bytes");
             position = kFirstChunkOffset;

@@ -20,7 +20,7 @@ std::unique_ptr<PatchFile> PatchLibrarian::upperBankForSaving() {
     const int index = upperBankIndex;
     if (!list || unsigned(index) >= list->size()) {
         log("PATCH LIBRARIAN: no upper bank to save");
-        m_host->showDisplayName(kSaveFailed);
+        m_host.showDisplayName(kSaveFailed);
         return nullptr;
     }
     std::unique_ptr<PatchFile> bank((*list)[size_t(index)]->clone());
@@ -34,14 +34,14 @@ bool PatchLibrarian::saveBank(const PatchFile& bank, const std::string& path, bo
     std::string error;
     if (BankFile::write(path, image, &error)) return true;
     log("PATCH LIBRARIAN: bank not saved: " + error);
-    m_host->showDisplayName(kSaveFailed);
+    m_host.showDisplayName(kSaveFailed);
     return false;
 }
 
 bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& startFolder,
                                  bool asMidi) {
-    const std::string chosen = m_host->promptForSaveFile(defaultName ? defaultName : "",
-                                                         startFolder, asMidi ? "mid" : "vub");
+    const std::string chosen = m_host.promptForSaveFile(defaultName ? defaultName : "", startFolder,
+                                                        asMidi ? "mid" : "vub");
     if (chosen.empty()) return false;
 
     const size_t slash = chosen.find_last_of("/\\");
@@ -56,8 +56,8 @@ bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& sta
     const std::unique_ptr<PatchFile> bank = upperBankForSaving();
     if (!bank) return false;
     if (!saveBank(*bank, chosen, asMidi)) return false;
-    m_host->setRememberedFolder(LibrarianHost::kUpperSound, folderName);
-    m_host->setRememberedFileName(upperPositionOfMode(*m_host), fileName);
+    m_host.setRememberedFolder(LibrarianHost::kUpperSound, folderName);
+    m_host.setRememberedFileName(upperPositionOfMode(m_host), fileName);
     return true;
 }
 
@@ -65,6 +65,6 @@ bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string&
     const std::unique_ptr<PatchFile> bank = upperBankForSaving();
     if (!bank) return false;
     if (!saveBank(*bank, path, BankFile::extensionOf(fileName) == "mid")) return false;
-    m_host->setRememberedFileName(upperPositionOfMode(*m_host), fileName);
+    m_host.setRememberedFileName(upperPositionOfMode(m_host), fileName);
     return true;
 }

@@ -45,16 +45,6 @@ std::vector<uint8_t> image(const PatchFile& bank, bool asMidi) {
     return std::vector<uint8_t>(c.GetData(), c.GetData() + c.Size());
 }
 
-PatchFile read(const std::vector<uint8_t>& bytes) {
-    LibrarianTestHost host;
-    PatchLibrarian lib(&host);
-    ByteChunk c;
-    c.PutBytes(bytes.data(), int(bytes.size()));
-    PatchFile bank;
-    lib.loadFromChunk(c, &bank);
-    return bank;
-}
-
 std::vector<uint8_t> slice(const std::vector<uint8_t>& v, size_t at, size_t n) {
     return std::vector<uint8_t>(v.begin() + long(at), v.begin() + long(at + n));
 }
@@ -97,7 +87,7 @@ TEST(BankFileFormat, MidiLengthsFollowTheDumpsHeld) {
     EXPECT_EQ(slice(midi, 49, 4), (std::vector<uint8_t>{0x00, 0xF0, 0x84, 0x50}));
     EXPECT_EQ(slice(midi, 645, 5), (std::vector<uint8_t>{0x83, 0x74, 0xF0, 0x83, 0x08}));
 
-    const PatchFile back = read(midi);
+    const PatchFile back = readBank(midi);
     EXPECT_EQ(back.entries[0].dumps[0].bytes, bank.entries[1].dumps[0].bytes);
     EXPECT_EQ(back.entries[1].name, "Second          ");
 }
@@ -108,10 +98,10 @@ TEST(BankFileFormat, WrittenBanksReadBackByteForByte) {
              {soundDumps(100, "Q", "Bass"), soundDumps(100, "uQ", "Lead", DumpModel::MicroQ),
               soundDumps(100, "Blo", "3", DumpModel::Blofeld), multiDumps(100, "Multi"),
               patternDumps(100, "Pattern")}) {
-            const PatchFile first = read(asMidi ? midiBankFile(dumps) : rawBankFile(dumps));
+            const PatchFile first = readBank(asMidi ? midiBankFile(dumps) : rawBankFile(dumps));
             ASSERT_EQ(first.entries.size(), 100u);
             const std::vector<uint8_t> written = image(first, asMidi);
-            const PatchFile second = read(written);
+            const PatchFile second = readBank(written);
             EXPECT_EQ(image(second, asMidi), written);
             for (size_t i = 0; i < 100; ++i) {
                 EXPECT_EQ(second.entries[i].name, first.entries[i].name);
@@ -150,13 +140,4 @@ TEST(BankFileFormat, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
     for (auto& e : std::filesystem::directory_iterator(folder.path()))
         files += e.is_regular_file();
     EXPECT_EQ(files, 1);
-}
-
-TEST(BankFileFormat, FreeNamesCountUpBeforeTheExtension) {
-    TempFolder folder;
-    const std::string path = folder.path() + "/My.Bank.syx";
-    EXPECT_EQ(BankFile::freeName(path), path);
-    writeFile(path, {1});
-    writeFile(folder.path() + "/My.Bank 2.syx", {1});
-    EXPECT_EQ(BankFile::freeName(path), folder.path() + "/My.Bank 3.syx");
 }

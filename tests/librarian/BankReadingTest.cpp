@@ -12,15 +12,9 @@ using namespace testsupport;
 namespace {
 struct Reader {
     LibrarianTestHost host;
-    PatchLibrarian lib{&host};
+    PatchLibrarian lib{host};
 
-    PatchFile read(const std::vector<uint8_t>& bytes) {
-        ByteChunk chunk;
-        chunk.PutBytes(bytes.data(), int(bytes.size()));
-        PatchFile bank;
-        lib.loadFromChunk(chunk, &bank);
-        return bank;
-    }
+    PatchFile read(const std::vector<uint8_t>& bytes) { return readBank(lib, bytes); }
 };
 
 // What the reader makes of a Q dump read into `slot`: header rebuilt, checksum recomputed.

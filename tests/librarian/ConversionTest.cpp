@@ -1,4 +1,3 @@
-#include "kit/effect/ByteChunk.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "tests/librarian/LibrarianTestHost.h"
 #include "tests/support/BankFileGenerator.h"
@@ -20,13 +19,7 @@ Dump handMade(DumpModel model, std::initializer_list<std::pair<int, uint8_t>> by
 }
 
 PatchSysexMessage readBack(const Dump& d) {
-    LibrarianTestHost host;
-    PatchLibrarian lib(&host);
-    ByteChunk chunk;
-    chunk.PutBytes(d.data(), int(d.size()));
-    PatchFile bank;
-    lib.loadFromChunk(chunk, &bank);
-    return bank.entries.at(0).dumps.at(0);
+    return readBank(d).entries.at(0).dumps.at(0);
 }
 
 uint8_t microQ(int at, uint8_t v, int readAt) {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "kit/effect/ByteChunk.h"
 #include "src/librarian/LibrarianHost.h"
+#include "src/librarian/PatchLibrarian.h"
+
+#include <cstdint>
 
 #include <string>
 #include <vector>
@@ -36,3 +40,18 @@ public:
     std::string remembered[6][2];
     std::vector<std::string> displayed;
 };
+
+// The bank that `lib` reads from the bytes of a bank file.
+inline PatchFile readBank(PatchLibrarian& lib, const std::vector<uint8_t>& bytes) {
+    ByteChunk chunk;
+    chunk.PutBytes(bytes.data(), int(bytes.size()));
+    PatchFile bank;
+    lib.loadFromChunk(chunk, &bank);
+    return bank;
+}
+
+inline PatchFile readBank(const std::vector<uint8_t>& bytes) {
+    LibrarianTestHost host;
+    PatchLibrarian lib(host);
+    return readBank(lib, bytes);
+}

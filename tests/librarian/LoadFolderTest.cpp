@@ -13,7 +13,7 @@ namespace {
 struct Folder {
     TempFolder temp;
     LibrarianTestHost host;
-    PatchLibrarian lib{&host};
+    PatchLibrarian lib{host};
     std::string patches = temp.path() + "/Patches";
 
     Folder() {

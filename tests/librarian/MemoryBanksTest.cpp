@@ -29,7 +29,7 @@ PatchFile* fileAt(std::vector<std::string> parts) {
 
 struct Banks {
     LibrarianTestHost host;
-    PatchLibrarian lib{&host};
+    PatchLibrarian lib{host};
     std::vector<std::unique_ptr<PatchFile>> owned;
     PatchFile* add(PatchFile* bank, std::vector<PatchFile*>* list) {
         owned.emplace_back(bank);
@@ -71,20 +71,6 @@ TEST(FolderTrees, BanksAreFiledByTheirHoldingFolderAtTheirLevel) {
     EXPECT_EQ(tree[3]->subFolders[0].files, (std::vector<PatchFile*>{y}));
     EXPECT_EQ(tree[4]->subFolders[0].name, "user");
     EXPECT_EQ(tree[4]->subFolders[0].files, (std::vector<PatchFile*>{lower}));
-}
-
-TEST(FolderTrees, ClearingOneTreeLeavesTheOthersAndTheBanks) {
-    Banks b;
-    PatchFile* bank = b.add(fileAt({"Patches"}), &b.lib.soundBanks);
-    PatchLibrarian::fileIntoFolderTree(&b.lib.soundTree, bank);
-    PatchLibrarian::fileIntoFolderTree(&b.lib.categoryTree, bank);
-    b.lib.clearDataStructures(5);
-    b.lib.clearDataStructures(-1);
-    EXPECT_EQ(b.lib.categoryTree.size(), 1u);
-    b.lib.clearDataStructures(2);
-    EXPECT_TRUE(b.lib.categoryTree.empty());
-    EXPECT_EQ(b.lib.soundTree.size(), 1u);
-    EXPECT_EQ(b.lib.soundBanks[0], bank);
 }
 
 TEST(CategoryBanks, SoundsAreCollectedPerCategoryIntoBanksOf100) {
@@ -189,28 +175,4 @@ TEST(StoreIntoSlot, TheEntryReplacesTheUpperSlotOfABankOfExactly100) {
     b.lib.currentType = 3;
     EXPECT_FALSE(b.lib.setSysexDatatoSelectedSlot(&incoming));
     EXPECT_EQ(longBank->entries[99].name, before[99].name);
-}
-
-TEST(PatchFileClone, CopiesDeeplyWithoutFolderAndNormalisesTypeAndModel) {
-    PatchFile bank;
-    bank.bankType = PatchFile::kPatternBank;
-    bank.sourceModel = PatchFile::kMicroQ;
-    bank.fileName = "P.syx";
-    bank.holdingFolder = "User";
-    bank.folderParts = {"Patches", "User"};
-    bank.tag = 4;
-    bank.entries.resize(37);
-    bank.entries[5].dumps.emplace_back(patternDump("P", 1));
-    std::unique_ptr<PatchFile> copy(bank.clone());
-    EXPECT_EQ(copy->sourceModel, PatchFile::kQ);
-    EXPECT_EQ(copy->entries.size(), 37u);
-    EXPECT_EQ(copy->fileName, "P.syx");
-    EXPECT_TRUE(copy->holdingFolder.empty() && copy->folderParts.empty() && copy->tag == 0);
-    copy->entries[5].dumps[0].bytes[20] ^= 1;
-    EXPECT_NE(copy->entries[5].dumps[0].bytes, bank.entries[5].dumps[0].bytes);
-    bank.bankType = 7;
-    bank.sourceModel = 9;
-    copy.reset(bank.clone());
-    EXPECT_EQ(copy->bankType, PatchFile::kPatternBank);
-    EXPECT_EQ(copy->sourceModel, PatchFile::kQ);
 }

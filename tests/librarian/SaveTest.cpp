@@ -14,7 +14,7 @@ namespace {
 struct Saving {
     TempFolder temp;
     LibrarianTestHost host;
-    PatchLibrarian lib{&host};
+    PatchLibrarian lib{host};
     std::string patches = temp.path() + "/Patches";
 
     Saving() {
@@ -103,13 +103,4 @@ TEST(SaveBanks, AFailedSaveKeepsTheOldFileAndSaysSo) {
     EXPECT_EQ(readFile(path), old);
     EXPECT_EQ(s.host.displayed, (std::vector<std::string>(3, "BANK NOT SAVED!")));
     EXPECT_EQ(s.host.remembered[LibrarianHost::kUpperSound][0], "");
-}
-
-TEST(SaveBanks, RemovingCharactersKeepsTheRestInOrder) {
-    std::string text = "/User\\";
-    removeCharsFromString(text, "/\\");
-    EXPECT_EQ(text, "User");
-    text = "a-b-c";
-    removeCharsFromString(text, "");
-    EXPECT_EQ(text, "a-b-c");
 }

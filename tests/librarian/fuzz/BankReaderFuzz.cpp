@@ -20,7 +20,7 @@ void check(const PatchFile& bank) {
 
 void readAndRewrite(const uint8_t* data, size_t size, bool asMidi) {
     LibrarianTestHost host;
-    PatchLibrarian lib(&host);
+    PatchLibrarian lib(host);
     ByteChunk chunk;
     chunk.PutBytes(data, int(size));
     PatchFile bank;
