@@ -1,5 +1,5 @@
 #include "src/librarian/PatchLibrarian.h"
-#include "tests/librarian/LibrarianTestHost.h"
+#include "tests/librarian/LibrarianFolder.h"
 #include "tests/support/BankFileGenerator.h"
 
 #include <gtest/gtest.h>
@@ -10,41 +10,6 @@ using namespace testsupport;
 namespace fs = std::filesystem;
 
 namespace {
-struct Folder {
-    TempFolder temp;
-    LibrarianTestHost host;
-    PatchLibrarian lib{host};
-    std::string patches = temp.path() + "/Patches";
-
-    Folder() {
-        host.data = temp.path() + "/";
-        host.logPath = temp.path() + "/log.txt";
-        writeFile(host.logPath, {});
-        fs::create_directories(patches);
-    }
-    void put(const std::string& relative, const std::vector<uint8_t>& bytes) {
-        fs::create_directories(fs::path(patches + "/" + relative).parent_path());
-        writeFile(patches + "/" + relative, bytes);
-    }
-    void load() { lib.loadPatchesFromFilesystem(patches); }
-    std::string log() const {
-        const std::vector<uint8_t> b = readFile(host.logPath);
-        return std::string(b.begin(), b.end());
-    }
-    std::vector<std::string> names(const std::vector<PatchFile*>& banks) const {
-        std::vector<std::string> n;
-        for (const PatchFile* b : banks)
-            n.push_back(b->fileName);
-        return n;
-    }
-    std::vector<std::string> filesIn(const std::string& folder) const {
-        std::vector<std::string> n;
-        for (auto& e : fs::directory_iterator(folder))
-            n.push_back(e.path().filename().string());
-        std::sort(n.begin(), n.end());
-        return n;
-    }
-};
 
 std::vector<uint8_t> sounds(int n, const std::string& prefix = "S",
                             const std::string& cat = "Bass") {
@@ -53,7 +18,7 @@ std::vector<uint8_t> sounds(int n, const std::string& prefix = "S",
 } // namespace
 
 TEST(LoadFolder, WithoutAPatchesFolderNothingIsLoaded) {
-    Folder f;
+    LibrarianFolder f;
     fs::remove(f.patches);
     f.load();
     EXPECT_TRUE(f.lib.soundBanks.empty());
@@ -61,7 +26,7 @@ TEST(LoadFolder, WithoutAPatchesFolderNothingIsLoaded) {
 }
 
 TEST(LoadFolder, BankFilesAreChosenByExtensionSizeAndKindInPathOrder) {
-    Folder f;
+    LibrarianFolder f;
     f.put("a.syx", sounds(77, "a"));
     f.put("B.SYX", sounds(100, "B"));
     f.put("c.Mid", midiBankFile(soundDumps(100, "c", "Lead")));
@@ -96,7 +61,7 @@ TEST(LoadFolder, BankFilesAreChosenByExtensionSizeAndKindInPathOrder) {
 }
 
 TEST(LoadFolder, FolderLinksAreNotFollowedAndEveryFolderComesAfterItsSubFolders) {
-    Folder f;
+    LibrarianFolder f;
     f.put("A/X/one.syx", sounds(100));
     f.put("B/two.syx", sounds(100));
     fs::create_directory_symlink(f.patches, f.patches + "/A/loop");
@@ -112,7 +77,7 @@ TEST(LoadFolder, FolderLinksAreNotFollowedAndEveryFolderComesAfterItsSubFolders)
 }
 
 TEST(LoadFolder, BanksOfMoreThan100PatchesAreSplitIntoNewFilesAndMovedAside) {
-    Folder f;
+    LibrarianFolder f;
     f.put("A/Big.syx", sounds(150, "Big"));
     std::vector<Dump> mixed = soundDumps(30, "Mix", "Lead");
     for (Dump& d : multiDumps(80, "MixM"))
@@ -148,7 +113,7 @@ TEST(LoadFolder, BanksOfMoreThan100PatchesAreSplitIntoNewFilesAndMovedAside) {
 }
 
 TEST(LoadFolder, ASplitNeverReplacesAFileThatIsThereAlready) {
-    Folder f;
+    LibrarianFolder f;
     const std::vector<uint8_t> users = sounds(100, "Mine");
     f.put("Big Singles 1.syx", users);
     f.put("Big.syx", sounds(101, "Big"));
@@ -166,7 +131,7 @@ TEST(LoadFolder, ASplitNeverReplacesAFileThatIsThereAlready) {
 }
 
 TEST(LoadFolder, ASplitThatCannotBeWrittenLeavesTheFileWhereItIs) {
-    Folder f;
+    LibrarianFolder f;
     f.put("Big.syx", sounds(120, "Big"));
     f.put("Keep.syx", sounds(100, "Keep"));
     writeFile(f.temp.path() + "/Converted Banks", {0}); // a file where the folder belongs
@@ -176,7 +141,7 @@ TEST(LoadFolder, ASplitThatCannotBeWrittenLeavesTheFileWhereItIs) {
 }
 
 TEST(LoadFolder, ReloadingForgetsTheOldBanksAndReadsTheFolderAgain) {
-    Folder f;
+    LibrarianFolder f;
     f.put("One.syx", sounds(100, "One", "Bass"));
     f.load();
     PatchFile* old = f.lib.soundBanks.at(0);

@@ -1,5 +1,5 @@
 #include "src/librarian/PatchLibrarian.h"
-#include "tests/librarian/LibrarianTestHost.h"
+#include "tests/librarian/LibrarianFolder.h"
 #include "tests/support/BankFileGenerator.h"
 
 #include <gtest/gtest.h>
@@ -11,19 +11,12 @@ using namespace testsupport;
 namespace fs = std::filesystem;
 
 namespace {
-struct Saving {
-    TempFolder temp;
-    LibrarianTestHost host;
-    PatchLibrarian lib{host};
-    std::string patches = temp.path() + "/Patches";
-
+struct Saving : LibrarianFolder {
     Saving() {
-        host.data = temp.path() + "/";
-        fs::create_directories(patches + "/User");
-        writeFile(patches + "/User/Sounds.syx", rawBankFile(soundDumps(100, "Sound", "Bass")));
-        writeFile(patches + "/Multis.mid", midiBankFile(multiDumps(100, "Multi")));
-        writeFile(patches + "/Patterns.syx", rawBankFile(patternDumps(100, "Pattern")));
-        lib.loadPatchesFromFilesystem(patches);
+        put("User/Sounds.syx", rawBankFile(soundDumps(100, "Sound", "Bass")));
+        put("Multis.mid", midiBankFile(multiDumps(100, "Multi")));
+        put("Patterns.syx", rawBankFile(patternDumps(100, "Pattern")));
+        load();
     }
 };
 } // namespace
