@@ -214,9 +214,9 @@ void IEffectBase::initialize(int nAutomated, int nParams, const char* channelIOS
     m_outData.assign(size_t(nOut), nullptr);
     // Until the host attaches buffers every channel reads and writes its own scratch buffer.
     for (int i = 0; i < nIn; ++i)
-        m_inChannels.Add(new InChannel)->src = &m_inData[size_t(i)];
+        m_inChannels.Add(new InChannel)->data = &m_inData[size_t(i)];
     for (int i = 0; i < nOut; ++i)
-        m_outChannels.Add(new OutChannel)->dest = &m_outData[size_t(i)];
+        m_outChannels.Add(new OutChannel)->data = &m_outData[size_t(i)];
 }
 
 IEffectBase::~IEffectBase() {
@@ -419,22 +419,64 @@ void IEffectBase::LimitToStereoIO() {
     SetOutputChannelConnections(2, NOutChannels() - 2, true);
 }
 
-void IEffectBase::SetInputChannelConnections(int first, int n, bool connected) {
-    const int end = first + n < NInChannels() ? first + n : NInChannels();
+namespace {
+
+template <class C> void setConnections(KIT_PtrList<C>& channels, int first, int n, bool connected) {
+    const int end = first + n < channels.GetSize() ? first + n : channels.GetSize();
     for (int i = first < 0 ? 0 : first; i < end; ++i) {
-        InChannel* ch = m_inChannels.Get(i);
+        C* ch = channels.Get(i);
         ch->connected = connected;
-        if (!connected) *ch->src = ch->scratch.Get();
+        if (!connected) *ch->data = ch->scratch.Get();
     }
 }
 
-void IEffectBase::SetOutputChannelConnections(int first, int n, bool connected) {
-    const int end = first + n < NOutChannels() ? first + n : NOutChannels();
-    for (int i = first < 0 ? 0 : first; i < end; ++i) {
-        OutChannel* ch = m_outChannels.Get(i);
-        ch->connected = connected;
-        if (!connected) *ch->dest = ch->scratch.Get();
+// Grows (or with exact, sets) a channel's scratch buffer to n zeroed doubles; a data pointer
+// that pointed at the old block follows it. False when the memory could not be had.
+bool resizeScratch(IEffectBase::Channel& ch, int n, bool exact) {
+    const int old = ch.scratch.GetSize();
+    if (!exact && old >= n) return true;
+    double* before = ch.scratch.Get();
+    if (!ch.scratch.Resize(n, exact) && n > 0) return false;
+    const int from = exact ? 0 : old;
+    if (n > from) memset(ch.scratch.Get() + from, 0, size_t(n - from) * sizeof(double));
+    if (*ch.data == before) *ch.data = ch.scratch.Get();
+    return true;
+}
+
+template <class C> bool resizeAllScratch(KIT_PtrList<C>& channels, int n, bool exact) {
+    bool ok = true;
+    for (int i = 0; i < channels.GetSize(); ++i)
+        ok = resizeScratch(*channels.Get(i), n, exact) && ok;
+    return ok;
+}
+
+template <class C> void zeroScratch(KIT_PtrList<C>& channels) {
+    for (int i = 0; i < channels.GetSize(); ++i) {
+        KIT_TypedBuf<double>& s = channels.Get(i)->scratch;
+        if (s.GetSize()) memset(s.Get(), 0, size_t(s.GetSize()) * sizeof(double));
     }
+}
+
+// Each connected channel of [first, first + n) takes the next host pointer, or its own scratch
+// buffer where the host gives none.
+template <class C> void attachDoubles(KIT_PtrList<C>& channels, int first, int n, double** data) {
+    const int end = first + n < channels.GetSize() ? first + n : channels.GetSize();
+    for (int i = first < 0 ? 0 : first; i < end; ++i) {
+        C* ch = channels.Get(i);
+        if (!ch->connected) continue;
+        double* host = data ? *data++ : nullptr;
+        *ch->data = host ? host : ch->scratch.Get();
+    }
+}
+
+} // namespace
+
+void IEffectBase::SetInputChannelConnections(int first, int n, bool connected) {
+    setConnections(m_inChannels, first, n, connected);
+}
+
+void IEffectBase::SetOutputChannelConnections(int first, int n, bool connected) {
+    setConnections(m_outChannels, first, n, connected);
 }
 
 bool IEffectBase::IsInChannelConnected(int i) const {
@@ -447,44 +489,13 @@ bool IEffectBase::IsOutChannelConnected(int i) const {
     return ch && ch->connected;
 }
 
-namespace {
-
-// Grows (or with exact, sets) a scratch buffer to n zeroed doubles; a data pointer that pointed
-// at the old block follows it. False when the memory could not be had.
-bool resizeScratch(KIT_TypedBuf<double>& scratch, double** ptr, int n, bool exact) {
-    const int old = scratch.GetSize();
-    if (!exact && old >= n) return true;
-    double* before = scratch.Get();
-    if (!scratch.Resize(n, exact) && n > 0) return false;
-    const int from = exact ? 0 : old;
-    if (n > from) memset(scratch.Get() + from, 0, size_t(n - from) * sizeof(double));
-    if (*ptr == before) *ptr = scratch.Get();
-    return true;
-}
-
-} // namespace
-
 bool IEffectBase::fitScratch(int nFrames) {
-    bool ok = true;
-    for (int i = 0; i < NInChannels(); ++i) {
-        InChannel* ch = m_inChannels.Get(i);
-        ok = resizeScratch(ch->scratch, ch->src, nFrames, false) && ok;
-    }
-    for (int i = 0; i < NOutChannels(); ++i) {
-        OutChannel* ch = m_outChannels.Get(i);
-        ok = resizeScratch(ch->scratch, ch->dest, nFrames, false) && ok;
-    }
-    return ok;
+    const bool in = resizeAllScratch(m_inChannels, nFrames, false);
+    return resizeAllScratch(m_outChannels, nFrames, false) && in;
 }
 
 void IEffectBase::AttachInputBuffers(int first, int n, double** data, int) {
-    const int end = first + n < NInChannels() ? first + n : NInChannels();
-    for (int i = first < 0 ? 0 : first; i < end; ++i) {
-        InChannel* ch = m_inChannels.Get(i);
-        if (!ch->connected) continue;
-        double* host = data ? *data++ : nullptr;
-        *ch->src = host ? host : ch->scratch.Get();
-    }
+    attachDoubles(m_inChannels, first, n, data);
 }
 
 void IEffectBase::AttachInputBuffers(int first, int n, float** data, int nFrames) {
@@ -497,18 +508,12 @@ void IEffectBase::AttachInputBuffers(int first, int n, float** data, int nFrames
         double* scratch = ch->scratch.Get();
         for (int s = 0; host && s < nFrames; ++s)
             scratch[s] = host[s];
-        *ch->src = scratch;
+        *ch->data = scratch;
     }
 }
 
 void IEffectBase::AttachOutputBuffers(int first, int n, double** data) {
-    const int end = first + n < NOutChannels() ? first + n : NOutChannels();
-    for (int i = first < 0 ? 0 : first; i < end; ++i) {
-        OutChannel* ch = m_outChannels.Get(i);
-        if (!ch->connected) continue;
-        double* host = data ? *data++ : nullptr;
-        *ch->dest = host ? host : ch->scratch.Get();
-    }
+    attachDoubles(m_outChannels, first, n, data);
 }
 
 void IEffectBase::AttachOutputBuffers(int first, int n, float** data) {
@@ -516,7 +521,7 @@ void IEffectBase::AttachOutputBuffers(int first, int n, float** data) {
     for (int i = first < 0 ? 0 : first; i < end; ++i) {
         OutChannel* ch = m_outChannels.Get(i);
         if (!ch->connected) continue;
-        *ch->dest = ch->scratch.Get();
+        *ch->data = ch->scratch.Get();
         ch->floatDest = data ? *data++ : nullptr;
     }
 }
@@ -535,88 +540,65 @@ void IEffectBase::writeFloatOutputs(int nFrames, bool accumulate) {
     }
 }
 
-// A skipped block still owes the host its outputs: silence where the host's buffers are.
-void IEffectBase::silenceOutputs(int nFrames, bool floatDest) {
-    if (nFrames <= 0) return;
-    for (int i = 0; i < NOutChannels(); ++i) {
-        OutChannel* ch = m_outChannels.Get(i);
-        if (!ch->connected) continue;
-        if (floatDest && ch->floatDest)
-            memset(ch->floatDest, 0, size_t(nFrames) * sizeof(float));
-        else if (!floatDest && *ch->dest != ch->scratch.Get())
-            memset(*ch->dest, 0, size_t(nFrames) * sizeof(double));
+// One block under a try-lock of the plug lock. A skipped block still owes the host its
+// outputs: silence where the host's buffers are (an accumulating block adds nothing).
+bool IEffectBase::processBlock(int nFrames, bool floatOut, bool accumulate) {
+    if (!m_mutex.TryEnter()) {
+        for (int i = 0; i < NOutChannels() && !accumulate && nFrames > 0; ++i) {
+            OutChannel* ch = m_outChannels.Get(i);
+            if (!ch->connected) continue;
+            if (floatOut && ch->floatDest)
+                memset(ch->floatDest, 0, size_t(nFrames) * sizeof(float));
+            else if (!floatOut && *ch->data != ch->scratch.Get())
+                memset(*ch->data, 0, size_t(nFrames) * sizeof(double));
+        }
+        return false;
     }
+    const bool ok = fitScratch(nFrames);
+    if (ok) {
+        ProcessDoubleReplacing(m_inData.data(), m_outData.data(), nFrames);
+        if (floatOut) writeFloatOutputs(nFrames, accumulate);
+    }
+    m_mutex.Leave();
+    return ok;
 }
 
 bool IEffectBase::ProcessBuffers(double, int nFrames) {
-    if (!m_mutex.TryEnter()) {
-        silenceOutputs(nFrames, false);
-        return false;
-    }
-    const bool ok = fitScratch(nFrames);
-    if (ok) ProcessDoubleReplacing(m_inData.data(), m_outData.data(), nFrames);
-    m_mutex.Leave();
-    return ok;
+    return processBlock(nFrames, false, false);
 }
 
 bool IEffectBase::ProcessBuffers(float, int nFrames) {
-    if (!m_mutex.TryEnter()) {
-        silenceOutputs(nFrames, true);
-        return false;
-    }
-    const bool ok = fitScratch(nFrames);
-    if (ok) {
-        ProcessDoubleReplacing(m_inData.data(), m_outData.data(), nFrames);
-        writeFloatOutputs(nFrames, false);
-    }
-    m_mutex.Leave();
-    return ok;
+    return processBlock(nFrames, true, false);
 }
 
 bool IEffectBase::ProcessBuffersAccumulating(float, int nFrames) {
-    if (!m_mutex.TryEnter()) return false;
-    const bool ok = fitScratch(nFrames);
-    if (ok) {
-        ProcessDoubleReplacing(m_inData.data(), m_outData.data(), nFrames);
-        writeFloatOutputs(nFrames, true);
-    }
-    m_mutex.Leave();
-    return ok;
+    return processBlock(nFrames, true, true);
+}
+
+void IEffectBase::passThrough(int nFrames, bool floatOut) {
+    if (!fitScratch(nFrames)) return;
+    IEffectBase::ProcessDoubleReplacing(m_inData.data(), m_outData.data(), nFrames);
+    if (floatOut) writeFloatOutputs(nFrames, false);
 }
 
 void IEffectBase::PassThroughBuffers(double, int nFrames) {
-    if (fitScratch(nFrames))
-        IEffectBase::ProcessDoubleReplacing(m_inData.data(), m_outData.data(), nFrames);
+    passThrough(nFrames, false);
 }
 
 void IEffectBase::PassThroughBuffers(float, int nFrames) {
-    if (!fitScratch(nFrames)) return;
-    IEffectBase::ProcessDoubleReplacing(m_inData.data(), m_outData.data(), nFrames);
-    writeFloatOutputs(nFrames, false);
+    passThrough(nFrames, true);
 }
 
 void IEffectBase::ZeroScratchBuffers() {
-    for (int i = 0; i < NInChannels(); ++i) {
-        KIT_TypedBuf<double>& s = m_inChannels.Get(i)->scratch;
-        if (s.GetSize()) memset(s.Get(), 0, size_t(s.GetSize()) * sizeof(double));
-    }
-    for (int i = 0; i < NOutChannels(); ++i) {
-        KIT_TypedBuf<double>& s = m_outChannels.Get(i)->scratch;
-        if (s.GetSize()) memset(s.Get(), 0, size_t(s.GetSize()) * sizeof(double));
-    }
+    zeroScratch(m_inChannels);
+    zeroScratch(m_outChannels);
 }
 
 void IEffectBase::SetBlockSize(int blockSize) {
     if (blockSize < 0) blockSize = 0;
     if (blockSize == m_blockSize) return;
-    for (int i = 0; i < NInChannels(); ++i) {
-        InChannel* ch = m_inChannels.Get(i);
-        resizeScratch(ch->scratch, ch->src, blockSize, true);
-    }
-    for (int i = 0; i < NOutChannels(); ++i) {
-        OutChannel* ch = m_outChannels.Get(i);
-        resizeScratch(ch->scratch, ch->dest, blockSize, true);
-    }
+    resizeAllScratch(m_inChannels, blockSize, true);
+    resizeAllScratch(m_outChannels, blockSize, true);
     m_blockSize = blockSize;
 }
 

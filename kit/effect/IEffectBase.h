@@ -40,18 +40,15 @@ public:
         int nIn;
         int nOut;
     };
-    struct InChannel {
+    struct Channel {
         bool connected = false;
-        double** src = nullptr; // this channel's entry of the input data pointers
+        double** data = nullptr; // this channel's entry of the input or output data pointers
         KIT_TypedBuf<double> scratch;
         KIT_String label;
     };
-    struct OutChannel {
-        bool connected = false;
-        double** dest = nullptr;    // this channel's entry of the output data pointers
+    struct InChannel : Channel {};
+    struct OutChannel : Channel {
         float* floatDest = nullptr; // the host's single-precision buffer of the current block
-        KIT_TypedBuf<double> scratch;
-        KIT_String label;
     };
 
     // The first six values and the first flag are given again to initialize.
@@ -264,7 +261,8 @@ private:
     bool serializeRange(ByteChunk* chunk, int first, int n);
     void initPreset(IPreset* preset, const char* name);
     bool fitScratch(int nFrames);
-    void silenceOutputs(int nFrames, bool floatDest);
+    bool processBlock(int nFrames, bool floatOut, bool accumulate);
+    void passThrough(int nFrames, bool floatOut);
     void writeFloatOutputs(int nFrames, bool accumulate);
     bool promptForFile(KIT_String* file, EFileAction action, const char* extension);
     void putProgramRecord(ByteChunk* out, const char* name, const double* values, int nValues,

@@ -136,30 +136,25 @@ TEST(Fxp, FilesThatDoNotFitAreRejected) {
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(b.plug.GetParam(i)->Value(), before[size_t(i)]) << why;
     };
-    auto bad = good;
-    bad[0] = 'X';
-    expectRejected(bad, "magic");
-    bad = good;
-    setBE32(bad, 16, 0x12345678);
-    expectRejected(bad, "unique id");
-    bad = good;
-    setBE32(bad, 24, 5);
-    expectRejected(bad, "parameter count");
-    bad = good;
-    setBE32(bad, 12, 2);
-    expectRejected(bad, "version");
-    bad = good;
-    memcpy(&bad[8], "FBCh", 4);
-    expectRejected(bad, "kind");
-    bad = good;
-    setBE32(bad, 56, 0x7FFFFFF0);
-    expectRejected(bad, "state size beyond the file");
-    bad = good;
-    setBE32(bad, 56, 0xFFFFFFF0);
-    expectRejected(bad, "negative state size");
+    const struct {
+        size_t at;
+        uint32_t value;
+        const char* why;
+    } fields[] = {{0, 0x58636E4B, "magic"},
+                  {16, 0x12345678, "unique id"},
+                  {24, 5, "parameter count"},
+                  {12, 2, "version"},
+                  {8, 0x46424368, "kind"},
+                  {56, 0x7FFFFFF0, "state size beyond the file"},
+                  {56, 0xFFFFFFF0, "negative state size"}};
+    for (const auto& f : fields) {
+        auto bad = good;
+        setBE32(bad, f.at, f.value);
+        expectRejected(bad, f.why);
+    }
     expectRejected(std::vector<uint8_t>(good.begin(), good.begin() + 40), "cut in the header");
     expectRejected(std::vector<uint8_t>(good.begin(), good.end() - 8), "cut in the state");
-    bad = std::vector<uint8_t>(good.begin(), good.begin() + 64);
+    auto bad = std::vector<uint8_t>(good.begin(), good.begin() + 64);
     setBE32(bad, 56, 4);
     expectRejected(bad, "framework header cut short");
 
@@ -263,21 +258,20 @@ TEST(Fxb, ParameterFormRoundTripAndRejections) {
         EXPECT_FALSE(c.plug.LoadBankFromFXB()) << why;
         EXPECT_STREQ(c.plug.GetPresetName(0), "untouched") << why;
     };
-    auto bad = f;
-    setBE32(bad, 24, 3);
-    expectRejected(bad, "more programs than presets");
-    bad = f;
-    setBE32(bad, 24, 0xFFFFFFFF);
-    expectRejected(bad, "negative count");
-    bad = f;
-    memcpy(&bad[156 + record + 8], "FPCh", 4);
-    expectRejected(bad, "second record of the wrong kind");
-    bad = f;
-    setBE32(bad, 156 + record + 24, 4);
-    expectRejected(bad, "record with another parameter count");
-    bad = f;
-    setBE32(bad, 16, 0);
-    expectRejected(bad, "unique id");
+    const struct {
+        size_t at;
+        uint32_t value;
+        const char* why;
+    } fields[] = {{24, 3, "more programs than presets"},
+                  {24, 0xFFFFFFFF, "negative count"},
+                  {156 + record + 8, 0x46504368, "second record of the wrong kind"},
+                  {156 + record + 24, 4, "record with another parameter count"},
+                  {16, 0, "unique id"}};
+    for (const auto& field : fields) {
+        auto bad = f;
+        setBE32(bad, field.at, field.value);
+        expectRejected(bad, field.why);
+    }
     expectRejected(std::vector<uint8_t>(f.begin(), f.end() - 1), "last record cut");
     expectRejected(std::vector<uint8_t>(f.begin(), f.begin() + 100), "cut in the header");
 }
