@@ -66,6 +66,16 @@ bool hasTag(const uint8_t* p, const char* tag) {
     return memcmp(p, tag, 4) == 0;
 }
 
+// The block whose big-endian byte count stands at `at`, followed by its bytes; false when the
+// count or the bytes do not fit the file.
+bool getSizedBlock(const ByteChunk& file, int at, ByteChunk* out) {
+    if (file.Size() < at + 4) return false;
+    const int32_t n = getIntBE(file.GetData() + at);
+    if (n < 0 || n > file.Size() - at - 4) return false;
+    out->PutBytes(file.GetData() + at + 4, n);
+    return true;
+}
+
 void getFxName(const uint8_t* p, char* out) {
     memcpy(out, p, kFxNameLen);
     out[kFxNameLen - 1] = 0;
@@ -874,6 +884,11 @@ bool IEffectBase::promptForFile(KIT_String* file, EFileAction action, const char
     return file->GetLength() > 0;
 }
 
+bool IEffectBase::promptAndRead(const char* extension, ByteChunk* in) {
+    KIT_String file("");
+    return promptForFile(&file, kFileOpen, extension) && readFile(file.Get(), in);
+}
+
 // A program record in the parameter form: header, name and one big-endian normalised single
 // per visible parameter; values beyond nValues are 0.
 void IEffectBase::putProgramRecord(ByteChunk* out, const char* name, const double* values,
@@ -968,9 +983,8 @@ void IEffectBase::applyProgramValues(const uint8_t* floats) {
 }
 
 bool IEffectBase::LoadProgramFromFXP() {
-    KIT_String file("");
     ByteChunk in;
-    if (!promptForFile(&file, kFileOpen, "fxp") || !readFile(file.Get(), &in)) return false;
+    if (!promptAndRead("fxp", &in)) return false;
     const uint8_t* d = in.GetData();
     const int size = in.Size();
     if (size < kFxpHeaderLen || !hasTag(d, "CcnK") || getIntBE(d + 12) != 1 ||
@@ -980,11 +994,8 @@ bool IEffectBase::LoadProgramFromFXP() {
     getFxName(d + 28, name);
     KIT_MutexLock lock(&m_mutex);
     if (hasTag(d + 8, "FPCh") && m_doesChunks) {
-        if (size < kFxpHeaderLen + 4) return false;
-        const int32_t stateSize = getIntBE(d + kFxpHeaderLen);
-        if (stateSize < 0 || stateSize > size - kFxpHeaderLen - 4) return false;
         ByteChunk state;
-        state.PutBytes(d + kFxpHeaderLen + 4, stateSize);
+        if (!getSizedBlock(in, kFxpHeaderLen, &state)) return false;
         int pos = 0;
         GetIEffectVerFromChunk(&state, &pos);
         if (UnserializeState(&state, pos) < 0) return false;
@@ -1002,19 +1013,15 @@ bool IEffectBase::LoadProgramFromFXP() {
 }
 
 bool IEffectBase::LoadBankFromFXB() {
-    KIT_String file("");
     ByteChunk in;
-    if (!promptForFile(&file, kFileOpen, "fxb") || !readFile(file.Get(), &in)) return false;
+    if (!promptAndRead("fxb", &in)) return false;
     const uint8_t* d = in.GetData();
     const int size = in.Size();
     if (size < kFxbHeaderLen || !hasTag(d, "CcnK") || getIntBE(d + 16) != m_uniqueID) return false;
     KIT_MutexLock lock(&m_mutex);
     if (hasTag(d + 8, "FBCh") && m_doesChunks) {
-        if (size < kFxbHeaderLen + 4) return false;
-        const int32_t chunkSize = getIntBE(d + kFxbHeaderLen);
-        if (chunkSize < 0 || chunkSize > size - kFxbHeaderLen - 4) return false;
         ByteChunk presets;
-        presets.PutBytes(d + kFxbHeaderLen + 4, chunkSize);
+        if (!getSizedBlock(in, kFxbHeaderLen, &presets)) return false;
         int pos = 0;
         GetIEffectVerFromChunk(&presets, &pos);
         if (UnserializePresets(&presets, pos) < 0) return false;

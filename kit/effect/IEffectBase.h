@@ -265,6 +265,7 @@ private:
     void passThrough(int nFrames, bool floatOut);
     void writeFloatOutputs(int nFrames, bool accumulate);
     bool promptForFile(KIT_String* file, EFileAction action, const char* extension);
+    bool promptAndRead(const char* extension, ByteChunk* in);
     void putProgramRecord(ByteChunk* out, const char* name, const double* values, int nValues,
                           int byteSize);
     void applyProgramValues(const uint8_t* floats);
