@@ -14,7 +14,7 @@ using testsupport::TestGraphics;
 
 namespace {
 
-// Runs f on another thread and reports whether it could take the plug lock meanwhile.
+// Whether another thread could take the plug lock at this moment.
 bool otherThreadCanEnter(IEffectBase& plug) {
     bool entered = false;
     std::thread t([&] {
@@ -29,64 +29,40 @@ bool otherThreadCanEnter(IEffectBase& plug) {
 
 TEST(IEffectBase, InitializeBuildsParamsPresetsAndChannels) {
     TestEffect plug(10, 8, 3, true, "1-1 2-2 x-3");
-    EXPECT_EQ(plug.NParams(), 10);
-    EXPECT_EQ(plug.NHiddenParams(), 8);
     EXPECT_EQ(plug.NHostParams(), 2);
     plug.addNonAutomateParamCount(5); // assigns, does not add
     EXPECT_EQ(plug.NHostParams(), 5);
-    plug.addNonAutomateParamCount(50);
-    EXPECT_EQ(plug.NHostParams(), 0);
-    EXPECT_EQ(plug.NPresets(), 3);
     EXPECT_STREQ(plug.GetPresetName(0), "empty");
-    EXPECT_STREQ(plug.GetPresetName(3), "");
     EXPECT_EQ(plug.NInChannels(), 2);
     EXPECT_EQ(plug.NOutChannels(), 2);
-    EXPECT_TRUE(plug.LegalIO(1, 1));
-    EXPECT_TRUE(plug.LegalIO(0, 0)); // the pair that did not parse reads as 0 and 0
-    EXPECT_FALSE(plug.LegalIO(0, 3));
-    EXPECT_FALSE(plug.LegalIO(1, 2));
+    EXPECT_TRUE(plug.LegalIO(0, 0)); // the pair that does not parse reads as 0 and 0
     EXPECT_TRUE(plug.LegalIO(-1, 2));
-    EXPECT_TRUE(plug.LegalIO(-1, -1));
-    EXPECT_STREQ(plug.GetEffectName(), "Test Effect");
-    EXPECT_EQ(plug.GetHost(), kHostUninit);
-
+    EXPECT_FALSE(plug.LegalIO(1, 2));
+    TestEffect stereo(1, 0);
+    EXPECT_FALSE(stereo.LegalIO(1, 1));
     // Labels outside their lists are ignored (the sanitizers watch these).
-    plug.SetInputLabel(0, "left");
     plug.SetInputLabel(5, "none");
-    plug.SetOutputLabel(-1, "none");
     plug.SetInputBusLabel(2, "ignored");
     plug.SetInputBusLabel(0, "main");
     plug.SetInputBusLabel(0, "main again");
     plug.SetOutputBusLabel(2, "aux");
-
-    TestEffect stereo(1, 0);
-    EXPECT_TRUE(stereo.LegalIO(-1, 2));
-    EXPECT_FALSE(stereo.LegalIO(1, 1));
 }
 
-TEST(IEffectBase, VersionsHostAndApi) {
+TEST(IEffectBase, VersionsAndHost) {
     char buf[MAX_VERSION_STR_LEN];
-    GetVersionStr(0x10007, buf);
-    EXPECT_STREQ(buf, "v1.0.7");
-    GetVersionStr(0x10100, buf);
-    EXPECT_STREQ(buf, "v1.1");
-    GetVersionStr(0x10000, buf);
-    EXPECT_STREQ(buf, "v1");
+    const int versions[] = {0x10007, 0x10100, 0x10000};
+    const char* texts[] = {"v1.0.7", "v1.1", "v1"};
+    for (int i = 0; i < 3; ++i) {
+        GetVersionStr(versions[i], buf);
+        EXPECT_STREQ(buf, texts[i]);
+    }
     EXPECT_EQ(GetDecimalVersion(0x10007), 10007);
-    EXPECT_EQ(GetDecimalVersion(0x020A03), 21003);
     TestEffect plug(1, 1);
-    EXPECT_EQ(plug.GetEffectVersion(false), 0x10007);
-    EXPECT_EQ(plug.GetEffectVersion(true), 10007);
-    plug.GetEffectVersionStr(buf);
-    EXPECT_STREQ(buf, "v1.0.7");
+    EXPECT_EQ(plug.GetHost(), kHostUninit);
     plug.SetHost("REAPER", 0x060F00);
     EXPECT_EQ(plug.GetHost(), kHostReaper);
     EXPECT_EQ(plug.GetHostVersion(true), 61500);
-    plug.GetHostVersionStr(buf);
-    EXPECT_STREQ(buf, "v6.15");
-    EXPECT_STREQ(plug.GetAPIString(), "VST2");
-    EXPECT_STREQ(plug.GetArchString(), "x86");
-    EXPECT_DOUBLE_EQ(plug.GetSamplesPerBeat(), 44100.0 * 60.0 / 120.0);
+    EXPECT_DOUBLE_EQ(plug.GetSamplesPerBeat(), 22050.0);
     plug.tempo = 0.0;
     EXPECT_EQ(plug.GetSamplesPerBeat(), 0.0);
 }
@@ -101,15 +77,12 @@ TEST(IEffectBase, GuiEditsInformOnlyVisibleParamsAndCallTheRightHandler) {
     ASSERT_EQ(plug.informs.size(), 1u);
     EXPECT_EQ(plug.informs[0].kind, 'a');
     EXPECT_EQ(plug.informs[0].idx, 1);
-    EXPECT_EQ(plug.informs[0].value, 0.5);
     EXPECT_EQ(plug.changes, std::vector<int>({1}));
     EXPECT_EQ(plug.GetParam(1)->Value(), 5.0);
-
     // The same value again: the host hears of it, the plug-in does not.
     plug.SetParameterFromGUI(1, 0.5);
     EXPECT_EQ(plug.informs.size(), 2u);
     EXPECT_EQ(plug.changes.size(), 1u);
-
     // Hidden parameters never reach the host, whatever path they take.
     plug.SetParameterFromGUI(4, 0.2);
     plug.BeginInformHostOfParamChange(4);
@@ -117,7 +90,6 @@ TEST(IEffectBase, GuiEditsInformOnlyVisibleParamsAndCallTheRightHandler) {
     plug.InformHostOfParamChange(-1, 0.0);
     EXPECT_EQ(plug.informs.size(), 2u);
     EXPECT_EQ(plug.changes, std::vector<int>({1, 4}));
-
     // A text parameter reports every edit; the hardware path ends in the second handler.
     plug.SetParameterFromGUI2(5, 0.0);
     plug.SetParameterFromGUI2(5, 0.0);
@@ -125,59 +97,39 @@ TEST(IEffectBase, GuiEditsInformOnlyVisibleParamsAndCallTheRightHandler) {
     plug.SetParameterFromGUI(99, 0.5); // an unknown index does nothing
     EXPECT_EQ(plug.changes.size(), 2u);
 
-    plug.BeginInformHostOfParamChange(2);
-    plug.EndInformHostOfParamChange(2);
-    EXPECT_EQ(plug.informs.back().kind, 'e');
-    EXPECT_EQ(plug.informs[plug.informs.size() - 2].kind, 'b');
-}
-
-TEST(IEffectBase, ResetAndDirtyWalkOnlyVisibleParams) {
-    TestEffect plug(5, 2);
-    plug.OnParamReset();
-    EXPECT_EQ(plug.changes, std::vector<int>({0, 1, 2}));
-    EXPECT_EQ(plug.resets, 1);
-    plug.DirtyParameters();
-    EXPECT_EQ(plug.informs.size(), 3u);
-
     TestEffect hidden(5, 5);
     hidden.OnParamReset();
     hidden.DirtyParameters();
-    EXPECT_TRUE(hidden.changes.empty());
-    EXPECT_TRUE(hidden.informs.empty());
+    EXPECT_TRUE(hidden.changes.empty() && hidden.informs.empty());
     EXPECT_EQ(hidden.resets, 1);
-    EXPECT_TRUE(hidden.CompareState(nullptr, 0));
+    plug.OnParamReset();
+    EXPECT_EQ(plug.changes, std::vector<int>({1, 4, 0, 1, 2}));
 }
 
 TEST(IEffectBase, CompareStateMatchesInSinglePrecision) {
     TestEffect plug(3, 1);
-    plug.InitMixedParams();
     plug.GetParam(0)->Set(1.0);
-    plug.GetParam(1)->Set(-7.0);
-    double stored[] = {99.0, 1.0, -7.0, 55.0};
+    plug.GetParam(1)->Set(0.25);
+    double stored[] = {99.0, 1.0, 0.25};
     const auto* bytes = reinterpret_cast<const unsigned char*>(stored);
     EXPECT_TRUE(plug.CompareState(bytes, 1));
     EXPECT_FALSE(plug.CompareState(bytes, 0));
-    stored[2] = -7.0001;
+    stored[2] = 0.2501;
     EXPECT_FALSE(plug.CompareState(bytes, 1));
 }
 
 TEST(IEffectBase, PlugLockIsReentrantAndHeldAroundTheChangeHandler) {
     TestEffect plug(2, 0);
     plug.GetParam(0)->InitInt("p", 0, 0, 10);
-
-    KIT_MutexLock outer(plug.GetMutex());
-    KIT_MutexLock inner(plug.GetMutex()); // the owner enters again
-    plug.SetParameterFromGUI(0, 1.0);     // and again, inside the edit
-    EXPECT_EQ(plug.changes.size(), 1u);
-    EXPECT_FALSE(otherThreadCanEnter(plug));
-}
-
-TEST(IEffectBase, SecondThreadWaitsForTheEditToEnd) {
-    TestEffect plug(2, 0);
-    plug.GetParam(0)->InitInt("p", 0, 0, 10);
     bool lockedDuringHandler = false;
     plug.onChange = [&](int) { lockedDuringHandler = !otherThreadCanEnter(plug); };
-    plug.SetParameterFromGUI(0, 1.0);
+    {
+        KIT_MutexLock outer(plug.GetMutex());
+        KIT_MutexLock inner(plug.GetMutex()); // the owner enters again, and again in the edit
+        plug.SetParameterFromGUI(0, 1.0);
+    }
+    EXPECT_TRUE(lockedDuringHandler);
+    plug.SetParameterFromGUI(0, 0.5);
     EXPECT_TRUE(lockedDuringHandler);
     EXPECT_TRUE(otherThreadCanEnter(plug)); // released afterwards
 
@@ -214,7 +166,6 @@ TEST(IEffectBase, AudioBlockIsSkippedWhileTheLockIsHeldElsewhere) {
     plug.AttachInputBuffers(0, 2, ins, 4);
     plug.AttachOutputBuffers(0, 2, outs);
     EXPECT_TRUE(plug.ProcessBuffers(0.0f, 4));
-    EXPECT_EQ(plug.blocks, 1);
     EXPECT_EQ(outL[3], 4.0f);
     EXPECT_EQ(outR[0], 5.0f);
 
@@ -246,9 +197,7 @@ TEST(IEffectBase, BuffersFollowConnectionsAndBlocksLargerThanTheBlockSize) {
     plug.SetInputChannelConnections(0, 2, true);
     plug.SetOutputChannelConnections(0, 3, true);
     plug.SetInputChannelConnections(1, 5, false);
-    EXPECT_TRUE(plug.IsInChannelConnected(0));
     EXPECT_FALSE(plug.IsInChannelConnected(1));
-    EXPECT_FALSE(plug.IsInChannelConnected(7));
     double in0[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     double out0[8], out1[8], out2[8];
     double* ins[] = {in0};
@@ -261,8 +210,6 @@ TEST(IEffectBase, BuffersFollowConnectionsAndBlocksLargerThanTheBlockSize) {
     EXPECT_EQ(out0[7], 8.0);
     EXPECT_EQ(out1[7], 0.0); // input 1 is not connected: its scratch is silent
     EXPECT_EQ(out2[0], 0.0); // no input 2
-    plug.PassThroughBuffers(0.0, 8);
-    EXPECT_EQ(out0[5], 6.0);
 
     // The same block size keeps the scratch contents; another one clears them.
     plug.SetBlockSize(8);
@@ -275,31 +222,20 @@ TEST(IEffectBase, BuffersFollowConnectionsAndBlocksLargerThanTheBlockSize) {
     plug.SetBlockSize(16);
     plug.PassThroughBuffers(0.0, 2);
     EXPECT_EQ(out0[0], 0.0);
-
-    plug.SetOutputChannelConnections(2, 1, false);
-    plug.LimitToStereoIO();
-    EXPECT_TRUE(plug.IsOutChannelConnected(2));
-    EXPECT_TRUE(plug.IsInChannelConnected(0));
 }
 
-TEST(IEffectBase, GraphicsShowEveryValueAndTakeBackPlainOnes) {
-    TestEffect plug(4, 4);
-    for (int i = 0; i < 4; ++i)
+TEST(IEffectBase, GraphicsTakeBackPlainValuesOnly) {
+    TestEffect plug(2, 2);
+    for (int i = 0; i < 2; ++i)
         plug.GetParam(i)->InitInt("p", 0, 0, 10);
-    plug.GetParam(2)->Set(7.0);
     auto* g = new TestGraphics(&plug);
     plug.AttachGraphics(g);
-    plug.AttachGraphics(nullptr); // ignored
     EXPECT_EQ(plug.GetGUI(), g);
-    EXPECT_EQ(g->FPS(), 25);
-    g->SetParameterFromPlug(1, 5.0, false);
+    g->SetParameterFromPlug(1, 5.4, false);
     EXPECT_EQ(plug.GetParam(1)->Value(), 5.0);
     g->SetParameterFromPlug(1, 0.9, true); // a normalised value only shows
     EXPECT_EQ(plug.GetParam(1)->Value(), 5.0);
     g->SetParameterFromPlug(99, 1.0, false);
-    plug.GetParam(3)->Set(4.0);
-    plug.RedrawParamControls();
-    EXPECT_EQ(plug.GetParam(3)->Value(), 4.0);
     plug.AttachGraphics(new TestGraphics(&plug)); // the first one is released
 }
 
@@ -309,10 +245,8 @@ TEST(IEffectBase, MidiInputBecomesShortMessagesOrSysEx) {
     std::vector<unsigned char> aftertouch = {0xD0, 0x40};
     std::vector<unsigned char> sysex = {0xF0, 0x3E, 0x0F, 0x00, 0x01, 0xF7};
     std::vector<unsigned char> empty;
-    IEffectBase::processMIDIInput(0.0, &noteOn, &plug);
-    IEffectBase::processMIDIInput(0.0, &aftertouch, &plug);
-    IEffectBase::processMIDIInput(0.0, &sysex, &plug);
-    IEffectBase::processMIDIInput(0.0, &empty, &plug);
+    for (auto* bytes : {&noteOn, &aftertouch, &sysex, &empty})
+        IEffectBase::processMIDIInput(0.0, bytes, &plug);
     IEffectBase::processMIDIInput(0.0, &noteOn, nullptr);
     ASSERT_EQ(plug.midi.size(), 2u);
     EXPECT_EQ(plug.midi[0].status, 0x90);

@@ -69,11 +69,9 @@ TEST(IMidiQueue, LateMessagesMoveToTheNextBlock) {
     EXPECT_EQ(out[0].position, 2); // 5 in a block of 3 comes out at 2 of the next
     out = drainBlock(q, 100);
     EXPECT_TRUE(out.empty());
-    {
-        IMidiQueue::Block b(q);
-        ASSERT_NE(b.Peek(), nullptr);
-        EXPECT_EQ(b.Peek()->offset, 700 - 3 - 512 - 100);
-    }
+    IMidiQueue::Block b(q);
+    ASSERT_NE(b.Peek(), nullptr);
+    EXPECT_EQ(b.Peek()->offset, 700 - 3 - 512 - 100);
 }
 
 TEST(IMidiQueue, GrowsOrCompactsWhenFull) {
@@ -107,24 +105,13 @@ TEST(IMidiQueue, ResizeFollowsTheBlockSizeInWholePages) {
     q.Resize(512);
     EXPECT_EQ(q.GetSize(), 1024); // the pending 700 keep their room
     EXPECT_EQ(q.ToDo(), 700);
-    const auto out = drainBlock(q, 700);
-    ASSERT_EQ(out.size(), 700u);
-    EXPECT_EQ(out[699].position, 699);
-}
+    EXPECT_EQ(drainBlock(q, 700).size(), 700u);
 
-TEST(IMidiQueue, ZeroGrowStepDropsWhatDoesNotFit) {
-    IMidiQueue q;
-    q.Resize(0);
+    q.Resize(0); // no grow step: what does not fit is dropped
     EXPECT_EQ(q.GetGrowStep(), 0);
     EXPECT_EQ(q.GetSize(), 0);
     add(q, 1);
     EXPECT_EQ(q.ToDo(), 0);
-    q.Resize(1);
-    add(q, 1);
-    EXPECT_EQ(q.ToDo(), 1);
-    q.Resize(-5); // a negative block size counts as 0; the pending message keeps its room
-    EXPECT_EQ(q.GetSize(), 512);
-    EXPECT_EQ(q.ToDo(), 1);
 }
 
 TEST(IMidiQueue, AHeldQueueSkipsTheBlockWithOffsetsUnchanged) {

@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -224,89 +223,44 @@ TEST(StateChunk, PresetMakers) {
     TestEffect plug(3, 0, 5);
     plug.InitMixedParams(); // bool, int, enum: the values come as ints
     plug.MakePreset("literal", 1, -7, 4);
-    ByteChunk expected;
-    for (double v : {1.0, -7.0, 4.0})
-        expected.PutDouble(v);
-    plug.RestorePreset(0);
-    EXPECT_EQ(plug.GetParam(1)->Value(), -7.0);
-
-    plug.GetParam(0)->Set(0.0);
     plug.GetParam(2)->Set(6.0);
     plug.MakePresetFromNamedParams("named", 2, 1, 12, 77, 3); // 77 is no parameter: stop there
-    plug.RestorePreset(1);
-    EXPECT_EQ(plug.GetParam(1)->Value(), 12.0);
-    EXPECT_EQ(plug.GetParam(2)->Value(), 6.0); // kept its current value
-
-    plug.MakePresetFromChunk("chunk", &expected);
-    plug.RestorePreset(2);
-    EXPECT_EQ(plug.GetParam(1)->Value(), -7.0);
-
-    ByteChunk blobState;
+    ByteChunk state;
     for (double v : {0.0, 9.0, 2.0})
-        blobState.PutDouble(v);
+        state.PutDouble(v);
+    plug.MakePresetFromChunk("chunk", &state);
+    const struct { double p1, p2; } expected[] = {{-7.0, 4.0}, {12.0, 6.0}, {9.0, 2.0}};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(plug.RestorePreset(i));
+        EXPECT_EQ(plug.GetParam(1)->Value(), expected[i].p1) << i;
+        EXPECT_EQ(plug.GetParam(2)->Value(), expected[i].p2) << i;
+    }
+    // The blob dump of a preset builds the same preset again.
     const std::string path = testing::TempDir() + "preset_blob.txt";
-    plug.MakePresetFromChunk("blob source", &blobState);
-    plug.RestorePreset(3);
     plug.DumpPresetBlob(path.c_str());
     std::ifstream in(path);
-    std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const size_t open = line.find("\", \"") + 4;
-    const std::string text = line.substr(open, line.find('"', open) - open);
     EXPECT_EQ(line.substr(line.size() - 7), ", 24);\n");
-    plug.MakePresetFromBlob("blob", text.c_str(), 24);
+    plug.MakePresetFromBlob("blob", line.substr(open, line.find('"', open) - open).c_str(), 24);
     plug.GetParam(1)->Set(0.0);
-    plug.RestorePreset(4);
+    ASSERT_TRUE(plug.RestorePreset(3));
     EXPECT_EQ(plug.GetParam(1)->Value(), 9.0);
+    // "=" ends decoding; the rest of the block stays zero.
+    plug.MakePresetFromBlob("short", "AAECAw==AAAA", 6);
+    ByteChunk all;
+    plug.SerializePresets(&all);
+    const auto bytes = bytesOf(all);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.end() - 6, bytes.end()),
+              std::vector<uint8_t>({0, 1, 2, 3, 0, 0}));
 
     plug.MakeDefaultPreset("none left", 3); // no uninitialised preset: nothing happens
-    EXPECT_STREQ(plug.GetPresetName(4), "blob");
-
-    TestEffect emptyList(1, 0, 0);
-    emptyList.MakeDefaultPreset("-", 64);
-    EXPECT_EQ(emptyList.NPresets(), 0);
-}
-
-TEST(StateChunk, PruneAndEnsureDefaultPresets) {
-    TestEffect plug(2, 0, 4);
-    plug.MakeDefaultPreset(nullptr, 1);
-    EXPECT_STREQ(plug.GetPresetName(0), "Empty");
-    plug.PruneUninitializedPresets();
-    EXPECT_EQ(plug.NPresets(), 1);
-    TestEffect ensure(2, 0, 3);
-    ensure.EnsureDefaultPreset();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_STREQ(ensure.GetPresetName(i), "Empty");
-    ensure.PruneUninitializedPresets();
-    EXPECT_EQ(ensure.NPresets(), 3);
-}
-
-TEST(StateChunk, BlobDecodesIntoAZeroedBlockOfTheGivenSize) {
-    TestEffect plug(1, 0, 2);
-    plug.MakePresetFromBlob("b", "AAECAw==AAAA", 6);
-    plug.MakePresetFromBlob("short", "AAECAw==", 2);
-    ByteChunk c;
-    plug.SerializePresets(&c);
-    const std::vector<uint8_t> all = bytesOf(c);
-    const std::vector<uint8_t> first(all.begin() + 6, all.begin() + 12);
-    EXPECT_EQ(first, std::vector<uint8_t>({0, 1, 2, 3, 0, 0}));
-    const std::vector<uint8_t> second(all.end() - 2, all.end());
-    EXPECT_EQ(second, std::vector<uint8_t>({0, 1}));
-}
-
-TEST(StateChunk, SourceDumpListsEveryVisibleValue) {
-    TestEffect plug(4, 1);
-    plug.InitMixedParams(); // bool, int, enum and a double
-    plug.GetParam(0)->Set(1.0);
-    plug.GetParam(1)->Set(-3.0);
-    plug.GetParam(2)->Set(5.0);
-    const std::string path = testing::TempDir() + "preset_src.txt";
-    const char* names[] = {"kOn", "kShift", "kMode"};
-    plug.DumpPresetSrcCode(path.c_str(), names);
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "  MakePresetFromNamedParams(\"\", 3,\n    kOn, true,\n    kShift, -3,\n"
-                          "    kMode, 5);\n");
+    EXPECT_STREQ(plug.GetPresetName(4), "short");
+    TestEffect prune(2, 0, 4);
+    prune.MakeDefaultPreset(nullptr, 1);
+    EXPECT_STREQ(prune.GetPresetName(0), "Empty");
+    prune.PruneUninitializedPresets();
+    EXPECT_EQ(prune.NPresets(), 1);
 }
 
 TEST(StateChunk, HostChunksCarryHeaderPresetsAndState) {
