@@ -264,26 +264,25 @@ void IEffectBase::OnActivate(bool) {
     KIT_MutexLock lock(&m_mutex);
 }
 
-void IEffectBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+namespace {
+// Input i to output i where both exist; the other outputs silent.
+template <class T> void passSamples(T** inputs, T** outputs, int nIn, int nOut, int nFrames) {
     if (nFrames <= 0) return;
-    const int nIn = NInChannels();
-    for (int i = 0; i < NOutChannels(); ++i) {
+    for (int i = 0; i < nOut; ++i) {
         if (i < nIn)
-            memcpy(outputs[i], inputs[i], size_t(nFrames) * sizeof(double));
+            memcpy(outputs[i], inputs[i], size_t(nFrames) * sizeof(T));
         else
-            memset(outputs[i], 0, size_t(nFrames) * sizeof(double));
+            memset(outputs[i], 0, size_t(nFrames) * sizeof(T));
     }
+}
+} // namespace
+
+void IEffectBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+    passSamples(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 void IEffectBase::ProcessSingleReplacing(float** inputs, float** outputs, int nFrames) {
-    if (nFrames <= 0) return;
-    const int nIn = NInChannels();
-    for (int i = 0; i < NOutChannels(); ++i) {
-        if (i < nIn)
-            memcpy(outputs[i], inputs[i], size_t(nFrames) * sizeof(float));
-        else
-            memset(outputs[i], 0, size_t(nFrames) * sizeof(float));
-    }
+    passSamples(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 bool IEffectBase::MidiNoteName(int, char* name) {

@@ -56,6 +56,13 @@ std::string tempPath(const char* name) {
     return testing::TempDir() + name;
 }
 
+// One field of a good file spoiled: a big-endian word at a byte offset.
+struct Spoil {
+    size_t at;
+    uint32_t value;
+    const char* why;
+};
+
 } // namespace
 
 TEST(Fxp, ChunkFormLayoutAndRoundTrip) {
@@ -146,17 +153,13 @@ TEST(Fxp, FilesThatDoNotFitAreRejected) {
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(b.plug.GetParam(i)->Value(), before[size_t(i)]) << why;
     };
-    const struct {
-        size_t at;
-        uint32_t value;
-        const char* why;
-    } fields[] = {{0, 0x58636E4B, "magic"},
-                  {16, 0x12345678, "unique id"},
-                  {24, 5, "parameter count"},
-                  {12, 2, "version"},
-                  {8, 0x46424368, "kind"},
-                  {56, 0x7FFFFFF0, "state size beyond the file"},
-                  {56, 0xFFFFFFF0, "negative state size"}};
+    const Spoil fields[] = {{0, 0x58636E4B, "magic"},
+                            {16, 0x12345678, "unique id"},
+                            {24, 5, "parameter count"},
+                            {12, 2, "version"},
+                            {8, 0x46424368, "kind"},
+                            {56, 0x7FFFFFF0, "state size beyond the file"},
+                            {56, 0xFFFFFFF0, "negative state size"}};
     for (const auto& f : fields) {
         auto bad = good;
         setBE32(bad, f.at, f.value);
@@ -259,15 +262,11 @@ TEST(Fxb, ParameterFormRoundTripAndRejections) {
         EXPECT_FALSE(c.plug.LoadBankFromFXB()) << why;
         EXPECT_STREQ(c.plug.GetPresetName(0), "untouched") << why;
     };
-    const struct {
-        size_t at;
-        uint32_t value;
-        const char* why;
-    } fields[] = {{24, 3, "more programs than presets"},
-                  {24, 0xFFFFFFFF, "negative count"},
-                  {156 + record + 8, 0x46504368, "second record of the wrong kind"},
-                  {156 + record + 24, 4, "record with another parameter count"},
-                  {16, 0, "unique id"}};
+    const Spoil fields[] = {{24, 3, "more programs than presets"},
+                            {24, 0xFFFFFFFF, "negative count"},
+                            {156 + record + 8, 0x46504368, "second record of the wrong kind"},
+                            {156 + record + 24, 4, "record with another parameter count"},
+                            {16, 0, "unique id"}};
     for (const auto& field : fields) {
         auto bad = f;
         setBE32(bad, field.at, field.value);
