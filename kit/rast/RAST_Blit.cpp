@@ -191,7 +191,7 @@ void halfBlendRows(const Rows& d, const Rows& s, int w, int h) {
         auto* dp = reinterpret_cast<RAST_pixel*>(d.first + row * d.step);
         const auto* sp = reinterpret_cast<const RAST_pixel*>(s.first + row * s.step);
         for (int x = 0; x < w; ++x)
-            dp[x] = ((dp[x] >> 1) & 0x7F7F7F7F) + ((sp[x] >> 1) & 0x7F7F7F7F);
+            dp[x] = rast_detail::MixHalf(dp[x], sp[x]);
     }
 }
 

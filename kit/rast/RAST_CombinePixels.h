@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 // The combine-mode word of every drawing call.
 typedef int RAST_CombineMode;
@@ -27,11 +28,15 @@ enum : int {
     RAST_MODE_DISPATCH_MASK = 0x100FF,
 };
 
-// A caller's alpha as the integer weight 0..256 (256 full strength): held within 0..1 (NaN
-// counts as 0), times 256 truncated.
+// A caller's alpha held within 0..1; NaN counts as 0.
+inline float RAST_ClampAlpha(float alpha) {
+    return alpha > 0.0f ? std::min(alpha, 1.0f) : 0.0f;
+}
+
+// A caller's alpha as the integer weight 0..256 (256 full strength): held within 0..1, times
+// 256 truncated.
 inline int RAST_WeightFromAlpha(float alpha) {
-    if (!(alpha > 0.0f)) return 0;
-    return alpha >= 1.0f ? 256 : int(alpha * 256.0f);
+    return int(RAST_ClampAlpha(alpha) * 256.0f);
 }
 
 // Index of the pixel-operation class a mode selects in RAST_ModeOps (the operation 0..5, plus
@@ -74,6 +79,9 @@ template <class F> inline void ColourBytes(unsigned char* d, int r, int g, int b
 inline int Source(int, int s, int) {
     return s;
 }
+inline int HalfMix(int d, int s, int) {
+    return (d + s) >> 1;
+}
 inline int Copy(int d, int s, int w) {
     return s + (d - s) * (256 - w) / 256;
 }
@@ -113,12 +121,50 @@ using _RAST_CombinePixelsClobberNoClamp = _RAST_CombinePixelsByByte<rast_detail:
 using _RAST_CombinePixelsClobberClamp =
     _RAST_CombinePixelsByByte<rast_detail::Source, _RAST_StoreClamp>;
 using _RAST_CombinePixelsCopyNoClamp = _RAST_CombinePixelsByByte<rast_detail::Copy>;
+// Half-mix averages each byte with the colour's and ignores the weight.
+using _RAST_CombinePixelsHalfMixNoClamp = _RAST_CombinePixelsByByte<rast_detail::HalfMix>;
 using _RAST_CombinePixelsCopyClamp = _RAST_CombinePixelsByByte<rast_detail::Copy, _RAST_StoreClamp>;
 using _RAST_CombinePixelsAdd = _RAST_CombinePixelsByByte<rast_detail::Add>;
 using _RAST_CombinePixelsColorDodge = _RAST_CombinePixelsByByte<rast_detail::ColorDodge>;
 using _RAST_CombinePixelsMulNoClamp = _RAST_CombinePixelsByByte<rast_detail::Mul>;
 using _RAST_CombinePixelsMulClamp = _RAST_CombinePixelsByByte<rast_detail::Mul, _RAST_StoreClamp>;
 using _RAST_CombinePixelsOverlay = _RAST_CombinePixelsByByte<rast_detail::Overlay>;
+
+// Copy at the fixed weights 128, 64 and 192 worked on the whole word with shifts and masks
+// (each byte's shifted bits stay inside that byte and no sum carries), ignoring the weight
+// passed. The results can be one lower per byte than the byte-wise formulas.
+namespace rast_detail {
+inline RAST_pixel HalfOf(RAST_pixel v) {
+    return (v >> 1) & 0x7F7F7F7F;
+}
+inline RAST_pixel QuarterOf(RAST_pixel v) {
+    return (v >> 2) & 0x3F3F3F3F;
+}
+inline RAST_pixel MixHalf(RAST_pixel d, RAST_pixel c) {
+    return HalfOf(d) + HalfOf(c);
+}
+// Three quarters of the pixel and one quarter of the colour.
+inline RAST_pixel MixQuarter(RAST_pixel d, RAST_pixel c) {
+    return HalfOf(d) + QuarterOf(d) + QuarterOf(c);
+}
+// One quarter of the pixel and three quarters of the colour.
+inline RAST_pixel MixThreeQuarter(RAST_pixel d, RAST_pixel c) {
+    return QuarterOf(d) + HalfOf(c) + QuarterOf(c);
+}
+} // namespace rast_detail
+
+template <RAST_pixel (*Mix)(RAST_pixel d, RAST_pixel c)> struct _RAST_CombinePixelsWord {
+    static void doPix(unsigned char* dest, int r, int g, int b, int a, int) {
+        RAST_pixel d;
+        memcpy(&d, dest, sizeof d);
+        d = Mix(d, RAST_MakePixel(r, g, b, a));
+        memcpy(dest, &d, sizeof d);
+    }
+};
+using _RAST_CombinePixelsHalfMix2FAST = _RAST_CombinePixelsWord<rast_detail::MixHalf>;
+using _RAST_CombinePixelsQuarterMix2FAST = _RAST_CombinePixelsWord<rast_detail::MixQuarter>;
+using _RAST_CombinePixelsThreeQuarterMix2FAST =
+    _RAST_CombinePixelsWord<rast_detail::MixThreeQuarter>;
 
 // Source-alpha members: the weight becomes ((a + 1) x weight) / 256.
 
@@ -208,10 +254,37 @@ using RAST_ClampModeOps =
                 _RAST_CombinePixelsMulSourceAlphaClamp, _RAST_CombinePixelsOverlaySourceAlpha,
                 _RAST_CombinePixelsHSVAdjustSourceAlpha>;
 
+// The plain operations by the low byte of the mode, for the drawers that read nothing else.
+using RAST_PlainModeOps = RAST_OpList<_RAST_CombinePixelsCopyNoClamp, _RAST_CombinePixelsAdd,
+                                      _RAST_CombinePixelsColorDodge, _RAST_CombinePixelsMulNoClamp,
+                                      _RAST_CombinePixelsOverlay, _RAST_CombinePixelsHSVAdjust>;
+
 // A table with Entry<P>::fn for each class P of the list, indexed by RAST_ModeIndex.
 template <template <class> class Entry, class... P>
 constexpr auto RAST_MakeModeTable(RAST_OpList<P...>) {
     return std::array{Entry<P>::fn...};
+}
+
+// The Entry<P>::fn that draws the low byte of mode at weight, or null when nothing is to be
+// drawn (weight 0 or below, an operation above 5). With copyShortcuts, copy at weight 128
+// and 256 takes the half-mix and clobber classes.
+template <template <class> class Entry>
+auto RAST_PickDrawer(int mode, int weight, bool copyShortcuts)
+    -> decltype(Entry<_RAST_CombinePixelsCopyNoClamp>::fn) {
+    static constexpr auto table = RAST_MakeModeTable<Entry>(RAST_PlainModeOps{});
+    const int op = mode & RAST_MODE_OP_MASK;
+    if (weight <= 0 || op > RAST_MODE_HSVADJUST) return nullptr;
+    if (copyShortcuts && op == RAST_MODE_COPY && weight == 128)
+        return Entry<_RAST_CombinePixelsHalfMixNoClamp>::fn;
+    if (copyShortcuts && op == RAST_MODE_COPY && weight == 256)
+        return Entry<_RAST_CombinePixelsClobberNoClamp>::fn;
+    return table[size_t(op)];
+}
+
+// Combines colour into the pixel word at p through the operation class P.
+template <class P> inline void RAST_DoPix(RAST_pixel* p, RAST_pixel colour, int weight) {
+    P::doPix(reinterpret_cast<unsigned char*>(p), RAST_GetRed(colour), RAST_GetGreen(colour),
+             RAST_GetBlue(colour), RAST_GetAlpha(colour), weight);
 }
 
 // dest combined with src by mode at alpha; dest itself is a value and stays.
