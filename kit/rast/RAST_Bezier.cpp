@@ -11,7 +11,7 @@
 namespace {
 
 // A tolerance far below the curve's length would otherwise ask for billions of segments.
-constexpr double kMaxSegments = 65536.0;
+constexpr double kMaxSegments = 16384.0;
 
 int segmentCount(double v) {
     return v >= kMaxSegments ? int(kMaxSegments) : v >= 1.0 ? int(v) : 1;
@@ -229,13 +229,9 @@ void RAST_FillCBezierX(RAST_IBitmap* dest, float xstart, float ystart, float xct
 
 void DoBezierFillSegment(RAST_IBitmap* dest, int x1, int y1, int x2, int y2, int yfill,
                          RAST_pixel color, float alpha, int mode) {
+    // A piece of one column takes the same rows as a wider piece would there; a line of its
+    // own would stop a row short of them.
     if (x2 < x1) return;
-    if (x2 == x1) {
-        RAST_Line(dest, x1, std::min(y1, yfill), x1,
-                  y2 <= yfill ? yfill : RAST_SaturateInt(int64_t(y2) - 1), color, alpha, mode,
-                  false);
-        return;
-    }
     // The row just past yfill on the curve's side, so that the curve's pixel row is included.
     const auto edge = [yfill](int y) { return y < yfill ? plusOne(yfill) : yfill; };
     if ((y1 < yfill) == (y2 < yfill)) {
@@ -254,12 +250,6 @@ void DoBezierFillSegment(RAST_IBitmap* dest, int x1, int y1, int x2, int y2, int
 void DoBezierFillSegmentX(RAST_IBitmap* dest, int x1, int y1, int x2, int y2, int xfill,
                           RAST_pixel color, float alpha, int mode) {
     if (y2 < y1) return;
-    if (y2 == y1) {
-        RAST_Line(dest, std::min(x1, xfill), y1,
-                  x2 <= xfill ? xfill : RAST_SaturateInt(int64_t(x2) - 1), y1, color, alpha, mode,
-                  false);
-        return;
-    }
     const auto edge = [xfill](int x) { return x < xfill ? plusOne(xfill) : xfill; };
     if ((x1 < xfill) == (x2 < xfill)) {
         const int f = edge(x1), below = plusOne(y2);

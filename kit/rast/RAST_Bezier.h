@@ -6,7 +6,7 @@
 // long (tol of 0 or less: 1.0), or filled with polygons down or up to a row, or across to a
 // column. The curve is cut to the bitmap's columns first; its x should grow from one end to the
 // other (the ends are ordered so that it starts at the smaller x). Coordinates that are not
-// finite draw nothing; a curve is cut into at most 65536 segments.
+// finite draw nothing; a curve is cut into at most 16384 segments.
 
 void RAST_DrawQBezier(RAST_IBitmap* dest, float xstart, float ystart, float xctl, float yctl,
                       float xend, float yend, RAST_pixel color, float alpha, int mode, bool aa,
