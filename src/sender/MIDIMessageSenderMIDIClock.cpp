@@ -17,7 +17,7 @@ const std::vector<uint8_t> kTick{0xF8};
 constexpr int kTempoRetries = 11;
 constexpr int64_t kTempoRetryMillis = 1000;
 // The last stretch before a tick is waited actively: a sleep may wake too late for it.
-constexpr int64_t kActiveWaitNanos = 500000;
+constexpr int64_t kActiveWaitNanos = 1000000;
 // A sleep never lasts longer, so a stopped clock ends soon even at slow tempos.
 constexpr int64_t kLongestSleepNanos = 10000000;
 
