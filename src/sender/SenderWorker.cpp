@@ -37,8 +37,12 @@ bool SenderWorker::post(int command, const std::function<void(SenderJob&)>& setA
 }
 
 bool SenderWorker::close(long timeoutMillis) {
-    std::lock_guard<std::mutex> lock(mutex);
-    closed = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        closed = true;
+    }
+    // No post gets past `closed` any more, so the thread is ours alone; waiting without the
+    // lock lets a job that posts while it ends be refused instead of blocked.
     if (!unjoined) return true;
     try {
         if (!thread.tryJoin(timeoutMillis)) return false;
@@ -50,6 +54,10 @@ bool SenderWorker::close(long timeoutMillis) {
 }
 
 void SenderWorker::run() {
+    // Idle again however the job ends; an exception goes on to the thread library.
+    struct Idle {
+        std::atomic<bool>& running;
+        ~Idle() { running = false; }
+    } idle{running};
     sender->run(job);
-    running = false;
 }

@@ -176,25 +176,3 @@ TEST(LibrarianSoundRequests, ArmTheSoundCollectionWhenPosted) {
         EXPECT_FALSE(manager.patternRequest.active);
     }
 }
-
-TEST(MIDIMessageManagerConstruction, StartsIdleAndClear) {
-    FakeSenderPlugin plugin;
-    MIDIMessageManager manager(&plugin, nullptr, nullptr, nullptr);
-    for (const LibrarianRequest* r :
-         {&manager.performanceRequest, &manager.patchRequest, &manager.patternRequest}) {
-        EXPECT_EQ(r->state, 1);
-        EXPECT_FALSE(r->active);
-        EXPECT_EQ(r->patch, nullptr);
-    }
-    for (const std::atomic<bool>* f :
-         {&manager.dumpAwaited, &manager.refreshRequested, &manager.refreshSuppressed,
-          &manager.answerReceived, &manager.settingFromDevice, &manager.fromHost})
-        EXPECT_FALSE(*f);
-    for (int w = 0; w < MIDIMessageManager::kWorkerCount; ++w)
-        EXPECT_FALSE(manager.isRunning(Worker(w)));
-    MIDIMessageSender* sender = manager.getSender();
-    EXPECT_FALSE(sender->isClockRunning());
-    EXPECT_FALSE(sender->error);
-    EXPECT_FALSE(sender->cancel);
-    EXPECT_FALSE(sender->inBatch);
-}

@@ -58,17 +58,3 @@ TEST(SynthSimulator, AnswersRequestsOnTheWireWithAddressedDumps) {
         EXPECT_TRUE(checksumValid(answers[i]));
     }
 }
-
-TEST(SynthSimulator, AnswersWithAStoredDump) {
-    testsupport::SynthSimulator synth(0);
-    Bytes stored = testsupport::SynthSimulator::blankDump(0, 0x10, 0x01, 0x02);
-    stored[100] = 0x42;
-    synth.setDump(0x10, 0x01, 0x02, stored);
-    Bytes wire = sx::request(0, kSysexSoundRequest, sx::soundSlot(1, 2));
-    wire.insert(wire.begin(), 0xF0);
-    wire.push_back(0xF7);
-    EXPECT_EQ(synth.answer(wire), std::vector<Bytes>{stored});
-    // A truncated request is ignored.
-    wire.erase(wire.begin() + 6);
-    EXPECT_TRUE(synth.answer(wire).empty());
-}

@@ -42,24 +42,6 @@ TEST(SysexMessage, RequestsCarryDeviceIdMessageIdAndAddress) {
         EXPECT_EQ(c.built, c.expected);
 }
 
-TEST(SysexMessage, FramedOnTheWireAtTheTableLengths) {
-    testsupport::FakeSenderPlugin plugin;
-    const Bytes request = sx::request(0x7F, kSysexSoundRequest, sx::soundEditBuffer(0));
-    const Bytes probe = sx::deviceIdProbe(0);
-    const Bytes select = sx::partSelect(0, 15);
-    const Bytes tempo = sx::tempoMessage(0, 90);
-    for (const Bytes* m : {&request, &probe, &select, &tempo})
-        plugin.SendMidiSysex(m->data(), int(m->size()));
-    const auto wire = plugin.output.bytes();
-    ASSERT_EQ(wire.size(), 4u);
-    EXPECT_EQ(wire[0], (Bytes{0xF0, 0x3E, 0x0F, 0x7F, 0x00, 0x30, 0x00, 0xF7}));
-    EXPECT_EQ(wire[1], (Bytes{0xF0, 0x3E, 0x0F, 0x00, 0x04, 0xF7}));
-    EXPECT_EQ(int(wire[0].size()), sx::kRequestSize);
-    EXPECT_EQ(int(wire[1].size()), sx::kProbeSize);
-    EXPECT_EQ(int(wire[2].size()), sx::kPartSelectSize);
-    EXPECT_EQ(int(wire[3].size()), sx::kTempoMessageSize);
-}
-
 TEST(SysexMessage, ChecksumCoversIdAddressAndDataFromTheMinimumLength) {
     // Framed: bytes 4 .. n-3 summed into n-2; 195 ones give 0xC3 & 0x7F.
     Bytes framed(201, 0x01);
@@ -88,26 +70,6 @@ TEST(SysexMessage, ChecksumCoversIdAddressAndDataFromTheMinimumLength) {
     const Bytes before = shortMessage;
     sx::writeChecksum(shortMessage.data(), int(shortMessage.size()));
     EXPECT_EQ(shortMessage, before);
-}
-
-TEST(SysexMessage, ChecksumOfAFullSoundDump) {
-    Bytes dump(sx::kSoundDumpSize, 0x00);
-    dump[0] = 0xF0;
-    dump[1] = 0x3E;
-    dump[2] = 0x0F;
-    dump[3] = 0x7F;
-    dump[4] = kSysexSoundDump;
-    dump[5] = 0x30;
-    dump[6] = 0x02;
-    for (int i = 7; i < 391; ++i)
-        dump[size_t(i)] = uint8_t(i & 0x7F);
-    dump[392] = 0xF7;
-    unsigned sum = 0x10 + 0x30 + 0x02;
-    for (int i = 7; i < 391; ++i)
-        sum += unsigned(i & 0x7F);
-    sx::writeChecksum(dump.data(), int(dump.size()));
-    EXPECT_EQ(dump[391], sum & 0x7F);
-    EXPECT_EQ(dump[392], 0xF7);
 }
 
 class SendSysexMessage : public ::testing::Test {
