@@ -2,7 +2,7 @@
 #include "src/sender/MIDIMessageSender.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/FakeSenderPlugin.h"
-#include "tests/support/SteppingClock.h"
+#include "tests/support/ScaledClock.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +64,7 @@ protected:
         return tickTimes(plugin);
     }
 
-    testsupport::SteppingClock clock{1000};
+    testsupport::ManualClock clock{1000};
     ScriptedTempoPlugin plugin;
     MIDIMessageManager manager{&plugin, nullptr, nullptr, nullptr};
 };
