@@ -29,7 +29,7 @@ public:
     void requestStop();
     bool stopRequested() const { return stopping.load(); }
 
-    // Nanoseconds between two clock ticks (24 per quarter note) at the tempo.
+    // Nanoseconds between two clock ticks (24 per quarter note) at a tempo of 1 BPM or more.
     static int64_t clockIntervalNanos(int tempo);
 
     // Set by a job on cancel or time-out.
