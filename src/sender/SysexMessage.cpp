@@ -1,5 +1,7 @@
 #include "src/sender/SysexMessage.h"
 
+#include "src/librarian/PatchSysexMessage.h"
+
 namespace SysexMessage {
 namespace {
 
@@ -54,15 +56,7 @@ std::vector<uint8_t> tempoMessage(int deviceId, int tempoByte) {
 }
 
 void writeChecksum(uint8_t* message, int length) {
-    if (!message || length < kChecksumMinSize) return;
-    // With F0 the id sits at 4 and the checksum before F7; without, both one byte earlier.
-    const bool framed = message[0] == kStart;
-    const int first = framed ? 4 : 3;
-    const int target = framed ? length - 2 : length - 1;
-    unsigned sum = 0;
-    for (int i = first; i < target; ++i)
-        sum += message[i];
-    message[target] = uint8_t(sum & 0x7F);
+    if (length >= kChecksumMinSize) PatchSysexMessage::writeChecksum(message, length);
 }
 
 } // namespace SysexMessage
