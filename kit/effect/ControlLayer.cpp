@@ -23,18 +23,20 @@ bool ControlLayer::addChild(ControlLayer* child) {
     return false;
 }
 
+void ControlLayer::spread(bool on, void (IControl::*controlOp)(bool),
+                          void (ControlLayer::*layerOp)(bool)) {
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        (m_controls.Get(i)->*controlOp)(on);
+    for (int i = 0; i < m_children.GetSize(); ++i) {
+        ControlLayer* child = m_children.Get(i);
+        if (on || child->m_id == m_selectedId) (child->*layerOp)(on);
+    }
+}
+
 void ControlLayer::Hide(bool hide) {
     m_visible = !hide;
     setControlsDirty();
-    for (int i = 0; i < m_controls.GetSize(); ++i)
-        m_controls.Get(i)->Hide(hide);
-    for (int i = 0; i < m_children.GetSize(); ++i) {
-        ControlLayer* child = m_children.Get(i);
-        if (hide)
-            child->Hide(true);
-        else if (child->m_id == m_selectedId)
-            child->Hide(false);
-    }
+    spread(hide, &IControl::Hide, &ControlLayer::Hide);
 }
 
 void ControlLayer::setControlsDirty() {
@@ -45,15 +47,7 @@ void ControlLayer::setControlsDirty() {
 }
 
 void ControlLayer::GrayOut(bool gray) {
-    for (int i = 0; i < m_controls.GetSize(); ++i)
-        m_controls.Get(i)->GrayOut(gray);
-    for (int i = 0; i < m_children.GetSize(); ++i) {
-        ControlLayer* child = m_children.Get(i);
-        if (gray)
-            child->GrayOut(true);
-        else if (child->m_id == m_selectedId)
-            child->GrayOut(false);
-    }
+    spread(gray, &IControl::GrayOut, &ControlLayer::GrayOut);
 }
 
 void ControlLayer::GrayOutCustomZone(bool gray, int zone) {
@@ -81,12 +75,8 @@ bool ControlLayer::isDirty(IRECT* r) {
 }
 
 void ControlLayer::Draw(IGraphics* graphics, IRECT* r) {
-    for (int i = 0; i < m_controls.GetSize(); ++i) {
-        IControl* control = m_controls.Get(i);
-        if (m_visible && !control->IsHidden() && r->Intersects(control->GetRECT()))
-            control->Draw(graphics);
-        control->SetClean();
-    }
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        m_controls.Get(i)->Repaint(graphics, *r, m_visible);
     for (int i = 0; i < m_children.GetSize(); ++i)
         m_children.Get(i)->Draw(graphics, r);
 }

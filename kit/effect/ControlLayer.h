@@ -55,6 +55,10 @@ public:
     const KIT_PtrList<ControlLayer>& getChildren() const { return m_children; }
 
 private:
+    // Hiding or graying reaches the own controls and every child; showing or ungraying the
+    // own controls and the selected child only.
+    void spread(bool on, void (IControl::*controlOp)(bool), void (ControlLayer::*layerOp)(bool));
+
     int m_id;
     bool m_visible = false;
     KIT_PtrList<IControl> m_controls;

@@ -54,6 +54,11 @@ void IControl::SetValueFromUserInput(double value) {
     m_redraw = true;
 }
 
+void IControl::Repaint(IGraphics* graphics, const IRECT& r, bool layerVisible) {
+    if (layerVisible && !m_hidden && r.Intersects(m_rect)) Draw(graphics);
+    SetClean();
+}
+
 bool IControl::UnionDirtyRECT(IRECT* r) {
     if ((m_hidden && !m_ignoreHidden) || !IsDirty()) return false;
     *r = r->Union(m_rect);

@@ -61,6 +61,9 @@ public:
     virtual void SetAuxParamValueFromPlug(int auxParamIdx, double value);
 
     void SetValueFromUserInput(double value);
+    // One repaint of the area r: drawn when shown (in a shown layer) and meeting r, cleaned
+    // in any case.
+    void Repaint(IGraphics* graphics, const IRECT& r, bool layerVisible = true);
     // Adds the rectangle to r when the control is dirty and counts for the screen update
     // (shown, or hidden with the ignore-hidden flag); true when it did.
     bool UnionDirtyRECT(IRECT* r);

@@ -221,11 +221,8 @@ bool IGraphics::Draw(IRECT* r) {
         m_drawRect = *r;
         // After a resize there is no background until the plug-in attaches a new one.
         if (IControl* background = m_controls.Get(0)) background->Draw(this);
-        for (int i = 1; i < n; ++i) {
-            IControl* control = m_controls.Get(i);
-            if (!control->IsHidden() && r->Intersects(control->GetRECT())) control->Draw(this);
-            control->SetClean();
-        }
+        for (int i = 1; i < n; ++i)
+            m_controls.Get(i)->Repaint(this, *r);
     } else {
         drawDirtyControls();
     }
