@@ -116,15 +116,9 @@ unsigned char* bytesOf(RAST_pixel* p) {
     return reinterpret_cast<unsigned char*>(p);
 }
 
-// v x 256 truncated, saturated to int.
-int fixed8(float v) {
-    const double f = double(v) * 256.0;
-    return f == f ? int(std::clamp(f, double(INT_MIN), double(INT_MAX))) : 0;
-}
-
-// v x 65536 truncated, saturated to int.
-int fixed16(float v) {
-    const double f = double(v) * 65536.0;
+// v in fixed point whose 1.0 is one (256 or 65536): truncated, saturated to int, NaN as 0.
+int fixedPoint(float v, double one) {
+    const double f = double(v) * one;
     return f == f ? int(std::clamp(f, double(INT_MIN), double(INT_MAX))) : 0;
 }
 
@@ -162,8 +156,10 @@ void RAST_MultiplyAddRect(RAST_IBitmap* dest, int x, int y, int w, int h, float 
     Area area;
     if (!clipToPicture(dest, x, y, w, h, &area)) return;
     // In byte order: alpha, red, green, blue.
-    const int64_t scale[4] = {fixed8(asc), fixed8(rsc), fixed8(gsc), fixed8(bsc)};
-    const int64_t offset[4] = {fixed8(aadd), fixed8(radd), fixed8(gadd), fixed8(badd)};
+    const int64_t scale[4] = {fixedPoint(asc, 256), fixedPoint(rsc, 256), fixedPoint(gsc, 256),
+                              fixedPoint(bsc, 256)};
+    const int64_t offset[4] = {fixedPoint(aadd, 256), fixedPoint(radd, 256), fixedPoint(gadd, 256),
+                               fixedPoint(badd, 256)};
     forEachPixel(area, [&](RAST_pixel& p) {
         unsigned char* d = bytesOf(&p);
         for (int i = 0; i < 4; ++i)
@@ -262,8 +258,11 @@ void RAST_GradRect(RAST_IBitmap* dest, int dstx, int dsty, int dstw, int dsth, f
     if (w <= 0 || h <= 0 || !dest->getBits()) return;
 
     int s[4], dx[4], dy[4];
-    for (int i = 0; i < 4; ++i)
-        s[i] = fixed16(start[i]), dx[i] = fixed16(perColumn[i]), dy[i] = fixed16(perRow[i]);
+    for (int i = 0; i < 4; ++i) {
+        s[i] = fixedPoint(start[i], 65536);
+        dx[i] = fixedPoint(perColumn[i], 65536);
+        dy[i] = fixedPoint(perRow[i], 65536);
+    }
 
     const int op = operationOf(mode);
     const bool opaqueCopy = op == RAST_MODE_COPY && s[3] == 256 * 65536 && dx[3] == 0 && dy[3] == 0;
