@@ -2,6 +2,7 @@
 
 #include "kit/rast/RAST_CombinePixels.h"
 #include "kit/rast/RAST_Coord.h"
+#include "kit/rast/RAST_Glyph.h"
 #include "kit/rast/RAST_Line.h"
 #include "kit/rast/RAST_Polygon.h"
 
@@ -336,30 +337,6 @@ const struct {
     {3.0f, 7, kAA3, kPlain3},     {3.5f, 8, kAA3_5, kPlain3_5}, {4.0f, 9, kAA4, kPlain4},
 };
 
-// Stamps a side x side coverage mask with its top-left pixel at (x, y): each non-zero coverage
-// byte c combines the colour at c x weight / 256.
-void stampMask(RAST_IBitmap* dest, int x, int y, RAST_pixel color, const unsigned char* mask,
-               int side, float alpha, int mode) {
-    const int weight = RAST_WeightFromAlpha(alpha);
-    const int op = mode & RAST_MODE_OP_MASK;
-    RAST_pixel* bits = dest->getBits();
-    if (weight == 0 || op > RAST_MODE_HSVADJUST || !bits) return;
-    const int width = dest->getWidth(), height = dest->getHeight(), span = dest->getRowSpan();
-    for (int j = 0; j < side; ++j) {
-        const int64_t row = int64_t(y) + j;
-        if (row < 0 || row >= height) continue;
-        const int64_t memoryRow = dest->isFlipped() ? height - 1 - row : row;
-        for (int i = 0; i < side; ++i) {
-            const int64_t col = int64_t(x) + i;
-            const int c = mask[j * side + i];
-            if (c == 0 || col < 0 || col >= width) continue;
-            RAST_CombinePixels2(bits + memoryRow * span + col, RAST_GetRed(color),
-                                RAST_GetGreen(color), RAST_GetBlue(color), RAST_GetAlpha(color),
-                                c * weight / 256, op);
-        }
-    }
-}
-
 // What RAST_Circle and RAST_FillCircle share for a rasterised radius.
 void drawCircle(RAST_IBitmap* dest, float cx, float cy, float radius, RAST_pixel color, float alpha,
                 int mode, bool aa, bool filled) {
@@ -382,8 +359,8 @@ void RAST_Circle(RAST_IBitmap* dest, float cx, float cy, float radius, RAST_pixe
     if (!dest || !usableCircle(cx, cy, radius)) return;
     for (const auto& m : kCircleMasks)
         if (radius == m.radius) {
-            stampMask(dest, int(cx - radius), int(cy - radius), color, aa ? m.aa : m.plain, m.side,
-                      alpha, mode);
+            RAST_DrawGlyph(dest, int(cx - radius), int(cy - radius), color, aa ? m.aa : m.plain,
+                           m.side, m.side, alpha, mode);
             return;
         }
     drawCircle(dest, cx, cy, radius, color, alpha, mode, aa, false);

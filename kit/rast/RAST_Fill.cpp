@@ -72,20 +72,13 @@ template <class F> void forEachPixel(const Area& a, F f) {
             f(row[x]);
 }
 
-RAST_pixel half(RAST_pixel p) {
-    return (p >> 1) & 0x7F7F7F7F;
-}
-RAST_pixel quarter(RAST_pixel p) {
-    return (p >> 2) & 0x3F3F3F3F;
-}
-
 // Copy at weight 64 x Q on whole words: Q quarters of the colour over 4 - Q of the old pixel,
 // all four bytes at once.
 template <int Q> void quarterFill(const Area& area, RAST_pixel c) {
     forEachPixel(area, [c](RAST_pixel& p) {
-        if constexpr (Q == 1) p = half(p) + quarter(p) + quarter(c);
-        if constexpr (Q == 2) p = half(p) + half(c);
-        if constexpr (Q == 3) p = quarter(p) + half(c) + quarter(c);
+        if constexpr (Q == 1) p = rast_detail::MixQuarter(p, c);
+        if constexpr (Q == 2) p = rast_detail::MixHalf(p, c);
+        if constexpr (Q == 3) p = rast_detail::MixThreeQuarter(p, c);
         if constexpr (Q == 4) p = c;
     });
 }

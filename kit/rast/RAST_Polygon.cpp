@@ -2,6 +2,7 @@
 
 #include "kit/rast/RAST_CombinePixels.h"
 #include "kit/rast/RAST_Coord.h"
+#include "kit/rast/RAST_Fill.h"
 #include "kit/rast/RAST_Line.h"
 
 #include <algorithm>
@@ -92,6 +93,14 @@ void RAST_DrawRect(RAST_IBitmap* dest, int x, int y, int w, int h, RAST_pixel co
     RAST_Line(dest, x2, y, x2, y2, color, alpha, mode, false);
     RAST_Line(dest, x2, y2, x, y2, color, alpha, mode, false);
     RAST_Line(dest, x, y2, x, y, color, alpha, mode, false);
+}
+
+void RAST_BorderedRect(RAST_IBitmap* dest, int x, int y, int w, int h, RAST_pixel bgcolor,
+                       RAST_pixel fgcolor, float alpha, int mode) {
+    RAST_FillRect(dest, RAST_SaturateInt(int64_t(x) + 1), RAST_SaturateInt(int64_t(y) + 1),
+                  RAST_SaturateInt(int64_t(w) - 1), RAST_SaturateInt(int64_t(h) - 1), bgcolor,
+                  alpha, mode);
+    RAST_DrawRect(dest, x, y, w, h, fgcolor, alpha, mode);
 }
 
 void RAST_FillTrapezoid(RAST_IBitmap* dest, int x1a, int x1b, int y1, int x2a, int x2b, int y2,

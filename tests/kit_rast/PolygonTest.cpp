@@ -194,3 +194,15 @@ TEST(DrawRect, CornersAreCombinedTwice) {
         EXPECT_EQ(RAST_GetRed(bm.at(x, y)), corner ? 2 : 1) << x << "," << y;
     }
 }
+
+TEST(DrawRect, BorderedRectFillsInsideTheOutline) {
+    ZeroBitmap bm(10, 10);
+    const RAST_pixel bg = P(1, 2, 3, 4), fg = P(9, 8, 7, 6);
+    RAST_BorderedRect(&bm, 1, 2, 5, 3, bg, fg, 1.0f, 0);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool inX = x >= 1 && x <= 6, inY = y >= 2 && y <= 5;
+            const bool edge = inX && inY && (x == 1 || x == 6 || y == 2 || y == 5);
+            EXPECT_EQ(bm.at(x, y), edge ? fg : inX && inY ? bg : 0u) << x << "," << y;
+        }
+}
