@@ -6,7 +6,7 @@ namespace platform {
 
 Canvas::Canvas(uint32_t* pixels, int width, int height, int stride)
     : m_pixels(pixels), m_width(std::max(width, 0)), m_height(std::max(height, 0)),
-      m_stride(std::max(stride, m_width)), m_state{{0, 0, m_width, m_height}, true} {}
+      m_stride(std::max(stride, m_width)), m_state{{0, 0, m_width, m_height}, true, 1.0f} {}
 
 void Canvas::ClipToRect(const CanvasRect& r) {
     CanvasRect& c = m_state.clip;

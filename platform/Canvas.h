@@ -19,8 +19,9 @@ struct CanvasColor {
 
 // The 2-D drawing surface that drawing contexts stand on: a block of 32-bit pixels (not owned)
 // with y running down from row 0, whose bytes are, in address order, an unused byte (the raster
-// graphics keep alpha there), red, green and blue. Drawing honours the clip; the clip and the
-// anti-aliasing switch form the graphics state that SaveState and RestoreState keep.
+// graphics keep alpha there), red, green and blue. Drawing honours the clip; the clip, the
+// anti-aliasing switch and the stroke width form the graphics state that SaveState and
+// RestoreState keep.
 class Canvas {
 public:
     // stride: pixels from one row to the next (at least width).
@@ -40,6 +41,10 @@ public:
     bool ShouldAntialias() const { return m_state.antialias; }
     void SetShouldAntialias(bool on) { m_state.antialias = on; }
 
+    // Width of stroked lines in pixels; 1 until set.
+    float LineWidth() const { return m_state.lineWidth; }
+    void SetLineWidth(float width) { m_state.lineWidth = width; }
+
     void SaveState();
     // Returns to the last saved state; false (nothing changes) when none is saved.
     bool RestoreState();
@@ -48,6 +53,7 @@ private:
     struct State {
         CanvasRect clip;
         bool antialias;
+        float lineWidth;
     };
 
     uint32_t* m_pixels;
