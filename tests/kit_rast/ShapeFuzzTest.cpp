@@ -13,139 +13,92 @@
 
 namespace {
 
-// Random shapes with coordinates mostly around a small bitmap and sometimes far off, at the
-// ends of the int range, or not finite.
-class Shapes {
-public:
-    explicit Shapes(unsigned seed) : m_rng(seed) {}
-
-    int coord(int size) {
-        switch (m_rng() % 8) {
-        case 0: {
-            const int ends[] = {INT_MIN, INT_MIN + 1, -1000000, 1000000, INT_MAX - 1, INT_MAX};
-            return ends[m_rng() % 6];
-        }
-        case 1:
-            return int(m_rng() % 2001) - 1000;
-        default:
-            return int(m_rng() % unsigned(size + 8)) - 4;
-        }
+// Coordinates mostly around a small bitmap, sometimes far off, at the ends of the int range,
+// or not finite.
+struct Dice {
+    std::mt19937 rng;
+    unsigned pick(unsigned n) { return rng() % n; }
+    int i(int size) {
+        const int ends[] = {INT_MIN, INT_MIN + 1, -1000000, 1000000, INT_MAX - 1, INT_MAX};
+        const unsigned k = pick(8);
+        return k == 0 ? ends[pick(6)] : k == 1 ? int(pick(2001)) - 1000 : int(pick(size + 8)) - 4;
     }
-    float fcoord(int size) {
-        switch (m_rng() % 10) {
-        case 0: {
-            const float odd[] = {std::numeric_limits<float>::quiet_NaN(),
-                                 std::numeric_limits<float>::infinity(),
-                                 -std::numeric_limits<float>::infinity(),
-                                 3e38f,
-                                 -1e20f,
-                                 16777216.0f,
-                                 -0.5f,
-                                 -0.0f};
-            return odd[m_rng() % 8];
-        }
-        case 1:
-            return float(coord(size));
-        default:
-            return float(int(m_rng() % unsigned(size * 8 + 64)) - 32) / 8.0f;
-        }
+    float f(int size) {
+        const float odd[] = {std::numeric_limits<float>::quiet_NaN(),
+                             INFINITY,
+                             -INFINITY,
+                             3e38f,
+                             -1e20f,
+                             16777216.0f,
+                             -0.5f};
+        const unsigned k = pick(10);
+        return k == 0   ? odd[pick(7)]
+               : k == 1 ? float(i(size))
+                        : float(int(pick(size * 8 + 64)) - 32) / 8;
     }
-    float alpha() {
-        const float values[] = {0.0f, 0.25f, 0.5f, 0.75f, 1.0f, 0.501f, 0.003f, 1.5f, -1.0f};
-        return m_rng() % 3 ? float(m_rng() % 257) / 256.0f : values[m_rng() % 9];
-    }
-    int mode() {
-        const int values[] = {0, 1, 2, 3, 4, 5, 6, 0xF0, 0x10000, 0x10005, 0x105};
-        return values[m_rng() % 11];
-    }
-    RAST_pixel colour() { return RAST_pixel(m_rng()); }
-    bool flag() { return m_rng() % 2; }
-    unsigned pick(unsigned n) { return m_rng() % n; }
-
-private:
-    std::mt19937 m_rng;
 };
 
-void drawOne(Shapes& s, RAST_IBitmap* bm, int w, int h) {
-    const int m = std::max(w, h);
-    const RAST_pixel c = s.colour();
-    const float a = s.alpha();
-    const int mode = s.mode();
-    const bool aa = s.flag();
-    switch (s.pick(14)) {
+void drawOne(Dice& d, RAST_IBitmap* bm, int w, int h) {
+    const float alphas[] = {0.0f, 0.25f, 0.5f, 0.75f, 1.0f, 0.501f, 1.5f, -1.0f};
+    const int modes[] = {0, 1, 2, 3, 4, 5, 6, 0xF0, 0x10000, 0x10005};
+    const RAST_pixel c = RAST_pixel(d.rng());
+    const float a = d.pick(2) ? float(d.pick(257)) / 256 : alphas[d.pick(8)];
+    const int m = modes[d.pick(10)], s = std::max(w, h);
+    const bool aa = d.pick(2);
+    const float tol = float(d.pick(40)) / 8;
+    switch (d.pick(14)) {
     case 0:
-        RAST_Line(bm, s.coord(w), s.coord(h), s.coord(w), s.coord(h), c, a, mode, aa);
-        break;
+        return RAST_Line(bm, d.i(w), d.i(h), d.i(w), d.i(h), c, a, m, aa);
     case 1:
-        RAST_FLine(bm, s.fcoord(w), s.fcoord(h), s.fcoord(w), s.fcoord(h), c, a, mode, aa);
-        break;
+        return RAST_FLine(bm, d.f(w), d.f(h), d.f(w), d.f(h), c, a, m, aa);
     case 2:
-        RAST_DashedLine(bm, s.coord(w), s.coord(h), s.coord(w), s.coord(h), s.coord(5), s.coord(5),
-                        c, a, mode, aa);
-        break;
+        return RAST_DashedLine(bm, d.i(w), d.i(h), d.i(w), d.i(h), d.i(5), d.i(5), c, a, m, aa);
     case 3:
-        RAST_Circle(bm, s.fcoord(w), s.fcoord(h), s.fcoord(m) / 2, c, a, mode, aa);
-        break;
+        return RAST_Circle(bm, d.f(w), d.f(h), d.f(s) / 2, c, a, m, aa);
     case 4:
-        RAST_FillCircle(bm, s.fcoord(w), s.fcoord(h), s.fcoord(m), c, a, mode, aa);
-        break;
+        return RAST_FillCircle(bm, d.f(w), d.f(h), d.f(s), c, a, m, aa);
     case 5:
-        RAST_Arc(bm, s.fcoord(w), s.fcoord(h), s.fcoord(m), s.fcoord(7), s.fcoord(7), c, a, mode,
-                 aa);
-        break;
+        return RAST_Arc(bm, d.f(w), d.f(h), d.f(s), d.f(7), d.f(7), c, a, m, aa);
     case 6:
-        RAST_RoundRect(bm, s.fcoord(w), s.fcoord(h), s.fcoord(w), s.fcoord(h), s.coord(m), c, a,
-                       mode, aa);
-        break;
+        return RAST_RoundRect(bm, d.f(w), d.f(h), d.f(w), d.f(h), d.i(s), c, a, m, aa);
     case 7:
-        RAST_DrawRect(bm, s.coord(w), s.coord(h), s.coord(w), s.coord(h), c, a, mode);
-        break;
+        return RAST_DrawRect(bm, d.i(w), d.i(h), d.i(w), d.i(h), c, a, m);
     case 8:
-        RAST_FillTrapezoid(bm, s.coord(w), s.coord(w), s.coord(h), s.coord(w), s.coord(w),
-                           s.coord(h), c, a, mode);
-        break;
+        return RAST_FillTrapezoid(bm, d.i(w), d.i(w), d.i(h), d.i(w), d.i(w), d.i(h), c, a, m);
     case 9: {
         int x[12], y[12];
-        const int n = int(s.pick(13));
-        for (int i = 0; i < n; ++i)
-            x[i] = s.coord(w), y[i] = s.coord(h);
-        RAST_FillConvexPolygon(bm, x, y, n, c, a, mode);
-        break;
+        const int n = int(d.pick(13));
+        for (int k = 0; k < n; ++k)
+            x[k] = d.i(w), y[k] = d.i(h);
+        return RAST_FillConvexPolygon(bm, x, y, n, c, a, m);
     }
     case 10:
-        RAST_DrawQBezier(bm, s.fcoord(w), s.fcoord(h), s.fcoord(w), s.fcoord(h), s.fcoord(w),
-                         s.fcoord(h), c, a, mode, aa, float(s.pick(40)) / 8.0f);
-        break;
+        return RAST_DrawQBezier(bm, d.f(w), d.f(h), d.f(w), d.f(h), d.f(w), d.f(h), c, a, m, aa,
+                                tol);
     case 11:
-        RAST_DrawCBezier(bm, s.fcoord(w), s.fcoord(h), s.fcoord(w), s.fcoord(h), s.fcoord(w),
-                         s.fcoord(h), s.fcoord(w), s.fcoord(h), c, a, mode, aa,
-                         float(s.pick(40)) / 8.0f);
-        break;
+        return RAST_DrawCBezier(bm, d.f(w), d.f(h), d.f(w), d.f(h), d.f(w), d.f(h), d.f(w), d.f(h),
+                                c, a, m, aa, tol);
     case 12:
-        RAST_FillCBezier(bm, s.fcoord(w), s.fcoord(h), s.fcoord(w), s.fcoord(h), s.fcoord(w),
-                         s.fcoord(h), s.fcoord(w), s.fcoord(h), s.coord(h), c, a, mode,
-                         float(s.pick(40)) / 8.0f);
-        break;
+        return RAST_FillCBezier(bm, d.f(w), d.f(h), d.f(w), d.f(h), d.f(w), d.f(h), d.f(w), d.f(h),
+                                d.i(h), c, a, m, tol);
     default:
-        RAST_FillCBezierX(bm, s.fcoord(w), s.fcoord(h), s.fcoord(w), s.fcoord(h), s.fcoord(w),
-                          s.fcoord(h), s.fcoord(w), s.fcoord(h), s.coord(w), c, a, mode,
-                          float(s.pick(40)) / 8.0f);
-        break;
+        return RAST_FillCBezierX(bm, d.f(w), d.f(h), d.f(w), d.f(h), d.f(w), d.f(h), d.f(w), d.f(h),
+                                 d.i(w), c, a, m, tol);
     }
 }
 
 } // namespace
 
-// Whatever the shape, nothing is written outside the bitmap and every call returns.
+// Whatever the shape, every call returns and nothing is written outside the bitmap.
 TEST(ShapeFuzz, RandomShapesNeverWriteOutsideTheBitmap) {
-    Shapes s(20240611);
+    Dice d{std::mt19937(20240611)};
     for (int round = 0; round < 600; ++round) {
-        const int w = int(s.pick(24)), h = int(s.pick(24));
-        GuardedBitmap bm(w, h, s.flag());
+        const int w = int(d.pick(24)), h = int(d.pick(24));
+        GuardedBitmap bm(w, h, d.pick(2));
         bm.fill([](int, int) { return RAST_pixel(0x12345678); });
-        for (int i = 0; i < 30; ++i) {
-            drawOne(s, &bm, w, h);
-            ASSERT_TRUE(bm.guardsIntact()) << "round " << round << " shape " << i;
+        for (int k = 0; k < 30; ++k) {
+            drawOne(d, &bm, w, h);
+            ASSERT_TRUE(bm.guardsIntact()) << "round " << round << " shape " << k;
         }
     }
 }
