@@ -78,6 +78,27 @@ int plusOne(int v) {
     return RAST_SaturateInt(int64_t(v) + 1);
 }
 
+// The pieces of a fill along the axis it advances on (x down to a row, y across to a column):
+// from one whole position past the last piece to each sample that reaches a new one, the other
+// axis rounded; samples that reach no new position are skipped. piece(a1, b1, a2, b2) gets the
+// positions on the advancing axis first.
+template <class Piece>
+void fillPieces(const CBezCurve& c, int n, const Cubic& along, const Cubic& other, float start,
+                float otherStart, float end, float otherEnd, Piece piece) {
+    if (n == 0) return;
+    int ap = RAST_TruncToInt(start), bp = RAST_TruncToInt(otherStart + 0.5);
+    for (int k = 1; k <= n - 2; ++k) {
+        const double t = c.tAt(k, n);
+        const int a = RAST_TruncToInt(along.at(t));
+        if (a < ap) continue;
+        const int b = RAST_TruncToInt(other.at(t) + 0.5);
+        piece(ap, bp, a, b);
+        bp = b, ap = plusOne(a);
+    }
+    const int ae = RAST_TruncToInt(end - 1.0);
+    if (ae >= ap) piece(ap, bp, ae, RAST_TruncToInt(otherEnd + 0.5));
+}
+
 } // namespace
 
 float RAST_Bezier_GetY(float x1, float x2, float x3, float y1, float y2, float y3, float x,
@@ -188,21 +209,10 @@ void RAST_FillCBezier(RAST_IBitmap* dest, float xstart, float ystart, float xctl
     CBezCurve c;
     const int n =
         CBezPrep(dest, xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, tol, true, &c);
-    if (n == 0) return;
-    int xp = RAST_TruncToInt(c.xstart), yp = RAST_TruncToInt(c.ystart + 0.5);
-    // Samples that reach no new column are skipped.
-    for (int k = 1; k <= n - 2; ++k) {
-        const double t = c.tAt(k, n);
-        const int x = RAST_TruncToInt(c.x.at(t));
-        if (x < xp) continue;
-        const int y = RAST_TruncToInt(c.y.at(t) + 0.5);
-        DoBezierFillSegment(dest, xp, yp, x, y, yfill, color, alpha, mode);
-        yp = y, xp = plusOne(x);
-    }
-    const int xe = RAST_TruncToInt(c.xend - 1.0);
-    if (xe >= xp)
-        DoBezierFillSegment(dest, xp, yp, xe, RAST_TruncToInt(c.yend + 0.5), yfill, color, alpha,
-                            mode);
+    fillPieces(c, n, c.x, c.y, c.xstart, c.ystart, c.xend, c.yend,
+               [&](int x1, int y1, int x2, int y2) {
+                   DoBezierFillSegment(dest, x1, y1, x2, y2, yfill, color, alpha, mode);
+               });
 }
 
 void RAST_FillCBezierX(RAST_IBitmap* dest, float xstart, float ystart, float xctl1, float yctl1,
@@ -211,20 +221,10 @@ void RAST_FillCBezierX(RAST_IBitmap* dest, float xstart, float ystart, float xct
     CBezCurve c;
     const int n =
         CBezPrep(dest, xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, tol, false, &c);
-    if (n == 0) return;
-    int yp = RAST_TruncToInt(c.ystart), xp = RAST_TruncToInt(c.xstart + 0.5);
-    for (int k = 1; k <= n - 2; ++k) {
-        const double t = c.tAt(k, n);
-        const int y = RAST_TruncToInt(c.y.at(t));
-        if (y < yp) continue;
-        const int x = RAST_TruncToInt(c.x.at(t) + 0.5);
-        DoBezierFillSegmentX(dest, xp, yp, x, y, xfill, color, alpha, mode);
-        xp = x, yp = plusOne(y);
-    }
-    const int ye = RAST_TruncToInt(c.yend - 1.0);
-    if (ye >= yp)
-        DoBezierFillSegmentX(dest, xp, yp, RAST_TruncToInt(c.xend + 0.5), ye, xfill, color, alpha,
-                             mode);
+    fillPieces(c, n, c.y, c.x, c.ystart, c.xstart, c.yend, c.xend,
+               [&](int y1, int x1, int y2, int x2) {
+                   DoBezierFillSegmentX(dest, x1, y1, x2, y2, xfill, color, alpha, mode);
+               });
 }
 
 void DoBezierFillSegment(RAST_IBitmap* dest, int x1, int y1, int x2, int y2, int yfill,

@@ -112,21 +112,53 @@ template <class C> struct _RAST_CircleDrawer {
             C::doPix(reinterpret_cast<unsigned char*>(p), pen.r, pen.g, pen.b, pen.a, weight);
     }
 
+    // The four points at distance r straight above, right of, below and left of the centre.
+    static void DrawCardinals(const CirclePen& pen, int x0, int y0, int r, int weight) {
+        DrawClippedPt(pen, x0, y0 - r, weight), DrawClippedPt(pen, x0 + r, y0, weight);
+        DrawClippedPt(pen, x0, y0 + r, weight), DrawClippedPt(pen, x0 - r, y0, weight);
+    }
+
+    // The points (x0 +- a, y0 +- b) and, with mirrored, (x0 +- b, y0 +- a).
+    static void DrawOctants(const CirclePen& pen, int x0, int y0, int a, int b, bool mirrored,
+                            int weight) {
+        for (const int x : {x0 - a, x0 + a})
+            for (const int y : {y0 - b, y0 + b})
+                DrawClippedPt(pen, x, y, weight);
+        if (!mirrored) return;
+        for (const int x : {x0 - b, x0 + b})
+            for (const int y : {y0 - a, y0 + a})
+                DrawClippedPt(pen, x, y, weight);
+    }
+
+    // A filled disc's cross through the centre, reaching r each way.
+    static void DrawCross(const CirclePen& pen, int x0, int y0, int r, int weight) {
+        DrawClippedVertLine(pen, x0, y0 - r, y0 - 1, weight);
+        DrawClippedVertLine(pen, x0, y0 + 1, y0 + r, weight);
+        DrawClippedHorzLine(pen, y0, x0 - r, x0 + r, weight);
+    }
+
+    // A filled disc's spans in the columns and rows at distance a from the centre, reaching b
+    // from it; they meet those of the other distances without overlap.
+    static void DrawSpans(const CirclePen& pen, int x0, int y0, int a, int b, int weight) {
+        for (const int x : {x0 - a, x0 + a}) {
+            DrawClippedVertLine(pen, x, y0 - b, y0 - a - 1, weight);
+            DrawClippedVertLine(pen, x, y0 + a + 1, y0 + b, weight);
+        }
+        for (const int y : {y0 - a, y0 + a}) {
+            DrawClippedHorzLine(pen, y, x0 - b, x0 - a, weight);
+            DrawClippedHorzLine(pen, y, x0 + a, x0 + b, weight);
+        }
+    }
+
     // The integer midpoint circle around the rounded centre with the rounded radius, at the
-    // full weight. Filled, its spans meet without overlap.
+    // full weight.
     static void DrawClippedCircle(const CirclePen& pen, float cx, float cy, float radius,
                                   int weight, bool filled) {
         const int x0 = int(cx + 0.5f), y0 = int(cy + 0.5f), R = int(radius + 0.5f);
-        const auto pt = [&](int x, int y) { DrawClippedPt(pen, x, y, weight); };
-        const auto vspan = [&](int x, int a, int b) { DrawClippedVertLine(pen, x, a, b, weight); };
-        const auto hspan = [&](int y, int a, int b) { DrawClippedHorzLine(pen, y, a, b, weight); };
-        if (filled) {
-            vspan(x0, y0 - R, y0 - 1);
-            vspan(x0, y0 + 1, y0 + R);
-            hspan(y0, x0 - R, x0 + R);
-        } else {
-            pt(x0, y0 - R), pt(x0 + R, y0), pt(x0, y0 + R), pt(x0 - R, y0);
-        }
+        if (filled)
+            DrawCross(pen, x0, y0, R, weight);
+        else
+            DrawCardinals(pen, x0, y0, R, weight);
         if (R < 2) return;
 
         const int64_t r2 = int64_t(R) * R;
@@ -141,29 +173,15 @@ template <class C> struct _RAST_CircleDrawer {
                 e = int64_t(x) * x + 2 * int64_t(x) + int64_t(y) * y - y - r2;
             }
             for (; x + 1 < y && x + 1 <= reach.hi[i]; ++x) {
-                const int xs = x + 1;
                 if (e >= 0) {
                     --y;
                     e -= 2 * int64_t(y);
                 }
-                if (filled) {
-                    for (const int cxs : {x0 - xs, x0 + xs}) {
-                        vspan(cxs, y0 - y, y0 - xs - 1);
-                        vspan(cxs, y0 + xs + 1, y0 + y);
-                    }
-                    for (const int rys : {y0 - xs, y0 + xs}) {
-                        hspan(rys, x0 - y, x0 - xs);
-                        hspan(rys, x0 + xs, x0 + y);
-                    }
-                } else {
-                    pt(x0 - xs, y0 - y), pt(x0 - xs, y0 + y);
-                    pt(x0 + xs, y0 - y), pt(x0 + xs, y0 + y);
-                    if (xs != y) {
-                        pt(x0 - y, y0 - xs), pt(x0 - y, y0 + xs);
-                        pt(x0 + y, y0 - xs), pt(x0 + y, y0 + xs);
-                    }
-                }
-                e += 2 * int64_t(xs) + 1;
+                if (filled)
+                    DrawSpans(pen, x0, y0, x + 1, y, weight);
+                else
+                    DrawOctants(pen, x0, y0, x + 1, y, x + 1 != y, weight);
+                e += 2 * int64_t(x) + 3;
             }
         }
     }
@@ -174,19 +192,11 @@ template <class C> struct _RAST_CircleDrawer {
                                     bool filled) {
         const int x0 = int(cx + 0.5f), y0 = int(cy + 0.5f), R = int(radius);
         const int f0 = int((double(radius) - std::floor(double(radius))) * ia);
-        const auto pt = [&](int x, int y, int w) { DrawClippedPt(pen, x, y, w); };
-        const auto vspan = [&](int x, int a, int b) { DrawClippedVertLine(pen, x, a, b, ia); };
-        const auto hspan = [&](int y, int a, int b) { DrawClippedHorzLine(pen, y, a, b, ia); };
-        pt(x0, y0 - R - 1, f0), pt(x0, y0 + R + 1, f0);
-        pt(x0 - R - 1, y0, f0), pt(x0 + R + 1, y0, f0);
-        if (filled) {
-            vspan(x0, y0 - R, y0 - 1);
-            vspan(x0, y0 + 1, y0 + R);
-            hspan(y0, x0 - R, x0 + R);
-        } else {
-            pt(x0, y0 - R, ia - f0), pt(x0 + R, y0, ia - f0);
-            pt(x0, y0 + R, ia - f0), pt(x0 - R, y0, ia - f0);
-        }
+        DrawCardinals(pen, x0, y0, R + 1, f0);
+        if (filled)
+            DrawCross(pen, x0, y0, R, ia);
+        else
+            DrawCardinals(pen, x0, y0, R, ia - f0);
 
         const double q = double(radius * radius);
         const Reach reach(pen.clip, x0, y0);
@@ -199,31 +209,18 @@ template <class C> struct _RAST_CircleDrawer {
                 if (xl > Y) return;
                 const int x = int(xl), yi = int(yy);
                 const int f = int((yy - std::floor(yy)) * ia);
-                pt(x0 - x, y0 - yi - 1, f), pt(x0 - x, y0 + yi + 1, f);
-                pt(x0 + x, y0 - yi - 1, f), pt(x0 + x, y0 + yi + 1, f);
-                if (x != Y) {
-                    pt(x0 - yi - 1, y0 - x, f), pt(x0 + yi + 1, y0 - x, f);
-                    pt(x0 - yi - 1, y0 + x, f), pt(x0 + yi + 1, y0 + x, f);
-                }
+                DrawOctants(pen, x0, y0, x, yi + 1, x != Y, f);
                 if (filled) {
-                    for (const int cxs : {x0 - x, x0 + x}) {
-                        vspan(cxs, y0 - yi, y0 - x - 1);
-                        vspan(cxs, y0 + x + 1, y0 + yi);
-                    }
-                    for (const int rys : {y0 - x, y0 + x}) {
-                        hspan(rys, x0 - yi, x0 - x);
-                        hspan(rys, x0 + x, x0 + yi);
-                    }
-                } else {
-                    // The upper half takes the row-wise points, the lower half the column-wise
-                    // ones.
-                    const int w = ia - f;
-                    pt(x0 - yi, y0 - x, w), pt(x0 + yi, y0 - x, w);
-                    pt(x0 - x, y0 + yi, w), pt(x0 + x, y0 + yi, w);
-                    if (x != Y) {
-                        pt(x0 - x, y0 - yi, w), pt(x0 + x, y0 - yi, w);
-                        pt(x0 - yi, y0 + x, w), pt(x0 + yi, y0 + x, w);
-                    }
+                    DrawSpans(pen, x0, y0, x, yi, ia);
+                    continue;
+                }
+                // The upper half takes the row-wise points, the lower half the column-wise ones.
+                const auto pt = [&](int px, int py) { DrawClippedPt(pen, px, py, ia - f); };
+                pt(x0 - yi, y0 - x), pt(x0 + yi, y0 - x);
+                pt(x0 - x, y0 + yi), pt(x0 + x, y0 + yi);
+                if (x != Y) {
+                    pt(x0 - x, y0 - yi), pt(x0 + x, y0 - yi);
+                    pt(x0 - yi, y0 + x), pt(x0 + yi, y0 + x);
                 }
             }
     }

@@ -157,18 +157,26 @@ int64_t crossing(int64_t a1, int64_t b1, int64_t a2, int64_t b2, int64_t at) {
     return a1 + int64_t(std::trunc(double(a2 - a1) * double(at - b1) / double(b2 - b1)));
 }
 
-// Region-code clipping in 64 bits, so that shifted or far-off coordinates cannot overflow.
-// The crossing with the far edges is taken one past the last column or row while the point is
-// put on the last one.
-bool clipLine64(int64_t& x1, int64_t& y1, int64_t& x2, int64_t& y2, int64_t w, int64_t h) {
+// Region-code clipping: while a point lies outside, move it onto the first edge that its code
+// names (bottom, top, right, left) by move(code, x, y), which may refuse.
+template <class T, class Move> bool clipByRegions(T& x1, T& y1, T& x2, T& y2, T w, T h, Move move) {
     int c1 = regionCode(x1, y1, w, h);
     int c2 = regionCode(x2, y2, w, h);
     while (c1 | c2) {
         if (c1 & c2) return false;
         const bool first = c1 != 0;
-        int64_t& x = first ? x1 : x2;
-        int64_t& y = first ? y1 : y2;
-        const int code = first ? c1 : c2;
+        T& x = first ? x1 : x2;
+        T& y = first ? y1 : y2;
+        if (!move(first ? c1 : c2, x, y)) return false;
+        (first ? c1 : c2) = regionCode(x, y, w, h);
+    }
+    return true;
+}
+
+// In 64 bits, so that shifted or far-off coordinates cannot overflow. The crossing with the
+// far edges is taken one past the last column or row while the point is put on the last one.
+bool clipLine64(int64_t& x1, int64_t& y1, int64_t& x2, int64_t& y2, int64_t w, int64_t h) {
+    return clipByRegions(x1, y1, x2, y2, w, h, [&](int code, int64_t& x, int64_t& y) {
         if (code & 8) {
             x = crossing(x1, y1, x2, y2, h), y = h - 1;
         } else if (code & 4) {
@@ -178,21 +186,14 @@ bool clipLine64(int64_t& x1, int64_t& y1, int64_t& x2, int64_t& y2, int64_t w, i
         } else {
             y = crossing(y1, x1, y2, x2, 0), x = 0;
         }
-        (first ? c1 : c2) = regionCode(x, y, w, h);
-    }
-    return true;
+        return true;
+    });
 }
 
-// The float clip; H and W are height - 1 and width - 1, the point being put one further in.
+// In single precision; H and W are height - 1 and width - 1, the point being put one further
+// in.
 bool clipFLine(float& x1, float& y1, float& x2, float& y2, float W, float H) {
-    int c1 = regionCode(x1, y1, W, H);
-    int c2 = regionCode(x2, y2, W, H);
-    while (c1 | c2) {
-        if (c1 & c2) return false;
-        const bool first = c1 != 0;
-        float& x = first ? x1 : x2;
-        float& y = first ? y1 : y2;
-        const int code = first ? c1 : c2;
+    return clipByRegions(x1, y1, x2, y2, W, H, [&](int code, float& x, float& y) {
         if (code & 8) {
             x = x1 + (x2 - x1) * (H - y1) / (y2 - y1), y = H - 1;
         } else if (code & 4) {
@@ -203,10 +204,8 @@ bool clipFLine(float& x1, float& y1, float& x2, float& y2, float W, float H) {
             y = y1 + (y2 - y1) * x1 / (x1 - x2), x = 0;
         }
         // Differences of huge floats overflow to infinity.
-        if (!RAST_AllFinite(x, y)) return false;
-        (first ? c1 : c2) = regionCode(x, y, W, H);
-    }
-    return true;
+        return RAST_AllFinite(x, y);
+    });
 }
 
 template <class C> struct SpanEntry {
