@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <utility>
 
 namespace {
@@ -76,6 +77,33 @@ int CBezPrep(RAST_IBitmap* dest, float x1, float y1, float x2, float y2, float x
 
 int plusOne(int v) {
     return RAST_SaturateInt(int64_t(v) + 1);
+}
+
+// The area between the line (a1, b1)-(a2, b2) and the line b = fill, where a is the axis the
+// fill advances on (x for a fill to a row, y across to a column). A piece of one column or row
+// takes what a wider piece would there (a line of its own would stop one short); pieces across
+// to a column reach one row past their end.
+void fillPiece(RAST_IBitmap* dest, int a1, int b1, int a2, int b2, int fill, bool across,
+               RAST_pixel color, float alpha, int mode) {
+    if (a2 < a1) return;
+    // One past fill on the curve's side, so that the curve's own pixel is included.
+    const auto edge = [fill](int b) { return b < fill ? plusOne(fill) : fill; };
+    const auto polygon = [&](std::initializer_list<std::pair<int, int>> points) {
+        int xs[4], ys[4], n = 0;
+        for (const auto& [a, b] : points)
+            xs[n] = across ? b : a, ys[n++] = across ? a : b;
+        RAST_FillConvexPolygon(dest, xs, ys, n, color, alpha, mode);
+    };
+    if ((b1 < fill) == (b2 < fill)) {
+        const int f = edge(b1), end = across ? plusOne(a2) : a2;
+        polygon({{a1, b1}, {a1, f}, {end, b2}, {end, f}});
+        return;
+    }
+    const int ac = RAST_SaturateInt(
+        a1 +
+        int64_t(std::trunc(double(int64_t(a2) - a1) * (double(fill) - b1) / (double(b2) - b1))));
+    polygon({{a1, b1}, {a1, edge(b1)}, {ac, edge(b1)}});
+    polygon({{ac, edge(b2)}, {a2, edge(b2)}, {a2, b2}});
 }
 
 // The pieces of a fill along the axis it advances on (x down to a row, y across to a column):
@@ -229,37 +257,10 @@ void RAST_FillCBezierX(RAST_IBitmap* dest, float xstart, float ystart, float xct
 
 void DoBezierFillSegment(RAST_IBitmap* dest, int x1, int y1, int x2, int y2, int yfill,
                          RAST_pixel color, float alpha, int mode) {
-    // A piece of one column takes the same rows as a wider piece would there; a line of its
-    // own would stop a row short of them.
-    if (x2 < x1) return;
-    // The row just past yfill on the curve's side, so that the curve's pixel row is included.
-    const auto edge = [yfill](int y) { return y < yfill ? plusOne(yfill) : yfill; };
-    if ((y1 < yfill) == (y2 < yfill)) {
-        const int f = edge(y1);
-        const int xs[4] = {x1, x1, x2, x2}, ys[4] = {y1, f, y2, f};
-        RAST_FillConvexPolygon(dest, xs, ys, 4, color, alpha, mode);
-        return;
-    }
-    const int xc = RAST_SaturateInt(
-        x1 +
-        int64_t(std::trunc(double(int64_t(x2) - x1) * (double(yfill) - y1) / (double(y2) - y1))));
-    RAST_FillTriangle(dest, x1, y1, x1, edge(y1), xc, edge(y1), color, alpha, mode);
-    RAST_FillTriangle(dest, xc, edge(y2), x2, edge(y2), x2, y2, color, alpha, mode);
+    fillPiece(dest, x1, y1, x2, y2, yfill, false, color, alpha, mode);
 }
 
 void DoBezierFillSegmentX(RAST_IBitmap* dest, int x1, int y1, int x2, int y2, int xfill,
                           RAST_pixel color, float alpha, int mode) {
-    if (y2 < y1) return;
-    const auto edge = [xfill](int x) { return x < xfill ? plusOne(xfill) : xfill; };
-    if ((x1 < xfill) == (x2 < xfill)) {
-        const int f = edge(x1), below = plusOne(y2);
-        const int xs[4] = {x1, f, x2, f}, ys[4] = {y1, y1, below, below};
-        RAST_FillConvexPolygon(dest, xs, ys, 4, color, alpha, mode);
-        return;
-    }
-    const int yc = RAST_SaturateInt(
-        y1 +
-        int64_t(std::trunc(double(int64_t(y2) - y1) * (double(xfill) - x1) / (double(x2) - x1))));
-    RAST_FillTriangle(dest, x1, y1, edge(x1), y1, edge(x1), yc, color, alpha, mode);
-    RAST_FillTriangle(dest, edge(x2), yc, edge(x2), y2, x2, y2, color, alpha, mode);
+    fillPiece(dest, y1, x1, y2, x2, xfill, true, color, alpha, mode);
 }

@@ -90,25 +90,23 @@ template <class C> struct _RAST_CircleDrawer {
 
     // Rows y1..y2 of column x, both included.
     static void DrawClippedVertLine(const CirclePen& pen, int x, int y1, int y2, int weight) {
-        if (pen.doclip) {
-            if (x < pen.clip.left || x >= pen.clip.right) return;
-            y1 = std::max(y1, pen.clip.top);
-            y2 = std::min(y2, pen.clip.bottom - 1);
-        }
-        RAST_pixel* p = pen.bits + ptrdiff_t(y1) * pen.span + x;
-        for (int y = y1; y <= y2; ++y, p += pen.span)
-            C::doPix(reinterpret_cast<unsigned char*>(p), pen.r, pen.g, pen.b, pen.a, weight);
+        DrawClippedRun(pen, x, y1, y2, true, weight);
     }
-
     // Columns x1..x2 of row y, both included.
     static void DrawClippedHorzLine(const CirclePen& pen, int y, int x1, int x2, int weight) {
+        DrawClippedRun(pen, y, x1, x2, false, weight);
+    }
+    static void DrawClippedRun(const CirclePen& pen, int at, int from, int to, bool vertical,
+                               int weight) {
+        const ClipRect& c = pen.clip;
         if (pen.doclip) {
-            if (y < pen.clip.top || y >= pen.clip.bottom) return;
-            x1 = std::max(x1, pen.clip.left);
-            x2 = std::min(x2, pen.clip.right - 1);
+            if (at < (vertical ? c.left : c.top) || at >= (vertical ? c.right : c.bottom)) return;
+            from = std::max(from, vertical ? c.top : c.left);
+            to = std::min(to, (vertical ? c.bottom : c.right) - 1);
         }
-        RAST_pixel* p = pen.bits + ptrdiff_t(y) * pen.span + x1;
-        for (int x = x1; x <= x2; ++x, ++p)
+        const ptrdiff_t step = vertical ? pen.span : 1;
+        RAST_pixel* p = pen.bits + (vertical ? from * step + at : at * ptrdiff_t(pen.span) + from);
+        for (int i = from; i <= to; ++i, p += step)
             C::doPix(reinterpret_cast<unsigned char*>(p), pen.r, pen.g, pen.b, pen.a, weight);
     }
 
