@@ -124,7 +124,7 @@ struct SourceClip {
 };
 
 // The source rectangle cut to the source bitmap, or the whole bitmap. A NaN in the rectangle
-// stays NaN, so that the blit can refuse it.
+// stays NaN.
 inline SourceClip SourceClipOf(const RAST_IBitmap& src, bool cliptosourcerect, float srcx,
                                float srcy, float srcw, float srch) {
     const double w = src.getWidth(), h = src.getHeight();

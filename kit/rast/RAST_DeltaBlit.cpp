@@ -60,7 +60,8 @@ bool walkFits(const FixedWalk& f, int64_t w, int64_t h) {
            FitsFixed(lastRowX + (w - 1) * lastStepX) && FitsFixed(lastRowY + (w - 1) * lastStepY);
 }
 
-// A clip edge in whole source pixels: truncated toward zero and held within 0..limit.
+// A clip edge in whole source pixels: truncated toward zero and held within 0..limit; NaN
+// gives 0, so that a NaN right or bottom edge empties the clip.
 int clipEdge(double v, int limit) {
     return v >= limit ? limit : v > 0 ? int(v) : 0;
 }
@@ -98,15 +99,12 @@ void rast_detail::DeltaBlitFrom(RAST_IBitmap* dest, RAST_IBitmap* src, int64_t d
     if (!ToFixed(srcx, fixed.startx) || !ToFixed(srcy, fixed.starty) ||
         !walkFits(fixed, dstw, dsth))
         return;
-    // An empty clip draws nothing: the bilinear edge rules would otherwise read the column or
-    // row before it.
-    if (std::isnan(clip.left) || std::isnan(clip.top) || std::isnan(clip.right) ||
-        std::isnan(clip.bottom))
-        return;
     const int left = clipEdge(clip.left, src->getWidth());
     const int top = clipEdge(clip.top, src->getHeight());
     const int right = clipEdge(clip.right, src->getWidth());
     const int bottom = clipEdge(clip.bottom, src->getHeight());
+    // An empty clip draws nothing: the bilinear edge rules would otherwise read the column or
+    // row before it.
     if (left >= right || top >= bottom) return;
 
     const Rows d = RowsAt(*dest, int(dstx), int(dsty));
