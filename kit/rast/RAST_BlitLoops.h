@@ -68,6 +68,18 @@ inline Rows RowsAt(const RAST_IBitmap& bm, int x, int y) {
             flipped ? -span : span};
 }
 
+// A negative destination size along one axis: the destination run starts at its far end
+// instead and the source start moves by the source size, which changes sign when the walk is
+// to run back along it.
+inline void Unmirror(int64_t& pos, int64_t& size, float& srcpos, float& srcsize,
+                     bool negateSource) {
+    if (size >= 0) return;
+    pos += size;
+    size = -size;
+    srcpos += srcsize;
+    if (negateSource) srcsize = -srcsize;
+}
+
 // 16.16 fixed point: 65536 is one source pixel. Positions and steps are 32-bit; a value that
 // does not fit makes the blit draw nothing.
 constexpr int64_t kFixedOne = 65536;

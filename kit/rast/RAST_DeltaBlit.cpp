@@ -122,18 +122,10 @@ void RAST_DeltaBlit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, i
     if (!dest || !src || dstw == 0 || dsth == 0) return;
     const rast_detail::SourceClip clip =
         rast_detail::SourceClipOf(*src, cliptosourcerect, srcx, srcy, srcw, srch);
-    // A negative size moves the start to the far edge; mirroring is up to the deltas.
+    // Mirroring is up to the deltas: a negative size only moves the start.
     int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
-    if (dw < 0) {
-        dx += dw;
-        dw = -dw;
-        srcx += srcw;
-    }
-    if (dh < 0) {
-        dy += dh;
-        dh = -dh;
-        srcy += srch;
-    }
+    rast_detail::Unmirror(dx, dw, srcx, srcw, false);
+    rast_detail::Unmirror(dy, dh, srcy, srch, false);
     rast_detail::DeltaBlitFrom(dest, src, dx, dy, dw, dh, srcx, srcy,
                                {dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy}, clip, alpha, mode);
 }

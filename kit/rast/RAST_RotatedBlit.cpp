@@ -12,18 +12,8 @@ void RAST_RotatedBlit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty,
     const rast_detail::SourceClip clip =
         rast_detail::SourceClipOf(*src, cliptosourcerect, srcx, srcy, srcw, srch);
     int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
-    if (dw < 0) {
-        dx += dw;
-        dw = -dw;
-        srcx += srcw;
-        srcw = -srcw;
-    }
-    if (dh < 0) {
-        dy += dh;
-        dh = -dh;
-        srcy += srch;
-        srch = -srch;
-    }
+    rast_detail::Unmirror(dx, dw, srcx, srcw, true);
+    rast_detail::Unmirror(dy, dh, srcy, srch, true);
     const double cosa = std::cos(double(angle)), sina = std::sin(double(angle));
     const double xsc = double(srcw / float(dw)), ysc = double(srch / float(dh));
     const rast_detail::DeltaWalk walk = {xsc * cosa, -(ysc * sina), xsc * sina, ysc * cosa, 0, 0};

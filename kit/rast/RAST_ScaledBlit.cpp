@@ -167,18 +167,8 @@ void RAST_ScaledBlit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, 
     }
 
     int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
-    if (dw < 0) {
-        dx += dw;
-        dw = -dw;
-        srcx += srcw;
-        srcw = -srcw;
-    }
-    if (dh < 0) {
-        dy += dh;
-        dh = -dh;
-        srcy += srch;
-        srch = -srch;
-    }
+    rast_detail::Unmirror(dx, dw, srcx, srcw, true);
+    rast_detail::Unmirror(dy, dh, srcy, srch, true);
     const double xstep = double(srcw / float(dw));
     const double ystep = double(srch / float(dh));
     int stepX, stepY;
