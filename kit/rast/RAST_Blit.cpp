@@ -166,12 +166,8 @@ struct Rows {
 };
 
 Rows rowsAt(const RAST_IBitmap& bm, int x, int y) {
-    const int span = bm.getRowSpan() * 4;
-    const bool flipped = bm.isFlipped();
-    const int memoryRow = flipped ? bm.getHeight() - 1 - y : y;
-    return {reinterpret_cast<unsigned char*>(bm.getBits()) + ptrdiff_t(memoryRow) * span +
-                ptrdiff_t(x) * 4,
-            flipped ? -span : span};
+    return {reinterpret_cast<unsigned char*>(RAST_PixelAt(bm, x, y)),
+            int(RAST_PictureRowStep(bm) * 4)};
 }
 
 // Row by row with memmove; when the destination lies after the source in memory the rows go

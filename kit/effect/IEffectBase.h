@@ -1,0 +1,301 @@
+#pragma once
+
+#include "kit/base/KIT_Mutex.h"
+#include "kit/base/KIT_PtrList.h"
+#include "kit/base/KIT_String.h"
+#include "kit/base/KIT_TypedBuf.h"
+#include "kit/effect/ByteChunk.h"
+#include "kit/effect/Hosts.h"
+#include "kit/effect/IGraphics.h"
+#include "kit/effect/IMidiMsg.h"
+#include "kit/effect/IParam.h"
+#include "kit/effect/IPreset.h"
+#include "kit/effect/ISysEx.h"
+#include "kit/effect/ITimeInfo.h"
+
+#include <vector>
+
+enum EAPI { kAPIVST2 = 0, kAPIVST3, kAPIAU, kAPIRTAS, kAPIAAX, kAPISA };
+
+// Version words are major << 16 | minor << 8 | revision.
+constexpr int MAX_VERSION_STR_LEN = 32;
+void GetVersionParts(int version, int* major, int* minor, int* revision);
+// major × 10000 + minor × 100 + revision.
+int GetDecimalVersion(int version);
+// "v1.0.7", "v1.1" or "v1": trailing zero parts are left out. buf holds MAX_VERSION_STR_LEN.
+void GetVersionStr(int version, char* buf);
+
+// The first preset that is not initialised, or null.
+IPreset* GetNextUninitializedPreset(KIT_PtrList<IPreset>* presets);
+// "user preset N", N one more than the presets whose names contain "user preset".
+void MakeDefaultUserPresetName(KIT_PtrList<IPreset>* presets, char* buf);
+
+// Base of the plug-in object: the parameter list (the last N parameters hidden from the host),
+// presets, the channel configuration and its buffers, the effect's identity, the editor's
+// graphics and the re-entrant plug lock that serialises access to parameters and state. Host
+// adapters derive from it and give the host-facing operations.
+class IEffectBase {
+public:
+    struct ChannelIO {
+        int nIn;
+        int nOut;
+    };
+    struct Channel {
+        bool connected = false;
+        double** data = nullptr; // this channel's entry of the input or output data pointers
+        KIT_TypedBuf<double> scratch;
+        KIT_String label;
+    };
+    struct InChannel : Channel {};
+    struct OutChannel : Channel {
+        float* floatDest = nullptr; // the host's single-precision buffer of the current block
+    };
+
+    // The first six values and the first flag are given again to initialize.
+    IEffectBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+                const char* productName, const char* mfrName, int version, int uniqueID, int mfrID,
+                int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, EAPI plugAPI);
+    virtual ~IEffectBase();
+    IEffectBase(const IEffectBase&) = delete;
+    IEffectBase& operator=(const IEffectBase&) = delete;
+
+    // Creates the parameters, presets and channels; N becomes nParams − nAutomated. The
+    // channel string lists "in-out" pairs separated by blanks. The trailing values are the
+    // host adapter's.
+    void initialize(int nAutomated, int nParams, const char* channelIOStr, int nPresets,
+                    const char* effectName, const char* productName, const char* mfrName,
+                    int version, int uniqueID, int mfrID, int latency, bool plugDoesMidi,
+                    bool plugDoesChunks, bool plugIsInst);
+    // Sets N (it does not add to it).
+    void addNonAutomateParamCount(int n) { m_nHidden = n; }
+
+    // Behaviour the plug-in gives; the base versions take and release the plug lock.
+    virtual void Reset();
+    virtual void OnParamChange(int idx);
+    virtual void OnParamChange2(int idx);
+    // The base copies input i to output i where both exist and zeroes the other outputs.
+    virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
+    virtual void ProcessSingleReplacing(float** inputs, float** outputs, int nFrames);
+    virtual void OnGUIOpen() {}
+    virtual void OnGUIClose() {}
+    virtual void OnIdle() {}
+    virtual void OnActivate(bool active);
+    // fromHardware: the message came from the external MIDI input, not from the host.
+    virtual void ProcessMidiMsg(IMidiMsg* /*msg*/, bool /*fromHardware*/) {}
+    virtual void ProcessSysEx(ISysEx* /*sysex*/, bool /*fromHardware*/) {}
+    virtual bool MidiNoteName(int note, char* name);
+    virtual bool SerializeState(ByteChunk* chunk) { return SerializeParams(chunk); }
+    // The position after the state, or −1.
+    virtual int UnserializeState(ByteChunk* chunk, int startPos) {
+        return UnserializeParams(chunk, startPos);
+    }
+    // data holds doubles; startPos counts doubles. True when every visible value matches.
+    virtual bool CompareState(const unsigned char* data, int startPos);
+    virtual void OnWindowResize() {}
+    virtual bool HostRequestingAboutBox() { return false; }
+    virtual void OnHostIdentified() {}
+    virtual void PopupHostContextMenuForParam(int /*idx*/, int /*x*/, int /*y*/) {}
+
+    // A user edit: under the plug lock stores the value, tells the host and calls OnParamChange
+    // when the value changed or the parameter is a text parameter. An unknown index does nothing.
+    virtual void SetParameterFromGUI(int idx, double normalized);
+    // The same for a value that came from the synthesizer, ending in OnParamChange2.
+    virtual void SetParameterFromGUI2(int idx, double normalized);
+
+    // Only parameters the host can see (0 ≤ idx < NHostParams) reach the host; the hidden ones
+    // travel in the state chunk alone.
+    void BeginInformHostOfParamChange(int idx);
+    void InformHostOfParamChange(int idx, double normalized);
+    void EndInformHostOfParamChange(int idx);
+    virtual void InformHostOfProgramChange() = 0;
+    virtual bool IsRenderingOffline() { return false; }
+    virtual int GetSamplePos() = 0;
+    virtual double GetTempo() = 0;
+    virtual void GetTimeSig(int* numerator, int* denominator) = 0;
+    virtual void GetTime(ITimeInfo* timeInfo) = 0;
+    virtual EHost GetHost() { return m_host; }
+    EAPI GetAPI() const { return m_api; }
+    virtual void ResizeGraphics(int w, int h) = 0;
+    // Shows every parameter's value on the editor (no lock of its own).
+    virtual void RedrawParamControls();
+    virtual void SetLatency(int samples) { m_latency = samples; }
+    virtual bool SendMidiVST(IMidiMsg* msg) = 0;
+    // MIDI to the synthesizer leaves through the external output, never to the host.
+    virtual bool SendMidiMsg(IMidiMsg* msg) = 0;
+    virtual bool SendMidiSysex(unsigned char* /*data*/, int /*size*/) { return false; }
+    virtual bool SendPatchSysex(unsigned char* /*data*/, int /*size*/) { return false; }
+    virtual bool SendMidiSysex2(std::vector<unsigned char> /*bytes*/) { return false; }
+    virtual void HostSpecificInit() {}
+    // Takes ownership of g (replacing and deleting an earlier one) and shows every value on it.
+    virtual void AttachGraphics(IGraphics* g);
+    virtual bool SendSysEx(ISysEx* /*sysex*/) { return false; }
+    virtual void DirtyPTCompareState() {}
+    virtual void PresetsChangedByHost() {}
+    virtual void SetBlockSize(int blockSize);
+
+    // Bytes from the external MIDI input (userData is the plug-in): up to 3 bytes become a
+    // short message, longer ones a SysEx whose bytes live only during the call.
+    static void processMIDIInput(double deltaTime, std::vector<unsigned char>* bytes,
+                                 void* userData);
+
+    // Parameters.
+    IParam* GetParam(int idx) const { return m_params.Get(idx); }
+    int NParams() const { return m_params.GetSize(); }
+    int NHiddenParams() const;
+    int NHostParams() const { return NParams() - NHiddenParams(); }
+    void OnParamReset();
+    void DirtyParameters();
+    // The re-entrant plug lock: the owner may enter again and must leave as often.
+    KIT_Mutex* GetMutex() { return &m_mutex; }
+
+    // Identity.
+    IGraphics* GetGUI() const { return m_graphics; }
+    const char* GetEffectName() const { return m_effectName; }
+    const char* GetProductName() const { return m_productName; }
+    const char* GetMfrName() const { return m_mfrName; }
+    int GetUniqueID() const { return m_uniqueID; }
+    int GetMfrID() const { return m_mfrID; }
+    int GetEffectVersion(bool decimal) const;
+    void GetEffectVersionStr(char* buf) const { GetVersionStr(m_version, buf); }
+    int GetHostVersion(bool decimal);
+    void GetHostVersionStr(char* buf);
+    void SetHost(const char* host, int version);
+    const char* GetAPIString() const;
+    const char* GetArchString() const { return "x86"; }
+    bool DoesStateChunks() const { return m_doesChunks; }
+    bool IsInstrument() const { return m_isInstrument; }
+    int GetLatency() const { return m_latency; }
+
+    // Timing.
+    double GetSampleRate() const { return m_sampleRate; }
+    void SetSampleRate(double sampleRate) { m_sampleRate = sampleRate; }
+    int GetBlockSize() const { return m_blockSize; }
+    double GetSamplesPerBeat();
+
+    // Channels and buffers, driven by the host adapter's process calls.
+    int NInChannels() const { return m_inChannels.GetSize(); }
+    int NOutChannels() const { return m_outChannels.GetSize(); }
+    bool LegalIO(int nIn, int nOut) const;
+    void LimitToStereoIO();
+    void SetInputChannelConnections(int first, int n, bool connected);
+    void SetOutputChannelConnections(int first, int n, bool connected);
+    bool IsInChannelConnected(int i) const;
+    bool IsOutChannelConnected(int i) const;
+    void AttachInputBuffers(int first, int n, double** data, int nFrames);
+    void AttachInputBuffers(int first, int n, float** data, int nFrames);
+    void AttachOutputBuffers(int first, int n, double** data);
+    void AttachOutputBuffers(int first, int n, float** data);
+    // One block of the plug-in's processing. The plug lock is only tried: while another thread
+    // holds it the block is skipped (the outputs are silent) and the result is false.
+    bool ProcessBuffers(double, int nFrames);
+    bool ProcessBuffers(float, int nFrames);
+    bool ProcessBuffersAccumulating(float, int nFrames);
+    void PassThroughBuffers(double, int nFrames);
+    void PassThroughBuffers(float, int nFrames);
+    void ZeroScratchBuffers();
+    void SetInputLabel(int i, const char* label);
+    void SetOutputLabel(int i, const char* label);
+    // Only buses 0 and 1 have an input label.
+    void SetInputBusLabel(int i, const char* label);
+    void SetOutputBusLabel(int i, const char* label);
+
+    // State chunks: an 8-byte framework header ("tffp", version 1.0.0) opens every chunk.
+    void InitChunkWithIEffectVer(ByteChunk* chunk);
+    // The framework version at *pos (which then moves past the header), or 0 with *pos
+    // unchanged for a chunk without header; a header cut short gives 0 and *pos −1.
+    int GetIEffectVerFromChunk(ByteChunk* chunk, int* pos);
+    // Plain values of the visible parameters as doubles.
+    bool SerializeParams(ByteChunk* chunk);
+    // Reads the visible values, clamped into their ranges, without any change reaction; a value
+    // that does not fit stores nothing and gives −1.
+    int UnserializeParams(ByteChunk* chunk, int startPos);
+    // The same over the first n hidden parameters.
+    bool SerializeNonAutomatedParams(ByteChunk* chunk, int n);
+    int UnserializeNonAutomatedParams(ByteChunk* chunk, int startPos, int n);
+
+    // Presets: name, initialised flag and, when initialised, the state bytes without length.
+    bool SerializePresets(ByteChunk* chunk);
+    int UnserializePresets(ByteChunk* chunk, int startPos);
+    int NPresets() const { return m_presets.GetSize(); }
+    int GetCurrentPresetIdx() const { return m_currentPresetIdx; }
+    void ModifyCurrentPreset(const char* name = nullptr);
+    bool RestorePreset(int idx);
+    bool RestorePreset(const char* name);
+    const char* GetPresetName(int idx);
+    void MakeDefaultPreset(const char* name, int n);
+    void EnsureDefaultPreset();
+    void PruneUninitializedPresets();
+    // One value per visible parameter: an int for Bool, Int and Enum parameters, a double for
+    // the others.
+    void MakePreset(const char* name, ...);
+    // n pairs (parameter index, value as for MakePreset); the rest keep their current values.
+    void MakePresetFromNamedParams(const char* name, int n, ...);
+    void MakePresetFromChunk(const char* name, ByteChunk* chunk);
+    void MakePresetFromBlob(const char* name, const char* base64, int size);
+
+    // The chunk the host keeps: header, the presets (bank only) and the plug-in's state.
+    bool SerializeHostChunk(ByteChunk* chunk, bool bank);
+    // Reads it back (a chunk without header as one program state) and shows the values; false
+    // when the state could not be read.
+    bool UnserializeHostChunk(ByteChunk* chunk, bool bank);
+
+    // Program and bank files, through the editor's file panel.
+    bool SaveProgramAsFXP(const char* defaultFileName);
+    bool SaveBankAsFXB(const char* defaultFileName);
+    bool LoadProgramFromFXP();
+    bool LoadBankFromFXB();
+    // Developer dumps of the current values as source text.
+    void DumpPresetSrcCode(const char* path, const char** paramEnumNames);
+    void DumpPresetBlob(const char* path);
+
+protected:
+    // The host adapter's three parameter notices; called for visible parameters only.
+    virtual void HostBeginEdit(int idx) = 0;
+    virtual void HostAutomate(int idx, double normalized) = 0;
+    virtual void HostEndEdit(int idx) = 0;
+
+private:
+    IPreset* presetAt(int idx) const { return m_presets.Get(idx); }
+    void setParameterFromGUI(int idx, double normalized, bool fromHardware);
+    int unserializeRange(ByteChunk* chunk, int startPos, int first, int n);
+    bool serializeRange(ByteChunk* chunk, int first, int n);
+    void initPreset(IPreset* preset, const char* name);
+    bool fitScratch(int nFrames);
+    bool processBlock(int nFrames, bool floatOut, bool accumulate);
+    void passThrough(int nFrames, bool floatOut);
+    void writeFloatOutputs(int nFrames, bool accumulate);
+    bool promptForFile(KIT_String* file, EFileAction action, const char* extension);
+    bool promptAndRead(const char* extension, ByteChunk* in);
+    void putProgramRecord(ByteChunk* out, const char* name, const double* values, int nValues,
+                          int byteSize);
+    void applyProgramValues(const uint8_t* floats);
+
+    int m_nHidden = 0;
+    KIT_PtrList<ChannelIO> m_channelIO;
+    KIT_Mutex m_mutex;
+    char m_effectName[128] = {};
+    char m_productName[128] = {};
+    char m_mfrName[128] = {};
+    int m_uniqueID;
+    int m_mfrID;
+    int m_version;
+    EAPI m_api;
+    EHost m_host = kHostUninit;
+    int m_hostVersion = 0;
+    bool m_doesChunks;
+    bool m_isInstrument;
+    int m_currentPresetIdx = 0;
+    double m_sampleRate = 44100.0;
+    int m_blockSize = 0;
+    int m_latency;
+    KIT_String m_previousPath;
+    IGraphics* m_graphics = nullptr;
+    KIT_PtrList<IParam> m_params;
+    KIT_PtrList<IPreset> m_presets;
+    std::vector<double*> m_inData;
+    std::vector<double*> m_outData;
+    KIT_PtrList<InChannel> m_inChannels;
+    KIT_PtrList<OutChannel> m_outChannels;
+    KIT_PtrList<KIT_String> m_inputBusLabels;
+    KIT_PtrList<KIT_String> m_outputBusLabels;
+};

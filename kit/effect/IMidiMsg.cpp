@@ -1,0 +1,103 @@
+#include "kit/effect/IMidiMsg.h"
+
+#include "kit/effect/IParam.h"
+
+namespace {
+
+bool isChannel(int channel) {
+    return channel >= 0 && channel <= 15;
+}
+bool isDataByte(int v) {
+    return v >= 0 && v <= 127;
+}
+uint8_t clampData(int v) {
+    return uint8_t(v < 0 ? 0 : v > 127 ? 127 : v);
+}
+uint8_t scaled127(double value) {
+    return clampData(TruncToInt(value * 127.0));
+}
+
+} // namespace
+
+bool IMidiMsg::MakeNoteOnMsg(int note, int velocity, int offset_, int channel) {
+    if (!isChannel(channel) || !isDataByte(note)) {
+        Clear();
+        return false;
+    }
+    *this = IMidiMsg(offset_, uint8_t(0x90 | channel), uint8_t(note), clampData(velocity));
+    return true;
+}
+
+bool IMidiMsg::MakeNoteOffMsg(int note, int offset_, int channel, int velocity) {
+    if (!isChannel(channel) || !isDataByte(note)) {
+        Clear();
+        return false;
+    }
+    *this = IMidiMsg(offset_, uint8_t(0x80 | channel), uint8_t(note), clampData(velocity));
+    return true;
+}
+
+bool IMidiMsg::MakeControlChangeMsg(EControlChangeMsg idx, double value, int channel) {
+    if (!isChannel(channel) || !isDataByte(idx)) {
+        Clear();
+        return false;
+    }
+    *this = IMidiMsg(0, uint8_t(0xB0 | channel), uint8_t(idx), scaled127(value));
+    return true;
+}
+
+bool IMidiMsg::MakeProgramChangeMsg(double value, int channel) {
+    if (!isChannel(channel)) {
+        Clear();
+        return false;
+    }
+    *this = IMidiMsg(0, uint8_t(0xC0 | channel), scaled127(value), 0xFF);
+    return true;
+}
+
+bool IMidiMsg::MakePitchWheelMsg(double value, int channel) {
+    if (!isChannel(channel)) {
+        Clear();
+        return false;
+    }
+    const int i = TruncToInt(value * 8192.0);
+    const int v = i < -8192 ? 0 : i > 8191 ? 16383 : i + 8192;
+    *this = IMidiMsg(0, uint8_t(0xE0 | channel), uint8_t(v & 0x7F), uint8_t(v >> 7));
+    return true;
+}
+
+IMidiMsg::EStatusMsg IMidiMsg::StatusMsg() const {
+    return status >= 0x80 && status <= 0xEF ? EStatusMsg(status >> 4) : kNone;
+}
+
+int IMidiMsg::NoteNumber() const {
+    const EStatusMsg k = StatusMsg();
+    return k == kNoteOff || k == kNoteOn || k == kPolyAftertouch ? data1 : -1;
+}
+
+int IMidiMsg::Velocity() const {
+    const EStatusMsg k = StatusMsg();
+    return k == kNoteOff || k == kNoteOn ? data2 : -1;
+}
+
+int IMidiMsg::Program() const {
+    return StatusMsg() == kProgramChange ? data1 : -1;
+}
+
+double IMidiMsg::PitchWheel() const {
+    if (StatusMsg() != kPitchWheel) return 0.0;
+    return (data2 * 128 + data1 - 8192) / 8192.0;
+}
+
+double IMidiMsg::ControlChange(EControlChangeMsg idx) const {
+    return StatusMsg() == kControlChange && data1 == idx ? data2 / 127.0 : -1.0;
+}
+
+const char* IMidiMsg::StatusMsgStr(EStatusMsg kind) {
+    static const char* const names[] = {"noteoff",       "noteon ",       "aftertouch",
+                                        "controlchange", "programchange", "channelaftertouch",
+                                        "pitchwheel"};
+    if (kind == kNone) return "none";
+    if (kind < kNoteOff || kind > kPitchWheel) return "unknown";
+    return names[kind - kNoteOff];
+}

@@ -1,0 +1,179 @@
+#include "kit/effect/IParam.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+int TruncToInt(double v) {
+    if (std::isnan(v)) return 0;
+    if (v >= double(INT_MAX)) return INT_MAX;
+    if (v <= double(INT_MIN)) return INT_MIN;
+    return int(v);
+}
+
+namespace {
+
+// Copies at most size − 1 characters and always terminates.
+void copyCut(char* dst, const char* src, int size) {
+    if (!src) src = "";
+    const size_t n = strnlen(src, size_t(size - 1));
+    memcpy(dst, src, n);
+    dst[n] = 0;
+}
+
+bool isWhole(double v) {
+    return v == std::floor(v);
+}
+
+} // namespace
+
+IParam::IParam() : m_displayTexts(4096) {}
+
+void IParam::initCommon(EParamType type, const char* name, double defaultVal, double min,
+                        double max, double step, const char* label, const char* group, int extra1,
+                        int extra2) {
+    if (m_type == kTypeNone) m_type = type;
+    copyCut(m_name, name, kNameLen);
+    copyCut(m_label, label, kNameLen);
+    copyCut(m_group, group, kNameLen);
+    m_min = min;
+    m_max = max;
+    m_step = step;
+    m_value = m_default = defaultVal;
+    m_displayPrecision = 0;
+    m_extra1 = extra1;
+    m_extra2 = extra2;
+}
+
+void IParam::InitBool(const char* name, bool defaultVal, const char* label, const char* group,
+                      int extra1, int extra2) {
+    initCommon(kTypeBool, name, defaultVal ? 1.0 : 0.0, 0.0, 1.0, 1.0, label, group, extra1,
+               extra2);
+    SetDisplayText(0, "off");
+    SetDisplayText(1, "on");
+}
+
+void IParam::InitInt(const char* name, int defaultVal, int min, int max, const char* label,
+                     const char* group, int extra1, int extra2) {
+    const double hi = double(max) > double(min) + 1.0 ? double(max) : double(min) + 1.0;
+    initCommon(kTypeInt, name, defaultVal, min, hi, 1.0, label, group, extra1, extra2);
+}
+
+void IParam::InitEnum(const char* name, int defaultVal, int nEnums, const char* label,
+                      const char* group, int extra1, int extra2) {
+    const double hi = nEnums - 1.0 > 1.0 ? nEnums - 1.0 : 1.0;
+    initCommon(kTypeEnum, name, defaultVal, 0.0, hi, 1.0, label, group, extra1, extra2);
+}
+
+void IParam::InitDouble(const char* name, double defaultVal, double min, double max, double step,
+                        const char* label, const char* group, int extra1, int extra2) {
+    initCommon(kTypeDouble, name, defaultVal, min, max > min + step ? max : min + step, step, label,
+               group, extra1, extra2);
+    if (isWhole(step)) return;
+    double power = 1.0;
+    for (int k = 1; k <= 5; ++k) {
+        power *= 10.0;
+        if (isWhole(step * power)) {
+            m_displayPrecision = k;
+            return;
+        }
+    }
+    m_displayPrecision = 6;
+}
+
+void IParam::Set(double v) {
+    if (std::isnan(v) || v < m_min) v = m_min;
+    if (v > m_max) v = m_max;
+    m_value = v;
+}
+
+void IParam::SetShape(double shape) {
+    if (shape != 0.0) m_shape = shape;
+}
+
+void IParam::SetNormalized(double n) {
+    double v = m_min + (m_max - m_min) * std::pow(n, m_shape);
+    if (m_type != kTypeDouble && m_step > 0.0) v = m_step * std::floor(v / m_step + 0.5);
+    m_value = v < m_max ? v : m_max;
+}
+
+double IParam::GetNormalized(double v) const {
+    if (m_max == m_min) return 0.0;
+    if (v < m_min) v = m_min;
+    if (v > m_max) v = m_max;
+    return std::pow((v - m_min) / (m_max - m_min), 1.0 / m_shape);
+}
+
+double IParam::DBToAmp() const {
+    return std::exp(m_value * 0.1151292546497);
+}
+
+void IParam::GetBounds(double* lo, double* hi) const {
+    *lo = m_min;
+    *hi = m_max;
+}
+
+void IParam::SetDisplayText(int value, const char* text) {
+    const int count = m_displayTexts.GetSize();
+    if (value < 0 || value > count) return;
+    DisplayText* rec = nullptr;
+    if (value < count) {
+        rec = m_displayTexts.Get() + value;
+    } else {
+        rec = m_displayTexts.Add(DisplayText{});
+        if (!rec) return;
+        m_max = value;
+    }
+    rec->value = value;
+    copyCut(rec->text, text, kDisplayTextLen);
+}
+
+void IParam::ResetDisplayTexts() {
+    m_displayTexts.Resize(0);
+}
+
+const char* IParam::GetDisplayText(int value) const {
+    // Records are dense from 0, so a value is its own index.
+    return GetDisplayTextAtIdx(value);
+}
+
+const char* IParam::GetDisplayTextAtIdx(int idx, int* value) const {
+    if (idx < 0 || idx >= m_displayTexts.GetSize()) return "";
+    const DisplayText& rec = m_displayTexts.Get()[idx];
+    if (value) *value = rec.value;
+    return rec.text;
+}
+
+bool IParam::MapDisplayText(const char* text, int* value) const {
+    if (!text) return false;
+    const int n = m_displayTexts.GetSize();
+    for (int i = 0; i < n; ++i) {
+        const DisplayText& rec = m_displayTexts.Get()[i];
+        if (strcmp(rec.text, text) == 0) {
+            *value = rec.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+void IParam::GetDisplayForHost(double value, bool normalized, char* out,
+                               bool withDisplayText) const {
+    if (normalized) value = m_min + (m_max - m_min) * std::pow(value, m_shape);
+    if (withDisplayText) {
+        const char* text = GetDisplayText(TruncToInt(value));
+        if (*text) {
+            copyCut(out, text, MAX_PARAM_DISPLAY_LEN);
+            return;
+        }
+    }
+    if (m_displayPrecision != 0)
+        snprintf(out, MAX_PARAM_DISPLAY_LEN, "%.*f", m_displayPrecision, value);
+    else
+        snprintf(out, MAX_PARAM_DISPLAY_LEN, "%d", TruncToInt(value));
+}
+
+const char* IParam::GetLabelForHost() const {
+    return *GetDisplayText(TruncToInt(m_value)) ? "" : m_label;
+}

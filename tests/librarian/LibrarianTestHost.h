@@ -1,0 +1,57 @@
+#pragma once
+
+#include "kit/effect/ByteChunk.h"
+#include "src/librarian/LibrarianHost.h"
+#include "src/librarian/PatchLibrarian.h"
+
+#include <cstdint>
+
+#include <string>
+#include <vector>
+
+// The plug-in as the librarian sees it: flags to set, a scripted save dialog and a record
+// of what the librarian told it.
+class LibrarianTestHost : public LibrarianHost {
+public:
+    bool isDebugLogOn() const override { return !logPath.empty(); }
+    std::string logFilePath() const override { return logPath; }
+    std::string dataFolder() const override { return data; }
+    bool isMultiMode() const override { return multiMode; }
+    bool isSequenceMode() const override { return sequenceMode; }
+    std::string promptForSaveFile(const std::string& proposedName, const std::string& startFolder,
+                                  const std::string& extension) override {
+        prompted = {proposedName, startFolder, extension};
+        return answer;
+    }
+    void setRememberedFileName(BankPosition position, const std::string& fileName) override {
+        remembered[position][0] = fileName;
+    }
+    void setRememberedFolder(BankPosition position, const std::string& folder) override {
+        remembered[position][1] = folder;
+    }
+    void showDisplayName(const std::string& text) override { displayed.push_back(text); }
+
+    std::string logPath;
+    std::string data;
+    bool multiMode = false;
+    bool sequenceMode = false;
+    std::string answer;
+    std::vector<std::string> prompted;
+    std::string remembered[6][2];
+    std::vector<std::string> displayed;
+};
+
+// The bank that `lib` reads from the bytes of a bank file.
+inline PatchFile readBank(PatchLibrarian& lib, const std::vector<uint8_t>& bytes) {
+    ByteChunk chunk;
+    chunk.PutBytes(bytes.data(), int(bytes.size()));
+    PatchFile bank;
+    lib.loadFromChunk(chunk, &bank);
+    return bank;
+}
+
+inline PatchFile readBank(const std::vector<uint8_t>& bytes) {
+    LibrarianTestHost host;
+    PatchLibrarian lib(host);
+    return readBank(lib, bytes);
+}
