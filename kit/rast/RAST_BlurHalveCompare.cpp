@@ -20,12 +20,6 @@ inline RAST_pixel eighth(RAST_pixel w) {
     return (w >> 3) & 0x1F1F1F1F;
 }
 
-// Picture row y of the bitmap, honouring its flipped flag.
-RAST_pixel* pictureRow(const RAST_IBitmap& bm, int y) {
-    const int row = bm.isFlipped() ? bm.getHeight() - 1 - y : y;
-    return bm.getBits() + ptrdiff_t(row) * bm.getRowSpan();
-}
-
 // A first or last row: its one neighbour row n weighs a quarter.
 void blurEdgeRow(RAST_pixel* out, const RAST_pixel* c, const RAST_pixel* n, int w) {
     out[0] = half(c[0]) + quarter(c[1]) + quarter(n[0]);
@@ -92,9 +86,9 @@ void RAST_Blur(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, int sr
     }
 
     for (int y = top; y <= last; ++y) {
-        RAST_pixel* out = pictureRow(*dest, int(dy) + (y - top)) + dx;
-        const RAST_pixel* c = pictureRow(*src, y) + x0;
-        const RAST_pixel* above = y > top ? pictureRow(*src, y - 1) + x0 : nullptr;
+        RAST_pixel* out = RAST_PixelAt(*dest, int(dx), int(dy) + (y - top));
+        const RAST_pixel* c = RAST_PixelAt(*src, x0, y);
+        const RAST_pixel* above = y > top ? RAST_PixelAt(*src, x0, y - 1) : nullptr;
         if (scratch) {
             RAST_pixel* saved = scratch + (y & 1) * w;
             memcpy(saved, c, size_t(w) * sizeof(RAST_pixel));
@@ -102,11 +96,11 @@ void RAST_Blur(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, int sr
             if (above) above = scratch + ((y + 1) & 1) * w;
         }
         if (y == top)
-            blurEdgeRow(out, c, pictureRow(*src, y + 1) + x0, w);
+            blurEdgeRow(out, c, RAST_PixelAt(*src, x0, y + 1), w);
         else if (y == last)
             blurEdgeRow(out, c, above, w);
         else
-            blurMiddleRow(out, c, above, pictureRow(*src, y + 1) + x0, w);
+            blurMiddleRow(out, c, above, RAST_PixelAt(*src, x0, y + 1), w);
     }
 }
 
@@ -137,23 +131,25 @@ int RAST_BitmapCmp(RAST_IBitmap* a, RAST_IBitmap* b, int* coords) {
 
     if (!coords) {
         for (int y = 0; y < h; ++y)
-            if (const int c = memcmp(pictureRow(*a, y), pictureRow(*b, y), size_t(w) * 4)) return c;
+            if (const int c = memcmp(RAST_PixelAt(*a, 0, y), RAST_PixelAt(*b, 0, y), size_t(w) * 4))
+                return c;
         return 0;
     }
 
     int x0 = 0, x1 = 0, y0 = 0;
-    while (y0 < h && !differingColumns(pictureRow(*a, y0), pictureRow(*b, y0), 0, w, &x0, &x1))
+    while (y0 < h &&
+           !differingColumns(RAST_PixelAt(*a, 0, y0), RAST_PixelAt(*b, 0, y0), 0, w, &x0, &x1))
         ++y0;
     if (y0 == h) return 0;
     int y1 = h - 1, first, lastCol;
-    while (y1 > y0 &&
-           !differingColumns(pictureRow(*a, y1), pictureRow(*b, y1), 0, w, &first, &lastCol))
+    while (y1 > y0 && !differingColumns(RAST_PixelAt(*a, 0, y1), RAST_PixelAt(*b, 0, y1), 0, w,
+                                        &first, &lastCol))
         --y1;
     if (y1 > y0) x0 = std::min(x0, first), x1 = std::max(x1, lastCol);
     // Rows between need looking at only outside the box found so far.
     for (int y = y0 + 1; y < y1 && (x0 > 0 || x1 < w - 1); ++y) {
-        const RAST_pixel* ra = pictureRow(*a, y);
-        const RAST_pixel* rb = pictureRow(*b, y);
+        const RAST_pixel* ra = RAST_PixelAt(*a, 0, y);
+        const RAST_pixel* rb = RAST_PixelAt(*b, 0, y);
         if (differingColumns(ra, rb, 0, x0, &first, &lastCol)) x0 = first;
         if (differingColumns(ra, rb, x1 + 1, w, &first, &lastCol)) x1 = lastCol;
     }
