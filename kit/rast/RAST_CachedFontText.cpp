@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -26,7 +25,7 @@ int saturate(int64_t v) {
     return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
 }
 
-// alpha x 256 truncated, held at 0 for no, negative or undefined alpha and bounded above so
+// alpha x 256 truncated: 0 for an alpha that is not above 0 (NaN included), bounded above so
 // that it stays an int.
 int alphaWeight(float alpha) {
     if (!(alpha > 0.0f)) return 0;
