@@ -230,6 +230,8 @@ void IEffectBase::initialize(int nAutomated, int nParams, const char* channelIOS
 }
 
 IEffectBase::~IEffectBase() {
+    // First, so that no MIDI input reaches the plug-in while its parts are taken down.
+    closeExternalMIDI();
     delete m_graphics;
     m_graphics = nullptr;
     m_params.Empty(true);
