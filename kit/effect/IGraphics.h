@@ -35,6 +35,14 @@ public:
     virtual void PromptForFile(KIT_String* file, EFileAction action, KIT_String* dir,
                                char* extensions) = 0;
 
+    // The editor in the host's window: the first form as a view inside the host's view, the
+    // second attached to the host's window. Each returns the editor's view, or null.
+    virtual void* OpenWindow(void* parentView) = 0;
+    virtual void* OpenWindow(void* /*window*/, void* /*parentControl*/, short /*x*/, short /*y*/) {
+        return nullptr;
+    }
+    virtual void CloseWindow() = 0;
+
 private:
     IEffectBase* m_plug;
     int m_width;
