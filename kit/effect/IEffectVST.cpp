@@ -63,22 +63,6 @@ template <class T> void silence(T** outputs, int nOut, VstInt32 nFrames) {
         if (outputs[i]) memset(outputs[i], 0, size_t(nFrames) * sizeof(T));
 }
 
-// Holds the plug lock when it could be had at once.
-class TryLock {
-public:
-    explicit TryLock(KIT_Mutex* m) : m_mutex(m), m_owned(m->TryEnter()) {}
-    ~TryLock() {
-        if (m_owned) m_mutex->Leave();
-    }
-    TryLock(const TryLock&) = delete;
-    TryLock& operator=(const TryLock&) = delete;
-    bool Owned() const { return m_owned; }
-
-private:
-    KIT_Mutex* m_mutex;
-    bool m_owned;
-};
-
 } // namespace
 
 int VSTSpkrArrType(int nChannels) {
@@ -388,7 +372,7 @@ void IEffectVST::runBlock(AEffect* effect, T** inputs, T** outputs, VstInt32 nFr
     if (!plug) return;
     bool done = false;
     try {
-        TryLock lock(plug->GetMutex());
+        KIT_MutexTryLock lock(plug->GetMutex());
         if (lock.Owned()) {
             if (plug->m_doesMidi) plug->hostCall(audioMasterWantMidi);
             plug->AttachInputBuffers(0, plug->NInChannels(), inputs, nFrames);
