@@ -34,8 +34,6 @@ public:
         initialize(IEffectInstanceInfo{host}, o.nVisible, o.nParams, o.channelIO, o.nPresets, kName,
                    "", kMaker, kVersion, kUniqueID, kMakerID, 128, o.doesMidi, o.doesChunks,
                    o.isInstrument, 0);
-        for (int i = 0; i < NParams(); ++i)
-            GetParam(i)->InitDouble(("Param " + std::to_string(i)).c_str(), 0.0, 0.0, 1.0, 0.0);
     }
     ~TestVSTEffect() override {
         if (destroyed) *destroyed = true;

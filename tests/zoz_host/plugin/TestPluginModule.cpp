@@ -7,6 +7,7 @@
 #include "tests/support/TestVSTEffect.h"
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -15,8 +16,10 @@ namespace {
 class ModuleEffect : public testsupport::TestVSTEffect {
 public:
     explicit ModuleEffect(audioMasterCallback host) : TestVSTEffect(host, options()) {
-        for (int i = 0; i < NParams(); ++i)
+        for (int i = 0; i < NParams(); ++i) {
+            GetParam(i)->InitDouble(("Value " + std::to_string(i)).c_str(), 0.0, 0.0, 1.0, 0.0);
             GetParam(i)->Set((i % 10) / 10.0);
+        }
         AttachGraphics(new testsupport::TestGraphics(this));
     }
 
