@@ -12,14 +12,20 @@ namespace {
 
 const char* const kNoDevice = "Select MIDI Device";
 
-// The index of name among list entries 0 to the client's port count (the list may be older
-// than the system's ports); -1 when absent.
-int findPort(const std::vector<std::string>& names, RtMidi* client, const char* name) {
+// The index of name in the cached list, -1 when absent. The whole list is searched: a port that
+// has gone since the list was built does not hide the names after it (they open by name).
+int findPort(const std::vector<std::string>& names, const char* name) {
     if (!name) return -1;
-    const size_t count = client ? client->getPortCount() : 0;
-    const size_t n = std::min(names.size(), count + 1);
-    for (size_t i = 0; i < n; ++i)
-        if (names[i] == name) return int(i);
+    const auto it = std::find(names.begin(), names.end(), name);
+    return it == names.end() ? -1 : int(it - names.begin());
+}
+
+// The library's current number of the port named: the cached list may be older than the
+// system's ports, and its index would then open some other device. -1 when it is gone.
+int livePort(RtMidi* client, const std::string& name) {
+    const unsigned int count = client->getPortCount();
+    for (unsigned int i = 0; i < count; ++i)
+        if (client->getPortName(i) == name) return int(i);
     return -1;
 }
 
@@ -92,10 +98,15 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
             if (m_midiOut) m_midiOut->closePort();
             return;
         }
-        const int idx = findPort(m_midiOutNames, m_midiOut, name);
+        const int idx = findPort(m_midiOutNames, name);
         selection = idx < 0 ? 0 : idx;
         if (idx <= 0) return;
-        m_midiOut->openPort(unsigned(idx - 1), "RtMidi Output");
+        const int port = livePort(m_midiOut, name);
+        if (port < 0) {
+            selection = 0;
+            return;
+        }
+        m_midiOut->openPort(unsigned(port), "RtMidi Output");
         m_midiOutOpen = true;
     } catch (const RtMidiError& e) {
         e.printMessage();
@@ -111,16 +122,16 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
             if (m_midiIn) m_midiIn->closePort();
             return;
         }
-        const int idx = findPort(m_midiInNames, m_midiIn, name);
+        const int idx = findPort(m_midiInNames, name);
         selection = idx < 0 ? 0 : idx;
         if (idx <= 0) return;
         m_midiIn->closePort();
-        // The port may have gone since the list was built: then nothing is open.
-        if (unsigned(idx - 1) >= m_midiIn->getPortCount()) {
+        const int port = livePort(m_midiIn, name);
+        if (port < 0) {
             selection = 0;
             return;
         }
-        m_midiIn->openPort(unsigned(idx - 1), "RtMidi Input");
+        m_midiIn->openPort(unsigned(port), "RtMidi Input");
         // The callback set when the client was made stays; setting it again only warns.
         m_midiIn->ignoreTypes(false, true, true);
     } catch (const RtMidiError& e) {
@@ -130,12 +141,11 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
 }
 
 int IEffectBase::getExternalMIDIInDevice(const char* name) {
-    return findPort(m_midiInNames, m_midiIn, name);
+    return findPort(m_midiInNames, name);
 }
 
 int IEffectBase::getExternalMIDIOutDevice(const char* name) {
-    std::lock_guard<std::mutex> lock(m_midiOutMutex);
-    return findPort(m_midiOutNames, m_midiOut, name);
+    return findPort(m_midiOutNames, name);
 }
 
 int IEffectBase::GetMIDIInPortNumber(const char* name) {

@@ -42,10 +42,15 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e)
-        envStrings.push_back(*e);
-    envStrings.insert(envStrings.end(), env.begin(), env.end());
+    std::vector<std::string> envStrings(env);
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& given : env)
+            replaced = replaced || given.compare(0, name.size(), name) == 0;
+        if (!replaced) envStrings.push_back(entry);
+    }
     std::vector<char*> envp;
     for (const std::string& e : envStrings)
         envp.push_back(const_cast<char*>(e.c_str()));

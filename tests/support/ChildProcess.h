@@ -11,7 +11,7 @@ namespace testsupport {
 // object goes is killed.
 class ChildProcess {
 public:
-    // argv[0] is the program's path; env entries ("NAME=value") are added to the test's own.
+    // argv[0] is the program's path; env entries ("NAME=value") replace or add to the test's own.
     explicit ChildProcess(const std::vector<std::string>& argv,
                           const std::vector<std::string>& env = {});
     ~ChildProcess();
