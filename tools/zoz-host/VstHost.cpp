@@ -88,11 +88,12 @@ bool VstHost::Load(const std::string& path, std::string* error) {
         *error = "the plug-in made no effect";
         return false;
     }
-    if (m_effect->magic != kEffectMagic) {
+    if (m_effect->magic != kEffectMagic || !m_effect->dispatcher) {
         char text[64];
-        snprintf(text, sizeof(text), "bad magic 0x%08X", unsigned(m_effect->magic));
+        snprintf(text, sizeof(text), "not an effect record (magic 0x%08X)",
+                 unsigned(m_effect->magic));
         *error = text;
-        m_effect = nullptr; // not an effect record: never call into it
+        m_effect = nullptr; // never call into it
         return false;
     }
     printf("host: loaded %s\n", path.c_str());
@@ -120,7 +121,9 @@ void VstHost::PrintEffect() {
 void VstHost::Start(double sampleRate, int blockSize, bool doublePrecision) {
     m_sampleRate = sampleRate;
     m_blockSize = blockSize;
-    m_double = doublePrecision && (m_effect->flags & effFlagsCanDoubleReplacing);
+    m_double = doublePrecision && (m_effect->flags & effFlagsCanDoubleReplacing) &&
+               m_effect->processDoubleReplacing;
+    m_replacing = (m_effect->flags & effFlagsCanReplacing) && m_effect->processReplacing;
     m_time.sampleRate = sampleRate;
     m_time.timeSigNumerator = 4;
     m_time.timeSigDenominator = 4;
@@ -234,11 +237,17 @@ void VstHost::Process(int nBlocks) {
         updateTime();
         m_processing = true;
         sendEvents();
-        if (m_double)
+        if (m_double) {
             m_effect->processDoubleReplacing(m_effect, doubles.data(), doubles.data() + nIn,
                                              m_blockSize);
-        else
+        } else if (m_replacing) {
             m_effect->processReplacing(m_effect, floats.data(), floats.data() + nIn, m_blockSize);
+        } else if (m_effect->process) {
+            for (int o = 0; o < nOut; ++o) // the old entry adds to what it is given
+                std::fill(m_floatBuffers[size_t(nIn + o)].begin(),
+                          m_floatBuffers[size_t(nIn + o)].end(), 0.0f);
+            m_effect->process(m_effect, floats.data(), floats.data() + nIn, m_blockSize);
+        }
         m_processing = false;
         for (int o = 0; o < nOut; ++o)
             for (int s = 0; s < m_blockSize; ++s) {
@@ -250,7 +259,10 @@ void VstHost::Process(int nBlocks) {
         if (m_playing) m_time.samplePos += m_blockSize;
     }
     printf("host: processed %d blocks of %d frames (%s), output peak %.6f\n", nBlocks, m_blockSize,
-           m_double ? "double" : "float", peak);
+           m_double      ? "double"
+           : m_replacing ? "float"
+                         : "accumulating",
+           peak);
 }
 
 bool VstHost::GetChunk(bool bank, Bytes* out) {

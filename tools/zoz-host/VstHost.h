@@ -57,6 +57,7 @@ private:
     double m_sampleRate = 48000.0;
     int m_blockSize = 256;
     bool m_double = false;
+    bool m_replacing = true;
     bool m_processing = false;
 
     struct Pending {
