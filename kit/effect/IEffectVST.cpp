@@ -46,6 +46,13 @@ void copyText(void* dst, const char* src, size_t size) {
     snprintf(static_cast<char*>(dst), size, "%s", src ? src : "");
 }
 
+// A name asked for by the host: 1 when there was a buffer to copy it into.
+VstIntPtr copyName(void* dst, const char* src, size_t size) {
+    if (!dst) return 0;
+    copyText(dst, src, size);
+    return 1;
+}
+
 int toInt(VstIntPtr v) {
     return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : int(v);
 }
@@ -493,17 +500,11 @@ VstIntPtr IEffectVST::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
                               static_cast<const VstSpeakerArrangement*>(ptr));
         return 1;
     case effGetEffectName:
-        if (!ptr) return 0;
-        copyText(ptr, GetEffectName(), kVstMaxEffectNameLen);
-        return 1;
+        return copyName(ptr, GetEffectName(), kVstMaxEffectNameLen);
     case effGetVendorString:
-        if (!ptr) return 0;
-        copyText(ptr, GetMfrName(), kVstMaxVendorStrLen);
-        return 1;
+        return copyName(ptr, GetMfrName(), kVstMaxVendorStrLen);
     case effGetProductString:
-        if (!ptr) return 0;
-        copyText(ptr, GetProductName(), kVstMaxProductStrLen);
-        return 1;
+        return copyName(ptr, GetProductName(), kVstMaxProductStrLen);
     case effGetVendorVersion:
         return GetEffectVersion(false);
     case effVendorSpecific:
