@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/effect/IParam.h"
+
 class RAST_IBitmap;
 
 // A reference to a bitmap of the graphics' bitmap cache (not owned): the whole strip's
@@ -11,4 +13,16 @@ struct IBitmap {
     int H = 0;
     int N = 1;
     bool mFramesAreHorizontal = false;
+
+    // Where frame k (from 1) starts along the strip, in pixels.
+    int FrameOffset(int k) const {
+        const int length = mFramesAreHorizontal ? W : H;
+        return N < 2 ? 0 : TruncToInt(double(k - 1) * length / N + 0.5);
+    }
+    // The frame (from 1) that shows a normalised value: the nearest of the N frames.
+    int FrameForValue(double value) const {
+        const int i = TruncToInt((N - 1) * value + 0.5);
+        if (N < 2 || i < 0) return 1;
+        return i < N ? i + 1 : N;
+    }
 };

@@ -1,17 +1,325 @@
 #include "kit/effect/IGraphics.h"
 
+#include "kit/effect/ControlLayer.h"
+#include "kit/effect/IBitmapControl.h"
 #include "kit/effect/IEffectBase.h"
+#include "kit/effect/IPanelControl.h"
+#include "kit/effect/IPopupMenu.h"
+#include "kit/rast/RAST_Blit.h"
+#include "kit/rast/RAST_CombinePixels.h"
+#include "kit/rast/RAST_SysBitmap.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The raster combine mode of each blend method; other methods blend like kBlendNone.
+const int kBlendModes[] = {
+    RAST_MODE_COPY | RAST_MODE_SOURCE_ALPHA, // kBlendNone
+    RAST_MODE_COPY,                          // kBlendCopy: source alpha ignored
+    RAST_MODE_ADD | RAST_MODE_SOURCE_ALPHA,  // kBlendAdd
+    RAST_MODE_COLORDODGE | RAST_MODE_SOURCE_ALPHA,
+};
+
+int rasterMode(const IChannelBlend* blend) {
+    const int method = blend ? blend->mMethod : IChannelBlend::kBlendNone;
+    return method >= 0 && method < int(sizeof kBlendModes / sizeof kBlendModes[0])
+               ? kBlendModes[method]
+               : kBlendModes[IChannelBlend::kBlendNone];
+}
+
+} // namespace
 
 IGraphics::IGraphics(IEffectBase* plug, int w, int h, int fps)
     : m_plug(plug), m_width(w), m_height(h), m_fps(fps < 1 ? 25 : fps) {}
 
+IGraphics::~IGraphics() {
+    m_controls.Empty(true);
+    m_layers.Empty(true);
+    delete m_drawBitmap;
+}
+
+// ---- Contents
+
 void IGraphics::PrepDraw() {
-    // The draw and scratch bitmaps are made here once the surface draws through the raster
-    // graphics; until then there is nothing to ready.
+    delete m_drawBitmap;
+    m_drawBitmap = new RAST_SysBitmap(m_width, m_height);
+}
+
+int IGraphics::AttachControl(IControl* control) {
+    if (m_controls.Add(control)) return m_controls.GetSize() - 1;
+    delete control;
+    return -1;
+}
+
+int IGraphics::AttachLayer(ControlLayer* layer) {
+    if (m_layers.Add(layer)) return m_layers.GetSize() - 1;
+    delete layer;
+    return -1;
+}
+
+void IGraphics::insertBackground(IControl* background) {
+    if (!m_controls.Insert(0, background)) delete background;
+}
+
+void IGraphics::AttachBackground(int id, const char* name, double scale) {
+    const IBitmap bitmap = LoadIBitmap(id, name, scale, 1, false);
+    insertBackground(new IBitmapControl(m_plug, 0, 0, -1, &bitmap, IChannelBlend::kBlendCopy));
+}
+
+void IGraphics::AttachPanelBackground(const IColor* color) {
+    insertBackground(new IPanelControl(m_plug, IRECT(0, 0, m_width, m_height), color));
+}
+
+void IGraphics::SetStrictDrawing(bool strict) {
+    m_strictDrawing = strict;
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        m_controls.Get(i)->SetDirty(false);
+}
+
+void IGraphics::Resize(int w, int h) {
+    m_width = w;
+    m_height = h;
+    ReleaseMouseCapture();
+    // The control under the pointer goes with the others; it must not be told of leaving.
+    m_mouseOver = nullptr;
+    m_controls.Empty(true);
+    PrepDraw();
+    if (m_plug) m_plug->ResizeGraphics(w, h);
 }
 
 void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized) {
-    if (normalized || !m_plug) return;
-    IParam* param = m_plug->GetParam(paramIdx);
-    if (param) param->SetNormalized(param->GetNormalized(value));
+    if (!normalized) {
+        IParam* param = m_plug ? m_plug->GetParam(paramIdx) : nullptr;
+        if (!param) return;
+        value = param->GetNormalized(value);
+        param->SetNormalized(value);
+    }
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        m_controls.Get(i)->ShowParamFromPlug(paramIdx, value);
+    for (int i = 0; i < m_layers.GetSize(); ++i)
+        m_layers.Get(i)->SetParameterFromPlug(paramIdx, value, normalized);
+}
+
+// ---- Input
+
+void IGraphics::ReleaseMouseCapture() {
+    m_captured = nullptr;
+    m_mouseX = m_mouseY = -1;
+}
+
+IControl* IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver) {
+    if (m_captured) return m_captured;
+    for (int i = m_layers.GetSize() - 1; i >= 0; --i)
+        if (IControl* hit = m_layers.Get(i)->isHit(x, y)) return hit;
+    for (int i = m_controls.GetSize() - 1; i >= 0; --i) {
+        IControl* control = m_controls.Get(i);
+        if (control->IsHidden()) continue;
+        if (control->IsGrayed() && !(mouseOver && control->GetMOWhenGrayed())) continue;
+        if (control->IsHit(x, y)) return control;
+    }
+    return nullptr;
+}
+
+// The parameter index is read before a handler runs: a handler may resize the editor, which
+// deletes the top-level controls.
+
+void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod) {
+    ReleaseMouseCapture();
+    IControl* target = GetMouseControlIdx(x, y);
+    if (!target) return;
+    m_captured = target;
+    m_mouseX = x;
+    m_mouseY = y;
+    const int paramIdx = target->ParamIdx();
+    target->OnMouseDown(x, y, mod);
+    if (paramIdx >= 0 && m_plug) m_plug->BeginInformHostOfParamChange(paramIdx);
+}
+
+void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod) {
+    IControl* target = GetMouseControlIdx(x, y);
+    ReleaseMouseCapture();
+    if (!target) return;
+    const int paramIdx = target->ParamIdx();
+    target->OnMouseUp(x, y, mod);
+    if (paramIdx >= 0 && m_plug) m_plug->EndInformHostOfParamChange(paramIdx);
+}
+
+void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod) {
+    if (!m_captured) return;
+    const int dX = x - m_mouseX;
+    const int dY = y - m_mouseY;
+    if (dX == 0 && dY == 0) return;
+    m_mouseX = x;
+    m_mouseY = y;
+    m_captured->OnMouseDrag(x, y, dX, dY, mod);
+}
+
+bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod) {
+    ReleaseMouseCapture();
+    IControl* target = GetMouseControlIdx(x, y);
+    if (!target) return false;
+    if (!target->GetDblAsSingleClick()) {
+        target->OnMouseDblClick(x, y, mod);
+        return false;
+    }
+    m_captured = target;
+    m_mouseX = x;
+    m_mouseY = y;
+    target->OnMouseDown(x, y, mod);
+    return true;
+}
+
+bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod) {
+    if (!m_handleMouseOver) return false;
+    IControl* target = GetMouseControlIdx(x, y, true);
+    if (!target) return true;
+    m_mouseX = x;
+    m_mouseY = y;
+    target->OnMouseOver(x, y, mod);
+    if (m_mouseOver && m_mouseOver != target) m_mouseOver->OnMouseOut();
+    m_mouseOver = target;
+    return true;
+}
+
+void IGraphics::OnMouseOut() {
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        m_controls.Get(i)->OnMouseOut();
+    m_mouseOver = nullptr;
+}
+
+void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d) {
+    if (IControl* target = GetMouseControlIdx(x, y)) target->OnMouseWheel(x, y, mod, d);
+}
+
+bool IGraphics::OnKeyDown(int x, int y, int key) {
+    IControl* target = GetMouseControlIdx(x, y);
+    return target && target->OnKeyDown(x, y, key);
+}
+
+void IGraphics::OnGUIIdle() {
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        m_controls.Get(i)->OnGUIIdle();
+}
+
+// ---- Redraw
+
+bool IGraphics::IsDirty(IRECT* r) {
+    bool dirty = false;
+    for (int i = 1; i < m_controls.GetSize(); ++i)
+        dirty = m_controls.Get(i)->UnionDirtyRECT(r) || dirty;
+    for (int i = 0; i < m_layers.GetSize(); ++i)
+        dirty = m_layers.Get(i)->isDirty(r) || dirty;
+    return dirty;
+}
+
+bool IGraphics::Draw(IRECT* r) {
+    const int n = m_controls.GetSize();
+    if (n == 0 && m_layers.GetSize() == 0) return true;
+    if (m_strictDrawing) {
+        m_drawRect = *r;
+        // After a resize there is no background until the plug-in attaches a new one.
+        if (IControl* background = m_controls.Get(0)) background->Draw(this);
+        for (int i = 1; i < n; ++i)
+            m_controls.Get(i)->Repaint(this, *r);
+    } else {
+        drawDirtyControls();
+    }
+    for (int i = 0; i < m_layers.GetSize(); ++i)
+        m_layers.Get(i)->Draw(this, &m_drawRect);
+    return DrawScreen(&m_drawRect);
+}
+
+void IGraphics::drawDirtyControls() {
+    const int n = m_controls.GetSize();
+    IControl* background = m_controls.Get(0);
+    if (background && background->IsDirty()) {
+        m_drawRect = background->GetRECT();
+        for (int i = 0; i < n; ++i) {
+            IControl* control = m_controls.Get(i);
+            if (i > 0 && control->IsHidden()) continue;
+            control->Draw(this);
+            control->SetClean();
+        }
+        return;
+    }
+    for (int i = 1; i < n; ++i) {
+        IControl* dirty = m_controls.Get(i);
+        if (!dirty->IsDirty()) continue;
+        m_drawRect = dirty->GetRECT();
+        for (int j = 0; j < n; ++j) {
+            IControl* control = m_controls.Get(j);
+            if (control->IsHidden()) continue;
+            if (j == i || control->GetRECT().Intersects(m_drawRect)) control->Draw(this);
+        }
+        dirty->SetClean();
+    }
+}
+
+bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
+                           const IChannelBlend* blend) {
+    if (!m_drawBitmap || !bitmap->mData) return true;
+    const IRECT r = dest->Intersect(m_drawRect);
+    RAST_Blit(m_drawBitmap, bitmap->mData, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T,
+              r.W(), r.H(), blend ? blend->mWeight : 1.0f, rasterMode(blend));
+    return true;
+}
+
+bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int bmpState,
+                           const IChannelBlend* blend) {
+    int srcX = 0, srcY = 0;
+    if (bmpState >= 2 && bitmap->N >= 2)
+        (bitmap->mFramesAreHorizontal ? srcX : srcY) = bitmap->FrameOffset(bmpState);
+    return DrawBitmap(bitmap, dest, srcX, srcY, blend);
+}
+
+// ---- Prompts
+
+void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* rect) {
+    if (!control || !param || !rect) return;
+    char current[MAX_PARAM_DISPLAY_LEN];
+    const EParamType type = param->Type();
+    const int nTexts = param->GetNDisplayTexts();
+    if ((type == kTypeBool || type == kTypeEnum) && nTexts > 0) {
+        param->GetDisplayForHost(current, true);
+        IPopupMenu menu;
+        for (int i = 0; i < nTexts; ++i) {
+            const char* text = param->GetDisplayText(i);
+            menu.AddItem(text, -1,
+                         strcmp(text, current) == 0 ? IPopupMenuItem::kChecked
+                                                    : IPopupMenuItem::kNoFlags);
+        }
+        if (CreateIPopupMenu(&menu, rect) && menu.GetChosenItemIdx() >= 0)
+            control->SetValueFromUserInput(param->GetNormalized(menu.GetChosenItemIdx()));
+        return;
+    }
+    param->GetDisplayForHost(current, type == kTypeText);
+    CreateTextEntry(control, control->GetText(), rect, current, param);
+}
+
+void IGraphics::SetFromStringAfterPrompt(IControl* control, IParam* param, const char* text) {
+    if (!control || !param) return;
+    if (!text) text = "";
+    switch (param->Type()) {
+    case kTypeBool:
+    case kTypeEnum: {
+        int value = 0;
+        param->MapDisplayText(text, &value);
+        control->SetValueFromUserInput(param->GetNormalized(value));
+        break;
+    }
+    case kTypeText: {
+        // The value toggles so that an edit of the text alone still reaches the plug-in.
+        param->SetDisplayText(0, text);
+        const double toggled = control->GetValue() == 0.0 ? 1.0 : 0.0;
+        param->Set(toggled);
+        control->SetValueFromUserInput(toggled);
+        control->SetValueFromUserInput(param->GetNormalized(0.0));
+        break;
+    }
+    default:
+        control->SetValueFromUserInput(param->GetNormalized(atof(text)));
+        break;
+    }
 }

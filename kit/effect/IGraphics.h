@@ -1,51 +1,196 @@
 #pragma once
 
+#include "kit/base/KIT_PtrList.h"
 #include "kit/base/KIT_String.h"
+#include "kit/effect/IBitmap.h"
+#include "kit/effect/IEffectStructs.h"
 
+#include <vector>
+
+class ControlLayer;
+class IControl;
 class IEffectBase;
+class IParam;
+class IPopupMenu;
+class RAST_IBitmap;
 
 enum EFileAction { kFileOpen = 0, kFileSave = 1 };
 
-// The editor's drawing surface, owned by the plug-in base once attached. A window class derives
-// from it and supplies the platform side (file panel, window, screen copy).
+// The editor's drawing surface and the owner of everything shown in it: a flat list of
+// top-level controls (index 0 is the background) and a list of layer trees drawn over them.
+// It works out what must be repainted, repaints it into its draw bitmap, routes mouse, wheel
+// and key input to the control under the pointer (layers first, the last added first) and
+// shows the values that the plug-in sets. A window class derives from it and supplies the
+// platform side: the window, the screen copy, resources, menus, text entry and file panels.
+//
+// No lock: everything runs on the GUI thread except SetParameterFromPlug, which the MIDI input
+// and sender threads call too; it only stores values and dirty flags.
 class IGraphics {
 public:
-    // A frame rate below 1 becomes 25.
+    // A frame rate below 1 becomes 25. The draw bitmap is made by PrepDraw.
     IGraphics(IEffectBase* plug, int w, int h, int fps = 0);
-    virtual ~IGraphics() = default;
-    IGraphics(const IGraphics&) = delete;
-    IGraphics& operator=(const IGraphics&) = delete;
 
-    IEffectBase* GetPlug() const { return m_plug; }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    int FPS() const { return m_fps; }
+    // ---- The platform side, filled by the window class.
 
-    // Readies the surface for drawing; called when the plug-in base attaches it.
-    void PrepDraw();
-
-    // Shows a value set by the plug-in itself, without a change reaction and without telling
-    // the host. A plain (not normalised) value is also stored into the parameter, through its
-    // normalised form so that step rounding and range apply; an unknown index changes nothing.
-    void SetParameterFromPlug(int paramIdx, double value, bool normalized);
-
+    // Copies the draw bitmap to the window.
+    virtual bool DrawScreen(IRECT* r) = 0;
+    // Sets r to the extent of str drawn in text at r's position.
+    virtual bool MeasureIText(IText* text, const char* str, IRECT* r) {
+        return DrawIText(text, str, r, true);
+    }
+    // Closes an open text entry without taking its text.
+    virtual void ForceEndUserEdit() = 0;
+    // Deletes every top-level control (layers stay) and remakes the draw bitmap at the new
+    // size; the plug-in is told.
+    virtual void Resize(int w, int h);
+    virtual bool WindowIsOpen() { return GetWindow() != nullptr; }
+    virtual const char* GetGUIAPI() { return ""; }
+    virtual int ShowMessageBox(const char* text, const char* caption, int type) = 0;
+    // Shows the menu at the area; returns the menu (or submenu) in which an item was chosen,
+    // with its chosen item index set, or null when nothing was chosen.
+    virtual IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* area) = 0;
+    // Opens an edit field holding str; its text comes back through SetFromStringAfterPrompt
+    // (with a parameter) or the control's TextFromTextEntry.
+    virtual void CreateTextEntry(IControl* control, IText* text, IRECT* area, const char* str,
+                                 IParam* param) = 0;
+    virtual void HostPath(KIT_String* path) = 0;
+    virtual void PluginPath(KIT_String* path) = 0;
+    virtual void DesktopPath(KIT_String* path) = 0;
     // Modal file panel. file proposes a name and receives the chosen path ("" when cancelled);
     // dir is the start folder ("~/Desktop" when empty) and receives the chosen file's folder
     // followed by "/"; extensions are separated by single blanks.
     virtual void PromptForFile(KIT_String* file, EFileAction action, KIT_String* dir,
                                char* extensions) = 0;
-
-    // The editor in the host's window: the first form as a view inside the host's view, the
-    // second attached to the host's window. Each returns the editor's view, or null.
+    virtual bool PromptForColor(IColor* color, char* prompt) = 0;
+    virtual bool OpenURL(const char* url, const char* title, const char* confirm,
+                         const char* errorMessage) = 0;
     virtual void* OpenWindow(void* parentView) = 0;
-    virtual void* OpenWindow(void* /*window*/, void* /*parentControl*/, short /*x*/, short /*y*/) {
+    virtual void* OpenWindow(void* /*window*/, void* /*parentControl*/, short, short) {
         return nullptr;
     }
+    virtual void AttachSubWindow(void* /*hostWindow*/) {}
+    virtual void RemoveSubWindow() {}
     virtual void CloseWindow() = 0;
+    virtual void* GetWindow() = 0;
+    virtual ~IGraphics();
+    // A bundle resource read whole, followed by one zero byte; false (bytes empty) when it
+    // cannot be read whole.
+    virtual bool OSLoadFile(int id, const char* name, std::vector<char>& bytes) = 0;
+    virtual void HideMouseCursor() {}
+    virtual void ShowMouseCursor() {}
+    // A new bitmap decoded from an image resource, or null.
+    virtual RAST_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
+
+    // ---- Images, fills and text, which the bitmap and font caches provide.
+
+    // One reference on the bitmap cached under id, loaded and scaled when it is not cached
+    // yet; the empty bitmap when the image cannot be had.
+    virtual IBitmap LoadIBitmap(int id, const char* name, double scale, int nStates,
+                                bool framesAreHorizontal) = 0;
+    virtual bool FillIRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend) = 0;
+    // Draws str into r in the text's style, or with measure sets r to its extent.
+    virtual bool DrawIText(IText* text, const char* str, IRECT* r, bool measure) = 0;
+
+    // ---- Drawing onto the draw bitmap, clipped to the area being repainted.
+
+    // The part of the bitmap from (srcX, srcY) that falls into dest.
+    bool DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
+                    const IChannelBlend* blend);
+    // Frame bmpState (from 1; 0 and 1 both draw the first) of the bitmap into dest.
+    bool DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int bmpState,
+                    const IChannelBlend* blend);
+
+    // ---- Contents.
+
+    // Makes the draw bitmap of the surface's size; called when the plug-in attaches the
+    // surface and by Resize.
+    void PrepDraw();
+    // The surface owns what it takes. The index of the new control or layer, or -1 when the
+    // list could not grow (the element is then deleted).
+    int AttachControl(IControl* control);
+    int AttachLayer(ControlLayer* layer);
+    // Puts a background at index 0: the image resource as a plain copy, or a colour panel.
+    void AttachBackground(int id, const char* name, double scale);
+    void AttachPanelBackground(const IColor* color);
+    bool LoadFile(int id, const char* name, std::vector<char>& bytes) {
+        return OSLoadFile(id, name, bytes);
+    }
+    // Strict drawing (the start) repaints the controls that meet the asked area; otherwise
+    // each dirty control's area is repainted with the controls beneath and above it.
+    void SetStrictDrawing(bool strict);
+    // Mouse-over events reach controls only while this is set.
+    void HandleMouseOver(bool handle) { m_handleMouseOver = handle; }
+
+    // Shows a value set by the plug-in itself on every control of the parameter, top-level
+    // or in a layer, visible or not: no change handler runs and nothing reaches the host or
+    // the synthesizer. A plain (not normalised) value is also stored into the parameter,
+    // through its normalised form so that step rounding and range apply; then an unknown
+    // index changes nothing.
+    void SetParameterFromPlug(int paramIdx, double value, bool normalized);
+
+    // ---- Input, in editor pixels from the top left.
+
+    void OnMouseDown(int x, int y, IMouseMod* mod);
+    void OnMouseUp(int x, int y, IMouseMod* mod);
+    void OnMouseDrag(int x, int y, IMouseMod* mod);
+    // True when the control takes double clicks as clicks and got a mouse-down.
+    bool OnMouseDblClick(int x, int y, IMouseMod* mod);
+    // False while mouse-over events are not handled.
+    bool OnMouseOver(int x, int y, IMouseMod* mod);
+    void OnMouseOut();
+    void OnMouseWheel(int x, int y, IMouseMod* mod, int d);
+    // True when a control took the key.
+    bool OnKeyDown(int x, int y, int key);
+    void ReleaseMouseCapture();
+    // The control that input at (x, y) goes to: the captured one, else the last hit in the
+    // last visible layer, else the last hit top-level control that is neither hidden nor
+    // grayed (grayed ones that want mouse-over count for mouseOver).
+    IControl* GetMouseControlIdx(int x, int y, bool mouseOver = false);
+    void OnGUIIdle();
+
+    // ---- Redraw.
+
+    // Adds the rectangles of the dirty controls to r (the background's excepted).
+    bool IsDirty(IRECT* r);
+    // Repaints into the draw bitmap (top-level controls, then the layers) and copies it to
+    // the window.
+    bool Draw(IRECT* r);
+
+    // ---- Asking the user for a parameter's value.
+
+    // A menu of the display texts for a Bool or Enum parameter that has them, else an edit
+    // field holding the current value.
+    void PromptUserInput(IControl* control, IParam* param, IRECT* rect);
+    // Takes the text of a finished edit field as the control's new value.
+    void SetFromStringAfterPrompt(IControl* control, IParam* param, const char* text);
+
+    IEffectBase* GetPlug() const { return m_plug; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    int FPS() const { return m_fps; }
+    int NControls() const { return m_controls.GetSize(); }
+    IControl* GetControl(int idx) const { return m_controls.Get(idx); }
+    int NLayers() const { return m_layers.GetSize(); }
+    ControlLayer* GetLayer(int idx) const { return m_layers.Get(idx); }
+    RAST_IBitmap* GetDrawBitmap() const { return m_drawBitmap; }
+    const IRECT& GetDrawRECT() const { return m_drawRect; }
 
 private:
+    void insertBackground(IControl* background);
+    void drawDirtyControls();
+
+    KIT_PtrList<IControl> m_controls;
+    KIT_PtrList<ControlLayer> m_layers;
     IEffectBase* m_plug;
+    IRECT m_drawRect;
+    RAST_IBitmap* m_drawBitmap = nullptr;
     int m_width;
     int m_height;
     int m_fps;
+    IControl* m_mouseOver = nullptr;
+    IControl* m_captured = nullptr;
+    int m_mouseX = 0;
+    int m_mouseY = 0;
+    bool m_handleMouseOver = false;
+    bool m_strictDrawing = true;
 };

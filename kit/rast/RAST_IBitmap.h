@@ -2,6 +2,7 @@
 
 #include "kit/winl/winl-gdi.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // One pixel. Bytes in memory: alpha, red, green, blue; read as an integer on this
@@ -48,3 +49,14 @@ public:
     // Extension hook; no id is answered.
     virtual intptr_t Extended(int /*id*/, void* /*data*/) { return 0; }
 };
+
+// Address of picture pixel (x, y) by the addressing rule; the bitmap must have pixels.
+inline RAST_pixel* RAST_PixelAt(const RAST_IBitmap& bm, int x, int y) {
+    const int row = bm.isFlipped() ? bm.getHeight() - 1 - y : y;
+    return bm.getBits() + ptrdiff_t(row) * bm.getRowSpan() + x;
+}
+
+// Pixels from one picture row to the next: the row span, negative for a flipped bitmap.
+inline ptrdiff_t RAST_PictureRowStep(const RAST_IBitmap& bm) {
+    return bm.isFlipped() ? -ptrdiff_t(bm.getRowSpan()) : ptrdiff_t(bm.getRowSpan());
+}

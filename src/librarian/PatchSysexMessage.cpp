@@ -35,13 +35,15 @@ void PatchSysexMessage::padTo(int n) {
     bytes.resize(size_t(n), 0);
 }
 
-void PatchSysexMessage::writeChecksum() {
-    const int n = size();
-    if (n < 6) return;
+void PatchSysexMessage::writeChecksum(uint8_t* message, int n) {
+    if (!message || n < 6) return;
+    const bool framed = message[0] == 0xF0;
+    const int first = framed ? 4 : 3;
+    const int target = framed ? n - 2 : n - 1;
     unsigned sum = 0;
-    for (int i = 4; i <= n - 3; ++i)
-        sum += bytes[i];
-    bytes[n - 2] = uint8_t(sum & 0x7F);
+    for (int i = first; i < target; ++i)
+        sum += message[i];
+    message[target] = uint8_t(sum & 0x7F);
 }
 
 void PatchSysexMessage::checkPatchDataSize(PatchSysexMessage* message, bool sound, bool pattern) {

@@ -32,7 +32,10 @@ public:
     // Pads a short dump with zero bytes to n bytes, dropping its closing F7 first.
     void padTo(int n);
     // Writes the checksum of a dump of n bytes: the sum of bytes 4 to n-3, AND 0x7F, at n-2.
-    void writeChecksum();
+    void writeChecksum() { writeChecksum(bytes.data(), size()); }
+    // The synthesizer's one checksum rule. With F0 at byte 0: the sum of bytes 4 to n-3,
+    // AND 0x7F, into byte n-2; without F0 (a message framed later): bytes 3 to n-2 into n-1.
+    static void writeChecksum(uint8_t* message, int n);
 
     // Brings a short dump to its full length (a sound or multi to 393 bytes, a pattern to
     // 544) and writes its checksum; the padded dump ends in F7.

@@ -10,8 +10,8 @@ TEST(ByteChunk, ValuesAreRawLittleEndianAndStringsLengthPrefixed) {
     c.PutBool(true);
     c.PutStr("ab");
     c.PutDouble(1.0);
-    const uint8_t expected[] = {'t', 'f', 'f', 'p', 1, 2, 0, 0, 0, 'a', 'b',
-                                0,   0,   0,   0,   0, 0, 0xf0, 0x3f};
+    const uint8_t expected[] = {'t', 'f', 'f', 'p', 1, 2, 0, 0,    0,   'a',
+                                'b', 0,   0,   0,   0, 0, 0, 0xf0, 0x3f};
     ASSERT_EQ(c.Size(), int(sizeof(expected)));
     EXPECT_EQ(memcmp(c.GetData(), expected, sizeof(expected)), 0);
 

@@ -24,7 +24,9 @@ void ScaledClock::SleepNanos(int64_t ns) {
     if (ns > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(ns / m_factor));
 }
 
-ManualClock::ManualClock() { platform::Clock::Install(this); }
+ManualClock::ManualClock(int64_t stepNanosPerReading) : m_step(stepNanosPerReading) {
+    platform::Clock::Install(this);
+}
 
 ManualClock::~ManualClock() { platform::Clock::Install(nullptr); }
 

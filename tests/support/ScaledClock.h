@@ -22,18 +22,21 @@ private:
     int64_t m_start;
 };
 
-// Time that moves only when told to (or by sleeping, which advances it at once).
+// Time that moves only when told to (or by sleeping, which advances it at once). With a step,
+// every reading also moves it by that step, so a loop that polls the clock reaches any
+// deadline and the times it sees follow from its own readings alone.
 // Installs itself for its lifetime.
 class ManualClock : public platform::Clock {
 public:
-    ManualClock();
+    explicit ManualClock(int64_t stepNanosPerReading = 0);
     ~ManualClock() override;
-    int64_t NowNanos() override { return m_now.load(); }
+    int64_t NowNanos() override { return m_now += m_step; }
     void SleepNanos(int64_t ns) override;
     void AdvanceMillis(int64_t ms) { m_now += ms * 1000000; }
     int64_t SleptNanos() const { return m_slept.load(); }
 
 private:
+    const int64_t m_step;
     std::atomic<int64_t> m_now{1000000000};
     std::atomic<int64_t> m_slept{0};
 };

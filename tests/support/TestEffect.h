@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -107,7 +108,7 @@ public:
     double GetTempo() override { return tempo; }
     void GetTimeSig(int* num, int* denom) override { *num = *denom = 4; }
     void GetTime(ITimeInfo*) override {}
-    void ResizeGraphics(int, int) override {}
+    void ResizeGraphics(int w, int h) override { resizes.push_back({w, h}); }
     bool SendMidiVST(IMidiMsg*) override { return false; }
     bool SendMidiMsg(IMidiMsg*) override { return false; }
 
@@ -116,6 +117,7 @@ public:
     std::vector<IMidiMsg> midi;
     std::vector<std::vector<uint8_t>> sysex_;
     std::vector<bool> midiFromHardware;
+    std::vector<std::pair<int, int>> resizes;
     std::function<void(int)> onChange;
     int resets = 0, blocks = 0, programChanges = 0, presetChanges = 0, serializeCalls = 0;
     bool failSerialize = false;

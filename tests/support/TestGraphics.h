@@ -1,16 +1,75 @@
 #pragma once
 
 #include "kit/effect/IGraphics.h"
+#include "kit/effect/IPopupMenu.h"
+#include "kit/rast/RAST_MemBitmap.h"
 
+#include <cstring>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
-// An editor surface whose file panel answers with a path set by the test ("" cancels) and
-// remembers its folder, as the real panel does; its window records how it was opened.
+// An editor surface without a window of its own: opening one records how the host asked for it.
+// Its file panel answers with a path set by the test ("" cancels) and remembers its folder, as
+// the real panel does; popup menus answer with the item index set by the test (-1: nothing
+// chosen) and are recorded as shown; text entries, fills, texts and screen copies are recorded.
+// Images are the bitmaps the test adds by id.
 class TestGraphics : public IGraphics {
 public:
-    explicit TestGraphics(IEffectBase* plug) : IGraphics(plug, 100, 50, 0) {}
+    struct ShownMenu {
+        std::vector<std::string> texts;
+        std::vector<int> flags;
+        IRECT area;
+    };
+    struct TextEntry {
+        IControl* control;
+        IParam* param;
+        IRECT area;
+        std::string text;
+    };
+    struct Drawn {
+        std::string what; // "fill" or the text drawn
+        IRECT rect;
+    };
+
+    explicit TestGraphics(IEffectBase* plug, int w = 100, int h = 50) : IGraphics(plug, w, h, 0) {}
+
+    // A w × h image under id, every pixel of it the given word.
+    void AddImage(int id, int w, int h, uint32_t pixel) {
+        auto bitmap = std::make_unique<RAST_MemBitmap>(w, h, 4);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                bitmap->getBits()[y * bitmap->getRowSpan() + x] = pixel;
+        images[id] = std::move(bitmap);
+    }
+
+    bool DrawScreen(IRECT* r) override {
+        screens.push_back(*r);
+        return true;
+    }
+    void ForceEndUserEdit() override {}
+    int ShowMessageBox(const char*, const char*, int) override { return 0; }
+    IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* area) override {
+        ShownMenu shown{{}, {}, *area};
+        for (int i = 0; i < menu->GetNItems(); ++i) {
+            shown.texts.push_back(menu->GetItemText(i));
+            shown.flags.push_back(menu->GetItem(i)->GetFlags());
+        }
+        menus.push_back(shown);
+        if (menuChoice < 0) return nullptr;
+        menu->SetChosenItemIdx(menuChoice);
+        return menu;
+    }
+    void CreateTextEntry(IControl* control, IText*, IRECT* area, const char* str,
+                         IParam* param) override {
+        entries.push_back({control, param, *area, str});
+    }
+    void HostPath(KIT_String*) override {}
+    void PluginPath(KIT_String*) override {}
+    void DesktopPath(KIT_String*) override {}
     void PromptForFile(KIT_String* file, EFileAction action, KIT_String* dir,
                        char* extensions) override {
         lastAction = action;
@@ -20,13 +79,50 @@ public:
         const size_t slash = answer.rfind('/');
         if (slash != std::string::npos) dir->Set(answer.substr(0, slash + 1).c_str());
     }
+    bool PromptForColor(IColor*, char*) override { return false; }
+    bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
     void* OpenWindow(void* parentView) override { return open('v', parentView); }
     void* OpenWindow(void* window, void*, short, short) override { return open('w', window); }
     void CloseWindow() override { ++closes; }
+    void* GetWindow() override { return nullptr; }
+    bool OSLoadFile(int, const char*, std::vector<char>& bytes) override {
+        bytes.clear();
+        return false;
+    }
+    RAST_IBitmap* OSLoadBitmap(int, const char*) override { return nullptr; }
+
+    IBitmap LoadIBitmap(int id, const char*, double, int nStates,
+                        bool framesAreHorizontal) override {
+        auto found = images.find(id);
+        if (found == images.end()) return IBitmap();
+        RAST_IBitmap* bitmap = found->second.get();
+        return IBitmap{bitmap, bitmap->getWidth(), bitmap->getHeight(), nStates,
+                       framesAreHorizontal};
+    }
+    bool FillIRect(const IColor*, const IRECT* rect, const IChannelBlend*) override {
+        drawn.push_back({"fill", *rect});
+        return true;
+    }
+    // Measures 6 × 10 pixels per character from r's top left.
+    bool DrawIText(IText*, const char* str, IRECT* r, bool measure) override {
+        if (measure) {
+            r->R = r->L + 6 * int(strlen(str));
+            r->B = r->T + 10;
+        } else {
+            drawn.push_back({str, *r});
+        }
+        return true;
+    }
 
     std::string answer;
     EFileAction lastAction = kFileOpen;
     std::string lastExtensions, lastDir;
+    int menuChoice = -1;
+    std::vector<ShownMenu> menus;
+    std::vector<TextEntry> entries;
+    std::vector<Drawn> drawn;
+    std::vector<IRECT> screens;
+    std::map<int, std::unique_ptr<RAST_IBitmap>> images;
     bool refuseOpen = false;
     char openedAs = 0; // 'v' inside the host's view, 'w' attached to the host's window
     void* openedIn = nullptr;

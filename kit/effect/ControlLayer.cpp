@@ -1,0 +1,100 @@
+#include "kit/effect/ControlLayer.h"
+
+#include "kit/effect/IControl.h"
+
+#include <utility>
+
+ControlLayer::ControlLayer(int id, std::string name) : m_id(id), m_name(std::move(name)) {}
+
+ControlLayer::~ControlLayer() {
+    m_controls.Empty(true);
+    m_children.Empty(true);
+}
+
+bool ControlLayer::addControl(IControl* control) {
+    if (m_controls.Add(control)) return true;
+    delete control;
+    return false;
+}
+
+bool ControlLayer::addChild(ControlLayer* child) {
+    if (m_children.Add(child)) return true;
+    delete child;
+    return false;
+}
+
+void ControlLayer::spread(bool on, void (IControl::*controlOp)(bool),
+                          void (ControlLayer::*layerOp)(bool)) {
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        (m_controls.Get(i)->*controlOp)(on);
+    for (int i = 0; i < m_children.GetSize(); ++i) {
+        ControlLayer* child = m_children.Get(i);
+        if (on || child->m_id == m_selectedId) (child->*layerOp)(on);
+    }
+}
+
+void ControlLayer::Hide(bool hide) {
+    m_visible = !hide;
+    setControlsDirty();
+    spread(hide, &IControl::Hide, &ControlLayer::Hide);
+}
+
+void ControlLayer::setControlsDirty() {
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        m_controls.Get(i)->SetDirty(false);
+    for (int i = 0; i < m_children.GetSize(); ++i)
+        m_children.Get(i)->setControlsDirty();
+}
+
+void ControlLayer::GrayOut(bool gray) {
+    spread(gray, &IControl::GrayOut, &ControlLayer::GrayOut);
+}
+
+void ControlLayer::GrayOutCustomZone(bool gray, int zone) {
+    m_selectedId = zone;
+    if (zone < 10 || zone > 152) return;
+    for (int i = 0; i < m_children.GetSize(); ++i)
+        if (m_children.Get(i)->m_id == zone) m_children.Get(i)->GrayOut(gray);
+}
+
+void ControlLayer::setIgnoreHiddenWhenUpdatingScreen(bool ignore) {
+    m_ignoreHidden = ignore;
+    for (int i = 0; i < m_children.GetSize(); ++i)
+        m_children.Get(i)->setIgnoreHiddenWhenUpdatingScreen(ignore);
+    if (IControl* first = m_controls.Get(0)) first->SetIgnoreHidden(ignore);
+}
+
+bool ControlLayer::isDirty(IRECT* r) {
+    if (!m_visible && !m_ignoreHidden) return false;
+    bool dirty = false;
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        dirty = m_controls.Get(i)->UnionDirtyRECT(r) || dirty;
+    for (int i = 0; i < m_children.GetSize(); ++i)
+        dirty = m_children.Get(i)->isDirty(r) || dirty;
+    return dirty;
+}
+
+void ControlLayer::Draw(IGraphics* graphics, IRECT* r) {
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        m_controls.Get(i)->Repaint(graphics, *r, m_visible);
+    for (int i = 0; i < m_children.GetSize(); ++i)
+        m_children.Get(i)->Draw(graphics, r);
+}
+
+IControl* ControlLayer::isHit(int x, int y) {
+    if (!m_visible) return nullptr;
+    for (int i = m_children.GetSize() - 1; i >= 0; --i)
+        if (IControl* hit = m_children.Get(i)->isHit(x, y)) return hit;
+    for (int i = m_controls.GetSize() - 1; i >= 0; --i) {
+        IControl* control = m_controls.Get(i);
+        if (!control->IsHidden() && control->IsHit(x, y)) return control;
+    }
+    return nullptr;
+}
+
+void ControlLayer::SetParameterFromPlug(int paramIdx, double value, bool normalized) {
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        m_controls.Get(i)->ShowParamFromPlug(paramIdx, value);
+    for (int i = 0; i < m_children.GetSize(); ++i)
+        m_children.Get(i)->SetParameterFromPlug(paramIdx, value, normalized);
+}

@@ -1,0 +1,97 @@
+#include "src/incoming/MIDIMessageManager.h"
+
+#include "src/debugger/DebuggerOutput.h"
+#include "src/sender/MIDIMessageSender.h"
+#include "src/sender/SenderPlugin.h"
+#include "src/sender/SenderWorker.h"
+#include "src/uiconfig/ParameterIds.h"
+
+#include <cstdint>
+#include <string>
+
+namespace {
+constexpr long kJoinMillis = 5000;
+const char* const kWorkerNames[] = {"job", "clock", "clock tick"};
+} // namespace
+
+MIDIMessageManager::MIDIMessageManager(SenderPlugin* plugin, PatchManager* patchManager,
+                                       PatchLibrarian* librarian, IGraphics* graphics)
+    : plugin(plugin), patchManager(patchManager), graphics(graphics), librarian(librarian),
+      sender(std::make_unique<MIDIMessageSender>(patchManager, plugin)) {
+    for (auto& worker : workers)
+        worker = std::make_unique<SenderWorker>(sender.get());
+}
+
+MIDIMessageManager::~MIDIMessageManager() {
+    sender->resetContinuousClock(true);
+    sender->requestStop();
+    bool allEnded = true;
+    for (int w = kWorkerCount - 1; w >= 0; --w) {
+        if (workers[w]->close(kJoinMillis)) continue;
+        plugin->printDebugInfo(std::string("PROCESSOR: The ") + kWorkerNames[w] +
+                               " thread did not end; its sender is kept");
+        // The job still runs on the worker's record and the sender: both must outlive it.
+        (void)workers[w].release();
+        allEnded = false;
+    }
+    if (!allEnded) (void)sender.release();
+}
+
+MIDIMessageManager::Worker MIDIMessageManager::workerFor(int command) {
+    switch (command) {
+    case SenderJob::kStartMIDIClockOutput:
+    case SenderJob::kStopMIDIClockOutput:
+        return kClockThread;
+    case SenderJob::kSendContinuousMIDIClock:
+        return kClockTickThread;
+    default:
+        return kJobThread;
+    }
+}
+
+bool MIDIMessageManager::postJob(int command, const std::function<void(SenderJob&)>& setArguments) {
+    return workers[workerFor(command)]->post(command, setArguments);
+}
+
+bool MIDIMessageManager::isRunning(Worker worker) const {
+    return workers[worker]->isRunning();
+}
+
+void MIDIMessageManager::postPatchRequest(int command,
+                                          const std::function<void(SenderJob&)>& setArguments) {
+    bool armed = false;
+    const bool posted = postJob(command, [&](SenderJob& job) {
+        patchRequest.arm();
+        armed = true;
+        answerReceived = false;
+        setArguments(job);
+    });
+    // The thread library may refuse the start after the collection was armed.
+    if (!posted && armed) patchRequest.active = false;
+}
+
+void MIDIMessageManager::sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) {
+    postPatchRequest(SenderJob::kSendSinglePatchRequestSysex, [&](SenderJob& job) {
+        job.editBuffer = editBuffer;
+        job.bank = bank;
+    });
+}
+
+void MIDIMessageManager::sendAllPatchRequestSysexFromLibrarian(int bank) {
+    postPatchRequest(SenderJob::kSendAllPatchRequestSysex,
+                     [&](SenderJob& job) { job.bank = bank; });
+}
+
+void MIDIMessageManager::sendSysexMessage(std::vector<int> message) {
+    if (plugin->GetParamValue(kDeviceOutSelection) == 0.0) {
+        plugin->setUpperDisplayText("Set MIDI I/O First!");
+        return;
+    }
+    if (message.empty()) return;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(message.size());
+    for (int v : message)
+        bytes.push_back(uint8_t(v & 0xFF));
+    plugin->SendMidiSysex(bytes.data(), int(bytes.size()));
+    DebuggerOutput::logSysExOutMessageByteInt(message, int(message.size()));
+}

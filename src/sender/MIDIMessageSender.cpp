@@ -1,0 +1,107 @@
+#include "src/sender/MIDIMessageSender.h"
+
+MIDIMessageSender::MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin)
+    : patchManager(patchManager), plugin(plugin) {}
+
+void MIDIMessageSender::run(const SenderJob& job) {
+    switch (job.command) {
+    case SenderJob::kSendArrangementToDevice:
+        sendArrangementToDevice(job.dumpOption1, job.dumpOption2);
+        break;
+    case SenderJob::kSendGlobalToDevice:
+        sendGlobalToDevice(job.globalArg);
+        break;
+    case SenderJob::kSendPartToDevice:
+        sendPartToDevice(job.part, job.dumpOption1, job.dumpOption2);
+        break;
+    case SenderJob::kSendSequenceToDevice:
+        sendSequenceToDevice(job.part, job.dumpOption1, job.dumpOption2);
+        break;
+    case SenderJob::kSendPatchToDeviceFromLibrarian:
+        sendPatchToDeviceFromLibrarian(job.librarianPatch, job.part, job.patchFlag);
+        break;
+    case SenderJob::kStoreAllPatchesToDeviceFromLibrarian:
+        storeAllPatchesToDeviceFromLibrarian(job.storeArg1, job.storeArg2, job.storeArg3);
+        break;
+    case SenderJob::kSendActiveArrangementRequestSysex:
+        sendActiveArrangementRequestSysex(job.toEditor);
+        break;
+    case SenderJob::kSendPartRequestSysex:
+        sendPartRequestSysex(job.part, job.toEditor);
+        break;
+    case SenderJob::kSendSequenceRequestSysex:
+        sendSequenceRequestSysex(job.part, job.toEditor);
+        break;
+    case SenderJob::kSendSingleMultiRequestSysex:
+        sendSingleMultiRequestSysex();
+        break;
+    case SenderJob::kSendAllMultiRequestSysex:
+        sendAllMultiRequestSysex();
+        break;
+    case SenderJob::kSendSinglePatchRequestSysex:
+        sendSinglePatchRequestSysex(job.editBuffer, job.bank);
+        break;
+    case SenderJob::kSendAllPatchRequestSysex:
+        sendAllPatchRequestSysex(job.bank);
+        break;
+    case SenderJob::kSendSingleSequenceRequestSysex:
+        sendSingleSequenceRequestSysex(job.editBuffer);
+        break;
+    case SenderJob::kSendAllSequenceRequestSysex:
+        sendAllSequenceRequestSysex();
+        break;
+    case SenderJob::kInitPerformance:
+        initPerformance(job.initGuard);
+        break;
+    case SenderJob::kInitClassicPatch:
+        // The init sound takes its bank byte from whatever part the last job left.
+        initClassicPatch(job.initGuard, job.part);
+        break;
+    case SenderJob::kInitSequence:
+        initSequence(job.initGuard);
+        break;
+    case SenderJob::kSendDeviceIdEnquiry:
+        sendDeviceIdEnquiry();
+        break;
+    case SenderJob::kStartMIDIClockOutput:
+        startMIDIClockOutput();
+        break;
+    case SenderJob::kSendContinuousMIDIClock:
+        sendContinuousMIDIClock(job.clockTempo);
+        break;
+    case SenderJob::kStopMIDIClockOutput:
+        stopMIDIClockOutput();
+        break;
+    default: // kNoJob and codes outside the table
+        break;
+    }
+}
+
+void MIDIMessageSender::requestStop() {
+    stopping = true;
+    cancel = true;
+}
+
+// The dump, request, probe, init and librarian jobs below are dispatched and run on the dump
+// worker, but their work comes with the dump builders, the request handshake and the
+// librarian transfers: until those exist they send nothing and leave every flag alone.
+void MIDIMessageSender::sendArrangementToDevice(bool, bool) {}
+void MIDIMessageSender::sendGlobalToDevice(int) {}
+void MIDIMessageSender::sendPartToDevice(int, bool, bool) {}
+void MIDIMessageSender::sendSequenceToDevice(int, bool, bool) {}
+void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const std::shared_ptr<const LibrarianPatch>&,
+                                                       int, bool) {}
+void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int, int, int) {}
+void MIDIMessageSender::sendActiveArrangementRequestSysex(bool) {}
+void MIDIMessageSender::sendPartRequestSysex(int, bool) {}
+void MIDIMessageSender::sendSequenceRequestSysex(int, bool) {}
+void MIDIMessageSender::sendSingleMultiRequestSysex() {}
+void MIDIMessageSender::sendAllMultiRequestSysex() {}
+void MIDIMessageSender::sendSinglePatchRequestSysex(bool, int) {}
+void MIDIMessageSender::sendAllPatchRequestSysex(int) {}
+void MIDIMessageSender::sendSingleSequenceRequestSysex(bool) {}
+void MIDIMessageSender::sendAllSequenceRequestSysex() {}
+void MIDIMessageSender::initPerformance(bool) {}
+void MIDIMessageSender::initClassicPatch(bool, int) {}
+void MIDIMessageSender::initSequence(bool) {}
+void MIDIMessageSender::sendDeviceIdEnquiry() {}

@@ -1,0 +1,62 @@
+#include "src/sender/SysexMessage.h"
+
+#include "src/librarian/PatchSysexMessage.h"
+
+namespace SysexMessage {
+namespace {
+
+uint8_t bits7(int v) {
+    return uint8_t(v & 0x7F);
+}
+
+std::vector<uint8_t> header(int deviceId, SysexMessageId id) {
+    return {kManufacturerId, kModelId, bits7(deviceId), id};
+}
+
+} // namespace
+
+Address soundEditBuffer(int part) {
+    return {0x30, bits7(part)};
+}
+Address soundSlot(int bank, int slot) {
+    return {bits7(bank), bits7(slot)};
+}
+Address multiEditBuffer() {
+    return {0x20, 0x00};
+}
+Address multiSlot(int slot) {
+    return {0x00, bits7(slot)};
+}
+Address patternEditBuffer() {
+    return {0x20, 0x00};
+}
+Address patternSlot(int slot) {
+    return {0x00, bits7(slot + 1)};
+}
+
+std::vector<uint8_t> request(int deviceId, SysexMessageId id, Address address) {
+    std::vector<uint8_t> m = header(deviceId, id);
+    m.push_back(address.high);
+    m.push_back(address.low);
+    return m;
+}
+
+std::vector<uint8_t> deviceIdProbe(int deviceId) {
+    return header(deviceId, kSysexGlobalRequest);
+}
+
+std::vector<uint8_t> partSelect(int deviceId, int part) {
+    return request(deviceId, kSysexPartSelect, {0x00, bits7(2 * part + 1)});
+}
+
+std::vector<uint8_t> tempoMessage(int deviceId, int tempoByte) {
+    std::vector<uint8_t> m = request(deviceId, kSysexMultiParameterChange, {0x00, 0x05});
+    m.push_back(bits7(tempoByte));
+    return m;
+}
+
+void writeChecksum(uint8_t* message, int length) {
+    if (length >= kChecksumMinSize) PatchSysexMessage::writeChecksum(message, length);
+}
+
+} // namespace SysexMessage

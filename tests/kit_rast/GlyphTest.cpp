@@ -1,0 +1,75 @@
+#include "GuardedBitmap.h"
+
+#include "kit/rast/RAST_CombinePixels.h"
+#include "kit/rast/RAST_Glyph.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+RAST_pixel backgroundPixel(int x, int y) {
+    return P(200 - 20 * x, 30 + 40 * y, 99, 255 - 9 * x * y);
+}
+
+// 5 x 4 coverage in rows 8 bytes apart; the padding bytes would show if they were stamped.
+constexpr int kSpan = 8;
+const unsigned char kCoverage[4 * kSpan] = {
+    255, 0,   2,   128, 77,  9, 9, 9, //
+    0,   255, 255, 0,   2,   9, 9, 9, //
+    128, 64,  0,   255, 255, 9, 9, 9, //
+    2,   0,   200, 0,   130, 9, 9, 9, //
+};
+
+} // namespace
+
+TEST(Glyph, StampsTheCoveredPixelsClippedAtEveryEdge) {
+    const RAST_pixel colour = P(240, 20, 128, 77);
+    const struct {
+        float alpha;
+        int mode, weight; // weight 0: nothing is drawn
+    } paths[] = {{1.0f, 0, 256}, {0.5f, 0, 128}, {0.7f, 1, 179}, {1.0f, 2, 256},
+                 {1.0f, 3, 256}, {0.9f, 4, 230}, {0.8f, 5, 204}, {1.0f, 0x10001, 256},
+                 {1.0f, 6, 0},   {0.0f, 0, 0},   {1.5f, 0, 256}};
+    for (bool flipped : {false, true})
+        for (const auto& p : paths)
+            for (int y = -5; y <= 6; ++y)
+                for (int x = -6; x <= 8; ++x) {
+                    GuardedBitmap bm(7, 5, flipped);
+                    bm.fill(backgroundPixel);
+                    RAST_DrawGlyphEx(&bm, x, y, colour, kCoverage, 5, kSpan, 4, p.alpha, p.mode);
+                    ASSERT_TRUE(bm.guardsIntact());
+                    for (int py = 0; py < 5; ++py)
+                        for (int px = 0; px < 7; ++px) {
+                            const int i = px - x, j = py - y;
+                            const int c = i >= 0 && i < 5 && j >= 0 && j < 4 && p.weight
+                                              ? kCoverage[j * kSpan + i]
+                                              : 0;
+                            RAST_pixel expected = backgroundPixel(px, py);
+                            RAST_CombinePixels2(&expected, 240, 20, 128, 77, c * p.weight / 256,
+                                                p.mode & 0xFF);
+                            ASSERT_EQ(bm.at(px, py), expected)
+                                << px << "," << py << " at " << x << "," << y << " mode " << p.mode
+                                << " alpha " << p.alpha;
+                        }
+                }
+}
+
+TEST(Glyph, HostileSizesStayInside) {
+    GuardedBitmap bm(3, 2);
+    unsigned char full[8];
+    std::fill(std::begin(full), std::end(full), 255);
+
+    const int edges[] = {INT_MIN, -3, 0, 2, INT_MAX};
+    for (int a : edges)
+        for (int b : edges) {
+            RAST_DrawGlyphEx(&bm, a, b, 0, full, 1, 1, 1, 1.0f, 0);
+            // Every row reads the same bytes; at most columns 1..3 of them are inside.
+            RAST_DrawGlyphEx(&bm, -1, -1, 0, full, a, 0, b, 1.0f, 1);
+        }
+    RAST_DrawGlyph(&bm, 0, 0, 0, nullptr, 3, 2, 1.0f, 0);
+    RAST_DrawGlyph(nullptr, 0, 0, 0, full, 3, 1, 1.0f, 0);
+    EXPECT_TRUE(bm.guardsIntact());
+}

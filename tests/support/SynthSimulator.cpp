@@ -1,0 +1,85 @@
+#include "tests/support/SynthSimulator.h"
+
+#include "tests/support/MidiOutputRecorder.h"
+
+namespace testsupport {
+namespace {
+
+struct DumpKind {
+    uint8_t request;
+    uint8_t dump;
+    size_t requestSize;
+    size_t dumpSize;
+    bool addressed;
+};
+
+// The synthesizer's requests and the dumps that answer them.
+const DumpKind kKinds[] = {
+    {0x00, 0x10, 8, 393, true},  // sound
+    {0x01, 0x11, 8, 393, true},  // multi
+    {0x03, 0x13, 8, 545, true},  // pattern
+    {0x04, 0x14, 6, 207, false}, // global, the device-id probe
+};
+
+} // namespace
+
+SynthSimulator::SynthSimulator(int deviceId) : deviceId(deviceId & 0x7F) {}
+
+std::vector<uint8_t> SynthSimulator::blankDump(int deviceId, uint8_t dumpId, uint8_t address5,
+                                               uint8_t address6) {
+    for (const DumpKind& k : kKinds) {
+        if (k.dump != dumpId) continue;
+        std::vector<uint8_t> d(k.dumpSize, 0x00);
+        d[0] = 0xF0;
+        d[1] = 0x3E;
+        d[2] = 0x0F;
+        d[3] = uint8_t(deviceId & 0x7F);
+        d[4] = dumpId;
+        if (k.addressed) {
+            d[5] = address5;
+            d[6] = address6;
+        }
+        unsigned sum = 0;
+        for (size_t i = 4; i + 2 < d.size(); ++i)
+            sum += d[i];
+        d[d.size() - 2] = uint8_t(sum & 0x7F);
+        d.back() = 0xF7;
+        return d;
+    }
+    return {};
+}
+
+std::vector<std::vector<uint8_t>> SynthSimulator::answer(const std::vector<uint8_t>& m) {
+    if (m.size() < 6 || m[0] != 0xF0 || m[1] != 0x3E || m[2] != 0x0F || m.back() != 0xF7) return {};
+    if (m[3] != deviceId && m[3] != 0x7F) return {};
+    for (const DumpKind& k : kKinds) {
+        if (m[4] != k.request || m.size() != k.requestSize) continue;
+        const uint8_t a5 = k.addressed ? m[5] : 0;
+        const uint8_t a6 = k.addressed ? m[6] : 0;
+        std::lock_guard<std::mutex> lock(mutex);
+        ++answered;
+        auto it = dumps.find(Key{k.dump, a5, a6});
+        return {it != dumps.end() ? it->second : blankDump(deviceId, k.dump, a5, a6)};
+    }
+    return {};
+}
+
+void SynthSimulator::attach(MidiOutputRecorder& output, Reply reply) {
+    output.setListener([this, reply](const std::vector<uint8_t>& m) {
+        for (const auto& d : answer(m))
+            reply(d);
+    });
+}
+
+void SynthSimulator::setDump(uint8_t dumpId, uint8_t address5, uint8_t address6,
+                             std::vector<uint8_t> dump) {
+    std::lock_guard<std::mutex> lock(mutex);
+    dumps[Key{dumpId, address5, address6}] = std::move(dump);
+}
+
+int SynthSimulator::requestsAnswered() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return answered;
+}
+
+} // namespace testsupport
