@@ -190,14 +190,6 @@ TEST(VSTCreateEffect, EntryRaisesTheProgramCountAndSurvivesAFailedConstruction) 
               nullptr);
 }
 
-TEST(VSTSpkrArrType, ByChannelCount) {
-    EXPECT_EQ(VSTSpkrArrType(0), -1);
-    EXPECT_EQ(VSTSpkrArrType(1), 0);
-    EXPECT_EQ(VSTSpkrArrType(2), 1);
-    EXPECT_EQ(VSTSpkrArrType(3), -2);
-    EXPECT_EQ(VSTSpkrArrType(8), -2);
-}
-
 // ---- Dispatcher: identity and capabilities
 
 TEST_F(AdapterTest, IdentityOpcodes) {
