@@ -47,10 +47,8 @@ int portNumber(RtMidi* client, const char* name, const char* virtualName) {
     if (!name) return -1;
     if (strcmp(name, kNoDevice) == 0) return 0;
     if (strcmp(name, virtualName) == 0) return 1;
-    const unsigned int count = client ? client->getPortCount() : 0;
-    for (unsigned int i = 0; i < count; ++i)
-        if (client->getPortName(i) == name) return int(i) + 1;
-    return -1;
+    const int port = client ? livePort(client, name) : -1;
+    return port < 0 ? -1 : port + 1;
 }
 
 } // namespace
@@ -101,7 +99,8 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
         const int idx = findPort(m_midiOutNames, name);
         selection = idx < 0 ? 0 : idx;
         if (idx <= 0) return;
-        const int port = livePort(m_midiOut, name);
+        // The client is gone when a virtual output could not be made in its place.
+        const int port = m_midiOut ? livePort(m_midiOut, name) : -1;
         if (port < 0) {
             selection = 0;
             return;
