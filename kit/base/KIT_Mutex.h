@@ -38,3 +38,19 @@ public:
 private:
     KIT_Mutex* m_mutex;
 };
+
+// Holds the lock for its scope when it could be had at once (Owned), never waiting for it.
+class KIT_MutexTryLock {
+public:
+    explicit KIT_MutexTryLock(KIT_Mutex* m) : m_mutex(m), m_owned(m->TryEnter()) {}
+    ~KIT_MutexTryLock() {
+        if (m_owned) m_mutex->Leave();
+    }
+    KIT_MutexTryLock(const KIT_MutexTryLock&) = delete;
+    KIT_MutexTryLock& operator=(const KIT_MutexTryLock&) = delete;
+    bool Owned() const { return m_owned; }
+
+private:
+    KIT_Mutex* m_mutex;
+    bool m_owned;
+};

@@ -230,6 +230,8 @@ void IEffectBase::initialize(int nAutomated, int nParams, const char* channelIOS
 }
 
 IEffectBase::~IEffectBase() {
+    // First, so that no MIDI input reaches the plug-in while its parts are taken down.
+    closeExternalMIDI();
     delete m_graphics;
     m_graphics = nullptr;
     m_params.Empty(true);
@@ -552,7 +554,8 @@ void IEffectBase::writeFloatOutputs(int nFrames, bool accumulate) {
 // One block under a try-lock of the plug lock. A skipped block still owes the host its
 // outputs: silence where the host's buffers are (an accumulating block adds nothing).
 bool IEffectBase::processBlock(int nFrames, bool floatOut, bool accumulate) {
-    if (!m_mutex.TryEnter()) {
+    KIT_MutexTryLock lock(&m_mutex); // also lets go when the plug-in's processing throws
+    if (!lock.Owned()) {
         for (int i = 0; i < NOutChannels() && !accumulate && nFrames > 0; ++i) {
             OutChannel* ch = m_outChannels.Get(i);
             if (!ch->connected) continue;
@@ -568,7 +571,6 @@ bool IEffectBase::processBlock(int nFrames, bool floatOut, bool accumulate) {
         ProcessDoubleReplacing(m_inData.data(), m_outData.data(), nFrames);
         if (floatOut) writeFloatOutputs(nFrames, accumulate);
     }
-    m_mutex.Leave();
     return ok;
 }
 

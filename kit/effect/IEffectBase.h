@@ -13,7 +13,12 @@
 #include "kit/effect/ISysEx.h"
 #include "kit/effect/ITimeInfo.h"
 
+#include <mutex>
+#include <string>
 #include <vector>
+
+class RtMidiIn;
+class RtMidiOut;
 
 enum EAPI { kAPIVST2 = 0, kAPIVST3, kAPIAU, kAPIRTAS, kAPIAAX, kAPISA };
 
@@ -138,6 +143,29 @@ public:
     static void processMIDIInput(double deltaTime, std::vector<unsigned char>* bytes,
                                  void* userData);
 
+    // ---- External MIDI ports, the road to the synthesizer.
+    // Entry 0 is "Select MIDI Device", then the system's ports in the library's order. The list
+    // is built once per plug-in, creating that direction's client on first use.
+    std::vector<std::string>& getExternalMIDIInNames();
+    std::vector<std::string>& getExternalMIDIOutNames();
+    // Closes the port of the previous selection and opens the port named; selection receives
+    // the name's list index, which is above 0 exactly when a port was opened.
+    void setExternalMIDIIn(int& selection, const char* name);
+    void setExternalMIDIOut(int& selection, const char* name);
+    // The list index of name, or -1.
+    int getExternalMIDIInDevice(const char* name);
+    int getExternalMIDIOutDevice(const char* name);
+    // "Select MIDI Device" 0, "virtual input"/"virtual output" 1, a system port its list
+    // index; -1 when there is no such port.
+    int GetMIDIInPortNumber(const char* name);
+    int GetMIDIOutPortNumber(const char* name);
+    // Replaces the output client by one whose virtual port is "From " + name.
+    bool initializeVirtualOutput(std::string name);
+    // The input client's callback (userData is the plug-in); nothing it raises escapes.
+    static void MIDICallback(double deltaTime, std::vector<unsigned char>* bytes, void* userData);
+    // SendMidiMsg for each message in order; true when every one was sent.
+    bool SendMidiMsgs(KIT_TypedBuf<IMidiMsg>* msgs);
+
     // Parameters.
     IParam* GetParam(int idx) const { return m_params.Get(idx); }
     int NParams() const { return m_params.GetSize(); }
@@ -249,6 +277,11 @@ public:
     void DumpPresetBlob(const char* path);
 
 protected:
+    // One message to the external output, sent only into an open port and only when it has 1
+    // to kMaxExternalMIDIBytes bytes; false when nothing was sent.
+    bool SendExternalMIDI(const unsigned char* bytes, int size);
+    static constexpr int kMaxExternalMIDIBytes = 16000;
+
     // The host adapter's three parameter notices; called for visible parameters only.
     virtual void HostBeginEdit(int idx) = 0;
     virtual void HostAutomate(int idx, double normalized) = 0;
@@ -270,7 +303,17 @@ private:
                           int byteSize);
     void applyProgramValues(const uint8_t* floats);
 
+    void closeExternalMIDI();
+
     int m_nHidden = 0;
+    RtMidiIn* m_midiIn = nullptr;
+    RtMidiOut* m_midiOut = nullptr;
+    int m_midiInSelection = 0;
+    int m_midiOutSelection = 0;
+    // Around every use of the output client: sends come from the host's, the audio and the
+    // worker threads while a selection may close the port.
+    std::mutex m_midiOutMutex;
+    bool m_midiOutOpen = false; // the MIDI library cannot tell of a virtual port
     KIT_PtrList<ChannelIO> m_channelIO;
     KIT_Mutex m_mutex;
     char m_effectName[128] = {};
@@ -279,6 +322,8 @@ private:
     int m_uniqueID;
     int m_mfrID;
     int m_version;
+    std::vector<std::string> m_midiOutNames;
+    std::vector<std::string> m_midiInNames;
     EAPI m_api;
     EHost m_host = kHostUninit;
     int m_hostVersion = 0;

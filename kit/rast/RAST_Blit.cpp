@@ -1,5 +1,6 @@
 #include "kit/rast/RAST_Blit.h"
 
+#include "kit/rast/RAST_BlitLoops.h"
 #include "kit/rast/RAST_CombinePixels.h"
 
 #include <algorithm>
@@ -143,32 +144,18 @@ void blitSpan<_RAST_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>(unsigned
 
 } // namespace
 
-// The inner loop of one combine mode, instantiated per pixel-operation class so that the
-// per-pixel work has no dispatch. Steps are in bytes and may be negative (flipped bitmaps).
-template <class P> struct _RAST_Template_Blit2 {
-    static void blit(unsigned char* dest, const unsigned char* src, int w, int h, int srcstep,
-                     int deststep, int weight) {
-        for (; h > 0; --h, dest += deststep, src += srcstep)
-            blitSpan<P>(dest, src, w, weight);
-    }
-};
+template <class P>
+void _RAST_Template_Blit2<P>::blit(unsigned char* dest, const unsigned char* src, int w, int h,
+                                   int srcstep, int deststep, int weight) {
+    for (; h > 0; --h, dest += deststep, src += srcstep)
+        blitSpan<P>(dest, src, w, weight);
+}
 
 namespace {
 
+using rast_detail::Rows;
+
 template <class P> struct BlitEntry { static constexpr auto fn = &_RAST_Template_Blit2<P>::blit; };
-constexpr auto kBlitters = RAST_MakeModeTable<BlitEntry>(RAST_ModeOps{});
-
-// Where a blit starts in one bitmap: the byte of its first pixel, and the byte step from one
-// picture row to the next.
-struct Rows {
-    unsigned char* first;
-    int step;
-};
-
-Rows rowsAt(const RAST_IBitmap& bm, int x, int y) {
-    return {reinterpret_cast<unsigned char*>(RAST_PixelAt(bm, x, y)),
-            int(RAST_PictureRowStep(bm) * 4)};
-}
 
 // Row by row with memmove; when the destination lies after the source in memory the rows go
 // last to first, so that a bitmap copied onto itself reads no row it has already written.
@@ -181,13 +168,12 @@ void copyRows(const Rows& d, const Rows& s, int w, int h) {
     }
 }
 
-// Each channel of both pictures halved, then added: an odd low bit is lost on both sides.
 void halfBlendRows(const Rows& d, const Rows& s, int w, int h) {
     for (ptrdiff_t row = 0; row < h; ++row) {
         auto* dp = reinterpret_cast<RAST_pixel*>(d.first + row * d.step);
         const auto* sp = reinterpret_cast<const RAST_pixel*>(s.first + row * s.step);
         for (int x = 0; x < w; ++x)
-            dp[x] = rast_detail::MixHalf(dp[x], sp[x]);
+            _RAST_CombinePixelsHalfMixFAST::doPix(dp + x, sp[x]);
     }
 }
 
@@ -233,8 +219,8 @@ void RAST_Blit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, const 
     if (!dest->getBits() || !src->getBits()) return;
 
     const int w = int(right - sx), h = int(bottom - sy);
-    const Rows d = rowsAt(*dest, int(dx), int(dy));
-    const Rows s = rowsAt(*src, int(sx), int(sy));
+    const Rows d = rast_detail::RowsAt(*dest, int(dx), int(dy));
+    const Rows s = rast_detail::RowsAt(*src, int(sx), int(sy));
 
     if ((mode & RAST_MODE_CHANNEL_COPY) == RAST_MODE_CHANNEL_COPY) {
         copyChannel(d, s, w, h, mode);
@@ -249,12 +235,8 @@ void RAST_Blit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, const 
         halfBlendRows(d, s, w, h);
         return;
     }
-    if (index < 0) return;
-    const auto blit =
-        weight == 256 && index == RAST_SOURCE_ALPHA_INDEX + RAST_MODE_COPY
-            ? &_RAST_Template_Blit2<_RAST_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::blit
-            : kBlitters[index];
-    blit(d.first, s.first, w, h, s.step, d.step, weight);
+    if (const auto blit = RAST_ModeMember<BlitEntry>(mode, weight))
+        blit(d.first, s.first, w, h, s.step, d.step, weight);
 }
 
 void RAST_Blit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, int srcx, int srcy,

@@ -2,12 +2,8 @@
 
 namespace {
 
-typedef void (*PixOp)(unsigned char*, int, int, int, int, int);
-
-template <class P> struct PixEntry { static constexpr PixOp fn = &P::doPix; };
-
-constexpr auto kOps = RAST_MakeModeTable<PixEntry>(RAST_ModeOps{});
-constexpr auto kClampOps = RAST_MakeModeTable<PixEntry>(RAST_ClampModeOps{});
+constexpr auto kOps = RAST_MakeModeTable<RAST_PixOpEntry>(RAST_ModeOps{});
+constexpr auto kClampOps = RAST_MakeModeTable<RAST_PixOpEntry>(RAST_ClampModeOps{});
 
 // The copies act differently at full weight: a plain copy stores the colour, a source-alpha
 // copy ignores the weight.
@@ -22,9 +18,9 @@ void combine(const decltype(kOps)& ops, RAST_pixel* dest, int r, int g, int b, i
         Clobber::doPix(bytes, r, g, b, a, weight);
         return;
     }
-    const PixOp op = weight == 256 && index == RAST_SOURCE_ALPHA_INDEX + RAST_MODE_COPY
-                         ? &IgnoreWeight::doPix
-                         : ops[index];
+    const RAST_PixOp op = weight == 256 && index == RAST_SOURCE_ALPHA_INDEX + RAST_MODE_COPY
+                              ? &IgnoreWeight::doPix
+                              : ops[index];
     // Channels far outside the byte range would overflow the formulas' int arithmetic.
     const auto hold = [](int v) { return std::clamp(v, -2048, 2048); };
     op(bytes, hold(r), hold(g), hold(b), hold(a), weight);

@@ -287,6 +287,24 @@ template <class P> inline void RAST_DoPix(RAST_pixel* p, RAST_pixel colour, int 
              RAST_GetBlue(colour), RAST_GetAlpha(colour), weight);
 }
 
+// Entry<P>::fn of the class that draws mode at weight (1..256), or null when the mode draws
+// nothing. At full weight a plain copy clobbers and a source-alpha copy ignores the weight.
+template <template <class> class Entry> auto RAST_ModeMember(int mode, int weight) {
+    static constexpr auto kTable = RAST_MakeModeTable<Entry>(RAST_ModeOps{});
+    using Fn = typename decltype(kTable)::value_type;
+    const int index = RAST_ModeIndex(mode);
+    if (index < 0 || weight <= 0) return Fn(nullptr);
+    if (weight == 256 && index == RAST_MODE_COPY)
+        return Fn(Entry<_RAST_CombinePixelsClobberNoClamp>::fn);
+    if (weight == 256 && index == RAST_SOURCE_ALPHA_INDEX + RAST_MODE_COPY)
+        return Fn(Entry<_RAST_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::fn);
+    return kTable[size_t(index)];
+}
+
+// A pixel operation as a plain function, for loops that call it through a pointer.
+typedef void (*RAST_PixOp)(unsigned char* dest, int r, int g, int b, int a, int weight);
+template <class P> struct RAST_PixOpEntry { static constexpr RAST_PixOp fn = &P::doPix; };
+
 // dest combined with src by mode at alpha; dest itself is a value and stays.
 RAST_pixel RAST_CombinePixels(RAST_pixel dest, RAST_pixel src, float alpha, int mode);
 // Combines the colour into *dest at an integer weight (held within 0..256).

@@ -1,12 +1,12 @@
 #include "kit/winl/winl-gdi-shapes.h"
 
 #include "kit/base/KIT_PtrList.h"
-#include "kit/rast/RAST_Blit.h"
 #include "kit/rast/RAST_CombinePixels.h"
 #include "kit/rast/RAST_Coord.h"
 #include "kit/rast/RAST_Fill.h"
 #include "kit/rast/RAST_Line.h"
 #include "kit/rast/RAST_PNGLoader.h"
+#include "kit/rast/RAST_ScaledBlit.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -217,26 +217,6 @@ void fillRect(const platform::Canvas& canvas, const RECT& r, const Ink& ink) {
         RAST_SaturateInt(int64_t(r.bottom) - r.top), ink.colour, ink.alpha, RAST_MODE_COPY);
 }
 
-// Draws the source rectangle scaled onto dw x dh at (dx, dy), each destination pixel taking
-// the nearest source pixel.
-void drawScaled(RAST_IBitmap* dest, RAST_IBitmap* src, int64_t dx, int64_t dy, int64_t dw,
-                int64_t dh, int sx, int sy, int sw, int sh, int mode) {
-    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || !dest->getBits() || !src->getBits()) return;
-    if (dw == sw && dh == sh) {
-        RAST_Blit(dest, src, RAST_SaturateInt(dx), RAST_SaturateInt(dy), sx, sy, sw, sh, 1.0f,
-                  mode);
-        return;
-    }
-    const int64_t x0 = std::max<int64_t>(dx, 0), x1 = std::min<int64_t>(dx + dw, dest->getWidth());
-    const int64_t y0 = std::max<int64_t>(dy, 0), y1 = std::min<int64_t>(dy + dh, dest->getHeight());
-    for (int64_t y = y0; y < y1; ++y) {
-        RAST_pixel* d = dest->getBits() + y * dest->getRowSpan();
-        const RAST_pixel* s = src->getBits() + (sy + (y - dy) * sh / dh) * src->getRowSpan();
-        for (int64_t x = x0; x < x1; ++x)
-            d[x] = RAST_CombinePixels(d[x], s[sx + (x - dx) * sw / dw], 1.0f, mode);
-    }
-}
-
 HGDIOBJ bitmapObject(std::shared_ptr<platform::Image> image) {
     HGDIOBJ obj = GDP_OBJECT_NEW();
     if (!obj) return nullptr;
@@ -425,9 +405,10 @@ int StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int
     const int64_t dh = h == sh ? ch : ch == sh ? h : int64_t(h) * ch / sh;
     CanvasBitmap target = clipped(*to);
     CanvasBitmap source(*from, {0, 0, from->Width(), from->Height()});
-    drawScaled(&target, &source, dx - target.left(), dy - target.top(), dw, dh, int(left), int(top),
-               int(cw), int(ch),
-               mode == WINL_BLT_ALPHA ? RAST_MODE_SOURCE_ALPHA | RAST_MODE_COPY : RAST_MODE_COPY);
+    RAST_ScaledBlit(
+        &target, &source, RAST_SaturateInt(dx - target.left()), RAST_SaturateInt(dy - target.top()),
+        int(dw), int(dh), float(left), float(top), float(cw), float(ch), 1.0f,
+        mode == WINL_BLT_ALPHA ? RAST_MODE_SOURCE_ALPHA | RAST_MODE_COPY : RAST_MODE_COPY);
     return 1;
 }
 
@@ -473,9 +454,11 @@ void DrawImageInRect(HDC hdc, HGDIOBJ obj, const RECT* r) {
     if (!canvas || !image || !r) return;
     CanvasBitmap target = clipped(*canvas);
     ImageBitmap source(*image);
-    drawScaled(&target, &source, int64_t(r->left) - target.left(), int64_t(r->top) - target.top(),
-               int64_t(r->right) - r->left, int64_t(r->bottom) - r->top, 0, 0, image->width,
-               image->height, RAST_MODE_SOURCE_ALPHA | RAST_MODE_COPY);
+    RAST_ScaledBlit(&target, &source, RAST_SaturateInt(int64_t(r->left) - target.left()),
+                    RAST_SaturateInt(int64_t(r->top) - target.top()),
+                    RAST_SaturateInt(int64_t(r->right) - r->left),
+                    RAST_SaturateInt(int64_t(r->bottom) - r->top), 0.0f, 0.0f, float(image->width),
+                    float(image->height), 1.0f, RAST_MODE_SOURCE_ALPHA | RAST_MODE_COPY);
 }
 
 int GetObject(HGDIOBJ obj, int size, void* out) {

@@ -12,10 +12,11 @@
 
 namespace testsupport {
 
-// An editor surface without a window. Its file panel answers with a path set by the test
-// ("" cancels) and remembers its folder, as the real panel does; popup menus answer with the
-// item index set by the test (-1: nothing chosen) and are recorded as shown; text entries,
-// fills, texts and screen copies are recorded. Images are the bitmaps the test adds by id.
+// An editor surface without a window of its own: opening one records how the host asked for it.
+// Its file panel answers with a path set by the test ("" cancels) and remembers its folder, as
+// the real panel does; popup menus answer with the item index set by the test (-1: nothing
+// chosen) and are recorded as shown; text entries, fills, texts and screen copies are recorded.
+// Images are the bitmaps the test adds by id.
 class TestGraphics : public IGraphics {
 public:
     struct ShownMenu {
@@ -80,9 +81,9 @@ public:
     }
     bool PromptForColor(IColor*, char*) override { return false; }
     bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
-    using IGraphics::OpenWindow;
-    void* OpenWindow(void*) override { return nullptr; }
-    void CloseWindow() override {}
+    void* OpenWindow(void* parentView) override { return open('v', parentView); }
+    void* OpenWindow(void* window, void*, short, short) override { return open('w', window); }
+    void CloseWindow() override { ++closes; }
     void* GetWindow() override { return nullptr; }
     bool OSLoadFile(int, const char*, std::vector<char>& bytes) override {
         bytes.clear();
@@ -122,6 +123,18 @@ public:
     std::vector<Drawn> drawn;
     std::vector<IRECT> screens;
     std::map<int, std::unique_ptr<RAST_IBitmap>> images;
+    bool refuseOpen = false;
+    char openedAs = 0; // 'v' inside the host's view, 'w' attached to the host's window
+    void* openedIn = nullptr;
+    int closes = 0;
+
+private:
+    void* open(char kind, void* parent) {
+        if (refuseOpen) return nullptr;
+        openedAs = kind;
+        openedIn = parent;
+        return this;
+    }
 };
 
 } // namespace testsupport

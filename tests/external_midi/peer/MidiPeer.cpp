@@ -1,0 +1,96 @@
+// A second program on the MIDI system for the external port tests.
+//   receive CLIENT PORT        opens an input port and prints "msg <hex bytes>" per message
+//   receive-from CLIENT TEXT   the same on a port connected to the first output whose name
+//                              contains TEXT
+//   send CLIENT PORT           opens an output port and sends each line of hex bytes read
+//                              from standard input, answering "sent"
+// Each prints "ready" once its port is there and ends when its standard input ends. Nothing is
+// filtered: the peer sees every byte.
+
+#include "platform/midi/MidiBackend.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::mutex g_print;
+
+void say(const std::string& line) {
+    std::lock_guard<std::mutex> lock(g_print);
+    printf("%s\n", line.c_str());
+    fflush(stdout);
+}
+
+void printMessage(double, std::vector<unsigned char>* bytes, void*) {
+    std::string line = "msg";
+    char hex[4];
+    for (unsigned char b : *bytes) {
+        snprintf(hex, sizeof(hex), " %02X", b);
+        line += hex;
+    }
+    say(line);
+}
+
+int receive(const std::string& client, const std::string& port, bool connect) {
+    std::unique_ptr<RtMidiIn> in(platform::NewMidiIn(client, 1000));
+    in->ignoreTypes(false, false, false);
+    in->setCallback(printMessage, nullptr);
+    if (!connect) {
+        in->openVirtualPort(port);
+    } else {
+        unsigned int i = 0;
+        while (i < in->getPortCount() && in->getPortName(i).find(port) == std::string::npos)
+            ++i;
+        if (i == in->getPortCount()) {
+            say("no port " + port);
+            return 1;
+        }
+        in->openPort(i, "in");
+    }
+    say("ready");
+    for (std::string line; std::getline(std::cin, line);) {
+    }
+    return 0;
+}
+
+int send(const std::string& client, const std::string& port) {
+    std::unique_ptr<RtMidiOut> out(platform::NewMidiOut(client));
+    out->openVirtualPort(port);
+    say("ready");
+    for (std::string line; std::getline(std::cin, line);) {
+        std::istringstream hex(line);
+        std::vector<unsigned char> bytes;
+        for (std::string b; hex >> b;)
+            bytes.push_back((unsigned char)strtoul(b.c_str(), nullptr, 16));
+        out->sendMessage(&bytes);
+        say("sent");
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        fprintf(stderr, "usage: %s receive|receive-from|send CLIENT PORT\n", argv[0]);
+        return 2;
+    }
+    try {
+        const std::string mode = argv[1];
+        if (mode == "receive") return receive(argv[2], argv[3], false);
+        if (mode == "receive-from") return receive(argv[2], argv[3], true);
+        if (mode == "send") return send(argv[2], argv[3]);
+    } catch (const RtMidiError& e) {
+        say("error " + e.getMessage());
+        return 1;
+    }
+    return 2;
+}
