@@ -66,8 +66,8 @@ void WINL_SetClipRegion(HDC hdc, const RECT* r);
 void WINL_PopClipRegion(HDC hdc);
 
 // Copies part of a memory context into any context, scaled from sw x sh to w x h; opaque
-// unless mode is WINL_BLT_ALPHA; each pixel takes the nearest source pixel. Returns 1 when
-// something was drawn.
+// unless mode is WINL_BLT_ALPHA; each pixel takes the nearest source pixel. Returns 0 when
+// nothing of the source could be copied, else 1.
 int StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh,
                int mode);
 int BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int mode);
