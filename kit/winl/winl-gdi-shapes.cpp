@@ -177,7 +177,7 @@ void fillPath(const platform::Canvas& canvas, const Path& path, const Ink& ink) 
 // Strokes every subpath (closing it when asked) at the canvas's stroke width.
 void strokePath(const platform::Canvas& canvas, const Path& path, bool closed, const Ink& ink) {
     const double width = canvas.LineWidth();
-    if (width < 2) {
+    if (!(width >= 2)) {
         CanvasBitmap bm = clipped(canvas);
         const auto pixel = [](double v, int origin) {
             return RAST_TruncToInt(std::floor(v) - origin);
