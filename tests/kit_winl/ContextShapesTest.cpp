@@ -1,64 +1,33 @@
 #include "kit/winl/winl-gdi-shapes.h"
+#include "tests/kit_winl/TestSurface.h"
+#include "tests/support/BankFileGenerator.h"
 
 #include <gtest/gtest.h>
 
 #include <png.h>
 
-#include <filesystem>
-#include <optional>
-#include <set>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+using winltest::block;
+using winltest::Pixels;
+using winltest::Surface;
+
 namespace {
 
-using Pixels = std::set<std::pair<int, int>>;
 // Canvas words of opaque pens and brushes (bytes alpha 255, red, green, blue).
 constexpr uint32_t kRed = 0x0000FFFF, kBlue = 0xFF0000FF;
 constexpr int kRedInt = 0xFF0000, kBlueInt = 0x0000FF;
 
-// A memory context that deletes itself and the objects selected into it.
-struct Context {
-    Context(int w, int h) : dc(WINL_CreateMemContext(nullptr, w, h)), w(w), h(h) {}
-    ~Context() {
-        for (HGDIOBJ obj : objects)
-            DeleteObject(obj);
-        WINL_DeleteGfxContext(dc);
-    }
-    uint32_t& at(int x, int y) const {
-        return static_cast<uint32_t*>(WINL_GetCtxFrameBuffer(dc))[y * w + x];
-    }
-    void select(HGDIOBJ obj) { objects.push_back((SelectObject(dc, obj), obj)); }
-    // Which pixels hold value (or, with none, anything but 0).
-    Pixels where(std::optional<uint32_t> value = std::nullopt) const {
-        Pixels s;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                if (value ? at(x, y) == *value : at(x, y) != 0) s.insert({x, y});
-        return s;
-    }
-    HDC dc;
-    int w, h;
-    std::vector<HGDIOBJ> objects;
-};
-
-Pixels block(int x1, int y1, int x2, int y2) {
-    Pixels s;
-    for (int y = y1; y <= y2; ++y)
-        for (int x = x1; x <= x2; ++x)
-            s.insert({x, y});
-    return s;
-}
-
 } // namespace
 
 TEST(ContextShapes, RectanglesFillInsideAndStrokeTheirEdges) {
-    Context c(14, 14);
+    Surface c(14, 14), s(14, 14), f(6, 6);
     c.select(CreateSolidBrush(kBlueInt));
     c.select(GetStockObject(1)); // null pen: fill only
     Rectangle(c.dc, 2, 3, 7, 9);
     EXPECT_EQ(c.where(), block(2, 3, 6, 8));
-    Context s(14, 14);
     s.select(CreatePen(0, 0, kRedInt));
     s.select(GetStockObject(2)); // null brush: stroke only
     Rectangle(s.dc, 2, 3, 7, 9);
@@ -67,18 +36,17 @@ TEST(ContextShapes, RectanglesFillInsideAndStrokeTheirEdges) {
         outline.erase(p);
     EXPECT_EQ(s.where(kRed), outline);
     // A given brush; an empty rectangle and the null brush fill nothing.
-    Context f(6, 6);
-    f.select(CreateSolidBrush(kBlueInt));
+    HGDIOBJ brush = f.select(CreateSolidBrush(kBlueInt));
     const RECT r{1, 1, 4, 3}, empty{4, 1, 1, 3};
-    WINL_FillRect(f.dc, &empty, f.objects[0]);
+    WINL_FillRect(f.dc, &empty, brush);
     WINL_FillRect(f.dc, &r, GetStockObject(2));
     EXPECT_TRUE(f.where().empty());
-    WINL_FillRect(f.dc, &r, f.objects[0]);
+    WINL_FillRect(f.dc, &r, brush);
     EXPECT_EQ(f.where(kBlue), block(1, 1, 3, 2));
 }
 
 TEST(ContextShapes, LinesPolylinesAndCurves) {
-    Context c(16, 16);
+    Surface c(16, 16), w(16, 6), p(16, 16);
     c.select(CreatePen(0, 0, kRedInt));
     POINT old{-1, -1};
     MoveToEx(c.dc, 0, 0, &old);
@@ -87,13 +55,11 @@ TEST(ContextShapes, LinesPolylinesAndCurves) {
     EXPECT_EQ(old.x, 10);
     EXPECT_EQ(c.where(kRed), block(0, 0, 10, 0));
     // Three wide at half alpha: rows 0-2, squared off 1.5 past each end, each pixel once.
-    Context w(16, 6);
     w.select(CreatePenAlpha(0, 3, 0xFFFFFF, 0.5f));
     WINL_LineTo(w.dc, 10, 0);
     EXPECT_EQ(w.where(w.at(5, 1)), block(0, 0, 12, 2));
     EXPECT_EQ(w.where(), block(0, 0, 12, 2));
     // Counts 2, 1, 0, 2: the single point is consumed and draws nothing.
-    Context p(16, 16);
     p.select(CreatePen(0, 1, kRedInt));
     const POINT pts[] = {{1, 1}, {5, 1}, {9, 9}, {2, 12}, {8, 12}};
     const int counts[] = {2, 1, 0, 2};
@@ -106,14 +72,13 @@ TEST(ContextShapes, LinesPolylinesAndCurves) {
     const POINT curve[] = {{5, 0}, {10, 15}, {15, 10}, {15, 2}, {15, 15}};
     PolyBezierTo(p.dc, curve, 5);
     MoveToEx(p.dc, 0, 0, &old);
-    EXPECT_EQ(old.x, 15);
-    EXPECT_EQ(old.y, 10);
+    EXPECT_EQ(std::pair(old.x, old.y), std::pair(15, 10));
     EXPECT_EQ(p.at(15, 10), kRed);
     EXPECT_EQ(p.at(15, 15), 0u);
 }
 
 TEST(ContextShapes, EllipsesPolygonsAndRoundRects) {
-    Context e(24, 16);
+    Surface e(24, 16), l(12, 12), r(20, 20);
     e.select(CreateSolidBrush(kBlueInt));
     e.select(CreatePen(0, 1, kRedInt));
     Ellipse(e.dc, 2, 1, 22, 15);
@@ -124,16 +89,13 @@ TEST(ContextShapes, EllipsesPolygonsAndRoundRects) {
         }
     EXPECT_EQ(e.at(12, 1), kRed);
     // An L fills by winding, its notch empty; the pen strokes it open.
-    Context l(12, 12);
     l.select(CreateSolidBrush(kBlueInt));
     l.select(CreatePen(0, 0, kRedInt));
     const POINT shape[] = {{1, 1}, {4, 1}, {4, 7}, {9, 7}, {9, 10}, {1, 10}};
     WINL_Polygon(l.dc, shape, 6);
-    EXPECT_EQ(l.at(2, 2), kBlue);
-    EXPECT_EQ(l.at(7, 3), 0u);
-    EXPECT_EQ(l.at(4, 4), kRed);
-    EXPECT_EQ(l.at(1, 5), kBlue); // no closing stroke
-    Context r(20, 20);
+    EXPECT_EQ((std::vector{l.at(2, 2), l.at(7, 3), l.at(4, 4), l.at(1, 5)}),
+              (std::vector{kBlue, 0u, kRed, kBlue}))
+        << "inside, the notch, the stroke, and no closing stroke";
     r.select(CreateSolidBrush(kBlueInt));
     r.select(GetStockObject(1));
     RoundRect(r.dc, 2, 2, 18, 18, 9, 9);
@@ -141,19 +103,26 @@ TEST(ContextShapes, EllipsesPolygonsAndRoundRects) {
     EXPECT_EQ(r.at(10, 2), kBlue);
 }
 
-TEST(ContextShapes, ClipRegionsPixelsAndDeadContexts) {
-    Context c(10, 10);
+TEST(ContextShapes, ClipRegionsNestPixelsAndDeadContexts) {
+    Surface c(10, 10);
     c.select(CreateSolidBrush(kBlueInt));
     c.select(GetStockObject(1));
+    const RECT clip{2, 3, 6, 5}, outside{20, 20, 30, 30}, all{0, 0, 10, 10};
     WINL_PushClipRegion(c.dc);
-    const RECT clip{2, 3, 6, 5};
     WINL_SetClipRegion(c.dc, &clip);
+    WINL_PushClipRegion(c.dc);
+    WINL_SetClipRegion(c.dc, &outside); // disjoint: empty, and it stays empty inside the pair
+    WINL_SetClipRegion(c.dc, &all);
+    Rectangle(c.dc, 0, 0, 10, 10);
+    EXPECT_TRUE(c.where().empty());
+    WINL_PopClipRegion(c.dc);
     Rectangle(c.dc, 0, 0, 10, 10);
     EXPECT_EQ(c.where(), block(2, 3, 5, 4));
     EXPECT_EQ(WINL_SetPixel(c.dc, 0, 0, kRedInt), -1);
     EXPECT_EQ(WINL_SetPixel(c.dc, 2, 3, kRedInt), kRedInt);
     EXPECT_EQ(c.at(2, 3), kRed);
     WINL_PopClipRegion(c.dc);
+    WINL_PopClipRegion(c.dc); // unbalanced: nothing changes
     WINL_FillDialogBackground(c.dc, &clip, 0);
     EXPECT_EQ(c.at(2, 3), 0xECECECFFu);
     Rectangle(c.dc, 0, 0, 10, 10);
@@ -174,7 +143,7 @@ TEST(ContextShapes, ClipRegionsPixelsAndDeadContexts) {
 }
 
 TEST(ContextShapes, StretchBltKeepsItsScaleWhenTheSourceIsCut) {
-    Context src(6, 4), dst(12, 8), cut(12, 8), big(12, 8);
+    Surface src(6, 4), dst(12, 8), cut(12, 8), big(12, 8), clear(2, 2);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
             src.at(x, y) = 0x01000000u * (y * 6 + x + 1) | 0xFF;
@@ -193,7 +162,6 @@ TEST(ContextShapes, StretchBltKeepsItsScaleWhenTheSourceIsCut) {
             ASSERT_EQ(big.at(x, y), src.at(x / 2, y / 2));
     // With alpha a transparent source leaves the destination; a canvas that is not a memory
     // context is no source.
-    Context clear(2, 2);
     StretchBlt(src.dc, 0, 0, 2, 2, clear.dc, 0, 0, 2, 2, WINL_BLT_ALPHA);
     EXPECT_EQ(src.at(0, 0), 0x010000FFu);
     platform::Canvas canvas(&src.at(0, 0), 6, 4, 6);
@@ -214,7 +182,7 @@ TEST(ContextImages, BitmapsIconsAndImageLists) {
     EXPECT_EQ(GetObject(bmp, 12, dims), 0);
     EXPECT_EQ(dims[2], 0);
     // Drawn scaled into the rectangle, over the destination by its alpha.
-    Context c(6, 6);
+    Surface c(6, 6);
     const RECT r{1, 1, 5, 5};
     DrawImageInRect(c.dc, bmp, &r);
     EXPECT_EQ(c.where(kRed),
@@ -240,9 +208,7 @@ TEST(ContextImages, BitmapsIconsAndImageLists) {
 }
 
 TEST(ContextImages, LoadNamedImageFromAPathOrTheResources) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("zoz-img-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    testsupport::TempFolder dir;
     // Bytes alpha, red, green, blue: opaque magenta, half-transparent magenta, green.
     const unsigned char argb[] = {255, 255, 0, 255, 128, 255, 0, 255, 255, 0, 255, 0};
     png_image png{};
@@ -250,10 +216,10 @@ TEST(ContextImages, LoadNamedImageFromAPathOrTheResources) {
     png.width = 3;
     png.height = 1;
     png.format = PNG_FORMAT_ARGB;
-    const std::string file = (dir / "dot.png").string();
+    const std::string file = dir.path() + "/dot.png";
     ASSERT_TRUE(png_image_write_to_file(&png, file.c_str(), 0, argb, 0, nullptr));
     HGDIOBJ plain = LoadNamedImage(file.c_str(), false);
-    setenv("ZOZ_RESOURCES_DIR", (dir.string() + "/").c_str(), 1);
+    setenv("ZOZ_RESOURCES_DIR", (dir.path() + "/").c_str(), 1);
     HGDIOBJ keyed = LoadNamedImage("dot", true);
     unsetenv("ZOZ_RESOURCES_DIR");
     ASSERT_TRUE(plain && keyed);
@@ -261,8 +227,7 @@ TEST(ContextImages, LoadNamedImageFromAPathOrTheResources) {
     EXPECT_EQ(expected[0], 0xFF00FFFFu);
     expected[0] = 0; // only the opaque magenta turns transparent
     EXPECT_EQ(GetNSImageFromHICON(keyed)->pixels, expected);
-    EXPECT_EQ(LoadNamedImage((dir / "missing.png").string().c_str(), false), nullptr);
+    EXPECT_EQ(LoadNamedImage((dir.path() + "/missing.png").c_str(), false), nullptr);
     DeleteObject(plain);
     DeleteObject(keyed);
-    std::filesystem::remove_all(dir);
 }

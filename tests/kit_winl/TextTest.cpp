@@ -1,39 +1,35 @@
 #include "kit/winl/winl-gdi-text.h"
 #include "platform/text/FontResolver.h"
 #include "platform/text/TextFont.h"
+#include "tests/kit_winl/TestSurface.h"
 #include "tests/support/GoldenImage.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
+
+using winltest::boxOf;
+using winltest::Surface;
 
 namespace {
 
-// A memory context whose pixels all start as `fill`.
-struct Surface {
-    Surface(int width, int height, uint32_t fill = 0) : w(width), h(height) {
-        dc = WINL_CreateMemContext(nullptr, w, h);
-        px = static_cast<uint32_t*>(WINL_GetCtxFrameBuffer(dc));
-        std::fill(px, px + w * h, fill);
-    }
-    ~Surface() { WINL_DeleteGfxContext(dc); }
-    uint32_t at(int x, int y) const { return px[y * w + x]; }
-    HDC dc;
-    uint32_t* px;
-    int w, h;
-};
+HFONT font(int size, const char* face = "DejaVu Sans Mono", int weight = 400, char italic = 0,
+           char quality = 0) {
+    return CreateFont(size, 0, 0, 0, weight, italic, 0, 0, 0, 0, 0, quality, 0, face);
+}
 
-struct Font {
-    explicit Font(int size, const char* face = "DejaVu Sans Mono", int weight = 400,
-                  char italic = 0, char quality = 0)
-        : f(CreateFont(size, 0, 0, 0, weight, italic, 0, 0, 0, 0, 0, quality, 0, face)) {}
-    ~Font() { DeleteObject(f); }
-    platform::TextFont* text() const { return f->platformFont.get(); }
-    HFONT f;
-};
+// The shared font a font object of size 12 draws with.
+std::shared_ptr<platform::TextFont> opened(const char* face, int weight = 400, char italic = 0) {
+    HFONT f = font(12, face, weight, italic);
+    std::shared_ptr<platform::TextFont> text = f->platformFont;
+    DeleteObject(f);
+    return text;
+}
 
 // A canvas pixel: the unused byte, then red, green and blue in memory order.
 uint32_t word(int r, int g, int b, int unused = 0) {
@@ -44,17 +40,6 @@ int measuredWidth(HDC dc, const char* text, int len = -1, int flags = 0) {
     RECT r{0, 0, 0, 0};
     WINL_DrawText(dc, text, len, &r, flags | DT_CALCRECT);
     return r.right;
-}
-
-// The smallest box (left, top, width, height) of pixels that differ from `background`.
-RECT inkBox(const Surface& s, uint32_t background) {
-    int x0 = INT_MAX, y0 = INT_MAX, x1 = -1, y1 = -1;
-    for (int y = 0; y < s.h; ++y)
-        for (int x = 0; x < s.w; ++x)
-            if (s.at(x, y) != background)
-                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x),
-                y1 = std::max(y1, y);
-    return x1 < 0 ? RECT{0, 0, 0, 0} : RECT{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
 }
 
 // DejaVu Sans Mono at 20 pixels: every character advances 1233/2048 em (12.04 pixels) and a
@@ -90,16 +75,12 @@ TEST(CreateFont, SizesFacesAndStyles) {
     }
 
     // Weight and italic compose the name; a face at a size is one shared font.
-    Font monacoBoldItalic(12, "Monaco", 700, 1), named(12, "DejaVu Sans Mono Bold Italic");
-    EXPECT_EQ(monacoBoldItalic.text(), named.text());
-    Font w699(12, "DejaVu Sans", 699), plain(12, "DejaVu Sans"), w700(12, "DejaVu Sans", 700),
-        bold(12, "DejaVu Sans Bold");
-    EXPECT_EQ(w699.text(), plain.text());
-    EXPECT_EQ(w700.text(), bold.text());
-    EXPECT_NE(w700.text(), plain.text());
-    Font unnamed(12, nullptr), huge(12, std::string(5000, 'x').c_str());
-    EXPECT_EQ(unnamed.text(), plain.text()) << "no name: the label font";
-    EXPECT_EQ(huge.text(), plain.text());
+    EXPECT_EQ(opened("Monaco", 700, 1), opened("DejaVu Sans Mono Bold Italic"));
+    EXPECT_EQ(opened("DejaVu Sans", 699), opened("DejaVu Sans"));
+    EXPECT_EQ(opened("DejaVu Sans", 700), opened("DejaVu Sans Bold"));
+    EXPECT_NE(opened("DejaVu Sans", 700), opened("DejaVu Sans"));
+    EXPECT_EQ(opened(nullptr), opened("DejaVu Sans")) << "no name: the label font";
+    EXPECT_EQ(opened(std::string(5000, 'x').c_str()), opened("DejaVu Sans"));
 
     LOGFONT lf{};
     lf.lfHeight = -12;
@@ -108,7 +89,7 @@ TEST(CreateFont, SizesFacesAndStyles) {
     lf.lfQuality = 3;
     memset(lf.lfFaceName, 'Q', sizeof lf.lfFaceName); // no terminator: read no further
     HFONT indirect = CreateFontIndirect(&lf);
-    EXPECT_EQ(indirect->platformFont.get(), bold.text());
+    EXPECT_EQ(indirect->platformFont, opened("DejaVu Sans Bold"));
     EXPECT_EQ(indirect->fontQuality, 3);
     EXPECT_FLOAT_EQ(indirect->fontRotation, 90.0f);
     DeleteObject(indirect);
@@ -117,18 +98,17 @@ TEST(CreateFont, SizesFacesAndStyles) {
 TEST(TextMetrics, ComeFromTheSelectedFontOrTheLabelFont) {
     Surface s(4, 4);
     TEXTMETRIC tm;
+    const auto fields = [&tm] {
+        return std::array{tm.tmHeight, tm.tmAscent, tm.tmDescent, tm.tmInternalLeading,
+                          tm.tmAveCharWidth};
+    };
     // The label font at 10: ascent 9.28, descent 2.36, no leading; the average width is taken
     // before the height gains its 1.
     ASSERT_EQ(GetTextMetrics(s.dc, &tm), 1);
-    EXPECT_EQ((std::array{tm.tmHeight, tm.tmAscent, tm.tmDescent, tm.tmInternalLeading,
-                          tm.tmAveCharWidth}),
-              (std::array{12, 9, 2, 0, 7}));
-    Font mono(20);
-    SelectObject(s.dc, mono.f);
+    EXPECT_EQ(fields(), (std::array{12, 9, 2, 0, 7}));
+    s.select(font(20));
     ASSERT_EQ(GetTextMetrics(s.dc, &tm), 1);
-    EXPECT_EQ((std::array{tm.tmHeight, tm.tmAscent, tm.tmDescent, tm.tmAveCharWidth}),
-              (std::array{23, 18, 4, 14}));
-    SelectObject(s.dc, reinterpret_cast<HGDIOBJ>(3));
+    EXPECT_EQ(fields(), (std::array{23, 18, 4, 0, 14}));
 
     EXPECT_EQ(GetTextMetrics(s.dc, nullptr), 0);
     tm = TEXTMETRIC{};
@@ -138,14 +118,10 @@ TEST(TextMetrics, ComeFromTheSelectedFontOrTheLabelFont) {
 
 TEST(DrawTextMeasure, WidthsSumAdvancesAndHeightsCountLines) {
     Surface s(4, 4);
-    Font mono(20);
-    SelectObject(s.dc, mono.f);
-    const int oneLine = kMonoLine20 + 1;
-
+    s.select(font(20));
     RECT at{100, 7, 0, 0};
-    EXPECT_EQ(WINL_DrawText(s.dc, "0123456789", -1, &at, DT_CALCRECT), oneLine);
-    EXPECT_EQ(at.right, 220);
-    EXPECT_EQ(at.bottom - at.top, oneLine) << "the result is the rectangle's height";
+    EXPECT_EQ(WINL_DrawText(s.dc, "0123456789", -1, &at, DT_CALCRECT), kMonoLine20 + 1);
+    EXPECT_EQ(std::pair(at.right, at.bottom), std::pair(220, 7 + kMonoLine20 + 1));
     EXPECT_EQ(measuredWidth(s.dc, "00000000000000000000"), 241); // 240.82 rounds up
 
     // A carriage return is dropped; a line feed breaks the line unless single-line.
@@ -169,7 +145,6 @@ TEST(DrawTextMeasure, WidthsSumAdvancesAndHeightsCountLines) {
 }
 
 TEST(DrawTextPlacement, AlignmentFlagsPlaceTheTextBox) {
-    Font mono(20);
     const int width = 48, height = kMonoLine20 + 1;
     const struct {
         int flags, x, y;
@@ -184,94 +159,83 @@ TEST(DrawTextPlacement, AlignmentFlagsPlaceTheTextBox) {
     };
     for (const auto& c : cases) {
         Surface s(200, 100);
-        SelectObject(s.dc, mono.f);
+        s.select(font(20));
         // Text and box in one colour: the painted box is exactly the text's box.
         SetTextColor(s.dc, 0xFF0000);
         SetBkColor(s.dc, 0xFF0000);
         SetBkMode(s.dc, OPAQUE);
         RECT r{10, 20, 190, 90};
         EXPECT_EQ(WINL_DrawText(s.dc, "0000", -1, &r, c.flags), height);
-        const RECT box = inkBox(s, 0);
-        EXPECT_EQ((std::array{box.left, box.top, box.right, box.bottom}),
-                  (std::array{c.x, c.y, width, height}))
+        EXPECT_EQ(boxOf(s.where(word(255, 0, 0))), (std::vector{c.x, c.y, width, height}))
             << c.flags;
-        EXPECT_EQ(s.at(box.left, box.top), word(255, 0, 0));
+        EXPECT_EQ(boxOf(s.where()), boxOf(s.where(word(255, 0, 0))));
     }
 }
 
 TEST(DrawTextDrawing, InkStaysInsideTheClipInTheTextColour) {
     const uint32_t background = word(10, 20, 30, 0x77);
     const int ink[3] = {250, 130, 10}, under[3] = {10, 20, 30};
-    Font mono(20);
     for (int flags : {0, int(DT_NOCLIP)}) {
         Surface s(80, 40, background);
-        SelectObject(s.dc, mono.f);
+        s.select(font(20));
         SetTextColor(s.dc, ink[0] << 16 | ink[1] << 8 | ink[2]);
         RECT r{5, 5, 60, 20}; // cuts the text at its right and its bottom
         WINL_DrawText(s.dc, "MMMMMMMM", -1, &r, flags);
         int full = 0, partial = 0, outside = 0;
-        for (int y = 0; y < s.h; ++y)
-            for (int x = 0; x < s.w; ++x) {
-                const uint32_t p = s.at(x, y);
-                if (p == background) continue;
-                outside += x < 5 || x >= 60 || y < 5 || y >= 20;
-                ASSERT_EQ(p & 0xFF, 0x77u) << "the unused byte stays";
-                // Every drawn pixel is the background moved toward the ink by one coverage.
-                const int c = (int(p >> 8 & 0xFF) - under[0]) * 255 / (ink[0] - under[0]);
-                for (int i = 0; i < 3; ++i)
-                    ASSERT_NEAR(int(p >> (8 * i + 8) & 0xFF),
-                                under[i] + (ink[i] - under[i]) * c / 255, 2);
-                (p == word(ink[0], ink[1], ink[2], 0x77) ? full : partial)++;
-            }
+        for (const auto& [x, y] : s.where()) {
+            const uint32_t p = s.at(x, y);
+            if (p == background) continue;
+            outside += x < 5 || x >= 60 || y < 5 || y >= 20;
+            ASSERT_EQ(p & 0xFF, 0x77u) << "the unused byte stays";
+            // Every drawn pixel is the background moved toward the ink by one coverage.
+            const int c = (int(p >> 8 & 0xFF) - under[0]) * 255 / (ink[0] - under[0]);
+            for (int i = 0; i < 3; ++i)
+                ASSERT_NEAR(int(p >> (8 * i + 8) & 0xFF), under[i] + (ink[i] - under[i]) * c / 255,
+                            2);
+            (p == word(ink[0], ink[1], ink[2], 0x77) ? full : partial)++;
+        }
         EXPECT_GT(full, 20);
         EXPECT_GT(partial, 0);
         EXPECT_EQ(outside > 0, flags == DT_NOCLIP);
     }
 }
 
-TEST(DrawTextDrawing, OnlyOpaqueModePaintsBoxes) {
-    Font mono(20);
+TEST(DrawTextDrawing, OnlyOpaqueModePaintsBoxesOneALine) {
     Surface s(100, 60);
-    SelectObject(s.dc, mono.f);
+    s.select(font(20));
     SetBkColor(s.dc, 0x00FF00);
     SetTextColor(s.dc, 0x00FF00);
     RECT r{0, 0, 100, 60};
     WINL_DrawText(s.dc, "  ", -1, &r, 0);
-    EXPECT_EQ(inkBox(s, 0).right, 0) << "transparent mode paints no box";
+    EXPECT_TRUE(s.where().empty()) << "transparent mode paints no box";
 
-    // Lines are boxed one by one: unrounded widths, lines a rounded height (23.28) apart.
+    // Unrounded widths, lines a rounded height (23.28) apart.
     SetBkMode(s.dc, OPAQUE);
     WINL_DrawText(s.dc, "00\n0000", -1, &r, 0);
-    for (int y = 0; y < 60; ++y)
-        for (int x = 0; x < 100; ++x) {
-            const bool painted = (y < 23 && x < 24) || (y >= 23 && y < 46 && x < 48);
-            ASSERT_EQ(s.at(x, y), painted ? word(0, 255, 0) : 0) << x << ", " << y;
-        }
+    winltest::Pixels boxes = winltest::block(0, 0, 23, 22);
+    boxes.merge(winltest::block(0, 23, 47, 45));
+    EXPECT_EQ(s.where(), boxes);
+    EXPECT_EQ(s.where(word(0, 255, 0)), boxes);
 }
 
 TEST(DrawTextDrawing, QualityThreeDrawsWithoutAntialiasing) {
     for (char quality : {3, 4}) {
-        Font f(16, "DejaVu Sans", 400, 0, quality);
         Surface s(120, 30);
-        SelectObject(s.dc, f.f);
+        s.select(font(16, "DejaVu Sans", 400, 0, quality));
         SetTextColor(s.dc, 0xFFFFFF);
         RECT r{0, 0, 120, 30};
         WINL_DrawText(s.dc, "Resonance", -1, &r, 0);
-        EXPECT_EQ(std::any_of(s.px, s.px + s.w * s.h,
-                              [](uint32_t p) { return p != 0 && p != word(255, 255, 255); }),
-                  quality == 4);
+        EXPECT_EQ(s.where().size() != s.where(word(255, 255, 255)).size(), quality == 4);
         EXPECT_TRUE(s.dc->gc->ShouldAntialias()) << "the switch is restored";
     }
 }
 
 TEST(DrawTextDrawing, BadInputDrawsNothingAndNeverOverflows) {
-    Surface s(64, 64);
-    Font mono(20);
-    SelectObject(s.dc, mono.f);
+    Surface s(64, 64), giant(64, 64);
+    s.select(font(20));
     SetTextColor(s.dc, 0xFFFFFF);
-    const char* nothing[] = {
-        "", "\r\r", "&", "A\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"};
-    for (const char* text : nothing) {
+    for (const char* text :
+         {"", "\r\r", "&", "A\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
         RECT r{1, 2, 3, 4};
         EXPECT_EQ(WINL_DrawText(s.dc, text, -1, &r, DT_CALCRECT), 0) << text;
         EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}), (std::array{1, 2, 3, 4}));
@@ -279,12 +243,11 @@ TEST(DrawTextDrawing, BadInputDrawsNothingAndNeverOverflows) {
     RECT r{0, 0, 64, 64};
     HDC gone = WINL_CreateMemContext(nullptr, 2, 2);
     WINL_DeleteGfxContext(gone);
-    EXPECT_EQ(WINL_DrawText(s.dc, "abc", 0, &r, 0), 0);
-    EXPECT_EQ(WINL_DrawText(nullptr, "A", -1, &r, 0), 0);
-    EXPECT_EQ(WINL_DrawText(gone, "A", -1, &r, 0), 0);
-    EXPECT_EQ(WINL_DrawText(s.dc, nullptr, -1, &r, 0), 0);
-    EXPECT_EQ(WINL_DrawText(s.dc, "A", -1, nullptr, 0), 0);
-    EXPECT_EQ(inkBox(s, 0).right, 0);
+    EXPECT_EQ(WINL_DrawText(s.dc, "abc", 0, &r, 0) + WINL_DrawText(nullptr, "A", -1, &r, 0) +
+                  WINL_DrawText(gone, "A", -1, &r, 0) + WINL_DrawText(s.dc, nullptr, -1, &r, 0) +
+                  WINL_DrawText(s.dc, "A", -1, nullptr, 0),
+              0);
+    EXPECT_TRUE(s.where().empty());
 
     // Rectangles at the ends of the int range.
     for (int flags : {0, DT_CENTER | DT_VCENTER, DT_RIGHT | DT_BOTTOM, int(DT_NOCLIP)}) {
@@ -298,13 +261,11 @@ TEST(DrawTextDrawing, BadInputDrawsNothingAndNeverOverflows) {
     EXPECT_EQ(calc.right, INT_MAX);
 
     // The largest font draws a glyph far larger than the context, cut to it.
-    Font giant(8192, "DejaVu Sans");
-    Surface fresh(64, 64);
-    SelectObject(fresh.dc, giant.f);
-    SetTextColor(fresh.dc, 0xFFFFFF);
+    giant.select(font(8192, "DejaVu Sans"));
+    SetTextColor(giant.dc, 0xFFFFFF);
     RECT big{-3000, -5000, 64, 64};
-    EXPECT_GT(WINL_DrawText(fresh.dc, "W", -1, &big, 0), 8192);
-    EXPECT_NE(inkBox(fresh, 0).right, 0);
+    EXPECT_GT(WINL_DrawText(giant.dc, "W", -1, &big, 0), 8192);
+    EXPECT_FALSE(giant.where().empty());
 }
 
 TEST(DrawTextGolden, LinesAtTwoSizes) {
@@ -321,12 +282,10 @@ TEST(DrawTextGolden, LinesAtTwoSizes) {
     };
     int top = 2;
     for (const auto& line : lines) {
-        Font f(line.size, line.face, line.weight);
-        SelectObject(s.dc, f.f);
+        s.select(font(line.size, line.face, line.weight));
         RECT r{4, top, 356, 84};
         top += WINL_DrawText(s.dc, line.text, -1, &r, 0);
-        SelectObject(s.dc, reinterpret_cast<HGDIOBJ>(3));
     }
-    EXPECT_TRUE(testsupport::MatchesGolden("tests/kit_winl/golden/text_lines.png", s.px, s.w, s.h,
-                                           s.w, 16, s.w * s.h / 200));
+    EXPECT_TRUE(testsupport::MatchesGolden("tests/kit_winl/golden/text_lines.png", &s.at(0, 0), s.w,
+                                           s.h, s.w, 16, s.w * s.h / 200));
 }

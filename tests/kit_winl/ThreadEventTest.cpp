@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -14,23 +16,16 @@ namespace {
 // that should succeed never times out; yet a broken wait cannot hang the test.
 constexpr unsigned int kLong = 600000;
 
-struct Waiter {
-    HANDLE event = nullptr;
-    unsigned int ms = 0;
-    std::atomic<int> result{-100};
-};
-
-HANDLE startWaiter(Waiter& w, HANDLE event, unsigned int ms) {
-    w.event = event;
-    w.ms = ms;
+// Runs f on a thread of the layer.
+HANDLE spawn(std::function<void()> f) {
     return CreateThread(
         nullptr, 0,
         [](void* p) {
-            auto* w = static_cast<Waiter*>(p);
-            w->result = WaitForSingleObject(w->event, w->ms);
+            const std::unique_ptr<std::function<void()>> f(static_cast<std::function<void()>*>(p));
+            (*f)();
             return 0u;
         },
-        &w, 0, nullptr);
+        new std::function<void()>(std::move(f)), 0, nullptr);
 }
 
 void finish(HANDLE thread) {
@@ -43,29 +38,6 @@ HANDLE makeEvent(bool socket, bool manual, bool initial) {
                   : CreateEvent(nullptr, manual, initial, nullptr);
 }
 
-// A thread that runs until released.
-struct Held {
-    HANDLE release = CreateEvent(nullptr, true, false, nullptr);
-    HANDLE finished = CreateEvent(nullptr, true, false, nullptr);
-    std::atomic<pthread_t> self{};
-    ~Held() {
-        CloseHandle(release);
-        CloseHandle(finished);
-    }
-    HANDLE start(pthread_t* tid = nullptr) {
-        return CreateThread(
-            nullptr, 0,
-            [](void* p) {
-                auto* h = static_cast<Held*>(p);
-                h->self = GetCurrentThreadId();
-                WaitForSingleObject(h->release, INFINITE);
-                SetEvent(h->finished);
-                return 7u;
-            },
-            this, 0, tid);
-    }
-};
-
 } // namespace
 
 TEST(Event, SetOnceReleasesOneAutoResetWaiterOrEveryManualResetWaiter) {
@@ -74,18 +46,15 @@ TEST(Event, SetOnceReleasesOneAutoResetWaiterOrEveryManualResetWaiter) {
         for (bool manual : {false, true}) {
             HANDLE ev = makeEvent(socket, manual, false);
             ASSERT_NE(ev, nullptr);
-            Waiter a, b;
-            HANDLE ta = startWaiter(a, ev, 2000), tb = startWaiter(b, ev, manual ? INFINITE : 2000);
+            std::atomic<int> a{-100}, b{-100};
+            HANDLE ta = spawn([&] { a = WaitForSingleObject(ev, 2000); });
+            HANDLE tb = spawn([&] { b = WaitForSingleObject(ev, manual ? INFINITE : 2000); });
             EXPECT_EQ(SetEvent(ev), 1);
             finish(ta);
             finish(tb);
-            if (manual) {
-                EXPECT_EQ(a.result + b.result, 0) << "socket " << socket;
-                EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0) << "stays set";
-            } else {
-                EXPECT_EQ(a.result + b.result, WAIT_TIMEOUT) << "socket " << socket;
-                EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT) << "the signal was used";
-            }
+            EXPECT_EQ(a + b, manual ? 0 : WAIT_TIMEOUT) << "socket " << socket;
+            EXPECT_EQ(WaitForSingleObject(ev, 0), manual ? WAIT_OBJECT_0 : WAIT_TIMEOUT)
+                << "a manual-reset event stays set; an auto-reset signal is used up";
             EXPECT_EQ(CloseHandle(ev), 1);
         }
     }
@@ -126,14 +95,10 @@ TEST(SocketEvent, WaitForAnyReturnsTheFirstSignalledSocketHandle) {
     EXPECT_EQ(WaitForSingleObject(notAHandle, 0), WAIT_FAILED);
     EXPECT_EQ(CloseHandle(nullptr), 0);
 
-    HANDLE t = CreateThread(
-        nullptr, 0,
-        [](void* ev) {
-            usleep(20000);
-            SetEvent(ev);
-            return 0u;
-        },
-        b, 0, nullptr);
+    HANDLE t = spawn([b] {
+        usleep(20000);
+        SetEvent(b);
+    });
     EXPECT_EQ(WaitForAnySocketObject(4, set, kLong), 3);
     finish(t);
     for (HANDLE h : {plain, a, b})
@@ -143,20 +108,19 @@ TEST(SocketEvent, WaitForAnyReturnsTheFirstSignalledSocketHandle) {
 TEST(SocketEvent, ACreatorsSocketIsWaitedOnButNeverClosedByTheLayer) {
     int fds[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-    auto* sock = new WINL_SocketHandle(fds[0]);
+    WINL_SocketHandle sock(fds[0]);
     {
         testsupport::ScaledClock fast(100);
-        EXPECT_EQ(WaitForSingleObject(sock, 100), WAIT_TIMEOUT);
+        EXPECT_EQ(WaitForSingleObject(&sock, 100), WAIT_TIMEOUT);
         ASSERT_EQ(write(fds[1], "x", 1), 1);
-        EXPECT_EQ(WaitForSingleObject(sock, 100), WAIT_OBJECT_0);
-        EXPECT_EQ(WaitForSingleObject(sock, 100), WAIT_OBJECT_0) << "its data is not drained";
+        EXPECT_EQ(WaitForSingleObject(&sock, 100), WAIT_OBJECT_0);
+        EXPECT_EQ(WaitForSingleObject(&sock, 100), WAIT_OBJECT_0) << "its data is not drained";
     }
-    EXPECT_EQ(CloseHandle(sock), 0);
+    EXPECT_EQ(CloseHandle(&sock), 0);
     char c;
     EXPECT_EQ(read(fds[0], &c, 1), 1) << "the descriptor is still open";
     close(fds[0]);
     close(fds[1]);
-    delete sock;
 
     testsupport::ManualClock manual;
     WINL_SocketHandle noSocket(-1);
@@ -166,69 +130,54 @@ TEST(SocketEvent, ACreatorsSocketIsWaitedOnButNeverClosedByTheLayer) {
 
 TEST(ThreadHandle, AnEndedThreadStaysSignalledAndIsJoinedOnce) {
     testsupport::ScaledClock fast(100);
-    Held held;
-    pthread_t tid{};
-    HANDLE t = held.start(&tid);
+    HANDLE release = CreateEvent(nullptr, true, false, nullptr);
+    HANDLE t = spawn([release] { WaitForSingleObject(release, INFINITE); });
     EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_TIMEOUT);
     EXPECT_EQ(WaitForSingleObject(t, 300), WAIT_TIMEOUT);
     EXPECT_EQ(SetThreadPriority(t, 0), 1);
-    SetEvent(held.release);
-    EXPECT_EQ(WaitForSingleObject(held.finished, kLong), WAIT_OBJECT_0);
+    SetEvent(release);
     EXPECT_EQ(WaitForSingleObject(t, INFINITE), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(t, INFINITE), WAIT_OBJECT_0);
-    EXPECT_TRUE(pthread_equal(tid, held.self.load()));
     EXPECT_EQ(SetThreadPriority(t, 0), 0) << "only a running thread";
     EXPECT_EQ(CloseHandle(t), 1);
-
-    // Closed without a wait after it ended: the close joins it.
-    Held other;
-    t = other.start();
-    SetEvent(other.release);
-    WaitForSingleObject(other.finished, kLong);
-    EXPECT_EQ(CloseHandle(t), 1);
+    CloseHandle(release);
 }
 
-TEST(ThreadHandle, ManyThreadsClosedInMixedOrderEndCleanly) {
-    struct Arg {
-        HANDLE go = CreateEvent(nullptr, true, false, nullptr);
-        std::atomic<int> ran{0};
-    } arg;
+TEST(ThreadHandle, ThreadsClosedBeforeOrAfterTheyEndAreJoinedOrDetachedCleanly) {
+    HANDLE go = CreateEvent(nullptr, true, false, nullptr);
+    HANDLE ended = CreateEvent(nullptr, true, false, nullptr);
+    std::atomic<int> ran{0};
     std::vector<HANDLE> threads;
     for (int i = 0; i < 40; ++i)
-        threads.push_back(CreateThread(
-            nullptr, 0,
-            [](void* p) {
-                auto* a = static_cast<Arg*>(p);
-                WaitForSingleObject(a->go, INFINITE);
-                ++a->ran;
-                return 0u;
-            },
-            &arg, 0, nullptr));
+        threads.push_back(spawn([&] {
+            WaitForSingleObject(go, INFINITE);
+            if (++ran == 40) SetEvent(ended);
+        }));
+    // The even half is let go while running: each lets go of its record last, by itself.
     for (size_t i = 0; i < threads.size(); i += 2)
         EXPECT_EQ(CloseHandle(threads[i]), 1);
-    SetEvent(arg.go);
+    SetEvent(go);
+    EXPECT_EQ(WaitForSingleObject(ended, kLong), WAIT_OBJECT_0);
+    // The odd half has ended, unwaited: the close joins.
     for (size_t i = 1; i < threads.size(); i += 2)
-        finish(threads[i]);
-    // The closed half ends on its own; wait (bounded) until each has counted itself.
-    for (int spin = 0; spin < 10000 && arg.ran.load() < 40; ++spin)
-        usleep(1000);
-    EXPECT_EQ(arg.ran.load(), 40);
-    CloseHandle(arg.go);
+        EXPECT_EQ(CloseHandle(threads[i]), 1);
+    CloseHandle(go);
+    CloseHandle(ended);
 }
 
 TEST(ThreadHandle, TimedWaitSpanningTheTickWrapEndsOnTime) {
-    Held held;
-    HANDLE t = held.start();
+    HANDLE release = CreateEvent(nullptr, true, false, nullptr);
+    HANDLE t = spawn([release] { WaitForSingleObject(release, INFINITE); });
     {
         testsupport::ManualClock clock;
         // The tick count wraps 5 ms after the wait begins.
         clock.AdvanceMillis((int64_t(1) << 32) - int64_t(GetTickCount()) - 5);
-        EXPECT_EQ(GetTickCount(), 0xFFFFFFFBu);
         EXPECT_EQ(WaitForSingleObject(t, 20), WAIT_TIMEOUT);
         EXPECT_EQ(clock.SleptNanos(), 20 * 1000000);
         EXPECT_EQ(GetTickCount(), 15u);
     }
-    SetEvent(held.release);
+    SetEvent(release);
     finish(t);
+    CloseHandle(release);
 }
