@@ -3,12 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
-#include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 TEST(WinlTime, SleepAndTickCountGoThroughTheClockAndTheTickWrapsAt32Bits) {
     testsupport::ManualClock clock;
@@ -17,31 +16,17 @@ TEST(WinlTime, SleepAndTickCountGoThroughTheClockAndTheTickWrapsAt32Bits) {
     EXPECT_EQ(clock.SleptNanos(), 25100000) << "zero still pauses 100 microseconds";
     clock.AdvanceMillis((int64_t(1) << 32) - int64_t(GetTickCount()) + 7);
     EXPECT_EQ(GetTickCount(), 7u);
-
-    char path[] = "/tmp/winl-filetime-XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    struct stat st;
-    ASSERT_EQ(fstat(fd, &st), 0);
-    FILETIME write{};
-    EXPECT_EQ(GetFileTime(fd, nullptr, nullptr, &write), 1);
-    EXPECT_EQ(write.dwLowDateTime | uint64_t(write.dwHighDateTime) << 32,
-              uint64_t(st.st_mtime) * 10000000ull + 116444736000000000ull);
-    close(fd);
-    unlink(path);
-    EXPECT_EQ(GetFileTime(-1, nullptr, nullptr, &write), 0);
 }
 
 TEST(WinlNumbers, MulDivTruncatesAndRefusesWhatDoesNotFit) {
-    const struct {
-        int a, b, c, result;
-    } cases[] = {{5, 3, 0, 0},
-                 {-7, 1, 2, -3},
-                 {100000, 100000, 100000, 100000}, // the product exceeds 32 bits
-                 {1 << 30, 4, 2, -1},
-                 {-(1 << 30), 4, 2, INT32_MIN}};
-    for (const auto& c : cases)
-        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.result) << c.a << " " << c.b << " " << c.c;
+    // The third case's product exceeds 32 bits.
+    const std::array<int, 4> cases[] = {{5, 3, 0, 0},
+                                        {-7, 1, 2, -3},
+                                        {100000, 100000, 100000, 100000},
+                                        {1 << 30, 4, 2, -1},
+                                        {-(1 << 30), 4, 2, INT32_MIN}};
+    for (const auto& [a, b, c, result] : cases)
+        EXPECT_EQ(MulDiv(a, b, c), result) << a << " " << b << " " << c;
 }
 
 TEST(WinlNumbers, ControlfpSetsTheRoundingThatArithmeticUses) {
@@ -64,29 +49,33 @@ TEST(WinlRect, PointsIntersectionsAndUnions) {
     EXPECT_FALSE(WINL_PtInRect(&flipped, POINT{10, 5}));
     EXPECT_FALSE(WINL_PtInRect(&flipped, POINT{5, 10}));
 
-    const auto str = [](const RECT& r) {
-        return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-               std::to_string(r.right) + "," + std::to_string(r.bottom);
-    };
     const RECT a{0, 0, 10, 10}, b{10, 0, 20, 10}, c{5, 5, 15, 15}, empty{3, 3, 3, 9};
     RECT d{1, 2, 3, 4};
-    EXPECT_EQ(WinIntersectRect(&d, &a, &b), 0) << "sharing only an edge";
-    EXPECT_EQ(str(d), "10,0,10,10");
-    EXPECT_EQ(WinIntersectRect(&d, &a, &c), 1);
-    EXPECT_EQ(str(d), "5,5,10,10");
-    EXPECT_EQ(WinIntersectRect(&d, &a, &empty), 0);
-    EXPECT_EQ(str(d), "0,0,0,0");
-    EXPECT_EQ(WinUnionRect(&d, &empty, &c), 1);
-    EXPECT_EQ(str(d), "3,3,15,15") << "an empty rectangle counts too";
+    const auto got = [&d](int result) {
+        return std::array{result, d.left, d.top, d.right, d.bottom};
+    };
+    EXPECT_EQ(got(WinIntersectRect(&d, &a, &b)), (std::array{0, 10, 0, 10, 10})) << "an edge";
+    EXPECT_EQ(got(WinIntersectRect(&d, &a, &c)), (std::array{1, 5, 5, 10, 10}));
+    EXPECT_EQ(got(WinIntersectRect(&d, &a, &empty)), (std::array{0, 0, 0, 0, 0}));
+    EXPECT_EQ(got(WinUnionRect(&d, &empty, &c)), (std::array{1, 3, 3, 15, 15}))
+        << "an empty rectangle counts too";
 }
 
-TEST(WinlStorage, MovableBlocksAndStreamHandles) {
+TEST(WinlStorage, MovableBlocksFileTimesAndStreamHandles) {
     HGLOBAL block = GlobalAlloc(0, -5);
     EXPECT_EQ(GlobalSize(block), 0) << "a negative size is none";
     GlobalFree(block);
 
     FILE* fp = tmpfile();
     ASSERT_NE(fp, nullptr);
+    struct stat st;
+    ASSERT_EQ(fstat(fileno(fp), &st), 0);
+    FILETIME write{};
+    EXPECT_EQ(GetFileTime(fileno(fp), nullptr, nullptr, &write), 1);
+    EXPECT_EQ(write.dwLowDateTime | uint64_t(write.dwHighDateTime) << 32,
+              uint64_t(st.st_mtime) * 10000000ull + 116444736000000000ull);
+    EXPECT_EQ(GetFileTime(-1, nullptr, nullptr, &write), 0);
+
     auto* h = new WINL_FileHandle(fp);
     int n = -1, high = 0;
     EXPECT_EQ(WriteFile(h, "hello", 5, &n), 1);
