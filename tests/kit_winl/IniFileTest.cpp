@@ -57,16 +57,13 @@ protected:
 TEST_F(IniFile, ValuesReadTrimmedAndUnquoted) {
     put("orphan=1\n[Main]\n  name =  \"Zoz Editor\"  \r\nplain=\t value \t\nsingle='x'\n"
         "lone=\"\nempty=\nKey=first\nKEY=second\nmixed='a\"\nzero=0\nlead=12ab\nnum='-7'\n");
-    const struct {
-        const char *key, *expected;
-    } values[] = {
-        {"name ", "Zoz Editor"}, {"name", "<none>"}, // the key keeps its trailing blank
-        {"PLAIN", "value"},      {"single", "x"},      {"lone", "\""},    {"empty", ""},
-        {"mixed", "'a\""},       {"orphan", "<none>"}, {"key", "second"}, // of two spellings the
-                                                                          // later counts
-    };
-    for (const auto& v : values)
-        EXPECT_EQ(value("MAIN", v.key), v.expected) << v.key;
+    // A key keeps its trailing blank; of two spellings of a key the later counts.
+    const std::pair<const char*, const char*> values[] = {
+        {"name ", "Zoz Editor"}, {"name", "<none>"},   {"PLAIN", "value"},
+        {"single", "x"},         {"lone", "\""},       {"empty", ""},
+        {"mixed", "'a\""},       {"orphan", "<none>"}, {"key", "second"}};
+    for (auto [key, expected] : values)
+        EXPECT_EQ(value("MAIN", key), expected) << key;
     EXPECT_EQ(value("Main", "absent", "  as given "), "  as given ");
     EXPECT_EQ(value("Main", "absent", nullptr), "");
     char small[4];
