@@ -85,34 +85,17 @@ TEST(Pools, KeepAtMostTheirLimitsAndHandEveryRecordToOneTakerAtATime) {
         WINL_DeleteGfxContext(dc);
 }
 
-TEST(GdiObjects, ColoursWidthsStockObjectsAndClones) {
-    HGDIOBJ pen = CreatePenAlpha(5, -3, 0x7F336699, 0.25f);
+TEST(GdiObjects, ColoursStockObjectsClonesAndSelectionPerSlot) {
+    HDC dc = WINL_CreateMemContext(nullptr, 2, 2);
+    HGDIOBJ pen = CreatePenAlpha(5, -3, 0x7F336699, 0.25f), pen2 = CreatePen(0, 2, 0);
+    HGDIOBJ brush = CreateSolidBrush(0), font = GDP_OBJECT_NEW(), bitmap = GDP_OBJECT_NEW();
+    font->type = WINL_OBJ_FONT;
+    bitmap->type = WINL_OBJ_BITMAP;
     EXPECT_EQ(pen->widthOrFlag, 0) << "drawn one pixel wide";
     const platform::CanvasColor& c = pen->color;
     EXPECT_EQ((std::array{c.red, c.green, c.blue, c.alpha}),
               (std::array{0x33 / 255.0f, 0x66 / 255.0f, 0x99 / 255.0f, 0.25f}))
         << "the top byte is no colour";
-
-    HGDIOBJ nullPen = GetStockObject(1);
-    EXPECT_EQ(GetStockObject(2)->type, WINL_OBJ_BRUSH);
-    EXPECT_EQ(GetStockObject(3), nullptr);
-    for (HGDIOBJ o : {nullPen, GetStockObject(2), bare(1), bare(4), HGDIOBJ(nullptr)})
-        DeleteObject(o);
-    EXPECT_FALSE(nullPen->pooled) << "stock objects are never freed";
-
-    EXPECT_EQ(WINL_CloneGDIObject(pen), pen);
-    DeleteObject(pen);
-    EXPECT_TRUE(WINL_IsLiveGDIObject(pen, WINL_OBJ_PEN)) << "the clone defers the free";
-    DeleteObject(pen);
-    EXPECT_EQ(WINL_CloneGDIObject(bare(2)), nullptr);
-}
-
-TEST(SelectObject, SwapsObjectsPerSlot) {
-    HDC dc = WINL_CreateMemContext(nullptr, 2, 2);
-    HGDIOBJ pen = CreatePen(0, 1, 0), pen2 = CreatePen(0, 2, 0), brush = CreateSolidBrush(0);
-    HGDIOBJ font = GDP_OBJECT_NEW(), bitmap = GDP_OBJECT_NEW();
-    font->type = WINL_OBJ_FONT;
-    bitmap->type = WINL_OBJ_BITMAP;
 
     EXPECT_EQ(SelectObject(dc, pen), bare(1)); // the slot was empty
     EXPECT_EQ(SelectObject(dc, pen), pen);     // the same object again
@@ -129,8 +112,17 @@ TEST(SelectObject, SwapsObjectsPerSlot) {
         EXPECT_EQ(SelectObject(dc, o), nullptr);
     EXPECT_EQ(SelectObject(nullptr, pen), nullptr);
     EXPECT_EQ((std::array{dc->pen, dc->brush}), (std::array{HGDIOBJ(nullptr), GetStockObject(2)}));
-
     WINL_DeleteGfxContext(dc);
+
+    HGDIOBJ nullPen = GetStockObject(1);
+    EXPECT_EQ(GetStockObject(3), nullptr);
+    for (HGDIOBJ o : {nullPen, GetStockObject(2), bare(1), bare(4), HGDIOBJ(nullptr)})
+        DeleteObject(o);
+    EXPECT_FALSE(nullPen->pooled) << "stock objects are never freed";
+    EXPECT_EQ(WINL_CloneGDIObject(pen), pen);
+    DeleteObject(pen);
+    EXPECT_TRUE(WINL_IsLiveGDIObject(pen, WINL_OBJ_PEN)) << "the clone defers the free";
+    EXPECT_EQ(WINL_CloneGDIObject(bare(2)), nullptr);
     for (HGDIOBJ o : {pen, pen2, brush, font, bitmap})
         DeleteObject(o);
 }

@@ -34,11 +34,6 @@ void finish(HANDLE thread) {
     EXPECT_EQ(CloseHandle(thread), 1);
 }
 
-HANDLE makeEvent(bool socket, bool manual, bool initial) {
-    return socket ? CreateEventAsSocket(nullptr, manual, initial, nullptr)
-                  : CreateEvent(nullptr, manual, initial, nullptr);
-}
-
 } // namespace
 
 TEST(Event, SignalsTimeOutsResetsAndWaitersOfEachKind) {
@@ -46,7 +41,8 @@ TEST(Event, SignalsTimeOutsResetsAndWaitersOfEachKind) {
     for (bool socket : {false, true}) {
         for (bool manual : {false, true}) {
             SCOPED_TRACE(std::string(socket ? "socket" : "plain") + (manual ? " manual" : " auto"));
-            HANDLE ev = makeEvent(socket, manual, true);
+            HANDLE ev = socket ? CreateEventAsSocket(nullptr, manual, true, nullptr)
+                               : CreateEvent(nullptr, manual, true, nullptr);
             ASSERT_NE(ev, nullptr);
             // A manual-reset event stays set; an auto-reset signal is used up, however often set.
             EXPECT_EQ(WaitForSingleObject(ev, 1000), WAIT_OBJECT_0);
@@ -71,55 +67,43 @@ TEST(Event, SignalsTimeOutsResetsAndWaitersOfEachKind) {
     }
 }
 
-TEST(SocketEvent, WaitForAnyReturnsTheFirstSignalledSocketHandle) {
-    testsupport::ScaledClock fast(100);
-    HANDLE plain = CreateEvent(nullptr, true, true, nullptr);
-    HANDLE a = CreateEventAsSocket(nullptr, false, false, nullptr);
-    HANDLE b = CreateEventAsSocket(nullptr, false, false, nullptr);
-    HANDLE set[] = {plain, a, nullptr, b};
-    EXPECT_EQ(WaitForAnySocketObject(4, set, 500), WAIT_TIMEOUT) << "a plain event takes no part";
-    SetEvent(a);
-    SetEvent(b);
-    EXPECT_EQ(WaitForAnySocketObject(4, set, 0), 1);
-    EXPECT_EQ(WaitForAnySocketObject(4, set, 0), 3);
-    EXPECT_EQ(WaitForAnySocketObject(4, set, 0), WAIT_TIMEOUT);
-    EXPECT_EQ(WaitForAnySocketObject(0, set, 0), WAIT_TIMEOUT);
-    int notAHandle[4] = {5, 1, 0, 0};
-    EXPECT_EQ(SetEvent(notAHandle), 0);
-    EXPECT_EQ(WaitForSingleObject(notAHandle, 0), WAIT_FAILED);
-    EXPECT_EQ(CloseHandle(nullptr), 0);
-
-    HANDLE t = spawn([b] {
-        usleep(20000);
-        SetEvent(b);
-    });
-    EXPECT_EQ(WaitForAnySocketObject(4, set, kLong), 3);
-    finish(t);
-    for (HANDLE h : {plain, a, b})
-        CloseHandle(h);
-}
-
-TEST(SocketEvent, ACreatorsSocketIsWaitedOnButNeverClosedByTheLayer) {
+TEST(SocketEvent, WaitForAnyTakesSocketHandlesOnlyAndLeavesACreatorsSocketOpen) {
     int fds[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
     WINL_SocketHandle sock(fds[0]);
+    HANDLE plain = CreateEvent(nullptr, true, true, nullptr);
+    HANDLE ev = CreateEventAsSocket(nullptr, false, false, nullptr);
+    HANDLE set[] = {plain, ev, nullptr, &sock};
     {
         testsupport::ScaledClock fast(100);
-        EXPECT_EQ(WaitForSingleObject(&sock, 100), WAIT_TIMEOUT);
+        EXPECT_EQ(WaitForAnySocketObject(4, set, 500), WAIT_TIMEOUT) << "a plain event is no part";
+        SetEvent(ev);
         ASSERT_EQ(write(fds[1], "x", 1), 1);
-        EXPECT_EQ(WaitForSingleObject(&sock, 100), WAIT_OBJECT_0);
-        EXPECT_EQ(WaitForSingleObject(&sock, 100), WAIT_OBJECT_0) << "its data is not drained";
+        EXPECT_EQ(WaitForAnySocketObject(4, set, 0), 1);
+        EXPECT_EQ(WaitForAnySocketObject(4, set, 0), 3) << "the event's signal was used";
+        EXPECT_EQ(WaitForSingleObject(&sock, 100), WAIT_OBJECT_0) << "the socket is not drained";
+        HANDLE t = spawn([ev] {
+            usleep(20000);
+            SetEvent(ev);
+        });
+        EXPECT_EQ(WaitForAnySocketObject(2, set, kLong), 1);
+        finish(t);
     }
     EXPECT_EQ(CloseHandle(&sock), 0);
     char c;
     EXPECT_EQ(read(fds[0], &c, 1), 1) << "the descriptor is still open";
     close(fds[0]);
     close(fds[1]);
+    CloseHandle(plain);
+    CloseHandle(ev);
 
+    int notAHandle[4] = {5, 1, 0, 0};
+    EXPECT_EQ(SetEvent(notAHandle) + CloseHandle(nullptr), 0);
+    EXPECT_EQ(WaitForSingleObject(notAHandle, 0), WAIT_FAILED);
     testsupport::ManualClock manual;
     WINL_SocketHandle noSocket(-1);
     EXPECT_EQ(WaitForSingleObject(&noSocket, 30), WAIT_FAILED);
-    EXPECT_EQ(manual.SleptNanos(), 30 * 1000000);
+    EXPECT_EQ(manual.SleptNanos(), 30 * 1000000) << "a failed wait still takes its time";
 }
 
 TEST(ThreadHandle, TimedWaitsSpanTheTickWrapAndAnEndedThreadStaysSignalledJoinedOnce) {
