@@ -112,7 +112,8 @@ TEST(ContextShapes, ClipRegionsNestPixelsAndDeadContexts) {
     WINL_PopClipRegion(c.dc);
     Rectangle(c.dc, 0, 0, 10, 10);
     EXPECT_EQ(c.where(), block(2, 3, 5, 4));
-    EXPECT_EQ(WINL_SetPixel(c.dc, 0, 0, kRedInt), -1);
+    EXPECT_EQ(WINL_SetPixel(c.dc, 6, 4, kRedInt) + WINL_SetPixel(c.dc, 5, 5, kRedInt), -2)
+        << "right and bottom edges are outside";
     EXPECT_EQ(WINL_SetPixel(c.dc, 2, 3, kRedInt), kRedInt);
     EXPECT_EQ(c.at(2, 3), kRed);
     WINL_PopClipRegion(c.dc);
