@@ -5,7 +5,7 @@
 #include "src/librarian/PatchLibrarian.h"
 
 #include <cstdint>
-
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,4 +54,19 @@ inline PatchFile readBank(const std::vector<uint8_t>& bytes) {
     LibrarianTestHost host;
     PatchLibrarian lib(host);
     return readBank(lib, bytes);
+}
+
+// A bank made in memory: one entry per dump, named and categorised as a sound.
+inline std::unique_ptr<PatchFile> bankOf(const std::vector<std::vector<uint8_t>>& dumps,
+                                         int type = PatchFile::kSoundBank) {
+    auto bank = std::make_unique<PatchFile>();
+    bank->bankType = type;
+    for (const std::vector<uint8_t>& d : dumps) {
+        LibrarianPatch e;
+        e.dumps.emplace_back(d);
+        e.name = e.dumps[0].text(PatchSysexMessage::kSoundNameOffset, 16);
+        e.parseCategory(PatchSysexMessage::kCategoryOffset);
+        bank->entries.push_back(e);
+    }
+    return bank;
 }
