@@ -1,6 +1,5 @@
 #pragma once
 
-#include "kit/effect/ByteChunk.h"
 #include "src/librarian/LibrarianHost.h"
 #include "src/librarian/PatchLibrarian.h"
 
@@ -40,21 +39,6 @@ public:
     std::string remembered[6][2];
     std::vector<std::string> displayed;
 };
-
-// The bank that `lib` reads from the bytes of a bank file.
-inline PatchFile readBank(PatchLibrarian& lib, const std::vector<uint8_t>& bytes) {
-    ByteChunk chunk;
-    chunk.PutBytes(bytes.data(), int(bytes.size()));
-    PatchFile bank;
-    lib.loadFromChunk(chunk, &bank);
-    return bank;
-}
-
-inline PatchFile readBank(const std::vector<uint8_t>& bytes) {
-    LibrarianTestHost host;
-    PatchLibrarian lib(host);
-    return readBank(lib, bytes);
-}
 
 // A bank made in memory: one entry per dump, named and categorised as a sound.
 inline std::unique_ptr<PatchFile> bankOf(const std::vector<std::vector<uint8_t>>& dumps,

@@ -40,17 +40,8 @@ TEST(SysexMessage, RequestsCarryDeviceIdMessageIdAndAddress) {
 }
 
 TEST(SysexMessage, ChecksumCoversIdAddressAndDataFromTheMinimumLength) {
-    // Framed: bytes 4 .. n-3 summed into n-2; 195 ones give 0xC3 & 0x7F. The device id
-    // (0x55) is not summed.
-    Bytes framed(201, 0x01);
-    std::copy_n(Bytes{0xF0, 0x3E, 0x0F, 0x55}.begin(), 4, framed.begin());
-    framed[199] = 0x00;
-    framed[200] = 0xF7;
-    sx::writeChecksum(framed.data(), int(framed.size()));
-    EXPECT_EQ(framed[199], 0x43);
-    EXPECT_EQ(framed[200], 0xF7);
-
-    // Without F0: bytes 3 .. n-2 summed into n-1, where the send path will add F7 after it.
+    // Without F0: bytes 3 .. n-2 summed into n-1, where the send path will add F7 after it;
+    // the device id (0x55) is not summed.
     Bytes bare(201, 0x01);
     std::copy_n(Bytes{0x3E, 0x0F, 0x55}.begin(), 3, bare.begin());
     bare[200] = 0x00;
@@ -75,7 +66,8 @@ TEST(SynthSimulator, AnswersRequestsOnTheWireWithAddressedDumps) {
     for (const Bytes& r : {
              sx::request(5, kSysexSoundRequest, sx::soundEditBuffer(3)),
              sx::request(0x7F, kSysexMultiRequest, sx::multiSlot(7)),
-             sx::request(5, kSysexPatternRequest, sx::patternSlot(99)), sx::deviceIdProbe(5),
+             sx::request(5, kSysexPatternRequest, sx::patternSlot(99)),
+             sx::deviceIdProbe(5),    // answered with the global dump
              sx::deviceIdProbe(6),    // another device
              sx::partSelect(5, 2),    // no answer
              sx::tempoMessage(5, 90), // no answer
