@@ -1,11 +1,10 @@
 #pragma once
 
-#include "kit/effect/ByteChunk.h"
 #include "src/librarian/LibrarianHost.h"
 #include "src/librarian/PatchLibrarian.h"
 
 #include <cstdint>
-
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,17 +40,17 @@ public:
     std::vector<std::string> displayed;
 };
 
-// The bank that `lib` reads from the bytes of a bank file.
-inline PatchFile readBank(PatchLibrarian& lib, const std::vector<uint8_t>& bytes) {
-    ByteChunk chunk;
-    chunk.PutBytes(bytes.data(), int(bytes.size()));
-    PatchFile bank;
-    lib.loadFromChunk(chunk, &bank);
+// A bank made in memory: one entry per dump, named and categorised as a sound.
+inline std::unique_ptr<PatchFile> bankOf(const std::vector<std::vector<uint8_t>>& dumps,
+                                         int type = PatchFile::kSoundBank) {
+    auto bank = std::make_unique<PatchFile>();
+    bank->bankType = type;
+    for (const std::vector<uint8_t>& d : dumps) {
+        LibrarianPatch e;
+        e.dumps.emplace_back(d);
+        e.name = e.dumps[0].text(PatchSysexMessage::kSoundNameOffset, 16);
+        e.parseCategory(PatchSysexMessage::kCategoryOffset);
+        bank->entries.push_back(e);
+    }
     return bank;
-}
-
-inline PatchFile readBank(const std::vector<uint8_t>& bytes) {
-    LibrarianTestHost host;
-    PatchLibrarian lib(host);
-    return readBank(lib, bytes);
 }

@@ -1,40 +1,21 @@
-#include "src/librarian/PatchLibrarian.h"
 #include "tests/librarian/LibrarianTestHost.h"
 #include "tests/support/BankFileGenerator.h"
 
 #include <gtest/gtest.h>
 
 using namespace testsupport;
+using Files = std::vector<PatchFile*>;
 
 namespace {
-PatchFile* soundBank(const std::vector<Dump>& dumps, int type = PatchFile::kSoundBank) {
-    auto* bank = new PatchFile;
-    bank->bankType = type;
-    for (const Dump& d : dumps) {
-        LibrarianPatch e;
-        e.dumps.emplace_back(d);
-        e.name = e.dumps[0].text(371, 16);
-        e.parseCategory(387);
-        bank->entries.push_back(e);
-    }
-    return bank;
-}
-
-PatchFile* fileAt(std::vector<std::string> parts) {
-    auto* f = new PatchFile;
-    f->holdingFolder = parts.back();
-    f->folderParts = std::move(parts);
-    return f;
-}
-
+// A librarian whose lists hold banks made in memory.
 struct Banks {
     LibrarianTestHost host;
     PatchLibrarian lib{host};
     std::vector<std::unique_ptr<PatchFile>> owned;
-    PatchFile* add(PatchFile* bank, std::vector<PatchFile*>* list) {
-        owned.emplace_back(bank);
-        list->push_back(bank);
-        return bank;
+    PatchFile* add(std::unique_ptr<PatchFile> bank, Files* list) {
+        list->push_back(bank.get());
+        owned.push_back(std::move(bank));
+        return list->back();
     }
 };
 } // namespace
@@ -43,7 +24,9 @@ TEST(FolderTrees, BanksAreFiledByTheirHoldingFolderAtTheirLevel) {
     std::vector<std::unique_ptr<PatchFile>> files;
     FolderTree tree;
     auto file = [&](std::vector<std::string> parts) {
-        files.emplace_back(fileAt(std::move(parts)));
+        files.push_back(std::make_unique<PatchFile>());
+        files.back()->holdingFolder = parts.back();
+        files.back()->folderParts = std::move(parts);
         PatchLibrarian::fileIntoFolderTree(&tree, files.back().get());
         return files.back().get();
     };
@@ -60,17 +43,17 @@ TEST(FolderTrees, BanksAreFiledByTheirHoldingFolderAtTheirLevel) {
     ASSERT_EQ(tree.size(), 5u); // nothing for a/b/c, more than two folders down
     EXPECT_EQ(tree[0]->name, "");
     EXPECT_EQ(tree[0]->subFolders[0].name, "Factory");
-    EXPECT_EQ(tree[0]->subFolders[0].files, (std::vector<PatchFile*>{f1, f2}));
+    EXPECT_EQ(tree[0]->subFolders[0].files, (Files{f1, f2}));
     EXPECT_EQ(tree[1]->name, "Patches");
-    EXPECT_EQ(tree[1]->files, (std::vector<PatchFile*>{a}));
+    EXPECT_EQ(tree[1]->files, Files{a});
     // Y lands in both level-2 nodes named User; B/Old joins the first node named Old.
     EXPECT_EQ(tree[2]->subFolders[0].name, "User");
-    EXPECT_EQ(tree[2]->subFolders[0].subFolders[0].files, (std::vector<PatchFile*>{x, other}));
-    EXPECT_EQ(tree[2]->subFolders[0].files, (std::vector<PatchFile*>{y}));
-    EXPECT_EQ(tree[3]->subFolders[0].subFolders[0].files, (std::vector<PatchFile*>{z}));
-    EXPECT_EQ(tree[3]->subFolders[0].files, (std::vector<PatchFile*>{y}));
+    EXPECT_EQ(tree[2]->subFolders[0].subFolders[0].files, (Files{x, other}));
+    EXPECT_EQ(tree[2]->subFolders[0].files, Files{y});
+    EXPECT_EQ(tree[3]->subFolders[0].subFolders[0].files, Files{z});
+    EXPECT_EQ(tree[3]->subFolders[0].files, Files{y});
     EXPECT_EQ(tree[4]->subFolders[0].name, "user");
-    EXPECT_EQ(tree[4]->subFolders[0].files, (std::vector<PatchFile*>{lower}));
+    EXPECT_EQ(tree[4]->subFolders[0].files, Files{lower});
 }
 
 TEST(CategoryBanks, SoundsAreCollectedPerCategoryIntoBanksOf100) {
@@ -80,12 +63,11 @@ TEST(CategoryBanks, SoundsAreCollectedPerCategoryIntoBanksOf100) {
         dumps.push_back(d);
     dumps.push_back(soundDump(DumpModel::Q, "init", "init", 1));
     dumps.push_back(soundDump(DumpModel::Q, "zeros", std::string(4, '\0'), 1));
-    for (size_t at = 0; at < dumps.size(); at += 100) {
-        std::vector<Dump> part(dumps.begin() + long(at),
-                               dumps.begin() + long(std::min(dumps.size(), at + 100)));
-        b.add(soundBank(part), &b.lib.soundBanks);
-    }
-    b.lib.soundBanks[0]->entries[1].dumps.push_back(PatchSysexMessage(multiDump("second", 1)));
+    for (size_t at = 0; at < dumps.size(); at += 100)
+        b.add(bankOf({dumps.begin() + long(at),
+                      dumps.begin() + long(std::min(dumps.size(), at + 100))}),
+              &b.lib.soundBanks);
+    b.lib.soundBanks[0]->entries[1].dumps.emplace_back(multiDump("second", 1));
     b.lib.soundBanks[0]->entries[1].name = "renamed";
     b.lib.categoryNames = {"Init", "Bass", "Lead", "Pad ", "", "LEAD"};
     b.lib.createNewCategoryPatchFiles();
@@ -98,6 +80,7 @@ TEST(CategoryBanks, SoundsAreCollectedPerCategoryIntoBanksOf100) {
     const PatchFile& bass = *b.lib.categoryBanks[0];
     EXPECT_EQ(bass.tag, 1);
     EXPECT_EQ(bass.holdingFolder, "Bass");
+    // A copy of the first dump, named from it.
     EXPECT_EQ(bass.entries[1].dumps.size(), 1u);
     EXPECT_EQ(bass.entries[1].name, "Bass 2          ");
     EXPECT_EQ(bass.entries[1].kind, LibrarianPatch::kSoundKind);
@@ -110,17 +93,13 @@ TEST(CategoryBanks, SoundsAreCollectedPerCategoryIntoBanksOf100) {
 TEST(SearchBanks, NamesContainingTheTextAreCollectedCaseSensitively) {
     Banks b;
     std::vector<Dump> dumps = soundDumps(150, "Pad", "Pad ");
-    dumps.push_back(soundDump(DumpModel::Q, "Warm Pad", "Pad ", 1));
-    dumps.push_back(soundDump(DumpModel::Q, "pad sweep", "Pad ", 2));
-    dumps.push_back(soundDump(DumpModel::Q, "PAD", "Pad ", 3));
-    b.add(soundBank(dumps), &b.lib.soundBanks);
-    b.lib.soundBanks[0]->entries[0].dumps.push_back(
-        PatchSysexMessage(soundDump(DumpModel::Q, "2", "", 4)));
-    b.lib.soundBanks[0]->entries[0].dumps.push_back(
-        PatchSysexMessage(soundDump(DumpModel::Q, "3", "", 5)));
-    b.add(
-        soundBank({soundDump(DumpModel::Q, "Pad in multi list", "Pad ", 6)}, PatchFile::kMultiBank),
-        &b.lib.soundBanks);
+    for (const char* name : {"Warm Pad", "pad sweep", "PAD"})
+        dumps.push_back(soundDump(DumpModel::Q, name, "Pad ", 1));
+    PatchFile* sounds = b.add(bankOf(dumps), &b.lib.soundBanks);
+    for (uint32_t seed : {4, 5})
+        sounds->entries[0].dumps.emplace_back(soundDump(DumpModel::Q, "more", "", seed));
+    b.add(bankOf({soundDump(DumpModel::Q, "Pad in multi list", "Pad ", 6)}, PatchFile::kMultiBank),
+          &b.lib.soundBanks);
 
     b.lib.createNewSearchPatchFiles("Pad");
     ASSERT_EQ(b.lib.searchBanks.size(), 2u);
@@ -129,7 +108,7 @@ TEST(SearchBanks, NamesContainingTheTextAreCollectedCaseSensitively) {
     EXPECT_EQ(b.lib.searchBanks[1]->tag, 1);
     EXPECT_EQ(b.lib.searchBanks[1]->entries.size(), 51u);
     EXPECT_EQ(b.lib.searchBanks[1]->entries[50].name, "Warm Pad        ");
-    EXPECT_EQ(b.lib.searchBanks[0]->entries[0].dumps.size(), 2u);
+    EXPECT_EQ(b.lib.searchBanks[0]->entries[0].dumps.size(), 2u); // of three
     ASSERT_EQ(b.lib.searchTree.size(), 1u);
     EXPECT_EQ(b.lib.searchTree[0]->name, "Patches");
     EXPECT_EQ(b.lib.searchTree[0]->files, b.lib.searchBanks);
@@ -141,8 +120,8 @@ TEST(SearchBanks, NamesContainingTheTextAreCollectedCaseSensitively) {
 
 TEST(StoreIntoSlot, TheEntryReplacesTheUpperSlotOfABankOfExactly100) {
     Banks b;
-    PatchFile* shortBank = b.add(soundBank(soundDumps(37, "Old", "Bass")), &b.lib.multiBanks);
-    PatchFile* longBank = b.add(soundBank(soundDumps(128, "Long", "Bass")), &b.lib.multiBanks);
+    PatchFile* shortBank = b.add(bankOf(soundDumps(37, "Old", "Bass")), &b.lib.multiBanks);
+    PatchFile* longBank = b.add(bankOf(soundDumps(128, "Long", "Bass")), &b.lib.multiBanks);
     longBank->entries[3].dumps.push_back(longBank->entries[4].dumps[0]);
     LibrarianPatch incoming;
     incoming.name = "New";
@@ -158,21 +137,28 @@ TEST(StoreIntoSlot, TheEntryReplacesTheUpperSlotOfABankOfExactly100) {
     b.lib.upperBankIndex = 1;
     b.lib.upperSlotIndex = 3;
     EXPECT_TRUE(b.lib.setSysexDatatoSelectedSlot(&incoming));
-    EXPECT_EQ(longBank->entries.size(), 100u);
+    ASSERT_EQ(longBank->entries.size(), 100u);
     EXPECT_EQ(longBank->entries[3].dumps.size(), 1u);
     EXPECT_EQ(longBank->entries[3].name, "New");
 
-    const std::vector<LibrarianPatch> before = longBank->entries;
-    for (int slot : {-1, 100, 127}) {
-        b.lib.upperSlotIndex = slot;
-        EXPECT_FALSE(b.lib.setSysexDatatoSelectedSlot(&incoming));
+    // No list of the type, no bank at the index or a slot outside the bank: nothing changes.
+    const struct {
+        int type, bank, slot;
+    } misses[] = {{PatchFile::kMultiBank, 1, -1},  {PatchFile::kMultiBank, 1, 100},
+                  {PatchFile::kMultiBank, 1, 127}, {PatchFile::kMultiBank, 2, 0},
+                  {PatchFile::kMultiBank, -1, 0},  {3, 0, 0}};
+    for (const auto& m : misses) {
+        b.lib.currentType = m.type;
+        b.lib.upperBankIndex = m.bank;
+        b.lib.upperSlotIndex = m.slot;
+        EXPECT_FALSE(b.lib.setSysexDatatoSelectedSlot(&incoming))
+            << m.type << "/" << m.bank << "/" << m.slot;
     }
-    b.lib.upperSlotIndex = 0;
-    b.lib.upperBankIndex = 2;
-    EXPECT_FALSE(b.lib.setSysexDatatoSelectedSlot(&incoming));
-    b.lib.upperBankIndex = -1;
-    EXPECT_FALSE(b.lib.setSysexDatatoSelectedSlot(&incoming));
-    b.lib.currentType = 3;
-    EXPECT_FALSE(b.lib.setSysexDatatoSelectedSlot(&incoming));
-    EXPECT_EQ(longBank->entries[99].name, before[99].name);
+    int stored = 0;
+    for (const PatchFile* bank : {shortBank, longBank}) {
+        EXPECT_EQ(bank->entries.size(), 100u);
+        for (const LibrarianPatch& e : bank->entries)
+            stored += e.name == "New";
+    }
+    EXPECT_EQ(stored, 2);
 }

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -17,31 +18,70 @@ using Worker = MIDIMessageManager::Worker;
 
 namespace {
 
+const Bytes kStart{0xFA};
+const Bytes kStop{0xFC};
+const Bytes kTick{0xF8};
+
+// A plug-in whose host tempo is scripted reading by reading.
+class ScriptedTempoPlugin : public FakeSenderPlugin {
+public:
+    std::function<int(int reading)> tempoAt = [](int) { return 0; };
+    int getTempoValue() override { return tempoAt(++readings); }
+    int readings = 0; // touched by the clock job only
+};
+
+// Waits (bounded, real time) until the worker is idle again.
 bool waitIdle(MIDIMessageManager& m, Worker w) {
     for (int i = 0; i < 5000 && m.isRunning(w); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return !m.isRunning(w);
 }
 
-// A clock job that ticks until it is stopped, on a host tempo of 120.
-void prepareTicking(FakeSenderPlugin& plugin, MIDIMessageManager& manager) {
-    plugin.setParam(kOverrideTempo, 1.0);
-    plugin.hostTempo = 120;
+// Posts the clock job with the clock reset to run.
+bool startClock(MIDIMessageManager& manager) {
     manager.getSender()->resetContinuousClock(false);
+    return manager.postJob(SenderJob::kSendContinuousMIDIClock,
+                           [](SenderJob& job) { job.clockTempo = 120; });
 }
+
+size_t countOf(const FakeSenderPlugin& plugin, const Bytes& message) {
+    size_t n = 0;
+    for (const auto& b : plugin.output.bytes())
+        n += b == message;
+    return n;
+}
+
+// A clock on the host tempo unless a test says otherwise.
+class MIDIClock : public ::testing::Test {
+protected:
+    MIDIClock() { plugin.setParam(kOverrideTempo, 1.0); }
+
+    // Runs the clock until it has sent n ticks, stops it and returns the tick times.
+    std::vector<int64_t> runTicks(size_t n) {
+        EXPECT_TRUE(startClock(manager));
+        EXPECT_TRUE(plugin.output.waitForCount(n));
+        manager.getSender()->resetContinuousClock(true);
+        EXPECT_TRUE(waitIdle(manager, MIDIMessageManager::kClockTickThread));
+        std::vector<int64_t> times;
+        for (const auto& m : plugin.output.messages())
+            if (m.bytes == kTick) times.push_back(m.nanos);
+        return times;
+    }
+
+    testsupport::ManualClock clock{1000};
+    ScriptedTempoPlugin plugin;
+    MIDIMessageManager manager{&plugin, nullptr, nullptr, nullptr};
+};
 
 } // namespace
 
-TEST(SenderWorkers, EachCodeRunsOnItsOwnWorker) {
+TEST(SenderWorkers, EachCodeRunsOnItsOwnWorkerAndCodesWithoutAJobEndAtOnce) {
     for (int code = -1; code <= 24; ++code) {
         const Worker expected = code == 20 || code == 22 ? MIDIMessageManager::kClockThread
                                 : code == 21             ? MIDIMessageManager::kClockTickThread
                                                          : MIDIMessageManager::kJobThread;
         EXPECT_EQ(MIDIMessageManager::workerFor(code), expected) << "code " << code;
     }
-}
-
-TEST(SenderWorkers, CodesWithoutAJobStartTheWorkerAndEndAtOnce) {
     FakeSenderPlugin plugin;
     MIDIMessageManager manager(&plugin, nullptr, nullptr, nullptr);
     for (int code : {19, 23, 99, -1}) {
@@ -55,32 +95,23 @@ TEST(SenderWorkers, APostToARunningWorkerIsRefusedAndTheOthersStillTakeJobs) {
     testsupport::ScaledClock clock(100);
     FakeSenderPlugin plugin;
     MIDIMessageManager manager(&plugin, nullptr, nullptr, nullptr);
-    prepareTicking(plugin, manager);
-    bool argumentsWritten = false;
-    ASSERT_TRUE(manager.postJob(SenderJob::kSendContinuousMIDIClock));
+    plugin.setParam(kOverrideTempo, 1.0);
+    plugin.hostTempo = 120;
+    ASSERT_TRUE(startClock(manager));
     ASSERT_TRUE(plugin.output.waitForCount(1));
 
     // The refused post writes nothing into the running job's record.
+    bool argumentsWritten = false;
     EXPECT_FALSE(manager.postJob(SenderJob::kSendContinuousMIDIClock,
                                  [&](SenderJob&) { argumentsWritten = true; }));
     EXPECT_FALSE(argumentsWritten);
     // MIDI Start goes to its own worker, not to the busy clock worker.
     EXPECT_TRUE(manager.postJob(SenderJob::kStartMIDIClockOutput));
-    EXPECT_TRUE(
-        manager.postJob(SenderJob::kSendPartRequestSysex, [](SenderJob& job) { job.part = 3; }));
+    EXPECT_TRUE(manager.postJob(SenderJob::kSendPartRequestSysex));
     EXPECT_TRUE(waitIdle(manager, MIDIMessageManager::kClockThread));
-
     manager.getSender()->resetContinuousClock(true);
     ASSERT_TRUE(waitIdle(manager, MIDIMessageManager::kClockTickThread));
-    size_t starts = 0;
-    for (const auto& b : plugin.output.bytes())
-        starts += b == Bytes{0xFA};
-    EXPECT_EQ(starts, 1u);
-
-    // Idle again: the same post is taken.
-    manager.getSender()->resetContinuousClock(false);
-    EXPECT_TRUE(manager.postJob(SenderJob::kSendContinuousMIDIClock));
-    manager.getSender()->resetContinuousClock(true);
+    EXPECT_EQ(countOf(plugin, kStart), 1u);
 }
 
 TEST(SenderWorkers, PostsFromSeveralThreadsAtOnceRunEachTakenJobOnce) {
@@ -93,17 +124,10 @@ TEST(SenderWorkers, PostsFromSeveralThreadsAtOnceRunEachTakenJobOnce) {
         posters.emplace_back([&, t] {
             for (int i = 0; i < 500; ++i) {
                 const int code = (i * 7 + t * 3) % 24;
-                const bool taken = manager->postJob(code, [&](SenderJob& job) {
-                    job.part = i % 16;
-                    job.clockTempo = 120;
-                });
-                if (!taken) continue;
-                if (code == SenderJob::kStartMIDIClockOutput)
-                    ++startsTaken;
-                else if (code == SenderJob::kStopMIDIClockOutput)
-                    ++stopsTaken;
-                else
-                    ++othersTaken;
+                if (!manager->postJob(code, [&](SenderJob& job) { job.part = i % 16; })) continue;
+                ++(code == SenderJob::kStartMIDIClockOutput  ? startsTaken
+                   : code == SenderJob::kStopMIDIClockOutput ? stopsTaken
+                                                             : othersTaken);
                 (void)manager->isRunning(MIDIMessageManager::workerFor(code));
             }
         });
@@ -112,67 +136,164 @@ TEST(SenderWorkers, PostsFromSeveralThreadsAtOnceRunEachTakenJobOnce) {
         p.join();
     manager.reset(); // joins every worker, so every taken job has run
 
-    size_t starts = 0, stops = 0;
-    for (const auto& b : plugin.output.bytes()) {
-        starts += b == Bytes{0xFA};
-        stops += b == Bytes{0xFC};
-    }
-    EXPECT_EQ(int(starts), startsTaken.load());
-    EXPECT_EQ(int(stops), stopsTaken.load());
-    EXPECT_EQ(plugin.output.count(), starts + stops);
+    EXPECT_EQ(int(countOf(plugin, kStart)), startsTaken.load());
+    EXPECT_EQ(int(countOf(plugin, kStop)), stopsTaken.load());
+    EXPECT_EQ(plugin.output.count(), size_t(startsTaken + stopsTaken));
     EXPECT_GT(othersTaken.load(), 0);
     EXPECT_TRUE(plugin.logLines().empty());
 }
 
-TEST(SenderTeardown, JoinsARunningClock) {
-    testsupport::ScaledClock clock(100);
-    FakeSenderPlugin plugin;
-    auto manager = std::make_unique<MIDIMessageManager>(&plugin, nullptr, nullptr, nullptr);
-    prepareTicking(plugin, *manager);
-    ASSERT_TRUE(manager->postJob(SenderJob::kSendContinuousMIDIClock));
-    ASSERT_TRUE(plugin.output.waitForCount(3));
-    manager.reset();
-    // Joined: nothing can tick any more.
-    const size_t ticks = plugin.output.count();
-    EXPECT_FALSE(plugin.output.waitForCount(ticks + 1, 50));
-    EXPECT_TRUE(plugin.logLines().empty());
-}
-
-TEST(SenderTeardown, EndsAClockStillWaitingForATempoSilently) {
-    // Slow enough that the eleven waits cannot all pass before the teardown.
+TEST(SenderTeardown, JoinsATickingClockAndOneStillWaitingForATempoSilently) {
+    // Slow enough that the eleven waits for a tempo cannot all pass before the teardown.
     testsupport::ScaledClock clock(10);
-    FakeSenderPlugin plugin;
-    auto manager = std::make_unique<MIDIMessageManager>(&plugin, nullptr, nullptr, nullptr);
-    plugin.setParam(kOverrideTempo, 1.0);
-    plugin.hostTempo = 0;
-    manager->getSender()->resetContinuousClock(false);
-    ASSERT_TRUE(manager->postJob(SenderJob::kSendContinuousMIDIClock));
-    ASSERT_TRUE(manager->isRunning(MIDIMessageManager::kClockTickThread));
-    manager.reset();
-    EXPECT_EQ(plugin.lowerDisplay(), "");
-    EXPECT_TRUE(plugin.clockTick);
-    EXPECT_EQ(plugin.output.count(), 0u);
-    EXPECT_TRUE(plugin.logLines().empty());
+    for (int tempo : {120, 0}) {
+        FakeSenderPlugin plugin;
+        auto manager = std::make_unique<MIDIMessageManager>(&plugin, nullptr, nullptr, nullptr);
+        plugin.setParam(kOverrideTempo, 1.0);
+        plugin.hostTempo = tempo;
+        ASSERT_TRUE(startClock(*manager));
+        ASSERT_TRUE(plugin.output.waitForCount(tempo ? 3 : 0));
+        manager.reset();
+        // Joined: nothing can tick any more.
+        const size_t sent = plugin.output.count();
+        EXPECT_FALSE(plugin.output.waitForCount(sent + 1, 50));
+        EXPECT_TRUE(tempo != 0 || sent == 0);
+        EXPECT_EQ(plugin.lowerDisplay(), "");
+        EXPECT_TRUE(plugin.clockTick);
+        EXPECT_TRUE(plugin.logLines().empty());
+    }
 }
 
 TEST(LibrarianSoundRequests, ArmTheSoundCollectionWhenPosted) {
     FakeSenderPlugin plugin;
     MIDIMessageManager manager(&plugin, nullptr, nullptr, nullptr);
-    struct Start {
-        std::function<void()> post;
-    } starts[] = {
-        {[&] { manager.sendSinglePatchRequestSysexFromLibrarian(true, 2); }},
-        {[&] { manager.sendAllPatchRequestSysexFromLibrarian(3); }},
+    const std::function<void()> posts[] = {
+        [&] { manager.sendSinglePatchRequestSysexFromLibrarian(true, 2); },
+        [&] { manager.sendAllPatchRequestSysexFromLibrarian(3); },
     };
-    for (const Start& s : starts) {
+    for (const auto& post : posts) {
         manager.patchRequest.active = false;
         manager.answerReceived = true;
         ASSERT_TRUE(waitIdle(manager, MIDIMessageManager::kJobThread));
-        s.post();
+        post();
         EXPECT_TRUE(manager.patchRequest.active);
         EXPECT_EQ(manager.patchRequest.patch, nullptr);
         EXPECT_FALSE(manager.answerReceived);
         EXPECT_FALSE(manager.performanceRequest.active);
         EXPECT_FALSE(manager.patternRequest.active);
     }
+}
+
+TEST(SendSysexMessage, SendsTheLowBytesOnlyWhileAnOutputIsChosen) {
+    FakeSenderPlugin plugin;
+    MIDIMessageManager manager(&plugin, nullptr, nullptr, nullptr);
+    manager.sendSysexMessage({0x3E, 0x0F});
+    EXPECT_EQ(plugin.output.count(), 0u);
+    EXPECT_EQ(plugin.upperDisplay(), "Set MIDI I/O First!");
+
+    plugin.setUpperDisplayText("");
+    plugin.setParam(kDeviceOutSelection, 2.0);
+    manager.sendSysexMessage({});
+    manager.sendSysexMessage({0x13E, 0x0F});
+    EXPECT_EQ(plugin.output.bytes(), (std::vector<Bytes>{{0xF0, 0x3E, 0x0F, 0xF7}}));
+    EXPECT_EQ(plugin.upperDisplay(), "");
+}
+
+TEST_F(MIDIClock, StartAndStopFollowTheEnableSwitch) {
+    for (bool enabled : {true, false}) {
+        plugin.clockStartStop = enabled;
+        for (int job : {SenderJob::kStartMIDIClockOutput, SenderJob::kStopMIDIClockOutput}) {
+            ASSERT_TRUE(manager.postJob(job));
+            ASSERT_TRUE(waitIdle(manager, MIDIMessageManager::kClockThread));
+        }
+    }
+    EXPECT_EQ(plugin.output.bytes(), (std::vector<Bytes>{kStart, kStop}));
+}
+
+TEST_F(MIDIClock, TicksAtTheIntervalOfEachTempoSource) {
+    struct Case {
+        double overrideTempo;
+        int hostTempo;
+        int tempoIndex;
+        int64_t interval;
+    } cases[] = {
+        {1.0, 120, 0, 20833333}, // the host's tempo
+        {1.0, 1, 0, 2500000000}, // longer than 32-bit nanoseconds hold
+        {0.0, 0, 0, 8333333},    // the editor's list: "300"
+        {0.0, 0, 1, 38461538},   // " +65 BPM": blanks, a sign and a unit around the number
+        {2.0, 90, 2, 20833333},  // not exactly 1.0: the list again, "120"
+    };
+    plugin.setValueList("tempoValues", {"300", " +65 BPM", "120"});
+    for (const Case& c : cases) {
+        plugin.output.clear();
+        plugin.setParam(kOverrideTempo, c.overrideTempo);
+        plugin.setParam(kMultiTempo, c.tempoIndex);
+        plugin.tempoAt = [&](int) { return c.hostTempo; };
+        const auto times = runTicks(12);
+        ASSERT_GE(times.size(), 12u);
+        for (size_t i = 1; i < times.size(); ++i) {
+            const int64_t period = times[i] - times[i - 1];
+            // Never early; late only by the few clock readings around a send.
+            EXPECT_GE(period, c.interval) << "tick " << i;
+            EXPECT_LE(period, c.interval + 5000) << "tick " << i;
+        }
+    }
+}
+
+TEST_F(MIDIClock, NoTempoAfterElevenWaitsSwitchesTheClockOff) {
+    // Not a number, below 1 BPM, an empty text, an index outside the list: no tempo.
+    plugin.setValueList("tempoValues", {"fast", "-5", "0.5", ""});
+    plugin.setParam(kOverrideTempo, 0.0);
+    for (int index : {0, 1, 2, 3, 9}) {
+        plugin.setParam(kMultiTempo, index);
+        plugin.setParam(kSendMIDIClockInfo, 1.0);
+        plugin.clockTick = true;
+        plugin.setLowerDisplayText("");
+        const int64_t sleptBefore = clock.SleptNanos();
+        ASSERT_TRUE(startClock(manager));
+        ASSERT_TRUE(waitIdle(manager, MIDIMessageManager::kClockTickThread));
+
+        EXPECT_EQ(clock.SleptNanos() - sleptBefore, 11000000000LL) << "index " << index;
+        EXPECT_EQ(plugin.lowerDisplay(), "Unable to get DAW Tempo");
+        EXPECT_FALSE(plugin.clockTick);
+        EXPECT_EQ(plugin.plugSets().back(), (std::pair<int, double>{kSendMIDIClockInfo, 0.0}));
+    }
+    EXPECT_EQ(plugin.output.count(), 0u);
+}
+
+TEST_F(MIDIClock, ATempoOnTheTwelfthReadingIsUsed) {
+    plugin.tempoAt = [](int reading) { return reading < 12 ? 0 : 300; };
+    EXPECT_GE(runTicks(3).size(), 3u);
+    EXPECT_EQ(plugin.readings, 12);
+    EXPECT_TRUE(plugin.clockTick);
+    EXPECT_EQ(plugin.lowerDisplay(), "");
+}
+
+TEST_F(MIDIClock, OutputGoneAtADueTickEndsTheLoop) {
+    plugin.tempoAt = [](int) { return 120; };
+    // The first tick goes out without a look at the output; the output goes after the third.
+    plugin.output.setListener([this](const Bytes&) { plugin.midiIO = plugin.output.count() < 3; });
+    ASSERT_TRUE(startClock(manager));
+    ASSERT_TRUE(waitIdle(manager, MIDIMessageManager::kClockTickThread));
+    EXPECT_EQ(countOf(plugin, kTick), 3u);
+    EXPECT_FALSE(manager.getSender()->isClockRunning());
+    EXPECT_TRUE(plugin.clockTick);
+}
+
+TEST_F(MIDIClock, EachInstanceKeepsItsOwnClock) {
+    ScriptedTempoPlugin other;
+    MIDIMessageManager otherManager{&other, nullptr, nullptr, nullptr};
+    other.setParam(kOverrideTempo, 1.0);
+    for (ScriptedTempoPlugin* p : {&plugin, &other})
+        p->tempoAt = [](int) { return 120; };
+    ASSERT_TRUE(startClock(manager));
+    ASSERT_TRUE(startClock(otherManager));
+    ASSERT_TRUE(plugin.output.waitForCount(2));
+    ASSERT_TRUE(other.output.waitForCount(2));
+
+    manager.getSender()->resetContinuousClock(true);
+    ASSERT_TRUE(waitIdle(manager, MIDIMessageManager::kClockTickThread));
+    EXPECT_TRUE(otherManager.getSender()->isClockRunning());
+    EXPECT_TRUE(other.output.waitForCount(other.output.count() + 3));
+    EXPECT_TRUE(otherManager.isRunning(MIDIMessageManager::kClockTickThread));
 }

@@ -100,6 +100,12 @@ void setChecksum(Dump* dump) {
     (*dump)[n - 2] = uint8_t(sum & 0x7F);
 }
 
+bool hasValidChecksum(Dump dump) {
+    const Dump given = dump;
+    setChecksum(&dump);
+    return dump == given;
+}
+
 Dump soundDump(DumpModel model, const std::string& name, const std::string& category, uint32_t seed,
                uint8_t deviceId, uint8_t location) {
     const SoundLayout& l = kLayouts[int(model)];

@@ -32,6 +32,8 @@ std::vector<Dump> patternDumps(int count, const std::string& prefix);
 
 // The sum of bytes 4 to n-3, AND 0x7F, written at n-2.
 void setChecksum(Dump* dump);
+// Whether byte n-2 holds that checksum.
+bool hasValidChecksum(Dump dump);
 
 // The dumps back to back.
 std::vector<uint8_t> rawBankFile(const std::vector<Dump>& dumps);
