@@ -1,12 +1,12 @@
 #include "kit/effect/IEffectBase.h"
 
 #include "tests/support/TestEffect.h"
-#include "tests/support/TestGraphics.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,23 +14,20 @@ using testsupport::TestEffect;
 
 namespace {
 
-std::vector<uint8_t> bytesOf(const ByteChunk& c) {
-    return std::vector<uint8_t>(c.GetData(), c.GetData() + c.Size());
+using Bytes = std::vector<uint8_t>;
+
+Bytes bytesOf(const ByteChunk& c) {
+    return Bytes(c.GetData(), c.GetData() + c.Size());
 }
 
-std::vector<uint8_t> doubleBytes(double v) {
-    std::vector<uint8_t> b(8);
-    memcpy(b.data(), &v, 8);
-    return b;
+std::vector<double> values(IEffectBase& p) {
+    std::vector<double> v;
+    for (int i = 0; i < p.NParams(); ++i)
+        v.push_back(p.GetParam(i)->Value());
+    return v;
 }
 
-void expectSameValues(IEffectBase& a, IEffectBase& b) {
-    ASSERT_EQ(a.NParams(), b.NParams());
-    for (int i = 0; i < a.NParams(); ++i)
-        ASSERT_EQ(a.GetParam(i)->Value(), b.GetParam(i)->Value()) << "parameter " << i;
-}
-
-const uint8_t kHeader[] = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
+const Bytes kHeader = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
 
 } // namespace
 
@@ -39,28 +36,28 @@ TEST(StateChunk, HeaderIsTffpThenVersionOne) {
     ByteChunk c;
     c.PutInt(12345);
     plug.InitChunkWithIEffectVer(&c);
-    EXPECT_EQ(bytesOf(c), std::vector<uint8_t>(kHeader, kHeader + 8));
+    EXPECT_EQ(bytesOf(c), kHeader);
     int pos = 0;
     EXPECT_EQ(plug.GetIEffectVerFromChunk(&c, &pos), 0x00010000);
     EXPECT_EQ(pos, 8);
 
-    ByteChunk cut;
-    cut.PutBytes(kHeader, 6);
-    pos = 0;
-    EXPECT_EQ(plug.GetIEffectVerFromChunk(&cut, &pos), 0);
-    EXPECT_EQ(pos, -1);
-    ByteChunk other;
+    ByteChunk cut, other;
+    cut.PutBytes(kHeader.data(), 6);
     other.PutInt(7);
     other.PutInt(7);
-    pos = 0;
-    EXPECT_EQ(plug.GetIEffectVerFromChunk(&other, &pos), 0);
-    EXPECT_EQ(pos, 0);
-    pos = -1;
-    EXPECT_EQ(plug.GetIEffectVerFromChunk(&c, &pos), 0);
-    EXPECT_EQ(pos, -1);
+    // (chunk, start) → (version, position after): a chunk of another kind is left unread.
+    const struct {
+        ByteChunk* chunk;
+        int pos, version, after;
+    } cases[] = {{&cut, 0, 0, -1}, {&other, 0, 0, 0}, {&c, -1, 0, -1}};
+    for (const auto& k : cases) {
+        pos = k.pos;
+        EXPECT_EQ(plug.GetIEffectVerFromChunk(k.chunk, &pos), k.version);
+        EXPECT_EQ(pos, k.after);
+    }
 }
 
-TEST(StateChunk, ParamsAreRawLittleEndianDoubles) {
+TEST(StateChunk, ParamsAreRawLittleEndianDoublesAndRoundTrip) {
     TestEffect plug(3, 1);
     plug.InitMixedParams(); // bool, int, enum
     plug.GetParam(0)->Set(1.0);
@@ -68,34 +65,22 @@ TEST(StateChunk, ParamsAreRawLittleEndianDoubles) {
     plug.GetParam(2)->Set(3.0);
     ByteChunk c;
     ASSERT_TRUE(plug.SerializeState(&c));
-    std::vector<uint8_t> expected = {0, 0, 0, 0, 0, 0, 0xF0, 0x3F,  // 1.0
-                                     0, 0, 0, 0, 0, 0, 0x00, 0xC0,  // -2.0
-                                     0, 0, 0, 0, 0, 0, 0x08, 0x40}; // 3.0
-    EXPECT_EQ(bytesOf(c), expected);
+    EXPECT_EQ(bytesOf(c), (Bytes{0, 0, 0, 0, 0, 0, 0xF0, 0x3F,    // 1.0
+                                 0, 0, 0, 0, 0, 0, 0x00, 0xC0,    // -2.0
+                                 0, 0, 0, 0, 0, 0, 0x08, 0x40})); // 3.0
 
-    TestEffect hidden(2, 2); // nothing visible: nothing written, nothing read
-    ByteChunk none;
-    EXPECT_TRUE(hidden.SerializeParams(&none));
-    EXPECT_EQ(none.Size(), 0);
-    EXPECT_EQ(hidden.UnserializeParams(&c, 12), 12);
-    EXPECT_EQ(hidden.UnserializeNonAutomatedParams(&c, 8, 0), 8);
-    EXPECT_EQ(hidden.UnserializeNonAutomatedParams(&c, -1, 2), -1);
-    EXPECT_TRUE(hidden.SerializeNonAutomatedParams(&none, 0));
-    EXPECT_EQ(none.Size(), 0);
-}
-
-TEST(StateChunk, WholeParameterListRoundTrips) {
+    // The plug-in's own size, with every parameter hidden and with some visible.
     constexpr int kParams = 18818;
     for (int hidden : {kParams, kParams - 1680}) {
         TestEffect a(kParams, hidden), b(kParams, hidden);
         a.InitMixedParams();
         b.InitMixedParams();
         a.Scramble(2024);
-        ByteChunk c;
-        ASSERT_TRUE(a.SerializeState(&c));
-        EXPECT_EQ(c.Size(), kParams * 8);
-        EXPECT_EQ(b.UnserializeState(&c, 0), c.Size());
-        expectSameValues(a, b);
+        ByteChunk all;
+        ASSERT_TRUE(a.SerializeState(&all));
+        EXPECT_EQ(all.Size(), kParams * 8);
+        EXPECT_EQ(b.UnserializeState(&all, 0), all.Size());
+        EXPECT_EQ(values(b), values(a));
         EXPECT_TRUE(b.changes.empty() && b.changes2.empty() && b.informs.empty());
     }
 }
@@ -109,82 +94,75 @@ TEST(StateChunk, ReadersClampAndAFailedReadStoresNothing) {
     c.PutDouble(99.0);
     c.PutInt(0); // 20 bytes: the third value does not fit
     EXPECT_EQ(plug.UnserializeNonAutomatedParams(&c, 0, 3), -1);
-    EXPECT_EQ(plug.GetParam(1)->Value(), 0.0);
-    EXPECT_EQ(plug.GetParam(2)->Value(), 10.0);
-    EXPECT_EQ(plug.GetParam(3)->Value(), 1.0); // untouched
+    EXPECT_EQ(values(plug), (std::vector<double>{1.0, 0.0, 10.0, 1.0}));
     EXPECT_EQ(plug.UnserializeParams(&c, 16), -1);
     EXPECT_EQ(plug.GetParam(0)->Value(), 1.0);
-    EXPECT_TRUE(plug.changes.empty());
-    EXPECT_TRUE(plug.informs.empty());
+    EXPECT_TRUE(plug.changes.empty() && plug.informs.empty());
     // More hidden values asked for than there are: only the hidden ones are read.
     ByteChunk four;
     for (int i = 0; i < 4; ++i)
         four.PutDouble(i);
     EXPECT_EQ(plug.UnserializeNonAutomatedParams(&four, 0, 9), 24);
     EXPECT_EQ(plug.GetParam(0)->Value(), 1.0);
+
+    TestEffect hidden(2, 2); // nothing visible: nothing written, nothing read
+    ByteChunk none;
+    EXPECT_TRUE(hidden.SerializeParams(&none));
+    EXPECT_EQ(none.Size(), 0);
+    EXPECT_EQ(hidden.UnserializeParams(&c, 12), 12);
 }
 
-TEST(StateChunk, PresetsAreNameFlagAndStateBytes) {
+TEST(StateChunk, PresetsAreNameFlagAndStateBytesAndRoundTrip) {
     TestEffect plug(2, 0, 2);
     plug.InitMixedParams();
     plug.MakeDefaultPreset("ab", 1); // preset 0 takes the current state
     ByteChunk c;
     ASSERT_TRUE(plug.SerializePresets(&c));
-    std::vector<uint8_t> expected = {2, 0, 0, 0, 'a', 'b', 1};
-    for (double v : {plug.GetParam(0)->Value(), plug.GetParam(1)->Value()}) {
-        const auto d = doubleBytes(v);
-        expected.insert(expected.end(), d.begin(), d.end());
+    Bytes expected = {2, 0, 0, 0, 'a', 'b', 1};
+    for (double v : values(plug)) {
+        const auto* d = reinterpret_cast<const uint8_t*>(&v);
+        expected.insert(expected.end(), d, d + 8);
     }
-    const uint8_t empty[] = {5, 0, 0, 0, 'e', 'm', 'p', 't', 'y', 0};
-    expected.insert(expected.end(), empty, empty + sizeof(empty));
+    expected.insert(expected.end(), {5, 0, 0, 0, 'e', 'm', 'p', 't', 'y', 0});
     EXPECT_EQ(bytesOf(c), expected);
-}
 
-TEST(StateChunk, PresetsRoundTripWithTheirStates) {
     TestEffect a(30, 10, 4), b(30, 10, 4);
     a.InitMixedParams();
     b.InitMixedParams();
-    a.Scramble(1);
-    a.MakeDefaultPreset("first", 1);
-    a.Scramble(2);
-    a.MakeDefaultPreset("", 1); // an empty name stays empty
-    a.Scramble(3);
-    a.MakeDefaultPreset("third", 1);
-    ByteChunk c;
-    a.InitChunkWithIEffectVer(&c);
-    ASSERT_TRUE(a.SerializePresets(&c));
-    ASSERT_TRUE(a.SerializeState(&c));
+    for (const char* name : {"first", "", "third"}) { // an empty name stays empty
+        a.Scramble(uint32_t(name[0]));
+        a.MakeDefaultPreset(name, 1);
+    }
+    ByteChunk all;
+    a.InitChunkWithIEffectVer(&all);
+    ASSERT_TRUE(a.SerializePresets(&all) && a.SerializeState(&all));
     int pos = 0;
-    ASSERT_EQ(b.GetIEffectVerFromChunk(&c, &pos), 0x00010000);
-    pos = b.UnserializePresets(&c, pos);
-    pos = b.UnserializeState(&c, pos);
-    EXPECT_EQ(pos, c.Size());
-    expectSameValues(a, b);
-    for (int i = 0; i < 4; ++i)
+    ASSERT_EQ(b.GetIEffectVerFromChunk(&all, &pos), 0x00010000);
+    pos = b.UnserializePresets(&all, pos);
+    EXPECT_EQ(b.UnserializeState(&all, pos), all.Size());
+    EXPECT_EQ(values(b), values(a));
+    for (int i = 0; i < 3; ++i) {
         EXPECT_STREQ(b.GetPresetName(i), a.GetPresetName(i));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(b.RestorePreset(i));
-    b.RestorePreset(0);
-    a.RestorePreset(0);
-    expectSameValues(a, b);
+        ASSERT_TRUE(a.RestorePreset(i) && b.RestorePreset(i));
+        EXPECT_EQ(values(b), values(a)) << i;
+    }
     EXPECT_STREQ(b.GetPresetName(1), "");
 }
 
 TEST(StateChunk, PresetReadersRejectGarbage) {
     TestEffect plug(4, 0, 2);
     plug.MakeDefaultPreset("keep", 2);
-    ByteChunk c;
-    c.PutInt(1000); // a name longer than the chunk
-    c.PutBytes("ab", 2);
-    EXPECT_EQ(plug.UnserializePresets(&c, 0), -1);
-    EXPECT_STREQ(plug.GetPresetName(0), "keep");
-    ByteChunk negative;
+    ByteChunk longer, negative, noFlag;
+    longer.PutInt(1000); // a name longer than the chunk
+    longer.PutBytes("ab", 2);
     negative.PutInt(-3);
-    EXPECT_EQ(plug.UnserializePresets(&negative, 0), -1);
-    ByteChunk noFlag;
     noFlag.PutStr("name");
+    for (ByteChunk* bad : {&longer, &negative})
+        EXPECT_EQ(plug.UnserializePresets(bad, 0), -1);
+    EXPECT_STREQ(plug.GetPresetName(0), "keep");
     EXPECT_EQ(plug.UnserializePresets(&noFlag, 0), -1);
-    ByteChunk longName;
+
+    ByteChunk longName; // cut to the field
     for (const std::string& name : {std::string(400, 'n'), std::string("x")}) {
         longName.PutStr(name.c_str());
         longName.PutBool(true);
@@ -195,11 +173,8 @@ TEST(StateChunk, PresetReadersRejectGarbage) {
     EXPECT_EQ(strlen(plug.GetPresetName(0)), 255u);
 
     TestEffect none(2, 0, 0);
-    EXPECT_EQ(none.UnserializePresets(&c, 8), 8);
+    EXPECT_EQ(none.UnserializePresets(&longer, 8), 8);
     EXPECT_FALSE(none.RestorePreset(0));
-    ByteChunk empty;
-    EXPECT_TRUE(none.SerializePresets(&empty));
-    EXPECT_EQ(empty.Size(), 0);
 }
 
 TEST(StateChunk, RestoringAnUninitialisedPresetNamesItAsAUserPreset) {
@@ -212,9 +187,7 @@ TEST(StateChunk, RestoringAnUninitialisedPresetNamesItAsAUserPreset) {
     EXPECT_EQ(plug.presetChanges, 1);
     EXPECT_TRUE(plug.RestorePreset("my user preset"));
     EXPECT_EQ(plug.GetCurrentPresetIdx(), 1);
-    EXPECT_FALSE(plug.RestorePreset("nobody"));
-    EXPECT_FALSE(plug.RestorePreset(""));
-    EXPECT_FALSE(plug.RestorePreset(-1));
+    EXPECT_FALSE(plug.RestorePreset("nobody") || plug.RestorePreset("") || plug.RestorePreset(-1));
     plug.failSerialize = true;
     EXPECT_FALSE(plug.RestorePreset(2));
 }
@@ -229,11 +202,10 @@ TEST(StateChunk, PresetMakers) {
     for (double v : {0.0, 9.0, 2.0})
         state.PutDouble(v);
     plug.MakePresetFromChunk("chunk", &state);
-    const struct { double p1, p2; } expected[] = {{-7.0, 4.0}, {12.0, 6.0}, {9.0, 2.0}};
+    const std::vector<double> expected[] = {{1, -7, 4}, {1, 12, 6}, {0, 9, 2}};
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(plug.RestorePreset(i));
-        EXPECT_EQ(plug.GetParam(1)->Value(), expected[i].p1) << i;
-        EXPECT_EQ(plug.GetParam(2)->Value(), expected[i].p2) << i;
+        EXPECT_EQ(values(plug), expected[i]) << i;
     }
     // The blob dump of a preset builds the same preset again.
     const std::string path = testing::TempDir() + "preset_blob.txt";
@@ -250,9 +222,8 @@ TEST(StateChunk, PresetMakers) {
     plug.MakePresetFromBlob("short", "AAECAw==AAAA", 6);
     ByteChunk all;
     plug.SerializePresets(&all);
-    const auto bytes = bytesOf(all);
-    EXPECT_EQ(std::vector<uint8_t>(bytes.end() - 6, bytes.end()),
-              std::vector<uint8_t>({0, 1, 2, 3, 0, 0}));
+    EXPECT_EQ(Bytes(all.GetData() + all.Size() - 6, all.GetData() + all.Size()),
+              (Bytes{0, 1, 2, 3, 0, 0}));
 
     plug.MakeDefaultPreset("none left", 3); // no uninitialised preset: nothing happens
     EXPECT_STREQ(plug.GetPresetName(4), "short");
@@ -271,8 +242,8 @@ TEST(StateChunk, HostChunksCarryHeaderPresetsAndState) {
     ASSERT_TRUE(plug.SerializeHostChunk(&program, false));
     ASSERT_TRUE(plug.SerializeHostChunk(&bank, true));
     plug.SerializeState(&state);
-    std::vector<uint8_t> expected(kHeader, kHeader + 8);
-    const auto s = bytesOf(state);
+    Bytes expected = kHeader;
+    const Bytes s = bytesOf(state);
     expected.insert(expected.end(), s.begin(), s.end());
     EXPECT_EQ(bytesOf(program), expected);
     EXPECT_EQ(bytesOf(bank), expected); // no presets: the same bytes
@@ -280,29 +251,25 @@ TEST(StateChunk, HostChunksCarryHeaderPresetsAndState) {
     TestEffect other(5, 5, 0);
     other.InitMixedParams();
     ASSERT_TRUE(other.UnserializeHostChunk(&bank, true));
-    expectSameValues(plug, other);
+    EXPECT_EQ(values(other), values(plug));
     other.Scramble(10);
     ASSERT_TRUE(other.UnserializeHostChunk(&state, true)); // no header: one program state
-    expectSameValues(plug, other);
-
+    EXPECT_EQ(values(other), values(plug));
     ByteChunk cut;
     cut.PutBytes(bank.GetData(), bank.Size() - 1);
     EXPECT_FALSE(other.UnserializeHostChunk(&cut, false));
     plug.failSerialize = true;
     EXPECT_FALSE(plug.SerializeHostChunk(&program, false));
-}
 
-TEST(StateChunk, BankChunkHoldsEveryPreset) {
+    // A bank chunk holds every preset, the current one taking the state first.
     TestEffect a(6, 2, 3), b(6, 2, 3);
     a.InitMixedParams();
     b.InitMixedParams();
     a.Scramble(5);
     a.EnsureDefaultPreset();
     a.Scramble(6);
-    ByteChunk bank;
-    ASSERT_TRUE(a.SerializeHostChunk(&bank, true)); // the current preset takes the state first
+    ASSERT_TRUE(a.SerializeHostChunk(&bank, true));
     ASSERT_TRUE(b.UnserializeHostChunk(&bank, true));
-    expectSameValues(a, b);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_STREQ(b.GetPresetName(i), "Empty");
+    EXPECT_EQ(values(b), values(a));
+    EXPECT_STREQ(b.GetPresetName(2), "Empty");
 }
