@@ -1,3 +1,4 @@
+#include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/ITextControl.h"
@@ -16,15 +17,43 @@ using testsupport::TestGraphics;
 
 namespace {
 
-// Parameter 0: a double 0..1; 1: an enum of four texts.
+// Parameter 0: a double 0..1; 1: an enum of four texts. A page with two own controls and
+// children with the ids 11, 12 and 152, each holding one control at (0, 20, 10, 30).
 struct ControlTest : ::testing::Test {
-    ControlTest() : plug(2, 0) {
+    ControlTest() : plug(2, 0), page(1, "PAGE") {
         plug.GetParam(0)->InitDouble("Cutoff", 0.0, 0.0, 1.0, 0.001);
         plug.GetParam(1)->InitEnum("Shape", 0, 4);
         for (int i = 0; i < 4; ++i)
             plug.GetParam(1)->SetDisplayText(i, ("shape " + std::to_string(i)).c_str());
+        own1 = addControl(&page, IRECT(0, 0, 10, 10));
+        own2 = addControl(&page, IRECT(10, 0, 20, 10));
+        for (int id : {11, 12, 152}) {
+            auto* child = new ControlLayer(id, "child");
+            page.addChild(child);
+            addControl(child, IRECT(0, 20, 10, 30));
+        }
     }
+    TestControl* addControl(ControlLayer* layer, IRECT r) {
+        auto* c = new TestControl(&plug, r);
+        layer->addControl(c);
+        return c;
+    }
+    ControlLayer* child(int i) { return page.getChildren().Get(i); }
+    TestControl* childControl(int i) {
+        return static_cast<TestControl*>(child(i)->getControls().Get(0));
+    }
+    // Two passes: a hide keeps a control dirty for one more.
+    void cleanAll() {
+        IRECT r;
+        TestGraphics g(&plug);
+        page.Draw(&g, &r);
+        page.Draw(&g, &r);
+    }
+
     TestEffect plug;
+    ControlLayer page;
+    TestControl* own1;
+    TestControl* own2;
     IMouseMod left{true, false};
 };
 
@@ -33,9 +62,7 @@ struct ControlTest : ::testing::Test {
 TEST(Rect, EmptinessContainmentAndTheOrderOfIntersects) {
     const IRECT r(10, 20, 30, 40);
     EXPECT_TRUE(r.Contains(10, 20));
-    EXPECT_FALSE(r.Contains(30, 25));
-    EXPECT_FALSE(r.Contains(15, 40));
-    EXPECT_FALSE(IRECT().Contains(0, 0));
+    EXPECT_FALSE(r.Contains(30, 25) || r.Contains(15, 40) || IRECT().Contains(0, 0));
     // A rectangle touching on the right meets; one touching on the left does not.
     const IRECT right(30, 20, 50, 40);
     EXPECT_TRUE(r.Intersects(right));
@@ -45,6 +72,8 @@ TEST(Rect, EmptinessContainmentAndTheOrderOfIntersects) {
     EXPECT_EQ(r.Intersect(IRECT(25, 0, 100, 25)), IRECT(25, 20, 30, 25));
     EXPECT_EQ(right.Intersect(r), IRECT());
 }
+
+// ---- Controls
 
 TEST_F(ControlTest, TheThreeRoadsOfAValue) {
     TestControl c(&plug, IRECT(0, 0, 10, 10), 0);
@@ -74,29 +103,15 @@ TEST_F(ControlTest, TheThreeRoadsOfAValue) {
     c.SetValueFromUserInput(0.9);
     c.OnMouseDblClick(1, 1, &left); // grayed: ignored
     EXPECT_DOUBLE_EQ(c.GetValue(), 0.9);
-    c.GrayOut(false);
-    EXPECT_FLOAT_EQ(c.GetBlend().mWeight, 1.0f);
 
-    TestControl unset(&plug, IRECT(0, 0, 10, 10), 0);
-    unset.OnMouseDblClick(1, 1, &left);
-    EXPECT_DOUBLE_EQ(unset.GetValue(), 0.0);
-}
-
-TEST_F(ControlTest, WheelStepsAreClampedBeforeThePlugInSeesThem) {
-    TestControl c(&plug, IRECT(0, 0, 10, 10), 0);
-    c.SetValueFromPlug(0.5);
-    IMouseMod shift(true, false, true), control(true, false, false, true);
-    c.OnMouseWheel(0, 0, &left, 3);
-    c.OnMouseWheel(0, 0, &shift, -10);
-    c.OnMouseWheel(0, 0, &control, 5);
-    EXPECT_NEAR(c.GetValue(), 0.525, 1e-12);
-
+    // The wheel does not look at the grayed flag; its steps are clamped before they are sent.
     c.Clamp(0.2, 0.6);
-    c.GrayOut(true); // the wheel does not look at the grayed flag
     c.OnMouseWheel(0, 0, &left, 50);
     EXPECT_DOUBLE_EQ(plug.GetParam(0)->Value(), 0.6);
+    IMouseMod shift(true, false, true);
+    c.OnMouseWheel(0, 0, &shift, -100);
+    EXPECT_DOUBLE_EQ(c.GetValue(), 0.5);
     c.OnMouseWheel(0, 0, &left, -100);
-    EXPECT_DOUBLE_EQ(c.GetValue(), 0.2);
     EXPECT_DOUBLE_EQ(plug.GetParam(0)->Value(), 0.2);
 }
 
@@ -118,11 +133,6 @@ TEST_F(ControlTest, DisplayControlsFollowThePushedParameter) {
     const std::string longText(55, 'x');
     plug.GetParam(1)->SetDisplayText(3, longText.c_str());
     c.SetValueFromUserInput(1.0);
-    EXPECT_EQ(value.GetTextForPlug(), longText);
-
-    TestControl unknown(&plug, IRECT(0, 0, 10, 10), 7); // no such parameter: left alone
-    unknown.SetValueDisplayControl(&value);
-    unknown.SetValueFromUserInput(0.5);
     EXPECT_EQ(value.GetTextForPlug(), longText);
 }
 
@@ -148,4 +158,59 @@ TEST_F(ControlTest, RightClickPromptsOverTheControlOrItsCentre) {
     menu.OnMouseDown(12, 12, &right);
     ASSERT_EQ(g->menus.size(), 1u);
     EXPECT_EQ(g->menus[0].area, IRECT(10, 10, 40, 20));
+}
+
+// ---- Layers
+
+TEST_F(ControlTest, ALayerShowsAndUngraysOnlyItsSelectedChild) {
+    page.Hide(false); // selected id 0 matches no child
+    EXPECT_TRUE(page.isVisible() && !own1->IsHidden());
+    EXPECT_FALSE(child(0)->isVisible() || child(1)->isVisible() || child(2)->isVisible());
+    page.setSelectedId(12);
+    page.Hide(false);
+    EXPECT_TRUE(child(1)->isVisible());
+    cleanAll();
+    page.setSelectedId(11);
+    page.Hide(true);
+    EXPECT_TRUE(childControl(2)->IsDirty()); // the whole subtree is made dirty first
+    page.Hide(false);
+    EXPECT_TRUE(child(0)->isVisible());
+    EXPECT_FALSE(child(1)->isVisible()); // shown before, no longer selected
+    EXPECT_TRUE(childControl(1)->IsHidden());
+
+    page.GrayOut(true);
+    page.GrayOut(false); // ungrays the own controls and the selected child only
+    EXPECT_FALSE(own1->IsGrayed() || childControl(0)->IsGrayed());
+    EXPECT_TRUE(childControl(1)->IsGrayed() && childControl(2)->IsGrayed());
+    page.GrayOutCustomZone(false, 9); // outside the zones: only selected
+    EXPECT_EQ(page.getSelectedId(), 9);
+    EXPECT_TRUE(childControl(1)->IsGrayed());
+    page.GrayOutCustomZone(false, 152);
+    EXPECT_FALSE(childControl(2)->IsGrayed());
+}
+
+TEST_F(ControlTest, AVisibleChildOfAHiddenParentIsDrawnButNeitherHitNorReported) {
+    page.setSelectedId(11);
+    page.Hide(false);
+    own1->GrayOut(true); // grayed controls in layers are hit
+    EXPECT_EQ(page.isHit(5, 5), own1);
+    EXPECT_EQ(page.isHit(5, 25), childControl(0)); // children first
+    page.Hide(true);
+    child(0)->Hide(false);
+    TestGraphics g(&plug);
+    IRECT all(0, 0, 100, 100);
+    page.Draw(&g, &all);
+    EXPECT_EQ(childControl(0)->draws, 1);
+    EXPECT_EQ(own1->draws, 0);
+    EXPECT_EQ(page.isHit(5, 25), nullptr);
+    childControl(0)->SetDirty(false);
+    IRECT r;
+    EXPECT_FALSE(page.isDirty(&r));
+
+    // With hidden controls reported, only the first control of each layer counts.
+    page.setIgnoreHiddenWhenUpdatingScreen(true);
+    cleanAll();
+    page.Hide(true);
+    EXPECT_TRUE(page.isDirty(&r));
+    EXPECT_EQ(r, IRECT(0, 0, 10, 30)); // own1 and the children's controls; not own2
 }
