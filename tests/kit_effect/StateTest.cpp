@@ -3,6 +3,7 @@
 
 #include "kit/effect/IEffectBase.h"
 
+#include "tests/support/BankFileGenerator.h"
 #include "tests/support/TestEffect.h"
 #include "tests/support/TestGraphics.h"
 
@@ -10,13 +11,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+using testsupport::readFile;
 using testsupport::TestEffect;
 using testsupport::TestGraphics;
+using testsupport::writeFile;
 
 namespace {
 
@@ -34,16 +35,6 @@ std::vector<double> values(const IEffectBase& p) {
 }
 
 const Bytes kHeader = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
-
-Bytes readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeAll(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
 
 uint32_t be32(const Bytes& b, size_t at) {
     return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
@@ -303,8 +294,8 @@ TEST(Presets, MakersAndTheBlobDumpRoundTrip) {
     }
     const std::string path = testing::TempDir() + "preset_blob.txt";
     plug.DumpPresetBlob(path.c_str());
-    std::ifstream in(path);
-    const std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Bytes dump = readFile(path);
+    const std::string line(dump.begin(), dump.end());
     const size_t open = line.find("\", \"") + 4;
     EXPECT_EQ(line.substr(line.size() - 7), ", 24);\n");
     plug.MakePresetFromBlob("blob", line.substr(open, line.find('"', open) - open).c_str(), 24);
@@ -328,7 +319,7 @@ TEST(Fxp, ChunkFormLayoutAndRoundTrip) {
     ASSERT_TRUE(a.plug.SaveProgramAsFXP("start"));
     EXPECT_EQ(a.gui->lastAction, kFileSave);
     EXPECT_EQ(a.gui->lastExtensions, "fxp");
-    const Bytes f = readAll(a.path);
+    const Bytes f = readFile(a.path);
     const uint32_t stateSize = 8 + 12 * 8; // header + every value, hidden ones too
     ASSERT_EQ(f.size(), 60 + stateSize);
     EXPECT_EQ(header(f), "CcnK 164 FPCh 1 vh3s 10007 8 Bright Pad");
@@ -352,7 +343,7 @@ TEST(Fxp, ParameterFormStoresNormalisedSingles) {
     a.plug.Scramble(8);
     a.plug.GetParam(1)->Set(63.0); // the top of -64..63: normalised 1.0
     ASSERT_TRUE(a.plug.SaveProgramAsFXP(""));
-    const Bytes f = readAll(a.path);
+    const Bytes f = readFile(a.path);
     ASSERT_EQ(f.size(), 56u + 10 * 4);
     EXPECT_EQ(header(f), "CcnK 0 FxCk 1 vh3s 10007 10 empty");
     EXPECT_EQ(be32(f, 56 + 4), 0x3F800000u);
@@ -360,11 +351,11 @@ TEST(Fxp, ParameterFormStoresNormalisedSingles) {
     Rig b(10, 0, 1, false, "params.fxp");
     ASSERT_TRUE(b.plug.LoadProgramFromFXP());
     b.expectNear(a);
-    writeAll(b.path, Bytes(f.begin(), f.end() - 2)); // the last value cut
+    writeFile(b.path, Bytes(f.begin(), f.end() - 2)); // the last value cut
     EXPECT_FALSE(b.plug.LoadProgramFromFXP());
     Bytes nan = f; // a value outside 0..1, here not a number, is held to the range
     setBE32(nan, 56 + 3 * 4, 0x7FC00000);
-    writeAll(b.path, nan);
+    writeFile(b.path, nan);
     ASSERT_TRUE(b.plug.LoadProgramFromFXP());
     EXPECT_EQ(b.plug.GetParam(3)->Value(), b.plug.GetParam(3)->GetMin());
 }
@@ -373,12 +364,12 @@ TEST(Fxp, FilesThatDoNotFitAreRejectedAndChangeNothing) {
     Rig a(6, 2, 1, true, "bad.fxp");
     a.plug.Scramble(4);
     ASSERT_TRUE(a.plug.SaveProgramAsFXP(""));
-    const Bytes good = readAll(a.path);
+    const Bytes good = readFile(a.path);
     Rig b(6, 2, 1, true, "bad.fxp");
     b.plug.Scramble(5);
     const std::vector<double> before = values(b.plug);
     auto expectRejected = [&](const Bytes& bytes, const char* why) {
-        writeAll(b.path, bytes);
+        writeFile(b.path, bytes);
         EXPECT_FALSE(b.plug.LoadProgramFromFXP()) << why;
         EXPECT_EQ(values(b.plug), before) << why;
     };
@@ -416,7 +407,7 @@ TEST(Fxb, ChunkFormLayoutAndRoundTrip) {
     a.plug.RestorePreset(2);
     ASSERT_TRUE(a.plug.SaveBankAsFXB("bank"));
     EXPECT_EQ(a.gui->lastExtensions, "fxb");
-    const Bytes f = readAll(a.path);
+    const Bytes f = readFile(a.path);
     ASSERT_GE(f.size(), 168u);
     EXPECT_EQ(header(f, 0, false), "CcnK " + std::to_string(f.size()) + " FBCh 2 vh3s 10007 3 ");
     EXPECT_EQ(be32(f, 28), 2u); // the current preset
@@ -435,7 +426,7 @@ TEST(Fxb, ChunkFormLayoutAndRoundTrip) {
     Bytes bad = f; // the last preset's state cut short, the size telling the truth
     bad.resize(bad.size() - 3);
     setBE32(bad, 156, uint32_t(bad.size() - 160));
-    writeAll(b.path, bad);
+    writeFile(b.path, bad);
     EXPECT_FALSE(b.plug.LoadBankFromFXB());
     EXPECT_EQ(b.plug.programChanges, 1);
 }
@@ -447,7 +438,7 @@ TEST(Fxb, ParameterFormRoundTripAndRejections) {
     a.plug.Scramble(12);
     a.plug.MakeDefaultPreset("two", 1);
     ASSERT_TRUE(a.plug.SaveBankAsFXB(""));
-    const Bytes f = readAll(a.path);
+    const Bytes f = readFile(a.path);
     const size_t record = 56 + 5 * 4;
     ASSERT_EQ(f.size(), 156 + 2 * record);
     EXPECT_EQ(header(f, 0, false), "CcnK 0 FxBk 2 vh3s 10007 2 ");
@@ -466,7 +457,7 @@ TEST(Fxb, ParameterFormRoundTripAndRejections) {
     Rig c(5, 0, 2, false, "params.fxb");
     c.plug.MakeDefaultPreset("untouched", 2);
     auto expectRejected = [&](const Bytes& bytes, const char* why) {
-        writeAll(c.path, bytes);
+        writeFile(c.path, bytes);
         EXPECT_FALSE(c.plug.LoadBankFromFXB()) << why;
         EXPECT_STREQ(c.plug.GetPresetName(0), "untouched") << why;
     };
