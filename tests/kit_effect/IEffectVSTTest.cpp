@@ -169,6 +169,7 @@ TEST_F(AdapterTest, OpenIdentifiesTheHostOnceAndOnlySwitchingOffResets) {
     dispatch(effOpen);
     EXPECT_EQ(plug->changes, (std::vector<int>{0, 1, 0, 1}));
     EXPECT_EQ(host.count(audioMasterGetProductString), 1);
+    EXPECT_EQ(plug->hostIdentified, 1);
     EXPECT_EQ(plug->GetHost(), kHostUnknown);
     EXPECT_EQ(plug->GetHostVersion(false), 0x030207);
     EXPECT_TRUE(plug->IsInChannelConnected(3));
@@ -322,6 +323,7 @@ TEST_F(AdapterTest, EditorOpensAsTheHostDeclared) {
               std::vector<int>({0, 0, 50, 100}));
     EXPECT_EQ(dispatch(effEditOpen, 0, 0, &window), 1);
     EXPECT_EQ(g->openedAs, 'w');
+    EXPECT_EQ(g->openedIn, &window);
     dispatchText(effCanDo, 0, "hasVxViewAsConfig");
     EXPECT_EQ(dispatch(effEditOpen, 0, 0, &window), 1);
     EXPECT_EQ(g->openedAs, 'v');

@@ -385,7 +385,7 @@ TEST(Fxp, FilesThatDoNotFitAreRejectedAndChangeNothing) {
         setBE32(bad, f.at, f.value);
         expectRejected(bad, f.why);
     }
-    expectRejected(Bytes(good.begin(), good.begin() + 40), "cut in the header");
+    expectRejected(Bytes(good.begin(), good.begin() + 20), "cut in the header");
     expectRejected(Bytes(good.begin(), good.end() - 8), "cut in the state");
     Bytes bad(good.begin(), good.begin() + 64);
     setBE32(bad, 56, 4);
@@ -461,7 +461,7 @@ TEST(Fxb, ParameterFormRoundTripAndRejections) {
         EXPECT_FALSE(c.plug.LoadBankFromFXB()) << why;
         EXPECT_STREQ(c.plug.GetPresetName(0), "untouched") << why;
     };
-    const Spoil fields[] = {{24, 3, "more programs than presets"},
+    const Spoil fields[] = {{24, 3, "more programs than records"},
                             {24, 0xFFFFFFFF, "negative count"},
                             {156 + record + 8, 0x46504368, "second record of the wrong kind"},
                             {156 + record + 24, 4, "record with another parameter count"},
@@ -472,5 +472,9 @@ TEST(Fxb, ParameterFormRoundTripAndRejections) {
         expectRejected(bad, field.why);
     }
     expectRejected(Bytes(f.begin(), f.end() - 1), "last record cut");
+    Bytes three = f;
+    three.insert(three.end(), f.end() - long(record), f.end());
+    setBE32(three, 24, 3);
+    expectRejected(three, "more programs than presets");
     expectRejected(Bytes(f.begin(), f.begin() + 100), "cut in the header");
 }
