@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 using testsupport::HeldElsewhere;
 using testsupport::OtherThreadCanEnter;
 using testsupport::TestEffect;

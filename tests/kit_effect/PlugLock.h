@@ -27,9 +27,9 @@ public:
         : m_thread([this, m] {
               KIT_MutexLock lock(m);
               m_held.set_value();
-              m_release.get_future().wait_for(std::chrono::seconds(10));
+              m_released.wait_for(std::chrono::seconds(10));
           }) {
-        if (m_held.get_future().wait_for(std::chrono::seconds(10)) != std::future_status::ready)
+        if (m_taken.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
             ADD_FAILURE() << "the lock was not taken";
     }
     ~HeldElsewhere() {
@@ -39,7 +39,8 @@ public:
 
 private:
     std::promise<void> m_held, m_release;
-    std::thread m_thread;
+    std::future<void> m_taken = m_held.get_future(), m_released = m_release.get_future();
+    std::thread m_thread; // last: it starts once the rest is there
 };
 
 } // namespace testsupport
