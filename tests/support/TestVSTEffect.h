@@ -84,7 +84,6 @@ public:
     void OnGUIOpen() override { ++guiOpens; }
     void OnGUIClose() override { ++guiCloses; }
     void OnHostIdentified() override { ++hostIdentified; }
-    void OnWindowResize() override { ++windowResizes; }
     void PresetsChangedByHost() override { ++presetChanges; }
 
     static constexpr const char* kName = "Zoz Editor";
@@ -99,8 +98,7 @@ public:
     std::vector<IMidiMsg> midi;
     std::vector<std::vector<uint8_t>> sysex_;
     std::vector<bool> midiFromHardware;
-    int resets = 0, blocks = 0, guiOpens = 0, guiCloses = 0, hostIdentified = 0, windowResizes = 0,
-        presetChanges = 0;
+    int resets = 0, blocks = 0, guiOpens = 0, guiCloses = 0, hostIdentified = 0, presetChanges = 0;
     bool* destroyed = nullptr;
 
 private:
