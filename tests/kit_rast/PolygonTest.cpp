@@ -1,4 +1,4 @@
-#include "ShapeTestUtil.h"
+#include "GuardedBitmap.h"
 
 #include "kit/rast/RAST_Polygon.h"
 
@@ -16,7 +16,7 @@ const RAST_pixel kColour = P(254, 254, 254, 254);
 
 // The pixels filled, each at most once.
 template <class Draw> PixelSet filled(int w, int h, Draw draw, bool flipped = false) {
-    ZeroBitmap bm(w, h, flipped);
+    GuardedBitmap bm(w, h, flipped);
     draw(&bm);
     EXPECT_TRUE(bm.guardsIntact());
     EXPECT_LE(maxCount(bm), 1);
@@ -62,7 +62,7 @@ TEST(Trapezoid, RowsAndEdgesInSixteenSixteen) {
 }
 
 TEST(Trapezoid, RowsAboveAreSkippedAsIfWalked) {
-    ZeroBitmap whole(40, 30), cut(40, 20);
+    GuardedBitmap whole(40, 30), cut(40, 20);
     RAST_FillTrapezoid(&whole, 3, 8, 0, 30, 31, 25, kColour, 1.0f, 0);
     RAST_FillTrapezoid(&cut, 3, 8, -6, 30, 31, 19, kColour, 1.0f, 0);
     for (int y = 0; y < 20; ++y)
@@ -71,7 +71,7 @@ TEST(Trapezoid, RowsAboveAreSkippedAsIfWalked) {
     // Far above, the skip is computed in 64 bits: from x = -10^9 on row -10^9 to x = 10^9 on
     // row 10^9, row 0 starts at trunc(10^9 x step / 65536) - 10^9.
     const int big = 1000000000;
-    ZeroBitmap far(10, 3);
+    GuardedBitmap far(10, 3);
     RAST_FillTrapezoid(&far, -big, 9, -big, big, 9, big, kCountColour, 1.0f, kAdd);
     const int64_t start = -big + int64_t(65536.0 * big / big) * big / 65536;
     for (int x = 0; x < 10; ++x)
@@ -152,12 +152,12 @@ TEST(Polygon, ConcaveSelfTouchingAndDegeneratePoints) {
 }
 
 TEST(DrawRect, OutlineCornersTwiceAndBorderedInside) {
-    ZeroBitmap bm(10, 10);
+    GuardedBitmap bm(10, 10);
     RAST_DrawRect(&bm, 1, 2, 5, 3, kCountColour, 1.0f, kAdd);
     EXPECT_EQ(changedPixels(bm).size(), 16u);
     EXPECT_EQ(RAST_GetRed(bm.at(1, 2)), 2);
     EXPECT_EQ(RAST_GetRed(bm.at(3, 2)), 1);
-    ZeroBitmap b(10, 10);
+    GuardedBitmap b(10, 10);
     const RAST_pixel bg = P(1, 2, 3, 4), fg = P(9, 8, 7, 6);
     RAST_BorderedRect(&b, 1, 2, 5, 3, bg, fg, 1.0f, 0);
     EXPECT_EQ(b.at(1, 2), fg);

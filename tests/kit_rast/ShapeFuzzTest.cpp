@@ -1,4 +1,4 @@
-#include "ShapeTestUtil.h"
+#include "GuardedBitmap.h"
 
 #include "kit/rast/RAST_Bezier.h"
 #include "kit/rast/RAST_Circle.h"
