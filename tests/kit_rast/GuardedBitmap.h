@@ -105,3 +105,23 @@ inline int maxCount(const GuardedBitmap& bm) {
         m = std::max(m, RAST_GetRed(p));
     return m;
 }
+
+// Draws with draw(bitmap, x, y) at (15, 15) of a 40 x 40 bitmap, then at every offset from -12
+// to 9 on 7 x 5 ones, plain and flipped, all over one background: each small picture must be
+// the matching crop of the large one (with exact unset, only nothing written outside it).
+template <class Draw> void expectCrops(Draw draw, RAST_pixel background, bool exact = true) {
+    GuardedBitmap whole(40, 40, false, background);
+    draw(whole, 15, 15);
+    for (bool flipped : {false, true})
+        for (int dy = -12; dy <= 9; ++dy)
+            for (int dx = -12; dx <= 9; ++dx) {
+                GuardedBitmap part(7, 5, flipped, background);
+                draw(part, dx, dy);
+                ASSERT_TRUE(pictureIs(part,
+                                      [&](int x, int y) {
+                                          return exact ? whole.at(x - dx + 15, y - dy + 15)
+                                                       : part.at(x, y);
+                                      }))
+                    << "drawn at " << dx << "," << dy << (flipped ? " flipped" : "");
+            }
+}
