@@ -1,6 +1,5 @@
 #include "GuardedBitmap.h"
 
-#include "kit/rast/RAST_CombinePixels.h"
 #include "kit/rast/RAST_Fill.h"
 #include "kit/rast/RAST_MemBitmap.h"
 
@@ -11,70 +10,101 @@
 
 namespace {
 
-RAST_pixel backgroundPixel(int x, int y) {
-    return P(200 - 9 * x, 100 + 13 * y, 51 * x + y, 128 + x * y);
-}
-
-// A fill's pixel worked byte by byte: the quarter weights of a copy shift each byte, every
-// other weight blends with the weight as the source alpha.
-RAST_pixel filled(RAST_pixel old, RAST_pixel c, int weight, int op) {
-    if (op == 0 && weight % 64 == 0) {
-        RAST_pixel out = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-            const int o = (old >> shift) & 0xFF, k = (c >> shift) & 0xFF;
-            const int q[5] = {o, (o >> 1) + (o >> 2) + (k >> 2), (o >> 1) + (k >> 1),
-                              (o >> 2) + (k >> 1) + (k >> 2), k};
-            out |= RAST_pixel(q[weight / 64]) << shift;
-        }
-        return out;
-    }
-    RAST_CombinePixels2(&old, RAST_GetRed(c), RAST_GetGreen(c), RAST_GetBlue(c), weight, weight,
-                        op);
-    return old;
-}
+const RAST_pixel kBackground = P(200, 100, 51, 128);
 
 } // namespace
 
-TEST(FillRect, ClipsAtEveryEdgeInEveryMode) {
+TEST(FillRect, WorkedPixelsInEveryPath) {
     const RAST_pixel colour = P(250, 3, 128, 0x80);
     const struct {
         float alpha;
-        int mode, weight; // weight -1: nothing is drawn
-    } paths[] = {{1.0f, 0, 256},       {0.75f, 0, 192}, {0.5f, 0, 128},       {0.25f, 0, 64},
-                 {0.51f, 0, 130},      {0.3f, 1, 76},   {0.7f, 2, 179},       {1.0f, 3, 256},
-                 {0.6f, 4, 153},       {0.9f, 5, 230},  {1.0f, 0x10000, 128}, // colour alpha
-                 {2.0f, 0x10001, 256}, {1.0f, 6, -1},   {0.0f, 0, -1},        {NAN, 1, -1}};
-    for (bool flipped : {false, true})
-        for (const auto& p : paths)
-            for (int y = -5; y <= 6; ++y)
-                for (int x = -8; x <= 8; x += 2)
-                    for (int w : {-1, 0, 3, 20}) {
-                        GuardedBitmap bm(7, 5, flipped);
-                        bm.fill(backgroundPixel);
-                        RAST_FillRect(&bm, x, y, w, 4, colour, p.alpha, p.mode);
-                        ASSERT_TRUE(pictureIs(
-                            bm,
-                            [&](int px, int py) {
-                                const bool inside =
-                                    p.weight > 0 && px >= x && px < x + w && py >= y && py < y + 4;
-                                const RAST_pixel old = backgroundPixel(px, py);
-                                return inside ? filled(old, colour, p.weight, p.mode & 0xFF) : old;
-                            }))
-                            << "rect " << x << "," << y << "," << w << " mode " << p.mode
-                            << " alpha " << p.alpha;
-                    }
+        int mode;
+        RAST_pixel want;
+    } paths[] = {
+        // Copy at the quarter weights shifts whole words: each byte's low bits are lost.
+        {1.0f, 0, colour},
+        {0.75f, 0, P(237, 26, 108, 128)},
+        {0.5f, 0, P(225, 51, 89, 128)},
+        {0.25f, 0, P(212, 75, 69, 128)},
+        // Other weights blend byte by byte, the weight (130) serving as the source alpha.
+        {0.51f, 0, P(226, 50, 91, 130)},
+        {0.3f, 1, P(255, 100, 89, 150)},
+        {1.0f, 3, P(195, 1, 25, 128)},
+        // The source-alpha bit scales the alpha by the colour's: 128 / 255 is the half blend;
+        // alpha is held within 0..1.
+        {1.0f, 0x10000, P(225, 51, 89, 128)},
+        {2.0f, 0x10001, P(255, 103, 179, 255)},
+        {1.0f, 6, kBackground},
+        {0.0f, 0, kBackground},
+        {NAN, 1, kBackground},
+    };
+    for (const auto& p : paths) {
+        GuardedBitmap bm(3, 1, false, kBackground);
+        RAST_FillRect(&bm, 1, 0, 1, 1, colour, p.alpha, p.mode);
+        RAST_FillRect(&bm, 0, 0, 0, 1, colour, p.alpha, p.mode);
+        RAST_FillRect(&bm, 3, 0, -3, 1, colour, p.alpha, p.mode);
+        EXPECT_TRUE(pictureIs(bm, [&](int x, int) { return x == 1 ? p.want : kBackground; }))
+            << "mode " << p.mode << " alpha " << p.alpha;
+    }
+    for (auto [alpha, mode] : {std::pair{1.0f, 0}, {0.51f, 0}, {0.5f, 0x10002}})
+        expectCrops([&](RAST_IBitmap& bm, int x,
+                        int y) { RAST_FillRect(&bm, x, y, 9, 4, colour, alpha, mode); },
+                    kBackground);
+}
+
+TEST(GradRect, WorkedPixelsAndClippedCrops) {
+    // Opaque: the colours held within 0..255 stored as they are.
+    GuardedBitmap opaque(3, 2);
+    RAST_GradRect(&opaque, 0, 0, 3, 2, 0, 1.5f, 0.5f, 1, 0.5f, 0, 0, 0, 0, -1, 0, 0, 0);
+    EXPECT_TRUE(pictureIs(opaque, [](int x, int y) {
+        const int red[] = {0, 127, 255};
+        return P(red[x], y ? 127 : 255, 127, 255);
+    }));
+    // The alpha from -0.5 by 1 a column is a weight of 0, 128 and 384, held at 256; a blue of
+    // -0.5 blends toward 0 and is held there.
+    GuardedBitmap blended(3, 1, false, P(10, 20, 30, 40));
+    RAST_GradRect(&blended, 0, 0, 3, 1, 1, 0, -0.5f, -0.5f, 0, 0, 0, 1, 0, 0, 0, 0, 0);
+    EXPECT_EQ(blended.picture(),
+              (std::vector<RAST_pixel>{P(10, 20, 30, 40), P(133, 10, 0, 84), P(255, 0, 0, 255)}));
+
+    // Steps exact in binary, so that a clipped start equals the whole gradient's value there.
+    for (int mode : {0, 1, 3, 0x10004})
+        expectCrops(
+            [&](RAST_IBitmap& bm, int x, int y) {
+                RAST_GradRect(&bm, x, y, 9, 6, 1.5f, -0.25f, 0.125f, 0, -0.125f, 0.0625f, 0.25f,
+                              1 / 256.0f, 0.25f, 0.5f, -0.5f, 0.125f, mode);
+            },
+            kBackground);
+}
+
+TEST(FillRect, HostileValuesStayInside) {
+    const int edges[] = {INT_MIN, -100000, -1, 0, 3, INT_MAX};
+    const float values[] = {NAN, INFINITY, -1e30f, 1e9f, -1.0f, 0.5f};
+    GuardedBitmap bm(4, 3);
+    for (int a : edges)
+        for (int b : edges) {
+            RAST_FillRect(&bm, a, b, INT_MAX, b, 0, 1.0f, 0);
+            for (float v : values)
+                for (int mode : {0, 3, 4, 5}) {
+                    RAST_GradRect(&bm, a, b, INT_MAX, INT_MAX, v, -v, v, v, v, v, -v, v, v, 1, v,
+                                  -v, mode);
+                    RAST_GradRect(&bm, 0, 0, b, a, 1, 1, 1, v, 0, 0, 0, v, v, 0, 0, v, mode);
+                }
+        }
+    EXPECT_TRUE(bm.guardsIntact());
+    RAST_GradRect(nullptr, 0, 0, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
 }
 
 TEST(PixelAccess, SinglePixelsAndOutsideThePicture) {
     GuardedBitmap bm(3, 2, true);
-    bm.fill(backgroundPixel);
+    bm.fill([](int x, int y) { return P(x, y, 0, 9); });
     for (auto [x, y] : {std::pair{3, 0}, {-1, 0}, {0, 2}, {0, -1}, {INT_MIN, INT_MAX}}) {
         RAST_PutPixel(&bm, x, y, 0, 1.0f, 0);
         EXPECT_EQ(RAST_GetPixel(&bm, x, y), 0u);
     }
     RAST_MemBitmap empty;
     EXPECT_EQ(RAST_GetPixel(&empty, 0, 0) + RAST_GetPixel(nullptr, 0, 0), 0u);
-    EXPECT_EQ(RAST_GetPixel(&bm, 2, 0), backgroundPixel(2, 0)); // the last memory row
+    EXPECT_EQ(RAST_GetPixel(&bm, 2, 0), P(2, 0, 0, 9)); // the last memory row
 
     bm.at(0, 0) = P(200, 100, 40, 255);
     RAST_PutPixel(&bm, 0, 0, 0, 0.25f, 0); // three quarters stay

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 #include <utility>
 #include <vector>
@@ -75,10 +76,11 @@ template <class F> testing::AssertionResult pictureIs(const GuardedBitmap& bm, F
     if (!bm.guardsIntact()) return testing::AssertionFailure() << "written outside the picture";
     for (int y = 0; y < bm.getHeight(); ++y)
         for (int x = 0; x < bm.getWidth(); ++x)
-            if (bm.at(x, y) != RAST_pixel(want(x, y)))
-                return testing::AssertionFailure()
-                       << "pixel " << x << "," << y << " is 0x" << std::hex << bm.at(x, y)
-                       << ", not 0x" << RAST_pixel(want(x, y));
+            if (const RAST_pixel w = want(x, y); bm.at(x, y) != w) {
+                char text[64];
+                snprintf(text, sizeof text, "pixel %d,%d is %08X, not %08X", x, y, bm.at(x, y), w);
+                return testing::AssertionFailure() << text;
+            }
     return testing::AssertionSuccess();
 }
 
