@@ -100,6 +100,19 @@ inline PixelSet changedPixels(const GuardedBitmap& bm, RAST_pixel background = 0
     return s;
 }
 
+// The pixels of rows y1..y2, each from column from(y) to column to(y).
+template <class From, class To> PixelSet rows(int y1, int y2, From from, To to) {
+    PixelSet s;
+    for (int y = y1; y <= y2; ++y)
+        for (int x = from(y); x <= to(y); ++x)
+            s.insert({x, y});
+    return s;
+}
+inline PixelSet box(int x1, int x2, int y1, int y2) {
+    return rows(
+        y1, y2, [x1](int) { return x1; }, [x2](int) { return x2; });
+}
+
 // The largest number of contributions any pixel received.
 inline int maxCount(const GuardedBitmap& bm) {
     int m = 0;
