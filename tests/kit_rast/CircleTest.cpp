@@ -101,7 +101,6 @@ TEST(Circle, AlphaAndModes) {
     EXPECT_EQ(centre(0.5f, 0), P(105, 60, 40, 148));
     EXPECT_EQ(centre(0.999f, 0), kColour); // weight 255 truncates toward the colour
     EXPECT_EQ(centre(1.0f, 0xF0), P(11, 21, 31, 41));
-    EXPECT_EQ(centre(1.0f, kAdd), P(211, 121, 81, 255));
 }
 
 // A circle drawn whole without per-pixel tests, and the same circle on small bitmaps that cut
