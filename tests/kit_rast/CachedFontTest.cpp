@@ -283,10 +283,8 @@ TEST(CachedFontText, ColoursModesAndAlpha) {
         return std::pair{inked, result};
     };
     EXPECT_EQ(draw(0).first, colour) << "opaque copy writes the colour word";
-    RAST_pixel half = grey; // the colour's alpha 128 makes weight 128
-    _RAST_CombinePixelsCopyNoClamp::doPix(reinterpret_cast<unsigned char*>(&half), 100, 50, 0, 255,
-                                          128);
-    EXPECT_EQ(draw(RAST_DT_USEFGALPHA).first, half);
+    // The colour's alpha 128 makes weight 128, the colour's alpha byte taken as 255.
+    EXPECT_EQ(draw(RAST_DT_USEFGALPHA).first, P(100, 75, 50, 178));
     f->SetCombineMode(RAST_MODE_ADD, 0.5f);
     EXPECT_EQ(draw(0).first, P(150, 125, 100, 227));
     for (auto [mode, alpha] : {std::pair{6, 1.0f}, {0, -1.0f}, {0, 0.0f}}) {
@@ -324,7 +322,8 @@ TEST(CachedFontText, NativeDrawingGoesThroughTheWindowingLayer) {
     };
     // On a bitmap with a context it draws there; without one it goes through the shared
     // temporary bitmap, cut to the rectangle and the bitmap, to the same pixels.
-    for (const RECT& rect : {RECT{5, 3, 115, 37}, RECT{-40, -6, 70, 20}, RECT{60, 20, 200, 90}}) {
+    for (const RECT& rect : {RECT{5, 3, 115, 37}, RECT{-40, -6, 70, 20}, RECT{60, 20, 200, 90},
+                             RECT{50, 12, 90, 24}}) {
         RECT size{0, 0, 0, 0}, m{7, 9, 0, 0}, sr = rect, pr = rect;
         const auto [want, height] = reference(rect, &size);
         RAST_SysBitmap sys(120, 40);

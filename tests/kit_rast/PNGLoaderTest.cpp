@@ -181,19 +181,12 @@ TEST(PNGLoader, CorruptCutOrHugeFilesFailCleanly) {
     ASSERT_TRUE(palette);
     EXPECT_EQ(*RAST_PixelAt(*palette, 0, 0), P(255, 0, 0, 255));
 
-    // Cut anywhere before the image data ends, from memory or from a file.
+    // Cut anywhere before the image data ends; a folder or a missing file.
     const std::string whole = readFile(kSuite / "pngsuite/basn3p04-31i.png");
-    const size_t dataEnd = whole.rfind("IEND") - 4;
-    TempDir dir;
-    for (size_t n = 0; n < dataEnd; ++n) {
+    for (size_t n = 0; n < whole.rfind("IEND") - 4; ++n)
         ASSERT_EQ(loadBytes(whole.substr(0, n), nullptr), nullptr) << n;
-        if (n % 37 == 0) {
-            writeFile(dir.path / "cut.png", whole.substr(0, n));
-            ASSERT_FALSE(loadFile(dir.path / "cut.png")) << n;
-        }
-    }
-    EXPECT_FALSE(loadFile(dir.path));
-    EXPECT_FALSE(loadFile(dir.path / "missing.png"));
+    EXPECT_FALSE(loadFile(kSuite));
+    EXPECT_FALSE(loadFile(kSuite / "missing.png"));
     EXPECT_EQ(RAST_LoadPNGFromMemory(nullptr, 100, nullptr), nullptr);
     EXPECT_EQ(loadBytes("\x89PNG\r\n\x1a\x0b", nullptr), nullptr);
 
