@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <vector>
-
 namespace {
 
 const RAST_pixel kColour = P(200, 100, 50, 255);
