@@ -19,6 +19,8 @@ RAST_pixel backgroundPixel(int x, int y) {
     return P(200 - x, 100 + y, 51, 128 + x + y);
 }
 
+// A blit's pixel: the channel copy moves one byte unweighted, the plain copy at exactly 0.5
+// halves both words before adding them, the rest is the pixel operation.
 RAST_pixel combined(RAST_pixel old, RAST_pixel src, float alpha, int mode) {
     if ((mode & 0xF0) == 0xF0) {
         const int from = (mode & 3) * 8, to = ((mode >> 2) & 3) * 8;
@@ -29,32 +31,10 @@ RAST_pixel combined(RAST_pixel old, RAST_pixel src, float alpha, int mode) {
     return RAST_CombinePixels(old, src, alpha, mode);
 }
 
-// The blit in terms of sets: every source pixel inside both the rectangle and the source
-// lands at its own offset from the rectangle's corner, if that lies in the destination.
-void expectBlit(int dstx, int dsty, std::optional<RECT> rect, float alpha, int mode,
-                bool flipSrc = false, bool flipDest = false) {
-    GuardedBitmap src(6, 4, flipSrc), dest(7, 5, flipDest);
-    src.fill(sourcePixel);
-    dest.fill(backgroundPixel);
-    const RECT r = rect.value_or(RECT{0, 0, 6, 4});
-    RAST_Blit(&dest, &src, dstx, dsty, rect ? &*rect : nullptr, alpha, mode);
-    ASSERT_TRUE(dest.guardsIntact());
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x) {
-            const int sx = x - dstx + r.left, sy = y - dsty + r.top;
-            const bool reached = sx >= std::max(r.left, 0) && sx < std::min(r.right, 6) &&
-                                 sy >= std::max(r.top, 0) && sy < std::min(r.bottom, 4);
-            ASSERT_EQ(dest.at(x, y),
-                      reached ? combined(backgroundPixel(x, y), sourcePixel(sx, sy), alpha, mode)
-                              : backgroundPixel(x, y))
-                << "at " << x << "," << y << " to " << dstx << "," << dsty << " from " << r.left
-                << "," << r.top << "," << r.right << "," << r.bottom << " mode 0x" << std::hex
-                << mode << " alpha " << alpha << " flips " << flipSrc << flipDest;
-        }
-}
-
 } // namespace
 
+// Every source pixel inside both the rectangle and the source lands at its own offset from
+// the rectangle's corner, if that lies in the destination.
 TEST(Blit, ClipsAtEveryEdgeInEveryPath) {
     const std::optional<RECT> rects[] = {std::nullopt,      RECT{-2, -1, 3, 2},  RECT{1, 1, 5, 3},
                                          RECT{4, 3, 10, 9}, RECT{-5, 0, 10, 10}, RECT{3, 1, 2, 3},
@@ -62,18 +42,45 @@ TEST(Blit, ClipsAtEveryEdgeInEveryPath) {
     const struct {
         float alpha;
         int mode;
-    } paths[] = {{1.0f, 0},       {0.5f, 0},       {0.25f, 0}, {1.0f, 0x100}, {0.5f, 1},
-                 {1.0f, 0x10000}, {0.5f, 0x10000}, {1.0f, 5},  {0.3f, 0xF6},  {1.0f, 0x10003}};
+        bool flipSrc = false, flipDest = false;
+    } paths[] = {{1, 0},
+                 {0.5f, 0},
+                 {0.25f, 0},
+                 {1, 0x100},
+                 {0.5f, 1},
+                 {1, 0x10000},
+                 {0.5f, 0x10000},
+                 {1, 5},
+                 {0.3f, 0xF6},
+                 {1, 0x10003},
+                 {1, 0, true},
+                 {1, 0, false, true},
+                 {1, 0, true, true}};
     for (const auto& rect : rects)
-        for (int dy = -6; dy <= 7; ++dy)
-            for (int dx = -8; dx <= 9; ++dx) {
-                for (const auto& p : paths)
-                    expectBlit(dx, dy, rect, p.alpha, p.mode);
-                // Flipped bitmaps are read and written from their last memory row.
-                for (int flips = 1; flips < 4; ++flips)
-                    expectBlit(dx, dy, rect, 1.0f, 0, flips & 1, flips & 2);
-                if (HasFatalFailure()) return;
-            }
+        for (const auto& p : paths)
+            for (int dy = -6; dy <= 7; ++dy)
+                for (int dx = -8; dx <= 9; ++dx) {
+                    GuardedBitmap src(6, 4, p.flipSrc), dest(7, 5, p.flipDest);
+                    src.fill(sourcePixel);
+                    dest.fill(backgroundPixel);
+                    const RECT r = rect.value_or(RECT{0, 0, 6, 4});
+                    RAST_Blit(&dest, &src, dx, dy, rect ? &*rect : nullptr, p.alpha, p.mode);
+                    ASSERT_TRUE(pictureIs(dest,
+                                          [&](int x, int y) {
+                                              const int sx = x - dx + r.left, sy = y - dy + r.top;
+                                              const bool reached = sx >= std::max(r.left, 0) &&
+                                                                   sx < std::min(r.right, 6) &&
+                                                                   sy >= std::max(r.top, 0) &&
+                                                                   sy < std::min(r.bottom, 4);
+                                              return reached ? combined(backgroundPixel(x, y),
+                                                                        sourcePixel(sx, sy),
+                                                                        p.alpha, p.mode)
+                                                             : backgroundPixel(x, y);
+                                          }))
+                        << "to " << dx << "," << dy << " from " << r.left << "," << r.top << ","
+                        << r.right << "," << r.bottom << " mode 0x" << std::hex << p.mode
+                        << " alpha " << p.alpha << " flips " << p.flipSrc << p.flipDest;
+                }
 }
 
 TEST(Blit, WideRowsMatchThePixelOperations) {
@@ -82,17 +89,14 @@ TEST(Blit, WideRowsMatchThePixelOperations) {
     constexpr int kW = 512;
     GuardedBitmap src(kW, 1), dest(kW, 1);
     const auto check = [&](int a, float alpha, int mode) {
-        std::vector<RAST_pixel> before(kW);
-        for (int x = 0; x < kW; ++x) {
-            src.at(x, 0) = P(x < 256 ? 0 : x - 256, (x * 7) & 255, (x * 29) & 255, a);
-            before[x] = dest.at(x, 0) =
-                P(x < 256 ? x : 0, 255 - (x & 255), (x * 13) & 255, (x * 3) & 255);
-        }
+        src.fill([a](int x, int) { return P(x < 256 ? 0 : x - 256, x * 7, x * 29, a); });
+        dest.fill([](int x, int) { return P(x < 256 ? x : 0, 255 - x, x * 13, x * 3); });
+        const std::vector<RAST_pixel> before = dest.picture();
         RAST_Blit(&dest, &src, 0, 0, nullptr, alpha, mode);
-        for (int x = 0; x < kW; ++x)
-            ASSERT_EQ(dest.at(x, 0), RAST_CombinePixels(before[x], src.at(x, 0), alpha, mode))
-                << "x " << x << " source alpha " << a << " alpha " << alpha << " mode " << mode;
-        ASSERT_TRUE(dest.guardsIntact());
+        ASSERT_TRUE(pictureIs(
+            dest,
+            [&](int x, int) { return RAST_CombinePixels(before[x], src.at(x, 0), alpha, mode); }))
+            << "source alpha " << a << " alpha " << alpha << " mode " << mode;
     };
     for (int w = 1; w < 256; ++w)
         if (w != 128) check(w, float(w) / 256.0f, 0); // 0.5 is the half blend
@@ -104,20 +108,9 @@ TEST(Blit, WideRowsMatchThePixelOperations) {
             }
 }
 
-TEST(Blit, HostileOrEmptyInputWritesNothingOutside) {
-    const int big[] = {INT_MIN, -1000000, -7, 0, 5, 1000000, INT_MAX};
+TEST(Blit, EmptyOrWeightlessInputDrawsNothing) {
     GuardedBitmap src(6, 4), dest(7, 5);
     src.fill(sourcePixel);
-    for (int a : big)
-        for (int b : big) {
-            RAST_Blit(&dest, &src, a, b, nullptr, 1.0f, 0);
-            RAST_Blit(&dest, &src, 0, 0, a, b, INT_MAX, INT_MAX, 1.0f, 0x10001);
-            RAST_Blit(&dest, &src, b, 1, a, 0, b, 4, 0.5f, 0);
-            const RECT r = {a, b, INT_MAX, INT_MAX};
-            RAST_Blit(&dest, &src, a, b, &r, 1.0f, 0xF0);
-            ASSERT_TRUE(dest.guardsIntact()) << a << " " << b;
-        }
-
     dest.fill(backgroundPixel);
     RAST_MemBitmap empty(0, 0);
     RAST_Blit(&dest, nullptr, 0, 0, nullptr, 1.0f, 0);
@@ -127,25 +120,9 @@ TEST(Blit, HostileOrEmptyInputWritesNothingOutside) {
         RAST_Blit(&dest, &src, 0, 0, nullptr, 0.0f, mode);
         RAST_Blit(&dest, &src, 0, 0, nullptr, -1.0f, mode);
         RAST_Blit(&dest, &src, 0, 0, 2, 2, 0, 2, 1.0f, mode);
+        RAST_Blit(&dest, &src, 0, 0, 0, 0, INT_MAX, INT_MAX, 0.001f, mode); // weight 0
     }
-    RAST_Blit(&dest, &src, 0, 0, nullptr, 0.001f, 0); // weight 0
-    GuardedBitmap untouched(7, 5);
-    untouched.fill(backgroundPixel);
-    EXPECT_EQ(dest.picture(), untouched.picture());
-}
-
-TEST(Blit, ChannelCopyAndHalfBlend) {
-    GuardedBitmap src(1, 1), dest(1, 1);
-    src.at(0, 0) = P(10, 20, 30, 40);
-    dest.at(0, 0) = P(1, 2, 3, 4);
-    RAST_Blit(&dest, &src, 0, 0, nullptr, 0.3f, 0xF0); // alpha into alpha, unweighted
-    RAST_Blit(&dest, &src, 0, 0, nullptr, 1.0f, 0xF6); // green into red
-    EXPECT_EQ(dest.at(0, 0), P(20, 2, 3, 40));
-    // Each side halved before adding: odd low bits are lost.
-    src.at(0, 0) = P(255, 1, 3, 254);
-    dest.at(0, 0) = P(1, 1, 0, 255);
-    RAST_Blit(&dest, &src, 0, 0, nullptr, 0.5f, 0);
-    EXPECT_EQ(dest.at(0, 0), P(127, 0, 1, 254));
+    EXPECT_TRUE(pictureIs(dest, backgroundPixel));
 }
 
 TEST(Blit, OpaqueCopyOntoItselfMovesThePicture) {
@@ -155,14 +132,14 @@ TEST(Blit, OpaqueCopyOntoItselfMovesThePicture) {
                 GuardedBitmap bm(9, 7, flipped);
                 bm.fill(sourcePixel);
                 RAST_Blit(&bm, &bm, 2 + dx, 1 + dy, 2, 1, 5, 4, 1.0f, 0);
-                ASSERT_TRUE(bm.guardsIntact());
-                for (int y = 0; y < 7; ++y)
-                    for (int x = 0; x < 9; ++x) {
-                        const bool moved = x >= 2 + dx && x < 7 + dx && y >= 1 + dy && y < 5 + dy;
-                        ASSERT_EQ(bm.at(x, y),
-                                  moved ? sourcePixel(x - dx, y - dy) : sourcePixel(x, y))
-                            << "shift " << dx << "," << dy << " at " << x << "," << y;
-                    }
+                ASSERT_TRUE(pictureIs(bm,
+                                      [&](int x, int y) {
+                                          const bool moved = x >= 2 + dx && x < 7 + dx &&
+                                                             y >= 1 + dy && y < 5 + dy;
+                                          return moved ? sourcePixel(x - dx, y - dy)
+                                                       : sourcePixel(x, y);
+                                      }))
+                    << "shift " << dx << "," << dy;
             }
 }
 
@@ -176,6 +153,5 @@ TEST(Copy, MakesAnExactCopyOrWhatFits) {
         for (int x = 0; x < 30; ++x)
             ASSERT_EQ(mem.getBits()[y * 32 + x], sourcePixel(x, y));
     RAST_Copy(&small, &src); // cannot resize
-    EXPECT_TRUE(small.guardsIntact());
-    EXPECT_EQ(small.at(2, 1), sourcePixel(2, 1));
+    EXPECT_TRUE(pictureIs(small, sourcePixel));
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -45,7 +46,6 @@ const Case kCases[] = {
     {0x4, P(200, 100, 50, 0), P(100, 255, 128, 128), 0.5f, P(195, 130, 50, 0)},
     // source alpha 0 leaves the pixel at every weight
     {0x10000, P(200, 100, 50, 0), P(255, 255, 255, 0), 1.0f, P(200, 100, 50, 0)},
-    {0x10000, P(200, 100, 50, 0), P(255, 255, 255, 0), 0.5f, P(200, 100, 50, 0)},
     // opaque source replaces, alpha 255
     {0x10000, P(200, 100, 50, 0), P(1, 2, 3, 255), 1.0f, P(1, 2, 3, 255)},
     // a = 128 moves colour 127/256 back, alpha capped
@@ -55,8 +55,6 @@ const Case kCases[] = {
     // add skips a transparent source
     {0x10001, P(200, 100, 50, 0), P(255, 255, 255, 0), 1.0f, P(200, 100, 50, 0)},
     {0x10001, P(200, 100, 50, 0), P(200, 0, 100, 127), 1.0f, P(255, 100, 100, 63)},
-    // dodge does not skip a transparent source, though weight 1 changes nothing here
-    {0x10002, P(200, 100, 50, 0), P(255, 255, 255, 0), 1.0f, P(200, 100, 50, 0)},
     {0x10002, P(200, 100, 50, 0), P(100, 255, 128, 128), 1.0f, P(248, 200, 66, 0)},
     // multiply skips a transparent source
     {0x10003, P(200, 100, 50, 0), P(255, 255, 255, 0), 1.0f, P(200, 100, 50, 0)},
@@ -68,6 +66,22 @@ const Case kCases[] = {
     {0x6, P(200, 100, 50, 0), P(100, 255, 128, 128), 1.0f, P(200, 100, 50, 0)},
     {0x10006, P(200, 100, 50, 0), P(100, 255, 128, 128), 1.0f, P(200, 100, 50, 0)},
 };
+
+RAST_pixel adjust(RAST_pixel dest, int r, int g, int b, int a, int weight) {
+    _RAST_CombinePixelsHSVAdjust::doPix(reinterpret_cast<unsigned char*>(&dest), r, g, b, a,
+                                        weight);
+    return dest;
+}
+
+// Red of the fully saturated, full-value colour of hue h: full around red, falling to 0 by
+// green, rising again from blue; green and blue are the same curve a third and two thirds
+// of the circle on.
+int saturatedRed(int h) {
+    const auto ramp = [](int k) { return (16384 - k * 255) * 255 / 16384; };
+    if (h <= 64 || h >= 320) return 255;
+    if (h < 128) return ramp(h - 64);
+    return h < 256 ? 0 : ramp(320 - h);
+}
 
 } // namespace
 
@@ -93,12 +107,11 @@ TEST(CombinePixels, AlphaAndWeightsOutsideTheRangeAreHeld) {
             EXPECT_EQ(RAST_CombinePixels(d, s, alpha, mode), d);
         const RAST_pixel full = RAST_CombinePixels(d, s, 1.0f, mode);
         EXPECT_EQ(RAST_CombinePixels(d, s, 1.5f, mode), full);
-        RAST_pixel p = d;
-        RAST_CombinePixels2(&p, 200, 150, 100, 50, 300, mode);
-        EXPECT_EQ(p, full);
-        p = d;
-        RAST_CombinePixels2(&p, 200, 150, 100, 50, -20, mode);
-        EXPECT_EQ(p, d);
+        RAST_pixel high = d, low = d;
+        RAST_CombinePixels2(&high, 200, 150, 100, 50, 300, mode);
+        RAST_CombinePixels2(&low, 200, 150, 100, 50, -20, mode);
+        EXPECT_EQ(high, full);
+        EXPECT_EQ(low, d);
     }
 }
 
@@ -121,4 +134,36 @@ TEST(CombinePixels, ClampVariantHoldsEveryByte) {
             RAST_CombinePixels2(&p, v, -v / 2, v / 3, v, 255, mode | 0x10000);
             RAST_CombinePixels2Clamp(&p, v, -v / 2, v / 3, v, 255, mode);
         }
+}
+
+TEST(HSVAdjust, WorkedPixels) {
+    // Neutral offsets keep a primary; the alpha byte is the colour's.
+    EXPECT_EQ(adjust(P(255, 0, 0, 9), 128, 128, 128, 77, 256), P(255, 0, 0, 77));
+    EXPECT_EQ(adjust(P(255, 0, 0, 255), 255, 128, 128, 255, 256), P(0, 255, 247, 255));
+    EXPECT_EQ(adjust(P(255, 0, 0, 255), 128, 0, 128, 255, 256), P(255, 255, 255, 255));
+    EXPECT_EQ(adjust(P(255, 0, 0, 255), 128, 128, 0, 255, 256), P(0, 0, 0, 255));
+    // Greys have hue 256, so saturating one turns it blue.
+    EXPECT_EQ(adjust(P(100, 100, 100, 0), 128, 255, 128, 0, 256), P(0, 0, 100, 0));
+    // (255, 0, 1) has hue 383: one step on wraps to red.
+    EXPECT_EQ(adjust(P(255, 0, 1, 0), 129, 128, 128, 0, 256), P(255, 0, 0, 0));
+    // Weight 0 still rewrites the pixel through the round trip.
+    EXPECT_EQ(adjust(P(200, 100, 50, 3), 255, 0, 255, 66, 0), P(200, 99, 50, 66));
+    // Far outside the design the hue still lands on the circle (no wild table read).
+    for (int w : {-100000, 257, 100000})
+        adjust(P(255, 0, 0, 0), 0, 128, 128, 0, w);
+}
+
+TEST(HSVAdjust, SweepsOfHueAndValue) {
+    for (int c = 0; c < 256; ++c) {
+        const int h = (c + c / 2 - 192 + 384) % 384;
+        EXPECT_EQ(
+            adjust(P(255, 0, 0, 0), c, 128, 128, 0, 256),
+            P(saturatedRed(h), saturatedRed((h + 256) % 384), saturatedRed((h + 128) % 384), 0))
+            << "red offset " << c;
+        const int v = std::clamp(100 + (c - 128) * 2, 0, 255);
+        EXPECT_EQ(adjust(P(100, 100, 100, 0), 128, 128, c, 0, 256), P(v, v, v, 0)) << c;
+        // A quarter weight halves the offset, truncating toward zero.
+        const int q = 100 + (c - 128) / 2;
+        EXPECT_EQ(adjust(P(100, 100, 100, 0), 128, 128, c, 0, 64), P(q, q, q, 0)) << c;
+    }
 }

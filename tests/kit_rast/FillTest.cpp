@@ -1,6 +1,5 @@
 #include "GuardedBitmap.h"
 
-#include "kit/rast/RAST_CombinePixels.h"
 #include "kit/rast/RAST_Fill.h"
 #include "kit/rast/RAST_MemBitmap.h"
 
@@ -11,114 +10,119 @@
 
 namespace {
 
-RAST_pixel backgroundPixel(int x, int y) {
-    return P(200 - 9 * x, 100 + 13 * y, 51 * x + y, 128 + x * y);
-}
-
-// A fill's pixel worked byte by byte: the quarter weights of a copy shift each byte, every
-// other weight blends with the weight as the source alpha.
-RAST_pixel filled(RAST_pixel old, RAST_pixel c, int weight, int op) {
-    if (op == 0 && weight % 64 == 0) {
-        RAST_pixel out = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-            const int o = (old >> shift) & 0xFF, k = (c >> shift) & 0xFF;
-            const int q[5] = {o, (o >> 1) + (o >> 2) + (k >> 2), (o >> 1) + (k >> 1),
-                              (o >> 2) + (k >> 1) + (k >> 2), k};
-            out |= RAST_pixel(q[weight / 64]) << shift;
-        }
-        return out;
-    }
-    RAST_CombinePixels2(&old, RAST_GetRed(c), RAST_GetGreen(c), RAST_GetBlue(c), weight, weight,
-                        op);
-    return old;
-}
+const RAST_pixel kBackground = P(200, 100, 51, 128);
 
 } // namespace
 
-TEST(FillRect, ClipsAtEveryEdgeInEveryMode) {
+TEST(FillRect, WorkedPixelsInEveryPath) {
     const RAST_pixel colour = P(250, 3, 128, 0x80);
     const struct {
         float alpha;
-        int mode, weight; // weight -1: nothing is drawn
-    } paths[] = {{1.0f, 0, 256},       {0.75f, 0, 192}, {0.5f, 0, 128},       {0.25f, 0, 64},
-                 {0.51f, 0, 130},      {0.3f, 1, 76},   {0.7f, 2, 179},       {1.0f, 3, 256},
-                 {0.6f, 4, 153},       {0.9f, 5, 230},  {1.0f, 0x10000, 128}, // colour alpha
-                 {2.0f, 0x10001, 256}, {1.0f, 6, -1},   {0.0f, 0, -1},        {NAN, 1, -1}};
-    for (bool flipped : {false, true})
-        for (const auto& p : paths)
-            for (int y = -5; y <= 6; y += 1)
-                for (int x = -8; x <= 8; x += 2)
-                    for (int w : {-1, 0, 3, 20}) {
-                        GuardedBitmap bm(7, 5, flipped);
-                        bm.fill(backgroundPixel);
-                        RAST_FillRect(&bm, x, y, w, 4, colour, p.alpha, p.mode);
-                        ASSERT_TRUE(bm.guardsIntact());
-                        for (int py = 0; py < 5; ++py)
-                            for (int px = 0; px < 7; ++px) {
-                                const bool inside =
-                                    p.weight > 0 && px >= x && px < x + w && py >= y && py < y + 4;
-                                const RAST_pixel old = backgroundPixel(px, py);
-                                ASSERT_EQ(bm.at(px, py),
-                                          inside ? filled(old, colour, p.weight, p.mode & 0xFF)
-                                                 : old)
-                                    << px << "," << py << " rect " << x << "," << y << "," << w
-                                    << " mode " << p.mode << " alpha " << p.alpha;
-                            }
-                    }
+        int mode;
+        RAST_pixel want;
+    } paths[] = {
+        // Copy at the quarter weights shifts whole words: each byte's low bits are lost.
+        {1.0f, 0, colour},
+        {0.75f, 0, P(237, 26, 108, 128)},
+        {0.5f, 0, P(225, 51, 89, 128)},
+        {0.25f, 0, P(212, 75, 69, 128)},
+        // Other weights blend byte by byte, the weight (130) serving as the source alpha.
+        {0.51f, 0, P(226, 50, 91, 130)},
+        {0.3f, 1, P(255, 100, 89, 150)},
+        {1.0f, 3, P(195, 1, 25, 128)},
+        // The source-alpha bit scales the alpha by the colour's: 128 / 255 is the half blend;
+        // alpha is held within 0..1.
+        {1.0f, 0x10000, P(225, 51, 89, 128)},
+        {2.0f, 0x10001, P(255, 103, 179, 255)},
+        {1.0f, 6, kBackground},
+        {0.0f, 0, kBackground},
+        {NAN, 1, kBackground},
+    };
+    for (const auto& p : paths) {
+        GuardedBitmap bm(3, 1, false, kBackground);
+        RAST_FillRect(&bm, 1, 0, 1, 1, colour, p.alpha, p.mode);
+        RAST_FillRect(&bm, 0, 0, 0, 1, colour, p.alpha, p.mode);
+        RAST_FillRect(&bm, 3, 0, -3, 1, colour, p.alpha, p.mode);
+        EXPECT_TRUE(pictureIs(bm, [&](int x, int) { return x == 1 ? p.want : kBackground; }))
+            << "mode " << p.mode << " alpha " << p.alpha;
+    }
+    for (auto [alpha, mode] : {std::pair{1.0f, 0}, {0.51f, 0}, {0.5f, 0x10002}})
+        expectCrops([&](RAST_IBitmap& bm, int x,
+                        int y) { RAST_FillRect(&bm, x, y, 9, 4, colour, alpha, mode); },
+                    kBackground);
+}
+
+TEST(GradRect, WorkedPixelsAndClippedCrops) {
+    // Opaque: the colours held within 0..255 stored as they are.
+    GuardedBitmap opaque(3, 2);
+    RAST_GradRect(&opaque, 0, 0, 3, 2, 0, 1.5f, 0.5f, 1, 0.5f, 0, 0, 0, 0, -1, 0, 0, 0);
+    EXPECT_TRUE(pictureIs(opaque, [](int x, int y) {
+        const int red[] = {0, 127, 255};
+        return P(red[x], y ? 127 : 255, 127, 255);
+    }));
+    // The alpha from -0.5 by 1 a column is a weight of 0, 128 and 384, held at 256; a blue of
+    // -0.5 blends toward 0 and is held there.
+    GuardedBitmap blended(3, 1, false, P(10, 20, 30, 40));
+    RAST_GradRect(&blended, 0, 0, 3, 1, 1, 0, -0.5f, -0.5f, 0, 0, 0, 1, 0, 0, 0, 0, 0);
+    EXPECT_EQ(blended.picture(),
+              (std::vector<RAST_pixel>{P(10, 20, 30, 40), P(133, 10, 0, 84), P(255, 0, 0, 255)}));
+
+    // Steps exact in binary, so that a clipped start equals the whole gradient's value there.
+    for (int mode : {0, 1, 3, 0x10004})
+        expectCrops(
+            [&](RAST_IBitmap& bm, int x, int y) {
+                RAST_GradRect(&bm, x, y, 9, 6, 1.5f, -0.25f, 0.125f, 0, -0.125f, 0.0625f, 0.25f,
+                              1 / 256.0f, 0.25f, 0.5f, -0.5f, 0.125f, mode);
+            },
+            kBackground);
+    RAST_GradRect(nullptr, 0, 0, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
 }
 
 TEST(PixelAccess, SinglePixelsAndOutsideThePicture) {
     GuardedBitmap bm(3, 2, true);
-    bm.fill(backgroundPixel);
-    const std::pair<int, int> outside[] = {{3, 0}, {-1, 0}, {0, 2}, {0, -1}, {INT_MIN, INT_MAX}};
-    for (auto [x, y] : outside) {
+    bm.fill([](int x, int y) { return P(x, y, 0, 9); });
+    for (auto [x, y] : {std::pair{3, 0}, {-1, 0}, {0, 2}, {0, -1}, {INT_MIN, INT_MAX}}) {
         RAST_PutPixel(&bm, x, y, 0, 1.0f, 0);
         EXPECT_EQ(RAST_GetPixel(&bm, x, y), 0u);
     }
-    ASSERT_TRUE(bm.guardsIntact());
     RAST_MemBitmap empty;
-    EXPECT_EQ(RAST_GetPixel(&empty, 0, 0), 0u);
-    EXPECT_EQ(RAST_GetPixel(nullptr, 0, 0), 0u);
-    EXPECT_EQ(RAST_GetPixel(&bm, 2, 0), backgroundPixel(2, 0)); // the last memory row
+    EXPECT_EQ(RAST_GetPixel(&empty, 0, 0) + RAST_GetPixel(nullptr, 0, 0), 0u);
+    EXPECT_EQ(RAST_GetPixel(&bm, 2, 0), P(2, 0, 0, 9)); // the last memory row
 
     bm.at(0, 0) = P(200, 100, 40, 255);
     RAST_PutPixel(&bm, 0, 0, 0, 0.25f, 0); // three quarters stay
-    EXPECT_EQ(bm.at(0, 0), P(150, 75, 30, 190));
     // Other weights blend the colour's own alpha byte; the source-alpha bit is not read.
-    bm.at(2, 1) = P(0, 0, 0, 0);
+    bm.at(2, 1) = 0;
     RAST_PutPixel(&bm, 2, 1, P(255, 255, 255, 255), 0.3f, 0x10000);
-    EXPECT_EQ(bm.at(2, 1), P(76, 76, 76, 76));
     RAST_PutPixel(&bm, 2, 1, P(1, 2, 3, 4), 1.0f, 6);
+    EXPECT_EQ(bm.at(0, 0), P(150, 75, 30, 190));
     EXPECT_EQ(bm.at(2, 1), P(76, 76, 76, 76));
+    EXPECT_TRUE(bm.guardsIntact());
 }
 
 TEST(FillUtilities, ClearMultiplyAddMaskAndProcess) {
     RAST_MemBitmap bm(5, 2, 4); // rows 8 pixels apart: the padding must stay
-    for (int i = 0; i < 16; ++i)
-        bm.getBits()[i] = P(20, 200, 100, 7);
+    std::fill(bm.getBits(), bm.getBits() + 16, P(20, 200, 100, 7));
     RAST_Clear(&bm, 0x12345678);
     EXPECT_EQ(bm.getBits()[4], 0x12345678u);
     EXPECT_EQ(bm.getBits()[5], P(20, 200, 100, 7));
 
     GuardedBitmap g(3, 1);
-    const auto multiplyAdd = [&](float scale, float red, float offset) {
+    const auto multiplyAdd = [&](float scale, float offset) {
         g.at(0, 0) = P(20, 200, 0, 255);
-        RAST_MultiplyAddRect(&g, 0, 0, 1, 1, red, scale, scale, scale, offset, offset, offset,
+        RAST_MultiplyAddRect(&g, 0, 0, 1, 1, 1.0f, scale, scale, scale, offset, offset, offset,
                              offset);
         return g.at(0, 0);
     };
-    EXPECT_EQ(multiplyAdd(2.0f, 1.0f, 10.0f), P(30, 255, 10, 255));
-    EXPECT_EQ(multiplyAdd(1.0f, 1.0f, -0.5f), P(19, 199, 0, 254)); // arithmetic shift
-    EXPECT_EQ(multiplyAdd(1.0f, 1.0f, -300.0f), 0u);
-    EXPECT_EQ(multiplyAdd(1e30f, 1.0f, NAN), P(20, 255, 0, 255));
+    EXPECT_EQ(multiplyAdd(2.0f, 10.0f), P(30, 255, 10, 255));
+    EXPECT_EQ(multiplyAdd(1.0f, -0.5f), P(19, 199, 0, 254)); // arithmetic shift
+    EXPECT_EQ(multiplyAdd(1.0f, -300.0f), 0u);
+    EXPECT_EQ(multiplyAdd(1e30f, NAN), P(20, 255, 0, 255));
 
-    g.at(0, 0) = P(0, 255, 0, 9), g.at(1, 0) = P(0, 255, 1, 0), g.at(2, 0) = P(7, 8, 9, 0);
+    g.fill([](int x, int) { return x == 0 ? P(0, 255, 0, 9) : x == 1 ? P(0, 255, 1, 0) : 7u; });
     RAST_SetAlphaFromColorMask(&g, 0x00FF0000);
-    EXPECT_EQ(g.picture(),
-              (std::vector<RAST_pixel>{P(0, 255, 0, 0), P(0, 255, 1, 255), P(7, 8, 9, 255)}));
-    RAST_ClearRect(&g, -1, 0, 3, 9, -256, 0);
-    EXPECT_EQ(g.at(1, 0), P(0, 255, 1, 0));
-    EXPECT_EQ(g.at(2, 0), P(7, 8, 9, 255));
+    RAST_ClearRect(&g, -1, 0, 3, 9, 0xFFFFFF00, 0);
+    EXPECT_EQ(g.picture(), (std::vector<RAST_pixel>{P(0, 255, 0, 0), P(0, 255, 1, 0), 0xFF}));
 
     // Memory order: a flipped bitmap's last picture row comes first.
     GuardedBitmap f(4, 3, true);
@@ -127,26 +131,20 @@ TEST(FillUtilities, ClearMultiplyAddMaskAndProcess) {
         &f, 2, 1, 5, 5,
         [](RAST_pixel* p, void* parm) { static_cast<decltype(seen)*>(parm)->push_back(p); }, &seen);
     EXPECT_EQ(seen, (std::vector<RAST_pixel*>{&f.at(2, 2), &f.at(3, 2), &f.at(2, 1), &f.at(3, 1)}));
-    RAST_ProcessRect(&f, 0, 0, 4, 3, nullptr, nullptr);
-    EXPECT_TRUE(f.guardsIntact());
+    EXPECT_TRUE(f.guardsIntact() && g.guardsIntact());
 }
 
 TEST(SimpleFill, FillsRunsThroughTheSeedColumnOnly) {
     // '#' walls, '.' open; the seed is in the left arm of a U.
     const char* rows[] = {".#..#.#", ".#..#.#", ".####.#", "......#"};
     const char* expected[] = {"*#..#.#", "*#..#.#", "*####.#", "******#"};
+    const auto colour = [](char c) {
+        return c == '*' ? P(0, 0, 0xEE, 0xAA) : c == '#' ? P(9, 9, 9, 1) : P(1, 2, 3, 0xAA);
+    };
     GuardedBitmap bm(7, 4);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 7; ++x)
-            bm.at(x, y) = rows[y][x] == '#' ? P(9, 9, 9, 1) : P(1, 2, 3, 0xAA);
+    bm.fill([&](int x, int y) { return colour(rows[y][x]); });
     RAST_SimpleFill(&bm, 0, 1, P(0, 0, 0xEE, 0), 0xFFFFFF00, 0xFF);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 7; ++x)
-            EXPECT_EQ(bm.at(x, y), expected[y][x] == '*'   ? P(0, 0, 0xEE, 0xAA)
-                                   : expected[y][x] == '#' ? P(9, 9, 9, 1)
-                                                           : P(1, 2, 3, 0xAA))
-                << x << "," << y;
     RAST_SimpleFill(&bm, 7, 0, 0, ~0u, 0);
     RAST_SimpleFill(&bm, 0, -1, 0, ~0u, 0);
-    EXPECT_TRUE(bm.guardsIntact());
+    EXPECT_TRUE(pictureIs(bm, [&](int x, int y) { return colour(expected[y][x]); }));
 }

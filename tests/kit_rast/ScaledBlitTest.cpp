@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -20,16 +19,11 @@ RAST_pixel sourcePixel(int x, int y) {
     return P(10 * x + 20 * y, 3 * x + 7, 5 * y + 1, 255 - 9 * x - 13 * y);
 }
 
-void fillBackground(GuardedBitmap& bm) {
-    bm.fill([](int, int) { return kBackground; });
-}
-
-// The red channel of a destination after a blit of a w x h source onto a background.
+// The red channel of a destination after a blit of a w x h source onto the background.
 std::vector<int> redAfter(int srcw, int srch, int dstw, int dsth, float sx, float sy, float sw,
                           float sh, int mode) {
-    GuardedBitmap src(srcw, srch), dest(dstw, dsth);
+    GuardedBitmap src(srcw, srch), dest(dstw, dsth, false, kBackground);
     src.fill(sourcePixel);
-    fillBackground(dest);
     RAST_ScaledBlit(&dest, &src, 0, 0, dstw, dsth, sx, sy, sw, sh, 1.0f, mode);
     EXPECT_TRUE(dest.guardsIntact());
     std::vector<int> red;
@@ -41,46 +35,41 @@ std::vector<int> redAfter(int srcw, int srch, int dstw, int dsth, float sx, floa
 } // namespace
 
 TEST(ScaledBlit, SameSizeIsAnUnscaledBlit) {
-    GuardedBitmap src(6, 4), scaled(5, 4), blitted(5, 4);
+    GuardedBitmap src(6, 4);
     src.fill(sourcePixel);
+    const auto same = [&](int dstw, float srcx, float srcw, int blitx, float alpha, int mode) {
+        GuardedBitmap scaled(5, 4, false, kBackground), blitted(5, 4, false, kBackground);
+        RAST_ScaledBlit(&scaled, &src, 1, 1, dstw, 2, srcx, 2.0f, srcw, 2.0f, alpha, mode);
+        RAST_Blit(&blitted, &src, 1, 1, blitx, 2, dstw, 2, alpha, mode);
+        EXPECT_EQ(scaled.picture(), blitted.picture()) << mode << " " << alpha;
+    };
     for (int mode : {0, 0x100, 0x10000, 0x10101, 0xF6, 6})
-        for (float alpha : {1.0f, 0.5f, 0.3f}) {
-            fillBackground(scaled);
-            fillBackground(blitted);
-            RAST_ScaledBlit(&scaled, &src, 1, 1, 3, 2, 1.0f, 2.0f, 3.0f, 2.0f, alpha, mode);
-            RAST_Blit(&blitted, &src, 1, 1, 1, 2, 3, 2, alpha, mode);
-            ASSERT_EQ(scaled.picture(), blitted.picture()) << mode << " " << alpha;
-        }
+        for (float alpha : {1.0f, 0.5f, 0.3f})
+            same(3, 1.0f, 3.0f, 1, alpha, mode);
     // Within 0.001 of the size counts as unscaled; the start is rounded to a column.
-    fillBackground(scaled);
-    fillBackground(blitted);
-    RAST_ScaledBlit(&scaled, &src, 0, 0, 2, 1, 3.6f, 0.0f, 2.0005f, 1.0f, 1.0f, 0);
-    RAST_Blit(&blitted, &src, 0, 0, 4, 0, 2, 1, 1.0f, 0);
-    EXPECT_EQ(scaled.picture(), blitted.picture());
+    same(2, 3.6f, 2.0005f, 4, 1.0f, 0);
     // Bilinear: within 0.03 of a column it copies, further off it blends.
     EXPECT_EQ(redAfter(6, 1, 2, 1, 2.98f, 0, 2, 1, 0x100), (std::vector<int>{30, 40}));
     EXPECT_EQ(redAfter(6, 1, 2, 1, 2.5f, 0, 2, 1, 0x100), (std::vector<int>{25, 35}));
 }
 
 TEST(ScaledBlit, IntegerScalesInEachFilterMode) {
+    const std::vector<int> twiceNearest = {0,  0,  10, 10, 20, 20, 0,  0,  10, 10, 20, 20,
+                                           20, 20, 30, 30, 40, 40, 20, 20, 30, 30, 40, 40};
     const struct {
         int srcw, srch, dstw, dsth, mode;
         std::vector<int> red;
     } cases[] = {
         // Twice up, nearest (word loop, and per-pixel loop for a filter word other than
-        // bilinear) and bilinear.
-        {3, 2, 6, 4, 0, {0,  0,  10, 10, 20, 20, 0,  0,  10, 10, 20, 20,
-                         20, 20, 30, 30, 40, 40, 20, 20, 30, 30, 40, 40}},
-        {3, 2, 6, 4, 0x200, {0,  0,  10, 10, 20, 20, 0,  0,  10, 10, 20, 20,
-                             20, 20, 30, 30, 40, 40, 20, 20, 30, 30, 40, 40}},
-        // The last source column and row blend along one axis only.
+        // bilinear) and bilinear, whose last source column and row blend along one axis only.
+        {3, 2, 6, 4, 0, twiceNearest},
+        {3, 2, 6, 4, 0x200, twiceNearest},
         {3, 2, 6, 4, 0x100, {0,  5,  10, 15, 20, 20, 10, 15, 20, 25, 30, 30,
                              20, 25, 30, 35, 40, 40, 20, 25, 30, 35, 40, 40}},
         // Half size: nearest takes every other pixel, bilinear averages a 3 x 3 box of which
-        // only the pixels inside the source count.
+        // only the pixels inside the source count; a quarter, a 5 x 5 box.
         {4, 4, 2, 2, 0, {0, 20, 40, 60}},
         {4, 4, 2, 2, 0x100, {15, 30, 45, 60}},
-        // A quarter: a 5 x 5 box.
         {8, 8, 2, 2, 0x100, {30, 60, 90, 120}},
         // Half size on one axis only, or two thirds on both, stays bilinear sampling.
         {4, 2, 2, 2, 0x100, {0, 20, 20, 40}},
@@ -91,37 +80,33 @@ TEST(ScaledBlit, IntegerScalesInEachFilterMode) {
             redAfter(c.srcw, c.srch, c.dstw, c.dsth, 0, 0, float(c.srcw), float(c.srch), c.mode),
             c.red)
             << c.srcw << "x" << c.srch << " to " << c.dstw << "x" << c.dsth << " mode " << c.mode;
-}
-
-TEST(ScaledBlit, BoxGrowsOnlyBeyondThreeTimes) {
-    // A lone bright pixel two columns from the sample: outside a 3 x 3 box, inside a 5 x 5.
+    // A lone bright pixel two columns from the sample: outside a 3 x 3 box, inside the 5 x 5
+    // one that only shrinks beyond three times take.
     for (float shrink : {3.0f, 3.25f}) {
         GuardedBitmap src(13, 13), dest(1, 1);
-        src.fill([](int x, int y) { return x == 2 && y == 4 ? P(250, 0, 0, 0) : RAST_pixel(0); });
-        dest.at(0, 0) = 0;
+        src.at(2, 4) = P(250, 0, 0, 0);
         RAST_ScaledBlit(&dest, &src, 0, 0, 1, 1, 4, 4, shrink, shrink, 1.0f, 0x100);
         EXPECT_EQ(RAST_GetRed(dest.at(0, 0)), shrink == 3.0f ? 0 : 10) << shrink;
     }
 }
 
 TEST(ScaledBlit, EveryModeCombinesTheSample) {
-    GuardedBitmap src(3, 2), dest(6, 4);
+    GuardedBitmap src(3, 2);
     src.fill([](int x, int y) { return P(80 * x, 200 - 90 * y, 60 + x * y, 64 * x + 63 * y); });
-    for (int mode :
-         {0, 1, 2, 3, 4, 5, 0x10000, 0x10001, 0x10002, 0x10003, 0x10004, 0x10005, 6, 0xF6, 0x10006})
+    for (int mode : {0, 3, 0x10000, 0x10004, 6})
         for (float alpha : {1.0f, 0.75f, 0.5f}) {
-            fillBackground(dest);
+            GuardedBitmap dest(6, 4, false, kBackground);
             RAST_ScaledBlit(&dest, &src, 0, 0, 6, 4, 0, 0, 3, 2, alpha, mode);
-            for (int y = 0; y < 4; ++y)
-                for (int x = 0; x < 6; ++x) {
-                    const RAST_pixel s = src.at(x / 2, y / 2);
-                    // The plain copy at half weight averages whole words.
-                    const RAST_pixel want =
-                        mode == 0 && alpha == 0.5f
-                            ? ((s >> 1) & 0x7F7F7F7F) + ((kBackground >> 1) & 0x7F7F7F7F)
-                            : RAST_CombinePixels(kBackground, s, alpha, mode);
-                    ASSERT_EQ(dest.at(x, y), want) << mode << " " << alpha << " " << x << y;
-                }
+            ASSERT_TRUE(pictureIs(dest,
+                                  [&](int x, int y) {
+                                      const RAST_pixel s = src.at(x / 2, y / 2);
+                                      // The plain copy at half weight averages whole words.
+                                      return mode == 0 && alpha == 0.5f
+                                                 ? ((s >> 1) & 0x7F7F7F7F) +
+                                                       ((kBackground >> 1) & 0x7F7F7F7F)
+                                                 : RAST_CombinePixels(kBackground, s, alpha, mode);
+                                  }))
+                << mode << " " << alpha;
         }
 }
 
@@ -136,9 +121,8 @@ TEST(ScaledBlit, SourceEdgesAndMirroring) {
               (std::vector<int>{0, 0, 10, 10, 20, 20, 0x33, 0x33, 0x33}));
     // A negative width mirrors into the rectangle ending at dstx; the first sample lies on
     // the source's right edge and is dropped.
-    GuardedBitmap src(4, 1), dest(4, 1);
+    GuardedBitmap src(4, 1), dest(4, 1, false, kBackground);
     src.fill(sourcePixel);
-    fillBackground(dest);
     RAST_ScaledBlit(&dest, &src, 4, 0, -4, 1, 0, 0, 4, 1, 1.0f, 0);
     EXPECT_EQ(dest.picture(), (std::vector<RAST_pixel>{kBackground, sourcePixel(3, 0),
                                                        sourcePixel(2, 0), sourcePixel(1, 0)}));
@@ -147,7 +131,8 @@ TEST(ScaledBlit, SourceEdgesAndMirroring) {
 TEST(ScaledBlit, ClippedDrawsAreCropsOfTheWholeDraw) {
     // Steps are binary fractions, so that moving the start along them is exact. A draw of less
     // than the whole source is left out: how far its samples may read depends on where it is
-    // cut.
+    // cut. A mirrored draw drops its first sample whenever that lies on a whole pixel, so its
+    // crops are checked for writes outside the destination only.
     const struct {
         int dstw, dsth;
         float srcw, srch;
@@ -157,41 +142,24 @@ TEST(ScaledBlit, ClippedDrawsAreCropsOfTheWholeDraw) {
                  {-10, 8, 5, 4, 0},   {10, -8, 5, 4, 0x100}};
     GuardedBitmap src(5, 4, true);
     src.fill(sourcePixel);
-    for (const auto& d : draws) {
-        // A mirrored draw drops its first sample whenever that lies on a whole pixel, so its
-        // crops are checked for writes outside the destination only.
-        const bool mirrored = d.dstw < 0 || d.dsth < 0;
-        GuardedBitmap whole(40, 40);
-        fillBackground(whole);
-        RAST_ScaledBlit(&whole, &src, 15, 15, d.dstw, d.dsth, 0, 0, d.srcw, d.srch, 0.75f, d.mode);
-        for (bool flipped : {false, true})
-            for (int dy = -12; dy <= 9; ++dy)
-                for (int dx = -12; dx <= 9; ++dx) {
-                    GuardedBitmap dest(7, 5, flipped);
-                    fillBackground(dest);
-                    RAST_ScaledBlit(&dest, &src, dx, dy, d.dstw, d.dsth, 0, 0, d.srcw, d.srch,
-                                    0.75f, d.mode);
-                    ASSERT_TRUE(dest.guardsIntact());
-                    for (int y = 0; y < 5 && !mirrored; ++y)
-                        for (int x = 0; x < 7; ++x)
-                            ASSERT_EQ(dest.at(x, y), whole.at(x - dx + 15, y - dy + 15))
-                                << "draw " << d.dstw << "x" << d.dsth << " at " << dx << "," << dy
-                                << " pixel " << x << "," << y;
-                }
-    }
+    for (const auto& d : draws)
+        expectCrops(
+            [&](RAST_IBitmap& dest, int x, int y) {
+                RAST_ScaledBlit(&dest, &src, x, y, d.dstw, d.dsth, 0, 0, d.srcw, d.srch, 0.75f,
+                                d.mode);
+            },
+            kBackground, d.dstw > 0 && d.dsth > 0);
 }
 
 TEST(ScaledBlit, DegenerateOrUnfitCallsDrawNothing) {
-    GuardedBitmap src(4, 4), dest(5, 5);
+    GuardedBitmap src(4, 4), dest(5, 5, false, kBackground);
     src.fill(sourcePixel);
-    fillBackground(dest);
-    const std::vector<RAST_pixel> before = dest.picture();
     RAST_MemBitmap empty(0, 0);
     const float nan = std::nanf(""), inf = INFINITY;
     RAST_ScaledBlit(nullptr, &src, 0, 0, 2, 2, 0, 0, 4, 4, 1.0f, 0);
     RAST_ScaledBlit(&dest, nullptr, 0, 0, 2, 2, 0, 0, 4, 4, 1.0f, 0);
     RAST_ScaledBlit(&dest, &empty, 0, 0, 2, 2, 0, 0, 4, 4, 1.0f, 0);
-    for (int mode : {0, 0x100, 0x10000})
+    for (int mode : {0, 0x100})
         for (float alpha : {0.0f, 0.003f, -1.0f, nan}) {
             RAST_ScaledBlit(&dest, &src, 0, 0, 3, 3, 0, 0, 4, 4, alpha, mode);
             RAST_ScaledBlit(&dest, &src, 0, 0, 4, 4, 0, 0, 4, 4, alpha, mode);
@@ -200,7 +168,7 @@ TEST(ScaledBlit, DegenerateOrUnfitCallsDrawNothing) {
         RAST_ScaledBlit(&dest, &src, 0, 0, 0, 3, 0, 0, 4, 4, 1.0f, mode);
         RAST_ScaledBlit(&dest, &src, 0, 0, 3, 0, 0, 0, 4, 4, 1.0f, mode);
         RAST_ScaledBlit(&dest, &src, 0, 0, 3, 3, 0, 0, 0, 0, 1.0f, 0xF0); // channel copy scaled
-        for (float bad : {nan, inf, -inf, 1e9f, -1e9f}) {
+        for (float bad : {nan, -inf, 1e9f}) {
             RAST_ScaledBlit(&dest, &src, 0, 0, 3, 3, bad, 0, 4, 4, 1.0f, mode);
             RAST_ScaledBlit(&dest, &src, 0, 0, 3, 3, 0, bad, 4, 4, 1.0f, mode);
             RAST_ScaledBlit(&dest, &src, 0, 0, 3, 3, 0, 0, bad, 4, 1.0f, mode);
@@ -212,16 +180,9 @@ TEST(ScaledBlit, DegenerateOrUnfitCallsDrawNothing) {
         // the third no longer fits 16.16, so the blit draws nothing at all.
         RAST_ScaledBlit(&dest, &src, 3, 0, -3, 1, -59999.5f, 0, 60000, 1, 1.0f, mode);
     }
-    EXPECT_EQ(dest.picture(), before);
-    for (int big : {INT_MIN, INT_MIN + 1, -1000000, 1000000, INT_MAX})
-        for (int size : {INT_MIN, -1, 1, INT_MAX}) {
-            RAST_ScaledBlit(&dest, &src, big, 0, size, 3, 0, 0, 4, 4, 1.0f, 0x100);
-            RAST_ScaledBlit(&dest, &src, 0, big, 3, size, 0, 0, 4, 4, 1.0f, 0);
-        }
-    EXPECT_TRUE(dest.guardsIntact());
+    EXPECT_TRUE(pictureIs(dest, [](int, int) { return kBackground; }));
     // One pixel of either is enough to draw.
-    GuardedBitmap one(1, 1);
-    one.at(0, 0) = P(9, 8, 7, 255);
+    GuardedBitmap one(1, 1, false, P(9, 8, 7, 255));
     RAST_ScaledBlit(&dest, &one, 1, 1, 2, 2, 0, 0, 1, 1, 1.0f, 0x100);
     RAST_ScaledBlit(&one, &src, 0, 0, 1, 1, 1, 1, 3, 3, 1.0f, 0);
     EXPECT_EQ(dest.at(2, 2), P(9, 8, 7, 255));
