@@ -141,12 +141,12 @@ TEST(CachedFont, CoverageFlags) {
         const bool shadow = flags & RAST_FONT_SHADOW;
         EXPECT_EQ(count(*b, blue) + count(*b, kWhite) + count(*b, red), 60 * 30);
         EXPECT_GT(count(*b, red), 10);
-        for (const auto& [x, y] : changedPixels(*b, blue))
-            if (b->at(x, y) == red)
-                ASSERT_TRUE(shadow
-                                ? ink(x - 1, y) || ink(x, y - 1) || ink(x - 1, y - 1)
-                                : ink(x - 1, y) || ink(x + 1, y) || ink(x, y - 1) || ink(x, y + 1))
-                    << flags << " at " << x << ", " << y;
+        for (const auto& [x, y] : changedPixels(*b, blue)) {
+            if (b->at(x, y) != red) continue;
+            ASSERT_TRUE(shadow ? ink(x - 1, y) || ink(x, y - 1) || ink(x - 1, y - 1)
+                               : ink(x - 1, y) || ink(x + 1, y) || ink(x, y - 1) || ink(x, y + 1))
+                << flags << " at " << x << ", " << y;
+        }
     }
 }
 
