@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -69,26 +70,45 @@ TEST(Randomizer, EachParameterTakesItsOwnEntry) {
         rig.plugin.randomValues[size_t(i)] = i & 0xFF;
     rig.manager.randomizePatchSettings(1);
     const std::pair<int, double> expected[] = {
-        {kOscillator1Octave, 0},      {kOscillator2SyncToOsc3, 26},
-        {kOscillatorGlideRate, 42},   {kOscillatorUnisono, 42},
-        {kOscillatorMonoPolyMode, 1}, {kOscillatorUniDetune, 44},
-        {kNoiseExtFilter1Source, 55}, {kFilter1TypeQ, 55},
-        {kFilter1TypeQPlus, 55},      {kFilter1Cutoff, 56},
-        {kFilterRoutingQ, 69},        {kFilterRoutingSwitchA, 1},
-        {kFilterRoutingSwitchB, 0},   {kFilter2TypeQPlus, 71},
-        {kFilter2PanAmount, 84},      {kEffect1Mode, 89},
-        {kEffect1Param01, 91},        {kFX1ReverbSize, 91},
-        {kFX1TapDelayDelay, 91},      {kFX2ReverbShape, 108},
-        {kEffect2Param14, 120},       {kLFO3Keytrack, 144},
-        {kFilterEnvMode, 113},        {kFilterEnvTrigger, 1},
-        {kEnv4Release, 176},          {kModifier4SourceAmount, 192},
-        {kMod8FastAmount, 216},       {kMod8StandardAmount, 240},
-        {kArpPatternLength, 253},     {kArpPattern01Step, 15},   // 254: past 127, no low half
-        {kArpPattern01Accent, 0},     {kArpPattern16StepLen, 1}, // 285 & 0xFF = 29
+        {kOscillator1Octave, 0},    {kOscillator2SyncToOsc3, 26}, {kOscillator3PWMAmount, 37},
+        {kOscillatorGlideRate, 42}, {kOscillatorUnisono, 42},     {kOscillatorMonoPolyMode, 1},
+        {kOscillatorUniDetune, 44}, {kRingModulationBalance, 54}, {kNoiseExtFilter1Source, 55},
+        {kFilter1TypeQ, 55},        {kFilter1TypeQPlus, 55},      {kFilter1Cutoff, 56},
+        {kFilterRoutingQ, 69},      {kFilterRoutingSwitchA, 1},   {kFilterRoutingSwitchB, 0},
+        {kFilter2TypeQPlus, 71},    {kFilter2PanAmount, 84},      {kAmpModAmount, 88},
+        {kEffect1Mode, 89},         {kEffect1Param01, 91},        {kFX1ReverbSize, 91},
+        {kFX1TapDelayDelay, 91},    {kFX2ReverbShape, 108},       {kEffect2Param14, 120},
+        {kLFO1Shape, 121},          {kLFO2Keytrack, 136},         {kLFO3Keytrack, 144},
+        {kFilterEnvMode, 113},      {kFilterEnvTrigger, 1},       {kAmpEnvRelease, 160},
+        {kEnv3Attack, 162},         {kEnv4Release, 176},          {kArpPatternLength, 253},
+        {kArpPattern01Step, 15},                               // 254: past 127, no low half
+        {kArpPattern01Accent, 0},   {kArpPattern16StepLen, 1}, // 285 & 0xFF = 29
         {kArpPattern16Timing, 13},
     };
     for (auto [param, value] : expected)
         EXPECT_EQ(rig.plugin.GetParamValue(param + 1), value) << "param " << param;
+    // Modifiers take four entries each from 177, modulation slots three from 193 and 217.
+    for (int n = 0; n < 4; ++n)
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(rig.plugin.GetParamValue(kModifier1Source1 + 64 * n + 16 * i + 1),
+                      177 + 4 * n + i);
+    for (int n = 0; n < 8; ++n)
+        for (auto [first, base] : {std::pair{kMod1FastSource, 193}, {kMod1StandardSource, 217}}) {
+            const int slot = first + 48 * n + 1; // source, amount, destination
+            EXPECT_EQ(rig.plugin.GetParamValue(slot), base + 3 * n);
+            EXPECT_EQ(rig.plugin.GetParamValue(slot + 32), base + 3 * n + 1);
+            EXPECT_EQ(rig.plugin.GetParamValue(slot + 16), base + 3 * n + 2);
+        }
+    // Within a section the entries follow the dump's byte order.
+    std::map<int, int> previous;
+    for (const SoundDump::Byte& row : SoundDump::layout()) {
+        if (SoundDump::paramCount(row.encoding) != 1 || row.params[0] == kTuneMode ||
+            row.lock == SoundDump::kNoLock)
+            continue;
+        const int entry = int(rig.plugin.GetParamValue(row.params[0] + 1));
+        if (previous.count(row.lock)) EXPECT_GT(entry, previous[row.lock]) << "byte " << row.offset;
+        previous[row.lock] = entry;
+    }
 }
 
 TEST(Randomizer, ChangesTheDumpsParametersButTheNeverChangedListAndTheTuneMode) {
