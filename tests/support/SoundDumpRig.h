@@ -16,6 +16,9 @@ namespace testsupport {
 struct SoundDumpRig {
     using Bytes = std::vector<uint8_t>;
 
+    explicit SoundDumpRig(PatchLibrarian* librarian = nullptr)
+        : manager(&plugin, nullptr, librarian, nullptr) {}
+
     // The dump that job 2 sends for the part: the first message on the wire.
     Bytes write(int part) {
         plugin.output.clear();
@@ -37,7 +40,7 @@ struct SoundDumpRig {
 
     ManualClock clock;
     FakeSenderPlugin plugin;
-    MIDIMessageManager manager{&plugin, nullptr, nullptr, nullptr};
+    MIDIMessageManager manager;
 };
 
 } // namespace testsupport
