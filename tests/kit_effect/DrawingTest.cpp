@@ -1,0 +1,334 @@
+// The graphics object's bitmap and font caches, bitmap drawing and text.
+
+#include "kit/effect/BitmapStorage.h"
+#include "kit/effect/ICaptionControl.h"
+#include "kit/effect/IGraphics.h"
+#include "kit/rast/RAST_Blit.h"
+#include "kit/rast/RAST_Fill.h"
+#include "kit/rast/RAST_IFont.h"
+#include "kit/rast/RAST_MemBitmap.h"
+#include "platform/text/TextFont.h"
+
+#include "tests/support/GoldenImage.h"
+#include "tests/support/TestEffect.h"
+#include "tests/support/TestGraphics.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+using testsupport::TestEffect;
+using testsupport::TestGraphics;
+
+namespace {
+
+// The background of the test editor: runs the test's drawing while an area is repainted.
+struct Probe : IControl {
+    explicit Probe(IEffectBase* plug) : IControl(plug, IRECT()) {}
+    bool Draw(IGraphics* g) override {
+        if (draw) draw(g);
+        return true;
+    }
+    std::function<void(IGraphics*)> draw;
+};
+
+struct Editor {
+    explicit Editor(int w = 8, int h = 8) : plug(2, 1), g(new TestGraphics(&plug, w, h)) {
+        plug.AttachGraphics(g);
+        g->AttachControl(probe = new Probe(&plug));
+    }
+    void paint(IRECT area, std::function<void(IGraphics*)> draw) {
+        probe->draw = std::move(draw);
+        g->Draw(&area);
+    }
+    RAST_pixel& at(int x, int y) { return g->GetBits()[y * g->GetDrawBitmap()->getRowSpan() + x]; }
+
+    TestEffect plug;
+    TestGraphics* g; // owned by plug
+    Probe* probe;
+};
+
+BitmapStorage& cache() {
+    return BitmapStorage::Instance();
+}
+
+// ---- The bitmap cache
+
+TEST(BitmapCache, AnIdIsDecodedOnceAtItsFirstScaleAndFreedWithItsLastReference) {
+    const int before = cache().Count();
+    Editor e;
+    e.g->AddImage(104, 30, 20, 0xFF0000FF);
+    const IBitmap large = e.g->LoadIBitmap(104, "knob.png", 1.15, 2, false);
+    const IBitmap normal = e.g->LoadIBitmap(104, "knob.png", 1.0, 2, false);
+    // Truncated, not rounded: 30 × 1.15 gives 34.
+    EXPECT_EQ(large.W, 34);
+    EXPECT_EQ(large.H, 23);
+    EXPECT_EQ(normal.mData, large.mData);
+    EXPECT_EQ(normal.W, 34);
+    EXPECT_EQ(e.g->decodings[104], 1);
+    EXPECT_EQ(cache().References(104), 2);
+    EXPECT_EQ(e.g->getImageById(104, 3, true).N, 3);
+
+    // What cannot be had gives the empty bitmap and takes nothing.
+    const IBitmap missing = e.g->LoadIBitmap(105, "missing.png", 1.0, 4, false);
+    EXPECT_EQ(missing.mData, nullptr);
+    EXPECT_EQ(missing.N, 1);
+    EXPECT_EQ(cache().Count(), before + 1);
+
+    // Releasing what the cache does not hold frees nothing.
+    RAST_MemBitmap outside(2, 2, 4);
+    const IBitmap foreign{&outside, 2, 2, 1, false};
+    e.g->ReleaseBitmap(&foreign);
+    e.g->ReleaseBitmapById(105);
+    EXPECT_EQ(cache().References(104), 2);
+
+    e.g->ReleaseBitmap(&large);
+    e.g->ReleaseBitmapById(104);
+    EXPECT_EQ(cache().Count(), before);
+    EXPECT_EQ(e.g->getImageById(104, 1, false).mData, nullptr);
+}
+
+TEST(BitmapCache, OneInstanceReleasingLeavesTheOtherDrawing) {
+    Editor first, second;
+    first.g->AddImage(106, 4, 4, 0xFF3020FF);
+    first.g->LoadIBitmap(106, "bg.png", 1.0, 1, false);
+    const IBitmap shared = second.g->LoadIBitmap(106, "bg.png", 1.0, 1, false);
+    EXPECT_EQ(second.g->decodings.count(106), 0u); // a hit only
+    first.g->ReleaseBitmapById(106);
+    const IRECT dest(0, 0, 4, 4);
+    second.paint(dest, [&](IGraphics* g) { g->DrawBitmap(&shared, &dest, 1, nullptr); });
+    EXPECT_EQ(second.at(3, 3), 0xFF3020FFu);
+    second.g->ReleaseBitmapById(106);
+    EXPECT_EQ(cache().References(106), 0);
+}
+
+TEST(BitmapCache, TwoThreadsLoadingOneIdKeepOneBitmapWithTwoReferences) {
+    // Both threads decode before either reaches the cache.
+    struct Racing : TestGraphics {
+        using TestGraphics::TestGraphics;
+        RAST_IBitmap* OSLoadBitmap(int, const char*) override {
+            ++loading;
+            while (loading < 2)
+                std::this_thread::yield();
+            return new RAST_MemBitmap(3, 3, 4);
+        }
+        std::atomic<int> loading{0};
+    };
+    TestEffect plug(1, 0);
+    Racing g(&plug);
+    IBitmap a, b;
+    std::thread t([&] { a = g.LoadIBitmap(107, "x.png", 1.0, 1, false); });
+    b = g.LoadIBitmap(107, "x.png", 1.0, 1, false);
+    t.join();
+    EXPECT_EQ(a.mData, b.mData);
+    EXPECT_EQ(cache().References(107), 2);
+    g.ReleaseBitmap(&a);
+    g.ReleaseBitmap(&b);
+    EXPECT_EQ(cache().References(107), 0);
+}
+
+TEST(BitmapCache, ScaledCroppedAndRetainedBitmapsAreCountedWithoutAnId) {
+    Editor e;
+    const int before = cache().Count();
+    RAST_IBitmap* source = e.g->AddImage(108, 4, 4, 0x000000FF);
+    source->getBits()[1 * source->getRowSpan() + 2] = 0x112233FF;
+    const IBitmap loaded = e.g->LoadIBitmap(108, "s.png", 1.0, 2, false);
+    const IRECT cut(2, 1, 4, 3);
+    const IBitmap cropped = e.g->CropBitmap(&loaded, &cut);
+    EXPECT_EQ(cropped.mData->getBits()[0], 0x112233FFu);
+    EXPECT_EQ(cropped.W * 10 + cropped.H, 22);
+    const IBitmap scaled = e.g->ScaleBitmap(&loaded, 8, 2);
+    EXPECT_EQ(scaled.mData->getWidth() * 10 + scaled.N, 82);
+    EXPECT_EQ(cache().Count(), before + 3);
+    // Retaining a cached bitmap counts once more; an outside one is handed to the cache.
+    e.g->RetainBitmap(&cropped);
+    const IBitmap handed{new RAST_MemBitmap(1, 1, 4), 1, 1, 1, false};
+    e.g->RetainBitmap(&handed);
+    for (const IBitmap* b : {&cropped, &cropped, &scaled, &handed, &loaded})
+        e.g->ReleaseBitmap(b);
+    EXPECT_EQ(cache().Count(), before);
+}
+
+// ---- Drawing
+
+TEST(Drawing, FramesStartAlongTheStripAndDrawOnlyInsideTheRepaintedArea) {
+    Editor e;
+    // Three 30-pixel frames of a 2 × 90 strip; row y holds y + 1 in its red byte.
+    RAST_MemBitmap strip(2, 90, 4);
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 2; ++x)
+            strip.getBits()[y * strip.getRowSpan() + x] = RAST_MakePixel(y + 1, x, 0, 255);
+    const IBitmap frames{&strip, 2, 90, 3, false};
+    const IRECT one(0, 0, 1, 1);
+    auto frameAt = [&](int state, int srcX = 0, int srcY = 0) {
+        e.paint(IRECT(0, 0, 8, 8),
+                [&](IGraphics* g) { g->DrawBitmap(&frames, &one, state, srcX, srcY, nullptr); });
+        return RAST_GetRed(e.at(0, 0)) - 1 + 100 * RAST_GetGreen(e.at(0, 0));
+    };
+    EXPECT_EQ(frameAt(3), 60);
+    EXPECT_EQ(frameAt(2), 30);
+    EXPECT_EQ(frameAt(1, 0, 5), 5);
+    EXPECT_EQ(frameAt(0), 0);
+    EXPECT_EQ(frameAt(3, 1, 5), 160); // the frame replaces only the offset along the strip
+
+    // A destination that does not meet the repainted area draws nothing.
+    e.at(0, 0) = 0;
+    const IRECT outside(5, 5, 7, 7);
+    e.paint(IRECT(0, 0, 4, 4), [&](IGraphics* g) { g->DrawBitmap(&frames, &outside, 1, nullptr); });
+    e.paint(IRECT(0, 0, 4, 4), [&](IGraphics* g) {
+        const IBitmap empty;
+        g->DrawBitmap(&empty, &one, 1, nullptr);
+    });
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            ASSERT_EQ(e.at(x, y), 0u) << x << "," << y;
+}
+
+TEST(Drawing, EachBlendDrawsWithItsModeAndWeight) {
+    const struct {
+        int method;
+        float weight;
+        int mode;
+    } blends[] = {
+        {IChannelBlend::kBlendNone, 1.0f, 0x10000},  {IChannelBlend::kBlendCopy, 0.5f, 0},
+        {IChannelBlend::kBlendAdd, 1.0f, 0x10001},   {IChannelBlend::kBlendColorDodge, 0.75f, 0x10002},
+        {7, 1.0f, 0x10000},
+    };
+    RAST_MemBitmap src(4, 4, 4);
+    for (int i = 0; i < 16; ++i)
+        src.getBits()[(i / 4) * src.getRowSpan() + i % 4] = RAST_MakePixel(16 * i, 200 - 9 * i, 90, 17 * i);
+    const IBitmap bitmap{&src, 4, 4, 1, false};
+    for (const auto& b : blends) {
+        Editor e(4, 4);
+        RAST_MemBitmap expected(4, 4, 4);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                e.at(x, y) = expected.getBits()[y * 4 + x] = RAST_MakePixel(40 * x, 60, 50 * y, 255);
+        // Only the repainted 2 × 2 in the middle takes the blit.
+        RAST_Blit(&expected, &src, 1, 1, 1, 1, 2, 2, b.weight, b.mode);
+        const IChannelBlend blend(b.method, b.weight);
+        const IRECT all(0, 0, 4, 4);
+        e.paint(IRECT(1, 1, 3, 3), [&](IGraphics* g) { g->DrawBitmap(&bitmap, &all, 1, &blend); });
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                EXPECT_EQ(e.at(x, y), expected.getBits()[y * 4 + x]) << b.method << " " << x << "," << y;
+    }
+}
+
+TEST(Drawing, ColoursArePixelWordsAndForcedPixelsStayInTheBitmap) {
+    Editor e(6, 3); // rows 8 pixels apart: two of padding
+    const IColor colour(0xFF, 0x11, 0x22, 0x33);
+    const IRECT r(1, 0, 6, 3);
+    e.g->FillIRect(&colour, &r, nullptr);
+    EXPECT_EQ(e.at(5, 2), 0x332211FFu);
+    EXPECT_EQ(e.at(0, 0), 0u);
+    EXPECT_EQ(e.g->GetPoint(5, 2), colour);
+    EXPECT_EQ(e.g->GetPoint(6, 2), IColor());
+
+    const IColor forced(0x80, 1, 2, 3);
+    e.g->ForcePixel(&forced, 0, 2); // the last row
+    e.g->ForcePixel(&forced, 6, 0); // the padding right of the first row
+    e.g->ForcePixel(&forced, 0, 3);
+    e.g->ForcePixel(&forced, -1, 1);
+    EXPECT_EQ(e.at(0, 2), 0x03020180u);
+    EXPECT_EQ(e.at(6, 0), 0u);
+    EXPECT_EQ(e.at(7, 0), 0u);
+}
+
+TEST(Drawing, ARotatedMaskNeedsThreeBitmapsOfOneSize) {
+    Editor e;
+    RAST_MemBitmap base(4, 4, 4), layer(4, 4, 4), small(3, 4, 4);
+    RAST_Clear(&base, RAST_MakePixel(200, 10, 20, 255));
+    RAST_Clear(&layer, 0);
+    const IBitmap b{&base, 4, 4, 1, false}, l{&layer, 4, 4, 1, false}, s{&small, 3, 4, 1, false};
+    const IChannelBlend copy(IChannelBlend::kBlendCopy);
+    e.paint(IRECT(0, 0, 8, 8), [&](IGraphics* g) { g->DrawRotatedMask(&b, &l, &s, 2, 2, 90.0, &copy); });
+    EXPECT_EQ(e.at(2, 2), 0u);
+    // A clear mask and top leave the base, its alpha emptied.
+    e.paint(IRECT(0, 0, 8, 8), [&](IGraphics* g) { g->DrawRotatedMask(&b, &l, &l, 2, 2, 90.0, &copy); });
+    EXPECT_EQ(e.at(2, 2), RAST_MakePixel(200, 10, 20, 0));
+    EXPECT_EQ(e.at(5, 5), RAST_MakePixel(200, 10, 20, 0));
+    EXPECT_EQ(e.at(6, 6), 0u);
+}
+
+// ---- Text
+
+int brightest(Editor& e, int w, int h) {
+    int most = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            most = std::max(most, RAST_GetRed(e.at(x, y)));
+    return most;
+}
+
+TEST(Text, AColourBelowFullAlphaDrawsTranslucent) {
+    for (int alpha : {255, 128}) {
+        Editor e(40, 30);
+        IText text;
+        text.mSize = 20;
+        text.mColor = IColor(alpha, 255, 255, 255);
+        IRECT r(0, 0, 40, 30);
+        EXPECT_TRUE(e.g->DrawIText(&text, "W", &r, false));
+        EXPECT_NEAR(brightest(e, 40, 30), alpha, 2) << alpha;
+    }
+}
+
+TEST(Text, MeasuringPlacesTheExtentByTheAlignment) {
+    Editor e;
+    IText text;
+    text.mAlign = IText::kAlignNear;
+    IRECT left(100, 10, 300, 30);
+    ASSERT_TRUE(e.g->MeasureIText(&text, "Cutoff", &left));
+    const int w = left.W(), h = left.H();
+    EXPECT_EQ(left.L, 100);
+    EXPECT_GT(w, 20);
+    EXPECT_GT(h, 8);
+    text.mAlign = IText::kAlignCenter;
+    IRECT centre(100, 10, 300, 30);
+    e.g->MeasureIText(&text, "Cutoff", &centre);
+    EXPECT_EQ(centre, IRECT(200 - w / 2, 10, 200 - w / 2 + w, 10 + h));
+    text.mAlign = IText::kAlignFar;
+    IRECT right(100, 10, 300, 30);
+    e.g->MeasureIText(&text, "Cutoff", &right);
+    EXPECT_EQ(right, IRECT(300 - w, 10, 300, 10 + h));
+}
+
+TEST(Text, FontsAreSharedByKeyAndNeverBelowTwoPixels) {
+    Editor e;
+    IText a, b, tiny;
+    a.mFont[0] = b.mFont[0] = 'K'; // a face of its own, so earlier tests cached nothing of it
+    b.mColor = COLOR_RED;
+    b.mQuality = 0;
+    tiny.mSize = 1;
+    RAST_IFont* font = e.g->CacheFont(&a);
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(a.mCached, font);
+    EXPECT_EQ(e.g->CacheFont(&b), font);
+    ASSERT_NE(e.g->CacheFont(&tiny), nullptr);
+    EXPECT_EQ(tiny.mCached->GetHFont()->platformFont->Size(), 2.0f);
+}
+
+TEST(Text, CaptionsInTheLayoutFaceFallBackToAnInstalledMonospaceFace) {
+    Editor e(160, 40);
+    IText style;
+    strcpy(style.mFont, "NK57 Monospace");
+    style.mSize = 13;
+    style.mColor = COLOR_WHITE;
+    e.plug.GetParam(0)->InitDouble("Cutoff", 64.0, 0.0, 127.0, 1.0, "Hz");
+    e.plug.GetParam(1)->InitEnum("Shape", 1, 2);
+    e.plug.GetParam(1)->SetDisplayText(0, "Sine");
+    e.plug.GetParam(1)->SetDisplayText(1, "Sawtooth");
+    e.g->AttachControl(new ICaptionControl(&e.plug, IRECT(0, 0, 160, 20), 0, &style, true));
+    style.mAlign = IText::kAlignNear;
+    e.g->AttachControl(new ICaptionControl(&e.plug, IRECT(0, 20, 160, 40), 1, &style, false));
+    IRECT all(0, 0, 160, 40);
+    e.g->Draw(&all);
+    EXPECT_TRUE(testsupport::MatchesGolden("tests/kit_effect/golden/captions.png", e.g->GetBits(),
+                                           160, 40, e.g->GetDrawBitmap()->getRowSpan(), 16,
+                                           160 * 40 / 100));
+}
+
+} // namespace
