@@ -39,8 +39,8 @@ void DrawBitmapedText(IGraphics* graphics, const IBitmap* font, const IRECT* r, 
 IBitmapTextControl::IBitmapTextControl(IEffectBase* plug, IRECT rect, const IBitmap* font,
                                        const char* str, const IText* text, int charWidth,
                                        int charHeight)
-    : IControl(plug, rect), m_str(str ? str : ""), m_charWidth(charWidth),
-      m_charHeight(charHeight), m_font(*font) {
+    : IControl(plug, rect), m_str(str ? str : ""), m_charWidth(charWidth), m_charHeight(charHeight),
+      m_font(*font) {
     if (text) m_text = *text;
 }
 

@@ -13,12 +13,9 @@ IRECT trackRect(int x, int y, int len, const IBitmap& handle, EDirection directi
 
 IFaderControl::IFaderControl(IEffectBase* plug, int x, int y, int len, int paramIdx,
                              const IBitmap* bitmap, EDirection direction, bool onlyHandle)
-    : IControl(plug, trackRect(x, y, len, *bitmap, direction), paramIdx),
-      m_len(len),
-      m_handleLen(direction == kHorizontal ? bitmap->W : bitmap->H),
-      m_bitmap(*bitmap),
-      m_direction(direction),
-      m_onlyHandle(onlyHandle) {}
+    : IControl(plug, trackRect(x, y, len, *bitmap, direction), paramIdx), m_len(len),
+      m_handleLen(direction == kHorizontal ? bitmap->W : bitmap->H), m_bitmap(*bitmap),
+      m_direction(direction), m_onlyHandle(onlyHandle) {}
 
 IRECT IFaderControl::GetHandleRECT(double value) const {
     if (value < 0.0) value = m_value;

@@ -4,14 +4,9 @@
 
 IFileSelectorControl::IFileSelectorControl(IEffectBase* plug, IRECT rect, int paramIdx,
                                            const IBitmap* bitmap, EFileAction action,
-                                           const char* dir, const char* extensions,
-                                           bool drawBitmap)
-    : IControl(plug, rect, paramIdx),
-      m_drawBitmap(drawBitmap),
-      m_bitmap(*bitmap),
-      m_dir(dir ? dir : ""),
-      m_extensions(extensions ? extensions : ""),
-      m_action(action) {}
+                                           const char* dir, const char* extensions, bool drawBitmap)
+    : IControl(plug, rect, paramIdx), m_drawBitmap(drawBitmap), m_bitmap(*bitmap),
+      m_dir(dir ? dir : ""), m_extensions(extensions ? extensions : ""), m_action(action) {}
 
 void IFileSelectorControl::OnMouseDown(int, int, IMouseMod*) {
     IGraphics* graphics = m_plug ? m_plug->GetGUI() : nullptr;

@@ -116,12 +116,12 @@ public:
                     const IChannelBlend* blend);
     // The whole bitmap centred on (cx, cy) and turned by angle radians about its middle moved
     // down by yOffsetZeroDeg; not clipped to the repainted area.
-    bool DrawRotatedBitmap(const IBitmap* bitmap, int cx, int cy, double angle,
-                           int yOffsetZeroDeg, const IChannelBlend* blend);
+    bool DrawRotatedBitmap(const IBitmap* bitmap, int cx, int cy, double angle, int yOffsetZeroDeg,
+                           const IChannelBlend* blend);
     // The base with the mask (added) and the top turned by angle degrees over it, at (x, y).
     // Draws nothing unless all three bitmaps have the base's size.
-    bool DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const IBitmap* top, int x,
-                         int y, double angle, const IChannelBlend* blend);
+    bool DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const IBitmap* top, int x, int y,
+                         double angle, const IChannelBlend* blend);
     bool DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend, bool aa);
     // Stores the colour word into the pixel unblended; nothing outside the bitmap.
     bool ForcePixel(const IColor* color, int x, int y);

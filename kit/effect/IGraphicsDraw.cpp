@@ -142,10 +142,9 @@ bool IGraphics::DrawRotatedBitmap(const IBitmap* bitmap, int cx, int cy, double 
     return true;
 }
 
-bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const IBitmap* top,
-                                int x, int y, double angle, const IChannelBlend* blend) {
-    if (!m_drawBitmap || !base->mData || !sameSize(base, mask) || !sameSize(base, top))
-        return true;
+bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const IBitmap* top, int x,
+                                int y, double angle, const IChannelBlend* blend) {
+    if (!m_drawBitmap || !base->mData || !sameSize(base, mask) || !sameSize(base, top)) return true;
     if (!m_scratchBitmap) m_scratchBitmap = new RAST_MemBitmap(0, 0, 4);
     const int w = base->W, h = base->H;
     RAST_Copy(m_scratchBitmap, base->mData);
@@ -153,11 +152,11 @@ bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const 
     const float radians = float(angle * 3.141592653589793 / 180.0);
     const float xOff = w % 2 ? -0.5f : 0.0f;
     RAST_RotatedBlit(m_scratchBitmap, mask->mData, 0, 0, w, h, 0.0f, 0.0f, float(w), float(h),
-                     radians, true, 1.0f, RAST_MODE_ADD | RAST_MODE_BILINEAR | RAST_MODE_SOURCE_ALPHA,
-                     xOff, 0.0f);
+                     radians, true, 1.0f,
+                     RAST_MODE_ADD | RAST_MODE_BILINEAR | RAST_MODE_SOURCE_ALPHA, xOff, 0.0f);
     RAST_RotatedBlit(m_scratchBitmap, top->mData, 0, 0, w, h, 0.0f, 0.0f, float(w), float(h),
-                     radians, true, 1.0f, RAST_MODE_COPY | RAST_MODE_BILINEAR | RAST_MODE_SOURCE_ALPHA,
-                     xOff, 0.0f);
+                     radians, true, 1.0f,
+                     RAST_MODE_COPY | RAST_MODE_BILINEAR | RAST_MODE_SOURCE_ALPHA, xOff, 0.0f);
     const IRECT r = IRECT(x, y, x + w, y + h).Intersect(m_drawRect);
     RAST_Blit(m_drawBitmap, m_scratchBitmap, r.L, r.T, r.L - x, r.T - y, r.W(), r.H(),
               weightOf(blend), modeOf(blend));
@@ -166,11 +165,10 @@ bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const 
 
 // ---- Shapes
 
-bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend,
-                          bool) {
+bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend, bool) {
     if (m_drawBitmap)
         RAST_PutPixel(m_drawBitmap, int(x + 0.5f), int(y + 0.5f), pixelOf(color), weightOf(blend),
-                  modeOf(blend));
+                      modeOf(blend));
     return true;
 }
 
@@ -184,8 +182,8 @@ bool IGraphics::ForcePixel(const IColor* color, int x, int y) {
 bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
                          const IChannelBlend* blend, bool aa) {
     if (m_drawBitmap)
-        RAST_Line(m_drawBitmap, int(x1), int(y1), int(x2), int(y2), pixelOf(color),
-                  weightOf(blend), modeOf(blend), aa);
+        RAST_Line(m_drawBitmap, int(x1), int(y1), int(x2), int(y2), pixelOf(color), weightOf(blend),
+                  modeOf(blend), aa);
     return true;
 }
 
@@ -239,8 +237,8 @@ bool IGraphics::FillIRect(const IColor* color, const IRECT* rect, const IChannel
     return true;
 }
 
-bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r,
-                           const IChannelBlend* blend, bool aa) {
+bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend,
+                           bool aa) {
     if (m_drawBitmap)
         RAST_FillCircle(m_drawBitmap, float(cx), float(cy), r, pixelOf(color), weightOf(blend),
                         modeOf(blend), aa);

@@ -4,15 +4,11 @@
 
 #include <cmath>
 
-IKnobLineControl::IKnobLineControl(IEffectBase* plug, IRECT rect, int paramIdx,
-                                   const IColor* color, double innerRadius, double outerRadius,
-                                   double minAngle, double maxAngle, EDirection direction,
-                                   double gearing)
-    : IKnobControl(plug, rect, paramIdx, direction, gearing),
-      m_color(*color),
-      m_minAngle(float(minAngle)),
-      m_maxAngle(float(maxAngle)),
-      m_innerRadius(float(innerRadius)),
+IKnobLineControl::IKnobLineControl(IEffectBase* plug, IRECT rect, int paramIdx, const IColor* color,
+                                   double innerRadius, double outerRadius, double minAngle,
+                                   double maxAngle, EDirection direction, double gearing)
+    : IKnobControl(plug, rect, paramIdx, direction, gearing), m_color(*color),
+      m_minAngle(float(minAngle)), m_maxAngle(float(maxAngle)), m_innerRadius(float(innerRadius)),
       m_outerRadius(outerRadius == 0.0 ? 0.5f * rect.W() : float(outerRadius)) {
     m_blend = IChannelBlend(IChannelBlend::kBlendCopy);
 }

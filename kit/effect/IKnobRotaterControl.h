@@ -12,10 +12,8 @@ public:
                         EDirection direction = kVertical, double gearing = DEFAULT_GEARING)
         : IKnobControl(plug, IRECT(x, y, x + bitmap->W, y + bitmap->H), paramIdx, direction,
                        gearing),
-          m_bitmap(*bitmap),
-          m_minAngle(minAngle),
-          m_maxAngle(maxAngle),
-          m_yOffset(yOffsetZeroDeg) {}
+          m_bitmap(*bitmap), m_minAngle(minAngle), m_maxAngle(maxAngle), m_yOffset(yOffsetZeroDeg) {
+    }
 
     bool Draw(IGraphics* graphics) override;
 

@@ -4,6 +4,5 @@
 
 bool IKnobRotatingMaskControl::Draw(IGraphics* graphics) {
     const double angle = valueAngle(m_minAngle, m_maxAngle);
-    return graphics->DrawRotatedMask(&m_base, &m_mask, &m_top, m_rect.L, m_rect.T, angle,
-                                     &m_blend);
+    return graphics->DrawRotatedMask(&m_base, &m_mask, &m_top, m_rect.L, m_rect.T, angle, &m_blend);
 }

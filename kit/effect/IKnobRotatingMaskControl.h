@@ -12,11 +12,7 @@ public:
                              double maxAngle, EDirection direction = kVertical,
                              double gearing = DEFAULT_GEARING)
         : IKnobControl(plug, IRECT(x, y, x + base->W, y + base->H), paramIdx, direction, gearing),
-          m_base(*base),
-          m_mask(*mask),
-          m_top(*top),
-          m_minAngle(minAngle),
-          m_maxAngle(maxAngle) {}
+          m_base(*base), m_mask(*mask), m_top(*top), m_minAngle(minAngle), m_maxAngle(maxAngle) {}
 
     bool Draw(IGraphics* graphics) override;
 

@@ -5,8 +5,7 @@
 
 ProgressIndicator::ProgressIndicator(ControlLayer* layer, IEffectBase* plug, int x, int y, int w,
                                      int h, int paramIdx, const IBitmap* bitmap, IRECT targetArea)
-    : IBitmapOverlayControl(plug, x, y, paramIdx, bitmap, targetArea),
-      m_layer(layer),
+    : IBitmapOverlayControl(plug, x, y, paramIdx, bitmap, targetArea), m_layer(layer),
       m_overlayRect(x, y, x + w, y + h) {
     m_layer->addControl(this);
     m_layer->setIgnoreHiddenWhenUpdatingScreen(true);

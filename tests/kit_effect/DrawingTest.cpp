@@ -9,6 +9,7 @@
 #include "kit/rast/RAST_MemBitmap.h"
 #include "platform/text/TextFont.h"
 
+#include "tests/kit_effect/PaintedEditor.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/TestEffect.h"
 #include "tests/support/TestGraphics.h"
@@ -17,39 +18,13 @@
 
 #include <atomic>
 #include <cstring>
-#include <functional>
 #include <thread>
 
+using testsupport::PaintedEditor;
 using testsupport::TestEffect;
 using testsupport::TestGraphics;
 
 namespace {
-
-// The background of the test editor: runs the test's drawing while an area is repainted.
-struct Probe : IControl {
-    explicit Probe(IEffectBase* plug) : IControl(plug, IRECT()) {}
-    bool Draw(IGraphics* g) override {
-        if (draw) draw(g);
-        return true;
-    }
-    std::function<void(IGraphics*)> draw;
-};
-
-struct Editor {
-    explicit Editor(int w = 8, int h = 8) : plug(2, 1), g(new TestGraphics(&plug, w, h)) {
-        plug.AttachGraphics(g);
-        g->AttachControl(probe = new Probe(&plug));
-    }
-    void paint(IRECT area, std::function<void(IGraphics*)> draw) {
-        probe->draw = std::move(draw);
-        g->Draw(&area);
-    }
-    RAST_pixel& at(int x, int y) { return g->GetBits()[y * g->GetDrawBitmap()->getRowSpan() + x]; }
-
-    TestEffect plug;
-    TestGraphics* g; // owned by plug
-    Probe* probe;
-};
 
 BitmapStorage& cache() {
     return BitmapStorage::Instance();
@@ -59,7 +34,7 @@ BitmapStorage& cache() {
 
 TEST(BitmapCache, AnIdIsDecodedOnceAtItsFirstScaleAndFreedWithItsLastReference) {
     const int before = cache().Count();
-    Editor e;
+    PaintedEditor e;
     e.g->AddImage(104, 30, 20, 0xFF0000FF);
     const IBitmap large = e.g->LoadIBitmap(104, "knob.png", 1.15, 2, false);
     const IBitmap normal = e.g->LoadIBitmap(104, "knob.png", 1.0, 2, false);
@@ -92,7 +67,7 @@ TEST(BitmapCache, AnIdIsDecodedOnceAtItsFirstScaleAndFreedWithItsLastReference) 
 }
 
 TEST(BitmapCache, OneInstanceReleasingLeavesTheOtherDrawing) {
-    Editor first, second;
+    PaintedEditor first, second;
     first.g->AddImage(106, 4, 4, 0xFF3020FF);
     first.g->LoadIBitmap(106, "bg.png", 1.0, 1, false);
     const IBitmap shared = second.g->LoadIBitmap(106, "bg.png", 1.0, 1, false);
@@ -131,7 +106,7 @@ TEST(BitmapCache, TwoThreadsLoadingOneIdKeepOneBitmapWithTwoReferences) {
 }
 
 TEST(BitmapCache, ScaledCroppedAndRetainedBitmapsAreCountedWithoutAnId) {
-    Editor e;
+    PaintedEditor e;
     const int before = cache().Count();
     RAST_IBitmap* source = e.g->AddImage(108, 4, 4, 0x000000FF);
     source->getBits()[1 * source->getRowSpan() + 2] = 0x112233FF;
@@ -155,7 +130,7 @@ TEST(BitmapCache, ScaledCroppedAndRetainedBitmapsAreCountedWithoutAnId) {
 // ---- Drawing
 
 TEST(Drawing, FramesStartAlongTheStripAndDrawOnlyInsideTheRepaintedArea) {
-    Editor e;
+    PaintedEditor e;
     // Three 30-pixel frames of a 2 × 90 strip; row y holds y + 1 in its red byte.
     RAST_MemBitmap strip(2, 90, 4);
     for (int y = 0; y < 90; ++y)
@@ -193,20 +168,24 @@ TEST(Drawing, EachBlendDrawsWithItsModeAndWeight) {
         float weight;
         int mode;
     } blends[] = {
-        {IChannelBlend::kBlendNone, 1.0f, 0x10000},  {IChannelBlend::kBlendCopy, 0.5f, 0},
-        {IChannelBlend::kBlendAdd, 1.0f, 0x10001},   {IChannelBlend::kBlendColorDodge, 0.75f, 0x10002},
+        {IChannelBlend::kBlendNone, 1.0f, 0x10000},
+        {IChannelBlend::kBlendCopy, 0.5f, 0},
+        {IChannelBlend::kBlendAdd, 1.0f, 0x10001},
+        {IChannelBlend::kBlendColorDodge, 0.75f, 0x10002},
         {7, 1.0f, 0x10000},
     };
     RAST_MemBitmap src(4, 4, 4);
     for (int i = 0; i < 16; ++i)
-        src.getBits()[(i / 4) * src.getRowSpan() + i % 4] = RAST_MakePixel(16 * i, 200 - 9 * i, 90, 17 * i);
+        src.getBits()[(i / 4) * src.getRowSpan() + i % 4] =
+            RAST_MakePixel(16 * i, 200 - 9 * i, 90, 17 * i);
     const IBitmap bitmap{&src, 4, 4, 1, false};
     for (const auto& b : blends) {
-        Editor e(4, 4);
+        PaintedEditor e(4, 4);
         RAST_MemBitmap expected(4, 4, 4);
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x)
-                e.at(x, y) = expected.getBits()[y * 4 + x] = RAST_MakePixel(40 * x, 60, 50 * y, 255);
+                e.at(x, y) = expected.getBits()[y * 4 + x] =
+                    RAST_MakePixel(40 * x, 60, 50 * y, 255);
         // Only the repainted 2 × 2 in the middle takes the blit.
         RAST_Blit(&expected, &src, 1, 1, 1, 1, 2, 2, b.weight, b.mode);
         const IChannelBlend blend(b.method, b.weight);
@@ -214,12 +193,13 @@ TEST(Drawing, EachBlendDrawsWithItsModeAndWeight) {
         e.paint(IRECT(1, 1, 3, 3), [&](IGraphics* g) { g->DrawBitmap(&bitmap, &all, 1, &blend); });
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x)
-                EXPECT_EQ(e.at(x, y), expected.getBits()[y * 4 + x]) << b.method << " " << x << "," << y;
+                EXPECT_EQ(e.at(x, y), expected.getBits()[y * 4 + x])
+                    << b.method << " " << x << "," << y;
     }
 }
 
 TEST(Drawing, ColoursArePixelWordsAndForcedPixelsStayInTheBitmap) {
-    Editor e(6, 3); // rows 8 pixels apart: two of padding
+    PaintedEditor e(6, 3); // rows 8 pixels apart: two of padding
     const IColor colour(0xFF, 0x11, 0x22, 0x33);
     const IRECT r(1, 0, 6, 3);
     e.g->FillIRect(&colour, &r, nullptr);
@@ -239,16 +219,18 @@ TEST(Drawing, ColoursArePixelWordsAndForcedPixelsStayInTheBitmap) {
 }
 
 TEST(Drawing, ARotatedMaskNeedsThreeBitmapsOfOneSize) {
-    Editor e;
+    PaintedEditor e;
     RAST_MemBitmap base(4, 4, 4), layer(4, 4, 4), small(3, 4, 4);
     RAST_Clear(&base, RAST_MakePixel(200, 10, 20, 255));
     RAST_Clear(&layer, 0);
     const IBitmap b{&base, 4, 4, 1, false}, l{&layer, 4, 4, 1, false}, s{&small, 3, 4, 1, false};
     const IChannelBlend copy(IChannelBlend::kBlendCopy);
-    e.paint(IRECT(0, 0, 8, 8), [&](IGraphics* g) { g->DrawRotatedMask(&b, &l, &s, 2, 2, 90.0, &copy); });
+    e.paint(IRECT(0, 0, 8, 8),
+            [&](IGraphics* g) { g->DrawRotatedMask(&b, &l, &s, 2, 2, 90.0, &copy); });
     EXPECT_EQ(e.at(2, 2), 0u);
     // A clear mask and top leave the base, its alpha emptied.
-    e.paint(IRECT(0, 0, 8, 8), [&](IGraphics* g) { g->DrawRotatedMask(&b, &l, &l, 2, 2, 90.0, &copy); });
+    e.paint(IRECT(0, 0, 8, 8),
+            [&](IGraphics* g) { g->DrawRotatedMask(&b, &l, &l, 2, 2, 90.0, &copy); });
     EXPECT_EQ(e.at(2, 2), RAST_MakePixel(200, 10, 20, 0));
     EXPECT_EQ(e.at(5, 5), RAST_MakePixel(200, 10, 20, 0));
     EXPECT_EQ(e.at(6, 6), 0u);
@@ -256,7 +238,7 @@ TEST(Drawing, ARotatedMaskNeedsThreeBitmapsOfOneSize) {
 
 // ---- Text
 
-int brightest(Editor& e, int w, int h) {
+int brightest(PaintedEditor& e, int w, int h) {
     int most = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
@@ -266,7 +248,7 @@ int brightest(Editor& e, int w, int h) {
 
 TEST(Text, AColourBelowFullAlphaDrawsTranslucent) {
     for (int alpha : {255, 128}) {
-        Editor e(40, 30);
+        PaintedEditor e(40, 30);
         IText text;
         text.mSize = 20;
         text.mColor = IColor(alpha, 255, 255, 255);
@@ -277,7 +259,7 @@ TEST(Text, AColourBelowFullAlphaDrawsTranslucent) {
 }
 
 TEST(Text, MeasuringPlacesTheExtentByTheAlignment) {
-    Editor e;
+    PaintedEditor e;
     IText text;
     text.mAlign = IText::kAlignNear;
     IRECT left(100, 10, 300, 30);
@@ -297,7 +279,7 @@ TEST(Text, MeasuringPlacesTheExtentByTheAlignment) {
 }
 
 TEST(Text, FontsAreSharedByKeyAndNeverBelowTwoPixels) {
-    Editor e;
+    PaintedEditor e;
     IText a, b, tiny;
     a.mFont[0] = b.mFont[0] = 'K'; // a face of its own, so earlier tests cached nothing of it
     b.mColor = COLOR_RED;
@@ -312,7 +294,7 @@ TEST(Text, FontsAreSharedByKeyAndNeverBelowTwoPixels) {
 }
 
 TEST(Text, CaptionsInTheLayoutFaceFallBackToAnInstalledMonospaceFace) {
-    Editor e(160, 40);
+    PaintedEditor e(160, 40);
     IText style;
     strcpy(style.mFont, "NK57 Monospace");
     style.mSize = 13;
