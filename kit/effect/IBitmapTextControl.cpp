@@ -36,24 +36,10 @@ void DrawBitmapedText(IGraphics* graphics, const IBitmap* font, const IRECT* r, 
     }
 }
 
-IBitmapTextControl::IBitmapTextControl(IEffectBase* plug, IRECT rect, const IBitmap* font,
-                                       const char* str, const IText* text, int charWidth,
-                                       int charHeight)
-    : IControl(plug, rect), m_str(str ? str : ""), m_charWidth(charWidth), m_charHeight(charHeight),
-      m_font(*font) {
-    if (text) m_text = *text;
-}
-
-void IBitmapTextControl::SetTextFromPlug(const char* str) {
-    if (!str) str = "";
-    if (strcmp(str, m_str.Get()) == 0) return;
-    SetDirty(false);
-    m_str.Set(str);
-}
-
 bool IBitmapTextControl::Draw(IGraphics* graphics) {
-    if (m_str.GetLength() > 0)
-        DrawBitmapedText(graphics, &m_font, &m_rect, &m_text, &m_blend, m_str.Get(), true, false,
+    const std::string str = GetTextForPlug();
+    if (!str.empty())
+        DrawBitmapedText(graphics, &m_font, &m_rect, &m_text, &m_blend, str.c_str(), true, false,
                          m_charWidth, m_charHeight);
     return true;
 }

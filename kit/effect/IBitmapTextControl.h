@@ -1,8 +1,7 @@
 #pragma once
 
-#include "kit/base/KIT_String.h"
 #include "kit/effect/IBitmap.h"
-#include "kit/effect/IControl.h"
+#include "kit/effect/ITextControl.h"
 
 // Draws str with a bitmap font whose frame c - 31 shows the character code c (frame 1 the
 // space, and codes outside 32..127), charWidth × charHeight pixels a character, into r:
@@ -14,18 +13,17 @@ void DrawBitmapedText(IGraphics* graphics, const IBitmap* font, const IRECT* r, 
                       const IChannelBlend* blend, const char* str, bool vCenter, bool wrap,
                       int charWidth, int charHeight);
 
-// A control that shows a text in a bitmap font, centred vertically, on one line.
-class IBitmapTextControl : public IControl {
+// A text control that shows its text in a bitmap font, centred vertically, on one line.
+class IBitmapTextControl : public ITextControl {
 public:
     IBitmapTextControl(IEffectBase* plug, IRECT rect, const IBitmap* font, const char* str,
-                       const IText* text, int charWidth, int charHeight);
+                       const IText* text, int charWidth, int charHeight)
+        : ITextControl(plug, rect, text, str), m_charWidth(charWidth), m_charHeight(charHeight),
+          m_font(*font) {}
 
-    // Only a different text makes the control dirty (the plug-in is not told).
-    void SetTextFromPlug(const char* str);
     bool Draw(IGraphics* graphics) override;
 
 protected:
-    KIT_String m_str;
     int m_charWidth;
     int m_charHeight;
     IBitmap m_font;

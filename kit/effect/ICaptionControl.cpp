@@ -20,12 +20,14 @@ void ICaptionControl::OnMouseDblClick(int, int, IMouseMod*) {
 
 bool ICaptionControl::Draw(IGraphics* graphics) {
     const IParam* param = m_plug ? m_plug->GetParam(m_paramIdx) : nullptr;
-    if (param) {
-        char display[MAX_PARAM_DISPLAY_LEN];
-        param->GetDisplayForHost(display, true);
-        std::string caption = display;
-        if (m_showParamLabel) caption.append(" ").append(param->GetLabelForHost());
+    if (!param) return ITextControl::Draw(graphics);
+    char display[MAX_PARAM_DISPLAY_LEN];
+    param->GetDisplayForHost(display, true);
+    std::string caption = display;
+    if (m_showParamLabel) caption.append(" ").append(param->GetLabelForHost());
+    {
+        std::lock_guard<std::mutex> lock(m_textMutex);
         m_str.Set(caption.c_str());
     }
-    return ITextControl::Draw(graphics);
+    return drawText(graphics, caption);
 }
