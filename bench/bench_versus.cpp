@@ -83,9 +83,13 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Rows whose name holds this text run; all of them when it is empty.
+const char* g_filter = "";
+
 // Alternates ours and theirs for some rounds; prints both medians and their ratio.
 void row(const char* name, const char* aim, const std::function<void()>& ours,
          const std::function<void()>& theirs) {
+    if (!strstr(name, g_filter)) return;
     ours(), theirs(); // pages mapped, caches warm
     std::vector<double> a, b;
     for (int i = 0; i < 21; ++i) {
@@ -166,7 +170,9 @@ struct Canvas {
 
 } // namespace
 
-int main() {
+// An argument that does not start with "-" picks the rows whose name contains it.
+int main(int argc, char** argv) {
+    if (argc > 1 && argv[1][0] != '-') g_filter = argv[1];
     printf("%-52s %12s %12s %7s   %s\n", "operation", "ours", "reference", "ratio", "aim");
     Surface dest(kWidth, kHeight), art(kWidth, kHeight), smooth(kWidth, kHeight);
     dest.paint([](int x, int y, int c[4]) { c[0] = x & 255, c[1] = y & 255, c[2] = 77, c[3] = 255; });
