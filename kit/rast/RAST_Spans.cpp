@@ -179,7 +179,6 @@ inline void leaveWide() { _mm256_zeroupper(); }
 void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, int n, int x,
                  int stepx, unsigned yf) {
     const V yfs = set32(int(yf));
-    const V lanes = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), set32(stepx));
     // A pixel's bytes and its right neighbour's, paired channel by channel in 16-bit lanes.
     const V pairUp = _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1, 0,
                                       -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
@@ -199,9 +198,13 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
         return _mm256_shuffle_epi8(
             _mm256_blend_epi32(_mm256_set1_epi64x(qa), _mm256_set1_epi64x(qb), 0xF0), pairUp);
     };
-    int64_t at = x;
-    for (; n >= 8; n -= 8, at += 8 * int64_t(stepx), d += 32) {
-        const V xs = _mm256_add_epi32(set32(int(at)), lanes);
+    const V iota = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    // A last group of fewer than eight repeats its last sample in the lanes beyond and keeps
+    // only the pixels it has.
+    for (int64_t at = x; n > 0; n -= 8, at += 8 * int64_t(stepx), d += 32) {
+        const int last = n < 8 ? n - 1 : 7;
+        const V xs = _mm256_add_epi32(
+            set32(int(at)), _mm256_mullo_epi32(_mm256_min_epi32(iota, set32(last)), set32(stepx)));
         const V xf = _mm256_and_si256(xs, set32(0xFFFF));
         const V w11 = _mm256_srli_epi32(_mm256_mullo_epi32(xf, yfs), 16);
         const V w10 = _mm256_sub_epi32(xf, w11);
@@ -210,8 +213,9 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
         V topHigh, topLow, bottomHigh, bottomLow;
         split(w00, w10, topHigh, topLow);
         split(w01, w11, bottomHigh, bottomLow);
-        alignas(32) int columns[8];
-        _mm256_store_si256(reinterpret_cast<V*>(columns), _mm256_srli_epi32(xs, 16));
+        const auto column = [&](int j) {
+            return line + ((at + int64_t(j < last ? j : last) * stepx) >> 16) * 4;
+        };
         // Pixels q and q + 4 share a vector, so that each takes its weights from its own half.
         const auto each = [&](V top, V bottom, V t, V b, auto q) {
             constexpr int k = _MM_SHUFFLE(q(), q(), q(), q());
@@ -219,8 +223,8 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
                                     _mm256_madd_epi16(bottom, _mm256_shuffle_epi32(b, k)));
         };
         const auto sum = [&](auto q) {
-            const unsigned char* a = line + ptrdiff_t(columns[q()]) * 4;
-            const unsigned char* b = line + ptrdiff_t(columns[q() + 4]) * 4;
+            const unsigned char* a = column(q());
+            const unsigned char* b = column(q() + 4);
             const V top = pair(a, b), bottom = pair(a + stride, b + stride);
             const V high = each(top, bottom, topHigh, bottomHigh, q);
             const V low = each(top, bottom, topLow, bottomLow, q);
@@ -230,11 +234,16 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
         using Q1 = std::integral_constant<int, 1>;
         using Q2 = std::integral_constant<int, 2>;
         using Q3 = std::integral_constant<int, 3>;
-        store(d, _mm256_packus_epi16(_mm256_packs_epi32(sum(Q0()), sum(Q1())),
-                                     _mm256_packs_epi32(sum(Q2()), sum(Q3()))));
+        const V pixels = _mm256_packus_epi16(_mm256_packs_epi32(sum(Q0()), sum(Q1())),
+                                             _mm256_packs_epi32(sum(Q2()), sum(Q3())));
+        if (last == 7) {
+            store(d, pixels);
+        } else {
+            alignas(32) unsigned char group[32];
+            store(group, pixels);
+            memcpy(d, group, size_t(n) * 4);
+        }
     }
-    leaveWide();
-    if (n > 0) rast_sse2::bilinearRow(d, line, stride, n, int(at), stepx, yf);
 }
 
 #include "kit/rast/RAST_SpanKernels.h"
