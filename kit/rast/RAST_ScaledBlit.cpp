@@ -21,18 +21,17 @@ bool sampleIndex(int64_t pos, int clip, int64_t& index) {
 }
 
 // The columns [first, end) whose samples lie at column 0 or beyond and have a right neighbour
-// below clip: one run, since the positions move steadily one way.
-void interiorColumns(int64_t startx, int64_t stepx, int w, int clip, int& first, int& end) {
-    const auto inside = [&](int col) {
-        const int64_t x = startx + col * stepx;
-        return x >= 0 && x / kFixedOne < clip - 1;
-    };
+// below clip (one run, since the positions move steadily one way), and where they sample.
+void interiorColumns(int64_t startx, int64_t stepx, int w, int clip, int& first,
+                     rast_span::BilinearColumns& columns) {
+    const auto inside = [&](int64_t x) { return x >= 0 && x / kFixedOne < clip - 1; };
     first = 0;
-    while (first < w && !inside(first))
+    while (first < w && !inside(startx + first * stepx))
         ++first;
-    end = first;
-    while (end < w && inside(end))
-        ++end;
+    for (int64_t col = first, x = startx + col * stepx; col < w && inside(x); ++col, x += stepx) {
+        columns.offset.push_back(int(x / kFixedOne) * 4);
+        columns.fraction.push_back(int(x % kFixedOne));
+    }
 }
 
 } // namespace
@@ -45,9 +44,11 @@ void _RAST_Template_Blit2<P>::scaleBlit(unsigned char* dest, const unsigned char
     const bool bilinear = filter == RAST_MODE_BILINEAR;
     // A bilinear copy at full weight stores its samples, so the columns with both neighbours
     // go through the row kernel.
-    int runFirst = 0, runEnd = 0;
+    int runFirst = 0;
+    rast_span::BilinearColumns run;
     if (std::is_same_v<P, _RAST_CombinePixelsClobberNoClamp> && bilinear)
-        interiorColumns(startx, stepx, w, clipright, runFirst, runEnd);
+        interiorColumns(startx, stepx, w, clipright, runFirst, run);
+    const int runEnd = runFirst + int(run.offset.size());
     int64_t y = starty;
     for (int row = 0; row < h; ++row, y += stepy, dest += deststride) {
         int64_t sy;
@@ -72,13 +73,15 @@ void _RAST_Template_Blit2<P>::scaleBlit(unsigned char* dest, const unsigned char
                 P::doPix(d, c[1], c[2], c[3], c[0], ia);
             }
         };
-        if (!below || runEnd == runFirst) {
+        if (runEnd == runFirst) {
             columns(0, w);
             continue;
         }
         columns(0, runFirst);
-        rast_span::bilinearRow(dest + runFirst * 4, line, srcstride, runEnd - runFirst,
-                               int(startx + int64_t(runFirst) * stepx), stepx, yf);
+        // On the last source row the blend is along the row only: the full blend with no
+        // weight below, reading this row again in place of the one that is not there.
+        rast_span::bilinearRow(dest + runFirst * 4, line, below ? srcstride : 0, run,
+                               below ? yf : 0);
         columns(runEnd, w);
     }
 }

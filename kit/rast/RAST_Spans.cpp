@@ -20,7 +20,8 @@ struct SpanKernels {
     void (*addSourceAlpha)(unsigned char*, const unsigned char*, int, int);
     void (*fillCopy)(unsigned char*, int, int, int, int, int, int);
     void (*fillWords)(RAST_pixel*, int, RAST_pixel);
-    void (*bilinearRow)(unsigned char*, const unsigned char*, ptrdiff_t, int, int, int, unsigned);
+    void (*bilinearRow)(unsigned char*, const unsigned char*, ptrdiff_t, const int*, const int*,
+                        int, unsigned);
 };
 
 } // namespace
@@ -55,12 +56,12 @@ void fillWords(RAST_pixel* d, int w, RAST_pixel colour) {
     for (int x = 0; x < w; ++x)
         d[x] = colour;
 }
-void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, int n, int x,
-                 int stepx, unsigned yf) {
-    for (int64_t at = x; n > 0; --n, at += stepx, d += 4) {
+void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, const int* offset,
+                 const int* fraction, int n, unsigned yf) {
+    for (int i = 0; i < n; ++i, d += 4) {
         int c[4];
-        rast_detail::BilinearSample(line + (at >> 16) * 4, stride, unsigned(at) & 0xFFFF, yf, true,
-                                    true, c);
+        rast_detail::BilinearSample(line + offset[i], stride, unsigned(fraction[i]), yf, true, true,
+                                    c);
         for (int k = 0; k < 4; ++k)
             d[k] = (unsigned char)c[k];
     }
@@ -110,15 +111,15 @@ inline void leaveWide() {}
 // One pixel at a time: the four weights are the same for every channel, so each product is
 // one float lane. p x w stays below 2^24 and so do the sums, so the float arithmetic is exact
 // and truncating the scaled sum is the integer quotient.
-void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, int n, int x,
-                 int stepx, unsigned yf) {
+void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, const int* offset,
+                 const int* fraction, int n, unsigned yf) {
     const __m128 scale = _mm_set1_ps(1.0f / 65536);
     const auto lanes = [](__m128i v16, bool high) {
         return _mm_cvtepi32_ps(high ? _mm_unpackhi_epi16(v16, zero()) : _mm_unpacklo_epi16(v16, zero()));
     };
-    for (int64_t at = x; n > 0; --n, at += stepx, d += 4) {
-        const unsigned xf = unsigned(at) & 0xFFFF, w11 = (xf * yf) >> 16, w10 = xf - w11;
-        const unsigned char* p = line + (at >> 16) * 4;
+    for (int i = 0; i < n; ++i, d += 4) {
+        const unsigned xf = unsigned(fraction[i]), w11 = (xf * yf) >> 16, w10 = xf - w11;
+        const unsigned char* p = line + offset[i];
         const V top = lo8(_mm_loadl_epi64(reinterpret_cast<const V*>(p)));
         const V bottom = lo8(_mm_loadl_epi64(reinterpret_cast<const V*>(p + stride)));
         __m128 sum = _mm_mul_ps(lanes(top, false), _mm_set1_ps(float(65536 - yf - w10)));
@@ -176,8 +177,8 @@ inline void leaveWide() { _mm256_zeroupper(); }
 // does. Each weight w is split into 256 x (w >> 8) + (w AND 255), so that every product of a
 // byte and a weight part fits the signed 16-bit multiply-add, which sums a pixel's channel with
 // its right neighbour's; the parts are put together again in 32 bits, where the sum is exact.
-void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, int n, int x,
-                 int stepx, unsigned yf) {
+void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, const int* offset,
+                 const int* fraction, int n, unsigned yf) {
     const V yfs = set32(int(yf));
     // A pixel's bytes and its right neighbour's, paired channel by channel in 16-bit lanes.
     const V pairUp = _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1, 0,
@@ -190,7 +191,7 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
         low = _mm256_or_si256(_mm256_and_si256(left, byte),
                               _mm256_slli_epi32(_mm256_and_si256(right, byte), 16));
     };
-    // Pixels j and j + 1 of the two rows, from column pairs at a and b.
+    // Pixels q and q + 4 of the two rows, from columns at a and b.
     const auto pair = [&](const unsigned char* a, const unsigned char* b) {
         int64_t qa, qb;
         memcpy(&qa, a, 8);
@@ -198,14 +199,18 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
         return _mm256_shuffle_epi8(
             _mm256_blend_epi32(_mm256_set1_epi64x(qa), _mm256_set1_epi64x(qb), 0xF0), pairUp);
     };
-    const V iota = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    // A last group of fewer than eight repeats its last sample in the lanes beyond and keeps
-    // only the pixels it has.
-    for (int64_t at = x; n > 0; n -= 8, at += 8 * int64_t(stepx), d += 32) {
-        const int last = n < 8 ? n - 1 : 7;
-        const V xs = _mm256_add_epi32(
-            set32(int(at)), _mm256_mullo_epi32(_mm256_min_epi32(iota, set32(last)), set32(stepx)));
-        const V xf = _mm256_and_si256(xs, set32(0xFFFF));
+    for (; n > 2; n -= 8, offset += 8, fraction += 8, d += 32) {
+        // A last group of three to seven repeats its last column in the lanes beyond and keeps
+        // only the pixels it has; one or two pixels cost less one at a time.
+        alignas(32) int padOffset[8], padFraction[8];
+        if (n < 8) {
+            for (int j = 0; j < 8; ++j) {
+                padOffset[j] = offset[j < n ? j : n - 1];
+                padFraction[j] = fraction[j < n ? j : n - 1];
+            }
+        }
+        const int* o = n < 8 ? padOffset : offset;
+        const V xf = _mm256_loadu_si256(reinterpret_cast<const V*>(n < 8 ? padFraction : fraction));
         const V w11 = _mm256_srli_epi32(_mm256_mullo_epi32(xf, yfs), 16);
         const V w10 = _mm256_sub_epi32(xf, w11);
         const V w01 = _mm256_sub_epi32(yfs, w11);
@@ -213,9 +218,6 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
         V topHigh, topLow, bottomHigh, bottomLow;
         split(w00, w10, topHigh, topLow);
         split(w01, w11, bottomHigh, bottomLow);
-        const auto column = [&](int j) {
-            return line + ((at + int64_t(j < last ? j : last) * stepx) >> 16) * 4;
-        };
         // Pixels q and q + 4 share a vector, so that each takes its weights from its own half.
         const auto each = [&](V top, V bottom, V t, V b, auto q) {
             constexpr int k = _MM_SHUFFLE(q(), q(), q(), q());
@@ -223,8 +225,8 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
                                     _mm256_madd_epi16(bottom, _mm256_shuffle_epi32(b, k)));
         };
         const auto sum = [&](auto q) {
-            const unsigned char* a = column(q());
-            const unsigned char* b = column(q() + 4);
+            const unsigned char* a = line + o[q()];
+            const unsigned char* b = line + o[q() + 4];
             const V top = pair(a, b), bottom = pair(a + stride, b + stride);
             const V high = each(top, bottom, topHigh, bottomHigh, q);
             const V low = each(top, bottom, topLow, bottomLow, q);
@@ -236,7 +238,7 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
         using Q3 = std::integral_constant<int, 3>;
         const V pixels = _mm256_packus_epi16(_mm256_packs_epi32(sum(Q0()), sum(Q1())),
                                              _mm256_packs_epi32(sum(Q2()), sum(Q3())));
-        if (last == 7) {
+        if (n >= 8) {
             store(d, pixels);
         } else {
             alignas(32) unsigned char group[32];
@@ -244,6 +246,8 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
             memcpy(d, group, size_t(n) * 4);
         }
     }
+    leaveWide();
+    if (n > 0) rast_sse2::bilinearRow(d, line, stride, offset, fraction, n, yf);
 }
 
 #include "kit/rast/RAST_SpanKernels.h"
@@ -316,9 +320,10 @@ void fillCopy(unsigned char* d, int w, int r, int g, int b, int a, int weight) {
 void fillWords(RAST_pixel* d, int w, RAST_pixel colour) {
     kernels().fillWords(d, w, colour);
 }
-void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, int n, int x,
-                 int stepx, unsigned yf) {
-    kernels().bilinearRow(d, line, stride, n, x, stepx, yf);
+void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride,
+                 const BilinearColumns& columns, unsigned yf) {
+    kernels().bilinearRow(d, line, stride, columns.offset.data(), columns.fraction.data(),
+                          int(columns.offset.size()), yf);
 }
 
 } // namespace rast_span

@@ -7,6 +7,7 @@
 #include "kit/rast/RAST_IBitmap.h"
 
 #include <cstddef>
+#include <vector>
 
 // Which instructions the row kernels use. AVX2 only where the processor reports it; SSE2 is
 // the x86-64 baseline; scalar is the pixel operations themselves.
@@ -35,11 +36,17 @@ void fillCopy(unsigned char* d, int w, int r, int g, int b, int a, int weight);
 // Every one of w pixels becomes colour.
 void fillWords(RAST_pixel* d, int w, RAST_pixel colour);
 
-// Bilinear samples stored unblended (the clobber operation) into n pixels: pixel i samples at
-// the 16.16 column x + i x stepx of the source row line and the row below it (stride bytes on)
-// with the row fraction yf. Every sample must lie at column 0 or beyond with a right
-// neighbour inside the source.
-void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, int n, int x,
-                 int stepx, unsigned yf);
+// Where the samples of a bilinear row fall, the same on every row of one draw: for each pixel
+// the byte offset of its source column in a row and its 16.16 fraction toward the next.
+struct BilinearColumns {
+    std::vector<int> offset, fraction;
+};
+
+// Bilinear samples stored unblended (the clobber operation) into the pixels of columns: each
+// blends its column and the next in the source row line and the row stride bytes on, with
+// the row fraction yf. Every column must have a right neighbour inside the source; on a last
+// row, stride and yf 0 blend along the row alone.
+void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride,
+                 const BilinearColumns& columns, unsigned yf);
 
 } // namespace rast_span
