@@ -78,10 +78,9 @@ void _RAST_Template_Blit2<P>::scaleBlit(unsigned char* dest, const unsigned char
             continue;
         }
         columns(0, runFirst);
-        // On the last source row the blend is along the row only: the full blend with no
-        // weight below, reading this row again in place of the one that is not there.
-        rast_span::bilinearRow(dest + runFirst * 4, line, below ? srcstride : 0, run,
-                               below ? yf : 0);
+        // On the last source row the blend runs along the row only, which is the full blend
+        // reading this row again in place of the one below.
+        rast_span::bilinearRow(dest + runFirst * 4, line, below ? srcstride : 0, run, yf);
         columns(runEnd, w);
     }
 }

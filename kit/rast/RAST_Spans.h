@@ -44,8 +44,8 @@ struct BilinearColumns {
 
 // Bilinear samples stored unblended (the clobber operation) into the pixels of columns: each
 // blends its column and the next in the source row line and the row stride bytes on, with
-// the row fraction yf. Every column must have a right neighbour inside the source; on a last
-// row, stride and yf 0 blend along the row alone.
+// the row fraction yf. Every column must have a right neighbour inside the source; a stride
+// of 0 blends along the row alone.
 void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride,
                  const BilinearColumns& columns, unsigned yf);
 
