@@ -265,7 +265,7 @@ int main(int argc, char** argv) {
                 cairo_stroke(canvas.cr);
             }
         });
-    row("antialiased small circles, 500 of radius 5..12 (cairo)", "keep",
+    row("antialiased circles, 500 of radius 5..12 (cairo)", "keep",
         [&] {
             for (int i = 0; i < 500; ++i)
                 RAST_Circle(&canvas.ours, 30.0f + (i % 50) * 30, 30.0f + (i / 50) * 30,

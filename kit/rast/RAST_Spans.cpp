@@ -138,7 +138,7 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
 } // namespace rast_sse2
 
 #pragma GCC push_options
-#pragma GCC target("avx2,fma")
+#pragma GCC target("avx2")
 
 // Eight pixels to a vector. The 256-bit unpacks and packs work within each 128-bit half, so
 // a round trip through 16-bit lanes keeps the pixel order.
@@ -260,8 +260,7 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
 namespace {
 
 RAST_SimdLevel bestLevel() {
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? RAST_SimdLevel::AVX2
-                                                                           : RAST_SimdLevel::SSE2;
+    return __builtin_cpu_supports("avx2") ? RAST_SimdLevel::AVX2 : RAST_SimdLevel::SSE2;
 }
 
 RAST_SimdLevel levelFromEnvironment() {
