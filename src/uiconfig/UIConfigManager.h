@@ -1,14 +1,20 @@
 #pragma once
 
 #include "kit/effect/IBitmap.h"
+#include "src/uiconfig/ControlAction.h"
+#include "src/uiconfig/ControlMapLevels.h"
 #include "src/uiconfig/ImageInfo.h"
+#include "src/uiconfig/NRPNControlContainer.h"
 #include "src/uiconfig/SysExContainer.h"
+#include "src/uiconfig/SysExControlContainer.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 class ControlLayer;
+class IParam;
 class PatchLibrarian;
 class UIConfigGraphics;
 class UIConfigPlugin;
@@ -19,9 +25,17 @@ class XMLNode;
 
 // Builds the editor from the enciphered configuration: the SysEx templates, the images of
 // the colour scheme, the parameter-name dictionary, the value lists and the layout.
-// Everything is filled once, on the constructing thread, and only read afterwards.
+// Everything is filled once, on the constructing thread, and only read afterwards; the
+// control maps are then read without a lock from the MIDI input and host threads.
 class UIConfigManager {
 public:
+    UIConfigManager() = default;
+    // Takes back the ControlAction records it hung on the plug-in's parameters, which must
+    // still exist.
+    ~UIConfigManager();
+    UIConfigManager(const UIConfigManager&) = delete;
+    UIConfigManager& operator=(const UIConfigManager&) = delete;
+
     static constexpr int kUIConfigResourceId = 100;
     static constexpr int kSysExResourceId = 101;
     static constexpr const char* kUIConfigResource = "resources/uiconfig.tea";
@@ -65,6 +79,29 @@ public:
     // siblings. It comes with the control factories; until then it creates nothing.
     void processXMLElement(tinyxml2::XMLNode* node, ControlLayer* layer, int part);
 
+    // Parameter records and links. "Part <part + 1>:<group>" inside a part ("Part <part + 1>"
+    // for an empty group), the group alone outside; valid until the next call.
+    const std::string& getParamGroup(int part, const std::string& group);
+    // Stores link in action and gives the partner's record (made when it has none) the back
+    // link {paramId, switch, -1}. Nothing without a partner and a switch; one-way for a
+    // partner outside the parameter list. part is the control's and adds nothing to the ids.
+    void setControlLink(ControlAction* action, int paramId, LinkInfo link, int part);
+
+    // One message per value from the hex template: count copies with the value byte
+    // (changingByte, from 1) running from start, 7 bits wide, and position 4 set to part when
+    // part >= 0. A start of -1 makes the template itself the first message and runs on from
+    // its own value byte. Only out's messages change; bytes the template lacks are not written.
+    static void calculateSysexWithChangingByte(const std::string& templ, int changingByte,
+                                               int count, ControlActionSysExMessage* out, int start,
+                                               int part);
+
+    // The control maps, for the incoming MIDI handling. Look-ups create nothing.
+    IControl* getCCControls(int channelOrPart, int ccNumber, int mapVariant) const {
+        return findControlIn(ccControlTable, channelOrPart, ccNumber, mapVariant);
+    }
+    const SysExControlContainer& getSysExControlMap() const { return sysExControlMap; }
+    const NRPNControlContainer& getNRPNControlMap() const { return nrpnControlMap; }
+
     // Appends every maximal run of characters that are not delimiters.
     static void Tokenize(const std::string& text, std::vector<std::string>& tokens,
                          const std::string& delimiters);
@@ -82,6 +119,23 @@ private:
     // not parse.
     bool loadDocument(int id, const char* name, tinyxml2::XMLDocument& document);
 
+    // The parameter of id, or null (logged, naming the control) outside the list.
+    IParam* paramFor(int paramId, const std::string& control) const;
+    // The parameter's record; one with the defaults is made, owned and hung on it when it
+    // has none.
+    ControlAction* controlActionOf(IParam* param);
+    // Binds control to the parameter's record with the factory's kind.
+    ControlAction* bindControl(IParam* param, int actionType, IControl* control);
+
+    // The effect type of the effect whose own parameter paramId is, else 0: the variant
+    // under which a SysEx knob registers.
+    static int effectVariant(int paramId);
+
+    struct OwnedAction {
+        IParam* param;
+        std::unique_ptr<ControlAction> action;
+    };
+
     UIConfigGraphics* graphics = nullptr;
     UIConfigPlugin* plugin = nullptr;
     PatchLibrarian* librarian = nullptr;
@@ -94,4 +148,10 @@ private:
     std::map<std::string, ImageInfo> imageDictionary;
     // One id per preloaded row that holds a cache reference, for ClearImageCache.
     std::vector<int> preloadedImageIds;
+
+    std::string paramGroup; // getParamGroup's result
+    std::vector<OwnedAction> controlActions;
+    SysExControlContainer sysExControlMap;
+    NRPNControlContainer nrpnControlMap;
+    std::map<int, controlID3> ccControlTable; // channel or part, CC number, variant
 };

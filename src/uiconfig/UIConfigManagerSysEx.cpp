@@ -1,0 +1,147 @@
+#include "src/uiconfig/ControlAction.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "src/uiconfig/UIConfigManager.h"
+
+#include <algorithm>
+
+namespace {
+
+// Knobs of an effect's own parameters share their SysEx address with the other effects' and
+// are told apart by the effect type. Each name stands for its 16 ids; the second slot's twin
+// of a first-slot name lies kFX2ChorusSpeed - kFX1ChorusSpeed further on.
+struct EffectParamRow {
+    int firstId;
+    int effectType;
+    bool bothSlots; // false: a second-slot name
+};
+
+constexpr EffectParamRow kEffectParams[] = {
+    {kFX1ChorusSpeed, 1, true},
+    {kFX1ChorusDepth, 1, true},
+    {kFX1ChorusDelay, 1, true},
+    {kFX1FlangerSpeed, 2, true},
+    {kFX1FlangerDepht, 2, true},
+    {kFX1FlangerFeedBack, 2, true},
+    {kFX1FlangerPolarity, 2, true},
+    {kFX1PhaserSpeed, 3, true},
+    {kFX1PhaserDepth, 3, true},
+    {kFX1PhaserCenter, 3, true},
+    {kFX1PhaserSpacing, 3, true},
+    {kFX1PhaserFeedback, 3, true},
+    {kFX1PhaserPolarity, 3, true},
+    {kFX1DelayClocked, 4, true},
+    {kFX1DelayLength, 4, true},
+    {kFX1DelayLengthClocked, 4, true},
+    {kFX1DelayTempo, 4, true},
+    {kFX1DelayFeedback, 4, true},
+    {kFX1DelayPolarity, 4, true},
+    {kFX1DelayCutoff, 4, true},
+    {kFX1DelayAutoPan, 4, true},
+    {kFX1OverdriveDrive, 5, true},
+    {kFX1OverdrivePostGain, 5, true},
+    {kFX1OverdriveCutoff, 5, true},
+    {kFX1FiveFXSampleHold, 6, true},
+    {kFX1FiveFXOverdrive, 6, true},
+    {kFX1FiveFXRingMod, 6, true},
+    {kFX1FiveFXChorusDelay, 6, true},
+    {kFX1FiveFXSpeed, 6, true},
+    {kFX1FiveFXDepth, 6, true},
+    {kFX1FiveFXDelay, 6, true},
+    {kFX1VocoderBands, 7, true},
+    {kFX1VocoderAnalysisLoFrq, 7, true},
+    {kFX1VocoderAnalysisHiFrq, 7, true},
+    {kFX1VocoderAnalysisSOffset, 7, true},
+    {kFX1VocoderAnalysisHiOffset, 7, true},
+    {kFX1VocoderBandwidth, 7, true},
+    {kFX1VocoderResonance, 7, true},
+    {kFX1VocoderAttack, 7, true},
+    {kFX1VocoderDecay, 7, true},
+    {kFX1VocoderEQLowBandLevel, 7, true},
+    {kFX1VocoderEQMiddleFreq, 7, true},
+    {kFX1VocoderEQMiddleLevel, 7, true},
+    {kFX1VocoderEQHighBandLevel, 7, true},
+    {kFX1ReverbHighPass, 8, true},
+    {kFX1ReverbLowppass, 8, true},
+    {kFX1ReverbPredelay, 8, true},
+    {kFX1ReverbDiffusion, 8, true},
+    {kFX1ReverbSize, 8, true},
+    {kFX1ReverbShape, 8, true},
+    {kFX1ReverbDecay, 8, true},
+    {kFX1ReverbDamping, 8, true},
+    {kFX1TapDelayDelay, 9, true},
+    {kFX1TapDelayFeedback, 9, true},
+    {kFX1TapDelaySwingFactor, 9, true},
+    {kFX251DelayDelay, 10, false},
+    {kFX251DelayFeedback, 10, false},
+    {kFX251DelayLFELP, 10, false},
+    {kFX251DelayInputHP, 10, false},
+    {kFX251DelayFSLV, 10, false},
+    {kFX251DelayDelayML, 10, false},
+    {kFX251DelayFSRV, 10, false},
+    {kFX251DelayDelayMR, 10, false},
+    {kFX251DelayCntrSV, 10, false},
+    {kFX251DelayDelayS2L, 10, false},
+    {kFX251DelayRearSLV, 10, false},
+    {kFX251DelayS1L, 10, false},
+    {kFX251DelayRearSRV, 10, false},
+    {kFX251DelayS1R, 10, false},
+    {kFX251DelayClockedDelay, 11, false},
+    {kFX251DelayClockedFeedback, 11, false},
+    {kFX251DelayClockedLFELP, 11, false},
+    {kFX251DelayClockedInputHP, 11, false},
+    {kFX251DelayClockedFSLV, 11, false},
+    {kFX251DelayClockedDelayML, 11, false},
+    {kFX251DelayClockedFSRV, 11, false},
+    {kFX251DelayClockedDelayMR, 11, false},
+    {kFX251DelayClockedCntrSV, 11, false},
+    {kFX251DelayClockedDelayS2L, 11, false},
+    {kFX251DelayClockedRearSLV, 11, false},
+    {kFX251DelayClockedDelayS1L, 11, false},
+    {kFX251DelayClockedRearSRV, 11, false},
+    {kFX251DelayClockedDelayS1R, 11, false},
+};
+
+constexpr int kSecondSlotOffset = kFX2ChorusSpeed - kFX1ChorusSpeed;
+static_assert(kFX2FiveFXSource - kFX1FiveFXSource == kSecondSlotOffset &&
+                  kFX2TapDelaySwingFactor - kFX1TapDelaySwingFactor == kSecondSlotOffset,
+              "the second effect slot's names follow the first slot's");
+
+bool inRun(int paramId, int firstId) {
+    return paramId >= firstId && paramId < firstId + 16;
+}
+
+} // namespace
+
+int UIConfigManager::effectVariant(int paramId) {
+    for (const EffectParamRow& row : kEffectParams)
+        if (inRun(paramId, row.firstId) ||
+            (row.bothSlots && inRun(paramId, row.firstId + kSecondSlotOffset)))
+            return row.effectType;
+    return 0;
+}
+
+void UIConfigManager::calculateSysexWithChangingByte(const std::string& templ, int changingByte,
+                                                     int count, ControlActionSysExMessage* out,
+                                                     int start, int part) {
+    const std::vector<int> ints = convertStringSysextoVector(templ);
+    const std::vector<unsigned char> bytes(ints.begin(), ints.end());
+    const int length = int(bytes.size());
+    const bool hasValueByte = changingByte >= 1 && changingByte <= length;
+    const bool hasPartByte = part >= 0 && length > 4;
+
+    SysExMessageList messages(length);
+    messages.reserve(std::max(count, 1));
+    long long value = start; // runs past the int range only to be cut to 7 bits
+    int i = 0;
+    if (start == -1) {
+        messages.append(bytes.data());
+        if (hasValueByte) value = ints[size_t(changingByte - 1)];
+        i = 1;
+    }
+    for (; i < count; ++i, ++value) {
+        unsigned char* message = messages.append(bytes.data());
+        if (hasPartByte) message[4] = static_cast<unsigned char>(part);
+        if (hasValueByte) message[changingByte - 1] = static_cast<unsigned char>(value & 0x7F);
+    }
+    out->messages = std::move(messages);
+}
