@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/effect/IBitmap.h"
+#include "kit/effect/IEffectStructs.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ControlMapLevels.h"
 #include "src/uiconfig/ImageInfo.h"
@@ -8,6 +9,7 @@
 #include "src/uiconfig/SysExContainer.h"
 #include "src/uiconfig/SysExControlContainer.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -95,6 +97,79 @@ public:
                                                int count, ControlActionSysExMessage* out, int start,
                                                int part);
 
+    // ---- Controls whose parameter is sent as SysEx, CC or NRPN. Each initialises the
+    // parameter (named "[part + 1] name" inside a part, grouped by getParamGroup), makes the
+    // control with the layout's values times the UI scale, places it in layer (top level
+    // without one), binds it to the parameter's record with the family's kind and registers
+    // it in the family's map. An element a factory cannot build (unknown parameter, missing or
+    // too short SysEx template, too many values) makes nothing and is logged. A menu whose
+    // list neither has one text per entry nor a number range (first != second) gets its
+    // parameter only. Values the layout gives but the factory does not use are not passed.
+
+    // SysEx: one message per value from min (the fader from min + valueOffset), the first
+    // text of SysEx entry sysexIndex as template, the value at changingByte.
+    void createSysExKnobControl(const std::string& name, int paramId, int x, int y,
+                                const std::string& image, double defaultValue, double min,
+                                double max, int sysexIndex, int changingByte, int part,
+                                LinkInfo link, ControlLayer* layer, const std::string& group);
+    void createSysExSliderControl(const std::string& name, int paramId, int x, int y, int length,
+                                  const std::string& image, double defaultValue, double min,
+                                  double max, int valueOffset, int sysexIndex, int changingByte,
+                                  int part, LinkInfo link, ControlLayer* layer,
+                                  const std::string& group, EDirection direction);
+    void createSysExBoolControl(const std::string& name, int paramId, int x, int y,
+                                const std::string& image, double defaultValue, int sysexIndex,
+                                int changingByte, int part, LinkInfo link, ControlLayer* layer,
+                                const std::string& group);
+    void createMultiSelectionSysExControl(const std::string& name, int paramId, int x, int y,
+                                          int width, int height, int defaultValue, int min,
+                                          int max, int firstDisplay, int secondDisplay,
+                                          const std::vector<std::string>& values, int colourFlag,
+                                          int sysexIndex, int changingByte, int part,
+                                          ControlLayer* layer, const std::string& group,
+                                          bool white);
+
+    // CC: keyed by part + 1 inside a part, else by channel.
+    void createCCKnobControl(int ccNumber, int channel, const std::string& name, int paramId,
+                             int x, int y, const std::string& image, double defaultValue,
+                             double min, double max, double step, LinkInfo link, int part,
+                             ControlLayer* layer, const std::string& group);
+    void createCCSliderControl(int ccNumber, int channel, const std::string& name, int paramId,
+                               int x, int y, int length, const std::string& image,
+                               double defaultValue, double min, double max, LinkInfo link,
+                               int part, ControlLayer* layer, const std::string& group,
+                               EDirection direction);
+    // Sends (int)min when off and (int)max when on; takes no link.
+    void createCCBoolControl(int ccNumber, int channel, const std::string& name, int paramId,
+                             int x, int y, const std::string& image, double defaultValue,
+                             double min, double max, int part, ControlLayer* layer,
+                             const std::string& group);
+    void createMultiSelectionCCControl(int ccNumber, int channel, const std::string& name,
+                                       int paramId, int x, int y, int width, int height,
+                                       int defaultValue, int min, int max, int firstDisplay,
+                                       int secondDisplay, const std::vector<std::string>& values,
+                                       int part, ControlLayer* layer, const std::string& group,
+                                       bool white);
+
+    // NRPN: keyed by channel on the mixer and settings pages (by layer name), else by
+    // part + 1 (0 outside a part). No layout element makes these; nothing is sent for them.
+    void createMsbLsbKnobControl(int ccNumber, int key1, int key2, int key3, int channel,
+                                 const std::string& name, int paramId, int x, int y,
+                                 const std::string& image, double defaultValue, double min,
+                                 double max, LinkInfo link, int part, ControlLayer* layer,
+                                 const std::string& group);
+    void createMsbLsbBoolControl(int ccNumber, int key1, int key2, int key3, int channel,
+                                 const std::string& name, int paramId, int x, int y,
+                                 const std::string& image, double defaultValue, double min,
+                                 double max, LinkInfo link, int part, ControlLayer* layer,
+                                 const std::string& group);
+    void createMsbLsbSelectionCCControl(int ccNumber, int key1, int key2, int key3, int channel,
+                                        const std::string& name, int paramId, int x, int y,
+                                        int width, int height, int defaultValue, int min, int max,
+                                        int firstDisplay, int secondDisplay,
+                                        const std::vector<std::string>& values, int part,
+                                        ControlLayer* layer, const std::string& group);
+
     // The control maps, for the incoming MIDI handling. Look-ups create nothing.
     IControl* getCCControls(int channelOrPart, int ccNumber, int mapVariant) const {
         return findControlIn(ccControlTable, channelOrPart, ccNumber, mapVariant);
@@ -126,6 +201,57 @@ private:
     ControlAction* controlActionOf(IParam* param);
     // Binds control to the parameter's record with the factory's kind.
     ControlAction* bindControl(IParam* param, int actionType, IControl* control);
+
+    // ---- Building blocks of the factories.
+    // Most values (messages or menu entries) a control may have; the synthesizer's values
+    // are 7 bits, and a layout asking for more would only fill memory.
+    static constexpr int kMaxControlValues = 16384;
+    // A layout coordinate or size in editor pixels, truncated alone and kept in a range
+    // where sums of them stay ints.
+    int scaled(int value) const;
+    static std::string hostName(const std::string& name, int part);
+    // The entry of a table by colour scheme; an unknown scheme takes scheme 0's.
+    static IColor schemeColour(const IColor* table, int style);
+    // Puts control into layer, or onto the editor at top level; false when it could not be
+    // placed (it is then gone).
+    bool place(IControl* control, ControlLayer* layer, const std::string& name);
+    // Checks the parameter, initialises it, makes and places its control (make), binds the
+    // control to its record with the kind and links it when link is given. Null when the
+    // parameter is unknown or the control was not made; the bound control is the record's last.
+    ControlAction* addControl(const std::string& name, int paramId, int actionType,
+                              const LinkInfo* link, int part,
+                              const std::function<IControl*(IParam*)>& make);
+    // Each initialises the parameter, makes its control and places it; null (nothing
+    // placed) when that is not possible.
+    IControl* makeKnob(IParam* param, int paramId, const std::string& name, int x, int y,
+                       const std::string& image, double defaultValue, double min, double max,
+                       double step, int part, ControlLayer* layer, const std::string& group);
+    IControl* makeFader(IParam* param, int paramId, const std::string& name, int x, int y,
+                        int length, const std::string& image, double defaultValue, double min,
+                        double max, int part, ControlLayer* layer, const std::string& group,
+                        EDirection direction);
+    IControl* makeSwitch(IParam* param, int paramId, const std::string& name, int x, int y,
+                         const std::string& image, double defaultValue, int part,
+                         ControlLayer* layer, const std::string& group);
+    // An enum of max - min entries with display texts, shown by a caption in "NK57 Monospace"
+    // of textSize in colour that prompts with its texts. Null, the parameter initialised,
+    // when the texts fail.
+    IControl* makeMenu(IParam* param, int paramId, const std::string& name, int x, int y,
+                       int width, int height, int textSize, int defaultValue, int min, int max,
+                       int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
+                       int part, ControlLayer* layer, const std::string& group, IColor colour);
+    // The messages of a SysEx control and the map address of their first; false (logged)
+    // when the template is missing or too short or count is outside 1 to the limit.
+    bool buildSysExMessages(const std::string& name, int sysexIndex, int changingByte,
+                            long long count, int start, int part, ControlActionSysExMessage& out,
+                            unsigned char address[4]) const;
+    // Each stores its family's keys in the record of a newly bound control and registers the
+    // control under them in its map.
+    void registerSysEx(ControlAction* action, ControlActionSysExMessage& messages,
+                       const unsigned char* address, int fxVariant);
+    void registerCC(ControlAction* action, int ccNumber, int channelOrPart, int mapVariant);
+    void registerNRPN(ControlAction* action, int ccNumber, int key1, int key2, int key3,
+                      int channelOrPart, int mapVariant);
 
     // The effect type of the effect whose own parameter paramId is, else 0: the variant
     // under which a SysEx knob registers.

@@ -52,3 +52,14 @@ ControlAction* UIConfigManager::bindControl(IParam* param, int actionType, ICont
     action->controls.push_back(control);
     return action;
 }
+
+ControlAction* UIConfigManager::addControl(const std::string& name, int paramId, int actionType,
+                                           const LinkInfo* link, int part,
+                                           const std::function<IControl*(IParam*)>& make) {
+    IParam* param = paramFor(paramId, name);
+    IControl* control = param ? make(param) : nullptr;
+    if (!control) return nullptr;
+    ControlAction* action = bindControl(param, actionType, control);
+    if (link) setControlLink(action, paramId, *link, part);
+    return action;
+}

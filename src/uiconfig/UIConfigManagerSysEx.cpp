@@ -1,4 +1,5 @@
 #include "src/uiconfig/ControlAction.h"
+#include "src/uiconfig/ImageTable.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UIConfigManager.h"
 
@@ -110,6 +111,16 @@ bool inRun(int paramId, int firstId) {
     return paramId >= firstId && paramId < firstId + 16;
 }
 
+// Caption colours of SysEx menus by colour scheme. Scheme 0, and any unknown one, draws the
+// highlight instead of black for a menu whose layout asks for it.
+const IColor kSysExMenuColours[kColourSchemeCount] = {
+    COLOR_BLACK, IColor(255, 200, 200, 200), COLOR_WHITE, COLOR_WHITE, IColor(255, 200, 200, 200)};
+const IColor kSysExMenuHighlight(255, 241, 243, 33);
+
+long long valueCount(double min, double max) {
+    return (long long)TruncToInt(max) - TruncToInt(min) + 1;
+}
+
 } // namespace
 
 int UIConfigManager::effectVariant(int paramId) {
@@ -144,4 +155,111 @@ void UIConfigManager::calculateSysexWithChangingByte(const std::string& templ, i
         if (hasValueByte) message[changingByte - 1] = static_cast<unsigned char>(value & 0x7F);
     }
     out->messages = std::move(messages);
+}
+
+bool UIConfigManager::buildSysExMessages(const std::string& name, int sysexIndex, int changingByte,
+                                         long long count, int start, int part,
+                                         ControlActionSysExMessage& out,
+                                         unsigned char address[4]) const {
+    const std::vector<Values>* entry = sysexIndex >= 0 && size_t(sysexIndex) < sysExContainers.size()
+                                           ? &sysExContainers[size_t(sysexIndex)].values
+                                           : nullptr;
+    if (!entry || entry->empty() || (*entry)[0].items.empty()) {
+        log("CONFIG READER: control ", name, ": SysEx entry ", std::to_string(sysexIndex),
+            " MISSING!");
+        return false;
+    }
+    if (count < 1 || count > kMaxControlValues) {
+        log("CONFIG READER: control ", name, " has ", std::to_string(count), " values!");
+        return false;
+    }
+    const std::string& templ = (*entry)[0].items[0];
+    calculateSysexWithChangingByte(templ, changingByte, int(count), &out, start, part);
+    if (changingByte < 1 || changingByte > out.messages.messageLength() ||
+        !SysExControlContainer::sysexAddress(out.messages.message(0), changingByte, address)) {
+        log("CONFIG READER: control ", name, ": SysEx template \"", templ,
+            "\" too short for changing byte ", std::to_string(changingByte), "!");
+        return false;
+    }
+    return true;
+}
+
+void UIConfigManager::registerSysEx(ControlAction* action, ControlActionSysExMessage& messages,
+                                    const unsigned char* address, int fxVariant) {
+    action->sysexMessage = std::move(messages);
+    sysExControlMap.addToControlMap(address, static_cast<unsigned char>(fxVariant),
+                                    action->controls.back());
+}
+
+void UIConfigManager::createSysExKnobControl(const std::string& name, int paramId, int x, int y,
+                                             const std::string& image, double defaultValue,
+                                             double min, double max, int sysexIndex,
+                                             int changingByte, int part, LinkInfo link,
+                                             ControlLayer* layer, const std::string& group) {
+    ControlActionSysExMessage messages;
+    unsigned char address[4];
+    if (!buildSysExMessages(name, sysexIndex, changingByte, valueCount(min, max), TruncToInt(min),
+                            part, messages, address))
+        return;
+    ControlAction* action = addControl(name, paramId, kActionSysEx, &link, part, [&](IParam* p) {
+        return makeKnob(p, paramId, name, x, y, image, defaultValue, min, max, 1.0, part, layer,
+                        group);
+    });
+    if (action) registerSysEx(action, messages, address, effectVariant(paramId));
+}
+
+void UIConfigManager::createSysExSliderControl(const std::string& name, int paramId, int x, int y,
+                                               int length, const std::string& image,
+                                               double defaultValue, double min, double max,
+                                               int valueOffset, int sysexIndex, int changingByte,
+                                               int part, LinkInfo link, ControlLayer* layer,
+                                               const std::string& group, EDirection direction) {
+    ControlActionSysExMessage messages;
+    unsigned char address[4];
+    // Cut to an int: only the low 7 bits of the start reach a message.
+    const int start = int((long long)TruncToInt(min) + valueOffset);
+    if (!buildSysExMessages(name, sysexIndex, changingByte, valueCount(min, max), start, part,
+                            messages, address))
+        return;
+    ControlAction* action = addControl(name, paramId, kActionSysEx, &link, part, [&](IParam* p) {
+        return makeFader(p, paramId, name, x, y, length, image, defaultValue, min, max, part,
+                         layer, group, direction);
+    });
+    // Faders outside the parts share their addresses with controls inside them.
+    if (action) registerSysEx(action, messages, address, part == -1 ? 1 : 0);
+}
+
+void UIConfigManager::createSysExBoolControl(const std::string& name, int paramId, int x, int y,
+                                             const std::string& image, double defaultValue,
+                                             int sysexIndex, int changingByte, int part,
+                                             LinkInfo link, ControlLayer* layer,
+                                             const std::string& group) {
+    ControlActionSysExMessage messages;
+    unsigned char address[4];
+    if (!buildSysExMessages(name, sysexIndex, changingByte, 2, 0, part, messages, address)) return;
+    ControlAction* action =
+        addControl(name, paramId, kActionSysExSwitch, &link, part, [&](IParam* p) {
+            return makeSwitch(p, paramId, name, x, y, image, defaultValue, part, layer, group);
+        });
+    if (action) registerSysEx(action, messages, address, 0);
+}
+
+void UIConfigManager::createMultiSelectionSysExControl(
+    const std::string& name, int paramId, int x, int y, int width, int height, int defaultValue,
+    int min, int max, int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
+    int colourFlag, int sysexIndex, int changingByte, int part, ControlLayer* layer,
+    const std::string& group, bool white) {
+    ControlActionSysExMessage messages;
+    unsigned char address[4];
+    if (!buildSysExMessages(name, sysexIndex, changingByte, (long long)max - min + 1, min, part,
+                            messages, address))
+        return;
+    IColor colour = schemeColour(kSysExMenuColours, style);
+    if ((style < 1 || style >= kColourSchemeCount) && colourFlag == 1) colour = kSysExMenuHighlight;
+    if (white) colour = COLOR_WHITE;
+    ControlAction* action = addControl(name, paramId, kActionSysEx, nullptr, part, [&](IParam* p) {
+        return makeMenu(p, paramId, name, x, y, width, height, scaled(height), defaultValue, min,
+                        max, firstDisplay, secondDisplay, values, part, layer, group, colour);
+    });
+    if (action) registerSysEx(action, messages, address, 0);
 }
