@@ -10,12 +10,12 @@ class IControl;
 
 // How a change of the parameter is sent; the send path sends nothing for other codes.
 enum ControlActionType {
-    kActionNone = 0,       // controls, link and page switch only
-    kActionCC = 1,         // the value as a control change
-    kActionCCSwitch = 2,   // minValue for 0, maxValue otherwise
-    kActionNRPN = 3,       // bound to an NRPN; nothing is sent
+    kActionNone = 0,        // controls, link and page switch only
+    kActionCC = 1,          // the value as a control change
+    kActionCCSwitch = 2,    // minValue for 0, maxValue otherwise
+    kActionNRPN = 3,        // bound to an NRPN; nothing is sent
     kActionSysExSwitch = 5, // the value selects one of the messages
-    kActionSysEx = 6,      // the value selects one message, or one set with multiMessage
+    kActionSysEx = 6,       // the value selects one message, or one set with multiMessage
 };
 
 // The record hung on a parameter that an editor control changes: how a change reaches the
@@ -32,8 +32,8 @@ public:
     int nrpnKey1 = -1;
     int nrpnKey2 = -1;
     int nrpnKey3 = -1;
-    int channelOrPart = -1; // first key of the CC and NRPN control maps
-    int mapVariant = -1;    // last key of the CC and NRPN control maps
+    int channelOrPart = -1;          // first key of the CC and NRPN control maps
+    int mapVariant = -1;             // last key of the CC and NRPN control maps
     std::vector<IControl*> controls; // not owned, in the order of their creation
     LinkInfo link;
     ControlLayer* switchLayer = nullptr; // shows its child whose id is the value; not owned

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-SysExMessageList::SysExMessageList(int messageLength) : messageLength_(std::max(messageLength, 0)) {}
+SysExMessageList::SysExMessageList(int messageLength)
+    : messageLength_(std::max(messageLength, 0)) {}
 
 std::vector<int> SysExMessageList::message(int k) const {
     if (k < 0 || k >= size()) return {};

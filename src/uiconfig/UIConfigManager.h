@@ -122,28 +122,26 @@ public:
                                 int changingByte, int part, LinkInfo link, ControlLayer* layer,
                                 const std::string& group);
     void createMultiSelectionSysExControl(const std::string& name, int paramId, int x, int y,
-                                          int width, int height, int defaultValue, int min,
-                                          int max, int firstDisplay, int secondDisplay,
+                                          int width, int height, int defaultValue, int min, int max,
+                                          int firstDisplay, int secondDisplay,
                                           const std::vector<std::string>& values, int colourFlag,
                                           int sysexIndex, int changingByte, int part,
                                           ControlLayer* layer, const std::string& group,
                                           bool white);
 
     // CC: keyed by part + 1 inside a part, else by channel.
-    void createCCKnobControl(int ccNumber, int channel, const std::string& name, int paramId,
-                             int x, int y, const std::string& image, double defaultValue,
-                             double min, double max, double step, LinkInfo link, int part,
-                             ControlLayer* layer, const std::string& group);
+    void createCCKnobControl(int ccNumber, int channel, const std::string& name, int paramId, int x,
+                             int y, const std::string& image, double defaultValue, double min,
+                             double max, double step, LinkInfo link, int part, ControlLayer* layer,
+                             const std::string& group);
     void createCCSliderControl(int ccNumber, int channel, const std::string& name, int paramId,
                                int x, int y, int length, const std::string& image,
-                               double defaultValue, double min, double max, LinkInfo link,
-                               int part, ControlLayer* layer, const std::string& group,
-                               EDirection direction);
+                               double defaultValue, double min, double max, LinkInfo link, int part,
+                               ControlLayer* layer, const std::string& group, EDirection direction);
     // Sends (int)min when off and (int)max when on; takes no link.
-    void createCCBoolControl(int ccNumber, int channel, const std::string& name, int paramId,
-                             int x, int y, const std::string& image, double defaultValue,
-                             double min, double max, int part, ControlLayer* layer,
-                             const std::string& group);
+    void createCCBoolControl(int ccNumber, int channel, const std::string& name, int paramId, int x,
+                             int y, const std::string& image, double defaultValue, double min,
+                             double max, int part, ControlLayer* layer, const std::string& group);
     void createMultiSelectionCCControl(int ccNumber, int channel, const std::string& name,
                                        int paramId, int x, int y, int width, int height,
                                        int defaultValue, int min, int max, int firstDisplay,
@@ -236,8 +234,8 @@ private:
     // An enum of max - min entries with display texts, shown by a caption in "NK57 Monospace"
     // of textSize in colour that prompts with its texts. Null, the parameter initialised,
     // when the texts fail.
-    IControl* makeMenu(IParam* param, int paramId, const std::string& name, int x, int y,
-                       int width, int height, int textSize, int defaultValue, int min, int max,
+    IControl* makeMenu(IParam* param, int paramId, const std::string& name, int x, int y, int width,
+                       int height, int textSize, int defaultValue, int min, int max,
                        int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
                        int part, ControlLayer* layer, const std::string& group, IColor colour);
     // The messages of a SysEx control and the map address of their first; false (logged)

@@ -30,12 +30,12 @@ void UIConfigManager::registerCC(ControlAction* action, int ccNumber, int channe
 
 void UIConfigManager::createCCKnobControl(int ccNumber, int channel, const std::string& name,
                                           int paramId, int x, int y, const std::string& image,
-                                          double defaultValue, double min, double max,
-                                          double step, LinkInfo link, int part,
-                                          ControlLayer* layer, const std::string& group) {
+                                          double defaultValue, double min, double max, double step,
+                                          LinkInfo link, int part, ControlLayer* layer,
+                                          const std::string& group) {
     ControlAction* action = addControl(name, paramId, kActionCC, &link, part, [&](IParam* p) {
-        return makeKnob(p, paramId, name, x, y, image, defaultValue, min, max,
-                        TruncToInt(step), part, layer, group);
+        return makeKnob(p, paramId, name, x, y, image, defaultValue, min, max, TruncToInt(step),
+                        part, layer, group);
     });
     if (action)
         registerCC(action, ccNumber, channelOrPartOf(part, channel),
@@ -49,8 +49,8 @@ void UIConfigManager::createCCSliderControl(int ccNumber, int channel, const std
                                             ControlLayer* layer, const std::string& group,
                                             EDirection direction) {
     ControlAction* action = addControl(name, paramId, kActionCC, &link, part, [&](IParam* p) {
-        return makeFader(p, paramId, name, x, y, length, image, defaultValue, min, max, part,
-                         layer, group, direction);
+        return makeFader(p, paramId, name, x, y, length, image, defaultValue, min, max, part, layer,
+                         group, direction);
     });
     if (action) registerCC(action, ccNumber, channelOrPartOf(part, channel), 0);
 }
@@ -59,11 +59,10 @@ void UIConfigManager::createCCBoolControl(int ccNumber, int channel, const std::
                                           int paramId, int x, int y, const std::string& image,
                                           double defaultValue, double min, double max, int part,
                                           ControlLayer* layer, const std::string& group) {
-    ControlAction* action = addControl(name, paramId, kActionCCSwitch, nullptr, part,
-                                       [&](IParam* p) {
-                                           return makeSwitch(p, paramId, name, x, y, image,
-                                                             defaultValue, part, layer, group);
-                                       });
+    ControlAction* action =
+        addControl(name, paramId, kActionCCSwitch, nullptr, part, [&](IParam* p) {
+            return makeSwitch(p, paramId, name, x, y, image, defaultValue, part, layer, group);
+        });
     if (!action) return;
     action->minValue = TruncToInt(min);
     action->maxValue = TruncToInt(max);
@@ -73,8 +72,8 @@ void UIConfigManager::createCCBoolControl(int ccNumber, int channel, const std::
 void UIConfigManager::createMultiSelectionCCControl(
     int ccNumber, int channel, const std::string& name, int paramId, int x, int y, int width,
     int height, int defaultValue, int min, int max, int firstDisplay, int secondDisplay,
-    const std::vector<std::string>& values, int part, ControlLayer* layer,
-    const std::string& group, bool white) {
+    const std::vector<std::string>& values, int part, ControlLayer* layer, const std::string& group,
+    bool white) {
     const IColor colour = white ? COLOR_WHITE : schemeColour(kCCMenuColours, style);
     ControlAction* action = addControl(name, paramId, kActionCC, nullptr, part, [&](IParam* p) {
         return makeMenu(p, paramId, name, x, y, width, height, scaled(height), defaultValue, min,

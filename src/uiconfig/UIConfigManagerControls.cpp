@@ -35,8 +35,8 @@ IColor UIConfigManager::schemeColour(const IColor* table, int style) {
 }
 
 bool UIConfigManager::place(IControl* control, ControlLayer* layer, const std::string& name) {
-    const bool placed = layer ? layer->addControl(control)
-                              : graphics && graphics->AttachControl(control) >= 0;
+    const bool placed =
+        layer ? layer->addControl(control) : graphics && graphics->AttachControl(control) >= 0;
     if (!layer && !graphics) delete control;
     if (!placed) log("CONFIG READER: control ", name, " could not be placed!");
     return placed;
@@ -49,8 +49,8 @@ IControl* UIConfigManager::makeKnob(IParam* param, int paramId, const std::strin
     param->InitDouble(hostName(name, part).c_str(), defaultValue, min, max, step, "",
                       getParamGroup(part, group).c_str(), -1, -1);
     IBitmap bitmap = getImageByName(graphics, image);
-    IControl* knob = new IKnobMultiControl(plugin->effect(), scaled(x), scaled(y), paramId,
-                                           &bitmap, kVertical, kKnobGearing);
+    IControl* knob = new IKnobMultiControl(plugin->effect(), scaled(x), scaled(y), paramId, &bitmap,
+                                           kVertical, kKnobGearing);
     return place(knob, layer, name) ? knob : nullptr;
 }
 
@@ -81,8 +81,7 @@ IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::strin
                                     int y, int width, int height, int textSize, int defaultValue,
                                     int min, int max, int firstDisplay, int secondDisplay,
                                     const std::vector<std::string>& values, int part,
-                                    ControlLayer* layer, const std::string& group,
-                                    IColor colour) {
+                                    ControlLayer* layer, const std::string& group, IColor colour) {
     const long long entries = (long long)max - min;
     if (entries > kMaxControlValues) {
         log("CONFIG READER: control ", name, " has ", std::to_string(entries), " entries!");
@@ -93,7 +92,8 @@ IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::strin
     param->InitEnum(hostName(name, part).c_str(), defaultValue, count, "",
                     getParamGroup(part, group).c_str(), -1, -1);
     if ((long long)values.size() == entries) {
-        for (int i = 0; i < count; ++i) param->SetDisplayText(i, values[size_t(i)].c_str());
+        for (int i = 0; i < count; ++i)
+            param->SetDisplayText(i, values[size_t(i)].c_str());
     } else if (firstDisplay != secondDisplay) {
         for (int i = 0; i < count; ++i)
             param->SetDisplayText(i, std::to_string((long long)firstDisplay + i).c_str());
@@ -106,9 +106,9 @@ IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::strin
     text.mSize = textSize;
     text.mColor = colour;
     const int left = scaled(x), top = scaled(y);
-    IControl* menu = new ICaptionControl(plugin->effect(),
-                                         IRECT(left, top, left + scaled(width), top + scaled(height)),
-                                         paramId, &text, true);
+    IControl* menu = new ICaptionControl(
+        plugin->effect(), IRECT(left, top, left + scaled(width), top + scaled(height)), paramId,
+        &text, true);
     menu->SetPromptDisabled(false); // a click offers the display texts
     return place(menu, layer, name) ? menu : nullptr;
 }

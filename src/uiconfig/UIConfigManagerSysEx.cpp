@@ -10,97 +10,43 @@ namespace {
 // Knobs of an effect's own parameters share their SysEx address with the other effects' and
 // are told apart by the effect type. Each name stands for its 16 ids; the second slot's twin
 // of a first-slot name lies kFX2ChorusSpeed - kFX1ChorusSpeed further on.
-struct EffectParamRow {
-    int firstId;
+struct EffectParams {
     int effectType;
-    bool bothSlots; // false: a second-slot name
+    bool bothSlots; // false: second-slot names
+    std::vector<int> firstIds;
 };
 
-constexpr EffectParamRow kEffectParams[] = {
-    {kFX1ChorusSpeed, 1, true},
-    {kFX1ChorusDepth, 1, true},
-    {kFX1ChorusDelay, 1, true},
-    {kFX1FlangerSpeed, 2, true},
-    {kFX1FlangerDepht, 2, true},
-    {kFX1FlangerFeedBack, 2, true},
-    {kFX1FlangerPolarity, 2, true},
-    {kFX1PhaserSpeed, 3, true},
-    {kFX1PhaserDepth, 3, true},
-    {kFX1PhaserCenter, 3, true},
-    {kFX1PhaserSpacing, 3, true},
-    {kFX1PhaserFeedback, 3, true},
-    {kFX1PhaserPolarity, 3, true},
-    {kFX1DelayClocked, 4, true},
-    {kFX1DelayLength, 4, true},
-    {kFX1DelayLengthClocked, 4, true},
-    {kFX1DelayTempo, 4, true},
-    {kFX1DelayFeedback, 4, true},
-    {kFX1DelayPolarity, 4, true},
-    {kFX1DelayCutoff, 4, true},
-    {kFX1DelayAutoPan, 4, true},
-    {kFX1OverdriveDrive, 5, true},
-    {kFX1OverdrivePostGain, 5, true},
-    {kFX1OverdriveCutoff, 5, true},
-    {kFX1FiveFXSampleHold, 6, true},
-    {kFX1FiveFXOverdrive, 6, true},
-    {kFX1FiveFXRingMod, 6, true},
-    {kFX1FiveFXChorusDelay, 6, true},
-    {kFX1FiveFXSpeed, 6, true},
-    {kFX1FiveFXDepth, 6, true},
-    {kFX1FiveFXDelay, 6, true},
-    {kFX1VocoderBands, 7, true},
-    {kFX1VocoderAnalysisLoFrq, 7, true},
-    {kFX1VocoderAnalysisHiFrq, 7, true},
-    {kFX1VocoderAnalysisSOffset, 7, true},
-    {kFX1VocoderAnalysisHiOffset, 7, true},
-    {kFX1VocoderBandwidth, 7, true},
-    {kFX1VocoderResonance, 7, true},
-    {kFX1VocoderAttack, 7, true},
-    {kFX1VocoderDecay, 7, true},
-    {kFX1VocoderEQLowBandLevel, 7, true},
-    {kFX1VocoderEQMiddleFreq, 7, true},
-    {kFX1VocoderEQMiddleLevel, 7, true},
-    {kFX1VocoderEQHighBandLevel, 7, true},
-    {kFX1ReverbHighPass, 8, true},
-    {kFX1ReverbLowppass, 8, true},
-    {kFX1ReverbPredelay, 8, true},
-    {kFX1ReverbDiffusion, 8, true},
-    {kFX1ReverbSize, 8, true},
-    {kFX1ReverbShape, 8, true},
-    {kFX1ReverbDecay, 8, true},
-    {kFX1ReverbDamping, 8, true},
-    {kFX1TapDelayDelay, 9, true},
-    {kFX1TapDelayFeedback, 9, true},
-    {kFX1TapDelaySwingFactor, 9, true},
-    {kFX251DelayDelay, 10, false},
-    {kFX251DelayFeedback, 10, false},
-    {kFX251DelayLFELP, 10, false},
-    {kFX251DelayInputHP, 10, false},
-    {kFX251DelayFSLV, 10, false},
-    {kFX251DelayDelayML, 10, false},
-    {kFX251DelayFSRV, 10, false},
-    {kFX251DelayDelayMR, 10, false},
-    {kFX251DelayCntrSV, 10, false},
-    {kFX251DelayDelayS2L, 10, false},
-    {kFX251DelayRearSLV, 10, false},
-    {kFX251DelayS1L, 10, false},
-    {kFX251DelayRearSRV, 10, false},
-    {kFX251DelayS1R, 10, false},
-    {kFX251DelayClockedDelay, 11, false},
-    {kFX251DelayClockedFeedback, 11, false},
-    {kFX251DelayClockedLFELP, 11, false},
-    {kFX251DelayClockedInputHP, 11, false},
-    {kFX251DelayClockedFSLV, 11, false},
-    {kFX251DelayClockedDelayML, 11, false},
-    {kFX251DelayClockedFSRV, 11, false},
-    {kFX251DelayClockedDelayMR, 11, false},
-    {kFX251DelayClockedCntrSV, 11, false},
-    {kFX251DelayClockedDelayS2L, 11, false},
-    {kFX251DelayClockedRearSLV, 11, false},
-    {kFX251DelayClockedDelayS1L, 11, false},
-    {kFX251DelayClockedRearSRV, 11, false},
-    {kFX251DelayClockedDelayS1R, 11, false},
+// clang-format off
+const EffectParams kEffectParams[] = {
+    {1, true, {kFX1ChorusSpeed, kFX1ChorusDepth, kFX1ChorusDelay}},
+    {2, true, {kFX1FlangerSpeed, kFX1FlangerDepht, kFX1FlangerFeedBack, kFX1FlangerPolarity}},
+    {3, true, {kFX1PhaserSpeed, kFX1PhaserDepth, kFX1PhaserCenter, kFX1PhaserSpacing,
+               kFX1PhaserFeedback, kFX1PhaserPolarity}},
+    {4, true, {kFX1DelayClocked, kFX1DelayLength, kFX1DelayLengthClocked, kFX1DelayTempo,
+               kFX1DelayFeedback, kFX1DelayPolarity, kFX1DelayCutoff, kFX1DelayAutoPan}},
+    {5, true, {kFX1OverdriveDrive, kFX1OverdrivePostGain, kFX1OverdriveCutoff}},
+    {6, true, {kFX1FiveFXSampleHold, kFX1FiveFXOverdrive, kFX1FiveFXRingMod, kFX1FiveFXChorusDelay,
+               kFX1FiveFXSpeed, kFX1FiveFXDepth, kFX1FiveFXDelay}},
+    {7, true, {kFX1VocoderBands, kFX1VocoderAnalysisLoFrq, kFX1VocoderAnalysisHiFrq,
+               kFX1VocoderAnalysisSOffset, kFX1VocoderAnalysisHiOffset, kFX1VocoderBandwidth,
+               kFX1VocoderResonance, kFX1VocoderAttack, kFX1VocoderDecay,
+               kFX1VocoderEQLowBandLevel, kFX1VocoderEQMiddleFreq, kFX1VocoderEQMiddleLevel,
+               kFX1VocoderEQHighBandLevel}},
+    {8, true, {kFX1ReverbHighPass, kFX1ReverbLowppass, kFX1ReverbPredelay, kFX1ReverbDiffusion,
+               kFX1ReverbSize, kFX1ReverbShape, kFX1ReverbDecay, kFX1ReverbDamping}},
+    {9, true, {kFX1TapDelayDelay, kFX1TapDelayFeedback, kFX1TapDelaySwingFactor}},
+    {10, false, {kFX251DelayDelay, kFX251DelayFeedback, kFX251DelayLFELP, kFX251DelayInputHP,
+                 kFX251DelayFSLV, kFX251DelayDelayML, kFX251DelayFSRV, kFX251DelayDelayMR,
+                 kFX251DelayCntrSV, kFX251DelayDelayS2L, kFX251DelayRearSLV, kFX251DelayS1L,
+                 kFX251DelayRearSRV, kFX251DelayS1R}},
+    {11, false, {kFX251DelayClockedDelay, kFX251DelayClockedFeedback, kFX251DelayClockedLFELP,
+                 kFX251DelayClockedInputHP, kFX251DelayClockedFSLV, kFX251DelayClockedDelayML,
+                 kFX251DelayClockedFSRV, kFX251DelayClockedDelayMR, kFX251DelayClockedCntrSV,
+                 kFX251DelayClockedDelayS2L, kFX251DelayClockedRearSLV,
+                 kFX251DelayClockedDelayS1L, kFX251DelayClockedRearSRV,
+                 kFX251DelayClockedDelayS1R}},
 };
+// clang-format on
 
 constexpr int kSecondSlotOffset = kFX2ChorusSpeed - kFX1ChorusSpeed;
 static_assert(kFX2FiveFXSource - kFX1FiveFXSource == kSecondSlotOffset &&
@@ -124,10 +70,11 @@ long long valueCount(double min, double max) {
 } // namespace
 
 int UIConfigManager::effectVariant(int paramId) {
-    for (const EffectParamRow& row : kEffectParams)
-        if (inRun(paramId, row.firstId) ||
-            (row.bothSlots && inRun(paramId, row.firstId + kSecondSlotOffset)))
-            return row.effectType;
+    for (const EffectParams& effect : kEffectParams)
+        for (int firstId : effect.firstIds)
+            if (inRun(paramId, firstId) ||
+                (effect.bothSlots && inRun(paramId, firstId + kSecondSlotOffset)))
+                return effect.effectType;
     return 0;
 }
 
@@ -161,9 +108,10 @@ bool UIConfigManager::buildSysExMessages(const std::string& name, int sysexIndex
                                          long long count, int start, int part,
                                          ControlActionSysExMessage& out,
                                          unsigned char address[4]) const {
-    const std::vector<Values>* entry = sysexIndex >= 0 && size_t(sysexIndex) < sysExContainers.size()
-                                           ? &sysExContainers[size_t(sysexIndex)].values
-                                           : nullptr;
+    const std::vector<Values>* entry =
+        sysexIndex >= 0 && size_t(sysexIndex) < sysExContainers.size()
+            ? &sysExContainers[size_t(sysexIndex)].values
+            : nullptr;
     if (!entry || entry->empty() || (*entry)[0].items.empty()) {
         log("CONFIG READER: control ", name, ": SysEx entry ", std::to_string(sysexIndex),
             " MISSING!");
@@ -222,8 +170,8 @@ void UIConfigManager::createSysExSliderControl(const std::string& name, int para
                             messages, address))
         return;
     ControlAction* action = addControl(name, paramId, kActionSysEx, &link, part, [&](IParam* p) {
-        return makeFader(p, paramId, name, x, y, length, image, defaultValue, min, max, part,
-                         layer, group, direction);
+        return makeFader(p, paramId, name, x, y, length, image, defaultValue, min, max, part, layer,
+                         group, direction);
     });
     // Faders outside the parts share their addresses with controls inside them.
     if (action) registerSysEx(action, messages, address, part == -1 ? 1 : 0);

@@ -14,8 +14,8 @@
 #include <vector>
 
 // An editor whose UI configuration was read from the given SysEx resource and an empty
-// layout, over a plug-in of every parameter with a real graphics object attached. A few images of the
-// table have pictures: a four-frame knob strip of 40 × 160, a two-frame button of 30 × 40 and
+// layout, over a plug-in of every parameter with a real graphics object attached. A few images of
+// the table have pictures: a four-frame knob strip of 40 × 160, a two-frame button of 30 × 40 and
 // a fader handle of 18 × 18. The cache references it took are given back at the end.
 class ConfigEditor {
 public:
