@@ -1,0 +1,198 @@
+// What the sender, the librarian and the UI configuration reach the plug-in through, and the
+// plug-in's own state block.
+
+#include "src/core/Zoz.h"
+
+#include "kit/effect/IControl.h"
+#include "kit/effect/ITextControl.h"
+#include "kit/effect/ProgressIndicator.h"
+#include "kit/effect/ControlLayer.h"
+#include "src/core/PatchManager.h"
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/librarian/PatchLibrarian.h"
+#include "src/sender/SysexMessage.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "src/uiconfig/UIConfigManager.h"
+
+namespace {
+// The last ids of the list are editor state that the chunk does not keep.
+constexpr int kUnstoredParams = 648;
+} // namespace
+
+bool Zoz::SerializeState2(ByteChunk* chunk, bool full) {
+    KIT_MutexLock lock(GetMutex());
+    const uint8_t version[4] = {0, 0, 0, 1};
+    chunk->PutBytes(version, 4);
+    chunk->PutDouble(GetParam(kQuickTab)->Value());
+    chunk->PutDouble(GetParam(kQModel)->Value());
+    SerializeParams(chunk);
+    if (full) {
+        const std::pair<int, int> devices[] = {{kDeviceInSelection, 17}, {kDeviceOutSelection, 18}};
+        for (const auto& [paramIdx, slot] : devices) {
+            const IParam* param = GetParam(paramIdx);
+            const std::string name = param->GetDisplayText(TruncToInt(param->Value()));
+            patchManager->setName(slot, name.empty() ? "Set Name" : name);
+            setLibrarianViewDirty();
+        }
+        patchManager->saveAllToChunk(chunk);
+        for (int paramIdx : {kDeviceInSelection, kDeviceOutSelection, kBankSelection, kPatchSelection})
+            chunk->PutDouble(GetParam(paramIdx)->GetNormalized());
+    }
+    SerializeNonAutomatedParams(chunk, NHiddenParams() - kUnstoredParams);
+    return true;
+}
+
+// ---- SenderPlugin
+
+bool Zoz::SendMidiSysex(const uint8_t* data, int length) {
+    return IEffectVST::SendMidiSysex(const_cast<uint8_t*>(data), length);
+}
+
+bool Zoz::SendMidiSysex2(const std::vector<uint8_t>& bytes) {
+    return IEffectVST::SendMidiSysex2(bytes);
+}
+
+double Zoz::GetParamValue(int paramIdx) {
+    const IParam* param = GetParam(paramIdx);
+    return param ? param->Value() : 0.0;
+}
+
+void Zoz::SetParameterFromPlug(int paramIdx, double value) {
+    editor->SetParameterFromPlug(paramIdx, value, false);
+}
+
+void Zoz::setUpperDisplayText(const std::string& text) {
+    if (ITextControl* display = displayControl(kControlDisplayName))
+        display->SetTextFromPlug(text.c_str());
+}
+
+void Zoz::setLowerDisplayText(const std::string& text) {
+    if (ITextControl* display = displayControl(kControlDisplayValue))
+        display->SetTextFromPlug(text.c_str());
+}
+
+std::string Zoz::getValueListText(const std::string& list, int index) {
+    const std::vector<std::string>& texts = uiConfig->getValueList(list);
+    return index >= 0 && index < int(texts.size()) ? texts[size_t(index)] : "";
+}
+
+double Zoz::GetParamMin(int paramIdx) {
+    const IParam* param = GetParam(paramIdx);
+    return param ? param->GetMin() : 0.0;
+}
+
+double Zoz::GetParamMax(int paramIdx) {
+    const IParam* param = GetParam(paramIdx);
+    return param ? param->GetMax() : 0.0;
+}
+
+void Zoz::storeParamValue(int paramIdx, double value) {
+    if (IParam* param = GetParam(paramIdx)) param->Set(value);
+}
+
+std::string Zoz::getParamText(int paramIdx) {
+    const IParam* param = GetParam(paramIdx);
+    return param ? param->GetDisplayText(0) : "";
+}
+
+void Zoz::setParamText(int paramIdx, const std::string& text) {
+    if (IParam* param = GetParam(paramIdx)) param->SetDisplayText(0, text.c_str());
+}
+
+void Zoz::setPatchManagerName(int index, const std::string& name) {
+    patchManager->setName(index, name);
+}
+
+void Zoz::setFilterLinkMode(int part, int mode) {
+    if (part >= 0 && part < 16) filterLink[size_t(part)] = mode;
+}
+
+void Zoz::checksumCheckAndSend(uint8_t* msg, int length) {
+    if (!midiIOSet) {
+        setUpperDisplayText("Set MIDI I/O First!");
+        return;
+    }
+    SysexMessage::writeChecksum(msg, length);
+    SendMidiSysex(msg, length);
+    DebuggerOutput::logSysExOutMessageByte(msg, length);
+}
+
+void Zoz::DisplayProcessingIndicator(bool on) {
+    if (!progressLayer) return;
+    progressIndicator->Hide(!on);
+    progressLayer->Hide(!on);
+    if (on) {
+        const bool librarianPage = GetParamValue(kMainTab) == 1.0;
+        for (int i = 0; i < 2; ++i)
+            if (cancelButtons[i]) cancelButtons[i]->Hide(librarianPage != (i == 0));
+        return;
+    }
+    messageManager->dumpAwaited = false;
+    notesOffSent = false;
+}
+
+void Zoz::SetLibrarianRequestActive(bool librarian) {
+    LibrarianRequest* requests[] = {&messageManager->patchRequest,
+                                    &messageManager->performanceRequest,
+                                    &messageManager->patternRequest};
+    if (librarian) {
+        requests[std::clamp(this->librarian->currentType.load(), 0, 2)]->arm();
+    } else {
+        for (LibrarianRequest* request : requests)
+            request->active = false;
+        messageManager->dumpAwaited = true;
+    }
+    messageManager->answerReceived = false;
+}
+
+void Zoz::SetLibrarianStatusUnsaved(bool on) {
+    if (!on) return;
+    DisarmLibrarianRequests();
+    setLibrarianViewDirty();
+}
+
+void Zoz::DisarmLibrarianRequests() {
+    messageManager->patchRequest.active = false;
+    messageManager->performanceRequest.active = false;
+    messageManager->patternRequest.active = false;
+}
+
+void Zoz::setLibrarianViewDirty() {
+    if (librarianView) librarianView->SetDirty(false);
+}
+
+void Zoz::displayPatchName(const std::string& name) {
+    if (ITextControl* display = displayControl(kControlDisplayPatch))
+        display->SetTextFromPlug(name.c_str());
+}
+
+void Zoz::displayCategoryName(const std::string& category) {
+    if (ITextControl* display = displayControl(kControlDisplayCategory))
+        display->SetTextFromPlug(category.c_str());
+}
+
+// Nothing parses the plug-in's own dumps yet: none is stored.
+bool Zoz::ProcessSysExInternal(ISysEx*) {
+    return false;
+}
+
+// ---- LibrarianHost
+
+std::string Zoz::promptForSaveFile(const std::string& proposedName, const std::string& startFolder,
+                                   const std::string& extension) {
+    IGraphics* gui = GetGUI();
+    if (!gui) return "";
+    KIT_String file(proposedName.c_str());
+    KIT_String folder(startFolder.c_str());
+    std::string extensions = extension;
+    gui->PromptForFile(&file, kFileSave, &folder, extensions.data());
+    return file.Get();
+}
+
+void Zoz::setRememberedFileName(BankPosition position, const std::string& fileName) {
+    rememberedBanks[position].fileName = fileName;
+}
+
+void Zoz::setRememberedFolder(BankPosition position, const std::string& folder) {
+    rememberedBanks[position].folder = folder;
+}

@@ -1,0 +1,176 @@
+#include "tests/core/CoreRig.h"
+
+#include "kit/effect/ControlLayer.h"
+#include "src/core/PatchManager.h"
+#include "src/uiconfig/ParameterIds.h"
+
+#include <algorithm>
+
+using namespace coretest;
+namespace fs = std::filesystem;
+using Startup = CoreRig;
+
+TEST_F(Startup, MakesTheDataAndPatchesFoldersAndNothingElse) {
+    auto plug = start();
+    EXPECT_EQ(plug->getDataFolder(), data);
+    EXPECT_EQ(plug->getPatchesFolderStr(), data + "Patches");
+    std::vector<std::string> made;
+    for (const auto& entry : fs::recursive_directory_iterator(data))
+        made.push_back(entry.path().string());
+    EXPECT_EQ(made, std::vector<std::string>{data + "Patches"});
+}
+
+TEST_F(Startup, SettingsChooseSizeFirstRunAndPorts) {
+    struct Case {
+        const char* settings; // null: no file
+        int width, height;
+        bool firstRun;
+    } cases[] = {
+        {nullptr, 1500, 757, false},
+        {"yellow\nlarge", 1724, 870, false},
+        {"phoenix\r\nsmall\r\nno\r\n", 1275, 643, true},
+        {"red\n normal\nyes\n\nIn port", 1500, 757, false}, // no Out name: no port
+        {"red\nLarge\nNo", 1500, 757, false},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(data);
+        if (c.settings) writeSettings(c.settings);
+        auto plug = start();
+        SCOPED_TRACE(c.settings ? c.settings : "no settings file");
+        EXPECT_EQ(plug->GetGUI()->Width(), c.width);
+        EXPECT_EQ(plug->GetGUI()->Height(), c.height);
+        EXPECT_EQ(plug->isFirstRun(), c.firstRun);
+        EXPECT_FALSE(plug->isMIDIIOSet());
+        EXPECT_EQ(plug->getMIDIInPortIndex() + plug->getMIDIOutPortIndex(), 0);
+        EXPECT_TRUE(plug->isStartupComplete());
+    }
+}
+
+TEST_F(Startup, WithoutALogFileNothingIsLoggedAndOneNoticePrinted) {
+    testing::internal::CaptureStdout();
+    auto plug = start();
+    plug.reset();
+    const std::string out = testing::internal::GetCapturedStdout();
+    size_t notices = 0;
+    for (size_t at = out.find("Unable to open file"); at != std::string::npos;
+         at = out.find("Unable to open file", at + 1))
+        ++notices;
+    EXPECT_EQ(notices, 1u);
+    EXPECT_FALSE(fs::exists(logPath()));
+}
+
+TEST_F(Startup, ALogFileIsEmptiedAndTakesEveryStageInOrder) {
+    keepLog();
+    auto plug = start();
+    const std::vector<std::string> stages = {
+        "INITIALIZATION STARTED!",
+        "Data folder located at " + data,
+        "PATCH MANAGER INITIALIZED...",
+        "PATCH LIBRARIAN INITIALIZED...",
+        "PATCH LIBRARIAN COMPLETED FILE LOADING...",
+        "STARTING USER INTERFACE CONFIGURATION...",
+        "USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI",
+        "Layers attached...",
+        "Control set 1 attached",
+        "Librarian menus attached",
+        "Control set 2 attached... Resetting",
+        "RESET: plug-in v1.0.7",
+        "Plug-in is ready to load!",
+    };
+    const std::vector<std::string> lines = logLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), stages.front());
+    EXPECT_EQ(lines.back(), stages.back());
+    auto at = lines.begin();
+    for (const std::string& stage : stages) {
+        at = std::find(at, lines.end(), stage);
+        EXPECT_NE(at, lines.end()) << stage;
+    }
+}
+
+TEST_F(Startup, BankListsShowTheSoundBanksUnderShortNames) {
+    const std::string stem(47, 'k');
+    putBank("User/" + std::string(48, 'n') + ".syx"); // 52 bytes
+    putBank("User/" + stem + "-1.SYX");                // 53 bytes
+    putBank("Factory/" + stem + "-2.syx");
+    keepLog();
+    auto plug = start();
+    const IParam* upper = plug->GetParam(kPatchSelectionListUpper);
+    const IParam* lower = plug->GetParam(kPatchSelectionListLower);
+    ASSERT_EQ(upper->GetNDisplayTexts(), 3);
+    std::vector<std::string> shown;
+    for (int i = 0; i < 3; ++i) {
+        shown.push_back(upper->GetDisplayText(i));
+        EXPECT_STREQ(lower->GetDisplayText(i), upper->GetDisplayText(i));
+    }
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, (std::vector<std::string>{stem + "~1.syx", stem + "~2.syx",
+                                               std::string(48, 'n') + ".syx"}));
+    EXPECT_STREQ(upper->GetNameForHost(), "Bank Selection List 1");
+    EXPECT_STREQ(lower->GetNameForHost(), "Bank Selection List 2");
+    EXPECT_EQ(plug->rememberedFileName(LibrarianHost::kUpperSound), upper->GetDisplayText(0));
+    EXPECT_EQ(plug->rememberedFileName(LibrarianHost::kLowerSound), upper->GetDisplayText(0));
+    EXPECT_NE(plug->rememberedFolder(LibrarianHost::kLowerSound), "");
+    const std::vector<std::string> lines = logLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) {
+                                return l.rfind("PATCH LIBRARIAN: Filename ", 0) == 0 &&
+                                       l.find(" Because the filename was too long to fit in "
+                                              "plug-in display!") != std::string::npos;
+                            }),
+              4); // two long names in each list
+}
+
+TEST_F(Startup, AnEmptyLibrarianGivesEmptyLists) {
+    auto plug = start();
+    for (int list : {kPatchSelectionListUpper, kPatchSelectionListLower}) {
+        const IParam* param = plug->GetParam(list);
+        EXPECT_EQ(param->Type(), kTypeEnum);
+        EXPECT_EQ(param->GetNDisplayTexts(), 0);
+        EXPECT_EQ(param->GetMax(), 1.0);
+    }
+    EXPECT_EQ(plug->rememberedFileName(LibrarianHost::kUpperSound), "");
+    EXPECT_EQ(plug->rememberedFolder(LibrarianHost::kUpperSound), "");
+}
+
+TEST_F(Startup, FilterFlagsAreTheDefaults) {
+    auto plug = start();
+    const bool blocked[] = {false, true, false, false, false, false, true};
+    for (int kind = 0; kind < Zoz::kFilterKinds; ++kind) {
+        EXPECT_EQ(plug->isBlocked(false, Zoz::FilterKind(kind)), blocked[kind]) << kind;
+        EXPECT_EQ(plug->isBlocked(true, Zoz::FilterKind(kind)), kind == Zoz::kFilterPC) << kind;
+    }
+    EXPECT_TRUE(plug->isFollowingIncoming());
+    EXPECT_FALSE(plug->isToHostBuffer());
+    EXPECT_FALSE(plug->isClockStartStopEnabled());
+    EXPECT_FALSE(plug->isClockTickEnabled());
+    EXPECT_TRUE(plug->isKeepSelectedBank());
+    for (int part = 0; part < 16; ++part)
+        EXPECT_EQ(plug->getFilterLink(part), 1);
+}
+
+TEST_F(Startup, LibrarianMenuLayersThenTheProgressLayerLast) {
+    auto plug = start();
+    IGraphics* g = plug->GetGUI();
+    const char* names[] = {"UPPERPOPUPMENU",           "LOWERPOPUPMENU",
+                           "LeftPerformancePopupMenu", "RightPerformancePopupMenu",
+                           "BANKEDITMENU",             "RightPatchPopupMenu",
+                           "PROGRAMNUMBERMENU",        "BANKNUMBERMENUPROGRAMS",
+                           "RightSearchPopupMenu",     "PERFBANKNAMEMENUPROGRAMS",
+                           "PROGBANKNAMEMENUPROGRAMS", "LeftPatternPopupMenu",
+                           "RightPatternPopupMenu"};
+    ASSERT_GE(g->NLayers(), 14);
+    const int first = g->NLayers() - 14;
+    for (int row = 0; row < 13; ++row) {
+        const ControlLayer* layer = g->GetLayer(first + row);
+        EXPECT_EQ(layer, plug->popupMenuLayer(row));
+        EXPECT_EQ(layer->getId(), 70 + row);
+        EXPECT_EQ(layer->getName(), names[row]);
+        EXPECT_EQ(layer->isVisible(), row == 6 || row == 7) << names[row];
+    }
+    const ControlLayer* progress = g->GetLayer(g->NLayers() - 1);
+    EXPECT_EQ(progress, plug->progressLayerOf());
+    EXPECT_EQ(progress->getName(), "PROGRESS");
+    EXPECT_EQ(progress->getId(), 0);
+    EXPECT_FALSE(progress->isVisible());
+}
