@@ -26,17 +26,12 @@ PARTS = 16
 # settings (multi part block offsets 7 and 16).
 PACKED_ENTRIES = {47: 7, 446: 16}
 
-# Effect type of each type-specific setting: the variant under which its control answers.
-EFFECT_TYPES = [
-    (1, "Chorus"), (2, "Flanger"), (3, "Phaser"), (4, "DelayClocked DelayLength DelayTempo "
-     "DelayFeedback DelayPolarity DelayCutoff DelayAutoPan"), (5, "Overdrive"),
-    (6, "FiveFXSampleHold FiveFXOverdrive FiveFXRingMod FiveFXChorusDelay FiveFXSpeed "
-     "FiveFXDepth FiveFXDelay"),
-    (7, "VocoderBands VocoderAnalysisLoFrq VocoderAnalysisHiFrq VocoderAnalysisSOffset "
-     "VocoderAnalysisHiOffset VocoderBandwidth VocoderResonance VocoderAttack VocoderDecay "
-     "VocoderEQLowBandLevel VocoderEQMiddleFreq VocoderEQMiddleLevel VocoderEQHighBandLevel"),
-    (8, "Reverb"), (9, "TapDelayDelay TapDelayFeedback TapDelaySwingFactor"),
-]
+# The effect type of each type-specific setting by the start of its name after "kFX1" or
+# "kFX2": the variant under which its control answers. The two input selectors answer under 0.
+EFFECT_TYPES = [("51DelayClocked", 11), ("51Delay", 10), ("Chorus", 1), ("Flanger", 2),
+                ("Phaser", 3), ("Delay", 4), ("Overdrive", 5), ("FiveFX", 6), ("Vocoder", 7),
+                ("Reverb", 8), ("TapDelay", 9)]
+UNTYPED_SETTINGS = {"FiveFXSource", "VocoderAnalysisSignal"}
 KNOB_STRIPS = {4, 5, 6, 7, 9, 11, 12, 14, 25, 49, 97}
 ENVELOPE_ART = ["BG_ID_ADSR", "BG_ID_ADSD2S2R", "BG_ID_ONESHOT", "BG_ID_LOOPS1S2", "BG_ID_LOOPALL"]
 EFFECT_ART = ["EFFECTS_BYPASS_ID", "EFFECTS_CHORUS_ID", "EFFECTS_FLANGER_ID", "EFFECTS_PHASER_ID",
@@ -215,16 +210,10 @@ def format_field(expr, p, t):
 
 
 def effect_variant(name):
-    m = re.match(r"kFX([12])(\w+)$", name)
-    if name.startswith("kFX251"):
-        return 11 if "Clocked" in name else 10
-    if not m or m.group(2).startswith("TapDelayTap") or m.group(2) == "TapDelayFeedbackDucking":
+    setting = name[len("kFX1"):]
+    if setting in UNTYPED_SETTINGS:
         return 0
-    for variant, words in EFFECT_TYPES:
-        if any(m.group(2) == w or (" " not in words and m.group(2).startswith(w))
-               for w in words.split()):
-            return variant
-    return 0
+    return next(variant for prefix, variant in EFFECT_TYPES if setting.startswith(prefix))
 
 
 def parse_address(text, part, where):
@@ -409,6 +398,11 @@ class Builder:
         variant = effect_variant(name.split("+")[0]) if address.startswith("fx") else 0
         entry = cb = None
         if message:
+            # A minimum of -1 would make the first message the bare template, and values past
+            # 127 do not fit a data byte (a menu's one value past its list is never sent).
+            last = hi - (1 if kind == "menu" else 0) + offset
+            if lo + offset < 0 or last > 127:
+                fail(where, "%s sends %d..%d, outside 0..127" % (name, lo + offset, last))
             text, cb = template(dump, byte)
             entry = self.entry_for(text)
         controls = []
@@ -479,7 +473,7 @@ class Builder:
             seen.setdefault(key, c)
         bound = {}
         for c in self.controls:
-            if c.kind in ("range", "umenu", "trigger") or c.kind.startswith("display"):
+            if c.kind in ("range", "umenu", "trigger", "display"):
                 continue
             for pid in c.ids:
                 if pid in bound:

@@ -60,6 +60,8 @@ class Generator(unittest.TestCase):
              "[Mixer oscPart 196 700 1160 140]", "section Mixer lies outside the editor"),
             ("a list too short for its reader", "lists.txt", "tapPan: Left | Centre | Right",
              "tapPan: Left | Right", "list tapPan has 2 entries for 3 values"),
+            ("a message value below 0", "sound.txt", "kOscillator1Detune       0 127",
+             "kOscillator1Detune       -1 127", "kOscillator1Detune sends -1..127, outside 0..127"),
             ("a sound address outside the copies", "multi.txt", "0 127 0 - g42", "0 127 0 - s42",
              "a sound address outside the part copies"),
         ]
