@@ -540,7 +540,11 @@ class Builder:
 
     def element(self, c, indent):
         group = c.section
-        a = {"name": label_of(c.name), "paramId": c.name, "paramGroup": group}
+        name = label_of(c.name)
+        if c.part is not None and not c.layer.in_parts():
+            # Named like the factories name a copy's parameters, for the display's part filter.
+            name = "[%d] %s" % (c.part + 1, name)
+        a = {"name": name, "paramId": c.name, "paramGroup": group}
         bounds = "%d,%d,%d,%d" % (c.x, c.y, c.w, c.h)
         position = "%d,%d" % (c.x, c.y)
         values = "%d,%d,%d" % (c.default, c.lo, c.hi)

@@ -254,11 +254,6 @@ TEST(EditorConfigLayers, ControlsThePlugInKeepsExist) {
             found |= c.paramId == name && c.element != "multiFx";
         EXPECT_TRUE(found) << name;
     }
-    for (const char* filter : {"DAWCC", "DAWPC", "DAWNote", "DAWPP", "DAWPA", "DAWCA", "DAWSE",
-                               "HWCC", "HWPC", "HWNote", "HWPP", "HWPA", "HWCA", "HWSE"})
-        EXPECT_EQ(binding(parameterId(std::string("kMIDIFilter") + filter + "PassThrough")).size(),
-                  1u)
-            << filter;
 }
 
 TEST(EditorConfigCoverage, EveryDumpParameterHasOneBindingControl) {
