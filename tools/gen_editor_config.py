@@ -205,8 +205,8 @@ def fill(text, p, t):
 
 
 def format_field(expr, p, t):
-    body, _, spec = expr.partition(":")
-    return format(eval(body, {"p": p, "t": t}), spec)  # trusted table
+    body, _, form = expr.partition(":")
+    return format(eval(body, {"p": p, "t": t}), form)  # trusted table
 
 
 def effect_variant(name):
