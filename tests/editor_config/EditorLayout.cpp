@@ -62,10 +62,11 @@ EditorLayout::EditorLayout(const std::string& folder) {
                     break;
                 }
                 Rect box;
-                std::string title;
-                if (word != "frame" || !(item >> box.x >> box.y >> box.w >> box.h)) continue;
-                std::getline(item >> std::ws, title);
-                frames.emplace(title, Rect{at.x + box.x, at.y + box.y, box.w, box.h});
+                std::string group;
+                if ((word != "frame" && word != "area") ||
+                    !(item >> box.x >> box.y >> box.w >> box.h >> group))
+                    continue;
+                frames.emplace(group, Rect{at.x + box.x, at.y + box.y, box.w, box.h});
             }
         }
     }

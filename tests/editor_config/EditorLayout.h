@@ -59,7 +59,7 @@ public:
     std::map<std::string, std::vector<std::string>> lists;
     std::vector<std::vector<int>> templates; // the first text of each SysEx entry
     std::map<std::string, ArtImage> images;
-    std::multimap<std::string, Rect> frames; // section boxes by title, editor coordinates
+    std::multimap<std::string, Rect> frames; // section boxes by group, editor coordinates
 
     // The layers of the named one, or null.
     const LayoutLayer* layer(const std::string& name) const;
