@@ -126,4 +126,9 @@ struct ViewOptions {
     bool sharedMemory = true;
 };
 
+// The editor window inside the host's X11 window parent, on the display of $DISPLAY, with
+// its own editor thread (X11View); null when no display answers or the window cannot be made.
+std::unique_ptr<View> OpenX11View(ViewClient& client, unsigned long parent, int width, int height,
+                                  const ViewOptions& options = {});
+
 } // namespace platform

@@ -43,6 +43,11 @@ std::unique_ptr<X11View> X11View::Open(ViewClient& client, unsigned long parent,
     return nullptr;
 }
 
+std::unique_ptr<View> OpenX11View(ViewClient& client, unsigned long parent, int width, int height,
+                                  const ViewOptions& options) {
+    return X11View::Open(client, parent, width, height, options);
+}
+
 X11View::X11View(ViewClient& client, unsigned long parent, int width, int height,
                  const ViewOptions& options)
     : m_client(client), m_parent(parent), m_width(width), m_height(height), m_options(options) {
