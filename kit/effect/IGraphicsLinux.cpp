@@ -78,7 +78,8 @@ bool launch(const char* program, const char* argument) {
 IGraphicsLinux::IGraphicsLinux(IEffectBase* plug, int w, int h, int fps)
     : IGraphics(plug, w, h, fps) {}
 
-IGraphicsLinux::~IGraphicsLinux() { CloseWindow(); }
+// No last picture here: the drawing calls of a derived class are gone already.
+IGraphicsLinux::~IGraphicsLinux() { closeView(false); }
 
 KIT_Mutex* IGraphicsLinux::plugLock() { return GetPlug() ? GetPlug()->GetMutex() : nullptr; }
 
@@ -108,9 +109,11 @@ void* IGraphicsLinux::openView(void* parentWindow) {
     return m_view.get();
 }
 
-void IGraphicsLinux::CloseWindow() {
+void IGraphicsLinux::CloseWindow() { closeView(true); }
+
+void IGraphicsLinux::closeView(bool lastPicture) {
     if (!m_view) return;
-    if (m_headless) {
+    if (m_headless && lastPicture) {
         auto& headless = static_cast<platform::HeadlessView&>(*m_view);
         headless.Tick();
         const char* file = getenv(kPictureFileVariable);

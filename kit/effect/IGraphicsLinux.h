@@ -75,6 +75,8 @@ private:
     void OnViewExpose(platform::View& view, int window, const platform::ViewRect& area) override;
 
     void* openView(void* parentWindow);
+    // With lastPicture a headless view is brought up to date and written out first.
+    void closeView(bool lastPicture);
     void route(const platform::ViewEvent& e);
     bool routeToTextEntry(const platform::ViewEvent& e);
     void repaint(const IRECT& area);

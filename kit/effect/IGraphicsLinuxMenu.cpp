@@ -196,10 +196,11 @@ void IGraphicsLinuxMenu::enter(size_t level, int row) {
         return;
     }
     highlight(level, row);
-    if (m_levels.size() > level + 1) {
-        m_levels[level + 1].highlighted = -1;
-        moveHighlight(1);
-    }
+    if (m_levels.size() <= level + 1) return;
+    // Into the submenu, on its first item that can be chosen.
+    const std::vector<Row>& rows = m_levels[level + 1].rows;
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (rows[r].Selectable()) return highlight(level + 1, int(r));
 }
 
 void IGraphicsLinuxMenu::finish(IPopupMenu* chosen, int index) {
