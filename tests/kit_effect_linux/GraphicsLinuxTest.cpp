@@ -1,12 +1,10 @@
 // The Linux graphics object over the headless view: input translation, the redraw tick, popup
 // menus, text entry and the system slots.
 
-#include "kit/effect/IGraphicsLinux.h"
+#include "tests/kit_effect_linux/LinuxGraphics.h"
 #include "kit/effect/IGraphicsLinuxTextEntry.h"
 #include "kit/effect/IParam.h"
 #include "kit/effect/IPopupMenu.h"
-#include "kit/rast/RAST_CombinePixels.h"
-#include "kit/rast/RAST_Fill.h"
 #include "platform/view/HeadlessView.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/TestControl.h"
@@ -26,20 +24,6 @@ using platform::ViewEvent;
 using platform::ViewEventType;
 using platform::ViewKey;
 using testsupport::TestControl;
-
-// Fills draw in grey levels; images and texts are not needed here.
-class LinuxGraphics : public IGraphicsLinux {
-public:
-    LinuxGraphics(IEffectBase* plug, int w, int h) : IGraphicsLinux(plug, w, h) {}
-    IBitmap LoadIBitmap(int, const char*, double, int, bool) override { return IBitmap(); }
-    bool FillIRect(const IColor* c, const IRECT* r, const IChannelBlend*) override {
-        const IRECT a = r->Intersect(GetDrawRECT());
-        RAST_FillRect(GetDrawBitmap(), a.L, a.T, a.W(), a.H(), RAST_MakePixel(c->R, c->G, c->B, 255),
-                      1.0f, RAST_MODE_COPY);
-        return true;
-    }
-    bool DrawIText(IText*, const char*, IRECT*, bool) override { return true; }
-};
 
 ViewEvent event(ViewEventType type, int x = 0, int y = 0, int button = 0) {
     ViewEvent e;
