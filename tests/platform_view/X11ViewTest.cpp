@@ -193,8 +193,8 @@ TEST_P(X11ViewTest, PutPixelsReachTheScreenUpToTheLastOne) {
 
 TEST_P(X11ViewTest, ClicksDoubleClicksAndKeysTheEditorDoesNotTake) {
     SKIP_WITHOUT_DISPLAY(host);
-    open();
     client.onEvent = [](platform::View&, const ViewEvent& e) { return strcmp(e.text, "?") != 0; };
+    open();
     XSelectInput(host.display(), host.window(), KeyPressMask);
     const std::string id = std::to_string(view->WindowId());
     ASSERT_EQ(testsupport::Xdotool({"mousemove", "--window", id, "10", "20", "click", "--repeat",
