@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "kit/effect/IPanelControl.h"
-#include "tests/kit_effect_linux/LinuxGraphics.h"
+#include "kit/effect/IGraphicsLinux.h"
+#include "kit/rast/RAST_IBitmap.h"
 #include "tests/support/TestControl.h"
 #include "tests/support/TestVSTEffect.h"
 #include "tests/support/Watchdog.h"
@@ -23,7 +24,7 @@ class EditorEffect : public testsupport::TestVSTEffect {
 public:
     EditorEffect() : TestVSTEffect(host, options()) {
         for (int i = 0; i < NParams(); ++i) GetParam(i)->InitDouble("p", 0.0, 0.0, 1.0, 0.0);
-        auto* g = new LinuxGraphics(this, 200, 100);
+        auto* g = new IGraphicsLinux(this, 200, 100);
         AttachGraphics(g);
         g->AttachPanelBackground(&COLOR_GRAY);
         for (int i = 0; i < NParams(); ++i)

@@ -1,7 +1,8 @@
 // The Linux graphics object over the headless view: input translation, the redraw tick, popup
 // menus, text entry and the system slots.
 
-#include "tests/kit_effect_linux/LinuxGraphics.h"
+#include "kit/effect/IGraphicsLinux.h"
+#include "kit/rast/RAST_IBitmap.h"
 #include "kit/effect/IGraphicsLinuxTextEntry.h"
 #include "kit/effect/IParam.h"
 #include "kit/effect/IPopupMenu.h"
@@ -45,7 +46,7 @@ class GraphicsLinuxTest : public ::testing::Test {
 protected:
     GraphicsLinuxTest() {
         plug.InitMixedParams();
-        graphics = new LinuxGraphics(&plug, 200, 100);
+        graphics = new IGraphicsLinux(&plug, 200, 100);
         plug.AttachGraphics(graphics);
         control = new TestControl(&plug, IRECT(20, 30, 68, 78), 3);
         graphics->AttachPanelBackground(&COLOR_GRAY);
@@ -55,7 +56,7 @@ protected:
     }
 
     testsupport::TestEffect plug{8, 8};
-    LinuxGraphics* graphics;
+    IGraphicsLinux* graphics;
     TestControl* control;
     HeadlessView* view;
 };
@@ -132,6 +133,19 @@ TEST_F(GraphicsLinuxTest, ATickPutsOnlyTheDirtyArea) {
     EXPECT_EQ(view->puts[1].second, (platform::ViewRect{20, 30, 68, 78}));
     graphics->Resize(200, 100);
     EXPECT_EQ(graphics->NControls(), 2) << "the same size changes nothing";
+}
+
+TEST_F(GraphicsLinuxTest, TheHiddenCursorComesBackWhereItWasFirstHidden) {
+    view->pointerX = 100;
+    view->pointerY = 50;
+    graphics->HideMouseCursor();
+    view->pointerX = 7;
+    graphics->HideMouseCursor();
+    EXPECT_TRUE(view->cursorHidden);
+    graphics->ShowMouseCursor();
+    EXPECT_FALSE(view->cursorHidden);
+    EXPECT_EQ(view->pointerX, 100);
+    EXPECT_EQ(view->pointerY, 50);
 }
 
 // Menus: three numbered items, a submenu of two, a title, a checked and a disabled item.
