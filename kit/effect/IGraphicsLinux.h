@@ -19,7 +19,7 @@ class KIT_Mutex;
 // lock as the host's calls do; a popup menu runs modally on it with the lock let go. Open and
 // close come on the host's thread; close waits for the editor thread, also with a menu open
 // or the host's window gone.
-class IGraphicsLinux : public IGraphics, private platform::ViewClient {
+class IGraphicsLinux : public IGraphics, public platform::ViewClient {
 public:
     IGraphicsLinux(IEffectBase* plug, int w, int h, int fps = 0);
     ~IGraphicsLinux() override;
@@ -70,6 +70,7 @@ private:
     friend class IGraphicsLinuxMenu;
     friend class IGraphicsLinuxTextEntry;
 
+    // The view's calls, through its client interface.
     bool OnViewEvent(platform::View& view, const platform::ViewEvent& e) override;
     void OnViewTick(platform::View& view) override;
     void OnViewExpose(platform::View& view, int window, const platform::ViewRect& area) override;

@@ -123,6 +123,7 @@ public:
 struct ViewOptions {
     int fps = 25;
     // The X11 view's shared-memory put; XPutImage is used when it is off or does not attach.
+    // $ZOZ_X11_SHARED_MEMORY=0 turns it off for every view.
     bool sharedMemory = true;
 };
 

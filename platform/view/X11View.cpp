@@ -5,6 +5,8 @@
 #include "platform/view/X11Image.h"
 #include "platform/view/X11Input.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -33,7 +35,9 @@ constexpr long kInputMask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
 std::unique_ptr<X11View> X11View::Open(ViewClient& client, unsigned long parent, int width,
                                        int height, const ViewOptions& options) {
     if (!parent || width <= 0 || height <= 0) return nullptr;
-    std::unique_ptr<X11View> view(new X11View(client, parent, width, height, options));
+    ViewOptions chosen = options;
+    if (const char* shm = getenv("ZOZ_X11_SHARED_MEMORY")) chosen.sharedMemory = strcmp(shm, "0");
+    std::unique_ptr<X11View> view(new X11View(client, parent, width, height, chosen));
     if (view->m_wake[0] < 0) return nullptr;
     std::promise<bool> ready;
     std::future<bool> made = ready.get_future();
