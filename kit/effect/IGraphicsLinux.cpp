@@ -79,7 +79,11 @@ IGraphicsLinux::IGraphicsLinux(IEffectBase* plug, int w, int h, int fps)
     : IGraphics(plug, w, h, fps) {}
 
 // No last picture here: the drawing calls of a derived class are gone already.
-IGraphicsLinux::~IGraphicsLinux() { closeView(false); }
+IGraphicsLinux::~IGraphicsLinux() {
+    closeView(false);
+    m_entry.reset();
+    m_closing.reset();
+}
 
 KIT_Mutex* IGraphicsLinux::plugLock() { return GetPlug() ? GetPlug()->GetMutex() : nullptr; }
 
