@@ -2,34 +2,21 @@
 // repaints one 48 × 48 knob and puts it, and a full repaint and put of a populated 1500 × 757
 // editor. Run once as is (shared memory) and once with ZOZ_X11_SHARED_MEMORY=0 (XPutImage).
 // Times are taken on the editor thread around the view's own calls.
+#include "bench/KnobStrip.h"
 #include "kit/effect/ICaptionControl.h"
 #include "kit/effect/IGraphicsLinux.h"
 #include "kit/effect/IKnobMultiControl.h"
 #include "kit/rast/RAST_MemBitmap.h"
 #include "tests/support/TestEffect.h"
 
-#include <benchmark/benchmark.h>
 #include <X11/Xlib.h>
+#include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstring>
 #include <future>
 
 namespace {
-
-// A disc with an anti-aliased rim over transparency, 65 frames of 48 × 48.
-RAST_MemBitmap* knobStrip() {
-    auto* strip = new RAST_MemBitmap(48, 48 * 65);
-    for (int y = 0; y < strip->getHeight(); ++y)
-        for (int x = 0; x < 48; ++x) {
-            const double d = std::hypot(x - 23.5, y % 48 - 23.5);
-            const int alpha = d < 20 ? 255 : d < 24 ? int(255 * (24 - d) / 4) : 0;
-            strip->getBits()[y * strip->getRowSpan() + x] =
-                RAST_MakePixel(90 + y % 48, 40 + 2 * (y / 48), 200 - x, alpha);
-        }
-    return strip;
-}
 
 // 400 knobs drawn with source alpha and 300 captions of 13 pixels over a panel, shown in a
 // host window.
@@ -41,7 +28,9 @@ struct ShownEditor {
         plug.AttachGraphics(g);
         const IColor panel(255, 30, 32, 36);
         g->AttachPanelBackground(&panel);
-        const IBitmap strip{knobStrip(), 48, 48 * 65, 65, false};
+        auto* frames = new RAST_MemBitmap(48, 48 * 65);
+        paintKnobStrip(frames);
+        const IBitmap strip{frames, 48, 48 * 65, 65, false};
         g->RetainBitmap(&strip);
         for (int i = 0; i < 400; ++i) {
             auto* c = new IKnobMultiControl(&plug, (i % 30) * 50, (i / 30) * 56, i ? 0 : 1, &strip);
@@ -69,8 +58,8 @@ struct ShownEditor {
         view->Post([&] {
             const auto start = std::chrono::steady_clock::now();
             f();
-            took.set_value(std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-                               .count());
+            took.set_value(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         });
         return took.get_future().get();
     }
@@ -110,8 +99,9 @@ void BM_FullRepaintAndPut(benchmark::State& state) {
     if (!e) return;
     platform::ViewClient& client = *e->g;
     for (auto _ : state)
-        state.SetIterationTime(
-            e->timeOnEditor([&] { client.OnViewExpose(*e->view, 0, {0, 0, 1500, 757}); }));
+        state.SetIterationTime(e->timeOnEditor([&] {
+            client.OnViewExpose(*e->view, 0, {0, 0, 1500, 757});
+        }));
 }
 BENCHMARK(BM_FullRepaintAndPut)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -32,7 +32,7 @@ const struct {
     ViewKey key;
     int number;
 } kPlacedKeys[] = {
-    {ViewKey::kSpace, kViewKeySpace}, {ViewKey::kLeft, kViewKeyLeftArrow},
+    {ViewKey::kSpace, kViewKeySpace},      {ViewKey::kLeft, kViewKeyLeftArrow},
     {ViewKey::kRight, kViewKeyRightArrow}, {ViewKey::kUp, kViewKeyUpArrow},
     {ViewKey::kDown, kViewKeyDownArrow},
 };
@@ -85,13 +85,19 @@ IGraphicsLinux::~IGraphicsLinux() {
     m_closing.reset();
 }
 
-KIT_Mutex* IGraphicsLinux::plugLock() { return GetPlug() ? GetPlug()->GetMutex() : nullptr; }
+KIT_Mutex* IGraphicsLinux::plugLock() {
+    return GetPlug() ? GetPlug()->GetMutex() : nullptr;
+}
 
 // ---- Window
 
-void* IGraphicsLinux::OpenWindow(void* parentWindow) { return openView(parentWindow); }
+void* IGraphicsLinux::OpenWindow(void* parentWindow) {
+    return openView(parentWindow);
+}
 
-void* IGraphicsLinux::OpenWindow(void* window, void*, short, short) { return openView(window); }
+void* IGraphicsLinux::OpenWindow(void* window, void*, short, short) {
+    return openView(window);
+}
 
 void* IGraphicsLinux::openView(void* parentWindow) {
     CloseWindow();
@@ -113,7 +119,9 @@ void* IGraphicsLinux::openView(void* parentWindow) {
     return m_view.get();
 }
 
-void IGraphicsLinux::CloseWindow() { closeView(true); }
+void IGraphicsLinux::CloseWindow() {
+    closeView(true);
+}
 
 void IGraphicsLinux::closeView(bool lastPicture) {
     if (!m_view) return;
@@ -143,7 +151,9 @@ void IGraphicsLinux::closeView(bool lastPicture) {
     m_closing.reset();
 }
 
-const char* IGraphicsLinux::GetGUIAPI() { return m_headless ? "Headless gui" : "X11 gui"; }
+const char* IGraphicsLinux::GetGUIAPI() {
+    return m_headless ? "Headless gui" : "X11 gui";
+}
 
 void IGraphicsLinux::Resize(int w, int h) {
     if (w == Width() && h == Height()) return;
@@ -282,14 +292,13 @@ IPopupMenu* IGraphicsLinux::CreateIPopupMenu(IPopupMenu* menu, IRECT* area) {
     return IGraphicsLinuxMenu(*this, *m_view, menu, *area).Run();
 }
 
-void IGraphicsLinux::CreateTextEntry(IControl* control, IText* text, IRECT* area,
-                                     const char* str, IParam* param) {
+void IGraphicsLinux::CreateTextEntry(IControl* control, IText* text, IRECT* area, const char* str,
+                                     IParam* param) {
     if (!control || !text || !area || m_entry || !m_view || !m_view->OnEditorThread()) return;
     const platform::ViewRect screen = m_view->ToScreen({area->L, area->T, area->R, area->B});
-    m_entry = IGraphicsLinuxTextEntry::Open(*m_view, control, param, *text,
-                                            IRECT(screen.left, screen.top, screen.right,
-                                                  screen.bottom),
-                                            str ? str : "");
+    m_entry = IGraphicsLinuxTextEntry::Open(
+        *m_view, control, param, *text, IRECT(screen.left, screen.top, screen.right, screen.bottom),
+        str ? str : "");
 }
 
 void IGraphicsLinux::endTextEntry(bool commit) {

@@ -15,8 +15,8 @@ constexpr const char* kFace = "DejaVu Sans";
 constexpr int kFontSize = 13;
 constexpr int kRowHeight = 20;
 constexpr int kSeparatorHeight = 9;
-constexpr int kPad = 4;         // above the first and below the last row
-constexpr int kGap = 4;         // between the area and the menu below it
+constexpr int kPad = 4;          // above the first and below the last row
+constexpr int kGap = 4;          // between the area and the menu below it
 constexpr int kCheckColumn = 20; // left of the texts, for the check marks
 constexpr int kArrowColumn = 20; // right of the texts, for the submenu arrows
 constexpr int kIndent = 12;      // of title items
@@ -78,7 +78,7 @@ bool IGraphicsLinuxMenu::openLevel(IPopupMenu* model, const platform::ViewRect& 
         row.submenu = item->GetSubmenu();
         row.top = y;
         y += (!row.submenu && (row.flags & IPopupMenuItem::kSeparator)) ? kSeparatorHeight
-                                                                         : kRowHeight;
+                                                                        : kRowHeight;
         row.bottom = y;
         const bool indented = !row.submenu && (row.flags & IPopupMenuItem::kTitle);
         widest = std::max(widest, level.popup->Measure(row.title) + (indented ? kIndent : 0));
@@ -93,7 +93,7 @@ bool IGraphicsLinuxMenu::openLevel(IPopupMenu* model, const platform::ViewRect& 
     } else { // below the area, else above it
         left = std::min(anchor.left, screen.right - w);
         top = anchor.bottom + kGap + h <= screen.bottom ? anchor.bottom + kGap
-                                                         : anchor.top - kGap - h;
+                                                        : anchor.top - kGap - h;
     }
     left = std::max(left, screen.left);
     top = std::max(top, screen.top);
@@ -104,7 +104,8 @@ bool IGraphicsLinuxMenu::openLevel(IPopupMenu* model, const platform::ViewRect& 
 }
 
 void IGraphicsLinuxMenu::closeLevelsAfter(size_t level) {
-    while (m_levels.size() > level + 1) m_levels.pop_back();
+    while (m_levels.size() > level + 1)
+        m_levels.pop_back();
 }
 
 void IGraphicsLinuxMenu::draw(Level& level) {
@@ -121,8 +122,7 @@ void IGraphicsLinuxMenu::draw(Level& level) {
         }
         const bool lit = i == level.highlighted && row.Selectable();
         if (lit) fill(b, 1, row.top, w - 2, row.bottom - row.top, kHighlight);
-        const RAST_pixel colour = lit ? kHighlightedText
-                                      : row.Selectable() ? kText : kDisabledText;
+        const RAST_pixel colour = lit ? kHighlightedText : row.Selectable() ? kText : kDisabledText;
         const int indent = (!row.submenu && (row.flags & IPopupMenuItem::kTitle)) ? kIndent : 0;
         const unsigned vcenter = DT_VCENTER;
         level.popup->DrawText(row.title, {kCheckColumn + indent, row.top, w, row.bottom}, colour,
@@ -159,8 +159,8 @@ bool IGraphicsLinuxMenu::rowAt(int x, int y, size_t* level, int* row) const {
 void IGraphicsLinuxMenu::highlight(size_t level, int row) {
     Level& l = m_levels[level];
     const Row* r = row >= 0 ? &l.rows[size_t(row)] : nullptr;
-    const bool keepSubmenu = r && m_levels.size() > level + 1 &&
-                             m_levels[level + 1].model == r->submenu;
+    const bool keepSubmenu =
+        r && m_levels.size() > level + 1 && m_levels[level + 1].model == r->submenu;
     if (!keepSubmenu) closeLevelsAfter(level);
     if (l.highlighted != row) {
         l.highlighted = row;
@@ -168,14 +168,15 @@ void IGraphicsLinuxMenu::highlight(size_t level, int row) {
     }
     if (r && r->submenu && !keepSubmenu) {
         const platform::ViewRect& area = l.popup->ScreenArea();
-        openLevel(r->submenu,
-                  {area.left, area.top + r->top, area.right, area.top + r->bottom}, true);
+        openLevel(r->submenu, {area.left, area.top + r->top, area.right, area.top + r->bottom},
+                  true);
     }
 }
 
 void IGraphicsLinuxMenu::moveHighlight(int step) {
     size_t level = m_levels.size() - 1;
-    while (level > 0 && m_levels[level].highlighted < 0) --level;
+    while (level > 0 && m_levels[level].highlighted < 0)
+        --level;
     const std::vector<Row>& rows = m_levels[level].rows;
     const int n = int(rows.size());
     int row = m_levels[level].highlighted;
@@ -230,7 +231,8 @@ void IGraphicsLinuxMenu::OnEvent(const platform::ViewEvent& e) {
         break;
     case ViewEventType::kKey: {
         size_t active = m_levels.size() - 1;
-        while (active > 0 && m_levels[active].highlighted < 0) --active;
+        while (active > 0 && m_levels[active].highlighted < 0)
+            --active;
         const int lit = m_levels[active].highlighted;
         switch (e.key) {
         case ViewKey::kEscape:
@@ -247,7 +249,8 @@ void IGraphicsLinuxMenu::OnEvent(const platform::ViewEvent& e) {
         case ViewKey::kReturn:
         case ViewKey::kEnter:
         case ViewKey::kSpace:
-            if (lit >= 0 && (e.key != ViewKey::kRight || m_levels[active].rows[size_t(lit)].submenu))
+            if (lit >= 0 &&
+                (e.key != ViewKey::kRight || m_levels[active].rows[size_t(lit)].submenu))
                 enter(active, lit);
             break;
         default:

@@ -2,9 +2,9 @@
 
 IGraphicsLinuxPopup::IGraphicsLinuxPopup(platform::View& view, const char* face, int size)
     : m_view(view), m_font(std::make_unique<RAST_CachedFont>()), m_fontSize(size) {
-    m_font->SetFromHFont(CreateFont(size, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0,
-                                    face),
-                         RAST_FONT_OWNS_HFONT);
+    m_font->SetFromHFont(
+        CreateFont(size, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, face),
+        RAST_FONT_OWNS_HFONT);
 }
 
 IGraphicsLinuxPopup::~IGraphicsLinuxPopup() {
@@ -49,8 +49,8 @@ void IGraphicsLinuxPopup::DrawText(const std::string& text, RECT r, RAST_pixel c
 
 void IGraphicsLinuxPopup::Put() {
     if (!m_window || !m_bitmap.getBits()) return;
-    m_view.Put(m_window,
-               {m_bitmap.getBits(), m_bitmap.getWidth(), m_bitmap.getHeight(),
-                m_bitmap.getRowSpan()},
-               {0, 0, m_bitmap.getWidth(), m_bitmap.getHeight()});
+    m_view.Put(
+        m_window,
+        {m_bitmap.getBits(), m_bitmap.getWidth(), m_bitmap.getHeight(), m_bitmap.getRowSpan()},
+        {0, 0, m_bitmap.getWidth(), m_bitmap.getHeight()});
 }

@@ -20,10 +20,13 @@ const struct {
     {kTypeInt, "0123456789-+"},
     {kTypeEnum, "0123456789-+"},
     {kTypeDouble, "0123456789.-+"},
-    {kTypeText, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 !#$%&/'+-*()[],.\""},
+    {kTypeText,
+     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 !#$%&/'+-*()[],.\""},
 };
 
-RAST_pixel pixelOf(const IColor& c) { return RAST_MakePixel(c.R, c.G, c.B, c.A); }
+RAST_pixel pixelOf(const IColor& c) {
+    return RAST_MakePixel(c.R, c.G, c.B, c.A);
+}
 
 RAST_pixel halfway(RAST_pixel a, RAST_pixel b) {
     return RAST_MakePixel((RAST_GetRed(a) + RAST_GetRed(b)) / 2,
@@ -31,7 +34,9 @@ RAST_pixel halfway(RAST_pixel a, RAST_pixel b) {
                           (RAST_GetBlue(a) + RAST_GetBlue(b)) / 2, 255);
 }
 
-bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 } // namespace
 
@@ -63,13 +68,12 @@ IGraphicsLinuxTextEntry::Open(platform::View& view, IControl* control, IParam* p
 }
 
 IGraphicsLinuxTextEntry::IGraphicsLinuxTextEntry(platform::View& view, IControl* control,
-                                                 IParam* param, const IText& text,
-                                                 const char* str)
+                                                 IParam* param, const IText& text, const char* str)
     : m_popup(view, "Monaco", TruncToInt(text.mSize * 0.9)), m_control(control), m_param(param),
       m_accepted(param ? AcceptedCharacters(param) : nullptr),
       m_maxLength(param ? control->GetTextEntryLength() : 0), m_align(text.mAlign),
-      m_foreground(pixelOf(text.mTextEntryFGColor)),
-      m_background(pixelOf(text.mTextEntryBGColor)), m_text(str), m_caret(m_text.size()) {}
+      m_foreground(pixelOf(text.mTextEntryFGColor)), m_background(pixelOf(text.mTextEntryBGColor)),
+      m_text(str), m_caret(m_text.size()) {}
 
 IGraphicsLinuxTextEntry::Outcome IGraphicsLinuxTextEntry::OnKey(const platform::ViewEvent& e) {
     using platform::ViewKey;
@@ -123,8 +127,7 @@ IGraphicsLinuxTextEntry::Outcome IGraphicsLinuxTextEntry::OnKey(const platform::
 
 bool IGraphicsLinuxTextEntry::OnClick(const platform::ViewEvent& e) {
     RAST_MemBitmap& b = m_popup.Bitmap();
-    if (e.window != Window() || e.x < 0 || e.y < 0 || e.x >= b.getWidth() ||
-        e.y >= b.getHeight())
+    if (e.window != Window() || e.x < 0 || e.y < 0 || e.x >= b.getWidth() || e.y >= b.getHeight())
         return false;
     // The caret goes to the character boundary nearest to the click.
     const int left = textLeft(m_popup.Measure(m_text));
@@ -154,7 +157,9 @@ void IGraphicsLinuxTextEntry::replaceSelection(const std::string& insert) {
     moveCaret(low + insert.size());
 }
 
-void IGraphicsLinuxTextEntry::moveCaret(size_t to) { m_anchor = m_caret = to; }
+void IGraphicsLinuxTextEntry::moveCaret(size_t to) {
+    m_anchor = m_caret = to;
+}
 
 int IGraphicsLinuxTextEntry::textLeft(int textWidth) {
     const int width = m_popup.Bitmap().getWidth();
@@ -180,6 +185,7 @@ void IGraphicsLinuxTextEntry::draw() {
         RAST_FillRect(&b, xAt(low), 1, xAt(high) - xAt(low), h - 2,
                       halfway(m_background, m_foreground), 1.0f, RAST_MODE_COPY);
     m_popup.DrawText(m_text, {left, 0, w, h}, m_foreground, DT_LEFT | DT_VCENTER);
-    if (low == high) RAST_FillRect(&b, xAt(m_caret), 2, 1, h - 4, m_foreground, 1.0f, RAST_MODE_COPY);
+    if (low == high)
+        RAST_FillRect(&b, xAt(m_caret), 2, 1, h - 4, m_foreground, 1.0f, RAST_MODE_COPY);
     m_popup.Put();
 }

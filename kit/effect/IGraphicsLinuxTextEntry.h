@@ -20,8 +20,7 @@ public:
     // Null when the popup cannot be opened.
     static std::unique_ptr<IGraphicsLinuxTextEntry> Open(platform::View& view, IControl* control,
                                                          IParam* param, const IText& text,
-                                                         const IRECT& screenArea,
-                                                         const char* str);
+                                                         const IRECT& screenArea, const char* str);
 
     // Return, Enter and Tab commit; Escape cancels; the rest edits.
     Outcome OnKey(const platform::ViewEvent& e);

@@ -55,7 +55,9 @@ bool HeadlessView::Send(const ViewEvent& event) {
     return taken;
 }
 
-void HeadlessView::Queue(const ViewEvent& event) { m_queued.push_back(event); }
+void HeadlessView::Queue(const ViewEvent& event) {
+    m_queued.push_back(event);
+}
 
 void HeadlessView::Tick() {
     if (!m_closed) m_client.OnViewTick(*this);

@@ -37,7 +37,9 @@ WindowImage::WindowImage(Display* display, Visual* visual, int depth, bool share
     : m_display(display), m_visual(visual), m_depth(depth), m_trySharedMemory(sharedMemory),
       m_format(visual->red_mask, visual->green_mask, visual->blue_mask) {}
 
-WindowImage::~WindowImage() { release(); }
+WindowImage::~WindowImage() {
+    release();
+}
 
 void WindowImage::release() {
     if (!m_image) return;
@@ -57,8 +59,8 @@ bool WindowImage::makeShared(int width, int height) {
     m_image = XShmCreateImage(m_display, m_visual, unsigned(m_depth), ZPixmap, nullptr, &m_shm,
                               unsigned(width), unsigned(height));
     if (!m_image) return false;
-    m_shm.shmid = shmget(IPC_PRIVATE, size_t(m_image->bytes_per_line) * size_t(height),
-                         IPC_CREAT | 0600);
+    m_shm.shmid =
+        shmget(IPC_PRIVATE, size_t(m_image->bytes_per_line) * size_t(height), IPC_CREAT | 0600);
     void* address = m_shm.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(m_shm.shmid, nullptr, 0);
     bool attached = false;
     if (address != reinterpret_cast<void*>(-1)) {
@@ -97,18 +99,20 @@ bool WindowImage::Resize(int width, int height) {
 
 void WindowImage::Put(Drawable drawable, GC gc, const ViewPicture& picture, const ViewRect& area) {
     if (!m_image) return;
-    const ViewRect r =
-        area.Intersect({0, 0, m_image->width, m_image->height})
-            .Intersect({0, 0, picture.width, picture.height});
+    const ViewRect r = area.Intersect({0, 0, m_image->width, m_image->height})
+                           .Intersect({0, 0, picture.width, picture.height});
     if (r.IsEmpty()) return;
     const bool direct = m_image->bits_per_pixel == 32 && m_image->byte_order == hostByteOrder();
     for (int y = r.top; y < r.bottom; ++y) {
         const uint32_t* from = picture.pixels + ptrdiff_t(y) * picture.stride;
         if (direct) {
-            auto* to = reinterpret_cast<uint32_t*>(m_image->data + ptrdiff_t(y) * m_image->bytes_per_line);
-            for (int x = r.left; x < r.right; ++x) to[x] = m_format.Convert(from[x]);
+            auto* to =
+                reinterpret_cast<uint32_t*>(m_image->data + ptrdiff_t(y) * m_image->bytes_per_line);
+            for (int x = r.left; x < r.right; ++x)
+                to[x] = m_format.Convert(from[x]);
         } else {
-            for (int x = r.left; x < r.right; ++x) XPutPixel(m_image, x, y, m_format.Convert(from[x]));
+            for (int x = r.left; x < r.right; ++x)
+                XPutPixel(m_image, x, y, m_format.Convert(from[x]));
         }
     }
     if (m_shm.shmaddr)

@@ -22,7 +22,8 @@ public:
     PixelFormat(unsigned long redMask, unsigned long greenMask, unsigned long blueMask);
     // The visual's pixel of one of our words (bytes alpha, red, green, blue in memory).
     uint32_t Convert(uint32_t word) const {
-        return channel(word >> 8, m_red) | channel(word >> 16, m_green) | channel(word >> 24, m_blue);
+        return channel(word >> 8, m_red) | channel(word >> 16, m_green) |
+               channel(word >> 24, m_blue);
     }
 
 private:

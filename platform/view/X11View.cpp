@@ -26,9 +26,8 @@ struct X11View::Surface {
 
 namespace {
 
-constexpr long kInputMask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | KeyPressMask | FocusChangeMask |
-                            StructureNotifyMask;
+constexpr long kInputMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            KeyPressMask | FocusChangeMask | StructureNotifyMask;
 
 } // namespace
 
@@ -83,7 +82,9 @@ void X11View::Post(std::function<void()> task) {
     wake();
 }
 
-bool X11View::OnEditorThread() const { return m_threadId.load() == std::this_thread::get_id(); }
+bool X11View::OnEditorThread() const {
+    return m_threadId.load() == std::this_thread::get_id();
+}
 
 void X11View::wake() {
     if (m_wake[1] < 0) return;
@@ -100,7 +101,8 @@ void X11View::runPosted() {
         std::lock_guard<std::mutex> lock(m_postMutex);
         tasks.swap(m_posted);
     }
-    for (auto& task : tasks) task();
+    for (auto& task : tasks)
+        task();
 }
 
 // ---- The editor thread
@@ -126,8 +128,7 @@ bool X11View::setUp() {
     a.event_mask = kInputMask;
     auto surface = std::make_unique<Surface>();
     surface->window = XCreateWindow(m_display, m_parent, 0, 0, unsigned(m_width),
-                                    unsigned(m_height), 0, parent.depth, InputOutput,
-                                    parent.visual,
+                                    unsigned(m_height), 0, parent.depth, InputOutput, parent.visual,
                                     CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &a);
     XSync(m_display, False);
     if (x11::TakeErrors(m_display) || !surface->window) return false;
@@ -221,10 +222,10 @@ void X11View::handle(XEvent& event) {
 void X11View::expose(Surface& surface, const XExposeEvent& e) {
     const ViewRect area{e.x, e.y, e.x + e.width, e.y + e.height};
     ViewRect& all = surface.exposed;
-    all = all.IsEmpty() ? area
-                        : ViewRect{std::min(all.left, area.left), std::min(all.top, area.top),
-                                   std::max(all.right, area.right),
-                                   std::max(all.bottom, area.bottom)};
+    all = all.IsEmpty()
+              ? area
+              : ViewRect{std::min(all.left, area.left), std::min(all.top, area.top),
+                         std::max(all.right, area.right), std::max(all.bottom, area.bottom)};
     if (e.count > 0) return;
     const ViewRect gathered = all;
     all = ViewRect();
@@ -278,9 +279,9 @@ int X11View::OpenPopup(const ViewRect& screenArea, bool grab) {
         CWOverrideRedirect | CWSaveUnder | CWBorderPixel | CWBackPixmap | CWEventMask, &a);
     if (!s->window) return 0;
     s->gc = XCreateGC(m_display, s->window, 0, nullptr);
-    s->image = std::make_unique<WindowImage>(m_display, DefaultVisual(m_display, screen),
-                                             DefaultDepth(m_display, screen),
-                                             m_options.sharedMemory);
+    s->image =
+        std::make_unique<WindowImage>(m_display, DefaultVisual(m_display, screen),
+                                      DefaultDepth(m_display, screen), m_options.sharedMemory);
     s->image->Resize(screenArea.Width(), screenArea.Height());
     XMapRaised(m_display, s->window);
     // Mapped before it grabs: only a viewable window can.
@@ -336,13 +337,12 @@ bool X11View::HideCursor(int* pointerX, int* pointerY) {
     ::Window root, child;
     int x, y;
     unsigned mask;
-    if (!XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, pointerX,
-                       pointerY, &x, &y, &mask))
+    if (!XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, pointerX, pointerY,
+                       &x, &y, &mask))
         return false;
     if (!m_blankCursor) {
         static const char empty[1] = {0};
-        const Pixmap bitmap =
-            XCreateBitmapFromData(m_display, m_surfaces[0]->window, empty, 1, 1);
+        const Pixmap bitmap = XCreateBitmapFromData(m_display, m_surfaces[0]->window, empty, 1, 1);
         XColor black = {};
         m_blankCursor = XCreatePixmapCursor(m_display, bitmap, bitmap, &black, &black, 0, 0);
         XFreePixmap(m_display, bitmap);

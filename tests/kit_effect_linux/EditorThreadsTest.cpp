@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "kit/effect/IPanelControl.h"
 #include "kit/effect/IGraphicsLinux.h"
+#include "kit/effect/IPanelControl.h"
 #include "kit/rast/RAST_IBitmap.h"
 #include "tests/support/TestControl.h"
 #include "tests/support/TestVSTEffect.h"
@@ -17,18 +17,22 @@
 
 namespace {
 
-VstIntPtr host(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) { return 0; }
+VstIntPtr host(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) {
+    return 0;
+}
 
 // Eight visible parameters, each shown by a control of the editor.
 class EditorEffect : public testsupport::TestVSTEffect {
 public:
     EditorEffect() : TestVSTEffect(host, options()) {
-        for (int i = 0; i < NParams(); ++i) GetParam(i)->InitDouble("p", 0.0, 0.0, 1.0, 0.0);
+        for (int i = 0; i < NParams(); ++i)
+            GetParam(i)->InitDouble("p", 0.0, 0.0, 1.0, 0.0);
         auto* g = new IGraphicsLinux(this, 200, 100);
         AttachGraphics(g);
         g->AttachPanelBackground(&COLOR_GRAY);
         for (int i = 0; i < NParams(); ++i)
-            g->AttachControl(new testsupport::TestControl(this, IRECT(i * 24, 0, i * 24 + 20, 20), i));
+            g->AttachControl(
+                new testsupport::TestControl(this, IRECT(i * 24, 0, i * 24 + 20, 20), i));
     }
     VstIntPtr Call(VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr) {
         return GetAEffect()->dispatcher(GetAEffect(), opcode, 0, value, ptr, 0.0f);
@@ -67,8 +71,10 @@ TEST(EditorThreads, OpenAndCloseWhileTheHostSetsParametersAndChunks) {
             if (round % 2) effect->Call(effEditClose);
         }
     stop = true;
-    for (auto& t : hosts) t.join();
-    for (EditorEffect* effect : effects) effect->Call(effClose);
+    for (auto& t : hosts)
+        t.join();
+    for (EditorEffect* effect : effects)
+        effect->Call(effClose);
 }
 
 } // namespace

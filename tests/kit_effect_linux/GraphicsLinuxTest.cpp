@@ -2,10 +2,10 @@
 // menus, text entry and the system slots.
 
 #include "kit/effect/IGraphicsLinux.h"
-#include "kit/rast/RAST_IBitmap.h"
 #include "kit/effect/IGraphicsLinuxTextEntry.h"
 #include "kit/effect/IParam.h"
 #include "kit/effect/IPopupMenu.h"
+#include "kit/rast/RAST_IBitmap.h"
 #include "platform/view/HeadlessView.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/TestControl.h"
@@ -194,8 +194,8 @@ TEST_F(MenuTest, AChoiceWithThePointerIsTheItemsIndex) {
 }
 
 TEST_F(MenuTest, TheSecondItemOfASubmenuByKeysIsTheSubmenusIndexOne) {
-    for (ViewKey k : {ViewKey::kDown, ViewKey::kDown, ViewKey::kRight, ViewKey::kDown,
-                      ViewKey::kReturn})
+    for (ViewKey k :
+         {ViewKey::kDown, ViewKey::kDown, ViewKey::kRight, ViewKey::kDown, ViewKey::kReturn})
         view->Queue(key(k));
     EXPECT_EQ(run(), &submenu);
     EXPECT_EQ(submenu.GetChosenItemIdx(), 1);
@@ -227,10 +227,14 @@ TEST(TextEntryRule, CharactersByParameterKindAndTheLengthLimit) {
         std::string text;
         bool accepted;
     } cases[] = {
-        {&real, 0, "1.5", true},           {&real, 0, "1,5", false},
-        {&integer, 0, "-12", true},        {&integer, 0, "1.", false},
-        {&text, 0, "Bass (old) #2", true}, {&text, 0, "a@b", false},
-        {&text, 0, "\xC3\xA9", false},     {&text, 16, sixteen, true},
+        {&real, 0, "1.5", true},
+        {&real, 0, "1,5", false},
+        {&integer, 0, "-12", true},
+        {&integer, 0, "1.", false},
+        {&text, 0, "Bass (old) #2", true},
+        {&text, 0, "a@b", false},
+        {&text, 0, "\xC3\xA9", false},
+        {&text, 16, sixteen, true},
         {&text, 16, std::string(sixteen) + "q", false},
         {nullptr, 0, std::string(40, '@') + "\xC3\xA9", true},
     };
@@ -262,8 +266,8 @@ protected:
 TEST_F(TextEntryTest, TypedTextCommitsByEachRoad) {
     ViewEvent outside = event(ViewEventType::kButtonDown, 150, 90, 1);
     int popup = 0;
-    for (const ViewEvent& end : {key(ViewKey::kReturn), key(ViewKey::kEnter),
-                                 key(ViewKey::kTab), outside}) {
+    for (const ViewEvent& end :
+         {key(ViewKey::kReturn), key(ViewKey::kEnter), key(ViewKey::kTab), outside}) {
         open(3);
         type(("4," + std::to_string(popup) + ".").c_str());
         view->Send(end);
@@ -276,8 +280,8 @@ TEST_F(TextEntryTest, EscapeWheelFocusAndForcedEndsDropTheText) {
     ViewEvent wheel = event(ViewEventType::kWheel, 30, 40);
     wheel.wheel = 1;
     const ViewEvent forced = event(ViewEventType::kMotion); // stands for ForceEndUserEdit
-    for (const ViewEvent& end : {key(ViewKey::kEscape), wheel, event(ViewEventType::kFocusOut),
-                                 forced}) {
+    for (const ViewEvent& end :
+         {key(ViewKey::kEscape), wheel, event(ViewEventType::kFocusOut), forced}) {
         open(3);
         type("7");
         if (end.type == ViewEventType::kMotion)

@@ -25,7 +25,7 @@ using platform::X11View;
 using testsupport::WaitUntil;
 using testsupport::XHostWindow;
 
-#define SKIP_WITHOUT_DISPLAY(host)                                                             \
+#define SKIP_WITHOUT_DISPLAY(host)                                                                 \
     if (!(host).Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)"
 
 // Records what the view hands over; onEvent may answer an event and act on the view.
@@ -83,11 +83,10 @@ TEST(X11Input, DoubleClicksWithin400MsAnd4PixelsOfTheLeftButton) {
         int x, y;
         int clicks;
     } presses[] = {
-        {1, 1000, 10, 10, 1}, {1, 1400, 14, 6, 2},  // at both limits
-        {1, 1500, 14, 6, 1},  {1, 1901, 14, 6, 1},  // a third click starts anew; 401 ms
-        {1, 2000, 19, 6, 1},  {3, 2010, 19, 6, 1},  // 5 pixels; right, which ends the run
-        {1, 2020, 19, 6, 1},  {3, 2030, 19, 6, 1},
-        {3, 2040, 19, 6, 1},
+        {1, 1000, 10, 10, 1}, {1, 1400, 14, 6, 2}, // at both limits
+        {1, 1500, 14, 6, 1},  {1, 1901, 14, 6, 1}, // a third click starts anew; 401 ms
+        {1, 2000, 19, 6, 1},  {3, 2010, 19, 6, 1}, // 5 pixels; right, which ends the run
+        {1, 2020, 19, 6, 1},  {3, 2030, 19, 6, 1}, {3, 2040, 19, 6, 1},
     };
     platform::x11::ClickCounter counter;
     for (const auto& p : presses)
@@ -211,9 +210,8 @@ TEST_P(X11ViewTest, ClicksDoubleClicksAndKeysTheEditorDoesNotTake) {
     EXPECT_EQ(eventsOf(ViewEventType::kButtonUp).size(), 2u);
     // Only "?" goes on to the host's window, which the click had taken the focus from.
     XEvent passed;
-    ASSERT_TRUE(WaitUntil([&] {
-        return XCheckTypedWindowEvent(host.display(), host.window(), KeyPress, &passed);
-    }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return XCheckTypedWindowEvent(host.display(), host.window(), KeyPress, &passed); }));
     EXPECT_EQ(XLookupKeysym(&passed.xkey, ShiftMask), KeySym(XK_question));
     XSync(host.display(), False);
     EXPECT_FALSE(XCheckTypedWindowEvent(host.display(), host.window(), KeyPress, &passed));
@@ -241,9 +239,8 @@ TEST_P(X11ViewTest, APopupGrabsUntilItCloses) {
     view->Post([&] { popup = view->OpenPopup({50, 60, 90, 100}, true); });
     ASSERT_TRUE(WaitUntil([&] { return popup.load() > 0; }));
     auto grabbedByOthers = [&] {
-        const int status =
-            XGrabPointer(host.display(), host.window(), False, ButtonPressMask, GrabModeAsync,
-                         GrabModeAsync, None, None, CurrentTime);
+        const int status = XGrabPointer(host.display(), host.window(), False, ButtonPressMask,
+                                        GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
         XUngrabPointer(host.display(), CurrentTime);
         return status == AlreadyGrabbed;
     };
@@ -272,7 +269,9 @@ TEST_P(X11ViewTest, APopupGrabsUntilItCloses) {
 INSTANTIATE_TEST_SUITE_P(SharedMemoryAndPutImage, X11ViewTest, ::testing::Values(false, true));
 
 int hostErrors = 0;
-int countHostError(Display*, XErrorEvent*) { return ++hostErrors, 0; }
+int countHostError(Display*, XErrorEvent*) {
+    return ++hostErrors, 0;
+}
 
 TEST(X11ViewErrors, OursNeverEndTheHostAndTheHostsReachItsHandler) {
     XHostWindow host(10, 10);

@@ -38,8 +38,8 @@ void XHostWindow::Destroy() {
 
 std::vector<uint32_t> XHostWindow::Capture(Window window, int x, int y, int width, int height) {
     std::vector<uint32_t> pixels;
-    XImage* image = XGetImage(m_display, window, x, y, unsigned(width), unsigned(height),
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(m_display, window, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
     if (!image) return pixels;
     for (int row = 0; row < height; ++row)
         for (int col = 0; col < width; ++col) {

@@ -9,6 +9,7 @@
 #include "tests/support/GoldenImage.h"
 #include "tests/support/Watchdog.h"
 #include "tests/zoz_host/plugin/EditorPlugin.h"
+
 // Last: Xlib's macros would clash with the names above.
 #include "platform/view/X11View.h"
 #include "tests/support/XHostWindow.h"
@@ -25,7 +26,9 @@ using testsupport::Xdotool;
 
 constexpr const char* kGolden = "tests/zoz_host/golden/editor.png";
 
-VstIntPtr noHost(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) { return 0; }
+VstIntPtr noHost(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) {
+    return 0;
+}
 
 // A plug-in of the test module made in this process, deleted through the host's close.
 struct Plugin {
@@ -96,7 +99,8 @@ struct ShownEditor : Plugin {
         XMoveWindow(window.display(), window.window(), 0, top);
         XSync(window.display(), False);
         opened = call(effEditOpen, reinterpret_cast<void*>(window.window())) == 1;
-        editor = std::to_string(static_cast<platform::X11View*>(plug->GetGUI()->GetWindow())->WindowId());
+        editor = std::to_string(
+            static_cast<platform::X11View*>(plug->GetGUI()->GetWindow())->WindowId());
     }
     // A left (1) or right (3) click at an editor point: the view moves clicks 2 left, 3 up.
     bool click(int x, int y, int button = 1) {
@@ -108,8 +112,8 @@ struct ShownEditor : Plugin {
     std::string editor;
 };
 
-#define OPEN_ON_DISPLAY(e)                                                                     \
-    if (!(e).window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";           \
+#define OPEN_ON_DISPLAY(e)                                                                         \
+    if (!(e).window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";               \
     ASSERT_TRUE((e).opened)
 
 // The menu of the mode caption lies 4 pixels below it; its rows are 20 high from 4 below its
@@ -151,7 +155,8 @@ TEST(EditorOnDisplay, TheWindowShowsWhatTheHeadlessViewRenders) {
     }));
     std::vector<uint32_t> pixels;
     for (int y = 0; y < EditorPlugin::kHeight; ++y)
-        for (int x = 0; x < EditorPlugin::kWidth; ++x) pixels.push_back(rgb(*shown, x, y));
+        for (int x = 0; x < EditorPlugin::kWidth; ++x)
+            pixels.push_back(rgb(*shown, x, y));
     EXPECT_TRUE(testsupport::MatchesGolden(kGolden, pixels.data(), EditorPlugin::kWidth,
                                            EditorPlugin::kHeight, EditorPlugin::kWidth, 2, 0));
 }

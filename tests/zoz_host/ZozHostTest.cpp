@@ -195,6 +195,17 @@ TEST(ZozHost, DrivesAPlugInNobodyHereWrote) {
 
 } // namespace
 
+constexpr const char* kEditorGolden = "tests/zoz_host/golden/editor.png";
+
+// A picture's pixel words, row after row.
+std::vector<uint32_t> pixelsOf(const RAST_IBitmap& picture) {
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < picture.getHeight(); ++y)
+        for (int x = 0; x < picture.getWidth(); ++x)
+            pixels.push_back(RAST_PixelAt(picture, x, y)[0]);
+    return pixels;
+}
+
 // Without a display the editor renders into the golden picture; on the display it opens in a
 // window named after the plug-in, shows the same picture and closes when its time is up.
 TEST(ZozHost, ShowsTheEditorRenderedOrInAWindow) {
@@ -204,11 +215,7 @@ TEST(ZozHost, ShowsTheEditorRenderedOrInAWindow) {
     std::unique_ptr<RAST_IBitmap> picture(RAST_LoadPNG(png.c_str(), nullptr));
     remove(png.c_str());
     ASSERT_TRUE(picture);
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < picture->getHeight(); ++y)
-        for (int x = 0; x < picture->getWidth(); ++x)
-            pixels.push_back(RAST_PixelAt(*picture, x, y)[0]);
-    EXPECT_TRUE(testsupport::MatchesGolden("tests/zoz_host/golden/editor.png", pixels.data(),
+    EXPECT_TRUE(testsupport::MatchesGolden(kEditorGolden, pixelsOf(*picture).data(),
                                            picture->getWidth(), picture->getHeight(),
                                            picture->getWidth(), 0, 0));
 
@@ -227,13 +234,9 @@ TEST(ZozHost, ShowsTheEditorRenderedOrInAWindow) {
     std::unique_ptr<RAST_IBitmap> shown(RAST_LoadPNG(shot.c_str(), nullptr));
     remove(shot.c_str());
     ASSERT_TRUE(shown);
-    pixels.clear();
-    for (int y = 0; y < shown->getHeight(); ++y)
-        for (int x = 0; x < shown->getWidth(); ++x)
-            pixels.push_back(RAST_PixelAt(*shown, x, y)[0]);
-    EXPECT_TRUE(testsupport::MatchesGolden("tests/zoz_host/golden/editor.png", pixels.data(),
-                                           shown->getWidth(), shown->getHeight(),
-                                           shown->getWidth(), 2, 0));
+    EXPECT_TRUE(testsupport::MatchesGolden(kEditorGolden, pixelsOf(*shown).data(),
+                                           shown->getWidth(), shown->getHeight(), shown->getWidth(),
+                                           2, 0));
     std::string rest;
     EXPECT_EQ(host.Finish(&rest, 10000), 0);
 }

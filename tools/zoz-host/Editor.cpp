@@ -56,8 +56,8 @@ bool ShowEditor(VstHost& host, double seconds) {
         while (XPending(display)) {
             XEvent e;
             XNextEvent(display, &e);
-            closedByUser = closedByUser || (e.type == ClientMessage &&
-                                             Atom(e.xclient.data.l[0]) == deleteWindow);
+            closedByUser = closedByUser ||
+                           (e.type == ClientMessage && Atom(e.xclient.data.l[0]) == deleteWindow);
         }
         host.Dispatch(effEditIdle);
         std::this_thread::sleep_for(kIdlePeriod);

@@ -61,11 +61,13 @@ private:
         g->AttachPanelBackground(&panel);
         g->AttachControl(new IKnobLineControl(this, kKnobRect, kKnob, &light, 6.0, 0.0, -2.4, 2.4));
         const IBitmap switchStrip = switchFrames();
-        g->AttachControl(new ISwitchControl(this, kSwitchRect.L, kSwitchRect.T, kSwitch, &switchStrip));
+        g->AttachControl(
+            new ISwitchControl(this, kSwitchRect.L, kSwitchRect.T, kSwitch, &switchStrip));
         IText style;
         style.mColor = light;
         style.mSize = 14;
-        for (const auto& [rect, idx] : {std::pair{kModeRect, int(kMode)}, {kNameRect, int(kName)}}) {
+        for (const auto& [rect, idx] :
+             {std::pair{kModeRect, int(kMode)}, {kNameRect, int(kName)}}) {
             auto* caption = new ICaptionControl(this, rect, idx, &style, false);
             caption->SetPromptDisabled(false);
             g->AttachControl(caption);
