@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+class PatchLibrarian;
 class PatchManager;
 class SenderPlugin;
 
@@ -14,7 +15,7 @@ class SenderPlugin;
 // in each worker's own record and reach the job through `run`.
 class MIDIMessageSender {
 public:
-    MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin);
+    MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin, PatchLibrarian* librarian);
 
     // Runs the job of the record's command once; code 19, codes above 22 and negative codes do
     // nothing. Returns when the job ends.
@@ -42,7 +43,11 @@ public:
 private:
     void sendArrangementToDevice(bool option1, bool option2);
     void sendGlobalToDevice(int argument);
-    void sendPartToDevice(int part, bool option1, bool option2);
+    // Sends the part's sound dump to the synthesizer's edit buffer (then the multi tempo when
+    // it applies), or with toLibrarian stores it into the librarian's selected upper slot.
+    void sendPartToDevice(int part, bool toLibrarian, bool unused);
+    // The part's sound dump as the plug-in's parameters hold it, without its checksum.
+    void buildSoundDump(int part, uint8_t* dump);
     void sendSequenceToDevice(int part, bool option1, bool option2);
     void sendPatchToDeviceFromLibrarian(const std::shared_ptr<const LibrarianPatch>& patch,
                                         int part, bool flag);
@@ -72,6 +77,7 @@ private:
 
     PatchManager* patchManager;
     SenderPlugin* plugin;
+    PatchLibrarian* librarian;
     std::atomic<bool> clockRunning{false};
     std::atomic<bool> stopping{false};
 };
