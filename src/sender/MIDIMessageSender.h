@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class PatchLibrarian;
 class PatchManager;
@@ -79,5 +80,7 @@ private:
     SenderPlugin* plugin;
     PatchLibrarian* librarian;
     std::atomic<bool> clockRunning{false};
+    // When the clock's last tick was due; only the clock job, one run at a time, touches it.
+    std::optional<int64_t> lastTickDue;
     std::atomic<bool> stopping{false};
 };
