@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+struct ISysEx;
+
 // What the sender and its manager need of the plug-in core. The plug-in implements it; every
 // operation may be called from a worker thread.
 class SenderPlugin {
@@ -43,4 +45,47 @@ public:
 
     // One line in the debug log while the log is open.
     virtual void printDebugInfo(const std::string& text) = 0;
+
+    // Dump requests, the device-id probe and init data ------------------------------------
+    // The guarded send: "Set MIDI I/O First!" on the upper display line and nothing sent
+    // while no output is chosen; a message of 201 bytes or more gets its checksum first.
+    virtual void checksumCheckAndSend(uint8_t* message, int length) = 0;
+    // True shows the progress layer; false hides it, ends the transfer flags and clears the
+    // manager's dumpAwaited.
+    virtual void DisplayProcessingIndicator(bool on) = 0;
+    // True arms the librarian collection of the librarian's mode; false makes the next dump
+    // go to the editor. Both clear the answer flag and the manager's answerReceived.
+    virtual void SetLibrarianRequestActive(bool librarian) = 0;
+    // True ends the librarian request, marks the bank unsaved and shows the "received to
+    // slot(s)" notice of the librarian's mode; false does nothing.
+    virtual void SetLibrarianStatusUnsaved(bool on) = 0;
+    // Tells the librarian browser that its upper (0), lower (1) or both (2) selections changed.
+    virtual void updatePatchLibrarianView(int which) = 0;
+    virtual void setLibrarianViewDirty() = 0;
+    // The full reaction to a parameter change (kRefreshFolders reloads the librarian browser).
+    virtual void OnParamChange(int paramIdx) = 0;
+    // The reduced reaction (kQuickTab redraws the selected part's pages); clears dumpAwaited.
+    virtual void OnParamChange2(int paramIdx) = 0;
+    // Set by the plug-in's SysEx input once an awaited answer was taken in.
+    virtual bool isAnswerReceived() = 0;
+    // Set once the start-up device enquiry was posted: incoming dumps then teach the device id.
+    virtual bool isProbeStarted() = 0;
+    // Set while the reduced change handler runs.
+    virtual bool isReducedChangeRunning() = 0;
+    // The device id put into requests, part selects and the probe.
+    virtual int getDeviceId() = 0;
+    virtual void setDeviceId(int id) = 0;
+    // Stores a plain value clamped into the parameter's range, directly: no host, no control,
+    // no parameter-change handling.
+    virtual void setParameterValue(int paramIdx, double value) = 0;
+    // The pause unit of transfers in ms (`pauseUnitMillis` of kLibSyncTimer).
+    virtual int getTimerValue() = 0;
+    // The part whose sound or pattern an incoming dump fills.
+    virtual int getAwaitedDumpPart() = 0;
+    virtual void setAwaitedDumpPart(int part) = 0;
+    // The part shown in the editor (0..15).
+    virtual int getSelectedPart() = 0;
+    // The plug-in's own SysEx input for dumps it feeds itself: no gate, no indicator; the
+    // message goes to the dispatcher and the answer flag follows the manager's answerReceived.
+    virtual void ProcessSysExInternal(ISysEx* message) = 0;
 };

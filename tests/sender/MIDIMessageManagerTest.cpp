@@ -165,6 +165,7 @@ TEST(SenderTeardown, JoinsATickingClockAndOneStillWaitingForATempoSilently) {
 }
 
 TEST(LibrarianSoundRequests, ArmTheSoundCollectionWhenPosted) {
+    testsupport::ManualClock clock;
     FakeSenderPlugin plugin;
     MIDIMessageManager manager(&plugin, nullptr, nullptr, nullptr);
     const std::function<void()> posts[] = {
@@ -177,7 +178,7 @@ TEST(LibrarianSoundRequests, ArmTheSoundCollectionWhenPosted) {
         ASSERT_TRUE(waitIdle(manager, MIDIMessageManager::kJobThread));
         post();
         EXPECT_TRUE(manager.patchRequest.active);
-        EXPECT_EQ(manager.patchRequest.patch, nullptr);
+        EXPECT_TRUE(manager.patchRequest.entry().dumps.empty());
         EXPECT_FALSE(manager.answerReceived);
         EXPECT_FALSE(manager.performanceRequest.active);
         EXPECT_FALSE(manager.patternRequest.active);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "src/incoming/MIDIMessageManager.h"
 #include "src/sender/SenderPlugin.h"
 #include "tests/support/MidiOutputRecorder.h"
 
@@ -30,7 +31,38 @@ public:
     std::string getValueListText(const std::string& list, int index) override;
     void printDebugInfo(const std::string& text) override;
 
+    // The plug-in's side of the request handshake, over the manager the test gives it.
+    void checksumCheckAndSend(uint8_t* message, int length) override;
+    void DisplayProcessingIndicator(bool on) override;
+    void SetLibrarianRequestActive(bool librarian) override;
+    void SetLibrarianStatusUnsaved(bool on) override;
+    void updatePatchLibrarianView(int) override { ++viewUpdates; }
+    void setLibrarianViewDirty() override { ++viewDirtied; }
+    void OnParamChange(int paramIdx) override;
+    void OnParamChange2(int paramIdx) override;
+    bool isAnswerReceived() override { return answerFlag; }
+    bool isProbeStarted() override { return probeStarted; }
+    bool isReducedChangeRunning() override { return reducedChange; }
+    int getDeviceId() override { return deviceId; }
+    void setDeviceId(int id) override { deviceId = id; }
+    void setParameterValue(int paramIdx, double value) override;
+    int getTimerValue() override;
+    int getAwaitedDumpPart() override { return awaitedPart; }
+    void setAwaitedDumpPart(int part) override { awaitedPart = part; }
+    int getSelectedPart() override { return selectedPart; }
+    // As the plug-in's own input: the manager's dispatcher, then the answer flag.
+    void ProcessSysExInternal(ISysEx* message) override;
+
     void setParam(int paramIdx, double value);
+    // The range into which setParameterValue clamps (none: stored as given).
+    void setRange(int paramIdx, double min, double max);
+    // Every text the upper display line showed, in order.
+    std::vector<std::string> upperTexts() const;
+    // The "received to slot(s)" notices, in order.
+    std::vector<std::string> notices() const;
+    // The parameters handed to OnParamChange and OnParamChange2, in order.
+    std::vector<int> paramChanges() const;
+    std::vector<int> reducedParamChanges() const;
     void setValueList(const std::string& name, std::vector<std::string> texts);
     std::string upperDisplay() const;
     std::string lowerDisplay() const;
@@ -44,11 +76,28 @@ public:
     std::atomic<bool> clockTick{true};
     std::atomic<int> hostTempo{0};
 
+    MIDIMessageManager* manager = nullptr;
+    std::atomic<bool> multiMode{false};
+    std::atomic<bool> patternMode{false};
+    std::atomic<bool> answerFlag{false};
+    std::atomic<bool> probeStarted{false};
+    std::atomic<bool> reducedChange{false};
+    std::atomic<bool> processing{false};
+    std::atomic<int> deviceId{0};
+    std::atomic<int> awaitedPart{0};
+    std::atomic<int> selectedPart{0};
+    std::atomic<int> viewUpdates{0};
+    std::atomic<int> viewDirtied{0};
+
 private:
     mutable std::mutex mutex;
     std::map<int, double> params;
     std::map<std::string, std::vector<std::string>> valueLists;
-    std::string upper;
+    std::map<int, std::pair<double, double>> ranges;
+    std::vector<std::string> upper;
+    std::vector<std::string> noticeTexts;
+    std::vector<int> changes;
+    std::vector<int> reducedChanges;
     std::string lower;
     std::vector<std::pair<int, double>> plugSetCalls;
     std::vector<std::string> log;
