@@ -1,4 +1,4 @@
-#include "tests/sender/RequestRig.h"
+#include "tests/support/RequestRig.h"
 
 #include <gtest/gtest.h>
 
