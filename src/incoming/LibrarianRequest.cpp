@@ -15,7 +15,7 @@ void LibrarianRequest::arm() {
     active = true;
 }
 
-bool LibrarianRequest::addMessageData(const uint8_t* data, int size) {
+bool LibrarianRequest::addMessageData(const uint8_t* data, int size, LibrarianPatch* completed) {
     if (!data || size < minSize || size > maxSize) return false;
     if (data[0] != kHeader[0] || data[1] != kHeader[1] || data[2] != kHeader[2] ||
         data[kIdOffset] != dumpId)
@@ -26,6 +26,7 @@ bool LibrarianRequest::addMessageData(const uint8_t* data, int size) {
     patch.name += patch.dumps.back().text(nameOffset, kNameLength);
     state = 1;
     active = false;
+    if (completed) *completed = patch;
     return true;
 }
 

@@ -21,8 +21,9 @@ public:
     // Empties the collection and lets it collect.
     void arm();
     // Appends a dump of the record's kind and size, names the entry after it and stops
-    // collecting: true. Ignores any other message: false.
-    bool addMessageData(const uint8_t* data, int size);
+    // collecting: true, with a copy of the completed entry in `completed` when given (a copy
+    // taken later may already be emptied by the next arming). Ignores any other message: false.
+    bool addMessageData(const uint8_t* data, int size, LibrarianPatch* completed = nullptr);
     // A copy of the entry collected so far.
     LibrarianPatch entry() const;
 

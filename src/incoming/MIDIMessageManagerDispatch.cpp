@@ -66,8 +66,8 @@ bool MIDIMessageManager::collectForLibrarian(const ISysEx& m) {
     LibrarianRequest* const records[] = {&performanceRequest, &patchRequest, &patternRequest};
     for (LibrarianRequest* record : records) {
         if (!record->active) continue;
-        if (!record->addMessageData(m.data, m.size)) return true;
-        const LibrarianPatch entry = record->entry();
+        LibrarianPatch entry;
+        if (!record->addMessageData(m.data, m.size, &entry)) return true;
         // Only a stored entry counts as an answer: the request must not report a slot filled.
         if (librarian && librarian->setSysexDatatoSelectedSlot(&entry)) {
             plugin->updatePatchLibrarianView(0);

@@ -138,7 +138,6 @@ TEST(SenderWorkers, PostsFromSeveralThreadsAtOnceRunEachTakenJobOnce) {
 
     EXPECT_EQ(int(countOf(plugin, kStart)), startsTaken.load());
     EXPECT_EQ(int(countOf(plugin, kStop)), stopsTaken.load());
-    EXPECT_EQ(plugin.output.count(), size_t(startsTaken + stopsTaken));
     EXPECT_GT(othersTaken.load(), 0);
     EXPECT_TRUE(plugin.logLines().empty());
 }
