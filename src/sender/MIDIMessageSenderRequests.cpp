@@ -351,7 +351,7 @@ void MIDIMessageSender::sendActiveArrangementRequestSysex(bool toEditor) {
 }
 
 void MIDIMessageSender::requestArrangementParts(int t) {
-    for (int part = 0; part < kParts; ++part) {
+    for (int part = 0; part < kParts && !stopping; ++part) {
         plugin->SetLibrarianRequestActive(false);
         plugin->DisplayProcessingIndicator(true);
         plugin->setAwaitedDumpPart(part);
@@ -364,7 +364,7 @@ void MIDIMessageSender::requestArrangementParts(int t) {
         send(SysexMessage::partSelect(plugin->getDeviceId(), part), true);
         pause(kPartSelectMillis);
         sendSequenceRequestSysex(part, true);
-        if (error || stopping) continue;
+        if (error) continue;
         show("Please wait! " + std::to_string(int(part * 5.88)) + "% processed..");
         pause(t);
         pollAnswer(kPatternPollMillis, nullptr, true);
