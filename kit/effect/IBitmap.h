@@ -14,6 +14,9 @@ struct IBitmap {
     int N = 1;
     bool mFramesAreHorizontal = false;
 
+    // One frame's size: the strip divided by the frame count along its direction.
+    int FrameW() const { return mFramesAreHorizontal && N > 0 ? W / N : W; }
+    int FrameH() const { return !mFramesAreHorizontal && N > 0 ? H / N : H; }
     // Where frame k (from 1) starts along the strip, in pixels.
     int FrameOffset(int k) const {
         const int length = mFramesAreHorizontal ? W : H;

@@ -5,7 +5,7 @@
 namespace {
 
 IRECT frameRect(int x, int y, const IBitmap& bitmap) {
-    return IRECT(x, y, x + bitmap.W, y + bitmap.H / (bitmap.N > 0 ? bitmap.N : 1));
+    return IRECT(x, y, x + bitmap.FrameW(), y + bitmap.FrameH());
 }
 
 } // namespace

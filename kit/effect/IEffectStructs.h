@@ -91,6 +91,9 @@ struct IChannelBlend {
     explicit IChannelBlend(int method, float weight = 1.0f) : mMethod(method), mWeight(weight) {}
 };
 
+// The axis along which a knob or fader follows the mouse, or radio buttons are laid out.
+enum EDirection { kVertical = 0, kHorizontal = 1 };
+
 // Mouse buttons and modifier keys of an input event. Shift or control asks for fine steps.
 struct IMouseMod {
     bool L = false, R = false, S = false, C = false, A = false;

@@ -1,35 +1,16 @@
 #include "kit/effect/IGraphics.h"
 
+#include "kit/effect/BitmapStorage.h"
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IBitmapControl.h"
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/IPanelControl.h"
 #include "kit/effect/IPopupMenu.h"
-#include "kit/rast/RAST_Blit.h"
-#include "kit/rast/RAST_CombinePixels.h"
+#include "kit/rast/RAST_MemBitmap.h"
 #include "kit/rast/RAST_SysBitmap.h"
 
 #include <cstdlib>
 #include <cstring>
-
-namespace {
-
-// The raster combine mode of each blend method; other methods blend like kBlendNone.
-const int kBlendModes[] = {
-    RAST_MODE_COPY | RAST_MODE_SOURCE_ALPHA, // kBlendNone
-    RAST_MODE_COPY,                          // kBlendCopy: source alpha ignored
-    RAST_MODE_ADD | RAST_MODE_SOURCE_ALPHA,  // kBlendAdd
-    RAST_MODE_COLORDODGE | RAST_MODE_SOURCE_ALPHA,
-};
-
-int rasterMode(const IChannelBlend* blend) {
-    const int method = blend ? blend->mMethod : IChannelBlend::kBlendNone;
-    return method >= 0 && method < int(sizeof kBlendModes / sizeof kBlendModes[0])
-               ? kBlendModes[method]
-               : kBlendModes[IChannelBlend::kBlendNone];
-}
-
-} // namespace
 
 IGraphics::IGraphics(IEffectBase* plug, int w, int h, int fps)
     : m_plug(plug), m_width(w), m_height(h), m_fps(fps < 1 ? 25 : fps) {}
@@ -38,13 +19,16 @@ IGraphics::~IGraphics() {
     m_controls.Empty(true);
     m_layers.Empty(true);
     delete m_drawBitmap;
+    delete m_scratchBitmap;
 }
 
 // ---- Contents
 
 void IGraphics::PrepDraw() {
     delete m_drawBitmap;
+    delete m_scratchBitmap;
     m_drawBitmap = new RAST_SysBitmap(m_width, m_height);
+    m_scratchBitmap = new RAST_MemBitmap(0, 0, 4);
 }
 
 int IGraphics::AttachControl(IControl* control) {
@@ -63,9 +47,21 @@ void IGraphics::insertBackground(IControl* background) {
     if (!m_controls.Insert(0, background)) delete background;
 }
 
+namespace {
+
+// The background gives its bitmap's reference back when it goes.
+class BackgroundControl : public IBitmapControl {
+public:
+    BackgroundControl(IEffectBase* plug, const IBitmap* bitmap)
+        : IBitmapControl(plug, 0, 0, -1, bitmap, IChannelBlend::kBlendCopy) {}
+    ~BackgroundControl() override { BitmapStorage::Instance().Remove(m_bitmap.mData); }
+};
+
+} // namespace
+
 void IGraphics::AttachBackground(int id, const char* name, double scale) {
     const IBitmap bitmap = LoadIBitmap(id, name, scale, 1, false);
-    insertBackground(new IBitmapControl(m_plug, 0, 0, -1, &bitmap, IChannelBlend::kBlendCopy));
+    insertBackground(new BackgroundControl(m_plug, &bitmap));
 }
 
 void IGraphics::AttachPanelBackground(const IColor* color) {
@@ -255,23 +251,6 @@ void IGraphics::drawDirtyControls() {
         }
         dirty->SetClean();
     }
-}
-
-bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
-                           const IChannelBlend* blend) {
-    if (!m_drawBitmap || !bitmap->mData) return true;
-    const IRECT r = dest->Intersect(m_drawRect);
-    RAST_Blit(m_drawBitmap, bitmap->mData, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T,
-              r.W(), r.H(), blend ? blend->mWeight : 1.0f, rasterMode(blend));
-    return true;
-}
-
-bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int bmpState,
-                           const IChannelBlend* blend) {
-    int srcX = 0, srcY = 0;
-    if (bmpState >= 2 && bitmap->N >= 2)
-        (bitmap->mFramesAreHorizontal ? srcX : srcY) = bitmap->FrameOffset(bmpState);
-    return DrawBitmap(bitmap, dest, srcX, srcY, blend);
 }
 
 // ---- Prompts

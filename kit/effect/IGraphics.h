@@ -4,6 +4,7 @@
 #include "kit/base/KIT_String.h"
 #include "kit/effect/IBitmap.h"
 #include "kit/effect/IEffectStructs.h"
+#include "kit/rast/RAST_IBitmap.h"
 
 #include <vector>
 
@@ -12,7 +13,7 @@ class IControl;
 class IEffectBase;
 class IParam;
 class IPopupMenu;
-class RAST_IBitmap;
+class RAST_IFont;
 
 enum EFileAction { kFileOpen = 0, kFileSave = 1 };
 
@@ -81,24 +82,91 @@ public:
     // A new bitmap decoded from an image resource, or null.
     virtual RAST_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
 
-    // ---- Images, fills and text, which the bitmap and font caches provide.
+    // ---- Images. Bitmaps live in a process-wide cache shared by every instance, keyed by
+    // image id and counted: whoever takes a reference gives it back.
 
-    // One reference on the bitmap cached under id, loaded and scaled when it is not cached
-    // yet; the empty bitmap when the image cannot be had.
-    virtual IBitmap LoadIBitmap(int id, const char* name, double scale, int nStates,
-                                bool framesAreHorizontal) = 0;
-    virtual bool FillIRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend) = 0;
-    // Draws str into r in the text's style, or with measure sets r to its extent.
-    virtual bool DrawIText(IText* text, const char* str, IRECT* r, bool measure) = 0;
+    // One reference on the bitmap cached under id; when the id is not cached yet, the image
+    // is decoded through OSLoadBitmap and scaled by scale (a cached id keeps its first
+    // scaling). The empty bitmap, and no reference, when the image cannot be had.
+    IBitmap LoadIBitmap(int id, const char* name, double scale, int nStates,
+                        bool framesAreHorizontal);
+    // The cached bitmap of id without taking a reference; the empty bitmap when not cached.
+    IBitmap getImageById(int id, int nStates, bool framesAreHorizontal);
+    // New bitmaps, cached without an id with one reference each; the empty bitmap for an
+    // empty source or size.
+    IBitmap ScaleBitmap(const IBitmap* bitmap, int destW, int destH);
+    IBitmap CropBitmap(const IBitmap* bitmap, const IRECT* r);
+    // Hands the bitmap to the cache, or takes one more reference when it is cached already.
+    void RetainBitmap(const IBitmap* bitmap);
+    void ReleaseBitmap(const IBitmap* bitmap);
+    void ReleaseBitmapById(int id);
 
-    // ---- Drawing onto the draw bitmap, clipped to the area being repainted.
+    // ---- Drawing onto the draw bitmap. Colours become pixel words and blends a weight and
+    // a combine mode; no blend draws with source alpha at full weight. Bitmaps are clipped to
+    // the area being repainted; the empty bitmap draws nothing.
 
     // The part of the bitmap from (srcX, srcY) that falls into dest.
     bool DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
                     const IChannelBlend* blend);
-    // Frame bmpState (from 1; 0 and 1 both draw the first) of the bitmap into dest.
+    // The same from frame bmpState (from 1; 0 and 1 both draw the first): the frame's start
+    // replaces the offset along the strip.
+    bool DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int bmpState, int srcX, int srcY,
+                    const IChannelBlend* blend);
     bool DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int bmpState,
                     const IChannelBlend* blend);
+    // The whole bitmap centred on (cx, cy) and turned by angle radians about its middle moved
+    // down by yOffsetZeroDeg; not clipped to the repainted area.
+    bool DrawRotatedBitmap(const IBitmap* bitmap, int cx, int cy, double angle, int yOffsetZeroDeg,
+                           const IChannelBlend* blend);
+    // The base with the mask (added) and the top turned by angle degrees over it, at (x, y).
+    // Draws nothing unless all three bitmaps have the base's size.
+    bool DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const IBitmap* top, int x, int y,
+                         double angle, const IChannelBlend* blend);
+    bool DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend, bool aa);
+    // Stores the colour word into the pixel unblended; nothing outside the bitmap.
+    bool ForcePixel(const IColor* color, int x, int y);
+    // End points truncated to whole pixels.
+    bool DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
+                  const IChannelBlend* blend, bool aa);
+    // Angles in radians from straight up, clockwise.
+    bool DrawArc(const IColor* color, float cx, float cy, float r, float minAngle, float maxAngle,
+                 const IChannelBlend* blend, bool aa);
+    bool DrawCircle(const IColor* color, float cx, float cy, float r, const IChannelBlend* blend,
+                    bool aa);
+    bool RoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend,
+                   int cornerRadius, bool aa);
+    bool FillRoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend,
+                       int cornerRadius, bool aa);
+    virtual bool FillIRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend);
+    bool FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend,
+                    bool aa);
+    bool FillTriangle(const IColor* color, int x1, int y1, int x2, int y2, int x3, int y3,
+                      const IChannelBlend* blend);
+    bool FillIConvexPolygon(const IColor* color, const int* x, const int* y, int n,
+                            const IChannelBlend* blend);
+    // Opaque plain lines; the rectangle forms place the line at a fraction (held within 0..1)
+    // of the width from the left or of the height from the bottom.
+    bool DrawVerticalLine(const IColor* color, int x, int yLo, int yHi);
+    bool DrawHorizontalLine(const IColor* color, int y, int xLo, int xHi);
+    bool DrawVerticalLine(const IColor* color, const IRECT* rect, float x);
+    bool DrawHorizontalLine(const IColor* color, const IRECT* rect, float y);
+    // The outline along the lines L, T, R and B, both end points included.
+    bool DrawRect(const IColor* color, const IRECT* rect);
+    // From radius rMin to rMax at angle radians from straight up, clockwise.
+    bool DrawRadialLine(const IColor* color, float cx, float cy, float angle, float rMin,
+                        float rMax, const IChannelBlend* blend, bool aa);
+    // The draw bitmap's pixel; transparent black outside it.
+    IColor GetPoint(int x, int y);
+    RAST_pixel* GetBits();
+
+    // ---- Text in the text's font, which the process-wide font cache makes once per size,
+    // orientation, style and face, and which the text then remembers.
+
+    // Draws str into r aligned by the text, or with measure moves r's edges to the extent of
+    // str placed by the alignment. False when no font can be had.
+    virtual bool DrawIText(IText* text, const char* str, IRECT* r, bool measure);
+    // The text's font, made and cached when needed; null when none can be made.
+    RAST_IFont* CacheFont(IText* text);
 
     // ---- Contents.
 
@@ -184,6 +252,7 @@ private:
     IEffectBase* m_plug;
     IRECT m_drawRect;
     RAST_IBitmap* m_drawBitmap = nullptr;
+    RAST_IBitmap* m_scratchBitmap = nullptr;
     int m_width;
     int m_height;
     int m_fps;

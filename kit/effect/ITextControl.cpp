@@ -12,12 +12,22 @@ ITextControl::ITextControl(IEffectBase* plug, IRECT rect, const IText* text, con
 
 void ITextControl::SetTextFromPlug(const char* str) {
     if (!str) str = "";
+    std::lock_guard<std::mutex> lock(m_textMutex);
     if (strcmp(str, m_str.Get()) == 0) return;
     SetDirty(false);
     m_str.Set(str);
 }
 
+std::string ITextControl::GetTextForPlug() const {
+    std::lock_guard<std::mutex> lock(m_textMutex);
+    return m_str.Get();
+}
+
 bool ITextControl::Draw(IGraphics* graphics) {
-    if (m_str.GetLength() > 0) graphics->DrawIText(&m_text, m_str.Get(), &m_rect, false);
+    return drawText(graphics, GetTextForPlug());
+}
+
+bool ITextControl::drawText(IGraphics* graphics, const std::string& str) {
+    if (!str.empty()) graphics->DrawIText(&m_text, str.c_str(), &m_rect, false);
     return true;
 }

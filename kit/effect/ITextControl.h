@@ -3,7 +3,12 @@
 #include "kit/base/KIT_String.h"
 #include "kit/effect/IControl.h"
 
+#include <mutex>
+#include <string>
+
 // A control that shows a text in its style; display controls of other controls are these.
+// The MIDI and sender threads write texts that the editor thread draws, so the text is
+// guarded by a short lock of its own.
 class ITextControl : public IControl {
 public:
     ITextControl(IEffectBase* plug, IRECT rect, const IText* text, const char* str);
@@ -11,10 +16,14 @@ public:
     // Replaces the text; only a different text makes the control dirty (the plug-in is not
     // told). Null clears it.
     void SetTextFromPlug(const char* str);
-    const char* GetTextForPlug() const { return m_str.Get(); }
+    std::string GetTextForPlug() const;
 
     bool Draw(IGraphics* graphics) override;
 
 protected:
+    // Draws the text given (nothing when it is empty) in the control's style and rectangle.
+    bool drawText(IGraphics* graphics, const std::string& str);
+
+    mutable std::mutex m_textMutex;
     KIT_String m_str;
 };

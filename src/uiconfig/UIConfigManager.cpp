@@ -188,6 +188,8 @@ void UIConfigManager::preloadImage(UIConfigGraphics* graphics_, int id, const ch
                                    const char* file, int frames, bool horizontal) {
     if (graphics_ && graphics_->LoadIBitmap(id, file, scale, frames, horizontal).mData)
         preloadedImageIds.push_back(id);
+    else
+        log("CONFIG READER: Image ", name, " MISSING!");
     imageDictionary[name] = ImageInfo{id, frames, horizontal};
 }
 

@@ -432,8 +432,8 @@ TEST_F(GraphicsTest, DisplayControlsFollowThePushedParameter) {
     c.SetValueDisplayControl(&value);
     c.SetNameDisplayControl(&name);
     c.SetValueFromUserInput(1.0);
-    EXPECT_STREQ(value.GetTextForPlug(), "legato");
-    EXPECT_STREQ(name.GetTextForPlug(), "Mode");
+    EXPECT_EQ(value.GetTextForPlug(), "legato");
+    EXPECT_EQ(name.GetTextForPlug(), "Mode");
     value.SetClean();
     c.SetDirty(true); // the same text again: the display stays clean
     EXPECT_FALSE(value.IsDirty());

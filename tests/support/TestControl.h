@@ -2,13 +2,14 @@
 
 #include "kit/effect/IControl.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace testsupport {
 
 // A control that records the input it gets (keeping the base behaviour) and appends its name
-// to a drawing log when drawn.
+// to a drawing log when drawn, running the test's drawing if it has one.
 class TestControl : public IControl {
 public:
     struct Event {
@@ -21,8 +22,9 @@ public:
                 std::vector<std::string>* drawLog = nullptr)
         : IControl(plug, rect, paramIdx), name(std::move(name)), log(drawLog) {}
 
-    bool Draw(IGraphics*) override {
+    bool Draw(IGraphics* g) override {
         if (log) log->push_back(name);
+        if (onDraw) onDraw(g);
         return true;
     }
     void OnMouseDown(int x, int y, IMouseMod* mod) override {
@@ -50,6 +52,7 @@ public:
 
     std::string name;
     std::vector<std::string>* log;
+    std::function<void(IGraphics*)> onDraw;
     std::vector<Event> events;
     std::vector<int> keys;
     bool takesKeys = true;

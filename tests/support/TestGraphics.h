@@ -2,6 +2,7 @@
 
 #include "kit/effect/IGraphics.h"
 #include "kit/effect/IPopupMenu.h"
+#include "kit/rast/RAST_Blit.h"
 #include "kit/rast/RAST_MemBitmap.h"
 
 #include <cstring>
@@ -15,8 +16,9 @@ namespace testsupport {
 // An editor surface without a window of its own: opening one records how the host asked for it.
 // Its file panel answers with a path set by the test ("" cancels) and remembers its folder, as
 // the real panel does; popup menus answer with the item index set by the test (-1: nothing
-// chosen) and are recorded as shown; text entries, fills, texts and screen copies are recorded.
-// Images are the bitmaps the test adds by id.
+// chosen) and are recorded as shown; text entries, URLs, fills, texts and screen copies are
+// recorded, fills and texts drawn as well. Images are decoded from the bitmaps the test adds by
+// id, and every decoding is counted.
 class TestGraphics : public IGraphics {
 public:
     struct ShownMenu {
@@ -37,13 +39,13 @@ public:
 
     explicit TestGraphics(IEffectBase* plug, int w = 100, int h = 50) : IGraphics(plug, w, h, 0) {}
 
-    // A w × h image under id, every pixel of it the given word.
-    void AddImage(int id, int w, int h, uint32_t pixel) {
+    // A w × h image under id, every pixel of it the given word; the test may change its pixels.
+    RAST_IBitmap* AddImage(int id, int w, int h, uint32_t pixel) {
         auto bitmap = std::make_unique<RAST_MemBitmap>(w, h, 4);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 bitmap->getBits()[y * bitmap->getRowSpan() + x] = pixel;
-        images[id] = std::move(bitmap);
+        return (images[id] = std::move(bitmap)).get();
     }
 
     bool DrawScreen(IRECT* r) override {
@@ -80,7 +82,11 @@ public:
         if (slash != std::string::npos) dir->Set(answer.substr(0, slash + 1).c_str());
     }
     bool PromptForColor(IColor*, char*) override { return false; }
-    bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
+    // Opens nothing: every URL fails.
+    bool OpenURL(const char* url, const char*, const char*, const char*) override {
+        urls.push_back(url);
+        return false;
+    }
     void* OpenWindow(void* parentView) override { return open('v', parentView); }
     void* OpenWindow(void* window, void*, short, short) override { return open('w', window); }
     void CloseWindow() override { ++closes; }
@@ -89,29 +95,22 @@ public:
         bytes.clear();
         return false;
     }
-    RAST_IBitmap* OSLoadBitmap(int, const char*) override { return nullptr; }
-
-    IBitmap LoadIBitmap(int id, const char*, double, int nStates,
-                        bool framesAreHorizontal) override {
+    RAST_IBitmap* OSLoadBitmap(int id, const char*) override {
         auto found = images.find(id);
-        if (found == images.end()) return IBitmap();
-        RAST_IBitmap* bitmap = found->second.get();
-        return IBitmap{bitmap, bitmap->getWidth(), bitmap->getHeight(), nStates,
-                       framesAreHorizontal};
+        if (found == images.end()) return nullptr;
+        ++decodings[id];
+        auto* copy = new RAST_MemBitmap(0, 0, 4);
+        RAST_Copy(copy, found->second.get());
+        return copy;
     }
-    bool FillIRect(const IColor*, const IRECT* rect, const IChannelBlend*) override {
+
+    bool FillIRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend) override {
         drawn.push_back({"fill", *rect});
-        return true;
+        return IGraphics::FillIRect(color, rect, blend);
     }
-    // Measures 6 × 10 pixels per character from r's top left.
-    bool DrawIText(IText*, const char* str, IRECT* r, bool measure) override {
-        if (measure) {
-            r->R = r->L + 6 * int(strlen(str));
-            r->B = r->T + 10;
-        } else {
-            drawn.push_back({str, *r});
-        }
-        return true;
+    bool DrawIText(IText* text, const char* str, IRECT* r, bool measure) override {
+        if (!measure) drawn.push_back({str, *r});
+        return IGraphics::DrawIText(text, str, r, measure);
     }
 
     std::string answer;
@@ -122,7 +121,9 @@ public:
     std::vector<TextEntry> entries;
     std::vector<Drawn> drawn;
     std::vector<IRECT> screens;
+    std::vector<std::string> urls;
     std::map<int, std::unique_ptr<RAST_IBitmap>> images;
+    std::map<int, int> decodings;
     bool refuseOpen = false;
     char openedAs = 0; // 'v' inside the host's view, 'w' attached to the host's window
     void* openedIn = nullptr;

@@ -128,6 +128,9 @@ TEST_F(ImagePreload, ClearGivesBackOneReferencePerRowAndReadsNothing) {
     load(second, 0, 1.15);
     EXPECT_EQ(graphics.references[104], 2);
     EXPECT_EQ(graphics.references.count(310), 0u);
+    const auto lines = plugin.lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "CONFIG READER: Image BG_ABOUT_ID MISSING!"),
+              2);
 
     const size_t loads = graphics.bitmapLoads.size();
     manager.ClearImageCache();
