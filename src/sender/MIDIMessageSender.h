@@ -72,7 +72,6 @@ private:
     void send(std::vector<uint8_t> bytes, bool guarded);
     // The start of every request: error and cancel cleared, the destination armed.
     void beginRequest(bool toEditor);
-    void armDestination(bool toEditor);
     // Pauses until the answer flag is set (true), or a cancel or the 30th wait (error set).
     bool awaitAnswer(const Request& request);
     // Asks again: over every device id, or up to 128 times with the same id and the
