@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace platform {
@@ -23,6 +24,8 @@ SystemClock g_system;
 std::atomic<Clock*> g_current{&g_system};
 
 } // namespace
+
+int64_t Clock::WallSeconds() { return int64_t(std::time(nullptr)); }
 
 Clock& Clock::Current() { return *g_current.load(std::memory_order_acquire); }
 

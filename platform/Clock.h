@@ -11,6 +11,8 @@ public:
     virtual ~Clock() = default;
     virtual int64_t NowNanos() = 0;
     virtual void SleepNanos(int64_t ns) = 0;
+    // The wall clock in whole seconds since 1970.
+    virtual int64_t WallSeconds();
 
     // The clock in use: the system's steady clock unless a test installed another.
     static Clock& Current();
@@ -22,5 +24,6 @@ inline int64_t NowNanos() { return Clock::Current().NowNanos(); }
 inline int64_t NowMillis() { return Clock::Current().NowNanos() / 1000000; }
 inline void SleepNanos(int64_t ns) { Clock::Current().SleepNanos(ns); }
 inline void SleepMillis(int64_t ms) { Clock::Current().SleepNanos(ms * 1000000); }
+inline int64_t WallSeconds() { return Clock::Current().WallSeconds(); }
 
 } // namespace platform

@@ -17,7 +17,7 @@ const char* const kWorkerNames[] = {"job", "clock", "clock tick"};
 MIDIMessageManager::MIDIMessageManager(SenderPlugin* plugin, PatchManager* patchManager,
                                        PatchLibrarian* librarian, IGraphics* graphics)
     : plugin(plugin), patchManager(patchManager), graphics(graphics), librarian(librarian),
-      sender(std::make_unique<MIDIMessageSender>(patchManager, plugin, this, librarian)) {
+      sender(std::make_unique<MIDIMessageSender>(patchManager, plugin, librarian, this)) {
     for (auto& worker : workers)
         worker = std::make_unique<SenderWorker>(sender.get());
 }

@@ -4,6 +4,8 @@
 #include "src/sender/SenderPlugin.h"
 #include "src/uiconfig/ParameterIds.h"
 
+#include <algorithm>
+
 namespace {
 
 // Dumps are long, parameter changes short.
@@ -37,6 +39,10 @@ void MIDIMessageManager::disarmLibrarianRequests() {
     performanceRequest.active = false;
     patchRequest.active = false;
     patternRequest.active = false;
+}
+
+bool MIDIMessageManager::isCollecting() const {
+    return performanceRequest.active || patchRequest.active || patternRequest.active;
 }
 
 void MIDIMessageManager::ProcessSysEx(ISysEx* message, bool fromDevice) {
@@ -83,12 +89,10 @@ void MIDIMessageManager::learnDeviceId(const ISysEx& m) {
     const int id = m.data[kDeviceIdOffset] & 0x7F;
     if (!plugin->isProbeStarted() || id == plugin->getDeviceId()) return;
     // Stored without notice: the global page keeps showing the old id until it is redrawn.
-    plugin->setParameterValue(kGlobalSysExID, id);
+    plugin->storeParamValue(kGlobalSysExID, std::clamp(double(id), plugin->GetParamMin(kGlobalSysExID),
+                                                       plugin->GetParamMax(kGlobalSysExID)));
     plugin->setDeviceId(id);
 }
-
-// TODO(sound dump parser): replaced by the sound dump's own parser.
-void MIDIMessageManager::sysexPatchParse(ISysEx*) {}
 
 void MIDIMessageManager::sysexPatternParse(ISysEx* message) {
     if (!isDump(*message, PatchSysexMessage::kPattern, 542, message->size)) return;

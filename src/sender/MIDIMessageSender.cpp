@@ -1,8 +1,8 @@
 #include "src/sender/MIDIMessageSender.h"
 
 MIDIMessageSender::MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin,
-                                     SenderOwner* owner, PatchLibrarian* librarian)
-    : patchManager(patchManager), plugin(plugin), owner(owner), librarian(librarian) {}
+                                     PatchLibrarian* librarian, SenderOwner* owner)
+    : patchManager(patchManager), plugin(plugin), librarian(librarian), owner(owner) {}
 
 void MIDIMessageSender::run(const SenderJob& job) {
     switch (job.command) {
@@ -88,7 +88,6 @@ void MIDIMessageSender::requestStop() {
 // nothing and leave every flag alone.
 void MIDIMessageSender::sendArrangementToDevice(bool, bool) {}
 void MIDIMessageSender::sendGlobalToDevice(int) {}
-void MIDIMessageSender::sendPartToDevice(int, bool, bool) {}
 void MIDIMessageSender::sendSequenceToDevice(int, bool, bool) {}
 void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const std::shared_ptr<const LibrarianPatch>&,
                                                        int, bool) {}

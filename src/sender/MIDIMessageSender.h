@@ -20,10 +20,9 @@ class SenderPlugin;
 // in each worker's own record and reach the job through `run`.
 class MIDIMessageSender {
 public:
-    // The owner and the librarian may be null: jobs then arm nothing beyond the plug-in's own
-    // calls and take slot 0.
-    MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin,
-                      SenderOwner* owner = nullptr, PatchLibrarian* librarian = nullptr);
+    // The owner may be null: jobs then leave the editor refresh alone.
+    MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin, PatchLibrarian* librarian,
+                      SenderOwner* owner);
 
     // Runs the job of the record's command once; code 19, codes above 22 and negative codes do
     // nothing. Returns when the job ends.
@@ -93,15 +92,18 @@ private:
                         int resendAt, Resend resend) const;
     // A cancel or a stop: every loop ends.
     bool halted() const { return cancel || stopping; }
-    // Feeds a built-in dump into the librarian's selected slot (jobs 15 to 17).
-    void storeInitDump(std::vector<uint8_t> dump);
-    void disarm();
+    // Feeds a dump the plug-in made into the librarian's selected slot through its own input.
+    void storeIntoLibrarian(uint8_t* dump, int size);
     int selectedSlot() const;
     void setSelectedSlot(int slot);
 
     void sendArrangementToDevice(bool option1, bool option2);
     void sendGlobalToDevice(int argument);
-    void sendPartToDevice(int part, bool option1, bool option2);
+    // Sends the part's sound dump to the synthesizer's edit buffer (then the multi tempo when
+    // it applies), or with toLibrarian stores it into the librarian's selected upper slot.
+    void sendPartToDevice(int part, bool toLibrarian, bool unused);
+    // The part's sound dump as the plug-in's parameters hold it, without its checksum.
+    void buildSoundDump(int part, uint8_t* dump);
     void sendSequenceToDevice(int part, bool option1, bool option2);
     void sendPatchToDeviceFromLibrarian(const std::shared_ptr<const LibrarianPatch>& patch,
                                         int part, bool flag);
@@ -131,8 +133,8 @@ private:
 
     PatchManager* patchManager;
     SenderPlugin* plugin;
-    SenderOwner* owner;
     PatchLibrarian* librarian;
+    SenderOwner* owner;
     std::atomic<bool> clockRunning{false};
     std::atomic<bool> stopping{false};
 };

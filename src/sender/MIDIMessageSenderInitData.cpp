@@ -4,7 +4,9 @@
 #include "src/sender/SenderPlugin.h"
 #include "src/uiconfig/ParameterIds.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -68,41 +70,48 @@ const std::vector<uint8_t>& MIDIMessageSender::initPatternDump() {
     return dump;
 }
 
-void MIDIMessageSender::storeInitDump(std::vector<uint8_t> dump) {
-    // The notice only for a stored dump: one the collection does not take leaves it disarmed.
-    ISysEx message(0, dump.data(), int(dump.size()));
+void MIDIMessageSender::storeIntoLibrarian(uint8_t* dump, int size) {
+    ISysEx message(0, dump, size);
     plugin->SetLibrarianRequestActive(true);
-    plugin->ProcessSysExInternal(&message);
-    if (plugin->isAnswerReceived())
+    // The notice and the unsaved bank only for a dump that reached its slot; otherwise no
+    // later unasked dump may land in the armed collection.
+    if (plugin->ProcessSysExInternal(&message))
         plugin->SetLibrarianStatusUnsaved(true);
     else
-        disarm();
+        plugin->DisarmLibrarianRequests();
 }
 
 void MIDIMessageSender::initPerformance(bool initGuard) {
     plugin->DisplayProcessingIndicator(true);
-    if (!initGuard || plugin->isReducedChangeRunning())
-        storeInitDump({initMultiData, initMultiData + SysexMessage::kMultiDumpSize});
+    if (!initGuard || plugin->isReducedChangeRunning()) {
+        uint8_t dump[SysexMessage::kMultiDumpSize];
+        std::copy(std::begin(initMultiData), std::end(initMultiData), dump);
+        storeIntoLibrarian(dump, SysexMessage::kMultiDumpSize);
+    }
     plugin->DisplayProcessingIndicator(false);
 }
 
 void MIDIMessageSender::initClassicPatch(bool initGuard, int part) {
     plugin->DisplayProcessingIndicator(true);
     if (!initGuard || plugin->isReducedChangeRunning()) {
-        std::vector<uint8_t> dump(initPatchData, initPatchData + SysexMessage::kSoundDumpSize);
+        uint8_t dump[SysexMessage::kSoundDumpSize];
+        std::copy(std::begin(initPatchData), std::end(initPatchData), dump);
         // The bank of whatever part the last job named; another value keeps the init bank.
         if (part >= 0 && part < kParts) {
             const double bank = std::trunc(plugin->GetParamValue(kMultiPartBank + part));
             if (bank >= 0 && bank <= 0x7F) dump[5] = uint8_t(bank);
         }
         dump[6] = uint8_t(selectedSlot() & 0x7F);
-        storeInitDump(std::move(dump));
+        storeIntoLibrarian(dump, SysexMessage::kSoundDumpSize);
     }
     plugin->DisplayProcessingIndicator(false);
 }
 
 void MIDIMessageSender::initSequence(bool initGuard) {
     plugin->DisplayProcessingIndicator(true);
-    if (!initGuard || plugin->isReducedChangeRunning()) storeInitDump(initPatternDump());
+    if (!initGuard || plugin->isReducedChangeRunning()) {
+        std::vector<uint8_t> dump = initPatternDump();
+        storeIntoLibrarian(dump.data(), int(dump.size()));
+    }
     plugin->DisplayProcessingIndicator(false);
 }

@@ -67,10 +67,6 @@ void MIDIMessageSender::setSelectedSlot(int slot) {
     if (librarian) librarian->upperSlotIndex = slot;
 }
 
-void MIDIMessageSender::disarm() {
-    if (owner) owner->disarmLibrarianRequests();
-}
-
 MIDIMessageSender::Request MIDIMessageSender::makeRequest(SysexMessageId id,
                                                           SysexMessage::Address address,
                                                           int pauseMillis, int resendAt,
@@ -130,7 +126,7 @@ void MIDIMessageSender::resend(const Request& request) {
 
 void MIDIMessageSender::finishRequest(bool toLibrarian, const char* cancelled,
                                       const char* completed) {
-    if (toLibrarian && (halted() || error)) disarm();
+    if (toLibrarian && (halted() || error)) plugin->DisarmLibrarianRequests();
     if (stopping) return;
     if (cancel) {
         show(cancelled);
@@ -266,7 +262,7 @@ void MIDIMessageSender::requestBank(const std::function<Request(int slot)>& requ
     }
     setSelectedSlot(0);
     if (missed && !halted()) {
-        disarm();
+        plugin->DisarmLibrarianRequests();
         if (stored) plugin->SetLibrarianStatusUnsaved(true);
         show(kTimedOut);
     } else {
@@ -335,7 +331,7 @@ void MIDIMessageSender::sendActiveArrangementRequestSysex(bool toEditor) {
             show(kCompletedLower);
         inBatch = false;
     }
-    if (!toEditor && (error || stopping)) disarm();
+    if (!toEditor && (error || stopping)) plugin->DisarmLibrarianRequests();
     if (!stopping) {
         if (!toEditor && !error) {
             show(kCompletedUpper);

@@ -1,12 +1,11 @@
 #pragma once
 
-// What the request and init jobs change of the message manager that runs them.
+// What the arrangement request changes of the message manager that runs it: the editor
+// refresh after parsed dumps.
 class SenderOwner {
 public:
     virtual ~SenderOwner() = default;
 
-    // Ends every librarian collection, so that no later dump lands in a slot unasked.
-    virtual void disarmLibrarianRequests() = 0;
     // Refreshes the editor at the end of the next dispatch.
     virtual void requestEditorRefresh() = 0;
     // While set, a parsed dump leaves no editor refresh behind.

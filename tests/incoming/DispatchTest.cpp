@@ -61,8 +61,8 @@ TEST(LibrarianCollection, TakesOnlyADumpOfItsOwnKindWithinItsSizesNamedByThatDum
             rig.manager.dumpAwaited = true;
         }
         EXPECT_EQ(rig.slot(r.mode, 0).name, name);
-        EXPECT_EQ(rig.plugin.viewUpdates, 2);
-        EXPECT_TRUE(rig.plugin.reducedParamChanges().empty()); // no parser, no refresh
+        EXPECT_EQ(rig.plugin.callCount("view update 0"), 2u);
+        EXPECT_EQ(rig.plugin.callCount(kRefresh), 0u); // no parser, no refresh
         EXPECT_TRUE(rig.manager.dumpAwaited);
     }
 }
@@ -104,7 +104,7 @@ TEST(SysExDispatch, FlagsDecideWhatAMessageDoesAndWhetherTheEditorIsRefreshed) {
         rig.deliver(c.message);
         EXPECT_EQ(rig.manager.answerReceived, c.answered);
         EXPECT_EQ(rig.manager.dumpAwaited, c.awaitedAfter);
-        EXPECT_EQ(rig.plugin.reducedParamChanges(), std::vector<int>(size_t(c.refreshes), kQuickTab));
+        EXPECT_EQ(rig.plugin.callCount(kRefresh), size_t(c.refreshes));
     }
 }
 

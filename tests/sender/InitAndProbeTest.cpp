@@ -17,14 +17,13 @@ TEST(InitData, EachInitJobStoresItsPublishedDumpIntoTheSelectedSlot) {
         size_t size, nameAt;
         const char* name;
         int sum;
-        const char* notice;
     } cases[] = {
         {SenderJob::kInitPerformance, kMultis, {0xF0, 0x3E, 0x0F, 0, 0x11, 0x00, 0x63}, 393, 23,
-         "Sequencer Multi ", 13096, "Multi received to slot(s)"},
+         "Sequencer Multi ", 13096},
         {SenderJob::kInitClassicPatch, kSounds, {0xF0, 0x3E, 0x0F, 0, 0x10, 0x01, 0x2A}, 393, 371,
-         "Init Sound 3.0  Init", 14235, "Program received to slot(s)"},
+         "Init Sound 3.0  Init", 14235},
         {SenderJob::kInitSequence, kPatterns, {0xF0, 0x3E, 0x0F, 0, 0x13, 0x20, 0x00}, 544, 15,
-         "INIT Sequence   ", 11730, "Pattern received to slot(s)"},
+         "INIT Sequence   ", 11730},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -41,7 +40,7 @@ TEST(InitData, EachInitJobStoresItsPublishedDumpIntoTheSelectedSlot) {
                   c.name);
         EXPECT_EQ(std::accumulate(d.begin(), d.end(), 0), c.sum);
         EXPECT_EQ(d.back(), 0xF7);
-        EXPECT_EQ(rig.plugin.notices(), std::vector<std::string>{c.notice});
+        EXPECT_EQ(rig.plugin.callCount("unsaved 1"), 1u);
     }
 }
 
@@ -61,7 +60,7 @@ TEST(InitData, NothingStoredMeansNoNoticeAndNothingLeftArmed) {
         if (c.code == SenderJob::kInitClassicPatch && c.mode == kSounds) rig.librarian.soundBanks.clear();
         ASSERT_TRUE(rig.run(c.code, [&](SenderJob& j) { j.initGuard = c.guard; }));
         EXPECT_EQ(rig.storedSlots(c.mode), 0);
-        EXPECT_TRUE(rig.plugin.notices().empty());
+        EXPECT_EQ(rig.plugin.callCount("unsaved 1"), 0u);
         EXPECT_FALSE(rig.anyCollectionArmed());
     }
 }
@@ -119,5 +118,5 @@ TEST(RequestThreads, TeardownDuringABankRequestJoinsTheJobSilently) {
     EXPECT_FALSE(rig.plugin.output.waitForCount(sent + 1, 50));
     EXPECT_TRUE(rig.plugin.logLines().empty());
     EXPECT_FALSE(rig.plugin.processing);
-    EXPECT_TRUE(rig.plugin.paramChanges().empty()); // stopped, not cancelled: no reload
+    EXPECT_EQ(rig.plugin.callCount(kReload), 0u); // stopped, not cancelled
 }

@@ -95,9 +95,8 @@ void runCase(const JobCase& c, Scenario scenario) {
     if (!c.librarian) return;
     const bool answered = scenario == kAnswers || (scenario == kOnlyId5 && c.scans);
     EXPECT_EQ(rig.storedSlots(c.mode), answered ? c.slots : 0);
-    EXPECT_EQ(rig.plugin.notices().size(), answered ? 1u : 0u);
-    const bool reloaded = rig.plugin.paramChanges() == std::vector<int>{kRefreshFolders};
-    EXPECT_EQ(reloaded, scenario == kCancelled3 && c.code != 6);
+    EXPECT_EQ(rig.plugin.callCount("unsaved 1"), answered ? 1u : 0u);
+    EXPECT_EQ(rig.plugin.callCount(kReload), scenario == kCancelled3 && c.code != 6 ? 1u : 0u);
 }
 
 } // namespace
@@ -116,7 +115,7 @@ TEST(RequestJobs, ASilentBankSlotIsSkippedAndTheBankEndsTimedOut) {
         EXPECT_EQ(rig.slot(kSounds, s).dumps.empty(), s == 3) << "slot " << s;
     EXPECT_EQ(rig.plugin.output.bytes()[3 + 129][6], 4); // right after slot 3's re-sends
     EXPECT_EQ(rig.plugin.upperDisplay(), kTimedOut);
-    EXPECT_EQ(rig.plugin.notices(), std::vector<std::string>{"Program received to slot(s)"});
+    EXPECT_EQ(rig.plugin.callCount("unsaved 1"), 1u);
     EXPECT_EQ(rig.librarian.upperSlotIndex, 0);
 }
 
@@ -127,7 +126,7 @@ TEST(RequestJobs, ACancelDuringTheProgressPauseEndsTheBankAfterThatSlot) {
     EXPECT_EQ(rig.storedSlots(kPatterns), 1);
     EXPECT_EQ(rig.plugin.output.count(), 1u);
     EXPECT_EQ(rig.plugin.upperDisplay(), kCancelledLc);
-    EXPECT_TRUE(rig.plugin.notices().empty());
+    EXPECT_EQ(rig.plugin.callCount("unsaved 1"), 0u);
 }
 
 TEST(RequestJobs, SameIdResendsKeepTheLibrarianArmedForALateAnswer) {

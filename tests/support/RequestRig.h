@@ -14,10 +14,15 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
+
+// The plug-in's calls that reload the librarian browser and redraw the editor's pages.
+inline const std::string kReload = "change " + std::to_string(kRefreshFolders);
+inline const std::string kRefresh = "reduced change " + std::to_string(kQuickTab);
 
 // The librarian's modes, numbered as its current type.
 enum Mode { kSounds, kMultis, kPatterns };
@@ -72,10 +77,7 @@ struct RequestRig {
             n += !e.dumps.empty();
         return n;
     }
-    bool anyCollectionArmed() const {
-        return manager.performanceRequest.active || manager.patchRequest.active ||
-               manager.patternRequest.active;
-    }
+    bool anyCollectionArmed() const { return manager.isCollecting(); }
 
     testsupport::ManualClock clock;
     LibrarianTestHost host;

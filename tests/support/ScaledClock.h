@@ -37,6 +37,9 @@ public:
     void AdvanceMillis(int64_t ms) { m_now += ms * 1000000; }
     // Set before any thread sleeps on the clock.
     void SetSleepHook(std::function<void(int64_t ns)> hook) { m_hook = std::move(hook); }
+    // The wall clock stands still until set.
+    int64_t WallSeconds() override { return m_wallSeconds.load(); }
+    void SetWallSeconds(int64_t s) { m_wallSeconds = s; }
     int64_t SleptNanos() const { return m_slept.load(); }
 
 private:
@@ -44,6 +47,7 @@ private:
     std::atomic<int64_t> m_now{1000000000};
     std::atomic<int64_t> m_slept{0};
     std::function<void(int64_t)> m_hook;
+    std::atomic<int64_t> m_wallSeconds{1700000000};
 };
 
 } // namespace testsupport
