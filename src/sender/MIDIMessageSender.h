@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -136,5 +137,7 @@ private:
     PatchLibrarian* librarian;
     SenderOwner* owner;
     std::atomic<bool> clockRunning{false};
+    // When the clock's last tick was due; only the clock job, one run at a time, touches it.
+    std::optional<int64_t> lastTickDue;
     std::atomic<bool> stopping{false};
 };
