@@ -142,6 +142,16 @@ public:
     void displayPatchName(const std::string& name) override;
     void displayCategoryName(const std::string& category) override;
     bool ProcessSysExInternal(ISysEx* msg) override;
+    void updatePatchLibrarianView(int which) override;
+    void OnParamChange(int paramIdx) override { IEffectVST::OnParamChange(paramIdx); }
+    void OnParamChange2(int paramIdx) override;
+    bool isAnswerReceived() override { return answerReceived; }
+    bool isProbeStarted() override { return probeStarted; }
+    bool isReducedChangeRunning() override { return reducedChangeRunning; }
+    void setDeviceId(int id) override { deviceId = id; }
+    int getTimerValue() override;
+    int getAwaitedDumpPart() override { return awaitedDumpPart; }
+    void setAwaitedDumpPart(int part) override { awaitedDumpPart = part; }
 
     // ---- LibrarianHost and UIConfigPlugin.
     bool isDebugLogOn() const override { return logEnabled; }
@@ -238,6 +248,10 @@ private:
     std::atomic<int> model{0};
     std::atomic<int> selectedPart{0};
     std::atomic<int> deviceId{0};
+    std::atomic<int> awaitedDumpPart{0};
+    std::atomic<bool> answerReceived{false};
+    std::atomic<bool> probeStarted{false};
+    std::atomic<bool> reducedChangeRunning{false};
     int midiInPort = 0;
     int midiOutPort = 0;
     bool storedOutName = false;

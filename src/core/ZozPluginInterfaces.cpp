@@ -10,6 +10,7 @@
 #include "src/core/PatchManager.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
+#include "src/sender/MIDIMessageSender.h"
 #include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UIConfigManager.h"
@@ -132,29 +133,19 @@ void Zoz::DisplayProcessingIndicator(bool on) {
 }
 
 void Zoz::SetLibrarianRequestActive(bool librarian) {
-    LibrarianRequest* requests[] = {&messageManager->patchRequest,
-                                    &messageManager->performanceRequest,
-                                    &messageManager->patternRequest};
-    if (librarian) {
-        requests[std::clamp(this->librarian->currentType.load(), 0, 2)]->arm();
-    } else {
-        for (LibrarianRequest* request : requests)
-            request->active = false;
-        messageManager->dumpAwaited = true;
-    }
-    messageManager->answerReceived = false;
+    messageManager->setLibrarianRequestActive(librarian, multiMode, sequenceMode);
+    answerReceived = false;
 }
 
 void Zoz::SetLibrarianStatusUnsaved(bool on) {
     if (!on) return;
-    DisarmLibrarianRequests();
+    messageManager->disarmLibrarianRequests();
+    messageManager->dumpAwaited = false;
     setLibrarianViewDirty();
 }
 
 void Zoz::DisarmLibrarianRequests() {
-    messageManager->patchRequest.active = false;
-    messageManager->performanceRequest.active = false;
-    messageManager->patternRequest.active = false;
+    messageManager->disarmLibrarianRequests();
 }
 
 void Zoz::setLibrarianViewDirty() {
@@ -171,9 +162,23 @@ void Zoz::displayCategoryName(const std::string& category) {
         display->SetTextFromPlug(category.c_str());
 }
 
-// Nothing parses the plug-in's own dumps yet: none is stored.
-bool Zoz::ProcessSysExInternal(ISysEx*) {
-    return false;
+bool Zoz::ProcessSysExInternal(ISysEx* msg) {
+    const bool collecting = messageManager->isCollecting();
+    messageManager->ProcessSysEx(msg, true);
+    if (messageManager->answerReceived) answerReceived = true;
+    return collecting && messageManager->answerReceived;
+}
+
+// The librarian view comes with the browser; until then there is nothing to tell.
+void Zoz::updatePatchLibrarianView(int) {}
+
+void Zoz::OnParamChange2(int paramIdx) {
+    IEffectVST::OnParamChange2(paramIdx);
+    messageManager->dumpAwaited = false;
+}
+
+int Zoz::getTimerValue() {
+    return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
 }
 
 // ---- LibrarianHost
