@@ -197,8 +197,10 @@ void Zoz::applyFilterDefaults() {
 
 // A parameter above 0 is stored back as its integer part, whatever its kind.
 void Zoz::showEveryParameter() {
+    std::vector<std::pair<int, double>> values;
     for (int i = 0; i < NParams(); ++i) {
         const int value = TruncToInt(GetParam(i)->Value());
-        if (value > 0) editor->SetParameterFromPlug(i, value, false);
+        if (value > 0) values.emplace_back(i, value);
     }
+    editor->SetParametersFromPlug(values, false);
 }
