@@ -1,0 +1,69 @@
+#pragma once
+
+#include "kit/effect/ITextControl.h"
+#include "tests/support/BankFileGenerator.h"
+#include "tests/support/FakeBrowserPlugin.h"
+
+#include <filesystem>
+#include <string>
+
+// A plug-in whose librarian loaded a patches folder of three sound banks: "Edit.syx" (sounds
+// "Edit 1".."Edit 100") in the upper grid, "Source.syx" ("Src ..") in the lower and
+// "Other.syx" ("Oth .."), with the grid at (8, 30) and drags enabled, as on the librarian
+// page. Input goes through the editor.
+struct BrowserRig {
+    explicit BrowserRig(double scale = 1.0) {
+        using namespace testsupport;
+        const std::string patches = folder.path() + "/Patches";
+        std::filesystem::create_directories(patches);
+        for (const char* name : {"Edit", "Source", "Other"})
+            writeFile(patches + "/" + name + ".syx",
+                      rawBankFile(soundDumps(100, std::string(name).substr(0, 4), "Pad ")));
+        p.librarian.loadPatchesFromFilesystem(patches);
+        p.librarian.upperBankIndex = bankIndex("Edit.syx");
+        p.librarian.lowerBankIndex = bankIndex("Source.syx");
+        grid = p.createGrid(scale, 8, 30);
+        grid->setDragEnabled(true);
+    }
+
+    int bankIndex(const std::string& fileName) const {
+        for (size_t i = 0; i < p.librarian.soundBanks.size(); ++i)
+            if (p.librarian.soundBanks[i]->fileName == fileName) return int(i);
+        return -1;
+    }
+    PatchFile& bank(const std::string& fileName) {
+        return *p.librarian.soundBanks[size_t(bankIndex(fileName))];
+    }
+    const std::vector<uint8_t>& dump(const std::string& fileName, int slot) {
+        return bank(fileName).entries[size_t(slot)].dumps.at(0).bytes;
+    }
+    // The middle of a slot.
+    int sx(int side, int slot) const { return rect(side, slot).L + rect(side, slot).W() / 2; }
+    int sy(int side, int slot) const { return rect(side, slot).T + rect(side, slot).H() / 2; }
+    const IRECT& rect(int side, int slot) const {
+        return grid->getSlot(LibrarianViewControl::Side(side), slot).GetRECT();
+    }
+    std::string text(int side, int slot) const {
+        return grid->getSlot(LibrarianViewControl::Side(side), slot).GetTextForPlug();
+    }
+
+    void leftClick(int side, int slot) { p.g->OnMouseDown(sx(side, slot), sy(side, slot), &left); }
+    // A right click answered by the menu path.
+    void rightClick(int x, int y, std::vector<std::string> choice) {
+        p.g->menuScript.push_back(std::move(choice));
+        p.g->OnMouseDown(x, y, &right);
+        p.g->OnMouseUp(x, y, &right);
+    }
+    // Pressed over the lower slot, dragged through it to (x, y) and released there.
+    void dragLowerTo(int from, int x, int y) {
+        p.g->OnMouseDown(sx(1, from), sy(1, from), &left);
+        p.g->OnMouseDrag(sx(1, from) + 1, sy(1, from), &left);
+        p.g->OnMouseDrag(x, y, &left);
+        p.g->OnMouseUp(x, y, &left);
+    }
+
+    testsupport::TempFolder folder;
+    testsupport::FakeBrowserPlugin p;
+    LibrarianViewControl* grid;
+    IMouseMod left{true, false}, right{false, true};
+};
