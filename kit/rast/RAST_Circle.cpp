@@ -5,9 +5,12 @@
 #include "kit/rast/RAST_Glyph.h"
 #include "kit/rast/RAST_Line.h"
 #include "kit/rast/RAST_Polygon.h"
+#include "kit/rast/RAST_Spans.h"
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
+#include <vector>
 
 namespace {
 
@@ -77,6 +80,38 @@ int64_t midpointY(int64_t r2, int64_t x) {
     return y;
 }
 
+// The interior of a filled disc around (x0, y0), as its walk records it: at each distance a
+// from the centre a reach b, meaning rows y0 +- a span x0 - b .. x0 + b and columns x0 +- a
+// span rows y0 - b .. y0 + b, next to the cross through the centre. Rows are drawn whole,
+// left to right, instead of the columns.
+class DiscRows {
+public:
+    // Distances come in increasing order, reaches never increasing.
+    void add(int a, int b) { m_spans.push_back({a, b}); }
+
+    // How far row y0 +- j reaches to each side, for a cross of r; -1 for none of the disc.
+    int reach(int j, int r) const {
+        if (j == 0) return r;
+        // The recorded distances whose columns reach down to row j come first.
+        const auto end = std::partition_point(m_spans.begin(), m_spans.end(),
+                                              [j](const Span& s) { return s.b >= j; });
+        const auto at = std::lower_bound(m_spans.begin(), end, j,
+                                         [](const Span& s, int a) { return s.a < a; });
+        if (at != end && at->a == j) return at->b;
+        // Otherwise the row is made of the columns of smaller distances that reach it. Those
+        // the walk left out lie outside the clip rectangle, so the row may be drawn through
+        // them.
+        const int columns = at == m_spans.begin() ? 0 : std::prev(at)->a;
+        return columns > 0 ? columns : j <= r ? 0 : -1;
+    }
+
+private:
+    struct Span {
+        int a, b;
+    };
+    std::vector<Span> m_spans;
+};
+
 } // namespace
 
 // The circle rasterisers and their pixel primitives for one pixel-operation class C.
@@ -106,6 +141,18 @@ template <class C> struct _RAST_CircleDrawer {
         }
         const ptrdiff_t step = vertical ? pen.span : 1;
         RAST_pixel* p = pen.bits + (vertical ? from * step + at : at * ptrdiff_t(pen.span) + from);
+        if (!vertical && from <= to) {
+            // The copies of filled discs run along rows through the row kernels.
+            if constexpr (std::is_same_v<C, _RAST_CombinePixelsCopyNoClamp>) {
+                rast_span::fillCopy(reinterpret_cast<unsigned char*>(p), to - from + 1, pen.r,
+                                    pen.g, pen.b, pen.a, weight);
+                return;
+            }
+            if constexpr (std::is_same_v<C, _RAST_CombinePixelsClobberNoClamp>) {
+                rast_span::fillWords(p, to - from + 1, RAST_MakePixel(pen.r, pen.g, pen.b, pen.a));
+                return;
+            }
+        }
         for (int i = from; i <= to; ++i, p += step)
             C::doPix(reinterpret_cast<unsigned char*>(p), pen.r, pen.g, pen.b, pen.a, weight);
     }
@@ -128,23 +175,16 @@ template <class C> struct _RAST_CircleDrawer {
                 DrawClippedPt(pen, x, y, weight);
     }
 
-    // A filled disc's cross through the centre, reaching r each way.
-    static void DrawCross(const CirclePen& pen, int x0, int y0, int r, int weight) {
-        DrawClippedVertLine(pen, x0, y0 - r, y0 - 1, weight);
-        DrawClippedVertLine(pen, x0, y0 + 1, y0 + r, weight);
-        DrawClippedHorzLine(pen, y0, x0 - r, x0 + r, weight);
-    }
-
-    // A filled disc's spans in the columns and rows at distance a from the centre, reaching b
-    // from it; they meet those of the other distances without overlap.
-    static void DrawSpans(const CirclePen& pen, int x0, int y0, int a, int b, int weight) {
-        for (const int x : {x0 - a, x0 + a}) {
-            DrawClippedVertLine(pen, x, y0 - b, y0 - a - 1, weight);
-            DrawClippedVertLine(pen, x, y0 + a + 1, y0 + b, weight);
-        }
-        for (const int y : {y0 - a, y0 + a}) {
-            DrawClippedHorzLine(pen, y, x0 - b, x0 - a, weight);
-            DrawClippedHorzLine(pen, y, x0 + a, x0 + b, weight);
+    // The rows of a filled disc whose cross reaches r and whose walk recorded the spans of
+    // rows.spans, each pixel once.
+    static void DrawDiscRows(const CirclePen& pen, int x0, int y0, int r, const DiscRows& rows,
+                             int weight) {
+        const ClipRect& c = pen.clip;
+        const int64_t top = pen.doclip ? std::max<int64_t>(c.top, int64_t(y0) - r) : y0 - r;
+        const int64_t bottom = pen.doclip ? std::min<int64_t>(c.bottom - 1, int64_t(y0) + r) : y0 + r;
+        for (int64_t y = top; y <= bottom; ++y) {
+            const int reach = rows.reach(int(std::abs(y - y0)), r);
+            if (reach >= 0) DrawClippedHorzLine(pen, int(y), x0 - reach, x0 + reach, weight);
         }
     }
 
@@ -153,10 +193,9 @@ template <class C> struct _RAST_CircleDrawer {
     static void DrawClippedCircle(const CirclePen& pen, float cx, float cy, float radius,
                                   int weight, bool filled) {
         const int x0 = int(cx + 0.5f), y0 = int(cy + 0.5f), R = int(radius + 0.5f);
-        if (filled)
-            DrawCross(pen, x0, y0, R, weight);
-        else
-            DrawCardinals(pen, x0, y0, R, weight);
+        DiscRows rows;
+        if (!filled) DrawCardinals(pen, x0, y0, R, weight);
+        if (filled && R < 2) DrawDiscRows(pen, x0, y0, R, rows, weight);
         if (R < 2) return;
 
         const int64_t r2 = int64_t(R) * R;
@@ -176,12 +215,13 @@ template <class C> struct _RAST_CircleDrawer {
                     e -= 2 * int64_t(y);
                 }
                 if (filled)
-                    DrawSpans(pen, x0, y0, x + 1, y, weight);
+                    rows.add(x + 1, y);
                 else
                     DrawOctants(pen, x0, y0, x + 1, y, x + 1 != y, weight);
                 e += 2 * int64_t(x) + 3;
             }
         }
+        if (filled) DrawDiscRows(pen, x0, y0, R, rows, weight);
     }
 
     // Each exact boundary position is shared by the two pixels that straddle it: the outer one
@@ -191,11 +231,17 @@ template <class C> struct _RAST_CircleDrawer {
         const int x0 = int(cx + 0.5f), y0 = int(cy + 0.5f), R = int(radius);
         const int f0 = int((double(radius) - std::floor(double(radius))) * ia);
         DrawCardinals(pen, x0, y0, R + 1, f0);
-        if (filled)
-            DrawCross(pen, x0, y0, R, ia);
-        else
-            DrawCardinals(pen, x0, y0, R, ia - f0);
+        if (!filled) DrawCardinals(pen, x0, y0, R, ia - f0);
+        // The interior goes in by rows once the walk is done; no rim point falls inside it.
+        DiscRows rows;
+        WalkAA(pen, x0, y0, radius, ia, filled ? &rows : nullptr);
+        if (filled) DrawDiscRows(pen, x0, y0, R, rows, ia);
+    }
 
+    // The rim of an antialiased circle beyond its cardinal points; a filled one records its
+    // interior spans in rows, an outline draws its inner points.
+    static void WalkAA(const CirclePen& pen, int x0, int y0, float radius, int ia,
+                       DiscRows* rows) {
         const double q = double(radius * radius);
         const Reach reach(pen.clip, x0, y0);
         for (int i = 0; i < reach.count; ++i)
@@ -208,8 +254,8 @@ template <class C> struct _RAST_CircleDrawer {
                 const int x = int(xl), yi = int(yy);
                 const int f = int((yy - std::floor(yy)) * ia);
                 DrawOctants(pen, x0, y0, x, yi + 1, x != Y, f);
-                if (filled) {
-                    DrawSpans(pen, x0, y0, x, yi, ia);
+                if (rows) {
+                    rows->add(x, yi);
                     continue;
                 }
                 // The upper half takes the row-wise points, the lower half the column-wise ones.

@@ -1,9 +1,11 @@
 #include "kit/rast/RAST_Fill.h"
 
 #include "kit/rast/RAST_CombinePixels.h"
+#include "kit/rast/RAST_Spans.h"
 
 #include <algorithm>
 #include <climits>
+#include <type_traits>
 
 // The inner loops of the fills, one per pixel-operation class. Steps are in bytes and may be
 // negative (flipped bitmaps).
@@ -12,6 +14,10 @@ template <class P> struct _RAST_Template_Blit1 {
     static void solidBlit(unsigned char* dest, int w, int h, int r, int g, int b, int weight,
                           int deststep) {
         for (; h > 0; --h, dest += deststep) {
+            if constexpr (std::is_same_v<P, _RAST_CombinePixelsCopyNoClamp>) {
+                rast_span::fillCopy(dest, w, r, g, b, weight, weight);
+                continue;
+            }
             unsigned char* d = dest;
             for (int x = 0; x < w; ++x, d += 4)
                 P::doPix(d, r, g, b, weight, weight);
@@ -72,14 +78,23 @@ template <class F> void forEachPixel(const Area& a, F f) {
             f(row[x]);
 }
 
+void fillArea(const Area& a, RAST_pixel colour) {
+    RAST_pixel* row = a.first;
+    for (int y = 0; y < a.h; ++y, row += a.step)
+        rast_span::fillWords(row, a.w, colour);
+}
+
 // Copy at weight 64 x Q on whole words: Q quarters of the colour over 4 - Q of the old pixel,
 // all four bytes at once.
 template <int Q> void quarterFill(const Area& area, RAST_pixel c) {
+    if constexpr (Q == 4) {
+        fillArea(area, c);
+        return;
+    }
     forEachPixel(area, [c](RAST_pixel& p) {
         if constexpr (Q == 1) p = rast_detail::MixQuarter(p, c);
         if constexpr (Q == 2) p = rast_detail::MixHalf(p, c);
         if constexpr (Q == 3) p = rast_detail::MixThreeQuarter(p, c);
-        if constexpr (Q == 4) p = c;
     });
 }
 constexpr void (*kQuarterFills[5])(const Area&, RAST_pixel) = {
@@ -135,7 +150,10 @@ void RAST_FillRect(RAST_IBitmap* dest, int x, int y, int w, int h, RAST_pixel co
 void RAST_ClearRect(RAST_IBitmap* dest, int x, int y, int w, int h, RAST_pixel mask,
                     RAST_pixel bits) {
     Area area;
-    if (clipToPicture(dest, x, y, w, h, &area))
+    if (!clipToPicture(dest, x, y, w, h, &area)) return;
+    if (mask == 0)
+        fillArea(area, bits);
+    else
         forEachPixel(area, [mask, bits](RAST_pixel& p) { p = (p & mask) | bits; });
 }
 

@@ -2,9 +2,11 @@
 
 #include "kit/rast/RAST_Blit.h"
 #include "kit/rast/RAST_BlitLoops.h"
+#include "kit/rast/RAST_Spans.h"
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 using rast_detail::kFixedOne;
 
@@ -18,6 +20,20 @@ bool sampleIndex(int64_t pos, int clip, int64_t& index) {
     return index < clip;
 }
 
+// The columns [first, end) whose samples lie at column 0 or beyond and have a right neighbour
+// below clip (one run, since the positions move steadily one way), and where they sample.
+void interiorColumns(int64_t startx, int64_t stepx, int w, int clip, int& first,
+                     rast_span::BilinearColumns& columns) {
+    const auto inside = [&](int64_t x) { return x >= 0 && x / kFixedOne < clip - 1; };
+    first = 0;
+    while (first < w && !inside(startx + first * stepx))
+        ++first;
+    for (int64_t col = first, x = startx + col * stepx; col < w && inside(x); ++col, x += stepx) {
+        columns.offset.push_back(int(x / kFixedOne) * 4);
+        columns.fraction.push_back(int(x % kFixedOne));
+    }
+}
+
 } // namespace
 
 template <class P>
@@ -26,6 +42,13 @@ void _RAST_Template_Blit2<P>::scaleBlit(unsigned char* dest, const unsigned char
                                         int clipbottom, int srcstride, int deststride, int ia,
                                         int filter) {
     const bool bilinear = filter == RAST_MODE_BILINEAR;
+    // A bilinear copy at full weight stores its samples, so the columns with both neighbours
+    // go through the row kernel.
+    int runFirst = 0;
+    rast_span::BilinearColumns run;
+    if (std::is_same_v<P, _RAST_CombinePixelsClobberNoClamp> && bilinear)
+        interiorColumns(startx, stepx, w, clipright, runFirst, run);
+    const int runEnd = runFirst + int(run.offset.size());
     int64_t y = starty;
     for (int row = 0; row < h; ++row, y += stepy, dest += deststride) {
         int64_t sy;
@@ -33,21 +56,32 @@ void _RAST_Template_Blit2<P>::scaleBlit(unsigned char* dest, const unsigned char
         const unsigned char* line = src + sy * srcstride;
         const bool below = sy < clipbottom - 1;
         const unsigned yf = unsigned(y & 0xFFFF);
-        unsigned char* d = dest;
-        int64_t x = startx;
-        for (int col = 0; col < w; ++col, x += stepx, d += 4) {
-            int64_t sx;
-            if (!sampleIndex(x, clipright, sx)) continue;
-            const unsigned char* p = line + sx * 4;
-            if (!bilinear) {
-                P::doPix(d, p[1], p[2], p[3], p[0], ia);
-                continue;
+        const auto columns = [&](int from, int to) {
+            unsigned char* d = dest + from * 4;
+            int64_t x = startx + int64_t(from) * stepx;
+            for (int col = from; col < to; ++col, x += stepx, d += 4) {
+                int64_t sx;
+                if (!sampleIndex(x, clipright, sx)) continue;
+                const unsigned char* p = line + sx * 4;
+                if (!bilinear) {
+                    P::doPix(d, p[1], p[2], p[3], p[0], ia);
+                    continue;
+                }
+                int c[4];
+                rast_detail::BilinearSample(p, srcstride, unsigned(x & 0xFFFF), yf,
+                                            sx < clipright - 1, below, c);
+                P::doPix(d, c[1], c[2], c[3], c[0], ia);
             }
-            int c[4];
-            rast_detail::BilinearSample(p, srcstride, unsigned(x & 0xFFFF), yf, sx < clipright - 1,
-                                        below, c);
-            P::doPix(d, c[1], c[2], c[3], c[0], ia);
+        };
+        if (runEnd == runFirst) {
+            columns(0, w);
+            continue;
         }
+        columns(0, runFirst);
+        // On the last source row the blend runs along the row only, which is the full blend
+        // reading this row again in place of the one below.
+        rast_span::bilinearRow(dest + runFirst * 4, line, below ? srcstride : 0, run, yf);
+        columns(runEnd, w);
     }
 }
 

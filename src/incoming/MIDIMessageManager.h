@@ -6,14 +6,20 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class IGraphics;
+struct ISysEx;
 class MIDIMessageSender;
 class PatchLibrarian;
 class PatchManager;
 class SenderPlugin;
 class SenderWorker;
+
+// The two complementary filter-routing switches of each part (id + part). The layout cannot
+// address them, so the parameter dictionary gives them no name.
+enum FilterRoutingSwitch { kFilterRoutingSwitchA = 18722, kFilterRoutingSwitchB = 18738 };
 
 // Owns the sender and its three workers, the librarian collections and the flags that the
 // incoming-SysEx handling shares with the jobs.
@@ -53,6 +59,28 @@ public:
     // first byte is not F0) while a MIDI output is chosen; else shows "Set MIDI I/O First!".
     void sendSysexMessage(std::vector<int> message);
 
+    // Applies a sound dump to the part in its byte 6: name, category, every parameter byte of
+    // a section whose lock is not exactly 1.0, the effect aliases and the taps. A message that
+    // is no sound dump of 390 bytes or more, or names no part 0..15, changes nothing.
+    // Runs on the thread that delivered the dump.
+    void sysexPatchParse(ISysEx* message);
+
+    // Mirror a change of an effect-type parameter into its common slot parameter of the same
+    // part, clamped into that parameter's range and stored without notification; any other
+    // id changes nothing.
+    void SetFX1ParameterChangesToDefaultParameters(int paramId, int value);
+    void SetFX2ParameterChangesToDefaultParameters(int paramId, int value);
+
+    // Refills the plug-in's random-value list from a generator seeded with the wall clock's
+    // whole seconds: two runs within one second give the same list.
+    void randomGenerator();
+    // Entry `entry` of the random-value list folded into the parameter's range; none when the
+    // range is below 1, which leaves such a parameter alone.
+    std::optional<int> randomizer(int paramId, int entry);
+    // Gives the part's sound random values section by section; a section whose lock is not
+    // exactly 0.0 keeps its values. Runs on the editor's thread.
+    void randomizePatchSettings(int part);
+
     LibrarianRequest performanceRequest; // multi dumps
     LibrarianRequest patchRequest;       // sound dumps
     LibrarianRequest patternRequest;     // pattern dumps
@@ -71,6 +99,9 @@ public:
 private:
     // Arms the sound collection and posts a librarian sound request with it.
     void postPatchRequest(int command, const std::function<void(SenderJob&)>& setArguments);
+    void mirrorEffectChange(int effect, int paramId, int value);
+    // Sets the parameter to the fold of the entry into its range, when it has one.
+    void setRandom(int paramId, int entry);
 
     SenderPlugin* plugin;
     PatchManager* patchManager;

@@ -1,7 +1,8 @@
 #include "src/sender/MIDIMessageSender.h"
 
-MIDIMessageSender::MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin)
-    : patchManager(patchManager), plugin(plugin) {}
+MIDIMessageSender::MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin,
+                                     PatchLibrarian* librarian)
+    : patchManager(patchManager), plugin(plugin), librarian(librarian) {}
 
 void MIDIMessageSender::run(const SenderJob& job) {
     switch (job.command) {
@@ -87,7 +88,6 @@ void MIDIMessageSender::requestStop() {
 // librarian transfers: until those exist they send nothing and leave every flag alone.
 void MIDIMessageSender::sendArrangementToDevice(bool, bool) {}
 void MIDIMessageSender::sendGlobalToDevice(int) {}
-void MIDIMessageSender::sendPartToDevice(int, bool, bool) {}
 void MIDIMessageSender::sendSequenceToDevice(int, bool, bool) {}
 void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const std::shared_ptr<const LibrarianPatch>&,
                                                        int, bool) {}

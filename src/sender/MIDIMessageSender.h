@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
+class PatchLibrarian;
 class PatchManager;
 class SenderPlugin;
 
@@ -14,7 +16,7 @@ class SenderPlugin;
 // in each worker's own record and reach the job through `run`.
 class MIDIMessageSender {
 public:
-    MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin);
+    MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin, PatchLibrarian* librarian);
 
     // Runs the job of the record's command once; code 19, codes above 22 and negative codes do
     // nothing. Returns when the job ends.
@@ -42,7 +44,11 @@ public:
 private:
     void sendArrangementToDevice(bool option1, bool option2);
     void sendGlobalToDevice(int argument);
-    void sendPartToDevice(int part, bool option1, bool option2);
+    // Sends the part's sound dump to the synthesizer's edit buffer (then the multi tempo when
+    // it applies), or with toLibrarian stores it into the librarian's selected upper slot.
+    void sendPartToDevice(int part, bool toLibrarian, bool unused);
+    // The part's sound dump as the plug-in's parameters hold it, without its checksum.
+    void buildSoundDump(int part, uint8_t* dump);
     void sendSequenceToDevice(int part, bool option1, bool option2);
     void sendPatchToDeviceFromLibrarian(const std::shared_ptr<const LibrarianPatch>& patch,
                                         int part, bool flag);
@@ -72,6 +78,9 @@ private:
 
     PatchManager* patchManager;
     SenderPlugin* plugin;
+    PatchLibrarian* librarian;
     std::atomic<bool> clockRunning{false};
+    // When the clock's last tick was due; only the clock job, one run at a time, touches it.
+    std::optional<int64_t> lastTickDue;
     std::atomic<bool> stopping{false};
 };

@@ -3,6 +3,7 @@
 #include "src/sender/SenderPlugin.h"
 #include "tests/support/MidiOutputRecorder.h"
 
+#include <array>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -30,7 +31,41 @@ public:
     std::string getValueListText(const std::string& list, int index) override;
     void printDebugInfo(const std::string& text) override;
 
+    double GetParamMin(int paramIdx) override;
+    double GetParamMax(int paramIdx) override;
+    void storeParamValue(int paramIdx, double value) override;
+    std::string getParamText(int paramIdx) override;
+    void setParamText(int paramIdx, const std::string& text) override;
+    void setPatchManagerName(int index, const std::string& name) override;
+    int getDeviceId() override { return deviceId; }
+    int getSelectedPart() override { return selectedPart; }
+    int getModel() override { return model; }
+    bool isBatch() override { return batch; }
+    void setFilterLinkMode(int part, int mode) override;
+    RandomValueList& randomValueList() override { return randomValues; }
+    // Without an output shows "Set MIDI I/O First!"; otherwise writes the checksum of a
+    // message from F0 of 201 bytes or more and sends it.
+    void checksumCheckAndSend(uint8_t* msg, int length) override;
+    void DisplayProcessingIndicator(bool on) override;
+    void SetLibrarianRequestActive(bool librarian) override;
+    void SetLibrarianStatusUnsaved(bool on) override;
+    void DisarmLibrarianRequests() override;
+    void setLibrarianViewDirty() override;
+    void displayPatchName(const std::string& name) override;
+    void displayCategoryName(const std::string& category) override;
+    // Records the message; returns `internalInputStores`.
+    bool ProcessSysExInternal(ISysEx* msg) override;
+
     void setParam(int paramIdx, double value);
+    // The range of every parameter without one of its own (0..127 unless set).
+    void setDefaultRange(double min, double max);
+    void setRange(int paramIdx, double min, double max);
+    // The calls of the plug-in core's display and librarian operations, one line each, in
+    // order, e.g. "indicator 1", "request librarian", "patch name Bass".
+    std::vector<std::string> calls() const;
+    std::string patchManagerName(int index) const;
+    int filterLinkMode(int part) const;
+    std::vector<std::vector<uint8_t>> internalInputs() const;
     void setValueList(const std::string& name, std::vector<std::string> texts);
     std::string upperDisplay() const;
     std::string lowerDisplay() const;
@@ -43,6 +78,12 @@ public:
     std::atomic<bool> clockStartStop{true};
     std::atomic<bool> clockTick{true};
     std::atomic<int> hostTempo{0};
+    std::atomic<int> deviceId{0};
+    std::atomic<int> selectedPart{0};
+    std::atomic<int> model{0};
+    std::atomic<bool> batch{false};
+    std::atomic<bool> internalInputStores{true};
+    RandomValueList randomValues{};
 
 private:
     mutable std::mutex mutex;
@@ -52,6 +93,16 @@ private:
     std::string lower;
     std::vector<std::pair<int, double>> plugSetCalls;
     std::vector<std::string> log;
+    std::pair<double, double> defaultRange{0.0, 127.0};
+    std::map<int, std::pair<double, double>> ranges;
+    std::map<int, std::string> texts;
+    std::map<int, std::string> patchManagerNames;
+    std::array<int, 16> filterLinkModes{};
+    std::vector<std::string> callLog;
+    std::vector<std::vector<uint8_t>> internalInput;
+
+    std::pair<double, double> rangeOf(int paramIdx) const;
+    void logCall(const std::string& line);
 };
 
 } // namespace testsupport

@@ -33,12 +33,16 @@ public:
     int64_t NowNanos() override { return m_now += m_step; }
     void SleepNanos(int64_t ns) override;
     void AdvanceMillis(int64_t ms) { m_now += ms * 1000000; }
+    // The wall clock stands still until set.
+    int64_t WallSeconds() override { return m_wallSeconds.load(); }
+    void SetWallSeconds(int64_t s) { m_wallSeconds = s; }
     int64_t SleptNanos() const { return m_slept.load(); }
 
 private:
     const int64_t m_step;
     std::atomic<int64_t> m_now{1000000000};
     std::atomic<int64_t> m_slept{0};
+    std::atomic<int64_t> m_wallSeconds{1700000000};
 };
 
 } // namespace testsupport
