@@ -10,26 +10,12 @@ namespace {
 
 constexpr int U = LibrarianViewControl::kUpper, L = LibrarianViewControl::kLower;
 
-// The arguments each job reads.
+// Every argument of the job record, read or not.
 std::string describe(const SenderJob& j) {
-    const std::string code = std::to_string(j.command);
-    switch (j.command) {
-    case 0:
-        return code + " store=" + std::to_string(j.dumpOption1) + std::to_string(j.dumpOption2);
-    case 2:
-    case 3:
-        return code + " part=" + std::to_string(j.part) + " store=" +
-               std::to_string(j.dumpOption1) + std::to_string(j.dumpOption2);
-    case 6:
-        return code + " toEditor=" + std::to_string(j.toEditor);
-    case 9:
-        return code + " bank=" + std::to_string(j.bank);
-    case 11:
-        return code + " editBuffer=" + std::to_string(j.editBuffer) + " bank=" +
-               std::to_string(j.bank);
-    default:
-        return code + " init=" + std::to_string(j.initGuard);
-    }
+    auto n = [](int v) { return std::to_string(v); };
+    return n(j.command) + " part=" + n(j.part) + " bank=" + n(j.bank) + " store=" +
+           n(j.dumpOption1) + n(j.dumpOption2) + " toEditor=" + n(j.toEditor) +
+           " editBuffer=" + n(j.editBuffer) + " init=" + n(j.initGuard);
 }
 
 } // namespace
@@ -53,8 +39,8 @@ TEST(SlotContextMenus, AnUpperSlotOpensTheEditMenuAnythingElseTheCopyMenu) {
     EXPECT_EQ(r.p.unsavedMarks, 0);
 }
 
-// Part 3 is current; its bank is 2, part 0's is 1. The job record holds stale values that
-// every post must overwrite where its job reads them.
+// Part 3 is current; its bank is 2, part 0's is 1. The job record holds stale values (part and
+// bank 9, flags set): a post writes its job's arguments and leaves the rest.
 TEST(SlotContextMenus, EachItemPostsItsJobInEachModeAndNothingWhileTheWorkerIsBusy) {
     struct Case {
         int mode;
@@ -63,18 +49,18 @@ TEST(SlotContextMenus, EachItemPostsItsJobInEachModeAndNothingWhileTheWorkerIsBu
         const char* flags; // d dump awaited, b manager busy, a collection armed
     };
     const Case cases[] = {
-        {0, "Initialize Slot", "16 init=0", "d"},
-        {0, "Plug-in (active patch)", "2 part=3 store=10", "b"},
-        {0, "Hardware Edit Buffer", "11 editBuffer=1 bank=0", "a"},
-        {0, "Hardware by Prog No.", "11 editBuffer=0 bank=2", "a"},
-        {1, "Initialize Slot", "15 init=0", "d"},
-        {1, "Plug-in (active patch)", "0 store=10", "b"},
-        {1, "Hardware Edit Buffer", "6 toEditor=0", ""},
-        {1, "Hardware by Prog No.", "9 bank=2", "a"},
-        {2, "Initialize Slot", "17 init=0", "d"},
-        {2, "Plug-in (active patch)", "3 part=3 store=10", "b"},
-        {2, "Hardware Edit Buffer", "11 editBuffer=1 bank=0", "a"},
-        {2, "Hardware by Prog No.", "11 editBuffer=0 bank=2", "a"},
+        {0, "Initialize Slot", "16 part=9 bank=9 store=01 toEditor=1 editBuffer=0 init=0", "d"},
+        {0, "Plug-in (active patch)", "2 part=3 bank=9 store=10 toEditor=1 editBuffer=0 init=1", "b"},
+        {0, "Hardware Edit Buffer", "11 part=9 bank=0 store=01 toEditor=1 editBuffer=1 init=1", "a"},
+        {0, "Hardware by Prog No.", "11 part=9 bank=2 store=01 toEditor=1 editBuffer=0 init=1", "a"},
+        {1, "Initialize Slot", "15 part=9 bank=9 store=01 toEditor=1 editBuffer=0 init=0", "d"},
+        {1, "Plug-in (active patch)", "0 part=9 bank=9 store=10 toEditor=1 editBuffer=0 init=1", "b"},
+        {1, "Hardware Edit Buffer", "6 part=9 bank=9 store=01 toEditor=0 editBuffer=0 init=1", ""},
+        {1, "Hardware by Prog No.", "9 part=9 bank=2 store=01 toEditor=1 editBuffer=0 init=1", "a"},
+        {2, "Initialize Slot", "17 part=9 bank=9 store=01 toEditor=1 editBuffer=0 init=0", "d"},
+        {2, "Plug-in (active patch)", "3 part=3 bank=9 store=10 toEditor=1 editBuffer=0 init=1", "b"},
+        {2, "Hardware Edit Buffer", "11 part=9 bank=0 store=01 toEditor=1 editBuffer=1 init=1", "a"},
+        {2, "Hardware by Prog No.", "11 part=9 bank=2 store=01 toEditor=1 editBuffer=0 init=1", "a"},
     };
     BrowserRig r;
     r.p.currentPart = 3;

@@ -7,12 +7,12 @@
 #include "src/browser/FileCopyPopupMenu.h"
 #include "src/browser/FileEditPopupMenu.h"
 #include "src/browser/LibrarianViewControl.h"
-#include "src/librarian/LibrarianHost.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/uiconfig/ParameterIds.h"
 
 #include "tests/support/TestControl.h"
 #include "tests/support/TestEffect.h"
+#include "tests/librarian/LibrarianTestHost.h"
 #include "tests/support/TestGraphics.h"
 
 #include <atomic>
@@ -23,13 +23,14 @@
 namespace testsupport {
 
 // The plug-in core as the librarian browser and the librarian see it: a test effect with the
-// plug-in's whole parameter list, a real librarian, an editor on TestGraphics with the layers
-// "patchRename" and "saveChangesLayer", and the slot menus made as the plug-in makes them.
-// Jobs are recorded instead of run, and refused while `workerBusy` is set; like the worker's,
-// the job record keeps what a post does not write. The own SysEx input
-// stores the dump into the librarian's selected slot while a collection is armed, as the
-// message manager does, and says whether it did. Header-only so that benchmarks can use it.
-class FakeBrowserPlugin : public TestEffect, public BrowserPlugin, public LibrarianHost {
+// plug-in's whole parameter list, a real librarian on the recording librarian host, an editor
+// on TestGraphics with the layers "patchRename" and "saveChangesLayer", and the slot menus
+// made as the plug-in makes them. Jobs are recorded instead of run, and refused while
+// `workerBusy` is set; like the worker's, the job record keeps what a post does not write.
+// The own SysEx input stores the dump into the librarian's selected slot while a collection
+// is armed, as the message manager does, and says whether it did. Header-only so that
+// benchmarks can use it.
+class FakeBrowserPlugin : public TestEffect, public BrowserPlugin, public LibrarianTestHost {
 public:
     struct Send {
         int slot, side, part;
@@ -133,18 +134,6 @@ public:
         });
     }
 
-    // LibrarianHost
-    bool isDebugLogOn() const override { return false; }
-    std::string logFilePath() const override { return ""; }
-    std::string dataFolder() const override { return dataDir; }
-    std::string promptForSaveFile(const std::string&, const std::string&,
-                                  const std::string&) override {
-        return "";
-    }
-    void setRememberedFileName(BankPosition, const std::string&) override {}
-    void setRememberedFolder(BankPosition, const std::string&) override {}
-    void showDisplayName(const std::string&) override {}
-
     static constexpr uint32_t kBackgroundPixel = 0x402020FF; // opaque, R 0x20, G 0x20, B 0x40
 
     PatchLibrarian librarian;
@@ -156,9 +145,8 @@ public:
     std::unique_ptr<FileEditPopupMenu> editMenu;
     std::unique_ptr<FileCopyPopupMenu> copyMenu;
     std::unique_ptr<RAST_MemBitmap> background;
-    std::string dataDir;
 
-    bool multiMode = false, sequenceMode = false, categoryView = false, searchView = false;
+    bool categoryView = false, searchView = false;
     bool gridFocus = false;
     int currentPart = 0;
     bool workerBusy = false;
