@@ -92,14 +92,23 @@ void LibrarianViewControl::patchSelectionLowerChanged() {
 }
 
 void LibrarianViewControl::reload(int side) {
-    SetDirty(true);
-    KIT_MutexLock lock(&m_librarian->mutex());
-    const PatchFile* bank = shownBank(side);
-    if (!bank) return;
-    for (int i = 0; i < kSlotCount; ++i) {
-        const bool filled = size_t(i) < bank->entries.size();
-        m_slots[side][i]->SetTextFromPlug(filled ? bank->entries[size_t(i)].name.c_str() : "");
+    {
+        KIT_MutexLock lock(&m_librarian->mutex());
+        const PatchFile* bank = shownBank(side);
+        if (bank) {
+            for (int i = 0; i < kSlotCount; ++i) {
+                const bool filled = size_t(i) < bank->entries.size();
+                m_slots[side][i]->SetTextFromPlug(filled ? bank->entries[size_t(i)].name.c_str()
+                                                         : "");
+            }
+        }
     }
+    // Set after the texts, so that a draw that misses them finds the flag set again.
+    m_reloaded = true;
+}
+
+bool LibrarianViewControl::IsDirty() {
+    return IControl::IsDirty() || m_reloaded;
 }
 
 int LibrarianViewControl::hitSlot(int side, int x, int y) const {
@@ -290,6 +299,7 @@ void LibrarianViewControl::drawGrid(IGraphics* graphics, int side) {
 }
 
 bool LibrarianViewControl::Draw(IGraphics* graphics) {
+    m_reloaded = false;
     IBitmapControl::Draw(graphics);
     {
         // A reload on another thread is never drawn half done.

@@ -55,6 +55,8 @@ public:
     // send the new slot.
     bool OnKeyDown(int x, int y, int key) override;
     bool Draw(IGraphics* graphics) override;
+    // Also while a reload has not been drawn.
+    bool IsDirty() override;
 
     // Set when the librarian page is shown.
     void setDragEnabled(bool enabled) { m_dragEnabled = enabled; }
@@ -101,4 +103,7 @@ private:
     std::atomic<int> m_currentSlot{0};
     // What the last Copy took; none before it or when it hit no entry.
     std::optional<LibrarianPatch> m_copied;
+    // A reload may run on the MIDI input thread, so it asks for a redraw through a flag of
+    // its own rather than the control's dirty flag, which the editor's thread owns.
+    std::atomic<bool> m_reloaded{false};
 };

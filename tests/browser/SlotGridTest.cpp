@@ -59,11 +59,16 @@ TEST(SlotGrid, SlotsTextsAndTheDragRectangleAtEachSize) {
 
 TEST(SlotGrid, GridsShowTheirBanksNamesAndSlotsPastTheBankEmpty) {
     BrowserRig r;
-    EXPECT_EQ(r.p.g->NControls(), 1); // the slots are the grid's own
+    EXPECT_EQ(r.p.g->NControls(), 2); // the background and the grid: the slots are its own
     EXPECT_EQ(r.text(U, 99).substr(0, 9), "Edit 100 ");
     EXPECT_EQ(r.text(L, 0).substr(0, 6), "Sour 1");
     EXPECT_EQ(r.text(U, 100), "");
     EXPECT_EQ(r.text(L, 127), "");
+    IRECT all(0, 0, 1500, 757);
+    r.p.g->Draw(&all);
+    EXPECT_FALSE(r.grid->IsDirty());
+    r.grid->patchSelectionUpperChanged(); // as after a store on the MIDI input thread
+    EXPECT_TRUE(r.grid->IsDirty());
 
     // The category view wins over the search view; a missing bank keeps the texts.
     PatchFile category, search;

@@ -44,6 +44,7 @@ public:
             GetParam(kMultiPartBank + part)->InitInt("Bank", 0, 0, 3);
         g = new TestGraphics(this, 1500, 757);
         AttachGraphics(g);
+        g->AttachPanelBackground(&COLOR_BLACK);
         g->AttachLayer(renameLayer = new ControlLayer(1, "patchRename"));
         g->AttachLayer(saveLayer = new ControlLayer(2, "saveChangesLayer"));
         saveLayer->addControl(saveCommand = new TestControl(this, IRECT()));
