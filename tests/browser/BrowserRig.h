@@ -7,30 +7,37 @@
 #include <filesystem>
 #include <string>
 
-// A plug-in whose librarian loaded a patches folder of three sound banks: "Edit.syx" (sounds
-// "Edit 1".."Edit 100") in the upper grid, "Source.syx" ("Src ..") in the lower and
-// "Other.syx" ("Oth .."), with the grid at (8, 30) and drags enabled, as on the librarian
-// page. Input goes through the editor.
+// Loads a patches folder, written into `folder`, of three sound banks: "Edit.syx" (sounds
+// "Edit 1".."Edit 100") for the upper grid, "Source.syx" ("Sour ..") for the lower and
+// "Other.syx" ("Othe ..").
+inline void loadThreeBanks(PatchLibrarian& lib, const std::string& folder) {
+    using namespace testsupport;
+    const std::string patches = folder + "/Patches";
+    std::filesystem::create_directories(patches);
+    for (const char* name : {"Edit", "Source", "Other"})
+        writeFile(patches + "/" + name + ".syx",
+                  rawBankFile(soundDumps(100, std::string(name).substr(0, 4), "Pad ")));
+    lib.loadPatchesFromFilesystem(patches);
+}
+
+inline int bankIndex(const PatchLibrarian& lib, const std::string& fileName) {
+    for (size_t i = 0; i < lib.soundBanks.size(); ++i)
+        if (lib.soundBanks[i]->fileName == fileName) return int(i);
+    return -1;
+}
+
+// The three banks in a plug-in whose grid lies at (8, 30) with drags enabled, as on the
+// librarian page. Input goes through the editor.
 struct BrowserRig {
     explicit BrowserRig(double scale = 1.0) {
-        using namespace testsupport;
-        const std::string patches = folder.path() + "/Patches";
-        std::filesystem::create_directories(patches);
-        for (const char* name : {"Edit", "Source", "Other"})
-            writeFile(patches + "/" + name + ".syx",
-                      rawBankFile(soundDumps(100, std::string(name).substr(0, 4), "Pad ")));
-        p.librarian.loadPatchesFromFilesystem(patches);
+        loadThreeBanks(p.librarian, folder.path());
         p.librarian.upperBankIndex = bankIndex("Edit.syx");
         p.librarian.lowerBankIndex = bankIndex("Source.syx");
         grid = p.createGrid(scale, 8, 30);
         grid->setDragEnabled(true);
     }
 
-    int bankIndex(const std::string& fileName) const {
-        for (size_t i = 0; i < p.librarian.soundBanks.size(); ++i)
-            if (p.librarian.soundBanks[i]->fileName == fileName) return int(i);
-        return -1;
-    }
+    int bankIndex(const std::string& fileName) const { return ::bankIndex(p.librarian, fileName); }
     PatchFile& bank(const std::string& fileName) {
         return *p.librarian.soundBanks[size_t(bankIndex(fileName))];
     }

@@ -18,32 +18,36 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
 
-// The plug-in core as the librarian browser and the librarian see it: a test effect with the
-// plug-in's whole parameter list, a real librarian on the recording librarian host, an editor
-// on TestGraphics with the layers "patchRename" and "saveChangesLayer", and the slot menus
-// made as the plug-in makes them. Jobs are recorded instead of run, and refused while
-// `workerBusy` is set; like the worker's, the job record keeps what a post does not write.
-// The own SysEx input stores the dump into the librarian's selected slot while a collection
-// is armed, as the message manager does, and says whether it did. Header-only so that
-// benchmarks can use it.
-class FakeBrowserPlugin : public TestEffect, public BrowserPlugin, public LibrarianTestHost {
+// The plug-in core as the librarian browser and the librarian see it, on a plug-in base and
+// an editor of the test's choice: the plug-in's whole parameter list, a real librarian on the
+// recording librarian host, an editor of 1500 x 757 with a black background and the layers
+// "patchRename" and "saveChangesLayer", and the slot menus made as the plug-in makes them.
+// Jobs are recorded instead of run, and refused while `workerBusy` is set; like the worker's,
+// the job record keeps what a post does not write. The own SysEx input stores the dump into
+// the librarian's selected slot while a collection is armed, as the message manager does, and
+// says whether it did. Header-only so that benchmarks can use it.
+template <class Effect, class Graphics>
+class BrowserPluginOn : public Effect, public BrowserPlugin, public LibrarianTestHost {
 public:
     struct Send {
         int slot, side, part;
     };
 
-    FakeBrowserPlugin() : TestEffect(kNumParams, kNumParams), librarian(*this) {
-        GetParam(kDeviceOutSelection)->InitInt("MIDI Out", 1, 0, 16);
-        GetParam(kPatchRename)->InitText();
-        GetParam(kPatchRename)->SetDisplayText(0, "");
+    template <class... EffectArgs>
+    explicit BrowserPluginOn(EffectArgs&&... effectArgs)
+        : Effect(std::forward<EffectArgs>(effectArgs)...), librarian(*this) {
+        this->GetParam(kDeviceOutSelection)->InitInt("MIDI Out", 1, 0, 16);
+        this->GetParam(kPatchRename)->InitText();
+        this->GetParam(kPatchRename)->SetDisplayText(0, "");
         for (int part = 0; part < 16; ++part)
-            GetParam(kMultiPartBank + part)->InitInt("Bank", 0, 0, 3);
-        g = new TestGraphics(this, 1500, 757);
-        AttachGraphics(g);
+            this->GetParam(kMultiPartBank + part)->InitInt("Bank", 0, 0, 3);
+        g = new Graphics(this, 1500, 757);
+        this->AttachGraphics(g);
         g->AttachPanelBackground(&COLOR_BLACK);
         g->AttachLayer(renameLayer = new ControlLayer(1, "patchRename"));
         g->AttachLayer(saveLayer = new ControlLayer(2, "saveChangesLayer"));
@@ -138,7 +142,7 @@ public:
     static constexpr uint32_t kBackgroundPixel = 0x402020FF; // opaque, R 0x20, G 0x20, B 0x40
 
     PatchLibrarian librarian;
-    TestGraphics* g;                     // owned by the effect
+    Graphics* g;                          // owned by the effect
     LibrarianViewControl* grid = nullptr; // owned by the editor
     ControlLayer* renameLayer;
     ControlLayer* saveLayer;
@@ -159,6 +163,12 @@ public:
     std::atomic<bool> requestArmed{false}, answer{false};
     bool dumpAwaited = false, managerBusy = false;
     int unsavedMarks = 0;
+};
+
+// On the framework's test effect and the recording editor.
+class FakeBrowserPlugin : public BrowserPluginOn<TestEffect, TestGraphics> {
+public:
+    FakeBrowserPlugin() : BrowserPluginOn(kNumParams, kNumParams) {}
 };
 
 } // namespace testsupport
