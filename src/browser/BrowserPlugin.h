@@ -44,13 +44,11 @@ public:
     virtual void SetLibrarianRequestActive(bool librarian) = 0;
     // True ends the librarian request, marks the bank unsaved and shows the notice.
     virtual void SetLibrarianStatusUnsaved(bool on) = 0;
-    // Ends every armed librarian collection, leaving the bank as it is.
-    virtual void disarmLibrarianRequests() = 0;
+    // Ends an armed librarian collection without storing or showing anything.
+    virtual void DisarmLibrarianRequests() = 0;
     // The plug-in's own SysEx input for dumps it feeds itself: past the input gate, straight
-    // to the message manager, which stores a dump into the selected slot while armed.
-    virtual void ProcessSysExInternal(ISysEx* message) = 0;
-    // Set once an armed collection was completed and its entry stored.
-    virtual bool isAnswerReceived() = 0;
+    // to the message manager. Returns whether an armed librarian collection stored it.
+    virtual bool ProcessSysExInternal(ISysEx* msg) = 0;
 
     // Posts a job to the dump worker when it is idle: setArguments writes the job's
     // arguments and makes the poster's side effects, and runs only when the job is started.

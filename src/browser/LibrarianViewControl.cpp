@@ -250,16 +250,17 @@ void LibrarianViewControl::PasteSlotData(int x, int y) {
 
 void LibrarianViewControl::replay(const LibrarianPatch& entry) {
     m_browser->SetLibrarianRequestActive(true);
+    bool stored = false;
     for (const PatchSysexMessage& dump : entry.dumps) {
         ISysEx sysex(0, dump.bytes.data(), dump.size());
-        m_browser->ProcessSysExInternal(&sysex);
+        stored = m_browser->ProcessSysExInternal(&sysex) || stored;
     }
     // Only a stored entry changes the bank; otherwise no collection may stay armed to catch
     // an unrelated dump later.
-    if (m_browser->isAnswerReceived())
+    if (stored)
         m_browser->SetLibrarianStatusUnsaved(true);
     else
-        m_browser->disarmLibrarianRequests();
+        m_browser->DisarmLibrarianRequests();
 }
 
 void LibrarianViewControl::renameSlot(int, int) {

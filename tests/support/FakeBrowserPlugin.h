@@ -100,28 +100,25 @@ public:
     void SetLibrarianRequestActive(bool on) override {
         requestArmed = on;
         dumpAwaited = !on;
-        answer = false;
     }
     void SetLibrarianStatusUnsaved(bool on) override {
         if (!on) return;
         requestArmed = false;
         ++unsavedMarks;
     }
-    void disarmLibrarianRequests() override { requestArmed = false; }
-    void ProcessSysExInternal(ISysEx* message) override {
-        if (!requestArmed.exchange(false)) return;
+    void DisarmLibrarianRequests() override { requestArmed = false; }
+    bool ProcessSysExInternal(ISysEx* message) override {
+        if (!requestArmed.exchange(false)) return false;
         LibrarianPatch entry;
         entry.dumps.emplace_back(std::vector<uint8_t>(message->data, message->data + message->size));
         const int nameOffset = multiMode      ? PatchSysexMessage::kMultiNameOffset
                                : sequenceMode ? PatchSysexMessage::kPatternNameOffset
                                               : PatchSysexMessage::kSoundNameOffset;
         entry.name = entry.dumps[0].text(nameOffset, 16);
-        if (librarian.setSysexDatatoSelectedSlot(&entry)) {
-            answer = true;
-            if (grid) grid->patchSelectionUpperChanged();
-        }
+        if (!librarian.setSysexDatatoSelectedSlot(&entry)) return false;
+        if (grid) grid->patchSelectionUpperChanged();
+        return true;
     }
-    bool isAnswerReceived() override { return answer; }
     bool postJob(int command, const std::function<void(SenderJob&)>& setArguments) override {
         if (workerBusy) return false;
         record.command = command;
@@ -160,7 +157,7 @@ public:
     std::vector<Send> sends;
     // The manager's and the plug-in's flags as the browser left them; the MIDI input thread
     // may store entries meanwhile.
-    std::atomic<bool> requestArmed{false}, answer{false};
+    std::atomic<bool> requestArmed{false};
     bool dumpAwaited = false, managerBusy = false;
     int unsavedMarks = 0;
 };
