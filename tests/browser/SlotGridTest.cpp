@@ -8,16 +8,11 @@
 #include <atomic>
 #include <thread>
 
-using testsupport::hasValidChecksum;
 using testsupport::readFile;
 
 namespace {
 
 constexpr int U = LibrarianViewControl::kUpper, L = LibrarianViewControl::kLower;
-
-int selected(const BrowserRig& r, int side) {
-    return r.grid->getSelectedSlot(LibrarianViewControl::Side(side));
-}
 
 std::vector<std::vector<uint8_t>> dumpsOf(const PatchFile& bank) {
     std::vector<std::vector<uint8_t>> dumps;
@@ -57,171 +52,117 @@ TEST(SlotGrid, SlotsTextsAndTheDragRectangleAtEachSize) {
     }
 }
 
-TEST(SlotGrid, GridsShowTheirBanksNamesAndSlotsPastTheBankEmpty) {
+TEST(SlotGrid, NamesEmptySlotsPastTheBankAndCategoriesOverSearchResults) {
     BrowserRig r;
     EXPECT_EQ(r.p.g->NControls(), 2); // the background and the grid: the slots are its own
     EXPECT_EQ(r.text(U, 99).substr(0, 9), "Edit 100 ");
-    EXPECT_EQ(r.text(L, 0).substr(0, 6), "Sour 1");
     EXPECT_EQ(r.text(U, 100), "");
-    EXPECT_EQ(r.text(L, 127), "");
     IRECT all(0, 0, 1500, 757);
     r.p.g->Draw(&all);
     EXPECT_FALSE(r.grid->IsDirty());
-    r.grid->patchSelectionUpperChanged(); // as after a store on the MIDI input thread
-    EXPECT_TRUE(r.grid->IsDirty());
 
-    // The category view wins over the search view; a missing bank keeps the texts.
     PatchFile category, search;
-    category.entries.resize(1);
-    category.entries[0].name = "Cat";
-    search.entries.resize(1);
-    search.entries[0].name = "Found";
+    category.entries.resize(1, LibrarianPatch{0, "Cat", "", {}});
+    search.entries.resize(2, LibrarianPatch{0, "Found", "", {}});
     r.p.librarian.categoryBanks.insert(r.p.librarian.categoryBanks.begin(), &category);
     r.p.librarian.searchBanks.push_back(&search);
     r.p.librarian.lowerBankIndex = 0;
-    r.p.searchView = true;
-    r.grid->patchSelectionLowerChanged();
-    EXPECT_EQ(r.text(L, 0), "Found");
-    EXPECT_EQ(r.text(L, 1), "");
-    r.p.categoryView = true;
-    r.grid->patchSelectionLowerChanged();
-    EXPECT_EQ(r.text(L, 0), "Cat");
+    r.p.searchView = r.p.categoryView = true;
+    r.grid->patchSelectionLowerChanged(); // as after a store on the MIDI input thread
+    EXPECT_TRUE(r.grid->IsDirty());
+    EXPECT_EQ(r.text(L, 0) + "|" + r.text(L, 1), "Cat|");
     r.p.librarian.lowerBankIndex = -1;
     r.grid->patchSelectionLowerChanged();
     EXPECT_EQ(r.text(L, 0), "Cat");
 }
 
-TEST(SlotGrid, ArrowKeysWrapAndSendLeavingTheLibrariansSlotsAlone) {
+TEST(SlotGrid, ClicksKeysAndDoubleClicksSelectAndSend) {
     BrowserRig r;
     r.p.currentPart = 3;
     r.p.librarian.upperSlotIndex = 42;
-    struct Case {
-        int from, key, to;
-    };
-    for (Case c : {Case{0, 1, 127}, Case{127, 2, 0}, Case{5, 3, 117}, Case{120, 4, 8},
-                   Case{-1, 1, 127}, Case{-1, 2, 0}, Case{-1, 3, 111}, Case{-1, 4, 15}}) {
-        r.grid->setCurrentSlot(c.from);
-        r.p.sends.clear();
-        EXPECT_TRUE(r.p.g->OnKeyDown(r.sx(U, 0), r.sy(U, 0), c.key));
-        EXPECT_EQ(r.grid->getCurrentSlot(), c.to);
-        EXPECT_EQ(selected(r, U), c.to);
-        ASSERT_EQ(r.p.sends.size(), 1u);
-        EXPECT_EQ(r.p.sends[0].slot, c.to);
-        EXPECT_EQ(r.p.sends[0].side, U);
-        EXPECT_EQ(r.p.sends[0].part, 3);
+    for (auto [from, key, to] : {std::tuple{0, 1, 127}, {127, 2, 0}, {5, 3, 117}, {120, 4, 8},
+                                 {-1, 1, 127}, {-1, 2, 0}, {-1, 3, 111}, {-1, 4, 15}}) {
+        r.grid->setCurrentSlot(from);
+        EXPECT_TRUE(r.p.g->OnKeyDown(r.sx(U, 0), r.sy(U, 0), key));
+        EXPECT_EQ(r.selection(), std::to_string(to) + " -1 0 " + std::to_string(to) + " / 42 0");
+        EXPECT_EQ(r.p.sends.back(), (testsupport::FakeBrowserPlugin::Sends::value_type{to, U, 3}));
     }
     r.p.gridFocus = false;
     EXPECT_FALSE(r.p.g->OnKeyDown(r.sx(U, 0), r.sy(U, 0), 5));
     EXPECT_TRUE(r.p.gridFocus);
-    EXPECT_EQ(r.p.sends.size(), 1u);
-    EXPECT_EQ(r.p.librarian.upperSlotIndex, 42);
+    EXPECT_EQ(r.p.sends.size(), 8u);
 
-    // A click on lower slot 5, then down.
     r.leftClick(L, 5);
-    EXPECT_EQ(selected(r, U), -1);
-    EXPECT_EQ(r.p.librarian.upperSlotIndex, -1);
-    EXPECT_EQ(r.p.librarian.lowerSlotIndex, 5);
     EXPECT_TRUE(r.p.saveCommand->IsGrayed());
     r.p.g->OnKeyDown(r.sx(L, 5), r.sy(L, 5), 2);
-    EXPECT_EQ(selected(r, L), 6);
-    EXPECT_EQ(r.p.sends.back().slot, 6);
-    EXPECT_EQ(r.p.sends.back().side, L);
-    EXPECT_EQ(r.p.librarian.lowerSlotIndex, 5);
-}
+    EXPECT_EQ(r.selection(), "-1 6 1 6 / -1 5");
+    EXPECT_EQ(r.p.sends.back(), (testsupport::FakeBrowserPlugin::Sends::value_type{6, L, 3}));
 
-TEST(SlotGrid, ADoubleClickSendsOnlyWithAMIDIOutputChosen) {
-    BrowserRig r;
-    r.p.currentPart = 2;
-    r.leftClick(U, 4);
-    r.p.GetParam(kDeviceOutSelection)->Set(0.0);
-    r.p.g->OnMouseDblClick(r.sx(L, 9), r.sy(L, 9), &r.left);
-    EXPECT_TRUE(r.p.sends.empty());
-    EXPECT_EQ(selected(r, U), 4);
-    EXPECT_EQ(selected(r, L), -1);
+    r.p.GetParam(kDeviceOutSelection)->Set(0.0); // no MIDI output: nothing changes
+    r.p.g->OnMouseDblClick(r.sx(U, 9), r.sy(U, 9), &r.left);
+    EXPECT_EQ(r.selection(), "-1 6 1 6 / -1 5");
+    r.p.GetParam(kDeviceOutSelection)->Set(1.0);
+    r.p.g->OnMouseDblClick(r.sx(U, 9), r.sy(U, 9), &r.left);
+    EXPECT_EQ(r.selection(), "9 -1 0 9 / -1 5");
+    EXPECT_EQ(r.p.sends.size(), 10u);
     EXPECT_FALSE(r.p.saveCommand->IsGrayed());
 
-    r.p.GetParam(kDeviceOutSelection)->Set(1.0);
-    r.p.g->OnMouseDblClick(r.sx(L, 9), r.sy(L, 9), &r.left);
-    ASSERT_EQ(r.p.sends.size(), 1u);
-    EXPECT_EQ(r.p.sends[0].slot, 9);
-    EXPECT_EQ(r.p.sends[0].side, L);
-    EXPECT_EQ(r.p.sends[0].part, 2);
-    EXPECT_EQ(selected(r, U), -1);
-    EXPECT_EQ(r.grid->getCurrentSlot(), 9);
-}
-
-TEST(SlotGrid, ARightClickBetweenUpperColumnsCopiesNothingAndKeepsFocusAndCurrentSlot) {
-    BrowserRig r;
-    r.leftClick(U, 3);
+    // Between two upper columns: the Copy menu; it copies nothing, and a right click keeps
+    // the focus and the current slot.
     r.p.gridFocus = false;
     const std::vector<std::vector<uint8_t>> before = dumpsOf(r.bank("Edit.syx"));
     r.rightClick(r.rect(U, 0).R + 2, r.sy(U, 0), {"Copy"});
-    ASSERT_EQ(r.p.g->menus.size(), 1u);
-    EXPECT_EQ(r.p.g->menus[0].outline(), std::vector<std::string>{"Copy"});
-    EXPECT_EQ(r.grid->getSourceSlot(), -1);
-    EXPECT_EQ(selected(r, U), -1);
-    EXPECT_EQ(r.grid->getCurrentSlot(), 3);
-    EXPECT_FALSE(r.p.gridFocus);
-
-    r.rightClick(r.sx(U, 20), r.sy(U, 20), {"Paste"});
+    EXPECT_EQ(r.p.g->menus.back().outline(), std::vector<std::string>{"Copy"});
+    EXPECT_EQ(r.selection(), "-1 -1 0 9 / -1 -1");
+    r.rightClickSlot(U, 20, {"Paste"});
     EXPECT_EQ(dumpsOf(r.bank("Edit.syx")), before);
-    EXPECT_EQ(r.p.unsavedMarks, 0);
+    EXPECT_FALSE(r.p.gridFocus);
 }
 
 TEST(SlotGrid, RenameOffersTheSelectedNameAndPadsTheBankTo128EvenForAnEmptySlot) {
     BrowserRig r;
-    r.rightClick(r.sx(U, 110), r.sy(U, 110), {"Rename"});
+    r.rightClickSlot(U, 110, {"Rename"});
     EXPECT_EQ(r.bank("Edit.syx").entries.size(), 128u);
     EXPECT_FALSE(r.p.renameLayer->isVisible());
-
     r.p.gridFocus = true;
-    r.rightClick(r.sx(U, 8), r.sy(U, 8), {"Rename"});
+    r.rightClickSlot(U, 8, {"Rename"});
     EXPECT_EQ(r.p.GetParam(kPatchRename)->GetDisplayText(0), r.bank("Edit.syx").entries[8].name);
-    EXPECT_TRUE(r.p.renameLayer->isVisible());
-    EXPECT_FALSE(r.p.gridFocus);
+    EXPECT_TRUE(r.p.renameLayer->isVisible() && !r.p.gridFocus);
     r.leftClick(U, 1); // abandons it
-    EXPECT_FALSE(r.p.renameLayer->isVisible());
-    EXPECT_TRUE(r.p.gridFocus);
+    EXPECT_TRUE(!r.p.renameLayer->isVisible() && r.p.gridFocus);
 }
 
-TEST(SlotGridDrop, LowerSevenOnUpperTwelveIsStoredByteForByteMarkedAndSaved) {
+TEST(SlotGridDrop, DropsAndPastesStoreTheEntryByteForByteMarkedAndSaved) {
     BrowserRig r;
-    const std::vector<uint8_t> source = r.dump("Source.syx", 7);
+    const std::vector<uint8_t> dropped = r.dump("Source.syx", 7), copied = r.dump("Source.syx", 3);
     r.dragLowerTo(7, r.sx(U, 12), r.sy(U, 12));
-    EXPECT_EQ(r.dump("Edit.syx", 12), source);
+    EXPECT_EQ(r.dump("Edit.syx", 12), dropped);
     EXPECT_EQ(r.text(U, 12), r.bank("Source.syx").entries[7].name);
     EXPECT_EQ(r.p.unsavedMarks, 1);
-    EXPECT_FALSE(r.p.requestArmed);
     EXPECT_EQ(r.p.librarian.dropTargetIndex, 12);
-    EXPECT_FALSE(r.grid->isDragging());
+
+    // The copy survives a change of the lower bank and a drag outside the upper grid.
+    r.rightClickSlot(L, 3, {"Copy"});
+    r.p.librarian.lowerBankIndex = r.bankIndex("Other.syx");
+    r.grid->patchSelectionLowerChanged();
+    r.dragLowerTo(5, 1400, r.sy(U, 0));
+    EXPECT_EQ(r.p.librarian.dropTargetIndex, -1);
+    EXPECT_EQ(r.p.librarian.upperSlotIndex, -1);
+    r.rightClickSlot(U, 20, {"Paste"});
+    EXPECT_EQ(r.dump("Edit.syx", 20), copied);
+    EXPECT_EQ(r.p.unsavedMarks, 2);
 
     const std::string path = r.folder.path() + "/Patches/Edit.syx";
     ASSERT_TRUE(r.p.librarian.saveEditedPatch(path, "Edit.syx"));
     const std::vector<uint8_t> file = readFile(path);
     ASSERT_EQ(file.size(), 100u * 393);
-    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 12 * 393, file.begin() + 13 * 393), source);
-}
-
-TEST(SlotGridDrop, PasteGivesTheCopiedPatchAfterTheLowerBankChangedAndADragOutside) {
-    BrowserRig r;
-    const std::vector<uint8_t> copied = r.dump("Source.syx", 3);
-    r.rightClick(r.sx(L, 3), r.sy(L, 3), {"Copy"});
-    r.p.librarian.lowerBankIndex = r.bankIndex("Other.syx");
-    r.grid->patchSelectionLowerChanged();
-    r.dragLowerTo(5, 1400, r.sy(U, 0)); // beside the upper grid
-    EXPECT_EQ(r.p.librarian.dropTargetIndex, -1);
-    EXPECT_EQ(r.p.librarian.upperSlotIndex, -1);
-    EXPECT_EQ(r.p.unsavedMarks, 0);
-
-    r.rightClick(r.sx(U, 20), r.sy(U, 20), {"Paste"});
-    EXPECT_EQ(r.dump("Edit.syx", 20), copied);
-    EXPECT_EQ(r.p.unsavedMarks, 1);
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 12 * 393, file.begin() + 13 * 393), dropped);
 }
 
 TEST(SlotGridDrop, NothingIsStoredBeforeACopyPastTheBankFromAnEmptySlotOrWithDragsDisabled) {
     BrowserRig r;
     const std::vector<std::vector<uint8_t>> before = dumpsOf(r.bank("Edit.syx"));
-    r.rightClick(r.sx(U, 20), r.sy(U, 20), {"Paste"});
+    r.rightClickSlot(U, 20, {"Paste"});
     r.dragLowerTo(7, r.sx(U, 110), r.sy(U, 110));
     EXPECT_EQ(r.p.librarian.dropTargetIndex, 110);
     r.bank("Source.syx").entries[9].dumps.clear();
@@ -238,7 +179,6 @@ TEST(SlotGridDrop, NothingIsStoredBeforeACopyPastTheBankFromAnEmptySlotOrWithDra
     r.p.g->OnMouseDrag(r.sx(U, 3), r.sy(U, 3), &r.left);
     EXPECT_FALSE(r.grid->isDragging());
     r.p.g->OnMouseDrag(r.sx(L, 4), r.sy(L, 4), &r.left);
-    EXPECT_TRUE(r.grid->isDragging());
     r.p.g->OnMouseUp(r.sx(U, 5), r.sy(U, 5), &r.left);
     EXPECT_EQ(r.dump("Edit.syx", 5), r.dump("Source.syx", 4));
 }
@@ -251,26 +191,23 @@ TEST(SlotGridDrawing, TheSelectedSlotIsGreyWithBlackTextAndTheDragRectangleIsDra
     r.leftClick(U, 0);
     IRECT all(0, 0, 1500, 757);
     r.p.g->Draw(&all);
-    // Every pixel of the selected slot lies between the grey and black, and some are black.
     auto scan = [&](int slot, auto&& each) {
         for (int y = r.rect(U, slot).T; y < r.rect(U, slot).B; ++y)
             for (int x = r.rect(U, slot).L; x < r.rect(U, slot).R; ++x)
                 each(r.p.g->GetPoint(x, y));
     };
-    int black = 0, grey = 0, bright = 0;
+    // Every pixel of the selected slot lies between the grey and black, and some are black.
+    int black = 0, bright = 0;
     scan(0, [&](IColor c) {
         EXPECT_TRUE(c.R == c.G && c.G == c.B && c.R <= 225) << c.R << " " << c.G << " " << c.B;
         black += c.R < 64;
-        grey += c.R == 225;
     });
     EXPECT_GT(black, 10);
-    EXPECT_GT(grey, 500);
     EXPECT_EQ(r.grid->getSlot(LibrarianViewControl::kUpper, 0).GetText()->mColor, COLOR_WHITE);
     scan(1, [&](IColor c) { bright += c.R > 200 && c.B > 200; });
     EXPECT_GT(bright, 10);
 
     r.p.g->OnMouseDown(r.sx(L, 0), r.sy(L, 0), &r.left);
-    r.p.g->OnMouseDrag(r.sx(U, 1), r.sy(U, 1), &r.left); // not a drag: no lower slot yet
     r.p.g->OnMouseDrag(r.sx(L, 1), r.sy(L, 1), &r.left);
     r.p.g->OnMouseDrag(r.sx(U, 1), r.sy(U, 1), &r.left);
     r.p.g->Draw(&all);
@@ -302,7 +239,6 @@ TEST(SlotGridThreads, DropsWhileAnotherThreadStoresLeaveNoTornEntry) {
         const LibrarianPatch& e = bank.entries[size_t(i)];
         ASSERT_EQ(e.dumps.size(), 1u);
         EXPECT_EQ(e.name, e.dumps[0].text(PatchSysexMessage::kSoundNameOffset, 16));
-        EXPECT_TRUE(hasValidChecksum(e.dumps[0].bytes));
         EXPECT_EQ(r.text(U, i), e.name);
     }
 }

@@ -18,6 +18,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -34,9 +35,8 @@ namespace testsupport {
 template <class Effect, class Graphics>
 class BrowserPluginOn : public Effect, public BrowserPlugin, public LibrarianTestHost {
 public:
-    struct Send {
-        int slot, side, part;
-    };
+    // A sent slot: slot, side, part.
+    using Sends = std::vector<std::tuple<int, int, int>>;
 
     template <class... EffectArgs>
     explicit BrowserPluginOn(EffectArgs&&... effectArgs)
@@ -87,7 +87,7 @@ public:
     ControlLayer* getSaveChangesLayer() override { return saveLayer; }
     LibrarianViewControl* getLibrarianView() override { return grid; }
     void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override {
-        sends.push_back({slot, side, part});
+        sends.emplace_back(slot, side, part);
     }
     void showFileEditMenu(int x, int y) override {
         editMenu = std::make_unique<FileEditPopupMenu>(this, &librarian, IRECT(x, y, x, y), this);
@@ -154,7 +154,7 @@ public:
     bool workerBusy = false;
     SenderJob record;
     std::vector<SenderJob> jobs;
-    std::vector<Send> sends;
+    Sends sends;
     // The manager's and the plug-in's flags as the browser left them; the MIDI input thread
     // may store entries meanwhile.
     std::atomic<bool> requestArmed{false};
