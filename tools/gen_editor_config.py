@@ -283,6 +283,13 @@ def label_of(name):
     return re.sub(r"(?<=[a-z0-9])(?=[A-Z])|(?<=[A-Za-z])(?=\d)", " ", bare)
 
 
+# Shorter words for the labels under small controls.
+LABEL_WORDS = [("Section Lock", "Lock"), ("Oscillator", "Osc"), ("Modulation", "Mod"),
+               ("Envelope", "Env"), ("Balance", "Bal"), ("Trigger", "Trig"),
+               ("Frequency", "Freq"), ("Standard", "Std"), ("Destination", "Dest"),
+               ("Velocity", "Velo")]
+
+
 def art_label(name, heading):
     """A control's label under it: its name without the leading words its section's group
     and title already show ("Level" in the section "Part" of the group "Multi")."""
@@ -291,7 +298,10 @@ def art_label(name, heading):
     lead = 0
     while lead < len(words) - 1 and words[lead].lower() in shown:
         lead += 1
-    return " ".join(words[lead:])
+    text = " ".join(words[lead:])
+    for long, short in LABEL_WORDS:
+        text = re.sub(r"\b%s\b" % long, short, text)
+    return text
 
 
 class Builder:
