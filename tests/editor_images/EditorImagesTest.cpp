@@ -61,9 +61,9 @@ TEST(EditorImagesGeometry, EachFileIsItsArtFrameTimesItsFramesAndButtons) {
     });
     // Radio rows as the run-time control slices them: buttons of one frame's size.
     const std::pair<const char*, std::pair<int, int>> sizes[] = {
-        {"main-tab-selector.png", {700, 56}},       {"main-part-selector.png", {192, 544}},
-        {"btn-lib-display-multis.png", {180, 36}},  {"knob-vub-normal.png", {40, 5120}},
-        {"main-bg-red.png", {1500, 757}},           {"led-pink.png", {12, 24}}};
+        {"main-tab-selector.png", {700, 56}},      {"main-part-selector.png", {192, 544}},
+        {"btn-lib-display-multis.png", {180, 36}}, {"knob-vub-normal.png", {40, 5120}},
+        {"main-bg-red.png", {1500, 757}},          {"led-pink.png", {12, 24}}};
     for (const auto& [file, size] : sizes) {
         EXPECT_EQ(Image(file)->getWidth(), size.first) << file;
         EXPECT_EQ(Image(file)->getHeight(), size.second) << file;
@@ -143,8 +143,8 @@ TEST(EditorImagesInk, LabelsLeaveTextBackgroundsAreOpaqueKnobCornersClear) {
         if (name.rfind("IKNOBROTATERCONTROL", 0) == 0) {
             const ArtImage& f = Art().images.at(name);
             for (int k = 0; k < f.frames; ++k)
-                for (const auto& [x, y] : {std::pair{0, 0}, {f.w - 1, 0}, {0, f.h - 1},
-                                           {f.w - 1, f.h - 1}})
+                for (const auto& [x, y] :
+                     {std::pair{0, 0}, {f.w - 1, 0}, {0, f.h - 1}, {f.w - 1, f.h - 1}})
                     ASSERT_EQ(RAST_GetAlpha(At(b, x, k * f.h + y)), 0) << file << " frame " << k;
         }
     });

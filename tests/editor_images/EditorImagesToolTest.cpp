@@ -36,8 +36,8 @@ std::string Bytes(const fs::path& file) {
 int Render(const fs::path& art, const fs::path& folder, std::string* output,
            const std::vector<std::string>& env = {}) {
     return testsupport::RunProgram(
-        {"/bin/sh", "-c", std::string(ZOZ_RENDER_TOOL) + " " + art.string() + " " +
-                              folder.string() + " 2>&1"},
+        {"/bin/sh", "-c",
+         std::string(ZOZ_RENDER_TOOL) + " " + art.string() + " " + folder.string() + " 2>&1"},
         output, 300000, env);
 }
 
@@ -66,16 +66,18 @@ std::string ArtWith(const std::string& from, const std::string& to) {
 TEST(EditorImagesArtFile, SidesRunFrom1To4096PixelsRadioButtonsIncluded) {
     TempFolder temp;
     const std::pair<std::string, bool> sizes[] = {
-        {"image BG_ABOUT_ID 1 1x1", true},         {"image BG_ABOUT_ID 1 600x4096", true},
-        {"image BG_ABOUT_ID 1 600x4097", false},   {"image BG_ABOUT_ID 1 0x360", false},
-        {"image BG_ABOUT_ID 1 600x-1", false},     {"image BG_ABOUT_ID 2 600x360", false},
+        {"image BG_ABOUT_ID 1 1x1", true},
+        {"image BG_ABOUT_ID 1 600x4096", true},
+        {"image BG_ABOUT_ID 1 600x4097", false},
+        {"image BG_ABOUT_ID 1 0x360", false},
+        {"image BG_ABOUT_ID 1 600x-1", false},
+        {"image BG_ABOUT_ID 2 600x360", false},
         {"image BUTTON_TAB_TOPBAR_ID 2 585x28", true}, // 7 buttons: 4095 pixels wide
         {"image BUTTON_TAB_TOPBAR_ID 2 586x28", false}};
     for (const auto& [line, good] : sizes) {
         const bool topBar = line.find("TOPBAR") != std::string::npos;
-        std::ofstream(temp.path / "art.txt")
-            << ArtWith(topBar ? "image BUTTON_TAB_TOPBAR_ID 2 100x28" : "image BG_ABOUT_ID 1 600x360",
-                       line);
+        std::ofstream(temp.path / "art.txt") << ArtWith(
+            topBar ? "image BUTTON_TAB_TOPBAR_ID 2 100x28" : "image BG_ABOUT_ID 1 600x360", line);
         ArtFile art;
         std::string error;
         EXPECT_EQ(ReadArtFile((temp.path / "art.txt").string(), &art, &error), good)

@@ -121,8 +121,7 @@ bool ReadArtFile(const std::string& path, ArtFile* art, std::string* error) {
             if (!art->radios.emplace(name, radio).second) return r.fail(name + " given twice");
         } else if (kind == "background") {
             ArtBackground background{name, 0, 0, {}};
-            if (!(in >> background.x >> background.y))
-                return r.fail("a background needs NAME X Y");
+            if (!(in >> background.x >> background.y)) return r.fail("a background needs NAME X Y");
             art->backgrounds.push_back(background);
         } else {
             ArtItem item;

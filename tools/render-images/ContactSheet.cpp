@@ -14,8 +14,8 @@ namespace {
 
 constexpr int kColumns = 12, kCellW = 160, kCellH = 124, kPreviewW = 150, kPreviewH = 96;
 constexpr int kHeading = 32, kMargin = 10, kMaxFrames = 5;
-const char* const kSchemeNames[kColourSchemeCount] = {"0 yellow", "1 halloween", "2 blue",
-                                                      "3 red", "4 phoenix"};
+const char* const kSchemeNames[kColourSchemeCount] = {"0 yellow", "1 halloween", "2 blue", "3 red",
+                                                      "4 phoenix"};
 
 } // namespace
 
@@ -32,8 +32,8 @@ void ContactSheet::add(size_t index, const RAST_IBitmap& image, int frames, bool
         RAST_Blit(&row, const_cast<RAST_IBitmap*>(&image), j * fw, 0, sideBySide ? f * fw : 0,
                   sideBySide ? 0 : f * fh, fw, fh, 1.0f, RAST_MODE_COPY);
     }
-    const double scale = std::min({double(kPreviewW) / row.getWidth(),
-                                   double(kPreviewH) / row.getHeight(), 3.0});
+    const double scale =
+        std::min({double(kPreviewW) / row.getWidth(), double(kPreviewH) / row.getHeight(), 3.0});
     const int w = std::max(1, int(row.getWidth() * scale)),
               h = std::max(1, int(row.getHeight() * scale));
     auto preview = std::make_unique<RAST_MemBitmap>(w, h, 4);
@@ -64,8 +64,7 @@ bool ContactSheet::write(const std::string& path) const {
     sheet.rect(0, 0, sheet.width(), height, {48, 48, 52});
     int y = kMargin;
     for (const auto& [title, indexes] : blocks) {
-        sheet.text(title, kMargin, y, 600, kHeading - 6, 16, true, {240, 240, 240},
-                   Painter::kLeft);
+        sheet.text(title, kMargin, y, 600, kHeading - 6, 16, true, {240, 240, 240}, Painter::kLeft);
         y += kHeading;
         for (size_t n = 0; n < indexes.size(); ++n) {
             const int x = kMargin + int(n % kColumns) * kCellW,
@@ -79,9 +78,8 @@ bool ContactSheet::write(const std::string& path) const {
             RAST_MemBitmap* preview = previews[indexes[n]].get();
             if (preview)
                 RAST_Blit(&sheet.bitmap(), preview, x + (kPreviewW - preview->getWidth()) / 2,
-                          top + (kPreviewH - preview->getHeight()) / 2, 0, 0,
-                          preview->getWidth(), preview->getHeight(), 1.0f,
-                          RAST_MODE_COPY | RAST_MODE_SOURCE_ALPHA);
+                          top + (kPreviewH - preview->getHeight()) / 2, 0, 0, preview->getWidth(),
+                          preview->getHeight(), 1.0f, RAST_MODE_COPY | RAST_MODE_SOURCE_ALPHA);
             sheet.text(files[indexes[n]].file, x, top + kPreviewH + 2, kPreviewW, 14, 9, false,
                        {230, 230, 230}, Painter::kCentre, 7);
         }

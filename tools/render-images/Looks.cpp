@@ -61,8 +61,8 @@ void Toggle(Context& c) {
     for (int f = 0; f < c.frames; ++f) {
         Body(c.p, c.x0(f), c.y0(f), c.fw, c.fh, f > 0);
         if (!texts.empty())
-            Caption(c.p, texts[std::min<size_t>(f, texts.size() - 1)], c.x0(f), c.y0(f), c.fw,
-                    c.fh, f > 0);
+            Caption(c.p, texts[std::min<size_t>(f, texts.size() - 1)], c.x0(f), c.y0(f), c.fw, c.fh,
+                    f > 0);
     }
 }
 
@@ -141,8 +141,10 @@ void Icon(Context& c) {
     for (int f = 0; f < c.frames; ++f) {
         const bool on = f > 0;
         if (!bare) Body(c.p, c.x0(f), c.y0(f), c.fw, c.fh, on);
-        if (bare) Glyph(c, f, c.ink, on ? 1.0f : 0.5f);
-        else Glyph(c, f, on ? kTextOn : kTextOff, 1.0f);
+        if (bare)
+            Glyph(c, f, c.ink, on ? 1.0f : 0.5f);
+        else
+            Glyph(c, f, on ? kTextOn : kTextOff, 1.0f);
     }
 }
 
@@ -181,6 +183,10 @@ void Radio(Context& c) {
 
 // ---- Panels
 
+struct IRect {
+    int x, y, w, h;
+};
+
 void Panel(Painter& p, const Palette& pal, Rgb top, Rgb bottom) {
     p.gradient(0, 0, p.width(), p.height(), top, bottom);
     p.rect(0, 0, p.width(), 1, pal.line, 0.6f);
@@ -201,17 +207,21 @@ std::string Common(const std::vector<std::string>& texts) {
     return kept.empty() ? texts[0] : kept;
 }
 
+// A section's title sits in a tab at the box's top right.
+IRect TitleTab(const ArtItem& frame) {
+    const int w = std::min(Painter::textWidth(frame.text, 9, true) + 10, frame.w - 8);
+    return {frame.x + frame.w - w - 4, frame.y + 1, w, 12};
+}
+
+bool Meet(const IRect& a, const ArtItem& b) {
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
 void Item(Painter& p, const Palette& pal, const ArtItem& item) {
     switch (item.kind) {
-    case ArtItem::kFrame: {
+    case ArtItem::kFrame:
         p.roundFrame(item.x, item.y, item.w, item.h, 4, pal.line);
-        const int tw = std::min(Painter::textWidth(item.text, 9, true) + 10, item.w - 8);
-        const int tx = item.x + item.w - tw - 4;
-        p.roundRect(tx, item.y + 1, tw, 12, 3, pal.titleBack);
-        p.text(item.text, tx + 3, item.y + 1, tw - 6, 12, 9, true, pal.titleText, Painter::kCentre,
-               7);
         break;
-    }
     case ArtItem::kArea:
         break;
     case ArtItem::kLabel:
@@ -242,10 +252,24 @@ void Items(Context& c) {
             entry.second.push_back(item.text);
         }
     }
+    std::vector<ArtItem> shown;
     for (const Key& key : order) {
-        ArtItem item = items[key].first;
-        item.text = Common(items[key].second);
-        Item(c.p, c.pal, item);
+        shown.push_back(items[key].first);
+        shown.back().text = Common(items[key].second);
+        Item(c.p, c.pal, shown.back());
+    }
+    // Titles last, where no menu or display box would cover them.
+    for (const ArtItem& frame : shown) {
+        if (frame.kind != ArtItem::kFrame) continue;
+        const IRect tab = TitleTab(frame);
+        if (std::any_of(shown.begin(), shown.end(), [&](const ArtItem& other) {
+                return (other.kind == ArtItem::kField || other.kind == ArtItem::kMenu) &&
+                       Meet(tab, other);
+            }))
+            continue;
+        c.p.roundRect(tab.x, tab.y, tab.w, tab.h, 3, c.pal.titleBack);
+        c.p.text(frame.text, tab.x + 3, tab.y, tab.w - 6, tab.h, 9, true, c.pal.titleText,
+                 Painter::kCentre, 7);
     }
 }
 
@@ -291,8 +315,8 @@ void Dialog(Context& c) {
     c.p.roundFrame(0, 0, c.p.width(), c.p.height(), 6, c.pal.accent);
     const std::vector<std::string>& lines = kTexts.at(c.variant);
     const bool small = c.p.height() < 100;
-    c.p.text(lines[0], 12, small ? 1 : 12, c.p.width() - 24, small ? 16 : 28, small ? 10 : 18,
-             true, c.pal.accent, small ? Painter::kLeft : Painter::kCentre);
+    c.p.text(lines[0], 12, small ? 1 : 12, c.p.width() - 24, small ? 16 : 28, small ? 10 : 18, true,
+             c.pal.accent, small ? Painter::kLeft : Painter::kCentre);
     for (size_t i = 1; i < lines.size(); ++i)
         c.p.text(lines[i], 20, 60 + 22 * int(i - 1), c.p.width() - 40, 20, 12, false, c.pal.label);
     Items(c);
@@ -369,8 +393,8 @@ void Filter(Context& c) {
                                                     {"notch", std::fabs(1 - u * u) / d},
                                                     {"comb-", 1 - 0.8f * comb},
                                                     {"comb+", 1 + 0.8f * comb}};
-        const float db = std::clamp(20 * std::log10(std::max(gains.at(what), 1e-4f)), -30.0f,
-                                    12.0f);
+        const float db =
+            std::clamp(20 * std::log10(std::max(gains.at(what), 1e-4f)), -30.0f, 12.0f);
         curve.insert(curve.end(), {6 + t * (c.fw - 12), 14 + (12 - db) * (c.fh - 22) / 42});
     }
     Polyline(c.p, curve, c.ink);
@@ -478,9 +502,16 @@ std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job) {
     auto painter = std::make_unique<Painter>(w, h);
     const ArtImage& image = art.images.at(job.name);
     const Look& look = *looks.at(job.name);
-    Context c{art,     job,     *job.palette,
-              *painter, look.variant, image.frames, image.w, image.h,
-              ImageTableByName().at(job.name).horizontal, InkOf(job.file, *job.palette)};
+    Context c{art,
+              job,
+              *job.palette,
+              *painter,
+              look.variant,
+              image.frames,
+              image.w,
+              image.h,
+              ImageTableByName().at(job.name).horizontal,
+              InkOf(job.file, *job.palette)};
     look.draw(c);
     painter->StraightAlpha();
     return painter;

@@ -124,8 +124,10 @@ void Painter::roundRect(int x, int y, int w, int h, int radius, Rgb c, float alp
         RAST_FillRect(m, x + r, y, w - 2 * r, h, kInk, 1.0f, 0);
         RAST_FillRect(m, x, y + r, w, h - 2 * r, kInk, 1.0f, 0);
         if (r < 1) return;
-        for (const auto& [cx, cy] : {std::pair{x + r, y + r}, {x + w - r - 1, y + r},
-                                     {x + r, y + h - r - 1}, {x + w - r - 1, y + h - r - 1}})
+        for (const auto& [cx, cy] : {std::pair{x + r, y + r},
+                                     {x + w - r - 1, y + r},
+                                     {x + r, y + h - r - 1},
+                                     {x + w - r - 1, y + h - r - 1}})
             RAST_FillCircle(m, float(cx), float(cy), float(r), kInk, 1.0f, 0, true);
     });
 }
@@ -191,8 +193,8 @@ void Painter::polygon(const std::vector<float>& xy, Rgb c, float alpha) {
               RAST_FillConvexPolygon(m, xs.data(), ys.data(), int(n), kInk, 1.0f, 0);
               for (size_t i = 0; i < n; ++i) {
                   const size_t j = (i + 1) % n;
-                  RAST_FLine(m, xy[2 * i], xy[2 * i + 1], xy[2 * j], xy[2 * j + 1], kInk, 1.0f,
-                             0, true);
+                  RAST_FLine(m, xy[2 * i], xy[2 * i + 1], xy[2 * j], xy[2 * j + 1], kInk, 1.0f, 0,
+                             true);
               }
           });
 }
