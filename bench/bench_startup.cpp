@@ -9,9 +9,9 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
@@ -88,9 +88,9 @@ std::string makeDataFolder() {
     for (int b = 0; b < 200; ++b) {
         const std::string sub = folder + "/Patches/Folder " + std::to_string(b % 10);
         std::filesystem::create_directories(sub);
-        testsupport::writeFile(
-            sub + "/Bank " + std::to_string(b) + ".syx",
-            testsupport::rawBankFile(testsupport::soundDumps(100, "B" + std::to_string(b), "Bass")));
+        testsupport::writeFile(sub + "/Bank " + std::to_string(b) + ".syx",
+                               testsupport::rawBankFile(
+                                   testsupport::soundDumps(100, "B" + std::to_string(b), "Bass")));
     }
     testsupport::writeFile(folder + "/Zoz Editor LOG.txt", {});
     return folder + "/";

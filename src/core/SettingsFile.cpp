@@ -54,8 +54,8 @@ SettingsFile::Rewrite SettingsFile::rewrite(const std::string& path, const Lines
     std::string temp = path + ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) return Rewrite::kFailed;
-    const bool written = fchmod(fd, existing.st_mode & 07777) == 0 && writeAll(fd, text) &&
-                         fsync(fd) == 0;
+    const bool written =
+        fchmod(fd, existing.st_mode & 07777) == 0 && writeAll(fd, text) && fsync(fd) == 0;
     if (close(fd) == 0 && written && rename(temp.c_str(), path.c_str()) == 0)
         return Rewrite::kWritten;
     unlink(temp.c_str());

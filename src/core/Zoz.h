@@ -2,6 +2,7 @@
 
 #include "kit/effect/IEffectVST.h"
 #include "kit/effect/IMidiQueue.h"
+#include "src/browser/BrowserPlugin.h"
 #include "src/core/SettingsFile.h"
 #include "src/debugger/DebuggerOutput.h"
 #include "src/librarian/LibrarianHost.h"
@@ -16,6 +17,8 @@
 
 class BankNameShortener;
 class ControlLayer;
+class FileCopyPopupMenu;
+class FileEditPopupMenu;
 class IControl;
 class ITextControl;
 class MIDIMessageManager;
@@ -34,7 +37,8 @@ class UIConfigManager;
 class Zoz : public IEffectVST,
             public SenderPlugin,
             public LibrarianHost,
-            public UIConfigPlugin {
+            public UIConfigPlugin,
+            public BrowserPlugin {
 public:
     static constexpr const char* kEffectName = "Zoz Editor";
     static constexpr const char* kMakerName = "Kavmoor";
@@ -82,8 +86,16 @@ public:
     int getColourScheme() const { return colourScheme; }
     // Whether the pass filter of a kind of message blocks it: kinds in the order CC, PC, Note,
     // PP, PA, CA, SysEx, for the host's side or the synthesizer's.
-    enum FilterKind { kFilterCC, kFilterPC, kFilterNote, kFilterPP, kFilterPA, kFilterCA,
-                      kFilterSysEx, kFilterKinds };
+    enum FilterKind {
+        kFilterCC,
+        kFilterPC,
+        kFilterNote,
+        kFilterPP,
+        kFilterPA,
+        kFilterCA,
+        kFilterSysEx,
+        kFilterKinds
+    };
     bool isBlocked(bool hardware, FilterKind kind) const {
         return (hardware ? hardwareBlocked : hostBlocked)[kind];
     }
@@ -167,6 +179,22 @@ public:
     void showDisplayName(const std::string& text) override { setUpperDisplayText(text); }
     IEffectBase* effect() const override { return const_cast<Zoz*>(this); }
 
+    // ---- BrowserPlugin.
+    bool isCategoryView() const override { return categoryView; }
+    bool isSearchView() const override { return searchView; }
+    void setGridFocus(bool focus) override { gridFocus = focus; }
+    int getCurrentPart() override { return selectedPart; }
+    ControlLayer* getPatchRenameLayer() override { return namedLayer("patchRename"); }
+    ControlLayer* getSaveChangesLayer() override { return namedLayer("saveChangesLayer"); }
+    LibrarianViewControl* getLibrarianView() override { return librarianView; }
+    void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override;
+    void showFileEditMenu(int x, int y) override;
+    void showFileCopyMenu(int x, int y) override;
+    bool postJob(int command, const std::function<void(SenderJob&)>& setArguments) override;
+    void setDumpAwaited(bool awaited) override;
+    void setManagerBusy(bool) override {}
+    void sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) override;
+
     // The shown name and the holding folder of the bank last chosen at a bank-menu position.
     const std::string& rememberedFileName(BankPosition position) const {
         return rememberedBanks[position].fileName;
@@ -222,7 +250,10 @@ private:
     static constexpr int kProgressImageId = 122;
     static constexpr int kPopupMenus = 13;
     std::array<ControlLayer*, kPopupMenus> popupLayers{};
-    IControl* librarianView = nullptr;
+    LibrarianViewControl* librarianView = nullptr;
+    // The slot menu of the last right click, released when the next one replaces it.
+    std::unique_ptr<FileEditPopupMenu> fileEditMenu;
+    std::unique_ptr<FileCopyPopupMenu> fileCopyMenu;
     bool holdsProgressImage = false;
     bool holdsBackgroundImage = false;
 
@@ -241,6 +272,9 @@ private:
     std::array<RememberedBank, 6> rememberedBanks;
     std::atomic<bool> multiMode{false};
     std::atomic<bool> sequenceMode{false};
+    std::atomic<bool> categoryView{false};
+    std::atomic<bool> searchView{false};
+    std::atomic<bool> gridFocus{false};
     std::atomic<bool> startupComplete{false};
     std::atomic<bool> midiIOSet{false};
     std::atomic<bool> arrangementBatch{false};

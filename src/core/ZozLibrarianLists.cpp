@@ -45,10 +45,9 @@ const PopupMenuRow kPopupMenuRows[] = {
 
 // Controls that later code drives, remembered after the librarian menus are built.
 const int kControlSet2[] = {
-    kDeviceOutSelection,     kDeviceInSelection,     kPatchRename,
-    kControlDisplayName,     kControlDisplayValue,   kControlDisplayCategory,
-    kControlDisplayPatch,    kControlDisplayCC,      kControlDisplayBuild,
-    kControlDisplayMIDIOutDelay, kControlLibrary,
+    kDeviceOutSelection,  kDeviceInSelection,          kPatchRename,         kControlDisplayName,
+    kControlDisplayValue, kControlDisplayCategory,     kControlDisplayPatch, kControlDisplayCC,
+    kControlDisplayBuild, kControlDisplayMIDIOutDelay, kControlLibrary,
 };
 
 } // namespace

@@ -1,12 +1,15 @@
-// What the sender, the librarian and the UI configuration reach the plug-in through, and the
-// plug-in's own state block.
+// What the sender, the librarian, the browser and the UI configuration reach the plug-in
+// through, and the plug-in's own state block.
 
 #include "src/core/Zoz.h"
 
+#include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
 #include "kit/effect/ITextControl.h"
 #include "kit/effect/ProgressIndicator.h"
-#include "kit/effect/ControlLayer.h"
+#include "src/browser/FileCopyPopupMenu.h"
+#include "src/browser/FileEditPopupMenu.h"
+#include "src/browser/LibrarianViewControl.h"
 #include "src/core/PatchManager.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
@@ -36,7 +39,8 @@ bool Zoz::SerializeState2(ByteChunk* chunk, bool full) {
             setLibrarianViewDirty();
         }
         patchManager->saveAllToChunk(chunk);
-        for (int paramIdx : {kDeviceInSelection, kDeviceOutSelection, kBankSelection, kPatchSelection})
+        for (int paramIdx :
+             {kDeviceInSelection, kDeviceOutSelection, kBankSelection, kPatchSelection})
             chunk->PutDouble(GetParam(paramIdx)->GetNormalized());
     }
     SerializeNonAutomatedParams(chunk, NHiddenParams() - kUnstoredParams);
@@ -169,8 +173,11 @@ bool Zoz::ProcessSysExInternal(ISysEx* msg) {
     return collecting && messageManager->answerReceived;
 }
 
-// The librarian view comes with the browser; until then there is nothing to tell.
-void Zoz::updatePatchLibrarianView(int) {}
+void Zoz::updatePatchLibrarianView(int which) {
+    if (!librarianView) return;
+    if (which == 0 || which == 2) librarianView->patchSelectionUpperChanged();
+    if (which == 1 || which == 2) librarianView->patchSelectionLowerChanged();
+}
 
 void Zoz::OnParamChange2(int paramIdx) {
     IEffectVST::OnParamChange2(paramIdx);
@@ -179,6 +186,35 @@ void Zoz::OnParamChange2(int paramIdx) {
 
 int Zoz::getTimerValue() {
     return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
+}
+
+// ---- BrowserPlugin
+
+// Sending a librarian entry to the synthesizer comes with the librarian glue's send path.
+void Zoz::sendPatchToDeviceFromLibrarian(int, int, int) {}
+
+void Zoz::showFileEditMenu(int x, int y) {
+    fileEditMenu =
+        std::make_unique<FileEditPopupMenu>(this, librarian.get(), IRECT(x, y, x, y), this);
+    fileEditMenu->doPopupMenu(this, x, y);
+}
+
+void Zoz::showFileCopyMenu(int x, int y) {
+    fileCopyMenu =
+        std::make_unique<FileCopyPopupMenu>(this, librarian.get(), IRECT(x, y, x, y), this);
+    fileCopyMenu->doPopupMenu(this, x, y);
+}
+
+bool Zoz::postJob(int command, const std::function<void(SenderJob&)>& setArguments) {
+    return messageManager->postJob(command, setArguments);
+}
+
+void Zoz::setDumpAwaited(bool awaited) {
+    messageManager->dumpAwaited = awaited;
+}
+
+void Zoz::sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) {
+    messageManager->sendSinglePatchRequestSysexFromLibrarian(editBuffer, bank);
 }
 
 // ---- LibrarianHost

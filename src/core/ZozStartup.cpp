@@ -6,6 +6,8 @@
 #include "kit/effect/IControl.h"
 #include "kit/effect/ITextControl.h"
 #include "platform/Paths.h"
+#include "src/browser/FileCopyPopupMenu.h"
+#include "src/browser/FileEditPopupMenu.h"
 #include "src/core/BankNameShortener.h"
 #include "src/core/PatchManager.h"
 #include "src/incoming/MIDIMessageManager.h"
@@ -156,7 +158,8 @@ void Zoz::Reset() {
         {kControlDisplayCC, "---"},
     };
     for (const auto& [paramIdx, text] : lines)
-        if (ITextControl* display = displayControl(paramIdx)) display->SetTextFromPlug(text.c_str());
+        if (ITextControl* display = displayControl(paramIdx))
+            display->SetTextFromPlug(text.c_str());
 }
 
 // A stored port that opened is entered as a display text at its own list index, where the

@@ -38,8 +38,8 @@ struct CoreRig : ::testing::Test {
     void putBank(const std::string& relative, int sounds = 100) {
         const std::string path = data + "Patches/" + relative;
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        testsupport::writeFile(path,
-                               testsupport::rawBankFile(testsupport::soundDumps(sounds, "S", "Bass")));
+        testsupport::writeFile(
+            path, testsupport::rawBankFile(testsupport::soundDumps(sounds, "S", "Bass")));
     }
     std::unique_ptr<Zoz> start() {
         setenv("ZOZ_DATA_DIR", data.c_str(), 1);

@@ -50,15 +50,16 @@ struct Module : CoreRig {
 
 TEST_F(Module, GivesTheEditorsRecordAndLivesAHostsLife) {
     keepLog();
-    const HostRun run = host({"tempo=120", "play", "midi=90,3C,64", "process=8", "stop",
-                          "chunk-roundtrip"});
+    const HostRun run =
+        host({"tempo=120", "play", "midi=90,3C,64", "process=8", "stop", "chunk-roundtrip"});
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("host: effect magic 'VstP' inputs 2 outputs 2 params 0 programs 1 "),
               std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find(" unique 'vh3s' "), std::string::npos);
     EXPECT_NE(run.output.find(" delay 128\n"), std::string::npos);
-    EXPECT_TRUE(run.has("host: name \"Zoz Editor\" vendor \"Kavmoor\" product \"\" category 2 vst 2400"));
+    EXPECT_TRUE(
+        run.has("host: name \"Zoz Editor\" vendor \"Kavmoor\" product \"\" category 2 vst 2400"));
     EXPECT_NE(run.output.find(": identical\n"), std::string::npos);
     EXPECT_TRUE(run.has("host: close 0"));
     const std::vector<std::string> lines = logLines();
@@ -76,7 +77,9 @@ TEST_F(Module, DamagedResourcesStillStartAndClose) {
     } cases[] = {
         {"none", [](const std::string& f) { fs::remove_all(f); }, "CONFIG READER: "},
         {"cut",
-         [](const std::string& f) { fs::resize_file(f + "uiconfig.tea", fs::file_size(f + "uiconfig.tea") / 2); },
+         [](const std::string& f) {
+             fs::resize_file(f + "uiconfig.tea", fs::file_size(f + "uiconfig.tea") / 2);
+         },
          "CONFIG READER: "},
         {"garbage",
          [](const std::string& f) {
@@ -113,7 +116,8 @@ TEST_F(Module, DamagedResourcesStillStartAndClose) {
 }
 
 TEST_F(Module, ArdoursScannerIndexesIt) {
-    if (!fs::exists(kScanner)) GTEST_SKIP() << "Ardour is not installed (scripts/setup installs it)";
+    if (!fs::exists(kScanner))
+        GTEST_SKIP() << "Ardour is not installed (scripts/setup installs it)";
     const std::string home = temp.path() + "/home";
     fs::create_directories(home);
     std::vector<std::string> env = {"HOME=" + home, "ZOZ_DATA_DIR=" + data,
@@ -139,7 +143,8 @@ TEST_F(Module, ArdoursScannerIndexesIt) {
     };
     std::string output, cache;
 #if defined(__SANITIZE_ADDRESS__)
-    for (int waited = 0; waited < 600 && cache.find("</VST2Cache>") == std::string::npos; ++waited) {
+    for (int waited = 0; waited < 600 && cache.find("</VST2Cache>") == std::string::npos;
+         ++waited) {
         usleep(100000);
         cache = readCache();
     }

@@ -26,9 +26,11 @@ TEST(SettingsFile, ReadsFiveLinesStrippingOnlyTheirEnds) {
         std::string content;
         Lines lines;
     } cases[] = {
-        {"phoenix\r\nlarge\r\nyes\r\nOut A\r\nIn B\r\n", {"phoenix", "large", "yes", "Out A", "In B"}},
+        {"phoenix\r\nlarge\r\nyes\r\nOut A\r\nIn B\r\n",
+         {"phoenix", "large", "yes", "Out A", "In B"}},
         {"red", {"red", "", "", "", ""}},
-        {" normal \t\r\n\nno\n \n\xC3\x9C port\xFF", {" normal", "", "no", "", "\xC3\x9C port\xFF"}},
+        {" normal \t\r\n\nno\n \n\xC3\x9C port\xFF",
+         {" normal", "", "no", "", "\xC3\x9C port\xFF"}},
         {"1\n2\n3\n4\n5\n6\n", {"1", "2", "3", "4", "5"}},
     };
     for (const Case& c : cases) {

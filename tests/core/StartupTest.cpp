@@ -91,7 +91,7 @@ TEST_F(Startup, ALogFileIsEmptiedAndTakesEveryStageInOrder) {
 TEST_F(Startup, BankListsShowTheSoundBanksUnderShortNames) {
     const std::string stem(47, 'k');
     putBank("User/" + std::string(48, 'n') + ".syx"); // 52 bytes
-    putBank("User/" + stem + "-1.SYX");                // 53 bytes
+    putBank("User/" + stem + "-1.SYX");               // 53 bytes
     putBank("Factory/" + stem + "-2.syx");
     keepLog();
     auto plug = start();
@@ -152,12 +152,18 @@ TEST_F(Startup, FilterFlagsAreTheDefaults) {
 TEST_F(Startup, LibrarianMenuLayersThenTheProgressLayerLast) {
     auto plug = start();
     IGraphics* g = plug->GetGUI();
-    const char* names[] = {"UPPERPOPUPMENU",           "LOWERPOPUPMENU",
-                           "LeftPerformancePopupMenu", "RightPerformancePopupMenu",
-                           "BANKEDITMENU",             "RightPatchPopupMenu",
-                           "PROGRAMNUMBERMENU",        "BANKNUMBERMENUPROGRAMS",
-                           "RightSearchPopupMenu",     "PERFBANKNAMEMENUPROGRAMS",
-                           "PROGBANKNAMEMENUPROGRAMS", "LeftPatternPopupMenu",
+    const char* names[] = {"UPPERPOPUPMENU",
+                           "LOWERPOPUPMENU",
+                           "LeftPerformancePopupMenu",
+                           "RightPerformancePopupMenu",
+                           "BANKEDITMENU",
+                           "RightPatchPopupMenu",
+                           "PROGRAMNUMBERMENU",
+                           "BANKNUMBERMENUPROGRAMS",
+                           "RightSearchPopupMenu",
+                           "PERFBANKNAMEMENUPROGRAMS",
+                           "PROGBANKNAMEMENUPROGRAMS",
+                           "LeftPatternPopupMenu",
                            "RightPatternPopupMenu"};
     ASSERT_GE(g->NLayers(), 14);
     const int first = g->NLayers() - 14;
