@@ -144,7 +144,7 @@ struct ParamChangeRig {
     std::thread::id testThread = std::this_thread::get_id();
     std::atomic<bool> holdJobs{true};
     std::atomic<bool> jobHeld{false};
-    ConfigEditor editor{kFixtureSysEx};
+    ConfigEditor editor{kFixtureSysEx, 0, 1.0, false};
     EditorPlugin plugin{editor};
     LibrarianTestHost host;
     PatchLibrarian librarian{host};
