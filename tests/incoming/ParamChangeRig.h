@@ -18,91 +18,64 @@
 
 using Bytes = std::vector<uint8_t>;
 
-// The templates of the fixture controls: effect 1 at 1/05 (sound), sound index 80, part 0's
-// bank and program, part 4's pattern, global indices 12, 11 and 36.
-inline const char* const kFixtureSysEx =
-    "<sysexlist>"
-    "<sysex><values><value>3E 0F 00 20 00 01 05 00</value></values></sysex>"
-    "<sysex><values><value>3E 0F 00 20 00 00 50 00</value></values></sysex>"
-    "<sysex><values><value>3E 0F 00 21 00 20 00</value></values></sysex>"
-    "<sysex><values><value>3E 0F 00 21 00 21 00</value></values></sysex>"
-    "<sysex><values><value>3E 0F 00 21 01 03 00</value></values></sysex>"
-    "<sysex><values><value>3E 0F 00 24 00 0C 00</value></values></sysex>"
-    "<sysex><values><value>3E 0F 00 24 00 0B 00</value></values></sysex>"
-    "<sysex><values><value>3E 0F 00 24 00 24 00</value></values></sysex>"
-    "</sysexlist>";
-
-// The plug-in over a fixture editor: parameters, controls, their maps and the plug lock are the
-// editor's, the rest is the fake's. Parameters set from the plug-in's side are recorded too.
+// The plug-in over a fixture editor whose parameters, controls, maps and plug lock it uses;
+// the rest is the fake's. Parameters set from the plug-in's side are recorded as well.
 class EditorPlugin : public testsupport::FakeSenderPlugin {
 public:
-    explicit EditorPlugin(ConfigEditor& editor) : editor(editor) {
-        controls = &editor.manager;
-        plugMutex = editor.effect.GetMutex();
+    explicit EditorPlugin(ConfigEditor& e) : e(e) {
+        controls = &e.manager;
+        plugMutex = e.effect.GetMutex();
     }
-    double GetParamValue(int id) override { return param(id) ? param(id)->Value() : 0.0; }
-    double GetParamMin(int id) override { return param(id) ? param(id)->GetMin() : 0.0; }
-    double GetParamMax(int id) override { return param(id) ? param(id)->GetMax() : 0.0; }
+    double GetParamValue(int id) override { return e.effect.GetParam(id)->Value(); }
+    double GetParamMin(int id) override { return e.effect.GetParam(id)->GetMin(); }
+    double GetParamMax(int id) override { return e.effect.GetParam(id)->GetMax(); }
     void SetParameterFromPlug(int id, double value) override {
         FakeSenderPlugin::SetParameterFromPlug(id, value);
-        editor.graphics.SetParameterFromPlug(id, value, false);
+        e.graphics.SetParameterFromPlug(id, value, false);
     }
-    IParam* param(int id) const { return editor.effect.GetParam(id); }
-
-private:
-    ConfigEditor& editor;
+    ConfigEditor& e;
 };
 
-// A message manager over the fixture editor, its clock past the program-change gate. Jobs run
-// up to their first pause and wait there until the rig ends (then they are cancelled), so a
-// test sees exactly the requests that were posted.
+// A message manager over controls that the factories make from fixture templates, the clock
+// past the program-change gate. Posted jobs stop at their first pause (the request sent) until
+// the rig ends, which cancels them.
 struct ParamChangeRig {
     ParamChangeRig() {
         plugin.manager = &manager;
-        plugin.setParam(kLibSyncTimer, 7);
-        // clang-format off
-        const struct { int base, count, min, max; } params[] = {
-            {kMultiPartBank, 16, 0, 3},      {kMultiPartPatch, 16, 0, 127},
-            {kCurrentBank, 16, 0, 3},        {kMultiPartMIDICh, 16, 0, 17},
-            {kPartLock, 16, 0, 1},           {kPartProgramChange, 16, 0, 1},
-            {kEffect1Mode, 16, 0, 9},        {kEffect2Mode, 16, 0, 11},
-            {kOscillatorUnisono, 16, 0, 7},  {kOscillatorMonoPolyMode, 16, 0, 1},
-            {kFilterEnvMode, 16, 0, 127},    {kFilterEnvTrigger, 16, 0, 1},
-            {kAmpEnvMode, 16, 0, 127},       {kAmpEnvTrigger, 16, 0, 1},
-            {kFilterLinkValue, 16, 0, 3},    {kFilterLinkSwitch, 16, 0, 1},
-            {kFilterRoutingSwitchA, 16, 0, 1}, {kMainTab, 1, 0, 8},
-            {kGlobalLocalControl, 1, 0, 1},  {kMIDIFilterTrackIncomingMIDI, 1, 0, 1},
+        const int ranges[][3] = {
+            {kMultiPartBank, 0, 3},     {kMultiPartPatch, 0, 127},  {kCurrentBank, 0, 3},
+            {kMultiPartMIDICh, 0, 17},  {kEffect1Mode, 0, 9},       {kOscillatorUnisono, 0, 7},
+            {kFilterEnvMode, 0, 127},   {kAmpEnvMode, 0, 127},      {kFilterLinkValue, 0, 3},
         };
-        // clang-format on
-        for (const auto& run : params)
-            for (int i = 0; i < run.count; ++i)
-                editor.effect.GetParam(run.base + i)->InitInt("", 0, run.min, run.max);
+        for (const auto& r : ranges)
+            for (int part = 0; part < 16; ++part)
+                editor.effect.GetParam(r[0] + part)->InitInt("", 0, r[1], r[2]);
+        const int switches[] = {kPartLock,      kPartProgramChange, kOscillatorMonoPolyMode,
+                                kFilterEnvTrigger, kAmpEnvTrigger, kFilterLinkSwitch,
+                                kFilterRoutingSwitchA};
+        for (int id : switches)
+            for (int part = 0; part < 16; ++part)
+                editor.effect.GetParam(id + part)->InitBool("", false);
+        editor.effect.GetParam(kMIDIFilterTrackIncomingMIDI)->InitBool("", false);
         UIConfigManager& m = editor.manager;
         const char* knob = ConfigEditor::kKnobImage;
-        auto sysex = [&](int id, int min, int max, int entry, int part) {
-            m.createSysExKnobControl("", id, 0, 0, knob, min, min, max, entry, part < 0 ? 7 : 8,
-                                     part, {}, nullptr, "");
-        };
-        sysex(kFX1PhaserCenter + 2, 0, 127, 0, 2); // effect type 3
-        sysex(kFX1FiveFXSource + 2, 0, 127, 0, 2); // no effect type
-        sysex(kFilter1Cutoff + 3, 0, 127, 1, 3);
-        sysex(kMultiPartBank, 0, 3, 2, -1);
-        sysex(kMultiPartPatch, 0, 127, 3, -1);
-        sysex(kPartPattern + 4, 0, 127, 4, -1);
-        sysex(kGlobalControlSend, 0, 127, 5, -1);
-        sysex(kMultiPartTranspose, -48, 48, 6, -1);
-        sysex(kGlobalLocalControl, 0, 1, 7, -1);
-        auto cc = [&](int number, int id, int min, int max, int step) {
-            m.createCCKnobControl(number, 0, "", id, 0, 0, knob, min, min, max, step, {}, 1,
-                                  nullptr, "");
-        };
-        cc(27, kOscillator1Octave + 1, 16, 112, 12);
-        cc(28, kOscillator1Semitone + 1, 52, 76, 1);
-        cc(31, kFilter1Cutoff + 1, 0, 127, 1);
-        cc(70, kFilter1TypeQ + 1, 0, 7, 1);
-        cc(70, kFilter1TypeQPlus + 1, 0, 7, 1); // the Q+'s map
-        cc(77, kFilterRoutingSwitchB + 1, 0, 1, 1);
-        // As at start-up, every control shows its parameter before anything else moves it.
+        const int sysex[][5] = {// parameter, min, max, template, part
+                                {kFX1PhaserCenter + 2, 0, 127, 0, 2}, // effect type 3
+                                {kFX1FiveFXSource + 2, 0, 127, 0, 2}, // no effect type
+                                {kFilter1Cutoff + 3, 0, 127, 1, 3},   {kMultiPartBank, 0, 3, 2, -1},
+                                {kMultiPartPatch, 0, 127, 3, -1},     {kPartPattern + 4, 0, 127, 4, -1},
+                                {kGlobalControlSend, 0, 127, 5, -1},  {kMultiPartTranspose, -48, 48, 6, -1},
+                                {kGlobalLocalControl, 0, 1, 7, -1}};
+        for (const auto& c : sysex)
+            m.createSysExKnobControl("", c[0], 0, 0, knob, c[1], c[1], c[2], c[3], c[4] < 0 ? 7 : 8,
+                                     c[4], {}, nullptr, "");
+        const int cc[][5] = {// CC, parameter, min, max, step; all of part 1
+                             {27, kOscillator1Octave + 1, 16, 112, 12}, {28, kOscillator1Semitone + 1, 52, 76, 1},
+                             {31, kFilter1Cutoff + 1, 0, 127, 1},       {70, kFilter1TypeQ + 1, 0, 7, 1},
+                             {70, kFilter1TypeQPlus + 1, 0, 7, 1},      {77, kFilterRoutingSwitchB + 1, 0, 1, 1}};
+        for (const auto& c : cc)
+            m.createCCKnobControl(c[0], 0, "", c[1], 0, 0, knob, c[2], c[2], c[3], c[4], {}, 1, nullptr, "");
+        // As at start-up, every control shows its parameter before anything moves it.
         editor.effect.AttachGraphics(&editor.graphics);
         clock.AdvanceMillis(2000);
         clock.SetSleepHook([this](int64_t) {
@@ -125,15 +98,12 @@ struct ParamChangeRig {
     }
     void shortMessage(bool fromHost, uint8_t status, uint8_t data1, uint8_t data2 = 0) {
         IMidiMsg msg(0, status, data1, data2);
-        if (fromHost)
-            manager.ProcessMidiMsgFromDAW(&msg, 0);
-        else
-            manager.ProcessMidiMsgFromDevice(&msg);
+        fromHost ? manager.ProcessMidiMsgFromDAW(&msg, 0) : manager.ProcessMidiMsgFromDevice(&msg);
     }
     double value(int id) const { return editor.effect.GetParam(id)->Value(); }
     // Sets the parameter and shows it on its controls.
     void set(int id, double v) { editor.graphics.SetParameterFromPlug(id, v, false); }
-    // The requests that posted jobs sent before their first pause.
+    // The requests the posted jobs sent.
     std::vector<Bytes> requests() {
         for (int i = 0; i < 5000 && manager.isRunning(MIDIMessageManager::kJobThread) && !jobHeld; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -142,9 +112,18 @@ struct ParamChangeRig {
 
     testsupport::ManualClock clock;
     std::thread::id testThread = std::this_thread::get_id();
-    std::atomic<bool> holdJobs{true};
-    std::atomic<bool> jobHeld{false};
-    ConfigEditor editor{kFixtureSysEx, 0, 1.0, false};
+    std::atomic<bool> holdJobs{true}, jobHeld{false};
+    // Templates: effect 1 at 1/05 (sound), sound index 80, part 0's bank and program, part 4's
+    // pattern, global indices 12, 11 and 36.
+    ConfigEditor editor{"<sysexlist><sysex><values><value>3E 0F 00 20 00 01 05 00</value></values></sysex>"
+                        "<sysex><values><value>3E 0F 00 20 00 00 50 00</value></values></sysex>"
+                        "<sysex><values><value>3E 0F 00 21 00 20 00</value></values></sysex>"
+                        "<sysex><values><value>3E 0F 00 21 00 21 00</value></values></sysex>"
+                        "<sysex><values><value>3E 0F 00 21 01 03 00</value></values></sysex>"
+                        "<sysex><values><value>3E 0F 00 24 00 0C 00</value></values></sysex>"
+                        "<sysex><values><value>3E 0F 00 24 00 0B 00</value></values></sysex>"
+                        "<sysex><values><value>3E 0F 00 24 00 24 00</value></values></sysex></sysexlist>",
+                        0, 1.0, false};
     EditorPlugin plugin{editor};
     LibrarianTestHost host;
     PatchLibrarian librarian{host};

@@ -266,14 +266,6 @@ IControl* FakeSenderPlugin::getCCControls(int channel, int cc, int legacy) {
     return controls ? controls->getCCControls(channel, cc, legacy) : nullptr;
 }
 
-void FakeSenderPlugin::BeginInformHostOfParamChange(int paramIdx) {
-    logCall("begin edit " + std::to_string(paramIdx));
-}
-
-void FakeSenderPlugin::EndInformHostOfParamChange(int paramIdx) {
-    logCall("end edit " + std::to_string(paramIdx));
-}
-
 bool FakeSenderPlugin::isMIDIFilterBlocked(int passThroughSwitch) {
     std::lock_guard<std::mutex> lock(mutex);
     return blockedFilters.count(passThroughSwitch) != 0;
@@ -284,17 +276,9 @@ void FakeSenderPlugin::blockMIDIFilter(int passThroughSwitch) {
     blockedFilters.insert(passThroughSwitch);
 }
 
-void FakeSenderPlugin::lightPartIndicator(int part) {
-    logCall("led " + std::to_string(part));
-}
-
 void FakeSenderPlugin::sendPatchToDeviceFromLibrarian(int slot, int side, int part) {
     logCall("librarian send " + std::to_string(slot) + " " + std::to_string(side) + " " +
             std::to_string(part));
-}
-
-void FakeSenderPlugin::AllSoundsOff(int part, bool allParts) {
-    logCall("all sounds off " + std::to_string(part) + (allParts ? " all" : ""));
 }
 
 bool FakeSenderPlugin::BankChangeMessage(int part) {

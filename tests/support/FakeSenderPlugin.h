@@ -77,8 +77,8 @@ public:
     IControl* getSysexControl(int k1, int k2, int k3, int k4, int variant) override;
     IControl* getCCControls(int channel, int cc, int legacy) override;
     KIT_Mutex* plugLock() override { return plugMutex; }
-    void BeginInformHostOfParamChange(int paramIdx) override;
-    void EndInformHostOfParamChange(int paramIdx) override;
+    void BeginInformHostOfParamChange(int id) override { logCall("begin edit " + std::to_string(id)); }
+    void EndInformHostOfParamChange(int id) override { logCall("end edit " + std::to_string(id)); }
     bool isMIDIFilterBlocked(int passThroughSwitch) override;
     bool isLocalControl() override { return localControl; }
     void setLocalControl(bool on) override { localControl = on; }
@@ -90,13 +90,13 @@ public:
     int getStoredProgram(int part) override { return storedPrograms.at(size_t(part)); }
     void setStoredProgram(int part, int program) override { storedPrograms.at(size_t(part)) = program; }
     void setSelectedPart(int part) override { selectedPart = part; }
-    void lightPartIndicator(int part) override;
+    void lightPartIndicator(int part) override { logCall("led " + std::to_string(part)); }
     int getLibrarianViewSide() override { return librarianViewSide; }
     void setLibrarianViewUpperSlot(int slot) override { viewUpperSlot = slot; }
     void setLibrarianViewCurrentSlot(int slot) override { viewCurrentSlot = slot; }
+    // "librarian send <slot> <side> <part>", "all sounds off <part>", "bank change <part>".
     void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override;
-    void AllSoundsOff(int part, bool allParts) override;
-    // Returns bankChangeAccepted.
+    void AllSoundsOff(int part, bool) override { logCall("all sounds off " + std::to_string(part)); }
     bool BankChangeMessage(int part) override;
     void MIDIOutRoutingSwitch(IMidiMsg* msg) override;
 
