@@ -164,6 +164,39 @@ public:
     int getTimerValue() override;
     int getAwaitedDumpPart() override { return awaitedDumpPart; }
     void setAwaitedDumpPart(int part) override { awaitedDumpPart = part; }
+    IControl* getSysexControl(int k1, int k2, int k3, int k4, int variant) override;
+    IControl* getCCControls(int channel, int cc, int legacy) override;
+    KIT_Mutex* plugLock() override { return GetMutex(); }
+    void BeginInformHostOfParamChange(int paramIdx) override {
+        IEffectVST::BeginInformHostOfParamChange(paramIdx);
+    }
+    void EndInformHostOfParamChange(int paramIdx) override {
+        IEffectVST::EndInformHostOfParamChange(paramIdx);
+    }
+    bool isMIDIFilterBlocked(int passThroughSwitch) override;
+    bool isLocalControl() override { return localControl; }
+    void setLocalControl(bool on) override { localControl = on; }
+    bool isLibrarianControl() override;
+    bool isProgramBankMode() override;
+    bool isPatternMode() override { return sequenceMode; }
+    int getStoredBank(int part) override { return storedBanks[size_t(part & 15)]; }
+    void setStoredBank(int part, int bank) override { storedBanks[size_t(part & 15)] = bank; }
+    int getStoredProgram(int part) override { return storedPrograms[size_t(part & 15)]; }
+    void setStoredProgram(int part, int program) override {
+        storedPrograms[size_t(part & 15)] = program;
+    }
+    void setSelectedPart(int part) override { selectedPart = part; }
+    void lightPartIndicator(int part) override;
+    int getLibrarianViewSide() override;
+    void setLibrarianViewUpperSlot(int slot) override;
+    void setLibrarianViewCurrentSlot(int slot) override;
+    void AllSoundsOff(int part, bool allParts) override;
+    bool BankChangeMessage(int part) override;
+    void MIDIOutRoutingSwitch(IMidiMsg* msg) override;
+
+    // A short message to the synthesizer: refused with "Set MIDI I/O First!" while no output
+    // is chosen; lights the indicator of the part on the message's channel.
+    void sendMidiMsgAndLog(IMidiMsg* msg);
 
     // ---- LibrarianHost and UIConfigPlugin.
     bool isDebugLogOn() const override { return logEnabled; }
@@ -269,6 +302,7 @@ private:
     IMidiQueue midiQueue{1024};
     double sampleRate = 44100.0;
     std::atomic<bool> notesOffSent{false};
+    std::atomic<bool> progressShowing{false};
     std::array<RememberedBank, 6> rememberedBanks;
     std::atomic<bool> multiMode{false};
     std::atomic<bool> sequenceMode{false};
@@ -300,6 +334,12 @@ private:
     std::atomic<bool> clockPointer{true};
     std::atomic<bool> clockInfo{true};
     std::array<std::atomic<int>, 16> filterLink{};
+    // Per part: the bank and program last selected, whether the activity indicator is lit
+    // and when it was lit (ms of the platform clock).
+    std::array<std::atomic<int>, 16> storedBanks{};
+    std::array<std::atomic<int>, 16> storedPrograms{};
+    std::array<std::atomic<bool>, 16> partLit{};
+    std::array<std::atomic<int64_t>, 16> partLitAt{};
     RandomValueList randomValues{};
 };
 

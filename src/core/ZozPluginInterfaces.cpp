@@ -14,7 +14,6 @@
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/MIDIMessageSender.h"
-#include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UIConfigManager.h"
 
@@ -112,26 +111,17 @@ void Zoz::setFilterLinkMode(int part, int mode) {
     if (part >= 0 && part < 16) filterLink[size_t(part)] = mode;
 }
 
-void Zoz::checksumCheckAndSend(uint8_t* msg, int length) {
-    if (!midiIOSet) {
-        setUpperDisplayText("Set MIDI I/O First!");
-        return;
-    }
-    SysexMessage::writeChecksum(msg, length);
-    SendMidiSysex(msg, length);
-    DebuggerOutput::logSysExOutMessageByte(msg, length);
-}
-
+// The first cancel button sits on the librarian page, the second on the others.
 void Zoz::DisplayProcessingIndicator(bool on) {
-    if (!progressLayer) return;
-    progressIndicator->Hide(!on);
-    progressLayer->Hide(!on);
-    if (on) {
+    progressShowing = on;
+    if (progressLayer) {
+        progressIndicator->Hide(!on);
+        progressLayer->Hide(!on);
         const bool librarianPage = GetParamValue(kMainTab) == 1.0;
-        for (int i = 0; i < 2; ++i)
+        for (int i = 0; on && i < 2; ++i)
             if (cancelButtons[i]) cancelButtons[i]->Hide(librarianPage != (i == 0));
-        return;
     }
+    if (on) return;
     messageManager->dumpAwaited = false;
     notesOffSent = false;
 }
@@ -188,10 +178,43 @@ int Zoz::getTimerValue() {
     return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
 }
 
-// ---- BrowserPlugin
+IControl* Zoz::getSysexControl(int k1, int k2, int k3, int k4, int variant) {
+    return uiConfig->getSysExControlMap().findControl(k1, k2, k3, k4, variant);
+}
 
-// Sending a librarian entry to the synthesizer comes with the librarian glue's send path.
-void Zoz::sendPatchToDeviceFromLibrarian(int, int, int) {}
+IControl* Zoz::getCCControls(int channel, int cc, int legacy) {
+    return uiConfig->getCCControls(channel, cc, legacy);
+}
+
+bool Zoz::isMIDIFilterBlocked(int passThroughSwitch) {
+    const int host = passThroughSwitch - kMIDIFilterDAWCCPassThrough;
+    const int hardware = passThroughSwitch - kMIDIFilterHWCCPassThrough;
+    if (host >= 0 && host < kFilterKinds) return hostBlocked[size_t(host)];
+    if (hardware >= 0 && hardware < kFilterKinds) return hardwareBlocked[size_t(hardware)];
+    return false;
+}
+
+bool Zoz::isLibrarianControl() {
+    return GetParamValue(kControlLibrary) == 1.0;
+}
+
+bool Zoz::isProgramBankMode() {
+    return GetParamValue(kControlProgBank) == 1.0;
+}
+
+int Zoz::getLibrarianViewSide() {
+    return librarianView ? librarianView->getActiveSide() : LibrarianViewControl::kUpper;
+}
+
+void Zoz::setLibrarianViewUpperSlot(int slot) {
+    if (librarianView) librarianView->setUpperSelectedSlot(slot);
+}
+
+void Zoz::setLibrarianViewCurrentSlot(int slot) {
+    if (librarianView) librarianView->setCurrentSlot(slot);
+}
+
+// ---- BrowserPlugin
 
 void Zoz::showFileEditMenu(int x, int y) {
     fileEditMenu =

@@ -5,6 +5,7 @@
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
 #include "kit/effect/ITextControl.h"
+#include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "src/browser/FileCopyPopupMenu.h"
 #include "src/browser/FileEditPopupMenu.h"
@@ -17,7 +18,6 @@
 #include "src/uiconfig/UIConfigManager.h"
 
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 
 namespace {
@@ -32,7 +32,7 @@ Zoz::Zoz(IEffectInstanceInfo info)
     : IEffectVST(info, kNumAutomatedParams, kChannelIO, 0, kEffectName, "", kMakerName,
                  kVendorVersion, kUniqueId, kMakerId, kLatency, true, true, true, 0) {
     // The randomizer draws from the process-wide generator.
-    srand(unsigned(time(nullptr)));
+    srand(unsigned(platform::WallSeconds()));
     sampleRate = GetSampleRate();
     openDataFolder();
     readSettings();
