@@ -8,7 +8,6 @@ ICustomRadioButtonsControl::ICustomRadioButtonsControl(IEffectBase* plug, IRECT 
                                                        int buttonCount, const IBitmap* bitmap,
                                                        EDirection direction)
     : IRadioButtonsControl(plug, rect, paramIdx, buttonCount, bitmap, direction, false) {
-    m_promptDisabled = true;
     const int n = std::max(buttonCount, 0);
     m_buttons.clear();
     if (n == 0) return;

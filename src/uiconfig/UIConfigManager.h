@@ -176,7 +176,9 @@ public:
     // as kActionNone, so a MIDI-bound factory run later for the parameter sets its kind
     // again. An unknown parameter makes nothing and is logged. Captions are "NK57 Monospace"
     // at the scaled height; bitmap controls take the image's size. Values the layout gives but
-    // the factory does not use are not passed.
+    // the factory does not use are not passed: the port menu's name, part, layer and group,
+    // the display's part, group, size and white flag, the radio row's horizontal flag (the
+    // image's frames decide) and the effect knob's fourth value.
 
     // A caption that shows "----" and offers nothing on a click.
     void createDropDownMenu(const std::string& name, int paramId, int x, int y, int width,

@@ -16,9 +16,8 @@
 // An editor whose UI configuration was read from the given SysEx resource and an empty
 // layout, over a plug-in of every parameter with a real graphics object attached. A few images of
 // the table have pictures: a four-frame knob strip of 40 × 160, a two-frame button of 30 × 40, a
-// fader handle of 18 × 18, two-frame tab strips of 250 × 60 (frames stacked, and side by side)
-// and a one-frame cancel button of 40 × 20. The cache references it took are given back at the
-// end.
+// fader handle of 18 × 18 and two-frame tab strips of 250 × 60 (frames stacked, and side by
+// side). The cache references it took are given back at the end.
 class ConfigEditor {
 public:
     static constexpr const char* kKnobImage = "IKNOBROTATERCONTROL_ID4";
@@ -26,7 +25,6 @@ public:
     static constexpr const char* kHandleImage = "BTN_18x18_ID";
     static constexpr const char* kTabImage = "BUTTON_TAB_TOPBAR_ID";
     static constexpr const char* kSideTabImage = "BUTTON_TAB_SIDEBAR_ID";
-    static constexpr const char* kCancelImage = "BUTTON_LIB_CANCEL_ID";
 
     ConfigEditor(const std::string& sysex, int style = 0, double scale = 1.0) {
         plugin.effectBase = &effect;
@@ -38,7 +36,6 @@ public:
         graphics.AddImage(303, 18, 18, 0xFFFF0000u);
         graphics.AddImage(132, 250, 60, 0xFF00FFFFu);
         graphics.AddImage(133, 250, 60, 0xFFFFFF00u);
-        graphics.AddImage(118, 40, 20, 0xFF0000FFu);
         manager.readUIConfig(&adapter, &plugin, nullptr, style, scale);
     }
     ~ConfigEditor() { manager.ClearImageCache(); }
