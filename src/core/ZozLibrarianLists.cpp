@@ -5,6 +5,7 @@
 #include "src/core/Zoz.h"
 
 #include "kit/effect/ControlLayer.h"
+#include "kit/effect/IContactControl.h"
 #include "kit/effect/IControl.h"
 #include "kit/effect/ProgressIndicator.h"
 #include "src/core/BankNameShortener.h"
@@ -59,13 +60,11 @@ void Zoz::buildProgressLayer() {
     const int w = scaled(kEditorWidth), h = scaled(kEditorHeight);
     progressIndicator =
         new ProgressIndicator(progressLayer, this, 0, 0, w, h, -1, &overlay, IRECT(0, 0, w, h));
-#if 0
     const std::pair<int, int> cancelAt[] = {{835, 457}, {740, 83}};
     for (int i = 0; i < 2; ++i)
         cancelButtons[i] = uiConfig->createAutoOffSwitchControl(
             "Cancel Data Request", kCancelDataRequest, cancelAt[i].first, cancelAt[i].second,
             "BUTTON_LIB_CANCEL_ID", -1, progressLayer, "Global");
-#endif
     progressIndicator->Hide(true);
     progressLayer->Hide(true);
 }
