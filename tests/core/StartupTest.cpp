@@ -1,6 +1,7 @@
 #include "tests/core/CoreRig.h"
 
 #include "kit/effect/ControlLayer.h"
+#include "kit/effect/IControl.h"
 #include "src/core/PatchManager.h"
 #include "src/uiconfig/ParameterIds.h"
 
@@ -179,4 +180,26 @@ TEST_F(Startup, LibrarianMenuLayersThenTheProgressLayerLast) {
     EXPECT_EQ(progress->getName(), "PROGRESS");
     EXPECT_EQ(progress->getId(), 0);
     EXPECT_FALSE(progress->isVisible());
+}
+
+TEST_F(Startup, WhileTheProgressLayerShowsItTakesEveryClick) {
+    resources = ZOZ_BUILT_RESOURCES;
+    auto plug = start();
+    IGraphics* g = plug->GetGUI();
+    const ControlLayer* progress = plug->progressLayerOf();
+    ASSERT_EQ(progress->getControls().GetSize(), 3); // the overlay and two cancel buttons
+    const IControl* overlay = progress->getControls().Get(0);
+    const IControl* cancelOther = progress->getControls().Get(2);
+    plug->DisplayProcessingIndicator(true);
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_TRUE(progress->getControls().Get(1)->IsHidden()); // the librarian page's
+    for (int y = 0; y < 757; y += 37)
+        for (int x = 0; x < 1500; x += 53) {
+            const IControl* hit = g->GetMouseControlIdx(x, y);
+            ASSERT_TRUE(hit == overlay || hit == cancelOther) << x << ", " << y;
+        }
+    EXPECT_EQ(g->GetMouseControlIdx(742, 85), cancelOther);
+    plug->DisplayProcessingIndicator(false);
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_NE(g->GetMouseControlIdx(700, 400), overlay);
 }
