@@ -20,7 +20,6 @@ class ControlLayer;
 class FileCopyPopupMenu;
 class FileEditPopupMenu;
 class IControl;
-class ITextControl;
 class MIDIMessageManager;
 class PatchLibrarian;
 class PatchManager;
@@ -256,12 +255,15 @@ private:
     void applyFilterDefaults();
     void showEveryParameter();
     void openStoredPorts();
+    // Opens the stored port of a direction; its index in the port list, 0 for none.
+    int openStoredPort(bool input);
 
     // The layout's layer of that name; null, logged, when the layout has none.
     ControlLayer* findLayoutLayer(const std::string& name);
     // Keeps and returns the parameter's first bound control; null, logged, when it has none.
     IControl* keepFirstControl(int paramIdx);
-    ITextControl* displayControl(int paramIdx) const;
+    // Shows the text on the display control kept for the parameter, when there is one.
+    void showText(int paramIdx, const std::string& text);
     // The scaled editor size.
     int scaled(int length) const { return int(length * windowScale); }
 

@@ -154,6 +154,7 @@ IControl* Zoz::keptControl(int paramIdx) const {
     return it == controls.end() ? nullptr : it->second;
 }
 
-ITextControl* Zoz::displayControl(int paramIdx) const {
-    return dynamic_cast<ITextControl*>(keptControl(paramIdx));
+void Zoz::showText(int paramIdx, const std::string& text) {
+    if (auto* display = dynamic_cast<ITextControl*>(keptControl(paramIdx)))
+        display->SetTextFromPlug(text.c_str());
 }

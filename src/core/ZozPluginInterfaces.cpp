@@ -5,7 +5,6 @@
 
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
-#include "kit/effect/ITextControl.h"
 #include "kit/effect/ProgressIndicator.h"
 #include "src/browser/FileCopyPopupMenu.h"
 #include "src/browser/FileEditPopupMenu.h"
@@ -66,13 +65,11 @@ void Zoz::SetParameterFromPlug(int paramIdx, double value) {
 }
 
 void Zoz::setUpperDisplayText(const std::string& text) {
-    if (ITextControl* display = displayControl(kControlDisplayName))
-        display->SetTextFromPlug(text.c_str());
+    showText(kControlDisplayName, text);
 }
 
 void Zoz::setLowerDisplayText(const std::string& text) {
-    if (ITextControl* display = displayControl(kControlDisplayValue))
-        display->SetTextFromPlug(text.c_str());
+    showText(kControlDisplayValue, text);
 }
 
 std::string Zoz::getValueListText(const std::string& list, int index) {
@@ -147,13 +144,11 @@ void Zoz::setLibrarianViewDirty() {
 }
 
 void Zoz::displayPatchName(const std::string& name) {
-    if (ITextControl* display = displayControl(kControlDisplayPatch))
-        display->SetTextFromPlug(name.c_str());
+    showText(kControlDisplayPatch, name);
 }
 
 void Zoz::displayCategoryName(const std::string& category) {
-    if (ITextControl* display = displayControl(kControlDisplayCategory))
-        display->SetTextFromPlug(category.c_str());
+    showText(kControlDisplayCategory, category);
 }
 
 bool Zoz::ProcessSysExInternal(ISysEx* msg) {

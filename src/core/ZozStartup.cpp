@@ -4,7 +4,6 @@
 
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
-#include "kit/effect/ITextControl.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "src/browser/FileCopyPopupMenu.h"
@@ -158,39 +157,42 @@ void Zoz::Reset() {
         {kControlDisplayCC, "---"},
     };
     for (const auto& [paramIdx, text] : lines)
-        if (ITextControl* display = displayControl(paramIdx))
-            display->SetTextFromPlug(text.c_str());
+        showText(paramIdx, text);
 }
 
-// A stored port that opened is entered as a display text at its own list index, where the
-// device menu holds that name already.
 void Zoz::openStoredPorts() {
     if (!storedOutName || settings[SettingsFile::kDefaultPorts] != "yes") return;
-    IParam* in = GetParam(kDeviceInSelection);
-    IParam* out = GetParam(kDeviceOutSelection);
-
-    const std::string& inName = settings[SettingsFile::kMIDIInDevice];
-    log("DEFAULT SETTINGS: MIDI In device stored ", inName);
-    getExternalMIDIInNames();
-    midiInPort = 1;
-    setExternalMIDIIn(midiInPort, inName.c_str());
-    in->Set(midiInPort);
-    if (midiInPort > 0) in->SetDisplayText(midiInPort, inName.c_str());
+    midiInPort = openStoredPort(true);
+    const IParam* in = GetParam(kDeviceInSelection);
     if (IControl* selector = keptControl(kDeviceInSelection))
         selector->SetValueFromPlug(in->GetNormalized(midiInPort));
-
-    const std::string& outName = settings[SettingsFile::kMIDIOutDevice];
-    log("DEFAULT SETTINGS: MIDI Out device stored ", outName);
-    getExternalMIDIOutNames();
-    midiOutPort = 1;
-    setExternalMIDIOut(midiOutPort, outName.c_str());
-    out->Set(midiOutPort);
-    if (midiOutPort > 0) out->SetDisplayText(midiOutPort, outName.c_str());
+    midiOutPort = openStoredPort(false);
+    const IParam* out = GetParam(kDeviceOutSelection);
     midiIOSet = TruncToInt(out->Value()) > 0;
 
-    in->Set(midiInPort);
+    GetParam(kDeviceInSelection)->Set(midiInPort);
     editor->SetParameterFromPlug(kDeviceInSelection, in->Value(), false);
     editor->SetParameterFromPlug(kDeviceOutSelection, out->Value(), false);
     // The first block after start-up sends the synthesizer its initialisation.
     storedPortsOpened = true;
+}
+
+// A port that opened is entered as a display text at its own list index, where the device
+// menu holds that name already.
+int Zoz::openStoredPort(bool input) {
+    const std::string& name =
+        settings[input ? SettingsFile::kMIDIInDevice : SettingsFile::kMIDIOutDevice];
+    log("DEFAULT SETTINGS: MIDI ", input ? "In" : "Out", " device stored ", name);
+    int index = 1;
+    if (input) {
+        getExternalMIDIInNames();
+        setExternalMIDIIn(index, name.c_str());
+    } else {
+        getExternalMIDIOutNames();
+        setExternalMIDIOut(index, name.c_str());
+    }
+    IParam* param = GetParam(input ? kDeviceInSelection : kDeviceOutSelection);
+    param->Set(index);
+    if (index > 0) param->SetDisplayText(index, name.c_str());
+    return index;
 }
