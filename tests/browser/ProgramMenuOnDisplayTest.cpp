@@ -1,0 +1,80 @@
+// The program page's program menu in the Linux editor, opened by a host in a window on the
+// virtual display and driven with xdotool: the click opens the menu the plug-in draws, the
+// pointer opens "31-40" beside it, and a click on "Sound 038" sets program 37 of the current
+// part and sends the change.
+
+#include "tests/browser/MenuRig.h"
+
+#include "kit/effect/IGraphicsLinux.h"
+#include "tests/support/TestVSTEffect.h"
+#include "tests/support/Watchdog.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+// Last: Xlib's macros would clash with the names above.
+#include "platform/view/X11View.h"
+#include "tests/support/XHostWindow.h"
+
+using testsupport::WaitUntil;
+
+TEST(ProgramMenuOnDisplay, SoundThirtyEightFromTheRangeSubmenuSetsProgramThirtySevenAndSendsIt) {
+    testsupport::Watchdog watchdog(120, "the program menu on the display");
+    testsupport::XHostWindow window(1500, 757);
+    if (!window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    XMoveWindow(window.display(), window.window(), 0, 0);
+    testsupport::TempFolder folder;
+    testsupport::TestVSTEffect::Options everyParameter;
+    everyParameter.nParams = kNumParams;
+    auto* plug = new testsupport::BrowserPluginOn<testsupport::TestVSTEffect, IGraphicsLinux>(
+        [](AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) -> VstIntPtr { return 0; },
+        everyParameter);
+    loadThreeBanks(plug->librarian, folder.path());
+    plug->currentPart = 3;
+    const IRECT button = attachMenus(*plug).program->GetRECT();
+    AEffect* effect = plug->GetAEffect();
+    ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0,
+                                 reinterpret_cast<void*>(window.window()), 0.0f), 1);
+    const Window editor = static_cast<platform::X11View*>(plug->GetGUI()->GetWindow())->WindowId();
+
+    // The view moves pointer positions 2 left and 3 up.
+    auto pointer = [&](int x, int y, const char* button = nullptr) {
+        std::vector<std::string> args{"mousemove", "--window", std::to_string(editor),
+                                      std::to_string(x + 2), std::to_string(y + 3)};
+        if (button) args.insert(args.end(), {"click", button});
+        return testsupport::Xdotool(args) == 0;
+    };
+    const uint32_t menuGrey = 0xF0F0F000;
+    auto shown = [&](int x, int y) {
+        const std::vector<uint32_t> p = window.Capture(DefaultRootWindow(window.display()), x, y, 1, 1);
+        return p.size() == 1 && p[0] == menuGrey;
+    };
+    // The menu opens 4 below the button; its rows are 20 high from 4 below its top, and a
+    // submenu opens right of its row, its first row level with it.
+    const int menuTop = button.B + 4;
+    ASSERT_TRUE(pointer(button.L + 10, button.T + 10, "1"));
+    ASSERT_TRUE(WaitUntil([&] { return shown(button.L + 6, menuTop + 6); }));
+    const int rangeRow = menuTop + 4 + 3 * 20 + 10; // "31-40"
+    ASSERT_TRUE(pointer(button.L + 30, rangeRow));
+    // "Sound 038", the eighth row of the submenu, lies below the main menu's ten rows.
+    const int soundRow = rangeRow + 7 * 20;
+    int submenuLeft = -1;
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::vector<uint32_t> row =
+            window.Capture(DefaultRootWindow(window.display()), button.L, soundRow, 300, 1);
+        const auto grey = std::find(row.begin(), row.end(), menuGrey);
+        submenuLeft = grey == row.end() ? -1 : button.L + int(grey - row.begin());
+        return submenuLeft >= 0;
+    }));
+    ASSERT_TRUE(pointer(submenuLeft + 20, soundRow, "1"));
+
+    EXPECT_TRUE(WaitUntil([&] {
+        KIT_MutexLock lock(plug->GetMutex());
+        return plug->GetParam(kMultiPartPatch + 3)->Value() == 37 &&
+               plug->calls == std::vector<std::string>{"BankChangeMessage 3",
+                                                       "sendPatchAndPatternToDevice 3 1 0 0 0"};
+    }));
+    EXPECT_EQ(effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f), 1);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+}
