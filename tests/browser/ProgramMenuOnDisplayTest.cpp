@@ -5,8 +5,6 @@
 
 #include "tests/browser/MenuRig.h"
 
-#include "kit/effect/IGraphicsLinux.h"
-#include "tests/support/TestVSTEffect.h"
 #include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
@@ -25,12 +23,7 @@ TEST(ProgramMenuOnDisplay, SoundThirtyEightFromTheRangeSubmenuSetsProgramThirtyS
     if (!window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
     XMoveWindow(window.display(), window.window(), 0, 0);
     testsupport::TempFolder folder;
-    testsupport::TestVSTEffect::Options everyParameter;
-    everyParameter.nParams = kNumParams;
-    auto* plug = new testsupport::BrowserPluginOn<testsupport::TestVSTEffect, IGraphicsLinux>(
-        [](AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) -> VstIntPtr { return 0; },
-        everyParameter);
-    loadThreeBanks(plug->librarian, folder.path());
+    DisplayPlugin* plug = newDisplayPlugin(folder.path());
     plug->currentPart = 3;
     const IRECT button = attachMenus(*plug).program->GetRECT();
     AEffect* effect = plug->GetAEffect();
