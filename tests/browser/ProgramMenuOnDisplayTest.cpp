@@ -31,36 +31,28 @@ TEST(ProgramMenuOnDisplay, SoundThirtyEightFromTheRangeSubmenuSetsProgramThirtyS
                                  reinterpret_cast<void*>(window.window()), 0.0f), 1);
     const Window editor = static_cast<platform::X11View*>(plug->GetGUI()->GetWindow())->WindowId();
 
-    // The view moves pointer positions 2 left and 3 up.
-    auto pointer = [&](int x, int y, const char* button = nullptr) {
+    // The view moves pointer positions 2 left and 3 up. The menu opens 4 below the button,
+    // its rows 20 high from 4 below its top; "31-40" opens its submenu beside its row, so
+    // that "Sound 038", its eighth row, lies below the main menu's ten rows.
+    auto pointer = [&](int x, int y, std::vector<std::string> click) {
         std::vector<std::string> args{"mousemove", "--window", std::to_string(editor),
                                       std::to_string(x + 2), std::to_string(y + 3)};
-        if (button) args.insert(args.end(), {"click", button});
+        args.insert(args.end(), click.begin(), click.end());
         return testsupport::Xdotool(args) == 0;
     };
-    const uint32_t menuGrey = 0xF0F0F000;
-    auto shown = [&](int x, int y) {
-        const std::vector<uint32_t> p = window.Capture(DefaultRootWindow(window.display()), x, y, 1, 1);
-        return p.size() == 1 && p[0] == menuGrey;
-    };
-    // The menu opens 4 below the button; its rows are 20 high from 4 below its top, and a
-    // submenu opens right of its row, its first row level with it.
-    const int menuTop = button.B + 4;
-    ASSERT_TRUE(pointer(button.L + 10, button.T + 10, "1"));
-    ASSERT_TRUE(WaitUntil([&] { return shown(button.L + 6, menuTop + 6); }));
-    const int rangeRow = menuTop + 4 + 3 * 20 + 10; // "31-40"
-    ASSERT_TRUE(pointer(button.L + 30, rangeRow));
-    // "Sound 038", the eighth row of the submenu, lies below the main menu's ten rows.
-    const int soundRow = rangeRow + 7 * 20;
-    int submenuLeft = -1;
-    ASSERT_TRUE(WaitUntil([&] {
+    auto greyAt = [&](int x, int y, int w) { // the first menu pixel from x on, or -1
         const std::vector<uint32_t> row =
-            window.Capture(DefaultRootWindow(window.display()), button.L, soundRow, 300, 1);
-        const auto grey = std::find(row.begin(), row.end(), menuGrey);
-        submenuLeft = grey == row.end() ? -1 : button.L + int(grey - row.begin());
-        return submenuLeft >= 0;
-    }));
-    ASSERT_TRUE(pointer(submenuLeft + 20, soundRow, "1"));
+            window.Capture(DefaultRootWindow(window.display()), x, y, w, 1);
+        const auto grey = std::find(row.begin(), row.end(), 0xF0F0F000);
+        return grey == row.end() ? -1 : x + int(grey - row.begin());
+    };
+    const int rangeRow = button.B + 4 + 4 + 3 * 20 + 10, soundRow = rangeRow + 7 * 20;
+    int submenuLeft = -1;
+    ASSERT_TRUE(pointer(button.L + 10, button.T + 10, {"click", "1"}));
+    ASSERT_TRUE(WaitUntil([&] { return greyAt(button.L + 6, rangeRow, 1) >= 0; }));
+    ASSERT_TRUE(pointer(button.L + 30, rangeRow, {}));
+    ASSERT_TRUE(WaitUntil([&] { return (submenuLeft = greyAt(button.L, soundRow, 300)) >= 0; }));
+    ASSERT_TRUE(pointer(submenuLeft + 20, soundRow, {"click", "1"}));
 
     EXPECT_TRUE(WaitUntil([&] {
         KIT_MutexLock lock(plug->GetMutex());

@@ -137,24 +137,19 @@ public:
         });
     }
 
-    // The program page's menus and the bank edit menu: core calls are recorded as lines of
-    // the call's name and its arguments.
+    // The program page's menus and the bank edit menu: calls to the core are recorded as
+    // lines of the call's name and its arguments.
     bool isLibrarianNames() const override { return librarianNames; }
     bool isRequestAfterBankChange() const override { return requestAfterBankChange; }
     bool isMidiIoReady() const override { return midiIoReady; }
-    bool BankChangeMessage(int part) override {
-        call("BankChangeMessage", {part});
-        return !refuseBankChange;
-    }
+    bool BankChangeMessage(int part) override { return call("BankChangeMessage", {part}); }
     void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool send) override {
         call("sendPatchAndPatternToDevice", {part, a, b, c, send});
     }
     void setArrangementSendFlags(bool a, bool b, bool c) override {
         call("setArrangementSendFlags", {a, b, c});
     }
-    void SendAllProgramsFromLibrarian(int bank) override {
-        call("SendAllProgramsFromLibrarian", {bank});
-    }
+    void SendAllProgramsFromLibrarian(int bank) override { call("SendAllProgramsFromLibrarian", {bank}); }
     void SendSingleProgramFromLibrarian(bool quiet, int part) override {
         call("SendSingleProgramFromLibrarian", {quiet, part});
     }
@@ -169,12 +164,12 @@ public:
     void OpenDataDirectory() override { call("OpenDataDirectory", {}); }
     void saveImportedFile(bool midi) override { call("saveImportedFile", {midi}); }
     std::string dataFolder() const override { return LibrarianTestHost::dataFolder(); }
-
-    void call(const std::string& name, std::initializer_list<int> args) {
-        std::string line = name;
+    // Records the call; false while bank changes are refused.
+    bool call(std::string line, std::initializer_list<int> args) {
         for (int arg : args)
             line += " " + std::to_string(arg);
         calls.push_back(line);
+        return !refuseBankChange;
     }
 
     bool librarianNames = false, requestAfterBankChange = false, midiIoReady = true;
