@@ -75,8 +75,10 @@ public:
     // The first control bound to the parameter, remembered at start-up for the parameters that
     // later code addresses directly; null for any other.
     IControl* keptControl(int paramIdx) const;
-    // The layer created for a librarian popup menu: 0 .. 12 in the order of their ids 70 .. 82.
+    // The layer created for a librarian popup menu (0 .. 12 in the order of their ids 70 .. 82)
+    // and the menu control on it; null where there is none.
     ControlLayer* popupMenuLayer(int row) const;
+    IControl* popupMenu(int row) const;
     ControlLayer* progressLayerOf() const { return progressLayer; }
     bool isStartupComplete() const { return startupComplete; }
     bool isFirstRun() const { return firstRun; }
@@ -226,6 +228,18 @@ public:
     void setDumpAwaited(bool awaited) override;
     void setManagerBusy(bool) override {}
     void sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) override;
+    bool isLibrarianNames() const override { return librarianNames; }
+    bool isRequestAfterBankChange() const override { return requestAfterBankChange; }
+    bool isMidiIoReady() const override { return midiIOSet; }
+    void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool send) override;
+    void setArrangementSendFlags(bool a, bool b, bool c) override;
+    void SendAllProgramsFromLibrarian(int bank) override;
+    void SendSingleProgramFromLibrarian(bool quiet, int part) override;
+    void sendAllPatchRequestSysexFromLibrarian(int bank) override;
+    void setPatternTargetPart(int part) override { awaitedDumpPart = part; }
+    void clearEntryStored() override;
+    void OpenDataDirectory() override;
+    void saveImportedFile(bool midi) override;
 
     // The shown name and the holding folder of the bank last chosen at a bank-menu position.
     const std::string& rememberedFileName(BankPosition position) const {
@@ -285,6 +299,7 @@ private:
     static constexpr int kProgressImageId = 122;
     static constexpr int kPopupMenus = 13;
     std::array<ControlLayer*, kPopupMenus> popupLayers{};
+    std::array<IControl*, kPopupMenus> popupMenus{};
     LibrarianViewControl* librarianView = nullptr;
     // The slot menu of the last right click, released when the next one replaces it.
     std::unique_ptr<FileEditPopupMenu> fileEditMenu;
@@ -311,6 +326,10 @@ private:
     std::atomic<bool> categoryView{false};
     std::atomic<bool> searchView{false};
     std::atomic<bool> gridFocus{false};
+    std::atomic<bool> librarianNames{false};
+    std::atomic<bool> requestAfterBankChange{true};
+    // The next librarian audition goes without an All Notes Off first.
+    std::atomic<bool> noNotesOff{false};
     std::atomic<bool> startupComplete{false};
     std::atomic<bool> midiIOSet{false};
     std::atomic<bool> arrangementBatch{false};

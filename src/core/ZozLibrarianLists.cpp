@@ -8,6 +8,9 @@
 #include "kit/effect/IContactControl.h"
 #include "kit/effect/IControl.h"
 #include "kit/effect/ProgressIndicator.h"
+#include "src/browser/BankEditPopupMenu.h"
+#include "src/browser/BankNumberPopupMenu.h"
+#include "src/browser/ProgramNumberPopupMenu.h"
 #include "src/core/BankNameShortener.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -24,7 +27,12 @@ struct PopupMenuRow {
     int layerId;
     IRECT rect; // at the normal size
     bool shown;
+    IControl* (*make)(Zoz* plug, PatchLibrarian* librarian, IRECT rect) = nullptr;
 };
+
+template <class Menu> IControl* makeMenu(Zoz* plug, PatchLibrarian* librarian, IRECT rect) {
+    return new Menu(plug, librarian, rect, plug);
+}
 
 // In the order they are built; the upper list menus share one rectangle, the lower list
 // menus another, and the bank number and bank name menus a third.
@@ -33,10 +41,10 @@ const PopupMenuRow kPopupMenuRows[] = {
     {"LOWERPOPUPMENU", 71, IRECT(394, 461, 810, 480), false},
     {"LeftPerformancePopupMenu", 72, IRECT(394, 188, 810, 207), false},
     {"RightPerformancePopupMenu", 73, IRECT(394, 461, 810, 480), false},
-    {"BANKEDITMENU", 74, IRECT(839, 187, 916, 205), false},
+    {"BANKEDITMENU", 74, IRECT(839, 187, 916, 205), false, makeMenu<BankEditPopupMenu>},
     {"RightPatchPopupMenu", 75, IRECT(394, 461, 810, 480), false},
-    {"PROGRAMNUMBERMENU", 76, IRECT(1184, 60, 1229, 84), true},
-    {"BANKNUMBERMENUPROGRAMS", 77, IRECT(1142, 60, 1180, 84), true},
+    {"PROGRAMNUMBERMENU", 76, IRECT(1184, 60, 1229, 84), true, makeMenu<ProgramNumberPopupMenu>},
+    {"BANKNUMBERMENUPROGRAMS", 77, IRECT(1142, 60, 1180, 84), true, makeMenu<BankNumberPopupMenu>},
     {"RightSearchPopupMenu", 78, IRECT(394, 461, 810, 480), false},
     {"PERFBANKNAMEMENUPROGRAMS", 79, IRECT(1142, 60, 1180, 84), false},
     {"PROGBANKNAMEMENUPROGRAMS", 80, IRECT(1142, 60, 1180, 84), false},
@@ -102,13 +110,25 @@ void Zoz::fillBankList(bool upper, BankNameShortener& shortener) {
 void Zoz::buildPopupMenu(int row) {
     const PopupMenuRow& menu = kPopupMenuRows[row];
     auto* layer = new ControlLayer(menu.layerId, menu.layerName);
+    IControl* control = nullptr;
+    if (menu.make) {
+        const IRECT& r = menu.rect;
+        control = menu.make(this, librarian.get(),
+                            IRECT(scaled(r.L), scaled(r.T), scaled(r.R), scaled(r.B)));
+        if (!layer->addControl(control)) control = nullptr;
+    }
     if (editor->AttachLayer(layer) < 0) return;
     popupLayers[size_t(row)] = layer;
+    popupMenus[size_t(row)] = control;
     layer->Hide(!menu.shown);
 }
 
 ControlLayer* Zoz::popupMenuLayer(int row) const {
     return row >= 0 && row < kPopupMenus ? popupLayers[size_t(row)] : nullptr;
+}
+
+IControl* Zoz::popupMenu(int row) const {
+    return row >= 0 && row < kPopupMenus ? popupMenus[size_t(row)] : nullptr;
 }
 
 void Zoz::keepControlSet2() {

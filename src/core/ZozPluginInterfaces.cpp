@@ -235,6 +235,23 @@ void Zoz::sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) {
     messageManager->sendSinglePatchRequestSysexFromLibrarian(editBuffer, bank);
 }
 
+void Zoz::SendSingleProgramFromLibrarian(bool quiet, int part) {
+    noNotesOff = quiet;
+    sendPatchToDeviceFromLibrarian(librarian->upperSlotIndex, getLibrarianViewSide(), part);
+}
+
+void Zoz::sendAllPatchRequestSysexFromLibrarian(int bank) {
+    messageManager->sendAllPatchRequestSysexFromLibrarian(bank);
+}
+
+void Zoz::clearEntryStored() {
+    messageManager->answerReceived = false;
+}
+
+void Zoz::OpenDataDirectory() {
+    if (IGraphics* gui = GetGUI()) gui->OpenURL(dataFolderPath.c_str(), nullptr, nullptr, nullptr);
+}
+
 // ---- LibrarianHost
 
 std::string Zoz::promptForSaveFile(const std::string& proposedName, const std::string& startFolder,

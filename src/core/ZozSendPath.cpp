@@ -50,8 +50,9 @@ void Zoz::lightPartIndicator(int part) {
     partLitAt[size_t(part)] = platform::NowMillis();
 }
 
-// All Notes Off, bank changes and librarian auditions come with the send path's channel
-// rule; until then nothing is sent and a bank change reports that it was refused.
+// All Notes Off, bank changes, librarian auditions and transfers, and bank imports come with
+// the send path's channel rule and the transfer glue; until then nothing is sent or copied and
+// a bank change reports that it was refused.
 void Zoz::AllSoundsOff(int, bool) {}
 
 bool Zoz::BankChangeMessage(int) {
@@ -59,3 +60,11 @@ bool Zoz::BankChangeMessage(int) {
 }
 
 void Zoz::sendPatchToDeviceFromLibrarian(int, int, int) {}
+
+void Zoz::sendPatchAndPatternToDevice(int, bool, bool, bool, bool) {}
+
+void Zoz::setArrangementSendFlags(bool, bool, bool) {}
+
+void Zoz::SendAllProgramsFromLibrarian(int) {}
+
+void Zoz::saveImportedFile(bool) {}

@@ -151,8 +151,6 @@ TEST_F(Startup, FilterFlagsAreTheDefaults) {
 }
 
 TEST_F(Startup, LibrarianMenuLayersThenTheProgressLayerLast) {
-    auto plug = start();
-    IGraphics* g = plug->GetGUI();
     const char* names[] = {"UPPERPOPUPMENU",
                            "LOWERPOPUPMENU",
                            "LeftPerformancePopupMenu",
@@ -166,20 +164,38 @@ TEST_F(Startup, LibrarianMenuLayersThenTheProgressLayerLast) {
                            "PROGBANKNAMEMENUPROGRAMS",
                            "LeftPatternPopupMenu",
                            "RightPatternPopupMenu"};
-    ASSERT_GE(g->NLayers(), 14);
-    const int first = g->NLayers() - 14;
-    for (int row = 0; row < 13; ++row) {
-        const ControlLayer* layer = g->GetLayer(first + row);
-        EXPECT_EQ(layer, plug->popupMenuLayer(row));
-        EXPECT_EQ(layer->getId(), 70 + row);
-        EXPECT_EQ(layer->getName(), names[row]);
-        EXPECT_EQ(layer->isVisible(), row == 6 || row == 7) << names[row];
+    // The bank edit, program number and bank number menus, each edge scaled alone.
+    struct Size {
+        const char* word;
+        IRECT bankEdit, program, bank;
+    } sizes[] = {
+        {"small", IRECT(713, 158, 778, 174), IRECT(1006, 51, 1044, 71), IRECT(970, 51, 1003, 71)},
+        {"large", IRECT(964, 215, 1053, 235), IRECT(1361, 69, 1413, 96), IRECT(1313, 69, 1357, 96)},
+    };
+    for (const Size& size : sizes) {
+        SCOPED_TRACE(size.word);
+        writeSettings(std::string("yellow\n") + size.word);
+        auto plug = start();
+        IGraphics* g = plug->GetGUI();
+        ASSERT_GE(g->NLayers(), 14);
+        const int first = g->NLayers() - 14;
+        for (int row = 0; row < 13; ++row) {
+            const ControlLayer* layer = g->GetLayer(first + row);
+            EXPECT_EQ(layer, plug->popupMenuLayer(row));
+            EXPECT_EQ(layer->getId(), 70 + row);
+            EXPECT_EQ(layer->getName(), names[row]);
+            EXPECT_EQ(layer->isVisible(), row == 6 || row == 7) << names[row];
+        }
+        EXPECT_EQ(plug->popupMenu(4)->GetRECT(), size.bankEdit);
+        EXPECT_EQ(plug->popupMenu(6)->GetRECT(), size.program);
+        EXPECT_EQ(plug->popupMenu(7)->GetRECT(), size.bank);
+        EXPECT_EQ(plug->popupMenuLayer(6)->getControls().Get(0), plug->popupMenu(6));
+        const ControlLayer* progress = g->GetLayer(g->NLayers() - 1);
+        EXPECT_EQ(progress, plug->progressLayerOf());
+        EXPECT_EQ(progress->getName(), "PROGRESS");
+        EXPECT_EQ(progress->getId(), 0);
+        EXPECT_FALSE(progress->isVisible());
     }
-    const ControlLayer* progress = g->GetLayer(g->NLayers() - 1);
-    EXPECT_EQ(progress, plug->progressLayerOf());
-    EXPECT_EQ(progress->getName(), "PROGRESS");
-    EXPECT_EQ(progress->getId(), 0);
-    EXPECT_FALSE(progress->isVisible());
 }
 
 TEST_F(Startup, WhileTheProgressLayerShowsItTakesEveryClick) {
