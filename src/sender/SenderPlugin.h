@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+struct IMidiMsg;
 struct ISysEx;
 
 // What the sender and its manager need of the plug-in core. The plug-in implements it; every
@@ -113,4 +114,37 @@ public:
     // The part whose sound or pattern an incoming dump fills.
     virtual int getAwaitedDumpPart() = 0;
     virtual void setAwaitedDumpPart(int part) = 0;
+
+    // Multi, global and pattern dumps, the whole-arrangement send and librarian transfers ----
+    // Options of the whole-arrangement send, set by its posters and read once by the send.
+    virtual bool isGlobalFirst() = 0;
+    virtual bool isPatternToo() = 0;
+    // The librarian's send of a multi clears the batch and global-first options.
+    virtual void clearBatchAndGlobalFirst() = 0;
+    // The arrangement send clears pattern-too at its end, after it has read it.
+    virtual void clearPatternToo() = 0;
+    // Set while the whole arrangement goes out: the plug-in's input drops what comes meanwhile
+    // and a project restore waits for it to clear.
+    virtual void setArrangementBusy(bool on) = 0;
+    // Set around a librarian send to the synthesizer.
+    virtual void setTransferRunning(bool on) = 0;
+    // The librarian's mode: patterns, else multis, else sounds.
+    virtual bool isMultiMode() = 0;
+    virtual bool isSequenceMode() = 0;
+    // What the librarian's lower side shows: bank files, category banks or search results.
+    enum LowerView { kLowerBankFiles, kLowerCategories, kLowerSearchResults };
+    virtual LowerView getLowerView() = 0;
+    // Bank select and program change of the part (in multi mode of the multi); false, with
+    // nothing sent, on a bank conflict with another active part or without an output.
+    virtual bool BankChangeMessage(int part) = 0;
+    // The program number of the last bank change.
+    virtual int getLastProgramNumber() = 0;
+    // Sends a short message at once with its log line; "Set MIDI I/O First!" without an output.
+    virtual void sendMidiMsgAndLog(IMidiMsg* msg) = 0;
+    // Sends a short message at once, unlogged.
+    virtual bool SendMidiMsg(IMidiMsg* msg) = 0;
+    // The hardware bank and program records of a part, as a received multi leaves them.
+    virtual void setStoredBankAndProgram(int part, int bank, int program) = 0;
+    // Set while the synthesizer's local control is on: its short MIDI is not routed back out.
+    virtual void setLocalControl(bool on) = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "src/librarian/PatchSysexMessage.h"
 
+#include <algorithm>
+
 namespace SysexMessage {
 namespace {
 
@@ -57,6 +59,13 @@ std::vector<uint8_t> tempoMessage(int deviceId, int tempoByte) {
 
 void writeChecksum(uint8_t* message, int length) {
     if (length >= kChecksumMinSize) PatchSysexMessage::writeChecksum(message, length);
+}
+
+void writeText(uint8_t* field, int length, const std::string& text) {
+    std::fill(field, field + length, uint8_t(' '));
+    const int n = std::min(length, int(text.size()));
+    for (int i = 0; i < n; ++i)
+        field[i] = bits7(text[size_t(i)]);
 }
 
 } // namespace SysexMessage

@@ -1,5 +1,6 @@
 #include "tests/support/FakeSenderPlugin.h"
 
+#include "kit/effect/IMidiMsg.h"
 #include "kit/effect/ISysEx.h"
 #include "src/sender/MIDIMessageSender.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -255,6 +256,58 @@ int FakeSenderPlugin::filterLinkMode(int part) const {
 std::vector<std::vector<uint8_t>> FakeSenderPlugin::internalInputs() const {
     std::lock_guard<std::mutex> lock(mutex);
     return internalInput;
+}
+
+void FakeSenderPlugin::clearBatchAndGlobalFirst() {
+    logCall("clear batch and global-first");
+    batch = false;
+    globalFirst = false;
+}
+
+void FakeSenderPlugin::clearPatternToo() {
+    logCall("clear pattern-too");
+    patternToo = false;
+}
+
+void FakeSenderPlugin::setArrangementBusy(bool on) {
+    logCall(on ? "busy 1" : "busy 0");
+    arrangementBusy = on;
+}
+
+void FakeSenderPlugin::setTransferRunning(bool on) {
+    logCall(on ? "transfer 1" : "transfer 0");
+    transferRunning = on;
+}
+
+bool FakeSenderPlugin::BankChangeMessage(int part) {
+    logCall("bank change " + std::to_string(part));
+    if (!bankChangeAccepted) return false;
+    lastProgram = int(GetParamValue(kMultiPartPatch + part));
+    output.record({0xC0, uint8_t(lastProgram & 0x7F)});
+    return true;
+}
+
+void FakeSenderPlugin::sendMidiMsgAndLog(IMidiMsg* msg) {
+    if (!midiIO) {
+        setUpperDisplayText("Set MIDI I/O First!");
+        return;
+    }
+    SendMidiMsg(msg);
+}
+
+bool FakeSenderPlugin::SendMidiMsg(IMidiMsg* msg) {
+    output.record({msg->status, msg->data1, msg->data2});
+    return true;
+}
+
+void FakeSenderPlugin::setStoredBankAndProgram(int part, int bank, int program) {
+    std::lock_guard<std::mutex> lock(mutex);
+    storedPrograms.at(size_t(part)) = {bank, program};
+}
+
+std::pair<int, int> FakeSenderPlugin::storedBankAndProgram(int part) const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return storedPrograms.at(size_t(part));
 }
 
 } // namespace testsupport

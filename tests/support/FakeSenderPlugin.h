@@ -68,6 +68,24 @@ public:
     int getTimerValue() override;
     int getAwaitedDumpPart() override { return awaitedPart; }
     void setAwaitedDumpPart(int part) override { awaitedPart = part; }
+    bool isGlobalFirst() override { return globalFirst; }
+    bool isPatternToo() override { return patternToo; }
+    void clearBatchAndGlobalFirst() override;
+    void clearPatternToo() override;
+    void setArrangementBusy(bool on) override;
+    void setTransferRunning(bool on) override;
+    bool isMultiMode() override { return multiMode; }
+    bool isSequenceMode() override { return patternMode; }
+    LowerView getLowerView() override { return lowerView; }
+    // Records the program change it stands for ({C0, program}) and the program as the last
+    // one, or refuses as on a bank conflict while `bankChangeAccepted` is clear.
+    bool BankChangeMessage(int part) override;
+    int getLastProgramNumber() override { return lastProgram; }
+    // Short messages are recorded on the output too, without an output the first one refused.
+    void sendMidiMsgAndLog(IMidiMsg* msg) override;
+    bool SendMidiMsg(IMidiMsg* msg) override;
+    void setStoredBankAndProgram(int part, int bank, int program) override;
+    void setLocalControl(bool on) override { localControl = on; }
 
     void setParam(int paramIdx, double value);
     // The range of every parameter without one of its own (0..127 unless set).
@@ -81,6 +99,8 @@ public:
     std::string patchManagerName(int index) const;
     int filterLinkMode(int part) const;
     std::vector<std::vector<uint8_t>> internalInputs() const;
+    // The hardware bank and program records of a part.
+    std::pair<int, int> storedBankAndProgram(int part) const;
     void setValueList(const std::string& name, std::vector<std::string> texts);
     std::string upperDisplay() const;
     // Every text the upper display line showed, in order.
@@ -109,6 +129,14 @@ public:
     std::atomic<bool> reducedChange{false};
     std::atomic<bool> processing{false};
     std::atomic<int> awaitedPart{0};
+    std::atomic<bool> globalFirst{false};
+    std::atomic<bool> patternToo{false};
+    std::atomic<bool> arrangementBusy{false};
+    std::atomic<bool> transferRunning{false};
+    std::atomic<LowerView> lowerView{kLowerBankFiles};
+    std::atomic<bool> bankChangeAccepted{true};
+    std::atomic<int> lastProgram{0};
+    std::atomic<bool> localControl{false};
 
 private:
     mutable std::mutex mutex;
@@ -125,6 +153,7 @@ private:
     std::array<int, 16> filterLinkModes{};
     std::vector<std::string> callLog;
     std::vector<std::vector<uint8_t>> internalInput;
+    std::array<std::pair<int, int>, 16> storedPrograms{};
 
     std::pair<double, double> rangeOf(int paramIdx) const;
     void logCall(const std::string& line);
