@@ -55,9 +55,14 @@ TEST(MultiDump, EncodesItsBytesAndPackedBytes) {
         {{{kMultiPartTranspose + 3, 0}}, 109, 0x10},
         {{{kMultiPartVeloLow + 3, 0}}, multiPart(3, 12), 0x01},
         {{{kMIDIRX + 15, 3}, {kMIDITX + 15, 1}}, multiPart(15, 7), 0x07},
-        {{{kPartPitchBend + 15, 1}, {kPartModWheel + 15, 1}, {kPartAfterTouch + 15, 1},
-          {kPartSustain + 15, 1}, {kPartButtons + 15, 1}, {kPartProgramChange + 15, 1}},
-         385, 0x3F}, // the last parameter byte
+        {{{kPartPitchBend + 15, 1},
+          {kPartModWheel + 15, 1},
+          {kPartAfterTouch + 15, 1},
+          {kPartSustain + 15, 1},
+          {kPartButtons + 15, 1},
+          {kPartProgramChange + 15, 1}},
+         385,
+         0x3F}, // the last parameter byte
         {{{kPartProgramChange + 7, 1}}, multiPart(7, 16), 0x20},
         {{{kMultiTempo, 200.7}}, 12, 0x48}, // low seven bits of the truncated value
         {{{kGlobalSysExID, 0x85}}, 3, 0x05},
@@ -75,8 +80,8 @@ TEST(MultiDump, EncodesItsBytesAndPackedBytes) {
 }
 
 TEST(MultiDump, NameIsCutOrPaddedAndAnEmptyOneNamesNothing) {
-    for (const std::string& name : {std::string("Twenty characters!!!"), std::string("Pad"),
-                                    std::string()}) {
+    for (const std::string& name :
+         {std::string("Twenty characters!!!"), std::string("Pad"), std::string()}) {
         SoundDumpRig rig;
         rig.plugin.setParamText(kMultiName, name);
         const Bytes dump = write(rig, SenderJob::kSendArrangementToDevice);
@@ -197,7 +202,8 @@ TEST(GlobalDump, RandomGlobalsAndTheLocalControlComeBack) {
         for (const DumpByte& b : GlobalDump::layout())
             ASSERT_EQ(reader.plugin.GetParamValue(b.param), writer.plugin.GetParamValue(b.param))
                 << "byte " << b.offset;
-        EXPECT_EQ(reader.plugin.localControl, writer.plugin.GetParamValue(kGlobalLocalControl) != 0);
+        EXPECT_EQ(reader.plugin.localControl,
+                  writer.plugin.GetParamValue(kGlobalLocalControl) != 0);
     }
 }
 
@@ -218,7 +224,8 @@ TEST(PatternDump, EncodesHoldPauseOptionLineNameAndFrame) {
     EXPECT_EQ(dump[12], 0x13);
     EXPECT_EQ(dump[542], 0x02);
     EXPECT_EQ(dump[527], 99);
-    EXPECT_EQ(slice(dump, 15, 16), Bytes(std::begin("Twenty character"), std::end("Twenty character") - 1));
+    EXPECT_EQ(slice(dump, 15, 16),
+              Bytes(std::begin("Twenty character"), std::end("Twenty character") - 1));
     EXPECT_EQ(slice(dump, 0, 8), (Bytes{0xF0, 0x3E, 0x0F, 0x00, 0x13, 0x20, 0x00, 0x00}));
     for (int s = 0; s < 32; ++s)
         ASSERT_EQ(dump[size_t(38 + 16 * s)], 0x00) << "gap of step " << s + 1;
@@ -240,7 +247,8 @@ TEST(PatternDump, The485ValuesComeBackAndHoldPause2As3) {
     int compared = 0;
     for (const DumpByte& b : PatternDump::layout()) {
         const int id = b.param + 2;
-        ASSERT_EQ(reader.plugin.GetParamValue(id), id == holdPause ? 3 : writer.plugin.GetParamValue(id))
+        ASSERT_EQ(reader.plugin.GetParamValue(id),
+                  id == holdPause ? 3 : writer.plugin.GetParamValue(id))
             << "byte " << b.offset;
         ++compared;
     }

@@ -46,6 +46,8 @@ SynthSimulator::Bytes SynthSimulator::blankDump(int deviceId, uint8_t dumpId, ui
         if (k.addressed) {
             d[5] = address5;
             d[6] = address6;
+        } else {
+            d[42] = d[3]; // the global dump names the device id among the settings too
         }
         d.back() = 0xF7;
         setChecksum(&d);

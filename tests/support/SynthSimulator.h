@@ -54,7 +54,8 @@ public:
     Bytes dumpAt(uint8_t dumpId, uint8_t address5, uint8_t address6) const;
     int requestsAnswered() const;
 
-    // A dump of the right length with zero data, the given header and a valid checksum.
+    // A dump of the right length with zero data, the given header and a valid checksum; the
+    // global dump's device-id setting is the device id.
     static Bytes blankDump(int deviceId, uint8_t dumpId, uint8_t address5, uint8_t address6);
 
 private:
