@@ -62,12 +62,9 @@ const std::vector<DumpByte>& layout() {
 const std::array<uint8_t, kSize>& dumpTemplate() {
     static const std::array<uint8_t, kSize> dump = [] {
         std::array<uint8_t, kSize> d{};
-        const uint8_t head[] = {SysexMessage::kStart, SysexMessage::kManufacturerId,
-                                SysexMessage::kModelId, 0x00, kSysexGlobalDump};
-        std::copy(std::begin(head), std::end(head), d.begin());
+        SysexMessage::frameDump(d.data(), kSize, kSysexGlobalDump);
         d[34] = 0x02;
         d[35] = 0x04;
-        d[kSize - 1] = SysexMessage::kEnd;
         return d;
     }();
     return dump;

@@ -34,15 +34,8 @@ uint8_t packSettings2(const int switches[kSwitchCount]) {
 const std::array<uint8_t, kSize>& dumpTemplate() {
     static const std::array<uint8_t, kSize> dump = [] {
         std::array<uint8_t, kSize> d{};
-        const uint8_t head[] = {SysexMessage::kStart,
-                                SysexMessage::kManufacturerId,
-                                SysexMessage::kModelId,
-                                0x00,
-                                kSysexMultiDump,
-                                0x20,
-                                0x00};
-        std::copy(std::begin(head), std::end(head), d.begin());
-        d[kSize - 1] = SysexMessage::kEnd;
+        SysexMessage::frameDump(d.data(), kSize, kSysexMultiDump);
+        d[5] = 0x20; // the edit buffer
         return d;
     }();
     return dump;

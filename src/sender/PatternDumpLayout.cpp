@@ -45,26 +45,15 @@ uint8_t encode(const DumpByte& row, int value) {
 const std::array<uint8_t, kSize>& dumpTemplate() {
     static const std::array<uint8_t, kSize> dump = [] {
         std::array<uint8_t, kSize> d{};
-        const uint8_t head[] = {SysexMessage::kStart,
-                                SysexMessage::kManufacturerId,
-                                SysexMessage::kModelId,
-                                0x00,
-                                kSysexPatternDump,
-                                0x20,
-                                0x00,
-                                0x00,
-                                0x0F,
-                                0x00,
-                                0x3C,
-                                0x00,
-                                0x13};
-        std::copy(std::begin(head), std::end(head), d.begin());
+        SysexMessage::frameDump(d.data(), kSize, kSysexPatternDump);
+        // The edit buffer; step length 15, transpose key 60, option line 3.
+        const uint8_t head[] = {0x20, 0x00, 0x00, 0x0F, 0x00, 0x3C, 0x00, 0x13};
+        std::copy(std::begin(head), std::end(head), d.begin() + 5);
         const char name[] = "INIT Sequence   ";
         std::copy(name, name + kNameLength, d.begin() + kNameOffset);
         const uint8_t step[] = {0x40, 0x64, 0x40, 0x40, 0x05, 0x08};
         for (int s = 0; s < kSteps; ++s)
             std::copy(std::begin(step), std::end(step), d.begin() + kFirstStep + kStepSize * s);
-        d[kSize - 1] = SysexMessage::kEnd;
         return d;
     }();
     return dump;

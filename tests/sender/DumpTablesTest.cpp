@@ -281,10 +281,45 @@ TEST(PatternParse, LengthsLockAndOptionLine) {
                   c.named ? std::string(c.dump.begin() + 15, c.dump.begin() + 31) : "");
         EXPECT_EQ(rig.manager.answerReceived, c.named);
     }
-    // The option-line byte 00 asks for −16, which the range clamps.
+    // The option-line byte 13 gives 3; 00 asks for −16, which the range clamps.
     SoundDumpRig rig;
+    receive(rig, init);
+    EXPECT_EQ(rig.plugin.GetParamValue(kOptionLinePar), 3.0);
+    rig.plugin.output.clear();
     init[12] = 0x00;
     receive(rig, init);
-    EXPECT_EQ(rig.plugin.plugSets()[4], std::make_pair(int(kOptionLinePar), -16.0));
+    EXPECT_EQ(rig.plugin.plugSets()[485 + 4], std::make_pair(int(kOptionLinePar), -16.0));
     EXPECT_EQ(rig.plugin.GetParamValue(kOptionLinePar), 0.0);
+}
+
+TEST(PatternSending, SelectsOnlyANonShownPartOutsideABatchAndStoresWithoutSending) {
+    struct Case {
+        int part, shown;
+        bool batch;
+        size_t messages;
+    } cases[] = {{15, 0, false, 2}, {0, 0, false, 1}, {15, 0, true, 1}};
+    for (const Case& c : cases) {
+        SoundDumpRig rig;
+        rig.plugin.selectedPart = c.shown;
+        rig.plugin.batch = c.batch;
+        write(rig, SenderJob::kSendSequenceToDevice, c.part);
+        const auto sent = rig.plugin.output.bytes();
+        ASSERT_EQ(sent.size(), c.messages);
+        if (c.messages == 2)
+            EXPECT_EQ(sent[0], (Bytes{0xF0, 0x3E, 0x0F, 0x00, 0x17, 0x00, 0x1F, 0xF7}));
+        EXPECT_EQ(rig.clock.SleptNanos(), (c.messages == 2 ? 200 : 150) * 1000000);
+        EXPECT_EQ(rig.plugin.callCount("indicator 1"), c.batch ? 0u : 1u);
+    }
+    SoundDumpRig rig;
+    SenderJob job;
+    job.command = SenderJob::kSendSequenceToDevice;
+    job.part = 3;
+    job.dumpOption1 = true;
+    rig.manager.getSender()->run(job);
+    EXPECT_EQ(rig.plugin.output.count(), 0u);
+    ASSERT_EQ(rig.plugin.internalInputs().size(), 1u);
+    EXPECT_EQ(rig.plugin.internalInputs()[0][543], 0x00);
+    EXPECT_EQ(rig.plugin.calls(),
+              (std::vector<std::string>{"indicator 1", "request librarian", "internal input",
+                                        "unsaved 1", "indicator 0"}));
 }
