@@ -37,27 +37,6 @@ std::vector<std::string> busyCalls(const RequestRig& rig) {
 
 } // namespace
 
-TEST(ArrangementSend, TheGlobalDumpGoesFirstOnlyWithBothArgumentsFalse) {
-    struct Case {
-        bool toLibrarian, requestParts;
-        std::vector<int> ids;
-    } cases[] = {
-        {false, false, {0x14, 0x11, 0x17, 0xC0, 0x10, 0x21}},
-        {false, true, {0x11}},
-        {true, false, {}},
-        {true, true, {}},
-    };
-    for (const Case& c : cases) {
-        RequestRig rig(kMultis);
-        rig.plugin.globalFirst = true;
-        ASSERT_TRUE(sendArrangement(rig, c.toLibrarian, c.requestParts));
-        std::vector<int> ids;
-        for (const auto& [id, ms] : timeline(rig))
-            ids.push_back(id);
-        EXPECT_EQ(ids, c.ids) << c.toLibrarian << c.requestParts;
-    }
-}
-
 TEST(ArrangementSend, ABatchSendsEveryActivePart400msApartAndStaysBusy) {
     RequestRig rig;
     rig.plugin.batch = true;
@@ -76,6 +55,7 @@ TEST(ArrangementSend, ABatchSendsEveryActivePart400msApartAndStaysBusy) {
 
 TEST(ArrangementSend, TheRequestRoadAsksForEachActivePartsSoundAndPattern) {
     RequestRig rig;
+    rig.plugin.globalFirst = true; // ignored when either argument is set
     for (int part : {0, 5})
         rig.plugin.setParam(kMultiPartStatus + part, 1.0);
     ASSERT_TRUE(sendArrangement(rig, false, true));
@@ -93,20 +73,27 @@ TEST(ArrangementSend, TheRequestRoadAsksForEachActivePartsSoundAndPattern) {
 }
 
 TEST(ArrangementSend, ASinglePartGoesOutSelectedWithItsBankAndPatternWhenAsked) {
-    for (bool patternToo : {true, false}) {
+    // The global dump goes first, the pattern last, when asked for.
+    for (bool asked : {true, false}) {
         RequestRig rig;
         rig.plugin.setParam(kQuickTab, 2);
         rig.plugin.selectedPart = 2;
-        rig.plugin.patternToo = patternToo;
+        rig.plugin.patternToo = asked;
+        rig.plugin.globalFirst = asked;
         rig.plugin.setParam(kMultiPartPatch + 2, 17);
         ASSERT_TRUE(sendArrangement(rig));
         Timeline want{{0x11, 0}, {0x17, 500}, {0xC0, 600}, {0x10, 650}, {0x21, 800}};
-        if (patternToo) want.push_back({0x13, 1100});
+        if (asked) {
+            for (auto& m : want)
+                m.second += 500; // after the global dump and its pause unit
+            want.insert(want.begin(), {0x14, 0});
+            want.push_back({0x13, 1600});
+        }
         EXPECT_EQ(timeline(rig), want);
         const auto sent = rig.plugin.output.bytes();
-        EXPECT_EQ(sent[1], (Bytes{0xF0, 0x3E, 0x0F, 0x00, 0x17, 0x00, 0x05, 0xF7}));
-        EXPECT_EQ(sent[2], (Bytes{0xC0, 17}));
-        EXPECT_EQ(sent[3][6], 2);
+        EXPECT_EQ(sent[1 + asked], (Bytes{0xF0, 0x3E, 0x0F, 0x00, 0x17, 0x00, 0x05, 0xF7}));
+        EXPECT_EQ(sent[2 + asked], (Bytes{0xC0, 17}));
+        EXPECT_EQ(sent[3 + asked][6], 2);
         EXPECT_EQ(busyCalls(rig), (std::vector<std::string>{"busy 1", "busy 0", "busy 0"}));
         // Read at the start, cleared at the end.
         EXPECT_FALSE(rig.plugin.patternToo);
@@ -117,7 +104,7 @@ TEST(ArrangementSend, ASinglePartGoesOutSelectedWithItsBankAndPatternWhenAsked) 
 TEST(ArrangementSend, TheLibrarianRoadStoresTheMultiIntoTheSelectedSlotAndSendsNothing) {
     RequestRig rig(kMultis);
     rig.librarian.upperSlotIndex = 42;
-    rig.plugin.setParamText(kMultiName, "Stored");
+    rig.plugin.globalFirst = true;
     ASSERT_TRUE(sendArrangement(rig, true, false));
     EXPECT_EQ(rig.plugin.output.count(), 0u);
     const auto fed = rig.plugin.internalInputs();
