@@ -48,37 +48,50 @@ using MultiDump::partByte;
 
 } // namespace
 
-TEST(MultiDump, EncodesItsBytesPackedBytesAndName) {
+TEST(DumpWriters, EncodeEachKindOfByteToTheLastParameterByte) {
+    const int multi = SenderJob::kSendArrangementToDevice;
+    const int pattern = SenderJob::kSendSequenceToDevice;
+    const int hold16 = kPatternStep01HoldPause + 15 * 240;
     struct Case {
-        std::vector<std::pair<int, double>> params;
+        int job;
+        std::vector<std::pair<int, double>> params; // of part 15 for a pattern
         int offset;
         uint8_t byte;
     } cases[] = {
-        {{{kMultiPartTranspose + 3, 0}}, 109, 0x10},
-        {{{kMultiPartVeloLow + 3, 0}}, partByte(3, 12), 0x01},
-        {{{kMIDIRX + 15, 3}, {kMIDITX + 15, 1}}, partByte(15, 7), 0x07},
-        {{{kPartPitchBend + 15, 1},
+        {multi, {{kMultiPartTranspose + 3, 0}}, 109, 0x10},
+        {multi, {{kMultiPartVeloLow + 3, 0}}, partByte(3, 12), 0x01},
+        {multi, {{kMIDIRX + 15, 3}, {kMIDITX + 15, 1}}, partByte(15, 7), 0x07},
+        {multi,
+         {{kPartPitchBend + 15, 1},
           {kPartModWheel + 15, 1},
           {kPartAfterTouch + 15, 1},
           {kPartSustain + 15, 1},
           {kPartButtons + 15, 1},
           {kPartProgramChange + 15, 1}},
          385,
-         0x3F}, // the last parameter byte
-        {{{kPartProgramChange + 7, 1}}, partByte(7, 16), 0x20},
-        {{{kMultiTempo, 200.7}}, 12, 0x48}, // the low seven bits of the truncated value
-        {{{kGlobalSysExID, 0x85}}, 3, 0x05},
+         0x3F},
+        {multi, {{kPartProgramChange + 7, 1}}, partByte(7, 16), 0x20},
+        {multi, {{kMultiTempo, 200.7}}, 12, 0x48}, // the low seven bits of the truncated value
+        {multi, {{kGlobalSysExID, 0x85}}, 3, 0x05},
+        {SenderJob::kSendGlobalToDevice, {{kGlobalTuning, 10}}, 17, 0x40},
+        {pattern, {{hold16, 2}}, 277, 0x03},
+        {pattern, {{hold16, 1}}, 277, 0x01},
+        {pattern, {{kOptionLinePar, 3}}, 12, 0x13},
+        {pattern, {{kPatternStep32Note8, 130}}, 542, 0x02},
+        {pattern, {{kPatternStep01Cutoff + 31 * 240, 99.5}}, 527, 99},
     };
     for (const Case& c : cases) {
         SoundDumpRig rig;
+        rig.plugin.selectedPart = 15;
         for (const auto& [param, value] : c.params)
-            rig.plugin.setParam(param, value);
+            rig.plugin.setParam(param + (c.job == pattern ? 15 : 0), value);
         rig.plugin.setParamText(kMultiName, "Twenty characters!!!");
-        const Bytes dump = write(rig, SenderJob::kSendArrangementToDevice);
-        ASSERT_EQ(dump.size(), 393u);
+        rig.plugin.setParamText(kPatternName + 15, "Pulse");
+        const Bytes dump = write(rig, c.job, 15);
         EXPECT_EQ(dump[size_t(c.offset)], c.byte) << "byte " << c.offset;
-        EXPECT_EQ(slice(dump, 23, 16), text("Twenty character"));
-        EXPECT_TRUE(testsupport::hasValidChecksum(dump));
+        EXPECT_TRUE(testsupport::hasValidChecksum(dump) && dump.back() == 0xF7);
+        if (c.job == multi) EXPECT_EQ(slice(dump, 23, 16), text("Twenty character"));
+        if (c.job == pattern) EXPECT_EQ(slice(dump, 15, 16), text("Pulse           "));
     }
 }
 
@@ -155,8 +168,6 @@ TEST(GlobalDump, AllZeroIsTheTemplateWithOffsetsAndChecksum04) {
     EXPECT_EQ(write(rig, SenderJob::kSendGlobalToDevice), expected);
     EXPECT_EQ(rig.clock.SleptNanos(), 50000000); // the pause unit of kLibSyncTimer 0
     EXPECT_EQ(rig.plugin.calls(), (std::vector<std::string>{"indicator 1", "indicator 0"}));
-    rig.plugin.setParam(kGlobalTuning, 10);
-    EXPECT_EQ(write(rig, SenderJob::kSendGlobalToDevice)[17], 0x40);
 }
 
 TEST(GlobalDump, RandomGlobalsAndTheLocalControlComeBack) {
@@ -176,31 +187,6 @@ TEST(GlobalDump, RandomGlobalsAndTheLocalControlComeBack) {
         EXPECT_EQ(reader.plugin.localControl,
                   writer.plugin.GetParamValue(kGlobalLocalControl) != 0);
     }
-}
-
-TEST(PatternDump, EncodesHoldPauseOptionLineNameAndFrame) {
-    SoundDumpRig rig;
-    const int part = 6;
-    rig.plugin.selectedPart = part;
-    rig.plugin.setParam(kPatternStep01HoldPause + 15 * 240 + part, 2); // step 16
-    rig.plugin.setParam(kPatternStep01HoldPause + part, 1);
-    rig.plugin.setParam(kOptionLinePar + part, 3);
-    rig.plugin.setParam(kPatternStep32Note8 + part, 130); // the last data byte, seven bits kept
-    rig.plugin.setParam(kPatternStep01Cutoff + 31 * 240 + part, 99.5);
-    rig.plugin.setParamText(kPatternName + part, "Pulse");
-    const Bytes dump = write(rig, SenderJob::kSendSequenceToDevice, part);
-    ASSERT_EQ(dump.size(), 545u);
-    EXPECT_EQ(slice(dump, 0, 15), (Bytes{0xF0, 0x3E, 0x0F, 0x00, 0x13, 0x20, 0x00, 0x00, 0x00, 0x00,
-                                         0x00, 0x00, 0x13, 0x00, 0x00}));
-    EXPECT_EQ(slice(dump, 15, 16), text("Pulse           "));
-    EXPECT_EQ(dump[277], 0x03);
-    EXPECT_EQ(dump[37], 0x01);
-    EXPECT_EQ(dump[527], 99);
-    EXPECT_EQ(dump[542], 0x02);
-    for (int s = 0; s < 32; ++s)
-        ASSERT_EQ(dump[size_t(38 + 16 * s)], 0x00) << "gap of step " << s + 1;
-    EXPECT_TRUE(testsupport::hasValidChecksum(dump));
-    EXPECT_EQ(dump[544], 0xF7);
 }
 
 TEST(PatternDump, The485ValuesComeBackAndHoldPause2As3) {
