@@ -75,35 +75,28 @@ private:
     std::thread thread;
 };
 
-// The plug-in core whose SysEx goes out of a real port and whose input port feeds the manager.
-class PortPlugin : public testsupport::FakeSenderPlugin {
+// The fake plug-in core on real ports: what it sends goes out of its output port, and its
+// input port feeds its own SysEx input on the MIDI library's thread.
+class PluginPorts {
 public:
-    PortPlugin()
-        : in(platform::NewMidiIn("zozplugin", 1000)), out(platform::NewMidiOut("zozplugin")) {
+    explicit PluginPorts(testsupport::FakeSenderPlugin& plugin)
+        : plugin(plugin), in(platform::NewMidiIn("zozplugin", 1000)),
+          out(platform::NewMidiOut("zozplugin")) {
         in->ignoreTypes(false, true, true);
-        in->setCallback(&PortPlugin::received, this);
+        in->setCallback(&PluginPorts::received, this);
         connect(*in, ":out");
         connect(*out, ":in");
+        plugin.output.setListener([this](const Bytes& m) {
+            Bytes message = m;
+            out->sendMessage(&message);
+        });
     }
-    bool SendMidiSysex(const uint8_t* data, int length) override {
-        Bytes m(data, data + length);
-        if (m.empty()) return false;
-        if (m[0] != 0xF0) {
-            m.insert(m.begin(), 0xF0);
-            m.push_back(0xF7);
-        }
-        return SendMidiSysex2(m);
-    }
-    bool SendMidiSysex2(const std::vector<uint8_t>& bytes) override {
-        Bytes m = bytes;
-        out->sendMessage(&m);
-        return true;
-    }
+    ~PluginPorts() { plugin.output.setListener(nullptr); }
     // A new connection carries messages only from one of the server's next cycles on.
     bool awaitConnection() {
         for (int i = 0; i < 100 && heard == 0; ++i) {
             const uint8_t probe[] = {0x3E, 0x0F, 0x00, 0x04};
-            SendMidiSysex(probe, 4);
+            plugin.SendMidiSysex(probe, 4);
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return heard > 0;
@@ -111,10 +104,10 @@ public:
 
 private:
     static void received(double, std::vector<unsigned char>* bytes, void* self) {
-        auto* p = static_cast<PortPlugin*>(self);
+        auto* p = static_cast<PluginPorts*>(self);
         ++p->heard;
         ISysEx m(0, bytes->data(), int(bytes->size()));
-        p->ProcessSysExInternal(&m);
+        p->plugin.ProcessSysExInternal(&m);
     }
     // The synthesizer's port; the MIDI system may have numbered its client ("zozsynth-01").
     template <class Port> static void connect(Port& port, const std::string& name) {
@@ -127,6 +120,7 @@ private:
         throw RtMidiError("no synthesizer port " + name);
     }
 
+    testsupport::FakeSenderPlugin& plugin;
     std::unique_ptr<RtMidiIn> in;
     std::unique_ptr<RtMidiOut> out;
     std::atomic<int> heard{0};
@@ -155,8 +149,9 @@ struct Setup {
     LibrarianTestHost host;
     PatchLibrarian librarian{host};
     PatchFile upper, lower;
-    PortPlugin plugin;
+    testsupport::FakeSenderPlugin plugin;
     MIDIMessageManager manager{&plugin, nullptr, &librarian, nullptr};
+    PluginPorts ports{plugin};
 };
 
 double storeAll(Setup& s) {
@@ -173,7 +168,7 @@ void BM_SoundBankOverJack(benchmark::State& state) {
     for (auto _ : state) {
         try {
             Setup s;
-            if (!s.plugin.awaitConnection()) {
+            if (!s.ports.awaitConnection()) {
                 state.SkipWithError("no MIDI connection through a JACK server");
                 break;
             }
