@@ -193,7 +193,7 @@ bool MIDIMessageManager::processMultiParameter(const ParameterMessage& m) {
                 plugin->SetParameterFromPlug(kMultiPartBank + part, v);
                 plugin->setStoredBank(part, v);
             }
-            if (plugin->isLibrarianControl() && !plugin->isPatternMode()) {
+            if (plugin->isLibrarianControl() && !plugin->isSequenceMode()) {
                 // A bank number names no librarian entry.
                 if (offset == kProgramOffset) sendLibrarianEntry(v, part);
             } else if (plugin->isProgramBankMode()) {
@@ -204,7 +204,7 @@ bool MIDIMessageManager::processMultiParameter(const ParameterMessage& m) {
             getNormalControl(m.key[0], m.key[1], m.key[2], m.key[3], v, true);
             if (v == 0) return false;
             messageUnhandled = false;
-            if (plugin->isLibrarianControl() && plugin->isPatternMode())
+            if (plugin->isLibrarianControl() && plugin->isSequenceMode())
                 sendLibrarianEntry(v - 1, part);
             else
                 postEditorRequest(SenderJob::kSendSequenceRequestSysex, part, false);

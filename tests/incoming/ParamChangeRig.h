@@ -103,11 +103,14 @@ struct ParamChangeRig {
     double value(int id) const { return editor.effect.GetParam(id)->Value(); }
     // Sets the parameter and shows it on its controls.
     void set(int id, double v) { editor.graphics.SetParameterFromPlug(id, v, false); }
-    // The requests the posted jobs sent.
+    // The requests the posted jobs sent (the SysEx on the output, not the bank changes).
     std::vector<Bytes> requests() {
         for (int i = 0; i < 5000 && manager.isRunning(MIDIMessageManager::kJobThread) && !jobHeld; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return plugin.output.bytes();
+        std::vector<Bytes> sysex;
+        for (Bytes& m : plugin.output.bytes())
+            if (m[0] == 0xF0) sysex.push_back(std::move(m));
+        return sysex;
     }
 
     testsupport::ManualClock clock;
