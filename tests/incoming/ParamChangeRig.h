@@ -46,13 +46,16 @@ struct ParamChangeRig {
             {kMultiPartBank, 0, 3},     {kMultiPartPatch, 0, 127},  {kCurrentBank, 0, 3},
             {kMultiPartMIDICh, 0, 17},  {kEffect1Mode, 0, 9},       {kOscillatorUnisono, 0, 7},
             {kFilterEnvMode, 0, 127},   {kAmpEnvMode, 0, 127},      {kFilterLinkValue, 0, 3},
+            {kMIDIRX, 0, 3},            {kMIDITX, 0, 3},            {kEngine, 0, 2},
         };
         for (const auto& r : ranges)
             for (int part = 0; part < 16; ++part)
                 editor.effect.GetParam(r[0] + part)->InitInt("", 0, r[1], r[2]);
-        const int switches[] = {kPartLock,      kPartProgramChange, kOscillatorMonoPolyMode,
-                                kFilterEnvTrigger, kAmpEnvTrigger, kFilterLinkSwitch,
-                                kFilterRoutingSwitchA};
+        const int switches[] = {kPartLock,         kPartProgramChange, kOscillatorMonoPolyMode,
+                                kFilterEnvTrigger, kAmpEnvTrigger,     kFilterLinkSwitch,
+                                kFilterRoutingSwitchA, kMultiPartStatus, kPartPitchBend,
+                                kPartModWheel,     kPartAfterTouch,    kPartSustain,
+                                kPartButtons};
         for (int id : switches)
             for (int part = 0; part < 16; ++part)
                 editor.effect.GetParam(id + part)->InitBool("", false);

@@ -65,7 +65,9 @@ const int kPartParams[] = {
     kOscillatorUnisono, kOscillatorMonoPolyMode, kFilterEnvMode,     kFilterEnvTrigger,
     kAmpEnvMode,        kAmpEnvTrigger,       kEnvelope3Mode,        kEnv3Trigger,
     kEnvelope4Mode,     kEnv4Trigger,         kFilterLinkValue,      kFilterLinkSwitch,
-    kFilterRoutingSwitchA, kFilterRoutingSwitchB,
+    kFilterRoutingSwitchA, kFilterRoutingSwitchB, kMIDIRX,              kMIDITX,
+    kEngine,            kMultiPartStatus,     kPartPitchBend,        kPartModWheel,
+    kPartAfterTouch,    kPartSustain,         kPartButtons,          kPartProgramChange,
 };
 
 // A parameter message, or a short message, over the fixture editor under the modes of its
