@@ -179,7 +179,6 @@ public:
     void setLocalControl(bool on) override { localControl = on; }
     bool isLibrarianControl() override;
     bool isProgramBankMode() override;
-    bool isPatternMode() override { return sequenceMode; }
     int getStoredBank(int part) override { return storedBanks[size_t(part & 15)]; }
     void setStoredBank(int part, int bank) override { storedBanks[size_t(part & 15)] = bank; }
     int getStoredProgram(int part) override { return storedPrograms[size_t(part & 15)]; }
@@ -194,10 +193,23 @@ public:
     void AllSoundsOff(int part, bool allParts) override;
     bool BankChangeMessage(int part) override;
     void MIDIOutRoutingSwitch(IMidiMsg* msg) override;
-
-    // A short message to the synthesizer: refused with "Set MIDI I/O First!" while no output
-    // is chosen; lights the indicator of the part on the message's channel.
-    void sendMidiMsgAndLog(IMidiMsg* msg);
+    int getLastProgramNumber() override { return lastProgramNumber; }
+    // Refused with "Set MIDI I/O First!" while no output is chosen; lights the indicator of
+    // the part on the message's channel.
+    void sendMidiMsgAndLog(IMidiMsg* msg) override;
+    bool SendMidiMsg(IMidiMsg* msg) override { return IEffectVST::SendMidiMsg(msg); }
+    bool isGlobalFirst() override { return globalFirst; }
+    bool isPatternToo() override { return patternToo; }
+    void clearBatchAndGlobalFirst() override {
+        arrangementBatch = false;
+        globalFirst = false;
+    }
+    void clearPatternToo() override { patternToo = false; }
+    void setArrangementBusy(bool on) override { arrangementBusy = on; }
+    void setTransferRunning(bool on) override { transferRunning = on; }
+    LowerView getLowerView() override {
+        return categoryView ? kLowerCategories : searchView ? kLowerSearchResults : kLowerBankFiles;
+    }
 
     // ---- LibrarianHost and UIConfigPlugin.
     bool isDebugLogOn() const override { return logEnabled; }
@@ -232,6 +244,8 @@ public:
     bool isRequestAfterBankChange() const override { return requestAfterBankChange; }
     bool isMidiIoReady() const override { return midiIOSet; }
     void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool send) override;
+    // Raises the arrangement-busy flag; a gates the incoming MIDI, b has the sounds sent,
+    // c the global dump first.
     void setArrangementSendFlags(bool a, bool b, bool c) override;
     void SendAllProgramsFromLibrarian(int bank) override;
     void SendSingleProgramFromLibrarian(bool quiet, int part) override;
@@ -333,6 +347,12 @@ private:
     std::atomic<bool> startupComplete{false};
     std::atomic<bool> midiIOSet{false};
     std::atomic<bool> arrangementBatch{false};
+    std::atomic<bool> arrangementBusy{false};
+    std::atomic<bool> globalFirst{false};
+    std::atomic<bool> patternToo{false};
+    std::atomic<bool> incomingGate{false};
+    std::atomic<bool> transferRunning{false};
+    std::atomic<int> lastProgramNumber{0};
     std::atomic<int> lastTempo{0};
     std::atomic<int> model{0};
     std::atomic<int> selectedPart{0};

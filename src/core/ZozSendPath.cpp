@@ -43,6 +43,13 @@ void Zoz::sendMidiMsgAndLog(IMidiMsg* msg) {
     printf("Plug-in MIDI Out ");
 }
 
+void Zoz::setArrangementSendFlags(bool a, bool b, bool c) {
+    arrangementBusy = true;
+    incomingGate = a;
+    arrangementBatch = b;
+    globalFirst = c;
+}
+
 void Zoz::lightPartIndicator(int part) {
     if (part < 0 || part > 15 || partLit[size_t(part)]) return;
     editor->SetParameterFromPlug(kMIDILed + part, 1.0, false);
@@ -62,8 +69,6 @@ bool Zoz::BankChangeMessage(int) {
 void Zoz::sendPatchToDeviceFromLibrarian(int, int, int) {}
 
 void Zoz::sendPatchAndPatternToDevice(int, bool, bool, bool, bool) {}
-
-void Zoz::setArrangementSendFlags(bool, bool, bool) {}
 
 void Zoz::SendAllProgramsFromLibrarian(int) {}
 
