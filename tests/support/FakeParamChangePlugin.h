@@ -79,7 +79,6 @@ public:
             actionCalls.push_back({idx, value, linkApplyingFlag, hardwareChangeFlag,
                                    settingFromDeviceFlag, valueLine.GetTextForPlug()});
         }
-        std::this_thread::yield();
         --inside;
     }
     bool postJob(int command, const std::function<void(SenderJob&)>& setArguments) override {
