@@ -1,4 +1,5 @@
 #include "src/params/ParamRules.h"
+#include "tests/kit_effect/PlugLock.h"
 #include "tests/support/FakeParamChangePlugin.h"
 
 #include <gtest/gtest.h>
@@ -26,15 +27,6 @@ RuleEnd blockingRule(ParamChange&) {
     return RuleEnd::kGoOn;
 }
 
-bool otherThreadCanEnter(KIT_Mutex* mutex) {
-    bool entered = false;
-    std::thread([&] {
-        entered = mutex->TryEnter();
-        if (entered) mutex->Leave();
-    }).join();
-    return entered;
-}
-
 } // namespace
 
 TEST(ParamThreads, NestedToggleLeavesTheLockDepthAsFound) {
@@ -46,9 +38,9 @@ TEST(ParamThreads, NestedToggleLeavesTheLockDepthAsFound) {
     mutex->Enter();
     fake.edit(kTriggerFX1DelayClocked + 4, 1);
     EXPECT_EQ(fake.value(kMirrored), 1.0);
-    EXPECT_FALSE(otherThreadCanEnter(mutex));
+    EXPECT_FALSE(testsupport::OtherThreadCanEnter(mutex));
     mutex->Leave();
-    EXPECT_TRUE(otherThreadCanEnter(mutex));
+    EXPECT_TRUE(testsupport::OtherThreadCanEnter(mutex));
 }
 
 TEST(ParamThreads, AnEditOnAnotherThreadWaitsForTheOuterCall) {
