@@ -137,6 +137,6 @@ bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
     return plug->postJob(command, [&](SenderJob& job) {
         if (clearSoundRequest) plug->soundRequestActive() = false;
         if (kind == JobKind::kRequest) plug->SetLibrarianRequestActive(false);
-        setArguments(job);
+        if (setArguments) setArguments(job);
     });
 }
