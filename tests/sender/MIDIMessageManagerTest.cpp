@@ -136,7 +136,8 @@ TEST(SenderWorkers, PostsFromSeveralThreadsAtOnceRunEachTakenJobOnce) {
     for (int t = 0; t < 4; ++t) {
         posters.emplace_back([&, t] {
             for (int i = 0; i < 500; ++i) {
-                const int code = (i * 7 + t * 3) % 24;
+                // Only codes whose jobs send nothing but clock bytes: dump jobs do real work.
+                const int code = SenderJob::kNoJob + (i * 7 + t * 3) % 5;
                 if (!manager->postJob(code, [&](SenderJob& job) { job.part = i % 16; })) continue;
                 ++(code == SenderJob::kStartMIDIClockOutput  ? startsTaken
                    : code == SenderJob::kStopMIDIClockOutput ? stopsTaken
