@@ -33,7 +33,8 @@ struct RuleSlot {
 };
 
 // The two stages of the chain, each tried in order until a slot with a rule claims the id.
-// Stage 1 runs before the display, stage 3 after it; an id may be claimed in both.
+// Stage 1 runs before the display, stage 3 after it; an id may be claimed in both. The rules
+// of the families are functions of this module put into the slots of kParamRules.
 struct ParamRuleTable {
     std::array<RuleSlot, 6> stage1;
     std::array<RuleSlot, 10> stage3;
