@@ -17,7 +17,7 @@ const char* const kWorkerNames[] = {"job", "clock", "clock tick"};
 MIDIMessageManager::MIDIMessageManager(SenderPlugin* plugin, PatchManager* patchManager,
                                        PatchLibrarian* librarian, IGraphics* graphics)
     : plugin(plugin), patchManager(patchManager), graphics(graphics), librarian(librarian),
-      sender(std::make_unique<MIDIMessageSender>(patchManager, plugin, librarian)) {
+      sender(std::make_unique<MIDIMessageSender>(patchManager, plugin, librarian, this)) {
     for (auto& worker : workers)
         worker = std::make_unique<SenderWorker>(sender.get());
 }
@@ -61,10 +61,8 @@ void MIDIMessageManager::postPatchRequest(int command,
                                           const std::function<void(SenderJob&)>& setArguments) {
     bool armed = false;
     bool wasActive = false, hadAnswer = false;
-    std::shared_ptr<LibrarianPatch> collected;
     const bool posted = postJob(command, [&](SenderJob& job) {
         wasActive = patchRequest.active;
-        collected = patchRequest.patch;
         hadAnswer = answerReceived;
         patchRequest.arm();
         answerReceived = false;
@@ -72,9 +70,9 @@ void MIDIMessageManager::postPatchRequest(int command,
         setArguments(job);
     });
     // The thread library may refuse the start after the collection was armed: the collection
-    // and the answer flag are then as they were.
+    // and the answer flag are then as they were (an armed collection holds nothing yet, a
+    // completed one was stored already).
     if (posted || !armed) return;
-    patchRequest.patch = std::move(collected);
     patchRequest.active = wasActive;
     answerReceived = hadAnswer;
 }

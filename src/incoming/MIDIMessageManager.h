@@ -1,7 +1,9 @@
 #pragma once
 
 #include "src/incoming/LibrarianRequest.h"
+#include "src/librarian/PatchSysexMessage.h"
 #include "src/sender/SenderJob.h"
+#include "src/sender/SenderOwner.h"
 
 #include <atomic>
 #include <functional>
@@ -23,7 +25,7 @@ enum FilterRoutingSwitch { kFilterRoutingSwitchA = 18722, kFilterRoutingSwitchB 
 
 // Owns the sender and its three workers, the librarian collections and the flags that the
 // incoming-SysEx handling shares with the jobs.
-class MIDIMessageManager {
+class MIDIMessageManager : public SenderOwner {
 public:
     enum Worker {
         kJobThread,       // dumps, requests, probe and init data (codes 0 to 18)
@@ -36,7 +38,7 @@ public:
                        IGraphics* graphics);
     // Stops the clock, cancels and stops every job and joins the workers (a bounded wait
     // each); a worker that does not end is logged and keeps its sender.
-    ~MIDIMessageManager();
+    ~MIDIMessageManager() override;
     MIDIMessageManager(const MIDIMessageManager&) = delete;
     MIDIMessageManager& operator=(const MIDIMessageManager&) = delete;
 
@@ -81,9 +83,32 @@ public:
     // exactly 0.0 keeps its values. Runs on the editor's thread.
     void randomizePatchSettings(int part);
 
-    LibrarianRequest performanceRequest; // multi dumps
-    LibrarianRequest patchRequest;       // sound dumps
-    LibrarianRequest patternRequest;     // pattern dumps
+    // Every SysEx from the synthesizer (fromDevice true; anything else is ignored), on the MIDI
+    // input thread or the thread that feeds the plug-in's own dumps: completes an armed
+    // librarian collection, or goes to the dump parsers while a dump is awaited, or, when
+    // short, to the parameter-change handling; then refreshes the editor when asked to.
+    void ProcessSysEx(ISysEx* message, bool fromDevice);
+
+    // The plug-in's arming of a request: `librarian` arms the one collection of the
+    // librarian's mode (pattern, else multi, else sound) and clears dumpAwaited; otherwise
+    // every collection stops and dumpAwaited is set. Clears answerReceived.
+    void setLibrarianRequestActive(bool librarian, bool multiMode, bool patternMode);
+
+    // Ends every librarian collection.
+    void disarmLibrarianRequests();
+    // True while a librarian collection is armed.
+    bool isCollecting() const;
+
+    // SenderOwner
+    void requestEditorRefresh() override { refreshRequested = true; }
+    void setRefreshSuppressed(bool on) override { refreshSuppressed = on; }
+
+    LibrarianRequest performanceRequest{PatchSysexMessage::kMulti, 390, 400,
+                                        PatchSysexMessage::kMultiNameOffset};
+    LibrarianRequest patchRequest{PatchSysexMessage::kSound, 390, 400,
+                                  PatchSysexMessage::kSoundNameOffset};
+    LibrarianRequest patternRequest{PatchSysexMessage::kPattern, 540, LibrarianRequest::kLongestDump,
+                                    PatchSysexMessage::kPatternNameOffset};
 
     // An incoming dump or parameter answer goes to the editor.
     std::atomic<bool> dumpAwaited{false};
@@ -95,8 +120,23 @@ public:
     std::atomic<bool> settingFromDevice{false};
     // The short message being handled came from the host.
     std::atomic<bool> fromHost{false};
+    // The current short message found no handler yet.
+    std::atomic<bool> messageUnhandled{false};
 
 private:
+    // The first active collection takes the message; a completed one is stored into the
+    // selected slot. False when no collection is active.
+    bool collectForLibrarian(const ISysEx& message);
+    // While the start-up probe runs, an awaited dump teaches the plug-in the device id.
+    void learnDeviceId(const ISysEx& message);
+    // The other dump parsers: each acts only on its own dump and raises answerReceived when
+    // it took one; the global one ends the wait for a dump whatever the message.
+    void sysexPatternParse(ISysEx* message);
+    void sysexMultiParse(ISysEx* message);
+    void sysexSettingsParse(ISysEx* message);
+    // A 9- or 10-byte parameter change from the synthesizer.
+    void processParameterChangeMessage(const ISysEx& message);
+
     // Arms the sound collection and posts a librarian sound request with it.
     void postPatchRequest(int command, const std::function<void(SenderJob&)>& setArguments);
     void mirrorEffectChange(int effect, int paramId, int value);

@@ -62,16 +62,8 @@ void MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool) {
     if (toLibrarian) {
         dump[SoundDump::kBankByte] =
             uint8_t(SoundDump::truncated(plugin->GetParamValue(kMultiPartBank + part)) & 0x7F);
-        dump[SoundDump::kPartByte] =
-            uint8_t((librarian ? librarian->upperSlotIndex.load() : 0) & 0x7F);
-        plugin->SetLibrarianRequestActive(true);
-        ISysEx message(0, dump, SoundDump::kSize);
-        // The notice and the unsaved bank only for a dump that reached its slot; otherwise no
-        // later unasked dump may land in the armed collection.
-        if (plugin->ProcessSysExInternal(&message))
-            plugin->SetLibrarianStatusUnsaved(true);
-        else
-            plugin->DisarmLibrarianRequests();
+        dump[SoundDump::kPartByte] = uint8_t(selectedSlot() & 0x7F);
+        storeIntoLibrarian(dump, SoundDump::kSize);
     } else {
         const std::string name = plugin->getParamText(kPatchName + part);
         const std::string category = plugin->getParamText(kCategoryName + part);

@@ -90,6 +90,27 @@ public:
     virtual void displayPatchName(const std::string& name) = 0;
     virtual void displayCategoryName(const std::string& category) = 0;
     // Hands a dump the plug-in made itself to its own SysEx input, past the gate that filters
-    // the synthesizer's input. Returns whether an armed librarian collection stored it.
+    // the synthesizer's input; the answer flag then follows the manager's answerReceived.
+    // Returns whether an armed librarian collection stored it.
     virtual bool ProcessSysExInternal(ISysEx* msg) = 0;
+
+    // Dump requests, the device-id probe and init data ------------------------------------
+    // Tells the librarian browser that its upper (0), lower (1) or both (2) selections changed.
+    virtual void updatePatchLibrarianView(int which) = 0;
+    // The full reaction to a parameter change (kRefreshFolders reloads the librarian browser).
+    virtual void OnParamChange(int paramIdx) = 0;
+    // The reduced reaction (kQuickTab redraws the selected part's pages); clears dumpAwaited.
+    virtual void OnParamChange2(int paramIdx) = 0;
+    // Set by the plug-in's SysEx input once an awaited answer was taken in.
+    virtual bool isAnswerReceived() = 0;
+    // Set once the start-up device enquiry was posted: incoming dumps then teach the device id.
+    virtual bool isProbeStarted() = 0;
+    // Set while the reduced change handler runs.
+    virtual bool isReducedChangeRunning() = 0;
+    virtual void setDeviceId(int id) = 0;
+    // The pause unit of transfers in ms (`pauseUnitMillis` of kLibSyncTimer).
+    virtual int getTimerValue() = 0;
+    // The part whose sound or pattern an incoming dump fills.
+    virtual int getAwaitedDumpPart() = 0;
+    virtual void setAwaitedDumpPart(int part) = 0;
 };

@@ -1,6 +1,8 @@
 #include "tests/support/FakeSenderPlugin.h"
 
 #include "kit/effect/ISysEx.h"
+#include "src/sender/MIDIMessageSender.h"
+#include "src/uiconfig/ParameterIds.h"
 #include "tests/support/BankFileGenerator.h"
 
 #include <algorithm>
@@ -39,7 +41,7 @@ void FakeSenderPlugin::SetParameterFromPlug(int paramIdx, double value) {
 
 void FakeSenderPlugin::setUpperDisplayText(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex);
-    upper = text;
+    upper.push_back(text);
 }
 
 void FakeSenderPlugin::setLowerDisplayText(const std::string& text) {
@@ -70,6 +72,11 @@ void FakeSenderPlugin::setValueList(const std::string& name, std::vector<std::st
 }
 
 std::string FakeSenderPlugin::upperDisplay() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return upper.empty() ? "" : upper.back();
+}
+
+std::vector<std::string> FakeSenderPlugin::upperTexts() const {
     std::lock_guard<std::mutex> lock(mutex);
     return upper;
 }
@@ -149,18 +156,43 @@ void FakeSenderPlugin::logCall(const std::string& line) {
 
 void FakeSenderPlugin::DisplayProcessingIndicator(bool on) {
     logCall(on ? "indicator 1" : "indicator 0");
+    processing = on;
+    if (!on && manager) manager->dumpAwaited = false;
 }
 
 void FakeSenderPlugin::SetLibrarianRequestActive(bool librarian) {
     logCall(librarian ? "request librarian" : "request editor");
+    if (manager) manager->setLibrarianRequestActive(librarian, multiMode, patternMode);
+    answerFlag = false;
 }
 
 void FakeSenderPlugin::SetLibrarianStatusUnsaved(bool on) {
     logCall(on ? "unsaved 1" : "unsaved 0");
+    if (!on || !manager) return;
+    manager->disarmLibrarianRequests();
+    manager->dumpAwaited = false;
 }
 
 void FakeSenderPlugin::DisarmLibrarianRequests() {
     logCall("disarm");
+    if (manager) manager->disarmLibrarianRequests();
+}
+
+void FakeSenderPlugin::updatePatchLibrarianView(int which) {
+    logCall("view update " + std::to_string(which));
+}
+
+void FakeSenderPlugin::OnParamChange(int paramIdx) {
+    logCall("change " + std::to_string(paramIdx));
+}
+
+void FakeSenderPlugin::OnParamChange2(int paramIdx) {
+    logCall("reduced change " + std::to_string(paramIdx));
+    if (manager) manager->dumpAwaited = false;
+}
+
+int FakeSenderPlugin::getTimerValue() {
+    return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
 }
 
 void FakeSenderPlugin::setLibrarianViewDirty() {
@@ -181,7 +213,12 @@ bool FakeSenderPlugin::ProcessSysExInternal(ISysEx* msg) {
         internalInput.emplace_back(msg->data, msg->data + msg->size);
     }
     logCall("internal input");
-    return internalInputStores;
+    if (!manager) return internalInputStores;
+    // A collection that was armed and took the message leaves answerReceived set.
+    const bool collecting = manager->isCollecting();
+    manager->ProcessSysEx(msg, true);
+    if (manager->answerReceived) answerFlag = true;
+    return collecting && manager->answerReceived;
 }
 
 void FakeSenderPlugin::setDefaultRange(double min, double max) {
@@ -197,6 +234,11 @@ void FakeSenderPlugin::setRange(int paramIdx, double min, double max) {
 std::vector<std::string> FakeSenderPlugin::calls() const {
     std::lock_guard<std::mutex> lock(mutex);
     return callLog;
+}
+
+size_t FakeSenderPlugin::callCount(const std::string& line) const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return size_t(std::count(callLog.begin(), callLog.end(), line));
 }
 
 std::string FakeSenderPlugin::patchManagerName(int index) const {
