@@ -134,7 +134,7 @@ ControlLayer* Zoz::findLayoutLayer(const std::string& name) {
     return found;
 }
 
-ControlLayer* Zoz::namedLayer(const std::string& name) const {
+ControlLayer* Zoz::namedLayer(const std::string& name) {
     const auto it = layers.find(name);
     return it == layers.end() ? nullptr : it->second;
 }
