@@ -232,11 +232,14 @@ void LayoutWalk::readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* 
 }
 
 int LayoutWalk::parameterOf(UIConfigManager& m, const std::string& reference, int part) {
+    if (reference.empty()) return -1;
     std::vector<std::string> pieces;
     UIConfigManager::Tokenize(reference, pieces, "+");
-    if (pieces.empty()) return -1;
-    const int named = m.getParamByName(pieces[0]);
-    if (named < 0) return -1;
+    const int named = pieces.empty() ? -1 : m.getParamByName(pieces[0]);
+    if (named < 0) {
+        if (pieces.empty()) m.log("CONFIG READER: parameter ", reference, " NOT FOUND!");
+        return -1;
+    }
     int offset = 0;
     if (pieces.size() >= 2) UIConfigManager::readInt(pieces[1].c_str(), offset);
     const long long id = (long long)named + std::max(part, 0) + offset;
