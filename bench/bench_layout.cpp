@@ -2,7 +2,9 @@
 // the host waits for, and the heap the configuration then holds (controls, layers, records,
 // messages and maps). On a generated layout of the editor's size (16 part copies of 375 SysEx
 // knobs of 128 values, 1,000 other controls) and on the authored layout. The few images come
-// from memory: decoding the PNG files is not measured here.
+// from memory: decoding the PNG files is not measured here. Run with ZOZ_MIDI_API=alsa where
+// no MIDI server runs, so that the port menus start none.
+#include "bench/SoundTemplates.h"
 #include "src/uiconfig/ParameterNames.h"
 #include "tests/uiconfig/ConfigEditor.h"
 
@@ -24,13 +26,6 @@ std::string reference(int id) {
 }
 
 ConfigEditor::Resources generated() {
-    std::string sysex = "<sysexlist>";
-    char message[64];
-    for (int k = 0; k < kKnobsPerPart; ++k) {
-        snprintf(message, sizeof message, "3E 0F 00 20 00 %02X %02X 00", k / 128, k % 128);
-        sysex += std::string("<sysex><values><value>") + message + "</value></values></sysex>";
-    }
-    sysex += "</sysexlist>";
     std::string layout = "<uiconfig><valueLists><list name='eight'>";
     for (int v = 0; v < 8; ++v)
         layout += "<value>Entry " + std::to_string(v) + "</value>";
@@ -55,7 +50,7 @@ ConfigEditor::Resources generated() {
         layout += std::string(others[i % 4]) + " paramId='" +
                   reference(kParts * kKnobsPerPart + i) + "'/>";
     layout += "</layer></uiconfig>";
-    return {ConfigCipher::encipher(sysex), ConfigCipher::encipher(layout)};
+    return {ConfigCipher::encipher(soundTemplates(kKnobsPerPart)), ConfigCipher::encipher(layout)};
 }
 
 std::string readFile(const std::string& path) {
@@ -66,26 +61,9 @@ std::string readFile(const std::string& path) {
 }
 
 ConfigEditor::Resources authored() {
-    return {readFile(ZOZ_BUILD_RESOURCES "sysex.tea"), readFile(ZOZ_BUILD_RESOURCES "uiconfig.tea")};
+    return {readFile(ZOZ_BUILD_RESOURCES "sysex.tea"),
+            readFile(ZOZ_BUILD_RESOURCES "uiconfig.tea")};
 }
-
-// An editor whose configuration is read only when asked.
-struct Editor {
-    explicit Editor(const ConfigEditor::Resources& resources) {
-        plugin.effectBase = &effect;
-        effect.AttachGraphics(&graphics);
-        graphics.files[UIConfigManager::kSysExResource] = resources.sysex;
-        graphics.files[UIConfigManager::kUIConfigResource] = resources.layout;
-        graphics.AddImage(127, 40, 160, 0xFF0000FFu);
-        graphics.AddImage(119, 30, 40, 0xFF00FF00u);
-    }
-    ~Editor() { manager.ClearImageCache(); }
-    testsupport::TestEffect effect{kNumParams, kNumNonAutomatedParams};
-    ConfigEditor::Graphics& graphics = *new ConfigEditor::Graphics(&effect, 1500, 757);
-    FakeConfigPlugin plugin{false};
-    UIConfigGraphicsAdapter adapter{&graphics};
-    UIConfigManager manager;
-};
 
 int count(const ControlLayer* layer) {
     int n = layer->getControls().GetSize();
@@ -99,10 +77,10 @@ void readLayout(benchmark::State& state, const ConfigEditor::Resources& resource
     int controls = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto editor = std::make_unique<Editor>(resources);
+        auto editor = std::make_unique<ConfigEditor>(resources, false);
         const size_t before = mallinfo2().uordblks;
         state.ResumeTiming();
-        editor->manager.readUIConfig(&editor->adapter, &editor->plugin, nullptr, 0, 1.0);
+        editor->read(0, 1.0);
         state.PauseTiming();
         held = mallinfo2().uordblks - before;
         controls = editor->graphics.NControls();

@@ -380,7 +380,7 @@ private:
     std::map<std::string, ControlLayer*> layerMap;
     std::map<std::string, std::vector<std::string>> valueLists;
     std::vector<SysExContainer> sysExContainers;
-    std::string paramGroup; // getParamGroup's result
+    std::string paramGroup;                   // getParamGroup's result
     std::map<int, controlID3> ccControlTable; // channel or part, CC number, variant
     NRPNControlContainer nrpnControlMap;
     SysExControlContainer sysExControlMap;

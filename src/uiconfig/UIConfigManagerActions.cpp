@@ -46,8 +46,7 @@ void UIConfigManager::getBiDirectLinkValues(const std::string& text, LinkInfo& l
     if (tokens.size() == 3) readInt(tokens[2].c_str(), link.extra);
 }
 
-void UIConfigManager::copyIntVector(const std::vector<int>& source,
-                                    std::vector<int>& destination) {
+void UIConfigManager::copyIntVector(const std::vector<int>& source, std::vector<int>& destination) {
     destination.insert(destination.end(), source.begin(), source.end());
 }
 

@@ -251,8 +251,8 @@ int LayoutWalk::parameterOf(UIConfigManager& m, const std::string& reference, in
 }
 
 bool LayoutWalk::placeLayer(UIConfigManager& m, ControlLayer* layer, ControlLayer* parent) {
-    const bool placed = parent ? parent->addChild(layer)
-                               : m.graphics && m.graphics->AttachLayer(layer) >= 0;
+    const bool placed =
+        parent ? parent->addChild(layer) : m.graphics && m.graphics->AttachLayer(layer) >= 0;
     if (!parent && !m.graphics) delete layer;
     return placed;
 }
@@ -324,8 +324,8 @@ void LayoutWalk::background(UIConfigManager& m, const Element& e) {
     const std::array<int, 2> position = e.list<2>("position");
     // The image is at the UI scale already; only its place is scaled.
     const IBitmap image = m.getImageByName(m.graphics, e.imageId);
-    m.place(new IBitmapControl(m.plugin->effect(), m.scaled(position[0]), m.scaled(position[1]),
-                               -1, &image),
+    m.place(new IBitmapControl(m.plugin->effect(), m.scaled(position[0]), m.scaled(position[1]), -1,
+                               &image),
             e.layer, "background " + e.imageId);
 }
 
@@ -343,8 +343,8 @@ void LayoutWalk::twoStateSwitch(UIConfigManager& m, const Element& e) {
 
 void LayoutWalk::momentaryButton(UIConfigManager& m, const Element& e) {
     const std::array<int, 2> position = e.list<2>("position");
-    m.createSwitchControl(e.text("name"), e.paramId, 0, position[0], position[1], e.imageId,
-                          e.part, e.layer, e.group);
+    m.createSwitchControl(e.text("name"), e.paramId, 0, position[0], position[1], e.imageId, e.part,
+                          e.layer, e.group);
 }
 
 void LayoutWalk::radio(UIConfigManager& m, const Element& e) {

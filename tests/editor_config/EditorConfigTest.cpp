@@ -1,7 +1,7 @@
 #include "kit/effect/IPanelControl.h"
 #include "src/librarian/LibrarianInitData.h"
-#include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/ImageTable.h"
+#include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UIConfigManager.h"
 #include "tests/editor_config/EditorLayout.h"
 #include "tests/support/TestEffect.h"
@@ -214,9 +214,7 @@ struct ReadEditor {
         };
         manager.readUIConfig(&graphics, &plugin, nullptr, 0, 1.0);
     }
-    const ControlAction* record(int id) const {
-        return effect.GetParam(id)->GetControlAction();
-    }
+    const ControlAction* record(int id) const { return effect.GetParam(id)->GetControlAction(); }
     testsupport::TestEffect effect{kNumParams, kNumNonAutomatedParams};
     FakeConfigGraphics graphics;
     FakeConfigPlugin plugin;

@@ -34,11 +34,18 @@ public:
     static constexpr const char* kBackgroundImage = "BG_ID_BROWSER";
 
     ConfigEditor(const std::string& sysex, int style = 0, double scale = 1.0, bool log = true)
-        : ConfigEditor(Resources{ConfigCipher::encipher(sysex), ConfigCipher::encipher("<uiconfig/>")},
-                       style, scale, log) {}
+        : ConfigEditor(
+              Resources{ConfigCipher::encipher(sysex), ConfigCipher::encipher("<uiconfig/>")},
+              style, scale, log) {}
     // setUp may change the plug-in and the pictures before the configuration is read.
     ConfigEditor(const Resources& resources, int style, double scale, bool log = true,
-                 const std::function<void(ConfigEditor&)>& setUp = {}) {
+                 const std::function<void(ConfigEditor&)>& setUp = {})
+        : ConfigEditor(resources, log) {
+        if (setUp) setUp(*this);
+        read(style, scale);
+    }
+    // Ready to read, with nothing read yet.
+    ConfigEditor(const Resources& resources, bool log) {
         plugin.logOn = log;
         plugin.effectBase = &effect;
         effect.AttachGraphics(&graphics);
@@ -50,7 +57,8 @@ public:
         graphics.AddImage(132, 250, 60, 0xFF00FFFFu);
         graphics.AddImage(133, 250, 60, 0xFFFFFF00u);
         graphics.AddImage(103, 400, 230, 0x404040FFu);
-        if (setUp) setUp(*this);
+    }
+    void read(int style, double scale) {
         manager.readUIConfig(&adapter, &plugin, nullptr, style, scale);
     }
     ~ConfigEditor() { manager.ClearImageCache(); }

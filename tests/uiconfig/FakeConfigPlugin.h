@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -25,8 +25,8 @@ public:
     bool isDebugLogOn() const override { return logOn; }
     std::string debugLogPath() const override { return path.string(); }
     IEffectBase* effect() const override { return effectBase; }
-    IControl* createLibrarianView(int x, int y, int paramIdx, const IBitmap& background,
-                                  IRECT rect, PatchLibrarian*, double scale) override {
+    IControl* createLibrarianView(int x, int y, int paramIdx, const IBitmap& background, IRECT rect,
+                                  PatchLibrarian*, double scale) override {
         return makeLibrarianView ? makeLibrarianView(x, y, paramIdx, background, rect, scale)
                                  : nullptr;
     }

@@ -89,8 +89,8 @@ TEST(LayoutWalk, DocumentOrderCopiesAndTheFinalStep) {
                 ElementsAre("page", "twin", "True", "One", "over", "part0", "part1", "part2"));
     ControlLayer* page = e.manager.getLayer("page");
     EXPECT_EQ(page->getId(), 3);
-    EXPECT_THAT(names(page->getControls()), ElementsAre(std::to_string(kMIDILed),
-                                                        std::to_string(kMIDILed + 1)));
+    EXPECT_THAT(names(page->getControls()),
+                ElementsAre(std::to_string(kMIDILed), std::to_string(kMIDILed + 1)));
     ASSERT_EQ(page->getChildren().GetSize(), 1); // the unknown element's layer is never read
     EXPECT_EQ(page->getChildren().Get(0)->getId(), 1);
     EXPECT_EQ(e.manager.getLayer("twin")->getId(), 2);
@@ -146,26 +146,56 @@ TEST(LayoutElements, EveryElementAndTypeEndToEnd) {
         {kControlDisplayName, typeid(ITextControl), {10, 10, 130, 26}, kActionNone, -1, "", 0},
         {kMIDILed, typeid(ISwitchControl), {10, 40, 40, 60}, kActionNone, -1, "Led", 1},
         {kRandomize, typeid(IContactControl), {50, 40, 80, 60}, kActionNone, -1, "Go", 1},
-        {kMainTab, typeid(ICustomRadioButtonsControl), {10, 190, 260, 220}, kActionNone, -1,
-         "Tabs", 2},
+        {kMainTab,
+         typeid(ICustomRadioButtonsControl),
+         {10, 190, 260, 220},
+         kActionNone,
+         -1,
+         "Tabs",
+         2},
         {kArpMode, typeid(ICaptionControl), {140, 10, 200, 23}, kActionNone, -1, "Text", 0},
         {kPatchName, typeid(ICaptionControl), {140, 30, 240, 43}, kActionNone, -1, "Name", 0},
         {kLFO1Shape, typeid(ICaptionControl), {250, 30, 310, 43}, kActionNone, -1, "Shape", 2},
         {kFX1ChorusSpeed, typeid(IKnobMultiControl), {330, 40, 370, 80}, -1, 0, "Mix", 127},
         {kEffect1Mode, typeid(ICaptionControl), {300, 100, 360, 113}, -1, 0, "Fx", 2},
-        {kFilter1Cutoff, typeid(IKnobMultiControl), {10, 70, 50, 110}, kActionSysEx, -1, "Cutoff",
+        {kFilter1Cutoff,
+         typeid(IKnobMultiControl),
+         {10, 70, 50, 110},
+         kActionSysEx,
+         -1,
+         "Cutoff",
          127},
         {kAmpLevel, typeid(IFaderControl), {60, 70, 78, 150}, kActionSysEx, -1, "Vol", 127},
-        {kMultiMasterVolume, typeid(IFaderControl), {90, 70, 190, 88}, kActionSysEx, -1, "Master",
+        {kMultiMasterVolume,
+         typeid(IFaderControl),
+         {90, 70, 190, 88},
+         kActionSysEx,
+         -1,
+         "Master",
          127},
-        {kOscillatorGlideOnOffSwitch, typeid(ISwitchControl), {200, 70, 230, 90},
-         kActionSysExSwitch, -1, "Glide", 1},
+        {kOscillatorGlideOnOffSwitch,
+         typeid(ISwitchControl),
+         {200, 70, 230, 90},
+         kActionSysExSwitch,
+         -1,
+         "Glide",
+         1},
         {kMultiPartPanning, typeid(IFaderControl), {240, 70, 258, 150}, kActionCC, 2, "Pan", 127},
         {kAmpLevelVelocity, typeid(IFaderControl), {90, 100, 190, 118}, kActionCC, 2, "Velo", 127},
-        {kFilter1Resonance, typeid(IKnobMultiControl), {270, 70, 310, 110}, kActionCC, 4, "Reso",
+        {kFilter1Resonance,
+         typeid(IKnobMultiControl),
+         {270, 70, 310, 110},
+         kActionCC,
+         4,
+         "Reso",
          127},
-        {kOscillator1Octave, typeid(ISwitchControl), {200, 100, 230, 120}, kActionCCSwitch, 1,
-         "Hold", 1},
+        {kOscillator1Octave,
+         typeid(ISwitchControl),
+         {200, 100, 230, 120},
+         kActionCCSwitch,
+         1,
+         "Hold",
+         1},
         {kFilter1TypeQ, typeid(ICaptionControl), {10, 160, 70, 173}, kActionSysEx, -1, "Type", 2},
         {kOscillator1Shape, typeid(ICaptionControl), {80, 160, 140, 173}, kActionCC, 0, "Mode", 3},
     };
@@ -363,8 +393,8 @@ TEST(LayoutHostile, LoggedSkippedAndTheRestRead) {
 TEST(LayoutHostile, ManySiblingsAndDeepNesting) {
     std::string layout = "<uiconfig>";
     for (int i = 0; i < 5000; ++i)
-        layout += "<switch name='s' paramId='kMIDILed+" + std::to_string(i % 16) +
-                  "' position='0,0'/>";
+        layout +=
+            "<switch name='s' paramId='kMIDILed+" + std::to_string(i % 16) + "' position='0,0'/>";
     for (int depth = 0; depth < 95; ++depth)
         layout += "<layer name='d" + std::to_string(depth) + "'>";
     layout += "<switch name='deep' paramId='kRandomize' position='0,0'/>";
