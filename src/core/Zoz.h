@@ -70,7 +70,7 @@ public:
 
     // ---- What the constructor built.
 
-    // The layout's layer of that name, as the start-up found it; null when it was missing.
+    // The layout's layer of that name; null when the layout has none.
     ControlLayer* namedLayer(const std::string& name) const;
     // The first control bound to the parameter, remembered at start-up for the parameters that
     // later code addresses directly; null for any other.
@@ -224,6 +224,8 @@ public:
     void setRememberedFolder(BankPosition position, const std::string& folder) override;
     void showDisplayName(const std::string& text) override { setUpperDisplayText(text); }
     IEffectBase* effect() const override { return const_cast<Zoz*>(this); }
+    IControl* createLibrarianView(int x, int y, int paramIdx, const IBitmap& background, IRECT rect,
+                                  PatchLibrarian* librarian, double scale) override;
 
     // ---- BrowserPlugin.
     bool isCategoryView() const override { return categoryView; }
@@ -304,7 +306,6 @@ private:
     std::unique_ptr<MIDIMessageManager> messageManager;
 
     // What the constructor found in the layout or built into the editor; owned by the editor.
-    std::map<std::string, ControlLayer*> layers;
     std::map<int, IControl*> controls;
     IControl* randomizeButton = nullptr;
     ControlLayer* progressLayer = nullptr;
