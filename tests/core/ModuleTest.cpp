@@ -95,6 +95,12 @@ TEST_F(Module, DamagedResourcesStillStartAndClose) {
              testsupport::writeFile(f + "sysex.tea", {0xFF});
          },
          "CONFIG READER: "},
+        {"bare layout",
+         [](const std::string& f) {
+             fs::copy_file(ZOZ_BARE_LAYOUT, f + "uiconfig.tea",
+                           fs::copy_options::overwrite_existing);
+         },
+         "CONFIG READER: root MISSING!"},
         {"bad images",
          [](const std::string& f) {
              testsupport::writeFile(f + "img/main-bg-frame.png", bytesOf("\x89PNG\r\n\x1a\n cut"));
