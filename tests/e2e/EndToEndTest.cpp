@@ -72,7 +72,7 @@ TEST_F(EndToEnd, AClickInTheEditorProbesTheSynthesizerWhichAnswersThePlugIn) {
     EXPECT_EQ(line.find("ran 0 blocks"), std::string::npos) << line;
     ASSERT_TRUE(s.QuitHost());
     EXPECT_EQ(s.FinishHost(), 0);
-    const auto& lines = s.HostLines();
+    const std::vector<std::string> lines = s.HostLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "host: quitting as asked"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "host: close 0"), lines.end());
     for (const std::string& l : lines)

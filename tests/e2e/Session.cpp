@@ -3,7 +3,6 @@
 #include "tests/support/MidiSystem.h"
 #include "tests/support/XHostWindow.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -13,12 +12,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-int64_t nowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // The window zoz-host shows the editor in is named after the plug-in; the view moves a click
 // 2 pixels left and 3 up.
@@ -47,7 +40,7 @@ Session::Session(const std::string& tag, const Options& o) {
 }
 
 Session::~Session() {
-    if (m_host) m_host->Finish(nullptr, 10000);
+    if (m_host) m_hostOutput->Finish(10000);
 }
 
 void Session::AddBank(const std::string& name, const std::vector<testsupport::Dump>& dumps) {
@@ -57,23 +50,29 @@ void Session::AddBank(const std::string& name, const std::vector<testsupport::Du
 bool Session::StartHost(const std::string& module, const std::vector<std::string>& commands) {
     std::vector<std::string> argv = {ZOZ_HOST_PATH, module};
     argv.insert(argv.end(), commands.begin(), commands.end());
+    m_hostOutput.reset();
     m_host = std::make_unique<testsupport::ChildProcess>(
         argv, std::vector<std::string>{"ZOZ_DATA_DIR=" + m_data.path() + "/",
                                        "ZOZ_RESOURCES_DIR=" + m_resources.path() + "/",
                                        "ZOZ_MIDI_API=jack"});
+    m_hostOutput = std::make_unique<testsupport::OutputLines>(*m_host);
+    m_hostNext = 0;
     return m_host->Started();
 }
 
 bool Session::WaitForHost(const std::string& prefix, int timeoutMs, std::string* found) {
-    const int64_t deadline = nowMs() + timeoutMs;
-    std::string line;
-    while (m_host && m_host->ReadLine(&line, int(deadline - nowMs()))) {
-        m_hostLines.push_back(line);
-        if (line.compare(0, prefix.size(), prefix) != 0) continue;
-        if (found) *found = line;
-        return true;
-    }
-    return false;
+    if (!m_host) return false;
+    const int at = m_hostOutput->WaitFor(
+        m_hostNext, [&](const std::string& l) { return l.compare(0, prefix.size(), prefix) == 0; },
+        timeoutMs);
+    if (at < 0) return false;
+    m_hostNext = size_t(at) + 1;
+    if (found) *found = m_hostOutput->Lines()[size_t(at)];
+    return true;
+}
+
+std::vector<std::string> Session::HostLines() const {
+    return m_hostOutput ? m_hostOutput->Lines() : std::vector<std::string>{};
 }
 
 bool Session::NextCommand() {
@@ -85,16 +84,7 @@ bool Session::QuitHost() {
 }
 
 int Session::FinishHost(int timeoutMs) {
-    if (!m_host) return -1;
-    std::string rest;
-    const int status = m_host->Finish(&rest, timeoutMs);
-    for (size_t start = 0; start < rest.size();) {
-        const size_t end = std::min(rest.find('\n', start), rest.size());
-        m_hostLines.push_back(rest.substr(start, end - start));
-        start = end + 1;
-    }
-    m_host.reset();
-    return status;
+    return m_host ? m_hostOutput->Finish(timeoutMs) : -1;
 }
 
 bool Session::editorWindow() {

@@ -2,6 +2,7 @@
 
 #include "tests/support/BankFileGenerator.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/OutputLines.h"
 #include "tests/support/QsimProcess.h"
 
 #include <memory>
@@ -41,10 +42,10 @@ public:
 
     // Starts zoz-host with the module and the commands (see zoz-host's usage).
     bool StartHost(const std::string& module, const std::vector<std::string>& commands);
-    // Reads the host's lines on until one starts with prefix (kept in *line when given);
-    // false when none came within timeoutMs.
+    // Waits for a line of the host's that starts with prefix, after those already waited for
+    // (kept in *line when given); false when none came within timeoutMs.
     bool WaitForHost(const std::string& prefix, int timeoutMs, std::string* line = nullptr);
-    const std::vector<std::string>& HostLines() const { return m_hostLines; }
+    std::vector<std::string> HostLines() const;
     // Ends the host's running "run=" command: it goes on with the next one.
     bool NextCommand();
     // Asks the host to quit as a user would (SIGTERM).
@@ -65,6 +66,7 @@ private:
     testsupport::TempFolder m_resources;
     std::unique_ptr<testsupport::QsimProcess> m_synth;
     std::unique_ptr<testsupport::ChildProcess> m_host;
-    std::vector<std::string> m_hostLines;
+    std::unique_ptr<testsupport::OutputLines> m_hostOutput;
+    size_t m_hostNext = 0; // the first host line WaitForHost has not looked at
     std::string m_window;
 };

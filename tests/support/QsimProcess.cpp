@@ -3,7 +3,6 @@
 #include "tests/support/BankFileGenerator.h"
 #include "tools/zoz-qsim/SynthSimulator.h"
 
-#include <chrono>
 #include <cstdio>
 #include <sstream>
 
@@ -12,12 +11,6 @@ namespace {
 
 constexpr int kStartMillis = 10000;
 constexpr int kSaveMillis = 10000;
-
-int64_t nowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 std::string hexLine(const QsimProcess::Bytes& bytes) {
     std::string s;
@@ -29,6 +22,17 @@ std::string hexLine(const QsimProcess::Bytes& bytes) {
     return s;
 }
 
+// An "rx …" or "tx …" line of the record.
+bool parse(const std::string& line, QsimProcess::Message* m) {
+    if (line.compare(0, 3, "rx ") != 0 && line.compare(0, 3, "tx ") != 0) return false;
+    m->received = line[0] == 'r';
+    m->bytes.clear();
+    std::istringstream in(line.substr(3));
+    for (std::string b; in >> b;)
+        m->bytes.push_back(uint8_t(std::stoul(b, nullptr, 16)));
+    return true;
+}
+
 } // namespace
 
 QsimProcess::QsimProcess(const std::string& client, const Options& o) : m_client(client) {
@@ -38,46 +42,43 @@ QsimProcess::QsimProcess(const std::string& client, const Options& o) : m_client
     if (!o.silent.empty()) argv.push_back("--silent=" + o.silent);
     if (!o.memory.empty()) argv.push_back("--memory=" + o.memory);
     m_process = std::make_unique<ChildProcess>(argv);
-    std::string line;
-    m_ready = m_process->Started() && readLine(&line, kStartMillis) &&
-              line.compare(0, 5, "ready") == 0;
-}
-
-bool QsimProcess::readLine(std::string* line, int timeoutMs) {
-    if (!m_process->ReadLine(line, timeoutMs)) return false;
-    note(*line);
-    return true;
-}
-
-void QsimProcess::note(const std::string& line) {
-    if (line.compare(0, 3, "rx ") != 0 && line.compare(0, 3, "tx ") != 0) return;
-    Message m{line[0] == 'r', {}};
-    std::istringstream in(line.substr(3));
-    for (std::string b; in >> b;)
-        m.bytes.push_back(uint8_t(std::stoul(b, nullptr, 16)));
-    m_record.push_back(std::move(m));
+    m_output = std::make_unique<OutputLines>(*m_process);
+    m_ready = m_process->Started() &&
+              m_output->WaitFor(
+                  0, [](const std::string& l) { return l.compare(0, 5, "ready") == 0; },
+                  kStartMillis) >= 0;
 }
 
 bool QsimProcess::WaitFor(const std::function<bool(const Message&)>& wanted, int timeoutMs) {
-    const int64_t deadline = nowMs() + timeoutMs;
-    std::string line;
-    for (;;) {
-        const size_t seen = m_record.size();
-        if (!readLine(&line, int(deadline - nowMs()))) return false;
-        if (m_record.size() > seen && wanted(m_record.back())) return true;
-    }
+    const int found = m_output->WaitFor(
+        m_next,
+        [&](const std::string& line) {
+            Message m;
+            return parse(line, &m) && wanted(m);
+        },
+        timeoutMs);
+    if (found >= 0) m_next = size_t(found) + 1;
+    return found >= 0;
+}
+
+std::vector<QsimProcess::Message> QsimProcess::Record() const {
+    std::vector<Message> record;
+    Message m;
+    for (const std::string& line : m_output->Lines())
+        if (parse(line, &m)) record.push_back(m);
+    return record;
 }
 
 std::vector<QsimProcess::Bytes> QsimProcess::Received() const {
     std::vector<Bytes> out;
-    for (const Message& m : m_record)
+    for (const Message& m : Record())
         if (m.received) out.push_back(m.bytes);
     return out;
 }
 
 std::vector<QsimProcess::Bytes> QsimProcess::Sent() const {
     std::vector<Bytes> out;
-    for (const Message& m : m_record)
+    for (const Message& m : Record())
         if (!m.received) out.push_back(m.bytes);
     return out;
 }
@@ -87,21 +88,15 @@ bool QsimProcess::Send(const Bytes& message) {
 }
 
 bool QsimProcess::SaveMemory(const std::string& path, qsim::SynthSimulator& into) {
-    if (!m_process->WriteLine("save " + path)) return false;
-    const int64_t deadline = nowMs() + kSaveMillis;
-    std::string line;
-    while (readLine(&line, int(deadline - nowMs())))
-        if (line == "saved " + path) return into.load(readFile(path));
-    return false;
+    const size_t from = m_output->Lines().size();
+    return m_process->WriteLine("save " + path) &&
+           m_output->WaitFor(
+               from, [&](const std::string& l) { return l == "saved " + path; }, kSaveMillis) >= 0 &&
+           into.load(readFile(path));
 }
 
 int QsimProcess::Finish() {
-    std::string rest;
-    const int status = m_process->Finish(&rest, kSaveMillis);
-    std::istringstream in(rest);
-    for (std::string line; std::getline(in, line);)
-        note(line);
-    return status;
+    return m_output->Finish(kSaveMillis);
 }
 
 } // namespace testsupport

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/OutputLines.h"
 
 #include <cstdint>
 #include <functional>
@@ -39,11 +40,11 @@ public:
     std::string InPort() const { return m_client + ":in"; }
     std::string OutPort() const { return m_client + "-out:out"; }
 
-    // Reads its record on until a message for which `wanted` is true came (true), or timeoutMs
-    // passed without one (false).
+    // Waits until a message for which `wanted` is true comes after those already waited for
+    // (true), or timeoutMs passed without one (false).
     bool WaitFor(const std::function<bool(const Message&)>& wanted, int timeoutMs);
-    // Every message of the record read so far, in order.
-    const std::vector<Message>& Record() const { return m_record; }
+    // Every message of the record so far, in order.
+    std::vector<Message> Record() const;
     std::vector<Bytes> Received() const;
     std::vector<Bytes> Sent() const;
 
@@ -55,14 +56,11 @@ public:
     int Finish();
 
 private:
-    bool readLine(std::string* line, int timeoutMs);
-    // Adds an "rx …" or "tx …" line to the record.
-    void note(const std::string& line);
-
     std::string m_client;
     std::unique_ptr<ChildProcess> m_process;
+    std::unique_ptr<OutputLines> m_output;
+    size_t m_next = 0; // the first line WaitFor has not looked at
     bool m_ready = false;
-    std::vector<Message> m_record;
 };
 
 } // namespace testsupport

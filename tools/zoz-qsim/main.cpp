@@ -7,6 +7,8 @@
 #include "tools/zoz-qsim/SynthSimulator.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +20,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -38,13 +41,54 @@ const char kUsage[] =
     "  save FILE       write the memory to FILE as a .syx that --memory reads back\n"
     "  quit            end (as the end of the input does)\n";
 
-std::mutex g_print;
+// Lines are printed on a thread of their own: the MIDI input thread that notes a message must
+// never wait for a reader of standard output that is slow to come.
+class Printer {
+public:
+    Printer() : thread([this] { run(); }) {}
+    ~Printer() {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            ending = true;
+        }
+        changed.notify_one();
+        thread.join();
+    }
+    void say(std::string line) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            lines.push_back(std::move(line));
+        }
+        changed.notify_one();
+    }
+
+private:
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            changed.wait(lock, [this] { return ending || !lines.empty(); });
+            if (lines.empty()) return;
+            const std::string line = std::move(lines.front());
+            lines.pop_front();
+            lock.unlock();
+            fputs(line.c_str(), stdout);
+            fputc('\n', stdout);
+            fflush(stdout);
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::string> lines;
+    bool ending = false;
+    std::thread thread;
+};
+
+Printer* g_printer = nullptr;
 
 void say(const std::string& line) {
-    std::lock_guard<std::mutex> lock(g_print);
-    fputs(line.c_str(), stdout);
-    fputc('\n', stdout);
-    fflush(stdout);
+    g_printer->say(line);
 }
 
 std::string hex(const Bytes& bytes) {
@@ -199,6 +243,8 @@ int main(int argc, char** argv) {
         fputs(kUsage, stderr);
         return 2;
     }
+    Printer printer;
+    g_printer = &printer;
     qsim::SynthSimulator synth(options.id);
     synth.fillCanonical();
     Bytes memory;
