@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <random>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -32,22 +34,30 @@ void openNamed(RtMidi& port, const std::string& wanted) {
     FAIL() << "no port " << wanted;
 }
 
-// The test's end of the cable to the simulator: out into its input, in from its output.
+// The test's end of the cable to the simulator: out into its input, in from its output. What
+// comes in is handed over on the MIDI library's thread.
 struct Cable {
     explicit Cable(const QsimProcess& synth)
         : in(platform::NewMidiIn(name("cable"), 1000)), out(platform::NewMidiOut(name("cable"))) {
         in->ignoreTypes(false, true, true);
+        in->setCallback(&Cable::arrived, this);
         openNamed(*in, synth.OutPort());
         openNamed(*out, synth.InPort());
     }
+    static void arrived(double, std::vector<unsigned char>* m, void* self) {
+        auto* c = static_cast<Cable*>(self);
+        std::lock_guard<std::mutex> lock(c->mutex);
+        c->messages.push_back(*m);
+        c->changed.notify_all();
+    }
     // The next message from the simulator within timeoutMs, or an empty one.
     Bytes next(int timeoutMs = 5000) {
-        Bytes m;
-        for (int waited = 0; waited < timeoutMs; ++waited) {
-            in->getMessage(&m);
-            if (!m.empty()) return m;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        std::unique_lock<std::mutex> lock(mutex);
+        if (!changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return !messages.empty(); }))
+            return {};
+        Bytes m = std::move(messages.front());
+        messages.pop_front();
         return m;
     }
     void send(Bytes m) { out->sendMessage(&m); }
@@ -63,6 +73,9 @@ struct Cable {
         }
         return false;
     }
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Bytes> messages;
     std::unique_ptr<RtMidiIn> in;
     std::unique_ptr<RtMidiOut> out;
 };
