@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 class BankNameShortener;
 class ControlLayer;
@@ -73,8 +74,11 @@ public:
 
     // ---- What the constructor built.
 
-    // The layout's layer of that name, as the start-up found it; null when it was missing.
-    ControlLayer* namedLayer(const std::string& name) override;
+    // The layout's layer of that name; null when the layout has none.
+    ControlLayer* namedLayer(const std::string& name) const;
+    ControlLayer* namedLayer(const std::string& name) override {
+        return std::as_const(*this).namedLayer(name);
+    }
     // The first control bound to the parameter, remembered at start-up for the parameters that
     // later code addresses directly; null for any other.
     IControl* keptControl(int paramIdx) const;
@@ -271,6 +275,8 @@ public:
     void setRememberedFolder(BankPosition position, const std::string& folder) override;
     void showDisplayName(const std::string& text) override { setUpperDisplayText(text); }
     IEffectBase* effect() const override { return const_cast<Zoz*>(this); }
+    IControl* createLibrarianView(int x, int y, int paramIdx, const IBitmap& background, IRECT rect,
+                                  PatchLibrarian* librarian, double scale) override;
 
     // ---- BrowserPlugin.
     bool isCategoryView() const override { return categoryView; }
@@ -359,7 +365,6 @@ private:
     std::unique_ptr<MIDIMessageManager> messageManager;
 
     // What the constructor found in the layout or built into the editor; owned by the editor.
-    std::map<std::string, ControlLayer*> layers;
     std::map<int, IControl*> controls;
     IControl* randomizeButton = nullptr;
     ControlLayer* progressLayer = nullptr;

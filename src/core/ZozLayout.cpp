@@ -7,6 +7,7 @@
 #include "kit/effect/IControl.h"
 #include "kit/effect/ITextControl.h"
 #include "src/uiconfig/ControlAction.h"
+#include "src/uiconfig/UIConfigManager.h"
 
 #include <cstdio>
 #include <vector>
@@ -75,14 +76,6 @@ void applyStart(ControlLayer* layer, Start start, bool first) {
     layer->Hide(!(start == Start::kShown || (start == Start::kFirstShown && first)));
 }
 
-// The last layer of that name in the tree, in the order the layout made them.
-ControlLayer* findIn(ControlLayer* layer, const std::string& name) {
-    ControlLayer* found = layer->getName() == name ? layer : nullptr;
-    for (int i = 0; i < layer->getChildren().GetSize(); ++i)
-        if (ControlLayer* child = findIn(layer->getChildren().Get(i), name)) found = child;
-    return found;
-}
-
 // Looks each layer of the rows up in order and gives it its start visibility.
 template <size_t N, typename Find> void takeLayers(const LayerRow (&rows)[N], Find find) {
     struct Taken {
@@ -123,20 +116,13 @@ void Zoz::takeDialogLayers() {
 }
 
 ControlLayer* Zoz::findLayoutLayer(const std::string& name) {
-    ControlLayer* found = nullptr;
-    for (int i = 0; i < editor->NLayers(); ++i)
-        if (ControlLayer* layer = findIn(editor->GetLayer(i), name)) found = layer;
-    if (!found) {
-        log("CONFIG READER: ", name, " MISSING!");
-        return nullptr;
-    }
-    layers[name] = found;
+    ControlLayer* found = uiConfig->getLayer(name);
+    if (!found) log("CONFIG READER: ", name, " MISSING!");
     return found;
 }
 
-ControlLayer* Zoz::namedLayer(const std::string& name) {
-    const auto it = layers.find(name);
-    return it == layers.end() ? nullptr : it->second;
+ControlLayer* Zoz::namedLayer(const std::string& name) const {
+    return uiConfig->getLayer(name);
 }
 
 IControl* Zoz::keepFirstControl(int paramIdx) {

@@ -10,6 +10,7 @@
 #include "kit/effect/ProgressIndicator.h"
 #include "src/browser/BankEditPopupMenu.h"
 #include "src/browser/BankNumberPopupMenu.h"
+#include "src/browser/LibrarianViewControl.h"
 #include "src/browser/ProgramNumberPopupMenu.h"
 #include "src/core/BankNameShortener.h"
 #include "src/librarian/PatchLibrarian.h"
@@ -134,6 +135,8 @@ IControl* Zoz::popupMenu(int row) const {
 void Zoz::keepControlSet2() {
     for (int paramIdx : kControlSet2)
         keepFirstControl(paramIdx);
+    librarianView = dynamic_cast<LibrarianViewControl*>(uiConfig->getLibrarianView());
+    if (!librarianView) log("CONFIG READER: patchBrowser MISSING!");
     if (IControl* keepBank = keepFirstControl(kKeepSelectedBank))
         keepBank->SetValueFromUserInput(GetParam(kKeepSelectedBank)->GetNormalized(1.0));
     keepSelectedBank = true;

@@ -236,6 +236,14 @@ void Zoz::OpenDataDirectory() {
     if (IGraphics* gui = GetGUI()) gui->OpenURL(dataFolderPath.c_str(), nullptr, nullptr, nullptr);
 }
 
+// ---- UIConfigPlugin
+
+IControl* Zoz::createLibrarianView(int x, int y, int paramIdx, const IBitmap& background,
+                                   IRECT rect, PatchLibrarian* librarian, double scale) {
+    return new LibrarianViewControl(this, this, x, y, paramIdx, &background, rect, librarian,
+                                    scale);
+}
+
 // ---- LibrarianHost
 
 std::string Zoz::promptForSaveFile(const std::string& proposedName, const std::string& startFolder,

@@ -112,14 +112,17 @@ protected:
         watchdog = std::make_unique<testsupport::Watchdog>(
             60, testing::UnitTest::GetInstance()->current_test_info()->name());
     }
-    std::unique_ptr<testsupport::ChildProcess> peer(const char* mode, const std::string& port) {
+    std::unique_ptr<testsupport::ChildProcess> peer(const char* mode, const std::string& port,
+                                                    const std::string& tag = "") {
         auto p = std::make_unique<testsupport::ChildProcess>(
-            std::vector<std::string>{ZOZ_MIDI_PEER_PATH, mode, client(), port});
+            std::vector<std::string>{ZOZ_MIDI_PEER_PATH, mode, client(tag), port});
         std::string line;
         EXPECT_TRUE(p->ReadLine(&line, 10000) && line == "ready") << line;
         return p;
     }
-    static std::string client() { return "zozcore" + std::to_string(getpid()); }
+    static std::string client(const std::string& tag = "") {
+        return "zozcore" + std::to_string(getpid()) + tag;
+    }
 
     std::unique_ptr<testsupport::Watchdog> watchdog;
 };
@@ -128,6 +131,7 @@ TEST_F(StoredPorts, AStoredOutputOpensWithoutItsMissingInput) {
     auto receiver = peer("receive", "in");
     writeSettings("yellow\nnormal\nyes\n" + client() + ":in\nno such input");
     keepLog();
+    resources = ZOZ_TEST_LAYOUT; // with the device menus
     auto plug = start();
     EXPECT_GT(plug->getMIDIOutPortIndex(), 0);
     EXPECT_EQ(plug->getExternalMIDIOutNames()[size_t(plug->getMIDIOutPortIndex())],
@@ -135,6 +139,12 @@ TEST_F(StoredPorts, AStoredOutputOpensWithoutItsMissingInput) {
     EXPECT_TRUE(plug->isMIDIIOSet());
     EXPECT_EQ(plug->getMIDIInPortIndex(), 0);
     EXPECT_TRUE(plug->isStoredPortsOpened());
+    // The menus show both choices; the output's entry is the port's own name.
+    const IParam* out = plug->GetParam(kDeviceOutSelection);
+    EXPECT_EQ(out->Value(), plug->getMIDIOutPortIndex());
+    EXPECT_STREQ(out->GetDisplayText(plug->getMIDIOutPortIndex()), (client() + ":in").c_str());
+    EXPECT_DOUBLE_EQ(plug->keptControl(kDeviceOutSelection)->GetValue(), out->GetNormalized());
+    EXPECT_EQ(plug->keptControl(kDeviceInSelection)->GetValue(), 0.0);
     const std::vector<std::string> lines = logLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "DEFAULT SETTINGS: MIDI In device stored no such input"),
@@ -144,12 +154,20 @@ TEST_F(StoredPorts, AStoredOutputOpensWithoutItsMissingInput) {
               lines.end());
 }
 
-TEST_F(StoredPorts, ClosesWhileItsInputFloods) {
+TEST_F(StoredPorts, AnInputOpensWithoutItsOutputAndClosesWhileItFloods) {
     auto sender = peer("send", "out");
+    auto other = peer("send", "out", "b");
     writeSettings("yellow\nnormal\nyes\nno such output\n" + client() + ":out");
+    resources = ZOZ_TEST_LAYOUT;
     auto plug = start();
     ASSERT_GT(plug->getMIDIInPortIndex(), 0);
     EXPECT_FALSE(plug->isMIDIIOSet());
+    // Not the last entry of the menu: its control shows the entry, not the menu's end.
+    const IParam* in = plug->GetParam(kDeviceInSelection);
+    ASSERT_LT(plug->getMIDIInPortIndex(), in->GetNDisplayTexts() - 1);
+    EXPECT_DOUBLE_EQ(plug->keptControl(kDeviceInSelection)->GetValue(),
+                     in->GetNormalized(plug->getMIDIInPortIndex()));
+    EXPECT_LT(plug->keptControl(kDeviceInSelection)->GetValue(), 1.0);
     std::thread flood([&] {
         for (int i = 0; i < 2000; ++i)
             sender->WriteLine(i % 2 ? "F0 3E 0F 00 20 00 01 02 03 F7" : "B0 07 40");
