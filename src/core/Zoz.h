@@ -345,9 +345,9 @@ private:
     IControl* keepFirstControl(int paramIdx);
     // Shows the text on the display control kept for the parameter, when there is one.
     void showText(int paramIdx, const std::string& text);
-    // The two roads of a control action, after its common steps.
+    // The two roads of a control action, after its common steps; index picks the message.
     void sendControlChange(const ControlAction& action, double value);
-    void sendSysExAction(const ControlAction& action, int idx, int iv);
+    void sendSysExAction(const ControlAction& action, int idx, int index);
     // One single-parameter message: the current device id, the display, and the send unless
     // the change is a refresh or an echo.
     void sendParameterMessage(std::vector<int> message);

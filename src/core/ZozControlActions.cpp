@@ -98,7 +98,8 @@ void Zoz::processControlAction(ControlAction* action, int idx, double value) {
         break;
     case kActionSysExSwitch:
     case kActionSysEx:
-        sendSysExAction(*action, idx, iv);
+        // Message k carries the parameter's k-th value from its minimum on.
+        sendSysExAction(*action, idx, iv - TruncToInt(param->GetMin()));
         break;
     default:
         break;
@@ -125,16 +126,16 @@ void Zoz::sendControlChange(const ControlAction& action, double value) {
     MIDIOutRoutingSwitch(&msg);
 }
 
-void Zoz::sendSysExAction(const ControlAction& action, int idx, int iv) {
+void Zoz::sendSysExAction(const ControlAction& action, int idx, int index) {
     const ControlActionSysExMessage& sysex = action.sysexMessage;
     const bool single = action.actionType == kActionSysExSwitch || !sysex.multiMessage;
     if (!single) {
-        if (iv < 0 || size_t(iv) >= sysex.messageSets.size()) return;
-        for (const std::vector<int>& message : sysex.messageSets[size_t(iv)])
+        if (index < 0 || size_t(index) >= sysex.messageSets.size()) return;
+        for (const std::vector<int>& message : sysex.messageSets[size_t(index)])
             sendParameterMessage(message);
         return;
     }
-    std::vector<int> message = sysex.messages.message(iv);
+    std::vector<int> message = sysex.messages.message(index);
     if (message.empty()) return;
 
     const int stepOffset =

@@ -139,7 +139,16 @@ TEST_F(ControlActions, SysExTakesTheDeviceIdAndOnlyTheBytesItHas) {
     plug->processControlAction(&sound, 300, -1.0);
     plug->setDeviceId(-1);
     plug->processControlAction(&sound, 300, 127.0);
-    EXPECT_EQ(sent(), (std::vector<Bytes>{
+    // The layout's octave runs 16..112: its messages start at 16.
+    ControlAction* octave = plug->GetParam(kOscillator2Octave)->GetControlAction();
+    for (double v : {16.0, 112.0, 113.0})
+        plug->processControlAction(octave, kOscillator2Octave, v);
+    std::vector<Bytes> wire = sent();
+    ASSERT_EQ(wire.size(), 7u);
+    EXPECT_EQ(wire[5][8], 16);
+    EXPECT_EQ(wire[6][8], 112);
+    wire.resize(5);
+    EXPECT_EQ(wire, (std::vector<Bytes>{
                           {0xF0, 0x3E, 0x0F, 0x05, 0x20, 0x02, 0x01, 0x13, 100, 0xF7},
                           {0xF0, 0x3E, 0x0F, 0x05, 0x24, 0xF7},
                           {0xF0, 0x3E, 0x0F, 0x05, 0x21, 0x00, 0x05, 0x40, 0xF7},
@@ -220,6 +229,15 @@ TEST_F(ControlActions, APatternNumberAsksForThePatternOnceTheJobThreadIsIdle) {
         while (hold && std::this_thread::get_id() != self)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     });
+    // Also when a check fails: the job ends before the clock goes.
+    struct Release {
+        std::atomic<bool>& hold;
+        Zoz& plug;
+        ~Release() {
+            hold = false;
+            waitForIdleJob(plug);
+        }
+    } release{hold, *plug};
     MIDIMessageManager& manager = *plug->getMessageManager();
     ControlAction pattern = sysexAction(kActionSysEx, {0x3E, 0x0F, 0x00, 0x21, 0x00, 0x78, 0x00});
     for (bool refresh : {false, true}) {
@@ -247,8 +265,6 @@ TEST_F(ControlActions, APatternNumberAsksForThePatternOnceTheJobThreadIsIdle) {
     plug->processControlAction(&pattern, kPartPattern + 5, 7.0);
     EXPECT_FALSE(manager.dumpAwaited);
     EXPECT_EQ(plug->getAwaitedDumpPart(), 9);
-    hold = false;
-    waitForIdleJob(*plug);
 }
 
 TEST_F(ControlActions, IncomingValuesFindTheControlsOfTheLayout) {

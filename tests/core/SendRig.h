@@ -35,6 +35,7 @@ struct SendRig : CoreRig {
     void SetUp() override {
         resources = ZOZ_BUILT_RESOURCES;
         plug = start<RecordingZoz>(out);
+        plug->GetParam(kDeviceOutSelection)->SetDisplayText(1, "a port");
         set(kDeviceOutSelection, 1);
         set(kGlobalMidiChannel, 1);
         plug->setMIDIIOSet(true);
