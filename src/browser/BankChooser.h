@@ -64,7 +64,6 @@ public:
     const IPopupMenu& topMenu() const { return *m_top; }
 
 protected:
-    bool isUpper() const;
     // Opens the menu on the side's current bank and applies the outcome to the side's
     // parameter, bank-list display and librarian index.
     void chooseAndApply();
@@ -79,6 +78,7 @@ private:
     };
     struct CheckTest;
 
+    bool isUpper() const;
     IPopupMenu* newMenu();
     void build(CheckTest& test);
     // A submenu for the folder, with one for each of its sub-folders when asked for.
