@@ -19,17 +19,17 @@ using testsupport::Xdotool;
 TEST(BankChooserOnDisplay, AClickOpensTheDrawnMenuAndABankTwoSubmenusDeepFillsTheUpperGrid) {
     DisplayRig r("the bank chooser on the display");
     if (!r.window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    PatchLibrarian& lib = r.plug->librarian;
     const std::string patches = r.folder.path() + "/Patches";
     std::filesystem::create_directories(patches + "/User/Old");
-    for (const char* path : {"/User/Old/X.syx", "/Edit.syx"})
-        testsupport::writeFile(patches + path, testsupport::rawBankFile(testsupport::soundDumps(
-                                                   100, std::filesystem::path(path).stem(), "Pad ")));
-    r.lib.loadPatchesFromFilesystem(patches);
-    r.lib.upperBankIndex = bankIndex(r.lib, "Edit.syx");
+    testsupport::writeFile(patches + "/User/Old/X.syx",
+                           testsupport::rawBankFile(testsupport::soundDumps(100, "X", "Pad ")));
+    lib.initBankFilesOnDiscard(patches);
+    lib.upperBankIndex = bankIndex(lib, "Edit.syx");
     LibrarianViewControl* grid = r.plug->createGrid(1.0, 8, 30);
     auto* layer = new ControlLayer(70, "UPPERPOPUPMENU");
     const IRECT area(394, 188, 810, 207);
-    layer->addControl(new LeftPatchPopupMenu(r.plug, &r.lib, area, r.plug));
+    layer->addControl(new LeftPatchPopupMenu(r.plug, &lib, area, r.plug));
     r.plug->g->AttachLayer(layer);
     layer->Hide(false);
     const Window editor = r.open();
@@ -62,7 +62,7 @@ TEST(BankChooserOnDisplay, AClickOpensTheDrawnMenuAndABankTwoSubmenusDeepFillsTh
     ASSERT_EQ(Xdotool({"mousemove", x3, std::to_string(rowY), "click", "1"}), 0);
     EXPECT_TRUE(WaitUntil([&] {
         KIT_MutexLock lock(r.plug->GetMutex());
-        return r.lib.upperBankIndex == bankIndex(r.lib, "X.syx") &&
+        return lib.upperBankIndex == bankIndex(lib, "X.syx") &&
                grid->getSlot(LibrarianViewControl::kUpper, 0).GetTextForPlug().substr(0, 4) == "X 1 ";
     }));
     EXPECT_EQ(r.plug->rememberedFolder(LibrarianHost::kUpperSound), "Old");

@@ -12,9 +12,8 @@ TEST(SlotGridOnDisplay, RightClicksShowThePlugInsMenusAndCopyThenPasteStoresTheP
     DisplayRig rig("the slot grid on the display");
     if (!rig.window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
     testsupport::XHostWindow& window = rig.window;
-    auto* plug = rig.plug;
-    PatchLibrarian& lib = rig.lib;
-    loadThreeBanks(lib, rig.folder.path());
+    DisplayPlugin* plug = rig.plug;
+    PatchLibrarian& lib = plug->librarian;
     LibrarianViewControl* grid = plug->createGrid(1.0, 8, 30);
     const Window editor = rig.open();
     ASSERT_NE(editor, 0u);
