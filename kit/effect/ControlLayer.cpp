@@ -70,9 +70,9 @@ struct Band {
     bool showAll;
 };
 constexpr Band kBands[] = {
-    {10, 19, true, 70, 299, false},        {20, 99, true, 120, 299, false},
-    {100, 108, true, 120, 299, false},     {110, 118, true, 1, 0, false},
-    {120, 298, false, 120, 299, true},     {300, INT_MAX, false, 300, INT_MAX, false},
+    {10, 19, true, 70, 299, false},    {20, 99, true, 120, 299, false},
+    {100, 108, true, 120, 299, false}, {110, 118, true, 1, 0, false},
+    {120, 298, false, 120, 299, true}, {300, INT_MAX, false, 300, INT_MAX, false},
 };
 
 } // namespace

@@ -13,12 +13,12 @@ void selectChild(ControlLayer* layer, int id);
 
 // One effect's zones on a part's page of "effectsArp".
 struct EffectZones {
-    int modeParam;    // + part
-    int clockedParam; // + part: 1 while the delay runs on the clock
-    int typeOffset;   // the type panel is the child typeOffset + mode
-    int delayBase;    // the delay's free (+0) and clocked (+1) panels
-    int delayZone;    // greyed while the delay runs free
-    int closing[2];   // shown for every mode but the delay
+    int modeParam;         // + part
+    int clockedParam;      // + part: 1 while the delay runs on the clock
+    int typeOffset;        // the type panel is the child typeOffset + mode
+    int delayBase;         // the delay's free (+0) and clocked (+1) panels
+    int delayZone;         // greyed while the delay runs free
+    int closing[2];        // shown for every mode but the delay
     const char* overlayer; // covers the effect on parts 5 to 16
 };
 extern const EffectZones kEffectZones[2];

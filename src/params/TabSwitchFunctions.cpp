@@ -20,14 +20,14 @@ constexpr int kPatternTab = 6;
 constexpr int kLastStep = 32;
 
 const char* const kLibrarianMenus[] = {
-    "UPPERPOPUPMENU",           "LOWERPOPUPMENU",           "RightPatchPopupMenu",
-    "RightSearchPopupMenu",     "LeftPerformancePopupMenu", "RightPerformancePopupMenu",
-    "LeftPatternPopupMenu",     "RightPatternPopupMenu",    "BANKEDITMENU",
+    "UPPERPOPUPMENU",       "LOWERPOPUPMENU",           "RightPatchPopupMenu",
+    "RightSearchPopupMenu", "LeftPerformancePopupMenu", "RightPerformancePopupMenu",
+    "LeftPatternPopupMenu", "RightPatternPopupMenu",    "BANKEDITMENU",
 };
 const char* const kHiddenOnEveryTab[] = {
-    "multiModeSettingsPage1", "multiModeSettingsPage2",   "effect1Overlayer", "effect2Overlayer",
-    "categoryLimit",          "discardChangesLayerRight", "keepBankOpenLayer", "saveChangesLayer",
-    "searchField",
+    "multiModeSettingsPage1", "multiModeSettingsPage2", "effect1Overlayer",
+    "effect2Overlayer",       "categoryLimit",          "discardChangesLayerRight",
+    "keepBankOpenLayer",      "saveChangesLayer",       "searchField",
 };
 
 // Each filter's type panels and the type parameter it reads for the models Q and Q+.
@@ -36,11 +36,9 @@ struct FilterPanels {
     int typeParams[2];
 };
 constexpr FilterPanels kFilters[2] = {
-    {{"filter1LP", "filter1BP", "filter1HP", "filter1Notch", "filter1CombMinus",
-      "filter1CombPlus"},
+    {{"filter1LP", "filter1BP", "filter1HP", "filter1Notch", "filter1CombMinus", "filter1CombPlus"},
      {kFilter1TypeQ, kFilter1TypeQPlus}},
-    {{"filter2LP", "filter2BP", "filter2HP", "filter2Notch", "filter2CombMinus",
-      "filter2CombPlus"},
+    {{"filter2LP", "filter2BP", "filter2HP", "filter2Notch", "filter2CombMinus", "filter2CombPlus"},
      {kFilter2TypeQ, kFilter2TypeQPlus}},
 };
 // The panel of the filter types 0 to 10 (-1: none); every higher type is a low pass.
@@ -229,8 +227,8 @@ void showEffects(ParamChangePlugin* plug, ControlLayer* page, int part) {
 // sub-layer of the page.
 void refreshTab(ParamChangePlugin* plug, int tab, ControlLayer* partPage, int part, bool quick) {
     using PageRefresh = void (*)(ParamChangePlugin*, ControlLayer*, int);
-    static constexpr PageRefresh kPartPages[] = {nullptr,   nullptr, showOscillators,
-                                                 showFiltersAndEnvelopes, showLfos, showEffects};
+    static constexpr PageRefresh kPartPages[] = {
+        nullptr, nullptr, showOscillators, showFiltersAndEnvelopes, showLfos, showEffects};
     if (tab == kLibrarianTab) {
         if (quick)
             followPartProgramQuietly(plug, part);

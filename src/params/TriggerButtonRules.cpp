@@ -136,8 +136,14 @@ RuleEnd pressEditorToggle(ParamChange& c) {
 RuleEnd sendFilterLinkSwitch(ParamChange& c) {
     const int part = c.plug->selectedPart();
     const int state = c.iv == 1 ? kLinkOn : c.plug->getFilterLinkMode(part);
-    uint8_t message[] = {0x3E, 0x0F, uint8_t(c.plug->getDeviceId() & 0x7F), 0x20,
-                         uint8_t(part & 0x7F), 0x00, 0x76, uint8_t(state & 0x7F)};
+    uint8_t message[] = {0x3E,
+                         0x0F,
+                         uint8_t(c.plug->getDeviceId() & 0x7F),
+                         0x20,
+                         uint8_t(part & 0x7F),
+                         0x00,
+                         0x76,
+                         uint8_t(state & 0x7F)};
     c.plug->checksumCheckAndSend(message, int(sizeof message));
     return RuleEnd::kGoOn;
 }

@@ -21,8 +21,8 @@ TEST(PagesOnLayout, TheSwitchesFindEveryPageAndZoneOfTheLayout) {
     UIConfigManager manager;
     manager.readUIConfig(&graphics, &plugin, nullptr, 0, 1.0);
     std::vector<std::string> names = testsupport::EditorLayerTree::namedLayers();
-    names.insert(names.end(), {"root", "oscillators", "filtersEnvelopes", "lfoModMatrix",
-                               "effectsArp"});
+    names.insert(names.end(),
+                 {"root", "oscillators", "filtersEnvelopes", "lfoModMatrix", "effectsArp"});
     for (const std::string& name : names) {
         fake.layers[name] = manager.getLayer(name);
         const bool menu = name.find("POPUPMENU") != std::string::npos ||

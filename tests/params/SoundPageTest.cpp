@@ -52,12 +52,9 @@ TEST(SoundPage, EffectModesSwitchTheEffectsPage) {
         int mode, effect, clocked;
         const char* zones;
     } rows[] = {
-        {true, 4, 1, 1, "14 21 40 / "},
-        {true, 4, 1, 0, "14 20 40 / 40 "},
-        {false, 4, 2, 1, "/ "},
-        {true, 0, 1, 0, "10 22 42 / 10 "},
-        {false, 0, 2, 0, "32 52 / "},
-        {true, 9, 1, 0, "19 22 42 / "},
+        {true, 4, 1, 1, "14 21 40 / "},   {true, 4, 1, 0, "14 20 40 / 40 "},
+        {false, 4, 2, 1, "/ "},           {true, 0, 1, 0, "10 22 42 / 10 "},
+        {false, 0, 2, 0, "32 52 / "},     {true, 9, 1, 0, "19 22 42 / "},
         {true, 11, 2, 0, "32 52 311 / "},
     };
     for (const auto& row : rows) {

@@ -18,11 +18,11 @@ namespace {
 struct Editor {
     Editor() {
         const std::pair<int, double> values[] = {
-            {kOscillator2Shape + 2, 2}, {kOscillator3Shape + 2, 5}, {kQModel, 1},
-            {kFilterEnvMode + 2, 1},    {kAmpEnvMode + 2, 2},       {kEnvelope3Mode + 2, 3},
-            {kEnvelope4Mode + 2, 4},    {kFilter1TypeQ + 2, 9},     {kFilter2TypeQPlus + 2, 5},
-            {kLFO2Clock + 2, 1},        {kEffect1Mode + 2, 4},      {kFX1DelayClocked + 2, 1},
-            {kPatternStepLength + 2, 29}, {kMultiSettings, 1},      {kMultiPartSettings + 4, 1},
+            {kOscillator2Shape + 2, 2},   {kOscillator3Shape + 2, 5}, {kQModel, 1},
+            {kFilterEnvMode + 2, 1},      {kAmpEnvMode + 2, 2},       {kEnvelope3Mode + 2, 3},
+            {kEnvelope4Mode + 2, 4},      {kFilter1TypeQ + 2, 9},     {kFilter2TypeQPlus + 2, 5},
+            {kLFO2Clock + 2, 1},          {kEffect1Mode + 2, 4},      {kFX1DelayClocked + 2, 1},
+            {kPatternStepLength + 2, 29}, {kMultiSettings, 1},        {kMultiPartSettings + 4, 1},
             {kMultiPartPatch + 2, 7},
         };
         for (const auto& [id, value] : values)
@@ -50,21 +50,28 @@ TEST(TabSwitch, EachTabShowsThePartsPanelsThroughEitherSwitch) {
         std::string named, zones;
         Lines mainCalls, quickCalls;
     } rows[] = {
-        {0, "multiPage multiModeSettingsPage2 bankAndProgram03 multiSettingsPart05 ", "/ ", names,
+        {0,
+         "multiPage multiModeSettingsPage2 bankAndProgram03 multiSettingsPart05 ",
+         "/ ",
+         names,
          {}},
         {1,
          "librarianPage miniMixer categoryLimit keepBankOpenLayer saveChangesLayer UPPERPOPUPMENU "
          "LOWERPOPUPMENU BANKEDITMENU bankAndProgram03 ",
          "/ ",
          {"patch Pad", "category Keys", "progress 1", "drag", "upperBank 7", "progress 0"},
-         {"progress 1", "upperBank 7", "progress 0", "currentSlot 7", "patch Pad", "category Keys"}},
+         {"progress 1", "upperBank 7", "progress 0", "currentSlot 7", "patch Pad",
+          "category Keys"}},
         {2, "oscillators miniMixer bankAndProgram03 ", "10 20 30 40 50 62 / 20 30 40 50 ", names,
          names},
         {3, "filtersEnvelopes miniMixer filter1CombMinus bankAndProgram03 ", "11 22 33 44 52 / ",
          names, names},
         {4, "lfoModMatrix miniMixer bankAndProgram03 ", "10 20 30 / 20 ", names, names},
         {5, "effectsArp miniMixer bankAndProgram03 ", "14 21 32 40 52 300 / 50 ", names, names},
-        {6, "patternPage miniMixer bankAndProgram03 step31overlayer step32overlayer ", "/ ", names,
+        {6,
+         "patternPage miniMixer bankAndProgram03 step31overlayer step32overlayer ",
+         "/ ",
+         names,
          {"patch Pad", "category Keys", "sendPatchAndPattern 2 1001 patternSend 1"}},
     };
     for (const auto& row : rows) {
@@ -115,8 +122,11 @@ TEST(TabSwitch, FilterPanelFollowsTheModelsTypeParameter) {
     const struct {
         int model, typeQ, typeQPlus;
         const char* panel;
-    } rows[] = {{0, 0, 5, ""},         {2, 9, 9, ""},        {1, 9, 5, "filter1HP "},
-                {0, 11, 0, "filter1LP "}, {0, 10, 0, "filter1CombPlus "}};
+    } rows[] = {{0, 0, 5, ""},
+                {2, 9, 9, ""},
+                {1, 9, 5, "filter1HP "},
+                {0, 11, 0, "filter1LP "},
+                {0, 10, 0, "filter1CombPlus "}};
     for (const auto& row : rows) {
         Editor e;
         e.fake.modelValue = row.model;
@@ -202,5 +212,6 @@ TEST(TabSwitch, LibrarianMenusFollowTheDataTypeAndTheLowerList) {
     e.fake.coreCalls.clear();
     e.fake.dumpWorkerBusy = true;
     e.quick(2);
-    EXPECT_EQ(e.fake.coreCalls, (Lines{"upperBank 7", "currentSlot 7", "patch Pad", "category Keys"}));
+    EXPECT_EQ(e.fake.coreCalls,
+              (Lines{"upperBank 7", "currentSlot 7", "patch Pad", "category Keys"}));
 }

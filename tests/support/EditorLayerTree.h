@@ -55,13 +55,27 @@ public:
     }
     // The free-standing named layers, in the order they are made.
     static std::vector<std::string> namedLayers() {
-        std::vector<std::string> names = {
-            "miniMixer", "multiModeSettingsPage1", "multiModeSettingsPage2", "bankAndProgramMulti",
-            "effect1Overlayer", "effect2Overlayer", "categoryLimit", "searchField",
-            "discardChangesLayerRight", "keepBankOpenLayer", "saveChangesLayer",
-            "viewPatternDataLayer", "UPPERPOPUPMENU", "LOWERPOPUPMENU", "RightPatchPopupMenu",
-            "RightSearchPopupMenu", "LeftPerformancePopupMenu", "RightPerformancePopupMenu",
-            "LeftPatternPopupMenu", "RightPatternPopupMenu", "BANKEDITMENU"};
+        std::vector<std::string> names = {"miniMixer",
+                                          "multiModeSettingsPage1",
+                                          "multiModeSettingsPage2",
+                                          "bankAndProgramMulti",
+                                          "effect1Overlayer",
+                                          "effect2Overlayer",
+                                          "categoryLimit",
+                                          "searchField",
+                                          "discardChangesLayerRight",
+                                          "keepBankOpenLayer",
+                                          "saveChangesLayer",
+                                          "viewPatternDataLayer",
+                                          "UPPERPOPUPMENU",
+                                          "LOWERPOPUPMENU",
+                                          "RightPatchPopupMenu",
+                                          "RightSearchPopupMenu",
+                                          "LeftPerformancePopupMenu",
+                                          "RightPerformancePopupMenu",
+                                          "LeftPatternPopupMenu",
+                                          "RightPatternPopupMenu",
+                                          "BANKEDITMENU"};
         for (const char* filter : {"filter1", "filter2"})
             for (const char* type : {"LP", "BP", "HP", "Notch", "CombMinus", "CombPlus"})
                 names.push_back(std::string(filter) + type);

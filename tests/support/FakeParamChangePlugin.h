@@ -138,7 +138,7 @@ public:
     // Posts job 0 and waits 400 ms on the platform clock, as the plug-in does.
     void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool post) override {
         core("sendPatchAndPattern " + std::to_string(part) + " " + std::to_string(a) +
-             std::to_string(b) + std::to_string(c) + std::to_string(post) + " patternSend ",
+                 std::to_string(b) + std::to_string(c) + std::to_string(post) + " patternSend ",
              patternSendFlagValue);
         if (!post) return;
         postJob(SenderJob::kSendArrangementToDevice, {});
@@ -152,7 +152,9 @@ public:
         return true;
     }
     int getFilterLinkMode(int part) override { return filterLinkModes[size_t(part & 15)]; }
-    void setFilterLinkMode(int part, int mode) override { filterLinkModes[size_t(part & 15)] = mode; }
+    void setFilterLinkMode(int part, int mode) override {
+        filterLinkModes[size_t(part & 15)] = mode;
+    }
     std::atomic<bool>& keepSelectedBankFlag() override { return keepSelectedBankFlagValue; }
     std::atomic<bool>& libraryControlFlag() override { return libraryControlFlagValue; }
     std::atomic<bool>& localKeyboardFlag() override { return localKeyboardFlagValue; }
