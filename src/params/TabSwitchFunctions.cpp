@@ -7,8 +7,8 @@
 #include "src/params/ParamChangePlugin.h"
 #include "src/uiconfig/ParameterIds.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -63,6 +63,12 @@ void hide(ParamChangePlugin* plug, const std::string& name, bool hidden) {
 void coverStepsPast(ParamChangePlugin* plug, int length) {
     for (int step = 2; step <= kLastStep; ++step)
         hide(plug, numbered("step", step) + "overlayer", step - 2 < length);
+}
+
+void hideFilterPanels(ParamChangePlugin* plug) {
+    for (const FilterPanels& filter : kFilters)
+        for (const char* panel : filter.panels)
+            hide(plug, panel, true);
 }
 
 double valueOf(ParamChangePlugin* plug, int idx) {
@@ -183,9 +189,7 @@ void showFiltersAndEnvelopes(ParamChangePlugin* plug, ControlLayer* page, int pa
     for (const auto& envelope : kEnvelopeModes)
         page->showMultiLayers(partValue(plug, envelope[0], part) + envelope[1]);
     showModelZone(plug, page, 51);
-    for (const FilterPanels& filter : kFilters)
-        for (const char* panel : filter.panels)
-            hide(plug, panel, true);
+    hideFilterPanels(plug);
     const int model = plug->model();
     if (model != 0 && model != 1) return;
     for (const FilterPanels& filter : kFilters) {
@@ -249,9 +253,7 @@ void TabSwitchFunctions::mainTabSwitch(ParamChangePlugin* plug, int, int tab, in
     hide(plug, "miniMixer", tab == kMultiTab);
     for (const char* name : kLibrarianMenus)
         hide(plug, name, true);
-    for (const FilterPanels& filter : kFilters)
-        for (const char* panel : filter.panels)
-            hide(plug, panel, true);
+    hideFilterPanels(plug);
     for (int i = 1; i <= kParts; ++i)
         hide(plug, numbered("multiSettingsPart", i), true);
     coverStepsPast(plug, kLastStep);

@@ -88,6 +88,7 @@ RuleEnd pressFilterLinkButton(ParamChangePlugin* plug, int part) {
     const bool linked = valueOf(plug, kFilterLinkSwitch + part) == 1.0;
     const int mode = linked ? kLinkOff : kLinkOn;
     IEffectBase* effect = plug->effect();
+    // Stored also while no editor is open to store it with its controls.
     effect->GetParam(kFilterLinkValue + part)->Set(mode);
     if (IGraphics* graphics = effect->GetGUI())
         graphics->SetParameterFromPlug(kFilterLinkValue + part, mode, false);
