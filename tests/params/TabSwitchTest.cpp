@@ -101,21 +101,18 @@ TEST(TabSwitch, StripAndCoveredStepsAtTheirLimits) {
     e.quick(-1);
     EXPECT_EQ(e.tree.visibleNamed(), "oscillators miniMixer bankAndProgramMulti ");
 
-    // Length, first covered step, covered steps.
-    const int lengths[][3] = {{0, 2, 31}, {30, 32, 1}, {31, 0, 0}};
+    // Length, then the first covered step and the number covered.
+    const std::tuple<int, std::string, size_t> lengths[] = {{0, "02", 31}, {30, "32", 1}};
     for (const auto& [length, first, count] : lengths) {
         e.fake.setValue(kPatternStepLength + 5, length);
         TSF::mainTabSwitch(&e.fake, kMainTab, 6, 0, 5);
-        int covered = 0, firstCovered = 0;
-        for (int step = 32; step >= 2; --step) {
-            const std::string name = (step < 10 ? "step0" : "step") + std::to_string(step);
-            if (!e.fake.layers[name + "overlayer"]->isVisible()) continue;
-            ++covered;
-            firstCovered = step;
-        }
-        EXPECT_EQ(firstCovered, first) << length;
-        EXPECT_EQ(covered, count) << length;
+        const std::string shown = e.tree.visibleNamed();
+        EXPECT_EQ(shown.substr(shown.find("step") + 4, 2), first);
+        EXPECT_EQ(shown.size() - shown.find("step"), count * 16);
     }
+    e.fake.setValue(kPatternStepLength + 5, 31);
+    TSF::mainTabSwitch(&e.fake, kMainTab, 6, 0, 5);
+    EXPECT_EQ(e.tree.visibleNamed(), "patternPage miniMixer bankAndProgramMulti ");
 }
 
 TEST(TabSwitch, FilterPanelFollowsTheModelsTypeParameter) {
@@ -202,8 +199,7 @@ TEST(TabSwitch, LibrarianMenusFollowTheDataTypeAndTheLowerList) {
         e.fake.keepSelectedBankFlagValue = row.keep;
         TSF::mainTabSwitch(&e.fake, kMainTab, 1, 0, 0);
         EXPECT_EQ(e.tree.visibleNamed(), row.named);
-        const bool followed = e.fake.coreCalls[4] == "upperBank 0";
-        EXPECT_EQ(followed, !row.keep);
+        EXPECT_EQ(e.fake.coreCalls[4] == "upperBank 0", !row.keep);
         EXPECT_EQ(e.fake.nameText() == "[1] kCurrentPatchBank", !row.keep);
     }
     // While a job runs the quick switch shows no progress.
