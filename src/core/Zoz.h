@@ -81,7 +81,7 @@ public:
     }
     // The first control bound to the parameter, remembered at start-up for the parameters that
     // later code addresses directly; null for any other.
-    IControl* keptControl(int paramIdx) const;
+    IControl* keptControl(int paramIdx) const override;
     // The layer created for a librarian popup menu (0 .. 12 in the order of their ids 70 .. 82)
     // and the menu control on it; null where there is none.
     ControlLayer* popupMenuLayer(int row) const;
@@ -307,12 +307,13 @@ public:
     void clearEntryStored() override;
     void OpenDataDirectory() override;
     void saveImportedFile(bool midi) override;
+    void updateBankAndProgramMenuNames(bool keepBankMenu) override;
 
     // The shown name and the holding folder of the bank last chosen at a bank-menu position.
-    const std::string& rememberedFileName(BankPosition position) const {
+    const std::string& rememberedFileName(BankPosition position) const override {
         return rememberedBanks[position].fileName;
     }
-    const std::string& rememberedFolder(BankPosition position) const {
+    const std::string& rememberedFolder(BankPosition position) const override {
         return rememberedBanks[position].folder;
     }
 

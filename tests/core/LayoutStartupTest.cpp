@@ -76,6 +76,17 @@ TEST_F(LayoutStartup, LayersControlsAndDefaultsAreAsTheStartLeavesThem) {
         EXPECT_EQ(plug->keptControl(paramIdx)->GetValue(), value) << paramIdx;
         EXPECT_EQ(plug->GetParam(paramIdx)->Value(), value) << paramIdx;
     }
+    // A set flag blocks its kind: program changes both ways and the host's SysEx.
+    for (int kind = 0; kind < Zoz::kFilterKinds; ++kind) {
+        EXPECT_EQ(plug->isBlocked(false, Zoz::FilterKind(kind)),
+                  kind == Zoz::kFilterPC || kind == Zoz::kFilterSysEx);
+        EXPECT_EQ(plug->isBlocked(true, Zoz::FilterKind(kind)), kind == Zoz::kFilterPC);
+    }
+    EXPECT_TRUE(plug->isFollowingIncoming());
+    EXPECT_FALSE(plug->isToHostBuffer() || plug->isClockStartStopEnabled() ||
+                 plug->isClockTickEnabled());
+    for (int part = 0; part < 16; ++part)
+        EXPECT_EQ(plug->getFilterLink(part), 1);
     for (int part = 0; part < 16; ++part) {
         EXPECT_EQ(plug->GetParam(kMultiPartMIDICh + part)->Value(), part + 2.0) << part;
         EXPECT_DOUBLE_EQ(plug->keptControl(kMultiPartMIDICh + part)->GetValue(),
