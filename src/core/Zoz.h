@@ -168,6 +168,16 @@ public:
     std::atomic<bool>& dumpAwaited() override;
     std::atomic<bool>& settingFromDevice() override;
     std::atomic<bool>& soundRequestActive() override;
+    IControl* randomizeControl() override { return randomizeButton; }
+    void showProgressIndicator(bool show) override;
+    void enableLibrarianViewDrag() override;
+    void selectUpperBank(int bank) override;
+    int getFilterLinkMode(int part) override { return getFilterLink(part); }
+    std::atomic<bool>& keepSelectedBankFlag() override { return keepSelectedBank; }
+    std::atomic<bool>& libraryControlFlag() override { return libraryControl; }
+    std::atomic<bool>& localKeyboardFlag() override { return localControl; }
+    std::atomic<bool>& partSelectFlag() override { return partSelect; }
+    std::atomic<bool>& patternSendFlag() override { return patternToo; }
 
     // ---- SenderPlugin.
     bool SendMidiSysex(const uint8_t* data, int length) override;
@@ -447,6 +457,9 @@ private:
     std::atomic<bool> linkApply{false};
     std::atomic<bool> pendingReset{false};
     std::atomic<bool> transportPlaying{false};
+    std::atomic<bool> libraryControl{false};
+    // The next quick-tab change selects the part on the synthesizer.
+    std::atomic<bool> partSelect{true};
     ZozParamChanges paramChanges{this};
     RandomValueList randomValues{};
 };
