@@ -359,6 +359,9 @@ private:
     // The two roads of a control action, after its common steps; index picks the message.
     void sendControlChange(const ControlAction& action, double value);
     void sendSysExAction(const ControlAction& action, int idx, int index);
+    // The value byte of an action's parameter that shares its byte on the synthesizer with
+    // others of its part, made from all of them; -1 for any other.
+    int packedByte(int kind, int idx);
     // One single-parameter message: the current device id, the display, and the send unless
     // the change is a refresh or an echo.
     void sendParameterMessage(std::vector<int> message);

@@ -138,20 +138,8 @@ void Zoz::sendSysExAction(const ControlAction& action, int idx, int index) {
     std::vector<int> message = sysex.messages.message(index);
     if (message.empty()) return;
 
-    const int stepOffset =
-        idx >= kArpPattern01Glide && idx < kArpPattern01Glide + kArpSteps * kArpStepSpan
-            ? (idx - kArpPattern01Glide) / kArpStepSpan * kArpStepSpan
-            : 0;
-    for (const PackedByte& packed : kPackedBytes) {
-        const int part = idx - stepOffset - packed.changed;
-        if (packed.kind != action.actionType || part < 0 || part > 15) continue;
-        int byte = 0;
-        for (const PackedTerm& term : packed.terms)
-            if (term.factor)
-                byte += TruncToInt(GetParamValue(term.first + stepOffset + part)) * term.factor;
-        if (message.size() > kValueByte) message[kValueByte] = byte & 0x7F;
-        break;
-    }
+    const int packed = packedByte(action.actionType, idx);
+    if (packed >= 0 && message.size() > kValueByte) message[kValueByte] = packed;
 
     const bool sysexKind = action.actionType == kActionSysEx;
     if (sysexKind && idx == kMultiTempo) {
@@ -165,6 +153,23 @@ void Zoz::sendSysExAction(const ControlAction& action, int idx, int index) {
         messageManager->postEditorRequest(SenderJob::kSendSequenceRequestSysex,
                                           idx - kPartPattern, true);
     }
+}
+
+int Zoz::packedByte(int kind, int idx) {
+    const int stepOffset =
+        idx >= kArpPattern01Glide && idx < kArpPattern01Glide + kArpSteps * kArpStepSpan
+            ? (idx - kArpPattern01Glide) / kArpStepSpan * kArpStepSpan
+            : 0;
+    for (const PackedByte& packed : kPackedBytes) {
+        const int part = idx - stepOffset - packed.changed;
+        if (packed.kind != kind || part < 0 || part > 15) continue;
+        int byte = 0;
+        for (const PackedTerm& term : packed.terms)
+            if (term.factor)
+                byte += TruncToInt(GetParamValue(term.first + stepOffset + part)) * term.factor;
+        return byte & 0x7F;
+    }
+    return -1;
 }
 
 void Zoz::sendParameterMessage(std::vector<int> message) {
