@@ -79,7 +79,8 @@ TEST(ParamDispatch, AnIdClaimedInBothStagesRunsBothAroundTheDisplayWithOrWithout
         gSeen.clear();
         gStage1End = gStage3End = RuleEnd::kGoOn;
         fake.edit(kFilterEnvMode + 2, 4);
-        const std::string shown = editor ? "4" : "";
+        // The envelope modes read a list, which the fake lacks.
+        const std::string shown = editor ? " [4]" : "";
         EXPECT_EQ(gSeen, (std::vector<std::string>{"1:", "3:" + shown}));
         // The stage-1 rule's integer value reaches the page switcher; the value sent stays v.
         EXPECT_EQ(switcher.visible(), std::vector<int>{2});
@@ -92,8 +93,8 @@ TEST(ParamDispatch, AnIdClaimedInBothStagesRunsBothAroundTheDisplayWithOrWithout
         fake.edit(kFilterEnvMode + 2, 5);
         gStage1End = RuleEnd::kStop;
         fake.edit(kFilterEnvMode + 2, 6);
-        EXPECT_EQ(gSeen, (std::vector<std::string>{"1:4", "3:5", "1:5"}));
-        EXPECT_EQ(fake.valueText(), "5");
+        EXPECT_EQ(gSeen, (std::vector<std::string>{"1: [4]", "3: [5]", "1: [5]"}));
+        EXPECT_EQ(fake.valueText(), " [5]");
         EXPECT_EQ(fake.calls().size(), 1u);
     }
 }
