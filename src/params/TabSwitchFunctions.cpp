@@ -108,7 +108,7 @@ void showMultiPage(ParamChangePlugin* plug) {
     hideNamedLayer(plug, second ? "multiModeSettingsPage2" : "multiModeSettingsPage1", false);
     for (int part = 0; part < kParts; ++part)
         hideNamedLayer(plug, numbered("multiSettingsPart", part + 1),
-             valueOf(plug, kMultiPartSettings + part) < 1.0);
+                       valueOf(plug, kMultiPartSettings + part) < 1.0);
 }
 
 // Unless the bank is kept, the librarian's upper bank follows the part's program.

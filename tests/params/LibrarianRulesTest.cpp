@@ -155,12 +155,18 @@ TEST_F(Librarian, BankStepping) {
         LibrarianHost::BankPosition position;
         const char* file;
     } rows[] = {
-        {0, kLibUpperNextBank, 2, 0, 0, kCurrentOpenPatchBankL + 3, LibrarianHost::kUpperSound, "S1.syx"},
-        {0, kLibLowerPreviousBank, 0, 2, 1, kCurrentOpenPatchBankR + 3, LibrarianHost::kLowerSound, "S3.syx"},
-        {1, kLibUpperPreviousBank, 0, 2, 2, kCurrentOpenPerfBankL, LibrarianHost::kUpperMulti, "M3.syx"},
-        {1, kLibLowerNextBank, 7, 0, 3, kCurrentOpenPerfBankR, LibrarianHost::kLowerMulti, "M1.syx"},
-        {2, kLibUpperNextBank, 1, 2, 4, kCurrentOpenPatternBankL + 3, LibrarianHost::kUpperPattern, "P3.syx"},
-        {2, kLibLowerPreviousBank, 0, 2, 5, kCurrentOpenPatternBankR + 3, LibrarianHost::kLowerPattern, "P3.syx"},
+        {0, kLibUpperNextBank, 2, 0, 0, kCurrentOpenPatchBankL + 3, LibrarianHost::kUpperSound,
+         "S1.syx"},
+        {0, kLibLowerPreviousBank, 0, 2, 1, kCurrentOpenPatchBankR + 3, LibrarianHost::kLowerSound,
+         "S3.syx"},
+        {1, kLibUpperPreviousBank, 0, 2, 2, kCurrentOpenPerfBankL, LibrarianHost::kUpperMulti,
+         "M3.syx"},
+        {1, kLibLowerNextBank, 7, 0, 3, kCurrentOpenPerfBankR, LibrarianHost::kLowerMulti,
+         "M1.syx"},
+        {2, kLibUpperNextBank, 1, 2, 4, kCurrentOpenPatternBankL + 3, LibrarianHost::kUpperPattern,
+         "P3.syx"},
+        {2, kLibLowerPreviousBank, 0, 2, 5, kCurrentOpenPatternBankR + 3,
+         LibrarianHost::kLowerPattern, "P3.syx"},
     };
     fake.selectedPartValue = 3;
     for (const auto& row : rows) {
@@ -223,8 +229,8 @@ TEST_F(Librarian, ProgramStepping) {
     // Up from 99 and down from 0 wrap; each change sends and re-sends the part.
     EXPECT_EQ(step(kPatchUp, 4, 99), 0);
     EXPECT_EQ(fake.value(kMultiPartPatch + 4), 0);
-    EXPECT_EQ(fake.coreCalls, (Lines{"currentSlot 0", "bankChange 4", "sendBack 4",
-                                     "currentSlot 0", "programMenu 0", "patch ", "category "}));
+    EXPECT_EQ(fake.coreCalls, (Lines{"currentSlot 0", "bankChange 4", "sendBack 4", "currentSlot 0",
+                                     "programMenu 0", "patch ", "category "}));
     EXPECT_EQ(step(kPatchDown, 4, 0), 99);
     EXPECT_EQ(fake.librarian.upperSlotIndex, 99);
 
@@ -271,4 +277,219 @@ TEST_F(Librarian, ProgramStepping) {
     EXPECT_EQ(fake.coreCalls, (Lines{"currentSlot 0", "audition 0 1 3", "currentSlot 0",
                                      "programMenu 0", "patch ", "category "}));
     EXPECT_EQ(fake.value(kMultiPartPatch + 3), 0);
+}
+
+TEST(LibrarianRules, ViewCommandsSwitchTheLowerListByTheirTable) {
+    const struct {
+        int idx, value;
+        bool multi, pattern, category, search;
+        Lines calls;
+        std::string shown;
+    } rows[] = {
+        {kRefreshFolders, 0, true, false, false, false, {"patchType 1 2 refresh"}, ""},
+        {kRefreshFolders, 0, false, true, false, false, {"patchType 2 3 refresh"}, ""},
+        {kRefreshFolders, 0, false, false, true, true, {"patchType 0 1 refresh"}, ""},
+        {kRefreshFolders, 0, false, false, false, true, {"patchType 0 4 refresh"}, ""},
+        {kRefreshFolders, 0, false, false, false, false, {"patchType 0 0 refresh"}, ""},
+        {kDatatype,
+         1,
+         false,
+         true,
+         false,
+         false,
+         {"patchType 1 2", "bankEditMenu", "bankAndProgramMenus 1"},
+         "LeftPerformancePopupMenu RightPerformancePopupMenu "},
+        {kDatatype,
+         7,
+         true,
+         false,
+         false,
+         false,
+         {"patchType 2 3", "bankEditMenu"},
+         "LeftPatternPopupMenu RightPatternPopupMenu "},
+        {kDatatype,
+         0,
+         true,
+         false,
+         true,
+         false,
+         {"patchType 0 1", "bankEditMenu"},
+         "UPPERPOPUPMENU RightPatchPopupMenu "},
+        {kDatatype,
+         0,
+         false,
+         true,
+         false,
+         true,
+         {"patchType 0 4", "bankEditMenu"},
+         "UPPERPOPUPMENU RightSearchPopupMenu "},
+        {kDatatype,
+         0,
+         false,
+         false,
+         false,
+         false,
+         {"patchType 0 0", "bankEditMenu"},
+         "UPPERPOPUPMENU LOWERPOPUPMENU "},
+        {kCategorySelection,
+         3,
+         false,
+         false,
+         false,
+         false,
+         {"patchType 0 1"},
+         "RightPatchPopupMenu "},
+        {kCategorySelection, 0, false, false, true, false, {"patchType 0 0"}, "LOWERPOPUPMENU "},
+        {kPatchSearch,
+         0,
+         false,
+         false,
+         false,
+         true,
+         {"patchType 0 0"},
+         "categoryLimit LOWERPOPUPMENU "},
+        {kPatchSearch, 1, false, false, false, false, {}, "searchField "},
+    };
+    for (const auto& row : rows) {
+        FakeParamChangePlugin fake;
+        EditorLayerTree tree(fake);
+        fake.multiMode = row.multi;
+        fake.sequenceMode = row.pattern;
+        fake.categoryView = row.category;
+        fake.searchView = row.search;
+        fake.setValue(row.idx, row.value);
+        fake.OnParamChange(row.idx);
+        EXPECT_EQ(fake.coreCalls, row.calls) << row.idx << " " << row.value;
+        EXPECT_EQ(tree.visibleNamed(), row.shown) << row.idx << " " << row.value;
+        if (row.idx == kDatatype) {
+            EXPECT_EQ(fake.searchButtonControl.IsGrayed(), row.value != 0 || row.category);
+        }
+    }
+}
+
+TEST(LibrarianRules, TransfersPostOnlyToAnIdleWorker) {
+    ManualClock clock;
+    FakeParamChangePlugin fake;
+    fake.selectedPartValue = 9;
+    // Overwrite: by data type, into the librarian, with the type's arrangement-send flag off.
+    const struct {
+        bool multi, pattern;
+        int command, part, clearedFlag;
+    } stores[] = {{false, false, SenderJob::kSendPartToDevice, 9, 2},
+                  {true, false, SenderJob::kSendArrangementToDevice, 0, 3},
+                  {false, true, SenderJob::kSendSequenceToDevice, 9, 2}};
+    for (const auto& store : stores) {
+        fake.jobs.clear();
+        fake.multiMode = store.multi;
+        fake.sequenceMode = store.pattern;
+        fake.arrangementFlags = {true, true, true, true};
+        fake.edit(kOverwriteBank, 1);
+        fake.edit(kOverwriteBank, 0);
+        ASSERT_EQ(fake.jobs.size(), 1u);
+        EXPECT_EQ(fake.jobs[0].command, store.command);
+        EXPECT_EQ(fake.jobs[0].job.part, store.part);
+        EXPECT_TRUE(fake.jobs[0].job.dumpOption1);
+        EXPECT_FALSE(fake.arrangementFlags[size_t(store.clearedFlag)]);
+        EXPECT_EQ(fake.arrangementFlags[5 - size_t(store.clearedFlag)], true);
+    }
+    fake.jobs.clear();
+    fake.viewSide = 1; // the lower grid is active
+    fake.edit(kOverwriteBank, 1);
+    EXPECT_TRUE(fake.jobs.empty());
+
+    // A busy worker drops every post and nothing around it changes.
+    fake.dumpWorkerBusy = true;
+    fake.arrangementFlags = {};
+    for (int idx : {kPushArrangement, kRequestTempData, kOverwriteBank}) {
+        fake.viewSide = 0;
+        fake.setValue(idx, 0);
+        fake.edit(idx, 1);
+    }
+    EXPECT_EQ(fake.arrangementFlags, (std::array<bool, 4>{}));
+    EXPECT_TRUE(fake.librarianRequests.empty() && !fake.dumpAwaitedFlag);
+    EXPECT_EQ(fake.coreCalls, (Lines{"patch ", "category "})); // the page after the request
+
+    fake.dumpWorkerBusy = false;
+    fake.coreCalls.clear();
+    fake.setValue(kPushArrangement, 0);
+    fake.edit(kPushArrangement, 1);
+    ASSERT_EQ(fake.jobs.size(), 1u);
+    EXPECT_EQ(fake.jobs[0].command, SenderJob::kSendArrangementToDevice);
+    EXPECT_FALSE(fake.jobs[0].job.dumpOption1 || fake.jobs[0].job.dumpOption2);
+    EXPECT_EQ(fake.arrangementFlags, (std::array<bool, 4>{true, true, true, true}));
+    EXPECT_EQ(fake.librarianRequests, std::vector<bool>{false});
+    EXPECT_EQ(fake.coreCalls, Lines{"allSoundsOff 0 1"});
+
+    fake.edit(kCancelDataRequest, 2);
+    EXPECT_FALSE(fake.requestCancel);
+    fake.edit(kCancelDataRequest, 1);
+    EXPECT_TRUE(fake.requestCancel);
+    EXPECT_EQ(fake.jobs.size(), 1u);
+}
+
+TEST(LibrarianRules, RequestTempDataWaitsASecondEvenWhenDropped) {
+    for (bool busy : {true, false}) {
+        ManualClock clock;
+        FakeParamChangePlugin fake;
+        fake.dumpWorkerBusy = busy;
+        fake.edit(kRequestTempData, 1);
+        EXPECT_EQ(clock.SleptNanos(), 1000 * 1000000LL);
+        EXPECT_EQ(fake.coreCalls, (Lines{"patch ", "category "}));
+        EXPECT_EQ(fake.jobs.size(), busy ? 0u : 1u);
+        EXPECT_EQ(fake.dumpAwaitedFlag, !busy);
+        if (busy) continue;
+        EXPECT_EQ(fake.jobs[0].command, SenderJob::kSendActiveArrangementRequestSysex);
+        EXPECT_TRUE(fake.jobs[0].job.toEditor);
+    }
+}
+
+TEST(LibrarianRules, DiscardReopensTheShownBanksByName) {
+    for (bool pattern : {false, true}) {
+        FakeParamChangePlugin fake;
+        EditorLayerTree tree(fake);
+        fake.sequenceMode = pattern;
+        fake.selectedPartValue = 2;
+        const char* names[] = {"A.syx", "B.syx", "C.syx"};
+        for (int list : {kPatchSelectionListUpper, kPatchSelectionListLower})
+            for (int n = 0; n < 3; ++n)
+                fake.GetParam(list)->SetDisplayText(n, names[n]);
+        fake.setValue(kBankEditUnsaved, 1);
+        fake.setValue((pattern ? kCurrentOpenPatternBankL : kCurrentOpenPatchBankL) + 2, 2);
+        fake.setValue((pattern ? kCurrentOpenPatternBankR : kCurrentOpenPatchBankR) + 2, 1);
+        fake.edit(kDiscardBankData, 1);
+        const int upper = pattern ? LibrarianHost::kUpperPattern : LibrarianHost::kUpperSound;
+        EXPECT_EQ(fake.remembered[upper][0], "C.syx");
+        EXPECT_EQ(fake.remembered[upper + 1][0], "B.syx");
+        EXPECT_EQ(fake.value(kBankEditUnsaved), 0.0);
+        EXPECT_EQ(
+            fake.coreCalls,
+            (Lines{"processing 1", pattern ? "patchType 2 3 refresh" : "patchType 0 0 refresh",
+                   "processing 0"}));
+        EXPECT_EQ(tree.visibleNamed(), pattern ? "keepBankOpenLayer LeftPatternPopupMenu "
+                                               : "keepBankOpenLayer UPPERPOPUPMENU ");
+    }
+}
+
+TEST(LibrarianRules, TabsAndWindows) {
+    FakeParamChangePlugin fake;
+    EditorLayerTree tree(fake);
+    fake.edit(kQuickTab, 5);
+    EXPECT_EQ(fake.selectedPartValue, 5);
+    EXPECT_EQ(fake.coreCalls.back(), "bankAndProgramMenus 0");
+    fake.coreCalls.clear();
+    fake.edit(kMainTab, 1);
+    EXPECT_EQ(fake.coreCalls.front(), "bankEditMenu");
+    EXPECT_TRUE(fake.layers["librarianPage"]->isVisible());
+    fake.edit(kMultiSettings, 1);
+    EXPECT_TRUE(fake.layers["multiPage"]->isVisible());
+
+    fake.edit(kViewMIDIFilterSettings, 1);
+    EXPECT_TRUE(fake.layers["midiFilterSettings"]->isVisible());
+    fake.coreCalls.clear();
+    fake.edit(kViewMIDIFilterSettings, 0);
+    fake.layers["aboutWindow"]->Hide(false);
+    fake.edit(kExitAboutWindow, 1);
+    EXPECT_FALSE(fake.layers["midiFilterSettings"]->isVisible() ||
+                 fake.layers["aboutWindow"]->isVisible());
+    EXPECT_EQ(fake.coreCalls, (Lines{"progress 1", "progress 0", "progress 1", "progress 0"}));
 }
