@@ -168,18 +168,18 @@ public:
     PatchLibrarian* getLibrarian() const override {
         return const_cast<PatchLibrarian*>(&librarian);
     }
-    // The librarian's host: no log, no dialog, the data folder of dataFolderPath.
+    // The librarian's host: no log, no data folder, no dialog.
     bool isDebugLogOn() const override { return false; }
     std::string logFilePath() const override { return ""; }
-    std::string dataFolder() const override { return dataFolderPath; }
+    std::string dataFolder() const override { return ""; }
     std::string promptForSaveFile(const std::string&, const std::string&,
                                   const std::string&) override {
         return "";
     }
     void showDisplayName(const std::string& text) override { core("name " + text); }
     void patchTypeChanged(int type, int lowerList, bool refresh) override {
-        core("patchType " + std::to_string(type) + " " + std::to_string(lowerList) +
-             (refresh ? " refresh" : ""));
+        record("patchType", type, lowerList);
+        if (refresh) coreCalls.back() += " refresh";
     }
     void setMultiMode(bool on) override { multiMode = on; }
     void setSequenceMode(bool on) override { sequenceMode = on; }
@@ -192,8 +192,8 @@ public:
     void setGridFocus(bool focus) override { gridFocus = focus; }
     void refreshFolderStructure(int row, int selected, const std::string& folder,
                                 const std::string& fileName) override {
-        core("chooser " + std::to_string(row) + " " + std::to_string(selected) + " " + folder +
-             "/" + fileName);
+        record("chooser", row, selected);
+        coreCalls.back() += " " + folder + "/" + fileName;
     }
     void setRememberedFileName(LibrarianHost::BankPosition position,
                                const std::string& fileName) override {
@@ -218,12 +218,9 @@ public:
     }
     void sendPartDataBackToHardware(int part) override { core("sendBack ", part); }
     void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override {
-        core("audition " + std::to_string(slot) + " " + std::to_string(side) + " " +
-             std::to_string(part));
+        record("audition", slot, side, part);
     }
-    void AllSoundsOff(int part, bool allParts) override {
-        core("allSoundsOff " + std::to_string(part) + " " + std::to_string(allParts));
-    }
+    void AllSoundsOff(int part, bool allParts) override { record("allSoundsOff", part, allParts); }
     void DisplayProcessingIndicator(bool on) override { core("processing ", on); }
     void setArrangementSendFlags(bool a, bool b, bool c) override {
         arrangementFlags = {true, a, b, c};
@@ -289,7 +286,6 @@ public:
     std::vector<std::string> coreCalls;
     std::vector<std::vector<unsigned char>> sentSysex;
 
-    std::string dataFolderPath;
     PatchLibrarian librarian{*this}; // empty until a test loads banks
     int viewSide = 0;
     int viewCurrentSlot = 0;
@@ -307,6 +303,11 @@ public:
 private:
     void core(const std::string& call) { coreCalls.push_back(call); }
     void core(const std::string& call, int argument) { core(call + std::to_string(argument)); }
+    // "call a b …": the call's name and its arguments.
+    template <typename... Args> void record(std::string call, Args... args) {
+        ((call += " " + std::to_string(args)), ...);
+        core(call);
+    }
 
     static Options options() {
         Options o;
