@@ -115,7 +115,8 @@ TEST_F(Librarian, PatchSearch) {
     EXPECT_EQ(tree.visibleNamed(), "RightSearchPopupMenu ");
     ASSERT_EQ(fake.librarian.searchBanks.size(), 1u);
     EXPECT_EQ(fake.librarian.searchBanks[0]->entries.size(), 12u); // 1, 10..19, 100
-    search("S3"); // the view is on: no new search
+    // While the view is on no new search starts.
+    search("S3");
     EXPECT_TRUE(fake.coreCalls.empty());
     EXPECT_EQ(search("S"), "search...");
     EXPECT_EQ(fake.nameText(), "Enter 2 digits or more!");
