@@ -20,12 +20,6 @@ constexpr int kRequestWaitMillis = 1000;
 // The lower lists of patchTypeChanged.
 enum LowerList { kSoundBanks, kCategoryBanks, kMultiBanks, kPatternBanks, kSearchResults };
 
-const char* const kLibrarianMenus[] = {
-    "LeftPerformancePopupMenu", "RightPerformancePopupMenu", "UPPERPOPUPMENU",
-    "LOWERPOPUPMENU",           "LeftPatternPopupMenu",      "RightPatternPopupMenu",
-    "RightPatchPopupMenu",      "RightSearchPopupMenu",
-};
-
 IParam* param(ParamChangePlugin* plug, int idx) {
     return plug->effect()->GetParam(idx);
 }
@@ -189,8 +183,7 @@ RuleEnd switchDataType(ParamChange& c) {
     ParamChangePlugin* plug = c.plug;
     plug->setMultiMode(false);
     plug->setSequenceMode(false);
-    for (const char* menu : kLibrarianMenus)
-        hide(plug, menu);
+    hideBankMenus(plug);
     if (ControlLayer* limit = plug->namedLayer("categoryLimit")) limit->GrayOut(true);
     graySearchButton(plug, true);
 

@@ -14,6 +14,14 @@ void hideNamedLayer(ParamChangePlugin* plug, const std::string& name, bool hidde
     if (ControlLayer* layer = plug->namedLayer(name)) layer->Hide(hidden);
 }
 
+void hideBankMenus(ParamChangePlugin* plug) {
+    for (const char* name :
+         {"UPPERPOPUPMENU", "LOWERPOPUPMENU", "RightPatchPopupMenu", "RightSearchPopupMenu",
+          "LeftPerformancePopupMenu", "RightPerformancePopupMenu", "LeftPatternPopupMenu",
+          "RightPatternPopupMenu"})
+        hideNamedLayer(plug, name, true);
+}
+
 void showMessage(ParamChangePlugin* plug, const char* name, const char* value) {
     if (ITextControl* line = plug->displayNameLine()) line->SetTextFromPlug(name);
     if (ITextControl* line = plug->displayValueLine(); line && value) line->SetTextFromPlug(value);

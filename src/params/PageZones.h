@@ -10,6 +10,8 @@ class ParamChangePlugin;
 
 // Hides or shows the plug-in's named layer; a layer the layout lacks is passed over.
 void hideNamedLayer(ParamChangePlugin* plug, const std::string& name, bool hidden);
+// Hides the eight bank menus of the librarian page.
+void hideBankMenus(ParamChangePlugin* plug);
 // A short message on the display: name on the name line and, when given, value on the
 // value line.
 void showMessage(ParamChangePlugin* plug, const char* name, const char* value = nullptr);

@@ -19,11 +19,6 @@ constexpr int kLibrarianTab = 1;
 constexpr int kPatternTab = 6;
 constexpr int kLastStep = 32;
 
-const char* const kLibrarianMenus[] = {
-    "UPPERPOPUPMENU",       "LOWERPOPUPMENU",           "RightPatchPopupMenu",
-    "RightSearchPopupMenu", "LeftPerformancePopupMenu", "RightPerformancePopupMenu",
-    "LeftPatternPopupMenu", "RightPatternPopupMenu",    "BANKEDITMENU",
-};
 const char* const kHiddenOnEveryTab[] = {
     "multiModeSettingsPage1", "multiModeSettingsPage2", "effect1Overlayer",
     "effect2Overlayer",       "categoryLimit",          "discardChangesLayerRight",
@@ -247,8 +242,8 @@ void TabSwitchFunctions::mainTabSwitch(ParamChangePlugin* plug, int, int tab, in
     ControlLayer* root = plug->namedLayer("root");
     if (root) selectChild(root, tab);
     hideNamedLayer(plug, "miniMixer", tab == kMultiTab);
-    for (const char* name : kLibrarianMenus)
-        hideNamedLayer(plug, name, true);
+    hideBankMenus(plug);
+    hideNamedLayer(plug, "BANKEDITMENU", true);
     hideFilterPanels(plug);
     for (int i = 1; i <= kParts; ++i)
         hideNamedLayer(plug, numbered("multiSettingsPart", i), true);
