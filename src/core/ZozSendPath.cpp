@@ -96,9 +96,8 @@ void Zoz::lightPartIndicator(int part) {
     partLitAt[size_t(part)] = GetTickCount();
 }
 
-// Bank changes, librarian auditions and transfers, bank imports and the patch type switch come
-// with the transfer glue; until then nothing is sent, copied or switched and a bank change
-// reports that it was refused.
+// Bank changes, librarian auditions and transfers come with the transfer glue; until then
+// nothing is sent and a bank change reports that it was refused.
 bool Zoz::BankChangeMessage(int) {
     return false;
 }
@@ -109,8 +108,4 @@ void Zoz::sendPatchAndPatternToDevice(int, bool, bool, bool, bool) {}
 
 void Zoz::SendAllProgramsFromLibrarian(int) {}
 
-void Zoz::saveImportedFile(bool) {}
-
 void Zoz::sendPartDataBackToHardware(int) {}
-
-void Zoz::patchTypeChanged(int, int, bool) {}
