@@ -23,10 +23,9 @@ std::string makeDataFolder(int banks) {
     for (int b = 0; b < banks; ++b) {
         const std::string sub = folder + "/Patches/Folder " + std::to_string(b % 10);
         std::filesystem::create_directories(sub);
-        const std::string name = b % 10 == 9
-                                     ? "A bank whose name is far too long for the display " +
-                                           std::to_string(b)
-                                     : "Bank " + std::to_string(b);
+        const std::string name =
+            b % 10 == 9 ? "A bank whose name is far too long for the display " + std::to_string(b)
+                        : "Bank " + std::to_string(b);
         testsupport::writeFile(sub + "/" + name + ".syx", bank);
     }
     return folder + "/";

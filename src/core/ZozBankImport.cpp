@@ -10,7 +10,6 @@
 void Zoz::saveImportedFile(bool midi) {
     IGraphics* gui = GetGUI();
     if (!gui) return;
-    if (!*importFolder.Get()) importFolder.Set("~/Desktop");
     KIT_String chosen;
     std::string extensions = midi ? "mid" : "syx vub";
     gui->PromptForFile(&chosen, kFileOpen, &importFolder, extensions.data());

@@ -75,7 +75,8 @@ void Zoz::patchTypeChanged(int type, int listKind, bool reload) {
     const std::vector<int> params = labelledParams(kind);
     // The multi lists and part 1's pattern list are emptied whatever the kind.
     std::vector<int> cleared = params;
-    if (!kind.perfBanks) cleared.insert(cleared.end(), {kCurrentOpenPerfBankL, kCurrentOpenPerfBankR});
+    if (!kind.perfBanks)
+        cleared.insert(cleared.end(), {kCurrentOpenPerfBankL, kCurrentOpenPerfBankR});
     cleared.push_back(kCurrentOpenPatternBankR);
     for (int idx : cleared) {
         IParam* param = GetParam(idx);

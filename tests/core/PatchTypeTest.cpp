@@ -44,9 +44,9 @@ TEST_F(PatchType, EachListKindEmptiesAndLabelsItsOwnParameters) {
     PatchLibrarian& lib = *plug->getLibrarian();
     lib.createNewSearchPatchFiles("S 1");
     const std::vector<int> params = {
-        kPatchSelectionListUpper, kPatchSelectionListLower, kCurrentOpenPatchBankL,
-        kCurrentOpenPatchBankL + 15, kCurrentOpenPatchBankR, kCurrentOpenPatchBankR + 15,
-        kCurrentOpenPerfBankL, kCurrentOpenPerfBankR, kCurrentOpenPatternBankR,
+        kPatchSelectionListUpper,     kPatchSelectionListLower, kCurrentOpenPatchBankL,
+        kCurrentOpenPatchBankL + 15,  kCurrentOpenPatchBankR,   kCurrentOpenPatchBankR + 15,
+        kCurrentOpenPerfBankL,        kCurrentOpenPerfBankR,    kCurrentOpenPatternBankR,
         kCurrentOpenPatternBankR + 1, kCurrentOpenPatternBankL};
     constexpr Was L = kLabelled, C = kCleared, K = kKept;
     const struct {
