@@ -8,7 +8,9 @@
 #include "kit/effect/IContactControl.h"
 #include "kit/effect/IControl.h"
 #include "kit/effect/ProgressIndicator.h"
+#include "src/browser/BankChooser.h"
 #include "src/browser/BankEditPopupMenu.h"
+#include "src/browser/BankNameMenu.h"
 #include "src/browser/BankNumberPopupMenu.h"
 #include "src/browser/LibrarianViewControl.h"
 #include "src/browser/ProgramNumberPopupMenu.h"
@@ -38,19 +40,27 @@ template <class Menu> IControl* makeMenu(Zoz* plug, PatchLibrarian* librarian, I
 // In the order they are built; the upper list menus share one rectangle, the lower list
 // menus another, and the bank number and bank name menus a third.
 const PopupMenuRow kPopupMenuRows[] = {
-    {"UPPERPOPUPMENU", 70, IRECT(394, 188, 810, 207), false},
-    {"LOWERPOPUPMENU", 71, IRECT(394, 461, 810, 480), false},
-    {"LeftPerformancePopupMenu", 72, IRECT(394, 188, 810, 207), false},
-    {"RightPerformancePopupMenu", 73, IRECT(394, 461, 810, 480), false},
+    {"UPPERPOPUPMENU", 70, IRECT(394, 188, 810, 207), false, makeMenu<LeftPatchPopupMenu>},
+    {"LOWERPOPUPMENU", 71, IRECT(394, 461, 810, 480), false, makeMenu<RightPatchPopupMenu>},
+    {"LeftPerformancePopupMenu", 72, IRECT(394, 188, 810, 207), false,
+     makeMenu<LeftPerfPopupMenu>},
+    {"RightPerformancePopupMenu", 73, IRECT(394, 461, 810, 480), false,
+     makeMenu<RightPerfPopupMenu>},
     {"BANKEDITMENU", 74, IRECT(839, 187, 916, 205), false, makeMenu<BankEditPopupMenu>},
-    {"RightPatchPopupMenu", 75, IRECT(394, 461, 810, 480), false},
+    {"RightPatchPopupMenu", 75, IRECT(394, 461, 810, 480), false,
+     makeMenu<RightCategoryPopupMenu>},
     {"PROGRAMNUMBERMENU", 76, IRECT(1184, 60, 1229, 84), true, makeMenu<ProgramNumberPopupMenu>},
     {"BANKNUMBERMENUPROGRAMS", 77, IRECT(1142, 60, 1180, 84), true, makeMenu<BankNumberPopupMenu>},
-    {"RightSearchPopupMenu", 78, IRECT(394, 461, 810, 480), false},
-    {"PERFBANKNAMEMENUPROGRAMS", 79, IRECT(1142, 60, 1180, 84), false},
-    {"PROGBANKNAMEMENUPROGRAMS", 80, IRECT(1142, 60, 1180, 84), false},
-    {"LeftPatternPopupMenu", 81, IRECT(394, 188, 810, 207), false},
-    {"RightPatternPopupMenu", 82, IRECT(394, 461, 810, 480), false},
+    {"RightSearchPopupMenu", 78, IRECT(394, 461, 810, 480), false,
+     makeMenu<RightSearchPopupMenu>},
+    {"PERFBANKNAMEMENUPROGRAMS", 79, IRECT(1142, 60, 1180, 84), false,
+     makeMenu<PerfBankNamePopupMenu>},
+    {"PROGBANKNAMEMENUPROGRAMS", 80, IRECT(1142, 60, 1180, 84), false,
+     makeMenu<ProgBankNamePopupMenu>},
+    {"LeftPatternPopupMenu", 81, IRECT(394, 188, 810, 207), false,
+     makeMenu<LeftPatternPopupMenu>},
+    {"RightPatternPopupMenu", 82, IRECT(394, 461, 810, 480), false,
+     makeMenu<RightPatternPopupMenu>},
 };
 
 // Controls that later code drives, remembered after the librarian menus are built.
