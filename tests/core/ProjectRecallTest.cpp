@@ -2,45 +2,24 @@
 // is on its way out before the restore returns; a send that hangs holds the host at most 60 s
 // and never holds its audio.
 
+#include "tests/core/SendRig.h"
 #include "tests/core/StoredPorts.h"
 
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
-#include "tests/support/MidiOutputRecorder.h"
 #include "tests/support/ScaledClock.h"
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 
 using namespace coretest;
 
 namespace {
 
-// Sends into its port and records what it sends; the dumps of jobs wait while `held`.
-class PortZoz : public Zoz {
-public:
-    PortZoz(IEffectInstanceInfo info, testsupport::MidiOutputRecorder& out) : Zoz(info), out(out) {}
-    void checksumCheckAndSend(uint8_t* msg, int length) override {
-        while (held)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        Zoz::checksumCheckAndSend(msg, length);
-    }
-    std::atomic<bool> held{false};
-
-protected:
-    bool SendExternalMIDI(const unsigned char* bytes, int size) override {
-        out.record({bytes, bytes + size});
-        return Zoz::SendExternalMIDI(bytes, size);
-    }
-
-private:
-    testsupport::MidiOutputRecorder& out;
-};
-
 struct ProjectRecall : StoredPorts {
     testsupport::MidiOutputRecorder out;
+    bool toPort = true;
 
     // The chunk of a plug-in that opened the peers' ports from its settings, parts 0 and 3
     // active.
@@ -65,7 +44,7 @@ TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutBeforeTheRestoreRet
     auto receiver = peer("receive", "in");
     auto sender = peer("send", "out", "s");
     ByteChunk chunk = savedWithPorts();
-    auto plug = start<PortZoz>(out);
+    auto plug = start<RecordingZoz>(out, toPort);
     ASSERT_FALSE(plug->isMIDIIOSet());
     testsupport::ScaledClock fast(20);
     ASSERT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
@@ -96,7 +75,7 @@ TEST_F(ProjectRecall, AHangingSendEndsTheWaitAtTheBoundAndAudioGoesOn) {
     auto sender = peer("send", "out", "s");
     ByteChunk chunk = savedWithPorts();
     keepLog();
-    auto plug = start<PortZoz>(out);
+    auto plug = start<RecordingZoz>(out, toPort);
     plug->held = true;
     AEffect* effect = plug->GetAEffect();
     std::atomic<bool> audioDuringRestore{false}, restored{false};

@@ -6,22 +6,35 @@
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/MidiOutputRecorder.h"
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace coretest {
 
-// A plug-in whose messages to the synthesizer are recorded instead of sent.
+// A plug-in whose messages to the synthesizer are recorded instead of sent, or with toPort
+// recorded and sent. While `held`, the dumps and commands of jobs wait before they go.
 class RecordingZoz : public Zoz {
 public:
-    RecordingZoz(IEffectInstanceInfo info, testsupport::MidiOutputRecorder& out)
-        : Zoz(info), out(out) {}
+    RecordingZoz(IEffectInstanceInfo info, testsupport::MidiOutputRecorder& out,
+                 bool toPort = false)
+        : Zoz(info), out(out), toPort(toPort) {}
+    void checksumCheckAndSend(uint8_t* msg, int length) override {
+        while (held)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        Zoz::checksumCheckAndSend(msg, length);
+    }
+    std::atomic<bool> held{false};
 
 protected:
     bool SendExternalMIDI(const unsigned char* bytes, int size) override {
         out.record({bytes, bytes + size});
-        return true;
+        return !toPort || Zoz::SendExternalMIDI(bytes, size);
     }
 
 private:
     testsupport::MidiOutputRecorder& out;
+    const bool toPort;
 };
 
 using Bytes = std::vector<uint8_t>;
