@@ -82,7 +82,7 @@ public:
     }
     // The first control bound to the parameter, remembered at start-up for the parameters that
     // later code addresses directly; null for any other.
-    IControl* keptControl(int paramIdx) const;
+    IControl* keptControl(int paramIdx) const override;
     // The layer created for a librarian popup menu (0 .. 12 in the order of their ids 70 .. 82)
     // and the menu control on it; null where there is none.
     static constexpr int kPopupMenus = 13;
@@ -326,7 +326,6 @@ public:
     ControlLayer* getSaveChangesLayer() override { return namedLayer("saveChangesLayer"); }
     LibrarianViewControl* getLibrarianView() override { return librarianView; }
     void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override;
-    void updateBankAndProgramMenuNames(bool keepBankMenu) override;
     void showFileEditMenu(int x, int y) override;
     void showFileCopyMenu(int x, int y) override;
     bool postJob(int command, const std::function<void(SenderJob&)>& setArguments) override;
@@ -347,12 +346,13 @@ public:
     void clearEntryStored() override;
     void OpenDataDirectory() override;
     void saveImportedFile(bool midi) override;
+    void updateBankAndProgramMenuNames(bool keepBankMenu) override;
 
     // The shown name and the holding folder of the bank last chosen at a bank-menu position.
-    const std::string& rememberedFileName(BankPosition position) const {
+    const std::string& rememberedFileName(BankPosition position) const override {
         return rememberedBanks[position].fileName;
     }
-    const std::string& rememberedFolder(BankPosition position) const {
+    const std::string& rememberedFolder(BankPosition position) const override {
         return rememberedBanks[position].folder;
     }
 
@@ -396,8 +396,6 @@ private:
     // The scaled editor size.
     int scaled(int length) const { return int(length * windowScale); }
 
-    // The popup-menu layer of that name; null when there is none.
-    ControlLayer* popupMenuLayer(const std::string& name) const;
     // The bank shown on a side of the librarian's grids; null when there is none. Under the
     // librarian's mutex.
     PatchFile* shownBankFile(int side) const;

@@ -4,14 +4,11 @@
 
 #include "src/core/Zoz.h"
 
-#include "kit/effect/ControlLayer.h"
 #include "src/browser/BankChooser.h"
 #include "src/browser/BankNameMenu.h"
-#include "src/browser/BankNumberPopupMenu.h"
 #include "src/browser/FileCopyPopupMenu.h"
 #include "src/browser/FileEditPopupMenu.h"
 #include "src/browser/LibrarianViewControl.h"
-#include "src/browser/ProgramNumberPopupMenu.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/params/ControlDisplay.h"
@@ -94,38 +91,6 @@ void Zoz::displayBuild(const std::string& text) {
 
 std::string Zoz::getValueString(double value) {
     return ControlDisplay::getValueString(value);
-}
-
-ControlLayer* Zoz::popupMenuLayer(const std::string& name) const {
-    for (ControlLayer* layer : popupLayers)
-        if (layer && layer->getName() == name) return layer;
-    return nullptr;
-}
-
-void Zoz::updateBankAndProgramMenuNames(bool keepBankMenu) {
-    const char* const bankNumbers = "BANKNUMBERMENUPROGRAMS";
-    const char* const bankNames = multiMode ? "PERFBANKNAMEMENUPROGRAMS" : "PROGBANKNAMEMENUPROGRAMS";
-    for (const char* name :
-         {bankNumbers, "PERFBANKNAMEMENUPROGRAMS", "PROGBANKNAMEMENUPROGRAMS"})
-        if (ControlLayer* layer = popupMenuLayer(name)) layer->Hide(true);
-    const int part = shownPart;
-    const int program =
-        TruncToInt(GetParamValue(multiMode ? int(kMultiPatch) : kMultiPartPatch + part));
-    const int bank = TruncToInt(GetParamValue(multiMode ? int(kMultiBank) : kMultiPartBank + part));
-    auto* programMenu = menuOf<ProgramNumberPopupMenu>(*this);
-    auto* bankMenu = menuOf<BankNumberPopupMenu>(*this);
-    if (librarianNames) {
-        if (ControlLayer* layer = popupMenuLayer(bankNames)) layer->Hide(false);
-        setLibrarianViewUpperSlot(program);
-        setLibrarianViewCurrentSlot(program);
-        librarian->upperSlotIndex = program;
-        if (programMenu) programMenu->refreshPatchNames(librarian.get(), this, program);
-        if (!keepBankMenu && bankMenu) bankMenu->refreshPatchNames(librarian.get(), this, bank);
-        return;
-    }
-    if (programMenu) programMenu->refreshPatchNames(librarian.get(), this, program);
-    if (bankMenu) bankMenu->refreshPatchNames(librarian.get(), this, bank);
-    if (ControlLayer* layer = popupMenuLayer(bankNumbers)) layer->Hide(false);
 }
 
 PatchFile* Zoz::shownBankFile(int side) const {

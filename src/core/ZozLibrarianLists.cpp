@@ -42,26 +42,25 @@ template <class Menu> IControl* makeMenu(Zoz* plug, PatchLibrarian* librarian, I
 const PopupMenuRow kPopupMenuRows[] = {
     {"UPPERPOPUPMENU", 70, IRECT(394, 188, 810, 207), false, makeMenu<LeftPatchPopupMenu>},
     {"LOWERPOPUPMENU", 71, IRECT(394, 461, 810, 480), false, makeMenu<RightPatchPopupMenu>},
-    {"LeftPerformancePopupMenu", 72, IRECT(394, 188, 810, 207), false,
-     makeMenu<LeftPerfPopupMenu>},
+    {"LeftPerformancePopupMenu", 72, IRECT(394, 188, 810, 207), false, makeMenu<LeftPerfPopupMenu>},
     {"RightPerformancePopupMenu", 73, IRECT(394, 461, 810, 480), false,
      makeMenu<RightPerfPopupMenu>},
     {"BANKEDITMENU", 74, IRECT(839, 187, 916, 205), false, makeMenu<BankEditPopupMenu>},
-    {"RightPatchPopupMenu", 75, IRECT(394, 461, 810, 480), false,
-     makeMenu<RightCategoryPopupMenu>},
+    {"RightPatchPopupMenu", 75, IRECT(394, 461, 810, 480), false, makeMenu<RightCategoryPopupMenu>},
     {"PROGRAMNUMBERMENU", 76, IRECT(1184, 60, 1229, 84), true, makeMenu<ProgramNumberPopupMenu>},
     {"BANKNUMBERMENUPROGRAMS", 77, IRECT(1142, 60, 1180, 84), true, makeMenu<BankNumberPopupMenu>},
-    {"RightSearchPopupMenu", 78, IRECT(394, 461, 810, 480), false,
-     makeMenu<RightSearchPopupMenu>},
+    {"RightSearchPopupMenu", 78, IRECT(394, 461, 810, 480), false, makeMenu<RightSearchPopupMenu>},
     {"PERFBANKNAMEMENUPROGRAMS", 79, IRECT(1142, 60, 1180, 84), false,
      makeMenu<PerfBankNamePopupMenu>},
     {"PROGBANKNAMEMENUPROGRAMS", 80, IRECT(1142, 60, 1180, 84), false,
      makeMenu<ProgBankNamePopupMenu>},
-    {"LeftPatternPopupMenu", 81, IRECT(394, 188, 810, 207), false,
-     makeMenu<LeftPatternPopupMenu>},
+    {"LeftPatternPopupMenu", 81, IRECT(394, 188, 810, 207), false, makeMenu<LeftPatternPopupMenu>},
     {"RightPatternPopupMenu", 82, IRECT(394, 461, 810, 480), false,
      makeMenu<RightPatternPopupMenu>},
 };
+
+// Rows of the program page's menus.
+enum { kProgramNumberRow = 6, kBankNumberRow = 7, kPerfBankNameRow = 9, kProgBankNameRow = 10 };
 
 // Controls that later code drives, remembered after the librarian menus are built.
 const int kControlSet2[] = {
@@ -140,6 +139,31 @@ ControlLayer* Zoz::popupMenuLayer(int row) const {
 
 IControl* Zoz::popupMenu(int row) const {
     return row >= 0 && row < kPopupMenus ? popupMenus[size_t(row)] : nullptr;
+}
+
+void Zoz::updateBankAndProgramMenuNames(bool keepBankMenu) {
+    for (int row : {kBankNumberRow, kPerfBankNameRow, kProgBankNameRow})
+        if (ControlLayer* layer = popupLayers[row]) layer->Hide(true);
+    const bool multi = multiMode;
+    const int part = shownPart;
+    const int program = TruncToInt(GetParamValue(multi ? kMultiPatch : kMultiPartPatch + part));
+    const int bank = TruncToInt(GetParamValue(multi ? kMultiBank : kMultiPartBank + part));
+    auto* programMenu = dynamic_cast<ProgramNumberPopupMenu*>(popupMenus[kProgramNumberRow]);
+    auto* bankMenu = dynamic_cast<BankNumberPopupMenu*>(popupMenus[kBankNumberRow]);
+    int shownRow = kBankNumberRow;
+    if (librarianNames) {
+        // The program menu lists the upper bank, whose slot follows the program.
+        shownRow = multi ? kPerfBankNameRow : kProgBankNameRow;
+        if (librarianView) {
+            librarianView->setUpperSelectedSlot(program);
+            librarianView->setCurrentSlot(program);
+        }
+        librarian->upperSlotIndex = program;
+    }
+    if (programMenu) programMenu->refreshPatchNames(librarian.get(), this, program);
+    if (bankMenu && !(librarianNames && keepBankMenu))
+        bankMenu->refreshPatchNames(librarian.get(), this, bank);
+    if (ControlLayer* layer = popupLayers[shownRow]) layer->Hide(false);
 }
 
 void Zoz::keepControlSet2() {

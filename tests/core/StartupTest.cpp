@@ -160,11 +160,12 @@ TEST_F(Startup, LibrarianMenuLayersThenTheProgressLayerLast) {
             EXPECT_EQ(layer->getId(), 70 + row);
             EXPECT_EQ(layer->getName(), names[row]);
             EXPECT_EQ(layer->isVisible(), row == 6 || row == 7) << names[row];
+            ASSERT_EQ(layer->getControls().GetSize(), 1) << names[row];
+            EXPECT_EQ(layer->getControls().Get(0), plug->popupMenu(row));
         }
         EXPECT_EQ(plug->popupMenu(4)->GetRECT(), size.bankEdit);
         EXPECT_EQ(plug->popupMenu(6)->GetRECT(), size.program);
         EXPECT_EQ(plug->popupMenu(7)->GetRECT(), size.bank);
-        EXPECT_EQ(plug->popupMenuLayer(6)->getControls().Get(0), plug->popupMenu(6));
         const ControlLayer* progress = g->GetLayer(g->NLayers() - 1);
         EXPECT_EQ(progress, plug->progressLayerOf());
         EXPECT_EQ(progress->getName(), "PROGRESS");
