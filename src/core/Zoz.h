@@ -207,6 +207,16 @@ public:
     std::atomic<bool>& dumpAwaited() override;
     std::atomic<bool>& settingFromDevice() override;
     std::atomic<bool>& soundRequestActive() override;
+    IControl* randomizeControl() override { return randomizeButton; }
+    void showProgressIndicator(bool show) override;
+    void enableLibrarianViewDrag() override;
+    void selectUpperBank(int bank) override;
+    int getFilterLinkMode(int part) override { return getFilterLink(part); }
+    std::atomic<bool>& keepSelectedBankFlag() override { return keepSelectedBank; }
+    std::atomic<bool>& libraryControlFlag() override { return libraryControl; }
+    std::atomic<bool>& localKeyboardFlag() override { return localControl; }
+    std::atomic<bool>& partSelectFlag() override { return partSelect; }
+    std::atomic<bool>& patternSendFlag() override { return patternToo; }
 
     // ---- SenderPlugin.
     bool SendMidiSysex(const uint8_t* data, int length) override;
@@ -385,9 +395,12 @@ private:
     IControl* keepFirstControl(int paramIdx);
     // Shows the text on the display control kept for the parameter, when there is one.
     void showText(int paramIdx, const std::string& text);
-    // The two roads of a control action, after its common steps.
+    // The two roads of a control action, after its common steps; index picks the message.
     void sendControlChange(const ControlAction& action, double value);
-    void sendSysExAction(const ControlAction& action, int idx, int iv);
+    void sendSysExAction(const ControlAction& action, int idx, int index);
+    // The value byte of an action's parameter that shares its byte on the synthesizer with
+    // others of its part, made from all of them; -1 for any other.
+    int packedByte(int kind, int idx);
     // One single-parameter message: the current device id, the display, and the send unless
     // the change is a refresh or an echo.
     void sendParameterMessage(std::vector<int> message);
@@ -500,6 +513,9 @@ private:
     std::atomic<bool> linkApply{false};
     std::atomic<bool> pendingReset{false};
     std::atomic<bool> transportPlaying{false};
+    std::atomic<bool> libraryControl{false};
+    // The next quick-tab change selects the part on the synthesizer.
+    std::atomic<bool> partSelect{true};
     ZozParamChanges paramChanges{this};
     RandomValueList randomValues{};
 };

@@ -29,9 +29,6 @@ struct LibrarianGlue : SendRig {
         waitForIdleJobThread();
         SendRig::TearDown();
     }
-    std::string line(int paramIdx) const {
-        return static_cast<ITextControl*>(plug->keptControl(paramIdx))->GetTextForPlug();
-    }
     std::vector<Bytes> notesOff() {
         std::vector<Bytes> found;
         for (const Bytes& m : sent())
@@ -160,8 +157,9 @@ TEST_F(LibrarianGlue, TheProgramPageShowsTheMenuOfItsMode) {
         plug->updateBankAndProgramMenuNames(false);
         for (int r = 0; r < Zoz::kPopupMenus; ++r) {
             const ControlLayer* layer = plug->popupMenuLayer(r);
-            if (layer->getName().find("MENUPROGRAMS") != std::string::npos)
+            if (layer->getName().find("MENUPROGRAMS") != std::string::npos) {
                 EXPECT_EQ(layer->isVisible(), layer->getName() == row.shown) << layer->getName();
+            }
         }
         EXPECT_EQ(plug->getLibrarian()->upperSlotIndex, row.upperSlot) << row.shown;
     }

@@ -68,7 +68,9 @@ struct ProjectChunk : SendRig {
         // Device menus of two entries whatever the MIDI system holds; the second has no text.
         for (int device : {kDeviceInSelection, kDeviceOutSelection}) {
             plug->GetParam(device)->InitEnum("Device", 0, 2);
+            plug->GetParam(device)->ResetDisplayTexts();
             plug->GetParam(device)->SetDisplayText(0, "Select MIDI Device");
+            plug->GetParam(device)->SetDisplayText(1, "");
         }
         set(kFilter1Cutoff + 3, 77);
         set(kMultiPartPatch + 15, 42);
