@@ -137,13 +137,9 @@ public:
     void displayBuild(const std::string& text);
     // The value as a whole number ("%.0f").
     static std::string getValueString(double value);
-    // The modes that parameter changes set: the data type, what the lower grid shows and
-    // whether the program menu lists librarian names.
+    // The librarian's data type, which parameter changes set.
     void setMultiMode(bool on) { multiMode = on; }
     void setSequenceMode(bool on) { sequenceMode = on; }
-    void setCategoryView(bool on) { categoryView = on; }
-    void setSearchView(bool on) { searchView = on; }
-    void setLibrarianNames(bool on) { librarianNames = on; }
 
     // ---- The project chunk.
 
