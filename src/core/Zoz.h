@@ -213,6 +213,24 @@ public:
     std::atomic<bool>& localKeyboardFlag() override { return localControl; }
     std::atomic<bool>& partSelectFlag() override { return partSelect; }
     std::atomic<bool>& patternSendFlag() override { return patternToo; }
+    void patchTypeChanged(int type, int lowerList, bool refresh) override;
+    void setMultiMode(bool on) override { multiMode = on; }
+    void setSequenceMode(bool on) override { sequenceMode = on; }
+    void setCategoryView(bool on) override { categoryView = on; }
+    void setSearchView(bool on) override { searchView = on; }
+    int getLibrarianViewCurrentSlot() override;
+    bool isGridFocus() const override { return gridFocus; }
+    void refreshFolderStructure(int row, int selected, const std::string& folder,
+                                const std::string& fileName) override;
+    void AddMenuItemsIn() override;
+    void refreshPatchNames(int program) override;
+    IControl* searchButton() override;
+    std::atomic<int>& programNumber() override { return lastProgramNumber; }
+    void sendPartDataBackToHardware(int part) override;
+    void clearArrangementSendFlag(bool second) override {
+        (second ? globalFirst : arrangementBatch) = false;
+    }
+    std::atomic<bool>& requestCancelFlag() override;
 
     // ---- SenderPlugin.
     bool SendMidiSysex(const uint8_t* data, int length) override;

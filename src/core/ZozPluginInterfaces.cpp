@@ -262,3 +262,15 @@ void Zoz::selectUpperBank(int bank) {
     updatePatchLibrarianView(0);
     setLibrarianViewDirty();
 }
+
+int Zoz::getLibrarianViewCurrentSlot() {
+    return librarianView ? librarianView->getCurrentSlot() : 0;
+}
+
+IControl* Zoz::searchButton() {
+    return keptControl(kPatchSearch);
+}
+
+std::atomic<bool>& Zoz::requestCancelFlag() {
+    return messageManager->getSender()->cancel;
+}
