@@ -137,9 +137,6 @@ public:
     void displayBuild(const std::string& text);
     // The value as a whole number ("%.0f").
     static std::string getValueString(double value);
-    // The librarian's data type, which parameter changes set.
-    void setMultiMode(bool on) { multiMode = on; }
-    void setSequenceMode(bool on) { sequenceMode = on; }
 
     // ---- The project chunk.
 
