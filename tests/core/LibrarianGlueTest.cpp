@@ -3,10 +3,8 @@
 
 #include "tests/core/SendRig.h"
 
-#include "kit/effect/ControlLayer.h"
 #include "kit/effect/IMidiMsg.h"
 #include "src/browser/BankChooser.h"
-#include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/SenderJob.h"
 
@@ -26,7 +24,7 @@ struct LibrarianGlue : SendRig {
     }
     void TearDown() override {
         plug->held = false;
-        waitForIdleJobThread();
+        waitForIdleJobThread(*plug);
         SendRig::TearDown();
     }
     std::vector<Bytes> notesOff() {
@@ -35,10 +33,6 @@ struct LibrarianGlue : SendRig {
             if (m.size() == 3 && (m[0] & 0xF0) == 0xB0 && m[1] == IMidiMsg::kAllNotesOff)
                 found.push_back(m);
         return found;
-    }
-    void waitForIdleJobThread() {
-        while (plug->getMessageManager()->isRunning(MIDIMessageManager::kJobThread))
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     // The banks that lie in the patches folder stand in the top menu of the chooser.
     template <class Menu> int topItems() {
@@ -70,7 +64,7 @@ TEST_F(LibrarianGlue, CaptionsAndDisplayLines) {
 TEST_F(LibrarianGlue, AnAuditionDuringATransfer) {
     plug->held = true;
     ASSERT_TRUE(plug->postJob(SenderJob::kSendArrangementToDevice, {}));
-    while (!plug->progressLayerOf()->isVisible())
+    while (!plug->holding)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     set(kMultiPartPatch + 2, 7);
     plug->sendPatchToDeviceFromLibrarian(50, 0, 2);

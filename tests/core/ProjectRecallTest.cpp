@@ -5,7 +5,6 @@
 #include "tests/core/SendRig.h"
 #include "tests/core/StoredPorts.h"
 
-#include "src/incoming/MIDIMessageManager.h"
 #include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/ScaledClock.h"
@@ -68,6 +67,7 @@ TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutBeforeTheRestoreRet
     EXPECT_EQ(out.count(), sent.size());
     std::string line;
     EXPECT_TRUE(receiver->ReadLine(&line, 10000));
+    waitForIdleJobThread(*plug); // the job still hides its progress overlay
 }
 
 TEST_F(ProjectRecall, AHangingSendEndsTheWaitAtTheBoundAndAudioGoesOn) {
@@ -93,8 +93,7 @@ TEST_F(ProjectRecall, AHangingSendEndsTheWaitAtTheBoundAndAudioGoesOn) {
         restored = true;
         audio.join();
         plug->held = false;
-        while (plug->getMessageManager()->isRunning(MIDIMessageManager::kJobThread))
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        waitForIdleJobThread(*plug);
     }
     EXPECT_TRUE(audioDuringRestore);
     const std::vector<std::string> lines = logLines();
