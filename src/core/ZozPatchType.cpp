@@ -92,7 +92,7 @@ void Zoz::patchTypeChanged(int type, int listKind, bool reload) {
         BankNameShortener shortener;
         labelBankList(params, librarian.get()->*kind.banks, shortener);
     }
-    updatePatchLibrarianView(2); // TEMP until refreshPopUpMenus
+    refreshPopUpMenus();
 }
 
 // The pattern banks label the sound banks' parameters.
