@@ -20,7 +20,7 @@ namespace {
 
 struct BankImport : CoreRig {
     testsupport::XHostWindow host{1500, 757};
-    std::unique_ptr<testsupport::ScriptedChooser> zenity;
+    testsupport::ScriptedChooser zenity;
     std::unique_ptr<Zoz> plug;
     platform::View* view = nullptr;
     const std::string desk = temp.path() + "/Desk top/";
@@ -29,7 +29,6 @@ struct BankImport : CoreRig {
         if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
         keepLog();
         fs::create_directories(desk);
-        zenity = std::make_unique<testsupport::ScriptedChooser>();
         plug = start();
         view = static_cast<platform::View*>(
             plug->GetGUI()->OpenWindow(reinterpret_cast<void*>(host.window())));
@@ -55,14 +54,14 @@ TEST_F(BankImport, CopiesUnderAFreeNameAndAReloadListsIt) {
     const std::vector<uint8_t> bank =
         testsupport::rawBankFile(testsupport::soundDumps(100, "I", "Lead"));
     testsupport::writeFile(desk + "My Bank.syx", bank);
-    zenity->answer(desk + "My Bank.syx");
-    zenity->answer(desk + "My Bank.syx");
+    zenity.answer(desk + "My Bank.syx");
+    zenity.answer(desk + "My Bank.syx");
     import(false);
     import(false);
 
     const std::string filter = "--file-filter=*.syx *.vub | *.syx *.vub";
     EXPECT_EQ(
-        zenity->calls(),
+        zenity.calls(),
         (std::vector<std::vector<std::string>>{
             {"--file-selection", "--filename=" + std::string(getenv("HOME")) + "/Desktop/", filter},
             {"--file-selection", "--filename=" + desk, filter}}));
@@ -100,7 +99,7 @@ TEST_F(BankImport, OnlyWhatFitsABankIsCopied) {
             fs::resize_file(source, uintmax_t(c.size));
         }
         if (!c.patchesFolder) fs::remove_all(data + "Patches");
-        zenity->answer(source);
+        zenity.answer(source);
         import(false);
         const bool copied = std::string(c.logged) == "copied to";
         ASSERT_EQ(fs::exists(target), copied);
@@ -112,8 +111,8 @@ TEST_F(BankImport, OnlyWhatFitsABankIsCopied) {
 
     // A cancelled MIDI file import: its chooser offers MIDI files only.
     fs::create_directories(data + "Patches");
-    zenity->cancel();
+    zenity.cancel();
     import(true);
-    EXPECT_EQ(zenity->calls().back().back(), "--file-filter=*.mid | *.mid");
+    EXPECT_EQ(zenity.calls().back().back(), "--file-filter=*.mid | *.mid");
     EXPECT_TRUE(fs::is_empty(data + "Patches"));
 }
