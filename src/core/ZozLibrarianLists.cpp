@@ -187,11 +187,11 @@ void Zoz::resetWithDefaults() {
         if (IControl* control = keptControl(list)) control->SetValueFromPlug(0.0);
     editor->SetParameterFromPlug(kOverrideTempo, 1.0, false);
     editor->SetParameterFromPlug(kQModel, 0.0, false);
-    model = TruncToInt(GetParam(kQModel)->Value());
+    synthModel = TruncToInt(GetParam(kQModel)->Value());
     GetParam(kControlProgBank)->Set(1.0);
     editor->SetParameterFromPlug(kControlProgBank, 1.0, true);
     editor->SetParameterFromPlug(kQuickTab, 0.0, false);
-    selectedPart = TruncToInt(GetParam(kQuickTab)->Value());
+    shownPart = TruncToInt(GetParam(kQuickTab)->Value());
     editor->SetParameterFromPlug(kLibSyncTimer, 2.0, false);
 
     // Last of the constructor's layers: drawn above all and asked first for clicks.

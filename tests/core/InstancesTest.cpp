@@ -4,6 +4,8 @@
 #include "tests/core/CoreRig.h"
 
 #include "kit/effect/IControl.h"
+#include "kit/effect/IMidiMsg.h"
+#include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Watchdog.h"
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <thread>
 #include <unistd.h>
 
@@ -173,4 +176,98 @@ TEST_F(StoredPorts, AnInputOpensWithoutItsOutputAndClosesWhileItFloods) {
     EXPECT_TRUE(sender->ReadLine(&line, 10000)); // the flood has begun
     plug.reset();
     flood.join();
+}
+
+namespace {
+
+// The bytes as the peer prints them.
+std::string hexLine(const std::vector<int>& bytes) {
+    std::string line = "msg";
+    char hex[4];
+    for (int b : bytes) {
+        snprintf(hex, sizeof(hex), " %02X", b);
+        line += hex;
+    }
+    return line;
+}
+
+} // namespace
+
+TEST_F(StoredPorts, EditsReachThePeerAsTheirMessages) {
+    auto receiver = peer("receive", "in");
+    writeSettings("yellow\nnormal\nyes\n" + client() + ":in\n");
+    resources = ZOZ_BUILT_RESOURCES;
+    auto plug = start();
+    ASSERT_TRUE(plug->isMIDIIOSet());
+    const auto edit = [&](int idx, double value) {
+        plug->SetParameterFromGUI(idx, plug->GetParam(idx)->GetNormalized(value));
+    };
+    const auto heldMessage = [&](int idx, int value) {
+        std::vector<int> m = plug->GetParam(idx)->GetControlAction()->sysexMessage.messages.message(
+            value);
+        m.insert(m.begin(), 0xF0);
+        m.push_back(0xF7);
+        return m;
+    };
+    const std::vector<int> octave = heldMessage(kOscillator2Octave + 1, 40);
+    ASSERT_EQ(octave.size(), 10u);
+    EXPECT_EQ(std::vector<int>(octave.begin(), octave.begin() + 6),
+              (std::vector<int>{0xF0, 0x3E, 0x0F, 0x00, 0x20, 0x01})); // part 2's sound
+    EXPECT_EQ(octave[8], 40);
+    edit(kModWheel + 2, 100.0); // part 3, on channel 3
+    edit(kOscillator2Octave + 1, 40.0);
+    edit(kPartPattern + 4, 5.0);
+    const std::string expected[] = {
+        hexLine({0xB2, 0x01, 100}),
+        hexLine(octave),
+        hexLine(heldMessage(kPartPattern + 4, 5)),
+        hexLine({0xF0, 0x3E, 0x0F, 0x00, 0x03, 0x20, 0x00, 0xF7}), // its pattern requested
+    };
+    for (const std::string& line : expected) {
+        std::string got;
+        ASSERT_TRUE(receiver->ReadLine(&got, 10000)) << line;
+        EXPECT_EQ(got, line);
+    }
+}
+
+TEST_F(StoredPorts, SendsFromFourThreadsArriveWholeWhileThePortIsChosenAgain) {
+    auto receiver = peer("receive", "in");
+    writeSettings("yellow\nnormal\nyes\n" + client() + ":in\n");
+    auto plug = start();
+    ASSERT_TRUE(plug->isMIDIIOSet());
+    std::vector<std::thread> senders;
+    for (int t = 0; t < 4; ++t)
+        senders.emplace_back([&, t] {
+            for (int i = 0; i < 50; ++i) {
+                if (t % 2) {
+                    IMidiMsg cc;
+                    cc.MakeControlChangeMsg(IMidiMsg::EControlChangeMsg(t), i / 127.0, t);
+                    plug->sendMidiMsgAndLog(&cc);
+                    continue;
+                }
+                std::vector<uint8_t> dump(393, uint8_t(t + i));
+                const uint8_t head[] = {0xF0, 0x3E, 0x0F, 0x00, 0x10, 0x00};
+                std::copy(std::begin(head), std::end(head), dump.begin());
+                dump.back() = 0xF7;
+                plug->checksumCheckAndSend(dump.data(), int(dump.size()));
+            }
+        });
+    const std::string name = client() + ":in";
+    for (int i = 0; i < 20; ++i) {
+        int selection = 0;
+        plug->setExternalMIDIOut(selection, name.c_str());
+    }
+    for (std::thread& sender : senders)
+        sender.join();
+    int dumps = 0, controls = 0;
+    for (std::string line; receiver->ReadLine(&line, 2000);) {
+        if (line.size() == 4 + 3 * 393 && line.rfind("msg F0 3E 0F 00 10", 0) == 0 &&
+            line.substr(line.size() - 3) == " F7")
+            ++dumps;
+        else if (line.size() == 12 && (line[4] == 'B'))
+            ++controls;
+        else
+            ADD_FAILURE() << line.substr(0, 60);
+    }
+    EXPECT_GT(dumps + controls, 0);
 }
