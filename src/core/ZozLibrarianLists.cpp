@@ -145,7 +145,7 @@ void Zoz::updateBankAndProgramMenuNames(bool keepBankMenu) {
     for (int row : {kBankNumberRow, kPerfBankNameRow, kProgBankNameRow})
         if (ControlLayer* layer = popupLayers[row]) layer->Hide(true);
     const bool multi = multiMode;
-    const int part = selectedPart;
+    const int part = shownPart;
     const int program = TruncToInt(GetParamValue(multi ? kMultiPatch : kMultiPartPatch + part));
     const int bank = TruncToInt(GetParamValue(multi ? kMultiBank : kMultiPartBank + part));
     auto* programMenu = dynamic_cast<ProgramNumberPopupMenu*>(popupMenus[kProgramNumberRow]);
