@@ -148,13 +148,6 @@ void Zoz::displayCategoryName(const std::string& category) {
     showText(kControlDisplayCategory, category);
 }
 
-bool Zoz::ProcessSysExInternal(ISysEx* msg) {
-    const bool collecting = messageManager->isCollecting();
-    messageManager->ProcessSysEx(msg, true);
-    if (messageManager->answerReceived) answerReceived = true;
-    return collecting && messageManager->answerReceived;
-}
-
 void Zoz::updatePatchLibrarianView(int which) {
     if (!librarianView) return;
     if (which == 0 || which == 2) librarianView->patchSelectionUpperChanged();
