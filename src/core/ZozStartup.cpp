@@ -108,7 +108,10 @@ Zoz::~Zoz() {
     int noPort = 0;
     setExternalMIDIIn(noPort, nullptr);
     if (IGraphics* gui = GetGUI()) gui->CloseWindow();
-    messageManager.reset();
+    // The workers end inside the manager's destructor and may call back into the plug-in
+    // until they do, so the pointer stays set while it runs.
+    delete messageManager.get();
+    (void)messageManager.release();
     patchManager.reset();
     uiConfig->ClearImageCache();
     uiConfig.reset();

@@ -11,14 +11,15 @@
 namespace coretest {
 
 // The test as the plug-in's host: its transport and its tempo (0 for none).
-class HostedZoz : public RecordingZoz {
+template <class Plug> class Hosted : public Plug {
 public:
-    using RecordingZoz::RecordingZoz;
+    using Plug::Plug;
     std::atomic<bool> playing{false};
     std::atomic<double> tempo{0.0};
     void GetTime(ITimeInfo* info) override { info->transportIsRunning = playing; }
     double GetTempo() override { return tempo; }
 };
+using HostedZoz = Hosted<RecordingZoz>;
 
 // A hosted plug-in on the build's layout on a manual clock, with an output chosen and the
 // notes-off of its start-up sent. While `hold` is set a worker that sends waits inside the
