@@ -202,15 +202,33 @@ public:
     std::atomic<bool>& settingFromDevice() override;
     std::atomic<bool>& soundRequestActive() override;
     IControl* randomizeControl() override { return randomizeButton; }
-    void showProgressIndicator(bool show) override { DisplayProcessingIndicator(show); }
-    void enableLibrarianViewDrag() override {}
-    void selectUpperBank(int) override {}
+    void showProgressIndicator(bool show) override;
+    void enableLibrarianViewDrag() override;
+    void selectUpperBank(int bank) override;
     int getFilterLinkMode(int part) override { return getFilterLink(part); }
     std::atomic<bool>& keepSelectedBankFlag() override { return keepSelectedBank; }
     std::atomic<bool>& libraryControlFlag() override { return libraryControl; }
-    std::atomic<bool>& localKeyboardFlag() override { return localKeyboard; }
+    std::atomic<bool>& localKeyboardFlag() override { return localControl; }
     std::atomic<bool>& partSelectFlag() override { return partSelect; }
-    std::atomic<bool>& patternSendFlag() override { return patternSend; }
+    std::atomic<bool>& patternSendFlag() override { return patternToo; }
+    void patchTypeChanged(int type, int lowerList, bool refresh) override;
+    void setMultiMode(bool on) override { multiMode = on; }
+    void setSequenceMode(bool on) override { sequenceMode = on; }
+    void setCategoryView(bool on) override { categoryView = on; }
+    void setSearchView(bool on) override { searchView = on; }
+    int getLibrarianViewCurrentSlot() override;
+    bool isGridFocus() const override { return gridFocus; }
+    void refreshFolderStructure(int row, int selected, const std::string& folder,
+                                const std::string& fileName) override;
+    void AddMenuItemsIn() override;
+    void refreshPatchNames(int program) override;
+    IControl* searchButton() override;
+    std::atomic<int>& programNumber() override { return lastProgramNumber; }
+    void sendPartDataBackToHardware(int part) override;
+    void clearArrangementSendFlag(bool second) override {
+        (second ? globalFirst : arrangementBatch) = false;
+    }
+    std::atomic<bool>& requestCancelFlag() override;
 
     // ---- SenderPlugin.
     bool SendMidiSysex(const uint8_t* data, int length) override;
@@ -398,9 +416,12 @@ private:
     void timeOutIndicators();
     // The gate's hand-over of SysEx to the message manager and what follows it.
     void passSysEx(ISysEx* sysex, bool fromDevice);
-    // The two roads of a control action, after its common steps.
+    // The two roads of a control action, after its common steps; index picks the message.
     void sendControlChange(const ControlAction& action, double value);
-    void sendSysExAction(const ControlAction& action, int idx, int iv);
+    void sendSysExAction(const ControlAction& action, int idx, int index);
+    // The value byte of an action's parameter that shares its byte on the synthesizer with
+    // others of its part, made from all of them; -1 for any other.
+    int packedByte(int kind, int idx);
     // One single-parameter message: the current device id, the display, and the send unless
     // the change is a refresh or an echo.
     void sendParameterMessage(std::vector<int> message);
@@ -500,9 +521,8 @@ private:
     std::atomic<bool> pendingReset{false};
     std::atomic<bool> transportPlaying{false};
     std::atomic<bool> libraryControl{false};
-    std::atomic<bool> localKeyboard{false};
-    std::atomic<bool> partSelect{false};
-    std::atomic<bool> patternSend{false};
+    // The next quick-tab change selects the part on the synthesizer.
+    std::atomic<bool> partSelect{true};
     // The block loop's own: the host's time, a clock start posted for this run of the
     // transport, the tempo last seen from the host sent.
     ITimeInfo timeInfo;

@@ -98,7 +98,8 @@ void Zoz::processControlAction(ControlAction* action, int idx, double value) {
         break;
     case kActionSysExSwitch:
     case kActionSysEx:
-        sendSysExAction(*action, idx, iv);
+        // Message k carries the parameter's k-th value from its minimum on.
+        sendSysExAction(*action, idx, iv - TruncToInt(param->GetMin()));
         break;
     default:
         break;
@@ -125,32 +126,20 @@ void Zoz::sendControlChange(const ControlAction& action, double value) {
     MIDIOutRoutingSwitch(&msg);
 }
 
-void Zoz::sendSysExAction(const ControlAction& action, int idx, int iv) {
+void Zoz::sendSysExAction(const ControlAction& action, int idx, int index) {
     const ControlActionSysExMessage& sysex = action.sysexMessage;
     const bool single = action.actionType == kActionSysExSwitch || !sysex.multiMessage;
     if (!single) {
-        if (iv < 0 || size_t(iv) >= sysex.messageSets.size()) return;
-        for (const std::vector<int>& message : sysex.messageSets[size_t(iv)])
+        if (index < 0 || size_t(index) >= sysex.messageSets.size()) return;
+        for (const std::vector<int>& message : sysex.messageSets[size_t(index)])
             sendParameterMessage(message);
         return;
     }
-    std::vector<int> message = sysex.messages.message(iv);
+    std::vector<int> message = sysex.messages.message(index);
     if (message.empty()) return;
 
-    const int stepOffset =
-        idx >= kArpPattern01Glide && idx < kArpPattern01Glide + kArpSteps * kArpStepSpan
-            ? (idx - kArpPattern01Glide) / kArpStepSpan * kArpStepSpan
-            : 0;
-    for (const PackedByte& packed : kPackedBytes) {
-        const int part = idx - stepOffset - packed.changed;
-        if (packed.kind != action.actionType || part < 0 || part > 15) continue;
-        int byte = 0;
-        for (const PackedTerm& term : packed.terms)
-            if (term.factor)
-                byte += TruncToInt(GetParamValue(term.first + stepOffset + part)) * term.factor;
-        if (message.size() > kValueByte) message[kValueByte] = byte & 0x7F;
-        break;
-    }
+    const int packed = packedByte(action.actionType, idx);
+    if (packed >= 0 && message.size() > kValueByte) message[kValueByte] = packed;
 
     const bool sysexKind = action.actionType == kActionSysEx;
     if (sysexKind && idx == kMultiTempo) {
@@ -164,6 +153,23 @@ void Zoz::sendSysExAction(const ControlAction& action, int idx, int iv) {
         messageManager->postEditorRequest(SenderJob::kSendSequenceRequestSysex,
                                           idx - kPartPattern, true);
     }
+}
+
+int Zoz::packedByte(int kind, int idx) {
+    const int stepOffset =
+        idx >= kArpPattern01Glide && idx < kArpPattern01Glide + kArpSteps * kArpStepSpan
+            ? (idx - kArpPattern01Glide) / kArpStepSpan * kArpStepSpan
+            : 0;
+    for (const PackedByte& packed : kPackedBytes) {
+        const int part = idx - stepOffset - packed.changed;
+        if (packed.kind != kind || part < 0 || part > 15) continue;
+        int byte = 0;
+        for (const PackedTerm& term : packed.terms)
+            if (term.factor)
+                byte += TruncToInt(GetParamValue(term.first + stepOffset + part)) * term.factor;
+        return byte & 0x7F;
+    }
+    return -1;
 }
 
 void Zoz::sendParameterMessage(std::vector<int> message) {

@@ -59,8 +59,14 @@ const PopupMenuRow kPopupMenuRows[] = {
      makeMenu<RightPatternPopupMenu>},
 };
 
-// Rows of the program page's menus.
-enum { kProgramNumberRow = 6, kBankNumberRow = 7, kPerfBankNameRow = 9, kProgBankNameRow = 10 };
+// Rows of the bank edit menu and the program page's menus.
+enum {
+    kBankEditRow = 4,
+    kProgramNumberRow = 6,
+    kBankNumberRow = 7,
+    kPerfBankNameRow = 9,
+    kProgBankNameRow = 10
+};
 
 // Controls that later code drives, remembered after the librarian menus are built.
 const int kControlSet2[] = {
@@ -258,4 +264,21 @@ void Zoz::showEveryParameter() {
         if (value > 0) values.emplace_back(i, value);
     }
     editor->SetParametersFromPlug(values, false);
+}
+
+void Zoz::refreshFolderStructure(int row, int selected, const std::string& folder,
+                                 const std::string& fileName) {
+    for (IControl* menu : popupMenus)
+        if (auto* chooser = dynamic_cast<BankChooser*>(menu); chooser && chooser->row() == row)
+            chooser->refreshFolderStructure(selected, fileName, folder);
+}
+
+void Zoz::AddMenuItemsIn() {
+    if (auto* menu = dynamic_cast<BankEditPopupMenu*>(popupMenus[kBankEditRow]))
+        menu->AddMenuItemsIn(this);
+}
+
+void Zoz::refreshPatchNames(int program) {
+    if (auto* menu = dynamic_cast<ProgramNumberPopupMenu*>(popupMenus[kProgramNumberRow]))
+        menu->refreshPatchNames(librarian.get(), this, program);
 }

@@ -112,9 +112,8 @@ void Zoz::setFilterLinkMode(int part, int mode) {
 // The first cancel button sits on the librarian page, the second on the others.
 void Zoz::DisplayProcessingIndicator(bool on) {
     progressShowing = on;
+    showProgressIndicator(on);
     if (progressLayer) {
-        progressIndicator->Hide(!on);
-        progressLayer->Hide(!on);
         const bool librarianPage = GetParamValue(kMainTab) == 1.0;
         for (int i = 0; on && i < 2; ++i)
             if (cancelButtons[i]) cancelButtons[i]->Hide(librarianPage != (i == 0));
@@ -286,4 +285,36 @@ std::atomic<bool>& Zoz::settingFromDevice() {
 
 std::atomic<bool>& Zoz::soundRequestActive() {
     return messageManager->patchRequest.active;
+}
+
+void Zoz::showProgressIndicator(bool show) {
+    if (progressIndicator) progressIndicator->Hide(!show);
+    if (progressLayer) progressLayer->Hide(!show);
+}
+
+void Zoz::enableLibrarianViewDrag() {
+    if (librarianView) librarianView->setDragEnabled(true);
+}
+
+void Zoz::selectUpperBank(int bank) {
+    {
+        KIT_MutexLock lock(&librarian->mutex());
+        const std::vector<PatchFile*>* banks = librarian->bankList(librarian->currentType);
+        if (!banks || bank < 0 || bank >= int(banks->size())) return;
+        librarian->upperBankIndex = bank;
+    }
+    updatePatchLibrarianView(0);
+    setLibrarianViewDirty();
+}
+
+int Zoz::getLibrarianViewCurrentSlot() {
+    return librarianView ? librarianView->getCurrentSlot() : 0;
+}
+
+IControl* Zoz::searchButton() {
+    return keptControl(kPatchSearch);
+}
+
+std::atomic<bool>& Zoz::requestCancelFlag() {
+    return messageManager->getSender()->cancel;
 }

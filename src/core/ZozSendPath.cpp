@@ -96,8 +96,9 @@ void Zoz::lightPartIndicator(int part) {
     partLitAt[size_t(part)] = GetTickCount();
 }
 
-// Bank changes, librarian auditions and transfers, and bank imports come with the transfer
-// glue; until then nothing is sent or copied and a bank change reports that it was refused.
+// Bank changes, librarian auditions and transfers, bank imports and the patch type switch come
+// with the transfer glue; until then nothing is sent, copied or switched and a bank change
+// reports that it was refused.
 bool Zoz::BankChangeMessage(int) {
     return false;
 }
@@ -109,3 +110,7 @@ void Zoz::sendPatchAndPatternToDevice(int, bool, bool, bool, bool) {}
 void Zoz::SendAllProgramsFromLibrarian(int) {}
 
 void Zoz::saveImportedFile(bool) {}
+
+void Zoz::sendPartDataBackToHardware(int) {}
+
+void Zoz::patchTypeChanged(int, int, bool) {}

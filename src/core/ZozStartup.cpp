@@ -108,10 +108,9 @@ Zoz::~Zoz() {
     int noPort = 0;
     setExternalMIDIIn(noPort, nullptr);
     if (IGraphics* gui = GetGUI()) gui->CloseWindow();
-    // The workers end inside the manager's destructor and may call back into the plug-in
-    // until they do, so the pointer stays set while it runs.
-    delete messageManager.get();
-    (void)messageManager.release();
+    // A job ends with calls into the plug-in, which reach the manager.
+    messageManager->stopWorkers();
+    messageManager.reset();
     patchManager.reset();
     uiConfig->ClearImageCache();
     uiConfig.reset();

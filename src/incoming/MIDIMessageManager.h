@@ -39,11 +39,15 @@ public:
 
     MIDIMessageManager(SenderPlugin* plugin, PatchManager* patchManager, PatchLibrarian* librarian,
                        IGraphics* graphics);
-    // Stops the clock, cancels and stops every job and joins the workers (a bounded wait
-    // each); a worker that does not end is logged and keeps its sender.
+    // Stops the workers as stopWorkers does.
     ~MIDIMessageManager() override;
     MIDIMessageManager(const MIDIMessageManager&) = delete;
     MIDIMessageManager& operator=(const MIDIMessageManager&) = delete;
+
+    // Stops the clock, cancels and stops every job and joins the workers (a bounded wait
+    // each); a worker that does not end is logged and keeps its sender. The owner calls it
+    // while the jobs may still reach it; later calls do nothing more.
+    void stopWorkers();
 
     // The worker that runs a command; a code without a job goes to the job thread, which
     // returns at once.
