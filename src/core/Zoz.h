@@ -412,6 +412,7 @@ private:
     void followTempo();
     void sendTempo(int value);
     int samplePositions(int nFrames);
+    void drainQueue(int positions, bool flush);
     void silenceAfterReset();
     void timeOutIndicators();
     // The gate's hand-over of SysEx to the message manager and what follows it.

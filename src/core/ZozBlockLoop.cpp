@@ -38,18 +38,14 @@ void Zoz::ProcessDoubleReplacing(double**, double**, int nFrames) {
     followTempo();
 
     const int n = samplePositions(nFrames);
-    // Every step below is the same at each position of the block, so each runs once; the
-    // queue keeps its order, so draining up to the last position sends what each would.
-    if (n > 0 && !running && pendingReset && midiIOSet) silenceAfterReset();
-    {
-        IMidiQueue::Block queue(midiQueue);
-        for (const IMidiMsg* due; (due = queue.Peek()) && due->offset < n; queue.Remove()) {
-            IMidiMsg msg = *due;
-            if (toHostBuffer) sendMidiMsgAndLog(&msg);
-        }
-        queue.Flush(n);
+    // The steps of each position repeat unchanged after the first, so each runs once: what
+    // is due at position 0 leaves before the notes-off, the rest of the block's share after.
+    if (n > 0) {
+        drainQueue(1, false);
+        if (!running && pendingReset && midiIOSet) silenceAfterReset();
+        if (GetGUI()) timeOutIndicators();
     }
-    if (n > 0 && GetGUI()) timeOutIndicators();
+    drainQueue(n, true);
 
     if (startupComplete && midiIOSet && storedOutName && storedPortsOpened) {
         sendSysExInitialization();
@@ -116,6 +112,17 @@ int Zoz::samplePositions(int nFrames) {
         showText(kControlDisplayMIDIOutDelay, text);
     }
     return n;
+}
+
+// Sends (with queued output) or drops what is due before position `positions`; the flush
+// moves the rest on by as many positions. A queue busy elsewhere waits for the next block.
+void Zoz::drainQueue(int positions, bool flush) {
+    IMidiQueue::Block queue(midiQueue);
+    for (const IMidiMsg* due; (due = queue.Peek()) && due->offset < positions; queue.Remove()) {
+        IMidiMsg msg = *due;
+        if (toHostBuffer) sendMidiMsgAndLog(&msg);
+    }
+    if (flush) queue.Flush(positions);
 }
 
 void Zoz::silenceAfterReset() {

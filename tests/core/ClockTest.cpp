@@ -3,6 +3,7 @@
 #include "tests/core/ClockRig.h"
 
 #include "kit/effect/IMidiMsg.h"
+#include "kit/effect/ISysEx.h"
 #include "kit/winl/winl.h"
 #include "src/uiconfig/ControlAction.h"
 
@@ -284,4 +285,32 @@ TEST(DumpPause, TheLibrarySyncSettingIsTruncatedAndOutsideTheTableGives100Ms) {
     for (const auto& [setting, millis] :
          {std::pair{7.9, 500}, {8.0, 100}, {-1.0, 100}, {std::nan(""), 100}, {0.0, 50}})
         EXPECT_EQ(MIDIMessageSender::pauseUnitMillis(setting), millis) << setting;
+}
+
+// Run under the thread sanitizer: the audio thread's blocks beside the synthesizer's input, an
+// editor send queued for the host and the host's reset.
+TEST_F(Clock, ThreadsBlocksRunBesideTheInputAnEditorSendAndAReset) {
+    plug->setToHostBuffer(true);
+    plug->setDawBufferSamples(3);
+    set(kMultiPartStatus + 5, 1);
+    std::atomic<bool> done{false};
+    std::thread audio([&] {
+        while (!done) {
+            plug->playing = !plug->playing;
+            block();
+        }
+    });
+    const Bytes m = {0xF0, 0x3E, 0x0F, 0x00, 0x20, 0x05, 0x01, 0x02, 0x03, 0xF7};
+    for (int i = 0; i < 100; ++i) {
+        std::thread input([&] {
+            ISysEx message(0, m.data(), int(m.size()));
+            plug->ProcessSysEx(&message, true);
+        });
+        plug->AllSoundsOff(5, false);
+        plug->Reset();
+        clock.AdvanceMillis(101);
+        input.join();
+    }
+    done = true;
+    audio.join();
 }
