@@ -466,7 +466,7 @@ private:
     int colourScheme = 0;
 
     IMidiQueue midiQueue{1024};
-    double sampleRate = 44100.0;
+    std::atomic<double> sampleRate{44100.0};
     std::atomic<bool> notesOffSent{false};
     std::atomic<bool> progressShowing{false};
     std::array<RememberedBank, 6> rememberedBanks;

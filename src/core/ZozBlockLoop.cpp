@@ -106,7 +106,8 @@ int Zoz::samplePositions(int nFrames) {
     const int samples = dawBufferSamples;
     const int n = samples >= 0 ? samples : 1;
     if (GetGUI()) {
-        const double millis = sampleRate > 0.0 && n > 0 ? std::trunc(1000.0 / (sampleRate / n)) : 0;
+        const double rate = sampleRate;
+        const double millis = rate > 0.0 && n > 0 ? std::trunc(1000.0 / (rate / n)) : 0;
         char text[64];
         snprintf(text, sizeof text, "%.0fms|%dbfr", millis, GetBlockSize());
         showText(kControlDisplayMIDIOutDelay, text);
