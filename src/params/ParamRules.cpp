@@ -1,9 +1,14 @@
 #include "src/params/ParamRules.h"
 
 #include "kit/effect/IEffectBase.h"
+#include "kit/effect/ITextControl.h"
+#include "src/params/EditorSettingsRules.h"
+#include "src/params/MidiRoutingRules.h"
 #include "src/params/ParamChangePlugin.h"
+#include "src/params/PartStatusRules.h"
 #include "src/params/SoundPageRules.h"
 #include "src/params/TriggerButtonRules.h"
+#include "src/params/WholeDumpRules.h"
 #include "src/sender/SenderJob.h"
 #include "src/uiconfig/ParameterIds.h"
 
@@ -41,7 +46,9 @@ bool isPartSetting(int id) {
 
 } // namespace
 
-// The rules of each family fill their slots; the ids tests are the dispatcher's map.
+// The rules of each family fill their slots; the ids tests are the dispatcher's map. A slot
+// of several rules is split into rows, one per rule; a row without a rule holds the rest of
+// the slot's ids, which the rows before it leave.
 const ParamRuleTable kParamRules = {
     {{
         // Oscillator shapes: clamp, quick-tab refresh.
@@ -63,7 +70,11 @@ const ParamRuleTable kParamRules = {
          pressEditorToggle},
         // Filter-link switches: single-parameter SysEx.
         {[](int id) { return isPartBlock(id, kFilterLinkSwitch); }, sendFilterLinkSwitch},
-        // Librarian banks, editor settings and the host tempo.
+        // Editor settings and the host tempo, then the librarian banks.
+        {[](int id) { return id == kUserInterfaceStyle; }, applyColourScheme},
+        {[](int id) { return id == kUserInterfaceSize; }, applyWindowSize},
+        {[](int id) { return id == kFirstRunExit; }, answerFirstRun},
+        {[](int id) { return id == kTempoInformation; }, readHostTempo},
         {[](int id) {
              return isPartBlock(id, kCurrentPatchBank) || id == kLibUpperPreviousBank ||
                     id == kLibUpperNextBank || inRange(id, kLibLowerPreviousBank, kFirstRunExit) ||
@@ -73,41 +84,54 @@ const ParamRuleTable kParamRules = {
     }},
     {{
         // Part status, engine, MIDI and controller switches: mirrors and channel status.
-        {isPartSetting, nullptr},
+        {isPartSetting, sendPartSetting},
         // Multi settings pages.
-        {[](int id) { return isPartBlock(id, kMultiPartSettings); }, nullptr},
+        {[](int id) { return isPartBlock(id, kMultiPartSettings); }, showMultiSettingsPage},
         // Editor flags.
-        {[](int id) {
-             return id == kControlProgBank || id == kControlLibrary || id == kMasterKeyboard;
-         },
-         nullptr},
+        {[](int id) { return id == kControlProgBank || id == kControlLibrary; },
+         chooseProgramControl},
+        {[](int id) { return id == kMasterKeyboard; }, followSwitch},
         // Effect pages.
         {[](int id) { return isPartBlock(id, kEffect1Mode) || isPartBlock(id, kEffect2Mode); },
          showEffectPages},
         // Envelope triggers and modes: whole-part re-send.
         {isEnvelopeTriggerOrMode, resendPart},
         // Device id, randomizer, librarian rename.
-        {[](int id) { return id == kGlobalSysExID || id == kRandomize || id == kPatchRename; },
-         nullptr},
+        {[](int id) { return id == kGlobalSysExID; }, changeDeviceId},
+        {[](int id) { return id == kRandomize; }, randomizeSelectedPart},
+        {[](int id) { return id == kPatchRename; }, nullptr},
         // Names: whole-part or whole-multi re-send.
-        {[](int id) {
-             return isPartBlock(id, kPatchName) || isPartBlock(id, kCategoryName) ||
-                    id == kMultiName;
-         },
-         nullptr},
+        {[](int id) { return isPartBlock(id, kPatchName) || isPartBlock(id, kCategoryName); },
+         resendPartForName},
+        {[](int id) { return id == kMultiName; }, resendMultiForName},
         // Tap delays of both effects: whole-part re-send.
         {[](int id) {
              return inRange(id, kFX1TapDelayTap1Volume, kFX1TapDelayFeedbackDucking + 15) ||
                     inRange(id, kFX2TapDelayTap1Volume, kFX2TapDelayFeedbackDucking + 15);
          },
-         nullptr},
+         resendPartForTap},
         // Local control, multi transfers, program stepping.
+        {[](int id) { return id == kGlobalLocalControl; }, followSwitch},
         {[](int id) {
-             return id == kGlobalLocalControl || id == kPushArrangement || id == kRequestTempData ||
-                    isPartBlock(id, kPatchUp) || isPartBlock(id, kPatchDown);
+             return id == kPushArrangement || id == kRequestTempData || isPartBlock(id, kPatchUp) ||
+                    isPartBlock(id, kPatchDown);
          },
          nullptr},
-        // Editor, librarian, transport and MIDI filter commands.
+        // Editor, librarian, transport and MIDI filter commands: the MIDI settings and the
+        // default ports first.
+        {[](int id) {
+             return inRange(id, kMIDIFilterDAWCCPassThrough, kMIDIFilterHWSEPassThrough);
+         },
+         passMidiType},
+        {[](int id) { return id == kMIDIFilterTrackIncomingMIDI || id == kSendMIDIClockPointer; },
+         followSwitch},
+        {[](int id) { return id == kMIDIFilterDirectToHardware || id == kMIDIFilterToDAWBuffer; },
+         chooseMidiRoute},
+        {[](int id) { return id == kAdjustDAWOffset; }, setDawOffset},
+        {[](int id) { return id == kSendMIDIClockInfo; }, switchMidiClock},
+        {[](int id) { return id == kDisplayAboutWindow; }, showAboutWindow},
+        {[](int id) { return id == kDeviceOutSelection || id == kDeviceInSelection; },
+         selectMidiPort},
         {[](int id) {
              return inRange(id, kDiscardBankData, kQuickTab) || id == kDisplayAboutWindow ||
                     id == kExitAboutWindow ||
@@ -140,6 +164,20 @@ void dispatchMirrored(ParamChangePlugin* plug, int target, double value, bool no
         graphics->SetParameterFromPlug(target, value, normalized);
 }
 
+void showMessage(ParamChangePlugin* plug, const char* name, const char* value) {
+    if (ITextControl* line = plug->displayNameLine()) line->SetTextFromPlug(name);
+    if (ITextControl* line = plug->displayValueLine(); line && value) line->SetTextFromPlug(value);
+}
+
+void setFromPlug(ParamChangePlugin* plug, int idx, double value) {
+    IEffectBase* effect = plug->effect();
+    IParam* param = effect->GetParam(idx);
+    if (!param) return;
+    param->Set(value);
+    if (IGraphics* graphics = effect->GetGUI())
+        graphics->SetParameterFromPlug(idx, param->Value(), false);
+}
+
 bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
                    const std::function<void(SenderJob&)>& setArguments, bool clearSoundRequest) {
     return plug->postJob(command, [&](SenderJob& job) {
@@ -147,4 +185,14 @@ bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
         if (kind == JobKind::kRequest) plug->SetLibrarianRequestActive(false);
         if (setArguments) setArguments(job);
     });
+}
+
+bool postPartSend(ParamChangePlugin* plug, int part, bool clearSoundRequest) {
+    return postSenderJob(
+        plug, SenderJob::kSendPartToDevice, JobKind::kDump,
+        [part](SenderJob& job) {
+            job.part = part;
+            job.dumpOption1 = false;
+        },
+        clearSoundRequest);
 }

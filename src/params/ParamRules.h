@@ -9,7 +9,7 @@ class ParamChangePlugin;
 struct SenderJob;
 
 // One editor-side parameter change as the family rules see it. v, idx and ca are read once
-// at entry; only the kTempoInformation rule may replace iv for the steps after it.
+// at entry; only the host tempo and the default port rules replace iv for the steps after.
 struct ParamChange {
     ParamChangePlugin* const plug;
     const int idx;
@@ -36,8 +36,8 @@ struct RuleSlot {
 // Stage 1 runs before the display, stage 3 after it; an id may be claimed in both. The rules
 // of the families are functions of this module put into the slots of kParamRules.
 struct ParamRuleTable {
-    std::array<RuleSlot, 6> stage1;
-    std::array<RuleSlot, 10> stage3;
+    std::array<RuleSlot, 10> stage1;
+    std::array<RuleSlot, 22> stage3;
 };
 extern const ParamRuleTable kParamRules;
 
@@ -57,6 +57,11 @@ void clampChangedValue(ParamChange& change);
 double toggleMirrored(ParamChangePlugin* plug, int target, bool normalized = false);
 // The toggle idiom with the new value given.
 void dispatchMirrored(ParamChangePlugin* plug, int target, double value, bool normalized = false);
+// Writes a message to the display's name line and, when given, its value line.
+void showMessage(ParamChangePlugin* plug, const char* name, const char* value = nullptr);
+// Another parameter takes the plain value, bounded by its range, and its controls show it;
+// nothing is dispatched. Stored also while no editor is open.
+void setFromPlug(ParamChangePlugin* plug, int idx, double value);
 
 // What posting a job does besides writing its arguments, and only when it is posted.
 enum class JobKind {
@@ -69,3 +74,5 @@ enum class JobKind {
 bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
                    const std::function<void(SenderJob&)>& setArguments,
                    bool clearSoundRequest = false);
+// Posts the send of the part's sound from the editor's values (job 2, not into the librarian).
+bool postPartSend(ParamChangePlugin* plug, int part, bool clearSoundRequest = false);

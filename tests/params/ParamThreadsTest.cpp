@@ -38,7 +38,7 @@ TEST(ParamThreads, TriggerDispatchesItsSettingOnceInsideTheOuterLock) {
 
 TEST(ParamThreads, AnEditOnAnotherThreadWaitsForTheOuterCall) {
     ParamRuleTable rules = kParamRules;
-    rules.stage3[9].rule = blockingRule; // editor commands
+    rules.stage3.back().rule = blockingRule; // editor commands
     FakeParamChangePlugin fake(true, rules);
     fake.addAction(kMainTab);
     fake.addAction(kFilter1Cutoff);

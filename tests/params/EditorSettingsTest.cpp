@@ -1,0 +1,106 @@
+#include "tests/support/BankFileGenerator.h"
+#include "tests/support/FakeParamChangePlugin.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
+using testsupport::FakeParamChangePlugin;
+
+namespace {
+
+// The plug-in with its settings file in a data folder of its own; none for an empty content.
+struct SettingsRig {
+    explicit SettingsRig(const std::string& content) {
+        fake.settingsPath = folder.path() + "/Zoz Editor UI.txt";
+        if (!content.empty())
+            testsupport::writeFile(fake.settingsPath, {content.begin(), content.end()});
+        fake.heldSettings = SettingsFile::read(fake.settingsPath);
+    }
+    std::string file() const {
+        const auto bytes = testsupport::readFile(fake.settingsPath);
+        return {bytes.begin(), bytes.end()};
+    }
+    size_t files() const {
+        return size_t(std::distance(std::filesystem::directory_iterator(folder.path()), {}));
+    }
+    testsupport::TempFolder folder;
+    FakeParamChangePlugin fake;
+};
+
+} // namespace
+
+TEST(EditorSettingsFile, EachRuleRewritesTheWholeFile) {
+    SettingsRig rig("red\nnormal\nno\nOut \xC3\xA9\n");
+    rig.fake.firstRunNotice = true;
+    rig.fake.setValue(kDeviceInSelection, 3);
+    const struct {
+        int id, value;
+        const char *file, *name, *line;
+    } rows[] = {
+        {kUserInterfaceStyle, 4, "phoenix\nnormal\nno\nOut \xC3\xA9\n", "Color Scheme applied...",
+         "Reload project!"},
+        {kUserInterfaceStyle, 7, "phoenix\nnormal\nno\nOut \xC3\xA9\n", "Color Scheme applied...",
+         "Reload project!"},
+        {kUserInterfaceSize, 2, "phoenix\nlarge\nno\nOut \xC3\xA9\n", "Size changes applied...",
+         "Reload project!"},
+        {kFirstRunExit, 1, "phoenix\nlarge\nyes\nOut \xC3\xA9\n", "Set MIDI In and MIDI Out",
+         "Reload project!"},
+        {kDeviceInSelection, 0, "phoenix\nlarge\nyes\nOut \xC3\xA9\n", "Default MIDI input set.",
+         "Reload project!"},
+    };
+    for (const auto& row : rows) {
+        rig.fake.edit(row.id, row.value);
+        EXPECT_EQ(rig.file(), row.file) << row.id;
+        EXPECT_EQ(rig.fake.nameText(), row.name);
+        EXPECT_EQ(rig.fake.valueText(), row.line);
+    }
+    EXPECT_EQ(rig.fake.uiScale, 1.15);
+    EXPECT_FALSE(rig.fake.firstRunNotice);
+    EXPECT_EQ(rig.fake.coreCalls, (std::vector<std::string>{"processing 1", "processing 0"}));
+    EXPECT_EQ(rig.files(), 1u);
+}
+
+TEST(EditorSettingsFile, AMissingOrUnwritableFileStaysAsItWasAndSaysSo) {
+    for (const char* content : {"", "blue\nnormal\nno\nA\nB"}) {
+        SettingsRig rig(content);
+        rig.fake.firstRunNotice = true;
+        rlimit old;
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit cut = old;
+        cut.rlim_cur = 4;
+        auto previous = signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &cut);
+        rig.fake.edit(kUserInterfaceSize, 2);
+        rig.fake.edit(kFirstRunExit, 1);
+        setrlimit(RLIMIT_FSIZE, &old);
+        signal(SIGXFSZ, previous);
+        EXPECT_EQ(rig.fake.nameText(), "Zoz Editor UI.txt MISSING!");
+        EXPECT_EQ(rig.fake.valueText(), "Contact support");
+        EXPECT_EQ(rig.fake.heldSettings, SettingsFile::read(rig.fake.settingsPath));
+        EXPECT_TRUE(rig.fake.firstRunNotice && rig.fake.uiScale == 1.0);
+        EXPECT_EQ(rig.files(), *content ? 1u : 0u);
+        EXPECT_EQ(*content ? rig.file() : "", content);
+    }
+}
+
+TEST(EditorSettingsFile, FirstRunAnswerWithoutTheNoticeOrWithZeroLeavesTheFile) {
+    SettingsRig rig("red\nlarge\nno\nA\nB");
+    ControlLayer notice(0, "firstRunNotification"), conflict(0, "bankPatchConflictWindow");
+    for (ControlLayer* layer : {&notice, &conflict}) {
+        layer->Hide(false);
+        rig.fake.layers[layer->getName()] = layer;
+    }
+    rig.fake.setValue(kFirstRunExit, 1);
+    rig.fake.firstRunNotice = true;
+    rig.fake.edit(kFirstRunExit, 0);
+    EXPECT_TRUE(rig.fake.coreCalls.empty() && notice.isVisible() && rig.fake.firstRunNotice);
+    rig.fake.firstRunNotice = false;
+    rig.fake.edit(kFirstRunExit, 1);
+    EXPECT_FALSE(conflict.isVisible());
+    EXPECT_TRUE(notice.isVisible());
+    EXPECT_EQ(rig.fake.coreCalls, (std::vector<std::string>{"processing 1", "processing 0"}));
+    EXPECT_EQ(rig.file(), "red\nlarge\nno\nA\nB");
+}
