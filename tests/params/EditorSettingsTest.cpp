@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 using testsupport::FakeParamChangePlugin;
 
@@ -67,16 +65,10 @@ TEST(EditorSettingsFile, AMissingOrUnwritableFileStaysAsItWasAndSaysSo) {
     for (const char* content : {"", "blue\nnormal\nno\nA\nB"}) {
         SettingsRig rig(content);
         rig.fake.firstRunNotice = true;
-        rlimit old;
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit cut = old;
-        cut.rlim_cur = 4;
-        auto previous = signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &cut);
-        rig.fake.edit(kUserInterfaceSize, 2);
-        rig.fake.edit(kFirstRunExit, 1);
-        setrlimit(RLIMIT_FSIZE, &old);
-        signal(SIGXFSZ, previous);
+        testsupport::withFileSizeLimit(4, [&] {
+            rig.fake.edit(kUserInterfaceSize, 2);
+            rig.fake.edit(kFirstRunExit, 1);
+        });
         EXPECT_EQ(rig.fake.nameText(), "Zoz Editor UI.txt MISSING!");
         EXPECT_EQ(rig.fake.valueText(), "Contact support");
         EXPECT_EQ(rig.fake.heldSettings, SettingsFile::read(rig.fake.settingsPath));
