@@ -1,7 +1,7 @@
 #include "src/params/EditorSettingsRules.h"
 
-#include "kit/effect/ControlLayer.h"
 #include "kit/effect/IEffectBase.h"
+#include "src/params/PageZones.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UserInterfaceLook.h"
@@ -26,7 +26,7 @@ template <typename T, size_t N> bool indexes(const T (&)[N], int i) {
 
 // Closes a dialog layer and gives the editor its layers back.
 void closeDialog(ParamChangePlugin* plug, const char* layer) {
-    if (ControlLayer* dialog = plug->namedLayer(layer)) dialog->Hide(true);
+    hideNamedLayer(plug, layer, true);
     plug->DisplayProcessingIndicator(true);
     plug->DisplayProcessingIndicator(false);
 }

@@ -1,8 +1,8 @@
 #include "src/params/ParamRules.h"
 
 #include "kit/effect/IEffectBase.h"
-#include "kit/effect/ITextControl.h"
 #include "src/params/EditorSettingsRules.h"
+#include "src/params/LibrarianRules.h"
 #include "src/params/MidiRoutingRules.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/PartStatusRules.h"
@@ -16,6 +16,11 @@ namespace {
 
 bool inRange(int id, int first, int last) {
     return id >= first && id <= last;
+}
+
+// The row of one parameter.
+template <int Id> bool is(int id) {
+    return id == Id;
 }
 
 bool isOscillatorShape(int id) {
@@ -50,7 +55,7 @@ bool isPartSetting(int id) {
 // of several rules is split into rows, one per rule; a row without a rule holds the rest of
 // the slot's ids, which the rows before it leave.
 const ParamRuleTable kParamRules = {
-    {{
+    {
         // Oscillator shapes: clamp, quick-tab refresh.
         {isOscillatorShape, clampAndRefreshQuickTab},
         // Filter types and envelope modes: clamp, quick-tab refresh.
@@ -70,19 +75,25 @@ const ParamRuleTable kParamRules = {
          pressEditorToggle},
         // Filter-link switches: single-parameter SysEx.
         {[](int id) { return isPartBlock(id, kFilterLinkSwitch); }, sendFilterLinkSwitch},
-        // Editor settings and the host tempo, then the librarian banks.
-        {[](int id) { return id == kUserInterfaceStyle; }, applyColourScheme},
-        {[](int id) { return id == kUserInterfaceSize; }, applyWindowSize},
-        {[](int id) { return id == kFirstRunExit; }, answerFirstRun},
-        {[](int id) { return id == kTempoInformation; }, readHostTempo},
+        // Librarian banks, editor settings and the host tempo.
+        {[](int id) {
+             return id == kLibUpperPreviousBank || id == kLibUpperNextBank ||
+                    id == kLibLowerPreviousBank || id == kLibLowerNextBank;
+         },
+         stepBank},
+        {[](int id) { return isPartBlock(id, kCurrentPatchBank); }, openCurrentPatchBank},
+        {is<kUserInterfaceStyle>, applyColourScheme},
+        {is<kUserInterfaceSize>, applyWindowSize},
+        {is<kFirstRunExit>, answerFirstRun},
+        {is<kTempoInformation>, readHostTempo},
         {[](int id) {
              return isPartBlock(id, kCurrentPatchBank) || id == kLibUpperPreviousBank ||
                     id == kLibUpperNextBank || inRange(id, kLibLowerPreviousBank, kFirstRunExit) ||
                     id == kTempoInformation;
          },
          nullptr},
-    }},
-    {{
+    },
+    {
         // Part status, engine, MIDI and controller switches: mirrors and channel status.
         {isPartSetting, sendPartSetting},
         // Multi settings pages.
@@ -90,20 +101,20 @@ const ParamRuleTable kParamRules = {
         // Editor flags.
         {[](int id) { return id == kControlProgBank || id == kControlLibrary; },
          chooseProgramControl},
-        {[](int id) { return id == kMasterKeyboard; }, followSwitch},
+        {is<kMasterKeyboard>, followSwitch},
         // Effect pages.
         {[](int id) { return isPartBlock(id, kEffect1Mode) || isPartBlock(id, kEffect2Mode); },
          showEffectPages},
         // Envelope triggers and modes: whole-part re-send.
         {isEnvelopeTriggerOrMode, resendPart},
         // Device id, randomizer, librarian rename.
-        {[](int id) { return id == kGlobalSysExID; }, changeDeviceId},
-        {[](int id) { return id == kRandomize; }, randomizeSelectedPart},
-        {[](int id) { return id == kPatchRename; }, nullptr},
+        {is<kGlobalSysExID>, changeDeviceId},
+        {is<kRandomize>, randomizeSelectedPart},
+        {is<kPatchRename>, renameSlot},
         // Names: whole-part or whole-multi re-send.
         {[](int id) { return isPartBlock(id, kPatchName) || isPartBlock(id, kCategoryName); },
          resendPartForName},
-        {[](int id) { return id == kMultiName; }, resendMultiForName},
+        {is<kMultiName>, resendMultiForName},
         // Tap delays of both effects: whole-part re-send.
         {[](int id) {
              return inRange(id, kFX1TapDelayTap1Volume, kFX1TapDelayFeedbackDucking + 15) ||
@@ -111,14 +122,27 @@ const ParamRuleTable kParamRules = {
          },
          resendPartForTap},
         // Local control, multi transfers, program stepping.
-        {[](int id) { return id == kGlobalLocalControl; }, followSwitch},
-        {[](int id) {
-             return id == kPushArrangement || id == kRequestTempData || isPartBlock(id, kPatchUp) ||
-                    isPartBlock(id, kPatchDown);
-         },
-         nullptr},
-        // Editor, librarian, transport and MIDI filter commands: the MIDI settings and the
-        // default ports first.
+        {is<kPushArrangement>, pushArrangement},
+        {is<kRequestTempData>, requestTempData},
+        {[](int id) { return isPartBlock(id, kPatchUp) || isPartBlock(id, kPatchDown); },
+         stepProgram},
+        {is<kGlobalLocalControl>, followSwitch},
+        // Editor, librarian, transport and MIDI filter commands.
+        {is<kOverwriteBank>, overwriteBank},
+        {is<kPatchSearchString>, searchPatches},
+        {is<kPatchSearch>, toggleSearchView},
+        {is<kViewMIDIFilterSettings>, viewMIDIFilterSettings},
+        {is<kCategorySelection>, selectCategoryView},
+        {is<kDisplayAboutWindow>, showAboutWindow},
+        {is<kExitAboutWindow>, exitAboutWindow},
+        {is<kDiscardBankData>, discardBankData},
+        {is<kMultiSettings>, showMultiSettings},
+        {is<kDatatype>, switchDataType},
+        {is<kRefreshFolders>, refreshFolders},
+        {is<kCancelDataRequest>, cancelDataRequest},
+        {is<kMainTab>, switchMainTab},
+        {is<kQuickTab>, switchQuickTab},
+        {is<kSendMIDIClockInfo>, switchMidiClock},
         {[](int id) {
              return inRange(id, kMIDIFilterDAWCCPassThrough, kMIDIFilterHWSEPassThrough);
          },
@@ -127,9 +151,7 @@ const ParamRuleTable kParamRules = {
          followSwitch},
         {[](int id) { return id == kMIDIFilterDirectToHardware || id == kMIDIFilterToDAWBuffer; },
          chooseMidiRoute},
-        {[](int id) { return id == kAdjustDAWOffset; }, setDawOffset},
-        {[](int id) { return id == kSendMIDIClockInfo; }, switchMidiClock},
-        {[](int id) { return id == kDisplayAboutWindow; }, showAboutWindow},
+        {is<kAdjustDAWOffset>, setDawOffset},
         {[](int id) { return id == kDeviceOutSelection || id == kDeviceInSelection; },
          selectMidiPort},
         {[](int id) {
@@ -139,7 +161,7 @@ const ParamRuleTable kParamRules = {
                     inRange(id, kOverwriteBank, kDeviceInSelection);
          },
          nullptr},
-    }},
+    },
 };
 
 void clampChangedValue(ParamChange& change) {
@@ -164,11 +186,6 @@ void dispatchMirrored(ParamChangePlugin* plug, int target, double value, bool no
         graphics->SetParameterFromPlug(target, value, normalized);
 }
 
-void showMessage(ParamChangePlugin* plug, const char* name, const char* value) {
-    if (ITextControl* line = plug->displayNameLine()) line->SetTextFromPlug(name);
-    if (ITextControl* line = plug->displayValueLine(); line && value) line->SetTextFromPlug(value);
-}
-
 void setFromPlug(ParamChangePlugin* plug, int idx, double value) {
     IEffectBase* effect = plug->effect();
     IParam* param = effect->GetParam(idx);
@@ -182,7 +199,10 @@ bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
                    const std::function<void(SenderJob&)>& setArguments, bool clearSoundRequest) {
     return plug->postJob(command, [&](SenderJob& job) {
         if (clearSoundRequest) plug->soundRequestActive() = false;
-        if (kind == JobKind::kRequest) plug->SetLibrarianRequestActive(false);
+        if (kind == JobKind::kRequest) {
+            plug->SetLibrarianRequestActive(false);
+            plug->dumpAwaited() = true;
+        }
         if (setArguments) setArguments(job);
     });
 }

@@ -1,7 +1,7 @@
 #include "src/params/PartStatusRules.h"
 
-#include "kit/effect/ControlLayer.h"
 #include "kit/effect/IEffectBase.h"
+#include "src/params/PageZones.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/TabSwitchFunctions.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -53,7 +53,7 @@ RuleEnd sendPartSetting(ParamChange& c) {
 RuleEnd showMultiSettingsPage(ParamChange& c) {
     char name[32];
     snprintf(name, sizeof name, "multiSettingsPart%02d", c.idx - kMultiPartSettings + 1);
-    if (ControlLayer* page = c.plug->namedLayer(name)) page->Hide(c.iv <= 0);
+    hideNamedLayer(c.plug, name, c.iv <= 0);
     TabSwitchFunctions::mainTabSwitch(c.plug, 0, 0, c.plug->model(), c.plug->selectedPart());
     return RuleEnd::kGoOn;
 }
@@ -86,7 +86,6 @@ RuleEnd changeDeviceId(ParamChange& c) {
 }
 
 RuleEnd showAboutWindow(ParamChange& c) {
-    ControlLayer* about = c.plug->namedLayer("aboutWindow");
-    if (c.iv != 0 && about) about->Hide(false);
+    if (c.iv != 0) hideNamedLayer(c.plug, "aboutWindow", false);
     return RuleEnd::kGoOn;
 }

@@ -1,7 +1,7 @@
 #include "src/params/WholeDumpRules.h"
 
 #include "kit/effect/IEffectBase.h"
-#include "kit/effect/ITextControl.h"
+#include "src/params/PageZones.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/TabSwitchFunctions.h"
 #include "src/sender/SenderJob.h"
@@ -27,7 +27,8 @@ RuleEnd resendMultiForName(ParamChange& c) {
     postSenderJob(
         plug, SenderJob::kSendArrangementToDevice, JobKind::kDump,
         [plug](SenderJob& job) {
-            plug->clearBatchAndGlobalFirst();
+            plug->clearArrangementSendFlag(false);
+            plug->clearArrangementSendFlag(true);
             job.dumpOption1 = false;
             job.dumpOption2 = false;
         },

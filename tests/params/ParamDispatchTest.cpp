@@ -79,7 +79,8 @@ TEST(ParamDispatch, AnIdClaimedInBothStagesRunsBothAroundTheDisplayWithOrWithout
         gSeen.clear();
         gStage1End = gStage3End = RuleEnd::kGoOn;
         fake.edit(kFilterEnvMode + 2, 4);
-        const std::string shown = editor ? "4" : "";
+        // The envelope modes read a list, which the fake lacks.
+        const std::string shown = editor ? " [4]" : "";
         EXPECT_EQ(gSeen, (std::vector<std::string>{"1:", "3:" + shown}));
         // The stage-1 rule's integer value reaches the page switcher; the value sent stays v.
         EXPECT_EQ(switcher.visible(), std::vector<int>{2});
@@ -92,8 +93,8 @@ TEST(ParamDispatch, AnIdClaimedInBothStagesRunsBothAroundTheDisplayWithOrWithout
         fake.edit(kFilterEnvMode + 2, 5);
         gStage1End = RuleEnd::kStop;
         fake.edit(kFilterEnvMode + 2, 6);
-        EXPECT_EQ(gSeen, (std::vector<std::string>{"1:4", "3:5", "1:5"}));
-        EXPECT_EQ(fake.valueText(), "5");
+        EXPECT_EQ(gSeen, (std::vector<std::string>{"1: [4]", "3: [5]", "1: [5]"}));
+        EXPECT_EQ(fake.valueText(), " [5]");
         EXPECT_EQ(fake.calls().size(), 1u);
     }
 }
@@ -140,41 +141,53 @@ TEST(ParamDispatch, APostIntoABusyWorkerMakesNoSideEffect) {
 }
 
 TEST(ParamDispatch, EachSlotClaimsTheEdgesOfItsIdsAndNotTheirNeighbours) {
-    // A slot of several rules is the rows first to last.
     const struct {
-        int stage, first, last;
+        int stage, slot;
         std::vector<int> claimed, unclaimed;
     } rows[] = {
         // clang-format off
-        {1, 0, 0, {96, 111, 240, 255, 400, 415}, {95, 112, 416}},
-        {1, 1, 1, {608, 639, 816, 847, 7489, 7504, 7521, 7553, 7600}, {607, 640, 815, 848, 7601}},
-        {1, 2, 2, {18322, 18721, 18219, 18234}, {18321, 18722, 18235}},
-        {1, 3, 3, {18183, 18244, 18287, 18288, 18811}, {18184, 18289, 18810}},
-        {1, 4, 4, {10290, 10305}, {10289, 10306}},
-        {1, 5, 9, {10274, 10289, 18237, 18238, 18239, 18282, 18150}, {10273, 18236, 18283, 18151}},
-        {3, 0, 0, {8849, 8864, 9375, 9518}, {8848, 8865, 9374, 9519}},
-        {3, 1, 1, {18306, 18321}, {18305, 18322}},
-        {3, 2, 3, {18149, 18788, 18241}, {18150, 18787}},
-        {3, 4, 4, {6465, 6480, 6705, 6720}, {6464, 6481, 6721}},
-        {3, 5, 5, {7393, 7456, 7489, 7600}, {7392, 7457, 7488, 7601}},
-        {3, 6, 8, {9057, 18809, 18803}, {9058, 18804}},
-        {3, 9, 10, {9100, 9101, 9132}, {9099, 9133}},
-        {3, 11, 11, {4033, 4560, 5473, 6000}, {4032, 4561, 5472, 6001}},
-        {3, 12, 13, {9051, 18795, 18799, 18756, 18787}, {18755, 18788}},
-        {3, 14, 21, {18798, 18812, 18283, 18284, 10225, 10306, 18184, 18247}, {18797, 18813, 10224, 10307, 18183, 18248}},
+        {1, 0, {96, 111, 240, 255, 400, 415}, {95, 112, 416}},
+        {1, 1, {608, 639, 816, 847, 7489, 7504, 7521, 7553, 7600}, {607, 640, 815, 848, 7601}},
+        {1, 2, {18322, 18721, 18219, 18234}, {18321, 18722, 18235}},
+        {1, 3, {18183, 18244, 18287, 18288, 18811}, {18184, 18289, 18810}},
+        {1, 4, {10290, 10305}, {10289, 10306}},
+        {1, 5, {18237, 18238, 18239, 18240}, {18236, 18241}},
+        {1, 6, {10274, 10289}, {10273, 10290}},
+        {1, 7, {18243}, {18242}},
+        {1, 8, {18242}, {18243}},
+        {1, 9, {18282}, {18281}},
+        {1, 10, {18150}, {18149}},
+        {1, 11, {10274, 10289, 18237, 18238, 18239, 18282, 18150}, {10273, 18236, 18283, 18151}},
+        {3, 0, {8849, 8864, 9375, 9518}, {8848, 8865, 9374, 9519}},
+        {3, 1, {18306, 18321}, {18305, 18322}},
+        {3, 2, {18149, 18788}, {18150, 18787, 18241}},
+        {3, 3, {18241}, {18240, 18242}},
+        {3, 4, {6465, 6480, 6705, 6720}, {6464, 6481, 6721}},
+        {3, 5, {7393, 7456, 7489, 7600}, {7392, 7457, 7488, 7601}},
+        {3, 6, {9057}, {9058, 18809}},
+        {3, 7, {18809}, {18808, 18810}},
+        {3, 8, {18803}, {18802, 18804}},
+        {3, 9, {9101, 9132}, {9100, 9133}},
+        {3, 10, {9100}, {9099, 9101}},
+        {3, 11, {4033, 4560, 5473, 6000}, {4032, 4561, 5472, 6001}},
+        {3, 14, {18756, 18787}, {18755, 18788}},
+        {3, 15, {9051}, {9050, 9052}},
+        {3, 21, {18283}, {18282, 18284}},
+        {3, 30, {18800}, {18799, 18801}},
+        {3, 31, {10225, 10238}, {10224, 10239}},
+        {3, 32, {10239, 18801}, {10240, 18800}},
+        {3, 33, {10240, 10241}, {10239, 10242}},
+        {3, 34, {10306}, {10305}},
+        {3, 35, {18246, 18247}, {18245, 18248}},
+        {3, 36, {18798, 18812, 18283, 18284, 10225, 10306, 18184, 18247}, {18797, 18813, 10224, 10307, 18183, 18248}},
         // clang-format on
     };
     for (const auto& row : rows) {
-        auto claims = [&](int id) {
-            for (int i = row.first; i <= row.last; ++i)
-                if ((row.stage == 1 ? kParamRules.stage1[size_t(i)] : kParamRules.stage3[size_t(i)])
-                        .claims(id))
-                    return true;
-            return false;
-        };
+        const RuleSlot& slot =
+            row.stage == 1 ? kParamRules.stage1[row.slot] : kParamRules.stage3[row.slot];
         for (int id : row.claimed)
-            EXPECT_TRUE(claims(id)) << row.stage << "/" << row.first << " " << id;
+            EXPECT_TRUE(slot.claims(id)) << row.stage << "/" << row.slot << " " << id;
         for (int id : row.unclaimed)
-            EXPECT_FALSE(claims(id)) << row.stage << "/" << row.first << " " << id;
+            EXPECT_FALSE(slot.claims(id)) << row.stage << "/" << row.slot << " " << id;
     }
 }

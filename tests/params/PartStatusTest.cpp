@@ -51,7 +51,7 @@ TEST(PartStatusRules, LibraryControlSwitchesProgramControlOffAndPagesFollow) {
     EXPECT_EQ(progBank->GetValue(), 0.0);
     EXPECT_TRUE(fake.calls().empty());
     EXPECT_TRUE(fake.libraryControlFlagValue && !fake.programBankControl);
-    EXPECT_EQ(fake.coreCalls, std::vector<std::string>{"menuNames 0"});
+    EXPECT_EQ(fake.coreCalls, std::vector<std::string>{"bankAndProgramMenus 0"});
 
     ControlLayer page16(0, "multiSettingsPart16");
     fake.layers[page16.getName()] = &page16;

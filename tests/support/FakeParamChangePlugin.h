@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "src/core/SettingsFile.h"
 #include "src/incoming/MIDIMessageManager.h"
+#include "src/librarian/PatchLibrarian.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/ZozParamChanges.h"
 #include "src/sender/MIDIMessageSender.h"
@@ -32,10 +33,10 @@ namespace testsupport {
 // them) whose OnParamChange and OnParamChange2 forward to ZozParamChanges, so edits run
 // through the framework's set-parameter paths and plug lock. It records the send path's and
 // the posters' calls, the other core operations as lines of `coreCalls` and the SysEx it
-// sends, which go on into an open output port; its dump worker is busy while `dumpWorkerBusy` is
-// set. Its settings file is written with the plug-in's own writer. Header-only so that
-// benchmarks can use it.
-class FakeParamChangePlugin : public TestVSTEffect, public ParamChangePlugin {
+// sends, which go on into an open output port; its dump worker is busy while
+// `dumpWorkerBusy` is set. Its settings file is written with the plug-in's own writer.
+// Header-only so that benchmarks can use it.
+class FakeParamChangePlugin : public TestVSTEffect, public ParamChangePlugin, public LibrarianHost {
 public:
     // One call of processControlAction with the flags it saw and the value line at the time.
     struct ActionCall {
@@ -138,7 +139,10 @@ public:
     bool isSearchView() const override { return searchView; }
     void enableLibrarianViewDrag() override { core("drag"); }
     void selectUpperBank(int bank) override { core("upperBank ", bank); }
-    void setLibrarianViewCurrentSlot(int slot) override { core("currentSlot ", slot); }
+    void setLibrarianViewCurrentSlot(int slot) override {
+        viewCurrentSlot = slot;
+        core("currentSlot ", slot);
+    }
     // Posts job 0 and waits 400 ms on the platform clock, as the plug-in does.
     void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool post) override {
         core("sendPatchAndPattern " + std::to_string(part) + " " + std::to_string(a) +
@@ -166,16 +170,77 @@ public:
     std::atomic<bool>& partSelectFlag() override { return partSelectFlagValue; }
     std::atomic<bool>& patternSendFlag() override { return patternSendFlagValue; }
 
-    void SendChannelStatus(int part, bool firstByte) override {
-        core("channelStatus " + std::to_string(part) + " ", firstByte);
+    PatchLibrarian* getLibrarian() const override {
+        return const_cast<PatchLibrarian*>(&librarian);
     }
-    void AllSoundsOff(int part, bool allParts) override {
-        core("allSoundsOff " + std::to_string(part) + " ", allParts);
+    // The librarian's host: no log, no data folder, no dialog.
+    bool isDebugLogOn() const override { return false; }
+    std::string logFilePath() const override { return ""; }
+    std::string dataFolder() const override { return ""; }
+    std::string promptForSaveFile(const std::string&, const std::string&,
+                                  const std::string&) override {
+        return "";
+    }
+    void showDisplayName(const std::string& text) override { core("name " + text); }
+    void patchTypeChanged(int type, int lowerList, bool refresh) override {
+        record("patchType", type, lowerList);
+        if (refresh) coreCalls.back() += " refresh";
+    }
+    void setMultiMode(bool on) override { multiMode = on; }
+    void setSequenceMode(bool on) override { sequenceMode = on; }
+    void setCategoryView(bool on) override { categoryView = on; }
+    void setSearchView(bool on) override { searchView = on; }
+    void updatePatchLibrarianView(int which) override { core("view ", which); }
+    int getLibrarianViewSide() override { return viewSide; }
+    int getLibrarianViewCurrentSlot() override { return viewCurrentSlot; }
+    bool isGridFocus() const override { return gridFocus; }
+    void setGridFocus(bool focus) override { gridFocus = focus; }
+    void refreshFolderStructure(int row, int selected, const std::string& folder,
+                                const std::string& fileName) override {
+        record("chooser", row, selected);
+        coreCalls.back() += " " + folder + "/" + fileName;
+    }
+    void setRememberedFileName(LibrarianHost::BankPosition position,
+                               const std::string& fileName) override {
+        remembered[position][0] = fileName;
+    }
+    void setRememberedFolder(LibrarianHost::BankPosition position,
+                             const std::string& folder) override {
+        remembered[position][1] = folder;
+    }
+    void AddMenuItemsIn() override { core("bankEditMenu"); }
+    void refreshPatchNames(int program) override { core("programMenu ", program); }
+    void updateBankAndProgramMenuNames(bool keepBankMenu) override {
+        core("bankAndProgramMenus ", keepBankMenu);
+    }
+    IControl* searchButton() override { return &searchButtonControl; }
+    bool isLibrarianNames() const override { return librarianNames; }
+    bool isRequestAfterBankChange() const override { return requestAfterBankChange; }
+    std::atomic<int>& programNumber() override { return programNumberValue; }
+    bool BankChangeMessage(int part) override {
+        core("bankChange ", part);
+        return bankChangeAccepted;
+    }
+    void sendPartDataBackToHardware(int part) override { core("sendBack ", part); }
+    void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override {
+        record("audition", slot, side, part);
+    }
+    void AllSoundsOff(int part, bool allParts) override { record("allSoundsOff", part, allParts); }
+    void DisplayProcessingIndicator(bool on) override { core("processing ", on); }
+    void setArrangementSendFlags(bool a, bool b, bool c) override {
+        arrangementFlags = {true, a, b, c};
+    }
+    void clearArrangementSendFlag(bool second) override {
+        arrangementFlags[second ? 3 : 2] = false;
+    }
+    void DisarmLibrarianRequests() override { core("disarm"); }
+    std::atomic<bool>& requestCancelFlag() override { return requestCancel; }
+
+    void SendChannelStatus(int part, bool firstByte) override {
+        record("channelStatus", part, firstByte);
     }
     void randomizePart(int part) override { core("randomize ", part); }
     void sendSysExInitialization() override { core("sysexInit"); }
-    void updateBankAndProgramMenuNames(bool keep) override { core("menuNames ", keep); }
-    void DisplayProcessingIndicator(bool on) override { core("processing ", on); }
     void setDeviceId(int id) override { deviceId = id; }
     // Recorded, and handed to the manager's sender when there is one.
     void resetContinuousClock(bool stop) override {
@@ -183,7 +248,6 @@ public:
         if (manager) manager->getSender()->resetContinuousClock(stop);
     }
     void setClockTickEnabled(bool on) override { clockTickFlag = on; }
-    void clearBatchAndGlobalFirst() override { core("clearBatchAndGlobalFirst"); }
     std::array<std::string, 5>& settingsLines() override { return heldSettings; }
     // The settings file at settingsPath, through the plug-in's own writer.
     bool writeSettingsFile(const std::array<std::string, 5>& lines) override {
@@ -264,6 +328,20 @@ public:
     std::vector<std::string> coreCalls;
     std::vector<std::vector<unsigned char>> sentSysex;
 
+    PatchLibrarian librarian{*this}; // empty until a test loads banks
+    int viewSide = 0;
+    int viewCurrentSlot = 0;
+    bool gridFocus = true;
+    std::string remembered[6][2];
+    TestControl searchButtonControl{this, IRECT(), kPatchSearch};
+    bool librarianNames = false;
+    bool requestAfterBankChange = false;
+    std::atomic<int> programNumberValue{0};
+    bool bankChangeAccepted = true;
+    // Busy (send running), in progress and the two arrangement-send flags.
+    std::array<bool, 4> arrangementFlags{};
+    std::atomic<bool> requestCancel{false};
+
     MIDIMessageManager* manager = nullptr; // not owned
     std::atomic<bool> clockTickFlag{false};
     std::array<std::string, 5> heldSettings;
@@ -286,6 +364,11 @@ public:
 private:
     void core(const std::string& call) { coreCalls.push_back(call); }
     void core(const std::string& call, int argument) { core(call + std::to_string(argument)); }
+    // "call a b …": the call's name and its arguments.
+    template <typename... Args> void record(std::string call, Args... args) {
+        ((call += " " + std::to_string(args)), ...);
+        core(call);
+    }
 
     static Options options() {
         Options o;
