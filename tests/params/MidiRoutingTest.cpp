@@ -35,15 +35,12 @@ TEST(MidiRoutingSwitches, DirectAndBufferOnlySwitchTheOtherOff) {
     fake.setValue(kMIDIFilterToDAWBuffer, 1);
     fake.queueRouting = true;
     fake.edit(kMIDIFilterDirectToHardware, 1);
-    EXPECT_EQ(fake.value(kMIDIFilterToDAWBuffer), 0.0);
-    EXPECT_EQ(buffer->GetValue(), 0.0);
-    EXPECT_FALSE(fake.queueRouting);
     fake.edit(kMIDIFilterDirectToHardware, 0);
-    EXPECT_EQ(fake.value(kMIDIFilterToDAWBuffer), 0.0);
+    EXPECT_TRUE(fake.value(kMIDIFilterToDAWBuffer) == 0.0 && buffer->GetValue() == 0.0);
+    EXPECT_FALSE(fake.queueRouting);
     fake.edit(kMIDIFilterToDAWBuffer, 1);
     fake.edit(kMIDIFilterToDAWBuffer, 2);
-    EXPECT_EQ(fake.value(kMIDIFilterDirectToHardware), 0.0);
-    EXPECT_TRUE(fake.queueRouting);
+    EXPECT_TRUE(fake.value(kMIDIFilterDirectToHardware) == 0.0 && fake.queueRouting);
 }
 
 TEST(MidiRoutingSwitches, ClockFollowsTheHostTempoAndEndsAtZero) {
@@ -56,10 +53,8 @@ TEST(MidiRoutingSwitches, ClockFollowsTheHostTempoAndEndsAtZero) {
     fake.addAction(kTempoInformation)->switchLayer = &tempoPages;
     fake.clockStarted = true;
     fake.edit(kSendMIDIClockInfo, 1);
-    EXPECT_EQ(fake.cachedTempoValue, 133);
-    EXPECT_EQ(tempoPages.getSelectedId(), 133);
-    EXPECT_TRUE(fake.clockTickFlag);
-    EXPECT_FALSE(fake.clockStarted);
+    EXPECT_TRUE(fake.cachedTempoValue == 133 && tempoPages.getSelectedId() == 133);
+    EXPECT_TRUE(fake.clockTickFlag && !fake.clockStarted);
 
     fake.clockStarted = true;
     fake.edit(kSendMIDIClockInfo, 0);
