@@ -63,10 +63,10 @@ public:
     std::string getDataFolder() const { return dataFolderPath; }
     // The librarian's root: the data folder followed by "Patches".
     std::string getPatchesFolderStr() const { return dataFolderPath + "Patches"; }
-    // The settings file's lines as read at start-up and changed since.
-    SettingsFile::Lines& settingsLines() { return settings; }
-    // Rewrites the settings file from the held lines, only when the file exists.
-    SettingsFile::Rewrite rewriteSettingsFile() const;
+    // The settings file's lines as read at start-up and written since.
+    SettingsFile::Lines& settingsLines() override { return settings; }
+    // Rewrites the settings file, only when it exists, and holds the lines once written.
+    bool writeSettingsFile(const SettingsFile::Lines& lines) override;
     // Writes the parts as one debug-log line; composes nothing while the log is off.
     template <typename... Parts> void log(const Parts&... parts) const {
         if (logEnabled) DebuggerOutput::printDebugInfo(logPath, (std::string() + ... + parts));
@@ -196,6 +196,26 @@ public:
         (second ? globalFirst : arrangementBatch) = false;
     }
     std::atomic<bool>& requestCancelFlag() override;
+    // Part status, whole-dump re-sends, the settings file, MIDI routing and clock.
+    void SendChannelStatus(int part, bool firstByte) override;
+    void randomizePart(int part) override;
+    // The pause gives the enquiry its head start also when the worker was busy and took none.
+    void sendSysExInitialization() override;
+    void resetContinuousClock(bool stop) override;
+    // Each construction reads the scale from the settings file, written just before this.
+    void setUIScale(double) override {}
+    std::atomic<bool>& midiPortsSetFlag() override { return midiIOSet; }
+    std::atomic<bool>& firstRunNoticeOpen() override { return firstRun; }
+    std::atomic<bool>& programBankControlFlag() override { return programBankControl; }
+    std::atomic<bool>& masterKeyboardFlag() override { return masterKeyboard; }
+    std::atomic<bool>& clockPointerFlag() override { return clockPointer; }
+    std::atomic<bool>& clockStartedFlag() override { return clockStarted; }
+    std::atomic<bool>& trackIncomingFlag() override { return followIncoming; }
+    std::atomic<bool>& queueRoutingFlag() override { return toHostBuffer; }
+    std::atomic<bool>& partReRequestFlag() override { return pendingPartRequest; }
+    std::atomic<bool>& midiDropFlag(int passThroughSwitch) override;
+    std::atomic<int>& dawOffset() override { return dawBufferSamples; }
+    std::atomic<int>& cachedTempo() override { return lastTempo; }
 
     // ---- SenderPlugin.
     bool SendMidiSysex(const uint8_t* data, int length) override;
@@ -481,6 +501,12 @@ private:
     std::atomic<bool> libraryControl{false};
     // The next quick-tab change selects the part on the synthesizer.
     std::atomic<bool> partSelect{true};
+    std::atomic<bool> programBankControl{false};
+    std::atomic<bool> masterKeyboard{false};
+    // Samples that short MIDI waits for the host's blocks while it goes through the queue.
+    std::atomic<int> dawBufferSamples{0};
+    // The current part is requested back once the dump worker is free.
+    std::atomic<bool> pendingPartRequest{false};
     ZozParamChanges paramChanges{this};
     RandomValueList randomValues{};
 };
