@@ -29,7 +29,7 @@ TEST_F(ParamChangeOps, DeviceIdAndChannelStatusGoOutWithTheNewId) {
     EXPECT_EQ(sent().at(0), (Bytes{0xF0, 0x3E, 0x0F, 0x05, 0x24, 0x00, 0x19, 0x05, 0xF7}));
     EXPECT_EQ(plug->getDeviceId(), 5);
 
-    // Part 16, every setting at its highest but the two controller switches off.
+    // Part 16 with a different value in each field of the two packed bytes.
     for (const auto& [id, v] : {std::pair{kMIDIRX, 3}, {kMIDITX, 2}, {kEngine, 3},
                                 {kPartSustain, 1}, {kPartProgramChange, 1}})
         set(id + 15, v);
