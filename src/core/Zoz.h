@@ -155,7 +155,7 @@ public:
     // Set while a restore runs.
     bool isRecallRunning() const { return recallRunning; }
     // Samples that the host's MIDI is moved by, as the last restore set it.
-    int getDAWOffset() const { return dawOffset; }
+    int getDAWOffset() const { return dawBufferSamples; }
 
     // ---- Sending to the synthesizer.
 
@@ -509,7 +509,6 @@ private:
     std::atomic<bool> incomingGate{false};
     std::atomic<bool> transferRunning{false};
     std::atomic<bool> recallRunning{false};
-    std::atomic<int> dawOffset{0};
     std::atomic<int> lastProgramNumber{0};
     std::atomic<int> lastTempo{0};
     std::atomic<int> synthModel{0};
@@ -549,7 +548,8 @@ private:
     std::atomic<bool> partSelect{true};
     std::atomic<bool> programBankControl{false};
     std::atomic<bool> masterKeyboard{false};
-    // Samples that short MIDI waits for the host's blocks while it goes through the queue.
+    // Samples that short MIDI waits for the host's blocks while it goes through the queue:
+    // 2 x kAdjustDAWOffset + the block size, set by its edits and by a restore.
     std::atomic<int> dawBufferSamples{0};
     // The current part is requested back once the dump worker is free.
     std::atomic<bool> pendingPartRequest{false};
