@@ -96,21 +96,10 @@ void Zoz::lightPartIndicator(int part) {
     partLitAt[size_t(part)] = GetTickCount();
 }
 
-// Bank changes, librarian auditions and transfers, bank imports and the patch type switch come
-// with the transfer glue; until then nothing is sent, copied or switched and a bank change
-// reports that it was refused.
-bool Zoz::BankChangeMessage(int) {
-    return false;
-}
-
+// Librarian auditions, bank imports and the patch type switch come with the librarian glue;
+// until then nothing is sent, copied or switched.
 void Zoz::sendPatchToDeviceFromLibrarian(int, int, int) {}
 
-void Zoz::sendPatchAndPatternToDevice(int, bool, bool, bool, bool) {}
-
-void Zoz::SendAllProgramsFromLibrarian(int) {}
-
 void Zoz::saveImportedFile(bool) {}
-
-void Zoz::sendPartDataBackToHardware(int) {}
 
 void Zoz::patchTypeChanged(int, int, bool) {}
