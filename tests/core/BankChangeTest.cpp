@@ -3,130 +3,92 @@
 #include "kit/effect/ControlLayer.h"
 #include "tests/support/ScaledClock.h"
 
-#include <functional>
-
 using namespace coretest;
 
 namespace {
 
 constexpr int64_t kMilli = 1000000;
 
-// Time stands still but for the pauses, which the clock counts.
+// Part p on channel p + 1; part 1 alone is active and plays bank B, program 5. Time moves
+// only by the pauses.
 struct BankChange : SendRig {
     testsupport::ManualClock clock;
 
     void SetUp() override {
         SendRig::SetUp();
-        for (int part = 0; part < 16; ++part) {
-            set(kMultiPartMIDICh + part, part + 2);
-            set(kMultiPartStatus + part, 0.0);
-        }
-        // Part 1 plays bank B, program 5.
-        set(kMultiPartStatus + 0, 1.0);
         plug->setStoredBank(0, 1);
         plug->setStoredProgram(0, 5);
     }
-    void choose(int part, int bank, int program) {
+    bool change(int part, int bank, int program) {
         set(kMultiPartBank + part, bank);
         set(kMultiPartPatch + part, program);
+        return plug->BankChangeMessage(part);
     }
-    bool conflictShown() const { return plug->namedLayer("bankPatchConflictWindow")->isVisible(); }
+    ControlLayer* window() const { return plug->namedLayer("bankPatchConflictWindow"); }
 };
 
 } // namespace
 
-TEST_F(BankChange, AnotherActivePartOnTheSameProgramRefusesTheChangeButItIsRecorded) {
+TEST_F(BankChange, AnotherActivePartOnTheProgramRefusesTheChangeWhichIsRecordedAllTheSame) {
     const struct {
         bool part1Active, includeSounds;
         int bank;
         bool sent;
-    } cases[] = {
-        {true, false, 1, false}, // refused, window open
-        {true, true, 1, true},   // every sound is being sent: no conflict
-        {false, false, 1, true}, // an inactive part is no conflict
-        {true, false, 3, true},  // another bank
-    };
+    } cases[] = {{true, false, 1, false}, {true, true, 1, true}, {false, false, 1, true},
+                 {true, false, 3, true}};
     for (const auto& c : cases) {
-        set(kMultiPartStatus + 0, c.part1Active ? 1.0 : 0.0);
+        set(kMultiPartStatus + 0, c.part1Active);
         if (c.includeSounds) plug->setArrangementSendFlags(false, true, false);
-        choose(1, c.bank, 5);
+        EXPECT_EQ(change(1, c.bank, 5), c.sent);
         EXPECT_EQ(plug->CheckBankConflict(1), c.part1Active && c.bank == 1);
-        EXPECT_EQ(plug->BankChangeMessage(1), c.sent);
-        EXPECT_EQ(conflictShown(), !c.sent);
-        EXPECT_EQ(plug->getStoredBank(1), c.bank);
-        EXPECT_EQ(plug->getStoredProgram(1), 5);
-        EXPECT_EQ(plug->getLastProgramNumber(), 5);
+        EXPECT_EQ(window()->isVisible(), !c.sent);
+        EXPECT_EQ(plug->getStoredBank(1) * 100 + plug->getStoredProgram(1), c.bank * 100 + 5);
         EXPECT_EQ(sent().size(), c.sent ? 4u : 0u);
         EXPECT_EQ(clock.SleptNanos() > 0, c.sent);
-        plug->namedLayer("bankPatchConflictWindow")->Hide(true);
+        window()->Hide(true);
         plug->clearBatchAndGlobalFirst();
-        plug->setArrangementBusy(false);
-        plug->setStoredBank(1, 0);
     }
 }
 
-TEST_F(BankChange, ThePartsChannelCarriesNotesOffBankSelectAndProgramWithTheirPauses) {
+// The All Notes Off alone may wait for the host's blocks.
+TEST_F(BankChange, BankSelectAndProgramLeaveAtOnceWithTheSynthesizersPauses) {
     set(kLibSyncTimer, 7);
-    choose(2, 3, 99);
-    ASSERT_TRUE(plug->BankChangeMessage(2));
+    plug->setToHostBuffer(true);
+    ASSERT_TRUE(change(2, 3, 99));
+    EXPECT_EQ(plug->getMidiQueue().ToDo(), 1);
     const auto wire = out.messages();
-    ASSERT_EQ(wire.size(), 4u);
-    const Bytes expected[] = {{0xB2, 123, 0}, {0xB2, 0, 0}, {0xB2, 32, 72}, {0xC2, 99}};
-    const int64_t at[] = {0, 0, 25, 50};
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(wire[i].bytes, expected[i]) << i;
-        EXPECT_EQ(wire[i].nanos - wire[0].nanos, at[i] * kMilli) << i;
+    ASSERT_EQ(wire.size(), 3u);
+    const Bytes expected[] = {{0xB2, 0, 0}, {0xB2, 32, 72}, {0xC2, 99}};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(wire[i].bytes, expected[i]);
+        EXPECT_EQ(wire[i].nanos - wire[0].nanos, 25 * kMilli * int64_t(i));
     }
     EXPECT_EQ(clock.SleptNanos(), 600 * kMilli);
 }
 
-TEST_F(BankChange, GlobalOmniAndTheMultiUseTheGlobalChannel) {
+TEST_F(BankChange, OmniPartsAndTheMultiUseTheGlobalChannel) {
     set(kGlobalMidiChannel, 16);
-    for (int setting : {0, 1}) {
-        set(kMultiPartMIDICh + 4, setting);
-        choose(4, 0, 0);
-        ASSERT_TRUE(plug->BankChangeMessage(4));
-        EXPECT_EQ(sent(), (std::vector<Bytes>{{0xBF, 123, 0}, {0xBF, 0, 0}, {0xBF, 32, 64}, {0xCF, 0}}));
-    }
+    set(kMultiPartMIDICh + 4, 1);
+    ASSERT_TRUE(change(4, 0, 0));
+    EXPECT_EQ(sent(), (std::vector<Bytes>{{0xBF, 123, 0}, {0xBF, 0, 0}, {0xBF, 32, 64}, {0xCF, 0}}));
     plug->setMultiMode(true);
     // The layout has no control of the multi's program to give it its range.
-    plug->GetParam(kMultiPatch)->InitInt("Multi Patch", 0, 0, 127);
-    set(kMultiBank, 0);
-    set(kMultiPatch, 12);
-    plug->setStoredBank(4, 2);
-    ASSERT_TRUE(plug->BankChangeMessage(4));
+    plug->GetParam(kMultiPatch)->InitInt("Multi Patch", 12, 0, 127);
+    ASSERT_TRUE(change(4, 2, 7));
     EXPECT_EQ(sent(), (std::vector<Bytes>{{0xBF, 123, 0}, {0xBF, 0, 0}, {0xBF, 32, 96}, {0xCF, 12}}));
-    EXPECT_EQ(plug->getStoredBank(4), 2);
+    EXPECT_EQ(plug->getStoredBank(4) * 100 + plug->getStoredProgram(4), 0);
     EXPECT_EQ(plug->getLastProgramNumber(), 12);
 }
 
-TEST_F(BankChange, OnlyTheNotesOffWaitsForTheHostsBlocks) {
-    plug->setToHostBuffer(true);
-    choose(1, 0, 7);
-    ASSERT_TRUE(plug->BankChangeMessage(1));
-    EXPECT_EQ(plug->getMidiQueue().ToDo(), 1);
-    EXPECT_EQ(sent(), (std::vector<Bytes>{{0xB1, 0, 0}, {0xB1, 32, 64}, {0xC1, 7}}));
-}
-
 TEST_F(BankChange, WithoutAnOutputOrAChannelNothingIsSentRecordedOrAwaited) {
-    const std::function<void()> cases[] = {
-        [&] { plug->setMIDIIOSet(false); },
-        [&] { set(kGlobalMidiChannel, 0), set(kMultiPartMIDICh + 1, 0); },
-        [&] { set(kGlobalMidiChannel, 0), plug->setMultiMode(true); },
-    };
-    for (const auto& prepare : cases) {
-        prepare();
-        choose(1, 1, 5);
-        set(kMultiPatch, 9);
-        EXPECT_FALSE(plug->BankChangeMessage(1));
-        EXPECT_EQ(plug->getStoredBank(1), 0);
-        EXPECT_EQ(plug->getLastProgramNumber(), 0);
-        EXPECT_FALSE(conflictShown());
+    for (int c = 0; c < 3; ++c) {
+        plug->setMIDIIOSet(c != 0);
+        set(kGlobalMidiChannel, c == 0);
+        set(kMultiPartMIDICh + 1, c == 1 ? 0 : 3);
+        plug->setMultiMode(c == 2);
+        EXPECT_FALSE(change(1, 1, 5));
+        EXPECT_EQ(plug->getStoredBank(1) + plug->getLastProgramNumber(), 0);
         EXPECT_TRUE(sent().empty());
         EXPECT_EQ(clock.SleptNanos(), 0);
-        plug->setMIDIIOSet(true);
-        plug->setMultiMode(false);
-        set(kGlobalMidiChannel, 1);
-        set(kMultiPartMIDICh + 1, 3);
     }
 }
