@@ -394,6 +394,14 @@ private:
     // Opens the stored port of a direction; its index in the port list, 0 for none.
     int openStoredPort(bool input);
 
+    // The first active part other than part that holds bank and program; -1 for none.
+    int conflictingPart(int part, int bank, int program);
+    // Posts job 0 with the arrangement flags as its arguments; false, flags unchanged, when
+    // the job thread is busy.
+    bool postArrangementSend(bool gateIncoming, bool includeSounds, bool includeGlobal);
+    // The librarian popup menu's layer of that name; null when there is none.
+    ControlLayer* popupMenuLayerNamed(const std::string& name) const;
+
     // The layout's layer of that name; null, logged, when the layout has none.
     ControlLayer* findLayoutLayer(const std::string& name);
     // Keeps and returns the parameter's first bound control; null, logged, when it has none.
@@ -411,13 +419,6 @@ private:
     void sendParameterMessage(std::vector<int> message);
     // A change that came from the synthesizer under local control goes back to it no more.
     bool isEcho();
-    // The first active part other than part that holds bank and program; -1 for none.
-    int conflictingPart(int part, int bank, int program);
-    // Posts job 0 with the arrangement flags as its arguments; false, flags unchanged, when
-    // the job thread is busy.
-    bool postArrangementSend(bool gateIncoming, bool includeSounds, bool includeGlobal);
-    // The librarian popup menu's layer of that name; null when there is none.
-    ControlLayer* popupMenuLayerNamed(const std::string& name) const;
     // The scaled editor size.
     int scaled(int length) const { return int(length * windowScale); }
 
