@@ -96,10 +96,8 @@ void Zoz::lightPartIndicator(int part) {
     partLitAt[size_t(part)] = GetTickCount();
 }
 
-// Librarian auditions, bank imports and the patch type switch come with the librarian glue;
-// until then nothing is sent, copied or switched.
-void Zoz::sendPatchToDeviceFromLibrarian(int, int, int) {}
-
+// Bank imports and the patch type switch come with the librarian's lists; until then nothing
+// is copied or switched.
 void Zoz::saveImportedFile(bool) {}
 
 void Zoz::patchTypeChanged(int, int, bool) {}
