@@ -22,8 +22,9 @@ TABLES = os.path.join(HERE, "editor_config")
 EDITOR_W, EDITOR_H = 1500, 757
 PARTS = 16
 # The pattern page's step columns: the first one's left edge and the width of each. A step's
-# overlayer veils its column.
-STEP_X, STEP_W = 272, 38
+# overlayer veils its column; the width scales to whole pixels at every editor size, so the
+# veils meet without seams.
+STEP_X, STEP_W = 216, 40
 
 # Entries of the SysEx list that the plug-in reads by position: part p's two packed multi
 # settings (multi part block offsets 7 and 16).

@@ -64,7 +64,7 @@ class Generator(unittest.TestCase):
              "kOscillator1Detune       -1 127", "kOscillator1Detune sends -1..127, outside 0..127"),
             ("a sound address outside the copies", "multi.txt", "0 127 0 - g42", "0 127 0 - s42",
              "a sound address outside the part copies"),
-            ("a menu text one pixel past its box", "pattern.txt", "w=36 h=11 label=Hold",
+            ("a menu text one pixel past its box", "pattern.txt", "w=38 h=11 label=Hold",
              "w=34 h=11 label=Hold", '"Normal" runs out of the 34 pixels of kPatternStep01HoldPause'),
             ("a title under a control", "sound.txt", "group=LFOs pad=14]", "group=LFOs]",
              "the title LFO 1 lies under kLFO1Delay"),
@@ -82,7 +82,7 @@ class Generator(unittest.TestCase):
 
     def test_a_menu_text_exactly_as_wide_as_its_box_is_taken(self):
         # "Normal" at size 11 is 34.1 pixels wide.
-        self.edit("pattern.txt", "w=36 h=11 label=Hold", "w=35 h=11 label=Hold")
+        self.edit("pattern.txt", "w=38 h=11 label=Hold", "w=35 h=11 label=Hold")
         run, out = self.run_generator()
         self.assertEqual(run.returncode, 0, run.stderr)
 
