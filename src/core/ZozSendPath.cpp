@@ -95,15 +95,3 @@ void Zoz::lightPartIndicator(int part) {
     partLit[size_t(part)] = true;
     partLitAt[size_t(part)] = GetTickCount();
 }
-
-// Bank changes, librarian auditions and transfers come with the transfer glue; until then
-// nothing is sent and a bank change reports that it was refused.
-bool Zoz::BankChangeMessage(int) {
-    return false;
-}
-
-void Zoz::sendPatchAndPatternToDevice(int, bool, bool, bool, bool) {}
-
-void Zoz::SendAllProgramsFromLibrarian(int) {}
-
-void Zoz::sendPartDataBackToHardware(int) {}
