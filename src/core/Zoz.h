@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/base/KIT_String.h"
 #include "kit/effect/IEffectVST.h"
 #include "kit/effect/IMidiQueue.h"
 #include "src/browser/BrowserPlugin.h"
@@ -24,6 +25,7 @@ class FileCopyPopupMenu;
 class FileEditPopupMenu;
 class IControl;
 class MIDIMessageManager;
+class PatchFile;
 class PatchLibrarian;
 class PatchFile;
 class PatchManager;
@@ -190,6 +192,22 @@ public:
     // Samples that the host's MIDI is moved by, as the last restore set it.
     int getDAWOffset() const { return dawBufferSamples; }
 
+    // ---- The librarian's bank lists and bank import, on the editor's thread.
+
+    // Points the librarian at a type (0 sound, 1 multi, 2 pattern) and both grids at the
+    // first bank; for a list kind 0..4 (sound, category, multi, pattern, search-result
+    // banks) also empties and relabels the bank-list parameters and rebuilds the menus.
+    // With reload the patches folder is read again first. Under the plug lock.
+    void patchTypeChanged(int type, int listKind, bool reload) override;
+    // Relabels the bank-list parameters from the list of the mode, leaving every value,
+    // selection and surplus text alone, and reloads both grids.
+    void ResetPatchSelectionMenus();
+    // Copies a bank file the user chooses (a MIDI file with midi, else "syx" or "vub") into
+    // the patches folder, under a free name; a source that cannot be read or is larger than
+    // a bank file may be (16 MiB) is refused and logged.
+    void saveImportedFile(bool midi) override;
+    const char* getImportFolder() const { return importFolder.Get(); }
+
     // ---- Sending to the synthesizer.
 
     // Set once the output port that a device selection or a restore chose is open.
@@ -277,7 +295,6 @@ public:
     std::atomic<bool>& localKeyboardFlag() override { return localControl; }
     std::atomic<bool>& partSelectFlag() override { return partSelect; }
     std::atomic<bool>& patternSendFlag() override { return patternToo; }
-    void patchTypeChanged(int type, int lowerList, bool refresh) override;
     void setMultiMode(bool on) override { multiMode = on; }
     void setSequenceMode(bool on) override { sequenceMode = on; }
     void setCategoryView(bool on) override { categoryView = on; }
@@ -442,7 +459,6 @@ public:
     void setPatternTargetPart(int part) override { awaitedDumpPart = part; }
     void clearEntryStored() override;
     void OpenDataDirectory() override;
-    void saveImportedFile(bool midi) override;
     void updateBankAndProgramMenuNames(bool keepBankMenu) override;
 
     // The shown name and the holding folder of the bank last chosen at a bank-menu position.
@@ -511,6 +527,9 @@ private:
     void sendParameterMessage(std::vector<int> message);
     // A change that came from the synthesizer under local control goes back to it no more.
     bool isEcho();
+    // Sets the shown name of each bank as the display text of its index in each parameter.
+    void labelBankList(const std::vector<int>& params, const std::vector<PatchFile*>& banks,
+                       BankNameShortener& shortener);
     // The scaled editor size.
     int scaled(int length) const { return int(length * windowScale); }
 
@@ -559,6 +578,8 @@ private:
     double windowScale = 1.0;
     int colourScheme = 0;
 
+    // Where the next import's file chooser starts.
+    KIT_String importFolder;
     IMidiQueue midiQueue{1024};
     std::atomic<double> sampleRate{44100.0};
     std::atomic<bool> notesOffSent{false};

@@ -106,15 +106,7 @@ void Zoz::fillBankList(bool upper, BankNameShortener& shortener) {
     const std::vector<PatchFile*>& banks = librarian->soundBanks;
     param->InitEnum(upper ? "Bank Selection List 1" : "Bank Selection List 2", 0, int(banks.size()),
                     "", "", -1, -1);
-    shortener.startList();
-    for (size_t i = 0; i < banks.size(); ++i) {
-        const std::string& name = banks[i]->fileName;
-        const std::string shown = shortener.shownName(name);
-        if (shown != name)
-            log("PATCH LIBRARIAN: Filename ", name, " RENAMED TO ", shown,
-                " Because the filename was too long to fit in plug-in display!");
-        param->SetDisplayText(int(i), shown.c_str());
-    }
+    labelBankList({paramIdx}, banks, shortener);
     keepFirstControl(paramIdx);
     remembered.fileName = param->GetDisplayText(0);
     if (!banks.empty()) {

@@ -95,9 +95,3 @@ void Zoz::lightPartIndicator(int part) {
     partLit[size_t(part)] = true;
     partLitAt[size_t(part)] = GetTickCount();
 }
-
-// Bank imports and the patch type switch come with the librarian's lists; until then nothing
-// is copied or switched.
-void Zoz::saveImportedFile(bool) {}
-
-void Zoz::patchTypeChanged(int, int, bool) {}
