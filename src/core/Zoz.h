@@ -74,7 +74,7 @@ public:
 
     // ---- What the constructor built.
 
-    // The layout's layer of that name; null when the layout has none.
+    // The layer of that name: a librarian popup menu's, else the layout's; null when neither.
     ControlLayer* namedLayer(const std::string& name) const;
     ControlLayer* namedLayer(const std::string& name) override {
         return std::as_const(*this).namedLayer(name);
@@ -85,6 +85,7 @@ public:
     // The layer created for a librarian popup menu (0 .. 12 in the order of their ids 70 .. 82)
     // and the menu control on it; null where there is none.
     ControlLayer* popupMenuLayer(int row) const;
+    ControlLayer* popupMenuLayer(const std::string& layerName) const;
     IControl* popupMenu(int row) const;
     ControlLayer* progressLayerOf() const { return progressLayer; }
     bool isStartupComplete() const { return startupComplete; }
