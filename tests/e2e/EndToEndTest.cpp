@@ -211,6 +211,66 @@ TEST_P(EndToEnd, AnEditReachesTheSynthesizerAndItsChangeComesBackUnechoed) {
     EXPECT_EQ(after.dumpAt(0x10, 0x30, 0)[85], vv);
 }
 
+// A project saved after an edit and loaded by a new host beside a fresh synthesizer: the
+// restore sends the global settings, the multi and the sound of every part the multi has on;
+// the fresh synthesizer's edit buffers then equal the first one's byte for byte, and the
+// edited value is back in the plug-in.
+TEST_P(EndToEnd, AProjectRestoredBesideAFreshSynthesizerGivesItTheFirstOnesEditBuffers) {
+    testsupport::TempFolder folder; // outlives the first session's data folder
+    const std::string project = folder.path() + "/project.chunk";
+    auto first = session("first", {0, 0, "", ""});
+    // The first host loads the project too: its restore gives the first synthesizer the
+    // plug-in's whole arrangement, whatever that synthesizer started from.
+    ASSERT_TRUE(start(*first, {"save-chunk=" + project, "load-chunk=" + project}));
+    ASSERT_TRUE(answered(*first));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2 * kPauseMs));
+    const Point knob = GetParam().cutoffKnob;
+    ASSERT_TRUE(first->Click(kFilterTab.x, kFilterTab.y));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
+    ASSERT_TRUE(first->Drag(knob.x, knob.y, 30));
+    std::this_thread::sleep_for(std::chrono::milliseconds(10 * kPauseMs));
+    ASSERT_TRUE(first->Drag(knob.x, knob.y, -15));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
+    ProjectChunk saved;
+    ASSERT_TRUE(savedChunk(*first, project, &saved));
+    ASSERT_TRUE(first->WaitForHost("host: loaded chunk", kWaitMs));
+    EXPECT_EQ(first->FinishHost(), 0);
+    qsim::SynthSimulator before;
+    ASSERT_TRUE(first->Synth().SaveMemory(first->DataFolder() + "/before.syx", before));
+
+    // The project names the first synthesizer's ports: the fresh one takes them over.
+    first.reset();
+    auto fresh = session("first", {0, 0, "", ""});
+    const std::string restored = fresh->DataFolder() + "/restored.chunk";
+    ASSERT_TRUE(start(*fresh, {"load-chunk=" + project, "save-chunk=" + restored}));
+    ASSERT_TRUE(answered(*fresh));
+    const size_t startUp = fresh->Synth().Received().size();
+    ProjectChunk chunk;
+    ASSERT_TRUE(savedChunk(*fresh, restored, &chunk));
+    EXPECT_EQ(chunk.Value(kFilter1Cutoff), saved.Value(kFilter1Cutoff));
+    quit(*fresh);
+    const std::vector<Bytes> sent = fresh->Synth().Received();
+    const auto dumps = [&](uint8_t id) {
+        return std::count_if(sent.begin() + long(startUp), sent.end(),
+                             [&](const Bytes& m) { return m.size() > 4 && m[4] == id; });
+    };
+    EXPECT_EQ(dumps(0x14), 1) << heads(sent);
+    EXPECT_EQ(dumps(0x11), 1);
+    int active = 0;
+    for (int part = 0; part < 16; ++part)
+        active += saved.Value(kMultiPartStatus + part) == 1.0;
+    EXPECT_EQ(dumps(0x10), active);
+
+    qsim::SynthSimulator after;
+    ASSERT_TRUE(fresh->Synth().SaveMemory(fresh->DataFolder() + "/after.syx", after));
+    EXPECT_EQ(after.dumpAt(0x14, 0, 0), before.dumpAt(0x14, 0, 0));
+    EXPECT_EQ(after.dumpAt(0x11, 0x20, 0), before.dumpAt(0x11, 0x20, 0));
+    for (uint8_t part = 0; part < 16; ++part) {
+        if (saved.Value(kMultiPartStatus + part) != 1.0) continue;
+        EXPECT_EQ(after.dumpAt(0x10, 0x30, part), before.dumpAt(0x10, 0x30, part)) << int(part);
+    }
+}
+
 // A silent synthesizer: the probe's request, 20 pauses, the scan's 128 requests a pause apart,
 // then nothing. Random bytes from it, bytes of 0x80 and above among them, leave the plug-in
 // running, and a host quit in the middle of a probe ends cleanly.
