@@ -87,6 +87,19 @@ protected:
         EXPECT_TRUE(read) << "a chunk of " << bytes.size() << " bytes";
         return read;
     }
+    // Drags part 1's cutoff knob on its page down, then up: whether the knob starts at its
+    // minimum or its maximum, the second drag sends, and the last value sent is the one the
+    // plug-in holds.
+    static bool editCutoff(Session& s) {
+        const Point knob = GetParam().cutoffKnob;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2 * kPauseMs));
+        if (!s.Click(kFilterTab.x, kFilterTab.y)) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs)); // the page shows
+        if (!s.Drag(knob.x, knob.y, 30)) return false;
+        // Apart by more than a double click's time.
+        std::this_thread::sleep_for(std::chrono::milliseconds(10 * kPauseMs));
+        return s.Drag(knob.x, knob.y, -15);
+    }
     static void quit(Session& s) {
         ASSERT_TRUE(s.QuitHost());
         EXPECT_EQ(s.FinishHost(), 0);
@@ -170,16 +183,7 @@ TEST_P(EndToEnd, AnEditReachesTheSynthesizerAndItsChangeComesBackUnechoed) {
     ASSERT_TRUE(start(*s, {"save-chunk=" + edited, "run=" + std::to_string(kRunMs),
                            "save-chunk=" + changed}));
     ASSERT_TRUE(answered(*s));
-    std::this_thread::sleep_for(std::chrono::milliseconds(2 * kPauseMs));
-    const Point knob = GetParam().cutoffKnob;
-    ASSERT_TRUE(s->Click(kFilterTab.x, kFilterTab.y));
-    std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs)); // the page shows
-    // Down, then up: whether the knob starts at its minimum or its maximum, the second drag
-    // sends, and the last value sent is the one the plug-in holds.
-    ASSERT_TRUE(s->Drag(knob.x, knob.y, 30));
-    // Apart by more than a double click's time.
-    std::this_thread::sleep_for(std::chrono::milliseconds(10 * kPauseMs));
-    ASSERT_TRUE(s->Drag(knob.x, knob.y, -15));
+    ASSERT_TRUE(editCutoff(*s));
     const auto cutoff = [](const Bytes& m) {
         return m.size() == 10 && m[4] == 0x20 && m[7] == 0x4E;
     };
@@ -223,13 +227,7 @@ TEST_P(EndToEnd, AProjectRestoredBesideAFreshSynthesizerGivesItTheFirstOnesEditB
     // plug-in's whole arrangement, whatever that synthesizer started from.
     ASSERT_TRUE(start(*first, {"save-chunk=" + project, "load-chunk=" + project}));
     ASSERT_TRUE(answered(*first));
-    std::this_thread::sleep_for(std::chrono::milliseconds(2 * kPauseMs));
-    const Point knob = GetParam().cutoffKnob;
-    ASSERT_TRUE(first->Click(kFilterTab.x, kFilterTab.y));
-    std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
-    ASSERT_TRUE(first->Drag(knob.x, knob.y, 30));
-    std::this_thread::sleep_for(std::chrono::milliseconds(10 * kPauseMs));
-    ASSERT_TRUE(first->Drag(knob.x, knob.y, -15));
+    ASSERT_TRUE(editCutoff(*first));
     std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
     ProjectChunk saved;
     ASSERT_TRUE(savedChunk(*first, project, &saved));

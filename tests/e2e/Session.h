@@ -58,7 +58,6 @@ public:
     bool Click(int x, int y, int button = 1);
     bool Drag(int x, int y, int dy);
 
-
 private:
     bool editorWindow();
     bool pointer(int x, int y);
