@@ -77,7 +77,7 @@ public:
 
     // ---- What the constructor built.
 
-    // The layout's layer of that name; null when the layout has none.
+    // The layer of that name: a librarian popup menu's, else the layout's; null when neither.
     ControlLayer* namedLayer(const std::string& name) const;
     ControlLayer* namedLayer(const std::string& name) override {
         return std::as_const(*this).namedLayer(name);
@@ -89,6 +89,7 @@ public:
     // and the menu control on it; null where there is none.
     static constexpr int kPopupMenus = 13;
     ControlLayer* popupMenuLayer(int row) const;
+    ControlLayer* popupMenuLayer(const std::string& layerName) const;
     IControl* popupMenu(int row) const;
     ControlLayer* progressLayerOf() const { return progressLayer; }
     bool isStartupComplete() const { return startupComplete; }

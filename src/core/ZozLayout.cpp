@@ -122,6 +122,8 @@ ControlLayer* Zoz::findLayoutLayer(const std::string& name) {
 }
 
 ControlLayer* Zoz::namedLayer(const std::string& name) const {
+    // The page switches show and hide the menus' layers by name, as they do the layout's.
+    if (ControlLayer* menu = popupMenuLayer(name)) return menu;
     return uiConfig->getLayer(name);
 }
 

@@ -135,6 +135,12 @@ ControlLayer* Zoz::popupMenuLayer(int row) const {
     return row >= 0 && row < kPopupMenus ? popupLayers[size_t(row)] : nullptr;
 }
 
+ControlLayer* Zoz::popupMenuLayer(const std::string& name) const {
+    for (int row = 0; row < kPopupMenus; ++row)
+        if (name == kPopupMenuRows[row].layerName) return popupLayers[size_t(row)];
+    return nullptr;
+}
+
 IControl* Zoz::popupMenu(int row) const {
     return row >= 0 && row < kPopupMenus ? popupMenus[size_t(row)] : nullptr;
 }

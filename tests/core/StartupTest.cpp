@@ -159,6 +159,7 @@ TEST_F(Startup, LibrarianMenuLayersThenTheProgressLayerLast) {
             EXPECT_EQ(layer, plug->popupMenuLayer(row));
             EXPECT_EQ(layer->getId(), 70 + row);
             EXPECT_EQ(layer->getName(), names[row]);
+            EXPECT_EQ(plug->namedLayer(names[row]), layer) << "the page switches show it by name";
             EXPECT_EQ(layer->isVisible(), row == 6 || row == 7) << names[row];
             ASSERT_EQ(layer->getControls().GetSize(), 1) << names[row];
             EXPECT_EQ(layer->getControls().Get(0), plug->popupMenu(row));

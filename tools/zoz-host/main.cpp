@@ -100,8 +100,10 @@ bool run(VstHost& host, EditorWindow& editor, const std::string& command) {
             printf("host: the plug-in gave no chunk\n");
             return false;
         }
+        // The line tells a watcher the file is complete: it comes after the write.
+        if (!writeFile(arg, bytes)) return false;
         printf("host: saved chunk of %zu bytes\n", bytes.size());
-        return writeFile(arg, bytes);
+        return true;
     } else if (name == "load-chunk") {
         if (!readFile(arg, &bytes)) {
             fprintf(stderr, "zoz-host: cannot read %s\n", arg.c_str());
