@@ -50,7 +50,7 @@ TEST_F(WsysGeometry, HitTestsSkipHiddenViewsAndPreferTheFrontOne) {
     a->SetHidden(true);
     EXPECT_EQ(content->HitTest(inB), content);
     a->SetHidden(false);
-    EXPECT_EQ(content->HitTest(Point{39, 20}), content); // a view running up excludes its bottom
+    EXPECT_EQ(content->HitTest(Point{39, 20}), content);  // a view running up excludes its bottom
     EXPECT_EQ(content->HitTest(Point{39, 100}), a.get()); // and includes its top
 }
 

@@ -88,14 +88,13 @@ TEST_F(WsysRender, OnlyWhatAskedForIsRedrawn) {
 
 TEST_F(WsysRender, OverlappingWindowsOnAScreen) {
     App().SetScreens({Rect(0, 0, 320, 200)});
-    Ref<Window> back = Make<Window>(Rect(20, 40, 180, 100),
-                                    kTitledWindowMask | kClosableWindowMask |
-                                        kMiniaturizableWindowMask);
+    Ref<Window> back =
+        Make<Window>(Rect(20, 40, 180, 100),
+                     kTitledWindowMask | kClosableWindowMask | kMiniaturizableWindowMask);
     back->SetTitle("Back Window");
     back->ContentView()->AddSubview(Make<FillView>(Rect(10, 10, 60, 40), kRed, false).get());
-    Ref<Window> front = Make<Window>(Rect(120, 20, 160, 90), kTitledWindowMask |
-                                                                 kClosableWindowMask |
-                                                                 kResizableWindowMask);
+    Ref<Window> front = Make<Window>(
+        Rect(120, 20, 160, 90), kTitledWindowMask | kClosableWindowMask | kResizableWindowMask);
     front->SetTitle("Fr\xC3\xBChling");
     front->ContentView()->AddSubview(Make<FillView>(Rect(20, 20, 120, 30), kBlue, true).get());
     front->SetAlphaValue(0.9f);
@@ -103,8 +102,8 @@ TEST_F(WsysRender, OverlappingWindowsOnAScreen) {
     front->MakeKeyAndOrderFront();
     Image img = RenderScreen();
     EXPECT_TRUE(testsupport::MatchesGolden("tests/platform/golden/wsys_windows.png",
-                                           img.pixels.data(), img.width, img.height, img.width,
-                                           8, 60));
+                                           img.pixels.data(), img.width, img.height, img.width, 8,
+                                           60));
     // The file written is a PNG of the same picture.
     const std::string path = ::testing::TempDir() + "wsys_windows.png";
     ASSERT_TRUE(WritePng(img, path));
