@@ -131,13 +131,6 @@ void Application::PostEvent(Ref<Event> e, bool atStart) {
         m_queue.push_back(std::move(e));
 }
 
-bool Application::hasEvent(uint64_t mask) {
-    std::lock_guard<std::mutex> lock(m_queueLock);
-    for (const Ref<Event>& e : m_queue)
-        if (mask & (uint64_t(1) << (e->type & 63))) return true;
-    return false;
-}
-
 Ref<Event> Application::NextEvent(uint64_t mask, int64_t deadlineNanos, unsigned mode,
                                   bool dequeue) {
     m_wake = false;
@@ -156,7 +149,7 @@ Ref<Event> Application::NextEvent(uint64_t mask, int64_t deadlineNanos, unsigned
             }
         }
         if (m_wake || NowNanos() >= deadlineNanos) return nullptr;
-        loop.Wait(deadlineNanos, mode, [&] { return m_wake || hasEvent(mask); });
+        loop.SleepSlice(deadlineNanos, mode);
     }
 }
 

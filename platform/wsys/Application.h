@@ -173,7 +173,6 @@ private:
     void unorder(Window* w);
     void setKeyWindow(Window* w);
     void pickKeyWindow();
-    bool hasEvent(uint64_t mask);
 
     std::vector<Ref<Window>> m_windows;
     std::vector<Window*> m_ordered;

@@ -11,7 +11,7 @@ namespace platform::wsys {
 
 namespace {
 
-// Longest single sleep of a wait, so that posted events and stop requests are seen soon.
+// Longest sleep between two turns of a waiting loop.
 constexpr int64_t kWaitSliceNanos = 5000000;
 
 int64_t nanosOf(double seconds) {
@@ -90,21 +90,17 @@ int64_t RunLoop::nextDue(unsigned mode) const {
     return next;
 }
 
-bool RunLoop::Wait(int64_t deadlineNanos, unsigned mode, const std::function<bool()>& wake) {
-    for (;;) {
-        if (wake && wake()) return false;
-        const int64_t now = NowNanos();
-        const int64_t until = std::min(deadlineNanos, nextDue(mode));
-        if (now >= until) return true;
-        SleepNanos(std::min(until - now, kWaitSliceNanos));
-    }
+void RunLoop::SleepSlice(int64_t deadlineNanos, unsigned mode) {
+    const int64_t now = NowNanos();
+    const int64_t until = std::min(deadlineNanos, nextDue(mode));
+    if (now < until) SleepNanos(std::min(until - now, kWaitSliceNanos));
 }
 
 void RunLoop::RunUntil(int64_t deadlineNanos, unsigned mode) {
     for (;;) {
         RunTurn(mode);
         if (NowNanos() >= deadlineNanos) return;
-        Wait(deadlineNanos, mode, nullptr);
+        SleepSlice(deadlineNanos, mode);
     }
 }
 

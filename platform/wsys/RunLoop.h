@@ -61,9 +61,10 @@ public:
     void RunTurn(unsigned mode);
     // Runs turns in the mode until the deadline; events stay queued.
     void RunUntil(int64_t deadlineNanos, unsigned mode = 1);
-    // Sleeps until the deadline or the next timer of the mode is due, a slice at a time,
-    // ending early when wake answers true; false when it woke for that.
-    bool Wait(int64_t deadlineNanos, unsigned mode, const std::function<bool()>& wake);
+    // Sleeps until the deadline or the next timer of the mode is due, at most one slice
+    // (5 ms): loops that wait run a turn at least every slice, so the turn hook sees time pass
+    // and posted events are seen soon.
+    void SleepSlice(int64_t deadlineNanos, unsigned mode);
     // The mode of the turn running, 0 outside one.
     unsigned CurrentMode() const { return m_mode; }
     // Called at the start of every turn (tests drive modal loops from it); null clears it.

@@ -356,17 +356,13 @@ void Window::Display() {
     DisplayIfNeeded();
 }
 
-namespace {
-void collectDirty(const View* v, std::vector<Rect>* out) {
+void Window::collectDirty(const View* v, std::vector<Rect>* out) {
     if (v->IsHidden()) return;
-    if (v->NeedsDisplay()) {
-        const Rect r = v->ConvertRectToView(v->VisibleRect(), nullptr);
-        if (!r.IsEmpty()) out->push_back(r);
-    }
+    const Rect dirty = v->m_dirty.Intersection(v->VisibleRect());
+    if (!dirty.IsEmpty()) out->push_back(v->ConvertRectToView(dirty, nullptr));
     for (const Ref<View>& s : v->Subviews())
         collectDirty(s.get(), out);
 }
-} // namespace
 
 void Window::DisplayIfNeeded() {
     if (!m_viewsNeedDisplay || !m_contentView) return;

@@ -162,6 +162,7 @@ private:
     void orderChildren();
     TitleButton titleButtonAt(Point base) const;
     std::vector<Rect> drawRectsIn(const View* v) const;
+    static void collectDirty(const View* v, std::vector<Rect>* out);
     Point basePixel(Point base) const;
 
     int m_number;
