@@ -102,6 +102,45 @@ TEST_F(WsysDispatch, ModalLoopsServeOnlyTheirWindow) {
     EXPECT_EQ(App().ModalWindow(), nullptr);
 }
 
+TEST_F(WsysDispatch, KeysCarryTheLayoutsCharactersAndTheWheelGoesUnderThePointer) {
+    struct Keys : LogView {
+        using LogView::LogView;
+        void KeyDown(Event& e) override { seen.push_back(e.characters + u"|" + e.charactersIgnoringModifiers); }
+        void ScrollWheel(Event& e) override { wheel = e.deltaY; }
+        std::vector<std::u16string> seen;
+        double wheel = 0;
+    };
+    Ref<Window> w = makeWindow(Rect(0, 0, 100, 50), "");
+    auto keys = Make<Keys>(&log, "K", Rect(0, 0, 10, 10));
+    keys->acceptsFocus = true;
+    w->ContentView()->AddSubview(keys.get());
+    w->MakeFirstResponder(keys.get());
+    inject::Key(48, kShiftKeyMask); // Shift+Tab: back-tab
+    inject::Key(0, kControlKeyMask);
+    inject::Key(122);               // F1
+    inject::Type(u"Z:");
+    inject::Wheel(inject::CenterOf(view(w.get(), 1)), 0, 1.5);
+    App().DispatchPendingEvents();
+    EXPECT_EQ(keys->seen, (std::vector<std::u16string>{u"\x19|\x19", u"\x01|a", u"\xF704|\xF704",
+                                                       u"Z|Z", u":|:"}));
+    EXPECT_EQ(keys->wheel, 0); // the wheel went to B, under the pointer
+}
+
+TEST_F(WsysDispatch, ThePointerLeftBehindAndWarped) {
+    App().AssociateMouseAndCursor(false);
+    inject::MoveTo(Point{300, 400});
+    EXPECT_EQ(App().MouseLocation(), Point());
+    App().AssociateMouseAndCursor(true);
+    App().WarpCursor(Point{10, 80}); // display coordinates, y down
+    EXPECT_EQ(App().MouseLocation(), (Point{10, 1000}));
+    App().HideCursor();
+    App().HideCursor();
+    App().ShowCursor();
+    EXPECT_FALSE(App().IsCursorVisible());
+    App().ShowCursor();
+    EXPECT_TRUE(App().IsCursorVisible());
+}
+
 TEST_F(WsysDispatch, TheCloseBoxAsksTheWindow) {
     struct Guarded : Window {
         using Window::Window;
