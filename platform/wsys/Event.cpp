@@ -34,12 +34,23 @@ Ref<Event> Event::Make(int type) {
     return e;
 }
 
-Ref<Event> Event::MouseEvent(int type, Point location, unsigned modifierFlags, double timestamp,
-                             int windowNumber, int eventNumber, int clickCount, float pressure) {
-    Ref<Event> e = Make(type);
+namespace {
+// The fields every made event has.
+Ref<Event> located(int type, Point location, unsigned modifierFlags, double timestamp,
+                   int windowNumber) {
+    Ref<Event> e = Event::Make(type);
     e->locationInWindow = location;
     e->modifierFlags = modifierFlags;
     e->timestamp = timestamp;
+    e->windowNumber = windowNumber;
+    e->window = App().WindowWithNumber(windowNumber);
+    return e;
+}
+} // namespace
+
+Ref<Event> Event::MouseEvent(int type, Point location, unsigned modifierFlags, double timestamp,
+                             int windowNumber, int eventNumber, int clickCount, float pressure) {
+    Ref<Event> e = located(type, location, modifierFlags, timestamp, windowNumber);
     e->eventNumber = eventNumber;
     e->clickCount = clickCount;
     e->pressure = pressure;
@@ -47,8 +58,6 @@ Ref<Event> Event::MouseEvent(int type, Point location, unsigned modifierFlags, d
         type == kRightMouseDown || type == kRightMouseUp || type == kRightMouseDragged   ? 1
         : type == kOtherMouseDown || type == kOtherMouseUp || type == kOtherMouseDragged ? 2
                                                                                          : 0;
-    e->windowNumber = windowNumber;
-    e->window = App().WindowWithNumber(windowNumber);
     return e;
 }
 
@@ -56,16 +65,11 @@ Ref<Event> Event::KeyEvent(int type, Point location, unsigned modifierFlags, dou
                            int windowNumber, const std::u16string& characters,
                            const std::u16string& charactersIgnoringModifiers, bool isARepeat,
                            int keyCode) {
-    Ref<Event> e = Make(type);
-    e->locationInWindow = location;
-    e->modifierFlags = modifierFlags;
-    e->timestamp = timestamp;
+    Ref<Event> e = located(type, location, modifierFlags, timestamp, windowNumber);
     e->characters = characters;
     e->charactersIgnoringModifiers = charactersIgnoringModifiers;
     e->isARepeat = isARepeat;
     e->keyCode = keyCode;
-    e->windowNumber = windowNumber;
-    e->window = App().WindowWithNumber(windowNumber);
     return e;
 }
 

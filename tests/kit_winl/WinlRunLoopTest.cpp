@@ -38,7 +38,6 @@ TEST_F(WinlRunLoop, AppNapIsHeldWhileTheCounterIsPositive) {
     WINL_DisableAppNap(5); // ignored while terminating
     EXPECT_TRUE(wsys::App().Activities().empty());
     g_winl_terminating = false;
-    WINL_DisableAppNap(-5);
 }
 
 TEST_F(WinlRunLoop, PlatformThreadsPoolsAndRightClicks) {
