@@ -12,6 +12,8 @@
 #include "tests/support/TestEffect.h"
 #include "tests/support/TestGraphics.h"
 
+#include "bench/KnobStrip.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -77,17 +79,6 @@ void BM_ShowEveryParameter(benchmark::State& state) {
 BENCHMARK(BM_ShowEveryParameter)->Unit(benchmark::kMillisecond);
 
 // ---- Drawing
-
-// A knob strip of 65 frames of 48 × 48: a disc with an anti-aliased rim over transparency.
-void paintKnobStrip(RAST_IBitmap* strip) {
-    for (int y = 0; y < strip->getHeight(); ++y)
-        for (int x = 0; x < 48; ++x) {
-            const double d = std::hypot(x - 23.5, y % 48 - 23.5);
-            const int alpha = d < 20 ? 255 : d < 24 ? int(255 * (24 - d) / 4) : 0;
-            strip->getBits()[y * strip->getRowSpan() + x] =
-                RAST_MakePixel(90 + y % 48, 40 + 2 * (y / 48), 200 - x, alpha);
-        }
-}
 
 // The editor at the normal size: the background, 400 knobs of 48 × 48 drawn with source alpha
 // and 300 value captions of 13 pixels.

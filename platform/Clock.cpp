@@ -2,7 +2,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
+#include <pthread.h>
+#include <sched.h>
 #include <thread>
+#include <time.h>
 
 namespace platform {
 namespace {
@@ -17,6 +21,12 @@ public:
     void SleepNanos(int64_t ns) override {
         if (ns > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
     }
+    void MakeThreadPunctual() override {
+        // The lowest real-time priority: above every normal thread, below a host's audio.
+        sched_param param{};
+        param.sched_priority = sched_get_priority_min(SCHED_FIFO);
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+    }
 };
 
 SystemClock g_system;
@@ -24,8 +34,16 @@ std::atomic<Clock*> g_current{&g_system};
 
 } // namespace
 
+int64_t Clock::WallSeconds() { return int64_t(std::time(nullptr)); }
+
 Clock& Clock::Current() { return *g_current.load(std::memory_order_acquire); }
 
 void Clock::Install(Clock* c) { g_current.store(c ? c : &g_system, std::memory_order_release); }
+
+int64_t ProcessNanos() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
 
 } // namespace platform

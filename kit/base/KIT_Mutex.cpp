@@ -35,3 +35,15 @@ void KIT_Mutex::Leave() {
         pthread_mutex_unlock(&m_mutex);
     }
 }
+
+int KIT_Mutex::LeaveAll() {
+    if (!m_owned.load() || !pthread_equal(m_owner.load(), pthread_self())) return 0;
+    const int entries = m_depth + 1;
+    m_depth = 0;
+    Leave();
+    return entries;
+}
+
+void KIT_Mutex::EnterTimes(int entries) {
+    for (int i = 0; i < entries; ++i) Enter();
+}

@@ -16,6 +16,10 @@ public:
     void Leave();
     // Enters without waiting; false when another thread owns the lock.
     bool TryEnter();
+    // For a long wait of the owner (a modal loop, joining a thread that needs the lock): leaves
+    // every entry it holds and returns their number for EnterTimes; 0 when it owns none.
+    int LeaveAll();
+    void EnterTimes(int entries);
 
 private:
     pthread_mutex_t m_mutex;
@@ -37,6 +41,21 @@ public:
 
 private:
     KIT_Mutex* m_mutex;
+};
+
+// Lets go of every entry the calling thread holds for its scope and takes them back after.
+class KIT_MutexRelease {
+public:
+    explicit KIT_MutexRelease(KIT_Mutex* m) : m_mutex(m), m_entries(m ? m->LeaveAll() : 0) {}
+    ~KIT_MutexRelease() {
+        if (m_mutex) m_mutex->EnterTimes(m_entries);
+    }
+    KIT_MutexRelease(const KIT_MutexRelease&) = delete;
+    KIT_MutexRelease& operator=(const KIT_MutexRelease&) = delete;
+
+private:
+    KIT_Mutex* m_mutex;
+    int m_entries;
 };
 
 // Holds the lock for its scope when it could be had at once (Owned), never waiting for it.

@@ -278,8 +278,9 @@ public:
 
 protected:
     // One message to the external output, sent only into an open port and only when it has 1
-    // to kMaxExternalMIDIBytes bytes; false when nothing was sent.
-    bool SendExternalMIDI(const unsigned char* bytes, int size);
+    // to kMaxExternalMIDIBytes bytes; false when nothing was sent. Every send to the
+    // synthesizer ends here, so a test plug-in may record the bytes instead.
+    virtual bool SendExternalMIDI(const unsigned char* bytes, int size);
     static constexpr int kMaxExternalMIDIBytes = 16000;
 
     // The host adapter's three parameter notices; called for visible parameters only.

@@ -41,9 +41,12 @@ constexpr CanDoAnswer kCanDo[] = {
     {"hasVxViewAsConfig", false, kExtensionAnswer, kHasVxViewAsConfig},
 };
 
-// Copies src into the host's buffer of size bytes, cut to fit.
+// Copies src into the host's buffer of size bytes; a longer text is cut to fit on purpose.
 void copyText(void* dst, const char* src, size_t size) {
-    snprintf(static_cast<char*>(dst), size, "%s", src ? src : "");
+    if (size == 0) return;
+    const size_t n = src ? strnlen(src, size - 1) : 0;
+    if (n) memcpy(dst, src, n);
+    static_cast<char*>(dst)[n] = '\0';
 }
 
 // A name asked for by the host: 1 when there was a buffer to copy it into.

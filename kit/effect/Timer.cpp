@@ -4,7 +4,7 @@
 
 namespace {
 int64_t nowMicros() {
-    return platform::NowNanos() / 1000;
+    return platform::ProcessNanos() / 1000;
 }
 } // namespace
 

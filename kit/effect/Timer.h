@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // Periodic check: Every(s) is true once each time more than s seconds have passed since the
-// timer started or last fired. Time comes from the platform clock in microseconds.
+// timer started or last fired. Time is the processor time of the process, in microseconds.
 class Timer {
 public:
     Timer();

@@ -137,8 +137,12 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
 } // namespace
 } // namespace rast_sse2
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 // Eight pixels to a vector. The 256-bit unpacks and packs work within each 128-bit half, so
 // a round trip through 16-bit lanes keeps the pixel order.
@@ -255,7 +259,11 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
 } // namespace
 } // namespace rast_avx2
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 namespace {
 

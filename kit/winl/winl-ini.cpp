@@ -203,11 +203,11 @@ int dropCache(iniFileContext& ctx) {
 
 bool writeSections(FILE* f, const FileMap& sections) {
     for (int i = 0; i < sections.GetSize(); ++i) {
-        const char* secName;
+        const char* secName = nullptr;
         Section* s = *sections.EnumeratePtr(i, &secName);
         if (fprintf(f, "[%s]\n", secName) < 0) return false;
         for (int k = 0; k < s->GetSize(); ++k) {
-            const char* key;
+            const char* key = nullptr;
             const char* value = *s->EnumeratePtr(k, &key);
             if (*key && fprintf(f, "%s=%s\n", key, value) < 0) return false;
         }
@@ -274,7 +274,7 @@ void appendBytes(KIT_TypedBuf<char>& list, const char* s, int n) {
 // Appends every non-empty key of map, each with its zero byte.
 template <class Map> void appendNames(KIT_TypedBuf<char>& list, const Map& map) {
     for (int i = 0; i < map.GetSize(); ++i) {
-        const char* name;
+        const char* name = nullptr;
         map.EnumeratePtr(i, &name);
         if (*name) appendBytes(list, name, int(strlen(name)) + 1);
     }
@@ -356,7 +356,7 @@ int GetPrivateProfileSection(const char* section, char* buf, int size, const cha
     Section* s = ctx && section ? ctx->sections.Get(section) : nullptr;
     KIT_TypedBuf<char> list(4096);
     for (int i = 0; s && i < s->GetSize(); ++i) {
-        const char* key;
+        const char* key = nullptr;
         const char* value = *s->EnumeratePtr(i, &key);
         const char* start;
         const int n = valueSpan(value, &start);

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <fpu_control.h>
 #include <mutex>
 #include <poll.h>
 #include <sched.h>
@@ -88,20 +89,20 @@ int MulDiv(int a, int b, int c) {
 }
 
 unsigned int _controlfp(unsigned int newValue, unsigned int mask) {
-    // fesetround governs the vector unit as well as the x87 one, which a control word would not.
-    const auto currentField = [] {
-        const int mode = fegetround();
-        for (const RoundingMode& m : kRoundingModes)
-            if (m.mode == mode) return m.field;
-        return 0u;
-    };
     mask &= 0x300;
     if (mask) {
-        const unsigned int field = (currentField() & ~mask) | (newValue & mask);
+        // fesetround sets the vector unit as well as the x87 one; a control word alone would not.
+        unsigned int field = 0;
+        for (const RoundingMode& m : kRoundingModes)
+            if (m.mode == fegetround()) field = m.field;
+        field = (field & ~mask) | (newValue & mask);
         for (const RoundingMode& m : kRoundingModes)
             if (m.field == field) fesetround(m.mode);
     }
-    return currentField();
+    // The processor's x87 control word, whose rounding field fesetround keeps in step.
+    fpu_control_t word = 0;
+    _FPU_GETCW(word);
+    return unsigned(word) >> 2;
 }
 
 pthread_t GetCurrentThreadId() {

@@ -75,7 +75,8 @@ int GetFileTime(int fd, FILETIME* creation, FILETIME* access, FILETIME* write);
 // b * a / c truncated; 0 when c is 0, -1 when the result does not fit an int.
 int MulDiv(int a, int b, int c);
 // Only the rounding field (mask 0x300: 0 nearest, 0x100 down, 0x200 up, 0x300 toward zero)
-// is supported; returns the resulting control word in that form.
+// is supported; returns the processor's resulting control word shifted right by 2, so its
+// rounding field reads in that form.
 unsigned int _controlfp(unsigned int newValue, unsigned int mask);
 pthread_t GetCurrentThreadId();
 char* lstrcpyn(char* dst, const char* src, int n);

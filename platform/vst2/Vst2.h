@@ -85,6 +85,7 @@ enum AEffectOpcodes {
     effEditGetRect = 13,
     effEditOpen = 14,
     effEditClose = 15,
+    effEditIdle = 19, // the host idles an open editor; nothing to do for ours
     effIdentify = 22,
     effGetChunk = 23,
     effSetChunk = 24,

@@ -1,21 +1,40 @@
 #pragma once
 
+#include "src/librarian/LibrarianPatch.h"
+
 #include <atomic>
-#include <memory>
+#include <cstdint>
+#include <mutex>
 
-class LibrarianPatch;
+// A collection for the librarian's selected slot: armed by the thread that requests a dump,
+// filled on the MIDI input thread. It takes only complete dumps of its own kind, so neither a
+// parameter message nor a cut or foreign dump can become the slot's entry.
+class LibrarianRequest {
+public:
+    // The longest dump a record takes: the MIDI output sends nothing longer.
+    static constexpr int kLongestDump = 16000;
 
-// A collection of dumps for the librarian's selected slot: armed by the thread that requests
-// them, filled on the MIDI input thread.
-struct LibrarianRequest {
-    std::atomic<int> state{1};
-    std::atomic<bool> active{false};
-    // The entry collected so far; null while nothing has been collected.
-    std::shared_ptr<LibrarianPatch> patch;
+    // Takes dumps F0 3E 0F dd `dumpId` of minSize..maxSize bytes, named by the 16 bytes at
+    // nameOffset.
+    LibrarianRequest(uint8_t dumpId, int minSize, int maxSize, int nameOffset);
 
     // Empties the collection and lets it collect.
-    void arm() {
-        patch.reset();
-        active = true;
-    }
+    void arm();
+    // Appends a dump of the record's kind and size, names the entry after it and stops
+    // collecting: true, with a copy of the completed entry in `completed` when given (a copy
+    // taken later may already be emptied by the next arming). Ignores any other message: false.
+    bool addMessageData(const uint8_t* data, int size, LibrarianPatch* completed = nullptr);
+    // A copy of the entry collected so far.
+    LibrarianPatch entry() const;
+
+    std::atomic<int> state{1};
+    std::atomic<bool> active{false};
+
+private:
+    const uint8_t dumpId;
+    const int minSize;
+    const int maxSize;
+    const int nameOffset;
+    mutable std::mutex mutex;
+    LibrarianPatch patch;
 };

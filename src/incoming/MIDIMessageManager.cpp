@@ -17,7 +17,7 @@ const char* const kWorkerNames[] = {"job", "clock", "clock tick"};
 MIDIMessageManager::MIDIMessageManager(SenderPlugin* plugin, PatchManager* patchManager,
                                        PatchLibrarian* librarian, IGraphics* graphics)
     : plugin(plugin), patchManager(patchManager), graphics(graphics), librarian(librarian),
-      sender(std::make_unique<MIDIMessageSender>(patchManager, plugin)) {
+      sender(std::make_unique<MIDIMessageSender>(patchManager, plugin, librarian, this)) {
     for (auto& worker : workers)
         worker = std::make_unique<SenderWorker>(sender.get());
 }
@@ -60,14 +60,21 @@ bool MIDIMessageManager::isRunning(Worker worker) const {
 void MIDIMessageManager::postPatchRequest(int command,
                                           const std::function<void(SenderJob&)>& setArguments) {
     bool armed = false;
+    bool wasActive = false, hadAnswer = false;
     const bool posted = postJob(command, [&](SenderJob& job) {
+        wasActive = patchRequest.active;
+        hadAnswer = answerReceived;
         patchRequest.arm();
-        armed = true;
         answerReceived = false;
+        armed = true;
         setArguments(job);
     });
-    // The thread library may refuse the start after the collection was armed.
-    if (!posted && armed) patchRequest.active = false;
+    // The thread library may refuse the start after the collection was armed: the collection
+    // and the answer flag are then as they were (an armed collection holds nothing yet, a
+    // completed one was stored already).
+    if (posted || !armed) return;
+    patchRequest.active = wasActive;
+    answerReceived = hadAnswer;
 }
 
 void MIDIMessageManager::sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) {

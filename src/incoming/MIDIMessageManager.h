@@ -1,23 +1,31 @@
 #pragma once
 
 #include "src/incoming/LibrarianRequest.h"
+#include "src/librarian/PatchSysexMessage.h"
 #include "src/sender/SenderJob.h"
+#include "src/sender/SenderOwner.h"
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class IGraphics;
+struct ISysEx;
 class MIDIMessageSender;
 class PatchLibrarian;
 class PatchManager;
 class SenderPlugin;
 class SenderWorker;
 
+// The two complementary filter-routing switches of each part (id + part). The layout cannot
+// address them, so the parameter dictionary gives them no name.
+enum FilterRoutingSwitch { kFilterRoutingSwitchA = 18722, kFilterRoutingSwitchB = 18738 };
+
 // Owns the sender and its three workers, the librarian collections and the flags that the
 // incoming-SysEx handling shares with the jobs.
-class MIDIMessageManager {
+class MIDIMessageManager : public SenderOwner {
 public:
     enum Worker {
         kJobThread,       // dumps, requests, probe and init data (codes 0 to 18)
@@ -30,7 +38,7 @@ public:
                        IGraphics* graphics);
     // Stops the clock, cancels and stops every job and joins the workers (a bounded wait
     // each); a worker that does not end is logged and keeps its sender.
-    ~MIDIMessageManager();
+    ~MIDIMessageManager() override;
     MIDIMessageManager(const MIDIMessageManager&) = delete;
     MIDIMessageManager& operator=(const MIDIMessageManager&) = delete;
 
@@ -53,9 +61,54 @@ public:
     // first byte is not F0) while a MIDI output is chosen; else shows "Set MIDI I/O First!".
     void sendSysexMessage(std::vector<int> message);
 
-    LibrarianRequest performanceRequest; // multi dumps
-    LibrarianRequest patchRequest;       // sound dumps
-    LibrarianRequest patternRequest;     // pattern dumps
+    // Applies a sound dump to the part in its byte 6: name, category, every parameter byte of
+    // a section whose lock is not exactly 1.0, the effect aliases and the taps. A message that
+    // is no sound dump of 390 bytes or more, or names no part 0..15, changes nothing.
+    // Runs on the thread that delivered the dump.
+    void sysexPatchParse(ISysEx* message);
+
+    // Mirror a change of an effect-type parameter into its common slot parameter of the same
+    // part, clamped into that parameter's range and stored without notification; any other
+    // id changes nothing.
+    void SetFX1ParameterChangesToDefaultParameters(int paramId, int value);
+    void SetFX2ParameterChangesToDefaultParameters(int paramId, int value);
+
+    // Refills the plug-in's random-value list from a generator seeded with the wall clock's
+    // whole seconds: two runs within one second give the same list.
+    void randomGenerator();
+    // Entry `entry` of the random-value list folded into the parameter's range; none when the
+    // range is below 1, which leaves such a parameter alone.
+    std::optional<int> randomizer(int paramId, int entry);
+    // Gives the part's sound random values section by section; a section whose lock is not
+    // exactly 0.0 keeps its values. Runs on the editor's thread.
+    void randomizePatchSettings(int part);
+
+    // Every SysEx from the synthesizer (fromDevice true; anything else is ignored), on the MIDI
+    // input thread or the thread that feeds the plug-in's own dumps: completes an armed
+    // librarian collection, or goes to the dump parsers while a dump is awaited, or, when
+    // short, to the parameter-change handling; then refreshes the editor when asked to.
+    void ProcessSysEx(ISysEx* message, bool fromDevice);
+
+    // The plug-in's arming of a request: `librarian` arms the one collection of the
+    // librarian's mode (pattern, else multi, else sound) and clears dumpAwaited; otherwise
+    // every collection stops and dumpAwaited is set. Clears answerReceived.
+    void setLibrarianRequestActive(bool librarian, bool multiMode, bool patternMode);
+
+    // Ends every librarian collection.
+    void disarmLibrarianRequests();
+    // True while a librarian collection is armed.
+    bool isCollecting() const;
+
+    // SenderOwner
+    void requestEditorRefresh() override { refreshRequested = true; }
+    void setRefreshSuppressed(bool on) override { refreshSuppressed = on; }
+
+    LibrarianRequest performanceRequest{PatchSysexMessage::kMulti, 390, 400,
+                                        PatchSysexMessage::kMultiNameOffset};
+    LibrarianRequest patchRequest{PatchSysexMessage::kSound, 390, 400,
+                                  PatchSysexMessage::kSoundNameOffset};
+    LibrarianRequest patternRequest{PatchSysexMessage::kPattern, 540, LibrarianRequest::kLongestDump,
+                                    PatchSysexMessage::kPatternNameOffset};
 
     // An incoming dump or parameter answer goes to the editor.
     std::atomic<bool> dumpAwaited{false};
@@ -67,10 +120,28 @@ public:
     std::atomic<bool> settingFromDevice{false};
     // The short message being handled came from the host.
     std::atomic<bool> fromHost{false};
+    // The current short message found no handler yet.
+    std::atomic<bool> messageUnhandled{false};
 
 private:
+    // The first active collection takes the message; a completed one is stored into the
+    // selected slot. False when no collection is active.
+    bool collectForLibrarian(const ISysEx& message);
+    // While the start-up probe runs, an awaited dump teaches the plug-in the device id.
+    void learnDeviceId(const ISysEx& message);
+    // The other dump parsers: each acts only on its own dump and raises answerReceived when
+    // it took one; the global one ends the wait for a dump whatever the message.
+    void sysexPatternParse(ISysEx* message);
+    void sysexMultiParse(ISysEx* message);
+    void sysexSettingsParse(ISysEx* message);
+    // A 9- or 10-byte parameter change from the synthesizer.
+    void processParameterChangeMessage(const ISysEx& message);
+
     // Arms the sound collection and posts a librarian sound request with it.
     void postPatchRequest(int command, const std::function<void(SenderJob&)>& setArguments);
+    void mirrorEffectChange(int effect, int paramId, int value);
+    // Sets the parameter to the fold of the entry into its range, when it has one.
+    void setRandom(int paramId, int entry);
 
     SenderPlugin* plugin;
     PatchManager* patchManager;

@@ -35,7 +35,9 @@ public:
     int readSysexMessage(const ByteChunk& chunk, int& position, PatchFile* bank, int model,
                          int slot);
     // Reads the dump that a MIDI file's SysEx event holds at begin..end-1 (after its F0).
-    void readMIDIMessage(const ByteChunk& chunk, int begin, int end, PatchFile* bank, int model,
+    // False for an event of another maker: a scan for dumps passes over it, so it takes no
+    // slot number.
+    bool readMIDIMessage(const ByteChunk& chunk, int begin, int end, PatchFile* bank, int model,
                          int slot);
     void checkBankSizeAndAddData(PatchFile* bank);
     void createCategories(PatchFile* bank);

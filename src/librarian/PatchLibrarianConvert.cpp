@@ -79,8 +79,10 @@ constexpr int kMicroQReadSize = 391; // the microQ rules read positions 0 to 390
 constexpr int kFirstShifted = 254;
 constexpr int kBlofeldCategory = 386;
 
-const char* const kBlofeldCategories[] = {"Init", "Arp",  "Atmo", "Bass", "Drum", "FX", "Keys",
-                                          "Lead", "Mono", "Pad",  "Perc", "Poly", "Seq"};
+// Padded with blanks as the Q writes them: the Blofeld's zero bytes after a short text would
+// make "Pad" a category apart from "Pad " and reach the synthesizer.
+const char kBlofeldCategories[][5] = {"Init", "Arp ", "Atmo", "Bass", "Drum", "FX  ", "Keys",
+                                      "Lead", "Mono", "Pad ", "Perc", "Poly", "Seq "};
 } // namespace
 
 void PatchLibrarian::alterPatchFromBlofeldFormat(PatchSysexMessage* message) {
@@ -98,8 +100,7 @@ void PatchLibrarian::alterBlofeldCategoryFormat(PatchSysexMessage* message) {
     const int number = b[kBlofeldCategory];
     const int count = int(sizeof kBlofeldCategories / sizeof kBlofeldCategories[0]);
     const char* text = kBlofeldCategories[number < count ? number : 0];
-    for (int i = 0; i < 4 && text[i]; ++i)
-        b[kBlofeldCategory + i] = uint8_t(text[i]);
+    std::copy(text, text + 4, b.begin() + kBlofeldCategory);
 }
 
 void PatchLibrarian::alterPatchFromMicroQFormat(PatchSysexMessage* message) {

@@ -135,10 +135,9 @@ void PatchLibrarian::loadFromChunk(const ByteChunk& chunk, PatchFile* bank) {
     if (memcmp(d, kMidiFileMagic, sizeof kMidiFileMagic) == 0) {
         lastSlot = 99;
         if (listSysexEvents(d, size, &events)) {
-            for (const Span& e : events) {
-                readMIDIMessage(chunk, e.begin, e.end, bank, PatchFile::kQ, slot);
-                nextSlot(lastSlot);
-            }
+            for (const Span& e : events)
+                if (readMIDIMessage(chunk, e.begin, e.end, bank, PatchFile::kQ, slot))
+                    nextSlot(lastSlot);
             position = -1;
         } else {
             // Older writers put the lengths of a full bank of nominal dumps around dumps of any
@@ -163,11 +162,13 @@ int PatchLibrarian::readSysexMessage(const ByteChunk& chunk, int& position, Patc
     return position;
 }
 
-void PatchLibrarian::readMIDIMessage(const ByteChunk& chunk, int begin, int end, PatchFile* bank,
+bool PatchLibrarian::readMIDIMessage(const ByteChunk& chunk, int begin, int end, PatchFile* bank,
                                      int model, int slot) {
     // An event of another manufacturer is no dump, whatever bytes it holds further on.
-    if (begin >= 0 && begin < end && end <= chunk.Size() && chunk.GetData()[begin] == kManufacturer)
-        readDump(chunk.GetData(), begin, end, bank, model, slot);
+    if (begin < 0 || begin >= end || end > chunk.Size() || chunk.GetData()[begin] != kManufacturer)
+        return false;
+    readDump(chunk.GetData(), begin, end, bank, model, slot);
+    return true;
 }
 
 int PatchLibrarian::readDump(const uint8_t* d, int position, int end, PatchFile* bank, int model,

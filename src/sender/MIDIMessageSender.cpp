@@ -1,7 +1,8 @@
 #include "src/sender/MIDIMessageSender.h"
 
-MIDIMessageSender::MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin)
-    : patchManager(patchManager), plugin(plugin) {}
+MIDIMessageSender::MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin,
+                                     PatchLibrarian* librarian, SenderOwner* owner)
+    : patchManager(patchManager), plugin(plugin), librarian(librarian), owner(owner) {}
 
 void MIDIMessageSender::run(const SenderJob& job) {
     switch (job.command) {
@@ -82,26 +83,12 @@ void MIDIMessageSender::requestStop() {
     cancel = true;
 }
 
-// The dump, request, probe, init and librarian jobs below are dispatched and run on the dump
-// worker, but their work comes with the dump builders, the request handshake and the
-// librarian transfers: until those exist they send nothing and leave every flag alone.
+// The dump and librarian jobs below are dispatched and run on the dump worker, but their work
+// comes with the dump builders and the librarian transfers: until those exist they send
+// nothing and leave every flag alone.
 void MIDIMessageSender::sendArrangementToDevice(bool, bool) {}
 void MIDIMessageSender::sendGlobalToDevice(int) {}
-void MIDIMessageSender::sendPartToDevice(int, bool, bool) {}
 void MIDIMessageSender::sendSequenceToDevice(int, bool, bool) {}
 void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const std::shared_ptr<const LibrarianPatch>&,
                                                        int, bool) {}
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int, int, int) {}
-void MIDIMessageSender::sendActiveArrangementRequestSysex(bool) {}
-void MIDIMessageSender::sendPartRequestSysex(int, bool) {}
-void MIDIMessageSender::sendSequenceRequestSysex(int, bool) {}
-void MIDIMessageSender::sendSingleMultiRequestSysex() {}
-void MIDIMessageSender::sendAllMultiRequestSysex() {}
-void MIDIMessageSender::sendSinglePatchRequestSysex(bool, int) {}
-void MIDIMessageSender::sendAllPatchRequestSysex(int) {}
-void MIDIMessageSender::sendSingleSequenceRequestSysex(bool) {}
-void MIDIMessageSender::sendAllSequenceRequestSysex() {}
-void MIDIMessageSender::initPerformance(bool) {}
-void MIDIMessageSender::initClassicPatch(bool, int) {}
-void MIDIMessageSender::initSequence(bool) {}
-void MIDIMessageSender::sendDeviceIdEnquiry() {}

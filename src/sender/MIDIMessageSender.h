@@ -1,12 +1,19 @@
 #pragma once
 
 #include "src/sender/SenderJob.h"
+#include "src/sender/SysexMessage.h"
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+class PatchLibrarian;
 class PatchManager;
+class SenderOwner;
 class SenderPlugin;
 
 // Runs the jobs of the message manager's three workers. One sender serves one plug-in
@@ -14,7 +21,9 @@ class SenderPlugin;
 // in each worker's own record and reach the job through `run`.
 class MIDIMessageSender {
 public:
-    MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin);
+    // The owner may be null: jobs then leave the editor refresh alone.
+    MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin, PatchLibrarian* librarian,
+                      SenderOwner* owner);
 
     // Runs the job of the record's command once; code 19, codes above 22 and negative codes do
     // nothing. Returns when the job ends.
@@ -31,6 +40,10 @@ public:
 
     // Nanoseconds between two clock ticks (24 per quarter note) at a tempo of 1 BPM or more.
     static int64_t clockIntervalNanos(int tempo);
+    // The pause unit of transfers in ms for a kLibSyncTimer value.
+    static int pauseUnitMillis(double libSyncTimer);
+    // The built-in init pattern: 544 bytes, "INIT Sequence   " with 32 neutral steps.
+    static const std::vector<uint8_t>& initPatternDump();
 
     // Set by a job on cancel or time-out.
     std::atomic<bool> error{false};
@@ -40,9 +53,58 @@ public:
     std::atomic<bool> inBatch{false};
 
 private:
+    // How a request job asks again when no answer comes.
+    enum class Resend { kIdScan, kSameId };
+    struct Request {
+        std::vector<uint8_t> bytes; // 3E 0F dd id a b, framed by the send path
+        int pause = 0;              // ms between two looks at the answer flag
+        int resendAt = 0;           // the wait at which the re-send phase runs
+        Resend resend = Resend::kIdScan;
+        // Sent through the guarded path, each scanned id named on the display, a cancel ends
+        // the scan without an error (the arrangement request and the probe).
+        bool guarded = false;
+        bool answerBeforeCancel = false; // the scan looks at the answer before the cancel
+    };
+
+    // Sleeps through the clock seam.
+    void pause(int millis);
+    void show(const std::string& text);
+    void send(std::vector<uint8_t> bytes, bool guarded);
+    // The start of every request: error and cancel cleared, the destination armed.
+    void beginRequest(bool toEditor);
+    // Pauses until the answer flag is set (true), or a cancel or the 30th wait (error set).
+    bool awaitAnswer(const Request& request);
+    // Asks again: over every device id, or up to 128 times with the same id and the
+    // librarian collection armed anew. Stops at an answer or a cancel.
+    void resend(const Request& request);
+    // The end text of a request; a cancelled or failed librarian request is disarmed, and a
+    // cancelled one reloads the browser.
+    void finishRequest(bool toLibrarian, const char* cancelled, const char* completed);
+    // One slot after another into the librarian (jobs 10, 12, 14).
+    void requestBank(const std::function<Request(int slot)>& requestFor, bool indicatorPerSlot,
+                     const char* cancelled, const char* completed);
+    // Up to 100 passes of `millis`, each followed by `text` when given; ends at an answer, at
+    // a cancel when `cancelEnds`, or after the 100th pass with the time-out text and error.
+    void pollAnswer(int millis, const char* text, bool cancelEnds);
+    // The sound and pattern of each part into the editor (job 6).
+    void requestArrangementParts(int pauseUnit);
+    // A request with the plug-in's device id.
+    Request makeRequest(SysexMessageId id, SysexMessage::Address address, int pauseMillis,
+                        int resendAt, Resend resend) const;
+    // A cancel or a stop: every loop ends.
+    bool halted() const { return cancel || stopping; }
+    // Feeds a dump the plug-in made into the librarian's selected slot through its own input.
+    void storeIntoLibrarian(uint8_t* dump, int size);
+    int selectedSlot() const;
+    void setSelectedSlot(int slot);
+
     void sendArrangementToDevice(bool option1, bool option2);
     void sendGlobalToDevice(int argument);
-    void sendPartToDevice(int part, bool option1, bool option2);
+    // Sends the part's sound dump to the synthesizer's edit buffer (then the multi tempo when
+    // it applies), or with toLibrarian stores it into the librarian's selected upper slot.
+    void sendPartToDevice(int part, bool toLibrarian, bool unused);
+    // The part's sound dump as the plug-in's parameters hold it, without its checksum.
+    void buildSoundDump(int part, uint8_t* dump);
     void sendSequenceToDevice(int part, bool option1, bool option2);
     void sendPatchToDeviceFromLibrarian(const std::shared_ptr<const LibrarianPatch>& patch,
                                         int part, bool flag);
@@ -72,6 +134,10 @@ private:
 
     PatchManager* patchManager;
     SenderPlugin* plugin;
+    PatchLibrarian* librarian;
+    SenderOwner* owner;
     std::atomic<bool> clockRunning{false};
+    // When the clock's last tick was due; only the clock job, one run at a time, touches it.
+    std::optional<int64_t> lastTickDue;
     std::atomic<bool> stopping{false};
 };

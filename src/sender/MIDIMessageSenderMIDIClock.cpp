@@ -17,7 +17,7 @@ const std::vector<uint8_t> kTick{0xF8};
 constexpr int kTempoRetries = 11;
 constexpr int64_t kTempoRetryMillis = 1000;
 // The last stretch before a tick is waited actively: a sleep may wake too late for it.
-constexpr int64_t kActiveWaitNanos = 1000000;
+constexpr int64_t kActiveWaitNanos = 300000;
 // A sleep never lasts longer, so a stopped clock ends soon even at slow tempos.
 constexpr int64_t kLongestSleepNanos = 10000000;
 
@@ -81,16 +81,28 @@ void MIDIMessageSender::sendContinuousMIDIClock(int) {
         plugin->setClockTickEnabled(false);
         return;
     }
-    const int64_t interval = clockIntervalNanos(tempo);
-    plugin->SendMidiSysex2(kTick);
-    // Each interval counts from just after the previous tick went out.
-    int64_t lastClock = platform::NowNanos();
-    while (waitForTick(lastClock + interval)) {
+    int64_t interval = clockIntervalNanos(tempo);
+    platform::Clock::Current().MakeThreadPunctual();
+    // Ticks lie on a grid, so a late wake-up or a slow send never adds up. A new tempo starts a
+    // new grid at the last tick, also when it restarts the clock: no tick comes early.
+    int64_t start = platform::NowNanos();
+    if (lastTickDue && *lastTickDue + interval > start) {
+        start = *lastTickDue + interval;
+        if (!waitForTick(start)) return;
+    }
+    for (int64_t k = 0;; ++k) {
+        plugin->SendMidiSysex2(kTick);
+        lastTickDue = start + k * interval;
+        const int newTempo = readClockTempo();
+        if (newTempo >= 1 && clockIntervalNanos(newTempo) != interval) {
+            start = *lastTickDue;
+            interval = clockIntervalNanos(newTempo);
+            k = 0;
+        }
+        if (!waitForTick(start + (k + 1) * interval)) break;
         if (!plugin->isMIDIIOSet()) {
             clockRunning = false;
             break;
         }
-        plugin->SendMidiSysex2(kTick);
-        lastClock = platform::NowNanos();
     }
 }

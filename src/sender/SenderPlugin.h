@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+struct ISysEx;
 
 // What the sender and its manager need of the plug-in core. The plug-in implements it; every
 // operation may be called from a worker thread.
@@ -43,4 +46,71 @@ public:
 
     // One line in the debug log while the log is open.
     virtual void printDebugInfo(const std::string& text) = 0;
+
+    // The sound dump, its parser, the effect aliases and the randomizer --------------------
+    // The parameter's range.
+    virtual double GetParamMin(int paramIdx) = 0;
+    virtual double GetParamMax(int paramIdx) = 0;
+    // Stores the plain value in the parameter alone: no control, host, handler or MIDI.
+    virtual void storeParamValue(int paramIdx, double value) = 0;
+    // The text of a text parameter (its display text of value 0), and replacing it.
+    virtual std::string getParamText(int paramIdx) = 0;
+    virtual void setParamText(int paramIdx, const std::string& text) = 0;
+    // Entry `index` of the patch manager's names: 0 the multi, 1 + part the part's sound
+    // name, 19 + part its category, 35 + part its pattern name.
+    virtual void setPatchManagerName(int index, const std::string& name) = 0;
+    // The device id put into the plug-in's own requests and messages.
+    virtual int getDeviceId() = 0;
+    // The part shown in the editor (0..15).
+    virtual int getSelectedPart() = 0;
+    // The synthesizer model: 0 Q, 1 Q+.
+    virtual int getModel() = 0;
+    // Set while a whole multi is being sent or restored.
+    virtual bool isBatch() = 0;
+    // Keeps a received filter-link byte as the part's filter-link mode.
+    virtual void setFilterLinkMode(int part, int mode) = 0;
+    // The randomizer's list of 393 values, filled and read on the editor's thread only.
+    using RandomValueList = std::array<int, 393>;
+    virtual RandomValueList& randomValueList() = 0;
+    // While no MIDI output is chosen shows "Set MIDI I/O First!" and sends nothing; otherwise
+    // writes the checksum of a message of 201 bytes or more and sends it.
+    virtual void checksumCheckAndSend(uint8_t* msg, int length) = 0;
+    // The progress display; false also clears the transfer flags and the manager's
+    // dumpAwaited.
+    virtual void DisplayProcessingIndicator(bool on) = 0;
+    // True arms the librarian collection of the librarian's mode; false sends the next dump to
+    // the editor. Both clear the answer flags.
+    virtual void SetLibrarianRequestActive(bool librarian) = 0;
+    // True ends the librarian request, marks the bank unsaved and shows the mode's
+    // "… received to slot(s)"; false does nothing.
+    virtual void SetLibrarianStatusUnsaved(bool on) = 0;
+    // Ends an armed librarian collection without storing or showing anything.
+    virtual void DisarmLibrarianRequests() = 0;
+    virtual void setLibrarianViewDirty() = 0;
+    virtual void displayPatchName(const std::string& name) = 0;
+    virtual void displayCategoryName(const std::string& category) = 0;
+    // Hands a dump the plug-in made itself to its own SysEx input, past the gate that filters
+    // the synthesizer's input; the answer flag then follows the manager's answerReceived.
+    // Returns whether an armed librarian collection stored it.
+    virtual bool ProcessSysExInternal(ISysEx* msg) = 0;
+
+    // Dump requests, the device-id probe and init data ------------------------------------
+    // Tells the librarian browser that its upper (0), lower (1) or both (2) selections changed.
+    virtual void updatePatchLibrarianView(int which) = 0;
+    // The full reaction to a parameter change (kRefreshFolders reloads the librarian browser).
+    virtual void OnParamChange(int paramIdx) = 0;
+    // The reduced reaction (kQuickTab redraws the selected part's pages); clears dumpAwaited.
+    virtual void OnParamChange2(int paramIdx) = 0;
+    // Set by the plug-in's SysEx input once an awaited answer was taken in.
+    virtual bool isAnswerReceived() = 0;
+    // Set once the start-up device enquiry was posted: incoming dumps then teach the device id.
+    virtual bool isProbeStarted() = 0;
+    // Set while the reduced change handler runs.
+    virtual bool isReducedChangeRunning() = 0;
+    virtual void setDeviceId(int id) = 0;
+    // The pause unit of transfers in ms (`pauseUnitMillis` of kLibSyncTimer).
+    virtual int getTimerValue() = 0;
+    // The part whose sound or pattern an incoming dump fills.
+    virtual int getAwaitedDumpPart() = 0;
+    virtual void setAwaitedDumpPart(int part) = 0;
 };

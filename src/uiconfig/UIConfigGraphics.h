@@ -4,9 +4,11 @@
 
 #include <vector>
 
+class IControl;
+
 // What the configuration reader needs of the editor's graphics object: the bundle's
-// resource files and the process-wide bitmap cache, whose entries are keyed by id and
-// counted, so that several plug-in instances can share them.
+// resource files, the process-wide bitmap cache, whose entries are keyed by id and counted,
+// so that several plug-in instances can share them, and the editor's top-level controls.
 class UIConfigGraphics {
 public:
     virtual ~UIConfigGraphics() = default;
@@ -24,4 +26,8 @@ public:
     virtual IBitmap getImageById(int id, int nStates, bool framesAreHorizontal) = 0;
     // Gives one reference on id back; the bitmap is freed with its last reference.
     virtual void ReleaseBitmapById(int id) = 0;
+
+    // Puts control at the top level of the editor, which owns it from then on; its index, or
+    // -1 when it could not be taken (it is then deleted).
+    virtual int AttachControl(IControl* control) = 0;
 };

@@ -1,14 +1,22 @@
 #pragma once
 
 #include "kit/effect/IBitmap.h"
+#include "kit/effect/IEffectStructs.h"
+#include "src/uiconfig/ControlAction.h"
+#include "src/uiconfig/ControlMapLevels.h"
 #include "src/uiconfig/ImageInfo.h"
+#include "src/uiconfig/NRPNControlContainer.h"
 #include "src/uiconfig/SysExContainer.h"
+#include "src/uiconfig/SysExControlContainer.h"
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 class ControlLayer;
+class IParam;
 class PatchLibrarian;
 class UIConfigGraphics;
 class UIConfigPlugin;
@@ -19,9 +27,17 @@ class XMLNode;
 
 // Builds the editor from the enciphered configuration: the SysEx templates, the images of
 // the colour scheme, the parameter-name dictionary, the value lists and the layout.
-// Everything is filled once, on the constructing thread, and only read afterwards.
+// Everything is filled once, on the constructing thread, and only read afterwards; the
+// control maps are then read without a lock from the MIDI input and host threads.
 class UIConfigManager {
 public:
+    UIConfigManager() = default;
+    // Takes back the ControlAction records it hung on the plug-in's parameters, which must
+    // still exist.
+    ~UIConfigManager();
+    UIConfigManager(const UIConfigManager&) = delete;
+    UIConfigManager& operator=(const UIConfigManager&) = delete;
+
     static constexpr int kUIConfigResourceId = 100;
     static constexpr int kSysExResourceId = 101;
     static constexpr const char* kUIConfigResource = "resources/uiconfig.tea";
@@ -65,6 +81,100 @@ public:
     // siblings. It comes with the control factories; until then it creates nothing.
     void processXMLElement(tinyxml2::XMLNode* node, ControlLayer* layer, int part);
 
+    // Parameter records and links. "Part <part + 1>:<group>" inside a part ("Part <part + 1>"
+    // for an empty group), the group alone outside; valid until the next call.
+    const std::string& getParamGroup(int part, const std::string& group);
+    // Stores link in action and gives the partner's record (made when it has none) the back
+    // link {paramId, switch, -1}. Nothing without a partner and a switch; one-way for a
+    // partner outside the parameter list. part is the control's and adds nothing to the ids.
+    void setControlLink(ControlAction* action, int paramId, LinkInfo link, int part);
+
+    // One message per value from the hex template: count copies with the value byte
+    // (changingByte, from 1) running from start, 7 bits wide, and position 4 set to part when
+    // part >= 0. A start of -1 makes the template itself the first message and runs on from
+    // its own value byte. Only out's messages change; bytes the template lacks are not written.
+    static void calculateSysexWithChangingByte(const std::string& templ, int changingByte,
+                                               int count, ControlActionSysExMessage* out, int start,
+                                               int part);
+
+    // ---- Controls whose parameter is sent as SysEx, CC or NRPN. Each initialises the
+    // parameter (named "[part + 1] name" inside a part, grouped by getParamGroup), makes the
+    // control with the layout's values times the UI scale, places it in layer (top level
+    // without one), binds it to the parameter's record with the family's kind and registers
+    // it in the family's map. An element a factory cannot build (unknown parameter, missing or
+    // too short SysEx template, too many values) makes nothing and is logged. A menu whose
+    // list neither has one text per entry nor a number range (first != second) gets its
+    // parameter only. Values the layout gives but the factory does not use are not passed.
+
+    // SysEx: one message per value from min (the fader from min + valueOffset), the first
+    // text of SysEx entry sysexIndex as template, the value at changingByte.
+    void createSysExKnobControl(const std::string& name, int paramId, int x, int y,
+                                const std::string& image, double defaultValue, double min,
+                                double max, int sysexIndex, int changingByte, int part,
+                                LinkInfo link, ControlLayer* layer, const std::string& group);
+    void createSysExSliderControl(const std::string& name, int paramId, int x, int y, int length,
+                                  const std::string& image, double defaultValue, double min,
+                                  double max, int valueOffset, int sysexIndex, int changingByte,
+                                  int part, LinkInfo link, ControlLayer* layer,
+                                  const std::string& group, EDirection direction);
+    void createSysExBoolControl(const std::string& name, int paramId, int x, int y,
+                                const std::string& image, double defaultValue, int sysexIndex,
+                                int changingByte, int part, LinkInfo link, ControlLayer* layer,
+                                const std::string& group);
+    void createMultiSelectionSysExControl(const std::string& name, int paramId, int x, int y,
+                                          int width, int height, int defaultValue, int min, int max,
+                                          int firstDisplay, int secondDisplay,
+                                          const std::vector<std::string>& values, int colourFlag,
+                                          int sysexIndex, int changingByte, int part,
+                                          ControlLayer* layer, const std::string& group,
+                                          bool white);
+
+    // CC: keyed by part + 1 inside a part, else by channel.
+    void createCCKnobControl(int ccNumber, int channel, const std::string& name, int paramId, int x,
+                             int y, const std::string& image, double defaultValue, double min,
+                             double max, double step, LinkInfo link, int part, ControlLayer* layer,
+                             const std::string& group);
+    void createCCSliderControl(int ccNumber, int channel, const std::string& name, int paramId,
+                               int x, int y, int length, const std::string& image,
+                               double defaultValue, double min, double max, LinkInfo link, int part,
+                               ControlLayer* layer, const std::string& group, EDirection direction);
+    // Sends (int)min when off and (int)max when on; takes no link.
+    void createCCBoolControl(int ccNumber, int channel, const std::string& name, int paramId, int x,
+                             int y, const std::string& image, double defaultValue, double min,
+                             double max, int part, ControlLayer* layer, const std::string& group);
+    void createMultiSelectionCCControl(int ccNumber, int channel, const std::string& name,
+                                       int paramId, int x, int y, int width, int height,
+                                       int defaultValue, int min, int max, int firstDisplay,
+                                       int secondDisplay, const std::vector<std::string>& values,
+                                       int part, ControlLayer* layer, const std::string& group,
+                                       bool white);
+
+    // NRPN: keyed by channel on the mixer and settings pages (by layer name), else by
+    // part + 1 (0 outside a part). No layout element makes these; nothing is sent for them.
+    void createMsbLsbKnobControl(int ccNumber, int key1, int key2, int key3, int channel,
+                                 const std::string& name, int paramId, int x, int y,
+                                 const std::string& image, double defaultValue, double min,
+                                 double max, LinkInfo link, int part, ControlLayer* layer,
+                                 const std::string& group);
+    void createMsbLsbBoolControl(int ccNumber, int key1, int key2, int key3, int channel,
+                                 const std::string& name, int paramId, int x, int y,
+                                 const std::string& image, double defaultValue, double min,
+                                 double max, LinkInfo link, int part, ControlLayer* layer,
+                                 const std::string& group);
+    void createMsbLsbSelectionCCControl(int ccNumber, int key1, int key2, int key3, int channel,
+                                        const std::string& name, int paramId, int x, int y,
+                                        int width, int height, int defaultValue, int min, int max,
+                                        int firstDisplay, int secondDisplay,
+                                        const std::vector<std::string>& values, int part,
+                                        ControlLayer* layer, const std::string& group);
+
+    // The control maps, for the incoming MIDI handling. Look-ups create nothing.
+    IControl* getCCControls(int channelOrPart, int ccNumber, int mapVariant) const {
+        return findControlIn(ccControlTable, channelOrPart, ccNumber, mapVariant);
+    }
+    const SysExControlContainer& getSysExControlMap() const { return sysExControlMap; }
+    const NRPNControlContainer& getNRPNControlMap() const { return nrpnControlMap; }
+
     // Appends every maximal run of characters that are not delimiters.
     static void Tokenize(const std::string& text, std::vector<std::string>& tokens,
                          const std::string& delimiters);
@@ -82,6 +192,74 @@ private:
     // not parse.
     bool loadDocument(int id, const char* name, tinyxml2::XMLDocument& document);
 
+    // The parameter of id, or null (logged, naming the control) outside the list.
+    IParam* paramFor(int paramId, const std::string& control) const;
+    // The parameter's record; one with the defaults is made, owned and hung on it when it
+    // has none.
+    ControlAction* controlActionOf(IParam* param);
+    // Binds control to the parameter's record with the factory's kind.
+    ControlAction* bindControl(IParam* param, int actionType, IControl* control);
+
+    // ---- Building blocks of the factories.
+    // Most values (messages or menu entries) a control may have; the synthesizer's values
+    // are 7 bits, and a layout asking for more would only fill memory.
+    static constexpr int kMaxControlValues = 16384;
+    // A layout coordinate or size in editor pixels, truncated alone and kept in a range
+    // where sums of them stay ints.
+    int scaled(int value) const;
+    static std::string hostName(const std::string& name, int part);
+    // The entry of a table by colour scheme; an unknown scheme takes scheme 0's.
+    static IColor schemeColour(const IColor* table, int style);
+    // Puts control into layer, or onto the editor at top level; false when it could not be
+    // placed (it is then gone).
+    bool place(IControl* control, ControlLayer* layer, const std::string& name);
+    // Checks the parameter, initialises it, makes and places its control (make), binds the
+    // control to its record with the kind and links it when link is given. Null when the
+    // parameter is unknown or the control was not made; the bound control is the record's last.
+    ControlAction* addControl(const std::string& name, int paramId, int actionType,
+                              const LinkInfo* link, int part,
+                              const std::function<IControl*(IParam*)>& make);
+    // Each initialises the parameter, makes its control and places it; null (nothing
+    // placed) when that is not possible.
+    IControl* makeKnob(IParam* param, int paramId, const std::string& name, int x, int y,
+                       const std::string& image, double defaultValue, double min, double max,
+                       double step, int part, ControlLayer* layer, const std::string& group);
+    IControl* makeFader(IParam* param, int paramId, const std::string& name, int x, int y,
+                        int length, const std::string& image, double defaultValue, double min,
+                        double max, int part, ControlLayer* layer, const std::string& group,
+                        EDirection direction);
+    IControl* makeSwitch(IParam* param, int paramId, const std::string& name, int x, int y,
+                         const std::string& image, double defaultValue, int part,
+                         ControlLayer* layer, const std::string& group);
+    // An enum of max - min entries with display texts, shown by a caption in "NK57 Monospace"
+    // of textSize in colour that prompts with its texts. Null, the parameter initialised,
+    // when the texts fail.
+    IControl* makeMenu(IParam* param, int paramId, const std::string& name, int x, int y, int width,
+                       int height, int textSize, int defaultValue, int min, int max,
+                       int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
+                       int part, ControlLayer* layer, const std::string& group, IColor colour);
+    // The messages of a SysEx control and the map address of their first; false (logged)
+    // when the template is missing or too short or count is outside 1 to the limit.
+    bool buildSysExMessages(const std::string& name, int sysexIndex, int changingByte,
+                            long long count, int start, int part, ControlActionSysExMessage& out,
+                            unsigned char address[4]) const;
+    // Each stores its family's keys in the record of a newly bound control and registers the
+    // control under them in its map.
+    void registerSysEx(ControlAction* action, ControlActionSysExMessage& messages,
+                       const unsigned char* address, int fxVariant);
+    void registerCC(ControlAction* action, int ccNumber, int channelOrPart, int mapVariant);
+    void registerNRPN(ControlAction* action, int ccNumber, int key1, int key2, int key3,
+                      int channelOrPart, int mapVariant);
+
+    // The effect type of the effect whose own parameter paramId is, else 0: the variant
+    // under which a SysEx knob registers.
+    static int effectVariant(int paramId);
+
+    struct OwnedAction {
+        IParam* param;
+        std::unique_ptr<ControlAction> action;
+    };
+
     UIConfigGraphics* graphics = nullptr;
     UIConfigPlugin* plugin = nullptr;
     PatchLibrarian* librarian = nullptr;
@@ -94,4 +272,10 @@ private:
     std::map<std::string, ImageInfo> imageDictionary;
     // One id per preloaded row that holds a cache reference, for ClearImageCache.
     std::vector<int> preloadedImageIds;
+
+    std::string paramGroup; // getParamGroup's result
+    std::vector<OwnedAction> controlActions;
+    SysExControlContainer sysExControlMap;
+    NRPNControlContainer nrpnControlMap;
+    std::map<int, controlID3> ccControlTable; // channel or part, CC number, variant
 };

@@ -20,7 +20,7 @@ void disposeString(char* v) {
 template <class V> std::string keysOf(const KIT_AssocArray<const char*, V>& m) {
     std::string out;
     for (int i = 0; i < m.GetSize(); ++i) {
-        const char* k;
+        const char* k = nullptr;
         m.EnumeratePtr(i, &k);
         out += std::string(k) + ",";
     }

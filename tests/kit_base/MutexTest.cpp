@@ -39,3 +39,24 @@ TEST(Mutex, CountsStayBalancedUnderContention) {
     for (auto& t : threads) t.join();
     EXPECT_EQ(counter, 80000);
 }
+
+TEST(Mutex, ReleaseLetsAnotherThreadInAndRestoresEveryEntry) {
+    KIT_Mutex m;
+    m.Enter();
+    m.Enter();
+    {
+        KIT_MutexRelease released(&m);
+        std::thread([&] {
+            EXPECT_TRUE(m.TryEnter());
+            m.Leave();
+        }).join();
+    }
+    m.Leave();
+    std::thread([&] { EXPECT_FALSE(m.TryEnter()) << "one entry is still held"; }).join();
+    m.Leave();
+    KIT_MutexRelease none(&m); // a thread that owns nothing takes nothing back
+    std::thread([&] {
+        EXPECT_TRUE(m.TryEnter());
+        m.Leave();
+    }).join();
+}

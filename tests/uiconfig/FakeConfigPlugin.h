@@ -9,7 +9,8 @@
 #include <unistd.h>
 #include <vector>
 
-// A plug-in core whose debug log is a fresh file of its own (or off).
+// A plug-in core whose debug log is a fresh file of its own (or off), over a framework base
+// that the test may give.
 class FakeConfigPlugin : public UIConfigPlugin {
 public:
     explicit FakeConfigPlugin(bool logOn = true)
@@ -22,6 +23,7 @@ public:
 
     bool isDebugLogOn() const override { return logOn; }
     std::string debugLogPath() const override { return path.string(); }
+    IEffectBase* effect() const override { return effectBase; }
 
     // The texts of the log lines, without their time stamps.
     std::vector<std::string> lines() const {
@@ -35,6 +37,7 @@ public:
     }
 
     bool logOn;
+    IEffectBase* effectBase = nullptr;
 
 private:
     static int& counter() {

@@ -1,7 +1,9 @@
 // zoz-host driving plug-in modules as a host does: the module built from the framework, and a
 // plug-in nobody here wrote.
 
+#include "kit/rast/RAST_PNGLoader.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/GoldenImage.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -139,8 +142,9 @@ TEST(ZozHost, ChunkOutAndBackInByteForByte) {
                       again = tempPath("again");
     HostRun run = runHost({kModule, "save-chunk=" + saved, "chunk-roundtrip"});
     ASSERT_EQ(run.status, 0);
-    std::vector<double> values;
-    for (int i = 0; i < kHiddenParams; ++i)
+    // The editor's knob, switch, mode and name, then the plain values.
+    std::vector<double> values = {0.5, 0.0, 0.0, 0.0};
+    for (int i = 4; i < kHiddenParams; ++i)
         values.push_back((i % 10) / 10.0);
     EXPECT_EQ(readBytes(saved), stateChunk(values));
     EXPECT_EQ(linesWith(run, "host: chunk round trip"),
@@ -149,6 +153,8 @@ TEST(ZozHost, ChunkOutAndBackInByteForByte) {
     // A different state goes in and comes out unchanged.
     for (int i = 0; i < kHiddenParams; ++i)
         values[size_t(i)] = 1.0 - i / 64.0;
+    values[2] = 2.0; // the mode takes whole values; the name's value only marks its edits
+    values[3] = 0.0;
     writeBytes(given, stateChunk(values));
     run = runHost({kModule, "load-chunk=" + given, "save-chunk=" + again});
     ASSERT_EQ(run.status, 0);
@@ -188,3 +194,49 @@ TEST(ZozHost, DrivesAPlugInNobodyHereWrote) {
 }
 
 } // namespace
+
+constexpr const char* kEditorGolden = "tests/zoz_host/golden/editor.png";
+
+// A picture's pixel words, row after row.
+std::vector<uint32_t> pixelsOf(const RAST_IBitmap& picture) {
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < picture.getHeight(); ++y)
+        for (int x = 0; x < picture.getWidth(); ++x)
+            pixels.push_back(RAST_PixelAt(picture, x, y)[0]);
+    return pixels;
+}
+
+// Without a display the editor renders into the golden picture; on the display it opens in a
+// window named after the plug-in, shows the same picture and closes when its time is up.
+TEST(ZozHost, ShowsTheEditorRenderedOrInAWindow) {
+    const std::string png = tempPath("editor.png");
+    HostRun run = runHost({kModule, "editor-png=" + png}, {"DISPLAY="});
+    ASSERT_EQ(run.status, 0);
+    std::unique_ptr<RAST_IBitmap> picture(RAST_LoadPNG(png.c_str(), nullptr));
+    remove(png.c_str());
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(testsupport::MatchesGolden(kEditorGolden, pixelsOf(*picture).data(),
+                                           picture->getWidth(), picture->getHeight(),
+                                           picture->getWidth(), 0, 0));
+
+    if (!getenv("DISPLAY") || !*getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    testsupport::ChildProcess host({kHost, kModule, "editor=3"});
+    std::string window;
+    for (int i = 0; i < 100 && window.empty(); ++i) {
+        usleep(50000);
+        RunProgram({"/usr/bin/xdotool", "search", "--name", "^Zoz Editor$"}, &window);
+    }
+    ASSERT_FALSE(window.empty()) << "no window named after the plug-in";
+    window.erase(window.find('\n'));
+    const std::string shot = tempPath("window.png");
+    usleep(300000); // the first ticks
+    ASSERT_EQ(RunProgram({"/usr/bin/import", "-window", window, shot}, nullptr), 0);
+    std::unique_ptr<RAST_IBitmap> shown(RAST_LoadPNG(shot.c_str(), nullptr));
+    remove(shot.c_str());
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(testsupport::MatchesGolden(kEditorGolden, pixelsOf(*shown).data(),
+                                           shown->getWidth(), shown->getHeight(), shown->getWidth(),
+                                           2, 0));
+    std::string rest;
+    EXPECT_EQ(host.Finish(&rest, 10000), 0);
+}

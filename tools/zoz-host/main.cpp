@@ -1,6 +1,7 @@
 // zoz-host: our VST2 host. Loads a plug-in module, starts it, runs the commands given on the
 // command line in order, stops and closes it, and prints what happened.
 
+#include "tools/zoz-host/Editor.h"
 #include "tools/zoz-host/VstHost.h"
 
 #include <algorithm>
@@ -23,7 +24,9 @@ const char kUsage[] =
     "  process=N                 run N blocks\n"
     "  save-chunk=FILE           write the plug-in's bank chunk to FILE\n"
     "  load-chunk=FILE           give the plug-in the chunk in FILE\n"
-    "  chunk-roundtrip           get the chunk, set it back, get it again and compare\n";
+    "  chunk-roundtrip           get the chunk, set it back, get it again and compare\n"
+    "  editor[=SECONDS]          show the editor in a window (until it is closed)\n"
+    "  editor-png=FILE           render the editor without a display into a PNG file\n";
 
 enum ExitCode { kOk = 0, kFailed = 1, kBadUsage = 2 };
 
@@ -107,6 +110,10 @@ bool run(VstHost& host, const std::string& command) {
         printf("host: chunk round trip of %zu bytes: %s\n", bytes.size(),
                ok ? "identical" : "FAILED");
         return ok;
+    } else if (name == "editor") {
+        return ShowEditor(host, atof(arg.c_str()));
+    } else if (name == "editor-png") {
+        return RenderEditor(host, arg);
     } else {
         fprintf(stderr, "zoz-host: unknown command %s\n%s", command.c_str(), kUsage);
         return false;

@@ -1,10 +1,9 @@
 // The module that the host tests load until the editor's own plug-in class exists: the
 // framework on the VST2 adapter, with a test plug-in that has the editor's identity, hidden
-// parameters only and an editor surface.
+// parameters only and a small editor.
 
 #include "kit/effect/IEffectVST.h"
-#include "tests/support/TestGraphics.h"
-#include "tests/support/TestVSTEffect.h"
+#include "tests/zoz_host/plugin/EditorPlugin.h"
 
 #include <cstdio>
 #include <string>
@@ -13,15 +12,9 @@ namespace {
 
 // Sends the host's MIDI back to the host and prints the transport whenever its tempo, time
 // signature, running or loop state changes, so that a host can see what reached the plug-in.
-class ModuleEffect : public testsupport::TestVSTEffect {
+class ModuleEffect : public testsupport::EditorPlugin {
 public:
-    explicit ModuleEffect(audioMasterCallback host) : TestVSTEffect(host, options()) {
-        for (int i = 0; i < NParams(); ++i) {
-            GetParam(i)->InitDouble(("Value " + std::to_string(i)).c_str(), 0.0, 0.0, 1.0, 0.0);
-            GetParam(i)->Set((i % 10) / 10.0);
-        }
-        AttachGraphics(new testsupport::TestGraphics(this));
-    }
+    explicit ModuleEffect(audioMasterCallback host) : EditorPlugin(host) {}
 
     void ProcessMidiMsg(IMidiMsg* msg, bool) override { SendMidiVST(msg); }
 
@@ -37,16 +30,10 @@ public:
                    int(m_time.transportLoopEnabled));
             m_printed = true;
         }
-        TestVSTEffect::ProcessDoubleReplacing(in, out, nFrames);
+        EditorPlugin::ProcessDoubleReplacing(in, out, nFrames);
     }
 
 private:
-    static Options options() {
-        Options o;
-        o.nParams = 64;
-        return o;
-    }
-
     ITimeInfo m_time;
     bool m_printed = false;
 };

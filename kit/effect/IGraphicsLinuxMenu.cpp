@@ -1,0 +1,264 @@
+#include "kit/effect/IGraphicsLinuxMenu.h"
+
+#include "kit/base/KIT_Mutex.h"
+#include "kit/effect/IGraphicsLinux.h"
+#include "kit/effect/IPopupMenu.h"
+#include "kit/rast/RAST_CombinePixels.h"
+#include "kit/rast/RAST_Fill.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kFace = "DejaVu Sans";
+constexpr int kFontSize = 13;
+constexpr int kRowHeight = 20;
+constexpr int kSeparatorHeight = 9;
+constexpr int kPad = 4;          // above the first and below the last row
+constexpr int kGap = 4;          // between the area and the menu below it
+constexpr int kCheckColumn = 20; // left of the texts, for the check marks
+constexpr int kArrowColumn = 20; // right of the texts, for the submenu arrows
+constexpr int kIndent = 12;      // of title items
+
+const RAST_pixel kBackground = RAST_MakePixel(240, 240, 240, 255);
+const RAST_pixel kBorder = RAST_MakePixel(128, 128, 128, 255);
+const RAST_pixel kHighlight = RAST_MakePixel(48, 112, 192, 255);
+const RAST_pixel kText = RAST_MakePixel(0, 0, 0, 255);
+const RAST_pixel kHighlightedText = RAST_MakePixel(255, 255, 255, 255);
+const RAST_pixel kDisabledText = RAST_MakePixel(150, 150, 150, 255);
+const RAST_pixel kSeparator = RAST_MakePixel(200, 200, 200, 255);
+
+void fill(RAST_IBitmap& b, int x, int y, int w, int h, RAST_pixel colour) {
+    RAST_FillRect(&b, x, y, w, h, colour, 1.0f, RAST_MODE_COPY);
+}
+
+} // namespace
+
+bool IGraphicsLinuxMenu::Row::Selectable() const {
+    if (flags & IPopupMenuItem::kSeparator) return false;
+    // Flags do not apply to an item that opens a submenu.
+    return submenu || !(flags & IPopupMenuItem::kDisabled);
+}
+
+IGraphicsLinuxMenu::IGraphicsLinuxMenu(IGraphicsLinux& graphics, platform::View& view,
+                                       IPopupMenu* menu, const IRECT& area)
+    : m_graphics(graphics), m_view(view), m_menu(menu), m_area(area) {}
+
+IPopupMenu* IGraphicsLinuxMenu::Run() {
+    const platform::ViewRect area = m_view.ToScreen({m_area.L, m_area.T, m_area.R, m_area.B});
+    if (!openLevel(m_menu, area, false)) return nullptr;
+    m_graphics.m_menu = this;
+    bool ended;
+    {
+        // The host, the audio thread and a closing editor get past while the user chooses.
+        KIT_MutexRelease released(m_graphics.plugLock());
+        ended = m_view.RunModal([this] { return m_done; });
+    }
+    m_graphics.m_menu = nullptr;
+    m_levels.clear();
+    return ended ? m_chosen : nullptr;
+}
+
+bool IGraphicsLinuxMenu::openLevel(IPopupMenu* model, const platform::ViewRect& anchor,
+                                   bool beside) {
+    const int n = model->GetNItems();
+    if (n == 0) return false;
+    Level level;
+    level.model = model;
+    level.popup = std::make_unique<IGraphicsLinuxPopup>(m_view, kFace, kFontSize);
+    int y = kPad, widest = 0;
+    for (int i = 0; i < n; ++i) {
+        const IPopupMenuItem* item = model->GetItem(i);
+        Row row;
+        char prefix[16] = "";
+        snprintf(prefix, sizeof prefix, IPopupMenu::PrefixFormat(model->GetPrefix()), i + 1);
+        row.title = std::string(prefix) + item->GetText();
+        row.flags = item->GetFlags();
+        row.submenu = item->GetSubmenu();
+        row.top = y;
+        y += (!row.submenu && (row.flags & IPopupMenuItem::kSeparator)) ? kSeparatorHeight
+                                                                        : kRowHeight;
+        row.bottom = y;
+        const bool indented = !row.submenu && (row.flags & IPopupMenuItem::kTitle);
+        widest = std::max(widest, level.popup->Measure(row.title) + (indented ? kIndent : 0));
+        level.rows.push_back(row);
+    }
+    const int w = kCheckColumn + widest + kArrowColumn, h = y + kPad;
+    const platform::ViewRect screen = m_view.Screen();
+    int left, top;
+    if (beside) { // a submenu: right of its row, else left of the menu
+        left = anchor.right + w <= screen.right ? anchor.right : anchor.left - w;
+        top = std::min(anchor.top - kPad, screen.bottom - h);
+    } else { // below the area, else above it
+        left = std::min(anchor.left, screen.right - w);
+        top = anchor.bottom + kGap + h <= screen.bottom ? anchor.bottom + kGap
+                                                        : anchor.top - kGap - h;
+    }
+    left = std::max(left, screen.left);
+    top = std::max(top, screen.top);
+    if (!level.popup->Open({left, top, left + w, top + h}, m_levels.empty())) return false;
+    m_levels.push_back(std::move(level));
+    draw(m_levels.back());
+    return true;
+}
+
+void IGraphicsLinuxMenu::closeLevelsAfter(size_t level) {
+    while (m_levels.size() > level + 1)
+        m_levels.pop_back();
+}
+
+void IGraphicsLinuxMenu::draw(Level& level) {
+    std::lock_guard<std::recursive_mutex> lock(IGraphicsLinuxPopup::DrawMutex());
+    RAST_MemBitmap& b = level.popup->Bitmap();
+    const int w = b.getWidth(), h = b.getHeight();
+    fill(b, 0, 0, w, h, kBorder);
+    fill(b, 1, 1, w - 2, h - 2, kBackground);
+    for (int i = 0; i < int(level.rows.size()); ++i) {
+        const Row& row = level.rows[size_t(i)];
+        if (!row.submenu && (row.flags & IPopupMenuItem::kSeparator)) {
+            fill(b, kPad, (row.top + row.bottom) / 2, w - 2 * kPad, 1, kSeparator);
+            continue;
+        }
+        const bool lit = i == level.highlighted && row.Selectable();
+        if (lit) fill(b, 1, row.top, w - 2, row.bottom - row.top, kHighlight);
+        const RAST_pixel colour = lit ? kHighlightedText : row.Selectable() ? kText : kDisabledText;
+        const int indent = (!row.submenu && (row.flags & IPopupMenuItem::kTitle)) ? kIndent : 0;
+        const unsigned vcenter = DT_VCENTER;
+        level.popup->DrawText(row.title, {kCheckColumn + indent, row.top, w, row.bottom}, colour,
+                              vcenter);
+        if (!row.submenu && (row.flags & IPopupMenuItem::kChecked))
+            level.popup->DrawText("\xE2\x9C\x93", {6, row.top, kCheckColumn, row.bottom}, colour,
+                                  vcenter);
+        if (row.submenu)
+            level.popup->DrawText("\xE2\x96\xB8", {w - kArrowColumn + 6, row.top, w, row.bottom},
+                                  colour, vcenter);
+    }
+    level.popup->Put();
+}
+
+void IGraphicsLinuxMenu::Expose(int window) {
+    for (Level& level : m_levels)
+        if (level.popup->Window() == window) level.popup->Put();
+}
+
+bool IGraphicsLinuxMenu::rowAt(int x, int y, size_t* level, int* row) const {
+    for (size_t l = m_levels.size(); l-- > 0;) {
+        const platform::ViewRect& area = m_levels[l].popup->ScreenArea();
+        if (!area.Contains(x, y)) continue;
+        *level = l;
+        *row = -1;
+        const std::vector<Row>& rows = m_levels[l].rows;
+        for (size_t r = 0; r < rows.size(); ++r)
+            if (y - area.top >= rows[r].top && y - area.top < rows[r].bottom) *row = int(r);
+        return true;
+    }
+    return false;
+}
+
+void IGraphicsLinuxMenu::highlight(size_t level, int row) {
+    Level& l = m_levels[level];
+    const Row* r = row >= 0 ? &l.rows[size_t(row)] : nullptr;
+    const bool keepSubmenu =
+        r && m_levels.size() > level + 1 && m_levels[level + 1].model == r->submenu;
+    if (!keepSubmenu) closeLevelsAfter(level);
+    if (l.highlighted != row) {
+        l.highlighted = row;
+        draw(l);
+    }
+    if (r && r->submenu && !keepSubmenu) {
+        const platform::ViewRect& area = l.popup->ScreenArea();
+        openLevel(r->submenu, {area.left, area.top + r->top, area.right, area.top + r->bottom},
+                  true);
+    }
+}
+
+void IGraphicsLinuxMenu::moveHighlight(int step) {
+    size_t level = m_levels.size() - 1;
+    while (level > 0 && m_levels[level].highlighted < 0)
+        --level;
+    const std::vector<Row>& rows = m_levels[level].rows;
+    const int n = int(rows.size());
+    int row = m_levels[level].highlighted;
+    for (int tries = 0; tries < n; ++tries) {
+        row = row < 0 ? (step > 0 ? 0 : n - 1) : (row + step + n) % n;
+        if (rows[size_t(row)].Selectable()) {
+            highlight(level, row);
+            return;
+        }
+    }
+}
+
+void IGraphicsLinuxMenu::enter(size_t level, int row) {
+    const Row& r = m_levels[level].rows[size_t(row)];
+    if (!r.Selectable()) return;
+    if (!r.submenu) {
+        finish(m_levels[level].model, row);
+        return;
+    }
+    highlight(level, row);
+    if (m_levels.size() <= level + 1) return;
+    // Into the submenu, on its first item that can be chosen.
+    const std::vector<Row>& rows = m_levels[level + 1].rows;
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (rows[r].Selectable()) return highlight(level + 1, int(r));
+}
+
+void IGraphicsLinuxMenu::finish(IPopupMenu* chosen, int index) {
+    if (chosen) chosen->SetChosenItemIdx(index);
+    m_chosen = chosen;
+    m_done = true;
+}
+
+void IGraphicsLinuxMenu::OnEvent(const platform::ViewEvent& e) {
+    using platform::ViewEventType;
+    using platform::ViewKey;
+    size_t level = 0;
+    int row = -1;
+    const bool over = rowAt(e.rootX, e.rootY, &level, &row);
+    switch (e.type) {
+    case ViewEventType::kMotion:
+        if (over && row >= 0) highlight(level, row);
+        break;
+    case ViewEventType::kButtonDown:
+        if (!over) finish(nullptr, -1);
+        break;
+    case ViewEventType::kButtonUp:
+        if (over && row >= 0) enter(level, row);
+        break;
+    case ViewEventType::kFocusOut:
+        finish(nullptr, -1);
+        break;
+    case ViewEventType::kKey: {
+        size_t active = m_levels.size() - 1;
+        while (active > 0 && m_levels[active].highlighted < 0)
+            --active;
+        const int lit = m_levels[active].highlighted;
+        switch (e.key) {
+        case ViewKey::kEscape:
+            finish(nullptr, -1);
+            break;
+        case ViewKey::kUp:
+        case ViewKey::kDown:
+            moveHighlight(e.key == ViewKey::kDown ? 1 : -1);
+            break;
+        case ViewKey::kLeft:
+            if (active > 0) highlight(active - 1, m_levels[active - 1].highlighted);
+            break;
+        case ViewKey::kRight:
+        case ViewKey::kReturn:
+        case ViewKey::kEnter:
+        case ViewKey::kSpace:
+            if (lit >= 0 &&
+                (e.key != ViewKey::kRight || m_levels[active].rows[size_t(lit)].submenu))
+                enter(active, lit);
+            break;
+        default:
+            break;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}

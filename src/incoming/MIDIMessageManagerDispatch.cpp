@@ -1,0 +1,123 @@
+#include "kit/effect/ISysEx.h"
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/librarian/PatchLibrarian.h"
+#include "src/sender/SenderPlugin.h"
+#include "src/uiconfig/ParameterIds.h"
+
+#include <algorithm>
+
+namespace {
+
+// Dumps are long, parameter changes short.
+constexpr int kLongMessage = 60;
+constexpr int kSoundParameterSize = 10;
+constexpr int kMultiParameterSize = 9;
+constexpr int kDeviceIdOffset = 3;
+constexpr int kParts = 16;
+
+// F0 3E 0F dd id …, of a size in minSize..maxSize; byte 0 and the device id are not looked at.
+bool isDump(const ISysEx& m, uint8_t id, int minSize, int maxSize) {
+    return m.size >= minSize && m.size <= maxSize && m.data[1] == 0x3E && m.data[2] == 0x0F &&
+           m.data[4] == id;
+}
+
+} // namespace
+
+void MIDIMessageManager::setLibrarianRequestActive(bool toLibrarian, bool multiMode,
+                                                   bool patternMode) {
+    disarmLibrarianRequests();
+    if (toLibrarian) {
+        dumpAwaited = false;
+        (patternMode ? patternRequest : multiMode ? performanceRequest : patchRequest).arm();
+    } else {
+        dumpAwaited = true;
+    }
+    answerReceived = false;
+}
+
+void MIDIMessageManager::disarmLibrarianRequests() {
+    performanceRequest.active = false;
+    patchRequest.active = false;
+    patternRequest.active = false;
+}
+
+bool MIDIMessageManager::isCollecting() const {
+    return performanceRequest.active || patchRequest.active || patternRequest.active;
+}
+
+void MIDIMessageManager::ProcessSysEx(ISysEx* message, bool fromDevice) {
+    if (!fromDevice || !message || !message->data || message->size <= 0) return;
+    const ISysEx& m = *message;
+    // During a collection nothing reaches the parsers.
+    if (collectForLibrarian(m)) return;
+    if (m.size >= kLongMessage) {
+        if (dumpAwaited) {
+            learnDeviceId(m);
+            sysexPatchParse(message);
+            sysexPatternParse(message);
+            sysexMultiParse(message);
+            sysexSettingsParse(message);
+            refreshRequested = !refreshSuppressed;
+        }
+    } else if (!dumpAwaited) {
+        messageUnhandled = false;
+        refreshRequested = false;
+        if (m.size == kSoundParameterSize || m.size == kMultiParameterSize)
+            processParameterChangeMessage(m);
+    }
+    if (refreshRequested) plugin->OnParamChange2(kQuickTab);
+}
+
+bool MIDIMessageManager::collectForLibrarian(const ISysEx& m) {
+    LibrarianRequest* const records[] = {&performanceRequest, &patchRequest, &patternRequest};
+    for (LibrarianRequest* record : records) {
+        if (!record->active) continue;
+        LibrarianPatch entry;
+        if (!record->addMessageData(m.data, m.size, &entry)) return true;
+        // Only a stored entry counts as an answer: the request must not report a slot filled.
+        if (librarian && librarian->setSysexDatatoSelectedSlot(&entry)) {
+            plugin->updatePatchLibrarianView(0);
+            plugin->setLibrarianViewDirty();
+            answerReceived = true;
+        }
+        return true;
+    }
+    return false;
+}
+
+void MIDIMessageManager::learnDeviceId(const ISysEx& m) {
+    const int id = m.data[kDeviceIdOffset] & 0x7F;
+    if (!plugin->isProbeStarted() || id == plugin->getDeviceId()) return;
+    // Stored without notice: the global page keeps showing the old id until it is redrawn.
+    plugin->storeParamValue(kGlobalSysExID, std::clamp(double(id), plugin->GetParamMin(kGlobalSysExID),
+                                                       plugin->GetParamMax(kGlobalSysExID)));
+    plugin->setDeviceId(id);
+}
+
+void MIDIMessageManager::sysexPatternParse(ISysEx* message) {
+    if (!isDump(*message, PatchSysexMessage::kPattern, 542, message->size)) return;
+    const int part = plugin->getAwaitedDumpPart();
+    if (part < 0 || part >= kParts) return;
+    // The pattern values of the part follow with the pattern byte map.
+    answerReceived = true;
+}
+
+void MIDIMessageManager::sysexMultiParse(ISysEx* message) {
+    if (!isDump(*message, PatchSysexMessage::kMulti, 393, 393)) return;
+    answerReceived = false;
+    // The multi and part values follow with the multi byte map.
+    answerReceived = true;
+}
+
+void MIDIMessageManager::sysexSettingsParse(ISysEx* message) {
+    if (isDump(*message, 0x14, 207, 207)) {
+        answerReceived = false;
+        // The global values follow with the global byte map.
+        answerReceived = true;
+    }
+    // Called last: every awaited long message ends the wait, whichever parser took it.
+    dumpAwaited = false;
+}
+
+// The parameter changes from the synthesizer come with their own handling.
+void MIDIMessageManager::processParameterChangeMessage(const ISysEx&) {}

@@ -1,0 +1,117 @@
+#include "kit/effect/ISysEx.h"
+#include "src/librarian/LibrarianInitData.h"
+#include "src/sender/MIDIMessageSender.h"
+#include "src/sender/SenderPlugin.h"
+#include "src/uiconfig/ParameterIds.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace {
+
+constexpr int kProbeScanAt = 20;
+constexpr int kProbeGivesUpAt = 30;
+constexpr int kParts = 16;
+
+} // namespace
+
+void MIDIMessageSender::sendDeviceIdEnquiry() {
+    plugin->DisplayProcessingIndicator(true);
+    cancel = false;
+    // The answering global dump goes to the editor, where the dispatcher learns the id from it.
+    plugin->SetLibrarianRequestActive(false);
+    show("Connecting to Q");
+    error = false;
+    const int t = plugin->getTimerValue();
+    Request r;
+    r.bytes = SysexMessage::deviceIdProbe(plugin->getDeviceId());
+    r.pause = t;
+    r.resendAt = kProbeScanAt;
+    r.resend = Resend::kIdScan;
+    r.guarded = true;
+    send(r.bytes, true);
+    // A cancel counts only once the scan runs.
+    for (int count = 1; !stopping; ++count) {
+        pause(t);
+        if (count == r.resendAt) resend(r);
+        if (count == kProbeGivesUpAt) {
+            show("No response from Q!");
+            error = true;
+            break;
+        }
+        if (plugin->isAnswerReceived()) break;
+    }
+    if (!stopping) {
+        if (cancel) {
+            show("Data request CANCELLED!");
+        } else if (!error) {
+            show("Plug-in is ready to go!");
+            pause(t);
+        }
+    }
+    plugin->DisplayProcessingIndicator(false);
+}
+
+const std::vector<uint8_t>& MIDIMessageSender::initPatternDump() {
+    static const std::vector<uint8_t> dump = [] {
+        static const uint8_t kHead[] = {0xF0, 0x3E, 0x0F, 0x00, 0x13, 0x20, 0x00, 0x00,
+                                        0x0F, 0x00, 0x3C, 0x00, 0x13, 0x00, 0x00};
+        static const char kName[] = "INIT Sequence   ";
+        static const uint8_t kStep[16] = {0x40, 0x64, 0x40, 0x40, 0x05, 0x08};
+        constexpr int kSteps = 32;
+        std::vector<uint8_t> d(std::begin(kHead), std::end(kHead));
+        d.insert(d.end(), kName, kName + 16);
+        for (int s = 0; s < kSteps; ++s)
+            d.insert(d.end(), std::begin(kStep), std::end(kStep));
+        d.push_back(SysexMessage::kEnd);
+        return d;
+    }();
+    return dump;
+}
+
+void MIDIMessageSender::storeIntoLibrarian(uint8_t* dump, int size) {
+    ISysEx message(0, dump, size);
+    plugin->SetLibrarianRequestActive(true);
+    // The notice and the unsaved bank only for a dump that reached its slot; otherwise no
+    // later unasked dump may land in the armed collection.
+    if (plugin->ProcessSysExInternal(&message))
+        plugin->SetLibrarianStatusUnsaved(true);
+    else
+        plugin->DisarmLibrarianRequests();
+}
+
+void MIDIMessageSender::initPerformance(bool initGuard) {
+    plugin->DisplayProcessingIndicator(true);
+    if (!initGuard || plugin->isReducedChangeRunning()) {
+        uint8_t dump[SysexMessage::kMultiDumpSize];
+        std::copy(std::begin(initMultiData), std::end(initMultiData), dump);
+        storeIntoLibrarian(dump, SysexMessage::kMultiDumpSize);
+    }
+    plugin->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::initClassicPatch(bool initGuard, int part) {
+    plugin->DisplayProcessingIndicator(true);
+    if (!initGuard || plugin->isReducedChangeRunning()) {
+        uint8_t dump[SysexMessage::kSoundDumpSize];
+        std::copy(std::begin(initPatchData), std::end(initPatchData), dump);
+        // The bank of whatever part the last job named; another value keeps the init bank.
+        if (part >= 0 && part < kParts) {
+            const double bank = std::trunc(plugin->GetParamValue(kMultiPartBank + part));
+            if (bank >= 0 && bank <= 0x7F) dump[5] = uint8_t(bank);
+        }
+        dump[6] = uint8_t(selectedSlot() & 0x7F);
+        storeIntoLibrarian(dump, SysexMessage::kSoundDumpSize);
+    }
+    plugin->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::initSequence(bool initGuard) {
+    plugin->DisplayProcessingIndicator(true);
+    if (!initGuard || plugin->isReducedChangeRunning()) {
+        std::vector<uint8_t> dump = initPatternDump();
+        storeIntoLibrarian(dump.data(), int(dump.size()));
+    }
+    plugin->DisplayProcessingIndicator(false);
+}

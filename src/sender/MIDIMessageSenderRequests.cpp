@@ -1,0 +1,368 @@
+#include "platform/Clock.h"
+#include "src/debugger/DebuggerOutput.h"
+#include "src/librarian/PatchFile.h"
+#include "src/librarian/PatchLibrarian.h"
+#include "src/sender/MIDIMessageSender.h"
+#include "src/sender/SenderOwner.h"
+#include "src/sender/SenderPlugin.h"
+#include "src/uiconfig/ParameterIds.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kTimeoutWaits = 30;
+constexpr int kDeviceIds = 128;
+constexpr int kPollPasses = 100;
+constexpr int kParts = 16;
+constexpr int kMultiPollMillis = 25;
+constexpr int kPatternPollMillis = 20;
+constexpr int kPartSelectMillis = 100;
+
+const char kTimedOut[] = "CONNECTION TIMED OUT!";
+const char kProcessing[] = "Data processing, please wait...";
+const char kMultiProcessing[] = "Processing, please wait...";
+const char kCheckingId[] = "Please wait, checking DeviceID ";
+// The single requests and the multi bank end in capitals, the sound and pattern banks do not.
+const char kCancelledUpper[] = "Data request CANCELLED!";
+const char kCompletedUpper[] = "Data request Completed!";
+const char kCancelledLower[] = "Data request cancelled!";
+const char kCompletedLower[] = "Data request completed!";
+
+// A slot a single request may ask for.
+int requestSlot(int slot) {
+    return std::clamp(slot, 0, PatchFile::kBankSize - 1);
+}
+
+} // namespace
+
+int MIDIMessageSender::pauseUnitMillis(double libSyncTimer) {
+    static const int kUnits[] = {50, 75, 100, 150, 200, 300, 400, 500};
+    const double index = std::trunc(libSyncTimer);
+    if (!(index >= 0 && index < int(std::size(kUnits)))) return 100;
+    return kUnits[int(index)];
+}
+
+void MIDIMessageSender::pause(int millis) {
+    platform::SleepMillis(millis);
+}
+
+void MIDIMessageSender::show(const std::string& text) {
+    plugin->setUpperDisplayText(text);
+}
+
+void MIDIMessageSender::send(std::vector<uint8_t> bytes, bool guarded) {
+    if (guarded)
+        plugin->checksumCheckAndSend(bytes.data(), int(bytes.size()));
+    else
+        plugin->SendMidiSysex(bytes.data(), int(bytes.size()));
+}
+
+int MIDIMessageSender::selectedSlot() const {
+    return librarian ? librarian->upperSlotIndex.load() : 0;
+}
+
+void MIDIMessageSender::setSelectedSlot(int slot) {
+    if (librarian) librarian->upperSlotIndex = slot;
+}
+
+MIDIMessageSender::Request MIDIMessageSender::makeRequest(SysexMessageId id,
+                                                          SysexMessage::Address address,
+                                                          int pauseMillis, int resendAt,
+                                                          Resend resend) const {
+    Request r;
+    r.bytes = SysexMessage::request(plugin->getDeviceId(), id, address);
+    r.pause = pauseMillis;
+    r.resendAt = resendAt;
+    r.resend = resend;
+    return r;
+}
+
+void MIDIMessageSender::beginRequest(bool toEditor) {
+    error = false;
+    cancel = false;
+    plugin->SetLibrarianRequestActive(!toEditor);
+}
+
+bool MIDIMessageSender::awaitAnswer(const Request& request) {
+    for (int waits = 1;; ++waits) {
+        pause(request.pause);
+        if (halted()) {
+            error = true;
+            return false;
+        }
+        if (waits == request.resendAt) resend(request);
+        if (waits == kTimeoutWaits) {
+            show(kTimedOut);
+            error = true;
+            return false;
+        }
+        if (plugin->isAnswerReceived()) return true;
+    }
+}
+
+void MIDIMessageSender::resend(const Request& request) {
+    std::vector<uint8_t> bytes = request.bytes;
+    for (int id = 0; id < kDeviceIds; ++id) {
+        if (request.resend == Resend::kIdScan) {
+            bytes[2] = uint8_t(id);
+        } else {
+            // Armed anew before each send: the librarian is the destination of these requests.
+            plugin->SetLibrarianRequestActive(true);
+            bytes[2] = uint8_t(plugin->getDeviceId() & 0x7F);
+        }
+        send(bytes, request.guarded);
+        if (request.guarded) show(kCheckingId + std::to_string(id + 1));
+        pause(request.pause);
+        if (request.answerBeforeCancel && plugin->isAnswerReceived()) return;
+        if (halted()) {
+            if (!request.guarded) error = true;
+            return;
+        }
+        if (plugin->isAnswerReceived()) return;
+    }
+}
+
+void MIDIMessageSender::finishRequest(bool toLibrarian, const char* cancelled,
+                                      const char* completed) {
+    if (toLibrarian && (halted() || error)) plugin->DisarmLibrarianRequests();
+    if (stopping) return;
+    if (cancel) {
+        show(cancelled);
+        if (toLibrarian) plugin->OnParamChange(kRefreshFolders);
+    } else if (!error) {
+        show(completed);
+        if (toLibrarian) plugin->SetLibrarianStatusUnsaved(true);
+    }
+}
+
+void MIDIMessageSender::pollAnswer(int millis, const char* text, bool cancelEnds) {
+    for (int pass = 1; pass <= kPollPasses; ++pass) {
+        pause(millis);
+        if (text) show(text);
+        if (stopping || (cancelEnds && cancel)) return;
+        if (pass == kPollPasses) {
+            show(kTimedOut);
+            error = true;
+            return;
+        }
+        if (plugin->isAnswerReceived()) return;
+    }
+}
+
+void MIDIMessageSender::sendPartRequestSysex(int part, bool toEditor) {
+    plugin->DisplayProcessingIndicator(true);
+    beginRequest(toEditor);
+    const int t = plugin->getTimerValue();
+    const Request r = makeRequest(kSysexSoundRequest, SysexMessage::soundEditBuffer(part), t, 25,
+                                  Resend::kIdScan);
+    send(r.bytes, false);
+    DebuggerOutput::logSysExOutMessageByte(r.bytes.data(), int(r.bytes.size()));
+    pause(t);
+    show(kProcessing);
+    awaitAnswer(r);
+    if (toEditor && !error && !halted()) {
+        // The part's pattern follows its sound into the editor.
+        plugin->setAwaitedDumpPart(part);
+        sendSequenceRequestSysex(part, true);
+    } else {
+        pause(t);
+    }
+    finishRequest(!toEditor, kCancelledUpper, kCompletedUpper);
+    plugin->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::sendSequenceRequestSysex(int part, bool toEditor) {
+    // Inside the arrangement request the progress layer belongs to that job.
+    const bool batch = inBatch;
+    if (!batch) plugin->DisplayProcessingIndicator(true);
+    beginRequest(toEditor);
+    const int t = plugin->getTimerValue();
+    plugin->setAwaitedDumpPart(part);
+    const Request r = makeRequest(kSysexPatternRequest, SysexMessage::patternEditBuffer(), t, 20,
+                                  Resend::kIdScan);
+    send(r.bytes, false);
+    pause(t);
+    show(kProcessing);
+    awaitAnswer(r);
+    if (!toEditor) pause(t);
+    finishRequest(!toEditor, kCancelledUpper, kCompletedUpper);
+    if (!batch) plugin->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::sendSingleMultiRequestSysex() {
+    plugin->DisplayProcessingIndicator(true);
+    beginRequest(false);
+    const int t = plugin->getTimerValue();
+    Request r = makeRequest(kSysexMultiRequest, SysexMessage::multiSlot(selectedSlot()), t, 25,
+                            Resend::kIdScan);
+    r.answerBeforeCancel = true;
+    send(r.bytes, false);
+    awaitAnswer(r);
+    finishRequest(true, kCancelledUpper, kCompletedUpper);
+    plugin->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer, int bank) {
+    plugin->DisplayProcessingIndicator(true);
+    beginRequest(false);
+    const int t = plugin->getTimerValue();
+    const SysexMessage::Address address =
+        editBuffer ? SysexMessage::soundEditBuffer(plugin->getSelectedPart())
+                   : SysexMessage::soundSlot(bank, requestSlot(selectedSlot()));
+    const Request r = makeRequest(kSysexSoundRequest, address, t, 25, Resend::kSameId);
+    send(r.bytes, false);
+    show(kProcessing);
+    awaitAnswer(r);
+    finishRequest(true, kCancelledUpper, kCompletedUpper);
+    plugin->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::sendSingleSequenceRequestSysex(bool editBuffer) {
+    plugin->DisplayProcessingIndicator(true);
+    beginRequest(false);
+    const int t = plugin->getTimerValue();
+    const SysexMessage::Address address =
+        editBuffer ? SysexMessage::patternEditBuffer()
+                   : SysexMessage::patternSlot(requestSlot(selectedSlot()));
+    const Request r = makeRequest(kSysexPatternRequest, address, 2 * t, 20, Resend::kSameId);
+    send(r.bytes, false);
+    show(kProcessing);
+    awaitAnswer(r);
+    finishRequest(true, kCancelledLower, kCompletedLower);
+    plugin->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::requestBank(const std::function<Request(int slot)>& requestFor,
+                                    bool indicatorPerSlot, const char* cancelled,
+                                    const char* completed) {
+    plugin->DisplayProcessingIndicator(true);
+    error = false;
+    cancel = false;
+    setSelectedSlot(0);
+    // A slot that gets no answer is skipped, so one silent slot cannot cost the rest.
+    bool missed = false;
+    bool stored = false;
+    for (int slot = 0; slot < PatchFile::kBankSize; ++slot) {
+        plugin->SetLibrarianRequestActive(true);
+        if (indicatorPerSlot) plugin->DisplayProcessingIndicator(true);
+        const Request r = requestFor(slot);
+        send(r.bytes, false);
+        if (awaitAnswer(r)) {
+            stored = true;
+            show("Please wait! " + std::to_string(slot) + "% received..");
+            pause(r.pause);
+        } else if (!halted()) {
+            missed = true;
+            error = false;
+        }
+        if (halted()) break;
+        setSelectedSlot(slot + 1);
+    }
+    setSelectedSlot(0);
+    if (missed && !halted()) {
+        plugin->DisarmLibrarianRequests();
+        if (stored) plugin->SetLibrarianStatusUnsaved(true);
+        show(kTimedOut);
+    } else {
+        finishRequest(true, cancelled, completed);
+    }
+    plugin->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::sendAllPatchRequestSysex(int bank) {
+    const int t = plugin->getTimerValue();
+    requestBank(
+        [&](int slot) {
+            return makeRequest(kSysexSoundRequest, SysexMessage::soundSlot(bank, slot), t, 25,
+                               Resend::kIdScan);
+        },
+        true, kCancelledLower, kCompletedLower);
+}
+
+void MIDIMessageSender::sendAllMultiRequestSysex() {
+    const int t = plugin->getTimerValue();
+    requestBank(
+        [&](int slot) {
+            return makeRequest(kSysexMultiRequest, SysexMessage::multiSlot(slot), t, 25,
+                               Resend::kIdScan);
+        },
+        false, kCancelledUpper, kCompletedUpper);
+}
+
+void MIDIMessageSender::sendAllSequenceRequestSysex() {
+    const int t = plugin->getTimerValue();
+    requestBank(
+        [&](int slot) {
+            return makeRequest(kSysexPatternRequest, SysexMessage::patternSlot(slot), 2 * t, 20,
+                               Resend::kIdScan);
+        },
+        true, kCancelledLower, kCompletedLower);
+}
+
+void MIDIMessageSender::sendActiveArrangementRequestSysex(bool toEditor) {
+    plugin->DisplayProcessingIndicator(true);
+    beginRequest(toEditor);
+    if (toEditor && owner) owner->requestEditorRefresh();
+    const int t = plugin->getTimerValue();
+    // The parts' dumps refresh nothing one by one; the editor is refreshed once at the end.
+    if (owner) owner->setRefreshSuppressed(true);
+    const std::vector<uint8_t> multiRequest = SysexMessage::request(
+        plugin->getDeviceId(), kSysexMultiRequest, SysexMessage::multiEditBuffer());
+    if (toEditor) {
+        inBatch = true;
+        requestArrangementParts(t);
+        inBatch = false;
+    } else {
+        plugin->SetLibrarianRequestActive(true);
+        send(multiRequest, true);
+        pollAnswer(kMultiPollMillis, kMultiProcessing, false);
+    }
+    pause(t / 2);
+    if (toEditor && !error && !stopping) {
+        inBatch = true;
+        plugin->SetLibrarianRequestActive(false);
+        send(multiRequest, true);
+        pollAnswer(kMultiPollMillis, kMultiProcessing, false);
+        if (cancel)
+            show(kCancelledUpper);
+        else if (!error)
+            show(kCompletedLower);
+        inBatch = false;
+    }
+    if (!toEditor && (error || stopping)) plugin->DisarmLibrarianRequests();
+    if (!stopping) {
+        if (!toEditor && !error) {
+            show(kCompletedUpper);
+            plugin->SetLibrarianStatusUnsaved(true);
+        } else {
+            send(SysexMessage::partSelect(plugin->getDeviceId(), 0), true);
+            pause(kPartSelectMillis);
+        }
+    }
+    if (owner) owner->setRefreshSuppressed(false);
+    if (toEditor && !stopping) plugin->OnParamChange2(kQuickTab);
+    plugin->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::requestArrangementParts(int t) {
+    for (int part = 0; part < kParts && !stopping; ++part) {
+        plugin->SetLibrarianRequestActive(false);
+        plugin->DisplayProcessingIndicator(true);
+        plugin->setAwaitedDumpPart(part);
+        Request r = makeRequest(kSysexSoundRequest, SysexMessage::soundEditBuffer(part), t, 20,
+                                Resend::kIdScan);
+        r.guarded = true;
+        send(r.bytes, true);
+        // A time-out still asks for the part's pattern; a cancel ends the loop.
+        if (!awaitAnswer(r) && halted()) return;
+        send(SysexMessage::partSelect(plugin->getDeviceId(), part), true);
+        pause(kPartSelectMillis);
+        sendSequenceRequestSysex(part, true);
+        if (error) continue;
+        show("Please wait! " + std::to_string(int(part * 5.88)) + "% processed..");
+        pause(t);
+        pollAnswer(kPatternPollMillis, nullptr, true);
+    }
+}

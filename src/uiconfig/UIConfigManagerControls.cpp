@@ -1,0 +1,114 @@
+#include "src/uiconfig/UIConfigManager.h"
+
+#include "kit/effect/ControlLayer.h"
+#include "kit/effect/ICaptionControl.h"
+#include "kit/effect/IEffectBase.h"
+#include "kit/effect/IFaderControl.h"
+#include "kit/effect/IKnobMultiControl.h"
+#include "kit/effect/ISwitchControl.h"
+#include "src/uiconfig/ImageTable.h"
+#include "src/uiconfig/UIConfigGraphics.h"
+#include "src/uiconfig/UIConfigPlugin.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Far beyond the largest editor, small enough that a position plus a size stays an int.
+constexpr int kMaxCoordinate = 1 << 20;
+
+constexpr double kKnobGearing = 4.0;
+
+} // namespace
+
+int UIConfigManager::scaled(int value) const {
+    return std::clamp(TruncToInt(value * scale), -kMaxCoordinate, kMaxCoordinate);
+}
+
+std::string UIConfigManager::hostName(const std::string& name, int part) {
+    return part < 0 ? name : "[" + std::to_string(part + 1) + "] " + name;
+}
+
+IColor UIConfigManager::schemeColour(const IColor* table, int style) {
+    return table[style >= 0 && style < kColourSchemeCount ? style : 0];
+}
+
+bool UIConfigManager::place(IControl* control, ControlLayer* layer, const std::string& name) {
+    const bool placed =
+        layer ? layer->addControl(control) : graphics && graphics->AttachControl(control) >= 0;
+    if (!layer && !graphics) delete control;
+    if (!placed) log("CONFIG READER: control ", name, " could not be placed!");
+    return placed;
+}
+
+IControl* UIConfigManager::makeKnob(IParam* param, int paramId, const std::string& name, int x,
+                                    int y, const std::string& image, double defaultValue,
+                                    double min, double max, double step, int part,
+                                    ControlLayer* layer, const std::string& group) {
+    param->InitDouble(hostName(name, part).c_str(), defaultValue, min, max, step, "",
+                      getParamGroup(part, group).c_str(), -1, -1);
+    IBitmap bitmap = getImageByName(graphics, image);
+    IControl* knob = new IKnobMultiControl(plugin->effect(), scaled(x), scaled(y), paramId, &bitmap,
+                                           kVertical, kKnobGearing);
+    return place(knob, layer, name) ? knob : nullptr;
+}
+
+IControl* UIConfigManager::makeFader(IParam* param, int paramId, const std::string& name, int x,
+                                     int y, int length, const std::string& image,
+                                     double defaultValue, double min, double max, int part,
+                                     ControlLayer* layer, const std::string& group,
+                                     EDirection direction) {
+    param->InitDouble(hostName(name, part).c_str(), defaultValue, min, max, 1.0, "",
+                      getParamGroup(part, group).c_str(), -1, -1);
+    IBitmap bitmap = getImageByName(graphics, image);
+    IControl* fader = new IFaderControl(plugin->effect(), scaled(x), scaled(y), scaled(length),
+                                        paramId, &bitmap, direction, false);
+    return place(fader, layer, name) ? fader : nullptr;
+}
+
+IControl* UIConfigManager::makeSwitch(IParam* param, int paramId, const std::string& name, int x,
+                                      int y, const std::string& image, double defaultValue,
+                                      int part, ControlLayer* layer, const std::string& group) {
+    param->InitBool(hostName(name, part).c_str(), defaultValue != 0.0, "",
+                    getParamGroup(part, group).c_str(), -1, -1);
+    IBitmap bitmap = getImageByName(graphics, image);
+    IControl* button = new ISwitchControl(plugin->effect(), scaled(x), scaled(y), paramId, &bitmap);
+    return place(button, layer, name) ? button : nullptr;
+}
+
+IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::string& name, int x,
+                                    int y, int width, int height, int textSize, int defaultValue,
+                                    int min, int max, int firstDisplay, int secondDisplay,
+                                    const std::vector<std::string>& values, int part,
+                                    ControlLayer* layer, const std::string& group, IColor colour) {
+    const long long entries = (long long)max - min;
+    if (entries > kMaxControlValues) {
+        log("CONFIG READER: control ", name, " has ", std::to_string(entries), " entries!");
+        return nullptr;
+    }
+    // Fewer than no entries count as one: the range is 0 to 1 either way.
+    const int count = int(std::max(entries, -1LL));
+    param->InitEnum(hostName(name, part).c_str(), defaultValue, count, "",
+                    getParamGroup(part, group).c_str(), -1, -1);
+    if ((long long)values.size() == entries) {
+        for (int i = 0; i < count; ++i)
+            param->SetDisplayText(i, values[size_t(i)].c_str());
+    } else if (firstDisplay != secondDisplay) {
+        for (int i = 0; i < count; ++i)
+            param->SetDisplayText(i, std::to_string((long long)firstDisplay + i).c_str());
+    } else {
+        return nullptr;
+    }
+
+    IText text;
+    strcpy(text.mFont, "NK57 Monospace");
+    text.mSize = textSize;
+    text.mColor = colour;
+    const int left = scaled(x), top = scaled(y);
+    IControl* menu = new ICaptionControl(
+        plugin->effect(), IRECT(left, top, left + scaled(width), top + scaled(height)), paramId,
+        &text, true);
+    menu->SetPromptDisabled(false); // a click offers the display texts
+    return place(menu, layer, name) ? menu : nullptr;
+}

@@ -1,0 +1,79 @@
+"""The editor generator: its committed output is what the tables make, and it refuses tables
+that would make a broken editor, naming the culprit."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+SOURCE = os.environ.get("ZOZ_TEST_SOURCE_DIR",
+                        os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+OUTPUTS = ("uiconfig.xml", "sysex.xml", "editor-art.txt")
+
+
+class Generator(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, self.dir)
+        tools = os.path.join(SOURCE, "tools")
+        shutil.copytree(os.path.join(tools, "editor_config"),
+                        os.path.join(self.dir, "editor_config"))
+        for script in ("gen_editor_config.py", "gen_parameter_ids.py"):
+            shutil.copy(os.path.join(tools, script), self.dir)
+
+    def run_generator(self):
+        out = os.path.join(self.dir, "out")
+        run = subprocess.run([sys.executable, os.path.join(self.dir, "gen_editor_config.py"), out],
+                             capture_output=True, text=True)
+        return run, out
+
+    def edit(self, table, old, new):
+        path = os.path.join(self.dir, "editor_config", table)
+        with open(path) as f:
+            text = f.read()
+        self.assertIn(old, text)
+        with open(path, "w") as f:
+            f.write(text.replace(old, new, 1))
+
+    def test_committed_files_are_what_the_tables_make(self):
+        run, out = self.run_generator()
+        self.assertEqual(run.returncode, 0, run.stderr)
+        for name in OUTPUTS:
+            with open(os.path.join(out, name), encoding="utf-8") as made, \
+                    open(os.path.join(SOURCE, "resources", name), encoding="utf-8") as kept:
+                self.assertTrue(made.read() == kept.read(), name + " differs from the tables")
+
+    def test_refusals_name_the_culprit(self):
+        cases = [
+            ("a second control on one address", "sound.txt",
+             "knob    kOscillator1Keytrack     0 127  @ -                  s12",
+             "knob    kOscillator1Keytrack     0 127  @ -                  s10",
+             "kOscillator1Keytrack answers the same address as kOscillator1Detune"),
+            ("an unknown parameter", "sound.txt", "kOscillator1Detune ", "kOscillator1Detuna ",
+             "unknown parameter kOscillator1Detuna"),
+            ("an unknown image", "editor.txt", "ID_RANDOMIZE", "ID_RANDOMISE",
+             "unknown image ID_RANDOMISE"),
+            ("a control off its section", "sound.txt", "[Mixer oscPart 196 400 1160 140 group=Mixer]",
+             "[Mixer oscPart 196 400 1160 30 group=Mixer]", "kOscillator1Level does not fit section Mixer"),
+            ("a section off the editor", "sound.txt", "[Mixer oscPart 196 400 1160 140 group=Mixer]",
+             "[Mixer oscPart 196 700 1160 140 group=Mixer]", "section Mixer lies outside the editor"),
+            ("a list too short for its reader", "lists.txt", "tapPan: Left | Centre | Right",
+             "tapPan: Left | Right", "list tapPan has 2 entries for 3 values"),
+            ("a message value below 0", "sound.txt", "kOscillator1Detune       0 127",
+             "kOscillator1Detune       -1 127", "kOscillator1Detune sends -1..127, outside 0..127"),
+            ("a sound address outside the copies", "multi.txt", "0 127 0 - g42", "0 127 0 - s42",
+             "a sound address outside the part copies"),
+        ]
+        for what, table, old, new, message in cases:
+            with self.subTest(what):
+                self.setUp()
+                self.edit(table, old, new)
+                run, out = self.run_generator()
+                self.assertNotEqual(run.returncode, 0)
+                self.assertIn(message, run.stderr)
+                self.assertFalse(os.path.exists(out), "nothing is written")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,80 @@
+// Editors in host windows on the virtual display, driven by the host's calls from other
+// threads: nothing hangs and nothing races (this test is also the ThreadSanitizer run).
+
+#include <gtest/gtest.h>
+
+#include "kit/effect/IGraphicsLinux.h"
+#include "kit/effect/IPanelControl.h"
+#include "kit/rast/RAST_IBitmap.h"
+#include "tests/support/TestControl.h"
+#include "tests/support/TestVSTEffect.h"
+#include "tests/support/Watchdog.h"
+#include "tests/support/XHostWindow.h"
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+VstIntPtr host(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) {
+    return 0;
+}
+
+// Eight visible parameters, each shown by a control of the editor.
+class EditorEffect : public testsupport::TestVSTEffect {
+public:
+    EditorEffect() : TestVSTEffect(host, options()) {
+        for (int i = 0; i < NParams(); ++i)
+            GetParam(i)->InitDouble("p", 0.0, 0.0, 1.0, 0.0);
+        auto* g = new IGraphicsLinux(this, 200, 100);
+        AttachGraphics(g);
+        g->AttachPanelBackground(&COLOR_GRAY);
+        for (int i = 0; i < NParams(); ++i)
+            g->AttachControl(
+                new testsupport::TestControl(this, IRECT(i * 24, 0, i * 24 + 20, 20), i));
+    }
+    VstIntPtr Call(VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr) {
+        return GetAEffect()->dispatcher(GetAEffect(), opcode, 0, value, ptr, 0.0f);
+    }
+
+private:
+    static Options options() {
+        Options o;
+        o.nVisible = o.nParams;
+        return o;
+    }
+};
+
+TEST(EditorThreads, OpenAndCloseWhileTheHostSetsParametersAndChunks) {
+    testsupport::XHostWindow window(300, 200);
+    if (!window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    testsupport::Watchdog watchdog(120, "opening and closing editors");
+    std::vector<EditorEffect*> effects{new EditorEffect, new EditorEffect};
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> hosts;
+    for (EditorEffect* effect : effects)
+        hosts.emplace_back([effect, &stop] {
+            AEffect* a = effect->GetAEffect();
+            for (int i = 0; !stop; ++i) {
+                a->setParameter(a, i % 8, float(i % 100) / 100.0f);
+                void* data = nullptr;
+                const VstIntPtr n = effect->Call(effGetChunk, 0, &data);
+                std::vector<char> chunk(static_cast<char*>(data), static_cast<char*>(data) + n);
+                effect->Call(effSetChunk, n, chunk.data());
+            }
+        });
+    for (int round = 0; round < 10; ++round)
+        for (EditorEffect* effect : effects) {
+            ASSERT_EQ(effect->Call(effEditOpen, 0, reinterpret_cast<void*>(window.window())), 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            if (round % 2) effect->Call(effEditClose);
+        }
+    stop = true;
+    for (auto& t : hosts)
+        t.join();
+    for (EditorEffect* effect : effects)
+        effect->Call(effClose);
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#include "tests/support/RequestRig.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+const char kTimedOut[] = "CONNECTION TIMED OUT!";
+const char kDone[] = "Data request Completed!";
+const char kDoneLc[] = "Data request completed!";
+const char kCancelled[] = "Data request CANCELLED!";
+const char kCancelledLc[] = "Data request cancelled!";
+
+// What the synthesizer does with the requests: answers at the plug-in's id 0, stays silent,
+// answers only id 5, or stays silent while the user cancels during the third sleep.
+enum Scenario { kAnswers, kSilent, kOnlyId5, kCancelled3 };
+
+struct Outcome {
+    size_t sent;
+    int64_t slept; // in the case's unit
+    const char* lastText;
+};
+
+struct JobCase {
+    int code;
+    std::function<void(SenderJob&)> args;
+    Mode mode;
+    Bytes first;
+    bool scans;     // re-sends walk the device ids (else repeat the request)
+    bool librarian; // answers go into the librarian
+    int slots;      // slots a full answer fills
+    int unit;       // ms of one pause unit of the job
+    Outcome outcomes[4];
+};
+
+// T = 500 ms; a single request that never gets an answer pauses 30 waits plus 128 re-sends.
+const JobCase kJobs[] = {
+    {7, [](SenderJob& j) { j.part = 2; }, kSounds, {0xF0, 0x3E, 0x0F, 0, 0x00, 0x30, 0x02, 0xF7},
+     true, true, 1, 500, {{1, 3, kDone}, {129, 160, kTimedOut}, {7, 33, kDone}, {1, 4, kCancelled}}},
+    {8, [](SenderJob& j) { j.part = 4; }, kPatterns, {0xF0, 0x3E, 0x0F, 0, 0x03, 0x20, 0x00, 0xF7},
+     true, true, 1, 500, {{1, 3, kDone}, {129, 160, kTimedOut}, {7, 28, kDone}, {1, 4, kCancelled}}},
+    {9, {}, kMultis, {0xF0, 0x3E, 0x0F, 0, 0x01, 0x00, 0x07, 0xF7}, true, true, 1, 500,
+     {{1, 1, kDone}, {129, 158, kTimedOut}, {7, 31, kDone}, {1, 3, kCancelled}}},
+    {11, [](SenderJob& j) { j.bank = 2; }, kSounds, {0xF0, 0x3E, 0x0F, 0, 0x00, 0x02, 0x2A, 0xF7},
+     false, true, 1, 500,
+     {{1, 1, kDone}, {129, 158, kTimedOut}, {129, 158, kTimedOut}, {1, 3, kCancelled}}},
+    {11, [](SenderJob& j) { j.editBuffer = true; }, kSounds,
+     {0xF0, 0x3E, 0x0F, 0, 0x00, 0x30, 0x03, 0xF7}, false, true, 1, 500,
+     {{1, 1, kDone}, {129, 158, kTimedOut}, {129, 158, kTimedOut}, {1, 3, kCancelled}}},
+    {13, {}, kPatterns, {0xF0, 0x3E, 0x0F, 0, 0x03, 0x00, 0x64, 0xF7}, false, true, 1, 1000,
+     {{1, 1, kDoneLc}, {129, 158, kTimedOut}, {129, 158, kTimedOut}, {1, 3, kCancelledLc}}},
+    {10, {}, kMultis, {0xF0, 0x3E, 0x0F, 0, 0x01, 0x00, 0x00, 0xF7}, true, true, 100, 500,
+     {{100, 200, kDone}, {12900, 15800, kTimedOut}, {700, 3200, kDone}, {1, 3, kCancelled}}},
+    {12, [](SenderJob& j) { j.bank = 1; }, kSounds, {0xF0, 0x3E, 0x0F, 0, 0x00, 0x01, 0x00, 0xF7},
+     true, true, 100, 500,
+     {{100, 200, kDoneLc}, {12900, 15800, kTimedOut}, {700, 3200, kDoneLc}, {1, 3, kCancelledLc}}},
+    {14, {}, kPatterns, {0xF0, 0x3E, 0x0F, 0, 0x03, 0x00, 0x01, 0xF7}, true, true, 100, 1000,
+     {{100, 200, kDoneLc}, {12900, 15800, kTimedOut}, {700, 2700, kDoneLc}, {1, 3, kCancelledLc}}},
+    // Into the librarian: 100 polls of 25 ms, no scan, no look at a cancel, part select 1 on
+    // failure.
+    {6, {}, kMultis, {0xF0, 0x3E, 0x0F, 0, 0x01, 0x20, 0x00, 0xF7}, false, true, 1, 1,
+     {{1, 275, kDone}, {2, 2850, kTimedOut}, {2, 2850, kTimedOut}, {2, 2850, kTimedOut}}},
+    // The probe looks at a cancel only once its scan began, at the 20th pause.
+    {18, {}, kSounds, {0xF0, 0x3E, 0x0F, 0, 0x04, 0xF7}, true, false, 0, 500,
+     {{1, 2, "Plug-in is ready to go!"}, {129, 158, "No response from Q!"},
+      {7, 27, "Plug-in is ready to go!"}, {2, 31, kCancelled}}},
+};
+
+void runCase(const JobCase& c, Scenario scenario) {
+    SCOPED_TRACE("job " + std::to_string(c.code) + ", scenario " + std::to_string(scenario));
+    RequestRig rig(c.mode);
+    rig.librarian.upperSlotIndex = c.code == 13 ? 99 : c.code == 11 ? 42 : 7;
+    rig.plugin.selectedPart = 3;
+    if (scenario == kOnlyId5) rig.synth.setDeviceId(5);
+    if (scenario == kSilent || scenario == kCancelled3)
+        rig.synth.setSilence([](const Bytes&) { return true; });
+    rig.cancelAtSleep = scenario == kCancelled3 ? 3 : 0;
+    ASSERT_TRUE(rig.run(c.code, c.args));
+
+    const Outcome& want = c.outcomes[scenario];
+    const std::vector<Bytes> sent = rig.plugin.output.bytes();
+    ASSERT_EQ(sent.size(), want.sent);
+    EXPECT_EQ(sent[0], c.first);
+    EXPECT_EQ(rig.sleptMillis(), want.slept * c.unit);
+    EXPECT_EQ(rig.plugin.upperDisplay(), want.lastText);
+    for (size_t i = 1; scenario == kSilent && want.sent == 129 && i < sent.size(); ++i)
+        EXPECT_EQ(size_t(sent[i][3]), c.scans ? i - 1 : 0) << "re-send " << i;
+
+    // Every ending leaves nothing armed or awaited and the progress layer hidden.
+    EXPECT_FALSE(rig.anyCollectionArmed());
+    EXPECT_FALSE(rig.manager.dumpAwaited);
+    EXPECT_FALSE(rig.plugin.processing);
+    if (!c.librarian) return;
+    const bool answered = scenario == kAnswers || (scenario == kOnlyId5 && c.scans);
+    EXPECT_EQ(rig.storedSlots(c.mode), answered ? c.slots : 0);
+    EXPECT_EQ(rig.plugin.callCount("unsaved 1"), answered ? 1u : 0u);
+    EXPECT_EQ(rig.plugin.callCount(kReload), scenario == kCancelled3 && c.code != 6 ? 1u : 0u);
+}
+
+} // namespace
+
+TEST(RequestJobs, BytesResendsPausesAndEndingOfEveryJobInEveryScenario) {
+    for (const JobCase& c : kJobs)
+        for (Scenario s : {kAnswers, kSilent, kOnlyId5, kCancelled3})
+            runCase(c, s);
+}
+
+TEST(RequestJobs, ASilentBankSlotIsSkippedAndTheBankEndsTimedOut) {
+    RequestRig rig(kSounds);
+    rig.synth.setSilence([](const Bytes& r) { return r[6] == 3; });
+    ASSERT_TRUE(rig.run(SenderJob::kSendAllPatchRequestSysex));
+    for (int s = 0; s < 100; ++s)
+        EXPECT_EQ(rig.slot(kSounds, s).dumps.empty(), s == 3) << "slot " << s;
+    EXPECT_EQ(rig.plugin.output.bytes()[3 + 129][6], 4); // right after slot 3's re-sends
+    EXPECT_EQ(rig.plugin.upperDisplay(), kTimedOut);
+    EXPECT_EQ(rig.plugin.callCount("unsaved 1"), 1u);
+    EXPECT_EQ(rig.librarian.upperSlotIndex, 0);
+}
+
+TEST(RequestJobs, ACancelDuringTheProgressPauseEndsTheBankAfterThatSlot) {
+    RequestRig rig(kPatterns);
+    rig.cancelAtSleep = 2; // slot 0's first wait, then its progress pause
+    ASSERT_TRUE(rig.run(SenderJob::kSendAllSequenceRequestSysex));
+    EXPECT_EQ(rig.storedSlots(kPatterns), 1);
+    EXPECT_EQ(rig.plugin.output.count(), 1u);
+    EXPECT_EQ(rig.plugin.upperDisplay(), kCancelledLc);
+    EXPECT_EQ(rig.plugin.callCount("unsaved 1"), 0u);
+}
+
+TEST(RequestJobs, SameIdResendsKeepTheLibrarianArmedForALateAnswer) {
+    RequestRig rig(kSounds);
+    rig.synth.setAnswerDelayMillis(500 * 27); // due during the re-sends
+    rig.synth.setSilence([count = 0](const Bytes&) mutable { return ++count > 1; });
+    ASSERT_TRUE(rig.run(SenderJob::kSendSinglePatchRequestSysex,
+                        [](SenderJob& j) { j.editBuffer = true; }));
+    EXPECT_EQ(rig.storedSlots(kSounds), 1);
+    EXPECT_EQ(rig.plugin.upperDisplay(), kDone);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "fileencrypt/ConfigCipher.h"
+#include "kit/effect/ControlLayer.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "src/uiconfig/UIConfigGraphicsAdapter.h"
+#include "src/uiconfig/UIConfigManager.h"
+#include "tests/support/TestEffect.h"
+#include "tests/support/TestGraphics.h"
+#include "tests/uiconfig/FakeConfigPlugin.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+// An editor whose UI configuration was read from the given SysEx resource and an empty
+// layout, over a plug-in of every parameter with a real graphics object attached. A few images of
+// the table have pictures: a four-frame knob strip of 40 × 160, a two-frame button of 30 × 40 and
+// a fader handle of 18 × 18. The cache references it took are given back at the end.
+class ConfigEditor {
+public:
+    static constexpr const char* kKnobImage = "IKNOBROTATERCONTROL_ID4";
+    static constexpr const char* kButtonImage = "BUTTON_LIB_DATATYPE_ID";
+    static constexpr const char* kHandleImage = "BTN_18x18_ID";
+
+    ConfigEditor(const std::string& sysex, int style = 0, double scale = 1.0) {
+        plugin.effectBase = &effect;
+        effect.AttachGraphics(&graphics);
+        graphics.files[UIConfigManager::kSysExResource] = ConfigCipher::encipher(sysex);
+        graphics.files[UIConfigManager::kUIConfigResource] = ConfigCipher::encipher("<uiconfig/>");
+        graphics.AddImage(127, 40, 160, 0xFF0000FFu);
+        graphics.AddImage(119, 30, 40, 0xFF00FF00u);
+        graphics.AddImage(303, 18, 18, 0xFFFF0000u);
+        manager.readUIConfig(&adapter, &plugin, nullptr, style, scale);
+    }
+    ~ConfigEditor() { manager.ClearImageCache(); }
+
+    ControlAction* record(int paramId) const {
+        return effect.GetParam(paramId)->GetControlAction();
+    }
+    IControl* lastTopLevel() const { return graphics.GetControl(graphics.NControls() - 1); }
+    bool logged(const std::string& line) const {
+        for (const std::string& l : plugin.lines())
+            if (l == line) return true;
+        return false;
+    }
+
+    class Graphics : public testsupport::TestGraphics {
+    public:
+        using TestGraphics::TestGraphics;
+        bool OSLoadFile(int, const char* name, std::vector<char>& bytes) override {
+            const auto it = files.find(name);
+            if (it == files.end()) return false;
+            bytes.assign(it->second.begin(), it->second.end());
+            bytes.push_back(0);
+            return true;
+        }
+        std::map<std::string, std::string> files;
+    };
+
+    // Destroyed in reverse: the manager takes its records back while the parameters exist.
+    testsupport::TestEffect effect{kNumParams, kNumNonAutomatedParams};
+    Graphics& graphics = *new Graphics(&effect, 1725, 871); // the plug-in's from the start
+    FakeConfigPlugin plugin;
+    UIConfigGraphicsAdapter adapter{&graphics};
+    UIConfigManager manager;
+};

@@ -1,0 +1,689 @@
+#!/usr/bin/env python3
+"""Writes the editor's layout (uiconfig.xml), the SysEx templates of its controls (sysex.xml)
+and the description of its art (editor-art.txt) from the tables in tools/editor_config/.
+
+Usage: gen_editor_config.py [OUTPUT_DIR]   (default: resources/ beside this script's parent)
+
+The tables say what each parameter is (kind, range, default, value list, dump address) and
+where it sits (a section of a layer); this script places every control, turns addresses into
+message templates and refuses tables that would make a broken editor: an unknown parameter,
+image or list, two controls answering one address, a control that does not fit its section.
+"""
+import os
+import re
+import sys
+from xml.sax.saxutils import quoteattr
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import gen_parameter_ids  # noqa: E402
+
+TABLES = os.path.join(HERE, "editor_config")
+EDITOR_W, EDITOR_H = 1500, 757
+PARTS = 16
+
+# Entries of the SysEx list that the plug-in reads by position: part p's two packed multi
+# settings (multi part block offsets 7 and 16).
+PACKED_ENTRIES = {47: 7, 446: 16}
+
+# The effect type of each type-specific setting by the start of its name after "kFX1" or
+# "kFX2": the variant under which its control answers. The two input selectors answer under 0.
+EFFECT_TYPES = [("51DelayClocked", 11), ("51Delay", 10), ("Chorus", 1), ("Flanger", 2),
+                ("Phaser", 3), ("Delay", 4), ("Overdrive", 5), ("FiveFX", 6), ("Vocoder", 7),
+                ("Reverb", 8), ("TapDelay", 9)]
+UNTYPED_SETTINGS = {"FiveFXSource", "VocoderAnalysisSignal"}
+KNOB_STRIPS = {4, 5, 6, 7, 9, 11, 12, 14, 25, 49, 97}
+ENVELOPE_ART = ["BG_ID_ADSR", "BG_ID_ADSD2S2R", "BG_ID_ONESHOT", "BG_ID_LOOPS1S2", "BG_ID_LOOPALL"]
+EFFECT_ART = ["EFFECTS_BYPASS_ID", "EFFECTS_CHORUS_ID", "EFFECTS_FLANGER_ID", "EFFECTS_PHASER_ID",
+              "EFFECTS_DELAY_ID", "EFFECTS_OVERDRIVE_ID", "EFFECTS_FIVEFX_ID",
+              "EFFECTS_VOCODER_ID", "EFFECTS_REVERB_ID", "EFFECTS_TAPDELAY_ID",
+              "EFFECTS_51DELAYS_ID", "EFFECTS_51DELAYS_ID"]
+# Controls that share an address on purpose: the filter types of the two models.
+SHARED_ADDRESSES = {("kFilter1TypeQ", "kFilter1TypeQPlus"), ("kFilter2TypeQ", "kFilter2TypeQPlus")}
+
+
+class ConfigError(Exception):
+    pass
+
+
+def fail(where, text):
+    raise ConfigError("%s: %s" % (where, text))
+
+
+def rows(name):
+    """(line number, fields) of a table, comments and blank lines skipped."""
+    with open(os.path.join(TABLES, name), encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            if line.strip() and not line.lstrip().startswith("#"):
+                yield "%s:%d" % (name, number), line.rstrip("\n")
+
+
+# --- reference tables -------------------------------------------------------------------
+
+def load_names():
+    return {name: (pid, width) for name, pid, width in gen_parameter_ids.named_entries()}
+
+
+def load_images():
+    images = {}
+    for where, line in rows("images.txt"):
+        name, frames, horizontal, w, h = line.split()
+        images[name] = (int(frames), horizontal == "1", int(w), int(h))
+    return images
+
+
+def init_dumps():
+    sound = [int(t, 16) for _, line in rows("init_sound.txt") for t in line.split()]
+    multi = [0] * 393
+    multi[:7] = [0xF0, 0x3E, 0x0F, 0x00, 0x11, 0x00, 0x63]
+    multi[7:13] = [0x7F, 0x02, 0x04, 0x0B, 0x0C, 0x37]
+    multi[23:39] = list(b"Sequencer Multi ")
+    for k in range(PARTS):
+        multi[39 + 22 * k:39 + 22 * k + 17] = [0x02, 0x63, k + 2, 0x64, 0x40, 0x40, 0x00,
+                                                0x07 if k == 0 else 0x02, 0x40, 0, 0, 0, 0x01,
+                                                0x7F, 0x00, 0x7F, 0x00]
+    multi[391:393] = [0x7A, 0xF7]
+    pattern = [0xF0, 0x3E, 0x0F, 0x00, 0x13, 0x20, 0x00, 0x00, 0x0F, 0x00, 0x3C, 0x00, 0x13, 0, 0]
+    pattern += list(b"INIT Sequence   ")
+    pattern += [0x40, 0x64, 0x40, 0x40, 0x05, 0x08] + [0] * 10
+    pattern = pattern[:31] + pattern[31:47] * 32 + [0xF7]
+    return {"s": sound, "m": multi, "p": pattern}
+
+
+def numbered(prefix, first, last):
+    return ["%s %d" % (prefix, n) for n in range(first, last + 1)]
+
+
+def clock_steps(count):
+    """count clock divisions from the longest to the shortest."""
+    steps = ["%d bars" % b for b in (128, 96, 64, 48, 32, 24, 16, 12, 8, 6, 4, 3, 2)]
+    steps += ["1/1 dot", "1/1", "1/2 dot", "1/1 trip", "1/2", "1/4 dot", "1/2 trip", "1/4",
+              "1/8 dot", "1/4 trip", "1/8", "1/16 dot", "1/8 trip", "1/16", "1/32 dot",
+              "1/16 trip", "1/32", "1/48", "1/64", "1/96"]
+    if count <= len(steps):
+        return steps[len(steps) - count:]
+    return ["%d bars" % (1280 - 8 * k) for k in range(count - len(steps))] + steps
+
+
+def key_names():
+    notes = "C C# D D# E F F# G G# A A# B".split()
+    return ["%s%d" % (notes[k % 12], k // 12 - 2) for k in range(128)]
+
+
+def load_lists():
+    lists = {}
+    helpers = {"numbered": numbered, "clock_steps": clock_steps, "key_names": key_names,
+               "lists": lists}
+    for where, line in rows("lists.txt"):
+        m = re.match(r"(\w+)\s*(:|=)\s*(.*)$", line)
+        if not m:
+            fail(where, "not a list")
+        name, how, body = m.groups()
+        if name in lists:
+            fail(where, "list %s given twice" % name)
+        if how == ":":
+            lists[name] = [t.strip() for t in body.split("|")]
+        else:
+            lists[name] = [str(t) for t in eval(body, dict(helpers))]  # trusted table
+    return lists
+
+
+# --- layers -----------------------------------------------------------------------------
+
+class Layer:
+    def __init__(self, name, parent, lid, kind, art):
+        self.name, self.parent, self.id, self.kind, self.art = name, parent, lid, kind, art
+        self.children, self.controls = [], []
+
+    def in_parts(self):
+        layer = self
+        while layer:
+            if layer.kind == "parts":
+                return True
+            layer = layer.parent
+        return False
+
+
+def expand(name):
+    """name{01-16} -> [(name01, 0), ... (name16, 15)]; a plain name -> [(name, 0)]."""
+    m = re.match(r"(.*)\{(\d+)-(\d+)\}(.*)$", name)
+    if not m:
+        return [(name, 0)]
+    head, first, last, tail = m.groups()
+    width = len(first) if first.startswith("0") else 1
+    return [("%s%0*d%s" % (head, width, n, tail), n - int(first))
+            for n in range(int(first), int(last) + 1)]
+
+
+def art_image(token, k, images, where):
+    image, at = token.split("@")
+    x, y = at.split(",")
+    if image == "ENVBG":
+        image = ENVELOPE_ART[k]
+    elif image in ("FX1BG", "FX2BG"):
+        image = EFFECT_ART[k]
+    x = 196 + 40 * (k + 1) if x == "STEPX" else int(x)
+    if image not in images:
+        fail(where, "unknown image %s" % image)
+    return image, x, int(y)
+
+
+def load_layers(images):
+    layers, order = {}, []
+    for where, line in rows("layers.txt"):
+        fields = line.split()
+        name, parent, lid, kind = fields[:4]
+        for full, k in expand(name):
+            if full in layers:
+                fail(where, "layer %s given twice" % full)
+            if parent != "-" and parent not in layers:
+                fail(where, "unknown parent layer %s" % parent)
+            art = [art_image(t, k, images, where) for t in fields[4:]]
+            layer = Layer(full, layers.get(parent), None if lid == "-" else int(lid) + k, kind,
+                          art)
+            if layer.parent:
+                layer.parent.children.append(layer)
+            else:
+                order.append(layer)
+            layers[full] = layer
+    layers["top"] = Layer("top", None, None, "top",
+                          [("MAIN_BG_ID", 0, 0), ("QUICK_PART_SELECTOR_ID", 0, 90)])
+    return layers, order
+
+
+# --- controls ---------------------------------------------------------------------------
+
+class Control:
+    """One element of the layout, with what the checks and the art need of it."""
+
+    def __init__(self, **fields):
+        self.__dict__.update(fields)
+
+
+def fill(text, p, t):
+    return re.sub(r"\{([^{}]+)\}", lambda m: format_field(m.group(1), p, t), text)
+
+
+def format_field(expr, p, t):
+    body, _, form = expr.partition(":")
+    return format(eval(body, {"p": p, "t": t}), form)  # trusted table
+
+
+def effect_variant(name):
+    setting = name[len("kFX1"):]
+    if setting in UNTYPED_SETTINGS:
+        return 0
+    return next(variant for prefix, variant in EFFECT_TYPES if setting.startswith(prefix))
+
+
+def parse_address(text, part, where):
+    """(dump, byte, offset, message) of an address field; dump s, m, g, p or None."""
+    if text in ("-", "cc"):
+        return None, None, 0, False
+    m = re.match(r"(fx[12]:|mp|[smgp])(\d+)(?:\+(\d+))?(!?)$", text)
+    if not m:
+        fail(where, "unknown address %s" % text)
+    kind, number, offset, quiet = m.groups()
+    number, offset = int(number), int(offset or 0)
+    if kind.startswith("fx"):
+        return "s", (136 if kind == "fx1:" else 152) + number, 0, True
+    if kind == "mp":
+        if part is None:
+            fail(where, "a part address outside a repeated section")
+        return "m", 39 + 22 * part + number, offset, not quiet
+    return kind, number, offset, kind != "p" and not quiet
+
+
+def template(dump, byte):
+    """(message template, changing byte) of a dump byte's parameter message."""
+    index = byte - (5 if dump == "g" else 7)
+    msg_id = {"s": 0x20, "m": 0x21, "g": 0x24}[dump]
+    words = [0x3E, 0x0F, 0x00, msg_id] + ([0x00] if dump == "s" else []) + \
+        [index >> 7, index & 0x7F, 0x00]
+    return " ".join("%02X" % w for w in words), len(words)
+
+
+def cell(kind, image, extras, compact, images):
+    """Width and height of a control, and of the cell it takes in its section."""
+    if kind in ("menu", "umenu"):
+        w, h = int(extras.get("w", 96)), 16
+    elif kind in ("display", "name", "list", "device", "browser"):
+        w, h = int(extras["w"]), int(extras.get("h", 18))
+    elif kind in ("fader", "hfader"):
+        frames, _, fw, fh = images[image]
+        length = int(extras.get("len", 80))
+        w, h = (fw, length) if kind == "fader" else (length, fh)
+    elif kind == "radio":
+        frames, horizontal, fw, fh = images[image]
+        n = int(extras["n"])
+        w, h = (fw * n, fh) if extras.get("dir") == "h" else (fw, fh * n)
+    else:
+        frames, horizontal, fw, fh = images[image]
+        w, h = fw, fh
+    if compact:
+        return w, h, w + 2, h + 2
+    return w, h, w + 8, h + 16
+
+
+DEFAULT_IMAGES = {"knob": "IKNOBROTATERCONTROL_ID2", "sknob": "IKNOBROTATERCONTROL_ID3",
+                  "range": "IKNOBROTATERCONTROL_ID2", "fader": "SLIDER_PYSTY",
+                  "hfader": "SLIDER_VAAKA", "switch": "BTN_SMALL_LED_SM_ID",
+                  "toggle": "BTN_SMALL_LED_SM_ID", "trigger": "ID_TRIGGER",
+                  "cc": "IKNOBROTATERCONTROL_ID3", "ccbutton": "BTN_SMALL_LED_SM_ID"}
+
+
+def knob_image(kind, count):
+    if kind == "knob" and count in KNOB_STRIPS:
+        return "IKNOBROTATERCONTROL_ID%d" % count
+    return DEFAULT_IMAGES[kind]
+
+
+def label_of(name):
+    bare = re.sub(r"^[kK]", "", name.split("+")[0])
+    return re.sub(r"(?<=[a-z0-9])(?=[A-Z])|(?<=[A-Za-z])(?=\d)", " ", bare)
+
+
+class Builder:
+    def __init__(self):
+        self.names = load_names()
+        self.images = load_images()
+        self.lists = load_lists()
+        self.dumps = init_dumps()
+        self.layers, self.top_layers = load_layers(self.images)
+        self.sections = []
+        self.controls = []
+        self.templates = {}  # template text -> entry index
+        self.entries = {}    # entry index -> template text
+
+    # Parameter names --------------------------------------------------------------------
+    def param(self, name, where, in_parts):
+        base, _, offset = name.partition("+")
+        if base not in self.names:
+            fail(where, "unknown parameter %s" % base)
+        pid, width = self.names[base]
+        offset = int(offset or 0)
+        if in_parts and width != PARTS:
+            fail(where, "%s is not a per-part parameter" % base)
+        parts = range(PARTS) if in_parts else [None]
+        ids = [pid + offset + (p or 0) for p in parts]
+        if ids[-1] >= gen_parameter_ids.NUM_PARAMS:
+            fail(where, "%s runs past the parameter list" % name)
+        return ids
+
+    # Tables -----------------------------------------------------------------------------
+    def read_table(self, table):
+        section = None
+        for where, line in rows(table):
+            if line.startswith("["):
+                section = self.open_section(line.strip("[] "), where)
+                continue
+            if section is None:
+                fail(where, "a row before any section")
+            section["rows"].append((where, line))
+        for s in self.sections:
+            if "placed" not in s:
+                self.place_section(s)
+                s["placed"] = True
+
+    def open_section(self, text, where):
+        fields = text.split()
+        title, layer, x, y, w, h = fields[:6]
+        options = dict(f.split("=") if "=" in f else (f, "1") for f in fields[6:])
+        section = {"title": title.replace("_", " "), "group": options.get("group", title),
+                   "layer": layer, "where": where,
+                   "rect": (int(x), int(y), int(w), int(h)), "rows": [],
+                   "repeat": int(options.get("repeat", 1)),
+                   "step": tuple(int(v) for v in options.get("step", "0,0").split(",")),
+                   "compact": "compact" in options}
+        if not (0 <= int(x) and 0 <= int(y) and int(x) + int(w) <= EDITOR_W
+                and int(y) + int(h) <= EDITOR_H):
+            fail(where, "section %s lies outside the editor" % title)
+        self.sections.append(section)
+        return section
+
+    def place_section(self, s):
+        x0, y0, w, h = s["rect"]
+        for r in range(s["repeat"]):
+            p = r if s["repeat"] > 1 else None
+            dx, dy = s["step"][0] * r, s["step"][1] * r
+            layer_name = fill(s["layer"], r, r + 1)
+            if layer_name not in self.layers:
+                fail(s["where"], "unknown layer %s" % layer_name)
+            layer = self.layers[layer_name]
+            s.setdefault("layers", []).append(layer)
+            # A repetition takes one step of the section; a repetition in place takes all of it.
+            rect = (x0 + dx, y0 + dy, s["step"][0] or w, s["step"][1] or h)
+            if rect[0] + rect[2] > x0 + w or rect[1] + rect[3] > y0 + h:
+                fail(s["where"], "repetition %d of %s lies outside it" % (r, s["title"]))
+            cursor = [rect[0], rect[1], 0]  # x, y, row height
+            for where, line in s["rows"]:
+                self.add_control(fill(line, r, r + 1).split(), where, layer, s, rect, cursor, p)
+
+    def add_control(self, fields, where, layer, section, rect, cursor, part):
+        kind, name, lo, hi, default, lst, address = fields[:7]
+        extras, image = {}, None
+        for f in fields[7:]:
+            if "=" in f:
+                key, value = f.split("=", 1)
+                extras[key] = value
+            elif kind in ("cc", "ccbutton") and f.isdigit():
+                extras["cc"] = f
+            else:
+                image = f
+        in_parts = layer.in_parts()
+        ids = self.param(name, where, in_parts)
+        trigger = None
+        if kind == "toggle":
+            trigger, lst = lst, "-"
+            self.param(trigger, where, in_parts)
+        if lst != "-" and lst not in self.lists:
+            fail(where, "unknown value list %s" % lst)
+        lo = int(lo)
+        hi = lo + len(self.lists[lst]) if hi == "-" else int(hi)
+        dump, byte, offset, message = parse_address(address, part, where)
+        if dump == "s" and not in_parts:
+            fail(where, "a sound address outside the part copies")
+        if dump in ("m", "g") and in_parts:
+            fail(where, "a multi or global address inside the part copies")
+        default = self.default_of(default, dump, byte, offset, lo, hi, address, where)
+        if lst != "-" and kind not in ("menu", "umenu"):
+            if len(self.lists[lst]) != hi - lo + 1:
+                fail(where, "list %s has %d entries for %d values" %
+                     (lst, len(self.lists[lst]), hi - lo + 1))
+        if kind in ("knob", "sknob", "range", "cc") and image is None:
+            image = knob_image(kind, hi - lo + 1)
+        if kind == "toggle" and address.startswith("fx"):
+            image = image or "BTN_SMALL_LED_SM_ID"
+        image = image or DEFAULT_IMAGES.get(kind)
+        if image is not None and image not in self.images:
+            fail(where, "unknown image %s" % image)
+        variant = effect_variant(name.split("+")[0]) if address.startswith("fx") else 0
+        entry = cb = None
+        if message:
+            # A minimum of -1 would make the first message the bare template, and values past
+            # 127 do not fit a data byte (a menu's one value past its list is never sent).
+            last = hi - (1 if kind == "menu" else 0) + offset
+            if lo + offset < 0 or last > 127:
+                fail(where, "%s sends %d..%d, outside 0..127" % (name, lo + offset, last))
+            text, cb = template(dump, byte)
+            entry = self.entry_for(text)
+        controls = []
+        if trigger:
+            controls.append(dict(kind="trigger", name=trigger, image="BTN_SMALL_ID", lo=0, hi=1,
+                                 default=0, lst="-", extras={}))
+        controls.append(dict(kind=kind, name=name, image=image, lo=lo, hi=hi, default=default,
+                             lst=lst, extras=extras))
+        for c in controls:
+            w, h, cw, ch = cell(c["kind"], c["image"], c["extras"], section["compact"],
+                                self.images)
+            if "at" in c["extras"]:
+                x, y = (int(v) for v in c["extras"]["at"].split(","))
+            else:
+                if cursor[0] + cw > rect[0] + rect[2] and cursor[0] > rect[0]:
+                    cursor[0], cursor[1], cursor[2] = rect[0], cursor[1] + cursor[2], 0
+                x, y = cursor[0], cursor[1]
+                cursor[0] += cw
+                cursor[2] = max(cursor[2], ch)
+            if not (rect[0] <= x and x + w <= rect[0] + rect[2] and rect[1] <= y
+                    and y + h <= rect[1] + rect[3]):
+                fail(where, "%s does not fit section %s of layer %s" %
+                     (c["name"], section["title"], layer.name))
+            bound = c is controls[-1]
+            control = Control(where=where, layer=layer, group=section["group"],
+                              compact=section["compact"], part=part, x=x, y=y, w=w, h=h,
+                              ids=self.param(c["name"], where, in_parts), dump=dump if bound else None,
+                              byte=byte if bound else None, offset=offset if bound else 0,
+                              entry=entry if bound else None, cb=cb if bound else None,
+                              variant=variant, **c)
+            layer.controls.append(control)
+            self.controls.append(control)
+
+    def default_of(self, text, dump, byte, offset, lo, hi, address, where):
+        if text != "@":
+            value = int(text)
+        elif dump is None:
+            fail(where, "a default from the init dump needs a dump address")
+        else:
+            value = self.dumps[dump][byte] - offset
+            if address.startswith("fx") and not lo <= value <= hi:
+                value = lo  # the init sound leaves the effects bypassed: any slot value
+        if not lo <= value <= hi:
+            fail(where, "default %d outside %d..%d" % (value, lo, hi))
+        return value
+
+    def entry_for(self, text):
+        if text not in self.templates:
+            index = len(self.entries)
+            while index in self.entries or any(first <= index < first + PARTS
+                                               for first in PACKED_ENTRIES):
+                index += 1
+            self.templates[text] = index
+            self.entries[index] = text
+        return self.templates[text]
+
+    # Checks -----------------------------------------------------------------------------
+    def check_addresses(self):
+        seen = {}
+        for c in self.controls:
+            if c.entry is None:
+                continue
+            key = (self.entries[c.entry], c.variant, c.cb)
+            other = seen.get(key)
+            if other and (other.name, c.name) not in SHARED_ADDRESSES:
+                fail(c.where, "%s answers the same address as %s (%s)" %
+                     (c.name, other.name, other.where))
+            seen.setdefault(key, c)
+        bound = {}
+        for c in self.controls:
+            if c.kind in ("range", "umenu", "trigger", "display"):
+                continue
+            for pid in c.ids:
+                if pid in bound:
+                    fail(c.where, "%s has a second control (first at %s)" % (c.name, bound[pid]))
+                bound[pid] = c.where
+
+    # Output -----------------------------------------------------------------------------
+    def build(self):
+        for table in ("sound.txt", "multi.txt", "pattern.txt", "editor.txt"):
+            self.read_table(table)
+        self.check_addresses()
+        return self.uiconfig(), self.sysex(), self.art()
+
+    def sysex(self):
+        out = ['<?xml version="1.0" encoding="UTF-8"?>\n',
+               "<!-- Generated by tools/gen_editor_config.py from tools/editor_config/. -->\n",
+               "<sysexlist>\n"]
+        count = max(list(self.entries) + [first + PARTS - 1 for first in PACKED_ENTRIES]) + 1
+        for index in range(count):
+            text = self.entries.get(index)
+            for first, offset in PACKED_ENTRIES.items():
+                if first <= index < first + PARTS:
+                    text = template("m", 39 + 22 * (index - first) + offset)[0]
+            text = text or "3E 0F 00 21 00 00 00"
+            out.append("  <sysex><values><value>%s</value></values></sysex>\n" % text)
+        out.append("</sysexlist>\n")
+        return "".join(out)
+
+    def uiconfig(self):
+        out = ['<?xml version="1.0" encoding="UTF-8"?>\n',
+               "<!-- Generated by tools/gen_editor_config.py from tools/editor_config/. -->\n",
+               "<uiconfig>\n  <valueLists>\n"]
+        for name, texts in self.lists.items():
+            out.append("    <list name=%s>%s</list>\n" % (
+                quoteattr(name), "".join("<value>%s</value>" % escape(t) for t in texts)))
+        out.append("  </valueLists>\n")
+        top = self.layers["top"]
+        out += [self.background(image, x, y, "  ") for image, x, y in top.art]
+        out += [self.element(c, "  ") for c in top.controls]
+        for layer in self.top_layers:
+            out += self.layer(layer, "  ")
+        out.append("</uiconfig>\n")
+        return "".join(out)
+
+    def layer(self, layer, indent):
+        if layer.kind == "parts":
+            head = "%s<multilayer name=%s create=\"%d\">\n" % (indent, quoteattr(layer.name), PARTS)
+            tail = "%s</multilayer>\n" % indent
+        else:
+            head = "%s<layer name=%s id=\"%d\"%s>\n" % (
+                indent, quoteattr(layer.name), layer.id,
+                ' overlay="true"' if layer.kind == "overlay" else "")
+            tail = "%s</layer>\n" % indent
+        inner = indent + "  "
+        out = [head] + [self.background(i, x, y, inner) for i, x, y in layer.art]
+        out += [self.element(c, inner) for c in layer.controls]
+        for child in layer.children:
+            out += self.layer(child, inner)
+        return out + [tail]
+
+    @staticmethod
+    def background(image, x, y, indent):
+        return '%s<background imageId="%s" position="%d,%d"/>\n' % (indent, image, x, y)
+
+    def element(self, c, indent):
+        name = label_of(c.name)
+        if c.part is not None and not c.layer.in_parts():
+            # Named like the factories name a copy's parameters, for the display's part filter.
+            name = "[%d] %s" % (c.part + 1, name)
+        a = {"name": name, "paramId": c.name, "paramGroup": c.group}
+        bounds = "%d,%d,%d,%d" % (c.x, c.y, c.w, c.h)
+        position = "%d,%d" % (c.x, c.y)
+        values = "%d,%d,%d" % (c.default, c.lo, c.hi)
+        if c.entry is not None:
+            a.update(sysexIndex=c.entry, changingByte=c.cb)
+        kind, tag = c.kind, None
+        if kind in ("knob", "sknob") or (kind == "toggle" and c.variant):
+            if c.entry is not None:
+                tag, a["type"] = "knobcontrol", "seKnob"
+            else:
+                tag, a["type"] = "multiFx", "Knob"
+            a.update(position=position, imageId=c.image, valueBounds=values + ",1")
+        elif kind in ("fader", "hfader"):
+            tag = "slidercontrol"
+            a.update(type="seSliderVer" if kind == "fader" else "seSliderHor", position=position,
+                     length=c.w if kind == "hfader" else c.h, imageId=c.image,
+                     valueBounds=values + ",1", msgZeroVal=c.offset)
+        elif kind == "menu" and c.entry is not None:
+            tag = "menucontrol"
+            a.update(type="seMenu", position="%s,%d" % (position, c.w), valueBounds=values,
+                     valueList=c.lst)
+        elif kind == "menu":
+            tag = "dropMenu"
+            a.update(type="dropSelection", bounds=bounds, valueBounds=values, valueList=c.lst)
+        elif kind == "umenu":
+            tag = "multiFx"
+            a.update(type="Menu", position=bounds, valueBounds=values, visible="1",
+                     valueList=c.lst)
+        elif kind == "toggle" and c.entry is not None:
+            tag = "buttoncontrol"
+            a.update(type="seButton", position=position, imageId=c.image,
+                     valueBounds=str(c.default))
+        elif kind in ("switch", "toggle"):
+            tag = "switch"
+            a.update(position=position, imageId=c.image, valueBounds=str(c.default))
+        elif kind == "range":
+            tag = "multiFx"
+            a.update(type="Knob", position=position, imageId=c.image, valueBounds=values + ",1")
+        elif kind == "trigger":
+            tag = "autooff"
+            a.update(position=position, imageId=c.image)
+        elif kind == "radio":
+            tag = "radio"
+            a.update(position=position, imageId=c.image, buttons=c.extras["n"],
+                     horizontal="true" if c.extras.get("dir") == "h" else "false")
+        elif kind == "display":
+            tag = "display"
+            a.update(bounds=bounds, displaySize="1", white="0")
+        elif kind == "name":
+            tag = "dropMenu"
+            a.update(type="nameSelection", bounds=bounds, nameLen=c.extras.get("len", "16"))
+        elif kind == "list":
+            tag = "dropMenu"
+            a.update(type="textSelection", bounds=bounds)
+        elif kind == "device":
+            tag = "dropMenu"
+            a.update(type="deviceSelection", bounds=bounds, inputDev=c.extras.get("in", "0"))
+        elif kind == "browser":
+            tag = "patchBrowser"
+            a.update(imageId=c.image, bounds=bounds)
+        elif kind in ("cc", "ccbutton"):
+            tag = "knobcontrol" if kind == "cc" else "buttoncontrol"
+            a.update(type="ccKnob" if kind == "cc" else "ccButton", ccNumber=c.extras["cc"],
+                     channel=(c.part or 0) + 1, position=position, imageId=c.image,
+                     valueBounds=values + (",1" if kind == "cc" else ""))
+        return "%s<%s %s/>\n" % (indent, tag, " ".join(
+            "%s=%s" % (k, quoteattr(str(v))) for k, v in a.items()))
+
+    def owner(self, layer, x, y, w, h):
+        """The background a box is drawn on: the nearest one of its layer or the layers above
+        it that holds the box whole, else the editor's own."""
+        while layer:
+            for image, bx, by in layer.art:
+                _, _, bw, bh = self.images[image]
+                if bx <= x and x + w <= bx + bw and by <= y and y + h <= by + bh:
+                    return image, bx, by
+            layer = layer.parent
+        return self.layers["top"].art[0]
+
+    def art(self):
+        items = {}  # background -> its lines, in order and once each
+
+        def add(layer, box, text):
+            image, bx, by = background = self.owner(layer, *box)
+            line = text % ((box[0] - bx, box[1] - by) + box[2:2 + text.count("%d") - 2])
+            items.setdefault(background, {})[line] = None
+
+        for s in self.sections:
+            # Compact sections are areas without a drawn box.
+            kind = "area" if s["compact"] else "frame"
+            for layer in s["layers"]:
+                add(layer, s["rect"], "%s %%d %%d %%d %%d %s %s\n" % (kind, s["group"], s["title"]))
+        for c in self.controls:
+            if c.kind in ("menu", "umenu", "display", "name", "list", "device"):
+                add(c.layer, (c.x, c.y, c.w, c.h), "field %d %d %d %d\n")
+            if not c.compact and c.kind not in ("display", "browser"):
+                add(c.layer, (c.x - 6, c.y + c.h + 2, c.w + 12, 12),
+                    "label %%d %%d %%d %s\n" % label_of(c.name).replace("%", "%%"))
+        out = ["# Generated by tools/gen_editor_config.py from tools/editor_config/.\n",
+               "# image NAME FRAMES WIDTHxHEIGHT: one frame's size, unscaled pixels.\n",
+               "# background NAME X Y, then what is drawn on it, at coordinates inside it:\n",
+               "#   frame X Y W H GROUP TITLE  a section's box; area: the same, not drawn\n",
+               "#   label X Y W TEXT           the text under a control, centred in W\n",
+               "#   field X Y W H              the box behind a menu or display\n"]
+        for name, (frames, horizontal, w, h) in sorted(self.images.items()):
+            out.append("image %s %d %dx%d\n" % (name, frames, w, h))
+        done = set()
+        for layer in [self.layers["top"]] + list(self.walk()):
+            for background in layer.art:
+                if background not in done:
+                    done.add(background)
+                    out.append("background %s %d %d\n" % background)
+                    out += list(items.get(background, {}))
+        return "".join(out)
+
+    def walk(self):
+        stack = list(reversed(self.top_layers))
+        while stack:
+            layer = stack.pop()
+            yield layer
+            stack += reversed(layer.children)
+
+
+def escape(text):
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+
+
+def main():
+    outdir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "resources")
+    try:
+        files = Builder().build()
+    except ConfigError as error:
+        sys.exit("gen_editor_config: %s" % error)
+    os.makedirs(outdir, exist_ok=True)
+    for name, text in zip(("uiconfig.xml", "sysex.xml", "editor-art.txt"), files):
+        with open(os.path.join(outdir, name), "w", encoding="utf-8", newline="\n") as f:
+            f.write(text)
+
+
+if __name__ == "__main__":
+    main()
