@@ -314,4 +314,26 @@ Rect View::ToDrawing(const Rect& r) const {
                 r.size.height);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Accessibility
+
+Object* View::AccessibilityHitTest(Point screen) {
+    if (!m_window || !m_window->ContentView()) return nullptr;
+    View* content = m_window->ContentView();
+    View* v = content->HitTest(m_window->ConvertScreenToBase(screen));
+    if (!v || !v->IsDescendantOf(this)) return nullptr;
+    while (v != this && v->AccessibilityIsIgnored())
+        v = v->m_superview;
+    return v;
+}
+
+Ref<Object> View::AccessibilityAttributeValue(const std::string& attribute) {
+    const bool visibleOnly = attribute == kAccessibilityVisibleChildrenAttribute;
+    if (!visibleOnly && attribute != kAccessibilityChildrenAttribute) return nullptr;
+    std::vector<Ref<Object>> children;
+    for (const Ref<View>& v : m_subviews)
+        if (!visibleOnly || !v->IsHidden()) children.emplace_back(v.get());
+    return Make<ObjectArray>(std::move(children));
+}
+
 } // namespace platform::wsys

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Canvas.h"
+#include "platform/wsys/Accessibility.h"
 #include "platform/wsys/Geometry.h"
 #include "platform/wsys/Responder.h"
 
@@ -24,7 +25,7 @@ CanvasRect PixelsCovering(const Rect& r);
 // edge of the bounds (y = bounds top - view y). So a view that is not flipped gets its
 // rectangles converted but its drawing is not mirrored; ToDrawing converts a rectangle.
 // Bounds have no scale: the bounds size is the frame size.
-class View : public Responder {
+class View : public Responder, public AccessibilityElement {
 public:
     explicit View(const Rect& frame = Rect());
 
@@ -109,6 +110,13 @@ public:
     void UnlockFocus();
     // A rectangle of own coordinates in canvas coordinates.
     Rect ToDrawing(const Rect& r) const;
+
+    // Accessibility as a plain view gives it: ignored, its subviews as children (visible ones
+    // as visible children), the nearest unignored view under a point, itself as the focus.
+    Object* AccessibilityHitTest(Point screen) override;
+    Object* AccessibilityFocusedUIElement() override { return this; }
+    bool AccessibilityIsIgnored() override { return true; }
+    Ref<Object> AccessibilityAttributeValue(const std::string& attribute) override;
 
 protected:
     void Dealloc() override;

@@ -1,6 +1,7 @@
 #include "platform/wsys/Window.h"
 
 #include "platform/wsys/Application.h"
+#include "platform/wsys/Controls.h"
 
 #include <cfloat>
 #include <cmath>
@@ -215,8 +216,18 @@ bool Window::MakeFirstResponder(Responder* r) {
     m_firstResponder = this;
     if (!r || r == this) return true;
     if (!r->AcceptsFirstResponder() || !r->BecomeFirstResponder()) return false;
-    m_firstResponder = r;
+    // A responder may hand the focus on while it becomes first (a field to its editor).
+    if (m_firstResponder == this) m_firstResponder = r;
     return true;
+}
+
+TextView* Window::FieldEditor(bool create) {
+    if (!m_fieldEditor && create) {
+        Ref<TextView> editor = Make<TextView>();
+        editor->SetFieldEditor(true);
+        m_fieldEditor = editor;
+    }
+    return static_cast<TextView*>(m_fieldEditor.get());
 }
 
 void Window::viewLeaving(View* v) {

@@ -38,6 +38,8 @@ constexpr double kTitleBarHeight = 22;
 // content's pixels that display passes draw into. A new window is listed by the application
 // and is off screen until ordered in; Close takes it off the screen and out of the list. The
 // virtual operations are the hooks a subclass takes over (it acts as its own delegate).
+class TextView;
+
 class Window : public Responder {
 public:
     // contentRect: the content area on the screen; the frame adds the title bar when titled.
@@ -103,9 +105,9 @@ public:
     // Null makes the window the first responder. False when the old responder would not
     // resign or the new one would not accept (the window is then the first responder).
     bool MakeFirstResponder(Responder* r);
-    // Slots the controls keep: the window's shared field editor and its default button.
-    View* FieldEditor() const { return m_fieldEditor.get(); }
-    void SetFieldEditor(View* v) { m_fieldEditor = v; }
+    // The window's shared field editor, made on the first call with create set.
+    TextView* FieldEditor(bool create);
+    // The slot the controls keep the default button in.
     View* DefaultButton() const { return m_defaultButton.get(); }
     void SetDefaultButton(View* v) { m_defaultButton = v; }
 
@@ -174,7 +176,7 @@ private:
     bool m_miniaturized = false;
     Ref<View> m_contentView;
     Responder* m_firstResponder;
-    Ref<View> m_fieldEditor;
+    Ref<View> m_fieldEditor; // a TextView
     Ref<View> m_defaultButton;
     Window* m_parent = nullptr;
     std::vector<std::pair<Ref<Window>, WindowOrderingMode>> m_children;
