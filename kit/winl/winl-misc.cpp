@@ -66,11 +66,6 @@ void WINL_RunRunLoopEx(int ms, HWND hwnd) {
     if (g_winl_only_timerhwnd == hwnd) g_winl_only_timerhwnd = previous;
 }
 
-LRESULT SendMessage(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam) {
-    auto* target = dynamic_cast<WinlMessageTarget*>(hwnd);
-    return target ? target->onWinlMessage(msg, wParam, lParam) : 0;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Others
 

@@ -156,8 +156,6 @@ void WINL_MessageQueue_Clear(HWND hwnd);
 // Drops the queued records of hwnd (all records for null), also those a running flush has
 // not reached yet.
 void WINL_Internal_PMQ_ClearAllMessages(HWND hwnd);
-// Delivers a message to the handle's message entry; 0 when it has none.
-LRESULT SendMessage(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam);
 
 // Others
 void WINL_EnableRightClickEmulate(bool on);

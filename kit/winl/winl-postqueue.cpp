@@ -1,4 +1,5 @@
 #include "kit/winl/winl-misc-private.h"
+#include "kit/winl/winl-wnd.h"
 
 #include "kit/base/KIT_Mutex.h"
 #include "platform/wsys/Application.h"

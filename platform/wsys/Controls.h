@@ -74,6 +74,12 @@ private:
     std::shared_ptr<Image> m_image;
 };
 
+// A button that offers a list of choices in a menu; its items are its menu's.
+class PopUpButton : public Button {
+public:
+    using Button::Button;
+};
+
 // A horizontal slider; the value stays within the range when set.
 class Slider : public Control {
 public:
@@ -120,6 +126,12 @@ private:
     bool m_selectable = false;
     bool m_bordered = false;
     bool m_drawsBackground = false;
+};
+
+// A text field with a list of values to pick from.
+class ComboBox : public TextField {
+public:
+    using TextField::TextField;
 };
 
 // Text in UTF-16 units with a selection (a location and a length in units). A field editor

@@ -205,6 +205,17 @@ private:
     bool m_worksWhenModal = false;
 };
 
+// Panels that show a view of their caller's beside their own controls (file, colour and
+// font panels).
+class AccessoryPanel {
+public:
+    virtual View* AccessoryView() const = 0;
+    virtual void SetAccessoryView(View* v) = 0;
+
+protected:
+    ~AccessoryPanel() = default;
+};
+
 // Pixels of the window system's pictures and buffers: bytes in address order alpha (or
 // unused), red, green, blue.
 constexpr uint32_t MakePixel(int r, int g, int b, int a = 255) {

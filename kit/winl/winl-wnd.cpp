@@ -1,0 +1,223 @@
+#include "kit/winl/winl-wnd.h"
+
+#include "platform/wsys/Application.h"
+#include "platform/wsys/ScrollView.h"
+#include "platform/wsys/Window.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace wsys = platform::wsys;
+
+namespace {
+
+HWND m_fakeCapture = nullptr;
+bool m_capChangeNotify = false;
+
+bool isContentView(const wsys::View* v) {
+    return v->GetWindow() && v->GetWindow()->ContentView() == v;
+}
+
+// Buttons: the check state; the image only on the layer's buttons. False for a message the
+// button does not take here.
+bool buttonMessage(wsys::Button* button, unsigned int msg, WPARAM wParam, LPARAM lParam,
+                   LRESULT* result) {
+    *result = 0;
+    switch (msg) {
+    case BM_GETCHECK:
+        *result = button->State() == wsys::kOffState     ? BST_UNCHECKED
+                  : button->State() == wsys::kMixedState ? BST_INDETERMINATE
+                                                         : BST_CHECKED;
+        return true;
+    case BM_SETCHECK:
+        button->SetState(wParam & 2 ? wsys::kMixedState : int(wParam & 1));
+        return true;
+    case BM_GETIMAGE:
+    case BM_SETIMAGE: {
+        auto* own = dynamic_cast<Winl_vZoz_button*>(button);
+        if (!own) return false;
+        if (wParam > IMAGE_ICON) return true;
+        *result = LRESULT(own->getWinlGDIImage());
+        if (msg == BM_GETIMAGE) return true;
+        auto* object = reinterpret_cast<HGDIOBJ>(lParam);
+        const bool bitmap = object && object->type == WINL_OBJ_BITMAP;
+        own->SetImage(bitmap ? object->image : nullptr);
+        own->setWinlGDIImage(bitmap ? object : nullptr);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+LRESULT trackbarMessage(wsys::Slider* slider, unsigned int msg, LPARAM lParam) {
+    switch (msg) {
+    case TBM_GETPOS:
+        return LRESULT(slider->DoubleValue() + 0.5);
+    case TBM_SETTIC:
+        return 1;
+    case TBM_SETPOS:
+        slider->SetDoubleValue(double(lParam));
+        return 1;
+    case TBM_SETRANGE:
+        slider->SetMinValue(double(uint32_t(lParam) & 0xFFFF));
+        slider->SetMaxValue(double(uint32_t(lParam) >> 16));
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// The field editor of a field being edited, else null.
+wsys::TextView* editorOf(wsys::TextField* field) {
+    wsys::Window* w = field->GetWindow();
+    auto* focus = w ? dynamic_cast<wsys::View*>(w->FirstResponder()) : nullptr;
+    return focus && focus->IsDescendantOf(field) ? w->FieldEditor(true) : nullptr;
+}
+
+void editMessage(wsys::TextField* field, unsigned int msg, WPARAM wParam, LPARAM lParam) {
+    wsys::TextView* editor = editorOf(field);
+    if (msg == EM_GETSEL) {
+        const wsys::TextRange r = editor ? editor->SelectedRange() : wsys::TextRange();
+        if (auto* start = reinterpret_cast<int*>(wParam)) *start = int(r.location);
+        if (auto* end = reinterpret_cast<int*>(lParam)) *end = int(r.location + r.length);
+        return;
+    }
+    if (msg != EM_SETSEL || !editor) return;
+    const long length = long(editor->String().size());
+    long start = long(int(wParam)), end = long(int(lParam));
+    if (end == -1) end = length;
+    if (start == -1) start = end = 0;
+    if (uint64_t(start) > uint64_t(length)) start = length;
+    end = std::min(end, length);
+    end = std::max(end, 0L);
+    if (end < start) std::swap(start, end);
+    editor->SetSelectedRange(wsys::TextRange{size_t(start), size_t(end - start)});
+}
+
+} // namespace
+
+LRESULT SendMessage(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam) {
+    if (!hwnd) return 0;
+    if (auto* target = dynamic_cast<WinlMessageTarget*>(hwnd))
+        return target->onWinlMessage(msg, wParam, lParam);
+    LRESULT result = 0;
+    if (auto* button = dynamic_cast<wsys::Button*>(hwnd)) {
+        if (buttonMessage(button, msg, wParam, lParam, &result)) return result;
+    } else if (auto* slider = dynamic_cast<wsys::Slider*>(hwnd)) {
+        if (msg >= TBM_GETPOS && msg <= TBM_SETRANGE) return trackbarMessage(slider, msg, lParam);
+    } else if (auto* field = dynamic_cast<wsys::TextField*>(hwnd)) {
+        if (msg == EM_GETSEL || msg == EM_SETSEL || msg == EM_SETPASSWORDCHAR) {
+            editMessage(field, msg, wParam, lParam);
+            return 0;
+        }
+    }
+    if (auto* view = dynamic_cast<wsys::View*>(hwnd)) {
+        if (isContentView(view))
+            if (auto* target = dynamic_cast<WinlMessageTarget*>(view->GetWindow()))
+                return target->onWinlMessage(msg, wParam, lParam);
+    } else if (auto* window = dynamic_cast<wsys::Window*>(hwnd)) {
+        if (auto* target = dynamic_cast<WinlMessageTarget*>(window->ContentView()))
+            return target->onWinlMessage(msg, wParam, lParam);
+    }
+    return 0;
+}
+
+LRESULT DefWindowProc(HWND, unsigned int msg, WPARAM, LPARAM) {
+    return msg == WM_KEYDOWN || msg == WM_KEYUP ? WINL_KEY_NOT_HANDLED : 0;
+}
+
+HWND GetParent(HWND hwnd) {
+    wsys::Window* window = dynamic_cast<wsys::Window*>(hwnd);
+    if (auto* view = dynamic_cast<wsys::View*>(hwnd)) {
+        if (auto* clip = dynamic_cast<wsys::ClipView*>(view->Superview()))
+            if (auto* scroll = dynamic_cast<wsys::ScrollView*>(clip->Superview())) view = scroll;
+        if (!isContentView(view)) return view->Superview();
+        window = view->GetWindow();
+    }
+    if (!window) return nullptr;
+    if (wsys::Window* parent = window->ParentWindow()) return parent->ContentView();
+    if (auto* owned = dynamic_cast<WinlOwnerWindow*>(window)) {
+        HWND owner = owned->winlGetOwner();
+        if (auto* w = dynamic_cast<wsys::Window*>(owner)) return w->ContentView();
+        return owner;
+    }
+    return nullptr;
+}
+
+HWND GetFocus() {
+    wsys::Window* key = wsys::App().KeyWindow();
+    auto* focus = key ? dynamic_cast<wsys::View*>(key->FirstResponder()) : nullptr;
+    if (!focus) return nullptr;
+    if (dynamic_cast<wsys::TextView*>(focus) && focus->Superview())
+        if (auto* field = dynamic_cast<wsys::TextField*>(focus->Superview()->Superview()))
+            return field;
+    return focus;
+}
+
+void ScreenToClient(HWND hwnd, POINT* pt) {
+    if (!pt) return;
+    wsys::View* view = dynamic_cast<wsys::View*>(hwnd);
+    if (auto* window = dynamic_cast<wsys::Window*>(hwnd)) view = window->ContentView();
+    if (!view) return;
+    wsys::Point p{double(pt->x), double(pt->y)};
+    if (wsys::Window* w = view->GetWindow()) p = w->ConvertScreenToBase(p);
+    p = view->ConvertPointFromView(p, nullptr);
+    pt->x = int(std::trunc(p.x + 0.5));
+    pt->y = int(std::trunc(p.y + 0.5));
+}
+
+void SetFocus(HWND hwnd) {
+    wsys::Window* window = dynamic_cast<wsys::Window*>(hwnd);
+    wsys::View* view = dynamic_cast<wsys::View*>(hwnd);
+    if (window)
+        view = window->ContentView();
+    else if (view)
+        window = view->GetWindow();
+    if (!window) return;
+    window->MakeFirstResponder(view);
+    if (window->IsVisible()) window->MakeKeyAndOrderFront();
+}
+
+void InvalidateRect(HWND hwnd, const RECT* rect, int) {
+    wsys::View* view = dynamic_cast<wsys::View*>(hwnd);
+    if (auto* window = dynamic_cast<wsys::Window*>(hwnd)) view = window->ContentView();
+    if (!view) return;
+    auto* own = dynamic_cast<Winl_vZoz_hwnd*>(view);
+    if (!own || !(own->winlDirtyBits() & Winl_vZoz_hwnd::kDirtySelf)) {
+        if (own) own->winlSetDirtyBits(own->winlDirtyBits() | Winl_vZoz_hwnd::kDirtySelf);
+        for (wsys::View* v = view->Superview(); v; v = v->Superview()) {
+            auto* ancestor = dynamic_cast<Winl_vZoz_hwnd*>(v);
+            if (!ancestor) continue;
+            if (ancestor->winlDirtyBits() & Winl_vZoz_hwnd::kDirtyChildren) break;
+            ancestor->winlSetDirtyBits(ancestor->winlDirtyBits() | Winl_vZoz_hwnd::kDirtyChildren);
+        }
+    }
+    if (!rect)
+        view->SetNeedsDisplay(true);
+    else
+        view->SetNeedsDisplayInRect(wsys::Rect(rect->left, std::min(rect->top, rect->bottom),
+                                               rect->right - rect->left,
+                                               std::abs(rect->bottom - rect->top)));
+}
+
+HWND SetCapture(HWND hwnd) {
+    const HWND previous = m_fakeCapture;
+    const bool notifyPrevious = m_capChangeNotify;
+    m_fakeCapture = hwnd;
+    auto* notify = dynamic_cast<WinlCaptureNotify*>(hwnd);
+    m_capChangeNotify = notify && notify->winlCapChangeNotify();
+    if (previous && previous != hwnd && notifyPrevious)
+        SendMessage(previous, WM_CAPTURECHANGED, 0, LPARAM(hwnd));
+    return previous;
+}
+
+int ReleaseCapture() {
+    const HWND previous = std::exchange(m_fakeCapture, nullptr);
+    if (previous && m_capChangeNotify) SendMessage(previous, WM_CAPTURECHANGED, 0, 0);
+    return 1;
+}
+
+HWND GetCapture() {
+    return m_fakeCapture;
+}
