@@ -203,7 +203,10 @@ void IGraphicsLinux::OnViewExpose(platform::View&, int window, const platform::V
         return;
     }
     KIT_MutexLock lock(plugLock());
-    repaint(IRECT(area.left, area.top, area.right, area.bottom));
+    // A repaint cleans every control: what became dirty since the last tick goes out with it.
+    IRECT r(area.left, area.top, area.right, area.bottom);
+    IsDirty(&r);
+    repaint(r);
 }
 
 bool IGraphicsLinux::OnViewEvent(platform::View&, const ViewEvent& e) {

@@ -135,6 +135,14 @@ TEST_F(GraphicsLinuxTest, ATickPutsOnlyTheDirtyArea) {
     EXPECT_EQ(graphics->NControls(), 2) << "the same size changes nothing";
 }
 
+TEST_F(GraphicsLinuxTest, AnExposedAreaGoesOutWithWhatBecameDirtySinceTheLastTick) {
+    control->SetDirty(false);
+    static_cast<platform::ViewClient*>(graphics)->OnViewExpose(*view, 0, {0, 0, 10, 10});
+    EXPECT_EQ(view->puts.back().second, (platform::ViewRect{0, 0, 68, 78}));
+    view->Tick();
+    EXPECT_EQ(view->puts.size(), 2u);
+}
+
 TEST_F(GraphicsLinuxTest, TheHiddenCursorComesBackWhereItWasFirstHidden) {
     view->pointerX = 100;
     view->pointerY = 50;

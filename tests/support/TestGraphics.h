@@ -6,7 +6,9 @@
 #include "kit/rast/RAST_MemBitmap.h"
 
 #include <cstring>
+#include <deque>
 #include <map>
+#include <stdexcept>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,8 +17,9 @@ namespace testsupport {
 
 // An editor surface without a window of its own: opening one records how the host asked for it.
 // Its file panel answers with a path set by the test ("" cancels) and remembers its folder, as
-// the real panel does; popup menus answer with the item index set by the test (-1: nothing
-// chosen) and are recorded as shown; text entries, URLs, fills, texts and screen copies are
+// the real panel does; popup menus answer from the test's script of item-text paths, else with
+// the item index set by the test (-1: nothing chosen), and are recorded as shown, submenus and
+// checks included; text entries, URLs, fills, texts and screen copies are
 // recorded, fills and texts drawn as well. Images are decoded from the bitmaps the test adds by
 // id, and every decoding is counted.
 class TestGraphics : public IGraphics {
@@ -25,6 +28,22 @@ public:
         std::vector<std::string> texts;
         std::vector<int> flags;
         IRECT area;
+        // One per item: the submenu as it was shown, empty for an item without one.
+        std::vector<ShownMenu> submenus;
+
+        // The tree as lines: "-" for a separator, " *" after a checked item, a submenu's
+        // items after its item, indented by two blanks a level.
+        std::vector<std::string> outline(const std::string& indent = "") const {
+            std::vector<std::string> lines;
+            for (size_t i = 0; i < texts.size(); ++i) {
+                const bool separator = flags[i] & IPopupMenuItem::kSeparator;
+                const bool checked = flags[i] & IPopupMenuItem::kChecked;
+                lines.push_back(indent + (separator ? "-" : texts[i]) + (checked ? " *" : ""));
+                for (const std::string& line : submenus[i].outline(indent + "  "))
+                    lines.push_back(line);
+            }
+            return lines;
+        }
     };
     struct TextEntry {
         IControl* control;
@@ -55,12 +74,12 @@ public:
     void ForceEndUserEdit() override {}
     int ShowMessageBox(const char*, const char*, int) override { return 0; }
     IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* area) override {
-        ShownMenu shown{{}, {}, *area};
-        for (int i = 0; i < menu->GetNItems(); ++i) {
-            shown.texts.push_back(menu->GetItemText(i));
-            shown.flags.push_back(menu->GetItem(i)->GetFlags());
+        menus.push_back(record(*menu, *area));
+        if (!menuScript.empty()) {
+            const std::vector<std::string> path = menuScript.front();
+            menuScript.pop_front();
+            return choose(menu, path);
         }
-        menus.push_back(shown);
         if (menuChoice < 0) return nullptr;
         menu->SetChosenItemIdx(menuChoice);
         return menu;
@@ -117,6 +136,10 @@ public:
     EFileAction lastAction = kFileOpen;
     std::string lastExtensions, lastDir;
     int menuChoice = -1;
+    // The answers to the next popups, one each: the texts of the items to follow from the
+    // main menu into submenus down to the item chosen; an empty path dismisses the menu. A
+    // text that names no item throws.
+    std::deque<std::vector<std::string>> menuScript;
     std::vector<ShownMenu> menus;
     std::vector<TextEntry> entries;
     std::vector<Drawn> drawn;
@@ -130,6 +153,35 @@ public:
     int closes = 0;
 
 private:
+    static ShownMenu record(const IPopupMenu& menu, IRECT area) {
+        ShownMenu shown{{}, {}, area, {}};
+        for (int i = 0; i < menu.GetNItems(); ++i) {
+            const IPopupMenuItem* item = menu.GetItem(i);
+            shown.texts.push_back(menu.GetItemText(i));
+            shown.flags.push_back(item->GetFlags());
+            shown.submenus.push_back(item->GetSubmenu() ? record(*item->GetSubmenu(), area)
+                                                        : ShownMenu());
+        }
+        return shown;
+    }
+    // The menu in which the path's last item lies, with that item chosen; null for an empty path.
+    static IPopupMenu* choose(IPopupMenu* menu, const std::vector<std::string>& path) {
+        for (size_t level = 0; level < path.size(); ++level) {
+            int index = 0;
+            while (index < menu->GetNItems() && path[level] != menu->GetItemText(index))
+                ++index;
+            if (index == menu->GetNItems())
+                throw std::invalid_argument("no menu item \"" + path[level] + "\"");
+            if (level + 1 == path.size()) {
+                menu->SetChosenItemIdx(index);
+                return menu;
+            }
+            menu = menu->GetItem(index)->GetSubmenu();
+            if (!menu) throw std::invalid_argument("no submenu under \"" + path[level] + "\"");
+        }
+        return nullptr;
+    }
+
     void* open(char kind, void* parent) {
         if (refuseOpen) return nullptr;
         openedAs = kind;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "tools/render-images/ArtFile.h"
+#include "tools/render-images/Painter.h"
+
+#include <memory>
+#include <string>
+
+// One file of the image set to draw.
+struct ImageJob {
+    std::string name; // the image table's name
+    std::string file; // its file in the colour scheme that uses it
+    const Palette* palette;
+};
+
+// Draws the file at its art size (frame size times frames, buttons across them), in
+// straight alpha.
+std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job);
