@@ -83,7 +83,8 @@ struct WINL_DialogResourceIndex {
 };
 
 // Gesture record carried in WM_GESTURE's lParam: Win32's layout packed to 4 bytes, 40 bytes
-// in all (no extra arguments are ever sent, so the count of them is left out).
+// in all (no extra arguments are ever sent, so the count of them is left out). The target
+// handle is not aligned: read it by value.
 #pragma pack(push, 4)
 struct POINTS {
     short x, y;

@@ -28,13 +28,14 @@ struct Sent {
 };
 
 // Every message a recording procedure got, in order; answer (when set) decides its result,
-// else DefWindowProc does.
+// else every point is in the client area and DefWindowProc answers the rest.
 inline std::vector<Sent> g_sent;
 inline std::function<LRESULT(HWND, unsigned int, WPARAM, LPARAM)> g_answer;
 
 inline LRESULT recordProc(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam) {
     g_sent.push_back(Sent{hwnd, msg, wParam, lParam});
-    return g_answer ? g_answer(hwnd, msg, wParam, lParam) : DefWindowProc(hwnd, msg, wParam, lParam);
+    if (g_answer) return g_answer(hwnd, msg, wParam, lParam);
+    return msg == WM_NCHITTEST ? HTCLIENT : DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
 // A visible key window at (100, 100) whose content is a window view with the recording
@@ -47,6 +48,7 @@ protected:
         view = Winl_vZoz_hwnd::initChild(nullptr, window.get(), recordProc, 0);
         view->SetHidden(false);
         window->MakeKeyAndOrderFront();
+        window->MakeFirstResponder(view.get());
         g_sent.clear();
         g_answer = nullptr;
     }
