@@ -35,7 +35,7 @@ inline std::function<LRESULT(HWND, unsigned int, WPARAM, LPARAM)> g_answer;
 inline LRESULT recordProc(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam) {
     g_sent.push_back(Sent{hwnd, msg, wParam, lParam});
     if (g_answer) return g_answer(hwnd, msg, wParam, lParam);
-    return msg == WM_NCHITTEST ? HTCLIENT : DefWindowProc(hwnd, msg, wParam, lParam);
+    return msg == WM_NCHITTEST ? LRESULT(HTCLIENT) : DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
 // A visible key window at (100, 100) whose content is a window view with the recording
