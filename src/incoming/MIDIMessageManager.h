@@ -6,12 +6,15 @@
 #include "src/sender/SenderOwner.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class IControl;
 class IGraphics;
+struct IMidiMsg;
 struct ISysEx;
 class MIDIMessageSender;
 class PatchLibrarian;
@@ -94,6 +97,29 @@ public:
     // every collection stops and dumpAwaited is set. Clears answerReceived.
     void setLibrarianRequestActive(bool librarian, bool multiMode, bool patternMode);
 
+    // Applies a raw value from the synthesizer to the control: the parameter's value offset,
+    // the effect pages' refresh, local control, and for a part's bank or program the change
+    // it stands for, unless a program change was acted on within the last 1000 ms. With
+    // raise the send path sees the change as one from the synthesizer.
+    void processSysExToUI(IControl* control, int value, bool refresh, bool raise);
+    // The control of the address (variant 0) gets the value; none leaves the message
+    // unhandled.
+    void getNormalControl(int k1, int k2, int k3, int k4, int value, bool raise);
+
+    // A short message from the synthesizer (MIDI input thread) or from the host for the part
+    // on its channel (the host's processing thread): filtered by type and side, bank selects
+    // swallowed, control and program changes acted on, the part's indicator lit, and handed
+    // on to the synthesizer (from the synthesizer only without local control).
+    void ProcessMidiMsgFromDevice(IMidiMsg* msg);
+    void ProcessMidiMsgFromDAW(IMidiMsg* msg, int part);
+    // A control change on channel 1..16 moves its control; an unbound CC 32 of 64, 65, 66 or
+    // 72 selects the part's bank. With raise the send path sees it as one from the
+    // synthesizer.
+    void getLegacyCCparam(int cc, int channel, int value, bool refresh, bool raise);
+    // A program change for an unlocked part: auditions the librarian entry, or selects the
+    // program and requests the part's sound, by the plug-in's modes.
+    void MakeProgramChangeMessages(int part, IMidiMsg* msg);
+
     // Ends every librarian collection.
     void disarmLibrarianRequests();
     // True while a librarian collection is armed.
@@ -122,6 +148,10 @@ public:
     std::atomic<bool> fromHost{false};
     // The current short message found no handler yet.
     std::atomic<bool> messageUnhandled{false};
+    // The synthesizer sent CC 0 = 0: the CC 32 that completes its bank select is swallowed.
+    std::atomic<bool> bankSelectSeen{false};
+    // GetTickCount() when a program change was last acted on.
+    std::atomic<uint32_t> lastProgramChangeTick{0};
 
 private:
     // The first active collection takes the message; a completed one is stored into the
@@ -134,8 +164,42 @@ private:
     void sysexPatternParse(ISysEx* message);
     void sysexMultiParse(ISysEx* message);
     void sysexSettingsParse(ISysEx* message);
+
+    static constexpr int kSoundParameterSize = 10;
+    static constexpr int kMultiParameterSize = 9;
+    // Librarian banks hold 100 entries; programs are capped at 100 even so.
+    static constexpr int kLibrarianSlots = 100;
+    static constexpr int kHighestProgram = 100;
+    // The part of a per-part parameter of the run that starts at base, or -1.
+    static int partOf(int paramId, int base);
+
     // A 9- or 10-byte parameter change from the synthesizer.
     void processParameterChangeMessage(const ISysEx& message);
+    struct ParameterMessage;
+    IControl* findControl(const ParameterMessage& m, int variant);
+    void processSoundParameter(const ParameterMessage& m);
+    // False when the message ends the dispatch.
+    bool processMultiParameter(const ParameterMessage& m);
+    void processGlobalParameter(const ParameterMessage& m);
+    // What a message no rule took still does: the filter link, and the raw value for the
+    // control of its address.
+    void processUnhandledParameter(const ParameterMessage& m);
+    // The change a bank or program value stands for.
+    void changeBankOrProgram(int paramId, int value);
+    // Sets or moves under the plug lock, so that the send path of another thread never sees
+    // settingFromDevice raised for its own change.
+    void applyFromDevice(bool raise, bool refresh, const std::function<void()>& apply);
+    // Posts a request of the part's sound (job 7) or pattern (job 8) into the editor; the
+    // wait for its dump (and with armEditor the editor as destination) begins only when the
+    // job is posted.
+    void postEditorRequest(int command, int part, bool armEditor);
+    // Librarian slots exist as 0..99: other programs select and send nothing.
+    void selectLibrarianSlot(int program, bool upperToo);
+    void sendLibrarianEntry(int slot, int part);
+    // The first part whose MIDI channel setting names the channel 0..15, or -1.
+    int partOnChannel(int channel);
+    // While the indicators follow incoming MIDI, lights that of the channel's part.
+    void lightIndicatorOfChannel(int channel);
 
     // Arms the sound collection and posts a librarian sound request with it.
     void postPatchRequest(int command, const std::function<void(SenderJob&)>& setArguments);

@@ -10,8 +10,6 @@ namespace {
 
 // Dumps are long, parameter changes short.
 constexpr int kLongMessage = 60;
-constexpr int kSoundParameterSize = 10;
-constexpr int kMultiParameterSize = 9;
 constexpr int kDeviceIdOffset = 3;
 constexpr int kParts = 16;
 
@@ -118,6 +116,3 @@ void MIDIMessageManager::sysexSettingsParse(ISysEx* message) {
     // Called last: every awaited long message ends the wait, whichever parser took it.
     dumpAwaited = false;
 }
-
-// The parameter changes from the synthesizer come with their own handling.
-void MIDIMessageManager::processParameterChangeMessage(const ISysEx&) {}

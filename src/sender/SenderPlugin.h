@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+class IControl;
+class KIT_Mutex;
+struct IMidiMsg;
 struct ISysEx;
 
 // What the sender and its manager need of the plug-in core. The plug-in implements it; every
@@ -113,4 +116,50 @@ public:
     // The part whose sound or pattern an incoming dump fills.
     virtual int getAwaitedDumpPart() = 0;
     virtual void setAwaitedDumpPart(int part) = 0;
+
+    // Parameter changes and short MIDI from the synthesizer and the host --------------------
+    // The control entered under a SysEx address (the four bytes before the value) and a
+    // variant; null when there is none.
+    virtual IControl* getSysexControl(int k1, int k2, int k3, int k4, int variant) = 0;
+    // The control of a CC on a channel 1..16 in the current (0) or legacy (1) map; null when
+    // there is none.
+    virtual IControl* getCCControls(int channel, int cc, int legacy) = 0;
+    // The plug lock, which every change from the host and the editor holds.
+    virtual KIT_Mutex* plugLock() = 0;
+    // Tell the host that an edit of the parameter begins and ends.
+    virtual void BeginInformHostOfParamChange(int paramIdx) = 0;
+    virtual void EndInformHostOfParamChange(int paramIdx) = 0;
+    // True while the user's MIDI filter blocks what the pass-through switch names (one of
+    // kMIDIFilterDAWCCPassThrough .. kMIDIFilterHWSEPassThrough).
+    virtual bool isMIDIFilterBlocked(int passThroughSwitch) = 0;
+    // Local control: short MIDI from the synthesizer is not routed back out.
+    virtual bool isLocalControl() = 0;
+    virtual void setLocalControl(bool on) = 0;
+    // Program changes audition librarian entries (kControlLibrary is 1).
+    virtual bool isLibrarianControl() = 0;
+    // Bank and program changes request the part's sound (kControlProgBank is 1).
+    virtual bool isProgramBankMode() = 0;
+    // The librarian shows patterns.
+    virtual bool isPatternMode() = 0;
+    // The bank and program each part last selected on the synthesizer.
+    virtual int getStoredBank(int part) = 0;
+    virtual void setStoredBank(int part, int bank) = 0;
+    virtual int getStoredProgram(int part) = 0;
+    virtual void setStoredProgram(int part, int program) = 0;
+    virtual void setSelectedPart(int part) = 0;
+    // While the editor is attached, lights the part's activity indicator (kMIDILed + part)
+    // unless it is lit, and notes when; the block loop puts it out.
+    virtual void lightPartIndicator(int part) = 0;
+    // The librarian view's active side (0 upper, 1 lower), its upper and its current slot.
+    virtual int getLibrarianViewSide() = 0;
+    virtual void setLibrarianViewUpperSlot(int slot) = 0;
+    virtual void setLibrarianViewCurrentSlot(int slot) = 0;
+    // Auditions the entry at the slot of the side's bank on the part (job 4).
+    virtual void sendPatchToDeviceFromLibrarian(int slot, int side, int part) = 0;
+    // All Notes Off on the part's channel (or on every active part).
+    virtual void AllSoundsOff(int part, bool allParts) = 0;
+    // Sends the part's bank and program; false when it was refused.
+    virtual bool BankChangeMessage(int part) = 0;
+    // Hands a short message on to the synthesizer, at once or with the host's blocks.
+    virtual void MIDIOutRoutingSwitch(IMidiMsg* msg) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "kit/effect/ISysEx.h"
 #include "src/sender/MIDIMessageSender.h"
+#include "src/uiconfig/UIConfigManager.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/BankFileGenerator.h"
 
@@ -255,6 +256,44 @@ int FakeSenderPlugin::filterLinkMode(int part) const {
 std::vector<std::vector<uint8_t>> FakeSenderPlugin::internalInputs() const {
     std::lock_guard<std::mutex> lock(mutex);
     return internalInput;
+}
+
+IControl* FakeSenderPlugin::getSysexControl(int k1, int k2, int k3, int k4, int variant) {
+    return controls ? controls->getSysExControlMap().findControl(k1, k2, k3, k4, variant) : nullptr;
+}
+
+IControl* FakeSenderPlugin::getCCControls(int channel, int cc, int legacy) {
+    return controls ? controls->getCCControls(channel, cc, legacy) : nullptr;
+}
+
+bool FakeSenderPlugin::isMIDIFilterBlocked(int passThroughSwitch) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return blockedFilters.count(passThroughSwitch) != 0;
+}
+
+void FakeSenderPlugin::blockMIDIFilter(int passThroughSwitch) {
+    std::lock_guard<std::mutex> lock(mutex);
+    blockedFilters.insert(passThroughSwitch);
+}
+
+void FakeSenderPlugin::sendPatchToDeviceFromLibrarian(int slot, int side, int part) {
+    logCall("librarian send " + std::to_string(slot) + " " + std::to_string(side) + " " +
+            std::to_string(part));
+}
+
+bool FakeSenderPlugin::BankChangeMessage(int part) {
+    logCall("bank change " + std::to_string(part));
+    return bankChangeAccepted;
+}
+
+void FakeSenderPlugin::MIDIOutRoutingSwitch(IMidiMsg* msg) {
+    std::lock_guard<std::mutex> lock(mutex);
+    routedMessages.push_back(*msg);
+}
+
+std::vector<IMidiMsg> FakeSenderPlugin::routed() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return routedMessages;
 }
 
 } // namespace testsupport

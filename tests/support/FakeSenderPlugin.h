@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/effect/IMidiMsg.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/sender/SenderPlugin.h"
 #include "tests/support/MidiOutputRecorder.h"
@@ -8,9 +9,12 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
+
+class UIConfigManager;
 
 namespace testsupport {
 
@@ -69,6 +73,33 @@ public:
     int getAwaitedDumpPart() override { return awaitedPart; }
     void setAwaitedDumpPart(int part) override { awaitedPart = part; }
 
+    // The controls come from `controls` when it is given; the plug lock is `plugMutex`.
+    IControl* getSysexControl(int k1, int k2, int k3, int k4, int variant) override;
+    IControl* getCCControls(int channel, int cc, int legacy) override;
+    KIT_Mutex* plugLock() override { return plugMutex; }
+    void BeginInformHostOfParamChange(int id) override { logCall("begin edit " + std::to_string(id)); }
+    void EndInformHostOfParamChange(int id) override { logCall("end edit " + std::to_string(id)); }
+    bool isMIDIFilterBlocked(int passThroughSwitch) override;
+    bool isLocalControl() override { return localControl; }
+    void setLocalControl(bool on) override { localControl = on; }
+    bool isLibrarianControl() override { return librarianControl; }
+    bool isProgramBankMode() override { return programBankMode; }
+    bool isPatternMode() override { return patternMode; }
+    int getStoredBank(int part) override { return storedBanks.at(size_t(part)); }
+    void setStoredBank(int part, int bank) override { storedBanks.at(size_t(part)) = bank; }
+    int getStoredProgram(int part) override { return storedPrograms.at(size_t(part)); }
+    void setStoredProgram(int part, int program) override { storedPrograms.at(size_t(part)) = program; }
+    void setSelectedPart(int part) override { selectedPart = part; }
+    void lightPartIndicator(int part) override { logCall("led " + std::to_string(part)); }
+    int getLibrarianViewSide() override { return librarianViewSide; }
+    void setLibrarianViewUpperSlot(int slot) override { viewUpperSlot = slot; }
+    void setLibrarianViewCurrentSlot(int slot) override { viewCurrentSlot = slot; }
+    // "librarian send <slot> <side> <part>", "all sounds off <part>", "bank change <part>".
+    void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override;
+    void AllSoundsOff(int part, bool) override { logCall("all sounds off " + std::to_string(part)); }
+    bool BankChangeMessage(int part) override;
+    void MIDIOutRoutingSwitch(IMidiMsg* msg) override;
+
     void setParam(int paramIdx, double value);
     // The range of every parameter without one of its own (0..127 unless set).
     void setDefaultRange(double min, double max);
@@ -89,6 +120,9 @@ public:
     // The (parameter, value) pairs set from the plug-in's side, in order.
     std::vector<std::pair<int, double>> plugSets() const;
     std::vector<std::string> logLines() const;
+    void blockMIDIFilter(int passThroughSwitch);
+    // The short messages handed on to the synthesizer, in order.
+    std::vector<IMidiMsg> routed() const;
 
     MidiOutputRecorder output;
     std::atomic<bool> midiIO{true};
@@ -109,6 +143,17 @@ public:
     std::atomic<bool> reducedChange{false};
     std::atomic<bool> processing{false};
     std::atomic<int> awaitedPart{0};
+    const UIConfigManager* controls = nullptr;
+    KIT_Mutex* plugMutex = nullptr;
+    std::atomic<bool> localControl{false};
+    std::atomic<bool> librarianControl{false};
+    std::atomic<bool> programBankMode{false};
+    std::atomic<bool> bankChangeAccepted{true};
+    std::array<std::atomic<int>, 16> storedBanks{};
+    std::array<std::atomic<int>, 16> storedPrograms{};
+    std::atomic<int> librarianViewSide{0};
+    std::atomic<int> viewUpperSlot{-1};
+    std::atomic<int> viewCurrentSlot{-1};
 
 private:
     mutable std::mutex mutex;
@@ -125,6 +170,8 @@ private:
     std::array<int, 16> filterLinkModes{};
     std::vector<std::string> callLog;
     std::vector<std::vector<uint8_t>> internalInput;
+    std::set<int> blockedFilters;
+    std::vector<IMidiMsg> routedMessages;
 
     std::pair<double, double> rangeOf(int paramIdx) const;
     void logCall(const std::string& line);

@@ -13,17 +13,19 @@
 #include <string>
 #include <vector>
 
-// An editor whose UI configuration was read from the given SysEx resource and an empty
-// layout, over a plug-in of every parameter with a real graphics object attached. A few images of
-// the table have pictures: a four-frame knob strip of 40 × 160, a two-frame button of 30 × 40 and
-// a fader handle of 18 × 18. The cache references it took are given back at the end.
+// An editor whose UI configuration was read (and logged, unless asked not to) from the given
+// SysEx resource and an empty layout, over a plug-in of every parameter with a real graphics
+// object attached. A few images of the table have pictures: a four-frame knob strip of
+// 40 × 160, a two-frame button of 30 × 40 and a fader handle of 18 × 18. The cache references
+// it took are given back at the end.
 class ConfigEditor {
 public:
     static constexpr const char* kKnobImage = "IKNOBROTATERCONTROL_ID4";
     static constexpr const char* kButtonImage = "BUTTON_LIB_DATATYPE_ID";
     static constexpr const char* kHandleImage = "BTN_18x18_ID";
 
-    ConfigEditor(const std::string& sysex, int style = 0, double scale = 1.0) {
+    ConfigEditor(const std::string& sysex, int style = 0, double scale = 1.0, bool log = true) {
+        plugin.logOn = log;
         plugin.effectBase = &effect;
         effect.AttachGraphics(&graphics);
         graphics.files[UIConfigManager::kSysExResource] = ConfigCipher::encipher(sysex);

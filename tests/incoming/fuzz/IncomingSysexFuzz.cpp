@@ -6,9 +6,11 @@
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/librarian/LibrarianTestHost.h"
+#include "tests/incoming/ParamChangeRig.h"
 #include "tests/support/FakeSenderPlugin.h"
 
 #include <cstdlib>
+#include <set>
 #include <vector>
 
 namespace {
@@ -46,6 +48,62 @@ void dispatch(uint8_t setup, const std::vector<uint8_t>& message) {
                 abort();
 }
 
+// The per-part parameters that a message naming the part may change besides its control's.
+const int kPartParams[] = {
+    kMultiPartBank,     kMultiPartPatch,      kCurrentBank,          kPartPattern,
+    kOscillatorUnisono, kOscillatorMonoPolyMode, kFilterEnvMode,     kFilterEnvTrigger,
+    kAmpEnvMode,        kAmpEnvTrigger,       kEnvelope3Mode,        kEnv3Trigger,
+    kEnvelope4Mode,     kEnv4Trigger,         kFilterLinkValue,      kFilterLinkSwitch,
+    kFilterRoutingSwitchA, kFilterRoutingSwitchB,
+};
+
+// A parameter message, or a short message, over the fixture editor under the modes of its
+// first byte (bit 0 from the host, 1 the Q+, 2 librarian control, 3 program-bank mode, 4 local
+// control, 5 pattern mode, 6 part p on channel p): it changes at most the controls of its
+// address or controller and the parameters of the part it names.
+void parameterChange(uint8_t modes, const std::vector<uint8_t>& message) {
+    ParamChangeRig r;
+    r.plugin.model = modes >> 1 & 1;
+    r.plugin.librarianControl = modes & 4;
+    r.plugin.programBankMode = modes & 8;
+    r.plugin.localControl = modes & 16;
+    r.plugin.patternMode = modes & 32;
+    for (int part = 0; part < 16 && (modes & 64); ++part)
+        r.set(kMultiPartMIDICh + part, part + 2);
+    std::set<int> allowed;
+    auto allowPart = [&](int part) {
+        for (int base : kPartParams)
+            if (part >= 0 && part < 16) allowed.insert(base + part);
+    };
+    auto allowControl = [&](IControl* control) {
+        if (control) allowed.insert(control->ParamIdx());
+    };
+    if (message.size() == 3) {
+        const int channel = message[0] & 15;
+        for (int map : {0, 1})
+            allowControl(r.plugin.getCCControls(channel + 1, message[1], map));
+        allowPart(channel);
+        allowPart(0); // the program change of a channel no part uses
+    } else {
+        const bool sound = message.size() == 10;
+        unsigned char key[4];
+        SysExControlContainer::sysexAddress(std::vector<int>(message.begin() + 1, message.end() - 1),
+                                            sound ? 8 : 7, key);
+        for (int variant = 0; variant < 12; ++variant)
+            allowControl(r.plugin.getSysexControl(key[0], key[1], key[2], key[3], variant));
+        allowPart(sound ? message[5] : (message[5] * 128 + message[6] - 32) / 22);
+    }
+    std::vector<double> before;
+    for (int id = 0; id < kNumParams; ++id)
+        before.push_back(r.value(id));
+    if (message.size() == 3)
+        r.shortMessage(modes & 1, message[0], message[1], message[2]);
+    else
+        r.send(message);
+    for (int id = 0; id < kNumParams; ++id)
+        if (r.value(id) != before[size_t(id)] && !allowed.count(id)) abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -69,5 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (set.first - part < 0 || set.first >= kNumParams) abort();
     }
     if (size > 0) dispatch(data[0], std::vector<uint8_t>(data + 1, data + size));
+    if (size == 4 || size == 10 || size == 11)
+        parameterChange(data[0], std::vector<uint8_t>(data + 1, data + size));
     return 0;
 }
