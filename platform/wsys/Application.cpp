@@ -25,7 +25,7 @@ void Application::Reset() {
     m_ordered.clear();
     m_keyWindow = nullptr;
     m_mouseWindow = nullptr;
-    m_active = false;
+    m_active = m_hidden = false;
     m_mainMenu = nullptr;
     m_delegate = nullptr;
     SetScreens({Rect(0, 0, 1920, 1080)});
@@ -240,8 +240,14 @@ Window* Application::ModalWindow() const {
 }
 
 void Application::stopModal(int response) {
-    if (m_sessions.empty()) return;
-    ModalSession* s = m_sessions.back().get();
+    if (!m_sessions.empty()) stopSession(m_sessions.back().get(), response);
+}
+
+void Application::StopModalSession(ModalSession* s) {
+    if (s) stopSession(s, kRunStoppedResponse);
+}
+
+void Application::stopSession(ModalSession* s, int response) {
     if (!s->stopped) {
         s->stopped = true;
         s->response = response;

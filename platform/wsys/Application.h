@@ -37,6 +37,8 @@ constexpr uint64_t kAnyEventMask = ~uint64_t(0);
 class ModalSession : public Object {
 public:
     Window* GetWindow() const { return window.get(); }
+    // Not stopped yet.
+    bool IsRunning() const { return !stopped; }
 
 private:
     friend class Application;
@@ -73,8 +75,17 @@ public:
     Window* KeyWindow() const { return m_keyWindow; }
 
     bool IsActive() const { return m_active; }
-    void Activate() { m_active = true; }
+    void Activate() {
+        m_active = true;
+        m_hidden = false;
+    }
     void Deactivate() { m_active = false; }
+    // Hiding deactivates the application; activating shows it again.
+    bool IsHidden() const { return m_hidden; }
+    void Hide() {
+        m_hidden = true;
+        m_active = false;
+    }
 
     // Slots the windowing layer keeps objects in: the main menu and the delegate.
     Object* MainMenu() const { return m_mainMenu.get(); }
@@ -124,6 +135,8 @@ public:
     void StopModal() { stopModal(kRunStoppedResponse); }
     void StopModalWithCode(int code) { stopModal(code); }
     void AbortModal() { stopModal(kRunAbortedResponse); }
+    // Stops one session, innermost or not, with kRunStoppedResponse.
+    void StopModalSession(ModalSession* s);
     Window* ModalWindow() const;
 
     // Live input state as the injected events left it: pointer on the screen (y up), pressed
@@ -164,6 +177,7 @@ private:
     friend Application& App();
     Application();
     void stopModal(int response);
+    void stopSession(ModalSession* s, int response);
     bool servesModal(Event& e);
     void serveModal(Event& e);
     Window* targetWindow(Event& e);
@@ -179,6 +193,7 @@ private:
     Window* m_keyWindow = nullptr;
     Ref<Window> m_mouseWindow; // the window that got the button down being tracked
     bool m_active = false;
+    bool m_hidden = false;
     Ref<Object> m_mainMenu;
     Ref<Object> m_delegate;
     std::vector<Screen> m_screens;

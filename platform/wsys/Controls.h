@@ -4,12 +4,21 @@
 #include "platform/wsys/View.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace platform::wsys {
 
 class Control;
 class TextView;
+
+// A colour, components from 0 to 1.
+struct Color {
+    double red = 0, green = 0, blue = 0, alpha = 1;
+    bool operator==(const Color& o) const {
+        return red == o.red && green == o.green && blue == o.blue && alpha == o.alpha;
+    }
+};
 
 // A control's action: what AppKit's target and selector stand for.
 typedef void (*ControlAction)(Object* target, Control* sender);
@@ -37,6 +46,9 @@ public:
     // UTF-8.
     const std::string& StringValue() const { return m_string; }
     virtual void SetStringValue(const std::string& s) { m_string = s; }
+    // The colour of the control's text; none for the platform's standard one.
+    const std::optional<Color>& TextColor() const { return m_textColor; }
+    void SetTextColor(const std::optional<Color>& c) { m_textColor = c; }
 
 private:
     int m_tag = 0;
@@ -44,6 +56,7 @@ private:
     Object* m_target = nullptr;
     ControlAction m_action = nullptr;
     std::string m_string;
+    std::optional<Color> m_textColor;
 };
 
 // Button states and kinds, by AppKit's numbers.
@@ -176,9 +189,13 @@ public:
     using View::View;
     const std::string& Title() const { return m_title; }
     void SetTitle(const std::string& t) { m_title = t; }
+    // The colour of the title; none for the platform's standard one.
+    const std::optional<Color>& TitleColor() const { return m_titleColor; }
+    void SetTitleColor(const std::optional<Color>& c) { m_titleColor = c; }
 
 private:
     std::string m_title;
+    std::optional<Color> m_titleColor;
 };
 
 } // namespace platform::wsys

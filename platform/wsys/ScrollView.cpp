@@ -14,9 +14,9 @@ ScrollView::ScrollView(const Rect& frame)
     AddSubview(m_clip.get());
 }
 
-void ScrollView::SetFrame(const Rect& frame) {
-    View::SetFrame(frame);
-    m_clip->SetFrame(Rect(0, 0, frame.size.width, frame.size.height));
+void ScrollView::SetFrameSize(Size s) {
+    View::SetFrameSize(s);
+    m_clip->SetFrameSize(s);
 }
 
 } // namespace platform::wsys

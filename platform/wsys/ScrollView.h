@@ -27,7 +27,7 @@ public:
     void SetHasVerticalScroller(bool on) { m_vertical = on; }
     void SetHasHorizontalScroller(bool on) { m_horizontal = on; }
     Size ContentSize() const { return Frame().size; }
-    void SetFrame(const Rect& frame) override;
+    void SetFrameSize(Size s) override;
 
 private:
     Ref<ClipView> m_clip;

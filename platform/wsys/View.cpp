@@ -42,6 +42,19 @@ void View::Dealloc() {
 }
 
 void View::SetFrame(const Rect& frame) {
+    SetFrameOrigin(frame.origin);
+    SetFrameSize(frame.size);
+}
+
+void View::SetFrameOrigin(Point p) {
+    changeFrame(Rect(p, m_frame.size));
+}
+
+void View::SetFrameSize(Size s) {
+    changeFrame(Rect(m_frame.origin, s));
+}
+
+void View::changeFrame(const Rect& frame) {
     if (frame == m_frame) return;
     const Rect old = m_frame;
     m_frame = frame;
@@ -104,12 +117,20 @@ void View::AddSubview(View* v, Place place, View* relativeTo) {
 }
 
 void View::RemoveFromSuperview() {
+    removeFromSuperview(true);
+}
+
+void View::RemoveFromSuperviewWithoutNeedingDisplay() {
+    removeFromSuperview(false);
+}
+
+void View::removeFromSuperview(bool markArea) {
     View* parent = m_superview;
     if (!parent) return;
     Ref<View> keep(this);
     parent->WillRemoveSubview(this);
     if (m_window) m_window->viewLeaving(this);
-    markAreaInSuperview(m_frame);
+    if (markArea) markAreaInSuperview(m_frame);
     for (auto it = parent->m_subviews.begin(); it != parent->m_subviews.end(); ++it) {
         if (it->get() == this) {
             m_superview = nullptr;

@@ -30,10 +30,12 @@ public:
     explicit View(const Rect& frame = Rect());
 
     const Rect& Frame() const { return m_frame; }
-    // Every frame change goes through SetFrame.
+    // As AppKit's: SetFrame moves (SetFrameOrigin) and sizes (SetFrameSize); a window resizes
+    // its content view through SetFrameSize alone, so overrides of SetFrame see only the
+    // changes callers ask for.
     virtual void SetFrame(const Rect& frame);
-    void SetFrameOrigin(Point p) { SetFrame(Rect(p, m_frame.size)); }
-    void SetFrameSize(Size s) { SetFrame(Rect(m_frame.origin, s)); }
+    void SetFrameOrigin(Point p);
+    virtual void SetFrameSize(Size s);
     Rect Bounds() const { return Rect(m_boundsOrigin, m_frame.size); }
     void SetBoundsOrigin(Point p);
 
@@ -56,6 +58,8 @@ public:
     // is a window's content view leaves it first.
     void AddSubview(View* v, Place place, View* relativeTo);
     void RemoveFromSuperview();
+    // The same, without asking the superview to redraw the area the view leaves.
+    void RemoveFromSuperviewWithoutNeedingDisplay();
     // True for the view itself too.
     bool IsDescendantOf(const View* v) const;
 
@@ -132,6 +136,8 @@ private:
     void notifyHidden(bool hidden);
     void clearDirtyTree();
     void markAreaInSuperview(const Rect& frame);
+    void changeFrame(const Rect& frame);
+    void removeFromSuperview(bool markArea);
 
     Rect m_frame;
     Point m_boundsOrigin;

@@ -65,7 +65,7 @@ void Window::SetFrame(const Rect& frame, bool display) {
         }
     }
     if (frame.size != old.size) {
-        if (m_contentView) m_contentView->SetFrame(Rect(Point(), ContentRect().size));
+        if (m_contentView) m_contentView->SetFrameSize(ContentRect().size);
         resizeBacking();
     }
     if (dx != 0 || dy != 0) WindowDidMove();

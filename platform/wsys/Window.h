@@ -126,6 +126,9 @@ public:
     void SetTitle(const std::string& t) { m_title = t; }
     bool AcceptsMouseMovedEvents() const { return m_acceptsMouseMoved; }
     void SetAcceptsMouseMovedEvents(bool on) { m_acceptsMouseMoved = on; }
+    // How the window takes part in spaces and window cycling (AppKit's bits).
+    unsigned CollectionBehavior() const { return m_collectionBehavior; }
+    void SetCollectionBehavior(unsigned behavior) { m_collectionBehavior = behavior; }
 
     // Base coordinates: y up from the bottom-left corner of the frame, which is that of the
     // content area.
@@ -184,6 +187,7 @@ private:
     bool m_shadow = true;
     std::string m_title;
     bool m_acceptsMouseMoved = false;
+    unsigned m_collectionBehavior = 0;
     Ref<View> m_mouseView; // the view that got the button down being tracked
     TitleButton m_titleButton = kNoButton;
     bool m_viewsNeedDisplay = true;
