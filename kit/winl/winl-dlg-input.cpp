@@ -2,6 +2,7 @@
 #include "kit/winl/winl-dlg.h"
 
 #include "kit/winl/winl-kb.h"
+#include "kit/winl/winl-wnd-private.h"
 #include "kit/winl/winl-wnd.h"
 #include "platform/wsys/Application.h"
 #include "platform/wsys/Cursor.h"
@@ -19,10 +20,6 @@ bool s_nofwd = false;
 
 void setArrow() {
     if (wsys::App().CurrentCursor() != wsys::Cursor::Arrow()) wsys::Cursor::Arrow()->Set();
-}
-
-LPARAM packPoint(int x, int y) {
-    return LPARAM(int32_t(uint32_t(y) << 16 | (uint32_t(x) & 0xFFFF)));
 }
 
 // The frontmost visible window under a screen point: the key window first when it is not
@@ -119,7 +116,7 @@ LRESULT WINL_SendMouseMessage(Winl_vZoz_hwnd* view, unsigned int msg, wsys::Even
             view, msg, WPARAM(uint32_t(int(delta * 60.0)) << 16),
             LPARAM(int32_t(uint32_t(screen.y) << 16 | uint32_t(screen.x))));
     } else {
-        result = view->m_wndproc(view, msg, 0, packPoint(x, y));
+        result = view->m_wndproc(view, msg, 0, WINL_PackPoint(x, y));
     }
     const bool afterwards = msg == WM_MOUSEMOVE || msg == WM_LBUTTONUP || msg == WM_RBUTTONUP ||
                             msg == WM_MBUTTONUP;

@@ -1,5 +1,6 @@
 #include "kit/winl/winl-dlg.h"
 
+#include "kit/winl/winl-dlg-window.h"
 #include "kit/winl/winl-wnd.h"
 #include "platform/wsys/Application.h"
 #include "platform/wsys/ScrollView.h"
@@ -75,18 +76,19 @@ wsys::Ref<Winl_vZoz_hwnd> Winl_vZoz_hwnd::initChild(const WINL_DialogResourceInd
 
     wsys::View* focusable = firstFocusable(view.get());
     const LRESULT r = dlgProc(view.get(), WM_INITDIALOG, WPARAM(focusable), param);
-    wsys::Window* window = view->GetWindow();
-    if (!window) return view;
-    if (r) {
-        wsys::View* chosen = r == WINL_INITDIALOG_FOCUS_DIALOG ? view.get() : focusable;
-        if (chosen && window->FirstResponder() != chosen) window->MakeFirstResponder(chosen);
-        if (parent == window && !window->IsVisible())
-            if (auto* w = dynamic_cast<WinlInitialKeyWindow*>(window))
-                w->winlSetWantInitialKeyWindowOnShow(true);
-    } else if (parent == window && focusable) {
-        wsys::Responder* fr = window->FirstResponder();
-        if (fr == window || !fr || fr == view.get()) window->MakeFirstResponder(focusable);
+    if (wsys::Window* window = view->GetWindow()) {
+        if (r) {
+            wsys::View* chosen = r == WINL_INITDIALOG_FOCUS_DIALOG ? view.get() : focusable;
+            if (chosen && window->FirstResponder() != chosen) window->MakeFirstResponder(chosen);
+            auto* modeless = dynamic_cast<Winl_vZoz_modelesswindow*>(window);
+            if (parent == window && modeless && !window->IsVisible())
+                modeless->winlSetWantInitialKeyWindowOnShow(true);
+        } else if (parent == window && focusable) {
+            wsys::Responder* fr = window->FirstResponder();
+            if (fr == window || !fr || fr == view.get()) window->MakeFirstResponder(focusable);
+        }
     }
+    WINL_DoDialogColorUpdates(view.get(), view->m_dlgproc, false);
     return view;
 }
 

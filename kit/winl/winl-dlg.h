@@ -25,12 +25,17 @@ typedef platform::wsys::Object* HMENU;
 enum : unsigned int {
     WM_CREATE = 0x01,
     WM_DESTROY = 0x02,
+    WM_MOVE = 0x03,
     WM_SIZE = 0x05,
+    WM_ACTIVATE = 0x06,
+    WM_CLOSE = 0x10,
     WM_SHOWWINDOW = 0x18,
     WM_SETCURSOR = 0x20,
     WM_MOUSEACTIVATE = 0x21,
+    WM_GETMINMAXINFO = 0x24,
     WM_GETOBJECT = 0x3D,
     WM_NOTIFY = 0x4E,
+    WM_NCCALCSIZE = 0x83,
     WM_NCHITTEST = 0x84,
     WM_NCMOUSEMOVE = 0xA0, // the non-client twins run to 0xA9
     WM_KEYDOWN = 0x100,
@@ -40,6 +45,8 @@ enum : unsigned int {
     WM_HSCROLL = 0x114,
     WM_INITMENUPOPUP = 0x117,
     WM_GESTURE = 0x119,
+    WM_CTLCOLORBTN = 0x135,
+    WM_CTLCOLORSTATIC = 0x138,
     WM_MOUSEMOVE = 0x200,
     WM_LBUTTONDOWN = 0x201,
     WM_LBUTTONUP = 0x202,
@@ -53,6 +60,25 @@ enum : unsigned int {
     WM_MOUSEWHEEL = 0x20A,
     WM_MOUSEHWHEEL = 0x20E,
     WM_CAPTURECHANGED = 0x215,
+};
+
+// Dialog command ids.
+enum : int { IDOK = 1, IDCANCEL = 2 };
+
+// WM_GETMINMAXINFO's record: sizes and positions in whole pixels.
+struct MINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+};
+
+// WM_NCCALCSIZE's record: the procedure shrinks the first rectangle to the client area.
+struct WINDOWPOS;
+struct NCCALCSIZE_PARAMS {
+    RECT rgrc[3];
+    WINDOWPOS* lppos;
 };
 
 // Hit-test answers.
@@ -234,23 +260,45 @@ protected:
     ~WinlProperties() = default;
 };
 
-// Top-level windows that own other windows and have an owner themselves.
+// One window of an owner's list of owned windows. The list does not retain its windows:
+// each takes itself off its owner's list when it is destroyed or freed.
+struct OwnedWindowListRec {
+    HWND window;
+    OwnedWindowListRec* next;
+};
+
+// Top-level windows that own other windows (newest first) and have an owner themselves.
 class WinlOwnerWindow {
 public:
-    virtual void winlDestroyAllOwnedWindows() = 0;
     virtual HWND winlGetOwner() = 0;
+    virtual void winlSetOwner(HWND owner) = 0;
+    // Nothing for a window already listed; the window gets this one as its owner and, while
+    // WINL_owned_windows_levelincrease is set and the application is active, a level above it.
+    virtual void winlAddOwnedWindow(HWND window) = 0;
+    virtual void winlRemoveOwnedWindow(HWND window) = 0;
+    // The address of the list's head.
+    virtual OwnedWindowListRec** winlGetOwnerWindowHead() = 0;
+    // DestroyWindow on every owned window; the list is empty afterwards.
+    virtual void winlDestroyAllOwnedWindows() = 0;
+    // Owned windows a level above this one while the application is active, else level with
+    // it, down the whole tree.
+    virtual void winlResetOwnedWindowLevels() = 0;
+    // The window's teardown: owned windows destroyed, off its owner's list (the owner becomes
+    // key when this window was).
+    virtual void winlDoDestroyStuff() = 0;
 
 protected:
     ~WinlOwnerWindow() = default;
 };
 
-// A top-level window that a dialog asked to become key when it is first shown.
-class WinlInitialKeyWindow {
+// Handles that keep a Win32 style word of their own.
+class WinlStyle {
 public:
-    virtual void winlSetWantInitialKeyWindowOnShow(bool want) = 0;
+    virtual long getWinlStyle() = 0;
+    virtual void setWinlStyle(long style) = 0;
 
 protected:
-    ~WinlInitialKeyWindow() = default;
+    ~WinlStyle() = default;
 };
 
 // The layer's table and outline controls, as the notifications of their window view read
@@ -332,6 +380,11 @@ public:
     void SetEnabled(bool enabled) { m_enabled = enabled; }
     bool winlHasBeenDestroyed() const { return m_hashaddestroy != 0; }
     unsigned int winlCreateWindowFlags() const { return m_create_windowflags; }
+    void winlSetCreateWindowFlags(unsigned int flags) { m_create_windowflags = flags; }
+    // The owner of the top-level window this view was the content of before it became a
+    // child; compared, never followed.
+    platform::wsys::Object* winlLastTopLevelOwner() const { return m_lastTopLevelOwner; }
+    void winlSetLastTopLevelOwner(platform::wsys::Object* owner) { m_lastTopLevelOwner = owner; }
     uint8_t winlDirtyBits() const { return m_isdirty; }
     void winlSetDirtyBits(uint8_t bits) { m_isdirty = bits; }
 

@@ -1,11 +1,8 @@
 #include "kit/winl/winl-wnd.h"
 
-#include "platform/wsys/Application.h"
-#include "platform/wsys/ScrollView.h"
-#include "platform/wsys/Window.h"
+#include "kit/winl/winl-wnd-private.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace wsys = platform::wsys;
 
@@ -13,10 +10,6 @@ namespace {
 
 HWND m_fakeCapture = nullptr;
 bool m_capChangeNotify = false;
-
-bool isContentView(const wsys::View* v) {
-    return v->GetWindow() && v->GetWindow()->ContentView() == v;
-}
 
 // Buttons: the check state; the image only on the layer's buttons. False for a message the
 // button does not take here.
@@ -113,7 +106,7 @@ LRESULT SendMessage(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam) {
         }
     }
     if (auto* view = dynamic_cast<wsys::View*>(hwnd)) {
-        if (isContentView(view))
+        if (WINL_IsContentView(view))
             if (auto* target = dynamic_cast<WinlMessageTarget*>(view->GetWindow()))
                 return target->onWinlMessage(msg, wParam, lParam);
     } else if (auto* window = dynamic_cast<wsys::Window*>(hwnd)) {
@@ -125,80 +118,6 @@ LRESULT SendMessage(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT DefWindowProc(HWND, unsigned int msg, WPARAM, LPARAM) {
     return msg == WM_KEYDOWN || msg == WM_KEYUP ? WINL_KEY_NOT_HANDLED : 0;
-}
-
-HWND GetParent(HWND hwnd) {
-    wsys::Window* window = dynamic_cast<wsys::Window*>(hwnd);
-    if (auto* view = dynamic_cast<wsys::View*>(hwnd)) {
-        if (auto* clip = dynamic_cast<wsys::ClipView*>(view->Superview()))
-            if (auto* scroll = dynamic_cast<wsys::ScrollView*>(clip->Superview())) view = scroll;
-        if (!isContentView(view)) return view->Superview();
-        window = view->GetWindow();
-    }
-    if (!window) return nullptr;
-    if (wsys::Window* parent = window->ParentWindow()) return parent->ContentView();
-    if (auto* owned = dynamic_cast<WinlOwnerWindow*>(window)) {
-        HWND owner = owned->winlGetOwner();
-        if (auto* w = dynamic_cast<wsys::Window*>(owner)) return w->ContentView();
-        return owner;
-    }
-    return nullptr;
-}
-
-HWND GetFocus() {
-    wsys::Window* key = wsys::App().KeyWindow();
-    auto* focus = key ? dynamic_cast<wsys::View*>(key->FirstResponder()) : nullptr;
-    if (!focus) return nullptr;
-    if (dynamic_cast<wsys::TextView*>(focus) && focus->Superview())
-        if (auto* field = dynamic_cast<wsys::TextField*>(focus->Superview()->Superview()))
-            return field;
-    return focus;
-}
-
-void ScreenToClient(HWND hwnd, POINT* pt) {
-    if (!pt) return;
-    wsys::View* view = dynamic_cast<wsys::View*>(hwnd);
-    if (auto* window = dynamic_cast<wsys::Window*>(hwnd)) view = window->ContentView();
-    if (!view) return;
-    wsys::Point p{double(pt->x), double(pt->y)};
-    if (wsys::Window* w = view->GetWindow()) p = w->ConvertScreenToBase(p);
-    p = view->ConvertPointFromView(p, nullptr);
-    pt->x = int(std::trunc(p.x + 0.5));
-    pt->y = int(std::trunc(p.y + 0.5));
-}
-
-void SetFocus(HWND hwnd) {
-    wsys::Window* window = dynamic_cast<wsys::Window*>(hwnd);
-    wsys::View* view = dynamic_cast<wsys::View*>(hwnd);
-    if (window)
-        view = window->ContentView();
-    else if (view)
-        window = view->GetWindow();
-    if (!window) return;
-    window->MakeFirstResponder(view);
-    if (window->IsVisible()) window->MakeKeyAndOrderFront();
-}
-
-void InvalidateRect(HWND hwnd, const RECT* rect, int) {
-    wsys::View* view = dynamic_cast<wsys::View*>(hwnd);
-    if (auto* window = dynamic_cast<wsys::Window*>(hwnd)) view = window->ContentView();
-    if (!view) return;
-    auto* own = dynamic_cast<Winl_vZoz_hwnd*>(view);
-    if (!own || !(own->winlDirtyBits() & Winl_vZoz_hwnd::kDirtySelf)) {
-        if (own) own->winlSetDirtyBits(own->winlDirtyBits() | Winl_vZoz_hwnd::kDirtySelf);
-        for (wsys::View* v = view->Superview(); v; v = v->Superview()) {
-            auto* ancestor = dynamic_cast<Winl_vZoz_hwnd*>(v);
-            if (!ancestor) continue;
-            if (ancestor->winlDirtyBits() & Winl_vZoz_hwnd::kDirtyChildren) break;
-            ancestor->winlSetDirtyBits(ancestor->winlDirtyBits() | Winl_vZoz_hwnd::kDirtyChildren);
-        }
-    }
-    if (!rect)
-        view->SetNeedsDisplay(true);
-    else
-        view->SetNeedsDisplayInRect(wsys::Rect(rect->left, std::min(rect->top, rect->bottom),
-                                               rect->right - rect->left,
-                                               std::abs(rect->bottom - rect->top)));
 }
 
 HWND SetCapture(HWND hwnd) {
