@@ -51,6 +51,11 @@ int raiseOf(const wsys::Window* owned) {
     return 1 + (modeless ? modeless->winlGetWantRaiseAmt() : 0);
 }
 
+HWND ownerOf(HWND window) {
+    auto* owned = dynamic_cast<WinlOwnerWindow*>(window);
+    return owned ? owned->winlGetOwner() : nullptr;
+}
+
 const WINL_DialogResourceIndex* findRecord(const WINL_DialogResourceIndex* list, const char* id) {
     for (const WINL_DialogResourceIndex* r = list; r; r = r->next)
         if (r->id == id) return r;
@@ -204,6 +209,9 @@ template <class Base> bool WinlTopLevelWindow<Base>::AccessibilityIsIgnored() co
 
 template <class Base> void WinlTopLevelWindow<Base>::winlAddOwnedWindow(HWND window) {
     if (!window) return;
+    // A window owning itself or one of its owners would make the level walk endless.
+    for (HWND o = this; o; o = ownerOf(o))
+        if (o == window) return;
     for (OwnedWindowListRec* rec = m_ownedwnds; rec; rec = rec->next)
         if (rec->window == window) return;
     m_ownedwnds = new OwnedWindowListRec{window, m_ownedwnds};
@@ -281,8 +289,8 @@ Winl_vZoz_hwnd* Winl_vZoz_modelesswindow::initModeless(const WINL_DialogResource
     const unsigned style =
         res ? recordStyle(res, forceStyles | kDialogStyle | wsys::kMiniaturizableWindowMask)
             : forceStyles;
-    const wsys::Size size = res ? wsys::Size{double(res->width), double(res->height)}
-                                : wsys::Size{10, 10};
+    const wsys::Size size =
+        res ? wsys::Size{double(res->width), double(res->height)} : wsys::Size{10, 10};
     wsys::Ref<Winl_vZoz_modelesswindow> window = make(parent, size, style);
     window->initCommon(res, parent);
     wsys::Ref<Winl_vZoz_hwnd> view = Winl_vZoz_hwnd::initChild(res, window.get(), dlgProc, param);
@@ -291,9 +299,8 @@ Winl_vZoz_hwnd* Winl_vZoz_modelesswindow::initModeless(const WINL_DialogResource
     return view.get(); // the window holds it
 }
 
-Winl_vZoz_modelesswindow* Winl_vZoz_modelesswindow::initModelessForChild(wsys::View* child,
-                                                                         HWND owner,
-                                                                         unsigned styleMask) {
+Winl_vZoz_modelesswindow*
+Winl_vZoz_modelesswindow::initModelessForChild(wsys::View* child, HWND owner, unsigned styleMask) {
     wsys::Ref<Winl_vZoz_modelesswindow> window = make(owner, child->Bounds().size, styleMask);
     window->initCommon(nullptr, owner);
     window->SetContentView(child);

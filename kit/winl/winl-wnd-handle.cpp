@@ -277,7 +277,8 @@ wsys::Ref<wsys::String> platformText(HWND hwnd) {
 }
 
 bool setPlatformText(HWND hwnd, const char* text) {
-    const wsys::Ref<wsys::String> str = wsys::Ref<wsys::String>::Adopt(WINL_CStringToCFString(text));
+    const wsys::Ref<wsys::String> str =
+        wsys::Ref<wsys::String>::Adopt(WINL_CStringToCFString(text));
     const std::string utf8 = str->ToUtf8Lossy();
     if (auto* window = cap<wsys::Window>(hwnd)) {
         window->SetTitle(utf8);
