@@ -8,6 +8,7 @@
 #include "platform/wsys/ScrollView.h"
 
 #include <optional>
+#include <type_traits>
 
 namespace wsys = platform::wsys;
 
@@ -31,37 +32,43 @@ struct LongSlot {
     bool (*set)(HWND, LONG);
 };
 
+template <class T> LONG toLong(T v) {
+    if constexpr (std::is_pointer_v<T>)
+        return LONG(reinterpret_cast<intptr_t>(v));
+    else
+        return LONG(v);
+}
+
+template <class T> T fromLong(LONG v) {
+    if constexpr (std::is_pointer_v<T>)
+        return reinterpret_cast<T>(v);
+    else
+        return T(v);
+}
+
+template <class C, class A> A argumentOf(void (C::*)(A));
+
+// A slot kept through a capability's getter and setter.
+template <class Capability, auto getter, auto setter> LongSlot slotThrough(int index) {
+    using Value = decltype(argumentOf(setter));
+    auto get = [](HWND h) -> std::optional<LONG> {
+        if (auto* c = cap<Capability>(h)) return toLong((c->*getter)());
+        return std::nullopt;
+    };
+    auto set = [](HWND h, LONG v) {
+        auto* c = cap<Capability>(h);
+        if (c) (c->*setter)(fromLong<Value>(v));
+        return c != nullptr;
+    };
+    return LongSlot{index, get, set};
+}
+
 const LongSlot kLongSlots[] = {
-    {GWL_USERDATA,
-     [](HWND h) -> std::optional<LONG> {
-         if (auto* c = cap<WinlUserData>(h)) return c->getWinlUserData();
-         return std::nullopt;
-     },
-     [](HWND h, LONG v) {
-         auto* c = cap<WinlUserData>(h);
-         if (c) c->setWinlUserData(v);
-         return c != nullptr;
-     }},
-    {GWL_EXSTYLE,
-     [](HWND h) -> std::optional<LONG> {
-         if (auto* c = cap<WinlExtendedStyle>(h)) return c->winlGetExtendedStyle();
-         return std::nullopt;
-     },
-     [](HWND h, LONG v) {
-         auto* c = cap<WinlExtendedStyle>(h);
-         if (c) c->winlSetExtendedStyle(int(v));
-         return c != nullptr;
-     }},
-    {GWL_STYLE,
-     [](HWND h) -> std::optional<LONG> {
-         if (auto* c = cap<WinlStyle>(h)) return c->getWinlStyle();
-         return std::nullopt;
-     },
-     [](HWND h, LONG v) {
-         auto* c = cap<WinlStyle>(h);
-         if (c) c->setWinlStyle(v);
-         return c != nullptr;
-     }},
+    slotThrough<WinlUserData, &WinlUserData::getWinlUserData, &WinlUserData::setWinlUserData>(
+        GWL_USERDATA),
+    slotThrough<WinlExtendedStyle, &WinlExtendedStyle::winlGetExtendedStyle,
+                &WinlExtendedStyle::winlSetExtendedStyle>(GWL_EXSTYLE),
+    slotThrough<WinlStyle, &WinlStyle::getWinlStyle, &WinlStyle::setWinlStyle>(GWL_STYLE),
     // Every view has a tag; only controls and window views take a new one.
     {GWL_ID,
      [](HWND h) -> std::optional<LONG> {
@@ -77,26 +84,10 @@ const LongSlot kLongSlots[] = {
              return false;
          return true;
      }},
-    {DWL_DLGPROC,
-     [](HWND h) -> std::optional<LONG> {
-         if (auto* c = cap<WinlProcedures>(h)) return LONG(c->getWinlDialogProc());
-         return std::nullopt;
-     },
-     [](HWND h, LONG v) {
-         auto* c = cap<WinlProcedures>(h);
-         if (c) c->setWinlDialogProc(reinterpret_cast<DLGPROC>(v));
-         return c != nullptr;
-     }},
-    {GWL_WNDPROC,
-     [](HWND h) -> std::optional<LONG> {
-         if (auto* c = cap<WinlProcedures>(h)) return LONG(c->getWinlWindowProc());
-         return std::nullopt;
-     },
-     [](HWND h, LONG v) {
-         auto* c = cap<WinlProcedures>(h);
-         if (c) c->setWinlWindowProc(reinterpret_cast<WNDPROC>(v));
-         return c != nullptr;
-     }},
+    slotThrough<WinlProcedures, &WinlProcedures::getWinlDialogProc,
+                &WinlProcedures::setWinlDialogProc>(DWL_DLGPROC),
+    slotThrough<WinlProcedures, &WinlProcedures::getWinlWindowProc,
+                &WinlProcedures::setWinlWindowProc>(GWL_WNDPROC),
 };
 
 const LongSlot* slotFor(int index) {
