@@ -5,8 +5,8 @@
 #include "platform/Clock.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/sender/MIDIMessageSender.h"
-#include "src/sender/SenderPlugin.h"
 #include "src/uiconfig/ParameterIds.h"
+#include "tests/support/FakeSenderPlugin.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,31 +26,23 @@ int64_t nanosOf(clockid_t id) {
     return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-class TickTimingPlugin : public SenderPlugin {
+// Notes the time of each tick; every other call goes to the fake plug-in core.
+class TickTimingPlugin : public testsupport::FakeSenderPlugin {
 public:
-    bool SendMidiSysex(const uint8_t*, int) override { return true; }
+    TickTimingPlugin() { hostTempo = 120; }
     bool SendMidiSysex2(const std::vector<uint8_t>&) override {
         const int64_t at = nanosOf(CLOCK_MONOTONIC);
         const int64_t cpu = nanosOf(CLOCK_THREAD_CPUTIME_ID);
-        std::lock_guard<std::mutex> lock(mutex);
+        std::lock_guard<std::mutex> lock(tickMutex);
         if (ticks.empty()) firstCpu = cpu;
         lastCpu = cpu;
         ticks.push_back(at);
         return true;
     }
+    // The editor's tempo list is overridden by the host's tempo.
     double GetParamValue(int paramIdx) override { return paramIdx == kOverrideTempo ? 1.0 : 0.0; }
-    void SetParameterFromPlug(int, double) override {}
-    void setUpperDisplayText(const std::string&) override {}
-    void setLowerDisplayText(const std::string&) override {}
-    bool isMIDIIOSet() override { return true; }
-    bool isClockStartStopEnabled() override { return true; }
-    bool isClockTickEnabled() override { return true; }
-    void setClockTickEnabled(bool) override {}
-    int getTempoValue() override { return 120; }
-    std::string getValueListText(const std::string&, int) override { return ""; }
-    void printDebugInfo(const std::string&) override {}
 
-    std::mutex mutex;
+    std::mutex tickMutex;
     std::vector<int64_t> ticks;
     int64_t firstCpu = 0;
     int64_t lastCpu = 0;
@@ -108,7 +100,7 @@ void BM_MIDIClockTicks120BPM(benchmark::State& state) {
             std::this_thread::sleep_for(std::chrono::seconds(10));
             manager.getSender()->resetContinuousClock(true);
         }
-        std::lock_guard<std::mutex> lock(plugin.mutex);
+        std::lock_guard<std::mutex> lock(plugin.tickMutex);
         const auto& t = plugin.ticks;
         // Lateness of each tick against the grid that the first tick starts.
         double sum = 0;

@@ -1,6 +1,10 @@
 #include "kit/effect/IPopupMenu.h"
 
 IPopupMenu::~IPopupMenu() {
+    Clear();
+}
+
+void IPopupMenu::Clear() {
     m_items.Empty(true);
 }
 

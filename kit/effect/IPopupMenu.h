@@ -25,6 +25,8 @@ public:
         return AddItem(text, -1, submenu);
     }
     IPopupMenuItem* AddSeparator(int index = -1);
+    // Frees every item, the last first; submenus stay, as the menu never owns them.
+    void Clear();
 
     // Values outside the prefix kinds are ignored.
     void SetPrefix(int prefix);

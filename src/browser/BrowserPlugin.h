@@ -3,6 +3,7 @@
 #include "src/sender/SenderJob.h"
 
 #include <functional>
+#include <string>
 
 class ControlLayer;
 class LibrarianViewControl;
@@ -60,4 +61,37 @@ public:
     // Arms the sound collection and requests the edit buffer of the current part, or sound
     // min(upper slot, 99) of `bank`; nothing happens while the job thread is busy.
     virtual void sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) = 0;
+
+    // ---- The program page's bank and program menus and the bank edit menu.
+    // The program menu lists the names of the upper librarian bank instead of programs.
+    virtual bool isLibrarianNames() const = 0;
+    // A program chosen on the hardware is requested back into the editor.
+    virtual bool isRequestAfterBankChange() const = 0;
+    virtual bool isMidiIoReady() const = 0;
+    // Sends bank select and program change from the part's bank and program parameters (the
+    // multi's in multi mode); false when refused because another active part uses them.
+    virtual bool BankChangeMessage(int part) = 0;
+    // Raises the send-running flag and sets the three transfer flags to a, b, c; with `send`
+    // it also posts job 0 (both flags false) and waits 400 ms.
+    virtual void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool send) = 0;
+    // The flags of the above alone, for a poster of job 0 that does not wait.
+    virtual void setArrangementSendFlags(bool a, bool b, bool c) = 0;
+    // Writes every entry of the active side's bank into hardware bank `bank` (job 5), or
+    // sends the entry at the upper slot to the part (job 4, `quiet`: no All Notes Off first);
+    // nothing without MIDI I/O or while the job thread is busy.
+    virtual void SendAllProgramsFromLibrarian(int bank) = 0;
+    virtual void SendSingleProgramFromLibrarian(bool quiet, int part) = 0;
+    // Arms the sound collection and requests the 100 sounds of bank 0..3 (job 12); nothing
+    // happens while the job thread is busy.
+    virtual void sendAllPatchRequestSysexFromLibrarian(int bank) = 0;
+    // The part that the next incoming pattern dump fills.
+    virtual void setPatternTargetPart(int part) = 0;
+    // The message manager's flag that a librarian collection stored its entry.
+    virtual void clearEntryStored() = 0;
+    virtual void OpenDataDirectory() = 0;
+    // Asks for a ".mid" file (`midi`), else a ".syx" or ".vub" file, and copies it into the
+    // patches folder.
+    virtual void saveImportedFile(bool midi) = 0;
+    // The data folder, ending in "/"; the librarian host's, where the plug-in is both.
+    virtual std::string dataFolder() const = 0;
 };

@@ -70,6 +70,12 @@ public:
     // Runs on the thread that delivered the dump.
     void sysexPatchParse(ISysEx* message);
 
+    // Apply a part's packed multi bytes: packed byte 1 sets MIDI receive, send and engine
+    // and makes the part active exactly when the engine bits are 0; packed byte 2 sets the six
+    // switches. A part outside 0..15 changes nothing.
+    void processMultiSettings1Values(int value, int part);
+    void processMultiSettings2Values(int value, int part);
+
     // Mirror a change of an effect-type parameter into its common slot parameter of the same
     // part, clamped into that parameter's range and stored without notification; any other
     // id changes nothing.
@@ -133,7 +139,8 @@ public:
                                         PatchSysexMessage::kMultiNameOffset};
     LibrarianRequest patchRequest{PatchSysexMessage::kSound, 390, 400,
                                   PatchSysexMessage::kSoundNameOffset};
-    LibrarianRequest patternRequest{PatchSysexMessage::kPattern, 540, LibrarianRequest::kLongestDump,
+    LibrarianRequest patternRequest{PatchSysexMessage::kPattern, 540,
+                                    LibrarianRequest::kLongestDump,
                                     PatchSysexMessage::kPatternNameOffset};
 
     // An incoming dump or parameter answer goes to the editor.
@@ -161,8 +168,13 @@ private:
     void learnDeviceId(const ISysEx& message);
     // The other dump parsers: each acts only on its own dump and raises answerReceived when
     // it took one; the global one ends the wait for a dump whatever the message.
+    // A pattern of 542 bytes or more fills the awaited-dump part as far as it goes; its values
+    // only while the part's pattern lock is not exactly 1.0.
     void sysexPatternParse(ISysEx* message);
+    // A multi of exactly 393 bytes sets the multi, its name and every part, then records each
+    // part's bank and program as the synthesizer holds them.
     void sysexMultiParse(ISysEx* message);
+    // A global dump of exactly 207 bytes sets the global parameters and the local control.
     void sysexSettingsParse(ISysEx* message);
 
     static constexpr int kSoundParameterSize = 10;

@@ -1,4 +1,5 @@
 #include "kit/effect/ISysEx.h"
+#include "src/incoming/DumpBytes.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/SenderPlugin.h"
@@ -11,13 +12,6 @@ namespace {
 // Dumps are long, parameter changes short.
 constexpr int kLongMessage = 60;
 constexpr int kDeviceIdOffset = 3;
-constexpr int kParts = 16;
-
-// F0 3E 0F dd id …, of a size in minSize..maxSize; byte 0 and the device id are not looked at.
-bool isDump(const ISysEx& m, uint8_t id, int minSize, int maxSize) {
-    return m.size >= minSize && m.size <= maxSize && m.data[1] == 0x3E && m.data[2] == 0x0F &&
-           m.data[4] == id;
-}
 
 } // namespace
 
@@ -87,32 +81,9 @@ void MIDIMessageManager::learnDeviceId(const ISysEx& m) {
     const int id = m.data[kDeviceIdOffset] & 0x7F;
     if (!plugin->isProbeStarted() || id == plugin->getDeviceId()) return;
     // Stored without notice: the global page keeps showing the old id until it is redrawn.
-    plugin->storeParamValue(kGlobalSysExID, std::clamp(double(id), plugin->GetParamMin(kGlobalSysExID),
-                                                       plugin->GetParamMax(kGlobalSysExID)));
+    plugin->storeParamValue(kGlobalSysExID,
+                            std::clamp(double(id), plugin->GetParamMin(kGlobalSysExID),
+                                       plugin->GetParamMax(kGlobalSysExID)));
     plugin->setDeviceId(id);
 }
 
-void MIDIMessageManager::sysexPatternParse(ISysEx* message) {
-    if (!isDump(*message, PatchSysexMessage::kPattern, 542, message->size)) return;
-    const int part = plugin->getAwaitedDumpPart();
-    if (part < 0 || part >= kParts) return;
-    // The pattern values of the part follow with the pattern byte map.
-    answerReceived = true;
-}
-
-void MIDIMessageManager::sysexMultiParse(ISysEx* message) {
-    if (!isDump(*message, PatchSysexMessage::kMulti, 393, 393)) return;
-    answerReceived = false;
-    // The multi and part values follow with the multi byte map.
-    answerReceived = true;
-}
-
-void MIDIMessageManager::sysexSettingsParse(ISysEx* message) {
-    if (isDump(*message, 0x14, 207, 207)) {
-        answerReceived = false;
-        // The global values follow with the global byte map.
-        answerReceived = true;
-    }
-    // Called last: every awaited long message ends the wait, whichever parser took it.
-    dumpAwaited = false;
-}

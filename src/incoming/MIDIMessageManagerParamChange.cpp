@@ -5,6 +5,7 @@
 #include "kit/winl/winl.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
+#include "src/sender/MultiDumpLayout.h"
 #include "src/sender/SenderPlugin.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/SysExControlContainer.h"
@@ -19,15 +20,17 @@ constexpr int kSoundParameter = 0x20;
 constexpr int kMultiParameter = 0x21;
 constexpr int kGlobalParameter = 0x24;
 
-// The part blocks of the multi dump: 22 values per part from index 32.
-constexpr int kFirstPartIndex = 32;
-constexpr int kPartBlockSize = 22;
+// A message's index is the position of its value in the matching dump less the dump's seven
+// header bytes, so the multi dump's part blocks begin at index 32.
+constexpr int kDumpHeaderBytes = 7;
+constexpr int kFirstPartIndex = MultiDump::kFirstPartBlock - kDumpHeaderBytes;
+using MultiDump::kPartBlockSize;
 enum PartOffset {
     kBankOffset = 0,
     kProgramOffset = 1,
-    kSettings1Offset = 7,
+    kSettings1Offset = MultiDump::kSettings1Offset,
     kPatternOffset = 11,
-    kSettings2Offset = 16,
+    kSettings2Offset = MultiDump::kSettings2Offset,
 };
 
 constexpr uint32_t kProgramChangeGateMillis = 1000;
@@ -193,7 +196,7 @@ bool MIDIMessageManager::processMultiParameter(const ParameterMessage& m) {
                 plugin->SetParameterFromPlug(kMultiPartBank + part, v);
                 plugin->setStoredBank(part, v);
             }
-            if (plugin->isLibrarianControl() && !plugin->isPatternMode()) {
+            if (plugin->isLibrarianControl() && !plugin->isSequenceMode()) {
                 // A bank number names no librarian entry.
                 if (offset == kProgramOffset) sendLibrarianEntry(v, part);
             } else if (plugin->isProgramBankMode()) {
@@ -204,10 +207,18 @@ bool MIDIMessageManager::processMultiParameter(const ParameterMessage& m) {
             getNormalControl(m.key[0], m.key[1], m.key[2], m.key[3], v, true);
             if (v == 0) return false;
             messageUnhandled = false;
-            if (plugin->isLibrarianControl() && plugin->isPatternMode())
+            if (plugin->isLibrarianControl() && plugin->isSequenceMode())
                 sendLibrarianEntry(v - 1, part);
             else
                 postEditorRequest(SenderJob::kSendSequenceRequestSysex, part, false);
+            break;
+        case kSettings1Offset:
+            messageUnhandled = false;
+            processMultiSettings1Values(v, part);
+            break;
+        case kSettings2Offset:
+            messageUnhandled = false;
+            processMultiSettings2Values(v, part);
             break;
         default:
             break;

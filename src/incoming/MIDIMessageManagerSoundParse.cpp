@@ -1,4 +1,5 @@
 #include "kit/effect/ISysEx.h"
+#include "src/incoming/DumpBytes.h"
 #include "src/incoming/EffectAliases.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/sender/SenderPlugin.h"
@@ -12,22 +13,6 @@
 namespace {
 
 constexpr int kPartCount = 16;
-
-// The message's bytes as 7-bit data; the one byte a 390-byte dump lacks reads as a blank.
-class DumpBytes {
-public:
-    explicit DumpBytes(const ISysEx& m) : message(m) {}
-    uint8_t operator[](int i) const { return i < message.size ? message.data[i] & 0x7F : ' '; }
-    std::string text(int offset, int length) const {
-        std::string s;
-        for (int i = offset; i < offset + length; ++i)
-            s += char((*this)[i]);
-        return s;
-    }
-
-private:
-    const ISysEx& message;
-};
 
 int lockIndex(int lock) {
     return (lock - kSectionLockOsc1) / 16;

@@ -10,7 +10,7 @@ void MIDIMessageSender::run(const SenderJob& job) {
         sendArrangementToDevice(job.dumpOption1, job.dumpOption2);
         break;
     case SenderJob::kSendGlobalToDevice:
-        sendGlobalToDevice(job.globalArg);
+        sendGlobalToDevice(job.globalArg, false);
         break;
     case SenderJob::kSendPartToDevice:
         sendPartToDevice(job.part, job.dumpOption1, job.dumpOption2);
@@ -82,13 +82,3 @@ void MIDIMessageSender::requestStop() {
     stopping = true;
     cancel = true;
 }
-
-// The dump and librarian jobs below are dispatched and run on the dump worker, but their work
-// comes with the dump builders and the librarian transfers: until those exist they send
-// nothing and leave every flag alone.
-void MIDIMessageSender::sendArrangementToDevice(bool, bool) {}
-void MIDIMessageSender::sendGlobalToDevice(int) {}
-void MIDIMessageSender::sendSequenceToDevice(int, bool, bool) {}
-void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const std::shared_ptr<const LibrarianPatch>&,
-                                                       int, bool) {}
-void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int, int, int) {}

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class PatchFile;
 class PatchLibrarian;
 class PatchManager;
 class SenderOwner;
@@ -44,6 +45,11 @@ public:
     static int pauseUnitMillis(double libSyncTimer);
     // The built-in init pattern: 544 bytes, "INIT Sequence   " with 32 neutral steps.
     static const std::vector<uint8_t>& initPatternDump();
+
+    // The part's packed multi bytes as the parameters hold them: MIDI receive, send and
+    // engine; the six switches.
+    int calculateMultiSettings1Values(int part);
+    int calculateMultiSettings2Values(int part);
 
     // Set by a job on cancel or time-out.
     std::atomic<bool> error{false};
@@ -98,17 +104,30 @@ private:
     int selectedSlot() const;
     void setSelectedSlot(int slot);
 
-    void sendArrangementToDevice(bool option1, bool option2);
-    void sendGlobalToDevice(int argument);
+    // Sends the multi dump, then the global dump first, the parts' sounds or the shown part's
+    // sound (and pattern) by the plug-in's options; or asks for the active parts' sounds; or
+    // with toLibrarian stores the multi into the librarian's selected upper slot instead.
+    void sendArrangementToDevice(bool toLibrarian, bool requestParts);
+    void buildMultiDump(uint8_t* dump);
+    // Within the arrangement send the progress display and the busy flag stay as they are.
+    void sendGlobalToDevice(int unusedDeviceId, bool withinArrangement);
     // Sends the part's sound dump to the synthesizer's edit buffer (then the multi tempo when
     // it applies), or with toLibrarian stores it into the librarian's selected upper slot.
     void sendPartToDevice(int part, bool toLibrarian, bool unused);
     // The part's sound dump as the plug-in's parameters hold it, without its checksum.
     void buildSoundDump(int part, uint8_t* dump);
-    void sendSequenceToDevice(int part, bool option1, bool option2);
+    // Sends the part's pattern dump to the synthesizer's edit buffer, selecting the part first
+    // when it is not the shown one outside a batch; or stores it into the librarian.
+    void sendSequenceToDevice(int part, bool toLibrarian, bool unused);
+    void buildPatternDump(int part, uint8_t* dump);
+    // Loads the entry into the editor through the plug-in's own input, then sends the editor's
+    // pattern, multi or sound of the part to the synthesizer.
     void sendPatchToDeviceFromLibrarian(const std::shared_ptr<const LibrarianPatch>& patch,
-                                        int part, bool flag);
+                                        int part, bool unused);
+    // Writes the bank's entries from firstSlot on into the synthesizer's slots 0, 1, …
     void storeAllPatchesToDeviceFromLibrarian(int source, int firstSlot, int bank);
+    // The bank job 5 reads; null when there is none. Called under the librarian's mutex.
+    const PatchFile* storeSourceBank(int source) const;
     void sendActiveArrangementRequestSysex(bool toEditor);
     void sendPartRequestSysex(int part, bool toEditor);
     void sendSequenceRequestSysex(int part, bool toEditor);

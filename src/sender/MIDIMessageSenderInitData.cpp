@@ -53,23 +53,6 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
     plugin->DisplayProcessingIndicator(false);
 }
 
-const std::vector<uint8_t>& MIDIMessageSender::initPatternDump() {
-    static const std::vector<uint8_t> dump = [] {
-        static const uint8_t kHead[] = {0xF0, 0x3E, 0x0F, 0x00, 0x13, 0x20, 0x00, 0x00,
-                                        0x0F, 0x00, 0x3C, 0x00, 0x13, 0x00, 0x00};
-        static const char kName[] = "INIT Sequence   ";
-        static const uint8_t kStep[16] = {0x40, 0x64, 0x40, 0x40, 0x05, 0x08};
-        constexpr int kSteps = 32;
-        std::vector<uint8_t> d(std::begin(kHead), std::end(kHead));
-        d.insert(d.end(), kName, kName + 16);
-        for (int s = 0; s < kSteps; ++s)
-            d.insert(d.end(), std::begin(kStep), std::end(kStep));
-        d.push_back(SysexMessage::kEnd);
-        return d;
-    }();
-    return dump;
-}
-
 void MIDIMessageSender::storeIntoLibrarian(uint8_t* dump, int size) {
     ISysEx message(0, dump, size);
     plugin->SetLibrarianRequestActive(true);

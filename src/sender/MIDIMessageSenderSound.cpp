@@ -15,14 +15,6 @@ namespace {
 constexpr int kPauseAfterDumpMillis = 150;
 constexpr int kLastPart = 15;
 
-// Blanks the field, then copies as many characters as fit, each a 7-bit data byte.
-void writeText(uint8_t* field, int length, const std::string& text) {
-    std::fill(field, field + length, uint8_t(' '));
-    const int n = std::min(length, int(text.size()));
-    for (int i = 0; i < n; ++i)
-        field[i] = uint8_t(text[size_t(i)] & 0x7F);
-}
-
 } // namespace
 
 void MIDIMessageSender::buildSoundDump(int part, uint8_t* dump) {
@@ -47,8 +39,10 @@ void MIDIMessageSender::buildSoundDump(int part, uint8_t* dump) {
         GenTapPatternCode(steps, dump + tap.codeOffset);
     }
 
-    writeText(dump + kNameOffset, kNameLength, plugin->getParamText(kPatchName + part));
-    writeText(dump + kCategoryOffset, kCategoryLength, plugin->getParamText(kCategoryName + part));
+    SysexMessage::writeText(dump + kNameOffset, kNameLength,
+                            plugin->getParamText(kPatchName + part));
+    SysexMessage::writeText(dump + kCategoryOffset, kCategoryLength,
+                            plugin->getParamText(kCategoryName + part));
 }
 
 void MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool) {

@@ -139,9 +139,8 @@ public:
     virtual bool isLibrarianControl() = 0;
     // Bank and program changes request the part's sound (kControlProgBank is 1).
     virtual bool isProgramBankMode() = 0;
-    // The librarian shows patterns.
-    virtual bool isPatternMode() = 0;
-    // The bank and program each part last selected on the synthesizer.
+    // The bank and program each part last selected on the synthesizer; a received multi
+    // leaves them as the synthesizer holds them.
     virtual int getStoredBank(int part) = 0;
     virtual void setStoredBank(int part, int bank) = 0;
     virtual int getStoredProgram(int part) = 0;
@@ -158,8 +157,37 @@ public:
     virtual void sendPatchToDeviceFromLibrarian(int slot, int side, int part) = 0;
     // All Notes Off on the part's channel (or on every active part).
     virtual void AllSoundsOff(int part, bool allParts) = 0;
-    // Sends the part's bank and program; false when it was refused.
+    // Bank select and program change of the part (in multi mode of the multi), recorded as
+    // the part's stored bank and program and as the last program number; false, with nothing
+    // sent, on a bank conflict with another active part or without an output.
     virtual bool BankChangeMessage(int part) = 0;
+    // The program number of the last bank change.
+    virtual int getLastProgramNumber() = 0;
     // Hands a short message on to the synthesizer, at once or with the host's blocks.
     virtual void MIDIOutRoutingSwitch(IMidiMsg* msg) = 0;
+    // Sends a short message at once with its log line; "Set MIDI I/O First!" without an output.
+    virtual void sendMidiMsgAndLog(IMidiMsg* msg) = 0;
+    // Sends a short message at once, unlogged.
+    virtual bool SendMidiMsg(IMidiMsg* msg) = 0;
+
+    // Multi, global and pattern dumps, the whole-arrangement send and librarian transfers ----
+    // Options of the whole-arrangement send, set by its posters and read once by the send.
+    virtual bool isGlobalFirst() = 0;
+    virtual bool isPatternToo() = 0;
+    // The librarian's send of a multi clears the batch and global-first options.
+    virtual void clearBatchAndGlobalFirst() = 0;
+    // The arrangement send clears pattern-too at its end, after it has read it.
+    virtual void clearPatternToo() = 0;
+    // Set while the whole arrangement goes out: the plug-in's input drops what comes meanwhile
+    // and a project restore waits for it to clear.
+    virtual void setArrangementBusy(bool on) = 0;
+    // Set around a librarian send to the synthesizer.
+    virtual void setTransferRunning(bool on) = 0;
+    // The librarian's mode: patterns, else multis, else sounds. Const as in the browser's and
+    // the store's interfaces, so that one operation of the plug-in serves all three.
+    virtual bool isMultiMode() const = 0;
+    virtual bool isSequenceMode() const = 0;
+    // What the librarian's lower side shows: bank files, category banks or search results.
+    enum LowerView { kLowerBankFiles, kLowerCategories, kLowerSearchResults };
+    virtual LowerView getLowerView() = 0;
 };

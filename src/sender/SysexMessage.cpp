@@ -2,6 +2,9 @@
 
 #include "src/librarian/PatchSysexMessage.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace SysexMessage {
 namespace {
 
@@ -57,6 +60,19 @@ std::vector<uint8_t> tempoMessage(int deviceId, int tempoByte) {
 
 void writeChecksum(uint8_t* message, int length) {
     if (length >= kChecksumMinSize) PatchSysexMessage::writeChecksum(message, length);
+}
+
+void frameDump(uint8_t* dump, int size, SysexMessageId id) {
+    const uint8_t head[] = {kStart, kManufacturerId, kModelId, 0x00, id};
+    std::copy(std::begin(head), std::end(head), dump);
+    dump[size - 1] = kEnd;
+}
+
+void writeText(uint8_t* field, int length, const std::string& text) {
+    std::fill(field, field + length, uint8_t(' '));
+    const int n = std::min(length, int(text.size()));
+    for (int i = 0; i < n; ++i)
+        field[i] = bits7(text[size_t(i)]);
 }
 
 } // namespace SysexMessage

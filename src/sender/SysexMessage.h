@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The message-id byte of the synthesizer's SysEx (offset 4 of a message that starts with F0).
@@ -68,5 +69,11 @@ std::vector<uint8_t> tempoMessage(int deviceId, int tempoByte);
 // sum of the message id, address and data bytes, stored before the closing F7 (or, in a
 // message without F0 and F7, into its last byte). Shorter messages are left alone.
 void writeChecksum(uint8_t* message, int length);
+
+// F0 3E 0F 00 id at the start of a dump of `size` bytes and F7 at its end; the rest is left.
+void frameDump(uint8_t* dump, int size, SysexMessageId id);
+
+// A dump's name field: blanks, then as many characters of the text as fit, each 7 bits.
+void writeText(uint8_t* field, int length, const std::string& text);
 
 } // namespace SysexMessage

@@ -16,6 +16,7 @@
 #include <vector>
 
 class ControlLayer;
+class IContactControl;
 class IParam;
 class PatchLibrarian;
 class UIConfigGraphics;
@@ -168,6 +169,70 @@ public:
                                         const std::vector<std::string>& values, int part,
                                         ControlLayer* layer, const std::string& group);
 
+    // ---- Controls that send no MIDI of their own: they initialise the parameter (named by
+    // the element's name alone, grouped by getParamGroup), make the control with the layout's
+    // values times the UI scale and place it in layer (top level without one). All but
+    // createNoValDropDown and createNoValKnobControl bind the control to the parameter's record
+    // as kActionNone, so a MIDI-bound factory run later for the parameter sets its kind
+    // again. An unknown parameter makes nothing and is logged. Captions are "NK57 Monospace"
+    // at the scaled height; bitmap controls take the image's size. Values the layout gives but
+    // the factory does not use are not passed: the port menu's name, part, layer and group,
+    // the display's part, group, size and white flag, the radio row's horizontal flag (the
+    // image's frames decide) and the effect knob's fourth value.
+
+    // A caption that shows "----" and offers nothing on a click.
+    void createDropDownMenu(const std::string& name, int paramId, int x, int y, int width,
+                            int height, int part, ControlLayer* layer, const std::string& group);
+    // An enum of last - first entries from 0, with the items as texts; parameter only when the
+    // items are not one per entry. A click offers the texts.
+    void createDropDownMenu2(const std::string& name, int paramId, int x, int y, int width,
+                             int height, int defaultValue, int first, int last,
+                             const std::vector<std::string>& items, int part, ControlLayer* layer,
+                             const std::string& group);
+    // "Select MIDI Device" and the MIDI input ports (inputFlag 1) or output ports, as the
+    // parameter "Device Selection" without label or group; always at top level.
+    void createMIDIDeviceSelectionControl(int paramId, int x, int y, int width, int height,
+                                          int inputFlag);
+    // As createDropDownMenu2, unbound; without one item per entry the texts are the numbers
+    // from labelStart on (three digits at least for the parts' patch numbers), and nothing is
+    // made when labelStart equals labelEnd. Unless visible is 1 the caption is fully
+    // transparent, yet a click still offers the texts.
+    void createNoValDropDown(const std::string& name, int paramId, int x, int y, int width,
+                             int height, int defaultValue, int first, int last, int labelStart,
+                             int labelEnd, int visible, const std::vector<std::string>& items,
+                             int part, ControlLayer* layer, const std::string& group, bool white);
+    // An empty text control for texts the plug-in writes; the parameter is left as it is.
+    void createControlDisplay(const std::string& name, int paramId, int x, int y, int width,
+                              int height, ControlLayer* layer);
+    // A text parameter whose first text depends on the parameter ("INIT" for most); a click
+    // opens a text entry of at most nameLength characters.
+    void createNameDisplay(const std::string& name, int paramId, int x, int y, int width,
+                           int height, int nameLength, int part, ControlLayer* layer,
+                           const std::string& group);
+    // buttonCount buttons from the image's two frames, in a row for stacked frames and in a
+    // column for frames side by side; nothing for a count outside 1 to the control limit.
+    void createRadioControl(const std::string& name, int paramId, int x, int y,
+                            const std::string& image, int buttonCount, int part,
+                            ControlLayer* layer, const std::string& group);
+    // A switch stepping through the image's frames.
+    void createBoolControl(const std::string& name, int paramId, int defaultValue, int x, int y,
+                           const std::string& image, int part, ControlLayer* layer,
+                           const std::string& group);
+    // A button that springs back to 0 when released.
+    void createSwitchControl(const std::string& name, int paramId, int defaultValue, int x, int y,
+                             const std::string& image, int part, ControlLayer* layer,
+                             const std::string& group);
+    // createSwitchControl off by default, for the plug-in's own buttons; the new button, or
+    // null when none was made.
+    IContactControl* createAutoOffSwitchControl(const std::string& name, int paramId, int x, int y,
+                                                const std::string& image, int part,
+                                                ControlLayer* layer, const std::string& group);
+    // A knob in steps of 1, unbound.
+    void createNoValKnobControl(const std::string& name, int paramId, int x, int y,
+                                const std::string& image, double defaultValue, double min,
+                                double max, int part, ControlLayer* layer,
+                                const std::string& group);
+
     // The control maps, for the incoming MIDI handling. Look-ups create nothing.
     IControl* getCCControls(int channelOrPart, int ccNumber, int mapVariant) const {
         return findControlIn(ccControlTable, channelOrPart, ccNumber, mapVariant);
@@ -219,25 +284,41 @@ private:
     ControlAction* addControl(const std::string& name, int paramId, int actionType,
                               const LinkInfo* link, int part,
                               const std::function<IControl*(IParam*)>& make);
-    // Each initialises the parameter, makes its control and places it; null (nothing
-    // placed) when that is not possible.
-    IControl* makeKnob(IParam* param, int paramId, const std::string& name, int x, int y,
+    // Each initialises the parameter under paramName (MIDI-bound controls prefix their part:
+    // hostName), makes its control and places it; null (nothing placed) when that is not
+    // possible.
+    IControl* makeKnob(IParam* param, int paramId, const std::string& paramName, int x, int y,
                        const std::string& image, double defaultValue, double min, double max,
                        double step, int part, ControlLayer* layer, const std::string& group);
-    IControl* makeFader(IParam* param, int paramId, const std::string& name, int x, int y,
+    IControl* makeFader(IParam* param, int paramId, const std::string& paramName, int x, int y,
                         int length, const std::string& image, double defaultValue, double min,
                         double max, int part, ControlLayer* layer, const std::string& group,
                         EDirection direction);
-    IControl* makeSwitch(IParam* param, int paramId, const std::string& name, int x, int y,
+    // A switch, or with springsBack a contact button.
+    IControl* makeSwitch(IParam* param, int paramId, const std::string& paramName, int x, int y,
                          const std::string& image, double defaultValue, int part,
-                         ControlLayer* layer, const std::string& group);
-    // An enum of max - min entries with display texts, shown by a caption in "NK57 Monospace"
-    // of textSize in colour that prompts with its texts. Null, the parameter initialised,
-    // when the texts fail.
-    IControl* makeMenu(IParam* param, int paramId, const std::string& name, int x, int y, int width,
-                       int height, int textSize, int defaultValue, int min, int max,
+                         ControlLayer* layer, const std::string& group, bool springsBack = false);
+    // An enum of max - min entries with display texts (the values, or numbers from
+    // firstDisplay on, at least digits wide), shown by a caption of textSize in colour that
+    // prompts with its texts. Null, the parameter initialised, when the texts fail.
+    IControl* makeMenu(IParam* param, int paramId, const std::string& paramName, int x, int y,
+                       int width, int height, int textSize, int defaultValue, int min, int max,
                        int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
-                       int part, ControlLayer* layer, const std::string& group, IColor colour);
+                       int part, ControlLayer* layer, const std::string& group, IColor colour,
+                       int digits = 1);
+    // Binds a new switch (a contact button with springsBack) as kActionNone; null when none
+    // was made.
+    IControl* addSwitch(const std::string& name, int paramId, int defaultValue, int x, int y,
+                        const std::string& image, int part, ControlLayer* layer,
+                        const std::string& group, bool springsBack);
+    // The scaled rectangle of a text control.
+    IRECT scaledRect(int x, int y, int width, int height) const;
+    // The caption style: "NK57 Monospace" of size in colour, the framework's other defaults.
+    static IText captionText(int size, IColor colour);
+    // A caption of the parameter's display text and label over the scaled rectangle; a click
+    // prompts for the value only with prompt. Placed; null when it could not be.
+    IControl* makeCaption(int paramId, const std::string& name, int x, int y, int width, int height,
+                          int textSize, IColor colour, bool prompt, ControlLayer* layer);
     // The messages of a SysEx control and the map address of their first; false (logged)
     // when the template is missing or too short or count is outside 1 to the limit.
     bool buildSysExMessages(const std::string& name, int sysexIndex, int changingByte,

@@ -34,8 +34,8 @@ void UIConfigManager::createCCKnobControl(int ccNumber, int channel, const std::
                                           LinkInfo link, int part, ControlLayer* layer,
                                           const std::string& group) {
     ControlAction* action = addControl(name, paramId, kActionCC, &link, part, [&](IParam* p) {
-        return makeKnob(p, paramId, name, x, y, image, defaultValue, min, max, TruncToInt(step),
-                        part, layer, group);
+        return makeKnob(p, paramId, hostName(name, part), x, y, image, defaultValue, min, max,
+                        TruncToInt(step), part, layer, group);
     });
     if (action)
         registerCC(action, ccNumber, channelOrPartOf(part, channel),
@@ -49,8 +49,8 @@ void UIConfigManager::createCCSliderControl(int ccNumber, int channel, const std
                                             ControlLayer* layer, const std::string& group,
                                             EDirection direction) {
     ControlAction* action = addControl(name, paramId, kActionCC, &link, part, [&](IParam* p) {
-        return makeFader(p, paramId, name, x, y, length, image, defaultValue, min, max, part, layer,
-                         group, direction);
+        return makeFader(p, paramId, hostName(name, part), x, y, length, image, defaultValue, min,
+                         max, part, layer, group, direction);
     });
     if (action) registerCC(action, ccNumber, channelOrPartOf(part, channel), 0);
 }
@@ -61,7 +61,8 @@ void UIConfigManager::createCCBoolControl(int ccNumber, int channel, const std::
                                           ControlLayer* layer, const std::string& group) {
     ControlAction* action =
         addControl(name, paramId, kActionCCSwitch, nullptr, part, [&](IParam* p) {
-            return makeSwitch(p, paramId, name, x, y, image, defaultValue, part, layer, group);
+            return makeSwitch(p, paramId, hostName(name, part), x, y, image, defaultValue, part,
+                              layer, group);
         });
     if (!action) return;
     action->minValue = TruncToInt(min);
@@ -76,8 +77,9 @@ void UIConfigManager::createMultiSelectionCCControl(
     bool white) {
     const IColor colour = white ? COLOR_WHITE : schemeColour(kCCMenuColours, style);
     ControlAction* action = addControl(name, paramId, kActionCC, nullptr, part, [&](IParam* p) {
-        return makeMenu(p, paramId, name, x, y, width, height, scaled(height), defaultValue, min,
-                        max, firstDisplay, secondDisplay, values, part, layer, group, colour);
+        return makeMenu(p, paramId, hostName(name, part), x, y, width, height, scaled(height),
+                        defaultValue, min, max, firstDisplay, secondDisplay, values, part, layer,
+                        group, colour);
     });
     if (action) registerCC(action, ccNumber, channelOrPartOf(part, channel), part == -1 ? 1 : 0);
 }

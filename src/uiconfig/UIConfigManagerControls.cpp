@@ -2,6 +2,7 @@
 
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/ICaptionControl.h"
+#include "kit/effect/IContactControl.h"
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/IFaderControl.h"
 #include "kit/effect/IKnobMultiControl.h"
@@ -11,6 +12,7 @@
 #include "src/uiconfig/UIConfigPlugin.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -42,73 +44,96 @@ bool UIConfigManager::place(IControl* control, ControlLayer* layer, const std::s
     return placed;
 }
 
-IControl* UIConfigManager::makeKnob(IParam* param, int paramId, const std::string& name, int x,
+IControl* UIConfigManager::makeKnob(IParam* param, int paramId, const std::string& paramName, int x,
                                     int y, const std::string& image, double defaultValue,
                                     double min, double max, double step, int part,
                                     ControlLayer* layer, const std::string& group) {
-    param->InitDouble(hostName(name, part).c_str(), defaultValue, min, max, step, "",
+    param->InitDouble(paramName.c_str(), defaultValue, min, max, step, "",
                       getParamGroup(part, group).c_str(), -1, -1);
     IBitmap bitmap = getImageByName(graphics, image);
     IControl* knob = new IKnobMultiControl(plugin->effect(), scaled(x), scaled(y), paramId, &bitmap,
                                            kVertical, kKnobGearing);
-    return place(knob, layer, name) ? knob : nullptr;
+    return place(knob, layer, paramName) ? knob : nullptr;
 }
 
-IControl* UIConfigManager::makeFader(IParam* param, int paramId, const std::string& name, int x,
-                                     int y, int length, const std::string& image,
+IControl* UIConfigManager::makeFader(IParam* param, int paramId, const std::string& paramName,
+                                     int x, int y, int length, const std::string& image,
                                      double defaultValue, double min, double max, int part,
                                      ControlLayer* layer, const std::string& group,
                                      EDirection direction) {
-    param->InitDouble(hostName(name, part).c_str(), defaultValue, min, max, 1.0, "",
+    param->InitDouble(paramName.c_str(), defaultValue, min, max, 1.0, "",
                       getParamGroup(part, group).c_str(), -1, -1);
     IBitmap bitmap = getImageByName(graphics, image);
     IControl* fader = new IFaderControl(plugin->effect(), scaled(x), scaled(y), scaled(length),
                                         paramId, &bitmap, direction, false);
-    return place(fader, layer, name) ? fader : nullptr;
+    return place(fader, layer, paramName) ? fader : nullptr;
 }
 
-IControl* UIConfigManager::makeSwitch(IParam* param, int paramId, const std::string& name, int x,
-                                      int y, const std::string& image, double defaultValue,
-                                      int part, ControlLayer* layer, const std::string& group) {
-    param->InitBool(hostName(name, part).c_str(), defaultValue != 0.0, "",
-                    getParamGroup(part, group).c_str(), -1, -1);
+IControl* UIConfigManager::makeSwitch(IParam* param, int paramId, const std::string& paramName,
+                                      int x, int y, const std::string& image, double defaultValue,
+                                      int part, ControlLayer* layer, const std::string& group,
+                                      bool springsBack) {
+    param->InitBool(paramName.c_str(), defaultValue != 0.0, "", getParamGroup(part, group).c_str(),
+                    -1, -1);
     IBitmap bitmap = getImageByName(graphics, image);
-    IControl* button = new ISwitchControl(plugin->effect(), scaled(x), scaled(y), paramId, &bitmap);
-    return place(button, layer, name) ? button : nullptr;
+    IEffectBase* effect = plugin->effect();
+    IControl* button = springsBack
+                           ? new IContactControl(effect, scaled(x), scaled(y), paramId, &bitmap)
+                           : new ISwitchControl(effect, scaled(x), scaled(y), paramId, &bitmap);
+    return place(button, layer, paramName) ? button : nullptr;
 }
 
-IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::string& name, int x,
+IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::string& paramName, int x,
                                     int y, int width, int height, int textSize, int defaultValue,
                                     int min, int max, int firstDisplay, int secondDisplay,
                                     const std::vector<std::string>& values, int part,
-                                    ControlLayer* layer, const std::string& group, IColor colour) {
+                                    ControlLayer* layer, const std::string& group, IColor colour,
+                                    int digits) {
     const long long entries = (long long)max - min;
     if (entries > kMaxControlValues) {
-        log("CONFIG READER: control ", name, " has ", std::to_string(entries), " entries!");
+        log("CONFIG READER: control ", paramName, " has ", std::to_string(entries), " entries!");
         return nullptr;
     }
     // Fewer than no entries count as one: the range is 0 to 1 either way.
     const int count = int(std::max(entries, -1LL));
-    param->InitEnum(hostName(name, part).c_str(), defaultValue, count, "",
-                    getParamGroup(part, group).c_str(), -1, -1);
+    param->InitEnum(paramName.c_str(), defaultValue, count, "", getParamGroup(part, group).c_str(),
+                    -1, -1);
     if ((long long)values.size() == entries) {
         for (int i = 0; i < count; ++i)
             param->SetDisplayText(i, values[size_t(i)].c_str());
     } else if (firstDisplay != secondDisplay) {
-        for (int i = 0; i < count; ++i)
-            param->SetDisplayText(i, std::to_string((long long)firstDisplay + i).c_str());
+        char number[24];
+        for (int i = 0; i < count; ++i) {
+            snprintf(number, sizeof(number), "%0*lld", digits, (long long)firstDisplay + i);
+            param->SetDisplayText(i, number);
+        }
     } else {
+        log("CONFIG READER: control ", paramName, " has ", std::to_string(values.size()),
+            " texts for ", std::to_string(entries), " entries!");
         return nullptr;
     }
+    return makeCaption(paramId, paramName, x, y, width, height, textSize, colour, true, layer);
+}
 
+IRECT UIConfigManager::scaledRect(int x, int y, int width, int height) const {
+    const int left = scaled(x), top = scaled(y);
+    return IRECT(left, top, left + scaled(width), top + scaled(height));
+}
+
+IText UIConfigManager::captionText(int size, IColor colour) {
     IText text;
     strcpy(text.mFont, "NK57 Monospace");
-    text.mSize = textSize;
+    text.mSize = size;
     text.mColor = colour;
-    const int left = scaled(x), top = scaled(y);
-    IControl* menu = new ICaptionControl(
-        plugin->effect(), IRECT(left, top, left + scaled(width), top + scaled(height)), paramId,
-        &text, true);
-    menu->SetPromptDisabled(false); // a click offers the display texts
-    return place(menu, layer, name) ? menu : nullptr;
+    return text;
+}
+
+IControl* UIConfigManager::makeCaption(int paramId, const std::string& name, int x, int y,
+                                       int width, int height, int textSize, IColor colour,
+                                       bool prompt, ControlLayer* layer) {
+    const IText text = captionText(textSize, colour);
+    IControl* caption = new ICaptionControl(plugin->effect(), scaledRect(x, y, width, height),
+                                            paramId, &text, true);
+    caption->SetPromptDisabled(!prompt);
+    return place(caption, layer, name) ? caption : nullptr;
 }

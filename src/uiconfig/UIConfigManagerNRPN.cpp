@@ -55,8 +55,8 @@ void UIConfigManager::createMsbLsbKnobControl(int ccNumber, int key1, int key2, 
                                               const std::string& group) {
     const bool mixer = onChannelPage(layer, kMixerPages);
     ControlAction* action = addControl(name, paramId, kActionNRPN, &link, part, [&](IParam* p) {
-        return makeKnob(p, paramId, name, x, y, image, defaultValue, min, max, 1.0, part, layer,
-                        group);
+        return makeKnob(p, paramId, hostName(name, part), x, y, image, defaultValue, min, max, 1.0,
+                        part, layer, group);
     });
     if (action)
         registerNRPN(action, ccNumber, key1, key2, key3, mixer ? channel : part + 1, mixer ? 1 : 0);
@@ -70,7 +70,8 @@ void UIConfigManager::createMsbLsbBoolControl(int ccNumber, int key1, int key2, 
                                               const std::string& group) {
     const bool channelPage = onChannelPage(layer, kAllChannelPages);
     ControlAction* action = addControl(name, paramId, kActionNRPN, &link, part, [&](IParam* p) {
-        return makeSwitch(p, paramId, name, x, y, image, defaultValue, part, layer, group);
+        return makeSwitch(p, paramId, hostName(name, part), x, y, image, defaultValue, part, layer,
+                          group);
     });
     if (!action) return;
     action->minValue = TruncToInt(min);
@@ -86,9 +87,9 @@ void UIConfigManager::createMsbLsbSelectionCCControl(
     const bool mixer = onChannelPage(layer, kMixerPages);
     ControlAction* action = addControl(name, paramId, kActionNRPN, nullptr, part, [&](IParam* p) {
         // Orange in every colour scheme, at the menu's default text size whatever its height.
-        return makeMenu(p, paramId, name, x, y, width, height, scaled(13), defaultValue, min, max,
-                        firstDisplay, secondDisplay, values, part, layer, group,
-                        IColor(254, 255, 173, 0));
+        return makeMenu(p, paramId, hostName(name, part), x, y, width, height, scaled(13),
+                        defaultValue, min, max, firstDisplay, secondDisplay, values, part, layer,
+                        group, IColor(254, 255, 173, 0));
     });
     if (action)
         registerNRPN(action, ccNumber, key1, key2, key3, mixer ? channel : part + 1, mixer ? 1 : 0);

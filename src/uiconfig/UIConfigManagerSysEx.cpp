@@ -150,8 +150,8 @@ void UIConfigManager::createSysExKnobControl(const std::string& name, int paramI
                             part, messages, address))
         return;
     ControlAction* action = addControl(name, paramId, kActionSysEx, &link, part, [&](IParam* p) {
-        return makeKnob(p, paramId, name, x, y, image, defaultValue, min, max, 1.0, part, layer,
-                        group);
+        return makeKnob(p, paramId, hostName(name, part), x, y, image, defaultValue, min, max, 1.0,
+                        part, layer, group);
     });
     if (action) registerSysEx(action, messages, address, effectVariant(paramId));
 }
@@ -170,8 +170,8 @@ void UIConfigManager::createSysExSliderControl(const std::string& name, int para
                             messages, address))
         return;
     ControlAction* action = addControl(name, paramId, kActionSysEx, &link, part, [&](IParam* p) {
-        return makeFader(p, paramId, name, x, y, length, image, defaultValue, min, max, part, layer,
-                         group, direction);
+        return makeFader(p, paramId, hostName(name, part), x, y, length, image, defaultValue, min,
+                         max, part, layer, group, direction);
     });
     // Faders outside the parts share their addresses with controls inside them.
     if (action) registerSysEx(action, messages, address, part == -1 ? 1 : 0);
@@ -187,7 +187,8 @@ void UIConfigManager::createSysExBoolControl(const std::string& name, int paramI
     if (!buildSysExMessages(name, sysexIndex, changingByte, 2, 0, part, messages, address)) return;
     ControlAction* action =
         addControl(name, paramId, kActionSysExSwitch, &link, part, [&](IParam* p) {
-            return makeSwitch(p, paramId, name, x, y, image, defaultValue, part, layer, group);
+            return makeSwitch(p, paramId, hostName(name, part), x, y, image, defaultValue, part,
+                              layer, group);
         });
     if (action) registerSysEx(action, messages, address, 0);
 }
@@ -206,8 +207,9 @@ void UIConfigManager::createMultiSelectionSysExControl(
     if ((style < 1 || style >= kColourSchemeCount) && colourFlag == 1) colour = kSysExMenuHighlight;
     if (white) colour = COLOR_WHITE;
     ControlAction* action = addControl(name, paramId, kActionSysEx, nullptr, part, [&](IParam* p) {
-        return makeMenu(p, paramId, name, x, y, width, height, scaled(height), defaultValue, min,
-                        max, firstDisplay, secondDisplay, values, part, layer, group, colour);
+        return makeMenu(p, paramId, hostName(name, part), x, y, width, height, scaled(height),
+                        defaultValue, min, max, firstDisplay, secondDisplay, values, part, layer,
+                        group, colour);
     });
     if (action) registerSysEx(action, messages, address, 0);
 }

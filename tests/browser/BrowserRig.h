@@ -1,8 +1,10 @@
 #pragma once
 
+#include "kit/effect/IGraphicsLinux.h"
 #include "kit/effect/ITextControl.h"
 #include "tests/support/BankFileGenerator.h"
 #include "tests/support/FakeBrowserPlugin.h"
+#include "tests/support/TestVSTEffect.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -27,6 +29,19 @@ inline void loadThreeBanks(PatchLibrarian& lib, const std::string& folder) {
     lib.loadPatchesFromFilesystem(patches);
     lib.upperBankIndex = bankIndex(lib, "Edit.syx");
     lib.lowerBankIndex = bankIndex(lib, "Source.syx");
+}
+
+// A VST2 plug-in on the Linux editor with the plug-in's whole parameter list and the three
+// banks loaded from `folder`; closing it through its effect record deletes it.
+using DisplayPlugin = testsupport::BrowserPluginOn<testsupport::TestVSTEffect, IGraphicsLinux>;
+inline DisplayPlugin* newDisplayPlugin(const std::string& folder) {
+    testsupport::TestVSTEffect::Options everyParameter;
+    everyParameter.nParams = kNumParams;
+    auto* plug = new DisplayPlugin(
+        [](AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) -> VstIntPtr { return 0; },
+        everyParameter);
+    loadThreeBanks(plug->librarian, folder);
+    return plug;
 }
 
 // The three banks in a plug-in whose grid lies at (8, 30) with drags enabled, as on the

@@ -4,8 +4,6 @@
 
 #include "tests/browser/BrowserRig.h"
 
-#include "kit/effect/IGraphicsLinux.h"
-#include "tests/support/TestVSTEffect.h"
 #include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
@@ -22,13 +20,8 @@ TEST(SlotGridOnDisplay, RightClicksShowThePlugInsMenusAndCopyThenPasteStoresTheP
     if (!window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
     XMoveWindow(window.display(), window.window(), 0, 0);
     testsupport::TempFolder folder;
-    testsupport::TestVSTEffect::Options everyParameter;
-    everyParameter.nParams = kNumParams;
-    auto* plug = new testsupport::BrowserPluginOn<testsupport::TestVSTEffect, IGraphicsLinux>(
-        [](AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) -> VstIntPtr { return 0; },
-        everyParameter);
+    DisplayPlugin* plug = newDisplayPlugin(folder.path());
     PatchLibrarian& lib = plug->librarian;
-    loadThreeBanks(lib, folder.path());
     LibrarianViewControl* grid = plug->createGrid(1.0, 8, 30);
     AEffect* effect = plug->GetAEffect();
     ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0,

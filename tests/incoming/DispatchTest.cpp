@@ -121,10 +121,11 @@ TEST(SysExDispatch, AnAwaitedDumpTeachesTheDeviceIdOnlyOnceTheProbeStarted) {
         RequestRig rig;
         rig.plugin.probeStarted = probeStarted;
         rig.plugin.setRange(kGlobalSysExID, 0, 3);
-        Bytes global = kGlobal;
-        global[3] = 0x85; // the high bit is no part of a data byte
+        // A long message that no parser takes, so only the learnt id changes parameters.
+        Bytes message = dump(0x15, 207);
+        message[3] = 0x85; // the high bit is no part of a data byte
         rig.manager.dumpAwaited = true;
-        rig.deliver(global);
+        rig.deliver(message);
         EXPECT_EQ(rig.plugin.deviceId, probeStarted ? 5 : 0);
         EXPECT_EQ(rig.plugin.GetParamValue(kGlobalSysExID), probeStarted ? 3.0 : 0.0);
         EXPECT_TRUE(rig.plugin.plugSets().empty()); // stored without a control update

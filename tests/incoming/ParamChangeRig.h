@@ -46,13 +46,16 @@ struct ParamChangeRig {
             {kMultiPartBank, 0, 3},     {kMultiPartPatch, 0, 127},  {kCurrentBank, 0, 3},
             {kMultiPartMIDICh, 0, 17},  {kEffect1Mode, 0, 9},       {kOscillatorUnisono, 0, 7},
             {kFilterEnvMode, 0, 127},   {kAmpEnvMode, 0, 127},      {kFilterLinkValue, 0, 3},
+            {kMIDIRX, 0, 3},            {kMIDITX, 0, 3},            {kEngine, 0, 2},
         };
         for (const auto& r : ranges)
             for (int part = 0; part < 16; ++part)
                 editor.effect.GetParam(r[0] + part)->InitInt("", 0, r[1], r[2]);
-        const int switches[] = {kPartLock,      kPartProgramChange, kOscillatorMonoPolyMode,
-                                kFilterEnvTrigger, kAmpEnvTrigger, kFilterLinkSwitch,
-                                kFilterRoutingSwitchA};
+        const int switches[] = {kPartLock,         kPartProgramChange, kOscillatorMonoPolyMode,
+                                kFilterEnvTrigger, kAmpEnvTrigger,     kFilterLinkSwitch,
+                                kFilterRoutingSwitchA, kMultiPartStatus, kPartPitchBend,
+                                kPartModWheel,     kPartAfterTouch,    kPartSustain,
+                                kPartButtons};
         for (int id : switches)
             for (int part = 0; part < 16; ++part)
                 editor.effect.GetParam(id + part)->InitBool("", false);
@@ -103,11 +106,14 @@ struct ParamChangeRig {
     double value(int id) const { return editor.effect.GetParam(id)->Value(); }
     // Sets the parameter and shows it on its controls.
     void set(int id, double v) { editor.graphics.SetParameterFromPlug(id, v, false); }
-    // The requests the posted jobs sent.
+    // The requests the posted jobs sent (the SysEx on the output, not the bank changes).
     std::vector<Bytes> requests() {
         for (int i = 0; i < 5000 && manager.isRunning(MIDIMessageManager::kJobThread) && !jobHeld; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return plugin.output.bytes();
+        std::vector<Bytes> sysex;
+        for (Bytes& m : plugin.output.bytes())
+            if (m[0] == 0xF0) sysex.push_back(std::move(m));
+        return sysex;
     }
 
     testsupport::ManualClock clock;

@@ -56,6 +56,36 @@ TEST(ParameterMessages, PartBankProgramAndPattern) {
     EXPECT_EQ(librarian.plugin.callCount("librarian send 100 0 0"), 0u);
 }
 
+TEST(ParameterMessages, PackedPartSettingsBytes) {
+    const int settings1[] = {kMIDIRX, kMIDITX, kEngine, kMultiPartStatus};
+    const int settings2[] = {kPartPitchBend, kPartModWheel, kPartAfterTouch,
+                             kPartSustain,   kPartButtons,  kPartProgramChange};
+    const struct {
+        Bytes message;
+        int part;
+        std::vector<double> values; // four of settings1 or six of settings2
+    } cases[] = {
+        {multi(0, 0x7F, 0x17), 4, {3, 1, 1, 0}},
+        {multi(0, 0x27, 0x07), 0, {3, 1, 0, 1}},
+        {multi(2, 0x71, 0x30), 15, {0, 0, 2, 0}},
+        {multi(0, 0x28, 0x17), 0, {1, 1, 1, 1}}, // the panning byte beside it
+        {multi(0, 0x30, 0x21), 0, {1, 0, 0, 0, 0, 1}},
+        {multi(2, 0x7A, 0x45), 15, {0, 0, 0, 0, 1, 1}}, // from 64 bits 0 and 2 count not
+    };
+    for (const auto& c : cases) {
+        ParamChangeRig r;
+        for (int base : settings1)
+            r.set(base + c.part, 1);
+        for (int base : settings2)
+            r.set(base + c.part, 1);
+        r.send(c.message);
+        const int* params = c.values.size() == 4 ? settings1 : settings2;
+        for (size_t k = 0; k < c.values.size(); ++k)
+            EXPECT_EQ(r.value(params[k] + c.part), c.values[k]) << int(c.message[6]) << " " << k;
+        EXPECT_THAT(r.requests(), IsEmpty());
+    }
+}
+
 TEST(ParameterMessages, TwoParametersInOneValue) {
     const struct {
         Bytes message;

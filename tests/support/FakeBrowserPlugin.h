@@ -16,6 +16,7 @@
 #include "tests/support/TestGraphics.h"
 
 #include <atomic>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -135,6 +136,45 @@ public:
             job.bank = bank;
         });
     }
+
+    // The program page's menus and the bank edit menu: calls to the core are recorded as
+    // lines of the call's name and its arguments.
+    bool isLibrarianNames() const override { return librarianNames; }
+    bool isRequestAfterBankChange() const override { return requestAfterBankChange; }
+    bool isMidiIoReady() const override { return midiIoReady; }
+    bool BankChangeMessage(int part) override { return call("BankChangeMessage", {part}); }
+    void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool send) override {
+        call("sendPatchAndPatternToDevice", {part, a, b, c, send});
+    }
+    void setArrangementSendFlags(bool a, bool b, bool c) override {
+        call("setArrangementSendFlags", {a, b, c});
+    }
+    void SendAllProgramsFromLibrarian(int bank) override { call("SendAllProgramsFromLibrarian", {bank}); }
+    void SendSingleProgramFromLibrarian(bool quiet, int part) override {
+        call("SendSingleProgramFromLibrarian", {quiet, part});
+    }
+    void sendAllPatchRequestSysexFromLibrarian(int bank) override {
+        postJob(SenderJob::kSendAllPatchRequestSysex, [&](SenderJob& job) {
+            requestArmed = true;
+            job.bank = bank;
+        });
+    }
+    void setPatternTargetPart(int part) override { call("setPatternTargetPart", {part}); }
+    void clearEntryStored() override { call("clearEntryStored", {}); }
+    void OpenDataDirectory() override { call("OpenDataDirectory", {}); }
+    void saveImportedFile(bool midi) override { call("saveImportedFile", {midi}); }
+    std::string dataFolder() const override { return LibrarianTestHost::dataFolder(); }
+    // Records the call; false while bank changes are refused.
+    bool call(std::string line, std::initializer_list<int> args) {
+        for (int arg : args)
+            line += " " + std::to_string(arg);
+        calls.push_back(line);
+        return !refuseBankChange;
+    }
+
+    bool librarianNames = false, requestAfterBankChange = false, midiIoReady = true;
+    bool refuseBankChange = false;
+    std::vector<std::string> calls;
 
     static constexpr uint32_t kBackgroundPixel = 0x402020FF; // opaque, R 0x20, G 0x20, B 0x40
 

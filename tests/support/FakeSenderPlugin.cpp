@@ -1,5 +1,6 @@
 #include "tests/support/FakeSenderPlugin.h"
 
+#include "kit/effect/IMidiMsg.h"
 #include "kit/effect/ISysEx.h"
 #include "src/sender/MIDIMessageSender.h"
 #include "src/uiconfig/UIConfigManager.h"
@@ -258,6 +259,27 @@ std::vector<std::vector<uint8_t>> FakeSenderPlugin::internalInputs() const {
     return internalInput;
 }
 
+void FakeSenderPlugin::clearBatchAndGlobalFirst() {
+    logCall("clear batch and global-first");
+    batch = false;
+    globalFirst = false;
+}
+
+void FakeSenderPlugin::clearPatternToo() {
+    logCall("clear pattern-too");
+    patternToo = false;
+}
+
+void FakeSenderPlugin::setArrangementBusy(bool on) {
+    logCall(on ? "busy 1" : "busy 0");
+    arrangementBusy = on;
+}
+
+void FakeSenderPlugin::setTransferRunning(bool on) {
+    logCall(on ? "transfer 1" : "transfer 0");
+    transferRunning = on;
+}
+
 IControl* FakeSenderPlugin::getSysexControl(int k1, int k2, int k3, int k4, int variant) {
     return controls ? controls->getSysExControlMap().findControl(k1, k2, k3, k4, variant) : nullptr;
 }
@@ -283,7 +305,10 @@ void FakeSenderPlugin::sendPatchToDeviceFromLibrarian(int slot, int side, int pa
 
 bool FakeSenderPlugin::BankChangeMessage(int part) {
     logCall("bank change " + std::to_string(part));
-    return bankChangeAccepted;
+    if (!bankChangeAccepted) return false;
+    lastProgram = int(GetParamValue(kMultiPartPatch + part));
+    output.record({0xC0, uint8_t(lastProgram & 0x7F)});
+    return true;
 }
 
 void FakeSenderPlugin::MIDIOutRoutingSwitch(IMidiMsg* msg) {
@@ -294,6 +319,19 @@ void FakeSenderPlugin::MIDIOutRoutingSwitch(IMidiMsg* msg) {
 std::vector<IMidiMsg> FakeSenderPlugin::routed() const {
     std::lock_guard<std::mutex> lock(mutex);
     return routedMessages;
+}
+
+void FakeSenderPlugin::sendMidiMsgAndLog(IMidiMsg* msg) {
+    if (!midiIO) {
+        setUpperDisplayText("Set MIDI I/O First!");
+        return;
+    }
+    SendMidiMsg(msg);
+}
+
+bool FakeSenderPlugin::SendMidiMsg(IMidiMsg* msg) {
+    output.record({msg->status, msg->data1, msg->data2});
+    return true;
 }
 
 } // namespace testsupport

@@ -72,6 +72,15 @@ public:
     int getTimerValue() override;
     int getAwaitedDumpPart() override { return awaitedPart; }
     void setAwaitedDumpPart(int part) override { awaitedPart = part; }
+    bool isGlobalFirst() override { return globalFirst; }
+    bool isPatternToo() override { return patternToo; }
+    void clearBatchAndGlobalFirst() override;
+    void clearPatternToo() override;
+    void setArrangementBusy(bool on) override;
+    void setTransferRunning(bool on) override;
+    bool isMultiMode() const override { return multiMode; }
+    bool isSequenceMode() const override { return patternMode; }
+    LowerView getLowerView() override { return lowerView; }
 
     // The controls come from `controls` when it is given; the plug lock is `plugMutex`.
     IControl* getSysexControl(int k1, int k2, int k3, int k4, int variant) override;
@@ -84,7 +93,6 @@ public:
     void setLocalControl(bool on) override { localControl = on; }
     bool isLibrarianControl() override { return librarianControl; }
     bool isProgramBankMode() override { return programBankMode; }
-    bool isPatternMode() override { return patternMode; }
     int getStoredBank(int part) override { return storedBanks.at(size_t(part)); }
     void setStoredBank(int part, int bank) override { storedBanks.at(size_t(part)) = bank; }
     int getStoredProgram(int part) override { return storedPrograms.at(size_t(part)); }
@@ -97,8 +105,14 @@ public:
     // "librarian send <slot> <side> <part>", "all sounds off <part>", "bank change <part>".
     void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override;
     void AllSoundsOff(int part, bool) override { logCall("all sounds off " + std::to_string(part)); }
+    // Records the program change it stands for ({C0, program}) and the program as the last
+    // one, or refuses as on a bank conflict while `bankChangeAccepted` is clear.
     bool BankChangeMessage(int part) override;
+    int getLastProgramNumber() override { return lastProgram; }
     void MIDIOutRoutingSwitch(IMidiMsg* msg) override;
+    // Short messages are recorded on the output too, without an output the first one refused.
+    void sendMidiMsgAndLog(IMidiMsg* msg) override;
+    bool SendMidiMsg(IMidiMsg* msg) override;
 
     void setParam(int paramIdx, double value);
     // The range of every parameter without one of its own (0..127 unless set).
@@ -149,11 +163,17 @@ public:
     std::atomic<bool> librarianControl{false};
     std::atomic<bool> programBankMode{false};
     std::atomic<bool> bankChangeAccepted{true};
+    std::atomic<int> lastProgram{0};
     std::array<std::atomic<int>, 16> storedBanks{};
     std::array<std::atomic<int>, 16> storedPrograms{};
     std::atomic<int> librarianViewSide{0};
     std::atomic<int> viewUpperSlot{-1};
     std::atomic<int> viewCurrentSlot{-1};
+    std::atomic<bool> globalFirst{false};
+    std::atomic<bool> patternToo{false};
+    std::atomic<bool> arrangementBusy{false};
+    std::atomic<bool> transferRunning{false};
+    std::atomic<LowerView> lowerView{kLowerBankFiles};
 
 private:
     mutable std::mutex mutex;

@@ -1,6 +1,7 @@
 #include "tests/support/SynthSimulator.h"
 
 #include "platform/Clock.h"
+#include "tests/support/BankFileGenerator.h"
 #include "tests/support/MidiOutputRecorder.h"
 
 #include <chrono>
@@ -33,7 +34,7 @@ SynthSimulator::~SynthSimulator() {
 }
 
 SynthSimulator::Bytes SynthSimulator::blankDump(int deviceId, uint8_t dumpId, uint8_t address5,
-                                               uint8_t address6) {
+                                                uint8_t address6) {
     for (const DumpKind& k : kKinds) {
         if (k.dump != dumpId) continue;
         std::vector<uint8_t> d(k.dumpSize, 0x00);
@@ -45,20 +46,36 @@ SynthSimulator::Bytes SynthSimulator::blankDump(int deviceId, uint8_t dumpId, ui
         if (k.addressed) {
             d[5] = address5;
             d[6] = address6;
+        } else {
+            d[42] = d[3]; // the global dump names the device id among the settings too
         }
-        unsigned sum = 0;
-        for (size_t i = 4; i + 2 < d.size(); ++i)
-            sum += d[i];
-        d[d.size() - 2] = uint8_t(sum & 0x7F);
         d.back() = 0xF7;
+        setChecksum(&d);
         return d;
     }
     return {};
 }
 
+SynthSimulator::Key SynthSimulator::keyOf(uint8_t dumpId, uint8_t a5, uint8_t a6) const {
+    if (dumpId == 0x13 && a5 == 0x20) return Key{dumpId, a5, selectedPart};
+    return Key{dumpId, a5, a6};
+}
+
 std::vector<SynthSimulator::Bytes> SynthSimulator::answer(const Bytes& m) {
     if (m.size() < 6 || m[0] != 0xF0 || m[1] != 0x3E || m[2] != 0x0F || m.back() != 0xF7) return {};
     if (m[3] != deviceId && m[3] != 0x7F) return {};
+    if (m[4] == 0x17 && m.size() == 8) {
+        std::lock_guard<std::mutex> lock(mutex);
+        selectedPart = uint8_t((m[6] - 1) / 2 & 0x0F);
+        return {};
+    }
+    for (const DumpKind& k : kKinds) {
+        if (m[4] != k.dump || m.size() != k.dumpSize) continue;
+        std::lock_guard<std::mutex> lock(mutex);
+        if (hasValidChecksum(m))
+            dumps[keyOf(k.dump, k.addressed ? m[5] : 0, k.addressed ? m[6] : 0)] = m;
+        return {};
+    }
     for (const DumpKind& k : kKinds) {
         if (m[4] != k.request || m.size() != k.requestSize) continue;
         const uint8_t a5 = k.addressed ? m[5] : 0;
@@ -66,7 +83,7 @@ std::vector<SynthSimulator::Bytes> SynthSimulator::answer(const Bytes& m) {
         std::lock_guard<std::mutex> lock(mutex);
         if (silence && silence(m)) return {};
         ++answered;
-        auto it = dumps.find(Key{k.dump, a5, a6});
+        auto it = dumps.find(keyOf(k.dump, a5, a6));
         return {it != dumps.end() ? it->second : blankDump(deviceId, k.dump, a5, a6)};
     }
     return {};
@@ -143,7 +160,14 @@ void SynthSimulator::setAnswerDelayMillis(int millis) {
 
 void SynthSimulator::setDump(uint8_t dumpId, uint8_t address5, uint8_t address6, Bytes dump) {
     std::lock_guard<std::mutex> lock(mutex);
-    dumps[Key{dumpId, address5, address6}] = std::move(dump);
+    dumps[keyOf(dumpId, address5, address6)] = std::move(dump);
+}
+
+SynthSimulator::Bytes SynthSimulator::dumpAt(uint8_t dumpId, uint8_t address5,
+                                             uint8_t address6) const {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = dumps.find(keyOf(dumpId, address5, address6));
+    return it == dumps.end() ? Bytes{} : it->second;
 }
 
 int SynthSimulator::requestsAnswered() const {

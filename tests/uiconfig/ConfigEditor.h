@@ -16,13 +16,16 @@
 // An editor whose UI configuration was read (and logged, unless asked not to) from the given
 // SysEx resource and an empty layout, over a plug-in of every parameter with a real graphics
 // object attached. A few images of the table have pictures: a four-frame knob strip of
-// 40 × 160, a two-frame button of 30 × 40 and a fader handle of 18 × 18. The cache references
-// it took are given back at the end.
+// 40 × 160, a two-frame button of 30 × 40, a fader handle of 18 × 18 and two-frame tab strips of
+// 250 × 60 (frames stacked, and side by side). The cache references it took are given back at
+// the end.
 class ConfigEditor {
 public:
     static constexpr const char* kKnobImage = "IKNOBROTATERCONTROL_ID4";
     static constexpr const char* kButtonImage = "BUTTON_LIB_DATATYPE_ID";
     static constexpr const char* kHandleImage = "BTN_18x18_ID";
+    static constexpr const char* kTabImage = "BUTTON_TAB_TOPBAR_ID";
+    static constexpr const char* kSideTabImage = "BUTTON_TAB_SIDEBAR_ID";
 
     ConfigEditor(const std::string& sysex, int style = 0, double scale = 1.0, bool log = true) {
         plugin.logOn = log;
@@ -33,6 +36,8 @@ public:
         graphics.AddImage(127, 40, 160, 0xFF0000FFu);
         graphics.AddImage(119, 30, 40, 0xFF00FF00u);
         graphics.AddImage(303, 18, 18, 0xFFFF0000u);
+        graphics.AddImage(132, 250, 60, 0xFF00FFFFu);
+        graphics.AddImage(133, 250, 60, 0xFFFFFF00u);
         manager.readUIConfig(&adapter, &plugin, nullptr, style, scale);
     }
     ~ConfigEditor() { manager.ClearImageCache(); }

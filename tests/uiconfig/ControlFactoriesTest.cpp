@@ -279,7 +279,7 @@ TEST(Factories, RefusedElementsLeaveOnlyALogLine) {
         {knob(id, kSound, 8, 16389), " has 16385 values!"},
         {[&] {
              e.manager.createMsbLsbSelectionCCControl(1, 2, 3, 4, 5, "Bad", id, 0, 0, 10, 10, 0, 0,
-                                                      16385, 1, 2, {}, 0, &layer, "");
+                                                      16385, 1, 2, {}, -1, &layer, "");
          },
          " has 16385 entries!"},
     };

@@ -1,7 +1,8 @@
 // SysEx from the synthesizer through the incoming parsers: no crash, no read outside the
 // message, and a dump either changes nothing or only parameters of the part it names. Then
-// the bytes after the first through the dispatcher under the flag set-up that the first byte
-// chooses: a slot takes a message only whole and unchanged.
+// the bytes after the first through the dispatcher, and so the sound, pattern, multi and
+// global parsers, under the flag set-up that the first byte chooses: a slot takes a message
+// only whole and unchanged, and a pattern fills only the awaited part.
 #include "kit/effect/ISysEx.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -16,7 +17,8 @@
 namespace {
 
 // Bit 1: a dump is awaited; bit 2: the refresh is suppressed; bit 3: the probe started;
-// bits 4 and 5: no collection, or that of sounds, multis or patterns armed.
+// bits 4 and 5: no collection, or that of sounds, multis or patterns armed; bits 6 and 7: the
+// awaited part, 0, 5, 10 or 15.
 void dispatch(uint8_t setup, const std::vector<uint8_t>& message) {
     testsupport::FakeSenderPlugin plugin;
     LibrarianTestHost host;
@@ -36,15 +38,24 @@ void dispatch(uint8_t setup, const std::vector<uint8_t>& message) {
     manager.dumpAwaited = setup & 2;
     manager.refreshSuppressed = setup & 4;
     plugin.probeStarted = setup & 8;
+    const int awaitedPart = 5 * (setup >> 6);
+    plugin.awaitedPart = awaitedPart;
     plugin.setRange(kGlobalSysExID, 0, 126);
     ISysEx sysex(0, message.data(), int32_t(message.size()));
     plugin.ProcessSysExInternal(&sysex);
 
     if (plugin.getDeviceId() < 0 || plugin.getDeviceId() > 127) abort();
+    for (const auto& set : plugin.plugSets()) {
+        if (set.first < 0 || set.first >= kNumParams) abort();
+        const bool patternValue =
+            set.first >= kPatternStepLength && set.first <= kPatternStep32Note8 + 15;
+        if (patternValue && (set.first - kPatternStepLength) % 16 != awaitedPart) abort();
+    }
     for (const PatchFile& bank : banks)
         for (const LibrarianPatch& entry : bank.entries)
-            if (!entry.dumps.empty() && (!collection || entry.dumps.size() != 1 ||
-                                         entry.dumps[0].bytes != message || entry.name.size() != 16))
+            if (!entry.dumps.empty() &&
+                (!collection || entry.dumps.size() != 1 || entry.dumps[0].bytes != message ||
+                 entry.name.size() != 16))
                 abort();
 }
 
@@ -54,7 +65,9 @@ const int kPartParams[] = {
     kOscillatorUnisono, kOscillatorMonoPolyMode, kFilterEnvMode,     kFilterEnvTrigger,
     kAmpEnvMode,        kAmpEnvTrigger,       kEnvelope3Mode,        kEnv3Trigger,
     kEnvelope4Mode,     kEnv4Trigger,         kFilterLinkValue,      kFilterLinkSwitch,
-    kFilterRoutingSwitchA, kFilterRoutingSwitchB,
+    kFilterRoutingSwitchA, kFilterRoutingSwitchB, kMIDIRX,              kMIDITX,
+    kEngine,            kMultiPartStatus,     kPartPitchBend,        kPartModWheel,
+    kPartAfterTouch,    kPartSustain,         kPartButtons,          kPartProgramChange,
 };
 
 // A parameter message, or a short message, over the fixture editor under the modes of its

@@ -1,0 +1,15 @@
+# Sourced by scripts/test and scripts/bench: start_jack_server LOG starts a private JACK server
+# with the dummy driver (unless jackd is missing or ZOZ_NO_JACK is set), exports its name so that
+# every client of the run finds it and none starts a server of its own, waits until it answers,
+# and appends its pid to the caller's `started` array.
+start_jack_server() {
+  command -v jackd >/dev/null && [ -z "${ZOZ_NO_JACK:-}" ] || return 0
+  export JACK_DEFAULT_SERVER="zoztest$$"
+  export JACK_NO_START_SERVER=1
+  jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$1" 2>&1 &
+  started+=($!)
+  for _ in $(seq 50); do
+    jack_lsp -s "$JACK_DEFAULT_SERVER" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+}

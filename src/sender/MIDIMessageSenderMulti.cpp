@@ -1,0 +1,114 @@
+#include "platform/Clock.h"
+#include "src/sender/MIDIMessageSender.h"
+#include "src/sender/MultiDumpLayout.h"
+#include "src/sender/SenderPlugin.h"
+#include "src/sender/SoundDumpLayout.h"
+#include "src/uiconfig/ParameterIds.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kAfterMultiMillis = 500;
+constexpr int kBetweenRequestsMillis = 250;
+constexpr int kBetweenSoundsMillis = 400;
+constexpr int kAfterPartSelectMillis = 100;
+constexpr int kAfterBankChangeMillis = 50;
+constexpr int kAfterPartMillis = 300;
+
+} // namespace
+
+int MIDIMessageSender::calculateMultiSettings1Values(int part) {
+    const auto value = [&](int param) {
+        return SoundDump::truncated(plugin->GetParamValue(param + part));
+    };
+    return MultiDump::packSettings1(value(kMIDIRX), value(kMIDITX), value(kEngine));
+}
+
+int MIDIMessageSender::calculateMultiSettings2Values(int part) {
+    int switches[MultiDump::kSwitchCount];
+    for (int k = 0; k < MultiDump::kSwitchCount; ++k)
+        switches[k] = SoundDump::truncated(plugin->GetParamValue(MultiDump::kSwitches[k] + part));
+    return MultiDump::packSettings2(switches);
+}
+
+void MIDIMessageSender::buildMultiDump(uint8_t* dump) {
+    using namespace MultiDump;
+    const auto value = [&](int param) {
+        return SoundDump::truncated(plugin->GetParamValue(param));
+    };
+    std::copy(dumpTemplate().begin(), dumpTemplate().end(), dump);
+    dump[kDeviceIdByte] = uint8_t(value(kGlobalSysExID) & 0x7F);
+    for (const DumpByte& b : kMultiBytes)
+        dump[b.offset] = b.encode(value(b.param));
+    SysexMessage::writeText(dump + kNameOffset, kNameLength, plugin->getParamText(kMultiName));
+    for (int part = 0; part < kParts; ++part) {
+        for (const DumpByte& b : kPartBytes)
+            dump[partByte(part, b.offset)] = b.encode(value(b.param + part));
+        dump[partByte(part, kSettings1Offset)] = uint8_t(calculateMultiSettings1Values(part));
+        dump[partByte(part, kSettings2Offset)] = uint8_t(calculateMultiSettings2Values(part));
+    }
+}
+
+void MIDIMessageSender::sendArrangementToDevice(bool toLibrarian, bool requestParts) {
+    // Taken once: posters clear them while the send runs.
+    const bool batch = plugin->isBatch();
+    const bool globalFirst = plugin->isGlobalFirst();
+    const bool patternToo = plugin->isPatternToo();
+    plugin->DisplayProcessingIndicator(true);
+    if (globalFirst && !toLibrarian && !requestParts)
+        sendGlobalToDevice(plugin->getDeviceId(), true);
+
+    uint8_t dump[MultiDump::kSize];
+    buildMultiDump(dump);
+    const auto active = [&](int part) {
+        return plugin->GetParamValue(kMultiPartStatus + part) == 1.0;
+    };
+
+    if (toLibrarian) {
+        dump[MultiDump::kSlotByte] = uint8_t(selectedSlot() & 0x7F);
+        storeIntoLibrarian(dump, MultiDump::kSize);
+    } else {
+        plugin->setArrangementBusy(true);
+        plugin->checksumCheckAndSend(dump, MultiDump::kSize);
+        const std::string name = plugin->getParamText(kMultiName);
+        plugin->setPatchManagerName(0, name.empty() ? "Set Name" : name);
+        plugin->setLibrarianViewDirty();
+        pause(kAfterMultiMillis);
+
+        if (requestParts) {
+            plugin->setArrangementBusy(false);
+            for (int part = 0; part < MultiDump::kParts && !stopping; ++part) {
+                if (!active(part)) continue;
+                sendPartRequestSysex(part, true);
+                pause(kBetweenRequestsMillis);
+            }
+        } else if (batch) {
+            // The busy flag stays set through every part: a project restore waits for all.
+            for (int part = 0; part < MultiDump::kParts && !stopping; ++part) {
+                if (!active(part)) continue;
+                sendPartToDevice(part, false, false);
+                pause(kBetweenSoundsMillis);
+            }
+        } else {
+            plugin->setArrangementBusy(false);
+            const int shown = std::clamp(SoundDump::truncated(plugin->GetParamValue(kQuickTab)), 0,
+                                         MultiDump::kParts - 1);
+            send(SysexMessage::partSelect(plugin->getDeviceId(), shown), true);
+            pause(kAfterPartSelectMillis);
+            // A refused bank change still lets the sound go.
+            plugin->BankChangeMessage(shown);
+            pause(kAfterBankChangeMillis);
+            sendPartToDevice(shown, false, false);
+            pause(kAfterPartMillis);
+            if (patternToo) {
+                sendSequenceToDevice(shown, false, false);
+                pause(kAfterPartMillis);
+            }
+        }
+    }
+
+    plugin->setArrangementBusy(false);
+    plugin->DisplayProcessingIndicator(false);
+    plugin->clearPatternToo();
+}

@@ -1,0 +1,190 @@
+#include "src/uiconfig/UIConfigManager.h"
+
+#include "kit/effect/IContactControl.h"
+#include "kit/effect/IEffectBase.h"
+#include "kit/effect/ITextControl.h"
+#include "src/uiconfig/ICustomRadioButtonsControl.h"
+#include "src/uiconfig/ImageTable.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "src/uiconfig/UIConfigPlugin.h"
+
+namespace {
+
+const IColor kOrange(255, 255, 173, 0);
+const IColor kYellow(255, 241, 243, 33);
+const IColor kGrey(255, 200, 200, 200);
+const IColor kSteel(255, 134, 150, 166);
+const IColor kDeviceColour(255, 0, 174, 255);
+// Drawn with alpha 0: an invisible menu over the artwork that still opens on a click.
+const IColor kInvisibleMenu(0, 255, 173, 0);
+
+// Captions by colour scheme.
+const IColor kDropDownColours[kColourSchemeCount] = {kYellow, IColor(255, 186, 143, 74), kSteel,
+                                                     kSteel, kGrey};
+const IColor kNoValMenuColours[kColourSchemeCount] = {kOrange, kOrange, kGrey, kGrey, kGrey};
+
+// First text and caption grey of name fields, by parameter.
+struct NameField {
+    int firstId;
+    int count;
+    const char* text;
+    int grey;
+};
+const NameField kNameFields[] = {
+    {kPatchRename, 1, "New Name", 225},
+    {kPatchSearchString, 1, "search...", 225},
+    {kMultiName, 1, "Init Multi", 187},
+    {kPatchName, 16, "-- INIT --", 187},
+};
+const NameField kOtherNameField = {-1, 0, "INIT", 187};
+
+const NameField& nameFieldOf(int paramId) {
+    for (const NameField& field : kNameFields)
+        if (paramId >= field.firstId && paramId < field.firstId + field.count) return field;
+    return kOtherNameField;
+}
+
+// The parts' patch numbers are shown as on the synthesizer, "001" to "100".
+int labelDigits(int paramId) {
+    return paramId >= kMultiPartPatch && paramId < kMultiPartPatch + 16 ? 3 : 1;
+}
+
+} // namespace
+
+void UIConfigManager::createDropDownMenu(const std::string& name, int paramId, int x, int y,
+                                         int width, int height, int part, ControlLayer* layer,
+                                         const std::string& group) {
+    addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) {
+        p->InitEnum(name.c_str(), 0, 1, "", getParamGroup(part, group).c_str(), -1, -1);
+        p->SetDisplayText(0, "----");
+        return makeCaption(paramId, name, x, y, width, height, scaled(height),
+                           schemeColour(kDropDownColours, style), false, layer);
+    });
+}
+
+void UIConfigManager::createDropDownMenu2(const std::string& name, int paramId, int x, int y,
+                                          int width, int height, int defaultValue, int first,
+                                          int last, const std::vector<std::string>& items, int part,
+                                          ControlLayer* layer, const std::string& group) {
+    addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) {
+        // Equal label numbers: without one item per entry there are no texts.
+        return makeMenu(p, paramId, name, x, y, width, height, scaled(height), defaultValue, first,
+                        last, -1, -1, items, part, layer, group, kOrange);
+    });
+}
+
+void UIConfigManager::createMIDIDeviceSelectionControl(int paramId, int x, int y, int width,
+                                                       int height, int inputFlag) {
+    const char* const name = "Device Selection";
+    addControl(name, paramId, kActionNone, nullptr, -1, [&](IParam* p) {
+        IEffectBase* effect = plugin->effect();
+        const std::vector<std::string>& devices =
+            inputFlag == 1 ? effect->getExternalMIDIInNames() : effect->getExternalMIDIOutNames();
+        p->InitEnum(name, 0, int(devices.size()), "", "", -1, -1);
+        for (size_t i = 0; i < devices.size(); ++i)
+            p->SetDisplayText(int(i), devices[i].c_str());
+        return makeCaption(paramId, name, x, y, width, height, scaled(height), kDeviceColour, true,
+                           nullptr);
+    });
+}
+
+void UIConfigManager::createNoValDropDown(const std::string& name, int paramId, int x, int y,
+                                          int width, int height, int defaultValue, int first,
+                                          int last, int labelStart, int labelEnd, int visible,
+                                          const std::vector<std::string>& items, int part,
+                                          ControlLayer* layer, const std::string& group,
+                                          bool white) {
+    IParam* p = paramFor(paramId, name);
+    if (!p) return;
+    IColor colour = white ? COLOR_WHITE : schemeColour(kNoValMenuColours, style);
+    if (visible != 1) colour = kInvisibleMenu;
+    makeMenu(p, paramId, name, x, y, width, height, scaled(height), defaultValue, first, last,
+             labelStart, labelEnd, items, part, layer, group, colour, labelDigits(paramId));
+}
+
+void UIConfigManager::createControlDisplay(const std::string& name, int paramId, int x, int y,
+                                           int width, int height, ControlLayer* layer) {
+    addControl(name, paramId, kActionNone, nullptr, -1, [&](IParam*) -> IControl* {
+        const IText text = captionText(scaled(height), kYellow);
+        IControl* display =
+            new ITextControl(plugin->effect(), scaledRect(x, y, width, height), &text, "");
+        return place(display, layer, name) ? display : nullptr;
+    });
+}
+
+void UIConfigManager::createNameDisplay(const std::string& name, int paramId, int x, int y,
+                                        int width, int height, int nameLength, int part,
+                                        ControlLayer* layer, const std::string& group) {
+    addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) {
+        p->InitEnum(name.c_str(), 0, 1, "", getParamGroup(part, group).c_str(), -1, -1);
+        p->InitText();
+        const NameField& field = nameFieldOf(paramId);
+        p->SetDisplayText(0, field.text);
+        IControl* caption =
+            makeCaption(paramId, name, x, y, width, height, scaled(height),
+                        IColor(255, field.grey, field.grey, field.grey), true, layer);
+        if (caption) caption->SetTextEntryLength(nameLength);
+        return caption;
+    });
+}
+
+void UIConfigManager::createRadioControl(const std::string& name, int paramId, int x, int y,
+                                         const std::string& image, int buttonCount, int part,
+                                         ControlLayer* layer, const std::string& group) {
+    if (buttonCount < 1 || buttonCount > kMaxControlValues) {
+        log("CONFIG READER: control ", name, " has ", std::to_string(buttonCount), " buttons!");
+        return;
+    }
+    addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) -> IControl* {
+        p->InitEnum(name.c_str(), 0, buttonCount, "", getParamGroup(part, group).c_str(), -1, -1);
+        const IBitmap bitmap = getImageByName(graphics, image);
+        // One frame's slice per button: a row across stacked frames, a column beside them.
+        const bool stacked = !bitmap.mFramesAreHorizontal;
+        const int left = scaled(x), top = scaled(y);
+        const IRECT rect(left, top, left + (stacked ? bitmap.W : bitmap.W / 2),
+                         top + (stacked ? bitmap.H / 2 : bitmap.H));
+        IControl* radio =
+            new ICustomRadioButtonsControl(plugin->effect(), rect, paramId, buttonCount, &bitmap,
+                                           stacked ? kHorizontal : kVertical);
+        return place(radio, layer, name) ? radio : nullptr;
+    });
+}
+
+IControl* UIConfigManager::addSwitch(const std::string& name, int paramId, int defaultValue, int x,
+                                     int y, const std::string& image, int part, ControlLayer* layer,
+                                     const std::string& group, bool springsBack) {
+    const ControlAction* action =
+        addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) {
+            return makeSwitch(p, paramId, name, x, y, image, defaultValue, part, layer, group,
+                              springsBack);
+        });
+    return action ? action->controls.back() : nullptr;
+}
+
+void UIConfigManager::createBoolControl(const std::string& name, int paramId, int defaultValue,
+                                        int x, int y, const std::string& image, int part,
+                                        ControlLayer* layer, const std::string& group) {
+    addSwitch(name, paramId, defaultValue, x, y, image, part, layer, group, false);
+}
+
+void UIConfigManager::createSwitchControl(const std::string& name, int paramId, int defaultValue,
+                                          int x, int y, const std::string& image, int part,
+                                          ControlLayer* layer, const std::string& group) {
+    addSwitch(name, paramId, defaultValue, x, y, image, part, layer, group, true);
+}
+
+IContactControl* UIConfigManager::createAutoOffSwitchControl(const std::string& name, int paramId,
+                                                             int x, int y, const std::string& image,
+                                                             int part, ControlLayer* layer,
+                                                             const std::string& group) {
+    return static_cast<IContactControl*>(
+        addSwitch(name, paramId, 0, x, y, image, part, layer, group, true));
+}
+
+void UIConfigManager::createNoValKnobControl(const std::string& name, int paramId, int x, int y,
+                                             const std::string& image, double defaultValue,
+                                             double min, double max, int part, ControlLayer* layer,
+                                             const std::string& group) {
+    if (IParam* p = paramFor(paramId, name))
+        makeKnob(p, paramId, name, x, y, image, defaultValue, min, max, 1.0, part, layer, group);
+}

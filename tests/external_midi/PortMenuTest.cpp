@@ -1,0 +1,38 @@
+// The editor's MIDI port menus list the ports of the MIDI system.
+
+#include "tests/external_midi/ExternalMIDIFixture.h"
+#include "tests/uiconfig/ConfigEditor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+TEST_F(ExternalMIDI, PortMenusListThePortsAtTopLevel) {
+    auto receiver = peer("receive", "r", "in");
+    auto sender = peer("send", "s", "out");
+    ConfigEditor e("<sysexlist/>");
+    e.manager.createMIDIDeviceSelectionControl(kDeviceOutSelection, 10, 20, 100, 13, 0);
+    e.manager.createMIDIDeviceSelectionControl(kDeviceInSelection, 10, 40, 100, 13, 1);
+    const std::pair<int, std::string> menus[] = {{kDeviceOutSelection, portOf("r", "in")},
+                                                 {kDeviceInSelection, portOf("s", "out")}};
+    for (const auto& [id, port] : menus) {
+        const IParam* p = e.effect.GetParam(id);
+        EXPECT_STREQ(p->GetNameForHost(), "Device Selection");
+        std::vector<std::string> texts;
+        for (int i = 0; i < p->GetNDisplayTexts(); ++i)
+            texts.push_back(p->GetDisplayTextAtIdx(i));
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts[0], kNoDevice);
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), port), 1) << port;
+        EXPECT_EQ(p->GetMax(), double(texts.size() - 1));
+    }
+    ASSERT_EQ(e.graphics.NControls(), 2);
+    IMouseMod left(true, false);
+    e.graphics.OnMouseDown(15, 25, &left);
+    ASSERT_EQ(e.graphics.menus.size(), 1u);
+    EXPECT_EQ(e.graphics.menus[0].texts, e.effect.getExternalMIDIOutNames());
+}
+
+} // namespace
