@@ -22,25 +22,12 @@ void setArrow() {
     if (wsys::App().CurrentCursor() != wsys::Cursor::Arrow()) wsys::Cursor::Arrow()->Set();
 }
 
-// The frontmost visible window under a screen point: the key window first when it is not
-// among the ordered ones.
-wsys::Window* windowUnder(wsys::Point screen) {
-    wsys::Application& app = wsys::App();
-    auto holds = [&](wsys::Window* w) { return w && w->IsVisible() && w->Frame().Contains(screen); };
-    wsys::Window* key = app.KeyWindow();
-    const std::vector<wsys::Window*>& ordered = app.OrderedWindows();
-    if (std::find(ordered.begin(), ordered.end(), key) == ordered.end() && holds(key)) return key;
-    for (wsys::Window* w : ordered)
-        if (holds(w)) return w;
-    return nullptr;
-}
-
 // Gives the move to the view under the pointer, in this window or another; true when it went
 // elsewhere (or nowhere).
 bool forwardMove(wsys::View* self, wsys::Event& e) {
     wsys::Window* eventWindow = e.window.get();
     const wsys::Point screen = eventWindow->ConvertBaseToScreen(e.locationInWindow);
-    wsys::Window* under = GetCapture() ? eventWindow : windowUnder(screen);
+    wsys::Window* under = GetCapture() ? eventWindow : WINL_WindowUnder(screen);
     auto handOver = [](wsys::View* v, wsys::Event& moved) {
         const bool outer = std::exchange(s_nofwd, true);
         v->MouseMoved(moved);

@@ -1,6 +1,7 @@
 #include "kit/winl/winl-dlg.h"
 
 #include "kit/winl/winl-dlg-window.h"
+#include "kit/winl/winl-menu.h"
 #include "kit/winl/winl-wnd.h"
 #include "platform/wsys/Application.h"
 #include "platform/wsys/ScrollView.h"
@@ -26,6 +27,7 @@ bool sameName(const char* a, const char* b) {
 }
 
 int tagOf(wsys::Object* o) {
+    if (auto* item = dynamic_cast<wsys::MenuItem*>(o)) return item->Tag();
     auto* v = dynamic_cast<wsys::View*>(o);
     return v ? v->Tag() : 0;
 }
@@ -134,6 +136,7 @@ LRESULT Winl_vZoz_hwnd::onWinlMessage(unsigned int msg, WPARAM wParam, LPARAM lP
     if (m_menu) {
         if (wsys::App().MainMenu() == m_menu.get() && !g_winl_terminating)
             wsys::App().SetMainMenu(nullptr);
+        WINL_SetMenuDestination(m_menu.get(), nullptr);
         m_menu = nullptr;
     }
     const std::vector<wsys::Ref<wsys::View>> subviews = Subviews();
@@ -158,6 +161,12 @@ void Winl_vZoz_hwnd::setWinlExtraData(int index, LPARAM value) {
 
 void Winl_vZoz_hwnd::onWinlSetText(const char* text) {
     lstrcpyn(m_titlestr, text ? text : "", sizeof m_titlestr);
+}
+
+void Winl_vZoz_hwnd::winlSetMenu(HMENU menu) {
+    WINL_SetMenuDestination(m_menu.get(), nullptr);
+    m_menu = menu;
+    WINL_SetMenuDestination(menu, this);
 }
 
 int Winl_vZoz_hwnd::winlSetProp(const char* name, void* data) {
@@ -271,8 +280,8 @@ void Winl_vZoz_hwnd::textDidEndEditing(wsys::View* control) {
     if (canNotify() && !dynamic_cast<wsys::ComboBox*>(control)) notifyCommand(control, 0x300);
 }
 
-void Winl_vZoz_hwnd::menuNeedsUpdate(HMENU menu) {
-    if (canNotify()) notify(WM_INITMENUPOPUP, WPARAM(menu), 0);
+void Winl_vZoz_hwnd::MenuNeedsUpdate(wsys::Menu* menu) {
+    if (canNotify()) notify(WM_INITMENUPOPUP, WPARAM(static_cast<HMENU>(menu)), 0);
 }
 
 void Winl_vZoz_hwnd::tableViewSelectionDidChange(wsys::View* table) {
@@ -418,14 +427,4 @@ wsys::Ref<wsys::Object> Winl_vZoz_hwnd::AccessibilityAttributeValue(const std::s
     cache[1] = platformValue;
     cache[2] = object;
     return cache[0];
-}
-
-// ---------------------------------------------------------------------------------------------
-
-LRESULT WinlDialogDefaultWindowProc(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam) {
-    auto* procs = dynamic_cast<WinlProcedures*>(hwnd);
-    DLGPROC dlgProc = procs ? procs->getWinlDialogProc() : nullptr;
-    if (!dlgProc) return DefWindowProc(hwnd, msg, wParam, lParam);
-    if (const LRESULT r = dlgProc(hwnd, msg, wParam, lParam)) return r;
-    return DefWindowProc(hwnd, msg, wParam, lParam);
 }

@@ -13,9 +13,11 @@
 #include "kit/winl/winl-misc.h"
 #include "platform/wsys/Controls.h"
 #include "platform/wsys/Event.h"
+#include "platform/wsys/Menu.h"
 #include "platform/wsys/View.h"
 
 #include <cstdint>
+#include <vector>
 
 typedef LRESULT (*WNDPROC)(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam);
 typedef WNDPROC DLGPROC;
@@ -28,16 +30,22 @@ enum : unsigned int {
     WM_MOVE = 0x03,
     WM_SIZE = 0x05,
     WM_ACTIVATE = 0x06,
+    WM_PAINT = 0x0F,
     WM_CLOSE = 0x10,
+    WM_ERASEBKGND = 0x14,
     WM_SHOWWINDOW = 0x18,
     WM_SETCURSOR = 0x20,
     WM_MOUSEACTIVATE = 0x21,
     WM_GETMINMAXINFO = 0x24,
     WM_GETOBJECT = 0x3D,
     WM_NOTIFY = 0x4E,
+    WM_CONTEXTMENU = 0x7B,
+    WM_DISPLAYCHANGE = 0x7E,
     WM_NCCALCSIZE = 0x83,
     WM_NCHITTEST = 0x84,
+    WM_NCPAINT = 0x85,
     WM_NCMOUSEMOVE = 0xA0, // the non-client twins run to 0xA9
+    WM_NCRBUTTONUP = 0xA5,
     WM_KEYDOWN = 0x100,
     WM_KEYUP = 0x101,
     WM_INITDIALOG = 0x110,
@@ -46,6 +54,7 @@ enum : unsigned int {
     WM_INITMENUPOPUP = 0x117,
     WM_GESTURE = 0x119,
     WM_CTLCOLORBTN = 0x135,
+    WM_CTLCOLORDLG = 0x136,
     WM_CTLCOLORSTATIC = 0x138,
     WM_MOUSEMOVE = 0x200,
     WM_LBUTTONDOWN = 0x201,
@@ -79,6 +88,17 @@ struct WINDOWPOS;
 struct NCCALCSIZE_PARAMS {
     RECT rgrc[3];
     WINDOWPOS* lppos;
+};
+
+// What a paint hands out through BeginPaint: the context, the erase flag and the rectangle to
+// paint, then Win32's reserved fields.
+struct PAINTSTRUCT {
+    HDC hdc;
+    int fErase;
+    RECT rcPaint;
+    int fRestore;
+    int fIncUpdate;
+    unsigned char rgbReserved[32];
 };
 
 // Hit-test answers.
@@ -237,6 +257,24 @@ protected:
     ~WinlCaptureNotify() = default;
 };
 
+// Takes control actions and menu commands.
+class WinlCommandTarget {
+public:
+    virtual void onWinlCommand(platform::wsys::Object* sender) = 0;
+
+protected:
+    ~WinlCommandTarget() = default;
+};
+
+// Fills the paint information while a paint of the view runs; leaves it alone otherwise.
+class WinlPaintInfo {
+public:
+    virtual void getWinlPaintInfo(PAINTSTRUCT* ps) = 0;
+
+protected:
+    ~WinlPaintInfo() = default;
+};
+
 class WinlMenuHolder {
 public:
     virtual HMENU winlGetMenu() = 0;
@@ -337,7 +375,10 @@ class Winl_vZoz_hwnd : public platform::wsys::View,
                        public WinlExtendedStyle,
                        public WinlCaptureNotify,
                        public WinlMenuHolder,
-                       public WinlProperties {
+                       public WinlProperties,
+                       public WinlCommandTarget,
+                       public WinlPaintInfo,
+                       public platform::wsys::MenuDelegate {
 public:
     // m_isdirty bits.
     enum : uint8_t { kDirtySelf = 1, kDirtyChildren = 2 };
@@ -356,7 +397,7 @@ public:
     // messages still reach the procedure.
     LRESULT onWinlMessage(unsigned int msg, WPARAM wParam, LPARAM lParam) override;
     // A control's or menu item's action.
-    void onWinlCommand(platform::wsys::Object* sender);
+    void onWinlCommand(platform::wsys::Object* sender) override;
     // The action that sends a control's work to onWinlCommand of its target view.
     static void CommandAction(platform::wsys::Object* target, platform::wsys::Control* sender);
 
@@ -365,7 +406,7 @@ public:
     void comboBoxSelectionDidChange(platform::wsys::View* comboBox);
     void controlTextDidChange(platform::wsys::View* control);
     void textDidEndEditing(platform::wsys::View* control);
-    void menuNeedsUpdate(HMENU menu);
+    void MenuNeedsUpdate(platform::wsys::Menu* menu) override;
     void tableViewSelectionDidChange(platform::wsys::View* table);
     void tableViewDidClickTableColumn(platform::wsys::View* table, int columnIndex);
     void outlineViewSelectionDidChange(platform::wsys::View* outline);
@@ -404,11 +445,22 @@ public:
     void winlSetExtendedStyle(int style) override { m_supports_ddrop = style & 0x10; }
     bool winlCapChangeNotify() override { return true; }
     HMENU winlGetMenu() override { return m_menu.get(); }
-    void winlSetMenu(HMENU menu) override { m_menu = menu; }
+    // The old menu's commands are no longer routed here, the new one's are.
+    void winlSetMenu(HMENU menu) override;
     int winlEnumProps(WINL_PROPENUMPROC proc, LPARAM lp) override;
     void* winlGetProp(const char* name, bool wantRemove) override;
     int winlSetProp(const char* name, void* data) override;
     bool winlCanPostMessage() override { return m_hashaddestroy == 0; }
+
+    // Painting. A paint hands its context to the procedure through BeginPaint; a content view
+    // that is opaque paints its whole tree of window views in one pass into one context, and
+    // the other views of the window draw themselves afterwards.
+    void getWinlPaintInfo(PAINTSTRUCT* ps) override;
+    bool winlPaintContextUsed() const { return m_paintctx_used; }
+    void Draw(const platform::wsys::Rect& rect) override;
+    void DisplayRecursive() override;
+    void DidAddSubview(platform::wsys::View* subview) override;
+    void WillRemoveSubview(platform::wsys::View* subview) override;
 
     // Platform events.
     void WINL_Timer(platform::wsys::Timer& timer) override;
@@ -468,6 +520,17 @@ private:
     void sendGesture(unsigned int id, platform::wsys::Event& e, unsigned long long endArgument,
                      WPARAM endWParam, POINTS endLocation);
     platform::wsys::Object* accessibilityObject();
+    // Paints one rectangle (view coordinates) into the context: the non-client messages, then
+    // WM_PAINT within the client area, for a rectangle of at least 1 x 1.
+    void DrawWinlViewRectImpl(const platform::wsys::Rect& rect, HDC hdc);
+    // Paints the view where it meets the rectangles (topView coordinates; none: everywhere)
+    // when forced or dirty, then the visible window views below that need it by recursion into
+    // the same context, clipped and translated; other platform views are queued to draw
+    // themselves afterwards, over the dialog background when they are not opaque.
+    void winlRenderOptimizely(bool force, HDC hdc, const std::vector<platform::wsys::Rect>& rects,
+                              Winl_vZoz_hwnd* topView);
+    // The one-pass paint of a content view.
+    void displayContentInOnePass();
 
     uint8_t m_enabled = 1;
     DLGPROC m_dlgproc = nullptr;
@@ -501,6 +564,7 @@ private:
 // twin. After a move or a button release, WM_SETCURSOR; the arrow when it answers 0.
 LRESULT WINL_SendMouseMessage(Winl_vZoz_hwnd* view, unsigned int msg, platform::wsys::Event& e);
 
-// The procedure every dialog view starts with: the dialog procedure's answer, or
-// DefWindowProc's when it has none or answers 0.
+// The procedure every dialog view starts with: for WM_PAINT the background unless the dialog
+// procedure erases it itself, then the dialog procedure's answer, or DefWindowProc's when it
+// has none or answers 0.
 LRESULT WinlDialogDefaultWindowProc(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam);

@@ -44,6 +44,10 @@ inline bool WINL_TreeHolds(const platform::wsys::View* tree, HWND hwnd) {
     return false;
 }
 
+// The frontmost visible window whose frame holds a screen point: the key window first when it
+// is not among the ordered ones.
+platform::wsys::Window* WINL_WindowUnder(platform::wsys::Point screen);
+
 // A coordinate in whole pixels: (value + 0.5) truncated toward zero.
 inline int WINL_RoundCoordinate(double v) {
     return int(std::trunc(v + 0.5));

@@ -116,10 +116,6 @@ LRESULT SendMessage(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-LRESULT DefWindowProc(HWND, unsigned int msg, WPARAM, LPARAM) {
-    return msg == WM_KEYDOWN || msg == WM_KEYUP ? WINL_KEY_NOT_HANDLED : 0;
-}
-
 HWND SetCapture(HWND hwnd) {
     const HWND previous = m_fakeCapture;
     const bool notifyPrevious = m_capChangeNotify;

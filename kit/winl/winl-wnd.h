@@ -47,8 +47,68 @@ private:
 // button, trackbar and edit messages on plain buttons, sliders and text fields; else a
 // content view's window or a window's content view; 0 when nobody takes it.
 LRESULT SendMessage(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam);
-// 69 (left to the system) for keys, 0 for everything else.
+
+// ---------------------------------------------------------------------------------------------
+// The default window procedure and window utilities
+
+// A right-button release becomes WM_CONTEXTMENU (the view under the point when it is inside
+// hwnd, else hwnd; the screen point) and a non-client one WM_CONTEXTMENU (hwnd, its point);
+// context menus, gestures and wheels go up to the first ancestor below the content view that
+// takes messages; WM_NCHITTEST tells the client area from the rest; keys are left to the
+// system (69); WM_DISPLAYCHANGE reaches the direct subviews and refreshes dialog colours.
+// Everything else: 0.
 LRESULT DefWindowProc(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam);
+
+// The paint context and rectangle while hwnd paints (else null, and ps zeroed); EndPaint
+// only answers 1.
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
+int EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
+// A view that needs display has its window display now.
+void UpdateWindow(HWND hwnd);
+// Puts the window on the screen unless some of its views still need display.
+void WINL_FlushWindow(HWND hwnd);
+
+// Drawing contexts outside a paint: the window's canvas set for the view (a window's content
+// view), its state saved; during the view's paint, the paint's own context. Null for a view
+// that cannot draw (hidden, no window). Each is given back with ReleaseDC: a paint's context
+// is only restored, any other is deleted and its focus ended (also with a null handle).
+HDC GetDC(HWND hwnd);
+// GetDC with (0, 0) at the bounds' top-left corner.
+HDC GetWindowDC(HWND hwnd);
+int ReleaseDC(HWND hwnd, HDC hdc);
+
+// The view under a screen point (y up) in the frontmost visible window holding it (the key
+// window first when it is not ordered), or that window's content view; null without one.
+HWND WindowFromPoint(POINT pt);
+// Without parent: the content view of the first window after `after` titled exactly title.
+// With one: the first child after `after` (or the first child) of the class ("Static" is a
+// text field, any other name every view) whose text is title (any with a null title).
+HWND FindWindowEx(HWND parent, HWND after, const char* className, const char* title);
+// Calls proc for every view below hwnd, parents before their children, until it answers
+// false (then 0); 1 otherwise.
+typedef bool (*WNDENUMPROC)(HWND hwnd, LPARAM lParam);
+int EnumChildWindows(HWND hwnd, WNDENUMPROC proc, LPARAM lParam);
+// Window properties: 0 (EnumPropsEx: -1) for a handle that keeps none.
+void* GetProp(HWND hwnd, const char* name);
+void* RemoveProp(HWND hwnd, const char* name);
+bool SetProp(HWND hwnd, const char* name, void* value);
+int EnumPropsEx(HWND hwnd, WINL_PROPENUMPROC proc, LPARAM lParam);
+// 0 and 1: the main screen's width and height (1024 without a screen); 2, 3, 20, 21: the
+// scroll bar size 16; others 0.
+int GetSystemMetrics(int index);
+// Moves every subview by (dx, dy) and redraws the view; 0 when nothing moves.
+int ScrollWindow(HWND hwnd, int dx, int dy, const RECT* rect, const RECT* clip);
+// The message to the content view of every window on the screen, front to back;
+// WM_DISPLAYCHANGE also invalidates each of them.
+void WINL_BroadcastMessage(unsigned int msg, WPARAM wParam, LPARAM lParam);
+// Gives a mouse event (types 1..7) to the outermost view between the one under it and the
+// content view that answers WM_NCHITTEST with more than HTCLIENT; false when none claims it
+// or a view holds the capture.
+bool WINL_HandleMouseEvent(platform::wsys::Event* event);
+// The size the control would take to fit its content, at (0, 0); other handles leave rect.
+void WINL_GetDesiredControlSize(HWND hwnd, RECT* rect);
+bool WINL_IsButton(HWND hwnd);
+bool WINL_IsStaticText(HWND hwnd);
 
 // ---------------------------------------------------------------------------------------------
 // Handles (a view, or a top-level window whose content view stands for it in most calls)

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/wsys/Cursor.h"
+#include "platform/wsys/Menu.h"
 
 #include <algorithm>
 
@@ -162,9 +163,21 @@ Window* Application::targetWindow(Event& e) {
     return WindowAtPoint(e.locationInWindow);
 }
 
+bool Application::performKeyEquivalent(Event& e) {
+    if (e.type != kKeyDown) return false;
+    // Only keys held with Command or Control, and function keys, are menu shortcuts: plain
+    // typing must reach the views.
+    const bool function = e.characters.size() == 1 && e.characters[0] >= 0xF700 &&
+                          e.characters[0] <= 0xF8FF;
+    if (!(e.modifierFlags & (kCommandKeyMask | kControlKeyMask)) && !function) return false;
+    Ref<Menu> menu(dynamic_cast<Menu*>(m_mainMenu.get()));
+    return menu && menu->PerformKeyEquivalent(e);
+}
+
 void Application::SendEvent(Event& e) {
     Ref<Event> keep(&e);
     m_currentEvent = &e;
+    if (performKeyEquivalent(e)) return;
     Ref<Window> w = targetWindow(e);
     if (IsMouseDown(e.type)) {
         m_mouseWindow = w;

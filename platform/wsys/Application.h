@@ -108,7 +108,8 @@ public:
     Ref<Event> NextEvent(uint64_t mask, int64_t deadlineNanos, unsigned mode, bool dequeue = true);
     // The event being handled, or the last one taken from the queue.
     Event* CurrentEvent() const { return m_currentEvent.get(); }
-    // Gives the event to its window: keys to the key window; a button down to the window under
+    // Gives the event to its window: a key down that is a key equivalent of the main menu (a
+    // Menu) performs that item instead; keys to the key window; a button down to the window under
     // the pointer, drags and the up to the same window; moves to the key window; wheel and
     // gestures to the window under the pointer.
     void SendEvent(Event& e);
@@ -177,6 +178,7 @@ private:
     friend Application& App();
     Application();
     void stopModal(int response);
+    bool performKeyEquivalent(Event& e);
     void stopSession(ModalSession* s, int response);
     bool servesModal(Event& e);
     void serveModal(Event& e);

@@ -1,12 +1,28 @@
 #include "platform/wsys/Controls.h"
 
+#include "platform/wsys/Render.h"
 #include "platform/wsys/ScrollView.h"
 #include "platform/wsys/String.h"
 #include "platform/wsys/Window.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace platform::wsys {
+
+namespace {
+constexpr double kFitMarginX = 6, kFitMarginY = 4;
+} // namespace
+
+void Control::SizeToFit() {
+    auto* button = dynamic_cast<const Button*>(this);
+    std::u32string text;
+    DecodeUtf8(button ? button->Title() : m_string, &text);
+    std::shared_ptr<TextFont> font = SystemFont();
+    const double width = font ? std::ceil(font->LineWidth(text)) : 0;
+    const double height = font ? std::ceil(font->Ascent() + font->Descent()) : 0;
+    SetFrameSize(Size{width + 2 * kFitMarginX, height + 2 * kFitMarginY});
+}
 
 bool Control::SendAction() {
     if (!m_target || !m_action) return false;

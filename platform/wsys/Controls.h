@@ -49,6 +49,9 @@ public:
     // The colour of the control's text; none for the platform's standard one.
     const std::optional<Color>& TextColor() const { return m_textColor; }
     void SetTextColor(const std::optional<Color>& c) { m_textColor = c; }
+    // Sizes the frame to the text (a button's title) in the system font with a margin of 6
+    // pixels beside it and 4 above and below; the origin stays.
+    void SizeToFit();
 
 private:
     int m_tag = 0;

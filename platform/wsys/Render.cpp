@@ -58,14 +58,6 @@ void drawButton(Image& img, double cx, double cy, uint32_t colour) {
     }
 }
 
-std::shared_ptr<TextFont> titleFont() {
-    static std::shared_ptr<TextFont> font = [] {
-        FontLocation where;
-        return ResolveLabelFont(&where) ? TextFont::Open(where, 13) : nullptr;
-    }();
-    return font;
-}
-
 void drawTitleBar(Image& img, const Window& w) {
     const bool key = w.IsKeyWindow();
     for (int y = 0; y < int(kTitleBarHeight) && y < img.height; ++y) {
@@ -78,7 +70,7 @@ void drawTitleBar(Image& img, const Window& w) {
         drawButton(img, 14 + 20 * i, 11,
                    key && (w.StyleMask() & kButtonStyles[i]) ? kButtonColours[i] : kButtonOff);
     std::u32string title;
-    std::shared_ptr<TextFont> font = titleFont();
+    std::shared_ptr<TextFont> font = SystemFont();
     if (!font || w.Title().empty() || !DecodeUtf8(w.Title(), &title)) return;
     Canvas canvas(img.pixels.data(), img.width, int(kTitleBarHeight), img.width);
     const int ink = key ? 77 : 154;
@@ -88,6 +80,14 @@ void drawTitleBar(Image& img, const Window& w) {
 }
 
 } // namespace
+
+std::shared_ptr<TextFont> SystemFont() {
+    static std::shared_ptr<TextFont> font = [] {
+        FontLocation where;
+        return ResolveLabelFont(&where) ? TextFont::Open(where, 13) : nullptr;
+    }();
+    return font;
+}
 
 Image RenderWindow(Window* w) {
     w->DisplayIfNeeded();

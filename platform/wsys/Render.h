@@ -1,11 +1,17 @@
 #pragma once
 
 #include "platform/Image.h"
+#include "platform/text/TextFont.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 namespace platform::wsys {
+
+// The label font at 13 pixels that titles, menus and control texts are set in; null when no
+// face is installed.
+std::shared_ptr<TextFont> SystemFont();
 
 class Window;
 

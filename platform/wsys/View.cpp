@@ -33,6 +33,16 @@ Canvas* GraphicsContext::Current() {
     return focusStack().empty() ? nullptr : focusStack().back().get();
 }
 
+void GraphicsContext::EndFocus(const Canvas* canvas) {
+    auto& stack = focusStack();
+    for (auto it = stack.begin(); it != stack.end(); ++it) {
+        if (it->get() == canvas) {
+            stack.erase(it);
+            return;
+        }
+    }
+}
+
 View::View(const Rect& frame) : m_frame(frame) {}
 
 void View::Dealloc() {

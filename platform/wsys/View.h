@@ -152,6 +152,9 @@ private:
 class GraphicsContext {
 public:
     static Canvas* Current();
+    // Ends the focus whose canvas this is, wherever it sits among the open ones (foci may be
+    // ended out of order); nothing for any other canvas.
+    static void EndFocus(const Canvas* canvas);
 };
 
 } // namespace platform::wsys

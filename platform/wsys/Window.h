@@ -147,6 +147,11 @@ public:
     void Display();
     // Views call it when they ask for display.
     void SetViewsNeedDisplay() { m_viewsNeedDisplay = true; }
+    bool ViewsNeedDisplay() const { return m_viewsNeedDisplay; }
+    // Puts the buffer on the screen. The buffer is what the screen shows here, so only the
+    // number of flushes is kept.
+    void FlushWindow() { ++m_flushes; }
+    int FlushCount() const { return m_flushes; }
     // Draws what views asked for since the last pass.
     void DisplayIfNeeded();
 
@@ -191,6 +196,7 @@ private:
     Ref<View> m_mouseView; // the view that got the button down being tracked
     TitleButton m_titleButton = kNoButton;
     bool m_viewsNeedDisplay = true;
+    int m_flushes = 0;
     std::vector<Rect> m_drawRects; // base coordinates, during a display pass
     std::vector<uint32_t> m_backing;
     int m_backingWidth = 0;

@@ -27,13 +27,20 @@ struct Sent {
     }
 };
 
-// Every message a recording procedure got, in order; answer (when set) decides its result,
-// else every point is in the client area and DefWindowProc answers the rest.
+// Every message a recording procedure got, in order (the traffic of paints only while
+// g_recordPaint is set); answer (when set) decides its result, else every point is in the
+// client area and DefWindowProc answers the rest.
 inline std::vector<Sent> g_sent;
 inline std::function<LRESULT(HWND, unsigned int, WPARAM, LPARAM)> g_answer;
+inline bool g_recordPaint = false;
+
+inline bool isPaintTraffic(unsigned int msg) {
+    return msg == WM_NCCALCSIZE || msg == WM_NCPAINT || msg == WM_PAINT || msg == WM_ERASEBKGND ||
+           msg == WM_CTLCOLORDLG;
+}
 
 inline LRESULT recordProc(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam) {
-    g_sent.push_back(Sent{hwnd, msg, wParam, lParam});
+    if (g_recordPaint || !isPaintTraffic(msg)) g_sent.push_back(Sent{hwnd, msg, wParam, lParam});
     if (g_answer) return g_answer(hwnd, msg, wParam, lParam);
     return msg == WM_NCHITTEST ? LRESULT(HTCLIENT) : DefWindowProc(hwnd, msg, wParam, lParam);
 }
@@ -55,6 +62,7 @@ protected:
     void TearDown() override {
         ReleaseCapture();
         g_answer = nullptr;
+        g_recordPaint = false;
         window = nullptr;
         view = nullptr;
         wsys::App().Reset();
