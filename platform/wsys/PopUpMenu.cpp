@@ -28,13 +28,13 @@ constexpr CanvasColor kHighlightText{1, 1, 1, 1};
 
 // Key codes of the US layout that work a menu.
 enum : int {
-    kKeyReturn = 36,
-    kKeyEnter = 76,
-    kKeyEscape = 53,
-    kKeyLeft = 123,
-    kKeyRight = 124,
-    kKeyDown = 125,
-    kKeyUp = 126,
+    kCodeReturn = 36,
+    kCodeEnter = 76,
+    kCodeEscape = 53,
+    kCodeLeft = 123,
+    kCodeRight = 124,
+    kCodeDown = 125,
+    kCodeUp = 126,
 };
 
 bool hasImages(const Menu& menu) {
@@ -183,10 +183,13 @@ private:
     // The deepest level whose window holds the point, and the item there (-1: none).
     bool hit(Point screen, size_t* level, int* index) const;
     void highlight(size_t level, int index);
+    // The level the keys work: the deepest with an item highlighted (a submenu that opened
+    // under the pointer or the arrows has none yet), else the top one.
+    size_t active() const;
+    MenuItem* highlightedAt(size_t level) const;
     // Opens the highlighted item's submenu with its first selectable item highlighted.
-    void enterSubmenu();
-    void step(int direction);
-    MenuView* deepest() const { return m_levels.back()->MenuContent(); }
+    void enterSubmenu(size_t level);
+    void step(size_t level, int direction);
 
     std::vector<Ref<MenuWindow>> m_levels;
 };
@@ -244,23 +247,33 @@ void Tracker::highlight(size_t level, int index) {
     open(sub.get(), Point{frame.MaxX(), frame.MaxY() - f.MinY() + kPadding});
 }
 
-void Tracker::enterSubmenu() {
-    const size_t level = m_levels.size() - 1;
-    MenuItem* item = deepest()->GetMenu()->ItemAtIndex(deepest()->Highlighted());
-    if (!selectable(item) || !item->HasSubmenu()) return;
-    highlight(level, deepest()->Highlighted());
-    if (m_levels.size() > level + 1) step(1);
+size_t Tracker::active() const {
+    for (size_t i = m_levels.size(); i-- > 1;)
+        if (m_levels[i]->MenuContent()->Highlighted() >= 0) return i;
+    return 0;
 }
 
-void Tracker::step(int direction) {
-    MenuView* view = deepest();
+MenuItem* Tracker::highlightedAt(size_t level) const {
+    const MenuView* view = m_levels[level]->MenuContent();
+    return view->GetMenu()->ItemAtIndex(view->Highlighted());
+}
+
+void Tracker::enterSubmenu(size_t level) {
+    MenuItem* item = highlightedAt(level);
+    if (!selectable(item) || !item->HasSubmenu()) return;
+    highlight(level, m_levels[level]->MenuContent()->Highlighted());
+    if (m_levels.size() > level + 1) step(level + 1, 1);
+}
+
+void Tracker::step(size_t level, int direction) {
+    MenuView* view = m_levels[level]->MenuContent();
     const Menu& menu = *view->GetMenu();
     const int n = menu.NumberOfItems();
     int at = view->Highlighted();
     for (int tries = 0; tries < n; ++tries) {
         at = at < 0 ? (direction > 0 ? 0 : n - 1) : (at + direction + n) % n;
         if (selectable(menu.ItemAtIndex(at))) {
-            highlight(m_levels.size() - 1, at);
+            highlight(level, at);
             return;
         }
     }
@@ -272,24 +285,25 @@ Ref<MenuItem> Tracker::Run() {
         const Ref<Event> e = app.NextEvent(kAnyEventMask, kDistantFuture, kEventTrackingRunLoopMode);
         if (!e || app.IsTerminated()) return nullptr;
         if (e->type == kKeyDown) {
-            MenuItem* lit = deepest()->GetMenu()->ItemAtIndex(deepest()->Highlighted());
+            const size_t level = active();
+            MenuItem* lit = highlightedAt(level);
             switch (e->keyCode) {
-            case kKeyEscape:
+            case kCodeEscape:
                 return nullptr;
-            case kKeyReturn:
-            case kKeyEnter:
+            case kCodeReturn:
+            case kCodeEnter:
                 if (choosable(lit)) return lit;
-                enterSubmenu();
+                enterSubmenu(level);
                 break;
-            case kKeyDown:
-            case kKeyUp:
-                step(e->keyCode == kKeyDown ? 1 : -1);
+            case kCodeDown:
+            case kCodeUp:
+                step(level, e->keyCode == kCodeDown ? 1 : -1);
                 break;
-            case kKeyRight:
-                enterSubmenu();
+            case kCodeRight:
+                enterSubmenu(level);
                 break;
-            case kKeyLeft:
-                if (m_levels.size() > 1) closeFrom(m_levels.size() - 1);
+            case kCodeLeft:
+                if (level > 0) closeFrom(level);
                 break;
             default:
                 break;
