@@ -10,7 +10,6 @@
 #include "platform/wsys/Window.h"
 
 #include <cmath>
-#include <optional>
 #include <utility>
 
 namespace wsys = platform::wsys;
@@ -211,7 +210,9 @@ void Winl_vZoz_hwnd::winlRenderOptimizely(bool force, HDC hdc,
     }
 
     platform::Canvas* canvas = WINL_GetCtxGC(hdc);
-    std::optional<LRESULT> brush; // asked once, and again after each recursion
+    // The background brush: asked once, and again after each recursion.
+    LRESULT brush = 0;
+    bool brushKnown = false;
     const std::vector<wsys::Ref<wsys::View>> subviews = Subviews();
     for (const wsys::Ref<wsys::View>& sub : subviews) {
         if (sub->IsHidden()) continue;
@@ -227,7 +228,7 @@ void Winl_vZoz_hwnd::winlRenderOptimizely(bool force, HDC hdc,
             own->winlRenderOptimizely(paintSelf, hdc, rects, topView);
             if (canvas) canvas->RestoreState();
             sub->SetNeedsDisplay(false);
-            brush.reset();
+            brushKnown = false;
             continue;
         }
         wsys::View* other = sub.get();
@@ -236,7 +237,8 @@ void Winl_vZoz_hwnd::winlRenderOptimizely(bool force, HDC hdc,
             other = scroll->ContentView();
         }
         if (!paintSelf && !other->IsOpaque()) {
-            if (!brush) brush = onWinlMessage(WM_CTLCOLORDLG, WPARAM(hdc), LPARAM(this));
+            if (!brushKnown) brush = onWinlMessage(WM_CTLCOLORDLG, WPARAM(hdc), LPARAM(this));
+            brushKnown = true;
             wsys::Rect frame = other->Frame();
             if (other->Superview() != topView)
                 frame = other->Superview()->ConvertRectToView(frame, topView);
@@ -244,7 +246,7 @@ void Winl_vZoz_hwnd::winlRenderOptimizely(bool force, HDC hdc,
                 const wsys::Rect area = grownByOne(r).Intersection(frame);
                 if (!area.IsEmpty())
                     fillBackground(hdc, drawingRect(this, ConvertRectFromView(area, topView)),
-                                   *brush);
+                                   brush);
             }
         }
         ndlist().push_back(QueuedView{paintSelf, other});

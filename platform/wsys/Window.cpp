@@ -369,8 +369,10 @@ void Window::Display() {
 
 void Window::collectDirty(const View* v, std::vector<Rect>* out) {
     if (v->IsHidden()) return;
-    const Rect dirty = v->m_dirty.Intersection(v->VisibleRect());
-    if (!dirty.IsEmpty()) out->push_back(v->ConvertRectToView(dirty, nullptr));
+    if (!v->m_dirty.IsEmpty()) {
+        const Rect dirty = v->m_dirty.Intersection(v->VisibleRect());
+        if (!dirty.IsEmpty()) out->push_back(v->ConvertRectToView(dirty, nullptr));
+    }
     for (const Ref<View>& s : v->Subviews())
         collectDirty(s.get(), out);
 }
