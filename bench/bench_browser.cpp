@@ -1,6 +1,8 @@
 // The librarian page's slot grids: one full draw of both grids of 128 names each, through
-// the editor's real text path, with a selected slot in each grid.
+// the editor's real text path, with a selected slot in each grid; and the rebuilds of a bank
+// chooser's menus and of the program menu.
 #include "kit/effect/ITextControl.h"
+#include "src/browser/BankChooser.h"
 #include "src/browser/ProgramNumberPopupMenu.h"
 #include "tests/support/FakeBrowserPlugin.h"
 
@@ -38,6 +40,33 @@ void BM_LibrarianViewDraw(benchmark::State& state) {
 }
 BENCHMARK(BM_LibrarianViewDraw)->Arg(85)->Arg(100)->Arg(115)->Unit(benchmark::kMillisecond);
 
+// One rebuild of the upper sound chooser over 1,000 banks in 50 folders (10 folders of 4
+// sub-folders each, 20 banks a folder), the remembered bank the last of the list.
+void BM_BankChooserRebuild(benchmark::State& state) {
+    testsupport::FakeBrowserPlugin plug;
+    std::vector<std::unique_ptr<PatchFile>> banks;
+    for (int i = 0; i < 1000; ++i) {
+        const int folder = i / 20;
+        auto bank = std::make_unique<PatchFile>();
+        char name[32];
+        snprintf(name, sizeof name, "Bank %04d.syx", i);
+        bank->fileName = name;
+        bank->folderParts = {"Patches", "Folder " + std::to_string(folder / 5)};
+        if (folder % 5) bank->folderParts.push_back("Sub " + std::to_string(folder));
+        bank->holdingFolder = bank->folderParts.back();
+        PatchLibrarian::fileIntoFolderTree(&plug.librarian.soundTree, bank.get());
+        plug.librarian.soundBanks.push_back(bank.get());
+        banks.push_back(std::move(bank));
+    }
+    plug.GetParam(kPatchSelectionListUpper)->InitEnum("Bank Selection List 1", 0, 1000);
+    plug.setRememberedFileName(LibrarianHost::kUpperSound, banks.back()->fileName);
+    plug.setRememberedFolder(LibrarianHost::kUpperSound, banks.back()->holdingFolder);
+    LeftPatchPopupMenu chooser(&plug, &plug.librarian, IRECT(394, 188, 810, 207), &plug);
+    for (auto _ : state)
+        chooser.rebuild();
+    plug.librarian.soundBanks.clear();
+}
+BENCHMARK(BM_BankChooserRebuild)->Unit(benchmark::kMicrosecond);
 // The program menu's rebuild, which follows every program change: the fixed programs (0), or
 // the 100 names of the upper librarian bank (1).
 void BM_ProgramMenuRefresh(benchmark::State& state) {

@@ -1,6 +1,7 @@
 // The SysEx knobs of the editor's layout: about 6,000 of 128 values each, in 16 part copies
 // of 375, every knob at an address of its own. Measures the time the factory takes for all of
 // them and the heap each knob holds (control, record, messages and map entries).
+#include "bench/SoundTemplates.h"
 #include "tests/uiconfig/ConfigEditor.h"
 
 #include <benchmark/benchmark.h>
@@ -14,19 +15,8 @@ constexpr int kParts = 16;
 constexpr int kKnobsPerPart = 375;
 constexpr int kValues = 128;
 
-// One sound-parameter template per knob of a part, each at its own address.
-std::string templates() {
-    std::string xml = "<sysexlist>";
-    char message[64];
-    for (int k = 0; k < kKnobsPerPart; ++k) {
-        snprintf(message, sizeof message, "3E 0F 00 20 00 %02X %02X 00", k / 128, k % 128);
-        xml += std::string("<sysex><values><value>") + message + "</value></values></sysex>";
-    }
-    return xml + "</sysexlist>";
-}
-
 void BM_SysExKnobs(benchmark::State& state) {
-    const std::string sysex = templates();
+    const std::string sysex = soundTemplates(kKnobsPerPart);
     size_t held = 0;
     for (auto _ : state) {
         state.PauseTiming();

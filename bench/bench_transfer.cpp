@@ -14,7 +14,7 @@
 #include "tests/librarian/LibrarianTestHost.h"
 #include "tests/support/BankFileGenerator.h"
 #include "tests/support/FakeSenderPlugin.h"
-#include "tests/support/SynthSimulator.h"
+#include "tools/zoz-qsim/SynthSimulator.h"
 
 #include <benchmark/benchmark.h>
 
@@ -68,7 +68,7 @@ private:
         }
     }
 
-    testsupport::SynthSimulator synth;
+    qsim::SynthSimulator synth;
     std::unique_ptr<RtMidiIn> in;
     std::unique_ptr<RtMidiOut> out;
     std::atomic<bool> stopping{false};

@@ -348,15 +348,19 @@ void IEffectBase::OnParamReset() {
 
 void IEffectBase::RedrawParamControls() {
     if (!m_graphics) return;
+    std::vector<std::pair<int, double>> values(static_cast<size_t>(NParams()));
     for (int i = 0; i < NParams(); ++i)
-        m_graphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
+        values[size_t(i)] = {i, GetParam(i)->Value()};
+    m_graphics->SetParametersFromPlug(values, false);
 }
 
 void IEffectBase::AttachGraphics(IGraphics* g) {
     if (!g) return;
     KIT_MutexLock lock(&m_mutex);
+    std::vector<std::pair<int, double>> values(static_cast<size_t>(NParams()));
     for (int i = 0; i < NParams(); ++i)
-        g->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
+        values[size_t(i)] = {i, GetParam(i)->GetNormalized()};
+    g->SetParametersFromPlug(values, true);
     g->PrepDraw();
     if (m_graphics != g) delete m_graphics;
     m_graphics = g;

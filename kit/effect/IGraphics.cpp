@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 
 IGraphics::IGraphics(IEffectBase* plug, int w, int h, int fps)
     : m_plug(plug), m_width(w), m_height(h), m_fps(fps < 1 ? 25 : fps) {}
@@ -96,6 +97,52 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
         m_controls.Get(i)->ShowParamFromPlug(paramIdx, value);
     for (int i = 0; i < m_layers.GetSize(); ++i)
         m_layers.Get(i)->SetParameterFromPlug(paramIdx, value, normalized);
+}
+
+namespace {
+
+using ControlIndex = std::unordered_map<int, std::vector<IControl*>>;
+
+// Files the control under each parameter it shows, once per parameter.
+void indexControl(IControl* control, ControlIndex& index) {
+    auto add = [&](int paramIdx) {
+        std::vector<IControl*>& controls = index[paramIdx];
+        if (controls.empty() || controls.back() != control) controls.push_back(control);
+    };
+    add(control->ParamIdx());
+    for (int k = 0; k < control->NAuxParams(); ++k)
+        add(control->GetAuxParam(k)->mParamIdx);
+}
+
+void indexLayer(const ControlLayer* layer, ControlIndex& index) {
+    for (int i = 0; i < layer->getControls().GetSize(); ++i)
+        indexControl(layer->getControls().Get(i), index);
+    for (int i = 0; i < layer->getChildren().GetSize(); ++i)
+        indexLayer(layer->getChildren().Get(i), index);
+}
+
+} // namespace
+
+void IGraphics::SetParametersFromPlug(const std::vector<std::pair<int, double>>& values,
+                                      bool normalized) {
+    // The controls in the order SetParameterFromPlug reaches them.
+    ControlIndex index;
+    for (int i = 0; i < m_controls.GetSize(); ++i)
+        indexControl(m_controls.Get(i), index);
+    for (int i = 0; i < m_layers.GetSize(); ++i)
+        indexLayer(m_layers.Get(i), index);
+    for (auto [paramIdx, value] : values) {
+        if (!normalized) {
+            IParam* param = m_plug ? m_plug->GetParam(paramIdx) : nullptr;
+            if (!param) continue;
+            value = param->GetNormalized(value);
+            param->SetNormalized(value);
+        }
+        const auto shown = index.find(paramIdx);
+        if (shown == index.end()) continue;
+        for (IControl* control : shown->second)
+            control->ShowParamFromPlug(paramIdx, value);
+    }
 }
 
 // ---- Input

@@ -6,6 +6,7 @@
 #include "kit/effect/IEffectStructs.h"
 #include "kit/rast/RAST_IBitmap.h"
 
+#include <utility>
 #include <vector>
 
 class ControlLayer;
@@ -195,6 +196,10 @@ public:
     // through its normalised form so that step rounding and range apply; then an unknown
     // index changes nothing.
     void SetParameterFromPlug(int paramIdx, double value, bool normalized);
+    // The same for many (parameter, value) pairs, in their order, with the controls looked up
+    // once for the whole list: the work grows with the controls plus the pairs, not with their
+    // product.
+    void SetParametersFromPlug(const std::vector<std::pair<int, double>>& values, bool normalized);
 
     // ---- Input, in editor pixels from the top left.
 

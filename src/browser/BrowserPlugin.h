@@ -1,11 +1,13 @@
 #pragma once
 
+#include "src/librarian/LibrarianHost.h"
 #include "src/sender/SenderJob.h"
 
 #include <functional>
 #include <string>
 
 class ControlLayer;
+class IControl;
 class LibrarianViewControl;
 struct ISysEx;
 
@@ -61,6 +63,23 @@ public:
     // Arms the sound collection and requests the edit buffer of the current part, or sound
     // min(upper slot, 99) of `bank`; nothing happens while the job thread is busy.
     virtual void sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) = 0;
+
+    // ---- The bank menus.
+    // The bank last chosen at a bank-menu position: its file name and holding folder. The
+    // setters are the librarian host's; a plug-in that is both overrides them once.
+    virtual const std::string& rememberedFileName(LibrarianHost::BankPosition position) const = 0;
+    virtual const std::string& rememberedFolder(LibrarianHost::BankPosition position) const = 0;
+    virtual void setRememberedFileName(LibrarianHost::BankPosition position,
+                                       const std::string& fileName) = 0;
+    virtual void setRememberedFolder(LibrarianHost::BankPosition position,
+                                     const std::string& folder) = 0;
+    // The first control bound to the parameter as found at start-up (the bank-list displays
+    // of `kPatchSelectionListUpper` and `kPatchSelectionListLower` among them); null for none.
+    virtual IControl* keptControl(int paramIdx) const = 0;
+    // Puts the program page's bank and program menus in line with the upper bank: the
+    // program of the mode becomes the grid's upper and current slot and the program menu
+    // lists the upper bank; with false the hardware bank menu is refreshed too.
+    virtual void updateBankAndProgramMenuNames(bool keepBankMenu) = 0;
 
     // ---- The program page's bank and program menus and the bank edit menu.
     // The program menu lists the names of the upper librarian bank instead of programs.

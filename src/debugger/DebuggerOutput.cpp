@@ -1,5 +1,7 @@
 #include "src/debugger/DebuggerOutput.h"
 
+#include "kit/effect/IMidiMsg.h"
+
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -56,4 +58,13 @@ void DebuggerOutput::logSysExOutMessageByteInt(const std::vector<int>& bytes, in
     std::string hex;
     for (int i = 0; i < count; ++i) hex += hexByte(bytes[size_t(i)]);
     printSysExLine(hex, count);
+}
+
+bool DebuggerOutput::compareMIDIdata(std::array<int, 3>& last, const IMidiMsg& message) {
+    const std::array<int, 3> now = {message.status, message.data1, message.data2};
+    if (now == last) return true;
+    last = now;
+    printf("Plug-in MIDI In  ");
+    message.LogMsg();
+    return false;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+struct IMidiMsg;
 
 // The debug log and the console traces. Stateless: every operation works on what it is given.
 // Callers compose a log text only while their log-enabled flag is set.
@@ -16,4 +19,7 @@ public:
     static void logSysExOutMessageByte(const uint8_t* bytes, int size);
     // The same for a message held as a list of ints (the first count of them).
     static void logSysExOutMessageByteInt(const std::vector<int>& bytes, int count);
+    // Keeps status and data bytes of an incoming short message in last and prints the message
+    // when it differs from what last held; true when it was the same.
+    static bool compareMIDIdata(std::array<int, 3>& last, const IMidiMsg& message);
 };

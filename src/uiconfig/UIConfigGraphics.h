@@ -4,11 +4,13 @@
 
 #include <vector>
 
+class ControlLayer;
 class IControl;
 
 // What the configuration reader needs of the editor's graphics object: the bundle's
 // resource files, the process-wide bitmap cache, whose entries are keyed by id and counted,
-// so that several plug-in instances can share them, and the editor's top-level controls.
+// so that several plug-in instances can share them, and the editor's top-level controls and
+// layers.
 class UIConfigGraphics {
 public:
     virtual ~UIConfigGraphics() = default;
@@ -30,4 +32,6 @@ public:
     // Puts control at the top level of the editor, which owns it from then on; its index, or
     // -1 when it could not be taken (it is then deleted).
     virtual int AttachControl(IControl* control) = 0;
+    // The same for a page of the editor.
+    virtual int AttachLayer(ControlLayer* layer) = 0;
 };

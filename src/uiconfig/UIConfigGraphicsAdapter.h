@@ -20,6 +20,7 @@ public:
     }
     void ReleaseBitmapById(int id) override { graphics->ReleaseBitmapById(id); }
     int AttachControl(IControl* control) override { return graphics->AttachControl(control); }
+    int AttachLayer(ControlLayer* layer) override { return graphics->AttachLayer(layer); }
 
 private:
     IGraphics* graphics;

@@ -211,8 +211,6 @@ IBitmap UIConfigManager::getImageByName(UIConfigGraphics* graphics_,
     return graphics_->getImageById(it->second.id, it->second.frames, it->second.horizontal);
 }
 
-void UIConfigManager::processXMLElement(tinyxml2::XMLNode*, ControlLayer*, int) {}
-
 void UIConfigManager::Tokenize(const std::string& text, std::vector<std::string>& tokens,
                                const std::string& delimiters) {
     size_t start = text.find_first_not_of(delimiters);

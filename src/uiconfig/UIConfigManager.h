@@ -78,11 +78,28 @@ public:
     // The cached bitmap of an image name; the empty bitmap (logged) for an unknown name.
     IBitmap getImageByName(UIConfigGraphics* graphics, const std::string& name) const;
 
-    // The layout walk, which creates the layers and controls of node and its following
-    // siblings. It comes with the control factories; until then it creates nothing.
+    // The layout walk: creates the layers and controls of node, its following siblings and
+    // their subtrees, in document order, into layer (the editor's top level without one) for
+    // the multilayer copy part (-1 outside the copies). An element it cannot build is logged
+    // and skipped; the rest is read.
     void processXMLElement(tinyxml2::XMLNode* node, ControlLayer* layer, int part);
+    // The layer the layout last named so, or null.
+    ControlLayer* getLayer(const std::string& name) const;
+    // The librarian's slot grids, made by the plug-in for the layout's "patchBrowser"; null
+    // without one. Owned by the editor.
+    IControl* getLibrarianView() const { return librarianView; }
 
-    // Parameter records and links. "Part <part + 1>:<group>" inside a part ("Part <part + 1>"
+    // Parameter records and links.
+    // Reads the first count comma-separated decimal numbers of text into values; an entry
+    // whose token is missing or not a number keeps the caller's value. Huge numbers are cut
+    // to the int range.
+    static void getCSValues(const std::string& text, int* values, int count);
+    // The layout's "partner,switch[,extra]" link, the names moved to the copy's part (part
+    // >= 0); fields of names the dictionary lacks, and a link of fewer than two names, are -1;
+    // extra only with exactly three tokens.
+    void getBiDirectLinkValues(const std::string& text, LinkInfo& link, int part) const;
+    static void copyIntVector(const std::vector<int>& source, std::vector<int>& destination);
+    // "Part <part + 1>:<group>" inside a part ("Part <part + 1>"
     // for an empty group), the group alone outside; valid until the next call.
     const std::string& getParamGroup(int part, const std::string& group);
     // Stores link in action and gives the partner's record (made when it has none) the back
@@ -247,6 +264,11 @@ public:
     static std::vector<int> convertStringSysextoVector(const std::string& text);
 
 private:
+    friend class LayoutWalk;
+
+    // A decimal number after optional white space, cut to the int range; false (value
+    // untouched) when the text does not begin with one.
+    static bool readInt(const char* text, int& value);
     bool debugLogOn() const;
     // Writes the parts as one debug-log line, composed only while the log is on.
     template <typename... Parts> void log(const Parts&... parts) const {
@@ -346,17 +368,20 @@ private:
     PatchLibrarian* librarian = nullptr;
     int style = 0;
     double scale = 1.0;
+    IControl* librarianView = nullptr;
 
-    std::vector<SysExContainer> sysExContainers;
-    std::map<std::string, std::vector<std::string>> valueLists;
-    std::map<std::string, int> paramDictionary;
+    // Declared in the reverse of their release: the control maps go first, the image
+    // dictionary last. The layers, controls and parameters the entries point to are not owned.
+    std::vector<OwnedAction> controlActions;
     std::map<std::string, ImageInfo> imageDictionary;
     // One id per preloaded row that holds a cache reference, for ClearImageCache.
     std::vector<int> preloadedImageIds;
-
-    std::string paramGroup; // getParamGroup's result
-    std::vector<OwnedAction> controlActions;
-    SysExControlContainer sysExControlMap;
-    NRPNControlContainer nrpnControlMap;
+    std::map<std::string, int> paramDictionary;
+    std::map<std::string, ControlLayer*> layerMap;
+    std::map<std::string, std::vector<std::string>> valueLists;
+    std::vector<SysExContainer> sysExContainers;
+    std::string paramGroup;                   // getParamGroup's result
     std::map<int, controlID3> ccControlTable; // channel or part, CC number, variant
+    NRPNControlContainer nrpnControlMap;
+    SysExControlContainer sysExControlMap;
 };

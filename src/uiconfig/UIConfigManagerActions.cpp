@@ -4,11 +4,50 @@
 
 #include "kit/effect/IEffectBase.h"
 
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+
 UIConfigManager::~UIConfigManager() {
     // A parameter would otherwise keep a pointer to a freed record.
     for (const OwnedAction& owned : controlActions)
         if (owned.param->GetControlAction() == owned.action.get())
             owned.param->SetControlAction(nullptr);
+}
+
+bool UIConfigManager::readInt(const char* text, int& value) {
+    while (isspace(static_cast<unsigned char>(*text)))
+        ++text;
+    const char* digits = text + (*text == '+' || *text == '-');
+    if (!isdigit(static_cast<unsigned char>(*digits))) return false;
+    value = int(std::clamp<long long>(strtoll(text, nullptr, 10), INT_MIN, INT_MAX));
+    return true;
+}
+
+void UIConfigManager::getCSValues(const std::string& text, int* values, int count) {
+    std::vector<std::string> tokens;
+    Tokenize(text, tokens, ",");
+    for (int i = 0; i < count && size_t(i) < tokens.size(); ++i)
+        readInt(tokens[size_t(i)].c_str(), values[i]);
+}
+
+void UIConfigManager::getBiDirectLinkValues(const std::string& text, LinkInfo& link,
+                                            int part) const {
+    link = LinkInfo();
+    std::vector<std::string> tokens;
+    Tokenize(text, tokens, ",");
+    if (tokens.size() < 2) return;
+    const int offset = std::max(part, 0);
+    const int partner = getParamByName(tokens[0]);
+    const int switchId = getParamByName(tokens[1]);
+    if (partner >= 0) link.partnerId = partner + offset;
+    if (switchId >= 0) link.switchId = switchId + offset;
+    if (tokens.size() == 3) readInt(tokens[2].c_str(), link.extra);
+}
+
+void UIConfigManager::copyIntVector(const std::vector<int>& source, std::vector<int>& destination) {
+    destination.insert(destination.end(), source.begin(), source.end());
 }
 
 const std::string& UIConfigManager::getParamGroup(int part, const std::string& group) {

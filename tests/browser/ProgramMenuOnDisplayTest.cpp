@@ -5,31 +5,23 @@
 
 #include "tests/browser/MenuRig.h"
 
-#include "tests/support/Watchdog.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-// Last: Xlib's macros would clash with the names above.
-#include "platform/view/X11View.h"
-#include "tests/support/XHostWindow.h"
+#include "tests/browser/DisplayRig.h"
 
 using testsupport::WaitUntil;
 
 TEST(ProgramMenuOnDisplay, SoundThirtyEightFromTheRangeSubmenuSetsProgramThirtySevenAndSendsIt) {
-    testsupport::Watchdog watchdog(120, "the program menu on the display");
-    testsupport::XHostWindow window(1500, 757);
-    if (!window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
-    XMoveWindow(window.display(), window.window(), 0, 0);
-    testsupport::TempFolder folder;
-    DisplayPlugin* plug = newDisplayPlugin(folder.path());
+    DisplayRig rig("the program menu on the display");
+    if (!rig.window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    testsupport::XHostWindow& window = rig.window;
+    DisplayPlugin* plug = rig.plug;
     plug->currentPart = 3;
     const IRECT button = attachMenus(*plug).program->GetRECT();
-    AEffect* effect = plug->GetAEffect();
-    ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0,
-                                 reinterpret_cast<void*>(window.window()), 0.0f), 1);
-    const Window editor = static_cast<platform::X11View*>(plug->GetGUI()->GetWindow())->WindowId();
+    const Window editor = rig.open();
+    ASSERT_NE(editor, 0u);
 
     // The view moves pointer positions 2 left and 3 up. The menu opens 4 below the button,
     // its rows 20 high from 4 below its top; "31-40" opens its submenu beside its row, so
@@ -60,6 +52,5 @@ TEST(ProgramMenuOnDisplay, SoundThirtyEightFromTheRangeSubmenuSetsProgramThirtyS
                plug->calls == std::vector<std::string>{"BankChangeMessage 3",
                                                        "sendPatchAndPatternToDevice 3 1 0 0 0"};
     }));
-    EXPECT_EQ(effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f), 1);
-    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    EXPECT_TRUE(rig.close());
 }

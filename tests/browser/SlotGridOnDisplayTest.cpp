@@ -2,31 +2,21 @@
 // driven with xdotool: right clicks open the menus the plug-in draws, and "Copy" on a lower
 // slot, then "Paste" on an upper one, stores the patch and shows it.
 
-#include "tests/browser/BrowserRig.h"
-
-#include "tests/support/Watchdog.h"
-
 #include <gtest/gtest.h>
 
-// Last: Xlib's macros would clash with the names above.
-#include "platform/view/X11View.h"
-#include "tests/support/XHostWindow.h"
+#include "tests/browser/DisplayRig.h"
 
 using testsupport::WaitUntil;
 
 TEST(SlotGridOnDisplay, RightClicksShowThePlugInsMenusAndCopyThenPasteStoresThePatch) {
-    testsupport::Watchdog watchdog(120, "the slot grid on the display");
-    testsupport::XHostWindow window(1500, 757);
-    if (!window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
-    XMoveWindow(window.display(), window.window(), 0, 0);
-    testsupport::TempFolder folder;
-    DisplayPlugin* plug = newDisplayPlugin(folder.path());
+    DisplayRig rig("the slot grid on the display");
+    if (!rig.window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    testsupport::XHostWindow& window = rig.window;
+    DisplayPlugin* plug = rig.plug;
     PatchLibrarian& lib = plug->librarian;
     LibrarianViewControl* grid = plug->createGrid(1.0, 8, 30);
-    AEffect* effect = plug->GetAEffect();
-    ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0,
-                                 reinterpret_cast<void*>(window.window()), 0.0f), 1);
-    const Window editor = static_cast<platform::X11View*>(plug->GetGUI()->GetWindow())->WindowId();
+    const Window editor = rig.open();
+    ASSERT_NE(editor, 0u);
 
     // Right-clicks the middle of a slot and chooses the first item of the menu drawn 4 pixels
     // below the point, whose rows are 20 high from 4 below its top; the view moves clicks 2
@@ -68,6 +58,5 @@ TEST(SlotGridOnDisplay, RightClicksShowThePlugInsMenusAndCopyThenPasteStoresTheP
     }));
     EXPECT_EQ(grid->getSlot(LibrarianViewControl::kUpper, 20).GetTextForPlug().substr(0, 7),
               "Sour 4 ");
-    EXPECT_EQ(effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f), 1);
-    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    EXPECT_TRUE(rig.close());
 }

@@ -1,5 +1,7 @@
 #include "src/debugger/DebuggerOutput.h"
 
+#include "kit/effect/IMidiMsg.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -69,4 +71,15 @@ TEST(DebugLog, SysExTraceFramesTheBytesInLowerCaseHex) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Plug-in MIDI Out (sysex | 6 bytes | F0 3e 0f 00 00 30 00 F7)\n"
               "Plug-in MIDI Out (sysex | 2 bytes | F0 f0 f7 F7)\n");
+}
+
+TEST(DebugLog, IncomingShortMessagesArePrintedOnlyWhenTheyChange) {
+    std::array<int, 3> last{};
+    const IMidiMsg note(0, 0x90, 0x3C, 0x64), softer(0, 0x90, 0x3C, 0x40);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(DebuggerOutput::compareMIDIdata(last, note));
+    EXPECT_TRUE(DebuggerOutput::compareMIDIdata(last, note));
+    EXPECT_FALSE(DebuggerOutput::compareMIDIdata(last, softer));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Plug-in MIDI In  Plug-in MIDI In  ");
+    EXPECT_EQ(last, (std::array<int, 3>{0x90, 0x3C, 0x40}));
 }

@@ -1,7 +1,10 @@
+#include "kit/effect/IPanelControl.h"
 #include "src/librarian/LibrarianInitData.h"
 #include "src/uiconfig/ImageTable.h"
+#include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UIConfigManager.h"
 #include "tests/editor_config/EditorLayout.h"
+#include "tests/support/TestEffect.h"
 #include "tests/uiconfig/FakeConfigGraphics.h"
 #include "tests/uiconfig/FakeConfigPlugin.h"
 
@@ -187,6 +190,43 @@ std::vector<const LayoutControl*> shownControls() {
     return out;
 }
 
+// The parameters whose first control the plug-in remembers or whose actions it takes.
+const char* const kKeptControls =
+    "kRandomize kPatchSearch kControlProgBank kPatchSelectionListUpper "
+    "kPatchSelectionListLower kDeviceOutSelection kDeviceInSelection kPatchRename "
+    "kControlDisplayName kControlDisplayValue kControlDisplayCategory "
+    "kControlDisplayPatch kControlDisplayCC kControlDisplayBuild "
+    "kControlDisplayMIDIOutDelay kControlLibrary kKeepSelectedBank kQuickTab kMainTab "
+    "kOverrideTempo kSendMIDIClockPointer kSendMIDIClockInfo "
+    "kMIDIFilterDAWCCPassThrough kMIDIFilterHWSEPassThrough kMultiPartMIDICh+{0-15}";
+
+// The committed resources read by the layout reader over a plug-in of every parameter; the
+// librarian view is a panel.
+struct ReadEditor {
+    ReadEditor() {
+        setenv("ZOZ_RESOURCES_DIR", ZOZ_BUILD_RESOURCES, 1);
+        setenv("ZOZ_MIDI_API", "alsa", 1); // the port menus ask no MIDI server to start
+        plugin.effectBase = &effect;
+        plugin.makeLibrarianView = [this](int, int, int paramIdx, const IBitmap&, IRECT rect,
+                                          double) -> IControl* {
+            viewParam = paramIdx;
+            return new IPanelControl(&effect, rect, &COLOR_BLACK);
+        };
+        manager.readUIConfig(&graphics, &plugin, nullptr, 0, 1.0);
+    }
+    const ControlAction* record(int id) const { return effect.GetParam(id)->GetControlAction(); }
+    testsupport::TestEffect effect{kNumParams, kNumNonAutomatedParams};
+    FakeConfigGraphics graphics;
+    FakeConfigPlugin plugin;
+    UIConfigManager manager;
+    int viewParam = -1;
+};
+
+const ReadEditor& editor() {
+    static const ReadEditor read;
+    return read;
+}
+
 bool onPage(const LayoutControl& c) {
     for (const LayoutLayer* l = c.layer; l; l = l->parent)
         if (l->parent && l->parent->name == "root") return true;
@@ -217,6 +257,55 @@ TEST(EditorConfigLoader, ReadsTheResourcesWithStageLinesOnly) {
         references.insert(c.paramId.substr(0, c.paramId.find('+')));
     for (const std::string& name : references)
         EXPECT_GE(manager.getParamByName(name), 0) << name;
+}
+
+TEST(EditorConfigWalk, ReadsWithoutComplaintsEveryLayerViewAndKeptControl) {
+    for (const std::string& line : editor().plugin.lines())
+        if (line.rfind("CONFIG READER: ", 0) == 0) {
+            EXPECT_TRUE(line.find("Started") != std::string::npos ||
+                        line.find("Completed") != std::string::npos)
+                << line;
+        }
+    for (const auto& l : layout().layers) {
+        if (l->copies) continue;
+        const ControlLayer* layer = editor().manager.getLayer(l->name);
+        ASSERT_NE(layer, nullptr) << l->name;
+        EXPECT_EQ(layer->getId(), l->id) << l->name;
+    }
+    ASSERT_NE(editor().manager.getLibrarianView(), nullptr);
+    EXPECT_EQ(editor().manager.getLibrarianView()->GetRECT(), IRECT(240, 212, 1276, 710));
+    EXPECT_EQ(editor().viewParam, kLibrarianArea);
+    for (const std::string& name : names(kKeptControls)) {
+        const ControlAction* record = editor().record(parameterId(name));
+        ASSERT_NE(record, nullptr) << name;
+        EXPECT_FALSE(record->controls.empty()) << name;
+    }
+}
+
+TEST(EditorConfigWalk, SysExControlsSendTheirMessagesAndAreFoundAtTheirAddress) {
+    const SysExControlContainer& map = editor().manager.getSysExControlMap();
+    int found = 0;
+    for (const auto& c : layout().controls) {
+        if (!c.sysex() || EditorLayout::neverShown(c)) continue;
+        const ControlAction* record = editor().record(c.id);
+        ASSERT_NE(record, nullptr) << c.paramId << " part " << c.part;
+        EXPECT_EQ(record->partIndex, c.part) << c.paramId;
+        const SysExMessageList& sent = record->sysexMessage.messages;
+        const auto expected = messages(c);
+        ASSERT_EQ(sent.size(), int(expected.size())) << c.paramId;
+        for (size_t k = 0; k < expected.size(); ++k)
+            ASSERT_EQ(sent.message(int(k)), expected[k]) << c.paramId << " value " << k;
+        unsigned char a[4];
+        ASSERT_TRUE(SysExControlContainer::sysexAddress(sent.message(0), c.changingByte, a));
+        const IControl* control = map.findControl(a[0], a[1], a[2], a[3], variant(c));
+        ASSERT_NE(control, nullptr) << c.paramId;
+        // The two models' filter types share their byte; the later one is found.
+        if (control->ParamIdx() == c.id)
+            ++found;
+        else
+            EXPECT_EQ(control->ParamIdx(), parameterId(c.paramId + "Plus") + std::max(c.part, 0));
+    }
+    EXPECT_GT(found, 5000);
 }
 
 TEST(EditorConfigLayers, EveryNamedLayerOnceAndPartCopiesOnTheirPages) {
@@ -271,14 +360,7 @@ TEST(EditorConfigLayers, ControlsThePlugInKeepsExist) {
         browsers += c.element == "patchBrowser" && c.id == parameterId("kLibrarianArea");
     EXPECT_EQ(browsers, 1);
     // Every first control the plug-in remembers, and the actions it takes, are real controls.
-    for (const std::string& name : names(
-             "kRandomize kPatchSearch kControlProgBank kPatchSelectionListUpper "
-             "kPatchSelectionListLower kDeviceOutSelection kDeviceInSelection kPatchRename "
-             "kControlDisplayName kControlDisplayValue kControlDisplayCategory "
-             "kControlDisplayPatch kControlDisplayCC kControlDisplayBuild "
-             "kControlDisplayMIDIOutDelay kControlLibrary kKeepSelectedBank kQuickTab kMainTab "
-             "kOverrideTempo kSendMIDIClockPointer kSendMIDIClockInfo "
-             "kMIDIFilterDAWCCPassThrough kMIDIFilterHWSEPassThrough kMultiPartMIDICh+{0-15}")) {
+    for (const std::string& name : names(kKeptControls)) {
         bool found = false;
         for (const auto& c : layout().controls)
             found |= c.paramId == name && c.element != "multiFx";

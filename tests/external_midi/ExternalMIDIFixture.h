@@ -1,11 +1,11 @@
 #pragma once
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MidiSystem.h"
 #include "tests/support/TestVSTEffect.h"
 #include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
-#include <jack/jack.h>
 
 #include <cstdlib>
 #include <memory>
@@ -23,25 +23,13 @@ constexpr int kProbeTries = 100;
 constexpr int kProbeWaitMs = 100;
 const std::string kOutProbe = "msg FE"; // active sensing, which the peer does not filter
 
-inline bool jackServerRunning() {
-    jack_status_t status;
-    jack_client_t* probe = jack_client_open("zozprobe", JackNoStartServer, &status);
-    if (!probe) return false;
-    jack_client_close(probe);
-    return true;
-}
-
 // Tests on the private JACK server of scripts/test, skipped without it, each within a time
 // limit; the peer program stands at the far end of each port.
 class ExternalMIDI : public testing::Test {
 protected:
     void SetUp() override {
-        if (!getenv("JACK_DEFAULT_SERVER"))
-            GTEST_SKIP() << "no private JACK server (scripts/test starts one)";
-        if (!jackServerRunning())
-            GTEST_SKIP() << "the JACK server " << getenv("JACK_DEFAULT_SERVER")
-                         << " is not running";
-        setenv("ZOZ_MIDI_API", "jack", 1);
+        const std::string missing = testsupport::MidiSystemMissing();
+        if (!missing.empty()) GTEST_SKIP() << missing;
         m_watchdog = std::make_unique<testsupport::Watchdog>(
             60, testing::UnitTest::GetInstance()->current_test_info()->name());
     }

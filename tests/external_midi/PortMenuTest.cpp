@@ -12,9 +12,14 @@ namespace {
 TEST_F(ExternalMIDI, PortMenusListThePortsAtTopLevel) {
     auto receiver = peer("receive", "r", "in");
     auto sender = peer("send", "s", "out");
-    ConfigEditor e("<sysexlist/>");
-    e.manager.createMIDIDeviceSelectionControl(kDeviceOutSelection, 10, 20, 100, 13, 0);
-    e.manager.createMIDIDeviceSelectionControl(kDeviceInSelection, 10, 40, 100, 13, 1);
+    // Named alike whatever the layout says, and at top level even inside a layer.
+    const char* layout = "<uiconfig>"
+                         "<dropMenu type='deviceSelection' name='Out' paramId='kDeviceOutSelection'"
+                         " bounds='10,20,100,13' inputDev='0'/><layer name='page'>"
+                         "<dropMenu type='deviceSelection' paramId='kDeviceInSelection'"
+                         " bounds='10,40,100,13' inputDev='1,7'/></layer></uiconfig>";
+    ConfigEditor e({ConfigCipher::encipher("<sysexlist/>"), ConfigCipher::encipher(layout)}, 0,
+                   1.0);
     const std::pair<int, std::string> menus[] = {{kDeviceOutSelection, portOf("r", "in")},
                                                  {kDeviceInSelection, portOf("s", "out")}};
     for (const auto& [id, port] : menus) {

@@ -261,6 +261,48 @@ TEST_F(GraphicsTest, ValuesFromThePlugInReachEveryControlAndNothingElse) {
     EXPECT_TRUE(plug.changes.empty() && plug.changes2.empty() && plug.informs.empty());
 }
 
+TEST_F(GraphicsTest, ManyValuesAtOnceShowAsOneByOne) {
+    // Twin editors, one told value by value, the other all at once.
+    struct Editor {
+        TestEffect plug{4, 2};
+        TestGraphics* g = new TestGraphics(&plug, 200, 100);
+        std::vector<TestControl*> controls;
+        Editor() {
+            plug.GetParam(2)->InitInt("Octave", 3, 0, 10);
+            plug.AttachGraphics(g);
+            auto add = [&](TestControl* c) { controls.push_back(c); return c; };
+            g->AttachControl(add(new TestControl(&plug, IRECT(0, 0, 10, 10), 2)));
+            TestControl* both = add(new TestControl(&plug, IRECT(0, 0, 10, 10), 2));
+            both->AddAuxParam(2); // the same parameter twice
+            both->AddAuxParam(0);
+            g->AttachControl(both);
+            auto* hidden = new ControlLayer(1, "hidden");
+            g->AttachLayer(hidden);
+            auto* child = new ControlLayer(2, "child");
+            hidden->addChild(child);
+            child->addControl(add(new TestControl(&plug, IRECT(0, 0, 10, 10), 0)));
+            child->addControl(add(new TestControl(&plug, IRECT(0, 0, 10, 10), 7)));
+        }
+    } one, all;
+    const std::vector<std::pair<int, double>> plain = {{2, 5.0}, {99, 1.0}, {0, 0.3}, {2, 7.0}};
+    const std::vector<std::pair<int, double>> normalised = {{0, 0.25}, {7, 0.5}, {2, 0.9}};
+    for (const auto& [idx, v] : plain)
+        one.g->SetParameterFromPlug(idx, v, false);
+    for (const auto& [idx, v] : normalised)
+        one.g->SetParameterFromPlug(idx, v, true);
+    all.g->SetParametersFromPlug(plain, false);
+    all.g->SetParametersFromPlug(normalised, true);
+    for (int p : {0, 2})
+        EXPECT_EQ(one.plug.GetParam(p)->Value(), all.plug.GetParam(p)->Value()) << p;
+    for (size_t i = 0; i < one.controls.size(); ++i) {
+        EXPECT_EQ(one.controls[i]->GetValue(), all.controls[i]->GetValue()) << i;
+        for (int k = 0; k < one.controls[i]->NAuxParams(); ++k)
+            EXPECT_EQ(one.controls[i]->GetAuxParam(k)->mValue,
+                      all.controls[i]->GetAuxParam(k)->mValue) << i << " aux " << k;
+    }
+    EXPECT_DOUBLE_EQ(all.controls[3]->GetValue(), 0.5); // bound outside the parameter list
+}
+
 TEST_F(GraphicsTest, PromptsAndWhatComesBackFromThem) {
     TestControl* mode = top("m", IRECT(0, 0, 10, 10), 1);
     TestControl* octave = top("o", IRECT(0, 0, 10, 10), 2);

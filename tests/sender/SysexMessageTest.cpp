@@ -1,7 +1,7 @@
 #include "src/sender/SysexMessage.h"
 #include "tests/support/BankFileGenerator.h"
 #include "tests/support/FakeSenderPlugin.h"
-#include "tests/support/SynthSimulator.h"
+#include "tools/zoz-qsim/SynthSimulator.h"
 
 #include <gtest/gtest.h>
 
@@ -60,9 +60,10 @@ TEST(SysexMessage, ChecksumCoversIdAddressAndDataFromTheMinimumLength) {
 // requests put on the wire with dumps the incoming side accepts.
 TEST(SynthSimulator, AnswersRequestsOnTheWireWithAddressedDumps) {
     testsupport::FakeSenderPlugin plugin;
-    testsupport::SynthSimulator synth(5);
+    qsim::SynthSimulator synth(5);
     std::vector<Bytes> answers;
-    synth.attach(plugin.output, [&](const Bytes& d) { answers.push_back(d); });
+    synth.start([&](const Bytes& d) { answers.push_back(d); });
+    plugin.output.setListener([&](const Bytes& m) { synth.receive(m); });
     for (const Bytes& r : {
              sx::request(5, kSysexSoundRequest, sx::soundEditBuffer(3)),
              sx::request(0x7F, kSysexMultiRequest, sx::multiSlot(7)),

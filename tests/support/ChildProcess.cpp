@@ -106,6 +106,10 @@ void ChildProcess::CloseInput() {
     m_in = -1;
 }
 
+bool ChildProcess::Signal(int signal) {
+    return m_pid > 0 && ::kill(m_pid, signal) == 0;
+}
+
 int ChildProcess::Finish(std::string* rest, int timeoutMs) {
     CloseInput();
     const int64_t deadline = nowMs() + timeoutMs;

@@ -24,6 +24,8 @@ public:
     bool ReadLine(std::string* line, int timeoutMs);
     bool WriteLine(const std::string& line);
     void CloseInput();
+    // Sends the child a signal; false when it is not running.
+    bool Signal(int signal);
     // Reads the rest of the output and waits for the exit: the exit status, or -1 when the child
     // did not end within timeoutMs (it is then killed) or ended by a signal.
     int Finish(std::string* rest, int timeoutMs);

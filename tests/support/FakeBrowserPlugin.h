@@ -137,6 +137,40 @@ public:
         });
     }
 
+    // The bank menus: the remembered banks are the librarian host's, the bank-list displays
+    // stand apart from the editor, and the program page's refresh moves the upper and current
+    // slot to `program` as the plug-in's does with the mode's program.
+    const std::string& rememberedFileName(BankPosition position) const override {
+        return remembered[position][0];
+    }
+    const std::string& rememberedFolder(BankPosition position) const override {
+        return remembered[position][1];
+    }
+    void setRememberedFileName(BankPosition position, const std::string& fileName) override {
+        LibrarianTestHost::setRememberedFileName(position, fileName);
+    }
+    void setRememberedFolder(BankPosition position, const std::string& folder) override {
+        LibrarianTestHost::setRememberedFolder(position, folder);
+    }
+    IControl* keptControl(int paramIdx) const override {
+        for (const std::unique_ptr<TestControl>& display : bankListDisplays)
+            if (display->ParamIdx() == paramIdx) return display.get();
+        return nullptr;
+    }
+    void updateBankAndProgramMenuNames(bool keepBankMenu) override {
+        menuNameUpdates.push_back(keepBankMenu);
+        if (grid) {
+            grid->setUpperSelectedSlot(program);
+            grid->setCurrentSlot(program);
+        }
+        librarian.upperSlotIndex = program;
+    }
+    std::unique_ptr<TestControl> bankListDisplays[2] = {
+        std::make_unique<TestControl>(this, IRECT(), kPatchSelectionListUpper),
+        std::make_unique<TestControl>(this, IRECT(), kPatchSelectionListLower)};
+    std::vector<bool> menuNameUpdates;
+    int program = 0;
+
     // The program page's menus and the bank edit menu: calls to the core are recorded as
     // lines of the call's name and its arguments.
     bool isLibrarianNames() const override { return librarianNames; }

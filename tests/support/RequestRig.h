@@ -8,7 +8,7 @@
 #include "tests/librarian/LibrarianTestHost.h"
 #include "tests/support/FakeSenderPlugin.h"
 #include "tests/support/ScaledClock.h"
-#include "tests/support/SynthSimulator.h"
+#include "tools/zoz-qsim/SynthSimulator.h"
 
 #include <atomic>
 #include <chrono>
@@ -47,11 +47,13 @@ struct RequestRig {
             if (++sleeps == cancelAtSleep) manager.getSender()->cancel = true;
             if (onSleep) onSleep(sleeps);
         });
-        synth.attach(plugin.output, [this](const Bytes& d) { deliver(d); });
+        synth.start([this](const Bytes& d) { deliver(d); });
+        plugin.output.setListener([this](const Bytes& m) { synth.receive(m); });
     }
     ~RequestRig() {
         waitIdle();
-        synth.detach();
+        plugin.output.setListener(nullptr);
+        synth.stop();
     }
 
     // A message from the synthesizer, as the plug-in's input hands it on.
@@ -84,7 +86,7 @@ struct RequestRig {
     PatchLibrarian librarian{host};
     std::vector<std::unique_ptr<PatchFile>> banks;
     testsupport::FakeSenderPlugin plugin;
-    testsupport::SynthSimulator synth;
+    qsim::SynthSimulator synth;
     std::atomic<int> sleeps{0};
     int cancelAtSleep = 0;
     std::function<void(int sleep)> onSleep;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
 #include "platform/ResourceFile.h"
 #include "src/uiconfig/UIConfigGraphics.h"
@@ -69,5 +70,10 @@ public:
         controls.emplace_back(control);
         return int(controls.size()) - 1;
     }
+    int AttachLayer(ControlLayer* layer) override {
+        layers.emplace_back(layer);
+        return int(layers.size()) - 1;
+    }
     std::vector<std::unique_ptr<IControl>> controls;
+    std::vector<std::unique_ptr<ControlLayer>> layers;
 };

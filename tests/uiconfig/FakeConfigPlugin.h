@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -24,6 +25,11 @@ public:
     bool isDebugLogOn() const override { return logOn; }
     std::string debugLogPath() const override { return path.string(); }
     IEffectBase* effect() const override { return effectBase; }
+    IControl* createLibrarianView(int x, int y, int paramIdx, const IBitmap& background, IRECT rect,
+                                  PatchLibrarian*, double scale) override {
+        return makeLibrarianView ? makeLibrarianView(x, y, paramIdx, background, rect, scale)
+                                 : nullptr;
+    }
 
     // The texts of the log lines, without their time stamps.
     std::vector<std::string> lines() const {
@@ -38,6 +44,9 @@ public:
 
     bool logOn;
     IEffectBase* effectBase = nullptr;
+    // Makes the librarian view; none without it.
+    std::function<IControl*(int x, int y, int paramIdx, const IBitmap&, IRECT, double scale)>
+        makeLibrarianView;
 
 private:
     static int& counter() {

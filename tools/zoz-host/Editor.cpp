@@ -5,17 +5,14 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
 
 // What the plug-in's headless editor writes its picture to at close.
 constexpr const char* kPictureFileVariable = "ZOZ_EDITOR_PNG";
-constexpr auto kIdlePeriod = std::chrono::milliseconds(40);
 
 bool editorSize(VstHost& host, int* width, int* height) {
     ERect* rect = nullptr;
@@ -27,46 +24,60 @@ bool editorSize(VstHost& host, int* width, int* height) {
 
 } // namespace
 
-bool ShowEditor(VstHost& host, double seconds) {
+bool EditorWindow::Open() {
+    if (m_opened) return true;
     int width = 0, height = 0;
-    if (!editorSize(host, &width, &height)) {
+    if (!editorSize(m_host, &width, &height)) {
         printf("host: the plug-in has no editor\n");
         return false;
     }
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) {
+    m_display = XOpenDisplay(nullptr);
+    if (!m_display) {
         printf("host: no display for the editor\n");
         return false;
     }
     char name[256] = "zoz-host";
-    host.Dispatch(effGetEffectName, 0, 0, name);
-    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0,
-                                              unsigned(width), unsigned(height), 0, 0, 0);
-    XStoreName(display, window, name);
-    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, window, &deleteWindow, 1);
-    XMapWindow(display, window);
-    XSync(display, False);
-    const bool opened = host.Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(window)) != 0;
-    printf("host: editor %s in window 0x%lx (%d x %d)\n", opened ? "open" : "REFUSED", window,
+    m_host.Dispatch(effGetEffectName, 0, 0, name);
+    m_window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, unsigned(width),
+                                   unsigned(height), 0, 0, 0);
+    XStoreName(m_display, m_window, name);
+    Atom deleteWindow = XInternAtom(m_display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(m_display, m_window, &deleteWindow, 1);
+    m_deleteWindow = deleteWindow;
+    XMapWindow(m_display, m_window);
+    XSync(m_display, False);
+    m_opened = m_host.Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(m_window)) != 0;
+    printf("host: editor %s in window 0x%lx (%d x %d)\n", m_opened ? "open" : "REFUSED", m_window,
            width, height);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    if (!m_opened) Close();
+    return m_opened;
+}
+
+bool EditorWindow::Idle() {
+    if (!m_opened) return false;
     bool closedByUser = false;
-    while (opened && !closedByUser && (seconds <= 0 || std::chrono::steady_clock::now() < end)) {
-        while (XPending(display)) {
-            XEvent e;
-            XNextEvent(display, &e);
-            closedByUser = closedByUser ||
-                           (e.type == ClientMessage && Atom(e.xclient.data.l[0]) == deleteWindow);
-        }
-        host.Dispatch(effEditIdle);
-        std::this_thread::sleep_for(kIdlePeriod);
+    while (XPending(m_display)) {
+        XEvent e;
+        XNextEvent(m_display, &e);
+        closedByUser = closedByUser ||
+                       (e.type == ClientMessage && Atom(e.xclient.data.l[0]) == m_deleteWindow);
     }
-    if (opened) host.Dispatch(effEditClose);
-    XDestroyWindow(display, window);
-    XCloseDisplay(display);
-    printf("host: editor closed\n");
-    return opened;
+    if (closedByUser) {
+        Close();
+        return false;
+    }
+    m_host.Dispatch(effEditIdle);
+    return true;
+}
+
+void EditorWindow::Close() {
+    if (!m_display) return;
+    if (m_opened) m_host.Dispatch(effEditClose);
+    XDestroyWindow(m_display, m_window);
+    XCloseDisplay(m_display);
+    m_display = nullptr;
+    if (m_opened) printf("host: editor closed\n");
+    m_opened = false;
 }
 
 bool RenderEditor(VstHost& host, const std::string& file) {

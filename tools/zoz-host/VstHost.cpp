@@ -224,6 +224,17 @@ void VstHost::sendEvents() {
 }
 
 void VstHost::Process(int nBlocks) {
+    double peak = 0.0;
+    for (int block = 0; block < nBlocks; ++block)
+        peak = std::max(peak, ProcessBlock());
+    printf("host: processed %d blocks of %d frames (%s), output peak %.6f\n", nBlocks, m_blockSize,
+           m_double      ? "double"
+           : m_replacing ? "float"
+                         : "accumulating",
+           peak);
+}
+
+double VstHost::ProcessBlock() {
     const int nIn = std::max(m_effect->numInputs, 0);
     const int nOut = std::max(m_effect->numOutputs, 0);
     std::vector<float*> floats;
@@ -232,37 +243,31 @@ void VstHost::Process(int nBlocks) {
         floats.push_back(b.data());
     for (auto& b : m_doubleBuffers)
         doubles.push_back(b.data());
-    double peak = 0.0;
-    for (int block = 0; block < nBlocks; ++block) {
-        updateTime();
-        m_processing = true;
-        sendEvents();
-        if (m_double) {
-            m_effect->processDoubleReplacing(m_effect, doubles.data(), doubles.data() + nIn,
-                                             m_blockSize);
-        } else if (m_replacing) {
-            m_effect->processReplacing(m_effect, floats.data(), floats.data() + nIn, m_blockSize);
-        } else if (m_effect->process) {
-            for (int o = 0; o < nOut; ++o) // the old entry adds to what it is given
-                std::fill(m_floatBuffers[size_t(nIn + o)].begin(),
-                          m_floatBuffers[size_t(nIn + o)].end(), 0.0f);
-            m_effect->process(m_effect, floats.data(), floats.data() + nIn, m_blockSize);
-        }
-        m_processing = false;
-        for (int o = 0; o < nOut; ++o)
-            for (int s = 0; s < m_blockSize; ++s) {
-                const double v = m_double ? m_doubleBuffers[size_t(nIn + o)][size_t(s)]
-                                          : m_floatBuffers[size_t(nIn + o)][size_t(s)];
-                peak = std::max(peak, std::fabs(v));
-            }
-        m_transportChanged = false;
-        if (m_playing) m_time.samplePos += m_blockSize;
+    updateTime();
+    m_processing = true;
+    sendEvents();
+    if (m_double) {
+        m_effect->processDoubleReplacing(m_effect, doubles.data(), doubles.data() + nIn,
+                                         m_blockSize);
+    } else if (m_replacing) {
+        m_effect->processReplacing(m_effect, floats.data(), floats.data() + nIn, m_blockSize);
+    } else if (m_effect->process) {
+        for (int o = 0; o < nOut; ++o) // the old entry adds to what it is given
+            std::fill(m_floatBuffers[size_t(nIn + o)].begin(),
+                      m_floatBuffers[size_t(nIn + o)].end(), 0.0f);
+        m_effect->process(m_effect, floats.data(), floats.data() + nIn, m_blockSize);
     }
-    printf("host: processed %d blocks of %d frames (%s), output peak %.6f\n", nBlocks, m_blockSize,
-           m_double      ? "double"
-           : m_replacing ? "float"
-                         : "accumulating",
-           peak);
+    m_processing = false;
+    double peak = 0.0;
+    for (int o = 0; o < nOut; ++o)
+        for (int s = 0; s < m_blockSize; ++s) {
+            const double v = m_double ? m_doubleBuffers[size_t(nIn + o)][size_t(s)]
+                                      : m_floatBuffers[size_t(nIn + o)][size_t(s)];
+            peak = std::max(peak, std::fabs(v));
+        }
+    m_transportChanged = false;
+    if (m_playing) m_time.samplePos += m_blockSize;
+    return peak;
 }
 
 bool VstHost::GetChunk(bool bank, Bytes* out) {

@@ -38,7 +38,12 @@ public:
     // A tempo below 0 withdraws the tempo's valid flag.
     void SetTempo(double bpm);
     void SetPlaying(bool playing);
+    // Runs n blocks and reports them in one line.
     void Process(int nBlocks);
+    // Runs one block without a report; its output peak.
+    double ProcessBlock();
+    int BlockSize() const { return m_blockSize; }
+    double SampleRate() const { return m_sampleRate; }
 
     // The plug-in's chunk (the bank's when bank, else the program's); false when it gives none.
     bool GetChunk(bool bank, Bytes* out);

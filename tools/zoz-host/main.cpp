@@ -2,6 +2,7 @@
 // command line in order, stops and closes it, and prints what happened.
 
 #include "tools/zoz-host/Editor.h"
+#include "tools/zoz-host/RealTime.h"
 #include "tools/zoz-host/VstHost.h"
 
 #include <algorithm>
@@ -22,10 +23,14 @@ const char kUsage[] =
     "  tempo=BPM | tempo=none    the tempo the host reports, or none\n"
     "  play | stop               the transport\n"
     "  process=N                 run N blocks\n"
+    "  run=MS                    run blocks in real time for MS ms (0: until the editor is\n"
+    "                            closed), idling an open editor; a line on standard input or\n"
+    "                            SIGINT/SIGTERM ends it early (the signals end the host too)\n"
     "  save-chunk=FILE           write the plug-in's bank chunk to FILE\n"
     "  load-chunk=FILE           give the plug-in the chunk in FILE\n"
     "  chunk-roundtrip           get the chunk, set it back, get it again and compare\n"
-    "  editor[=SECONDS]          show the editor in a window (until it is closed)\n"
+    "  editor-open | editor-close  show the editor in a window for the commands between\n"
+    "  editor[=SECONDS]          show the editor and run in real time (until it is closed)\n"
     "  editor-png=FILE           render the editor without a display into a PNG file\n";
 
 enum ExitCode { kOk = 0, kFailed = 1, kBadUsage = 2 };
@@ -67,7 +72,7 @@ bool writeFile(const std::string& path, const VstHost::Bytes& data) {
 }
 
 // Runs one command; false when it failed.
-bool run(VstHost& host, const std::string& command) {
+bool run(VstHost& host, EditorWindow& editor, const std::string& command) {
     const size_t eq = command.find('=');
     const std::string name = command.substr(0, eq);
     const std::string arg = eq == std::string::npos ? "" : command.substr(eq + 1);
@@ -88,6 +93,8 @@ bool run(VstHost& host, const std::string& command) {
         host.SetPlaying(command == "play");
     } else if (name == "process") {
         host.Process(std::max(atoi(arg.c_str()), 0));
+    } else if (name == "run") {
+        RunRealTime(host, editor, std::max(atoi(arg.c_str()), 0));
     } else if (name == "save-chunk") {
         if (!host.GetChunk(true, &bytes)) {
             printf("host: the plug-in gave no chunk\n");
@@ -110,8 +117,14 @@ bool run(VstHost& host, const std::string& command) {
         printf("host: chunk round trip of %zu bytes: %s\n", bytes.size(),
                ok ? "identical" : "FAILED");
         return ok;
+    } else if (command == "editor-open") {
+        return editor.Open();
+    } else if (command == "editor-close") {
+        editor.Close();
     } else if (name == "editor") {
-        return ShowEditor(host, atof(arg.c_str()));
+        if (!editor.Open()) return false;
+        RunRealTime(host, editor, int(std::max(atof(arg.c_str()), 0.0) * 1000));
+        editor.Close();
     } else if (name == "editor-png") {
         return RenderEditor(host, arg);
     } else {
@@ -144,6 +157,7 @@ int main(int argc, char** argv) {
         return kBadUsage;
     }
 
+    InstallQuitHandlers();
     VstHost host;
     std::string error;
     if (!host.Load(argv[i], &error)) {
@@ -153,8 +167,12 @@ int main(int argc, char** argv) {
     host.PrintEffect();
     host.Start(rate, block, useDouble);
     bool ok = true;
-    for (++i; i < argc && ok; ++i)
-        ok = run(host, argv[i]);
+    {
+        EditorWindow editor(host);
+        for (++i; i < argc && ok && !QuitRequested(); ++i)
+            ok = run(host, editor, argv[i]);
+    }
+    if (QuitRequested()) printf("host: quitting as asked\n");
     host.Stop();
     return ok ? kOk : kFailed;
 }

@@ -1,0 +1,75 @@
+#include "src/core/SettingsFile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const kSchemeWords[] = {"yellow", "halloween", "blue", "red", "phoenix"};
+
+struct WindowSizeRow {
+    const char* word;
+    double scale;
+};
+const WindowSizeRow kWindowSizes[] = {{"small", 0.85}, {"normal", 1.0}, {"large", 1.15}};
+
+template <typename Row, size_t N, typename WordOf>
+int indexOf(const Row (&table)[N], const std::string& word, WordOf wordOf) {
+    for (size_t i = 0; i < N; ++i)
+        if (word == wordOf(table[i])) return int(i);
+    return -1;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    for (size_t done = 0; done < text.size();) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+SettingsFile::Lines SettingsFile::read(const std::string& path) {
+    Lines lines;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string& line : lines) {
+        if (!std::getline(in, line)) break;
+        line.erase(line.find_last_not_of(" \n\r\t") + 1);
+    }
+    return lines;
+}
+
+SettingsFile::Rewrite SettingsFile::rewrite(const std::string& path, const Lines& lines) {
+    struct stat existing;
+    if (stat(path.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) return Rewrite::kNoFile;
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i)
+        text += (i ? "\n" : "") + lines[i];
+
+    std::string temp = path + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) return Rewrite::kFailed;
+    const bool written =
+        fchmod(fd, existing.st_mode & 07777) == 0 && writeAll(fd, text) && fsync(fd) == 0;
+    if (close(fd) == 0 && written && rename(temp.c_str(), path.c_str()) == 0)
+        return Rewrite::kWritten;
+    unlink(temp.c_str());
+    return Rewrite::kFailed;
+}
+
+int SettingsFile::colourScheme(const std::string& word) {
+    return indexOf(kSchemeWords, word, [](const char* w) { return w; });
+}
+
+int SettingsFile::windowSize(const std::string& word) {
+    return indexOf(kWindowSizes, word, [](const WindowSizeRow& row) { return row.word; });
+}
+
+double SettingsFile::windowScale(int size) {
+    return size >= 0 && size < int(std::size(kWindowSizes)) ? kWindowSizes[size].scale : 1.0;
+}

@@ -1,0 +1,390 @@
+#pragma once
+
+#include "kit/effect/IEffectVST.h"
+#include "kit/effect/IMidiQueue.h"
+#include "src/browser/BrowserPlugin.h"
+#include "src/core/SettingsFile.h"
+#include "src/debugger/DebuggerOutput.h"
+#include "src/librarian/LibrarianHost.h"
+#include "src/sender/SenderPlugin.h"
+#include "src/uiconfig/UIConfigPlugin.h"
+
+#include <array>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <string>
+
+class BankNameShortener;
+class ControlLayer;
+class FileCopyPopupMenu;
+class FileEditPopupMenu;
+class IControl;
+class MIDIMessageManager;
+class PatchLibrarian;
+class PatchManager;
+class ProgressIndicator;
+class UIConfigGraphics;
+class UIConfigManager;
+
+// The editor plug-in of the Veririz Q and Q+: the framework's VST2 plug-in that builds the
+// whole editor in its constructor, in one fixed order, and ties the librarian, the UI
+// configuration and the MIDI message manager together.
+//
+// Threads: the constructor and destructor run on the host's thread; the operations of the
+// narrow interfaces it implements run where those interfaces say.
+class Zoz : public IEffectVST,
+            public SenderPlugin,
+            public LibrarianHost,
+            public UIConfigPlugin,
+            public BrowserPlugin {
+public:
+    static constexpr const char* kEffectName = "Zoz Editor";
+    static constexpr const char* kMakerName = "Kavmoor";
+    static constexpr int kVendorVersion = 0x00010007;
+    static constexpr int kUniqueId = 0x76683373; // 'vh3s'
+    static constexpr int kMakerId = 0x4B766D72;  // 'Kvmr'
+    static constexpr int kLatency = 128;
+    // The editor at the normal size; other sizes scale both, truncating.
+    static constexpr int kEditorWidth = 1500;
+    static constexpr int kEditorHeight = 757;
+
+    explicit Zoz(IEffectInstanceInfo info);
+    // Closes the MIDI input and stops the workers before anything they use goes.
+    ~Zoz() override;
+
+    // ---- The data folder, its log and its settings file.
+
+    // The data folder, ending in "/".
+    std::string getDataFolder() const { return dataFolderPath; }
+    // The librarian's root: the data folder followed by "Patches".
+    std::string getPatchesFolderStr() const { return dataFolderPath + "Patches"; }
+    // The settings file's lines as read at start-up and changed since.
+    SettingsFile::Lines& settingsLines() { return settings; }
+    // Rewrites the settings file from the held lines, only when the file exists.
+    SettingsFile::Rewrite rewriteSettingsFile() const;
+    // Writes the parts as one debug-log line; composes nothing while the log is off.
+    template <typename... Parts> void log(const Parts&... parts) const {
+        if (logEnabled) DebuggerOutput::printDebugInfo(logPath, (std::string() + ... + parts));
+    }
+
+    // ---- What the constructor built.
+
+    // The layout's layer of that name; null when the layout has none.
+    ControlLayer* namedLayer(const std::string& name) const;
+    // The first control bound to the parameter, remembered at start-up for the parameters that
+    // later code addresses directly; null for any other.
+    IControl* keptControl(int paramIdx) const override;
+    // The layer created for a librarian popup menu (0 .. 12 in the order of their ids 70 .. 82)
+    // and the menu control on it; null where there is none.
+    ControlLayer* popupMenuLayer(int row) const;
+    IControl* popupMenu(int row) const;
+    ControlLayer* progressLayerOf() const { return progressLayer; }
+    bool isStartupComplete() const { return startupComplete; }
+    bool isFirstRun() const { return firstRun; }
+    bool isKeepSelectedBank() const { return keepSelectedBank; }
+    double getWindowScale() const { return windowScale; }
+    int getColourScheme() const { return colourScheme; }
+    // Whether the pass filter of a kind of message blocks it: kinds in the order CC, PC, Note,
+    // PP, PA, CA, SysEx, for the host's side or the synthesizer's.
+    enum FilterKind {
+        kFilterCC,
+        kFilterPC,
+        kFilterNote,
+        kFilterPP,
+        kFilterPA,
+        kFilterCA,
+        kFilterSysEx,
+        kFilterKinds
+    };
+    bool isBlocked(bool hardware, FilterKind kind) const {
+        return (hardware ? hardwareBlocked : hostBlocked)[kind];
+    }
+    bool isFollowingIncoming() const { return followIncoming; }
+    bool isToHostBuffer() const { return toHostBuffer; }
+    int getFilterLink(int part) const { return filterLink[size_t(part & 15)]; }
+    int getMIDIInPortIndex() const { return midiInPort; }
+    int getMIDIOutPortIndex() const { return midiOutPort; }
+    bool isStoredPortsOpened() const { return storedPortsOpened; }
+    PatchManager* getPatchManager() const { return patchManager.get(); }
+    PatchLibrarian* getLibrarian() const { return librarian.get(); }
+    UIConfigManager* getUIConfig() const { return uiConfig.get(); }
+    MIDIMessageManager* getMessageManager() const { return messageManager.get(); }
+
+    // Sizes the MIDI queue for the block and puts the display lines back to their start texts.
+    void Reset() override;
+
+    // The plug-in's own state block: the selected part, the model and the hidden parameters;
+    // with full also the patch-manager block and the device, bank and patch selections.
+    bool SerializeState2(ByteChunk* chunk, bool full);
+
+    // ---- SenderPlugin.
+    bool SendMidiSysex(const uint8_t* data, int length) override;
+    bool SendMidiSysex2(const std::vector<uint8_t>& bytes) override;
+    using IEffectVST::SendMidiSysex;
+    using IEffectVST::SendMidiSysex2;
+    double GetParamValue(int paramIdx) override;
+    void SetParameterFromPlug(int paramIdx, double value) override;
+    void setUpperDisplayText(const std::string& text) override;
+    void setLowerDisplayText(const std::string& text) override;
+    bool isMIDIIOSet() override { return midiIOSet; }
+    bool isClockStartStopEnabled() override { return clockPointer; }
+    bool isClockTickEnabled() override { return clockInfo; }
+    void setClockTickEnabled(bool on) override { clockInfo = on; }
+    int getTempoValue() override { return lastTempo; }
+    std::string getValueListText(const std::string& list, int index) override;
+    void printDebugInfo(const std::string& text) override { log(text); }
+    double GetParamMin(int paramIdx) override;
+    double GetParamMax(int paramIdx) override;
+    void storeParamValue(int paramIdx, double value) override;
+    std::string getParamText(int paramIdx) override;
+    void setParamText(int paramIdx, const std::string& text) override;
+    void setPatchManagerName(int index, const std::string& name) override;
+    int getDeviceId() override { return deviceId; }
+    int getSelectedPart() override { return selectedPart; }
+    int getModel() override { return model; }
+    bool isBatch() override { return arrangementBatch; }
+    void setFilterLinkMode(int part, int mode) override;
+    RandomValueList& randomValueList() override { return randomValues; }
+    void checksumCheckAndSend(uint8_t* msg, int length) override;
+    void DisplayProcessingIndicator(bool on) override;
+    void SetLibrarianRequestActive(bool librarian) override;
+    void SetLibrarianStatusUnsaved(bool on) override;
+    void DisarmLibrarianRequests() override;
+    void setLibrarianViewDirty() override;
+    void displayPatchName(const std::string& name) override;
+    void displayCategoryName(const std::string& category) override;
+    bool ProcessSysExInternal(ISysEx* msg) override;
+    void updatePatchLibrarianView(int which) override;
+    void OnParamChange(int paramIdx) override { IEffectVST::OnParamChange(paramIdx); }
+    void OnParamChange2(int paramIdx) override;
+    bool isAnswerReceived() override { return answerReceived; }
+    bool isProbeStarted() override { return probeStarted; }
+    bool isReducedChangeRunning() override { return reducedChangeRunning; }
+    void setDeviceId(int id) override { deviceId = id; }
+    int getTimerValue() override;
+    int getAwaitedDumpPart() override { return awaitedDumpPart; }
+    void setAwaitedDumpPart(int part) override { awaitedDumpPart = part; }
+    IControl* getSysexControl(int k1, int k2, int k3, int k4, int variant) override;
+    IControl* getCCControls(int channel, int cc, int legacy) override;
+    KIT_Mutex* plugLock() override { return GetMutex(); }
+    void BeginInformHostOfParamChange(int paramIdx) override {
+        IEffectVST::BeginInformHostOfParamChange(paramIdx);
+    }
+    void EndInformHostOfParamChange(int paramIdx) override {
+        IEffectVST::EndInformHostOfParamChange(paramIdx);
+    }
+    bool isMIDIFilterBlocked(int passThroughSwitch) override;
+    bool isLocalControl() override { return localControl; }
+    void setLocalControl(bool on) override { localControl = on; }
+    bool isLibrarianControl() override;
+    bool isProgramBankMode() override;
+    int getStoredBank(int part) override { return storedBanks[size_t(part & 15)]; }
+    void setStoredBank(int part, int bank) override { storedBanks[size_t(part & 15)] = bank; }
+    int getStoredProgram(int part) override { return storedPrograms[size_t(part & 15)]; }
+    void setStoredProgram(int part, int program) override {
+        storedPrograms[size_t(part & 15)] = program;
+    }
+    void setSelectedPart(int part) override { selectedPart = part; }
+    void lightPartIndicator(int part) override;
+    int getLibrarianViewSide() override;
+    void setLibrarianViewUpperSlot(int slot) override;
+    void setLibrarianViewCurrentSlot(int slot) override;
+    void AllSoundsOff(int part, bool allParts) override;
+    bool BankChangeMessage(int part) override;
+    void MIDIOutRoutingSwitch(IMidiMsg* msg) override;
+    int getLastProgramNumber() override { return lastProgramNumber; }
+    // Refused with "Set MIDI I/O First!" while no output is chosen; lights the indicator of
+    // the part on the message's channel.
+    void sendMidiMsgAndLog(IMidiMsg* msg) override;
+    bool SendMidiMsg(IMidiMsg* msg) override { return IEffectVST::SendMidiMsg(msg); }
+    bool isGlobalFirst() override { return globalFirst; }
+    bool isPatternToo() override { return patternToo; }
+    void clearBatchAndGlobalFirst() override {
+        arrangementBatch = false;
+        globalFirst = false;
+    }
+    void clearPatternToo() override { patternToo = false; }
+    void setArrangementBusy(bool on) override { arrangementBusy = on; }
+    void setTransferRunning(bool on) override { transferRunning = on; }
+    LowerView getLowerView() override {
+        return categoryView ? kLowerCategories : searchView ? kLowerSearchResults : kLowerBankFiles;
+    }
+
+    // ---- LibrarianHost and UIConfigPlugin.
+    bool isDebugLogOn() const override { return logEnabled; }
+    std::string logFilePath() const override { return logPath; }
+    std::string debugLogPath() const override { return logPath; }
+    std::string dataFolder() const override { return dataFolderPath; }
+    bool isMultiMode() const override { return multiMode; }
+    bool isSequenceMode() const override { return sequenceMode; }
+    std::string promptForSaveFile(const std::string& proposedName, const std::string& startFolder,
+                                  const std::string& extension) override;
+    void setRememberedFileName(BankPosition position, const std::string& fileName) override;
+    void setRememberedFolder(BankPosition position, const std::string& folder) override;
+    void showDisplayName(const std::string& text) override { setUpperDisplayText(text); }
+    IEffectBase* effect() const override { return const_cast<Zoz*>(this); }
+    IControl* createLibrarianView(int x, int y, int paramIdx, const IBitmap& background, IRECT rect,
+                                  PatchLibrarian* librarian, double scale) override;
+
+    // ---- BrowserPlugin.
+    bool isCategoryView() const override { return categoryView; }
+    bool isSearchView() const override { return searchView; }
+    void setGridFocus(bool focus) override { gridFocus = focus; }
+    int getCurrentPart() override { return selectedPart; }
+    ControlLayer* getPatchRenameLayer() override { return namedLayer("patchRename"); }
+    ControlLayer* getSaveChangesLayer() override { return namedLayer("saveChangesLayer"); }
+    LibrarianViewControl* getLibrarianView() override { return librarianView; }
+    void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override;
+    void showFileEditMenu(int x, int y) override;
+    void showFileCopyMenu(int x, int y) override;
+    bool postJob(int command, const std::function<void(SenderJob&)>& setArguments) override;
+    void setDumpAwaited(bool awaited) override;
+    void setManagerBusy(bool) override {}
+    void sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) override;
+    bool isLibrarianNames() const override { return librarianNames; }
+    bool isRequestAfterBankChange() const override { return requestAfterBankChange; }
+    bool isMidiIoReady() const override { return midiIOSet; }
+    void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool send) override;
+    // Raises the arrangement-busy flag; a gates the incoming MIDI, b has the sounds sent,
+    // c the global dump first.
+    void setArrangementSendFlags(bool a, bool b, bool c) override;
+    void SendAllProgramsFromLibrarian(int bank) override;
+    void SendSingleProgramFromLibrarian(bool quiet, int part) override;
+    void sendAllPatchRequestSysexFromLibrarian(int bank) override;
+    void setPatternTargetPart(int part) override { awaitedDumpPart = part; }
+    void clearEntryStored() override;
+    void OpenDataDirectory() override;
+    void saveImportedFile(bool midi) override;
+    void updateBankAndProgramMenuNames(bool keepBankMenu) override;
+
+    // The shown name and the holding folder of the bank last chosen at a bank-menu position.
+    const std::string& rememberedFileName(BankPosition position) const override {
+        return rememberedBanks[position].fileName;
+    }
+    const std::string& rememberedFolder(BankPosition position) const override {
+        return rememberedBanks[position].folder;
+    }
+
+private:
+    struct RememberedBank {
+        std::string fileName;
+        std::string folder;
+    };
+
+    // Start-up stages, in the order the constructor runs them.
+    void openDataFolder();
+    void readSettings();
+    void takeLayoutLayers();
+    void takeDialogLayers();
+    void buildProgressLayer();
+    void keepControlSet1();
+    void fillBankList(bool upper, BankNameShortener& shortener);
+    void buildPopupMenu(int row);
+    void keepControlSet2();
+    void resetWithDefaults();
+    void applyFilterDefaults();
+    void showEveryParameter();
+    void openStoredPorts();
+    // Opens the stored port of a direction; its index in the port list, 0 for none.
+    int openStoredPort(bool input);
+
+    // The layout's layer of that name; null, logged, when the layout has none.
+    ControlLayer* findLayoutLayer(const std::string& name);
+    // Keeps and returns the parameter's first bound control; null, logged, when it has none.
+    IControl* keepFirstControl(int paramIdx);
+    // Shows the text on the display control kept for the parameter, when there is one.
+    void showText(int paramIdx, const std::string& text);
+    // The scaled editor size.
+    int scaled(int length) const { return int(length * windowScale); }
+
+    // Collaborators, created by the constructor and released by the destructor in order.
+    std::unique_ptr<PatchManager> patchManager;
+    std::unique_ptr<PatchLibrarian> librarian;
+    IGraphics* editor = nullptr; // owned by the framework once attached
+    std::unique_ptr<UIConfigGraphics> configGraphics;
+    std::unique_ptr<UIConfigManager> uiConfig;
+    std::unique_ptr<MIDIMessageManager> messageManager;
+
+    // What the constructor found in the layout or built into the editor; owned by the editor.
+    std::map<int, IControl*> controls;
+    IControl* randomizeButton = nullptr;
+    ControlLayer* progressLayer = nullptr;
+    ProgressIndicator* progressIndicator = nullptr;
+    IControl* cancelButtons[2] = {};
+    static constexpr int kProgressImageId = 122;
+    static constexpr int kPopupMenus = 13;
+    std::array<ControlLayer*, kPopupMenus> popupLayers{};
+    std::array<IControl*, kPopupMenus> popupMenus{};
+    LibrarianViewControl* librarianView = nullptr;
+    // The slot menu of the last right click, released when the next one replaces it.
+    std::unique_ptr<FileEditPopupMenu> fileEditMenu;
+    std::unique_ptr<FileCopyPopupMenu> fileCopyMenu;
+    bool holdsProgressImage = false;
+    bool holdsBackgroundImage = false;
+
+    // The data folder, the debug log and the settings file.
+    std::string dataFolderPath;
+    std::string logPath;
+    bool logEnabled = false;
+    std::string settingsPath;
+    SettingsFile::Lines settings;
+    double windowScale = 1.0;
+    int colourScheme = 0;
+
+    IMidiQueue midiQueue{1024};
+    double sampleRate = 44100.0;
+    std::atomic<bool> notesOffSent{false};
+    std::atomic<bool> progressShowing{false};
+    std::array<RememberedBank, 6> rememberedBanks;
+    std::atomic<bool> multiMode{false};
+    std::atomic<bool> sequenceMode{false};
+    std::atomic<bool> categoryView{false};
+    std::atomic<bool> searchView{false};
+    std::atomic<bool> gridFocus{false};
+    std::atomic<bool> librarianNames{false};
+    std::atomic<bool> requestAfterBankChange{true};
+    // The next librarian audition goes without an All Notes Off first.
+    std::atomic<bool> noNotesOff{false};
+    std::atomic<bool> startupComplete{false};
+    std::atomic<bool> midiIOSet{false};
+    std::atomic<bool> arrangementBatch{false};
+    std::atomic<bool> arrangementBusy{false};
+    std::atomic<bool> globalFirst{false};
+    std::atomic<bool> patternToo{false};
+    std::atomic<bool> incomingGate{false};
+    std::atomic<bool> transferRunning{false};
+    std::atomic<int> lastProgramNumber{0};
+    std::atomic<int> lastTempo{0};
+    std::atomic<int> model{0};
+    std::atomic<int> selectedPart{0};
+    std::atomic<int> deviceId{0};
+    std::atomic<int> awaitedDumpPart{0};
+    std::atomic<bool> answerReceived{false};
+    std::atomic<bool> probeStarted{false};
+    std::atomic<bool> reducedChangeRunning{false};
+    int midiInPort = 0;
+    int midiOutPort = 0;
+    bool storedOutName = false;
+    std::atomic<bool> storedPortsOpened{false};
+    std::atomic<bool> firstRun{false};
+    std::atomic<bool> keepSelectedBank{false};
+    std::atomic<bool> localControl{true};
+    std::array<std::atomic<bool>, kFilterKinds> hostBlocked{};
+    std::array<std::atomic<bool>, kFilterKinds> hardwareBlocked{};
+    std::atomic<bool> followIncoming{true};
+    std::atomic<bool> toHostBuffer{false};
+    std::atomic<bool> clockPointer{true};
+    std::atomic<bool> clockInfo{true};
+    std::array<std::atomic<int>, 16> filterLink{};
+    // Per part: the bank and program last selected, whether the activity indicator is lit
+    // and when it was lit (ms of the platform clock).
+    std::array<std::atomic<int>, 16> storedBanks{};
+    std::array<std::atomic<int>, 16> storedPrograms{};
+    std::array<std::atomic<bool>, 16> partLit{};
+    std::array<std::atomic<int64_t>, 16> partLitAt{};
+    RandomValueList randomValues{};
+};
+
+// Creates the editor's graphics object for the plug-in at that size and frame rate.
+IGraphics* MakeGraphics(IEffectBase* plug, int width, int height, int frameRate);

@@ -1,0 +1,282 @@
+// What the sender, the librarian, the browser and the UI configuration reach the plug-in
+// through, and the plug-in's own state block.
+
+#include "src/core/Zoz.h"
+
+#include "kit/effect/ControlLayer.h"
+#include "kit/effect/IControl.h"
+#include "kit/effect/ProgressIndicator.h"
+#include "src/browser/FileCopyPopupMenu.h"
+#include "src/browser/FileEditPopupMenu.h"
+#include "src/browser/LibrarianViewControl.h"
+#include "src/core/PatchManager.h"
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/librarian/PatchLibrarian.h"
+#include "src/sender/MIDIMessageSender.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "src/uiconfig/UIConfigManager.h"
+
+namespace {
+// The last ids of the list are editor state that the chunk does not keep.
+constexpr int kUnstoredParams = 648;
+} // namespace
+
+bool Zoz::SerializeState2(ByteChunk* chunk, bool full) {
+    KIT_MutexLock lock(GetMutex());
+    const uint8_t version[4] = {0, 0, 0, 1};
+    chunk->PutBytes(version, 4);
+    chunk->PutDouble(GetParam(kQuickTab)->Value());
+    chunk->PutDouble(GetParam(kQModel)->Value());
+    SerializeParams(chunk);
+    if (full) {
+        const std::pair<int, int> devices[] = {{kDeviceInSelection, 17}, {kDeviceOutSelection, 18}};
+        for (const auto& [paramIdx, slot] : devices) {
+            const IParam* param = GetParam(paramIdx);
+            const std::string name = param->GetDisplayText(TruncToInt(param->Value()));
+            patchManager->setName(slot, name.empty() ? "Set Name" : name);
+            setLibrarianViewDirty();
+        }
+        patchManager->saveAllToChunk(chunk);
+        for (int paramIdx :
+             {kDeviceInSelection, kDeviceOutSelection, kBankSelection, kPatchSelection})
+            chunk->PutDouble(GetParam(paramIdx)->GetNormalized());
+    }
+    SerializeNonAutomatedParams(chunk, NHiddenParams() - kUnstoredParams);
+    return true;
+}
+
+// ---- SenderPlugin
+
+bool Zoz::SendMidiSysex(const uint8_t* data, int length) {
+    return IEffectVST::SendMidiSysex(const_cast<uint8_t*>(data), length);
+}
+
+bool Zoz::SendMidiSysex2(const std::vector<uint8_t>& bytes) {
+    return IEffectVST::SendMidiSysex2(bytes);
+}
+
+double Zoz::GetParamValue(int paramIdx) {
+    const IParam* param = GetParam(paramIdx);
+    return param ? param->Value() : 0.0;
+}
+
+void Zoz::SetParameterFromPlug(int paramIdx, double value) {
+    editor->SetParameterFromPlug(paramIdx, value, false);
+}
+
+void Zoz::setUpperDisplayText(const std::string& text) {
+    showText(kControlDisplayName, text);
+}
+
+void Zoz::setLowerDisplayText(const std::string& text) {
+    showText(kControlDisplayValue, text);
+}
+
+std::string Zoz::getValueListText(const std::string& list, int index) {
+    const std::vector<std::string>& texts = uiConfig->getValueList(list);
+    return index >= 0 && index < int(texts.size()) ? texts[size_t(index)] : "";
+}
+
+double Zoz::GetParamMin(int paramIdx) {
+    const IParam* param = GetParam(paramIdx);
+    return param ? param->GetMin() : 0.0;
+}
+
+double Zoz::GetParamMax(int paramIdx) {
+    const IParam* param = GetParam(paramIdx);
+    return param ? param->GetMax() : 0.0;
+}
+
+void Zoz::storeParamValue(int paramIdx, double value) {
+    if (IParam* param = GetParam(paramIdx)) param->Set(value);
+}
+
+std::string Zoz::getParamText(int paramIdx) {
+    const IParam* param = GetParam(paramIdx);
+    return param ? param->GetDisplayText(0) : "";
+}
+
+void Zoz::setParamText(int paramIdx, const std::string& text) {
+    if (IParam* param = GetParam(paramIdx)) param->SetDisplayText(0, text.c_str());
+}
+
+void Zoz::setPatchManagerName(int index, const std::string& name) {
+    patchManager->setName(index, name);
+}
+
+void Zoz::setFilterLinkMode(int part, int mode) {
+    if (part >= 0 && part < 16) filterLink[size_t(part)] = mode;
+}
+
+// The first cancel button sits on the librarian page, the second on the others.
+void Zoz::DisplayProcessingIndicator(bool on) {
+    progressShowing = on;
+    if (progressLayer) {
+        progressIndicator->Hide(!on);
+        progressLayer->Hide(!on);
+        const bool librarianPage = GetParamValue(kMainTab) == 1.0;
+        for (int i = 0; on && i < 2; ++i)
+            if (cancelButtons[i]) cancelButtons[i]->Hide(librarianPage != (i == 0));
+    }
+    if (on) return;
+    messageManager->dumpAwaited = false;
+    notesOffSent = false;
+}
+
+void Zoz::SetLibrarianRequestActive(bool librarian) {
+    messageManager->setLibrarianRequestActive(librarian, multiMode, sequenceMode);
+    answerReceived = false;
+}
+
+void Zoz::SetLibrarianStatusUnsaved(bool on) {
+    if (!on) return;
+    messageManager->disarmLibrarianRequests();
+    messageManager->dumpAwaited = false;
+    setLibrarianViewDirty();
+}
+
+void Zoz::DisarmLibrarianRequests() {
+    messageManager->disarmLibrarianRequests();
+}
+
+void Zoz::setLibrarianViewDirty() {
+    if (librarianView) librarianView->SetDirty(false);
+}
+
+void Zoz::displayPatchName(const std::string& name) {
+    showText(kControlDisplayPatch, name);
+}
+
+void Zoz::displayCategoryName(const std::string& category) {
+    showText(kControlDisplayCategory, category);
+}
+
+bool Zoz::ProcessSysExInternal(ISysEx* msg) {
+    const bool collecting = messageManager->isCollecting();
+    messageManager->ProcessSysEx(msg, true);
+    if (messageManager->answerReceived) answerReceived = true;
+    return collecting && messageManager->answerReceived;
+}
+
+void Zoz::updatePatchLibrarianView(int which) {
+    if (!librarianView) return;
+    if (which == 0 || which == 2) librarianView->patchSelectionUpperChanged();
+    if (which == 1 || which == 2) librarianView->patchSelectionLowerChanged();
+}
+
+void Zoz::OnParamChange2(int paramIdx) {
+    IEffectVST::OnParamChange2(paramIdx);
+    messageManager->dumpAwaited = false;
+}
+
+int Zoz::getTimerValue() {
+    return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
+}
+
+IControl* Zoz::getSysexControl(int k1, int k2, int k3, int k4, int variant) {
+    return uiConfig->getSysExControlMap().findControl(k1, k2, k3, k4, variant);
+}
+
+IControl* Zoz::getCCControls(int channel, int cc, int legacy) {
+    return uiConfig->getCCControls(channel, cc, legacy);
+}
+
+bool Zoz::isMIDIFilterBlocked(int passThroughSwitch) {
+    const int host = passThroughSwitch - kMIDIFilterDAWCCPassThrough;
+    const int hardware = passThroughSwitch - kMIDIFilterHWCCPassThrough;
+    if (host >= 0 && host < kFilterKinds) return hostBlocked[size_t(host)];
+    if (hardware >= 0 && hardware < kFilterKinds) return hardwareBlocked[size_t(hardware)];
+    return false;
+}
+
+bool Zoz::isLibrarianControl() {
+    return GetParamValue(kControlLibrary) == 1.0;
+}
+
+bool Zoz::isProgramBankMode() {
+    return GetParamValue(kControlProgBank) == 1.0;
+}
+
+int Zoz::getLibrarianViewSide() {
+    return librarianView ? librarianView->getActiveSide() : LibrarianViewControl::kUpper;
+}
+
+void Zoz::setLibrarianViewUpperSlot(int slot) {
+    if (librarianView) librarianView->setUpperSelectedSlot(slot);
+}
+
+void Zoz::setLibrarianViewCurrentSlot(int slot) {
+    if (librarianView) librarianView->setCurrentSlot(slot);
+}
+
+// ---- BrowserPlugin
+
+void Zoz::showFileEditMenu(int x, int y) {
+    fileEditMenu =
+        std::make_unique<FileEditPopupMenu>(this, librarian.get(), IRECT(x, y, x, y), this);
+    fileEditMenu->doPopupMenu(this, x, y);
+}
+
+void Zoz::showFileCopyMenu(int x, int y) {
+    fileCopyMenu =
+        std::make_unique<FileCopyPopupMenu>(this, librarian.get(), IRECT(x, y, x, y), this);
+    fileCopyMenu->doPopupMenu(this, x, y);
+}
+
+bool Zoz::postJob(int command, const std::function<void(SenderJob&)>& setArguments) {
+    return messageManager->postJob(command, setArguments);
+}
+
+void Zoz::setDumpAwaited(bool awaited) {
+    messageManager->dumpAwaited = awaited;
+}
+
+void Zoz::sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) {
+    messageManager->sendSinglePatchRequestSysexFromLibrarian(editBuffer, bank);
+}
+
+void Zoz::SendSingleProgramFromLibrarian(bool quiet, int part) {
+    noNotesOff = quiet;
+    sendPatchToDeviceFromLibrarian(librarian->upperSlotIndex, getLibrarianViewSide(), part);
+}
+
+void Zoz::sendAllPatchRequestSysexFromLibrarian(int bank) {
+    messageManager->sendAllPatchRequestSysexFromLibrarian(bank);
+}
+
+void Zoz::clearEntryStored() {
+    messageManager->answerReceived = false;
+}
+
+void Zoz::OpenDataDirectory() {
+    if (IGraphics* gui = GetGUI()) gui->OpenURL(dataFolderPath.c_str(), nullptr, nullptr, nullptr);
+}
+
+// ---- UIConfigPlugin
+
+IControl* Zoz::createLibrarianView(int x, int y, int paramIdx, const IBitmap& background,
+                                   IRECT rect, PatchLibrarian* librarian, double scale) {
+    return new LibrarianViewControl(this, this, x, y, paramIdx, &background, rect, librarian,
+                                    scale);
+}
+
+// ---- LibrarianHost
+
+std::string Zoz::promptForSaveFile(const std::string& proposedName, const std::string& startFolder,
+                                   const std::string& extension) {
+    IGraphics* gui = GetGUI();
+    if (!gui) return "";
+    KIT_String file(proposedName.c_str());
+    KIT_String folder(startFolder.c_str());
+    std::string extensions = extension;
+    gui->PromptForFile(&file, kFileSave, &folder, extensions.data());
+    return file.Get();
+}
+
+void Zoz::setRememberedFileName(BankPosition position, const std::string& fileName) {
+    rememberedBanks[position].fileName = fileName;
+}
+
+void Zoz::setRememberedFolder(BankPosition position, const std::string& folder) {
+    rememberedBanks[position].folder = folder;
+}

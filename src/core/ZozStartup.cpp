@@ -1,0 +1,198 @@
+// The plug-in's construction in its fixed order, its reset and its destruction.
+
+#include "src/core/Zoz.h"
+
+#include "kit/effect/ControlLayer.h"
+#include "kit/effect/IControl.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "src/browser/FileCopyPopupMenu.h"
+#include "src/browser/FileEditPopupMenu.h"
+#include "src/core/BankNameShortener.h"
+#include "src/core/PatchManager.h"
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/librarian/PatchLibrarian.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "src/uiconfig/UIConfigGraphicsAdapter.h"
+#include "src/uiconfig/UIConfigManager.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+constexpr const char* kChannelIO = "2-2";
+constexpr int kBackgroundImageId = 104;
+constexpr const char* kBackgroundImage = "resources/img/main-bg-frame.png";
+
+} // namespace
+
+Zoz::Zoz(IEffectInstanceInfo info)
+    : IEffectVST(info, kNumAutomatedParams, kChannelIO, 0, kEffectName, "", kMakerName,
+                 kVendorVersion, kUniqueId, kMakerId, kLatency, true, true, true, 0) {
+    // The randomizer draws from the process-wide generator.
+    srand(unsigned(platform::WallSeconds()));
+    sampleRate = GetSampleRate();
+    openDataFolder();
+    readSettings();
+    log("INITIALIZATION STARTED!");
+    SetLatency(kLatency);
+    log("Data folder located at ", dataFolderPath);
+
+    // Every parameter is hidden from the host: the state travels in the plug-in's own chunk.
+    initialize(info, 0, kNumParams, kChannelIO, 0, kEffectName, "", kMakerName, kVendorVersion,
+               kUniqueId, kMakerId, kLatency, true, true, true, 0);
+    addNonAutomateParamCount(kNumParams);
+
+    patchManager = std::make_unique<PatchManager>(this);
+    log("PATCH MANAGER INITIALIZED...");
+    librarian = std::make_unique<PatchLibrarian>(*this);
+    log("PATCH LIBRARIAN INITIALIZED...");
+    librarian->upperBankIndex = 0;
+    librarian->lowerBankIndex = 0;
+    librarian->loadPatchesFromFilesystem(getPatchesFolderStr());
+    log("PATCH LIBRARIAN COMPLETED FILE LOADING...");
+
+    editor = MakeGraphics(this, scaled(kEditorWidth), scaled(kEditorHeight), 0);
+    log("STARTING USER INTERFACE CONFIGURATION...");
+    uiConfig = std::make_unique<UIConfigManager>();
+    configGraphics = std::make_unique<UIConfigGraphicsAdapter>(editor);
+    uiConfig->readUIConfig(configGraphics.get(), this, librarian.get(), colourScheme, windowScale);
+    log("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
+
+    takeLayoutLayers();
+    // Page switching ungrays it.
+    randomizeButton = keepFirstControl(kRandomize);
+    if (randomizeButton) randomizeButton->GrayOut(true);
+    takeDialogLayers();
+    editor->AttachBackground(kBackgroundImageId, kBackgroundImage, windowScale);
+    holdsBackgroundImage = editor->getImageById(kBackgroundImageId, 1, false).mData != nullptr;
+    AttachGraphics(editor);
+    log("Layers attached...");
+
+    buildProgressLayer();
+    messageManager =
+        std::make_unique<MIDIMessageManager>(this, patchManager.get(), librarian.get(), editor);
+    MakeDefaultPreset("-", 64);
+    patchManager->init();
+    keepControlSet1();
+    log("Control set 1 attached");
+
+    // Both lists show the same sound banks; the lower one is built after the upper menu.
+    BankNameShortener shortener;
+    fillBankList(true, shortener);
+    buildPopupMenu(0);
+    fillBankList(false, shortener);
+    for (int row = 1; row < kPopupMenus; ++row)
+        buildPopupMenu(row);
+    log("Librarian menus attached");
+
+    keepControlSet2();
+    log("Control set 2 attached... Resetting");
+    resetWithDefaults();
+    log("Plug-in is ready to load!");
+
+    openStoredPorts();
+    for (int part = 0; part < 16; ++part) {
+        filterLink[size_t(part)] = 1;
+        editor->SetParameterFromPlug(kFilterLinkValue + part, 1.0, false);
+    }
+    startupComplete = true;
+}
+
+Zoz::~Zoz() {
+    // Nothing may reach the plug-in's objects while they go: no send starts, no MIDI arrives,
+    // the editor's thread and the workers end first.
+    midiIOSet = false;
+    int noPort = 0;
+    setExternalMIDIIn(noPort, nullptr);
+    if (IGraphics* gui = GetGUI()) gui->CloseWindow();
+    messageManager.reset();
+    patchManager.reset();
+    uiConfig->ClearImageCache();
+    uiConfig.reset();
+    if (holdsProgressImage) editor->ReleaseBitmapById(kProgressImageId);
+    if (holdsBackgroundImage) editor->ReleaseBitmapById(kBackgroundImageId);
+}
+
+void Zoz::openDataFolder() {
+    dataFolderPath = platform::DataFolder();
+    // No installer puts the folders in place here; the log file stays the user's choice.
+    std::error_code ignored;
+    std::filesystem::create_directories(getPatchesFolderStr(), ignored);
+    logPath = dataFolderPath + kEffectName + " LOG.txt";
+    logEnabled = DebuggerOutput::openDebugFile(logPath);
+}
+
+void Zoz::readSettings() {
+    settingsPath = dataFolderPath + kEffectName + " UI.txt";
+    settings = SettingsFile::read(settingsPath);
+    windowScale =
+        SettingsFile::windowScale(SettingsFile::windowSize(settings[SettingsFile::kWindowSize]));
+    colourScheme = std::max(SettingsFile::colourScheme(settings[SettingsFile::kColourScheme]), 0);
+    storedOutName = !settings[SettingsFile::kMIDIOutDevice].empty();
+}
+
+SettingsFile::Rewrite Zoz::rewriteSettingsFile() const {
+    const SettingsFile::Rewrite result = SettingsFile::rewrite(settingsPath, settings);
+    if (result == SettingsFile::Rewrite::kFailed)
+        log("DEFAULT SETTINGS: unable to write ", settingsPath);
+    return result;
+}
+
+void Zoz::Reset() {
+    KIT_MutexLock lock(GetMutex());
+    notesOffSent = false;
+    sampleRate = GetSampleRate();
+    midiQueue.Resize(GetBlockSize());
+    char version[MAX_VERSION_STR_LEN];
+    GetEffectVersionStr(version);
+    log("RESET: plug-in ", version);
+    const std::pair<int, std::string> lines[] = {
+        {kControlDisplayName, "Veririz Zoz Plug-in"},
+        {kControlDisplayValue, std::string(version) + (logEnabled ? " - 02-Jan-2020" : "")},
+        {kControlDisplayBuild, version},
+        {kControlDisplayCategory, "INIT"},
+        {kControlDisplayPatch, "-- INIT --"},
+        {kControlDisplayCC, "---"},
+    };
+    for (const auto& [paramIdx, text] : lines)
+        showText(paramIdx, text);
+}
+
+void Zoz::openStoredPorts() {
+    if (!storedOutName || settings[SettingsFile::kDefaultPorts] != "yes") return;
+    midiInPort = openStoredPort(true);
+    const IParam* in = GetParam(kDeviceInSelection);
+    if (IControl* selector = keptControl(kDeviceInSelection))
+        selector->SetValueFromPlug(in->GetNormalized(midiInPort));
+    midiOutPort = openStoredPort(false);
+    const IParam* out = GetParam(kDeviceOutSelection);
+    midiIOSet = TruncToInt(out->Value()) > 0;
+
+    GetParam(kDeviceInSelection)->Set(midiInPort);
+    editor->SetParameterFromPlug(kDeviceInSelection, in->Value(), false);
+    editor->SetParameterFromPlug(kDeviceOutSelection, out->Value(), false);
+    // The first block after start-up sends the synthesizer its initialisation.
+    storedPortsOpened = true;
+}
+
+// A port that opened is entered as a display text at its own list index, where the device
+// menu holds that name already.
+int Zoz::openStoredPort(bool input) {
+    const std::string& name =
+        settings[input ? SettingsFile::kMIDIInDevice : SettingsFile::kMIDIOutDevice];
+    log("DEFAULT SETTINGS: MIDI ", input ? "In" : "Out", " device stored ", name);
+    int index = 1;
+    if (input) {
+        getExternalMIDIInNames();
+        setExternalMIDIIn(index, name.c_str());
+    } else {
+        getExternalMIDIOutNames();
+        setExternalMIDIOut(index, name.c_str());
+    }
+    IParam* param = GetParam(input ? kDeviceInSelection : kDeviceOutSelection);
+    param->Set(index);
+    if (index > 0) param->SetDisplayText(index, name.c_str());
+    return index;
+}

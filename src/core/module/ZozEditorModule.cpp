@@ -1,0 +1,13 @@
+// The plug-in module's entry: every call makes one new, independent editor plug-in.
+
+#include "src/core/Zoz.h"
+
+namespace {
+
+IEffectVST* makeZoz(IEffectInstanceInfo info) {
+    return new Zoz(info);
+}
+
+} // namespace
+
+VST_PLUGIN_ENTRY(makeZoz)

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+class ParamChangePlugin;
+
+// The editor's parameter display: the name line shows the parameter changed last, the value
+// line its value text. Stateless.
+class ControlDisplay {
+public:
+    // Writes the parameter's name and the value text of value. Excluded parameters, and
+    // kControlLibrary while the host's program changes pass, leave both lines. With
+    // selectedPartOnly only parameters tagged with the selected part are shown. Any thread,
+    // inside the plug lock.
+    static void controlDisplay(ParamChangePlugin* plug, int paramIdx, double value,
+                               bool selectedPartOnly);
+    // value as a whole number ("%.0f": halves to even, -0.3 gives "-0"), at most 49
+    // characters.
+    static std::string getValueString(double value);
+};

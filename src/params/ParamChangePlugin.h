@@ -1,0 +1,72 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+class ControlAction;
+class ControlLayer;
+class IEffectBase;
+class ITextControl;
+struct SenderJob;
+
+// What the parameter-change handling needs of the plug-in core. The plug-in implements it and
+// forwards its OnParamChange and OnParamChange2 to ZozParamChanges. Operations are called on
+// the thread of the change (editor, host or MIDI input) inside the plug lock, unless noted.
+// The flags are shared with the MIDI input thread, the audio callback and the workers.
+class ParamChangePlugin {
+public:
+    virtual ~ParamChangePlugin() = default;
+
+    // The framework base: parameter list, plug lock (GetMutex), the editor's graphics (null
+    // while none) and the plug-in's own OnParamChange, which a rule calls to dispatch the
+    // change of another parameter.
+    virtual IEffectBase* effect() = 0;
+
+    // ---- Operations of the plug-in core.
+    // Sends the parameter's CC, NRPN or SysEx as the action describes and sets the action's
+    // bound controls; while linkApplying() is set it first stores the value, clamped to the
+    // parameter's range; while hardwareChange() is set it sends nothing.
+    virtual void processControlAction(ControlAction* action, int idx, double value) = 0;
+    // Starts the command on its worker when that worker is idle: setArguments writes the job's
+    // arguments and makes the poster's side effects, and runs only when the job is started.
+    // Returns whether it was.
+    virtual bool postJob(int command, const std::function<void(SenderJob&)>& setArguments) = 0;
+    // True while the message manager's dump worker runs.
+    virtual bool ThreadRunning() = 0;
+    // True arms the librarian collection of the current mode; false sends the next dump to
+    // the editor (setting dumpAwaited). Both clear the answer flags.
+    virtual void SetLibrarianRequestActive(bool librarian) = 0;
+
+    // ---- The editor.
+    // The two display lines: the first controls bound to kControlDisplayName and
+    // kControlDisplayValue, found once at construction; null when the layout has none.
+    virtual ITextControl* displayNameLine() = 0;
+    virtual ITextControl* displayValueLine() = 0;
+    // A layer of the layout by name, looked up once at construction; null when missing.
+    virtual ControlLayer* namedLayer(const std::string& name) = 0;
+    // The named value list of the UI configuration; empty when there is none (nothing is
+    // inserted). Any thread.
+    virtual const std::vector<std::string>& getValueList(const std::string& name) = 0;
+
+    // ---- Shared state.
+    // The part shown by kQuickTab (0 to 15) and the synthesizer model (0 Q, 1 Q+).
+    virtual std::atomic<int>& selectedPart() = 0;
+    virtual std::atomic<int>& model() = 0;
+    // Set by the plug-in's reset until the first audio block with MIDI ports set.
+    virtual std::atomic<bool>& resetPending() = 0;
+    // Set by the audio callback while the host's transport runs.
+    virtual std::atomic<bool>& hostPlaying() = 0;
+    // Set while OnParamChange2 runs: the send path sends nothing.
+    virtual std::atomic<bool>& hardwareChange() = 0;
+    // Set while a linked partner's action runs: the send path stores the partner's value.
+    virtual std::atomic<bool>& linkApplying() = 0;
+    // The host-side program-change drop flag (kMIDIFilterDAWPCPassThrough).
+    virtual std::atomic<bool>& hostProgramChangeDrop() = 0;
+    // The message manager's flags: an incoming dump goes to the editor; a control is being
+    // set from incoming MIDI; the librarian's sound collection is armed.
+    virtual std::atomic<bool>& dumpAwaited() = 0;
+    virtual std::atomic<bool>& settingFromDevice() = 0;
+    virtual std::atomic<bool>& soundRequestActive() = 0;
+};

@@ -1,0 +1,142 @@
+#include "src/params/ParamRules.h"
+
+#include "kit/effect/IEffectBase.h"
+#include "src/params/ParamChangePlugin.h"
+#include "src/sender/SenderJob.h"
+#include "src/uiconfig/ParameterIds.h"
+
+namespace {
+
+bool inRange(int id, int first, int last) {
+    return id >= first && id <= last;
+}
+
+bool isOscillatorShape(int id) {
+    const int block = id & ~15;
+    return block == kOscillator1Shape || block == kOscillator2Shape || block == kOscillator3Shape;
+}
+
+bool isFilterTypeOrEnvelopeMode(int id) {
+    for (int first : {kFilter1TypeQ, kFilter1TypeQPlus, kFilter2TypeQ, kFilter2TypeQPlus,
+                      kFilterEnvMode, kAmpEnvMode, kEnvelope3Mode, kEnvelope4Mode})
+        if (isPartBlock(id, first)) return true;
+    return false;
+}
+
+bool isEnvelopeTriggerOrMode(int id) {
+    for (int first : {kFilterEnvTrigger, kAmpEnvTrigger, kEnv3Trigger, kEnv4Trigger, kFilterEnvMode,
+                      kAmpEnvMode, kEnvelope3Mode, kEnvelope4Mode})
+        if (isPartBlock(id, first)) return true;
+    return false;
+}
+
+bool isPartSetting(int id) {
+    for (int first : {kMultiPartStatus, kEngine, kMIDIRX, kMIDITX, kPartPitchBend, kPartModWheel,
+                      kPartAfterTouch, kPartSustain, kPartButtons, kPartProgramChange})
+        if (isPartBlock(id, first)) return true;
+    return false;
+}
+
+} // namespace
+
+// The rules of each family fill their slots; the ids tests are the dispatcher's map.
+const ParamRuleTable kParamRules = {
+    {{
+        // Oscillator shapes: clamp, quick-tab refresh.
+        {isOscillatorShape, nullptr},
+        // Filter types and envelope modes: clamp, quick-tab refresh.
+        {isFilterTypeOrEnvelopeMode, nullptr},
+        // Trigger buttons, then the filter-link buttons: toggle the mirrored parameter.
+        {[](int id) {
+             return inRange(id, kTriggerFX1DelayClocked, kTriggerArpPatternReset + 15) ||
+                    isPartBlock(id, kFilterLinkTrigger);
+         },
+         nullptr},
+        // Editor and librarian toggles.
+        {[](int id) {
+             return id == kTriggerProgControl || id == kKeepSelectedBank ||
+                    id == kTriggerGlobalArpMidiOut || id == kTriggerGlobalLocalKBDControl ||
+                    id == kTriggerLibControl;
+         },
+         nullptr},
+        // Filter-link switches: single-parameter SysEx.
+        {[](int id) { return isPartBlock(id, kFilterLinkSwitch); }, nullptr},
+        // Librarian banks, editor settings and the host tempo.
+        {[](int id) {
+             return isPartBlock(id, kCurrentPatchBank) || id == kLibUpperPreviousBank ||
+                    id == kLibUpperNextBank || inRange(id, kLibLowerPreviousBank, kFirstRunExit) ||
+                    id == kTempoInformation;
+         },
+         nullptr},
+    }},
+    {{
+        // Part status, engine, MIDI and controller switches: mirrors and channel status.
+        {isPartSetting, nullptr},
+        // Multi settings pages.
+        {[](int id) { return isPartBlock(id, kMultiPartSettings); }, nullptr},
+        // Editor flags.
+        {[](int id) {
+             return id == kControlProgBank || id == kControlLibrary || id == kMasterKeyboard;
+         },
+         nullptr},
+        // Effect pages.
+        {[](int id) { return isPartBlock(id, kEffect1Mode) || isPartBlock(id, kEffect2Mode); },
+         nullptr},
+        // Envelope triggers and modes: whole-part re-send.
+        {isEnvelopeTriggerOrMode, nullptr},
+        // Device id, randomizer, librarian rename.
+        {[](int id) { return id == kGlobalSysExID || id == kRandomize || id == kPatchRename; },
+         nullptr},
+        // Names: whole-part or whole-multi re-send.
+        {[](int id) {
+             return isPartBlock(id, kPatchName) || isPartBlock(id, kCategoryName) ||
+                    id == kMultiName;
+         },
+         nullptr},
+        // Tap delays of both effects: whole-part re-send.
+        {[](int id) {
+             return inRange(id, kFX1TapDelayTap1Volume, kFX1TapDelayFeedbackDucking + 15) ||
+                    inRange(id, kFX2TapDelayTap1Volume, kFX2TapDelayFeedbackDucking + 15);
+         },
+         nullptr},
+        // Local control, multi transfers, program stepping.
+        {[](int id) {
+             return id == kGlobalLocalControl || id == kPushArrangement || id == kRequestTempData ||
+                    isPartBlock(id, kPatchUp) || isPartBlock(id, kPatchDown);
+         },
+         nullptr},
+        // Editor, librarian, transport and MIDI filter commands.
+        {[](int id) {
+             return inRange(id, kDiscardBankData, kQuickTab) || id == kDisplayAboutWindow ||
+                    id == kExitAboutWindow ||
+                    inRange(id, kMIDIFilterDAWCCPassThrough, kAdjustDAWOffset) ||
+                    inRange(id, kOverwriteBank, kDeviceInSelection);
+         },
+         nullptr},
+    }},
+};
+
+void clampChangedValue(ParamChange& change) {
+    change.param->Set(double(change.iv));
+}
+
+double toggleMirrored(ParamChangePlugin* plug, int target, bool normalized) {
+    IEffectBase* effect = plug->effect();
+    IParam* param = effect->GetParam(target);
+    if (!param) return 0.0;
+    const double value = param->Value() == 1.0 ? 0.0 : 1.0;
+    param->Set(value);
+    effect->OnParamChange(target);
+    if (IGraphics* graphics = effect->GetGUI())
+        graphics->SetParameterFromPlug(target, value, normalized);
+    return value;
+}
+
+bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
+                   const std::function<void(SenderJob&)>& setArguments, bool clearSoundRequest) {
+    return plug->postJob(command, [&](SenderJob& job) {
+        if (clearSoundRequest) plug->soundRequestActive() = false;
+        if (kind == JobKind::kRequest) plug->SetLibrarianRequestActive(false);
+        if (setArguments) setArguments(job);
+    });
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <functional>
+
+class ControlAction;
+class IParam;
+class ParamChangePlugin;
+struct SenderJob;
+
+// One editor-side parameter change as the family rules see it. v, idx and ca are read once
+// at entry; only the kTempoInformation rule may replace iv for the steps after it.
+struct ParamChange {
+    ParamChangePlugin* const plug;
+    const int idx;
+    IParam* const param;
+    const double v;
+    int iv;
+    ControlAction* const ca;
+};
+
+// How a rule ends: kGoOn leads from stage 1 to the display and from stage 3 to the common
+// tail; kStop ends the dispatch (the lock is still released once).
+enum class RuleEnd { kGoOn, kStop };
+using ParamRule = RuleEnd (*)(ParamChange& change);
+
+// A slot of the dispatcher's chain: the ids it claims and its rule. A slot without a rule
+// claims nothing, so its ids go on as if unclaimed. A slot may be split into several rows
+// of the same ids test as long as the rows keep the slot's place in the chain.
+struct RuleSlot {
+    bool (*claims)(int id);
+    ParamRule rule;
+};
+
+// The two stages of the chain, each tried in order until a slot with a rule claims the id.
+// Stage 1 runs before the display, stage 3 after it; an id may be claimed in both. The rules
+// of the families are functions of this module put into the slots of kParamRules.
+struct ParamRuleTable {
+    std::array<RuleSlot, 6> stage1;
+    std::array<RuleSlot, 10> stage3;
+};
+extern const ParamRuleTable kParamRules;
+
+// True when id is one of the 16 per-part ids from first.
+inline bool isPartBlock(int id, int first) {
+    return id >= first && id < first + 16;
+}
+
+// ---- Idioms the rules share.
+
+// The clamp idiom: the changed parameter holds iv, bounded by its range (IParam::Set, which
+// tells no control, handler or host).
+void clampChangedValue(ParamChange& change);
+// The toggle idiom: target becomes 0.0 from exactly 1.0, else 1.0; the new value is stored
+// bounded by target's range, target's own change is dispatched through the plug-in
+// (re-entering the plug lock) and then shown on its controls. Returns the new value.
+double toggleMirrored(ParamChangePlugin* plug, int target, bool normalized = false);
+
+// What posting a job does besides writing its arguments, and only when it is posted.
+enum class JobKind {
+    kDump,    // sends from the editor's values
+    kRequest, // asks the synthesizer; the answer goes to the editor (dumpAwaited)
+};
+// The posting idiom: the job runs on the dump worker; a post while the worker runs is dropped
+// silently and no side effect takes place. clearSoundRequest also disarms the librarian's
+// sound collection. Returns whether the job was posted.
+bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
+                   const std::function<void(SenderJob&)>& setArguments,
+                   bool clearSoundRequest = false);

@@ -1,0 +1,71 @@
+#include "src/params/ZozParamChanges.h"
+
+#include "kit/effect/ControlLayer.h"
+#include "kit/effect/IEffectBase.h"
+#include "src/params/ControlDisplay.h"
+#include "src/params/LinkManager.h"
+#include "src/params/ParamChangePlugin.h"
+#include "src/params/TabSwitchFunctions.h"
+#include "src/uiconfig/ControlAction.h"
+#include "src/uiconfig/ParameterIds.h"
+
+template <size_t N>
+RuleEnd ZozParamChanges::runStage(const std::array<RuleSlot, N>& slots, ParamChange& c) {
+    for (const RuleSlot& slot : slots)
+        if (slot.rule && slot.claims(c.idx)) return slot.rule(c);
+    return RuleEnd::kGoOn;
+}
+
+namespace {
+
+// Shows the page-switcher child whose id is value and hides its siblings, in list order.
+void switchPage(ControlAction* action, int value) {
+    ControlLayer* layer = action->switchLayer;
+    if (!layer) return;
+    layer->setSelectedId(value);
+    const auto& children = layer->getChildren();
+    for (int i = 0; i < children.GetSize(); ++i)
+        children.Get(i)->Hide(children.Get(i)->getId() != value);
+}
+
+} // namespace
+
+void ZozParamChanges::OnParamChange(int idx) {
+    IEffectBase* effect = plug->effect();
+    KIT_MutexLock lock(effect->GetMutex());
+    IParam* param = effect->GetParam(idx);
+    if (!param) return;
+    const double v = param->Value();
+    ParamChange c{plug, idx, param, v, TruncToInt(v), param->GetControlAction()};
+
+    if (runStage(rules.stage1, c) == RuleEnd::kStop) return;
+    if (effect->GetGUI()) ControlDisplay::controlDisplay(plug, idx, v, plug->resetPending());
+    if (runStage(rules.stage3, c) == RuleEnd::kStop) return;
+    if (!c.ca) return;
+    switchPage(c.ca, c.iv);
+    plug->processControlAction(c.ca, idx, v);
+    LinkManager::controlLinker(plug, c.ca, c.ca->link, idx, c.iv, v);
+}
+
+void ZozParamChanges::OnParamChange2(int idx) {
+    IEffectBase* effect = plug->effect();
+    KIT_MutexLock lock(effect->GetMutex());
+    IParam* param = effect->GetParam(idx);
+    if (!param) return;
+    plug->hardwareChange() = true;
+    const double v = param->Value();
+    ControlDisplay::controlDisplay(plug, idx, v, plug->hostPlaying());
+    const int iv = TruncToInt(v);
+    if (idx == kQuickTab)
+        TabSwitchFunctions::quickTabSwitch(plug, kQuickTab, iv, plug->model(), false);
+    if (ControlAction* action = param->GetControlAction()) {
+        switchPage(action, iv);
+        if (!plug->linkApplying()) {
+            plug->processControlAction(action, idx, v);
+            plug->hardwareChange() = false;
+            LinkManager::controlLinker(plug, action, action->link, idx, iv, v);
+        }
+    }
+    plug->dumpAwaited() = false;
+    plug->hardwareChange() = false;
+}

@@ -1,0 +1,182 @@
+#pragma once
+
+#include "kit/effect/ControlLayer.h"
+#include "kit/effect/ITextControl.h"
+#include "src/params/ParamChangePlugin.h"
+#include "src/params/ZozParamChanges.h"
+#include "src/sender/SenderJob.h"
+#include "src/uiconfig/ControlAction.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "src/uiconfig/ParameterNames.h"
+#include "tests/support/TestGraphics.h"
+#include "tests/support/TestVSTEffect.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testsupport {
+
+// The plug-in core as the parameter-change handling sees it: a VST2 plug-in with all 18,818
+// parameters (integers 0 to 127, named "[part] name" per part as the control factories name
+// them) whose OnParamChange and OnParamChange2 forward to ZozParamChanges, so edits run
+// through the framework's set-parameter paths and plug lock. It records the send path's and
+// the posters' calls; its dump worker is busy while `dumpWorkerBusy` is set. Header-only so
+// that benchmarks can use it.
+class FakeParamChangePlugin : public TestVSTEffect, public ParamChangePlugin {
+public:
+    // One call of processControlAction with the flags it saw and the value line at the time.
+    struct ActionCall {
+        int idx;
+        double value;
+        bool linkApplying;
+        bool hardwareChange;
+        bool fromDevice;
+        std::string valueLine;
+    };
+    struct PostedJob {
+        int command;
+        SenderJob job;
+    };
+
+    // withEditor attaches an editor surface; the display lines exist either way.
+    explicit FakeParamChangePlugin(bool withEditor = true,
+                                   const ParamRuleTable& rules = kParamRules)
+        : TestVSTEffect(nullptr, options()), changes(this, rules) {
+        for (int i = 0; i < kParameterNameRunCount; ++i) {
+            const ParameterNameRun& run = kParameterNameRuns[i];
+            for (int part = 0; part < run.width; ++part) {
+                const std::string name = run.width == 16
+                                             ? "[" + std::to_string(part + 1) + "] " + run.name
+                                             : std::string(run.name);
+                GetParam(run.firstId + part)->InitInt(name.c_str(), 0, 0, 127);
+            }
+        }
+        for (int id = 0; id < NParams(); ++id)
+            if (GetParam(id)->Type() == kTypeNone) GetParam(id)->InitInt("", 0, 0, 127);
+        if (withEditor) AttachGraphics(new TestGraphics(this));
+    }
+    ~FakeParamChangePlugin() override {
+        for (auto& action : actions)
+            GetParam(action.first)->SetControlAction(nullptr);
+    }
+
+    void OnParamChange(int idx) override { changes.OnParamChange(idx); }
+    void OnParamChange2(int idx) override { changes.OnParamChange2(idx); }
+
+    IEffectBase* effect() override { return this; }
+    // Records the call; while linkApplying is set it stores the value as the real send path
+    // does.
+    void processControlAction(ControlAction*, int idx, double value) override {
+        if (inside.fetch_add(1) != 0) ++overlaps;
+        if (linkApplyingFlag) GetParam(idx)->Set(value);
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            actionCalls.push_back({idx, value, linkApplyingFlag, hardwareChangeFlag,
+                                   settingFromDeviceFlag, valueLine.GetTextForPlug()});
+        }
+        --inside;
+    }
+    bool postJob(int command, const std::function<void(SenderJob&)>& setArguments) override {
+        if (dumpWorkerBusy) return false;
+        SenderJob job;
+        job.command = command;
+        if (setArguments) setArguments(job);
+        std::lock_guard<std::mutex> lock(mutex);
+        jobs.push_back({command, job});
+        return true;
+    }
+    bool ThreadRunning() override { return dumpWorkerBusy; }
+    void SetLibrarianRequestActive(bool librarian) override {
+        if (!librarian) dumpAwaitedFlag = true;
+        std::lock_guard<std::mutex> lock(mutex);
+        librarianRequests.push_back(librarian);
+    }
+
+    ITextControl* displayNameLine() override { return &nameLine; }
+    ITextControl* displayValueLine() override { return &valueLine; }
+    ControlLayer* namedLayer(const std::string& name) override {
+        auto it = layers.find(name);
+        return it == layers.end() ? nullptr : it->second;
+    }
+    const std::vector<std::string>& getValueList(const std::string& name) override {
+        static const std::vector<std::string> none;
+        auto it = valueLists.find(name);
+        return it == valueLists.end() ? none : it->second;
+    }
+
+    std::atomic<int>& selectedPart() override { return selectedPartValue; }
+    std::atomic<int>& model() override { return modelValue; }
+    std::atomic<bool>& resetPending() override { return resetPendingFlag; }
+    std::atomic<bool>& hostPlaying() override { return hostPlayingFlag; }
+    std::atomic<bool>& hardwareChange() override { return hardwareChangeFlag; }
+    std::atomic<bool>& linkApplying() override { return linkApplyingFlag; }
+    std::atomic<bool>& hostProgramChangeDrop() override { return hostProgramChangeDropFlag; }
+    std::atomic<bool>& dumpAwaited() override { return dumpAwaitedFlag; }
+    std::atomic<bool>& settingFromDevice() override { return settingFromDeviceFlag; }
+    std::atomic<bool>& soundRequestActive() override { return soundRequestActiveFlag; }
+
+    // Gives the parameter a ControlAction of its own (kept by the fake).
+    ControlAction* addAction(int idx) {
+        auto& action = actions[idx];
+        if (!action) action = std::make_unique<ControlAction>();
+        GetParam(idx)->SetControlAction(action.get());
+        return action.get();
+    }
+    void setValue(int idx, double value) { GetParam(idx)->Set(value); }
+    // An edit of the plain value through the framework's editor path.
+    void edit(int idx, double value) {
+        SetParameterFromGUI(idx, GetParam(idx)->GetNormalized(value));
+    }
+    // The same for a value from the synthesizer.
+    void editFromDevice(int idx, double value) {
+        SetParameterFromGUI2(idx, GetParam(idx)->GetNormalized(value));
+    }
+    double value(int idx) const { return GetParam(idx)->Value(); }
+    std::string nameText() const { return nameLine.GetTextForPlug(); }
+    std::string valueText() const { return valueLine.GetTextForPlug(); }
+    std::vector<ActionCall> calls() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return actionCalls;
+    }
+
+    ZozParamChanges changes;
+    std::map<std::string, std::vector<std::string>> valueLists;
+    std::map<std::string, ControlLayer*> layers; // not owned
+    std::atomic<bool> dumpWorkerBusy{false};
+    std::atomic<int> overlaps{0}; // processControlAction calls that ran into another
+    std::vector<PostedJob> jobs;
+    std::vector<bool> librarianRequests;
+
+    std::atomic<int> selectedPartValue{0};
+    std::atomic<int> modelValue{0};
+    std::atomic<bool> resetPendingFlag{false};
+    std::atomic<bool> hostPlayingFlag{false};
+    std::atomic<bool> hardwareChangeFlag{false};
+    std::atomic<bool> linkApplyingFlag{false};
+    std::atomic<bool> hostProgramChangeDropFlag{false};
+    std::atomic<bool> dumpAwaitedFlag{false};
+    std::atomic<bool> settingFromDeviceFlag{false};
+    std::atomic<bool> soundRequestActiveFlag{false};
+
+private:
+    static Options options() {
+        Options o;
+        o.nParams = kNumParams;
+        o.nVisible = 0;
+        return o;
+    }
+
+    ITextControl nameLine{this, IRECT(), nullptr, ""};
+    ITextControl valueLine{this, IRECT(), nullptr, ""};
+    std::map<int, std::unique_ptr<ControlAction>> actions;
+    std::mutex mutex;
+    std::atomic<int> inside{0};
+    std::vector<ActionCall> actionCalls;
+};
+
+} // namespace testsupport

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace testsupport {
+
+// Why tests on real MIDI ports cannot run here, "" when they can: they run on the private
+// JACK server that scripts/test starts and names in JACK_DEFAULT_SERVER. When they can, the
+// MIDI library of this process and of the programs it starts is made to use JACK.
+std::string MidiSystemMissing();
+
+} // namespace testsupport

@@ -1,0 +1,159 @@
+// zoz-qsim as a program on the MIDI system: the test holds the other end of its cable.
+
+#include "platform/midi/MidiBackend.h"
+#include "tests/support/BankFileGenerator.h"
+#include "tests/support/MidiSystem.h"
+#include "tests/support/QsimProcess.h"
+#include "tests/support/Watchdog.h"
+#include "tools/zoz-qsim/SynthSimulator.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using testsupport::QsimProcess;
+
+const Bytes kProbe = {0xF0, 0x3E, 0x0F, 0x05, 0x04, 0xF7};
+
+std::string name(const char* tag) {
+    return std::string("zozqsim") + std::to_string(getpid()) + tag;
+}
+
+void openNamed(RtMidi& port, const std::string& wanted) {
+    for (unsigned int i = 0; i < port.getPortCount(); ++i)
+        if (port.getPortName(i) == wanted) return port.openPort(i, "cable");
+    FAIL() << "no port " << wanted;
+}
+
+// The test's end of the cable to the simulator: out into its input, in from its output. What
+// comes in is handed over on the MIDI library's thread.
+struct Cable {
+    explicit Cable(const QsimProcess& synth)
+        : in(platform::NewMidiIn(name("cable"), 1000)), out(platform::NewMidiOut(name("cable"))) {
+        in->ignoreTypes(false, true, true);
+        in->setCallback(&Cable::arrived, this);
+        openNamed(*in, synth.OutPort());
+        openNamed(*out, synth.InPort());
+    }
+    static void arrived(double, std::vector<unsigned char>* m, void* self) {
+        auto* c = static_cast<Cable*>(self);
+        std::lock_guard<std::mutex> lock(c->mutex);
+        c->messages.push_back(*m);
+        c->changed.notify_all();
+    }
+    // The next message from the simulator within timeoutMs, or an empty one.
+    Bytes next(int timeoutMs = 5000) {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (!changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return !messages.empty(); }))
+            return {};
+        Bytes m = std::move(messages.front());
+        messages.pop_front();
+        return m;
+    }
+    void send(Bytes m) { out->sendMessage(&m); }
+    // A new connection may lose what is sent first: probes until one is answered, then lets
+    // the answers to earlier probes come in.
+    bool connected() {
+        for (int i = 0; i < 50; ++i) {
+            send(kProbe);
+            if (next(100).size() != 207) continue;
+            while (!next(300).empty()) {
+            }
+            return true;
+        }
+        return false;
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Bytes> messages;
+    std::unique_ptr<RtMidiIn> in;
+    std::unique_ptr<RtMidiOut> out;
+};
+
+class QsimProgram : public testing::Test {
+protected:
+    void SetUp() override {
+        const std::string missing = testsupport::MidiSystemMissing();
+        if (!missing.empty()) GTEST_SKIP() << missing;
+        watchdog = std::make_unique<testsupport::Watchdog>(60, "zoz-qsim on the MIDI system");
+    }
+    std::unique_ptr<testsupport::Watchdog> watchdog;
+};
+
+TEST_F(QsimProgram, AnswersOverItsPortsRecordsBothWaysAndSavesItsMemory) {
+    QsimProcess synth(name("a"), {5, 0, "00.30.03", ""});
+    ASSERT_TRUE(synth.Ready());
+    Cable cable(synth);
+    ASSERT_TRUE(cable.connected());
+
+    // Garbage first: it must not stop the answers that follow.
+    std::mt19937 random(7);
+    for (int i = 0; i < 20; ++i) {
+        Bytes junk(2 + random() % 40);
+        for (uint8_t& b : junk)
+            b = uint8_t(random() & 0x7F);
+        junk.front() = 0xF0;
+        junk.back() = 0xF7;
+        cable.send(junk);
+    }
+    cable.send({0xF0, 0x3E, 0x0F, 0x05, 0x00, 0x30, 0x03, 0xF7}); // silent
+    cable.send({0xF0, 0x3E, 0x0F, 0x05, 0x20, 0x02, 0x00, 0x4E, 0x33, 0xF7});
+    cable.send({0xF0, 0x3E, 0x0F, 0x05, 0x00, 0x30, 0x02, 0xF7});
+    const Bytes part2 = cable.next();
+    ASSERT_EQ(part2.size(), 393u);
+    EXPECT_EQ(Bytes(part2.begin(), part2.begin() + 7),
+              (Bytes{0xF0, 0x3E, 0x0F, 0x05, 0x10, 0x30, 0x02}));
+    EXPECT_EQ(part2[85], 0x33) << "the change reached the edit buffer first";
+
+    const Bytes fromPanel = {0xF0, 0x3E, 0x0F, 0x05, 0x21, 0x00, 0x05, 0x37, 0xF7};
+    ASSERT_TRUE(synth.Send(fromPanel));
+    EXPECT_EQ(cable.next(), fromPanel);
+
+    testsupport::TempFolder folder;
+    qsim::SynthSimulator memory;
+    ASSERT_TRUE(synth.SaveMemory(folder.path() + "/memory.syx", memory));
+    EXPECT_EQ(memory.dumpAt(0x10, 0x30, 0x02), part2);
+    EXPECT_EQ(synth.Finish(), 0);
+
+    // Every message both ways is on the record, in order; the silent request has no answer.
+    const std::vector<Bytes> sent = synth.Sent();
+    ASSERT_GE(sent.size(), 3u);
+    EXPECT_EQ(sent[sent.size() - 2], part2);
+    EXPECT_EQ(sent.back(), fromPanel);
+    const std::vector<Bytes> received = synth.Received();
+    ASSERT_GE(received.size(), 23u);
+    EXPECT_EQ(received.back(), (Bytes{0xF0, 0x3E, 0x0F, 0x05, 0x00, 0x30, 0x02, 0xF7}));
+}
+
+// A memory file (dumps among other bytes, another device's included) is where it starts.
+TEST_F(QsimProgram, StartsFromAMemoryFile) {
+    testsupport::TempFolder folder;
+    Bytes slot = testsupport::soundDump(testsupport::DumpModel::Q, "Stored", "Lead", 3, 9, 0x03);
+    slot[6] = 0x63;
+    testsupport::setChecksum(&slot);
+    Bytes file = {0x00, 0x7F};
+    file.insert(file.end(), slot.begin(), slot.end());
+    testsupport::writeFile(folder.path() + "/start.syx", file);
+
+    QsimProcess synth(name("b"), {5, 0, "", folder.path() + "/start.syx"});
+    ASSERT_TRUE(synth.Ready());
+    Cable cable(synth);
+    ASSERT_TRUE(cable.connected());
+    cable.send({0xF0, 0x3E, 0x0F, 0x05, 0x00, 0x03, 0x63, 0xF7});
+    Bytes expected = slot;
+    expected[3] = 5;
+    EXPECT_EQ(cable.next(), expected);
+    EXPECT_EQ(synth.Finish(), 0);
+}
+
+} // namespace

@@ -1,0 +1,270 @@
+// zoz-qsim: a simulated Q (or Q+: the wire is the same) on MIDI ports of its own, for sessions
+// with the editor that need a synthesizer at the far end of the cable. It prints "ready" once
+// its ports are there, then one line per message: "rx <hex bytes>" for what its input port
+// received and "tx <hex bytes>" for what it sent.
+
+#include "platform/midi/MidiBackend.h"
+#include "tools/zoz-qsim/SynthSimulator.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Bytes = qsim::SynthSimulator::Bytes;
+
+const char kUsage[] =
+    "usage: zoz-qsim [--name=CLIENT] [--id=N] [--delay=MS] [--silent=LIST] [--memory=FILE]\n"
+    "  --name=CLIENT   its ports are CLIENT:in and CLIENT-out:out (the MIDI system gives each\n"
+    "                  direction a client of its own) (zoz-qsim)\n"
+    "  --id=N          the device id, 0 to 127 (0)\n"
+    "  --delay=MS      answer each request MS milliseconds after it came (0)\n"
+    "  --silent=LIST   leave these requests unanswered: \"all\", or comma-separated message ids\n"
+    "                  in hex with the address bytes that narrow them, as 04 or 00.30.03\n"
+    "  --memory=FILE   start from the dumps of a .syx file, else from the editor's init dumps\n"
+    "standard input, a line at a time:\n"
+    "  F0 3E ... F7    send these bytes (hex)\n"
+    "  save FILE       write the memory to FILE as a .syx that --memory reads back\n"
+    "  quit            end (as the end of the input does)\n";
+
+// Lines are printed on a thread of their own: the MIDI input thread that notes a message must
+// never wait for a reader of standard output that is slow to come.
+class Printer {
+public:
+    Printer() : thread([this] { run(); }) {}
+    ~Printer() {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            ending = true;
+        }
+        changed.notify_one();
+        thread.join();
+    }
+    void say(std::string line) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            lines.push_back(std::move(line));
+        }
+        changed.notify_one();
+    }
+
+private:
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            changed.wait(lock, [this] { return ending || !lines.empty(); });
+            if (lines.empty()) return;
+            const std::string line = std::move(lines.front());
+            lines.pop_front();
+            lock.unlock();
+            fputs(line.c_str(), stdout);
+            fputc('\n', stdout);
+            fflush(stdout);
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::string> lines;
+    bool ending = false;
+    std::thread thread;
+};
+
+Printer* g_printer = nullptr;
+
+void say(const std::string& line) {
+    g_printer->say(line);
+}
+
+std::string hex(const Bytes& bytes) {
+    std::string s;
+    char text[4];
+    for (uint8_t b : bytes) {
+        snprintf(text, sizeof(text), " %02X", b);
+        s += text;
+    }
+    return s;
+}
+
+// Hex byte tokens separated by `separator`; false when one is not a byte.
+bool parseHex(const std::string& text, char separator, Bytes* out) {
+    std::istringstream in(text);
+    out->clear();
+    for (std::string token; std::getline(in, token, separator);) {
+        if (token.empty() && separator == ' ') continue;
+        char* end = nullptr;
+        const unsigned long v = strtoul(token.c_str(), &end, 16);
+        if (token.empty() || *end || v > 0xFF) return false;
+        out->push_back(uint8_t(v));
+    }
+    return !out->empty();
+}
+
+// "all", or the prefixes (message id, byte 5, byte 6) of the requests left unanswered.
+bool parseSilence(const std::string& list, std::function<bool(const Bytes&)>* silent) {
+    if (list == "all") {
+        *silent = [](const Bytes&) { return true; };
+        return true;
+    }
+    std::vector<Bytes> prefixes;
+    std::istringstream in(list);
+    for (std::string item; std::getline(in, item, ',');) {
+        Bytes prefix;
+        if (!parseHex(item, '.', &prefix) || prefix.size() > 3) return false;
+        prefixes.push_back(prefix);
+    }
+    *silent = [prefixes](const Bytes& request) {
+        for (const Bytes& p : prefixes)
+            if (request.size() >= 4 + p.size() && std::equal(p.begin(), p.end(), &request[4]))
+                return true;
+        return false;
+    };
+    return !prefixes.empty();
+}
+
+struct Options {
+    std::string name = "zoz-qsim";
+    int id = 0;
+    int delay = 0;
+    std::string silent;
+    std::string memory;
+};
+
+bool parseOptions(int argc, char** argv, Options* o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const size_t eq = arg.find('=');
+        const std::string key = arg.substr(0, eq);
+        const std::string value = eq == std::string::npos ? "" : arg.substr(eq + 1);
+        char* end = nullptr;
+        if (key == "--name" && !value.empty()) {
+            o->name = value;
+        } else if (key == "--id") {
+            o->id = int(strtol(value.c_str(), &end, 10));
+            if (value.empty() || *end || o->id < 0 || o->id > 127) return false;
+        } else if (key == "--delay") {
+            o->delay = int(strtol(value.c_str(), &end, 10));
+            if (value.empty() || *end || o->delay < 0) return false;
+        } else if (key == "--silent" && !value.empty()) {
+            o->silent = value;
+        } else if (key == "--memory" && !value.empty()) {
+            o->memory = value;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool readFile(const std::string& path, Bytes* out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+bool writeFile(const std::string& path, const Bytes& data) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    return bool(out);
+}
+
+// The synthesizer's two ports; what they carry is printed.
+class Ports {
+public:
+    Ports(const std::string& client, qsim::SynthSimulator& synth)
+        : synth(synth), in(platform::NewMidiIn(client, 1000)),
+          out(platform::NewMidiOut(client + "-out")) {
+        // SysEx passes; timing clock and active sensing are not the synthesizer's business.
+        in->ignoreTypes(false, true, true);
+        in->setCallback(&Ports::received, this);
+        in->openVirtualPort("in");
+        out->openVirtualPort("out");
+    }
+
+    void send(const Bytes& message) {
+        std::lock_guard<std::mutex> lock(outMutex);
+        say("tx" + hex(message));
+        out->sendMessage(&message);
+    }
+
+private:
+    static void received(double, std::vector<unsigned char>* message, void* self) {
+        say("rx" + hex(*message));
+        static_cast<Ports*>(self)->synth.receive(*message);
+    }
+
+    qsim::SynthSimulator& synth;
+    std::unique_ptr<RtMidiIn> in;
+    std::unique_ptr<RtMidiOut> out;
+    std::mutex outMutex;
+};
+
+// One line of standard input; false when it asks to end.
+bool command(const std::string& line, Ports& ports, const qsim::SynthSimulator& synth) {
+    std::istringstream words(line);
+    std::string first, rest;
+    words >> first;
+    std::getline(words >> std::ws, rest);
+    Bytes bytes;
+    if (first.empty()) return true;
+    if (first == "quit") return false;
+    if (first == "save" && !rest.empty())
+        say(writeFile(rest, synth.image()) ? "saved " + rest : "error: cannot write " + rest);
+    else if (parseHex(line, ' ', &bytes))
+        ports.send(bytes);
+    else
+        say("error: not a command: " + line);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    std::function<bool(const Bytes&)> silent;
+    if (!parseOptions(argc, argv, &options) ||
+        (!options.silent.empty() && !parseSilence(options.silent, &silent))) {
+        fputs(kUsage, stderr);
+        return 2;
+    }
+    Printer printer;
+    g_printer = &printer;
+    qsim::SynthSimulator synth(options.id);
+    synth.fillCanonical();
+    Bytes memory;
+    if (!options.memory.empty() && !(readFile(options.memory, &memory) && synth.load(memory))) {
+        fprintf(stderr, "zoz-qsim: no dumps in %s\n", options.memory.c_str());
+        return 1;
+    }
+    if (silent) synth.setSilence(silent);
+    synth.setAnswerDelayMillis(options.delay);
+    try {
+        Ports ports(options.name, synth);
+        synth.start([&ports](const Bytes& answer) { ports.send(answer); });
+        say("ready: device id " + std::to_string(options.id) + ", ports " + options.name +
+            ":in and " + options.name + "-out:out");
+        for (std::string line; std::getline(std::cin, line) && command(line, ports, synth);) {
+        }
+        synth.stop();
+    } catch (const RtMidiError& e) {
+        say("error: " + e.getMessage());
+        return 1;
+    }
+    return 0;
+}
