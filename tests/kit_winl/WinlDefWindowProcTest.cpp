@@ -152,5 +152,38 @@ TEST_F(WinlWindowUtil, WalksScrollingMetricsAndTheMouseHook) {
     EXPECT_FALSE(WINL_HandleMouseEvent(down.get()));
 }
 
+TEST_F(WinlWindowUtil, BroadcastsFlushesPropertiesAndFittingSizes) {
+    window->Display();
+    view->winlSetDirtyBits(0);
+    g_sent.clear();
+    WINL_BroadcastMessage(WM_DISPLAYCHANGE, 32, 0);
+    EXPECT_EQ(messagesTo(view.get()), (std::vector<unsigned int>{WM_DISPLAYCHANGE}));
+    EXPECT_EQ(view->winlDirtyBits() & Winl_vZoz_hwnd::kDirtySelf, Winl_vZoz_hwnd::kDirtySelf);
+
+    WINL_FlushWindow(view.get()); // still to be drawn: left alone
+    EXPECT_EQ(window->FlushCount(), 0);
+    window->DisplayIfNeeded();
+    WINL_FlushWindow(view.get());
+    EXPECT_EQ(window->FlushCount(), 1);
+
+    int value = 7;
+    EXPECT_TRUE(SetProp(view.get(), "k", &value));
+    EXPECT_EQ(GetProp(view.get(), "k"), &value);
+    EXPECT_EQ(RemoveProp(view.get(), "k"), &value);
+    EXPECT_EQ(GetProp(view.get(), "k"), nullptr);
+    EXPECT_EQ(EnumPropsEx(window.get(), nullptr, 0), -1);
+
+    auto button = wsys::Make<Winl_vZoz_button>(wsys::Rect(3, 4, 200, 100));
+    button->SetTitle("OK");
+    RECT fit{1, 1, 1, 1};
+    WINL_GetDesiredControlSize(button.get(), &fit);
+    EXPECT_EQ(fit.left + fit.top, 0);
+    EXPECT_GT(fit.right, 12);
+    EXPECT_LT(fit.right, 60);
+    EXPECT_EQ(button->Frame(), wsys::Rect(3, 4, 200, 100));
+    EXPECT_TRUE(WINL_IsButton(button.get()));
+    EXPECT_FALSE(WINL_IsStaticText(button.get()));
+}
+
 } // namespace
 } // namespace winltest

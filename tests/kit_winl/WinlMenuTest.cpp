@@ -61,7 +61,14 @@ TEST_F(WinlMenu, ListsBuildSubmenusAndCountThePairsTheyConsume) {
     EXPECT_EQ(WINL_GenerateMenuFromList(again, list + 1, 2), 3); // ran out without an end
     HMENU copy = WINL_DuplicateMenu(menu);
     EXPECT_EQ(GetMenuItemID(GetSubMenu(copy, 0), 2), 17);
-    for (HMENU m : {menu, again, copy})
+    static const WINL_MenuListEntry* s_list = list;
+    WINL_MenuResourceIndex second{2, [](HMENU m) { WINL_GenerateMenuFromList(m, s_list + 1, 4); },
+                                  nullptr};
+    WINL_MenuResourceIndex first{1, nullptr, &second};
+    HMENU loaded = WINL_LoadMenu(&first, 2);
+    EXPECT_EQ(GetMenuItemCount(loaded), 3);
+    EXPECT_EQ(WINL_LoadMenu(&first, 3), nullptr);
+    for (HMENU m : {menu, again, copy, loaded})
         DestroyMenu(m);
 }
 
