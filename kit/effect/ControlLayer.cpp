@@ -2,6 +2,7 @@
 
 #include "kit/effect/IControl.h"
 
+#include <climits>
 #include <utility>
 
 ControlLayer::ControlLayer(int id, std::string name) : m_id(id), m_name(std::move(name)) {}
@@ -55,6 +56,41 @@ void ControlLayer::GrayOutCustomZone(bool gray, int zone) {
     if (zone < 10 || zone > 152) return;
     for (int i = 0; i < m_children.GetSize(); ++i)
         if (m_children.Get(i)->m_id == zone) m_children.Get(i)->GrayOut(gray);
+}
+
+namespace {
+
+// The bands of showMultiLayers: for an n from first to last, the children of ids below 10,
+// of n's own decade (when ownDecade) and of alsoFirst..alsoLast are switched; with showAll
+// every one of them is shown, else only child n.
+struct Band {
+    int first, last;
+    bool ownDecade;
+    int alsoFirst, alsoLast;
+    bool showAll;
+};
+constexpr Band kBands[] = {
+    {10, 19, true, 70, 299, false},    {20, 99, true, 120, 299, false},
+    {100, 108, true, 120, 299, false}, {110, 118, true, 1, 0, false},
+    {120, 298, false, 120, 299, true}, {300, INT_MAX, false, 300, INT_MAX, false},
+};
+
+} // namespace
+
+void ControlLayer::showMultiLayers(int n) {
+    m_selectedId = n;
+    for (const Band& band : kBands) {
+        if (n < band.first || n > band.last) continue;
+        const int decade = n - n % 10;
+        for (int i = 0; i < m_children.GetSize(); ++i) {
+            ControlLayer* child = m_children.Get(i);
+            const int c = child->m_id;
+            const bool governed = c < 10 || (band.ownDecade && c >= decade && c <= decade + 9) ||
+                                  (c >= band.alsoFirst && c <= band.alsoLast);
+            if (governed) child->Hide(!band.showAll && c != n);
+        }
+        return;
+    }
 }
 
 void ControlLayer::setIgnoreHiddenWhenUpdatingScreen(bool ignore) {

@@ -32,6 +32,10 @@ public:
     void GrayOut(bool gray);
     // Selects zone and grays or ungrays the child of that id, for zones 10 to 152.
     void GrayOutCustomZone(bool gray, int zone);
+    // Selects n and, by n's band of child ids (10-19, each decade to 99, 100-108, 110-118,
+    // 120-298, 300 up), shows the child n and hides the others of the ids that band governs.
+    // Children outside those ids keep their state; an n in no band is only selected.
+    void showMultiLayers(int n);
     // Lets the layer, its subtree and the first control of each take part in dirty tracking
     // while hidden, so that what such a control covered is repainted when it goes away.
     void setIgnoreHiddenWhenUpdatingScreen(bool ignore);

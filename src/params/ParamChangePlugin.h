@@ -1,12 +1,14 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 class ControlAction;
 class ControlLayer;
+class IControl;
 class IEffectBase;
 class ITextControl;
 struct SenderJob;
@@ -69,4 +71,45 @@ public:
     virtual std::atomic<bool>& dumpAwaited() = 0;
     virtual std::atomic<bool>& settingFromDevice() = 0;
     virtual std::atomic<bool>& soundRequestActive() = 0;
+
+    // ---- Pages, trigger buttons and the filter link.
+    // The first control bound to kRandomize, found once at construction; null when none.
+    virtual IControl* randomizeControl() = 0;
+    // Shows or hides the progress indicator control and its layer.
+    virtual void showProgressIndicator(bool show) = 0;
+    // The editor's patch and category name displays.
+    virtual void displayPatchName(const std::string& name) = 0;
+    virtual void displayCategoryName(const std::string& category) = 0;
+    // The librarian's data type (sound while both are clear) and its lower list's view.
+    virtual bool isMultiMode() const = 0;
+    virtual bool isSequenceMode() const = 0;
+    virtual bool isCategoryView() const = 0;
+    virtual bool isSearchView() const = 0;
+    // Lets the librarian view start drags (the librarian page is shown).
+    virtual void enableLibrarianViewDrag() = 0;
+    // The librarian's upper bank and its view's become bank of the current type's list, and
+    // the view reloads and redraws its upper grid; a bank outside the list changes nothing.
+    virtual void selectUpperBank(int bank) = 0;
+    // The librarian view's current program, where its arrow keys start.
+    virtual void setLibrarianViewCurrentSlot(int slot) = 0;
+    // Raises the send-running flag, sets the in-progress flag and the two send options to a,
+    // b and c; with post, posts the arrangement send (job 0) when the dump worker is idle and
+    // then sleeps 400 ms on the platform clock; clears the in-progress and pattern-send flags.
+    virtual void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool post) = 0;
+    // The device id byte of the SysEx headers.
+    virtual int getDeviceId() = 0;
+    // The guarded SysEx send: refused with "Set MIDI I/O First!" while no MIDI port is set;
+    // frames the message with F0 and F7.
+    virtual void checksumCheckAndSend(uint8_t* msg, int length) = 0;
+    // The filter-link mode of a part (1 at construction, 3 while linked); parts 0 to 15.
+    virtual int getFilterLinkMode(int part) = 0;
+    virtual void setFilterLinkMode(int part, int mode) = 0;
+    // Editor flags: keep the librarian's bank on the librarian page; the librarian and the
+    // local keyboard take part in control; the next quick-tab change selects the part on the
+    // synthesizer; the arrangement send also sends each part's pattern.
+    virtual std::atomic<bool>& keepSelectedBankFlag() = 0;
+    virtual std::atomic<bool>& libraryControlFlag() = 0;
+    virtual std::atomic<bool>& localKeyboardFlag() = 0;
+    virtual std::atomic<bool>& partSelectFlag() = 0;
+    virtual std::atomic<bool>& patternSendFlag() = 0;
 };

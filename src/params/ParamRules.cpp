@@ -2,6 +2,8 @@
 
 #include "kit/effect/IEffectBase.h"
 #include "src/params/ParamChangePlugin.h"
+#include "src/params/SoundPageRules.h"
+#include "src/params/TriggerButtonRules.h"
 #include "src/sender/SenderJob.h"
 #include "src/uiconfig/ParameterIds.h"
 
@@ -43,24 +45,24 @@ bool isPartSetting(int id) {
 const ParamRuleTable kParamRules = {
     {{
         // Oscillator shapes: clamp, quick-tab refresh.
-        {isOscillatorShape, nullptr},
+        {isOscillatorShape, clampAndRefreshQuickTab},
         // Filter types and envelope modes: clamp, quick-tab refresh.
-        {isFilterTypeOrEnvelopeMode, nullptr},
+        {isFilterTypeOrEnvelopeMode, clampAndRefreshQuickTab},
         // Trigger buttons, then the filter-link buttons: toggle the mirrored parameter.
         {[](int id) {
              return inRange(id, kTriggerFX1DelayClocked, kTriggerArpPatternReset + 15) ||
                     isPartBlock(id, kFilterLinkTrigger);
          },
-         nullptr},
+         pressTriggerButton},
         // Editor and librarian toggles.
         {[](int id) {
              return id == kTriggerProgControl || id == kKeepSelectedBank ||
                     id == kTriggerGlobalArpMidiOut || id == kTriggerGlobalLocalKBDControl ||
                     id == kTriggerLibControl;
          },
-         nullptr},
+         pressEditorToggle},
         // Filter-link switches: single-parameter SysEx.
-        {[](int id) { return isPartBlock(id, kFilterLinkSwitch); }, nullptr},
+        {[](int id) { return isPartBlock(id, kFilterLinkSwitch); }, sendFilterLinkSwitch},
         // Librarian banks, editor settings and the host tempo.
         {[](int id) {
              return isPartBlock(id, kCurrentPatchBank) || id == kLibUpperPreviousBank ||
@@ -81,9 +83,9 @@ const ParamRuleTable kParamRules = {
          nullptr},
         // Effect pages.
         {[](int id) { return isPartBlock(id, kEffect1Mode) || isPartBlock(id, kEffect2Mode); },
-         nullptr},
+         showEffectPages},
         // Envelope triggers and modes: whole-part re-send.
-        {isEnvelopeTriggerOrMode, nullptr},
+        {isEnvelopeTriggerOrMode, resendPart},
         // Device id, randomizer, librarian rename.
         {[](int id) { return id == kGlobalSysExID || id == kRandomize || id == kPatchRename; },
          nullptr},
@@ -121,15 +123,21 @@ void clampChangedValue(ParamChange& change) {
 }
 
 double toggleMirrored(ParamChangePlugin* plug, int target, bool normalized) {
-    IEffectBase* effect = plug->effect();
-    IParam* param = effect->GetParam(target);
+    IParam* param = plug->effect()->GetParam(target);
     if (!param) return 0.0;
     const double value = param->Value() == 1.0 ? 0.0 : 1.0;
+    dispatchMirrored(plug, target, value, normalized);
+    return value;
+}
+
+void dispatchMirrored(ParamChangePlugin* plug, int target, double value, bool normalized) {
+    IEffectBase* effect = plug->effect();
+    IParam* param = effect->GetParam(target);
+    if (!param) return;
     param->Set(value);
     effect->OnParamChange(target);
     if (IGraphics* graphics = effect->GetGUI())
         graphics->SetParameterFromPlug(target, value, normalized);
-    return value;
 }
 
 bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,

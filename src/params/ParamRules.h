@@ -55,6 +55,8 @@ void clampChangedValue(ParamChange& change);
 // bounded by target's range, target's own change is dispatched through the plug-in
 // (re-entering the plug lock) and then shown on its controls. Returns the new value.
 double toggleMirrored(ParamChangePlugin* plug, int target, bool normalized = false);
+// The toggle idiom with the new value given.
+void dispatchMirrored(ParamChangePlugin* plug, int target, double value, bool normalized = false);
 
 // What posting a job does besides writing its arguments, and only when it is posted.
 enum class JobKind {

@@ -4,6 +4,7 @@
 #include "kit/effect/IEffectBase.h"
 #include "src/params/ControlDisplay.h"
 #include "src/params/LinkManager.h"
+#include "src/params/PageZones.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/TabSwitchFunctions.h"
 #include "src/uiconfig/ControlAction.h"
@@ -15,20 +16,6 @@ RuleEnd ZozParamChanges::runStage(const std::array<RuleSlot, N>& slots, ParamCha
         if (slot.rule && slot.claims(c.idx)) return slot.rule(c);
     return RuleEnd::kGoOn;
 }
-
-namespace {
-
-// Shows the page-switcher child whose id is value and hides its siblings, in list order.
-void switchPage(ControlAction* action, int value) {
-    ControlLayer* layer = action->switchLayer;
-    if (!layer) return;
-    layer->setSelectedId(value);
-    const auto& children = layer->getChildren();
-    for (int i = 0; i < children.GetSize(); ++i)
-        children.Get(i)->Hide(children.Get(i)->getId() != value);
-}
-
-} // namespace
 
 void ZozParamChanges::OnParamChange(int idx) {
     IEffectBase* effect = plug->effect();
@@ -42,7 +29,7 @@ void ZozParamChanges::OnParamChange(int idx) {
     if (effect->GetGUI()) ControlDisplay::controlDisplay(plug, idx, v, plug->resetPending());
     if (runStage(rules.stage3, c) == RuleEnd::kStop) return;
     if (!c.ca) return;
-    switchPage(c.ca, c.iv);
+    if (c.ca->switchLayer) selectChild(c.ca->switchLayer, c.iv);
     plug->processControlAction(c.ca, idx, v);
     LinkManager::controlLinker(plug, c.ca, c.ca->link, idx, c.iv, v);
 }
@@ -59,7 +46,7 @@ void ZozParamChanges::OnParamChange2(int idx) {
     if (idx == kQuickTab)
         TabSwitchFunctions::quickTabSwitch(plug, kQuickTab, iv, plug->model(), false);
     if (ControlAction* action = param->GetControlAction()) {
-        switchPage(action, iv);
+        if (action->switchLayer) selectChild(action->switchLayer, iv);
         if (!plug->linkApplying()) {
             plug->processControlAction(action, idx, v);
             plug->hardwareChange() = false;

@@ -11,14 +11,8 @@ using testsupport::FakeParamChangePlugin;
 
 namespace {
 
-constexpr int kMirrored = 5000;
 std::atomic<bool> gEntered{false};
 std::atomic<bool> gRelease{false};
-
-RuleEnd toggleRule(ParamChange& c) {
-    toggleMirrored(c.plug, kMirrored);
-    return RuleEnd::kGoOn;
-}
 
 RuleEnd blockingRule(ParamChange&) {
     gEntered = true;
@@ -29,15 +23,14 @@ RuleEnd blockingRule(ParamChange&) {
 
 } // namespace
 
-TEST(ParamThreads, NestedToggleLeavesTheLockDepthAsFound) {
-    ParamRuleTable rules = kParamRules;
-    rules.stage1[2].rule = toggleRule; // the trigger buttons
-    FakeParamChangePlugin fake(true, rules);
-    fake.addAction(kMirrored);
+TEST(ParamThreads, TriggerDispatchesItsSettingOnceInsideTheOuterLock) {
+    FakeParamChangePlugin fake;
+    fake.addAction(kFX1DelayClocked + 4);
     KIT_Mutex* mutex = fake.GetMutex();
     mutex->Enter();
     fake.edit(kTriggerFX1DelayClocked + 4, 1);
-    EXPECT_EQ(fake.value(kMirrored), 1.0);
+    EXPECT_EQ(fake.value(kFX1DelayClocked + 4), 1.0);
+    EXPECT_EQ(fake.calls().size(), 1u);
     EXPECT_FALSE(testsupport::OtherThreadCanEnter(mutex));
     mutex->Leave();
     EXPECT_TRUE(testsupport::OtherThreadCanEnter(mutex));

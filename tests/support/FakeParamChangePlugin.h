@@ -2,15 +2,18 @@
 
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/ITextControl.h"
+#include "platform/Clock.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/ZozParamChanges.h"
 #include "src/sender/SenderJob.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/ParameterNames.h"
+#include "tests/support/TestControl.h"
 #include "tests/support/TestGraphics.h"
 #include "tests/support/TestVSTEffect.h"
 
+#include <array>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -25,8 +28,9 @@ namespace testsupport {
 // parameters (integers 0 to 127, named "[part] name" per part as the control factories name
 // them) whose OnParamChange and OnParamChange2 forward to ZozParamChanges, so edits run
 // through the framework's set-parameter paths and plug lock. It records the send path's and
-// the posters' calls; its dump worker is busy while `dumpWorkerBusy` is set. Header-only so
-// that benchmarks can use it.
+// the posters' calls, the other core operations as lines of `coreCalls` and the SysEx it
+// sends; its dump worker is busy while `dumpWorkerBusy` is set. Header-only so that
+// benchmarks can use it.
 class FakeParamChangePlugin : public TestVSTEffect, public ParamChangePlugin {
 public:
     // One call of processControlAction with the flags it saw and the value line at the time.
@@ -120,6 +124,43 @@ public:
     std::atomic<bool>& settingFromDevice() override { return settingFromDeviceFlag; }
     std::atomic<bool>& soundRequestActive() override { return soundRequestActiveFlag; }
 
+    IControl* randomizeControl() override { return &randomizeButton; }
+    void showProgressIndicator(bool show) override { core("progress ", show); }
+    void displayPatchName(const std::string& name) override { core("patch " + name); }
+    void displayCategoryName(const std::string& name) override { core("category " + name); }
+    bool isMultiMode() const override { return multiMode; }
+    bool isSequenceMode() const override { return sequenceMode; }
+    bool isCategoryView() const override { return categoryView; }
+    bool isSearchView() const override { return searchView; }
+    void enableLibrarianViewDrag() override { core("drag"); }
+    void selectUpperBank(int bank) override { core("upperBank ", bank); }
+    void setLibrarianViewCurrentSlot(int slot) override { core("currentSlot ", slot); }
+    // Posts job 0 and waits 400 ms on the platform clock, as the plug-in does.
+    void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool post) override {
+        core("sendPatchAndPattern " + std::to_string(part) + " " + std::to_string(a) +
+                 std::to_string(b) + std::to_string(c) + std::to_string(post) + " patternSend ",
+             patternSendFlagValue);
+        if (!post) return;
+        postJob(SenderJob::kSendArrangementToDevice, {});
+        platform::SleepMillis(400);
+        patternSendFlagValue = false;
+    }
+    int getDeviceId() override { return deviceId; }
+    void checksumCheckAndSend(uint8_t* msg, int length) override { SendMidiSysex(msg, length); }
+    bool SendExternalMIDI(const unsigned char* bytes, int size) override {
+        sentSysex.emplace_back(bytes, bytes + size);
+        return true;
+    }
+    int getFilterLinkMode(int part) override { return filterLinkModes[size_t(part & 15)]; }
+    void setFilterLinkMode(int part, int mode) override {
+        filterLinkModes[size_t(part & 15)] = mode;
+    }
+    std::atomic<bool>& keepSelectedBankFlag() override { return keepSelectedBankFlagValue; }
+    std::atomic<bool>& libraryControlFlag() override { return libraryControlFlagValue; }
+    std::atomic<bool>& localKeyboardFlag() override { return localKeyboardFlagValue; }
+    std::atomic<bool>& partSelectFlag() override { return partSelectFlagValue; }
+    std::atomic<bool>& patternSendFlag() override { return patternSendFlagValue; }
+
     // Gives the parameter a ControlAction of its own (kept by the fake).
     ControlAction* addAction(int idx) {
         auto& action = actions[idx];
@@ -163,7 +204,22 @@ public:
     std::atomic<bool> settingFromDeviceFlag{false};
     std::atomic<bool> soundRequestActiveFlag{false};
 
+    TestControl randomizeButton{this, IRECT(), kRandomize};
+    bool multiMode = false, sequenceMode = false, categoryView = false, searchView = false;
+    int deviceId = 0;
+    std::array<int, 16> filterLinkModes{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    std::atomic<bool> keepSelectedBankFlagValue{false};
+    std::atomic<bool> libraryControlFlagValue{false};
+    std::atomic<bool> localKeyboardFlagValue{false};
+    std::atomic<bool> partSelectFlagValue{true};
+    std::atomic<bool> patternSendFlagValue{false};
+    std::vector<std::string> coreCalls;
+    std::vector<std::vector<unsigned char>> sentSysex;
+
 private:
+    void core(const std::string& call) { coreCalls.push_back(call); }
+    void core(const std::string& call, int argument) { core(call + std::to_string(argument)); }
+
     static Options options() {
         Options o;
         o.nParams = kNumParams;
