@@ -264,19 +264,19 @@ void Winl_vZoz_hwnd::clearRadioSiblings(wsys::Object* sender, int flags) {
     }
 }
 
-void Winl_vZoz_hwnd::comboBoxWillPopUp(wsys::View* comboBox) {
+void Winl_vZoz_hwnd::ComboBoxWillPopUp(wsys::View* comboBox) {
     if (canNotify()) notifyCommand(comboBox, 7);
 }
 
-void Winl_vZoz_hwnd::comboBoxSelectionDidChange(wsys::View* comboBox) {
+void Winl_vZoz_hwnd::ComboBoxSelectionDidChange(wsys::View* comboBox) {
     if (canNotify()) notifyCommand(comboBox, 1);
 }
 
-void Winl_vZoz_hwnd::controlTextDidChange(wsys::View* control) {
+void Winl_vZoz_hwnd::ControlTextDidChange(wsys::View* control) {
     if (canNotify()) notifyCommand(control, dynamic_cast<wsys::ComboBox*>(control) ? 5 : 0x300);
 }
 
-void Winl_vZoz_hwnd::textDidEndEditing(wsys::View* control) {
+void Winl_vZoz_hwnd::TextDidEndEditing(wsys::View* control) {
     if (canNotify() && !dynamic_cast<wsys::ComboBox*>(control)) notifyCommand(control, 0x300);
 }
 

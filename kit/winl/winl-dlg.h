@@ -378,7 +378,8 @@ class Winl_vZoz_hwnd : public platform::wsys::View,
                        public WinlProperties,
                        public WinlCommandTarget,
                        public WinlPaintInfo,
-                       public platform::wsys::MenuDelegate {
+                       public platform::wsys::MenuDelegate,
+                       public platform::wsys::ControlDelegate {
 public:
     // m_isdirty bits.
     enum : uint8_t { kDirtySelf = 1, kDirtyChildren = 2 };
@@ -402,10 +403,10 @@ public:
     static void CommandAction(platform::wsys::Object* target, platform::wsys::Control* sender);
 
     // Delegate notifications of the controls inside the view.
-    void comboBoxWillPopUp(platform::wsys::View* comboBox);
-    void comboBoxSelectionDidChange(platform::wsys::View* comboBox);
-    void controlTextDidChange(platform::wsys::View* control);
-    void textDidEndEditing(platform::wsys::View* control);
+    void ComboBoxWillPopUp(platform::wsys::View* comboBox) override;
+    void ComboBoxSelectionDidChange(platform::wsys::View* comboBox) override;
+    void ControlTextDidChange(platform::wsys::View* control) override;
+    void TextDidEndEditing(platform::wsys::View* control) override;
     void MenuNeedsUpdate(platform::wsys::Menu* menu) override;
     void tableViewSelectionDidChange(platform::wsys::View* table);
     void tableViewDidClickTableColumn(platform::wsys::View* table, int columnIndex);

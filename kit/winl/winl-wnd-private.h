@@ -3,6 +3,7 @@
 // What the window-function files share: how a handle is read as a view or a window.
 
 #include "kit/winl/winl-misc.h"
+#include "platform/wsys/Controls.h"
 #include "platform/wsys/ScrollView.h"
 #include "platform/wsys/Window.h"
 
@@ -51,6 +52,15 @@ platform::wsys::Window* WINL_WindowUnder(platform::wsys::Point screen);
 // A coordinate in whole pixels: (value + 0.5) truncated toward zero.
 inline int WINL_RoundCoordinate(double v) {
     return int(std::trunc(v + 0.5));
+}
+
+// EM_SETSEL's range on a text of the length: end -1 is the length, start -1 no selection;
+// each end held to the text (a negative end to 0), swapped when the end comes first.
+platform::wsys::TextRange WINL_EditSelection(int start, int end, size_t length);
+// EM_GETSEL's answer: the start and the end into the optional int pointers.
+inline void WINL_StoreSelection(platform::wsys::TextRange r, WPARAM start, LPARAM end) {
+    if (auto* p = reinterpret_cast<int*>(start)) *p = int(r.location);
+    if (auto* p = reinterpret_cast<int*>(end)) *p = int(r.location + r.length);
 }
 
 // A point in a message's lParam: y in the high word, x in the low one.

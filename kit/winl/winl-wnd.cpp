@@ -71,33 +71,35 @@ wsys::TextView* editorOf(wsys::TextField* field) {
 void editMessage(wsys::TextField* field, unsigned int msg, WPARAM wParam, LPARAM lParam) {
     wsys::TextView* editor = editorOf(field);
     if (msg == EM_GETSEL) {
-        const wsys::TextRange r = editor ? editor->SelectedRange() : wsys::TextRange();
-        if (auto* start = reinterpret_cast<int*>(wParam)) *start = int(r.location);
-        if (auto* end = reinterpret_cast<int*>(lParam)) *end = int(r.location + r.length);
+        WINL_StoreSelection(editor ? editor->SelectedRange() : wsys::TextRange(), wParam, lParam);
         return;
     }
-    if (msg != EM_SETSEL || !editor) return;
-    const long length = long(editor->String().size());
-    long start = long(int(wParam)), end = long(int(lParam));
-    if (end == -1) end = length;
-    if (start == -1) start = end = 0;
-    if (uint64_t(start) > uint64_t(length)) start = length;
-    end = std::min(end, length);
-    end = std::max(end, 0L);
-    if (end < start) std::swap(start, end);
-    editor->SetSelectedRange(wsys::TextRange{size_t(start), size_t(end - start)});
+    if (msg == EM_SETSEL && editor)
+        editor->SetSelectedRange(WINL_EditSelection(int(wParam), int(lParam), editor->String().size()));
 }
 
 } // namespace
+
+wsys::TextRange WINL_EditSelection(int start, int end, size_t length) {
+    const long n = long(length);
+    long from = start, to = end;
+    if (to == -1) to = n;
+    if (from == -1) from = to = 0;
+    if (uint64_t(from) > uint64_t(n)) from = n;
+    to = std::max(std::min(to, n), 0L);
+    if (to < from) std::swap(from, to);
+    return wsys::TextRange{size_t(from), size_t(to - from)};
+}
 
 LRESULT SendMessage(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam) {
     if (!hwnd) return 0;
     if (auto* target = dynamic_cast<WinlMessageTarget*>(hwnd))
         return target->onWinlMessage(msg, wParam, lParam);
     LRESULT result = 0;
-    if (auto* button = dynamic_cast<wsys::Button*>(hwnd)) {
+    if (auto* button = dynamic_cast<wsys::Button*>(hwnd))
         if (buttonMessage(button, msg, wParam, lParam, &result)) return result;
-    } else if (auto* slider = dynamic_cast<wsys::Slider*>(hwnd)) {
+    if (WINL_CB_Message(hwnd, msg, wParam, lParam, &result)) return result;
+    if (auto* slider = dynamic_cast<wsys::Slider*>(hwnd)) {
         if (msg >= TBM_GETPOS && msg <= TBM_SETRANGE) return trackbarMessage(slider, msg, lParam);
     } else if (auto* field = dynamic_cast<wsys::TextField*>(hwnd)) {
         if (msg == EM_GETSEL || msg == EM_SETSEL || msg == EM_SETPASSWORDCHAR) {

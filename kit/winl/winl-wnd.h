@@ -1,9 +1,10 @@
 #pragma once
 
 // Window functions that treat every HWND alike (a view, or a top-level window whose content
-// view stands for it), SendMessage and the default window procedure, and the button class.
+// view stands for it), SendMessage and the default window procedure.
 
 #include "kit/winl/winl-dlg.h"
+#include "kit/winl/winl-wnd-controls.h"
 #include "platform/wsys/Controls.h"
 
 // Button, trackbar and edit messages that SendMessage carries out on plain controls.
@@ -22,26 +23,6 @@ enum : unsigned int {
 };
 enum : int { BST_UNCHECKED = 0, BST_CHECKED = 1, BST_INDETERMINATE = 2 };
 enum : int { IMAGE_BITMAP = 0, IMAGE_ICON = 1 };
-
-// Push buttons, check boxes and radio buttons of the layer.
-class Winl_vZoz_button : public platform::wsys::Button, public WinlUserData {
-public:
-    // Radio flags.
-    enum : int { kRadio = 1, kStartsRadioSet = 2 };
-
-    using Button::Button;
-    int winlGetRadioFlags() const { return m_radioflags; }
-    void winlSetRadioFlags(int flags) { m_radioflags = flags; }
-    LPARAM getWinlUserData() override { return m_userdata; }
-    void setWinlUserData(LPARAM value) override { m_userdata = int32_t(value); }
-    HGDIOBJ getWinlGDIImage() const { return m_winlGDIimage; }
-    void setWinlGDIImage(HGDIOBJ image) { m_winlGDIimage = image; }
-
-private:
-    HGDIOBJ m_winlGDIimage = nullptr;
-    int32_t m_userdata = 0;
-    int m_radioflags = 0;
-};
 
 // Delivers a message now and returns its answer: the handle's own message entry; else the
 // button, trackbar and edit messages on plain buttons, sliders and text fields; else a
@@ -170,24 +151,6 @@ bool GetDlgItemText(HWND hwnd, int id, char* buf, int len);
 // A content view sets its window's title too; an editable text field tells its parent
 // (EN_CHANGE). False for a handle without text.
 bool SetDlgItemText(HWND hwnd, int id, const char* text);
-// Sets the descendant bit of each window-view ancestor up to the first that has it: how a
-// control asks its window views to paint it again.
-void WINL_MarkAncestorsDirty(platform::wsys::View* view);
-
-// A control class whose display requests mark its window-view ancestors.
-template <class Base> class WinlRedrawMarking : public Base {
-public:
-    using Base::Base;
-    void SetNeedsDisplay(bool flag) override {
-        Base::SetNeedsDisplay(flag);
-        if (flag) WINL_MarkAncestorsDirty(this);
-    }
-    void SetNeedsDisplayInRect(const platform::wsys::Rect& r) override {
-        Base::SetNeedsDisplayInRect(r);
-        WINL_MarkAncestorsDirty(this);
-    }
-};
-
 // ---------------------------------------------------------------------------------------------
 // Geometry, focus and modal sessions. RECTs of the platform's rectangles: left and top
 // truncated, right and bottom rounded from the far edges; screen coordinates have y up.

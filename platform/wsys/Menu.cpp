@@ -77,6 +77,12 @@ MenuItem* Menu::ItemWithTag(int tag) const {
     return ItemAtIndex(IndexOfItemWithTag(tag));
 }
 
+int Menu::IndexOfItem(const MenuItem* item) const {
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i] == item) return int(i);
+    return -1;
+}
+
 int Menu::IndexOfItemWithTag(int tag) const {
     for (size_t i = 0; i < m_items.size(); ++i)
         if (m_items[i]->m_tag == tag) return int(i);

@@ -109,6 +109,7 @@ public:
     MenuItem* ItemWithTag(int tag) const;
     // -1 when no item of this menu has it.
     int IndexOfItemWithTag(int tag) const;
+    int IndexOfItem(const MenuItem* item) const;
     // An index outside 0..count appends; an item of another menu leaves it first.
     void InsertItem(MenuItem* item, int index);
     void AddItem(MenuItem* item) { InsertItem(item, NumberOfItems()); }
@@ -130,6 +131,9 @@ public:
     // a release or Return on an enabled item chooses it, Escape or a press outside the menu
     // dismisses it. The chosen item's action goes to its target after the menu closed.
     static void PopUpContextMenu(Menu* menu, const Event& event, View* view);
+    // Shows the menu with its top-left corner at a screen point and tracks it as above; the
+    // chosen item (its action not performed), or null when dismissed.
+    static Ref<MenuItem> TrackPopUp(Menu* menu, Point topLeft);
     // Where an item sits in the pop-up showing the menu, from the window's top-left corner
     // (y down); the whole window for index -1.
     static Rect ItemFrameInPopUp(const Menu& menu, int index);

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace platform::wsys {
 
@@ -81,11 +82,17 @@ void drawTitleBar(Image& img, const Window& w) {
 
 } // namespace
 
-std::shared_ptr<TextFont> SystemFont() {
-    static std::shared_ptr<TextFont> font = [] {
-        FontLocation where;
-        return ResolveLabelFont(&where) ? TextFont::Open(where, 13) : nullptr;
+std::shared_ptr<TextFont> SystemFontOfSize(float size) {
+    static const std::optional<FontLocation> where = []() -> std::optional<FontLocation> {
+        FontLocation found;
+        if (!ResolveLabelFont(&found)) return std::nullopt;
+        return found;
     }();
+    return where ? TextFont::Open(*where, size) : nullptr;
+}
+
+std::shared_ptr<TextFont> SystemFont() {
+    static std::shared_ptr<TextFont> font = SystemFontOfSize(13);
     return font;
 }
 

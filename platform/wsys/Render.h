@@ -12,6 +12,8 @@ namespace platform::wsys {
 // The label font at 13 pixels that titles, menus and control texts are set in; null when no
 // face is installed.
 std::shared_ptr<TextFont> SystemFont();
+// The same face at another size.
+std::shared_ptr<TextFont> SystemFontOfSize(float size);
 
 class Window;
 

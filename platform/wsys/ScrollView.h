@@ -26,12 +26,18 @@ public:
     bool HasHorizontalScroller() const { return m_horizontal; }
     void SetHasVerticalScroller(bool on) { m_vertical = on; }
     void SetHasHorizontalScroller(bool on) { m_horizontal = on; }
+    // Scrollers show only while the document is larger than the clip view.
+    bool AutohidesScrollers() const { return m_autohides; }
+    void SetAutohidesScrollers(bool on) { m_autohides = on; }
+    bool DrawsBackground() const { return m_drawsBackground; }
+    void SetDrawsBackground(bool on) { m_drawsBackground = on; }
     Size ContentSize() const { return Frame().size; }
     void SetFrameSize(Size s) override;
 
 private:
     Ref<ClipView> m_clip;
     bool m_vertical = false, m_horizontal = false;
+    bool m_autohides = false, m_drawsBackground = true;
 };
 
 } // namespace platform::wsys

@@ -2,7 +2,9 @@
 
 #include "platform/wsys/Application.h"
 #include "platform/wsys/Controls.h"
+#include "platform/wsys/KeyLayout.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -354,9 +356,49 @@ void Window::SendEvent(Event& e) {
         if (Ref<View> v = viewAt()) v->Dispatch(e);
         return;
     default:
+        if (e.type == kKeyDown && pressDefaultButton(e)) return;
         if (IsKeyEvent(e.type)) m_firstResponder->Dispatch(e);
         return;
     }
+}
+
+bool Window::pressDefaultButton(const Event& e) {
+    const unsigned others = kCommandKeyMask | kControlKeyMask | kAlternateKeyMask;
+    if ((e.keyCode != kKeyCodeReturn && e.keyCode != kKeyCodeEnter) || (e.modifierFlags & others))
+        return false;
+    Ref<Button> button(dynamic_cast<Button*>(m_defaultButton.get()));
+    if (!button || !button->IsEnabled() || button->GetWindow() != this ||
+        button->IsHiddenOrHasHiddenAncestor())
+        return false;
+    button->PerformClick();
+    return true;
+}
+
+namespace {
+
+// Text fields and editable text views in the order of the tree, shown and enabled.
+void collectKeyViews(View* v, std::vector<View*>* out) {
+    for (const Ref<View>& sub : v->Subviews()) {
+        if (sub->IsHidden()) continue;
+        auto* field = dynamic_cast<TextField*>(sub.get());
+        auto* text = dynamic_cast<TextView*>(sub.get());
+        if (field ? field->AcceptsFirstResponder() : text && !text->IsFieldEditor() && text->IsEditable())
+            out->push_back(sub.get());
+        else if (!field)
+            collectKeyViews(sub.get(), out);
+    }
+}
+
+} // namespace
+
+void Window::SelectNextKeyView(View* from, bool forward) {
+    std::vector<View*> order;
+    if (m_contentView) collectKeyViews(m_contentView.get(), &order);
+    if (order.empty()) return;
+    const size_t n = order.size();
+    const size_t at = size_t(std::find(order.begin(), order.end(), from) - order.begin());
+    const size_t next = at == n ? (forward ? 0 : n - 1) : (forward ? at + 1 : at + n - 1) % n;
+    MakeFirstResponder(order[next]);
 }
 
 // ---------------------------------------------------------------------------------------------

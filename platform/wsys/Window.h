@@ -107,9 +107,13 @@ public:
     bool MakeFirstResponder(Responder* r);
     // The window's shared field editor, made on the first call with create set.
     TextView* FieldEditor(bool create);
-    // The slot the controls keep the default button in.
+    // The button Return presses (a key down of Return or Enter without Command, Control or
+    // Option, before the first responder sees it) while it is enabled and shown here.
     View* DefaultButton() const { return m_defaultButton.get(); }
     void SetDefaultButton(View* v) { m_defaultButton = v; }
+    // The focus moves to the text field or editable text view after (or before) the view in
+    // the order of the view tree, round at the ends.
+    void SelectNextKeyView(View* from, bool forward);
 
     // Child windows move with their parent and stay directly above (or below) it.
     void AddChildWindow(Window* child, WindowOrderingMode place);
@@ -173,6 +177,7 @@ private:
     TitleButton titleButtonAt(Point base) const;
     std::vector<Rect> drawRectsIn(const View* v) const;
     static void collectDirty(const View* v, std::vector<Rect>* out);
+    bool pressDefaultButton(const Event& e);
     Point basePixel(Point base) const;
 
     int m_number;

@@ -232,9 +232,9 @@ TEST_F(WinlViewLifecycle, ControlActionsByClass) {
                                          {view.get(), WM_COMMAND, 6, LPARAM(field.get())},
                                          {view.get(), WM_COMMAND, 6 | 1 << 16, LPARAM(field.get())}}));
     g_sent.clear();
-    view->controlTextDidChange(field.get());
-    view->controlTextDidChange(combo.get());
-    view->textDidEndEditing(combo.get());
+    view->ControlTextDidChange(field.get());
+    view->ControlTextDidChange(combo.get());
+    view->TextDidEndEditing(combo.get());
     EXPECT_EQ(g_sent, (std::vector<Sent>{{view.get(), WM_COMMAND, 6 | 0x300 << 16, LPARAM(field.get())},
                                          {view.get(), WM_COMMAND, 5 << 16, LPARAM(combo.get())}}));
 }
