@@ -102,7 +102,12 @@ void Control::SizeToFit() {
     std::shared_ptr<TextFont> font = Font();
     const double width = font ? std::ceil(font->LineWidth(text)) : 0;
     const double height = font ? std::ceil(font->Ascent() + font->Descent()) : 0;
-    SetFrameSize(Size{width + FitExtraWidth() + 2 * kFitMarginX, height + 2 * kFitMarginY});
+    const Size margins = FitMargins();
+    SetFrameSize(Size{width + FitExtraWidth() + 2 * margins.width, height + 2 * margins.height});
+}
+
+Size Control::FitMargins() const {
+    return Size{kFitMarginX, kFitMarginY};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -301,7 +306,12 @@ void TextField::MouseDown(Event& e) {
 }
 
 Rect TextField::TextArea() const {
-    return Bounds().Inset(m_bordered ? 3 : 1, m_bordered ? 2 : 0);
+    const Size margins = FitMargins();
+    return Bounds().Inset(margins.width, margins.height);
+}
+
+Size TextField::FitMargins() const {
+    return m_bordered ? Size{3, 2} : Size{1, 0};
 }
 
 std::u32string TextField::Shown() const {

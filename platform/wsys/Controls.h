@@ -55,7 +55,9 @@ enum ControlSize : int { kRegularControlSize = 0, kSmallControlSize = 1, kMiniCo
 //
 // Sizes to fit (SizeToFit): the text's width in the control's font with 6 pixels beside it and
 // the font's line height with 4 above and below; check boxes and radio buttons add their
-// 18-pixel mark. The origin stays.
+// 18-pixel mark; a text field keeps just its text margins (3 and 2 pixels with a border, 1 and
+// 0 without), so a label fitted beside a field keeps its text on the field's line. The origin
+// stays.
 
 // A view that keeps a value and sends its action to its target.
 class Control : public View {
@@ -99,6 +101,8 @@ protected:
     // The text that SizeToFit measures and the width it adds to it.
     virtual const std::string& FitText() const { return m_string; }
     virtual double FitExtraWidth() const { return 0; }
+    // The room beside (width) and above and below (height) the text.
+    virtual Size FitMargins() const;
 
 private:
     int m_tag = 0;
@@ -264,8 +268,9 @@ public:
 protected:
     // The text as shown; a secure field shows bullets.
     virtual std::u32string Shown() const;
-    // Where the text sits: the bounds less the border's margin (and a combo box's arrow).
+    // Where the text sits: the bounds less the margins (and a combo box's arrow).
     virtual Rect TextArea() const;
+    Size FitMargins() const override;
 
 private:
     bool m_editable = false;

@@ -126,6 +126,8 @@ TEST_F(WinlFactory, LabelsGroupBoxesAndCombos) {
     EXPECT_EQ(one->Target(), nullptr);
     auto* two = static_cast<wsys::TextField*>(WINL_MakeLabel(0, "AB", 2, 0, 0, 100, 13, 0x100));
     EXPECT_LT(two->Frame().size.width, 100);
+    // Fitted without a border's margin, so its text stays on the line of a field beside it.
+    EXPECT_EQ(two->Frame().size.height, std::ceil(two->Font()->Ascent() + two->Font()->Descent()));
     EXPECT_TRUE(two->Wraps());
     EXPECT_EQ(two->Target(), view.get());
 

@@ -86,7 +86,9 @@ TEST_F(WinlPaint, BeginPaintHandsOutTheContextAndTheRoundedRectangleOnlyWhilePai
         EXPECT_EQ(given != nullptr, c.painted);
         EXPECT_EQ(ps.hdc, given);
         EXPECT_EQ(view->winlPaintContextUsed(), c.painted);
-        if (c.painted) EXPECT_EQ(edges(ps.rcPaint), c.rcPaint);
+        if (c.painted) {
+            EXPECT_EQ(edges(ps.rcPaint), c.rcPaint);
+        }
     }
     PAINTSTRUCT outside{};
     outside.hdc = HDC(1);
@@ -132,7 +134,9 @@ TEST_F(WinlPaint, TheDialogBackgroundIsTheProceduresBrushUnlessItErasesItself) {
         g_recordPaint = false;
         const Found blue = pixelsOf(*window, kBlue);
         EXPECT_EQ(blue.count, erase ? 0 : 100);
-        if (!erase) EXPECT_EQ(edges(blue.box), edges(band));
+        if (!erase) {
+            EXPECT_EQ(edges(blue.box), edges(band));
+        }
         std::vector<unsigned int> toProcedure;
         for (const Sent& s : g_sent)
             toProcedure.push_back(s.msg);
