@@ -139,6 +139,12 @@ TEST_P(WinlCombo, FindLooksAfterTheStartWithoutWrapping) {
         EXPECT_EQ(find(c.start, c.text, c.exact), c.found) << c.start << " " << c.text;
     EXPECT_EQ(SendMessage(combo, CB_FINDSTRING, 0, 0), -1);
     EXPECT_EQ(SendMessage(combo, CB_FINDSTRINGEXACT, 0, 0), -1);
+
+    // An item is compared as far as 4095 bytes of it fit the search buffer.
+    const std::string fits(4095, 'q'), cut(4096, 'q');
+    make({fits.c_str(), cut.c_str()});
+    EXPECT_EQ(find(-1, cut.c_str(), true), -1);
+    EXPECT_EQ(find(0, fits.c_str(), true), 1);
 }
 
 TEST_P(WinlCombo, SelectionAndTextsStayWithinTheItems) {
