@@ -64,10 +64,10 @@ public:
     std::string getDataFolder() const { return dataFolderPath; }
     // The librarian's root: the data folder followed by "Patches".
     std::string getPatchesFolderStr() const { return dataFolderPath + "Patches"; }
-    // The settings file's lines as read at start-up and changed since.
-    SettingsFile::Lines& settingsLines() { return settings; }
-    // Rewrites the settings file from the held lines, only when the file exists.
-    SettingsFile::Rewrite rewriteSettingsFile() const;
+    // The settings file's lines as read at start-up and written since.
+    SettingsFile::Lines& settingsLines() override { return settings; }
+    // Rewrites the settings file, only when it exists, and holds the lines once written.
+    bool writeSettingsFile(const SettingsFile::Lines& lines) override;
     // Writes the parts as one debug-log line; composes nothing while the log is off.
     template <typename... Parts> void log(const Parts&... parts) const {
         if (logEnabled) DebuggerOutput::printDebugInfo(logPath, (std::string() + ... + parts));
@@ -120,8 +120,41 @@ public:
     UIConfigManager* getUIConfig() const { return uiConfig.get(); }
     MIDIMessageManager* getMessageManager() const { return messageManager.get(); }
 
-    // Sizes the MIDI queue for the block and puts the display lines back to their start texts.
+    // ---- The host's clock and MIDI (the audio thread, the MIDI input and the host's threads).
+
+    // One audio block: follows the host's transport and tempo, starts the MIDI clock, drains
+    // the MIDI queue, sends the notes-off of a reset, times out the part indicators and posts
+    // the start-up enquiry and a pending part request. The buffers are not touched.
+    void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+    // Short MIDI from the synthesizer (fromDevice) or the host, filtered by the editor's
+    // state and channels, to the message manager; the host's to the part on its channel.
+    void ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) override;
+    // SysEx from the synthesizer, dropped during transfers and by the SysEx filter; a
+    // parameter message lights its part's indicator while the indicators follow input.
+    void ProcessSysEx(ISysEx* sysex, bool fromDevice) override;
+    // Under the plug lock: sizes the MIDI queue for the block, arms the notes-off and, unless
+    // an arrangement is being sent, puts the display lines back to their start texts.
     void Reset() override;
+    // Lets awaited dumps teach the device id and, with an output chosen and no arrangement
+    // being sent, posts the device enquiry when the dump worker is idle; then pauses 100 ms.
+    void sendSysExInitialization() override;
+    // Sends the part's first (MIDI and engine) or second (controller switches) packed
+    // setting as its single-parameter message from the SysEx value lists.
+    void SendChannelStatus(int part, bool first) override;
+
+    // Mirrors of editor settings that the block loop and the gates follow.
+    void setMasterKeyboard(bool on) { masterKeyboard = on; }
+    void setClockStartStop(bool on) { clockPointer = on; }
+    void setBlocked(bool hardware, FilterKind kind, bool on) {
+        (hardware ? hardwareBlocked : hostBlocked)[kind] = on;
+    }
+    // Samples that the loop walks per block while short MIDI waits for the host's blocks.
+    void setDawBufferSamples(int samples) { dawBufferSamples = samples; }
+    int getDawBufferSamples() const { return dawBufferSamples; }
+    // The current part's sound and pattern are requested once the dump worker is free.
+    void requestCurrentPart() { pendingPartRequest = true; }
+    // The host's whole BPM that the MIDI clock follows in host mode.
+    void setClockTempo(int bpm) { clockTempo = bpm; }
 
     // ---- Librarian and display glue.
 
@@ -155,7 +188,7 @@ public:
     // Set while a restore runs.
     bool isRecallRunning() const { return recallRunning; }
     // Samples that the host's MIDI is moved by, as the last restore set it.
-    int getDAWOffset() const { return dawOffset; }
+    int getDAWOffset() const { return dawBufferSamples; }
 
     // ---- Sending to the synthesizer.
 
@@ -228,6 +261,23 @@ public:
         (second ? globalFirst : arrangementBatch) = false;
     }
     std::atomic<bool>& requestCancelFlag() override;
+    // Part status, whole-dump re-sends, the settings file, MIDI routing and clock.
+    void randomizePart(int part) override;
+    void resetContinuousClock(bool stop) override;
+    // Each construction reads the scale from the settings file, written just before this.
+    void setUIScale(double) override {}
+    std::atomic<bool>& midiPortsSetFlag() override { return midiIOSet; }
+    std::atomic<bool>& firstRunNoticeOpen() override { return firstRun; }
+    std::atomic<bool>& programBankControlFlag() override { return programBankControl; }
+    std::atomic<bool>& masterKeyboardFlag() override { return masterKeyboard; }
+    std::atomic<bool>& clockPointerFlag() override { return clockPointer; }
+    std::atomic<bool>& clockStartedFlag() override { return clockStarted; }
+    std::atomic<bool>& trackIncomingFlag() override { return followIncoming; }
+    std::atomic<bool>& queueRoutingFlag() override { return toHostBuffer; }
+    std::atomic<bool>& partReRequestFlag() override { return pendingPartRequest; }
+    std::atomic<bool>& midiDropFlag(int passThroughSwitch) override;
+    std::atomic<int>& dawOffset() override { return dawBufferSamples; }
+    std::atomic<int>& cachedTempo() override { return clockTempo; }
 
     // ---- SenderPlugin.
     bool SendMidiSysex(const uint8_t* data, int length) override;
@@ -242,7 +292,7 @@ public:
     bool isClockStartStopEnabled() override { return clockPointer; }
     bool isClockTickEnabled() override { return clockInfo; }
     void setClockTickEnabled(bool on) override { clockInfo = on; }
-    int getTempoValue() override { return lastTempo; }
+    int getTempoValue() override { return clockTempo; }
     std::string getValueListText(const std::string& list, int index) override;
     void printDebugInfo(const std::string& text) override { log(text); }
     double GetParamMin(int paramIdx) override;
@@ -406,6 +456,16 @@ private:
     IControl* keepFirstControl(int paramIdx);
     // Shows the text on the display control kept for the parameter, when there is one.
     void showText(int paramIdx, const std::string& text);
+    // Steps of the block loop.
+    void followTransport(bool running);
+    void followTempo();
+    void sendTempo(int value);
+    int samplePositions(int nFrames);
+    void drainQueue(int positions, bool flush);
+    void silenceAfterReset();
+    void timeOutIndicators();
+    // The gate's hand-over of SysEx to the message manager and what follows it.
+    void passSysEx(ISysEx* sysex, bool fromDevice);
     // The two roads of a control action, after its common steps; index picks the message.
     void sendControlChange(const ControlAction& action, double value);
     void sendSysExAction(const ControlAction& action, int idx, int index);
@@ -466,7 +526,7 @@ private:
     int colourScheme = 0;
 
     IMidiQueue midiQueue{1024};
-    double sampleRate = 44100.0;
+    std::atomic<double> sampleRate{44100.0};
     std::atomic<bool> notesOffSent{false};
     std::atomic<bool> progressShowing{false};
     std::array<RememberedBank, 6> rememberedBanks;
@@ -489,7 +549,6 @@ private:
     std::atomic<bool> incomingGate{false};
     std::atomic<bool> transferRunning{false};
     std::atomic<bool> recallRunning{false};
-    std::atomic<int> dawOffset{0};
     std::atomic<int> lastProgramNumber{0};
     std::atomic<int> lastTempo{0};
     std::atomic<int> synthModel{0};
@@ -527,6 +586,18 @@ private:
     std::atomic<bool> libraryControl{false};
     // The next quick-tab change selects the part on the synthesizer.
     std::atomic<bool> partSelect{true};
+    // The block loop's own: the host's time, a clock start posted for this run of the
+    // transport, the tempo last seen from the host sent.
+    ITimeInfo timeInfo;
+    bool clockStartPosted = false;
+    bool hostTempoSynced = false;
+    std::atomic<int> dawBufferSamples{0};
+    std::atomic<bool> pendingPartRequest{false};
+    std::atomic<int> clockTempo{0};
+    std::atomic<bool> masterKeyboard{false};
+    std::atomic<bool> programBankControl{false};
+    // Redrawn after each SysEx from the synthesizer.
+    ControlLayer* mixerLayer = nullptr;
     ZozParamChanges paramChanges{this};
     RandomValueList randomValues{};
 };

@@ -118,23 +118,8 @@ void Zoz::displayCategoryName(const std::string& category) {
     showText(kControlDisplayCategory, category);
 }
 
-bool Zoz::ProcessSysExInternal(ISysEx* msg) {
-    const bool collecting = messageManager->isCollecting();
-    messageManager->ProcessSysEx(msg, true);
-    if (messageManager->answerReceived) answerReceived = true;
-    return collecting && messageManager->answerReceived;
-}
-
 int Zoz::getTimerValue() {
     return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
-}
-
-bool Zoz::isMIDIFilterBlocked(int passThroughSwitch) {
-    const int host = passThroughSwitch - kMIDIFilterDAWCCPassThrough;
-    const int hardware = passThroughSwitch - kMIDIFilterHWCCPassThrough;
-    if (host >= 0 && host < kFilterKinds) return hostBlocked[size_t(host)];
-    if (hardware >= 0 && hardware < kFilterKinds) return hardwareBlocked[size_t(hardware)];
-    return false;
 }
 
 bool Zoz::isLibrarianControl() {
