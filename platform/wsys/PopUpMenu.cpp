@@ -1,6 +1,7 @@
 // Context menus: a pop-up window per open menu level and the loop that tracks them.
 #include "platform/wsys/Application.h"
 #include "platform/wsys/Menu.h"
+#include "platform/wsys/Paint.h"
 #include "platform/wsys/Render.h"
 #include "platform/wsys/View.h"
 #include "platform/wsys/Window.h"
@@ -68,39 +69,6 @@ bool selectable(const MenuItem* item) {
     return item && item->IsEnabled() && !item->IsSeparatorItem();
 }
 
-// Paints whole pixels of the canvas' drawing coordinates within its clip.
-void fill(Canvas& c, int left, int top, int right, int bottom, uint32_t pixel) {
-    const CanvasRect& clip = c.Clip();
-    const int x0 = std::max(left + c.OriginX(), clip.left);
-    const int x1 = std::min(right + c.OriginX(), clip.right);
-    for (int y = std::max(top + c.OriginY(), clip.top); y < std::min(bottom + c.OriginY(), clip.bottom); ++y)
-        std::fill(c.Row(y) + std::max(x0, 0), c.Row(y) + std::max(x1, x0), pixel);
-}
-
-// The image scaled to a square of kImageSize pixels, over the canvas by its alpha.
-void drawImage(Canvas& c, const Image& image, int left, int top) {
-    const CanvasRect& clip = c.Clip();
-    const int n = int(kImageSize);
-    for (int y = 0; y < n; ++y) {
-        const int py = top + y + c.OriginY();
-        if (py < clip.top || py >= clip.bottom || image.width <= 0 || image.height <= 0) continue;
-        for (int x = 0; x < n; ++x) {
-            const int px = left + x + c.OriginX();
-            if (px < clip.left || px >= clip.right) continue;
-            const uint32_t src = image.pixels[size_t(y * image.height / n) * size_t(image.width) +
-                                              size_t(x * image.width / n)];
-            const uint32_t a = src & 255;
-            uint32_t& dst = c.Row(py)[px];
-            uint32_t out = 0;
-            for (int shift = 8; shift < 32; shift += 8) {
-                const uint32_t s = src >> shift & 255, d = dst >> shift & 255;
-                out |= ((s * a + d * (255 - a)) / 255) << shift;
-            }
-            dst = out;
-        }
-    }
-}
-
 // The menu of one pop-up window; y runs down from the window's top.
 class MenuView : public View {
 public:
@@ -125,8 +93,8 @@ void MenuView::Draw(const Rect&) {
     Canvas* c = GraphicsContext::Current();
     if (!c) return;
     const int w = int(Bounds().size.width), h = int(Bounds().size.height);
-    fill(*c, 0, 0, w, h, kBorder);
-    fill(*c, 1, 1, w - 1, h - 1, kBackground);
+    FillPixels(*c, 0, 0, w, h, kBorder);
+    FillPixels(*c, 1, 1, w - 1, h - 1, kBackground);
     std::shared_ptr<TextFont> font = SystemFont();
     const int left = int(textLeft(*m_menu));
     for (int i = 0; i < m_menu->NumberOfItems(); ++i) {
@@ -134,13 +102,14 @@ void MenuView::Draw(const Rect&) {
         const Rect f = Menu::ItemFrameInPopUp(*m_menu, i);
         const int top = int(f.MinY()), bottom = int(f.MaxY());
         if (item->IsSeparatorItem()) {
-            fill(*c, 1, (top + bottom) / 2, w - 1, (top + bottom) / 2 + 1, kSeparator);
+            FillPixels(*c, 1, (top + bottom) / 2, w - 1, (top + bottom) / 2 + 1, kSeparator);
             continue;
         }
         const bool lit = i == m_highlighted && selectable(item);
-        if (lit) fill(*c, 1, top, w - 1, bottom, kHighlight);
+        if (lit) FillPixels(*c, 1, top, w - 1, bottom, kHighlight);
         const CanvasColor ink = lit ? kHighlightText : item->IsEnabled() ? kText : kDisabledText;
-        if (item->GetImage()) drawImage(*c, *item->GetImage(), int(kCheckGutter), top + 2);
+        if (item->GetImage())
+            DrawImageInSquare(*c, *item->GetImage(), int(kCheckGutter), top + 2, int(kImageSize));
         const double baseline = top + std::floor((kItemHeight + (font ? font->Ascent() - font->Descent() : 0)) / 2);
         std::u32string title;
         if (font && item->State() == 1) font->DrawLine(*c, 6, baseline, U"\u2713", ink);
@@ -150,7 +119,7 @@ void MenuView::Draw(const Rect&) {
             const uint32_t arrow = lit ? MakePixel(255, 255, 255) : MakePixel(80, 80, 80);
             const int x = w - 16, mid = (top + bottom) / 2;
             for (int row = -4; row <= 4; ++row)
-                fill(*c, x, mid + row, x + 5 - std::abs(row), mid + row + 1, arrow);
+                FillPixels(*c, x, mid + row, x + 5 - std::abs(row), mid + row + 1, arrow);
         }
     }
 }
