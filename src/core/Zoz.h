@@ -6,6 +6,8 @@
 #include "src/core/SettingsFile.h"
 #include "src/debugger/DebuggerOutput.h"
 #include "src/librarian/LibrarianHost.h"
+#include "src/params/ParamChangePlugin.h"
+#include "src/params/ZozParamChanges.h"
 #include "src/sender/SenderPlugin.h"
 #include "src/uiconfig/UIConfigPlugin.h"
 
@@ -14,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 class BankNameShortener;
 class ControlLayer;
@@ -37,7 +40,8 @@ class Zoz : public IEffectVST,
             public SenderPlugin,
             public LibrarianHost,
             public UIConfigPlugin,
-            public BrowserPlugin {
+            public BrowserPlugin,
+            public ParamChangePlugin {
 public:
     static constexpr const char* kEffectName = "Zoz Editor";
     static constexpr const char* kMakerName = "Kavmoor";
@@ -72,6 +76,9 @@ public:
 
     // The layout's layer of that name; null when the layout has none.
     ControlLayer* namedLayer(const std::string& name) const;
+    ControlLayer* namedLayer(const std::string& name) override {
+        return std::as_const(*this).namedLayer(name);
+    }
     // The first control bound to the parameter, remembered at start-up for the parameters that
     // later code addresses directly; null for any other.
     IControl* keptControl(int paramIdx) const override;
@@ -118,6 +125,78 @@ public:
     // with full also the patch-manager block and the device, bank and patch selections.
     bool SerializeState2(ByteChunk* chunk, bool full);
 
+    // ---- Sending to the synthesizer.
+
+    // Set once the output port that a device selection or a restore chose is open.
+    void setMIDIIOSet(bool on) { midiIOSet = on; }
+    // The switches of MIDI routing: part indicators follow incoming rather than outgoing
+    // MIDI; short messages wait for the host's blocks.
+    void setFollowIncoming(bool on) { followIncoming = on; }
+    void setToHostBuffer(bool on) { toHostBuffer = on; }
+    // The short messages waiting for the host's blocks.
+    const IMidiQueue& getMidiQueue() const { return midiQueue; }
+    // The MIDI channel (0..15) of a part's messages: its kMultiPartMIDICh setting less 2, the
+    // global channel for "Global", "Omni" or a part outside 0..15; -1 for none.
+    int partChannel(int part);
+    // Posts the librarian's store of a bank to the synthesizer (job 5) while an output is
+    // chosen and the job thread is idle; otherwise nothing.
+    void storeAllPatchesToDeviceFromLibrarian(int source, int firstSlot, int bank);
+
+    // The control entered under five keys of an NRPN record; null when there is none.
+    IControl* getMsbLsbControl(int channelOrPart, int key1, int key2, int key3, int variant);
+    // An int kept under three keys; 0 for keys never set.
+    int getProgramValueByParts(int key1, int key2, int key3);
+    void setProgramValueByParts(int key1, int key2, int key3, int value);
+
+    // ---- ParamChangePlugin.
+    IEffectBase* effect() override { return this; }
+    // The Control Change or single-parameter SysEx of an edit, under the plug lock of its
+    // caller; also keeps the bound controls and the effect aliases in step, restarts the
+    // clock after a tempo change and requests a part's pattern after a pattern change.
+    void processControlAction(ControlAction* action, int idx, double value) override;
+    bool ThreadRunning() override;
+    ITextControl* displayNameLine() override;
+    ITextControl* displayValueLine() override;
+    const std::vector<std::string>& getValueList(const std::string& name) override;
+    std::atomic<int>& selectedPart() override { return shownPart; }
+    std::atomic<int>& model() override { return synthModel; }
+    std::atomic<bool>& resetPending() override { return pendingReset; }
+    std::atomic<bool>& hostPlaying() override { return transportPlaying; }
+    std::atomic<bool>& hardwareChange() override { return reducedChangeRunning; }
+    std::atomic<bool>& linkApplying() override { return linkApply; }
+    std::atomic<bool>& hostProgramChangeDrop() override { return hostBlocked[kFilterPC]; }
+    std::atomic<bool>& dumpAwaited() override;
+    std::atomic<bool>& settingFromDevice() override;
+    std::atomic<bool>& soundRequestActive() override;
+    IControl* randomizeControl() override { return randomizeButton; }
+    void showProgressIndicator(bool show) override;
+    void enableLibrarianViewDrag() override;
+    void selectUpperBank(int bank) override;
+    int getFilterLinkMode(int part) override { return getFilterLink(part); }
+    std::atomic<bool>& keepSelectedBankFlag() override { return keepSelectedBank; }
+    std::atomic<bool>& libraryControlFlag() override { return libraryControl; }
+    std::atomic<bool>& localKeyboardFlag() override { return localControl; }
+    std::atomic<bool>& partSelectFlag() override { return partSelect; }
+    std::atomic<bool>& patternSendFlag() override { return patternToo; }
+    void patchTypeChanged(int type, int lowerList, bool refresh) override;
+    void setMultiMode(bool on) override { multiMode = on; }
+    void setSequenceMode(bool on) override { sequenceMode = on; }
+    void setCategoryView(bool on) override { categoryView = on; }
+    void setSearchView(bool on) override { searchView = on; }
+    int getLibrarianViewCurrentSlot() override;
+    bool isGridFocus() const override { return gridFocus; }
+    void refreshFolderStructure(int row, int selected, const std::string& folder,
+                                const std::string& fileName) override;
+    void AddMenuItemsIn() override;
+    void refreshPatchNames(int program) override;
+    IControl* searchButton() override;
+    std::atomic<int>& programNumber() override { return lastProgramNumber; }
+    void sendPartDataBackToHardware(int part) override;
+    void clearArrangementSendFlag(bool second) override {
+        (second ? globalFirst : arrangementBatch) = false;
+    }
+    std::atomic<bool>& requestCancelFlag() override;
+
     // ---- SenderPlugin.
     bool SendMidiSysex(const uint8_t* data, int length) override;
     bool SendMidiSysex2(const std::vector<uint8_t>& bytes) override;
@@ -141,8 +220,8 @@ public:
     void setParamText(int paramIdx, const std::string& text) override;
     void setPatchManagerName(int index, const std::string& name) override;
     int getDeviceId() override { return deviceId; }
-    int getSelectedPart() override { return selectedPart; }
-    int getModel() override { return model; }
+    int getSelectedPart() override { return shownPart; }
+    int getModel() override { return synthModel; }
     bool isBatch() override { return arrangementBatch; }
     void setFilterLinkMode(int part, int mode) override;
     RandomValueList& randomValueList() override { return randomValues; }
@@ -156,8 +235,8 @@ public:
     void displayCategoryName(const std::string& category) override;
     bool ProcessSysExInternal(ISysEx* msg) override;
     void updatePatchLibrarianView(int which) override;
-    void OnParamChange(int paramIdx) override { IEffectVST::OnParamChange(paramIdx); }
-    void OnParamChange2(int paramIdx) override;
+    void OnParamChange(int paramIdx) override { paramChanges.OnParamChange(paramIdx); }
+    void OnParamChange2(int paramIdx) override { paramChanges.OnParamChange2(paramIdx); }
     bool isAnswerReceived() override { return answerReceived; }
     bool isProbeStarted() override { return probeStarted; }
     bool isReducedChangeRunning() override { return reducedChangeRunning; }
@@ -185,7 +264,7 @@ public:
     void setStoredProgram(int part, int program) override {
         storedPrograms[size_t(part & 15)] = program;
     }
-    void setSelectedPart(int part) override { selectedPart = part; }
+    void setSelectedPart(int part) override { shownPart = part; }
     void lightPartIndicator(int part) override;
     int getLibrarianViewSide() override;
     void setLibrarianViewUpperSlot(int slot) override;
@@ -195,7 +274,7 @@ public:
     void MIDIOutRoutingSwitch(IMidiMsg* msg) override;
     int getLastProgramNumber() override { return lastProgramNumber; }
     // Refused with "Set MIDI I/O First!" while no output is chosen; lights the indicator of
-    // the part on the message's channel.
+    // the first part on the message's channel.
     void sendMidiMsgAndLog(IMidiMsg* msg) override;
     bool SendMidiMsg(IMidiMsg* msg) override { return IEffectVST::SendMidiMsg(msg); }
     bool isGlobalFirst() override { return globalFirst; }
@@ -231,7 +310,7 @@ public:
     bool isCategoryView() const override { return categoryView; }
     bool isSearchView() const override { return searchView; }
     void setGridFocus(bool focus) override { gridFocus = focus; }
-    int getCurrentPart() override { return selectedPart; }
+    int getCurrentPart() override { return shownPart; }
     ControlLayer* getPatchRenameLayer() override { return namedLayer("patchRename"); }
     ControlLayer* getSaveChangesLayer() override { return namedLayer("saveChangesLayer"); }
     LibrarianViewControl* getLibrarianView() override { return librarianView; }
@@ -295,6 +374,17 @@ private:
     IControl* keepFirstControl(int paramIdx);
     // Shows the text on the display control kept for the parameter, when there is one.
     void showText(int paramIdx, const std::string& text);
+    // The two roads of a control action, after its common steps; index picks the message.
+    void sendControlChange(const ControlAction& action, double value);
+    void sendSysExAction(const ControlAction& action, int idx, int index);
+    // The value byte of an action's parameter that shares its byte on the synthesizer with
+    // others of its part, made from all of them; -1 for any other.
+    int packedByte(int kind, int idx);
+    // One single-parameter message: the current device id, the display, and the send unless
+    // the change is a refresh or an echo.
+    void sendParameterMessage(std::vector<int> message);
+    // A change that came from the synthesizer under local control goes back to it no more.
+    bool isEcho();
     // The scaled editor size.
     int scaled(int length) const { return int(length * windowScale); }
 
@@ -356,8 +446,8 @@ private:
     std::atomic<bool> transferRunning{false};
     std::atomic<int> lastProgramNumber{0};
     std::atomic<int> lastTempo{0};
-    std::atomic<int> model{0};
-    std::atomic<int> selectedPart{0};
+    std::atomic<int> synthModel{0};
+    std::atomic<int> shownPart{0};
     std::atomic<int> deviceId{0};
     std::atomic<int> awaitedDumpPart{0};
     std::atomic<bool> answerReceived{false};
@@ -378,11 +468,20 @@ private:
     std::atomic<bool> clockInfo{true};
     std::array<std::atomic<int>, 16> filterLink{};
     // Per part: the bank and program last selected, whether the activity indicator is lit
-    // and when it was lit (ms of the platform clock).
+    // and when it was lit (GetTickCount).
     std::array<std::atomic<int>, 16> storedBanks{};
     std::array<std::atomic<int>, 16> storedPrograms{};
     std::array<std::atomic<bool>, 16> partLit{};
-    std::array<std::atomic<int64_t>, 16> partLitAt{};
+    std::array<std::atomic<unsigned int>, 16> partLitAt{};
+    // The continuous MIDI clock runs; cleared so that the block loop restarts it.
+    std::atomic<bool> clockStarted{false};
+    std::atomic<bool> linkApply{false};
+    std::atomic<bool> pendingReset{false};
+    std::atomic<bool> transportPlaying{false};
+    std::atomic<bool> libraryControl{false};
+    // The next quick-tab change selects the part on the synthesizer.
+    std::atomic<bool> partSelect{true};
+    ZozParamChanges paramChanges{this};
     RandomValueList randomValues{};
 };
 

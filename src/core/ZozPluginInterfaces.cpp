@@ -5,6 +5,7 @@
 
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
+#include "kit/effect/ITextControl.h"
 #include "kit/effect/ProgressIndicator.h"
 #include "src/browser/FileCopyPopupMenu.h"
 #include "src/browser/FileEditPopupMenu.h"
@@ -111,9 +112,8 @@ void Zoz::setFilterLinkMode(int part, int mode) {
 // The first cancel button sits on the librarian page, the second on the others.
 void Zoz::DisplayProcessingIndicator(bool on) {
     progressShowing = on;
+    showProgressIndicator(on);
     if (progressLayer) {
-        progressIndicator->Hide(!on);
-        progressLayer->Hide(!on);
         const bool librarianPage = GetParamValue(kMainTab) == 1.0;
         for (int i = 0; on && i < 2; ++i)
             if (cancelButtons[i]) cancelButtons[i]->Hide(librarianPage != (i == 0));
@@ -139,10 +139,6 @@ void Zoz::DisarmLibrarianRequests() {
     messageManager->disarmLibrarianRequests();
 }
 
-void Zoz::setLibrarianViewDirty() {
-    if (librarianView) librarianView->SetDirty(false);
-}
-
 void Zoz::displayPatchName(const std::string& name) {
     showText(kControlDisplayPatch, name);
 }
@@ -164,21 +160,8 @@ void Zoz::updatePatchLibrarianView(int which) {
     if (which == 1 || which == 2) librarianView->patchSelectionLowerChanged();
 }
 
-void Zoz::OnParamChange2(int paramIdx) {
-    IEffectVST::OnParamChange2(paramIdx);
-    messageManager->dumpAwaited = false;
-}
-
 int Zoz::getTimerValue() {
     return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
-}
-
-IControl* Zoz::getSysexControl(int k1, int k2, int k3, int k4, int variant) {
-    return uiConfig->getSysExControlMap().findControl(k1, k2, k3, k4, variant);
-}
-
-IControl* Zoz::getCCControls(int channel, int cc, int legacy) {
-    return uiConfig->getCCControls(channel, cc, legacy);
 }
 
 bool Zoz::isMIDIFilterBlocked(int passThroughSwitch) {
@@ -279,4 +262,66 @@ void Zoz::setRememberedFileName(BankPosition position, const std::string& fileNa
 
 void Zoz::setRememberedFolder(BankPosition position, const std::string& folder) {
     rememberedBanks[position].folder = folder;
+}
+
+// ---- ParamChangePlugin
+
+bool Zoz::ThreadRunning() {
+    return messageManager->isRunning(MIDIMessageManager::kJobThread);
+}
+
+ITextControl* Zoz::displayNameLine() {
+    return dynamic_cast<ITextControl*>(keptControl(kControlDisplayName));
+}
+
+ITextControl* Zoz::displayValueLine() {
+    return dynamic_cast<ITextControl*>(keptControl(kControlDisplayValue));
+}
+
+const std::vector<std::string>& Zoz::getValueList(const std::string& name) {
+    return uiConfig->getValueList(name);
+}
+
+std::atomic<bool>& Zoz::dumpAwaited() {
+    return messageManager->dumpAwaited;
+}
+
+std::atomic<bool>& Zoz::settingFromDevice() {
+    return messageManager->settingFromDevice;
+}
+
+std::atomic<bool>& Zoz::soundRequestActive() {
+    return messageManager->patchRequest.active;
+}
+
+void Zoz::showProgressIndicator(bool show) {
+    if (progressIndicator) progressIndicator->Hide(!show);
+    if (progressLayer) progressLayer->Hide(!show);
+}
+
+void Zoz::enableLibrarianViewDrag() {
+    if (librarianView) librarianView->setDragEnabled(true);
+}
+
+void Zoz::selectUpperBank(int bank) {
+    {
+        KIT_MutexLock lock(&librarian->mutex());
+        const std::vector<PatchFile*>* banks = librarian->bankList(librarian->currentType);
+        if (!banks || bank < 0 || bank >= int(banks->size())) return;
+        librarian->upperBankIndex = bank;
+    }
+    updatePatchLibrarianView(0);
+    setLibrarianViewDirty();
+}
+
+int Zoz::getLibrarianViewCurrentSlot() {
+    return librarianView ? librarianView->getCurrentSlot() : 0;
+}
+
+IControl* Zoz::searchButton() {
+    return keptControl(kPatchSearch);
+}
+
+std::atomic<bool>& Zoz::requestCancelFlag() {
+    return messageManager->getSender()->cancel;
 }

@@ -107,6 +107,8 @@ Zoz::~Zoz() {
     int noPort = 0;
     setExternalMIDIIn(noPort, nullptr);
     if (IGraphics* gui = GetGUI()) gui->CloseWindow();
+    // A job ends with calls into the plug-in, which reach the manager.
+    messageManager->stopWorkers();
     messageManager.reset();
     patchManager.reset();
     uiConfig->ClearImageCache();

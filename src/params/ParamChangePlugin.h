@@ -1,5 +1,7 @@
 #pragma once
 
+#include "src/librarian/LibrarianHost.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -11,6 +13,7 @@ class ControlLayer;
 class IControl;
 class IEffectBase;
 class ITextControl;
+class PatchLibrarian;
 struct SenderJob;
 
 // What the parameter-change handling needs of the plug-in core. The plug-in implements it and
@@ -112,4 +115,68 @@ public:
     virtual std::atomic<bool>& localKeyboardFlag() = 0;
     virtual std::atomic<bool>& partSelectFlag() = 0;
     virtual std::atomic<bool>& patternSendFlag() = 0;
+
+    // ---- The librarian, its browser and the transfers it starts.
+    // The librarian store; its recursive mutex is held around every read and write of banks.
+    virtual PatchLibrarian* getLibrarian() const = 0;
+    // Switches the browser to a data type (0 sound, 1 multi, 2 pattern) and a lower list
+    // (0 sound banks, 1 category banks, 2 multi banks, 3 pattern banks, 4 search results);
+    // refresh reloads the patches folder first.
+    virtual void patchTypeChanged(int type, int lowerList, bool refresh) = 0;
+    virtual void setMultiMode(bool on) = 0;
+    virtual void setSequenceMode(bool on) = 0;
+    virtual void setCategoryView(bool on) = 0;
+    virtual void setSearchView(bool on) = 0;
+    // The slot grid reloads its upper (0), lower (1) or both (2) grids.
+    virtual void updatePatchLibrarianView(int which) = 0;
+    // The grid's active side (0 upper, 1 lower) and its current slot (0..99).
+    virtual int getLibrarianViewSide() = 0;
+    virtual int getLibrarianViewCurrentSlot() = 0;
+    // Set by the grid's clicks and keys, cleared while a rename field is open.
+    virtual bool isGridFocus() const = 0;
+    virtual void setGridFocus(bool focus) = 0;
+    // The bank chooser of a BankChooser::Row rebuilds its menus with bank `selected` of its
+    // list checked, and the bank (folder, fileName) made its side's bank.
+    virtual void refreshFolderStructure(int row, int selected, const std::string& folder,
+                                        const std::string& fileName) = 0;
+    // The bank last chosen at a chooser position, which the choosers' rebuilds reopen.
+    virtual void setRememberedFileName(LibrarianHost::BankPosition position,
+                                       const std::string& fileName) = 0;
+    virtual void setRememberedFolder(LibrarianHost::BankPosition position,
+                                     const std::string& folder) = 0;
+    // Rebuilds the bank edit menu for the current data type.
+    virtual void AddMenuItemsIn() = 0;
+    // Rebuilds the program-number menu with `program` checked.
+    virtual void refreshPatchNames(int program) = 0;
+    // The program page's bank and program menus follow the upper bank; false also
+    // refreshes the hardware bank menu.
+    virtual void updateBankAndProgramMenuNames(bool keepBankMenu) = 0;
+    // The first control bound to kPatchSearch, found once at construction; null when none.
+    virtual IControl* searchButton() = 0;
+    // Program steps take librarian entries (true) or send program changes.
+    virtual bool isLibrarianNames() const = 0;
+    // A program change by the editor requests the part's sound back.
+    virtual bool isRequestAfterBankChange() const = 0;
+    // The plug-in's current program number (0..99).
+    virtual std::atomic<int>& programNumber() = 0;
+    // Bank select and program change of the part (the multi's in multi mode); false, with
+    // nothing sent, on a conflict with another active part or without MIDI output.
+    virtual bool BankChangeMessage(int part) = 0;
+    // Posts the re-send of the part's sound (job 2) while one of its send-back switches is on.
+    virtual void sendPartDataBackToHardware(int part) = 0;
+    // Auditions entry `slot` of the side's bank on the part (job 4).
+    virtual void sendPatchToDeviceFromLibrarian(int slot, int side, int part) = 0;
+    // All Notes Off on the part's channel, or on every active part.
+    virtual void AllSoundsOff(int part, bool allParts) = 0;
+    // The progress overlay; false also clears dumpAwaited.
+    virtual void DisplayProcessingIndicator(bool on) = 0;
+    // Raises the arrangement-busy flag and sets the in-progress and the two arrangement-send
+    // flags to a, b and c.
+    virtual void setArrangementSendFlags(bool a, bool b, bool c) = 0;
+    // Clears the first (batch) or the second (global first) arrangement-send flag.
+    virtual void clearArrangementSendFlag(bool second) = 0;
+    // Ends an armed librarian collection without storing or showing anything.
+    virtual void DisarmLibrarianRequests() = 0;
+    // The sender's cancel flag: a running request ends at its next wait.
+    virtual std::atomic<bool>& requestCancelFlag() = 0;
 };

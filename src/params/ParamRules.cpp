@@ -1,6 +1,7 @@
 #include "src/params/ParamRules.h"
 
 #include "kit/effect/IEffectBase.h"
+#include "src/params/LibrarianRules.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/SoundPageRules.h"
 #include "src/params/TriggerButtonRules.h"
@@ -11,6 +12,11 @@ namespace {
 
 bool inRange(int id, int first, int last) {
     return id >= first && id <= last;
+}
+
+// The row of one parameter.
+template <int Id> bool is(int id) {
+    return id == Id;
 }
 
 bool isOscillatorShape(int id) {
@@ -43,7 +49,7 @@ bool isPartSetting(int id) {
 
 // The rules of each family fill their slots; the ids tests are the dispatcher's map.
 const ParamRuleTable kParamRules = {
-    {{
+    {
         // Oscillator shapes: clamp, quick-tab refresh.
         {isOscillatorShape, clampAndRefreshQuickTab},
         // Filter types and envelope modes: clamp, quick-tab refresh.
@@ -65,13 +71,19 @@ const ParamRuleTable kParamRules = {
         {[](int id) { return isPartBlock(id, kFilterLinkSwitch); }, sendFilterLinkSwitch},
         // Librarian banks, editor settings and the host tempo.
         {[](int id) {
+             return id == kLibUpperPreviousBank || id == kLibUpperNextBank ||
+                    id == kLibLowerPreviousBank || id == kLibLowerNextBank;
+         },
+         stepBank},
+        {[](int id) { return isPartBlock(id, kCurrentPatchBank); }, openCurrentPatchBank},
+        {[](int id) {
              return isPartBlock(id, kCurrentPatchBank) || id == kLibUpperPreviousBank ||
                     id == kLibUpperNextBank || inRange(id, kLibLowerPreviousBank, kFirstRunExit) ||
                     id == kTempoInformation;
          },
          nullptr},
-    }},
-    {{
+    },
+    {
         // Part status, engine, MIDI and controller switches: mirrors and channel status.
         {isPartSetting, nullptr},
         // Multi settings pages.
@@ -87,8 +99,8 @@ const ParamRuleTable kParamRules = {
         // Envelope triggers and modes: whole-part re-send.
         {isEnvelopeTriggerOrMode, resendPart},
         // Device id, randomizer, librarian rename.
-        {[](int id) { return id == kGlobalSysExID || id == kRandomize || id == kPatchRename; },
-         nullptr},
+        {is<kPatchRename>, renameSlot},
+        {[](int id) { return id == kGlobalSysExID || id == kRandomize; }, nullptr},
         // Names: whole-part or whole-multi re-send.
         {[](int id) {
              return isPartBlock(id, kPatchName) || isPartBlock(id, kCategoryName) ||
@@ -102,12 +114,25 @@ const ParamRuleTable kParamRules = {
          },
          nullptr},
         // Local control, multi transfers, program stepping.
-        {[](int id) {
-             return id == kGlobalLocalControl || id == kPushArrangement || id == kRequestTempData ||
-                    isPartBlock(id, kPatchUp) || isPartBlock(id, kPatchDown);
-         },
-         nullptr},
+        {is<kPushArrangement>, pushArrangement},
+        {is<kRequestTempData>, requestTempData},
+        {[](int id) { return isPartBlock(id, kPatchUp) || isPartBlock(id, kPatchDown); },
+         stepProgram},
+        {is<kGlobalLocalControl>, nullptr},
         // Editor, librarian, transport and MIDI filter commands.
+        {is<kOverwriteBank>, overwriteBank},
+        {is<kPatchSearchString>, searchPatches},
+        {is<kPatchSearch>, toggleSearchView},
+        {is<kViewMIDIFilterSettings>, viewMIDIFilterSettings},
+        {is<kCategorySelection>, selectCategoryView},
+        {is<kExitAboutWindow>, exitAboutWindow},
+        {is<kDiscardBankData>, discardBankData},
+        {is<kMultiSettings>, showMultiSettings},
+        {is<kDatatype>, switchDataType},
+        {is<kRefreshFolders>, refreshFolders},
+        {is<kCancelDataRequest>, cancelDataRequest},
+        {is<kMainTab>, switchMainTab},
+        {is<kQuickTab>, switchQuickTab},
         {[](int id) {
              return inRange(id, kDiscardBankData, kQuickTab) || id == kDisplayAboutWindow ||
                     id == kExitAboutWindow ||
@@ -115,7 +140,7 @@ const ParamRuleTable kParamRules = {
                     inRange(id, kOverwriteBank, kDeviceInSelection);
          },
          nullptr},
-    }},
+    },
 };
 
 void clampChangedValue(ParamChange& change) {
@@ -144,7 +169,10 @@ bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
                    const std::function<void(SenderJob&)>& setArguments, bool clearSoundRequest) {
     return plug->postJob(command, [&](SenderJob& job) {
         if (clearSoundRequest) plug->soundRequestActive() = false;
-        if (kind == JobKind::kRequest) plug->SetLibrarianRequestActive(false);
+        if (kind == JobKind::kRequest) {
+            plug->SetLibrarianRequestActive(false);
+            plug->dumpAwaited() = true;
+        }
         if (setArguments) setArguments(job);
     });
 }

@@ -79,7 +79,8 @@ TEST(ParamDispatch, AnIdClaimedInBothStagesRunsBothAroundTheDisplayWithOrWithout
         gSeen.clear();
         gStage1End = gStage3End = RuleEnd::kGoOn;
         fake.edit(kFilterEnvMode + 2, 4);
-        const std::string shown = editor ? "4" : "";
+        // The envelope modes read a list, which the fake lacks.
+        const std::string shown = editor ? " [4]" : "";
         EXPECT_EQ(gSeen, (std::vector<std::string>{"1:", "3:" + shown}));
         // The stage-1 rule's integer value reaches the page switcher; the value sent stays v.
         EXPECT_EQ(switcher.visible(), std::vector<int>{2});
@@ -92,8 +93,8 @@ TEST(ParamDispatch, AnIdClaimedInBothStagesRunsBothAroundTheDisplayWithOrWithout
         fake.edit(kFilterEnvMode + 2, 5);
         gStage1End = RuleEnd::kStop;
         fake.edit(kFilterEnvMode + 2, 6);
-        EXPECT_EQ(gSeen, (std::vector<std::string>{"1:4", "3:5", "1:5"}));
-        EXPECT_EQ(fake.valueText(), "5");
+        EXPECT_EQ(gSeen, (std::vector<std::string>{"1: [4]", "3: [5]", "1: [5]"}));
+        EXPECT_EQ(fake.valueText(), " [5]");
         EXPECT_EQ(fake.calls().size(), 1u);
     }
 }
@@ -150,17 +151,21 @@ TEST(ParamDispatch, EachSlotClaimsTheEdgesOfItsIdsAndNotTheirNeighbours) {
         {1, 2, {18322, 18721, 18219, 18234}, {18321, 18722, 18235}},
         {1, 3, {18183, 18244, 18287, 18288, 18811}, {18184, 18289, 18810}},
         {1, 4, {10290, 10305}, {10289, 10306}},
-        {1, 5, {10274, 10289, 18237, 18238, 18239, 18282, 18150}, {10273, 18236, 18283, 18151}},
+        {1, 5, {18237, 18238, 18239, 18240}, {18236, 18241}},
+        {1, 6, {10274, 10289}, {10273, 10290}},
+        {1, 7, {10274, 10289, 18237, 18238, 18239, 18282, 18150}, {10273, 18236, 18283, 18151}},
         {3, 0, {8849, 8864, 9375, 9518}, {8848, 8865, 9374, 9519}},
         {3, 1, {18306, 18321}, {18305, 18322}},
         {3, 2, {18149, 18788, 18241}, {18150, 18787}},
         {3, 3, {6465, 6480, 6705, 6720}, {6464, 6481, 6721}},
         {3, 4, {7393, 7456, 7489, 7600}, {7392, 7457, 7488, 7601}},
-        {3, 5, {9057, 18809, 18803}, {9058, 18804}},
-        {3, 6, {9100, 9101, 9132}, {9099, 9133}},
-        {3, 7, {4033, 4560, 5473, 6000}, {4032, 4561, 5472, 6001}},
-        {3, 8, {9051, 18795, 18799, 18756, 18787}, {18755, 18788}},
-        {3, 9, {18798, 18812, 18283, 18284, 10225, 10306, 18184, 18247}, {18797, 18813, 10224, 10307, 18183, 18248}},
+        {3, 5, {18803}, {18802, 18804}},
+        {3, 6, {9057, 18809}, {9058, 18803}},
+        {3, 7, {9100, 9101, 9132}, {9099, 9133}},
+        {3, 8, {4033, 4560, 5473, 6000}, {4032, 4561, 5472, 6001}},
+        {3, 11, {18756, 18787}, {18755, 18788}},
+        {3, 12, {9051}, {9050, 9052}},
+        {3, 26, {18798, 18812, 18283, 18284, 10225, 10306, 18184, 18247}, {18797, 18813, 10224, 10307, 18183, 18248}},
         // clang-format on
     };
     for (const auto& row : rows) {

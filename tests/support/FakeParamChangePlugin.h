@@ -3,6 +3,7 @@
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/ITextControl.h"
 #include "platform/Clock.h"
+#include "src/librarian/PatchLibrarian.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/ZozParamChanges.h"
 #include "src/sender/SenderJob.h"
@@ -31,7 +32,7 @@ namespace testsupport {
 // the posters' calls, the other core operations as lines of `coreCalls` and the SysEx it
 // sends; its dump worker is busy while `dumpWorkerBusy` is set. Header-only so that
 // benchmarks can use it.
-class FakeParamChangePlugin : public TestVSTEffect, public ParamChangePlugin {
+class FakeParamChangePlugin : public TestVSTEffect, public ParamChangePlugin, public LibrarianHost {
 public:
     // One call of processControlAction with the flags it saw and the value line at the time.
     struct ActionCall {
@@ -134,7 +135,10 @@ public:
     bool isSearchView() const override { return searchView; }
     void enableLibrarianViewDrag() override { core("drag"); }
     void selectUpperBank(int bank) override { core("upperBank ", bank); }
-    void setLibrarianViewCurrentSlot(int slot) override { core("currentSlot ", slot); }
+    void setLibrarianViewCurrentSlot(int slot) override {
+        viewCurrentSlot = slot;
+        core("currentSlot ", slot);
+    }
     // Posts job 0 and waits 400 ms on the platform clock, as the plug-in does.
     void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool post) override {
         core("sendPatchAndPattern " + std::to_string(part) + " " + std::to_string(a) +
@@ -160,6 +164,72 @@ public:
     std::atomic<bool>& localKeyboardFlag() override { return localKeyboardFlagValue; }
     std::atomic<bool>& partSelectFlag() override { return partSelectFlagValue; }
     std::atomic<bool>& patternSendFlag() override { return patternSendFlagValue; }
+
+    PatchLibrarian* getLibrarian() const override {
+        return const_cast<PatchLibrarian*>(&librarian);
+    }
+    // The librarian's host: no log, no data folder, no dialog.
+    bool isDebugLogOn() const override { return false; }
+    std::string logFilePath() const override { return ""; }
+    std::string dataFolder() const override { return ""; }
+    std::string promptForSaveFile(const std::string&, const std::string&,
+                                  const std::string&) override {
+        return "";
+    }
+    void showDisplayName(const std::string& text) override { core("name " + text); }
+    void patchTypeChanged(int type, int lowerList, bool refresh) override {
+        record("patchType", type, lowerList);
+        if (refresh) coreCalls.back() += " refresh";
+    }
+    void setMultiMode(bool on) override { multiMode = on; }
+    void setSequenceMode(bool on) override { sequenceMode = on; }
+    void setCategoryView(bool on) override { categoryView = on; }
+    void setSearchView(bool on) override { searchView = on; }
+    void updatePatchLibrarianView(int which) override { core("view ", which); }
+    int getLibrarianViewSide() override { return viewSide; }
+    int getLibrarianViewCurrentSlot() override { return viewCurrentSlot; }
+    bool isGridFocus() const override { return gridFocus; }
+    void setGridFocus(bool focus) override { gridFocus = focus; }
+    void refreshFolderStructure(int row, int selected, const std::string& folder,
+                                const std::string& fileName) override {
+        record("chooser", row, selected);
+        coreCalls.back() += " " + folder + "/" + fileName;
+    }
+    void setRememberedFileName(LibrarianHost::BankPosition position,
+                               const std::string& fileName) override {
+        remembered[position][0] = fileName;
+    }
+    void setRememberedFolder(LibrarianHost::BankPosition position,
+                             const std::string& folder) override {
+        remembered[position][1] = folder;
+    }
+    void AddMenuItemsIn() override { core("bankEditMenu"); }
+    void refreshPatchNames(int program) override { core("programMenu ", program); }
+    void updateBankAndProgramMenuNames(bool keepBankMenu) override {
+        core("bankAndProgramMenus ", keepBankMenu);
+    }
+    IControl* searchButton() override { return &searchButtonControl; }
+    bool isLibrarianNames() const override { return librarianNames; }
+    bool isRequestAfterBankChange() const override { return requestAfterBankChange; }
+    std::atomic<int>& programNumber() override { return programNumberValue; }
+    bool BankChangeMessage(int part) override {
+        core("bankChange ", part);
+        return bankChangeAccepted;
+    }
+    void sendPartDataBackToHardware(int part) override { core("sendBack ", part); }
+    void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override {
+        record("audition", slot, side, part);
+    }
+    void AllSoundsOff(int part, bool allParts) override { record("allSoundsOff", part, allParts); }
+    void DisplayProcessingIndicator(bool on) override { core("processing ", on); }
+    void setArrangementSendFlags(bool a, bool b, bool c) override {
+        arrangementFlags = {true, a, b, c};
+    }
+    void clearArrangementSendFlag(bool second) override {
+        arrangementFlags[second ? 3 : 2] = false;
+    }
+    void DisarmLibrarianRequests() override { core("disarm"); }
+    std::atomic<bool>& requestCancelFlag() override { return requestCancel; }
 
     // Gives the parameter a ControlAction of its own (kept by the fake).
     ControlAction* addAction(int idx) {
@@ -216,9 +286,28 @@ public:
     std::vector<std::string> coreCalls;
     std::vector<std::vector<unsigned char>> sentSysex;
 
+    PatchLibrarian librarian{*this}; // empty until a test loads banks
+    int viewSide = 0;
+    int viewCurrentSlot = 0;
+    bool gridFocus = true;
+    std::string remembered[6][2];
+    TestControl searchButtonControl{this, IRECT(), kPatchSearch};
+    bool librarianNames = false;
+    bool requestAfterBankChange = false;
+    std::atomic<int> programNumberValue{0};
+    bool bankChangeAccepted = true;
+    // Busy (send running), in progress and the two arrangement-send flags.
+    std::array<bool, 4> arrangementFlags{};
+    std::atomic<bool> requestCancel{false};
+
 private:
     void core(const std::string& call) { coreCalls.push_back(call); }
     void core(const std::string& call, int argument) { core(call + std::to_string(argument)); }
+    // "call a b …": the call's name and its arguments.
+    template <typename... Args> void record(std::string call, Args... args) {
+        ((call += " " + std::to_string(args)), ...);
+        core(call);
+    }
 
     static Options options() {
         Options o;
