@@ -33,10 +33,17 @@ int clampIndex(int i, int count) {
     return std::max(0, std::min(i, count - 1));
 }
 
-// Stable and top-down: halves sorted, then merged through the scratch (one pointer a row),
-// taking from the first half while it does not compare above the second.
-void _listview_mergesort_internal(WINL_ListView_Row** base, int n, PFNLVCOMPARE compare,
-                                   LPARAM param, WINL_ListView_Row** scratch) {
+// A row with its item data beside it, so comparing never reaches into the row records: over
+// many rows their scattered addresses would cost a cache miss a comparison.
+struct SortEntry {
+    LPARAM param;
+    WINL_ListView_Row* row;
+};
+
+// Stable and top-down: halves sorted, then merged through the scratch, taking from the first
+// half while it does not compare above the second.
+void _listview_mergesort_internal(SortEntry* base, int n, PFNLVCOMPARE compare, LPARAM param,
+                                  SortEntry* scratch) {
     if (n < 2) return;
     const int half = n / 2;
     if (n > 2) {
@@ -45,7 +52,7 @@ void _listview_mergesort_internal(WINL_ListView_Row** base, int n, PFNLVCOMPARE 
     }
     int i = 0, j = half, k = 0;
     while (i < half && j < n)
-        scratch[k++] = compare(base[i]->m_param, base[j]->m_param, param) <= 0 ? base[i++] : base[j++];
+        scratch[k++] = compare(base[i].param, base[j].param, param) <= 0 ? base[i++] : base[j++];
     while (i < half)
         scratch[k++] = base[i++];
     std::memcpy(base, scratch, size_t(k) * sizeof *base);
@@ -265,20 +272,23 @@ bool ListView_SortItems(HWND hwnd, PFNLVCOMPARE compare, LPARAM param) {
     Winl_vZoz_listview* lv = WINL_ListViewOf(hwnd);
     if (!lv || !compare || lv->m_lbMode || lv->isOwnerData()) return false;
     const int n = lv->m_items.GetSize();
-    KIT_HeapBuf scratch(4096);
-    scratch.Resize(n * int(sizeof(WINL_ListView_Row*)), false);
-    if (scratch.GetSize() != n * int(sizeof(WINL_ListView_Row*))) return false;
+    // The entries, then the scratch of the merges: allocated once.
+    KIT_HeapBuf buffer(4096);
+    buffer.Resize(2 * n * int(sizeof(SortEntry)), false);
+    if (buffer.GetSize() != 2 * n * int(sizeof(SortEntry))) return false;
+    auto* entries = static_cast<SortEntry*>(buffer.Get());
     WINL_ListView_Row** rows = lv->m_items.GetList();
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; ++i) {
         rows[i]->m_tmp = lv->IsRowSelected(i) ? 1 : 0;
-    _listview_mergesort_internal(rows, n, compare, param,
-                                  static_cast<WINL_ListView_Row**>(scratch.Get()));
-    if (n > 0) {
-        std::set<int> selected;
-        for (int i = 0; i < n; ++i)
-            if (rows[i]->m_tmp & 1) selected.insert(i);
-        lv->SelectRowIndexes(selected, false);
+        entries[i] = SortEntry{rows[i]->m_param, rows[i]};
     }
+    _listview_mergesort_internal(entries, n, compare, param, entries + n);
+    std::set<int> selected;
+    for (int i = 0; i < n; ++i) {
+        rows[i] = entries[i].row;
+        if (rows[i]->m_tmp & 1) selected.insert(selected.end(), i);
+    }
+    if (n > 0) lv->SelectRowIndexes(selected, false);
     lv->ReloadData();
     return true;
 }
