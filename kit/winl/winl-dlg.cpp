@@ -309,8 +309,8 @@ void Winl_vZoz_hwnd::TableViewDidClickTableColumn(wsys::TableView* table, wsys::
     notify(WM_NOTIFY, WPARAM(table->Tag()), LPARAM(&nm));
 }
 
-// Cells are shared by the rows, so every row sets its colour: a row after a selected one must
-// not keep the selection's text colour.
+// The selected row (the last one selected) takes the selection's text colour. Cells are shared
+// by the rows, so every row sets its colour: a row after the selected one must not keep it.
 void Winl_vZoz_hwnd::TableViewWillDisplayCell(wsys::TableView* table, wsys::Cell* cell,
                                               wsys::TableColumn*, int row) {
     auto* items = dynamic_cast<WinlItemControl*>(table);
@@ -319,7 +319,7 @@ void Winl_vZoz_hwnd::TableViewWillDisplayCell(wsys::TableView* table, wsys::Cell
     const size_t i = GetFocus() == table ? 0 : 1;
     const std::vector<wsys::Color>* selection = items->winlSelColors();
     const wsys::Color* text = items->winlFgColor();
-    if (table->IsRowSelected(row) && selection && selection->size() >= 2 * i + 2)
+    if (row == table->SelectedRow() && selection && selection->size() >= 2 * i + 2)
         textCell->SetTextColor((*selection)[2 * i + 1]);
     else
         textCell->SetTextColor(text ? std::optional<wsys::Color>(*text) : std::nullopt);

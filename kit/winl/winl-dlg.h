@@ -358,7 +358,8 @@ public:
     // The caller's number of a column, -1 when it is not the control's.
     virtual int winlColumnIndex(platform::wsys::TableColumn* column) = 0;
     // Custom selection colours (null until set): entry 0 fills the selection while the
-    // control has the focus and entry 2 without it; entries 1 and 3 colour its text.
+    // control has the focus and entry 2 without it; entries 1 and 3 colour the selected row's
+    // text.
     virtual const std::vector<platform::wsys::Color>* winlSelColors() = 0;
     virtual void winlSetSelColors(std::vector<platform::wsys::Color> colors) = 0;
     // The text colour, null for the platform's.
@@ -420,7 +421,7 @@ public:
     void TableViewSelectionDidChange(platform::wsys::TableView* table) override;
     void TableViewDidClickTableColumn(platform::wsys::TableView* table,
                                       platform::wsys::TableColumn* column) override;
-    // A list or tree control's selected rows take its selection text colour, other rows its
+    // A list or tree control's selected row takes its selection text colour, other rows its
     // text colour.
     void TableViewWillDisplayCell(platform::wsys::TableView* table, platform::wsys::Cell* cell,
                                   platform::wsys::TableColumn* column, int row) override;
