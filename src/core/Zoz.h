@@ -25,6 +25,7 @@ class FileEditPopupMenu;
 class IControl;
 class MIDIMessageManager;
 class PatchLibrarian;
+class PatchFile;
 class PatchManager;
 class ProgressIndicator;
 class UIConfigGraphics;
@@ -84,6 +85,7 @@ public:
     IControl* keptControl(int paramIdx) const override;
     // The layer created for a librarian popup menu (0 .. 12 in the order of their ids 70 .. 82)
     // and the menu control on it; null where there is none.
+    static constexpr int kPopupMenus = 13;
     ControlLayer* popupMenuLayer(int row) const;
     IControl* popupMenu(int row) const;
     ControlLayer* progressLayerOf() const { return progressLayer; }
@@ -121,9 +123,39 @@ public:
     // Sizes the MIDI queue for the block and puts the display lines back to their start texts.
     void Reset() override;
 
+    // ---- Librarian and display glue.
+
+    // "Part " + (part + 1) + " " + text, valid until the next call.
+    const char* getPanelString(int part, const std::string& text);
+    // The length of getPatchesFolderStr().
+    int getPatchesFolderLength() const;
+    // Rebuilds the bank-file menus of the mode (sequence, multi, else the lower grid's sound,
+    // category or plain menu) and the bank-name menus, then reloads both grids.
+    void refreshPopUpMenus();
+    // The name, value and controller-number display lines.
+    void displayText(const std::string& name, const std::string& value, const std::string& cc);
+    void displayBuild(const std::string& text);
+    // The value as a whole number ("%.0f").
+    static std::string getValueString(double value);
+
+    // ---- The project chunk.
+
+    bool SerializeState(ByteChunk* chunk) override { return SerializeState2(chunk, true); }
+    int UnserializeState(ByteChunk* chunk, int pos) override {
+        return UnserializeState2(chunk, pos, true);
+    }
     // The plug-in's own state block: the selected part, the model and the hidden parameters;
     // with full also the patch-manager block and the device, bank and patch selections.
     bool SerializeState2(ByteChunk* chunk, bool full);
+    // Restores the block at pos: the parameters and names, with full the ports by name and
+    // the selections, and while an output is open sends the arrangement and waits (60 s at
+    // most) until it is sent. The position after the block; -1, with nothing changed, when
+    // the chunk does not hold the whole block.
+    int UnserializeState2(ByteChunk* chunk, int pos, bool full);
+    // Set while a restore runs.
+    bool isRecallRunning() const { return recallRunning; }
+    // Samples that the host's MIDI is moved by, as the last restore set it.
+    int getDAWOffset() const { return dawOffset; }
 
     // ---- Sending to the synthesizer.
 
@@ -388,6 +420,18 @@ private:
     // The scaled editor size.
     int scaled(int length) const { return int(length * windowScale); }
 
+    // The bank shown on a side of the librarian's grids; null when there is none. Under the
+    // librarian's mutex.
+    PatchFile* shownBankFile(int side) const;
+
+    // Steps of a restore.
+    int storedParamCount() const;
+    int restorePortsAndSelections(ByteChunk* chunk, int pos);
+    void readFilterSwitches();
+    void restoreNames();
+    void sendArrangementAndWait();
+    void logDevices(const std::string& when);
+
     // Collaborators, created by the constructor and released by the destructor in order.
     std::unique_ptr<PatchManager> patchManager;
     std::unique_ptr<PatchLibrarian> librarian;
@@ -403,7 +447,6 @@ private:
     ProgressIndicator* progressIndicator = nullptr;
     IControl* cancelButtons[2] = {};
     static constexpr int kProgressImageId = 122;
-    static constexpr int kPopupMenus = 13;
     std::array<ControlLayer*, kPopupMenus> popupLayers{};
     std::array<IControl*, kPopupMenus> popupMenus{};
     LibrarianViewControl* librarianView = nullptr;
@@ -427,6 +470,7 @@ private:
     std::atomic<bool> notesOffSent{false};
     std::atomic<bool> progressShowing{false};
     std::array<RememberedBank, 6> rememberedBanks;
+    std::string panelCaption;
     std::atomic<bool> multiMode{false};
     std::atomic<bool> sequenceMode{false};
     std::atomic<bool> categoryView{false};
@@ -444,6 +488,8 @@ private:
     std::atomic<bool> patternToo{false};
     std::atomic<bool> incomingGate{false};
     std::atomic<bool> transferRunning{false};
+    std::atomic<bool> recallRunning{false};
+    std::atomic<int> dawOffset{0};
     std::atomic<int> lastProgramNumber{0};
     std::atomic<int> lastTempo{0};
     std::atomic<int> synthModel{0};

@@ -1,5 +1,5 @@
 // What the sender, the librarian, the browser and the UI configuration reach the plug-in
-// through, and the plug-in's own state block.
+// through.
 
 #include "src/core/Zoz.h"
 
@@ -16,35 +16,6 @@
 #include "src/sender/MIDIMessageSender.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UIConfigManager.h"
-
-namespace {
-// The last ids of the list are editor state that the chunk does not keep.
-constexpr int kUnstoredParams = 648;
-} // namespace
-
-bool Zoz::SerializeState2(ByteChunk* chunk, bool full) {
-    KIT_MutexLock lock(GetMutex());
-    const uint8_t version[4] = {0, 0, 0, 1};
-    chunk->PutBytes(version, 4);
-    chunk->PutDouble(GetParam(kQuickTab)->Value());
-    chunk->PutDouble(GetParam(kQModel)->Value());
-    SerializeParams(chunk);
-    if (full) {
-        const std::pair<int, int> devices[] = {{kDeviceInSelection, 17}, {kDeviceOutSelection, 18}};
-        for (const auto& [paramIdx, slot] : devices) {
-            const IParam* param = GetParam(paramIdx);
-            const std::string name = param->GetDisplayText(TruncToInt(param->Value()));
-            patchManager->setName(slot, name.empty() ? "Set Name" : name);
-            setLibrarianViewDirty();
-        }
-        patchManager->saveAllToChunk(chunk);
-        for (int paramIdx :
-             {kDeviceInSelection, kDeviceOutSelection, kBankSelection, kPatchSelection})
-            chunk->PutDouble(GetParam(paramIdx)->GetNormalized());
-    }
-    SerializeNonAutomatedParams(chunk, NHiddenParams() - kUnstoredParams);
-    return true;
-}
 
 // ---- SenderPlugin
 
@@ -154,12 +125,6 @@ bool Zoz::ProcessSysExInternal(ISysEx* msg) {
     return collecting && messageManager->answerReceived;
 }
 
-void Zoz::updatePatchLibrarianView(int which) {
-    if (!librarianView) return;
-    if (which == 0 || which == 2) librarianView->patchSelectionUpperChanged();
-    if (which == 1 || which == 2) librarianView->patchSelectionLowerChanged();
-}
-
 int Zoz::getTimerValue() {
     return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
 }
@@ -194,18 +159,6 @@ void Zoz::setLibrarianViewCurrentSlot(int slot) {
 
 // ---- BrowserPlugin
 
-void Zoz::showFileEditMenu(int x, int y) {
-    fileEditMenu =
-        std::make_unique<FileEditPopupMenu>(this, librarian.get(), IRECT(x, y, x, y), this);
-    fileEditMenu->doPopupMenu(this, x, y);
-}
-
-void Zoz::showFileCopyMenu(int x, int y) {
-    fileCopyMenu =
-        std::make_unique<FileCopyPopupMenu>(this, librarian.get(), IRECT(x, y, x, y), this);
-    fileCopyMenu->doPopupMenu(this, x, y);
-}
-
 bool Zoz::postJob(int command, const std::function<void(SenderJob&)>& setArguments) {
     return messageManager->postJob(command, setArguments);
 }
@@ -229,10 +182,6 @@ void Zoz::sendAllPatchRequestSysexFromLibrarian(int bank) {
 
 void Zoz::clearEntryStored() {
     messageManager->answerReceived = false;
-}
-
-void Zoz::OpenDataDirectory() {
-    if (IGraphics* gui = GetGUI()) gui->OpenURL(dataFolderPath.c_str(), nullptr, nullptr, nullptr);
 }
 
 // ---- UIConfigPlugin

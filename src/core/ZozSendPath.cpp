@@ -103,8 +103,6 @@ bool Zoz::BankChangeMessage(int) {
     return false;
 }
 
-void Zoz::sendPatchToDeviceFromLibrarian(int, int, int) {}
-
 void Zoz::sendPatchAndPatternToDevice(int, bool, bool, bool, bool) {}
 
 void Zoz::SendAllProgramsFromLibrarian(int) {}

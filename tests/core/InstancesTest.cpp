@@ -1,7 +1,7 @@
 // Plug-in instances meeting each other and the MIDI system: built at once, closed while another
 // draws the bitmaps they share, opening the stored ports, closed while a port floods them.
 
-#include "tests/core/CoreRig.h"
+#include "tests/core/StoredPorts.h"
 
 #include "kit/effect/IControl.h"
 #include "kit/effect/IMidiMsg.h"
@@ -10,7 +10,6 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Watchdog.h"
 
-#include <jack/jack.h>
 #include <png.h>
 
 #include <algorithm>
@@ -99,34 +98,6 @@ TEST_F(Instances, OneClosesWhileTheOtherDrawsTheBitmapsTheyShare) {
     EXPECT_NE(g->getImageById(122, 1, false).mData, nullptr);
     second.reset();
 }
-
-class StoredPorts : public CoreRig {
-protected:
-    void SetUp() override {
-        if (!getenv("JACK_DEFAULT_SERVER"))
-            GTEST_SKIP() << "no private JACK server (scripts/test starts one)";
-        jack_status_t status;
-        jack_client_t* probe = jack_client_open("zozcoreprobe", JackNoStartServer, &status);
-        if (!probe) GTEST_SKIP() << "the JACK server is not running";
-        jack_client_close(probe);
-        setenv("ZOZ_MIDI_API", "jack", 1);
-        watchdog = std::make_unique<testsupport::Watchdog>(
-            60, testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    std::unique_ptr<testsupport::ChildProcess> peer(const char* mode, const std::string& port,
-                                                    const std::string& tag = "") {
-        auto p = std::make_unique<testsupport::ChildProcess>(
-            std::vector<std::string>{ZOZ_MIDI_PEER_PATH, mode, client(tag), port});
-        std::string line;
-        EXPECT_TRUE(p->ReadLine(&line, 10000) && line == "ready") << line;
-        return p;
-    }
-    static std::string client(const std::string& tag = "") {
-        return "zozcore" + std::to_string(getpid()) + tag;
-    }
-
-    std::unique_ptr<testsupport::Watchdog> watchdog;
-};
 
 TEST_F(StoredPorts, AStoredOutputOpensWithoutItsMissingInput) {
     auto receiver = peer("receive", "in");

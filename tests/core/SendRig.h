@@ -3,28 +3,46 @@
 #include "tests/core/CoreRig.h"
 
 #include "kit/effect/ITextControl.h"
+#include "src/incoming/MIDIMessageManager.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/MidiOutputRecorder.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace coretest {
 
 using Bytes = std::vector<uint8_t>;
 
-// A plug-in whose messages to the synthesizer are recorded instead of sent.
+// A plug-in whose messages to the synthesizer are recorded instead of sent, or with toPort
+// recorded and sent. While `held`, the dumps and commands of jobs wait before they go.
 class RecordingZoz : public Zoz {
 public:
-    RecordingZoz(IEffectInstanceInfo info, testsupport::MidiOutputRecorder& out)
-        : Zoz(info), out(out) {}
+    RecordingZoz(IEffectInstanceInfo info, testsupport::MidiOutputRecorder& out,
+                 bool toPort = false)
+        : Zoz(info), out(out), toPort(toPort) {}
+    void checksumCheckAndSend(uint8_t* msg, int length) override {
+        holding = bool(held);
+        while (held)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        holding = false;
+        Zoz::checksumCheckAndSend(msg, length);
+    }
+    std::atomic<bool> held{false};
+    // Set while a job waits at a held send: it reads nothing of the plug-in meanwhile.
+    std::atomic<bool> holding{false};
 
 protected:
     bool SendExternalMIDI(const unsigned char* bytes, int size) override {
         out.record({bytes, bytes + size});
-        return true;
+        return !toPort || Zoz::SendExternalMIDI(bytes, size);
     }
 
 private:
     testsupport::MidiOutputRecorder& out;
+    const bool toPort;
 };
 
 // The plug-in on the build's layout with an output chosen, the indicators following outgoing
@@ -55,6 +73,12 @@ struct SendRig : CoreRig {
         return all;
     }
 };
+
+// Returns once the job thread has ended its job, so that nothing of the plug-in is in use.
+inline void waitForIdleJobThread(Zoz& plug) {
+    while (plug.getMessageManager()->isRunning(MIDIMessageManager::kJobThread))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 // A CC action of the part on controller 74, switching between 0 and 127.
 inline ControlAction ccAction(int kind, int part) {
