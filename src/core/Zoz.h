@@ -120,8 +120,41 @@ public:
     UIConfigManager* getUIConfig() const { return uiConfig.get(); }
     MIDIMessageManager* getMessageManager() const { return messageManager.get(); }
 
-    // Sizes the MIDI queue for the block and puts the display lines back to their start texts.
+    // ---- The host's clock and MIDI (the audio thread, the MIDI input and the host's threads).
+
+    // One audio block: follows the host's transport and tempo, starts the MIDI clock, drains
+    // the MIDI queue, sends the notes-off of a reset, times out the part indicators and posts
+    // the start-up enquiry and a pending part request. The buffers are not touched.
+    void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+    // Short MIDI from the synthesizer (fromDevice) or the host, filtered by the editor's
+    // state and channels, to the message manager; the host's to the part on its channel.
+    void ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) override;
+    // SysEx from the synthesizer, dropped during transfers and by the SysEx filter; a
+    // parameter message lights its part's indicator while the indicators follow input.
+    void ProcessSysEx(ISysEx* sysex, bool fromDevice) override;
+    // Under the plug lock: sizes the MIDI queue for the block, arms the notes-off and, unless
+    // an arrangement is being sent, puts the display lines back to their start texts.
     void Reset() override;
+    // Lets awaited dumps teach the device id and, with an output chosen and no arrangement
+    // being sent, posts the device enquiry when the dump worker is idle; then pauses 100 ms.
+    void sendSysExInitialization();
+    // Sends the part's first (MIDI and engine) or second (controller switches) packed
+    // setting as its single-parameter message from the SysEx value lists.
+    void SendChannelStatus(int part, bool first);
+
+    // Mirrors of editor settings that the block loop and the gates follow.
+    void setMasterKeyboard(bool on) { masterKeyboard = on; }
+    void setClockStartStop(bool on) { clockPointer = on; }
+    void setBlocked(bool hardware, FilterKind kind, bool on) {
+        (hardware ? hardwareBlocked : hostBlocked)[kind] = on;
+    }
+    // Samples that the loop walks per block while short MIDI waits for the host's blocks.
+    void setDawBufferSamples(int samples) { dawBufferSamples = samples; }
+    int getDawBufferSamples() const { return dawBufferSamples; }
+    // The current part's sound and pattern are requested once the dump worker is free.
+    void requestCurrentPart() { pendingPartRequest = true; }
+    // The host's whole BPM that the MIDI clock follows in host mode.
+    void setClockTempo(int bpm) { clockTempo = bpm; }
 
     // ---- Librarian and display glue.
 
@@ -242,7 +275,7 @@ public:
     bool isClockStartStopEnabled() override { return clockPointer; }
     bool isClockTickEnabled() override { return clockInfo; }
     void setClockTickEnabled(bool on) override { clockInfo = on; }
-    int getTempoValue() override { return lastTempo; }
+    int getTempoValue() override { return clockTempo; }
     std::string getValueListText(const std::string& list, int index) override;
     void printDebugInfo(const std::string& text) override { log(text); }
     double GetParamMin(int paramIdx) override;
@@ -406,6 +439,16 @@ private:
     IControl* keepFirstControl(int paramIdx);
     // Shows the text on the display control kept for the parameter, when there is one.
     void showText(int paramIdx, const std::string& text);
+    // Steps of the block loop.
+    void followTransport(bool running);
+    void followTempo();
+    void sendTempo(int value);
+    int samplePositions(int nFrames);
+    void drainQueue(int positions, bool flush);
+    void silenceAfterReset();
+    void timeOutIndicators();
+    // The gate's hand-over of SysEx to the message manager and what follows it.
+    void passSysEx(ISysEx* sysex, bool fromDevice);
     // The two roads of a control action, after its common steps; index picks the message.
     void sendControlChange(const ControlAction& action, double value);
     void sendSysExAction(const ControlAction& action, int idx, int index);
@@ -466,7 +509,7 @@ private:
     int colourScheme = 0;
 
     IMidiQueue midiQueue{1024};
-    double sampleRate = 44100.0;
+    std::atomic<double> sampleRate{44100.0};
     std::atomic<bool> notesOffSent{false};
     std::atomic<bool> progressShowing{false};
     std::array<RememberedBank, 6> rememberedBanks;
@@ -527,6 +570,17 @@ private:
     std::atomic<bool> libraryControl{false};
     // The next quick-tab change selects the part on the synthesizer.
     std::atomic<bool> partSelect{true};
+    // The block loop's own: the host's time, a clock start posted for this run of the
+    // transport, the tempo last seen from the host sent.
+    ITimeInfo timeInfo;
+    bool clockStartPosted = false;
+    bool hostTempoSynced = false;
+    std::atomic<int> dawBufferSamples{0};
+    std::atomic<bool> pendingPartRequest{false};
+    std::atomic<int> clockTempo{0};
+    std::atomic<bool> masterKeyboard{false};
+    // Redrawn after each SysEx from the synthesizer.
+    ControlLayer* mixerLayer = nullptr;
     ZozParamChanges paramChanges{this};
     RandomValueList randomValues{};
 };

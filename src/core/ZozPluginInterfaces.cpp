@@ -118,13 +118,6 @@ void Zoz::displayCategoryName(const std::string& category) {
     showText(kControlDisplayCategory, category);
 }
 
-bool Zoz::ProcessSysExInternal(ISysEx* msg) {
-    const bool collecting = messageManager->isCollecting();
-    messageManager->ProcessSysEx(msg, true);
-    if (messageManager->answerReceived) answerReceived = true;
-    return collecting && messageManager->answerReceived;
-}
-
 int Zoz::getTimerValue() {
     return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
 }

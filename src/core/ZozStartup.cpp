@@ -61,6 +61,7 @@ Zoz::Zoz(IEffectInstanceInfo info)
     log("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
 
     takeLayoutLayers();
+    mixerLayer = namedLayer("miniMixer");
     // Page switching ungrays it.
     randomizeButton = keepFirstControl(kRandomize);
     if (randomizeButton) randomizeButton->GrayOut(true);
@@ -140,26 +141,6 @@ SettingsFile::Rewrite Zoz::rewriteSettingsFile() const {
     if (result == SettingsFile::Rewrite::kFailed)
         log("DEFAULT SETTINGS: unable to write ", settingsPath);
     return result;
-}
-
-void Zoz::Reset() {
-    KIT_MutexLock lock(GetMutex());
-    notesOffSent = false;
-    sampleRate = GetSampleRate();
-    midiQueue.Resize(GetBlockSize());
-    char version[MAX_VERSION_STR_LEN];
-    GetEffectVersionStr(version);
-    log("RESET: plug-in ", version);
-    const std::pair<int, std::string> lines[] = {
-        {kControlDisplayName, "Veririz Zoz Plug-in"},
-        {kControlDisplayValue, std::string(version) + (logEnabled ? " - 02-Jan-2020" : "")},
-        {kControlDisplayBuild, version},
-        {kControlDisplayCategory, "INIT"},
-        {kControlDisplayPatch, "-- INIT --"},
-        {kControlDisplayCC, "---"},
-    };
-    for (const auto& [paramIdx, text] : lines)
-        showText(paramIdx, text);
 }
 
 void Zoz::openStoredPorts() {

@@ -132,8 +132,8 @@ public:
 
     // Posts a request of the part's sound (job 7) or pattern (job 8) into the editor; the
     // wait for its dump (and with armEditor the editor as destination) begins only when the
-    // job is posted.
-    void postEditorRequest(int command, int part, bool armEditor);
+    // job is posted. Returns whether it was.
+    bool postEditorRequest(int command, int part, bool armEditor);
     // The first part whose MIDI channel setting names the channel 0..15, or -1.
     int partOnChannel(int channel);
 
