@@ -64,10 +64,10 @@ public:
     std::string getDataFolder() const { return dataFolderPath; }
     // The librarian's root: the data folder followed by "Patches".
     std::string getPatchesFolderStr() const { return dataFolderPath + "Patches"; }
-    // The settings file's lines as read at start-up and changed since.
-    SettingsFile::Lines& settingsLines() { return settings; }
-    // Rewrites the settings file from the held lines, only when the file exists.
-    SettingsFile::Rewrite rewriteSettingsFile() const;
+    // The settings file's lines as read at start-up and written since.
+    SettingsFile::Lines& settingsLines() override { return settings; }
+    // Rewrites the settings file, only when it exists, and holds the lines once written.
+    bool writeSettingsFile(const SettingsFile::Lines& lines) override;
     // Writes the parts as one debug-log line; composes nothing while the log is off.
     template <typename... Parts> void log(const Parts&... parts) const {
         if (logEnabled) DebuggerOutput::printDebugInfo(logPath, (std::string() + ... + parts));
@@ -137,10 +137,10 @@ public:
     void Reset() override;
     // Lets awaited dumps teach the device id and, with an output chosen and no arrangement
     // being sent, posts the device enquiry when the dump worker is idle; then pauses 100 ms.
-    void sendSysExInitialization();
+    void sendSysExInitialization() override;
     // Sends the part's first (MIDI and engine) or second (controller switches) packed
     // setting as its single-parameter message from the SysEx value lists.
-    void SendChannelStatus(int part, bool first);
+    void SendChannelStatus(int part, bool first) override;
 
     // Mirrors of editor settings that the block loop and the gates follow.
     void setMasterKeyboard(bool on) { masterKeyboard = on; }
@@ -188,7 +188,7 @@ public:
     // Set while a restore runs.
     bool isRecallRunning() const { return recallRunning; }
     // Samples that the host's MIDI is moved by, as the last restore set it.
-    int getDAWOffset() const { return dawOffset; }
+    int getDAWOffset() const { return dawBufferSamples; }
 
     // ---- Sending to the synthesizer.
 
@@ -261,6 +261,23 @@ public:
         (second ? globalFirst : arrangementBatch) = false;
     }
     std::atomic<bool>& requestCancelFlag() override;
+    // Part status, whole-dump re-sends, the settings file, MIDI routing and clock.
+    void randomizePart(int part) override;
+    void resetContinuousClock(bool stop) override;
+    // Each construction reads the scale from the settings file, written just before this.
+    void setUIScale(double) override {}
+    std::atomic<bool>& midiPortsSetFlag() override { return midiIOSet; }
+    std::atomic<bool>& firstRunNoticeOpen() override { return firstRun; }
+    std::atomic<bool>& programBankControlFlag() override { return programBankControl; }
+    std::atomic<bool>& masterKeyboardFlag() override { return masterKeyboard; }
+    std::atomic<bool>& clockPointerFlag() override { return clockPointer; }
+    std::atomic<bool>& clockStartedFlag() override { return clockStarted; }
+    std::atomic<bool>& trackIncomingFlag() override { return followIncoming; }
+    std::atomic<bool>& queueRoutingFlag() override { return toHostBuffer; }
+    std::atomic<bool>& partReRequestFlag() override { return pendingPartRequest; }
+    std::atomic<bool>& midiDropFlag(int passThroughSwitch) override;
+    std::atomic<int>& dawOffset() override { return dawBufferSamples; }
+    std::atomic<int>& cachedTempo() override { return clockTempo; }
 
     // ---- SenderPlugin.
     bool SendMidiSysex(const uint8_t* data, int length) override;
@@ -532,7 +549,6 @@ private:
     std::atomic<bool> incomingGate{false};
     std::atomic<bool> transferRunning{false};
     std::atomic<bool> recallRunning{false};
-    std::atomic<int> dawOffset{0};
     std::atomic<int> lastProgramNumber{0};
     std::atomic<int> lastTempo{0};
     std::atomic<int> synthModel{0};
@@ -579,6 +595,7 @@ private:
     std::atomic<bool> pendingPartRequest{false};
     std::atomic<int> clockTempo{0};
     std::atomic<bool> masterKeyboard{false};
+    std::atomic<bool> programBankControl{false};
     // Redrawn after each SysEx from the synthesizer.
     ControlLayer* mixerLayer = nullptr;
     ZozParamChanges paramChanges{this};

@@ -122,14 +122,6 @@ int Zoz::getTimerValue() {
     return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
 }
 
-bool Zoz::isMIDIFilterBlocked(int passThroughSwitch) {
-    const int host = passThroughSwitch - kMIDIFilterDAWCCPassThrough;
-    const int hardware = passThroughSwitch - kMIDIFilterHWCCPassThrough;
-    if (host >= 0 && host < kFilterKinds) return hostBlocked[size_t(host)];
-    if (hardware >= 0 && hardware < kFilterKinds) return hardwareBlocked[size_t(hardware)];
-    return false;
-}
-
 bool Zoz::isLibrarianControl() {
     return GetParamValue(kControlLibrary) == 1.0;
 }

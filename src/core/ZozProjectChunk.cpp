@@ -95,7 +95,7 @@ int Zoz::UnserializeState2(ByteChunk* chunk, int pos, bool full) {
     log("PROJECT RECALL: hardware DeviceID ", std::to_string(deviceId));
     restoreNames();
     if (midiIOSet) sendArrangementAndWait();
-    dawOffset = 2 * TruncToInt(GetParamValue(kAdjustDAWOffset)) + GetBlockSize();
+    dawBufferSamples = 2 * TruncToInt(GetParamValue(kAdjustDAWOffset)) + GetBlockSize();
     logDevices("after nonautomated params ");
     recallRunning = false;
     return pos;

@@ -136,11 +136,13 @@ void Zoz::readSettings() {
     storedOutName = !settings[SettingsFile::kMIDIOutDevice].empty();
 }
 
-SettingsFile::Rewrite Zoz::rewriteSettingsFile() const {
-    const SettingsFile::Rewrite result = SettingsFile::rewrite(settingsPath, settings);
+bool Zoz::writeSettingsFile(const SettingsFile::Lines& lines) {
+    const SettingsFile::Rewrite result = SettingsFile::rewrite(settingsPath, lines);
     if (result == SettingsFile::Rewrite::kFailed)
         log("DEFAULT SETTINGS: unable to write ", settingsPath);
-    return result;
+    if (result != SettingsFile::Rewrite::kWritten) return false;
+    settings = lines;
+    return true;
 }
 
 void Zoz::openStoredPorts() {

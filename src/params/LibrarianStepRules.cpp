@@ -17,14 +17,6 @@ double valueOf(ParamChangePlugin* plug, int idx) {
     return plug->effect()->GetParam(idx)->Value();
 }
 
-// Stores the value, bounded by the range, and shows it on the parameter's controls; no
-// change is dispatched.
-void setShown(ParamChangePlugin* plug, int idx, int value) {
-    IEffectBase* effect = plug->effect();
-    effect->GetParam(idx)->Set(value);
-    if (IGraphics* graphics = effect->GetGUI()) graphics->SetParameterFromPlug(idx, value, false);
-}
-
 // One step through 0..last, wrapping at both ends; a start outside the range steps in from
 // the end it left.
 int wrap(int start, bool forward, int last) {
@@ -58,9 +50,9 @@ void openBank(ParamChangePlugin* plug, DataType type, bool upper, int openBankPa
               const ShownBank& bank) {
     PatchLibrarian* librarian = plug->getLibrarian();
     const int n = bank.index;
-    setShown(plug, upper ? kPatchSelectionListUpper : kPatchSelectionListLower, n);
+    setFromPlug(plug, upper ? kPatchSelectionListUpper : kPatchSelectionListLower, n);
     (upper ? librarian->upperBankIndex : librarian->lowerBankIndex) = n;
-    setShown(plug, openBankParam, n);
+    setFromPlug(plug, openBankParam, n);
     const LibrarianTypeView& view = kLibrarianTypeViews[int(type)];
     const LibrarianHost::BankPosition position = upper ? view.upperBank : view.lowerBank;
     plug->setRememberedFileName(position, bank.fileName);
@@ -133,7 +125,7 @@ RuleEnd stepProgram(ParamChange& c) {
     } else if (stepping && valueOf(plug, kPartProgramChange + part) == 0.0) {
         const int program = wrap(plug->programNumber(), up, kLastProgram);
         plug->programNumber() = program;
-        setShown(plug, multi ? kMultiPatch : kMultiPartPatch + part, program);
+        setFromPlug(plug, multi ? kMultiPatch : kMultiPartPatch + part, program);
         plug->setLibrarianViewCurrentSlot(program);
         plug->getLibrarian()->upperSlotIndex = program;
         if (plug->BankChangeMessage(part)) {

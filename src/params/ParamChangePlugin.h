@@ -2,6 +2,7 @@
 
 #include "src/librarian/LibrarianHost.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -179,4 +180,50 @@ public:
     virtual void DisarmLibrarianRequests() = 0;
     // The sender's cancel flag: a running request ends at its next wait.
     virtual std::atomic<bool>& requestCancelFlag() = 0;
+
+    // ---- Part status, whole-dump re-sends, the settings file, MIDI routing and clock.
+    // Builds the part's first (status, engine, receive, transmit) or second (the six
+    // controller switches) packed status byte and sends it as a single-parameter message.
+    virtual void SendChannelStatus(int part, bool firstByte) = 0;
+    // Refills the random values and gives the part's sound new values from them, with its
+    // controls; parameters of locked sections keep theirs.
+    virtual void randomizePart(int part) = 0;
+    // Marks that the synthesizer wants its initialisation and, while the ports are set and
+    // no project recall runs, posts the device-id enquiry (job 18); then waits 100 ms.
+    virtual void sendSysExInitialization() = 0;
+    // The device id put into the header of every SysEx the plug-in sends.
+    virtual void setDeviceId(int id) = 0;
+    // Ends a running MIDI clock tick loop (true) or lets the next one tick (false).
+    virtual void resetContinuousClock(bool stop) = 0;
+    // The continuous clock may tick.
+    virtual void setClockTickEnabled(bool on) = 0;
+    // The five lines of the settings file as read at start-up and written since: colour
+    // scheme, window size, first-run answer, default MIDI Out and MIDI In device.
+    virtual std::array<std::string, 5>& settingsLines() = 0;
+    // Replaces the settings file, only when it exists, by the lines through a temporary file
+    // renamed over it; they are then the held lines. False, with file and held lines
+    // unchanged, when there is no file or it could not be written.
+    virtual bool writeSettingsFile(const std::array<std::string, 5>& lines) = 0;
+    // The window scale the next construction of the editor takes.
+    virtual void setUIScale(double scale) = 0;
+    // Flags: an external MIDI output is chosen; the first-run notice is shown; kControlProgBank
+    // is on; short MIDI from the synthesizer is dropped; MIDI Start and Stop follow the host;
+    // the block loop has started the continuous clock; activity lights follow incoming MIDI;
+    // outgoing short MIDI goes through the block-timed queue; after a randomized part is sent
+    // the audio callback requests it back.
+    virtual std::atomic<bool>& midiPortsSetFlag() = 0;
+    virtual std::atomic<bool>& firstRunNoticeOpen() = 0;
+    virtual std::atomic<bool>& programBankControlFlag() = 0;
+    virtual std::atomic<bool>& masterKeyboardFlag() = 0;
+    virtual std::atomic<bool>& clockPointerFlag() = 0;
+    virtual std::atomic<bool>& clockStartedFlag() = 0;
+    virtual std::atomic<bool>& trackIncomingFlag() = 0;
+    virtual std::atomic<bool>& queueRoutingFlag() = 0;
+    virtual std::atomic<bool>& partReRequestFlag() = 0;
+    // The drop flag of a pass-through switch (kMIDIFilterDAWCCPassThrough to
+    // kMIDIFilterHWSEPassThrough): set, that kind of message is dropped on that side.
+    virtual std::atomic<bool>& midiDropFlag(int passThroughSwitch) = 0;
+    // Samples that block-timed MIDI is held back by; the host tempo in whole BPM.
+    virtual std::atomic<int>& dawOffset() = 0;
+    virtual std::atomic<int>& cachedTempo() = 0;
 };

@@ -9,7 +9,7 @@ class ParamChangePlugin;
 struct SenderJob;
 
 // One editor-side parameter change as the family rules see it. v, idx and ca are read once
-// at entry; only the kTempoInformation rule may replace iv for the steps after it.
+// at entry; only the host tempo and the default port rules replace iv for the steps after.
 struct ParamChange {
     ParamChangePlugin* const plug;
     const int idx;
@@ -57,6 +57,9 @@ void clampChangedValue(ParamChange& change);
 double toggleMirrored(ParamChangePlugin* plug, int target, bool normalized = false);
 // The toggle idiom with the new value given.
 void dispatchMirrored(ParamChangePlugin* plug, int target, double value, bool normalized = false);
+// Another parameter takes the plain value, bounded by its range, and its controls show it;
+// nothing is dispatched. Stored also while no editor is open.
+void setFromPlug(ParamChangePlugin* plug, int idx, double value);
 
 // What posting a job does besides writing its arguments, and only when it is posted.
 enum class JobKind {
@@ -69,3 +72,5 @@ enum class JobKind {
 bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
                    const std::function<void(SenderJob&)>& setArguments,
                    bool clearSoundRequest = false);
+// Posts the send of the part's sound from the editor's values (job 2, not into the librarian).
+bool postPartSend(ParamChangePlugin* plug, int part, bool clearSoundRequest = false);

@@ -3,9 +3,12 @@
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/ITextControl.h"
 #include "platform/Clock.h"
+#include "src/core/SettingsFile.h"
+#include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/ZozParamChanges.h"
+#include "src/sender/MIDIMessageSender.h"
 #include "src/sender/SenderJob.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -30,8 +33,9 @@ namespace testsupport {
 // them) whose OnParamChange and OnParamChange2 forward to ZozParamChanges, so edits run
 // through the framework's set-parameter paths and plug lock. It records the send path's and
 // the posters' calls, the other core operations as lines of `coreCalls` and the SysEx it
-// sends; its dump worker is busy while `dumpWorkerBusy` is set. Header-only so that
-// benchmarks can use it.
+// sends, which go on into an open output port; its dump worker is busy while
+// `dumpWorkerBusy` is set. Its settings file is written with the plug-in's own writer.
+// Header-only so that benchmarks can use it.
 class FakeParamChangePlugin : public TestVSTEffect, public ParamChangePlugin, public LibrarianHost {
 public:
     // One call of processControlAction with the flags it saw and the value line at the time.
@@ -151,9 +155,10 @@ public:
     }
     int getDeviceId() override { return deviceId; }
     void checksumCheckAndSend(uint8_t* msg, int length) override { SendMidiSysex(msg, length); }
+    // Recorded, and sent on into an open output port, which the result reports.
     bool SendExternalMIDI(const unsigned char* bytes, int size) override {
         sentSysex.emplace_back(bytes, bytes + size);
-        return true;
+        return TestVSTEffect::SendExternalMIDI(bytes, size);
     }
     int getFilterLinkMode(int part) override { return filterLinkModes[size_t(part & 15)]; }
     void setFilterLinkMode(int part, int mode) override {
@@ -231,6 +236,43 @@ public:
     void DisarmLibrarianRequests() override { core("disarm"); }
     std::atomic<bool>& requestCancelFlag() override { return requestCancel; }
 
+    void SendChannelStatus(int part, bool firstByte) override {
+        record("channelStatus", part, firstByte);
+    }
+    void randomizePart(int part) override { core("randomize ", part); }
+    void sendSysExInitialization() override { core("sysexInit"); }
+    void setDeviceId(int id) override { deviceId = id; }
+    // Recorded, and handed to the manager's sender when there is one.
+    void resetContinuousClock(bool stop) override {
+        core("resetClock ", stop);
+        if (manager) manager->getSender()->resetContinuousClock(stop);
+    }
+    void setClockTickEnabled(bool on) override { clockTickFlag = on; }
+    std::array<std::string, 5>& settingsLines() override { return heldSettings; }
+    // The settings file at settingsPath, through the plug-in's own writer.
+    bool writeSettingsFile(const std::array<std::string, 5>& lines) override {
+        if (SettingsFile::rewrite(settingsPath, lines) != SettingsFile::Rewrite::kWritten)
+            return false;
+        heldSettings = lines;
+        return true;
+    }
+    void setUIScale(double scale) override { uiScale = scale; }
+    std::atomic<bool>& midiPortsSetFlag() override { return midiPortsSet; }
+    std::atomic<bool>& firstRunNoticeOpen() override { return firstRunNotice; }
+    std::atomic<bool>& programBankControlFlag() override { return programBankControl; }
+    std::atomic<bool>& masterKeyboardFlag() override { return masterKeyboard; }
+    std::atomic<bool>& clockPointerFlag() override { return clockPointer; }
+    std::atomic<bool>& clockStartedFlag() override { return clockStarted; }
+    std::atomic<bool>& trackIncomingFlag() override { return trackIncoming; }
+    std::atomic<bool>& queueRoutingFlag() override { return queueRouting; }
+    std::atomic<bool>& partReRequestFlag() override { return partReRequest; }
+    std::atomic<bool>& midiDropFlag(int passThroughSwitch) override {
+        return dropFlags.at(size_t(passThroughSwitch - kMIDIFilterDAWCCPassThrough));
+    }
+    std::atomic<int>& dawOffset() override { return dawOffsetValue; }
+    std::atomic<int>& cachedTempo() override { return cachedTempoValue; }
+    double GetTempo() override { return hostTempo; }
+
     // Gives the parameter a ControlAction of its own (kept by the fake).
     ControlAction* addAction(int idx) {
         auto& action = actions[idx];
@@ -299,6 +341,25 @@ public:
     // Busy (send running), in progress and the two arrangement-send flags.
     std::array<bool, 4> arrangementFlags{};
     std::atomic<bool> requestCancel{false};
+
+    MIDIMessageManager* manager = nullptr; // not owned
+    std::atomic<bool> clockTickFlag{false};
+    std::array<std::string, 5> heldSettings;
+    std::string settingsPath;
+    double uiScale = 1.0;
+    double hostTempo = 0.0;
+    std::atomic<bool> midiPortsSet{false};
+    std::atomic<bool> firstRunNotice{false};
+    std::atomic<bool> programBankControl{false};
+    std::atomic<bool> masterKeyboard{false};
+    std::atomic<bool> clockPointer{false};
+    std::atomic<bool> clockStarted{false};
+    std::atomic<bool> trackIncoming{false};
+    std::atomic<bool> queueRouting{false};
+    std::atomic<bool> partReRequest{false};
+    std::array<std::atomic<bool>, 14> dropFlags{};
+    std::atomic<int> dawOffsetValue{0};
+    std::atomic<int> cachedTempoValue{0};
 
 private:
     void core(const std::string& call) { coreCalls.push_back(call); }
