@@ -284,7 +284,7 @@ void Winl_vZoz_hwnd::MenuNeedsUpdate(wsys::Menu* menu) {
     if (canNotify()) notify(WM_INITMENUPOPUP, WPARAM(static_cast<HMENU>(menu)), 0);
 }
 
-void Winl_vZoz_hwnd::tableViewSelectionDidChange(wsys::View* table) {
+void Winl_vZoz_hwnd::TableViewSelectionDidChange(wsys::TableView* table) {
     auto* items = dynamic_cast<WinlItemControl*>(table);
     if (!canNotify() || !items) return;
     if (items->getWinlNotificationMode()) {
@@ -297,7 +297,7 @@ void Winl_vZoz_hwnd::tableViewSelectionDidChange(wsys::View* table) {
     notify(WM_NOTIFY, WPARAM(table->Tag()), LPARAM(&nm));
 }
 
-void Winl_vZoz_hwnd::tableViewDidClickTableColumn(wsys::View* table, int columnIndex) {
+void Winl_vZoz_hwnd::TableViewDidClickTableColumn(wsys::TableView* table, wsys::TableColumn* column) {
     auto* items = dynamic_cast<WinlItemControl*>(table);
     if (!canNotify() || !items || items->getWinlNotificationMode() ||
         !items->winlReportsColumnClicks())
@@ -305,8 +305,24 @@ void Winl_vZoz_hwnd::tableViewDidClickTableColumn(wsys::View* table, int columnI
     NMLISTVIEW nm{};
     nm.hdr = NMHDR{table, uintptr_t(table->Tag()), LVN_COLUMNCLICK};
     nm.iItem = -1;
-    nm.iSubItem = columnIndex;
+    nm.iSubItem = items->winlColumnIndex(column);
     notify(WM_NOTIFY, WPARAM(table->Tag()), LPARAM(&nm));
+}
+
+// The selected row (the last one selected) takes the selection's text colour. Cells are shared
+// by the rows, so every row sets its colour: a row after the selected one must not keep it.
+void Winl_vZoz_hwnd::TableViewWillDisplayCell(wsys::TableView* table, wsys::Cell* cell,
+                                              wsys::TableColumn*, int row) {
+    auto* items = dynamic_cast<WinlItemControl*>(table);
+    auto* textCell = dynamic_cast<wsys::TextFieldCell*>(cell);
+    if (!items || !textCell) return;
+    const size_t i = GetFocus() == table ? 0 : 1;
+    const std::vector<wsys::Color>* selection = items->winlSelColors();
+    const wsys::Color* text = items->winlFgColor();
+    if (row == table->SelectedRow() && selection && selection->size() >= 2 * i + 2)
+        textCell->SetTextColor((*selection)[2 * i + 1]);
+    else
+        textCell->SetTextColor(text ? std::optional<wsys::Color>(*text) : std::nullopt);
 }
 
 void Winl_vZoz_hwnd::outlineViewSelectionDidChange(wsys::View* outline) {

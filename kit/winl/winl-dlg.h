@@ -14,6 +14,7 @@
 #include "platform/wsys/Controls.h"
 #include "platform/wsys/Event.h"
 #include "platform/wsys/Menu.h"
+#include "platform/wsys/TableView.h"
 #include "platform/wsys/View.h"
 
 #include <cstdint>
@@ -354,6 +355,15 @@ public:
     virtual bool winlRowParam(int row, LPARAM* param) = 0;
     // A list view with columns and without style bit 0x8000 reports header clicks.
     virtual bool winlReportsColumnClicks() = 0;
+    // The caller's number of a column, -1 when it is not the control's.
+    virtual int winlColumnIndex(platform::wsys::TableColumn* column) = 0;
+    // Custom selection colours (null until set): entry 0 fills the selection while the
+    // control has the focus and entry 2 without it; entries 1 and 3 colour the selected row's
+    // text.
+    virtual const std::vector<platform::wsys::Color>* winlSelColors() = 0;
+    virtual void winlSetSelColors(std::vector<platform::wsys::Color> colors) = 0;
+    // The text colour, null for the platform's.
+    virtual const platform::wsys::Color* winlFgColor() = 0;
 
 protected:
     ~WinlItemControl() = default;
@@ -379,7 +389,8 @@ class Winl_vZoz_hwnd : public platform::wsys::View,
                        public WinlCommandTarget,
                        public WinlPaintInfo,
                        public platform::wsys::MenuDelegate,
-                       public platform::wsys::ControlDelegate {
+                       public platform::wsys::ControlDelegate,
+                       public platform::wsys::TableViewDelegate {
 public:
     // m_isdirty bits.
     enum : uint8_t { kDirtySelf = 1, kDirtyChildren = 2 };
@@ -408,8 +419,13 @@ public:
     void ControlTextDidChange(platform::wsys::View* control) override;
     void TextDidEndEditing(platform::wsys::View* control) override;
     void MenuNeedsUpdate(platform::wsys::Menu* menu) override;
-    void tableViewSelectionDidChange(platform::wsys::View* table);
-    void tableViewDidClickTableColumn(platform::wsys::View* table, int columnIndex);
+    void TableViewSelectionDidChange(platform::wsys::TableView* table) override;
+    void TableViewDidClickTableColumn(platform::wsys::TableView* table,
+                                      platform::wsys::TableColumn* column) override;
+    // A list or tree control's selected row takes its selection text colour, other rows its
+    // text colour.
+    void TableViewWillDisplayCell(platform::wsys::TableView* table, platform::wsys::Cell* cell,
+                                  platform::wsys::TableColumn* column, int row) override;
     void outlineViewSelectionDidChange(platform::wsys::View* outline);
     void winlOnControlDoubleClick(platform::wsys::View* control);
 

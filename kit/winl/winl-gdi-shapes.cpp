@@ -515,6 +515,10 @@ void ImageList_Destroy(HIMAGELIST list) {
     delete list;
 }
 
+HGDIOBJ WINL_ImageList_GetObject(HIMAGELIST list, int index) {
+    return list ? list->items.Get(index) : nullptr;
+}
+
 int GetSysColor(int index) {
     return index >= 0 && index < 10 ? kSysColors[index] : 0;
 }

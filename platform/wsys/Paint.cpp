@@ -1,10 +1,17 @@
 #include "platform/wsys/Paint.h"
 
+#include "platform/wsys/Render.h"
+#include "platform/wsys/Window.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace platform::wsys {
+
+uint32_t PixelOf(const Color& c) {
+    auto byte = [](double v) { return int(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+    return MakePixel(byte(c.red), byte(c.green), byte(c.blue));
+}
 
 void FillPixels(Canvas& c, int left, int top, int right, int bottom, uint32_t pixel) {
     const CanvasRect& clip = c.Clip();
@@ -81,6 +88,25 @@ void DrawTextLine(Canvas& c, TextFont& font, const std::u32string& text, int lef
     c.SaveState();
     c.ClipToRect(CanvasRect{left, top, right, bottom});
     font.DrawLine(c, x, baseline, text, colour);
+    c.RestoreState();
+}
+
+void DrawTextInRect(Canvas& c, const std::string& utf8, const Rect& r, int alignment,
+                    const Color& ink) {
+    std::shared_ptr<TextFont> font = SystemFont();
+    std::u32string text;
+    if (!font || r.IsEmpty() || !DecodeUtf8(utf8, &text) || text.empty()) return;
+    constexpr double kInset = 2;
+    const double width = font->LineWidth(text);
+    double x = r.MinX() + kInset;
+    if (alignment == 1) x = r.MaxX() - kInset - width;
+    if (alignment == 2) x = r.MinX() + std::floor((r.size.width - width) / 2);
+    const double baseline =
+        r.MinY() + std::floor((r.size.height + font->Ascent() - font->Descent()) / 2);
+    c.SaveState();
+    c.ClipToRect(PixelsCovering(r));
+    font->DrawLine(c, x, baseline, text,
+                   CanvasColor{float(ink.red), float(ink.green), float(ink.blue), float(ink.alpha)});
     c.RestoreState();
 }
 

@@ -21,7 +21,7 @@ public:
 
     ClipView* ContentView() const { return m_clip.get(); }
     View* DocumentView() const { return m_clip->DocumentView(); }
-    void SetDocumentView(View* v) { m_clip->SetDocumentView(v); }
+    void SetDocumentView(View* v);
     bool HasVerticalScroller() const { return m_vertical; }
     bool HasHorizontalScroller() const { return m_horizontal; }
     void SetHasVerticalScroller(bool on) { m_vertical = on; }
@@ -33,6 +33,8 @@ public:
     void SetDrawsBackground(bool on) { m_drawsBackground = on; }
     Size ContentSize() const { return Frame().size; }
     void SetFrameSize(Size s) override;
+    // Lays out the clip view, with a table document's header view above it.
+    void Tile();
 
 private:
     Ref<ClipView> m_clip;
