@@ -287,6 +287,10 @@ void Winl_vZoz_hwnd::MenuNeedsUpdate(wsys::Menu* menu) {
 void Winl_vZoz_hwnd::TableViewSelectionDidChange(wsys::TableView* table) {
     auto* items = dynamic_cast<WinlItemControl*>(table);
     if (!canNotify() || !items) return;
+    if (items->winlIsOutline()) {
+        outlineViewSelectionDidChange(table);
+        return;
+    }
     if (items->getWinlNotificationMode()) {
         notifyCommand(table, 1);
         return;

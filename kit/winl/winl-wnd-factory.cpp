@@ -276,11 +276,3 @@ HWND WINL_MakeCombo(int id, int x, int y, int w, int, int style) {
     WINL_MakeStoreGrowth(box.get());
     return box.get();
 }
-
-HWND WINL_MakeCheckBox(const char*, int, int, int, int, int, int) {
-    return nullptr;
-}
-
-HWND WINL_MakeListBox(int, int, int, int, int, int) {
-    return nullptr;
-}

@@ -36,9 +36,29 @@ HWND WINL_MakeGroupBox(const char* title, int id, int x, int y, int w, int h, in
 // CBS_DROPDOWNLIST in the low two bits: a drop-down list 18 pixels high; else an editable
 // combo box 22 pixels high.
 HWND WINL_MakeCombo(int id, int x, int y, int w, int h, int style);
-// Controls that are made by class name; none yet: null.
+// An automatic check box ("Button" with style | BS_AUTOCHECKBOX).
 HWND WINL_MakeCheckBox(const char* text, int id, int x, int y, int w, int h, int style);
+// A list box ("SysListView32_LB").
 HWND WINL_MakeListBox(int id, int x, int y, int w, int h, int style);
+
+// A control of a Win32 window class (compared without case): "SysTabControl32",
+// "SysListView32", "SysListView32_LB", "SysTreeView32", "msctls_progress32", "Edit", "static",
+// "Button", "msctls_trackbar32" (a mini slider of range 0..1000) or WINL_HostFaderClassName;
+// null for any other. The registered creators are asked first, in order of registration; the
+// first control one returns is the result (ex-style given to it when nonzero). Lists and
+// trees are returned as the table inside their scroll view.
+HWND WINL_MakeControl(const char* text, int id, const char* className, int style, int x, int y, int w,
+                      int h, int exStyle);
+// The class name that makes the outside host's horizontal fader: a slider in the regular size
+// that works like a trackbar.
+extern const char* const WINL_HostFaderClassName;
+// Makes a control of its own from (parent, text, id, class name, style, pixel rectangle) and
+// adds it to the parent, or returns null to decline.
+typedef HWND (*WINL_CustomControlCreator)(HWND parent, const char* text, int id, const char* className,
+                                          int style, int x, int y, int w, int h);
+// Registrations are counted: a creator registered twice stays until unregistered twice.
+void WINL_RegisterCustomControlCreator(WINL_CustomControlCreator proc);
+void WINL_UnregisterCustomControlCreator(WINL_CustomControlCreator proc);
 
 // What every maker shares.
 // The pixel frame of a dialog-unit rectangle (w and h both negative: (-x, -y, -w, -h) in

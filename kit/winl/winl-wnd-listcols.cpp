@@ -40,12 +40,12 @@ bool showsTitles(const Winl_vZoz_listview* lv) {
     return !lv->m_lbMode && !(lv->style & LVS_NOCOLUMNHEADER);
 }
 
-wsys::Color colorOf(int colour) {
+} // namespace
+
+wsys::Color WINL_ItemColor(int colour) {
     return wsys::Color{(colour >> 16 & 0xFF) / 255.0, (colour >> 8 & 0xFF) / 255.0,
                        (colour & 0xFF) / 255.0, 1.0};
 }
-
-} // namespace
 
 void ListView_InsertColumn(HWND hwnd, int index, const LVCOLUMN* lvc) {
     Winl_vZoz_listview* lv = WINL_ListViewOf(hwnd);
@@ -186,16 +186,16 @@ void WINL_SetListViewFastClickMask(HWND hwnd, int mask) {
 }
 
 void ListView_SetBkColor(HWND hwnd, int colour) {
-    if (Winl_vZoz_listview* lv = WINL_ListViewOf(hwnd)) lv->SetBackgroundColor(colorOf(colour));
+    if (Winl_vZoz_listview* lv = WINL_ListViewOf(hwnd)) lv->SetBackgroundColor(WINL_ItemColor(colour));
 }
 
 void ListView_SetGridColor(HWND hwnd, int colour) {
-    if (Winl_vZoz_listview* lv = WINL_ListViewOf(hwnd)) lv->SetGridColor(colorOf(colour));
+    if (Winl_vZoz_listview* lv = WINL_ListViewOf(hwnd)) lv->SetGridColor(WINL_ItemColor(colour));
 }
 
 void ListView_SetTextColor(HWND hwnd, int colour) {
     if (Winl_vZoz_listview* lv = WINL_ListViewOf(hwnd)) {
-        lv->m_fgColor = colorOf(colour);
+        lv->m_fgColor = WINL_ItemColor(colour);
         lv->SetNeedsDisplay(true);
     }
 }
@@ -205,6 +205,6 @@ void ListView_SetTextBkColor(HWND, int) {}
 void ListView_SetSelColors(HWND hwnd, const int* colours, int n) {
     std::vector<wsys::Color> array;
     for (int i = 0; i < n; ++i)
-        array.push_back(colours ? colorOf(colours[i]) : colorOf(0));
+        array.push_back(colours ? WINL_ItemColor(colours[i]) : WINL_ItemColor(0));
     if (auto* items = dynamic_cast<WinlItemControl*>(hwnd)) items->winlSetSelColors(std::move(array));
 }

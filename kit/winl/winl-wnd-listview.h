@@ -363,6 +363,9 @@ bool ListView_SortItems(HWND hwnd, PFNLVCOMPARE compare, LPARAM param);
 // ---------------------------------------------------------------------------------------------
 // Colours (colour ints)
 
+// A colour int as an opaque colour of list and tree controls.
+platform::wsys::Color WINL_ItemColor(int colour);
+
 void ListView_SetBkColor(HWND hwnd, int colour);
 void ListView_SetGridColor(HWND hwnd, int colour);
 void ListView_SetTextColor(HWND hwnd, int colour);

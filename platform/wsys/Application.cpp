@@ -58,7 +58,7 @@ Window* Application::WindowWithNumber(int number) const {
 
 Window* Application::WindowAtPoint(Point screen) const {
     for (Window* w : m_ordered)
-        if (w->Frame().Contains(screen)) return w;
+        if (!w->IgnoresMouseEvents() && w->Frame().Contains(screen)) return w;
     return nullptr;
 }
 

@@ -80,6 +80,9 @@ public:
         m_hidden = false;
     }
     void Deactivate() { m_active = false; }
+    // AppKit's presentation bits (1 auto-hide the Dock, 2 hide it, 4 auto-hide the menu bar).
+    unsigned PresentationOptions() const { return m_presentation; }
+    void SetPresentationOptions(unsigned options) { m_presentation = options; }
     // Hiding deactivates the application; activating shows it again.
     bool IsHidden() const { return m_hidden; }
     void Hide() {
@@ -196,6 +199,7 @@ private:
     Ref<Window> m_mouseWindow; // the window that got the button down being tracked
     bool m_active = false;
     bool m_hidden = false;
+    unsigned m_presentation = 0;
     Ref<Object> m_mainMenu;
     Ref<Object> m_delegate;
     std::vector<Screen> m_screens;

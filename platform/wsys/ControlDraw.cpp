@@ -104,7 +104,22 @@ std::vector<std::u32string> wrapped(TextFont& font, const std::u32string& text, 
 
 } // namespace
 
+void Button::SetImagePosition(int position) {
+    m_imagePosition = position;
+    SetNeedsDisplay(true);
+}
+
+void Button::SetCell(ButtonCell* cell) {
+    m_cell = cell;
+    SetNeedsDisplay(true);
+}
+
 void Button::Draw(const Rect&) {
+    if (m_cell) {
+        Ref<ButtonCell> keep(m_cell);
+        keep->DrawWithFrame(Bounds(), this);
+        return;
+    }
     Canvas* c = GraphicsContext::Current();
     std::shared_ptr<TextFont> font = Font();
     if (!c) return;

@@ -122,6 +122,16 @@ private:
 enum ButtonState : int { kMixedState = -1, kOffState = 0, kOnState = 1 };
 enum ButtonType : int { kMomentaryLightButton = 0, kSwitchButton = 3, kRadioButton = 4 };
 enum BezelStyle : int { kRoundedBezelStyle = 1, kShadowlessSquareBezelStyle = 6 };
+// Where a button's image sits beside its title.
+enum ImagePosition : int { kImageLeft = 2, kImageRight = 3 };
+
+// What draws a button in place of the button's own look, when the button is given one.
+class ButtonCell : public Object {
+public:
+    virtual void DrawWithFrame(const Rect& frame, View* controlView) = 0;
+    virtual bool IsTransparent() const { return false; }
+    virtual bool IsOpaque() const { return true; }
+};
 
 // A push button, check box or radio button. Any state may be set; mixed is -1. A press and
 // release inside it moves it to its next state and then sends its action; a window presses
@@ -149,6 +159,11 @@ public:
     void SetImage(std::shared_ptr<Image> image);
     // The button a window presses for Return is its default button.
     bool IsDefaultButton() const;
+    int GetImagePosition() const { return m_imagePosition; }
+    void SetImagePosition(int position);
+    // Null for the button's own look.
+    ButtonCell* Cell() const { return m_cell.get(); }
+    void SetCell(ButtonCell* cell);
 
     void MouseDown(Event& e) override;
     void MouseDragged(Event& e) override;
@@ -168,6 +183,8 @@ private:
     int m_type = kMomentaryLightButton;
     int m_bezel = kRoundedBezelStyle;
     std::shared_ptr<Image> m_image;
+    Ref<ButtonCell> m_cell;
+    int m_imagePosition = kImageLeft;
 };
 
 // A button that offers a list of choices in its menu and shows the one selected; a press

@@ -186,7 +186,7 @@ public:
     // Rows: the data source's count, 0 without one.
     int NumberOfRows();
     // Asks the rows again and redraws; selected rows that are gone leave the selection.
-    void ReloadData();
+    virtual void ReloadData();
 
     bool AllowsMultipleSelection() const { return m_allowsMultiple; }
     void SetAllowsMultipleSelection(bool on) { m_allowsMultiple = on; }
@@ -209,7 +209,7 @@ public:
     Rect RectOfRow(int row) const;
     Rect RectOfColumn(int column) const;
     // The cell within its row and column, less the intercell spacing.
-    Rect FrameOfCellAtColumnRow(int column, int row) const;
+    virtual Rect FrameOfCellAtColumnRow(int column, int row) const;
     // -1 outside the rows.
     int RowAtPoint(Point p);
     // The display position of the column under the point, -1 for none.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/wsys/Controls.h"
 #include "platform/wsys/Geometry.h"
 #include "platform/wsys/Responder.h"
 #include "platform/wsys/View.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -125,6 +127,21 @@ public:
     void SetAlphaValue(float a) { m_alpha = a; }
     bool HasShadow() const { return m_shadow; }
     void SetHasShadow(bool s) { m_shadow = s; }
+    bool IsOpaque() const { return m_opaque; }
+    void SetOpaque(bool on) { m_opaque = on; }
+    // None: the standard window background.
+    const std::optional<Color>& BackgroundColor() const { return m_background; }
+    void SetBackgroundColor(const std::optional<Color>& c) { m_background = c; }
+    // A window that ignores the mouse is never the window under the pointer.
+    bool IgnoresMouseEvents() const { return m_ignoresMouse; }
+    void SetIgnoresMouseEvents(bool on) { m_ignoresMouse = on; }
+    bool IsExcludedFromWindowsMenu() const { return m_excludedFromMenu; }
+    void SetExcludedFromWindowsMenu(bool on) { m_excludedFromMenu = on; }
+    // The file the window shows (a path, empty for none), and whether it has unsaved changes.
+    const std::string& RepresentedFilename() const { return m_representedFile; }
+    void SetRepresentedFilename(const std::string& path) { m_representedFile = path; }
+    bool IsDocumentEdited() const { return m_documentEdited; }
+    void SetDocumentEdited(bool on) { m_documentEdited = on; }
     // UTF-8.
     const std::string& Title() const { return m_title; }
     void SetTitle(const std::string& t) { m_title = t; }
@@ -195,6 +212,12 @@ private:
     std::vector<std::pair<Ref<Window>, WindowOrderingMode>> m_children;
     float m_alpha = 1;
     bool m_shadow = true;
+    bool m_opaque = true;
+    std::optional<Color> m_background;
+    bool m_ignoresMouse = false;
+    bool m_excludedFromMenu = false;
+    std::string m_representedFile;
+    bool m_documentEdited = false;
     std::string m_title;
     bool m_acceptsMouseMoved = false;
     unsigned m_collectionBehavior = 0;

@@ -165,7 +165,7 @@ TEST_F(ListViewOps, RandomEditsAgreeWithAPlainModel) {
             if (at >= 0 && at < n) model.erase(model.begin() + at);
         } else if (op == 2 && at >= 0 && at < n) {
             const bool on = rng() % 2;
-            ListView_SetItemState(list.get(), at, on ? LVIS_SELECTED : 0, LVIS_SELECTED);
+            ListView_SetItemState(list.get(), at, on ? unsigned(LVIS_SELECTED) : 0u, LVIS_SELECTED);
             model[size_t(at)].selected = on;
         } else if (op == 3) {
             ListView_SortItems(list.get(), byTens, 0);
