@@ -18,6 +18,7 @@
 #include "platform/wsys/View.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 typedef LRESULT (*WNDPROC)(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam);
@@ -367,6 +368,23 @@ public:
 
 protected:
     ~WinlItemControl() = default;
+};
+
+// The colours a list or tree control keeps for the notifications; whoever sets them redraws
+// the control.
+class WinlItemColors : public WinlItemControl {
+public:
+    const std::vector<platform::wsys::Color>* winlSelColors() override {
+        return m_selColors ? &*m_selColors : nullptr;
+    }
+    void winlSetSelColors(std::vector<platform::wsys::Color> colors) override { m_selColors = std::move(colors); }
+    const platform::wsys::Color* winlFgColor() override { return m_fgColor ? &*m_fgColor : nullptr; }
+
+    std::optional<platform::wsys::Color> m_fgColor;
+    std::optional<std::vector<platform::wsys::Color>> m_selColors;
+
+protected:
+    ~WinlItemColors() = default;
 };
 
 // ---------------------------------------------------------------------------------------------

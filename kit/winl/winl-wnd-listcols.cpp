@@ -206,5 +206,8 @@ void ListView_SetSelColors(HWND hwnd, const int* colours, int n) {
     std::vector<wsys::Color> array;
     for (int i = 0; i < n; ++i)
         array.push_back(colours ? WINL_ItemColor(colours[i]) : WINL_ItemColor(0));
-    if (auto* items = dynamic_cast<WinlItemControl*>(hwnd)) items->winlSetSelColors(std::move(array));
+    auto* items = dynamic_cast<WinlItemControl*>(hwnd);
+    if (!items) return;
+    items->winlSetSelColors(std::move(array));
+    if (auto* view = dynamic_cast<wsys::View*>(hwnd)) view->SetNeedsDisplay(true);
 }

@@ -142,19 +142,6 @@ int Winl_vZoz_listview::winlColumnIndex(wsys::TableColumn* column) {
     return m_cols.Find(column);
 }
 
-const std::vector<wsys::Color>* Winl_vZoz_listview::winlSelColors() {
-    return m_selColors ? &*m_selColors : nullptr;
-}
-
-void Winl_vZoz_listview::winlSetSelColors(std::vector<wsys::Color> colors) {
-    m_selColors = std::move(colors);
-    SetNeedsDisplay(true);
-}
-
-const wsys::Color* Winl_vZoz_listview::winlFgColor() {
-    return m_fgColor ? &*m_fgColor : nullptr;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Values
 

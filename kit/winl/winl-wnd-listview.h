@@ -196,7 +196,7 @@ class Winl_vZoz_listview : public WinlRedrawMarking<platform::wsys::TableView>,
                            public WinlMessageTarget,
                            public WinlCommandTarget,
                            public WinlStyle,
-                           public WinlItemControl {
+                           public WinlItemColors {
 public:
     // Click-mode bits.
     enum : int { kClickOnStateImage = 1, kClickDragging = 2, kClickFast = 4 };
@@ -247,9 +247,6 @@ public:
     bool winlRowParam(int row, LPARAM* param) override;
     bool winlReportsColumnClicks() override;
     int winlColumnIndex(platform::wsys::TableColumn* column) override;
-    const std::vector<platform::wsys::Color>* winlSelColors() override;
-    void winlSetSelColors(std::vector<platform::wsys::Color> colors) override;
-    const platform::wsys::Color* winlFgColor() override;
 
     int m_leftmousemovecnt = 0;
     bool m_fakerightmouse = false;
@@ -263,8 +260,6 @@ public:
     HIMAGELIST m_status_imagelist = nullptr; // not owned
     int m_status_imagelist_type = -1;
     int m_fastClickMask = 0;
-    std::optional<platform::wsys::Color> m_fgColor;
-    std::optional<std::vector<platform::wsys::Color>> m_selColors;
 
 protected:
     void Dealloc() override;

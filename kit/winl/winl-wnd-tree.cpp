@@ -110,19 +110,6 @@ wsys::Ref<wsys::Object> Winl_vZoz_treeview::ObjectValueForItem(wsys::OutlineView
     return wsys::Ref<wsys::String>::Adopt(WINL_CStringToCFString(it && it->m_value ? it->m_value : ""));
 }
 
-const std::vector<wsys::Color>* Winl_vZoz_treeview::winlSelColors() {
-    return m_selColors ? &*m_selColors : nullptr;
-}
-
-void Winl_vZoz_treeview::winlSetSelColors(std::vector<wsys::Color> colors) {
-    m_selColors = std::move(colors);
-    SetNeedsDisplay(true);
-}
-
-const wsys::Color* Winl_vZoz_treeview::winlFgColor() {
-    return m_fgColor ? &*m_fgColor : nullptr;
-}
-
 void Winl_vZoz_treeview::HighlightSelectionInClipRect(const wsys::Rect& clip) {
     const size_t entry = GetFocus() == this ? 0 : 2;
     platform::Canvas* c = wsys::GraphicsContext::Current();

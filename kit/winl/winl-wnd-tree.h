@@ -36,7 +36,7 @@ struct HTREEITEM__ {
 class Winl_vZoz_treeview : public WinlRedrawMarking<platform::wsys::OutlineView>,
                            public platform::wsys::OutlineDataSource,
                            public WinlStyle,
-                           public WinlItemControl {
+                           public WinlItemColors {
 public:
     explicit Winl_vZoz_treeview(const platform::wsys::Rect& frame = platform::wsys::Rect());
 
@@ -75,15 +75,10 @@ public:
     bool winlRowParam(int, LPARAM*) override { return false; }
     bool winlReportsColumnClicks() override { return false; }
     int winlColumnIndex(platform::wsys::TableColumn*) override { return -1; }
-    const std::vector<platform::wsys::Color>* winlSelColors() override;
-    void winlSetSelColors(std::vector<platform::wsys::Color> colors) override;
-    const platform::wsys::Color* winlFgColor() override;
 
     bool m_fakerightmouse = false;
     long style = 0;
     KIT_PtrList<HTREEITEM__>* m_items = nullptr; // made on the first insert
-    std::optional<platform::wsys::Color> m_fgColor;
-    std::optional<std::vector<platform::wsys::Color>> m_selColors;
 
 protected:
     void Dealloc() override;
