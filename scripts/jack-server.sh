@@ -11,7 +11,8 @@ start_jack_server() {
   export JACK_NO_START_SERVER=1
   jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$1" 2>&1 &
   started+=($!)
-  for _ in $(seq 50); do
+  # A loaded machine can take several seconds to bring the server up.
+  for _ in $(seq 300); do
     jack_lsp -s "$JACK_DEFAULT_SERVER" >/dev/null 2>&1 && break
     sleep 0.1
   done

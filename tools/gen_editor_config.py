@@ -21,6 +21,10 @@ import gen_parameter_ids  # noqa: E402
 TABLES = os.path.join(HERE, "editor_config")
 EDITOR_W, EDITOR_H = 1500, 757
 PARTS = 16
+# The pattern page's step columns: the first one's left edge and the width of each. A step's
+# overlayer veils its column; the width scales to whole pixels at every editor size, so the
+# veils meet without seams.
+STEP_X, STEP_W = 216, 40
 
 # Entries of the SysEx list that the plug-in reads by position: part p's two packed multi
 # settings (multi part block offsets 7 and 16).
@@ -38,6 +42,15 @@ EFFECT_ART = ["EFFECTS_BYPASS_ID", "EFFECTS_CHORUS_ID", "EFFECTS_FLANGER_ID", "E
               "EFFECTS_DELAY_ID", "EFFECTS_OVERDRIVE_ID", "EFFECTS_FIVEFX_ID",
               "EFFECTS_VOCODER_ID", "EFFECTS_REVERB_ID", "EFFECTS_TAPDELAY_ID",
               "EFFECTS_51DELAYS_ID", "EFFECTS_51DELAYS_ID"]
+# Menus, name fields and port menus draw their text in a monospace face (DejaVu Sans Mono here),
+# SysEx menus at size 13 and the others at their height; the size is the face's whole height, so
+# a character is its advance over ascent plus descent times the size wide. The text must fit its
+# box at every size of the editor.
+MONO_ADVANCE = 1233 / (1901 + 483)
+SCALES = (0.85, 1.0, 1.15)
+NO_DEVICE = "Select MIDI Device"
+# A section's title sits in a tab at its box's top right: at most this wide a character, bold.
+TITLE_CHAR_W = 7
 # Controls that share an address on purpose: the filter types of the two models.
 SHARED_ADDRESSES = {("kFilter1TypeQ", "kFilter1TypeQPlus"), ("kFilter2TypeQ", "kFilter2TypeQPlus")}
 
@@ -162,7 +175,7 @@ def art_image(token, k, images, where):
         image = ENVELOPE_ART[k]
     elif image in ("FX1BG", "FX2BG"):
         image = EFFECT_ART[k]
-    x = 196 + 40 * (k + 1) if x == "STEPX" else int(x)
+    x = STEP_X + STEP_W * (k + 1) if x == "STEPX" else int(x)
     if image not in images:
         fail(where, "unknown image %s" % image)
     return image, x, int(y)
@@ -243,10 +256,15 @@ def template(dump, byte):
     return " ".join("%02X" % w for w in words), len(words)
 
 
+CELL_GAP = {True: 2, False: 8}  # right of a control in its cell, by compactness
+
+
 def cell(kind, image, extras, compact, images):
-    """Width and height of a control, and of the cell it takes in its section."""
+    """Width and height of a control, and of the cell it takes in its section (cw= widens the
+    cell to at least that; the control keeps the cell's gap on its right and its label is as
+    wide as the cell, centred under it)."""
     if kind in ("menu", "umenu"):
-        w, h = int(extras.get("w", 96)), 16
+        w, h = int(extras.get("w", 96)), int(extras.get("h", 16))
     elif kind in ("display", "name", "list", "device", "browser"):
         w, h = int(extras["w"]), int(extras.get("h", 18))
     elif kind in ("fader", "hfader"):
@@ -260,9 +278,8 @@ def cell(kind, image, extras, compact, images):
     else:
         frames, horizontal, fw, fh = images[image]
         w, h = fw, fh
-    if compact:
-        return w, h, w + 2, h + 2
-    return w, h, w + 8, h + 16
+    cw = max(w + CELL_GAP[compact], int(extras.get("cw", 0)))
+    return w, h, cw, h + (2 if compact else 16)
 
 
 DEFAULT_IMAGES = {"knob": "IKNOBROTATERCONTROL_ID2", "sknob": "IKNOBROTATERCONTROL_ID3",
@@ -280,28 +297,35 @@ def knob_image(kind, count):
 
 def label_of(name):
     bare = re.sub(r"^[kK]", "", name.split("+")[0])
-    return re.sub(r"(?<=[a-z0-9])(?=[A-Z])|(?<=[A-Za-z])(?=\d)", " ", bare)
+    return re.sub(r"(?<=[a-z0-9])(?=[A-Z])|(?<=[A-Za-z])(?=\d)|(?<=[A-Z])(?=[A-Z][a-z])", " ",
+                  bare)
 
 
 # Shorter words for the labels under small controls.
 LABEL_WORDS = [("Section Lock", "Lock"), ("Oscillator", "Osc"), ("Modulation", "Mod"),
                ("Envelope", "Env"), ("Balance", "Bal"), ("Trigger", "Trig"),
                ("Frequency", "Freq"), ("Standard", "Std"), ("Destination", "Dest"),
-               ("Velocity", "Velo")]
+               ("Velocity", "Velo"), ("Arpeggiator", "Arp")]
+
+
+def short_words(text):
+    for long, short in LABEL_WORDS:
+        text = re.sub(r"\b%s\b" % long, short, text)
+    return text
 
 
 def art_label(name, heading):
     """A control's label under it: its name without the leading words its section's group
     and title already show ("Level" in the section "Part" of the group "Multi")."""
-    words = label_of(name).split()
-    shown = {w.lower() for w in heading.split()}
+    def word(w):  # "Envelopes", "Envelope" and "Env" are one word here
+        return w.lower().rstrip("s")
+
+    words = short_words(label_of(name)).split()
+    shown = {word(w) for w in short_words(heading).split()}
     lead = 0
-    while lead < len(words) - 1 and words[lead].lower() in shown:
+    while lead < len(words) - 1 and word(words[lead]) in shown:
         lead += 1
-    text = " ".join(words[lead:])
-    for long, short in LABEL_WORDS:
-        text = re.sub(r"\b%s\b" % long, short, text)
-    return text
+    return " ".join(words[lead:])
 
 
 class Builder:
@@ -355,7 +379,9 @@ class Builder:
                    "rect": (int(x), int(y), int(w), int(h)), "rows": [],
                    "repeat": int(options.get("repeat", 1)),
                    "step": tuple(int(v) for v in options.get("step", "0,0").split(",")),
-                   "compact": "compact" in options}
+                   "compact": "compact" in options, "pad": int(options.get("pad", 0)),
+                   "cw": options.get("cw"), "legend": options.get("legend"),
+                   "untitled": "untitled" in options}
         if not (0 <= int(x) and 0 <= int(y) and int(x) + int(w) <= EDITOR_W
                 and int(y) + int(h) <= EDITOR_H):
             fail(where, "section %s lies outside the editor" % title)
@@ -376,7 +402,7 @@ class Builder:
             rect = (x0 + dx, y0 + dy, s["step"][0] or w, s["step"][1] or h)
             if rect[0] + rect[2] > x0 + w or rect[1] + rect[3] > y0 + h:
                 fail(s["where"], "repetition %d of %s lies outside it" % (r, s["title"]))
-            cursor = [rect[0], rect[1], 0]  # x, y, row height
+            cursor = [rect[0], rect[1] + s["pad"], 0]  # x, y, row height
             for where, line in s["rows"]:
                 self.add_control(fill(line, r, r + 1).split(), where, layer, s, rect, cursor, p)
 
@@ -391,6 +417,8 @@ class Builder:
                 extras["cc"] = f
             else:
                 image = f
+        if section["cw"]:
+            extras.setdefault("cw", section["cw"])
         in_parts = layer.in_parts()
         ids = self.param(name, where, in_parts)
         trigger = None
@@ -434,15 +462,18 @@ class Builder:
                                  default=0, lst="-", extras={}))
         controls.append(dict(kind=kind, name=name, image=image, lo=lo, hi=hi, default=default,
                              lst=lst, extras=extras))
+        placed = []
         for c in controls:
             w, h, cw, ch = cell(c["kind"], c["image"], c["extras"], section["compact"],
                                 self.images)
             if "at" in c["extras"]:
                 x, y = (int(v) for v in c["extras"]["at"].split(","))
             else:
-                if cursor[0] + cw > rect[0] + rect[2] and cursor[0] > rect[0]:
+                full = cursor[0] + cw > rect[0] + rect[2] or "nl" in c["extras"]
+                if full and cursor[0] > rect[0]:
                     cursor[0], cursor[1], cursor[2] = rect[0], cursor[1] + cursor[2], 0
-                x, y = cursor[0], cursor[1]
+                x = cursor[0] + (cw - w - CELL_GAP[section["compact"]]) // 2
+                y = cursor[1]
                 cursor[0] += cw
                 cursor[2] = max(cursor[2], ch)
             if not (rect[0] <= x and x + w <= rect[0] + rect[2] and rect[1] <= y
@@ -456,9 +487,24 @@ class Builder:
                               ids=self.param(c["name"], where, in_parts), dump=dump if bound else None,
                               byte=byte if bound else None, offset=offset if bound else 0,
                               entry=entry if bound else None, cb=cb if bound else None,
-                              variant=variant, **c)
+                              variant=variant, cell=(x + w // 2 - cw // 2, cw), label=None,
+                              **c)
             layer.controls.append(control)
             self.controls.append(control)
+            placed.append(control)
+        main = placed[-1]
+        text = extras.get("label", art_label(name, main.heading)).replace("_", " ")
+        if section["legend"]:
+            # The first repetition's rows are named once, at the row's height left of them.
+            if not part:
+                x, w = (int(v) for v in section["legend"].split(","))
+                main.label = (x, main.y + (main.h - 12) // 2, w, text)
+        elif not section["compact"] and kind not in ("display", "browser", "radio"):
+            # One label under the control's cell; a toggle's runs under its trigger too.
+            left, right = main.cell[0], main.cell[0] + main.cell[1]
+            if placed[0].y == main.y:
+                left = min(left, placed[0].cell[0])
+            main.label = (left, max(c.y + c.h for c in placed) + 2, right - left, text)
 
     def default_of(self, text, dump, byte, offset, lo, hi, address, where):
         if text != "@":
@@ -504,11 +550,50 @@ class Builder:
                     fail(c.where, "%s has a second control (first at %s)" % (c.name, bound[pid]))
                 bound[pid] = c.where
 
+    def check_texts(self):
+        """The longest text of each menu, name field and port menu fits its box."""
+        for c in self.controls:
+            if c.kind in ("menu", "umenu"):
+                texts = self.lists[c.lst]
+            elif c.kind == "name":
+                texts = ["W" * int(c.extras.get("len", 16))]
+            elif c.kind == "device":
+                texts = [NO_DEVICE]
+            else:
+                continue
+            size = 13 if c.kind == "menu" and c.entry is not None else c.h
+            longest = max(texts, key=len)
+            for scale in SCALES:
+                if len(longest) * MONO_ADVANCE * int(size * scale) > int(c.w * scale):
+                    fail(c.where, "\"%s\" runs out of the %d pixels of %s at size %.2f" %
+                         (longest, c.w, c.name, scale))
+
+    def check_captions(self):
+        """Labels and titles are drawn into the backgrounds: none may lie under a control."""
+        on = {}  # background -> its controls
+        for c in self.controls:
+            on.setdefault(self.owner(c.layer, c.x, c.y, c.w, c.h), []).append(c)
+        captions = [(c.label[:3] + (12,), c.layer, c.where, '"%s"' % c.label[3])
+                    for c in self.controls if c.label]
+        for s in self.sections:
+            if s["compact"] or s["untitled"]:
+                continue
+            x, y, w, h = s["rect"]
+            tab = min(len(s["title"]) * TITLE_CHAR_W + 10, w - 8)
+            captions += [((x + w - tab - 4, y + 1, tab, 12), layer, s["where"],
+                          "the title " + s["title"]) for layer in s["layers"]]
+        for box, layer, where, what in captions:
+            for c in on.get(self.owner(layer, *box), []):
+                if meet(box, (c.x, c.y, c.w, c.h)):
+                    fail(where, "%s lies under %s" % (what, c.name))
+
     # Output -----------------------------------------------------------------------------
     def build(self):
         for table in ("sound.txt", "multi.txt", "pattern.txt", "editor.txt"):
             self.read_table(table)
         self.check_addresses()
+        self.check_texts()
+        self.check_captions()
         return self.uiconfig(), self.sysex(), self.art()
 
     def sysex(self):
@@ -659,19 +744,26 @@ class Builder:
             # Compact sections are areas without a drawn box.
             kind = "area" if s["compact"] else "frame"
             for layer in s["layers"]:
-                add(layer, s["rect"], "%s %%d %%d %%d %%d %s %s\n" % (kind, s["group"], s["title"]))
+                title = "" if s["untitled"] else " " + s["title"]
+                add(layer, s["rect"], "%s %%d %%d %%d %%d %s%s\n" % (kind, s["group"], title))
         for c in self.controls:
             if c.kind in ("menu", "umenu", "display", "name", "list", "device"):
                 # A SysEx menu's text takes the scheme's menu colour, black in the light one.
                 box = "menu" if c.kind == "menu" and c.entry is not None else "field"
                 add(c.layer, (c.x, c.y, c.w, c.h), box + " %d %d %d %d\n")
-            if not c.compact and c.kind not in ("display", "browser", "radio"):
-                add(c.layer, (c.x - 6, c.y + c.h + 2, c.w + 12, 12),
-                    "label %%d %%d %%d %s\n" % art_label(c.name, c.heading).replace("%", "%%"))
+            if c.kind in ("fader", "hfader"):
+                # The track the fader's handle runs along.
+                track = (c.x + c.w // 2 - 2, c.y, 4, c.h) if c.kind == "fader" else \
+                    (c.x, c.y + c.h // 2 - 2, c.w, 4)
+                add(c.layer, track, "field %d %d %d %d\n")
+            if c.label:
+                add(c.layer, c.label[:3] + (12,),
+                    "label %%d %%d %%d %s\n" % c.label[3].replace("%", "%%"))
         out = ["# Generated by tools/gen_editor_config.py from tools/editor_config/.\n",
                "# image NAME FRAMES WIDTHxHEIGHT: one frame's size, unscaled pixels.\n",
                "# background NAME X Y, then what is drawn on it, at coordinates inside it:\n",
-               "#   frame X Y W H GROUP TITLE  a section's box; area: the same, not drawn\n",
+               "#   frame X Y W H GROUP TITLE  a section's box (its title tab left out when it has\n",
+               "#                              none); area: the same, not drawn\n",
                "#   label X Y W TEXT           the text under a control, centred in W\n",
                "#   field X Y W H              the box behind a menu or display\n",
                "#   menu X Y W H               the same behind a menu in the scheme's menu colour\n",
@@ -697,6 +789,10 @@ class Builder:
             layer = stack.pop()
             yield layer
             stack += reversed(layer.children)
+
+
+def meet(a, b):
+    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
 
 
 def escape(text):

@@ -1,6 +1,7 @@
 #include "kit/effect/ControlLayer.h"
 
 #include "kit/effect/IControl.h"
+#include "kit/effect/IGraphics.h"
 
 #include <climits>
 #include <utility>
@@ -13,15 +14,28 @@ ControlLayer::~ControlLayer() {
 }
 
 bool ControlLayer::addControl(IControl* control) {
-    if (m_controls.Add(control)) return true;
-    delete control;
-    return false;
+    if (!m_controls.Add(control)) {
+        delete control;
+        return false;
+    }
+    if (m_graphics) m_graphics->ContentsChanged();
+    return true;
 }
 
 bool ControlLayer::addChild(ControlLayer* child) {
-    if (m_children.Add(child)) return true;
-    delete child;
-    return false;
+    if (!m_children.Add(child)) {
+        delete child;
+        return false;
+    }
+    child->setGraphics(m_graphics);
+    if (m_graphics) m_graphics->ContentsChanged();
+    return true;
+}
+
+void ControlLayer::setGraphics(IGraphics* graphics) {
+    m_graphics = graphics;
+    for (int i = 0; i < m_children.GetSize(); ++i)
+        m_children.Get(i)->setGraphics(graphics);
 }
 
 void ControlLayer::spread(bool on, void (IControl::*controlOp)(bool),
@@ -126,11 +140,4 @@ IControl* ControlLayer::isHit(int x, int y) {
         if (!control->IsHidden() && control->IsHit(x, y)) return control;
     }
     return nullptr;
-}
-
-void ControlLayer::SetParameterFromPlug(int paramIdx, double value, bool normalized) {
-    for (int i = 0; i < m_controls.GetSize(); ++i)
-        m_controls.Get(i)->ShowParamFromPlug(paramIdx, value);
-    for (int i = 0; i < m_children.GetSize(); ++i)
-        m_children.Get(i)->SetParameterFromPlug(paramIdx, value, normalized);
 }

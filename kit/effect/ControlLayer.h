@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/base/KIT_PtrList.h"
+#include "kit/base/KIT_Relaxed.h"
 #include "kit/effect/IEffectStructs.h"
 
 #include <string>
@@ -24,6 +25,8 @@ public:
     // result is then false.
     bool addControl(IControl* control);
     bool addChild(ControlLayer* child);
+    // The editor that the layer's tree is attached to, told when the tree takes more.
+    void setGraphics(IGraphics* graphics);
 
     // Showing makes the own controls and the selected child visible; the other children
     // keep their state. Every control of the subtree is made dirty first.
@@ -46,8 +49,6 @@ public:
     void Draw(IGraphics* graphics, IRECT* r);
     // The control that input at (x, y) goes to: grayed controls are taken, hidden ones not.
     IControl* isHit(int x, int y);
-    // Shows a value on every control of the subtree bound to the parameter, visible or not.
-    void SetParameterFromPlug(int paramIdx, double value, bool normalized);
 
     int getId() const { return m_id; }
     const std::string& getName() const { return m_name; }
@@ -64,7 +65,9 @@ private:
     void spread(bool on, void (IControl::*controlOp)(bool), void (ControlLayer::*layerOp)(bool));
 
     int m_id;
-    bool m_visible = false;
+    IGraphics* m_graphics = nullptr;
+    // Sending threads show and hide the progress layer.
+    KIT_Relaxed<bool> m_visible{false};
     KIT_PtrList<IControl> m_controls;
     KIT_PtrList<ControlLayer> m_children;
     std::string m_name;

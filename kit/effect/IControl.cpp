@@ -92,7 +92,8 @@ void IControl::SetDirty2(bool pushParamToPlug) {
 }
 
 void IControl::setDirty(bool pushParamToPlug, bool fromHardware) {
-    m_value = m_clampLo > m_value ? m_clampLo : std::min(m_clampHi, m_value);
+    const double value = m_value;
+    m_value = m_clampLo > value ? m_clampLo : std::min(m_clampHi, value);
     m_dirty = true;
     if (!pushParamToPlug || !m_plug || m_paramIdx < 0) return;
     if (fromHardware)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/base/KIT_Relaxed.h"
 #include "kit/base/KIT_TypedBuf.h"
 #include "kit/effect/IEffectStructs.h"
 
@@ -123,7 +124,8 @@ protected:
     bool takeFirstOrSameValue(double value);
     void setDirty(bool pushParamToPlug, bool fromHardware);
 
-    bool m_hidden = false;
+    // Written by the threads that show values or hide layers as well as by the editor.
+    KIT_Relaxed<bool> m_hidden{false};
     int m_textEntryLength = 16;
     bool m_ignoreHidden = false;
     IText m_text;
@@ -132,13 +134,13 @@ protected:
     IRECT m_targetRect;
     int m_paramIdx;
     KIT_TypedBuf<AuxParam> m_auxParams{64};
-    double m_value = 0.0;
-    double m_default = -1.0; // negative: unset
+    KIT_Relaxed<double> m_value{0.0};
+    KIT_Relaxed<double> m_default{-1.0}; // negative: unset
     double m_clampLo = 0.0;
     double m_clampHi = 1.0;
-    bool m_dirty = true;
+    KIT_Relaxed<bool> m_dirty{true};
     bool m_grayed = false;
-    bool m_redraw = false;
+    KIT_Relaxed<bool> m_redraw{false};
     bool m_promptDisabled = true;
     bool m_dblAsSingleClick = false;
     bool m_mouseOverWhenGrayed = false;

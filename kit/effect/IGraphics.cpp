@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <unordered_map>
 
 IGraphics::IGraphics(IEffectBase* plug, int w, int h, int fps)
     : m_plug(plug), m_width(w), m_height(h), m_fps(fps < 1 ? 25 : fps) {}
@@ -33,19 +32,34 @@ void IGraphics::PrepDraw() {
 }
 
 int IGraphics::AttachControl(IControl* control) {
-    if (m_controls.Add(control)) return m_controls.GetSize() - 1;
-    delete control;
-    return -1;
+    if (!m_controls.Add(control)) {
+        delete control;
+        return -1;
+    }
+    ContentsChanged();
+    return m_controls.GetSize() - 1;
 }
 
 int IGraphics::AttachLayer(ControlLayer* layer) {
-    if (m_layers.Add(layer)) return m_layers.GetSize() - 1;
-    delete layer;
-    return -1;
+    if (!m_layers.Add(layer)) {
+        delete layer;
+        return -1;
+    }
+    layer->setGraphics(this);
+    ContentsChanged();
+    return m_layers.GetSize() - 1;
 }
 
 void IGraphics::insertBackground(IControl* background) {
-    if (!m_controls.Insert(0, background)) delete background;
+    if (m_controls.Insert(0, background))
+        ContentsChanged();
+    else
+        delete background;
+}
+
+void IGraphics::ContentsChanged() {
+    std::lock_guard<std::mutex> lock(m_indexLock);
+    m_index.reset();
 }
 
 namespace {
@@ -82,29 +96,18 @@ void IGraphics::Resize(int w, int h) {
     // The control under the pointer goes with the others; it must not be told of leaving.
     m_mouseOver = nullptr;
     m_controls.Empty(true);
+    ContentsChanged();
     PrepDraw();
     if (m_plug) m_plug->ResizeGraphics(w, h);
 }
 
-void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized) {
-    if (!normalized) {
-        IParam* param = m_plug ? m_plug->GetParam(paramIdx) : nullptr;
-        if (!param) return;
-        value = param->GetNormalized(value);
-        param->SetNormalized(value);
-    }
-    for (int i = 0; i < m_controls.GetSize(); ++i)
-        m_controls.Get(i)->ShowParamFromPlug(paramIdx, value);
-    for (int i = 0; i < m_layers.GetSize(); ++i)
-        m_layers.Get(i)->SetParameterFromPlug(paramIdx, value, normalized);
-}
-
 namespace {
 
-using ControlIndex = std::unordered_map<int, std::vector<IControl*>>;
+// The type of IGraphics::ControlIndex.
+using Index = std::unordered_map<int, std::vector<IControl*>>;
 
 // Files the control under each parameter it shows, once per parameter.
-void indexControl(IControl* control, ControlIndex& index) {
+void indexControl(IControl* control, Index& index) {
     auto add = [&](int paramIdx) {
         std::vector<IControl*>& controls = index[paramIdx];
         if (controls.empty() || controls.back() != control) controls.push_back(control);
@@ -114,7 +117,7 @@ void indexControl(IControl* control, ControlIndex& index) {
         add(control->GetAuxParam(k)->mParamIdx);
 }
 
-void indexLayer(const ControlLayer* layer, ControlIndex& index) {
+void indexLayer(const ControlLayer* layer, Index& index) {
     for (int i = 0; i < layer->getControls().GetSize(); ++i)
         indexControl(layer->getControls().Get(i), index);
     for (int i = 0; i < layer->getChildren().GetSize(); ++i)
@@ -123,26 +126,42 @@ void indexLayer(const ControlLayer* layer, ControlIndex& index) {
 
 } // namespace
 
+std::shared_ptr<const IGraphics::ControlIndex> IGraphics::controlIndex() {
+    std::lock_guard<std::mutex> lock(m_indexLock);
+    if (!m_index) {
+        auto index = std::make_shared<ControlIndex>();
+        for (int i = 0; i < m_controls.GetSize(); ++i)
+            indexControl(m_controls.Get(i), *index);
+        for (int i = 0; i < m_layers.GetSize(); ++i)
+            indexLayer(m_layers.Get(i), *index);
+        m_index = std::move(index);
+    }
+    return m_index;
+}
+
+void IGraphics::showFromPlug(const ControlIndex& index, int paramIdx, double value,
+                             bool normalized) {
+    if (!normalized) {
+        IParam* param = m_plug ? m_plug->GetParam(paramIdx) : nullptr;
+        if (!param) return;
+        value = param->GetNormalized(value);
+        param->SetNormalized(value);
+    }
+    const auto shown = index.find(paramIdx);
+    if (shown == index.end()) return;
+    for (IControl* control : shown->second)
+        control->ShowParamFromPlug(paramIdx, value);
+}
+
+void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized) {
+    showFromPlug(*controlIndex(), paramIdx, value, normalized);
+}
+
 void IGraphics::SetParametersFromPlug(const std::vector<std::pair<int, double>>& values,
                                       bool normalized) {
-    // The controls in the order SetParameterFromPlug reaches them.
-    ControlIndex index;
-    for (int i = 0; i < m_controls.GetSize(); ++i)
-        indexControl(m_controls.Get(i), index);
-    for (int i = 0; i < m_layers.GetSize(); ++i)
-        indexLayer(m_layers.Get(i), index);
-    for (auto [paramIdx, value] : values) {
-        if (!normalized) {
-            IParam* param = m_plug ? m_plug->GetParam(paramIdx) : nullptr;
-            if (!param) continue;
-            value = param->GetNormalized(value);
-            param->SetNormalized(value);
-        }
-        const auto shown = index.find(paramIdx);
-        if (shown == index.end()) continue;
-        for (IControl* control : shown->second)
-            control->ShowParamFromPlug(paramIdx, value);
-    }
+    const std::shared_ptr<const ControlIndex> index = controlIndex();
+    for (auto [paramIdx, value] : values)
+        showFromPlug(*index, paramIdx, value, normalized);
 }
 
 // ---- Input

@@ -6,6 +6,9 @@
 #include "kit/effect/IEffectStructs.h"
 #include "kit/rast/RAST_IBitmap.h"
 
+#include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -25,8 +28,9 @@ enum EFileAction { kFileOpen = 0, kFileSave = 1 };
 // shows the values that the plug-in sets. A window class derives from it and supplies the
 // platform side: the window, the screen copy, resources, menus, text entry and file panels.
 //
-// No lock: everything runs on the GUI thread except SetParameterFromPlug, which the MIDI input
-// and sender threads call too; it only stores values and dirty flags.
+// No lock: everything runs on the GUI thread except SetParameterFromPlug, which the audio, MIDI
+// input and sender threads call too; it only stores values and dirty flags, and finds the
+// controls through an index that the contents' changes drop and the next call rebuilds.
 class IGraphics {
 public:
     // A frame rate below 1 becomes 25. The draw bitmap is made by PrepDraw.
@@ -181,6 +185,9 @@ public:
     // Puts a background at index 0: the image resource as a plain copy, or a colour panel.
     void AttachBackground(int id, const char* name, double scale);
     void AttachPanelBackground(const IColor* color);
+    // Drops the index of controls by parameter; layers call it when they take a control or a
+    // child once attached. A control's aux parameters are added before it is attached.
+    void ContentsChanged();
     bool LoadFile(int id, const char* name, std::vector<char>& bytes) {
         return OSLoadFile(id, name, bytes);
     }
@@ -196,9 +203,7 @@ public:
     // through its normalised form so that step rounding and range apply; then an unknown
     // index changes nothing.
     void SetParameterFromPlug(int paramIdx, double value, bool normalized);
-    // The same for many (parameter, value) pairs, in their order, with the controls looked up
-    // once for the whole list: the work grows with the controls plus the pairs, not with their
-    // product.
+    // The same for many (parameter, value) pairs, in their order.
     void SetParametersFromPlug(const std::vector<std::pair<int, double>>& values, bool normalized);
 
     // ---- Input, in editor pixels from the top left.
@@ -249,7 +254,15 @@ public:
     const IRECT& GetDrawRECT() const { return m_drawRect; }
 
 private:
+    // The controls that show each parameter, in the order of the top-level list and then of
+    // the layer trees, depth first.
+    using ControlIndex = std::unordered_map<int, std::vector<IControl*>>;
+
     void insertBackground(IControl* background);
+    // The current index, built when the contents changed since the last one; a caller keeps
+    // the one it took while another thread drops it.
+    std::shared_ptr<const ControlIndex> controlIndex();
+    void showFromPlug(const ControlIndex& index, int paramIdx, double value, bool normalized);
     void drawDirtyControls();
 
     KIT_PtrList<IControl> m_controls;
@@ -267,4 +280,6 @@ private:
     int m_mouseY = 0;
     bool m_handleMouseOver = false;
     bool m_strictDrawing = true;
+    std::mutex m_indexLock;
+    std::shared_ptr<const ControlIndex> m_index;
 };

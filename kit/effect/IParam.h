@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/base/KIT_Relaxed.h"
 #include "kit/base/KIT_TypedBuf.h"
 
 class ControlAction;
@@ -15,7 +16,8 @@ constexpr int MAX_PARAM_DISPLAY_LEN = 56;
 
 // One entry of the plug-in's parameter list: its kind, value in its own units, range, step,
 // response curve, names and the texts that stand for particular values. No lock of its own:
-// callers that need consistency hold the plug lock.
+// callers that need consistency hold the plug lock. The value alone may be read and written by
+// any thread without it (indicators, sending jobs), a late value being harmless there.
 class IParam {
 public:
     static constexpr int kNameLen = 55; // name, label, group with terminator
@@ -96,7 +98,7 @@ private:
                     double step, const char* label, const char* group, int extra1, int extra2);
 
     EParamType m_type = kTypeNone;
-    double m_value = 0.0;
+    KIT_Relaxed<double> m_value{0.0};
     double m_min = 0.0;
     double m_max = 1.0;
     double m_step = 1.0;

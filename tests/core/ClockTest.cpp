@@ -288,8 +288,8 @@ TEST(DumpPause, TheLibrarySyncSettingIsTruncatedAndOutsideTheTableGives100Ms) {
 }
 
 // Run under the thread sanitizer: the audio thread's blocks beside the synthesizer's input, an
-// editor send queued for the host and the host's reset. No indicator lights: the controls'
-// values are written without a lock by every thread that lights or clears one.
+// editor send queued for the host and the host's reset. The input lights part 6's indicator
+// and a send part 3's; the blocks clear them after their time or a reset.
 TEST_F(Clock, ThreadsBlocksRunBesideTheInputAnEditorSendAndAReset) {
     plug->setFollowIncoming(true);
     plug->setToHostBuffer(true);
@@ -302,17 +302,25 @@ TEST_F(Clock, ThreadsBlocksRunBesideTheInputAnEditorSendAndAReset) {
             block();
         }
     });
-    const Bytes m = {0xF0, 0x3E, 0x0F, 0x00, 0x20, 0x05, 0x01, 0xF7};
+    const Bytes m = {0xF0, 0x3E, 0x0F, 0x00, 0x20, 0x05, 0x01, 0x02, 0xF7};
     for (int i = 0; i < 100; ++i) {
         std::thread input([&] {
             ISysEx message(0, m.data(), int(m.size()));
             plug->ProcessSysEx(&message, true);
         });
         plug->AllSoundsOff(5, false);
+        plug->lightPartIndicator(2);
         plug->Reset();
         clock.AdvanceMillis(101);
         input.join();
     }
     done = true;
     audio.join();
+    // The indicators did light here.
+    ISysEx message(0, m.data(), int(m.size()));
+    plug->ProcessSysEx(&message, true);
+    EXPECT_EQ(value(kMIDILed + 5), 1.0);
+    clock.AdvanceMillis(101);
+    block();
+    EXPECT_EQ(value(kMIDILed + 5), 0.0);
 }

@@ -3,10 +3,13 @@
 
 #include "tests/core/SendRig.h"
 
+#include "kit/effect/ControlLayer.h"
+#include "kit/effect/IGraphics.h"
 #include "kit/effect/IMidiMsg.h"
 #include "src/browser/BankChooser.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/SenderJob.h"
+#include "tests/support/ScaledClock.h"
 
 #include <chrono>
 #include <thread>
@@ -93,6 +96,24 @@ TEST_F(LibrarianGlue, AnAuditionDuringATransfer) {
         EXPECT_EQ(notesOff(), row.expected) << row.global << " " << row.setting;
     }
     EXPECT_EQ(value(kMultiPartPatch + 2), 6);
+}
+
+// Under the thread sanitizer: an arrangement send shows and hides the progress overlay and
+// reads the parameters while the host writes them and the editor polls and draws.
+TEST_F(LibrarianGlue, AnArrangementSendBesideTheHostAndTheEditor) {
+    testsupport::ScaledClock fast(10);
+    IGraphics* editor = plug->GetGUI();
+    ASSERT_TRUE(plug->postJob(SenderJob::kSendArrangementToDevice, {}));
+    for (int i = 0; plug->getMessageManager()->isRunning(MIDIMessageManager::kJobThread); ++i) {
+        set(kMultiPartStatus + i % 16, i % 2);
+        IRECT dirty, all(0, 0, editor->Width(), editor->Height());
+        editor->IsDirty(&dirty);
+        editor->Draw(&all);
+    }
+    EXPECT_FALSE(plug->progressLayerOf()->isVisible());
+    const std::vector<Bytes> dumps = sent();
+    ASSERT_FALSE(dumps.empty());
+    EXPECT_EQ(dumps[0].size(), 393u);
 }
 
 // Sequence mode wins over multi mode: only the pattern menus are rebuilt and show a bank

@@ -67,7 +67,7 @@ TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutBeforeTheRestoreRet
     EXPECT_EQ(out.count(), sent.size());
     std::string line;
     EXPECT_TRUE(receiver->ReadLine(&line, 10000));
-    waitForIdleJobThread(*plug); // the job still hides its progress overlay
+    waitForIdleJobThread(*plug); // the job may still pause on the fast clock
 }
 
 TEST_F(ProjectRecall, AHangingSendEndsTheWaitAtTheBoundAndAudioGoesOn) {

@@ -31,7 +31,7 @@ public:
         Zoz::checksumCheckAndSend(msg, length);
     }
     std::atomic<bool> held{false};
-    // Set while a job waits at a held send: it reads nothing of the plug-in meanwhile.
+    // Set while a job waits at a held send, its progress overlay showing.
     std::atomic<bool> holding{false};
 
 protected:

@@ -54,16 +54,22 @@ class Generator(unittest.TestCase):
              "unknown parameter kOscillator1Detuna"),
             ("an unknown image", "editor.txt", "ID_RANDOMIZE", "ID_RANDOMISE",
              "unknown image ID_RANDOMISE"),
-            ("a control off its section", "sound.txt", "[Mixer oscPart 196 400 1160 140 group=Mixer]",
-             "[Mixer oscPart 196 400 1160 30 group=Mixer]", "kOscillator1Level does not fit section Mixer"),
-            ("a section off the editor", "sound.txt", "[Mixer oscPart 196 400 1160 140 group=Mixer]",
-             "[Mixer oscPart 196 700 1160 140 group=Mixer]", "section Mixer lies outside the editor"),
+            ("a control off its section", "sound.txt", "[Mixer oscPart 196 400 1160 140 group",
+             "[Mixer oscPart 196 400 1160 30 group", "kOscillator1Level does not fit section Mixer"),
+            ("a section off the editor", "sound.txt", "[Mixer oscPart 196 400 1160 140 group",
+             "[Mixer oscPart 196 700 1160 140 group", "section Mixer lies outside the editor"),
             ("a list too short for its reader", "lists.txt", "tapPan: Left | Centre | Right",
              "tapPan: Left | Right", "list tapPan has 2 entries for 3 values"),
             ("a message value below 0", "sound.txt", "kOscillator1Detune       0 127",
              "kOscillator1Detune       -1 127", "kOscillator1Detune sends -1..127, outside 0..127"),
             ("a sound address outside the copies", "multi.txt", "0 127 0 - g42", "0 127 0 - s42",
              "a sound address outside the part copies"),
+            ("a menu text one pixel past its box", "pattern.txt", "w=38 h=11 label=Hold",
+             "w=34 h=11 label=Hold", '"Normal" runs out of the 34 pixels of kPatternStep01HoldPause'),
+            ("a title under a control", "sound.txt", "group=LFOs pad=14]", "group=LFOs]",
+             "the title LFO 1 lies under kLFO1Delay"),
+            ("a label under a control", "editor.txt", "BTN_SEE_ABOUT_ID at=738,48",
+             "BTN_SEE_ABOUT_ID at=720,60", '"Filters" lies under kDisplayAboutWindow'),
         ]
         for what, table, old, new, message in cases:
             with self.subTest(what):
@@ -73,6 +79,12 @@ class Generator(unittest.TestCase):
                 self.assertNotEqual(run.returncode, 0)
                 self.assertIn(message, run.stderr)
                 self.assertFalse(os.path.exists(out), "nothing is written")
+
+    def test_a_menu_text_exactly_as_wide_as_its_box_is_taken(self):
+        # "Normal" at size 11 is 34.1 pixels wide.
+        self.edit("pattern.txt", "w=38 h=11 label=Hold", "w=35 h=11 label=Hold")
+        run, out = self.run_generator()
+        self.assertEqual(run.returncode, 0, run.stderr)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,10 @@
 #include "tests/editor_images/EditorImages.h"
+#include "tools/render-images/Looks.h"
 #include "tests/support/GoldenImage.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <set>
@@ -188,4 +190,40 @@ TEST(EditorImagesGolden, FiveFrameKnobAndAPartButtonOfTheYellowScheme) {
                                                seen.data(), b->getWidth(), b->getHeight(),
                                                b->getWidth(), 4, area / 100));
     }
+}
+
+TEST(EditorImagesLabels, EveryLabelAndTitleReadsWholeInItsOwnSpace) {
+    const auto meet = [](const IRect& a, const ArtItem& b) {
+        return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+    };
+    int faults = 0;
+    const auto fault = [&](const std::string& image, const std::string& what) {
+        if (++faults <= 40) ADD_FAILURE() << image << ": " << what;
+    };
+    for (const ArtBackground& background : Art().backgrounds) {
+        std::vector<ArtItem> items; // each box once, as the drawing takes them
+        for (const ArtItem& item : background.items)
+            if (std::none_of(items.begin(), items.end(), [&](const ArtItem& o) {
+                    return o.kind == item.kind && o.x == item.x && o.y == item.y &&
+                           o.w == item.w && o.h == item.h;
+                }))
+                items.push_back(item);
+        for (const ArtItem& item : items) {
+            const bool label = item.kind == ArtItem::kLabel;
+            if (!label && (item.kind != ArtItem::kFrame || item.text.empty())) continue;
+            const IRect box = label ? IRect{item.x, item.y, item.w, item.h} : TitleTab(item);
+            const int needed = label ? Painter::textWidth(item.text, kLabelMinSize, false)
+                                     : Painter::textWidth(item.text, kTitleSize, true) + 10;
+            if (needed > box.w)
+                fault(background.image, "\"" + item.text + "\" needs " + std::to_string(needed) +
+                                            " of " + std::to_string(box.w) + " pixels");
+            for (const ArtItem& other : items)
+                if (&other != &item && other.kind != ArtItem::kFrame &&
+                    other.kind != ArtItem::kArea && meet(box, other))
+                    fault(background.image, "\"" + item.text + "\" meets the box at " +
+                                                std::to_string(other.x) + "," +
+                                                std::to_string(other.y) + " " + other.text);
+        }
+    }
+    EXPECT_EQ(faults, 0);
 }

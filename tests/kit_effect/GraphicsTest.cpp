@@ -261,46 +261,75 @@ TEST_F(GraphicsTest, ValuesFromThePlugInReachEveryControlAndNothingElse) {
     EXPECT_TRUE(plug.changes.empty() && plug.changes2.empty() && plug.informs.empty());
 }
 
-TEST_F(GraphicsTest, ManyValuesAtOnceShowAsOneByOne) {
-    // Twin editors, one told value by value, the other all at once.
-    struct Editor {
-        TestEffect plug{4, 2};
-        TestGraphics* g = new TestGraphics(&plug, 200, 100);
-        std::vector<TestControl*> controls;
-        Editor() {
-            plug.GetParam(2)->InitInt("Octave", 3, 0, 10);
-            plug.AttachGraphics(g);
-            auto add = [&](TestControl* c) { controls.push_back(c); return c; };
-            g->AttachControl(add(new TestControl(&plug, IRECT(0, 0, 10, 10), 2)));
-            TestControl* both = add(new TestControl(&plug, IRECT(0, 0, 10, 10), 2));
-            both->AddAuxParam(2); // the same parameter twice
-            both->AddAuxParam(0);
-            g->AttachControl(both);
-            auto* hidden = new ControlLayer(1, "hidden");
-            g->AttachLayer(hidden);
-            auto* child = new ControlLayer(2, "child");
-            hidden->addChild(child);
-            child->addControl(add(new TestControl(&plug, IRECT(0, 0, 10, 10), 0)));
-            child->addControl(add(new TestControl(&plug, IRECT(0, 0, 10, 10), 7)));
+// The controls a value reaches, each once: the top-level list, then each layer tree depth
+// first, with those added to attached layers after a value was shown.
+TEST_F(GraphicsTest, ValuesReachControlsInListOrderAlsoThoseAddedLater) {
+    struct Shown : TestControl {
+        Shown(IEffectBase* plug, int paramIdx, const char* name, std::vector<std::string>* log)
+            : TestControl(plug, IRECT(0, 0, 10, 10), paramIdx, name, log) {}
+        void SetValueFromPlug(double value) override {
+            log->push_back(name);
+            TestControl::SetValueFromPlug(value);
         }
-    } one, all;
-    const std::vector<std::pair<int, double>> plain = {{2, 5.0}, {99, 1.0}, {0, 0.3}, {2, 7.0}};
-    const std::vector<std::pair<int, double>> normalised = {{0, 0.25}, {7, 0.5}, {2, 0.9}};
-    for (const auto& [idx, v] : plain)
-        one.g->SetParameterFromPlug(idx, v, false);
-    for (const auto& [idx, v] : normalised)
-        one.g->SetParameterFromPlug(idx, v, true);
-    all.g->SetParametersFromPlug(plain, false);
-    all.g->SetParametersFromPlug(normalised, true);
-    for (int p : {0, 2})
-        EXPECT_EQ(one.plug.GetParam(p)->Value(), all.plug.GetParam(p)->Value()) << p;
-    for (size_t i = 0; i < one.controls.size(); ++i) {
-        EXPECT_EQ(one.controls[i]->GetValue(), all.controls[i]->GetValue()) << i;
-        for (int k = 0; k < one.controls[i]->NAuxParams(); ++k)
-            EXPECT_EQ(one.controls[i]->GetAuxParam(k)->mValue,
-                      all.controls[i]->GetAuxParam(k)->mValue) << i << " aux " << k;
+    };
+    auto shown = [&](const char* name, int paramIdx) {
+        return new Shown(&plug, paramIdx, name, &log);
+    };
+    ControlLayer* page = layer(false);
+    page->addControl(shown("p", 2));
+    g->AttachControl(shown("t", 2));
+    g->SetParameterFromPlug(2, 1.0, false);
+    auto* child = new ControlLayer(3, "child");
+    child->addControl(shown("c", 2));
+    page->addChild(child);
+    auto* grandchild = new ControlLayer(4, "grandchild");
+    child->addChild(grandchild);
+    grandchild->addControl(shown("x", 7)); // bound outside the parameter list
+    Shown* both = shown("b", 2);
+    both->AddAuxParam(2);
+    both->AddAuxParam(0);
+    g->AttachControl(both);
+    const IColor grey(255, 128, 128, 128);
+    g->AttachPanelBackground(&grey);
+    log.clear();
+
+    g->SetParametersFromPlug({{99, 1.0}, {7, 0.5}, {2, 5.0}}, false);
+    EXPECT_EQ(log, (std::vector<std::string>{"t", "b", "p", "c"}));
+    EXPECT_DOUBLE_EQ(both->GetAuxParam(0)->mValue, 0.5);
+    log.clear();
+    g->SetParametersFromPlug({{99, 1.0}, {7, 0.5}, {0, 0.25}}, true);
+    EXPECT_EQ(log, (std::vector<std::string>{"x"}));
+    EXPECT_DOUBLE_EQ(both->GetAuxParam(1)->mValue, 0.25);
+}
+
+// Under the thread sanitizer: two threads light and clear a parameter's controls, one in a
+// layer that a third shows and hides, while the editor polls and draws.
+TEST_F(GraphicsTest, ThreadsShowValuesWhileALayerHidesAndTheEditorDraws) {
+    TestControl* t = top("t", IRECT(0, 0, 10, 10), 2);
+    ControlLayer* page = layer();
+    TestControl* p = inLayer(page, "p", IRECT(20, 0, 30, 10), 2);
+    std::vector<std::thread> threads;
+    for (double lit : {10.0, 5.0})
+        threads.emplace_back([this, lit] {
+            for (int i = 0; i < 300; ++i)
+                g->SetParameterFromPlug(2, i % 2 ? lit : 0.0, false);
+        });
+    threads.emplace_back([page] {
+        for (int i = 0; i < 300; ++i)
+            page->Hide(i % 2 == 0);
+    });
+    for (int i = 0; i < 100; ++i) {
+        IRECT dirty, all(0, 0, 200, 100);
+        g->IsDirty(&dirty);
+        g->Draw(&all);
     }
-    EXPECT_DOUBLE_EQ(all.controls[3]->GetValue(), 0.5); // bound outside the parameter list
+    for (std::thread& thread : threads)
+        thread.join();
+    g->SetParameterFromPlug(2, 7.0, false);
+    EXPECT_DOUBLE_EQ(plug.GetParam(2)->Value(), 7.0);
+    EXPECT_DOUBLE_EQ(t->GetValue(), 0.7);
+    EXPECT_DOUBLE_EQ(p->GetValue(), 0.7);
+    EXPECT_TRUE(page->isVisible());
 }
 
 TEST_F(GraphicsTest, PromptsAndWhatComesBackFromThem) {

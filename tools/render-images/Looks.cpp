@@ -183,10 +183,6 @@ void Radio(Context& c) {
 
 // ---- Panels
 
-struct IRect {
-    int x, y, w, h;
-};
-
 void Panel(Painter& p, const Palette& pal, Rgb top, Rgb bottom) {
     p.gradient(0, 0, p.width(), p.height(), top, bottom);
     p.rect(0, 0, p.width(), 1, pal.line, 0.6f);
@@ -207,12 +203,6 @@ std::string Common(const std::vector<std::string>& texts) {
     return kept.empty() ? texts[0] : kept;
 }
 
-// A section's title sits in a tab at the box's top right.
-IRect TitleTab(const ArtItem& frame) {
-    const int w = std::min(Painter::textWidth(frame.text, 9, true) + 10, frame.w - 8);
-    return {frame.x + frame.w - w - 4, frame.y + 1, w, 12};
-}
-
 bool Meet(const IRect& a, const ArtItem& b) {
     return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
@@ -225,7 +215,8 @@ void Item(Painter& p, const Palette& pal, const ArtItem& item) {
     case ArtItem::kArea:
         break;
     case ArtItem::kLabel:
-        p.text(item.text, item.x, item.y, item.w, item.h, 9, false, pal.label, Painter::kCentre, 7);
+        p.text(item.text, item.x, item.y, item.w, item.h, kLabelSize, false, pal.label,
+               Painter::kCentre, kLabelMinSize);
         break;
     case ArtItem::kField:
     case ArtItem::kMenu: {
@@ -260,7 +251,7 @@ void Items(Context& c) {
     }
     // Titles last, where no menu or display box would cover them.
     for (const ArtItem& frame : shown) {
-        if (frame.kind != ArtItem::kFrame) continue;
+        if (frame.kind != ArtItem::kFrame || frame.text.empty()) continue;
         const IRect tab = TitleTab(frame);
         if (std::any_of(shown.begin(), shown.end(), [&](const ArtItem& other) {
                 return (other.kind == ArtItem::kField || other.kind == ArtItem::kMenu) &&
@@ -268,8 +259,8 @@ void Items(Context& c) {
             }))
             continue;
         c.p.roundRect(tab.x, tab.y, tab.w, tab.h, 3, c.pal.titleBack);
-        c.p.text(frame.text, tab.x + 3, tab.y, tab.w - 6, tab.h, 9, true, c.pal.titleText,
-                 Painter::kCentre, 7);
+        c.p.text(frame.text, tab.x + 3, tab.y, tab.w - 6, tab.h, kTitleSize, true,
+                 c.pal.titleText, Painter::kCentre, kLabelMinSize);
     }
 }
 
@@ -515,4 +506,9 @@ std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job) {
     look.draw(c);
     painter->StraightAlpha();
     return painter;
+}
+
+IRect TitleTab(const ArtItem& frame) {
+    const int w = std::min(Painter::textWidth(frame.text, kTitleSize, true) + 10, frame.w - 8);
+    return {frame.x + frame.w - w - 4, frame.y + 1, w, 12};
 }

@@ -13,6 +13,17 @@ struct ImageJob {
     const Palette* palette;
 };
 
+// Labels are drawn at kLabelSize pixels, smaller down to kLabelMinSize where the box is
+// narrow; titles in bold at kTitleSize.
+constexpr int kLabelSize = 9, kLabelMinSize = 8, kTitleSize = 9;
+
+struct IRect {
+    int x, y, w, h;
+};
+
+// The tab at a section box's top right that holds its title.
+IRect TitleTab(const ArtItem& frame);
+
 // Draws the file at its art size (frame size times frames, buttons across them), in
 // straight alpha.
 std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job);
