@@ -6,16 +6,23 @@ namespace platform {
 
 Canvas::Canvas(uint32_t* pixels, int width, int height, int stride)
     : m_pixels(pixels), m_width(std::max(width, 0)), m_height(std::max(height, 0)),
-      m_stride(std::max(stride, m_width)), m_state{{0, 0, m_width, m_height}, true, 1.0f} {}
+      m_stride(std::max(stride, m_width)), m_state{{0, 0, m_width, m_height}, 0, 0, true, 1.0f} {}
 
 void Canvas::ClipToRect(const CanvasRect& r) {
     CanvasRect& c = m_state.clip;
-    c.left = std::max(c.left, r.left);
-    c.top = std::max(c.top, r.top);
-    c.right = std::min(c.right, r.right);
-    c.bottom = std::min(c.bottom, r.bottom);
+    const int64_t x = m_state.originX, y = m_state.originY;
+    // In 64 bits: a far origin must not wrap a rectangle back into the block.
+    c.left = int(std::max<int64_t>(c.left, r.left + x));
+    c.top = int(std::max<int64_t>(c.top, r.top + y));
+    c.right = int(std::min<int64_t>(c.right, r.right + x));
+    c.bottom = int(std::min<int64_t>(c.bottom, r.bottom + y));
     // An empty clip stays empty under every later intersection and inside the block.
     if (c.IsEmpty()) c = {0, 0, 0, 0};
+}
+
+void Canvas::Translate(int dx, int dy) {
+    m_state.originX += dx;
+    m_state.originY += dy;
 }
 
 void Canvas::SaveState() {

@@ -20,8 +20,11 @@ struct CanvasColor {
 // The 2-D drawing surface that drawing contexts stand on: a block of 32-bit pixels (not owned)
 // with y running down from row 0, whose bytes are, in address order, an unused byte (the raster
 // graphics keep alpha there), red, green and blue. Drawing honours the clip; the clip, the
-// anti-aliasing switch and the stroke width form the graphics state that SaveState and
-// RestoreState keep.
+// origin, the anti-aliasing switch and the stroke width form the graphics state that SaveState
+// and RestoreState keep.
+//
+// Drawing coordinates are pixels relative to the origin: the point (x, y) is the pixel
+// (Origin().x + x, Origin().y + y) of the block. The clip is kept in block pixels.
 class Canvas {
 public:
     // stride: pixels from one row to the next (at least width).
@@ -33,10 +36,16 @@ public:
     int Stride() const { return m_stride; }
     uint32_t* Row(int y) const { return m_pixels + static_cast<std::ptrdiff_t>(y) * m_stride; }
 
-    // Always within the pixel block.
+    // In block pixels, always within the pixel block.
     const CanvasRect& Clip() const { return m_state.clip; }
-    // Narrows the clip to its intersection with r.
+    // Narrows the clip to its intersection with r, given in drawing coordinates.
     void ClipToRect(const CanvasRect& r);
+
+    // Block pixel of the drawing coordinates (0, 0); (0, 0) until translated.
+    int OriginX() const { return m_state.originX; }
+    int OriginY() const { return m_state.originY; }
+    // Moves the origin by (dx, dy) pixels.
+    void Translate(int dx, int dy);
 
     bool ShouldAntialias() const { return m_state.antialias; }
     void SetShouldAntialias(bool on) { m_state.antialias = on; }
@@ -52,6 +61,8 @@ public:
 private:
     struct State {
         CanvasRect clip;
+        int originX;
+        int originY;
         bool antialias;
         float lineWidth;
     };

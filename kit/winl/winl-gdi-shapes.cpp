@@ -24,7 +24,8 @@ struct WINL_ImageList {
 
 namespace {
 
-// Part of a canvas as a raster bitmap whose (0, 0) is the part's top-left pixel.
+// Part of a canvas as a raster bitmap whose (0, 0) is the part's top-left pixel; left() and
+// top() give that pixel in the canvas's drawing coordinates, so callers subtract them.
 class CanvasBitmap : public RAST_IBitmap {
 public:
     CanvasBitmap(const platform::Canvas& canvas, const platform::CanvasRect& area)
@@ -39,8 +40,8 @@ public:
     int getRowSpan() const override { return m_canvas.Stride(); }
     bool resize(int, int) override { return false; }
 
-    int left() const { return m_area.left; }
-    int top() const { return m_area.top; }
+    int left() const { return m_area.left - m_canvas.OriginX(); }
+    int top() const { return m_area.top - m_canvas.OriginY(); }
 
 private:
     const platform::Canvas& m_canvas;
@@ -365,8 +366,9 @@ int WINL_SetPixel(HDC hdc, int x, int y, int colour) {
     platform::Canvas* canvas = WINL_GetCtxGC(hdc);
     if (!canvas) return -1;
     const platform::CanvasRect& clip = canvas->Clip();
-    if (x < clip.left || x >= clip.right || y < clip.top || y >= clip.bottom) return -1;
-    canvas->Row(y)[x] = rasterColour(colour);
+    const int64_t px = int64_t(x) + canvas->OriginX(), py = int64_t(y) + canvas->OriginY();
+    if (px < clip.left || px >= clip.right || py < clip.top || py >= clip.bottom) return -1;
+    canvas->Row(int(py))[px] = rasterColour(colour);
     return colour & 0xFFFFFF;
 }
 
@@ -511,6 +513,10 @@ int ImageList_Remove(HIMAGELIST list, int index) {
 void ImageList_Destroy(HIMAGELIST list) {
     ImageList_Remove(list, -1);
     delete list;
+}
+
+HGDIOBJ WINL_ImageList_GetObject(HIMAGELIST list, int index) {
+    return list ? list->items.Get(index) : nullptr;
 }
 
 int GetSysColor(int index) {

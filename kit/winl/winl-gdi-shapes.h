@@ -95,6 +95,8 @@ int ImageList_ReplaceIcon(HIMAGELIST list, int index, HGDIOBJ icon);
 // Deletes the object at index, leaving a null entry; a negative index empties the list.
 int ImageList_Remove(HIMAGELIST list, int index);
 void ImageList_Destroy(HIMAGELIST list);
+// The list's own object at index; null outside the list and for an empty entry.
+HGDIOBJ WINL_ImageList_GetObject(HIMAGELIST list, int index);
 
 // The system colour table (colour ints); 0 outside 0..9.
 int GetSysColor(int index);

@@ -69,6 +69,8 @@ platform::TextFont* selectedFont(HDC hdc) {
 void fillBox(platform::Canvas& gc, double x, double y, double w, double h,
              const platform::CanvasColor& colour) {
     const platform::CanvasRect& clip = gc.Clip();
+    x += gc.OriginX();
+    y += gc.OriginY();
     const int x0 = int(std::clamp(std::floor(x + 0.5), double(clip.left), double(clip.right)));
     const int x1 = int(std::clamp(std::floor(x + w + 0.5), double(x0), double(clip.right)));
     const int y0 = int(std::clamp(std::floor(y + 0.5), double(clip.top), double(clip.bottom)));

@@ -38,6 +38,8 @@ struct HDC__ {
     int bkMode; // 1 opaque: text is drawn on a filled box
     float curX, curY;
     void* glContext; // not owned
+    // Made by GetDC over a view's focus, which ReleaseDC ends.
+    unsigned char viewFocus;
     unsigned char pooled;
     HDC__* poolNext;
     std::optional<platform::CanvasColor> textColorRef;

@@ -1,5 +1,7 @@
 #include "kit/winl/winl.h"
 
+#include "kit/winl/winl-misc.h"
+
 #include "kit/base/KIT_AssocArray.h"
 #include "kit/base/KIT_Mutex.h"
 #include "platform/Clock.h"
@@ -233,7 +235,7 @@ struct SocketEventRecord : WINL_HandleHeader {
 
 WINL_HandleHeader* asHandle(HANDLE h) {
     auto* hdr = static_cast<WINL_HandleHeader*>(h);
-    if (!hdr || hdr->type < WINL_HANDLE_THREAD || hdr->type > WINL_HANDLE_SOCKETEVENT)
+    if (!hdr || hdr->type < WINL_HANDLE_THREAD || hdr->type > WINL_HANDLE_PROCESS)
         return nullptr;
     return hdr;
 }
@@ -342,6 +344,7 @@ int waitSocket(WINL_HandleHeader* hdr, unsigned int ms) {
 
 HANDLE CreateThread(void*, int, LPTHREAD_START_ROUTINE proc, void* param, int, pthread_t* tid) {
     if (!proc) return nullptr;
+    WINL_EnsureMultithreadedCocoa();
     auto* t = new ThreadRecord(proc, param);
     if (pthread_create(&t->tid, nullptr, threadEntry, t) != 0) {
         delete t;
@@ -425,6 +428,8 @@ int WaitForSingleObject(HANDLE h, unsigned int ms) {
     case WINL_HANDLE_SOCKET:
     case WINL_HANDLE_SOCKETEVENT:
         return waitSocket(hdr, ms);
+    case WINL_HANDLE_PROCESS:
+        return WINL_WaitForNSTask(static_cast<WINL_ProcessHandle*>(hdr)->task, ms);
     default:
         return WAIT_FAILED;
     }
@@ -484,6 +489,12 @@ int CloseHandle(HANDLE h) {
         close(e->readFd);
         close(e->writeFd);
         delete e;
+        break;
+    }
+    case WINL_HANDLE_PROCESS: {
+        auto* p = static_cast<WINL_ProcessHandle*>(hdr);
+        WINL_ReleaseNSTask(p->task);
+        delete p;
         break;
     }
     }

@@ -45,6 +45,7 @@ enum : int {
     WINL_HANDLE_FILE = 0x1000004,
     WINL_HANDLE_SOCKET = 0x1000005,
     WINL_HANDLE_SOCKETEVENT = 0x1000006,
+    WINL_HANDLE_PROCESS = 0x1000007, // kit/winl/winl-misc.h
 };
 
 struct WINL_HandleHeader {

@@ -179,7 +179,8 @@ void TextFont::DrawLine(Canvas& canvas, double x, double baseline, std::u32strin
     if (clip.IsEmpty()) return;
     // Origins stay doubles until they are known to lie near the clip, so far-off text never
     // overflows an int.
-    const double oy = std::floor(baseline + 0.5);
+    x += canvas.OriginX();
+    const double oy = std::floor(baseline + canvas.OriginY() + 0.5);
     if (!(oy + m_reach > clip.top && oy - m_reach < clip.bottom)) return;
     const Ink ink{toByte(colour.red), toByte(colour.green), toByte(colour.blue),
                   toByte(colour.alpha)};

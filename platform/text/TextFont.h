@@ -37,8 +37,9 @@ public:
     // The sum of the characters' advances; control characters advance nothing.
     double LineWidth(std::u32string_view text);
     // Combines the characters' coverage into the canvas' pixels in the colour, the first
-    // character's origin at (x, baseline), each origin on the nearest whole pixel. Honours the
-    // canvas' clip and anti-aliasing switch; the pixels' unused byte is left alone.
+    // character's origin at (x, baseline) of the canvas' drawing coordinates, each origin on
+    // the nearest whole pixel. Honours the canvas' clip and anti-aliasing switch; the pixels'
+    // unused byte is left alone.
     void DrawLine(Canvas& canvas, double x, double baseline, std::u32string_view text,
                   const CanvasColor& colour);
 

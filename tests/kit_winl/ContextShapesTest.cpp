@@ -1,4 +1,5 @@
 #include "kit/winl/winl-gdi-shapes.h"
+#include "kit/winl/winl-gdi-text.h"
 #include "tests/kit_winl/TestSurface.h"
 #include "tests/support/BankFileGenerator.h"
 
@@ -223,4 +224,52 @@ TEST(ContextImages, LoadNamedImageFromAPathOrTheResources) {
     EXPECT_EQ(LoadNamedImage((dir.path() + "/missing.png").c_str(), false), nullptr);
     DeleteObject(plain);
     DeleteObject(keyed);
+}
+
+// Every family of drawing calls works in the canvas' drawing coordinates: drawing at an origin
+// of (3, 2) gives the pixels of drawing shifted by (3, 2), the clip kept in block pixels.
+TEST(ContextShapes, EveryFamilyDrawsRelativeToTheCanvasOrigin) {
+    Surface image(4, 3, kRed);
+    const struct {
+        const char* family;
+        void (*draw)(HDC hdc, int dx, int dy, HDC image);
+    } families[] = {
+        {"fill", [](HDC dc, int dx, int dy, HDC) {
+             const RECT r{1 + dx, 1 + dy, 6 + dx, 4 + dy};
+             HGDIOBJ brush = CreateSolidBrush(kBlueInt);
+             WINL_FillRect(dc, &r, brush);
+             DeleteObject(brush);
+         }},
+        {"outline", [](HDC dc, int dx, int dy, HDC) { Ellipse(dc, dx, dy, 7 + dx, 5 + dy); }},
+        {"line", [](HDC dc, int dx, int dy, HDC) {
+             MoveToEx(dc, dx, 4 + dy, nullptr);
+             WINL_LineTo(dc, 6 + dx, dy);
+         }},
+        {"pixel", [](HDC dc, int dx, int dy, HDC) { WINL_SetPixel(dc, 2 + dx, 1 + dy, kRedInt); }},
+        {"blit", [](HDC dc, int dx, int dy, HDC src) { BitBlt(dc, 1 + dx, 1 + dy, 4, 3, src, 0, 0, 0); }},
+        {"dialog", [](HDC dc, int dx, int dy, HDC) {
+             const RECT r{dx, dy, 2 + dx, 2 + dy};
+             WINL_FillDialogBackground(dc, &r, 3);
+         }},
+        {"text", [](HDC dc, int dx, int dy, HDC) {
+             RECT r{dx, dy, 12 + dx, 10 + dy};
+             SetBkMode(dc, OPAQUE);
+             SetBkColor(dc, kBlueInt);
+             WINL_DrawText(dc, "\xC3\xA9W", -1, &r, DT_NOCLIP);
+         }},
+    };
+    for (const auto& f : families) {
+        Surface moved(14, 12), shifted(14, 12);
+        for (Surface* s : {&moved, &shifted})
+            s->select(CreatePen(0, 0, kRedInt), CreateSolidBrush(kBlueInt));
+        WINL_GetCtxGC(moved.dc)->Translate(3, 2);
+        WINL_GetCtxGC(moved.dc)->ClipToRect({-3, -2, 8, 7}); // block pixels 0..10 x 0..8
+        WINL_GetCtxGC(shifted.dc)->ClipToRect({0, 0, 11, 9});
+        f.draw(moved.dc, 0, 0, image.dc);
+        f.draw(shifted.dc, 3, 2, image.dc);
+        EXPECT_FALSE(shifted.where().empty()) << f.family;
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 14; ++x)
+                ASSERT_EQ(moved.at(x, y), shifted.at(x, y)) << f.family << " at " << x << "," << y;
+    }
 }
