@@ -4,6 +4,9 @@
 # and appends its pid to the caller's `started` array.
 start_jack_server() {
   command -v jackd >/dev/null && [ -z "${ZOZ_NO_JACK:-}" ] || return 0
+  # JACK keeps at most eight servers in a shared registry and frees the entry of a killed one only
+  # when a server of the same name starts again; with no server running, every entry is stale.
+  pgrep -x jackd >/dev/null || rm -f /dev/shm/jack-shm-registry
   export JACK_DEFAULT_SERVER="zoztest$$"
   export JACK_NO_START_SERVER=1
   jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$1" 2>&1 &

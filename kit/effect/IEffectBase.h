@@ -13,6 +13,7 @@
 #include "kit/effect/ISysEx.h"
 #include "kit/effect/ITimeInfo.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -149,7 +150,10 @@ public:
     std::vector<std::string>& getExternalMIDIInNames();
     std::vector<std::string>& getExternalMIDIOutNames();
     // Closes the port of the previous selection and opens the port named; selection receives
-    // the name's list index, which is above 0 exactly when a port was opened.
+    // the name's list index, which is above 0 exactly when a port was opened. For the input,
+    // closing first waits for a callback in flight on another thread (letting go of the plug
+    // lock meanwhile, as the callback may want it); no callback reaches the plug-in after that
+    // until a port opens again.
     void setExternalMIDIIn(int& selection, const char* name);
     void setExternalMIDIOut(int& selection, const char* name);
     // The list index of name, or -1.
@@ -161,7 +165,8 @@ public:
     int GetMIDIOutPortNumber(const char* name);
     // Replaces the output client by one whose virtual port is "From " + name.
     bool initializeVirtualOutput(std::string name);
-    // The input client's callback (userData is the plug-in); nothing it raises escapes.
+    // The input client's callback (userData is the plug-in): passes the bytes on only while an
+    // input port is open; nothing it raises escapes.
     static void MIDICallback(double deltaTime, std::vector<unsigned char>* bytes, void* userData);
     // SendMidiMsg for each message in order; true when every one was sent.
     bool SendMidiMsgs(KIT_TypedBuf<IMidiMsg>* msgs);
@@ -305,12 +310,17 @@ private:
     void applyProgramValues(const uint8_t* floats);
 
     void closeExternalMIDI();
+    void shutMIDIInput();
 
     int m_nHidden = 0;
     RtMidiIn* m_midiIn = nullptr;
     RtMidiOut* m_midiOut = nullptr;
     int m_midiInSelection = 0;
     int m_midiOutSelection = 0;
+    // Held by the input callback for the whole call, so that closing can wait for it;
+    // recursive, so that the callback's own thread may close the input.
+    std::recursive_mutex m_midiInGate;
+    std::atomic<bool> m_midiInOpen{false};
     // Around every use of the output client: sends come from the host's, the audio and the
     // worker threads while a selection may close the port.
     std::mutex m_midiOutMutex;

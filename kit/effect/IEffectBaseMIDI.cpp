@@ -114,6 +114,8 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
 }
 
 void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
+    // The library's close does not wait for a callback already running.
+    shutMIDIInput();
     try {
         if (m_midiInSelection > 0 && m_midiIn) m_midiIn->closePort();
         m_midiInSelection = selection;
@@ -133,6 +135,7 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
         m_midiIn->openPort(unsigned(port), "RtMidi Input");
         // The callback set when the client was made stays; setting it again only warns.
         m_midiIn->ignoreTypes(false, true, true);
+        m_midiInOpen = true;
     } catch (const RtMidiError& e) {
         e.printMessage();
         selection = 0;
@@ -174,11 +177,28 @@ bool IEffectBase::initializeVirtualOutput(std::string name) {
 
 void IEffectBase::MIDICallback(double deltaTime, std::vector<unsigned char>* bytes,
                                void* userData) {
+    auto* plug = static_cast<IEffectBase*>(userData);
+    if (!plug) return;
     try {
-        processMIDIInput(deltaTime, bytes, userData);
+        std::lock_guard<std::recursive_mutex> gate(plug->m_midiInGate);
+        // A call that began before the port closed may still arrive: it must not reach a
+        // plug-in whose parts are being taken down.
+        if (plug->m_midiInOpen) processMIDIInput(deltaTime, bytes, plug);
     } catch (...) {
         // The library's input thread must survive whatever the plug-in raises.
     }
+}
+
+void IEffectBase::shutMIDIInput() {
+    m_midiInOpen = false;
+    // Free at once when no callback runs, or when this is the callback's own thread.
+    if (m_midiInGate.try_lock()) {
+        m_midiInGate.unlock();
+        return;
+    }
+    // The callback in flight may be waiting for the plug lock this thread holds.
+    KIT_MutexRelease released(&m_mutex);
+    std::lock_guard<std::recursive_mutex> wait(m_midiInGate);
 }
 
 bool IEffectBase::SendMidiMsgs(KIT_TypedBuf<IMidiMsg>* msgs) {
@@ -203,6 +223,7 @@ bool IEffectBase::SendExternalMIDI(const unsigned char* bytes, int size) {
 }
 
 void IEffectBase::closeExternalMIDI() {
+    shutMIDIInput();
     {
         std::lock_guard<std::mutex> lock(m_midiOutMutex);
         m_midiOutOpen = false;

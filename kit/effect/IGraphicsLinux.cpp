@@ -9,6 +9,7 @@
 #include "kit/rast/RAST_PNGLoader.h"
 #include "platform/Paths.h"
 #include "platform/ResourceFile.h"
+#include "platform/dialogs/Dialogs.h"
 #include "platform/view/HeadlessView.h"
 
 #include <cctype>
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -215,6 +217,7 @@ bool IGraphicsLinux::OnViewEvent(platform::View&, const ViewEvent& e) {
         m_menu->OnEvent(e);
         return true;
     }
+    if (m_dialogOpen) return true;
     KIT_MutexLock lock(plugLock());
     if (m_entry && routeToTextEntry(e)) return true;
     if (e.window != 0) return true;
@@ -378,18 +381,39 @@ void IGraphicsLinux::PromptForFile(KIT_String* file, EFileAction action, KIT_Str
         return;
     }
     if (!dir->Get()[0]) dir->Set("~/Desktop");
-    const std::string proposed = file->Get();
+    platform::dialogs::FileRequest request;
+    request.save = action == kFileSave;
+    request.folder = dir->Get();
+    request.proposedName = file->Get();
     file->Set("");
-    fprintf(stderr, "Zoz Editor: no file chooser on this system: %s \"%s\" in %s (%s) cancelled\n",
-            action == kFileSave ? "save" : "open", proposed.c_str(), dir->Get(),
-            extensions ? extensions : "");
+    std::istringstream types(extensions ? extensions : "");
+    for (std::string type; types >> type;)
+        request.extensions.push_back(type);
+    const std::string chosen = platform::dialogs::ChooseFile(request, dialogWaiter());
+    if (chosen.empty()) return;
+    file->Set(chosen.c_str());
+    dir->Set(chosen.substr(0, chosen.rfind('/') + 1).c_str());
 }
 
-int IGraphicsLinux::ShowMessageBox(const char* text, const char* caption, int) {
-    if (m_view)
-        fprintf(stderr, "Zoz Editor: no message box on this system: %s: %s\n",
-                caption ? caption : "", text ? text : "");
-    return 0;
+int IGraphicsLinux::ShowMessageBox(const char* text, const char* caption, int type) {
+    if (!m_view) return 0;
+    return platform::dialogs::ShowMessage(text ? text : "", caption ? caption : "", type,
+                                          dialogWaiter());
+}
+
+// A dialog is modal: the editor thread goes on repainting while it is open but takes no input,
+// and a closing editor gives the dialog up. Neither the host nor the audio thread waits for the
+// user meanwhile.
+platform::dialogs::Waiter IGraphicsLinux::dialogWaiter() {
+    return [this](const std::function<bool()>& ended) {
+        KIT_MutexRelease released(plugLock());
+        if (m_headless || !m_view->OnEditorThread())
+            return platform::dialogs::WaitBySleeping(ended);
+        m_dialogOpen = true;
+        const bool done = m_view->RunModal(ended);
+        m_dialogOpen = false;
+        return done;
+    };
 }
 
 bool IGraphicsLinux::OpenURL(const char* url, const char*, const char*, const char*) {

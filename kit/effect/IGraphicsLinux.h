@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/effect/IGraphics.h"
+#include "platform/dialogs/Dialogs.h"
 #include "platform/view/View.h"
 
 #include <memory>
@@ -31,7 +32,7 @@ public:
     void Resize(int w, int h) override;
     bool WindowIsOpen() override { return m_view != nullptr; }
     const char* GetGUIAPI() override;
-    // 0 until a message box can be shown (logged).
+    // A modal message box while the window is open (else 0); answers 1, 7 or 2 by button.
     int ShowMessageBox(const char* text, const char* caption, int type) override;
     IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* area) override;
     void CreateTextEntry(IControl* control, IText* text, IRECT* area, const char* str,
@@ -43,7 +44,8 @@ public:
     // $HOME + "/Desktop/"; unchanged without $HOME.
     void DesktopPath(KIT_String* path) override;
     // Without a window the file is "" and nothing is shown; dir gets "~/Desktop" when empty.
-    // Until a file chooser exists every prompt is cancelled (logged).
+    // A chosen file gives its path and dir its folder with a "/"; a cancel leaves file "".
+    // extensions: file types separated by blanks.
     void PromptForFile(KIT_String* file, EFileAction action, KIT_String* dir,
                        char* extensions) override;
     bool PromptForColor(IColor*, char*) override { return false; }
@@ -84,11 +86,13 @@ private:
     KIT_Mutex* plugLock();
     // Closes the text entry, handing its text to the control first when commit.
     void endTextEntry(bool commit);
+    platform::dialogs::Waiter dialogWaiter();
 
     std::unique_ptr<platform::View> m_view;
     std::unique_ptr<platform::View> m_closing; // closed from its own thread, not yet joined
     bool m_headless = false;
     IGraphicsLinuxMenu* m_menu = nullptr; // while a popup menu runs
+    bool m_dialogOpen = false;            // while a file chooser or message box runs
     std::unique_ptr<IGraphicsLinuxTextEntry> m_entry;
     IRECT m_putArea;
     bool m_repainting = false;

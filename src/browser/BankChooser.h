@@ -62,6 +62,7 @@ public:
 
     // The menu the click opens.
     const IPopupMenu& topMenu() const { return *m_top; }
+    Row row() const { return m_row; }
 
 protected:
     // Opens the menu on the side's current bank and applies the outcome to the side's

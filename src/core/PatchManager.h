@@ -24,6 +24,11 @@ public:
     // Appends the block: two version words, the snapshot's big-endian length, the snapshot
     // and the stored names.
     void saveAllToChunk(ByteChunk* chunk);
+    // Reads the block at pos into the snapshot and the names; the position after it, or -1
+    // with nothing changed when the block does not fit the chunk or holds a negative length.
+    int loadAllFromChunk(ByteChunk* chunk, int pos);
+    // The position after a well-formed block at pos, or -1.
+    static int blockEnd(const ByteChunk& chunk, int pos);
     // Appends at most width bytes of s, up to its first NUL, after their count.
     static void putStringToChunk(ByteChunk* chunk, const std::string& s, int width);
     // The width a slot's name is stored in.
@@ -31,6 +36,8 @@ public:
 
     // An index outside the names changes nothing.
     void setName(int slot, const std::string& name);
+    // The name in the slot; categories always read "INIT"; "" outside the names.
+    std::string getName(int slot);
 
     int selectedBank = 0;
     int selectedPatch = 0;

@@ -1,5 +1,7 @@
 #include "src/core/SettingsFile.h"
 
+#include "src/uiconfig/UserInterfaceLook.h"
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -7,14 +9,6 @@
 #include <unistd.h>
 
 namespace {
-
-const char* const kSchemeWords[] = {"yellow", "halloween", "blue", "red", "phoenix"};
-
-struct WindowSizeRow {
-    const char* word;
-    double scale;
-};
-const WindowSizeRow kWindowSizes[] = {{"small", 0.85}, {"normal", 1.0}, {"large", 1.15}};
 
 template <typename Row, size_t N, typename WordOf>
 int indexOf(const Row (&table)[N], const std::string& word, WordOf wordOf) {
@@ -63,13 +57,15 @@ SettingsFile::Rewrite SettingsFile::rewrite(const std::string& path, const Lines
 }
 
 int SettingsFile::colourScheme(const std::string& word) {
-    return indexOf(kSchemeWords, word, [](const char* w) { return w; });
+    return indexOf(kUserInterfaceStyleWords, word, [](const char* w) { return w; });
 }
 
 int SettingsFile::windowSize(const std::string& word) {
-    return indexOf(kWindowSizes, word, [](const WindowSizeRow& row) { return row.word; });
+    return indexOf(kUserInterfaceSizes, word,
+                   [](const UserInterfaceSize& row) { return row.word; });
 }
 
 double SettingsFile::windowScale(int size) {
-    return size >= 0 && size < int(std::size(kWindowSizes)) ? kWindowSizes[size].scale : 1.0;
+    return size >= 0 && size < int(std::size(kUserInterfaceSizes)) ? kUserInterfaceSizes[size].scale
+                                                                   : 1.0;
 }

@@ -6,6 +6,8 @@
 #include "src/core/SettingsFile.h"
 #include "src/debugger/DebuggerOutput.h"
 #include "src/librarian/LibrarianHost.h"
+#include "src/params/ParamChangePlugin.h"
+#include "src/params/ZozParamChanges.h"
 #include "src/sender/SenderPlugin.h"
 #include "src/uiconfig/UIConfigPlugin.h"
 
@@ -14,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 class BankNameShortener;
 class ControlLayer;
@@ -22,6 +25,7 @@ class FileEditPopupMenu;
 class IControl;
 class MIDIMessageManager;
 class PatchLibrarian;
+class PatchFile;
 class PatchManager;
 class ProgressIndicator;
 class UIConfigGraphics;
@@ -37,7 +41,8 @@ class Zoz : public IEffectVST,
             public SenderPlugin,
             public LibrarianHost,
             public UIConfigPlugin,
-            public BrowserPlugin {
+            public BrowserPlugin,
+            public ParamChangePlugin {
 public:
     static constexpr const char* kEffectName = "Zoz Editor";
     static constexpr const char* kMakerName = "Kavmoor";
@@ -59,10 +64,10 @@ public:
     std::string getDataFolder() const { return dataFolderPath; }
     // The librarian's root: the data folder followed by "Patches".
     std::string getPatchesFolderStr() const { return dataFolderPath + "Patches"; }
-    // The settings file's lines as read at start-up and changed since.
-    SettingsFile::Lines& settingsLines() { return settings; }
-    // Rewrites the settings file from the held lines, only when the file exists.
-    SettingsFile::Rewrite rewriteSettingsFile() const;
+    // The settings file's lines as read at start-up and written since.
+    SettingsFile::Lines& settingsLines() override { return settings; }
+    // Rewrites the settings file, only when it exists, and holds the lines once written.
+    bool writeSettingsFile(const SettingsFile::Lines& lines) override;
     // Writes the parts as one debug-log line; composes nothing while the log is off.
     template <typename... Parts> void log(const Parts&... parts) const {
         if (logEnabled) DebuggerOutput::printDebugInfo(logPath, (std::string() + ... + parts));
@@ -72,11 +77,15 @@ public:
 
     // The layout's layer of that name; null when the layout has none.
     ControlLayer* namedLayer(const std::string& name) const;
+    ControlLayer* namedLayer(const std::string& name) override {
+        return std::as_const(*this).namedLayer(name);
+    }
     // The first control bound to the parameter, remembered at start-up for the parameters that
     // later code addresses directly; null for any other.
     IControl* keptControl(int paramIdx) const override;
     // The layer created for a librarian popup menu (0 .. 12 in the order of their ids 70 .. 82)
     // and the menu control on it; null where there is none.
+    static constexpr int kPopupMenus = 13;
     ControlLayer* popupMenuLayer(int row) const;
     IControl* popupMenu(int row) const;
     ControlLayer* progressLayerOf() const { return progressLayer; }
@@ -111,12 +120,164 @@ public:
     UIConfigManager* getUIConfig() const { return uiConfig.get(); }
     MIDIMessageManager* getMessageManager() const { return messageManager.get(); }
 
-    // Sizes the MIDI queue for the block and puts the display lines back to their start texts.
-    void Reset() override;
+    // ---- The host's clock and MIDI (the audio thread, the MIDI input and the host's threads).
 
+    // One audio block: follows the host's transport and tempo, starts the MIDI clock, drains
+    // the MIDI queue, sends the notes-off of a reset, times out the part indicators and posts
+    // the start-up enquiry and a pending part request. The buffers are not touched.
+    void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+    // Short MIDI from the synthesizer (fromDevice) or the host, filtered by the editor's
+    // state and channels, to the message manager; the host's to the part on its channel.
+    void ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) override;
+    // SysEx from the synthesizer, dropped during transfers and by the SysEx filter; a
+    // parameter message lights its part's indicator while the indicators follow input.
+    void ProcessSysEx(ISysEx* sysex, bool fromDevice) override;
+    // Under the plug lock: sizes the MIDI queue for the block, arms the notes-off and, unless
+    // an arrangement is being sent, puts the display lines back to their start texts.
+    void Reset() override;
+    // Lets awaited dumps teach the device id and, with an output chosen and no arrangement
+    // being sent, posts the device enquiry when the dump worker is idle; then pauses 100 ms.
+    void sendSysExInitialization() override;
+    // Sends the part's first (MIDI and engine) or second (controller switches) packed
+    // setting as its single-parameter message from the SysEx value lists.
+    void SendChannelStatus(int part, bool first) override;
+
+    // Mirrors of editor settings that the block loop and the gates follow.
+    void setMasterKeyboard(bool on) { masterKeyboard = on; }
+    void setClockStartStop(bool on) { clockPointer = on; }
+    void setBlocked(bool hardware, FilterKind kind, bool on) {
+        (hardware ? hardwareBlocked : hostBlocked)[kind] = on;
+    }
+    // Samples that the loop walks per block while short MIDI waits for the host's blocks.
+    void setDawBufferSamples(int samples) { dawBufferSamples = samples; }
+    int getDawBufferSamples() const { return dawBufferSamples; }
+    // The current part's sound and pattern are requested once the dump worker is free.
+    void requestCurrentPart() { pendingPartRequest = true; }
+    // The host's whole BPM that the MIDI clock follows in host mode.
+    void setClockTempo(int bpm) { clockTempo = bpm; }
+
+    // ---- Librarian and display glue.
+
+    // "Part " + (part + 1) + " " + text, valid until the next call.
+    const char* getPanelString(int part, const std::string& text);
+    // The length of getPatchesFolderStr().
+    int getPatchesFolderLength() const;
+    // Rebuilds the bank-file menus of the mode (sequence, multi, else the lower grid's sound,
+    // category or plain menu) and the bank-name menus, then reloads both grids.
+    void refreshPopUpMenus();
+    // The name, value and controller-number display lines.
+    void displayText(const std::string& name, const std::string& value, const std::string& cc);
+    void displayBuild(const std::string& text);
+    // The value as a whole number ("%.0f").
+    static std::string getValueString(double value);
+
+    // ---- The project chunk.
+
+    bool SerializeState(ByteChunk* chunk) override { return SerializeState2(chunk, true); }
+    int UnserializeState(ByteChunk* chunk, int pos) override {
+        return UnserializeState2(chunk, pos, true);
+    }
     // The plug-in's own state block: the selected part, the model and the hidden parameters;
     // with full also the patch-manager block and the device, bank and patch selections.
     bool SerializeState2(ByteChunk* chunk, bool full);
+    // Restores the block at pos: the parameters and names, with full the ports by name and
+    // the selections, and while an output is open sends the arrangement and waits (60 s at
+    // most) until it is sent. The position after the block; -1, with nothing changed, when
+    // the chunk does not hold the whole block.
+    int UnserializeState2(ByteChunk* chunk, int pos, bool full);
+    // Set while a restore runs.
+    bool isRecallRunning() const { return recallRunning; }
+    // Samples that the host's MIDI is moved by, as the last restore set it.
+    int getDAWOffset() const { return dawBufferSamples; }
+
+    // ---- Sending to the synthesizer.
+
+    // Set once the output port that a device selection or a restore chose is open.
+    void setMIDIIOSet(bool on) { midiIOSet = on; }
+    // The switches of MIDI routing: part indicators follow incoming rather than outgoing
+    // MIDI; short messages wait for the host's blocks.
+    void setFollowIncoming(bool on) { followIncoming = on; }
+    void setToHostBuffer(bool on) { toHostBuffer = on; }
+    // The short messages waiting for the host's blocks.
+    const IMidiQueue& getMidiQueue() const { return midiQueue; }
+    // The MIDI channel (0..15) of a part's messages: its kMultiPartMIDICh setting less 2, the
+    // global channel for "Global", "Omni" or a part outside 0..15; -1 for none.
+    int partChannel(int part);
+    // Posts the librarian's store of a bank to the synthesizer (job 5) while an output is
+    // chosen and the job thread is idle; otherwise nothing.
+    void storeAllPatchesToDeviceFromLibrarian(int source, int firstSlot, int bank);
+
+    // The control entered under five keys of an NRPN record; null when there is none.
+    IControl* getMsbLsbControl(int channelOrPart, int key1, int key2, int key3, int variant);
+    // An int kept under three keys; 0 for keys never set.
+    int getProgramValueByParts(int key1, int key2, int key3);
+    void setProgramValueByParts(int key1, int key2, int key3, int value);
+
+    // ---- ParamChangePlugin.
+    IEffectBase* effect() override { return this; }
+    // The Control Change or single-parameter SysEx of an edit, under the plug lock of its
+    // caller; also keeps the bound controls and the effect aliases in step, restarts the
+    // clock after a tempo change and requests a part's pattern after a pattern change.
+    void processControlAction(ControlAction* action, int idx, double value) override;
+    bool ThreadRunning() override;
+    ITextControl* displayNameLine() override;
+    ITextControl* displayValueLine() override;
+    const std::vector<std::string>& getValueList(const std::string& name) override;
+    std::atomic<int>& selectedPart() override { return shownPart; }
+    std::atomic<int>& model() override { return synthModel; }
+    std::atomic<bool>& resetPending() override { return pendingReset; }
+    std::atomic<bool>& hostPlaying() override { return transportPlaying; }
+    std::atomic<bool>& hardwareChange() override { return reducedChangeRunning; }
+    std::atomic<bool>& linkApplying() override { return linkApply; }
+    std::atomic<bool>& hostProgramChangeDrop() override { return hostBlocked[kFilterPC]; }
+    std::atomic<bool>& dumpAwaited() override;
+    std::atomic<bool>& settingFromDevice() override;
+    std::atomic<bool>& soundRequestActive() override;
+    IControl* randomizeControl() override { return randomizeButton; }
+    void showProgressIndicator(bool show) override;
+    void enableLibrarianViewDrag() override;
+    void selectUpperBank(int bank) override;
+    int getFilterLinkMode(int part) override { return getFilterLink(part); }
+    std::atomic<bool>& keepSelectedBankFlag() override { return keepSelectedBank; }
+    std::atomic<bool>& libraryControlFlag() override { return libraryControl; }
+    std::atomic<bool>& localKeyboardFlag() override { return localControl; }
+    std::atomic<bool>& partSelectFlag() override { return partSelect; }
+    std::atomic<bool>& patternSendFlag() override { return patternToo; }
+    void patchTypeChanged(int type, int lowerList, bool refresh) override;
+    void setMultiMode(bool on) override { multiMode = on; }
+    void setSequenceMode(bool on) override { sequenceMode = on; }
+    void setCategoryView(bool on) override { categoryView = on; }
+    void setSearchView(bool on) override { searchView = on; }
+    int getLibrarianViewCurrentSlot() override;
+    bool isGridFocus() const override { return gridFocus; }
+    void refreshFolderStructure(int row, int selected, const std::string& folder,
+                                const std::string& fileName) override;
+    void AddMenuItemsIn() override;
+    void refreshPatchNames(int program) override;
+    IControl* searchButton() override;
+    std::atomic<int>& programNumber() override { return lastProgramNumber; }
+    void sendPartDataBackToHardware(int part) override;
+    void clearArrangementSendFlag(bool second) override {
+        (second ? globalFirst : arrangementBatch) = false;
+    }
+    std::atomic<bool>& requestCancelFlag() override;
+    // Part status, whole-dump re-sends, the settings file, MIDI routing and clock.
+    void randomizePart(int part) override;
+    void resetContinuousClock(bool stop) override;
+    // Each construction reads the scale from the settings file, written just before this.
+    void setUIScale(double) override {}
+    std::atomic<bool>& midiPortsSetFlag() override { return midiIOSet; }
+    std::atomic<bool>& firstRunNoticeOpen() override { return firstRun; }
+    std::atomic<bool>& programBankControlFlag() override { return programBankControl; }
+    std::atomic<bool>& masterKeyboardFlag() override { return masterKeyboard; }
+    std::atomic<bool>& clockPointerFlag() override { return clockPointer; }
+    std::atomic<bool>& clockStartedFlag() override { return clockStarted; }
+    std::atomic<bool>& trackIncomingFlag() override { return followIncoming; }
+    std::atomic<bool>& queueRoutingFlag() override { return toHostBuffer; }
+    std::atomic<bool>& partReRequestFlag() override { return pendingPartRequest; }
+    std::atomic<bool>& midiDropFlag(int passThroughSwitch) override;
+    std::atomic<int>& dawOffset() override { return dawBufferSamples; }
+    std::atomic<int>& cachedTempo() override { return clockTempo; }
 
     // ---- SenderPlugin.
     bool SendMidiSysex(const uint8_t* data, int length) override;
@@ -131,7 +292,7 @@ public:
     bool isClockStartStopEnabled() override { return clockPointer; }
     bool isClockTickEnabled() override { return clockInfo; }
     void setClockTickEnabled(bool on) override { clockInfo = on; }
-    int getTempoValue() override { return lastTempo; }
+    int getTempoValue() override { return clockTempo; }
     std::string getValueListText(const std::string& list, int index) override;
     void printDebugInfo(const std::string& text) override { log(text); }
     double GetParamMin(int paramIdx) override;
@@ -141,8 +302,8 @@ public:
     void setParamText(int paramIdx, const std::string& text) override;
     void setPatchManagerName(int index, const std::string& name) override;
     int getDeviceId() override { return deviceId; }
-    int getSelectedPart() override { return selectedPart; }
-    int getModel() override { return model; }
+    int getSelectedPart() override { return shownPart; }
+    int getModel() override { return synthModel; }
     bool isBatch() override { return arrangementBatch; }
     void setFilterLinkMode(int part, int mode) override;
     RandomValueList& randomValueList() override { return randomValues; }
@@ -156,8 +317,8 @@ public:
     void displayCategoryName(const std::string& category) override;
     bool ProcessSysExInternal(ISysEx* msg) override;
     void updatePatchLibrarianView(int which) override;
-    void OnParamChange(int paramIdx) override { IEffectVST::OnParamChange(paramIdx); }
-    void OnParamChange2(int paramIdx) override;
+    void OnParamChange(int paramIdx) override { paramChanges.OnParamChange(paramIdx); }
+    void OnParamChange2(int paramIdx) override { paramChanges.OnParamChange2(paramIdx); }
     bool isAnswerReceived() override { return answerReceived; }
     bool isProbeStarted() override { return probeStarted; }
     bool isReducedChangeRunning() override { return reducedChangeRunning; }
@@ -185,7 +346,7 @@ public:
     void setStoredProgram(int part, int program) override {
         storedPrograms[size_t(part & 15)] = program;
     }
-    void setSelectedPart(int part) override { selectedPart = part; }
+    void setSelectedPart(int part) override { shownPart = part; }
     void lightPartIndicator(int part) override;
     int getLibrarianViewSide() override;
     void setLibrarianViewUpperSlot(int slot) override;
@@ -195,7 +356,7 @@ public:
     void MIDIOutRoutingSwitch(IMidiMsg* msg) override;
     int getLastProgramNumber() override { return lastProgramNumber; }
     // Refused with "Set MIDI I/O First!" while no output is chosen; lights the indicator of
-    // the part on the message's channel.
+    // the first part on the message's channel.
     void sendMidiMsgAndLog(IMidiMsg* msg) override;
     bool SendMidiMsg(IMidiMsg* msg) override { return IEffectVST::SendMidiMsg(msg); }
     bool isGlobalFirst() override { return globalFirst; }
@@ -231,7 +392,7 @@ public:
     bool isCategoryView() const override { return categoryView; }
     bool isSearchView() const override { return searchView; }
     void setGridFocus(bool focus) override { gridFocus = focus; }
-    int getCurrentPart() override { return selectedPart; }
+    int getCurrentPart() override { return shownPart; }
     ControlLayer* getPatchRenameLayer() override { return namedLayer("patchRename"); }
     ControlLayer* getSaveChangesLayer() override { return namedLayer("saveChangesLayer"); }
     LibrarianViewControl* getLibrarianView() override { return librarianView; }
@@ -295,8 +456,41 @@ private:
     IControl* keepFirstControl(int paramIdx);
     // Shows the text on the display control kept for the parameter, when there is one.
     void showText(int paramIdx, const std::string& text);
+    // Steps of the block loop.
+    void followTransport(bool running);
+    void followTempo();
+    void sendTempo(int value);
+    int samplePositions(int nFrames);
+    void drainQueue(int positions, bool flush);
+    void silenceAfterReset();
+    void timeOutIndicators();
+    // The gate's hand-over of SysEx to the message manager and what follows it.
+    void passSysEx(ISysEx* sysex, bool fromDevice);
+    // The two roads of a control action, after its common steps; index picks the message.
+    void sendControlChange(const ControlAction& action, double value);
+    void sendSysExAction(const ControlAction& action, int idx, int index);
+    // The value byte of an action's parameter that shares its byte on the synthesizer with
+    // others of its part, made from all of them; -1 for any other.
+    int packedByte(int kind, int idx);
+    // One single-parameter message: the current device id, the display, and the send unless
+    // the change is a refresh or an echo.
+    void sendParameterMessage(std::vector<int> message);
+    // A change that came from the synthesizer under local control goes back to it no more.
+    bool isEcho();
     // The scaled editor size.
     int scaled(int length) const { return int(length * windowScale); }
+
+    // The bank shown on a side of the librarian's grids; null when there is none. Under the
+    // librarian's mutex.
+    PatchFile* shownBankFile(int side) const;
+
+    // Steps of a restore.
+    int storedParamCount() const;
+    int restorePortsAndSelections(ByteChunk* chunk, int pos);
+    void readFilterSwitches();
+    void restoreNames();
+    void sendArrangementAndWait();
+    void logDevices(const std::string& when);
 
     // Collaborators, created by the constructor and released by the destructor in order.
     std::unique_ptr<PatchManager> patchManager;
@@ -313,7 +507,6 @@ private:
     ProgressIndicator* progressIndicator = nullptr;
     IControl* cancelButtons[2] = {};
     static constexpr int kProgressImageId = 122;
-    static constexpr int kPopupMenus = 13;
     std::array<ControlLayer*, kPopupMenus> popupLayers{};
     std::array<IControl*, kPopupMenus> popupMenus{};
     LibrarianViewControl* librarianView = nullptr;
@@ -333,10 +526,11 @@ private:
     int colourScheme = 0;
 
     IMidiQueue midiQueue{1024};
-    double sampleRate = 44100.0;
+    std::atomic<double> sampleRate{44100.0};
     std::atomic<bool> notesOffSent{false};
     std::atomic<bool> progressShowing{false};
     std::array<RememberedBank, 6> rememberedBanks;
+    std::string panelCaption;
     std::atomic<bool> multiMode{false};
     std::atomic<bool> sequenceMode{false};
     std::atomic<bool> categoryView{false};
@@ -354,10 +548,11 @@ private:
     std::atomic<bool> patternToo{false};
     std::atomic<bool> incomingGate{false};
     std::atomic<bool> transferRunning{false};
+    std::atomic<bool> recallRunning{false};
     std::atomic<int> lastProgramNumber{0};
     std::atomic<int> lastTempo{0};
-    std::atomic<int> model{0};
-    std::atomic<int> selectedPart{0};
+    std::atomic<int> synthModel{0};
+    std::atomic<int> shownPart{0};
     std::atomic<int> deviceId{0};
     std::atomic<int> awaitedDumpPart{0};
     std::atomic<bool> answerReceived{false};
@@ -378,11 +573,32 @@ private:
     std::atomic<bool> clockInfo{true};
     std::array<std::atomic<int>, 16> filterLink{};
     // Per part: the bank and program last selected, whether the activity indicator is lit
-    // and when it was lit (ms of the platform clock).
+    // and when it was lit (GetTickCount).
     std::array<std::atomic<int>, 16> storedBanks{};
     std::array<std::atomic<int>, 16> storedPrograms{};
     std::array<std::atomic<bool>, 16> partLit{};
-    std::array<std::atomic<int64_t>, 16> partLitAt{};
+    std::array<std::atomic<unsigned int>, 16> partLitAt{};
+    // The continuous MIDI clock runs; cleared so that the block loop restarts it.
+    std::atomic<bool> clockStarted{false};
+    std::atomic<bool> linkApply{false};
+    std::atomic<bool> pendingReset{false};
+    std::atomic<bool> transportPlaying{false};
+    std::atomic<bool> libraryControl{false};
+    // The next quick-tab change selects the part on the synthesizer.
+    std::atomic<bool> partSelect{true};
+    // The block loop's own: the host's time, a clock start posted for this run of the
+    // transport, the tempo last seen from the host sent.
+    ITimeInfo timeInfo;
+    bool clockStartPosted = false;
+    bool hostTempoSynced = false;
+    std::atomic<int> dawBufferSamples{0};
+    std::atomic<bool> pendingPartRequest{false};
+    std::atomic<int> clockTempo{0};
+    std::atomic<bool> masterKeyboard{false};
+    std::atomic<bool> programBankControl{false};
+    // Redrawn after each SysEx from the synthesizer.
+    ControlLayer* mixerLayer = nullptr;
+    ZozParamChanges paramChanges{this};
     RandomValueList randomValues{};
 };
 

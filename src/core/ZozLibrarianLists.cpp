@@ -59,8 +59,14 @@ const PopupMenuRow kPopupMenuRows[] = {
      makeMenu<RightPatternPopupMenu>},
 };
 
-// Rows of the program page's menus.
-enum { kProgramNumberRow = 6, kBankNumberRow = 7, kPerfBankNameRow = 9, kProgBankNameRow = 10 };
+// Rows of the bank edit menu and the program page's menus.
+enum {
+    kBankEditRow = 4,
+    kProgramNumberRow = 6,
+    kBankNumberRow = 7,
+    kPerfBankNameRow = 9,
+    kProgBankNameRow = 10
+};
 
 // Controls that later code drives, remembered after the librarian menus are built.
 const int kControlSet2[] = {
@@ -145,7 +151,7 @@ void Zoz::updateBankAndProgramMenuNames(bool keepBankMenu) {
     for (int row : {kBankNumberRow, kPerfBankNameRow, kProgBankNameRow})
         if (ControlLayer* layer = popupLayers[row]) layer->Hide(true);
     const bool multi = multiMode;
-    const int part = selectedPart;
+    const int part = shownPart;
     const int program = TruncToInt(GetParamValue(multi ? kMultiPatch : kMultiPartPatch + part));
     const int bank = TruncToInt(GetParamValue(multi ? kMultiBank : kMultiPartBank + part));
     auto* programMenu = dynamic_cast<ProgramNumberPopupMenu*>(popupMenus[kProgramNumberRow]);
@@ -187,11 +193,11 @@ void Zoz::resetWithDefaults() {
         if (IControl* control = keptControl(list)) control->SetValueFromPlug(0.0);
     editor->SetParameterFromPlug(kOverrideTempo, 1.0, false);
     editor->SetParameterFromPlug(kQModel, 0.0, false);
-    model = TruncToInt(GetParam(kQModel)->Value());
+    synthModel = TruncToInt(GetParam(kQModel)->Value());
     GetParam(kControlProgBank)->Set(1.0);
     editor->SetParameterFromPlug(kControlProgBank, 1.0, true);
     editor->SetParameterFromPlug(kQuickTab, 0.0, false);
-    selectedPart = TruncToInt(GetParam(kQuickTab)->Value());
+    shownPart = TruncToInt(GetParam(kQuickTab)->Value());
     editor->SetParameterFromPlug(kLibSyncTimer, 2.0, false);
 
     // Last of the constructor's layers: drawn above all and asked first for clicks.
@@ -258,4 +264,21 @@ void Zoz::showEveryParameter() {
         if (value > 0) values.emplace_back(i, value);
     }
     editor->SetParametersFromPlug(values, false);
+}
+
+void Zoz::refreshFolderStructure(int row, int selected, const std::string& folder,
+                                 const std::string& fileName) {
+    for (IControl* menu : popupMenus)
+        if (auto* chooser = dynamic_cast<BankChooser*>(menu); chooser && chooser->row() == row)
+            chooser->refreshFolderStructure(selected, fileName, folder);
+}
+
+void Zoz::AddMenuItemsIn() {
+    if (auto* menu = dynamic_cast<BankEditPopupMenu*>(popupMenus[kBankEditRow]))
+        menu->AddMenuItemsIn(this);
+}
+
+void Zoz::refreshPatchNames(int program) {
+    if (auto* menu = dynamic_cast<ProgramNumberPopupMenu*>(popupMenus[kProgramNumberRow]))
+        menu->refreshPatchNames(librarian.get(), this, program);
 }

@@ -1,10 +1,11 @@
 // What the sender, the librarian, the browser and the UI configuration reach the plug-in
-// through, and the plug-in's own state block.
+// through.
 
 #include "src/core/Zoz.h"
 
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
+#include "kit/effect/ITextControl.h"
 #include "kit/effect/ProgressIndicator.h"
 #include "src/browser/FileCopyPopupMenu.h"
 #include "src/browser/FileEditPopupMenu.h"
@@ -15,35 +16,6 @@
 #include "src/sender/MIDIMessageSender.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UIConfigManager.h"
-
-namespace {
-// The last ids of the list are editor state that the chunk does not keep.
-constexpr int kUnstoredParams = 648;
-} // namespace
-
-bool Zoz::SerializeState2(ByteChunk* chunk, bool full) {
-    KIT_MutexLock lock(GetMutex());
-    const uint8_t version[4] = {0, 0, 0, 1};
-    chunk->PutBytes(version, 4);
-    chunk->PutDouble(GetParam(kQuickTab)->Value());
-    chunk->PutDouble(GetParam(kQModel)->Value());
-    SerializeParams(chunk);
-    if (full) {
-        const std::pair<int, int> devices[] = {{kDeviceInSelection, 17}, {kDeviceOutSelection, 18}};
-        for (const auto& [paramIdx, slot] : devices) {
-            const IParam* param = GetParam(paramIdx);
-            const std::string name = param->GetDisplayText(TruncToInt(param->Value()));
-            patchManager->setName(slot, name.empty() ? "Set Name" : name);
-            setLibrarianViewDirty();
-        }
-        patchManager->saveAllToChunk(chunk);
-        for (int paramIdx :
-             {kDeviceInSelection, kDeviceOutSelection, kBankSelection, kPatchSelection})
-            chunk->PutDouble(GetParam(paramIdx)->GetNormalized());
-    }
-    SerializeNonAutomatedParams(chunk, NHiddenParams() - kUnstoredParams);
-    return true;
-}
 
 // ---- SenderPlugin
 
@@ -111,9 +83,8 @@ void Zoz::setFilterLinkMode(int part, int mode) {
 // The first cancel button sits on the librarian page, the second on the others.
 void Zoz::DisplayProcessingIndicator(bool on) {
     progressShowing = on;
+    showProgressIndicator(on);
     if (progressLayer) {
-        progressIndicator->Hide(!on);
-        progressLayer->Hide(!on);
         const bool librarianPage = GetParamValue(kMainTab) == 1.0;
         for (int i = 0; on && i < 2; ++i)
             if (cancelButtons[i]) cancelButtons[i]->Hide(librarianPage != (i == 0));
@@ -139,10 +110,6 @@ void Zoz::DisarmLibrarianRequests() {
     messageManager->disarmLibrarianRequests();
 }
 
-void Zoz::setLibrarianViewDirty() {
-    if (librarianView) librarianView->SetDirty(false);
-}
-
 void Zoz::displayPatchName(const std::string& name) {
     showText(kControlDisplayPatch, name);
 }
@@ -151,42 +118,8 @@ void Zoz::displayCategoryName(const std::string& category) {
     showText(kControlDisplayCategory, category);
 }
 
-bool Zoz::ProcessSysExInternal(ISysEx* msg) {
-    const bool collecting = messageManager->isCollecting();
-    messageManager->ProcessSysEx(msg, true);
-    if (messageManager->answerReceived) answerReceived = true;
-    return collecting && messageManager->answerReceived;
-}
-
-void Zoz::updatePatchLibrarianView(int which) {
-    if (!librarianView) return;
-    if (which == 0 || which == 2) librarianView->patchSelectionUpperChanged();
-    if (which == 1 || which == 2) librarianView->patchSelectionLowerChanged();
-}
-
-void Zoz::OnParamChange2(int paramIdx) {
-    IEffectVST::OnParamChange2(paramIdx);
-    messageManager->dumpAwaited = false;
-}
-
 int Zoz::getTimerValue() {
     return MIDIMessageSender::pauseUnitMillis(GetParamValue(kLibSyncTimer));
-}
-
-IControl* Zoz::getSysexControl(int k1, int k2, int k3, int k4, int variant) {
-    return uiConfig->getSysExControlMap().findControl(k1, k2, k3, k4, variant);
-}
-
-IControl* Zoz::getCCControls(int channel, int cc, int legacy) {
-    return uiConfig->getCCControls(channel, cc, legacy);
-}
-
-bool Zoz::isMIDIFilterBlocked(int passThroughSwitch) {
-    const int host = passThroughSwitch - kMIDIFilterDAWCCPassThrough;
-    const int hardware = passThroughSwitch - kMIDIFilterHWCCPassThrough;
-    if (host >= 0 && host < kFilterKinds) return hostBlocked[size_t(host)];
-    if (hardware >= 0 && hardware < kFilterKinds) return hardwareBlocked[size_t(hardware)];
-    return false;
 }
 
 bool Zoz::isLibrarianControl() {
@@ -211,18 +144,6 @@ void Zoz::setLibrarianViewCurrentSlot(int slot) {
 
 // ---- BrowserPlugin
 
-void Zoz::showFileEditMenu(int x, int y) {
-    fileEditMenu =
-        std::make_unique<FileEditPopupMenu>(this, librarian.get(), IRECT(x, y, x, y), this);
-    fileEditMenu->doPopupMenu(this, x, y);
-}
-
-void Zoz::showFileCopyMenu(int x, int y) {
-    fileCopyMenu =
-        std::make_unique<FileCopyPopupMenu>(this, librarian.get(), IRECT(x, y, x, y), this);
-    fileCopyMenu->doPopupMenu(this, x, y);
-}
-
 bool Zoz::postJob(int command, const std::function<void(SenderJob&)>& setArguments) {
     return messageManager->postJob(command, setArguments);
 }
@@ -246,10 +167,6 @@ void Zoz::sendAllPatchRequestSysexFromLibrarian(int bank) {
 
 void Zoz::clearEntryStored() {
     messageManager->answerReceived = false;
-}
-
-void Zoz::OpenDataDirectory() {
-    if (IGraphics* gui = GetGUI()) gui->OpenURL(dataFolderPath.c_str(), nullptr, nullptr, nullptr);
 }
 
 // ---- UIConfigPlugin
@@ -279,4 +196,66 @@ void Zoz::setRememberedFileName(BankPosition position, const std::string& fileNa
 
 void Zoz::setRememberedFolder(BankPosition position, const std::string& folder) {
     rememberedBanks[position].folder = folder;
+}
+
+// ---- ParamChangePlugin
+
+bool Zoz::ThreadRunning() {
+    return messageManager->isRunning(MIDIMessageManager::kJobThread);
+}
+
+ITextControl* Zoz::displayNameLine() {
+    return dynamic_cast<ITextControl*>(keptControl(kControlDisplayName));
+}
+
+ITextControl* Zoz::displayValueLine() {
+    return dynamic_cast<ITextControl*>(keptControl(kControlDisplayValue));
+}
+
+const std::vector<std::string>& Zoz::getValueList(const std::string& name) {
+    return uiConfig->getValueList(name);
+}
+
+std::atomic<bool>& Zoz::dumpAwaited() {
+    return messageManager->dumpAwaited;
+}
+
+std::atomic<bool>& Zoz::settingFromDevice() {
+    return messageManager->settingFromDevice;
+}
+
+std::atomic<bool>& Zoz::soundRequestActive() {
+    return messageManager->patchRequest.active;
+}
+
+void Zoz::showProgressIndicator(bool show) {
+    if (progressIndicator) progressIndicator->Hide(!show);
+    if (progressLayer) progressLayer->Hide(!show);
+}
+
+void Zoz::enableLibrarianViewDrag() {
+    if (librarianView) librarianView->setDragEnabled(true);
+}
+
+void Zoz::selectUpperBank(int bank) {
+    {
+        KIT_MutexLock lock(&librarian->mutex());
+        const std::vector<PatchFile*>* banks = librarian->bankList(librarian->currentType);
+        if (!banks || bank < 0 || bank >= int(banks->size())) return;
+        librarian->upperBankIndex = bank;
+    }
+    updatePatchLibrarianView(0);
+    setLibrarianViewDirty();
+}
+
+int Zoz::getLibrarianViewCurrentSlot() {
+    return librarianView ? librarianView->getCurrentSlot() : 0;
+}
+
+IControl* Zoz::searchButton() {
+    return keptControl(kPatchSearch);
+}
+
+std::atomic<bool>& Zoz::requestCancelFlag() {
+    return messageManager->getSender()->cancel;
 }

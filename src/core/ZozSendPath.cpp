@@ -3,11 +3,22 @@
 #include "src/core/Zoz.h"
 
 #include "kit/effect/IMidiMsg.h"
-#include "platform/Clock.h"
+#include "kit/winl/winl.h"
+#include "src/browser/LibrarianViewControl.h"
+#include "src/incoming/MIDIMessageManager.h"
 #include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
 
 #include <cstdio>
+
+int Zoz::partChannel(int part) {
+    int channel = TruncToInt(GetParamValue(kGlobalMidiChannel)) - 1;
+    if (part >= 0 && part < 16) {
+        const int setting = TruncToInt(GetParamValue(kMultiPartMIDICh + part));
+        if (setting >= 2) channel = setting - 2;
+    }
+    return channel >= 0 && channel <= 15 ? channel : -1;
+}
 
 void Zoz::checksumCheckAndSend(uint8_t* msg, int length) {
     if (!midiIOSet) {
@@ -15,6 +26,10 @@ void Zoz::checksumCheckAndSend(uint8_t* msg, int length) {
         return;
     }
     SysexMessage::writeChecksum(msg, length);
+    // Byte 5 of the plug-in's framed dumps and commands is their bank or part byte.
+    if (!followIncoming && length >= 6 && msg[1] == SysexMessage::kManufacturerId &&
+        msg[2] == SysexMessage::kModelId)
+        lightPartIndicator(msg[5]);
     SendMidiSysex(msg, length);
     DebuggerOutput::logSysExOutMessageByte(msg, length);
 }
@@ -32,15 +47,39 @@ void Zoz::sendMidiMsgAndLog(IMidiMsg* msg) {
         setUpperDisplayText("Set MIDI I/O First!");
         return;
     }
-    if (!followIncoming) {
-        for (int part = 0; part < 16; ++part)
-            if (TruncToInt(GetParamValue(kMultiPartMIDICh + part)) - 2 == msg->Channel()) {
-                lightPartIndicator(part);
-                break;
-            }
-    }
+    if (!followIncoming) lightPartIndicator(messageManager->partOnChannel(msg->Channel()));
     SendMidiMsg(msg);
     printf("Plug-in MIDI Out ");
+}
+
+void Zoz::AllSoundsOff(int part, bool allParts) {
+    if (!midiIOSet) return;
+    const auto notesOff = [this](int p) {
+        IMidiMsg msg;
+        const int channel = partChannel(p);
+        if (channel >= 0 && msg.MakeControlChangeMsg(IMidiMsg::kAllNotesOff, 0.0, channel))
+            MIDIOutRoutingSwitch(&msg);
+    };
+    if (!allParts) {
+        notesOff(part);
+    } else {
+        for (int p = 0; p < 16; ++p)
+            if (TruncToInt(GetParamValue(kMultiPartStatus + p)) != 0) notesOff(p);
+    }
+    notesOffSent = true;
+}
+
+void Zoz::storeAllPatchesToDeviceFromLibrarian(int source, int firstSlot, int bank) {
+    if (!midiIOSet) return;
+    postJob(SenderJob::kStoreAllPatchesToDeviceFromLibrarian, [=](SenderJob& job) {
+        job.storeArg1 = source;
+        job.storeArg2 = firstSlot;
+        job.storeArg3 = bank;
+    });
+}
+
+void Zoz::setLibrarianViewDirty() {
+    if (librarianView) librarianView->SetDirty(false);
 }
 
 void Zoz::setArrangementSendFlags(bool a, bool b, bool c) {
@@ -54,22 +93,22 @@ void Zoz::lightPartIndicator(int part) {
     if (part < 0 || part > 15 || partLit[size_t(part)]) return;
     editor->SetParameterFromPlug(kMIDILed + part, 1.0, false);
     partLit[size_t(part)] = true;
-    partLitAt[size_t(part)] = platform::NowMillis();
+    partLitAt[size_t(part)] = GetTickCount();
 }
 
-// All Notes Off, bank changes, librarian auditions and transfers, and bank imports come with
-// the send path's channel rule and the transfer glue; until then nothing is sent or copied and
-// a bank change reports that it was refused.
-void Zoz::AllSoundsOff(int, bool) {}
-
+// Bank changes, librarian auditions and transfers, bank imports and the patch type switch come
+// with the transfer glue; until then nothing is sent, copied or switched and a bank change
+// reports that it was refused.
 bool Zoz::BankChangeMessage(int) {
     return false;
 }
-
-void Zoz::sendPatchToDeviceFromLibrarian(int, int, int) {}
 
 void Zoz::sendPatchAndPatternToDevice(int, bool, bool, bool, bool) {}
 
 void Zoz::SendAllProgramsFromLibrarian(int) {}
 
 void Zoz::saveImportedFile(bool) {}
+
+void Zoz::sendPartDataBackToHardware(int) {}
+
+void Zoz::patchTypeChanged(int, int, bool) {}

@@ -61,6 +61,7 @@ Zoz::Zoz(IEffectInstanceInfo info)
     log("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
 
     takeLayoutLayers();
+    mixerLayer = namedLayer("miniMixer");
     // Page switching ungrays it.
     randomizeButton = keepFirstControl(kRandomize);
     if (randomizeButton) randomizeButton->GrayOut(true);
@@ -107,6 +108,8 @@ Zoz::~Zoz() {
     int noPort = 0;
     setExternalMIDIIn(noPort, nullptr);
     if (IGraphics* gui = GetGUI()) gui->CloseWindow();
+    // A job ends with calls into the plug-in, which reach the manager.
+    messageManager->stopWorkers();
     messageManager.reset();
     patchManager.reset();
     uiConfig->ClearImageCache();
@@ -133,31 +136,13 @@ void Zoz::readSettings() {
     storedOutName = !settings[SettingsFile::kMIDIOutDevice].empty();
 }
 
-SettingsFile::Rewrite Zoz::rewriteSettingsFile() const {
-    const SettingsFile::Rewrite result = SettingsFile::rewrite(settingsPath, settings);
+bool Zoz::writeSettingsFile(const SettingsFile::Lines& lines) {
+    const SettingsFile::Rewrite result = SettingsFile::rewrite(settingsPath, lines);
     if (result == SettingsFile::Rewrite::kFailed)
         log("DEFAULT SETTINGS: unable to write ", settingsPath);
-    return result;
-}
-
-void Zoz::Reset() {
-    KIT_MutexLock lock(GetMutex());
-    notesOffSent = false;
-    sampleRate = GetSampleRate();
-    midiQueue.Resize(GetBlockSize());
-    char version[MAX_VERSION_STR_LEN];
-    GetEffectVersionStr(version);
-    log("RESET: plug-in ", version);
-    const std::pair<int, std::string> lines[] = {
-        {kControlDisplayName, "Veririz Zoz Plug-in"},
-        {kControlDisplayValue, std::string(version) + (logEnabled ? " - 02-Jan-2020" : "")},
-        {kControlDisplayBuild, version},
-        {kControlDisplayCategory, "INIT"},
-        {kControlDisplayPatch, "-- INIT --"},
-        {kControlDisplayCC, "---"},
-    };
-    for (const auto& [paramIdx, text] : lines)
-        showText(paramIdx, text);
+    if (result != SettingsFile::Rewrite::kWritten) return false;
+    settings = lines;
+    return true;
 }
 
 void Zoz::openStoredPorts() {

@@ -23,6 +23,11 @@ MIDIMessageManager::MIDIMessageManager(SenderPlugin* plugin, PatchManager* patch
 }
 
 MIDIMessageManager::~MIDIMessageManager() {
+    stopWorkers();
+}
+
+void MIDIMessageManager::stopWorkers() {
+    if (!sender) return; // kept by a worker that did not end
     sender->resetContinuousClock(true);
     sender->requestStop();
     bool allEnded = true;

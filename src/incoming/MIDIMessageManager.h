@@ -39,11 +39,15 @@ public:
 
     MIDIMessageManager(SenderPlugin* plugin, PatchManager* patchManager, PatchLibrarian* librarian,
                        IGraphics* graphics);
-    // Stops the clock, cancels and stops every job and joins the workers (a bounded wait
-    // each); a worker that does not end is logged and keeps its sender.
+    // Stops the workers as stopWorkers does.
     ~MIDIMessageManager() override;
     MIDIMessageManager(const MIDIMessageManager&) = delete;
     MIDIMessageManager& operator=(const MIDIMessageManager&) = delete;
+
+    // Stops the clock, cancels and stops every job and joins the workers (a bounded wait
+    // each); a worker that does not end is logged and keeps its sender. The owner calls it
+    // while the jobs may still reach it; later calls do nothing more.
+    void stopWorkers();
 
     // The worker that runs a command; a code without a job goes to the job thread, which
     // returns at once.
@@ -126,6 +130,13 @@ public:
     // program and requests the part's sound, by the plug-in's modes.
     void MakeProgramChangeMessages(int part, IMidiMsg* msg);
 
+    // Posts a request of the part's sound (job 7) or pattern (job 8) into the editor; the
+    // wait for its dump (and with armEditor the editor as destination) begins only when the
+    // job is posted. Returns whether it was.
+    bool postEditorRequest(int command, int part, bool armEditor);
+    // The first part whose MIDI channel setting names the channel 0..15, or -1.
+    int partOnChannel(int channel);
+
     // Ends every librarian collection.
     void disarmLibrarianRequests();
     // True while a librarian collection is armed.
@@ -201,15 +212,9 @@ private:
     // Sets or moves under the plug lock, so that the send path of another thread never sees
     // settingFromDevice raised for its own change.
     void applyFromDevice(bool raise, bool refresh, const std::function<void()>& apply);
-    // Posts a request of the part's sound (job 7) or pattern (job 8) into the editor; the
-    // wait for its dump (and with armEditor the editor as destination) begins only when the
-    // job is posted.
-    void postEditorRequest(int command, int part, bool armEditor);
     // Librarian slots exist as 0..99: other programs select and send nothing.
     void selectLibrarianSlot(int program, bool upperToo);
     void sendLibrarianEntry(int slot, int part);
-    // The first part whose MIDI channel setting names the channel 0..15, or -1.
-    int partOnChannel(int channel);
     // While the indicators follow incoming MIDI, lights that of the channel's part.
     void lightIndicatorOfChannel(int channel);
 

@@ -343,7 +343,7 @@ void MIDIMessageManager::applyFromDevice(bool raise, bool refresh,
     settingFromDevice = false;
 }
 
-void MIDIMessageManager::postEditorRequest(int command, int part, bool armEditor) {
+bool MIDIMessageManager::postEditorRequest(int command, int part, bool armEditor) {
     const bool wasAwaited = dumpAwaited;
     bool written = false;
     const bool posted = postJob(command, [&](SenderJob& job) {
@@ -356,6 +356,7 @@ void MIDIMessageManager::postEditorRequest(int command, int part, bool armEditor
     });
     // A start that the thread library refused leaves the wait as it was.
     if (written && !posted) dumpAwaited = wasAwaited;
+    return posted;
 }
 
 void MIDIMessageManager::selectLibrarianSlot(int program, bool upperToo) {

@@ -1,6 +1,7 @@
 #include "src/params/PageZones.h"
 
 #include "kit/effect/ControlLayer.h"
+#include "kit/effect/ITextControl.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/uiconfig/ParameterIds.h"
 
@@ -8,6 +9,23 @@ const EffectZones kEffectZones[2] = {
     {kEffect1Mode, kFX1DelayClocked, 10, 20, 40, {22, 42}, "effect1Overlayer"},
     {kEffect2Mode, kFX2DelayClocked, 300, 30, 50, {32, 52}, "effect2Overlayer"},
 };
+
+void hideNamedLayer(ParamChangePlugin* plug, const std::string& name, bool hidden) {
+    if (ControlLayer* layer = plug->namedLayer(name)) layer->Hide(hidden);
+}
+
+void hideBankMenus(ParamChangePlugin* plug) {
+    for (const char* name :
+         {"UPPERPOPUPMENU", "LOWERPOPUPMENU", "RightPatchPopupMenu", "RightSearchPopupMenu",
+          "LeftPerformancePopupMenu", "RightPerformancePopupMenu", "LeftPatternPopupMenu",
+          "RightPatternPopupMenu"})
+        hideNamedLayer(plug, name, true);
+}
+
+void showMessage(ParamChangePlugin* plug, const char* name, const char* value) {
+    if (ITextControl* line = plug->displayNameLine()) line->SetTextFromPlug(name);
+    if (ITextControl* line = plug->displayValueLine(); line && value) line->SetTextFromPlug(value);
+}
 
 ControlLayer* selectedChild(ControlLayer* layer) {
     return layer->getChildren().Get(layer->getSelectedId());

@@ -1,10 +1,20 @@
 #pragma once
 
+#include <string>
+
 class ControlLayer;
 class ParamChangePlugin;
 
 // The numbered zones of the sound pages that the page switches and the sound page rules
 // share. A part's page is the sub-layer of a main-tab page at the index of the page's value.
+
+// Hides or shows the plug-in's named layer; a layer the layout lacks is passed over.
+void hideNamedLayer(ParamChangePlugin* plug, const std::string& name, bool hidden);
+// Hides the eight bank menus of the librarian page.
+void hideBankMenus(ParamChangePlugin* plug);
+// A short message on the display: name on the name line and, when given, value on the
+// value line.
+void showMessage(ParamChangePlugin* plug, const char* name, const char* value = nullptr);
 
 // The child at the index of the layer's selected id; null when there is none.
 ControlLayer* selectedChild(ControlLayer* layer);

@@ -1,9 +1,14 @@
 #include "src/params/ParamRules.h"
 
 #include "kit/effect/IEffectBase.h"
+#include "src/params/EditorSettingsRules.h"
+#include "src/params/LibrarianRules.h"
+#include "src/params/MidiRoutingRules.h"
 #include "src/params/ParamChangePlugin.h"
+#include "src/params/PartStatusRules.h"
 #include "src/params/SoundPageRules.h"
 #include "src/params/TriggerButtonRules.h"
+#include "src/params/WholeDumpRules.h"
 #include "src/sender/SenderJob.h"
 #include "src/uiconfig/ParameterIds.h"
 
@@ -11,6 +16,11 @@ namespace {
 
 bool inRange(int id, int first, int last) {
     return id >= first && id <= last;
+}
+
+// The row of one parameter.
+template <int Id> bool is(int id) {
+    return id == Id;
 }
 
 bool isOscillatorShape(int id) {
@@ -41,9 +51,11 @@ bool isPartSetting(int id) {
 
 } // namespace
 
-// The rules of each family fill their slots; the ids tests are the dispatcher's map.
+// The rules of each family fill their slots; the ids tests are the dispatcher's map. A slot
+// of several rules is split into rows, one per rule; a row without a rule holds the rest of
+// the slot's ids, which the rows before it leave.
 const ParamRuleTable kParamRules = {
-    {{
+    {
         // Oscillator shapes: clamp, quick-tab refresh.
         {isOscillatorShape, clampAndRefreshQuickTab},
         // Filter types and envelope modes: clamp, quick-tab refresh.
@@ -65,49 +77,83 @@ const ParamRuleTable kParamRules = {
         {[](int id) { return isPartBlock(id, kFilterLinkSwitch); }, sendFilterLinkSwitch},
         // Librarian banks, editor settings and the host tempo.
         {[](int id) {
+             return id == kLibUpperPreviousBank || id == kLibUpperNextBank ||
+                    id == kLibLowerPreviousBank || id == kLibLowerNextBank;
+         },
+         stepBank},
+        {[](int id) { return isPartBlock(id, kCurrentPatchBank); }, openCurrentPatchBank},
+        {is<kUserInterfaceStyle>, applyColourScheme},
+        {is<kUserInterfaceSize>, applyWindowSize},
+        {is<kFirstRunExit>, answerFirstRun},
+        {is<kTempoInformation>, readHostTempo},
+        {[](int id) {
              return isPartBlock(id, kCurrentPatchBank) || id == kLibUpperPreviousBank ||
                     id == kLibUpperNextBank || inRange(id, kLibLowerPreviousBank, kFirstRunExit) ||
                     id == kTempoInformation;
          },
          nullptr},
-    }},
-    {{
+    },
+    {
         // Part status, engine, MIDI and controller switches: mirrors and channel status.
-        {isPartSetting, nullptr},
+        {isPartSetting, sendPartSetting},
         // Multi settings pages.
-        {[](int id) { return isPartBlock(id, kMultiPartSettings); }, nullptr},
+        {[](int id) { return isPartBlock(id, kMultiPartSettings); }, showMultiSettingsPage},
         // Editor flags.
-        {[](int id) {
-             return id == kControlProgBank || id == kControlLibrary || id == kMasterKeyboard;
-         },
-         nullptr},
+        {[](int id) { return id == kControlProgBank || id == kControlLibrary; },
+         chooseProgramControl},
+        {is<kMasterKeyboard>, followSwitch},
         // Effect pages.
         {[](int id) { return isPartBlock(id, kEffect1Mode) || isPartBlock(id, kEffect2Mode); },
          showEffectPages},
         // Envelope triggers and modes: whole-part re-send.
         {isEnvelopeTriggerOrMode, resendPart},
         // Device id, randomizer, librarian rename.
-        {[](int id) { return id == kGlobalSysExID || id == kRandomize || id == kPatchRename; },
-         nullptr},
+        {is<kGlobalSysExID>, changeDeviceId},
+        {is<kRandomize>, randomizeSelectedPart},
+        {is<kPatchRename>, renameSlot},
         // Names: whole-part or whole-multi re-send.
-        {[](int id) {
-             return isPartBlock(id, kPatchName) || isPartBlock(id, kCategoryName) ||
-                    id == kMultiName;
-         },
-         nullptr},
+        {[](int id) { return isPartBlock(id, kPatchName) || isPartBlock(id, kCategoryName); },
+         resendPartForName},
+        {is<kMultiName>, resendMultiForName},
         // Tap delays of both effects: whole-part re-send.
         {[](int id) {
              return inRange(id, kFX1TapDelayTap1Volume, kFX1TapDelayFeedbackDucking + 15) ||
                     inRange(id, kFX2TapDelayTap1Volume, kFX2TapDelayFeedbackDucking + 15);
          },
-         nullptr},
+         resendPartForTap},
         // Local control, multi transfers, program stepping.
-        {[](int id) {
-             return id == kGlobalLocalControl || id == kPushArrangement || id == kRequestTempData ||
-                    isPartBlock(id, kPatchUp) || isPartBlock(id, kPatchDown);
-         },
-         nullptr},
+        {is<kPushArrangement>, pushArrangement},
+        {is<kRequestTempData>, requestTempData},
+        {[](int id) { return isPartBlock(id, kPatchUp) || isPartBlock(id, kPatchDown); },
+         stepProgram},
+        {is<kGlobalLocalControl>, followSwitch},
         // Editor, librarian, transport and MIDI filter commands.
+        {is<kOverwriteBank>, overwriteBank},
+        {is<kPatchSearchString>, searchPatches},
+        {is<kPatchSearch>, toggleSearchView},
+        {is<kViewMIDIFilterSettings>, viewMIDIFilterSettings},
+        {is<kCategorySelection>, selectCategoryView},
+        {is<kDisplayAboutWindow>, showAboutWindow},
+        {is<kExitAboutWindow>, exitAboutWindow},
+        {is<kDiscardBankData>, discardBankData},
+        {is<kMultiSettings>, showMultiSettings},
+        {is<kDatatype>, switchDataType},
+        {is<kRefreshFolders>, refreshFolders},
+        {is<kCancelDataRequest>, cancelDataRequest},
+        {is<kMainTab>, switchMainTab},
+        {is<kQuickTab>, switchQuickTab},
+        {is<kSendMIDIClockInfo>, switchMidiClock},
+        {[](int id) {
+             return inRange(id, kMIDIFilterDAWCCPassThrough, kMIDIFilterHWSEPassThrough);
+         },
+         passMidiType},
+        {[](int id) { return id == kMIDIFilterTrackIncomingMIDI || id == kSendMIDIClockPointer; },
+         followSwitch},
+        {[](int id) { return id == kMIDIFilterDirectToHardware || id == kMIDIFilterToDAWBuffer; },
+         chooseMidiRoute},
+        {is<kAdjustDAWOffset>, setDawOffset},
+        {[](int id) { return id == kDeviceOutSelection || id == kDeviceInSelection; },
+         selectMidiPort},
         {[](int id) {
              return inRange(id, kDiscardBankData, kQuickTab) || id == kDisplayAboutWindow ||
                     id == kExitAboutWindow ||
@@ -115,7 +161,7 @@ const ParamRuleTable kParamRules = {
                     inRange(id, kOverwriteBank, kDeviceInSelection);
          },
          nullptr},
-    }},
+    },
 };
 
 void clampChangedValue(ParamChange& change) {
@@ -140,11 +186,33 @@ void dispatchMirrored(ParamChangePlugin* plug, int target, double value, bool no
         graphics->SetParameterFromPlug(target, value, normalized);
 }
 
+void setFromPlug(ParamChangePlugin* plug, int idx, double value) {
+    IEffectBase* effect = plug->effect();
+    IParam* param = effect->GetParam(idx);
+    if (!param) return;
+    param->Set(value);
+    if (IGraphics* graphics = effect->GetGUI())
+        graphics->SetParameterFromPlug(idx, param->Value(), false);
+}
+
 bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
                    const std::function<void(SenderJob&)>& setArguments, bool clearSoundRequest) {
     return plug->postJob(command, [&](SenderJob& job) {
         if (clearSoundRequest) plug->soundRequestActive() = false;
-        if (kind == JobKind::kRequest) plug->SetLibrarianRequestActive(false);
+        if (kind == JobKind::kRequest) {
+            plug->SetLibrarianRequestActive(false);
+            plug->dumpAwaited() = true;
+        }
         if (setArguments) setArguments(job);
     });
+}
+
+bool postPartSend(ParamChangePlugin* plug, int part, bool clearSoundRequest) {
+    return postSenderJob(
+        plug, SenderJob::kSendPartToDevice, JobKind::kDump,
+        [part](SenderJob& job) {
+            job.part = part;
+            job.dumpOption1 = false;
+        },
+        clearSoundRequest);
 }

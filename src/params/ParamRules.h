@@ -1,7 +1,7 @@
 #pragma once
 
-#include <array>
 #include <functional>
+#include <vector>
 
 class ControlAction;
 class IParam;
@@ -9,7 +9,7 @@ class ParamChangePlugin;
 struct SenderJob;
 
 // One editor-side parameter change as the family rules see it. v, idx and ca are read once
-// at entry; only the kTempoInformation rule may replace iv for the steps after it.
+// at entry; only the host tempo and the default port rules replace iv for the steps after.
 struct ParamChange {
     ParamChangePlugin* const plug;
     const int idx;
@@ -24,20 +24,20 @@ struct ParamChange {
 enum class RuleEnd { kGoOn, kStop };
 using ParamRule = RuleEnd (*)(ParamChange& change);
 
-// A slot of the dispatcher's chain: the ids it claims and its rule. A slot without a rule
-// claims nothing, so its ids go on as if unclaimed. A slot may be split into several rows
-// of the same ids test as long as the rows keep the slot's place in the chain.
+// A row of the dispatcher's chain: the ids it claims and its rule. A row without a rule
+// claims nothing, so its ids go on as if unclaimed. A slot of the chain is one row, or
+// several neighbouring rows that split its ids among their rules.
 struct RuleSlot {
     bool (*claims)(int id);
     ParamRule rule;
 };
 
-// The two stages of the chain, each tried in order until a slot with a rule claims the id.
+// The two stages of the chain, each tried in order until a row with a rule claims the id.
 // Stage 1 runs before the display, stage 3 after it; an id may be claimed in both. The rules
-// of the families are functions of this module put into the slots of kParamRules.
+// of the families are functions of this module put into the rows of kParamRules.
 struct ParamRuleTable {
-    std::array<RuleSlot, 6> stage1;
-    std::array<RuleSlot, 10> stage3;
+    std::vector<RuleSlot> stage1;
+    std::vector<RuleSlot> stage3;
 };
 extern const ParamRuleTable kParamRules;
 
@@ -57,6 +57,9 @@ void clampChangedValue(ParamChange& change);
 double toggleMirrored(ParamChangePlugin* plug, int target, bool normalized = false);
 // The toggle idiom with the new value given.
 void dispatchMirrored(ParamChangePlugin* plug, int target, double value, bool normalized = false);
+// Another parameter takes the plain value, bounded by its range, and its controls show it;
+// nothing is dispatched. Stored also while no editor is open.
+void setFromPlug(ParamChangePlugin* plug, int idx, double value);
 
 // What posting a job does besides writing its arguments, and only when it is posted.
 enum class JobKind {
@@ -69,3 +72,5 @@ enum class JobKind {
 bool postSenderJob(ParamChangePlugin* plug, int command, JobKind kind,
                    const std::function<void(SenderJob&)>& setArguments,
                    bool clearSoundRequest = false);
+// Posts the send of the part's sound from the editor's values (job 2, not into the librarian).
+bool postPartSend(ParamChangePlugin* plug, int part, bool clearSoundRequest = false);

@@ -54,9 +54,6 @@ RuleEnd showEffectPages(ParamChange& c) {
 RuleEnd resendPart(ParamChange& c) {
     // The eight families lie on 16-id blocks counted from the first trigger.
     const int part = (c.idx - kFilterEnvTrigger) % 16;
-    postSenderJob(c.plug, SenderJob::kSendPartToDevice, JobKind::kDump, [part](SenderJob& job) {
-        job.part = part;
-        job.dumpOption1 = false;
-    });
+    postPartSend(c.plug, part);
     return RuleEnd::kStop;
 }

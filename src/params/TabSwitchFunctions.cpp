@@ -19,11 +19,6 @@ constexpr int kLibrarianTab = 1;
 constexpr int kPatternTab = 6;
 constexpr int kLastStep = 32;
 
-const char* const kLibrarianMenus[] = {
-    "UPPERPOPUPMENU",       "LOWERPOPUPMENU",           "RightPatchPopupMenu",
-    "RightSearchPopupMenu", "LeftPerformancePopupMenu", "RightPerformancePopupMenu",
-    "LeftPatternPopupMenu", "RightPatternPopupMenu",    "BANKEDITMENU",
-};
 const char* const kHiddenOnEveryTab[] = {
     "multiModeSettingsPage1", "multiModeSettingsPage2", "effect1Overlayer",
     "effect2Overlayer",       "categoryLimit",          "discardChangesLayerRight",
@@ -55,20 +50,16 @@ std::string numbered(const char* prefix, int n) {
     return name;
 }
 
-void hide(ParamChangePlugin* plug, const std::string& name, bool hidden) {
-    if (ControlLayer* layer = plug->namedLayer(name)) layer->Hide(hidden);
-}
-
 // Shows the overlayers of the steps length + 2 to 32 and hides the others.
 void coverStepsPast(ParamChangePlugin* plug, int length) {
     for (int step = 2; step <= kLastStep; ++step)
-        hide(plug, numbered("step", step) + "overlayer", step - 2 < length);
+        hideNamedLayer(plug, numbered("step", step) + "overlayer", step - 2 < length);
 }
 
 void hideFilterPanels(ParamChangePlugin* plug) {
     for (const FilterPanels& filter : kFilters)
         for (const char* panel : filter.panels)
-            hide(plug, panel, true);
+            hideNamedLayer(plug, panel, true);
 }
 
 double valueOf(ParamChangePlugin* plug, int idx) {
@@ -92,12 +83,12 @@ void grayRandomize(ParamChangePlugin* plug, bool gray) {
 // The bank and program strip of the part, or the multi's while the librarian holds multis.
 void showBankAndProgram(ParamChangePlugin* plug, int part) {
     for (int i = 1; i <= kParts; ++i)
-        hide(plug, numbered("bankAndProgram", i), true);
-    hide(plug, "bankAndProgramMulti", true);
+        hideNamedLayer(plug, numbered("bankAndProgram", i), true);
+    hideNamedLayer(plug, "bankAndProgramMulti", true);
     if (plug->isMultiMode())
-        hide(plug, "bankAndProgramMulti", false);
+        hideNamedLayer(plug, "bankAndProgramMulti", false);
     else if (isPart(part))
-        hide(plug, numbered("bankAndProgram", part + 1), false);
+        hideNamedLayer(plug, numbered("bankAndProgram", part + 1), false);
 }
 
 void showNames(ParamChangePlugin* plug, int part) {
@@ -109,10 +100,10 @@ void showNames(ParamChangePlugin* plug, int part) {
 
 void showMultiPage(ParamChangePlugin* plug) {
     const bool second = valueOf(plug, kMultiSettings) == 1.0;
-    hide(plug, second ? "multiModeSettingsPage2" : "multiModeSettingsPage1", false);
+    hideNamedLayer(plug, second ? "multiModeSettingsPage2" : "multiModeSettingsPage1", false);
     for (int part = 0; part < kParts; ++part)
-        hide(plug, numbered("multiSettingsPart", part + 1),
-             valueOf(plug, kMultiPartSettings + part) < 1.0);
+        hideNamedLayer(plug, numbered("multiSettingsPart", part + 1),
+                       valueOf(plug, kMultiPartSettings + part) < 1.0);
 }
 
 // Unless the bank is kept, the librarian's upper bank follows the part's program.
@@ -126,29 +117,29 @@ void showLibrarianPage(ParamChangePlugin* plug, int part) {
     grayRandomize(plug, true);
     plug->showProgressIndicator(true);
     plug->enableLibrarianViewDrag();
-    hide(plug, "BANKEDITMENU", false);
-    hide(plug, "saveChangesLayer", false);
-    hide(plug, "keepBankOpenLayer", true);
-    hide(plug, "categoryLimit", false);
+    hideNamedLayer(plug, "BANKEDITMENU", false);
+    hideNamedLayer(plug, "saveChangesLayer", false);
+    hideNamedLayer(plug, "keepBankOpenLayer", true);
+    hideNamedLayer(plug, "categoryLimit", false);
     const bool unsaved = valueOf(plug, kBankEditUnsaved) == 1.0;
-    hide(plug, unsaved ? "discardChangesLayerRight" : "keepBankOpenLayer", false);
+    hideNamedLayer(plug, unsaved ? "discardChangesLayerRight" : "keepBankOpenLayer", false);
     followPartProgram(plug, part);
     if (plug->isMultiMode()) {
-        hide(plug, "LeftPerformancePopupMenu", false);
-        hide(plug, "RightPerformancePopupMenu", false);
+        hideNamedLayer(plug, "LeftPerformancePopupMenu", false);
+        hideNamedLayer(plug, "RightPerformancePopupMenu", false);
     } else if (plug->isSequenceMode()) {
-        hide(plug, "LeftPatternPopupMenu", false);
-        hide(plug, "RightPatternPopupMenu", false);
+        hideNamedLayer(plug, "LeftPatternPopupMenu", false);
+        hideNamedLayer(plug, "RightPatternPopupMenu", false);
     } else {
-        hide(plug, "UPPERPOPUPMENU", false);
+        hideNamedLayer(plug, "UPPERPOPUPMENU", false);
         if (plug->isCategoryView()) {
-            hide(plug, "RightPatchPopupMenu", false);
+            hideNamedLayer(plug, "RightPatchPopupMenu", false);
         } else if (plug->isSearchView()) {
-            hide(plug, "categoryLimit", true);
-            hide(plug, "searchField", false);
-            hide(plug, "RightSearchPopupMenu", false);
+            hideNamedLayer(plug, "categoryLimit", true);
+            hideNamedLayer(plug, "searchField", false);
+            hideNamedLayer(plug, "RightSearchPopupMenu", false);
         } else {
-            hide(plug, "LOWERPOPUPMENU", false);
+            hideNamedLayer(plug, "LOWERPOPUPMENU", false);
         }
     }
     plug->showProgressIndicator(false);
@@ -196,7 +187,7 @@ void showFiltersAndEnvelopes(ParamChangePlugin* plug, ControlLayer* page, int pa
         const int type = partValue(plug, filter.typeParams[model], part);
         if (type <= 0) continue;
         const int panel = type < int(std::size(kPanelOfFilterType)) ? kPanelOfFilterType[type] : 0;
-        hide(plug, filter.panels[panel], false);
+        hideNamedLayer(plug, filter.panels[panel], false);
     }
 }
 
@@ -222,7 +213,7 @@ void showEffects(ParamChangePlugin* plug, ControlLayer* page, int part) {
         const bool covered = part >= 4;
         page->GrayOutCustomZone(covered, clocked + fx.delayBase);
         page->GrayOutCustomZone(covered, mode + fx.typeOffset);
-        hide(plug, fx.overlayer, !covered);
+        hideNamedLayer(plug, fx.overlayer, !covered);
         page->GrayOutCustomZone(covered || mode != kDelayMode || clocked != 1, fx.delayZone);
     }
 }
@@ -250,18 +241,18 @@ void refreshTab(ParamChangePlugin* plug, int tab, ControlLayer* partPage, int pa
 void TabSwitchFunctions::mainTabSwitch(ParamChangePlugin* plug, int, int tab, int, int part) {
     ControlLayer* root = plug->namedLayer("root");
     if (root) selectChild(root, tab);
-    hide(plug, "miniMixer", tab == kMultiTab);
-    for (const char* name : kLibrarianMenus)
-        hide(plug, name, true);
+    hideNamedLayer(plug, "miniMixer", tab == kMultiTab);
+    hideBankMenus(plug);
+    hideNamedLayer(plug, "BANKEDITMENU", true);
     hideFilterPanels(plug);
     for (int i = 1; i <= kParts; ++i)
-        hide(plug, numbered("multiSettingsPart", i), true);
+        hideNamedLayer(plug, numbered("multiSettingsPart", i), true);
     coverStepsPast(plug, kLastStep);
     for (const char* name : kHiddenOnEveryTab)
-        hide(plug, name, true);
+        hideNamedLayer(plug, name, true);
     grayRandomize(plug, true);
     showBankAndProgram(plug, part);
-    hide(plug, "viewPatternDataLayer", true);
+    hideNamedLayer(plug, "viewPatternDataLayer", true);
     showNames(plug, part);
     if (tab == kMultiTab) {
         showMultiPage(plug);

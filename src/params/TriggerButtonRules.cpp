@@ -87,11 +87,7 @@ void showClockingToCome(ParamChangePlugin* plug, const EffectZones& fx, int part
 RuleEnd pressFilterLinkButton(ParamChangePlugin* plug, int part) {
     const bool linked = valueOf(plug, kFilterLinkSwitch + part) == 1.0;
     const int mode = linked ? kLinkOff : kLinkOn;
-    IEffectBase* effect = plug->effect();
-    // Stored also while no editor is open to store it with its controls.
-    effect->GetParam(kFilterLinkValue + part)->Set(mode);
-    if (IGraphics* graphics = effect->GetGUI())
-        graphics->SetParameterFromPlug(kFilterLinkValue + part, mode, false);
+    setFromPlug(plug, kFilterLinkValue + part, mode);
     plug->setFilterLinkMode(part, mode);
     dispatchMirrored(plug, kFilterLinkSwitch + part, linked ? 0.0 : 1.0);
     return RuleEnd::kGoOn;

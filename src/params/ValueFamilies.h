@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class ParamChangePlugin;
@@ -28,6 +29,8 @@ struct ValueFamily;
 // Fills text (empty on entry) and says how the line ends.
 using ValueRule = ValueLine (*)(const ValueTextArgs& args, const ValueFamily& family,
                                 std::string& text);
+// The computed text of a shown value.
+using ValueFormula = std::string (*)(const ValueTextArgs& args);
 
 // A signed amount around a centre: centreText at the centre, s − centre from low up to it,
 // "+" and s − centre above it up to high; empty elsewhere.
@@ -56,13 +59,19 @@ constexpr FamilyIds perPart(int first, int members = 1, int stride = 16) {
 constexpr FamilyIds single(int id) {
     return {id, 1, 1, 1};
 }
+// count single ids, stride apart.
+constexpr FamilyIds singles(int first, int count, int stride = 1) {
+    return {first, 1, count, stride};
+}
 
 struct ValueFamily {
     FamilyIds ids;
     ValueRule rule;
-    const char* list;       // listEntry: the value list
+    const char* list;       // the value list the rule reads, or null
     SignedOffset offset;    // signedOffset
-    const FixedWord* words; // fixedWords: the words, ending with a null text
+    const FixedWord* words; // fixedWords, percentage: the words, ending with a null text
+    int add;                // shownPlus: added to s
+    ValueFormula between;   // percentage: the text of an s from 1 to 126 that has no word
     bool claims(int id) const;
 };
 
@@ -72,20 +81,38 @@ ValueLine listEntry(const ValueTextArgs& args, const ValueFamily& family, std::s
 ValueLine signedOffset(const ValueTextArgs& args, const ValueFamily& family, std::string& text);
 // The word of s; empty when s has none.
 ValueLine fixedWords(const ValueTextArgs& args, const ValueFamily& family, std::string& text);
+// s + add, with a minus sign only when that is negative.
+ValueLine shownPlus(const ValueTextArgs& args, const ValueFamily& family, std::string& text);
+// The word of s, else for s from 1 to 126 the family's formula; empty elsewhere.
+ValueLine percentage(const ValueTextArgs& args, const ValueFamily& family, std::string& text);
 
-// Rows of each kind.
-constexpr ValueFamily listFamily(FamilyIds ids, const char* list) {
-    return {ids, listEntry, list, {}, nullptr};
+// Rows of each kind. A list rule other than listEntry reads the list its row names.
+constexpr ValueFamily listFamily(FamilyIds ids, const char* list, ValueRule rule = listEntry) {
+    return {ids, rule, list, {}, nullptr, 0, nullptr};
 }
 constexpr ValueFamily offsetFamily(FamilyIds ids, SignedOffset offset) {
-    return {ids, signedOffset, nullptr, offset, nullptr};
+    return {ids, signedOffset, nullptr, offset, nullptr, 0, nullptr};
 }
 constexpr ValueFamily wordFamily(FamilyIds ids, const FixedWord* words) {
-    return {ids, fixedWords, nullptr, {}, words};
+    return {ids, fixedWords, nullptr, {}, words, 0, nullptr};
+}
+constexpr ValueFamily shownPlusFamily(FamilyIds ids, int add) {
+    return {ids, shownPlus, nullptr, {}, nullptr, add, nullptr};
+}
+constexpr ValueFamily percentFamily(FamilyIds ids, const FixedWord* words, ValueFormula between) {
+    return {ids, percentage, nullptr, {}, words, 0, between};
 }
 constexpr ValueFamily ruleFamily(FamilyIds ids, ValueRule rule) {
-    return {ids, rule, nullptr, {}, nullptr};
+    return {ids, rule, nullptr, {}, nullptr, 0, nullptr};
 }
 
+// The families in the order they are tried.
+struct ValueFamilyTable {
+    const ValueFamily* first;
+    size_t size;
+    const ValueFamily* begin() const { return first; }
+    const ValueFamily* end() const { return first + size; }
+};
+ValueFamilyTable valueFamilies();
 // The family that claims id, or null.
 const ValueFamily* findValueFamily(int id);

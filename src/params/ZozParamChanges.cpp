@@ -10,10 +10,9 @@
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
 
-template <size_t N>
-RuleEnd ZozParamChanges::runStage(const std::array<RuleSlot, N>& slots, ParamChange& c) {
-    for (const RuleSlot& slot : slots)
-        if (slot.rule && slot.claims(c.idx)) return slot.rule(c);
+RuleEnd ZozParamChanges::runStage(const std::vector<RuleSlot>& rows, ParamChange& c) {
+    for (const RuleSlot& row : rows)
+        if (row.rule && row.claims(c.idx)) return row.rule(c);
     return RuleEnd::kGoOn;
 }
 

@@ -22,8 +22,8 @@ public:
     void OnParamChange2(int idx);
 
 private:
-    // Runs the first slot of the stage whose rule claims the id; kGoOn when none does.
-    template <size_t N> RuleEnd runStage(const std::array<RuleSlot, N>& slots, ParamChange& c);
+    // Runs the first row of the stage whose rule claims the id; kGoOn when none does.
+    static RuleEnd runStage(const std::vector<RuleSlot>& rows, ParamChange& c);
 
     ParamChangePlugin* plug;
     const ParamRuleTable rules;

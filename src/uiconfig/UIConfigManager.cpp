@@ -148,6 +148,15 @@ const std::vector<std::string>& UIConfigManager::getValueList(const std::string&
     return it == valueLists.end() ? kNone : it->second;
 }
 
+int UIConfigManager::getProgramValueByParts(int key1, int key2, int key3) const {
+    const auto level1 = programValuesByParts.find(key1);
+    if (level1 == programValuesByParts.end()) return 0;
+    const auto level2 = level1->second.find(key2);
+    if (level2 == level1->second.end()) return 0;
+    const auto value = level2->second.find(key3);
+    return value == level2->second.end() ? 0 : value->second;
+}
+
 void UIConfigManager::initParams() {
     log("CONFIG READER: Started to initialize parameters...");
     for (int i = 0; i < kParameterNameRunCount; ++i)

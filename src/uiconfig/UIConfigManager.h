@@ -256,6 +256,12 @@ public:
     }
     const SysExControlContainer& getSysExControlMap() const { return sysExControlMap; }
     const NRPNControlContainer& getNRPNControlMap() const { return nrpnControlMap; }
+    // Program values by part: an int under three keys, 0 for keys never set. Setting creates
+    // the levels it needs; reading creates nothing.
+    int getProgramValueByParts(int key1, int key2, int key3) const;
+    void setProgramValueByParts(int key1, int key2, int key3, int value) {
+        programValuesByParts[key1][key2][key3] = value;
+    }
 
     // Appends every maximal run of characters that are not delimiters.
     static void Tokenize(const std::string& text, std::vector<std::string>& tokens,
@@ -384,4 +390,5 @@ private:
     std::map<int, controlID3> ccControlTable; // channel or part, CC number, variant
     NRPNControlContainer nrpnControlMap;
     SysExControlContainer sysExControlMap;
+    std::map<int, std::map<int, std::map<int, int>>> programValuesByParts;
 };

@@ -41,11 +41,12 @@ struct CoreRig : ::testing::Test {
         testsupport::writeFile(
             path, testsupport::rawBankFile(testsupport::soundDumps(sounds, "S", "Bass")));
     }
-    std::unique_ptr<Zoz> start() {
+    // A Zoz, or a test's Plug made from the instance info and args.
+    template <typename Plug = Zoz, typename... Args> std::unique_ptr<Plug> start(Args&... args) {
         setenv("ZOZ_DATA_DIR", data.c_str(), 1);
         const std::string from = resources.empty() ? temp.path() + "/no-resources" : resources;
         setenv("ZOZ_RESOURCES_DIR", from.c_str(), 1);
-        return std::make_unique<Zoz>(IEffectInstanceInfo{});
+        return std::make_unique<Plug>(IEffectInstanceInfo{}, args...);
     }
     std::vector<std::string> logLines() const {
         const std::vector<uint8_t> b = testsupport::readFile(logPath());

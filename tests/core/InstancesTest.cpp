@@ -1,18 +1,21 @@
 // Plug-in instances meeting each other and the MIDI system: built at once, closed while another
 // draws the bitmaps they share, opening the stored ports, closed while a port floods them.
 
-#include "tests/core/CoreRig.h"
+#include "tests/core/StoredPorts.h"
 
 #include "kit/effect/IControl.h"
+#include "kit/effect/IMidiMsg.h"
+#include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Watchdog.h"
 
-#include <jack/jack.h>
 #include <png.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <thread>
 #include <unistd.h>
 
@@ -96,34 +99,6 @@ TEST_F(Instances, OneClosesWhileTheOtherDrawsTheBitmapsTheyShare) {
     second.reset();
 }
 
-class StoredPorts : public CoreRig {
-protected:
-    void SetUp() override {
-        if (!getenv("JACK_DEFAULT_SERVER"))
-            GTEST_SKIP() << "no private JACK server (scripts/test starts one)";
-        jack_status_t status;
-        jack_client_t* probe = jack_client_open("zozcoreprobe", JackNoStartServer, &status);
-        if (!probe) GTEST_SKIP() << "the JACK server is not running";
-        jack_client_close(probe);
-        setenv("ZOZ_MIDI_API", "jack", 1);
-        watchdog = std::make_unique<testsupport::Watchdog>(
-            60, testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    std::unique_ptr<testsupport::ChildProcess> peer(const char* mode, const std::string& port,
-                                                    const std::string& tag = "") {
-        auto p = std::make_unique<testsupport::ChildProcess>(
-            std::vector<std::string>{ZOZ_MIDI_PEER_PATH, mode, client(tag), port});
-        std::string line;
-        EXPECT_TRUE(p->ReadLine(&line, 10000) && line == "ready") << line;
-        return p;
-    }
-    static std::string client(const std::string& tag = "") {
-        return "zozcore" + std::to_string(getpid()) + tag;
-    }
-
-    std::unique_ptr<testsupport::Watchdog> watchdog;
-};
-
 TEST_F(StoredPorts, AStoredOutputOpensWithoutItsMissingInput) {
     auto receiver = peer("receive", "in");
     writeSettings("yellow\nnormal\nyes\n" + client() + ":in\nno such input");
@@ -173,4 +148,103 @@ TEST_F(StoredPorts, AnInputOpensWithoutItsOutputAndClosesWhileItFloods) {
     EXPECT_TRUE(sender->ReadLine(&line, 10000)); // the flood has begun
     plug.reset();
     flood.join();
+}
+
+namespace {
+
+// The bytes as the peer prints them.
+std::string hexLine(const std::vector<int>& bytes) {
+    std::string line = "msg";
+    char hex[4];
+    for (int b : bytes) {
+        snprintf(hex, sizeof(hex), " %02X", b);
+        line += hex;
+    }
+    return line;
+}
+
+} // namespace
+
+TEST_F(StoredPorts, EditsReachThePeerAsTheirMessages) {
+    auto receiver = peer("receive", "in");
+    writeSettings("yellow\nnormal\nyes\n" + client() + ":in\n");
+    resources = ZOZ_BUILT_RESOURCES;
+    auto plug = start();
+    ASSERT_TRUE(plug->isMIDIIOSet());
+    // JACK connects the ports a little later: active sensing until the peer hears it.
+    std::string heard;
+    SenderPlugin& output = *plug;
+    for (int i = 0; i < 50 && heard != "msg FE"; ++i)
+        if (output.SendMidiSysex2({0xFE})) receiver->ReadLine(&heard, 200);
+    ASSERT_EQ(heard, "msg FE");
+    // The layout's message of the parameter on the wire, with the value at its place.
+    const auto wire = [&](int idx, int value, size_t at) {
+        std::vector<int> m = plug->GetParam(idx)->GetControlAction()->sysexMessage.messages.message(0);
+        m.insert(m.begin(), 0xF0);
+        m.push_back(0xF7);
+        m.at(at) = value;
+        return m;
+    };
+    for (const auto& [idx, value] : {std::pair{kModWheel + 2, 100.0}, // part 3, on channel 3
+                                     {kOscillator2Octave + 1, 40.0},
+                                     {kPartPattern + 4, 5.0}})
+        plug->SetParameterFromGUI(idx, plug->GetParam(idx)->GetNormalized(value));
+    const std::vector<int> octave = wire(kOscillator2Octave + 1, 40, 8);
+    EXPECT_EQ(std::vector<int>(octave.begin(), octave.begin() + 6),
+              (std::vector<int>{0xF0, 0x3E, 0x0F, 0x00, 0x20, 0x01})); // part 2's sound
+    for (const std::string& expected :
+         {hexLine({0xB2, 0x01, 100}), hexLine(octave), hexLine(wire(kPartPattern + 4, 5, 7)),
+          hexLine({0xF0, 0x3E, 0x0F, 0x00, 0x03, 0x20, 0x00, 0xF7})}) { // its pattern asked for
+        std::string got = "msg FE"; // a late probe
+        while (got == "msg FE")
+            ASSERT_TRUE(receiver->ReadLine(&got, 10000)) << expected;
+        EXPECT_EQ(got, expected);
+    }
+}
+
+TEST_F(StoredPorts, SendsFromFourThreadsArriveWholeWhileThePortIsChosenAgain) {
+    auto receiver = peer("receive", "in");
+    writeSettings("yellow\nnormal\nyes\n" + client() + ":in\n");
+    auto plug = start();
+    ASSERT_TRUE(plug->isMIDIIOSet());
+    std::vector<std::thread> senders;
+    for (int t = 0; t < 4; ++t)
+        senders.emplace_back([&, t] {
+            for (int i = 0; i < 50; ++i) {
+                IMidiMsg cc;
+                cc.MakeControlChangeMsg(IMidiMsg::EControlChangeMsg(t), i / 127.0, t);
+                std::vector<uint8_t> dump(393, uint8_t(t + i));
+                const uint8_t head[] = {0xF0, 0x3E, 0x0F, 0x00, 0x10, 0x00};
+                std::copy(std::begin(head), std::end(head), dump.begin());
+                dump.back() = 0xF7;
+                if (t % 2)
+                    plug->sendMidiMsgAndLog(&cc);
+                else
+                    plug->checksumCheckAndSend(dump.data(), int(dump.size()));
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+    const std::string name = client() + ":in";
+    for (int i = 0; i < 20; ++i) {
+        int selection = 1; // not "Select MIDI Device"
+        plug->setExternalMIDIOut(selection, name.c_str());
+        ASSERT_GT(selection, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    for (std::thread& sender : senders)
+        sender.join();
+    IMidiMsg last;
+    last.MakeControlChangeMsg(IMidiMsg::EControlChangeMsg(7), 1.0, 0);
+    plug->sendMidiMsgAndLog(&last);
+    int dumps = 0, controls = 0;
+    for (std::string line; receiver->ReadLine(&line, 2000);) {
+        const bool dump = line.size() == 3 + 3 * 393 && line.rfind("msg F0 3E 0F 00 10", 0) == 0 &&
+                          line.substr(line.size() - 3) == " F7";
+        const bool control = line.size() == 12 && line[4] == 'B';
+        EXPECT_TRUE(dump || control) << line.substr(0, 60);
+        dumps += dump;
+        controls += control;
+    }
+    EXPECT_GT(dumps, 0);
+    EXPECT_GT(controls, 0); // the last one at least
 }

@@ -94,7 +94,8 @@ TEST_F(LayoutStartup, LayersControlsAndDefaultsAreAsTheStartLeavesThem) {
             << part;
     }
     const std::pair<int, const char*> lines[] = {
-        {kControlDisplayName, "Veririz Zoz Plug-in"},
+        // The filter defaults are edits, and their sends found no output.
+        {kControlDisplayName, "Set MIDI I/O First!"},
         {kControlDisplayValue, "v1.0.7 - 02-Jan-2020"},
         {kControlDisplayBuild, "v1.0.7"},
         {kControlDisplayCategory, "INIT"},

@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 using namespace testsupport;
 using Lines = SettingsFile::Lines;
@@ -63,15 +61,8 @@ TEST(SettingsFile, RewriteReplacesAWholeExistingFileOnly) {
 
     // A write cut short by the file size limit leaves the old content and no stray file.
     const std::string before = text(readFile(path));
-    rlimit old;
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limited = old;
-    limited.rlim_cur = 4;
-    auto previous = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &limited);
-    const SettingsFile::Rewrite result = SettingsFile::rewrite(path, {"halloween", "small"});
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, previous);
+    auto result = SettingsFile::Rewrite::kWritten;
+    withFileSizeLimit(4, [&] { result = SettingsFile::rewrite(path, {"halloween", "small"}); });
     EXPECT_EQ(result, SettingsFile::Rewrite::kFailed);
     EXPECT_EQ(text(readFile(path)), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 1);

@@ -27,11 +27,13 @@ TEST(SessionConfig, ReadsWithoutComplaintAndNamesOnlyKnownParameters) {
     FakeConfigPlugin plugin;
     UIConfigManager manager;
     manager.readUIConfig(&graphics, &plugin, nullptr, 0, 1.0);
-    for (const std::string& line : plugin.lines())
-        if (line.rfind("CONFIG READER: ", 0) == 0)
+    for (const std::string& line : plugin.lines()) {
+        if (line.rfind("CONFIG READER: ", 0) == 0) {
             EXPECT_TRUE(line.find("Started") != std::string::npos ||
                         line.find("Completed") != std::string::npos)
                 << line;
+        }
+    }
     EXPECT_EQ(manager.getValueList("libSyncTimer").front(), "50 ms");
 
     // The cutoff of part 1 and the global device id are bound to their messages.

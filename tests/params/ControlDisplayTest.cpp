@@ -25,7 +25,7 @@ TEST(ControlDisplay, ExcludedIdsLeaveBothLinesAndTheirNeighboursShow) {
                    18237, 18240, 18246, 18247, 18282, 18284, 18287, 18755, 18756,
                    18787, 18789, 18792, 18794, 18803, 18805, 18812, 18814, int(kControlLibrary)})
         EXPECT_FALSE(shows(fake, id)) << id;
-    for (int id : {9095,  9133,  9135,  10224, 10242, 18182, 18187, 18218, 18236, 18241,
+    for (int id : {9095,  9135,  10224, 10242, 18182, 18187, 18218, 18236, 18241,
                    18245, 18248, 18281, 18285, 18286, 18793, 18804, 18813, 18815, 18817})
         EXPECT_TRUE(shows(fake, id)) << id;
     fake.hostProgramChangeDropFlag = true;

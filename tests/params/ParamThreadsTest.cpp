@@ -38,7 +38,8 @@ TEST(ParamThreads, TriggerDispatchesItsSettingOnceInsideTheOuterLock) {
 
 TEST(ParamThreads, AnEditOnAnotherThreadWaitsForTheOuterCall) {
     ParamRuleTable rules = kParamRules;
-    rules.stage3[9].rule = blockingRule; // editor commands
+    for (RuleSlot& row : rules.stage3)
+        if (row.rule && row.claims(kMainTab)) row.rule = blockingRule;
     FakeParamChangePlugin fake(true, rules);
     fake.addAction(kMainTab);
     fake.addAction(kFilter1Cutoff);

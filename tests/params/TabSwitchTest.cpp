@@ -200,7 +200,7 @@ TEST(TabSwitch, LibrarianMenusFollowTheDataTypeAndTheLowerList) {
         TSF::mainTabSwitch(&e.fake, kMainTab, 1, 0, 0);
         EXPECT_EQ(e.tree.visibleNamed(), row.named);
         EXPECT_EQ(e.fake.coreCalls[4] == "upperBank 0", !row.keep);
-        EXPECT_EQ(e.fake.nameText() == "[1] kCurrentPatchBank", !row.keep);
+        EXPECT_EQ(e.fake.nameText(), ""); // a part's bank opens without the display
     }
     // While a job runs the quick switch shows no progress.
     Editor e;

@@ -104,11 +104,12 @@ TEST(TriggerButtons, EditorTogglesSetTheirFlagsToTheStateToCome) {
     fake.GetGUI()->AttachControl(bankControl);
     fake.setValue(kGlobalLocalControl, 1);
     fake.edit(kTriggerLibControl, 1);
+    EXPECT_TRUE(fake.libraryControlFlagValue);
+    EXPECT_EQ(fake.value(kControlLibrary), 1.0);
     fake.edit(kTriggerGlobalLocalKBDControl, 1);
     fake.edit(kTriggerGlobalArpMidiOut, 1);
     fake.edit(kTriggerProgControl, 1);
-    EXPECT_TRUE(fake.libraryControlFlagValue);
-    EXPECT_EQ(fake.value(kControlLibrary), 1.0);
+    EXPECT_EQ(fake.value(kControlLibrary), 0.0); // program control takes over
     EXPECT_FALSE(fake.localKeyboardFlagValue);
     EXPECT_EQ(fake.value(kGlobalLocalControl), 0.0);
     EXPECT_EQ(fake.value(kGlobalArpSend), 1.0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,8 @@ std::vector<uint8_t> midiBankFile(const std::vector<Dump>& dumps, const MidiFile
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> readFile(const std::string& path);
+// Runs `run` while no file of this process can grow beyond `bytes`: writes past it fail.
+void withFileSizeLimit(long bytes, const std::function<void()>& run);
 
 // A fresh folder below the system's temporary folder, removed with its contents at the end.
 class TempFolder {

@@ -75,7 +75,10 @@ public:
                                           "RightPerformancePopupMenu",
                                           "LeftPatternPopupMenu",
                                           "RightPatternPopupMenu",
-                                          "BANKEDITMENU"};
+                                          "BANKEDITMENU",
+                                          "patchRename",
+                                          "midiFilterSettings",
+                                          "aboutWindow"};
         for (const char* filter : {"filter1", "filter2"})
             for (const char* type : {"LP", "BP", "HP", "Notch", "CombMinus", "CombPlus"})
                 names.push_back(std::string(filter) + type);

@@ -3,8 +3,12 @@
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/ITextControl.h"
 #include "platform/Clock.h"
+#include "src/core/SettingsFile.h"
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/librarian/PatchLibrarian.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/ZozParamChanges.h"
+#include "src/sender/MIDIMessageSender.h"
 #include "src/sender/SenderJob.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -29,9 +33,10 @@ namespace testsupport {
 // them) whose OnParamChange and OnParamChange2 forward to ZozParamChanges, so edits run
 // through the framework's set-parameter paths and plug lock. It records the send path's and
 // the posters' calls, the other core operations as lines of `coreCalls` and the SysEx it
-// sends; its dump worker is busy while `dumpWorkerBusy` is set. Header-only so that
-// benchmarks can use it.
-class FakeParamChangePlugin : public TestVSTEffect, public ParamChangePlugin {
+// sends, which go on into an open output port; its dump worker is busy while
+// `dumpWorkerBusy` is set. Its settings file is written with the plug-in's own writer.
+// Header-only so that benchmarks can use it.
+class FakeParamChangePlugin : public TestVSTEffect, public ParamChangePlugin, public LibrarianHost {
 public:
     // One call of processControlAction with the flags it saw and the value line at the time.
     struct ActionCall {
@@ -134,7 +139,10 @@ public:
     bool isSearchView() const override { return searchView; }
     void enableLibrarianViewDrag() override { core("drag"); }
     void selectUpperBank(int bank) override { core("upperBank ", bank); }
-    void setLibrarianViewCurrentSlot(int slot) override { core("currentSlot ", slot); }
+    void setLibrarianViewCurrentSlot(int slot) override {
+        viewCurrentSlot = slot;
+        core("currentSlot ", slot);
+    }
     // Posts job 0 and waits 400 ms on the platform clock, as the plug-in does.
     void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool post) override {
         core("sendPatchAndPattern " + std::to_string(part) + " " + std::to_string(a) +
@@ -147,9 +155,10 @@ public:
     }
     int getDeviceId() override { return deviceId; }
     void checksumCheckAndSend(uint8_t* msg, int length) override { SendMidiSysex(msg, length); }
+    // Recorded, and sent on into an open output port, which the result reports.
     bool SendExternalMIDI(const unsigned char* bytes, int size) override {
         sentSysex.emplace_back(bytes, bytes + size);
-        return true;
+        return TestVSTEffect::SendExternalMIDI(bytes, size);
     }
     int getFilterLinkMode(int part) override { return filterLinkModes[size_t(part & 15)]; }
     void setFilterLinkMode(int part, int mode) override {
@@ -160,6 +169,109 @@ public:
     std::atomic<bool>& localKeyboardFlag() override { return localKeyboardFlagValue; }
     std::atomic<bool>& partSelectFlag() override { return partSelectFlagValue; }
     std::atomic<bool>& patternSendFlag() override { return patternSendFlagValue; }
+
+    PatchLibrarian* getLibrarian() const override {
+        return const_cast<PatchLibrarian*>(&librarian);
+    }
+    // The librarian's host: no log, no data folder, no dialog.
+    bool isDebugLogOn() const override { return false; }
+    std::string logFilePath() const override { return ""; }
+    std::string dataFolder() const override { return ""; }
+    std::string promptForSaveFile(const std::string&, const std::string&,
+                                  const std::string&) override {
+        return "";
+    }
+    void showDisplayName(const std::string& text) override { core("name " + text); }
+    void patchTypeChanged(int type, int lowerList, bool refresh) override {
+        record("patchType", type, lowerList);
+        if (refresh) coreCalls.back() += " refresh";
+    }
+    void setMultiMode(bool on) override { multiMode = on; }
+    void setSequenceMode(bool on) override { sequenceMode = on; }
+    void setCategoryView(bool on) override { categoryView = on; }
+    void setSearchView(bool on) override { searchView = on; }
+    void updatePatchLibrarianView(int which) override { core("view ", which); }
+    int getLibrarianViewSide() override { return viewSide; }
+    int getLibrarianViewCurrentSlot() override { return viewCurrentSlot; }
+    bool isGridFocus() const override { return gridFocus; }
+    void setGridFocus(bool focus) override { gridFocus = focus; }
+    void refreshFolderStructure(int row, int selected, const std::string& folder,
+                                const std::string& fileName) override {
+        record("chooser", row, selected);
+        coreCalls.back() += " " + folder + "/" + fileName;
+    }
+    void setRememberedFileName(LibrarianHost::BankPosition position,
+                               const std::string& fileName) override {
+        remembered[position][0] = fileName;
+    }
+    void setRememberedFolder(LibrarianHost::BankPosition position,
+                             const std::string& folder) override {
+        remembered[position][1] = folder;
+    }
+    void AddMenuItemsIn() override { core("bankEditMenu"); }
+    void refreshPatchNames(int program) override { core("programMenu ", program); }
+    void updateBankAndProgramMenuNames(bool keepBankMenu) override {
+        core("bankAndProgramMenus ", keepBankMenu);
+    }
+    IControl* searchButton() override { return &searchButtonControl; }
+    bool isLibrarianNames() const override { return librarianNames; }
+    bool isRequestAfterBankChange() const override { return requestAfterBankChange; }
+    std::atomic<int>& programNumber() override { return programNumberValue; }
+    bool BankChangeMessage(int part) override {
+        core("bankChange ", part);
+        return bankChangeAccepted;
+    }
+    void sendPartDataBackToHardware(int part) override { core("sendBack ", part); }
+    void sendPatchToDeviceFromLibrarian(int slot, int side, int part) override {
+        record("audition", slot, side, part);
+    }
+    void AllSoundsOff(int part, bool allParts) override { record("allSoundsOff", part, allParts); }
+    void DisplayProcessingIndicator(bool on) override { core("processing ", on); }
+    void setArrangementSendFlags(bool a, bool b, bool c) override {
+        arrangementFlags = {true, a, b, c};
+    }
+    void clearArrangementSendFlag(bool second) override {
+        arrangementFlags[second ? 3 : 2] = false;
+    }
+    void DisarmLibrarianRequests() override { core("disarm"); }
+    std::atomic<bool>& requestCancelFlag() override { return requestCancel; }
+
+    void SendChannelStatus(int part, bool firstByte) override {
+        record("channelStatus", part, firstByte);
+    }
+    void randomizePart(int part) override { core("randomize ", part); }
+    void sendSysExInitialization() override { core("sysexInit"); }
+    void setDeviceId(int id) override { deviceId = id; }
+    // Recorded, and handed to the manager's sender when there is one.
+    void resetContinuousClock(bool stop) override {
+        core("resetClock ", stop);
+        if (manager) manager->getSender()->resetContinuousClock(stop);
+    }
+    void setClockTickEnabled(bool on) override { clockTickFlag = on; }
+    std::array<std::string, 5>& settingsLines() override { return heldSettings; }
+    // The settings file at settingsPath, through the plug-in's own writer.
+    bool writeSettingsFile(const std::array<std::string, 5>& lines) override {
+        if (SettingsFile::rewrite(settingsPath, lines) != SettingsFile::Rewrite::kWritten)
+            return false;
+        heldSettings = lines;
+        return true;
+    }
+    void setUIScale(double scale) override { uiScale = scale; }
+    std::atomic<bool>& midiPortsSetFlag() override { return midiPortsSet; }
+    std::atomic<bool>& firstRunNoticeOpen() override { return firstRunNotice; }
+    std::atomic<bool>& programBankControlFlag() override { return programBankControl; }
+    std::atomic<bool>& masterKeyboardFlag() override { return masterKeyboard; }
+    std::atomic<bool>& clockPointerFlag() override { return clockPointer; }
+    std::atomic<bool>& clockStartedFlag() override { return clockStarted; }
+    std::atomic<bool>& trackIncomingFlag() override { return trackIncoming; }
+    std::atomic<bool>& queueRoutingFlag() override { return queueRouting; }
+    std::atomic<bool>& partReRequestFlag() override { return partReRequest; }
+    std::atomic<bool>& midiDropFlag(int passThroughSwitch) override {
+        return dropFlags.at(size_t(passThroughSwitch - kMIDIFilterDAWCCPassThrough));
+    }
+    std::atomic<int>& dawOffset() override { return dawOffsetValue; }
+    std::atomic<int>& cachedTempo() override { return cachedTempoValue; }
+    double GetTempo() override { return hostTempo; }
 
     // Gives the parameter a ControlAction of its own (kept by the fake).
     ControlAction* addAction(int idx) {
@@ -216,9 +328,47 @@ public:
     std::vector<std::string> coreCalls;
     std::vector<std::vector<unsigned char>> sentSysex;
 
+    PatchLibrarian librarian{*this}; // empty until a test loads banks
+    int viewSide = 0;
+    int viewCurrentSlot = 0;
+    bool gridFocus = true;
+    std::string remembered[6][2];
+    TestControl searchButtonControl{this, IRECT(), kPatchSearch};
+    bool librarianNames = false;
+    bool requestAfterBankChange = false;
+    std::atomic<int> programNumberValue{0};
+    bool bankChangeAccepted = true;
+    // Busy (send running), in progress and the two arrangement-send flags.
+    std::array<bool, 4> arrangementFlags{};
+    std::atomic<bool> requestCancel{false};
+
+    MIDIMessageManager* manager = nullptr; // not owned
+    std::atomic<bool> clockTickFlag{false};
+    std::array<std::string, 5> heldSettings;
+    std::string settingsPath;
+    double uiScale = 1.0;
+    double hostTempo = 0.0;
+    std::atomic<bool> midiPortsSet{false};
+    std::atomic<bool> firstRunNotice{false};
+    std::atomic<bool> programBankControl{false};
+    std::atomic<bool> masterKeyboard{false};
+    std::atomic<bool> clockPointer{false};
+    std::atomic<bool> clockStarted{false};
+    std::atomic<bool> trackIncoming{false};
+    std::atomic<bool> queueRouting{false};
+    std::atomic<bool> partReRequest{false};
+    std::array<std::atomic<bool>, 14> dropFlags{};
+    std::atomic<int> dawOffsetValue{0};
+    std::atomic<int> cachedTempoValue{0};
+
 private:
     void core(const std::string& call) { coreCalls.push_back(call); }
     void core(const std::string& call, int argument) { core(call + std::to_string(argument)); }
+    // "call a b …": the call's name and its arguments.
+    template <typename... Args> void record(std::string call, Args... args) {
+        ((call += " " + std::to_string(args)), ...);
+        core(call);
+    }
 
     static Options options() {
         Options o;

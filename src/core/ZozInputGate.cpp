@@ -1,0 +1,54 @@
+// The gates through which MIDI from the synthesizer and the host reaches the message manager.
+
+#include "src/core/Zoz.h"
+
+#include "kit/effect/ControlLayer.h"
+#include "kit/effect/IMidiMsg.h"
+#include "kit/effect/ISysEx.h"
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/sender/SysexMessage.h"
+#include "src/uiconfig/ParameterIds.h"
+
+namespace {
+
+// The synthesizer's parameter messages: byte 5 names the part whose indicator they light.
+constexpr int kShortestIndicated = 9;
+constexpr int kLongestIndicated = 13;
+constexpr int kPartByte = 5;
+
+} // namespace
+
+void Zoz::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
+    if (progressShowing || incomingGate) return;
+    if (fromDevice && masterKeyboard) return;
+    if (msg->StatusMsg() == IMidiMsg::kNone) return;
+    if (msg->Channel() == TruncToInt(GetParamValue(kGlobalMidiChannel)) - 1) return;
+    if (fromDevice) {
+        messageManager->ProcessMidiMsgFromDevice(msg);
+        return;
+    }
+    messageManager->ProcessMidiMsgFromDAW(
+        msg, std::max(messageManager->partOnChannel(msg->Channel()), 0));
+}
+
+void Zoz::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
+    if (arrangementBusy || hardwareBlocked[kFilterSysEx] || incomingGate) return;
+    const uint8_t* data = sysex->data;
+    if (GetGUI() && followIncoming && sysex->size >= kShortestIndicated &&
+        sysex->size <= kLongestIndicated && data[1] == SysexMessage::kManufacturerId &&
+        data[2] == SysexMessage::kModelId)
+        lightPartIndicator(data[kPartByte]);
+    passSysEx(sysex, fromDevice);
+}
+
+bool Zoz::ProcessSysExInternal(ISysEx* msg) {
+    const bool collecting = messageManager->isCollecting();
+    passSysEx(msg, true);
+    return collecting && messageManager->answerReceived;
+}
+
+void Zoz::passSysEx(ISysEx* sysex, bool fromDevice) {
+    messageManager->ProcessSysEx(sysex, fromDevice);
+    if (mixerLayer) mixerLayer->setControlsDirty();
+    if (messageManager->answerReceived) answerReceived = true;
+}

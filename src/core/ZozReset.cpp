@@ -1,0 +1,68 @@
+// What prepares or restates the synthesizer's state: the host's reset, the device enquiry when
+// an output is chosen, and a part's packed channel settings.
+
+#include "src/core/Zoz.h"
+
+#include "platform/Clock.h"
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/sender/MIDIMessageSender.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "src/uiconfig/UIConfigManager.h"
+
+namespace {
+
+// The SysEx value lists of part 0's two packed settings; part p's follow at + p.
+constexpr int kSettings1List = 47;
+constexpr int kSettings2List = 446;
+// In those lists, held without F0: the packed value.
+constexpr size_t kPackedValueByte = 6;
+constexpr int kEnquiryPauseMillis = 100;
+
+} // namespace
+
+void Zoz::Reset() {
+    KIT_MutexLock lock(GetMutex());
+    notesOffSent = false;
+    sampleRate = GetSampleRate();
+    midiQueue.Resize(GetBlockSize());
+    if (dawBufferSamples == 0) dawBufferSamples = GetBlockSize();
+    pendingReset = true;
+    char version[MAX_VERSION_STR_LEN];
+    GetEffectVersionStr(version);
+    log("RESET: plug-in ", version);
+    if (arrangementBusy) return;
+    const std::pair<int, std::string> lines[] = {
+        {kControlDisplayName, "Veririz Zoz Plug-in"},
+        {kControlDisplayValue, std::string(version) + (logEnabled ? " - 02-Jan-2020" : "")},
+        {kControlDisplayBuild, version},
+        {kControlDisplayCategory, "INIT"},
+        {kControlDisplayPatch, "-- INIT --"},
+        {kControlDisplayCC, "---"},
+    };
+    for (const auto& [paramIdx, text] : lines)
+        showText(paramIdx, text);
+}
+
+// The pause gives the enquiry its head start also when the worker was busy and took none.
+void Zoz::sendSysExInitialization() {
+    probeStarted = true;
+    if (!midiIOSet || arrangementBusy) return;
+    postJob(SenderJob::kSendDeviceIdEnquiry,
+            [this](SenderJob&) { messageManager->answerReceived = false; });
+    platform::SleepMillis(kEnquiryPauseMillis);
+}
+
+void Zoz::SendChannelStatus(int part, bool first) {
+    if (part < 0 || part > 15) return;
+    const int list = (first ? kSettings1List : kSettings2List) + part;
+    std::vector<int> message = uiConfig->getSysExValueListByID(list);
+    if (message.size() <= kPackedValueByte) {
+        log("CONFIG READER: SysEx value list ", std::to_string(list),
+            " too short for a channel status");
+        return;
+    }
+    MIDIMessageSender* sender = messageManager->getSender();
+    message[kPackedValueByte] = first ? sender->calculateMultiSettings1Values(part)
+                                      : sender->calculateMultiSettings2Values(part);
+    sendParameterMessage(std::move(message));
+}

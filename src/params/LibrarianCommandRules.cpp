@@ -1,0 +1,315 @@
+#include "src/params/LibrarianRules.h"
+
+#include "kit/effect/ControlLayer.h"
+#include "kit/effect/IControl.h"
+#include "kit/effect/IEffectBase.h"
+#include "platform/Clock.h"
+#include "src/browser/BankChooser.h"
+#include "src/librarian/PatchLibrarian.h"
+#include "src/params/PageZones.h"
+#include "src/params/ParamChangePlugin.h"
+#include "src/params/TabSwitchFunctions.h"
+#include "src/sender/SenderJob.h"
+#include "src/uiconfig/ParameterIds.h"
+
+namespace {
+
+constexpr const char* kSearchPrompt = "search...";
+constexpr int kRequestWaitMillis = 1000;
+
+// The lower lists of patchTypeChanged.
+enum LowerList { kSoundBanks, kCategoryBanks, kMultiBanks, kPatternBanks, kSearchResults };
+
+IParam* param(ParamChangePlugin* plug, int idx) {
+    return plug->effect()->GetParam(idx);
+}
+
+void hide(ParamChangePlugin* plug, const char* name) {
+    hideNamedLayer(plug, name, true);
+}
+
+void show(ParamChangePlugin* plug, const char* name) {
+    hideNamedLayer(plug, name, false);
+}
+
+void graySearchButton(ParamChangePlugin* plug, bool gray) {
+    if (IControl* button = plug->searchButton()) button->GrayOut(gray);
+}
+
+void setSearchText(ParamChangePlugin* plug, const char* text) {
+    param(plug, kPatchSearchString)->SetDisplayText(0, text);
+}
+
+// A redraw of the editor.
+void flashProgressIndicator(ParamChangePlugin* plug) {
+    plug->showProgressIndicator(true);
+    plug->showProgressIndicator(false);
+}
+
+// The sound lists as the view flags choose them; the category view wins.
+int soundLowerList(ParamChangePlugin* plug) {
+    return plug->isCategoryView() ? kCategoryBanks
+           : plug->isSearchView() ? kSearchResults
+                                  : kSoundBanks;
+}
+
+void showSoundLowerList(ParamChangePlugin* plug, bool refresh) {
+    plug->patchTypeChanged(int(DataType::kSound), soundLowerList(plug), refresh);
+}
+
+// The search view off: the lower list shows the sound banks again.
+void closeSearchView(ParamChangePlugin* plug) {
+    plug->setSearchView(false);
+    setSearchText(plug, kSearchPrompt);
+    show(plug, "categoryLimit");
+    hide(plug, "searchField");
+    showSoundLowerList(plug, false);
+    show(plug, "LOWERPOPUPMENU");
+    hide(plug, "RightSearchPopupMenu");
+}
+
+} // namespace
+
+const LibrarianTypeView kLibrarianTypeViews[3] = {
+    {kSoundBanks, "UPPERPOPUPMENU", "LOWERPOPUPMENU", BankChooser::kLeftPatch,
+     BankChooser::kRightPatch, LibrarianHost::kUpperSound, LibrarianHost::kLowerSound,
+     kCurrentOpenPatchBankL, kCurrentOpenPatchBankR, true},
+    {kMultiBanks, "LeftPerformancePopupMenu", "RightPerformancePopupMenu", BankChooser::kLeftPerf,
+     BankChooser::kRightPerf, LibrarianHost::kUpperMulti, LibrarianHost::kLowerMulti,
+     kCurrentOpenPerfBankL, kCurrentOpenPerfBankR, false},
+    {kPatternBanks, "LeftPatternPopupMenu", "RightPatternPopupMenu", BankChooser::kLeftPattern,
+     BankChooser::kRightPattern, LibrarianHost::kUpperPattern, LibrarianHost::kLowerPattern,
+     kCurrentOpenPatternBankL, kCurrentOpenPatternBankR, true},
+};
+
+DataType dataTypeOf(ParamChangePlugin* plug) {
+    return plug->isMultiMode()      ? DataType::kMulti
+           : plug->isSequenceMode() ? DataType::kPattern
+                                    : DataType::kSound;
+}
+
+std::vector<PatchFile*>* upperBanks(ParamChangePlugin* plug) {
+    return plug->getLibrarian()->bankList(int(dataTypeOf(plug)));
+}
+
+std::vector<PatchFile*>* lowerBanks(ParamChangePlugin* plug) {
+    PatchLibrarian* librarian = plug->getLibrarian();
+    if (dataTypeOf(plug) == DataType::kSound) {
+        if (plug->isCategoryView()) return &librarian->categoryBanks;
+        if (plug->isSearchView()) return &librarian->searchBanks;
+    }
+    return upperBanks(plug);
+}
+
+RuleEnd requestTempData(ParamChange& c) {
+    if (c.iv != 1) return RuleEnd::kGoOn;
+    ParamChangePlugin* plug = c.plug;
+    postSenderJob(plug, SenderJob::kSendActiveArrangementRequestSysex, JobKind::kRequest,
+                  [](SenderJob& job) { job.toEditor = true; });
+    // The answer arrives within this second, so the page is redrawn from it.
+    platform::SleepMillis(kRequestWaitMillis);
+    plug->effect()->OnParamChange(kMainTab);
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd pushArrangement(ParamChange& c) {
+    if (c.iv != 1) return RuleEnd::kGoOn;
+    ParamChangePlugin* plug = c.plug;
+    postSenderJob(plug, SenderJob::kSendArrangementToDevice, JobKind::kDump,
+                  [plug](SenderJob& job) {
+                      plug->setArrangementSendFlags(true, true, true);
+                      plug->SetLibrarianRequestActive(false);
+                      plug->AllSoundsOff(0, true);
+                      job.dumpOption1 = false;
+                      job.dumpOption2 = false;
+                  });
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd cancelDataRequest(ParamChange& c) {
+    if (c.iv == 1) c.plug->requestCancelFlag() = true;
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd overwriteBank(ParamChange& c) {
+    ParamChangePlugin* plug = c.plug;
+    if (c.iv != 1 || plug->getLibrarianViewSide() != 0) return RuleEnd::kGoOn;
+    static const struct {
+        int command;
+        bool secondFlag;
+    } kStores[] = {
+        {SenderJob::kSendPartToDevice, false},
+        {SenderJob::kSendArrangementToDevice, true},
+        {SenderJob::kSendSequenceToDevice, false},
+    };
+    const auto& store = kStores[int(dataTypeOf(plug))];
+    const int part = plug->selectedPart();
+    postSenderJob(plug, store.command, JobKind::kDump, [&](SenderJob& job) {
+        plug->clearArrangementSendFlag(store.secondFlag);
+        if (store.command != SenderJob::kSendArrangementToDevice) job.part = part;
+        job.dumpOption1 = true;
+    });
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd discardBankData(ParamChange& c) {
+    if (c.iv != 1) return RuleEnd::kGoOn;
+    ParamChangePlugin* plug = c.plug;
+    plug->DisplayProcessingIndicator(true);
+    hide(plug, "discardChangesLayerRight");
+    show(plug, "keepBankOpenLayer");
+    hide(plug, "patchRename");
+    param(plug, kBankEditUnsaved)->Set(0.0);
+
+    // The refresh reopens the banks the two lists show, by the names they show.
+    const LibrarianTypeView& view = kLibrarianTypeViews[int(dataTypeOf(plug))];
+    show(plug, view.upperMenu);
+    const int part = view.perPart ? int(plug->selectedPart()) : 0;
+    const auto shownName = [&](int listParam, int openBank) {
+        return std::string(param(plug, listParam)
+                               ->GetDisplayText(TruncToInt(param(plug, openBank + part)->Value())));
+    };
+    plug->setRememberedFileName(view.upperBank,
+                                shownName(kPatchSelectionListUpper, view.upperOpenBank));
+    plug->setRememberedFileName(view.lowerBank,
+                                shownName(kPatchSelectionListLower, view.lowerOpenBank));
+
+    plug->effect()->OnParamChange(kRefreshFolders);
+    plug->DisplayProcessingIndicator(false);
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd switchDataType(ParamChange& c) {
+    ParamChangePlugin* plug = c.plug;
+    plug->setMultiMode(false);
+    plug->setSequenceMode(false);
+    hideBankMenus(plug);
+    if (ControlLayer* limit = plug->namedLayer("categoryLimit")) limit->GrayOut(true);
+    graySearchButton(plug, true);
+
+    if (c.iv == int(DataType::kMulti)) {
+        plug->setMultiMode(true);
+    } else if (c.iv != int(DataType::kSound)) {
+        plug->setSequenceMode(true);
+    }
+    const DataType type = dataTypeOf(plug);
+    const LibrarianTypeView& view = kLibrarianTypeViews[int(type)];
+    if (type == DataType::kSound) {
+        show(plug, view.upperMenu);
+        graySearchButton(plug, plug->isCategoryView());
+        showSoundLowerList(plug, false);
+        show(plug, plug->isCategoryView() ? "RightPatchPopupMenu"
+                   : plug->isSearchView() ? "RightSearchPopupMenu"
+                                          : view.lowerMenu);
+        if (ControlLayer* limit = plug->namedLayer("categoryLimit")) limit->GrayOut(false);
+    } else {
+        plug->patchTypeChanged(int(type), view.lowerList, false);
+        show(plug, view.upperMenu);
+        show(plug, view.lowerMenu);
+    }
+    plug->AddMenuItemsIn();
+    if (type == DataType::kMulti) plug->updateBankAndProgramMenuNames(true);
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd refreshFolders(ParamChange& c) {
+    const DataType type = dataTypeOf(c.plug);
+    if (type == DataType::kSound)
+        showSoundLowerList(c.plug, true);
+    else
+        c.plug->patchTypeChanged(int(type), kLibrarianTypeViews[int(type)].lowerList, true);
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd searchPatches(ParamChange& c) {
+    ParamChangePlugin* plug = c.plug;
+    const std::string text = param(plug, kPatchSearchString)->GetDisplayText(0);
+    if (text.empty()) {
+        plug->setSearchView(false);
+        setSearchText(plug, kSearchPrompt);
+        show(plug, "LOWERPOPUPMENU");
+        return RuleEnd::kGoOn;
+    }
+    if (text.size() == 1) {
+        setSearchText(plug, kSearchPrompt);
+        showMessage(plug, "Enter 2 digits or more!");
+        return RuleEnd::kGoOn;
+    }
+    if (plug->isSearchView()) return RuleEnd::kGoOn;
+
+    plug->setSearchView(true);
+    hide(plug, "LOWERPOPUPMENU");
+    PatchLibrarian* librarian = plug->getLibrarian();
+    bool found;
+    {
+        KIT_MutexLock lock(&librarian->mutex());
+        librarian->createNewSearchPatchFiles(text);
+        found = !librarian->searchBanks.empty();
+    }
+    // The old result banks are gone: the lower grid must not show them any longer.
+    plug->updatePatchLibrarianView(1);
+    if (!found) {
+        showMessage(plug, "No results - Try another keyword!", "Letter size matters!");
+        closeSearchView(plug);
+        return RuleEnd::kStop;
+    }
+    plug->patchTypeChanged(int(DataType::kSound), kSearchResults, false);
+    show(plug, "RightSearchPopupMenu");
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd toggleSearchView(ParamChange& c) {
+    if (c.iv == 1) {
+        hide(c.plug, "categoryLimit");
+        show(c.plug, "searchField");
+    } else {
+        closeSearchView(c.plug);
+    }
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd selectCategoryView(ParamChange& c) {
+    ParamChangePlugin* plug = c.plug;
+    hide(plug, "RightSearchPopupMenu");
+    hide(plug, "RightPatchPopupMenu");
+    hide(plug, "LOWERPOPUPMENU");
+    const bool on = c.iv > 0;
+    plug->setCategoryView(on);
+    plug->patchTypeChanged(int(DataType::kSound), on ? kCategoryBanks : kSoundBanks, false);
+    show(plug, on ? "RightPatchPopupMenu" : "LOWERPOPUPMENU");
+    graySearchButton(plug, on);
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd showMultiSettings(ParamChange& c) {
+    TabSwitchFunctions::mainTabSwitch(c.plug, c.idx, 0, c.plug->model(), c.plug->selectedPart());
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd switchMainTab(ParamChange& c) {
+    if (c.iv == 1) c.plug->AddMenuItemsIn();
+    TabSwitchFunctions::mainTabSwitch(c.plug, c.idx, c.iv, c.plug->model(), c.plug->selectedPart());
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd switchQuickTab(ParamChange& c) {
+    ParamChangePlugin* plug = c.plug;
+    if (c.iv >= 0 && c.iv < 16) plug->selectedPart() = c.iv;
+    TabSwitchFunctions::quickTabSwitch(plug, kQuickTab, c.iv, plug->model(),
+                                       plug->partSelectFlag());
+    plug->updateBankAndProgramMenuNames(false);
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd viewMIDIFilterSettings(ParamChange& c) {
+    hideNamedLayer(c.plug, "midiFilterSettings", c.iv != 1);
+    if (c.iv != 1) flashProgressIndicator(c.plug);
+    return RuleEnd::kGoOn;
+}
+
+RuleEnd exitAboutWindow(ParamChange& c) {
+    if (c.iv == 0) return RuleEnd::kGoOn;
+    hide(c.plug, "aboutWindow");
+    flashProgressIndicator(c.plug);
+    return RuleEnd::kGoOn;
+}

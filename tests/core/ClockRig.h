@@ -1,0 +1,75 @@
+#pragma once
+
+#include "tests/core/SendRig.h"
+
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/sender/MIDIMessageSender.h"
+#include "tests/support/ScaledClock.h"
+
+#include <thread>
+
+namespace coretest {
+
+// The test as the plug-in's host: its transport and its tempo (0 for none).
+template <class Plug> class Hosted : public Plug {
+public:
+    using Plug::Plug;
+    std::atomic<bool> playing{false};
+    std::atomic<double> tempo{0.0};
+    void GetTime(ITimeInfo* info) override { info->transportIsRunning = playing; }
+    double GetTempo() override { return tempo; }
+};
+using HostedZoz = Hosted<RecordingZoz>;
+
+// A hosted plug-in on the build's layout on a manual clock, with an output chosen and the
+// notes-off of its start-up sent. While `hold` is set a worker that sends waits inside the
+// send; each start of the continuous clock ticks once.
+struct ClockRig : CoreRig {
+    testsupport::ManualClock clock;
+    testsupport::MidiOutputRecorder out;
+    std::unique_ptr<HostedZoz> plug;
+    MIDIMessageManager* manager = nullptr;
+    std::atomic<bool> hold{false};
+
+    void SetUp() override { restart(true); }
+    void TearDown() override {
+        hold = false;
+        plug.reset();
+    }
+    void restart(bool withLog, bool output = true) {
+        plug.reset();
+        if (withLog) keepLog();
+        resources = ZOZ_BUILT_RESOURCES;
+        plug = start<HostedZoz>(out);
+        manager = plug->getMessageManager();
+        plug->GetParam(kDeviceOutSelection)->InitEnum("MIDI Out", 1, 2);
+        plug->setMIDIIOSet(output);
+        out.setListener([this, test = std::this_thread::get_id()](const Bytes& bytes) {
+            while (hold && std::this_thread::get_id() != test)
+                std::this_thread::yield();
+            if (bytes == Bytes{0xF8}) manager->getSender()->resetContinuousClock(true);
+        });
+        block();
+        sent();
+    }
+    void set(int idx, double value) { plug->GetParam(idx)->Set(value); }
+    double value(int idx) const { return plug->GetParam(idx)->Value(); }
+    std::string text(int idx) const {
+        return static_cast<ITextControl*>(plug->keptControl(idx))->GetTextForPlug();
+    }
+    void block(int frames = 256) { plug->ProcessDoubleReplacing(nullptr, nullptr, frames); }
+    void idle(MIDIMessageManager::Worker worker = MIDIMessageManager::kJobThread) {
+        while (manager->isRunning(worker))
+            std::this_thread::yield();
+    }
+    // What was sent since the last call, once every worker is idle.
+    std::vector<Bytes> sent() {
+        for (int w = 0; w < MIDIMessageManager::kWorkerCount; ++w)
+            idle(MIDIMessageManager::Worker(w));
+        std::vector<Bytes> all = out.bytes();
+        out.clear();
+        return all;
+    }
+};
+
+} // namespace coretest

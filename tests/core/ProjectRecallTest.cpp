@@ -1,0 +1,102 @@
+// A project reopened with the synthesizer's ports there: they open by name and the arrangement
+// is on its way out before the restore returns; a send that hangs holds the host at most 60 s
+// and never holds its audio.
+
+#include "tests/core/SendRig.h"
+#include "tests/core/StoredPorts.h"
+
+#include "src/sender/SysexMessage.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "tests/support/ScaledClock.h"
+
+#include <algorithm>
+#include <atomic>
+
+using namespace coretest;
+
+namespace {
+
+struct ProjectRecall : StoredPorts {
+    testsupport::MidiOutputRecorder out;
+    bool toPort = true;
+
+    // The chunk of a plug-in that opened the peers' ports from its settings, parts 0 and 3
+    // active.
+    ByteChunk savedWithPorts() {
+        writeSettings("yellow\nnormal\nyes\n" + client() + ":in\n" + client("s") + ":out");
+        resources = ZOZ_TEST_LAYOUT; // with the device menus
+        auto first = start();
+        EXPECT_TRUE(first->isMIDIIOSet());
+        EXPECT_GT(first->getMIDIInPortIndex(), 0);
+        for (int part = 0; part < 16; ++part)
+            first->GetParam(kMultiPartStatus + part)->Set(part == 0 || part == 3 ? 1.0 : 0.0);
+        ByteChunk chunk;
+        first->SerializeState2(&chunk, true);
+        writeSettings("yellow\nnormal\nno\n\n");
+        return chunk;
+    }
+};
+
+} // namespace
+
+TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutBeforeTheRestoreReturns) {
+    auto receiver = peer("receive", "in");
+    auto sender = peer("send", "out", "s");
+    ByteChunk chunk = savedWithPorts();
+    auto plug = start<RecordingZoz>(out, toPort);
+    ASSERT_FALSE(plug->isMIDIIOSet());
+    testsupport::ScaledClock fast(20);
+    ASSERT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
+
+    const std::vector<std::string>& inputs = plug->getExternalMIDIInNames();
+    const long in = std::find(inputs.begin(), inputs.end(), client("s") + ":out") - inputs.begin();
+    ASSERT_LT(in, long(inputs.size()));
+    EXPECT_EQ(plug->GetParam(kDeviceInSelection)->Value(), in);
+    EXPECT_EQ(plug->getMIDIInPortIndex(), in);
+    EXPECT_TRUE(plug->isMIDIIOSet());
+    // The global dump, the multi, then the sounds of the active parts, all sent by now.
+    const std::vector<std::vector<uint8_t>> sent = out.bytes();
+    std::vector<std::pair<size_t, int>> dumps;
+    for (const std::vector<uint8_t>& m : sent)
+        if (m.size() > 6) dumps.emplace_back(m.size(), m[4]);
+    const std::vector<std::pair<size_t, int>> expected = {
+        {207, kSysexGlobalDump}, {393, kSysexMultiDump}, {393, kSysexSoundDump},
+        {393, kSysexSoundDump}};
+    EXPECT_EQ(dumps, expected);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(out.count(), sent.size());
+    std::string line;
+    EXPECT_TRUE(receiver->ReadLine(&line, 10000));
+    waitForIdleJobThread(*plug); // the job still hides its progress overlay
+}
+
+TEST_F(ProjectRecall, AHangingSendEndsTheWaitAtTheBoundAndAudioGoesOn) {
+    auto receiver = peer("receive", "in");
+    auto sender = peer("send", "out", "s");
+    ByteChunk chunk = savedWithPorts();
+    keepLog();
+    auto plug = start<RecordingZoz>(out, toPort);
+    plug->held = true;
+    AEffect* effect = plug->GetAEffect();
+    std::atomic<bool> audioDuringRestore{false}, restored{false};
+    std::thread audio([&] {
+        while (!plug->isRecallRunning() && !restored)
+            std::this_thread::yield();
+        float silence[2][64] = {};
+        float* channels[2] = {silence[0], silence[1]};
+        effect->processReplacing(effect, channels, channels, 64);
+        audioDuringRestore = plug->isRecallRunning();
+    });
+    {
+        testsupport::ScaledClock fast(1000); // 60 s in 60 ms
+        EXPECT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
+        restored = true;
+        audio.join();
+        plug->held = false;
+        waitForIdleJobThread(*plug);
+    }
+    EXPECT_TRUE(audioDuringRestore);
+    const std::vector<std::string> lines = logLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "PROJECT RECALL: arrangement send timed out"),
+              lines.end());
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "tests/core/CoreRig.h"
+
+#include "kit/effect/ITextControl.h"
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/uiconfig/ControlAction.h"
+#include "src/uiconfig/ParameterIds.h"
+#include "tests/support/MidiOutputRecorder.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace coretest {
+
+using Bytes = std::vector<uint8_t>;
+
+// A plug-in whose messages to the synthesizer are recorded instead of sent, or with toPort
+// recorded and sent. While `held`, the dumps and commands of jobs wait before they go.
+class RecordingZoz : public Zoz {
+public:
+    RecordingZoz(IEffectInstanceInfo info, testsupport::MidiOutputRecorder& out,
+                 bool toPort = false)
+        : Zoz(info), out(out), toPort(toPort) {}
+    void checksumCheckAndSend(uint8_t* msg, int length) override {
+        holding = bool(held);
+        while (held)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        holding = false;
+        Zoz::checksumCheckAndSend(msg, length);
+    }
+    std::atomic<bool> held{false};
+    // Set while a job waits at a held send: it reads nothing of the plug-in meanwhile.
+    std::atomic<bool> holding{false};
+
+protected:
+    bool SendExternalMIDI(const unsigned char* bytes, int size) override {
+        out.record({bytes, bytes + size});
+        return !toPort || Zoz::SendExternalMIDI(bytes, size);
+    }
+
+private:
+    testsupport::MidiOutputRecorder& out;
+    const bool toPort;
+};
+
+// The plug-in on the build's layout with an output chosen, the indicators following outgoing
+// MIDI, global channel 1 and part p on channel p + 1.
+struct SendRig : CoreRig {
+    testsupport::MidiOutputRecorder out;
+    std::unique_ptr<RecordingZoz> plug;
+
+    void SetUp() override {
+        resources = ZOZ_BUILT_RESOURCES;
+        plug = start<RecordingZoz>(out);
+        plug->GetParam(kDeviceOutSelection)->SetDisplayText(1, "a port");
+        set(kDeviceOutSelection, 1);
+        set(kGlobalMidiChannel, 1);
+        plug->setMIDIIOSet(true);
+        plug->setFollowIncoming(false);
+    }
+    void TearDown() override { plug.reset(); }
+    void set(int idx, double value) { plug->GetParam(idx)->Set(value); }
+    double value(int idx) const { return plug->GetParam(idx)->Value(); }
+    std::string line(int idx) const {
+        return static_cast<ITextControl*>(plug->keptControl(idx))->GetTextForPlug();
+    }
+    // What was sent since the last call.
+    std::vector<Bytes> sent() {
+        std::vector<Bytes> all = out.bytes();
+        out.clear();
+        return all;
+    }
+};
+
+// Returns once the job thread has ended its job, so that nothing of the plug-in is in use.
+inline void waitForIdleJobThread(Zoz& plug) {
+    while (plug.getMessageManager()->isRunning(MIDIMessageManager::kJobThread))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+// A CC action of the part on controller 74, switching between 0 and 127.
+inline ControlAction ccAction(int kind, int part) {
+    ControlAction a;
+    a.actionType = kind;
+    a.partIndex = part;
+    a.ccNumber = 74;
+    a.minValue = 0;
+    a.maxValue = 127;
+    return a;
+}
+
+// A SysEx action with a message per value 0..127: the held template with the value at byte 7
+// when it has one.
+inline ControlAction sysexAction(int kind, Bytes held) {
+    ControlAction a;
+    a.actionType = kind;
+    a.sysexMessage.messages = SysExMessageList(int(held.size()));
+    for (int v = 0; v < 128; ++v) {
+        if (held.size() > 7) held[7] = uint8_t(v);
+        a.sysexMessage.messages.append(held.data());
+    }
+    return a;
+}
+
+} // namespace coretest

@@ -1,0 +1,186 @@
+// The file chooser and message box through fake chooser programs (their arguments, answers and
+// the order in which they are tried) and the drawn ones under the virtual display.
+
+#include "platform/dialogs/Dialogs.h"
+#include "tests/support/ScriptedChooser.h"
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <unistd.h>
+
+// Last: Xlib's macros would clash with the names above.
+#include "tests/support/XHostWindow.h"
+
+namespace dialogs = platform::dialogs;
+using testsupport::ScriptedChooser;
+using Args = std::vector<std::string>;
+
+namespace {
+
+dialogs::FileRequest saveRequest(const std::string& folder, const std::string& name) {
+    dialogs::FileRequest r;
+    r.save = true;
+    r.folder = folder;
+    r.proposedName = name;
+    r.extensions = {"syx", "vub"};
+    return r;
+}
+
+// PATH holds only the fake programs made after this, so no real chooser is found.
+struct ChooserPrograms : ::testing::Test {
+    std::string oldPath = getenv("PATH");
+    void SetUp() override { setenv("PATH", "/nonexistent", 1); }
+    void TearDown() override { setenv("PATH", oldPath.c_str(), 1); }
+};
+
+} // namespace
+
+// Every name stays one argument, whatever a shell would make of it.
+TEST_F(ChooserPrograms, ZenityGetsTheRequestAsItsArgumentsAndAnswersWithAPath) {
+    ScriptedChooser zenity("zenity");
+    const std::string name = "it's \"my\" Bänk $(touch x) -x";
+    zenity.answer("/home/u/a b/Bank One");
+    EXPECT_EQ(dialogs::ChooseFile(saveRequest("/home/u/a b", name), dialogs::WaitBySleeping),
+              "/home/u/a b/Bank One.syx"); // the line feed dropped, the first type added
+    zenity.answer("/x/-x.VUB");
+    EXPECT_EQ(dialogs::ChooseFile(saveRequest("/x", "-x"), dialogs::WaitBySleeping), "/x/-x.VUB");
+    zenity.cancel();
+    EXPECT_EQ(dialogs::ChooseFile(saveRequest("/x", ""), dialogs::WaitBySleeping), "");
+    setenv("HOME", "/home/u", 1);
+    dialogs::FileRequest open;
+    open.folder = "~/Desktop";
+    open.extensions = {"mid"};
+    EXPECT_EQ(dialogs::ChooseFile(open, dialogs::WaitBySleeping), ""); // past the script
+
+    const std::vector<Args> calls = zenity.calls();
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[0], (Args{"--file-selection", "--filename=/home/u/a b/" + name, "--save",
+                              "--confirm-overwrite", "--file-filter=*.syx *.vub | *.syx *.vub"}));
+    EXPECT_EQ(calls[1][1], "--filename=/x/-x");
+    EXPECT_EQ(calls[3], (Args{"--file-selection", "--filename=/home/u/Desktop/",
+                              "--file-filter=*.mid | *.mid"}));
+}
+
+// A chooser that is missing, or that exits with neither an answer nor a cancel, passes the
+// prompt on to the next.
+TEST_F(ChooserPrograms, TheNextChooserTakesOver) {
+    unsetenv("ZOZ_FILE_CHOOSER");
+    ScriptedChooser kdialog("kdialog", false);
+    kdialog.answer("/b/c.mid");
+    dialogs::FileRequest open;
+    open.folder = "/b";
+    open.extensions = {"mid"};
+    EXPECT_EQ(dialogs::ChooseFile(open, dialogs::WaitBySleeping), "/b/c.mid");
+    EXPECT_EQ(kdialog.calls().at(0), (Args{"--getopenfilename", "/b/", "*.mid"}));
+
+    ScriptedChooser zenity("zenity", false);
+    zenity.reply(255, "");
+    kdialog.answer("/b/d.mid");
+    EXPECT_EQ(dialogs::ChooseFile(open, dialogs::WaitBySleeping), "/b/d.mid");
+    EXPECT_EQ(zenity.calls().size(), 1u);
+}
+
+TEST_F(ChooserPrograms, MessageBoxAnswersByButton) {
+    const struct {
+        const char* program;
+        int type;
+        int exitCode;
+        const char* output;
+        int expected;
+    } rows[] = {
+        {"zenity", dialogs::kYesNoCancel, 1, "", 7},
+        {"zenity", dialogs::kYesNoCancel, 1, "Cancel\n", 2},
+        {"zenity", dialogs::kOkCancel, 0, "", 1},
+        {"zenity", 2, 1, "", 0}, // OK alone, closed
+        {"kdialog", dialogs::kYesNoCancel, 2, "", 2},
+    };
+    for (const auto& row : rows) {
+        ScriptedChooser program(row.program);
+        program.reply(row.exitCode, row.output);
+        EXPECT_EQ(dialogs::ShowMessage("Save <b>&</b>?", "Bank", row.type,
+                                       dialogs::WaitBySleeping),
+                  row.expected)
+            << row.program << " " << row.type << " " << row.exitCode;
+    }
+    ScriptedChooser zenity("zenity");
+    dialogs::ShowMessage("Save <b>?", "Bank", dialogs::kYesNo, dialogs::WaitBySleeping);
+    EXPECT_EQ(zenity.calls().at(0),
+              (Args{"--question", "--ok-label=Yes", "--cancel-label=No", "--no-markup",
+                    "--title=Bank", "--text=Save <b>?"}));
+}
+
+// A chooser given up on (the editor closes) is ended at once.
+TEST_F(ChooserPrograms, AChooserGivenUpOnEnds) {
+    ScriptedChooser zenity("zenity");
+    std::ofstream(zenity.folder() + "/zenity") << "#!/bin/sh\nexec sleep 30\n";
+    int polls = 0;
+    const dialogs::Waiter closing = [&](const std::function<bool()>& ended) {
+        for (; !ended(); usleep(10000))
+            if (++polls == 3) return false;
+        return true;
+    };
+    EXPECT_EQ(dialogs::ChooseFile(saveRequest("/x", "y"), closing), "");
+}
+
+namespace {
+
+// The drawn dialogs, forced, on the virtual display; typed into with xdotool.
+struct DrawnDialogs : ::testing::Test {
+    testsupport::TempFolder folder;
+    void SetUp() override {
+        if (!getenv("DISPLAY")) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+        setenv("ZOZ_FILE_CHOOSER", "drawn", 1);
+    }
+    void TearDown() override { unsetenv("ZOZ_FILE_CHOOSER"); }
+    // Types into the window of that title once it is shown and has the keyboard. The keys go
+    // through the keyboard, not to the window, which may be gone before a key is released.
+    static void type(const char* title, const std::vector<std::string>& keys) {
+        EXPECT_EQ(testsupport::Xdotool({"search", "--sync", "--onlyvisible", "--name", title,
+                                        "windowfocus", "--sync"}),
+                  0);
+        EXPECT_EQ(testsupport::Xdotool(keys), 0);
+    }
+};
+
+} // namespace
+
+TEST_F(DrawnDialogs, TheChooserTakesATypedNameOrEscape) {
+    std::filesystem::create_directories(folder.path() + "/Sub");
+    std::ofstream(folder.path() + "/old.syx") << "x";
+    auto chosen = std::async(std::launch::async, [&] {
+        return dialogs::ChooseFile(saveRequest(folder.path(), ""), dialogs::WaitBySleeping);
+    });
+    type("Save File", {"type", "--delay", "20", "Sub"});
+    type("Save File", {"key", "Return"}); // opens the folder typed
+    type("Save File", {"type", "--delay", "20", "Bank 1"});
+    type("Save File", {"key", "Return"});
+    EXPECT_EQ(chosen.get(), folder.path() + "/Sub/Bank 1.syx");
+
+    auto cancelled = std::async(std::launch::async, [&] {
+        return dialogs::ChooseFile(saveRequest(folder.path(), "name"), dialogs::WaitBySleeping);
+    });
+    type("Save File", {"key", "Escape"});
+    EXPECT_EQ(cancelled.get(), "");
+}
+
+TEST_F(DrawnDialogs, TheMessageBoxAnswersReturnAndEscape) {
+    const struct {
+        std::vector<std::string> keys;
+        int type;
+        int expected;
+    } rows[] = {
+        {{"key", "Right", "Return"}, dialogs::kYesNo, 7},
+        {{"key", "Escape"}, dialogs::kYesNoCancel, 2},
+    };
+    for (const auto& row : rows) {
+        auto answer = std::async(std::launch::async, [&] {
+            return dialogs::ShowMessage("Replace the bank?", "Zoz test box", row.type,
+                                        dialogs::WaitBySleeping);
+        });
+        type("Zoz test box", row.keys);
+        EXPECT_EQ(answer.get(), row.expected) << row.type;
+    }
+}
