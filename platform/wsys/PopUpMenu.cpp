@@ -68,15 +68,6 @@ bool selectable(const MenuItem* item) {
     return item && item->IsEnabled() && !item->IsSeparatorItem();
 }
 
-// Paints whole pixels of the canvas' drawing coordinates within its clip.
-void fill(Canvas& c, int left, int top, int right, int bottom, uint32_t pixel) {
-    const CanvasRect& clip = c.Clip();
-    const int x0 = std::max(left + c.OriginX(), clip.left);
-    const int x1 = std::min(right + c.OriginX(), clip.right);
-    for (int y = std::max(top + c.OriginY(), clip.top); y < std::min(bottom + c.OriginY(), clip.bottom); ++y)
-        std::fill(c.Row(y) + std::max(x0, 0), c.Row(y) + std::max(x1, x0), pixel);
-}
-
 // The image scaled to a square of kImageSize pixels, over the canvas by its alpha.
 void drawImage(Canvas& c, const Image& image, int left, int top) {
     const CanvasRect& clip = c.Clip();
@@ -125,8 +116,8 @@ void MenuView::Draw(const Rect&) {
     Canvas* c = GraphicsContext::Current();
     if (!c) return;
     const int w = int(Bounds().size.width), h = int(Bounds().size.height);
-    fill(*c, 0, 0, w, h, kBorder);
-    fill(*c, 1, 1, w - 1, h - 1, kBackground);
+    FillPixels(*c, 0, 0, w, h, kBorder);
+    FillPixels(*c, 1, 1, w - 1, h - 1, kBackground);
     std::shared_ptr<TextFont> font = SystemFont();
     const int left = int(textLeft(*m_menu));
     for (int i = 0; i < m_menu->NumberOfItems(); ++i) {
@@ -134,11 +125,11 @@ void MenuView::Draw(const Rect&) {
         const Rect f = Menu::ItemFrameInPopUp(*m_menu, i);
         const int top = int(f.MinY()), bottom = int(f.MaxY());
         if (item->IsSeparatorItem()) {
-            fill(*c, 1, (top + bottom) / 2, w - 1, (top + bottom) / 2 + 1, kSeparator);
+            FillPixels(*c, 1, (top + bottom) / 2, w - 1, (top + bottom) / 2 + 1, kSeparator);
             continue;
         }
         const bool lit = i == m_highlighted && selectable(item);
-        if (lit) fill(*c, 1, top, w - 1, bottom, kHighlight);
+        if (lit) FillPixels(*c, 1, top, w - 1, bottom, kHighlight);
         const CanvasColor ink = lit ? kHighlightText : item->IsEnabled() ? kText : kDisabledText;
         if (item->GetImage()) drawImage(*c, *item->GetImage(), int(kCheckGutter), top + 2);
         const double baseline = top + std::floor((kItemHeight + (font ? font->Ascent() - font->Descent() : 0)) / 2);
@@ -150,7 +141,7 @@ void MenuView::Draw(const Rect&) {
             const uint32_t arrow = lit ? MakePixel(255, 255, 255) : MakePixel(80, 80, 80);
             const int x = w - 16, mid = (top + bottom) / 2;
             for (int row = -4; row <= 4; ++row)
-                fill(*c, x, mid + row, x + 5 - std::abs(row), mid + row + 1, arrow);
+                FillPixels(*c, x, mid + row, x + 5 - std::abs(row), mid + row + 1, arrow);
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -80,6 +81,14 @@ void drawTitleBar(Image& img, const Window& w) {
 }
 
 } // namespace
+
+void FillPixels(Canvas& c, int left, int top, int right, int bottom, uint32_t pixel) {
+    const CanvasRect& clip = c.Clip();
+    const int x0 = std::max(left + c.OriginX(), clip.left);
+    const int x1 = std::min(right + c.OriginX(), clip.right);
+    for (int y = std::max(top + c.OriginY(), clip.top); y < std::min(bottom + c.OriginY(), clip.bottom); ++y)
+        std::fill(c.Row(y) + std::max(x0, 0), c.Row(y) + std::max(x1, x0), pixel);
+}
 
 std::shared_ptr<TextFont> SystemFont() {
     static std::shared_ptr<TextFont> font = [] {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Canvas.h"
 #include "platform/Image.h"
 #include "platform/text/TextFont.h"
 
@@ -14,6 +15,9 @@ namespace platform::wsys {
 std::shared_ptr<TextFont> SystemFont();
 
 class Window;
+
+// Paints whole pixels of the canvas' drawing coordinates within its clip.
+void FillPixels(Canvas& c, int left, int top, int right, int bottom, uint32_t pixel);
 
 // Pictures of what the window system shows, after drawing what views asked for.
 // A window: its frame, the title bar (when titled: buttons, title) above the content.
