@@ -213,6 +213,40 @@ public:
     int getProgramValueByParts(int key1, int key2, int key3);
     void setProgramValueByParts(int key1, int key2, int key3, int value);
 
+    // ---- Bank and program changes and the glue around librarian transfers.
+
+    // Bank select and program change of the part's sound, or of the multi in multi mode, on
+    // the part's (the global) channel, with the synthesizer's pauses (150 ms and the dump
+    // pause). Records the part's bank and program first; refused (false, with the conflict
+    // window shown) while another active part holds both, unless every sound is being sent.
+    // False at once, with nothing recorded, without an output or a valid channel.
+    bool BankChangeMessage(int part) override;
+    // Whether another active part holds the part's bank and program; changes nothing.
+    bool CheckBankConflict(int part);
+    // The next awaited dump goes into the librarian's selected slot (the collection of the
+    // librarian's kind of data) or else into the editor.
+    void SetLibrarianRequestActive(bool toLibrarian) override;
+    // Posts the arrangement send (job 0) with its flags when start is set and the job thread
+    // is idle, then pauses 400 ms; a send not posted leaves every flag but the pattern's.
+    void sendPatchAndPatternToDevice(int part, bool gateIncoming, bool includeSounds,
+                                     bool includeGlobal, bool start) override;
+    // Sends the part's sound again (job 2) when one of its sections is locked, so that the
+    // synthesizer plays what the editor shows.
+    void sendPartDataBackToHardware(int part) override;
+    // The progress overlay with the cancel button of the page; showing it on the librarian
+    // page grays the search and category controls, hiding it ends the transfer's flags.
+    void DisplayProcessingIndicator(bool show) override;
+    // With true: the edited bank took dumps and is marked unsaved; false changes nothing.
+    void SetLibrarianStatusUnsaved(bool unsaved) override;
+    // The librarian's target slot to a part; quiet sends no All Notes Off first, from now on.
+    void SendSingleProgramFromLibrarian(bool quiet, int part) override;
+    // Stores the bank shown on the grid's active side into the hardware bank (job 5).
+    void SendAllProgramsFromLibrarian(int bank) override;
+    // Nothing: a bank is saved over its file by the librarian itself.
+    void saveEditedPatch(const std::string&, bool, bool) {}
+    bool isArrangementBusy() const { return arrangementBusy; }
+    bool isIncomingGated() const { return incomingGate; }
+
     // ---- ParamChangePlugin.
     IEffectBase* effect() override { return this; }
     // The Control Change or single-parameter SysEx of an edit, under the plug lock of its
@@ -256,7 +290,6 @@ public:
     void refreshPatchNames(int program) override;
     IControl* searchButton() override;
     std::atomic<int>& programNumber() override { return lastProgramNumber; }
-    void sendPartDataBackToHardware(int part) override;
     void clearArrangementSendFlag(bool second) override {
         (second ? globalFirst : arrangementBatch) = false;
     }
@@ -308,9 +341,6 @@ public:
     void setFilterLinkMode(int part, int mode) override;
     RandomValueList& randomValueList() override { return randomValues; }
     void checksumCheckAndSend(uint8_t* msg, int length) override;
-    void DisplayProcessingIndicator(bool on) override;
-    void SetLibrarianRequestActive(bool librarian) override;
-    void SetLibrarianStatusUnsaved(bool on) override;
     void DisarmLibrarianRequests() override;
     void setLibrarianViewDirty() override;
     void displayPatchName(const std::string& name) override;
@@ -352,7 +382,6 @@ public:
     void setLibrarianViewUpperSlot(int slot) override;
     void setLibrarianViewCurrentSlot(int slot) override;
     void AllSoundsOff(int part, bool allParts) override;
-    bool BankChangeMessage(int part) override;
     void MIDIOutRoutingSwitch(IMidiMsg* msg) override;
     int getLastProgramNumber() override { return lastProgramNumber; }
     // Refused with "Set MIDI I/O First!" while no output is chosen; lights the indicator of
@@ -406,12 +435,9 @@ public:
     bool isLibrarianNames() const override { return librarianNames; }
     bool isRequestAfterBankChange() const override { return requestAfterBankChange; }
     bool isMidiIoReady() const override { return midiIOSet; }
-    void sendPatchAndPatternToDevice(int part, bool a, bool b, bool c, bool send) override;
     // Raises the arrangement-busy flag; a gates the incoming MIDI, b has the sounds sent,
     // c the global dump first.
     void setArrangementSendFlags(bool a, bool b, bool c) override;
-    void SendAllProgramsFromLibrarian(int bank) override;
-    void SendSingleProgramFromLibrarian(bool quiet, int part) override;
     void sendAllPatchRequestSysexFromLibrarian(int bank) override;
     void setPatternTargetPart(int part) override { awaitedDumpPart = part; }
     void clearEntryStored() override;
@@ -449,6 +475,14 @@ private:
     void openStoredPorts();
     // Opens the stored port of a direction; its index in the port list, 0 for none.
     int openStoredPort(bool input);
+
+    // The first active part other than part that holds bank and program; -1 for none.
+    int conflictingPart(int part, int bank, int program);
+    // Posts job 0 with the arrangement flags as its arguments; false, flags unchanged, when
+    // the job thread is busy.
+    bool postArrangementSend(bool gateIncoming, bool includeSounds, bool includeGlobal);
+    // The librarian popup menu's layer of that name; null when there is none.
+    ControlLayer* popupMenuLayerNamed(const std::string& name) const;
 
     // The layout's layer of that name; null, logged, when the layout has none.
     ControlLayer* findLayoutLayer(const std::string& name);

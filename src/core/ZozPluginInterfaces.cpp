@@ -80,32 +80,6 @@ void Zoz::setFilterLinkMode(int part, int mode) {
     if (part >= 0 && part < 16) filterLink[size_t(part)] = mode;
 }
 
-// The first cancel button sits on the librarian page, the second on the others.
-void Zoz::DisplayProcessingIndicator(bool on) {
-    progressShowing = on;
-    showProgressIndicator(on);
-    if (progressLayer) {
-        const bool librarianPage = GetParamValue(kMainTab) == 1.0;
-        for (int i = 0; on && i < 2; ++i)
-            if (cancelButtons[i]) cancelButtons[i]->Hide(librarianPage != (i == 0));
-    }
-    if (on) return;
-    messageManager->dumpAwaited = false;
-    notesOffSent = false;
-}
-
-void Zoz::SetLibrarianRequestActive(bool librarian) {
-    messageManager->setLibrarianRequestActive(librarian, multiMode, sequenceMode);
-    answerReceived = false;
-}
-
-void Zoz::SetLibrarianStatusUnsaved(bool on) {
-    if (!on) return;
-    messageManager->disarmLibrarianRequests();
-    messageManager->dumpAwaited = false;
-    setLibrarianViewDirty();
-}
-
 void Zoz::DisarmLibrarianRequests() {
     messageManager->disarmLibrarianRequests();
 }
@@ -154,11 +128,6 @@ void Zoz::setDumpAwaited(bool awaited) {
 
 void Zoz::sendSinglePatchRequestSysexFromLibrarian(bool editBuffer, int bank) {
     messageManager->sendSinglePatchRequestSysexFromLibrarian(editBuffer, bank);
-}
-
-void Zoz::SendSingleProgramFromLibrarian(bool quiet, int part) {
-    noNotesOff = quiet;
-    sendPatchToDeviceFromLibrarian(librarian->upperSlotIndex, getLibrarianViewSide(), part);
 }
 
 void Zoz::sendAllPatchRequestSysexFromLibrarian(int bank) {

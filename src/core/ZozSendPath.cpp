@@ -96,19 +96,8 @@ void Zoz::lightPartIndicator(int part) {
     partLitAt[size_t(part)] = GetTickCount();
 }
 
-// Bank changes, librarian auditions and transfers, bank imports and the patch type switch come
-// with the transfer glue; until then nothing is sent, copied or switched and a bank change
-// reports that it was refused.
-bool Zoz::BankChangeMessage(int) {
-    return false;
-}
-
-void Zoz::sendPatchAndPatternToDevice(int, bool, bool, bool, bool) {}
-
-void Zoz::SendAllProgramsFromLibrarian(int) {}
-
+// Bank imports and the patch type switch come with the librarian's lists; until then nothing
+// is copied or switched.
 void Zoz::saveImportedFile(bool) {}
-
-void Zoz::sendPartDataBackToHardware(int) {}
 
 void Zoz::patchTypeChanged(int, int, bool) {}

@@ -2,6 +2,7 @@
 
 #include "kit/effect/IMidiMsg.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -54,7 +55,7 @@ void DebuggerOutput::logSysExOutMessageByte(const uint8_t* bytes, int size) {
 }
 
 void DebuggerOutput::logSysExOutMessageByteInt(const std::vector<int>& bytes, int count) {
-    if (count < 0 || count > int(bytes.size())) count = int(bytes.size());
+    count = std::clamp(count, 0, int(bytes.size()));
     std::string hex;
     for (int i = 0; i < count; ++i) hex += hexByte(bytes[size_t(i)]);
     printSysExLine(hex, count);

@@ -17,7 +17,8 @@ public:
     static void printDebugInfo(const std::string& path, const std::string& text);
     // Console trace of an outgoing SysEx message, framed by F0 … F7.
     static void logSysExOutMessageByte(const uint8_t* bytes, int size);
-    // The same for a message held as a list of ints (the first count of them).
+    // The same for a message held as a list of ints: the first count of them, as far as the
+    // list goes.
     static void logSysExOutMessageByteInt(const std::vector<int>& bytes, int count);
     // Keeps status and data bytes of an incoming short message in last and prints the message
     // when it differs from what last held; true when it was the same.

@@ -1,5 +1,6 @@
 #include "tests/core/CoreRig.h"
 
+#include "src/core/Patch.h"
 #include "src/core/PatchManager.h"
 #include "src/uiconfig/ParameterIds.h"
 
@@ -51,4 +52,10 @@ TEST_F(StateBlock, SnapshotAndFullBlockHaveTheirFixedLayout) {
     EXPECT_EQ(names[19], "Ba");
     EXPECT_EQ(names[50], "INIT");
     EXPECT_EQ(full.Size(), pos + 4 * 8 + 18170 * 8);
+}
+
+TEST(PatchState, AFreshPatchHoldsNoStateAndFiftyTwoInitNames) {
+    const Patch patch;
+    EXPECT_EQ(patch.state.Size(), 0);
+    EXPECT_EQ(patch.names, std::vector<std::string>(52, "INIT"));
 }

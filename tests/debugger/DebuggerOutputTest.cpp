@@ -68,9 +68,14 @@ TEST(DebugLog, SysExTraceFramesTheBytesInLowerCaseHex) {
     testing::internal::CaptureStdout();
     DebuggerOutput::logSysExOutMessageByte(bytes, 6);
     DebuggerOutput::logSysExOutMessageByteInt(std::vector<int>{0xf0, 0xf7, 0x00}, 2);
+    const std::vector<int> two = {10, 255};
+    for (int count : {0, -1, 3}) DebuggerOutput::logSysExOutMessageByteInt(two, count);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Plug-in MIDI Out (sysex | 6 bytes | F0 3e 0f 00 00 30 00 F7)\n"
-              "Plug-in MIDI Out (sysex | 2 bytes | F0 f0 f7 F7)\n");
+              "Plug-in MIDI Out (sysex | 2 bytes | F0 f0 f7 F7)\n"
+              "Plug-in MIDI Out (sysex | 0 bytes | F0 F7)\n"
+              "Plug-in MIDI Out (sysex | 0 bytes | F0 F7)\n"
+              "Plug-in MIDI Out (sysex | 2 bytes | F0 0a ff F7)\n");
 }
 
 TEST(DebugLog, IncomingShortMessagesArePrintedOnlyWhenTheyChange) {

@@ -1,0 +1,158 @@
+#include "tests/core/SendRig.h"
+
+#include "kit/effect/ControlLayer.h"
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/librarian/PatchLibrarian.h"
+#include "tests/support/ScaledClock.h"
+
+#include <thread>
+
+using namespace coretest;
+
+namespace {
+
+// The dump worker stays in its first pause while `hold` is set; the test thread never waits.
+struct TransferGlue : SendRig {
+    std::atomic<bool> hold{false};
+    const std::thread::id self = std::this_thread::get_id();
+    testsupport::ManualClock clock{1000000};
+
+    void SetUp() override {
+        SendRig::SetUp();
+        clock.SetSleepHook([this](int64_t) {
+            while (hold && std::this_thread::get_id() != self)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    }
+    void TearDown() override {
+        hold = false;
+        idle();
+        SendRig::TearDown();
+    }
+    void idle() {
+        while (plug->ThreadRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    MIDIMessageManager& manager() { return *plug->getMessageManager(); }
+    bool grayed(ControlLayer* layer) { return layer->getControls().Get(0)->IsGrayed(); }
+    // Busy, gate, sounds, global, pattern.
+    std::vector<bool> flags() {
+        return {plug->isArrangementBusy(), plug->isIncomingGated(), plug->isBatch(),
+                plug->isGlobalFirst(), plug->isPatternToo()};
+    }
+};
+
+} // namespace
+
+TEST_F(TransferGlue, TheLibrariansKindOfDataChoosesTheOneArmedCollection) {
+    LibrarianRequest* requests[] = {&manager().patchRequest, &manager().performanceRequest,
+                                    &manager().patternRequest};
+    for (int mode = 0; mode < 3; ++mode) {
+        plug->setMultiMode(mode == 1);
+        plug->setSequenceMode(mode == 2);
+        for (bool toLibrarian : {true, false}) {
+            for (LibrarianRequest* r : requests) r->active = true;
+            manager().answerReceived = true;
+            plug->SetLibrarianRequestActive(toLibrarian);
+            for (int r = 0; r < 3; ++r) EXPECT_EQ(requests[r]->active, toLibrarian && r == mode);
+            EXPECT_EQ(manager().dumpAwaited, !toLibrarian);
+            EXPECT_FALSE(manager().answerReceived);
+            EXPECT_FALSE(plug->isAnswerReceived());
+        }
+    }
+}
+
+TEST_F(TransferGlue, AnArrangementSendChangesItsFlagsOnlyWhenItIsPosted) {
+    hold = true;
+    plug->patternSendFlag() = true;
+    plug->sendPatchAndPatternToDevice(0, true, true, false, false);
+    EXPECT_EQ(flags(), (std::vector<bool>{false, false, false, false, false}));
+    plug->patternSendFlag() = true;
+    plug->sendPatchAndPatternToDevice(0, true, false, true, true);
+    ASSERT_TRUE(plug->ThreadRunning());
+    // The gate ends after the pause; the job reads the pattern flag later and clears it.
+    EXPECT_EQ(flags(), (std::vector<bool>{true, false, false, true, true}));
+    plug->sendPatchAndPatternToDevice(0, true, true, false, true);
+    EXPECT_EQ(flags(), (std::vector<bool>{true, false, false, true, false}));
+    hold = false;
+    idle();
+    EXPECT_FALSE(plug->isArrangementBusy());
+}
+
+TEST_F(TransferGlue, ALockedSectionSendsThePartBack) {
+    plug->sendPartDataBackToHardware(5);
+    idle();
+    EXPECT_TRUE(sent().empty());
+    const std::pair<int, int> locks[] = {{kSectionLockFX2, 5}, {kSectionLockMod4, 15}};
+    for (const auto& [lock, part] : locks) {
+        set(lock + part, 1.0);
+        plug->sendPartDataBackToHardware(part);
+        idle();
+        const std::vector<Bytes> wire = sent();
+        ASSERT_EQ(wire.size(), 1u);
+        EXPECT_EQ(wire[0][6], part);
+        set(lock + part, 0.0);
+    }
+}
+
+TEST_F(TransferGlue, TheOverlaysCancelButtonAndGrayingFollowThePageAndTheMode) {
+    const KIT_PtrList<IControl>& overlay = plug->progressLayerOf()->getControls();
+    ControlLayer* categoryLimit = plug->namedLayer("categoryLimit");
+    ControlLayer* searchField = plug->namedLayer("searchField");
+    IControl* search = plug->keptControl(kPatchSearch);
+    const struct {
+        int tab;
+        bool multi, searching, categoryGrayAfter;
+    } cases[] = {{1, false, false, false}, {1, false, true, true}, {1, true, false, true},
+                 {0, false, false, false}};
+    for (const auto& c : cases) {
+        set(kMainTab, c.tab);
+        set(kPatchSearch, c.searching);
+        plug->setMultiMode(c.multi);
+        searchField->Hide(true);
+        plug->DisplayProcessingIndicator(true);
+        EXPECT_EQ(overlay.Get(1)->IsHidden() * 2 + overlay.Get(2)->IsHidden(), c.tab ? 1 : 2);
+        EXPECT_EQ(search->IsGrayed(), c.tab == 1);
+        plug->setArrangementSendFlags(true, false, false);
+        plug->DisplayProcessingIndicator(false);
+        EXPECT_FALSE(plug->progressLayerOf()->isVisible() || plug->isArrangementBusy() ||
+                     plug->isIncomingGated());
+        // A search field shown again keeps its gray.
+        EXPECT_EQ(grayed(searchField), c.tab == 1);
+        EXPECT_EQ(searchField->isVisible(), c.searching);
+        EXPECT_EQ(grayed(categoryLimit), c.categoryGrayAfter);
+        EXPECT_EQ(search->IsGrayed(), c.multi);
+        searchField->GrayOut(false), categoryLimit->GrayOut(false), search->GrayOut(false);
+    }
+}
+
+TEST_F(TransferGlue, AnUnsavedBankHidesTheChooserOfItsKindAndSaysWhatCame) {
+    const struct {
+        bool multi, pattern;
+        int chooserRow;
+        const char* text;
+    } cases[] = {{false, false, 0, "Program received to slot(s)"},
+                 {true, true, 2, "Multi received to slot(s)"},
+                 {false, true, 11, "Pattern received to slot(s)"}};
+    plug->SetLibrarianStatusUnsaved(false);
+    EXPECT_EQ(value(kBankEditUnsaved), 0.0);
+    for (const auto& c : cases) {
+        plug->setMultiMode(c.multi);
+        plug->setSequenceMode(c.pattern);
+        plug->popupMenuLayer(c.chooserRow)->Hide(false);
+        set(kDiscardBankData, 1);
+        manager().patchRequest.active = true;
+        plug->SetLibrarianStatusUnsaved(true);
+        EXPECT_EQ(line(kControlDisplayName), c.text);
+        EXPECT_FALSE(plug->popupMenuLayer(c.chooserRow)->isVisible());
+        EXPECT_EQ(value(kBankEditUnsaved) - value(kDiscardBankData), 1.0);
+        EXPECT_FALSE(manager().patchRequest.active);
+        EXPECT_TRUE(plug->namedLayer("discardChangesLayerRight")->isVisible() &&
+                    !plug->namedLayer("keepBankOpenLayer")->isVisible());
+    }
+    // Storing a bank without an output only resets the target slot.
+    plug->setMIDIIOSet(false);
+    plug->getLibrarian()->upperSlotIndex = 42;
+    plug->SendAllProgramsFromLibrarian(2);
+    EXPECT_EQ(plug->getLibrarian()->upperSlotIndex, 0);
+    EXPECT_FALSE(plug->ThreadRunning());
+}
