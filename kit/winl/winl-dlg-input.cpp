@@ -1,5 +1,6 @@
 // The window view's input: keys, mouse buttons, moves, wheel and gestures as messages.
 #include "kit/winl/winl-dlg.h"
+#include "kit/winl/winl-hostviews.h"
 
 #include "kit/winl/winl-kb.h"
 #include "kit/winl/winl-wnd-private.h"
@@ -139,6 +140,7 @@ void Winl_vZoz_hwnd::KeyUp(wsys::Event& e) {
 // Buttons, moves and the wheel
 
 void Winl_vZoz_hwnd::MouseDown(wsys::Event& e) {
+    WINL_FinishDragDrop();
     m_isfakerightmouse = 0;
     if ((e.modifierFlags & wsys::kControlKeyMask) && IsRightClickEmulateEnabled()) {
         RightMouseDown(e);

@@ -6,6 +6,7 @@
 #include "kit/winl/winl-gdi-shapes.h"
 #include "kit/winl/winl-wnd-private.h"
 #include "kit/winl/winl-wnd.h"
+#include "platform/wsys/GLContext.h"
 #include "platform/wsys/ScrollView.h"
 #include "platform/wsys/Window.h"
 
@@ -74,8 +75,14 @@ void fillBackground(HDC hdc, const RECT& r, LRESULT answer) {
 void Winl_vZoz_hwnd::DrawWinlViewRectImpl(const wsys::Rect& rect, HDC hdc) {
     if (m_hashaddestroy != 0) return;
     wsys::Ref<Winl_vZoz_hwnd> keep(this);
-    // The GL slot of the context stays empty: views here have no GL context.
     m_paintctx_hdc = hdc;
+    auto* gl = static_cast<wsys::GLContext*>(m_glctx.get());
+    if (hdc && gl) {
+        hdc->glContext = gl;
+        gl->SetView(this);
+        gl->MakeCurrentContext();
+        gl->Update();
+    }
     // The procedure draws in drawing coordinates, which a view that is not flipped runs down.
     const wsys::Rect drawing = ToDrawing(rect);
     m_paintctx_rect[0] = float(drawing.origin.x);
@@ -108,6 +115,7 @@ void Winl_vZoz_hwnd::DrawWinlViewRectImpl(const wsys::Rect& rect, HDC hdc) {
         onWinlMessage(WM_PAINT, WPARAM(hdc), 0);
         if (inset) WINL_PopClipRegion(hdc);
     }
+    if (gl && wsys::GLContext::CurrentContext() == gl) wsys::GLContext::ClearCurrentContext();
     m_paintctx_hdc = nullptr;
 }
 

@@ -47,8 +47,18 @@ wsys::View* firstFocusable(wsys::View* parent) {
 wsys::Ref<Winl_vZoz_hwnd> Winl_vZoz_hwnd::initChild(const WINL_DialogResourceIndex* res,
                                                     wsys::Object* parent, DLGPROC dlgProc,
                                                     LPARAM param) {
-    const wsys::Rect frame(0, 0, res ? res->width : 300, res ? res->height : 200);
-    wsys::Ref<Winl_vZoz_hwnd> view = wsys::Ref<Winl_vZoz_hwnd>::Adopt(new Winl_vZoz_hwnd(frame));
+    return initView(wsys::Ref<Winl_vZoz_hwnd>::Adopt(new Winl_vZoz_hwnd(initialFrame(res))), res,
+                    parent, dlgProc, param);
+}
+
+wsys::Rect Winl_vZoz_hwnd::initialFrame(const WINL_DialogResourceIndex* res) {
+    return wsys::Rect(0, 0, res ? res->width : 300, res ? res->height : 200);
+}
+
+wsys::Ref<Winl_vZoz_hwnd> Winl_vZoz_hwnd::initView(wsys::Ref<Winl_vZoz_hwnd> view,
+                                                   const WINL_DialogResourceIndex* res,
+                                                   wsys::Object* parent, DLGPROC dlgProc,
+                                                   LPARAM param) {
     view->m_isdirty = kDirtySelf | kDirtyChildren;
     view->m_wndproc = WinlDialogDefaultWindowProc;
     const int flags = res ? res->typeFlags : WINL_DialogResourceIndex::kOpaque |
@@ -100,7 +110,7 @@ void Winl_vZoz_hwnd::Dealloc() {
     KillTimer(this, kAllTimers);
     onWinlMessage(WM_DESTROY, 0, 0);
     if (GetCapture() == this) ReleaseCapture();
-    m_glctx = nullptr;
+    winlSetViewGL(false);
     while (WindowPropRec* p = m_props) {
         m_props = p->next;
         if (!isAtom(p->name)) std::free(const_cast<char*>(p->name));

@@ -12,6 +12,7 @@
 #include "kit/winl/winl-gdi.h"
 #include "kit/winl/winl-misc.h"
 #include "platform/wsys/Controls.h"
+#include "platform/wsys/Dragging.h"
 #include "platform/wsys/Event.h"
 #include "platform/wsys/Menu.h"
 #include "platform/wsys/TableView.h"
@@ -19,6 +20,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 typedef LRESULT (*WNDPROC)(HWND hwnd, unsigned int msg, WPARAM wParam, LPARAM lParam);
@@ -408,7 +410,9 @@ class Winl_vZoz_hwnd : public platform::wsys::View,
                        public WinlPaintInfo,
                        public platform::wsys::MenuDelegate,
                        public platform::wsys::ControlDelegate,
-                       public platform::wsys::TableViewDelegate {
+                       public platform::wsys::TableViewDelegate,
+                       public platform::wsys::DraggingDestination,
+                       public platform::wsys::DraggingSource {
 public:
     // m_isdirty bits.
     enum : uint8_t { kDirtySelf = 1, kDirtyChildren = 2 };
@@ -524,6 +528,25 @@ public:
     void SwipeWithEvent(platform::wsys::Event& e) override;
     void RotateWithEvent(platform::wsys::Event& e) override;
 
+    // Drag and drop (winl-dlg-dragdrop.cpp). A view that accepts drops takes file lists and
+    // promised files and tells the drop hooks; its drops arrive as WM_DROPFILES.
+    std::vector<std::string> RegisteredDraggedTypes() override;
+    unsigned DraggingEntered(platform::wsys::DraggingInfo& info) override;
+    unsigned DraggingUpdated(platform::wsys::DraggingInfo& info) override;
+    void DraggingExited(platform::wsys::DraggingInfo& info) override;
+    bool PerformDragOperation(platform::wsys::DraggingInfo& info) override;
+    // The drop block of the drag: with retGlob a preview block for the caller to free; else the
+    // drop itself goes to the procedure as WM_DROPFILES and non-null tells it was taken. Null
+    // when the view takes no drops or the drag offers no files.
+    HGLOBAL winlExtendedDragOp(platform::wsys::DraggingInfo& info, bool retGlob);
+    std::vector<std::string>
+    NamesOfPromisedFilesDroppedAtDestination(const std::string& folder) override;
+
+    // GL (winl-dlg-hostviews.cpp): a context of the view's own, made or dropped only when the
+    // state changes; a paint attaches it and makes it current.
+    void winlSetViewGL(bool on);
+    platform::wsys::Object* winlGetGLContext() const { return m_glctx.get(); }
+
     // Accessibility: the procedure may supply an element for the view through WM_GETOBJECT
     // (wParam 0x1001, lParam the address of an object slot).
     platform::wsys::Object* AccessibilityHitTest(platform::wsys::Point screen) override;
@@ -534,6 +557,12 @@ public:
 
 protected:
     explicit Winl_vZoz_hwnd(const platform::wsys::Rect& frame) : View(frame) {}
+    // initChild's work on a view made by a subclass with initialFrame.
+    static platform::wsys::Ref<Winl_vZoz_hwnd> initView(platform::wsys::Ref<Winl_vZoz_hwnd> view,
+                                                        const WINL_DialogResourceIndex* res,
+                                                        platform::wsys::Object* parent,
+                                                        DLGPROC dlgProc, LPARAM param);
+    static platform::wsys::Rect initialFrame(const WINL_DialogResourceIndex* res);
     void Dealloc() override;
 
 private:

@@ -80,6 +80,7 @@ std::string patterns(const FileRequest& request) {
     return all;
 }
 
+// Chosen paths come one a line: a name holding a line feed cannot be told apart from two.
 std::vector<std::string> fileArguments(Chooser chooser, const FileRequest& request) {
     // The start folder with the proposed name; a trailing "/" opens the folder alone. Never a
     // leading "-": the programs would take it for an option.
@@ -87,9 +88,11 @@ std::vector<std::string> fileArguments(Chooser chooser, const FileRequest& reque
     if (start[0] != '/') start = "./" + start;
     start += (start.back() == '/' ? "" : "/") + request.proposedName;
     if (chooser == kKdialog) {
+        if (request.directory) return {"--getexistingdirectory", start};
         std::vector<std::string> a = {request.save ? "--getsavefilename" : "--getopenfilename",
                                       start};
         if (!request.extensions.empty()) a.push_back(patterns(request));
+        if (request.multiple) a.insert(a.end(), {"--multiple", "--separate-output"});
         return a;
     }
     std::vector<std::string> a = {"--file-selection", "--filename=" + start};
@@ -97,9 +100,22 @@ std::vector<std::string> fileArguments(Chooser chooser, const FileRequest& reque
         a.push_back("--save");
         a.push_back("--confirm-overwrite");
     }
-    if (!request.extensions.empty())
+    if (request.directory) a.push_back("--directory");
+    if (request.multiple) a.insert(a.end(), {"--multiple", "--separator=\n"});
+    if (!request.extensions.empty() && !request.directory)
         a.push_back("--file-filter=" + patterns(request) + " | " + patterns(request));
     return a;
+}
+
+std::vector<std::string> lines(const std::string& output) {
+    std::vector<std::string> all;
+    for (size_t at = 0; at < output.size();) {
+        size_t end = output.find('\n', at);
+        if (end == std::string::npos) end = output.size();
+        if (end > at) all.push_back(output.substr(at, end - at));
+        at = end + 1;
+    }
+    return all;
 }
 
 // The button sets by message-box type, with each program's form of them.
@@ -131,20 +147,34 @@ bool WaitBySleeping(const std::function<bool()>& ended) {
     return true;
 }
 
-std::string ChooseFile(const FileRequest& given, const Waiter& wait) {
+std::string ChooseFile(const FileRequest& request, const Waiter& wait) {
+    const std::vector<std::string> chosen = ChooseFiles(request, wait);
+    return chosen.empty() ? "" : chosen.front();
+}
+
+std::vector<std::string> ChooseFiles(const FileRequest& given, const Waiter& wait) {
     FileRequest request = given;
     request.folder = expandHome(request.folder);
+    request.directory = request.directory && !request.save;
+    request.multiple = request.multiple && !request.save && !request.directory;
     for (Chooser chooser : choosers()) {
-        if (chooser == kDrawn) return withType(DrawnChooseFile(request, wait).value_or(""), request);
+        if (chooser == kDrawn) {
+            if (request.directory || request.multiple) return {};
+            const std::string path = withType(DrawnChooseFile(request, wait).value_or(""), request);
+            if (path.empty()) return {};
+            return {path};
+        }
         const ProgramAnswer answer = ask(chooser, fileArguments(chooser, request), wait, 1);
-        if (answer.outcome == ProgramAnswer::kGivenUp) return "";
+        if (answer.outcome == ProgramAnswer::kGivenUp) return {};
         if (answer.outcome == ProgramAnswer::kNext) continue;
-        if (answer.exitCode != 0) return "";
-        std::string path = answer.output;
-        if (!path.empty() && path.back() == '\n') path.pop_back();
-        return withType(path, request);
+        if (answer.exitCode != 0) return {};
+        std::vector<std::string> paths = lines(answer.output);
+        if (!request.multiple) paths.resize(std::min<size_t>(paths.size(), 1));
+        for (std::string& path : paths)
+            path = withType(path, request);
+        return paths;
     }
-    return "";
+    return {};
 }
 
 int ShowMessage(const std::string& text, const std::string& caption, int type,

@@ -25,10 +25,17 @@ struct FileRequest {
     // File types without the dot; only these are offered, and a saved name without one of
     // them gets the first. Empty: any file.
     std::vector<std::string> extensions;
+    // Open requests only: a folder is chosen instead of files; several files may be chosen.
+    // The drawn chooser offers neither: it answers such a request as cancelled.
+    bool directory = false;
+    bool multiple = false;
 };
 
 // The chosen file's path; "" when the user cancelled or no chooser could be shown.
 std::string ChooseFile(const FileRequest& request, const Waiter& wait);
+// The chosen paths in the chooser's order; none when the user cancelled or no chooser could be
+// shown.
+std::vector<std::string> ChooseFiles(const FileRequest& request, const Waiter& wait);
 
 // Button sets by message-box type, as the Win32 types number them.
 enum MessageType { kOk = 0, kOkCancel = 1, kYesNoCancel = 3, kYesNo = 4 };

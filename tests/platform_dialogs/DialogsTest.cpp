@@ -64,6 +64,34 @@ TEST_F(ChooserPrograms, ZenityGetsTheRequestAsItsArgumentsAndAnswersWithAPath) {
                               "--file-filter=*.mid | *.mid"}));
 }
 
+// A folder request and a multiple one: their options, and one path a line back.
+TEST_F(ChooserPrograms, FoldersAndSeveralFiles) {
+    dialogs::FileRequest folder;
+    folder.folder = "/f";
+    folder.directory = true;
+    folder.extensions = {"mid"};
+    dialogs::FileRequest several;
+    several.folder = "/f";
+    several.multiple = true;
+    for (const char* program : {"zenity", "kdialog"}) {
+        ScriptedChooser chooser(program);
+        chooser.answer("/f/sub");
+        chooser.answer("/f/a b.mid\n/f/\xc3\xa9.mid");
+        EXPECT_EQ(dialogs::ChooseFiles(folder, dialogs::WaitBySleeping), Args{"/f/sub"});
+        EXPECT_EQ(dialogs::ChooseFiles(several, dialogs::WaitBySleeping),
+                  (Args{"/f/a b.mid", "/f/\xc3\xa9.mid"}));
+        const std::vector<Args> calls = chooser.calls();
+        ASSERT_EQ(calls.size(), 2u);
+        if (std::string(program) == "zenity") {
+            EXPECT_EQ(calls[0], (Args{"--file-selection", "--filename=/f/", "--directory"}));
+            EXPECT_EQ(calls[1], (Args{"--file-selection", "--filename=/f/", "--multiple", "--separator=\n"}));
+        } else {
+            EXPECT_EQ(calls[0], (Args{"--getexistingdirectory", "/f/"}));
+            EXPECT_EQ(calls[1], (Args{"--getopenfilename", "/f/", "--multiple", "--separate-output"}));
+        }
+    }
+}
+
 // A chooser that is missing, or that exits with neither an answer nor a cancel, passes the
 // prompt on to the next.
 TEST_F(ChooserPrograms, TheNextChooserTakesOver) {
