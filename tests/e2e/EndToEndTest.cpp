@@ -94,7 +94,9 @@ protected:
         const Point knob = GetParam().cutoffKnob;
         std::this_thread::sleep_for(std::chrono::milliseconds(2 * kPauseMs));
         if (!s.Click(kFilterTab.x, kFilterTab.y)) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs)); // the page shows
+        // The page switches at the editor's next idle, late on a loaded machine: a drag before
+        // it lands on the page before.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 * kPauseMs));
         if (!s.Drag(knob.x, knob.y, 30)) return false;
         // Apart by more than a double click's time.
         std::this_thread::sleep_for(std::chrono::milliseconds(10 * kPauseMs));
