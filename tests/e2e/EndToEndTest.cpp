@@ -8,7 +8,6 @@
 #include "src/sender/MultiDumpLayout.h"
 #include "src/sender/PatternDumpLayout.h"
 #include "src/sender/SoundDumpLayout.h"
-#include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/e2e/ProjectChunk.h"
 #include "tests/e2e/Session.h"
@@ -131,7 +130,9 @@ protected:
     // Waits for the synthesizer to send a dump of this id and size.
     static bool sent(Session& s, uint8_t id, size_t size, int timeoutMs = kWaitMs) {
         return s.Synth().WaitFor(
-            [&](const auto& m) { return !m.received && m.bytes.size() == size && m.bytes[4] == id; },
+            [&](const auto& m) {
+                return !m.received && m.bytes.size() == size && m.bytes[4] == id;
+            },
             timeoutMs);
     }
     static void quit(Session& s) {
@@ -170,24 +171,21 @@ Bytes named(Bytes dump, size_t at, const char (&name)[17]) {
 }
 // The init sound in part `part`'s edit buffer with an oscillator level, cutoff, resonance, LFO
 // speed and two envelope times of its own: bytes in their parameters' ranges in both
-// configurations.
+// configurations. Byte 334 is no parameter's: it holds the constant the editor writes there.
 Bytes soundOf(uint8_t part) {
-    return changed(Bytes(std::begin(initPatchData), std::end(initPatchData)),
-                   {{5, 0x30},
-                    {6, part},
-                    {68, 0x5A - part},
-                    {85, 0x21 + part},
-                    {87, 0x35 + part},
-                    {168, 0x47 - part},
-                    {206, 0x0C + part},
-                    {224, 0x66 - part}});
+    const Bytes init(std::begin(initPatchData), std::end(initPatchData));
+    return changed(init, {{5, 0x30}, {6, part}, {334, 0x47}, {68, 0x5A - part}, {85, 0x21 + part},
+                          {87, 0x35 + part}, {168, 0x47 - part}, {206, 0x0C + part},
+                          {224, 0x66 - part}});
 }
 
 // Whether the chunk's values of part `part` give the dump's bytes back through its table.
 void expectSound(const ProjectChunk& chunk, uint8_t part, const Bytes& dump) {
     const int model = int(chunk.Value(kQModel));
     for (const SoundDump::Byte& row : SoundDump::layout()) {
-        const auto value = [&](int param) { return SoundDump::truncated(chunk.Value(param + part)); };
+        const auto value = [&](int param) {
+            return SoundDump::truncated(chunk.Value(param + part));
+        };
         EXPECT_EQ(SoundDump::encode(row, value, model), dump[size_t(row.offset)])
             << "part " << int(part) << ", sound byte " << row.offset;
     }
@@ -200,6 +198,15 @@ void expectPattern(const ProjectChunk& chunk, uint8_t part, const Bytes& dump) {
     }
 }
 
+// How many dumps the synthesizer received.
+long dumpsReceived(Session& s) {
+    const std::vector<Bytes> received = s.Synth().Received();
+    return std::count_if(received.begin(), received.end(),
+                         [](const Bytes& m) { return m.size() >= 207; });
+}
+Bytes partSelect(int part) {
+    return {0xF0, 0x3E, 0x0F, 0x00, 0x17, 0x00, uint8_t(2 * part + 1), 0xF7};
+}
 Bytes probe(int id) { return {0xF0, 0x3E, 0x0F, uint8_t(id), 0x04, 0xF7}; }
 bool isProbe(const Bytes& m) { return m.size() == 6 && m[4] == 0x04; }
 // The probes among the messages the synthesizer received, in order.
@@ -251,7 +258,7 @@ TEST_P(EndToEnd, AFetchBringsThePartsSoundAndPatternFromTheSynthesizer) {
     memory.fillCanonical();
     const Bytes sound = named(soundOf(kPart), SoundDump::kNameOffset, "Fetched Sound   ");
     memory.setDump(0x10, 0x30, kPart, sound);
-    memory.answer(SysexMessage::partSelect(0, kPart));
+    memory.answer(partSelect(kPart));
     const Bytes pattern = named(changed(memory.dumpAt(0x13, 0x20, 0), {{8, 0x0B},
                                                                        {31, 0x22},
                                                                        {31 + 16 + 1, 0x70},
@@ -284,10 +291,7 @@ TEST_P(EndToEnd, AFetchBringsThePartsSoundAndPatternFromTheSynthesizer) {
     ProjectChunk chunk;
     ASSERT_TRUE(savedChunk(*s, chunkFile, &chunk));
     quit(*s);
-    const std::vector<Bytes> received = s->Synth().Received();
-    EXPECT_EQ(std::count_if(received.begin(), received.end(),
-                            [](const Bytes& m) { return m.size() >= 207; }),
-              0) << "the fetch overwrote what it fetched\n" << heads(received);
+    EXPECT_EQ(dumpsReceived(*s), 0) << "the fetch overwrote what it fetched";
     expectSound(chunk, kPart, sound);
     expectPattern(chunk, kPart, pattern);
     expectPattern(chunk, kOtherPart, pattern);
@@ -407,8 +411,12 @@ TEST_P(EndToEnd, AProjectOfFetchedEditBuffersGivesAFreshSynthesizerTheFirstOnes)
     constexpr int kActiveParts = 4;
     qsim::SynthSimulator memory;
     memory.fillCanonical();
-    memory.setDump(0x14, 0, 0, changed(memory.dumpAt(0x14, 0, 0), {{44, 0x20}, {45, 0x31}}));
-    Bytes multi = changed(memory.dumpAt(0x11, 0x20, 0), {{MultiDump::partByte(0, 3), 0x50}});
+    // Tuning and transpose at their middles, where the product's ranges hold them.
+    memory.setDump(
+        0x14, 0, 0,
+        changed(memory.dumpAt(0x14, 0, 0), {{17, 0x36}, {18, 0x34}, {44, 0x20}, {45, 0x31}}));
+    Bytes multi = changed(Bytes(std::begin(initMultiData), std::end(initMultiData)),
+                          {{5, 0x20}, {6, 0}, {MultiDump::partByte(0, 3), 0x50}});
     for (int part = kActiveParts; part < 16; ++part)
         multi[size_t(MultiDump::partByte(part, MultiDump::kSettings1Offset))] = 16; // engine 1
     memory.setDump(0x11, 0x20, 0, named(multi, MultiDump::kNameOffset, "Fetched Multi   "));
@@ -427,12 +435,13 @@ TEST_P(EndToEnd, AProjectOfFetchedEditBuffersGivesAFreshSynthesizerTheFirstOnes)
     // The multi comes last, then the first part is selected again.
     ASSERT_TRUE(sent(*first, 0x11, MultiDump::kSize)) << heads(first->Synth().Received());
     ASSERT_TRUE(first->Synth().WaitFor(
-        [](const auto& m) { return m.received && m.bytes == SysexMessage::partSelect(0, 0); },
-        kWaitMs));
+        [](const auto& m) { return m.received && m.bytes == partSelect(0); }, kWaitMs))
+        << heads(first->Synth().Received());
     std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
     ProjectChunk saved;
     ASSERT_TRUE(savedChunk(*first, project, &saved));
     quit(*first);
+    EXPECT_EQ(dumpsReceived(*first), 0) << "the fetch overwrote what it fetched";
     qsim::SynthSimulator before;
     ASSERT_TRUE(first->Synth().SaveMemory(first->DataFolder() + "/before.syx", before));
 
