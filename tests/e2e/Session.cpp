@@ -33,21 +33,28 @@ int rowTop(const Session::MenuRow& r) {
            r.separatorsAbove * kSeparatorHeight;
 }
 
-// The first x from `left` on where the display shows the menus' border colour at y; -1 when
-// none within width.
-int borderAt(int left, int y, int width) {
+// What the display shows of a row from `left` on, at most `width` pixels, as 0xRRGGBB.
+std::vector<unsigned long> screenRow(int left, int y, int width) {
+    std::vector<unsigned long> row;
     Display* display = XOpenDisplay(nullptr);
-    if (!display) return -1;
-    int found = -1;
+    if (!display) return row;
     width = std::min(width, DisplayWidth(display, DefaultScreen(display)) - left);
     if (XImage* image = XGetImage(display, DefaultRootWindow(display), left, y, unsigned(width),
                                   1, AllPlanes, ZPixmap)) {
-        for (int x = 0; x < width && found < 0; ++x)
-            if ((XGetPixel(image, x, 0) & 0xFFFFFF) == kMenuBorder) found = left + x;
+        for (int x = 0; x < width; ++x)
+            row.push_back(XGetPixel(image, x, 0) & 0xFFFFFF);
         XDestroyImage(image);
     }
     XCloseDisplay(display);
-    return found;
+    return row;
+}
+
+// The first x from `left` on where the display shows the menus' border colour at y; -1 when
+// none within width.
+int borderAt(int left, int y, int width) {
+    const std::vector<unsigned long> row = screenRow(left, y, width);
+    const auto border = std::find(row.begin(), row.end(), kMenuBorder);
+    return border == row.end() ? -1 : left + int(border - row.begin());
 }
 
 } // namespace
@@ -164,4 +171,9 @@ bool Session::ChooseMenuItem(const int area[4], const std::vector<MenuRow>& rows
             return false;
     }
     return testsupport::Xdotool({"click", "1"}) == 0;
+}
+
+unsigned long Session::PixelAt(int x, int y) {
+    const std::vector<unsigned long> row = screenRow(x, y, 1);
+    return row.empty() ? 0 : row[0];
 }

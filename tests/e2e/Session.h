@@ -66,6 +66,8 @@ public:
     // Clicks the menu control over area (left, top, right, bottom) and picks the rows by their
     // place, each but the last opening the submenu the next one lies in.
     bool ChooseMenuItem(const int area[4], const std::vector<MenuRow>& rows);
+    // What the display shows at a point of the editor, as 0xRRGGBB.
+    unsigned long PixelAt(int x, int y);
 
 private:
     bool editorWindow();
