@@ -22,9 +22,6 @@ const NameWidth* widthRow(int slot) {
     return nullptr;
 }
 
-constexpr int kFirstCategory = 19;
-constexpr int kLastCategory = 34;
-
 void putBigEndian(ByteChunk* chunk, uint32_t v) {
     const uint8_t bytes[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
     chunk->PutBytes(bytes, 4);
@@ -107,7 +104,6 @@ int PatchManager::loadAllFromChunk(ByteChunk* chunk, int pos) {
 }
 
 std::string PatchManager::getName(int slot) {
-    if (slot >= kFirstCategory && slot <= kLastCategory) return "INIT";
     if (slot < 0 || slot >= kNames) return "";
     std::lock_guard<std::mutex> lock(namesMutex);
     return names[size_t(slot)];

@@ -36,7 +36,7 @@ public:
 
     // An index outside the names changes nothing.
     void setName(int slot, const std::string& name);
-    // The name in the slot; categories always read "INIT"; "" outside the names.
+    // The name in the slot; "" outside the names.
     std::string getName(int slot);
 
     int selectedBank = 0;

@@ -4,6 +4,10 @@
 // the product's own; the checks read the synthesizer's record, the saved project chunk and the
 // files written. The first message on a newly opened port may be lost: no check relies on it.
 
+#include "src/librarian/LibrarianInitData.h"
+#include "src/sender/MultiDumpLayout.h"
+#include "src/sender/PatternDumpLayout.h"
+#include "src/sender/SoundDumpLayout.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/e2e/ProjectChunk.h"
 #include "tests/e2e/Session.h"
@@ -30,19 +34,31 @@ constexpr int kWaitMs = 30000;
 constexpr int kRunMs = 100000; // longer than any session: a line on standard input ends a run
 constexpr int kPauseMs = 100;  // the probe's pause unit, as start-up sets the pause menu
 
-// Where the sessions point, in both configurations: the main tab's buttons are 100 wide.
-constexpr Point kLibrarianTab = {338, 18}, kFilterTab = {538, 18};
+// Where the sessions point, in both configurations: the main tab's buttons are 100 wide, the
+// quick tab's 34 apart; the bank edit menu the plug-in places itself.
+constexpr Point kMultiTab = {238, 18}, kLibrarianTab = {338, 18}, kFilterTab = {538, 18};
+constexpr int kBankEditMenu[4] = {839, 187, 916, 205};
+Point partButton(int part) { return {53, 114 + 34 * part}; }
+
+// The bank edit menu's rows (index, separators above).
+using Row = Session::MenuRow;
+constexpr Row kRequestData = {0, 0}, kStoreData = {2, 1}, kSyncFromHardware = {4, 2},
+              kSaveBank = {7, 3};
+constexpr Row kFromActiveSlotToEditor = {0, 0}, kAllPatchesFromBankA = {4, 1},
+              kAllCurrentPatchesToBankA = {2, 1};
 
 struct Configuration {
     const char* name;
     const char* resources;
     Point cutoffKnob; // part 1's filter 1 cutoff, shown on the Filter/Env page
+    Point sounds;     // the librarian's first data type; the others follow 60 apart
 };
 
 const Configuration kConfigurations[] = {
     {"Session", ZOZ_SESSION_RESOURCES,
-     {sessionlayout::kCutoffKnob.x + 13, sessionlayout::kCutoffKnob.y + 14}},
-    {"Product", ZOZ_PRODUCT_RESOURCES, {214, 120}},
+     {sessionlayout::kCutoffKnob.x + 13, sessionlayout::kCutoffKnob.y + 14},
+     {sessionlayout::kDatatype.x + 27, sessionlayout::kDatatype.y + 8}},
+    {"Product", ZOZ_PRODUCT_RESOURCES, {214, 120}, {1318, 233}},
 };
 
 void PrintTo(const Configuration& c, std::ostream* out) {
@@ -92,15 +108,39 @@ protected:
     // plug-in holds.
     static bool editCutoff(Session& s) {
         const Point knob = GetParam().cutoffKnob;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2 * kPauseMs));
-        if (!s.Click(kFilterTab.x, kFilterTab.y)) return false;
-        // The page switches at the editor's next idle, late on a loaded machine: a drag before
-        // it lands on the page before.
-        std::this_thread::sleep_for(std::chrono::milliseconds(20 * kPauseMs));
-        if (!s.Drag(knob.x, knob.y, 30)) return false;
+        if (!showPage(s, kFilterTab) || !s.Drag(knob.x, knob.y, 30)) return false;
         // Apart by more than a double click's time.
         std::this_thread::sleep_for(std::chrono::milliseconds(10 * kPauseMs));
         return s.Drag(knob.x, knob.y, -15);
+    }
+    // Clicks a button that switches a page or what the librarian shows. The editor follows at
+    // its next idle, late on a loaded machine: a click before it lands on the page before.
+    static bool click(Session& s, Point at) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2 * kPauseMs));
+        const bool clicked = s.Click(at.x, at.y);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 * kPauseMs));
+        return clicked;
+    }
+    // Shows a main page: clicks its tab until the tab shows selected, as start-up may still
+    // switch the page back.
+    static bool showPage(Session& s, Point tab) {
+        for (int attempt = 0; attempt < 3; ++attempt)
+            if (click(s, tab) && (s.PixelAt(tab.x - 42, tab.y) >> 8 & 0xFF) > 0x80) return true;
+        return false;
+    }
+    static bool dataType(Session& s, int type) {
+        return click(s, {GetParam().sounds.x + 60 * type, GetParam().sounds.y});
+    }
+    static bool choose(Session& s, const std::vector<Row>& rows) {
+        return s.ChooseMenuItem(kBankEditMenu, rows);
+    }
+    // Waits for the synthesizer to send a dump of this id and size.
+    static bool sent(Session& s, uint8_t id, size_t size, int timeoutMs = kWaitMs) {
+        return s.Synth().WaitFor(
+            [&](const auto& m) {
+                return !m.received && m.bytes.size() == size && m.bytes[4] == id;
+            },
+            timeoutMs);
     }
     static void quit(Session& s) {
         ASSERT_TRUE(s.QuitHost());
@@ -124,6 +164,56 @@ std::string heads(const std::vector<Bytes>& messages) {
     return text;
 }
 
+// The dump with bytes changed, checksummed again.
+Bytes changed(Bytes dump, std::initializer_list<std::pair<int, int>> bytes) {
+    for (const auto& [at, value] : bytes)
+        dump[size_t(at)] = uint8_t(value);
+    testsupport::setChecksum(&dump);
+    return dump;
+}
+// The dump with a name of 16 characters at `at`.
+Bytes named(Bytes dump, size_t at, const char (&name)[17]) {
+    std::copy(name, name + 16, dump.begin() + long(at));
+    return changed(dump, {});
+}
+// The init sound in part `part`'s edit buffer with an oscillator level, cutoff, resonance, LFO
+// speed and two envelope times of its own: bytes in their parameters' ranges in both
+// configurations. Byte 334 is no parameter's: it holds the constant the editor writes there.
+Bytes soundOf(uint8_t part) {
+    const Bytes init(std::begin(initPatchData), std::end(initPatchData));
+    return changed(init, {{5, 0x30}, {6, part}, {334, 0x47}, {68, 0x5A - part}, {85, 0x21 + part},
+                          {87, 0x35 + part}, {168, 0x47 - part}, {206, 0x0C + part},
+                          {224, 0x66 - part}});
+}
+
+// Whether the chunk's values of part `part` give the dump's bytes back through its table.
+void expectSound(const ProjectChunk& chunk, uint8_t part, const Bytes& dump) {
+    const int model = int(chunk.Value(kQModel));
+    for (const SoundDump::Byte& row : SoundDump::layout()) {
+        const auto value = [&](int param) {
+            return SoundDump::truncated(chunk.Value(param + part));
+        };
+        EXPECT_EQ(SoundDump::encode(row, value, model), dump[size_t(row.offset)])
+            << "part " << int(part) << ", sound byte " << row.offset;
+    }
+}
+void expectPattern(const ProjectChunk& chunk, uint8_t part, const Bytes& dump) {
+    for (const DumpByte& row : PatternDump::layout()) {
+        const int value = SoundDump::truncated(chunk.Value(row.param + part));
+        EXPECT_EQ(PatternDump::encode(row, value), dump[size_t(row.offset)])
+            << "part " << int(part) << ", pattern byte " << row.offset;
+    }
+}
+
+// How many dumps the synthesizer received.
+long dumpsReceived(Session& s) {
+    const std::vector<Bytes> received = s.Synth().Received();
+    return std::count_if(received.begin(), received.end(),
+                         [](const Bytes& m) { return m.size() >= 207; });
+}
+Bytes partSelect(int part) {
+    return {0xF0, 0x3E, 0x0F, 0x00, 0x17, 0x00, uint8_t(2 * part + 1), 0xF7};
+}
 Bytes probe(int id) { return {0xF0, 0x3E, 0x0F, uint8_t(id), 0x04, 0xF7}; }
 bool isProbe(const Bytes& m) { return m.size() == 6 && m[4] == 0x04; }
 // The probes among the messages the synthesizer received, in order.
@@ -163,6 +253,57 @@ TEST_P(EndToEnd, StartUpProbesAndLearnsTheDeviceId) {
         EXPECT_EQ(chunk.Name(18), s->Synth().InPort());
         quit(*s);
     }
+}
+
+// "from Active Slot to Plug-in GUI" brings the sound of the part shown and the pattern the
+// synthesizer's pattern edit buffer holds (the last part selected): the chunk's values of the
+// part give the synthesizer's bytes back. The sequence request brings that pattern to another
+// part shown.
+TEST_P(EndToEnd, AFetchBringsThePartsSoundAndPatternFromTheSynthesizer) {
+    constexpr uint8_t kPart = 2, kOtherPart = 5;
+    qsim::SynthSimulator memory;
+    memory.fillCanonical();
+    const Bytes sound = named(soundOf(kPart), SoundDump::kNameOffset, "Fetched Sound   ");
+    memory.setDump(0x10, 0x30, kPart, sound);
+    memory.answer(partSelect(kPart));
+    const Bytes pattern = named(changed(memory.dumpAt(0x13, 0x20, 0), {{8, 0x0B},
+                                                                       {31, 0x22},
+                                                                       {31 + 16 + 1, 0x70},
+                                                                       {31 + 32 + 8, 0x3C},
+                                                                       {31 + 16 * 31 + 4, 3}}),
+                                PatternDump::kNameOffset, "Fetched Pattern ");
+    memory.setDump(0x13, 0x20, 0, pattern);
+    testsupport::TempFolder folder;
+    const std::string image = folder.path() + "/memory.syx";
+    testsupport::writeFile(image, memory.image());
+
+    auto s = session("fetch", {0, 0, "", image});
+    const std::string chunkFile = s->DataFolder() + "/fetched.chunk";
+    ASSERT_TRUE(start(*s, {"save-chunk=" + chunkFile}));
+    ASSERT_TRUE(answered(*s));
+    // Parts are chosen on the multi page: on the librarian's a new part goes to the synthesizer.
+    ASSERT_TRUE(click(*s, partButton(kPart)));
+    ASSERT_TRUE(showPage(*s, kLibrarianTab));
+    ASSERT_TRUE(choose(*s, {kRequestData, kFromActiveSlotToEditor}));
+    ASSERT_TRUE(sent(*s, 0x10, SoundDump::kSize)) << heads(s->Synth().Received());
+    ASSERT_TRUE(sent(*s, 0x13, PatternDump::kSize));
+
+    ASSERT_TRUE(showPage(*s, kMultiTab));
+    ASSERT_TRUE(click(*s, partButton(kOtherPart)));
+    ASSERT_TRUE(showPage(*s, kLibrarianTab));
+    ASSERT_TRUE(dataType(*s, 2));
+    ASSERT_TRUE(choose(*s, {kRequestData, kFromActiveSlotToEditor}));
+    ASSERT_TRUE(sent(*s, 0x13, PatternDump::kSize)) << heads(s->Synth().Received());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
+    ProjectChunk chunk;
+    ASSERT_TRUE(savedChunk(*s, chunkFile, &chunk));
+    quit(*s);
+    EXPECT_EQ(dumpsReceived(*s), 0) << "the fetch overwrote what it fetched";
+    expectSound(chunk, kPart, sound);
+    expectPattern(chunk, kPart, pattern);
+    expectPattern(chunk, kOtherPart, pattern);
+    EXPECT_EQ(chunk.Name(1 + kPart), "Fetched Sound   ");
+    EXPECT_EQ(chunk.Name(35 + kOtherPart), "Fetched Pattern ");
 }
 
 // A drag on part 1's cutoff knob sends the change the synthesizer applies at dump byte 85; a
@@ -217,24 +358,97 @@ TEST_P(EndToEnd, AnEditReachesTheSynthesizerAndItsChangeComesBackUnechoed) {
     EXPECT_EQ(after.dumpAt(0x10, 0x30, 0)[85], vv);
 }
 
-// A project saved after an edit and loaded by a new host beside a fresh synthesizer: the
-// restore sends the global settings, the multi and the sound of every part the multi has on;
-// the fresh synthesizer's edit buffers then equal the first one's byte for byte, and the
-// edited value is back in the plug-in.
-TEST_P(EndToEnd, AProjectRestoredBesideAFreshSynthesizerGivesItTheFirstOnesEditBuffers) {
+// "All Current Patches to Bank A" writes the librarian's bank, its dumps addressed to bank A
+// and checksummed as the transfer writes them, to the synthesizer's bank A unchanged. A second
+// session, whose bank holds init sounds, fetches bank A with "All Patches from Bank A" and saves
+// it over that bank: the file then equals the first one byte for byte.
+TEST_P(EndToEnd, ABankGoesToTheSynthesizerAndComesBackIntoAFileTheSame) {
+    std::vector<testsupport::Dump> bank = testsupport::soundDumps(100, "Stored", "Lead");
+    std::vector<testsupport::Dump> inits;
+    for (int slot = 0; slot < 100; ++slot) {
+        bank[size_t(slot)] = changed(bank[size_t(slot)], {{5, 0}, {6, slot}});
+        inits.push_back(changed(soundOf(0), {{5, 0}, {6, slot}}));
+    }
+    // The last slot of bank A, received or sent by the synthesizer.
+    const auto lastSlot = [](bool received) {
+        return [received](const testsupport::QsimProcess::Message& m) {
+            return m.received == received && m.bytes.size() == SoundDump::kSize &&
+                   m.bytes[4] == 0x10 && m.bytes[5] == 0 && m.bytes[6] == 99;
+        };
+    };
+    testsupport::TempFolder folder;
+    const std::string image = folder.path() + "/memory.syx";
+    {
+        auto s = session("store", {0, 0, "", ""});
+        s->AddBank("Stored.syx", bank);
+        ASSERT_TRUE(start(*s, {}));
+        ASSERT_TRUE(answered(*s));
+        ASSERT_TRUE(showPage(*s, kLibrarianTab));
+        ASSERT_TRUE(choose(*s, {kStoreData, kAllCurrentPatchesToBankA}));
+        ASSERT_TRUE(s->Synth().WaitFor(lastSlot(true), kWaitMs)) << heads(s->Synth().Received());
+        quit(*s);
+        qsim::SynthSimulator stored;
+        ASSERT_TRUE(s->Synth().SaveMemory(image, stored));
+        for (uint8_t slot = 0; slot < 100; ++slot)
+            EXPECT_EQ(stored.dumpAt(0x10, 0, slot), bank[slot]) << int(slot);
+    }
+
+    auto s = session("fetch", {0, 0, "", image});
+    s->AddBank("Empty.syx", inits);
+    ASSERT_TRUE(start(*s, {}));
+    ASSERT_TRUE(answered(*s));
+    ASSERT_TRUE(showPage(*s, kLibrarianTab));
+    ASSERT_TRUE(choose(*s, {kRequestData, kAllPatchesFromBankA}));
+    ASSERT_TRUE(s->Synth().WaitFor(lastSlot(false), kWaitMs)) << heads(s->Synth().Received());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
+    ASSERT_TRUE(choose(*s, {kSaveBank}));
+    const std::string file = s->DataFolder() + "/Patches/Empty.syx";
+    const Bytes source = testsupport::rawBankFile(bank);
+    for (int ms = 0; ms < kWaitMs && testsupport::readFile(file) != source; ms += kPauseMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPauseMs));
+    EXPECT_EQ(testsupport::readFile(file), source);
+    quit(*s);
+}
+
+// A project of the synthesizer's edit buffers, fetched through the bank edit menu, loaded by a
+// new host beside a fresh synthesizer: the restore sends the global settings, the multi and
+// the sound of every part the multi has on, and the fresh synthesizer's edit buffers then
+// equal the first one's byte for byte.
+TEST_P(EndToEnd, AProjectOfFetchedEditBuffersGivesAFreshSynthesizerTheFirstOnes) {
+    constexpr int kActiveParts = 4;
+    qsim::SynthSimulator memory;
+    memory.fillCanonical();
+    // Tuning and transpose at their middles, where the product's ranges hold them.
+    memory.setDump(
+        0x14, 0, 0,
+        changed(memory.dumpAt(0x14, 0, 0), {{17, 0x36}, {18, 0x34}, {44, 0x20}, {45, 0x31}}));
+    Bytes multi = changed(Bytes(std::begin(initMultiData), std::end(initMultiData)),
+                          {{5, 0x20}, {6, 0}, {MultiDump::partByte(0, 3), 0x50}});
+    for (int part = kActiveParts; part < 16; ++part)
+        multi[size_t(MultiDump::partByte(part, MultiDump::kSettings1Offset))] = 16; // engine 1
+    memory.setDump(0x11, 0x20, 0, named(multi, MultiDump::kNameOffset, "Fetched Multi   "));
+    for (uint8_t part = 0; part < kActiveParts; ++part)
+        memory.setDump(0x10, 0x30, part, soundOf(part));
     testsupport::TempFolder folder; // outlives the first session's data folder
+    const std::string image = folder.path() + "/memory.syx";
+    testsupport::writeFile(image, memory.image());
     const std::string project = folder.path() + "/project.chunk";
-    auto first = session("first", {0, 0, "", ""});
-    // The first host loads the project too: its restore gives the first synthesizer the
-    // plug-in's whole arrangement, whatever that synthesizer started from.
-    ASSERT_TRUE(start(*first, {"save-chunk=" + project, "load-chunk=" + project}));
+
+    auto first = session("first", {0, 0, "", image});
+    ASSERT_TRUE(start(*first, {"save-chunk=" + project}));
     ASSERT_TRUE(answered(*first));
-    ASSERT_TRUE(editCutoff(*first));
+    ASSERT_TRUE(showPage(*first, kLibrarianTab));
+    ASSERT_TRUE(choose(*first, {kSyncFromHardware}));
+    // The multi comes last, then the first part is selected again.
+    ASSERT_TRUE(sent(*first, 0x11, MultiDump::kSize)) << heads(first->Synth().Received());
+    ASSERT_TRUE(first->Synth().WaitFor(
+        [](const auto& m) { return m.received && m.bytes == partSelect(0); }, kWaitMs))
+        << heads(first->Synth().Received());
     std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
     ProjectChunk saved;
     ASSERT_TRUE(savedChunk(*first, project, &saved));
-    ASSERT_TRUE(first->WaitForHost("host: loaded chunk", kWaitMs));
-    EXPECT_EQ(first->FinishHost(), 0);
+    quit(*first);
+    EXPECT_EQ(dumpsReceived(*first), 0) << "the fetch overwrote what it fetched";
     qsim::SynthSimulator before;
     ASSERT_TRUE(first->Synth().SaveMemory(first->DataFolder() + "/before.syx", before));
 
@@ -247,8 +461,8 @@ TEST_P(EndToEnd, AProjectRestoredBesideAFreshSynthesizerGivesItTheFirstOnesEditB
     const size_t startUp = fresh->Synth().Received().size();
     ProjectChunk chunk;
     ASSERT_TRUE(savedChunk(*fresh, restored, &chunk));
-    EXPECT_EQ(chunk.Value(kFilter1Cutoff), saved.Value(kFilter1Cutoff));
     quit(*fresh);
+    expectSound(chunk, 1, soundOf(1));
     const std::vector<Bytes> sent = fresh->Synth().Received();
     const auto dumps = [&](uint8_t id) {
         return std::count_if(sent.begin() + long(startUp), sent.end(),
@@ -256,19 +470,14 @@ TEST_P(EndToEnd, AProjectRestoredBesideAFreshSynthesizerGivesItTheFirstOnesEditB
     };
     EXPECT_EQ(dumps(0x14), 1) << heads(sent);
     EXPECT_EQ(dumps(0x11), 1);
-    int active = 0;
-    for (int part = 0; part < 16; ++part)
-        active += saved.Value(kMultiPartStatus + part) == 1.0;
-    EXPECT_EQ(dumps(0x10), active);
+    EXPECT_EQ(dumps(0x10), kActiveParts);
 
     qsim::SynthSimulator after;
     ASSERT_TRUE(fresh->Synth().SaveMemory(fresh->DataFolder() + "/after.syx", after));
     EXPECT_EQ(after.dumpAt(0x14, 0, 0), before.dumpAt(0x14, 0, 0));
     EXPECT_EQ(after.dumpAt(0x11, 0x20, 0), before.dumpAt(0x11, 0x20, 0));
-    for (uint8_t part = 0; part < 16; ++part) {
-        if (saved.Value(kMultiPartStatus + part) != 1.0) continue;
+    for (uint8_t part = 0; part < kActiveParts; ++part)
         EXPECT_EQ(after.dumpAt(0x10, 0x30, part), before.dumpAt(0x10, 0x30, part)) << int(part);
-    }
 }
 
 // A silent synthesizer: the probe's request, 20 pauses, the scan's 128 requests a pause apart,
@@ -307,7 +516,7 @@ TEST_P(EndToEnd, ASilentSynthesizerIsScannedAndGarbageAndAQuitMidRequestAreSurvi
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10 * kPauseMs));
     EXPECT_FALSE(s->Synth().WaitFor(request, 0)) << "the probe ended";
-    ASSERT_TRUE(s->Click(kLibrarianTab.x, kLibrarianTab.y)) << "the editor answers";
+    ASSERT_TRUE(showPage(*s, kLibrarianTab)) << "the editor answers";
     quit(*s);
 
     // Quit while a probe waits for its answer.

@@ -3,6 +3,9 @@
 #include "tests/support/MidiSystem.h"
 #include "tests/support/XHostWindow.h"
 
+#include <X11/Xutil.h>
+
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +20,42 @@ namespace fs = std::filesystem;
 // 2 pixels left and 3 up.
 constexpr const char* kWindowName = "^Zoz Editor$";
 constexpr int kClickDx = 2, kClickDy = 3;
+
+// The editor draws its menus in windows of their own: rows 20 pixels high, separators 9, the
+// first row 4 below the menu's top, the menu 4 below its control and a submenu right of its
+// parent's border with its first row level with the parent's row. The editor sits at the
+// display's top left corner.
+constexpr int kMenuPad = 4, kMenuGap = 4, kRowHeight = 20, kSeparatorHeight = 9;
+constexpr unsigned long kMenuBorder = 0x808080;
+
+int rowTop(const Session::MenuRow& r) {
+    return kMenuPad + (r.index - r.separatorsAbove) * kRowHeight +
+           r.separatorsAbove * kSeparatorHeight;
+}
+
+// What the display shows of a row from `left` on, at most `width` pixels, as 0xRRGGBB.
+std::vector<unsigned long> screenRow(int left, int y, int width) {
+    std::vector<unsigned long> row;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return row;
+    width = std::min(width, DisplayWidth(display, DefaultScreen(display)) - left);
+    if (XImage* image = XGetImage(display, DefaultRootWindow(display), left, y, unsigned(width),
+                                  1, AllPlanes, ZPixmap)) {
+        for (int x = 0; x < width; ++x)
+            row.push_back(XGetPixel(image, x, 0) & 0xFFFFFF);
+        XDestroyImage(image);
+    }
+    XCloseDisplay(display);
+    return row;
+}
+
+// The first x from `left` on where the display shows the menus' border colour at y; -1 when
+// none within width.
+int borderAt(int left, int y, int width) {
+    const std::vector<unsigned long> row = screenRow(left, y, width);
+    const auto border = std::find(row.begin(), row.end(), kMenuBorder);
+    return border == row.end() ? -1 : left + int(border - row.begin());
+}
 
 } // namespace
 
@@ -113,4 +152,28 @@ bool Session::Drag(int x, int y, int dy) {
     return pointer(x, y) && testsupport::Xdotool({"mousedown", "1"}) == 0 &&
            testsupport::Xdotool({"mousemove_relative", "--", "0", std::to_string(dy)}) == 0 &&
            testsupport::Xdotool({"mouseup", "1"}) == 0;
+}
+
+bool Session::ChooseMenuItem(const int area[4], const std::vector<MenuRow>& rows) {
+    if (rows.empty() || !Click((area[0] + area[2]) / 2, (area[1] + area[3]) / 2)) return false;
+    int left = area[0], top = area[3] + kMenuGap, litY = -1;
+    for (const MenuRow& row : rows) {
+        if (litY >= 0) {
+            // The submenu opens once the pointer rests on its parent's row.
+            const int border = borderAt(left + 1, litY, 1000);
+            if (border < 0) return false;
+            left = border + 1;
+            top = litY - kRowHeight / 2 - kMenuPad;
+        }
+        litY = top + rowTop(row) + kRowHeight / 2;
+        if (!testsupport::WaitUntil([&] { return borderAt(left, litY, 1) == left; }) ||
+            !pointer(left + 20, litY))
+            return false;
+    }
+    return testsupport::Xdotool({"click", "1"}) == 0;
+}
+
+unsigned long Session::PixelAt(int x, int y) {
+    const std::vector<unsigned long> row = screenRow(x, y, 1);
+    return row.empty() ? 0 : row[0];
 }

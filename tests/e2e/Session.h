@@ -58,6 +58,17 @@ public:
     bool Click(int x, int y, int button = 1);
     bool Drag(int x, int y, int dy);
 
+    // A row of a popup menu: its index, separators included, and the separators above it.
+    struct MenuRow {
+        int index;
+        int separatorsAbove;
+    };
+    // Clicks the menu control over area (left, top, right, bottom) and picks the rows by their
+    // place, each but the last opening the submenu the next one lies in.
+    bool ChooseMenuItem(const int area[4], const std::vector<MenuRow>& rows);
+    // What the display shows at a point of the editor, as 0xRRGGBB.
+    unsigned long PixelAt(int x, int y);
+
 private:
     bool editorWindow();
     bool pointer(int x, int y);
