@@ -22,7 +22,7 @@ public:
 
 protected:
     // Draws the text given (nothing when it is empty) in the control's style and rectangle.
-    bool drawText(IGraphics* graphics, const std::string& str);
+    virtual bool drawText(IGraphics* graphics, const std::string& str);
 
     mutable std::mutex m_textMutex;
     KIT_String m_str;
