@@ -7,6 +7,7 @@
 #include "kit/effect/IFaderControl.h"
 #include "kit/effect/IKnobMultiControl.h"
 #include "kit/effect/ISwitchControl.h"
+#include "src/uiconfig/DeviceNameCaption.h"
 #include "src/uiconfig/ImageTable.h"
 #include "src/uiconfig/UIConfigGraphics.h"
 #include "src/uiconfig/UIConfigPlugin.h"
@@ -130,10 +131,11 @@ IText UIConfigManager::captionText(int size, IColor colour) {
 
 IControl* UIConfigManager::makeCaption(int paramId, const std::string& name, int x, int y,
                                        int width, int height, int textSize, IColor colour,
-                                       bool prompt, ControlLayer* layer) {
+                                       bool prompt, ControlLayer* layer, bool portName) {
     const IText text = captionText(textSize, colour);
-    IControl* caption = new ICaptionControl(plugin->effect(), scaledRect(x, y, width, height),
-                                            paramId, &text, true);
+    const IRECT rect = scaledRect(x, y, width, height);
+    IControl* caption = portName ? new DeviceNameCaption(plugin->effect(), rect, paramId, &text)
+                                 : new ICaptionControl(plugin->effect(), rect, paramId, &text, true);
     caption->SetPromptDisabled(!prompt);
     return place(caption, layer, name) ? caption : nullptr;
 }

@@ -3,7 +3,6 @@
 #include "kit/effect/IContactControl.h"
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/ITextControl.h"
-#include "src/uiconfig/DeviceNameCaption.h"
 #include "src/uiconfig/ICustomRadioButtonsControl.h"
 #include "src/uiconfig/ImageTable.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -84,10 +83,8 @@ void UIConfigManager::createMIDIDeviceSelectionControl(int paramId, int x, int y
         p->InitEnum(name, 0, int(devices.size()), "", "", -1, -1);
         for (size_t i = 0; i < devices.size(); ++i)
             p->SetDisplayText(int(i), devices[i].c_str());
-        const IText text = captionText(scaled(height), kDeviceColour);
-        IControl* caption = new DeviceNameCaption(effect, scaledRect(x, y, width, height),
-                                                  paramId, &text);
-        return place(caption, nullptr, name) ? caption : nullptr;
+        return makeCaption(paramId, name, x, y, width, height, scaled(height), kDeviceColour, true,
+                           nullptr, true);
     });
 }
 
