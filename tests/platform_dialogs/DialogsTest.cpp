@@ -165,12 +165,22 @@ struct DrawnDialogs : ::testing::Test {
     void TearDown() override { unsetenv("ZOZ_FILE_CHOOSER"); }
     // Types into the window of that title once it is shown and has the keyboard. The keys go
     // through the keyboard, not to the window, which may be gone before a key is released.
+    // The focus is asked for again until it holds: waiting on one request hung when the window
+    // lost the focus after it was given.
     static void type(const char* title, const std::vector<std::string>& keys) {
-        EXPECT_EQ(testsupport::Xdotool({"search", "--sync", "--onlyvisible", "--name", title,
-                                        "windowfocus", "--sync"}),
-                  0);
+        const bool focused = testsupport::WaitUntil(
+            [&] {
+                std::string window, focus;
+                return testsupport::Xdotool({"search", "--onlyvisible", "--name", title}, &window) == 0 &&
+                       testsupport::Xdotool({"windowfocus", firstLine(window)}) == 0 &&
+                       testsupport::Xdotool({"getwindowfocus", "-f"}, &focus) == 0 &&
+                       firstLine(focus) == firstLine(window);
+            },
+            20000);
+        EXPECT_TRUE(focused) << title;
         EXPECT_EQ(testsupport::Xdotool(keys), 0);
     }
+    static std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 };
 
 } // namespace

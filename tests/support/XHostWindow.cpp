@@ -60,11 +60,11 @@ bool WaitUntil(const std::function<bool()>& ready, int timeoutMs) {
     return true;
 }
 
-int Xdotool(const std::vector<std::string>& args) {
+int Xdotool(const std::vector<std::string>& args, std::string* output) {
     std::vector<std::string> argv{"/usr/bin/xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
-    std::string output;
-    return RunProgram(argv, &output, 10000);
+    std::string printed;
+    return RunProgram(argv, output ? output : &printed, 10000);
 }
 
 } // namespace testsupport

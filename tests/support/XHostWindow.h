@@ -34,7 +34,7 @@ private:
 // Polls every 10 ms until ready() or timeoutMs passed; the last answer of ready().
 bool WaitUntil(const std::function<bool()>& ready, int timeoutMs = 5000);
 
-// Runs xdotool with the arguments; its exit status.
-int Xdotool(const std::vector<std::string>& args);
+// Runs xdotool with the arguments; its exit status (what it printed in output, if given).
+int Xdotool(const std::vector<std::string>& args, std::string* output = nullptr);
 
 } // namespace testsupport
