@@ -9,7 +9,9 @@ start_jack_server() {
   pgrep -x jackd >/dev/null || rm -f /dev/shm/jack-shm-registry
   export JACK_DEFAULT_SERVER="zoztest$$"
   export JACK_NO_START_SERVER=1
-  jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$1" 2>&1 &
+  # Clients built with the sanitizers answer slowly on a loaded machine: the default half
+  # second let the server refuse or drop them.
+  jackd -n "$JACK_DEFAULT_SERVER" -t 5000 -d dummy -r 48000 -p 256 >"$1" 2>&1 &
   started+=($!)
   # A loaded machine can take several seconds to bring the server up.
   for _ in $(seq 300); do
