@@ -66,8 +66,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
 }
 
 ChildProcess::~ChildProcess() {
-    CloseInput();
-    kill();
+    if (m_pid > 0) Finish(nullptr, 5000);
     if (m_out >= 0) close(m_out);
 }
 

@@ -7,8 +7,10 @@
 namespace testsupport {
 
 // A program run by a test: its standard input and output are pipes to the test, its errors go
-// to the test's. Every read waits at most the time it is given; a child still running when the
-// object goes is killed.
+// to the test's. Every read waits at most the time it is given. A child still running when the
+// object goes sees its input end and is killed only if it has not ended within five seconds:
+// a MIDI program killed outright leaves its handles in JACK's shared metadata store, which
+// then refuses every new client once enough have piled up.
 class ChildProcess {
 public:
     // argv[0] is the program's path; env entries ("NAME=value") replace or add to the test's own.
