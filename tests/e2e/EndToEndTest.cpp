@@ -108,7 +108,7 @@ protected:
     // plug-in holds.
     static bool editCutoff(Session& s) {
         const Point knob = GetParam().cutoffKnob;
-        if (!showPage(s, kFilterTab) || !s.Drag(knob.x, knob.y, 30)) return false;
+        if (!select(s, kFilterTab) || !s.Drag(knob.x, knob.y, 30)) return false;
         // Apart by more than a double click's time.
         std::this_thread::sleep_for(std::chrono::milliseconds(10 * kPauseMs));
         return s.Drag(knob.x, knob.y, -15);
@@ -121,9 +121,9 @@ protected:
         std::this_thread::sleep_for(std::chrono::milliseconds(20 * kPauseMs));
         return clicked;
     }
-    // Shows a main page: clicks its tab until the tab shows selected, as start-up may still
-    // switch the page back.
-    static bool showPage(Session& s, Point tab) {
+    // Shows a main page or chooses a part: clicks its tab until the tab shows selected, as
+    // start-up may still switch the page back or take the click while its progress shows.
+    static bool select(Session& s, Point tab) {
         for (int attempt = 0; attempt < 3; ++attempt)
             if (click(s, tab) && (s.PixelAt(tab.x - 42, tab.y) >> 8 & 0xFF) > 0x80) return true;
         return false;
@@ -282,15 +282,15 @@ TEST_P(EndToEnd, AFetchBringsThePartsSoundAndPatternFromTheSynthesizer) {
     ASSERT_TRUE(start(*s, {"save-chunk=" + chunkFile}));
     ASSERT_TRUE(answered(*s));
     // Parts are chosen on the multi page: on the librarian's a new part goes to the synthesizer.
-    ASSERT_TRUE(click(*s, partButton(kPart)));
-    ASSERT_TRUE(showPage(*s, kLibrarianTab));
+    ASSERT_TRUE(select(*s, partButton(kPart)));
+    ASSERT_TRUE(select(*s, kLibrarianTab));
     ASSERT_TRUE(choose(*s, {kRequestData, kFromActiveSlotToEditor}));
     ASSERT_TRUE(sent(*s, 0x10, SoundDump::kSize)) << heads(s->Synth().Received());
     ASSERT_TRUE(sent(*s, 0x13, PatternDump::kSize));
 
-    ASSERT_TRUE(showPage(*s, kMultiTab));
-    ASSERT_TRUE(click(*s, partButton(kOtherPart)));
-    ASSERT_TRUE(showPage(*s, kLibrarianTab));
+    ASSERT_TRUE(select(*s, kMultiTab));
+    ASSERT_TRUE(select(*s, partButton(kOtherPart)));
+    ASSERT_TRUE(select(*s, kLibrarianTab));
     ASSERT_TRUE(dataType(*s, 2));
     ASSERT_TRUE(choose(*s, {kRequestData, kFromActiveSlotToEditor}));
     ASSERT_TRUE(sent(*s, 0x13, PatternDump::kSize)) << heads(s->Synth().Received());
@@ -383,7 +383,7 @@ TEST_P(EndToEnd, ABankGoesToTheSynthesizerAndComesBackIntoAFileTheSame) {
         s->AddBank("Stored.syx", bank);
         ASSERT_TRUE(start(*s, {}));
         ASSERT_TRUE(answered(*s));
-        ASSERT_TRUE(showPage(*s, kLibrarianTab));
+        ASSERT_TRUE(select(*s, kLibrarianTab));
         ASSERT_TRUE(choose(*s, {kStoreData, kAllCurrentPatchesToBankA}));
         ASSERT_TRUE(s->Synth().WaitFor(lastSlot(true), kWaitMs)) << heads(s->Synth().Received());
         quit(*s);
@@ -397,7 +397,7 @@ TEST_P(EndToEnd, ABankGoesToTheSynthesizerAndComesBackIntoAFileTheSame) {
     s->AddBank("Empty.syx", inits);
     ASSERT_TRUE(start(*s, {}));
     ASSERT_TRUE(answered(*s));
-    ASSERT_TRUE(showPage(*s, kLibrarianTab));
+    ASSERT_TRUE(select(*s, kLibrarianTab));
     ASSERT_TRUE(choose(*s, {kRequestData, kAllPatchesFromBankA}));
     ASSERT_TRUE(s->Synth().WaitFor(lastSlot(false), kWaitMs)) << heads(s->Synth().Received());
     std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
@@ -437,7 +437,7 @@ TEST_P(EndToEnd, AProjectOfFetchedEditBuffersGivesAFreshSynthesizerTheFirstOnes)
     auto first = session("first", {0, 0, "", image});
     ASSERT_TRUE(start(*first, {"save-chunk=" + project}));
     ASSERT_TRUE(answered(*first));
-    ASSERT_TRUE(showPage(*first, kLibrarianTab));
+    ASSERT_TRUE(select(*first, kLibrarianTab));
     ASSERT_TRUE(choose(*first, {kSyncFromHardware}));
     // The multi comes last, then the first part is selected again.
     ASSERT_TRUE(sent(*first, 0x11, MultiDump::kSize)) << heads(first->Synth().Received());
@@ -516,7 +516,7 @@ TEST_P(EndToEnd, ASilentSynthesizerIsScannedAndGarbageAndAQuitMidRequestAreSurvi
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10 * kPauseMs));
     EXPECT_FALSE(s->Synth().WaitFor(request, 0)) << "the probe ended";
-    ASSERT_TRUE(showPage(*s, kLibrarianTab)) << "the editor answers";
+    ASSERT_TRUE(select(*s, kLibrarianTab)) << "the editor answers";
     quit(*s);
 
     // Quit while a probe waits for its answer.
