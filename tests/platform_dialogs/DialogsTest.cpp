@@ -171,7 +171,8 @@ struct DrawnDialogs : ::testing::Test {
         const bool focused = testsupport::WaitUntil(
             [&] {
                 std::string window, focus;
-                return testsupport::Xdotool({"search", "--onlyvisible", "--name", title}, &window) == 0 &&
+                return testsupport::Xdotool({"search", "--onlyvisible", "--name", title},
+                                            &window) == 0 &&
                        testsupport::Xdotool({"windowfocus", firstLine(window)}) == 0 &&
                        testsupport::Xdotool({"getwindowfocus", "-f"}, &focus) == 0 &&
                        firstLine(focus) == firstLine(window);
@@ -180,7 +181,9 @@ struct DrawnDialogs : ::testing::Test {
         EXPECT_TRUE(focused) << title;
         EXPECT_EQ(testsupport::Xdotool(keys), 0);
     }
-    static std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+    static std::string firstLine(const std::string& text) {
+        return text.substr(0, text.find('\n'));
+    }
 };
 
 } // namespace
