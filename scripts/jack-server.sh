@@ -5,10 +5,8 @@
 start_jack_server() {
   command -v jackd >/dev/null && [ -z "${ZOZ_NO_JACK:-}" ] || return 0
   # JACK keeps at most eight servers in a shared registry and frees the entry of a killed one only
-  # when a server of the same name starts again; its clients share a metadata store whose room
-  # for handles fills with those of killed clients, after which no client opens. With no server
-  # running, both are stale.
-  pgrep -x jackd >/dev/null || rm -rf /dev/shm/jack-shm-registry "/dev/shm/jack_db-$(id -u)"
+  # when a server of the same name starts again; with no server running, every entry is stale.
+  pgrep -x jackd >/dev/null || rm -f /dev/shm/jack-shm-registry
   export JACK_DEFAULT_SERVER="zoztest$$"
   export JACK_NO_START_SERVER=1
   jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$1" 2>&1 &
