@@ -12,6 +12,7 @@ image or list, two controls answering one address, a control that does not fit i
 import os
 import re
 import sys
+from fractions import Fraction
 from xml.sax.saxutils import quoteattr
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -107,15 +108,28 @@ def numbered(prefix, first, last):
     return ["%s %d" % (prefix, n) for n in range(first, last + 1)]
 
 
-def clock_steps(count):
-    """count clock divisions from the longest to the shortest."""
-    steps = ["%d bars" % b for b in (128, 96, 64, 48, 32, 24, 16, 12, 8, 6, 4, 3, 2)]
-    steps += ["1/1 dot", "1/1", "1/2 dot", "1/1 trip", "1/2", "1/4 dot", "1/2 trip", "1/4",
-              "1/8 dot", "1/4 trip", "1/8", "1/16 dot", "1/8 trip", "1/16", "1/32 dot",
-              "1/16 trip", "1/32", "1/48", "1/64", "1/96"]
-    if count <= len(steps):
-        return steps[len(steps) - count:]
-    return ["%d bars" % (1280 - 8 * k) for k in range(count - len(steps))] + steps
+def clock_values(count, first=0):
+    """count clock values from the first'th shortest: every note value from 1/128 to a whole
+    bar, straight, dotted and triplet, shortest first; then whole bars, one by one up to 32
+    and beyond that in steps that double with each doubling of the length, up to 1024."""
+    notes = []
+    for d in (128, 64, 32, 16, 8, 4, 2, 1):
+        notes += [(Fraction(1, d), "1/%d" % d), (Fraction(3, 2 * d), "1/%d dot" % d),
+                  (Fraction(2, 3 * d), "1/%d trip" % d)]
+    values = [text for length, text in sorted(notes) if Fraction(1, 128) <= length <= 1]
+    bars, step = list(range(2, 33)), 2
+    while bars[-1] < 1024:
+        bars += range(bars[-1] + step, bars[-1] + 17 * step, step)
+        step *= 2
+    values += ["%d bars" % b for b in bars]
+    if first + count > len(values):
+        raise ConfigError("no %d clock values from the %dth" % (count, first))
+    return values[first:first + count]
+
+
+def short_clock(text):
+    """A clock value in the pattern grid's few characters: "1/16.", "1/8t"."""
+    return text.replace(" dot", ".").replace(" trip", "t")
 
 
 def key_names():
@@ -125,8 +139,8 @@ def key_names():
 
 def load_lists():
     lists = {}
-    helpers = {"numbered": numbered, "clock_steps": clock_steps, "key_names": key_names,
-               "lists": lists}
+    helpers = {"numbered": numbered, "clock_values": clock_values, "short_clock": short_clock,
+               "key_names": key_names, "lists": lists}
     for where, line in rows("lists.txt"):
         m = re.match(r"(\w+)\s*(:|=)\s*(.*)$", line)
         if not m:
