@@ -270,6 +270,7 @@ def template(dump, byte):
     return " ".join("%02X" % w for w in words), len(words)
 
 
+MENU_TEXT = 13  # the size of a SysEx menu's text, fixed by its factory
 CELL_GAP = {True: 2, False: 8}  # right of a control in its cell, by compactness
 
 
@@ -278,7 +279,8 @@ def cell(kind, image, extras, compact, images):
     cell to at least that; the control keeps the cell's gap on its right and its label is as
     wide as the cell, centred under it)."""
     if kind in ("menu", "umenu"):
-        w, h = int(extras.get("w", 96)), int(extras.get("h", 16))
+        # h is the text's size (a SysEx menu's is 13); its box is a pixel above and two below.
+        w, h = int(extras.get("w", 96)), int(extras.get("h", MENU_TEXT)) + 3
     elif kind in ("display", "name", "list", "device", "browser"):
         w, h = int(extras["w"]), int(extras.get("h", 18))
     elif kind in ("fader", "hfader"):
@@ -395,6 +397,7 @@ class Builder:
                    "step": tuple(int(v) for v in options.get("step", "0,0").split(",")),
                    "compact": "compact" in options, "pad": int(options.get("pad", 0)),
                    "cw": options.get("cw"), "legend": options.get("legend"),
+                   "spread": "spread" in options, "art": options.get("art"),
                    "untitled": "untitled" in options}
         if not (0 <= int(x) and 0 <= int(y) and int(x) + int(w) <= EDITOR_W
                 and int(y) + int(h) <= EDITOR_H):
@@ -412,13 +415,22 @@ class Builder:
                 fail(s["where"], "unknown layer %s" % layer_name)
             layer = self.layers[layer_name]
             s.setdefault("layers", []).append(layer)
+            if s["art"] and s["art"] not in self.layers:
+                fail(s["where"], "unknown layer %s" % s["art"])
+            # The layer whose backgrounds take the section's box and labels.
+            s["art_layer"] = self.layers[s["art"]] if s["art"] else layer
+            s.setdefault("art_layers", []).append(s["art_layer"])
             # A repetition takes one step of the section; a repetition in place takes all of it.
             rect = (x0 + dx, y0 + dy, s["step"][0] or w, s["step"][1] or h)
             if rect[0] + rect[2] > x0 + w or rect[1] + rect[3] > y0 + h:
                 fail(s["where"], "repetition %d of %s lies outside it" % (r, s["title"]))
-            cursor = [rect[0], rect[1] + s["pad"], 0]  # x, y, row height
+            cursor = [rect[0], rect[1] + s["pad"], 0, []]  # x, y, row height, rows done
+            first = len(self.controls)
             for where, line in s["rows"]:
                 self.add_control(fill(line, r, r + 1).split(), where, layer, s, rect, cursor, p)
+            if s["spread"]:
+                spread(self.controls[first:], cursor[3] + [(cursor[1], cursor[2])], rect,
+                       s["legend"])
 
     def add_control(self, fields, where, layer, section, rect, cursor, part):
         kind, name, lo, hi, default, lst, address = fields[:7]
@@ -480,14 +492,16 @@ class Builder:
         for c in controls:
             w, h, cw, ch = cell(c["kind"], c["image"], c["extras"], section["compact"],
                                 self.images)
+            row_top = None
             if "at" in c["extras"]:
                 x, y = (int(v) for v in c["extras"]["at"].split(","))
             else:
                 full = cursor[0] + cw > rect[0] + rect[2] or "nl" in c["extras"]
                 if full and cursor[0] > rect[0]:
+                    cursor[3].append((cursor[1], cursor[2]))
                     cursor[0], cursor[1], cursor[2] = rect[0], cursor[1] + cursor[2], 0
                 x = cursor[0] + (cw - w - CELL_GAP[section["compact"]]) // 2
-                y = cursor[1]
+                y = row_top = cursor[1]
                 cursor[0] += cw
                 cursor[2] = max(cursor[2], ch)
             if not (rect[0] <= x and x + w <= rect[0] + rect[2] and rect[1] <= y
@@ -495,18 +509,21 @@ class Builder:
                 fail(where, "%s does not fit section %s of layer %s" %
                      (c["name"], section["title"], layer.name))
             bound = c is controls[-1]
-            control = Control(where=where, layer=layer, group=section["group"],
+            control = Control(where=where, layer=layer, art_layer=section["art_layer"],
+                              group=section["group"],
                               heading=section["group"] + " " + section["title"],
                               compact=section["compact"], part=part, x=x, y=y, w=w, h=h,
                               ids=self.param(c["name"], where, in_parts), dump=dump if bound else None,
                               byte=byte if bound else None, offset=offset if bound else 0,
                               entry=entry if bound else None, cb=cb if bound else None,
                               variant=variant, cell=(x + w // 2 - cw // 2, cw), label=None,
-                              **c)
+                              row_top=row_top, **c)
             layer.controls.append(control)
             self.controls.append(control)
             placed.append(control)
         main = placed[-1]
+        for c in placed:
+            c.group_of = placed
         text = extras.get("label", art_label(name, main.heading)).replace("_", " ")
         if section["legend"]:
             # The first repetition's rows are named once, at the row's height left of them.
@@ -575,7 +592,7 @@ class Builder:
                 texts = [NO_DEVICE]
             else:
                 continue
-            size = 13 if c.kind == "menu" and c.entry is not None else c.h
+            size = c.h - 3 if c.kind in ("menu", "umenu") else c.h
             longest = max(texts, key=len)
             for scale in SCALES:
                 if len(longest) * MONO_ADVANCE * int(size * scale) > int(c.w * scale):
@@ -586,8 +603,8 @@ class Builder:
         """Labels and titles are drawn into the backgrounds: none may lie under a control."""
         on = {}  # background -> its controls
         for c in self.controls:
-            on.setdefault(self.owner(c.layer, c.x, c.y, c.w, c.h), []).append(c)
-        captions = [(c.label[:3] + (12,), c.layer, c.where, '"%s"' % c.label[3])
+            on.setdefault(self.owner(c.art_layer, c.x, c.y, c.w, c.h), []).append(c)
+        captions = [(c.label[:3] + (12,), c.art_layer, c.where, '"%s"' % c.label[3])
                     for c in self.controls if c.label]
         for s in self.sections:
             if s["compact"] or s["untitled"]:
@@ -595,7 +612,7 @@ class Builder:
             x, y, w, h = s["rect"]
             tab = min(len(s["title"]) * TITLE_CHAR_W + 10, w - 8)
             captions += [((x + w - tab - 4, y + 1, tab, 12), layer, s["where"],
-                          "the title " + s["title"]) for layer in s["layers"]]
+                          "the title " + s["title"]) for layer in s["art_layers"]]
         for box, layer, where, what in captions:
             for c in on.get(self.owner(layer, *box), []):
                 if meet(box, (c.x, c.y, c.w, c.h)):
@@ -669,6 +686,10 @@ class Builder:
         a = {"name": name, "paramId": c.name, "paramGroup": c.group}
         bounds = "%d,%d,%d,%d" % (c.x, c.y, c.w, c.h)
         position = "%d,%d" % (c.x, c.y)
+        if c.kind in ("menu", "umenu"):
+            # The menu's text in its box.
+            bounds = "%d,%d,%d,%d" % (c.x, c.y + 1, c.w, c.h - 3)
+            position = "%d,%d" % (c.x, c.y + 1)
         values = "%d,%d,%d" % (c.default, c.lo, c.hi)
         if c.entry is not None:
             a.update(sysexIndex=c.entry, changingByte=c.cb)
@@ -686,8 +707,9 @@ class Builder:
                      valueBounds=values + ",1", msgZeroVal=c.offset)
         elif kind == "menu" and c.entry is not None:
             tag = "menucontrol"
+            # The light text of the scheme's menus (yellow in the first), as on the other fields.
             a.update(type="seMenu", position="%s,%d" % (position, c.w), valueBounds=values,
-                     valueList=c.lst)
+                     valueList=c.lst, color="1")
         elif kind == "menu":
             tag = "dropMenu"
             a.update(type="dropSelection", bounds=bounds, valueBounds=values, valueList=c.lst)
@@ -757,21 +779,21 @@ class Builder:
         for s in self.sections:
             # Compact sections are areas without a drawn box.
             kind = "area" if s["compact"] else "frame"
-            for layer in s["layers"]:
+            for layer in s["art_layers"]:
                 title = "" if s["untitled"] else " " + s["title"]
                 add(layer, s["rect"], "%s %%d %%d %%d %%d %s%s\n" % (kind, s["group"], title))
         for c in self.controls:
             if c.kind in ("menu", "umenu", "display", "name", "list", "device"):
-                # A SysEx menu's text takes the scheme's menu colour, black in the light one.
-                box = "menu" if c.kind == "menu" and c.entry is not None else "field"
-                add(c.layer, (c.x, c.y, c.w, c.h), box + " %d %d %d %d\n")
+                # Every value field sits in one kind of box, the dark one that light texts
+                # read on in every scheme.
+                add(c.art_layer, (c.x, c.y, c.w, c.h), "field %d %d %d %d\n")
             if c.kind in ("fader", "hfader"):
                 # The track the fader's handle runs along.
                 track = (c.x + c.w // 2 - 2, c.y, 4, c.h) if c.kind == "fader" else \
                     (c.x, c.y + c.h // 2 - 2, c.w, 4)
-                add(c.layer, track, "field %d %d %d %d\n")
+                add(c.art_layer, track, "field %d %d %d %d\n")
             if c.label:
-                add(c.layer, c.label[:3] + (12,),
+                add(c.art_layer, c.label[:3] + (12,),
                     "label %%d %%d %%d %s\n" % c.label[3].replace("%", "%%"))
         out = ["# Generated by tools/gen_editor_config.py from tools/editor_config/.\n",
                "# image NAME FRAMES WIDTHxHEIGHT: one frame's size, unscaled pixels.\n",
@@ -803,6 +825,37 @@ class Builder:
             layer = stack.pop()
             yield layer
             stack += reversed(layer.children)
+
+
+def spread(controls, rows, rect, legend):
+    """Spreads a section's flowing rows over its whole rectangle: the room right of a row is
+    shared out evenly around the row's groups (a table row's controls stay together), and the
+    room below the last row evenly around the rows. rows: (top, height) of each row."""
+    rows = [(top, height) for top, height in rows if height > 0]
+    if not rows:
+        return
+    room = rect[1] + rect[3] - (rows[-1][0] + rows[-1][1])
+    for n, (top, _) in enumerate(rows):
+        dy = room * (2 * n + 1) // (2 * len(rows))
+        groups = []
+        for c in controls:
+            if c.row_top != top:
+                continue
+            group = next((g for g in groups if g[0].group_of is c.group_of), None)
+            if group is None:
+                groups.append([c])
+            else:
+                group.append(c)
+        if not groups:
+            continue
+        free = rect[0] + rect[2] - max(c.cell[0] + c.cell[1] for g in groups for c in g)
+        for k, group in enumerate(groups):
+            dx = free * (2 * k + 1) // (2 * len(groups))
+            for c in group:
+                c.x, c.y, c.cell = c.x + dx, c.y + dy, (c.cell[0] + dx, c.cell[1])
+                if c.label:
+                    lx, ly, lw, text = c.label
+                    c.label = (lx + (0 if legend else dx), ly + dy, lw, text)
 
 
 def meet(a, b):

@@ -391,10 +391,13 @@ void Filter(Context& c) {
     Polyline(c.p, curve, c.ink);
 }
 
+// The model whose filters the pages offer, on a screen like the oscillators': its name and
+// how many filter types it has ("Q|11").
 void Model(Context& c) {
-    Panel(c.p, c.pal, c.pal.panelTop, c.pal.panelBottom);
-    c.p.text(c.variant, 0, 4, c.fw, 30, 24, true, c.ink);
-    c.p.text("FILTERS", 0, 34, c.fw, 16, 10, true, c.ink);
+    const std::vector<std::string> what = Split(c.variant, '|');
+    Screen(c);
+    c.p.text(what[0], 0, 6, c.fw, 26, 22, true, c.pal.accent);
+    c.p.text(what[1] + " FILTER TYPES", 0, 34, c.fw, 14, 9, true, kTextOff);
 }
 
 using DrawFn = void (*)(Context&);
@@ -463,8 +466,8 @@ const Look kLooks[] = {
     {"EFFECTS_OVERDRIVE_ID", Page, ""}, {"EFFECTS_FIVEFX_ID", Page, ""},
     {"EFFECTS_VOCODER_ID", Page, ""}, {"EFFECTS_DELAY_ID", Page, ""},
     {"EFFECTS_REVERB_ID", Page, ""}, {"EFFECTS_51DELAYS_ID", Page, ""},
-    {"EFFECTS_TAPDELAY_ID", Page, ""}, {"BG_Q_FILTERS_ID", Model, "Q"},
-    {"BG_QPLUS_FILTERS_ID", Model, "Q+"}, {"MULTI_PART_SETTINGS_BG_ID", Page, ""},
+    {"EFFECTS_TAPDELAY_ID", Page, ""}, {"BG_Q_FILTERS_ID", Model, "Q|11"},
+    {"BG_QPLUS_FILTERS_ID", Model, "Q+|14"}, {"MULTI_PART_SETTINGS_BG_ID", Page, ""},
     {"GEARS_ICON_ID", Icon, "gear"},
 };
 // clang-format on

@@ -3,6 +3,7 @@
 #include "platform/view/HeadlessView.h"
 #include "src/core/Zoz.h"
 #include "src/core/ZozDialogs.h"
+#include "src/uiconfig/ParameterIds.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,6 +18,13 @@ const char* const EditorPages::kSchemeNames[5] = {"yellow", "halloween", "blue",
                                                   "phoenix"};
 const char* const EditorPages::kSizeNames[3] = {"small", "normal", "large"};
 const double EditorPages::kScales[3] = {0.85, 1.0, 1.15};
+const std::vector<EditorPages::State> EditorPages::kStates = {
+    {"multi-global", 0, true, {{kMultiSettings, 1}}},
+    {"multi-part-settings", 0, true, {{kMultiPartSettings + 2, 1}}},
+    {"fx-delay-tapdelay", 5, false, {{kEffect1Mode, 4}, {kFX1DelayClocked, 1}, {kEffect2Mode, 9}}},
+    {"fx-vocoder-51delay", 5, false, {{kEffect1Mode, 7}, {kEffect2Mode, 11}}},
+    {"fx-fivefx-reverb", 5, false, {{kEffect1Mode, 6}, {kEffect2Mode, 8}}},
+};
 
 namespace {
 
@@ -84,6 +92,20 @@ EditorFrame EditorPages::showTab(int tab) {
     if (!m_view) return {};
     click(*m_view, int((kTabX + kTabW * tab + kTabW / 2) * m_scale),
           int((kTabY + kTabH / 2) * m_scale));
+    m_view->Tick();
+    return frame();
+}
+
+EditorFrame EditorPages::set(int paramIdx, double value, bool edit) {
+    if (!m_view) return {};
+    IParam* param = m_plug->GetParam(paramIdx);
+    if (edit) {
+        m_plug->SetParameterFromGUI(paramIdx, param->GetNormalized(value));
+    } else {
+        m_plug->SetParameterFromGUI2(paramIdx, param->GetNormalized(value));
+        m_plug->OnParamChange2(kQuickTab);
+    }
+    m_plug->GetGUI()->SetParameterFromPlug(paramIdx, value, false);
     m_view->Tick();
     return frame();
 }

@@ -40,6 +40,19 @@ public:
     EditorFrame frame() const;
     // Clicks the main tab and lets the editor redraw.
     EditorFrame showTab(int tab);
+    // Sets a parameter (not normalised) as a user's edit does (edit true) or as a dump from
+    // the synthesizer does (nothing is sent, the part's pages follow), shows it on its
+    // controls and lets the editor redraw.
+    EditorFrame set(int paramIdx, double value, bool edit);
+
+    // Further pages: the tab to show and the settings that lead to them.
+    struct State {
+        const char* name;
+        int tab;
+        bool edit; // how the settings are made (see set)
+        std::vector<std::pair<int, double>> settings;
+    };
+    static const std::vector<State> kStates;
 
 private:
     std::unique_ptr<Zoz> m_plug;

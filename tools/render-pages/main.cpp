@@ -94,6 +94,17 @@ int main(int argc, char** argv) {
                 if (size == 1 && (scheme == 0 || tab == 2))
                     sheet.push_back({name, f});
             }
+            for (const EditorPages::State& state : scheme == 0 ? EditorPages::kStates
+                                                                : std::vector<EditorPages::State>{}) {
+                EditorFrame f = pages.showTab(state.tab);
+                for (const auto& [param, value] : state.settings)
+                    f = pages.set(param, value, state.edit);
+                const std::string name = set + "-" + state.name;
+                ok &= write((folder / (name + ".png")).string(), f);
+                printf("%-32s coverage %5.1f %%\n", name.c_str(),
+                       100.0 * PageCoverage(f, EditorPages::kScales[size]));
+                if (size == 1) sheet.push_back({name, f});
+            }
             fs::remove_all(folder / ("data-" + set));
         }
     if (!docs.empty()) ok &= contactSheet(docs + "/pages.png", sheet);
