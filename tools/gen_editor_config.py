@@ -49,7 +49,26 @@ EFFECT_ART = ["EFFECTS_BYPASS_ID", "EFFECTS_CHORUS_ID", "EFFECTS_FLANGER_ID", "E
 # box at every size of the editor.
 MONO_ADVANCE = 1233 / (1901 + 483)
 SCALES = (0.85, 1.0, 1.15)
+# Room kept free beside a text in its box, both sides together.
+TEXT_MARGIN = 3
 NO_DEVICE = "Select MIDI Device"
+# Texts the plug-in writes on its display lines, the longest of each kind: start-up texts,
+# status and failure texts, a 16-character patch name and a 4-character category ("W" is as
+# wide as any other character of the face). Longer parameter names are cut with "...".
+DISPLAY_TEXTS = {
+    "kControlDisplayName": ["Veririz Zoz Plug-in", "Please wait, checking DeviceID ",
+                            "Data processing, please wait...", "No results - Try another keyword!",
+                            "Please wait! 100% processed.."],
+    "kControlDisplayValue": ["v1.0.7 - 02-Jan-2020", "Unable to get DAW Tempo",
+                             "Default MIDI output set.", "LP 24 dB Warm [13]"],
+    "kControlDisplayPatch": ["-- INIT --", "W" * 16],
+    "kControlDisplayCategory": ["INIT", "W" * 4],
+    "kControlDisplayCC": ["CC|120", "SysEx", "---"],
+    "kControlDisplayBuild": ["v1.0.7"],
+    "kControlDisplayMIDIOutDelay": ["1000ms|8192bfr"],
+}
+# A bank list shows a bank file's name; names longer than a patch name are cut with "...".
+BANK_NAME = "W" * 16
 # A section's title sits in a tab at its box's top right: at most this wide a character, bold.
 TITLE_CHAR_W = 7
 # Controls that share an address on purpose: the filter types of the two models.
@@ -280,7 +299,7 @@ def cell(kind, image, extras, compact, images):
     wide as the cell, centred under it)."""
     if kind in ("menu", "umenu"):
         # h is the text's size (a SysEx menu's is 13); its box is a pixel above and two below.
-        w, h = int(extras.get("w", 96)), int(extras.get("h", MENU_TEXT)) + 3
+        w, h = int(extras.get("w", 104)), int(extras.get("h", MENU_TEXT)) + 3
     elif kind in ("display", "name", "list", "device", "browser"):
         w, h = int(extras["w"]), int(extras.get("h", 18))
     elif kind in ("fader", "hfader"):
@@ -530,7 +549,8 @@ class Builder:
             if not part:
                 x, w = (int(v) for v in section["legend"].split(","))
                 main.label = (x, main.y + (main.h - 12) // 2, w, text)
-        elif not section["compact"] and kind not in ("display", "browser", "radio"):
+        elif not section["compact"] and (kind not in ("display", "browser", "radio")
+                                         or "label" in extras):
             # One label under the control's cell; a toggle's runs under its trigger too.
             left, right = main.cell[0], main.cell[0] + main.cell[1]
             if placed[0].y == main.y:
@@ -582,20 +602,29 @@ class Builder:
                 bound[pid] = c.where
 
     def check_texts(self):
-        """The longest text of each menu, name field and port menu fits its box."""
+        """Every text a text-showing control can show fits its box, with a margin, at every
+        size of the editor: the entries of a menu's list, a full name in a name field, the
+        port prompt of a port menu, a bank name in a bank list, the display lines' texts."""
         for c in self.controls:
+            size = c.h
             if c.kind in ("menu", "umenu"):
-                texts = self.lists[c.lst]
+                texts, size = self.lists[c.lst], c.h - 3
             elif c.kind == "name":
                 texts = ["W" * int(c.extras.get("len", 16))]
             elif c.kind == "device":
                 texts = [NO_DEVICE]
+            elif c.kind == "list":
+                texts = [BANK_NAME]
+            elif c.kind == "display":
+                texts = DISPLAY_TEXTS.get(c.name)
+                if texts is None:
+                    fail(c.where, "no texts known for the display %s" % c.name)
             else:
                 continue
-            size = c.h - 3 if c.kind in ("menu", "umenu") else c.h
             longest = max(texts, key=len)
             for scale in SCALES:
-                if len(longest) * MONO_ADVANCE * int(size * scale) > int(c.w * scale):
+                room = int(c.w * scale) - TEXT_MARGIN
+                if len(longest) * MONO_ADVANCE * int(size * scale) > room:
                     fail(c.where, "\"%s\" runs out of the %d pixels of %s at size %.2f" %
                          (longest, c.w, c.name, scale))
 

@@ -20,8 +20,13 @@ public:
 
     bool Draw(IGraphics* graphics) override;
 
+    // The longest head of str, cut between characters, that fits width with "..." after it
+    // (str itself when it fits, or when width is not above 0).
+    static std::string Fitted(IGraphics* graphics, IText* text, const std::string& str, int width);
+
 protected:
-    // Draws the text given (nothing when it is empty) in the control's style and rectangle.
+    // Draws the text given (nothing when it is empty) in the control's style and rectangle;
+    // a text wider than the rectangle is cut at its end (Fitted), never at its start.
     virtual bool drawText(IGraphics* graphics, const std::string& str);
 
     mutable std::mutex m_textMutex;

@@ -130,7 +130,7 @@ double PageCoverage(const EditorFrame& frame, double scale) {
     }
     // A cell counts when what differs spreads over three rows and three columns: a caption or
     // a control does, a frame line does not.
-    const int kCell = int(24 * scale);
+    const int kCell = int(32 * scale);
     int cells = 0, covered = 0;
     for (int cy = 0; cy + kCell <= height; cy += kCell)
         for (int cx = 0; cx + kCell <= width; cx += kCell) {

@@ -61,7 +61,7 @@ private:
 };
 
 // The share, 0 to 1, of the page area (right of the part buttons, below the top bar) that
-// controls and captions cover: the area is cut into cells of 24 x 24 pixels at the normal size (about a knob),
+// controls and captions cover: the area is cut into cells of 32 x 32 pixels at the normal size (a knob and its gap),
 // and a cell counts when what differs from the plain page behind it spreads over three rows
 // and three columns (a section's frame line alone does not fill a cell).
 double PageCoverage(const EditorFrame& frame, double scale);
