@@ -67,6 +67,12 @@ DISPLAY_TEXTS = {
     "kControlDisplayBuild": ["v1.0.7"],
     "kControlDisplayMIDIOutDelay": ["1000ms|8192bfr"],
 }
+# The librarian's menus draw nothing of their own over the page: their places, fixed by the
+# plug-in, are shown in the art as fields named for what they open. (layer, x, y, w, h, text)
+MENU_PLACES = [("top", 1142, 60, 38, 24, "Bank"), ("top", 1184, 60, 45, 24, "Program"),
+               ("librarianPage", 394, 188, 416, 19, "Folders and banks"),
+               ("librarianPage", 394, 461, 416, 19, "Folders and banks"),
+               ("librarianPage", 839, 187, 77, 18, "Bank menu")]
 # A bank list shows a bank file's name; names longer than a patch name are cut with "...".
 BANK_NAME = "W" * 16
 # A section's title sits in a tab at its box's top right: at most this wide a character, bold.
@@ -790,7 +796,9 @@ class Builder:
         """The background a box is drawn on: the nearest one of its layer or the layers above
         it that holds the box whole, else the editor's own."""
         while layer:
-            for image, bx, by in layer.art:
+            # The slot grids' picture lies over their layer's own.
+            grids = [(c.image, c.x, c.y) for c in layer.controls if c.kind == "browser"]
+            for image, bx, by in grids + layer.art:
                 _, _, bw, bh = self.images[image]
                 if bx <= x and x + w <= bx + bw and by <= y and y + h <= by + bh:
                     return image, bx, by
@@ -811,6 +819,8 @@ class Builder:
             for layer in s["art_layers"]:
                 title = "" if s["untitled"] else " " + s["title"]
                 add(layer, s["rect"], "%s %%d %%d %%d %%d %s%s\n" % (kind, s["group"], title))
+        for name, x, y, w, h, text in MENU_PLACES:
+            add(self.layers[name], (x, y, w, h), "menu %%d %%d %%d %%d %s\n" % text)
         for c in self.controls:
             if c.kind in ("menu", "umenu", "display", "name", "list", "device"):
                 # Every value field sits in one kind of box, the dark one that light texts
@@ -831,7 +841,7 @@ class Builder:
                "#                              none); area: the same, not drawn\n",
                "#   label X Y W TEXT           the text under a control, centred in W\n",
                "#   field X Y W H              the box behind a menu or display\n",
-               "#   menu X Y W H               the same behind a menu in the scheme's menu colour\n",
+               "#   menu X Y W H TEXT          the place of a menu that draws nothing, named in a field\n",
                "# radio NAME BUTTONS TEXT|...: the image's buttons, each one frame's size, lie\n",
                "# across its frames (side by side when the frames are stacked), labelled in order.\n"]
         for name, (frames, horizontal, w, h) in sorted(self.images.items()):
@@ -841,7 +851,8 @@ class Builder:
                 out.append("radio %s %s %s\n" % (c.image, c.extras["n"], "|".join(self.lists[c.lst])))
         done = set()
         for layer in [self.layers["top"]] + list(self.walk()):
-            for background in layer.art:
+            grids = [(c.image, c.x, c.y) for c in layer.controls if c.kind == "browser"]
+            for background in layer.art + grids:
                 if background not in done:
                     done.add(background)
                     out.append("background %s %d %d\n" % background)

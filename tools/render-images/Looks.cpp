@@ -219,12 +219,13 @@ void Item(Painter& p, const Palette& pal, const ArtItem& item) {
                Painter::kCentre, kLabelMinSize);
         break;
     case ArtItem::kField:
-    case ArtItem::kMenu: {
-        const bool menu = item.kind == ArtItem::kMenu;
-        p.roundRect(item.x, item.y, item.w, item.h, 2, menu ? pal.menuBox : pal.well);
-        p.roundFrame(item.x, item.y, item.w, item.h, 2, menu ? pal.menuEdge : pal.wellEdge);
+    case ArtItem::kMenu:
+        p.roundRect(item.x, item.y, item.w, item.h, 2, pal.well);
+        p.roundFrame(item.x, item.y, item.w, item.h, 2, pal.wellEdge);
+        if (item.kind == ArtItem::kMenu)
+            p.text(item.text + " \xE2\x96\xBE", item.x, item.y, item.w, item.h,
+                   std::min(11, item.h - 5), false, pal.accent, Painter::kCentre, 7);
         break;
-    }
     }
 }
 
@@ -267,6 +268,14 @@ void Items(Context& c) {
 void Page(Context& c) {
     Panel(c.p, c.pal, c.pal.panelTop, c.pal.panelBottom);
     Items(c);
+}
+
+// An effect panel with no effect: its place says so, and where to choose one.
+void Bypass(Context& c) {
+    Page(c);
+    c.p.text("BYPASS", 0, c.p.height() / 2 - 34, c.p.width(), 44, 40, true, c.pal.label);
+    c.p.text("Choose the effect in the menu beside this panel", 0, c.p.height() / 2 + 14,
+             c.p.width(), 20, 13, false, c.pal.label);
 }
 
 // The editor's own background with its name where the top bar leaves room.
@@ -322,6 +331,7 @@ void Browser(Context& c) {
             c.p.rect(x, y, 105, 14, slot % 2 ? Rgb{40, 42, 47} : Rgb{32, 34, 38});
         }
     c.p.rect(0, 249, c.p.width(), 1, c.pal.line);
+    Items(c);
 }
 
 // ---- Small displays
@@ -461,7 +471,7 @@ const Look kLooks[] = {
     {"BG_ID_OSC_SUB", Oscillator, "sub"}, {"BG_ID_FLP", Filter, "lp"},
     {"BG_ID_FBP", Filter, "bp"}, {"BG_ID_FHP", Filter, "hp"}, {"BG_ID_FNOTCH", Filter, "notch"},
     {"BG_ID_FCOMB1", Filter, "comb-"}, {"BG_ID_FCOMB2", Filter, "comb+"},
-    {"EFFECTS_BYPASS_ID", Page, ""}, {"EFFECTS_CHORUS_ID", Page, ""},
+    {"EFFECTS_BYPASS_ID", Bypass, ""}, {"EFFECTS_CHORUS_ID", Page, ""},
     {"EFFECTS_FLANGER_ID", Page, ""}, {"EFFECTS_PHASER_ID", Page, ""},
     {"EFFECTS_OVERDRIVE_ID", Page, ""}, {"EFFECTS_FIVEFX_ID", Page, ""},
     {"EFFECTS_VOCODER_ID", Page, ""}, {"EFFECTS_DELAY_ID", Page, ""},
