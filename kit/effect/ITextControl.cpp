@@ -53,7 +53,7 @@ std::string ITextControl::Fitted(IGraphics* graphics, IText* text, const std::st
 
 bool ITextControl::drawText(IGraphics* graphics, const std::string& str) {
     if (str.empty()) return true;
-    const std::string shown = Fitted(graphics, &m_text, str, m_rect.W());
+    const std::string shown = m_cutToBox ? Fitted(graphics, &m_text, str, m_rect.W()) : str;
     graphics->DrawIText(&m_text, shown.c_str(), &m_rect, false);
     return true;
 }

@@ -526,6 +526,7 @@ TEST_F(GraphicsTest, ATextWiderThanItsDisplayIsCutAtItsEnd) {
     style.mColor = COLOR_WHITE;
     const IRECT line(20, 40, 180, 56);
     auto* display = new ITextControl(&plug, line, &style, "Please wait, checking DeviceID ");
+    display->CutToBox();
     g->AttachControl(display);
     const std::string cut =
         ITextControl::Fitted(g, &style, "Please wait, checking DeviceID ", line.W());

@@ -322,13 +322,15 @@ void Dialog(Context& c) {
     Items(c);
 }
 
-// The librarian's two grids of 8 columns of 16 slots for the white slot texts.
+// The librarian's two grids of 8 columns of 16 slots for the white slot texts. A slot's band
+// runs over its column's gap: a name of 16 characters is wider than the slot's 105 pixels.
 void Browser(Context& c) {
     Panel(c.p, c.pal, c.pal.well, c.pal.well);
     for (int grid = 0; grid < 2; ++grid)
         for (int slot = 0; slot < 128; ++slot) {
             const int x = slot / 16 * 133, y = (grid ? 274 : 1) + slot % 16 * 14;
-            c.p.rect(x, y, 105, 14, slot % 2 ? Rgb{40, 42, 47} : Rgb{32, 34, 38});
+            c.p.rect(x, y, std::min(131, c.p.width() - x), 14,
+                     slot % 2 ? Rgb{40, 42, 47} : Rgb{32, 34, 38});
         }
     c.p.rect(0, 249, c.p.width(), 1, c.pal.line);
     Items(c);
