@@ -600,7 +600,8 @@ class Builder:
             seen.setdefault(key, c)
         bound = {}
         for c in self.controls:
-            if c.kind in ("range", "umenu", "trigger", "display"):
+            # twin=1: the parameter's control again, on a page never shown with the first.
+            if c.kind in ("range", "umenu", "trigger", "display") or "twin" in c.extras:
                 continue
             for pid in c.ids:
                 if pid in bound:
