@@ -454,8 +454,8 @@ class Builder:
             for where, line in s["rows"]:
                 self.add_control(fill(line, r, r + 1).split(), where, layer, s, rect, cursor, p)
             if s["spread"]:
-                spread(self.controls[first:], cursor[3] + [(cursor[1], cursor[2])], rect,
-                       s["legend"])
+                spread(self.controls[first:], cursor[3] + [(cursor[1], cursor[2], cursor[0])],
+                       rect, s["legend"])
 
     def add_control(self, fields, where, layer, section, rect, cursor, part):
         kind, name, lo, hi, default, lst, address = fields[:7]
@@ -523,7 +523,7 @@ class Builder:
             else:
                 full = cursor[0] + cw > rect[0] + rect[2] or "nl" in c["extras"]
                 if full and cursor[0] > rect[0]:
-                    cursor[3].append((cursor[1], cursor[2]))
+                    cursor[3].append((cursor[1], cursor[2], cursor[0]))
                     cursor[0], cursor[1], cursor[2] = rect[0], cursor[1] + cursor[2], 0
                 x = cursor[0] + (cw - w - CELL_GAP[section["compact"]]) // 2
                 y = row_top = cursor[1]
@@ -871,12 +871,13 @@ class Builder:
 def spread(controls, rows, rect, legend):
     """Spreads a section's flowing rows over its whole rectangle: the room right of a row is
     shared out evenly around the row's groups (a table row's controls stay together), and the
-    room below the last row evenly around the rows. rows: (top, height) of each row."""
-    rows = [(top, height) for top, height in rows if height > 0]
+    room below the last row evenly around the rows. rows: the top, height and right end of
+    the cells of each row."""
+    rows = [row for row in rows if row[1] > 0]
     if not rows:
         return
     room = rect[1] + rect[3] - (rows[-1][0] + rows[-1][1])
-    for n, (top, _) in enumerate(rows):
+    for n, (top, _, end) in enumerate(rows):
         dy = room * (2 * n + 1) // (2 * len(rows))
         groups = []
         for c in controls:
@@ -889,7 +890,7 @@ def spread(controls, rows, rect, legend):
                 group.append(c)
         if not groups:
             continue
-        free = rect[0] + rect[2] - max(c.cell[0] + c.cell[1] for g in groups for c in g)
+        free = rect[0] + rect[2] - end
         for k, group in enumerate(groups):
             dx = free * (2 * k + 1) // (2 * len(groups))
             for c in group:
