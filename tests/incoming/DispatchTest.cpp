@@ -49,7 +49,7 @@ TEST(LibrarianCollection, TakesOnlyADumpOfItsOwnKindWithinItsSizesNamedByThatDum
         for (const auto& [message, taken] : messages) {
             SCOPED_TRACE("mode " + std::to_string(r.mode) + ", " + std::to_string(message.size()));
             rig.deliver(message);
-            EXPECT_EQ(rig.plugin.answerFlag, taken);
+            EXPECT_EQ(rig.plugin.isAnswerReceived(), taken);
             EXPECT_EQ(rig.anyCollectionArmed(), !taken);
             if (!taken) continue;
             const LibrarianPatch& entry = rig.slot(r.mode, 0);
@@ -72,7 +72,7 @@ TEST(LibrarianCollection, ACompletedDumpWithoutABankIsNoAnswer) {
     rig.librarian.soundBanks.clear();
     rig.plugin.SetLibrarianRequestActive(true);
     rig.deliver(dump(0x10, 393));
-    EXPECT_FALSE(rig.plugin.answerFlag);
+    EXPECT_FALSE(rig.plugin.isAnswerReceived());
     EXPECT_FALSE(rig.anyCollectionArmed());
 }
 
