@@ -94,6 +94,11 @@ bool MIDIMessageManager::collectForLibrarian(const ISysEx& m) {
 }
 
 void MIDIMessageManager::learnDeviceId(const ISysEx& m) {
+    // Byte 3 is a device id only in the synthesizer's own messages: a universal or another
+    // maker's SysEx on the same port must not redirect every later request.
+    if (m.data[0] != SysexMessage::kStart || m.data[1] != SysexMessage::kManufacturerId ||
+        m.data[2] != SysexMessage::kModelId)
+        return;
     const int id = m.data[kDeviceIdOffset] & 0x7F;
     if (!plugin->isProbeStarted() || id == plugin->getDeviceId()) return;
     // Stored without notice: the global page keeps showing the old id until it is redrawn.

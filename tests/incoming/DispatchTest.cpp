@@ -131,3 +131,20 @@ TEST(SysExDispatch, AnAwaitedDumpTeachesTheDeviceIdOnlyOnceTheProbeStarted) {
         EXPECT_TRUE(rig.plugin.plugSets().empty()); // stored without a control update
     }
 }
+
+TEST(SysExDispatch, OnlyTheSynthesizersOwnMessagesTeachTheDeviceId) {
+    // Universal messages (7E, 7F), another maker's and another model's, on the same port.
+    const Bytes heads[] = {
+        {0xF0, 0x7E, 0x0F}, {0xF0, 0x7F, 0x0F}, {0xF0, 0x43, 0x0F}, {0xF0, 0x3E, 0x10}};
+    RequestRig rig;
+    rig.plugin.probeStarted = true;
+    for (const Bytes& head : heads) {
+        Bytes message = dump(0x15, 207);
+        std::copy(head.begin(), head.end(), message.begin());
+        message[3] = 0x09;
+        rig.manager.dumpAwaited = true;
+        rig.deliver(message);
+        EXPECT_EQ(rig.plugin.deviceId, 0) << int(head[1]) << " " << int(head[2]);
+        EXPECT_EQ(rig.plugin.GetParamValue(kGlobalSysExID), 0.0);
+    }
+}
