@@ -76,8 +76,9 @@ MIDIMessageManager::Worker MIDIMessageManager::workerFor(int command) {
 }
 
 bool MIDIMessageManager::postJob(int command, const std::function<void(SenderJob&)>& setArguments) {
-    // Asked before the worker's lock is taken, and only by the posts that may need it: the
-    // clock posts of the audio thread never wait for the librarian.
+    // Asked before the worker's lock is taken, and only for requests: the clock posts of the
+    // audio thread never wait for the librarian (nor do its requests into the editor, which
+    // go through postEditorRequest).
     const bool request = command >= SenderJob::kSendActiveArrangementRequestSysex &&
                          command <= SenderJob::kSendAllSequenceRequestSysex;
     const bool storable = !request || (librarian && librarian->hasUpperBank());
