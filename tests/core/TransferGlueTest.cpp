@@ -162,42 +162,31 @@ TEST_F(TransferGlue, AnUnsavedBankHidesTheChooserOfItsKindAndSaysWhatCame) {
 // the kind each answer would be dropped while the job waits out every slot.
 TEST_F(TransferGlue, ALibrarianRequestWithNoBankToStoreIntoIsRefusedBeforeAnythingIsSent) {
     hold = true; // a started job would stay in its first pause
-    PatchLibrarian& librarian = *plug->getLibrarian();
     const auto post = [this](int code, bool toEditor) {
-        return [this, code, toEditor] {
-            plug->postJob(code, [this, toEditor](SenderJob& job) {
-                plug->SetLibrarianRequestActive(!toEditor);
-                job.toEditor = toEditor;
-            });
-        };
+        plug->postJob(code, [this, toEditor](SenderJob& job) {
+            plug->SetLibrarianRequestActive(!toEditor);
+            job.toEditor = toEditor;
+        });
     };
-    const std::function<void()> requests[] = {
-        post(SenderJob::kSendActiveArrangementRequestSysex, false),
-        post(SenderJob::kSendPartRequestSysex, false),
-        post(SenderJob::kSendSequenceRequestSysex, false),
-        post(SenderJob::kSendSingleMultiRequestSysex, false),
-        post(SenderJob::kSendAllMultiRequestSysex, false),
-        post(SenderJob::kSendSingleSequenceRequestSysex, false),
-        post(SenderJob::kSendAllSequenceRequestSysex, false),
-        [this] { plug->sendSinglePatchRequestSysexFromLibrarian(false, 1); },
-        [this] { plug->sendSinglePatchRequestSysexFromLibrarian(true, 0); },
-        [this] { plug->sendAllPatchRequestSysexFromLibrarian(3); },
+    const auto expectRefused = [this](const std::function<void()>& request) {
+        plug->setUpperDisplayText("");
+        request();
+        EXPECT_FALSE(plug->ThreadRunning() || manager().isCollecting());
+        EXPECT_EQ(line(kControlDisplayName), "No bank to store into: import or create one first");
     };
     for (int type = 0; type < 3; ++type) {
         plug->setMultiMode(type == 1);
         plug->setSequenceMode(type == 2);
-        librarian.currentType = type;
-        librarian.bankList(type)->clear();
-        for (const auto& request : requests) {
-            plug->setUpperDisplayText("");
-            request();
-            EXPECT_FALSE(plug->ThreadRunning());
-            EXPECT_FALSE(manager().isCollecting());
-            EXPECT_EQ(line(kControlDisplayName),
-                      "No bank to store into: import or create one first");
-        }
+        plug->getLibrarian()->currentType = type;
+        plug->getLibrarian()->bankList(type)->clear();
+        for (int code = SenderJob::kSendActiveArrangementRequestSysex;
+             code <= SenderJob::kSendAllSequenceRequestSysex; ++code)
+            expectRefused([&] { post(code, false); });
+        expectRefused([this] { plug->sendSinglePatchRequestSysexFromLibrarian(false, 1); });
+        expectRefused([this] { plug->sendSinglePatchRequestSysexFromLibrarian(true, 0); });
+        expectRefused([this] { plug->sendAllPatchRequestSysexFromLibrarian(3); });
     }
     EXPECT_TRUE(sent().empty());
-    post(SenderJob::kSendPartRequestSysex, true)(); // into the editor
+    post(SenderJob::kSendPartRequestSysex, true); // into the editor
     EXPECT_TRUE(plug->ThreadRunning());
 }
