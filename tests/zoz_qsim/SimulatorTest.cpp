@@ -207,22 +207,4 @@ TEST(SimulatorOnItsThread, AnswersAfterItsDelayAndNotTheSilentRequests) {
     synth.stop();
 }
 
-// A request of a longer delay is answered after a later one of a shorter delay.
-TEST(SimulatorOnItsThread, AnswersInTheOrderTheyFallDue) {
-    testsupport::ManualClock clock;
-    qsim::SynthSimulator synth(5);
-    std::vector<int> slots;
-    synth.setAnswerDelay([](const Bytes& r) { return r[6] == 3 ? 500 : 100; });
-    synth.start([&](const Bytes& d) { slots.push_back(d[6]); });
-    synth.receive(request(0x00, 0x01, 3));
-    synth.receive(request(0x00, 0x01, 4));
-    clock.AdvanceMillis(499);
-    synth.settle();
-    EXPECT_EQ(slots, std::vector<int>{4});
-    clock.AdvanceMillis(1);
-    synth.settle();
-    EXPECT_EQ(slots, (std::vector<int>{4, 3}));
-    synth.stop();
-}
-
 } // namespace
