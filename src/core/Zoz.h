@@ -245,6 +245,7 @@ public:
     // The next awaited dump goes into the librarian's selected slot (the collection of the
     // librarian's kind of data) or else into the editor.
     void SetLibrarianRequestActive(bool toLibrarian) override;
+    void armLibrarianRequestForSlot(SysexMessage::Address slot) override;
     // Posts the arrangement send (job 0) with its flags when start is set and the job thread
     // is idle, then pauses 400 ms; a send not posted leaves every flag but the pattern's.
     void sendPatchAndPatternToDevice(int part, bool gateIncoming, bool includeSounds,
@@ -367,7 +368,7 @@ public:
     void updatePatchLibrarianView(int which) override;
     void OnParamChange(int paramIdx) override { paramChanges.OnParamChange(paramIdx); }
     void OnParamChange2(int paramIdx) override { paramChanges.OnParamChange2(paramIdx); }
-    bool isAnswerReceived() override { return answerReceived; }
+    bool isAnswerReceived() override { return answeredArming == armings; }
     bool isProbeStarted() override { return probeStarted; }
     bool isReducedChangeRunning() override { return reducedChangeRunning; }
     void setDeviceId(int id) override { deviceId = id; }
@@ -611,7 +612,10 @@ private:
     std::atomic<int> shownPart{0};
     std::atomic<int> deviceId{0};
     std::atomic<int> awaitedDumpPart{0};
-    std::atomic<bool> answerReceived{false};
+    // The answer flag: every arming of a request counts, and an incoming answer records the
+    // arming it came under, so an answer to an earlier arming never ends a later wait.
+    std::atomic<unsigned> armings{0};
+    std::atomic<unsigned> answeredArming{~0u};
     std::atomic<bool> probeStarted{false};
     std::atomic<bool> reducedChangeRunning{false};
     int midiInPort = 0;

@@ -48,7 +48,10 @@ bool Zoz::ProcessSysExInternal(ISysEx* msg) {
 }
 
 void Zoz::passSysEx(ISysEx* sysex, bool fromDevice) {
+    // Taken first: a request armed while the message is handled must not count the manager's
+    // flag, which may still be raised by the answer to the one before.
+    const unsigned arming = armings;
     messageManager->ProcessSysEx(sysex, fromDevice);
     if (mixerLayer) mixerLayer->setControlsDirty();
-    if (messageManager->answerReceived) answerReceived = true;
+    if (messageManager->answerReceived) answeredArming = arming;
 }

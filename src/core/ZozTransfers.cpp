@@ -40,9 +40,16 @@ void gray(ControlLayer* layer, bool grayed) {
 
 } // namespace
 
+// Counted after the manager cleared its flag: an input that sees the new count can only see
+// that flag raised anew.
 void Zoz::SetLibrarianRequestActive(bool toLibrarian) {
     messageManager->setLibrarianRequestActive(toLibrarian, multiMode, sequenceMode);
-    answerReceived = false;
+    ++armings;
+}
+
+void Zoz::armLibrarianRequestForSlot(SysexMessage::Address slot) {
+    messageManager->setLibrarianRequestActive(true, multiMode, sequenceMode, slot);
+    ++armings;
 }
 
 bool Zoz::postArrangementSend(bool gateIncoming, bool includeSounds, bool includeGlobal) {

@@ -1,6 +1,7 @@
 #include "src/incoming/MIDIMessageManager.h"
 
 #include "src/debugger/DebuggerOutput.h"
+#include "src/librarian/PatchLibrarian.h"
 #include "src/sender/MIDIMessageSender.h"
 #include "src/sender/SenderPlugin.h"
 #include "src/sender/SenderWorker.h"
@@ -12,6 +13,26 @@
 namespace {
 constexpr long kJoinMillis = 5000;
 const char* const kWorkerNames[] = {"job", "clock", "clock tick"};
+const char kNothingToStoreInto[] = "No bank to store into: import or create one first";
+
+// Whether the job's answer goes into the librarian's selected slot.
+bool storesIntoLibrarian(const SenderJob& job) {
+    switch (job.command) {
+    case SenderJob::kSendActiveArrangementRequestSysex:
+    case SenderJob::kSendPartRequestSysex:
+    case SenderJob::kSendSequenceRequestSysex:
+        return !job.toEditor;
+    case SenderJob::kSendSingleMultiRequestSysex:
+    case SenderJob::kSendAllMultiRequestSysex:
+    case SenderJob::kSendSinglePatchRequestSysex:
+    case SenderJob::kSendAllPatchRequestSysex:
+    case SenderJob::kSendSingleSequenceRequestSysex:
+    case SenderJob::kSendAllSequenceRequestSysex:
+        return true;
+    default:
+        return false;
+    }
+}
 } // namespace
 
 MIDIMessageManager::MIDIMessageManager(SenderPlugin* plugin, PatchManager* patchManager,
@@ -55,7 +76,26 @@ MIDIMessageManager::Worker MIDIMessageManager::workerFor(int command) {
 }
 
 bool MIDIMessageManager::postJob(int command, const std::function<void(SenderJob&)>& setArguments) {
-    return workers[workerFor(command)]->post(command, setArguments);
+    // Asked before the worker's lock is taken, and only for requests: the clock posts of the
+    // audio thread never wait for the librarian (nor do its requests into the editor, which
+    // go through postEditorRequest).
+    const bool request = command >= SenderJob::kSendActiveArrangementRequestSysex &&
+                         command <= SenderJob::kSendAllSequenceRequestSysex;
+    const bool storable = !request || (librarian && librarian->hasUpperBank());
+    bool refused = false;
+    const bool posted =
+        workers[workerFor(command)]->post(command, setArguments, [&](const SenderJob& job) {
+            refused = !storable && storesIntoLibrarian(job);
+            return !refused;
+        });
+    if (refused) {
+        // Every answer would be dropped and the job would wait out each slot: it is not
+        // started, and the collection its poster armed is ended.
+        disarmLibrarianRequests();
+        plugin->setUpperDisplayText(kNothingToStoreInto);
+        plugin->printDebugInfo("PATCH LIBRARIAN: request refused, no bank to store into");
+    }
+    return posted;
 }
 
 bool MIDIMessageManager::isRunning(Worker worker) const {

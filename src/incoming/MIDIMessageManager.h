@@ -103,9 +103,11 @@ public:
     void ProcessSysEx(ISysEx* message, bool fromDevice);
 
     // The plug-in's arming of a request: `librarian` arms the one collection of the
-    // librarian's mode (pattern, else multi, else sound) and clears dumpAwaited; otherwise
-    // every collection stops and dumpAwaited is set. Clears answerReceived.
-    void setLibrarianRequestActive(bool librarian, bool multiMode, bool patternMode);
+    // librarian's mode (pattern, else multi, else sound), with `slot` for the dump of that
+    // slot alone, and clears dumpAwaited; otherwise every collection stops and dumpAwaited is
+    // set. Clears answerReceived.
+    void setLibrarianRequestActive(bool librarian, bool multiMode, bool patternMode,
+                                   std::optional<SysexMessage::Address> slot = std::nullopt);
 
     // Applies a raw value from the synthesizer to the control: the parameter's value offset,
     // the effect pages' refresh, local control, and for a part's bank or program the change

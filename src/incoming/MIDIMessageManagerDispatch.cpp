@@ -3,24 +3,35 @@
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/SenderPlugin.h"
+#include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
 // Dumps are long, parameter changes short.
 constexpr int kLongMessage = 60;
 constexpr int kDeviceIdOffset = 3;
+constexpr int kAddressOffset = 5;
+
+// A dump's address bytes in hex, e.g. "02 2A".
+std::string addressText(const uint8_t* dump) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X %02X", dump[kAddressOffset], dump[kAddressOffset + 1]);
+    return text;
+}
 
 } // namespace
 
 void MIDIMessageManager::setLibrarianRequestActive(bool toLibrarian, bool multiMode,
-                                                   bool patternMode) {
+                                                   bool patternMode,
+                                                   std::optional<SysexMessage::Address> slot) {
     disarmLibrarianRequests();
     if (toLibrarian) {
         dumpAwaited = false;
-        (patternMode ? patternRequest : multiMode ? performanceRequest : patchRequest).arm();
+        (patternMode ? patternRequest : multiMode ? performanceRequest : patchRequest).arm(slot);
     } else {
         dumpAwaited = true;
     }
@@ -65,7 +76,12 @@ bool MIDIMessageManager::collectForLibrarian(const ISysEx& m) {
     for (LibrarianRequest* record : records) {
         if (!record->active) continue;
         LibrarianPatch entry;
-        if (!record->addMessageData(m.data, m.size, &entry)) return true;
+        const LibrarianRequest::Take take = record->addMessageData(m.data, m.size, &entry);
+        // A late answer to an earlier slot (or one to another request) completes nothing.
+        if (take == LibrarianRequest::Take::kOtherSlot)
+            plugin->printDebugInfo("PATCH LIBRARIAN: dump addressed " + addressText(m.data) +
+                                   " ignored, another slot is awaited");
+        if (take != LibrarianRequest::Take::kCompleted) return true;
         // Only a stored entry counts as an answer: the request must not report a slot filled.
         if (librarian && librarian->setSysexDatatoSelectedSlot(&entry)) {
             plugin->updatePatchLibrarianView(0);
@@ -78,6 +94,11 @@ bool MIDIMessageManager::collectForLibrarian(const ISysEx& m) {
 }
 
 void MIDIMessageManager::learnDeviceId(const ISysEx& m) {
+    // Byte 3 is a device id only in the synthesizer's own messages: a universal or another
+    // maker's SysEx on the same port must not redirect every later request.
+    if (m.data[0] != SysexMessage::kStart || m.data[1] != SysexMessage::kManufacturerId ||
+        m.data[2] != SysexMessage::kModelId)
+        return;
     const int id = m.data[kDeviceIdOffset] & 0x7F;
     if (!plugin->isProbeStarted() || id == plugin->getDeviceId()) return;
     // Stored without notice: the global page keeps showing the old id until it is redrawn.

@@ -7,6 +7,7 @@
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/MultiDumpLayout.h"
 #include "src/sender/SenderPlugin.h"
+#include "src/sender/SenderWorker.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/SysExControlContainer.h"
 
@@ -346,7 +347,7 @@ void MIDIMessageManager::applyFromDevice(bool raise, bool refresh,
 bool MIDIMessageManager::postEditorRequest(int command, int part, bool armEditor) {
     const bool wasAwaited = dumpAwaited;
     bool written = false;
-    const bool posted = postJob(command, [&](SenderJob& job) {
+    const bool posted = workers[kJobThread]->post(command, [&](SenderJob& job) {
         if (armEditor) plugin->SetLibrarianRequestActive(false);
         if (command == SenderJob::kSendSequenceRequestSysex) plugin->setAwaitedDumpPart(part);
         dumpAwaited = true;

@@ -44,13 +44,23 @@ void PatchLibrarian::clearDataStructures(int which) {
     trees[which]->clear();
 }
 
-bool PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* incoming) {
-    KIT_MutexLock lock(&m_mutex);
+PatchFile* PatchLibrarian::upperBank() {
     std::vector<PatchFile*>* list = bankList(currentType);
     const int index = upperBankIndex;
+    return list && unsigned(index) < list->size() ? (*list)[size_t(index)] : nullptr;
+}
+
+bool PatchLibrarian::hasUpperBank() {
+    KIT_MutexLock lock(&m_mutex);
+    return upperBank() != nullptr;
+}
+
+bool PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* incoming) {
+    KIT_MutexLock lock(&m_mutex);
+    PatchFile* bank = upperBank();
     const int slot = upperSlotIndex;
-    if (!incoming || !list || unsigned(index) >= list->size()) {
-        log("PATCH LIBRARIAN: no bank " + std::to_string(index) + " of type " +
+    if (!incoming || !bank) {
+        log("PATCH LIBRARIAN: no bank " + std::to_string(upperBankIndex) + " of type " +
             std::to_string(currentType) + " to store into, entry dropped");
         return false;
     }
@@ -61,7 +71,6 @@ bool PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* incoming) 
     }
     // Copied first: the incoming entry may be one of the bank's own.
     LibrarianPatch copy = *incoming;
-    PatchFile* bank = (*list)[size_t(index)];
     bank->entries.resize(PatchFile::kBankSize);
     bank->entries[size_t(slot)] = std::move(copy);
     return true;

@@ -86,6 +86,8 @@ public:
     // Puts a copy of `incoming` into the upper bank of the current type at the upper slot.
     // False (nothing changed) when there is no such bank or the slot lies outside 0..99.
     bool setSysexDatatoSelectedSlot(const LibrarianPatch* incoming);
+    // Whether the current type has an upper bank for the store to write into.
+    bool hasUpperBank();
 
     // The bank list of a type (0 sound, 1 multi, 2 pattern), or null.
     std::vector<PatchFile*>* bankList(int type);
@@ -117,6 +119,8 @@ private:
     // Folds A to Z only, as extensions and category names are compared.
     static std::string lowerCase(std::string s);
     void log(const std::string& text) const;
+    // The upper bank of the current type, or null. Called under the mutex.
+    PatchFile* upperBank();
     // Appends the dump whose manufacturer byte is at or after `position`, up to `end`.
     int readDump(const uint8_t* data, int position, int end, PatchFile* bank, int model, int slot);
     void splitFile(const PatchFile& bank, const std::string& path, const std::string& extension);

@@ -16,14 +16,13 @@ LibrarianHost::BankPosition upperPositionOfMode(const LibrarianHost& host) {
 
 std::unique_ptr<PatchFile> PatchLibrarian::upperBankForSaving() {
     KIT_MutexLock lock(&m_mutex);
-    std::vector<PatchFile*>* list = bankList(currentType);
-    const int index = upperBankIndex;
-    if (!list || unsigned(index) >= list->size()) {
+    const PatchFile* upper = upperBank();
+    if (!upper) {
         log("PATCH LIBRARIAN: no upper bank to save");
         m_host.showDisplayName(kSaveFailed);
         return nullptr;
     }
-    std::unique_ptr<PatchFile> bank((*list)[size_t(index)]->clone());
+    std::unique_ptr<PatchFile> bank(upper->clone());
     bank->entries.resize(PatchFile::kBankSize);
     return bank;
 }

@@ -70,6 +70,8 @@ private:
         // the scan without an error (the arrangement request and the probe).
         bool guarded = false;
         bool answerBeforeCancel = false; // the scan looks at the answer before the cancel
+        // The address of the slot asked for: only its dump answers (none for an edit buffer).
+        std::optional<SysexMessage::Address> slot;
     };
 
     // Sleeps through the clock seam.
@@ -77,7 +79,9 @@ private:
     void show(const std::string& text);
     void send(std::vector<uint8_t> bytes, bool guarded);
     // The start of every request: error and cancel cleared, the destination armed.
-    void beginRequest(bool toEditor);
+    void beginRequest(bool toEditor, std::optional<SysexMessage::Address> slot = std::nullopt);
+    // Arms the librarian's collection, for the dump of the slot alone when one is given.
+    void armLibrarian(std::optional<SysexMessage::Address> slot);
     // Pauses until the answer flag is set (true), or a cancel or the 30th wait (error set).
     bool awaitAnswer(const Request& request);
     // Asks again: over every device id, or up to 128 times with the same id and the
@@ -97,6 +101,9 @@ private:
     // A request with the plug-in's device id.
     Request makeRequest(SysexMessageId id, SysexMessage::Address address, int pauseMillis,
                         int resendAt, Resend resend) const;
+    // The same, for a slot whose dump alone answers it.
+    Request makeSlotRequest(SysexMessageId id, SysexMessage::Address slot, int pauseMillis,
+                            int resendAt, Resend resend) const;
     // A cancel or a stop: every loop ends.
     bool halted() const { return cancel || stopping; }
     // Feeds a dump the plug-in made into the librarian's selected slot through its own input.

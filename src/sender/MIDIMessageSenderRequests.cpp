@@ -79,10 +79,29 @@ MIDIMessageSender::Request MIDIMessageSender::makeRequest(SysexMessageId id,
     return r;
 }
 
-void MIDIMessageSender::beginRequest(bool toEditor) {
+MIDIMessageSender::Request MIDIMessageSender::makeSlotRequest(SysexMessageId id,
+                                                              SysexMessage::Address slot,
+                                                              int pauseMillis, int resendAt,
+                                                              Resend resend) const {
+    Request r = makeRequest(id, slot, pauseMillis, resendAt, resend);
+    r.slot = slot;
+    return r;
+}
+
+void MIDIMessageSender::beginRequest(bool toEditor, std::optional<SysexMessage::Address> slot) {
     error = false;
     cancel = false;
-    plugin->SetLibrarianRequestActive(!toEditor);
+    if (toEditor)
+        plugin->SetLibrarianRequestActive(false);
+    else
+        armLibrarian(slot);
+}
+
+void MIDIMessageSender::armLibrarian(std::optional<SysexMessage::Address> slot) {
+    if (slot)
+        plugin->armLibrarianRequestForSlot(*slot);
+    else
+        plugin->SetLibrarianRequestActive(true);
 }
 
 bool MIDIMessageSender::awaitAnswer(const Request& request) {
@@ -109,7 +128,7 @@ void MIDIMessageSender::resend(const Request& request) {
             bytes[2] = uint8_t(id);
         } else {
             // Armed anew before each send: the librarian is the destination of these requests.
-            plugin->SetLibrarianRequestActive(true);
+            armLibrarian(request.slot);
             bytes[2] = uint8_t(plugin->getDeviceId() & 0x7F);
         }
         send(bytes, request.guarded);
@@ -193,11 +212,11 @@ void MIDIMessageSender::sendSequenceRequestSysex(int part, bool toEditor) {
 
 void MIDIMessageSender::sendSingleMultiRequestSysex() {
     plugin->DisplayProcessingIndicator(true);
-    beginRequest(false);
     const int t = plugin->getTimerValue();
-    Request r = makeRequest(kSysexMultiRequest, SysexMessage::multiSlot(selectedSlot()), t, 25,
-                            Resend::kIdScan);
+    Request r = makeSlotRequest(kSysexMultiRequest, SysexMessage::multiSlot(selectedSlot()), t, 25,
+                                Resend::kIdScan);
     r.answerBeforeCancel = true;
+    beginRequest(false, r.slot);
     send(r.bytes, false);
     awaitAnswer(r);
     finishRequest(true, kCancelledUpper, kCompletedUpper);
@@ -206,12 +225,15 @@ void MIDIMessageSender::sendSingleMultiRequestSysex() {
 
 void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer, int bank) {
     plugin->DisplayProcessingIndicator(true);
-    beginRequest(false);
     const int t = plugin->getTimerValue();
-    const SysexMessage::Address address =
-        editBuffer ? SysexMessage::soundEditBuffer(plugin->getSelectedPart())
-                   : SysexMessage::soundSlot(bank, requestSlot(selectedSlot()));
-    const Request r = makeRequest(kSysexSoundRequest, address, t, 25, Resend::kSameId);
+    const Request r =
+        editBuffer ? makeRequest(kSysexSoundRequest,
+                                 SysexMessage::soundEditBuffer(plugin->getSelectedPart()), t, 25,
+                                 Resend::kSameId)
+                   : makeSlotRequest(kSysexSoundRequest,
+                                     SysexMessage::soundSlot(bank, requestSlot(selectedSlot())), t,
+                                     25, Resend::kSameId);
+    beginRequest(false, r.slot);
     send(r.bytes, false);
     show(kProcessing);
     awaitAnswer(r);
@@ -221,12 +243,14 @@ void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer, int bank) {
 
 void MIDIMessageSender::sendSingleSequenceRequestSysex(bool editBuffer) {
     plugin->DisplayProcessingIndicator(true);
-    beginRequest(false);
     const int t = plugin->getTimerValue();
-    const SysexMessage::Address address =
-        editBuffer ? SysexMessage::patternEditBuffer()
-                   : SysexMessage::patternSlot(requestSlot(selectedSlot()));
-    const Request r = makeRequest(kSysexPatternRequest, address, 2 * t, 20, Resend::kSameId);
+    const Request r = editBuffer
+                          ? makeRequest(kSysexPatternRequest, SysexMessage::patternEditBuffer(),
+                                        2 * t, 20, Resend::kSameId)
+                          : makeSlotRequest(kSysexPatternRequest,
+                                            SysexMessage::patternSlot(requestSlot(selectedSlot())),
+                                            2 * t, 20, Resend::kSameId);
+    beginRequest(false, r.slot);
     send(r.bytes, false);
     show(kProcessing);
     awaitAnswer(r);
@@ -245,9 +269,9 @@ void MIDIMessageSender::requestBank(const std::function<Request(int slot)>& requ
     bool missed = false;
     bool stored = false;
     for (int slot = 0; slot < PatchFile::kBankSize; ++slot) {
-        plugin->SetLibrarianRequestActive(true);
-        if (indicatorPerSlot) plugin->DisplayProcessingIndicator(true);
         const Request r = requestFor(slot);
+        armLibrarian(r.slot);
+        if (indicatorPerSlot) plugin->DisplayProcessingIndicator(true);
         send(r.bytes, false);
         if (awaitAnswer(r)) {
             stored = true;
@@ -275,8 +299,8 @@ void MIDIMessageSender::sendAllPatchRequestSysex(int bank) {
     const int t = plugin->getTimerValue();
     requestBank(
         [&](int slot) {
-            return makeRequest(kSysexSoundRequest, SysexMessage::soundSlot(bank, slot), t, 25,
-                               Resend::kIdScan);
+            return makeSlotRequest(kSysexSoundRequest, SysexMessage::soundSlot(bank, slot), t, 25,
+                                   Resend::kIdScan);
         },
         true, kCancelledLower, kCompletedLower);
 }
@@ -285,8 +309,8 @@ void MIDIMessageSender::sendAllMultiRequestSysex() {
     const int t = plugin->getTimerValue();
     requestBank(
         [&](int slot) {
-            return makeRequest(kSysexMultiRequest, SysexMessage::multiSlot(slot), t, 25,
-                               Resend::kIdScan);
+            return makeSlotRequest(kSysexMultiRequest, SysexMessage::multiSlot(slot), t, 25,
+                                   Resend::kIdScan);
         },
         false, kCancelledUpper, kCompletedUpper);
 }
@@ -295,8 +319,8 @@ void MIDIMessageSender::sendAllSequenceRequestSysex() {
     const int t = plugin->getTimerValue();
     requestBank(
         [&](int slot) {
-            return makeRequest(kSysexPatternRequest, SysexMessage::patternSlot(slot), 2 * t, 20,
-                               Resend::kIdScan);
+            return makeSlotRequest(kSysexPatternRequest, SysexMessage::patternSlot(slot), 2 * t, 20,
+                                   Resend::kIdScan);
         },
         true, kCancelledLower, kCompletedLower);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "src/sender/SysexMessage.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -84,6 +86,9 @@ public:
     // True arms the librarian collection of the librarian's mode; false sends the next dump to
     // the editor. Both clear the answer flags.
     virtual void SetLibrarianRequestActive(bool librarian) = 0;
+    // Arms the librarian collection as SetLibrarianRequestActive(true) does, for the dump
+    // whose address bytes name this slot alone.
+    virtual void armLibrarianRequestForSlot(SysexMessage::Address slot) = 0;
     // True ends the librarian request, marks the bank unsaved and shows the mode's
     // "… received to slot(s)"; false does nothing.
     virtual void SetLibrarianStatusUnsaved(bool on) = 0;

@@ -15,7 +15,8 @@ SenderWorker::~SenderWorker() {
     close(kFinishMillis);
 }
 
-bool SenderWorker::post(int command, const std::function<void(SenderJob&)>& setArguments) {
+bool SenderWorker::post(int command, const std::function<void(SenderJob&)>& setArguments,
+                        const std::function<bool(const SenderJob&)>& admit) {
     std::lock_guard<std::mutex> lock(mutex);
     if (closed || running) return false;
     try {
@@ -24,8 +25,13 @@ bool SenderWorker::post(int command, const std::function<void(SenderJob&)>& setA
             thread.join();
             unjoined = false;
         }
+        const SenderJob last = job;
         job.command = command;
         if (setArguments) setArguments(job);
+        if (admit && !admit(job)) {
+            job = last;
+            return false;
+        }
         running = true;
         thread.start(*this);
         unjoined = true;

@@ -20,9 +20,11 @@ public:
     SenderWorker& operator=(const SenderWorker&) = delete;
 
     // While the worker is idle: writes the command, lets setArguments write the job's
-    // arguments (and make the poster's side effects) and starts the job. Returns whether the
-    // job was started. Posts from several threads at once are safe.
-    bool post(int command, const std::function<void(SenderJob&)>& setArguments);
+    // arguments (and make the poster's side effects) and starts the job, unless `admit` is
+    // given and refuses the job as written; a refused job leaves the record as it was.
+    // Returns whether the job was started. Posts from several threads at once are safe.
+    bool post(int command, const std::function<void(SenderJob&)>& setArguments,
+              const std::function<bool(const SenderJob&)>& admit = {});
     bool isRunning() const { return running.load(); }
     // Refuses every later post and waits up to timeoutMillis for a running job to end; true
     // when none runs any more.

@@ -112,7 +112,8 @@ TEST_F(ControlActions, SysExTakesTheDeviceIdAndOnlyTheBytesItHas) {
 }
 
 TEST_F(ControlActions, PackedParametersSendTheByteTheyShare) {
-    const int step3 = 2 * 80 + 2, step16 = 15 * 80 + 15; // part 2 of step 3, part 16 of step 16
+    // Part 2 of step 3, part 16 of step 16, part 5 of step 8.
+    const int step3 = 2 * 80 + 2, step16 = 15 * 80 + 15, step8 = 7 * 80 + 4;
     const struct {
         int kind, idx;
         std::vector<std::pair<int, double>> values;
@@ -135,7 +136,14 @@ TEST_F(ControlActions, PackedParametersSendTheByteTheyShare) {
         {kActionSysEx, kArpPattern01StepLen + step16,
          {{kArpPattern01StepLen + step16, 7}, {kArpPattern01Timing + step16, 7}}, 119},
         {kActionSysEx, kArpPattern01Timing + step16, {}, 119},
+        // 8 × 16 + 8 + 1 = 137 keeps its low seven bits on the wire.
+        {kActionSysEx, kArpPattern01Step + step8,
+         {{kArpPattern01Step + step8, 8}, {kArpPattern01Glide + step8, 1},
+          {kArpPattern01Accent + step8, 1}},
+         9},
     };
+    // The layout stops the step at 7; a value above it must still make a data byte.
+    plug->GetParam(kArpPattern01Step + step8)->InitInt("Step", 0, 0, 15);
     for (const auto& c : cases) {
         for (const auto& [idx, v] : c.values)
             set(idx, v);

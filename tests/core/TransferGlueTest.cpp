@@ -5,6 +5,7 @@
 #include "src/librarian/PatchLibrarian.h"
 #include "tests/support/ScaledClock.h"
 
+#include <functional>
 #include <thread>
 
 using namespace coretest;
@@ -155,4 +156,37 @@ TEST_F(TransferGlue, AnUnsavedBankHidesTheChooserOfItsKindAndSaysWhatCame) {
     plug->SendAllProgramsFromLibrarian(2);
     EXPECT_EQ(plug->getLibrarian()->upperSlotIndex, 0);
     EXPECT_FALSE(plug->ThreadRunning());
+}
+
+// The menus and slot menus start librarian requests through these entries; with no bank of
+// the kind each answer would be dropped while the job waits out every slot.
+TEST_F(TransferGlue, ALibrarianRequestWithNoBankToStoreIntoIsRefusedBeforeAnythingIsSent) {
+    hold = true; // a started job would stay in its first pause
+    const auto post = [this](int code, bool toEditor) {
+        plug->postJob(code, [this, toEditor](SenderJob& job) {
+            plug->SetLibrarianRequestActive(!toEditor);
+            job.toEditor = toEditor;
+        });
+    };
+    const auto expectRefused = [this](const std::function<void()>& request) {
+        plug->setUpperDisplayText("");
+        request();
+        EXPECT_FALSE(plug->ThreadRunning() || manager().isCollecting());
+        EXPECT_EQ(line(kControlDisplayName), "No bank to store into: import or create one first");
+    };
+    for (int type = 0; type < 3; ++type) {
+        plug->setMultiMode(type == 1);
+        plug->setSequenceMode(type == 2);
+        plug->getLibrarian()->currentType = type;
+        plug->getLibrarian()->bankList(type)->clear();
+        for (int code = SenderJob::kSendActiveArrangementRequestSysex;
+             code <= SenderJob::kSendAllSequenceRequestSysex; ++code)
+            expectRefused([&] { post(code, false); });
+        expectRefused([this] { plug->sendSinglePatchRequestSysexFromLibrarian(false, 1); });
+        expectRefused([this] { plug->sendSinglePatchRequestSysexFromLibrarian(true, 0); });
+        expectRefused([this] { plug->sendAllPatchRequestSysexFromLibrarian(3); });
+    }
+    EXPECT_TRUE(sent().empty());
+    post(SenderJob::kSendPartRequestSysex, true); // into the editor
+    EXPECT_TRUE(plug->ThreadRunning());
 }

@@ -49,7 +49,7 @@ TEST(LibrarianCollection, TakesOnlyADumpOfItsOwnKindWithinItsSizesNamedByThatDum
         for (const auto& [message, taken] : messages) {
             SCOPED_TRACE("mode " + std::to_string(r.mode) + ", " + std::to_string(message.size()));
             rig.deliver(message);
-            EXPECT_EQ(rig.plugin.answerFlag, taken);
+            EXPECT_EQ(rig.plugin.isAnswerReceived(), taken);
             EXPECT_EQ(rig.anyCollectionArmed(), !taken);
             if (!taken) continue;
             const LibrarianPatch& entry = rig.slot(r.mode, 0);
@@ -72,7 +72,7 @@ TEST(LibrarianCollection, ACompletedDumpWithoutABankIsNoAnswer) {
     rig.librarian.soundBanks.clear();
     rig.plugin.SetLibrarianRequestActive(true);
     rig.deliver(dump(0x10, 393));
-    EXPECT_FALSE(rig.plugin.answerFlag);
+    EXPECT_FALSE(rig.plugin.isAnswerReceived());
     EXPECT_FALSE(rig.anyCollectionArmed());
 }
 
@@ -116,18 +116,29 @@ TEST(SysExDispatch, SysExFromTheHostIsIgnored) {
     EXPECT_TRUE(rig.manager.dumpAwaited);
 }
 
+// Only the synthesizer's own messages teach it: not a universal one (7E, 7F), another
+// maker's or another model's on the same port.
 TEST(SysExDispatch, AnAwaitedDumpTeachesTheDeviceIdOnlyOnceTheProbeStarted) {
+    const Bytes heads[] = {{0xF0, 0x3E, 0x0F},
+                           {0xF0, 0x7E, 0x0F},
+                           {0xF0, 0x7F, 0x0F},
+                           {0xF0, 0x43, 0x0F},
+                           {0xF0, 0x3E, 0x10}};
     for (bool probeStarted : {false, true}) {
-        RequestRig rig;
-        rig.plugin.probeStarted = probeStarted;
-        rig.plugin.setRange(kGlobalSysExID, 0, 3);
-        // A long message that no parser takes, so only the learnt id changes parameters.
-        Bytes message = dump(0x15, 207);
-        message[3] = 0x85; // the high bit is no part of a data byte
-        rig.manager.dumpAwaited = true;
-        rig.deliver(message);
-        EXPECT_EQ(rig.plugin.deviceId, probeStarted ? 5 : 0);
-        EXPECT_EQ(rig.plugin.GetParamValue(kGlobalSysExID), probeStarted ? 3.0 : 0.0);
-        EXPECT_TRUE(rig.plugin.plugSets().empty()); // stored without a control update
+        for (const Bytes& head : heads) {
+            RequestRig rig;
+            rig.plugin.probeStarted = probeStarted;
+            rig.plugin.setRange(kGlobalSysExID, 0, 3);
+            // A long message that no parser takes, so only the learnt id changes parameters.
+            Bytes message = dump(0x15, 207);
+            std::copy(head.begin(), head.end(), message.begin());
+            message[3] = 0x85; // the high bit is no part of a data byte
+            rig.manager.dumpAwaited = true;
+            rig.deliver(message);
+            const bool learnt = probeStarted && head == heads[0];
+            EXPECT_EQ(rig.plugin.deviceId, learnt ? 5 : 0) << int(head[1]) << " " << int(head[2]);
+            EXPECT_EQ(rig.plugin.GetParamValue(kGlobalSysExID), learnt ? 3.0 : 0.0);
+            EXPECT_TRUE(rig.plugin.plugSets().empty()); // stored without a control update
+        }
     }
 }

@@ -1,6 +1,8 @@
 #include "src/incoming/MIDIMessageManager.h"
+#include "src/librarian/PatchLibrarian.h"
 #include "src/sender/MIDIMessageSender.h"
 #include "src/uiconfig/ParameterIds.h"
+#include "tests/librarian/LibrarianTestHost.h"
 #include "tests/support/FakeSenderPlugin.h"
 #include "tests/support/ScaledClock.h"
 
@@ -119,7 +121,8 @@ TEST(SenderWorkers, APostToARunningWorkerIsRefusedAndTheOthersStillTakeJobs) {
     EXPECT_FALSE(argumentsWritten);
     // MIDI Start goes to its own worker, not to the busy clock worker.
     EXPECT_TRUE(manager.postJob(SenderJob::kStartMIDIClockOutput));
-    EXPECT_TRUE(manager.postJob(SenderJob::kSendPartRequestSysex));
+    EXPECT_TRUE(manager.postJob(SenderJob::kSendPartRequestSysex,
+                                [](SenderJob& job) { job.toEditor = true; }));
     EXPECT_TRUE(waitIdle(manager, MIDIMessageManager::kClockThread));
     manager.getSender()->resetContinuousClock(true);
     ASSERT_TRUE(waitIdle(manager, MIDIMessageManager::kClockTickThread));
@@ -179,7 +182,11 @@ TEST(SenderTeardown, JoinsATickingClockAndOneStillWaitingForATempoSilently) {
 TEST(LibrarianSoundRequests, ArmTheSoundCollectionWhenPosted) {
     testsupport::ManualClock clock;
     FakeSenderPlugin plugin;
-    MIDIMessageManager manager(&plugin, nullptr, nullptr, nullptr);
+    LibrarianTestHost host;
+    PatchLibrarian librarian(host);
+    PatchFile bank;
+    librarian.soundBanks = {&bank};
+    MIDIMessageManager manager(&plugin, nullptr, &librarian, nullptr);
     const std::function<void()> posts[] = {
         [&] { manager.sendSinglePatchRequestSysexFromLibrarian(true, 2); },
         [&] { manager.sendAllPatchRequestSysexFromLibrarian(3); },

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -117,6 +118,66 @@ TEST(RequestJobs, ASilentBankSlotIsSkippedAndTheBankEndsTimedOut) {
     EXPECT_EQ(rig.plugin.upperDisplay(), kTimedOut);
     EXPECT_EQ(rig.plugin.callCount("unsaved 1"), 1u);
     EXPECT_EQ(rig.librarian.upperSlotIndex, 0);
+}
+
+namespace {
+
+// The synthesizer's delay: 250 ms for each request, but `first` for slot 3's first request
+// and `again` for every later one.
+std::function<int(const Bytes&)> lateSlot3(int first, int again) {
+    return [first, again, asked = false](const Bytes& request) mutable {
+        if (request[6] != 3) return 250;
+        return std::exchange(asked, true) ? again : first;
+    };
+}
+
+} // namespace
+
+// A bank slot waits 30 pauses of 500 ms, the id scan at the 25th adding 128 more.
+TEST(RequestJobs, ADumpAddressedToAnotherSlotFillsNone) {
+    constexpr int kNever = 24 * 3600 * 1000;
+    const struct Case {
+        const char* name;
+        std::function<void(qsim::SynthSimulator&)> setUp;
+        int emptySlot;       // -1: none
+        const char* ignored; // the address of the dump ignored
+        const char* end;
+    } cases[] = {
+        // It comes while slot 4 is awaited, just before slot 4's own answer.
+        {"slot 3 answered after its time-out",
+         [](qsim::SynthSimulator& s) { s.setAnswerDelay(lateSlot3(158 * 500 + 249, kNever)); }, 3,
+         "01 03", kTimedOut},
+        // Its first answer came during the scan, the second (to the scan's request) late.
+        {"slot 3 answered twice",
+         [](qsim::SynthSimulator& s) { s.setAnswerDelay(lateSlot3(25 * 500 + 100, 1100)); }, -1,
+         "01 03", kDoneLc},
+        {"slot 5 answered with slot 6's address",
+         [](qsim::SynthSimulator& s) {
+             s.setDump(0x10, 1, 5, qsim::SynthSimulator::blankDump(0, 0x10, 1, 6));
+         },
+         5, "01 06", kTimedOut},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RequestRig rig(kSounds);
+        c.setUp(rig.synth);
+        ASSERT_TRUE(
+            rig.run(SenderJob::kSendAllPatchRequestSysex, [](SenderJob& j) { j.bank = 1; }));
+        // The slot each slot's dump is addressed to, -1 for none.
+        std::vector<int> held, want;
+        for (int s = 0; s < 100; ++s) {
+            const LibrarianPatch& entry = rig.slot(kSounds, s);
+            held.push_back(entry.dumps.empty() ? -1 : entry.dumps[0].bytes[6]);
+            want.push_back(s == c.emptySlot ? -1 : s);
+        }
+        EXPECT_EQ(held, want);
+        EXPECT_EQ(rig.plugin.upperDisplay(), c.end);
+        const std::vector<std::string> log = rig.plugin.logLines();
+        EXPECT_NE(std::find(log.begin(), log.end(),
+                            std::string("PATCH LIBRARIAN: dump addressed ") + c.ignored +
+                                " ignored, another slot is awaited"),
+                  log.end());
+    }
 }
 
 TEST(RequestJobs, ACancelDuringTheProgressPauseEndsTheBankAfterThatSlot) {

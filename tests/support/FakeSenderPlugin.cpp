@@ -165,7 +165,13 @@ void FakeSenderPlugin::DisplayProcessingIndicator(bool on) {
 void FakeSenderPlugin::SetLibrarianRequestActive(bool librarian) {
     logCall(librarian ? "request librarian" : "request editor");
     if (manager) manager->setLibrarianRequestActive(librarian, multiMode, patternMode);
-    answerFlag = false;
+    ++armings;
+}
+
+void FakeSenderPlugin::armLibrarianRequestForSlot(SysexMessage::Address slot) {
+    logCall("request librarian slot " + std::to_string(slot.high) + " " + std::to_string(slot.low));
+    if (manager) manager->setLibrarianRequestActive(true, multiMode, patternMode, slot);
+    ++armings;
 }
 
 void FakeSenderPlugin::SetLibrarianStatusUnsaved(bool on) {
@@ -218,8 +224,9 @@ bool FakeSenderPlugin::ProcessSysExInternal(ISysEx* msg) {
     if (!manager) return internalInputStores;
     // A collection that was armed and took the message leaves answerReceived set.
     const bool collecting = manager->isCollecting();
+    const unsigned arming = armings;
     manager->ProcessSysEx(msg, true);
-    if (manager->answerReceived) answerFlag = true;
+    if (manager->answerReceived) answeredArming = arming;
     return collecting && manager->answerReceived;
 }
 

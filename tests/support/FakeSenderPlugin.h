@@ -55,6 +55,8 @@ public:
     void checksumCheckAndSend(uint8_t* msg, int length) override;
     void DisplayProcessingIndicator(bool on) override;
     void SetLibrarianRequestActive(bool librarian) override;
+    // Logged as "request librarian slot <byte 5> <byte 6>".
+    void armLibrarianRequestForSlot(SysexMessage::Address slot) override;
     void SetLibrarianStatusUnsaved(bool on) override;
     void DisarmLibrarianRequests() override;
     void setLibrarianViewDirty() override;
@@ -65,7 +67,7 @@ public:
     void updatePatchLibrarianView(int which) override;
     void OnParamChange(int paramIdx) override;
     void OnParamChange2(int paramIdx) override;
-    bool isAnswerReceived() override { return answerFlag; }
+    bool isAnswerReceived() override { return answeredArming == armings; }
     bool isProbeStarted() override { return probeStarted; }
     bool isReducedChangeRunning() override { return reducedChange; }
     void setDeviceId(int id) override { deviceId = id; }
@@ -152,7 +154,9 @@ public:
     MIDIMessageManager* manager = nullptr;
     std::atomic<bool> multiMode{false};
     std::atomic<bool> patternMode{false};
-    std::atomic<bool> answerFlag{false};
+    // The plug-in core's answer flag: an answer records the arming it came under.
+    std::atomic<unsigned> armings{0};
+    std::atomic<unsigned> answeredArming{~0u};
     std::atomic<bool> probeStarted{false};
     std::atomic<bool> reducedChange{false};
     std::atomic<bool> processing{false};

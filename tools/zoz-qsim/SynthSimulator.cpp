@@ -240,7 +240,12 @@ void SynthSimulator::start(Reply r) {
 
 void SynthSimulator::receive(const Bytes& m) {
     std::lock_guard<std::mutex> lock(queueMutex);
-    queue.push_back({m, platform::NowNanos() + delayNanos});
+    const int64_t due =
+        platform::NowNanos() + (delayMillis ? delayMillis(m) : 0) * int64_t(1000000);
+    // After every answer due no later, so answers due together keep their order.
+    const auto at = std::upper_bound(queue.begin(), queue.end(), due,
+                                     [](int64_t d, const Pending& p) { return d < p.due; });
+    queue.insert(at, {m, due});
     changed.notify_all();
 }
 
@@ -291,8 +296,12 @@ void SynthSimulator::setSilence(std::function<bool(const Bytes&)> silent) {
 }
 
 void SynthSimulator::setAnswerDelayMillis(int millis) {
+    setAnswerDelay([millis](const Bytes&) { return millis; });
+}
+
+void SynthSimulator::setAnswerDelay(std::function<int(const Bytes&)> millis) {
     std::lock_guard<std::mutex> lock(queueMutex);
-    delayNanos = int64_t(millis) * 1000000;
+    delayMillis = std::move(millis);
 }
 
 void SynthSimulator::setDump(uint8_t dumpId, uint8_t address5, uint8_t address6, Bytes dump) {

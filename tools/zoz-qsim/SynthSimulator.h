@@ -22,8 +22,8 @@ namespace qsim {
 // (multi, index + 7) and 24 (global, index + 5) to the edit buffers. A part select chooses the
 // part whose pattern the pattern edit buffer addresses. It hears its own device id and the
 // broadcast id 7F; its answers carry its own. Answers are given on a thread of its own, each
-// `answerDelayMillis` of the platform clock after its request, as a MIDI input thread would
-// deliver them.
+// its delay of the platform clock after its request (in the order they fall due), as a MIDI
+// input thread would deliver them.
 class SynthSimulator {
 public:
     using Bytes = std::vector<uint8_t>;
@@ -51,6 +51,8 @@ public:
     // Requests for which `silent` is true go unanswered.
     void setSilence(std::function<bool(const Bytes& request)> silent);
     void setAnswerDelayMillis(int millis);
+    // Each request's own delay in ms, e.g. one late answer among timely ones.
+    void setAnswerDelay(std::function<int(const Bytes& request)> millis);
     void setDeviceId(int id) { deviceId = id & 0x7F; }
     int requestsAnswered() const;
 
@@ -102,8 +104,8 @@ private:
 
     std::mutex queueMutex;
     std::condition_variable changed;
-    std::deque<Pending> queue;
-    int64_t delayNanos = 0;
+    std::deque<Pending> queue; // by due time
+    std::function<int(const Bytes&)> delayMillis;
     bool busy = false;
     bool stopping = false;
     Reply reply;
