@@ -10,15 +10,17 @@ constexpr int kAddressOffset = 5;
 LibrarianRequest::LibrarianRequest(uint8_t dumpId, int minSize, int maxSize, int nameOffset)
     : dumpId(dumpId), minSize(minSize), maxSize(maxSize), nameOffset(nameOffset) {}
 
-void LibrarianRequest::arm(std::optional<SysexMessage::Address> slot) {
+void LibrarianRequest::arm(std::optional<SysexMessage::Address> slot, int slotIndex) {
     std::lock_guard<std::mutex> lock(mutex);
     patch = LibrarianPatch();
     awaitedSlot = slot;
+    awaitedSlotIndex = slot ? slotIndex : -1;
     active = true;
 }
 
 LibrarianRequest::Take LibrarianRequest::addMessageData(const uint8_t* data, int size,
-                                                        LibrarianPatch* completed) {
+                                                        LibrarianPatch* completed,
+                                                        int* slotIndex) {
     if (!data || size < minSize || size > maxSize) return Take::kIgnored;
     if (data[0] != kHeader[0] || data[1] != kHeader[1] || data[2] != kHeader[2] ||
         data[kIdOffset] != dumpId)
@@ -33,6 +35,7 @@ LibrarianRequest::Take LibrarianRequest::addMessageData(const uint8_t* data, int
     state = 1;
     active = false;
     if (completed) *completed = patch;
+    if (slotIndex) *slotIndex = awaitedSlotIndex;
     return Take::kCompleted;
 }
 

@@ -29,12 +29,14 @@ public:
     LibrarianRequest(uint8_t dumpId, int minSize, int maxSize, int nameOffset);
 
     // Empties the collection and lets it collect; with `slot`, only a dump whose address
-    // bytes (5 and 6) are the slot's.
-    void arm(std::optional<SysexMessage::Address> slot = std::nullopt);
+    // bytes (5 and 6) are the slot's, to be stored into the librarian's slot `slotIndex`.
+    void arm(std::optional<SysexMessage::Address> slot = std::nullopt, int slotIndex = -1);
     // Appends a dump of the record's kind and size (and slot), names the entry after it and
     // stops collecting, with a copy of the completed entry in `completed` when given (a copy
     // taken later may already be emptied by the next arming). Any other message is left.
-    Take addMessageData(const uint8_t* data, int size, LibrarianPatch* completed = nullptr);
+    // `slotIndex` receives the librarian slot given at arming (-1: the selected one).
+    Take addMessageData(const uint8_t* data, int size, LibrarianPatch* completed = nullptr,
+                        int* slotIndex = nullptr);
     // A copy of the entry collected so far.
     LibrarianPatch entry() const;
 
@@ -49,4 +51,5 @@ private:
     mutable std::mutex mutex;
     LibrarianPatch patch;
     std::optional<SysexMessage::Address> awaitedSlot;
+    int awaitedSlotIndex = -1;
 };

@@ -31,7 +31,11 @@ void MIDIMessageManager::setLibrarianRequestActive(bool toLibrarian, bool multiM
     disarmLibrarianRequests();
     if (toLibrarian) {
         dumpAwaited = false;
-        (patternMode ? patternRequest : multiMode ? performanceRequest : patchRequest).arm(slot);
+        // The slot to fill is fixed now: a request that times out moves the selection on
+        // while its late answer may still be on its way to the store.
+        const int slotIndex = librarian ? librarian->upperSlotIndex.load() : -1;
+        (patternMode ? patternRequest : multiMode ? performanceRequest : patchRequest)
+            .arm(slot, slotIndex);
     } else {
         dumpAwaited = true;
     }
@@ -76,14 +80,16 @@ bool MIDIMessageManager::collectForLibrarian(const ISysEx& m) {
     for (LibrarianRequest* record : records) {
         if (!record->active) continue;
         LibrarianPatch entry;
-        const LibrarianRequest::Take take = record->addMessageData(m.data, m.size, &entry);
+        int slotIndex = -1;
+        const LibrarianRequest::Take take =
+            record->addMessageData(m.data, m.size, &entry, &slotIndex);
         // A late answer to an earlier slot (or one to another request) completes nothing.
         if (take == LibrarianRequest::Take::kOtherSlot)
             plugin->printDebugInfo("PATCH LIBRARIAN: dump addressed " + addressText(m.data) +
                                    " ignored, another slot is awaited");
         if (take != LibrarianRequest::Take::kCompleted) return true;
         // Only a stored entry counts as an answer: the request must not report a slot filled.
-        if (librarian && librarian->setSysexDatatoSelectedSlot(&entry)) {
+        if (librarian && librarian->setSysexDatatoSelectedSlot(&entry, slotIndex)) {
             plugin->updatePatchLibrarianView(0);
             plugin->setLibrarianViewDirty();
             answerReceived = true;

@@ -55,10 +55,10 @@ bool PatchLibrarian::hasUpperBank() {
     return upperBank() != nullptr;
 }
 
-bool PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* incoming) {
+bool PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* incoming, int slot) {
     KIT_MutexLock lock(&m_mutex);
     PatchFile* bank = upperBank();
-    const int slot = upperSlotIndex;
+    if (slot < 0) slot = upperSlotIndex;
     if (!incoming || !bank) {
         log("PATCH LIBRARIAN: no bank " + std::to_string(upperBankIndex) + " of type " +
             std::to_string(currentType) + " to store into, entry dropped");

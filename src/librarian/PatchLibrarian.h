@@ -83,9 +83,10 @@ public:
     void createNewSearchPatchFiles(const std::string& text);
 
     // Storing an incoming entry ------------------------------------------------------------
-    // Puts a copy of `incoming` into the upper bank of the current type at the upper slot.
+    // Puts a copy of `incoming` into the upper bank of the current type at `slot` (-1: the
+    // upper slot).
     // False (nothing changed) when there is no such bank or the slot lies outside 0..99.
-    bool setSysexDatatoSelectedSlot(const LibrarianPatch* incoming);
+    bool setSysexDatatoSelectedSlot(const LibrarianPatch* incoming, int slot = -1);
     // Whether the current type has an upper bank for the store to write into.
     bool hasUpperBank();
 

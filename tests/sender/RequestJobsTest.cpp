@@ -180,6 +180,18 @@ TEST(RequestJobs, ADumpAddressedToAnotherSlotFillsNone) {
     }
 }
 
+// A slot's time-out moves the selection on before the next slot is armed; an answer to the
+// slot that timed out, arriving in between, still belongs to that slot.
+TEST(RequestJobs, AnAnswerBetweenATimeOutAndTheNextArmingFillsItsOwnSlot) {
+    RequestRig rig(kSounds);
+    rig.librarian.upperSlotIndex = 3;
+    rig.plugin.armLibrarianRequestForSlot(SysexMessage::soundSlot(1, 3));
+    rig.librarian.upperSlotIndex = 4;
+    rig.deliver(qsim::SynthSimulator::blankDump(0, 0x10, 1, 3));
+    EXPECT_EQ(rig.slot(kSounds, 3).dumps.size(), 1u);
+    EXPECT_TRUE(rig.slot(kSounds, 4).dumps.empty());
+}
+
 TEST(RequestJobs, ACancelDuringTheProgressPauseEndsTheBankAfterThatSlot) {
     RequestRig rig(kPatterns);
     rig.cancelAtSleep = 2; // slot 0's first wait, then its progress pause
