@@ -346,6 +346,7 @@ public:
     int getTempoValue() override { return clockTempo; }
     std::string getValueListText(const std::string& list, int index) override;
     void printDebugInfo(const std::string& text) override { log(text); }
+    void logSysExOut(const uint8_t* bytes, int size) override;
     double GetParamMin(int paramIdx) override;
     double GetParamMax(int paramIdx) override;
     void storeParamValue(int paramIdx, double value) override;
