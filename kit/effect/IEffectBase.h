@@ -172,8 +172,8 @@ public:
     int GetMIDIOutPortNumber(const char* name);
     // Replaces the output client by one whose virtual port is "From " + name.
     bool initializeVirtualOutput(std::string name);
-    // Whether an input port is open now.
-    bool isExternalMIDIInOpen() const { return m_midiInOpen; }
+    // Whether an input port is open now; a test plug-in that records its output may claim one.
+    virtual bool isExternalMIDIInOpen() const { return m_midiInOpen; }
     // The input client's callback (userData is the plug-in): passes the bytes on only while an
     // input port is open; nothing it raises escapes.
     static void MIDICallback(double deltaTime, std::vector<unsigned char>* bytes, void* userData);

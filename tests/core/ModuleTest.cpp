@@ -157,3 +157,39 @@ TEST_F(Module, ArdoursScannerIndexesIt) {
         EXPECT_NE(cache.find(field), std::string::npos) << field << "\n" << cache;
     scanner.Signal(SIGKILL); // its exit hangs (above)
 }
+
+// Qtractor's scanner parses the line its scanner prints: the module adds nothing to it, with
+// the log on or off and the JACK server there or not, and says in the log which MIDI system
+// it found.
+TEST_F(Module, AScannersOutputHoldsItsLineAlone) {
+    const bool server = getenv("JACK_DEFAULT_SERVER") != nullptr;
+    const std::string none = "JACK_DEFAULT_SERVER=zoz-none-" + std::to_string(getpid());
+    for (const bool log : {false, true}) {
+        for (const std::string& jack : {std::string(), none}) {
+            if (jack.empty() && !server) continue;
+            SCOPED_TRACE(std::string(log ? "log " : "no log ") + (jack.empty() ? "JACK" : "none"));
+            fs::remove_all(data);
+            if (log) keepLog();
+            // Unloading the module takes the static data of it and its libraries along, which
+            // the leak check would then count as leaks.
+            std::vector<std::string> env = {"ZOZ_DATA_DIR=" + data, "ZOZ_MIDI_API=",
+                                            "ZOZ_RESOURCES_DIR=" + kBuiltResources,
+                                            "ASAN_OPTIONS=detect_leaks=0"};
+            if (!jack.empty()) env.push_back(jack);
+            std::string output;
+            EXPECT_EQ(testsupport::RunProgram({"/bin/sh", "-c", "exec \"$0\" \"$1\" 2>&1",
+                                               ZOZ_SCANNER_PATH, kModule},
+                                              &output, 60000, env),
+                      0);
+            EXPECT_EQ(output, "VST|Zoz Editor|Kavmoor\n");
+            if (!log) continue;
+            const bool alsa = access("/dev/snd/seq", R_OK | W_OK) == 0;
+            const std::string said = jack.empty() ? "using JACK"
+                                     : alsa       ? "using ALSA"
+                                                  : "no MIDI ports: no JACK server runs and ALSA "
+                                                    "has no sequencer";
+            const std::vector<std::string> lines = logLines();
+            EXPECT_NE(std::find(lines.begin(), lines.end(), "MIDI PORTS: " + said), lines.end());
+        }
+    }
+}
