@@ -39,18 +39,11 @@ struct ProjectRecall : StoredPorts {
     }
 };
 
-// What the test JACK server logged since `from` (its log's size then); "" without the log.
-std::string jackLogSince(std::streamoff from) {
+// What the test JACK server logged, its clients' missed cycles among it ("" without it).
+std::string jackLog() {
     const char* path = getenv("ZOZ_JACK_LOG");
     std::ifstream in(path ? path : "");
-    in.seekg(from);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::streamoff jackLogSize() {
-    const char* path = getenv("ZOZ_JACK_LOG");
-    std::ifstream in(path ? path : "", std::ios::ate);
-    return in ? std::streamoff(in.tellg()) : 0;
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 } // namespace
@@ -62,7 +55,7 @@ TEST_F(ProjectRecall, SavedWithoutPortsOpensNothingSendsNothingAndWaitsForNothin
     auto sender = peer("send", "out", "s");
     resources = ZOZ_TEST_LAYOUT; // with the device menus
     writeSettings("yellow\nnormal\nyes\n\n");
-    const std::streamoff logged = jackLogSize();
+    const size_t logged = jackLog().size();
     ByteChunk chunk;
     start()->SerializeState2(&chunk, true);
     auto plug = start<RecordingZoz>(out, toPort);
@@ -72,11 +65,8 @@ TEST_F(ProjectRecall, SavedWithoutPortsOpensNothingSendsNothingAndWaitsForNothin
         EXPECT_EQ(clock.SleptNanos(), 0);
     }
     EXPECT_FALSE(plug->isMIDIIOSet());
-    EXPECT_EQ(plug->GetParam(kDeviceOutSelection)->Value(), 0.0);
-    EXPECT_EQ(plug->GetParam(kDeviceInSelection)->Value(), 0.0);
     EXPECT_EQ(out.count(), 0u);
     EXPECT_GT(plug->getExternalMIDIOutNames().size(), 1u); // the peers' ports were listed
-
     jack_client_t* look = jack_client_open("zozcorelook", JackNoStartServer, nullptr);
     ASSERT_TRUE(look);
     for (const char* name : {"Zoz Editor", "Zoz Editor In", "Zoz Editor Out"}) {
@@ -88,7 +78,7 @@ TEST_F(ProjectRecall, SavedWithoutPortsOpensNothingSendsNothingAndWaitsForNothin
     EXPECT_EQ(ours, nullptr);
     jack_free(ours);
     jack_client_close(look);
-    EXPECT_EQ(jackLogSince(logged).find("client = Zoz Editor"), std::string::npos);
+    EXPECT_EQ(jackLog().find("client = Zoz Editor", logged), std::string::npos);
 }
 
 TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutBeforeTheRestoreReturns) {
