@@ -52,6 +52,10 @@ jack_client_t* openJackClient(const std::string& name) {
     });
 }
 
+void closeJackClient(jack_client_t* client) {
+    quietJack([&] { jack_client_close(client); });
+}
+
 // A client that is never activated takes no part in the server's cycles, so looking costs
 // the running graph nothing. The library names JACK's ports the same way.
 bool lookAtJack(MidiPorts& ports, const std::string& clientName) {
@@ -59,7 +63,7 @@ bool lookAtJack(MidiPorts& ports, const std::string& clientName) {
     if (!client) return false;
     ports.sources = jackPorts(client, JackPortIsOutput);
     ports.destinations = jackPorts(client, JackPortIsInput);
-    jack_client_close(client);
+    closeJackClient(client);
     return true;
 }
 
@@ -101,7 +105,7 @@ MidiSystem chosenSystem(const std::string& clientName) {
     if (forced != MidiSystem::kNone) return forced;
     jack_client_t* client = openJackClient(clientName);
     if (!client) return MidiSystem::kAlsa;
-    jack_client_close(client);
+    closeJackClient(client);
     return MidiSystem::kJack;
 }
 
