@@ -2,6 +2,7 @@
 
 #include "tests/core/CoreRig.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MidiSystem.h"
 
 #include <algorithm>
 #include <csignal>
@@ -163,7 +164,7 @@ TEST_F(Module, ArdoursScannerIndexesIt) {
 TEST_F(Module, AScannersOutputHoldsItsLineAlone) {
     const bool alsa = access("/dev/snd/seq", R_OK | W_OK) == 0;
     for (const bool log : {false, true}) {
-        for (const bool jack : {false, getenv("JACK_DEFAULT_SERVER") != nullptr}) {
+        for (const bool jack : {false, testsupport::MidiSystemMissing().empty()}) {
             fs::remove_all(data);
             if (log) keepLog();
             // Unloading the module takes its libraries' static data along, which the leak
