@@ -22,10 +22,7 @@ bool ReadResourceFile(const std::string& name, std::vector<char>& bytes) {
     // The read count is an int for every caller, and the zero byte must fit after it.
     if (st.st_size >= INT_MAX) return false;
     FILE* f = fopen(path.c_str(), "rb");
-    if (!f) {
-        printf("failed to open file\n");
-        return false;
-    }
+    if (!f) return false;
     bytes.resize(size_t(st.st_size) + 1);
     const size_t got = fread(bytes.data(), 1, size_t(st.st_size), f);
     // A file that grew while it was read is not whole either.

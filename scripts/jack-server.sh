@@ -9,6 +9,8 @@ start_jack_server() {
   pgrep -x jackd >/dev/null || rm -f /dev/shm/jack-shm-registry
   export JACK_DEFAULT_SERVER="zoztest$$"
   export JACK_NO_START_SERVER=1
+  # Tests read what the server says of its clients (their missed cycles) here.
+  export ZOZ_JACK_LOG="$1"
   jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$1" 2>&1 &
   started+=($!)
   # A loaded machine can take several seconds to bring the server up.

@@ -1,6 +1,7 @@
 #include "kit/effect/IEffectBase.h"
 
 #include "kit/effect/IGraphics.h"
+#include "platform/midi/MidiBackend.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -189,8 +190,9 @@ IEffectBase::IEffectBase(int /*nParams*/, const char* /*channelIOStr*/, int /*nP
                          const char* /*effectName*/, const char* /*productName*/,
                          const char* /*mfrName*/, int version, int uniqueID, int mfrID, int latency,
                          bool /*plugDoesMidi*/, bool plugDoesChunks, bool plugIsInst, EAPI plugAPI)
-    : m_uniqueID(uniqueID), m_mfrID(mfrID), m_version(version), m_api(plugAPI),
-      m_doesChunks(plugDoesChunks), m_isInstrument(plugIsInst), m_latency(latency) {}
+    : m_instanceNumber(takeInstanceNumber()), m_uniqueID(uniqueID), m_mfrID(mfrID),
+      m_version(version), m_api(plugAPI), m_doesChunks(plugDoesChunks),
+      m_isInstrument(plugIsInst), m_latency(latency) {}
 
 void IEffectBase::initialize(int nAutomated, int nParams, const char* channelIOStr, int nPresets,
                              const char* effectName, const char* productName, const char* mfrName,
@@ -232,6 +234,7 @@ void IEffectBase::initialize(int nAutomated, int nParams, const char* channelIOS
 IEffectBase::~IEffectBase() {
     // First, so that no MIDI input reaches the plug-in while its parts are taken down.
     closeExternalMIDI();
+    releaseInstanceNumber(m_instanceNumber);
     delete m_graphics;
     m_graphics = nullptr;
     m_params.Empty(true);

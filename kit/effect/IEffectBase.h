@@ -14,12 +14,17 @@
 #include "kit/effect/ITimeInfo.h"
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 class RtMidiIn;
 class RtMidiOut;
+namespace platform {
+enum class MidiSystem : int;
+class MidiErrors;
+} // namespace platform
 
 enum EAPI { kAPIVST2 = 0, kAPIVST3, kAPIAU, kAPIRTAS, kAPIAAX, kAPISA };
 
@@ -145,8 +150,10 @@ public:
                                  void* userData);
 
     // ---- External MIDI ports, the road to the synthesizer.
-    // Entry 0 is "Select MIDI Device", then the system's ports in the library's order. The list
-    // is built once per plug-in, creating that direction's client on first use.
+    // Entry 0 is "Select MIDI Device", then the system's ports in the library's order. The
+    // lists are built once per plug-in, both on the first call of either, without a client:
+    // a direction's client is made when a port of it is first opened, named after the plug-in
+    // ("<effect name>[ <instance number>] In", "… Out").
     std::vector<std::string>& getExternalMIDIInNames();
     std::vector<std::string>& getExternalMIDIOutNames();
     // Closes the port of the previous selection and opens the port named; selection receives
@@ -165,6 +172,8 @@ public:
     int GetMIDIOutPortNumber(const char* name);
     // Replaces the output client by one whose virtual port is "From " + name.
     bool initializeVirtualOutput(std::string name);
+    // Whether an input port is open now; a test plug-in that records its output may claim one.
+    virtual bool isExternalMIDIInOpen() const { return m_midiInOpen; }
     // The input client's callback (userData is the plug-in): passes the bytes on only while an
     // input port is open; nothing it raises escapes.
     static void MIDICallback(double deltaTime, std::vector<unsigned char>* bytes, void* userData);
@@ -287,6 +296,10 @@ protected:
     // synthesizer ends here, so a test plug-in may record the bytes instead.
     virtual bool SendExternalMIDI(const unsigned char* bytes, int size);
     static constexpr int kMaxExternalMIDIBytes = 16000;
+    // Where the external ports report what the MIDI library and the MIDI system say (which
+    // system is used, errors): nothing of it may reach the host's terminal. Called on any
+    // thread; the base drops it.
+    virtual void LogExternalMIDI(const std::string& /*text*/) {}
 
     // The host adapter's three parameter notices; called for visible parameters only.
     virtual void HostBeginEdit(int idx) = 0;
@@ -311,8 +324,20 @@ private:
 
     void closeExternalMIDI();
     void shutMIDIInput();
+    void lookForExternalMIDI();
+    std::string midiClientName(const char* direction) const;
+    RtMidiIn* inputClient();
+    RtMidiOut* outputClient();
+    static int takeInstanceNumber();
+    static void releaseInstanceNumber(int number);
 
     int m_nHidden = 0;
+    // 1 for the first plug-in alive in the process, then the lowest number free.
+    const int m_instanceNumber;
+    bool m_midiLooked = false;
+    platform::MidiSystem m_midiSystem{};
+    std::unique_ptr<platform::MidiErrors> m_midiInErrors;
+    std::unique_ptr<platform::MidiErrors> m_midiOutErrors;
     RtMidiIn* m_midiIn = nullptr;
     RtMidiOut* m_midiOut = nullptr;
     int m_midiInSelection = 0;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 namespace {
 
@@ -29,117 +30,140 @@ int livePort(RtMidi* client, const std::string& name) {
     return -1;
 }
 
-void appendPortNames(std::vector<std::string>& names, RtMidi* client) {
-    names.push_back(kNoDevice);
-    if (!client) return;
-    const unsigned int count = client->getPortCount();
-    for (unsigned int i = 0; i < count; ++i) {
-        try {
-            names.push_back(client->getPortName(i));
-        } catch (const RtMidiError& e) {
-            e.printMessage();
-            names.push_back("MIDI Port " + std::to_string(i + 1));
-        }
-    }
-}
-
-int portNumber(RtMidi* client, const char* name, const char* virtualName) {
+int portNumber(const std::vector<std::string>& names, const char* name,
+               const char* virtualName) {
     if (!name) return -1;
     if (strcmp(name, kNoDevice) == 0) return 0;
     if (strcmp(name, virtualName) == 0) return 1;
-    const int port = client ? livePort(client, name) : -1;
-    return port < 0 ? -1 : port + 1;
+    const int idx = findPort(names, name);
+    return idx > 0 ? idx : -1;
 }
+
+std::vector<std::string> listOf(const std::vector<std::string>& ports) {
+    std::vector<std::string> names = {kNoDevice};
+    names.insert(names.end(), ports.begin(), ports.end());
+    return names;
+}
+
+// The plug-ins alive in the process, by instance number.
+std::mutex g_instancesLock;
+std::set<int> g_instances;
 
 } // namespace
 
-std::vector<std::string>& IEffectBase::getExternalMIDIOutNames() {
-    if (!m_midiOutNames.empty()) return m_midiOutNames;
-    m_midiOutSelection = 0;
-    std::lock_guard<std::mutex> lock(m_midiOutMutex);
-    try {
-        if (!m_midiOut) m_midiOut = platform::NewMidiOut("RtMidi Output Client");
-    } catch (const RtMidiError& e) {
-        e.printMessage();
+int IEffectBase::takeInstanceNumber() {
+    std::lock_guard<std::mutex> lock(g_instancesLock);
+    int number = 1;
+    while (g_instances.count(number))
+        ++number;
+    g_instances.insert(number);
+    return number;
+}
+
+void IEffectBase::releaseInstanceNumber(int number) {
+    std::lock_guard<std::mutex> lock(g_instancesLock);
+    g_instances.erase(number);
+}
+
+std::string IEffectBase::midiClientName(const char* direction) const {
+    std::string name = m_effectName;
+    if (m_instanceNumber > 1) name += " " + std::to_string(m_instanceNumber);
+    return direction ? name + " " + direction : name;
+}
+
+// Both lists at once: one look at the MIDI system, which says which system it is.
+void IEffectBase::lookForExternalMIDI() {
+    if (m_midiLooked) return;
+    m_midiLooked = true;
+    const auto report = [this](const std::string& text) { LogExternalMIDI(text); };
+    m_midiInErrors = std::make_unique<platform::MidiErrors>(report);
+    m_midiOutErrors = std::make_unique<platform::MidiErrors>(report);
+    const platform::MidiPorts ports = platform::LookForMidiPorts(midiClientName(nullptr));
+    m_midiSystem = ports.system;
+    LogExternalMIDI(ports.about);
+    m_midiInNames = listOf(ports.sources);
+    m_midiOutNames = listOf(ports.destinations);
+}
+
+// Made when a port of the direction is first opened, so that a plug-in with no port chosen
+// has no client on the MIDI system. The library's errors are caught where they arise.
+RtMidiOut* IEffectBase::outputClient() {
+    if (!m_midiOut) {
+        m_midiOutErrors->TakeFailure();
+        m_midiOut = platform::NewMidiOut(m_midiSystem, midiClientName("Out"),
+                                         m_midiOutErrors.get());
     }
-    appendPortNames(m_midiOutNames, m_midiOut);
+    return m_midiOut;
+}
+
+RtMidiIn* IEffectBase::inputClient() {
+    if (!m_midiIn) {
+        m_midiInErrors->TakeFailure();
+        RtMidiIn* client = platform::NewMidiIn(m_midiSystem, midiClientName("In"), 100,
+                                               m_midiInErrors.get());
+        if (!client) return nullptr;
+        client->setCallback(MIDICallback, this);
+        // SysEx passes; the library drops timing clock and active sensing.
+        client->ignoreTypes(false, true, true);
+        m_midiIn = client;
+    }
+    return m_midiIn;
+}
+
+std::vector<std::string>& IEffectBase::getExternalMIDIOutNames() {
+    if (m_midiOutNames.empty()) {
+        m_midiOutSelection = 0;
+        lookForExternalMIDI();
+    }
     return m_midiOutNames;
 }
 
 std::vector<std::string>& IEffectBase::getExternalMIDIInNames() {
-    if (!m_midiInNames.empty()) return m_midiInNames;
-    m_midiInSelection = 0;
-    if (!m_midiIn) {
-        RtMidiIn* client = nullptr;
-        try {
-            client = platform::NewMidiIn("RtMidi Input Client", 100);
-            client->setCallback(MIDICallback, this);
-            // SysEx passes; the library drops timing clock and active sensing.
-            client->ignoreTypes(false, true, true);
-            m_midiIn = client;
-        } catch (const RtMidiError& e) {
-            e.printMessage();
-            delete client;
-        }
+    if (m_midiInNames.empty()) {
+        m_midiInSelection = 0;
+        lookForExternalMIDI();
     }
-    appendPortNames(m_midiInNames, m_midiIn);
     return m_midiInNames;
 }
 
 void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
     std::lock_guard<std::mutex> lock(m_midiOutMutex);
     try {
-        if (m_midiOutSelection > 0 && m_midiOut) m_midiOut->closePort();
+        if (m_midiOut) m_midiOut->closePort();
         m_midiOutOpen = false;
         m_midiOutSelection = selection;
-        if (selection == 0 || m_midiOutNames.empty()) {
-            if (m_midiOut) m_midiOut->closePort();
-            return;
-        }
+        if (selection == 0 || m_midiOutNames.empty()) return;
         const int idx = findPort(m_midiOutNames, name);
         selection = idx < 0 ? 0 : idx;
         if (idx <= 0) return;
-        // The client is gone when a virtual output could not be made in its place.
-        const int port = m_midiOut ? livePort(m_midiOut, name) : -1;
-        if (port < 0) {
-            selection = 0;
-            return;
-        }
-        m_midiOut->openPort(unsigned(port), "RtMidi Output");
-        m_midiOutOpen = true;
+        RtMidiOut* client = outputClient();
+        const int port = client ? livePort(client, name) : -1;
+        if (port >= 0) platform::OpenMidiPort(*client, unsigned(port), "RtMidi Output");
+        m_midiOutOpen = port >= 0 && !m_midiOutErrors->TakeFailure();
     } catch (const RtMidiError& e) {
-        e.printMessage();
-        selection = 0;
+        LogExternalMIDI(e.getMessage());
     }
+    if (!m_midiOutOpen) selection = 0;
 }
 
 void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
     // The library's close does not wait for a callback already running.
     shutMIDIInput();
     try {
-        if (m_midiInSelection > 0 && m_midiIn) m_midiIn->closePort();
+        if (m_midiIn) m_midiIn->closePort();
         m_midiInSelection = selection;
-        if (selection == 0) {
-            if (m_midiIn) m_midiIn->closePort();
-            return;
-        }
+        if (selection == 0) return;
         const int idx = findPort(m_midiInNames, name);
         selection = idx < 0 ? 0 : idx;
         if (idx <= 0) return;
-        m_midiIn->closePort();
-        const int port = livePort(m_midiIn, name);
-        if (port < 0) {
-            selection = 0;
-            return;
-        }
-        m_midiIn->openPort(unsigned(port), "RtMidi Input");
-        // The callback set when the client was made stays; setting it again only warns.
-        m_midiIn->ignoreTypes(false, true, true);
-        m_midiInOpen = true;
+        RtMidiIn* client = inputClient();
+        const int port = client ? livePort(client, name) : -1;
+        if (port >= 0) platform::OpenMidiPort(*client, unsigned(port), "RtMidi Input");
+        m_midiInOpen = port >= 0 && !m_midiInErrors->TakeFailure();
     } catch (const RtMidiError& e) {
-        e.printMessage();
-        selection = 0;
+        LogExternalMIDI(e.getMessage());
     }
+    if (!m_midiInOpen) selection = 0;
 }
 
 int IEffectBase::getExternalMIDIInDevice(const char* name) {
@@ -151,28 +175,28 @@ int IEffectBase::getExternalMIDIOutDevice(const char* name) {
 }
 
 int IEffectBase::GetMIDIInPortNumber(const char* name) {
-    return portNumber(m_midiIn, name, "virtual input");
+    return portNumber(m_midiInNames, name, "virtual input");
 }
 
 int IEffectBase::GetMIDIOutPortNumber(const char* name) {
-    std::lock_guard<std::mutex> lock(m_midiOutMutex);
-    return portNumber(m_midiOut, name, "virtual output");
+    return portNumber(m_midiOutNames, name, "virtual output");
 }
 
 bool IEffectBase::initializeVirtualOutput(std::string name) {
+    lookForExternalMIDI();
     std::lock_guard<std::mutex> lock(m_midiOutMutex);
     delete m_midiOut;
     m_midiOut = nullptr;
     m_midiOutOpen = false;
     try {
-        m_midiOut = platform::NewMidiOut("RtMidi Output Client");
-        m_midiOut->openVirtualPort("From " + name);
-        m_midiOutOpen = true;
-        return true;
+        RtMidiOut* client = outputClient();
+        if (!client) return false;
+        client->openVirtualPort("From " + name);
+        m_midiOutOpen = !m_midiOutErrors->TakeFailure();
     } catch (const RtMidiError& e) {
-        e.printMessage();
-        return false;
+        LogExternalMIDI(e.getMessage());
     }
+    return m_midiOutOpen;
 }
 
 void IEffectBase::MIDICallback(double deltaTime, std::vector<unsigned char>* bytes,
@@ -213,13 +237,8 @@ bool IEffectBase::SendExternalMIDI(const unsigned char* bytes, int size) {
     std::lock_guard<std::mutex> lock(m_midiOutMutex);
     // Never into a closed port: the JACK back end would wait for ever for room to send.
     if (!m_midiOut || !m_midiOutOpen) return false;
-    try {
-        m_midiOut->sendMessage(bytes, size_t(size));
-        return true;
-    } catch (const RtMidiError& e) {
-        e.printMessage();
-        return false;
-    }
+    m_midiOut->sendMessage(bytes, size_t(size));
+    return !m_midiOutErrors->TakeFailure();
 }
 
 void IEffectBase::closeExternalMIDI() {

@@ -15,7 +15,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -130,9 +129,9 @@ void IGraphicsLinux::closeView(bool lastPicture) {
     if (m_headless && lastPicture) {
         auto& headless = static_cast<platform::HeadlessView&>(*m_view);
         headless.Tick();
+        // The picture is a test's and its absence tells it; the host's terminal hears nothing.
         const char* file = getenv(kPictureFileVariable);
-        if (file && *file && !headless.WritePng(file))
-            fprintf(stderr, "Zoz Editor: cannot write the editor's picture to %s\n", file);
+        if (file && *file) headless.WritePng(file);
     }
     std::unique_ptr<platform::View> view = std::move(m_view);
     const bool threaded = !m_headless;

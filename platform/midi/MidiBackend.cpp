@@ -1,47 +1,172 @@
 #include "platform/midi/MidiBackend.h"
 
-#include <atomic>
+#include <jack/jack.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <unistd.h>
 
 namespace platform {
 
 namespace {
 
-// The back end that ZOZ_MIDI_API forces, or RtMidi::UNSPECIFIED when it names none.
-RtMidi::Api forcedApi() {
-    const char* name = getenv("ZOZ_MIDI_API");
-    if (!name) return RtMidi::UNSPECIFIED;
-    if (strcmp(name, "alsa") == 0) return RtMidi::LINUX_ALSA;
-    if (strcmp(name, "jack") == 0) return RtMidi::UNIX_JACK;
-    return RtMidi::UNSPECIFIED;
+void ignoreJackText(const char*) {}
+
+// libjack tells on standard error why it found no server (and on standard output some news)
+// unless its print functions are replaced: they are, for the call alone. One lock keeps two
+// threads from leaving the quiet ones in place.
+template <class Call> auto quietJack(Call call) {
+    static std::mutex lock;
+    std::lock_guard<std::mutex> hold(lock);
+    void (*const error)(const char*) = jack_error_callback;
+    void (*const info)(const char*) = jack_info_callback;
+    jack_set_error_function(ignoreJackText);
+    jack_set_info_function(ignoreJackText);
+    struct Restore {
+        void (*error)(const char*);
+        void (*info)(const char*);
+        ~Restore() {
+            jack_set_error_function(error);
+            jack_set_info_function(info);
+        }
+    } restore{error, info};
+    return call();
 }
 
-// Set once ALSA has refused a client, so later clients go straight to JACK without the
-// sequencer's complaint on every attempt.
-std::atomic<bool> g_alsaFailed{false};
+std::vector<std::string> jackPorts(jack_client_t* client, unsigned long flags) {
+    std::vector<std::string> names;
+    const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
+    for (size_t i = 0; ports && ports[i]; ++i)
+        names.emplace_back(ports[i]);
+    if (ports) jack_free(ports);
+    return names;
+}
 
-template <class Client, class... Args> Client* newClient(const Args&... args) {
-    const RtMidi::Api forced = forcedApi();
-    if (forced != RtMidi::UNSPECIFIED) return new Client(forced, args...);
-    if (!g_alsaFailed.load()) {
-        try {
-            return new Client(RtMidi::LINUX_ALSA, args...);
-        } catch (const RtMidiError&) {
-            g_alsaFailed.store(true);
-        }
+// Null when no server runs.
+jack_client_t* openJackClient(const std::string& name) {
+    return quietJack([&] {
+        jack_status_t status;
+        return jack_client_open(name.c_str(), JackNoStartServer, &status);
+    });
+}
+
+void closeJackClient(jack_client_t* client) {
+    quietJack([&] { jack_client_close(client); });
+}
+
+// A client that is never activated takes no part in the server's cycles, so looking costs
+// the running graph nothing. The library names JACK's ports the same way.
+bool lookAtJack(MidiPorts& ports, const std::string& clientName) {
+    jack_client_t* client = openJackClient(clientName);
+    if (!client) return false;
+    ports.sources = jackPorts(client, JackPortIsOutput);
+    ports.destinations = jackPorts(client, JackPortIsInput);
+    closeJackClient(client);
+    return true;
+}
+
+template <class Client> std::vector<std::string> libraryPorts(Client& client) {
+    std::vector<std::string> names;
+    const unsigned int count = client.getPortCount();
+    for (unsigned int i = 0; i < count; ++i) {
+        const std::string name = client.getPortName(i);
+        names.push_back(name.empty() ? "MIDI Port " + std::to_string(i + 1) : name);
     }
-    return new Client(RtMidi::UNIX_JACK, args...);
+    return names;
+}
+
+// Without a sequencer ALSA would print its complaint before the library could be quieted.
+bool lookAtAlsa(MidiPorts& ports, const std::string& clientName) {
+    if (access("/dev/snd/seq", R_OK | W_OK) != 0) return false;
+    MidiErrors ignored(nullptr);
+    try {
+        const std::unique_ptr<RtMidiIn> in(NewMidiIn(MidiSystem::kAlsa, clientName, 1, &ignored));
+        const std::unique_ptr<RtMidiOut> out(NewMidiOut(MidiSystem::kAlsa, clientName, &ignored));
+        ports.sources = libraryPorts(*in);
+        ports.destinations = libraryPorts(*out);
+        return true;
+    } catch (const RtMidiError&) {
+        return false;
+    }
+}
+
+MidiSystem forcedSystem() {
+    const char* forced = getenv("ZOZ_MIDI_API");
+    if (forced && strcmp(forced, "jack") == 0) return MidiSystem::kJack;
+    if (forced && strcmp(forced, "alsa") == 0) return MidiSystem::kAlsa;
+    return MidiSystem::kNone;
+}
+
+// What the programs beside the plug-in use: ALSA unless forced or a JACK server answers.
+MidiSystem chosenSystem(const std::string& clientName) {
+    const MidiSystem forced = forcedSystem();
+    if (forced != MidiSystem::kNone) return forced;
+    jack_client_t* client = openJackClient(clientName);
+    if (!client) return MidiSystem::kAlsa;
+    closeJackClient(client);
+    return MidiSystem::kJack;
+}
+
+template <class Client, class... Args>
+Client* newClient(MidiSystem system, MidiErrors* errors, const Args&... args) {
+    if (system == MidiSystem::kNone) return nullptr;
+    const RtMidi::Api api = system == MidiSystem::kJack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+    Client* client = quietJack([&] { return new Client(api, args...); });
+    if (errors) client->setErrorCallback(&MidiErrors::Callback, errors);
+    return client;
 }
 
 } // namespace
 
+void MidiErrors::Callback(RtMidiError::Type type, const std::string& text, void* self) {
+    if (type == RtMidiError::DEBUG_WARNING) return;
+    auto* errors = static_cast<MidiErrors*>(self);
+    if (type != RtMidiError::WARNING) errors->m_failed = true;
+    if (errors->m_report) errors->m_report(text);
+}
+
+MidiPorts LookForMidiPorts(const std::string& clientName) {
+    const bool jackOnly = forcedSystem() == MidiSystem::kJack;
+    const bool alsaOnly = forcedSystem() == MidiSystem::kAlsa;
+    const char* const why = jackOnly || alsaOnly ? " (ZOZ_MIDI_API)" : "";
+    MidiPorts ports;
+    if (!alsaOnly && lookAtJack(ports, clientName)) {
+        ports.system = MidiSystem::kJack;
+        ports.about = std::string("using JACK") + why;
+    } else if (!jackOnly && lookAtAlsa(ports, clientName)) {
+        ports.system = MidiSystem::kAlsa;
+        ports.about = std::string("using ALSA") + why;
+    } else if (jackOnly) {
+        ports.about = "no MIDI ports: ZOZ_MIDI_API names JACK, but no JACK server runs";
+    } else if (alsaOnly) {
+        ports.about = "no MIDI ports: ZOZ_MIDI_API names ALSA, but ALSA has no sequencer";
+    } else {
+        ports.about = "no MIDI ports: no JACK server runs and ALSA has no sequencer";
+    }
+    return ports;
+}
+
+RtMidiIn* NewMidiIn(MidiSystem system, const std::string& clientName,
+                    unsigned int queueSizeLimit, MidiErrors* errors) {
+    return newClient<RtMidiIn>(system, errors, clientName, queueSizeLimit);
+}
+
+RtMidiOut* NewMidiOut(MidiSystem system, const std::string& clientName, MidiErrors* errors) {
+    return newClient<RtMidiOut>(system, errors, clientName);
+}
+
 RtMidiIn* NewMidiIn(const std::string& clientName, unsigned int queueSizeLimit) {
-    return newClient<RtMidiIn>(clientName, queueSizeLimit);
+    return NewMidiIn(chosenSystem(clientName), clientName, queueSizeLimit, nullptr);
 }
 
 RtMidiOut* NewMidiOut(const std::string& clientName) {
-    return newClient<RtMidiOut>(clientName);
+    return NewMidiOut(chosenSystem(clientName), clientName, nullptr);
+}
+
+void OpenMidiPort(RtMidi& client, unsigned int port, const std::string& portName) {
+    quietJack([&] { client.openPort(port, portName); });
 }
 
 } // namespace platform

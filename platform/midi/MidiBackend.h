@@ -2,14 +2,61 @@
 
 #include <RtMidi.h>
 
+#include <atomic>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
-// New clients of the MIDI library, on the back end this machine has: the one that ZOZ_MIDI_API
-// names ("alsa" or "jack") when it is set, else ALSA when its sequencer opens, else JACK. The
-// library's errors (RtMidiError) reach the caller; the caller owns the client.
+enum class MidiSystem : int { kNone, kJack, kAlsa };
+
+// What the computer's MIDI system offers the plug-in.
+struct MidiPorts {
+    MidiSystem system = MidiSystem::kNone;
+    // Which system, or why there is none: a line for the debug log.
+    std::string about;
+    // The ports an input client can read from and an output client can write to, named and
+    // ordered as the MIDI library names and counts them.
+    std::vector<std::string> sources;
+    std::vector<std::string> destinations;
+};
+
+// The system that ZOZ_MIDI_API names ("jack" or "alsa") when it is there, else JACK when a
+// server runs, else ALSA when its sequencer opens, and its ports. Prints nothing, and leaves
+// no client behind: a JACK client is opened for the look (under clientName, or a name JACK
+// makes from it) but never activated.
+MidiPorts LookForMidiPorts(const std::string& clientName);
+
+// Takes the errors and warnings of the MIDI library's clients, which the library would
+// otherwise print (and throw). Called on whatever thread the library reports from.
+class MidiErrors {
+public:
+    explicit MidiErrors(std::function<void(const std::string&)> report)
+        : m_report(std::move(report)) {}
+    // Whether an error (not a warning) came since the last call.
+    bool TakeFailure() { return m_failed.exchange(false); }
+    // The library's error callback; self is the MidiErrors.
+    static void Callback(RtMidiError::Type type, const std::string& text, void* self);
+
+private:
+
+    std::function<void(const std::string&)> m_report;
+    std::atomic<bool> m_failed{false};
+};
+
+// New clients of the MIDI library on `system` whose later errors go to `errors` (not owned).
+// Null for MidiSystem::kNone. What the library raises while it builds the client (before it
+// can be given `errors`) reaches the caller as RtMidiError; the caller owns the client.
+RtMidiIn* NewMidiIn(MidiSystem system, const std::string& clientName,
+                    unsigned int queueSizeLimit, MidiErrors* errors);
+RtMidiOut* NewMidiOut(MidiSystem system, const std::string& clientName, MidiErrors* errors);
+// For the programs beside the plug-in (the simulated synthesizer, test peers): clients on the
+// system that ZOZ_MIDI_API names, else JACK when a server runs, else ALSA. The library prints
+// and throws its errors as it does.
 RtMidiIn* NewMidiIn(const std::string& clientName, unsigned int queueSizeLimit);
 RtMidiOut* NewMidiOut(const std::string& clientName);
+// The client's openPort, without JACK's own printed complaints.
+void OpenMidiPort(RtMidi& client, unsigned int port, const std::string& portName);
 
 } // namespace platform

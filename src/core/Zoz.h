@@ -138,9 +138,12 @@ public:
     // Under the plug lock: sizes the MIDI queue for the block, arms the notes-off and, unless
     // an arrangement is being sent, puts the display lines back to their start texts.
     void Reset() override;
-    // Lets awaited dumps teach the device id and, with an output chosen and no arrangement
+    // Lets awaited dumps teach the device id and, with both ports open and no arrangement
     // being sent, posts the device enquiry when the dump worker is idle; then pauses 100 ms.
     void sendSysExInitialization() override;
+    // sendSysExInitialization without its pause, for the audio thread; false when the ports
+    // or a running recall kept the probe back.
+    bool postDeviceIdProbe();
     // Sends the part's first (MIDI and engine) or second (controller switches) packed
     // setting as its single-parameter message from the SysEx value lists.
     void SendChannelStatus(int part, bool first) override;
@@ -347,6 +350,8 @@ public:
     int getTempoValue() override { return clockTempo; }
     std::string getValueListText(const std::string& list, int index) override;
     void printDebugInfo(const std::string& text) override { log(text); }
+    void logSysExOut(const uint8_t* bytes, int size) override;
+    void LogExternalMIDI(const std::string& text) override { log("MIDI PORTS: ", text); }
     double GetParamMin(int paramIdx) override;
     double GetParamMax(int paramIdx) override;
     void storeParamValue(int paramIdx, double value) override;

@@ -47,8 +47,9 @@ void Zoz::ProcessDoubleReplacing(double**, double**, int nFrames) {
     }
     drainQueue(n, true);
 
+    // No pause here: the host's audio would drop out.
     if (startupComplete && midiIOSet && storedOutName && storedPortsOpened) {
-        sendSysExInitialization();
+        postDeviceIdProbe();
         storedPortsOpened = false;
     }
     // Retried each block until the dump worker takes it.

@@ -43,13 +43,19 @@ void Zoz::Reset() {
         showText(paramIdx, text);
 }
 
-// The pause gives the enquiry its head start also when the worker was busy and took none.
 void Zoz::sendSysExInitialization() {
+    // The pause gives the enquiry its head start also when the worker was busy and took none.
+    if (postDeviceIdProbe()) platform::SleepMillis(kEnquiryPauseMillis);
+}
+
+// The answer comes back through the input: the probe waits until both ports are open,
+// whichever was chosen last. A probe already running takes the place of a new one.
+bool Zoz::postDeviceIdProbe() {
     probeStarted = true;
-    if (!midiIOSet || arrangementBusy) return;
+    if (!midiIOSet || !isExternalMIDIInOpen() || arrangementBusy) return false;
     postJob(SenderJob::kSendDeviceIdEnquiry,
             [this](SenderJob&) { messageManager->answerReceived = false; });
-    platform::SleepMillis(kEnquiryPauseMillis);
+    return true;
 }
 
 void Zoz::SendChannelStatus(int part, bool first) {

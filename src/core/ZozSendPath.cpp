@@ -9,8 +9,6 @@
 #include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
 
-#include <cstdio>
-
 int Zoz::partChannel(int part) {
     int channel = TruncToInt(GetParamValue(kGlobalMidiChannel)) - 1;
     if (part >= 0 && part < 16) {
@@ -31,7 +29,7 @@ void Zoz::checksumCheckAndSend(uint8_t* msg, int length) {
         msg[2] == SysexMessage::kModelId)
         lightPartIndicator(msg[5]);
     SendMidiSysex(msg, length);
-    DebuggerOutput::logSysExOutMessageByte(msg, length);
+    logSysExOut(msg, length);
 }
 
 void Zoz::MIDIOutRoutingSwitch(IMidiMsg* msg) {
@@ -49,7 +47,6 @@ void Zoz::sendMidiMsgAndLog(IMidiMsg* msg) {
     }
     if (!followIncoming) lightPartIndicator(messageManager->partOnChannel(msg->Channel()));
     SendMidiMsg(msg);
-    printf("Plug-in MIDI Out ");
 }
 
 void Zoz::AllSoundsOff(int part, bool allParts) {
@@ -76,6 +73,10 @@ void Zoz::storeAllPatchesToDeviceFromLibrarian(int source, int firstSlot, int ba
         job.storeArg2 = firstSlot;
         job.storeArg3 = bank;
     });
+}
+
+void Zoz::logSysExOut(const uint8_t* bytes, int size) {
+    if (logEnabled) DebuggerOutput::logSysExOutMessageByte(logPath, bytes, size);
 }
 
 void Zoz::setLibrarianViewDirty() {

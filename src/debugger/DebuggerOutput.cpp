@@ -2,7 +2,6 @@
 
 #include "kit/effect/IMidiMsg.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -10,10 +9,6 @@
 namespace {
 // Lines come from the host's threads, the MIDI input thread and the sender's workers.
 std::mutex g_logMutex;
-
-void printSysExLine(const std::string& hex, int size) {
-    printf("Plug-in MIDI Out (sysex | %i bytes | F0 %sF7)\n", size, hex.c_str());
-}
 
 std::string hexByte(int v) {
     char buf[4];
@@ -24,10 +19,7 @@ std::string hexByte(int v) {
 
 bool DebuggerOutput::openDebugFile(const std::string& path) {
     FILE* in = fopen(path.c_str(), "r");
-    if (!in) {
-        printf("Unable to open file");
-        return false;
-    }
+    if (!in) return false;
     FILE* out = fopen(path.c_str(), "w");
     if (out) fclose(out);
     fclose(in);
@@ -45,27 +37,22 @@ void DebuggerOutput::printDebugInfo(const std::string& path, const std::string& 
     if (strftime(stamp, sizeof stamp, "%Y-%m-%d.%X", &local) == 0) stamp[0] = 0;
     fprintf(f, "%s\t %s\n", stamp, text.c_str());
     fclose(f);
-    printf("Build LOG: \t %s\n", text.c_str());
 }
 
-void DebuggerOutput::logSysExOutMessageByte(const uint8_t* bytes, int size) {
+void DebuggerOutput::logSysExOutMessageByte(const std::string& path, const uint8_t* bytes,
+                                            int size) {
     std::string hex;
     for (int i = 0; bytes && i < size; ++i) hex += hexByte(bytes[i]);
-    printSysExLine(hex, size < 0 ? 0 : size);
+    printDebugInfo(path, "Plug-in MIDI Out (sysex | " + std::to_string(size < 0 ? 0 : size) +
+                             " bytes | F0 " + hex + "F7)");
 }
 
-void DebuggerOutput::logSysExOutMessageByteInt(const std::vector<int>& bytes, int count) {
-    count = std::clamp(count, 0, int(bytes.size()));
-    std::string hex;
-    for (int i = 0; i < count; ++i) hex += hexByte(bytes[size_t(i)]);
-    printSysExLine(hex, count);
-}
-
-bool DebuggerOutput::compareMIDIdata(std::array<int, 3>& last, const IMidiMsg& message) {
+// The message's own trace adds nothing to the line (IMidiMsg::LogMsg).
+bool DebuggerOutput::compareMIDIdata(const std::string& path, std::array<int, 3>& last,
+                                     const IMidiMsg& message) {
     const std::array<int, 3> now = {message.status, message.data1, message.data2};
     if (now == last) return true;
     last = now;
-    printf("Plug-in MIDI In  ");
-    message.LogMsg();
+    printDebugInfo(path, "Plug-in MIDI In  ");
     return false;
 }

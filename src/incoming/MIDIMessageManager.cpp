@@ -1,6 +1,5 @@
 #include "src/incoming/MIDIMessageManager.h"
 
-#include "src/debugger/DebuggerOutput.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/MIDIMessageSender.h"
 #include "src/sender/SenderPlugin.h"
@@ -145,5 +144,5 @@ void MIDIMessageManager::sendSysexMessage(std::vector<int> message) {
     for (int v : message)
         bytes.push_back(uint8_t(v & 0xFF));
     plugin->SendMidiSysex(bytes.data(), int(bytes.size()));
-    DebuggerOutput::logSysExOutMessageByteInt(message, int(message.size()));
+    plugin->logSysExOut(bytes.data(), int(bytes.size()));
 }

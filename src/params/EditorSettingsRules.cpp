@@ -76,6 +76,8 @@ RuleEnd selectMidiPort(ParamChange& c) {
     int entry = c.iv;
     if (input) {
         effect->setExternalMIDIIn(entry, name.c_str());
+        // The probe waits for both ports, whichever comes last.
+        if (entry > 0) plug->sendSysExInitialization();
     } else {
         effect->setExternalMIDIOut(entry, name.c_str());
         if (entry > 0) {

@@ -188,8 +188,8 @@ public:
     // Refills the random values and gives the part's sound new values from them, with its
     // controls; parameters of locked sections keep theirs.
     virtual void randomizePart(int part) = 0;
-    // Marks that the synthesizer wants its initialisation and, while the ports are set and
-    // no project recall runs, posts the device-id enquiry (job 18); then waits 100 ms.
+    // Marks that the synthesizer wants its initialisation and, while both ports are open and
+    // no project recall runs, posts the device-id enquiry (job 18) and waits 100 ms.
     virtual void sendSysExInitialization() = 0;
     // The device id put into the header of every SysEx the plug-in sends.
     virtual void setDeviceId(int id) = 0;

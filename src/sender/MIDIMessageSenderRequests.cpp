@@ -1,5 +1,4 @@
 #include "platform/Clock.h"
-#include "src/debugger/DebuggerOutput.h"
 #include "src/librarian/PatchFile.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/MIDIMessageSender.h"
@@ -177,7 +176,7 @@ void MIDIMessageSender::sendPartRequestSysex(int part, bool toEditor) {
     const Request r = makeRequest(kSysexSoundRequest, SysexMessage::soundEditBuffer(part), t, 25,
                                   Resend::kIdScan);
     send(r.bytes, false);
-    DebuggerOutput::logSysExOutMessageByte(r.bytes.data(), int(r.bytes.size()));
+    plugin->logSysExOut(r.bytes.data(), int(r.bytes.size()));
     pause(t);
     show(kProcessing);
     awaitAnswer(r);

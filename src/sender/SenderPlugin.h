@@ -51,6 +51,8 @@ public:
 
     // One line in the debug log while the log is open.
     virtual void printDebugInfo(const std::string& text) = 0;
+    // The trace of a SysEx message just sent, in the debug log while the log is open.
+    virtual void logSysExOut(const uint8_t* /*bytes*/, int /*size*/) {}
 
     // The sound dump, its parser, the effect aliases and the randomizer --------------------
     // The parameter's range.

@@ -179,6 +179,7 @@ TEST_F(Clock, TheStartUpEnquiryGoesOnceAndAPartRequestWaitsForTheWorker) {
     restart(true, false);
     const Bytes probe = {0xF0, 0x3E, 0x0F, 0x00, 0x04, 0xF7};
     plug->setMIDIIOSet(true);
+    plug->inputOpen = true;
     hold = true;
     block();
     EXPECT_TRUE(plug->ThreadRunning());

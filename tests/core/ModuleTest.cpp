@@ -2,6 +2,7 @@
 
 #include "tests/core/CoreRig.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MidiSystem.h"
 
 #include <algorithm>
 #include <csignal>
@@ -156,4 +157,34 @@ TEST_F(Module, ArdoursScannerIndexesIt) {
                               "n_midi_inputs=\"1\"", "is_instrument=\"1\"", "has_editor=\"1\""})
         EXPECT_NE(cache.find(field), std::string::npos) << field << "\n" << cache;
     scanner.Signal(SIGKILL); // its exit hangs (above)
+}
+
+// Qtractor's scanner parses the line its scanner prints: the module adds nothing to it, with
+// the log on or off and the JACK server there or not, and logs which MIDI system it found.
+TEST_F(Module, AScannersOutputHoldsItsLineAlone) {
+    const bool alsa = access("/dev/snd/seq", R_OK | W_OK) == 0;
+    for (const bool log : {false, true}) {
+        for (const bool jack : {false, testsupport::MidiSystemMissing().empty()}) {
+            fs::remove_all(data);
+            if (log) keepLog();
+            // Unloading the module takes its libraries' static data along, which the leak
+            // check would count as leaks.
+            std::vector<std::string> env = {"ZOZ_DATA_DIR=" + data, "ZOZ_MIDI_API=",
+                                            "ZOZ_RESOURCES_DIR=" + kBuiltResources,
+                                            "ASAN_OPTIONS=detect_leaks=0"};
+            if (!jack) env.push_back("JACK_DEFAULT_SERVER=zoz-none-" + std::to_string(getpid()));
+            std::string output;
+            EXPECT_EQ(testsupport::RunProgram({"/bin/sh", "-c", "exec \"$0\" \"$1\" 2>&1",
+                                               ZOZ_SCANNER_PATH, kModule},
+                                              &output, 60000, env),
+                      0);
+            EXPECT_EQ(output, "VST|Zoz Editor|Kavmoor\n") << log << jack;
+            const std::string said = jack ? "using JACK"
+                                     : alsa ? "using ALSA"
+                                            : "no MIDI ports: no JACK server runs and ALSA has "
+                                              "no sequencer";
+            const std::vector<std::string> lines = logLines();
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), "MIDI PORTS: " + said), log);
+        }
+    }
 }

@@ -1,6 +1,6 @@
 // A project reopened with the synthesizer's ports there: they open by name and the arrangement
 // is on its way out before the restore returns; a send that hangs holds the host at most 60 s
-// and never holds its audio.
+// and never holds its audio. One saved with no port chosen opens, sends and waits for nothing.
 
 #include "tests/core/SendRig.h"
 #include "tests/core/StoredPorts.h"
@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <fstream>
+#include <iterator>
 
 using namespace coretest;
 
@@ -37,7 +39,47 @@ struct ProjectRecall : StoredPorts {
     }
 };
 
+// What the test JACK server logged, its clients' missed cycles among it ("" without it).
+std::string jackLog() {
+    const char* path = getenv("ZOZ_JACK_LOG");
+    std::ifstream in(path ? path : "");
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 } // namespace
+
+// Neither the start nor the restore makes a client: the port menus are read without one, so
+// no client of the plug-in can make the server miss a cycle.
+TEST_F(ProjectRecall, SavedWithoutPortsOpensNothingSendsNothingAndWaitsForNothing) {
+    auto receiver = peer("receive", "in");
+    auto sender = peer("send", "out", "s");
+    resources = ZOZ_TEST_LAYOUT; // with the device menus
+    writeSettings("yellow\nnormal\nyes\n\n");
+    const size_t logged = jackLog().size();
+    ByteChunk chunk;
+    start()->SerializeState2(&chunk, true);
+    auto plug = start<RecordingZoz>(out, toPort);
+    {
+        testsupport::ManualClock clock;
+        EXPECT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
+        EXPECT_EQ(clock.SleptNanos(), 0);
+    }
+    EXPECT_FALSE(plug->isMIDIIOSet());
+    EXPECT_EQ(out.count(), 0u);
+    EXPECT_GT(plug->getExternalMIDIOutNames().size(), 1u); // the peers' ports were listed
+    jack_client_t* look = jack_client_open("zozcorelook", JackNoStartServer, nullptr);
+    ASSERT_TRUE(look);
+    for (const char* name : {"Zoz Editor", "Zoz Editor In", "Zoz Editor Out"}) {
+        char* uuid = jack_get_uuid_for_client_name(look, name);
+        EXPECT_EQ(uuid, nullptr) << name;
+        jack_free(uuid);
+    }
+    const char** ours = jack_get_ports(look, "^Zoz Editor", nullptr, 0);
+    EXPECT_EQ(ours, nullptr);
+    jack_free(ours);
+    jack_client_close(look);
+    EXPECT_EQ(jackLog().find("client = Zoz Editor", logged), std::string::npos);
+}
 
 TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutBeforeTheRestoreReturns) {
     auto receiver = peer("receive", "in");

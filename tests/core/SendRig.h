@@ -33,6 +33,12 @@ public:
     std::atomic<bool> held{false};
     // Set while a job waits at a held send, its progress overlay showing.
     std::atomic<bool> holding{false};
+    // An input that the synthesizer's answers could come through, as setMIDIIOSet claims an
+    // output.
+    std::atomic<bool> inputOpen{false};
+    bool isExternalMIDIInOpen() const override {
+        return inputOpen || Zoz::isExternalMIDIInOpen();
+    }
 
 protected:
     bool SendExternalMIDI(const unsigned char* bytes, int size) override {

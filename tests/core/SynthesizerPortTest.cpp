@@ -1,11 +1,13 @@
 // The synthesizer's side of the plug-in's clock and gates, played by MIDI peers on the JACK
 // server: the host's tempo through zoz-host, the transport's clock, and a parameter message
-// that lights its part.
+// that lights its part. The simulated synthesizer answers the device-id probe that choosing
+// its ports starts, in either order.
 
 #include "tests/core/ClockRig.h"
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MidiSystem.h"
+#include "tests/support/QsimProcess.h"
 #include "tests/support/Watchdog.h"
 
 #include <algorithm>
@@ -47,7 +49,92 @@ struct Synthesizer : CoreRig {
     }
 };
 
+// The plug-in on the layout with the port menus (listing the ports there when it starts), its
+// ports chosen as a user does, on a clock five times as fast.
+struct PortChoice : Synthesizer {
+    std::unique_ptr<Zoz> plug;
+
+    void SetUp() override {
+        Synthesizer::SetUp();
+        writeSettings("yellow\nnormal\nyes\n\n");
+        resources = ZOZ_TEST_LAYOUT;
+    }
+    void TearDown() override { plug.reset(); }
+    std::unique_ptr<testsupport::QsimProcess> synthesizer(const std::string& tag,
+                                                          const char* silent = "") {
+        auto q = std::make_unique<testsupport::QsimProcess>(
+            client(tag), testsupport::QsimProcess::Options{0, 0, silent, ""});
+        EXPECT_TRUE(q->Ready());
+        return q;
+    }
+    void choose(int idx, const std::string& port) {
+        const IParam* p = plug->GetParam(idx);
+        int entry = 0;
+        while (entry < p->GetNDisplayTexts() && port != p->GetDisplayTextAtIdx(entry))
+            ++entry;
+        plug->SetParameterFromGUI(idx, p->GetNormalized(entry));
+    }
+    bool probing() { return plug->getMessageManager()->isRunning(MIDIMessageManager::kJobThread); }
+    // Once the probe has ended: whether the synthesizer answered it.
+    bool answered() {
+        waitForIdleJobThread(*plug);
+        return plug->getMessageManager()->answerReceived &&
+               !plug->getMessageManager()->getSender()->error;
+    }
+    static bool isProbe(const testsupport::QsimProcess::Message& m) {
+        return m.received && m.bytes.size() == 6 && m.bytes[4] == 0x04;
+    }
+};
+
 } // namespace
+
+TEST_F(PortChoice, TheProbeWaitsForBothPortsWhicheverComesLast) {
+    auto q = synthesizer("q");
+    plug = start();
+    testsupport::ScaledClock fast(5);
+    for (const bool outFirst : {true, false}) {
+        SCOPED_TRACE(outFirst ? "out first" : "in first");
+        choose(outFirst ? kDeviceOutSelection : kDeviceInSelection,
+               outFirst ? q->InPort() : q->OutPort());
+        EXPECT_FALSE(probing());
+        choose(outFirst ? kDeviceInSelection : kDeviceOutSelection,
+               outFirst ? q->OutPort() : q->InPort());
+        EXPECT_TRUE(answered());
+        // A patchbay shows whose ports they are; the second instance alive carries its number.
+        std::string listed;
+        ASSERT_EQ(testsupport::RunProgram({"/usr/bin/jack_lsp"}, &listed), 0);
+        const std::string name = outFirst ? "\nZoz Editor" : "\nZoz Editor 2";
+        EXPECT_NE(listed.find(name + " In:RtMidi Input\n"), std::string::npos) << listed;
+        EXPECT_NE(listed.find(name + " Out:RtMidi Output\n"), std::string::npos);
+        writeSettings("yellow\nnormal\nyes\n\n"); // the choices were stored as defaults
+        plug = start(); // from no port again, while the last one is still there
+    }
+}
+
+// The probe that a silent synthesizer leaves unanswered ends as it should; the next choice
+// probes again. A choice while a probe runs starts none.
+TEST_F(PortChoice, AChoiceAfterAFailedProbeProbesAgainAndNoneStartsDuringOne) {
+    auto silent = synthesizer("s", "all");
+    auto live = synthesizer("l");
+    plug = start();
+    testsupport::ScaledClock fast(5);
+    choose(kDeviceInSelection, live->OutPort());
+    choose(kDeviceOutSelection, silent->InPort());
+    ASSERT_TRUE(probing());
+    choose(kDeviceInSelection, live->OutPort());
+    EXPECT_FALSE(answered());
+    EXPECT_EQ(static_cast<ITextControl*>(plug->keptControl(kControlDisplayName))->GetTextForPlug(),
+              "No response from Q!");
+    // The request with the id held, then one for each id: one probe's worth.
+    for (int n = 0; n < 129; ++n)
+        ASSERT_TRUE(silent->WaitFor(isProbe, 10000)) << n;
+
+    choose(kDeviceOutSelection, live->InPort());
+    EXPECT_TRUE(answered());
+    EXPECT_TRUE(live->WaitFor(isProbe, 10000));
+    const std::vector<testsupport::QsimProcess::Message> heard = silent->Record();
+    EXPECT_EQ(std::count_if(heard.begin(), heard.end(), isProbe), 129);
+}
 
 TEST_F(Synthesizer, HearsTheHostsTempoOncePerWholeBpmThroughZozHost) {
     auto synthesizer = peer("receive", "in");
