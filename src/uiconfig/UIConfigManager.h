@@ -13,11 +13,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 class ControlLayer;
 class IContactControl;
 class IParam;
+class IParamTexts;
 class PatchLibrarian;
 class UIConfigGraphics;
 class UIConfigPlugin;
@@ -334,6 +336,9 @@ private:
                        int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
                        int part, ControlLayer* layer, const std::string& group, IColor colour,
                        int digits = 1);
+    // The texts first, first + 1, ... of count numbers, at least digits wide; one list per
+    // kind for the whole layout.
+    std::shared_ptr<const IParamTexts> numberTexts(int first, int count, int digits);
     // Binds a new switch (a contact button with springsBack) as kActionNone; null when none
     // was made.
     IControl* addSwitch(const std::string& name, int paramId, int defaultValue, int x, int y,
@@ -387,6 +392,7 @@ private:
     std::map<std::string, int> paramDictionary;
     std::map<std::string, ControlLayer*> layerMap;
     std::map<std::string, std::vector<std::string>> valueLists;
+    std::map<std::tuple<int, int, int>, std::shared_ptr<const IParamTexts>> numberLists;
     std::vector<SysExContainer> sysExContainers;
     std::string paramGroup;                   // getParamGroup's result
     std::map<int, controlID3> ccControlTable; // channel or part, CC number, variant

@@ -6,6 +6,7 @@
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/IFaderControl.h"
 #include "kit/effect/IKnobMultiControl.h"
+#include "kit/effect/IParamTexts.h"
 #include "kit/effect/ISwitchControl.h"
 #include "src/uiconfig/DeviceNameCaption.h"
 #include "src/uiconfig/ImageTable.h"
@@ -100,20 +101,28 @@ IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::strin
     param->InitEnum(paramName.c_str(), defaultValue, count, "", getParamGroup(part, group).c_str(),
                     -1, -1);
     if ((long long)values.size() == entries) {
-        for (int i = 0; i < count; ++i)
-            param->SetDisplayText(i, values[size_t(i)].c_str());
+        param->SetDisplayTexts(IParamTexts::Shared(values));
     } else if (firstDisplay != secondDisplay) {
-        char number[24];
-        for (int i = 0; i < count; ++i) {
-            snprintf(number, sizeof(number), "%0*lld", digits, (long long)firstDisplay + i);
-            param->SetDisplayText(i, number);
-        }
+        param->SetDisplayTexts(numberTexts(firstDisplay, count, digits));
     } else {
         log("CONFIG READER: control ", paramName, " has ", std::to_string(values.size()),
             " texts for ", std::to_string(entries), " entries!");
         return nullptr;
     }
     return makeCaption(paramId, paramName, x, y, width, height, textSize, colour, true, layer);
+}
+
+std::shared_ptr<const IParamTexts> UIConfigManager::numberTexts(int first, int count, int digits) {
+    std::shared_ptr<const IParamTexts>& texts = numberLists[{first, count, digits}];
+    if (texts) return texts;
+    std::vector<std::string> numbers;
+    char number[24];
+    for (int i = 0; i < count; ++i) {
+        snprintf(number, sizeof(number), "%0*lld", digits, (long long)first + i);
+        numbers.push_back(number);
+    }
+    texts = IParamTexts::Shared(numbers);
+    return texts;
 }
 
 IRECT UIConfigManager::scaledRect(int x, int y, int width, int height) const {

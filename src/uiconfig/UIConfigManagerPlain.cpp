@@ -2,6 +2,7 @@
 
 #include "kit/effect/IContactControl.h"
 #include "kit/effect/IEffectBase.h"
+#include "kit/effect/IParamTexts.h"
 #include "kit/effect/ITextControl.h"
 #include "src/uiconfig/ICustomRadioButtonsControl.h"
 #include "src/uiconfig/ImageTable.h"
@@ -56,7 +57,8 @@ void UIConfigManager::createDropDownMenu(const std::string& name, int paramId, i
                                          const std::string& group) {
     addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) {
         p->InitEnum(name.c_str(), 0, 1, "", getParamGroup(part, group).c_str(), -1, -1);
-        p->SetDisplayText(0, "----");
+        static const std::shared_ptr<const IParamTexts> kNone = IParamTexts::Shared({"----"});
+        p->SetDisplayTexts(kNone);
         return makeCaption(paramId, name, x, y, width, height, scaled(height),
                            schemeColour(kDropDownColours, style), false, layer);
     });
@@ -119,7 +121,7 @@ void UIConfigManager::createNameDisplay(const std::string& name, int paramId, in
         p->InitEnum(name.c_str(), 0, 1, "", getParamGroup(part, group).c_str(), -1, -1);
         p->InitText();
         const NameField& field = nameFieldOf(paramId);
-        p->SetDisplayText(0, field.text);
+        p->SetDisplayTexts(IParamTexts::Shared({field.text}));
         IControl* caption =
             makeCaption(paramId, name, x, y, width, height, scaled(height),
                         IColor(255, field.grey, field.grey, field.grey), true, layer);
