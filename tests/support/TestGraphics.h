@@ -114,6 +114,14 @@ public:
         bytes.clear();
         return false;
     }
+    // The size of an added image, without decoding it.
+    bool OSBitmapSize(int id, const char*, int* w, int* h) override {
+        auto found = images.find(id);
+        if (found == images.end()) return false;
+        *w = found->second->getWidth();
+        *h = found->second->getHeight();
+        return true;
+    }
     RAST_IBitmap* OSLoadBitmap(int id, const char*) override {
         auto found = images.find(id);
         if (found == images.end()) return nullptr;
