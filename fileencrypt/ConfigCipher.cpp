@@ -2,6 +2,7 @@
 
 #include "fileencrypt/Tea.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -31,7 +32,39 @@ void ConfigCipher::keyWords(unsigned int key[4]) {
 
 void ConfigCipher::decipher(const unsigned char* data, int size, std::string& out) {
     if (!data || size < 1) return;
-    cipherAll<Tea::simpledecrypt>(data, size_t(size), out);
+    // Tea::simpledecrypt on eight blocks at a time, one to a vector lane: one block's cycles
+    // form a chain, but those of independent blocks run side by side. Deciphering was a
+    // tenth of an instance's start-up.
+    constexpr int kLanes = 8;
+    constexpr uint32_t kDelta = 0x9E3779B9u;
+    unsigned int key[4];
+    keyWords(key);
+    const size_t whole = size_t(size) / (8 * kLanes) * (8 * kLanes);
+    const size_t at = out.size();
+    out.resize(at + whole);
+    auto* plain = reinterpret_cast<unsigned char*>(&out[at]);
+    const auto readBig = [](const unsigned char* b) {
+        return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+    };
+    using Lanes = uint32_t __attribute__((vector_size(4 * kLanes)));
+    for (size_t p = 0; p < whole; p += 8 * kLanes) {
+        Lanes y, z;
+        for (int l = 0; l < kLanes; ++l) {
+            y[l] = readBig(data + p + 8 * l);
+            z[l] = readBig(data + p + 8 * l + 4);
+        }
+        uint32_t sum = kDelta * 32;
+        for (int i = 0; i < 32; ++i, sum -= kDelta) {
+            z -= ((y << 4) + key[2]) ^ (y + sum) ^ ((y >> 5) + key[3]);
+            y -= ((z << 4) + key[0]) ^ (z + sum) ^ ((z >> 5) + key[1]);
+        }
+        for (int l = 0; l < kLanes; ++l)
+            for (int b = 0; b < 4; ++b) {
+                plain[p + 8 * l + b] = (unsigned char)(y[l] >> (24 - 8 * b));
+                plain[p + 8 * l + 4 + b] = (unsigned char)(z[l] >> (24 - 8 * b));
+            }
+    }
+    cipherAll<Tea::simpledecrypt>(data + whole, size_t(size) - whole, out);
 }
 
 std::string ConfigCipher::encipher(const std::string& text) {
