@@ -1,6 +1,7 @@
 #include "src/uiconfig/UIConfigManager.h"
 
 #include "fileencrypt/ConfigCipher.h"
+#include "kit/effect/IParamTexts.h"
 #include "src/debugger/DebuggerOutput.h"
 #include "src/uiconfig/ImageTable.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -113,6 +114,11 @@ void UIConfigManager::readSysexValues() {
              entry = entry->NextSiblingElement())
             sysExContainers.push_back(readSysExEntry(*entry));
     }
+    // Each control's messages come from its entry's template, read once here.
+    for (size_t id = 0; id < sysExContainers.size(); ++id) {
+        const std::vector<int> ints = getSysExValueListByID(int(id));
+        sysExTemplates.emplace_back(ints.begin(), ints.end());
+    }
     log("CONFIG READER: Completed reading SysEx data!");
 }
 
@@ -133,6 +139,14 @@ void UIConfigManager::readReasources(tinyxml2::XMLDocument* document) {
             items.push_back(v->GetText() ? v->GetText() : "");
         valueLists[name] = std::move(items);
     }
+    for (const auto& [name, items] : valueLists)
+        valueListTexts[&items] = IParamTexts::Shared(items);
+}
+
+std::shared_ptr<const IParamTexts>
+UIConfigManager::sharedTexts(const std::vector<std::string>& texts) const {
+    const auto it = valueListTexts.find(&texts);
+    return it != valueListTexts.end() ? it->second : IParamTexts::Shared(texts);
 }
 
 std::vector<int> UIConfigManager::getSysExValueListByID(int id) const {
@@ -171,10 +185,10 @@ void UIConfigManager::mapParamToString(const std::string& name, int id) {
         log("CONFIG READER: parameter ", name, " ALREADY EXISTS!");
 }
 
-int UIConfigManager::getParamByName(const std::string& name) const {
+int UIConfigManager::getParamByName(std::string_view name) const {
     const auto it = paramDictionary.find(name);
     if (it != paramDictionary.end()) return it->second;
-    log("CONFIG READER: parameter ", name, " NOT FOUND!");
+    log("CONFIG READER: parameter ", std::string(name), " NOT FOUND!");
     return -1;
 }
 

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -69,7 +70,7 @@ public:
     void initParams();
     void mapParamToString(const std::string& name, int id);
     // The first id of the named run, or -1 (logged) for a name the dictionary does not hold.
-    int getParamByName(const std::string& name) const;
+    int getParamByName(std::string_view name) const;
 
     // Images.
     void initImages(UIConfigGraphics* graphics);
@@ -95,7 +96,7 @@ public:
     // Reads the first count comma-separated decimal numbers of text into values; an entry
     // whose token is missing or not a number keeps the caller's value. Huge numbers are cut
     // to the int range.
-    static void getCSValues(const std::string& text, int* values, int count);
+    static void getCSValues(const char* text, int* values, int count);
     // The layout's "partner,switch[,extra]" link, the names moved to the copy's part (part
     // >= 0); fields of names the dictionary lacks, and a link of fewer than two names, are -1;
     // extra only with exactly three tokens.
@@ -336,6 +337,8 @@ private:
                        int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
                        int part, ControlLayer* layer, const std::string& group, IColor colour,
                        int digits = 1);
+    // The process's list of these texts; found at once for a list of the layout.
+    std::shared_ptr<const IParamTexts> sharedTexts(const std::vector<std::string>& texts) const;
     // The texts first, first + 1, ... of count numbers, at least digits wide; one list per
     // kind for the whole layout.
     std::shared_ptr<const IParamTexts> numberTexts(int first, int count, int digits);
@@ -389,11 +392,14 @@ private:
     std::map<std::string, ImageInfo> imageDictionary;
     // One id per preloaded row that holds a cache reference, for ClearImageCache.
     std::vector<int> preloadedImageIds;
-    std::map<std::string, int> paramDictionary;
+    std::map<std::string, int, std::less<>> paramDictionary;
     std::map<std::string, ControlLayer*> layerMap;
     std::map<std::string, std::vector<std::string>> valueLists;
+    // The texts of each value list, by the list (which lives as long as the manager).
+    std::map<const std::vector<std::string>*, std::shared_ptr<const IParamTexts>> valueListTexts;
     std::map<std::tuple<int, int, int>, std::shared_ptr<const IParamTexts>> numberLists;
     std::vector<SysExContainer> sysExContainers;
+    std::vector<std::vector<unsigned char>> sysExTemplates; // the bytes of each entry's first text
     std::string paramGroup;                   // getParamGroup's result
     std::map<int, controlID3> ccControlTable; // channel or part, CC number, variant
     NRPNControlContainer nrpnControlMap;

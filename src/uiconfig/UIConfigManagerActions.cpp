@@ -8,6 +8,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 UIConfigManager::~UIConfigManager() {
     // A parameter would otherwise keep a pointer to a freed record.
@@ -25,11 +26,14 @@ bool UIConfigManager::readInt(const char* text, int& value) {
     return true;
 }
 
-void UIConfigManager::getCSValues(const std::string& text, int* values, int count) {
-    std::vector<std::string> tokens;
-    Tokenize(text, tokens, ",");
-    for (int i = 0; i < count && size_t(i) < tokens.size(); ++i)
-        readInt(tokens[size_t(i)].c_str(), values[i]);
+void UIConfigManager::getCSValues(const char* text, int* values, int count) {
+    // A number ends at its comma, so each is read where its token starts.
+    for (int i = 0; i < count; ++i) {
+        text += strspn(text, ",");
+        if (!*text) return;
+        readInt(text, values[i]);
+        text += strcspn(text, ",");
+    }
 }
 
 void UIConfigManager::getBiDirectLinkValues(const std::string& text, LinkInfo& link,

@@ -101,7 +101,7 @@ IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::strin
     param->InitEnum(paramName.c_str(), defaultValue, count, "", getParamGroup(part, group).c_str(),
                     -1, -1);
     if ((long long)values.size() == entries) {
-        param->SetDisplayTexts(IParamTexts::Shared(values));
+        param->SetDisplayTexts(sharedTexts(values));
     } else if (firstDisplay != secondDisplay) {
         param->SetDisplayTexts(numberTexts(firstDisplay, count, digits));
     } else {

@@ -13,6 +13,8 @@
 #include <array>
 #include <climits>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 using tinyxml2::XMLElement;
 
@@ -23,10 +25,47 @@ constexpr int kPartCopies = 16;
 // Menus of the control elements draw their text at this size, in editor pixels.
 constexpr int kMenuTextSize = 13;
 
-std::string attributeText(const XMLElement& xml, const char* name) {
-    const char* value = xml.Attribute(name);
-    return value ? value : "";
+// The attributes the layout's elements may have. An element's attribute list is read once,
+// into a slot per name, rather than searched once per name.
+enum Attribute {
+    kParamIdAttr, kImageIdAttr, kParamGroupAttr, kChannelAttr, kNameAttr, kTypeAttr,
+    kBoundsAttr, kPositionAttr, kValueBoundsAttr, kButtonsAttr, kLengthAttr, kChangingByteAttr,
+    kValueDisplayAttr, kValueListAttr, kCcNumberAttr, kSysexIndexAttr, kMsgZeroValAttr,
+    kColorAttr, kWhiteAttr, kBiDirectLinkAttr, kInputDevAttr, kNameLenAttr, kVisibleAttr,
+    kCreateAttr, kIdAttr, kOverlayAttr, kAttributeCount
+};
+
+int attributeSlot(std::string_view name) {
+    static const std::unordered_map<std::string_view, int> slots = {
+        {"paramId", kParamIdAttr},         {"imageId", kImageIdAttr},
+        {"paramGroup", kParamGroupAttr},   {"channel", kChannelAttr},
+        {"name", kNameAttr},               {"type", kTypeAttr},
+        {"bounds", kBoundsAttr},           {"position", kPositionAttr},
+        {"valueBounds", kValueBoundsAttr}, {"buttons", kButtonsAttr},
+        {"length", kLengthAttr},           {"changingByte", kChangingByteAttr},
+        {"valueDisplay", kValueDisplayAttr}, {"valueList", kValueListAttr},
+        {"ccNumber", kCcNumberAttr},       {"sysexIndex", kSysexIndexAttr},
+        {"msgZeroVal", kMsgZeroValAttr},   {"color", kColorAttr},
+        {"white", kWhiteAttr},             {"biDirectLink", kBiDirectLinkAttr},
+        {"inputDev", kInputDevAttr},       {"nameLen", kNameLenAttr},
+        {"visible", kVisibleAttr},         {"create", kCreateAttr},
+        {"id", kIdAttr},                   {"overlay", kOverlayAttr},
+    };
+    const auto it = slots.find(name);
+    return it == slots.end() ? -1 : it->second;
 }
+
+// The value of every known attribute of an element, null where it has none; a name given
+// twice keeps its first value, as a search by name finds it.
+struct Attributes {
+    explicit Attributes(const XMLElement& xml) {
+        for (const tinyxml2::XMLAttribute* a = xml.FirstAttribute(); a; a = a->Next()) {
+            const int slot = attributeSlot(a->Name());
+            if (slot >= 0 && !values[slot]) values[slot] = a->Value();
+        }
+    }
+    const char* values[kAttributeCount] = {};
+};
 
 } // namespace
 
@@ -37,18 +76,26 @@ public:
     // An element with the attributes every element shares, read before the dispatch.
     struct Element {
         XMLElement& xml;
+        const Attributes& attributes;
         ControlLayer* layer; // null at the editor's top level
         int part;            // the multilayer copy, -1 outside
         int paramId;         // -1: none, or one the plug-in does not have
         std::string imageId, group;
         int channel; // from 1, outside the copies
 
-        std::string text(const char* name) const { return attributeText(xml, name); }
-        int integer(const char* name) const { return xml.IntAttribute(name, 0); }
+        // The attribute's value, null when the element has none.
+        const char* value(Attribute a) const { return attributes.values[a]; }
+        std::string text(Attribute a) const { return value(a) ? value(a) : ""; }
+        // The attribute as a decimal or "0x" number; 0 when it is missing or not one.
+        int integer(Attribute a) const {
+            int n = 0;
+            if (value(a)) tinyxml2::XMLUtil::ToInt(value(a), &n);
+            return n;
+        }
         // The first N numbers of a comma list; 0 for those it lacks.
-        template <size_t N> std::array<int, N> list(const char* name) const {
+        template <size_t N> std::array<int, N> list(Attribute a) const {
             std::array<int, N> values{};
-            UIConfigManager::getCSValues(text(name), values.data(), int(N));
+            UIConfigManager::getCSValues(value(a) ? value(a) : "", values.data(), int(N));
             return values;
         }
     };
@@ -80,10 +127,10 @@ public:
     };
 
     static void readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* layer, int part);
-    static int parameterOf(UIConfigManager& m, const std::string& reference, int part);
+    static int parameterOf(UIConfigManager& m, const char* reference, int part);
     static bool placeLayer(UIConfigManager& m, ControlLayer* layer, ControlLayer* parent);
     // Two numbers separated by ":", or -1 and -1 unless there are exactly two pieces.
-    static std::array<int, 2> valueDisplay(const std::string& text);
+    static std::array<int, 2> valueDisplay(const char* text);
 
     static void librarianView(UIConfigManager& m, const Element& e);
     static void layer(UIConfigManager& m, const Element& e);
@@ -206,20 +253,20 @@ ControlLayer* UIConfigManager::getLayer(const std::string& name) const {
 }
 
 void LayoutWalk::readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* layer, int part) {
-    const Element e{xml,
-                    layer,
-                    part,
-                    parameterOf(m, attributeText(xml, "paramId"), part),
-                    attributeText(xml, "imageId"),
-                    attributeText(xml, "paramGroup"),
-                    xml.IntAttribute("channel", 0)};
+    const Attributes attributes(xml);
+    const char* reference = attributes.values[kParamIdAttr];
+    Element e{xml, attributes, layer, part, parameterOf(m, reference ? reference : "", part),
+              "", "", 0};
+    e.imageId = e.text(kImageIdAttr);
+    e.group = e.text(kParamGroupAttr);
+    e.channel = e.integer(kChannelAttr);
     const char* name = xml.Name();
     for (const Handler& handler : kHandlers) {
         if (strcmp(name, handler.element) != 0) continue;
         if (handler.needsParameter && e.paramId < 0) {
             // A reference the walk could not resolve has been logged already.
-            if (!xml.Attribute("paramId"))
-                m.log("CONFIG READER: ", name, " ", e.text("name"), " has no parameter!");
+            if (!reference)
+                m.log("CONFIG READER: ", name, " ", e.text(kNameAttr), " has no parameter!");
         } else {
             handler.read(m, e);
         }
@@ -231,17 +278,20 @@ void LayoutWalk::readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* 
         action->partIndex = part >= 0 ? part : (e.channel == INT_MIN ? INT_MIN : e.channel - 1);
 }
 
-int LayoutWalk::parameterOf(UIConfigManager& m, const std::string& reference, int part) {
-    if (reference.empty()) return -1;
-    std::vector<std::string> pieces;
-    UIConfigManager::Tokenize(reference, pieces, "+");
-    const int named = pieces.empty() ? -1 : m.getParamByName(pieces[0]);
-    if (named < 0) {
-        if (pieces.empty()) m.log("CONFIG READER: parameter ", reference, " NOT FOUND!");
+int LayoutWalk::parameterOf(UIConfigManager& m, const char* reference, int part) {
+    if (!*reference) return -1;
+    // "name" or "name+offset"; a run of "+" separates as one.
+    const char* name = reference + strspn(reference, "+");
+    const size_t nameLength = strcspn(name, "+");
+    if (nameLength == 0) {
+        m.log("CONFIG READER: parameter ", reference, " NOT FOUND!");
         return -1;
     }
+    const int named = m.getParamByName(std::string_view(name, nameLength));
+    if (named < 0) return -1;
+    const char* offsetText = name + nameLength + strspn(name + nameLength, "+");
     int offset = 0;
-    if (pieces.size() >= 2) UIConfigManager::readInt(pieces[1].c_str(), offset);
+    if (*offsetText) UIConfigManager::readInt(offsetText, offset);
     const long long id = (long long)named + std::max(part, 0) + offset;
     if (id >= m.plugin->effect()->NParams() || id < 0) {
         m.log("CONFIG READER: parameter ", reference, " NOT FOUND!");
@@ -257,19 +307,22 @@ bool LayoutWalk::placeLayer(UIConfigManager& m, ControlLayer* layer, ControlLaye
     return placed;
 }
 
-std::array<int, 2> LayoutWalk::valueDisplay(const std::string& text) {
+std::array<int, 2> LayoutWalk::valueDisplay(const char* text) {
     std::array<int, 2> values{-1, -1};
-    std::vector<std::string> pieces;
-    UIConfigManager::Tokenize(text, pieces, ":");
-    if (pieces.size() == 2) {
-        UIConfigManager::readInt(pieces[0].c_str(), values[0]);
-        UIConfigManager::readInt(pieces[1].c_str(), values[1]);
+    if (!text) return values;
+    const char* first = text + strspn(text, ":");
+    const char* second = first + strcspn(first, ":");
+    second += strspn(second, ":");
+    const char* third = second + strcspn(second, ":");
+    if (*first && *second && !*(third + strspn(third, ":"))) {
+        UIConfigManager::readInt(first, values[0]);
+        UIConfigManager::readInt(second, values[1]);
     }
     return values;
 }
 
 void LayoutWalk::librarianView(UIConfigManager& m, const Element& e) {
-    const std::array<int, 4> bounds = e.list<4>("bounds");
+    const std::array<int, 4> bounds = e.list<4>(kBoundsAttr);
     const IBitmap image = m.getImageByName(m.graphics, e.imageId);
     const IRECT rect = m.scaledRect(bounds[0], bounds[1], bounds[2], bounds[3]);
     IControl* view = m.plugin->createLibrarianView(rect.L, rect.T, kLibrarianArea, image, rect,
@@ -282,12 +335,12 @@ void LayoutWalk::librarianView(UIConfigManager& m, const Element& e) {
 }
 
 void LayoutWalk::layer(UIConfigManager& m, const Element& e) {
-    const char* name = e.xml.Attribute("name");
+    const char* name = e.value(kNameAttr);
     if (!name) {
         m.log("CONFIG READER: ", e.xml.Name(), " without a name skipped with its contents!");
         return;
     }
-    auto* layer = new ControlLayer(e.integer("id"), name);
+    auto* layer = new ControlLayer(e.integer(kIdAttr), name);
     if (!placeLayer(m, layer, e.layer)) {
         m.log("CONFIG READER: layer ", name, " could not be placed!");
         return;
@@ -295,18 +348,19 @@ void LayoutWalk::layer(UIConfigManager& m, const Element& e) {
     m.layerMap[name] = layer;
     m.processXMLElement(e.xml.FirstChild(), layer, e.part);
     // After the subtree, so that every layer and first control below gets the flag too.
-    layer->setIgnoreHiddenWhenUpdatingScreen(e.text("overlay") == "true");
+    const char* overlay = e.value(kOverlayAttr);
+    layer->setIgnoreHiddenWhenUpdatingScreen(overlay && strcmp(overlay, "true") == 0);
 }
 
 void LayoutWalk::copies(UIConfigManager& m, const Element& e) {
-    const std::string name = e.text("name");
+    const std::string name = e.text(kNameAttr);
     // A copy inside a copy would give its controls two parts.
     if (e.part >= 0) {
         m.log("CONFIG READER: multilayer ", name, " inside part copy ", std::to_string(e.part),
               " skipped!");
         return;
     }
-    const int requested = e.integer("create");
+    const int requested = e.integer(kCreateAttr);
     if (requested > kPartCopies)
         m.log("CONFIG READER: multilayer ", name, " asks for ", std::to_string(requested),
               " copies; made ", std::to_string(kPartCopies), "!");
@@ -321,7 +375,7 @@ void LayoutWalk::copies(UIConfigManager& m, const Element& e) {
 }
 
 void LayoutWalk::background(UIConfigManager& m, const Element& e) {
-    const std::array<int, 2> position = e.list<2>("position");
+    const std::array<int, 2> position = e.list<2>(kPositionAttr);
     // The image is at the UI scale already; only its place is scaled.
     const IBitmap image = m.getImageByName(m.graphics, e.imageId);
     m.place(new IBitmapControl(m.plugin->effect(), m.scaled(position[0]), m.scaled(position[1]), -1,
@@ -330,81 +384,81 @@ void LayoutWalk::background(UIConfigManager& m, const Element& e) {
 }
 
 void LayoutWalk::display(UIConfigManager& m, const Element& e) {
-    const std::array<int, 4> bounds = e.list<4>("bounds");
+    const std::array<int, 4> bounds = e.list<4>(kBoundsAttr);
     m.createControlDisplay("Display", e.paramId, bounds[0], bounds[1], bounds[2], bounds[3],
                            e.layer);
 }
 
 void LayoutWalk::twoStateSwitch(UIConfigManager& m, const Element& e) {
-    const std::array<int, 2> position = e.list<2>("position");
-    m.createBoolControl(e.text("name"), e.paramId, e.list<1>("valueBounds")[0], position[0],
+    const std::array<int, 2> position = e.list<2>(kPositionAttr);
+    m.createBoolControl(e.text(kNameAttr), e.paramId, e.list<1>(kValueBoundsAttr)[0], position[0],
                         position[1], e.imageId, e.part, e.layer, e.group);
 }
 
 void LayoutWalk::momentaryButton(UIConfigManager& m, const Element& e) {
-    const std::array<int, 2> position = e.list<2>("position");
-    m.createSwitchControl(e.text("name"), e.paramId, 0, position[0], position[1], e.imageId, e.part,
+    const std::array<int, 2> position = e.list<2>(kPositionAttr);
+    m.createSwitchControl(e.text(kNameAttr), e.paramId, 0, position[0], position[1], e.imageId, e.part,
                           e.layer, e.group);
 }
 
 void LayoutWalk::radio(UIConfigManager& m, const Element& e) {
-    const std::array<int, 2> position = e.list<2>("position");
-    m.createRadioControl(e.text("name"), e.paramId, position[0], position[1], e.imageId,
-                         e.integer("buttons"), e.part, e.layer, e.group);
+    const std::array<int, 2> position = e.list<2>(kPositionAttr);
+    m.createRadioControl(e.text(kNameAttr), e.paramId, position[0], position[1], e.imageId,
+                         e.integer(kButtonsAttr), e.part, e.layer, e.group);
 }
 
 void LayoutWalk::dropMenu(UIConfigManager& m, const Element& e) {
-    const std::string name = e.text("name"), type = e.text("type");
-    const std::array<int, 4> b = e.list<4>("bounds");
+    const std::string name = e.text(kNameAttr), type = e.text(kTypeAttr);
+    const std::array<int, 4> b = e.list<4>(kBoundsAttr);
     if (type == "textSelection") {
         m.createDropDownMenu(name, e.paramId, b[0], b[1], b[2], b[3], e.part, e.layer, e.group);
     } else if (type == "deviceSelection") {
         m.createMIDIDeviceSelectionControl(e.paramId, b[0], b[1], b[2], b[3],
-                                           e.list<1>("inputDev")[0]);
+                                           e.list<1>(kInputDevAttr)[0]);
     } else if (type == "nameSelection") {
-        m.createNameDisplay(name, e.paramId, b[0], b[1], b[2], b[3], e.integer("nameLen"), e.part,
+        m.createNameDisplay(name, e.paramId, b[0], b[1], b[2], b[3], e.integer(kNameLenAttr), e.part,
                             e.layer, e.group);
     } else if (type == "dropSelection") {
-        const std::array<int, 3> v = e.list<3>("valueBounds");
+        const std::array<int, 3> v = e.list<3>(kValueBoundsAttr);
         m.createDropDownMenu2(name, e.paramId, b[0], b[1], b[2], b[3], v[0], v[1], v[2],
-                              m.getValueList(e.text("valueList")), e.part, e.layer, e.group);
+                              m.getValueList(e.text(kValueListAttr)), e.part, e.layer, e.group);
     }
 }
 
 void LayoutWalk::unboundControl(UIConfigManager& m, const Element& e) {
-    const std::string name = e.text("name"), type = e.text("type");
-    const std::vector<std::string>& values = m.getValueList(e.text("valueList"));
+    const std::string name = e.text(kNameAttr), type = e.text(kTypeAttr);
+    const std::vector<std::string>& values = m.getValueList(e.text(kValueListAttr));
     if (type == "Knob") {
-        const std::array<int, 2> p = e.list<2>("position");
-        const std::array<int, 3> v = e.list<3>("valueBounds");
+        const std::array<int, 2> p = e.list<2>(kPositionAttr);
+        const std::array<int, 3> v = e.list<3>(kValueBoundsAttr);
         m.createNoValKnobControl(name, e.paramId, p[0], p[1], e.imageId, v[0], v[1], v[2], e.part,
                                  e.layer, e.group);
     } else if (type == "Menu") {
-        const std::array<int, 4> p = e.list<4>("position");
-        const std::array<int, 3> v = e.list<3>("valueBounds");
-        const std::array<int, 2> shown = valueDisplay(e.text("valueDisplay"));
+        const std::array<int, 4> p = e.list<4>(kPositionAttr);
+        const std::array<int, 3> v = e.list<3>(kValueBoundsAttr);
+        const std::array<int, 2> shown = valueDisplay(e.value(kValueDisplayAttr));
         m.createNoValDropDown(name, e.paramId, p[0], p[1], p[2], p[3], v[0], v[1], v[2], shown[0],
-                              shown[1], e.list<1>("visible")[0], values, e.part, e.layer, e.group,
-                              e.integer("white") != 0);
+                              shown[1], e.list<1>(kVisibleAttr)[0], values, e.part, e.layer, e.group,
+                              e.integer(kWhiteAttr) != 0);
     }
 }
 
 void LayoutWalk::boundControl(UIConfigManager& m, const Element& e) {
-    Control c{e.text("name"),
-              e.list<3>("position"),
-              e.integer("length"),
-              e.list<4>("valueBounds"),
-              e.integer("changingByte") & 0xFF,
+    Control c{e.text(kNameAttr),
+              e.list<3>(kPositionAttr),
+              e.integer(kLengthAttr),
+              e.list<4>(kValueBoundsAttr),
+              e.integer(kChangingByteAttr) & 0xFF,
               LinkInfo(),
-              valueDisplay(e.text("valueDisplay")),
-              m.getValueList(e.text("valueList")),
-              e.integer("ccNumber"),
-              e.integer("sysexIndex"),
-              e.integer("msgZeroVal"),
-              e.integer("color"),
-              e.integer("white") != 0};
-    m.getBiDirectLinkValues(e.text("biDirectLink"), c.link, e.part);
-    const std::string type = e.text("type");
+              valueDisplay(e.value(kValueDisplayAttr)),
+              m.getValueList(e.text(kValueListAttr)),
+              e.integer(kCcNumberAttr),
+              e.integer(kSysexIndexAttr),
+              e.integer(kMsgZeroValAttr),
+              e.integer(kColorAttr),
+              e.integer(kWhiteAttr) != 0};
+    m.getBiDirectLinkValues(e.text(kBiDirectLinkAttr), c.link, e.part);
+    const std::string type = e.text(kTypeAttr);
     for (const ControlType& t : kControlTypes)
         if (type == t.type) return t.build(m, e, c);
 }

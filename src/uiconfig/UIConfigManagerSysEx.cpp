@@ -82,26 +82,8 @@ void UIConfigManager::calculateSysexWithChangingByte(const std::string& templ, i
                                                      int count, ControlActionSysExMessage* out,
                                                      int start, int part) {
     const std::vector<int> ints = convertStringSysextoVector(templ);
-    const std::vector<unsigned char> bytes(ints.begin(), ints.end());
-    const int length = int(bytes.size());
-    const bool hasValueByte = changingByte >= 1 && changingByte <= length;
-    const bool hasPartByte = part >= 0 && length > 4;
-
-    SysExMessageList messages(length);
-    messages.reserve(std::max(count, 1));
-    long long value = start; // runs past the int range only to be cut to 7 bits
-    int i = 0;
-    if (start == -1) {
-        messages.append(bytes.data());
-        if (hasValueByte) value = ints[size_t(changingByte - 1)];
-        i = 1;
-    }
-    for (; i < count; ++i, ++value) {
-        unsigned char* message = messages.append(bytes.data());
-        if (hasPartByte) message[4] = static_cast<unsigned char>(part);
-        if (hasValueByte) message[changingByte - 1] = static_cast<unsigned char>(value & 0x7F);
-    }
-    out->messages = std::move(messages);
+    out->messages = SysExMessageList(std::vector<unsigned char>(ints.begin(), ints.end()),
+                                     changingByte - 1, count, start, part, start == -1);
 }
 
 bool UIConfigManager::buildSysExMessages(const std::string& name, int sysexIndex, int changingByte,
@@ -121,11 +103,11 @@ bool UIConfigManager::buildSysExMessages(const std::string& name, int sysexIndex
         log("CONFIG READER: control ", name, " has ", std::to_string(count), " values!");
         return false;
     }
-    const std::string& templ = (*entry)[0].items[0];
-    calculateSysexWithChangingByte(templ, changingByte, int(count), &out, start, part);
+    out.messages = SysExMessageList(sysExTemplates[size_t(sysexIndex)], changingByte - 1,
+                                    int(count), start, part, start == -1);
     if (changingByte < 1 || changingByte > out.messages.messageLength() ||
         !SysExControlContainer::sysexAddress(out.messages.message(0), changingByte, address)) {
-        log("CONFIG READER: control ", name, ": SysEx template \"", templ,
+        log("CONFIG READER: control ", name, ": SysEx template \"", (*entry)[0].items[0],
             "\" too short for changing byte ", std::to_string(changingByte), "!");
         return false;
     }
