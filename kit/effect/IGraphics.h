@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <mutex>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -259,8 +258,19 @@ public:
 
 private:
     // The controls that show each parameter, in the order of the top-level list and then of
-    // the layer trees, depth first.
-    using ControlIndex = std::unordered_map<int, std::vector<IControl*>>;
+    // the layer trees, depth first: one array, a parameter's controls side by side.
+    class ControlIndex {
+    public:
+        // From (parameter, control) pairs in that order.
+        explicit ControlIndex(const std::vector<std::pair<int, IControl*>>& filed);
+        // The parameter's controls as [first, end).
+        std::pair<IControl* const*, IControl* const*> of(int paramIdx) const;
+
+    private:
+        int m_lowest = 0;         // the lowest parameter filed
+        std::vector<int> m_first; // by parameter - m_lowest, and the end after the last
+        std::vector<IControl*> m_controls;
+    };
 
     void insertBackground(IControl* background);
     // The pixels to draw of a bitmap, a cached image's decoded when it has none yet; null
