@@ -156,7 +156,7 @@ std::vector<int> UIConfigManager::getSysExValueListByID(int id) const {
     return convertStringSysextoVector(values[0].items[0]);
 }
 
-const std::vector<std::string>& UIConfigManager::getValueList(const std::string& name) const {
+const std::vector<std::string>& UIConfigManager::getValueList(std::string_view name) const {
     static const std::vector<std::string> kNone;
     const auto it = valueLists.find(name);
     return it == valueLists.end() ? kNone : it->second;
@@ -181,8 +181,11 @@ void UIConfigManager::initParams() {
 }
 
 void UIConfigManager::mapParamToString(const std::string& name, int id) {
-    if (!paramDictionary.emplace(name, id).second)
+    if (paramDictionary.count(name)) {
         log("CONFIG READER: parameter ", name, " ALREADY EXISTS!");
+        return;
+    }
+    paramDictionary.emplace(paramNames.emplace_back(name), id);
 }
 
 int UIConfigManager::getParamByName(std::string_view name) const {

@@ -9,12 +9,14 @@
 #include "src/uiconfig/SysExContainer.h"
 #include "src/uiconfig/SysExControlContainer.h"
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 class ControlLayer;
@@ -64,7 +66,7 @@ public:
     std::vector<int> getSysExValueListByID(int id) const;
     const std::vector<SysExContainer>& getSysExContainers() const { return sysExContainers; }
     // The named value list; empty when there is none of that name.
-    const std::vector<std::string>& getValueList(const std::string& name) const;
+    const std::vector<std::string>& getValueList(std::string_view name) const;
 
     // Parameter names.
     void initParams();
@@ -389,18 +391,22 @@ private:
     // Declared in the reverse of their release: the control maps go first, the image
     // dictionary last. The layers, controls and parameters the entries point to are not owned.
     std::vector<OwnedAction> controlActions;
-    std::map<std::string, ImageInfo> imageDictionary;
+    std::map<std::string, ImageInfo, std::less<>> imageDictionary;
     // One id per preloaded row that holds a cache reference, for ClearImageCache.
     std::vector<int> preloadedImageIds;
-    std::map<std::string, int, std::less<>> paramDictionary;
+    // Names by view, the views into paramNames, which never moves a name.
+    std::unordered_map<std::string_view, int> paramDictionary;
+    std::deque<std::string> paramNames;
     std::map<std::string, ControlLayer*> layerMap;
-    std::map<std::string, std::vector<std::string>> valueLists;
+    std::map<std::string, std::vector<std::string>, std::less<>> valueLists;
     // The texts of each value list, by the list (which lives as long as the manager).
     std::map<const std::vector<std::string>*, std::shared_ptr<const IParamTexts>> valueListTexts;
     std::map<std::tuple<int, int, int>, std::shared_ptr<const IParamTexts>> numberLists;
     std::vector<SysExContainer> sysExContainers;
     std::vector<std::vector<unsigned char>> sysExTemplates; // the bytes of each entry's first text
-    std::string paramGroup;                   // getParamGroup's result
+    std::string paramGroup; // getParamGroup's result, for the part and group after it
+    int paramGroupPart = -2;
+    std::string paramGroupName;
     std::map<int, controlID3> ccControlTable; // channel or part, CC number, variant
     NRPNControlContainer nrpnControlMap;
     SysExControlContainer sysExControlMap;

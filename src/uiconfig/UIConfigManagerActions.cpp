@@ -20,19 +20,26 @@ UIConfigManager::~UIConfigManager() {
 bool UIConfigManager::readInt(const char* text, int& value) {
     while (isspace(static_cast<unsigned char>(*text)))
         ++text;
-    const char* digits = text + (*text == '+' || *text == '-');
-    if (!isdigit(static_cast<unsigned char>(*digits))) return false;
-    value = int(std::clamp<long long>(strtoll(text, nullptr, 10), INT_MIN, INT_MAX));
+    const bool negative = *text == '-';
+    const char* digit = text + (*text == '+' || negative);
+    if (!isdigit(static_cast<unsigned char>(*digit))) return false;
+    // Past the int range the number only saturates.
+    long long n = 0;
+    for (; isdigit(static_cast<unsigned char>(*digit)); ++digit)
+        n = std::min(n * 10 + (*digit - '0'), (long long)INT_MAX + 1);
+    value = int(std::clamp(negative ? -n : n, (long long)INT_MIN, (long long)INT_MAX));
     return true;
 }
 
 void UIConfigManager::getCSValues(const char* text, int* values, int count) {
     // A number ends at its comma, so each is read where its token starts.
     for (int i = 0; i < count; ++i) {
-        text += strspn(text, ",");
+        while (*text == ',')
+            ++text;
         if (!*text) return;
         readInt(text, values[i]);
-        text += strcspn(text, ",");
+        while (*text && *text != ',')
+            ++text;
     }
 }
 
@@ -55,6 +62,10 @@ void UIConfigManager::copyIntVector(const std::vector<int>& source, std::vector<
 }
 
 const std::string& UIConfigManager::getParamGroup(int part, const std::string& group) {
+    // Neighbouring controls mostly share a group: the last one is kept.
+    if (part == paramGroupPart && group == paramGroupName) return paramGroup;
+    paramGroupPart = part;
+    paramGroupName = group;
     if (part < 0) {
         paramGroup = group;
     } else {

@@ -12,9 +12,10 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 using tinyxml2::XMLElement;
 
@@ -35,24 +36,28 @@ enum Attribute {
     kCreateAttr, kIdAttr, kOverlayAttr, kAttributeCount
 };
 
-int attributeSlot(std::string_view name) {
-    static const std::unordered_map<std::string_view, int> slots = {
-        {"paramId", kParamIdAttr},         {"imageId", kImageIdAttr},
-        {"paramGroup", kParamGroupAttr},   {"channel", kChannelAttr},
-        {"name", kNameAttr},               {"type", kTypeAttr},
-        {"bounds", kBoundsAttr},           {"position", kPositionAttr},
-        {"valueBounds", kValueBoundsAttr}, {"buttons", kButtonsAttr},
-        {"length", kLengthAttr},           {"changingByte", kChangingByteAttr},
-        {"valueDisplay", kValueDisplayAttr}, {"valueList", kValueListAttr},
-        {"ccNumber", kCcNumberAttr},       {"sysexIndex", kSysexIndexAttr},
-        {"msgZeroVal", kMsgZeroValAttr},   {"color", kColorAttr},
-        {"white", kWhiteAttr},             {"biDirectLink", kBiDirectLinkAttr},
-        {"inputDev", kInputDevAttr},       {"nameLen", kNameLenAttr},
-        {"visible", kVisibleAttr},         {"create", kCreateAttr},
-        {"id", kIdAttr},                   {"overlay", kOverlayAttr},
-    };
-    const auto it = slots.find(name);
-    return it == slots.end() ? -1 : it->second;
+const char* const kAttributeNames[kAttributeCount] = {
+    "paramId", "imageId", "paramGroup", "channel", "name", "type", "bounds", "position",
+    "valueBounds", "buttons", "length", "changingByte", "valueDisplay", "valueList", "ccNumber",
+    "sysexIndex", "msgZeroVal", "color", "white", "biDirectLink", "inputDev", "nameLen",
+    "visible", "create", "id", "overlay"};
+
+// The slot of an attribute name, or -1: a table by length and first letter, made once, finds
+// the few names to compare.
+int attributeSlot(const char* name) {
+    constexpr size_t kLongest = 16;
+    static const auto byStart = [] {
+        std::array<std::array<std::vector<int>, 128>, kLongest + 1> table;
+        for (int a = 0; a < kAttributeCount; ++a)
+            table[strlen(kAttributeNames[a])][size_t(kAttributeNames[a][0])].push_back(a);
+        return table;
+    }();
+    const size_t length = strlen(name);
+    const auto first = static_cast<unsigned char>(name[0]);
+    if (length > kLongest || first >= 128) return -1;
+    for (int a : byStart[length][first])
+        if (memcmp(name, kAttributeNames[a], length) == 0) return a;
+    return -1;
 }
 
 // The value of every known attribute of an element, null where it has none; a name given
@@ -86,10 +91,21 @@ public:
         // The attribute's value, null when the element has none.
         const char* value(Attribute a) const { return attributes.values[a]; }
         std::string text(Attribute a) const { return value(a) ? value(a) : ""; }
-        // The attribute as a decimal or "0x" number; 0 when it is missing or not one.
+        // The attribute as a decimal or "0x" number, as the parser reads one (its low 32
+        // bits); 0 when it is missing or not a number.
         int integer(Attribute a) const {
+            const char* text = value(a);
             int n = 0;
-            if (value(a)) tinyxml2::XMLUtil::ToInt(value(a), &n);
+            if (!text) return n;
+            const char* start = text + strspn(text, " \t\n\r\v\f");
+            if (start[0] == '0' && (start[1] == 'x' || start[1] == 'X')) {
+                tinyxml2::XMLUtil::ToInt(text, &n);
+            } else {
+                // The parser's scan, without its format interpreter.
+                char* end = nullptr;
+                const long long v = strtoll(text, &end, 10);
+                if (end != text) n = int(v);
+            }
             return n;
         }
         // The first N numbers of a comma list; 0 for those it lacks.
