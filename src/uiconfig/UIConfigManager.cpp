@@ -227,10 +227,10 @@ void UIConfigManager::ClearImageCache() {
 }
 
 IBitmap UIConfigManager::getImageByName(UIConfigGraphics* graphics_,
-                                        const std::string& name) const {
+                                        std::string_view name) const {
     const auto it = imageDictionary.find(name);
     if (it == imageDictionary.end()) {
-        log("CONFIG READER: Image ", name, " MISSING!");
+        log("CONFIG READER: Image ", std::string(name), " MISSING!");
         return IBitmap();
     }
     if (!graphics_) return IBitmap();

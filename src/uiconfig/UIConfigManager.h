@@ -10,7 +10,6 @@
 #include "src/uiconfig/SysExControlContainer.h"
 
 #include <deque>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -81,7 +80,7 @@ public:
     // Gives back the cache references this instance's preloads took; reads no file.
     void ClearImageCache();
     // The cached bitmap of an image name; the empty bitmap (logged) for an unknown name.
-    IBitmap getImageByName(UIConfigGraphics* graphics, const std::string& name) const;
+    IBitmap getImageByName(UIConfigGraphics* graphics, std::string_view name) const;
 
     // The layout walk: creates the layers and controls of node, its following siblings and
     // their subtrees, in document order, into layer (the editor's top level without one) for
@@ -106,7 +105,7 @@ public:
     static void copyIntVector(const std::vector<int>& source, std::vector<int>& destination);
     // "Part <part + 1>:<group>" inside a part ("Part <part + 1>"
     // for an empty group), the group alone outside; valid until the next call.
-    const std::string& getParamGroup(int part, const std::string& group);
+    const std::string& getParamGroup(int part, std::string_view group);
     // Stores link in action and gives the partner's record (made when it has none) the back
     // link {paramId, switch, -1}. Nothing without a partner and a switch; one-way for a
     // partner outside the parameter list. part is the control's and adds nothing to the ids.
@@ -132,64 +131,64 @@ public:
     // SysEx: one message per value from min (the fader from min + valueOffset), the first
     // text of SysEx entry sysexIndex as template, the value at changingByte.
     void createSysExKnobControl(const std::string& name, int paramId, int x, int y,
-                                const std::string& image, double defaultValue, double min,
+                                std::string_view image, double defaultValue, double min,
                                 double max, int sysexIndex, int changingByte, int part,
-                                LinkInfo link, ControlLayer* layer, const std::string& group);
+                                LinkInfo link, ControlLayer* layer, std::string_view group);
     void createSysExSliderControl(const std::string& name, int paramId, int x, int y, int length,
-                                  const std::string& image, double defaultValue, double min,
+                                  std::string_view image, double defaultValue, double min,
                                   double max, int valueOffset, int sysexIndex, int changingByte,
                                   int part, LinkInfo link, ControlLayer* layer,
-                                  const std::string& group, EDirection direction);
+                                  std::string_view group, EDirection direction);
     void createSysExBoolControl(const std::string& name, int paramId, int x, int y,
-                                const std::string& image, double defaultValue, int sysexIndex,
+                                std::string_view image, double defaultValue, int sysexIndex,
                                 int changingByte, int part, LinkInfo link, ControlLayer* layer,
-                                const std::string& group);
+                                std::string_view group);
     void createMultiSelectionSysExControl(const std::string& name, int paramId, int x, int y,
                                           int width, int height, int defaultValue, int min, int max,
                                           int firstDisplay, int secondDisplay,
                                           const std::vector<std::string>& values, int colourFlag,
                                           int sysexIndex, int changingByte, int part,
-                                          ControlLayer* layer, const std::string& group,
+                                          ControlLayer* layer, std::string_view group,
                                           bool white);
 
     // CC: keyed by part + 1 inside a part, else by channel.
     void createCCKnobControl(int ccNumber, int channel, const std::string& name, int paramId, int x,
-                             int y, const std::string& image, double defaultValue, double min,
+                             int y, std::string_view image, double defaultValue, double min,
                              double max, double step, LinkInfo link, int part, ControlLayer* layer,
-                             const std::string& group);
+                             std::string_view group);
     void createCCSliderControl(int ccNumber, int channel, const std::string& name, int paramId,
-                               int x, int y, int length, const std::string& image,
+                               int x, int y, int length, std::string_view image,
                                double defaultValue, double min, double max, LinkInfo link, int part,
-                               ControlLayer* layer, const std::string& group, EDirection direction);
+                               ControlLayer* layer, std::string_view group, EDirection direction);
     // Sends (int)min when off and (int)max when on; takes no link.
     void createCCBoolControl(int ccNumber, int channel, const std::string& name, int paramId, int x,
-                             int y, const std::string& image, double defaultValue, double min,
-                             double max, int part, ControlLayer* layer, const std::string& group);
+                             int y, std::string_view image, double defaultValue, double min,
+                             double max, int part, ControlLayer* layer, std::string_view group);
     void createMultiSelectionCCControl(int ccNumber, int channel, const std::string& name,
                                        int paramId, int x, int y, int width, int height,
                                        int defaultValue, int min, int max, int firstDisplay,
                                        int secondDisplay, const std::vector<std::string>& values,
-                                       int part, ControlLayer* layer, const std::string& group,
+                                       int part, ControlLayer* layer, std::string_view group,
                                        bool white);
 
     // NRPN: keyed by channel on the mixer and settings pages (by layer name), else by
     // part + 1 (0 outside a part). No layout element makes these; nothing is sent for them.
     void createMsbLsbKnobControl(int ccNumber, int key1, int key2, int key3, int channel,
                                  const std::string& name, int paramId, int x, int y,
-                                 const std::string& image, double defaultValue, double min,
+                                 std::string_view image, double defaultValue, double min,
                                  double max, LinkInfo link, int part, ControlLayer* layer,
-                                 const std::string& group);
+                                 std::string_view group);
     void createMsbLsbBoolControl(int ccNumber, int key1, int key2, int key3, int channel,
                                  const std::string& name, int paramId, int x, int y,
-                                 const std::string& image, double defaultValue, double min,
+                                 std::string_view image, double defaultValue, double min,
                                  double max, LinkInfo link, int part, ControlLayer* layer,
-                                 const std::string& group);
+                                 std::string_view group);
     void createMsbLsbSelectionCCControl(int ccNumber, int key1, int key2, int key3, int channel,
                                         const std::string& name, int paramId, int x, int y,
                                         int width, int height, int defaultValue, int min, int max,
                                         int firstDisplay, int secondDisplay,
                                         const std::vector<std::string>& values, int part,
-                                        ControlLayer* layer, const std::string& group);
+                                        ControlLayer* layer, std::string_view group);
 
     // ---- Controls that send no MIDI of their own: they initialise the parameter (named by
     // the element's name alone, grouped by getParamGroup), make the control with the layout's
@@ -204,13 +203,13 @@ public:
 
     // A caption that shows "----" and offers nothing on a click.
     void createDropDownMenu(const std::string& name, int paramId, int x, int y, int width,
-                            int height, int part, ControlLayer* layer, const std::string& group);
+                            int height, int part, ControlLayer* layer, std::string_view group);
     // An enum of last - first entries from 0, with the items as texts; parameter only when the
     // items are not one per entry. A click offers the texts.
     void createDropDownMenu2(const std::string& name, int paramId, int x, int y, int width,
                              int height, int defaultValue, int first, int last,
                              const std::vector<std::string>& items, int part, ControlLayer* layer,
-                             const std::string& group);
+                             std::string_view group);
     // "Select MIDI Device" and the MIDI input ports (inputFlag 1) or output ports, as the
     // parameter "Device Selection" without label or group; always at top level.
     void createMIDIDeviceSelectionControl(int paramId, int x, int y, int width, int height,
@@ -222,7 +221,7 @@ public:
     void createNoValDropDown(const std::string& name, int paramId, int x, int y, int width,
                              int height, int defaultValue, int first, int last, int labelStart,
                              int labelEnd, int visible, const std::vector<std::string>& items,
-                             int part, ControlLayer* layer, const std::string& group, bool white);
+                             int part, ControlLayer* layer, std::string_view group, bool white);
     // An empty text control for texts the plug-in writes; the parameter is left as it is.
     void createControlDisplay(const std::string& name, int paramId, int x, int y, int width,
                               int height, ControlLayer* layer);
@@ -230,30 +229,30 @@ public:
     // opens a text entry of at most nameLength characters.
     void createNameDisplay(const std::string& name, int paramId, int x, int y, int width,
                            int height, int nameLength, int part, ControlLayer* layer,
-                           const std::string& group);
+                           std::string_view group);
     // buttonCount buttons from the image's two frames, in a row for stacked frames and in a
     // column for frames side by side; nothing for a count outside 1 to the control limit.
     void createRadioControl(const std::string& name, int paramId, int x, int y,
-                            const std::string& image, int buttonCount, int part,
-                            ControlLayer* layer, const std::string& group);
+                            std::string_view image, int buttonCount, int part,
+                            ControlLayer* layer, std::string_view group);
     // A switch stepping through the image's frames.
     void createBoolControl(const std::string& name, int paramId, int defaultValue, int x, int y,
-                           const std::string& image, int part, ControlLayer* layer,
-                           const std::string& group);
+                           std::string_view image, int part, ControlLayer* layer,
+                           std::string_view group);
     // A button that springs back to 0 when released.
     void createSwitchControl(const std::string& name, int paramId, int defaultValue, int x, int y,
-                             const std::string& image, int part, ControlLayer* layer,
-                             const std::string& group);
+                             std::string_view image, int part, ControlLayer* layer,
+                             std::string_view group);
     // createSwitchControl off by default, for the plug-in's own buttons; the new button, or
     // null when none was made.
     IContactControl* createAutoOffSwitchControl(const std::string& name, int paramId, int x, int y,
-                                                const std::string& image, int part,
-                                                ControlLayer* layer, const std::string& group);
+                                                std::string_view image, int part,
+                                                ControlLayer* layer, std::string_view group);
     // A knob in steps of 1, unbound.
     void createNoValKnobControl(const std::string& name, int paramId, int x, int y,
-                                const std::string& image, double defaultValue, double min,
+                                std::string_view image, double defaultValue, double min,
                                 double max, int part, ControlLayer* layer,
-                                const std::string& group);
+                                std::string_view group);
 
     // The control maps, for the incoming MIDI handling. Look-ups create nothing.
     IControl* getCCControls(int channelOrPart, int ccNumber, int mapVariant) const {
@@ -314,30 +313,37 @@ private:
     // Checks the parameter, initialises it, makes and places its control (make), binds the
     // control to its record with the kind and links it when link is given. Null when the
     // parameter is unknown or the control was not made; the bound control is the record's last.
+    template <class Make>
     ControlAction* addControl(const std::string& name, int paramId, int actionType,
-                              const LinkInfo* link, int part,
-                              const std::function<IControl*(IParam*)>& make);
+                              const LinkInfo* link, int part, Make&& make) {
+        IParam* param = paramFor(paramId, name);
+        IControl* control = param ? make(param) : nullptr;
+        return control ? bindLinked(param, paramId, actionType, control, link, part) : nullptr;
+    }
+    // bindControl, then setControlLink when link is given.
+    ControlAction* bindLinked(IParam* param, int paramId, int actionType, IControl* control,
+                              const LinkInfo* link, int part);
     // Each initialises the parameter under paramName (MIDI-bound controls prefix their part:
     // hostName), makes its control and places it; null (nothing placed) when that is not
     // possible.
     IControl* makeKnob(IParam* param, int paramId, const std::string& paramName, int x, int y,
-                       const std::string& image, double defaultValue, double min, double max,
-                       double step, int part, ControlLayer* layer, const std::string& group);
+                       std::string_view image, double defaultValue, double min, double max,
+                       double step, int part, ControlLayer* layer, std::string_view group);
     IControl* makeFader(IParam* param, int paramId, const std::string& paramName, int x, int y,
-                        int length, const std::string& image, double defaultValue, double min,
-                        double max, int part, ControlLayer* layer, const std::string& group,
+                        int length, std::string_view image, double defaultValue, double min,
+                        double max, int part, ControlLayer* layer, std::string_view group,
                         EDirection direction);
     // A switch, or with springsBack a contact button.
     IControl* makeSwitch(IParam* param, int paramId, const std::string& paramName, int x, int y,
-                         const std::string& image, double defaultValue, int part,
-                         ControlLayer* layer, const std::string& group, bool springsBack = false);
+                         std::string_view image, double defaultValue, int part,
+                         ControlLayer* layer, std::string_view group, bool springsBack = false);
     // An enum of max - min entries with display texts (the values, or numbers from
     // firstDisplay on, at least digits wide), shown by a caption of textSize in colour that
     // prompts with its texts. Null, the parameter initialised, when the texts fail.
     IControl* makeMenu(IParam* param, int paramId, const std::string& paramName, int x, int y,
                        int width, int height, int textSize, int defaultValue, int min, int max,
                        int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
-                       int part, ControlLayer* layer, const std::string& group, IColor colour,
+                       int part, ControlLayer* layer, std::string_view group, IColor colour,
                        int digits = 1);
     // The process's list of these texts; found at once for a list of the layout.
     std::shared_ptr<const IParamTexts> sharedTexts(const std::vector<std::string>& texts) const;
@@ -347,8 +353,8 @@ private:
     // Binds a new switch (a contact button with springsBack) as kActionNone; null when none
     // was made.
     IControl* addSwitch(const std::string& name, int paramId, int defaultValue, int x, int y,
-                        const std::string& image, int part, ControlLayer* layer,
-                        const std::string& group, bool springsBack);
+                        std::string_view image, int part, ControlLayer* layer,
+                        std::string_view group, bool springsBack);
     // The scaled rectangle of a text control.
     IRECT scaledRect(int x, int y, int width, int height) const;
     // The caption style: "NK57 Monospace" of size in colour, the framework's other defaults.

@@ -61,7 +61,7 @@ void UIConfigManager::copyIntVector(const std::vector<int>& source, std::vector<
     destination.insert(destination.end(), source.begin(), source.end());
 }
 
-const std::string& UIConfigManager::getParamGroup(int part, const std::string& group) {
+const std::string& UIConfigManager::getParamGroup(int part, std::string_view group) {
     // Neighbouring controls mostly share a group: the last one is kept.
     if (part == paramGroupPart && group == paramGroupName) return paramGroup;
     paramGroupPart = part;
@@ -70,7 +70,7 @@ const std::string& UIConfigManager::getParamGroup(int part, const std::string& g
         paramGroup = group;
     } else {
         paramGroup = "Part " + std::to_string(part + 1);
-        if (!group.empty()) paramGroup += ":" + group;
+        if (!group.empty()) paramGroup.append(":").append(group);
     }
     return paramGroup;
 }
@@ -107,12 +107,8 @@ ControlAction* UIConfigManager::bindControl(IParam* param, int actionType, ICont
     return action;
 }
 
-ControlAction* UIConfigManager::addControl(const std::string& name, int paramId, int actionType,
-                                           const LinkInfo* link, int part,
-                                           const std::function<IControl*(IParam*)>& make) {
-    IParam* param = paramFor(paramId, name);
-    IControl* control = param ? make(param) : nullptr;
-    if (!control) return nullptr;
+ControlAction* UIConfigManager::bindLinked(IParam* param, int paramId, int actionType,
+                                           IControl* control, const LinkInfo* link, int part) {
     ControlAction* action = bindControl(param, actionType, control);
     if (link) setControlLink(action, paramId, *link, part);
     return action;

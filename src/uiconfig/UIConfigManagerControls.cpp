@@ -47,9 +47,9 @@ bool UIConfigManager::place(IControl* control, ControlLayer* layer, const std::s
 }
 
 IControl* UIConfigManager::makeKnob(IParam* param, int paramId, const std::string& paramName, int x,
-                                    int y, const std::string& image, double defaultValue,
+                                    int y, std::string_view image, double defaultValue,
                                     double min, double max, double step, int part,
-                                    ControlLayer* layer, const std::string& group) {
+                                    ControlLayer* layer, std::string_view group) {
     param->InitDouble(paramName.c_str(), defaultValue, min, max, step, "",
                       getParamGroup(part, group).c_str(), -1, -1);
     IBitmap bitmap = getImageByName(graphics, image);
@@ -59,9 +59,9 @@ IControl* UIConfigManager::makeKnob(IParam* param, int paramId, const std::strin
 }
 
 IControl* UIConfigManager::makeFader(IParam* param, int paramId, const std::string& paramName,
-                                     int x, int y, int length, const std::string& image,
+                                     int x, int y, int length, std::string_view image,
                                      double defaultValue, double min, double max, int part,
-                                     ControlLayer* layer, const std::string& group,
+                                     ControlLayer* layer, std::string_view group,
                                      EDirection direction) {
     param->InitDouble(paramName.c_str(), defaultValue, min, max, 1.0, "",
                       getParamGroup(part, group).c_str(), -1, -1);
@@ -72,8 +72,8 @@ IControl* UIConfigManager::makeFader(IParam* param, int paramId, const std::stri
 }
 
 IControl* UIConfigManager::makeSwitch(IParam* param, int paramId, const std::string& paramName,
-                                      int x, int y, const std::string& image, double defaultValue,
-                                      int part, ControlLayer* layer, const std::string& group,
+                                      int x, int y, std::string_view image, double defaultValue,
+                                      int part, ControlLayer* layer, std::string_view group,
                                       bool springsBack) {
     param->InitBool(paramName.c_str(), defaultValue != 0.0, "", getParamGroup(part, group).c_str(),
                     -1, -1);
@@ -89,7 +89,7 @@ IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::strin
                                     int y, int width, int height, int textSize, int defaultValue,
                                     int min, int max, int firstDisplay, int secondDisplay,
                                     const std::vector<std::string>& values, int part,
-                                    ControlLayer* layer, const std::string& group, IColor colour,
+                                    ControlLayer* layer, std::string_view group, IColor colour,
                                     int digits) {
     const long long entries = (long long)max - min;
     if (entries > kMaxControlValues) {

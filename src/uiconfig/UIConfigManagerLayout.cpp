@@ -85,12 +85,13 @@ public:
         ControlLayer* layer; // null at the editor's top level
         int part;            // the multilayer copy, -1 outside
         int paramId;         // -1: none, or one the plug-in does not have
-        std::string imageId, group;
+        std::string_view imageId, group; // in the element's attributes
         int channel; // from 1, outside the copies
 
         // The attribute's value, null when the element has none.
         const char* value(Attribute a) const { return attributes.values[a]; }
         std::string text(Attribute a) const { return value(a) ? value(a) : ""; }
+        std::string_view view(Attribute a) const { return value(a) ? value(a) : ""; }
         // The attribute as a decimal or "0x" number, as the parser reads one (its low 32
         // bits); 0 when it is missing or not a number.
         int integer(Attribute a) const {
@@ -273,8 +274,8 @@ void LayoutWalk::readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* 
     const char* reference = attributes.values[kParamIdAttr];
     Element e{xml, attributes, layer, part, parameterOf(m, reference ? reference : "", part),
               "", "", 0};
-    e.imageId = e.text(kImageIdAttr);
-    e.group = e.text(kParamGroupAttr);
+    e.imageId = e.view(kImageIdAttr);
+    e.group = e.view(kParamGroupAttr);
     e.channel = e.integer(kChannelAttr);
     const char* name = xml.Name();
     for (const Handler& handler : kHandlers) {
@@ -396,7 +397,7 @@ void LayoutWalk::background(UIConfigManager& m, const Element& e) {
     const IBitmap image = m.getImageByName(m.graphics, e.imageId);
     m.place(new IBitmapControl(m.plugin->effect(), m.scaled(position[0]), m.scaled(position[1]), -1,
                                &image),
-            e.layer, "background " + e.imageId);
+            e.layer, "background " + std::string(e.imageId));
 }
 
 void LayoutWalk::display(UIConfigManager& m, const Element& e) {
@@ -437,13 +438,13 @@ void LayoutWalk::dropMenu(UIConfigManager& m, const Element& e) {
     } else if (type == "dropSelection") {
         const std::array<int, 3> v = e.list<3>(kValueBoundsAttr);
         m.createDropDownMenu2(name, e.paramId, b[0], b[1], b[2], b[3], v[0], v[1], v[2],
-                              m.getValueList(e.text(kValueListAttr)), e.part, e.layer, e.group);
+                              m.getValueList(e.view(kValueListAttr)), e.part, e.layer, e.group);
     }
 }
 
 void LayoutWalk::unboundControl(UIConfigManager& m, const Element& e) {
     const std::string name = e.text(kNameAttr), type = e.text(kTypeAttr);
-    const std::vector<std::string>& values = m.getValueList(e.text(kValueListAttr));
+    const std::vector<std::string>& values = m.getValueList(e.view(kValueListAttr));
     if (type == "Knob") {
         const std::array<int, 2> p = e.list<2>(kPositionAttr);
         const std::array<int, 3> v = e.list<3>(kValueBoundsAttr);
@@ -467,7 +468,7 @@ void LayoutWalk::boundControl(UIConfigManager& m, const Element& e) {
               e.integer(kChangingByteAttr) & 0xFF,
               LinkInfo(),
               valueDisplay(e.value(kValueDisplayAttr)),
-              m.getValueList(e.text(kValueListAttr)),
+              m.getValueList(e.view(kValueListAttr)),
               e.integer(kCcNumberAttr),
               e.integer(kSysexIndexAttr),
               e.integer(kMsgZeroValAttr),

@@ -122,10 +122,10 @@ void UIConfigManager::registerSysEx(ControlAction* action, ControlActionSysExMes
 }
 
 void UIConfigManager::createSysExKnobControl(const std::string& name, int paramId, int x, int y,
-                                             const std::string& image, double defaultValue,
+                                             std::string_view image, double defaultValue,
                                              double min, double max, int sysexIndex,
                                              int changingByte, int part, LinkInfo link,
-                                             ControlLayer* layer, const std::string& group) {
+                                             ControlLayer* layer, std::string_view group) {
     ControlActionSysExMessage messages;
     unsigned char address[4];
     if (!buildSysExMessages(name, sysexIndex, changingByte, valueCount(min, max), TruncToInt(min),
@@ -139,11 +139,11 @@ void UIConfigManager::createSysExKnobControl(const std::string& name, int paramI
 }
 
 void UIConfigManager::createSysExSliderControl(const std::string& name, int paramId, int x, int y,
-                                               int length, const std::string& image,
+                                               int length, std::string_view image,
                                                double defaultValue, double min, double max,
                                                int valueOffset, int sysexIndex, int changingByte,
                                                int part, LinkInfo link, ControlLayer* layer,
-                                               const std::string& group, EDirection direction) {
+                                               std::string_view group, EDirection direction) {
     ControlActionSysExMessage messages;
     unsigned char address[4];
     // Cut to an int: only the low 7 bits of the start reach a message.
@@ -160,10 +160,10 @@ void UIConfigManager::createSysExSliderControl(const std::string& name, int para
 }
 
 void UIConfigManager::createSysExBoolControl(const std::string& name, int paramId, int x, int y,
-                                             const std::string& image, double defaultValue,
+                                             std::string_view image, double defaultValue,
                                              int sysexIndex, int changingByte, int part,
                                              LinkInfo link, ControlLayer* layer,
-                                             const std::string& group) {
+                                             std::string_view group) {
     ControlActionSysExMessage messages;
     unsigned char address[4];
     if (!buildSysExMessages(name, sysexIndex, changingByte, 2, 0, part, messages, address)) return;
@@ -179,7 +179,7 @@ void UIConfigManager::createMultiSelectionSysExControl(
     const std::string& name, int paramId, int x, int y, int width, int height, int defaultValue,
     int min, int max, int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
     int colourFlag, int sysexIndex, int changingByte, int part, ControlLayer* layer,
-    const std::string& group, bool white) {
+    std::string_view group, bool white) {
     ControlActionSysExMessage messages;
     unsigned char address[4];
     if (!buildSysExMessages(name, sysexIndex, changingByte, (long long)max - min + 1, min, part,
