@@ -30,24 +30,28 @@ void ConfigCipher::keyWords(unsigned int key[4]) {
     }
 }
 
-void ConfigCipher::decipher(const unsigned char* data, int size, std::string& out) {
-    if (!data || size < 1) return;
-    // Tea::simpledecrypt on eight blocks at a time, one to a vector lane: one block's cycles
-    // form a chain, but those of independent blocks run side by side. Deciphering was a
-    // tenth of an instance's start-up.
-    constexpr int kLanes = 8;
+namespace {
+
+// Tea::simpledecrypt on the whole groups of kLanes blocks, one block to a vector lane: one
+// block's cycles form a chain, but those of independent blocks run side by side. Made for
+// AVX2 as well where the processor has it.
+constexpr int kLanes = 8;
+
+__attribute__((target_clones("avx2", "default"))) void
+decipherGroups(const unsigned char* data, size_t size, const unsigned int key[4],
+               unsigned char* plain) {
     constexpr uint32_t kDelta = 0x9E3779B9u;
-    unsigned int key[4];
-    keyWords(key);
-    const size_t whole = size_t(size) / (8 * kLanes) * (8 * kLanes);
-    const size_t at = out.size();
-    out.resize(at + whole);
-    auto* plain = reinterpret_cast<unsigned char*>(&out[at]);
-    const auto readBig = [](const unsigned char* b) {
-        return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
-    };
     using Lanes = uint32_t __attribute__((vector_size(4 * kLanes)));
-    for (size_t p = 0; p < whole; p += 8 * kLanes) {
+    const auto readBig = [](const unsigned char* b) {
+        uint32_t w;
+        memcpy(&w, b, 4);
+        return __builtin_bswap32(w);
+    };
+    const auto writeBig = [](unsigned char* b, uint32_t w) {
+        w = __builtin_bswap32(w);
+        memcpy(b, &w, 4);
+    };
+    for (size_t p = 0; p < size; p += 8 * kLanes) {
         Lanes y, z;
         for (int l = 0; l < kLanes; ++l) {
             y[l] = readBig(data + p + 8 * l);
@@ -58,12 +62,24 @@ void ConfigCipher::decipher(const unsigned char* data, int size, std::string& ou
             z -= ((y << 4) + key[2]) ^ (y + sum) ^ ((y >> 5) + key[3]);
             y -= ((z << 4) + key[0]) ^ (z + sum) ^ ((z >> 5) + key[1]);
         }
-        for (int l = 0; l < kLanes; ++l)
-            for (int b = 0; b < 4; ++b) {
-                plain[p + 8 * l + b] = (unsigned char)(y[l] >> (24 - 8 * b));
-                plain[p + 8 * l + 4 + b] = (unsigned char)(z[l] >> (24 - 8 * b));
-            }
+        for (int l = 0; l < kLanes; ++l) {
+            writeBig(plain + p + 8 * l, y[l]);
+            writeBig(plain + p + 8 * l + 4, z[l]);
+        }
     }
+}
+
+} // namespace
+
+void ConfigCipher::decipher(const unsigned char* data, int size, std::string& out) {
+    if (!data || size < 1) return;
+    unsigned int key[4];
+    keyWords(key);
+    // Deciphering was a tenth of an instance's start-up; most of it now goes in vector lanes.
+    const size_t whole = size_t(size) / (8 * kLanes) * (8 * kLanes);
+    const size_t at = out.size();
+    out.resize(at + whole);
+    decipherGroups(data, whole, key, reinterpret_cast<unsigned char*>(&out[at]));
     cipherAll<Tea::simpledecrypt>(data + whole, size_t(size) - whole, out);
 }
 
