@@ -27,6 +27,7 @@ class UIConfigGraphics;
 class UIConfigPlugin;
 namespace tinyxml2 {
 class XMLDocument;
+class XMLElement;
 class XMLNode;
 } // namespace tinyxml2
 
@@ -408,6 +409,8 @@ private:
     // The texts of each value list, by the list (which lives as long as the manager).
     std::map<const std::vector<std::string>*, std::shared_ptr<const IParamTexts>> valueListTexts;
     std::map<std::tuple<int, int, int>, std::shared_ptr<const IParamTexts>> numberLists;
+    // The attribute values of the elements of the part copies being read, by element.
+    std::unordered_map<const tinyxml2::XMLElement*, std::vector<const char*>> copyAttributes;
     std::vector<SysExContainer> sysExContainers;
     std::vector<std::vector<unsigned char>> sysExTemplates; // the bytes of each entry's first text
     std::string paramGroup; // getParamGroup's result, for the part and group after it

@@ -69,6 +69,15 @@ struct Attributes {
             if (slot >= 0 && !values[slot]) values[slot] = a->Value();
         }
     }
+    // Those of an element inside part copies, read at its first copy: the copies walk the
+    // same elements sixteen times.
+    Attributes(const XMLElement& xml, std::vector<const char*>& kept) {
+        if (kept.empty()) {
+            const Attributes read(xml);
+            kept.assign(read.values, read.values + kAttributeCount);
+        }
+        std::copy(kept.begin(), kept.end(), values);
+    }
     const char* values[kAttributeCount] = {};
 };
 
@@ -270,7 +279,8 @@ ControlLayer* UIConfigManager::getLayer(const std::string& name) const {
 }
 
 void LayoutWalk::readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* layer, int part) {
-    const Attributes attributes(xml);
+    const Attributes attributes =
+        part >= 0 ? Attributes(xml, m.copyAttributes[&xml]) : Attributes(xml);
     const char* reference = attributes.values[kParamIdAttr];
     Element e{xml, attributes, layer, part, parameterOf(m, reference ? reference : "", part),
               "", "", 0};
@@ -389,6 +399,7 @@ void LayoutWalk::copies(UIConfigManager& m, const Element& e) {
         else
             m.log("CONFIG READER: layer ", copy->getName(), " could not be placed!");
     }
+    m.copyAttributes.clear();
 }
 
 void LayoutWalk::background(UIConfigManager& m, const Element& e) {
