@@ -5,7 +5,6 @@
 #include "kit/effect/IEffectBase.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -18,14 +17,16 @@ UIConfigManager::~UIConfigManager() {
 }
 
 bool UIConfigManager::readInt(const char* text, int& value) {
-    while (isspace(static_cast<unsigned char>(*text)))
+    // White space and digits of the "C" locale, which the layout is written in.
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
         ++text;
     const bool negative = *text == '-';
     const char* digit = text + (*text == '+' || negative);
-    if (!isdigit(static_cast<unsigned char>(*digit))) return false;
+    if (!isDigit(*digit)) return false;
     // Past the int range the number only saturates.
     long long n = 0;
-    for (; isdigit(static_cast<unsigned char>(*digit)); ++digit)
+    for (; isDigit(*digit); ++digit)
         n = std::min(n * 10 + (*digit - '0'), (long long)INT_MAX + 1);
     value = int(std::clamp(negative ? -n : n, (long long)INT_MIN, (long long)INT_MAX));
     return true;
