@@ -235,6 +235,17 @@ int main(int argc, char** argv) {
                                      kWidth, kHeight);
         });
     pixman_image_unref(third);
+    pixman_image_t* half = solid(0.8, 0.4, 0.2, 0.5);
+    row("solid fill at alpha 0.5", "<= 1.0",
+        [&] {
+            RAST_FillRect(&dest.ours, 0, 0, kWidth, kHeight, RAST_MakePixel(204, 102, 51, 255),
+                          0.5f, 0);
+        },
+        [&] {
+            pixman_image_composite32(PIXMAN_OP_OVER, half, nullptr, dest.theirs, 0, 0, 0, 0, 0, 0,
+                                     kWidth, kHeight);
+        });
+    pixman_image_unref(half);
     row("solid fill at alpha 1.0 (reference: memset)", "<= 1.5",
         [&] {
             RAST_FillRect(&dest.ours, 0, 0, kWidth, kHeight, RAST_MakePixel(204, 102, 51, 255),
