@@ -142,7 +142,10 @@ bool RAST_PNGSize(const char* filename, int* w, int* h) {
                uint32_t(head[at + 2]) << 8 | head[at + 3];
     };
     const uint32_t width = word(16), height = word(20);
-    if (width == 0 || height == 0 || uint64_t(width) * height * 4 > uint64_t(INT_MAX)) return false;
+    // Each side below 2^31 first, as PNG has them, so that the product cannot wrap.
+    if (width == 0 || height == 0 || width > uint32_t(INT_MAX) || height > uint32_t(INT_MAX) ||
+        uint64_t(width) * height * 4 > uint64_t(INT_MAX))
+        return false;
     *w = int(width);
     *h = int(height);
     return true;

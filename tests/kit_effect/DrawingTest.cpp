@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 using testsupport::PaintedEditor;
@@ -104,6 +105,52 @@ TEST(BitmapCache, TwoThreadsLoadingOneIdKeepOneBitmapWithTwoReferences) {
     EXPECT_EQ(cache().References(107), 2);
     g.ReleaseBitmap(&a);
     g.ReleaseBitmap(&b);
+}
+
+TEST(BitmapCache, TwoThreadsDrawingAnImageFirstDecodeItOnce) {
+    PaintedEditor first(4, 4), second(4, 4);
+    for (PaintedEditor* e : {&first, &second})
+        e->g->AddImage(109, 4, 4, 0x5060A0FF);
+    const IBitmap a = first.g->LoadIBitmap(109, "both.png", 1.0, 1, false);
+    const IBitmap b = second.g->LoadIBitmap(109, "both.png", 1.0, 1, false);
+    const IRECT all(0, 0, 4, 4);
+    const auto paint = [&](PaintedEditor& e, const IBitmap& bitmap) {
+        e.paint(all, [&](IGraphics* g) { g->DrawBitmap(&bitmap, &all, 1, nullptr); });
+    };
+    std::thread t(paint, std::ref(second), std::cref(b));
+    paint(first, a);
+    t.join();
+    EXPECT_EQ(first.at(3, 3), 0x5060A0FFu);
+    EXPECT_EQ(second.at(3, 3), 0x5060A0FFu);
+    EXPECT_EQ(first.g->decodings[109] + second.g->decodings[109], 1);
+    first.g->ReleaseBitmap(&a);
+    second.g->ReleaseBitmap(&b);
+}
+
+TEST(BitmapCache, AnImageThatDoesNotDecodeDrawsNothingAndIsTriedOnce) {
+    // The header gives a size, the pixels then fail.
+    struct Broken : TestGraphics {
+        using TestGraphics::TestGraphics;
+        RAST_IBitmap* OSLoadBitmap(int, const char*) override {
+            ++tries;
+            return nullptr;
+        }
+        int tries = 0;
+    };
+    TestEffect plug(1, 0);
+    auto* g = new Broken(&plug, 4, 4);
+    plug.AttachGraphics(g);
+    g->AddImage(110, 4, 4, 0xFFFFFFFF);
+    const IBitmap broken = g->LoadIBitmap(110, "broken.png", 2.0, 1, false);
+    EXPECT_EQ(broken.W * 100 + broken.H, 808);
+    const IRECT all(0, 0, 4, 4);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(g->DrawBitmap(&broken, &all, 1, nullptr));
+        EXPECT_TRUE(g->DrawRotatedBitmap(&broken, 2, 2, 0.5, 0, nullptr));
+        EXPECT_EQ(g->ScaleBitmap(&broken, 2, 2).mData, nullptr);
+    }
+    EXPECT_EQ(g->tries, 1);
+    g->ReleaseBitmap(&broken);
 }
 
 TEST(BitmapCache, ScaledCroppedAndRetainedBitmapsAreCountedWithoutAnId) {
