@@ -11,8 +11,8 @@
 
 UIConfigManager::~UIConfigManager() {
     // A parameter would otherwise keep a pointer to a freed record.
-    for (const OwnedAction& owned : controlActions)
-        if (owned.param->GetControlAction() == owned.action.get())
+    for (OwnedAction& owned : controlActions)
+        if (owned.param->GetControlAction() == &owned.action)
             owned.param->SetControlAction(nullptr);
 }
 
@@ -96,9 +96,9 @@ IParam* UIConfigManager::paramFor(int paramId, const std::string& control) const
 
 ControlAction* UIConfigManager::controlActionOf(IParam* param) {
     if (ControlAction* action = param->GetControlAction()) return action;
-    controlActions.push_back({param, std::make_unique<ControlAction>()});
-    param->SetControlAction(controlActions.back().action.get());
-    return controlActions.back().action.get();
+    ControlAction* action = &controlActions.emplace_back(OwnedAction{param, {}}).action;
+    param->SetControlAction(action);
+    return action;
 }
 
 ControlAction* UIConfigManager::bindControl(IParam* param, int actionType, IControl* control) {
