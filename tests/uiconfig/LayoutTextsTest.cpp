@@ -76,7 +76,7 @@ std::string table(const IEffectBase& effect) {
 
 } // namespace
 
-TEST(ValueTexts, EveryParameterShowsTheTextsOfTheTable) {
+TEST(LayoutTexts, EveryParameterShowsTheTextsOfTheTable) {
     setenv("ZOZ_RESOURCES_DIR", ZOZ_BUILD_RESOURCES, 1);
     setenv("ZOZ_MIDI_API", "alsa", 1); // the port menus ask no MIDI server to start
     testsupport::TestEffect effect{kNumParams, kNumNonAutomatedParams};
