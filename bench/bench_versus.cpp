@@ -224,17 +224,23 @@ int main(int argc, char** argv) {
     scaleRow("bilinear scaled blit 0.85 x, 274 frames of 48 x 48", frames, 0.85);
     scaleRow("bilinear scaled blit 1.15 x, 274 frames of 48 x 48", frames, 1.15);
 
-    pixman_image_t* third = solid(0.8, 0.4, 0.2, 0.3);
-    row("solid fill at alpha 0.3", "<= 1.5",
-        [&] {
-            RAST_FillRect(&dest.ours, 0, 0, kWidth, kHeight, RAST_MakePixel(204, 102, 51, 255),
-                          0.3f, 0);
-        },
-        [&] {
-            pixman_image_composite32(PIXMAN_OP_OVER, third, nullptr, dest.theirs, 0, 0, 0, 0, 0, 0,
-                                     kWidth, kHeight);
-        });
-    pixman_image_unref(third);
+    // A colour over the whole surface at alpha, against pixman's OVER of the same colour.
+    const auto fillRow = [&](const char* name, const char* aim, double alpha) {
+        pixman_image_t* colour = solid(0.8, 0.4, 0.2, alpha);
+        row(
+            name, aim,
+            [&] {
+                RAST_FillRect(&dest.ours, 0, 0, kWidth, kHeight,
+                              RAST_MakePixel(204, 102, 51, 255), float(alpha), 0);
+            },
+            [&] {
+                pixman_image_composite32(PIXMAN_OP_OVER, colour, nullptr, dest.theirs, 0, 0, 0, 0,
+                                         0, 0, kWidth, kHeight);
+            });
+        pixman_image_unref(colour);
+    };
+    fillRow("solid fill at alpha 0.3", "<= 1.5", 0.3);
+    fillRow("solid fill at alpha 0.5", "<= 1.0", 0.5);
     row("solid fill at alpha 1.0 (reference: memset)", "<= 1.5",
         [&] {
             RAST_FillRect(&dest.ours, 0, 0, kWidth, kHeight, RAST_MakePixel(204, 102, 51, 255),

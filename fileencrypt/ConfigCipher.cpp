@@ -2,6 +2,7 @@
 
 #include "fileencrypt/Tea.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -29,9 +30,65 @@ void ConfigCipher::keyWords(unsigned int key[4]) {
     }
 }
 
+namespace {
+
+// Tea::simpledecrypt on the whole groups of kLanes blocks, one block to a vector lane: one
+// block's cycles form a chain, but those of independent blocks run side by side.
+constexpr int kLanes = 8;
+
+inline __attribute__((always_inline)) void decipherGroups(const unsigned char* data, size_t size,
+                                                          const unsigned int key[4],
+                                                          unsigned char* plain) {
+    constexpr uint32_t kDelta = 0x9E3779B9u;
+    using Lanes = uint32_t __attribute__((vector_size(4 * kLanes)));
+    const auto readBig = [](const unsigned char* b) {
+        uint32_t w;
+        memcpy(&w, b, 4);
+        return __builtin_bswap32(w);
+    };
+    const auto writeBig = [](unsigned char* b, uint32_t w) {
+        w = __builtin_bswap32(w);
+        memcpy(b, &w, 4);
+    };
+    for (size_t p = 0; p < size; p += 8 * kLanes) {
+        Lanes y, z;
+        for (int l = 0; l < kLanes; ++l) {
+            y[l] = readBig(data + p + 8 * l);
+            z[l] = readBig(data + p + 8 * l + 4);
+        }
+        uint32_t sum = kDelta * 32;
+        for (int i = 0; i < 32; ++i, sum -= kDelta) {
+            z -= ((y << 4) + key[2]) ^ (y + sum) ^ ((y >> 5) + key[3]);
+            y -= ((z << 4) + key[0]) ^ (z + sum) ^ ((z >> 5) + key[1]);
+        }
+        for (int l = 0; l < kLanes; ++l) {
+            writeBig(plain + p + 8 * l, y[l]);
+            writeBig(plain + p + 8 * l + 4, z[l]);
+        }
+    }
+}
+
+// The same for AVX2, which takes all eight lanes at once; chosen where the processor has it.
+__attribute__((target("avx2"))) void decipherGroupsAVX2(const unsigned char* data, size_t size,
+                                                        const unsigned int key[4],
+                                                        unsigned char* plain) {
+    decipherGroups(data, size, key, plain);
+}
+
+} // namespace
+
 void ConfigCipher::decipher(const unsigned char* data, int size, std::string& out) {
     if (!data || size < 1) return;
-    cipherAll<Tea::simpledecrypt>(data, size_t(size), out);
+    unsigned int key[4];
+    keyWords(key);
+    // Deciphering was a tenth of an instance's start-up; most of it now goes in vector lanes.
+    const size_t whole = size_t(size) / (8 * kLanes) * (8 * kLanes);
+    const size_t at = out.size();
+    out.resize(at + whole);
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    (avx2 ? decipherGroupsAVX2 : decipherGroups)(data, whole, key,
+                                                 reinterpret_cast<unsigned char*>(&out[at]));
+    cipherAll<Tea::simpledecrypt>(data + whole, size_t(size) - whole, out);
 }
 
 std::string ConfigCipher::encipher(const std::string& text) {

@@ -9,6 +9,8 @@
 #include "kit/rast/RAST_MemBitmap.h"
 #include "kit/rast/RAST_SysBitmap.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -103,38 +105,62 @@ void IGraphics::Resize(int w, int h) {
 
 namespace {
 
-// The type of IGraphics::ControlIndex.
-using Index = std::unordered_map<int, std::vector<IControl*>>;
+using Filed = std::vector<std::pair<int, IControl*>>;
 
 // Files the control under each parameter it shows, once per parameter.
-void indexControl(IControl* control, Index& index) {
+void indexControl(IControl* control, Filed& filed) {
+    const size_t first = filed.size();
     auto add = [&](int paramIdx) {
-        std::vector<IControl*>& controls = index[paramIdx];
-        if (controls.empty() || controls.back() != control) controls.push_back(control);
+        for (size_t i = first; i < filed.size(); ++i)
+            if (filed[i].first == paramIdx) return;
+        filed.emplace_back(paramIdx, control);
     };
     add(control->ParamIdx());
     for (int k = 0; k < control->NAuxParams(); ++k)
         add(control->GetAuxParam(k)->mParamIdx);
 }
 
-void indexLayer(const ControlLayer* layer, Index& index) {
+void indexLayer(const ControlLayer* layer, Filed& filed) {
     for (int i = 0; i < layer->getControls().GetSize(); ++i)
-        indexControl(layer->getControls().Get(i), index);
+        indexControl(layer->getControls().Get(i), filed);
     for (int i = 0; i < layer->getChildren().GetSize(); ++i)
-        indexLayer(layer->getChildren().Get(i), index);
+        indexLayer(layer->getChildren().Get(i), filed);
 }
 
 } // namespace
 
+IGraphics::ControlIndex::ControlIndex(const std::vector<std::pair<int, IControl*>>& filed) {
+    if (filed.empty()) return;
+    const auto [low, high] = std::minmax_element(
+        filed.begin(), filed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    m_lowest = low->first;
+    // Counted, then placed in filing order: a parameter's controls keep their order.
+    m_first.assign(size_t(int64_t(high->first) - m_lowest + 2), 0);
+    for (const auto& [paramIdx, control] : filed)
+        ++m_first[size_t(int64_t(paramIdx) - m_lowest + 1)];
+    for (size_t i = 1; i < m_first.size(); ++i)
+        m_first[i] += m_first[i - 1];
+    m_controls.resize(filed.size());
+    std::vector<int> next(m_first.begin(), m_first.end() - 1);
+    for (const auto& [paramIdx, control] : filed)
+        m_controls[size_t(next[size_t(int64_t(paramIdx) - m_lowest)]++)] = control;
+}
+
+std::pair<IControl* const*, IControl* const*> IGraphics::ControlIndex::of(int paramIdx) const {
+    const int64_t i = int64_t(paramIdx) - m_lowest;
+    if (i < 0 || i + 1 >= int64_t(m_first.size())) return {nullptr, nullptr};
+    return {m_controls.data() + m_first[size_t(i)], m_controls.data() + m_first[size_t(i) + 1]};
+}
+
 std::shared_ptr<const IGraphics::ControlIndex> IGraphics::controlIndex() {
     std::lock_guard<std::mutex> lock(m_indexLock);
     if (!m_index) {
-        auto index = std::make_shared<ControlIndex>();
+        Filed filed;
         for (int i = 0; i < m_controls.GetSize(); ++i)
-            indexControl(m_controls.Get(i), *index);
+            indexControl(m_controls.Get(i), filed);
         for (int i = 0; i < m_layers.GetSize(); ++i)
-            indexLayer(m_layers.Get(i), *index);
-        m_index = std::move(index);
+            indexLayer(m_layers.Get(i), filed);
+        m_index = std::make_shared<ControlIndex>(filed);
     }
     return m_index;
 }
@@ -147,10 +173,9 @@ void IGraphics::showFromPlug(const ControlIndex& index, int paramIdx, double val
         value = param->GetNormalized(value);
         param->SetNormalized(value);
     }
-    const auto shown = index.find(paramIdx);
-    if (shown == index.end()) return;
-    for (IControl* control : shown->second)
-        control->ShowParamFromPlug(paramIdx, value);
+    const auto [first, end] = index.of(paramIdx);
+    for (IControl* const* control = first; control != end; ++control)
+        (*control)->ShowParamFromPlug(paramIdx, value);
 }
 
 void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized) {

@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <mutex>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -86,13 +85,17 @@ public:
     virtual void ShowMouseCursor() {}
     // A new bitmap decoded from an image resource, or null.
     virtual RAST_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
+    // The pixel size of an image resource; false when it cannot be had. Decodes the image
+    // unless a platform reads the size alone.
+    virtual bool OSBitmapSize(int id, const char* name, int* w, int* h);
 
     // ---- Images. Bitmaps live in a process-wide cache shared by every instance, keyed by
     // image id and counted: whoever takes a reference gives it back.
 
-    // One reference on the bitmap cached under id; when the id is not cached yet, the image
-    // is decoded through OSLoadBitmap and scaled by scale (a cached id keeps its first
-    // scaling). The empty bitmap, and no reference, when the image cannot be had.
+    // One reference on the bitmap cached under id; when the id is not cached yet, an image of
+    // the resource's size times scale is cached (a cached id keeps its first scaling), whose
+    // pixels are decoded through OSLoadBitmap when it is first drawn. The empty bitmap, and no
+    // reference, when the image's size cannot be had.
     IBitmap LoadIBitmap(int id, const char* name, double scale, int nStates,
                         bool framesAreHorizontal);
     // The cached bitmap of id without taking a reference; the empty bitmap when not cached.
@@ -255,10 +258,24 @@ public:
 
 private:
     // The controls that show each parameter, in the order of the top-level list and then of
-    // the layer trees, depth first.
-    using ControlIndex = std::unordered_map<int, std::vector<IControl*>>;
+    // the layer trees, depth first: one array, a parameter's controls side by side.
+    class ControlIndex {
+    public:
+        // From (parameter, control) pairs in that order.
+        explicit ControlIndex(const std::vector<std::pair<int, IControl*>>& filed);
+        // The parameter's controls as [first, end).
+        std::pair<IControl* const*, IControl* const*> of(int paramIdx) const;
+
+    private:
+        int m_lowest = 0;         // the lowest parameter filed
+        std::vector<int> m_first; // by parameter - m_lowest, and the end after the last
+        std::vector<IControl*> m_controls;
+    };
 
     void insertBackground(IControl* background);
+    // The pixels to draw of a bitmap, a cached image's decoded when it has none yet; null
+    // when there are none.
+    RAST_IBitmap* PixelsOf(const IBitmap* bitmap);
     // The current index, built when the contents changed since the last one; a caller keeps
     // the one it took while another thread drops it.
     std::shared_ptr<const ControlIndex> controlIndex();

@@ -3,6 +3,7 @@
 
 #include "kit/effect/BitmapStorage.h"
 #include "kit/effect/FontStorage.h"
+#include "kit/effect/ICachedImage.h"
 #include "kit/rast/RAST_Blit.h"
 #include "kit/rast/RAST_CachedFont.h"
 #include "kit/rast/RAST_Circle.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -51,7 +53,7 @@ IBitmap cachedIBitmap(RAST_IBitmap* bitmap, int nStates, bool framesAreHorizonta
 }
 
 bool sameSize(const IBitmap* a, const IBitmap* b) {
-    return b->mData && a->W == b->W && a->H == b->H;
+    return a->W == b->W && a->H == b->H;
 }
 
 } // namespace
@@ -63,19 +65,28 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, double scale, int nStat
     BitmapStorage& cache = BitmapStorage::Instance();
     if (RAST_IBitmap* cached = cache.Retain(id))
         return cachedIBitmap(cached, nStates, framesAreHorizontal);
-    // Decoded and scaled outside the lock; Add keeps whichever bitmap reached the cache first.
-    RAST_IBitmap* decoded = OSLoadBitmap(id, name);
-    if (!decoded) return IBitmap();
-    const int w = TruncToInt(decoded->getWidth() * scale);
-    const int h = TruncToInt(decoded->getHeight() * scale);
-    RAST_IBitmap* scaled = nullptr;
-    if (w > 0 && h > 0) {
-        scaled = new RAST_MemBitmap(w, h, 4);
-        RAST_ScaledBlit(scaled, decoded, 0, 0, w, h, 0.0f, 0.0f, float(decoded->getWidth()),
-                        float(decoded->getHeight()), 1.0f, RAST_MODE_BILINEAR);
-    }
-    delete decoded;
-    return cachedIBitmap(scaled ? cache.Add(scaled, id) : nullptr, nStates, framesAreHorizontal);
+    // Only the size now; the pixels when the image is first drawn. Add keeps whichever image
+    // reached the cache first.
+    int width = 0, height = 0;
+    if (!OSBitmapSize(id, name, &width, &height)) return IBitmap();
+    const int w = TruncToInt(width * scale), h = TruncToInt(height * scale);
+    if (w <= 0 || h <= 0) return IBitmap();
+    return cachedIBitmap(cache.Add(new ICachedImage(id, name, w, h), id), nStates,
+                         framesAreHorizontal);
+}
+
+bool IGraphics::OSBitmapSize(int id, const char* name, int* w, int* h) {
+    const std::unique_ptr<RAST_IBitmap> decoded(OSLoadBitmap(id, name));
+    if (!decoded) return false;
+    *w = decoded->getWidth();
+    *h = decoded->getHeight();
+    return true;
+}
+
+RAST_IBitmap* IGraphics::PixelsOf(const IBitmap* bitmap) {
+    if (auto* image = dynamic_cast<ICachedImage*>(bitmap->mData))
+        return image->Decode(*this) ? image : nullptr;
+    return bitmap->mData;
 }
 
 IBitmap IGraphics::getImageById(int id, int nStates, bool framesAreHorizontal) {
@@ -83,17 +94,19 @@ IBitmap IGraphics::getImageById(int id, int nStates, bool framesAreHorizontal) {
 }
 
 IBitmap IGraphics::ScaleBitmap(const IBitmap* bitmap, int destW, int destH) {
-    if (!bitmap->mData || destW <= 0 || destH <= 0) return IBitmap();
+    RAST_IBitmap* source = PixelsOf(bitmap);
+    if (!source || destW <= 0 || destH <= 0) return IBitmap();
     auto* scaled = new RAST_MemBitmap(destW, destH, 4);
-    RAST_ScaledBlit(scaled, bitmap->mData, 0, 0, destW, destH, 0.0f, 0.0f, float(bitmap->W),
+    RAST_ScaledBlit(scaled, source, 0, 0, destW, destH, 0.0f, 0.0f, float(bitmap->W),
                     float(bitmap->H), 1.0f, RAST_MODE_BILINEAR);
     return cachedIBitmap(BitmapStorage::Instance().Add(scaled, -1), bitmap->N, false);
 }
 
 IBitmap IGraphics::CropBitmap(const IBitmap* bitmap, const IRECT* r) {
-    if (!bitmap->mData || r->W() <= 0 || r->H() <= 0) return IBitmap();
+    RAST_IBitmap* source = PixelsOf(bitmap);
+    if (!source || r->W() <= 0 || r->H() <= 0) return IBitmap();
     auto* cropped = new RAST_MemBitmap(r->W(), r->H(), 4);
-    RAST_Blit(cropped, bitmap->mData, 0, 0, r->L, r->T, r->W(), r->H(), 1.0f, RAST_MODE_COPY);
+    RAST_Blit(cropped, source, 0, 0, r->L, r->T, r->W(), r->H(), 1.0f, RAST_MODE_COPY);
     return cachedIBitmap(BitmapStorage::Instance().Add(cropped, -1), bitmap->N, false);
 }
 
@@ -113,9 +126,10 @@ void IGraphics::ReleaseBitmapById(int id) {
 
 bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
                            const IChannelBlend* blend) {
-    if (!m_drawBitmap || !bitmap->mData) return true;
+    RAST_IBitmap* pixels = m_drawBitmap ? PixelsOf(bitmap) : nullptr;
+    if (!pixels) return true;
     const IRECT r = dest->Intersect(m_drawRect);
-    RAST_Blit(m_drawBitmap, bitmap->mData, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T,
+    RAST_Blit(m_drawBitmap, pixels, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T,
               r.W(), r.H(), weightOf(blend), modeOf(blend));
     return true;
 }
@@ -134,9 +148,10 @@ bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int bmpStat
 
 bool IGraphics::DrawRotatedBitmap(const IBitmap* bitmap, int cx, int cy, double angle,
                                   int yOffsetZeroDeg, const IChannelBlend* blend) {
-    if (!m_drawBitmap || !bitmap->mData) return true;
+    RAST_IBitmap* pixels = m_drawBitmap ? PixelsOf(bitmap) : nullptr;
+    if (!pixels) return true;
     const int w = bitmap->W, h = bitmap->H;
-    RAST_RotatedBlit(m_drawBitmap, bitmap->mData, cx - w / 2, cy - h / 2, w, h, 0.0f, 0.0f,
+    RAST_RotatedBlit(m_drawBitmap, pixels, cx - w / 2, cy - h / 2, w, h, 0.0f, 0.0f,
                      float(w), float(h), float(angle), false, weightOf(blend),
                      modeOf(blend) + RAST_MODE_BILINEAR, 0.0f, float(yOffsetZeroDeg));
     return true;
@@ -144,17 +159,21 @@ bool IGraphics::DrawRotatedBitmap(const IBitmap* bitmap, int cx, int cy, double 
 
 bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const IBitmap* top, int x,
                                 int y, double angle, const IChannelBlend* blend) {
-    if (!m_drawBitmap || !base->mData || !sameSize(base, mask) || !sameSize(base, top)) return true;
+    if (!m_drawBitmap || !sameSize(base, mask) || !sameSize(base, top)) return true;
+    RAST_IBitmap* basePixels = PixelsOf(base);
+    RAST_IBitmap* maskPixels = PixelsOf(mask);
+    RAST_IBitmap* topPixels = PixelsOf(top);
+    if (!basePixels || !maskPixels || !topPixels) return true;
     if (!m_scratchBitmap) m_scratchBitmap = new RAST_MemBitmap(0, 0, 4);
     const int w = base->W, h = base->H;
-    RAST_Copy(m_scratchBitmap, base->mData);
+    RAST_Copy(m_scratchBitmap, basePixels);
     RAST_ClearRect(m_scratchBitmap, 0, 0, w, h, 0xFFFFFF00, 0);
     const float radians = float(angle * 3.141592653589793 / 180.0);
     const float xOff = w % 2 ? -0.5f : 0.0f;
-    RAST_RotatedBlit(m_scratchBitmap, mask->mData, 0, 0, w, h, 0.0f, 0.0f, float(w), float(h),
+    RAST_RotatedBlit(m_scratchBitmap, maskPixels, 0, 0, w, h, 0.0f, 0.0f, float(w), float(h),
                      radians, true, 1.0f,
                      RAST_MODE_ADD | RAST_MODE_BILINEAR | RAST_MODE_SOURCE_ALPHA, xOff, 0.0f);
-    RAST_RotatedBlit(m_scratchBitmap, top->mData, 0, 0, w, h, 0.0f, 0.0f, float(w), float(h),
+    RAST_RotatedBlit(m_scratchBitmap, topPixels, 0, 0, w, h, 0.0f, 0.0f, float(w), float(h),
                      radians, true, 1.0f,
                      RAST_MODE_COPY | RAST_MODE_BILINEAR | RAST_MODE_SOURCE_ALPHA, xOff, 0.0f);
     const IRECT r = IRECT(x, y, x + w, y + h).Intersect(m_drawRect);

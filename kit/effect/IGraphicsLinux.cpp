@@ -352,11 +352,22 @@ bool IGraphicsLinux::OSLoadFile(int, const char* name, std::vector<char>& bytes)
     return name && platform::ReadResourceFile(name, bytes);
 }
 
-RAST_IBitmap* IGraphicsLinux::OSLoadBitmap(int, const char* name) {
-    if (!name) return nullptr;
+namespace {
+
+bool isPNG(const char* name) {
+    if (!name) return false;
     const char* dot = strrchr(name, '.');
-    if (strcasecmp(dot ? dot + 1 : name, "png") != 0) return nullptr;
-    return RAST_LoadPNG(platform::ResourcePath(name).c_str(), nullptr);
+    return strcasecmp(dot ? dot + 1 : name, "png") == 0;
+}
+
+} // namespace
+
+RAST_IBitmap* IGraphicsLinux::OSLoadBitmap(int, const char* name) {
+    return isPNG(name) ? RAST_LoadPNG(platform::ResourcePath(name).c_str(), nullptr) : nullptr;
+}
+
+bool IGraphicsLinux::OSBitmapSize(int, const char* name, int* w, int* h) {
+    return isPNG(name) && RAST_PNGSize(platform::ResourcePath(name).c_str(), w, h);
 }
 
 void IGraphicsLinux::HostPath(KIT_String* path) {

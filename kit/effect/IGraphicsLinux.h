@@ -63,6 +63,7 @@ public:
     void ShowMouseCursor() override;
     // A PNG resource ("png" in any case) decoded, or null.
     RAST_IBitmap* OSLoadBitmap(int id, const char* name) override;
+    bool OSBitmapSize(int id, const char* name, int* w, int* h) override;
 
     // What a host that has no display gets: the editor rendered into memory, written as a PNG
     // file at close when $ZOZ_EDITOR_PNG names one.

@@ -28,7 +28,9 @@ bool isWhole(double v) {
 
 } // namespace
 
-IParam::IParam() : m_displayTexts(4096) {}
+static_assert(IParamTexts::kMaxLength + 1 == IParam::kDisplayTextLen);
+
+IParam::IParam() = default;
 
 void IParam::initCommon(EParamType type, const char* name, double defaultVal, double min,
                         double max, double step, const char* label, const char* group, int extra1,
@@ -50,8 +52,8 @@ void IParam::InitBool(const char* name, bool defaultVal, const char* label, cons
                       int extra1, int extra2) {
     initCommon(kTypeBool, name, defaultVal ? 1.0 : 0.0, 0.0, 1.0, 1.0, label, group, extra1,
                extra2);
-    SetDisplayText(0, "off");
-    SetDisplayText(1, "on");
+    static const std::shared_ptr<const IParamTexts> offOn = IParamTexts::Shared({"off", "on"});
+    SetDisplayTexts(offOn);
 }
 
 void IParam::InitInt(const char* name, int defaultVal, int min, int max, const char* label,
@@ -115,22 +117,34 @@ void IParam::GetBounds(double* lo, double* hi) const {
 }
 
 void IParam::SetDisplayText(int value, const char* text) {
-    const int count = m_displayTexts.GetSize();
+    const int count = GetNDisplayTexts();
     if (value < 0 || value > count) return;
-    DisplayText* rec = nullptr;
-    if (value < count) {
-        rec = m_displayTexts.Get() + value;
-    } else {
-        rec = m_displayTexts.Add(DisplayText{});
-        if (!rec) return;
-        m_max = value;
+    if (!m_ownTexts) {
+        auto own = m_texts ? std::make_shared<IParamTexts>(*m_texts)
+                           : std::make_shared<IParamTexts>();
+        m_ownTexts = own.get();
+        m_texts = std::move(own);
     }
-    rec->value = value;
-    copyCut(rec->text, text, kDisplayTextLen);
+    m_ownTexts->set(value, text);
+    if (value == count) m_max = value;
+}
+
+void IParam::SetDisplayTexts(std::shared_ptr<const IParamTexts> texts) {
+    const int count = GetNDisplayTexts();
+    if (!texts || texts->size() == 0) return;
+    if (count > texts->size()) {
+        for (int i = 0; i < texts->size(); ++i)
+            SetDisplayText(i, texts->text(i));
+        return;
+    }
+    if (texts->size() > count) m_max = texts->size() - 1;
+    m_texts = std::move(texts);
+    m_ownTexts = nullptr;
 }
 
 void IParam::ResetDisplayTexts() {
-    m_displayTexts.Resize(0);
+    m_texts.reset();
+    m_ownTexts = nullptr;
 }
 
 const char* IParam::GetDisplayText(int value) const {
@@ -139,19 +153,16 @@ const char* IParam::GetDisplayText(int value) const {
 }
 
 const char* IParam::GetDisplayTextAtIdx(int idx, int* value) const {
-    if (idx < 0 || idx >= m_displayTexts.GetSize()) return "";
-    const DisplayText& rec = m_displayTexts.Get()[idx];
-    if (value) *value = rec.value;
-    return rec.text;
+    if (idx < 0 || idx >= GetNDisplayTexts()) return "";
+    if (value) *value = idx;
+    return m_texts->text(idx);
 }
 
 bool IParam::MapDisplayText(const char* text, int* value) const {
     if (!text) return false;
-    const int n = m_displayTexts.GetSize();
-    for (int i = 0; i < n; ++i) {
-        const DisplayText& rec = m_displayTexts.Get()[i];
-        if (strcmp(rec.text, text) == 0) {
-            *value = rec.value;
+    for (int i = 0; i < GetNDisplayTexts(); ++i) {
+        if (strcmp(m_texts->text(i), text) == 0) {
+            *value = i;
             return true;
         }
     }

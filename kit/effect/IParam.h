@@ -1,7 +1,9 @@
 #pragma once
 
 #include "kit/base/KIT_Relaxed.h"
-#include "kit/base/KIT_TypedBuf.h"
+#include "kit/effect/IParamTexts.h"
+
+#include <memory>
 
 class ControlAction;
 
@@ -65,8 +67,11 @@ public:
     // Texts are dense from value 0: a value equal to the record count appends a record and
     // raises max to it; a negative value or one beyond the count changes nothing.
     void SetDisplayText(int value, const char* text);
+    // As SetDisplayText of each of the list's texts in turn; the parameter refers to the list
+    // itself unless it already has more texts than the list.
+    void SetDisplayTexts(std::shared_ptr<const IParamTexts> texts);
     void ResetDisplayTexts();
-    int GetNDisplayTexts() const { return m_displayTexts.GetSize(); }
+    int GetNDisplayTexts() const { return m_texts ? m_texts->size() : 0; }
     const char* GetDisplayText(int value) const;
     // "" (and *value untouched) for an index outside the records.
     const char* GetDisplayTextAtIdx(int idx, int* value = nullptr) const;
@@ -89,11 +94,6 @@ public:
     void SetControlAction(ControlAction* action) { m_controlAction = action; }
 
 private:
-    struct DisplayText {
-        int value;
-        char text[kDisplayTextLen];
-    };
-
     void initCommon(EParamType type, const char* name, double defaultVal, double min, double max,
                     double step, const char* label, const char* group, int extra1, int extra2);
 
@@ -110,6 +110,9 @@ private:
     char m_name[kNameLen] = {};
     char m_label[kNameLen] = {};
     char m_group[kNameLen] = {};
-    KIT_TypedBuf<DisplayText> m_displayTexts;
+    // The texts, shared with other parameters unless m_ownTexts is set, which is then the
+    // same list: this parameter's own copy, changed in place.
+    std::shared_ptr<const IParamTexts> m_texts;
+    IParamTexts* m_ownTexts = nullptr;
     ControlAction* m_controlAction = nullptr;
 };

@@ -58,8 +58,15 @@ using rast_detail::Rows;
 template <class P> struct BlitEntry { static constexpr auto fn = &_RAST_Template_Blit2<P>::blit; };
 
 // Row by row with memmove; when the destination lies after the source in memory the rows go
-// last to first, so that a bitmap copied onto itself reads no row it has already written.
+// last to first, so that a bitmap copied onto itself reads no row it has already written. Rows
+// that follow each other without a gap in both bitmaps go as one block.
 void copyRows(const Rows& d, const Rows& s, int w, int h) {
+    const ptrdiff_t rowBytes = ptrdiff_t(w) * 4;
+    if (d.step == s.step && (d.step == rowBytes || d.step == -rowBytes)) {
+        const ptrdiff_t lowest = d.step > 0 ? 0 : (h - 1) * d.step;
+        memmove(d.first + lowest, s.first + lowest, size_t(rowBytes) * size_t(h));
+        return;
+    }
     const bool backward = (reinterpret_cast<uintptr_t>(d.first) >
                            reinterpret_cast<uintptr_t>(s.first)) == (d.step > 0);
     for (int i = 0; i < h; ++i) {

@@ -89,13 +89,11 @@ void fillArea(const Area& a, RAST_pixel colour) {
 template <int Q> void quarterFill(const Area& area, RAST_pixel c) {
     if constexpr (Q == 4) {
         fillArea(area, c);
-        return;
+    } else {
+        RAST_pixel* row = area.first;
+        for (int y = 0; y < area.h; ++y, row += area.step)
+            rast_span::fillQuarters(row, area.w, c, Q);
     }
-    forEachPixel(area, [c](RAST_pixel& p) {
-        if constexpr (Q == 1) p = rast_detail::MixQuarter(p, c);
-        if constexpr (Q == 2) p = rast_detail::MixHalf(p, c);
-        if constexpr (Q == 3) p = rast_detail::MixThreeQuarter(p, c);
-    });
 }
 constexpr void (*kQuarterFills[5])(const Area&, RAST_pixel) = {
     nullptr, &quarterFill<1>, &quarterFill<2>, &quarterFill<3>, &quarterFill<4>};

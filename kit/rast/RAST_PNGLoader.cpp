@@ -128,6 +128,29 @@ RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp) {
     return result;
 }
 
+bool RAST_PNGSize(const char* filename, int* w, int* h) {
+    // The signature, then the image header chunk: length 13, "IHDR", width and height.
+    unsigned char head[24];
+    FILE* file = filename ? fopen(filename, "rb") : nullptr;
+    if (!file) return false;
+    const size_t got = fread(head, 1, sizeof head, file);
+    fclose(file);
+    if (got != sizeof head || png_sig_cmp(head, 0, 8) != 0 || memcmp(head + 12, "IHDR", 4) != 0)
+        return false;
+    const auto word = [&](int at) {
+        return uint32_t(head[at]) << 24 | uint32_t(head[at + 1]) << 16 |
+               uint32_t(head[at + 2]) << 8 | head[at + 3];
+    };
+    const uint32_t width = word(16), height = word(20);
+    // Each side below 2^31 first, as PNG has them, so that the product cannot wrap.
+    if (width == 0 || height == 0 || width > uint32_t(INT_MAX) || height > uint32_t(INT_MAX) ||
+        uint64_t(width) * height * 4 > uint64_t(INT_MAX))
+        return false;
+    *w = int(width);
+    *h = int(height);
+    return true;
+}
+
 RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int bytes, RAST_IBitmap* bmp) {
     if (!data || bytes < 8) return nullptr;
     MemorySource memory = {static_cast<const unsigned char*>(data), bytes};

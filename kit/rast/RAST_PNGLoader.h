@@ -11,6 +11,9 @@
 // Decoding keeps no shared state and may run on any thread.
 
 RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp);
+// The size of the PNG image in the file, read from its header alone: false when the file does
+// not begin as a PNG image or its pixels' bytes would not fit an int (RAST_LoadPNG refuses it).
+bool RAST_PNGSize(const char* filename, int* w, int* h);
 // A block that ends early decodes as if padded with zero bytes, which libpng reports as corrupt.
 RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int bytes, RAST_IBitmap* bmp);
 // A file of the plug-in module's own resources folder; names over 400 characters are refused.

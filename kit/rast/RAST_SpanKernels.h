@@ -101,6 +101,31 @@ void fillWords(RAST_pixel* d, int w, RAST_pixel colour) {
     rast_scalar::fillWords(d + x, w - x, colour);
 }
 
+// The word-wide copies at weights 64, 128 and 192 (rast_detail::MixQuarter, MixHalf,
+// MixThreeQuarter) on whole vectors of words: the shifted and masked bytes of each word add
+// without a carry, as in one word.
+template <int Q> int fillQuartersOf(RAST_pixel* d, int w, RAST_pixel colour) {
+    const V half = set32(0x7F7F7F7F), quarter = set32(0x3F3F3F3F), c = set32(int(colour));
+    const V cHalf = and_(shr32<1>(c), half), cQuarter = and_(shr32<2>(c), quarter);
+    int x = 0;
+    for (; x + kPixels <= w; x += kPixels) {
+        const V p = load(d + x);
+        const V pHalf = and_(shr32<1>(p), half), pQuarter = and_(shr32<2>(p), quarter);
+        if constexpr (Q == 1) store(d + x, add32(add32(pHalf, pQuarter), cQuarter));
+        if constexpr (Q == 2) store(d + x, add32(pHalf, cHalf));
+        if constexpr (Q == 3) store(d + x, add32(pQuarter, add32(cHalf, cQuarter)));
+    }
+    return x;
+}
+
+void fillQuarters(RAST_pixel* d, int w, RAST_pixel colour, int quarters) {
+    const int x = quarters == 1   ? fillQuartersOf<1>(d, w, colour)
+                  : quarters == 2 ? fillQuartersOf<2>(d, w, colour)
+                                  : fillQuartersOf<3>(d, w, colour);
+    leaveWide();
+    rast_scalar::fillQuarters(d + x, w - x, colour, quarters);
+}
+
 // The lerp with a constant colour: s x weight is worked out once.
 void fillCopy(unsigned char* d, int w, int r, int g, int b, int a, int weight) {
     if (weight == 256) {
@@ -122,4 +147,4 @@ void fillCopy(unsigned char* d, int w, int r, int g, int b, int a, int weight) {
 }
 
 constexpr SpanKernels kKernels = {copy,     copySourceAlpha, copySourceAlphaFull, addSourceAlpha,
-                                  fillCopy, fillWords,       bilinearRow};
+                                  fillCopy, fillWords,       fillQuarters,        bilinearRow};

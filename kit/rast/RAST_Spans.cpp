@@ -20,6 +20,7 @@ struct SpanKernels {
     void (*addSourceAlpha)(unsigned char*, const unsigned char*, int, int);
     void (*fillCopy)(unsigned char*, int, int, int, int, int, int);
     void (*fillWords)(RAST_pixel*, int, RAST_pixel);
+    void (*fillQuarters)(RAST_pixel*, int, RAST_pixel, int);
     void (*bilinearRow)(unsigned char*, const unsigned char*, ptrdiff_t, const int*, const int*,
                         int, unsigned);
 };
@@ -56,6 +57,13 @@ void fillWords(RAST_pixel* d, int w, RAST_pixel colour) {
     for (int x = 0; x < w; ++x)
         d[x] = colour;
 }
+void fillQuarters(RAST_pixel* d, int w, RAST_pixel colour, int quarters) {
+    RAST_pixel (*const mix)(RAST_pixel, RAST_pixel) = quarters == 1   ? rast_detail::MixQuarter
+                                                      : quarters == 2 ? rast_detail::MixHalf
+                                                                      : rast_detail::MixThreeQuarter;
+    for (int x = 0; x < w; ++x)
+        d[x] = mix(d[x], colour);
+}
 void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, const int* offset,
                  const int* fraction, int n, unsigned yf) {
     for (int i = 0; i < n; ++i, d += 4) {
@@ -68,7 +76,7 @@ void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride, 
 }
 
 constexpr SpanKernels kKernels = {copy,     copySourceAlpha, copySourceAlphaFull, addSourceAlpha,
-                                  fillCopy, fillWords,       bilinearRow};
+                                  fillCopy, fillWords,       fillQuarters,        bilinearRow};
 
 } // namespace
 } // namespace rast_scalar
@@ -87,6 +95,8 @@ inline V zero() { return _mm_setzero_si128(); }
 inline V set16(int v) { return _mm_set1_epi16(short(v)); }
 inline V set32(int v) { return _mm_set1_epi32(v); }
 inline V add16(V a, V b) { return _mm_add_epi16(a, b); }
+inline V add32(V a, V b) { return _mm_add_epi32(a, b); }
+template <int N> inline V shr32(V a) { return _mm_srli_epi32(a, N); }
 inline V sub16(V a, V b) { return _mm_sub_epi16(a, b); }
 inline V mullo16(V a, V b) { return _mm_mullo_epi16(a, b); }
 inline V shr8(V a) { return _mm_srli_epi16(a, 8); }
@@ -159,6 +169,8 @@ inline V zero() { return _mm256_setzero_si256(); }
 inline V set16(int v) { return _mm256_set1_epi16(short(v)); }
 inline V set32(int v) { return _mm256_set1_epi32(v); }
 inline V add16(V a, V b) { return _mm256_add_epi16(a, b); }
+inline V add32(V a, V b) { return _mm256_add_epi32(a, b); }
+template <int N> inline V shr32(V a) { return _mm256_srli_epi32(a, N); }
 inline V sub16(V a, V b) { return _mm256_sub_epi16(a, b); }
 inline V mullo16(V a, V b) { return _mm256_mullo_epi16(a, b); }
 inline V shr8(V a) { return _mm256_srli_epi16(a, 8); }
@@ -326,6 +338,9 @@ void fillCopy(unsigned char* d, int w, int r, int g, int b, int a, int weight) {
 }
 void fillWords(RAST_pixel* d, int w, RAST_pixel colour) {
     kernels().fillWords(d, w, colour);
+}
+void fillQuarters(RAST_pixel* d, int w, RAST_pixel colour, int quarters) {
+    kernels().fillQuarters(d, w, colour, quarters);
 }
 void bilinearRow(unsigned char* d, const unsigned char* line, ptrdiff_t stride,
                  const BilinearColumns& columns, unsigned yf) {

@@ -35,6 +35,9 @@ void addSourceAlpha(unsigned char* d, const unsigned char* s, int w, int weight)
 void fillCopy(unsigned char* d, int w, int r, int g, int b, int a, int weight);
 // Every one of w pixels becomes colour.
 void fillWords(RAST_pixel* d, int w, RAST_pixel colour);
+// The copy of the colour at weight 64 x quarters (1 to 3) into w pixels in the word-wide form
+// of the fills (rast_detail::MixQuarter, MixHalf, MixThreeQuarter).
+void fillQuarters(RAST_pixel* d, int w, RAST_pixel colour, int quarters);
 
 // Where the samples of a bilinear row fall, the same on every row of one draw: for each pixel
 // the byte offset of its source column in a row and its 16.16 fraction toward the next.

@@ -2,17 +2,25 @@
 
 #include <algorithm>
 
-SysExMessageList::SysExMessageList(int messageLength)
-    : messageLength_(std::max(messageLength, 0)) {}
-
-std::vector<int> SysExMessageList::message(int k) const {
-    if (k < 0 || k >= size()) return {};
-    const auto first = bytes.begin() + ptrdiff_t(k) * messageLength_;
-    return std::vector<int>(first, first + messageLength_);
+SysExMessageList::SysExMessageList(std::vector<unsigned char> templ, int valueAt, int count,
+                                   long long first, int part, bool verbatimFirst)
+    : m_template(std::move(templ)), m_first(first) {
+    const int length = int(m_template.size());
+    // The verbatim message is there whatever the count; messages without a byte are none.
+    m_count = length > 0 ? std::max(count, verbatimFirst ? 1 : 0) : 0;
+    if (valueAt >= 0 && valueAt < length) m_valueAt = valueAt;
+    if (verbatimFirst && m_count > 0) {
+        m_verbatim = m_template;
+        if (m_valueAt >= 0) m_first = m_template[size_t(m_valueAt)];
+    }
+    if (part >= 0 && length > 4) m_template[4] = static_cast<unsigned char>(part);
 }
 
-unsigned char* SysExMessageList::append(const unsigned char* message) {
-    const size_t at = bytes.size();
-    bytes.insert(bytes.end(), message, message + messageLength_);
-    return bytes.data() + at;
+std::vector<int> SysExMessageList::message(int k) const {
+    if (k < 0 || k >= m_count) return {};
+    if (k == 0 && !m_verbatim.empty()) return std::vector<int>(m_verbatim.begin(), m_verbatim.end());
+    std::vector<int> out(m_template.begin(), m_template.end());
+    const long long value = m_first + k - (m_verbatim.empty() ? 0 : 1);
+    if (m_valueAt >= 0) out[size_t(m_valueAt)] = int(value & 0x7F);
+    return out;
 }

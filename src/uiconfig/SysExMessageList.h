@@ -1,27 +1,33 @@
 #pragma once
 
-#include <cstddef>
 #include <vector>
 
-// SysEx messages of one length, held back to back one byte each: a SysEx knob keeps a message
-// per value, and an editor holds thousands of such knobs. Bytes are those between F0 and F7.
+// The SysEx messages of one control, message k for the value k steps above its minimum. They
+// differ only in their value byte, so they are made from the template when one is asked for:
+// an editor holds thousands of such controls of up to 128 values. Bytes are those between F0
+// and F7.
 class SysExMessageList {
 public:
-    explicit SysExMessageList(int messageLength = 0);
+    SysExMessageList() = default;
+    // count messages of templ, each with byte 4 set to part when part >= 0 and the template has
+    // it, and the byte at valueAt (none when outside the template) running up from first, cut
+    // to 7 bits. With verbatimFirst, message 0 is the template as it stands, even for a count
+    // of 0, and the values run on from its own value byte in the messages after it.
+    SysExMessageList(std::vector<unsigned char> templ, int valueAt, int count, long long first,
+                     int part, bool verbatimFirst);
 
-    int size() const { return messageLength_ ? int(bytes.size()) / messageLength_ : 0; }
-    bool empty() const { return bytes.empty(); }
-    int messageLength() const { return messageLength_; }
+    int size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+    int messageLength() const { return int(m_template.size()); }
 
     // Message k as ints, the form the send path sends; empty for k outside the list, so that
     // a value without a message sends nothing.
     std::vector<int> message(int k) const;
-    // Appends message, which holds messageLength() bytes, and returns the stored copy for
-    // changes; it stays valid until the next append.
-    unsigned char* append(const unsigned char* message);
-    void reserve(int count) { bytes.reserve(size_t(count) * size_t(messageLength_)); }
 
 private:
-    int messageLength_;
-    std::vector<unsigned char> bytes;
+    std::vector<unsigned char> m_template; // with the part byte, when there is one
+    int m_valueAt = -1;
+    int m_count = 0;
+    long long m_first = 0; // the value of message 0 (of message 1 with a verbatim first)
+    std::vector<unsigned char> m_verbatim; // message 0 as given, or empty
 };

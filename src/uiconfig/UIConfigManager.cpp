@@ -1,6 +1,7 @@
 #include "src/uiconfig/UIConfigManager.h"
 
 #include "fileencrypt/ConfigCipher.h"
+#include "kit/effect/IParamTexts.h"
 #include "src/debugger/DebuggerOutput.h"
 #include "src/uiconfig/ImageTable.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -113,6 +114,11 @@ void UIConfigManager::readSysexValues() {
              entry = entry->NextSiblingElement())
             sysExContainers.push_back(readSysExEntry(*entry));
     }
+    // Each control's messages come from its entry's template, read once here.
+    for (size_t id = 0; id < sysExContainers.size(); ++id) {
+        const std::vector<int> ints = getSysExValueListByID(int(id));
+        sysExTemplates.emplace_back(ints.begin(), ints.end());
+    }
     log("CONFIG READER: Completed reading SysEx data!");
 }
 
@@ -133,6 +139,14 @@ void UIConfigManager::readReasources(tinyxml2::XMLDocument* document) {
             items.push_back(v->GetText() ? v->GetText() : "");
         valueLists[name] = std::move(items);
     }
+    for (const auto& [name, items] : valueLists)
+        valueListTexts[&items] = IParamTexts::Shared(items);
+}
+
+std::shared_ptr<const IParamTexts>
+UIConfigManager::sharedTexts(const std::vector<std::string>& texts) const {
+    const auto it = valueListTexts.find(&texts);
+    return it != valueListTexts.end() ? it->second : IParamTexts::Shared(texts);
 }
 
 std::vector<int> UIConfigManager::getSysExValueListByID(int id) const {
@@ -142,7 +156,7 @@ std::vector<int> UIConfigManager::getSysExValueListByID(int id) const {
     return convertStringSysextoVector(values[0].items[0]);
 }
 
-const std::vector<std::string>& UIConfigManager::getValueList(const std::string& name) const {
+const std::vector<std::string>& UIConfigManager::getValueList(std::string_view name) const {
     static const std::vector<std::string> kNone;
     const auto it = valueLists.find(name);
     return it == valueLists.end() ? kNone : it->second;
@@ -167,14 +181,17 @@ void UIConfigManager::initParams() {
 }
 
 void UIConfigManager::mapParamToString(const std::string& name, int id) {
-    if (!paramDictionary.emplace(name, id).second)
+    if (paramDictionary.count(name)) {
         log("CONFIG READER: parameter ", name, " ALREADY EXISTS!");
+        return;
+    }
+    paramDictionary.emplace(paramNames.emplace_back(name), id);
 }
 
-int UIConfigManager::getParamByName(const std::string& name) const {
+int UIConfigManager::getParamByName(std::string_view name) const {
     const auto it = paramDictionary.find(name);
     if (it != paramDictionary.end()) return it->second;
-    log("CONFIG READER: parameter ", name, " NOT FOUND!");
+    log("CONFIG READER: parameter ", std::string(name), " NOT FOUND!");
     return -1;
 }
 
@@ -210,10 +227,10 @@ void UIConfigManager::ClearImageCache() {
 }
 
 IBitmap UIConfigManager::getImageByName(UIConfigGraphics* graphics_,
-                                        const std::string& name) const {
+                                        std::string_view name) const {
     const auto it = imageDictionary.find(name);
     if (it == imageDictionary.end()) {
-        log("CONFIG READER: Image ", name, " MISSING!");
+        log("CONFIG READER: Image ", std::string(name), " MISSING!");
         return IBitmap();
     }
     if (!graphics_) return IBitmap();

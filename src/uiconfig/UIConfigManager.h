@@ -9,20 +9,25 @@
 #include "src/uiconfig/SysExContainer.h"
 #include "src/uiconfig/SysExControlContainer.h"
 
-#include <functional>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
 #include <vector>
 
 class ControlLayer;
 class IContactControl;
 class IParam;
+class IParamTexts;
 class PatchLibrarian;
 class UIConfigGraphics;
 class UIConfigPlugin;
 namespace tinyxml2 {
 class XMLDocument;
+class XMLElement;
 class XMLNode;
 } // namespace tinyxml2
 
@@ -61,13 +66,13 @@ public:
     std::vector<int> getSysExValueListByID(int id) const;
     const std::vector<SysExContainer>& getSysExContainers() const { return sysExContainers; }
     // The named value list; empty when there is none of that name.
-    const std::vector<std::string>& getValueList(const std::string& name) const;
+    const std::vector<std::string>& getValueList(std::string_view name) const;
 
     // Parameter names.
     void initParams();
     void mapParamToString(const std::string& name, int id);
     // The first id of the named run, or -1 (logged) for a name the dictionary does not hold.
-    int getParamByName(const std::string& name) const;
+    int getParamByName(std::string_view name) const;
 
     // Images.
     void initImages(UIConfigGraphics* graphics);
@@ -76,7 +81,7 @@ public:
     // Gives back the cache references this instance's preloads took; reads no file.
     void ClearImageCache();
     // The cached bitmap of an image name; the empty bitmap (logged) for an unknown name.
-    IBitmap getImageByName(UIConfigGraphics* graphics, const std::string& name) const;
+    IBitmap getImageByName(UIConfigGraphics* graphics, std::string_view name) const;
 
     // The layout walk: creates the layers and controls of node, its following siblings and
     // their subtrees, in document order, into layer (the editor's top level without one) for
@@ -93,7 +98,7 @@ public:
     // Reads the first count comma-separated decimal numbers of text into values; an entry
     // whose token is missing or not a number keeps the caller's value. Huge numbers are cut
     // to the int range.
-    static void getCSValues(const std::string& text, int* values, int count);
+    static void getCSValues(const char* text, int* values, int count);
     // The layout's "partner,switch[,extra]" link, the names moved to the copy's part (part
     // >= 0); fields of names the dictionary lacks, and a link of fewer than two names, are -1;
     // extra only with exactly three tokens.
@@ -101,7 +106,7 @@ public:
     static void copyIntVector(const std::vector<int>& source, std::vector<int>& destination);
     // "Part <part + 1>:<group>" inside a part ("Part <part + 1>"
     // for an empty group), the group alone outside; valid until the next call.
-    const std::string& getParamGroup(int part, const std::string& group);
+    const std::string& getParamGroup(int part, std::string_view group);
     // Stores link in action and gives the partner's record (made when it has none) the back
     // link {paramId, switch, -1}. Nothing without a partner and a switch; one-way for a
     // partner outside the parameter list. part is the control's and adds nothing to the ids.
@@ -127,64 +132,64 @@ public:
     // SysEx: one message per value from min (the fader from min + valueOffset), the first
     // text of SysEx entry sysexIndex as template, the value at changingByte.
     void createSysExKnobControl(const std::string& name, int paramId, int x, int y,
-                                const std::string& image, double defaultValue, double min,
+                                std::string_view image, double defaultValue, double min,
                                 double max, int sysexIndex, int changingByte, int part,
-                                LinkInfo link, ControlLayer* layer, const std::string& group);
+                                LinkInfo link, ControlLayer* layer, std::string_view group);
     void createSysExSliderControl(const std::string& name, int paramId, int x, int y, int length,
-                                  const std::string& image, double defaultValue, double min,
+                                  std::string_view image, double defaultValue, double min,
                                   double max, int valueOffset, int sysexIndex, int changingByte,
                                   int part, LinkInfo link, ControlLayer* layer,
-                                  const std::string& group, EDirection direction);
+                                  std::string_view group, EDirection direction);
     void createSysExBoolControl(const std::string& name, int paramId, int x, int y,
-                                const std::string& image, double defaultValue, int sysexIndex,
+                                std::string_view image, double defaultValue, int sysexIndex,
                                 int changingByte, int part, LinkInfo link, ControlLayer* layer,
-                                const std::string& group);
+                                std::string_view group);
     void createMultiSelectionSysExControl(const std::string& name, int paramId, int x, int y,
                                           int width, int height, int defaultValue, int min, int max,
                                           int firstDisplay, int secondDisplay,
                                           const std::vector<std::string>& values, int colourFlag,
                                           int sysexIndex, int changingByte, int part,
-                                          ControlLayer* layer, const std::string& group,
+                                          ControlLayer* layer, std::string_view group,
                                           bool white);
 
     // CC: keyed by part + 1 inside a part, else by channel.
     void createCCKnobControl(int ccNumber, int channel, const std::string& name, int paramId, int x,
-                             int y, const std::string& image, double defaultValue, double min,
+                             int y, std::string_view image, double defaultValue, double min,
                              double max, double step, LinkInfo link, int part, ControlLayer* layer,
-                             const std::string& group);
+                             std::string_view group);
     void createCCSliderControl(int ccNumber, int channel, const std::string& name, int paramId,
-                               int x, int y, int length, const std::string& image,
+                               int x, int y, int length, std::string_view image,
                                double defaultValue, double min, double max, LinkInfo link, int part,
-                               ControlLayer* layer, const std::string& group, EDirection direction);
+                               ControlLayer* layer, std::string_view group, EDirection direction);
     // Sends (int)min when off and (int)max when on; takes no link.
     void createCCBoolControl(int ccNumber, int channel, const std::string& name, int paramId, int x,
-                             int y, const std::string& image, double defaultValue, double min,
-                             double max, int part, ControlLayer* layer, const std::string& group);
+                             int y, std::string_view image, double defaultValue, double min,
+                             double max, int part, ControlLayer* layer, std::string_view group);
     void createMultiSelectionCCControl(int ccNumber, int channel, const std::string& name,
                                        int paramId, int x, int y, int width, int height,
                                        int defaultValue, int min, int max, int firstDisplay,
                                        int secondDisplay, const std::vector<std::string>& values,
-                                       int part, ControlLayer* layer, const std::string& group,
+                                       int part, ControlLayer* layer, std::string_view group,
                                        bool white);
 
     // NRPN: keyed by channel on the mixer and settings pages (by layer name), else by
     // part + 1 (0 outside a part). No layout element makes these; nothing is sent for them.
     void createMsbLsbKnobControl(int ccNumber, int key1, int key2, int key3, int channel,
                                  const std::string& name, int paramId, int x, int y,
-                                 const std::string& image, double defaultValue, double min,
+                                 std::string_view image, double defaultValue, double min,
                                  double max, LinkInfo link, int part, ControlLayer* layer,
-                                 const std::string& group);
+                                 std::string_view group);
     void createMsbLsbBoolControl(int ccNumber, int key1, int key2, int key3, int channel,
                                  const std::string& name, int paramId, int x, int y,
-                                 const std::string& image, double defaultValue, double min,
+                                 std::string_view image, double defaultValue, double min,
                                  double max, LinkInfo link, int part, ControlLayer* layer,
-                                 const std::string& group);
+                                 std::string_view group);
     void createMsbLsbSelectionCCControl(int ccNumber, int key1, int key2, int key3, int channel,
                                         const std::string& name, int paramId, int x, int y,
                                         int width, int height, int defaultValue, int min, int max,
                                         int firstDisplay, int secondDisplay,
                                         const std::vector<std::string>& values, int part,
-                                        ControlLayer* layer, const std::string& group);
+                                        ControlLayer* layer, std::string_view group);
 
     // ---- Controls that send no MIDI of their own: they initialise the parameter (named by
     // the element's name alone, grouped by getParamGroup), make the control with the layout's
@@ -199,13 +204,13 @@ public:
 
     // A caption that shows "----" and offers nothing on a click.
     void createDropDownMenu(const std::string& name, int paramId, int x, int y, int width,
-                            int height, int part, ControlLayer* layer, const std::string& group);
+                            int height, int part, ControlLayer* layer, std::string_view group);
     // An enum of last - first entries from 0, with the items as texts; parameter only when the
     // items are not one per entry. A click offers the texts.
     void createDropDownMenu2(const std::string& name, int paramId, int x, int y, int width,
                              int height, int defaultValue, int first, int last,
                              const std::vector<std::string>& items, int part, ControlLayer* layer,
-                             const std::string& group);
+                             std::string_view group);
     // "Select MIDI Device" and the MIDI input ports (inputFlag 1) or output ports, as the
     // parameter "Device Selection" without label or group; always at top level.
     void createMIDIDeviceSelectionControl(int paramId, int x, int y, int width, int height,
@@ -217,7 +222,7 @@ public:
     void createNoValDropDown(const std::string& name, int paramId, int x, int y, int width,
                              int height, int defaultValue, int first, int last, int labelStart,
                              int labelEnd, int visible, const std::vector<std::string>& items,
-                             int part, ControlLayer* layer, const std::string& group, bool white);
+                             int part, ControlLayer* layer, std::string_view group, bool white);
     // An empty text control for texts the plug-in writes; the parameter is left as it is.
     void createControlDisplay(const std::string& name, int paramId, int x, int y, int width,
                               int height, ControlLayer* layer);
@@ -225,30 +230,30 @@ public:
     // opens a text entry of at most nameLength characters.
     void createNameDisplay(const std::string& name, int paramId, int x, int y, int width,
                            int height, int nameLength, int part, ControlLayer* layer,
-                           const std::string& group);
+                           std::string_view group);
     // buttonCount buttons from the image's two frames, in a row for stacked frames and in a
     // column for frames side by side; nothing for a count outside 1 to the control limit.
     void createRadioControl(const std::string& name, int paramId, int x, int y,
-                            const std::string& image, int buttonCount, int part,
-                            ControlLayer* layer, const std::string& group);
+                            std::string_view image, int buttonCount, int part,
+                            ControlLayer* layer, std::string_view group);
     // A switch stepping through the image's frames.
     void createBoolControl(const std::string& name, int paramId, int defaultValue, int x, int y,
-                           const std::string& image, int part, ControlLayer* layer,
-                           const std::string& group);
+                           std::string_view image, int part, ControlLayer* layer,
+                           std::string_view group);
     // A button that springs back to 0 when released.
     void createSwitchControl(const std::string& name, int paramId, int defaultValue, int x, int y,
-                             const std::string& image, int part, ControlLayer* layer,
-                             const std::string& group);
+                             std::string_view image, int part, ControlLayer* layer,
+                             std::string_view group);
     // createSwitchControl off by default, for the plug-in's own buttons; the new button, or
     // null when none was made.
     IContactControl* createAutoOffSwitchControl(const std::string& name, int paramId, int x, int y,
-                                                const std::string& image, int part,
-                                                ControlLayer* layer, const std::string& group);
+                                                std::string_view image, int part,
+                                                ControlLayer* layer, std::string_view group);
     // A knob in steps of 1, unbound.
     void createNoValKnobControl(const std::string& name, int paramId, int x, int y,
-                                const std::string& image, double defaultValue, double min,
+                                std::string_view image, double defaultValue, double min,
                                 double max, int part, ControlLayer* layer,
-                                const std::string& group);
+                                std::string_view group);
 
     // The control maps, for the incoming MIDI handling. Look-ups create nothing.
     IControl* getCCControls(int channelOrPart, int ccNumber, int mapVariant) const {
@@ -309,36 +314,48 @@ private:
     // Checks the parameter, initialises it, makes and places its control (make), binds the
     // control to its record with the kind and links it when link is given. Null when the
     // parameter is unknown or the control was not made; the bound control is the record's last.
+    template <class Make>
     ControlAction* addControl(const std::string& name, int paramId, int actionType,
-                              const LinkInfo* link, int part,
-                              const std::function<IControl*(IParam*)>& make);
+                              const LinkInfo* link, int part, Make&& make) {
+        IParam* param = paramFor(paramId, name);
+        IControl* control = param ? make(param) : nullptr;
+        return control ? bindLinked(param, paramId, actionType, control, link, part) : nullptr;
+    }
+    // bindControl, then setControlLink when link is given.
+    ControlAction* bindLinked(IParam* param, int paramId, int actionType, IControl* control,
+                              const LinkInfo* link, int part);
     // Each initialises the parameter under paramName (MIDI-bound controls prefix their part:
     // hostName), makes its control and places it; null (nothing placed) when that is not
     // possible.
     IControl* makeKnob(IParam* param, int paramId, const std::string& paramName, int x, int y,
-                       const std::string& image, double defaultValue, double min, double max,
-                       double step, int part, ControlLayer* layer, const std::string& group);
+                       std::string_view image, double defaultValue, double min, double max,
+                       double step, int part, ControlLayer* layer, std::string_view group);
     IControl* makeFader(IParam* param, int paramId, const std::string& paramName, int x, int y,
-                        int length, const std::string& image, double defaultValue, double min,
-                        double max, int part, ControlLayer* layer, const std::string& group,
+                        int length, std::string_view image, double defaultValue, double min,
+                        double max, int part, ControlLayer* layer, std::string_view group,
                         EDirection direction);
     // A switch, or with springsBack a contact button.
     IControl* makeSwitch(IParam* param, int paramId, const std::string& paramName, int x, int y,
-                         const std::string& image, double defaultValue, int part,
-                         ControlLayer* layer, const std::string& group, bool springsBack = false);
+                         std::string_view image, double defaultValue, int part,
+                         ControlLayer* layer, std::string_view group, bool springsBack = false);
     // An enum of max - min entries with display texts (the values, or numbers from
     // firstDisplay on, at least digits wide), shown by a caption of textSize in colour that
     // prompts with its texts. Null, the parameter initialised, when the texts fail.
     IControl* makeMenu(IParam* param, int paramId, const std::string& paramName, int x, int y,
                        int width, int height, int textSize, int defaultValue, int min, int max,
                        int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
-                       int part, ControlLayer* layer, const std::string& group, IColor colour,
+                       int part, ControlLayer* layer, std::string_view group, IColor colour,
                        int digits = 1);
+    // The process's list of these texts; found at once for a list of the layout.
+    std::shared_ptr<const IParamTexts> sharedTexts(const std::vector<std::string>& texts) const;
+    // The texts first, first + 1, ... of count numbers, at least digits wide; one list per
+    // kind for the whole layout.
+    std::shared_ptr<const IParamTexts> numberTexts(int first, int count, int digits);
     // Binds a new switch (a contact button with springsBack) as kActionNone; null when none
     // was made.
     IControl* addSwitch(const std::string& name, int paramId, int defaultValue, int x, int y,
-                        const std::string& image, int part, ControlLayer* layer,
-                        const std::string& group, bool springsBack);
+                        std::string_view image, int part, ControlLayer* layer,
+                        std::string_view group, bool springsBack);
     // The scaled rectangle of a text control.
     IRECT scaledRect(int x, int y, int width, int height) const;
     // The caption style: "NK57 Monospace" of size in colour, the framework's other defaults.
@@ -368,7 +385,7 @@ private:
 
     struct OwnedAction {
         IParam* param;
-        std::unique_ptr<ControlAction> action;
+        ControlAction action;
     };
 
     UIConfigGraphics* graphics = nullptr;
@@ -380,15 +397,26 @@ private:
 
     // Declared in the reverse of their release: the control maps go first, the image
     // dictionary last. The layers, controls and parameters the entries point to are not owned.
-    std::vector<OwnedAction> controlActions;
-    std::map<std::string, ImageInfo> imageDictionary;
+    // In blocks that never move a record, fewer allocations than one a record.
+    std::deque<OwnedAction> controlActions;
+    std::map<std::string, ImageInfo, std::less<>> imageDictionary;
     // One id per preloaded row that holds a cache reference, for ClearImageCache.
     std::vector<int> preloadedImageIds;
-    std::map<std::string, int> paramDictionary;
+    // Names by view, the views into paramNames, which never moves a name.
+    std::unordered_map<std::string_view, int> paramDictionary;
+    std::deque<std::string> paramNames;
     std::map<std::string, ControlLayer*> layerMap;
-    std::map<std::string, std::vector<std::string>> valueLists;
+    std::map<std::string, std::vector<std::string>, std::less<>> valueLists;
+    // The texts of each value list, by the list (which lives as long as the manager).
+    std::map<const std::vector<std::string>*, std::shared_ptr<const IParamTexts>> valueListTexts;
+    std::map<std::tuple<int, int, int>, std::shared_ptr<const IParamTexts>> numberLists;
+    // The attribute values of the elements of the part copies being read, by element.
+    std::unordered_map<const tinyxml2::XMLElement*, std::vector<const char*>> copyAttributes;
     std::vector<SysExContainer> sysExContainers;
-    std::string paramGroup;                   // getParamGroup's result
+    std::vector<std::vector<unsigned char>> sysExTemplates; // the bytes of each entry's first text
+    std::string paramGroup; // getParamGroup's result, for the part and group after it
+    int paramGroupPart = -2;
+    std::string paramGroupName;
     std::map<int, controlID3> ccControlTable; // channel or part, CC number, variant
     NRPNControlContainer nrpnControlMap;
     SysExControlContainer sysExControlMap;

@@ -5,31 +5,43 @@
 #include "kit/effect/IEffectBase.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 UIConfigManager::~UIConfigManager() {
     // A parameter would otherwise keep a pointer to a freed record.
-    for (const OwnedAction& owned : controlActions)
-        if (owned.param->GetControlAction() == owned.action.get())
+    for (OwnedAction& owned : controlActions)
+        if (owned.param->GetControlAction() == &owned.action)
             owned.param->SetControlAction(nullptr);
 }
 
 bool UIConfigManager::readInt(const char* text, int& value) {
-    while (isspace(static_cast<unsigned char>(*text)))
+    // White space and digits of the "C" locale, which the layout is written in.
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
         ++text;
-    const char* digits = text + (*text == '+' || *text == '-');
-    if (!isdigit(static_cast<unsigned char>(*digits))) return false;
-    value = int(std::clamp<long long>(strtoll(text, nullptr, 10), INT_MIN, INT_MAX));
+    const bool negative = *text == '-';
+    const char* digit = text + (*text == '+' || negative);
+    if (!isDigit(*digit)) return false;
+    // Past the int range the number only saturates.
+    long long n = 0;
+    for (; isDigit(*digit); ++digit)
+        n = std::min(n * 10 + (*digit - '0'), (long long)INT_MAX + 1);
+    value = int(std::clamp(negative ? -n : n, (long long)INT_MIN, (long long)INT_MAX));
     return true;
 }
 
-void UIConfigManager::getCSValues(const std::string& text, int* values, int count) {
-    std::vector<std::string> tokens;
-    Tokenize(text, tokens, ",");
-    for (int i = 0; i < count && size_t(i) < tokens.size(); ++i)
-        readInt(tokens[size_t(i)].c_str(), values[i]);
+void UIConfigManager::getCSValues(const char* text, int* values, int count) {
+    // A number ends at its comma, so each is read where its token starts.
+    for (int i = 0; i < count; ++i) {
+        while (*text == ',')
+            ++text;
+        if (!*text) return;
+        readInt(text, values[i]);
+        while (*text && *text != ',')
+            ++text;
+    }
 }
 
 void UIConfigManager::getBiDirectLinkValues(const std::string& text, LinkInfo& link,
@@ -50,12 +62,16 @@ void UIConfigManager::copyIntVector(const std::vector<int>& source, std::vector<
     destination.insert(destination.end(), source.begin(), source.end());
 }
 
-const std::string& UIConfigManager::getParamGroup(int part, const std::string& group) {
+const std::string& UIConfigManager::getParamGroup(int part, std::string_view group) {
+    // Neighbouring controls mostly share a group: the last one is kept.
+    if (part == paramGroupPart && group == paramGroupName) return paramGroup;
+    paramGroupPart = part;
+    paramGroupName = group;
     if (part < 0) {
         paramGroup = group;
     } else {
         paramGroup = "Part " + std::to_string(part + 1);
-        if (!group.empty()) paramGroup += ":" + group;
+        if (!group.empty()) paramGroup.append(":").append(group);
     }
     return paramGroup;
 }
@@ -80,9 +96,9 @@ IParam* UIConfigManager::paramFor(int paramId, const std::string& control) const
 
 ControlAction* UIConfigManager::controlActionOf(IParam* param) {
     if (ControlAction* action = param->GetControlAction()) return action;
-    controlActions.push_back({param, std::make_unique<ControlAction>()});
-    param->SetControlAction(controlActions.back().action.get());
-    return controlActions.back().action.get();
+    ControlAction* action = &controlActions.emplace_back(OwnedAction{param, {}}).action;
+    param->SetControlAction(action);
+    return action;
 }
 
 ControlAction* UIConfigManager::bindControl(IParam* param, int actionType, IControl* control) {
@@ -92,12 +108,8 @@ ControlAction* UIConfigManager::bindControl(IParam* param, int actionType, ICont
     return action;
 }
 
-ControlAction* UIConfigManager::addControl(const std::string& name, int paramId, int actionType,
-                                           const LinkInfo* link, int part,
-                                           const std::function<IControl*(IParam*)>& make) {
-    IParam* param = paramFor(paramId, name);
-    IControl* control = param ? make(param) : nullptr;
-    if (!control) return nullptr;
+ControlAction* UIConfigManager::bindLinked(IParam* param, int paramId, int actionType,
+                                           IControl* control, const LinkInfo* link, int part) {
     ControlAction* action = bindControl(param, actionType, control);
     if (link) setControlLink(action, paramId, *link, part);
     return action;

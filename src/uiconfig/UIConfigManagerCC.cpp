@@ -29,10 +29,10 @@ void UIConfigManager::registerCC(ControlAction* action, int ccNumber, int channe
 }
 
 void UIConfigManager::createCCKnobControl(int ccNumber, int channel, const std::string& name,
-                                          int paramId, int x, int y, const std::string& image,
+                                          int paramId, int x, int y, std::string_view image,
                                           double defaultValue, double min, double max, double step,
                                           LinkInfo link, int part, ControlLayer* layer,
-                                          const std::string& group) {
+                                          std::string_view group) {
     ControlAction* action = addControl(name, paramId, kActionCC, &link, part, [&](IParam* p) {
         return makeKnob(p, paramId, hostName(name, part), x, y, image, defaultValue, min, max,
                         TruncToInt(step), part, layer, group);
@@ -44,9 +44,9 @@ void UIConfigManager::createCCKnobControl(int ccNumber, int channel, const std::
 
 void UIConfigManager::createCCSliderControl(int ccNumber, int channel, const std::string& name,
                                             int paramId, int x, int y, int length,
-                                            const std::string& image, double defaultValue,
+                                            std::string_view image, double defaultValue,
                                             double min, double max, LinkInfo link, int part,
-                                            ControlLayer* layer, const std::string& group,
+                                            ControlLayer* layer, std::string_view group,
                                             EDirection direction) {
     ControlAction* action = addControl(name, paramId, kActionCC, &link, part, [&](IParam* p) {
         return makeFader(p, paramId, hostName(name, part), x, y, length, image, defaultValue, min,
@@ -56,9 +56,9 @@ void UIConfigManager::createCCSliderControl(int ccNumber, int channel, const std
 }
 
 void UIConfigManager::createCCBoolControl(int ccNumber, int channel, const std::string& name,
-                                          int paramId, int x, int y, const std::string& image,
+                                          int paramId, int x, int y, std::string_view image,
                                           double defaultValue, double min, double max, int part,
-                                          ControlLayer* layer, const std::string& group) {
+                                          ControlLayer* layer, std::string_view group) {
     ControlAction* action =
         addControl(name, paramId, kActionCCSwitch, nullptr, part, [&](IParam* p) {
             return makeSwitch(p, paramId, hostName(name, part), x, y, image, defaultValue, part,
@@ -73,7 +73,7 @@ void UIConfigManager::createCCBoolControl(int ccNumber, int channel, const std::
 void UIConfigManager::createMultiSelectionCCControl(
     int ccNumber, int channel, const std::string& name, int paramId, int x, int y, int width,
     int height, int defaultValue, int min, int max, int firstDisplay, int secondDisplay,
-    const std::vector<std::string>& values, int part, ControlLayer* layer, const std::string& group,
+    const std::vector<std::string>& values, int part, ControlLayer* layer, std::string_view group,
     bool white) {
     const IColor colour = white ? COLOR_WHITE : schemeColour(kCCMenuColours, style);
     ControlAction* action = addControl(name, paramId, kActionCC, nullptr, part, [&](IParam* p) {

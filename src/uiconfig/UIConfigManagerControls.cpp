@@ -6,6 +6,7 @@
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/IFaderControl.h"
 #include "kit/effect/IKnobMultiControl.h"
+#include "kit/effect/IParamTexts.h"
 #include "kit/effect/ISwitchControl.h"
 #include "src/uiconfig/DeviceNameCaption.h"
 #include "src/uiconfig/ImageTable.h"
@@ -46,9 +47,9 @@ bool UIConfigManager::place(IControl* control, ControlLayer* layer, const std::s
 }
 
 IControl* UIConfigManager::makeKnob(IParam* param, int paramId, const std::string& paramName, int x,
-                                    int y, const std::string& image, double defaultValue,
+                                    int y, std::string_view image, double defaultValue,
                                     double min, double max, double step, int part,
-                                    ControlLayer* layer, const std::string& group) {
+                                    ControlLayer* layer, std::string_view group) {
     param->InitDouble(paramName.c_str(), defaultValue, min, max, step, "",
                       getParamGroup(part, group).c_str(), -1, -1);
     IBitmap bitmap = getImageByName(graphics, image);
@@ -58,9 +59,9 @@ IControl* UIConfigManager::makeKnob(IParam* param, int paramId, const std::strin
 }
 
 IControl* UIConfigManager::makeFader(IParam* param, int paramId, const std::string& paramName,
-                                     int x, int y, int length, const std::string& image,
+                                     int x, int y, int length, std::string_view image,
                                      double defaultValue, double min, double max, int part,
-                                     ControlLayer* layer, const std::string& group,
+                                     ControlLayer* layer, std::string_view group,
                                      EDirection direction) {
     param->InitDouble(paramName.c_str(), defaultValue, min, max, 1.0, "",
                       getParamGroup(part, group).c_str(), -1, -1);
@@ -71,8 +72,8 @@ IControl* UIConfigManager::makeFader(IParam* param, int paramId, const std::stri
 }
 
 IControl* UIConfigManager::makeSwitch(IParam* param, int paramId, const std::string& paramName,
-                                      int x, int y, const std::string& image, double defaultValue,
-                                      int part, ControlLayer* layer, const std::string& group,
+                                      int x, int y, std::string_view image, double defaultValue,
+                                      int part, ControlLayer* layer, std::string_view group,
                                       bool springsBack) {
     param->InitBool(paramName.c_str(), defaultValue != 0.0, "", getParamGroup(part, group).c_str(),
                     -1, -1);
@@ -88,7 +89,7 @@ IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::strin
                                     int y, int width, int height, int textSize, int defaultValue,
                                     int min, int max, int firstDisplay, int secondDisplay,
                                     const std::vector<std::string>& values, int part,
-                                    ControlLayer* layer, const std::string& group, IColor colour,
+                                    ControlLayer* layer, std::string_view group, IColor colour,
                                     int digits) {
     const long long entries = (long long)max - min;
     if (entries > kMaxControlValues) {
@@ -100,20 +101,28 @@ IControl* UIConfigManager::makeMenu(IParam* param, int paramId, const std::strin
     param->InitEnum(paramName.c_str(), defaultValue, count, "", getParamGroup(part, group).c_str(),
                     -1, -1);
     if ((long long)values.size() == entries) {
-        for (int i = 0; i < count; ++i)
-            param->SetDisplayText(i, values[size_t(i)].c_str());
+        param->SetDisplayTexts(sharedTexts(values));
     } else if (firstDisplay != secondDisplay) {
-        char number[24];
-        for (int i = 0; i < count; ++i) {
-            snprintf(number, sizeof(number), "%0*lld", digits, (long long)firstDisplay + i);
-            param->SetDisplayText(i, number);
-        }
+        param->SetDisplayTexts(numberTexts(firstDisplay, count, digits));
     } else {
         log("CONFIG READER: control ", paramName, " has ", std::to_string(values.size()),
             " texts for ", std::to_string(entries), " entries!");
         return nullptr;
     }
     return makeCaption(paramId, paramName, x, y, width, height, textSize, colour, true, layer);
+}
+
+std::shared_ptr<const IParamTexts> UIConfigManager::numberTexts(int first, int count, int digits) {
+    std::shared_ptr<const IParamTexts>& texts = numberLists[{first, count, digits}];
+    if (texts) return texts;
+    std::vector<std::string> numbers;
+    char number[24];
+    for (int i = 0; i < count; ++i) {
+        snprintf(number, sizeof(number), "%0*lld", digits, (long long)first + i);
+        numbers.push_back(number);
+    }
+    texts = IParamTexts::Shared(numbers);
+    return texts;
 }
 
 IRECT UIConfigManager::scaledRect(int x, int y, int width, int height) const {

@@ -12,7 +12,10 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 using tinyxml2::XMLElement;
 
@@ -23,10 +26,60 @@ constexpr int kPartCopies = 16;
 // Menus of the control elements draw their text at this size, in editor pixels.
 constexpr int kMenuTextSize = 13;
 
-std::string attributeText(const XMLElement& xml, const char* name) {
-    const char* value = xml.Attribute(name);
-    return value ? value : "";
+// The attributes the layout's elements may have. An element's attribute list is read once,
+// into a slot per name, rather than searched once per name.
+enum Attribute {
+    kParamIdAttr, kImageIdAttr, kParamGroupAttr, kChannelAttr, kNameAttr, kTypeAttr,
+    kBoundsAttr, kPositionAttr, kValueBoundsAttr, kButtonsAttr, kLengthAttr, kChangingByteAttr,
+    kValueDisplayAttr, kValueListAttr, kCcNumberAttr, kSysexIndexAttr, kMsgZeroValAttr,
+    kColorAttr, kWhiteAttr, kBiDirectLinkAttr, kInputDevAttr, kNameLenAttr, kVisibleAttr,
+    kCreateAttr, kIdAttr, kOverlayAttr, kAttributeCount
+};
+
+const char* const kAttributeNames[kAttributeCount] = {
+    "paramId", "imageId", "paramGroup", "channel", "name", "type", "bounds", "position",
+    "valueBounds", "buttons", "length", "changingByte", "valueDisplay", "valueList", "ccNumber",
+    "sysexIndex", "msgZeroVal", "color", "white", "biDirectLink", "inputDev", "nameLen",
+    "visible", "create", "id", "overlay"};
+
+// The slot of an attribute name, or -1: a table by length and first letter, made once, finds
+// the few names to compare.
+int attributeSlot(const char* name) {
+    constexpr size_t kLongest = 16;
+    static const auto byStart = [] {
+        std::array<std::array<std::vector<int>, 128>, kLongest + 1> table;
+        for (int a = 0; a < kAttributeCount; ++a)
+            table[strlen(kAttributeNames[a])][size_t(kAttributeNames[a][0])].push_back(a);
+        return table;
+    }();
+    const size_t length = strlen(name);
+    const auto first = static_cast<unsigned char>(name[0]);
+    if (length > kLongest || first >= 128) return -1;
+    for (int a : byStart[length][first])
+        if (memcmp(name, kAttributeNames[a], length) == 0) return a;
+    return -1;
 }
+
+// The value of every known attribute of an element, null where it has none; a name given
+// twice keeps its first value, as a search by name finds it.
+struct Attributes {
+    explicit Attributes(const XMLElement& xml) {
+        for (const tinyxml2::XMLAttribute* a = xml.FirstAttribute(); a; a = a->Next()) {
+            const int slot = attributeSlot(a->Name());
+            if (slot >= 0 && !values[slot]) values[slot] = a->Value();
+        }
+    }
+    // Those of an element inside part copies, read at its first copy: the copies walk the
+    // same elements sixteen times.
+    Attributes(const XMLElement& xml, std::vector<const char*>& kept) {
+        if (kept.empty()) {
+            const Attributes read(xml);
+            kept.assign(read.values, read.values + kAttributeCount);
+        }
+        std::copy(kept.begin(), kept.end(), values);
+    }
+    const char* values[kAttributeCount] = {};
+};
 
 } // namespace
 
@@ -37,18 +90,38 @@ public:
     // An element with the attributes every element shares, read before the dispatch.
     struct Element {
         XMLElement& xml;
+        const Attributes& attributes;
         ControlLayer* layer; // null at the editor's top level
         int part;            // the multilayer copy, -1 outside
         int paramId;         // -1: none, or one the plug-in does not have
-        std::string imageId, group;
+        std::string_view imageId, group; // in the element's attributes
         int channel; // from 1, outside the copies
 
-        std::string text(const char* name) const { return attributeText(xml, name); }
-        int integer(const char* name) const { return xml.IntAttribute(name, 0); }
+        // The attribute's value, null when the element has none.
+        const char* value(Attribute a) const { return attributes.values[a]; }
+        std::string text(Attribute a) const { return value(a) ? value(a) : ""; }
+        std::string_view view(Attribute a) const { return value(a) ? value(a) : ""; }
+        // The attribute as a decimal or "0x" number, as the parser reads one (its low 32
+        // bits); 0 when it is missing or not a number.
+        int integer(Attribute a) const {
+            const char* text = value(a);
+            int n = 0;
+            if (!text) return n;
+            const char* start = text + strspn(text, " \t\n\r\v\f");
+            if (start[0] == '0' && (start[1] == 'x' || start[1] == 'X')) {
+                tinyxml2::XMLUtil::ToInt(text, &n);
+            } else {
+                // The parser's scan, without its format interpreter.
+                char* end = nullptr;
+                const long long v = strtoll(text, &end, 10);
+                if (end != text) n = int(v);
+            }
+            return n;
+        }
         // The first N numbers of a comma list; 0 for those it lacks.
-        template <size_t N> std::array<int, N> list(const char* name) const {
+        template <size_t N> std::array<int, N> list(Attribute a) const {
             std::array<int, N> values{};
-            UIConfigManager::getCSValues(text(name), values.data(), int(N));
+            UIConfigManager::getCSValues(value(a) ? value(a) : "", values.data(), int(N));
             return values;
         }
     };
@@ -80,10 +153,10 @@ public:
     };
 
     static void readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* layer, int part);
-    static int parameterOf(UIConfigManager& m, const std::string& reference, int part);
+    static int parameterOf(UIConfigManager& m, const char* reference, int part);
     static bool placeLayer(UIConfigManager& m, ControlLayer* layer, ControlLayer* parent);
     // Two numbers separated by ":", or -1 and -1 unless there are exactly two pieces.
-    static std::array<int, 2> valueDisplay(const std::string& text);
+    static std::array<int, 2> valueDisplay(const char* text);
 
     static void librarianView(UIConfigManager& m, const Element& e);
     static void layer(UIConfigManager& m, const Element& e);
@@ -206,20 +279,21 @@ ControlLayer* UIConfigManager::getLayer(const std::string& name) const {
 }
 
 void LayoutWalk::readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* layer, int part) {
-    const Element e{xml,
-                    layer,
-                    part,
-                    parameterOf(m, attributeText(xml, "paramId"), part),
-                    attributeText(xml, "imageId"),
-                    attributeText(xml, "paramGroup"),
-                    xml.IntAttribute("channel", 0)};
+    const Attributes attributes =
+        part >= 0 ? Attributes(xml, m.copyAttributes[&xml]) : Attributes(xml);
+    const char* reference = attributes.values[kParamIdAttr];
+    Element e{xml, attributes, layer, part, parameterOf(m, reference ? reference : "", part),
+              "", "", 0};
+    e.imageId = e.view(kImageIdAttr);
+    e.group = e.view(kParamGroupAttr);
+    e.channel = e.integer(kChannelAttr);
     const char* name = xml.Name();
     for (const Handler& handler : kHandlers) {
         if (strcmp(name, handler.element) != 0) continue;
         if (handler.needsParameter && e.paramId < 0) {
             // A reference the walk could not resolve has been logged already.
-            if (!xml.Attribute("paramId"))
-                m.log("CONFIG READER: ", name, " ", e.text("name"), " has no parameter!");
+            if (!reference)
+                m.log("CONFIG READER: ", name, " ", e.text(kNameAttr), " has no parameter!");
         } else {
             handler.read(m, e);
         }
@@ -231,17 +305,20 @@ void LayoutWalk::readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* 
         action->partIndex = part >= 0 ? part : (e.channel == INT_MIN ? INT_MIN : e.channel - 1);
 }
 
-int LayoutWalk::parameterOf(UIConfigManager& m, const std::string& reference, int part) {
-    if (reference.empty()) return -1;
-    std::vector<std::string> pieces;
-    UIConfigManager::Tokenize(reference, pieces, "+");
-    const int named = pieces.empty() ? -1 : m.getParamByName(pieces[0]);
-    if (named < 0) {
-        if (pieces.empty()) m.log("CONFIG READER: parameter ", reference, " NOT FOUND!");
+int LayoutWalk::parameterOf(UIConfigManager& m, const char* reference, int part) {
+    if (!*reference) return -1;
+    // "name" or "name+offset"; a run of "+" separates as one.
+    const char* name = reference + strspn(reference, "+");
+    const size_t nameLength = strcspn(name, "+");
+    if (nameLength == 0) {
+        m.log("CONFIG READER: parameter ", reference, " NOT FOUND!");
         return -1;
     }
+    const int named = m.getParamByName(std::string_view(name, nameLength));
+    if (named < 0) return -1;
+    const char* offsetText = name + nameLength + strspn(name + nameLength, "+");
     int offset = 0;
-    if (pieces.size() >= 2) UIConfigManager::readInt(pieces[1].c_str(), offset);
+    if (*offsetText) UIConfigManager::readInt(offsetText, offset);
     const long long id = (long long)named + std::max(part, 0) + offset;
     if (id >= m.plugin->effect()->NParams() || id < 0) {
         m.log("CONFIG READER: parameter ", reference, " NOT FOUND!");
@@ -257,19 +334,22 @@ bool LayoutWalk::placeLayer(UIConfigManager& m, ControlLayer* layer, ControlLaye
     return placed;
 }
 
-std::array<int, 2> LayoutWalk::valueDisplay(const std::string& text) {
+std::array<int, 2> LayoutWalk::valueDisplay(const char* text) {
     std::array<int, 2> values{-1, -1};
-    std::vector<std::string> pieces;
-    UIConfigManager::Tokenize(text, pieces, ":");
-    if (pieces.size() == 2) {
-        UIConfigManager::readInt(pieces[0].c_str(), values[0]);
-        UIConfigManager::readInt(pieces[1].c_str(), values[1]);
+    if (!text) return values;
+    const char* first = text + strspn(text, ":");
+    const char* second = first + strcspn(first, ":");
+    second += strspn(second, ":");
+    const char* third = second + strcspn(second, ":");
+    if (*first && *second && !*(third + strspn(third, ":"))) {
+        UIConfigManager::readInt(first, values[0]);
+        UIConfigManager::readInt(second, values[1]);
     }
     return values;
 }
 
 void LayoutWalk::librarianView(UIConfigManager& m, const Element& e) {
-    const std::array<int, 4> bounds = e.list<4>("bounds");
+    const std::array<int, 4> bounds = e.list<4>(kBoundsAttr);
     const IBitmap image = m.getImageByName(m.graphics, e.imageId);
     const IRECT rect = m.scaledRect(bounds[0], bounds[1], bounds[2], bounds[3]);
     IControl* view = m.plugin->createLibrarianView(rect.L, rect.T, kLibrarianArea, image, rect,
@@ -282,12 +362,12 @@ void LayoutWalk::librarianView(UIConfigManager& m, const Element& e) {
 }
 
 void LayoutWalk::layer(UIConfigManager& m, const Element& e) {
-    const char* name = e.xml.Attribute("name");
+    const char* name = e.value(kNameAttr);
     if (!name) {
         m.log("CONFIG READER: ", e.xml.Name(), " without a name skipped with its contents!");
         return;
     }
-    auto* layer = new ControlLayer(e.integer("id"), name);
+    auto* layer = new ControlLayer(e.integer(kIdAttr), name);
     if (!placeLayer(m, layer, e.layer)) {
         m.log("CONFIG READER: layer ", name, " could not be placed!");
         return;
@@ -295,18 +375,19 @@ void LayoutWalk::layer(UIConfigManager& m, const Element& e) {
     m.layerMap[name] = layer;
     m.processXMLElement(e.xml.FirstChild(), layer, e.part);
     // After the subtree, so that every layer and first control below gets the flag too.
-    layer->setIgnoreHiddenWhenUpdatingScreen(e.text("overlay") == "true");
+    const char* overlay = e.value(kOverlayAttr);
+    layer->setIgnoreHiddenWhenUpdatingScreen(overlay && strcmp(overlay, "true") == 0);
 }
 
 void LayoutWalk::copies(UIConfigManager& m, const Element& e) {
-    const std::string name = e.text("name");
+    const std::string name = e.text(kNameAttr);
     // A copy inside a copy would give its controls two parts.
     if (e.part >= 0) {
         m.log("CONFIG READER: multilayer ", name, " inside part copy ", std::to_string(e.part),
               " skipped!");
         return;
     }
-    const int requested = e.integer("create");
+    const int requested = e.integer(kCreateAttr);
     if (requested > kPartCopies)
         m.log("CONFIG READER: multilayer ", name, " asks for ", std::to_string(requested),
               " copies; made ", std::to_string(kPartCopies), "!");
@@ -318,93 +399,94 @@ void LayoutWalk::copies(UIConfigManager& m, const Element& e) {
         else
             m.log("CONFIG READER: layer ", copy->getName(), " could not be placed!");
     }
+    m.copyAttributes.clear();
 }
 
 void LayoutWalk::background(UIConfigManager& m, const Element& e) {
-    const std::array<int, 2> position = e.list<2>("position");
+    const std::array<int, 2> position = e.list<2>(kPositionAttr);
     // The image is at the UI scale already; only its place is scaled.
     const IBitmap image = m.getImageByName(m.graphics, e.imageId);
     m.place(new IBitmapControl(m.plugin->effect(), m.scaled(position[0]), m.scaled(position[1]), -1,
                                &image),
-            e.layer, "background " + e.imageId);
+            e.layer, "background " + std::string(e.imageId));
 }
 
 void LayoutWalk::display(UIConfigManager& m, const Element& e) {
-    const std::array<int, 4> bounds = e.list<4>("bounds");
+    const std::array<int, 4> bounds = e.list<4>(kBoundsAttr);
     m.createControlDisplay("Display", e.paramId, bounds[0], bounds[1], bounds[2], bounds[3],
                            e.layer);
 }
 
 void LayoutWalk::twoStateSwitch(UIConfigManager& m, const Element& e) {
-    const std::array<int, 2> position = e.list<2>("position");
-    m.createBoolControl(e.text("name"), e.paramId, e.list<1>("valueBounds")[0], position[0],
+    const std::array<int, 2> position = e.list<2>(kPositionAttr);
+    m.createBoolControl(e.text(kNameAttr), e.paramId, e.list<1>(kValueBoundsAttr)[0], position[0],
                         position[1], e.imageId, e.part, e.layer, e.group);
 }
 
 void LayoutWalk::momentaryButton(UIConfigManager& m, const Element& e) {
-    const std::array<int, 2> position = e.list<2>("position");
-    m.createSwitchControl(e.text("name"), e.paramId, 0, position[0], position[1], e.imageId, e.part,
+    const std::array<int, 2> position = e.list<2>(kPositionAttr);
+    m.createSwitchControl(e.text(kNameAttr), e.paramId, 0, position[0], position[1], e.imageId, e.part,
                           e.layer, e.group);
 }
 
 void LayoutWalk::radio(UIConfigManager& m, const Element& e) {
-    const std::array<int, 2> position = e.list<2>("position");
-    m.createRadioControl(e.text("name"), e.paramId, position[0], position[1], e.imageId,
-                         e.integer("buttons"), e.part, e.layer, e.group);
+    const std::array<int, 2> position = e.list<2>(kPositionAttr);
+    m.createRadioControl(e.text(kNameAttr), e.paramId, position[0], position[1], e.imageId,
+                         e.integer(kButtonsAttr), e.part, e.layer, e.group);
 }
 
 void LayoutWalk::dropMenu(UIConfigManager& m, const Element& e) {
-    const std::string name = e.text("name"), type = e.text("type");
-    const std::array<int, 4> b = e.list<4>("bounds");
+    const std::string name = e.text(kNameAttr), type = e.text(kTypeAttr);
+    const std::array<int, 4> b = e.list<4>(kBoundsAttr);
     if (type == "textSelection") {
         m.createDropDownMenu(name, e.paramId, b[0], b[1], b[2], b[3], e.part, e.layer, e.group);
     } else if (type == "deviceSelection") {
         m.createMIDIDeviceSelectionControl(e.paramId, b[0], b[1], b[2], b[3],
-                                           e.list<1>("inputDev")[0]);
+                                           e.list<1>(kInputDevAttr)[0]);
     } else if (type == "nameSelection") {
-        m.createNameDisplay(name, e.paramId, b[0], b[1], b[2], b[3], e.integer("nameLen"), e.part,
+        m.createNameDisplay(name, e.paramId, b[0], b[1], b[2], b[3], e.integer(kNameLenAttr), e.part,
                             e.layer, e.group);
     } else if (type == "dropSelection") {
-        const std::array<int, 3> v = e.list<3>("valueBounds");
+        const std::array<int, 3> v = e.list<3>(kValueBoundsAttr);
         m.createDropDownMenu2(name, e.paramId, b[0], b[1], b[2], b[3], v[0], v[1], v[2],
-                              m.getValueList(e.text("valueList")), e.part, e.layer, e.group);
+                              m.getValueList(e.view(kValueListAttr)), e.part, e.layer, e.group);
     }
 }
 
 void LayoutWalk::unboundControl(UIConfigManager& m, const Element& e) {
-    const std::string name = e.text("name"), type = e.text("type");
-    const std::vector<std::string>& values = m.getValueList(e.text("valueList"));
+    const std::string name = e.text(kNameAttr), type = e.text(kTypeAttr);
+    const std::vector<std::string>& values = m.getValueList(e.view(kValueListAttr));
     if (type == "Knob") {
-        const std::array<int, 2> p = e.list<2>("position");
-        const std::array<int, 3> v = e.list<3>("valueBounds");
+        const std::array<int, 2> p = e.list<2>(kPositionAttr);
+        const std::array<int, 3> v = e.list<3>(kValueBoundsAttr);
         m.createNoValKnobControl(name, e.paramId, p[0], p[1], e.imageId, v[0], v[1], v[2], e.part,
                                  e.layer, e.group);
     } else if (type == "Menu") {
-        const std::array<int, 4> p = e.list<4>("position");
-        const std::array<int, 3> v = e.list<3>("valueBounds");
-        const std::array<int, 2> shown = valueDisplay(e.text("valueDisplay"));
+        const std::array<int, 4> p = e.list<4>(kPositionAttr);
+        const std::array<int, 3> v = e.list<3>(kValueBoundsAttr);
+        const std::array<int, 2> shown = valueDisplay(e.value(kValueDisplayAttr));
         m.createNoValDropDown(name, e.paramId, p[0], p[1], p[2], p[3], v[0], v[1], v[2], shown[0],
-                              shown[1], e.list<1>("visible")[0], values, e.part, e.layer, e.group,
-                              e.integer("white") != 0);
+                              shown[1], e.list<1>(kVisibleAttr)[0], values, e.part, e.layer, e.group,
+                              e.integer(kWhiteAttr) != 0);
     }
 }
 
 void LayoutWalk::boundControl(UIConfigManager& m, const Element& e) {
-    Control c{e.text("name"),
-              e.list<3>("position"),
-              e.integer("length"),
-              e.list<4>("valueBounds"),
-              e.integer("changingByte") & 0xFF,
+    Control c{e.text(kNameAttr),
+              e.list<3>(kPositionAttr),
+              e.integer(kLengthAttr),
+              e.list<4>(kValueBoundsAttr),
+              e.integer(kChangingByteAttr) & 0xFF,
               LinkInfo(),
-              valueDisplay(e.text("valueDisplay")),
-              m.getValueList(e.text("valueList")),
-              e.integer("ccNumber"),
-              e.integer("sysexIndex"),
-              e.integer("msgZeroVal"),
-              e.integer("color"),
-              e.integer("white") != 0};
-    m.getBiDirectLinkValues(e.text("biDirectLink"), c.link, e.part);
-    const std::string type = e.text("type");
+              valueDisplay(e.value(kValueDisplayAttr)),
+              m.getValueList(e.view(kValueListAttr)),
+              e.integer(kCcNumberAttr),
+              e.integer(kSysexIndexAttr),
+              e.integer(kMsgZeroValAttr),
+              e.integer(kColorAttr),
+              e.integer(kWhiteAttr) != 0};
+    m.getBiDirectLinkValues(e.text(kBiDirectLinkAttr), c.link, e.part);
+    const std::string type = e.text(kTypeAttr);
     for (const ControlType& t : kControlTypes)
         if (type == t.type) return t.build(m, e, c);
 }

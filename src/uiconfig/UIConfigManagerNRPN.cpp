@@ -49,10 +49,10 @@ void UIConfigManager::registerNRPN(ControlAction* action, int ccNumber, int key1
 
 void UIConfigManager::createMsbLsbKnobControl(int ccNumber, int key1, int key2, int key3,
                                               int channel, const std::string& name, int paramId,
-                                              int x, int y, const std::string& image,
+                                              int x, int y, std::string_view image,
                                               double defaultValue, double min, double max,
                                               LinkInfo link, int part, ControlLayer* layer,
-                                              const std::string& group) {
+                                              std::string_view group) {
     const bool mixer = onChannelPage(layer, kMixerPages);
     ControlAction* action = addControl(name, paramId, kActionNRPN, &link, part, [&](IParam* p) {
         return makeKnob(p, paramId, hostName(name, part), x, y, image, defaultValue, min, max, 1.0,
@@ -64,10 +64,10 @@ void UIConfigManager::createMsbLsbKnobControl(int ccNumber, int key1, int key2, 
 
 void UIConfigManager::createMsbLsbBoolControl(int ccNumber, int key1, int key2, int key3,
                                               int channel, const std::string& name, int paramId,
-                                              int x, int y, const std::string& image,
+                                              int x, int y, std::string_view image,
                                               double defaultValue, double min, double max,
                                               LinkInfo link, int part, ControlLayer* layer,
-                                              const std::string& group) {
+                                              std::string_view group) {
     const bool channelPage = onChannelPage(layer, kAllChannelPages);
     ControlAction* action = addControl(name, paramId, kActionNRPN, &link, part, [&](IParam* p) {
         return makeSwitch(p, paramId, hostName(name, part), x, y, image, defaultValue, part, layer,
@@ -83,7 +83,7 @@ void UIConfigManager::createMsbLsbSelectionCCControl(
     int ccNumber, int key1, int key2, int key3, int channel, const std::string& name, int paramId,
     int x, int y, int width, int height, int defaultValue, int min, int max, int firstDisplay,
     int secondDisplay, const std::vector<std::string>& values, int part, ControlLayer* layer,
-    const std::string& group) {
+    std::string_view group) {
     const bool mixer = onChannelPage(layer, kMixerPages);
     ControlAction* action = addControl(name, paramId, kActionNRPN, nullptr, part, [&](IParam* p) {
         // Orange in every colour scheme, at the menu's default text size whatever its height.

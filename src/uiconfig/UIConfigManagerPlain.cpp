@@ -2,6 +2,7 @@
 
 #include "kit/effect/IContactControl.h"
 #include "kit/effect/IEffectBase.h"
+#include "kit/effect/IParamTexts.h"
 #include "kit/effect/ITextControl.h"
 #include "src/uiconfig/ICustomRadioButtonsControl.h"
 #include "src/uiconfig/ImageTable.h"
@@ -53,10 +54,11 @@ int labelDigits(int paramId) {
 
 void UIConfigManager::createDropDownMenu(const std::string& name, int paramId, int x, int y,
                                          int width, int height, int part, ControlLayer* layer,
-                                         const std::string& group) {
+                                         std::string_view group) {
     addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) {
         p->InitEnum(name.c_str(), 0, 1, "", getParamGroup(part, group).c_str(), -1, -1);
-        p->SetDisplayText(0, "----");
+        static const std::shared_ptr<const IParamTexts> kNone = IParamTexts::Shared({"----"});
+        p->SetDisplayTexts(kNone);
         return makeCaption(paramId, name, x, y, width, height, scaled(height),
                            schemeColour(kDropDownColours, style), false, layer);
     });
@@ -65,7 +67,7 @@ void UIConfigManager::createDropDownMenu(const std::string& name, int paramId, i
 void UIConfigManager::createDropDownMenu2(const std::string& name, int paramId, int x, int y,
                                           int width, int height, int defaultValue, int first,
                                           int last, const std::vector<std::string>& items, int part,
-                                          ControlLayer* layer, const std::string& group) {
+                                          ControlLayer* layer, std::string_view group) {
     addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) {
         // Equal label numbers: without one item per entry there are no texts.
         return makeMenu(p, paramId, name, x, y, width, height, scaled(height), defaultValue, first,
@@ -92,7 +94,7 @@ void UIConfigManager::createNoValDropDown(const std::string& name, int paramId, 
                                           int width, int height, int defaultValue, int first,
                                           int last, int labelStart, int labelEnd, int visible,
                                           const std::vector<std::string>& items, int part,
-                                          ControlLayer* layer, const std::string& group,
+                                          ControlLayer* layer, std::string_view group,
                                           bool white) {
     IParam* p = paramFor(paramId, name);
     if (!p) return;
@@ -116,12 +118,12 @@ void UIConfigManager::createControlDisplay(const std::string& name, int paramId,
 
 void UIConfigManager::createNameDisplay(const std::string& name, int paramId, int x, int y,
                                         int width, int height, int nameLength, int part,
-                                        ControlLayer* layer, const std::string& group) {
+                                        ControlLayer* layer, std::string_view group) {
     addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) {
         p->InitEnum(name.c_str(), 0, 1, "", getParamGroup(part, group).c_str(), -1, -1);
         p->InitText();
         const NameField& field = nameFieldOf(paramId);
-        p->SetDisplayText(0, field.text);
+        p->SetDisplayTexts(IParamTexts::Shared({field.text}));
         IControl* caption =
             makeCaption(paramId, name, x, y, width, height, scaled(height),
                         IColor(255, field.grey, field.grey, field.grey), true, layer);
@@ -131,8 +133,8 @@ void UIConfigManager::createNameDisplay(const std::string& name, int paramId, in
 }
 
 void UIConfigManager::createRadioControl(const std::string& name, int paramId, int x, int y,
-                                         const std::string& image, int buttonCount, int part,
-                                         ControlLayer* layer, const std::string& group) {
+                                         std::string_view image, int buttonCount, int part,
+                                         ControlLayer* layer, std::string_view group) {
     if (buttonCount < 1 || buttonCount > kMaxControlValues) {
         log("CONFIG READER: control ", name, " has ", std::to_string(buttonCount), " buttons!");
         return;
@@ -153,8 +155,8 @@ void UIConfigManager::createRadioControl(const std::string& name, int paramId, i
 }
 
 IControl* UIConfigManager::addSwitch(const std::string& name, int paramId, int defaultValue, int x,
-                                     int y, const std::string& image, int part, ControlLayer* layer,
-                                     const std::string& group, bool springsBack) {
+                                     int y, std::string_view image, int part, ControlLayer* layer,
+                                     std::string_view group, bool springsBack) {
     const ControlAction* action =
         addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) {
             return makeSwitch(p, paramId, name, x, y, image, defaultValue, part, layer, group,
@@ -164,29 +166,29 @@ IControl* UIConfigManager::addSwitch(const std::string& name, int paramId, int d
 }
 
 void UIConfigManager::createBoolControl(const std::string& name, int paramId, int defaultValue,
-                                        int x, int y, const std::string& image, int part,
-                                        ControlLayer* layer, const std::string& group) {
+                                        int x, int y, std::string_view image, int part,
+                                        ControlLayer* layer, std::string_view group) {
     addSwitch(name, paramId, defaultValue, x, y, image, part, layer, group, false);
 }
 
 void UIConfigManager::createSwitchControl(const std::string& name, int paramId, int defaultValue,
-                                          int x, int y, const std::string& image, int part,
-                                          ControlLayer* layer, const std::string& group) {
+                                          int x, int y, std::string_view image, int part,
+                                          ControlLayer* layer, std::string_view group) {
     addSwitch(name, paramId, defaultValue, x, y, image, part, layer, group, true);
 }
 
 IContactControl* UIConfigManager::createAutoOffSwitchControl(const std::string& name, int paramId,
-                                                             int x, int y, const std::string& image,
+                                                             int x, int y, std::string_view image,
                                                              int part, ControlLayer* layer,
-                                                             const std::string& group) {
+                                                             std::string_view group) {
     return static_cast<IContactControl*>(
         addSwitch(name, paramId, 0, x, y, image, part, layer, group, true));
 }
 
 void UIConfigManager::createNoValKnobControl(const std::string& name, int paramId, int x, int y,
-                                             const std::string& image, double defaultValue,
+                                             std::string_view image, double defaultValue,
                                              double min, double max, int part, ControlLayer* layer,
-                                             const std::string& group) {
+                                             std::string_view group) {
     if (IParam* p = paramFor(paramId, name))
         makeKnob(p, paramId, name, x, y, image, defaultValue, min, max, 1.0, part, layer, group);
 }

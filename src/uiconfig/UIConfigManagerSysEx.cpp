@@ -82,26 +82,8 @@ void UIConfigManager::calculateSysexWithChangingByte(const std::string& templ, i
                                                      int count, ControlActionSysExMessage* out,
                                                      int start, int part) {
     const std::vector<int> ints = convertStringSysextoVector(templ);
-    const std::vector<unsigned char> bytes(ints.begin(), ints.end());
-    const int length = int(bytes.size());
-    const bool hasValueByte = changingByte >= 1 && changingByte <= length;
-    const bool hasPartByte = part >= 0 && length > 4;
-
-    SysExMessageList messages(length);
-    messages.reserve(std::max(count, 1));
-    long long value = start; // runs past the int range only to be cut to 7 bits
-    int i = 0;
-    if (start == -1) {
-        messages.append(bytes.data());
-        if (hasValueByte) value = ints[size_t(changingByte - 1)];
-        i = 1;
-    }
-    for (; i < count; ++i, ++value) {
-        unsigned char* message = messages.append(bytes.data());
-        if (hasPartByte) message[4] = static_cast<unsigned char>(part);
-        if (hasValueByte) message[changingByte - 1] = static_cast<unsigned char>(value & 0x7F);
-    }
-    out->messages = std::move(messages);
+    out->messages = SysExMessageList(std::vector<unsigned char>(ints.begin(), ints.end()),
+                                     changingByte - 1, count, start, part, start == -1);
 }
 
 bool UIConfigManager::buildSysExMessages(const std::string& name, int sysexIndex, int changingByte,
@@ -121,11 +103,11 @@ bool UIConfigManager::buildSysExMessages(const std::string& name, int sysexIndex
         log("CONFIG READER: control ", name, " has ", std::to_string(count), " values!");
         return false;
     }
-    const std::string& templ = (*entry)[0].items[0];
-    calculateSysexWithChangingByte(templ, changingByte, int(count), &out, start, part);
+    out.messages = SysExMessageList(sysExTemplates[size_t(sysexIndex)], changingByte - 1,
+                                    int(count), start, part, start == -1);
     if (changingByte < 1 || changingByte > out.messages.messageLength() ||
         !SysExControlContainer::sysexAddress(out.messages.message(0), changingByte, address)) {
-        log("CONFIG READER: control ", name, ": SysEx template \"", templ,
+        log("CONFIG READER: control ", name, ": SysEx template \"", (*entry)[0].items[0],
             "\" too short for changing byte ", std::to_string(changingByte), "!");
         return false;
     }
@@ -140,10 +122,10 @@ void UIConfigManager::registerSysEx(ControlAction* action, ControlActionSysExMes
 }
 
 void UIConfigManager::createSysExKnobControl(const std::string& name, int paramId, int x, int y,
-                                             const std::string& image, double defaultValue,
+                                             std::string_view image, double defaultValue,
                                              double min, double max, int sysexIndex,
                                              int changingByte, int part, LinkInfo link,
-                                             ControlLayer* layer, const std::string& group) {
+                                             ControlLayer* layer, std::string_view group) {
     ControlActionSysExMessage messages;
     unsigned char address[4];
     if (!buildSysExMessages(name, sysexIndex, changingByte, valueCount(min, max), TruncToInt(min),
@@ -157,11 +139,11 @@ void UIConfigManager::createSysExKnobControl(const std::string& name, int paramI
 }
 
 void UIConfigManager::createSysExSliderControl(const std::string& name, int paramId, int x, int y,
-                                               int length, const std::string& image,
+                                               int length, std::string_view image,
                                                double defaultValue, double min, double max,
                                                int valueOffset, int sysexIndex, int changingByte,
                                                int part, LinkInfo link, ControlLayer* layer,
-                                               const std::string& group, EDirection direction) {
+                                               std::string_view group, EDirection direction) {
     ControlActionSysExMessage messages;
     unsigned char address[4];
     // Cut to an int: only the low 7 bits of the start reach a message.
@@ -178,10 +160,10 @@ void UIConfigManager::createSysExSliderControl(const std::string& name, int para
 }
 
 void UIConfigManager::createSysExBoolControl(const std::string& name, int paramId, int x, int y,
-                                             const std::string& image, double defaultValue,
+                                             std::string_view image, double defaultValue,
                                              int sysexIndex, int changingByte, int part,
                                              LinkInfo link, ControlLayer* layer,
-                                             const std::string& group) {
+                                             std::string_view group) {
     ControlActionSysExMessage messages;
     unsigned char address[4];
     if (!buildSysExMessages(name, sysexIndex, changingByte, 2, 0, part, messages, address)) return;
@@ -197,7 +179,7 @@ void UIConfigManager::createMultiSelectionSysExControl(
     const std::string& name, int paramId, int x, int y, int width, int height, int defaultValue,
     int min, int max, int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
     int colourFlag, int sysexIndex, int changingByte, int part, ControlLayer* layer,
-    const std::string& group, bool white) {
+    std::string_view group, bool white) {
     ControlActionSysExMessage messages;
     unsigned char address[4];
     if (!buildSysExMessages(name, sysexIndex, changingByte, (long long)max - min + 1, min, part,

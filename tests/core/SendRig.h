@@ -102,11 +102,7 @@ inline ControlAction ccAction(int kind, int part) {
 inline ControlAction sysexAction(int kind, Bytes held) {
     ControlAction a;
     a.actionType = kind;
-    a.sysexMessage.messages = SysExMessageList(int(held.size()));
-    for (int v = 0; v < 128; ++v) {
-        if (held.size() > 7) held[7] = uint8_t(v);
-        a.sysexMessage.messages.append(held.data());
-    }
+    a.sysexMessage.messages = SysExMessageList(std::move(held), 7, 128, 0, -1, false);
     return a;
 }
 

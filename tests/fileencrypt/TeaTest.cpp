@@ -69,7 +69,7 @@ TEST(ConfigCipher, ResourceBlockEncipheredByHand) {
 }
 
 TEST(ConfigCipher, RoundTripsOddLengthsWithZeroPadding) {
-    for (size_t n : {0u, 1u, 7u, 8u, 9u, 13u, 64u, 1001u}) {
+    for (size_t n : {0u, 1u, 7u, 8u, 9u, 13u, 56u, 64u, 72u, 1001u}) {
         std::string text;
         for (size_t i = 0; i < n; ++i)
             text += char('a' + i % 26);

@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 using testsupport::PaintedEditor;
@@ -32,16 +33,24 @@ BitmapStorage& cache() {
 
 // ---- The bitmap cache
 
-TEST(BitmapCache, AnIdIsDecodedOnceAtItsFirstScaleAndFreedWithItsLastReference) {
+TEST(BitmapCache, AnIdIsDecodedAtItsFirstDrawAtItsFirstScaleAndFreedWithItsLastReference) {
     const int before = cache().Count();
-    PaintedEditor e;
+    PaintedEditor e(40, 30);
     e.g->AddImage(104, 30, 20, 0xFF0000FF);
     const IBitmap large = e.g->LoadIBitmap(104, "knob.png", 1.15, 2, false);
     const IBitmap normal = e.g->LoadIBitmap(104, "knob.png", 1.0, 3, false);
     EXPECT_EQ(large.W * 100 + large.H, 3423); // 30 × 1.15 truncated to 34
     EXPECT_EQ(normal.mData, large.mData);
     EXPECT_EQ(normal.W * 10 + normal.N, 343);
+    EXPECT_EQ(e.g->decodings.count(104), 0u);
+    // Drawn twice, decoded once, at the first scale to its last pixel.
+    const IRECT all(0, 0, 40, 30);
+    for (int i = 0; i < 2; ++i)
+        e.paint(all, [&](IGraphics* g) { g->DrawBitmap(&normal, &all, 1, nullptr); });
     EXPECT_EQ(e.g->decodings[104], 1);
+    EXPECT_EQ(e.at(33, 22), 0xFF0000FFu);
+    EXPECT_EQ(e.at(34, 22), 0u);
+    EXPECT_EQ(e.at(33, 23), 0u);
     // What cannot be had gives the empty bitmap and takes nothing; releasing what the cache
     // does not hold frees nothing.
     const IBitmap missing = e.g->LoadIBitmap(105, "missing.png", 1.0, 4, false);
@@ -61,25 +70,28 @@ TEST(BitmapCache, AnIdIsDecodedOnceAtItsFirstScaleAndFreedWithItsLastReference) 
 TEST(BitmapCache, OneInstanceReleasingLeavesTheOtherDrawing) {
     PaintedEditor first, second;
     first.g->AddImage(106, 4, 4, 0xFF3020FF);
+    second.g->AddImage(106, 4, 4, 0xFF3020FF);
     first.g->LoadIBitmap(106, "bg.png", 1.0, 1, false);
     const IBitmap shared = second.g->LoadIBitmap(106, "bg.png", 1.0, 1, false);
-    EXPECT_EQ(second.g->decodings.count(106), 0u); // a hit only
     first.g->ReleaseBitmapById(106);
+    // The instance that draws first decodes, whoever cached the image.
     const IRECT dest(0, 0, 4, 4);
     second.paint(dest, [&](IGraphics* g) { g->DrawBitmap(&shared, &dest, 1, nullptr); });
     EXPECT_EQ(second.at(3, 3), 0xFF3020FFu);
+    EXPECT_EQ(first.g->decodings.count(106) * 10 + second.g->decodings[106], 1u);
     second.g->ReleaseBitmapById(106);
     EXPECT_EQ(cache().References(106), 0);
 }
 
 TEST(BitmapCache, TwoThreadsLoadingOneIdKeepOneBitmapWithTwoReferences) {
-    // Both threads decode before either reaches the cache.
+    // Both threads read the size before either reaches the cache.
     struct Racing : TestGraphics {
         using TestGraphics::TestGraphics;
-        RAST_IBitmap* OSLoadBitmap(int, const char*) override {
+        bool OSBitmapSize(int, const char*, int* w, int* h) override {
             for (++loading; loading < 2;)
                 std::this_thread::yield();
-            return new RAST_MemBitmap(3, 3, 4);
+            *w = *h = 3;
+            return true;
         }
         std::atomic<int> loading{0};
     };
@@ -93,6 +105,52 @@ TEST(BitmapCache, TwoThreadsLoadingOneIdKeepOneBitmapWithTwoReferences) {
     EXPECT_EQ(cache().References(107), 2);
     g.ReleaseBitmap(&a);
     g.ReleaseBitmap(&b);
+}
+
+TEST(BitmapCache, TwoThreadsDrawingAnImageFirstDecodeItOnce) {
+    PaintedEditor first(4, 4), second(4, 4);
+    for (PaintedEditor* e : {&first, &second})
+        e->g->AddImage(109, 4, 4, 0x5060A0FF);
+    const IBitmap a = first.g->LoadIBitmap(109, "both.png", 1.0, 1, false);
+    const IBitmap b = second.g->LoadIBitmap(109, "both.png", 1.0, 1, false);
+    const IRECT all(0, 0, 4, 4);
+    const auto paint = [&](PaintedEditor& e, const IBitmap& bitmap) {
+        e.paint(all, [&](IGraphics* g) { g->DrawBitmap(&bitmap, &all, 1, nullptr); });
+    };
+    std::thread t(paint, std::ref(second), std::cref(b));
+    paint(first, a);
+    t.join();
+    EXPECT_EQ(first.at(3, 3), 0x5060A0FFu);
+    EXPECT_EQ(second.at(3, 3), 0x5060A0FFu);
+    EXPECT_EQ(first.g->decodings[109] + second.g->decodings[109], 1);
+    first.g->ReleaseBitmap(&a);
+    second.g->ReleaseBitmap(&b);
+}
+
+TEST(BitmapCache, AnImageThatDoesNotDecodeDrawsNothingAndIsTriedOnce) {
+    // The header gives a size, the pixels then fail.
+    struct Broken : TestGraphics {
+        using TestGraphics::TestGraphics;
+        RAST_IBitmap* OSLoadBitmap(int, const char*) override {
+            ++tries;
+            return nullptr;
+        }
+        int tries = 0;
+    };
+    TestEffect plug(1, 0);
+    auto* g = new Broken(&plug, 4, 4);
+    plug.AttachGraphics(g);
+    g->AddImage(110, 4, 4, 0xFFFFFFFF);
+    const IBitmap broken = g->LoadIBitmap(110, "broken.png", 2.0, 1, false);
+    EXPECT_EQ(broken.W * 100 + broken.H, 808);
+    const IRECT all(0, 0, 4, 4);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(g->DrawBitmap(&broken, &all, 1, nullptr));
+        EXPECT_TRUE(g->DrawRotatedBitmap(&broken, 2, 2, 0.5, 0, nullptr));
+        EXPECT_EQ(g->ScaleBitmap(&broken, 2, 2).mData, nullptr);
+    }
+    EXPECT_EQ(g->tries, 1);
+    g->ReleaseBitmap(&broken);
 }
 
 TEST(BitmapCache, ScaledCroppedAndRetainedBitmapsAreCountedWithoutAnId) {

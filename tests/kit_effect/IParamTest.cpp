@@ -1,4 +1,5 @@
 #include "kit/effect/IParam.h"
+#include "kit/effect/IParamTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -128,4 +129,41 @@ TEST(IParam, DisplayForHostPrefersTextsThenPrecision) {
     EXPECT_FALSE(b.MapDisplayText("On", &v));
     EXPECT_TRUE(b.MapDisplayText("off", &v));
     EXPECT_EQ(v, 0);
+}
+
+TEST(IParam, SharedTextsAreOneListUntilAParameterChangesItsOwn) {
+    const std::string longText = std::string(55, 'x') + "\xC3\xA9";
+    const auto list = IParamTexts::Shared({"Aus", "\xC3\x84n", longText});
+    // The same texts give the same list; a difference past the 55th byte is cut away.
+    EXPECT_EQ(IParamTexts::Shared({"Aus", "\xC3\x84n", std::string(55, 'x') + "y"}), list);
+    EXPECT_NE(IParamTexts::Shared({"Aus", "\xC3\x84n"}), list);
+    EXPECT_EQ(std::string(list->text(2)), std::string(55, 'x'));
+
+    IParam p, q, r;
+    p.InitEnum("p", 0, 1);
+    p.SetDisplayTexts(list);
+    q.SetDisplayTexts(list);
+    EXPECT_EQ(p.GetMax(), 2.0);
+    EXPECT_EQ(list.use_count(), 3);
+    q.SetDisplayText(1, "On");
+    q.SetDisplayText(3, "Auto");
+    EXPECT_STREQ(p.GetDisplayText(1), "\xC3\x84n");
+    EXPECT_STREQ(list->text(1), "\xC3\x84n");
+    EXPECT_STREQ(q.GetDisplayText(1), "On");
+    EXPECT_EQ(q.GetMax(), 3.0);
+    EXPECT_EQ(list.use_count(), 2);
+    int v = -1;
+    EXPECT_TRUE(p.MapDisplayText("\xC3\x84n", &v));
+    EXPECT_EQ(v, 1);
+
+    // A parameter with more texts than the list keeps the rest, as one text at a time would.
+    r.SetDisplayTexts(IParamTexts::Shared({"a", "b", "c", "d"}));
+    r.SetDisplayTexts(list);
+    EXPECT_EQ(r.GetNDisplayTexts(), 4);
+    EXPECT_STREQ(r.GetDisplayText(2), list->text(2));
+    EXPECT_STREQ(r.GetDisplayText(3), "d");
+    EXPECT_EQ(r.GetMax(), 3.0);
+    r.ResetDisplayTexts();
+    r.SetDisplayTexts(IParamTexts::Shared({}));
+    EXPECT_EQ(r.GetNDisplayTexts(), 0);
 }

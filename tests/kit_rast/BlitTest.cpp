@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -141,6 +142,48 @@ TEST(Blit, OpaqueCopyOntoItselfMovesThePicture) {
                                       }))
                     << "shift " << dx << "," << dy;
             }
+}
+
+// Rows without a gap between them, in memory order or flipped, with a guard word on either
+// side of the block.
+class GaplessBitmap : public RAST_IBitmap {
+public:
+    GaplessBitmap(int w, int h, bool flipped) : m_w(w), m_h(h), m_flipped(flipped),
+                                                m_block(size_t(w * h + 2), kGuard) {}
+    RAST_pixel* getBits() const override { return const_cast<RAST_pixel*>(m_block.data()) + 1; }
+    int getWidth() const override { return m_w; }
+    int getHeight() const override { return m_h; }
+    int getRowSpan() const override { return m_w; }
+    bool isFlipped() const override { return m_flipped; }
+    bool resize(int, int) override { return false; }
+    RAST_pixel& at(int x, int y) { return *RAST_PixelAt(*this, x, y); }
+    bool guardsIntact() const { return m_block.front() == kGuard && m_block.back() == kGuard; }
+
+private:
+    static constexpr RAST_pixel kGuard = 0xDEADBEEF;
+    int m_w, m_h;
+    bool m_flipped;
+    std::vector<RAST_pixel> m_block;
+};
+
+TEST(Blit, WholeRowsWithoutGapsGoAsOneBlock) {
+    for (bool flipped : {false, true})
+        for (int dy : {-1, 0, 1}) {
+            // One bitmap onto another, and onto itself a row up or down.
+            GaplessBitmap src(5, 4, flipped), other(5, 4, flipped);
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 5; ++x)
+                    src.at(x, y) = sourcePixel(x, y), other.at(x, y) = backgroundPixel(x, y);
+            GaplessBitmap& dest = dy == 0 ? other : src;
+            RAST_Blit(&dest, &src, 0, dy, nullptr, 1.0f, 0);
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 5; ++x) {
+                    const bool kept = y - dy < 0 || y - dy >= 4;
+                    ASSERT_EQ(dest.at(x, y), kept ? sourcePixel(x, y) : sourcePixel(x, y - dy))
+                        << "flipped " << flipped << " shift " << dy << " at " << x << "," << y;
+                }
+            EXPECT_TRUE(dest.guardsIntact());
+        }
 }
 
 TEST(Copy, MakesAnExactCopyOrWhatFits) {

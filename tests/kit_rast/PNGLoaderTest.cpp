@@ -203,6 +203,46 @@ TEST(PNGLoader, CorruptCutOrHugeFilesFailCleanly) {
     }
 }
 
+TEST(PNGLoader, SizeFromTheHeaderAloneAsTheDecoderFindsIt) {
+    int checked = 0;
+    for (const auto& entry : fs::directory_iterator(kSuite / "pngsuite")) {
+        const auto bm = loadFile(entry.path());
+        int w = -1, h = -1;
+        EXPECT_EQ(RAST_PNGSize(entry.path().c_str(), &w, &h), bool(bm)) << entry.path();
+        if (!bm) continue;
+        EXPECT_EQ(w * 100000 + h, bm->getWidth() * 100000 + bm->getHeight()) << entry.path();
+        ++checked;
+    }
+    EXPECT_GT(checked, 30);
+
+    // The header's 24 bytes are all it reads; sizes whose bytes do not fit an int, a zero
+    // size or another first chunk give no size.
+    const std::string head = readFile(kSuite / "pngsuite/basn0g01.png").substr(0, 24);
+    const fs::path file = fs::temp_directory_path() / ("zoz-size-" + std::to_string(getpid()));
+    const auto sizeOf = [&](const std::string& bytes, uint32_t width, uint32_t height) {
+        std::string png = bytes;
+        for (int i = 0; i < 4 && png.size() >= 24; ++i) {
+            png[16 + i] = char(width >> (24 - 8 * i));
+            png[20 + i] = char(height >> (24 - 8 * i));
+        }
+        writeFile(file, png);
+        int w = 0, h = 0;
+        return RAST_PNGSize(file.c_str(), &w, &h) ? std::to_string(w) + "x" + std::to_string(h)
+                                                  : std::string("none");
+    };
+    EXPECT_EQ(sizeOf(head, 536870911, 1), "536870911x1");
+    EXPECT_EQ(sizeOf(head, 536870912, 1), "none");
+    EXPECT_EQ(sizeOf(head, 0x80000000u, 0x80000000u), "none");
+    EXPECT_EQ(sizeOf(head, 0, 7), "none");
+    EXPECT_EQ(sizeOf(head.substr(0, 23), 32, 32), "none");
+    std::string other = head;
+    other.replace(12, 4, "IDAT");
+    EXPECT_EQ(sizeOf(other, 32, 32), "none");
+    fs::remove(file);
+    int w = 0, h = 0;
+    EXPECT_FALSE(RAST_PNGSize((kSuite / "missing.png").c_str(), &w, &h));
+}
+
 TEST(PNGLoader, DestinationsAndWarnings) {
     const std::string png = readFile(kSuite / "pngsuite/basn6a08.png");
     // A bitmap that cannot take the size is refused and stays the caller's; one that can is

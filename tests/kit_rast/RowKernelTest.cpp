@@ -75,7 +75,7 @@ TEST(RowKernels, FillsMatchThePixelOperations) {
     const RAST_pixel colour = P(0x80, 0xFF, 3, 0x9C);
     forEachLevel([&] {
         for (int w = 1; w <= 67; ++w)
-            for (float alpha : {1 / 256.0f, 0.3f, 0.51f, 255 / 256.0f, 1.0f})
+            for (float alpha : {1 / 256.0f, 0.25f, 0.3f, 0.5f, 0.51f, 0.75f, 255 / 256.0f, 1.0f})
                 for (bool flipped : {false, true})
                     for (int dx : {0, -3, 2}) {
                         GuardedBitmap dest(w, 3, flipped);
@@ -86,6 +86,10 @@ TEST(RowKernels, FillsMatchThePixelOperations) {
                             RAST_pixel p = destPixel(x, y);
                             if (y == 0 || x < dx || x >= dx + w) return p;
                             if (weight == 256) return colour;
+                            // Quarter weights work on the whole word.
+                            if (weight == 64) return rast_detail::MixQuarter(p, colour);
+                            if (weight == 128) return rast_detail::MixHalf(p, colour);
+                            if (weight == 192) return rast_detail::MixThreeQuarter(p, colour);
                             // The weight stands in for the colour's alpha.
                             RAST_CombinePixels2(&p, RAST_GetRed(colour), RAST_GetGreen(colour),
                                                 RAST_GetBlue(colour), weight, weight, 0);

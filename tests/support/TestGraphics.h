@@ -114,6 +114,15 @@ public:
         bytes.clear();
         return false;
     }
+    // The size of an added image, without decoding it; other ids go through OSLoadBitmap,
+    // which a test may give images of its own.
+    bool OSBitmapSize(int id, const char* name, int* w, int* h) override {
+        auto found = images.find(id);
+        if (found == images.end()) return IGraphics::OSBitmapSize(id, name, w, h);
+        *w = found->second->getWidth();
+        *h = found->second->getHeight();
+        return true;
+    }
     RAST_IBitmap* OSLoadBitmap(int id, const char*) override {
         auto found = images.find(id);
         if (found == images.end()) return nullptr;
