@@ -10,7 +10,7 @@
 // Platform objects that font and image objects hold; their makers define them.
 namespace platform {
 class TextFont;
-class Image;
+struct Image;
 } // namespace platform
 
 struct HDC__;

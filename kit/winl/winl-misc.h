@@ -118,7 +118,8 @@ HANDLE WINL_CreateProcess(const char* exe, int argc, const char** argv);
 // limit), polling every millisecond.
 int WINL_WaitForNSTask(platform::wsys::Task* task, unsigned int ms);
 void WINL_ReleaseNSTask(platform::wsys::Task* task);
-// There is no process to bring to the front here: does nothing.
+// Brings the child process to the front once it runs (waiting about a second for that): this
+// application is no longer the active one. Other handles do nothing.
 void WINL_MakeProcessFront(HANDLE process);
 
 // Threads and pools

@@ -1,5 +1,7 @@
 #include "kit/winl/winl-misc.h"
 
+#include "platform/wsys/Application.h"
+
 #include <string>
 #include <vector>
 
@@ -36,4 +38,16 @@ void WINL_ReleaseNSTask(wsys::Task* task) {
     if (task) task->Release();
 }
 
-void WINL_MakeProcessFront(HANDLE) {}
+void WINL_MakeProcessFront(HANDLE process) {
+    auto* header = static_cast<WINL_HandleHeader*>(process);
+    if (!header || header->type != WINL_HANDLE_PROCESS) return;
+    wsys::Task* task = static_cast<WINL_ProcessHandle*>(header)->task;
+    // A process that is not running yet is waited for, about a second at most.
+    for (int retries = 0; !task->IsRunning(); ++retries) {
+        if (retries == 19) return;
+        Sleep(50);
+    }
+    // The child's windows live outside this application's model: what the model shows of
+    // the child coming to the front is this application giving up being the active one.
+    wsys::App().Deactivate();
+}

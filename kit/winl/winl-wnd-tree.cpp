@@ -177,6 +177,14 @@ void notifySelectionChanged(Winl_vZoz_treeview* tree) {
     SendMessage(GetParent(tree), WM_NOTIFY, WPARAM(tree->Tag()), LPARAM(&nm));
 }
 
+// Whether the handle is an item of this tree: a handle kept past its deletion, or past a
+// handler that deleted it during a notification, is refused rather than read.
+bool inTree(Winl_vZoz_treeview* tree, HTREEITEM item) {
+    HTREEITEM__* parent = nullptr;
+    int index = 0;
+    return tree->findItem(item, &parent, &index);
+}
+
 // Selects the item's row alone when it has one; reports whether the row exists.
 bool selectRowOf(Winl_vZoz_treeview* tree, HTREEITEM item) {
     const int row = tree->RowForItem(item->m_wrapper.get());
@@ -201,9 +209,7 @@ HTREEITEM TreeView_InsertItem(HWND hwnd, const TVINSERTSTRUCT* ins) {
     if (!tree || !ins) return nullptr;
     HTREEITEM__* parent = nullptr;
     if (ins->hParent && !isSpecial(ins->hParent)) {
-        HTREEITEM__* grand = nullptr;
-        int index = 0;
-        if (!tree->findItem(ins->hParent, &grand, &index)) return nullptr;
+        if (!inTree(tree, ins->hParent)) return nullptr;
         parent = ins->hParent;
     }
     if (!parent && !tree->m_items) tree->m_items = new KIT_PtrList<HTREEITEM__>(4096);
@@ -232,7 +238,7 @@ void TreeView_DeleteItem(HWND hwnd, HTREEITEM item) {
 
 int TreeView_GetItem(HWND hwnd, TVITEM* tvi) {
     Winl_vZoz_treeview* tree = treeOf(hwnd);
-    if (!tree || !tvi || !(tvi->mask & TVIF_HANDLE) || !tvi->hItem) return 0;
+    if (!tree || !tvi || !(tvi->mask & TVIF_HANDLE) || !inTree(tree, tvi->hItem)) return 0;
     HTREEITEM item = tvi->hItem;
     tvi->cChildren = item->m_haschildren;
     tvi->lParam = item->m_param;
@@ -251,10 +257,7 @@ int TreeView_GetItem(HWND hwnd, TVITEM* tvi) {
 int TreeView_SetItem(HWND hwnd, const TVITEM* tvi) {
     static bool __rent = false;
     Winl_vZoz_treeview* tree = treeOf(hwnd);
-    HTREEITEM__* parent = nullptr;
-    int index = 0;
-    if (!tree || !tvi || !(tvi->mask & TVIF_HANDLE) || !tree->findItem(tvi->hItem, &parent, &index))
-        return 0;
+    if (!tree || !tvi || !(tvi->mask & TVIF_HANDLE) || !inTree(tree, tvi->hItem)) return 0;
     wsys::Ref<wsys::View> keep(tree);
     HTREEITEM item = tvi->hItem;
     applyFields(item, *tvi);
@@ -265,7 +268,8 @@ int TreeView_SetItem(HWND hwnd, const TVITEM* tvi) {
         notifySelectionChanged(tree);
         __rent = false;
     }
-    if (tvi->stateMask & TVIS_EXPANDED) {
+    // The parent may have deleted the item while it handled the notification.
+    if ((tvi->stateMask & TVIS_EXPANDED) && inTree(tree, item)) {
         const bool expanded = tree->IsItemExpanded(item->m_wrapper.get());
         if ((tvi->state & TVIS_EXPANDED) && !expanded) tree->ExpandItem(item->m_wrapper.get());
         if (!(tvi->state & TVIS_EXPANDED) && expanded) tree->CollapseItem(item->m_wrapper.get());
@@ -275,12 +279,13 @@ int TreeView_SetItem(HWND hwnd, const TVITEM* tvi) {
 
 int TreeView_Expand(HWND hwnd, HTREEITEM item, int code) {
     Winl_vZoz_treeview* tree = treeOf(hwnd);
-    if (!tree || !item) return 0;
+    if (!tree || !inTree(tree, item)) return 0;
     wsys::Object* wrapper = item->m_wrapper.get();
     const bool expanded = tree->IsItemExpanded(wrapper);
     if ((code == TVE_EXPAND || code == TVE_TOGGLE) && !expanded) {
+        // An item without the children flag shows no expander and stays collapsed.
         tree->ExpandItem(wrapper);
-        return tree->IsItemExpanded(wrapper);
+        return 1;
     }
     if ((code == TVE_COLLAPSE || code == TVE_TOGGLE) && expanded) {
         tree->CollapseItem(wrapper);
@@ -293,6 +298,7 @@ void TreeView_SelectItem(HWND hwnd, HTREEITEM item) {
     static bool __rent = false;
     Winl_vZoz_treeview* tree = treeOf(hwnd);
     if (!tree) return;
+    if (item && !inTree(tree, item)) return;
     wsys::Ref<wsys::View> keep(tree);
     if (item)
         selectRowOf(tree, item);
@@ -316,7 +322,8 @@ HTREEITEM TreeView_GetRoot(HWND hwnd) {
 
 HTREEITEM TreeView_GetChild(HWND hwnd, HTREEITEM item) {
     if (!item) return TreeView_GetRoot(hwnd);
-    return treeOf(hwnd) ? item->m_children.Get(0) : nullptr;
+    Winl_vZoz_treeview* tree = treeOf(hwnd);
+    return tree && inTree(tree, item) ? item->m_children.Get(0) : nullptr;
 }
 
 HTREEITEM TreeView_GetNextSibling(HWND hwnd, HTREEITEM item) {

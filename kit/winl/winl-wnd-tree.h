@@ -112,7 +112,8 @@ inline HTREEITEM const TVI_FIRST = reinterpret_cast<HTREEITEM>(-0xFFFF);
 inline HTREEITEM const TVI_LAST = reinterpret_cast<HTREEITEM>(-0xFFFE);
 inline HTREEITEM const TVI_SORT = reinterpret_cast<HTREEITEM>(-0xFFFD);
 
-// Each operation needs a tree view handle and otherwise does nothing and answers 0.
+// Each operation needs a tree view handle and otherwise does nothing and answers 0. An item
+// handle that is not in the tree (deleted meanwhile) is refused the same way, never read.
 
 // Under hParent (null or TVI_*: the root; any other must be in the tree, else null), after
 // hInsertAfter: null, TVI_LAST and TVI_SORT append (nothing is sorted), TVI_FIRST and an item
@@ -120,20 +121,22 @@ inline HTREEITEM const TVI_SORT = reinterpret_cast<HTREEITEM>(-0xFFFD);
 HTREEITEM TreeView_InsertItem(HWND hwnd, const TVINSERTSTRUCT* ins);
 // The item and its subtree.
 void TreeView_DeleteItem(HWND hwnd, HTREEITEM item);
-// Needs TVIF_HANDLE and an item, else writes nothing. Children flag, data word, selected and
+// Needs TVIF_HANDLE and an item in the tree, else writes nothing. Children flag, data word, selected and
 // expanded state; the text (cut to cchTextMax - 1 bytes) with TVIF_TEXT.
 int TreeView_GetItem(HWND hwnd, TVITEM* tvi);
 // Needs TVIF_HANDLE and an item in the tree. Children flag, data word, text, then the
-// selection (TVIS_SELECTED in stateMask and state: this row alone, notified) and expansion.
+// selection (TVIS_SELECTED in stateMask and state: this row alone, notified) and, when the
+// item outlived the notification, expansion.
 int TreeView_SetItem(HWND hwnd, const TVITEM* tvi);
-// 1 when the item's state changed.
+// 1 for a collapsed item asked to expand (even one without the children flag, which stays
+// collapsed) and an expanded one asked to collapse; 0 otherwise.
 int TreeView_Expand(HWND hwnd, HTREEITEM item, int code);
 // The item's row alone is selected (a null item clears the selection), then TVN_SELCHANGED
 // goes to the parent, except from within its own handling.
 void TreeView_SelectItem(HWND hwnd, HTREEITEM item);
 HTREEITEM TreeView_GetSelection(HWND hwnd);
 HTREEITEM TreeView_GetRoot(HWND hwnd);
-// A null item stands for the root.
+// The first child; a null item stands for the root.
 HTREEITEM TreeView_GetChild(HWND hwnd, HTREEITEM item);
 // Null after the last one or for an item not in the tree; the first root item for null.
 HTREEITEM TreeView_GetNextSibling(HWND hwnd, HTREEITEM item);

@@ -322,6 +322,10 @@ void WINL_GetDesiredControlSize(HWND hwnd, RECT* rect) {
     *rect = RECT{0, 0, int(fitted.width), int(fitted.height)};
 }
 
+bool WINL_IsGroupBox(HWND hwnd) {
+    return dynamic_cast<Winl_vZoz_box*>(hwnd) != nullptr;
+}
+
 bool WINL_IsButton(HWND hwnd) {
     return dynamic_cast<Winl_vZoz_button*>(hwnd) != nullptr;
 }

@@ -88,6 +88,8 @@ void WINL_BroadcastMessage(unsigned int msg, WPARAM wParam, LPARAM lParam);
 bool WINL_HandleMouseEvent(platform::wsys::Event* event);
 // The size the control would take to fit its content, at (0, 0); other handles leave rect.
 void WINL_GetDesiredControlSize(HWND hwnd, RECT* rect);
+// Class tests: the group box, the push button and check box class, any text field.
+bool WINL_IsGroupBox(HWND hwnd);
 bool WINL_IsButton(HWND hwnd);
 bool WINL_IsStaticText(HWND hwnd);
 

@@ -155,6 +155,60 @@ TEST_F(TreeView, SelectionNotifiesOnceEvenWhenTheHandlerSelectsAgain) {
     EXPECT_EQ(codes.size(), 2u);
 }
 
+// A parent that deletes the item it is told about: the call that notified reads it no more,
+// and the handle it keeps is refused everywhere (no notification for it either).
+TEST_F(TreeView, HandlersMayDeleteTheItemTheyAreToldAbout) {
+    HTREEITEM a = insert(nullptr, nullptr, "a", true), b = insert(nullptr, nullptr, "b", true);
+    insert(a, nullptr, "a1");
+    HTREEITEM b1 = insert(b, nullptr, "b1");
+    onNotify = [&](int code) {
+        if (code == TVN_SELCHANGED) TreeView_DeleteItem(tree, a);
+        return LRESULT(0);
+    };
+    TVITEM set{TVIF_HANDLE, a, TVIS_SELECTED | TVIS_EXPANDED, TVIS_SELECTED | TVIS_EXPANDED, nullptr, 0, 0, 0, 0, 0};
+    EXPECT_EQ(TreeView_SetItem(tree, &set), 1);
+    EXPECT_EQ(shown(), "b ");
+    EXPECT_EQ(codes, std::vector<int>{TVN_SELCHANGED});
+
+    // A click on b's expander is told before it expands b; this time the handler deletes b.
+    const wsys::Point expander = wsys::inject::ScreenPoint(tree, {5, 5});
+    onNotify = nullptr;
+    wsys::inject::Click(expander);
+    run();
+    ASSERT_EQ(shown(), "b .b1 ");
+    TreeView_Expand(tree, b, TVE_COLLAPSE);
+    onNotify = [&](int code) {
+        if (code == NM_CLICK) TreeView_DeleteItem(tree, b);
+        return LRESULT(0);
+    };
+    wsys::inject::Click(expander);
+    run();
+    EXPECT_EQ(shown(), "");
+    for (HTREEITEM stale : {a, b, b1}) {
+        char buf[4] = "xyz";
+        TVITEM get{TVIF_HANDLE | TVIF_TEXT, stale, 7, 0, buf, 4, 0, 0, 5, 6};
+        EXPECT_EQ(TreeView_GetItem(tree, &get), 0);
+        EXPECT_EQ(std::string(buf), "xyz");
+        EXPECT_EQ(get.state + get.cChildren + get.lParam, 7u + 5 + 6);
+        EXPECT_EQ(TreeView_Expand(tree, stale, TVE_TOGGLE), 0);
+        EXPECT_EQ(TreeView_GetChild(tree, stale), nullptr);
+        EXPECT_EQ(TreeView_GetNextSibling(tree, stale), nullptr);
+        codes.clear();
+        TreeView_SelectItem(tree, stale);
+        EXPECT_TRUE(codes.empty());
+    }
+}
+
+// Expanding a collapsed item answers 1 even when it has no children flag, and it stays
+// collapsed; the same for a toggle.
+TEST_F(TreeView, ExpandingAnItemWithoutTheChildrenFlag) {
+    HTREEITEM leaf = insert(nullptr, nullptr, "leaf");
+    insert(leaf, nullptr, "hidden");
+    for (int code : {TVE_EXPAND, TVE_TOGGLE, TVE_EXPAND}) EXPECT_EQ(TreeView_Expand(tree, leaf, code), 1);
+    EXPECT_EQ(TreeView_Expand(tree, leaf, TVE_COLLAPSE), 0);
+    EXPECT_EQ(shown(), "leaf ");
+}
+
 TEST_F(TreeViewMouse, ClicksReportBeforeTheyActAndControlClicksAreRightClicks) {
     insert(nullptr, nullptr, "a");
     insert(nullptr, nullptr, "b");

@@ -183,6 +183,10 @@ TEST_F(WinlWindowUtil, BroadcastsFlushesPropertiesAndFittingSizes) {
     EXPECT_EQ(button->Frame(), wsys::Rect(3, 4, 200, 100));
     EXPECT_TRUE(WINL_IsButton(button.get()));
     EXPECT_FALSE(WINL_IsStaticText(button.get()));
+    auto box = wsys::Make<Winl_vZoz_box>();
+    EXPECT_TRUE(WINL_IsGroupBox(box.get()));
+    EXPECT_FALSE(WINL_IsGroupBox(button.get()));
+    EXPECT_FALSE(WINL_IsGroupBox(nullptr));
 }
 
 } // namespace

@@ -66,8 +66,9 @@ protected:
     void answerAlertsWith(size_t button) {
         wsys::RunLoop::Main().SetTurnHook([this, button] {
             auto* alert = dynamic_cast<wsys::AlertPanel*>(wsys::App().KeyWindow());
-            if (!alert || alert == m_answered) return;
-            m_answered = alert;
+            // By its number: a new alert may take the place in memory of one answered before.
+            if (!alert || alert->WindowNumber() == m_answered) return;
+            m_answered = alert->WindowNumber();
             alerts.push_back(alert->Message());
             const wsys::Rect f = alert->ButtonScreenFrame(button);
             wsys::inject::Click(wsys::Point{f.MinX() + f.size.width / 2, f.MinY() + f.size.height / 2});
@@ -76,7 +77,7 @@ protected:
     std::vector<std::string> alerts;
 
 private:
-    wsys::AlertPanel* m_answered = nullptr;
+    int m_answered = 0;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "kit/winl/winl-misc.h"
+#include "platform/wsys/Application.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,8 @@
 #include <unistd.h>
 
 namespace {
+
+namespace wsys = platform::wsys;
 
 // The state letter of a process ('Z' for a zombie), or 0 once it is gone.
 char processState(pid_t pid) {
@@ -43,6 +46,26 @@ TEST(WinlProcess, ChildrenEndTimeOutAndAreReaped) {
     for (int i = 0; i < 5000 && processState(pid) != 0; ++i)
         usleep(1000);
     EXPECT_EQ(processState(pid), 0);
+}
+
+// A running child comes to the front: this application is no longer the active one. One that
+// has ended never comes, and other handles do nothing.
+TEST(WinlProcess, ARunningChildIsBroughtToTheFront) {
+    wsys::App().Activate();
+    HANDLE ended = WINL_CreateProcess("/bin/true", 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(ended, 10000), WAIT_OBJECT_0);
+    HANDLE event = CreateEvent(nullptr, 0, 0, nullptr);
+    for (HANDLE h : {HANDLE(nullptr), event, ended}) WINL_MakeProcessFront(h);
+    EXPECT_TRUE(wsys::App().IsActive());
+
+    const char* args[] = {"30"};
+    HANDLE running = WINL_CreateProcess("/bin/sleep", 1, args);
+    ASSERT_NE(running, nullptr);
+    WINL_MakeProcessFront(running);
+    EXPECT_FALSE(wsys::App().IsActive());
+    kill(pidOf(running), SIGKILL);
+    for (HANDLE h : {ended, event, running}) CloseHandle(h);
+    wsys::App().Reset();
 }
 
 TEST(WinlProcess, ProgramsThatCannotStartGiveNoHandle) {
