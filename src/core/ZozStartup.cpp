@@ -10,6 +10,7 @@
 #include "src/browser/FileEditPopupMenu.h"
 #include "src/core/BankNameShortener.h"
 #include "src/core/PatchManager.h"
+#include "src/core/StarterBanks.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -118,17 +119,27 @@ Zoz::~Zoz() {
     if (holdsBackgroundImage) editor->ReleaseBitmapById(kBackgroundImageId);
 }
 
+// No installer puts the data folder in place here: the first start makes it, with banks to
+// begin with in a new patches folder. The log file stays the user's choice.
 void Zoz::openDataFolder() {
     dataFolderPath = platform::DataFolder();
-    // No installer puts the folders in place here; the log file stays the user's choice.
     std::error_code ignored;
-    std::filesystem::create_directories(getPatchesFolderStr(), ignored);
+    const bool newPatchesFolder =
+        std::filesystem::create_directories(getPatchesFolderStr(), ignored);
     logPath = dataFolderPath + kEffectName + " LOG.txt";
     logEnabled = DebuggerOutput::openDebugFile(logPath);
+    if (!newPatchesFolder) return;
+    for (const std::string& problem : StarterBanks::write(getPatchesFolderStr()))
+        log("PATCH LIBRARIAN: starter bank not written: ", problem);
 }
 
+// A first start writes the defaults, so that the settings can be changed from then on.
 void Zoz::readSettings() {
     settingsPath = dataFolderPath + kEffectName + " UI.txt";
+    std::error_code ignored;
+    if (!std::filesystem::exists(settingsPath, ignored) &&
+        !SettingsFile::create(settingsPath, SettingsFile::defaults()))
+        log("DEFAULT SETTINGS: unable to write ", settingsPath);
     settings = SettingsFile::read(settingsPath);
     windowScale =
         SettingsFile::windowScale(SettingsFile::windowSize(settings[SettingsFile::kWindowSize]));

@@ -16,7 +16,7 @@ TEST_F(Startup, SettingsChooseSizeFirstRunAndPorts) {
         int width, height;
         bool firstRun;
     } cases[] = {
-        {nullptr, 1500, 757, false},
+        {nullptr, 1500, 757, true}, // a first start, with the defaults
         {"yellow\nlarge", 1724, 870, false},
         {"phoenix\r\nsmall\r\nno\r\n", 1275, 643, true},
         {"red\n normal\nyes\n\nIn port", 1500, 757, false}, // no Out name: no port
@@ -36,8 +36,8 @@ TEST_F(Startup, SettingsChooseSizeFirstRunAndPorts) {
     }
 }
 
-// Without a data folder: the folder and its "Patches" are made, nothing else, and the debug
-// log stays off with one notice.
+// Without a data folder: the folder is made as a first start makes it, and the debug log stays
+// off with one notice.
 TEST_F(Startup, MakesTheFoldersButNoLog) {
     testing::internal::CaptureStdout();
     auto plug = start();
@@ -48,7 +48,10 @@ TEST_F(Startup, MakesTheFoldersButNoLog) {
     std::vector<std::string> made;
     for (const auto& entry : fs::recursive_directory_iterator(data))
         made.push_back(entry.path().string());
-    EXPECT_EQ(made, std::vector<std::string>{data + "Patches"});
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(made, (std::vector<std::string>{data + "Patches", data + "Patches/Init Multis.vub",
+                                              data + "Patches/Init Patterns.vub",
+                                              data + "Patches/Init Sounds.vub", settingsPath()}));
 }
 
 TEST_F(Startup, ALogFileIsEmptiedAndTakesEveryStageInOrder) {
@@ -114,6 +117,7 @@ TEST_F(Startup, BankListsShowTheSoundBanksUnderShortNames) {
 }
 
 TEST_F(Startup, AnEmptyLibrarianGivesEmptyLists) {
+    fs::create_directories(data + "Patches");
     auto plug = start();
     for (int list : {kPatchSelectionListUpper, kPatchSelectionListLower}) {
         const IParam* param = plug->GetParam(list);
