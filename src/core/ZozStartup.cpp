@@ -4,8 +4,10 @@
 
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
+#include "kit/effect/ITextControl.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
+#include "platform/ResourceFile.h"
 #include "src/browser/FileCopyPopupMenu.h"
 #include "src/browser/FileEditPopupMenu.h"
 #include "src/core/BankNameShortener.h"
@@ -17,6 +19,7 @@
 #include "src/uiconfig/UIConfigGraphicsAdapter.h"
 #include "src/uiconfig/UIConfigManager.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -25,6 +28,14 @@ namespace {
 constexpr const char* kChannelIO = "2-2";
 constexpr int kBackgroundImageId = 104;
 constexpr const char* kBackgroundImage = "resources/img/main-bg-frame.png";
+const IColor kNoticeBackground(255, 48, 48, 48);
+
+// Whether the layout lies where the module looks for its resources.
+bool resourcesFound() {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(
+        platform::ResourcePath(UIConfigManager::kUIConfigResource), ignored);
+}
 
 } // namespace
 
@@ -67,8 +78,12 @@ Zoz::Zoz(IEffectInstanceInfo info)
     randomizeButton = keepFirstControl(kRandomize);
     if (randomizeButton) randomizeButton->GrayOut(true);
     takeDialogLayers();
-    editor->AttachBackground(kBackgroundImageId, kBackgroundImage, windowScale);
-    holdsBackgroundImage = editor->getImageById(kBackgroundImageId, 1, false).mData != nullptr;
+    if (resourcesFound()) {
+        editor->AttachBackground(kBackgroundImageId, kBackgroundImage, windowScale);
+        holdsBackgroundImage = editor->getImageById(kBackgroundImageId, 1, false).mData != nullptr;
+    } else {
+        showMissingResources();
+    }
     AttachGraphics(editor);
     log("Layers attached...");
 
@@ -154,6 +169,21 @@ bool Zoz::writeSettingsFile(const SettingsFile::Lines& lines) {
     if (result != SettingsFile::Rewrite::kWritten) return false;
     settings = lines;
     return true;
+}
+
+// A module copied without the resources beside it would show a black editor: it says where
+// it looked instead, in a font of the system.
+void Zoz::showMissingResources() {
+    const std::string message =
+        std::string(kEffectName) + ": resources not found at " + platform::ResourcesFolder();
+    log(message);
+    editor->AttachPanelBackground(&kNoticeBackground);
+    IText text;
+    snprintf(text.mFont, sizeof text.mFont, "%s", "DejaVu Sans");
+    text.mSize = 16;
+    text.mColor = COLOR_WHITE;
+    editor->AttachControl(new ITextControl(this, IRECT(0, 0, editor->Width(), editor->Height()),
+                                           &text, message.c_str()));
 }
 
 void Zoz::openStoredPorts() {

@@ -65,6 +65,7 @@ TEST_F(Startup, ALogFileIsEmptiedAndTakesEveryStageInOrder) {
         "PATCH LIBRARIAN COMPLETED FILE LOADING...",
         "STARTING USER INTERFACE CONFIGURATION...",
         "USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI",
+        "Zoz Editor: resources not found at " + temp.path() + "/no-resources/",
         "Layers attached...",
         "Control set 1 attached",
         "Librarian menus attached",
