@@ -5,6 +5,8 @@
 
 #include "kit/rast/RAST_PNGLoader.h"
 
+#include <algorithm>
+#include <map>
 
 using namespace coretest;
 namespace fs = std::filesystem;
@@ -13,8 +15,10 @@ namespace {
 
 const std::string kHost = ZOZ_HOST_PATH;
 const std::string kModule = ZOZ_EDITOR_PATH;
+const char* const kScanner = "/usr/lib/ardour7/ardour-vst-scanner";
 
 struct FreshInstall : CoreRig {
+    std::string source = getenv("ZOZ_TEST_SOURCE_DIR") ? getenv("ZOZ_TEST_SOURCE_DIR") : "";
     std::string picture = temp.path() + "/editor.png";
     // The MIDI library's JACK back end keeps the ring buffers of a client that found no server.
     std::string suppressions = temp.path() + "/lsan.supp";
@@ -32,7 +36,21 @@ struct FreshInstall : CoreRig {
             const std::vector<std::string>& more = {}) const {
         return testsupport::RunProgram(argv, output, 600000, env(more));
     }
+    bool logged(const std::string& line) const {
+        const std::vector<std::string> lines = logLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
 };
+
+// Every file and folder below `folder`, files with their bytes.
+std::map<std::string, std::vector<uint8_t>> contents(const std::string& folder) {
+    std::map<std::string, std::vector<uint8_t>> all;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        all[entry.path().string()] = entry.is_regular_file()
+                                         ? testsupport::readFile(entry.path().string())
+                                         : std::vector<uint8_t>{};
+    return all;
+}
 
 // How many pixels of the picture have a red channel in [low, high].
 int pixelsWithRedIn(const std::string& png, int low, int high, int* total) {
@@ -68,4 +86,40 @@ TEST_F(FreshInstall, AModuleWithoutItsResourcesSaysWhereItLookedInItsEditorOnly)
     int total = 0;
     EXPECT_GT(pixelsWithRedIn(picture, 48, 48, &total), total * 9 / 10);
     EXPECT_GT(pixelsWithRedIn(picture, 200, 255, &total), 500);
+}
+
+TEST_F(FreshInstall, InstallPutsAWorkingCopyWhereHostsLookAndUninstallTakesExactlyThatAway) {
+    const char* release = getenv("ZOZ_RELEASE_MODULE");
+    if (!release || !fs::exists(release))
+        GTEST_SKIP() << "no release build of the module (scripts/test makes one)";
+    const std::string install = source + "/scripts/install";
+    const std::string home = temp.path() + "/home", prefix = temp.path() + "/vst";
+    fs::create_directories(home);
+    fs::create_directories(prefix + "/Another");
+    testsupport::writeFile(prefix + "/Another/another.so", bytesOf("not ours"));
+    const auto before = std::pair{contents(home), contents(prefix)};
+    struct {
+        std::vector<std::string> argv;
+        std::string folder;
+    } cases[] = {{{install}, home + "/.vst/Zoz Editor/"},
+                 {{install, "--prefix", prefix}, prefix + "/Zoz Editor/"}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        std::string output;
+        ASSERT_EQ(run(c.argv, &output, {"HOME=" + home}), 0) << output;
+        const std::string module = c.folder + "ZozEditor.so";
+        EXPECT_TRUE(testsupport::readFile(module) == testsupport::readFile(release));
+        ASSERT_EQ(run({kHost, module, "process=4"}, &output), 0) << output;
+        EXPECT_TRUE(logged("Plug-in is ready to load!"));
+        EXPECT_FALSE(logged("Zoz Editor: resources not found at " + c.folder + "resources/"));
+        if (fs::exists(kScanner)) {
+            ASSERT_EQ(run({kScanner, "-f", module}, &output,
+                          {"HOME=" + temp.path(), "LD_LIBRARY_PATH=/usr/lib/ardour7"}),
+                      0);
+            EXPECT_NE(output.find("Found Plugin: 's3hv' Zoz Editor"), std::string::npos) << output;
+        }
+        c.argv.push_back("--uninstall");
+        ASSERT_EQ(run(c.argv, &output, {"HOME=" + home}), 0) << output;
+        EXPECT_TRUE(std::pair(contents(home), contents(prefix)) == before);
+    }
 }
