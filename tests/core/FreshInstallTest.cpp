@@ -6,7 +6,10 @@
 #include "kit/rast/RAST_PNGLoader.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <unistd.h>
 
 using namespace coretest;
 namespace fs = std::filesystem;
@@ -66,6 +69,18 @@ int pixelsWithRedIn(const std::string& png, int low, int high, int* total) {
     return n;
 }
 
+// The processes whose environment holds the entry.
+std::vector<std::string> processesWith(const std::string& entry) {
+    std::vector<std::string> found;
+    for (const auto& process : fs::directory_iterator("/proc")) {
+        std::ifstream in(process.path() / "environ", std::ios::binary);
+        const std::string environ((std::istreambuf_iterator<char>(in)), {});
+        if (environ.find(entry + '\0') != std::string::npos)
+            found.push_back(process.path().filename().string());
+    }
+    return found;
+}
+
 } // namespace
 
 // The log takes the line as well (Startup.ALogFileIsEmptiedAndTakesEveryStageInOrder); here it
@@ -122,4 +137,27 @@ TEST_F(FreshInstall, InstallPutsAWorkingCopyWhereHostsLookAndUninstallTakesExact
         ASSERT_EQ(run(c.argv, &output, {"HOME=" + home}), 0) << output;
         EXPECT_TRUE(std::pair(contents(home), contents(prefix)) == before);
     }
+}
+
+TEST_F(FreshInstall, RunTriesTheEditorOnTheSimulatorAndLeavesNothingRunning) {
+    const std::string tree = fs::path(kModule).parent_path().string();
+    fs::remove_all(tree + "/run-data");
+    const std::string mark = "ZOZ_RUN_MARK=" + std::to_string(getpid());
+    std::string output;
+    // No JACK server of that name runs: the script starts one of its own.
+    ASSERT_EQ(run({source + "/scripts/run"}, &output,
+                  {"ZOZ_BUILD=" + tree, "DISPLAY=", mark,
+                   "JACK_DEFAULT_SERVER=zozabsent" + std::to_string(getpid())}),
+              0)
+        << output;
+    EXPECT_TRUE(processesWith(mark).empty());
+    // The simulator answered the probe before the picture was taken.
+    const size_t answered = output.find("zoz-qsim: tx F0 3E 0F 00 14");
+    EXPECT_LT(output.find("zoz-qsim: rx F0 3E 0F 00 04 F7"), answered) << output;
+    EXPECT_LT(answered,
+              output.find("host: editor picture of 1500 x 757 written to " + tree + "/editor.png"))
+        << output;
+    EXPECT_EQ(testsupport::readFile(tree + "/run-data/Zoz Editor UI.txt"),
+              bytesOf("yellow\nnormal\nyes\nzoz-qsim:in\nzoz-qsim-out:out"));
+    EXPECT_TRUE(fs::exists(tree + "/run-data/Patches/Init Sounds.vub"));
 }
