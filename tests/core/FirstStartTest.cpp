@@ -25,6 +25,7 @@ namespace {
 using Files = std::map<std::string, std::vector<uint8_t>>;
 
 struct FirstStart : CoreRig {
+    FirstStart() { firstStart = true; }
     std::string patches = data + "Patches/";
     std::vector<uint8_t> defaults = bytesOf("yellow\nnormal\nno\n\n");
 

@@ -39,6 +39,7 @@ TEST_F(Startup, SettingsChooseSizeFirstRunAndPorts) {
 // Without a data folder: the folder is made as a first start makes it, and the debug log stays
 // off with one notice.
 TEST_F(Startup, MakesTheFoldersButNoLog) {
+    firstStart = true;
     testing::internal::CaptureStdout();
     auto plug = start();
     plug.reset();
@@ -118,7 +119,6 @@ TEST_F(Startup, BankListsShowTheSoundBanksUnderShortNames) {
 }
 
 TEST_F(Startup, AnEmptyLibrarianGivesEmptyLists) {
-    fs::create_directories(data + "Patches");
     auto plug = start();
     for (int list : {kPatchSelectionListUpper, kPatchSelectionListLower}) {
         const IParam* param = plug->GetParam(list);
