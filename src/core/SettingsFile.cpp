@@ -2,6 +2,7 @@
 
 #include "src/uiconfig/UserInterfaceLook.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
@@ -49,6 +50,15 @@ bool placeNewContent(const std::string& path, const std::string& text, const str
     return false;
 }
 
+// Puts `from` at `to` only where no file is: a rename that replaces nothing or, on a file system
+// that knows no such rename (ZFS before 2.2), a second link.
+int placeWithoutReplacing(const char* from, const char* to) {
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL || link(from, to) != 0) return -1;
+    unlink(from);
+    return 0;
+}
+
 } // namespace
 
 SettingsFile::Lines SettingsFile::read(const std::string& path) {
@@ -73,9 +83,7 @@ SettingsFile::Lines SettingsFile::defaults() {
 }
 
 bool SettingsFile::create(const std::string& path, const Lines& lines) {
-    return placeNewContent(path, joined(lines), nullptr, [](const char* from, const char* to) {
-        return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
-    });
+    return placeNewContent(path, joined(lines), nullptr, placeWithoutReplacing);
 }
 
 int SettingsFile::colourScheme(const std::string& word) {
