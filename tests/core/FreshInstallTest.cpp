@@ -2,6 +2,7 @@
 
 #include "tests/core/CoreRig.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MidiSystem.h"
 
 #include "kit/rast/RAST_PNGLoader.h"
 
@@ -140,6 +141,8 @@ TEST_F(FreshInstall, InstallPutsAWorkingCopyWhereHostsLookAndUninstallTakesExact
 }
 
 TEST_F(FreshInstall, RunTriesTheEditorOnTheSimulatorAndLeavesNothingRunning) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
     const std::string tree = fs::path(kModule).parent_path().string();
     fs::remove_all(tree + "/run-data");
     const std::string mark = "ZOZ_RUN_MARK=" + std::to_string(getpid());
