@@ -12,6 +12,7 @@ image or list, two controls answering one address, a control that does not fit i
 import os
 import re
 import sys
+from fractions import Fraction
 from xml.sax.saxutils import quoteattr
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -48,7 +49,32 @@ EFFECT_ART = ["EFFECTS_BYPASS_ID", "EFFECTS_CHORUS_ID", "EFFECTS_FLANGER_ID", "E
 # box at every size of the editor.
 MONO_ADVANCE = 1233 / (1901 + 483)
 SCALES = (0.85, 1.0, 1.15)
+# Room kept free beside a text in its box, both sides together.
+TEXT_MARGIN = 3
 NO_DEVICE = "Select MIDI Device"
+# Texts the plug-in writes on its display lines, the longest of each kind: start-up texts,
+# status and failure texts, a 16-character patch name and a 4-character category ("W" is as
+# wide as any other character of the face). Longer parameter names are cut with "...".
+DISPLAY_TEXTS = {
+    "kControlDisplayName": ["Veririz Zoz Plug-in", "Please wait, checking DeviceID ",
+                            "Data processing, please wait...", "No results - Try another keyword!",
+                            "Please wait! 100% processed.."],
+    "kControlDisplayValue": ["v1.0.7 - 02-Jan-2020", "Unable to get DAW Tempo",
+                             "Default MIDI output set.", "LP 24 dB Warm [13]"],
+    "kControlDisplayPatch": ["-- INIT --", "W" * 16],
+    "kControlDisplayCategory": ["INIT", "W" * 4],
+    "kControlDisplayCC": ["CC|120", "SysEx", "---"],
+    "kControlDisplayBuild": ["v1.0.7"],
+    "kControlDisplayMIDIOutDelay": ["1000ms|8192bfr"],
+}
+# The librarian's menus draw nothing of their own over the page: their places, fixed by the
+# plug-in, are shown in the art as fields named for what they open. (layer, x, y, w, h, text)
+MENU_PLACES = [("top", 1142, 60, 38, 24, "Bank"), ("top", 1184, 60, 45, 24, "Program"),
+               ("librarianPage", 394, 188, 416, 19, "Folders and banks"),
+               ("librarianPage", 394, 461, 416, 19, "Folders and banks"),
+               ("librarianPage", 839, 187, 77, 18, "Bank menu")]
+# A bank list shows a bank file's name; names longer than a patch name are cut with "...".
+BANK_NAME = "W" * 16
 # A section's title sits in a tab at its box's top right: at most this wide a character, bold.
 TITLE_CHAR_W = 7
 # Controls that share an address on purpose: the filter types of the two models.
@@ -107,15 +133,28 @@ def numbered(prefix, first, last):
     return ["%s %d" % (prefix, n) for n in range(first, last + 1)]
 
 
-def clock_steps(count):
-    """count clock divisions from the longest to the shortest."""
-    steps = ["%d bars" % b for b in (128, 96, 64, 48, 32, 24, 16, 12, 8, 6, 4, 3, 2)]
-    steps += ["1/1 dot", "1/1", "1/2 dot", "1/1 trip", "1/2", "1/4 dot", "1/2 trip", "1/4",
-              "1/8 dot", "1/4 trip", "1/8", "1/16 dot", "1/8 trip", "1/16", "1/32 dot",
-              "1/16 trip", "1/32", "1/48", "1/64", "1/96"]
-    if count <= len(steps):
-        return steps[len(steps) - count:]
-    return ["%d bars" % (1280 - 8 * k) for k in range(count - len(steps))] + steps
+def clock_values(count, first=0):
+    """count clock values from the first'th shortest: every note value from 1/128 to a whole
+    bar, straight, dotted and triplet, shortest first; then whole bars, one by one up to 32
+    and beyond that in steps that double with each doubling of the length, up to 1024."""
+    notes = []
+    for d in (128, 64, 32, 16, 8, 4, 2, 1):
+        notes += [(Fraction(1, d), "1/%d" % d), (Fraction(3, 2 * d), "1/%d dot" % d),
+                  (Fraction(2, 3 * d), "1/%d trip" % d)]
+    values = [text for length, text in sorted(notes) if Fraction(1, 128) <= length <= 1]
+    bars, step = list(range(2, 33)), 2
+    while bars[-1] < 1024:
+        bars += range(bars[-1] + step, bars[-1] + 17 * step, step)
+        step *= 2
+    values += ["%d bars" % b for b in bars]
+    if first + count > len(values):
+        raise ConfigError("no %d clock values from the %dth" % (count, first))
+    return values[first:first + count]
+
+
+def short_clock(text):
+    """A clock value in the pattern grid's few characters: "1/16.", "1/8t"."""
+    return text.replace(" dot", ".").replace(" trip", "t")
 
 
 def key_names():
@@ -125,8 +164,8 @@ def key_names():
 
 def load_lists():
     lists = {}
-    helpers = {"numbered": numbered, "clock_steps": clock_steps, "key_names": key_names,
-               "lists": lists}
+    helpers = {"numbered": numbered, "clock_values": clock_values, "short_clock": short_clock,
+               "key_names": key_names, "lists": lists}
     for where, line in rows("lists.txt"):
         m = re.match(r"(\w+)\s*(:|=)\s*(.*)$", line)
         if not m:
@@ -256,6 +295,7 @@ def template(dump, byte):
     return " ".join("%02X" % w for w in words), len(words)
 
 
+MENU_TEXT = 13  # the size of a SysEx menu's text, fixed by its factory
 CELL_GAP = {True: 2, False: 8}  # right of a control in its cell, by compactness
 
 
@@ -264,7 +304,8 @@ def cell(kind, image, extras, compact, images):
     cell to at least that; the control keeps the cell's gap on its right and its label is as
     wide as the cell, centred under it)."""
     if kind in ("menu", "umenu"):
-        w, h = int(extras.get("w", 96)), int(extras.get("h", 16))
+        # h is the text's size (a SysEx menu's is 13); its box is a pixel above and two below.
+        w, h = int(extras.get("w", 104)), int(extras.get("h", MENU_TEXT)) + 3
     elif kind in ("display", "name", "list", "device", "browser"):
         w, h = int(extras["w"]), int(extras.get("h", 18))
     elif kind in ("fader", "hfader"):
@@ -381,6 +422,7 @@ class Builder:
                    "step": tuple(int(v) for v in options.get("step", "0,0").split(",")),
                    "compact": "compact" in options, "pad": int(options.get("pad", 0)),
                    "cw": options.get("cw"), "legend": options.get("legend"),
+                   "spread": "spread" in options, "art": options.get("art"),
                    "untitled": "untitled" in options}
         if not (0 <= int(x) and 0 <= int(y) and int(x) + int(w) <= EDITOR_W
                 and int(y) + int(h) <= EDITOR_H):
@@ -398,13 +440,22 @@ class Builder:
                 fail(s["where"], "unknown layer %s" % layer_name)
             layer = self.layers[layer_name]
             s.setdefault("layers", []).append(layer)
+            if s["art"] and s["art"] not in self.layers:
+                fail(s["where"], "unknown layer %s" % s["art"])
+            # The layer whose backgrounds take the section's box and labels.
+            s["art_layer"] = self.layers[s["art"]] if s["art"] else layer
+            s.setdefault("art_layers", []).append(s["art_layer"])
             # A repetition takes one step of the section; a repetition in place takes all of it.
             rect = (x0 + dx, y0 + dy, s["step"][0] or w, s["step"][1] or h)
             if rect[0] + rect[2] > x0 + w or rect[1] + rect[3] > y0 + h:
                 fail(s["where"], "repetition %d of %s lies outside it" % (r, s["title"]))
-            cursor = [rect[0], rect[1] + s["pad"], 0]  # x, y, row height
+            cursor = [rect[0], rect[1] + s["pad"], 0, []]  # x, y, row height, rows done
+            first = len(self.controls)
             for where, line in s["rows"]:
                 self.add_control(fill(line, r, r + 1).split(), where, layer, s, rect, cursor, p)
+            if s["spread"]:
+                spread(self.controls[first:], cursor[3] + [(cursor[1], cursor[2], cursor[0])],
+                       rect, s["legend"])
 
     def add_control(self, fields, where, layer, section, rect, cursor, part):
         kind, name, lo, hi, default, lst, address = fields[:7]
@@ -466,14 +517,16 @@ class Builder:
         for c in controls:
             w, h, cw, ch = cell(c["kind"], c["image"], c["extras"], section["compact"],
                                 self.images)
+            row_top = None
             if "at" in c["extras"]:
                 x, y = (int(v) for v in c["extras"]["at"].split(","))
             else:
                 full = cursor[0] + cw > rect[0] + rect[2] or "nl" in c["extras"]
                 if full and cursor[0] > rect[0]:
+                    cursor[3].append((cursor[1], cursor[2], cursor[0]))
                     cursor[0], cursor[1], cursor[2] = rect[0], cursor[1] + cursor[2], 0
                 x = cursor[0] + (cw - w - CELL_GAP[section["compact"]]) // 2
-                y = cursor[1]
+                y = row_top = cursor[1]
                 cursor[0] += cw
                 cursor[2] = max(cursor[2], ch)
             if not (rect[0] <= x and x + w <= rect[0] + rect[2] and rect[1] <= y
@@ -481,25 +534,29 @@ class Builder:
                 fail(where, "%s does not fit section %s of layer %s" %
                      (c["name"], section["title"], layer.name))
             bound = c is controls[-1]
-            control = Control(where=where, layer=layer, group=section["group"],
+            control = Control(where=where, layer=layer, art_layer=section["art_layer"],
+                              group=section["group"],
                               heading=section["group"] + " " + section["title"],
                               compact=section["compact"], part=part, x=x, y=y, w=w, h=h,
                               ids=self.param(c["name"], where, in_parts), dump=dump if bound else None,
                               byte=byte if bound else None, offset=offset if bound else 0,
                               entry=entry if bound else None, cb=cb if bound else None,
                               variant=variant, cell=(x + w // 2 - cw // 2, cw), label=None,
-                              **c)
+                              row_top=row_top, **c)
             layer.controls.append(control)
             self.controls.append(control)
             placed.append(control)
         main = placed[-1]
+        for c in placed:
+            c.group_of = placed
         text = extras.get("label", art_label(name, main.heading)).replace("_", " ")
         if section["legend"]:
             # The first repetition's rows are named once, at the row's height left of them.
             if not part:
                 x, w = (int(v) for v in section["legend"].split(","))
                 main.label = (x, main.y + (main.h - 12) // 2, w, text)
-        elif not section["compact"] and kind not in ("display", "browser", "radio"):
+        elif not section["compact"] and (kind not in ("display", "browser", "radio")
+                                         or "label" in extras):
             # One label under the control's cell; a toggle's runs under its trigger too.
             left, right = main.cell[0], main.cell[0] + main.cell[1]
             if placed[0].y == main.y:
@@ -543,7 +600,8 @@ class Builder:
             seen.setdefault(key, c)
         bound = {}
         for c in self.controls:
-            if c.kind in ("range", "umenu", "trigger", "display"):
+            # twin=1: the parameter's control again, on a page never shown with the first.
+            if c.kind in ("range", "umenu", "trigger", "display") or "twin" in c.extras:
                 continue
             for pid in c.ids:
                 if pid in bound:
@@ -551,20 +609,29 @@ class Builder:
                 bound[pid] = c.where
 
     def check_texts(self):
-        """The longest text of each menu, name field and port menu fits its box."""
+        """Every text a text-showing control can show fits its box, with a margin, at every
+        size of the editor: the entries of a menu's list, a full name in a name field, the
+        port prompt of a port menu, a bank name in a bank list, the display lines' texts."""
         for c in self.controls:
+            size = c.h
             if c.kind in ("menu", "umenu"):
-                texts = self.lists[c.lst]
+                texts, size = self.lists[c.lst], c.h - 3
             elif c.kind == "name":
                 texts = ["W" * int(c.extras.get("len", 16))]
             elif c.kind == "device":
                 texts = [NO_DEVICE]
+            elif c.kind == "list":
+                texts = [BANK_NAME]
+            elif c.kind == "display":
+                texts = DISPLAY_TEXTS.get(c.name)
+                if texts is None:
+                    fail(c.where, "no texts known for the display %s" % c.name)
             else:
                 continue
-            size = 13 if c.kind == "menu" and c.entry is not None else c.h
             longest = max(texts, key=len)
             for scale in SCALES:
-                if len(longest) * MONO_ADVANCE * int(size * scale) > int(c.w * scale):
+                room = int(c.w * scale) - TEXT_MARGIN
+                if len(longest) * MONO_ADVANCE * int(size * scale) > room:
                     fail(c.where, "\"%s\" runs out of the %d pixels of %s at size %.2f" %
                          (longest, c.w, c.name, scale))
 
@@ -572,8 +639,8 @@ class Builder:
         """Labels and titles are drawn into the backgrounds: none may lie under a control."""
         on = {}  # background -> its controls
         for c in self.controls:
-            on.setdefault(self.owner(c.layer, c.x, c.y, c.w, c.h), []).append(c)
-        captions = [(c.label[:3] + (12,), c.layer, c.where, '"%s"' % c.label[3])
+            on.setdefault(self.owner(c.art_layer, c.x, c.y, c.w, c.h), []).append(c)
+        captions = [(c.label[:3] + (12,), c.art_layer, c.where, '"%s"' % c.label[3])
                     for c in self.controls if c.label]
         for s in self.sections:
             if s["compact"] or s["untitled"]:
@@ -581,7 +648,7 @@ class Builder:
             x, y, w, h = s["rect"]
             tab = min(len(s["title"]) * TITLE_CHAR_W + 10, w - 8)
             captions += [((x + w - tab - 4, y + 1, tab, 12), layer, s["where"],
-                          "the title " + s["title"]) for layer in s["layers"]]
+                          "the title " + s["title"]) for layer in s["art_layers"]]
         for box, layer, where, what in captions:
             for c in on.get(self.owner(layer, *box), []):
                 if meet(box, (c.x, c.y, c.w, c.h)):
@@ -655,6 +722,10 @@ class Builder:
         a = {"name": name, "paramId": c.name, "paramGroup": c.group}
         bounds = "%d,%d,%d,%d" % (c.x, c.y, c.w, c.h)
         position = "%d,%d" % (c.x, c.y)
+        if c.kind in ("menu", "umenu"):
+            # The menu's text in its box.
+            bounds = "%d,%d,%d,%d" % (c.x, c.y + 1, c.w, c.h - 3)
+            position = "%d,%d" % (c.x, c.y + 1)
         values = "%d,%d,%d" % (c.default, c.lo, c.hi)
         if c.entry is not None:
             a.update(sysexIndex=c.entry, changingByte=c.cb)
@@ -672,8 +743,9 @@ class Builder:
                      valueBounds=values + ",1", msgZeroVal=c.offset)
         elif kind == "menu" and c.entry is not None:
             tag = "menucontrol"
+            # The light text of the scheme's menus (yellow in the first), as on the other fields.
             a.update(type="seMenu", position="%s,%d" % (position, c.w), valueBounds=values,
-                     valueList=c.lst)
+                     valueList=c.lst, color="1")
         elif kind == "menu":
             tag = "dropMenu"
             a.update(type="dropSelection", bounds=bounds, valueBounds=values, valueList=c.lst)
@@ -725,7 +797,9 @@ class Builder:
         """The background a box is drawn on: the nearest one of its layer or the layers above
         it that holds the box whole, else the editor's own."""
         while layer:
-            for image, bx, by in layer.art:
+            # The slot grids' picture lies over their layer's own.
+            grids = [(c.image, c.x, c.y) for c in layer.controls if c.kind == "browser"]
+            for image, bx, by in grids + layer.art:
                 _, _, bw, bh = self.images[image]
                 if bx <= x and x + w <= bx + bw and by <= y and y + h <= by + bh:
                     return image, bx, by
@@ -743,21 +817,23 @@ class Builder:
         for s in self.sections:
             # Compact sections are areas without a drawn box.
             kind = "area" if s["compact"] else "frame"
-            for layer in s["layers"]:
+            for layer in s["art_layers"]:
                 title = "" if s["untitled"] else " " + s["title"]
                 add(layer, s["rect"], "%s %%d %%d %%d %%d %s%s\n" % (kind, s["group"], title))
+        for name, x, y, w, h, text in MENU_PLACES:
+            add(self.layers[name], (x, y, w, h), "menu %%d %%d %%d %%d %s\n" % text)
         for c in self.controls:
             if c.kind in ("menu", "umenu", "display", "name", "list", "device"):
-                # A SysEx menu's text takes the scheme's menu colour, black in the light one.
-                box = "menu" if c.kind == "menu" and c.entry is not None else "field"
-                add(c.layer, (c.x, c.y, c.w, c.h), box + " %d %d %d %d\n")
+                # Every value field sits in one kind of box, the dark one that light texts
+                # read on in every scheme.
+                add(c.art_layer, (c.x, c.y, c.w, c.h), "field %d %d %d %d\n")
             if c.kind in ("fader", "hfader"):
                 # The track the fader's handle runs along.
                 track = (c.x + c.w // 2 - 2, c.y, 4, c.h) if c.kind == "fader" else \
                     (c.x, c.y + c.h // 2 - 2, c.w, 4)
-                add(c.layer, track, "field %d %d %d %d\n")
+                add(c.art_layer, track, "field %d %d %d %d\n")
             if c.label:
-                add(c.layer, c.label[:3] + (12,),
+                add(c.art_layer, c.label[:3] + (12,),
                     "label %%d %%d %%d %s\n" % c.label[3].replace("%", "%%"))
         out = ["# Generated by tools/gen_editor_config.py from tools/editor_config/.\n",
                "# image NAME FRAMES WIDTHxHEIGHT: one frame's size, unscaled pixels.\n",
@@ -766,7 +842,7 @@ class Builder:
                "#                              none); area: the same, not drawn\n",
                "#   label X Y W TEXT           the text under a control, centred in W\n",
                "#   field X Y W H              the box behind a menu or display\n",
-               "#   menu X Y W H               the same behind a menu in the scheme's menu colour\n",
+               "#   menu X Y W H TEXT          the place of a menu that draws nothing, named in a field\n",
                "# radio NAME BUTTONS TEXT|...: the image's buttons, each one frame's size, lie\n",
                "# across its frames (side by side when the frames are stacked), labelled in order.\n"]
         for name, (frames, horizontal, w, h) in sorted(self.images.items()):
@@ -776,7 +852,8 @@ class Builder:
                 out.append("radio %s %s %s\n" % (c.image, c.extras["n"], "|".join(self.lists[c.lst])))
         done = set()
         for layer in [self.layers["top"]] + list(self.walk()):
-            for background in layer.art:
+            grids = [(c.image, c.x, c.y) for c in layer.controls if c.kind == "browser"]
+            for background in layer.art + grids:
                 if background not in done:
                     done.add(background)
                     out.append("background %s %d %d\n" % background)
@@ -789,6 +866,38 @@ class Builder:
             layer = stack.pop()
             yield layer
             stack += reversed(layer.children)
+
+
+def spread(controls, rows, rect, legend):
+    """Spreads a section's flowing rows over its whole rectangle: the room right of a row is
+    shared out evenly around the row's groups (a table row's controls stay together), and the
+    room below the last row evenly around the rows. rows: the top, height and right end of
+    the cells of each row."""
+    rows = [row for row in rows if row[1] > 0]
+    if not rows:
+        return
+    room = rect[1] + rect[3] - (rows[-1][0] + rows[-1][1])
+    for n, (top, _, end) in enumerate(rows):
+        dy = room * (2 * n + 1) // (2 * len(rows))
+        groups = []
+        for c in controls:
+            if c.row_top != top:
+                continue
+            group = next((g for g in groups if g[0].group_of is c.group_of), None)
+            if group is None:
+                groups.append([c])
+            else:
+                group.append(c)
+        if not groups:
+            continue
+        free = rect[0] + rect[2] - end
+        for k, group in enumerate(groups):
+            dx = free * (2 * k + 1) // (2 * len(groups))
+            for c in group:
+                c.x, c.y, c.cell = c.x + dx, c.y + dy, (c.cell[0] + dx, c.cell[1])
+                if c.label:
+                    lx, ly, lw, text = c.label
+                    c.label = (lx + (0 if legend else dx), ly + dy, lw, text)
 
 
 def meet(a, b):

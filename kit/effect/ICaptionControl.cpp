@@ -8,6 +8,8 @@ ICaptionControl::ICaptionControl(IEffectBase* plug, IRECT rect, int paramIdx, co
                                  bool showParamLabel)
     : ITextControl(plug, rect, text, ""), m_showParamLabel(showParamLabel) {
     m_paramIdx = paramIdx;
+    // Menus, bank lists and name fields never run over the controls beside them.
+    CutToBox();
 }
 
 void ICaptionControl::OnMouseDown(int, int, IMouseMod* mod) {

@@ -27,7 +27,33 @@ bool ITextControl::Draw(IGraphics* graphics) {
     return drawText(graphics, GetTextForPlug());
 }
 
+namespace {
+
+int textWidth(IGraphics* graphics, IText* text, const std::string& str) {
+    IRECT r(0, 0, 0, 0);
+    graphics->DrawIText(text, str.c_str(), &r, true);
+    return r.W();
+}
+
+} // namespace
+
+std::string ITextControl::Fitted(IGraphics* graphics, IText* text, const std::string& str,
+                                 int width) {
+    if (width <= 0 || textWidth(graphics, text, str) <= width) return str;
+    size_t length = str.size();
+    while (length > 0) {
+        // Back to the start of the character before: never inside a UTF-8 sequence.
+        do --length;
+        while (length > 0 && (static_cast<unsigned char>(str[length]) & 0xC0) == 0x80);
+        const std::string shown = str.substr(0, length) + "...";
+        if (textWidth(graphics, text, shown) <= width) return shown;
+    }
+    return "...";
+}
+
 bool ITextControl::drawText(IGraphics* graphics, const std::string& str) {
-    if (!str.empty()) graphics->DrawIText(&m_text, str.c_str(), &m_rect, false);
+    if (str.empty()) return true;
+    const std::string shown = m_cutToBox ? Fitted(graphics, &m_text, str, m_rect.W()) : str;
+    graphics->DrawIText(&m_text, shown.c_str(), &m_rect, false);
     return true;
 }

@@ -20,10 +20,18 @@ public:
 
     bool Draw(IGraphics* graphics) override;
 
+    // The longest head of str, cut between characters, that fits width with "..." after it
+    // (str itself when it fits, or when width is not above 0).
+    static std::string Fitted(IGraphics* graphics, IText* text, const std::string& str, int width);
+    // From now on a text wider than the rectangle is cut at its end (Fitted), never at its
+    // start; otherwise it is drawn whole, beyond the rectangle.
+    void CutToBox() { m_cutToBox = true; }
+
 protected:
     // Draws the text given (nothing when it is empty) in the control's style and rectangle.
     virtual bool drawText(IGraphics* graphics, const std::string& str);
 
     mutable std::mutex m_textMutex;
     KIT_String m_str;
+    bool m_cutToBox = false;
 };

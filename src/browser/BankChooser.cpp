@@ -81,31 +81,37 @@ IPopupMenu* BankChooser::newMenu() {
 
 bool BankChooser::refreshFolderStructure(int index, const std::string& name,
                                          const std::string& folder) {
-    m_registered.clear();
-    m_menus.clear();
-    m_top = std::make_unique<IPopupMenu>();
-    const Member& member = kMembers[m_row];
-    std::vector<int> matches;
-    {
-        KIT_MutexLock lock(&m_librarian->mutex());
-        CheckTest test{index, name, folder};
-        build(test);
-        const Banks& banks = m_librarian->*member.banks;
-        for (size_t k = 0; k < banks.size(); ++k)
-            if (banks[k]->fileName == name && banks[k]->holdingFolder == folder)
-                matches.push_back(int(k));
-    }
-    for (int k : matches) {
+    for (int k : refill(index, name, folder)) {
         showBank(k, true);
-        if (member.shape == kFolders) checkMenuItemAlone(k);
+        if (kMembers[m_row].shape == kFolders) checkMenuItemAlone(k);
     }
     return true;
 }
 
-void BankChooser::rebuild() {
+std::vector<int> BankChooser::refill(int index, const std::string& name,
+                                     const std::string& folder) {
+    m_registered.clear();
+    m_menus.clear();
+    m_top = std::make_unique<IPopupMenu>();
+    std::vector<int> matches;
+    KIT_MutexLock lock(&m_librarian->mutex());
+    CheckTest test{index, name, folder};
+    build(test);
+    const Banks& banks = m_librarian->*kMembers[m_row].banks;
+    for (size_t k = 0; k < banks.size(); ++k)
+        if (banks[k]->fileName == name && banks[k]->holdingFolder == folder)
+            matches.push_back(int(k));
+    return matches;
+}
+
+void BankChooser::rebuild(bool select) {
     const Position remembered = kMembers[m_row].remembered;
-    refreshFolderStructure(0, m_browser->rememberedFileName(remembered),
-                           m_browser->rememberedFolder(remembered));
+    const std::string& name = m_browser->rememberedFileName(remembered);
+    const std::string& folder = m_browser->rememberedFolder(remembered);
+    if (select)
+        refreshFolderStructure(0, name, folder);
+    else
+        refill(0, name, folder);
 }
 
 void BankChooser::build(CheckTest& test) {

@@ -47,7 +47,8 @@ public:
     // list that is (name, folder) then becomes the side's bank, the last one winning. True.
     bool refreshFolderStructure(int index, const std::string& name, const std::string& folder);
     // The plug-in's rebuild after a reload or a mode switch: index 0 and the remembered bank.
-    void rebuild();
+    // Without `select` the menu is only refilled: no bank becomes the side's.
+    void rebuild(bool select = true);
     // Moves the one check to the item of bank `index` of the list; an index that names no
     // bank changes nothing.
     void checkMenuItemAlone(int index);
@@ -80,6 +81,9 @@ private:
     struct CheckTest;
 
     bool isUpper() const;
+    // Frees the previous menus and builds them anew with the one check; returns the banks of
+    // the list that are (name, folder).
+    std::vector<int> refill(int index, const std::string& name, const std::string& folder);
     IPopupMenu* newMenu();
     void build(CheckTest& test);
     // A submenu for the folder, with one for each of its sub-folders when asked for.

@@ -23,8 +23,8 @@ template <class Menu> Menu* menuOf(const Zoz& plug) {
     return nullptr;
 }
 
-void rebuild(BankChooser* chooser) {
-    if (chooser) chooser->rebuild();
+void rebuild(BankChooser* chooser, bool select = true) {
+    if (chooser) chooser->rebuild(select);
 }
 
 } // namespace
@@ -55,9 +55,11 @@ void Zoz::refreshPopUpMenus() {
     } else {
         rebuild(menuOf<RightPatchPopupMenu>(*this));
     }
-    // The program page's bank-name menus list the same banks.
-    rebuild(menuOf<PerfBankNamePopupMenu>(*this));
-    rebuild(menuOf<ProgBankNamePopupMenu>(*this));
+    // The program page's bank-name menus list the same banks. Each selects its remembered bank
+    // for the upper grid, so only the one of the data type shown may: the other's bank is an
+    // index into another list.
+    rebuild(menuOf<PerfBankNamePopupMenu>(*this), multiMode && !sequenceMode);
+    rebuild(menuOf<ProgBankNamePopupMenu>(*this), !multiMode && !sequenceMode);
     updatePatchLibrarianView(2);
 }
 

@@ -6,16 +6,13 @@
 
 // The caption of a MIDI port menu. Port names come from the MIDI system ("client:port", often
 // with the interface's full name) and are longer than the box the layout gives them: the name
-// is cut to fit, with "..." at its end, so it never runs over the controls beside it.
+// is cut to fit, with "..." at its end (as every caption cuts), so it never runs over the
+// controls beside it.
 class DeviceNameCaption : public ICaptionControl {
 public:
     DeviceNameCaption(IEffectBase* plug, IRECT rect, int paramIdx, const IText* text)
         : ICaptionControl(plug, rect, paramIdx, text, true) {}
 
-    // The longest head of str, cut between characters, that fits width with "..." after it
-    // (str itself when it fits).
+    // ITextControl::Fitted.
     static std::string fitted(IGraphics* graphics, IText* text, const std::string& str, int width);
-
-protected:
-    bool drawText(IGraphics* graphics, const std::string& str) override;
 };

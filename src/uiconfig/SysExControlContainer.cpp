@@ -5,6 +5,11 @@
 namespace {
 constexpr int kMultiParameterId = 0x21;
 constexpr int kGlobalParameterId = 0x24;
+
+// The address of a multi or global parameter: device id (held as 0), message id, hi, lo.
+bool isMultiOrGlobal(const unsigned char* address) {
+    return address[0] == 0 && (address[1] == kMultiParameterId || address[1] == kGlobalParameterId);
+}
 } // namespace
 
 bool SysExControlContainer::sysexAddress(const std::vector<int>& message, int changingByte,
@@ -20,5 +25,8 @@ bool SysExControlContainer::sysexAddress(const std::vector<int>& message, int ch
 
 void SysExControlContainer::addToControlMap(const unsigned char* address, unsigned char fxVariant,
                                             IControl* control) {
+    // The synthesizer's multi and global messages are looked up under variant 0 alone; they
+    // carry no part, so no control of another part shares the address of a fader outside them.
+    if (isMultiOrGlobal(address)) fxVariant = 0;
     controls[address[0]][address[1]][address[2]][address[3]][fxVariant] = control;
 }

@@ -106,8 +106,10 @@ void UIConfigManager::createControlDisplay(const std::string& name, int paramId,
                                            int width, int height, ControlLayer* layer) {
     addControl(name, paramId, kActionNone, nullptr, -1, [&](IParam*) -> IControl* {
         const IText text = captionText(scaled(height), kYellow);
-        IControl* display =
+        auto* display =
             new ITextControl(plugin->effect(), scaledRect(x, y, width, height), &text, "");
+        // A status longer than the line keeps its start.
+        display->CutToBox();
         return place(display, layer, name) ? display : nullptr;
     });
 }

@@ -80,7 +80,9 @@ TEST(SlotGrid, ClicksKeysAndDoubleClicksSelectAndSend) {
     BrowserRig r;
     r.p.currentPart = 3;
     r.p.librarian.upperSlotIndex = 42;
+    // Left and right wrap at the first and last column, each tried at its limit.
     for (auto [from, key, to] : {std::tuple{0, 1, 127}, {127, 2, 0}, {5, 3, 117}, {120, 4, 8},
+                                 {15, 3, 127}, {16, 3, 0}, {111, 4, 127}, {112, 4, 0},
                                  {-1, 1, 127}, {-1, 2, 0}, {-1, 3, 111}, {-1, 4, 15}}) {
         r.grid->setCurrentSlot(from);
         EXPECT_TRUE(r.p.g->OnKeyDown(r.sx(U, 0), r.sy(U, 0), key));
@@ -90,7 +92,7 @@ TEST(SlotGrid, ClicksKeysAndDoubleClicksSelectAndSend) {
     r.p.gridFocus = false;
     EXPECT_FALSE(r.p.g->OnKeyDown(r.sx(U, 0), r.sy(U, 0), 5));
     EXPECT_TRUE(r.p.gridFocus);
-    EXPECT_EQ(r.p.sends.size(), 8u);
+    EXPECT_EQ(r.p.sends.size(), 12u);
 
     r.leftClick(L, 5);
     EXPECT_TRUE(r.p.saveCommand->IsGrayed());
@@ -104,7 +106,7 @@ TEST(SlotGrid, ClicksKeysAndDoubleClicksSelectAndSend) {
     r.p.GetParam(kDeviceOutSelection)->Set(1.0);
     r.p.g->OnMouseDblClick(r.sx(U, 9), r.sy(U, 9), &r.left);
     EXPECT_EQ(r.selection(), "9 -1 0 9 / -1 5");
-    EXPECT_EQ(r.p.sends.size(), 10u);
+    EXPECT_EQ(r.p.sends.size(), 14u);
     EXPECT_FALSE(r.p.saveCommand->IsGrayed());
 
     // Between two upper columns: the Copy menu; it copies nothing, and a right click keeps

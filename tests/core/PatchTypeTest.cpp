@@ -3,10 +3,14 @@
 #include "tests/core/CoreRig.h"
 
 #include "kit/effect/IControl.h"
+#include "kit/effect/ITextControl.h"
+#include "src/browser/BankChooser.h"
+#include "src/browser/LibrarianViewControl.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/uiconfig/ParameterIds.h"
 
 #include <deque>
+#include <filesystem>
 #include <tuple>
 
 using namespace coretest;
@@ -127,4 +131,76 @@ TEST_F(PatchType, LongNamesAreShortenedCountedAndCutToTheDisplay) {
                              "~1.syx Because the filename was too long to fit in plug-in "
                              "display!"),
               1);
+}
+
+// Three banks of each type. The upper grid shows bank 0 of a new type, or the bank last chosen
+// for that type; never the index of another type's bank. A paste lands in the bank shown,
+// which is also the one "Save (Overwrite current bank)" writes: the librarian's upper index
+// into its current type's list.
+TEST_F(PatchType, TheUpperGridKeepsTheBankOfItsOwnType) {
+    resources = ZOZ_BUILT_RESOURCES; // with the data type switch
+    std::filesystem::create_directories(data + "Patches");
+    for (const char* kind : {"S", "M", "P"})
+        for (int i = 0; i < 3; ++i) {
+            const std::string name = kind + std::to_string(i);
+            testsupport::writeFile(
+                data + "Patches/" + name + ".syx",
+                testsupport::rawBankFile(*kind == 'S'   ? testsupport::soundDumps(100, name, "Bass")
+                                         : *kind == 'M' ? testsupport::multiDumps(100, name)
+                                                        : testsupport::patternDumps(100, name)));
+        }
+    auto plug = start();
+    PatchLibrarian& lib = *plug->getLibrarian();
+    LibrarianViewControl* grid = plug->getLibrarianView();
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(lib.multiBanks.size(), 3u);
+    const auto dataType = [&](int type) {
+        plug->SetParameterFromGUI(kDatatype, plug->GetParam(kDatatype)->GetNormalized(type));
+    };
+    // As a choice in the upper chooser of the type leaves it: remembered, then shown.
+    const auto choose = [&](int row, LibrarianHost::BankPosition at, int k) {
+        const PatchFile& bank = *lib.bankList(lib.currentType)->at(size_t(k));
+        plug->setRememberedFileName(at, bank.fileName);
+        plug->setRememberedFolder(at, bank.holdingFolder);
+        plug->refreshFolderStructure(row, k, bank.holdingFolder, bank.fileName);
+    };
+    // The upper bank by its librarian index, list parameter and first slot: "M1" for multi 1.
+    const auto shown = [&] {
+        const std::string slot = grid->getSlot(LibrarianViewControl::kUpper, 0).GetTextForPlug();
+        const int list = TruncToInt(plug->GetParam(kPatchSelectionListUpper)->Value());
+        const std::string kind = slot.substr(0, 1);
+        return list == lib.upperBankIndex ? kind + std::to_string(list) : "mismatch";
+    };
+
+    choose(BankChooser::kLeftPatch, LibrarianHost::kUpperSound, 2);
+    EXPECT_EQ(shown(), "S2");
+    dataType(1);
+    EXPECT_EQ(shown(), "M0");
+    dataType(2);
+    EXPECT_EQ(shown(), "P0");
+    dataType(1);
+    choose(BankChooser::kLeftPerf, LibrarianHost::kUpperMulti, 1);
+    EXPECT_EQ(shown(), "M1");
+    dataType(0);
+    EXPECT_EQ(shown(), "S2");
+    dataType(1);
+    EXPECT_EQ(shown(), "M1");
+    {
+        KIT_MutexLock lock(plug->GetMutex());
+        plug->patchTypeChanged(1, 2, true); // "Refresh Folders"
+    }
+    EXPECT_EQ(shown(), "M1");
+
+    // Multi 0's entry 6 from the lower grid into upper slot 7.
+    const auto at = [&](LibrarianViewControl::Side side, int slot) {
+        const IRECT r = grid->getSlot(side, slot).GetRECT();
+        return std::pair{(r.L + r.R) / 2, (r.T + r.B) / 2};
+    };
+    const auto [cx, cy] = at(LibrarianViewControl::kLower, 5);
+    grid->CopySlotData(cx, cy);
+    const auto [px, py] = at(LibrarianViewControl::kUpper, 7);
+    grid->PasteSlotData(px, py);
+    EXPECT_EQ(lib.multiBanks[1]->entries[7].name.substr(0, 4), "M0 6");
+    EXPECT_EQ(lib.multiBanks[2]->entries[7].name.substr(0, 4), "M2 8");
+    EXPECT_EQ(grid->getSlot(LibrarianViewControl::kUpper, 7).GetTextForPlug().substr(0, 4), "M0 6");
 }

@@ -35,10 +35,10 @@ constexpr int kRunMs = 100000; // longer than any session: a line on standard in
 constexpr int kPauseMs = 100;  // the probe's pause unit, as start-up sets the pause menu
 
 // Where the sessions point, in both configurations: the main tab's buttons are 100 wide, the
-// quick tab's 34 apart; the bank edit menu the plug-in places itself.
+// quick tab's 40 apart; the bank edit menu the plug-in places itself.
 constexpr Point kMultiTab = {238, 18}, kLibrarianTab = {338, 18}, kFilterTab = {538, 18};
 constexpr int kBankEditMenu[4] = {839, 187, 916, 205};
-Point partButton(int part) { return {53, 114 + 34 * part}; }
+Point partButton(int part) { return {53, 120 + 40 * part}; }
 
 // The bank edit menu's rows (index, separators above).
 using Row = Session::MenuRow;

@@ -167,9 +167,10 @@ std::vector<DumpName> dumpNames(const char* table) {
 }
 
 // The variant under which the SysEx factories file a control: the effect type of a knob's
-// type-specific setting, 1 for a fader outside the parts, else 0.
+// type-specific setting, 1 for a sound parameter's fader outside the parts, else 0.
 int variant(const LayoutControl& c) {
-    if (c.element == "slidercontrol") return c.part < 0 ? 1 : 0;
+    if (c.element == "slidercontrol")
+        return c.part < 0 && layout().templates.at(c.sysexIndex)[3] == 0x20 ? 1 : 0;
     if (c.element != "knobcontrol" || c.paramId.rfind("kFX", 0) != 0) return 0;
     const std::string setting = c.paramId.substr(4); // after kFX1 or kFX2
     if (setting == "FiveFXSource" || setting == "VocoderAnalysisSignal") return 0;

@@ -180,6 +180,19 @@ std::vector<const LayoutLayer*> path(const LayoutLayer* layer) {
 // and every id from 300 on.
 int zoneGroup(int id) { return id >= 300 ? 300 : id / 10; }
 
+// Whether a is a delay's length or tempo zone and b the panel of another effect in the same
+// slot: the page shows those zones with the delay's panel alone (type zones 10-19 and 300-311,
+// delay zones 20, 21, 40 of the first effect and 30, 31, 50 of the second).
+bool delayZoneBesideOtherEffect(const LayoutLayer* a, const LayoutLayer* b) {
+    const int slot = a->id == 20 || a->id == 21 || a->id == 40   ? 1
+                     : a->id == 30 || a->id == 31 || a->id == 50 ? 2
+                                                                 : 0;
+    const int type = slot == 1 && b->id >= 10 && b->id < 20     ? b->id - 10
+                     : slot == 2 && b->id >= 300 && b->id < 312 ? b->id - 300
+                                                                : -1;
+    return type >= 0 && type != 4;
+}
+
 // Whether two different children of parent are never shown together.
 bool exclusive(const LayoutLayer* parent, const LayoutLayer* a, const LayoutLayer* b) {
     if (!parent)
@@ -189,7 +202,8 @@ bool exclusive(const LayoutLayer* parent, const LayoutLayer* a, const LayoutLaye
         return a->name.rfind("multiModeSettingsPage", 0) == 0 &&
                b->name.rfind("multiModeSettingsPage", 0) == 0;
     const bool partCopy = parent->parent && parent->parent->copies;
-    return partCopy && zoneGroup(a->id) == zoneGroup(b->id);
+    return partCopy && (zoneGroup(a->id) == zoneGroup(b->id) ||
+                        delayZoneBesideOtherEffect(a, b) || delayZoneBesideOtherEffect(b, a));
 }
 
 } // namespace

@@ -54,10 +54,10 @@ class Generator(unittest.TestCase):
              "unknown parameter kOscillator1Detuna"),
             ("an unknown image", "editor.txt", "ID_RANDOMIZE", "ID_RANDOMISE",
              "unknown image ID_RANDOMISE"),
-            ("a control off its section", "sound.txt", "[Mixer oscPart 196 400 1160 140 group",
-             "[Mixer oscPart 196 400 1160 30 group", "kOscillator1Level does not fit section Mixer"),
-            ("a section off the editor", "sound.txt", "[Mixer oscPart 196 400 1160 140 group",
-             "[Mixer oscPart 196 700 1160 140 group", "section Mixer lies outside the editor"),
+            ("a control off its section", "sound.txt", "[Mixer oscPart 196 468 1290 178 group",
+             "[Mixer oscPart 196 468 1290 30 group", "kOscillator1Level does not fit section Mixer"),
+            ("a section off the editor", "sound.txt", "[Mixer oscPart 196 468 1290 178 group",
+             "[Mixer oscPart 196 700 1290 178 group", "section Mixer lies outside the editor"),
             ("a list too short for its reader", "lists.txt", "tapPan: Left | Centre | Right",
              "tapPan: Left | Right", "list tapPan has 2 entries for 3 values"),
             ("a message value below 0", "sound.txt", "kOscillator1Detune       0 127",
@@ -65,11 +65,20 @@ class Generator(unittest.TestCase):
             ("a sound address outside the copies", "multi.txt", "0 127 0 - g42", "0 127 0 - s42",
              "a sound address outside the part copies"),
             ("a menu text one pixel past its box", "pattern.txt", "w=38 h=11 label=Hold",
-             "w=34 h=11 label=Hold", '"Normal" runs out of the 34 pixels of kPatternStep01HoldPause'),
-            ("a title under a control", "sound.txt", "group=LFOs pad=14]", "group=LFOs]",
-             "the title LFO 1 lies under kLFO1Delay"),
-            ("a label under a control", "editor.txt", "BTN_SEE_ABOUT_ID at=738,48",
-             "BTN_SEE_ABOUT_ID at=720,60", '"Filters" lies under kDisplayAboutWindow'),
+             "w=37 h=11 label=Hold", '"Normal" runs out of the 37 pixels of kPatternStep01HoldPause'),
+            ("a status text past its display line", "editor.txt",
+             "kControlDisplayName           0 0 0 -        - w=300",
+             "kControlDisplayName           0 0 0 -        - w=270",
+             '"No results - Try another keyword!" runs out of the 270 pixels of kControlDisplayName '
+             'at size 1.00'),
+            ("a bank name past its list at the small size", "editor.txt",
+             "kPatchSelectionListLower      0 0 0 -        - w=160 h=16",
+             "kPatchSelectionListLower      0 0 0 -        - w=130 h=16",
+             '"WWWWWWWWWWWWWWWW" runs out of the 130 pixels of kPatchSelectionListLower at size 0.85'),
+            ("a title under a control", "sound.txt", "group=LFOs pad=14 spread]", "group=LFOs]",
+             "the title LFO 1 lies under kLFO1Fade"),
+            ("a label under a control", "editor.txt", "BTN_SEE_ABOUT_ID at=720,48",
+             "BTN_SEE_ABOUT_ID at=700,60", '"Filters" lies under kDisplayAboutWindow'),
         ]
         for what, table, old, new, message in cases:
             with self.subTest(what):
@@ -80,11 +89,30 @@ class Generator(unittest.TestCase):
                 self.assertIn(message, run.stderr)
                 self.assertFalse(os.path.exists(out), "nothing is written")
 
-    def test_a_menu_text_exactly_as_wide_as_its_box_is_taken(self):
-        # "Normal" at size 11 is 34.1 pixels wide.
-        self.edit("pattern.txt", "w=38 h=11 label=Hold", "w=35 h=11 label=Hold")
+    def test_a_menu_text_with_its_margin_exactly_as_wide_as_its_box_is_taken(self):
+        # "Normal" at size 11 is 34.1 pixels wide, and keeps 3 pixels beside it.
+        self.edit("pattern.txt", "w=38 h=11 label=Hold", "w=38 h=11 label=Hold")
         run, out = self.run_generator()
         self.assertEqual(run.returncode, 0, run.stderr)
+
+    def test_clock_lists_hold_only_note_values_and_whole_bars(self):
+        sys.path.insert(0, self.dir)
+        self.addCleanup(sys.path.remove, self.dir)
+        import gen_editor_config as gen
+        lists = gen.load_lists()
+        clocks = lists["clockedValues"]
+        self.assertEqual(len(clocks), 128)
+        self.assertEqual(len(set(clocks)), 128)
+        self.assertEqual((clocks[0], clocks[9], clocks[21], clocks[22]), ("1/128", "1/16", "1/1", "2 bars"))
+        self.assertEqual(clocks[-1], "864 bars")
+        # The bars after 32 step by 2, 4, 8 ... as the length doubles.
+        self.assertEqual(clocks[52:55], ["32 bars", "34 bars", "36 bars"])
+        self.assertEqual(lists["arpClock"], clocks[:44])
+        self.assertEqual(lists["delayClockedValues"], clocks[:30])
+        # The INIT sound's arpeggiator clock (9) and its pattern's step and gate (5 and 8).
+        self.assertEqual(lists["arpClock"][9], "1/16")
+        self.assertEqual((lists["seqStepLen"][5], lists["seqStepLen"][8]), ("1/16", "1/8"))
+        self.assertEqual(lists["arpTiming"][4], "Normal")
 
 
 if __name__ == "__main__":

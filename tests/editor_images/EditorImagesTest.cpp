@@ -63,7 +63,7 @@ TEST(EditorImagesGeometry, EachFileIsItsArtFrameTimesItsFramesAndButtons) {
     });
     // Radio rows as the run-time control slices them: buttons of one frame's size.
     const std::pair<const char*, std::pair<int, int>> sizes[] = {
-        {"main-tab-selector.png", {700, 56}},      {"main-part-selector.png", {192, 544}},
+        {"main-tab-selector.png", {700, 56}},      {"main-part-selector.png", {192, 640}},
         {"btn-lib-display-multis.png", {180, 36}}, {"knob-vub-normal.png", {40, 5120}},
         {"main-bg-red.png", {1500, 757}},          {"led-pink.png", {12, 24}}};
     for (const auto& [file, size] : sizes) {

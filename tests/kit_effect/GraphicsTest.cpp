@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -513,6 +514,37 @@ TEST_F(GraphicsTest, DisplayControlsFollowThePushedParameter) {
     plug.GetParam(1)->SetDisplayText(1, longText.c_str());
     c.SetValueFromUserInput(0.5);
     EXPECT_EQ(value.GetTextForPlug(), longText);
+}
+
+// A status wider than its centred display line keeps its start and is cut at its end with
+// "...": what is drawn is the cut text, and nothing of it lies beside the line.
+TEST_F(GraphicsTest, ATextWiderThanItsDisplayIsCutAtItsEnd) {
+    g->AttachPanelBackground(&COLOR_BLACK);
+    IText style;
+    strcpy(style.mFont, "NK57 Monospace");
+    style.mSize = 14;
+    style.mColor = COLOR_WHITE;
+    const IRECT line(20, 40, 180, 56);
+    auto* display = new ITextControl(&plug, line, &style, "Please wait, checking DeviceID ");
+    display->CutToBox();
+    g->AttachControl(display);
+    const std::string cut =
+        ITextControl::Fitted(g, &style, "Please wait, checking DeviceID ", line.W());
+    EXPECT_EQ(cut.rfind("Please wait", 0), 0u) << cut;
+    EXPECT_EQ(cut.substr(cut.size() - 3), "...");
+    IRECT all(0, 0, 200, 100);
+    g->Draw(&all);
+    std::vector<IColor> drawn;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) {
+            drawn.push_back(g->GetPoint(x, y));
+            EXPECT_FALSE(drawn.back() != COLOR_BLACK && !line.Contains(x, y)) << x << "," << y;
+        }
+    display->SetTextFromPlug(cut.c_str());
+    g->Draw(&all);
+    for (int y = 0, i = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x, ++i)
+            ASSERT_EQ(g->GetPoint(x, y), drawn[i]) << x << "," << y;
 }
 
 TEST_F(GraphicsTest, RightClickPromptsOverTheControlOrItsCentre) {

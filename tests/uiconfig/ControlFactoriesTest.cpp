@@ -64,8 +64,9 @@ TEST(Factories, KnobAndMenuAtBothScales) {
 
 TEST(SysExFactories, FaderAndButton) {
     ConfigEditor e(kSysEx);
-    // Value 0 sends 64. A multi parameter registers with device id 0, outside the parts
-    // under variant 1, inside them under 0.
+    // Value 0 sends 64. A multi parameter registers with device id 0 and variant 0, where the
+    // synthesizer's messages are sought, also outside the parts; a sound parameter's fader
+    // takes variant 1 there, 0 inside a part.
     e.manager.createSysExSliderControl("Volume", kMultiMasterVolume, 10, 20, 100, kHandle, 0, 0,
                                        127, 64, kMulti, 7, -1, {}, nullptr, "Multi", kVertical);
     IControl* fader = e.lastTopLevel();
@@ -74,10 +75,15 @@ TEST(SysExFactories, FaderAndButton) {
     const SysExMessageList& sent = e.record(kMultiMasterVolume)->sysexMessage.messages;
     EXPECT_THAT((std::vector<int>{sent.message(0)[6], sent.message(63)[6], sent.message(64)[6]}),
                 ElementsAre(64, 127, 0));
-    EXPECT_EQ(e.manager.getSysExControlMap().findControl(0, 0x21, 1, 2, 1), fader);
-    e.manager.createSysExSliderControl("Level", kMultiMasterVolume + 1, 10, 20, 100, kHandle, 0, 0,
-                                       127, 0, kMulti, 7, 0, {}, nullptr, "", kHorizontal);
-    EXPECT_EQ(e.manager.getSysExControlMap().findControl(0, 0x21, 0, 2, 0), e.lastTopLevel());
+    const SysExControlContainer& map = e.manager.getSysExControlMap();
+    EXPECT_EQ(map.findControl(0, 0x21, 1, 2, 0), fader);
+    EXPECT_EQ(map.findControl(0, 0x21, 1, 2, 1), nullptr);
+    for (int part : {-1, 0}) {
+        e.manager.createSysExSliderControl("Level", kAmpLevel + (part < 0 ? 15 : 0), 10, 20, 100,
+                                           kHandle, 0, 0, 127, 0, kSound, 8, part, {}, nullptr, "",
+                                           kHorizontal);
+        EXPECT_EQ(map.findControl(0x20, 0, 1, 0x9F, part < 0), e.lastTopLevel()) << part;
+    }
 
     const int sync = kOscillator2SyncToOsc3 + 2;
     e.manager.createSysExBoolControl("Sync", sync, 0, 0, kButton, 1, kSound, 8, 2, {}, nullptr, "");

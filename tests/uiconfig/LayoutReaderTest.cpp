@@ -203,7 +203,7 @@ TEST(LayoutElements, EveryElementAndTypeEndToEnd) {
     EXPECT_THAT(volume.message(0), ElementsAre(0x3E, 0x0F, 0x10, 0x20, 0, 1, 0x11, 64));
     EXPECT_EQ(volume.message(64)[7], 0);
     const SysExControlContainer& sysex = e.manager.getSysExControlMap();
-    EXPECT_EQ(sysex.findControl(0, 0x21, 1, 2, 1), controlOf(e, layer, kMultiMasterVolume));
+    EXPECT_EQ(sysex.findControl(0, 0x21, 1, 2, 0), controlOf(e, layer, kMultiMasterVolume));
     EXPECT_EQ(e.manager.getCCControls(5, 71, 1), controlOf(e, layer, kFilter1Resonance));
     const LinkInfo reso = e.record(kFilter1Resonance)->link;
     EXPECT_THAT((std::vector<int>{reso.partnerId, reso.switchId, reso.extra}),

@@ -219,12 +219,13 @@ void Item(Painter& p, const Palette& pal, const ArtItem& item) {
                Painter::kCentre, kLabelMinSize);
         break;
     case ArtItem::kField:
-    case ArtItem::kMenu: {
-        const bool menu = item.kind == ArtItem::kMenu;
-        p.roundRect(item.x, item.y, item.w, item.h, 2, menu ? pal.menuBox : pal.well);
-        p.roundFrame(item.x, item.y, item.w, item.h, 2, menu ? pal.menuEdge : pal.wellEdge);
+    case ArtItem::kMenu:
+        p.roundRect(item.x, item.y, item.w, item.h, 2, pal.well);
+        p.roundFrame(item.x, item.y, item.w, item.h, 2, pal.wellEdge);
+        if (item.kind == ArtItem::kMenu)
+            p.text(item.text + " \xE2\x96\xBE", item.x, item.y, item.w, item.h,
+                   std::min(11, item.h - 5), false, pal.accent, Painter::kCentre, 7);
         break;
-    }
     }
 }
 
@@ -267,6 +268,14 @@ void Items(Context& c) {
 void Page(Context& c) {
     Panel(c.p, c.pal, c.pal.panelTop, c.pal.panelBottom);
     Items(c);
+}
+
+// An effect panel with no effect: its place says so, and where to choose one.
+void Bypass(Context& c) {
+    Page(c);
+    c.p.text("BYPASS", 0, c.p.height() / 2 - 34, c.p.width(), 44, 40, true, c.pal.label);
+    c.p.text("Choose the effect in the menu beside this panel", 0, c.p.height() / 2 + 14,
+             c.p.width(), 20, 13, false, c.pal.label);
 }
 
 // The editor's own background with its name where the top bar leaves room.
@@ -313,15 +322,18 @@ void Dialog(Context& c) {
     Items(c);
 }
 
-// The librarian's two grids of 8 columns of 16 slots for the white slot texts.
+// The librarian's two grids of 8 columns of 16 slots for the white slot texts. A slot's band
+// runs over its column's gap: a name of 16 characters is wider than the slot's 105 pixels.
 void Browser(Context& c) {
     Panel(c.p, c.pal, c.pal.well, c.pal.well);
     for (int grid = 0; grid < 2; ++grid)
         for (int slot = 0; slot < 128; ++slot) {
             const int x = slot / 16 * 133, y = (grid ? 274 : 1) + slot % 16 * 14;
-            c.p.rect(x, y, 105, 14, slot % 2 ? Rgb{40, 42, 47} : Rgb{32, 34, 38});
+            c.p.rect(x, y, std::min(131, c.p.width() - x), 14,
+                     slot % 2 ? Rgb{40, 42, 47} : Rgb{32, 34, 38});
         }
     c.p.rect(0, 249, c.p.width(), 1, c.pal.line);
+    Items(c);
 }
 
 // ---- Small displays
@@ -391,10 +403,13 @@ void Filter(Context& c) {
     Polyline(c.p, curve, c.ink);
 }
 
+// The model whose filters the pages offer, on a screen like the oscillators': its name and
+// how many filter types it has ("Q|11").
 void Model(Context& c) {
-    Panel(c.p, c.pal, c.pal.panelTop, c.pal.panelBottom);
-    c.p.text(c.variant, 0, 4, c.fw, 30, 24, true, c.ink);
-    c.p.text("FILTERS", 0, 34, c.fw, 16, 10, true, c.ink);
+    const std::vector<std::string> what = Split(c.variant, '|');
+    Screen(c);
+    c.p.text(what[0], 0, 6, c.fw, 26, 22, true, c.pal.accent);
+    c.p.text(what[1] + " FILTER TYPES", 0, 34, c.fw, 14, 9, true, kTextOff);
 }
 
 using DrawFn = void (*)(Context&);
@@ -458,13 +473,13 @@ const Look kLooks[] = {
     {"BG_ID_OSC_SUB", Oscillator, "sub"}, {"BG_ID_FLP", Filter, "lp"},
     {"BG_ID_FBP", Filter, "bp"}, {"BG_ID_FHP", Filter, "hp"}, {"BG_ID_FNOTCH", Filter, "notch"},
     {"BG_ID_FCOMB1", Filter, "comb-"}, {"BG_ID_FCOMB2", Filter, "comb+"},
-    {"EFFECTS_BYPASS_ID", Page, ""}, {"EFFECTS_CHORUS_ID", Page, ""},
+    {"EFFECTS_BYPASS_ID", Bypass, ""}, {"EFFECTS_CHORUS_ID", Page, ""},
     {"EFFECTS_FLANGER_ID", Page, ""}, {"EFFECTS_PHASER_ID", Page, ""},
     {"EFFECTS_OVERDRIVE_ID", Page, ""}, {"EFFECTS_FIVEFX_ID", Page, ""},
     {"EFFECTS_VOCODER_ID", Page, ""}, {"EFFECTS_DELAY_ID", Page, ""},
     {"EFFECTS_REVERB_ID", Page, ""}, {"EFFECTS_51DELAYS_ID", Page, ""},
-    {"EFFECTS_TAPDELAY_ID", Page, ""}, {"BG_Q_FILTERS_ID", Model, "Q"},
-    {"BG_QPLUS_FILTERS_ID", Model, "Q+"}, {"MULTI_PART_SETTINGS_BG_ID", Page, ""},
+    {"EFFECTS_TAPDELAY_ID", Page, ""}, {"BG_Q_FILTERS_ID", Model, "Q|11"},
+    {"BG_QPLUS_FILTERS_ID", Model, "Q+|14"}, {"MULTI_PART_SETTINGS_BG_ID", Page, ""},
     {"GEARS_ICON_ID", Icon, "gear"},
 };
 // clang-format on

@@ -4,17 +4,16 @@ struct Rgb {
     int r, g, b;
 };
 
-// The colours of one look. The run-time texts of each scheme decide them: scheme 0 draws its
-// menus in black on light panels and its displays in yellow (241, 243, 33) and orange
-// (255, 173, 0) in dark wells; schemes 1 to 4 draw light texts, so their panels are dark.
+// The colours of one look. The run-time texts of each scheme decide them: every scheme draws
+// its menus, displays and name fields in light texts (yellow, orange, grey or white) on dark
+// wells; scheme 0's panels are light, those of schemes 1 to 4 dark.
 struct Palette {
     Rgb mainTop, mainBottom;   // the editor's main background
     Rgb panelTop, panelBottom; // page panels
     Rgb line;                  // section boxes
     Rgb titleBack, titleText;  // the tab that holds a section's title
     Rgb label;                 // control labels
-    Rgb well, wellEdge;        // boxes behind displays and light-text menus
-    Rgb menuBox, menuEdge;     // boxes behind menus in the scheme's menu colour
+    Rgb well, wellEdge;        // boxes behind displays, menus and name fields
     Rgb accent;                // curves, icons and the editor's name
 };
 

@@ -1,0 +1,101 @@
+// The editor's pages as a new plug-in instance shows them, from the committed layout and the
+// images the build draws: compared with goldens a person has looked at, filled, and whole
+// from the first frame on.
+
+#include "tests/support/BankFileGenerator.h"
+#include "tests/support/GoldenImage.h"
+#include "tools/render-pages/EditorPages.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+// A pixel matches when no channel is more than 8 away; a picture when at most 1 pixel in
+// 1000 differs (text is drawn with antialiasing that a library update may shade anew).
+constexpr int kTolerance = 8;
+
+// Each pixel of the picture shrunk by factor the mean of factor x factor pixels: a wrong
+// colour or a misplaced box still shows; the texts are compared at full size.
+EditorFrame reduced(const EditorFrame& f, int factor) {
+    EditorFrame r{f.width / factor, f.height / factor, {}};
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x) {
+            uint32_t mixed = 0;
+            for (int k = 1; k <= 3; ++k) {
+                int sum = 0;
+                for (int d = 0; d < factor * factor; ++d)
+                    sum += f.pixels[size_t(factor * y + d / factor) * f.width + factor * x +
+                                    d % factor] >> (8 * k) & 0xFF;
+                mixed |= uint32_t(sum / (factor * factor)) << (8 * k);
+            }
+            r.pixels.push_back(mixed);
+        }
+    return r;
+}
+
+::testing::AssertionResult matches(const std::string& name, const EditorFrame& f, int factor) {
+    const EditorFrame shown = factor > 1 ? reduced(f, factor) : f;
+    return testsupport::MatchesGolden("tests/editor_images/golden/pages/" + name + ".png",
+                                      shown.pixels.data(), shown.width, shown.height,
+                                      shown.width, kTolerance,
+                                      shown.width * shown.height / 1000);
+}
+
+TEST(EditorPages, EveryPageMatchesItsGoldenAndControlsFillItsFrame) {
+    for (int scheme = 0; scheme < 5; ++scheme)
+        for (int size = 0; size < 3; ++size) {
+            if (scheme > 0 && size != 1) continue;
+            const std::string set =
+                std::string(EditorPages::kSchemeNames[scheme]) + "-" + EditorPages::kSizeNames[size];
+            SCOPED_TRACE(set);
+            testsupport::TempFolder data;
+            std::filesystem::create_directories(data.path() + "/Patches");
+            testsupport::writeFile(data.path() + "/Patches/Factory.syx",
+                                   testsupport::rawBankFile(testsupport::soundDumps(
+                                       100, "Evening Strings", "Pad ")));
+            EditorPages pages(ZOZ_BUILD_RESOURCES, data.path(), scheme, size);
+            ASSERT_TRUE(pages.open());
+            for (int tab = 0; tab < EditorPages::kTabs; ++tab) {
+                const EditorFrame f = pages.showTab(tab);
+                // Full size at the normal size of the first scheme, the other sizes at half,
+                // the other schemes at a quarter.
+                EXPECT_TRUE(matches(set + "-" + EditorPages::kTabNames[tab], f,
+                                    scheme > 0 ? 4 : size != 1 ? 2 : 1));
+                if (scheme == 0)
+                    EXPECT_GE(PageCoverage(f, EditorPages::kScales[size]), 0.6)
+                        << EditorPages::kTabNames[tab];
+            }
+            if (scheme > 0 || size != 1) continue;
+            for (const EditorPages::State& state : EditorPages::kStates) {
+                EditorFrame f = pages.showTab(state.tab);
+                for (const auto& [param, value] : state.settings)
+                    f = pages.set(param, value, state.edit);
+                EXPECT_TRUE(matches(set + "-" + state.name, f, 2));
+            }
+        }
+}
+
+// The first frame of a new instance already shows every control of its page: it is the
+// frame the same page shows after a visit to another tab, but for the two display lines,
+// which tell what the clicks did.
+TEST(EditorPages, ANewInstancesFirstFrameIsItsPageAfterATabRoundTrip) {
+    testsupport::TempFolder data;
+    EditorPages pages(ZOZ_BUILD_RESOURCES, data.path(), 0, 1);
+    ASSERT_TRUE(pages.open());
+    const EditorFrame first = pages.frame();
+    pages.showTab(2);
+    const EditorFrame again = pages.showTab(0);
+    ASSERT_EQ(first.pixels.size(), again.pixels.size());
+    const auto statusLine = [](int x, int y) { return x >= 900 && x < 1200 && y >= 6 && y < 42; };
+    int differing = 0;
+    for (int y = 0; y < first.height; ++y)
+        for (int x = 0; x < first.width; ++x)
+            differing += !statusLine(x, y) && first.pixels[size_t(y) * first.width + x] !=
+                                                  again.pixels[size_t(y) * first.width + x];
+    EXPECT_EQ(differing, 0);
+}
+
+} // namespace

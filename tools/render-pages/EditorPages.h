@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Zoz;
+namespace platform {
+class HeadlessView;
+}
+
+// One picture of the editor: 32-bit pixels whose bytes are, in memory order, an unused byte,
+// red, green and blue, row after row.
+struct EditorFrame {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// A new plug-in instance with its editor open and no display, as a host without one shows it:
+// its own data folder (settings file: the colour scheme and the size, no MIDI ports) and the
+// resources of a build. Pages are reached the way a person reaches them, by a click on the tab.
+class EditorPages {
+public:
+    static constexpr int kTabs = 7;
+    static const char* const kTabNames[kTabs];
+    static const char* const kSchemeNames[5]; // as the settings file spells them
+    static const char* const kSizeNames[3];
+    static const double kScales[3];
+
+    // size: 0 small, 1 normal, 2 large. The data folder is made when missing.
+    EditorPages(const std::string& resources, const std::string& dataFolder, int scheme,
+                int size);
+    ~EditorPages();
+    EditorPages(const EditorPages&) = delete;
+    EditorPages& operator=(const EditorPages&) = delete;
+
+    bool open() const { return m_view != nullptr; }
+    // The editor as it stands.
+    EditorFrame frame() const;
+    // Clicks the main tab and lets the editor redraw.
+    EditorFrame showTab(int tab);
+    // Sets a parameter (not normalised) as a user's edit does (edit true) or as a dump from
+    // the synthesizer does (nothing is sent, the part's pages follow), shows it on its
+    // controls and lets the editor redraw.
+    EditorFrame set(int paramIdx, double value, bool edit);
+
+    // Further pages: the tab to show and the settings that lead to them.
+    struct State {
+        const char* name;
+        int tab;
+        bool edit; // how the settings are made (see set)
+        std::vector<std::pair<int, double>> settings;
+    };
+    static const std::vector<State> kStates;
+
+private:
+    std::unique_ptr<Zoz> m_plug;
+    platform::HeadlessView* m_view = nullptr;
+    double m_scale;
+};
+
+// The share, 0 to 1, of the page area (right of the part buttons, below the top bar) that
+// controls and captions cover: the area is cut into cells of 32 x 32 pixels at the normal size (a knob and its gap),
+// and a cell counts when what differs from the plain page behind it spreads over three rows
+// and three columns (a section's frame line alone does not fill a cell).
+double PageCoverage(const EditorFrame& frame, double scale);

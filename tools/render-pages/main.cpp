@@ -1,0 +1,114 @@
+// zoz-render-pages RESOURCES FOLDER [--docs=DOCS]: renders every page of the editor as a new
+// plug-in instance shows it (every main tab at the three sizes in the first colour scheme,
+// every scheme at the normal size) into FOLDER and prints how much of each page its controls
+// and captions cover. With --docs it also writes DOCS/editor.png, the editor as a person first
+// sees it, and DOCS/pages.png, a contact sheet of the pages.
+#include "kit/rast/RAST_Blit.h"
+#include "kit/rast/RAST_CombinePixels.h"
+#include "kit/rast/RAST_ScaledBlit.h"
+#include "tools/render-images/Painter.h"
+#include "tools/render-images/PngFile.h"
+#include "tools/render-pages/EditorPages.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Opaque: the unused byte of the frame's pixels becomes the bitmap's alpha.
+std::unique_ptr<RAST_MemBitmap> bitmapOf(const EditorFrame& f) {
+    auto b = std::make_unique<RAST_MemBitmap>(f.width, f.height);
+    for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x)
+            RAST_PixelAt(*b, x, y)[0] = f.pixels[size_t(y) * f.width + x] | 0xFF;
+    return b;
+}
+
+bool write(const std::string& path, const EditorFrame& f) {
+    return WritePng(path, *bitmapOf(f));
+}
+
+struct Shot {
+    std::string title;
+    EditorFrame frame;
+};
+
+// The shots in rows of three, each a third of its size, titled.
+bool contactSheet(const std::string& path, const std::vector<Shot>& shots) {
+    constexpr int kColumns = 3, kW = 500, kH = 252, kTitle = 22, kMargin = 10;
+    const int rows = int(shots.size() + kColumns - 1) / kColumns;
+    Painter sheet(kMargin + kColumns * (kW + kMargin), kMargin + rows * (kTitle + kH + kMargin));
+    sheet.rect(0, 0, sheet.width(), sheet.height(), {48, 48, 52});
+    for (size_t i = 0; i < shots.size(); ++i) {
+        const int x = kMargin + int(i % kColumns) * (kW + kMargin);
+        const int y = kMargin + int(i / kColumns) * (kTitle + kH + kMargin);
+        sheet.text(shots[i].title, x, y, kW, kTitle - 4, 13, true, {240, 240, 240},
+                   Painter::kLeft);
+        const std::unique_ptr<RAST_MemBitmap> full = bitmapOf(shots[i].frame);
+        RAST_ScaledBlit(&sheet.bitmap(), full.get(), x, y + kTitle, kW, kH, 0.0f, 0.0f,
+                        float(full->getWidth()), float(full->getHeight()), 1.0f,
+                        RAST_MODE_BILINEAR);
+    }
+    return WritePng(path, sheet.bitmap());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3 || argc > 4 || (argc == 4 && strncmp(argv[3], "--docs=", 7) != 0)) {
+        fprintf(stderr, "usage: zoz-render-pages RESOURCES FOLDER [--docs=DOCS]\n");
+        return 2;
+    }
+    const std::string resources = argv[1];
+    const fs::path folder = argv[2];
+    const std::string docs = argc == 4 ? argv[3] + 7 : "";
+    fs::create_directories(folder);
+    bool ok = true;
+    double lowest = 1.0;
+    std::vector<Shot> sheet;
+    for (int scheme = 0; scheme < 5; ++scheme)
+        for (int size = 0; size < 3; ++size) {
+            if (scheme > 0 && size != 1) continue;
+            const std::string set =
+                std::string(EditorPages::kSchemeNames[scheme]) + "-" + EditorPages::kSizeNames[size];
+            EditorPages pages(resources, (folder / ("data-" + set)).string(), scheme, size);
+            if (!pages.open()) {
+                fprintf(stderr, "zoz-render-pages: no editor for %s\n", set.c_str());
+                return 1;
+            }
+            if (!docs.empty() && scheme == 0 && size == 1)
+                ok &= write(docs + "/editor.png", pages.frame());
+            for (int tab = 0; tab < EditorPages::kTabs; ++tab) {
+                const EditorFrame f = pages.showTab(tab);
+                const std::string name = set + "-" + EditorPages::kTabNames[tab];
+                ok &= write((folder / (name + ".png")).string(), f);
+                const double coverage = PageCoverage(f, EditorPages::kScales[size]);
+                lowest = std::min(lowest, coverage);
+                printf("%-32s coverage %5.1f %%\n", name.c_str(), 100.0 * coverage);
+                if (size == 1 && (scheme == 0 || tab == 2))
+                    sheet.push_back({name, f});
+            }
+            for (const EditorPages::State& state : scheme == 0 ? EditorPages::kStates
+                                                                : std::vector<EditorPages::State>{}) {
+                EditorFrame f = pages.showTab(state.tab);
+                for (const auto& [param, value] : state.settings)
+                    f = pages.set(param, value, state.edit);
+                const std::string name = set + "-" + state.name;
+                ok &= write((folder / (name + ".png")).string(), f);
+                printf("%-32s coverage %5.1f %%\n", name.c_str(),
+                       100.0 * PageCoverage(f, EditorPages::kScales[size]));
+                if (size == 1) sheet.push_back({name, f});
+            }
+            fs::remove_all(folder / ("data-" + set));
+        }
+    if (!docs.empty()) ok &= contactSheet(docs + "/pages.png", sheet);
+    printf("lowest coverage %.1f %%\n", 100.0 * lowest);
+    if (!ok) fprintf(stderr, "zoz-render-pages: a picture could not be written\n");
+    return ok ? 0 : 1;
+}
