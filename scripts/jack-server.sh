@@ -1,13 +1,14 @@
-# Sourced by scripts/test and scripts/bench: start_jack_server LOG starts a private JACK server
-# with the dummy driver (unless jackd is missing or ZOZ_NO_JACK is set), exports its name so that
-# every client of the run finds it and none starts a server of its own, waits until it answers,
-# and appends its pid to the caller's `started` array.
+# Sourced by scripts/test, scripts/bench and scripts/run: start_jack_server LOG [NAME] starts a
+# private JACK server (named NAME, else zoztest and the shell's pid) with the dummy driver
+# (unless jackd is missing or ZOZ_NO_JACK is set), exports its name so that every client of the
+# run finds it and none starts a server of its own, waits until it answers, and appends its pid
+# to the caller's `started` array.
 start_jack_server() {
   command -v jackd >/dev/null && [ -z "${ZOZ_NO_JACK:-}" ] || return 0
   # JACK keeps at most eight servers in a shared registry and frees the entry of a killed one only
   # when a server of the same name starts again; with no server running, every entry is stale.
   pgrep -x jackd >/dev/null || rm -f /dev/shm/jack-shm-registry
-  export JACK_DEFAULT_SERVER="zoztest$$"
+  export JACK_DEFAULT_SERVER="${2:-zoztest$$}"
   export JACK_NO_START_SERVER=1
   # Tests read what the server says of its clients (their missed cycles) here.
   export ZOZ_JACK_LOG="$1"

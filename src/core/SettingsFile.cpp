@@ -2,7 +2,9 @@
 
 #include "src/uiconfig/UserInterfaceLook.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -26,6 +28,37 @@ bool writeAll(int fd, const std::string& text) {
     return true;
 }
 
+std::string joined(const SettingsFile::Lines& lines) {
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i)
+        text += (i ? "\n" : "") + lines[i];
+    return text;
+}
+
+// Writes the text to a temporary file beside `path` (with the mode of `like` when given, else
+// the user's alone) and hands it to `place`, which puts it at `path`; no temporary file stays.
+template <typename Place>
+bool placeNewContent(const std::string& path, const std::string& text, const struct stat* like,
+                     Place place) {
+    std::string temp = path + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) return false;
+    const bool written =
+        (!like || fchmod(fd, like->st_mode & 07777) == 0) && writeAll(fd, text) && fsync(fd) == 0;
+    if (close(fd) == 0 && written && place(temp.c_str(), path.c_str()) == 0) return true;
+    unlink(temp.c_str());
+    return false;
+}
+
+// Puts `from` at `to` only where no file is: a rename that replaces nothing or, on a file system
+// that knows no such rename (ZFS before 2.2), a second link.
+int placeWithoutReplacing(const char* from, const char* to) {
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL || link(from, to) != 0) return -1;
+    unlink(from);
+    return 0;
+}
+
 } // namespace
 
 SettingsFile::Lines SettingsFile::read(const std::string& path) {
@@ -41,19 +74,16 @@ SettingsFile::Lines SettingsFile::read(const std::string& path) {
 SettingsFile::Rewrite SettingsFile::rewrite(const std::string& path, const Lines& lines) {
     struct stat existing;
     if (stat(path.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) return Rewrite::kNoFile;
-    std::string text;
-    for (size_t i = 0; i < lines.size(); ++i)
-        text += (i ? "\n" : "") + lines[i];
+    return placeNewContent(path, joined(lines), &existing, ::rename) ? Rewrite::kWritten
+                                                                     : Rewrite::kFailed;
+}
 
-    std::string temp = path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) return Rewrite::kFailed;
-    const bool written =
-        fchmod(fd, existing.st_mode & 07777) == 0 && writeAll(fd, text) && fsync(fd) == 0;
-    if (close(fd) == 0 && written && rename(temp.c_str(), path.c_str()) == 0)
-        return Rewrite::kWritten;
-    unlink(temp.c_str());
-    return Rewrite::kFailed;
+SettingsFile::Lines SettingsFile::defaults() {
+    return {"yellow", "normal", "no", "", ""};
+}
+
+bool SettingsFile::create(const std::string& path, const Lines& lines) {
+    return placeNewContent(path, joined(lines), nullptr, placeWithoutReplacing);
 }
 
 int SettingsFile::colourScheme(const std::string& word) {

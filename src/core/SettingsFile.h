@@ -19,6 +19,13 @@ public:
     // over it, so a failed write leaves the old file whole. The file is never created.
     static Rewrite rewrite(const std::string& path, const Lines& lines);
 
+    // What a fresh install starts with: the first scheme and size, no ports, and "no", so
+    // that the first-run notice shows.
+    static Lines defaults();
+    // Writes the lines as a new file, complete before it appears at `path`; a file already
+    // there is left as it is. False when nothing was written.
+    static bool create(const std::string& path, const Lines& lines);
+
     // The colour scheme (0 yellow .. 4 phoenix) or window size (0 small, 1 normal, 2 large)
     // a word names; -1 for any other text.
     static int colourScheme(const std::string& word);

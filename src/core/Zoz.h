@@ -487,6 +487,7 @@ private:
     void readSettings();
     void takeLayoutLayers();
     void takeDialogLayers();
+    void showMissingResources();
     void buildProgressLayer();
     void keepControlSet1();
     void fillBankList(bool upper, BankNameShortener& shortener);

@@ -4,18 +4,22 @@
 
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
+#include "kit/effect/ITextControl.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
+#include "platform/ResourceFile.h"
 #include "src/browser/FileCopyPopupMenu.h"
 #include "src/browser/FileEditPopupMenu.h"
 #include "src/core/BankNameShortener.h"
 #include "src/core/PatchManager.h"
+#include "src/core/StarterBanks.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UIConfigGraphicsAdapter.h"
 #include "src/uiconfig/UIConfigManager.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -24,6 +28,14 @@ namespace {
 constexpr const char* kChannelIO = "2-2";
 constexpr int kBackgroundImageId = 104;
 constexpr const char* kBackgroundImage = "resources/img/main-bg-frame.png";
+const IColor kNoticeBackground(255, 48, 48, 48);
+
+// Whether the layout lies where the module looks for its resources.
+bool resourcesFound() {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(
+        platform::ResourcePath(UIConfigManager::kUIConfigResource), ignored);
+}
 
 } // namespace
 
@@ -66,8 +78,12 @@ Zoz::Zoz(IEffectInstanceInfo info)
     randomizeButton = keepFirstControl(kRandomize);
     if (randomizeButton) randomizeButton->GrayOut(true);
     takeDialogLayers();
-    editor->AttachBackground(kBackgroundImageId, kBackgroundImage, windowScale);
-    holdsBackgroundImage = editor->getImageById(kBackgroundImageId, 1, false).mData != nullptr;
+    if (resourcesFound()) {
+        editor->AttachBackground(kBackgroundImageId, kBackgroundImage, windowScale);
+        holdsBackgroundImage = editor->getImageById(kBackgroundImageId, 1, false).mData != nullptr;
+    } else {
+        showMissingResources();
+    }
     AttachGraphics(editor);
     log("Layers attached...");
 
@@ -118,17 +134,27 @@ Zoz::~Zoz() {
     if (holdsBackgroundImage) editor->ReleaseBitmapById(kBackgroundImageId);
 }
 
+// No installer puts the data folder in place here: the first start makes it, with banks to
+// begin with in a new patches folder. The log file stays the user's choice.
 void Zoz::openDataFolder() {
     dataFolderPath = platform::DataFolder();
-    // No installer puts the folders in place here; the log file stays the user's choice.
     std::error_code ignored;
-    std::filesystem::create_directories(getPatchesFolderStr(), ignored);
+    const bool newPatchesFolder =
+        std::filesystem::create_directories(getPatchesFolderStr(), ignored);
     logPath = dataFolderPath + kEffectName + " LOG.txt";
     logEnabled = DebuggerOutput::openDebugFile(logPath);
+    if (!newPatchesFolder) return;
+    for (const std::string& problem : StarterBanks::write(getPatchesFolderStr()))
+        log("PATCH LIBRARIAN: starter bank not written: ", problem);
 }
 
+// A first start writes the defaults, so that the settings can be changed from then on.
 void Zoz::readSettings() {
     settingsPath = dataFolderPath + kEffectName + " UI.txt";
+    std::error_code ignored;
+    if (!std::filesystem::exists(settingsPath, ignored) &&
+        !SettingsFile::create(settingsPath, SettingsFile::defaults()))
+        log("DEFAULT SETTINGS: unable to write ", settingsPath);
     settings = SettingsFile::read(settingsPath);
     windowScale =
         SettingsFile::windowScale(SettingsFile::windowSize(settings[SettingsFile::kWindowSize]));
@@ -143,6 +169,21 @@ bool Zoz::writeSettingsFile(const SettingsFile::Lines& lines) {
     if (result != SettingsFile::Rewrite::kWritten) return false;
     settings = lines;
     return true;
+}
+
+// A module copied without the resources beside it would show a black editor: it says where
+// it looked instead, in a font of the system.
+void Zoz::showMissingResources() {
+    const std::string message =
+        std::string(kEffectName) + ": resources not found at " + platform::ResourcesFolder();
+    log(message);
+    editor->AttachPanelBackground(&kNoticeBackground);
+    IText text;
+    snprintf(text.mFont, sizeof text.mFont, "%s", "DejaVu Sans");
+    text.mSize = 16;
+    text.mColor = COLOR_WHITE;
+    editor->AttachControl(new ITextControl(this, IRECT(0, 0, editor->Width(), editor->Height()),
+                                           &text, message.c_str()));
 }
 
 void Zoz::openStoredPorts() {

@@ -17,12 +17,14 @@ inline std::vector<uint8_t> bytesOf(const std::string& s) {
     return {s.begin(), s.end()};
 }
 
-// A plug-in over a data folder of its own. Resources come from `resources` (a missing
+// A plug-in over a data folder of its own, which holds a patches folder (empty unless the test
+// puts banks there) unless firstStart asks for none. Resources come from `resources` (a missing
 // folder when empty), so each test chooses the layout it starts with.
 struct CoreRig : ::testing::Test {
     testsupport::TempFolder temp;
     std::string data = temp.path() + "/data/";
     std::string resources;
+    bool firstStart = false;
 
     std::string settingsPath() const { return data + "Zoz Editor UI.txt"; }
     std::string logPath() const { return data + "Zoz Editor LOG.txt"; }
@@ -43,6 +45,7 @@ struct CoreRig : ::testing::Test {
     }
     // A Zoz, or a test's Plug made from the instance info and args.
     template <typename Plug = Zoz, typename... Args> std::unique_ptr<Plug> start(Args&... args) {
+        if (!firstStart) std::filesystem::create_directories(data + "Patches");
         setenv("ZOZ_DATA_DIR", data.c_str(), 1);
         const std::string from = resources.empty() ? temp.path() + "/no-resources" : resources;
         setenv("ZOZ_RESOURCES_DIR", from.c_str(), 1);

@@ -67,3 +67,23 @@ TEST(SettingsFile, RewriteReplacesAWholeExistingFileOnly) {
     EXPECT_EQ(text(readFile(path)), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 1);
 }
+
+TEST(SettingsFile, CreateMakesOnlyANewWholeFile) {
+    TempFolder temp;
+    const std::string path = temp.path() + "/s.txt";
+    const std::string defaults = "yellow\nnormal\nno\n\n";
+    // A write cut one byte short of the file leaves nothing; at its size it is whole.
+    bool created = true;
+    withFileSizeLimit(long(defaults.size()) - 1,
+                      [&] { created = SettingsFile::create(path, SettingsFile::defaults()); });
+    EXPECT_FALSE(created);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 0);
+    withFileSizeLimit(long(defaults.size()),
+                      [&] { created = SettingsFile::create(path, SettingsFile::defaults()); });
+    EXPECT_TRUE(created);
+    EXPECT_EQ(text(readFile(path)), defaults);
+
+    EXPECT_FALSE(SettingsFile::create(path, {"red", "", "yes", "Out \xC3\xA9", "In"}));
+    EXPECT_EQ(text(readFile(path)), defaults);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 1);
+}

@@ -16,7 +16,7 @@ TEST_F(Startup, SettingsChooseSizeFirstRunAndPorts) {
         int width, height;
         bool firstRun;
     } cases[] = {
-        {nullptr, 1500, 757, false},
+        {nullptr, 1500, 757, true}, // a first start, with the defaults
         {"yellow\nlarge", 1724, 870, false},
         {"phoenix\r\nsmall\r\nno\r\n", 1275, 643, true},
         {"red\n normal\nyes\n\nIn port", 1500, 757, false}, // no Out name: no port
@@ -36,9 +36,10 @@ TEST_F(Startup, SettingsChooseSizeFirstRunAndPorts) {
     }
 }
 
-// Without a data folder: the folder and its "Patches" are made, nothing else, and the debug
-// log stays off without a word on standard output.
+// Without a data folder: the folder is made as a first start makes it, and the debug log stays
+// off without a word on standard output.
 TEST_F(Startup, MakesTheFoldersButNoLog) {
+    firstStart = true;
     testing::internal::CaptureStdout();
     auto plug = start();
     plug.reset();
@@ -46,7 +47,10 @@ TEST_F(Startup, MakesTheFoldersButNoLog) {
     std::vector<std::string> made;
     for (const auto& entry : fs::recursive_directory_iterator(data))
         made.push_back(entry.path().string());
-    EXPECT_EQ(made, std::vector<std::string>{data + "Patches"});
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(made, (std::vector<std::string>{data + "Patches", data + "Patches/Init Multis.vub",
+                                              data + "Patches/Init Patterns.vub",
+                                              data + "Patches/Init Sounds.vub", settingsPath()}));
 }
 
 TEST_F(Startup, ALogFileIsEmptiedAndTakesEveryStageInOrder) {
@@ -60,6 +64,7 @@ TEST_F(Startup, ALogFileIsEmptiedAndTakesEveryStageInOrder) {
         "PATCH LIBRARIAN COMPLETED FILE LOADING...",
         "STARTING USER INTERFACE CONFIGURATION...",
         "USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI",
+        "Zoz Editor: resources not found at " + temp.path() + "/no-resources/",
         "Layers attached...",
         "Control set 1 attached",
         "Librarian menus attached",
