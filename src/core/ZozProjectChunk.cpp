@@ -37,6 +37,15 @@ int stateEnd(const ByteChunk& chunk, int pos, bool full, int storedParams) {
     return at <= chunk.Size() ? int(at) : -1;
 }
 
+// Sleeps in steps until `done` holds; false when the deadline came first.
+template <class Done> bool waitUntil(int64_t deadline, Done done) {
+    while (!done()) {
+        if (platform::NowMillis() >= deadline) return false;
+        platform::SleepMillis(kArrangementPollMillis);
+    }
+    return true;
+}
+
 } // namespace
 
 int Zoz::storedParamCount() const {
@@ -75,6 +84,11 @@ int Zoz::UnserializeState2(ByteChunk* chunk, int pos, bool full) {
         log("PROJECT RECALL: chunk too short");
         return -1;
     }
+    // A job posted before the restore (the start's device-id probe) brings a dump whose parser
+    // would write the synthesizer's values over the restored ones: it ends first.
+    if (!waitUntil(platform::NowMillis() + kArrangementWaitMillis,
+                   [this] { return !messageManager->isRunning(MIDIMessageManager::kJobThread); }))
+        log("PROJECT RECALL: the running request did not end");
     pos += 4; // the version word is not looked at
     double value = 0.0;
     pos = chunk->GetDouble(&value, pos);
@@ -178,23 +192,18 @@ void Zoz::restoreNames() {
 // behind a job that does not end.
 void Zoz::sendArrangementAndWait() {
     const int64_t deadline = platform::NowMillis() + kArrangementWaitMillis;
-    const auto waitStep = [deadline] {
-        if (platform::NowMillis() >= deadline) return false;
-        platform::SleepMillis(kArrangementPollMillis);
-        return true;
+    const auto posted = [this] {
+        return messageManager->postJob(SenderJob::kSendArrangementToDevice, [this](SenderJob& job) {
+            job.dumpOption1 = false;
+            job.dumpOption2 = false;
+            incomingGate = true;
+            arrangementBatch = true;
+            globalFirst = true;
+            arrangementBusy = true;
+        });
     };
-    bool inTime = true;
-    while (!messageManager->postJob(SenderJob::kSendArrangementToDevice, [this](SenderJob& job) {
-        job.dumpOption1 = false;
-        job.dumpOption2 = false;
-        incomingGate = true;
-        arrangementBatch = true;
-        globalFirst = true;
-        arrangementBusy = true;
-    }))
-        if (!(inTime = waitStep())) break;
-    while (inTime && arrangementBusy)
-        inTime = waitStep();
+    const bool inTime =
+        waitUntil(deadline, posted) && waitUntil(deadline, [this] { return !arrangementBusy; });
     if (!inTime) log("PROJECT RECALL: arrangement send timed out");
     incomingGate = false;
     arrangementBatch = false;

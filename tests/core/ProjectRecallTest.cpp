@@ -1,6 +1,7 @@
 // A project reopened with the synthesizer's ports there: they open by name and the arrangement
 // is on its way out before the restore returns; a send that hangs holds the host at most 60 s
 // and never holds its audio. One saved with no port chosen opens, sends and waits for nothing.
+// A request that runs as the project is reopened (the start's probe) answers before it.
 
 #include "tests/core/SendRig.h"
 #include "tests/core/StoredPorts.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 using namespace coretest;
@@ -23,8 +25,8 @@ struct ProjectRecall : StoredPorts {
     bool toPort = true;
 
     // The chunk of a plug-in that opened the peers' ports from its settings, parts 0 and 3
-    // active.
-    ByteChunk savedWithPorts() {
+    // active, after `change`.
+    ByteChunk savedWithPorts(const std::function<void(Zoz&)>& change = {}) {
         writeSettings("yellow\nnormal\nyes\n" + client() + ":in\n" + client("s") + ":out");
         resources = ZOZ_TEST_LAYOUT; // with the device menus
         auto first = start();
@@ -32,6 +34,7 @@ struct ProjectRecall : StoredPorts {
         EXPECT_GT(first->getMIDIInPortIndex(), 0);
         for (int part = 0; part < 16; ++part)
             first->GetParam(kMultiPartStatus + part)->Set(part == 0 || part == 3 ? 1.0 : 0.0);
+        if (change) change(*first);
         ByteChunk chunk;
         first->SerializeState2(&chunk, true);
         writeSettings("yellow\nnormal\nno\n\n");
@@ -110,6 +113,48 @@ TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutBeforeTheRestoreRet
     std::string line;
     EXPECT_TRUE(receiver->ReadLine(&line, 10000));
     waitForIdleJobThread(*plug); // the job may still pause on the fast clock
+}
+
+// The probe's answer is the synthesizer's global dump, which sets the global parameters. When
+// it comes while the project is being reopened, the project's values must win, on the editor
+// and on the wire.
+TEST_F(ProjectRecall, ARequestRunningAsTheProjectIsReopenedAnswersBeforeIt) {
+    auto receiver = peer("receive", "in");
+    auto sender = peer("send", "out", "s");
+    const auto popupTime = [](Zoz& plug) {
+        plug.GetParam(kGlobalPopupTime)->InitInt("Popup Time", 33, 0, 127);
+    };
+    ByteChunk chunk = savedWithPorts(popupTime);
+    auto plug = start<RecordingZoz>(out, toPort);
+    popupTime(*plug);
+    plug->GetParam(kGlobalPopupTime)->Set(0);
+    plug->held = true;
+    ASSERT_TRUE(plug->postJob(SenderJob::kSendDeviceIdEnquiry, {}));
+    while (!plug->holding)
+        std::this_thread::yield();
+    std::vector<uint8_t> answer(207, 0x00);
+    answer[0] = 0xF0, answer[1] = 0x3E, answer[2] = 0x0F, answer[4] = kSysexGlobalDump;
+    answer[44] = 0x50;
+    answer[206] = 0xF7;
+    const std::thread::id host = std::this_thread::get_id();
+    bool answered = false;
+    testsupport::ManualClock clock;
+    clock.SetSleepHook([&](int64_t) {
+        if (std::this_thread::get_id() != host || std::exchange(answered, true)) return;
+        ISysEx message(0, answer.data(), int(answer.size()));
+        plug->ProcessSysEx(&message, true);
+        plug->held = false;
+    });
+    ASSERT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(plug->GetParam(kGlobalPopupTime)->Value(), 33.0);
+    const std::vector<std::vector<uint8_t>> sent = out.bytes();
+    const auto global = std::find_if(sent.begin(), sent.end(), [](const auto& m) {
+        return m.size() == 207 && m[4] == kSysexGlobalDump;
+    });
+    ASSERT_NE(global, sent.end());
+    EXPECT_EQ((*global)[44], 33);
+    waitForIdleJobThread(*plug);
 }
 
 TEST_F(ProjectRecall, AHangingSendEndsTheWaitAtTheBoundAndAudioGoesOn) {
