@@ -84,8 +84,17 @@ struct ArdourSession : CoreRig {
                               << "assert (Session:save_state (\"\", false, false, false, false, "
                                  "false) == 0)\nclose_session ()\nprint (\"saved\")\n";
         std::string output;
-        ASSERT_EQ(testsupport::RunProgram({kArdourLua, script}, &output, 120000, env), 0)
-            << output;
+        int status = 0;
+        // Now and then Ardour loses its JACK server's callbacks while it registers its own ports
+        // (the session's clock ports, before any plug-in is made) and dies; that run is tried
+        // again from the same files.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (open == "create_session") fs::remove_all(session);
+            status = testsupport::RunProgram({kArdourLua, script}, &output, 120000, env);
+            if (status == 0 || output.find("JACK: Cannot callback the server") == std::string::npos)
+                break;
+        }
+        ASSERT_EQ(status, 0) << output;
         ASSERT_NE(output.find("saved\n"), std::string::npos) << output;
     }
     std::string sessionFile() const { return session + "/zoz.ardour"; }
