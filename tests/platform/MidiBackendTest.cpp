@@ -46,10 +46,12 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
     EXPECT_EQ(std::count(ports.destinations.begin(), ports.destinations.end(), port), 0);
     platform::MidiErrors errors(nullptr);
     std::unique_ptr<RtMidiIn> in(platform::NewMidiIn(ports.system, "zoz test", 100, &errors));
+    // Other tests share the server and come and go: only this client's ports are compared.
     std::vector<std::string> listed;
     for (unsigned int i = 0; i < in->getPortCount(); ++i)
-        listed.push_back(in->getPortName(i));
-    EXPECT_EQ(listed, ports.sources);
+        if (in->getPortName(i).rfind(jack_get_client_name(peer), 0) == 0)
+            listed.push_back(in->getPortName(i));
+    EXPECT_EQ(listed, std::vector<std::string>{port});
     EXPECT_FALSE(errors.TakeFailure());
     jack_client_close(peer);
 }
