@@ -494,15 +494,30 @@ Rgb InkOf(const std::string& file, const Palette& pal) {
     return file.rfind("bg-", 0) == 0 ? kWords[1].second : pal.accent;
 }
 
-} // namespace
-
-std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job) {
+const std::map<std::string, const Look*>& LooksByName() {
     static const std::map<std::string, const Look*> looks = [] {
         std::map<std::string, const Look*> byName;
         for (const Look& look : kLooks)
             byName[look.name] = &look;
         return byName;
     }();
+    return looks;
+}
+
+} // namespace
+
+ImageRole RoleOf(const std::string& image) {
+    const auto look = LooksByName().find(image);
+    const DrawFn draw = look == LooksByName().end() ? nullptr : look->second->draw;
+    if (draw == Page || draw == Main || draw == Dialog) return ImageRole::kPanel;
+    if (draw == Envelope || draw == Oscillator || draw == Filter || draw == Model ||
+        draw == Bypass)
+        return ImageRole::kPicture;
+    return draw == Veil ? ImageRole::kVeil : ImageRole::kControl;
+}
+
+std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job) {
+    const auto& looks = LooksByName();
     int w, h;
     art.imageSize(job.name, &w, &h);
     auto painter = std::make_unique<Painter>(w, h);
