@@ -95,11 +95,35 @@ class Generator(unittest.TestCase):
         run, out = self.run_generator()
         self.assertEqual(run.returncode, 0, run.stderr)
 
-    def test_clock_lists_hold_only_note_values_and_whole_bars(self):
+    def test_rows_keep_even_margins_in_their_boxes_and_centre_on_their_tallest_control(self):
+        gen = self.generator()
+        builder = gen.Builder()
+        builder.build()
+        for s in builder.sections:
+            if s["compact"] or s["step"][0]:
+                continue
+            x, y, w, h = s["rect"]
+            for c in builder.controls:
+                if (c.layer in s["layers"] and c.row_top is not None and x <= c.x < x + w
+                        and y <= c.y < y + h):
+                    with self.subTest(s["title"], control=c.name):
+                        self.assertGreaterEqual(c.x - x, 6)
+                        self.assertGreaterEqual(x + w - c.x - c.w, 6)
+        # A menu beside large knobs sits at their middle, its label too.
+        knob, menu = (next(c for c in builder.controls if c.name == name)
+                      for name in ("kGlobalPedalCurve", "kGlobalPedalController"))
+        self.assertEqual(knob.y + knob.h // 2, menu.y + (menu.h + 16) // 2 - 8)
+
+    def generator(self):
+        """The generator module of this test's copy of the tables."""
         sys.path.insert(0, self.dir)
         self.addCleanup(sys.path.remove, self.dir)
+        sys.modules.pop("gen_editor_config", None)
         import gen_editor_config as gen
-        lists = gen.load_lists()
+        return gen
+
+    def test_clock_lists_hold_only_note_values_and_whole_bars(self):
+        lists = self.generator().load_lists()
         clocks = lists["clockedValues"]
         self.assertEqual(len(clocks), 128)
         self.assertEqual(len(set(clocks)), 128)
