@@ -100,12 +100,14 @@ private:
 };
 
 // What one background shows where the editor draws it: a panel hides what was drawn before
-// under it and shows the art's items, a picture covers its place whole, a veil changes
-// nothing.
+// under it and shows the art's items, an inlay shows them, a picture covers its place whole,
+// a veil changes nothing.
 void drawArt(Cover& cover, const ArtBackground& art, const IRECT& at, double scale) {
     switch (RoleOf(art.image)) {
     case ImageRole::kPanel:
         cover.set(at.L, at.T, at.R, at.B, false);
+        break;
+    case ImageRole::kInlay:
         break;
     case ImageRole::kPicture:
         cover.set(at.L, at.T, at.R, at.B);
