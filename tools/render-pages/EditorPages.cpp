@@ -27,7 +27,7 @@ const char* const EditorPages::kSizeNames[3] = {"small", "normal", "large"};
 const double EditorPages::kScales[3] = {0.85, 1.0, 1.15};
 const std::vector<EditorPages::State> EditorPages::kStates = {
     {"multi-global", 0, true, {{kMultiSettings, 1}}},
-    {"multi-part-settings", 0, true, {{kMultiPartSettings + 2, 1}}},
+    {"multi-part-settings", 0, true, {{kMultiSettings, 0}, {kMultiPartSettings + 2, 1}}},
     {"fx-delay-tapdelay", 5, false, {{kEffect1Mode, 4}, {kFX1DelayClocked, 1}, {kEffect2Mode, 9}}},
     {"fx-vocoder-51delay", 5, false, {{kEffect1Mode, 7}, {kEffect2Mode, 11}}},
     {"fx-fivefx-reverb", 5, false, {{kEffect1Mode, 6}, {kEffect2Mode, 8}}},
