@@ -72,7 +72,7 @@ class Generator(unittest.TestCase):
              '"No results - Try another keyword!" runs out of the 270 pixels of kControlDisplayName '
              'at size 1.00'),
             ("a bank name past its list at the small size", "editor.txt",
-             "kPatchSelectionListLower      0 0 0 -        - w=160 h=16",
+             "kPatchSelectionListLower      0 0 0 -        - w=202 h=16",
              "kPatchSelectionListLower      0 0 0 -        - w=130 h=16",
              '"WWWWWWWWWWWWWWWW" runs out of the 130 pixels of kPatchSelectionListLower at size 0.85'),
             ("a title under a control", "multi.txt",
