@@ -468,6 +468,11 @@ class Builder:
                 centre(self.controls[first:], rows)
             if s["spread"]:
                 spread(self.controls[first:], rows, rect, s["legend"])
+            if not s["compact"] and s["step"][0]:
+                # Columns side by side sit in the middle of their box, the gap that ends the
+                # last one shared out on both sides.
+                shift(self.controls[first:], (w - s["repeat"] * s["step"][0] +
+                                              CELL_GAP[False]) // 2)
 
     def add_control(self, fields, where, layer, section, rect, cursor, part):
         kind, name, lo, hi, default, lst, address = fields[:7]
@@ -898,6 +903,14 @@ def centre(controls, rows):
                 if c.label:
                     lx, ly, lw, text = c.label
                     c.label = (lx, ly + dy, lw, text)
+
+
+def shift(controls, dx):
+    for c in controls:
+        c.x, c.cell = c.x + dx, (c.cell[0] + dx, c.cell[1])
+        if c.label:
+            lx, ly, lw, text = c.label
+            c.label = (lx + dx, ly, lw, text)
 
 
 def spread(controls, rows, rect, legend):

@@ -102,15 +102,15 @@ class Generator(unittest.TestCase):
         builder = gen.Builder()
         builder.build()
         for s in builder.sections:
-            if s["compact"] or s["step"][0]:
+            if s["compact"]:
                 continue
             x, y, w, h = s["rect"]
             for c in builder.controls:
                 if (c.layer in s["layers"] and c.row_top is not None and x <= c.x < x + w
                         and y <= c.y < y + h):
                     with self.subTest(s["title"], control=c.name):
-                        self.assertGreaterEqual(c.x - x, 6)
-                        self.assertGreaterEqual(x + w - c.x - c.w, 6)
+                        self.assertGreaterEqual(c.x - x, 4)
+                        self.assertGreaterEqual(x + w - c.x - c.w, 4)
         # A menu beside large knobs sits at their middle, its label too.
         knob, menu = (next(c for c in builder.controls if c.name == name)
                       for name in ("kGlobalPedalCurve", "kGlobalPedalController"))
