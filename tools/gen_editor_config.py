@@ -330,7 +330,13 @@ DEFAULT_IMAGES = {"knob": "IKNOBROTATERCONTROL_ID2", "sknob": "IKNOBROTATERCONTR
                   "cc": "IKNOBROTATERCONTROL_ID3", "ccbutton": "BTN_SMALL_LED_SM_ID"}
 
 
-def knob_image(kind, count):
+# The large knob, for sections with room: one strip for every count of values.
+LARGE_KNOB = "IKNOBROTATERCONTROL_ID2FC"
+
+
+def knob_image(kind, count, large):
+    if kind == "knob" and large:
+        return LARGE_KNOB
     if kind == "knob" and count in KNOB_STRIPS:
         return "IKNOBROTATERCONTROL_ID%d" % count
     return DEFAULT_IMAGES[kind]
@@ -423,6 +429,7 @@ class Builder:
                    "compact": "compact" in options, "pad": int(options.get("pad", 0)),
                    "cw": options.get("cw"), "legend": options.get("legend"),
                    "spread": "spread" in options, "art": options.get("art"),
+                   "large": "large" in options,
                    "untitled": "untitled" in options}
         if not (0 <= int(x) and 0 <= int(y) and int(x) + int(w) <= EDITOR_W
                 and int(y) + int(h) <= EDITOR_H):
@@ -449,13 +456,23 @@ class Builder:
             rect = (x0 + dx, y0 + dy, s["step"][0] or w, s["step"][1] or h)
             if rect[0] + rect[2] > x0 + w or rect[1] + rect[3] > y0 + h:
                 fail(s["where"], "repetition %d of %s lies outside it" % (r, s["title"]))
-            cursor = [rect[0], rect[1] + s["pad"], 0, []]  # x, y, row height, rows done
+            # Rows start a cell's gap inside a drawn box, as far from its edge as they end
+            # (columns side by side share the box: their cells meet).
+            start = rect[0] + (0 if s["compact"] or s["step"][0] else CELL_GAP[False])
+            cursor = [start, rect[1] + s["pad"], 0, [], start]  # x, y, row height, rows, start
             first = len(self.controls)
             for where, line in s["rows"]:
                 self.add_control(fill(line, r, r + 1).split(), where, layer, s, rect, cursor, p)
+            rows = cursor[3] + [(cursor[1], cursor[2], cursor[0])]
+            if not s["compact"]:
+                centre(self.controls[first:], rows)
             if s["spread"]:
-                spread(self.controls[first:], cursor[3] + [(cursor[1], cursor[2], cursor[0])],
-                       rect, s["legend"])
+                spread(self.controls[first:], rows, rect, s["legend"])
+            if not s["compact"] and s["step"][0]:
+                # Columns side by side sit in the middle of their box, the gap that ends the
+                # last one shared out on both sides.
+                shift(self.controls[first:], (w - s["repeat"] * s["step"][0] +
+                                              CELL_GAP[False]) // 2)
 
     def add_control(self, fields, where, layer, section, rect, cursor, part):
         kind, name, lo, hi, default, lst, address = fields[:7]
@@ -491,7 +508,7 @@ class Builder:
                 fail(where, "list %s has %d entries for %d values" %
                      (lst, len(self.lists[lst]), hi - lo + 1))
         if kind in ("knob", "sknob", "range", "cc") and image is None:
-            image = knob_image(kind, hi - lo + 1)
+            image = knob_image(kind, hi - lo + 1, section["large"])
         if kind == "toggle" and address.startswith("fx"):
             image = image or "BTN_SMALL_LED_SM_ID"
         image = image or DEFAULT_IMAGES.get(kind)
@@ -522,9 +539,9 @@ class Builder:
                 x, y = (int(v) for v in c["extras"]["at"].split(","))
             else:
                 full = cursor[0] + cw > rect[0] + rect[2] or "nl" in c["extras"]
-                if full and cursor[0] > rect[0]:
+                if full and cursor[0] > cursor[4]:
                     cursor[3].append((cursor[1], cursor[2], cursor[0]))
-                    cursor[0], cursor[1], cursor[2] = rect[0], cursor[1] + cursor[2], 0
+                    cursor[0], cursor[1], cursor[2] = cursor[4], cursor[1] + cursor[2], 0
                 x = cursor[0] + (cw - w - CELL_GAP[section["compact"]]) // 2
                 y = row_top = cursor[1]
                 cursor[0] += cw
@@ -547,8 +564,11 @@ class Builder:
             self.controls.append(control)
             placed.append(control)
         main = placed[-1]
+        # join=1: spread keeps the control beside the one before it, as one group.
+        cluster = self.controls[-len(placed) - 1].cluster if "join" in extras else []
+        cluster += placed
         for c in placed:
-            c.group_of = placed
+            c.group_of, c.cluster = placed, cluster
         text = extras.get("label", art_label(name, main.heading)).replace("_", " ")
         if section["legend"]:
             # The first repetition's rows are named once, at the row's height left of them.
@@ -868,6 +888,31 @@ class Builder:
             stack += reversed(layer.children)
 
 
+def centre(controls, rows):
+    """Centres each control group with its label on the height of its row, so that a menu
+    beside knobs sits at their middle."""
+    for top, height, _ in rows:
+        groups = []
+        for c in controls:
+            if c.row_top == top and not any(g is c.group_of for g in groups):
+                groups.append(c.group_of)
+        for group in groups:
+            dy = (height - (max(g.y + g.h for g in group) - top + 16)) // 2
+            for c in group if dy > 0 else []:
+                c.y += dy
+                if c.label:
+                    lx, ly, lw, text = c.label
+                    c.label = (lx, ly + dy, lw, text)
+
+
+def shift(controls, dx):
+    for c in controls:
+        c.x, c.cell = c.x + dx, (c.cell[0] + dx, c.cell[1])
+        if c.label:
+            lx, ly, lw, text = c.label
+            c.label = (lx + dx, ly, lw, text)
+
+
 def spread(controls, rows, rect, legend):
     """Spreads a section's flowing rows over its whole rectangle: the room right of a row is
     shared out evenly around the row's groups (a table row's controls stay together), and the
@@ -883,7 +928,7 @@ def spread(controls, rows, rect, legend):
         for c in controls:
             if c.row_top != top:
                 continue
-            group = next((g for g in groups if g[0].group_of is c.group_of), None)
+            group = next((g for g in groups if g[0].cluster is c.cluster), None)
             if group is None:
                 groups.append([c])
             else:

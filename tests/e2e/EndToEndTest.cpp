@@ -58,7 +58,7 @@ const Configuration kConfigurations[] = {
     {"Session", ZOZ_SESSION_RESOURCES,
      {sessionlayout::kCutoffKnob.x + 13, sessionlayout::kCutoffKnob.y + 14},
      {sessionlayout::kDatatype.x + 27, sessionlayout::kDatatype.y + 8}},
-    {"Product", ZOZ_PRODUCT_RESOURCES, {214, 120}, {1318, 233}},
+    {"Product", ZOZ_PRODUCT_RESOURCES, {234, 136}, {276, 132}},
 };
 
 void PrintTo(const Configuration& c, std::ostream* out) {

@@ -274,7 +274,7 @@ TEST(EditorConfigWalk, ReadsWithoutComplaintsEveryLayerViewAndKeptControl) {
         EXPECT_EQ(layer->getId(), l->id) << l->name;
     }
     ASSERT_NE(editor().manager.getLibrarianView(), nullptr);
-    EXPECT_EQ(editor().manager.getLibrarianView()->GetRECT(), IRECT(240, 212, 1276, 710));
+    EXPECT_EQ(editor().manager.getLibrarianView()->GetRECT(), IRECT(196, 212, 1232, 710));
     EXPECT_EQ(editor().viewParam, kLibrarianArea);
     for (const std::string& name : names(kKeptControls)) {
         const ControlAction* record = editor().record(parameterId(name));

@@ -201,6 +201,10 @@ bool exclusive(const LayoutLayer* parent, const LayoutLayer* a, const LayoutLaye
     if (parent->name == "multiPage")
         return a->name.rfind("multiModeSettingsPage", 0) == 0 &&
                b->name.rfind("multiModeSettingsPage", 0) == 0;
+    // The category filter, or in the search view the search text.
+    if (parent->name == "librarianPage")
+        return (a->name == "categoryLimit" && b->name == "searchField") ||
+               (a->name == "searchField" && b->name == "categoryLimit");
     const bool partCopy = parent->parent && parent->parent->copies;
     return partCopy && (zoneGroup(a->id) == zoneGroup(b->id) ||
                         delayZoneBesideOtherEffect(a, b) || delayZoneBesideOtherEffect(b, a));

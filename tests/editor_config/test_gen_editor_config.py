@@ -54,10 +54,10 @@ class Generator(unittest.TestCase):
              "unknown parameter kOscillator1Detuna"),
             ("an unknown image", "editor.txt", "ID_RANDOMIZE", "ID_RANDOMISE",
              "unknown image ID_RANDOMISE"),
-            ("a control off its section", "sound.txt", "[Mixer oscPart 196 468 1290 178 group",
+            ("a control off its section", "sound.txt", "[Mixer oscPart 196 468 1290 208 group",
              "[Mixer oscPart 196 468 1290 30 group", "kOscillator1Level does not fit section Mixer"),
-            ("a section off the editor", "sound.txt", "[Mixer oscPart 196 468 1290 178 group",
-             "[Mixer oscPart 196 700 1290 178 group", "section Mixer lies outside the editor"),
+            ("a section off the editor", "sound.txt", "[Mixer oscPart 196 468 1290 208 group",
+             "[Mixer oscPart 196 700 1290 208 group", "section Mixer lies outside the editor"),
             ("a list too short for its reader", "lists.txt", "tapPan: Left | Centre | Right",
              "tapPan: Left | Right", "list tapPan has 2 entries for 3 values"),
             ("a message value below 0", "sound.txt", "kOscillator1Detune       0 127",
@@ -72,11 +72,13 @@ class Generator(unittest.TestCase):
              '"No results - Try another keyword!" runs out of the 270 pixels of kControlDisplayName '
              'at size 1.00'),
             ("a bank name past its list at the small size", "editor.txt",
-             "kPatchSelectionListLower      0 0 0 -        - w=160 h=16",
+             "kPatchSelectionListLower      0 0 0 -        - w=202 h=16",
              "kPatchSelectionListLower      0 0 0 -        - w=130 h=16",
              '"WWWWWWWWWWWWWWWW" runs out of the 130 pixels of kPatchSelectionListLower at size 0.85'),
-            ("a title under a control", "sound.txt", "group=LFOs pad=14 spread]", "group=LFOs]",
-             "the title LFO 1 lies under kLFO1Fade"),
+            ("a title under a control", "multi.txt",
+             "[Input multiModeSettingsPage2 1188 556 304 188 group=Global cw=88 large pad=12 spread]",
+             "[Input multiModeSettingsPage2 1188 556 304 188 group=Global cw=88 large]",
+             "the title Input lies under kGlobalMixInputTo"),
             ("a label under a control", "editor.txt", "BTN_SEE_ABOUT_ID at=720,48",
              "BTN_SEE_ABOUT_ID at=700,60", '"Filters" lies under kDisplayAboutWindow'),
         ]
@@ -95,11 +97,35 @@ class Generator(unittest.TestCase):
         run, out = self.run_generator()
         self.assertEqual(run.returncode, 0, run.stderr)
 
-    def test_clock_lists_hold_only_note_values_and_whole_bars(self):
+    def test_rows_keep_even_margins_in_their_boxes_and_centre_on_their_tallest_control(self):
+        gen = self.generator()
+        builder = gen.Builder()
+        builder.build()
+        for s in builder.sections:
+            if s["compact"]:
+                continue
+            x, y, w, h = s["rect"]
+            for c in builder.controls:
+                if (c.layer in s["layers"] and c.row_top is not None and x <= c.x < x + w
+                        and y <= c.y < y + h):
+                    with self.subTest(s["title"], control=c.name):
+                        self.assertGreaterEqual(c.x - x, 4)
+                        self.assertGreaterEqual(x + w - c.x - c.w, 4)
+        # A menu beside large knobs sits at their middle, its label too.
+        knob, menu = (next(c for c in builder.controls if c.name == name)
+                      for name in ("kGlobalPedalCurve", "kGlobalPedalController"))
+        self.assertEqual(knob.y + knob.h // 2, menu.y + (menu.h + 16) // 2 - 8)
+
+    def generator(self):
+        """The generator module of this test's copy of the tables."""
         sys.path.insert(0, self.dir)
         self.addCleanup(sys.path.remove, self.dir)
+        sys.modules.pop("gen_editor_config", None)
         import gen_editor_config as gen
-        lists = gen.load_lists()
+        return gen
+
+    def test_clock_lists_hold_only_note_values_and_whole_bars(self):
+        lists = self.generator().load_lists()
         clocks = lists["clockedValues"]
         self.assertEqual(len(clocks), 128)
         self.assertEqual(len(set(clocks)), 128)

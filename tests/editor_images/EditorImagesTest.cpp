@@ -13,9 +13,6 @@ using namespace editorimages;
 
 namespace {
 
-const std::set<std::string> kVeils = {"PROGRESS_INDICATOR_ID", "PATTERN_OVERLAYER_ID",
-                                      "BG_FX1OVERLAYER", "BG_FX2OVERLAYER"};
-
 // Frame k of an image (0-based) as x, y, w, h.
 struct Frame {
     int x, y, w, h;
@@ -135,7 +132,8 @@ TEST(EditorImagesInk, LabelsLeaveTextBackgroundsAreOpaqueKnobCornersClear) {
         backgrounds.insert(background.image);
     EachRow([&](const std::string& name, const std::string& file) {
         RAST_IBitmap* b = Image(file);
-        if (backgrounds.count(name) && !kVeils.count(name)) {
+        const ImageRole role = RoleOf(name);
+        if (backgrounds.count(name) && role != ImageRole::kVeil && role != ImageRole::kInlay) {
             int clear = 0;
             for (int y = 0; y < b->getHeight(); ++y)
                 for (int x = 0; x < b->getWidth(); ++x)

@@ -18,6 +18,7 @@ const Rgb kBodyOff{66, 69, 74}, kTextOff{184, 188, 194}, kBodyOn{224, 227, 232},
     kTextOn{20, 20, 22}, kShine{104, 108, 114};
 // The knob pointer, far lighter than the cap under it.
 const Rgb kPointer{250, 250, 250};
+const Rgb kBezel{150, 154, 160}, kChip{200, 196, 186};
 
 struct Context {
     const ArtFile& art;
@@ -81,8 +82,11 @@ void Led(Context& c) {
     for (int f = 0; f < c.frames; ++f) {
         const float cx = c.x0(f) + c.fw / 2, cy = c.y0(f) + c.fh / 2, r = c.fw / 2.0f - 1.0f;
         const bool on = (f > 0) != inverse;
+        // A dark rim for light panels inside a light bezel for dark ones: an LED that is off
+        // still shows where it is.
         c.p.disc(cx, cy, r, kEdge);
-        c.p.disc(cx, cy, r - 1.0f, on ? lit : dark);
+        c.p.disc(cx, cy, r - 1.0f, kBezel);
+        c.p.disc(cx, cy, r - 2.0f, on ? lit : dark);
         c.p.disc(cx - r / 3, cy - r / 3, r / 3, kWhite, on ? 0.7f : 0.15f);
     }
 }
@@ -141,6 +145,9 @@ void Icon(Context& c) {
     for (int f = 0; f < c.frames; ++f) {
         const bool on = f > 0;
         if (!bare) Body(c.p, c.x0(f), c.y0(f), c.fw, c.fh, on);
+        // A dark symbol sits on a light chip, so that it reads on the dark panels too.
+        if (bare && c.ink.r + c.ink.g + c.ink.b < 3 * 96)
+            c.p.roundRect(c.x0(f), c.y0(f), c.fw, c.fh, 3, kChip, on ? 0.9f : 0.5f);
         if (bare)
             Glyph(c, f, c.ink, on ? 1.0f : 0.5f);
         else
@@ -150,7 +157,6 @@ void Icon(Context& c) {
 
 // A knob strip: frame k points at -135 + 270 k / (N - 1) degrees, its value arc lit up to it.
 void Knob(Context& c) {
-    const Rgb arcColour = c.variant[0] ? Rgb{255, 150, 56} : c.pal.accent;
     const float r = c.fw / 2.0f - 1.0f;
     for (int k = 0; k < c.frames; ++k) {
         const float cx = float(c.fw / 2), cy = float(c.y0(k) + c.fh / 2);
@@ -160,7 +166,7 @@ void Knob(Context& c) {
         p.disc(cx, cy, r, {150, 154, 160});
         p.disc(cx, cy + 1, r - 1, {38, 40, 44});
         p.arc(cx, cy, r - 3.0f, r - 1.0f, kKnobStart, kKnobStart + kKnobSweep, {20, 21, 24});
-        if (k > 0) p.arc(cx, cy, r - 3.0f, r - 1.0f, kKnobStart, angle, arcColour);
+        if (k > 0) p.arc(cx, cy, r - 3.0f, r - 1.0f, kKnobStart, angle, c.pal.accent);
         p.disc(cx, cy, r - 4, {64, 67, 72});
         p.disc(cx, cy - 2, r - 7, {88, 92, 98}, 0.6f);
         const float s = std::sin(angle), co = -std::cos(angle), in = 2.0f, out = r - 4.5f;
@@ -267,6 +273,11 @@ void Items(Context& c) {
 
 void Page(Context& c) {
     Panel(c.p, c.pal, c.pal.panelTop, c.pal.panelBottom);
+    Items(c);
+}
+
+// A field of its own on the page below, with no ground.
+void Inlay(Context& c) {
     Items(c);
 }
 
@@ -427,7 +438,7 @@ const Look kLooks[] = {
     {"BG_ABOUT_ID", Dialog, "about"}, {"BTN_EXIT_ABOUT_ID", Plate, "Close"},
     {"BTN_SEE_ABOUT_ID", Plate, "i"}, {"BG_FX1OVERLAYER", Veil, ""},
     {"BG_FX2OVERLAYER", Veil, ""},
-    {"IKNOBROTATERCONTROL_ID2", Knob, ""}, {"IKNOBROTATERCONTROL_ID2FC", Knob, "cutoff"},
+    {"IKNOBROTATERCONTROL_ID2", Knob, ""}, {"IKNOBROTATERCONTROL_ID2FC", Knob, ""},
     {"IKNOBROTATERCONTROL_ID49", Knob, ""}, {"IKNOBROTATERCONTROL_ID97", Knob, ""},
     {"IKNOBROTATERCONTROL_ID4", Knob, ""}, {"IKNOBROTATERCONTROL_ID5", Knob, ""},
     {"IKNOBROTATERCONTROL_ID6", Knob, ""}, {"IKNOBROTATERCONTROL_ID7", Knob, ""},
@@ -457,9 +468,9 @@ const Look kLooks[] = {
     {"BTN_MULTISETTINGS_ID", Icon, "dots"}, {"BTN_MULTIMODE_LED_PROTECT_ID", Veil, ""},
     {"LED_MIXER_MIDI_LARGE_ID", Led, "pink"}, {"BG_FIRST_RUN_ID", Dialog, "first"},
     {"BTN_EXIT_FIRST_RUN_ID", Plate, "OK"}, {"BTN_OFFON_ID", Toggle, "Off|On"},
-    {"BG_ID_CATEGORY_FILTER", Page, ""}, {"BG_ID_MIDI_FILTERS", Dialog, "filters"},
+    {"BG_ID_CATEGORY_FILTER", Inlay, ""}, {"BG_ID_MIDI_FILTERS", Dialog, "filters"},
     {"BTN_CHECKBOX_ID", Icon, "check"}, {"BTN_SMALL_LED_SM_ID", Led, "green"},
-    {"BUTTON_BANK_SEARCH_ID", Toggle, "Search"}, {"BG_SEARCH_FIELD_ID", Page, ""},
+    {"BUTTON_BANK_SEARCH_ID", Toggle, "Search"}, {"BG_SEARCH_FIELD_ID", Inlay, ""},
     {"BG_PATCH_CONFLICT_ID", Dialog, "conflict"}, {"BUTTON_BANK_OVERWRITE_ID", Plate, "Save"},
     // The colour schemes' names.
     {"MAIN_BG_ID", Main, ""}, {"MULTI_SETTINGS_BG_ID", Page, ""},
@@ -494,15 +505,31 @@ Rgb InkOf(const std::string& file, const Palette& pal) {
     return file.rfind("bg-", 0) == 0 ? kWords[1].second : pal.accent;
 }
 
-} // namespace
-
-std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job) {
+const std::map<std::string, const Look*>& LooksByName() {
     static const std::map<std::string, const Look*> looks = [] {
         std::map<std::string, const Look*> byName;
         for (const Look& look : kLooks)
             byName[look.name] = &look;
         return byName;
     }();
+    return looks;
+}
+
+} // namespace
+
+ImageRole RoleOf(const std::string& image) {
+    const auto look = LooksByName().find(image);
+    const DrawFn draw = look == LooksByName().end() ? nullptr : look->second->draw;
+    if (draw == Page || draw == Main || draw == Dialog) return ImageRole::kPanel;
+    if (draw == Inlay) return ImageRole::kInlay;
+    if (draw == Envelope || draw == Oscillator || draw == Filter || draw == Model ||
+        draw == Bypass)
+        return ImageRole::kPicture;
+    return draw == Veil ? ImageRole::kVeil : ImageRole::kControl;
+}
+
+std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job) {
+    const auto& looks = LooksByName();
     int w, h;
     art.imageSize(job.name, &w, &h);
     auto painter = std::make_unique<Painter>(w, h);

@@ -24,6 +24,13 @@ struct IRect {
 // The tab at a section box's top right that holds its title.
 IRect TitleTab(const ArtItem& frame);
 
+// How an image stands where it is shown: a panel paints over what lies under it and carries
+// the art file's items; an inlay carries them with no ground; a picture (an envelope, oscillator or filter diagram, the model plate,
+// the effect panel that says no effect is chosen) is content of its own; a veil lets what lies
+// under it show through; the rest are the faces of controls.
+enum class ImageRole { kPanel, kInlay, kPicture, kVeil, kControl };
+ImageRole RoleOf(const std::string& image);
+
 // Draws the file at its art size (frame size times frames, buttons across them), in
 // straight alpha.
 std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job);

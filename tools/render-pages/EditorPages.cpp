@@ -1,14 +1,21 @@
 #include "tools/render-pages/EditorPages.h"
 
+#include "kit/effect/BitmapStorage.h"
+#include "kit/effect/ControlLayer.h"
+#include "kit/effect/IBitmapControl.h"
 #include "platform/view/HeadlessView.h"
 #include "src/core/Zoz.h"
 #include "src/core/ZozDialogs.h"
+#include "src/uiconfig/ImageTable.h"
 #include "src/uiconfig/ParameterIds.h"
+#include "tools/render-images/ArtFile.h"
+#include "tools/render-images/Looks.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 
 const char* const EditorPages::kTabNames[kTabs] = {"multi",      "librarian", "oscillators",
@@ -20,7 +27,7 @@ const char* const EditorPages::kSizeNames[3] = {"small", "normal", "large"};
 const double EditorPages::kScales[3] = {0.85, 1.0, 1.15};
 const std::vector<EditorPages::State> EditorPages::kStates = {
     {"multi-global", 0, true, {{kMultiSettings, 1}}},
-    {"multi-part-settings", 0, true, {{kMultiPartSettings + 2, 1}}},
+    {"multi-part-settings", 0, true, {{kMultiSettings, 0}, {kMultiPartSettings + 2, 1}}},
     {"fx-delay-tapdelay", 5, false, {{kEffect1Mode, 4}, {kFX1DelayClocked, 1}, {kEffect2Mode, 9}}},
     {"fx-vocoder-51delay", 5, false, {{kEffect1Mode, 7}, {kEffect2Mode, 11}}},
     {"fx-fivefx-reverb", 5, false, {{kEffect1Mode, 6}, {kEffect2Mode, 8}}},
@@ -44,21 +51,103 @@ void click(platform::HeadlessView& view, int x, int y) {
     view.Send(e);
 }
 
-int channel(uint32_t pixel, int k) {
-    return int(pixel >> (8 * (k + 1)) & 0xFF);
+// The image table's id of an image name in a colour scheme, -1 for none.
+int imageId(const std::string& name, int scheme) {
+    for (const CommonImageRow& row : kCommonImages)
+        if (name == row.name) return row.id;
+    for (const SchemeImageRow& row : kSchemeImages)
+        if (name == row.name) return row.ids[scheme];
+    return -1;
 }
 
-bool differs(uint32_t a, uint32_t b) {
-    for (int k = 0; k < 3; ++k)
-        if (std::abs(channel(a, k) - channel(b, k)) > 12) return true;
-    return false;
+// The page frame as a grid of pixels, each covered or not.
+class Cover {
+public:
+    Cover(int left, int top, int w, int h)
+        : m_left(left), m_top(top), m_w(w), m_h(h), m_on(size_t(w) * h) {}
+
+    void set(int l, int t, int r, int b, bool on = true) {
+        for (int y = std::max(t, m_top); y < std::min(b, m_top + m_h); ++y)
+            for (int x = std::max(l, m_left); x < std::min(r, m_left + m_w); ++x)
+                m_on[size_t(y - m_top) * m_w + x - m_left] = on;
+    }
+
+    // The share of the frame that lies within reach (in both directions) of a covered pixel.
+    double share(int reach) const {
+        // Within reach along the row, then along the column: running sums over the windows.
+        std::vector<bool> near(m_on.size());
+        std::vector<int> sum(std::max(m_w, m_h) + 1);
+        for (int y = 0; y < m_h; ++y) {
+            for (int x = 0; x < m_w; ++x) sum[x + 1] = sum[x] + at(x, y);
+            for (int x = 0; x < m_w; ++x)
+                near[size_t(y) * m_w + x] =
+                    sum[std::min(m_w, x + reach + 1)] > sum[std::max(0, x - reach)];
+        }
+        size_t covered = 0;
+        for (int x = 0; x < m_w; ++x) {
+            for (int y = 0; y < m_h; ++y) sum[y + 1] = sum[y] + near[size_t(y) * m_w + x];
+            for (int y = 0; y < m_h; ++y)
+                covered += sum[std::min(m_h, y + reach + 1)] > sum[std::max(0, y - reach)];
+        }
+        return m_on.empty() ? 0.0 : double(covered) / m_on.size();
+    }
+
+private:
+    bool at(int x, int y) const { return m_on[size_t(y) * m_w + x]; }
+
+    int m_left, m_top, m_w, m_h;
+    std::vector<bool> m_on;
+};
+
+// What one background shows where the editor draws it: a panel hides what was drawn before
+// under it and shows the art's items, an inlay shows them, a picture covers its place whole,
+// a veil changes nothing.
+void drawArt(Cover& cover, const ArtBackground& art, const IRECT& at, double scale) {
+    switch (RoleOf(art.image)) {
+    case ImageRole::kPanel:
+        cover.set(at.L, at.T, at.R, at.B, false);
+        break;
+    case ImageRole::kInlay:
+        break;
+    case ImageRole::kPicture:
+        cover.set(at.L, at.T, at.R, at.B);
+        return;
+    default:
+        return;
+    }
+    const auto add = [&](int x, int y, int w, int h) {
+        cover.set(at.L + int(x * scale), at.T + int(y * scale), at.L + int((x + w) * scale),
+                  at.T + int((y + h) * scale));
+    };
+    for (const ArtItem& item : art.items) {
+        switch (item.kind) {
+        case ArtItem::kFrame:
+            if (!item.text.empty()) {
+                const IRect tab = TitleTab(item);
+                add(tab.x, tab.y, tab.w, tab.h);
+            }
+            break;
+        case ArtItem::kArea:
+            break;
+        case ArtItem::kLabel: {
+            // The text itself, centred in its box.
+            const int w = std::min(item.w, Painter::textWidth(item.text, kLabelSize, false));
+            add(item.x + (item.w - w) / 2, item.y, w, item.h);
+            break;
+        }
+        case ArtItem::kField:
+        case ArtItem::kMenu:
+            add(item.x, item.y, item.w, item.h);
+            break;
+        }
+    }
 }
 
 } // namespace
 
 EditorPages::EditorPages(const std::string& resources, const std::string& dataFolder, int scheme,
                          int size)
-    : m_scale(kScales[size]) {
+    : m_scheme(scheme), m_scale(kScales[size]) {
     static const bool dialogs = (ZozRegisterDialogResources(), true);
     (void)dialogs;
     std::filesystem::create_directories(dataFolder);
@@ -110,45 +199,39 @@ EditorFrame EditorPages::set(int paramIdx, double value, bool edit) {
     return frame();
 }
 
-double PageCoverage(const EditorFrame& frame, double scale) {
-    const int left = int(kPageX * scale), top = int(kPageY * scale);
-    const int width = std::min(int(kPageW * scale), frame.width - left);
-    const int height = std::min(int(kPageH * scale), frame.height - top);
-    if (width <= 0 || height <= 0) return 0.0;
-    auto at = [&](int x, int y) { return frame.pixels[size_t(y) * frame.width + x]; };
-    // The page behind the controls changes only from row to row: in each row, the middle
-    // colour of a few pixels at its two edges, where no control sits.
-    auto brightness = [](uint32_t p) { return channel(p, 0) + channel(p, 1) + channel(p, 2); };
-    std::vector<uint32_t> page(height);
-    for (int y = 0; y < height; ++y) {
-        std::vector<uint32_t> edge;
-        for (int d = 1; d <= 3; ++d)
-            edge.insert(edge.end(), {at(left + d, top + y), at(left + width - 1 - d, top + y)});
-        std::nth_element(edge.begin(), edge.begin() + 3, edge.end(),
-                         [&](uint32_t a, uint32_t b) { return brightness(a) < brightness(b); });
-        page[y] = edge[3];
-    }
-    // A cell counts when what differs spreads over three rows and three columns: a caption or
-    // a control does, a frame line does not.
-    const int kCell = int(32 * scale);
-    int cells = 0, covered = 0;
-    for (int cy = 0; cy + kCell <= height; cy += kCell)
-        for (int cx = 0; cx + kCell <= width; cx += kCell) {
-            int rows = 0, columns = 0;
-            for (int y = cy; y < cy + kCell; ++y) {
-                bool any = false;
-                for (int x = cx; x < cx + kCell && !any; ++x)
-                    any = differs(at(left + x, top + y), page[y]);
-                rows += any;
-            }
-            for (int x = cx; x < cx + kCell; ++x) {
-                bool any = false;
-                for (int y = cy; y < cy + kCell && !any; ++y)
-                    any = differs(at(left + x, top + y), page[y]);
-                columns += any;
-            }
-            ++cells;
-            covered += rows >= 3 && columns >= 3;
+double EditorPages::coverage(const ArtFile& art) const {
+    const int left = int(kPageX * m_scale), top = int(kPageY * m_scale);
+    Cover cover(left, top, int(kPageW * m_scale), int(kPageH * m_scale));
+    // A background is known by the bitmap the cache holds for its image and by its place.
+    const auto drawBackground = [&](const IBitmapControl& background) {
+        const IRECT& at = background.GetRECT();
+        for (const ArtBackground& b : art.backgrounds) {
+            const int id = imageId(b.image, m_scheme);
+            if (id >= 0 && BitmapStorage::Instance().Find(id) == background.GetIBitmap().mData &&
+                int(b.x * m_scale) == at.L && int(b.y * m_scale) == at.T)
+                drawArt(cover, b, at, m_scale);
         }
-    return cells ? double(covered) / cells : 0.0;
+    };
+    // Drawn as the editor draws: the controls of the top level and of every shown layer.
+    const auto addControl = [&](const IControl& control) {
+        if (control.IsHidden()) return;
+        const auto* bitmap = dynamic_cast<const IBitmapControl*>(&control);
+        if (bitmap && control.ParamIdx() < 0) {
+            drawBackground(*bitmap);
+            return;
+        }
+        const IRECT& r = control.GetRECT();
+        cover.set(r.L, r.T, r.R, r.B);
+    };
+    const std::function<void(const ControlLayer&)> addLayer = [&](const ControlLayer& layer) {
+        if (layer.isVisible())
+            for (int i = 0; i < layer.getControls().GetSize(); ++i)
+                addControl(*layer.getControls().Get(i));
+        for (int i = 0; i < layer.getChildren().GetSize(); ++i)
+            addLayer(*layer.getChildren().Get(i));
+    };
+    IGraphics* graphics = m_plug->GetGUI();
+    for (int i = 0; i < graphics->NControls(); ++i) addControl(*graphics->GetControl(i));
+    for (int i = 0; i < graphics->NLayers(); ++i) addLayer(*graphics->GetLayer(i));
+    return cover.share(int(16 * m_scale));
 }

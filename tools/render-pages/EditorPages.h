@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+struct ArtFile;
 class Zoz;
 namespace platform {
 class HeadlessView;
@@ -27,6 +28,8 @@ public:
     static const char* const kSchemeNames[5]; // as the settings file spells them
     static const char* const kSizeNames[3];
     static const double kScales[3];
+    // The least share of its frame that controls and captions cover on every page.
+    static constexpr double kCoverageFloor = 0.6;
 
     // size: 0 small, 1 normal, 2 large. The data folder is made when missing.
     EditorPages(const std::string& resources, const std::string& dataFolder, int scheme,
@@ -44,6 +47,14 @@ public:
     // the synthesizer does (nothing is sent, the part's pages follow), shows it on its
     // controls and lets the editor redraw.
     EditorFrame set(int paramIdx, double value, bool edit);
+    // The share, 0 to 1, of the page frame (right of the part buttons, below the top bar) that
+    // controls and captions cover, from what the editor draws now and in its order: the
+    // rectangles of its visible controls, and on each background the labels, section titles
+    // and value fields that the art draws into it (a page's background hides what lies under
+    // it; a diagram or a notice covers its place). Colours play no part. A pixel counts when
+    // something covered lies within 16 pixels of it at the normal size (half a knob and its
+    // gap), so that controls at a musician's spacing fill their rows.
+    double coverage(const ArtFile& art) const;
 
     // Further pages: the tab to show and the settings that lead to them.
     struct State {
@@ -57,11 +68,6 @@ public:
 private:
     std::unique_ptr<Zoz> m_plug;
     platform::HeadlessView* m_view = nullptr;
+    int m_scheme;
     double m_scale;
 };
-
-// The share, 0 to 1, of the page area (right of the part buttons, below the top bar) that
-// controls and captions cover: the area is cut into cells of 32 x 32 pixels at the normal size (a knob and its gap),
-// and a cell counts when what differs from the plain page behind it spreads over three rows
-// and three columns (a section's frame line alone does not fill a cell).
-double PageCoverage(const EditorFrame& frame, double scale);

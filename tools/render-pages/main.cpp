@@ -1,11 +1,13 @@
 // zoz-render-pages RESOURCES FOLDER [--docs=DOCS]: renders every page of the editor as a new
-// plug-in instance shows it (every main tab at the three sizes in the first colour scheme,
-// every scheme at the normal size) into FOLDER and prints how much of each page its controls
-// and captions cover. With --docs it also writes DOCS/editor.png, the editor as a person first
-// sees it, and DOCS/pages.png, a contact sheet of the pages.
+// plug-in instance shows it (every main tab and the further states of the multi and effect
+// pages, at the three sizes in every colour scheme) into FOLDER and prints how much of each
+// page its controls and captions cover; it fails when a page is covered less than the floor.
+// With --docs it also writes DOCS/editor.png, the editor as a person first sees it, and
+// DOCS/pages.png, a contact sheet of the pages.
 #include "kit/rast/RAST_Blit.h"
 #include "kit/rast/RAST_CombinePixels.h"
 #include "kit/rast/RAST_ScaledBlit.h"
+#include "tools/render-images/ArtFile.h"
 #include "tools/render-images/Painter.h"
 #include "tools/render-images/PngFile.h"
 #include "tools/render-pages/EditorPages.h"
@@ -68,13 +70,24 @@ int main(int argc, char** argv) {
     const std::string resources = argv[1];
     const fs::path folder = argv[2];
     const std::string docs = argc == 4 ? argv[3] + 7 : "";
+    ArtFile art;
+    std::string error;
+    if (!ReadArtFile(ZOZ_ART_FILE, &art, &error)) {
+        fprintf(stderr, "zoz-render-pages: %s\n", error.c_str());
+        return 1;
+    }
     fs::create_directories(folder);
     bool ok = true;
     double lowest = 1.0;
     std::vector<Shot> sheet;
+    const auto measure = [&](const std::string& name, const EditorFrame& f, double coverage) {
+        ok &= write((folder / (name + ".png")).string(), f);
+        lowest = std::min(lowest, coverage);
+        printf("%-36s coverage %5.1f %%%s\n", name.c_str(), 100.0 * coverage,
+               coverage < EditorPages::kCoverageFloor ? "  below the floor" : "");
+    };
     for (int scheme = 0; scheme < 5; ++scheme)
         for (int size = 0; size < 3; ++size) {
-            if (scheme > 0 && size != 1) continue;
             const std::string set =
                 std::string(EditorPages::kSchemeNames[scheme]) + "-" + EditorPages::kSizeNames[size];
             EditorPages pages(resources, (folder / ("data-" + set)).string(), scheme, size);
@@ -87,28 +100,24 @@ int main(int argc, char** argv) {
             for (int tab = 0; tab < EditorPages::kTabs; ++tab) {
                 const EditorFrame f = pages.showTab(tab);
                 const std::string name = set + "-" + EditorPages::kTabNames[tab];
-                ok &= write((folder / (name + ".png")).string(), f);
-                const double coverage = PageCoverage(f, EditorPages::kScales[size]);
-                lowest = std::min(lowest, coverage);
-                printf("%-32s coverage %5.1f %%\n", name.c_str(), 100.0 * coverage);
-                if (size == 1 && (scheme == 0 || tab == 2))
-                    sheet.push_back({name, f});
+                measure(name, f, pages.coverage(art));
+                if (size == 1 && (scheme == 0 || tab == 2)) sheet.push_back({name, f});
             }
-            for (const EditorPages::State& state : scheme == 0 ? EditorPages::kStates
-                                                                : std::vector<EditorPages::State>{}) {
+            for (const EditorPages::State& state : EditorPages::kStates) {
                 EditorFrame f = pages.showTab(state.tab);
                 for (const auto& [param, value] : state.settings)
                     f = pages.set(param, value, state.edit);
                 const std::string name = set + "-" + state.name;
-                ok &= write((folder / (name + ".png")).string(), f);
-                printf("%-32s coverage %5.1f %%\n", name.c_str(),
-                       100.0 * PageCoverage(f, EditorPages::kScales[size]));
-                if (size == 1) sheet.push_back({name, f});
+                measure(name, f, pages.coverage(art));
+                if (size == 1 && scheme == 0) sheet.push_back({name, f});
             }
             fs::remove_all(folder / ("data-" + set));
         }
     if (!docs.empty()) ok &= contactSheet(docs + "/pages.png", sheet);
     printf("lowest coverage %.1f %%\n", 100.0 * lowest);
     if (!ok) fprintf(stderr, "zoz-render-pages: a picture could not be written\n");
-    return ok ? 0 : 1;
+    if (lowest < EditorPages::kCoverageFloor)
+        fprintf(stderr, "zoz-render-pages: a page is covered less than %.0f %%\n",
+                100.0 * EditorPages::kCoverageFloor);
+    return ok && lowest >= EditorPages::kCoverageFloor ? 0 : 1;
 }
