@@ -66,19 +66,31 @@ void IEffectBase::releaseInstanceNumber(int number) {
 }
 
 std::string IEffectBase::midiClientName(const char* direction) const {
-    std::string name = m_effectName;
-    if (m_instanceNumber > 1) name += " " + std::to_string(m_instanceNumber);
+    return midiClientName(m_effectName, m_instanceNumber, direction);
+}
+
+std::string IEffectBase::midiClientName(const char* effectName, int instance,
+                                        const char* direction) {
+    std::string name = effectName;
+    if (instance > 1) name += " " + std::to_string(instance);
     return direction ? name + " " + direction : name;
+}
+
+void IEffectBase::BeginExternalMIDILook(const char* effectName) {
+    if (!m_midiLook && !m_midiLooked)
+        m_midiLook = std::make_unique<platform::MidiPortLook>(
+            midiClientName(effectName ? effectName : "", m_instanceNumber, nullptr));
 }
 
 // Both lists at once: one look at the MIDI system, which says which system it is.
 void IEffectBase::lookForExternalMIDI() {
     if (m_midiLooked) return;
+    BeginExternalMIDILook(m_effectName);
     m_midiLooked = true;
     const auto report = [this](const std::string& text) { LogExternalMIDI(text); };
     m_midiInErrors = std::make_unique<platform::MidiErrors>(report);
     m_midiOutErrors = std::make_unique<platform::MidiErrors>(report);
-    const platform::MidiPorts ports = platform::LookForMidiPorts(midiClientName(nullptr));
+    const platform::MidiPorts& ports = m_midiLook->Ports();
     m_midiSystem = ports.system;
     LogExternalMIDI(ports.about);
     m_midiInNames = listOf(ports.sources);

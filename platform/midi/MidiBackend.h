@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -27,6 +29,25 @@ struct MidiPorts {
 // no client behind: a JACK client is opened for the look (under clientName, or a name JACK
 // makes from it) but never activated.
 MidiPorts LookForMidiPorts(const std::string& clientName);
+
+// The same look on a thread of its own from construction on, so that its maker goes on
+// meanwhile. The look's JACK client closes after the ports are handed over, off the path of
+// whoever waits for them; the destructor waits for that.
+class MidiPortLook {
+public:
+    explicit MidiPortLook(const std::string& clientName);
+    ~MidiPortLook();
+    MidiPortLook(const MidiPortLook&) = delete;
+    MidiPortLook& operator=(const MidiPortLook&) = delete;
+
+    // What the look found, once it has; waits until then.
+    const MidiPorts& Ports();
+
+private:
+    std::future<MidiPorts> m_found;
+    MidiPorts m_ports;
+    std::thread m_thread;
+};
 
 // Takes the errors and warnings of the MIDI library's clients, which the library would
 // otherwise print (and throw). Called on whatever thread the library reports from.

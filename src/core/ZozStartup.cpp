@@ -42,6 +42,9 @@ bool resourcesFound() {
 Zoz::Zoz(IEffectInstanceInfo info)
     : IEffectVST(info, kNumAutomatedParams, kChannelIO, 0, kEffectName, "", kMakerName,
                  kVendorVersion, kUniqueId, kMakerId, kLatency, true, true, true, 0) {
+    // The device menus need the port lists, and reading them takes a client of the MIDI
+    // system: it is made while the rest is built.
+    BeginExternalMIDILook(kEffectName);
     // The randomizer draws from the process-wide generator.
     srand(unsigned(platform::WallSeconds()));
     sampleRate = GetSampleRate();
