@@ -6,7 +6,6 @@
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/IPanelControl.h"
 #include "kit/effect/IPopupMenu.h"
-#include "kit/rast/RAST_MemBitmap.h"
 #include "kit/rast/RAST_SysBitmap.h"
 
 #include <algorithm>
@@ -29,8 +28,14 @@ IGraphics::~IGraphics() {
 void IGraphics::PrepDraw() {
     delete m_drawBitmap;
     delete m_scratchBitmap;
-    m_drawBitmap = new RAST_SysBitmap(m_width, m_height);
-    m_scratchBitmap = new RAST_MemBitmap(0, 0, 4);
+    m_drawBitmap = nullptr;
+    m_scratchBitmap = nullptr;
+    m_drawPrepared = true;
+}
+
+RAST_IBitmap* IGraphics::surface() {
+    if (!m_drawBitmap && m_drawPrepared) m_drawBitmap = new RAST_SysBitmap(m_width, m_height);
+    return m_drawBitmap;
 }
 
 int IGraphics::AttachControl(IControl* control) {

@@ -178,8 +178,9 @@ public:
 
     // ---- Contents.
 
-    // Makes the draw bitmap of the surface's size; called when the plug-in attaches the
-    // surface and by Resize.
+    // Readies drawing at the surface's size; called when the plug-in attaches the surface and
+    // by Resize. The draw bitmap itself is made when it is first drawn into or asked for: a
+    // plug-in whose editor never opens holds none.
     void PrepDraw();
     // The surface owns what it takes. The index of the new control or layer, or -1 when the
     // list could not grow (the element is then deleted).
@@ -253,7 +254,7 @@ public:
     IControl* GetControl(int idx) const { return m_controls.Get(idx); }
     int NLayers() const { return m_layers.GetSize(); }
     ControlLayer* GetLayer(int idx) const { return m_layers.Get(idx); }
-    RAST_IBitmap* GetDrawBitmap() const { return m_drawBitmap; }
+    RAST_IBitmap* GetDrawBitmap() { return surface(); }
     const IRECT& GetDrawRECT() const { return m_drawRect; }
 
 private:
@@ -273,6 +274,9 @@ private:
     };
 
     void insertBackground(IControl* background);
+    // The draw bitmap, made at the surface's size when drawing has been readied and there is
+    // none yet; null before PrepDraw.
+    RAST_IBitmap* surface();
     // The pixels to draw of a bitmap, a cached image's decoded when it has none yet; null
     // when there are none.
     RAST_IBitmap* PixelsOf(const IBitmap* bitmap);
@@ -286,6 +290,7 @@ private:
     KIT_PtrList<ControlLayer> m_layers;
     IEffectBase* m_plug;
     IRECT m_drawRect;
+    bool m_drawPrepared = false;
     RAST_IBitmap* m_drawBitmap = nullptr;
     RAST_IBitmap* m_scratchBitmap = nullptr;
     int m_width;
