@@ -380,7 +380,8 @@ private:
     int m_latency;
     KIT_String m_previousPath;
     IGraphics* m_graphics = nullptr;
-    KIT_PtrList<IParam> m_params;
+    KIT_PtrList<IParam> m_params; // into m_paramBlocks
+    std::vector<std::unique_ptr<IParam[]>> m_paramBlocks;
     KIT_PtrList<IPreset> m_presets;
     std::vector<double*> m_inData;
     std::vector<double*> m_outData;

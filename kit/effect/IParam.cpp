@@ -4,6 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
 
 int TruncToInt(double v) {
     if (std::isnan(v)) return 0;
@@ -26,6 +31,53 @@ bool isWhole(double v) {
     return v == std::floor(v);
 }
 
+// Every parameter name, label and group of the process, each kept once, cut to the field's
+// length. The set is as large as the layouts' distinct names: it is never emptied.
+class NamePool {
+public:
+    const char* intern(const char* text) {
+        if (!text || !*text) return "";
+        const std::string_view key(text, strnlen(text, size_t(IParam::kNameLen - 1)));
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // Neighbouring parameters mostly share a group, and the parts their names.
+        if (m_last && key == m_last) return m_last;
+        const auto found = m_names.find(key);
+        m_last = found != m_names.end() ? found->data() : store(key);
+        return m_last;
+    }
+
+private:
+    static constexpr size_t kBlock = 16384;
+
+    const char* store(std::string_view key) {
+        if (m_room < key.size() + 1) {
+            m_blocks.push_back(std::make_unique<char[]>(kBlock));
+            m_next = m_blocks.back().get();
+            m_room = kBlock;
+        }
+        char* copy = m_next;
+        memcpy(copy, key.data(), key.size());
+        copy[key.size()] = 0;
+        m_next += key.size() + 1;
+        m_room -= key.size() + 1;
+        m_names.insert(std::string_view(copy, key.size()));
+        return copy;
+    }
+
+    std::mutex m_mutex;
+    std::unordered_set<std::string_view> m_names;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char* m_next = nullptr;
+    size_t m_room = 0;
+    const char* m_last = nullptr;
+};
+
+// Never destroyed: a plug-in left alive at exit keeps its names.
+NamePool& names() {
+    static NamePool* pool = new NamePool;
+    return *pool;
+}
+
 } // namespace
 
 static_assert(IParamTexts::kMaxLength + 1 == IParam::kDisplayTextLen);
@@ -36,9 +88,9 @@ void IParam::initCommon(EParamType type, const char* name, double defaultVal, do
                         double max, double step, const char* label, const char* group, int extra1,
                         int extra2) {
     if (m_type == kTypeNone) m_type = type;
-    copyCut(m_name, name, kNameLen);
-    copyCut(m_label, label, kNameLen);
-    copyCut(m_group, group, kNameLen);
+    m_name = names().intern(name);
+    m_label = names().intern(label);
+    m_group = names().intern(group);
     m_min = min;
     m_max = max;
     m_step = step;
