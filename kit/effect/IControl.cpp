@@ -6,8 +6,24 @@
 
 #include <algorithm>
 
+namespace {
+
+// The style of every control that is given none of its own.
+const std::shared_ptr<IText>& defaultText() {
+    static const std::shared_ptr<IText> text = std::make_shared<IText>();
+    return text;
+}
+
+} // namespace
+
 IControl::IControl(IEffectBase* plug, IRECT rect, int paramIdx, IChannelBlend blend)
-    : m_plug(plug), m_rect(rect), m_targetRect(rect), m_paramIdx(paramIdx), m_blend(blend) {}
+    : m_paramIdx(paramIdx), m_text(defaultText()), m_plug(plug), m_rect(rect), m_targetRect(rect),
+      m_blend(blend) {}
+
+IText* IControl::GetText() {
+    if (m_text.use_count() > 1) m_text = std::make_shared<IText>(*m_text);
+    return m_text.get();
+}
 
 void IControl::OnMouseDown(int, int, IMouseMod* mod) {
     if (!m_grayed && mod && mod->R) PromptUserInput();
@@ -146,23 +162,24 @@ void IControl::PromptUserInput(IRECT* rect) {
 }
 
 IControl::AuxParam* IControl::GetAuxParam(int index) const {
-    return index >= 0 && index < m_auxParams.GetSize() ? m_auxParams.Get() + index : nullptr;
+    return index >= 0 && index < NAuxParams() ? m_auxParams->Get() + index : nullptr;
 }
 
 int IControl::AuxParamIdx(int paramIdx) const {
-    for (int i = 0; i < m_auxParams.GetSize(); ++i)
-        if (m_auxParams.Get()[i].mParamIdx == paramIdx) return i;
+    for (int i = 0; i < NAuxParams(); ++i)
+        if (m_auxParams->Get()[i].mParamIdx == paramIdx) return i;
     return -1;
 }
 
 void IControl::AddAuxParam(int paramIdx) {
-    m_auxParams.Add(AuxParam{0.0, paramIdx});
+    if (!m_auxParams) m_auxParams = std::make_unique<KIT_TypedBuf<AuxParam>>(64);
+    m_auxParams->Add(AuxParam{0.0, paramIdx});
 }
 
 void IControl::SetAllAuxParamsFromGUI() {
     if (!m_plug) return;
-    for (int i = 0; i < m_auxParams.GetSize(); ++i) {
-        const AuxParam aux = m_auxParams.Get()[i];
+    for (int i = 0; i < NAuxParams(); ++i) {
+        const AuxParam aux = m_auxParams->Get()[i];
         m_plug->SetParameterFromGUI(aux.mParamIdx, aux.mValue);
     }
 }

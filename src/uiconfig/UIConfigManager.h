@@ -360,6 +360,8 @@ private:
     IRECT scaledRect(int x, int y, int width, int height) const;
     // The caption style: "NK57 Monospace" of size in colour, the framework's other defaults.
     static IText captionText(int size, IColor colour);
+    // captionText held once for every caption of that size and colour.
+    std::shared_ptr<IText> captionStyle(int size, IColor colour);
     // A caption of the parameter's display text and label over the scaled rectangle; a click
     // prompts for the value only with prompt; a port name is cut to fit. Placed; null when it
     // could not be.
@@ -410,6 +412,7 @@ private:
     // The texts of each value list, by the list (which lives as long as the manager).
     std::map<const std::vector<std::string>*, std::shared_ptr<const IParamTexts>> valueListTexts;
     std::map<std::tuple<int, int, int>, std::shared_ptr<const IParamTexts>> numberLists;
+    std::map<std::tuple<int, int, int, int, int>, std::shared_ptr<IText>> captionStyles;
     // The attribute values of the elements of the part copies being read, by element.
     std::unordered_map<const tinyxml2::XMLElement*, std::vector<const char*>> copyAttributes;
     std::vector<SysExContainer> sysExContainers;
