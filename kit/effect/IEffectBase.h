@@ -162,6 +162,9 @@ public:
     // of making their own. The effect name is the one initialize will be given; once per
     // plug-in.
     void BeginExternalMIDILook(const char* effectName);
+    // Lets that look's client of the MIDI system go once the plug-in is built: closing it
+    // unmaps memory, which would hold up the building's own.
+    void EndExternalMIDILook();
     // Closes the port of the previous selection and opens the port named; selection receives
     // the name's list index, which is above 0 exactly when a port was opened. For the input,
     // closing first waits for a callback in flight on another thread (letting go of the plug

@@ -82,10 +82,18 @@ void IEffectBase::BeginExternalMIDILook(const char* effectName) {
             midiClientName(effectName ? effectName : "", m_instanceNumber, nullptr));
 }
 
+void IEffectBase::EndExternalMIDILook() {
+    if (m_midiLook) m_midiLook->Close();
+}
+
 // Both lists at once: one look at the MIDI system, which says which system it is.
 void IEffectBase::lookForExternalMIDI() {
     if (m_midiLooked) return;
-    BeginExternalMIDILook(m_effectName);
+    // A look not begun ahead lets its client go as soon as the ports are read.
+    if (!m_midiLook) {
+        BeginExternalMIDILook(m_effectName);
+        EndExternalMIDILook();
+    }
     m_midiLooked = true;
     const auto report = [this](const std::string& text) { LogExternalMIDI(text); };
     m_midiInErrors = std::make_unique<platform::MidiErrors>(report);

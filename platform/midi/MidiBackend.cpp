@@ -161,11 +161,15 @@ MidiPortLook::MidiPortLook(const std::string& clientName) {
     std::promise<MidiPorts> found;
     m_found = found.get_future();
     try {
-        m_thread = std::thread([clientName](std::promise<MidiPorts> promise) {
-            jack_client_t* jack = nullptr;
-            promise.set_value(look(clientName, jack));
-            if (jack) closeJackClient(jack);
-        }, std::move(found));
+        m_thread = std::thread(
+            [clientName](std::promise<MidiPorts> promise, std::future<void> close) {
+                jack_client_t* jack = nullptr;
+                promise.set_value(look(clientName, jack));
+                if (!jack) return;
+                close.wait();
+                closeJackClient(jack);
+            },
+            std::move(found), m_close.get_future());
     } catch (const std::system_error&) {
         // No thread to be had: the maker waits for a look of its own.
         std::promise<MidiPorts> now;
@@ -175,12 +179,19 @@ MidiPortLook::MidiPortLook(const std::string& clientName) {
 }
 
 MidiPortLook::~MidiPortLook() {
+    Close();
     if (m_thread.joinable()) m_thread.join();
 }
 
 const MidiPorts& MidiPortLook::Ports() {
     if (m_found.valid()) m_ports = m_found.get();
     return m_ports;
+}
+
+void MidiPortLook::Close() {
+    if (m_closeLet) return;
+    m_closeLet = true;
+    m_close.set_value();
 }
 
 RtMidiIn* NewMidiIn(MidiSystem system, const std::string& clientName,

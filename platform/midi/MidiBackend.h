@@ -31,8 +31,9 @@ struct MidiPorts {
 MidiPorts LookForMidiPorts(const std::string& clientName);
 
 // The same look on a thread of its own from construction on, so that its maker goes on
-// meanwhile. The look's JACK client closes after the ports are handed over, off the path of
-// whoever waits for them; the destructor waits for that.
+// meanwhile. The look's JACK client is closed on that thread too, once the maker lets it
+// (Close), so that unmapping the server's memory does not slow the maker's own work; the
+// destructor lets it and waits for that.
 class MidiPortLook {
 public:
     explicit MidiPortLook(const std::string& clientName);
@@ -42,10 +43,14 @@ public:
 
     // What the look found, once it has; waits until then.
     const MidiPorts& Ports();
+    // Lets the look's client close as soon as the ports are read; returns at once.
+    void Close();
 
 private:
     std::future<MidiPorts> m_found;
     MidiPorts m_ports;
+    std::promise<void> m_close;
+    bool m_closeLet = false;
     std::thread m_thread;
 };
 

@@ -117,6 +117,7 @@ Zoz::Zoz(IEffectInstanceInfo info)
         filterLink[size_t(part)] = 1;
         editor->SetParameterFromPlug(kFilterLinkValue + part, 1.0, false);
     }
+    EndExternalMIDILook();
     startupComplete = true;
 }
 
