@@ -78,6 +78,7 @@ void UIConfigManager::readUIConfig(UIConfigGraphics* graphics_, UIConfigPlugin* 
         return;
     }
     processXMLElement(root->FirstChild(), nullptr, -1);
+    fillDeviceMenus();
 }
 
 void UIConfigManager::decrypt(const char* data, int size, std::string& out) {

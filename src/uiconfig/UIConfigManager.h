@@ -212,7 +212,8 @@ public:
                              const std::vector<std::string>& items, int part, ControlLayer* layer,
                              std::string_view group);
     // "Select MIDI Device" and the MIDI input ports (inputFlag 1) or output ports, as the
-    // parameter "Device Selection" without label or group; always at top level.
+    // parameter "Device Selection" without label or group; always at top level. The ports are
+    // read while the layout is: the parameter takes them when the layout is read to its end.
     void createMIDIDeviceSelectionControl(int paramId, int x, int y, int width, int height,
                                           int inputFlag);
     // As createDropDownMenu2, unbound; without one item per entry the texts are the numbers
@@ -362,6 +363,8 @@ private:
     static IText captionText(int size, IColor colour);
     // captionText held once for every caption of that size and colour.
     std::shared_ptr<IText> captionStyle(int size, IColor colour);
+    // Gives each device menu's parameter its port list.
+    void fillDeviceMenus();
     // A caption of the parameter's display text and label over the scaled rectangle; a click
     // prompts for the value only with prompt; a port name is cut to fit. Placed; null when it
     // could not be.
@@ -413,6 +416,8 @@ private:
     std::map<const std::vector<std::string>*, std::shared_ptr<const IParamTexts>> valueListTexts;
     std::map<std::tuple<int, int, int>, std::shared_ptr<const IParamTexts>> numberLists;
     std::map<std::tuple<int, int, int, int, int>, std::shared_ptr<IText>> captionStyles;
+    // The device menus' parameters and their input flags, until the port lists are taken.
+    std::vector<std::pair<IParam*, int>> deviceMenus;
     // The attribute values of the elements of the part copies being read, by element.
     std::unordered_map<const tinyxml2::XMLElement*, std::vector<const char*>> copyAttributes;
     std::vector<SysExContainer> sysExContainers;
