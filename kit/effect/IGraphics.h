@@ -266,6 +266,8 @@ private:
         explicit ControlIndex(const std::vector<std::pair<int, IControl*>>& filed);
         // The parameter's controls as [first, end).
         std::pair<IControl* const*, IControl* const*> of(int paramIdx) const;
+        // The pairs it was made from, in their order, appended to filed.
+        void fileInto(std::vector<std::pair<int, IControl*>>& filed) const;
 
     private:
         int m_lowest = 0;         // the lowest parameter filed
@@ -304,4 +306,8 @@ private:
     bool m_strictDrawing = true;
     std::mutex m_indexLock;
     std::shared_ptr<const ControlIndex> m_index;
+    // The layers attached after every other since the index was made: their controls come
+    // last, as a new index would file them, so the index is extended by them when next asked
+    // for instead of being made anew from every control.
+    std::vector<const ControlLayer*> m_indexPending;
 };
