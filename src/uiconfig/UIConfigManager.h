@@ -9,6 +9,8 @@
 #include "src/uiconfig/SysExContainer.h"
 #include "src/uiconfig/SysExControlContainer.h"
 
+#include "src/uiconfig/ConfigReadAhead.h"
+
 #include <deque>
 #include <map>
 #include <memory>
@@ -55,6 +57,11 @@ public:
     // tables empty and is logged.
     void readUIConfig(UIConfigGraphics* graphics, UIConfigPlugin* plugin, PatchLibrarian* librarian,
                       int style, double scale);
+    // The SysEx and layout resources read and parsed ahead, from now on, through load (which
+    // must give what the graphics' LoadFile gives); readUIConfig takes them from ahead
+    // (useReadAhead) instead of reading them itself.
+    static std::unique_ptr<ConfigReadAhead> readAheadResources(ConfigLoader load);
+    void useReadAhead(std::unique_ptr<ConfigReadAhead> ahead) { readAhead = std::move(ahead); }
 
     // Appends the plaintext of size bytes of a configuration resource to out.
     static void decrypt(const char* data, int size, std::string& out);
@@ -287,9 +294,8 @@ private:
         if (debugLogOn()) writeLog((std::string() + ... + parts));
     }
     void writeLog(const std::string& text) const;
-    // Loads, deciphers and parses one resource; false (logged) when it is missing or does
-    // not parse.
-    bool loadDocument(int id, const char* name, tinyxml2::XMLDocument& document);
+    // The parsed resource, read ahead or now; null, logged, when it is missing or broken.
+    std::unique_ptr<tinyxml2::XMLDocument> loadDocument(int id, const char* name);
 
     // The parameter of id, or null (logged, naming the control) outside the list.
     IParam* paramFor(int paramId, const std::string& control) const;
@@ -404,6 +410,7 @@ private:
     // dictionary last. The layers, controls and parameters the entries point to are not owned.
     // In blocks that never move a record, fewer allocations than one a record.
     std::deque<OwnedAction> controlActions;
+    std::unique_ptr<ConfigReadAhead> readAhead;
     std::map<std::string, ImageInfo, std::less<>> imageDictionary;
     // One id per preloaded row that holds a cache reference, for ClearImageCache.
     std::vector<int> preloadedImageIds;
