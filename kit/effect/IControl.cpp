@@ -117,13 +117,13 @@ void IControl::setDirty(bool pushParamToPlug, bool fromHardware) {
     else
         m_plug->SetParameterFromGUI(m_paramIdx, m_value);
     const IParam* param = m_plug->GetParam(m_paramIdx);
-    if (!param) return;
-    if (m_valueDisplay) {
+    if (!param || !m_extras) return;
+    if (m_extras->valueDisplay) {
         char display[MAX_PARAM_DISPLAY_LEN];
         param->GetDisplayForHost(display, true);
-        m_valueDisplay->SetTextFromPlug(display);
+        m_extras->valueDisplay->SetTextFromPlug(display);
     }
-    if (m_nameDisplay) m_nameDisplay->SetTextFromPlug(param->GetNameForHost());
+    if (m_extras->nameDisplay) m_extras->nameDisplay->SetTextFromPlug(param->GetNameForHost());
 }
 
 void IControl::SetClean() {
@@ -162,24 +162,23 @@ void IControl::PromptUserInput(IRECT* rect) {
 }
 
 IControl::AuxParam* IControl::GetAuxParam(int index) const {
-    return index >= 0 && index < NAuxParams() ? m_auxParams->Get() + index : nullptr;
+    return index >= 0 && index < NAuxParams() ? m_extras->auxParams.Get() + index : nullptr;
 }
 
 int IControl::AuxParamIdx(int paramIdx) const {
     for (int i = 0; i < NAuxParams(); ++i)
-        if (m_auxParams->Get()[i].mParamIdx == paramIdx) return i;
+        if (m_extras->auxParams.Get()[i].mParamIdx == paramIdx) return i;
     return -1;
 }
 
 void IControl::AddAuxParam(int paramIdx) {
-    if (!m_auxParams) m_auxParams = std::make_unique<KIT_TypedBuf<AuxParam>>(64);
-    m_auxParams->Add(AuxParam{0.0, paramIdx});
+    extras().auxParams.Add(AuxParam{0.0, paramIdx});
 }
 
 void IControl::SetAllAuxParamsFromGUI() {
     if (!m_plug) return;
     for (int i = 0; i < NAuxParams(); ++i) {
-        const AuxParam aux = m_auxParams->Get()[i];
+        const AuxParam aux = m_extras->auxParams.Get()[i];
         m_plug->SetParameterFromGUI(aux.mParamIdx, aux.mValue);
     }
 }

@@ -82,7 +82,7 @@ public:
     // Position of the first aux record bound to paramIdx, or -1.
     int AuxParamIdx(int paramIdx) const;
     void AddAuxParam(int paramIdx);
-    int NAuxParams() const { return m_auxParams ? m_auxParams->GetSize() : 0; }
+    int NAuxParams() const { return m_extras ? m_extras->auxParams.GetSize() : 0; }
     void SetAllAuxParamsFromGUI();
 
     IEffectBase* GetPlug() const { return m_plug; }
@@ -123,8 +123,8 @@ public:
     void SetMOWhenGrayed(bool allow) { m_mouseOverWhenGrayed = allow; }
 
     // Text controls that show the bound parameter's display text and name; not owned.
-    void SetValueDisplayControl(ITextControl* control) { m_valueDisplay = control; }
-    void SetNameDisplayControl(ITextControl* control) { m_nameDisplay = control; }
+    void SetValueDisplayControl(ITextControl* control) { extras().valueDisplay = control; }
+    void SetNameDisplayControl(ITextControl* control) { extras().nameDisplay = control; }
 
 protected:
     // Value and default both take v while the default is unset; true when that happened or
@@ -151,13 +151,20 @@ protected:
     IEffectBase* m_plug;
     IRECT m_rect;
     IRECT m_targetRect;
-    // Made by the first aux record: no control of the editor has any.
-    std::unique_ptr<KIT_TypedBuf<AuxParam>> m_auxParams;
+    // What few controls have (none of the editor's): aux records and display controls.
+    struct Extras {
+        KIT_TypedBuf<AuxParam> auxParams{64};
+        ITextControl* valueDisplay = nullptr;
+        ITextControl* nameDisplay = nullptr;
+    };
+    Extras& extras() {
+        if (!m_extras) m_extras = std::make_unique<Extras>();
+        return *m_extras;
+    }
+    std::unique_ptr<Extras> m_extras; // made when first needed
     KIT_Relaxed<double> m_value{0.0};
     KIT_Relaxed<double> m_default{-1.0}; // negative: unset
     double m_clampLo = 0.0;
     double m_clampHi = 1.0;
     IChannelBlend m_blend;
-    ITextControl* m_valueDisplay = nullptr;
-    ITextControl* m_nameDisplay = nullptr;
 };
