@@ -71,6 +71,7 @@ void UIConfigManager::readUIConfig(UIConfigGraphics* graphics_, UIConfigPlugin* 
 
     const std::unique_ptr<tinyxml2::XMLDocument> document =
         loadDocument(kUIConfigResourceId, kUIConfigResource);
+    readAhead.reset(); // everything it read has been taken
     if (!document) return;
     readReasources(document.get());
     XMLElement* root = document->FirstChildElement("uiconfig");
