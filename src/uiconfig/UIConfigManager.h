@@ -425,8 +425,15 @@ private:
     std::map<std::tuple<int, int, int, int, int>, std::shared_ptr<IText>> captionStyles;
     // The device menus' parameters and their input flags, until the port lists are taken.
     std::vector<std::pair<IParam*, int>> deviceMenus;
-    // The attribute values of the elements of the part copies being read, by element.
-    std::unordered_map<const tinyxml2::XMLElement*, std::vector<const char*>> copyAttributes;
+    // What the first of the part copies being read found of each of their elements: its
+    // attribute values, and the parameter its reference names before the part is added
+    // (named stays -1 until a reference is found).
+    struct CopiedElement {
+        std::vector<const char*> attributes;
+        int named = -1;
+        int offset = 0;
+    };
+    std::unordered_map<const tinyxml2::XMLElement*, CopiedElement> copyAttributes;
     std::vector<SysExContainer> sysExContainers;
     std::vector<std::vector<unsigned char>> sysExTemplates; // the bytes of each entry's first text
     std::string paramGroup; // getParamGroup's result, for the part and group after it
