@@ -83,7 +83,11 @@ void IEffectBase::BeginExternalMIDILook(const char* effectName) {
 }
 
 void IEffectBase::EndExternalMIDILook() {
-    if (m_midiLook) m_midiLook->Close();
+    if (!m_midiLook) return;
+    m_midiLook->Close();
+    // Lists nobody asked for while the plug-in was built are made when first asked for, as
+    // without a look ahead.
+    if (!m_midiLooked) m_midiLook.reset();
 }
 
 // Both lists at once: one look at the MIDI system, which says which system it is.
@@ -92,7 +96,7 @@ void IEffectBase::lookForExternalMIDI() {
     // A look not begun ahead lets its client go as soon as the ports are read.
     if (!m_midiLook) {
         BeginExternalMIDILook(m_effectName);
-        EndExternalMIDILook();
+        m_midiLook->Close();
     }
     m_midiLooked = true;
     const auto report = [this](const std::string& text) { LogExternalMIDI(text); };
