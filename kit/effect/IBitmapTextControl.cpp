@@ -39,7 +39,7 @@ void DrawBitmapedText(IGraphics* graphics, const IBitmap* font, const IRECT* r, 
 bool IBitmapTextControl::Draw(IGraphics* graphics) {
     const std::string str = GetTextForPlug();
     if (!str.empty())
-        DrawBitmapedText(graphics, &m_font, &m_rect, &m_text, &m_blend, str.c_str(), true, false,
+        DrawBitmapedText(graphics, &m_font, &m_rect, style(), &m_blend, str.c_str(), true, false,
                          m_charWidth, m_charHeight);
     return true;
 }

@@ -28,8 +28,8 @@ bool ICaptionControl::Draw(IGraphics* graphics) {
     std::string caption = display;
     if (m_showParamLabel) caption.append(" ").append(param->GetLabelForHost());
     {
-        std::lock_guard<std::mutex> lock(m_textMutex);
-        m_str.Set(caption.c_str());
+        std::lock_guard<std::mutex> lock(textMutex());
+        m_str = caption;
     }
     return drawText(graphics, caption);
 }

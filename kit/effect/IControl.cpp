@@ -6,8 +6,24 @@
 
 #include <algorithm>
 
+namespace {
+
+// The style of every control that is given none of its own.
+const std::shared_ptr<IText>& defaultText() {
+    static const std::shared_ptr<IText> text = std::make_shared<IText>();
+    return text;
+}
+
+} // namespace
+
 IControl::IControl(IEffectBase* plug, IRECT rect, int paramIdx, IChannelBlend blend)
-    : m_plug(plug), m_rect(rect), m_targetRect(rect), m_paramIdx(paramIdx), m_blend(blend) {}
+    : m_paramIdx(paramIdx), m_text(defaultText()), m_plug(plug), m_rect(rect), m_targetRect(rect),
+      m_blend(blend) {}
+
+IText* IControl::GetText() {
+    if (m_text.use_count() > 1) m_text = std::make_shared<IText>(*m_text);
+    return m_text.get();
+}
 
 void IControl::OnMouseDown(int, int, IMouseMod* mod) {
     if (!m_grayed && mod && mod->R) PromptUserInput();
@@ -101,13 +117,13 @@ void IControl::setDirty(bool pushParamToPlug, bool fromHardware) {
     else
         m_plug->SetParameterFromGUI(m_paramIdx, m_value);
     const IParam* param = m_plug->GetParam(m_paramIdx);
-    if (!param) return;
-    if (m_valueDisplay) {
+    if (!param || !m_extras) return;
+    if (m_extras->valueDisplay) {
         char display[MAX_PARAM_DISPLAY_LEN];
         param->GetDisplayForHost(display, true);
-        m_valueDisplay->SetTextFromPlug(display);
+        m_extras->valueDisplay->SetTextFromPlug(display);
     }
-    if (m_nameDisplay) m_nameDisplay->SetTextFromPlug(param->GetNameForHost());
+    if (m_extras->nameDisplay) m_extras->nameDisplay->SetTextFromPlug(param->GetNameForHost());
 }
 
 void IControl::SetClean() {
@@ -146,23 +162,23 @@ void IControl::PromptUserInput(IRECT* rect) {
 }
 
 IControl::AuxParam* IControl::GetAuxParam(int index) const {
-    return index >= 0 && index < m_auxParams.GetSize() ? m_auxParams.Get() + index : nullptr;
+    return index >= 0 && index < NAuxParams() ? m_extras->auxParams.Get() + index : nullptr;
 }
 
 int IControl::AuxParamIdx(int paramIdx) const {
-    for (int i = 0; i < m_auxParams.GetSize(); ++i)
-        if (m_auxParams.Get()[i].mParamIdx == paramIdx) return i;
+    for (int i = 0; i < NAuxParams(); ++i)
+        if (m_extras->auxParams.Get()[i].mParamIdx == paramIdx) return i;
     return -1;
 }
 
 void IControl::AddAuxParam(int paramIdx) {
-    m_auxParams.Add(AuxParam{0.0, paramIdx});
+    extras().auxParams.Add(AuxParam{0.0, paramIdx});
 }
 
 void IControl::SetAllAuxParamsFromGUI() {
     if (!m_plug) return;
-    for (int i = 0; i < m_auxParams.GetSize(); ++i) {
-        const AuxParam aux = m_auxParams.Get()[i];
+    for (int i = 0; i < NAuxParams(); ++i) {
+        const AuxParam aux = m_extras->auxParams.Get()[i];
         m_plug->SetParameterFromGUI(aux.mParamIdx, aux.mValue);
     }
 }

@@ -4,6 +4,8 @@
 #include "kit/base/KIT_TypedBuf.h"
 #include "kit/effect/IEffectStructs.h"
 
+#include <memory>
+
 class IEffectBase;
 class IGraphics;
 class ITextControl;
@@ -80,7 +82,7 @@ public:
     // Position of the first aux record bound to paramIdx, or -1.
     int AuxParamIdx(int paramIdx) const;
     void AddAuxParam(int paramIdx);
-    int NAuxParams() const { return m_auxParams.GetSize(); }
+    int NAuxParams() const { return m_extras ? m_extras->auxParams.GetSize() : 0; }
     void SetAllAuxParamsFromGUI();
 
     IEffectBase* GetPlug() const { return m_plug; }
@@ -98,8 +100,14 @@ public:
     double GetClampLo() const { return m_clampLo; }
     double GetClampHi() const { return m_clampHi; }
     const IChannelBlend& GetBlend() const { return m_blend; }
-    IText* GetText() { return &m_text; }
-    void SetText(const IText& text) { m_text = text; }
+    // The control's own text style, which a caller may change.
+    IText* GetText();
+    void SetText(const IText& text) { m_text = std::make_shared<IText>(text); }
+    // A style that many controls draw with, held once for them all: GetText gives the control
+    // its own copy before anything can change it. Drawing only caches the style's font.
+    void ShareText(std::shared_ptr<IText> text) {
+        if (text) m_text = std::move(text);
+    }
     int GetTextEntryLength() const { return m_textEntryLength; }
     void SetTextEntryLength(int length) { m_textEntryLength = length; }
 
@@ -115,8 +123,8 @@ public:
     void SetMOWhenGrayed(bool allow) { m_mouseOverWhenGrayed = allow; }
 
     // Text controls that show the bound parameter's display text and name; not owned.
-    void SetValueDisplayControl(ITextControl* control) { m_valueDisplay = control; }
-    void SetNameDisplayControl(ITextControl* control) { m_nameDisplay = control; }
+    void SetValueDisplayControl(ITextControl* control) { extras().valueDisplay = control; }
+    void SetNameDisplayControl(ITextControl* control) { extras().nameDisplay = control; }
 
 protected:
     // Value and default both take v while the default is unset; true when that happened or
@@ -124,27 +132,39 @@ protected:
     bool takeFirstOrSameValue(double value);
     void setDirty(bool pushParamToPlug, bool fromHardware);
 
-    // Written by the threads that show values or hide layers as well as by the editor.
+    // The style to draw with; controls made alike share one (an editor has thousands).
+    IText* style() const { return m_text.get(); }
+
+    // Written by the threads that show values or hide layers as well as by the editor. The
+    // flags lie together: an editor holds thousands of controls.
     KIT_Relaxed<bool> m_hidden{false};
-    int m_textEntryLength = 16;
     bool m_ignoreHidden = false;
-    IText m_text;
-    IEffectBase* m_plug;
-    IRECT m_rect;
-    IRECT m_targetRect;
-    int m_paramIdx;
-    KIT_TypedBuf<AuxParam> m_auxParams{64};
-    KIT_Relaxed<double> m_value{0.0};
-    KIT_Relaxed<double> m_default{-1.0}; // negative: unset
-    double m_clampLo = 0.0;
-    double m_clampHi = 1.0;
     KIT_Relaxed<bool> m_dirty{true};
     bool m_grayed = false;
     KIT_Relaxed<bool> m_redraw{false};
     bool m_promptDisabled = true;
     bool m_dblAsSingleClick = false;
     bool m_mouseOverWhenGrayed = false;
+    int m_textEntryLength = 16;
+    int m_paramIdx;
+    std::shared_ptr<IText> m_text;
+    IEffectBase* m_plug;
+    IRECT m_rect;
+    IRECT m_targetRect;
+    // What few controls have (none of the editor's): aux records and display controls.
+    struct Extras {
+        KIT_TypedBuf<AuxParam> auxParams{64};
+        ITextControl* valueDisplay = nullptr;
+        ITextControl* nameDisplay = nullptr;
+    };
+    Extras& extras() {
+        if (!m_extras) m_extras = std::make_unique<Extras>();
+        return *m_extras;
+    }
+    std::unique_ptr<Extras> m_extras; // made when first needed
+    KIT_Relaxed<double> m_value{0.0};
+    KIT_Relaxed<double> m_default{-1.0}; // negative: unset
+    double m_clampLo = 0.0;
+    double m_clampHi = 1.0;
     IChannelBlend m_blend;
-    ITextControl* m_valueDisplay = nullptr;
-    ITextControl* m_nameDisplay = nullptr;
 };

@@ -199,8 +199,12 @@ void IEffectBase::initialize(int nAutomated, int nParams, const char* channelIOS
                              int, int, int, int, bool, bool, bool) {
     m_nHidden = nParams - nAutomated;
     m_previousPath.Set("");
-    for (int i = 0; i < nParams; ++i)
-        m_params.Add(new IParam);
+    // In one block: one allocation instead of one a parameter.
+    if (nParams > 0) {
+        m_paramBlocks.push_back(std::make_unique<IParam[]>(size_t(nParams)));
+        for (int i = 0; i < nParams; ++i)
+            m_params.Add(&m_paramBlocks.back()[size_t(i)]);
+    }
     for (int i = 0; i < nPresets; ++i)
         m_presets.Add(new IPreset);
     copyName(m_effectName, effectName, sizeof(m_effectName));
@@ -237,7 +241,8 @@ IEffectBase::~IEffectBase() {
     releaseInstanceNumber(m_instanceNumber);
     delete m_graphics;
     m_graphics = nullptr;
-    m_params.Empty(true);
+    m_params.Empty(false);
+    m_paramBlocks.clear();
     m_presets.Empty(true);
     m_inChannels.Empty(true);
     m_outChannels.Empty(true);

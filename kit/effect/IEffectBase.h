@@ -24,6 +24,7 @@ class RtMidiOut;
 namespace platform {
 enum class MidiSystem : int;
 class MidiErrors;
+class MidiPortLook;
 } // namespace platform
 
 enum EAPI { kAPIVST2 = 0, kAPIVST3, kAPIAU, kAPIRTAS, kAPIAAX, kAPISA };
@@ -156,6 +157,14 @@ public:
     // ("<effect name>[ <instance number>] In", "… Out").
     std::vector<std::string>& getExternalMIDIInNames();
     std::vector<std::string>& getExternalMIDIOutNames();
+    // Starts reading the system's ports for both lists on a thread of its own, so that the
+    // plug-in goes on building meanwhile; the list operations then wait for that look instead
+    // of making their own. The effect name is the one initialize will be given; once per
+    // plug-in.
+    void BeginExternalMIDILook(const char* effectName);
+    // Lets that look's client of the MIDI system go once the plug-in is built: closing it
+    // unmaps memory, which would hold up the building's own.
+    void EndExternalMIDILook();
     // Closes the port of the previous selection and opens the port named; selection receives
     // the name's list index, which is above 0 exactly when a port was opened. For the input,
     // closing first waits for a callback in flight on another thread (letting go of the plug
@@ -326,6 +335,8 @@ private:
     void shutMIDIInput();
     void lookForExternalMIDI();
     std::string midiClientName(const char* direction) const;
+    static std::string midiClientName(const char* effectName, int instance,
+                                      const char* direction);
     RtMidiIn* inputClient();
     RtMidiOut* outputClient();
     static int takeInstanceNumber();
@@ -335,6 +346,7 @@ private:
     // 1 for the first plug-in alive in the process, then the lowest number free.
     const int m_instanceNumber;
     bool m_midiLooked = false;
+    std::unique_ptr<platform::MidiPortLook> m_midiLook;
     platform::MidiSystem m_midiSystem{};
     std::unique_ptr<platform::MidiErrors> m_midiInErrors;
     std::unique_ptr<platform::MidiErrors> m_midiOutErrors;
@@ -371,7 +383,8 @@ private:
     int m_latency;
     KIT_String m_previousPath;
     IGraphics* m_graphics = nullptr;
-    KIT_PtrList<IParam> m_params;
+    KIT_PtrList<IParam> m_params; // into m_paramBlocks
+    std::vector<std::unique_ptr<IParam[]>> m_paramBlocks;
     KIT_PtrList<IPreset> m_presets;
     std::vector<double*> m_inData;
     std::vector<double*> m_outData;

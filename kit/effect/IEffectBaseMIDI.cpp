@@ -66,19 +66,43 @@ void IEffectBase::releaseInstanceNumber(int number) {
 }
 
 std::string IEffectBase::midiClientName(const char* direction) const {
-    std::string name = m_effectName;
-    if (m_instanceNumber > 1) name += " " + std::to_string(m_instanceNumber);
+    return midiClientName(m_effectName, m_instanceNumber, direction);
+}
+
+std::string IEffectBase::midiClientName(const char* effectName, int instance,
+                                        const char* direction) {
+    std::string name = effectName;
+    if (instance > 1) name += " " + std::to_string(instance);
     return direction ? name + " " + direction : name;
+}
+
+void IEffectBase::BeginExternalMIDILook(const char* effectName) {
+    if (!m_midiLook && !m_midiLooked)
+        m_midiLook = std::make_unique<platform::MidiPortLook>(
+            midiClientName(effectName ? effectName : "", m_instanceNumber, nullptr));
+}
+
+void IEffectBase::EndExternalMIDILook() {
+    if (!m_midiLook) return;
+    m_midiLook->Close();
+    // Lists nobody asked for while the plug-in was built are made when first asked for, as
+    // without a look ahead.
+    if (!m_midiLooked) m_midiLook.reset();
 }
 
 // Both lists at once: one look at the MIDI system, which says which system it is.
 void IEffectBase::lookForExternalMIDI() {
     if (m_midiLooked) return;
+    // A look not begun ahead lets its client go as soon as the ports are read.
+    if (!m_midiLook) {
+        BeginExternalMIDILook(m_effectName);
+        m_midiLook->Close();
+    }
     m_midiLooked = true;
     const auto report = [this](const std::string& text) { LogExternalMIDI(text); };
     m_midiInErrors = std::make_unique<platform::MidiErrors>(report);
     m_midiOutErrors = std::make_unique<platform::MidiErrors>(report);
-    const platform::MidiPorts ports = platform::LookForMidiPorts(midiClientName(nullptr));
+    const platform::MidiPorts& ports = m_midiLook->Ports();
     m_midiSystem = ports.system;
     LogExternalMIDI(ports.about);
     m_midiInNames = listOf(ports.sources);

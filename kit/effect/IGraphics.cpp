@@ -6,7 +6,6 @@
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/IPanelControl.h"
 #include "kit/effect/IPopupMenu.h"
-#include "kit/rast/RAST_MemBitmap.h"
 #include "kit/rast/RAST_SysBitmap.h"
 
 #include <algorithm>
@@ -29,8 +28,14 @@ IGraphics::~IGraphics() {
 void IGraphics::PrepDraw() {
     delete m_drawBitmap;
     delete m_scratchBitmap;
-    m_drawBitmap = new RAST_SysBitmap(m_width, m_height);
-    m_scratchBitmap = new RAST_MemBitmap(0, 0, 4);
+    m_drawBitmap = nullptr;
+    m_scratchBitmap = nullptr;
+    m_drawPrepared = true;
+}
+
+RAST_IBitmap* IGraphics::surface() {
+    if (!m_drawBitmap && m_drawPrepared) m_drawBitmap = new RAST_SysBitmap(m_width, m_height);
+    return m_drawBitmap;
 }
 
 int IGraphics::AttachControl(IControl* control) {
@@ -48,7 +53,10 @@ int IGraphics::AttachLayer(ControlLayer* layer) {
         return -1;
     }
     layer->setGraphics(this);
-    ContentsChanged();
+    {
+        std::lock_guard<std::mutex> lock(m_indexLock);
+        if (m_index) m_indexPending.push_back(layer);
+    }
     return m_layers.GetSize() - 1;
 }
 
@@ -62,6 +70,7 @@ void IGraphics::insertBackground(IControl* background) {
 void IGraphics::ContentsChanged() {
     std::lock_guard<std::mutex> lock(m_indexLock);
     m_index.reset();
+    m_indexPending.clear();
 }
 
 namespace {
@@ -152,6 +161,12 @@ std::pair<IControl* const*, IControl* const*> IGraphics::ControlIndex::of(int pa
     return {m_controls.data() + m_first[size_t(i)], m_controls.data() + m_first[size_t(i) + 1]};
 }
 
+void IGraphics::ControlIndex::fileInto(std::vector<std::pair<int, IControl*>>& filed) const {
+    for (size_t i = 0; i + 1 < m_first.size(); ++i)
+        for (int k = m_first[i]; k < m_first[i + 1]; ++k)
+            filed.emplace_back(m_lowest + int(i), m_controls[size_t(k)]);
+}
+
 std::shared_ptr<const IGraphics::ControlIndex> IGraphics::controlIndex() {
     std::lock_guard<std::mutex> lock(m_indexLock);
     if (!m_index) {
@@ -161,7 +176,14 @@ std::shared_ptr<const IGraphics::ControlIndex> IGraphics::controlIndex() {
         for (int i = 0; i < m_layers.GetSize(); ++i)
             indexLayer(m_layers.Get(i), filed);
         m_index = std::make_shared<ControlIndex>(filed);
+    } else if (!m_indexPending.empty()) {
+        Filed filed;
+        m_index->fileInto(filed);
+        for (const ControlLayer* layer : m_indexPending)
+            indexLayer(layer, filed);
+        m_index = std::make_shared<ControlIndex>(filed);
     }
+    m_indexPending.clear();
     return m_index;
 }
 

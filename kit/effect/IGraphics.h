@@ -178,8 +178,9 @@ public:
 
     // ---- Contents.
 
-    // Makes the draw bitmap of the surface's size; called when the plug-in attaches the
-    // surface and by Resize.
+    // Readies drawing at the surface's size; called when the plug-in attaches the surface and
+    // by Resize. The draw bitmap itself is made when it is first drawn into or asked for: a
+    // plug-in whose editor never opens holds none.
     void PrepDraw();
     // The surface owns what it takes. The index of the new control or layer, or -1 when the
     // list could not grow (the element is then deleted).
@@ -253,7 +254,7 @@ public:
     IControl* GetControl(int idx) const { return m_controls.Get(idx); }
     int NLayers() const { return m_layers.GetSize(); }
     ControlLayer* GetLayer(int idx) const { return m_layers.Get(idx); }
-    RAST_IBitmap* GetDrawBitmap() const { return m_drawBitmap; }
+    RAST_IBitmap* GetDrawBitmap() { return surface(); }
     const IRECT& GetDrawRECT() const { return m_drawRect; }
 
 private:
@@ -265,6 +266,8 @@ private:
         explicit ControlIndex(const std::vector<std::pair<int, IControl*>>& filed);
         // The parameter's controls as [first, end).
         std::pair<IControl* const*, IControl* const*> of(int paramIdx) const;
+        // The pairs it was made from, in their order, appended to filed.
+        void fileInto(std::vector<std::pair<int, IControl*>>& filed) const;
 
     private:
         int m_lowest = 0;         // the lowest parameter filed
@@ -273,6 +276,9 @@ private:
     };
 
     void insertBackground(IControl* background);
+    // The draw bitmap, made at the surface's size when drawing has been readied and there is
+    // none yet; null before PrepDraw.
+    RAST_IBitmap* surface();
     // The pixels to draw of a bitmap, a cached image's decoded when it has none yet; null
     // when there are none.
     RAST_IBitmap* PixelsOf(const IBitmap* bitmap);
@@ -286,6 +292,7 @@ private:
     KIT_PtrList<ControlLayer> m_layers;
     IEffectBase* m_plug;
     IRECT m_drawRect;
+    bool m_drawPrepared = false;
     RAST_IBitmap* m_drawBitmap = nullptr;
     RAST_IBitmap* m_scratchBitmap = nullptr;
     int m_width;
@@ -299,4 +306,8 @@ private:
     bool m_strictDrawing = true;
     std::mutex m_indexLock;
     std::shared_ptr<const ControlIndex> m_index;
+    // The layers attached after every other since the index was made: their controls come
+    // last, as a new index would file them, so the index is extended by them when next asked
+    // for instead of being made anew from every control.
+    std::vector<const ControlLayer*> m_indexPending;
 };

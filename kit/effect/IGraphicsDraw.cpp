@@ -126,10 +126,11 @@ void IGraphics::ReleaseBitmapById(int id) {
 
 bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
                            const IChannelBlend* blend) {
-    RAST_IBitmap* pixels = m_drawBitmap ? PixelsOf(bitmap) : nullptr;
+    RAST_IBitmap* draw = surface();
+    RAST_IBitmap* pixels = draw ? PixelsOf(bitmap) : nullptr;
     if (!pixels) return true;
     const IRECT r = dest->Intersect(m_drawRect);
-    RAST_Blit(m_drawBitmap, pixels, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T,
+    RAST_Blit(draw, pixels, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T,
               r.W(), r.H(), weightOf(blend), modeOf(blend));
     return true;
 }
@@ -148,10 +149,11 @@ bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int bmpStat
 
 bool IGraphics::DrawRotatedBitmap(const IBitmap* bitmap, int cx, int cy, double angle,
                                   int yOffsetZeroDeg, const IChannelBlend* blend) {
-    RAST_IBitmap* pixels = m_drawBitmap ? PixelsOf(bitmap) : nullptr;
+    RAST_IBitmap* draw = surface();
+    RAST_IBitmap* pixels = draw ? PixelsOf(bitmap) : nullptr;
     if (!pixels) return true;
     const int w = bitmap->W, h = bitmap->H;
-    RAST_RotatedBlit(m_drawBitmap, pixels, cx - w / 2, cy - h / 2, w, h, 0.0f, 0.0f,
+    RAST_RotatedBlit(draw, pixels, cx - w / 2, cy - h / 2, w, h, 0.0f, 0.0f,
                      float(w), float(h), float(angle), false, weightOf(blend),
                      modeOf(blend) + RAST_MODE_BILINEAR, 0.0f, float(yOffsetZeroDeg));
     return true;
@@ -159,7 +161,8 @@ bool IGraphics::DrawRotatedBitmap(const IBitmap* bitmap, int cx, int cy, double 
 
 bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const IBitmap* top, int x,
                                 int y, double angle, const IChannelBlend* blend) {
-    if (!m_drawBitmap || !sameSize(base, mask) || !sameSize(base, top)) return true;
+    RAST_IBitmap* draw = surface();
+    if (!draw || !sameSize(base, mask) || !sameSize(base, top)) return true;
     RAST_IBitmap* basePixels = PixelsOf(base);
     RAST_IBitmap* maskPixels = PixelsOf(mask);
     RAST_IBitmap* topPixels = PixelsOf(top);
@@ -177,7 +180,7 @@ bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const 
                      radians, true, 1.0f,
                      RAST_MODE_COPY | RAST_MODE_BILINEAR | RAST_MODE_SOURCE_ALPHA, xOff, 0.0f);
     const IRECT r = IRECT(x, y, x + w, y + h).Intersect(m_drawRect);
-    RAST_Blit(m_drawBitmap, m_scratchBitmap, r.L, r.T, r.L - x, r.T - y, r.W(), r.H(),
+    RAST_Blit(draw, m_scratchBitmap, r.L, r.T, r.L - x, r.T - y, r.W(), r.H(),
               weightOf(blend), modeOf(blend));
     return true;
 }
@@ -185,46 +188,47 @@ bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const 
 // ---- Shapes
 
 bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend, bool) {
-    if (m_drawBitmap)
-        RAST_PutPixel(m_drawBitmap, int(x + 0.5f), int(y + 0.5f), pixelOf(color), weightOf(blend),
+    if (RAST_IBitmap* draw = surface())
+        RAST_PutPixel(draw, int(x + 0.5f), int(y + 0.5f), pixelOf(color), weightOf(blend),
                       modeOf(blend));
     return true;
 }
 
 bool IGraphics::ForcePixel(const IColor* color, int x, int y) {
-    if (m_drawBitmap && m_drawBitmap->getBits() && x >= 0 && y >= 0 &&
-        x < m_drawBitmap->getWidth() && y < m_drawBitmap->getHeight())
-        *RAST_PixelAt(*m_drawBitmap, x, y) = pixelOf(color);
+    RAST_IBitmap* draw = surface();
+    if (draw && draw->getBits() && x >= 0 && y >= 0 && x < draw->getWidth() &&
+        y < draw->getHeight())
+        *RAST_PixelAt(*draw, x, y) = pixelOf(color);
     return true;
 }
 
 bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
                          const IChannelBlend* blend, bool aa) {
-    if (m_drawBitmap)
-        RAST_Line(m_drawBitmap, int(x1), int(y1), int(x2), int(y2), pixelOf(color), weightOf(blend),
+    if (RAST_IBitmap* draw = surface())
+        RAST_Line(draw, int(x1), int(y1), int(x2), int(y2), pixelOf(color), weightOf(blend),
                   modeOf(blend), aa);
     return true;
 }
 
 bool IGraphics::DrawArc(const IColor* color, float cx, float cy, float r, float minAngle,
                         float maxAngle, const IChannelBlend* blend, bool aa) {
-    if (m_drawBitmap)
-        RAST_Arc(m_drawBitmap, cx, cy, r, minAngle, maxAngle, pixelOf(color), weightOf(blend),
+    if (RAST_IBitmap* draw = surface())
+        RAST_Arc(draw, cx, cy, r, minAngle, maxAngle, pixelOf(color), weightOf(blend),
                  modeOf(blend), aa);
     return true;
 }
 
 bool IGraphics::DrawCircle(const IColor* color, float cx, float cy, float r,
                            const IChannelBlend* blend, bool aa) {
-    if (m_drawBitmap)
-        RAST_Circle(m_drawBitmap, cx, cy, r, pixelOf(color), weightOf(blend), modeOf(blend), aa);
+    if (RAST_IBitmap* draw = surface())
+        RAST_Circle(draw, cx, cy, r, pixelOf(color), weightOf(blend), modeOf(blend), aa);
     return true;
 }
 
 bool IGraphics::RoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend,
                           int cornerRadius, bool aa) {
-    if (m_drawBitmap)
-        RAST_RoundRect(m_drawBitmap, float(rect->L), float(rect->T), float(rect->W()),
+    if (RAST_IBitmap* draw = surface())
+        RAST_RoundRect(draw, float(rect->L), float(rect->T), float(rect->W()),
                        float(rect->H()), cornerRadius, pixelOf(color), weightOf(blend),
                        modeOf(blend), aa);
     return true;
@@ -232,61 +236,62 @@ bool IGraphics::RoundRect(const IColor* color, const IRECT* rect, const IChannel
 
 bool IGraphics::FillRoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend,
                               int cr, bool aa) {
-    if (!m_drawBitmap) return true;
+    RAST_IBitmap* draw = surface();
+    if (!draw) return true;
     const int x = rect->L, y = rect->T, w = rect->W(), h = rect->H();
     const RAST_pixel pixel = pixelOf(color);
     const float weight = weightOf(blend);
     const int mode = modeOf(blend);
-    RAST_FillRect(m_drawBitmap, x + cr, y, w - 2 * cr, h, pixel, weight, mode);
-    RAST_FillRect(m_drawBitmap, x, y + cr, cr, h - 2 * cr, pixel, weight, mode);
-    RAST_FillRect(m_drawBitmap, x + w - cr, y + cr, cr, h - 2 * cr, pixel, weight, mode);
+    RAST_FillRect(draw, x + cr, y, w - 2 * cr, h, pixel, weight, mode);
+    RAST_FillRect(draw, x, y + cr, cr, h - 2 * cr, pixel, weight, mode);
+    RAST_FillRect(draw, x + w - cr, y + cr, cr, h - 2 * cr, pixel, weight, mode);
     const int corners[4][2] = {{x + cr, y + cr},
                                {x + w - cr - 1, y + h - cr - 1},
                                {x + w - cr - 1, y + cr},
                                {x + cr, y + h - cr - 1}};
     for (const auto& c : corners)
-        RAST_FillCircle(m_drawBitmap, float(c[0]), float(c[1]), float(cr), pixel, weight, mode, aa);
+        RAST_FillCircle(draw, float(c[0]), float(c[1]), float(cr), pixel, weight, mode, aa);
     return true;
 }
 
 bool IGraphics::FillIRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend) {
-    if (m_drawBitmap)
-        RAST_FillRect(m_drawBitmap, rect->L, rect->T, rect->W(), rect->H(), pixelOf(color),
+    if (RAST_IBitmap* draw = surface())
+        RAST_FillRect(draw, rect->L, rect->T, rect->W(), rect->H(), pixelOf(color),
                       weightOf(blend), modeOf(blend));
     return true;
 }
 
 bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend,
                            bool aa) {
-    if (m_drawBitmap)
-        RAST_FillCircle(m_drawBitmap, float(cx), float(cy), r, pixelOf(color), weightOf(blend),
+    if (RAST_IBitmap* draw = surface())
+        RAST_FillCircle(draw, float(cx), float(cy), r, pixelOf(color), weightOf(blend),
                         modeOf(blend), aa);
     return true;
 }
 
 bool IGraphics::FillTriangle(const IColor* color, int x1, int y1, int x2, int y2, int x3, int y3,
                              const IChannelBlend* blend) {
-    if (m_drawBitmap)
-        RAST_FillTriangle(m_drawBitmap, x1, y1, x2, y2, x3, y3, pixelOf(color), weightOf(blend),
+    if (RAST_IBitmap* draw = surface())
+        RAST_FillTriangle(draw, x1, y1, x2, y2, x3, y3, pixelOf(color), weightOf(blend),
                           modeOf(blend));
     return true;
 }
 
 bool IGraphics::FillIConvexPolygon(const IColor* color, const int* x, const int* y, int n,
                                    const IChannelBlend* blend) {
-    if (m_drawBitmap)
-        RAST_FillConvexPolygon(m_drawBitmap, x, y, n, pixelOf(color), weightOf(blend),
+    if (RAST_IBitmap* draw = surface())
+        RAST_FillConvexPolygon(draw, x, y, n, pixelOf(color), weightOf(blend),
                                modeOf(blend));
     return true;
 }
 
 bool IGraphics::DrawVerticalLine(const IColor* color, int x, int yLo, int yHi) {
-    if (m_drawBitmap) RAST_Line(m_drawBitmap, x, yLo, x, yHi, pixelOf(color), 1.0f, 0, false);
+    if (RAST_IBitmap* draw = surface()) RAST_Line(draw, x, yLo, x, yHi, pixelOf(color), 1.0f, 0, false);
     return true;
 }
 
 bool IGraphics::DrawHorizontalLine(const IColor* color, int y, int xLo, int xHi) {
-    if (m_drawBitmap) RAST_Line(m_drawBitmap, xLo, y, xHi, y, pixelOf(color), 1.0f, 0, false);
+    if (RAST_IBitmap* draw = surface()) RAST_Line(draw, xLo, y, xHi, y, pixelOf(color), 1.0f, 0, false);
     return true;
 }
 
@@ -314,12 +319,14 @@ bool IGraphics::DrawRadialLine(const IColor* color, float cx, float cy, float an
 }
 
 IColor IGraphics::GetPoint(int x, int y) {
-    const RAST_pixel p = m_drawBitmap ? RAST_GetPixel(m_drawBitmap, x, y) : 0;
+    RAST_IBitmap* draw = surface();
+    const RAST_pixel p = draw ? RAST_GetPixel(draw, x, y) : 0;
     return IColor(RAST_GetAlpha(p), RAST_GetRed(p), RAST_GetGreen(p), RAST_GetBlue(p));
 }
 
 RAST_pixel* IGraphics::GetBits() {
-    return m_drawBitmap ? m_drawBitmap->getBits() : nullptr;
+    RAST_IBitmap* draw = surface();
+    return draw ? draw->getBits() : nullptr;
 }
 
 // ---- Text
@@ -368,14 +375,15 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure) 
     flags |= text->mVAlign == IText::kVAlignTop      ? DT_TOP
              : text->mVAlign == IText::kVAlignBottom ? DT_BOTTOM
                                                      : DT_VCENTER;
+    RAST_IBitmap* draw = surface();
     if (!measure) {
-        if (!m_drawBitmap) return true;
+        if (!draw) return true;
         RECT box{r->L, r->T, r->R, r->B};
-        font->DrawText(m_drawBitmap, str, -1, &box, flags);
+        font->DrawText(draw, str, -1, &box, flags);
         return true;
     }
     RECT m{0, 0, 0, 0};
-    font->DrawText(m_drawBitmap, str, -1, &m, flags | DT_CALCRECT);
+    font->DrawText(draw, str, -1, &m, flags | DT_CALCRECT);
     if (text->mAlign == IText::kAlignCenter) {
         r->L = int((r->L + r->R) * 0.5) - m.right / 2;
         r->R = r->L + m.right;

@@ -84,6 +84,7 @@ public:
     void GetDisplayForHost(char* out, bool withDisplayText = true) const {
         GetDisplayForHost(m_value, false, out, withDisplayText);
     }
+    // Names, labels and groups are held once per process (Init* cuts them to 54 characters).
     const char* GetNameForHost() const { return m_name; }
     // Empty while the current value is shown by a text, so no unit follows a word.
     const char* GetLabelForHost() const;
@@ -98,6 +99,7 @@ private:
                     double step, const char* label, const char* group, int extra1, int extra2);
 
     EParamType m_type = kTypeNone;
+    int m_displayPrecision = 0;
     KIT_Relaxed<double> m_value{0.0};
     double m_min = 0.0;
     double m_max = 1.0;
@@ -106,10 +108,10 @@ private:
     double m_default = 0.0;
     int m_extra1 = 0;
     int m_extra2 = 0;
-    int m_displayPrecision = 0;
-    char m_name[kNameLen] = {};
-    char m_label[kNameLen] = {};
-    char m_group[kNameLen] = {};
+    // An instance holds 18,818 parameters, whose names repeat in every part and instance.
+    const char* m_name = "";
+    const char* m_label = "";
+    const char* m_group = "";
     // The texts, shared with other parameters unless m_ownTexts is set, which is then the
     // same list: this parameter's own copy, changed in place.
     std::shared_ptr<const IParamTexts> m_texts;

@@ -2,25 +2,31 @@
 
 #include "kit/effect/IGraphics.h"
 
-#include <cstring>
+#include <cstddef>
+#include <cstdint>
 
 ITextControl::ITextControl(IEffectBase* plug, IRECT rect, const IText* text, const char* str)
     : IControl(plug, rect) {
-    if (text) m_text = *text;
-    if (str && *str) m_str.Set(str);
+    if (text) SetText(*text);
+    if (str) m_str = str;
+}
+
+std::mutex& ITextControl::textMutex() const {
+    static std::mutex locks[16];
+    return locks[reinterpret_cast<uintptr_t>(this) / alignof(std::max_align_t) % 16];
 }
 
 void ITextControl::SetTextFromPlug(const char* str) {
     if (!str) str = "";
-    std::lock_guard<std::mutex> lock(m_textMutex);
-    if (strcmp(str, m_str.Get()) == 0) return;
+    std::lock_guard<std::mutex> lock(textMutex());
+    if (m_str == str) return;
     SetDirty(false);
-    m_str.Set(str);
+    m_str = str;
 }
 
 std::string ITextControl::GetTextForPlug() const {
-    std::lock_guard<std::mutex> lock(m_textMutex);
-    return m_str.Get();
+    std::lock_guard<std::mutex> lock(textMutex());
+    return m_str;
 }
 
 bool ITextControl::Draw(IGraphics* graphics) {
@@ -53,7 +59,7 @@ std::string ITextControl::Fitted(IGraphics* graphics, IText* text, const std::st
 
 bool ITextControl::drawText(IGraphics* graphics, const std::string& str) {
     if (str.empty()) return true;
-    const std::string shown = m_cutToBox ? Fitted(graphics, &m_text, str, m_rect.W()) : str;
-    graphics->DrawIText(&m_text, shown.c_str(), &m_rect, false);
+    const std::string shown = m_cutToBox ? Fitted(graphics, style(), str, m_rect.W()) : str;
+    graphics->DrawIText(style(), shown.c_str(), &m_rect, false);
     return true;
 }

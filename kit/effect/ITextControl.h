@@ -1,6 +1,5 @@
 #pragma once
 
-#include "kit/base/KIT_String.h"
 #include "kit/effect/IControl.h"
 
 #include <mutex>
@@ -31,7 +30,11 @@ protected:
     // Draws the text given (nothing when it is empty) in the control's style and rectangle.
     virtual bool drawText(IGraphics* graphics, const std::string& str);
 
-    mutable std::mutex m_textMutex;
-    KIT_String m_str;
+    // The lock of this control's text. An editor holds thousands of text controls, each
+    // locking only to copy its text and never another's meanwhile: they share a few locks.
+    std::mutex& textMutex() const;
+
+    // Most texts are short or empty: they take no allocation of their own.
+    std::string m_str;
     bool m_cutToBox = false;
 };

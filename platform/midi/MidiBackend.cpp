@@ -57,14 +57,14 @@ void closeJackClient(jack_client_t* client) {
 }
 
 // A client that is never activated takes no part in the server's cycles, so looking costs
-// the running graph nothing. The library names JACK's ports the same way.
-bool lookAtJack(MidiPorts& ports, const std::string& clientName) {
+// the running graph nothing. The library names JACK's ports the same way. The client is left
+// open for the caller to close.
+jack_client_t* lookAtJack(MidiPorts& ports, const std::string& clientName) {
     jack_client_t* client = openJackClient(clientName);
-    if (!client) return false;
+    if (!client) return nullptr;
     ports.sources = jackPorts(client, JackPortIsOutput);
     ports.destinations = jackPorts(client, JackPortIsInput);
-    closeJackClient(client);
-    return true;
+    return client;
 }
 
 template <class Client> std::vector<std::string> libraryPorts(Client& client) {
@@ -118,21 +118,14 @@ Client* newClient(MidiSystem system, MidiErrors* errors, const Args&... args) {
     return client;
 }
 
-} // namespace
-
-void MidiErrors::Callback(RtMidiError::Type type, const std::string& text, void* self) {
-    if (type == RtMidiError::DEBUG_WARNING) return;
-    auto* errors = static_cast<MidiErrors*>(self);
-    if (type != RtMidiError::WARNING) errors->m_failed = true;
-    if (errors->m_report) errors->m_report(text);
-}
-
-MidiPorts LookForMidiPorts(const std::string& clientName) {
+// The ports, and the JACK client that read them (null for any other system).
+MidiPorts look(const std::string& clientName, jack_client_t*& jack) {
     const bool jackOnly = forcedSystem() == MidiSystem::kJack;
     const bool alsaOnly = forcedSystem() == MidiSystem::kAlsa;
     const char* const why = jackOnly || alsaOnly ? " (ZOZ_MIDI_API)" : "";
     MidiPorts ports;
-    if (!alsaOnly && lookAtJack(ports, clientName)) {
+    jack = alsaOnly ? nullptr : lookAtJack(ports, clientName);
+    if (jack) {
         ports.system = MidiSystem::kJack;
         ports.about = std::string("using JACK") + why;
     } else if (!jackOnly && lookAtAlsa(ports, clientName)) {
@@ -146,6 +139,59 @@ MidiPorts LookForMidiPorts(const std::string& clientName) {
         ports.about = "no MIDI ports: no JACK server runs and ALSA has no sequencer";
     }
     return ports;
+}
+
+} // namespace
+
+void MidiErrors::Callback(RtMidiError::Type type, const std::string& text, void* self) {
+    if (type == RtMidiError::DEBUG_WARNING) return;
+    auto* errors = static_cast<MidiErrors*>(self);
+    if (type != RtMidiError::WARNING) errors->m_failed = true;
+    if (errors->m_report) errors->m_report(text);
+}
+
+MidiPorts LookForMidiPorts(const std::string& clientName) {
+    jack_client_t* jack = nullptr;
+    MidiPorts ports = look(clientName, jack);
+    if (jack) closeJackClient(jack);
+    return ports;
+}
+
+MidiPortLook::MidiPortLook(const std::string& clientName) {
+    std::promise<MidiPorts> found;
+    m_found = found.get_future();
+    try {
+        m_thread = std::thread(
+            [clientName](std::promise<MidiPorts> promise, std::future<void> close) {
+                jack_client_t* jack = nullptr;
+                promise.set_value(look(clientName, jack));
+                if (!jack) return;
+                close.wait();
+                closeJackClient(jack);
+            },
+            std::move(found), m_close.get_future());
+    } catch (const std::system_error&) {
+        // No thread to be had: the maker waits for a look of its own.
+        std::promise<MidiPorts> now;
+        m_found = now.get_future();
+        now.set_value(LookForMidiPorts(clientName));
+    }
+}
+
+MidiPortLook::~MidiPortLook() {
+    Close();
+    if (m_thread.joinable()) m_thread.join();
+}
+
+const MidiPorts& MidiPortLook::Ports() {
+    if (m_found.valid()) m_ports = m_found.get();
+    return m_ports;
+}
+
+void MidiPortLook::Close() {
+    if (m_closeLet) return;
+    m_closeLet = true;
+    m_close.set_value();
 }
 
 RtMidiIn* NewMidiIn(MidiSystem system, const std::string& clientName,

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -27,6 +29,30 @@ struct MidiPorts {
 // no client behind: a JACK client is opened for the look (under clientName, or a name JACK
 // makes from it) but never activated.
 MidiPorts LookForMidiPorts(const std::string& clientName);
+
+// The same look on a thread of its own from construction on, so that its maker goes on
+// meanwhile. The look's JACK client is closed on that thread too, once the maker lets it
+// (Close), so that unmapping the server's memory does not slow the maker's own work; the
+// destructor lets it and waits for that.
+class MidiPortLook {
+public:
+    explicit MidiPortLook(const std::string& clientName);
+    ~MidiPortLook();
+    MidiPortLook(const MidiPortLook&) = delete;
+    MidiPortLook& operator=(const MidiPortLook&) = delete;
+
+    // What the look found, once it has; waits until then.
+    const MidiPorts& Ports();
+    // Lets the look's client close as soon as the ports are read; returns at once.
+    void Close();
+
+private:
+    std::future<MidiPorts> m_found;
+    MidiPorts m_ports;
+    std::promise<void> m_close;
+    bool m_closeLet = false;
+    std::thread m_thread;
+};
 
 // Takes the errors and warnings of the MIDI library's clients, which the library would
 // otherwise print (and throw). Called on whatever thread the library reports from.

@@ -42,6 +42,14 @@ bool resourcesFound() {
 Zoz::Zoz(IEffectInstanceInfo info)
     : IEffectVST(info, kNumAutomatedParams, kChannelIO, 0, kEffectName, "", kMakerName,
                  kVendorVersion, kUniqueId, kMakerId, kLatency, true, true, true, 0) {
+    // The device menus need the port lists, and reading them takes a client of the MIDI
+    // system: it is made while the rest is built, and so are the configuration resources
+    // read, deciphered and parsed, as the editor's loader would read them.
+    BeginExternalMIDILook(kEffectName);
+    configAhead = UIConfigManager::readAheadResources(
+        [](int, const char* name, std::vector<char>& bytes) {
+            return platform::ReadResourceFile(name, bytes);
+        });
     // The randomizer draws from the process-wide generator.
     srand(unsigned(platform::WallSeconds()));
     sampleRate = GetSampleRate();
@@ -68,6 +76,7 @@ Zoz::Zoz(IEffectInstanceInfo info)
     editor = MakeGraphics(this, scaled(kEditorWidth), scaled(kEditorHeight), 0);
     log("STARTING USER INTERFACE CONFIGURATION...");
     uiConfig = std::make_unique<UIConfigManager>();
+    uiConfig->useReadAhead(std::move(configAhead));
     configGraphics = std::make_unique<UIConfigGraphicsAdapter>(editor);
     uiConfig->readUIConfig(configGraphics.get(), this, librarian.get(), colourScheme, windowScale);
     log("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
@@ -114,6 +123,7 @@ Zoz::Zoz(IEffectInstanceInfo info)
         filterLink[size_t(part)] = 1;
         editor->SetParameterFromPlug(kFilterLinkValue + part, 1.0, false);
     }
+    EndExternalMIDILook();
     startupComplete = true;
 }
 

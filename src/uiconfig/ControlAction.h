@@ -34,10 +34,10 @@ public:
     int nrpnKey3 = -1;
     int channelOrPart = -1;          // first key of the CC and NRPN control maps
     int mapVariant = -1;             // last key of the CC and NRPN control maps
-    std::vector<IControl*> controls; // not owned, in the order of their creation
     LinkInfo link;
-    ControlLayer* switchLayer = nullptr; // shows its child whose id is the value; not owned
-    ControlActionSysExMessage sysexMessage;
     int minValue = -1; // sent by a CC switch when off
     int maxValue = -1; // sent by a CC switch when on
+    std::vector<IControl*> controls; // not owned, in the order of their creation
+    ControlLayer* switchLayer = nullptr; // shows its child whose id is the value; not owned
+    ControlActionSysExMessage sysexMessage;
 };

@@ -26,8 +26,10 @@ public:
 
 private:
     std::vector<unsigned char> m_template; // with the part byte, when there is one
+    long long m_first = 0; // the value of message 0 (of message 1 with a verbatim first)
     int m_valueAt = -1;
     int m_count = 0;
-    long long m_first = 0; // the value of message 0 (of message 1 with a verbatim first)
-    std::vector<unsigned char> m_verbatim; // message 0 as given, or empty
+    // Message 0 is the template as given, which differs from m_template at most in byte 4.
+    bool m_verbatimFirst = false;
+    unsigned char m_givenByte4 = 0;
 };

@@ -69,46 +69,59 @@ void UIConfigManager::readUIConfig(UIConfigGraphics* graphics_, UIConfigPlugin* 
     initImages(graphics);
     initParams();
 
-    tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (!loadDocument(kUIConfigResourceId, kUIConfigResource, document)) return;
-    readReasources(&document);
-    XMLElement* root = document.FirstChildElement("uiconfig");
+    const std::unique_ptr<tinyxml2::XMLDocument> document =
+        loadDocument(kUIConfigResourceId, kUIConfigResource);
+    readAhead.reset(); // everything it read has been taken
+    if (!document) return;
+    readReasources(document.get());
+    XMLElement* root = document->FirstChildElement("uiconfig");
     if (!root) {
         log("CONFIG READER: ", kUIConfigResource, " has no uiconfig element!");
         return;
     }
     processXMLElement(root->FirstChild(), nullptr, -1);
+    fillDeviceMenus();
 }
 
 void UIConfigManager::decrypt(const char* data, int size, std::string& out) {
     ConfigCipher::decipher(reinterpret_cast<const unsigned char*>(data), size, out);
 }
 
-bool UIConfigManager::loadDocument(int id, const char* name, tinyxml2::XMLDocument& document) {
-    std::vector<char> bytes;
-    if (!graphics || !graphics->LoadFile(id, name, bytes) || bytes.empty()) {
+std::unique_ptr<tinyxml2::XMLDocument> UIConfigManager::loadDocument(int id, const char* name) {
+    ConfigResource resource;
+    if (!readAhead || !readAhead->Take(name, resource)) {
+        resource = ReadConfigResource(
+            [this](int at, const char* called, std::vector<char>& bytes) {
+                return graphics && graphics->LoadFile(at, called, bytes);
+            },
+            id, name);
+    }
+    if (!resource.found) {
         log("CONFIG READER: ", name, " NOT FOUND!");
-        return false;
+        return nullptr;
     }
-    const size_t size = bytes.size() - 1; // the loader's terminating zero
-    if (size >= kResourceSizeWarning)
-        log("CONFIG READER: ", name, " holds ", std::to_string(size),
+    if (resource.size >= kResourceSizeWarning)
+        log("CONFIG READER: ", name, " holds ", std::to_string(resource.size),
             " bytes, at or over the 4096000-byte limit!");
-    std::string text;
-    decrypt(bytes.data(), int(size), text);
-    // The text ends at its first zero byte, the padding of the last block.
-    if (document.Parse(text.c_str()) != tinyxml2::XML_SUCCESS) {
-        log("CONFIG READER: ", name, " does not parse: ", document.ErrorStr());
-        return false;
+    if (!resource.parsed) {
+        log("CONFIG READER: ", name, " does not parse: ", resource.document->ErrorStr());
+        return nullptr;
     }
-    return true;
+    return std::move(resource.document);
+}
+
+std::unique_ptr<ConfigReadAhead> UIConfigManager::readAheadResources(ConfigLoader load) {
+    return std::make_unique<ConfigReadAhead>(
+        std::move(load), std::vector<std::pair<int, const char*>>{
+                             {kSysExResourceId, kSysExResource},
+                             {kUIConfigResourceId, kUIConfigResource}});
 }
 
 void UIConfigManager::readSysexValues() {
     log("CONFIG READER: Started to read SysEx Data...");
-    tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (loadDocument(kSysExResourceId, kSysExResource, document)) {
-        const XMLElement* root = document.FirstChildElement("sysexlist");
+    if (const std::unique_ptr<tinyxml2::XMLDocument> document =
+            loadDocument(kSysExResourceId, kSysExResource)) {
+        const XMLElement* root = document->FirstChildElement("sysexlist");
         if (!root) log("CONFIG READER: ", kSysExResource, " has no sysexlist element!");
         for (const XMLElement* entry = root ? root->FirstChildElement("sysex") : nullptr; entry;
              entry = entry->NextSiblingElement())

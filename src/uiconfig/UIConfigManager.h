@@ -9,6 +9,8 @@
 #include "src/uiconfig/SysExContainer.h"
 #include "src/uiconfig/SysExControlContainer.h"
 
+#include "src/uiconfig/ConfigReadAhead.h"
+
 #include <deque>
 #include <map>
 #include <memory>
@@ -55,6 +57,11 @@ public:
     // tables empty and is logged.
     void readUIConfig(UIConfigGraphics* graphics, UIConfigPlugin* plugin, PatchLibrarian* librarian,
                       int style, double scale);
+    // The SysEx and layout resources read and parsed ahead, from now on, through load (which
+    // must give what the graphics' LoadFile gives); readUIConfig takes them from ahead
+    // (useReadAhead) instead of reading them itself.
+    static std::unique_ptr<ConfigReadAhead> readAheadResources(ConfigLoader load);
+    void useReadAhead(std::unique_ptr<ConfigReadAhead> ahead) { readAhead = std::move(ahead); }
 
     // Appends the plaintext of size bytes of a configuration resource to out.
     static void decrypt(const char* data, int size, std::string& out);
@@ -212,7 +219,8 @@ public:
                              const std::vector<std::string>& items, int part, ControlLayer* layer,
                              std::string_view group);
     // "Select MIDI Device" and the MIDI input ports (inputFlag 1) or output ports, as the
-    // parameter "Device Selection" without label or group; always at top level.
+    // parameter "Device Selection" without label or group; always at top level. The ports are
+    // read while the layout is: the parameter takes them when the layout is read to its end.
     void createMIDIDeviceSelectionControl(int paramId, int x, int y, int width, int height,
                                           int inputFlag);
     // As createDropDownMenu2, unbound; without one item per entry the texts are the numbers
@@ -286,9 +294,8 @@ private:
         if (debugLogOn()) writeLog((std::string() + ... + parts));
     }
     void writeLog(const std::string& text) const;
-    // Loads, deciphers and parses one resource; false (logged) when it is missing or does
-    // not parse.
-    bool loadDocument(int id, const char* name, tinyxml2::XMLDocument& document);
+    // The parsed resource, read ahead or now; null, logged, when it is missing or broken.
+    std::unique_ptr<tinyxml2::XMLDocument> loadDocument(int id, const char* name);
 
     // The parameter of id, or null (logged, naming the control) outside the list.
     IParam* paramFor(int paramId, const std::string& control) const;
@@ -360,6 +367,10 @@ private:
     IRECT scaledRect(int x, int y, int width, int height) const;
     // The caption style: "NK57 Monospace" of size in colour, the framework's other defaults.
     static IText captionText(int size, IColor colour);
+    // captionText held once for every caption of that size and colour.
+    std::shared_ptr<IText> captionStyle(int size, IColor colour);
+    // Gives each device menu's parameter its port list.
+    void fillDeviceMenus();
     // A caption of the parameter's display text and label over the scaled rectangle; a click
     // prompts for the value only with prompt; a port name is cut to fit. Placed; null when it
     // could not be.
@@ -399,6 +410,7 @@ private:
     // dictionary last. The layers, controls and parameters the entries point to are not owned.
     // In blocks that never move a record, fewer allocations than one a record.
     std::deque<OwnedAction> controlActions;
+    std::unique_ptr<ConfigReadAhead> readAhead;
     std::map<std::string, ImageInfo, std::less<>> imageDictionary;
     // One id per preloaded row that holds a cache reference, for ClearImageCache.
     std::vector<int> preloadedImageIds;
@@ -410,8 +422,18 @@ private:
     // The texts of each value list, by the list (which lives as long as the manager).
     std::map<const std::vector<std::string>*, std::shared_ptr<const IParamTexts>> valueListTexts;
     std::map<std::tuple<int, int, int>, std::shared_ptr<const IParamTexts>> numberLists;
-    // The attribute values of the elements of the part copies being read, by element.
-    std::unordered_map<const tinyxml2::XMLElement*, std::vector<const char*>> copyAttributes;
+    std::map<std::tuple<int, int, int, int, int>, std::shared_ptr<IText>> captionStyles;
+    // The device menus' parameters and their input flags, until the port lists are taken.
+    std::vector<std::pair<IParam*, int>> deviceMenus;
+    // What the first of the part copies being read found of each of their elements: its
+    // attribute values, and the parameter its reference names before the part is added
+    // (named stays -1 until a reference is found).
+    struct CopiedElement {
+        std::vector<const char*> attributes;
+        int named = -1;
+        int offset = 0;
+    };
+    std::unordered_map<const tinyxml2::XMLElement*, CopiedElement> copyAttributes;
     std::vector<SysExContainer> sysExContainers;
     std::vector<std::vector<unsigned char>> sysExTemplates; // the bytes of each entry's first text
     std::string paramGroup; // getParamGroup's result, for the part and group after it

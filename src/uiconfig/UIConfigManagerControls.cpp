@@ -138,13 +138,19 @@ IText UIConfigManager::captionText(int size, IColor colour) {
     return text;
 }
 
+std::shared_ptr<IText> UIConfigManager::captionStyle(int size, IColor colour) {
+    std::shared_ptr<IText>& style = captionStyles[{size, colour.A, colour.R, colour.G, colour.B}];
+    if (!style) style = std::make_shared<IText>(captionText(size, colour));
+    return style;
+}
+
 IControl* UIConfigManager::makeCaption(int paramId, const std::string& name, int x, int y,
                                        int width, int height, int textSize, IColor colour,
                                        bool prompt, ControlLayer* layer, bool portName) {
-    const IText text = captionText(textSize, colour);
     const IRECT rect = scaledRect(x, y, width, height);
-    IControl* caption = portName ? new DeviceNameCaption(plugin->effect(), rect, paramId, &text)
-                                 : new ICaptionControl(plugin->effect(), rect, paramId, &text, true);
+    IControl* caption = portName ? new DeviceNameCaption(plugin->effect(), rect, paramId, nullptr)
+                                 : new ICaptionControl(plugin->effect(), rect, paramId, nullptr, true);
+    caption->ShareText(captionStyle(textSize, colour));
     caption->SetPromptDisabled(!prompt);
     return place(caption, layer, name) ? caption : nullptr;
 }

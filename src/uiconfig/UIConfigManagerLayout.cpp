@@ -153,7 +153,13 @@ public:
     };
 
     static void readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* layer, int part);
-    static int parameterOf(UIConfigManager& m, const char* reference, int part);
+    // The parameter a reference names for the part, or -1 (logged); what copied holds, and is
+    // given, spares the copies after the first the look-up.
+    static int parameterOf(UIConfigManager& m, const char* reference, int part,
+                           UIConfigManager::CopiedElement* copied);
+    // named + part + offset, or -1 (logged) outside the parameter list.
+    static int checkedId(UIConfigManager& m, const char* reference, int named, int part,
+                         int offset);
     static bool placeLayer(UIConfigManager& m, ControlLayer* layer, ControlLayer* parent);
     // Two numbers separated by ":", or -1 and -1 unless there are exactly two pieces.
     static std::array<int, 2> valueDisplay(const char* text);
@@ -279,11 +285,11 @@ ControlLayer* UIConfigManager::getLayer(const std::string& name) const {
 }
 
 void LayoutWalk::readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* layer, int part) {
-    const Attributes attributes =
-        part >= 0 ? Attributes(xml, m.copyAttributes[&xml]) : Attributes(xml);
+    UIConfigManager::CopiedElement* copied = part >= 0 ? &m.copyAttributes[&xml] : nullptr;
+    const Attributes attributes = copied ? Attributes(xml, copied->attributes) : Attributes(xml);
     const char* reference = attributes.values[kParamIdAttr];
-    Element e{xml, attributes, layer, part, parameterOf(m, reference ? reference : "", part),
-              "", "", 0};
+    const int paramId = parameterOf(m, reference ? reference : "", part, copied);
+    Element e{xml, attributes, layer, part, paramId, "", "", 0};
     e.imageId = e.view(kImageIdAttr);
     e.group = e.view(kParamGroupAttr);
     e.channel = e.integer(kChannelAttr);
@@ -305,20 +311,31 @@ void LayoutWalk::readElement(UIConfigManager& m, XMLElement& xml, ControlLayer* 
         action->partIndex = part >= 0 ? part : (e.channel == INT_MIN ? INT_MIN : e.channel - 1);
 }
 
-int LayoutWalk::parameterOf(UIConfigManager& m, const char* reference, int part) {
+int LayoutWalk::parameterOf(UIConfigManager& m, const char* reference, int part,
+                            UIConfigManager::CopiedElement* copied) {
     if (!*reference) return -1;
-    // "name" or "name+offset"; a run of "+" separates as one.
-    const char* name = reference + strspn(reference, "+");
-    const size_t nameLength = strcspn(name, "+");
-    if (nameLength == 0) {
-        m.log("CONFIG READER: parameter ", reference, " NOT FOUND!");
-        return -1;
+    if (!copied || copied->named < 0) {
+        // "name" or "name+offset"; a run of "+" separates as one.
+        const char* name = reference + strspn(reference, "+");
+        const size_t nameLength = strcspn(name, "+");
+        if (nameLength == 0) {
+            m.log("CONFIG READER: parameter ", reference, " NOT FOUND!");
+            return -1;
+        }
+        const int named = m.getParamByName(std::string_view(name, nameLength));
+        if (named < 0) return -1;
+        const char* offsetText = name + nameLength + strspn(name + nameLength, "+");
+        int offset = 0;
+        if (*offsetText) UIConfigManager::readInt(offsetText, offset);
+        if (!copied) return checkedId(m, reference, named, part, offset);
+        copied->named = named;
+        copied->offset = offset;
     }
-    const int named = m.getParamByName(std::string_view(name, nameLength));
-    if (named < 0) return -1;
-    const char* offsetText = name + nameLength + strspn(name + nameLength, "+");
-    int offset = 0;
-    if (*offsetText) UIConfigManager::readInt(offsetText, offset);
+    return checkedId(m, reference, copied->named, part, copied->offset);
+}
+
+int LayoutWalk::checkedId(UIConfigManager& m, const char* reference, int named, int part,
+                          int offset) {
     const long long id = (long long)named + std::max(part, 0) + offset;
     if (id >= m.plugin->effect()->NParams() || id < 0) {
         m.log("CONFIG READER: parameter ", reference, " NOT FOUND!");

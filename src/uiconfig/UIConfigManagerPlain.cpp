@@ -79,15 +79,22 @@ void UIConfigManager::createMIDIDeviceSelectionControl(int paramId, int x, int y
                                                        int height, int inputFlag) {
     const char* const name = "Device Selection";
     addControl(name, paramId, kActionNone, nullptr, -1, [&](IParam* p) {
-        IEffectBase* effect = plugin->effect();
-        const std::vector<std::string>& devices =
-            inputFlag == 1 ? effect->getExternalMIDIInNames() : effect->getExternalMIDIOutNames();
-        p->InitEnum(name, 0, int(devices.size()), "", "", -1, -1);
-        for (size_t i = 0; i < devices.size(); ++i)
-            p->SetDisplayText(int(i), devices[i].c_str());
+        deviceMenus.emplace_back(p, inputFlag);
         return makeCaption(paramId, name, x, y, width, height, scaled(height), kDeviceColour, true,
                            nullptr, true);
     });
+}
+
+void UIConfigManager::fillDeviceMenus() {
+    IEffectBase* effect = plugin ? plugin->effect() : nullptr;
+    for (const auto& [p, inputFlag] : deviceMenus) {
+        const std::vector<std::string>& devices =
+            inputFlag == 1 ? effect->getExternalMIDIInNames() : effect->getExternalMIDIOutNames();
+        p->InitEnum("Device Selection", 0, int(devices.size()), "", "", -1, -1);
+        for (size_t i = 0; i < devices.size(); ++i)
+            p->SetDisplayText(int(i), devices[i].c_str());
+    }
+    deviceMenus.clear();
 }
 
 void UIConfigManager::createNoValDropDown(const std::string& name, int paramId, int x, int y,

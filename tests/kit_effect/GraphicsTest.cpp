@@ -301,6 +301,17 @@ TEST_F(GraphicsTest, ValuesReachControlsInListOrderAlsoThoseAddedLater) {
     g->SetParametersFromPlug({{99, 1.0}, {7, 0.5}, {0, 0.25}}, true);
     EXPECT_EQ(log, (std::vector<std::string>{"x"}));
     EXPECT_DOUBLE_EQ(both->GetAuxParam(1)->mValue, 0.25);
+    // Layers attached once values were shown come after all others, one of them a child's.
+    for (const char* name : {"l", "z"}) {
+        auto* later = new ControlLayer(5, name);
+        auto* inner = new ControlLayer(6, "inner");
+        inner->addControl(shown(name, 2));
+        later->addChild(inner);
+        g->AttachLayer(later);
+    }
+    log.clear();
+    g->SetParameterFromPlug(2, 3.0, false);
+    EXPECT_EQ(log, (std::vector<std::string>{"t", "b", "p", "c", "l", "z"}));
 }
 
 // Under the thread sanitizer: two threads light and clear a parameter's controls, one in a

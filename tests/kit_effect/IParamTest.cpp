@@ -88,6 +88,15 @@ TEST(IParam, DisplayTextsAreDenseAndCutToTheirFields) {
     EXPECT_EQ(std::string(cut.GetParamGroupForHost()), std::string(54, 'x'));
     cut.SetDisplayText(0, longText.c_str());
     EXPECT_EQ(std::string(cut.GetDisplayText(0)), std::string(55, 'x'));
+    // Names are held once per process: one that differs only past the 54th byte is the same
+    // text, and a name met again after others, as a name or a group, is found again.
+    IParam a, b, c;
+    a.InitBool((longText + "a").c_str(), false);
+    b.InitBool("\xC3\xA9t\xC3\xA9", false);
+    c.InitBool((longText + "b").c_str(), false, "", "\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(c.GetNameForHost(), a.GetNameForHost());
+    EXPECT_EQ(c.GetParamGroupForHost(), b.GetNameForHost());
+    EXPECT_STREQ(b.GetNameForHost(), "\xC3\xA9t\xC3\xA9");
 
     IParam big; // a huge value at full precision still fits the display buffer
     big.InitDouble("big", 1e300, 0.0, 1e301, 0.0000001);

@@ -176,6 +176,27 @@ TEST_F(StockControls, CaptionsShowTheValueTextAndLabelAndPromptOnAClick) {
     EXPECT_EQ(g->menus[0].flags, (std::vector<int>{0, IPopupMenuItem::kChecked, 0}));
 }
 
+// Controls made alike share one style until one asks for its own: what is changed through
+// GetText reaches that control alone, also for controls given no style at all.
+TEST_F(StockControls, ASharedStyleIsCopiedBeforeOneControlChangesIt) {
+    auto style = std::make_shared<IText>();
+    style->mSize = 20;
+    auto* slot = add(new ITextControl(&plug, IRECT(0, 0, 50, 8), nullptr, "slot"));
+    auto* other = add(new ITextControl(&plug, IRECT(50, 0, 100, 8), nullptr, "other"));
+    slot->ShareText(style);
+    other->ShareText(style);
+    IText* own = slot->GetText();
+    own->mColor = COLOR_RED;
+    EXPECT_EQ(slot->GetText(), own);
+    EXPECT_EQ(other->GetText()->mColor.R, 0);
+    EXPECT_EQ(other->GetText()->mSize, 20);
+    EXPECT_EQ(style->mColor.R, 0);
+    auto* plain = add(new ITextControl(&plug, IRECT(0, 8, 50, 16), nullptr, "plain"));
+    auto* knob = add(new IKnobMultiControl(&plug, 0, 8, 0, strip(2)));
+    plain->GetText()->mSize = 30;
+    EXPECT_EQ(knob->GetText()->mSize, 12);
+}
+
 TEST_F(StockControls, URLsFallBackToTheBackupAndAreCutToTheirBuffers) {
     const std::string longest(300, 'u');
     IURLControl both(&plug, IRECT(0, 0, 5, 5), "https://example.org", "file:///manual.pdf", "!");

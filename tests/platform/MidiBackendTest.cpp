@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -53,6 +54,18 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
             listed.push_back(in->getPortName(i));
     EXPECT_EQ(listed, std::vector<std::string>{port});
     EXPECT_FALSE(errors.TakeFailure());
+    // A look on a thread of its own finds the same, and a port plugged in after one look is in
+    // the next.
+    platform::MidiPortLook meanwhile("zoz backend test");
+    EXPECT_EQ(std::tie(meanwhile.Ports().about, meanwhile.Ports().sources,
+                       meanwhile.Ports().destinations),
+              std::tie(ports.about, ports.sources, ports.destinations));
+    jack_port_register(peer, "plugged", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    platform::MidiPortLook next("zoz backend test");
+    const std::string plugged = std::string(jack_get_client_name(peer)) + ":plugged";
+    EXPECT_EQ(std::count(next.Ports().destinations.begin(), next.Ports().destinations.end(),
+                         plugged),
+              1);
     jack_client_close(peer);
 }
 

@@ -123,6 +123,31 @@ TEST_F(ConfigReader, BrokenDocumentsAreLoggedAndSkipped) {
     EXPECT_TRUE(logged("CONFIG READER: resources/uiconfig.tea has no uiconfig element!"));
 }
 
+// Read ahead on a thread of their own, the resources give what they give read in place: the
+// same tables and log lines, also with one broken and the other missing.
+TEST_F(ConfigReader, ResourcesReadAheadGiveWhatTheyGiveReadInPlace) {
+    for (const bool broken : {false, true}) {
+        SCOPED_TRACE(broken ? "broken" : "whole");
+        if (broken) setenv("ZOZ_RESOURCES_DIR", "/nonexistent/", 1);
+        FakeConfigGraphics g[2];
+        FakeConfigPlugin p[2];
+        UIConfigManager m[2];
+        for (int i = 0; i < 2; ++i) {
+            if (broken) g[i].files["resources/sysex.tea"] = enciphered("<sysexlist><sysex>");
+            if (i == 1)
+                m[i].useReadAhead(UIConfigManager::readAheadResources(
+                    [&g](int id, const char* name, std::vector<char>& bytes) {
+                        return g[1].LoadFile(id, name, bytes);
+                    }));
+            m[i].readUIConfig(&g[i], &p[i], nullptr, 0, 1.0);
+        }
+        EXPECT_EQ(p[1].lines(), p[0].lines());
+        EXPECT_EQ(m[1].getSysExContainers().size(), m[0].getSysExContainers().size());
+        EXPECT_EQ(m[1].getValueList("qModel"), m[0].getValueList("qModel"));
+        EXPECT_EQ(m[1].getValueList("qModel").empty(), broken);
+    }
+}
+
 TEST_F(ConfigReader, MissingSysExRootIsLogged) {
     graphics.files["resources/sysex.tea"] = enciphered("<other><sysex/></other>");
     read();
