@@ -85,10 +85,15 @@ int Zoz::UnserializeState2(ByteChunk* chunk, int pos, bool full) {
         return -1;
     }
     // A job posted before the restore (the start's device-id probe) brings a dump whose parser
-    // would write the synthesizer's values over the restored ones: it ends first.
-    if (!waitUntil(platform::NowMillis() + kArrangementWaitMillis,
-                   [this] { return !messageManager->isRunning(MIDIMessageManager::kJobThread); }))
-        log("PROJECT RECALL: the running request did not end");
+    // would write the synthesizer's values over the restored ones: it ends first. Its answer is
+    // parsed under the plug lock, which is let go while nothing is restored yet.
+    {
+        KIT_MutexRelease released(GetMutex());
+        if (!waitUntil(platform::NowMillis() + kArrangementWaitMillis, [this] {
+                return !messageManager->isRunning(MIDIMessageManager::kJobThread);
+            }))
+            log("PROJECT RECALL: the running request did not end");
+    }
     pos += 4; // the version word is not looked at
     double value = 0.0;
     pos = chunk->GetDouble(&value, pos);

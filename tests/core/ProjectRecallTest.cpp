@@ -145,17 +145,23 @@ TEST_F(ProjectRecall, ARequestRunningAsTheProjectIsReopenedAnswersBeforeIt) {
     answer[0] = 0xF0, answer[1] = 0x3E, answer[2] = 0x0F, answer[4] = kSysexGlobalDump;
     answer[44] = 0x50;
     answer[206] = 0xF7;
+    // The answer comes on the MIDI input's own thread while the restore waits.
     const std::thread::id host = std::this_thread::get_id();
-    bool answered = false;
+    std::thread input;
     testsupport::ManualClock clock;
     clock.SetSleepHook([&](int64_t) {
-        if (std::this_thread::get_id() != host || std::exchange(answered, true)) return;
-        ISysEx message(0, answer.data(), int(answer.size()));
-        plug->ProcessSysEx(&message, true);
-        plug->held = false;
+        if (std::this_thread::get_id() != host) return;
+        if (input.joinable()) return std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        input = std::thread([&] {
+            ISysEx message(0, answer.data(), int(answer.size()));
+            plug->ProcessSysEx(&message, true);
+            plug->held = false;
+        });
     });
-    ASSERT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
-    EXPECT_TRUE(answered);
+    const int end = plug->UnserializeState2(&chunk, 0, true);
+    ASSERT_TRUE(input.joinable());
+    input.join();
+    ASSERT_EQ(end, chunk.Size());
     EXPECT_EQ(plug->GetParam(kGlobalPopupTime)->Value(), 33.0);
     const std::vector<std::vector<uint8_t>> sent = out.bytes();
     const auto global = std::find_if(sent.begin(), sent.end(), [](const auto& m) {
