@@ -37,7 +37,7 @@ namespace {
 
 int textWidth(IGraphics* graphics, IText* text, const std::string& str) {
     IRECT r(0, 0, 0, 0);
-    graphics->DrawIText(text, str.c_str(), &r, true);
+    graphics->MeasureIText(text, str.c_str(), &r);
     return r.W();
 }
 

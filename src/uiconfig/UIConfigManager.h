@@ -371,12 +371,10 @@ private:
     std::shared_ptr<IText> captionStyle(int size, IColor colour);
     // Gives each device menu's parameter its port list.
     void fillDeviceMenus();
-    // A caption of the parameter's display text and label over the scaled rectangle; a click
-    // prompts for the value only with prompt; a port name is cut to fit. Placed; null when it
-    // could not be.
+    // A caption of the parameter's display text and label over the scaled rectangle, cut to
+    // fit it; a click prompts for the value only with prompt. Placed; null when it could not be.
     IControl* makeCaption(int paramId, const std::string& name, int x, int y, int width, int height,
-                          int textSize, IColor colour, bool prompt, ControlLayer* layer,
-                          bool portName = false);
+                          int textSize, IColor colour, bool prompt, ControlLayer* layer);
     // The messages of a SysEx control and the map address of their first; false (logged)
     // when the template is missing or too short or count is outside 1 to the limit.
     bool buildSysExMessages(const std::string& name, int sysexIndex, int changingByte,

@@ -8,7 +8,6 @@
 #include "kit/effect/IKnobMultiControl.h"
 #include "kit/effect/IParamTexts.h"
 #include "kit/effect/ISwitchControl.h"
-#include "src/uiconfig/DeviceNameCaption.h"
 #include "src/uiconfig/ImageTable.h"
 #include "src/uiconfig/UIConfigGraphics.h"
 #include "src/uiconfig/UIConfigPlugin.h"
@@ -146,10 +145,9 @@ std::shared_ptr<IText> UIConfigManager::captionStyle(int size, IColor colour) {
 
 IControl* UIConfigManager::makeCaption(int paramId, const std::string& name, int x, int y,
                                        int width, int height, int textSize, IColor colour,
-                                       bool prompt, ControlLayer* layer, bool portName) {
-    const IRECT rect = scaledRect(x, y, width, height);
-    IControl* caption = portName ? new DeviceNameCaption(plugin->effect(), rect, paramId, nullptr)
-                                 : new ICaptionControl(plugin->effect(), rect, paramId, nullptr, true);
+                                       bool prompt, ControlLayer* layer) {
+    IControl* caption = new ICaptionControl(plugin->effect(), scaledRect(x, y, width, height),
+                                            paramId, nullptr, true);
     caption->ShareText(captionStyle(textSize, colour));
     caption->SetPromptDisabled(!prompt);
     return place(caption, layer, name) ? caption : nullptr;

@@ -81,7 +81,7 @@ void UIConfigManager::createMIDIDeviceSelectionControl(int paramId, int x, int y
     addControl(name, paramId, kActionNone, nullptr, -1, [&](IParam* p) {
         deviceMenus.emplace_back(p, inputFlag);
         return makeCaption(paramId, name, x, y, width, height, scaled(height), kDeviceColour, true,
-                           nullptr, true);
+                           nullptr);
     });
 }
 

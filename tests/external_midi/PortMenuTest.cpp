@@ -1,6 +1,6 @@
 // The editor's MIDI port menus list the ports of the MIDI system.
 
-#include "src/uiconfig/DeviceNameCaption.h"
+#include "kit/effect/ICaptionControl.h"
 #include "tests/external_midi/ExternalMIDIFixture.h"
 #include "tests/uiconfig/ConfigEditor.h"
 
@@ -35,7 +35,7 @@ TEST_F(ExternalMIDI, PortMenusListThePortsAtTopLevel) {
         EXPECT_EQ(p->GetMax(), double(texts.size() - 1));
     }
     ASSERT_EQ(e.graphics.NControls(), 2);
-    EXPECT_TRUE(dynamic_cast<DeviceNameCaption*>(e.graphics.GetControl(1))); // names cut to fit
+    EXPECT_TRUE(dynamic_cast<ICaptionControl*>(e.graphics.GetControl(1))); // names cut to fit
     IMouseMod left(true, false);
     e.graphics.OnMouseDown(15, 25, &left);
     ASSERT_EQ(e.graphics.menus.size(), 1u);

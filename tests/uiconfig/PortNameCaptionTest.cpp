@@ -1,4 +1,5 @@
-#include "src/uiconfig/DeviceNameCaption.h"
+#include "kit/effect/ICaptionControl.h"
+#include "kit/effect/IGraphics.h"
 #include "tests/support/TestEffect.h"
 #include "tests/support/TestGraphics.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 // A port name longer than its box is cut to fit with "...", between characters, and nothing
 // of it is drawn beside the box; a name that fits is drawn whole.
-TEST(DeviceNameCaption, ALongPortNameIsCutToItsBox) {
+TEST(PortNameCaption, ALongPortNameIsCutToItsBox) {
     testsupport::TestEffect effect(1, 0);
     auto* graphics = new testsupport::TestGraphics(&effect, 300, 30);
     effect.AttachGraphics(graphics);
@@ -27,23 +28,23 @@ TEST(DeviceNameCaption, ALongPortNameIsCutToItsBox) {
         return r.W();
     };
     const std::string shortName = "zozq:in", utf8 = "Ger\xC3\xA4t \xC3\xBC" + std::string(40, 'x');
-    EXPECT_EQ(DeviceNameCaption::fitted(graphics, &text, shortName, box.W()), shortName);
-    const std::string cut = DeviceNameCaption::fitted(graphics, &text, utf8, box.W());
+    EXPECT_EQ(ITextControl::Fitted(graphics, &text, shortName, box.W()), shortName);
+    const std::string cut = ITextControl::Fitted(graphics, &text, utf8, box.W());
     ASSERT_GT(cut.size(), 3u);
     EXPECT_EQ(cut.substr(cut.size() - 3), "...");
     EXPECT_EQ(utf8.compare(0, cut.size() - 3, cut, 0, cut.size() - 3), 0);
     EXPECT_LE(width(cut), box.W());
     EXPECT_GT(width(utf8.substr(0, cut.size() - 2) + "..."), box.W()); // the longest that fits
     // The cut before the two-byte characters: never between their bytes.
-    EXPECT_EQ(DeviceNameCaption::fitted(graphics, &text, utf8, width("Ger\xC3\xA4...")),
+    EXPECT_EQ(ITextControl::Fitted(graphics, &text, utf8, width("Ger\xC3\xA4...")),
               "Ger\xC3\xA4...");
-    EXPECT_EQ(DeviceNameCaption::fitted(graphics, &text, utf8, width("Ger\xC3\xA4...") - 1),
+    EXPECT_EQ(ITextControl::Fitted(graphics, &text, utf8, width("Ger\xC3\xA4...") - 1),
               "Ger...");
 
     IParam* port = effect.GetParam(0);
     port->InitEnum("Device Selection", 0, 1);
     port->SetDisplayText(0, ("Scarlett 2i4 USB MIDI 1-out:" + std::string(30, 'W')).c_str());
-    graphics->AttachControl(new DeviceNameCaption(&effect, box, 0, &text));
+    graphics->AttachControl(new ICaptionControl(&effect, box, 0, &text, true));
     IRECT all(0, 0, 300, 30);
     graphics->Draw(&all);
     int inside = 0;
