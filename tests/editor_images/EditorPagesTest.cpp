@@ -61,7 +61,7 @@ TEST(EditorPages, EveryPageMatchesItsGoldenAndControlsFillItsFrame) {
         for (int size = 0; size < 3; ++size) {
             if (scheme > 0 && size != 1) continue;
             const std::string set =
-                std::string(EditorPages::kSchemeNames[scheme]) + "-" + EditorPages::kSizeNames[size];
+                std::string(kUserInterfaceStyleWords[scheme]) + "-" + kUserInterfaceSizes[size].word;
             SCOPED_TRACE(set);
             testsupport::TempFolder data;
             std::filesystem::create_directories(data.path() + "/Patches");

@@ -16,15 +16,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
 
 const char* const EditorPages::kTabNames[kTabs] = {"multi",      "librarian", "oscillators",
                                                     "filter-env", "lfo-matrix", "fx-arp",
                                                     "pattern"};
-const char* const EditorPages::kSchemeNames[5] = {"yellow", "halloween", "blue", "red",
-                                                  "phoenix"};
-const char* const EditorPages::kSizeNames[3] = {"small", "normal", "large"};
-const double EditorPages::kScales[3] = {0.85, 1.0, 1.15};
 const std::vector<EditorPages::State> EditorPages::kStates = {
     {"multi-global", 0, true, {{kMultiSettings, 1}}},
     {"multi-part-settings", 0, true, {{kMultiSettings, 0}, {kMultiPartSettings + 2, 1}}},
@@ -147,12 +142,12 @@ void drawArt(Cover& cover, const ArtBackground& art, const IRECT& at, double sca
 
 EditorPages::EditorPages(const std::string& resources, const std::string& dataFolder, int scheme,
                          int size)
-    : m_scheme(scheme), m_scale(kScales[size]) {
+    : m_scheme(scheme), m_scale(kUserInterfaceSizes[size].scale) {
     static const bool dialogs = (ZozRegisterDialogResources(), true);
     (void)dialogs;
     std::filesystem::create_directories(dataFolder);
     std::ofstream(dataFolder + "/Zoz Editor UI.txt")
-        << kSchemeNames[scheme] << "\n" << kSizeNames[size] << "\n\n\n";
+        << kUserInterfaceStyleWords[scheme] << "\n" << kUserInterfaceSizes[size].word << "\n\n\n";
     setenv("ZOZ_DATA_DIR", dataFolder.c_str(), 1);
     setenv("ZOZ_RESOURCES_DIR", resources.c_str(), 1);
     m_plug = std::make_unique<Zoz>(IEffectInstanceInfo{});

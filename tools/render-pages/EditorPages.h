@@ -1,5 +1,7 @@
 #pragma once
 
+#include "src/uiconfig/UserInterfaceLook.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,13 +27,11 @@ class EditorPages {
 public:
     static constexpr int kTabs = 7;
     static const char* const kTabNames[kTabs];
-    static const char* const kSchemeNames[5]; // as the settings file spells them
-    static const char* const kSizeNames[3];
-    static const double kScales[3];
     // The least share of its frame that controls and captions cover on every page.
     static constexpr double kCoverageFloor = 0.6;
 
-    // size: 0 small, 1 normal, 2 large. The data folder is made when missing.
+    // scheme and size index kUserInterfaceStyleWords and kUserInterfaceSizes. The data folder
+    // is made when missing.
     EditorPages(const std::string& resources, const std::string& dataFolder, int scheme,
                 int size);
     ~EditorPages();

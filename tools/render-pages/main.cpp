@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     for (int scheme = 0; scheme < 5; ++scheme)
         for (int size = 0; size < 3; ++size) {
             const std::string set =
-                std::string(EditorPages::kSchemeNames[scheme]) + "-" + EditorPages::kSizeNames[size];
+                std::string(kUserInterfaceStyleWords[scheme]) + "-" + kUserInterfaceSizes[size].word;
             EditorPages pages(resources, (folder / ("data-" + set)).string(), scheme, size);
             if (!pages.open()) {
                 fprintf(stderr, "zoz-render-pages: no editor for %s\n", set.c_str());
