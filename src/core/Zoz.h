@@ -20,7 +20,6 @@
 #include <utility>
 
 class BankNameShortener;
-class ConfigReadAhead;
 class ControlLayer;
 class FileCopyPopupMenu;
 class FileEditPopupMenu;
@@ -559,9 +558,6 @@ private:
     std::unique_ptr<PatchLibrarian> librarian;
     IGraphics* editor = nullptr; // owned by the framework once attached
     std::unique_ptr<UIConfigGraphics> configGraphics;
-    // The configuration resources, read and parsed from the start until the UI configuration
-    // takes them.
-    std::unique_ptr<ConfigReadAhead> configAhead;
     std::unique_ptr<UIConfigManager> uiConfig;
     std::unique_ptr<MIDIMessageManager> messageManager;
 

@@ -15,6 +15,7 @@
 #include "src/core/StarterBanks.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
+#include "src/uiconfig/ConfigReadAhead.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UIConfigGraphicsAdapter.h"
 #include "src/uiconfig/UIConfigManager.h"
@@ -46,7 +47,7 @@ Zoz::Zoz(IEffectInstanceInfo info)
     // system: it is made while the rest is built, and so are the configuration resources
     // read, deciphered and parsed, as the editor's loader would read them.
     BeginExternalMIDILook(kEffectName);
-    configAhead = UIConfigManager::readAheadResources(
+    std::unique_ptr<ConfigReadAhead> configAhead = UIConfigManager::readAheadResources(
         [](int, const char* name, std::vector<char>& bytes) {
             return platform::ReadResourceFile(name, bytes);
         });
