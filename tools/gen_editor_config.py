@@ -446,6 +446,7 @@ class Builder:
             if layer_name not in self.layers:
                 fail(s["where"], "unknown layer %s" % layer_name)
             layer = self.layers[layer_name]
+            s.setdefault("layers", []).append(layer)
             if s["art"] and s["art"] not in self.layers:
                 fail(s["where"], "unknown layer %s" % s["art"])
             # The layer whose backgrounds take the section's box and labels.
