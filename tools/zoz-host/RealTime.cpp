@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <poll.h>
+#include <pthread.h>
 #include <thread>
 #include <unistd.h>
 
@@ -20,11 +21,15 @@ constexpr auto kIdlePeriod = std::chrono::milliseconds(40);
 // rather than running the missed blocks back to back.
 constexpr auto kMaxLag = std::chrono::seconds(1);
 
-volatile std::sig_atomic_t g_quit = 0;
+bool g_quit = false;
 bool g_inputEnded = false;
 
-void onQuitSignal(int) {
-    g_quit = 1;
+sigset_t quitSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
 }
 
 // Whether a whole line has come on standard input since the last call; reads what is there
@@ -49,15 +54,18 @@ bool lineArrived() {
 
 } // namespace
 
-void InstallQuitHandlers() {
-    struct sigaction action = {};
-    action.sa_handler = onQuitSignal;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+void HoldQuitSignals() {
+    const sigset_t signals = quitSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
 bool QuitRequested() {
-    return g_quit != 0;
+    if (!g_quit) {
+        const sigset_t signals = quitSignals();
+        const timespec now = {0, 0};
+        g_quit = sigtimedwait(&signals, nullptr, &now) > 0;
+    }
+    return g_quit;
 }
 
 void RunRealTime(VstHost& host, EditorWindow& editor, int ms) {

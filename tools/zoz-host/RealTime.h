@@ -4,8 +4,11 @@ class EditorWindow;
 class VstHost;
 
 // From now on SIGINT and SIGTERM ask the host to quit: the running command ends and the
-// plug-in is closed as a host closes it, instead of the process dying mid-call.
-void InstallQuitHandlers();
+// plug-in is closed as a host closes it, instead of the process dying mid-call. Called before
+// any thread exists: every thread inherits the signals blocked, so that none is interrupted by
+// them (a JACK client's thread that took one would stop answering its server, which then waits
+// for it); they stay pending until QuitRequested takes them.
+void HoldQuitSignals();
 bool QuitRequested();
 
 // Runs the plug-in's blocks paced in real time, idling the editor when it is open, for ms

@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
         return kBadUsage;
     }
 
-    InstallQuitHandlers();
+    HoldQuitSignals();
     VstHost host;
     std::string error;
     if (!host.Load(argv[i], &error)) {
