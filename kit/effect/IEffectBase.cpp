@@ -380,19 +380,16 @@ void IEffectBase::DirtyParameters() {
         InformHostOfParamChange(i, GetParam(i)->GetNormalized());
 }
 
-void IEffectBase::processMIDIInput(double, std::vector<unsigned char>* bytes, void* userData) {
-    auto* plug = static_cast<IEffectBase*>(userData);
-    if (!plug || !bytes || bytes->empty()) return;
-    const size_t n = bytes->size();
+void IEffectBase::processMIDIInput(const std::vector<unsigned char>& bytes) {
+    if (bytes.empty()) return;
+    const size_t n = bytes.size();
     if (n <= 3) {
-        IMidiMsg msg(0, (*bytes)[0], n > 1 ? (*bytes)[1] : 0, n > 2 ? (*bytes)[2] : 0);
-        plug->ProcessMidiMsg(&msg, true);
+        IMidiMsg msg(0, bytes[0], n > 1 ? bytes[1] : 0, n > 2 ? bytes[2] : 0);
+        ProcessMidiMsg(&msg, true);
         return;
     }
-    // The plug-in may not keep the pointer: the copy lives for this call only.
-    const std::vector<unsigned char> copy(*bytes);
-    ISysEx sysex(0, copy.data(), int32_t(copy.size()));
-    plug->ProcessSysEx(&sysex, true);
+    ISysEx sysex(0, bytes.data(), int32_t(n));
+    ProcessSysEx(&sysex, true);
 }
 
 // ---- Identity

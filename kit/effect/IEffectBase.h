@@ -24,6 +24,7 @@ class RtMidiOut;
 namespace platform {
 enum class MidiSystem : int;
 class MidiErrors;
+class MidiInputRelay;
 class MidiPortLook;
 } // namespace platform
 
@@ -145,10 +146,9 @@ public:
     virtual void PresetsChangedByHost() {}
     virtual void SetBlockSize(int blockSize);
 
-    // Bytes from the external MIDI input (userData is the plug-in): up to 3 bytes become a
-    // short message, longer ones a SysEx whose bytes live only during the call.
-    static void processMIDIInput(double deltaTime, std::vector<unsigned char>* bytes,
-                                 void* userData);
+    // Bytes from the external MIDI input: up to 3 bytes become a short message, longer ones a
+    // SysEx whose bytes live only during the call.
+    void processMIDIInput(const std::vector<unsigned char>& bytes);
 
     // ---- External MIDI ports, the road to the synthesizer.
     // Entry 0 is "Select MIDI Device", then the system's ports in the library's order. The
@@ -183,9 +183,6 @@ public:
     bool initializeVirtualOutput(std::string name);
     // Whether an input port is open now; a test plug-in that records its output may claim one.
     virtual bool isExternalMIDIInOpen() const { return m_midiInOpen; }
-    // The input client's callback (userData is the plug-in): passes the bytes on only while an
-    // input port is open; nothing it raises escapes.
-    static void MIDICallback(double deltaTime, std::vector<unsigned char>* bytes, void* userData);
     // SendMidiMsg for each message in order; true when every one was sent.
     bool SendMidiMsgs(KIT_TypedBuf<IMidiMsg>* msgs);
 
@@ -333,6 +330,10 @@ private:
 
     void closeExternalMIDI();
     void shutMIDIInput();
+    // What the input client received, on the input's own thread: passed on only while an input
+    // port is open; nothing it raises escapes.
+    void receiveMIDI(const std::vector<unsigned char>& bytes);
+
     void lookForExternalMIDI();
     std::string midiClientName(const char* direction) const;
     static std::string midiClientName(const char* effectName, int instance,
@@ -351,11 +352,12 @@ private:
     std::unique_ptr<platform::MidiErrors> m_midiInErrors;
     std::unique_ptr<platform::MidiErrors> m_midiOutErrors;
     RtMidiIn* m_midiIn = nullptr;
+    std::unique_ptr<platform::MidiInputRelay> m_midiInRelay; // made and let go with m_midiIn
     RtMidiOut* m_midiOut = nullptr;
     int m_midiInSelection = 0;
     int m_midiOutSelection = 0;
-    // Held by the input callback for the whole call, so that closing can wait for it;
-    // recursive, so that the callback's own thread may close the input.
+    // Held by receiveMIDI for the whole call, so that closing can wait for it; recursive, so
+    // that the input's own thread may close the input.
     std::recursive_mutex m_midiInGate;
     std::atomic<bool> m_midiInOpen{false};
     // Around every use of the output client: sends come from the host's, the audio and the

@@ -123,10 +123,14 @@ RtMidiOut* IEffectBase::outputClient() {
 RtMidiIn* IEffectBase::inputClient() {
     if (!m_midiIn) {
         m_midiInErrors->TakeFailure();
+        // Before the client, whose thread then sees it whole.
+        auto relay = std::make_unique<platform::MidiInputRelay>(
+            [this](const std::vector<unsigned char>& bytes) { receiveMIDI(bytes); });
         RtMidiIn* client = platform::NewMidiIn(m_midiSystem, midiClientName("In"), 100,
                                                m_midiInErrors.get());
         if (!client) return nullptr;
-        client->setCallback(MIDICallback, this);
+        m_midiInRelay = std::move(relay);
+        client->setCallback(platform::MidiInputRelay::Callback, m_midiInRelay.get());
         // SysEx passes; the library drops timing clock and active sensing.
         client->ignoreTypes(false, true, true);
         m_midiIn = client;
@@ -223,17 +227,14 @@ bool IEffectBase::initializeVirtualOutput(std::string name) {
     return m_midiOutOpen;
 }
 
-void IEffectBase::MIDICallback(double deltaTime, std::vector<unsigned char>* bytes,
-                               void* userData) {
-    auto* plug = static_cast<IEffectBase*>(userData);
-    if (!plug) return;
+void IEffectBase::receiveMIDI(const std::vector<unsigned char>& bytes) {
     try {
-        std::lock_guard<std::recursive_mutex> gate(plug->m_midiInGate);
-        // A call that began before the port closed may still arrive: it must not reach a
+        std::lock_guard<std::recursive_mutex> gate(m_midiInGate);
+        // What was received before the port closed may still arrive: it must not reach a
         // plug-in whose parts are being taken down.
-        if (plug->m_midiInOpen) processMIDIInput(deltaTime, bytes, plug);
+        if (m_midiInOpen) processMIDIInput(bytes);
     } catch (...) {
-        // The library's input thread must survive whatever the plug-in raises.
+        // The input's thread must survive whatever the plug-in raises.
     }
 }
 
@@ -275,4 +276,5 @@ void IEffectBase::closeExternalMIDI() {
     }
     delete m_midiIn;
     m_midiIn = nullptr;
+    m_midiInRelay.reset(); // no client feeds it any more
 }

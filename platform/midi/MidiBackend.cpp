@@ -194,6 +194,41 @@ void MidiPortLook::Close() {
     m_close.set_value();
 }
 
+MidiInputRelay::MidiInputRelay(Receiver receiver)
+    : m_receiver(std::move(receiver)), m_thread([this] { run(); }) {}
+
+MidiInputRelay::~MidiInputRelay() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void MidiInputRelay::Callback(double, std::vector<unsigned char>* message, void* self) {
+    auto* relay = static_cast<MidiInputRelay*>(self);
+    if (!relay || !message || message->empty()) return;
+    {
+        std::lock_guard<std::mutex> lock(relay->m_mutex);
+        relay->m_queue.push_back(*message);
+    }
+    relay->m_wake.notify_one();
+}
+
+void MidiInputRelay::run() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        if (m_stopping) return;
+        const std::vector<unsigned char> message = std::move(m_queue.front());
+        m_queue.pop_front();
+        lock.unlock();
+        m_receiver(message);
+        lock.lock();
+    }
+}
+
 RtMidiIn* NewMidiIn(MidiSystem system, const std::string& clientName,
                     unsigned int queueSizeLimit, MidiErrors* errors) {
     return newClient<RtMidiIn>(system, errors, clientName, queueSizeLimit);

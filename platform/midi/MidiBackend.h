@@ -3,8 +3,11 @@
 #include <RtMidi.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,6 +72,33 @@ private:
 
     std::function<void(const std::string&)> m_report;
     std::atomic<bool> m_failed{false};
+};
+
+// Hands what an input client receives to a thread of its own, in order. On JACK the library
+// calls its input callback on the server's process thread, which must never wait (for a lock
+// the receiver takes, a full pipe): a late process thread makes the server lose or repeat the
+// cycle's MIDI. The destructor joins the thread; what is still queued then is dropped, so the
+// client must be gone (or closed) by then.
+class MidiInputRelay {
+public:
+    using Receiver = std::function<void(const std::vector<unsigned char>&)>;
+    explicit MidiInputRelay(Receiver receiver);
+    ~MidiInputRelay();
+    MidiInputRelay(const MidiInputRelay&) = delete;
+    MidiInputRelay& operator=(const MidiInputRelay&) = delete;
+
+    // The library's input callback; self is the relay. Returns without waiting for the receiver.
+    static void Callback(double deltaTime, std::vector<unsigned char>* message, void* self);
+
+private:
+    void run();
+
+    Receiver m_receiver;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::vector<unsigned char>> m_queue;
+    bool m_stopping = false;
+    std::thread m_thread;
 };
 
 // New clients of the MIDI library on `system` whose later errors go to `errors` (not owned).

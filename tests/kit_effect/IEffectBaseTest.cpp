@@ -121,8 +121,7 @@ TEST(IEffectBase, MidiInputBecomesShortMessagesOrSysEx) {
     std::vector<unsigned char> noteOn = {0x90, 0x3C, 0x64}, aftertouch = {0xD0, 0x40}, empty;
     std::vector<unsigned char> sysex = {0xF0, 0x3E, 0x0F, 0x00, 0x01, 0xF7};
     for (auto* bytes : {&noteOn, &aftertouch, &sysex, &empty})
-        IEffectBase::processMIDIInput(0.0, bytes, &plug);
-    IEffectBase::processMIDIInput(0.0, &noteOn, nullptr);
+        plug.processMIDIInput(*bytes);
     ASSERT_EQ(plug.midi.size(), 2u);
     EXPECT_EQ(std::vector<int>({plug.midi[0].status, plug.midi[0].data1, plug.midi[0].data2,
                                 plug.midi[1].data2}),

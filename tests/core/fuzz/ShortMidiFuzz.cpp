@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             fromHost(plug, bytes);
         } else {
             std::vector<unsigned char> message(bytes, bytes + 1 + (data[at] >> 1) % 3);
-            IEffectBase::processMIDIInput(0.0, &message, static_cast<IEffectBase*>(&plug));
+            plug.processMIDIInput(message);
         }
         waitForWorkers(manager);
         if (dropped && plug.sends != before) abort();

@@ -29,10 +29,11 @@ void say(const std::string& line) {
     fflush(stdout);
 }
 
-void printMessage(double, std::vector<unsigned char>* bytes, void*) {
+// On the relay's thread: a reader that is slow to take the lines holds up no JACK cycle.
+void printMessage(const std::vector<unsigned char>& bytes) {
     std::string line = "msg";
     char hex[4];
-    for (unsigned char b : *bytes) {
+    for (unsigned char b : bytes) {
         snprintf(hex, sizeof(hex), " %02X", b);
         line += hex;
     }
@@ -40,9 +41,10 @@ void printMessage(double, std::vector<unsigned char>* bytes, void*) {
 }
 
 int receive(const std::string& client, const std::string& port, bool connect) {
+    platform::MidiInputRelay relay(printMessage);
     std::unique_ptr<RtMidiIn> in(platform::NewMidiIn(client, 1000));
     in->ignoreTypes(false, false, false);
-    in->setCallback(printMessage, nullptr);
+    in->setCallback(platform::MidiInputRelay::Callback, &relay);
     if (!connect) {
         in->openVirtualPort(port);
     } else {
