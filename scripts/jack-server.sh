@@ -12,7 +12,10 @@ start_jack_server() {
   export JACK_NO_START_SERVER=1
   # Tests read what the server says of its clients (their missed cycles) here.
   export ZOZ_JACK_LOG="$1"
-  jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$1" 2>&1 &
+  # Synchronous: each cycle waits for every client. A server that is not scheduled for a while
+  # (no realtime priority, a loaded machine) otherwise runs on past its late clients, and MIDI
+  # written in those cycles is lost or delivered several times.
+  jackd -n "$JACK_DEFAULT_SERVER" -S -t 2000 -d dummy -r 48000 -p 256 >"$1" 2>&1 &
   started+=($!)
   # A loaded machine can take several seconds to bring the server up.
   for _ in $(seq 300); do
