@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -312,10 +311,7 @@ TEST(Text, FontsAreSharedByKeyAndNeverBelowTwoPixels) {
 
 TEST(Text, CaptionsInTheLayoutFaceFallBackToAnInstalledMonospaceFace) {
     PaintedEditor e(160, 40);
-    IText style;
-    strcpy(style.mFont, "NK57 Monospace");
-    style.mSize = 13;
-    style.mColor = COLOR_WHITE;
+    IText style = testsupport::MonospaceText(13);
     e.plug.GetParam(0)->InitDouble("Cutoff", 64.0, 0.0, 127.0, 1.0, "Hz");
     e.plug.GetParam(1)->InitEnum("Shape", 1, 2);
     e.plug.GetParam(1)->SetDisplayText(0, "Sine");

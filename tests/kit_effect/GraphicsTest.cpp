@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -531,10 +530,7 @@ TEST_F(GraphicsTest, DisplayControlsFollowThePushedParameter) {
 // "...": what is drawn is the cut text, and nothing of it lies beside the line.
 TEST_F(GraphicsTest, ATextWiderThanItsDisplayIsCutAtItsEnd) {
     g->AttachPanelBackground(&COLOR_BLACK);
-    IText style;
-    strcpy(style.mFont, "NK57 Monospace");
-    style.mSize = 14;
-    style.mColor = COLOR_WHITE;
+    IText style = testsupport::MonospaceText(14);
     const IRECT line(20, 40, 180, 56);
     auto* display = new ITextControl(&plug, line, &style, "Please wait, checking DeviceID ");
     display->CutToBox();

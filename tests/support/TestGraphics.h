@@ -15,6 +15,15 @@
 
 namespace testsupport {
 
+// The editor's monospaced face in white at a size: what the text tests draw with.
+inline IText MonospaceText(int size) {
+    IText text;
+    strcpy(text.mFont, "NK57 Monospace");
+    text.mSize = size;
+    text.mColor = COLOR_WHITE;
+    return text;
+}
+
 // An editor surface without a window of its own: opening one records how the host asked for it.
 // Its file panel answers with a path set by the test ("" cancels) and remembers its folder, as
 // the real panel does; popup menus answer from the test's script of item-text paths, else with

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace {
 
 // A port name longer than its box is cut to fit with "...", between characters, and nothing
@@ -16,10 +14,7 @@ TEST(PortNameCaption, ALongPortNameIsCutToItsBox) {
     auto* graphics = new testsupport::TestGraphics(&effect, 300, 30);
     effect.AttachGraphics(graphics);
     graphics->AttachPanelBackground(&COLOR_BLACK);
-    IText text;
-    strcpy(text.mFont, "NK57 Monospace");
-    text.mSize = 12;
-    text.mColor = COLOR_WHITE;
+    IText text = testsupport::MonospaceText(12);
     const IRECT box(40, 5, 200, 25);
 
     const auto width = [&](const std::string& s) {
