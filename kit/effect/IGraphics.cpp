@@ -220,8 +220,13 @@ void IGraphics::ReleaseMouseCapture() {
 
 IControl* IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver) {
     if (m_captured) return m_captured;
-    for (int i = m_layers.GetSize() - 1; i >= 0; --i)
-        if (IControl* hit = m_layers.Get(i)->isHit(x, y)) return hit;
+    // Overlays are the layers that repaint what they covered when they go.
+    for (bool overlays : {true, false})
+        for (int i = m_layers.GetSize() - 1; i >= 0; --i) {
+            ControlLayer* layer = m_layers.Get(i);
+            if (layer->getIgnoreHidden() != overlays) continue;
+            if (IControl* hit = layer->isHit(x, y)) return hit;
+        }
     for (int i = m_controls.GetSize() - 1; i >= 0; --i) {
         IControl* control = m_controls.Get(i);
         if (control->IsHidden()) continue;
