@@ -204,6 +204,16 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
     showFromPlug(*controlIndex(), paramIdx, value, normalized);
 }
 
+void IGraphics::ShowOnOtherControls(const IControl* source, int paramIdx) {
+    const IParam* param = m_plug ? m_plug->GetParam(paramIdx) : nullptr;
+    if (!param) return;
+    const double value = param->GetNormalized();
+    const std::shared_ptr<const ControlIndex> index = controlIndex();
+    const auto [first, end] = index->of(paramIdx);
+    for (IControl* const* control = first; control != end; ++control)
+        if (*control != source) (*control)->ShowParamFromPlug(paramIdx, value);
+}
+
 void IGraphics::SetParametersFromPlug(const std::vector<std::pair<int, double>>& values,
                                       bool normalized) {
     const std::shared_ptr<const ControlIndex> index = controlIndex();

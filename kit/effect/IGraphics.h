@@ -210,6 +210,8 @@ public:
     void SetParameterFromPlug(int paramIdx, double value, bool normalized);
     // The same for many (parameter, value) pairs, in their order.
     void SetParametersFromPlug(const std::vector<std::pair<int, double>>& values, bool normalized);
+    // Shows the parameter's value on its controls other than source, after source changed it.
+    void ShowOnOtherControls(const IControl* source, int paramIdx);
 
     // ---- Input, in editor pixels from the top left.
 

@@ -1,6 +1,6 @@
 // The editor's panels as a person meets them: clicks through the view of a new plug-in
-// instance with the committed layout. While a panel is open it takes every click inside its
-// frame.
+// instance with the committed layout. A panel opens on a click, stays open, closes by its own
+// button, and while it is open takes every click inside its frame.
 
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
@@ -45,6 +45,61 @@ void click(EditorPages& pages, const IControl* target) {
     ASSERT_TRUE(target);
     const IRECT& r = target->GetRECT();
     pages.click((r.L + r.R) / 2, (r.T + r.B) / 2);
+}
+
+TEST(EditorPanels, EachOpensOnAClickStaysOpenAndClosesByItsButton) {
+    testsupport::TempFolder data;
+    EditorPages pages(ZOZ_BUILD_RESOURCES, data.path(), 0, 1, true);
+    ASSERT_TRUE(pages.open());
+    Zoz& plug = pages.plug();
+    auto* view = static_cast<platform::HeadlessView*>(plug.GetGUI()->GetWindow());
+    // The opener's layer ("": the top level) and parameter (-1: the plug-in shows the panel),
+    // and the closer's.
+    const struct {
+        const char* panel;
+        const char* openerLayer;
+        int opener;
+        const char* closerLayer;
+        int closer;
+    } panels[] = {
+        {"firstRunNotification", "", -1, "firstRunNotification", kFirstRunExit},
+        {"bankPatchConflictWindow", "", -1, "bankPatchConflictWindow", kFirstRunExit},
+        {"midiFilterSettings", "", kViewMIDIFilterSettings, "midiFilterSettings",
+         kViewMIDIFilterSettings},
+        {"midiFilterSettings", "", kViewMIDIFilterSettings, "", kViewMIDIFilterSettings},
+        {"aboutWindow", "", kDisplayAboutWindow, "aboutWindow", kExitAboutWindow},
+        {"multiSettingsPart03", "multiModeSettingsPage1", kMultiPartSettings + 2,
+         "multiModeSettingsPage1", kMultiPartSettings + 2},
+        {"multiModeSettingsPage2", "multiModeSettingsPage1", kMultiSettings,
+         "multiModeSettingsPage2", kMultiSettings},
+    };
+    EXPECT_TRUE(shown(plug, "firstRunNotification"));
+    for (const auto& p : panels) {
+        SCOPED_TRACE(p.panel);
+        if (p.opener >= 0)
+            click(pages, control(plug, p.openerLayer, p.opener));
+        else if (!shown(plug, p.panel)) // as a refused program change shows it
+            plug.namedLayer(p.panel)->Hide(false);
+        for (int tick = 0; tick < 25; ++tick) // a second
+            view->Tick();
+        EXPECT_TRUE(shown(plug, p.panel));
+        IControl* closer = control(plug, p.closerLayer, p.closer);
+        if (p.closer == kMultiSettings) {
+            EXPECT_EQ(closer->GetValue(), 1.0) << "the page's own switch reads On";
+        }
+        if (p.closerLayer == std::string("midiFilterSettings")) {
+            IControl* checkbox = control(plug, p.panel, kMIDIFilterDAWPCPassThrough);
+            click(pages, checkbox);
+            EXPECT_EQ(plug.GetParam(kMIDIFilterDAWPCPassThrough)->Value(), 1.0);
+        }
+        click(pages, closer);
+        EXPECT_FALSE(shown(plug, p.panel));
+        if (p.opener >= 0) {
+            EXPECT_EQ(control(plug, p.openerLayer, p.opener)->GetValue(), 0.0)
+                << "the opener shows the panel closed";
+        }
+    }
+    EXPECT_EQ(plug.settingsLines()[2], "yes");
 }
 
 // Every point of an open panel's frame reaches the panel, on the pages it opens over: on the
