@@ -223,6 +223,44 @@ TEST_F(MenuTest, DismissedMenusReturnNullAndKeepTheIndex) {
     EXPECT_EQ(graphics->CreateIPopupMenu(&empty, &area), nullptr);
 }
 
+// Taller than a 1200-pixel screen: as high as the screen, 16-pixel arrows at its ends. The
+// keys, the wheel and the pointer resting on an arrow (a tick after each input) reach every
+// row.
+TEST_F(GraphicsLinuxTest, AMenuTallerThanTheScreenScrollsToEveryRow) {
+    view->screen = {0, 0, 1920, 1200};
+    int popup = 0;
+    for (int n : {3000, 300}) {
+        SCOPED_TRACE(n);
+        IPopupMenu menu;
+        for (int i = 0; i < n; ++i)
+            menu.AddItem(("Bank " + std::to_string(i)).c_str());
+        IRECT area(20, 30, 68, 40);
+        const auto choose = [&](const std::vector<ViewEvent>& input) {
+            for (const ViewEvent& e : input)
+                view->Queue(e);
+            ++popup;
+            return graphics->CreateIPopupMenu(&menu, &area) ? menu.GetChosenItemIdx() : -1;
+        };
+        // The last item, by wrapping upwards from none.
+        const ViewEvent up = key(ViewKey::kUp);
+        EXPECT_EQ(choose({up, key(ViewKey::kReturn)}), n - 1);
+        ASSERT_TRUE(view->Shown(popup));
+        EXPECT_EQ(view->Shown(popup)->area.top, 0);
+        EXPECT_EQ(view->Shown(popup)->area.Height(), 1200);
+        if (n != 300) continue;
+        // Scrolled to the end, the last row lies above the lower arrow and the pad.
+        ViewEvent wheel = event(ViewEventType::kWheel, 40, 600);
+        wheel.wheel = -1;
+        std::vector<ViewEvent> down(90, wheel);
+        down.push_back(event(ViewEventType::kButtonUp, 40, 1200 - 16 - 4 - 10, 1));
+        EXPECT_EQ(choose(down), n - 1);
+        std::vector<ViewEvent> back{up};
+        back.insert(back.end(), 100, event(ViewEventType::kMotion, 40, 8));
+        back.push_back(event(ViewEventType::kButtonUp, 40, 16 + 4 + 10, 1));
+        EXPECT_EQ(choose(back), 0) << "a row a tick, one more each second";
+    }
+}
+
 TEST(TextEntryRule, CharactersByParameterKindAndTheLengthLimit) {
     IParam real, text, integer;
     real.InitDouble("r", 0.0, 0.0, 10.0, 0.1);
