@@ -112,10 +112,14 @@ void IControl::setDirty(bool pushParamToPlug, bool fromHardware) {
     m_value = m_clampLo > value ? m_clampLo : std::min(m_clampHi, value);
     m_dirty = true;
     if (!pushParamToPlug || !m_plug || m_paramIdx < 0) return;
-    if (fromHardware)
+    if (fromHardware) {
         m_plug->SetParameterFromGUI2(m_paramIdx, m_value);
-    else
+    } else {
         m_plug->SetParameterFromGUI(m_paramIdx, m_value);
+        // The parameter's other controls (the same switch on another page, a panel's Close
+        // beside its opener) show what this one set.
+        if (IGraphics* graphics = m_plug->GetGUI()) graphics->ShowOnOtherControls(this, m_paramIdx);
+    }
     const IParam* param = m_plug->GetParam(m_paramIdx);
     if (!param || !m_extras) return;
     if (m_extras->valueDisplay) {

@@ -52,7 +52,8 @@ public:
     virtual void GrayOut(bool gray);
     virtual bool IsHit(int x, int y) { return m_targetRect.Contains(x, y); }
     // Clamps the value and marks the control dirty; with push, the value goes to the plug-in
-    // (its ordinary change handler) and the display controls follow the parameter.
+    // (its ordinary change handler), and the parameter's other controls and the display
+    // controls follow it.
     virtual void SetDirty(bool pushParamToPlug = true);
     // The same, reaching the plug-in's change handler for values from the synthesizer.
     virtual void SetDirty2(bool pushParamToPlug = true);

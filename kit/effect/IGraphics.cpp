@@ -204,6 +204,16 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
     showFromPlug(*controlIndex(), paramIdx, value, normalized);
 }
 
+void IGraphics::ShowOnOtherControls(const IControl* source, int paramIdx) {
+    const IParam* param = m_plug ? m_plug->GetParam(paramIdx) : nullptr;
+    if (!param) return;
+    const double value = param->GetNormalized();
+    const std::shared_ptr<const ControlIndex> index = controlIndex();
+    const auto [first, end] = index->of(paramIdx);
+    for (IControl* const* control = first; control != end; ++control)
+        if (*control != source) (*control)->ShowParamFromPlug(paramIdx, value);
+}
+
 void IGraphics::SetParametersFromPlug(const std::vector<std::pair<int, double>>& values,
                                       bool normalized) {
     const std::shared_ptr<const ControlIndex> index = controlIndex();
@@ -220,8 +230,13 @@ void IGraphics::ReleaseMouseCapture() {
 
 IControl* IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver) {
     if (m_captured) return m_captured;
-    for (int i = m_layers.GetSize() - 1; i >= 0; --i)
-        if (IControl* hit = m_layers.Get(i)->isHit(x, y)) return hit;
+    // Overlays are the layers that repaint what they covered when they go.
+    for (bool overlays : {true, false})
+        for (int i = m_layers.GetSize() - 1; i >= 0; --i) {
+            ControlLayer* layer = m_layers.Get(i);
+            if (layer->getIgnoreHidden() != overlays) continue;
+            if (IControl* hit = layer->isHit(x, y)) return hit;
+        }
     for (int i = m_controls.GetSize() - 1; i >= 0; --i) {
         IControl* control = m_controls.Get(i);
         if (control->IsHidden()) continue;

@@ -23,9 +23,10 @@ enum EFileAction { kFileOpen = 0, kFileSave = 1 };
 // The editor's drawing surface and the owner of everything shown in it: a flat list of
 // top-level controls (index 0 is the background) and a list of layer trees drawn over them.
 // It works out what must be repainted, repaints it into its draw bitmap, routes mouse, wheel
-// and key input to the control under the pointer (layers first, the last added first) and
-// shows the values that the plug-in sets. A window class derives from it and supplies the
-// platform side: the window, the screen copy, resources, menus, text entry and file panels.
+// and key input to the control under the pointer (overlay layers first, then the other
+// layers, then the top-level controls, the last added first) and shows the values that the
+// plug-in sets. A window class derives from it and supplies the platform side: the window,
+// the screen copy, resources, menus, text entry and file panels.
 //
 // No lock: everything runs on the GUI thread except SetParameterFromPlug, which the audio, MIDI
 // input and sender threads call too; it only stores values and dirty flags, and finds the
@@ -209,6 +210,8 @@ public:
     void SetParameterFromPlug(int paramIdx, double value, bool normalized);
     // The same for many (parameter, value) pairs, in their order.
     void SetParametersFromPlug(const std::vector<std::pair<int, double>>& values, bool normalized);
+    // Shows the parameter's value on its controls other than source, after source changed it.
+    void ShowOnOtherControls(const IControl* source, int paramIdx);
 
     // ---- Input, in editor pixels from the top left.
 
@@ -225,8 +228,10 @@ public:
     bool OnKeyDown(int x, int y, int key);
     void ReleaseMouseCapture();
     // The control that input at (x, y) goes to: the captured one, else the last hit in the
-    // last visible layer, else the last hit top-level control that is neither hidden nor
-    // grayed (grayed ones that want mouse-over count for mouseOver).
+    // last visible top-level overlay layer, else in the last other visible layer, else the
+    // last hit top-level control that is neither hidden nor grayed (grayed ones that want
+    // mouse-over count for mouseOver). An overlay (a dialog, a panel, the progress veil) so
+    // takes every point of its frame, whatever layers were attached after it.
     IControl* GetMouseControlIdx(int x, int y, bool mouseOver = false);
     void OnGUIIdle();
 

@@ -187,6 +187,8 @@ void IGraphicsLinux::repaint(const IRECT& area) {
 // ---- The view's calls, on the editor thread
 
 void IGraphicsLinux::OnViewTick(platform::View&) {
+    // A menu runs without the plug lock.
+    if (m_menu) m_menu->Tick();
     KIT_MutexLock lock(plugLock());
     if (m_repaintAll) {
         m_repaintAll = false;

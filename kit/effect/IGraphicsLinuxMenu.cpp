@@ -20,6 +20,10 @@ constexpr int kGap = 4;          // between the area and the menu below it
 constexpr int kCheckColumn = 20; // left of the texts, for the check marks
 constexpr int kArrowColumn = 20; // right of the texts, for the submenu arrows
 constexpr int kIndent = 12;      // of title items
+constexpr int kArrowHeight = 16; // of the scroll arrows at a scrolled menu's ends
+constexpr int kWheelRows = 3;    // scrolled by a step of the wheel
+// Resting on an arrow scrolls a row a tick, and one row a tick more each such many ticks.
+constexpr int kTicksToFaster = 25;
 
 const RAST_pixel kBackground = RAST_MakePixel(240, 240, 240, 255);
 const RAST_pixel kBorder = RAST_MakePixel(128, 128, 128, 255);
@@ -34,6 +38,10 @@ void fill(RAST_IBitmap& b, int x, int y, int w, int h, RAST_pixel colour) {
 }
 
 } // namespace
+
+int IGraphicsLinuxMenu::Level::Shown(int y) const {
+    return scrolls ? y - scroll + kArrowHeight : y;
+}
 
 bool IGraphicsLinuxMenu::Row::Selectable() const {
     if (flags & IPopupMenuItem::kSeparator) return false;
@@ -84,8 +92,13 @@ bool IGraphicsLinuxMenu::openLevel(IPopupMenu* model, const platform::ViewRect& 
         widest = std::max(widest, level.popup->Measure(row.title) + (indented ? kIndent : 0));
         level.rows.push_back(row);
     }
-    const int w = kCheckColumn + widest + kArrowColumn, h = y + kPad;
+    const int w = kCheckColumn + widest + kArrowColumn;
     const platform::ViewRect screen = m_view.Screen();
+    // Taller than the screen: as high as the screen (and never too low for a row).
+    level.scrolls = y + kPad > screen.Height();
+    const int h =
+        level.scrolls ? std::max(screen.Height(), 2 * kArrowHeight + kRowHeight) : y + kPad;
+    if (level.scrolls) level.overflow = y + kPad - (h - 2 * kArrowHeight);
     int left, top;
     if (beside) { // a submenu: right of its row, else left of the menu
         left = anchor.right + w <= screen.right ? anchor.right : anchor.left - w;
@@ -116,23 +129,34 @@ void IGraphicsLinuxMenu::draw(Level& level) {
     fill(b, 1, 1, w - 2, h - 2, kBackground);
     for (int i = 0; i < int(level.rows.size()); ++i) {
         const Row& row = level.rows[size_t(i)];
+        const int top = level.Shown(row.top), bottom = level.Shown(row.bottom);
+        if (bottom <= 0 || top >= h) continue;
         if (!row.submenu && (row.flags & IPopupMenuItem::kSeparator)) {
-            fill(b, kPad, (row.top + row.bottom) / 2, w - 2 * kPad, 1, kSeparator);
+            fill(b, kPad, (top + bottom) / 2, w - 2 * kPad, 1, kSeparator);
             continue;
         }
         const bool lit = i == level.highlighted && row.Selectable();
-        if (lit) fill(b, 1, row.top, w - 2, row.bottom - row.top, kHighlight);
+        if (lit) fill(b, 1, top, w - 2, bottom - top, kHighlight);
         const RAST_pixel colour = lit ? kHighlightedText : row.Selectable() ? kText : kDisabledText;
         const int indent = (!row.submenu && (row.flags & IPopupMenuItem::kTitle)) ? kIndent : 0;
         const unsigned vcenter = DT_VCENTER;
-        level.popup->DrawText(row.title, {kCheckColumn + indent, row.top, w, row.bottom}, colour,
-                              vcenter);
+        level.popup->DrawText(row.title, {kCheckColumn + indent, top, w, bottom}, colour, vcenter);
         if (!row.submenu && (row.flags & IPopupMenuItem::kChecked))
-            level.popup->DrawText("\xE2\x9C\x93", {6, row.top, kCheckColumn, row.bottom}, colour,
-                                  vcenter);
+            level.popup->DrawText("\xE2\x9C\x93", {6, top, kCheckColumn, bottom}, colour, vcenter);
         if (row.submenu)
-            level.popup->DrawText("\xE2\x96\xB8", {w - kArrowColumn + 6, row.top, w, row.bottom},
-                                  colour, vcenter);
+            level.popup->DrawText("\xE2\x96\xB8", {w - kArrowColumn + 6, top, w, bottom}, colour,
+                                  vcenter);
+    }
+    // The arrows cover the rows that run under them; one that can scroll no further is dim.
+    if (level.scrolls) {
+        for (const bool up : {true, false}) {
+            const int top = up ? 1 : h - kArrowHeight;
+            fill(b, 1, top, w - 2, kArrowHeight - 1, kBackground);
+            const bool more = up ? level.scroll > 0 : level.scroll < level.overflow;
+            level.popup->DrawText(up ? "\xE2\x96\xB4" : "\xE2\x96\xBE",
+                                  {0, top, w, top + kArrowHeight - 1}, more ? kText : kDisabledText,
+                                  DT_CENTER | DT_VCENTER);
+        }
     }
     level.popup->Put();
 }
@@ -144,19 +168,54 @@ void IGraphicsLinuxMenu::Expose(int window) {
 
 bool IGraphicsLinuxMenu::rowAt(int x, int y, size_t* level, int* row) const {
     for (size_t l = m_levels.size(); l-- > 0;) {
-        const platform::ViewRect& area = m_levels[l].popup->ScreenArea();
+        const Level& shown = m_levels[l];
+        const platform::ViewRect& area = shown.popup->ScreenArea();
         if (!area.Contains(x, y)) continue;
         *level = l;
-        *row = -1;
-        const std::vector<Row>& rows = m_levels[l].rows;
-        for (size_t r = 0; r < rows.size(); ++r)
-            if (y - area.top >= rows[r].top && y - area.top < rows[r].bottom) *row = int(r);
+        *row = kNoRow;
+        const int at = y - area.top;
+        if (shown.scrolls && at < kArrowHeight) {
+            *row = kScrollUp;
+        } else if (shown.scrolls && at >= area.Height() - kArrowHeight) {
+            *row = kScrollDown;
+        } else {
+            for (size_t r = 0; r < shown.rows.size(); ++r)
+                if (at >= shown.Shown(shown.rows[r].top) && at < shown.Shown(shown.rows[r].bottom))
+                    *row = int(r);
+        }
         return true;
     }
     return false;
 }
 
+void IGraphicsLinuxMenu::scrollBy(size_t level, int dy) {
+    Level& l = m_levels[level];
+    const int scroll = std::clamp(l.scroll + dy, 0, l.overflow);
+    if (scroll == l.scroll) return;
+    closeLevelsAfter(level);
+    l.scroll = scroll;
+    draw(l);
+}
+
+void IGraphicsLinuxMenu::reveal(size_t level, int row) {
+    const Level& l = m_levels[level];
+    if (!l.scrolls) return;
+    const Row& r = l.rows[size_t(row)];
+    const int view = l.popup->ScreenArea().Height() - 2 * kArrowHeight;
+    if (r.top < l.scroll)
+        scrollBy(level, r.top - l.scroll);
+    else if (r.bottom > l.scroll + view)
+        scrollBy(level, r.bottom - l.scroll - view);
+}
+
+void IGraphicsLinuxMenu::Tick() {
+    if (m_hoverDirection == 0 || m_hoverLevel >= m_levels.size()) return;
+    const int rows = 1 + m_hoverTicks++ / kTicksToFaster;
+    scrollBy(m_hoverLevel, m_hoverDirection * rows * kRowHeight);
+}
+
 void IGraphicsLinuxMenu::highlight(size_t level, int row) {
+    if (row >= 0) reveal(level, row);
     Level& l = m_levels[level];
     const Row* r = row >= 0 ? &l.rows[size_t(row)] : nullptr;
     const bool keepSubmenu =
@@ -168,8 +227,10 @@ void IGraphicsLinuxMenu::highlight(size_t level, int row) {
     }
     if (r && r->submenu && !keepSubmenu) {
         const platform::ViewRect& area = l.popup->ScreenArea();
-        openLevel(r->submenu, {area.left, area.top + r->top, area.right, area.top + r->bottom},
-                  true);
+        openLevel(
+            r->submenu,
+            {area.left, area.top + l.Shown(r->top), area.right, area.top + l.Shown(r->bottom)},
+            true);
     }
 }
 
@@ -217,8 +278,16 @@ void IGraphicsLinuxMenu::OnEvent(const platform::ViewEvent& e) {
     int row = -1;
     const bool over = rowAt(e.rootX, e.rootY, &level, &row);
     switch (e.type) {
-    case ViewEventType::kMotion:
+    case ViewEventType::kMotion: {
+        const int direction = !over ? 0 : row == kScrollUp ? -1 : row == kScrollDown ? 1 : 0;
+        if (direction != m_hoverDirection || level != m_hoverLevel) m_hoverTicks = 0;
+        m_hoverDirection = direction;
+        m_hoverLevel = level;
         if (over && row >= 0) highlight(level, row);
+        break;
+    }
+    case ViewEventType::kWheel:
+        if (over) scrollBy(level, -e.wheel * kWheelRows * kRowHeight);
         break;
     case ViewEventType::kButtonDown:
         if (!over) finish(nullptr, -1);

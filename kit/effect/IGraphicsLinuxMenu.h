@@ -13,7 +13,9 @@ class IPopupMenu;
 // A popup menu of the Linux editor: the model's items (number prefixes, separators, titles,
 // checks, disabled items, submenus) drawn in popup windows, 4 pixels below the area and kept
 // on the screen, chosen with the mouse or the keys while pointer and keyboard are grabbed.
-// Runs modally on the editor thread.
+// A menu or submenu taller than the screen is as high as the screen and scrolls its rows
+// between an arrow at each end: with the wheel, while the pointer rests on an arrow, and to
+// the row the keys move to. Runs modally on the editor thread.
 class IGraphicsLinuxMenu {
 public:
     IGraphicsLinuxMenu(IGraphicsLinux& graphics, platform::View& view, IPopupMenu* menu,
@@ -24,6 +26,8 @@ public:
     IPopupMenu* Run();
     void OnEvent(const platform::ViewEvent& e);
     void Expose(int window);
+    // The view's tick: a pointer resting on a scroll arrow scrolls on, faster each second.
+    void Tick();
 
 private:
     struct Row {
@@ -38,7 +42,15 @@ private:
         std::unique_ptr<IGraphicsLinuxPopup> popup;
         std::vector<Row> rows;
         int highlighted = -1;
+        // Scrolled: how far the rows are moved up, 0 to overflow, the height of the rows
+        // that the window between its arrows cannot show at once.
+        bool scrolls = false;
+        int scroll = 0, overflow = 0;
+        // The window's y of a y of the rows.
+        int Shown(int y) const;
     };
+    // What rowAt finds on a scrolled level's arrows instead of a row.
+    enum { kNoRow = -1, kScrollUp = -2, kScrollDown = -3 };
 
     // Opens a level for the model below the anchor (the area), or beside it (a row) for a
     // submenu; false when it has no items or no window.
@@ -46,8 +58,13 @@ private:
     void closeLevelsAfter(size_t level);
     void draw(Level& level);
     void highlight(size_t level, int row);
-    // The level and row at a screen point; false when it is over no menu.
+    // The level and row (or arrow) at a screen point; false when it is over no menu.
     bool rowAt(int x, int y, size_t* level, int* row) const;
+    // Moves a level's rows up by dy (down for a negative dy) within its overflow; its
+    // submenus close, as the rows they open beside move away.
+    void scrollBy(size_t level, int dy);
+    // Scrolls a level so that the row is shown whole.
+    void reveal(size_t level, int row);
     void moveHighlight(int step);
     void enter(size_t level, int row);
     void finish(IPopupMenu* chosen, int index);
@@ -59,4 +76,9 @@ private:
     std::vector<Level> m_levels; // the menu, then each open submenu
     bool m_done = false;
     IPopupMenu* m_chosen = nullptr;
+    // The arrow the pointer rests on (-1 up, 1 down, 0 none), of which level, for how many
+    // ticks.
+    int m_hoverDirection = 0;
+    size_t m_hoverLevel = 0;
+    int m_hoverTicks = 0;
 };

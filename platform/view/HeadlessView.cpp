@@ -119,6 +119,8 @@ bool HeadlessView::RunModal(const std::function<bool()>& done) {
         const ViewEvent next = m_queued.front();
         m_queued.pop_front();
         Send(next);
+        // Time passes between a person's inputs.
+        if (!done()) Tick();
     }
     return true;
 }

@@ -28,7 +28,8 @@ public:
     // Delivers an event at once; false when the client did not take it (a key not taken is
     // recorded as passed on).
     bool Send(const ViewEvent& event);
-    // Input for modal loops, taken in order; a loop that runs out of it returns false.
+    // Input for modal loops, taken in order with a tick after each; a loop that runs out of
+    // it returns false.
     void Queue(const ViewEvent& event);
     void Tick();
     bool WritePng(const std::string& path) const;

@@ -82,7 +82,9 @@ TEST(EditorPages, EveryPageMatchesItsGoldenAndControlsFillItsFrame) {
                 EditorFrame f = pages.showTab(state.tab);
                 for (const auto& [param, value] : state.settings)
                     f = pages.set(param, value, state.edit);
-                if (scheme == 0 && size == 1) EXPECT_TRUE(matches(set + "-" + state.name, f, 2));
+                if (scheme == 0 && size == 1) {
+                    EXPECT_TRUE(matches(set + "-" + state.name, f, 2));
+                }
                 filled(state.name, pages, scheme, size);
             }
         }

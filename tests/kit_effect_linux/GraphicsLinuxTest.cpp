@@ -223,6 +223,35 @@ TEST_F(MenuTest, DismissedMenusReturnNullAndKeepTheIndex) {
     EXPECT_EQ(graphics->CreateIPopupMenu(&empty, &area), nullptr);
 }
 
+// Taller than a 1200-pixel screen: as high as the screen, 16-pixel arrows at its ends. The
+// keys, the wheel and the pointer resting on an arrow (a tick after each input) reach every
+// row.
+TEST_F(GraphicsLinuxTest, AMenuTallerThanTheScreenScrollsToEveryRow) {
+    view->screen = {0, 0, 1920, 1200};
+    IRECT area(20, 30, 68, 40);
+    const auto choose = [&](int n, const std::vector<ViewEvent>& input) {
+        IPopupMenu menu;
+        for (int i = 0; i < n; ++i)
+            menu.AddItem(std::to_string(i).c_str());
+        for (const ViewEvent& e : input)
+            view->Queue(e);
+        return graphics->CreateIPopupMenu(&menu, &area) ? menu.GetChosenItemIdx() : -1;
+    };
+    // The last of 3000 by the keys, wrapping upwards from none.
+    EXPECT_EQ(choose(3000, {key(ViewKey::kUp), key(ViewKey::kReturn)}), 2999);
+    EXPECT_EQ(view->Shown(1)->area, (platform::ViewRect{20, 0, view->Shown(1)->area.right, 1200}));
+    // Of 300, the last by the wheel (it then lies above the lower arrow and the pad), and the
+    // first from there by resting on the upper arrow: a row a tick, one more each second.
+    ViewEvent wheel = event(ViewEventType::kWheel, 40, 600);
+    wheel.wheel = -1;
+    std::vector<ViewEvent> down(90, wheel), back(100, event(ViewEventType::kMotion, 40, 8));
+    down.push_back(event(ViewEventType::kButtonUp, 40, 1200 - 16 - 4 - 10, 1));
+    EXPECT_EQ(choose(300, down), 299);
+    back.insert(back.begin(), key(ViewKey::kUp));
+    back.push_back(event(ViewEventType::kButtonUp, 40, 16 + 4 + 10, 1));
+    EXPECT_EQ(choose(300, back), 0);
+}
+
 TEST(TextEntryRule, CharactersByParameterKindAndTheLengthLimit) {
     IParam real, text, integer;
     real.InitDouble("r", 0.0, 0.0, 10.0, 0.1);

@@ -460,7 +460,7 @@ const Look kLooks[] = {
     {"LED_MIXER_MIDI_ID", Led, "pink"}, {"LED_MIXER_MIDI_INV_ID", Led, "pink inverse"},
     {"BTN_SMALL_ID", Toggle, ""}, {"BUTTON_BANK_RECALL_ID", Toggle, "Recall"},
     {"SLIDER_PYSTY", Handle, ""}, {"SLIDER_VAAKA", Handle, ""},
-    {"BUTTON_PART_MUTE", Toggle, "Mute"}, {"BUTTON_PATCHUP_ID", Icon, "up"},
+    {"BUTTON_PART_MUTE", Toggle, "Mute|Play"}, {"BUTTON_PATCHUP_ID", Icon, "up"},
     {"BUTTON_PATCHDW_ID", Icon, "down"}, {"BUTTON_ARP_POWER1", Icon, "power"},
     {"BTN_127x18_ID", Plate, ""}, {"BUTTON_LIB_CANCEL_ID", Plate, "Cancel"},
     {"BUTTON_LOCK_WHITE_ID", Icon, "lock"}, {"ID_TRIGGER", Plate, ""},

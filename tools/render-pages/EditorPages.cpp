@@ -35,7 +35,7 @@ constexpr int kTabX = 190, kTabY = 6, kTabW = 100, kTabH = 28;
 // The page area, unscaled.
 constexpr int kPageX = 186, kPageY = 92, kPageW = 1310, kPageH = 660;
 
-void click(platform::HeadlessView& view, int x, int y) {
+void sendClick(platform::HeadlessView& view, int x, int y) {
     platform::ViewEvent e;
     e.x = x;
     e.y = y;
@@ -141,13 +141,14 @@ void drawArt(Cover& cover, const ArtBackground& art, const IRECT& at, double sca
 } // namespace
 
 EditorPages::EditorPages(const std::string& resources, const std::string& dataFolder, int scheme,
-                         int size)
+                         int size, bool firstRun)
     : m_scheme(scheme), m_scale(kUserInterfaceSizes[size].scale) {
     static const bool dialogs = (ZozRegisterDialogResources(), true);
     (void)dialogs;
     std::filesystem::create_directories(dataFolder);
-    std::ofstream(dataFolder + "/Zoz Editor UI.txt")
-        << kUserInterfaceStyleWords[scheme] << "\n" << kUserInterfaceSizes[size].word << "\n\n\n";
+    std::ofstream(dataFolder + "/Zoz Editor UI.txt") << kUserInterfaceStyleWords[scheme] << "\n"
+                                                     << kUserInterfaceSizes[size].word << "\n"
+                                                     << (firstRun ? "no" : "") << "\n\n";
     setenv("ZOZ_DATA_DIR", dataFolder.c_str(), 1);
     setenv("ZOZ_RESOURCES_DIR", resources.c_str(), 1);
     m_plug = std::make_unique<Zoz>(IEffectInstanceInfo{});
@@ -173,9 +174,13 @@ EditorFrame EditorPages::frame() const {
 }
 
 EditorFrame EditorPages::showTab(int tab) {
+    return click(kTabX + kTabW * tab + kTabW / 2, kTabY + kTabH / 2);
+}
+
+EditorFrame EditorPages::click(int x, int y) {
     if (!m_view) return {};
-    click(*m_view, int((kTabX + kTabW * tab + kTabW / 2) * m_scale),
-          int((kTabY + kTabH / 2) * m_scale));
+    // The view moves a point 2 left and 3 up.
+    sendClick(*m_view, int(x * m_scale) + 2, int(y * m_scale) + 3);
     m_view->Tick();
     return frame();
 }

@@ -30,10 +30,10 @@ public:
     // The least share of its frame that controls and captions cover on every page.
     static constexpr double kCoverageFloor = 0.6;
 
-    // scheme and size index kUserInterfaceStyleWords and kUserInterfaceSizes. The data folder
-    // is made when missing.
-    EditorPages(const std::string& resources, const std::string& dataFolder, int scheme,
-                int size);
+    // scheme and size index kUserInterfaceStyleWords and kUserInterfaceSizes; firstRun has
+    // the first-run notice shown. The data folder is made when missing.
+    EditorPages(const std::string& resources, const std::string& dataFolder, int scheme, int size,
+                bool firstRun = false);
     ~EditorPages();
     EditorPages(const EditorPages&) = delete;
     EditorPages& operator=(const EditorPages&) = delete;
@@ -43,6 +43,9 @@ public:
     EditorFrame frame() const;
     // Clicks the main tab and lets the editor redraw.
     EditorFrame showTab(int tab);
+    // A left click at a point of the editor at the normal size, and a redraw.
+    EditorFrame click(int x, int y);
+    Zoz& plug() const { return *m_plug; }
     // Sets a parameter (not normalised) as a user's edit does (edit true) or as a dump from
     // the synthesizer does (nothing is sent, the part's pages follow), shows it on its
     // controls and lets the editor redraw.
