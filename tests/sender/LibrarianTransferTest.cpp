@@ -106,26 +106,6 @@ TEST(LibrarianTransfers, StoreAllNeverOutrunsAMidiCable) {
     }
 }
 
-// The port closes after the third dump: the fourth fails, nothing follows, and the end names
-// its slot instead of claiming the bank written.
-TEST(LibrarianTransfers, APortClosedHalfwayEndsStoreAllNamingTheSlot) {
-    RequestRig rig(kSounds);
-    fill(rig, kSounds, testsupport::soundDumps(100, "Snd", "Lead"));
-    rig.onSleep = [&](int sleep) {
-        if (sleep == 4) rig.plugin.portOpen = false; // the notes-off's pause, then one a dump
-    };
-    ASSERT_TRUE(storeAll(rig, 0, 0));
-    EXPECT_EQ(rig.plugin.output.count(), 4u);
-    EXPECT_EQ(rig.plugin.upperTexts(),
-              (std::vector<std::string>{"Writing 0%, please wait..", "Writing 1%, please wait..",
-                                        "Writing 2%, please wait..",
-                                        "Data write FAILED at slot 4!"}));
-    EXPECT_EQ(rig.plugin.logLines(),
-              std::vector<std::string>{"MIDI PORTS: Data write FAILED at slot 4!"});
-    EXPECT_EQ(rig.plugin.calls().back(), "indicator 0");
-    EXPECT_EQ(rig.librarian.upperSlotIndex, 0);
-}
-
 TEST(LibrarianTransfers, ShortDumpsArePaddedLongOnesSentAsStoredAndHostileOnesNotAtAll) {
     Bytes shortMulti = testsupport::multiDumps(1, "Short")[0];
     shortMulti.erase(shortMulti.end() - 2); // 392 bytes: no checksum byte

@@ -4,11 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
 namespace {
 
 using Bytes = qsim::CableInput::Bytes;
@@ -27,24 +22,6 @@ TEST(CableInput, CrossesAtTheCablesRateAndLosesWhatOverrunsItsBuffer) {
     EXPECT_EQ(cable.admit(1, kStart + kByte), kStart + 4097 * kByte);
     const int64_t idle = kStart + 5000 * kByte;
     EXPECT_EQ(cable.admit(10000, idle), idle + 10000 * kByte);
-}
-
-TEST(CableInput, TakesInWhatCrossedInOrder) {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<Bytes> taken;
-    {
-        qsim::CableInput cable([&](const Bytes& m) {
-            std::lock_guard<std::mutex> lock(mutex);
-            taken.push_back(m);
-            changed.notify_all();
-        });
-        EXPECT_TRUE(cable.receive({0xF0, 0x01, 0xF7}));
-        EXPECT_TRUE(cable.receive({0xF0, 0x02, 0xF7}));
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait_for(lock, std::chrono::seconds(10), [&] { return taken.size() == 2; });
-    }
-    EXPECT_EQ(taken, (std::vector<Bytes>{{0xF0, 0x01, 0xF7}, {0xF0, 0x02, 0xF7}}));
 }
 
 } // namespace
