@@ -13,12 +13,16 @@ namespace {
 
 constexpr int64_t kCableNanosPerByte = 320000;
 constexpr int64_t kNanosPerMilli = 1000000;
+// The output takes no message over 16,000 bytes: no wait for the cable is longer, even when
+// the clock jumps back.
+constexpr int64_t kLongestCableNanos = 16000 * kCableNanosPerByte;
 
 } // namespace
 
 void MIDIMessageSender::pace(int millis) {
     const int64_t now = platform::NowNanos();
-    const int64_t wait = std::max(int64_t(millis) * kNanosPerMilli, cableClearAt - now);
+    const int64_t cable = std::min(cableClearAt - now, kLongestCableNanos);
+    const int64_t wait = std::max(int64_t(millis) * kNanosPerMilli, cable);
     if (wait > 0) pause(int((wait + kNanosPerMilli - 1) / kNanosPerMilli));
 }
 

@@ -208,6 +208,7 @@ TEST_F(ProjectRecall, WhileTheArrangementGoesOutTheEditorDrawsAndTheHostIsAnswer
     EXPECT_EQ(end, chunk.Size());
     EXPECT_EQ(during.get(), hostChunk()); // the restored state, not a part of it
     plug->GetGUI()->CloseWindow();
+    waitForIdleJobThread(*plug); // the job's last steps follow the restore's return
 }
 
 TEST_F(ProjectRecall, AHangingSendEndsTheWaitAtTheBoundAndAudioGoesOn) {
