@@ -364,7 +364,7 @@ public:
     bool isBatch() override { return arrangementBatch; }
     void setFilterLinkMode(int part, int mode) override;
     RandomValueList& randomValueList() override { return randomValues; }
-    void checksumCheckAndSend(uint8_t* msg, int length) override;
+    bool checksumCheckAndSend(uint8_t* msg, int length) override;
     void DisarmLibrarianRequests() override;
     void setLibrarianViewDirty() override;
     void displayPatchName(const std::string& name) override;

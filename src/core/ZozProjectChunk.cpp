@@ -37,10 +37,13 @@ int stateEnd(const ByteChunk& chunk, int pos, bool full, int storedParams) {
     return at <= chunk.Size() ? int(at) : -1;
 }
 
-// Sleeps in steps until `done` holds; false when the deadline came first.
-template <class Done> bool waitUntil(int64_t deadline, Done done) {
+// Tests `done` under the plug lock, which the caller holds, and sleeps in steps without it until
+// `done` holds; false when the deadline came first. Host calls, the editor and the audio go on
+// meanwhile.
+template <class Done> bool waitUntil(KIT_Mutex* lock, int64_t deadline, Done done) {
     while (!done()) {
         if (platform::NowMillis() >= deadline) return false;
+        KIT_MutexRelease released(lock);
         platform::SleepMillis(kArrangementPollMillis);
     }
     return true;
@@ -87,13 +90,9 @@ int Zoz::UnserializeState2(ByteChunk* chunk, int pos, bool full) {
     // A job posted before the restore (the start's device-id probe) brings a dump whose parser
     // would write the synthesizer's values over the restored ones: it ends first. Its answer is
     // parsed under the plug lock, which is let go while nothing is restored yet.
-    {
-        KIT_MutexRelease released(GetMutex());
-        if (!waitUntil(platform::NowMillis() + kArrangementWaitMillis, [this] {
-                return !messageManager->isRunning(MIDIMessageManager::kJobThread);
-            }))
-            log("PROJECT RECALL: the running request did not end");
-    }
+    if (!waitUntil(GetMutex(), platform::NowMillis() + kArrangementWaitMillis,
+                   [this] { return !messageManager->isRunning(MIDIMessageManager::kJobThread); }))
+        log("PROJECT RECALL: the running request did not end");
     pos += 4; // the version word is not looked at
     double value = 0.0;
     pos = chunk->GetDouble(&value, pos);
@@ -113,8 +112,9 @@ int Zoz::UnserializeState2(ByteChunk* chunk, int pos, bool full) {
     deviceId = TruncToInt(GetParamValue(kGlobalSysExID));
     log("PROJECT RECALL: hardware DeviceID ", std::to_string(deviceId));
     restoreNames();
-    if (midiIOSet) sendArrangementAndWait();
     dawBufferSamples = 2 * TruncToInt(GetParamValue(kAdjustDAWOffset)) + GetBlockSize();
+    // The last step: everything is restored before the lock is let go for the wait.
+    if (midiIOSet) sendArrangementAndWait();
     logDevices("after nonautomated params ");
     recallRunning = false;
     return pos;
@@ -194,7 +194,9 @@ void Zoz::restoreNames() {
 }
 
 // The restore returns once the synthesizer has the whole arrangement, but never hangs the host
-// behind a job that does not end.
+// behind a job that does not end, nor holds the plug lock while it waits. The busy flag is
+// looked at and the flags are cleared under the lock: an arrangement send that an edit posts
+// meanwhile sets them under it too, and has read them before it clears its busy flag.
 void Zoz::sendArrangementAndWait() {
     const int64_t deadline = platform::NowMillis() + kArrangementWaitMillis;
     const auto posted = [this] {
@@ -207,8 +209,8 @@ void Zoz::sendArrangementAndWait() {
             arrangementBusy = true;
         });
     };
-    const bool inTime =
-        waitUntil(deadline, posted) && waitUntil(deadline, [this] { return !arrangementBusy; });
+    const bool inTime = waitUntil(GetMutex(), deadline, posted) &&
+                        waitUntil(GetMutex(), deadline, [this] { return !arrangementBusy; });
     if (!inTime) log("PROJECT RECALL: arrangement send timed out");
     incomingGate = false;
     arrangementBatch = false;

@@ -18,18 +18,20 @@ int Zoz::partChannel(int part) {
     return channel >= 0 && channel <= 15 ? channel : -1;
 }
 
-void Zoz::checksumCheckAndSend(uint8_t* msg, int length) {
+bool Zoz::checksumCheckAndSend(uint8_t* msg, int length) {
     if (!midiIOSet) {
         setUpperDisplayText("Set MIDI I/O First!");
-        return;
+        return false;
     }
     SysexMessage::writeChecksum(msg, length);
     // Byte 5 of the plug-in's framed dumps and commands is their bank or part byte.
     if (!followIncoming && length >= 6 && msg[1] == SysexMessage::kManufacturerId &&
         msg[2] == SysexMessage::kModelId)
         lightPartIndicator(msg[5]);
-    SendMidiSysex(msg, length);
+    // The trace holds only what went out.
+    if (!SendMidiSysex(msg, length)) return false;
     logSysExOut(msg, length);
+    return true;
 }
 
 void Zoz::MIDIOutRoutingSwitch(IMidiMsg* msg) {

@@ -103,8 +103,8 @@ public:
     // The device id byte of the SysEx headers.
     virtual int getDeviceId() = 0;
     // The guarded SysEx send: refused with "Set MIDI I/O First!" while no MIDI port is set;
-    // frames the message with F0 and F7.
-    virtual void checksumCheckAndSend(uint8_t* msg, int length) = 0;
+    // frames the message with F0 and F7. False when nothing was sent.
+    virtual bool checksumCheckAndSend(uint8_t* msg, int length) = 0;
     // The filter-link mode of a part (1 at construction, 3 while linked); parts 0 to 15.
     virtual int getFilterLinkMode(int part) = 0;
     virtual void setFilterLinkMode(int part, int mode) = 0;

@@ -76,8 +76,19 @@ private:
 
     // Sleeps through the clock seam.
     void pause(int millis);
+    // The pause after a message: `millis`, and longer while a MIDI cable still carries what
+    // the job sent. With 0 and a clear cable it does not pause at all.
+    void pace(int millis);
+    // Every message of a job: it leaves once the cable has carried the one before, and its
+    // `wireBytes` then take their time on the cable. False when `send` sent nothing.
+    bool transmit(int wireBytes, const std::function<bool()>& send);
+    // A dump from F0 through the plug-in's guarded path, which writes its checksum.
+    bool sendDump(uint8_t* dump, int size);
     void show(const std::string& text);
-    void send(std::vector<uint8_t> bytes, bool guarded);
+    bool send(std::vector<uint8_t> bytes, bool guarded);
+    // Says in the log and on the display what did not go out through the guarded path (or,
+    // when not `guarded`, through the plain output).
+    void failed(const std::string& what, bool guarded = true);
     // The start of every request: error and cancel cleared, the destination armed.
     void beginRequest(bool toEditor, std::optional<SysexMessage::Address> slot = std::nullopt);
     // Arms the librarian's collection, for the dump of the slot alone when one is given.
@@ -115,17 +126,23 @@ private:
     // sound (and pattern) by the plug-in's options; or asks for the active parts' sounds; or
     // with toLibrarian stores the multi into the librarian's selected upper slot instead.
     void sendArrangementToDevice(bool toLibrarian, bool requestParts);
+    // What follows the multi: the parts' requests, every active part's sound or the shown
+    // part's sound (and pattern).
+    void sendArrangementParts(bool batch, bool requestParts, bool patternToo);
     void buildMultiDump(uint8_t* dump);
     // Within the arrangement send the progress display and the busy flag stay as they are.
-    void sendGlobalToDevice(int unusedDeviceId, bool withinArrangement);
+    // False when the dump did not go out.
+    bool sendGlobalToDevice(int unusedDeviceId, bool withinArrangement);
     // Sends the part's sound dump to the synthesizer's edit buffer (then the multi tempo when
     // it applies), or with toLibrarian stores it into the librarian's selected upper slot.
-    void sendPartToDevice(int part, bool toLibrarian, bool unused);
+    // False when a message did not go out.
+    bool sendPartToDevice(int part, bool toLibrarian, bool unused);
     // The part's sound dump as the plug-in's parameters hold it, without its checksum.
     void buildSoundDump(int part, uint8_t* dump);
     // Sends the part's pattern dump to the synthesizer's edit buffer, selecting the part first
-    // when it is not the shown one outside a batch; or stores it into the librarian.
-    void sendSequenceToDevice(int part, bool toLibrarian, bool unused);
+    // when it is not the shown one outside a batch; or stores it into the librarian. False
+    // when a message did not go out.
+    bool sendSequenceToDevice(int part, bool toLibrarian, bool unused);
     void buildPatternDump(int part, uint8_t* dump);
     // Loads the entry into the editor through the plug-in's own input, then sends the editor's
     // pattern, multi or sound of the part to the synthesizer.
@@ -166,4 +183,6 @@ private:
     // When the clock's last tick was due; only the clock job, one run at a time, touches it.
     std::optional<int64_t> lastTickDue;
     std::atomic<bool> stopping{false};
+    // When the last byte a job sent can have crossed a MIDI cable; the dump worker's alone.
+    int64_t cableClearAt = 0;
 };

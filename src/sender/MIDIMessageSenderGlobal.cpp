@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-void MIDIMessageSender::sendGlobalToDevice(int, bool withinArrangement) {
+bool MIDIMessageSender::sendGlobalToDevice(int, bool withinArrangement) {
     using namespace GlobalDump;
     plugin->DisplayProcessingIndicator(true);
     const int t = plugin->getTimerValue();
@@ -14,7 +14,9 @@ void MIDIMessageSender::sendGlobalToDevice(int, bool withinArrangement) {
     dump[kDeviceIdByte] = uint8_t(plugin->getDeviceId() & 0x7F);
     for (const DumpByte& b : layout())
         dump[b.offset] = b.encode(SoundDump::truncated(plugin->GetParamValue(b.param)));
-    plugin->checksumCheckAndSend(dump, kSize);
-    pause(t);
+    const bool sent = sendDump(dump, kSize);
+    if (!sent) failed("globals");
+    pace(t);
     if (!withinArrangement) plugin->DisplayProcessingIndicator(false);
+    return sent;
 }

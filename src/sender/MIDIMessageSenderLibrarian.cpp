@@ -13,6 +13,7 @@ namespace {
 constexpr int kAfterNotesOffMillis = 50;
 constexpr int kAfterLoadMillis = 50;
 constexpr int kParts = 16;
+constexpr int kShortMessageSize = 3;
 // The shortest stored message that has the header a transfer rewrites.
 constexpr int kHeaderSize = 7;
 
@@ -87,7 +88,10 @@ const PatchFile* MIDIMessageSender::storeSourceBank(int source) const {
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int source, int firstSlot, int bank) {
     plugin->DisplayProcessingIndicator(true);
     IMidiMsg notesOff = allNotesOff();
-    plugin->sendMidiMsgAndLog(&notesOff);
+    transmit(kShortMessageSize, [&] {
+        plugin->sendMidiMsgAndLog(&notesOff);
+        return true;
+    });
     cancel = false;
     pause(kAfterNotesOffMillis);
     bool hasBank;
@@ -103,6 +107,7 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int source, int fir
     const LibrarianMode mode = librarianMode(plugin);
     const int t = plugin->getTimerValue();
     int slot = firstSlot;
+    int failedAt = -1; // the synthesizer's slot whose dump did not go out
     for (int i = 0; i < PatchFile::kBankSize; ++i, ++slot) {
         // A copy taken under the lock: a store or reload may change the bank meanwhile.
         PatchSysexMessage stored;
@@ -117,15 +122,23 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int source, int fir
         const SysexMessage::Address address = mode == kSounds   ? SysexMessage::soundSlot(bank, i)
                                               : mode == kMultis ? SysexMessage::multiSlot(i)
                                                                 : SysexMessage::patternSlot(i);
-        plugin->SendMidiSysex2(
-            readdressed(stored, plugin->getDeviceId(), kModeDumps[mode], address, true));
-        pause(t);
+        const std::vector<uint8_t> dump =
+            readdressed(stored, plugin->getDeviceId(), kModeDumps[mode], address, true);
+        if (!transmit(int(dump.size()), [&] { return plugin->SendMidiSysex2(dump); })) {
+            failedAt = i;
+            break;
+        }
+        // The progress counts dumps that have crossed the cable.
+        pace(t);
         if (halted()) break;
         show("Writing " + std::to_string(i) + "%, please wait..");
     }
     plugin->DisplayProcessingIndicator(false);
     setSelectedSlot(0);
-    show(cancel ? "Data write CANCELLED!" : "Data write completed!");
+    if (failedAt >= 0)
+        failed("slot " + std::to_string(failedAt + 1), false);
+    else
+        show(cancel ? "Data write CANCELLED!" : "Data write completed!");
 }
 
 void MIDIMessageSender::sendPatchToDeviceFromLibrarian(
@@ -134,7 +147,7 @@ void MIDIMessageSender::sendPatchToDeviceFromLibrarian(
     if (!stored || part < 0 || part >= kParts) return;
     plugin->DisplayProcessingIndicator(true);
     IMidiMsg notesOff = allNotesOff();
-    plugin->SendMidiMsg(&notesOff);
+    transmit(kShortMessageSize, [&] { return plugin->SendMidiMsg(&notesOff); });
     pause(kAfterNotesOffMillis);
 
     const LibrarianMode mode = librarianMode(plugin);

@@ -6,6 +6,7 @@
 #include "src/uiconfig/ParameterIds.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -56,59 +57,64 @@ void MIDIMessageSender::sendArrangementToDevice(bool toLibrarian, bool requestPa
     const bool globalFirst = plugin->isGlobalFirst();
     const bool patternToo = plugin->isPatternToo();
     plugin->DisplayProcessingIndicator(true);
-    if (globalFirst && !toLibrarian && !requestParts)
-        sendGlobalToDevice(plugin->getDeviceId(), true);
+    // A dump that does not go out ends the send.
+    const bool globalSent = !(globalFirst && !toLibrarian && !requestParts) ||
+                            sendGlobalToDevice(plugin->getDeviceId(), true);
 
     uint8_t dump[MultiDump::kSize];
     buildMultiDump(dump);
-    const auto active = [&](int part) {
-        return plugin->GetParamValue(kMultiPartStatus + part) == 1.0;
-    };
 
     if (toLibrarian) {
         dump[MultiDump::kSlotByte] = uint8_t(selectedSlot() & 0x7F);
         storeIntoLibrarian(dump, MultiDump::kSize);
-    } else {
+    } else if (globalSent) {
         plugin->setArrangementBusy(true);
-        plugin->checksumCheckAndSend(dump, MultiDump::kSize);
+        const bool sent = sendDump(dump, MultiDump::kSize);
         const std::string name = plugin->getParamText(kMultiName);
         plugin->setPatchManagerName(0, name.empty() ? "Set Name" : name);
         plugin->setLibrarianViewDirty();
-        pause(kAfterMultiMillis);
-
-        if (requestParts) {
-            plugin->setArrangementBusy(false);
-            for (int part = 0; part < MultiDump::kParts && !stopping; ++part) {
-                if (!active(part)) continue;
-                sendPartRequestSysex(part, true);
-                pause(kBetweenRequestsMillis);
-            }
-        } else if (batch) {
-            // The busy flag stays set through every part: a project restore waits for all.
-            for (int part = 0; part < MultiDump::kParts && !stopping; ++part) {
-                if (!active(part)) continue;
-                sendPartToDevice(part, false, false);
-                pause(kBetweenSoundsMillis);
-            }
-        } else {
-            plugin->setArrangementBusy(false);
-            const int shown = std::clamp(SoundDump::truncated(plugin->GetParamValue(kQuickTab)), 0,
-                                         MultiDump::kParts - 1);
-            send(SysexMessage::partSelect(plugin->getDeviceId(), shown), true);
-            pause(kAfterPartSelectMillis);
-            // A refused bank change still lets the sound go.
-            plugin->BankChangeMessage(shown);
-            pause(kAfterBankChangeMillis);
-            sendPartToDevice(shown, false, false);
-            pause(kAfterPartMillis);
-            if (patternToo) {
-                sendSequenceToDevice(shown, false, false);
-                pause(kAfterPartMillis);
-            }
-        }
+        if (!sent) failed("multi");
+        pace(kAfterMultiMillis);
+        if (sent) sendArrangementParts(batch, requestParts, patternToo);
     }
 
     plugin->setArrangementBusy(false);
     plugin->DisplayProcessingIndicator(false);
     plugin->clearPatternToo();
+}
+
+void MIDIMessageSender::sendArrangementParts(bool batch, bool requestParts, bool patternToo) {
+    const auto active = [&](int part) {
+        return plugin->GetParamValue(kMultiPartStatus + part) == 1.0;
+    };
+    if (requestParts) {
+        plugin->setArrangementBusy(false);
+        for (int part = 0; part < MultiDump::kParts && !stopping; ++part) {
+            if (!active(part)) continue;
+            sendPartRequestSysex(part, true);
+            pause(kBetweenRequestsMillis);
+        }
+    } else if (batch) {
+        // The busy flag stays set through every part: a project restore waits for all.
+        for (int part = 0; part < MultiDump::kParts && !stopping; ++part) {
+            if (!active(part)) continue;
+            if (!sendPartToDevice(part, false, false)) return;
+            pause(kBetweenSoundsMillis);
+        }
+    } else {
+        plugin->setArrangementBusy(false);
+        const int shown = std::clamp(SoundDump::truncated(plugin->GetParamValue(kQuickTab)), 0,
+                                     MultiDump::kParts - 1);
+        if (!send(SysexMessage::partSelect(plugin->getDeviceId(), shown), true)) {
+            failed("part " + std::to_string(shown + 1));
+            return;
+        }
+        pause(kAfterPartSelectMillis);
+        // A refused bank change still lets the sound go.
+        plugin->BankChangeMessage(shown);
+        pause(kAfterBankChangeMillis);
+        if (!sendPartToDevice(shown, false, false)) return;
+        pause(kAfterPartMillis);
+        if (patternToo && sendSequenceToDevice(shown, false, false)) pause(kAfterPartMillis);
+    }
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -39,25 +40,29 @@ void MIDIMessageSender::buildPatternDump(int part, uint8_t* dump) {
                             plugin->getParamText(kPatternName + part));
 }
 
-void MIDIMessageSender::sendSequenceToDevice(int part, bool toLibrarian, bool) {
+bool MIDIMessageSender::sendSequenceToDevice(int part, bool toLibrarian, bool) {
     const bool batch = plugin->isBatch();
     if (!batch) plugin->DisplayProcessingIndicator(true);
     uint8_t dump[PatternDump::kSize];
     buildPatternDump(part, dump);
 
+    bool sent = true;
     if (toLibrarian) {
         storeIntoLibrarian(dump, PatternDump::kSize);
     } else {
+        // The pattern must not land in the part shown instead.
         if (part != plugin->getSelectedPart() && !batch) {
-            send(SysexMessage::partSelect(plugin->getDeviceId(), part), true);
+            sent = send(SysexMessage::partSelect(plugin->getDeviceId(), part), true);
             pause(kAfterPartSelectMillis);
         }
-        plugin->checksumCheckAndSend(dump, PatternDump::kSize);
+        sent = sent && sendDump(dump, PatternDump::kSize);
         const std::string name = plugin->getParamText(kPatternName + part);
         plugin->setPatchManagerName(kPatternNameEntry + part, name.empty() ? "Set Name" : name);
         plugin->setLibrarianViewDirty();
-        pause(kAfterDumpMillis);
+        if (!sent) failed("part " + std::to_string(part + 1) + " pattern");
+        pace(kAfterDumpMillis);
     }
 
     if (!batch) plugin->DisplayProcessingIndicator(false);
+    return sent;
 }

@@ -51,13 +51,6 @@ void MIDIMessageSender::show(const std::string& text) {
     plugin->setUpperDisplayText(text);
 }
 
-void MIDIMessageSender::send(std::vector<uint8_t> bytes, bool guarded) {
-    if (guarded)
-        plugin->checksumCheckAndSend(bytes.data(), int(bytes.size()));
-    else
-        plugin->SendMidiSysex(bytes.data(), int(bytes.size()));
-}
-
 int MIDIMessageSender::selectedSlot() const {
     return librarian ? librarian->upperSlotIndex.load() : 0;
 }

@@ -1,5 +1,4 @@
 #include "kit/effect/ISysEx.h"
-#include "platform/Clock.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/MIDIMessageSender.h"
 #include "src/sender/SenderPlugin.h"
@@ -45,7 +44,7 @@ void MIDIMessageSender::buildSoundDump(int part, uint8_t* dump) {
                             plugin->getParamText(kCategoryName + part));
 }
 
-void MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool) {
+bool MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool) {
     // A whole-multi transfer shows and hides the progress display around all of its parts.
     const bool batch = plugin->isBatch();
     if (!batch) plugin->DisplayProcessingIndicator(true);
@@ -53,6 +52,7 @@ void MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool) {
     uint8_t dump[SoundDump::kSize];
     buildSoundDump(part, dump);
 
+    bool sent = true;
     if (toLibrarian) {
         dump[SoundDump::kBankByte] =
             uint8_t(SoundDump::truncated(plugin->GetParamValue(kMultiPartBank + part)) & 0x7F);
@@ -69,16 +69,20 @@ void MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool) {
             plugin->displayPatchName(name);
             plugin->displayCategoryName(category);
         }
-        plugin->checksumCheckAndSend(dump, SoundDump::kSize);
-        platform::SleepMillis(kPauseAfterDumpMillis);
+        sent = sendDump(dump, SoundDump::kSize);
+        pace(kPauseAfterDumpMillis);
 
         // A whole-multi transfer sends the tempo once, after its last part.
-        if (plugin->GetParamValue(kOverrideTempo) == 0.0 && (part == kLastPart || !batch)) {
-            std::vector<uint8_t> tempo = SysexMessage::tempoMessage(
-                plugin->getDeviceId(), SoundDump::truncated(plugin->GetParamValue(kMultiTempo)));
-            plugin->checksumCheckAndSend(tempo.data(), int(tempo.size()));
+        if (sent && plugin->GetParamValue(kOverrideTempo) == 0.0 &&
+            (part == kLastPart || !batch)) {
+            sent = send(SysexMessage::tempoMessage(
+                            plugin->getDeviceId(),
+                            SoundDump::truncated(plugin->GetParamValue(kMultiTempo))),
+                        true);
         }
+        if (!sent) failed("part " + std::to_string(part + 1));
     }
 
     if (!batch) plugin->DisplayProcessingIndicator(false);
+    return sent;
 }

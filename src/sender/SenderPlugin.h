@@ -80,8 +80,9 @@ public:
     using RandomValueList = std::array<int, 393>;
     virtual RandomValueList& randomValueList() = 0;
     // While no MIDI output is chosen shows "Set MIDI I/O First!" and sends nothing; otherwise
-    // writes the checksum of a message of 201 bytes or more and sends it.
-    virtual void checksumCheckAndSend(uint8_t* msg, int length) = 0;
+    // writes the checksum of a message of 201 bytes or more and sends it. False when nothing
+    // was sent.
+    virtual bool checksumCheckAndSend(uint8_t* msg, int length) = 0;
     // The progress display; false also clears the transfer flags and the manager's
     // dumpAwaited.
     virtual void DisplayProcessingIndicator(bool on) = 0;

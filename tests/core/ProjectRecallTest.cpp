@@ -6,6 +6,8 @@
 #include "tests/core/SendRig.h"
 #include "tests/core/StoredPorts.h"
 
+#include "kit/effect/IGraphics.h"
+#include "platform/view/HeadlessView.h"
 #include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/ScaledClock.h"
@@ -15,6 +17,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <iterator>
 #include <thread>
 
@@ -170,6 +173,42 @@ TEST_F(ProjectRecall, ARequestRunningAsTheProjectIsReopenedAnswersBeforeIt) {
     ASSERT_NE(global, sent.end());
     EXPECT_EQ((*global)[44], 33);
     waitForIdleJobThread(*plug);
+}
+
+// A slow synthesizer holds the arrangement's first dump. Meanwhile the editor draws and a host
+// call returns with the whole restored state, while the restore itself still waits.
+TEST_F(ProjectRecall, WhileTheArrangementGoesOutTheEditorDrawsAndTheHostIsAnswered) {
+    auto receiver = peer("receive", "in");
+    auto sender = peer("send", "out", "s");
+    ByteChunk chunk = savedWithPorts();
+    auto plug = start<RecordingZoz>(out, toPort);
+    AEffect* effect = plug->GetAEffect();
+    const auto hostChunk = [effect] {
+        void* data = nullptr;
+        const auto size = effect->dispatcher(effect, effGetChunk, 1, 0, &data, 0.0f);
+        return std::vector<uint8_t>(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    };
+    plug->GetGUI()->OpenWindow(nullptr);
+    auto* view = static_cast<platform::HeadlessView*>(plug->GetGUI()->GetWindow());
+    plug->held = true;
+    std::atomic<int> end{-2};
+    std::thread restore([&] { end = plug->UnserializeState2(&chunk, 0, true); });
+    while (!plug->holding)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto drawn = std::async(std::launch::async, [view] { view->Tick(); });
+    auto during = std::async(std::launch::async, hostChunk);
+    const auto returned = [](auto& call) {
+        return call.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    };
+    EXPECT_TRUE(returned(drawn));
+    EXPECT_TRUE(returned(during));
+    EXPECT_EQ(end, -2);
+    plug->held = false;
+    restore.join();
+    EXPECT_EQ(end, chunk.Size());
+    EXPECT_EQ(during.get(), hostChunk()); // the restored state, not a part of it
+    plug->GetGUI()->CloseWindow();
+    waitForIdleJobThread(*plug); // the job's last steps follow the restore's return
 }
 
 TEST_F(ProjectRecall, AHangingSendEndsTheWaitAtTheBoundAndAudioGoesOn) {

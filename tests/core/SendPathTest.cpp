@@ -43,7 +43,7 @@ TEST_F(SendPath, LongMessagesGetTheirChecksumShortOnesGoAsTheyAre) {
         for (int i = c.first; c.at >= 0 && i <= c.last; ++i)
             sum += m[size_t(i)];
         if (c.at >= 0) expected[size_t(c.at)] = uint8_t(sum & 0x7F);
-        plug->checksumCheckAndSend(m.data(), c.size);
+        EXPECT_TRUE(plug->checksumCheckAndSend(m.data(), c.size));
         EXPECT_EQ(m, expected) << c.size; // written into the caller's buffer
         if (!c.framed) expected.insert(expected.begin(), 0xF0), expected.push_back(0xF7);
         EXPECT_EQ(sent(), std::vector<Bytes>{expected}) << c.size;
@@ -57,7 +57,7 @@ TEST_F(SendPath, WithoutAnOutputNothingLeavesAndOnlyEditsSaySo) {
     ControlAction action = ccAction(kActionCC, 0);
     const char *refused = "Set MIDI I/O First!", *quiet = "Veririz Zoz Plug-in";
     const std::pair<std::function<void()>, const char*> cases[] = {
-        {[&] { plug->checksumCheckAndSend(dump.data(), 207); }, refused},
+        {[&] { EXPECT_FALSE(plug->checksumCheckAndSend(dump.data(), 207)); }, refused},
         {[&] { plug->sendMidiMsgAndLog(&cc); }, refused},
         {[&] { plug->processControlAction(&action, kFilter1Cutoff, 5.0); }, refused},
         {[&] { plug->processControlAction(&action, kQModel, 5.0); }, quiet},
@@ -78,6 +78,11 @@ TEST_F(SendPath, WithoutAnOutputNothingLeavesAndOnlyEditsSaySo) {
     plug->DisplayProcessingIndicator(true);
     plug->MIDIOutRoutingSwitch(&cc);
     EXPECT_EQ(sent().size(), 1u);
+    // An output that is set but has no open port sends nothing either, and says so.
+    bool toPort = true;
+    auto closed = start<RecordingZoz>(out, toPort);
+    closed->setMIDIIOSet(true);
+    EXPECT_FALSE(closed->checksumCheckAndSend(dump.data(), 207));
 }
 
 TEST_F(SendPath, AMessageLightsItsPartOnceTheFirstOfAChannel) {

@@ -23,12 +23,12 @@ public:
     RecordingZoz(IEffectInstanceInfo info, testsupport::MidiOutputRecorder& out,
                  bool toPort = false)
         : Zoz(info), out(out), toPort(toPort) {}
-    void checksumCheckAndSend(uint8_t* msg, int length) override {
+    bool checksumCheckAndSend(uint8_t* msg, int length) override {
         holding = bool(held);
         while (held)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         holding = false;
-        Zoz::checksumCheckAndSend(msg, length);
+        return Zoz::checksumCheckAndSend(msg, length);
     }
     std::atomic<bool> held{false};
     // Set while a job waits at a held send, its progress overlay showing.

@@ -136,6 +136,37 @@ TEST_F(PortChoice, AChoiceAfterAFailedProbeProbesAgainAndNoneStartsDuringOne) {
     EXPECT_EQ(std::count_if(heard.begin(), heard.end(), isProbe), 129);
 }
 
+// The output closes under a bank being written: the transfer ends at the slot whose dump could
+// not go out and says so, after every dump before it arrived whole.
+TEST_F(PortChoice, ABankWhoseOutputClosesHalfwayNamesTheSlotThatFailed) {
+    putBank("Bank.syx");
+    keepLog();
+    auto q = synthesizer("b");
+    plug = start();
+    choose(kDeviceInSelection, q->OutPort());
+    choose(kDeviceOutSelection, q->InPort());
+    ASSERT_TRUE(answered());
+    const auto isDump = [](const testsupport::QsimProcess::Message& m) {
+        return m.received && m.bytes.size() == 393;
+    };
+    plug->SendAllProgramsFromLibrarian(0);
+    for (int n = 0; n < 3; ++n)
+        ASSERT_TRUE(q->WaitFor(isDump, 10000)) << n;
+    int none = 0;
+    plug->setExternalMIDIOut(none, nullptr);
+    waitForIdleJobThread(*plug);
+    const std::string shown =
+        static_cast<ITextControl*>(plug->keptControl(kControlDisplayName))->GetTextForPlug();
+    const std::string failed = "Data write FAILED at slot ";
+    ASSERT_EQ(shown.rfind(failed, 0), 0u) << shown;
+    const int slot = std::stoi(shown.substr(failed.size()));
+    std::this_thread::sleep_for(std::chrono::seconds(1)); // what was on its way arrives
+    const std::vector<testsupport::QsimProcess::Message> heard = q->Record();
+    EXPECT_EQ(std::count_if(heard.begin(), heard.end(), isDump), slot - 1);
+    const std::vector<std::string> lines = logLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "MIDI PORTS: " + shown), lines.end());
+}
+
 TEST_F(Synthesizer, HearsTheHostsTempoOncePerWholeBpmThroughZozHost) {
     auto synthesizer = peer("receive", "in");
     writeSettings("yellow\nnormal\nyes\n" + client("in") + ":in\n");

@@ -53,6 +53,22 @@ TEST(ArrangementSend, ABatchSendsEveryActivePart400msApartAndStaysBusy) {
     EXPECT_EQ(rig.plugin.callCount("indicator 1"), 1u);
 }
 
+// A port that closes during a project's arrangement ends it at the part that failed: no later
+// part, no tempo, and the busy flag that the restore waits for clears.
+TEST(ArrangementSend, APortClosedHalfwayEndsTheBatchAtThePartThatFailed) {
+    RequestRig rig;
+    rig.plugin.batch = true;
+    for (int part : {1, 4, 15})
+        rig.plugin.setParam(kMultiPartStatus + part, 1.0);
+    rig.onSleep = [&](int sleep) {
+        if (sleep == 3) rig.plugin.portOpen = false; // after the multi, part 2 and their pauses
+    };
+    ASSERT_TRUE(sendArrangement(rig));
+    EXPECT_EQ(timeline(rig), (Timeline{{0x11, 0}, {0x10, 500}}));
+    EXPECT_EQ(rig.plugin.upperDisplay(), "Data write FAILED at part 5!");
+    EXPECT_EQ(busyCalls(rig), (std::vector<std::string>{"busy 1", "busy 0"}));
+}
+
 TEST(ArrangementSend, TheRequestRoadAsksForEachActivePartsSoundAndPattern) {
     RequestRig rig;
     rig.plugin.globalFirst = true; // ignored when either argument is set

@@ -83,6 +83,29 @@ TEST(LibrarianTransfers, StoreAllReaddressesEachDumpToTheNextSlotWithItsChecksum
     }
 }
 
+// At the default Sync Timer (100 ms) and at its shortest (50 ms) a dump leaves only once the
+// one before has crossed a MIDI cable: 393 sound bytes take 125.76 ms, 545 pattern bytes
+// 174.4 ms. The progress and the end follow the last crossing.
+TEST(LibrarianTransfers, StoreAllNeverOutrunsAMidiCable) {
+    for (Mode mode : {kSounds, kPatterns}) {
+        for (int timer : {2, 0}) {
+            RequestRig rig(mode);
+            rig.plugin.setParam(kLibSyncTimer, timer);
+            fill(rig, mode,
+                 mode == kSounds ? testsupport::soundDumps(100, "Snd", "Lead")
+                                 : testsupport::patternDumps(100, "Pat"));
+            ASSERT_TRUE(storeAll(rig, 0, 0));
+            const auto sent = rig.plugin.output.messages();
+            ASSERT_EQ(sent.size(), 101u);
+            const int64_t paceMillis = mode == kSounds ? 126 : 175;
+            for (size_t k = 2; k < sent.size(); ++k)
+                ASSERT_EQ(sent[k].nanos - sent[k - 1].nanos, paceMillis * 1000000) << k;
+            EXPECT_EQ(rig.sleptMillis(), 50 + 100 * paceMillis);
+            EXPECT_EQ(rig.plugin.upperTexts().back(), "Data write completed!");
+        }
+    }
+}
+
 TEST(LibrarianTransfers, ShortDumpsArePaddedLongOnesSentAsStoredAndHostileOnesNotAtAll) {
     Bytes shortMulti = testsupport::multiDumps(1, "Short")[0];
     shortMulti.erase(shortMulti.end() - 2); // 392 bytes: no checksum byte

@@ -154,7 +154,9 @@ public:
         patternSendFlagValue = false;
     }
     int getDeviceId() override { return deviceId; }
-    void checksumCheckAndSend(uint8_t* msg, int length) override { SendMidiSysex(msg, length); }
+    bool checksumCheckAndSend(uint8_t* msg, int length) override {
+        return SendMidiSysex(msg, length);
+    }
     // Recorded, and sent on into an open output port, which the result reports.
     bool SendExternalMIDI(const unsigned char* bytes, int size) override {
         sentSysex.emplace_back(bytes, bytes + size);

@@ -12,6 +12,7 @@
 namespace testsupport {
 
 bool FakeSenderPlugin::SendMidiSysex(const uint8_t* data, int length) {
+    if (!portOpen) return false;
     std::vector<uint8_t> wire(data, data + length);
     if (length > 0 && data[0] != 0xF0) {
         wire.insert(wire.begin(), 0xF0);
@@ -22,7 +23,7 @@ bool FakeSenderPlugin::SendMidiSysex(const uint8_t* data, int length) {
 }
 
 bool FakeSenderPlugin::SendMidiSysex2(const std::vector<uint8_t>& bytes) {
-    if (bytes.empty()) return false;
+    if (bytes.empty() || !portOpen) return false;
     output.record(bytes);
     return true;
 }
@@ -140,15 +141,15 @@ void FakeSenderPlugin::setFilterLinkMode(int part, int mode) {
 }
 
 // The checksum comes from the test data's own rule, apart from the code under test.
-void FakeSenderPlugin::checksumCheckAndSend(uint8_t* msg, int length) {
+bool FakeSenderPlugin::checksumCheckAndSend(uint8_t* msg, int length) {
     if (!midiIO) {
         setUpperDisplayText("Set MIDI I/O First!");
-        return;
+        return false;
     }
     Dump message(msg, msg + length);
     if (length >= 201 && msg[0] == 0xF0) setChecksum(&message);
     std::copy(message.begin(), message.end(), msg);
-    SendMidiSysex(msg, length);
+    return SendMidiSysex(msg, length);
 }
 
 void FakeSenderPlugin::logCall(const std::string& line) {
@@ -337,6 +338,7 @@ void FakeSenderPlugin::sendMidiMsgAndLog(IMidiMsg* msg) {
 }
 
 bool FakeSenderPlugin::SendMidiMsg(IMidiMsg* msg) {
+    if (!portOpen) return false;
     output.record({msg->status, msg->data1, msg->data2});
     return true;
 }

@@ -52,7 +52,7 @@ public:
     RandomValueList& randomValueList() override { return randomValues; }
     // Without an output shows "Set MIDI I/O First!"; otherwise writes the checksum of a
     // message from F0 of 201 bytes or more and sends it.
-    void checksumCheckAndSend(uint8_t* msg, int length) override;
+    bool checksumCheckAndSend(uint8_t* msg, int length) override;
     void DisplayProcessingIndicator(bool on) override;
     void SetLibrarianRequestActive(bool librarian) override;
     // Logged as "request librarian slot <byte 5> <byte 6>".
@@ -141,6 +141,8 @@ public:
     std::vector<IMidiMsg> routed() const;
 
     MidiOutputRecorder output;
+    // Cleared, the port is closed: every send records nothing and fails.
+    std::atomic<bool> portOpen{true};
     std::atomic<bool> midiIO{true};
     std::atomic<bool> clockStartStop{true};
     std::atomic<bool> clockTick{true};

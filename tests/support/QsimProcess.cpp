@@ -41,6 +41,7 @@ QsimProcess::QsimProcess(const std::string& client, const Options& o) : m_client
                                      "--delay=" + std::to_string(o.delayMillis)};
     if (!o.silent.empty()) argv.push_back("--silent=" + o.silent);
     if (!o.memory.empty()) argv.push_back("--memory=" + o.memory);
+    if (o.cable) argv.push_back("--cable");
     m_process = std::make_unique<ChildProcess>(argv);
     m_output = std::make_unique<OutputLines>(*m_process);
     m_ready = m_process->Started() &&

@@ -25,6 +25,7 @@ public:
         int delayMillis = 0;
         std::string silent; // zoz-qsim's --silent list
         std::string memory; // a .syx file to start from
+        bool cable = false; // takes messages in at a MIDI cable's rate (--cable)
     };
     // One line of its record: a message its input port received (rx) or it sent (tx).
     struct Message {

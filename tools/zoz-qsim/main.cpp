@@ -1,9 +1,11 @@
 // zoz-qsim: a simulated Q (or Q+: the wire is the same) on MIDI ports of its own, for sessions
 // with the editor that need a synthesizer at the far end of the cable. It prints "ready" once
 // its ports are there, then one line per message: "rx <hex bytes>" for what its input port
-// received and "tx <hex bytes>" for what it sent.
+// received, "tx <hex bytes>" for what it sent and, behind a cable, "lost <hex bytes>" for what
+// overran the cable's buffer.
 
 #include "platform/midi/MidiBackend.h"
+#include "tools/zoz-qsim/CableInput.h"
 #include "tools/zoz-qsim/SynthSimulator.h"
 
 #include <algorithm>
@@ -29,6 +31,7 @@ using Bytes = qsim::SynthSimulator::Bytes;
 
 const char kUsage[] =
     "usage: zoz-qsim [--name=CLIENT] [--id=N] [--delay=MS] [--silent=LIST] [--memory=FILE]\n"
+    "                [--cable]\n"
     "  --name=CLIENT   its ports are CLIENT:in and CLIENT-out:out (the MIDI system gives each\n"
     "                  direction a client of its own) (zoz-qsim)\n"
     "  --id=N          the device id, 0 to 127 (0)\n"
@@ -36,6 +39,8 @@ const char kUsage[] =
     "  --silent=LIST   leave these requests unanswered: \"all\", or comma-separated message ids\n"
     "                  in hex with the address bytes that narrow them, as 04 or 00.30.03\n"
     "  --memory=FILE   start from the dumps of a .syx file, else from the editor's init dumps\n"
+    "  --cable         take messages in at a MIDI cable's rate (320 us a byte) through an\n"
+    "                  interface's 4096-byte buffer; what overruns it is lost\n"
     "standard input, a line at a time:\n"
     "  F0 3E ... F7    send these bytes (hex)\n"
     "  save FILE       write the memory to FILE as a .syx that --memory reads back\n"
@@ -143,6 +148,7 @@ struct Options {
     int delay = 0;
     std::string silent;
     std::string memory;
+    bool cable = false;
 };
 
 bool parseOptions(int argc, char** argv, Options* o) {
@@ -164,6 +170,8 @@ bool parseOptions(int argc, char** argv, Options* o) {
             o->silent = value;
         } else if (key == "--memory" && !value.empty()) {
             o->memory = value;
+        } else if (arg == "--cable") {
+            o->cable = true;
         } else {
             return false;
         }
@@ -184,12 +192,15 @@ bool writeFile(const std::string& path, const Bytes& data) {
     return bool(out);
 }
 
-// The synthesizer's two ports; what they carry is printed.
+// The synthesizer's two ports, its input behind a cable when asked; what they carry is printed.
 class Ports {
 public:
-    Ports(const std::string& client, qsim::SynthSimulator& synth)
-        : synth(synth), in(platform::NewMidiIn(client, 1000)),
-          out(platform::NewMidiOut(client + "-out")) {
+    Ports(const std::string& client, qsim::SynthSimulator& synth, bool cable)
+        : synth(synth),
+          cable(cable ? std::make_unique<qsim::CableInput>(
+                            [this](const Bytes& m) { takeIn(m); })
+                      : nullptr),
+          in(platform::NewMidiIn(client, 1000)), out(platform::NewMidiOut(client + "-out")) {
         // SysEx passes; timing clock and active sensing are not the synthesizer's business.
         in->ignoreTypes(false, true, true);
         in->setCallback(&Ports::received, this);
@@ -205,11 +216,19 @@ public:
 
 private:
     static void received(double, std::vector<unsigned char>* message, void* self) {
-        say("rx" + hex(*message));
-        static_cast<Ports*>(self)->synth.receive(*message);
+        auto* ports = static_cast<Ports*>(self);
+        if (!ports->cable)
+            ports->takeIn(*message);
+        else if (!ports->cable->receive(*message))
+            say("lost" + hex(*message));
+    }
+    void takeIn(const Bytes& message) {
+        say("rx" + hex(message));
+        synth.receive(message);
     }
 
     qsim::SynthSimulator& synth;
+    std::unique_ptr<qsim::CableInput> cable;
     std::unique_ptr<RtMidiIn> in;
     std::unique_ptr<RtMidiOut> out;
     std::mutex outMutex;
@@ -255,7 +274,7 @@ int main(int argc, char** argv) {
     if (silent) synth.setSilence(silent);
     synth.setAnswerDelayMillis(options.delay);
     try {
-        Ports ports(options.name, synth);
+        Ports ports(options.name, synth, options.cable);
         synth.start([&ports](const Bytes& answer) { ports.send(answer); });
         say("ready: device id " + std::to_string(options.id) + ", ports " + options.name +
             ":in and " + options.name + "-out:out");
