@@ -304,8 +304,8 @@ def cell(kind, image, extras, compact, images):
     cell to at least that; the control keeps the cell's gap on its right and its label is as
     wide as the cell, centred under it)."""
     if kind in ("menu", "umenu"):
-        # h is the text's size (a SysEx menu's is 13); its box is a pixel above and two below.
-        w, h = int(extras.get("w", 104)), int(extras.get("h", MENU_TEXT)) + 3
+        # h is the text's size (a SysEx menu's is 13); its box is a pixel above and below.
+        w, h = int(extras.get("w", 104)), int(extras.get("h", MENU_TEXT)) + 2
     elif kind in ("display", "name", "list", "device", "browser"):
         w, h = int(extras["w"]), int(extras.get("h", 18))
     elif kind in ("fader", "hfader"):
@@ -635,7 +635,7 @@ class Builder:
         for c in self.controls:
             size = c.h
             if c.kind in ("menu", "umenu"):
-                texts, size = self.lists[c.lst], c.h - 3
+                texts, size = self.lists[c.lst], c.h - 2
             elif c.kind == "name":
                 texts = ["W" * int(c.extras.get("len", 16))]
             elif c.kind == "device":
@@ -744,7 +744,7 @@ class Builder:
         position = "%d,%d" % (c.x, c.y)
         if c.kind in ("menu", "umenu"):
             # The menu's text in its box.
-            bounds = "%d,%d,%d,%d" % (c.x, c.y + 1, c.w, c.h - 3)
+            bounds = "%d,%d,%d,%d" % (c.x, c.y + 1, c.w, c.h - 2)
             position = "%d,%d" % (c.x, c.y + 1)
         values = "%d,%d,%d" % (c.default, c.lo, c.hi)
         if c.entry is not None:
@@ -763,6 +763,9 @@ class Builder:
                      valueBounds=values + ",1", msgZeroVal=c.offset)
         elif kind == "menu" and c.entry is not None:
             tag = "menucontrol"
+            # The messages run from the minimum, so a byte that carries the value plus K starts
+            # at K; the parameter still counts its entries from 0.
+            values = "%d,%d,%d" % (c.default, c.lo + c.offset, c.hi + c.offset)
             # The light text of the scheme's menus (yellow in the first), as on the other fields.
             a.update(type="seMenu", position="%s,%d" % (position, c.w), valueBounds=values,
                      valueList=c.lst, color="1")

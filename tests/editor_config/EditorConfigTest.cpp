@@ -621,7 +621,8 @@ TEST(EditorConfigLists, MenusListTheirEntriesAndReadersAValuePerValue) {
             ASSERT_FALSE(controls.empty()) << name;
             const LayoutControl& c = *controls.front();
             const bool menu = c.element == "menucontrol" || c.element == "dropMenu";
-            const int highest = menu ? c.max() - 1 : c.max(); // a menu's last value is max - 1
+            // A menu's values count from 0 to max - min - 1, whatever byte its messages start at.
+            const int highest = menu ? c.max() - c.min() - 1 : c.max();
             EXPECT_GT(entries, highest) << list << " for " << name;
         }
     }

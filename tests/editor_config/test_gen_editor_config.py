@@ -114,7 +114,7 @@ class Generator(unittest.TestCase):
         # A menu beside large knobs sits at their middle, its label too.
         knob, menu = (next(c for c in builder.controls if c.name == name)
                       for name in ("kGlobalPedalCurve", "kGlobalPedalController"))
-        self.assertEqual(knob.y + knob.h // 2, menu.y + (menu.h + 16) // 2 - 8)
+        self.assertAlmostEqual(knob.y + knob.h / 2, menu.y + (menu.h + 16) / 2 - 8, delta=0.5)
 
     def generator(self):
         """The generator module of this test's copy of the tables."""
