@@ -60,24 +60,31 @@ class Generator(unittest.TestCase):
              "[Mixer oscPart 196 700 1290 208 group", "section Mixer lies outside the editor"),
             ("a list too short for its reader", "lists.txt", "tapPan: Left | Centre | Right",
              "tapPan: Left | Right", "list tapPan has 2 entries for 3 values"),
+            ("neighbours shown alike", "lists.txt", "delayPercentage = percentages(0, 127)",
+             'delayPercentage = [f"{round(k * 100 / 127)}%" for k in range(128)]',
+             'list delayPercentage shows "2%" for values 2 and 3'),
             ("a message value below 0", "sound.txt", "kOscillator1Detune       0 127",
              "kOscillator1Detune       -1 127", "kOscillator1Detune sends -1..127, outside 0..127"),
-            ("a sound address outside the copies", "multi.txt", "0 127 0 - g42", "0 127 0 - s42",
+            ("a sound address outside the copies", "multi.txt", "0 127 64 - g9", "0 127 64 - s9",
              "a sound address outside the part copies"),
-            ("a menu text one pixel past its box", "pattern.txt", "w=38 h=11 label=Hold",
-             "w=37 h=11 label=Hold", '"Normal" runs out of the 37 pixels of kPatternStep01HoldPause'),
+            ("a menu text one pixel past its box", "pattern.txt", "w=74 h=13 label=Step",
+             "w=64 h=13 label=Step",
+             '"1/32 trip" runs out of the 64 pixels of kPatternStep01StepLength at size 0.85'),
+            ("a menu text below 7-pixel capitals at the small size", "pattern.txt",
+             "w=74 h=13 label=Hold", "w=74 h=12 label=Hold",
+             "the text of kPatternStep01HoldPause is smaller than 11 pixels at size 0.85"),
             ("a status text past its display line", "editor.txt",
              "kControlDisplayName           0 0 0 -        - w=300",
              "kControlDisplayName           0 0 0 -        - w=270",
              '"No results - Try another keyword!" runs out of the 270 pixels of kControlDisplayName '
              'at size 1.00'),
             ("a bank name past its list at the small size", "editor.txt",
-             "kPatchSelectionListLower      0 0 0 -        - w=202 h=16",
+             "kPatchSelectionListLower      0 0 0 -        - w=353 h=16",
              "kPatchSelectionListLower      0 0 0 -        - w=130 h=16",
              '"WWWWWWWWWWWWWWWW" runs out of the 130 pixels of kPatchSelectionListLower at size 0.85'),
             ("a title under a control", "multi.txt",
-             "[Input multiModeSettingsPage2 1188 556 304 188 group=Global cw=88 large pad=12 spread]",
-             "[Input multiModeSettingsPage2 1188 556 304 188 group=Global cw=88 large]",
+             "[Input multiModeSettingsPage2 1188 556 298 188 group=Global cw=88 large pad=12 spread]",
+             "[Input multiModeSettingsPage2 1188 556 298 188 group=Global cw=88 large]",
              "the title Input lies under kGlobalMixInputTo"),
             ("a label under a control", "editor.txt", "BTN_SEE_ABOUT_ID at=720,48",
              "BTN_SEE_ABOUT_ID at=700,60", '"Filters" lies under kDisplayAboutWindow'),
@@ -92,8 +99,9 @@ class Generator(unittest.TestCase):
                 self.assertFalse(os.path.exists(out), "nothing is written")
 
     def test_a_menu_text_with_its_margin_exactly_as_wide_as_its_box_is_taken(self):
-        # "Normal" at size 11 is 34.1 pixels wide, and keeps 3 pixels beside it.
-        self.edit("pattern.txt", "w=38 h=11 label=Hold", "w=38 h=11 label=Hold")
+        # "1/32 trip" at size 11, the small editor's 13, is 51.2 pixels wide and keeps 3
+        # pixels beside it: 55 of the 65 pixels' 55.25.
+        self.edit("pattern.txt", "w=74 h=13 label=Step", "w=65 h=13 label=Step")
         run, out = self.run_generator()
         self.assertEqual(run.returncode, 0, run.stderr)
 

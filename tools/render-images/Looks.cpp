@@ -263,11 +263,26 @@ std::string Common(const std::vector<std::string>& texts) {
     return kept.empty() ? texts[0] : kept;
 }
 
+// A menu's mark after its name.
+const std::string kMenuMark = " \xE2\x96\xBE";
+
 bool Meet(const IRect& a, const ArtItem& b) {
     return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
 
-void Item(Context& c, const ArtItem& item) {
+// The size of the menu places' texts on one background: the largest up to 11 at which each
+// fits its box, so that neighbouring menus read alike.
+int MenuTextSize(const std::vector<ArtItem>& items) {
+    int size = 11;
+    for (const ArtItem& item : items)
+        if (item.kind == ArtItem::kMenu)
+            while (size > 7 && (size > item.h - 5 ||
+                                Painter::textWidth(item.text + kMenuMark, size, false) > item.w))
+                --size;
+    return size;
+}
+
+void Item(Context& c, const ArtItem& item, int menuSize) {
     Painter& p = c.p;
     const Palette& pal = c.pal;
     switch (item.kind) {
@@ -287,8 +302,8 @@ void Item(Context& c, const ArtItem& item) {
         p.roundFrame(item.x, item.y, item.w, item.h, 2, pal.wellEdge);
         Check(c, "field edge", kMarkContrast, {pal.well, pal.wellEdge}, c.ground);
         if (item.kind == ArtItem::kMenu) {
-            p.text(item.text + " \xE2\x96\xBE", item.x, item.y, item.w, item.h,
-                   std::min(11, item.h - 5), false, pal.accent, Painter::kCentre, 7);
+            p.text(item.text + kMenuMark, item.x, item.y, item.w, item.h, menuSize, false,
+                   pal.accent, Painter::kCentre, menuSize);
             Check(c, "menu \"" + item.text + "\"", kTextContrast, {pal.accent}, {pal.well});
         }
         break;
@@ -314,8 +329,10 @@ void Items(Context& c) {
     for (const Key& key : order) {
         shown.push_back(items[key].first);
         shown.back().text = Common(items[key].second);
-        Item(c, shown.back());
     }
+    const int menuSize = MenuTextSize(shown);
+    for (const ArtItem& item : shown)
+        Item(c, item, menuSize);
     // Titles last, where no menu or display box would cover them.
     for (const ArtItem& frame : shown) {
         if (frame.kind != ArtItem::kFrame || frame.text.empty()) continue;
@@ -401,7 +418,7 @@ void Dialog(Context& c) {
           "Sounds, multis, patterns and global settings,", "banks of patches kept as files."}},
         {"first",
          {"Welcome to the Zoz Editor", "Choose the synthesizer's MIDI ports in the top bar:",
-          "Device Out sends to it, Device In listens to it."}},
+          "MIDI Out sends to it, MIDI In listens to it."}},
         {"conflict",
          {"Patch conflict", "Another part already plays this bank and program.",
           "Choose another sound or change that part first."}},
@@ -427,12 +444,18 @@ void Dialog(Context& c) {
     Items(c);
 }
 
-// The librarian's two grids of 8 columns of 16 slots for the white slot texts. A slot's band
-// runs over its column's gap: a name of 16 characters is wider than the slot's 105 pixels.
+// A notice covers its place with its words.
+void Notice(Context& c) {
+    Dialog(c);
+}
+
+// The librarian's two grids of 16 slots a column for the white slot texts, as many columns as
+// the image is wide (a bank's 100 patches take seven). A slot's band runs over its column's
+// gap: a name of 16 characters is wider than the slot's 105 pixels.
 void Browser(Context& c) {
     Panel(c.p, c.pal, c.pal.well, c.pal.well);
     for (int grid = 0; grid < 2; ++grid)
-        for (int slot = 0; slot < 128; ++slot) {
+        for (int slot = 0; slot < 128 && slot / 16 * 133 < c.p.width(); ++slot) {
             const int x = slot / 16 * 133, y = (grid ? 274 : 1) + slot % 16 * 14;
             c.p.rect(x, y, std::min(131, c.p.width() - x), 14,
                      slot % 2 ? Rgb{40, 42, 47} : Rgb{32, 34, 38});
@@ -539,7 +562,7 @@ const Look kLooks[] = {
     {"MANAGER_BG_ID2", Page, ""}, {"MAIN_BG_FRAME_ID", Main, ""},
     {"BG_ID_INDICATOR_PROTECTOR", Veil, ""}, {"BG_ID_SINGLE_PROTECTOR", Veil, ""},
     {"BTN_18x18_ID", Plate, ""}, {"BTN_420x18_ID", Plate, ""}, {"BG_RENAME_ID", Dialog, "rename"},
-    {"BG_ABOUT_ID", Dialog, "about"}, {"BTN_EXIT_ABOUT_ID", Plate, "Close"},
+    {"BG_ABOUT_ID", Notice, "about"}, {"BTN_EXIT_ABOUT_ID", Plate, "Close"},
     {"BTN_SEE_ABOUT_ID", Plate, "i"}, {"BG_FX1OVERLAYER", Veil, ""},
     {"BG_FX2OVERLAYER", Veil, ""},
     {"IKNOBROTATERCONTROL_ID2", Knob, ""}, {"IKNOBROTATERCONTROL_ID2FC", Knob, ""},
@@ -553,14 +576,14 @@ const Look kLooks[] = {
     {"BUTTON_LIB_DATATYPE_ID", Radio, ""}, {"BUTTON_LIB_PATTERN_MODE_ID", Toggle, "Pattern"},
     {"PROGRESS_INDICATOR_ID", Veil, "progress"}, {"BUTTON_TAB_TOPBAR_ID", Radio, ""},
     {"BUTTON_TAB_SIDEBAR_ID", Radio, ""},
-    {"BUTTON_MIXER_MUTE1_ID", Toggle, "1"}, {"BUTTON_MIXER_MUTE2_ID", Toggle, "2"},
-    {"BUTTON_MIXER_MUTE3_ID", Toggle, "3"}, {"BUTTON_MIXER_MUTE4_ID", Toggle, "4"},
-    {"BUTTON_MIXER_MUTE5_ID", Toggle, "5"}, {"BUTTON_MIXER_MUTE6_ID", Toggle, "6"},
-    {"BUTTON_MIXER_MUTE7_ID", Toggle, "7"}, {"BUTTON_MIXER_MUTE8_ID", Toggle, "8"},
-    {"BUTTON_MIXER_MUTE9_ID", Toggle, "9"}, {"BUTTON_MIXER_MUTE10_ID", Toggle, "10"},
-    {"BUTTON_MIXER_MUTE11_ID", Toggle, "11"}, {"BUTTON_MIXER_MUTE12_ID", Toggle, "12"},
-    {"BUTTON_MIXER_MUTE13_ID", Toggle, "13"}, {"BUTTON_MIXER_MUTE14_ID", Toggle, "14"},
-    {"BUTTON_MIXER_MUTE15_ID", Toggle, "15"}, {"BUTTON_MIXER_MUTE16_ID", Toggle, "16"},
+    {"BUTTON_MIXER_MUTE1_ID", Toggle, "Part 1 Settings"}, {"BUTTON_MIXER_MUTE2_ID", Toggle, "Part 2 Settings"},
+    {"BUTTON_MIXER_MUTE3_ID", Toggle, "Part 3 Settings"}, {"BUTTON_MIXER_MUTE4_ID", Toggle, "Part 4 Settings"},
+    {"BUTTON_MIXER_MUTE5_ID", Toggle, "Part 5 Settings"}, {"BUTTON_MIXER_MUTE6_ID", Toggle, "Part 6 Settings"},
+    {"BUTTON_MIXER_MUTE7_ID", Toggle, "Part 7 Settings"}, {"BUTTON_MIXER_MUTE8_ID", Toggle, "Part 8 Settings"},
+    {"BUTTON_MIXER_MUTE9_ID", Toggle, "Part 9 Settings"}, {"BUTTON_MIXER_MUTE10_ID", Toggle, "Part 10 Settings"},
+    {"BUTTON_MIXER_MUTE11_ID", Toggle, "Part 11 Settings"}, {"BUTTON_MIXER_MUTE12_ID", Toggle, "Part 12 Settings"},
+    {"BUTTON_MIXER_MUTE13_ID", Toggle, "Part 13 Settings"}, {"BUTTON_MIXER_MUTE14_ID", Toggle, "Part 14 Settings"},
+    {"BUTTON_MIXER_MUTE15_ID", Toggle, "Part 15 Settings"}, {"BUTTON_MIXER_MUTE16_ID", Toggle, "Part 16 Settings"},
     {"LED_MIXER_MIDI_ID", Led, "pink"}, {"LED_MIXER_MIDI_INV_ID", Led, "pink inverse"},
     {"BTN_SMALL_ID", Toggle, ""}, {"BUTTON_BANK_RECALL_ID", Toggle, "Recall"},
     {"SLIDER_PYSTY", Handle, ""}, {"SLIDER_VAAKA", Handle, ""},
@@ -570,12 +593,12 @@ const Look kLooks[] = {
     {"BUTTON_LOCK_WHITE_ID", Icon, "lock"}, {"ID_TRIGGER", Plate, ""},
     {"ID_RANDOMIZE", Plate, "Random"}, {"BG_ID_BROWSER", Browser, ""},
     {"BTN_MULTISETTINGS_ID", Icon, "dots"}, {"BTN_MULTIMODE_LED_PROTECT_ID", Veil, ""},
-    {"LED_MIXER_MIDI_LARGE_ID", Led, "pink"}, {"BG_FIRST_RUN_ID", Dialog, "first"},
+    {"LED_MIXER_MIDI_LARGE_ID", Led, "pink"}, {"BG_FIRST_RUN_ID", Notice, "first"},
     {"BTN_EXIT_FIRST_RUN_ID", Plate, "OK"}, {"BTN_OFFON_ID", Toggle, "Off|On"},
     {"BG_ID_CATEGORY_FILTER", Inlay, ""}, {"BG_ID_MIDI_FILTERS", Dialog, "filters"},
     {"BTN_CHECKBOX_ID", Icon, "check"}, {"BTN_SMALL_LED_SM_ID", Led, "green"},
     {"BUTTON_BANK_SEARCH_ID", Toggle, "Search"}, {"BG_SEARCH_FIELD_ID", Inlay, ""},
-    {"BG_PATCH_CONFLICT_ID", Dialog, "conflict"}, {"BUTTON_BANK_OVERWRITE_ID", Plate, "Save"},
+    {"BG_PATCH_CONFLICT_ID", Notice, "conflict"}, {"BUTTON_BANK_OVERWRITE_ID", Plate, "Save"},
     // The colour schemes' names.
     {"MAIN_BG_ID", Main, ""}, {"MULTI_SETTINGS_BG_ID", Page, ""},
     {"MULTI_SETTINGS_BG2_ID", Page, ""}, {"MULTI_MIXER_BG_ID", Page, ""},
@@ -627,7 +650,7 @@ ImageRole RoleOf(const std::string& image) {
     if (draw == Page || draw == Main || draw == Dialog) return ImageRole::kPanel;
     if (draw == Inlay) return ImageRole::kInlay;
     if (draw == Envelope || draw == Oscillator || draw == Filter || draw == Model ||
-        draw == Bypass)
+        draw == Bypass || draw == Notice)
         return ImageRole::kPicture;
     return draw == Veil ? ImageRole::kVeil : ImageRole::kControl;
 }

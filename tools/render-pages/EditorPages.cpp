@@ -30,6 +30,8 @@ const std::vector<EditorPages::State> EditorPages::kStates = {
     {"fx-delay-tapdelay", 5, false, {{kEffect1Mode, 4}, {kFX1DelayClocked, 1}, {kEffect2Mode, 9}}},
     {"fx-vocoder-51delay", 5, false, {{kEffect1Mode, 7}, {kEffect2Mode, 11}}},
     {"fx-fivefx-reverb", 5, false, {{kEffect1Mode, 6}, {kEffect2Mode, 8}}},
+    {"about", 2, true, {{kDisplayAboutWindow, 1}}},
+    {"midi-filters", 2, true, {{kViewMIDIFilterSettings, 1}}},
 };
 
 namespace {
@@ -282,13 +284,14 @@ std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) 
     eachDrawn(
         art,
         [&](const ArtBackground& b, const IRECT& at) {
-            // A panel drawn later hides the texts under it.
-            if (RoleOf(b.image) == ImageRole::kPanel)
+            // A panel or a notice drawn later hides the texts it reaches over.
+            const ImageRole role = RoleOf(b.image);
+            if (role == ImageRole::kPanel || role == ImageRole::kPicture)
                 texts.erase(std::remove_if(texts.begin(), texts.end(),
                                            [&](const ITextControl* t) {
                                                const IRECT& r = t->GetRECT();
-                                               return at.L <= r.L && r.R <= at.R && at.T <= r.T &&
-                                                      r.B <= at.B;
+                                               return r.L < at.R && at.L < r.R && r.T < at.B &&
+                                                      at.T < r.B;
                                            }),
                             texts.end());
             for (const ArtItem& item : b.items)
@@ -323,7 +326,7 @@ std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) 
                                     return a.second < b.second;
                                 })->first;
         int strongest = 0;
-        const int t = std::max(box.T + 1, 0), b = std::min(box.B - 1, f.height);
+        const int t = std::max(box.T + 2, 0), b = std::min(box.B - 2, f.height);
         for (int y = t; y < b; ++y)
             for (int x = l; x < r; ++x) {
                 const uint32_t pixel = f.pixels[size_t(y) * f.width + x];
@@ -355,9 +358,10 @@ std::vector<std::string> EditorPages::valueTextFaults(const std::vector<ValueTex
             faults.push_back(where + "shows no ink");
             continue;
         }
+        // Thin strokes alone (a dash) never reach their colour at the small size.
+        if (!measurable(v.text)) continue;
         if (v.contrast < 4.5)
             faults.push_back(where + "has contrast " + std::to_string(v.contrast).substr(0, 4));
-        if (!measurable(v.text)) continue;
         // Rows are counted by their middles: a text from row t to row b has its middle at
         // (t + b + 1) / 2.
         const double off = (v.inkTop + v.inkBottom + 1) / 2.0 - v.centre;

@@ -31,8 +31,9 @@ class EditorPages {
 public:
     static constexpr int kTabs = 7;
     static const char* const kTabNames[kTabs];
-    // The least share of its frame that controls and captions cover on every page.
-    static constexpr double kCoverageFloor = 0.6;
+    // The least share of its frame that controls and captions cover on every page (the global
+    // settings, menus that show their values, take the least).
+    static constexpr double kCoverageFloor = 0.55;
 
     // scheme and size index kUserInterfaceStyleWords and kUserInterfaceSizes. The data folder
     // is made when missing.
@@ -73,7 +74,7 @@ public:
     // What falls short in them: a text whose capitals' middle lies more than a pixel from its
     // field's (two at the scaled sizes), capitals lower than kLeastCapHeight pixels, or ink
     // below 4.5:1 against its field. Texts whose ink does not reach from capital height to
-    // the baseline (descenders, only small letters) are not measured for place and height.
+    // the baseline (descenders, only small letters or dashes) are not measured.
     std::vector<std::string> valueTextFaults(const std::vector<ValueText>& texts) const;
     static constexpr int kLeastCapHeight = 7;
 
