@@ -102,6 +102,18 @@ void Toggle(Context& c) {
     }
 }
 
+// A name plate laid on a panel: square and opaque, a button's colours, lit in frame 2.
+void Badge(Context& c) {
+    for (int f = 0; f < c.frames; ++f) {
+        const int x = c.x0(f), y = c.y0(f);
+        c.p.rect(x, y, c.fw, c.fh, kEdge);
+        c.p.rect(x + 1, y + 1, c.fw - 2, c.fh - 2, kRim);
+        c.p.rect(x + 2, y + 2, c.fw - 4, c.fh - 4, f > 0 ? kBodyOn : kBodyOff);
+        Caption(c, c.variant, x, y, c.fw, c.fh, f > 0);
+    }
+    Check(c, "plate edge", kMarkContrast, {kEdge, kRim}, c.backdrops);
+}
+
 void Plate(Context& c) {
     Body(c, 0, 0, c.fw, c.fh, false);
     Caption(c, c.variant, 0, 0, c.fw, c.fh, false);
@@ -576,14 +588,14 @@ const Look kLooks[] = {
     {"BUTTON_LIB_DATATYPE_ID", Radio, ""}, {"BUTTON_LIB_PATTERN_MODE_ID", Toggle, "Pattern"},
     {"PROGRESS_INDICATOR_ID", Veil, "progress"}, {"BUTTON_TAB_TOPBAR_ID", Radio, ""},
     {"BUTTON_TAB_SIDEBAR_ID", Radio, ""},
-    {"BUTTON_MIXER_MUTE1_ID", Toggle, "Part 1 Settings"}, {"BUTTON_MIXER_MUTE2_ID", Toggle, "Part 2 Settings"},
-    {"BUTTON_MIXER_MUTE3_ID", Toggle, "Part 3 Settings"}, {"BUTTON_MIXER_MUTE4_ID", Toggle, "Part 4 Settings"},
-    {"BUTTON_MIXER_MUTE5_ID", Toggle, "Part 5 Settings"}, {"BUTTON_MIXER_MUTE6_ID", Toggle, "Part 6 Settings"},
-    {"BUTTON_MIXER_MUTE7_ID", Toggle, "Part 7 Settings"}, {"BUTTON_MIXER_MUTE8_ID", Toggle, "Part 8 Settings"},
-    {"BUTTON_MIXER_MUTE9_ID", Toggle, "Part 9 Settings"}, {"BUTTON_MIXER_MUTE10_ID", Toggle, "Part 10 Settings"},
-    {"BUTTON_MIXER_MUTE11_ID", Toggle, "Part 11 Settings"}, {"BUTTON_MIXER_MUTE12_ID", Toggle, "Part 12 Settings"},
-    {"BUTTON_MIXER_MUTE13_ID", Toggle, "Part 13 Settings"}, {"BUTTON_MIXER_MUTE14_ID", Toggle, "Part 14 Settings"},
-    {"BUTTON_MIXER_MUTE15_ID", Toggle, "Part 15 Settings"}, {"BUTTON_MIXER_MUTE16_ID", Toggle, "Part 16 Settings"},
+    {"BUTTON_MIXER_MUTE1_ID", Badge, "Part 1 Settings"}, {"BUTTON_MIXER_MUTE2_ID", Badge, "Part 2 Settings"},
+    {"BUTTON_MIXER_MUTE3_ID", Badge, "Part 3 Settings"}, {"BUTTON_MIXER_MUTE4_ID", Badge, "Part 4 Settings"},
+    {"BUTTON_MIXER_MUTE5_ID", Badge, "Part 5 Settings"}, {"BUTTON_MIXER_MUTE6_ID", Badge, "Part 6 Settings"},
+    {"BUTTON_MIXER_MUTE7_ID", Badge, "Part 7 Settings"}, {"BUTTON_MIXER_MUTE8_ID", Badge, "Part 8 Settings"},
+    {"BUTTON_MIXER_MUTE9_ID", Badge, "Part 9 Settings"}, {"BUTTON_MIXER_MUTE10_ID", Badge, "Part 10 Settings"},
+    {"BUTTON_MIXER_MUTE11_ID", Badge, "Part 11 Settings"}, {"BUTTON_MIXER_MUTE12_ID", Badge, "Part 12 Settings"},
+    {"BUTTON_MIXER_MUTE13_ID", Badge, "Part 13 Settings"}, {"BUTTON_MIXER_MUTE14_ID", Badge, "Part 14 Settings"},
+    {"BUTTON_MIXER_MUTE15_ID", Badge, "Part 15 Settings"}, {"BUTTON_MIXER_MUTE16_ID", Badge, "Part 16 Settings"},
     {"LED_MIXER_MIDI_ID", Led, "pink"}, {"LED_MIXER_MIDI_INV_ID", Led, "pink inverse"},
     {"BTN_SMALL_ID", Toggle, ""}, {"BUTTON_BANK_RECALL_ID", Toggle, "Recall"},
     {"SLIDER_PYSTY", Handle, ""}, {"SLIDER_VAAKA", Handle, ""},

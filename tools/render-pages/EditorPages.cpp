@@ -345,10 +345,11 @@ std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) 
     return found;
 }
 
-std::vector<std::string> EditorPages::valueTextFaults(const std::vector<ValueText>& texts) const {
+std::vector<std::string> EditorPages::valueTextFaults(const std::vector<ValueText>& texts,
+                                                      double scale) {
     // Scaled, the controls' rectangles and the backgrounds that draw the fields each lose up
     // to a pixel apart.
-    const double tolerance = m_scale == 1.0 ? 1.0 : 2.0;
+    const double tolerance = scale == 1.0 ? 1.0 : 2.0;
     std::vector<std::string> faults;
     char offset[16];
     for (const ValueText& v : texts) {

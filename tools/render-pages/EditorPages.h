@@ -75,7 +75,11 @@ public:
     // field's (two at the scaled sizes), capitals lower than kLeastCapHeight pixels, or ink
     // below 4.5:1 against its field. Texts whose ink does not reach from capital height to
     // the baseline (descenders, only small letters or dashes) are not measured.
-    std::vector<std::string> valueTextFaults(const std::vector<ValueText>& texts) const;
+    std::vector<std::string> valueTextFaults(const std::vector<ValueText>& texts) const {
+        return valueTextFaults(texts, m_scale);
+    }
+    static std::vector<std::string> valueTextFaults(const std::vector<ValueText>& texts,
+                                                    double scale);
     static constexpr int kLeastCapHeight = 7;
 
     // Further pages: the tab to show and the settings that lead to them.
