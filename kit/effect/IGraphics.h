@@ -175,8 +175,6 @@ public:
     virtual bool DrawIText(IText* text, const char* str, IRECT* r, bool measure);
     // The text's font, made and cached when needed; null when none can be made.
     RAST_IFont* CacheFont(IText* text);
-    // Sets the text's capital rows from its cached font.
-    static void measureCapitals(IText* text);
 
     // ---- Contents.
 

@@ -57,6 +57,33 @@ bool sameSize(const IBitmap* a, const IBitmap* b) {
     return a->W == b->W && a->H == b->H;
 }
 
+// Sets the text's capital rows from its cached font. The windowing layer pads a line's box
+// below its baseline, so its middle lies under the middle of the capitals: a capital drawn
+// white on black shows where they are.
+void measureCapitals(IText* text) {
+    RAST_IFont* font = text->mCached;
+    const int lineHeight = font ? font->GetLineHeight() : 0;
+    if (lineHeight <= 0 || lineHeight > 1024) return;
+    RAST_MemBitmap scratch(2 * lineHeight + 8, 2 * lineHeight + 8);
+    if (!scratch.getBits()) return;
+    RAST_FillRect(&scratch, 0, 0, scratch.getWidth(), scratch.getHeight(),
+                  RAST_MakePixel(0, 0, 0, 255), 1.0f, RAST_MODE_COPY);
+    font->SetTextColor(RAST_MakePixel(255, 255, 255, 255));
+    RECT box{0, 0, scratch.getWidth(), scratch.getHeight()};
+    font->DrawText(&scratch, "H", -1, &box, DT_LEFT | DT_TOP | DT_NOCLIP);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < scratch.getHeight(); ++y)
+        for (int x = 0; x < scratch.getWidth(); ++x)
+            if (RAST_GetRed(*RAST_PixelAt(scratch, x, y)) >= 128) {
+                if (top < 0) top = y;
+                bottom = y;
+                break;
+            }
+    if (top < 0) return;
+    text->mCapTop = top;
+    text->mCapHeight = bottom - top + 1;
+}
+
 } // namespace
 
 // ---- Images
@@ -364,32 +391,6 @@ RAST_IFont* IGraphics::CacheFont(IText* text) {
     text->mCached = cache.Add(font, text);
     measureCapitals(text);
     return text->mCached;
-}
-
-void IGraphics::measureCapitals(IText* text) {
-    RAST_IFont* font = text->mCached;
-    const int lineHeight = font ? font->GetLineHeight() : 0;
-    if (lineHeight <= 0 || lineHeight > 1024) return;
-    // The windowing layer pads a line's box below its baseline, so its middle lies under the
-    // middle of the capitals: a capital drawn white on black shows where they are.
-    RAST_MemBitmap scratch(2 * lineHeight + 8, 2 * lineHeight + 8);
-    if (!scratch.getBits()) return;
-    RAST_FillRect(&scratch, 0, 0, scratch.getWidth(), scratch.getHeight(), RAST_MakePixel(0, 0, 0, 255),
-                  1.0f, RAST_MODE_COPY);
-    font->SetTextColor(RAST_MakePixel(255, 255, 255, 255));
-    RECT box{0, 0, scratch.getWidth(), scratch.getHeight()};
-    font->DrawText(&scratch, "H", -1, &box, DT_LEFT | DT_TOP | DT_NOCLIP);
-    int top = -1, bottom = -1;
-    for (int y = 0; y < scratch.getHeight(); ++y)
-        for (int x = 0; x < scratch.getWidth(); ++x)
-            if (RAST_GetRed(*RAST_PixelAt(scratch, x, y)) >= 128) {
-                if (top < 0) top = y;
-                bottom = y;
-                break;
-            }
-    if (top < 0) return;
-    text->mCapTop = top;
-    text->mCapHeight = bottom - top + 1;
 }
 
 bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure) {
