@@ -124,6 +124,35 @@ class Generator(unittest.TestCase):
                       for name in ("kGlobalPedalCurve", "kGlobalPedalController"))
         self.assertAlmostEqual(knob.y + knob.h / 2, menu.y + (menu.h + 16) / 2 - 8, delta=0.5)
 
+    def test_pages_keep_their_columns_and_one_right_edge(self):
+        builder = self.generator().Builder()
+        builder.build()
+        at = {c.ids[0]: c for c in builder.controls}
+        ids = self.generator().load_names()
+
+        def x(name, part=0):
+            return at[ids[name][0] + part].x
+
+        # The three oscillators' common settings, and their pulse settings, share columns.
+        for setting in ("Octave", "Semitone", "Detune", "BendRange", "Keytrack", "Shape",
+                        "FMSource", "FMAmount", "Pulsewidth", "PWMSource", "PWMAmount"):
+            with self.subTest(setting):
+                self.assertEqual({x("kOscillator%d%s" % (o, setting)) for o in (1, 2, 3)},
+                                 {x("kOscillator1" + setting)})
+        # Every page's boxes end at one right edge.
+        for s in builder.sections:
+            right = s["rect"][0] + s["rect"][2]
+            if not (s["compact"] or s["open"]) and s["layer"] != "top":
+                with self.subTest(s["title"]):
+                    self.assertLessEqual(right, 1486)
+        # Step 17 starts the second row under step 1, and each step's veil lies over its column.
+        self.assertEqual(x("kPatternStep17Cutoff"), x("kPatternStep01Cutoff"))
+        for step in (2, 16, 17, 32):
+            veil = builder.layers["step%02doverlayer" % step].art[0]
+            knob = at[ids["kPatternStep%02dCutoff" % step][0]]
+            with self.subTest(step=step):
+                self.assertTrue(veil[1] <= knob.x < veil[1] + 76 and veil[2] <= knob.y < veil[2] + 286)
+
     def generator(self):
         """The generator module of this test's copy of the tables."""
         sys.path.insert(0, self.dir)
