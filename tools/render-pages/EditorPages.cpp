@@ -318,15 +318,15 @@ std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) 
         // The ground is the commonest colour inside the field's edge, which a scaled
         // background may blur over two pixels.
         const int l = std::max(box.L + 2, 0), r = std::min(box.R - 2, f.width);
+        const int t = std::max(box.T + 2, 0), b = std::min(box.B - 2, f.height);
         std::map<uint32_t, int> counts;
-        for (int y = std::max(box.T + 2, 0); y < std::min(box.B - 2, f.height); ++y)
+        for (int y = t; y < b; ++y)
             for (int x = l; x < r; ++x) ++counts[f.pixels[size_t(y) * f.width + x]];
         if (counts.empty()) continue;
         const uint32_t ground = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
                                     return a.second < b.second;
                                 })->first;
         int strongest = 0;
-        const int t = std::max(box.T + 2, 0), b = std::min(box.B - 2, f.height);
         for (int y = t; y < b; ++y)
             for (int x = l; x < r; ++x) {
                 const uint32_t pixel = f.pixels[size_t(y) * f.width + x];
