@@ -22,10 +22,10 @@ import gen_parameter_ids  # noqa: E402
 TABLES = os.path.join(HERE, "editor_config")
 EDITOR_W, EDITOR_H = 1500, 757
 PARTS = 16
-# The pattern page's step columns: the first one's left edge and the width of each. A step's
-# overlayer veils its column; the width scales to whole pixels at every editor size, so the
-# veils meet without seams.
-STEP_X, STEP_W = 216, 40
+# The pattern page's steps, 16 columns a row in two rows: the first column's left edge, the
+# width of each, the first row's top and the height of each. A step's overlayer veils its
+# place. (At the scaled sizes neighbouring veils may leave a pixel between them.)
+STEP_X, STEP_W, STEP_Y, STEP_H, STEPS_A_ROW = 262, 76, 172, 286, 16
 
 # Entries of the SysEx list that the plug-in reads by position: part p's two packed multi
 # settings (multi part block offsets 7 and 16).
@@ -51,6 +51,8 @@ MONO_ADVANCE = 1233 / (1901 + 483)
 SCALES = (0.85, 1.0, 1.15)
 # Room kept free beside a text in its box, both sides together.
 TEXT_MARGIN = 3
+# The least text size at any editor size: its capitals are 7 pixels high.
+LEAST_TEXT = 11
 NO_DEVICE = "Select MIDI Device"
 # Texts the plug-in writes on its display lines, the longest of each kind: start-up texts,
 # status and failure texts, a 16-character patch name and a 4-character category ("W" is as
@@ -152,9 +154,10 @@ def clock_values(count, first=0):
     return values[first:first + count]
 
 
-def short_clock(text):
-    """A clock value in the pattern grid's few characters: "1/16.", "1/8t"."""
-    return text.replace(" dot", ".").replace(" trip", "t")
+def percentages(first, last):
+    """Values first..last of 0..127 as percent of 127, to a tenth where a whole percent would
+    show two neighbours alike: "0%", "0.8%", ... "100%"."""
+    return [("%.1f" % (k * 100 / 127)).rstrip("0").rstrip(".") + "%" for k in range(first, last + 1)]
 
 
 def key_names():
@@ -164,8 +167,8 @@ def key_names():
 
 def load_lists():
     lists = {}
-    helpers = {"numbered": numbered, "clock_values": clock_values, "short_clock": short_clock,
-               "key_names": key_names, "lists": lists}
+    helpers = {"numbered": numbered, "clock_values": clock_values, "key_names": key_names,
+               "percentages": percentages, "lists": lists}
     for where, line in rows("lists.txt"):
         m = re.match(r"(\w+)\s*(:|=)\s*(.*)$", line)
         if not m:
@@ -177,6 +180,10 @@ def load_lists():
             lists[name] = [t.strip() for t in body.split("|")]
         else:
             lists[name] = [str(t) for t in eval(body, dict(helpers))]  # trusted table
+        texts = lists[name]
+        for k in range(1, len(texts)):
+            if texts[k] == texts[k - 1]:
+                fail(where, "list %s shows \"%s\" for values %d and %d" % (name, texts[k], k - 1, k))
     return lists
 
 
@@ -214,10 +221,15 @@ def art_image(token, k, images, where):
         image = ENVELOPE_ART[k]
     elif image in ("FX1BG", "FX2BG"):
         image = EFFECT_ART[k]
-    x = STEP_X + STEP_W * (k + 1) if x == "STEPX" else int(x)
+    elif image == "PARTBG":
+        # The name of copy k's part, on the panel of its own settings.
+        image = "BUTTON_MIXER_MUTE%d_ID" % (k + 1)
+    # The overlayer of step k + 2 (the first step is never veiled).
+    x = STEP_X + STEP_W * ((k + 1) % STEPS_A_ROW) if x == "STEPX" else int(x)
+    y = STEP_Y + STEP_H * ((k + 1) // STEPS_A_ROW) if y == "STEPY" else int(y)
     if image not in images:
         fail(where, "unknown image %s" % image)
-    return image, x, int(y)
+    return image, x, y
 
 
 def load_layers(images):
@@ -304,8 +316,8 @@ def cell(kind, image, extras, compact, images):
     cell to at least that; the control keeps the cell's gap on its right and its label is as
     wide as the cell, centred under it)."""
     if kind in ("menu", "umenu"):
-        # h is the text's size (a SysEx menu's is 13); its box is a pixel above and two below.
-        w, h = int(extras.get("w", 104)), int(extras.get("h", MENU_TEXT)) + 3
+        # h is the text's size (a SysEx menu's is 13); its box is a pixel above and below.
+        w, h = int(extras.get("w", 104)), int(extras.get("h", MENU_TEXT)) + 2
     elif kind in ("display", "name", "list", "device", "browser"):
         w, h = int(extras["w"]), int(extras.get("h", 18))
     elif kind in ("fader", "hfader"):
@@ -426,11 +438,13 @@ class Builder:
                    "rect": (int(x), int(y), int(w), int(h)), "rows": [],
                    "repeat": int(options.get("repeat", 1)),
                    "step": tuple(int(v) for v in options.get("step", "0,0").split(",")),
+                   "wrap": tuple(int(v) for v in options.get("wrap", "0,0").split(",")),
                    "compact": "compact" in options, "pad": int(options.get("pad", 0)),
                    "cw": options.get("cw"), "legend": options.get("legend"),
-                   "spread": "spread" in options, "art": options.get("art"),
+                   "spread": "spread" in options or "rows" in options,
+                   "across": "spread" in options, "art": options.get("art"),
                    "large": "large" in options,
-                   "untitled": "untitled" in options}
+                   "untitled": "untitled" in options, "open": "open" in options}
         if not (0 <= int(x) and 0 <= int(y) and int(x) + int(w) <= EDITOR_W
                 and int(y) + int(h) <= EDITOR_H):
             fail(where, "section %s lies outside the editor" % title)
@@ -442,6 +456,9 @@ class Builder:
         for r in range(s["repeat"]):
             p = r if s["repeat"] > 1 else None
             dx, dy = s["step"][0] * r, s["step"][1] * r
+            wrap, row_step = s["wrap"]
+            if wrap:
+                dx, dy = s["step"][0] * (r % wrap), row_step * (r // wrap)
             layer_name = fill(s["layer"], r, r + 1)
             if layer_name not in self.layers:
                 fail(s["where"], "unknown layer %s" % layer_name)
@@ -453,7 +470,7 @@ class Builder:
             s["art_layer"] = self.layers[s["art"]] if s["art"] else layer
             s.setdefault("art_layers", []).append(s["art_layer"])
             # A repetition takes one step of the section; a repetition in place takes all of it.
-            rect = (x0 + dx, y0 + dy, s["step"][0] or w, s["step"][1] or h)
+            rect = (x0 + dx, y0 + dy, s["step"][0] or w, row_step or s["step"][1] or h)
             if rect[0] + rect[2] > x0 + w or rect[1] + rect[3] > y0 + h:
                 fail(s["where"], "repetition %d of %s lies outside it" % (r, s["title"]))
             # Rows start a cell's gap inside a drawn box, as far from its edge as they end
@@ -467,7 +484,7 @@ class Builder:
             if not s["compact"]:
                 centre(self.controls[first:], rows)
             if s["spread"]:
-                spread(self.controls[first:], rows, rect, s["legend"])
+                spread(self.controls[first:], rows, rect, s["legend"], s["across"])
             if not s["compact"] and s["step"][0]:
                 # Columns side by side sit in the middle of their box, the gap that ends the
                 # last one shared out on both sides.
@@ -570,9 +587,11 @@ class Builder:
         for c in placed:
             c.group_of, c.cluster = placed, cluster
         text = extras.get("label", art_label(name, main.heading)).replace("_", " ")
+        wrap = section["wrap"][0]
         if section["legend"]:
-            # The first repetition's rows are named once, at the row's height left of them.
-            if not part:
+            # The first repetition's rows are named once, at the row's height left of them (of
+            # each row of repetitions when they wrap); label=- names none.
+            if not (part if not wrap else part % wrap) and text != "-":
                 x, w = (int(v) for v in section["legend"].split(","))
                 main.label = (x, main.y + (main.h - 12) // 2, w, text)
         elif not section["compact"] and (kind not in ("display", "browser", "radio")
@@ -635,7 +654,7 @@ class Builder:
         for c in self.controls:
             size = c.h
             if c.kind in ("menu", "umenu"):
-                texts, size = self.lists[c.lst], c.h - 3
+                texts, size = self.lists[c.lst], c.h - 2
             elif c.kind == "name":
                 texts = ["W" * int(c.extras.get("len", 16))]
             elif c.kind == "device":
@@ -649,6 +668,9 @@ class Builder:
             else:
                 continue
             longest = max(texts, key=len)
+            if int(size * min(SCALES)) < LEAST_TEXT:
+                fail(c.where, "the text of %s is smaller than %d pixels at size %.2f" %
+                     (c.name, LEAST_TEXT, min(SCALES)))
             for scale in SCALES:
                 room = int(c.w * scale) - TEXT_MARGIN
                 if len(longest) * MONO_ADVANCE * int(size * scale) > room:
@@ -663,7 +685,7 @@ class Builder:
         captions = [(c.label[:3] + (12,), c.art_layer, c.where, '"%s"' % c.label[3])
                     for c in self.controls if c.label]
         for s in self.sections:
-            if s["compact"] or s["untitled"]:
+            if s["compact"] or s["untitled"] or s["open"]:
                 continue
             x, y, w, h = s["rect"]
             tab = min(len(s["title"]) * TITLE_CHAR_W + 10, w - 8)
@@ -744,7 +766,7 @@ class Builder:
         position = "%d,%d" % (c.x, c.y)
         if c.kind in ("menu", "umenu"):
             # The menu's text in its box.
-            bounds = "%d,%d,%d,%d" % (c.x, c.y + 1, c.w, c.h - 3)
+            bounds = "%d,%d,%d,%d" % (c.x, c.y + 1, c.w, c.h - 2)
             position = "%d,%d" % (c.x, c.y + 1)
         values = "%d,%d,%d" % (c.default, c.lo, c.hi)
         if c.entry is not None:
@@ -763,6 +785,9 @@ class Builder:
                      valueBounds=values + ",1", msgZeroVal=c.offset)
         elif kind == "menu" and c.entry is not None:
             tag = "menucontrol"
+            # The messages run from the minimum, so a byte that carries the value plus K starts
+            # at K; the parameter still counts its entries from 0.
+            values = "%d,%d,%d" % (c.default, c.lo + c.offset, c.hi + c.offset)
             # The light text of the scheme's menus (yellow in the first), as on the other fields.
             a.update(type="seMenu", position="%s,%d" % (position, c.w), valueBounds=values,
                      valueList=c.lst, color="1")
@@ -835,8 +860,8 @@ class Builder:
             items.setdefault(background, {})[line] = None
 
         for s in self.sections:
-            # Compact sections are areas without a drawn box.
-            kind = "area" if s["compact"] else "frame"
+            # Compact and open sections are areas without a drawn box.
+            kind = "area" if s["compact"] or s["open"] else "frame"
             for layer in s["art_layers"]:
                 title = "" if s["untitled"] else " " + s["title"]
                 add(layer, s["rect"], "%s %%d %%d %%d %%d %s%s\n" % (kind, s["group"], title))
@@ -913,11 +938,11 @@ def shift(controls, dx):
             c.label = (lx + dx, ly, lw, text)
 
 
-def spread(controls, rows, rect, legend):
+def spread(controls, rows, rect, legend, across=True):
     """Spreads a section's flowing rows over its whole rectangle: the room right of a row is
-    shared out evenly around the row's groups (a table row's controls stay together), and the
-    room below the last row evenly around the rows. rows: the top, height and right end of
-    the cells of each row."""
+    shared out evenly around the row's groups (a table row's controls stay together; not when
+    across is false, which keeps the cells where they flowed), and the room below the last row
+    evenly around the rows. rows: the top, height and right end of the cells of each row."""
     rows = [row for row in rows if row[1] > 0]
     if not rows:
         return
@@ -935,7 +960,7 @@ def spread(controls, rows, rect, legend):
                 group.append(c)
         if not groups:
             continue
-        free = rect[0] + rect[2] - end
+        free = rect[0] + rect[2] - end if across else 0
         for k, group in enumerate(groups):
             dx = free * (2 * k + 1) // (2 * len(groups))
             for c in group:

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -54,6 +55,33 @@ IBitmap cachedIBitmap(RAST_IBitmap* bitmap, int nStates, bool framesAreHorizonta
 
 bool sameSize(const IBitmap* a, const IBitmap* b) {
     return a->W == b->W && a->H == b->H;
+}
+
+// Sets the text's capital rows from its cached font. The windowing layer pads a line's box
+// below its baseline, so its middle lies under the middle of the capitals: a capital drawn
+// white on black shows where they are.
+void measureCapitals(IText* text) {
+    RAST_IFont* font = text->mCached;
+    const int lineHeight = font ? font->GetLineHeight() : 0;
+    if (lineHeight <= 0 || lineHeight > 1024) return;
+    RAST_MemBitmap scratch(2 * lineHeight + 8, 2 * lineHeight + 8);
+    if (!scratch.getBits()) return;
+    RAST_FillRect(&scratch, 0, 0, scratch.getWidth(), scratch.getHeight(),
+                  RAST_MakePixel(0, 0, 0, 255), 1.0f, RAST_MODE_COPY);
+    font->SetTextColor(RAST_MakePixel(255, 255, 255, 255));
+    RECT box{0, 0, scratch.getWidth(), scratch.getHeight()};
+    font->DrawText(&scratch, "H", -1, &box, DT_LEFT | DT_TOP | DT_NOCLIP);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < scratch.getHeight(); ++y)
+        for (int x = 0; x < scratch.getWidth(); ++x)
+            if (RAST_GetRed(*RAST_PixelAt(scratch, x, y)) >= 128) {
+                if (top < 0) top = y;
+                bottom = y;
+                break;
+            }
+    if (top < 0) return;
+    text->mCapTop = top;
+    text->mCapHeight = bottom - top + 1;
 }
 
 } // namespace
@@ -334,7 +362,11 @@ RAST_pixel* IGraphics::GetBits() {
 RAST_IFont* IGraphics::CacheFont(IText* text) {
     FontStorage& cache = FontStorage::Instance();
     KIT_MutexLock lock(cache.Lock());
-    if (RAST_IFont* found = cache.Find(text)) return text->mCached = found;
+    if (RAST_IFont* found = cache.Find(text)) {
+        text->mCached = found;
+        measureCapitals(text);
+        return found;
+    }
     const int quality = text->mQuality >= 0 && text->mQuality < int(sizeof kFontQualities)
                             ? kFontQualities[text->mQuality]
                             : 3;
@@ -356,7 +388,9 @@ RAST_IFont* IGraphics::CacheFont(IText* text) {
         if (HFONT second = makeFont(int(squared / lineHeight + 0.5)))
             font->SetFromHFont(second, RAST_FONT_OWNS_HFONT | RAST_FONT_NATIVE);
     }
-    return text->mCached = cache.Add(font, text);
+    text->mCached = cache.Add(font, text);
+    measureCapitals(text);
+    return text->mCached;
 }
 
 bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure) {
@@ -379,6 +413,13 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure) 
     if (!measure) {
         if (!draw) return true;
         RECT box{r->L, r->T, r->R, r->B};
+        if (text->mVAlign == IText::kVAlignMiddle && text->mCapHeight > 0 && !strchr(str, '\n')) {
+            // One line: its capitals in the middle of the box (half a pixel down when they
+            // cannot be exactly there, as scaled boxes lose up to a pixel at their ends).
+            box.top = r->T + (r->H() - text->mCapHeight + 1) / 2 - text->mCapTop;
+            box.bottom = std::max(box.top, r->B);
+            flags = (flags & ~DT_VCENTER) | DT_TOP;
+        }
         font->DrawText(draw, str, -1, &box, flags);
         return true;
     }

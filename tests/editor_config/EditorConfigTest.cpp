@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 #include <set>
 #include <sstream>
 
@@ -274,7 +275,7 @@ TEST(EditorConfigWalk, ReadsWithoutComplaintsEveryLayerViewAndKeptControl) {
         EXPECT_EQ(layer->getId(), l->id) << l->name;
     }
     ASSERT_NE(editor().manager.getLibrarianView(), nullptr);
-    EXPECT_EQ(editor().manager.getLibrarianView()->GetRECT(), IRECT(196, 212, 1232, 710));
+    EXPECT_EQ(editor().manager.getLibrarianView()->GetRECT(), IRECT(196, 212, 1099, 710));
     EXPECT_EQ(editor().viewParam, kLibrarianArea);
     for (const std::string& name : names(kKeptControls)) {
         const ControlAction* record = editor().record(parameterId(name));
@@ -307,6 +308,23 @@ TEST(EditorConfigWalk, SysExControlsSendTheirMessagesAndAreFoundAtTheirAddress) 
             EXPECT_EQ(control->ParamIdx(), parameterId(c.paramId + "Plus") + std::max(c.part, 0));
     }
     EXPECT_GT(found, 5000);
+}
+
+// A global setting whose dump byte carries its value plus an offset sends the same bytes from
+// its menu: value 0 is the offset, the last value the offset plus the range.
+TEST(EditorConfigWalk, OffsetMenusSendTheDumpsBytes) {
+    for (const auto& [name, first, last] :
+         {std::tuple{"kGlobalTuning", 54, 74}, {"kGlobalTranspose", 52, 76}}) {
+        const auto controls = binding(parameterId(name));
+        ASSERT_EQ(controls.size(), 1u) << name;
+        EXPECT_EQ(controls[0]->element, "menucontrol") << name;
+        const ControlAction* record = editor().record(parameterId(name));
+        ASSERT_NE(record, nullptr) << name;
+        const SysExMessageList& sent = record->sysexMessage.messages;
+        const int at = controls[0]->changingByte - 1;
+        EXPECT_EQ(sent.message(0)[at], first) << name;
+        EXPECT_EQ(sent.message(last - first)[at], last) << name;
+    }
 }
 
 TEST(EditorConfigLayers, EveryNamedLayerOnceAndPartCopiesOnTheirPages) {
@@ -621,7 +639,8 @@ TEST(EditorConfigLists, MenusListTheirEntriesAndReadersAValuePerValue) {
             ASSERT_FALSE(controls.empty()) << name;
             const LayoutControl& c = *controls.front();
             const bool menu = c.element == "menucontrol" || c.element == "dropMenu";
-            const int highest = menu ? c.max() - 1 : c.max(); // a menu's last value is max - 1
+            // A menu's values count from 0 to max - min - 1, whatever byte its messages start at.
+            const int highest = menu ? c.max() - c.min() - 1 : c.max();
             EXPECT_GT(entries, highest) << list << " for " << name;
         }
     }

@@ -60,24 +60,31 @@ class Generator(unittest.TestCase):
              "[Mixer oscPart 196 700 1290 208 group", "section Mixer lies outside the editor"),
             ("a list too short for its reader", "lists.txt", "tapPan: Left | Centre | Right",
              "tapPan: Left | Right", "list tapPan has 2 entries for 3 values"),
+            ("neighbours shown alike", "lists.txt", "delayPercentage = percentages(0, 127)",
+             'delayPercentage = [f"{round(k * 100 / 127)}%" for k in range(128)]',
+             'list delayPercentage shows "2%" for values 2 and 3'),
             ("a message value below 0", "sound.txt", "kOscillator1Detune       0 127",
              "kOscillator1Detune       -1 127", "kOscillator1Detune sends -1..127, outside 0..127"),
-            ("a sound address outside the copies", "multi.txt", "0 127 0 - g42", "0 127 0 - s42",
+            ("a sound address outside the copies", "multi.txt", "0 127 64 - g9", "0 127 64 - s9",
              "a sound address outside the part copies"),
-            ("a menu text one pixel past its box", "pattern.txt", "w=38 h=11 label=Hold",
-             "w=37 h=11 label=Hold", '"Normal" runs out of the 37 pixels of kPatternStep01HoldPause'),
+            ("a menu text one pixel past its box", "pattern.txt", "w=74 h=13 label=Step",
+             "w=64 h=13 label=Step",
+             '"1/32 trip" runs out of the 64 pixels of kPatternStep01StepLength at size 0.85'),
+            ("a menu text below 7-pixel capitals at the small size", "pattern.txt",
+             "w=74 h=13 label=Hold", "w=74 h=12 label=Hold",
+             "the text of kPatternStep01HoldPause is smaller than 11 pixels at size 0.85"),
             ("a status text past its display line", "editor.txt",
              "kControlDisplayName           0 0 0 -        - w=300",
              "kControlDisplayName           0 0 0 -        - w=270",
              '"No results - Try another keyword!" runs out of the 270 pixels of kControlDisplayName '
              'at size 1.00'),
             ("a bank name past its list at the small size", "editor.txt",
-             "kPatchSelectionListLower      0 0 0 -        - w=202 h=16",
+             "kPatchSelectionListLower      0 0 0 -        - w=353 h=16",
              "kPatchSelectionListLower      0 0 0 -        - w=130 h=16",
              '"WWWWWWWWWWWWWWWW" runs out of the 130 pixels of kPatchSelectionListLower at size 0.85'),
             ("a title under a control", "multi.txt",
-             "[Input multiModeSettingsPage2 1188 556 304 188 group=Global cw=88 large pad=12 spread]",
-             "[Input multiModeSettingsPage2 1188 556 304 188 group=Global cw=88 large]",
+             "[Input multiModeSettingsPage2 1188 556 298 188 group=Global cw=88 large pad=12 spread]",
+             "[Input multiModeSettingsPage2 1188 556 298 188 group=Global cw=88 large]",
              "the title Input lies under kGlobalMixInputTo"),
             ("a label under a control", "editor.txt", "BTN_SEE_ABOUT_ID at=720,48",
              "BTN_SEE_ABOUT_ID at=700,60", '"Filters" lies under kDisplayAboutWindow'),
@@ -92,8 +99,9 @@ class Generator(unittest.TestCase):
                 self.assertFalse(os.path.exists(out), "nothing is written")
 
     def test_a_menu_text_with_its_margin_exactly_as_wide_as_its_box_is_taken(self):
-        # "Normal" at size 11 is 34.1 pixels wide, and keeps 3 pixels beside it.
-        self.edit("pattern.txt", "w=38 h=11 label=Hold", "w=38 h=11 label=Hold")
+        # "1/32 trip" at size 11, the small editor's 13, is 51.2 pixels wide and keeps 3
+        # pixels beside it: 55 of the 65 pixels' 55.25.
+        self.edit("pattern.txt", "w=74 h=13 label=Step", "w=65 h=13 label=Step")
         run, out = self.run_generator()
         self.assertEqual(run.returncode, 0, run.stderr)
 
@@ -114,7 +122,36 @@ class Generator(unittest.TestCase):
         # A menu beside large knobs sits at their middle, its label too.
         knob, menu = (next(c for c in builder.controls if c.name == name)
                       for name in ("kGlobalPedalCurve", "kGlobalPedalController"))
-        self.assertEqual(knob.y + knob.h // 2, menu.y + (menu.h + 16) // 2 - 8)
+        self.assertAlmostEqual(knob.y + knob.h / 2, menu.y + (menu.h + 16) / 2 - 8, delta=0.5)
+
+    def test_pages_keep_their_columns_and_one_right_edge(self):
+        builder = self.generator().Builder()
+        builder.build()
+        at = {c.ids[0]: c for c in builder.controls}
+        ids = self.generator().load_names()
+
+        def x(name, part=0):
+            return at[ids[name][0] + part].x
+
+        # The three oscillators' common settings, and their pulse settings, share columns.
+        for setting in ("Octave", "Semitone", "Detune", "BendRange", "Keytrack", "Shape",
+                        "FMSource", "FMAmount", "Pulsewidth", "PWMSource", "PWMAmount"):
+            with self.subTest(setting):
+                self.assertEqual({x("kOscillator%d%s" % (o, setting)) for o in (1, 2, 3)},
+                                 {x("kOscillator1" + setting)})
+        # Every page's boxes end at one right edge.
+        for s in builder.sections:
+            right = s["rect"][0] + s["rect"][2]
+            if not (s["compact"] or s["open"]) and s["layer"] != "top":
+                with self.subTest(s["title"]):
+                    self.assertLessEqual(right, 1486)
+        # Step 17 starts the second row under step 1, and each step's veil lies over its column.
+        self.assertEqual(x("kPatternStep17Cutoff"), x("kPatternStep01Cutoff"))
+        for step in (2, 16, 17, 32):
+            veil = builder.layers["step%02doverlayer" % step].art[0]
+            knob = at[ids["kPatternStep%02dCutoff" % step][0]]
+            with self.subTest(step=step):
+                self.assertTrue(veil[1] <= knob.x < veil[1] + 76 and veil[2] <= knob.y < veil[2] + 286)
 
     def generator(self):
         """The generator module of this test's copy of the tables."""

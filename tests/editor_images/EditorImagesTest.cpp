@@ -1,4 +1,5 @@
 #include "tests/editor_images/EditorImages.h"
+#include "tools/render-images/ImageSet.h"
 #include "tools/render-images/Looks.h"
 #include "tests/support/GoldenImage.h"
 
@@ -224,4 +225,24 @@ TEST(EditorImagesLabels, EveryLabelAndTitleReadsWholeInItsOwnSpace) {
         }
     }
     EXPECT_EQ(faults, 0);
+}
+
+TEST(EditorImagesContrast, EveryMarkOfEverySchemeStandsOutAndAHiddenOneIsNamed) {
+    EXPECT_DOUBLE_EQ(Contrast({0, 0, 0}, {255, 255, 255}), 21.0);
+    EXPECT_NEAR(Contrast({118, 118, 118}, {255, 255, 255}), 4.54, 0.01);
+    std::vector<std::string> shortfalls;
+    for (const ImageFile& file : ImageFiles())
+        DrawImage(Art(), {file.name, file.file, &PaletteOf(file), file.schemes}, &shortfalls);
+    for (const std::string& shortfall : shortfalls)
+        ADD_FAILURE() << shortfall;
+    // Labels in the panel's own colour are named with their file and the colour behind.
+    Palette hidden = SchemePalette(0);
+    hidden.label = hidden.panelTop;
+    shortfalls.clear();
+    DrawImage(Art(), {"OSCILLATORS_ID", "vub-oscillator-bg-yellow.png", &hidden, {0}}, &shortfalls);
+    ASSERT_FALSE(shortfalls.empty());
+    EXPECT_NE(shortfalls[0].find("vub-oscillator-bg-yellow.png: label \""), std::string::npos)
+        << shortfalls[0];
+    EXPECT_NE(shortfalls[0].find(" 1.00:1 on (238,236,216), needs 4.5"), std::string::npos)
+        << shortfalls[0];
 }

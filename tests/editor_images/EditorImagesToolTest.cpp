@@ -77,7 +77,7 @@ TEST(EditorImagesArtFile, SidesRunFrom1To4096PixelsRadioButtonsIncluded) {
     for (const auto& [line, good] : sizes) {
         const bool topBar = line.find("TOPBAR") != std::string::npos;
         std::ofstream(temp.path / "art.txt") << ArtWith(
-            topBar ? "image BUTTON_TAB_TOPBAR_ID 2 100x28" : "image BG_ABOUT_ID 1 600x360", line);
+            topBar ? "image BUTTON_TAB_TOPBAR_ID 2 100x28" : "image BG_ABOUT_ID 1 440x170", line);
         ArtFile art;
         std::string error;
         EXPECT_EQ(ReadArtFile((temp.path / "art.txt").string(), &art, &error), good)

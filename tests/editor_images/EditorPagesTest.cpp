@@ -46,11 +46,13 @@ EditorFrame reduced(const EditorFrame& f, int factor) {
                                       shown.width * shown.height / 1000);
 }
 
-TEST(EditorPages, EveryPageMatchesItsGoldenAndControlsFillItsFrame) {
+TEST(EditorPages, EveryPageMatchesItsGoldenFillsItsFrameAndCentresItsValueTexts) {
     // Coverage counts what is drawn, whatever its colours: the same in every scheme.
     std::map<std::string, double> normal;
     const auto filled = [&](const std::string& page, const EditorPages& pages, int scheme,
                             int size) {
+        for (const std::string& fault : pages.valueTextFaults(pages.valueTexts(editorimages::Art())))
+            ADD_FAILURE() << page << ": value text " << fault;
         const double coverage = pages.coverage(editorimages::Art());
         EXPECT_GE(coverage, EditorPages::kCoverageFloor) << page;
         if (size != 1) return;
@@ -88,6 +90,26 @@ TEST(EditorPages, EveryPageMatchesItsGoldenAndControlsFillItsFrame) {
                 filled(state.name, pages, scheme, size);
             }
         }
+}
+
+// A text counts as centred up to a pixel off its field's middle (two when scaled), from 7
+// pixels of capitals and 4.5:1; dashes and descenders are not measured.
+TEST(EditorPages, ValueTextFaultsAtTheirLimits) {
+    const auto faults = [](const char* text, double centre, int inkTop, int inkBottom,
+                           double contrast, double scale = 1.0) {
+        return EditorPages::valueTextFaults(
+                   {{text, 0, 0, 40, 16, centre, inkTop, inkBottom, contrast}}, scale)
+            .size();
+    };
+    EXPECT_EQ(faults("C-2", 7.5, 4, 10, 4.5), 0u);  // rows 4 to 10: middle 7.5, 7 high
+    EXPECT_EQ(faults("C-2", 8.5, 4, 10, 4.5), 0u);  // a pixel off
+    EXPECT_EQ(faults("C-2", 8.6, 4, 10, 4.5), 1u);
+    EXPECT_EQ(faults("C-2", 9.5, 4, 10, 4.5, 1.15), 0u);
+    EXPECT_EQ(faults("C-2", 8.0, 5, 10, 4.5), 1u);  // 6 high, in the middle
+    EXPECT_EQ(faults("C-2", 7.5, 4, 10, 4.49), 1u);
+    EXPECT_EQ(faults("---", 2.0, 7, 7, 1.5), 0u);
+    EXPECT_EQ(faults("Legato", 7.5, 4, 12, 1.0), 0u);
+    EXPECT_EQ(faults("Off", 7.5, -1, -1, 0.0), 1u); // no ink at all
 }
 
 // The first frame of a new instance already shows every control of its page: it is the

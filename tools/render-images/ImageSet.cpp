@@ -10,11 +10,6 @@
 #include <mutex>
 #include <thread>
 
-namespace {
-
-// A file of one scheme takes that scheme's colours; the blue and red schemes share theirs
-// but for the main background; a file that schemes of different colours share takes the
-// common, neutral look.
 const Palette& PaletteOf(const ImageFile& file) {
     if (file.schemes.empty()) return CommonPalette();
     auto family = [](int s) { return s == 3 ? 2 : s; };
@@ -22,8 +17,6 @@ const Palette& PaletteOf(const ImageFile& file) {
         if (family(s) != family(file.schemes[0])) return CommonPalette();
     return SchemePalette(file.schemes.size() == 1 ? file.schemes[0] : family(file.schemes[0]));
 }
-
-} // namespace
 
 std::vector<ImageFile> ImageFiles() {
     std::vector<ImageFile> files;
@@ -53,10 +46,12 @@ bool RenderImageSet(const ArtFile& art, const std::string& folder, const std::st
     ContactSheet contact(files);
     std::atomic<size_t> next{0};
     std::mutex failing;
+    std::vector<std::vector<std::string>> shortfalls(files.size());
     auto work = [&] {
         for (size_t i; (i = next++) < files.size();) {
             const ImageFile& file = files[i];
-            const auto painter = DrawImage(art, {file.name, file.file, &PaletteOf(file)});
+            const auto painter = DrawImage(art, {file.name, file.file, &PaletteOf(file), file.schemes},
+                                           &shortfalls[i]);
             const ArtImage& image = art.images.at(file.name);
             const bool sideBySide = ImageTableByName().at(file.name).horizontal;
             if (!sheet.empty()) contact.add(i, painter->bitmap(), image.frames, sideBySide);
@@ -73,6 +68,12 @@ bool RenderImageSet(const ArtFile& art, const std::string& folder, const std::st
     for (std::thread& t : pool)
         t.join();
     if (!error->empty()) return false;
+    for (const std::vector<std::string>& named : shortfalls)
+        for (const std::string& shortfall : named) *error += (error->empty() ? "" : "\n") + shortfall;
+    if (!error->empty()) {
+        *error = "marks that do not stand out against what lies behind them:\n" + *error;
+        return false;
+    }
     if (!sheet.empty() && !contact.write(sheet)) {
         *error = "cannot write " + sheet;
         return false;

@@ -12,13 +12,21 @@ constexpr float kPi = 3.14159265358979f;
 constexpr float kKnobStart = -0.75f * kPi; // -135 degrees from straight up, clockwise
 constexpr float kKnobSweep = 1.5f * kPi;   // 270 degrees
 
-// The parts that look the same in every scheme: graphite bodies, a light lit state.
-const Rgb kBlack{0, 0, 0}, kWhite{255, 255, 255}, kEdge{12, 12, 14};
+// The parts that look the same in every scheme: graphite bodies, a light lit state. A dark
+// edge with a light rim inside it outlines a control on light panels and dark ones alike.
+const Rgb kBlack{0, 0, 0}, kWhite{255, 255, 255}, kEdge{12, 12, 14}, kRim{150, 154, 160};
 const Rgb kBodyOff{66, 69, 74}, kTextOff{184, 188, 194}, kBodyOn{224, 227, 232},
     kTextOn{20, 20, 22}, kShine{104, 108, 114};
-// The knob pointer, far lighter than the cap under it.
-const Rgb kPointer{250, 250, 250};
-const Rgb kBezel{150, 154, 160}, kChip{200, 196, 186};
+// The knob: a light bezel round a dark body, the cap and the pointer far lighter than it.
+const Rgb kPointer{250, 250, 250}, kKnobBody{38, 40, 44}, kKnobCap{64, 67, 72},
+    kKnobTrack{20, 21, 24};
+const Rgb kBezel{150, 154, 160}, kChip{200, 196, 186}, kDarkChip{38, 40, 44};
+// How dark a veil makes what it lets show through: steps past a pattern's length and an
+// effect that is switched off stay readable.
+constexpr float kVeil = 0.2f;
+
+// The least contrast against what lies behind: a text, and a symbol or a control's edge.
+constexpr double kTextContrast = 4.5, kMarkContrast = 3.0;
 
 struct Context {
     const ArtFile& art;
@@ -29,10 +37,32 @@ struct Context {
     int frames, fw, fh; // fw x fh: one frame
     bool sideBySide;
     Rgb ink; // the colour a file's name asks for, else the scheme's accent
+    std::vector<Rgb> backdrops; // what a control of the file may lie on: its schemes' panels
+    std::vector<Rgb> ground;    // what this panel's own items lie on
+    std::vector<std::string>& shortfalls;
 
     int x0(int f) const { return sideBySide ? f * fw : 0; }
     int y0(int f) const { return sideBySide ? 0 : f * fh; }
 };
+
+std::string Named(Rgb c) {
+    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+}
+
+// Checks that a mark reads on each ground: its clearest colour (an edge of two rings counts by
+// the one that stands out) reaches the least contrast there, else names it.
+void Check(Context& c, const std::string& what, double least, const std::vector<Rgb>& inks,
+           const std::vector<Rgb>& grounds) {
+    for (const Rgb& ground : grounds) {
+        double best = 0;
+        for (const Rgb& ink : inks) best = std::max(best, Contrast(ink, ground));
+        if (best >= least) continue;
+        char ratio[16];
+        snprintf(ratio, sizeof ratio, "%.2f", best);
+        c.shortfalls.push_back(c.job.file + ": " + what + " " + ratio + ":1 on " + Named(ground) +
+                               ", needs " + (least == kTextContrast ? "4.5" : "3"));
+    }
+}
 
 std::vector<std::string> Split(const std::string& text, char by) {
     std::vector<std::string> parts;
@@ -44,32 +74,49 @@ std::vector<std::string> Split(const std::string& text, char by) {
 
 // ---- Buttons, LEDs, icons
 
-void Body(Painter& p, int x, int y, int w, int h, bool on) {
+void Body(Context& c, int x, int y, int w, int h, bool on) {
+    Painter& p = c.p;
     const int r = std::min(4, std::min(w, h) / 3);
     p.roundRect(x, y, w, h, r, kEdge);
-    p.roundRect(x + 1, y + 1, w - 2, h - 2, std::max(r - 1, 0), on ? kBodyOn : kBodyOff);
-    p.rect(x + r + 1, y + 1, w - 2 * r - 2, 1, on ? kWhite : kShine);
+    p.roundFrame(x + 1, y + 1, w - 2, h - 2, std::max(r - 1, 0), kRim);
+    p.roundRect(x + 2, y + 2, w - 4, h - 4, std::max(r - 2, 0), on ? kBodyOn : kBodyOff);
+    p.rect(x + r + 1, y + 2, w - 2 * r - 2, 1, on ? kWhite : kShine);
+    Check(c, "button edge", kMarkContrast, {kEdge, kRim}, c.backdrops);
 }
 
-void Caption(Painter& p, const std::string& text, int x, int y, int w, int h, bool on) {
-    p.text(text, x + 2, y, w - 4, h, std::min(11, h - 5), true, on ? kTextOn : kTextOff,
-           Painter::kCentre, 6);
+void Caption(Context& c, const std::string& text, int x, int y, int w, int h, bool on) {
+    c.p.text(text, x + 2, y, w - 4, h, std::min(11, h - 5), true, on ? kTextOn : kTextOff,
+             Painter::kCentre, 6);
+    Check(c, "caption \"" + text + "\"", kTextContrast, {on ? kTextOn : kTextOff},
+          {on ? kBodyOn : kBodyOff});
 }
 
 // Two frames, off and on; a variant "Off|On" names each frame.
 void Toggle(Context& c) {
     const std::vector<std::string> texts = Split(c.variant, '|');
     for (int f = 0; f < c.frames; ++f) {
-        Body(c.p, c.x0(f), c.y0(f), c.fw, c.fh, f > 0);
+        Body(c, c.x0(f), c.y0(f), c.fw, c.fh, f > 0);
         if (!texts.empty())
-            Caption(c.p, texts[std::min<size_t>(f, texts.size() - 1)], c.x0(f), c.y0(f), c.fw, c.fh,
+            Caption(c, texts[std::min<size_t>(f, texts.size() - 1)], c.x0(f), c.y0(f), c.fw, c.fh,
                     f > 0);
     }
 }
 
+// A name plate laid on a panel: square and opaque, a button's colours, lit in frame 2.
+void Badge(Context& c) {
+    for (int f = 0; f < c.frames; ++f) {
+        const int x = c.x0(f), y = c.y0(f);
+        c.p.rect(x, y, c.fw, c.fh, kEdge);
+        c.p.rect(x + 1, y + 1, c.fw - 2, c.fh - 2, kRim);
+        c.p.rect(x + 2, y + 2, c.fw - 4, c.fh - 4, f > 0 ? kBodyOn : kBodyOff);
+        Caption(c, c.variant, x, y, c.fw, c.fh, f > 0);
+    }
+    Check(c, "plate edge", kMarkContrast, {kEdge, kRim}, c.backdrops);
+}
+
 void Plate(Context& c) {
-    Body(c.p, 0, 0, c.fw, c.fh, false);
-    Caption(c.p, c.variant, 0, 0, c.fw, c.fh, false);
+    Body(c, 0, 0, c.fw, c.fh, false);
+    Caption(c, c.variant, 0, 0, c.fw, c.fh, false);
 }
 
 // Frame 1 out, frame 2 lit; the inverse LED the other way round.
@@ -89,6 +136,7 @@ void Led(Context& c) {
         c.p.disc(cx, cy, r - 2.0f, on ? lit : dark);
         c.p.disc(cx - r / 3, cy - r / 3, r / 3, kWhite, on ? 0.7f : 0.15f);
     }
+    Check(c, "LED edge", kMarkContrast, {kEdge, kBezel}, c.backdrops);
 }
 
 // A fader's handle: a ridged silver cap across the track.
@@ -99,6 +147,7 @@ void Handle(Context& c) {
         c.p.rect(2, c.fh / 2, c.fw - 4, 1, kEdge);
     else
         c.p.rect(c.fw / 2, 2, 1, c.fh - 4, kEdge);
+    Check(c, "fader handle", kMarkContrast, {kEdge, {196, 200, 206}}, c.backdrops);
 }
 
 void Glyph(Context& c, int f, Rgb ink, float alpha) {
@@ -122,15 +171,16 @@ void Glyph(Context& c, int f, Rgb ink, float alpha) {
             p.line(x + w * 0.42f, y + h - 4, x + w - 3.5f, y + 3.5f, 1.5f, ink);
         }
     } else if (what == "lock") {
-        // Open: the shackle lifted and the lock dimmed.
+        // Open: the shackle lifted.
         const float lift = f > 0 ? 0.0f : 2.0f;
         p.arc(cx, y + 5.5f - lift, 2.5f, 3.8f, -0.5f * kPi, 0.5f * kPi, ink, alpha);
         p.rect(int(cx) - 4, int(y + 5.5f - lift), 1, int(2 + lift), ink, alpha);
         p.rect(int(cx) + 3, int(y + 5.5f), 1, 2, ink, alpha);
         p.roundRect(int(x) + 2, int(y) + 7, int(w) - 4, int(h) - 8, 1, ink, alpha);
     } else if (what == "gear") {
+        // Pressed, it turns by half a tooth.
         for (int k = 0; k < 8; ++k) {
-            const float a = k * kPi / 4;
+            const float a = (k + (f > 0 ? 0.5f : 0.0f)) * kPi / 4;
             p.line(cx + 4 * std::sin(a), cy - 4 * std::cos(a), cx + 8 * std::sin(a),
                    cy - 8 * std::cos(a), 2.5f, ink, alpha);
         }
@@ -138,20 +188,33 @@ void Glyph(Context& c, int f, Rgb ink, float alpha) {
     }
 }
 
-// A symbol: on a button body for the buttons, bare for lock, gear and checkbox.
+// A symbol: on a button body for the buttons, bare for lock, gear and checkbox. A bare symbol
+// that some panel it lies on would hide sits on a chip, light or dark, whichever it reads on.
 void Icon(Context& c) {
     const std::string what = c.variant;
     const bool bare = what == "lock" || what == "gear" || what == "check";
+    const bool hidden = std::any_of(c.backdrops.begin(), c.backdrops.end(), [&](Rgb ground) {
+        return Contrast(c.ink, ground) < kMarkContrast;
+    });
+    const Rgb chip = Contrast(c.ink, kChip) > Contrast(c.ink, kDarkChip) ? kChip : kDarkChip;
     for (int f = 0; f < c.frames; ++f) {
         const bool on = f > 0;
-        if (!bare) Body(c.p, c.x0(f), c.y0(f), c.fw, c.fh, on);
-        // A dark symbol sits on a light chip, so that it reads on the dark panels too.
-        if (bare && c.ink.r + c.ink.g + c.ink.b < 3 * 96)
-            c.p.roundRect(c.x0(f), c.y0(f), c.fw, c.fh, 3, kChip, on ? 0.9f : 0.5f);
-        if (bare)
-            Glyph(c, f, c.ink, on ? 1.0f : 0.5f);
-        else
+        if (!bare) {
+            Body(c, c.x0(f), c.y0(f), c.fw, c.fh, on);
             Glyph(c, f, on ? kTextOn : kTextOff, 1.0f);
+            Check(c, what + " symbol", kMarkContrast, {on ? kTextOn : kTextOff},
+                  {on ? kBodyOn : kBodyOff});
+            continue;
+        }
+        if (hidden) c.p.roundRect(c.x0(f), c.y0(f), c.fw, c.fh, 3, chip);
+        Glyph(c, f, c.ink, 1.0f);
+    }
+    if (!bare) return;
+    if (hidden) {
+        Check(c, what + " symbol", kMarkContrast, {c.ink}, {chip});
+        Check(c, what + " edge", kMarkContrast, {chip, c.ink}, c.backdrops);
+    } else {
+        Check(c, what + " symbol", kMarkContrast, {c.ink}, c.backdrops);
     }
 }
 
@@ -163,16 +226,19 @@ void Knob(Context& c) {
         const float angle = kKnobStart + kKnobSweep * k / std::max(c.frames - 1, 1);
         Painter& p = c.p;
         p.disc(cx, cy + 1, r, kBlack, 0.5f);
-        p.disc(cx, cy, r, {150, 154, 160});
-        p.disc(cx, cy + 1, r - 1, {38, 40, 44});
-        p.arc(cx, cy, r - 3.0f, r - 1.0f, kKnobStart, kKnobStart + kKnobSweep, {20, 21, 24});
+        p.disc(cx, cy, r, kBezel);
+        p.disc(cx, cy + 1, r - 1, kKnobBody);
+        p.arc(cx, cy, r - 3.0f, r - 1.0f, kKnobStart, kKnobStart + kKnobSweep, kKnobTrack);
         if (k > 0) p.arc(cx, cy, r - 3.0f, r - 1.0f, kKnobStart, angle, c.pal.accent);
-        p.disc(cx, cy, r - 4, {64, 67, 72});
+        p.disc(cx, cy, r - 4, kKnobCap);
         p.disc(cx, cy - 2, r - 7, {88, 92, 98}, 0.6f);
         const float s = std::sin(angle), co = -std::cos(angle), in = 2.0f, out = r - 4.5f;
         p.line(cx + s * in, cy + co * in, cx + s * out, cy + co * out, c.fw > 32 ? 3.0f : 2.0f,
                kPointer);
     }
+    Check(c, "knob edge", kMarkContrast, {kBezel, kKnobBody}, c.backdrops);
+    Check(c, "knob pointer", kMarkContrast, {kPointer}, {kKnobCap});
+    Check(c, "knob value arc", kMarkContrast, {c.pal.accent}, {kKnobTrack});
 }
 
 // Buttons, one frame's size each, across the two frames; frame 2 lights each one.
@@ -182,8 +248,8 @@ void Radio(Context& c) {
         for (size_t i = 0; i < labels.size(); ++i) {
             const int x = c.sideBySide ? f * c.fw : int(i) * c.fw;
             const int y = c.sideBySide ? int(i) * c.fh : f * c.fh;
-            Body(c.p, x + 1, y + 1, c.fw - 2, c.fh - 2, f > 0);
-            Caption(c.p, labels[i], x + 1, y + 1, c.fw - 2, c.fh - 2, f > 0);
+            Body(c, x + 1, y + 1, c.fw - 2, c.fh - 2, f > 0);
+            Caption(c, labels[i], x + 1, y + 1, c.fw - 2, c.fh - 2, f > 0);
         }
 }
 
@@ -209,11 +275,28 @@ std::string Common(const std::vector<std::string>& texts) {
     return kept.empty() ? texts[0] : kept;
 }
 
+// A menu's mark after its name.
+const std::string kMenuMark = " \xE2\x96\xBE";
+
 bool Meet(const IRect& a, const ArtItem& b) {
     return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
 
-void Item(Painter& p, const Palette& pal, const ArtItem& item) {
+// The size of the menu places' texts on one background: the largest up to 11 at which each
+// fits its box, so that neighbouring menus read alike.
+int MenuTextSize(const std::vector<ArtItem>& items) {
+    int size = 11;
+    for (const ArtItem& item : items)
+        if (item.kind == ArtItem::kMenu)
+            while (size > 7 && (size > item.h - 5 ||
+                                Painter::textWidth(item.text + kMenuMark, size, false) > item.w))
+                --size;
+    return size;
+}
+
+void Item(Context& c, const ArtItem& item, int menuSize) {
+    Painter& p = c.p;
+    const Palette& pal = c.pal;
     switch (item.kind) {
     case ArtItem::kFrame:
         p.roundFrame(item.x, item.y, item.w, item.h, 4, pal.line);
@@ -223,14 +306,18 @@ void Item(Painter& p, const Palette& pal, const ArtItem& item) {
     case ArtItem::kLabel:
         p.text(item.text, item.x, item.y, item.w, item.h, kLabelSize, false, pal.label,
                Painter::kCentre, kLabelMinSize);
+        Check(c, "label \"" + item.text + "\"", kTextContrast, {pal.label}, c.ground);
         break;
     case ArtItem::kField:
     case ArtItem::kMenu:
         p.roundRect(item.x, item.y, item.w, item.h, 2, pal.well);
         p.roundFrame(item.x, item.y, item.w, item.h, 2, pal.wellEdge);
-        if (item.kind == ArtItem::kMenu)
-            p.text(item.text + " \xE2\x96\xBE", item.x, item.y, item.w, item.h,
-                   std::min(11, item.h - 5), false, pal.accent, Painter::kCentre, 7);
+        Check(c, "field edge", kMarkContrast, {pal.well, pal.wellEdge}, c.ground);
+        if (item.kind == ArtItem::kMenu) {
+            p.text(item.text + kMenuMark, item.x, item.y, item.w, item.h, menuSize, false,
+                   pal.accent, Painter::kCentre, menuSize);
+            Check(c, "menu \"" + item.text + "\"", kTextContrast, {pal.accent}, {pal.well});
+        }
         break;
     }
 }
@@ -254,8 +341,10 @@ void Items(Context& c) {
     for (const Key& key : order) {
         shown.push_back(items[key].first);
         shown.back().text = Common(items[key].second);
-        Item(c.p, c.pal, shown.back());
     }
+    const int menuSize = MenuTextSize(shown);
+    for (const ArtItem& item : shown)
+        Item(c, item, menuSize);
     // Titles last, where no menu or display box would cover them.
     for (const ArtItem& frame : shown) {
         if (frame.kind != ArtItem::kFrame || frame.text.empty()) continue;
@@ -268,16 +357,20 @@ void Items(Context& c) {
         c.p.roundRect(tab.x, tab.y, tab.w, tab.h, 3, c.pal.titleBack);
         c.p.text(frame.text, tab.x + 3, tab.y, tab.w - 6, tab.h, kTitleSize, true,
                  c.pal.titleText, Painter::kCentre, kLabelMinSize);
+        Check(c, "title \"" + frame.text + "\"", kTextContrast, {c.pal.titleText},
+              {c.pal.titleBack});
     }
 }
 
 void Page(Context& c) {
     Panel(c.p, c.pal, c.pal.panelTop, c.pal.panelBottom);
+    c.ground = {c.pal.panelTop, c.pal.panelBottom};
     Items(c);
 }
 
 // A field of its own on the page below, with no ground.
 void Inlay(Context& c) {
+    c.ground = {c.pal.panelTop, c.pal.panelBottom};
     Items(c);
 }
 
@@ -287,6 +380,7 @@ void Bypass(Context& c) {
     c.p.text("BYPASS", 0, c.p.height() / 2 - 34, c.p.width(), 44, 40, true, c.pal.label);
     c.p.text("Choose the effect in the menu beside this panel", 0, c.p.height() / 2 + 14,
              c.p.width(), 20, 13, false, c.pal.label);
+    Check(c, "the bypass notice", kTextContrast, {c.pal.label}, c.ground);
 }
 
 // The editor's own background with its name where the top bar leaves room.
@@ -296,13 +390,33 @@ void Main(Context& c) {
     c.p.text("ZOZ", 10, 10, 96, 38, 30, true, c.pal.titleText);
     c.p.text("EDITOR", 14, 48, 160, 16, 12, true, c.pal.label, Painter::kLeft);
     c.p.text("Veririz Q / Q+", 14, 66, 160, 14, 10, false, c.pal.label, Painter::kLeft);
+    c.ground = {c.pal.mainTop, c.pal.mainBottom};
+    Check(c, "the editor's name", kTextContrast, {c.pal.titleText}, {c.pal.titleBack});
+    Check(c, "the editor's subtitle", kTextContrast, {c.pal.label}, c.ground);
     Items(c);
 }
 
-// A translucent cover; the progress veil holds a notice above its first cancel button.
+// A translucent cover that lets what lies under it show through, readable; the progress veil
+// hides the editor while a transfer runs and holds a notice above its first cancel button.
 void Veil(Context& c) {
+    if (std::string(c.variant) != "progress") {
+        c.p.rect(0, 0, c.p.width(), c.p.height(), kBlack, kVeil);
+        const auto veiled = [](Rgb colour) { return Over(kBlack, colour, kVeil); };
+        for (int s = 0; s < kSchemeCount; ++s) {
+            const Palette& pal = SchemePalette(s);
+            for (Rgb panel : {pal.panelTop, pal.panelBottom}) {
+                Check(c, "a veiled label", kTextContrast, {veiled(pal.label)}, {veiled(panel)});
+                Check(c, "a veiled field edge", kMarkContrast,
+                      {veiled(pal.well), veiled(pal.wellEdge)}, {veiled(panel)});
+                Check(c, "a veiled knob edge", kMarkContrast,
+                      {veiled(kBezel), veiled(kKnobBody)}, {veiled(panel)});
+            }
+            Check(c, "a veiled field text", kTextContrast, {veiled(pal.accent)}, {veiled(pal.well)});
+        }
+        Check(c, "a veiled knob pointer", kMarkContrast, {veiled(kPointer)}, {veiled(kKnobCap)});
+        return;
+    }
     c.p.rect(0, 0, c.p.width(), c.p.height(), kBlack, 0.6f);
-    if (std::string(c.variant) != "progress") return;
     c.p.roundRect(560, 330, 380, 160, 8, kEdge, 0.95f);
     c.p.roundFrame(560, 330, 380, 160, 8, CommonPalette().line);
     c.p.text("Talking to the synthesizer", 580, 360, 340, 24, 16, true, kWhite);
@@ -316,29 +430,44 @@ void Dialog(Context& c) {
           "Sounds, multis, patterns and global settings,", "banks of patches kept as files."}},
         {"first",
          {"Welcome to the Zoz Editor", "Choose the synthesizer's MIDI ports in the top bar:",
-          "Device Out sends to it, Device In listens to it."}},
+          "MIDI Out sends to it, MIDI In listens to it."}},
         {"conflict",
          {"Patch conflict", "Another part already plays this bank and program.",
           "Choose another sound or change that part first."}},
         {"filters", {"MIDI Filters"}},
         {"rename", {"Rename"}}};
     Panel(c.p, c.pal, c.pal.panelTop, c.pal.panelBottom);
-    c.p.roundFrame(0, 0, c.p.width(), c.p.height(), 6, c.pal.accent);
+    c.ground = {c.pal.panelTop, c.pal.panelBottom};
+    c.p.roundFrame(0, 0, c.p.width(), c.p.height(), 6, kEdge);
+    c.p.roundFrame(1, 1, c.p.width() - 2, c.p.height() - 2, 5, kRim);
+    Check(c, "the dialog's edge", kMarkContrast, {kEdge, kRim}, c.backdrops);
     const std::vector<std::string>& lines = kTexts.at(c.variant);
     const bool small = c.p.height() < 100;
-    c.p.text(lines[0], 12, small ? 1 : 12, c.p.width() - 24, small ? 16 : 28, small ? 10 : 18, true,
-             c.pal.accent, small ? Painter::kLeft : Painter::kCentre);
+    // The title in a band of the sections' title colours.
+    const int band = small ? 18 : 36;
+    c.p.roundRect(2, 2, c.p.width() - 4, band, 5, c.pal.titleBack);
+    c.p.text(lines[0], 12, 2, c.p.width() - 24, band, small ? 10 : 18, true, c.pal.titleText,
+             small ? Painter::kLeft : Painter::kCentre);
+    Check(c, "the dialog's title", kTextContrast, {c.pal.titleText}, {c.pal.titleBack});
     for (size_t i = 1; i < lines.size(); ++i)
         c.p.text(lines[i], 20, 60 + 22 * int(i - 1), c.p.width() - 40, 20, 12, false, c.pal.label);
+    if (lines.size() > 1)
+        Check(c, "the dialog's text", kTextContrast, {c.pal.label}, c.ground);
     Items(c);
 }
 
-// The librarian's two grids of 8 columns of 16 slots for the white slot texts. A slot's band
-// runs over its column's gap: a name of 16 characters is wider than the slot's 105 pixels.
+// A notice covers its place with its words.
+void Notice(Context& c) {
+    Dialog(c);
+}
+
+// The librarian's two grids of 16 slots a column for the white slot texts, as many columns as
+// the image is wide (a bank's 100 patches take seven). A slot's band runs over its column's
+// gap: a name of 16 characters is wider than the slot's 105 pixels.
 void Browser(Context& c) {
     Panel(c.p, c.pal, c.pal.well, c.pal.well);
     for (int grid = 0; grid < 2; ++grid)
-        for (int slot = 0; slot < 128; ++slot) {
+        for (int slot = 0; slot < 128 && slot / 16 * 133 < c.p.width(); ++slot) {
             const int x = slot / 16 * 133, y = (grid ? 274 : 1) + slot % 16 * 14;
             c.p.rect(x, y, std::min(131, c.p.width() - x), 14,
                      slot % 2 ? Rgb{40, 42, 47} : Rgb{32, 34, 38});
@@ -353,6 +482,8 @@ void Screen(Context& c) {
     Panel(c.p, c.pal, c.pal.panelTop, c.pal.panelBottom);
     c.p.roundRect(0, 0, c.fw, c.fh, 4, c.pal.well);
     c.p.roundFrame(0, 0, c.fw, c.fh, 4, c.pal.wellEdge);
+    Check(c, "the screen's edge", kMarkContrast, {c.pal.well, c.pal.wellEdge},
+          {c.pal.panelTop, c.pal.panelBottom});
 }
 
 void Polyline(Painter& p, const std::vector<float>& xy, Rgb c, float width = 2.0f) {
@@ -370,12 +501,14 @@ void Envelope(Context& c) {
     Screen(c);
     c.p.rect(6, 48, 106, 1, c.pal.wellEdge);
     Polyline(c.p, kShapes.at(c.variant), c.pal.accent);
+    Check(c, "the envelope's curve", kMarkContrast, {c.pal.accent}, {c.pal.well});
     // Loops: an arrow back over the stretch that repeats.
     const std::string what = c.variant;
     if (what.rfind("loop", 0) == 0) {
         const float from = what == "loopall" ? 8.0f : 44.0f, to = 80.0f;
-        Polyline(c.p, {to, 16, to, 6, from, 6, from, 14}, c.pal.label, 1.0f);
-        c.p.polygon({from - 3, 12, from + 3, 12, from, 16}, c.pal.label);
+        Polyline(c.p, {to, 16, to, 6, from, 6, from, 14}, kTextOff, 1.0f);
+        c.p.polygon({from - 3, 12, from + 3, 12, from, 16}, kTextOff);
+        Check(c, "the loop's arrow", kMarkContrast, {kTextOff}, {c.pal.well});
     }
 }
 
@@ -389,7 +522,10 @@ void Oscillator(Context& c) {
         wave.insert(wave.end(), {x, 40, x, 14, high, 14, high, 40, x + w, 40});
     }
     Polyline(c.p, wave, c.pal.accent);
-    if (!pulse) c.p.text("SUB", 0, 42, c.fw - 6, 12, 9, true, c.pal.label, Painter::kRight);
+    Check(c, "the wave", kMarkContrast, {c.pal.accent}, {c.pal.well});
+    if (pulse) return;
+    c.p.text("SUB", 0, 42, c.fw - 6, 12, 9, true, kTextOff, Painter::kRight);
+    Check(c, "\"SUB\"", kTextContrast, {kTextOff}, {c.pal.well});
 }
 
 // A filter's response over the panel of the ink's look: black on light, white on dark.
@@ -412,6 +548,7 @@ void Filter(Context& c) {
         curve.insert(curve.end(), {6 + t * (c.fw - 12), 14 + (12 - db) * (c.fh - 22) / 42});
     }
     Polyline(c.p, curve, c.ink);
+    Check(c, "the filter's curve", kMarkContrast, {c.ink}, {c.pal.panelTop, c.pal.panelBottom});
 }
 
 // The model whose filters the pages offer, on a screen like the oscillators': its name and
@@ -421,6 +558,8 @@ void Model(Context& c) {
     Screen(c);
     c.p.text(what[0], 0, 6, c.fw, 26, 22, true, c.pal.accent);
     c.p.text(what[1] + " FILTER TYPES", 0, 34, c.fw, 14, 9, true, kTextOff);
+    Check(c, "the model's name", kTextContrast, {c.pal.accent}, {c.pal.well});
+    Check(c, "the filter count", kTextContrast, {kTextOff}, {c.pal.well});
 }
 
 using DrawFn = void (*)(Context&);
@@ -435,7 +574,7 @@ const Look kLooks[] = {
     {"MANAGER_BG_ID2", Page, ""}, {"MAIN_BG_FRAME_ID", Main, ""},
     {"BG_ID_INDICATOR_PROTECTOR", Veil, ""}, {"BG_ID_SINGLE_PROTECTOR", Veil, ""},
     {"BTN_18x18_ID", Plate, ""}, {"BTN_420x18_ID", Plate, ""}, {"BG_RENAME_ID", Dialog, "rename"},
-    {"BG_ABOUT_ID", Dialog, "about"}, {"BTN_EXIT_ABOUT_ID", Plate, "Close"},
+    {"BG_ABOUT_ID", Notice, "about"}, {"BTN_EXIT_ABOUT_ID", Plate, "Close"},
     {"BTN_SEE_ABOUT_ID", Plate, "i"}, {"BG_FX1OVERLAYER", Veil, ""},
     {"BG_FX2OVERLAYER", Veil, ""},
     {"IKNOBROTATERCONTROL_ID2", Knob, ""}, {"IKNOBROTATERCONTROL_ID2FC", Knob, ""},
@@ -449,14 +588,14 @@ const Look kLooks[] = {
     {"BUTTON_LIB_DATATYPE_ID", Radio, ""}, {"BUTTON_LIB_PATTERN_MODE_ID", Toggle, "Pattern"},
     {"PROGRESS_INDICATOR_ID", Veil, "progress"}, {"BUTTON_TAB_TOPBAR_ID", Radio, ""},
     {"BUTTON_TAB_SIDEBAR_ID", Radio, ""},
-    {"BUTTON_MIXER_MUTE1_ID", Toggle, "1"}, {"BUTTON_MIXER_MUTE2_ID", Toggle, "2"},
-    {"BUTTON_MIXER_MUTE3_ID", Toggle, "3"}, {"BUTTON_MIXER_MUTE4_ID", Toggle, "4"},
-    {"BUTTON_MIXER_MUTE5_ID", Toggle, "5"}, {"BUTTON_MIXER_MUTE6_ID", Toggle, "6"},
-    {"BUTTON_MIXER_MUTE7_ID", Toggle, "7"}, {"BUTTON_MIXER_MUTE8_ID", Toggle, "8"},
-    {"BUTTON_MIXER_MUTE9_ID", Toggle, "9"}, {"BUTTON_MIXER_MUTE10_ID", Toggle, "10"},
-    {"BUTTON_MIXER_MUTE11_ID", Toggle, "11"}, {"BUTTON_MIXER_MUTE12_ID", Toggle, "12"},
-    {"BUTTON_MIXER_MUTE13_ID", Toggle, "13"}, {"BUTTON_MIXER_MUTE14_ID", Toggle, "14"},
-    {"BUTTON_MIXER_MUTE15_ID", Toggle, "15"}, {"BUTTON_MIXER_MUTE16_ID", Toggle, "16"},
+    {"BUTTON_MIXER_MUTE1_ID", Badge, "Part 1 Settings"}, {"BUTTON_MIXER_MUTE2_ID", Badge, "Part 2 Settings"},
+    {"BUTTON_MIXER_MUTE3_ID", Badge, "Part 3 Settings"}, {"BUTTON_MIXER_MUTE4_ID", Badge, "Part 4 Settings"},
+    {"BUTTON_MIXER_MUTE5_ID", Badge, "Part 5 Settings"}, {"BUTTON_MIXER_MUTE6_ID", Badge, "Part 6 Settings"},
+    {"BUTTON_MIXER_MUTE7_ID", Badge, "Part 7 Settings"}, {"BUTTON_MIXER_MUTE8_ID", Badge, "Part 8 Settings"},
+    {"BUTTON_MIXER_MUTE9_ID", Badge, "Part 9 Settings"}, {"BUTTON_MIXER_MUTE10_ID", Badge, "Part 10 Settings"},
+    {"BUTTON_MIXER_MUTE11_ID", Badge, "Part 11 Settings"}, {"BUTTON_MIXER_MUTE12_ID", Badge, "Part 12 Settings"},
+    {"BUTTON_MIXER_MUTE13_ID", Badge, "Part 13 Settings"}, {"BUTTON_MIXER_MUTE14_ID", Badge, "Part 14 Settings"},
+    {"BUTTON_MIXER_MUTE15_ID", Badge, "Part 15 Settings"}, {"BUTTON_MIXER_MUTE16_ID", Badge, "Part 16 Settings"},
     {"LED_MIXER_MIDI_ID", Led, "pink"}, {"LED_MIXER_MIDI_INV_ID", Led, "pink inverse"},
     {"BTN_SMALL_ID", Toggle, ""}, {"BUTTON_BANK_RECALL_ID", Toggle, "Recall"},
     {"SLIDER_PYSTY", Handle, ""}, {"SLIDER_VAAKA", Handle, ""},
@@ -466,12 +605,12 @@ const Look kLooks[] = {
     {"BUTTON_LOCK_WHITE_ID", Icon, "lock"}, {"ID_TRIGGER", Plate, ""},
     {"ID_RANDOMIZE", Plate, "Random"}, {"BG_ID_BROWSER", Browser, ""},
     {"BTN_MULTISETTINGS_ID", Icon, "dots"}, {"BTN_MULTIMODE_LED_PROTECT_ID", Veil, ""},
-    {"LED_MIXER_MIDI_LARGE_ID", Led, "pink"}, {"BG_FIRST_RUN_ID", Dialog, "first"},
+    {"LED_MIXER_MIDI_LARGE_ID", Led, "pink"}, {"BG_FIRST_RUN_ID", Notice, "first"},
     {"BTN_EXIT_FIRST_RUN_ID", Plate, "OK"}, {"BTN_OFFON_ID", Toggle, "Off|On"},
     {"BG_ID_CATEGORY_FILTER", Inlay, ""}, {"BG_ID_MIDI_FILTERS", Dialog, "filters"},
     {"BTN_CHECKBOX_ID", Icon, "check"}, {"BTN_SMALL_LED_SM_ID", Led, "green"},
     {"BUTTON_BANK_SEARCH_ID", Toggle, "Search"}, {"BG_SEARCH_FIELD_ID", Inlay, ""},
-    {"BG_PATCH_CONFLICT_ID", Dialog, "conflict"}, {"BUTTON_BANK_OVERWRITE_ID", Plate, "Save"},
+    {"BG_PATCH_CONFLICT_ID", Notice, "conflict"}, {"BUTTON_BANK_OVERWRITE_ID", Plate, "Save"},
     // The colour schemes' names.
     {"MAIN_BG_ID", Main, ""}, {"MULTI_SETTINGS_BG_ID", Page, ""},
     {"MULTI_SETTINGS_BG2_ID", Page, ""}, {"MULTI_MIXER_BG_ID", Page, ""},
@@ -523,18 +662,29 @@ ImageRole RoleOf(const std::string& image) {
     if (draw == Page || draw == Main || draw == Dialog) return ImageRole::kPanel;
     if (draw == Inlay) return ImageRole::kInlay;
     if (draw == Envelope || draw == Oscillator || draw == Filter || draw == Model ||
-        draw == Bypass)
+        draw == Bypass || draw == Notice)
         return ImageRole::kPicture;
     return draw == Veil ? ImageRole::kVeil : ImageRole::kControl;
 }
 
-std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job) {
+std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job,
+                                   std::vector<std::string>* shortfalls) {
     const auto& looks = LooksByName();
     int w, h;
     art.imageSize(job.name, &w, &h);
     auto painter = std::make_unique<Painter>(w, h);
     const ArtImage& image = art.images.at(job.name);
     const Look& look = *looks.at(job.name);
+    // A control lies on the panels and the main background of the schemes that show it.
+    std::vector<Rgb> backdrops;
+    for (int s = 0; s < kSchemeCount; ++s) {
+        if (!job.schemes.empty() &&
+            std::find(job.schemes.begin(), job.schemes.end(), s) == job.schemes.end())
+            continue;
+        const Palette& pal = SchemePalette(s);
+        backdrops.insert(backdrops.end(), {pal.panelTop, pal.panelBottom, pal.mainTop, pal.mainBottom});
+    }
+    std::vector<std::string> found;
     Context c{art,
               job,
               *job.palette,
@@ -544,9 +694,16 @@ std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job) {
               image.w,
               image.h,
               ImageTableByName().at(job.name).horizontal,
-              InkOf(job.file, *job.palette)};
+              InkOf(job.file, *job.palette),
+              backdrops,
+              {},
+              found};
     look.draw(c);
     painter->StraightAlpha();
+    // Each shortfall once, however many frames drew it.
+    for (const std::string& shortfall : found)
+        if (std::find(shortfalls->begin(), shortfalls->end(), shortfall) == shortfalls->end())
+            shortfalls->push_back(shortfall);
     return painter;
 }
 

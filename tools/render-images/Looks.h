@@ -5,12 +5,14 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // One file of the image set to draw.
 struct ImageJob {
     std::string name; // the image table's name
     std::string file; // its file in the colour scheme that uses it
     const Palette* palette;
+    std::vector<int> schemes; // the colour schemes that show it; empty: every one
 };
 
 // Labels are drawn at kLabelSize pixels, smaller down to kLabelMinSize where the box is
@@ -32,5 +34,8 @@ enum class ImageRole { kPanel, kInlay, kPicture, kVeil, kControl };
 ImageRole RoleOf(const std::string& image);
 
 // Draws the file at its art size (frame size times frames, buttons across them), in
-// straight alpha.
-std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job);
+// straight alpha. Each text that reads below 4.5:1, and each symbol or control edge below
+// 3:1, against what lies behind it in a scheme that shows the file is added to shortfalls,
+// named with the file, the mark, its contrast and the colour behind.
+std::unique_ptr<Painter> DrawImage(const ArtFile& art, const ImageJob& job,
+                                   std::vector<std::string>* shortfalls);

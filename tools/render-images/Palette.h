@@ -19,6 +19,12 @@ struct Palette {
 
 constexpr int kSchemeCount = 5;
 
+// The contrast ratio of two colours (1 to 21) by their relative luminance, as the web's
+// accessibility rules measure it: a text needs 4.5, a symbol or a control's edge 3.
+double Contrast(Rgb a, Rgb b);
+// c laid over ground at alpha.
+Rgb Over(Rgb c, Rgb ground, float alpha);
+
 // Scheme 0 yellow, 1 halloween, 2 blue, 3 red (the blue look on a red main background),
 // 4 phoenix.
 const Palette& SchemePalette(int scheme);

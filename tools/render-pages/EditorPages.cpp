@@ -3,6 +3,7 @@
 #include "kit/effect/BitmapStorage.h"
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IBitmapControl.h"
+#include "kit/effect/ITextControl.h"
 #include "platform/view/HeadlessView.h"
 #include "src/core/Zoz.h"
 #include "src/core/ZozDialogs.h"
@@ -12,10 +13,13 @@
 #include "tools/render-images/Looks.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 
 const char* const EditorPages::kTabNames[kTabs] = {"multi",      "librarian", "oscillators",
                                                     "filter-env", "lfo-matrix", "fx-arp",
@@ -26,6 +30,8 @@ const std::vector<EditorPages::State> EditorPages::kStates = {
     {"fx-delay-tapdelay", 5, false, {{kEffect1Mode, 4}, {kFX1DelayClocked, 1}, {kEffect2Mode, 9}}},
     {"fx-vocoder-51delay", 5, false, {{kEffect1Mode, 7}, {kEffect2Mode, 11}}},
     {"fx-fivefx-reverb", 5, false, {{kEffect1Mode, 6}, {kEffect2Mode, 8}}},
+    {"about", 2, true, {{kDisplayAboutWindow, 1}}},
+    {"midi-filters", 2, true, {{kViewMIDIFilterSettings, 1}}},
 };
 
 namespace {
@@ -199,29 +205,29 @@ EditorFrame EditorPages::set(int paramIdx, double value, bool edit) {
     return frame();
 }
 
-double EditorPages::coverage(const ArtFile& art) const {
-    const int left = int(kPageX * m_scale), top = int(kPageY * m_scale);
-    Cover cover(left, top, int(kPageW * m_scale), int(kPageH * m_scale));
+// Walks what the editor draws now, in its order: every shown background as the art places
+// it, scaled to the editor, and every other visible control.
+void EditorPages::eachDrawn(
+    const ArtFile& art,
+    const std::function<void(const ArtBackground&, const IRECT&)>& background,
+    const std::function<void(const IControl&)>& control) const {
     // A background is known by the bitmap the cache holds for its image and by its place.
-    const auto drawBackground = [&](const IBitmapControl& background) {
-        const IRECT& at = background.GetRECT();
+    const auto drawBackground = [&](const IBitmapControl& shown) {
+        const IRECT& at = shown.GetRECT();
         for (const ArtBackground& b : art.backgrounds) {
             const int id = imageId(b.image, m_scheme);
-            if (id >= 0 && BitmapStorage::Instance().Find(id) == background.GetIBitmap().mData &&
+            if (id >= 0 && BitmapStorage::Instance().Find(id) == shown.GetIBitmap().mData &&
                 int(b.x * m_scale) == at.L && int(b.y * m_scale) == at.T)
-                drawArt(cover, b, at, m_scale);
+                background(b, at);
         }
     };
-    // Drawn as the editor draws: the controls of the top level and of every shown layer.
-    const auto addControl = [&](const IControl& control) {
-        if (control.IsHidden()) return;
-        const auto* bitmap = dynamic_cast<const IBitmapControl*>(&control);
-        if (bitmap && control.ParamIdx() < 0) {
+    const auto addControl = [&](const IControl& c) {
+        if (c.IsHidden()) return;
+        const auto* bitmap = dynamic_cast<const IBitmapControl*>(&c);
+        if (bitmap && c.ParamIdx() < 0)
             drawBackground(*bitmap);
-            return;
-        }
-        const IRECT& r = control.GetRECT();
-        cover.set(r.L, r.T, r.R, r.B);
+        else
+            control(c);
     };
     const std::function<void(const ControlLayer&)> addLayer = [&](const ControlLayer& layer) {
         if (layer.isVisible())
@@ -233,5 +239,145 @@ double EditorPages::coverage(const ArtFile& art) const {
     IGraphics* graphics = m_plug->GetGUI();
     for (int i = 0; i < graphics->NControls(); ++i) addControl(*graphics->GetControl(i));
     for (int i = 0; i < graphics->NLayers(); ++i) addLayer(*graphics->GetLayer(i));
+}
+
+double EditorPages::coverage(const ArtFile& art) const {
+    const int left = int(kPageX * m_scale), top = int(kPageY * m_scale);
+    Cover cover(left, top, int(kPageW * m_scale), int(kPageH * m_scale));
+    eachDrawn(
+        art, [&](const ArtBackground& b, const IRECT& at) { drawArt(cover, b, at, m_scale); },
+        [&](const IControl& c) {
+            const IRECT& r = c.GetRECT();
+            cover.set(r.L, r.T, r.R, r.B);
+        });
     return cover.share(int(16 * m_scale));
+}
+
+namespace {
+
+Rgb rgbOf(uint32_t pixel) {
+    return {int(pixel >> 8 & 0xFF), int(pixel >> 16 & 0xFF), int(pixel >> 24 & 0xFF)};
+}
+
+int distance(uint32_t a, uint32_t b) {
+    int most = 0;
+    for (int shift = 8; shift < 32; shift += 8)
+        most = std::max(most, std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)));
+    return most;
+}
+
+// Whether the text's ink runs from capital height to the baseline: no descender, and a
+// capital, a digit or a tall small letter.
+bool measurable(const std::string& text) {
+    bool tall = false;
+    for (unsigned char c : text) {
+        if (c >= 0x80 || std::strchr("gjpqyQJ,;()[]{}|_/@$", c)) return false;
+        tall |= std::isupper(c) || std::isdigit(c) || std::strchr("bdhkl", c);
+    }
+    return tall;
+}
+
+} // namespace
+
+std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) const {
+    struct Field {
+        IRECT box;     // in whole pixels
+        double centre; // the row of its middle as the scaled background draws it
+    };
+    std::vector<Field> fields;
+    std::vector<const ITextControl*> texts;
+    eachDrawn(
+        art,
+        [&](const ArtBackground& b, const IRECT& at) {
+            // A panel or a notice drawn later hides the texts it reaches over.
+            const ImageRole role = RoleOf(b.image);
+            if (role == ImageRole::kPanel || role == ImageRole::kPicture)
+                texts.erase(std::remove_if(texts.begin(), texts.end(),
+                                           [&](const ITextControl* t) {
+                                               const IRECT& r = t->GetRECT();
+                                               return r.L < at.R && at.L < r.R && r.T < at.B &&
+                                                      at.T < r.B;
+                                           }),
+                            texts.end());
+            for (const ArtItem& item : b.items)
+                if (item.kind == ArtItem::kField)
+                    fields.push_back({{at.L + int(item.x * m_scale), at.T + int(item.y * m_scale),
+                                       at.L + int((item.x + item.w) * m_scale),
+                                       at.T + int((item.y + item.h) * m_scale)},
+                                      at.T + (item.y + item.h / 2.0) * m_scale});
+        },
+        [&](const IControl& c) {
+            if (const auto* text = dynamic_cast<const ITextControl*>(&c)) texts.push_back(text);
+        });
+    const EditorFrame f = frame();
+    std::vector<ValueText> found;
+    for (const ITextControl* control : texts) {
+        const std::string text = control->GetTextForPlug();
+        if (text.empty()) continue;
+        IRECT box = control->GetRECT();
+        double centre = (box.T + box.B) / 2.0;
+        const int cx = (box.L + box.R) / 2, cy = (box.T + box.B) / 2;
+        for (const Field& field : fields)
+            if (field.box.Contains(cx, cy)) box = field.box, centre = field.centre;
+        ValueText v{text, box.L, box.T, box.R, box.B, centre};
+        // The ground is the commonest colour inside the field's edge, which a scaled
+        // background may blur over two pixels.
+        const int l = std::max(box.L + 2, 0), r = std::min(box.R - 2, f.width);
+        const int t = std::max(box.T + 2, 0), b = std::min(box.B - 2, f.height);
+        std::map<uint32_t, int> counts;
+        for (int y = t; y < b; ++y)
+            for (int x = l; x < r; ++x) ++counts[f.pixels[size_t(y) * f.width + x]];
+        if (counts.empty()) continue;
+        const uint32_t ground = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                                    return a.second < b.second;
+                                })->first;
+        int strongest = 0;
+        for (int y = t; y < b; ++y)
+            for (int x = l; x < r; ++x) {
+                const uint32_t pixel = f.pixels[size_t(y) * f.width + x];
+                strongest = std::max(strongest, distance(pixel, ground));
+                v.contrast = std::max(v.contrast, Contrast(rgbOf(pixel), rgbOf(ground)));
+            }
+        // Ink: the pixels at least half as far from the ground as the strongest.
+        for (int y = t; y < b && strongest > 0; ++y)
+            for (int x = l; x < r; ++x)
+                if (2 * distance(f.pixels[size_t(y) * f.width + x], ground) >= strongest) {
+                    if (v.inkTop < 0) v.inkTop = y;
+                    v.inkBottom = y;
+                }
+        found.push_back(v);
+    }
+    return found;
+}
+
+std::vector<std::string> EditorPages::valueTextFaults(const std::vector<ValueText>& texts,
+                                                      double scale) {
+    // Scaled, the controls' rectangles and the backgrounds that draw the fields each lose up
+    // to a pixel apart.
+    const double tolerance = scale == 1.0 ? 1.0 : 2.0;
+    std::vector<std::string> faults;
+    char offset[16];
+    for (const ValueText& v : texts) {
+        const std::string where = "\"" + v.text + "\" at " + std::to_string(v.left) + "," +
+                                  std::to_string(v.top) + " ";
+        if (v.inkTop < 0) {
+            faults.push_back(where + "shows no ink");
+            continue;
+        }
+        // Thin strokes alone (a dash) never reach their colour at the small size.
+        if (!measurable(v.text)) continue;
+        if (v.contrast < 4.5)
+            faults.push_back(where + "has contrast " + std::to_string(v.contrast).substr(0, 4));
+        // Rows are counted by their middles: a text from row t to row b has its middle at
+        // (t + b + 1) / 2.
+        const double off = (v.inkTop + v.inkBottom + 1) / 2.0 - v.centre;
+        if (std::abs(off) > tolerance) {
+            snprintf(offset, sizeof offset, "%+.1f", off);
+            faults.push_back(where + "sits " + offset + " px off its field's middle");
+        }
+        if (v.inkBottom - v.inkTop + 1 < kLeastCapHeight)
+            faults.push_back(where + "is " + std::to_string(v.inkBottom - v.inkTop + 1) +
+                             " px high");
+    }
+    return faults;
 }

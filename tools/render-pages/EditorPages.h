@@ -3,11 +3,15 @@
 #include "src/uiconfig/UserInterfaceLook.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+struct ArtBackground;
 struct ArtFile;
+class IControl;
+struct IRECT;
 class Zoz;
 namespace platform {
 class HeadlessView;
@@ -27,8 +31,9 @@ class EditorPages {
 public:
     static constexpr int kTabs = 7;
     static const char* const kTabNames[kTabs];
-    // The least share of its frame that controls and captions cover on every page.
-    static constexpr double kCoverageFloor = 0.6;
+    // The least share of its frame that controls and captions cover on every page (the global
+    // settings, menus that show their values, take the least).
+    static constexpr double kCoverageFloor = 0.55;
 
     // scheme and size index kUserInterfaceStyleWords and kUserInterfaceSizes; firstRun has
     // the first-run notice shown. The data folder is made when missing.
@@ -59,6 +64,27 @@ public:
     // gap), so that controls at a musician's spacing fill their rows.
     double coverage(const ArtFile& art) const;
 
+    // A value text as the editor draws it now: its field (the art's box behind it, else the
+    // control's rectangle) and the rows its ink takes there.
+    struct ValueText {
+        std::string text;
+        int left, top, right, bottom; // the field, whole frame pixels
+        double centre;                // the field's middle row as drawn
+        int inkTop = -1, inkBottom = -1;
+        double contrast = 0; // its strongest ink against the field
+    };
+    std::vector<ValueText> valueTexts(const ArtFile& art) const;
+    // What falls short in them: a text whose capitals' middle lies more than a pixel from its
+    // field's (two at the scaled sizes), capitals lower than kLeastCapHeight pixels, or ink
+    // below 4.5:1 against its field. Texts whose ink does not reach from capital height to
+    // the baseline (descenders, only small letters or dashes) are not measured.
+    std::vector<std::string> valueTextFaults(const std::vector<ValueText>& texts) const {
+        return valueTextFaults(texts, m_scale);
+    }
+    static std::vector<std::string> valueTextFaults(const std::vector<ValueText>& texts,
+                                                    double scale);
+    static constexpr int kLeastCapHeight = 7;
+
     // Further pages: the tab to show and the settings that lead to them.
     struct State {
         const char* name;
@@ -69,6 +95,10 @@ public:
     static const std::vector<State> kStates;
 
 private:
+    void eachDrawn(const ArtFile& art,
+                   const std::function<void(const ArtBackground&, const IRECT&)>& background,
+                   const std::function<void(const IControl&)>& control) const;
+
     std::unique_ptr<Zoz> m_plug;
     platform::HeadlessView* m_view = nullptr;
     int m_scheme;

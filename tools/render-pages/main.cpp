@@ -1,7 +1,9 @@
 // zoz-render-pages RESOURCES FOLDER [--docs=DOCS]: renders every page of the editor as a new
 // plug-in instance shows it (every main tab and the further states of the multi and effect
 // pages, at the three sizes in every colour scheme) into FOLDER and prints how much of each
-// page its controls and captions cover; it fails when a page is covered less than the floor.
+// page its controls and captions cover, and which value texts are not centred in their fields,
+// high or clear enough; it fails when a page is covered less than the floor or a text falls
+// short.
 // With --docs it also writes DOCS/editor.png, the editor as a person first sees it, and
 // DOCS/pages.png, a contact sheet of the pages.
 #include "kit/rast/RAST_Blit.h"
@@ -79,12 +81,19 @@ int main(int argc, char** argv) {
     fs::create_directories(folder);
     bool ok = true;
     double lowest = 1.0;
+    size_t textFaults = 0;
     std::vector<Shot> sheet;
-    const auto measure = [&](const std::string& name, const EditorFrame& f, double coverage) {
+    const auto measure = [&](const std::string& name, const EditorFrame& f,
+                             const EditorPages& pages) {
         ok &= write((folder / (name + ".png")).string(), f);
+        const double coverage = pages.coverage(art);
         lowest = std::min(lowest, coverage);
         printf("%-36s coverage %5.1f %%%s\n", name.c_str(), 100.0 * coverage,
                coverage < EditorPages::kCoverageFloor ? "  below the floor" : "");
+        const std::vector<std::string> faults =
+            pages.valueTextFaults(pages.valueTexts(art));
+        for (const std::string& fault : faults) printf("  value text %s\n", fault.c_str());
+        textFaults += faults.size();
     };
     for (int scheme = 0; scheme < 5; ++scheme)
         for (int size = 0; size < 3; ++size) {
@@ -100,7 +109,7 @@ int main(int argc, char** argv) {
             for (int tab = 0; tab < EditorPages::kTabs; ++tab) {
                 const EditorFrame f = pages.showTab(tab);
                 const std::string name = set + "-" + EditorPages::kTabNames[tab];
-                measure(name, f, pages.coverage(art));
+                measure(name, f, pages);
                 if (size == 1 && (scheme == 0 || tab == 2)) sheet.push_back({name, f});
             }
             for (const EditorPages::State& state : EditorPages::kStates) {
@@ -108,7 +117,7 @@ int main(int argc, char** argv) {
                 for (const auto& [param, value] : state.settings)
                     f = pages.set(param, value, state.edit);
                 const std::string name = set + "-" + state.name;
-                measure(name, f, pages.coverage(art));
+                measure(name, f, pages);
                 if (size == 1 && scheme == 0) sheet.push_back({name, f});
             }
             fs::remove_all(folder / ("data-" + set));
@@ -119,5 +128,8 @@ int main(int argc, char** argv) {
     if (lowest < EditorPages::kCoverageFloor)
         fprintf(stderr, "zoz-render-pages: a page is covered less than %.0f %%\n",
                 100.0 * EditorPages::kCoverageFloor);
-    return ok && lowest >= EditorPages::kCoverageFloor ? 0 : 1;
+    if (textFaults)
+        fprintf(stderr, "zoz-render-pages: %zu value texts are not centred, high or clear enough\n",
+                textFaults);
+    return ok && lowest >= EditorPages::kCoverageFloor && !textFaults ? 0 : 1;
 }
