@@ -10,17 +10,20 @@
 
 namespace {
 
+// Named alike whatever the layout says, and at top level even inside a layer.
+const char* const kLayout =
+    "<uiconfig>"
+    "<dropMenu type='deviceSelection' name='Out' paramId='kDeviceOutSelection'"
+    " bounds='10,20,100,13' inputDev='0'/><layer name='page'>"
+    "<dropMenu type='deviceSelection' paramId='kDeviceInSelection'"
+    " bounds='10,40,100,13' inputDev='1,7'/></layer></uiconfig>";
+const ConfigEditor::Resources kResources = {ConfigCipher::encipher("<sysexlist/>"),
+                                            ConfigCipher::encipher(kLayout)};
+
 TEST_F(ExternalMIDI, PortMenusListThePortsAtTopLevel) {
     auto receiver = peer("receive", "r", "in");
     auto sender = peer("send", "s", "out");
-    // Named alike whatever the layout says, and at top level even inside a layer.
-    const char* layout = "<uiconfig>"
-                         "<dropMenu type='deviceSelection' name='Out' paramId='kDeviceOutSelection'"
-                         " bounds='10,20,100,13' inputDev='0'/><layer name='page'>"
-                         "<dropMenu type='deviceSelection' paramId='kDeviceInSelection'"
-                         " bounds='10,40,100,13' inputDev='1,7'/></layer></uiconfig>";
-    ConfigEditor e({ConfigCipher::encipher("<sysexlist/>"), ConfigCipher::encipher(layout)}, 0,
-                   1.0);
+    ConfigEditor e(kResources, 0, 1.0);
     const std::pair<int, std::string> menus[] = {{kDeviceOutSelection, portOf("r", "in")},
                                                  {kDeviceInSelection, portOf("s", "out")}};
     for (const auto& [id, port] : menus) {
@@ -40,6 +43,25 @@ TEST_F(ExternalMIDI, PortMenusListThePortsAtTopLevel) {
     e.graphics.OnMouseDown(15, 25, &left);
     ASSERT_EQ(e.graphics.menus.size(), 1u);
     EXPECT_EQ(e.graphics.menus[0].texts, e.effect.getExternalMIDIOutNames());
+}
+
+// The plug-in came before the JACK server: a menu lists the server's ports once it opens.
+TEST_F(ExternalMIDI, APortMenuListsThePortsOfAServerThatStartedAfterThePlugIn) {
+    const std::string server = getenv("JACK_DEFAULT_SERVER");
+    setenv("JACK_DEFAULT_SERVER", ("zoz-none-" + std::to_string(getpid())).c_str(), 1);
+    ConfigEditor e(kResources, 0, 1.0);
+    setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+    const IParam* in = e.effect.GetParam(kDeviceInSelection);
+    EXPECT_EQ(in->GetNDisplayTexts(), 1);
+    auto sender = peer("send", "s", "out\xC3\xA9");
+    IMouseMod left(true, false);
+    e.graphics.OnMouseDown(15, 45, &left);
+    ASSERT_EQ(e.graphics.menus.size(), 1u);
+    const std::vector<std::string>& listed = e.graphics.menus[0].texts;
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), portOf("s", "out\xC3\xA9")), 1);
+    EXPECT_EQ(listed, e.effect.getExternalMIDIInNames());
+    EXPECT_EQ(in->GetNDisplayTexts(), int(listed.size())); // what a choice picks from
+    EXPECT_EQ(in->GetMax(), double(listed.size() - 1));
 }
 
 } // namespace
