@@ -283,7 +283,10 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports) {
     };
     std::vector<std::string> ins = choices(ports.sources), outs = choices(ports.destinations);
     const bool systemFound = !m_midiMissing.empty() || ports.system != m_midiSystem;
-    if (!systemFound && ins == m_midiInNames && outs == m_midiOutNames) return;
+    const bool listsChanged = ins != m_midiInNames || outs != m_midiOutNames;
+    // An awaited port may be listed already but have failed to open.
+    if (!systemFound && !listsChanged && m_midiInAwaited.empty() && m_midiOutAwaited.empty())
+        return;
     if (systemFound) LogExternalMIDI(ports.about);
     m_midiSystem = ports.system;
     m_midiMissing.clear();
@@ -309,7 +312,7 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports) {
         awaitExternalMIDI(input, "");
         changed = opened = true;
     }
-    showExternalMIDIMenus();
+    if (listsChanged || changed) showExternalMIDIMenus();
     if (changed) OnExternalMIDIChanged(opened);
 }
 
