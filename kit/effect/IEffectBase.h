@@ -170,10 +170,10 @@ public:
     // Closes the port of the previous selection and opens the port named, or, when the list has
     // no such name, the one port named alike but for the ALSA client number that Linux gives
     // anew as devices are plugged in; selection receives the list index of the port, which is
-    // above 0 exactly when a port was opened. For the input,
-    // closing first waits for a callback in flight on another thread (letting go of the plug
-    // lock meanwhile, as the callback may want it); no callback reaches the plug-in after that
-    // until a port opens again.
+    // above 0 exactly when a port was opened. For the input, closing first waits for a
+    // callback in flight on another thread (letting go of the plug lock meanwhile, as the
+    // callback may want it); no callback reaches the plug-in after that until a port opens
+    // again.
     void setExternalMIDIIn(int& selection, const char* name);
     void setExternalMIDIOut(int& selection, const char* name);
     // The list index of name, or -1.

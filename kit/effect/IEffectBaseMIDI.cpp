@@ -269,7 +269,8 @@ platform::MidiSystem IEffectBase::externalMIDIScope() const {
 // is there now opens. A look that found no MIDI system changes nothing: a JACK client that
 // failed to open on a loaded machine must not close the ports that work.
 void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports) {
-    if (ports.system == platform::MidiSystem::kNone) return;
+    // Nothing opens while the plug-in is taken down.
+    if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return;
     // The plug-in's own ports, there since it opened one, are no choice.
     const std::string ownIn = midiClientName("In") + ":", ownOut = midiClientName("Out") + ":";
     const auto choices = [&](std::vector<std::string> names) {
@@ -350,17 +351,21 @@ void IEffectBase::watchExternalMIDI() {
         const platform::MidiPorts ports =
             platform::LookForMidiPorts(midiClientName(nullptr), scope);
         KIT_MutexLock lock(&m_mutex);
-        if (m_midiWatchStop) return;
         takeExternalMIDILook(ports);
     }
 }
 
 void IEffectBase::stopExternalMIDIWatch() {
-    m_midiWatchStop = true;
-    if (!m_midiWatch.joinable()) return;
+    std::thread watch;
+    {
+        KIT_MutexLock lock(&m_mutex);
+        m_midiWatchStop = true;
+        watch = std::move(m_midiWatch);
+    }
+    if (!watch.joinable()) return;
     // Its look may be waiting for the plug lock.
     KIT_MutexRelease released(&m_mutex);
-    m_midiWatch.join();
+    watch.join();
 }
 
 bool IEffectBase::initializeVirtualOutput(std::string name) {
