@@ -1,7 +1,9 @@
-// The editor's MIDI port menus list the ports of the MIDI system.
+// The editor's MIDI port menus list the ports of the MIDI system as they are when a menu opens;
+// an open port that goes is awaited until it is back.
 
 #include "kit/effect/ICaptionControl.h"
 #include "tests/external_midi/ExternalMIDIFixture.h"
+#include "tests/support/XHostWindow.h"
 #include "tests/uiconfig/ConfigEditor.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +64,40 @@ TEST_F(ExternalMIDI, APortMenuListsThePortsOfAServerThatStartedAfterThePlugIn) {
     EXPECT_EQ(listed, e.effect.getExternalMIDIInNames());
     EXPECT_EQ(in->GetNDisplayTexts(), int(listed.size())); // what a choice picks from
     EXPECT_EQ(in->GetMax(), double(listed.size() - 1));
+}
+
+// A port that went away closes and is awaited, and opens again when it is back; a look that
+// finds no MIDI system (a client that failed to open under load) closes nothing.
+TEST_F(ExternalMIDI, AnOpenPortThatWentIsAwaitedAndOpensWhenItIsBack) {
+    auto receiver = peer("receive", "g", "in");
+    const std::string port = portOf("g", "in");
+    testsupport::TestVSTEffect plug(nullptr);
+    plug.AttachExternalMIDIMenu(0, false);
+    int selection = 1;
+    plug.setExternalMIDIOut(selection, port.c_str());
+    ASSERT_GT(selection, 0);
+    const std::string server = getenv("JACK_DEFAULT_SERVER");
+    setenv("JACK_DEFAULT_SERVER", ("zoz-none-" + std::to_string(getpid())).c_str(), 1);
+    plug.OnParamPrompt(0);
+    setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+    ASSERT_EQ(plug.openExternalMIDIPort(false), selection);
+
+    ASSERT_EQ(receiver->Finish(nullptr, kWaitMs), 0);
+    plug.OnParamPrompt(0);
+    {
+        KIT_MutexLock lock(plug.GetMutex());
+        EXPECT_EQ(plug.openExternalMIDIPort(false), 0);
+        EXPECT_EQ(plug.GetParam(0)->Value(), 0.0);
+        EXPECT_EQ(plug.awaitedExternalMIDI(false), port);
+    }
+    receiver = peer("receive", "g", "in");
+    EXPECT_TRUE(testsupport::WaitUntil(
+        [&] {
+            KIT_MutexLock lock(plug.GetMutex());
+            return plug.openExternalMIDIPort(false) > 0;
+        },
+        kWaitMs));
+    EXPECT_TRUE(outputRouted(plug, *receiver));
 }
 
 } // namespace
