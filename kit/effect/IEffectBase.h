@@ -14,6 +14,7 @@
 #include "kit/effect/ITimeInfo.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -332,6 +333,9 @@ protected:
     // whose device went away closed and is awaited, or a MIDI system was found where there
     // was none. Under the plug lock, on the thread that looked; the menus show it already.
     virtual void OnExternalMIDIChanged(bool /*opened*/) {}
+    // A device menu is about to open with no port open and no MIDI system to be found: why.
+    // Under the plug lock, on the editor's thread.
+    virtual void OnExternalMIDIMissing(const std::string& /*why*/) {}
     // Ends the thread that looks for awaited ports, letting go of the plug lock while it ends;
     // before anything OnExternalMIDIChanged uses goes.
     void stopExternalMIDIWatch();
@@ -410,6 +414,8 @@ private:
     std::thread m_midiWatch;
     bool m_midiWatching = false; // under the plug lock
     std::atomic<bool> m_midiWatchStop{false};
+    std::mutex m_midiWatchMutex; // wakes the look's thread to end
+    std::condition_variable m_midiWatchWake;
     KIT_PtrList<ChannelIO> m_channelIO;
     KIT_Mutex m_mutex;
     char m_effectName[128] = {};

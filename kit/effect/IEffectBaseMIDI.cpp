@@ -3,11 +3,11 @@
 
 #include "kit/effect/IEffectBase.h"
 
-#include "platform/Clock.h"
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/MidiPortNames.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <set>
 #include <system_error>
@@ -257,6 +257,9 @@ void IEffectBase::OnParamPrompt(int paramIdx) {
         KIT_MutexRelease released(&m_mutex);
         ports = platform::LookForMidiPorts(midiClientName(nullptr), scope);
     }
+    // With no port open, the menu has nothing to offer but why.
+    if (ports.system == platform::MidiSystem::kNone && scope == platform::MidiSystem::kNone)
+        OnExternalMIDIMissing(ports.missing);
     takeExternalMIDILook(ports);
 }
 
@@ -330,13 +333,15 @@ void IEffectBase::awaitExternalMIDI(bool input, const std::string& name) {
     }
 }
 
+// The look comes every two seconds of real time: it is no part of the plug-in's timing that a
+// test would run faster, and a test's clock must not count its waits.
 void IEffectBase::watchExternalMIDI() {
-    constexpr int kSteps = 20;
-    constexpr int64_t kStepMillis = 100; // the look comes every two seconds
     for (;;) {
-        for (int step = 0; step < kSteps; ++step) {
-            if (m_midiWatchStop) return;
-            platform::SleepMillis(kStepMillis);
+        {
+            std::unique_lock<std::mutex> lock(m_midiWatchMutex);
+            if (m_midiWatchWake.wait_for(lock, std::chrono::seconds(2),
+                                         [this] { return m_midiWatchStop.load(); }))
+                return;
         }
         platform::MidiSystem scope;
         {
@@ -359,9 +364,11 @@ void IEffectBase::stopExternalMIDIWatch() {
     std::thread watch;
     {
         KIT_MutexLock lock(&m_mutex);
+        std::lock_guard<std::mutex> wake(m_midiWatchMutex);
         m_midiWatchStop = true;
         watch = std::move(m_midiWatch);
     }
+    m_midiWatchWake.notify_all();
     if (!watch.joinable()) return;
     // Its look may be waiting for the plug lock.
     KIT_MutexRelease released(&m_mutex);

@@ -504,9 +504,10 @@ private:
     // Awaits a stored port that did not open (opened 0), unless its name names no port.
     void awaitStoredPort(bool input, int opened, const std::string& name);
     void OnExternalMIDIChanged(bool opened) override;
+    void OnExternalMIDIMissing(const std::string& why) override;
     void keepStoredPortNames();
-    // The display's two lines: why the MIDI system or a stored port is missing, else back to
-    // the greeting once they said so.
+    // The display's two lines: which stored port is awaited, or that there is no MIDI system,
+    // else back to the greeting once they said so.
     void showPortStatus();
     void showGreeting();
 

@@ -105,8 +105,8 @@ void Zoz::keepStoredPortNames() {
     if (lines != settings) writeSettingsFile(lines);
 }
 
-// A missing MIDI system or stored port is said on the display until it is there; each port
-// awaited is logged once.
+// A stored port awaited is said on the display, or, when that is why, that there is no MIDI
+// system, until it is there; each port awaited is logged once.
 void Zoz::showPortStatus() {
     for (const bool input : {false, true}) {
         const std::string& awaited = awaitedExternalMIDI(input);
@@ -118,14 +118,13 @@ void Zoz::showPortStatus() {
     const std::string& missing = missingExternalMIDISystem();
     const bool input = awaitedExternalMIDI(false).empty();
     const std::string& awaited = awaitedExternalMIDI(input);
-    if (missing.empty() && awaited.empty()) {
+    if (awaited.empty()) {
         if (portStatusShown) showGreeting();
         portStatusShown = false;
         return;
     }
     if (!missing.empty()) {
-        setUpperDisplayText("No MIDI ports:");
-        setLowerDisplayText(missing);
+        OnExternalMIDIMissing(missing);
     } else {
         const std::string head = std::string("MIDI ") + direction(input) + " '";
         const std::string tail = "' not found:";
@@ -133,5 +132,11 @@ void Zoz::showPortStatus() {
                             tail);
         setLowerDisplayText(kWaiting);
     }
+    portStatusShown = true;
+}
+
+void Zoz::OnExternalMIDIMissing(const std::string& why) {
+    setUpperDisplayText("No MIDI ports:");
+    setLowerDisplayText(why);
     portStatusShown = true;
 }
