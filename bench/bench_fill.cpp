@@ -36,7 +36,7 @@ void runGradient(benchmark::State& state, float alphaStart, float alphaPerColumn
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
 
-// A 256 x 256 image with alpha from Debian's Go sources (installed by scripts/setup).
+// A 256 x 256 image with alpha from Debian's Go sources (installed by scripts/setup --test).
 void PngDecode(benchmark::State& state) {
     std::ifstream in("/usr/share/go-1.19/src/image/png/testdata/benchNRGBA-gradient.png",
                      std::ios::binary);

@@ -9,6 +9,7 @@ where it sits (a section of a layer); this script places every control, turns ad
 message templates and refuses tables that would make a broken editor: an unknown parameter,
 image or list, two controls answering one address, a control that does not fit its section.
 """
+import argparse
 import os
 import re
 import sys
@@ -979,7 +980,11 @@ def escape(text):
 
 
 def main():
-    outdir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "resources")
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("outdir", nargs="?", metavar="OUTPUT_DIR",
+                        default=os.path.join(HERE, "..", "resources"))
+    outdir = parser.parse_args().outdir
     try:
         files = Builder().build()
     except ConfigError as error:

@@ -161,6 +161,7 @@ void IControl::PromptUserInput(IRECT* rect) {
     IGraphics* graphics = m_plug->GetGUI();
     IParam* param = m_plug->GetParam(m_paramIdx);
     if (!graphics || !param) return;
+    m_plug->OnParamPrompt(m_paramIdx);
     graphics->PromptUserInput(this, param, rect);
     m_redraw = true;
 }

@@ -14,9 +14,11 @@
 #include "kit/effect/ITimeInfo.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class RtMidiIn;
@@ -26,6 +28,7 @@ enum class MidiSystem : int;
 class MidiErrors;
 class MidiInputRelay;
 class MidiPortLook;
+struct MidiPorts;
 } // namespace platform
 
 enum EAPI { kAPIVST2 = 0, kAPIVST3, kAPIAU, kAPIRTAS, kAPIAAX, kAPISA };
@@ -165,11 +168,13 @@ public:
     // Lets that look's client of the MIDI system go once the plug-in is built: closing it
     // unmaps memory, which would hold up the building's own.
     void EndExternalMIDILook();
-    // Closes the port of the previous selection and opens the port named; selection receives
-    // the name's list index, which is above 0 exactly when a port was opened. For the input,
-    // closing first waits for a callback in flight on another thread (letting go of the plug
-    // lock meanwhile, as the callback may want it); no callback reaches the plug-in after that
-    // until a port opens again.
+    // Closes the port of the previous selection and opens the port named, or, when the list has
+    // no such name, the one port named alike but for the ALSA client number that Linux gives
+    // anew as devices are plugged in; selection receives the list index of the port, which is
+    // above 0 exactly when a port was opened. For the input, closing first waits for a
+    // callback in flight on another thread (letting go of the plug lock meanwhile, as the
+    // callback may want it); no callback reaches the plug-in after that until a port opens
+    // again.
     void setExternalMIDIIn(int& selection, const char* name);
     void setExternalMIDIOut(int& selection, const char* name);
     // The list index of name, or -1.
@@ -179,6 +184,24 @@ public:
     // index; -1 when there is no such port.
     int GetMIDIInPortNumber(const char* name);
     int GetMIDIOutPortNumber(const char* name);
+    // The list index of the open port of a direction; 0 when none is open.
+    int openExternalMIDIPort(bool input) const;
+    // Why the MIDI system could not be found, in a few words; empty once a look found one.
+    const std::string& missingExternalMIDISystem() const { return m_midiMissing; }
+    // The device menus: the parameter lists the ports of a direction (an enum of the list's
+    // entries whose value is the open port's entry) and goes on doing so as the lists change.
+    void AttachExternalMIDIMenu(int paramIdx, bool input);
+    // Before a control asks for a parameter's value: a device menu looks at the MIDI system
+    // again, so that it lists the ports there now. Lets go of the plug lock while it looks.
+    void OnParamPrompt(int paramIdx);
+    // A stored port that is not there: it opens as soon as a later look finds it, by the
+    // rules of setExternalMIDIIn/Out. While a port is awaited the MIDI system is looked at
+    // every two seconds on a thread of the plug-in's own, and whenever a device menu opens.
+    // An empty name awaits none. Under the plug lock.
+    void awaitExternalMIDI(bool input, const std::string& name);
+    const std::string& awaitedExternalMIDI(bool input) const {
+        return input ? m_midiInAwaited : m_midiOutAwaited;
+    }
     // Replaces the output client by one whose virtual port is "From " + name.
     bool initializeVirtualOutput(std::string name);
     // Whether an input port is open now; a test plug-in that records its output may claim one.
@@ -306,6 +329,16 @@ protected:
     // system is used, errors): nothing of it may reach the host's terminal. Called on any
     // thread; the base drops it.
     virtual void LogExternalMIDI(const std::string& /*text*/) {}
+    // After a later look changed the ports: an awaited port opened (opened), an open one
+    // whose device went away closed and is awaited, or a MIDI system was found where there
+    // was none. Under the plug lock, on the thread that looked; the menus show it already.
+    virtual void OnExternalMIDIChanged(bool /*opened*/) {}
+    // A device menu is about to open with no port open and no MIDI system to be found: why.
+    // Under the plug lock, on the editor's thread.
+    virtual void OnExternalMIDIMissing(const std::string& /*why*/) {}
+    // Ends the thread that looks for awaited ports, letting go of the plug lock while it ends;
+    // before anything OnExternalMIDIChanged uses goes.
+    void stopExternalMIDIWatch();
 
     // The host adapter's three parameter notices; called for visible parameters only.
     virtual void HostBeginEdit(int idx) = 0;
@@ -335,6 +368,11 @@ private:
     void receiveMIDI(const std::vector<unsigned char>& bytes);
 
     void lookForExternalMIDI();
+    // Which system a new look may take: once a client is made, only its own.
+    platform::MidiSystem externalMIDIScope() const;
+    void takeExternalMIDILook(const platform::MidiPorts& ports);
+    void showExternalMIDIMenus();
+    void watchExternalMIDI();
     std::string midiClientName(const char* direction) const;
     static std::string midiClientName(const char* effectName, int instance,
                                       const char* direction);
@@ -364,6 +402,20 @@ private:
     // worker threads while a selection may close the port.
     std::mutex m_midiOutMutex;
     bool m_midiOutOpen = false; // the MIDI library cannot tell of a virtual port
+    // The names of the open ports, empty while closed; the stored ports awaited; why the
+    // MIDI system was not found. Under the plug lock.
+    std::string m_midiInPortName;
+    std::string m_midiOutPortName;
+    std::string m_midiInAwaited;
+    std::string m_midiOutAwaited;
+    std::string m_midiMissing;
+    // The device menus' parameters and their directions (true: input).
+    std::vector<std::pair<int, bool>> m_midiMenus;
+    std::thread m_midiWatch;
+    bool m_midiWatching = false; // under the plug lock
+    std::atomic<bool> m_midiWatchStop{false};
+    std::mutex m_midiWatchMutex; // wakes the look's thread to end
+    std::condition_variable m_midiWatchWake;
     KIT_PtrList<ChannelIO> m_channelIO;
     KIT_Mutex m_mutex;
     char m_effectName[128] = {};

@@ -4,21 +4,23 @@
 #include "kit/effect/IEffectBase.h"
 
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/MidiPortNames.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <set>
+#include <system_error>
 
 namespace {
 
 const char* const kNoDevice = "Select MIDI Device";
 
-// The index of name in the cached list, -1 when absent. The whole list is searched: a port that
-// has gone since the list was built does not hide the names after it (they open by name).
+// The index of name, or of the one port it names under an older ALSA client number, in the
+// cached list; -1 when absent. The whole list is searched: a port that has gone since the list
+// was built does not hide the names after it (they open by name).
 int findPort(const std::vector<std::string>& names, const char* name) {
-    if (!name) return -1;
-    const auto it = std::find(names.begin(), names.end(), name);
-    return it == names.end() ? -1 : int(it - names.begin());
+    return name ? platform::MatchPortName(names, name) : -1;
 }
 
 // The library's current number of the port named: the cached list may be older than the
@@ -104,6 +106,7 @@ void IEffectBase::lookForExternalMIDI() {
     m_midiOutErrors = std::make_unique<platform::MidiErrors>(report);
     const platform::MidiPorts& ports = m_midiLook->Ports();
     m_midiSystem = ports.system;
+    m_midiMissing = ports.missing;
     LogExternalMIDI(ports.about);
     m_midiInNames = listOf(ports.sources);
     m_midiOutNames = listOf(ports.destinations);
@@ -159,15 +162,18 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
     try {
         if (m_midiOut) m_midiOut->closePort();
         m_midiOutOpen = false;
+        m_midiOutPortName.clear();
         m_midiOutSelection = selection;
         if (selection == 0 || m_midiOutNames.empty()) return;
         const int idx = findPort(m_midiOutNames, name);
         selection = idx < 0 ? 0 : idx;
         if (idx <= 0) return;
+        const std::string& listed = m_midiOutNames[size_t(idx)];
         RtMidiOut* client = outputClient();
-        const int port = client ? livePort(client, name) : -1;
+        const int port = client ? livePort(client, listed) : -1;
         if (port >= 0) platform::OpenMidiPort(*client, unsigned(port), "RtMidi Output");
         m_midiOutOpen = port >= 0 && !m_midiOutErrors->TakeFailure();
+        if (m_midiOutOpen) m_midiOutPortName = listed;
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
     }
@@ -179,15 +185,18 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
     shutMIDIInput();
     try {
         if (m_midiIn) m_midiIn->closePort();
+        m_midiInPortName.clear();
         m_midiInSelection = selection;
         if (selection == 0) return;
         const int idx = findPort(m_midiInNames, name);
         selection = idx < 0 ? 0 : idx;
         if (idx <= 0) return;
+        const std::string& listed = m_midiInNames[size_t(idx)];
         RtMidiIn* client = inputClient();
-        const int port = client ? livePort(client, name) : -1;
+        const int port = client ? livePort(client, listed) : -1;
         if (port >= 0) platform::OpenMidiPort(*client, unsigned(port), "RtMidi Input");
         m_midiInOpen = port >= 0 && !m_midiInErrors->TakeFailure();
+        if (m_midiInOpen) m_midiInPortName = listed;
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
     }
@@ -208,6 +217,162 @@ int IEffectBase::GetMIDIInPortNumber(const char* name) {
 
 int IEffectBase::GetMIDIOutPortNumber(const char* name) {
     return portNumber(m_midiOutNames, name, "virtual output");
+}
+
+int IEffectBase::openExternalMIDIPort(bool input) const {
+    const std::string& open = input ? m_midiInPortName : m_midiOutPortName;
+    const std::vector<std::string>& names = input ? m_midiInNames : m_midiOutNames;
+    const auto it = std::find(names.begin(), names.end(), open);
+    return open.empty() || it == names.end() ? 0 : int(it - names.begin());
+}
+
+void IEffectBase::AttachExternalMIDIMenu(int paramIdx, bool input) {
+    if (!GetParam(paramIdx)) return;
+    input ? getExternalMIDIInNames() : getExternalMIDIOutNames();
+    m_midiMenus.emplace_back(paramIdx, input);
+    showExternalMIDIMenus();
+}
+
+void IEffectBase::showExternalMIDIMenus() {
+    for (const auto& [paramIdx, input] : m_midiMenus) {
+        IParam* param = GetParam(paramIdx);
+        const std::vector<std::string>& names = input ? m_midiInNames : m_midiOutNames;
+        param->ResetDisplayTexts();
+        param->InitEnum("Device Selection", 0, int(names.size()), "", "", -1, -1);
+        for (size_t i = 0; i < names.size(); ++i)
+            param->SetDisplayText(int(i), names[i].c_str());
+        param->Set(openExternalMIDIPort(input));
+        if (m_graphics) m_graphics->SetParameterFromPlug(paramIdx, param->Value(), false);
+    }
+}
+
+void IEffectBase::OnParamPrompt(int paramIdx) {
+    const auto menu = [paramIdx](const std::pair<int, bool>& m) { return m.first == paramIdx; };
+    if (std::none_of(m_midiMenus.begin(), m_midiMenus.end(), menu)) return;
+    KIT_MutexLock lock(&m_mutex);
+    const platform::MidiSystem scope = externalMIDIScope();
+    platform::MidiPorts ports;
+    {
+        // A look may take a while on a loaded machine: the audio thread and the host go on.
+        KIT_MutexRelease released(&m_mutex);
+        ports = platform::LookForMidiPorts(midiClientName(nullptr), scope);
+    }
+    // With no port open, the menu has nothing to offer but why.
+    if (ports.system == platform::MidiSystem::kNone && scope == platform::MidiSystem::kNone)
+        OnExternalMIDIMissing(ports.missing);
+    takeExternalMIDILook(ports);
+}
+
+platform::MidiSystem IEffectBase::externalMIDIScope() const {
+    return m_midiIn || m_midiOut ? m_midiSystem : platform::MidiSystem::kNone;
+}
+
+// The lists become what the look found; an open port that is no longer there closes and is
+// awaited (ALSA gives a device plugged in again a new client number), and an awaited port that
+// is there now opens. A look that found no MIDI system changes nothing: a JACK client that
+// failed to open on a loaded machine must not close the ports that work.
+void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports) {
+    // Nothing opens while the plug-in is taken down.
+    if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return;
+    // The plug-in's own ports, there since it opened one, are no choice.
+    const std::string ownIn = midiClientName("In") + ":", ownOut = midiClientName("Out") + ":";
+    const auto choices = [&](std::vector<std::string> names) {
+        names.erase(std::remove_if(names.begin(), names.end(),
+                                   [&](const std::string& name) {
+                                       return name.rfind(ownIn, 0) == 0 ||
+                                              name.rfind(ownOut, 0) == 0;
+                                   }),
+                    names.end());
+        return listOf(names);
+    };
+    std::vector<std::string> ins = choices(ports.sources), outs = choices(ports.destinations);
+    const bool systemFound = !m_midiMissing.empty() || ports.system != m_midiSystem;
+    const bool listsChanged = ins != m_midiInNames || outs != m_midiOutNames;
+    // An awaited port may be listed already but have failed to open.
+    if (!systemFound && !listsChanged && m_midiInAwaited.empty() && m_midiOutAwaited.empty())
+        return;
+    if (systemFound) LogExternalMIDI(ports.about);
+    m_midiSystem = ports.system;
+    m_midiMissing.clear();
+    bool changed = systemFound, opened = false;
+    for (const bool input : {true, false}) {
+        const std::vector<std::string>& names = input ? ins : outs;
+        const std::string open = input ? m_midiInPortName : m_midiOutPortName;
+        if (open.empty() || std::find(names.begin(), names.end(), open) != names.end()) continue;
+        int none = 0;
+        input ? setExternalMIDIIn(none, nullptr) : setExternalMIDIOut(none, nullptr);
+        awaitExternalMIDI(input, open);
+        changed = true;
+    }
+    m_midiInNames = std::move(ins);
+    m_midiOutNames = std::move(outs);
+    for (const bool input : {true, false}) {
+        const std::string awaited = awaitedExternalMIDI(input);
+        if (awaited.empty()) continue;
+        int selection = 1;
+        input ? setExternalMIDIIn(selection, awaited.c_str())
+              : setExternalMIDIOut(selection, awaited.c_str());
+        if (selection <= 0) continue;
+        awaitExternalMIDI(input, "");
+        changed = opened = true;
+    }
+    if (listsChanged || changed) showExternalMIDIMenus();
+    if (changed) OnExternalMIDIChanged(opened);
+}
+
+void IEffectBase::awaitExternalMIDI(bool input, const std::string& name) {
+    (input ? m_midiInAwaited : m_midiOutAwaited) = name;
+    if (name.empty() || m_midiWatching || m_midiWatchStop) return;
+    // One that found nothing left to await has ended, or is about to.
+    if (m_midiWatch.joinable()) m_midiWatch.join();
+    try {
+        m_midiWatch = std::thread([this] { watchExternalMIDI(); });
+        m_midiWatching = true;
+    } catch (const std::system_error&) {
+        LogExternalMIDI("no thread to look for the awaited ports; a device menu looks for them");
+    }
+}
+
+// The look comes every two seconds of real time: it is no part of the plug-in's timing that a
+// test would run faster, and a test's clock must not count its waits.
+void IEffectBase::watchExternalMIDI() {
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(m_midiWatchMutex);
+            if (m_midiWatchWake.wait_for(lock, std::chrono::seconds(2),
+                                         [this] { return m_midiWatchStop.load(); }))
+                return;
+        }
+        platform::MidiSystem scope;
+        {
+            KIT_MutexLock lock(&m_mutex);
+            if (m_midiWatchStop) return;
+            if (m_midiInAwaited.empty() && m_midiOutAwaited.empty()) {
+                m_midiWatching = false;
+                return;
+            }
+            scope = externalMIDIScope();
+        }
+        const platform::MidiPorts ports =
+            platform::LookForMidiPorts(midiClientName(nullptr), scope);
+        KIT_MutexLock lock(&m_mutex);
+        takeExternalMIDILook(ports);
+    }
+}
+
+void IEffectBase::stopExternalMIDIWatch() {
+    std::thread watch;
+    {
+        KIT_MutexLock lock(&m_mutex);
+        std::lock_guard<std::mutex> wake(m_midiWatchMutex);
+        m_midiWatchStop = true;
+        watch = std::move(m_midiWatch);
+    }
+    m_midiWatchWake.notify_all();
+    if (!watch.joinable()) return;
+    // Its look may be waiting for the plug lock.
+    KIT_MutexRelease released(&m_mutex);
+    watch.join();
 }
 
 bool IEffectBase::initializeVirtualOutput(std::string name) {
@@ -267,6 +432,7 @@ bool IEffectBase::SendExternalMIDI(const unsigned char* bytes, int size) {
 }
 
 void IEffectBase::closeExternalMIDI() {
+    stopExternalMIDIWatch();
     shutMIDIInput();
     {
         std::lock_guard<std::mutex> lock(m_midiOutMutex);

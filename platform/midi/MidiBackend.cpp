@@ -119,10 +119,11 @@ Client* newClient(MidiSystem system, MidiErrors* errors, const Args&... args) {
 }
 
 // The ports, and the JACK client that read them (null for any other system).
-MidiPorts look(const std::string& clientName, jack_client_t*& jack) {
-    const bool jackOnly = forcedSystem() == MidiSystem::kJack;
-    const bool alsaOnly = forcedSystem() == MidiSystem::kAlsa;
-    const char* const why = jackOnly || alsaOnly ? " (ZOZ_MIDI_API)" : "";
+MidiPorts look(const std::string& clientName, jack_client_t*& jack, MidiSystem only) {
+    const MidiSystem forced = forcedSystem();
+    const bool jackOnly = (only == MidiSystem::kNone ? forced : only) == MidiSystem::kJack;
+    const bool alsaOnly = (only == MidiSystem::kNone ? forced : only) == MidiSystem::kAlsa;
+    const char* const why = forced != MidiSystem::kNone ? " (ZOZ_MIDI_API)" : "";
     MidiPorts ports;
     jack = alsaOnly ? nullptr : lookAtJack(ports, clientName);
     if (jack) {
@@ -131,12 +132,12 @@ MidiPorts look(const std::string& clientName, jack_client_t*& jack) {
     } else if (!jackOnly && lookAtAlsa(ports, clientName)) {
         ports.system = MidiSystem::kAlsa;
         ports.about = std::string("using ALSA") + why;
-    } else if (jackOnly) {
-        ports.about = "no MIDI ports: ZOZ_MIDI_API names JACK, but no JACK server runs";
-    } else if (alsaOnly) {
-        ports.about = "no MIDI ports: ZOZ_MIDI_API names ALSA, but ALSA has no sequencer";
     } else {
-        ports.about = "no MIDI ports: no JACK server runs and ALSA has no sequencer";
+        ports.missing = std::string(jackOnly   ? "no JACK server"
+                                    : alsaOnly ? "no ALSA sequencer"
+                                               : "no JACK server, no ALSA sequencer") +
+                        why;
+        ports.about = "no MIDI ports: " + ports.missing;
     }
     return ports;
 }
@@ -150,9 +151,9 @@ void MidiErrors::Callback(RtMidiError::Type type, const std::string& text, void*
     if (errors->m_report) errors->m_report(text);
 }
 
-MidiPorts LookForMidiPorts(const std::string& clientName) {
+MidiPorts LookForMidiPorts(const std::string& clientName, MidiSystem only) {
     jack_client_t* jack = nullptr;
-    MidiPorts ports = look(clientName, jack);
+    MidiPorts ports = look(clientName, jack, only);
     if (jack) closeJackClient(jack);
     return ports;
 }
@@ -164,7 +165,7 @@ MidiPortLook::MidiPortLook(const std::string& clientName) {
         m_thread = std::thread(
             [clientName](std::promise<MidiPorts> promise, std::future<void> close) {
                 jack_client_t* jack = nullptr;
-                promise.set_value(look(clientName, jack));
+                promise.set_value(look(clientName, jack, MidiSystem::kNone));
                 if (!jack) return;
                 close.wait();
                 closeJackClient(jack);

@@ -21,6 +21,8 @@ struct MidiPorts {
     MidiSystem system = MidiSystem::kNone;
     // Which system, or why there is none: a line for the debug log.
     std::string about;
+    // Why there is none, in a few words; empty when there is one.
+    std::string missing;
     // The ports an input client can read from and an output client can write to, named and
     // ordered as the MIDI library names and counts them.
     std::vector<std::string> sources;
@@ -28,10 +30,10 @@ struct MidiPorts {
 };
 
 // The system that ZOZ_MIDI_API names ("jack" or "alsa") when it is there, else JACK when a
-// server runs, else ALSA when its sequencer opens, and its ports. Prints nothing, and leaves
-// no client behind: a JACK client is opened for the look (under clientName, or a name JACK
-// makes from it) but never activated.
-MidiPorts LookForMidiPorts(const std::string& clientName);
+// server runs, else ALSA when its sequencer opens, and its ports; with `only`, that system or
+// none. Prints nothing, and leaves no client behind: a JACK client is opened for the look
+// (under clientName, or a name JACK makes from it) but never activated.
+MidiPorts LookForMidiPorts(const std::string& clientName, MidiSystem only = MidiSystem::kNone);
 
 // The same look on a thread of its own from construction on, so that its maker goes on
 // meanwhile. The look's JACK client is closed on that thread too, once the maker lets it

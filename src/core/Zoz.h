@@ -55,6 +55,8 @@ public:
     // The editor at the normal size; other sizes scale both, truncating.
     static constexpr int kEditorWidth = 1500;
     static constexpr int kEditorHeight = 757;
+    // The project's name of a device selection without a text.
+    static constexpr const char* kUnnamedDevice = "Set Name";
 
     explicit Zoz(IEffectInstanceInfo info);
     // Closes the MIDI input and stops the workers before anything they use goes.
@@ -115,8 +117,8 @@ public:
     bool isFollowingIncoming() const { return followIncoming; }
     bool isToHostBuffer() const { return toHostBuffer; }
     int getFilterLink(int part) const { return filterLink[size_t(part & 15)]; }
-    int getMIDIInPortIndex() const { return midiInPort; }
-    int getMIDIOutPortIndex() const { return midiOutPort; }
+    int getMIDIInPortIndex() const { return openExternalMIDIPort(true); }
+    int getMIDIOutPortIndex() const { return openExternalMIDIPort(false); }
     bool isStoredPortsOpened() const { return storedPortsOpened; }
     PatchManager* getPatchManager() const { return patchManager.get(); }
     PatchLibrarian* getLibrarian() const { return librarian.get(); }
@@ -499,6 +501,15 @@ private:
     void openStoredPorts();
     // Opens the stored port of a direction; its index in the port list, 0 for none.
     int openStoredPort(bool input);
+    // Awaits a stored port that did not open (opened 0), unless its name names no port.
+    void awaitStoredPort(bool input, int opened, const std::string& name);
+    void OnExternalMIDIChanged(bool opened) override;
+    void OnExternalMIDIMissing(const std::string& why) override;
+    void keepStoredPortNames();
+    // The display's two lines: which stored port is awaited, or that there is no MIDI system,
+    // else back to the greeting once they said so.
+    void showPortStatus();
+    void showGreeting();
 
     // The first active part other than part that holds bank and program; -1 for none.
     int conflictingPart(int part, int bank, int program);
@@ -624,9 +635,11 @@ private:
     std::atomic<unsigned> answeredArming{~0u};
     std::atomic<bool> probeStarted{false};
     std::atomic<bool> reducedChangeRunning{false};
-    int midiInPort = 0;
-    int midiOutPort = 0;
     bool storedOutName = false;
+    // The stored ports awaited that the log has told of (input at 1); whether the display
+    // shows what is missing.
+    std::array<std::string, 2> loggedWaits;
+    bool portStatusShown = false;
     std::atomic<bool> storedPortsOpened{false};
     std::atomic<bool> firstRun{false};
     std::atomic<bool> keepSelectedBank{false};

@@ -65,9 +65,12 @@ bool Zoz::SerializeState2(ByteChunk* chunk, bool full) {
     if (full) {
         const std::pair<int, int> devices[] = {{kDeviceInSelection, 17}, {kDeviceOutSelection, 18}};
         for (const auto& [paramIdx, slot] : devices) {
+            // A port still awaited keeps its name in the project.
             const IParam* param = GetParam(paramIdx);
-            const std::string name = param->GetDisplayText(TruncToInt(param->Value()));
-            patchManager->setName(slot, name.empty() ? "Set Name" : name);
+            const std::string& awaited = awaitedExternalMIDI(paramIdx == kDeviceInSelection);
+            const std::string name =
+                awaited.empty() ? param->GetDisplayText(TruncToInt(param->Value())) : awaited;
+            patchManager->setName(slot, name.empty() ? kUnnamedDevice : name);
             setLibrarianViewDirty();
         }
         patchManager->saveAllToChunk(chunk);
@@ -124,26 +127,30 @@ int Zoz::restorePortsAndSelections(ByteChunk* chunk, int pos) {
     pos = patchManager->loadAllFromChunk(chunk, pos);
     pos += 16; // the normalised device selections are not used
 
+    // The project's ports replace those awaited: a port not there now is awaited in their place.
     const std::string inName = patchManager->getName(17);
     log("PROJECT RECALL: MIDI In device stored ", inName);
-    midiInPort = 1;
+    int inPort = 1;
     getExternalMIDIInNames();
-    setExternalMIDIIn(midiInPort, inName.c_str());
+    setExternalMIDIIn(inPort, inName.c_str());
+    awaitStoredPort(true, inPort, inName);
     IParam* in = GetParam(kDeviceInSelection);
-    in->Set(midiInPort);
+    in->Set(inPort);
     if (IControl* selector = keptControl(kDeviceInSelection))
-        selector->SetValueFromPlug(in->GetNormalized(midiInPort));
+        selector->SetValueFromPlug(in->GetNormalized(inPort));
 
     const std::string outName = patchManager->getName(18);
     log("PROJECT RECALL: MIDI Out device stored ", outName);
-    midiOutPort = 1;
+    int outPort = 1;
     getExternalMIDIOutNames();
-    setExternalMIDIOut(midiOutPort, outName.c_str());
-    GetParam(kDeviceOutSelection)->Set(midiOutPort);
+    setExternalMIDIOut(outPort, outName.c_str());
+    awaitStoredPort(false, outPort, outName);
+    GetParam(kDeviceOutSelection)->Set(outPort);
     // A stored output that is gone leaves no port open: nothing may be sent into it.
-    midiIOSet = midiOutPort > 0;
-    in->Set(midiInPort);
+    midiIOSet = outPort > 0;
+    in->Set(inPort);
     logDevices("after checking devices ");
+    showPortStatus();
 
     double bank = 0.0, patch = 0.0;
     pos = chunk->GetDouble(&bank, pos);

@@ -32,8 +32,6 @@ void Zoz::Reset() {
     log("RESET: plug-in ", version);
     if (arrangementBusy) return;
     const std::pair<int, std::string> lines[] = {
-        {kControlDisplayName, "Veririz Zoz Plug-in"},
-        {kControlDisplayValue, std::string(version) + (logEnabled ? " - 02-Jan-2020" : "")},
         {kControlDisplayBuild, version},
         {kControlDisplayCategory, "INIT"},
         {kControlDisplayPatch, "-- INIT --"},
@@ -41,6 +39,17 @@ void Zoz::Reset() {
     };
     for (const auto& [paramIdx, text] : lines)
         showText(paramIdx, text);
+    showGreeting();
+    // What is missing of the MIDI ports still shows.
+    portStatusShown = false;
+    showPortStatus();
+}
+
+void Zoz::showGreeting() {
+    char version[MAX_VERSION_STR_LEN];
+    GetEffectVersionStr(version);
+    showText(kControlDisplayName, "Veririz Zoz Plug-in");
+    showText(kControlDisplayValue, std::string(version) + (logEnabled ? " - 02-Jan-2020" : ""));
 }
 
 void Zoz::sendSysExInitialization() {

@@ -119,6 +119,8 @@ Zoz::Zoz(IEffectInstanceInfo info)
     resetWithDefaults();
     log("Plug-in is ready to load!");
 
+    // A port opened later by the plug-in's own look waits until the plug-in is built.
+    KIT_MutexLock built(GetMutex());
     openStoredPorts();
     for (int part = 0; part < 16; ++part) {
         filterLink[size_t(part)] = 1;
@@ -129,8 +131,9 @@ Zoz::Zoz(IEffectInstanceInfo info)
 }
 
 Zoz::~Zoz() {
-    // Nothing may reach the plug-in's objects while they go: no send starts, no MIDI arrives,
-    // the editor's thread and the workers end first.
+    // Nothing may reach the plug-in's objects while they go: no port opens, no send starts, no
+    // MIDI arrives, the editor's thread and the workers end first.
+    stopExternalMIDIWatch();
     midiIOSet = false;
     int noPort = 0;
     setExternalMIDIIn(noPort, nullptr);
@@ -195,41 +198,4 @@ void Zoz::showMissingResources() {
     text.mColor = COLOR_WHITE;
     editor->AttachControl(new ITextControl(this, IRECT(0, 0, editor->Width(), editor->Height()),
                                            &text, message.c_str()));
-}
-
-void Zoz::openStoredPorts() {
-    if (!storedOutName || settings[SettingsFile::kDefaultPorts] != "yes") return;
-    midiInPort = openStoredPort(true);
-    const IParam* in = GetParam(kDeviceInSelection);
-    if (IControl* selector = keptControl(kDeviceInSelection))
-        selector->SetValueFromPlug(in->GetNormalized(midiInPort));
-    midiOutPort = openStoredPort(false);
-    const IParam* out = GetParam(kDeviceOutSelection);
-    midiIOSet = TruncToInt(out->Value()) > 0;
-
-    GetParam(kDeviceInSelection)->Set(midiInPort);
-    editor->SetParameterFromPlug(kDeviceInSelection, in->Value(), false);
-    editor->SetParameterFromPlug(kDeviceOutSelection, out->Value(), false);
-    // The first block after start-up sends the synthesizer its initialisation.
-    storedPortsOpened = true;
-}
-
-// A port that opened is entered as a display text at its own list index, where the device
-// menu holds that name already.
-int Zoz::openStoredPort(bool input) {
-    const std::string& name =
-        settings[input ? SettingsFile::kMIDIInDevice : SettingsFile::kMIDIOutDevice];
-    log("DEFAULT SETTINGS: MIDI ", input ? "In" : "Out", " device stored ", name);
-    int index = 1;
-    if (input) {
-        getExternalMIDIInNames();
-        setExternalMIDIIn(index, name.c_str());
-    } else {
-        getExternalMIDIOutNames();
-        setExternalMIDIOut(index, name.c_str());
-    }
-    IParam* param = GetParam(input ? kDeviceInSelection : kDeviceOutSelection);
-    param->Set(index);
-    if (index > 0) param->SetDisplayText(index, name.c_str());
-    return index;
 }

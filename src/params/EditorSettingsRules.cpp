@@ -73,6 +73,8 @@ RuleEnd selectMidiPort(ParamChange& c) {
     IEffectBase* effect = plug->effect();
     const bool input = c.idx == kDeviceInSelection;
     const std::string name = c.param->GetDisplayText(c.iv);
+    // The user's choice, "Select MIDI Device" too, replaces a stored port still awaited.
+    effect->awaitExternalMIDI(input, "");
     int entry = c.iv;
     if (input) {
         effect->setExternalMIDIIn(entry, name.c_str());
@@ -88,10 +90,15 @@ RuleEnd selectMidiPort(ParamChange& c) {
             plug->midiPortsSetFlag() = false;
         }
     }
+    // No port is a choice that is kept: the next start opens none.
+    const bool none = c.iv == 0;
     Lines lines = plug->settingsLines();
-    if (entry > 0) lines[input ? kMIDIInLine : kMIDIOutLine] = name;
+    if (entry > 0 || none) lines[input ? kMIDIInLine : kMIDIOutLine] = none ? "" : name;
     if (!write(plug, lines)) return RuleEnd::kStop;
-    showMessage(plug, input ? "Default MIDI input set." : "Default MIDI output set.");
+    if (none)
+        showMessage(plug, input ? "No default MIDI input set." : "No default MIDI output set.");
+    else
+        showMessage(plug, input ? "Default MIDI input set." : "Default MIDI output set.");
     c.iv = entry;
     return RuleEnd::kGoOn;
 }

@@ -369,7 +369,7 @@ private:
     static IText captionText(int size, IColor colour);
     // captionText held once for every caption of that size and colour.
     std::shared_ptr<IText> captionStyle(int size, IColor colour);
-    // Gives each device menu's parameter its port list.
+    // Hands each device menu's parameter to the framework, which lists the ports in it.
     void fillDeviceMenus();
     // A caption of the parameter's display text and label over the scaled rectangle, cut to
     // fit it; a click prompts for the value only with prompt. Placed; null when it could not be.
@@ -421,8 +421,9 @@ private:
     std::map<const std::vector<std::string>*, std::shared_ptr<const IParamTexts>> valueListTexts;
     std::map<std::tuple<int, int, int>, std::shared_ptr<const IParamTexts>> numberLists;
     std::map<std::tuple<int, int, int, int, int>, std::shared_ptr<IText>> captionStyles;
-    // The device menus' parameters and their input flags, until the port lists are taken.
-    std::vector<std::pair<IParam*, int>> deviceMenus;
+    // The device menus' parameters and their directions (true: input), until the framework
+    // takes them.
+    std::vector<std::pair<int, bool>> deviceMenus;
     // What the first of the part copies being read found of each of their elements: its
     // attribute values, and the parameter its reference names before the part is added
     // (named stays -1 until a reference is found).

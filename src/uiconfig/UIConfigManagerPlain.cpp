@@ -78,8 +78,8 @@ void UIConfigManager::createDropDownMenu2(const std::string& name, int paramId, 
 void UIConfigManager::createMIDIDeviceSelectionControl(int paramId, int x, int y, int width,
                                                        int height, int inputFlag) {
     const char* const name = "Device Selection";
-    addControl(name, paramId, kActionNone, nullptr, -1, [&](IParam* p) {
-        deviceMenus.emplace_back(p, inputFlag);
+    addControl(name, paramId, kActionNone, nullptr, -1, [&](IParam*) {
+        deviceMenus.emplace_back(paramId, inputFlag == 1);
         return makeCaption(paramId, name, x, y, width, height, scaled(height), kDeviceColour, true,
                            nullptr);
     });
@@ -87,13 +87,8 @@ void UIConfigManager::createMIDIDeviceSelectionControl(int paramId, int x, int y
 
 void UIConfigManager::fillDeviceMenus() {
     IEffectBase* effect = plugin ? plugin->effect() : nullptr;
-    for (const auto& [p, inputFlag] : deviceMenus) {
-        const std::vector<std::string>& devices =
-            inputFlag == 1 ? effect->getExternalMIDIInNames() : effect->getExternalMIDIOutNames();
-        p->InitEnum("Device Selection", 0, int(devices.size()), "", "", -1, -1);
-        for (size_t i = 0; i < devices.size(); ++i)
-            p->SetDisplayText(int(i), devices[i].c_str());
-    }
+    for (const auto& [paramId, input] : deviceMenus)
+        effect->AttachExternalMIDIMenu(paramId, input);
     deviceMenus.clear();
 }
 

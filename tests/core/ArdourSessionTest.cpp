@@ -51,7 +51,7 @@ struct ArdourSession : CoreRig {
 
     void SetUp() override {
         if (!fs::exists(kArdourLua) || !fs::exists(kScanner))
-            GTEST_SKIP() << "Ardour is not installed (scripts/setup installs it)";
+            GTEST_SKIP() << "Ardour is not installed (scripts/setup --test installs it)";
         if (module.empty() || !fs::exists(module))
             GTEST_SKIP() << "no release build of the module (scripts/test makes one and names "
                             "it in ZOZ_RELEASE_MODULE)";

@@ -126,6 +126,19 @@ TEST_F(StoredPorts, AStoredOutputOpensWithoutItsMissingInput) {
               lines.end());
 }
 
+// ALSA numbers its clients anew as devices come and go: a stored port opens under its new
+// number, and the settings keep the name it goes by now.
+TEST_F(StoredPorts, AStoredPortUnderAnotherClientNumberOpensAndIsStoredUnderItsNameNow) {
+    auto receiver = peer("receive", "MIDI 1 28:0");
+    writeSettings("yellow\nnormal\nyes\n" + client() + ":MIDI 1 24:0\n");
+    resources = ZOZ_TEST_LAYOUT;
+    auto plug = start();
+    EXPECT_TRUE(plug->isMIDIIOSet());
+    EXPECT_EQ(plug->awaitedExternalMIDI(false), "");
+    EXPECT_EQ(testsupport::readFile(settingsPath()),
+              bytesOf("yellow\nnormal\nyes\n" + client() + ":MIDI 1 28:0\n"));
+}
+
 TEST_F(StoredPorts, AnInputOpensWithoutItsOutputAndClosesWhileItFloods) {
     auto sender = peer("send", "out");
     auto other = peer("send", "out", "b");

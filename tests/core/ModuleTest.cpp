@@ -130,7 +130,7 @@ TEST_F(Module, DamagedResourcesStillStartAndClose) {
 
 TEST_F(Module, ArdoursScannerIndexesIt) {
     if (!fs::exists(kScanner))
-        GTEST_SKIP() << "Ardour is not installed (scripts/setup installs it)";
+        GTEST_SKIP() << "Ardour is not installed (scripts/setup --test installs it)";
     const std::string home = temp.path() + "/home";
     fs::create_directories(home);
     std::vector<std::string> env = {"HOME=" + home, "ZOZ_DATA_DIR=" + data,
@@ -179,10 +179,9 @@ TEST_F(Module, AScannersOutputHoldsItsLineAlone) {
                                               &output, 60000, env),
                       0);
             EXPECT_EQ(output, "VST|Zoz Editor|Kavmoor\n") << log << jack;
-            const std::string said = jack ? "using JACK"
+            const std::string said = jack   ? "using JACK"
                                      : alsa ? "using ALSA"
-                                            : "no MIDI ports: no JACK server runs and ALSA has "
-                                              "no sequencer";
+                                            : "no MIDI ports: no JACK server, no ALSA sequencer";
             const std::vector<std::string> lines = logLines();
             EXPECT_EQ(std::count(lines.begin(), lines.end(), "MIDI PORTS: " + said), log);
         }

@@ -73,6 +73,7 @@ TEST_F(ProjectRecall, SavedWithoutPortsOpensNothingSendsNothingAndWaitsForNothin
         EXPECT_EQ(clock.SleptNanos(), 0);
     }
     EXPECT_FALSE(plug->isMIDIIOSet());
+    EXPECT_EQ(plug->awaitedExternalMIDI(true) + plug->awaitedExternalMIDI(false), "");
     EXPECT_EQ(out.count(), 0u);
     EXPECT_GT(plug->getExternalMIDIOutNames().size(), 1u); // the peers' ports were listed
     jack_client_t* look = jack_client_open("zozcorelook", JackNoStartServer, nullptr);

@@ -5,12 +5,15 @@
 
 #include "tests/core/ClockRig.h"
 
+#include "src/core/PatchManager.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MidiSystem.h"
 #include "tests/support/QsimProcess.h"
 #include "tests/support/Watchdog.h"
+#include "tests/support/XHostWindow.h"
 
 #include <algorithm>
+#include <thread>
 #include <unistd.h>
 
 using namespace coretest;
@@ -165,6 +168,54 @@ TEST_F(PortChoice, ABankWhoseOutputClosesHalfwayNamesTheSlotThatFailed) {
     EXPECT_EQ(std::count_if(heard.begin(), heard.end(), isDump), slot - 1);
     const std::vector<std::string> lines = logLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "MIDI PORTS: " + shown), lines.end());
+}
+
+// Stored ports that are not there when the plug-in starts (the interface plugged in later, JACK
+// or the bridge started later): the display and the log say which port is awaited, and a
+// project saved meanwhile keeps it. The synthesizer's ports open as they appear and the probe
+// finds it, without a reload.
+TEST_F(PortChoice, StoredPortsThatComeLaterOpenAndTheProbeFindsTheSynthesizer) {
+    const std::string late = client("late");
+    const std::string settings = "yellow\nnormal\nyes\n" + late + ":in\n" + late + "-out:out";
+    writeSettings(settings);
+    keepLog();
+    plug = start();
+    const auto display = [&](int id) {
+        return static_cast<ITextControl*>(plug->keptControl(id))->GetTextForPlug();
+    };
+    // Cut to the display's 35 characters, inside the quotes.
+    EXPECT_EQ(display(kControlDisplayName),
+              "MIDI Out '" + late.substr(0, 12) + "\xE2\x80\xA6' not found:");
+    EXPECT_EQ(display(kControlDisplayValue), "waiting for it, or choose a port");
+    const std::vector<std::string> lines = logLines();
+    for (const std::string& said : {"MIDI Out '" + late + ":in'", "MIDI In '" + late + "-out:out'"})
+        EXPECT_EQ(
+            std::count(lines.begin(), lines.end(),
+                       "MIDI PORTS: " + said + " not found: waiting for it, or choose a port"),
+            1);
+    ByteChunk chunk;
+    plug->SerializeState2(&chunk, true);
+    EXPECT_EQ(plug->getPatchManager()->getName(18), late + ":in");
+
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    auto q = synthesizer("late");
+    testsupport::ScaledClock fast(5);
+    EXPECT_TRUE(testsupport::WaitUntil(
+        [&] { return display(kControlDisplayName) == "Plug-in is ready to go!"; }, 30000));
+    EXPECT_TRUE(q->WaitFor(isProbe, 1000));
+    {
+        KIT_MutexLock lock(plug->GetMutex());
+        EXPECT_TRUE(plug->isMIDIIOSet());
+        const IParam* in = plug->GetParam(kDeviceInSelection);
+        EXPECT_STREQ(in->GetDisplayText(plug->getMIDIInPortIndex()), (late + "-out:out").c_str());
+        // A menu opened now lists the plug-in's own ports, there by now, as no choice.
+        plug->OnParamPrompt(kDeviceInSelection);
+        EXPECT_GT(plug->getMIDIInPortIndex(), 0);
+        for (int i = 0; i < in->GetNDisplayTexts(); ++i)
+            EXPECT_NE(std::string(in->GetDisplayText(i)).rfind("Zoz Editor", 0), 0u);
+    }
+    EXPECT_EQ(testsupport::readFile(settingsPath()), bytesOf(settings));
+    plug.reset(); // its threads sleep on the fast clock
 }
 
 TEST_F(Synthesizer, HearsTheHostsTempoOncePerWholeBpmThroughZozHost) {

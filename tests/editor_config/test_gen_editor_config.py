@@ -44,6 +44,14 @@ class Generator(unittest.TestCase):
                     open(os.path.join(SOURCE, "resources", name), encoding="utf-8") as kept:
                 self.assertTrue(made.read() == kept.read(), name + " differs from the tables")
 
+    def test_help_prints_the_usage_and_writes_nothing(self):
+        before = sorted(os.listdir(self.dir))
+        run = subprocess.run([sys.executable, "-B", "gen_editor_config.py", "--help"],
+                             cwd=self.dir, capture_output=True, text=True)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertIn("usage: gen_editor_config.py", run.stdout)
+        self.assertEqual(sorted(os.listdir(self.dir)), before)
+
     def test_refusals_name_the_culprit(self):
         cases = [
             ("a second control on one address", "sound.txt",

@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST_F(ExternalMIDI, DefaultOutputOpensByListIndexAndEntryZeroClosesItAndEndsTheClock) {
+TEST_F(ExternalMIDI, DefaultOutputOpensByListIndexAndEntryZeroClosesItEndsTheClockAndIsKept) {
     auto receiver = peer("receive", "o", "in\xC3\xA9");
     testsupport::TempFolder folder;
     testsupport::FakeParamChangePlugin fake(false);
@@ -46,7 +46,8 @@ TEST_F(ExternalMIDI, DefaultOutputOpensByListIndexAndEntryZeroClosesItAndEndsThe
     EXPECT_TRUE(clock.ended());
     EXPECT_FALSE(fake.midiPortsSet);
     EXPECT_FALSE(fake.SendMidiSysex2({0xFE}));
-    EXPECT_EQ(file(), "yellow\nnormal\nyes\n" + port + "\nIn");
+    EXPECT_EQ(file(), "yellow\nnormal\nyes\n\nIn"); // no port at the next start either
+    EXPECT_EQ(fake.nameText(), "No default MIDI output set.");
 }
 
 } // namespace

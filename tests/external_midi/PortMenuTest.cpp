@@ -1,7 +1,9 @@
-// The editor's MIDI port menus list the ports of the MIDI system.
+// The editor's MIDI port menus list the ports of the MIDI system as they are when a menu opens;
+// an open port that goes is awaited until it is back.
 
 #include "kit/effect/ICaptionControl.h"
 #include "tests/external_midi/ExternalMIDIFixture.h"
+#include "tests/support/XHostWindow.h"
 #include "tests/uiconfig/ConfigEditor.h"
 
 #include <gtest/gtest.h>
@@ -10,17 +12,20 @@
 
 namespace {
 
+// Named alike whatever the layout says, and at top level even inside a layer.
+const char* const kLayout =
+    "<uiconfig>"
+    "<dropMenu type='deviceSelection' name='Out' paramId='kDeviceOutSelection'"
+    " bounds='10,20,100,13' inputDev='0'/><layer name='page'>"
+    "<dropMenu type='deviceSelection' paramId='kDeviceInSelection'"
+    " bounds='10,40,100,13' inputDev='1,7'/></layer></uiconfig>";
+const ConfigEditor::Resources kResources = {ConfigCipher::encipher("<sysexlist/>"),
+                                            ConfigCipher::encipher(kLayout)};
+
 TEST_F(ExternalMIDI, PortMenusListThePortsAtTopLevel) {
     auto receiver = peer("receive", "r", "in");
     auto sender = peer("send", "s", "out");
-    // Named alike whatever the layout says, and at top level even inside a layer.
-    const char* layout = "<uiconfig>"
-                         "<dropMenu type='deviceSelection' name='Out' paramId='kDeviceOutSelection'"
-                         " bounds='10,20,100,13' inputDev='0'/><layer name='page'>"
-                         "<dropMenu type='deviceSelection' paramId='kDeviceInSelection'"
-                         " bounds='10,40,100,13' inputDev='1,7'/></layer></uiconfig>";
-    ConfigEditor e({ConfigCipher::encipher("<sysexlist/>"), ConfigCipher::encipher(layout)}, 0,
-                   1.0);
+    ConfigEditor e(kResources, 0, 1.0);
     const std::pair<int, std::string> menus[] = {{kDeviceOutSelection, portOf("r", "in")},
                                                  {kDeviceInSelection, portOf("s", "out")}};
     for (const auto& [id, port] : menus) {
@@ -40,6 +45,59 @@ TEST_F(ExternalMIDI, PortMenusListThePortsAtTopLevel) {
     e.graphics.OnMouseDown(15, 25, &left);
     ASSERT_EQ(e.graphics.menus.size(), 1u);
     EXPECT_EQ(e.graphics.menus[0].texts, e.effect.getExternalMIDIOutNames());
+}
+
+// The plug-in came before the JACK server: a menu lists the server's ports once it opens.
+TEST_F(ExternalMIDI, APortMenuListsThePortsOfAServerThatStartedAfterThePlugIn) {
+    const std::string server = getenv("JACK_DEFAULT_SERVER");
+    setenv("JACK_DEFAULT_SERVER", ("zoz-none-" + std::to_string(getpid())).c_str(), 1);
+    ConfigEditor e(kResources, 0, 1.0);
+    setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+    const IParam* in = e.effect.GetParam(kDeviceInSelection);
+    EXPECT_EQ(in->GetNDisplayTexts(), 1);
+    auto sender = peer("send", "s", "out\xC3\xA9");
+    IMouseMod left(true, false);
+    e.graphics.OnMouseDown(15, 45, &left);
+    ASSERT_EQ(e.graphics.menus.size(), 1u);
+    const std::vector<std::string>& listed = e.graphics.menus[0].texts;
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), portOf("s", "out\xC3\xA9")), 1);
+    EXPECT_EQ(listed, e.effect.getExternalMIDIInNames());
+    EXPECT_EQ(in->GetNDisplayTexts(), int(listed.size())); // what a choice picks from
+    EXPECT_EQ(in->GetMax(), double(listed.size() - 1));
+}
+
+// A port that went away closes and is awaited, and opens again when it is back; a look that
+// finds no MIDI system (a client that failed to open under load) closes nothing.
+TEST_F(ExternalMIDI, AnOpenPortThatWentIsAwaitedAndOpensWhenItIsBack) {
+    auto receiver = peer("receive", "g", "in");
+    const std::string port = portOf("g", "in");
+    testsupport::TestVSTEffect plug(nullptr);
+    plug.AttachExternalMIDIMenu(0, false);
+    int selection = 1;
+    plug.setExternalMIDIOut(selection, port.c_str());
+    ASSERT_GT(selection, 0);
+    const std::string server = getenv("JACK_DEFAULT_SERVER");
+    setenv("JACK_DEFAULT_SERVER", ("zoz-none-" + std::to_string(getpid())).c_str(), 1);
+    plug.OnParamPrompt(0);
+    setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+    ASSERT_EQ(plug.openExternalMIDIPort(false), selection);
+
+    ASSERT_EQ(receiver->Finish(nullptr, kWaitMs), 0);
+    plug.OnParamPrompt(0);
+    {
+        KIT_MutexLock lock(plug.GetMutex());
+        EXPECT_EQ(plug.openExternalMIDIPort(false), 0);
+        EXPECT_EQ(plug.GetParam(0)->Value(), 0.0);
+        EXPECT_EQ(plug.awaitedExternalMIDI(false), port);
+    }
+    receiver = peer("receive", "g", "in");
+    EXPECT_TRUE(testsupport::WaitUntil(
+        [&] {
+            KIT_MutexLock lock(plug.GetMutex());
+            return plug.openExternalMIDIPort(false) > 0;
+        },
+        kWaitMs));
+    EXPECT_TRUE(outputRouted(plug, *receiver));
 }
 
 } // namespace

@@ -31,18 +31,22 @@ struct SettingsRig {
 } // namespace
 
 TEST(EditorSettingsFile, EachRuleRewritesTheWholeFile) {
-    SettingsRig rig("red\nnormal\nno\nOut \xC3\xA9\n");
+    SettingsRig rig("red\nnormal\nno\nOut \xC3\xA9\nIn");
     rig.fake.firstRunNotice = true;
     rig.fake.setValue(kDeviceInSelection, 3);
     const struct {
         int id, value;
         const char *file, *name;
     } rows[] = {
-        {kUserInterfaceStyle, 4, "phoenix\nnormal\nno\nOut \xC3\xA9\n", "Color Scheme applied..."},
-        {kUserInterfaceStyle, 7, "phoenix\nnormal\nno\nOut \xC3\xA9\n", "Color Scheme applied..."},
-        {kUserInterfaceSize, 2, "phoenix\nlarge\nno\nOut \xC3\xA9\n", "Size changes applied..."},
-        {kFirstRunExit, 1, "phoenix\nlarge\nyes\nOut \xC3\xA9\n", "Set MIDI In and MIDI Out"},
-        {kDeviceInSelection, 0, "phoenix\nlarge\nyes\nOut \xC3\xA9\n", "Default MIDI input set."},
+        {kUserInterfaceStyle, 4, "phoenix\nnormal\nno\nOut \xC3\xA9\nIn",
+         "Color Scheme applied..."},
+        {kUserInterfaceStyle, 7, "phoenix\nnormal\nno\nOut \xC3\xA9\nIn",
+         "Color Scheme applied..."},
+        {kUserInterfaceSize, 2, "phoenix\nlarge\nno\nOut \xC3\xA9\nIn", "Size changes applied..."},
+        {kFirstRunExit, 1, "phoenix\nlarge\nyes\nOut \xC3\xA9\nIn", "Set MIDI In and MIDI Out"},
+        // "Select MIDI Device": none is opened at the next start either.
+        {kDeviceInSelection, 0, "phoenix\nlarge\nyes\nOut \xC3\xA9\n",
+         "No default MIDI input set."},
     };
     for (const auto& row : rows) {
         rig.fake.edit(row.id, row.value);

@@ -135,6 +135,31 @@ TEST_F(QsimProgram, AnswersOverItsPortsRecordsBothWaysAndSavesItsMemory) {
     EXPECT_EQ(received.back(), (Bytes{0xF0, 0x3E, 0x0F, 0x05, 0x00, 0x30, 0x02, 0xF7}));
 }
 
+// A tool's manners: --help is no error, a missing MIDI system is said in a line of its own,
+// and an input line longer than the limit is refused whole.
+TEST_F(QsimProgram, HelpAMissingMidiSystemAndOverlongLinesAreAnsweredPlainly) {
+    std::string out;
+    EXPECT_EQ(testsupport::RunProgram({ZOZ_QSIM_PATH, "--help"}, &out), 0);
+    EXPECT_EQ(out.rfind("usage: zoz-qsim", 0), 0u) << out;
+    const std::vector<std::string> noServer = {
+        "JACK_DEFAULT_SERVER=zoz-none-" + std::to_string(getpid()), "ZOZ_MIDI_API=jack"};
+    EXPECT_EQ(testsupport::RunProgram({"/bin/sh", "-c", "exec \"$0\" 2>&1", ZOZ_QSIM_PATH}, &out,
+                                      60000, noServer),
+              1);
+    EXPECT_EQ(out, "zoz-qsim: no MIDI system for its ports: no JACK server (ZOZ_MIDI_API)\n");
+
+    testsupport::ChildProcess synth({ZOZ_QSIM_PATH, "--name=" + name("c")});
+    std::string line;
+    ASSERT_TRUE(synth.ReadLine(&line, 10000) && line.rfind("ready", 0) == 0) << line;
+    const std::string message = "F0 7E F7";
+    ASSERT_TRUE(synth.WriteLine(std::string(65537 - message.size(), ' ') + message));
+    ASSERT_TRUE(synth.WriteLine(std::string(65536 - message.size(), ' ') + message));
+    EXPECT_TRUE(synth.ReadLine(&line, 10000));
+    EXPECT_EQ(line, "error: a line of more than 65536 characters is not read");
+    EXPECT_TRUE(synth.ReadLine(&line, 10000));
+    EXPECT_EQ(line, "tx F0 7E F7");
+}
+
 // A memory file (dumps among other bytes, another device's included) is where it starts.
 TEST_F(QsimProgram, StartsFromAMemoryFile) {
     testsupport::TempFolder folder;

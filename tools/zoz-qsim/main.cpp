@@ -32,6 +32,7 @@ using Bytes = qsim::SynthSimulator::Bytes;
 const char kUsage[] =
     "usage: zoz-qsim [--name=CLIENT] [--id=N] [--delay=MS] [--silent=LIST] [--memory=FILE]\n"
     "                [--cable]\n"
+    "       zoz-qsim --help   (prints this)\n"
     "  --name=CLIENT   its ports are CLIENT:in and CLIENT-out:out (the MIDI system gives each\n"
     "                  direction a client of its own) (zoz-qsim)\n"
     "  --id=N          the device id, 0 to 127 (0)\n"
@@ -44,7 +45,10 @@ const char kUsage[] =
     "standard input, a line at a time:\n"
     "  F0 3E ... F7    send these bytes (hex)\n"
     "  save FILE       write the memory to FILE as a .syx that --memory reads back\n"
-    "  quit            end (as the end of the input does)\n";
+    "  quit            end (as the end of the input does)\n"
+    "  (a line of more than 65536 characters is not read)\n";
+
+constexpr size_t kMaxLineChars = 65536;
 
 // Lines are printed on a thread of their own: the MIDI input thread that notes a message must
 // never wait for a reader of standard output that is slow to come.
@@ -234,6 +238,20 @@ private:
     std::mutex outMutex;
 };
 
+// The next line of the input without its line feed; false at the end of the input. A line
+// longer than kMaxLineChars is read to its end and left empty, with *tooLong set.
+bool readLine(std::istream& in, std::string* line, bool* tooLong) {
+    line->clear();
+    *tooLong = false;
+    for (int c; (c = in.get()) != EOF;) {
+        if (c == '\n') return true;
+        if (line->size() == kMaxLineChars) *tooLong = true;
+        if (!*tooLong) line->push_back(char(c));
+    }
+    if (*tooLong) line->clear();
+    return !line->empty() || *tooLong;
+}
+
 // One line of standard input; false when it asks to end.
 bool command(const std::string& line, Ports& ports, const qsim::SynthSimulator& synth) {
     std::istringstream words(line);
@@ -255,6 +273,12 @@ bool command(const std::string& line, Ports& ports, const qsim::SynthSimulator& 
 } // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--help") == 0) {
+            fputs(kUsage, stdout);
+            return 0;
+        }
+    }
     Options options;
     std::function<bool(const Bytes&)> silent;
     if (!parseOptions(argc, argv, &options) ||
@@ -273,12 +297,24 @@ int main(int argc, char** argv) {
     }
     if (silent) synth.setSilence(silent);
     synth.setAnswerDelayMillis(options.delay);
+    // Without a MIDI system the library would print the system's own complaints.
+    const platform::MidiPorts midi = platform::LookForMidiPorts(options.name);
+    if (midi.system == platform::MidiSystem::kNone) {
+        fprintf(stderr, "zoz-qsim: no MIDI system for its ports: %s\n", midi.missing.c_str());
+        return 1;
+    }
     try {
         Ports ports(options.name, synth, options.cable);
         synth.start([&ports](const Bytes& answer) { ports.send(answer); });
         say("ready: device id " + std::to_string(options.id) + ", ports " + options.name +
             ":in and " + options.name + "-out:out");
-        for (std::string line; std::getline(std::cin, line) && command(line, ports, synth);) {
+        std::string line;
+        for (bool tooLong; readLine(std::cin, &line, &tooLong);) {
+            if (tooLong)
+                say("error: a line of more than " + std::to_string(kMaxLineChars) +
+                    " characters is not read");
+            else if (!command(line, ports, synth))
+                break;
         }
         synth.stop();
     } catch (const RtMidiError& e) {

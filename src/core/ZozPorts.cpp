@@ -1,0 +1,142 @@
+// The MIDI ports to the synthesizer that the plug-in opens by itself: the stored ones at
+// start-up, and those that come later (a device plugged in, a JACK server started late), with
+// what the display says while one is missing.
+
+#include "src/core/Zoz.h"
+
+#include "kit/effect/IControl.h"
+#include "platform/midi/MidiPortNames.h"
+#include "src/uiconfig/ParameterIds.h"
+
+namespace {
+
+// The characters a display line shows, at every size of the editor.
+constexpr size_t kDisplayChars = 35;
+constexpr const char* kWaiting = "waiting for it, or choose a port";
+
+const char* direction(bool input) {
+    return input ? "In" : "Out";
+}
+
+// At most `chars` characters of the text, the last of them "…" when it is cut; never inside a
+// UTF-8 sequence.
+std::string shortened(const std::string& text, size_t chars) {
+    const auto isStart = [&](size_t at) {
+        return (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
+    };
+    size_t count = 0, cut = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (!isStart(at)) continue;
+        if (++count == chars) cut = at;
+        if (count > chars) return text.substr(0, cut) + "\xE2\x80\xA6";
+    }
+    return text;
+}
+
+} // namespace
+
+void Zoz::openStoredPorts() {
+    if (storedOutName && settings[SettingsFile::kDefaultPorts] == "yes") {
+        const int in = openStoredPort(true);
+        const IParam* inParam = GetParam(kDeviceInSelection);
+        if (IControl* selector = keptControl(kDeviceInSelection))
+            selector->SetValueFromPlug(inParam->GetNormalized(in));
+        openStoredPort(false);
+        const IParam* out = GetParam(kDeviceOutSelection);
+        midiIOSet = TruncToInt(out->Value()) > 0;
+
+        GetParam(kDeviceInSelection)->Set(in);
+        editor->SetParameterFromPlug(kDeviceInSelection, inParam->Value(), false);
+        editor->SetParameterFromPlug(kDeviceOutSelection, out->Value(), false);
+        keepStoredPortNames();
+        // The first block after start-up sends the synthesizer its initialisation.
+        storedPortsOpened = true;
+    }
+    showPortStatus();
+}
+
+// A port that opened is entered as a display text at its own list index, where the device
+// menu holds that name already; one that is not there is awaited.
+int Zoz::openStoredPort(bool input) {
+    const std::string& name =
+        settings[input ? SettingsFile::kMIDIInDevice : SettingsFile::kMIDIOutDevice];
+    log("DEFAULT SETTINGS: MIDI ", direction(input), " device stored ", name);
+    int index = 1;
+    const std::vector<std::string>& names =
+        input ? getExternalMIDIInNames() : getExternalMIDIOutNames();
+    input ? setExternalMIDIIn(index, name.c_str()) : setExternalMIDIOut(index, name.c_str());
+    IParam* param = GetParam(input ? kDeviceInSelection : kDeviceOutSelection);
+    param->Set(index);
+    if (index > 0) param->SetDisplayText(index, names[size_t(index)].c_str());
+    awaitStoredPort(input, index, name);
+    return index;
+}
+
+void Zoz::awaitStoredPort(bool input, int opened, const std::string& name) {
+    const bool none = name.empty() || name == kUnnamedDevice ||
+                      getExternalMIDIInDevice(name.c_str()) == 0; // "Select MIDI Device"
+    awaitExternalMIDI(input, opened > 0 || none ? "" : name);
+}
+
+// The device menus show the ports as they are now; the output decides whether anything may be
+// sent, and a port that opened is probed as at start-up.
+void Zoz::OnExternalMIDIChanged(bool opened) {
+    const bool output = openExternalMIDIPort(false) > 0;
+    if (midiIOSet && !output) resetContinuousClock(true);
+    midiIOSet = output;
+    keepStoredPortNames();
+    showPortStatus();
+    if (opened) postDeviceIdProbe();
+}
+
+// A stored port found under a newer ALSA client number is stored under that one, so that the
+// next start finds it by its name.
+void Zoz::keepStoredPortNames() {
+    SettingsFile::Lines lines = settings;
+    for (const bool input : {true, false}) {
+        const int port = openExternalMIDIPort(input);
+        if (port <= 0) continue;
+        const std::string& now =
+            (input ? getExternalMIDIInNames() : getExternalMIDIOutNames())[size_t(port)];
+        std::string& stored =
+            lines[input ? SettingsFile::kMIDIInDevice : SettingsFile::kMIDIOutDevice];
+        if (stored != now && platform::MatchPortName({now}, stored) == 0) stored = now;
+    }
+    if (lines != settings) writeSettingsFile(lines);
+}
+
+// A stored port awaited is said on the display, or, when that is why, that there is no MIDI
+// system, until it is there; each port awaited is logged once.
+void Zoz::showPortStatus() {
+    for (const bool input : {false, true}) {
+        const std::string& awaited = awaitedExternalMIDI(input);
+        std::string& logged = loggedWaits[input];
+        if (!awaited.empty() && awaited != logged)
+            log("MIDI PORTS: MIDI ", direction(input), " '", awaited, "' not found: ", kWaiting);
+        logged = awaited;
+    }
+    const std::string& missing = missingExternalMIDISystem();
+    const bool input = awaitedExternalMIDI(false).empty();
+    const std::string& awaited = awaitedExternalMIDI(input);
+    if (awaited.empty()) {
+        if (portStatusShown) showGreeting();
+        portStatusShown = false;
+        return;
+    }
+    if (!missing.empty()) {
+        OnExternalMIDIMissing(missing);
+    } else {
+        const std::string head = std::string("MIDI ") + direction(input) + " '";
+        const std::string tail = "' not found:";
+        setUpperDisplayText(head + shortened(awaited, kDisplayChars - head.size() - tail.size()) +
+                            tail);
+        setLowerDisplayText(kWaiting);
+    }
+    portStatusShown = true;
+}
+
+void Zoz::OnExternalMIDIMissing(const std::string& why) {
+    setUpperDisplayText("No MIDI ports:");
+    setLowerDisplayText(why);
+    portStatusShown = true;
+}
