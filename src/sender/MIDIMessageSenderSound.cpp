@@ -1,5 +1,4 @@
 #include "kit/effect/ISysEx.h"
-#include "platform/Clock.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/MIDIMessageSender.h"
 #include "src/sender/SenderPlugin.h"
@@ -70,7 +69,7 @@ void MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool) {
             plugin->displayCategoryName(category);
         }
         plugin->checksumCheckAndSend(dump, SoundDump::kSize);
-        platform::SleepMillis(kPauseAfterDumpMillis);
+        pause(kPauseAfterDumpMillis);
 
         // A whole-multi transfer sends the tempo once, after its last part.
         if (plugin->GetParamValue(kOverrideTempo) == 0.0 && (part == kLastPart || !batch)) {
