@@ -61,6 +61,13 @@ std::atomic<void*> cache_pthread_mutex_lock{nullptr}, cache_pthread_cond_wait{nu
     cache_fopen{nullptr}, cache_fopen64{nullptr}, cache_open{nullptr}, cache_open64{nullptr},
     cache_write{nullptr};
 
+int forwardOpen(std::atomic<void*>& cache, const char* name, const char* path, int flags,
+                va_list args) {
+    caught(name);
+    const int mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, int) : 0;
+    return next<Open>(cache, name)(path, flags, mode);
+}
+
 #ifdef ZOZ_RT_SANITIZER
 void onMalloc(const volatile void*, size_t) {
     caught("malloc");
@@ -149,20 +156,18 @@ FILE* rtFopen64(const char* path, const char* mode) {
     return next<Fopen>(cache_fopen64, "fopen64")(path, mode);
 }
 int rtOpen(const char* path, int flags, ...) {
-    caught("open");
     va_list args;
     va_start(args, flags);
-    const int mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, int) : 0;
+    const int fd = forwardOpen(cache_open, "open", path, flags, args);
     va_end(args);
-    return next<Open>(cache_open, "open")(path, flags, mode);
+    return fd;
 }
 int rtOpen64(const char* path, int flags, ...) {
-    caught("open64");
     va_list args;
     va_start(args, flags);
-    const int mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, int) : 0;
+    const int fd = forwardOpen(cache_open64, "open64", path, flags, args);
     va_end(args);
-    return next<Open>(cache_open64, "open64")(path, flags, mode);
+    return fd;
 }
 ssize_t write(int fd, const void* data, size_t size) {
     caught("write");
