@@ -40,39 +40,4 @@ TEST(MessageRing, HoldsExactlyItsSizeCountsWhatFindsNoRoomAndWrapsWhole) {
     }
 }
 
-TEST(MessageRing, ThreadsOneProducerAndOneConsumerKeepEveryMessageInOrder) {
-    platform::MessageRing ring(256);
-    platform::Wakeup wake;
-    constexpr uint32_t kCount = 20000;
-    std::thread producer([&] {
-        for (uint32_t i = 0; i < kCount;) {
-            if (ring.PushRecord(i)) {
-                ++i;
-                wake.Signal();
-            } else {
-                std::this_thread::yield();
-            }
-        }
-    });
-    uint32_t next = 0;
-    while (next < kCount) {
-        wake.Wait();
-        for (uint32_t got; ring.PopRecord(got); ++next)
-            ASSERT_EQ(got, next);
-    }
-    producer.join();
-}
-
-TEST(StopSignal, ThreadsARaiseEndsASleepInProgressAndEveryLaterOne) {
-    platform::StopSignal stop;
-    bool slept = true;
-    std::thread sleeper([&] { slept = stop.SleepMillis(600000); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    stop.Raise();
-    sleeper.join(); // a sleep the raise missed would hold the test for ten minutes
-    EXPECT_FALSE(slept);
-    EXPECT_FALSE(stop.SleepMillis(600000));
-    EXPECT_TRUE(bool(stop));
-}
-
 } // namespace
