@@ -21,6 +21,9 @@ public:
     void SleepNanos(int64_t ns) override {
         if (ns > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
     }
+    bool StoppableSleepNanos(int64_t ns, StopSignal& stop) override {
+        return stop.WaitRealNanos(ns);
+    }
     void MakeThreadPunctual() override {
         // The lowest real-time priority: above every normal thread, below a host's audio.
         sched_param param{};
@@ -33,6 +36,26 @@ SystemClock g_system;
 std::atomic<Clock*> g_current{&g_system};
 
 } // namespace
+
+bool Clock::StoppableSleepNanos(int64_t ns, StopSignal& stop) {
+    if (stop) return false;
+    SleepNanos(ns);
+    return !stop;
+}
+
+void StopSignal::Raise() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_raised = true;
+    }
+    m_wake.notify_all();
+}
+
+bool StopSignal::WaitRealNanos(int64_t ns) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return !m_wake.wait_for(lock, std::chrono::nanoseconds(ns > 0 ? ns : 0),
+                            [this] { return m_raised.load(); });
+}
 
 int64_t Clock::WallSeconds() { return int64_t(std::time(nullptr)); }
 

@@ -8,8 +8,8 @@ class RAST_IFont;
 
 // The process-wide cache of the editor's fonts, one per size, orientation, style and face
 // (colour, alignment and quality are not part of the key). It owns its fonts for the life of
-// the process. The raster fonts keep glyphs and a shared render surface without locks of
-// their own, so whoever draws with a cached font holds Lock() meanwhile.
+// the process. The raster fonts keep their glyphs and render surfaces without a lock of their
+// own, and every editor shares them, so whoever draws with a cached font holds Lock() meanwhile.
 class FontStorage {
 public:
     FontStorage() = default;

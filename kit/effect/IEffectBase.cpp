@@ -1,4 +1,5 @@
 #include "kit/effect/IEffectBase.h"
+#include "kit/effect/IEffectOutputLane.h"
 
 #include "kit/effect/IGraphics.h"
 #include "platform/midi/MidiBackend.h"
@@ -191,8 +192,10 @@ IEffectBase::IEffectBase(int /*nParams*/, const char* /*channelIOStr*/, int /*nP
                          const char* /*mfrName*/, int version, int uniqueID, int mfrID, int latency,
                          bool /*plugDoesMidi*/, bool plugDoesChunks, bool plugIsInst, EAPI plugAPI)
     : m_instanceNumber(takeInstanceNumber()), m_uniqueID(uniqueID), m_mfrID(mfrID),
-      m_version(version), m_api(plugAPI), m_doesChunks(plugDoesChunks),
-      m_isInstrument(plugIsInst), m_latency(latency) {}
+      m_version(version), m_api(plugAPI), m_doesChunks(plugDoesChunks), m_isInstrument(plugIsInst),
+      m_latency(latency) {
+    startOutputThread();
+}
 
 void IEffectBase::initialize(int nAutomated, int nParams, const char* channelIOStr, int nPresets,
                              const char* effectName, const char* productName, const char* mfrName,
@@ -236,7 +239,9 @@ void IEffectBase::initialize(int nAutomated, int nParams, const char* channelIOS
 }
 
 IEffectBase::~IEffectBase() {
-    // First, so that no MIDI input reaches the plug-in while its parts are taken down.
+    // First, so that neither the output thread nor the MIDI input reaches the plug-in while its
+    // parts are taken down.
+    StopOutputThread();
     closeExternalMIDI();
     releaseInstanceNumber(m_instanceNumber);
     delete m_graphics;

@@ -30,6 +30,7 @@ class MidiInputRelay;
 class MidiPortLook;
 struct MidiPorts;
 } // namespace platform
+struct IEffectOutputLane;
 
 enum EAPI { kAPIVST2 = 0, kAPIVST3, kAPIAU, kAPIRTAS, kAPIAAX, kAPISA };
 
@@ -209,6 +210,20 @@ public:
     // SendMidiMsg for each message in order; true when every one was sent.
     bool SendMidiMsgs(KIT_TypedBuf<IMidiMsg>* msgs);
 
+    // ---- The audio thread's hand-over. What a block and the host's events leave for the
+    // synthesizer, and what a block asks of the plug-in that may wait, is done after the block
+    // on the plug-in's output thread: the audio thread never waits, allocates or takes a lock
+    // for it. Each queue has one producer: the audio thread (the host's events, the blocks).
+    // A message for the external output, sent in order after the block; false when the queue
+    // has no room for it (dropped, logged).
+    bool QueueExternalMIDI(const unsigned char* bytes, int size);
+    bool QueueMidiMsg(const IMidiMsg& msg);
+    // Lets the output thread do what was queued; at the end of every block.
+    void WakeOutputThread();
+    // Returns once the output thread has done what was queued before the call (or has ended).
+    // Not under the plug lock, which the host's events are handled under.
+    void WaitForOutputThread();
+
     // Parameters.
     IParam* GetParam(int idx) const { return m_params.Get(idx); }
     int NParams() const { return m_params.GetSize(); }
@@ -340,6 +355,17 @@ protected:
     // before anything OnExternalMIDIChanged uses goes.
     void stopExternalMIDIWatch();
 
+    // A short message from the host, handed to ProcessMidiMsg on the output thread under the
+    // plug lock; false when the queue has no room for it (dropped, logged).
+    bool QueueHostMidi(const IMidiMsg& msg);
+    // On the output thread, after it sent what the blocks queued: the plug-in's own follow-up
+    // of its blocks (posts, the editor, the log). The base does nothing.
+    virtual void OnBlocksSent() {}
+    // Ends the output thread after a last pass over what is queued. A plug-in whose
+    // OnBlocksSent, ProcessMidiMsg or SendExternalMIDI use its own members calls it first in
+    // its destructor.
+    void StopOutputThread();
+
     // The host adapter's three parameter notices; called for visible parameters only.
     virtual void HostBeginEdit(int idx) = 0;
     virtual void HostAutomate(int idx, double normalized) = 0;
@@ -363,6 +389,8 @@ private:
 
     void closeExternalMIDI();
     void shutMIDIInput();
+    void startOutputThread();
+    void runOutputThread();
     // What the input client received, on the input's own thread: passed on only while an input
     // port is open; nothing it raises escapes.
     void receiveMIDI(const std::vector<unsigned char>& bytes);
@@ -398,8 +426,8 @@ private:
     // that the input's own thread may close the input.
     std::recursive_mutex m_midiInGate;
     std::atomic<bool> m_midiInOpen{false};
-    // Around every use of the output client: sends come from the host's, the audio and the
-    // worker threads while a selection may close the port.
+    // Around every use of the output client: sends come from the host's, the output and the
+    // worker threads while a selection may close the port. The audio thread never takes it.
     std::mutex m_midiOutMutex;
     bool m_midiOutOpen = false; // the MIDI library cannot tell of a virtual port
     // The names of the open ports, empty while closed; the stored ports awaited; why the
@@ -416,6 +444,7 @@ private:
     std::atomic<bool> m_midiWatchStop{false};
     std::mutex m_midiWatchMutex; // wakes the look's thread to end
     std::condition_variable m_midiWatchWake;
+    std::unique_ptr<IEffectOutputLane> m_output;
     KIT_PtrList<ChannelIO> m_channelIO;
     KIT_Mutex m_mutex;
     char m_effectName[128] = {};

@@ -128,7 +128,11 @@ RtMidiIn* IEffectBase::inputClient() {
         m_midiInErrors->TakeFailure();
         // Before the client, whose thread then sees it whole.
         auto relay = std::make_unique<platform::MidiInputRelay>(
-            [this](const std::vector<unsigned char>& bytes) { receiveMIDI(bytes); });
+            [this](const std::vector<unsigned char>& bytes) { receiveMIDI(bytes); },
+            [this](size_t dropped) {
+                LogExternalMIDI(std::to_string(dropped) +
+                                " received messages dropped: the input fell behind");
+            });
         RtMidiIn* client = platform::NewMidiIn(m_midiSystem, midiClientName("In"), 100,
                                                m_midiInErrors.get());
         if (!client) return nullptr;

@@ -299,12 +299,9 @@ bool IEffectVST::SendSysEx(ISysEx* sysex) {
 // ---- The external MIDI output
 
 bool IEffectVST::SendMidiMsg(IMidiMsg* msg) {
-    if (!msg || msg->status < 0x80) return false;
-    const int kind = msg->status >> 4;
-    const unsigned char bytes[3] = {msg->status, msg->data1, msg->data2};
-    const bool oneDataByte =
-        kind == IMidiMsg::kProgramChange || kind == IMidiMsg::kChannelAftertouch;
-    return SendExternalMIDI(bytes, oneDataByte ? 2 : 3);
+    unsigned char bytes[3];
+    const int size = msg ? msg->WireBytes(bytes) : 0;
+    return size > 0 && SendExternalMIDI(bytes, size);
 }
 
 bool IEffectVST::SendMidiSysex(unsigned char* data, int size) {
@@ -342,6 +339,9 @@ VstIntPtr IEffectVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 i
             delete plug;
             return 0;
         }
+        // On the host's audio thread, which never waits for the plug lock.
+        if (opcode == effProcessEvents)
+            return plug->processEvents(static_cast<const VstEvents*>(ptr));
         KIT_MutexLock lock(plug->GetMutex());
         return plug->dispatch(opcode, index, value, ptr, opt);
     } catch (...) {
@@ -482,8 +482,6 @@ VstIntPtr IEffectVST::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
         return getChunk(index == 0, ptr);
     case effSetChunk:
         return setChunk(index == 0, value, ptr);
-    case effProcessEvents:
-        return processEvents(static_cast<const VstEvents*>(ptr));
     case effCanBeAutomated:
         return 1;
     case effString2Parameter:
@@ -552,7 +550,7 @@ VstIntPtr IEffectVST::setChunk(bool bank, VstIntPtr size, const void* data) {
 }
 
 VstIntPtr IEffectVST::processEvents(const VstEvents* events) {
-    if (!events) return 0;
+    if (!events || m_eventsBusy.test_and_set(std::memory_order_acquire)) return 0;
     // Through a plain pointer: the host's list is longer than the declared two entries.
     VstEvent* const* list = events->events;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
@@ -560,14 +558,15 @@ VstIntPtr IEffectVST::processEvents(const VstEvents* events) {
         if (!ev) continue;
         if (ev->type == kVstMidiType) {
             const auto* midi = reinterpret_cast<const VstMidiEvent*>(ev);
-            IMidiMsg msg(midi->deltaFrames, uint8_t(midi->midiData[0]), uint8_t(midi->midiData[1]),
-                         uint8_t(midi->midiData[2]));
-            ProcessMidiMsg(&msg, false);
+            QueueHostMidi(IMidiMsg(midi->deltaFrames, uint8_t(midi->midiData[0]),
+                                   uint8_t(midi->midiData[1]), uint8_t(midi->midiData[2])));
         } else {
             // SysEx from the host is not the synthesizer's: it goes back to the host unread.
             SendVSTEvent(ev);
         }
     }
+    m_eventsBusy.clear(std::memory_order_release);
+    WakeOutputThread();
     return 1;
 }
 

@@ -77,6 +77,8 @@ private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     VstIntPtr getChunk(bool bank, void* ptr);
     VstIntPtr setChunk(bool bank, VstIntPtr size, const void* data);
+    // The host's events, on its audio thread: MIDI is queued for the output thread, anything
+    // else goes back to the host. 0, with nothing queued, while another call is under way.
     VstIntPtr processEvents(const VstEvents* events);
     VstIntPtr string2Parameter(int idx, const char* text);
     VstIntPtr canDo(const char* what);
@@ -98,6 +100,8 @@ private:
     VstSpeakerArrangement m_outputSpkrArr = {};
     ERect m_editRect = {};
     AEffect m_effect = {};
+    // The host's MIDI queue has one producer: a second caller at once is refused.
+    std::atomic_flag m_eventsBusy = ATOMIC_FLAG_INIT;
 };
 
 // The speaker-arrangement type of n channels: empty, mono, stereo, else user-defined.

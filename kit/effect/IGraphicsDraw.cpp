@@ -395,7 +395,7 @@ RAST_IFont* IGraphics::CacheFont(IText* text) {
 
 bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure) {
     if (!str || !*str) return true;
-    // Cached fonts share glyph stores and a render surface: one drawer at a time.
+    // Every editor draws with the same cached fonts: one drawer at a time.
     KIT_MutexLock lock(FontStorage::Instance().Lock());
     RAST_IFont* font = text->mCached ? text->mCached : CacheFont(text);
     if (!font) return false;

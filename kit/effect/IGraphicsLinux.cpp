@@ -176,7 +176,6 @@ bool IGraphicsLinux::DrawScreen(IRECT*) {
 }
 
 void IGraphicsLinux::repaint(const IRECT& area) {
-    std::lock_guard<std::recursive_mutex> draw(IGraphicsLinuxPopup::DrawMutex());
     m_putArea = area;
     m_repainting = true;
     IRECT r = area;

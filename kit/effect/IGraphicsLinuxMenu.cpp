@@ -122,7 +122,6 @@ void IGraphicsLinuxMenu::closeLevelsAfter(size_t level) {
 }
 
 void IGraphicsLinuxMenu::draw(Level& level) {
-    std::lock_guard<std::recursive_mutex> lock(IGraphicsLinuxPopup::DrawMutex());
     RAST_MemBitmap& b = level.popup->Bitmap();
     const int w = b.getWidth(), h = b.getHeight();
     fill(b, 0, 0, w, h, kBorder);

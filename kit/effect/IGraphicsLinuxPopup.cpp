@@ -9,13 +9,6 @@ IGraphicsLinuxPopup::IGraphicsLinuxPopup(platform::View& view, const char* face,
 
 IGraphicsLinuxPopup::~IGraphicsLinuxPopup() {
     Close();
-    std::lock_guard<std::recursive_mutex> draw(DrawMutex());
-    m_font.reset();
-}
-
-std::recursive_mutex& IGraphicsLinuxPopup::DrawMutex() {
-    static std::recursive_mutex m;
-    return m;
 }
 
 bool IGraphicsLinuxPopup::Open(const platform::ViewRect& screenArea, bool grab) {
@@ -32,7 +25,6 @@ void IGraphicsLinuxPopup::Close() {
 
 int IGraphicsLinuxPopup::Measure(const std::string& text) {
     if (text.empty()) return 0;
-    std::lock_guard<std::recursive_mutex> draw(DrawMutex());
     RECT r{0, 0, 0, 0};
     m_font->DrawText(nullptr, text.c_str(), int(text.size()), &r,
                      DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
@@ -41,7 +33,6 @@ int IGraphicsLinuxPopup::Measure(const std::string& text) {
 
 void IGraphicsLinuxPopup::DrawText(const std::string& text, RECT r, RAST_pixel colour,
                                    unsigned flags) {
-    std::lock_guard<std::recursive_mutex> draw(DrawMutex());
     m_font->SetTextColor(colour);
     m_font->DrawText(&m_bitmap, text.c_str(), int(text.size()), &r,
                      flags | DT_SINGLELINE | DT_NOPREFIX);

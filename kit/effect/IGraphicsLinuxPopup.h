@@ -5,7 +5,6 @@
 #include "platform/view/View.h"
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 // What the Linux editor's popup menus and text entry share: a picture drawn with the raster
@@ -31,10 +30,6 @@ public:
     void DrawText(const std::string& text, RECT r, RAST_pixel colour, unsigned flags);
     // Shows the picture.
     void Put();
-
-    // Drawing of every editor in the process takes turns: the cached fonts share their
-    // rendering bitmaps.
-    static std::recursive_mutex& DrawMutex();
 
 private:
     platform::View& m_view;

@@ -174,7 +174,6 @@ int IGraphicsLinuxTextEntry::textLeft(int textWidth) {
 }
 
 void IGraphicsLinuxTextEntry::draw() {
-    std::lock_guard<std::recursive_mutex> lock(IGraphicsLinuxPopup::DrawMutex());
     RAST_MemBitmap& b = m_popup.Bitmap();
     const int w = b.getWidth(), h = b.getHeight();
     RAST_FillRect(&b, 0, 0, w, h, m_background, 1.0f, RAST_MODE_COPY);

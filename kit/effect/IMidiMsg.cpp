@@ -66,6 +66,15 @@ bool IMidiMsg::MakePitchWheelMsg(double value, int channel) {
     return true;
 }
 
+int IMidiMsg::WireBytes(unsigned char out[3]) const {
+    if (status < 0x80) return 0;
+    out[0] = status;
+    out[1] = data1;
+    out[2] = data2;
+    const int kind = status >> 4;
+    return kind == kProgramChange || kind == kChannelAftertouch ? 2 : 3;
+}
+
 IMidiMsg::EStatusMsg IMidiMsg::StatusMsg() const {
     return status >= 0x80 && status <= 0xEF ? EStatusMsg(status >> 4) : kNone;
 }

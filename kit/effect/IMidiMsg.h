@@ -40,6 +40,9 @@ struct IMidiMsg {
     bool MakePitchWheelMsg(double value, int channel);
     void Clear() { *this = IMidiMsg(); }
 
+    // The bytes that go on the wire into out: 2 for a program change or channel pressure,
+    // else 3; 0 without a status byte.
+    int WireBytes(unsigned char out[3]) const;
     int Channel() const { return status & 0x0F; }
     EStatusMsg StatusMsg() const;
     int NoteNumber() const;

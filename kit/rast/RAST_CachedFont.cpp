@@ -11,10 +11,6 @@
 #include <cstring>
 #include <utility>
 
-RAST_SysBitmap* RAST_CachedFont::s_tempbitmap = nullptr;
-RAST_SysBitmap* RAST_CachedFont::s_nativerender_tempbitmap = nullptr;
-int RAST_CachedFont::s_tempbitmap_refcnt = 0;
-
 namespace {
 
 constexpr int kGlyphBytes = int(sizeof(RAST_CachedFont::Glyph));
@@ -29,11 +25,11 @@ void setUpGlyphContext(RAST_SysBitmap* bm) {
 }
 
 // Holds the temporary bitmap at least w x h, setting up its context when it grows.
-void ensureGlyphSurface(RAST_SysBitmap*& bm, int w, int h) {
-    if (!bm) bm = new RAST_SysBitmap(0, 0);
+void ensureGlyphSurface(std::unique_ptr<RAST_SysBitmap>& bm, int w, int h) {
+    if (!bm) bm = std::make_unique<RAST_SysBitmap>(0, 0);
     if (bm->getWidth() < w || bm->getHeight() < h) {
         bm->resize(w, h);
-        setUpGlyphContext(bm);
+        setUpGlyphContext(bm.get());
     }
 }
 
@@ -77,17 +73,10 @@ void reduceToMonochrome(unsigned char* map, int w, int h, int flags) {
 
 RAST_CachedFont::RAST_CachedFont() {
     memset(m_lowchars, 0, sizeof m_lowchars);
-    ++s_tempbitmap_refcnt;
 }
 
 RAST_CachedFont::~RAST_CachedFont() {
     if ((m_flags & RAST_FONT_OWNS_HFONT) && m_font) DeleteObject(m_font);
-    if (--s_tempbitmap_refcnt == 0) {
-        delete s_tempbitmap;
-        delete s_nativerender_tempbitmap;
-        s_tempbitmap = nullptr;
-        s_nativerender_tempbitmap = nullptr;
-    }
 }
 
 void RAST_CachedFont::SetFromHFont(HFONT font, int flags) {
@@ -95,8 +84,8 @@ void RAST_CachedFont::SetFromHFont(HFONT font, int flags) {
     m_flags = flags;
     m_font = font;
     if (font) {
-        ensureGlyphSurface(s_tempbitmap, 256, 256);
-        HDC dc = s_tempbitmap->getDC();
+        ensureGlyphSurface(m_glyphSurface, 256, 256);
+        HDC dc = m_glyphSurface->getDC();
         const HGDIOBJ old = SelectObject(dc, font);
         TEXTMETRIC tm;
         GetTextMetrics(dc, &tm);
@@ -164,8 +153,8 @@ bool RAST_CachedFont::RenderGlyph(unsigned short c) {
     }
 
     const int need = 2 * std::max(m_line_height, 1) + 8;
-    ensureGlyphSurface(s_tempbitmap, need, need);
-    RAST_SysBitmap* bm = s_tempbitmap;
+    ensureGlyphSurface(m_glyphSurface, need, need);
+    RAST_SysBitmap* bm = m_glyphSurface.get();
     HDC dc = bm->getDC();
     const HGDIOBJ old = m_font ? SelectObject(dc, m_font) : nullptr;
 

@@ -3,11 +3,14 @@
 #include "kit/base/KIT_HeapBuf.h"
 #include "kit/rast/RAST_IFont.h"
 
+#include <memory>
+
 class RAST_SysBitmap;
 
 // A font that renders each character once through the windowing layer, white on black into a
-// temporary bitmap shared by all cached fonts, keeps its 8-bit coverage and then draws text by
-// stamping coverage in its colours, combine mode and alpha. Used on one thread.
+// temporary bitmap of its own, keeps its 8-bit coverage and then draws text by stamping
+// coverage in its colours, combine mode and alpha. Used by one thread at a time; two fonts
+// share nothing, so two threads may each draw with their own.
 class RAST_CachedFont : public RAST_IFont {
 public:
     // Five signed ints, in this order, as the extended list stores them.
@@ -24,6 +27,8 @@ public:
 
     RAST_CachedFont();
     ~RAST_CachedFont() override;
+    RAST_CachedFont(const RAST_CachedFont&) = delete;
+    RAST_CachedFont& operator=(const RAST_CachedFont&) = delete;
 
     // Replaces font and flags (RAST_FONT_*) and empties the cache; the line height comes from
     // the font's metrics.
@@ -87,8 +92,7 @@ private:
     KIT_HeapBuf m_extcharlist{4096};
     KIT_HeapBuf m_cachestore{65536};
     HFONT m_font = nullptr;
-
-    static RAST_SysBitmap* s_tempbitmap;
-    static RAST_SysBitmap* s_nativerender_tempbitmap;
-    static int s_tempbitmap_refcnt;
+    // Where glyphs are rendered, and where native text is drawn over a copy of its background.
+    std::unique_ptr<RAST_SysBitmap> m_glyphSurface;
+    std::unique_ptr<RAST_SysBitmap> m_nativeSurface;
 };

@@ -141,8 +141,8 @@ int RAST_CachedFont::drawNativeOnContext(RAST_IBitmap* dest, const char* str, in
 
 int RAST_CachedFont::drawNativeThroughTemp(RAST_IBitmap* dest, const char* str, int strcnt,
                                            RECT* rect, unsigned int dtFlags) {
-    RAST_SysBitmap*& temp = s_nativerender_tempbitmap;
-    if (!temp) temp = new RAST_SysBitmap(0, 0);
+    if (!m_nativeSurface) m_nativeSurface = std::make_unique<RAST_SysBitmap>(0, 0);
+    RAST_SysBitmap* temp = m_nativeSurface.get();
     if (temp->getWidth() < 4 || temp->getHeight() < 4) temp->resize(4, 4);
     HDC dc = temp->getDC();
     if (!dc) return 0;

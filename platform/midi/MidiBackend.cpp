@@ -195,38 +195,32 @@ void MidiPortLook::Close() {
     m_close.set_value();
 }
 
-MidiInputRelay::MidiInputRelay(Receiver receiver)
-    : m_receiver(std::move(receiver)), m_thread([this] { run(); }) {}
+MidiInputRelay::MidiInputRelay(Receiver receiver, DropReport reportDrops)
+    : m_receiver(std::move(receiver)), m_reportDrops(std::move(reportDrops)),
+      m_thread([this] { run(); }) {}
 
 MidiInputRelay::~MidiInputRelay() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stopping = true;
-    }
-    m_wake.notify_one();
+    m_stopping = true;
+    m_wake.Signal();
     m_thread.join();
 }
 
 void MidiInputRelay::Callback(double, std::vector<unsigned char>* message, void* self) {
     auto* relay = static_cast<MidiInputRelay*>(self);
     if (!relay || !message || message->empty()) return;
-    {
-        std::lock_guard<std::mutex> lock(relay->m_mutex);
-        relay->m_queue.push_back(*message);
-    }
-    relay->m_wake.notify_one();
+    relay->m_ring.Push(message->data(), message->size());
+    relay->m_wake.Signal();
 }
 
 void MidiInputRelay::run() {
-    std::unique_lock<std::mutex> lock(m_mutex);
+    std::vector<unsigned char> message;
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        m_wake.Wait();
+        while (!m_stopping && m_ring.Pop(message))
+            m_receiver(message);
         if (m_stopping) return;
-        const std::vector<unsigned char> message = std::move(m_queue.front());
-        m_queue.pop_front();
-        lock.unlock();
-        m_receiver(message);
-        lock.lock();
+        const size_t dropped = m_ring.TakeDropped();
+        if (dropped && m_reportDrops) m_reportDrops(dropped);
     }
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/MessageRing.h"
+
 #include <RtMidi.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -76,15 +76,21 @@ private:
     std::atomic<bool> m_failed{false};
 };
 
-// Hands what an input client receives to a thread of its own, in order. On JACK the library
-// calls its input callback on the server's process thread, which must never wait (for a lock
-// the receiver takes, a full pipe): a late process thread makes the server lose or repeat the
-// cycle's MIDI. The destructor joins the thread; what is still queued then is dropped, so the
-// client must be gone (or closed) by then.
+// Hands what an input client receives to a thread of its own, in order, through memory taken
+// once. On JACK the library calls its input callback on the server's process thread, which must
+// never wait, allocate or take a lock: a late process thread makes the server lose or repeat
+// the cycle's MIDI. A message that finds no room (the receiver is more than the ring behind) is
+// dropped and counted. The destructor joins the thread; what is still queued then is dropped,
+// so the client must be gone (or closed) by then.
 class MidiInputRelay {
 public:
     using Receiver = std::function<void(const std::vector<unsigned char>&)>;
-    explicit MidiInputRelay(Receiver receiver);
+    // Told on the relay's thread how many messages were dropped since it was last told.
+    using DropReport = std::function<void(size_t dropped)>;
+    // Room for a bank of dumps, and more, while the receiver waits for the plug-in's lock.
+    static constexpr size_t kRingBytes = 1 << 20;
+
+    explicit MidiInputRelay(Receiver receiver, DropReport reportDrops = {});
     ~MidiInputRelay();
     MidiInputRelay(const MidiInputRelay&) = delete;
     MidiInputRelay& operator=(const MidiInputRelay&) = delete;
@@ -96,10 +102,10 @@ private:
     void run();
 
     Receiver m_receiver;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<std::vector<unsigned char>> m_queue;
-    bool m_stopping = false;
+    DropReport m_reportDrops;
+    MessageRing m_ring{kRingBytes};
+    Wakeup m_wake;
+    std::atomic<bool> m_stopping{false};
     std::thread m_thread;
 };
 

@@ -3,6 +3,7 @@
 #include "kit/base/KIT_String.h"
 #include "kit/effect/IEffectVST.h"
 #include "kit/effect/IMidiQueue.h"
+#include "platform/MessageRing.h"
 #include "src/browser/BrowserPlugin.h"
 #include "src/core/SettingsFile.h"
 #include "src/debugger/DebuggerOutput.h"
@@ -129,7 +130,8 @@ public:
 
     // One audio block: follows the host's transport and tempo, starts the MIDI clock, drains
     // the MIDI queue, sends the notes-off of a reset, times out the part indicators and posts
-    // the start-up enquiry and a pending part request. The buffers are not touched.
+    // the start-up enquiry and a pending part request. The buffers are not touched. Nothing
+    // waits: sends, posts, displays and log lines are done after it on the output thread.
     void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
     // Short MIDI from the synthesizer (fromDevice) or the host, filtered by the editor's
     // state and channels, to the message manager; the host's to the part on its channel.
@@ -478,6 +480,11 @@ public:
         return rememberedBanks[position].folder;
     }
 
+protected:
+    // After the blocks' messages went out: their errands, the start-up enquiry and a waiting
+    // part request.
+    void OnBlocksSent() override;
+
 private:
     struct RememberedBank {
         std::string fileName;
@@ -525,7 +532,7 @@ private:
     IControl* keepFirstControl(int paramIdx);
     // Shows the text on the display control kept for the parameter, when there is one.
     void showText(int paramIdx, const std::string& text);
-    // Steps of the block loop.
+    // Steps of the block loop, on the audio thread.
     void followTransport(bool running);
     void followTempo();
     void sendTempo(int value);
@@ -533,6 +540,21 @@ private:
     void drainQueue(int positions, bool flush);
     void silenceAfterReset();
     void timeOutIndicators();
+    // The block's road out: MIDIOutRoutingSwitch and sendMidiMsgAndLog through the output
+    // thread's queue.
+    void routeFromBlock(IMidiMsg* msg);
+    void sendFromBlock(IMidiMsg* msg);
+    // The block's errands for the output thread: a job to post, a parameter's value (taken at
+    // once) and a text for the editor, a log line (composed only while the log is on).
+    void postFromBlock(int command);
+    void showFromBlock(int paramIdx, double value);
+    void textFromBlock(int paramIdx, const char* text);
+    void logFromBlock(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Marks the part's indicator lit at the tick count now; true when it was out (the caller
+    // shows it). False for a part outside 0..15.
+    bool lightIndicatorState(int part);
+    // Gives route each All Notes Off of the part, or of every active part, on its channel.
+    void eachNotesOff(int part, bool allParts, void (Zoz::*route)(IMidiMsg*));
     // The gate's hand-over of SysEx to the message manager and what follows it.
     void passSysEx(ISysEx* sysex, bool fromDevice);
     // The two roads of a control action, after its common steps; index picks the message.
@@ -670,6 +692,16 @@ private:
     ITimeInfo timeInfo;
     bool clockStartPosted = false;
     bool hostTempoSynced = false;
+    // The delay text last shown while the output waits for the host's blocks.
+    char shownDelay[32] = {};
+    struct BlockErrand {
+        enum Kind { kPost, kShow, kShowText, kLog } kind;
+        int param;    // the job's command, or the parameter shown
+        double value; // normalised
+        char text[120];
+    };
+    // A block leaves a few; thousands fit.
+    platform::MessageRing blockErrands{1 << 18};
     std::atomic<int> dawBufferSamples{0};
     std::atomic<bool> pendingPartRequest{false};
     std::atomic<int> clockTempo{0};

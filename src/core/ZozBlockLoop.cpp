@@ -1,6 +1,11 @@
 // The audio callback as the plug-in's clock: the host's transport and tempo, the MIDI clock,
 // the block-timed MIDI queue, the notes-off after a reset, the indicators' time-out and the
 // requests that wait for a free worker.
+//
+// The block runs on the host's audio thread, which must never wait: it takes no lock (but
+// tries), allocates nothing, starts no thread and writes no file. What it sends is queued for
+// the plug-in's output thread; what would wait (posting a job, the editor's displays, the log)
+// it leaves there as errands, done in OnBlocksSent after its messages went out.
 
 #include "src/core/Zoz.h"
 
@@ -12,7 +17,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -32,7 +39,7 @@ void Zoz::ProcessDoubleReplacing(double**, double**, int nFrames) {
     followTransport(running);
     if (midiIOSet && !clockStarted) {
         messageManager->getSender()->resetContinuousClock(false);
-        postJob(SenderJob::kSendContinuousMIDIClock, {});
+        postFromBlock(SenderJob::kSendContinuousMIDIClock);
         clockStarted = true;
     }
     followTempo();
@@ -46,16 +53,8 @@ void Zoz::ProcessDoubleReplacing(double**, double**, int nFrames) {
         if (GetGUI()) timeOutIndicators();
     }
     drainQueue(n, true);
-
-    // No pause here: the host's audio would drop out.
-    if (startupComplete && midiIOSet && storedOutName && storedPortsOpened) {
-        postDeviceIdProbe();
-        storedPortsOpened = false;
-    }
-    // Retried each block until the dump worker takes it.
-    if (pendingPartRequest &&
-        messageManager->postEditorRequest(SenderJob::kSendPartRequestSysex, shownPart, false))
-        pendingPartRequest = false;
+    // The start-up enquiry and a waiting part request are posted after the block.
+    WakeOutputThread();
 }
 
 // A start posts one clock start per run of the transport and a stop only after a start; the
@@ -64,7 +63,7 @@ void Zoz::followTransport(bool running) {
     if (running == transportPlaying) return;
     transportPlaying = running;
     if (toHostBuffer || running == clockStartPosted) return;
-    postJob(running ? SenderJob::kStartMIDIClockOutput : SenderJob::kStopMIDIClockOutput, {});
+    postFromBlock(running ? SenderJob::kStartMIDIClockOutput : SenderJob::kStopMIDIClockOutput);
     clockStartPosted = running;
 }
 
@@ -81,11 +80,11 @@ void Zoz::followTempo() {
         if (value != lastTempo) {
             lastTempo = value;
             hostTempoSynced = false;
-            log("PROCESSOR: Host tempo is out of sync!");
+            logFromBlock("PROCESSOR: Host tempo is out of sync!");
         }
         if (hostTempoSynced) return;
-        log("PROCESSOR: Host tempo synced to ", std::to_string(bpm), "BPM");
-        editor->SetParameterFromPlug(kMultiTempo, value, false);
+        logFromBlock("PROCESSOR: Host tempo synced to %dBPM", bpm);
+        showFromBlock(kMultiTempo, value);
         sendTempo(value);
         hostTempoSynced = true;
     } else if (mode == 0.0) {
@@ -97,8 +96,8 @@ void Zoz::followTempo() {
 }
 
 void Zoz::sendTempo(int value) {
-    const std::vector<uint8_t> message = SysexMessage::tempoMessage(deviceId, value);
-    SendMidiSysex(message.data(), int(message.size()));
+    const auto message = SysexMessage::framedTempoMessage(deviceId, value);
+    QueueExternalMIDI(message.data(), int(message.size()));
 }
 
 // With queued output the loop walks the DAW buffer and shows the delay it gives.
@@ -109,9 +108,12 @@ int Zoz::samplePositions(int nFrames) {
     if (GetGUI()) {
         const double rate = sampleRate;
         const double millis = rate > 0.0 && n > 0 ? std::trunc(1000.0 / (rate / n)) : 0;
-        char text[64];
+        char text[sizeof shownDelay];
         snprintf(text, sizeof text, "%.0fms|%dbfr", millis, GetBlockSize());
-        showText(kControlDisplayMIDIOutDelay, text);
+        if (strcmp(text, shownDelay) != 0) {
+            memcpy(shownDelay, text, sizeof text);
+            textFromBlock(kControlDisplayMIDIOutDelay, text);
+        }
     }
     return n;
 }
@@ -122,17 +124,18 @@ void Zoz::drainQueue(int positions, bool flush) {
     IMidiQueue::Block queue(midiQueue);
     for (const IMidiMsg* due; (due = queue.Peek()) && due->offset < positions; queue.Remove()) {
         IMidiMsg msg = *due;
-        if (toHostBuffer) sendMidiMsgAndLog(&msg);
+        if (toHostBuffer) sendFromBlock(&msg);
     }
     if (flush) queue.Flush(positions);
 }
 
+// What AllSoundsOff(0, true) sends, through the block's own road.
 void Zoz::silenceAfterReset() {
     pendingReset = false;
-    AllSoundsOff(0, true);
+    eachNotesOff(0, true, &Zoz::routeFromBlock);
+    notesOffSent = true;
     for (int part = 0; part < 16; ++part)
-        if (partLit[size_t(part)].exchange(false))
-            editor->SetParameterFromPlug(kMIDILed + part, 0.0, false);
+        if (partLit[size_t(part)].exchange(false)) showFromBlock(kMIDILed + part, 0.0);
 }
 
 // The difference of two tick counts stays right across the 32-bit wrap.
@@ -141,6 +144,100 @@ void Zoz::timeOutIndicators() {
     for (int part = 0; part < 16; ++part) {
         if (!partLit[size_t(part)] || now - partLitAt[size_t(part)] <= kIndicatorMillis) continue;
         partLit[size_t(part)] = false;
-        editor->SetParameterFromPlug(kMIDILed + part, 0.0, false);
+        showFromBlock(kMIDILed + part, 0.0);
     }
+}
+
+bool Zoz::lightIndicatorState(int part) {
+    if (part < 0 || part > 15 || partLit[size_t(part)].exchange(true)) return false;
+    partLitAt[size_t(part)] = GetTickCount();
+    return true;
+}
+
+// ---- The block's road out: as MIDIOutRoutingSwitch and sendMidiMsgAndLog, but queued. The
+// host's blocks drain the queue at once, so a message the switch would queue goes now.
+
+void Zoz::routeFromBlock(IMidiMsg* msg) {
+    if (!(progressShowing && notesOffSent)) sendFromBlock(msg);
+}
+
+void Zoz::sendFromBlock(IMidiMsg* msg) {
+    if (!midiIOSet) {
+        textFromBlock(kControlDisplayName, "Set MIDI I/O First!");
+        return;
+    }
+    const int part = followIncoming ? -1 : messageManager->partOnChannel(msg->Channel());
+    if (lightIndicatorState(part)) showFromBlock(kMIDILed + part, 1.0);
+    QueueMidiMsg(*msg);
+}
+
+// ---- Errands: what the block leaves for the output thread.
+
+void Zoz::postFromBlock(int command) {
+    BlockErrand errand{};
+    errand.kind = BlockErrand::kPost;
+    errand.param = command;
+    blockErrands.PushRecord(errand);
+}
+
+// The parameter takes the value now, as SetParameterFromPlug would; its controls show it after.
+void Zoz::showFromBlock(int paramIdx, double value) {
+    IParam* param = GetParam(paramIdx);
+    if (!param) return;
+    BlockErrand errand{};
+    errand.kind = BlockErrand::kShow;
+    errand.param = paramIdx;
+    errand.value = param->GetNormalized(value);
+    param->SetNormalized(errand.value);
+    blockErrands.PushRecord(errand);
+}
+
+void Zoz::textFromBlock(int paramIdx, const char* text) {
+    BlockErrand errand{};
+    errand.kind = BlockErrand::kShowText;
+    errand.param = paramIdx;
+    snprintf(errand.text, sizeof errand.text, "%s", text);
+    blockErrands.PushRecord(errand);
+}
+
+void Zoz::logFromBlock(const char* format, ...) {
+    if (!logEnabled) return;
+    BlockErrand errand{};
+    errand.kind = BlockErrand::kLog;
+    va_list args;
+    va_start(args, format);
+    vsnprintf(errand.text, sizeof errand.text, format, args);
+    va_end(args);
+    blockErrands.PushRecord(errand);
+}
+
+void Zoz::OnBlocksSent() {
+    BlockErrand errand;
+    while (blockErrands.PopRecord(errand)) {
+        switch (errand.kind) {
+        case BlockErrand::kPost:
+            postJob(errand.param, {});
+            break;
+        case BlockErrand::kShow:
+            editor->SetParameterFromPlug(errand.param, errand.value, true);
+            break;
+        case BlockErrand::kShowText:
+            showText(errand.param, errand.text);
+            break;
+        case BlockErrand::kLog:
+            log(errand.text);
+            break;
+        }
+    }
+    if (const size_t dropped = blockErrands.TakeDropped())
+        log("PROCESSOR: ", std::to_string(dropped), " errands of the audio thread dropped");
+    // Posted once, after the first block that follows the opening of the stored ports.
+    if (startupComplete && midiIOSet && storedOutName && storedPortsOpened) {
+        postDeviceIdProbe();
+        storedPortsOpened = false;
+    }
+    // Retried after each block until the dump worker takes it.
+    if (pendingPartRequest &&
+        messageManager->postEditorRequest(SenderJob::kSendPartRequestSysex, shownPart, false))
+        pendingPartRequest = false;
 }

@@ -5,7 +5,8 @@
 
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IMidiMsg.h"
-#include "platform/Clock.h"
+#include "src/incoming/MIDIMessageManager.h"
+#include "src/sender/MIDIMessageSender.h"
 #include "src/uiconfig/ParameterIds.h"
 
 #include <algorithm>
@@ -77,12 +78,14 @@ bool Zoz::BankChangeMessage(int part) {
          kAfterBankSelectMillis},
         {IMidiMsg(0, uint8_t(0xC0 | channel), dataByte(program), 0), kAfterProgramMillis},
     };
-    // Straight out, never through the host's blocks: the pauses are the synthesizer's.
+    // Straight out, never through the host's blocks: the pauses are the synthesizer's. A job
+    // that changes the bank ends its pauses at the workers' stop.
+    MIDIMessageSender* pauses = messageManager->getSender();
     for (auto step : sequence) {
         sendMidiMsgAndLog(&step.msg);
-        platform::SleepMillis(step.pauseMillis);
+        pauses->pause(step.pauseMillis);
     }
     notesOffSent = true;
-    platform::SleepMillis(getTimerValue());
+    pauses->pause(getTimerValue());
     return true;
 }

@@ -53,11 +53,16 @@ void Zoz::sendMidiMsgAndLog(IMidiMsg* msg) {
 
 void Zoz::AllSoundsOff(int part, bool allParts) {
     if (!midiIOSet) return;
-    const auto notesOff = [this](int p) {
+    eachNotesOff(part, allParts, &Zoz::MIDIOutRoutingSwitch);
+    notesOffSent = true;
+}
+
+void Zoz::eachNotesOff(int part, bool allParts, void (Zoz::*route)(IMidiMsg*)) {
+    const auto notesOff = [&](int p) {
         IMidiMsg msg;
         const int channel = partChannel(p);
         if (channel >= 0 && msg.MakeControlChangeMsg(IMidiMsg::kAllNotesOff, 0.0, channel))
-            MIDIOutRoutingSwitch(&msg);
+            (this->*route)(&msg);
     };
     if (!allParts) {
         notesOff(part);
@@ -65,7 +70,6 @@ void Zoz::AllSoundsOff(int part, bool allParts) {
         for (int p = 0; p < 16; ++p)
             if (TruncToInt(GetParamValue(kMultiPartStatus + p)) != 0) notesOff(p);
     }
-    notesOffSent = true;
 }
 
 void Zoz::storeAllPatchesToDeviceFromLibrarian(int source, int firstSlot, int bank) {
@@ -93,8 +97,5 @@ void Zoz::setArrangementSendFlags(bool a, bool b, bool c) {
 }
 
 void Zoz::lightPartIndicator(int part) {
-    if (part < 0 || part > 15 || partLit[size_t(part)]) return;
-    editor->SetParameterFromPlug(kMIDILed + part, 1.0, false);
-    partLit[size_t(part)] = true;
-    partLitAt[size_t(part)] = GetTickCount();
+    if (lightIndicatorState(part)) editor->SetParameterFromPlug(kMIDILed + part, 1.0, false);
 }

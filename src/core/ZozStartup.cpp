@@ -138,7 +138,9 @@ Zoz::~Zoz() {
     int noPort = 0;
     setExternalMIDIIn(noPort, nullptr);
     if (IGraphics* gui = GetGUI()) gui->CloseWindow();
-    // A job ends with calls into the plug-in, which reach the manager.
+    // The output thread posts jobs and handles the host's MIDI; a job ends with calls into the
+    // plug-in, which reach the manager. Every wait of a job ends at the stop.
+    StopOutputThread();
     messageManager->stopWorkers();
     messageManager.reset();
     patchManager.reset();

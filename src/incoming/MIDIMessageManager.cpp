@@ -10,8 +10,6 @@
 #include <string>
 
 namespace {
-constexpr long kJoinMillis = 5000;
-const char* const kWorkerNames[] = {"job", "clock", "clock tick"};
 const char kNothingToStoreInto[] = "No bank to store into: import or create one first";
 
 // Whether the job's answer goes into the librarian's selected slot.
@@ -47,19 +45,10 @@ MIDIMessageManager::~MIDIMessageManager() {
 }
 
 void MIDIMessageManager::stopWorkers() {
-    if (!sender) return; // kept by a worker that did not end
     sender->resetContinuousClock(true);
     sender->requestStop();
-    bool allEnded = true;
-    for (int w = kWorkerCount - 1; w >= 0; --w) {
-        if (workers[w]->close(kJoinMillis)) continue;
-        plugin->printDebugInfo(std::string("PROCESSOR: The ") + kWorkerNames[w] +
-                               " thread did not end; its sender is kept");
-        // The job still runs on the worker's record and the sender: both must outlive it.
-        (void)workers[w].release();
-        allEnded = false;
-    }
-    if (!allEnded) (void)sender.release();
+    for (auto& worker : workers)
+        worker->close();
 }
 
 MIDIMessageManager::Worker MIDIMessageManager::workerFor(int command) {

@@ -44,9 +44,9 @@ public:
     MIDIMessageManager(const MIDIMessageManager&) = delete;
     MIDIMessageManager& operator=(const MIDIMessageManager&) = delete;
 
-    // Stops the clock, cancels and stops every job and joins the workers (a bounded wait
-    // each); a worker that does not end is logged and keeps its sender. The owner calls it
-    // while the jobs may still reach it; later calls do nothing more.
+    // Stops the clock, cancels and stops every job and joins the workers: every wait of a job
+    // ends at the stop, so each ends soon. The owner calls it while the jobs may still reach
+    // it; later calls do nothing more.
     void stopWorkers();
 
     // The worker that runs a command; a code without a job goes to the job thread, which

@@ -79,6 +79,6 @@ void MIDIMessageSender::run(const SenderJob& job) {
 }
 
 void MIDIMessageSender::requestStop() {
-    stopping = true;
     cancel = true;
+    stopping.Raise();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "src/sender/SenderJob.h"
 #include "src/sender/SysexMessage.h"
 
@@ -34,10 +35,14 @@ public:
     void resetContinuousClock(bool stop);
     bool isClockRunning() const { return clockRunning.load(); }
 
-    // Ends every job at its next pause or loop pass and cancels a running request; for
-    // teardown, before the workers are joined.
+    // Ends every job at once: its pause in progress and every later one return at once, and
+    // its loops end at their next pass; a running request is cancelled. For teardown, before
+    // the workers are joined.
     void requestStop();
-    bool stopRequested() const { return stopping.load(); }
+    bool stopRequested() const { return bool(stopping); }
+    // Sleeps millis through the clock seam; a stop ends it at once. Every wait of a job, and of
+    // what a job calls, goes through here.
+    void pause(int millis);
 
     // Nanoseconds between two clock ticks (24 per quarter note) at a tempo of 1 BPM or more.
     static int64_t clockIntervalNanos(int tempo);
@@ -74,8 +79,6 @@ private:
         std::optional<SysexMessage::Address> slot;
     };
 
-    // Sleeps through the clock seam.
-    void pause(int millis);
     // The pause after a message: `millis`, and longer while a MIDI cable still carries what
     // the job sent. With 0 and a clear cable it does not pause at all.
     void pace(int millis);
@@ -182,7 +185,7 @@ private:
     std::atomic<bool> clockRunning{false};
     // When the clock's last tick was due; only the clock job, one run at a time, touches it.
     std::optional<int64_t> lastTickDue;
-    std::atomic<bool> stopping{false};
+    platform::StopSignal stopping;
     // When the last byte a job sent can have crossed a MIDI cable; the dump worker's alone.
     int64_t cableClearAt = 0;
 };

@@ -61,7 +61,7 @@ bool MIDIMessageSender::waitForTick(int64_t due) {
         const int64_t remaining = due - platform::NowNanos();
         if (remaining <= 0) return true;
         if (remaining > kActiveWaitNanos)
-            platform::SleepNanos(std::min(remaining - kActiveWaitNanos, kLongestSleepNanos));
+            stopping.SleepNanos(std::min(remaining - kActiveWaitNanos, kLongestSleepNanos));
     }
 }
 
@@ -71,8 +71,7 @@ void MIDIMessageSender::sendContinuousMIDIClock(int) {
     // Below 1 BPM there is no tempo the clock could keep.
     int tempo = readClockTempo();
     for (int waits = 0; tempo < 1 && waits < kTempoRetries; ++waits) {
-        platform::SleepMillis(kTempoRetryMillis);
-        if (stopping) return;
+        if (!stopping.SleepMillis(kTempoRetryMillis)) return;
         tempo = readClockTempo();
     }
     if (tempo < 1) {

@@ -44,7 +44,7 @@ int MIDIMessageSender::pauseUnitMillis(double libSyncTimer) {
 }
 
 void MIDIMessageSender::pause(int millis) {
-    platform::SleepMillis(millis);
+    stopping.SleepMillis(millis);
 }
 
 void MIDIMessageSender::show(const std::string& text) {

@@ -5,13 +5,15 @@
 #include <Poco/Runnable.h>
 #include <Poco/Thread.h>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 
 class MIDIMessageSender;
 
-// One worker thread of the message manager with its own job record. A job is never queued:
-// a post to a running worker is refused.
+// One worker thread of the message manager with its own job record. The thread lives as long
+// as the worker and waits for the next job: a post only wakes it, never starts a thread. A job
+// is never queued: a post to a running worker is refused.
 class SenderWorker : public Poco::Runnable {
 public:
     explicit SenderWorker(MIDIMessageSender* sender);
@@ -26,9 +28,9 @@ public:
     bool post(int command, const std::function<void(SenderJob&)>& setArguments,
               const std::function<bool(const SenderJob&)>& admit = {});
     bool isRunning() const { return running.load(); }
-    // Refuses every later post and waits up to timeoutMillis for a running job to end; true
-    // when none runs any more.
-    bool close(long timeoutMillis);
+    // Refuses every later post, lets a running job end and ends the thread. The owner stops
+    // the sender first, which ends every wait of a job; a job posted but not begun is dropped.
+    void close();
 
     void run() override;
 
@@ -36,8 +38,9 @@ private:
     MIDIMessageSender* sender;
     Poco::Thread thread;
     std::mutex mutex;
+    std::condition_variable wake;
     SenderJob job;
-    std::atomic<bool> running{false};
-    bool unjoined = false; // the last run has not been joined yet
+    std::atomic<bool> running{false}; // posted and not yet ended
+    bool started = false;             // the thread runs
     bool closed = false;
 };

@@ -53,9 +53,13 @@ std::vector<uint8_t> partSelect(int deviceId, int part) {
 }
 
 std::vector<uint8_t> tempoMessage(int deviceId, int tempoByte) {
-    std::vector<uint8_t> m = request(deviceId, kSysexMultiParameterChange, {0x00, 0x05});
-    m.push_back(bits7(tempoByte));
-    return m;
+    const auto framed = framedTempoMessage(deviceId, tempoByte);
+    return {framed.begin() + 1, framed.end() - 1};
+}
+
+std::array<uint8_t, kTempoMessageSize> framedTempoMessage(int deviceId, int tempoByte) {
+    return {kStart, kManufacturerId,  kModelId, bits7(deviceId), kSysexMultiParameterChange, 0x00,
+            0x05,   bits7(tempoByte), kEnd};
 }
 
 void writeChecksum(uint8_t* message, int length) {

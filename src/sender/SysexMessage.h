@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,6 +65,8 @@ std::vector<uint8_t> deviceIdProbe(int deviceId);
 std::vector<uint8_t> partSelect(int deviceId, int part);
 // 3E 0F dd 21 00 05 vv: the multi parameter change of the tempo byte.
 std::vector<uint8_t> tempoMessage(int deviceId, int tempoByte);
+// The same framed by F0 and F7, built without allocating (for the audio thread).
+std::array<uint8_t, kTempoMessageSize> framedTempoMessage(int deviceId, int tempoByte);
 
 // Writes the checksum of a message of kChecksumMinSize bytes or more: the low 7 bits of the
 // sum of the message id, address and data bytes, stored before the closing F7 (or, in a

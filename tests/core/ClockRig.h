@@ -18,12 +18,20 @@ public:
     std::atomic<double> tempo{0.0};
     void GetTime(ITimeInfo* info) override { info->transportIsRunning = playing; }
     double GetTempo() override { return tempo; }
+    // The thread that sends what the blocks queued, once it has done so.
+    std::atomic<std::thread::id> outputThread{};
+
+protected:
+    void OnBlocksSent() override {
+        outputThread = std::this_thread::get_id();
+        Plug::OnBlocksSent();
+    }
 };
 using HostedZoz = Hosted<RecordingZoz>;
 
 // A hosted plug-in on the build's layout on a manual clock, with an output chosen and the
 // notes-off of its start-up sent. While `hold` is set a worker that sends waits inside the
-// send; each start of the continuous clock ticks once.
+// send (the blocks' sends never wait); each start of the continuous clock ticks once.
 struct ClockRig : CoreRig {
     testsupport::ManualClock clock;
     testsupport::MidiOutputRecorder out;
@@ -45,7 +53,8 @@ struct ClockRig : CoreRig {
         plug->GetParam(kDeviceOutSelection)->InitEnum("MIDI Out", 1, 2);
         plug->setMIDIIOSet(output);
         out.setListener([this, test = std::this_thread::get_id()](const Bytes& bytes) {
-            while (hold && std::this_thread::get_id() != test)
+            const std::thread::id self = std::this_thread::get_id();
+            while (hold && self != test && self != plug->outputThread.load())
                 std::this_thread::yield();
             if (bytes == Bytes{0xF8}) manager->getSender()->resetContinuousClock(true);
         });
@@ -57,7 +66,11 @@ struct ClockRig : CoreRig {
     std::string text(int idx) const {
         return static_cast<ITextControl*>(plug->keptControl(idx))->GetTextForPlug();
     }
-    void block(int frames = 256) { plug->ProcessDoubleReplacing(nullptr, nullptr, frames); }
+    // One block and what it left for the output thread.
+    void block(int frames = 256) {
+        plug->ProcessDoubleReplacing(nullptr, nullptr, frames);
+        plug->WaitForOutputThread();
+    }
     void idle(MIDIMessageManager::Worker worker = MIDIMessageManager::kJobThread) {
         while (manager->isRunning(worker))
             std::this_thread::yield();

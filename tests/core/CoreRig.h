@@ -25,6 +25,8 @@ struct CoreRig : ::testing::Test {
     std::string data = temp.path() + "/data/";
     std::string resources;
     bool firstStart = false;
+    // What start gives the plug-in: a host's callback, for one.
+    IEffectInstanceInfo instanceInfo;
 
     std::string settingsPath() const { return data + "Zoz Editor UI.txt"; }
     std::string logPath() const { return data + "Zoz Editor LOG.txt"; }
@@ -49,7 +51,7 @@ struct CoreRig : ::testing::Test {
         setenv("ZOZ_DATA_DIR", data.c_str(), 1);
         const std::string from = resources.empty() ? temp.path() + "/no-resources" : resources;
         setenv("ZOZ_RESOURCES_DIR", from.c_str(), 1);
-        return std::make_unique<Plug>(IEffectInstanceInfo{}, args...);
+        return std::make_unique<Plug>(instanceInfo, args...);
     }
     std::vector<std::string> logLines() const {
         const std::vector<uint8_t> b = testsupport::readFile(logPath());

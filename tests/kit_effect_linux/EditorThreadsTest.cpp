@@ -5,8 +5,10 @@
 
 #include "kit/effect/IGraphicsLinux.h"
 #include "kit/effect/IPanelControl.h"
+#include "kit/effect/IPopupMenu.h"
 #include "kit/rast/RAST_IBitmap.h"
 #include "tests/support/TestControl.h"
+#include "tests/support/TestEffect.h"
 #include "tests/support/TestVSTEffect.h"
 #include "tests/support/Watchdog.h"
 #include "tests/support/XHostWindow.h"
@@ -75,6 +77,38 @@ TEST(EditorThreads, OpenAndCloseWhileTheHostSetsParametersAndChunks) {
         t.join();
     for (EditorEffect* effect : effects)
         effect->Call(effClose);
+}
+
+// Two editors of one process at once, headless: one draws its texts with the cached fonts
+// that every editor shares, under their lock, while the other opens menus, each drawn with a
+// font of its own. Both render glyphs all the while: nothing of it may be shared unguarded.
+TEST(EditorThreads, OneEditorDrawsTextWhileAnotherOpensMenus) {
+    testsupport::Watchdog watchdog(120, "text and menus at once");
+    testsupport::TestEffect plugs[2] = {{8, 8}, {8, 8}};
+    IGraphicsLinux* editors[2];
+    for (int i = 0; i < 2; ++i) {
+        editors[i] = new IGraphicsLinux(&plugs[i], 200, 100);
+        plugs[i].AttachGraphics(editors[i]);
+        editors[i]->OpenWindow(nullptr);
+    }
+    IPopupMenu menu;
+    for (const char* item : {"Init", "Edit Ärger", "0123456789"})
+        menu.AddItem(item);
+    std::thread menus([&] {
+        for (int i = 0; i < 40; ++i) {
+            IRECT area(20, 30, 68, 40);
+            editors[1]->CreateIPopupMenu(&menu, &area); // no input: shown, then dismissed
+        }
+    });
+    for (int i = 0; i < 400; ++i) {
+        IText text;
+        text.mSize = 9 + i % 7; // a few fonts, each rendered anew
+        IRECT area(0, 0, 200, 40);
+        editors[0]->DrawIText(&text, "Zoz Ed\xC3\xA4itor 0123 \xE2\x82\xAC", &area, false);
+    }
+    menus.join();
+    for (IGraphicsLinux* editor : editors)
+        editor->CloseWindow();
 }
 
 } // namespace

@@ -48,18 +48,23 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
     platform::MidiErrors errors(nullptr);
     std::unique_ptr<RtMidiIn> in(platform::NewMidiIn(ports.system, "zoz test", 100, &errors));
     // Other tests share the server and come and go: only this client's ports are compared.
+    const auto own = [&](const std::vector<std::string>& names) {
+        std::vector<std::string> mine;
+        for (const std::string& name : names)
+            if (name.rfind(jack_get_client_name(peer), 0) == 0) mine.push_back(name);
+        return mine;
+    };
     std::vector<std::string> listed;
     for (unsigned int i = 0; i < in->getPortCount(); ++i)
-        if (in->getPortName(i).rfind(jack_get_client_name(peer), 0) == 0)
-            listed.push_back(in->getPortName(i));
-    EXPECT_EQ(listed, std::vector<std::string>{port});
+        listed.push_back(in->getPortName(i));
+    EXPECT_EQ(own(listed), std::vector<std::string>{port});
     EXPECT_FALSE(errors.TakeFailure());
     // A look on a thread of its own finds the same, and a port plugged in after one look is in
     // the next.
     platform::MidiPortLook meanwhile("zoz backend test");
-    EXPECT_EQ(std::tie(meanwhile.Ports().about, meanwhile.Ports().sources,
-                       meanwhile.Ports().destinations),
-              std::tie(ports.about, ports.sources, ports.destinations));
+    EXPECT_EQ(meanwhile.Ports().about, ports.about);
+    EXPECT_EQ(own(meanwhile.Ports().sources), own(ports.sources));
+    EXPECT_EQ(own(meanwhile.Ports().destinations), own(ports.destinations));
     jack_port_register(peer, "plugged", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     platform::MidiPortLook next("zoz backend test");
     const std::string plugged = std::string(jack_get_client_name(peer)) + ":plugged";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -68,6 +69,34 @@ TEST(MidiInputRelay, TheLibrarysThreadNeverWaitsForTheReceiver) {
         receiver.waitFor(sent.size());
     }
     EXPECT_EQ(receiver.got, sent);
+}
+
+// A receiver held while more than the ring holds arrives: what found no room is dropped and
+// its count is reported once, after the messages that came through.
+TEST(MidiInputRelay, WhatTheRingCannotHoldIsDroppedAndCounted) {
+    HeldReceiver receiver;
+    std::atomic<size_t> reports{0}, reported{0};
+    constexpr size_t kDump = 65532; // with its length, 1/16 of the ring
+    {
+        platform::MidiInputRelay relay([&](const Bytes& m) { receiver.receive(m); },
+                                       [&](size_t dropped) {
+                                           reported += dropped;
+                                           ++reports;
+                                       });
+        Bytes first = {0x90, 0x3C, 0x64};
+        platform::MidiInputRelay::Callback(0.0, &first, &relay);
+        receiver.waitFor(1); // held in its call: everything after waits in the ring
+        Bytes dump(kDump, 0x7F);
+        for (int i = 0; i < 16 + 3; ++i)
+            platform::MidiInputRelay::Callback(0.0, &dump, &relay);
+        receiver.letGo();
+        receiver.waitFor(1 + 16);
+        for (int i = 0; i < 500 && reports == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(receiver.got.size(), 1u + 16u);
+    EXPECT_EQ(reports, 1u);
+    EXPECT_EQ(reported, 3u);
 }
 
 // Ending while the receiver is in a call waits for that call to return.

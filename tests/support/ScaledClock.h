@@ -17,6 +17,9 @@ public:
     ~ScaledClock() override;
     int64_t NowNanos() override;
     void SleepNanos(int64_t ns) override;
+    bool StoppableSleepNanos(int64_t ns, platform::StopSignal& stop) override {
+        return stop.WaitRealNanos(ns / m_factor);
+    }
 
 private:
     int64_t m_factor;

@@ -107,15 +107,16 @@ TEST(ZozHost, ModuleExportsOnlyItsEntry) {
     EXPECT_EQ(names, (std::vector<std::string>{"VSTPluginMain", "main"}));
 }
 
-// MIDI reaches the plug-in and comes back through its events to the host; SysEx from the host
-// is handed straight back, unread; everything in the order sent.
+// MIDI reaches the plug-in in the order sent and comes back through its events to the host;
+// SysEx from the host is handed straight back, unread, during the host's call, while the MIDI
+// is handled after it, off the host's audio thread.
 TEST(ZozHost, EventsReachThePlugInInOrder) {
     const HostRun run = runHost(
         {kModule, "midi=90,3C,64@5", "sysex=F0,7E,7F,06,01,F7@3", "midi=C0,05", "process=2"});
     ASSERT_EQ(run.status, 0);
     const std::vector<std::string> expected = {
-        "host: received MIDI 90 3C 64 at 5",
         "host: received SysEx 6 bytes F0 7E 7F 06 01 F7 at 3",
+        "host: received MIDI 90 3C 64 at 5",
         "host: received MIDI C0 05 00 at 0",
     };
     EXPECT_EQ(linesWith(run, "host: received"), expected);

@@ -11,7 +11,8 @@ class VstHost;
 void HoldQuitSignals();
 bool QuitRequested();
 
-// Runs the plug-in's blocks paced in real time, idling the editor when it is open, for ms
-// milliseconds (with 0, until the editor is closed), or until a line arrives on standard input
-// or the host is asked to quit. Reports how many blocks ran.
+// Runs the plug-in's blocks paced in real time on an audio thread, idling the editor when it is
+// open, for ms milliseconds (with 0, until the editor is closed), or until a line arrives on
+// standard input or the host is asked to quit. Reports how many blocks ran, the longest one's
+// time and how many were late.
 void RunRealTime(VstHost& host, EditorWindow& editor, int ms);

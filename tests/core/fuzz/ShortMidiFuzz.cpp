@@ -96,6 +96,7 @@ void fromHost(CheckedZoz& plug, const uint8_t bytes[3]) {
     events.events[0] = reinterpret_cast<VstEvent*>(&midi);
     AEffect* effect = plug.GetAEffect();
     effect->dispatcher(effect, effProcessEvents, 0, 0, &events, 0.0f);
+    plug.WaitForOutputThread(); // the host's MIDI is handled there
 }
 
 } // namespace

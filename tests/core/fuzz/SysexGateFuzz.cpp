@@ -51,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     manager.dumpAwaited = setup & 32;
     static_cast<testsupport::ManualClock&>(platform::Clock::Current()).AdvanceMillis(101);
     plug.ProcessDoubleReplacing(nullptr, nullptr, 1); // every indicator out
+    plug.WaitForOutputThread();
 
     const std::vector<uint8_t> message(data + 1, data + std::min(size, kLongestMessage + 1));
     ISysEx sysex(0, message.data(), int32_t(message.size()));

@@ -20,6 +20,8 @@ namespace {
 class ModuleEffect : public testsupport::EditorPlugin {
 public:
     explicit ModuleEffect(audioMasterCallback host) : EditorPlugin(host) { openStoredPorts(); }
+    // The host's last events still come back.
+    ~ModuleEffect() override { StopOutputThread(); }
 
     void ProcessMidiMsg(IMidiMsg* msg, bool) override { SendMidiVST(msg); }
 

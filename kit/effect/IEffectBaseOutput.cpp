@@ -1,0 +1,88 @@
+// The plug-in's output thread: what the audio thread hands over (messages for the external
+// output, the host's short messages, the plug-in's follow-up of a block) is done here, where
+// waiting for a lock, the MIDI library or the file system costs the host's audio nothing.
+
+#include "kit/effect/IEffectBase.h"
+#include "kit/effect/IEffectOutputLane.h"
+
+#include <string>
+#include <system_error>
+
+void IEffectBase::startOutputThread() {
+    m_output = std::make_unique<IEffectOutputLane>();
+    try {
+        m_output->thread = std::thread([this] { runOutputThread(); });
+    } catch (const std::system_error&) {
+        // Without a thread nothing is handed over: the queues fill and drop.
+        m_output->ended = true;
+    }
+}
+
+void IEffectBase::StopOutputThread() {
+    if (!m_output->thread.joinable()) return;
+    m_output->stopping = true;
+    m_output->wake.Signal();
+    m_output->thread.join();
+}
+
+bool IEffectBase::QueueExternalMIDI(const unsigned char* bytes, int size) {
+    return bytes && size > 0 && size <= kMaxExternalMIDIBytes &&
+           m_output->toPort.Push(bytes, size_t(size));
+}
+
+bool IEffectBase::QueueMidiMsg(const IMidiMsg& msg) {
+    unsigned char bytes[3];
+    const int size = msg.WireBytes(bytes);
+    return size > 0 && QueueExternalMIDI(bytes, size);
+}
+
+bool IEffectBase::QueueHostMidi(const IMidiMsg& msg) {
+    return m_output->fromHost.PushRecord(msg);
+}
+
+void IEffectBase::WakeOutputThread() {
+    m_output->wakes.fetch_add(1);
+    m_output->wake.Signal();
+}
+
+void IEffectBase::WaitForOutputThread() {
+    IEffectOutputLane& lane = *m_output;
+    const uint64_t target = lane.wakes.load();
+    std::unique_lock<std::mutex> lock(lane.mutex);
+    lane.idle.wait(lock, [&] { return lane.handled >= target || lane.ended; });
+}
+
+// A stop is a last pass: nothing that the blocks or the host handed over is lost.
+void IEffectBase::runOutputThread() {
+    IEffectOutputLane& lane = *m_output;
+    std::vector<unsigned char> message;
+    for (bool stopping = false; !stopping;) {
+        lane.wake.Wait();
+        stopping = lane.stopping;
+        const uint64_t seen = lane.wakes.load();
+        // The host's events came before the block that follows them, as the host gave them.
+        IMidiMsg msg;
+        while (lane.fromHost.PopRecord(msg)) {
+            try {
+                KIT_MutexLock lock(&m_mutex);
+                ProcessMidiMsg(&msg, false);
+            } catch (...) {
+                // A message the plug-in cannot handle ends there; the next ones still come.
+            }
+        }
+        while (lane.toPort.Pop(message))
+            SendExternalMIDI(message.data(), int(message.size()));
+        const size_t dropped = lane.toPort.TakeDropped() + lane.fromHost.TakeDropped();
+        if (dropped)
+            LogExternalMIDI(std::to_string(dropped) +
+                            " messages of the audio thread dropped: the output fell behind");
+        try {
+            OnBlocksSent();
+        } catch (...) {
+        }
+        std::lock_guard<std::mutex> lock(lane.mutex);
+        lane.handled = seen;
+        lane.ended = stopping;
+        lane.idle.notify_all();
+    }
+}
