@@ -300,6 +300,12 @@ bool IEffectVST::SendSysEx(ISysEx* sysex) {
 
 bool IEffectVST::SendMidiMsg(IMidiMsg* msg) {
     if (!msg || msg->status < 0x80) return false;
+    if (!msg->IsComplete()) {
+        const uint8_t bytes[3] = {msg->status, msg->data1, msg->data2};
+        DropMIDI("to the synthesizer", MidiFramer::FaultText(MidiFramer::Fault::kCutShort), bytes,
+                 3);
+        return false;
+    }
     const int kind = msg->status >> 4;
     const unsigned char bytes[3] = {msg->status, msg->data1, msg->data2};
     const bool oneDataByte =
@@ -562,7 +568,12 @@ VstIntPtr IEffectVST::processEvents(const VstEvents* events) {
             const auto* midi = reinterpret_cast<const VstMidiEvent*>(ev);
             IMidiMsg msg(midi->deltaFrames, uint8_t(midi->midiData[0]), uint8_t(midi->midiData[1]),
                          uint8_t(midi->midiData[2]));
-            ProcessMidiMsg(&msg, false);
+            // A status byte where a data byte belongs: the message was cut short.
+            if (msg.IsComplete())
+                ProcessMidiMsg(&msg, false);
+            else
+                DropMIDI("from the host", MidiFramer::FaultText(MidiFramer::Fault::kCutShort),
+                         reinterpret_cast<const uint8_t*>(midi->midiData), 3);
         } else {
             // SysEx from the host is not the synthesizer's: it goes back to the host unread.
             SendVSTEvent(ev);

@@ -8,7 +8,7 @@
 
 void MIDIMessageManager::sysexMultiParse(ISysEx* message) {
     using namespace MultiDump;
-    if (!isDump(*message, kSysexMultiDump, kSize, kSize)) return;
+    if (!isWholeDump(*message, kSysexMultiDump)) return;
     const DumpBytes data(*message);
     answerReceived = false;
 
@@ -76,7 +76,7 @@ void MIDIMessageManager::processMultiSettings2Values(int value, int part) {
 
 void MIDIMessageManager::sysexSettingsParse(ISysEx* message) {
     using namespace GlobalDump;
-    if (isDump(*message, kSysexGlobalDump, kSize, kSize)) {
+    if (isWholeDump(*message, kSysexGlobalDump)) {
         const DumpBytes data(*message);
         answerReceived = false;
         for (const DumpByte& b : layout())

@@ -13,7 +13,7 @@ constexpr int kPatternNameEntry = 35;
 
 void MIDIMessageManager::sysexPatternParse(ISysEx* message) {
     using namespace PatternDump;
-    if (!isDump(*message, kSysexPatternDump, kMinParseSize, message->size)) return;
+    if (!isWholeDump(*message, kSysexPatternDump)) return;
     // The dump names no part: the requester named it beforehand.
     const int part = plugin->getAwaitedDumpPart();
     if (part < 0 || part >= kParts) return;
@@ -27,7 +27,6 @@ void MIDIMessageManager::sysexPatternParse(ISysEx* message) {
 
     if (!locked)
         for (const DumpByte& b : layout())
-            if (b.offset < message->size)
-                plugin->SetParameterFromPlug(b.param + part, b.decode(data[b.offset]));
+            plugin->SetParameterFromPlug(b.param + part, b.decode(data[b.offset]));
     answerReceived = true;
 }
