@@ -288,6 +288,7 @@ public:
     std::atomic<bool>& linkApplying() override { return linkApply; }
     std::atomic<bool>& hostProgramChangeDrop() override { return hostBlocked[kFilterPC]; }
     std::atomic<bool>& dumpAwaited() override;
+    void endDumpWait() override;
     std::atomic<bool>& settingFromDevice() override;
     std::atomic<bool>& soundRequestActive() override;
     IControl* randomizeControl() override { return randomizeButton; }

@@ -15,6 +15,18 @@ const char* const kWorkerNames[] = {"job", "clock", "clock tick"};
 const char kNothingToStoreInto[] = "No bank to store into: import or create one first";
 
 // Whether the job's answer goes into the librarian's selected slot.
+// Jobs 6 to 8 bring their answer into the editor or into the librarian.
+bool requestsIntoEditor(const SenderJob& job) {
+    switch (job.command) {
+    case SenderJob::kSendActiveArrangementRequestSysex:
+    case SenderJob::kSendPartRequestSysex:
+    case SenderJob::kSendSequenceRequestSysex:
+        return job.toEditor;
+    default:
+        return false;
+    }
+}
+
 bool storesIntoLibrarian(const SenderJob& job) {
     switch (job.command) {
     case SenderJob::kSendActiveArrangementRequestSysex:
@@ -85,6 +97,8 @@ bool MIDIMessageManager::postJob(int command, const std::function<void(SenderJob
     const bool posted =
         workers[workerFor(command)]->post(command, setArguments, [&](const SenderJob& job) {
             refused = !storable && storesIntoLibrarian(job);
+            if (!refused && workerFor(command) == kJobThread)
+                editorRequestPosted = requestsIntoEditor(job);
             return !refused;
         });
     if (refused) {

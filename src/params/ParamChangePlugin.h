@@ -73,6 +73,8 @@ public:
     // The message manager's flags: an incoming dump goes to the editor; a control is being
     // set from incoming MIDI; the librarian's sound collection is armed.
     virtual std::atomic<bool>& dumpAwaited() = 0;
+    // Ends the wait for a dump unless a request job owns it.
+    virtual void endDumpWait() = 0;
     virtual std::atomic<bool>& settingFromDevice() = 0;
     virtual std::atomic<bool>& soundRequestActive() = 0;
 

@@ -142,6 +142,11 @@ protected:
             },
             timeoutMs);
     }
+    // The session configuration lacks the MIDI filter switches and the librarian's program
+    // and bank controls, whose parameters then start at 0.
+    static bool onProductConfiguration() {
+        return GetParam().resources == std::string(ZOZ_PRODUCT_RESOURCES);
+    }
     static void quit(Session& s) {
         ASSERT_TRUE(s.QuitHost());
         EXPECT_EQ(s.FinishHost(), 0);
@@ -478,6 +483,39 @@ TEST_P(EndToEnd, AProjectOfFetchedEditBuffersGivesAFreshSynthesizerTheFirstOnes)
     EXPECT_EQ(after.dumpAt(0x11, 0x20, 0), before.dumpAt(0x11, 0x20, 0));
     for (uint8_t part = 0; part < kActiveParts; ++part)
         EXPECT_EQ(after.dumpAt(0x10, 0x30, part), before.dumpAt(0x10, 0x30, part)) << int(part);
+}
+
+// The synthesizer changes the multi at indices 0 to 127: part 1's bank among them has the
+// plug-in ask for that part's sound while the later changes are still coming in. The answer is
+// taken and the pattern follows, and no device id is scanned.
+TEST_P(EndToEnd, ARequestAnsweredAmidTheSynthesizersChangesIsTaken) {
+    if (!onProductConfiguration()) GTEST_SKIP() << "no request after a bank change";
+    qsim::SynthSimulator memory;
+    memory.fillCanonical();
+    memory.setDump(0x10, 0x30, 0, named(soundOf(0), SoundDump::kNameOffset, "Answered Sound  "));
+    memory.setDump(
+        0x13, 0x20, 0,
+        named(memory.dumpAt(0x13, 0x20, 0), PatternDump::kNameOffset, "Answered Pattern"));
+    testsupport::TempFolder folder;
+    const std::string image = folder.path() + "/memory.syx";
+    testsupport::writeFile(image, memory.image());
+
+    auto s = session("changes", {0, 0, "", image});
+    const std::string chunkFile = s->DataFolder() + "/answered.chunk";
+    ASSERT_TRUE(start(*s, {"save-chunk=" + chunkFile}));
+    ASSERT_TRUE(answered(*s));
+    for (int index = 0; index < 128; ++index)
+        ASSERT_TRUE(
+            s->Synth().Send({0xF0, 0x3E, 0x0F, 0x00, 0x21, 0x00, uint8_t(index), 0x63, 0xF7}));
+    ASSERT_TRUE(sent(*s, 0x13, PatternDump::kSize)) << heads(s->Synth().Received());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
+    ProjectChunk chunk;
+    ASSERT_TRUE(savedChunk(*s, chunkFile, &chunk));
+    quit(*s);
+    EXPECT_EQ(chunk.Name(1), "Answered Sound  ");
+    EXPECT_EQ(chunk.Name(35), "Answered Pattern");
+    for (const Bytes& m : s->Synth().Received())
+        EXPECT_FALSE(m.size() > 4 && m[0] == 0xF0 && m[3] != 0) << "a scan: " << heads({m});
 }
 
 // A silent synthesizer: the probe's request, 20 pauses, the scan's 128 requests a pause apart,

@@ -126,6 +126,7 @@ public:
     std::atomic<bool>& linkApplying() override { return linkApplyingFlag; }
     std::atomic<bool>& hostProgramChangeDrop() override { return hostProgramChangeDropFlag; }
     std::atomic<bool>& dumpAwaited() override { return dumpAwaitedFlag; }
+    void endDumpWait() override { dumpAwaitedFlag = false; }
     std::atomic<bool>& settingFromDevice() override { return settingFromDeviceFlag; }
     std::atomic<bool>& soundRequestActive() override { return soundRequestActiveFlag; }
 
