@@ -187,6 +187,10 @@ public:
         record("patchType", type, lowerList);
         if (refresh) coreCalls.back() += " refresh";
     }
+    void SetLibrarianStatusUnsaved(bool unsaved) override {
+        record("unsaved", unsaved);
+        if (!unsaved) GetParam(kBankEditUnsaved)->Set(0.0);
+    }
     void setMultiMode(bool on) override { multiMode = on; }
     void setSequenceMode(bool on) override { sequenceMode = on; }
     void setCategoryView(bool on) override { categoryView = on; }
