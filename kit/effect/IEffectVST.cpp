@@ -300,14 +300,13 @@ bool IEffectVST::SendSysEx(ISysEx* sysex) {
 
 bool IEffectVST::SendMidiMsg(IMidiMsg* msg) {
     if (!msg || msg->status < 0x80) return false;
+    const unsigned char bytes[3] = {msg->status, msg->data1, msg->data2};
     if (!msg->IsComplete()) {
-        const uint8_t bytes[3] = {msg->status, msg->data1, msg->data2};
         DropMIDI("to the synthesizer", MidiFramer::FaultText(MidiFramer::Fault::kCutShort), bytes,
                  3);
         return false;
     }
     const int kind = msg->status >> 4;
-    const unsigned char bytes[3] = {msg->status, msg->data1, msg->data2};
     const bool oneDataByte =
         kind == IMidiMsg::kProgramChange || kind == IMidiMsg::kChannelAftertouch;
     return SendExternalMIDI(bytes, oneDataByte ? 2 : 3);

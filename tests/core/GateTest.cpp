@@ -111,14 +111,13 @@ TEST_F(Gate, AMessageCutShortIsNeverCompletedOnAnyPath) {
         }
     }
     const std::vector<std::string> lines = logLines();
-    EXPECT_EQ(std::count_if(
-                  lines.begin(), lines.end(),
-                  [](const std::string& l) { return l.rfind("PROCESSOR: MIDI from the", 0) == 0; }),
-              dropped);
     for (const char* line :
          {"PROCESSOR: MIDI from the synthesizer dropped, cut short: 82 (1 so far)",
           "PROCESSOR: MIDI from the host dropped, cut short: 92 3C 90 (8 so far)"})
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    IMidiMsg cut(0, 0x92, 0x3C, 0x90); // as a faulty producer might queue it for the host buffer
+    EXPECT_FALSE(plug->SendMidiMsg(&cut));
+    EXPECT_EQ(plug->DroppedMIDICount(), dropped + 1);
     plug->setLocalControl(false);
     const uint8_t note[3] = {0x92, 0x3C, 0x64};
     for (bool queued : {false, true}) {
