@@ -23,6 +23,12 @@ private:
     const ISysEx& message;
 };
 
+// F0 3E 0F dd id …, of a size in minSize..maxSize; byte 0 and the device id are not looked at.
+inline bool isDump(const ISysEx& m, uint8_t id, int minSize, int maxSize) {
+    return m.size >= minSize && m.size <= maxSize && m.data[1] == 0x3E && m.data[2] == 0x0F &&
+           m.data[4] == id;
+}
+
 // The length on the wire, F0 to F7, of the synthesizer's dump of a message id; 0 for an id
 // that names no dump.
 inline int dumpSize(uint8_t id) {
@@ -45,16 +51,12 @@ inline bool isSynthesizers(const ISysEx& m) {
            m.data[2] == SysexMessage::kModelId;
 }
 
-// A whole dump of this id: F0 3E 0F dd id …, exactly the dump's length, ending in F7. Byte 0
-// and the device id are not looked at. A dump cut short, or one with bytes glued on, is none.
-inline bool isWholeDump(const ISysEx& m, uint8_t id) {
-    return m.size == dumpSize(id) && isSynthesizers(m) && m.data[4] == id &&
-           m.data[m.size - 1] == SysexMessage::kEnd;
-}
-
-// A message of the synthesizer's that carries a dump's id but is no whole dump of it.
+// A message of the synthesizer's that carries a dump's id but is no whole dump: not exactly
+// the dump's length, or not ending in F7 (a dump cut short, or one with bytes glued on).
 inline bool isBrokenDump(const ISysEx& m) {
-    return isSynthesizers(m) && dumpSize(m.data[4]) > 0 && !isWholeDump(m, m.data[4]);
+    if (!isSynthesizers(m)) return false;
+    const int size = dumpSize(m.data[4]);
+    return size > 0 && (m.size != size || m.data[m.size - 1] != SysexMessage::kEnd);
 }
 
 // What a display text keeps of a received name: the characters before its first zero byte.

@@ -70,7 +70,7 @@ public:
 
     // Applies a sound dump to the part in its byte 6: name, category, every parameter byte of
     // a section whose lock is not exactly 1.0, the effect aliases and the taps. A message that
-    // is no whole sound dump (393 bytes ending in F7), or names no part 0..15, changes nothing.
+    // is no sound dump of 390 bytes or more, or names no part 0..15, changes nothing.
     // Runs on the thread that delivered the dump.
     void sysexPatchParse(ISysEx* message);
 
@@ -184,13 +184,13 @@ private:
     void learnDeviceId(const ISysEx& message);
     // The other dump parsers: each acts only on its own dump and raises answerReceived when
     // it took one; the global one ends the wait for a dump whatever the message.
-    // A whole pattern dump (545 bytes) fills the awaited-dump part; its values only while the
-    // part's pattern lock is not exactly 1.0.
+    // A pattern of 542 bytes or more fills the awaited-dump part as far as it goes; its values
+    // only while the part's pattern lock is not exactly 1.0.
     void sysexPatternParse(ISysEx* message);
-    // A whole multi dump (393 bytes) sets the multi, its name and every part, then records each
+    // A multi of exactly 393 bytes sets the multi, its name and every part, then records each
     // part's bank and program as the synthesizer holds them.
     void sysexMultiParse(ISysEx* message);
-    // A whole global dump (207 bytes) sets the global parameters and the local control.
+    // A global dump of exactly 207 bytes sets the global parameters and the local control.
     void sysexSettingsParse(ISysEx* message);
 
     static constexpr int kSoundParameterSize = 10;

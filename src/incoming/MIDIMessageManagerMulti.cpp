@@ -8,7 +8,7 @@
 
 void MIDIMessageManager::sysexMultiParse(ISysEx* message) {
     using namespace MultiDump;
-    if (!isWholeDump(*message, kSysexMultiDump)) return;
+    if (!isDump(*message, kSysexMultiDump, kSize, kSize)) return;
     const DumpBytes data(*message);
     answerReceived = false;
 
@@ -76,7 +76,7 @@ void MIDIMessageManager::processMultiSettings2Values(int value, int part) {
 
 void MIDIMessageManager::sysexSettingsParse(ISysEx* message) {
     using namespace GlobalDump;
-    if (isWholeDump(*message, kSysexGlobalDump)) {
+    if (isDump(*message, kSysexGlobalDump, kSize, kSize)) {
         const DumpBytes data(*message);
         answerReceived = false;
         for (const DumpByte& b : layout())

@@ -13,7 +13,7 @@ constexpr int kPatternNameEntry = 35;
 
 void MIDIMessageManager::sysexPatternParse(ISysEx* message) {
     using namespace PatternDump;
-    if (!isWholeDump(*message, kSysexPatternDump)) return;
+    if (!isDump(*message, kSysexPatternDump, kMinParseSize, message->size)) return;
     // The dump names no part: the requester named it beforehand.
     const int part = plugin->getAwaitedDumpPart();
     if (part < 0 || part >= kParts) return;
@@ -27,6 +27,7 @@ void MIDIMessageManager::sysexPatternParse(ISysEx* message) {
 
     if (!locked)
         for (const DumpByte& b : layout())
-            plugin->SetParameterFromPlug(b.param + part, b.decode(data[b.offset]));
+            if (b.offset < message->size)
+                plugin->SetParameterFromPlug(b.param + part, b.decode(data[b.offset]));
     answerReceived = true;
 }

@@ -4,6 +4,7 @@
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/sender/SenderPlugin.h"
 #include "src/sender/SoundDumpLayout.h"
+#include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
 
 #include <algorithm>
@@ -21,11 +22,13 @@ int lockIndex(int lock) {
 
 void MIDIMessageManager::sysexPatchParse(ISysEx* message) {
     using namespace SoundDump;
-    if (!message || !message->data || !isWholeDump(*message, kSysexSoundDump) ||
-        message->data[kPartByte] >= kPartCount)
+    if (!message || !message->data || message->size < kMinParseSize) return;
+    const uint8_t* raw = message->data;
+    if (raw[1] != SysexMessage::kManufacturerId || raw[2] != SysexMessage::kModelId ||
+        raw[4] != kSysexSoundDump || raw[kPartByte] >= kPartCount)
         return;
     const DumpBytes data(*message);
-    const int part = message->data[kPartByte];
+    const int part = raw[kPartByte];
     answerReceived = false;
 
     // Read once: a lock changed during the parse does not split a section.

@@ -16,6 +16,8 @@ namespace PatternDump {
 constexpr int kSize = SysexMessage::kPatternDumpSize;
 // The built-in init pattern lacks the checksum byte.
 constexpr int kShortSize = SysexMessage::kInitPatternDumpSize;
+// The parser takes a message this long, as far as it goes.
+constexpr int kMinParseSize = 542;
 constexpr int kDeviceIdByte = 3;
 constexpr int kNameOffset = PatchSysexMessage::kPatternNameOffset;
 constexpr int kNameLength = 16;

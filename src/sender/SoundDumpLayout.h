@@ -22,6 +22,8 @@ constexpr int kNameOffset = PatchSysexMessage::kSoundNameOffset;
 constexpr int kNameLength = 16;
 constexpr int kCategoryOffset = PatchSysexMessage::kCategoryOffset;
 constexpr int kCategoryLength = 4;
+// The shortest message the parser accepts: it lacks the category's last character.
+constexpr int kMinParseSize = 390;
 constexpr int kSectionLockCount = 40;
 constexpr int kTapCodeSize = 11;
 constexpr int kTapStepCount = 33;
