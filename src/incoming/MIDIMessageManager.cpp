@@ -14,8 +14,7 @@ constexpr long kJoinMillis = 5000;
 const char* const kWorkerNames[] = {"job", "clock", "clock tick"};
 const char kNothingToStoreInto[] = "No bank to store into: import or create one first";
 
-// Whether the job's answer goes into the librarian's selected slot.
-// Jobs 6 to 8 bring their answer into the editor or into the librarian.
+// Whether the job is a request (6 to 8) whose answer goes into the editor.
 bool requestsIntoEditor(const SenderJob& job) {
     switch (job.command) {
     case SenderJob::kSendActiveArrangementRequestSysex:
@@ -27,6 +26,7 @@ bool requestsIntoEditor(const SenderJob& job) {
     }
 }
 
+// Whether the job's answer goes into the librarian's selected slot.
 bool storesIntoLibrarian(const SenderJob& job) {
     switch (job.command) {
     case SenderJob::kSendActiveArrangementRequestSysex:
