@@ -385,16 +385,27 @@ void IEffectBase::DirtyParameters() {
         InformHostOfParamChange(i, GetParam(i)->GetNormalized());
 }
 
-void IEffectBase::processMIDIInput(const std::vector<unsigned char>& bytes) {
-    if (bytes.empty()) return;
-    const size_t n = bytes.size();
-    if (n <= 3) {
-        IMidiMsg msg(0, bytes[0], n > 1 ? bytes[1] : 0, n > 2 ? bytes[2] : 0);
-        ProcessMidiMsg(&msg, true);
-        return;
-    }
-    ISysEx sysex(0, bytes.data(), int32_t(n));
-    ProcessSysEx(&sysex, true);
+void IEffectBase::processMIDIInput(const unsigned char* data, size_t size) {
+    static constexpr const char* kFromSynthesizer = "from the synthesizer";
+    m_midiFramer.Take(
+        data, size,
+        [this](const uint8_t* bytes, size_t n) {
+            if (bytes[0] == 0xF0) {
+                ISysEx sysex(0, bytes, int32_t(n));
+                ProcessSysEx(&sysex, true);
+                return;
+            }
+            IMidiMsg msg(0, bytes[0], n > 1 ? bytes[1] : 0, n > 2 ? bytes[2] : 0);
+            ProcessMidiMsg(&msg, true);
+        },
+        [this](MidiFramer::Fault fault, const uint8_t* bytes, size_t n) {
+            DropMIDI(kFromSynthesizer, MidiFramer::FaultText(fault), bytes, n);
+        });
+}
+
+void IEffectBase::DropMIDI(const char* where, const char* why, const uint8_t* bytes,
+                           size_t size) {
+    LogDroppedMIDI(where, why, bytes, size, ++m_droppedMIDI);
 }
 
 // ---- Identity

@@ -12,6 +12,7 @@
 #include "kit/effect/IPreset.h"
 #include "kit/effect/ISysEx.h"
 #include "kit/effect/ITimeInfo.h"
+#include "kit/effect/MidiFramer.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -150,9 +151,12 @@ public:
     virtual void PresetsChangedByHost() {}
     virtual void SetBlockSize(int blockSize);
 
-    // Bytes from the external MIDI input: up to 3 bytes become a short message, longer ones a
-    // SysEx whose bytes live only during the call.
-    void processMIDIInput(const std::vector<unsigned char>& bytes);
+    // Bytes from the external MIDI input as the MIDI library hands them over, framed into
+    // whole messages: a short message, or a SysEx whose bytes live only during the call. What
+    // cannot become a whole message is dropped (DropMIDI).
+    void processMIDIInput(const unsigned char* data, size_t size);
+    // Malformed MIDI dropped on its way in or out since the plug-in was made.
+    unsigned DroppedMIDICount() const { return m_droppedMIDI; }
 
     // ---- External MIDI ports, the road to the synthesizer.
     // Entry 0 is "Select MIDI Device", then the system's ports in the library's order. The
@@ -366,6 +370,16 @@ protected:
     // its destructor.
     void StopOutputThread();
 
+    // Counts a malformed message that is dropped instead of passed on and has it logged:
+    // `where` it was going ("from the synthesizer" …), `why` it was dropped, its bytes.
+    void DropMIDI(const char* where, const char* why, const uint8_t* bytes, size_t size);
+    // DropMIDI for a short message that lacks a data byte its status needs.
+    void dropCutShort(const char* where, const IMidiMsg& msg);
+    // The log line of DropMIDI, with the count so far; called on the dropping thread, never
+    // the audio thread (a block's refusals are logged by the output thread). The base drops it.
+    virtual void LogDroppedMIDI(const char* /*where*/, const char* /*why*/,
+                                const uint8_t* /*bytes*/, size_t /*size*/, unsigned /*count*/) {}
+
     // The host adapter's three parameter notices; called for visible parameters only.
     virtual void HostBeginEdit(int idx) = 0;
     virtual void HostAutomate(int idx, double normalized) = 0;
@@ -426,6 +440,9 @@ private:
     // that the input's own thread may close the input.
     std::recursive_mutex m_midiInGate;
     std::atomic<bool> m_midiInOpen{false};
+    // Under m_midiInGate; it keeps no SysEx longer than the output could send.
+    MidiFramer m_midiFramer{kMaxExternalMIDIBytes};
+    std::atomic<unsigned> m_droppedMIDI{0};
     // Around every use of the output client: sends come from the host's, the output and the
     // worker threads while a selection may close the port. The audio thread never takes it.
     std::mutex m_midiOutMutex;

@@ -401,7 +401,7 @@ void IEffectBase::receiveMIDI(const std::vector<unsigned char>& bytes) {
         std::lock_guard<std::recursive_mutex> gate(m_midiInGate);
         // What was received before the port closed may still arrive: it must not reach a
         // plug-in whose parts are being taken down.
-        if (m_midiInOpen) processMIDIInput(bytes);
+        if (m_midiInOpen) processMIDIInput(bytes.data(), bytes.size());
     } catch (...) {
         // The input's thread must survive whatever the plug-in raises.
     }
@@ -411,12 +411,15 @@ void IEffectBase::shutMIDIInput() {
     m_midiInOpen = false;
     // Free at once when no callback runs, or when this is the callback's own thread.
     if (m_midiInGate.try_lock()) {
+        m_midiFramer.Reset();
         m_midiInGate.unlock();
         return;
     }
     // The callback in flight may be waiting for the plug lock this thread holds.
     KIT_MutexRelease released(&m_mutex);
     std::lock_guard<std::recursive_mutex> wait(m_midiInGate);
+    // A SysEx the old port left open must not take in the next port's bytes.
+    m_midiFramer.Reset();
 }
 
 bool IEffectBase::SendMidiMsgs(KIT_TypedBuf<IMidiMsg>* msgs) {

@@ -31,6 +31,10 @@ bool IEffectBase::QueueExternalMIDI(const unsigned char* bytes, int size) {
 }
 
 bool IEffectBase::QueueMidiMsg(const IMidiMsg& msg) {
+    if (!msg.IsComplete()) {
+        m_output->cutShort.PushRecord(msg);
+        return false;
+    }
     unsigned char bytes[3];
     const int size = msg.WireBytes(bytes);
     return size > 0 && QueueExternalMIDI(bytes, size);
@@ -38,6 +42,11 @@ bool IEffectBase::QueueMidiMsg(const IMidiMsg& msg) {
 
 bool IEffectBase::QueueHostMidi(const IMidiMsg& msg) {
     return m_output->fromHost.PushRecord(msg);
+}
+
+void IEffectBase::dropCutShort(const char* where, const IMidiMsg& msg) {
+    const uint8_t bytes[3] = {msg.status, msg.data1, msg.data2};
+    DropMIDI(where, MidiFramer::FaultText(MidiFramer::Fault::kCutShort), bytes, 3);
 }
 
 void IEffectBase::WakeOutputThread() {
@@ -63,6 +72,12 @@ void IEffectBase::runOutputThread() {
         // The host's events came before the block that follows them, as the host gave them.
         IMidiMsg msg;
         while (lane.fromHost.PopRecord(msg)) {
+            // A VST2 event always holds three bytes: cut short, a status byte stands where a
+            // data byte belongs.
+            if (!msg.IsComplete()) {
+                dropCutShort("from the host", msg);
+                continue;
+            }
             try {
                 KIT_MutexLock lock(&m_mutex);
                 ProcessMidiMsg(&msg, false);
@@ -70,6 +85,8 @@ void IEffectBase::runOutputThread() {
                 // A message the plug-in cannot handle ends there; the next ones still come.
             }
         }
+        while (lane.cutShort.PopRecord(msg))
+            dropCutShort("to the synthesizer", msg);
         while (lane.toPort.Pop(message))
             SendExternalMIDI(message.data(), int(message.size()));
         const size_t dropped = lane.toPort.TakeDropped() + lane.fromHost.TakeDropped();

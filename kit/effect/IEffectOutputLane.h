@@ -14,6 +14,8 @@ struct IEffectOutputLane {
     // it; the host's events of a block are as many. Both hold thousands.
     platform::MessageRing toPort{1 << 16};
     platform::MessageRing fromHost{1 << 16};
+    // Short messages a block refused as cut short, for the output thread to log.
+    platform::MessageRing cutShort{1 << 12};
     platform::Wakeup wake;
     std::atomic<uint64_t> wakes{0};
     std::atomic<bool> stopping{false};

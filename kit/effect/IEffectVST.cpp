@@ -301,7 +301,12 @@ bool IEffectVST::SendSysEx(ISysEx* sysex) {
 bool IEffectVST::SendMidiMsg(IMidiMsg* msg) {
     unsigned char bytes[3];
     const int size = msg ? msg->WireBytes(bytes) : 0;
-    return size > 0 && SendExternalMIDI(bytes, size);
+    if (size <= 0) return false;
+    if (!msg->IsComplete()) {
+        dropCutShort("to the synthesizer", *msg);
+        return false;
+    }
+    return SendExternalMIDI(bytes, size);
 }
 
 bool IEffectVST::SendMidiSysex(unsigned char* data, int size) {

@@ -71,8 +71,7 @@ int IMidiMsg::WireBytes(unsigned char out[3]) const {
     out[0] = status;
     out[1] = data1;
     out[2] = data2;
-    const int kind = status >> 4;
-    return kind == kProgramChange || kind == kChannelAftertouch ? 2 : 3;
+    return 1 + DataBytes(status);
 }
 
 IMidiMsg::EStatusMsg IMidiMsg::StatusMsg() const {
@@ -109,4 +108,34 @@ const char* IMidiMsg::StatusMsgStr(EStatusMsg kind) {
     if (kind == kNone) return "none";
     if (kind < kNoteOff || kind > kPitchWheel) return "unknown";
     return names[kind - kNoteOff];
+}
+
+int IMidiMsg::DataBytes(uint8_t status) {
+    switch (status >> 4) {
+    case kNoteOff:
+    case kNoteOn:
+    case kPolyAftertouch:
+    case kControlChange:
+    case kPitchWheel:
+        return 2;
+    case kProgramChange:
+    case kChannelAftertouch:
+        return 1;
+    default:
+        return status == 0xF2 ? 2 : status == 0xF1 || status == 0xF3 ? 1 : 0;
+    }
+}
+
+bool IMidiMsg::IsComplete(const uint8_t* bytes, size_t size) {
+    if (!bytes || size == 0) return false;
+    const size_t need = size_t(DataBytes(bytes[0]));
+    if (size < need + 1) return false;
+    for (size_t i = 1; i <= need; ++i)
+        if (!isDataByte(bytes[i])) return false;
+    return true;
+}
+
+bool IMidiMsg::IsComplete() const {
+    const uint8_t bytes[3] = {status, data1, data2};
+    return IsComplete(bytes, 3);
 }

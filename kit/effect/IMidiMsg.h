@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // One short channel message stamped with a sample offset inside the current audio block.
@@ -54,4 +55,14 @@ struct IMidiMsg {
     void LogMsg() const {}
 
     static const char* StatusMsgStr(EStatusMsg kind);
+
+    // The data bytes a status byte needs: two for notes, poly pressure, controllers, pitch bend
+    // and the song position (F2), one for program change, channel pressure, time code (F1) and
+    // song select (F3); none for any other byte.
+    static int DataBytes(uint8_t status);
+    // Whether bytes 1 .. size - 1 hold every data byte the status at byte 0 needs, each below
+    // 0x80. A message cut short is not complete, nor one with a status byte where a data byte
+    // belongs; a byte that needs no data bytes is complete alone.
+    static bool IsComplete(const uint8_t* bytes, size_t size);
+    bool IsComplete() const;
 };

@@ -269,31 +269,17 @@ void BankEditPopupMenu::run(BrowserPlugin* plugin, Menu menu, int index) {
     }
 }
 
-void BankEditPopupMenu::upperBankFile(BrowserPlugin* plugin, std::string* folder,
-                                      std::string* fileName) {
-    KIT_MutexLock lock(&m_librarian->mutex());
-    const std::vector<PatchFile*>* banks = m_librarian->bankList(m_librarian->currentType);
-    const int index = m_librarian->upperBankIndex;
-    if (!banks || index < 0 || size_t(index) >= banks->size()) return;
-    const PatchFile& bank = *(*banks)[size_t(index)];
-    *folder = plugin->dataFolder();
-    for (const std::string& part : bank.folderParts)
-        *folder += part + "/";
-    *fileName = bank.fileName;
-}
-
 void BankEditPopupMenu::save(BrowserPlugin* plugin) {
-    std::string folder, fileName;
-    upperBankFile(plugin, &folder, &fileName);
-    // Without an upper bank the librarian reports that nothing was saved.
-    m_librarian->saveEditedPatch(folder + fileName, fileName);
+    // The bank matches its file again: nothing of it is lost by a refresh.
+    if (m_librarian->saveUpperBank()) plugin->SetLibrarianStatusUnsaved(false);
 }
 
 void BankEditPopupMenu::saveAs(BrowserPlugin* plugin, bool asMidi) {
     std::string folder, fileName;
-    upperBankFile(plugin, &folder, &fileName);
+    m_librarian->upperBankFile(&folder, &fileName);
     // The proposal carries the extension of the form chosen, not that of the bank's file.
     const std::string stem = fileName.substr(0, fileName.rfind('.'));
     const std::string proposed = stem.empty() ? "" : stem + (asMidi ? ".mid" : ".vub");
-    m_librarian->savePatchAs(proposed.c_str(), folder, asMidi);
+    if (m_librarian->savePatchAs(proposed.c_str(), folder, asMidi))
+        plugin->SetLibrarianStatusUnsaved(false);
 }

@@ -41,9 +41,7 @@ public:
 private:
     // Carries out item `index` of a menu.
     void run(BrowserPlugin* plugin, Menu menu, int index);
-    // The folder of the upper bank of the librarian's current type, from the data folder
-    // down and ending in "/", and its file name; both empty when there is no such bank.
-    void upperBankFile(BrowserPlugin* plugin, std::string* folder, std::string* fileName);
+    // A bank saved in either way matches a file again: it is no longer unsaved.
     void save(BrowserPlugin* plugin);
     void saveAs(BrowserPlugin* plugin, bool asMidi);
 

@@ -45,7 +45,8 @@ public:
     // True arms the librarian collection of the mode; false makes the next dump go to the
     // editor. Both clear the answer flag.
     virtual void SetLibrarianRequestActive(bool librarian) = 0;
-    // True ends the librarian request, marks the bank unsaved and shows the notice.
+    // True ends the librarian request, marks the bank unsaved and shows the notice; false,
+    // once the bank is saved, takes the unsaved-bank controls away again.
     virtual void SetLibrarianStatusUnsaved(bool on) = 0;
     // Ends an armed librarian collection without storing or showing anything.
     virtual void DisarmLibrarianRequests() = 0;

@@ -292,6 +292,7 @@ public:
     std::atomic<bool>& linkApplying() override { return linkApply; }
     std::atomic<bool>& hostProgramChangeDrop() override { return hostBlocked[kFilterPC]; }
     std::atomic<bool>& dumpAwaited() override;
+    void endDumpWait() override;
     std::atomic<bool>& settingFromDevice() override;
     std::atomic<bool>& soundRequestActive() override;
     IControl* randomizeControl() override { return randomizeButton; }
@@ -356,6 +357,8 @@ public:
     void printDebugInfo(const std::string& text) override { log(text); }
     void logSysExOut(const uint8_t* bytes, int size) override;
     void LogExternalMIDI(const std::string& text) override { log("MIDI PORTS: ", text); }
+    void LogDroppedMIDI(const char* where, const char* why, const uint8_t* bytes, size_t size,
+                        unsigned count) override;
     double GetParamMin(int paramIdx) override;
     double GetParamMax(int paramIdx) override;
     void storeParamValue(int paramIdx, double value) override;

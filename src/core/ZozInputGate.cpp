@@ -5,9 +5,11 @@
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IMidiMsg.h"
 #include "kit/effect/ISysEx.h"
+#include "src/incoming/DumpBytes.h"
 #include "src/incoming/MIDIMessageManager.h"
-#include "src/sender/SysexMessage.h"
 #include "src/uiconfig/ParameterIds.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -15,6 +17,8 @@ namespace {
 constexpr int kShortestIndicated = 9;
 constexpr int kLongestIndicated = 13;
 constexpr int kPartByte = 5;
+// Bytes of a dropped message the log shows.
+constexpr size_t kLoggedBytes = 16;
 
 } // namespace
 
@@ -34,9 +38,13 @@ void Zoz::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
 void Zoz::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
     if (arrangementBusy || hardwareBlocked[kFilterSysEx] || incomingGate) return;
     const uint8_t* data = sysex->data;
+    // Neither a parser nor the librarian may take a dump cut short or with bytes glued on.
+    if (isBrokenDump(*sysex)) {
+        DropMIDI("from the synthesizer", "a dump of the wrong length", data, size_t(sysex->size));
+        return;
+    }
     if (GetGUI() && followIncoming && sysex->size >= kShortestIndicated &&
-        sysex->size <= kLongestIndicated && data[1] == SysexMessage::kManufacturerId &&
-        data[2] == SysexMessage::kModelId)
+        sysex->size <= kLongestIndicated && isSynthesizers(*sysex))
         lightPartIndicator(data[kPartByte]);
     passSysEx(sysex, fromDevice);
 }
@@ -54,4 +62,18 @@ void Zoz::passSysEx(ISysEx* sysex, bool fromDevice) {
     messageManager->ProcessSysEx(sysex, fromDevice);
     if (mixerLayer) mixerLayer->setControlsDirty();
     if (messageManager->answerReceived) answeredArming = arming;
+}
+
+void Zoz::LogDroppedMIDI(const char* where, const char* why, const uint8_t* bytes, size_t size,
+                         unsigned count) {
+    if (!logEnabled) return;
+    std::string shown;
+    char hex[4];
+    for (size_t i = 0; i < size && i < kLoggedBytes; ++i) {
+        std::snprintf(hex, sizeof hex, i ? " %02X" : "%02X", bytes[i]);
+        shown += hex;
+    }
+    if (size > kLoggedBytes) shown += " ... (" + std::to_string(size) + " bytes)";
+    log("PROCESSOR: MIDI ", where, " dropped, ", why, ": ", shown, " (", std::to_string(count),
+        " so far)");
 }

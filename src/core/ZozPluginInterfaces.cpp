@@ -189,6 +189,10 @@ std::atomic<bool>& Zoz::dumpAwaited() {
     return messageManager->dumpAwaited;
 }
 
+void Zoz::endDumpWait() {
+    messageManager->endDumpWait();
+}
+
 std::atomic<bool>& Zoz::settingFromDevice() {
     return messageManager->settingFromDevice;
 }

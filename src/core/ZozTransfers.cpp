@@ -134,16 +134,20 @@ ControlLayer* Zoz::popupMenuLayerNamed(const std::string& name) const {
 }
 
 void Zoz::SetLibrarianStatusUnsaved(bool unsaved) {
-    if (!unsaved) return;
+    const ReceivedRow& row = kReceived[multiMode ? 1 : sequenceMode ? 2 : 0];
+    hide(namedLayer("discardChangesLayerRight"), !unsaved);
+    hide(namedLayer("keepBankOpenLayer"), unsaved);
+    // The upper bank cannot be changed until the bank is saved or discarded.
+    hide(popupMenuLayerNamed(row.chooser), unsaved);
+    if (!unsaved) {
+        storeParamValue(kBankEditUnsaved, 0.0);
+        return;
+    }
     messageManager->dumpAwaited = false;
     messageManager->disarmLibrarianRequests();
     // Stored as they are: the change handling of these runs when the user answers.
     storeParamValue(kBankEditUnsaved, 1.0);
     storeParamValue(kDiscardBankData, 0.0);
-    hide(namedLayer("discardChangesLayerRight"), false);
-    hide(namedLayer("keepBankOpenLayer"), true);
-    const ReceivedRow& row = kReceived[multiMode ? 1 : sequenceMode ? 2 : 0];
-    hide(popupMenuLayerNamed(row.chooser), true);
     setUpperDisplayText(row.text);
     setLibrarianViewDirty();
 }

@@ -12,6 +12,18 @@
 namespace {
 const char kNothingToStoreInto[] = "No bank to store into: import or create one first";
 
+// Whether the job is a request (6 to 8) whose answer goes into the editor.
+bool requestsIntoEditor(const SenderJob& job) {
+    switch (job.command) {
+    case SenderJob::kSendActiveArrangementRequestSysex:
+    case SenderJob::kSendPartRequestSysex:
+    case SenderJob::kSendSequenceRequestSysex:
+        return job.toEditor;
+    default:
+        return false;
+    }
+}
+
 // Whether the job's answer goes into the librarian's selected slot.
 bool storesIntoLibrarian(const SenderJob& job) {
     switch (job.command) {
@@ -74,6 +86,8 @@ bool MIDIMessageManager::postJob(int command, const std::function<void(SenderJob
     const bool posted =
         workers[workerFor(command)]->post(command, setArguments, [&](const SenderJob& job) {
             refused = !storable && storesIntoLibrarian(job);
+            if (!refused && workerFor(command) == kJobThread)
+                editorRequestPosted = requestsIntoEditor(job);
             return !refused;
         });
     if (refused) {

@@ -136,6 +136,9 @@ public:
     // wait for its dump (and with armEditor the editor as destination) begins only when the
     // job is posted. Returns whether it was.
     bool postEditorRequest(int command, int part, bool armEditor);
+    // Ends the wait for a dump, unless a request job waits for its answer into the editor:
+    // that wait is the job's, until the answer comes or the job ends.
+    void endDumpWait();
     // The first part whose MIDI channel setting names the channel 0..15, or -1.
     int partOnChannel(int channel);
 
@@ -232,4 +235,6 @@ private:
     PatchLibrarian* librarian;
     std::unique_ptr<MIDIMessageSender> sender;
     std::unique_ptr<SenderWorker> workers[kWorkerCount];
+    // The job last posted to the job thread brings an answer into the editor.
+    std::atomic<bool> editorRequestPosted{false};
 };

@@ -248,7 +248,7 @@ void MIDIMessageManager::processUnhandledParameter(const ParameterMessage& m) {
         plugin->SetParameterFromPlug(kFilterLinkSwitch + m.loc, m.value == kFiltersLinked ? 1.0 : 0.0);
     }
     if (!control) return;
-    dumpAwaited = false;
+    endDumpWait();
     const int p = control->ParamIdx();
     const int value = partOf(p, kMultiPartTranspose) >= 0 ? m.value - kTransposeOffset : m.value;
     const double normalised = normalise(value, plugin->GetParamMin(p), plugin->GetParamMax(p));
@@ -266,7 +266,7 @@ void MIDIMessageManager::getNormalControl(int k1, int k2, int k3, int k4, int va
 
 void MIDIMessageManager::processSysExToUI(IControl* control, int value, bool refresh, bool raise) {
     if (!control) return;
-    dumpAwaited = false;
+    endDumpWait();
     const int p = control->ParamIdx();
     for (const ValueOffset& o : kValueOffsets)
         if (partOf(p, o.base) >= 0 && value >= o.from) value -= o.offset;
@@ -351,6 +351,7 @@ bool MIDIMessageManager::postEditorRequest(int command, int part, bool armEditor
         if (armEditor) plugin->SetLibrarianRequestActive(false);
         if (command == SenderJob::kSendSequenceRequestSysex) plugin->setAwaitedDumpPart(part);
         dumpAwaited = true;
+        editorRequestPosted = true;
         job.part = part;
         job.toEditor = true;
         written = true;
@@ -358,6 +359,12 @@ bool MIDIMessageManager::postEditorRequest(int command, int part, bool armEditor
     // A start that the thread library refused leaves the wait as it was.
     if (written && !posted) dumpAwaited = wasAwaited;
     return posted;
+}
+
+void MIDIMessageManager::endDumpWait() {
+    // The parameter message that posted the request, and its refresh, would end the wait the
+    // job armed, and the synthesizer's answer would be ignored.
+    if (!editorRequestPosted || !workers[kJobThread]->isRunning()) dumpAwaited = false;
 }
 
 void MIDIMessageManager::selectLibrarianSlot(int program, bool upperToo) {

@@ -73,6 +73,11 @@ public:
     // "Save (Overwrite current bank)": writes the upper bank over `path`; the form follows
     // the extension of `fileName`. False when nothing was written.
     bool saveEditedPatch(const std::string& path, const std::string& fileName);
+    // The same over the upper bank's own file.
+    bool saveUpperBank();
+    // The folder of the upper bank's file, from the data folder down and ending in "/", and its
+    // file name; both left empty when there is no upper bank.
+    void upperBankFile(std::string* folder, std::string* fileName);
 
     // Folder trees, category and search banks ----------------------------------------------
     // Files a bank by its folder parts into the tree (up to two folders below the patches folder).

@@ -60,6 +60,23 @@ bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& sta
     return true;
 }
 
+void PatchLibrarian::upperBankFile(std::string* folder, std::string* fileName) {
+    KIT_MutexLock lock(&m_mutex);
+    const PatchFile* bank = upperBank();
+    if (!bank) return;
+    *folder = m_host.dataFolder();
+    for (const std::string& part : bank->folderParts)
+        *folder += part + "/";
+    *fileName = bank->fileName;
+}
+
+bool PatchLibrarian::saveUpperBank() {
+    std::string folder, fileName;
+    upperBankFile(&folder, &fileName);
+    // Without an upper bank the save reports that nothing was saved.
+    return saveEditedPatch(folder + fileName, fileName);
+}
+
 bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string& fileName) {
     const std::unique_ptr<PatchFile> bank = upperBankForSaving();
     if (!bank) return false;

@@ -3,7 +3,9 @@
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IControl.h"
 #include "kit/effect/IEffectBase.h"
+#include "kit/effect/IGraphics.h"
 #include "platform/Clock.h"
+#include "platform/dialogs/Dialogs.h"
 #include "src/browser/BankChooser.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/params/PageZones.h"
@@ -15,6 +17,10 @@
 namespace {
 
 constexpr const char* kSearchPrompt = "search...";
+constexpr const char* kUnsavedQuestion =
+    "The bank holds data that is not saved. Save it before the folders are read again? "
+    "No discards it.";
+constexpr const char* kSaveOrDiscard = "Save bank or Discard changes!";
 constexpr int kRequestWaitMillis = 1000;
 
 // The lower lists of patchTypeChanged.
@@ -152,9 +158,11 @@ RuleEnd overwriteBank(ParamChange& c) {
     return RuleEnd::kGoOn;
 }
 
-RuleEnd discardBankData(ParamChange& c) {
-    if (c.iv != 1) return RuleEnd::kGoOn;
-    ParamChangePlugin* plug = c.plug;
+namespace {
+
+// Drops what the edited bank holds unsaved: the folders are read again, reopening the banks
+// the two lists show.
+void discardUnsavedBank(ParamChangePlugin* plug) {
     plug->DisplayProcessingIndicator(true);
     hide(plug, "discardChangesLayerRight");
     show(plug, "keepBankOpenLayer");
@@ -176,6 +184,33 @@ RuleEnd discardBankData(ParamChange& c) {
 
     plug->effect()->OnParamChange(kRefreshFolders);
     plug->DisplayProcessingIndicator(false);
+}
+
+// Whether the folders may be read again over a fetched bank that is not saved: the user is
+// asked in the plug-in's message box, and saves it (Yes), discards it (No, which reads them
+// itself) or keeps it (Cancel). Without an editor to ask in, the bank is kept.
+bool settleUnsavedBank(ParamChangePlugin* plug) {
+    IGraphics* gui = plug->effect()->GetGUI();
+    const int answer = gui ? gui->ShowMessageBox(kUnsavedQuestion, "Refresh Folders",
+                                                 platform::dialogs::kYesNoCancel)
+                           : platform::dialogs::kNoAnswer;
+    if (answer == platform::dialogs::kFirstButton) {
+        // A save that failed says so on the display, and the bank is kept.
+        if (!plug->getLibrarian()->saveUpperBank()) return false;
+        plug->SetLibrarianStatusUnsaved(false);
+        return true;
+    }
+    if (answer == platform::dialogs::kSecondButton)
+        discardUnsavedBank(plug);
+    else
+        showMessage(plug, kSaveOrDiscard);
+    return false;
+}
+
+} // namespace
+
+RuleEnd discardBankData(ParamChange& c) {
+    if (c.iv == 1) discardUnsavedBank(c.plug);
     return RuleEnd::kGoOn;
 }
 
@@ -213,6 +248,8 @@ RuleEnd switchDataType(ParamChange& c) {
 }
 
 RuleEnd refreshFolders(ParamChange& c) {
+    if (c.plug->effect()->GetParam(kBankEditUnsaved)->Value() == 1.0 && !settleUnsavedBank(c.plug))
+        return RuleEnd::kGoOn;
     const DataType type = dataTypeOf(c.plug);
     if (type == DataType::kSound)
         showSoundLowerList(c.plug, true);

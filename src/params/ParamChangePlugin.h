@@ -73,6 +73,8 @@ public:
     // The message manager's flags: an incoming dump goes to the editor; a control is being
     // set from incoming MIDI; the librarian's sound collection is armed.
     virtual std::atomic<bool>& dumpAwaited() = 0;
+    // Ends the wait for a dump unless a request job owns it.
+    virtual void endDumpWait() = 0;
     virtual std::atomic<bool>& settingFromDevice() = 0;
     virtual std::atomic<bool>& soundRequestActive() = 0;
 
@@ -124,6 +126,8 @@ public:
     // (0 sound banks, 1 category banks, 2 multi banks, 3 pattern banks, 4 search results);
     // refresh reloads the patches folder first.
     virtual void patchTypeChanged(int type, int lowerList, bool refresh) = 0;
+    // False once the edited bank is saved: the unsaved-bank controls go away again.
+    virtual void SetLibrarianStatusUnsaved(bool unsaved) = 0;
     virtual void setMultiMode(bool on) = 0;
     virtual void setSequenceMode(bool on) = 0;
     virtual void setCategoryView(bool on) = 0;

@@ -106,9 +106,11 @@ void showMultiPage(ParamChangePlugin* plug) {
                        valueOf(plug, kMultiPartSettings + part) < 1.0);
 }
 
-// Unless the bank is kept, the librarian's upper bank follows the part's program.
+// Unless the bank is kept, the librarian's upper bank follows the part's program; a bank that
+// holds unsaved data stays, as bank stepping leaves it.
 void followPartProgram(ParamChangePlugin* plug, int part) {
-    if (plug->keepSelectedBankFlag() || !isPart(part)) return;
+    if (plug->keepSelectedBankFlag() || valueOf(plug, kBankEditUnsaved) == 1.0 || !isPart(part))
+        return;
     plug->selectUpperBank(partValue(plug, kMultiPartPatch, part));
     plug->effect()->OnParamChange(kCurrentPatchBank + part);
 }
@@ -274,7 +276,9 @@ void TabSwitchFunctions::quickTabSwitch(ParamChangePlugin* plug, int paramId, in
     if (tab <= kMultiTab) return;
     bool send = selectOnHardware;
     if (ControlLayer* page = selectedChild(root)) {
-        selectChild(page, subPage);
+        // The librarian page holds no part pages: its sub-layers are the overlays that its
+        // own refresh shows, among them the unsaved bank's buttons.
+        if (tab != kLibrarianTab) selectChild(page, subPage);
         if (isPart(part)) plug->selectedPart() = part;
         if (tab <= kPatternTab) refreshTab(plug, tab, selectedChild(page), part, true);
         send = send || tab == kPatternTab;

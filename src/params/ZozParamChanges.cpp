@@ -52,6 +52,6 @@ void ZozParamChanges::OnParamChange2(int idx) {
             LinkManager::controlLinker(plug, action, action->link, idx, iv, v);
         }
     }
-    plug->dumpAwaited() = false;
+    plug->endDumpWait();
     plug->hardwareChange() = false;
 }

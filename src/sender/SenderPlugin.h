@@ -93,7 +93,8 @@ public:
     // whose address bytes name this slot alone.
     virtual void armLibrarianRequestForSlot(SysexMessage::Address slot) = 0;
     // True ends the librarian request, marks the bank unsaved and shows the mode's
-    // "… received to slot(s)"; false does nothing.
+    // "… received to slot(s)"; false, once the bank is saved, takes the unsaved-bank controls
+    // away again.
     virtual void SetLibrarianStatusUnsaved(bool on) = 0;
     // Ends an armed librarian collection without storing or showing anything.
     virtual void DisarmLibrarianRequests() = 0;

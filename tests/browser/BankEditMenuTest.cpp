@@ -136,6 +136,7 @@ TEST(BankEditMenu, SaveOverwritesTheUpperBanksFileAndSaveAsWritesTheChosenFileOr
     files[patches + "/User/Mine.syx"] = edited;
     EXPECT_EQ(filesBelow(patches), files);
     EXPECT_EQ(bankBytes(patches, "Mine.syx"), edited);
+    EXPECT_EQ(r.p.savedMarks, 1); // the bank is no longer unsaved
 
     struct Case {
         const char *item, *answer, *proposed; // answer below the patches folder, "" cancels
@@ -162,4 +163,5 @@ TEST(BankEditMenu, SaveOverwritesTheUpperBanksFileAndSaveAsWritesTheChosenFileOr
     r.click(r.menus.edit, "Save (Overwrite current bank)");
     EXPECT_EQ(filesBelow(patches), files);
     EXPECT_EQ(r.p.displayed, Lines{"BANK NOT SAVED!"});
+    EXPECT_EQ(r.p.savedMarks, 3); // the two written copies; no cancelled or failed save
 }

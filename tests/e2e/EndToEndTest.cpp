@@ -142,6 +142,11 @@ protected:
             },
             timeoutMs);
     }
+    // The session configuration lacks the MIDI filter switches and the librarian's program
+    // and bank controls, whose parameters then start at 0.
+    static bool onProductConfiguration() {
+        return GetParam().resources == std::string(ZOZ_PRODUCT_RESOURCES);
+    }
     static void quit(Session& s) {
         ASSERT_TRUE(s.QuitHost());
         EXPECT_EQ(s.FinishHost(), 0);
@@ -479,6 +484,90 @@ TEST_P(EndToEnd, AProjectOfFetchedEditBuffersGivesAFreshSynthesizerTheFirstOnes)
     EXPECT_EQ(after.dumpAt(0x11, 0x20, 0), before.dumpAt(0x11, 0x20, 0));
     for (uint8_t part = 0; part < kActiveParts; ++part)
         EXPECT_EQ(after.dumpAt(0x10, 0x30, part), before.dumpAt(0x10, 0x30, part)) << int(part);
+}
+
+// Malformed MIDI from the synthesizer never becomes data. The MIDI library joins what follows
+// a SysEx without its F7 onto it and hands it all over with the first message that ends in F7:
+// part 1's cutoff change cut short, a note, a cutoff change cut by a control change, then one
+// cut by an F0 that starts a whole change. The note and the control change are echoed (local
+// control is off), the whole change alone sets the cutoff. Part 2's sound is then fetched from a
+// synthesizer that leaves that request to the test: dumps one byte short and one byte long,
+// and a dump cut after 150 bytes glued to a whole one; the whole dump alone fills the part.
+TEST_P(EndToEnd, MalformedMIDIFromTheSynthesizerNeverBecomesData) {
+    if (!onProductConfiguration()) GTEST_SKIP() << "no MIDI filter switches: nothing is echoed";
+    auto s = session("malformed", {0, 0, "00.30.01", ""});
+    const std::string chunkFile = s->DataFolder() + "/malformed.chunk";
+    ASSERT_TRUE(start(*s, {"save-chunk=" + chunkFile}));
+    ASSERT_TRUE(answered(*s));
+    // Once the page shows, the probe's progress, which drops short messages, is gone.
+    ASSERT_TRUE(select(*s, kMultiTab));
+    const Bytes note = {0x92, 0x3C, 0x64}, control = {0xB2, 0x07, 0x40};
+    for (const Bytes& m :
+         {Bytes{0xF0, 0x3E, 0x0F, 0x00, 0x20, 0x00, 0x00, 0x4E, 0x11}, note,
+          Bytes{0xF0, 0x3E, 0x0F, 0x00, 0x20, 0x00, 0x00, 0x4E, 0x33, 0xB2, 0x07, 0x40, 0xF7},
+          Bytes{0xF0, 0x3E, 0x0F, 0x00, 0x20, 0xF0, 0x3E, 0x0F, 0x00, 0x20, 0x00, 0x00, 0x4E, 0x22,
+                0xF7}})
+        ASSERT_TRUE(s->Synth().Send(m));
+    for (const Bytes& echo : {note, control})
+        ASSERT_TRUE(s->Synth().WaitFor([&](const auto& m) { return m.received && m.bytes == echo; },
+                                       kWaitMs))
+            << heads(s->Synth().Received());
+
+    const Bytes sound = named(soundOf(1), SoundDump::kNameOffset, "Whole Sound     ");
+    const Bytes other = named(soundOf(1), SoundDump::kNameOffset, "Not Whole       ");
+    Bytes shortByOne(other.begin(), other.end() - 1), longByOne = other;
+    shortByOne.back() = 0xF7;
+    longByOne.insert(longByOne.end() - 1, 0x00);
+    ASSERT_TRUE(select(*s, partButton(1)));
+    ASSERT_TRUE(select(*s, kLibrarianTab));
+    ASSERT_TRUE(choose(*s, {kRequestData, kFromActiveSlotToEditor}));
+    const Bytes request = {0xF0, 0x3E, 0x0F, 0x00, 0x00, 0x30, 0x01, 0xF7};
+    ASSERT_TRUE(s->Synth().WaitFor([&](const auto& m) { return m.received && m.bytes == request; },
+                                   kWaitMs));
+    for (const Bytes& m : {shortByOne, longByOne, Bytes(other.begin(), other.begin() + 150), sound})
+        ASSERT_TRUE(s->Synth().Send(m));
+    // The pattern is asked for once the sound was taken.
+    ASSERT_TRUE(sent(*s, 0x13, PatternDump::kSize)) << heads(s->Synth().Received());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
+    ProjectChunk chunk;
+    ASSERT_TRUE(savedChunk(*s, chunkFile, &chunk));
+    quit(*s);
+    EXPECT_EQ(chunk.Value(kFilter1Cutoff), 0x22);
+    expectSound(chunk, 1, sound);
+    EXPECT_EQ(chunk.Name(2), "Whole Sound     ");
+}
+
+// The synthesizer changes the multi at indices 0 to 127: part 1's bank among them has the
+// plug-in ask for that part's sound while the later changes are still coming in. The answer is
+// taken and the pattern follows, and no device id is scanned.
+TEST_P(EndToEnd, ARequestAnsweredAmidTheSynthesizersChangesIsTaken) {
+    if (!onProductConfiguration()) GTEST_SKIP() << "no request after a bank change";
+    qsim::SynthSimulator memory;
+    memory.fillCanonical();
+    memory.setDump(0x10, 0x30, 0, named(soundOf(0), SoundDump::kNameOffset, "Answered Sound  "));
+    memory.setDump(
+        0x13, 0x20, 0,
+        named(memory.dumpAt(0x13, 0x20, 0), PatternDump::kNameOffset, "Answered Pattern"));
+    testsupport::TempFolder folder;
+    const std::string image = folder.path() + "/memory.syx";
+    testsupport::writeFile(image, memory.image());
+
+    auto s = session("changes", {0, 0, "", image});
+    const std::string chunkFile = s->DataFolder() + "/answered.chunk";
+    ASSERT_TRUE(start(*s, {"save-chunk=" + chunkFile}));
+    ASSERT_TRUE(answered(*s));
+    for (int index = 0; index < 128; ++index)
+        ASSERT_TRUE(
+            s->Synth().Send({0xF0, 0x3E, 0x0F, 0x00, 0x21, 0x00, uint8_t(index), 0x63, 0xF7}));
+    ASSERT_TRUE(sent(*s, 0x13, PatternDump::kSize)) << heads(s->Synth().Received());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * kPauseMs));
+    ProjectChunk chunk;
+    ASSERT_TRUE(savedChunk(*s, chunkFile, &chunk));
+    quit(*s);
+    EXPECT_EQ(chunk.Name(1), "Answered Sound  ");
+    EXPECT_EQ(chunk.Name(35), "Answered Pattern");
+    for (const Bytes& m : s->Synth().Received())
+        EXPECT_FALSE(m.size() > 4 && m[0] == 0xF0 && m[3] != 0) << "a scan: " << heads({m});
 }
 
 // A silent synthesizer: the probe's request, 20 pauses, the scan's 128 requests a pause apart,

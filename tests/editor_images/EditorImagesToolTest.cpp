@@ -47,11 +47,14 @@ TEST(EditorImagesTool, ASecondRunWritesTheSameBytes) {
     TempFolder temp;
     std::string output;
     ASSERT_EQ(Render(ZOZ_ART_FILE, temp.path / "img", &output), 0) << output;
+    // Readable by other users, as the install leaves them.
+    EXPECT_EQ(fs::status(temp.path / "img").permissions(), fs::perms(0755));
     size_t files = 0;
     for (const auto& entry : fs::directory_iterator(temp.path / "img")) {
         ++files;
         EXPECT_EQ(Bytes(entry.path()), Bytes(fs::path(ZOZ_IMAGES) / entry.path().filename()))
             << entry.path().filename();
+        EXPECT_EQ(entry.status().permissions(), fs::perms(0644)) << entry.path().filename();
     }
     EXPECT_EQ(files, 222u);
 }

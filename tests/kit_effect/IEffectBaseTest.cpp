@@ -119,9 +119,10 @@ TEST(IEffectBase, AudioBlocksPassThroughGrowAndAreSkippedWhileTheLockIsHeld) {
 TEST(IEffectBase, MidiInputBecomesShortMessagesOrSysEx) {
     TestEffect plug(1, 1);
     std::vector<unsigned char> noteOn = {0x90, 0x3C, 0x64}, aftertouch = {0xD0, 0x40}, empty;
-    std::vector<unsigned char> sysex = {0xF0, 0x3E, 0x0F, 0x00, 0x01, 0xF7};
-    for (auto* bytes : {&noteOn, &aftertouch, &sysex, &empty})
-        plug.processMIDIInput(*bytes);
+    std::vector<unsigned char> sysex = {0xF0, 0x3E, 0x0F, 0x00, 0x01, 0xF7}, bend = {0xED};
+    for (auto* bytes : {&noteOn, &aftertouch, &sysex, &empty, &bend})
+        plug.processMIDIInput(bytes->data(), bytes->size());
+    EXPECT_EQ(plug.DroppedMIDICount(), 1u); // the pitch bend without its data bytes
     ASSERT_EQ(plug.midi.size(), 2u);
     EXPECT_EQ(std::vector<int>({plug.midi[0].status, plug.midi[0].data1, plug.midi[0].data2,
                                 plug.midi[1].data2}),

@@ -199,7 +199,8 @@ TEST(TabSwitch, LibrarianMenusFollowTheDataTypeAndTheLowerList) {
         e.fake.keepSelectedBankFlagValue = row.keep;
         TSF::mainTabSwitch(&e.fake, kMainTab, 1, 0, 0);
         EXPECT_EQ(e.tree.visibleNamed(), row.named);
-        EXPECT_EQ(e.fake.coreCalls[4] == "upperBank 0", !row.keep);
+        // A bank that holds unsaved data stays in the upper list.
+        EXPECT_EQ(e.fake.coreCalls[4] == "upperBank 0", !row.keep && !row.unsaved);
         EXPECT_EQ(e.fake.nameText(), ""); // a part's bank opens without the display
     }
     // While a job runs the quick switch shows no progress.

@@ -103,7 +103,10 @@ public:
         dumpAwaited = !on;
     }
     void SetLibrarianStatusUnsaved(bool on) override {
-        if (!on) return;
+        if (!on) {
+            ++savedMarks;
+            return;
+        }
         requestArmed = false;
         ++unsavedMarks;
     }
@@ -234,6 +237,7 @@ public:
     std::atomic<bool> requestArmed{false};
     bool dumpAwaited = false, managerBusy = false;
     int unsavedMarks = 0;
+    int savedMarks = 0; // SetLibrarianStatusUnsaved(false)
 };
 
 // On the framework's test effect and the recording editor.

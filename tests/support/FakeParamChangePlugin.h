@@ -126,6 +126,7 @@ public:
     std::atomic<bool>& linkApplying() override { return linkApplyingFlag; }
     std::atomic<bool>& hostProgramChangeDrop() override { return hostProgramChangeDropFlag; }
     std::atomic<bool>& dumpAwaited() override { return dumpAwaitedFlag; }
+    void endDumpWait() override { dumpAwaitedFlag = false; }
     std::atomic<bool>& settingFromDevice() override { return settingFromDeviceFlag; }
     std::atomic<bool>& soundRequestActive() override { return soundRequestActiveFlag; }
 
@@ -187,6 +188,10 @@ public:
     void patchTypeChanged(int type, int lowerList, bool refresh) override {
         record("patchType", type, lowerList);
         if (refresh) coreCalls.back() += " refresh";
+    }
+    void SetLibrarianStatusUnsaved(bool unsaved) override {
+        record("unsaved", unsaved);
+        if (!unsaved) GetParam(kBankEditUnsaved)->Set(0.0);
     }
     void setMultiMode(bool on) override { multiMode = on; }
     void setSequenceMode(bool on) override { sequenceMode = on; }

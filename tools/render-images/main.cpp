@@ -45,6 +45,13 @@ int Render(const std::string& artPath, const fs::path& folder, const fs::path& s
         error = e.what();
     }
     ReleaseFonts();
+    if (done) {
+        // Readable by every user, as the install leaves them: mkdtemp made the folder 0700, and
+        // a plug-in run from the build tree by another user would find no image.
+        fs::permissions(temporary, fs::perms(0755));
+        for (const auto& entry : fs::directory_iterator(temporary))
+            fs::permissions(entry.path(), fs::perms(0644));
+    }
     if (done && !sheet.empty()) {
         fs::create_directories(fs::absolute(sheet).parent_path());
         fs::rename(sheetTemporary, sheet);

@@ -1,12 +1,14 @@
 // Short MIDI through the plug-in's own doors: the external input's callback (one to three
 // bytes from the synthesizer) and the host's event list, under the editor state that the first
 // four bytes choose. Whatever arrives, everything the plug-in sends on to the synthesizer is
-// well-formed MIDI, and a message its gate drops sends nothing.
+// well-formed MIDI, a message its gate drops sends nothing, and a message cut short is never
+// completed: it sends nothing and is counted.
 #include "src/core/Zoz.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/ScaledClock.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -129,18 +131,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t at = 4, n = 0; at + 4 <= size && n < kMostMessages; at += 4, ++n) {
         const bool host = data[at] & 1;
         const uint8_t* bytes = data + at + 1;
+        const size_t length = host ? 3 : 1 + (data[at] >> 1) % 3;
         const int global = TruncToInt(plug.GetParamValue(kGlobalMidiChannel)) - 1;
-        const bool dropped = overlay || gate || (!host && plug.masterKeyboardFlag()) ||
-                             bytes[0] < 0x80 || bytes[0] >= 0xF0 || (bytes[0] & 15) == global;
+        const bool channel = bytes[0] >= 0x80 && bytes[0] < 0xF0;
+        // The synthesizer's bytes are framed: real-time bytes stand apart from the message they
+        // interrupt, a later status byte starts a message of its own, and a first byte that is
+        // no channel status may add to or end a SysEx left open.
+        uint8_t message[3];
+        size_t kept = 0;
+        for (size_t i = 0; i < length; ++i)
+            if (host || bytes[i] < 0xF8) message[kept++] = bytes[i];
+        const bool single = host || (channel && std::all_of(message + 1, message + kept,
+                                                            [](uint8_t b) { return b < 0x80; }));
+        // A channel message short of a data byte, or with a status byte in its place.
+        const bool cut = channel && !IMidiMsg::IsComplete(message, kept);
+        const bool dropped =
+            single && (cut || !channel || overlay || gate || (!host && plug.masterKeyboardFlag()) ||
+                       (bytes[0] & 15) == global);
         const int before = plug.sends;
-        if (host) {
+        const unsigned droppedBefore = plug.DroppedMIDICount();
+        if (host)
             fromHost(plug, bytes);
-        } else {
-            std::vector<unsigned char> message(bytes, bytes + 1 + (data[at] >> 1) % 3);
-            plug.processMIDIInput(message);
-        }
+        else
+            plug.processMIDIInput(bytes, length);
         waitForWorkers(manager);
         if (dropped && plug.sends != before) abort();
+        if (cut && plug.DroppedMIDICount() == droppedBefore) abort();
     }
     return 0;
 }
