@@ -78,6 +78,10 @@ TEST(EditorPanels, OpenOnAClickStayOpenCloseByTheirButtonAndTakeTheirFrame) {
         if (p.opener == kViewMIDIFilterSettings) {
             click(&panel, kMIDIFilterDAWPCPassThrough);
             EXPECT_NE(plug.GetParam(kMIDIFilterDAWPCPassThrough)->Value(), filter);
+            const IControl* close = findIn(panel, [](IControl* c) {
+                return c->ParamIdx() == kViewMIDIFilterSettings;
+            });
+            EXPECT_EQ(close->GetValue(), 0.0) << "its Close is lit as if pressed";
         }
         click(p.closerInPanel ? &panel : nullptr, p.closer);
         EXPECT_FALSE(panel.isVisible());
