@@ -56,6 +56,20 @@ std::map<std::string, std::vector<uint8_t>> contents(const std::string& folder) 
     return all;
 }
 
+// The paths whose presence or bytes differ between two readings of a folder, a line each.
+std::string changed(const std::map<std::string, std::vector<uint8_t>>& a,
+                    const std::map<std::string, std::vector<uint8_t>>& b) {
+    std::string paths;
+    for (const auto* side : {&a, &b})
+        for (const auto& [path, bytes] : *side) {
+            const auto& other = side == &a ? b : a;
+            const auto it = other.find(path);
+            if (side == &b && it != other.end()) continue; // named from the first side
+            if (it == other.end() || it->second != bytes) paths += path + "\n";
+        }
+    return paths;
+}
+
 // How many pixels of the picture have a red channel in [low, high].
 int pixelsWithRedIn(const std::string& png, int low, int high, int* total) {
     std::unique_ptr<RAST_IBitmap> bitmap(RAST_LoadPNG(png.c_str(), nullptr));
@@ -136,7 +150,9 @@ TEST_F(FreshInstall, InstallPutsAWorkingCopyWhereHostsLookAndUninstallTakesExact
         }
         c.argv.push_back("--uninstall");
         ASSERT_EQ(run(c.argv, &output, {"HOME=" + home}), 0) << output;
-        EXPECT_TRUE(std::pair(contents(home), contents(prefix)) == before);
+        const auto after = std::pair{contents(home), contents(prefix)};
+        EXPECT_TRUE(after == before) << changed(before.first, after.first)
+                                     << changed(before.second, after.second);
     }
 }
 
