@@ -176,10 +176,13 @@ MidiInputRelay::~MidiInputRelay() {
 }
 
 void MidiInputRelay::Callback(double, std::vector<unsigned char>* message, void* self) {
-    auto* relay = static_cast<MidiInputRelay*>(self);
-    if (!relay || !message || message->empty()) return;
-    relay->m_ring.Push(message->data(), message->size());
-    relay->m_wake.Signal();
+    if (self && message) static_cast<MidiInputRelay*>(self)->Take(message->data(), message->size());
+}
+
+void MidiInputRelay::Take(const unsigned char* bytes, size_t size) {
+    if (size == 0) return;
+    m_ring.Push(bytes, size);
+    m_wake.Signal();
 }
 
 void MidiInputRelay::run() {
@@ -211,9 +214,15 @@ RtMidiOut* NewMidiOut(const std::string& clientName) {
     return NewMidiOut(chosenSystem(clientName), clientName, nullptr);
 }
 
-void OpenMidiPort(RtMidi& client, unsigned int port, const std::string& portName) {
-    QuietJack quiet;
-    client.openPort(port, portName);
+bool OpenMidiPort(RtMidi& client, const std::string& port, const std::string& portName) {
+    const unsigned int count = client.getPortCount();
+    for (unsigned int i = 0; i < count; ++i) {
+        if (client.getPortName(i) != port) continue;
+        QuietJack quiet;
+        client.openPort(i, portName);
+        return true;
+    }
+    return false;
 }
 
 } // namespace platform
