@@ -270,13 +270,10 @@ struct Relayed {
         messages.push_back(m);
         more.notify_all();
     }
-    size_t count() {
-        std::lock_guard<std::mutex> lock(mutex);
-        return messages.size();
-    }
-    void waitFor(size_t count) {
+    void waitForMore(size_t n) {
         std::unique_lock<std::mutex> lock(mutex);
-        more.wait(lock, [&] { return messages.size() >= count; });
+        const size_t until = messages.size() + n;
+        more.wait(lock, [&] { return messages.size() >= until; });
     }
 };
 
@@ -307,7 +304,7 @@ TEST_F(ExternalMIDI, JackInputTakesEachEventWholeAlsoWhileItsPortClosesAndGoes) 
         const bool opened = input->Open(portOf("w", "out"), "RtMidi Input");
         EXPECT_TRUE(opened);
         if (!opened) break;
-        relayed.waitFor(relayed.count() + 6);
+        relayed.waitForMore(6);
         if (round < 2) input->Close();
     }
     input.reset();
