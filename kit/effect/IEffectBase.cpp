@@ -3,6 +3,7 @@
 
 #include "kit/effect/IGraphics.h"
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/MidiInput.h"
 
 #include <cmath>
 #include <cstdarg>

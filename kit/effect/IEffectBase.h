@@ -22,11 +22,11 @@
 #include <thread>
 #include <vector>
 
-class RtMidiIn;
 class RtMidiOut;
 namespace platform {
 enum class MidiSystem : int;
 class MidiErrors;
+class MidiInput;
 class MidiInputRelay;
 class MidiPortLook;
 struct MidiPorts;
@@ -151,9 +151,10 @@ public:
     virtual void PresetsChangedByHost() {}
     virtual void SetBlockSize(int blockSize);
 
-    // Bytes from the external MIDI input as the MIDI library hands them over, framed into
-    // whole messages: a short message, or a SysEx whose bytes live only during the call. What
-    // cannot become a whole message is dropped (DropMIDI).
+    // Bytes from the external MIDI input as it hands them over (the MIDI library's input joins
+    // what follows a SysEx without its F7 onto it), framed into whole messages: a short
+    // message, or a SysEx whose bytes live only during the call. What cannot become a whole
+    // message is dropped (DropMIDI).
     void processMIDIInput(const unsigned char* data, size_t size);
     // Malformed MIDI dropped on its way in or out since the plug-in was made.
     unsigned DroppedMIDICount() const { return m_droppedMIDI; }
@@ -418,7 +419,7 @@ private:
     std::string midiClientName(const char* direction) const;
     static std::string midiClientName(const char* effectName, int instance,
                                       const char* direction);
-    RtMidiIn* inputClient();
+    platform::MidiInput* inputClient();
     RtMidiOut* outputClient();
     static int takeInstanceNumber();
     static void releaseInstanceNumber(int number);
@@ -431,8 +432,9 @@ private:
     platform::MidiSystem m_midiSystem{};
     std::unique_ptr<platform::MidiErrors> m_midiInErrors;
     std::unique_ptr<platform::MidiErrors> m_midiOutErrors;
-    RtMidiIn* m_midiIn = nullptr;
-    std::unique_ptr<platform::MidiInputRelay> m_midiInRelay; // made and let go with m_midiIn
+    // Made and let go with m_midiIn, which hands it what the port receives.
+    std::unique_ptr<platform::MidiInputRelay> m_midiInRelay;
+    std::unique_ptr<platform::MidiInput> m_midiIn;
     RtMidiOut* m_midiOut = nullptr;
     int m_midiInSelection = 0;
     int m_midiOutSelection = 0;

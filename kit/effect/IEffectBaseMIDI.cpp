@@ -4,6 +4,7 @@
 #include "kit/effect/IEffectBase.h"
 
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/MidiInput.h"
 #include "platform/midi/MidiPortNames.h"
 
 #include <algorithm>
@@ -21,15 +22,6 @@ const char* const kNoDevice = "Select MIDI Device";
 // was built does not hide the names after it (they open by name).
 int findPort(const std::vector<std::string>& names, const char* name) {
     return name ? platform::MatchPortName(names, name) : -1;
-}
-
-// The library's current number of the port named: the cached list may be older than the
-// system's ports, and its index would then open some other device. -1 when it is gone.
-int livePort(RtMidi* client, const std::string& name) {
-    const unsigned int count = client->getPortCount();
-    for (unsigned int i = 0; i < count; ++i)
-        if (client->getPortName(i) == name) return int(i);
-    return -1;
 }
 
 int portNumber(const std::vector<std::string>& names, const char* name,
@@ -123,26 +115,22 @@ RtMidiOut* IEffectBase::outputClient() {
     return m_midiOut;
 }
 
-RtMidiIn* IEffectBase::inputClient() {
+platform::MidiInput* IEffectBase::inputClient() {
     if (!m_midiIn) {
         m_midiInErrors->TakeFailure();
-        // Before the client, whose thread then sees it whole.
+        // Before the input, whose thread then sees it whole.
         auto relay = std::make_unique<platform::MidiInputRelay>(
             [this](const std::vector<unsigned char>& bytes) { receiveMIDI(bytes); },
             [this](size_t dropped) {
                 LogExternalMIDI(std::to_string(dropped) +
                                 " received messages dropped: the input fell behind");
             });
-        RtMidiIn* client = platform::NewMidiIn(m_midiSystem, midiClientName("In"), 100,
-                                               m_midiInErrors.get());
-        if (!client) return nullptr;
+        m_midiIn = platform::NewMidiInput(m_midiSystem, midiClientName("In"), *relay,
+                                          *m_midiInErrors);
+        if (!m_midiIn) return nullptr;
         m_midiInRelay = std::move(relay);
-        client->setCallback(platform::MidiInputRelay::Callback, m_midiInRelay.get());
-        // SysEx passes; the library drops timing clock and active sensing.
-        client->ignoreTypes(false, true, true);
-        m_midiIn = client;
     }
-    return m_midiIn;
+    return m_midiIn.get();
 }
 
 std::vector<std::string>& IEffectBase::getExternalMIDIOutNames() {
@@ -174,9 +162,10 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
         if (idx <= 0) return;
         const std::string& listed = m_midiOutNames[size_t(idx)];
         RtMidiOut* client = outputClient();
-        const int port = client ? livePort(client, listed) : -1;
-        if (port >= 0) platform::OpenMidiPort(*client, unsigned(port), "RtMidi Output");
-        m_midiOutOpen = port >= 0 && !m_midiOutErrors->TakeFailure();
+        // By name: the cached list may be older than the system's ports, and its index would
+        // then open some other device.
+        const bool there = client && platform::OpenMidiPort(*client, listed, "RtMidi Output");
+        m_midiOutOpen = there && !m_midiOutErrors->TakeFailure();
         if (m_midiOutOpen) m_midiOutPortName = listed;
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
@@ -185,10 +174,10 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
 }
 
 void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
-    // The library's close does not wait for a callback already running.
+    // Closing the port does not wait for what the relay is still handing over.
     shutMIDIInput();
     try {
-        if (m_midiIn) m_midiIn->closePort();
+        if (m_midiIn) m_midiIn->Close();
         m_midiInPortName.clear();
         m_midiInSelection = selection;
         if (selection == 0) return;
@@ -196,10 +185,11 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
         selection = idx < 0 ? 0 : idx;
         if (idx <= 0) return;
         const std::string& listed = m_midiInNames[size_t(idx)];
-        RtMidiIn* client = inputClient();
-        const int port = client ? livePort(client, listed) : -1;
-        if (port >= 0) platform::OpenMidiPort(*client, unsigned(port), "RtMidi Input");
-        m_midiInOpen = port >= 0 && !m_midiInErrors->TakeFailure();
+        platform::MidiInput* input = inputClient();
+        const bool there = input && input->Open(listed, "RtMidi Input");
+        // Taken also when the open failed, so that it does not count against the next.
+        const bool failed = m_midiInErrors->TakeFailure();
+        m_midiInOpen = there && !failed;
         if (m_midiInOpen) m_midiInPortName = listed;
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
@@ -447,7 +437,6 @@ void IEffectBase::closeExternalMIDI() {
         delete m_midiOut; // the library closes the port on the way
         m_midiOut = nullptr;
     }
-    delete m_midiIn;
-    m_midiIn = nullptr;
+    m_midiIn.reset();
     m_midiInRelay.reset(); // no client feeds it any more
 }

@@ -1,39 +1,17 @@
 #include "platform/midi/MidiBackend.h"
 
+#include "platform/midi/QuietJack.h"
+
 #include <jack/jack.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
-
-void ignoreJackText(const char*) {}
-
-// libjack tells on standard error why it found no server (and on standard output some news)
-// unless its print functions are replaced: they are, for the call alone. One lock keeps two
-// threads from leaving the quiet ones in place.
-template <class Call> auto quietJack(Call call) {
-    static std::mutex lock;
-    std::lock_guard<std::mutex> hold(lock);
-    void (*const error)(const char*) = jack_error_callback;
-    void (*const info)(const char*) = jack_info_callback;
-    jack_set_error_function(ignoreJackText);
-    jack_set_info_function(ignoreJackText);
-    struct Restore {
-        void (*error)(const char*);
-        void (*info)(const char*);
-        ~Restore() {
-            jack_set_error_function(error);
-            jack_set_info_function(info);
-        }
-    } restore{error, info};
-    return call();
-}
 
 std::vector<std::string> jackPorts(jack_client_t* client, unsigned long flags) {
     std::vector<std::string> names;
@@ -44,23 +22,11 @@ std::vector<std::string> jackPorts(jack_client_t* client, unsigned long flags) {
     return names;
 }
 
-// Null when no server runs.
-jack_client_t* openJackClient(const std::string& name) {
-    return quietJack([&] {
-        jack_status_t status;
-        return jack_client_open(name.c_str(), JackNoStartServer, &status);
-    });
-}
-
-void closeJackClient(jack_client_t* client) {
-    quietJack([&] { jack_client_close(client); });
-}
-
 // A client that is never activated takes no part in the server's cycles, so looking costs
 // the running graph nothing. The library names JACK's ports the same way. The client is left
 // open for the caller to close.
 jack_client_t* lookAtJack(MidiPorts& ports, const std::string& clientName) {
-    jack_client_t* client = openJackClient(clientName);
+    jack_client_t* client = OpenJackClient(clientName);
     if (!client) return nullptr;
     ports.sources = jackPorts(client, JackPortIsOutput);
     ports.destinations = jackPorts(client, JackPortIsInput);
@@ -103,9 +69,9 @@ MidiSystem forcedSystem() {
 MidiSystem chosenSystem(const std::string& clientName) {
     const MidiSystem forced = forcedSystem();
     if (forced != MidiSystem::kNone) return forced;
-    jack_client_t* client = openJackClient(clientName);
+    jack_client_t* client = OpenJackClient(clientName);
     if (!client) return MidiSystem::kAlsa;
-    closeJackClient(client);
+    CloseJackClient(client);
     return MidiSystem::kJack;
 }
 
@@ -113,7 +79,11 @@ template <class Client, class... Args>
 Client* newClient(MidiSystem system, MidiErrors* errors, const Args&... args) {
     if (system == MidiSystem::kNone) return nullptr;
     const RtMidi::Api api = system == MidiSystem::kJack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-    Client* client = quietJack([&] { return new Client(api, args...); });
+    Client* client;
+    {
+        QuietJack quiet;
+        client = new Client(api, args...);
+    }
     if (errors) client->setErrorCallback(&MidiErrors::Callback, errors);
     return client;
 }
@@ -154,7 +124,7 @@ void MidiErrors::Callback(RtMidiError::Type type, const std::string& text, void*
 MidiPorts LookForMidiPorts(const std::string& clientName, MidiSystem only) {
     jack_client_t* jack = nullptr;
     MidiPorts ports = look(clientName, jack, only);
-    if (jack) closeJackClient(jack);
+    if (jack) CloseJackClient(jack);
     return ports;
 }
 
@@ -168,7 +138,7 @@ MidiPortLook::MidiPortLook(const std::string& clientName) {
                 promise.set_value(look(clientName, jack, MidiSystem::kNone));
                 if (!jack) return;
                 close.wait();
-                closeJackClient(jack);
+                CloseJackClient(jack);
             },
             std::move(found), m_close.get_future());
     } catch (const std::system_error&) {
@@ -206,10 +176,13 @@ MidiInputRelay::~MidiInputRelay() {
 }
 
 void MidiInputRelay::Callback(double, std::vector<unsigned char>* message, void* self) {
-    auto* relay = static_cast<MidiInputRelay*>(self);
-    if (!relay || !message || message->empty()) return;
-    relay->m_ring.Push(message->data(), message->size());
-    relay->m_wake.Signal();
+    if (self && message) static_cast<MidiInputRelay*>(self)->Take(message->data(), message->size());
+}
+
+void MidiInputRelay::Take(const unsigned char* bytes, size_t size) {
+    if (size == 0) return;
+    m_ring.Push(bytes, size);
+    m_wake.Signal();
 }
 
 void MidiInputRelay::run() {
@@ -241,8 +214,15 @@ RtMidiOut* NewMidiOut(const std::string& clientName) {
     return NewMidiOut(chosenSystem(clientName), clientName, nullptr);
 }
 
-void OpenMidiPort(RtMidi& client, unsigned int port, const std::string& portName) {
-    quietJack([&] { client.openPort(port, portName); });
+bool OpenMidiPort(RtMidi& client, const std::string& port, const std::string& portName) {
+    const unsigned int count = client.getPortCount();
+    for (unsigned int i = 0; i < count; ++i) {
+        if (client.getPortName(i) != port) continue;
+        QuietJack quiet;
+        client.openPort(i, portName);
+        return true;
+    }
+    return false;
 }
 
 } // namespace platform

@@ -77,7 +77,7 @@ private:
 };
 
 // Hands what an input client receives to a thread of its own, in order, through memory taken
-// once. On JACK the library calls its input callback on the server's process thread, which must
+// once. On JACK an input is handed its messages on the server's process thread, which must
 // never wait, allocate or take a lock: a late process thread makes the server lose or repeat
 // the cycle's MIDI. A message that finds no room (the receiver is more than the ring behind) is
 // dropped and counted. The destructor joins the thread; what is still queued then is dropped,
@@ -95,7 +95,10 @@ public:
     MidiInputRelay(const MidiInputRelay&) = delete;
     MidiInputRelay& operator=(const MidiInputRelay&) = delete;
 
-    // The library's input callback; self is the relay. Returns without waiting for the receiver.
+    // Takes a message from the one thread that hands them over; never waits, allocates or takes
+    // a lock.
+    void Take(const unsigned char* bytes, size_t size);
+    // Take as the MIDI library's input callback; self is the relay.
     static void Callback(double deltaTime, std::vector<unsigned char>* message, void* self);
 
 private:
@@ -120,7 +123,9 @@ RtMidiOut* NewMidiOut(MidiSystem system, const std::string& clientName, MidiErro
 // and throws its errors as it does.
 RtMidiIn* NewMidiIn(const std::string& clientName, unsigned int queueSizeLimit);
 RtMidiOut* NewMidiOut(const std::string& clientName);
-// The client's openPort, without JACK's own printed complaints.
-void OpenMidiPort(RtMidi& client, unsigned int port, const std::string& portName);
+// Opens the client's port to or from the port named, under the number the library gives it now
+// (a list read earlier may give it another, or none), without JACK's own printed complaints.
+// False when no port of that name is there.
+bool OpenMidiPort(RtMidi& client, const std::string& port, const std::string& portName);
 
 } // namespace platform

@@ -2,6 +2,7 @@
 // (the peer) at the far end of each port.
 
 #include "kit/effect/IEffectVST.h"
+#include "platform/midi/MidiInput.h"
 #include "tests/external_midi/ExternalMIDIFixture.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,9 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -234,21 +237,85 @@ TEST_F(ExternalMIDI, InputHandsMessagesToThePlugIn) {
     ASSERT_TRUE(routed);
 
     const Bytes sound = dump(393);
-    // Clock and active sensing never reach the plug-in.
+    // Clock, time code and active sensing never reach the plug-in. A SysEx cut short (a cable
+    // pulled, a synthesizer reset) holds back nothing after it: the note comes at once, with no
+    // F7 sent after it.
     for (const std::string& out :
          {std::string("90 3C 64"), std::string("D0 40"), std::string("F8"), std::string("FE"),
-          std::string("F0 3E 0F 00 00 F7"), hex(sound).substr(1)}) {
+          std::string("F1 05"), std::string("F0 3E 0F 00 00 F7"), hex(sound).substr(1),
+          std::string("F0 3E 0F 00 20 00 00 4E 11"), std::string("92 3C 64")}) {
         ASSERT_TRUE(sender->WriteLine(out));
         ASSERT_TRUE(sender->ReadLine(&line, kWaitMs) && line == "sent") << line;
     }
     const std::vector<std::string> expected = {"msg 90 3C 64", "msg D0 40 00",
-                                               "msg F0 3E 0F 00 00 F7", "msg" + hex(sound)};
+                                               "msg F0 3E 0F 00 00 F7", "msg" + hex(sound),
+                                               "msg 92 3C 64"};
     EXPECT_EQ(plug.WaitFor(expected.size()), expected);
     EXPECT_TRUE(plug.AllFromHardware());
+    EXPECT_EQ(plug.DroppedMIDICount(), 1u); // the cut SysEx
 
     selection = 0;
     plug.setExternalMIDIIn(selection, portOf("s", "out").c_str());
     EXPECT_EQ(selection, 0);
+}
+
+// What a relay is handed, to be waited for.
+struct Relayed {
+    std::mutex mutex;
+    std::condition_variable more;
+    std::vector<Bytes> messages;
+
+    void take(const Bytes& m) {
+        std::lock_guard<std::mutex> lock(mutex);
+        messages.push_back(m);
+        more.notify_all();
+    }
+    void waitForMore(size_t n) {
+        std::unique_lock<std::mutex> lock(mutex);
+        const size_t until = messages.size() + n;
+        more.wait(lock, [&] { return messages.size() >= until; });
+    }
+};
+
+// The plug-in's input on JACK, fed by the peer without a pause: a SysEx cut short, a note, a
+// whole dump of 393 bytes, and the timing, time code and active sensing that it ignores. Its
+// port is closed, opened again and at last taken down with its client while they come: each
+// message arrives whole, the note never joined onto the cut SysEx, and nothing reaches the
+// relay once the input has gone (AddressSanitizer, ThreadSanitizer).
+TEST_F(ExternalMIDI, JackInputTakesEachEventWholeAlsoWhileItsPortClosesAndGoes) {
+    auto sender = peer("send", "w", "out");
+    const Bytes cut = {0xF0, 0x3E, 0x0F, 0x00, 0x20}, note = {0x92, 0x3C, 0x64}, sound = dump(393);
+    Relayed relayed;
+    auto relay =
+        std::make_unique<platform::MidiInputRelay>([&](const Bytes& m) { relayed.take(m); });
+    platform::MidiErrors errors(nullptr);
+    auto input = platform::NewMidiInput(platform::MidiSystem::kJack, client("i"), *relay, errors);
+    ASSERT_TRUE(input);
+    EXPECT_FALSE(input->Open(portOf("w", "out") + "x", "RtMidi Input"));
+    std::atomic<bool> stop{false};
+    std::thread feed([&] {
+        std::string line;
+        for (bool on = true; on && !stop;)
+            for (const std::string& out :
+                 {hex(cut), hex({0xF8}), hex(note), hex(sound), hex({0xFE}), hex({0xF1, 0x05})})
+                on = on && sender->WriteLine(out.substr(1)) && sender->ReadLine(&line, kWaitMs);
+    });
+    for (int round = 0; round < 3; ++round) {
+        const bool opened = input->Open(portOf("w", "out"), "RtMidi Input");
+        EXPECT_TRUE(opened);
+        if (!opened) break;
+        relayed.waitForMore(6);
+        if (round < 2) input->Close();
+    }
+    input.reset();
+    relay.reset();
+    stop = true;
+    feed.join();
+    EXPECT_FALSE(errors.TakeFailure());
+    const std::set<Bytes> sent = {cut, note, sound};
+    for (size_t i = 0; i < relayed.messages.size(); ++i)
+        ASSERT_EQ(sent.count(relayed.messages[i]), 1u) << "message " << i;
+    EXPECT_EQ(std::set<Bytes>(relayed.messages.begin(), relayed.messages.end()), sent);
 }
 
 TEST_F(ExternalMIDI, VirtualOutputIsOpenToOtherPrograms) {

@@ -1,13 +1,17 @@
 // The choice of the MIDI system and the look at its ports.
 
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/QuietJack.h"
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <memory>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
 
@@ -72,6 +76,27 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
                          plugged),
               1);
     jack_client_close(peer);
+}
+
+// Two threads quiet libjack at once, the second ending last: the print functions are again
+// those from before either began.
+TEST(QuietJack, ThreadsOverlappingLeaveThePrintFunctionsAsTheyWere) {
+    void (*const before)(const char*) = jack_error_callback;
+    std::promise<void> secondIn, firstOut;
+    std::thread second;
+    {
+        platform::QuietJack first;
+        second = std::thread([&] {
+            platform::QuietJack quiet;
+            secondIn.set_value();
+            firstOut.get_future().wait();
+        });
+        // A moment to overlap, which one lock for both never gives it.
+        secondIn.get_future().wait_for(std::chrono::milliseconds(200));
+    }
+    firstOut.set_value();
+    second.join();
+    EXPECT_EQ(jack_error_callback, before);
 }
 
 } // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/midi/MidiBackend.h"
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// The plug-in's external MIDI input: a client of the MIDI system whose one port, while open,
+// takes what one source port sends and hands it to a MidiInputRelay. SysEx passes; timing clock,
+// time code and active sensing do not. What goes wrong once it is made is told to its
+// MidiErrors.
+class MidiInput {
+public:
+    virtual ~MidiInput() = default;
+    // Opens the port, closed until then, as portName, taking what the source port named sends;
+    // false, with nothing told, when no such source is there now.
+    virtual bool Open(const std::string& source, const std::string& portName) = 0;
+    // What the port received before still reaches the relay.
+    virtual void Close() = 0;
+};
+
+// The input on `system`, its client named clientName (or a name the system makes from it). On
+// JACK it reads the server's MIDI events itself: each comes whole, so a SysEx without its F7
+// holds back nothing that follows it, which the MIDI library's input would join onto it.
+// Elsewhere it is the library's. Null for MidiSystem::kNone, and when JACK refuses the client
+// (told to errors); what the library raises while it builds its client reaches the caller as
+// RtMidiError. The relay and errors outlive the input.
+std::unique_ptr<MidiInput> NewMidiInput(MidiSystem system, const std::string& clientName,
+                                        MidiInputRelay& relay, MidiErrors& errors);
+
+} // namespace platform
