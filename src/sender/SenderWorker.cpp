@@ -48,7 +48,8 @@ void SenderWorker::run() {
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
         wake.wait(lock, [this] { return closed || running; });
-        if (closed) break;
+        // A job taken before the close still runs: its post said so, and its waits end at once.
+        if (!running) break;
         // The record is the job's alone while it runs: every post is refused meanwhile.
         lock.unlock();
         try {
@@ -59,5 +60,4 @@ void SenderWorker::run() {
         running = false;
         lock.lock();
     }
-    running = false;
 }
