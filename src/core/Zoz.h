@@ -122,7 +122,7 @@ public:
     int getMIDIOutPortIndex() const { return openExternalMIDIPort(false); }
     bool isStoredPortsOpened() const { return storedPortsOpened; }
     PatchManager* getPatchManager() const { return patchManager.get(); }
-    PatchLibrarian* getLibrarian() const { return librarian.get(); }
+    PatchLibrarian* getLibrarian() const override { return librarian.get(); }
     UIConfigManager* getUIConfig() const { return uiConfig.get(); }
     MIDIMessageManager* getMessageManager() const { return messageManager.get(); }
 
