@@ -268,10 +268,14 @@ void IGraphicsLinux::route(const ViewEvent& e) {
     IMouseMod mod = modifiersOf(e, e.button == 3);
     switch (e.type) {
     case ViewEventType::kButtonDown:
+        m_dialogRan = false;
         if (e.button == 1 && e.clicks >= 2)
             OnMouseDblClick(x, y, &mod);
         else
             OnMouseDown(x, y, &mod);
+        // A dialog the press opened took the release with its own clicks: the press ends
+        // with it, or a contact would stay lit and its next press would push 0.
+        if (m_dialogRan && m_view) OnMouseUp(x, y, &mod);
         break;
     case ViewEventType::kButtonUp:
         OnMouseUp(x, y, &mod);
@@ -423,6 +427,7 @@ platform::dialogs::Waiter IGraphicsLinux::dialogWaiter() {
         m_dialogOpen = true;
         const bool done = m_view->RunModal(ended);
         m_dialogOpen = false;
+        m_dialogRan = true;
         return done;
     };
 }

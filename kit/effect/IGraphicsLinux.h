@@ -94,6 +94,7 @@ private:
     bool m_headless = false;
     IGraphicsLinuxMenu* m_menu = nullptr; // while a popup menu runs
     bool m_dialogOpen = false;            // while a file chooser or message box runs
+    bool m_dialogRan = false;             // one ran since the last button press
     std::unique_ptr<IGraphicsLinuxTextEntry> m_entry;
     IRECT m_putArea;
     bool m_repainting = false;

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "kit/effect/IContactControl.h"
 #include "kit/effect/IGraphicsLinux.h"
 #include "kit/effect/IPanelControl.h"
 #include "kit/effect/IPopupMenu.h"
 #include "kit/rast/RAST_IBitmap.h"
+#include "kit/rast/RAST_MemBitmap.h"
 #include "tests/support/TestControl.h"
 #include "tests/support/TestEffect.h"
 #include "tests/support/TestVSTEffect.h"
@@ -14,6 +16,7 @@
 #include "tests/support/XHostWindow.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -109,6 +112,56 @@ TEST(EditorThreads, OneEditorDrawsTextWhileAnotherOpensMenus) {
     menus.join();
     for (IGraphicsLinux* editor : editors)
         editor->CloseWindow();
+}
+
+// A contact whose press asks a question in a message box. The box takes the press's release
+// with its own clicks; the press still ends: the contact is dark again and its next press asks
+// again.
+TEST(EditorThreads, APressThatOpensAMessageBoxEndsWithTheBox) {
+    testsupport::XHostWindow window(300, 200);
+    if (!window.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    testsupport::Watchdog watchdog(120, "a press that opens a message box");
+    setenv("ZOZ_FILE_CHOOSER", "drawn", 1);
+    testsupport::TestEffect plug{8, 8};
+    plug.GetParam(0)->InitDouble("Refresh", 0.0, 0.0, 1.0, 1.0);
+    auto* editor = new IGraphicsLinux(&plug, 200, 100);
+    plug.AttachGraphics(editor);
+    editor->AttachPanelBackground(&COLOR_GRAY);
+    RAST_MemBitmap frames(20, 40, 4);
+    const IBitmap strip{&frames, 20, 40, 2, false};
+    auto* contact = new IContactControl(&plug, 10, 10, 0, &strip);
+    editor->AttachControl(contact);
+    std::atomic<int> asked{0};
+    plug.onChange = [&](int idx) {
+        if (idx != 0 || plug.GetParam(0)->Value() != 1.0) return;
+        ++asked;
+        editor->ShowMessageBox("Refresh?", "Zoz press box", 1); // OK, Cancel
+    };
+    ASSERT_NE(editor->OpenWindow(reinterpret_cast<void*>(window.window())), nullptr);
+    XMoveWindow(window.display(), window.window(), 0, 0);
+    XSync(window.display(), False);
+    for (int press = 1; press <= 2; ++press) {
+        EXPECT_EQ(testsupport::Xdotool({"mousemove", "22", "23", "click", "1"}), 0);
+        // Escape goes through the keyboard once the box has the focus.
+        ASSERT_TRUE(testsupport::WaitUntil(
+            [&] {
+                std::string box, focus;
+                return testsupport::Xdotool({"search", "--onlyvisible", "--name", "Zoz press box"},
+                                            &box) == 0 &&
+                       testsupport::Xdotool({"windowfocus", box.substr(0, box.find('\n'))}) == 0 &&
+                       testsupport::Xdotool({"getwindowfocus", "-f"}, &focus) == 0 &&
+                       focus.substr(0, focus.find('\n')) == box.substr(0, box.find('\n'));
+            },
+            20000));
+        EXPECT_EQ(asked, press);
+        EXPECT_EQ(testsupport::Xdotool({"key", "Escape"}), 0);
+        EXPECT_TRUE(testsupport::WaitUntil([&] {
+            KIT_MutexLock lock(plug.GetMutex());
+            return contact->GetValue() == 0.0;
+        })) << "press " << press;
+    }
+    editor->CloseWindow();
+    unsetenv("ZOZ_FILE_CHOOSER");
 }
 
 } // namespace
