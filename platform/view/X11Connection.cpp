@@ -1,7 +1,10 @@
 #include "platform/view/X11Connection.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace platform::x11 {
 namespace {
@@ -56,9 +59,7 @@ void onIOErrorExit(Display* display, void*) {
     withConnection(display, [](Connection& c) { c.lost = true; });
 }
 
-} // namespace
-
-Display* OpenDisplay() {
+Display* openOnce() {
     std::lock_guard<std::mutex> lock(openCloseMutex());
     // Installed once and kept: a host may install its own later, which then sees ours as the
     // previous one.
@@ -74,6 +75,23 @@ Display* OpenDisplay() {
     std::lock_guard<std::mutex> registered(registryMutex());
     registry()[display] = Connection();
     return display;
+}
+
+} // namespace
+
+// A server starved of time, or flooded with connections, may drop or refuse a new one for a
+// moment: that is no reason for an editor or a dialog to go without a window. While a display
+// is named the open is tried again for two seconds.
+Display* OpenDisplay() {
+    constexpr int kTries = 40;
+    constexpr auto kPause = std::chrono::milliseconds(50);
+    const char* named = getenv("DISPLAY");
+    const int tries = named && *named ? kTries : 1;
+    for (int tried = 1;; ++tried) {
+        if (Display* display = openOnce()) return display;
+        if (tried == tries) return nullptr;
+        std::this_thread::sleep_for(kPause);
+    }
 }
 
 void CloseDisplay(Display* display) {

@@ -4,6 +4,7 @@
 // GoogleTest first: Xlib defines Bool, None and Status as macros.
 #include <gtest/gtest.h>
 
+#include "platform/view/X11Connection.h"
 #include "platform/view/X11Image.h"
 #include "platform/view/X11Input.h"
 #include "platform/view/X11View.h"
@@ -12,8 +13,17 @@
 
 #include <X11/keysym.h>
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <future>
 #include <mutex>
+#include <string>
 
 namespace {
 
@@ -282,6 +292,46 @@ TEST(X11ViewErrors, OursNeverEndTheHostAndTheHostsReachItsHandler) {
     XMapWindow(host.display(), 0x7FFFFF1);
     XSync(host.display(), False);
     EXPECT_EQ(hostErrors, 1);
+}
+
+// A display of our own at a free number, in the abstract namespace where Xlib looks first. It
+// drops each connection unanswered, as a flooded server does: the open tries again, and gives
+// up within its bound when no server is left.
+TEST(X11Connection, AConnectionDroppedUnansweredIsTriedAgain) {
+    testsupport::Watchdog watchdog(60, "opening a display that drops connections");
+    const int number = 700 + int(getpid() % 200);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string name = "/tmp/.X11-unix/X" + std::to_string(number);
+    std::copy(name.begin(), name.end(), address.sun_path + 1); // abstract: a 0 first
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address),
+                   socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size())),
+              0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    const std::string display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    setenv("DISPLAY", (":" + std::to_string(number)).c_str(), 1);
+    auto opened = std::async(std::launch::async, [] { return platform::x11::OpenDisplay(); });
+    // Closed with the setup request unread: the other end sees the connection reset.
+    auto dropNext = [&] {
+        pollfd waiting{listener, POLLIN, 0};
+        if (poll(&waiting, 1, 3000) != 1) return false;
+        const int connection = accept(listener, nullptr, nullptr);
+        pollfd request{connection, POLLIN, 0};
+        const bool asked = poll(&request, 1, 3000) == 1;
+        close(connection);
+        return asked;
+    };
+    EXPECT_TRUE(dropNext());
+    EXPECT_TRUE(dropNext()) << "the dropped open was not tried again";
+    close(listener);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(opened.get(), nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    if (display.empty())
+        unsetenv("DISPLAY");
+    else
+        setenv("DISPLAY", display.c_str(), 1);
 }
 
 } // namespace
