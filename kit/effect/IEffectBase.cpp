@@ -4,6 +4,7 @@
 #include "kit/effect/IGraphics.h"
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/MidiInput.h"
+#include "platform/midi/MidiOutput.h"
 
 #include <cmath>
 #include <cstdarg>

@@ -22,12 +22,12 @@
 #include <thread>
 #include <vector>
 
-class RtMidiOut;
 namespace platform {
 enum class MidiSystem : int;
 class MidiErrors;
 class MidiInput;
 class MidiInputRelay;
+class MidiOutput;
 class MidiPortLook;
 struct MidiPorts;
 } // namespace platform
@@ -420,7 +420,7 @@ private:
     static std::string midiClientName(const char* effectName, int instance,
                                       const char* direction);
     platform::MidiInput* inputClient();
-    RtMidiOut* outputClient();
+    platform::MidiOutput* outputClient();
     static int takeInstanceNumber();
     static void releaseInstanceNumber(int number);
 
@@ -435,7 +435,7 @@ private:
     // Made and let go with m_midiIn, which hands it what the port receives.
     std::unique_ptr<platform::MidiInputRelay> m_midiInRelay;
     std::unique_ptr<platform::MidiInput> m_midiIn;
-    RtMidiOut* m_midiOut = nullptr;
+    std::unique_ptr<platform::MidiOutput> m_midiOut;
     int m_midiInSelection = 0;
     int m_midiOutSelection = 0;
     // Held by receiveMIDI for the whole call, so that closing can wait for it; recursive, so

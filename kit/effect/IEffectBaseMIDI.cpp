@@ -5,6 +5,7 @@
 
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/MidiInput.h"
+#include "platform/midi/MidiOutput.h"
 #include "platform/midi/MidiPortNames.h"
 
 #include <algorithm>
@@ -106,13 +107,12 @@ void IEffectBase::lookForExternalMIDI() {
 
 // Made when a port of the direction is first opened, so that a plug-in with no port chosen
 // has no client on the MIDI system. The library's errors are caught where they arise.
-RtMidiOut* IEffectBase::outputClient() {
+platform::MidiOutput* IEffectBase::outputClient() {
     if (!m_midiOut) {
         m_midiOutErrors->TakeFailure();
-        m_midiOut = platform::NewMidiOut(m_midiSystem, midiClientName("Out"),
-                                         m_midiOutErrors.get());
+        m_midiOut = platform::NewMidiOutput(m_midiSystem, midiClientName("Out"), *m_midiOutErrors);
     }
-    return m_midiOut;
+    return m_midiOut.get();
 }
 
 platform::MidiInput* IEffectBase::inputClient() {
@@ -152,7 +152,7 @@ std::vector<std::string>& IEffectBase::getExternalMIDIInNames() {
 void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
     std::lock_guard<std::mutex> lock(m_midiOutMutex);
     try {
-        if (m_midiOut) m_midiOut->closePort();
+        if (m_midiOut) m_midiOut->Close();
         m_midiOutOpen = false;
         m_midiOutPortName.clear();
         m_midiOutSelection = selection;
@@ -161,10 +161,10 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
         selection = idx < 0 ? 0 : idx;
         if (idx <= 0) return;
         const std::string& listed = m_midiOutNames[size_t(idx)];
-        RtMidiOut* client = outputClient();
+        platform::MidiOutput* client = outputClient();
         // By name: the cached list may be older than the system's ports, and its index would
         // then open some other device.
-        const bool there = client && platform::OpenMidiPort(*client, listed, "RtMidi Output");
+        const bool there = client && client->Open(listed, "RtMidi Output");
         m_midiOutOpen = there && !m_midiOutErrors->TakeFailure();
         if (m_midiOutOpen) m_midiOutPortName = listed;
     } catch (const RtMidiError& e) {
@@ -372,14 +372,13 @@ void IEffectBase::stopExternalMIDIWatch() {
 bool IEffectBase::initializeVirtualOutput(std::string name) {
     lookForExternalMIDI();
     std::lock_guard<std::mutex> lock(m_midiOutMutex);
-    delete m_midiOut;
-    m_midiOut = nullptr;
+    m_midiOut.reset();
     m_midiOutOpen = false;
     try {
-        RtMidiOut* client = outputClient();
+        platform::MidiOutput* client = outputClient();
         if (!client) return false;
-        client->openVirtualPort("From " + name);
-        m_midiOutOpen = !m_midiOutErrors->TakeFailure();
+        const bool opened = client->OpenVirtual("From " + name);
+        m_midiOutOpen = !m_midiOutErrors->TakeFailure() && opened;
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
     }
@@ -422,10 +421,9 @@ bool IEffectBase::SendMidiMsgs(KIT_TypedBuf<IMidiMsg>* msgs) {
 bool IEffectBase::SendExternalMIDI(const unsigned char* bytes, int size) {
     if (!bytes || size < 1 || size > kMaxExternalMIDIBytes) return false;
     std::lock_guard<std::mutex> lock(m_midiOutMutex);
-    // Never into a closed port: the JACK back end would wait for ever for room to send.
     if (!m_midiOut || !m_midiOutOpen) return false;
-    m_midiOut->sendMessage(bytes, size_t(size));
-    return !m_midiOutErrors->TakeFailure();
+    const bool queued = m_midiOut->Send(bytes, size_t(size));
+    return !m_midiOutErrors->TakeFailure() && queued;
 }
 
 void IEffectBase::closeExternalMIDI() {
@@ -434,8 +432,7 @@ void IEffectBase::closeExternalMIDI() {
     {
         std::lock_guard<std::mutex> lock(m_midiOutMutex);
         m_midiOutOpen = false;
-        delete m_midiOut; // the library closes the port on the way
-        m_midiOut = nullptr;
+        m_midiOut.reset(); // the port closes on the way
     }
     m_midiIn.reset();
     m_midiInRelay.reset(); // no client feeds it any more

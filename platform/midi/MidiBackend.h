@@ -67,11 +67,12 @@ public:
         : m_report(std::move(report)) {}
     // Whether an error (not a warning) came since the last call.
     bool TakeFailure() { return m_failed.exchange(false); }
+    // A failure of our own, told as the library's are.
+    void Fail(const std::string& text) { Callback(RtMidiError::DRIVER_ERROR, text, this); }
     // The library's error callback; self is the MidiErrors.
     static void Callback(RtMidiError::Type type, const std::string& text, void* self);
 
 private:
-
     std::function<void(const std::string&)> m_report;
     std::atomic<bool> m_failed{false};
 };

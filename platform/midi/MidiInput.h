@@ -17,15 +17,17 @@ public:
     // Opens the port, closed until then, as portName, taking what the source port named sends;
     // false, with nothing told, when no such source is there now.
     virtual bool Open(const std::string& source, const std::string& portName) = 0;
+    // Opens the port as portName for other programs to send to.
+    virtual bool OpenVirtual(const std::string& portName) = 0;
     // What the port received before still reaches the relay.
     virtual void Close() = 0;
 };
 
 // The input on `system`, its client named clientName (or a name the system makes from it). On
 // JACK it reads the server's MIDI events itself: each comes whole, so a SysEx without its F7
-// holds back nothing that follows it, which the MIDI library's input would join onto it.
-// Elsewhere it is the library's. Null for MidiSystem::kNone, and when JACK refuses the client
-// (told to errors); what the library raises while it builds its client reaches the caller as
+// holds back nothing that follows it, which the MIDI library's input would join onto it; its
+// client is there only while the port is open. Elsewhere it is the library's. Null for
+// MidiSystem::kNone; what the library raises while it builds its client reaches the caller as
 // RtMidiError. The relay and errors outlive the input.
 std::unique_ptr<MidiInput> NewMidiInput(MidiSystem system, const std::string& clientName,
                                         MidiInputRelay& relay, MidiErrors& errors);

@@ -28,4 +28,15 @@ private:
 jack_client_t* OpenJackClient(const std::string& name);
 void CloseJackClient(jack_client_t* client);
 
+// A client with one MIDI port (flags: JackPortIsInput or JackPortIsOutput), running `process`,
+// its port connected to the port named `peer` unless that is empty. libjack's own thread walks
+// a client's list of ports unguarded whenever the server reports latencies, so a port is never
+// registered or unregistered on an active client: it is registered before the client runs and
+// goes with it (CloseJackClient). Null when anything fails, with why in *failed, which is empty
+// when only the peer is not there.
+jack_client_t* OpenJackPort(const std::string& clientName, const std::string& portName,
+                            unsigned long flags, const std::string& peer,
+                            JackProcessCallback process, void* arg, jack_port_t** port,
+                            std::string* failed);
+
 } // namespace platform

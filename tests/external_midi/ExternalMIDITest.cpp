@@ -3,6 +3,7 @@
 
 #include "kit/effect/IEffectVST.h"
 #include "platform/midi/MidiInput.h"
+#include "platform/midi/MidiOutput.h"
 #include "tests/external_midi/ExternalMIDIFixture.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +125,7 @@ TEST_F(ExternalMIDI, EverySendArrivesIntactAndInOrder) {
     EXPECT_TRUE(plug.SendMidiSysex(framed.data(), int(framed.size())));
     EXPECT_TRUE(plug.SendPatchSysex(soundCopy.data(), int(soundCopy.size())));
     EXPECT_TRUE(plug.SendMidiSysex2(pattern));
+    EXPECT_TRUE(plug.SendMidiSysex2(dump(16000)));
     EXPECT_FALSE(plug.SendMidiSysex2(dump(16001)));
     KIT_TypedBuf<IMidiMsg> burst;
     burst.Add(note);
@@ -134,7 +136,8 @@ TEST_F(ExternalMIDI, EverySendArrivesIntactAndInOrder) {
     const std::vector<std::string> expected = {
         "msg C0 05",          "msg B0 07 64",       "msg D0 40",
         "msg F0 3E 0F 00 F7", "msg F0 3E 0F 00 F7", "msg" + hex(sound),
-        "msg" + hex(pattern), "msg 90 3C 64",       "msg B0 07 64",
+        "msg" + hex(pattern), "msg" + hex(dump(16000)), "msg 90 3C 64",
+        "msg B0 07 64",
     };
     EXPECT_EQ(received(*receiver, expected.size()), expected);
 }
@@ -316,6 +319,55 @@ TEST_F(ExternalMIDI, JackInputTakesEachEventWholeAlsoWhileItsPortClosesAndGoes) 
     for (size_t i = 0; i < relayed.messages.size(); ++i)
         ASSERT_EQ(sent.count(relayed.messages[i]), 1u) << "message " << i;
     EXPECT_EQ(std::set<Bytes>(relayed.messages.begin(), relayed.messages.end()), sent);
+}
+
+// JACK's own output fed faster than the server takes: five dumps of the largest size the
+// plug-in sends, more than the output's ring and a cycle's buffer hold, wait for room and
+// arrive whole and in order. Closed, it sends nothing and its client is gone; opened again, it
+// sends.
+TEST_F(ExternalMIDI, JackOutputWaitsForRoomAndHasAClientOnlyWhileOpen) {
+    auto receiver = peer("receive", "big", "in");
+    platform::MidiErrors errors(nullptr);
+    auto output = platform::NewMidiOutput(platform::MidiSystem::kJack, client("o"), errors);
+    const auto routed = [&] {
+        const Bytes probe = {0xFE};
+        std::string line;
+        for (int i = 0; i < kProbeTries; ++i)
+            if (output->Send(probe.data(), 1) && receiver->ReadLine(&line, kProbeWaitMs) &&
+                line == kOutProbe)
+                return true;
+        return false;
+    };
+    const auto listed = [&] {
+        const platform::MidiPorts ports =
+            platform::LookForMidiPorts(client("look"), platform::MidiSystem::kJack);
+        return std::any_of(ports.sources.begin(), ports.sources.end(), [](const std::string& p) {
+            return p.rfind(client("o") + ":", 0) == 0;
+        });
+    };
+    const Bytes note = {0x90, 0x3C, 0x64};
+    EXPECT_FALSE(output->Send(note.data(), note.size()));
+    EXPECT_FALSE(output->Open(portOf("big", "in") + "x", "RtMidi Output"));
+    EXPECT_FALSE(listed());
+    ASSERT_TRUE(output->Open(portOf("big", "in"), "RtMidi Output"));
+    ASSERT_TRUE(routed());
+    std::vector<std::string> expected;
+    for (uint8_t i = 0; i < 5; ++i) {
+        Bytes big = dump(16000);
+        big[1] = i;
+        EXPECT_TRUE(output->Send(big.data(), big.size()));
+        expected.push_back("msg" + hex(big));
+    }
+    EXPECT_EQ(received(*receiver, expected.size()), expected);
+
+    output->Close();
+    EXPECT_FALSE(output->Send(note.data(), note.size()));
+    EXPECT_FALSE(listed());
+    ASSERT_TRUE(output->Open(portOf("big", "in"), "RtMidi Output"));
+    ASSERT_TRUE(routed());
+    EXPECT_TRUE(output->Send(note.data(), note.size()));
+    EXPECT_EQ(received(*receiver, 1), std::vector<std::string>{"msg 90 3C 64"});
+    EXPECT_FALSE(errors.TakeFailure());
 }
 
 TEST_F(ExternalMIDI, VirtualOutputIsOpenToOtherPrograms) {

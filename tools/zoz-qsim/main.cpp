@@ -4,7 +4,8 @@
 // received, "tx <hex bytes>" for what it sent and, behind a cable, "lost <hex bytes>" for what
 // overran the cable's buffer.
 
-#include "platform/midi/MidiBackend.h"
+#include "platform/midi/MidiInput.h"
+#include "platform/midi/MidiOutput.h"
 #include "tools/zoz-qsim/CableInput.h"
 #include "tools/zoz-qsim/SynthSimulator.h"
 
@@ -199,32 +200,34 @@ bool writeFile(const std::string& path, const Bytes& data) {
 // The synthesizer's two ports, its input behind a cable when asked; what they carry is printed.
 class Ports {
 public:
-    Ports(const std::string& client, qsim::SynthSimulator& synth, bool cable)
+    Ports(const std::string& client, platform::MidiSystem system, qsim::SynthSimulator& synth,
+          bool cable)
         : synth(synth),
           cable(cable ? std::make_unique<qsim::CableInput>(
                             [this](const Bytes& m) { takeIn(m); })
                       : nullptr),
-          in(platform::NewMidiIn(client, 1000)), out(platform::NewMidiOut(client + "-out")) {
-        // SysEx passes; timing clock and active sensing are not the synthesizer's business.
-        in->ignoreTypes(false, true, true);
-        in->setCallback(&Ports::received, this);
-        in->openVirtualPort("in");
-        out->openVirtualPort("out");
-    }
+          errors([](const std::string& text) { say("error: " + text); }),
+          relay([this](const Bytes& m) { received(m); }),
+          in(platform::NewMidiInput(system, client, relay, errors)),
+          out(platform::NewMidiOutput(system, client + "-out", errors)) {}
 
+    // Whether both ports opened; what failed is printed.
+    bool open() {
+        return in && out && in->OpenVirtual("in") && out->OpenVirtual("out") &&
+               !errors.TakeFailure();
+    }
     void send(const Bytes& message) {
         std::lock_guard<std::mutex> lock(outMutex);
         say("tx" + hex(message));
-        out->sendMessage(&message);
+        out->Send(message.data(), message.size());
     }
 
 private:
-    static void received(double, std::vector<unsigned char>* message, void* self) {
-        auto* ports = static_cast<Ports*>(self);
-        if (!ports->cable)
-            ports->takeIn(*message);
-        else if (!ports->cable->receive(*message))
-            say("lost" + hex(*message));
+    void received(const Bytes& message) {
+        if (!cable)
+            takeIn(message);
+        else if (!cable->receive(message))
+            say("lost" + hex(message));
     }
     void takeIn(const Bytes& message) {
         say("rx" + hex(message));
@@ -233,8 +236,11 @@ private:
 
     qsim::SynthSimulator& synth;
     std::unique_ptr<qsim::CableInput> cable;
-    std::unique_ptr<RtMidiIn> in;
-    std::unique_ptr<RtMidiOut> out;
+    platform::MidiErrors errors;
+    // Before the input, which hands it what arrives; it outlives the input.
+    platform::MidiInputRelay relay;
+    std::unique_ptr<platform::MidiInput> in;
+    std::unique_ptr<platform::MidiOutput> out;
     std::mutex outMutex;
 };
 
@@ -304,7 +310,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        Ports ports(options.name, synth, options.cable);
+        Ports ports(options.name, midi.system, synth, options.cable);
+        if (!ports.open()) return 1;
         synth.start([&ports](const Bytes& answer) { ports.send(answer); });
         say("ready: device id " + std::to_string(options.id) + ", ports " + options.name +
             ":in and " + options.name + "-out:out");

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/midi/MidiBackend.h"
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// The plug-in's external MIDI output: a client of the MIDI system whose one port, while open,
+// sends to one destination port (or, opened virtual, to whoever connects to it). What goes
+// wrong once it is made is told to its MidiErrors.
+class MidiOutput {
+public:
+    virtual ~MidiOutput() = default;
+    // Opens the port as portName, sending to the destination port named; false, with nothing
+    // told, when no such destination is there now.
+    virtual bool Open(const std::string& destination, const std::string& portName) = 0;
+    // Opens the port as portName for other programs to take from.
+    virtual bool OpenVirtual(const std::string& portName) = 0;
+    virtual void Close() = 0;
+    // Queues one whole message; false when the port is closed or the message could not go.
+    virtual bool Send(const unsigned char* bytes, size_t size) = 0;
+};
+
+// The output on `system`, its client named clientName (or a name the system makes from it). On
+// JACK it writes the server's MIDI events itself, its client there only while the port is open;
+// a message waits at most a second for room. Elsewhere it is the library's. Null for
+// MidiSystem::kNone; what the library raises while it builds its client reaches the caller as
+// RtMidiError. The errors outlive the output.
+std::unique_ptr<MidiOutput> NewMidiOutput(MidiSystem system, const std::string& clientName,
+                                          MidiErrors& errors);
+
+} // namespace platform
