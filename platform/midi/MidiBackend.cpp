@@ -215,6 +215,7 @@ RtMidiOut* NewMidiOut(const std::string& clientName) {
 }
 
 bool OpenMidiPort(RtMidi& client, const std::string& port, const std::string& portName) {
+    client.closePort();
     const unsigned int count = client.getPortCount();
     for (unsigned int i = 0; i < count; ++i) {
         if (client.getPortName(i) != port) continue;
@@ -223,6 +224,12 @@ bool OpenMidiPort(RtMidi& client, const std::string& port, const std::string& po
         return true;
     }
     return false;
+}
+
+void OpenVirtualMidiPort(RtMidi& client, const std::string& portName) {
+    client.closePort();
+    QuietJack quiet;
+    client.openVirtualPort(portName);
 }
 
 } // namespace platform

@@ -124,9 +124,11 @@ RtMidiOut* NewMidiOut(MidiSystem system, const std::string& clientName, MidiErro
 // and throws its errors as it does.
 RtMidiIn* NewMidiIn(const std::string& clientName, unsigned int queueSizeLimit);
 RtMidiOut* NewMidiOut(const std::string& clientName);
-// Opens the client's port to or from the port named, under the number the library gives it now
-// (a list read earlier may give it another, or none), without JACK's own printed complaints.
-// False when no port of that name is there.
+// Opens the client's port, closing it first, to or from the port named, under the number the
+// library gives it now (a list read earlier may give it another, or none), without JACK's own
+// printed complaints. False when no port of that name is there.
 bool OpenMidiPort(RtMidi& client, const std::string& port, const std::string& portName);
+// Opens the client's port, closing it first, for other programs to connect to.
+void OpenVirtualMidiPort(RtMidi& client, const std::string& portName);
 
 } // namespace platform

@@ -18,12 +18,10 @@ public:
         m_client->ignoreTypes(false, true, true);
     }
     bool Open(const std::string& source, const std::string& portName) override {
-        m_client->closePort();
         return OpenMidiPort(*m_client, source, portName);
     }
     bool OpenVirtual(const std::string& portName) override {
-        m_client->closePort();
-        m_client->openVirtualPort(portName);
+        OpenVirtualMidiPort(*m_client, portName);
         return true;
     }
     void Close() override { m_client->closePort(); }
@@ -38,28 +36,27 @@ bool ignored(jack_midi_data_t first) {
     return first == 0xF1 || first == 0xF8 || first == 0xFE;
 }
 
-// JACK's own MIDI input: a client made with its port on each open and closed with it. Its
-// process callback only copies events into the relay.
+// JACK's own MIDI input, its port on a client of its own. Its process callback only copies
+// events into the relay.
 class JackMidiInput final : public MidiInput {
 public:
     JackMidiInput(std::string clientName, MidiInputRelay& relay, MidiErrors& errors)
-        : m_clientName(std::move(clientName)), m_relay(relay), m_errors(errors) {}
-    ~JackMidiInput() override { Close(); }
+        : m_port(std::move(clientName), JackPortIsInput, &Process, this), m_relay(relay),
+          m_errors(errors) {}
     bool Open(const std::string& source, const std::string& portName) override {
-        return open(source, portName);
+        std::string failed;
+        const bool opened = m_port.Open(source, portName, &failed);
+        if (!failed.empty()) m_errors.Fail(failed);
+        return opened;
     }
-    bool OpenVirtual(const std::string& portName) override { return open("", portName); }
-    void Close() override {
-        if (!m_client) return;
-        // The client's process thread has ended when this returns.
-        CloseJackClient(m_client);
-        m_client = nullptr;
-        m_port = nullptr;
-    }
+    bool OpenVirtual(const std::string& portName) override { return Open("", portName); }
+    void Close() override { m_port.Close(); }
+
+private:
     // On the server's process thread, which must never wait, allocate or take a lock.
     static int Process(jack_nframes_t frames, void* self) {
         auto* input = static_cast<JackMidiInput*>(self);
-        void* events = jack_port_get_buffer(input->m_port, frames);
+        void* events = jack_port_get_buffer(input->m_port.Port(), frames);
         const uint32_t count = jack_midi_get_event_count(events);
         jack_midi_event_t event;
         for (uint32_t i = 0; i < count; ++i)
@@ -69,22 +66,9 @@ public:
         return 0;
     }
 
-private:
-    bool open(const std::string& source, const std::string& portName) {
-        Close();
-        std::string failed;
-        // The port is set before the process thread starts, and stays while it runs.
-        m_client = OpenJackPort(m_clientName, portName, JackPortIsInput, source, &Process, this,
-                                &m_port, &failed);
-        if (!failed.empty()) m_errors.Fail(failed);
-        return m_client != nullptr;
-    }
-
-    const std::string m_clientName;
+    JackPort m_port;
     MidiInputRelay& m_relay;
     MidiErrors& m_errors;
-    jack_client_t* m_client = nullptr;
-    jack_port_t* m_port = nullptr;
 };
 
 } // namespace

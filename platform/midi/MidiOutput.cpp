@@ -17,12 +17,10 @@ class LibraryMidiOutput final : public MidiOutput {
 public:
     explicit LibraryMidiOutput(std::unique_ptr<RtMidiOut> client) : m_client(std::move(client)) {}
     bool Open(const std::string& destination, const std::string& portName) override {
-        m_client->closePort();
         return OpenMidiPort(*m_client, destination, portName);
     }
     bool OpenVirtual(const std::string& portName) override {
-        m_client->closePort();
-        m_client->openVirtualPort(portName);
+        OpenVirtualMidiPort(*m_client, portName);
         return true;
     }
     void Close() override { m_client->closePort(); }
@@ -35,45 +33,45 @@ private:
     const std::unique_ptr<RtMidiOut> m_client;
 };
 
-// JACK's own MIDI output: a client made with its port on each open and closed with it. Sends
-// queue whole messages, each a length and its bytes, in a ring that the process callback empties
-// into the cycle's events.
+// JACK's own MIDI output, its port on a client of its own. Sends queue whole messages, each a
+// length and its bytes, in a ring that the process callback empties into the cycle's events.
 class JackMidiOutput final : public MidiOutput {
 public:
-    // Room for a whole dump of the largest kind the plug-in sends, many times over.
+    // Room for a whole dump of the largest kind the plug-in sends, several times over.
     static constexpr size_t kRingBytes = 1 << 16;
     static constexpr int kWaitMs = 1000;
 
     JackMidiOutput(std::string clientName, MidiErrors& errors)
-        : m_clientName(std::move(clientName)), m_errors(errors),
-          m_ring(jack_ringbuffer_create(kRingBytes)) {}
+        : m_ring(jack_ringbuffer_create(kRingBytes)),
+          m_port(std::move(clientName), JackPortIsOutput, &Process, this), m_errors(errors) {}
     ~JackMidiOutput() override {
-        Close();
+        m_port.Close();
         jack_ringbuffer_free(m_ring);
     }
     JackMidiOutput(const JackMidiOutput&) = delete;
     JackMidiOutput& operator=(const JackMidiOutput&) = delete;
 
     bool Open(const std::string& destination, const std::string& portName) override {
-        return open(destination, portName);
+        Close();
+        std::string failed;
+        const bool opened = m_port.Open(destination, portName, &failed);
+        if (!failed.empty()) m_errors.Fail(failed);
+        return opened;
     }
-    bool OpenVirtual(const std::string& portName) override { return open("", portName); }
+    bool OpenVirtual(const std::string& portName) override { return Open("", portName); }
     void Close() override {
-        if (!m_client) return;
-        // The client's process thread has ended when this returns: nothing reads the ring.
-        CloseJackClient(m_client);
-        m_client = nullptr;
-        m_port = nullptr;
+        m_port.Close();
+        // Nothing reads the ring now; what the port did not pass on goes with it.
         jack_ringbuffer_reset(m_ring);
     }
     bool Send(const unsigned char* bytes, size_t size) override {
         const uint32_t length = uint32_t(size);
         const size_t needed = sizeof length + size;
-        if (!m_client || size == 0 || needed >= kRingBytes) return false;
+        if (!m_port.IsOpen() || size == 0 || needed >= kRingBytes) return false;
         // A server that runs no cycle for a second takes nothing: the send fails, never hangs.
         for (int waited = 0; jack_ringbuffer_write_space(m_ring) < needed; ++waited) {
             if (waited == kWaitMs) {
-                m_errors.Fail("JACK took no MIDI from \"" + m_clientName +
+                m_errors.Fail("JACK took no MIDI from \"" + m_port.ClientName() +
                               "\" for a second: a message was not sent");
                 return false;
             }
@@ -83,12 +81,14 @@ public:
         jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(bytes), size);
         return true;
     }
+
+private:
     // On the server's process thread, which must never wait, allocate or take a lock. A message
-    // is taken only once all its bytes are in the ring; one that no empty cycle could hold is
-    // dropped rather than holding back the rest.
+    // is taken only once all its bytes are in the ring; one that not even an empty cycle could
+    // hold is dropped rather than holding back the rest.
     static int Process(jack_nframes_t frames, void* self) {
         auto* output = static_cast<JackMidiOutput*>(self);
-        void* events = jack_port_get_buffer(output->m_port, frames);
+        void* events = jack_port_get_buffer(output->m_port.Port(), frames);
         jack_midi_clear_buffer(events);
         jack_ringbuffer_t* ring = output->m_ring;
         uint32_t length;
@@ -106,21 +106,9 @@ public:
         return 0;
     }
 
-private:
-    bool open(const std::string& destination, const std::string& portName) {
-        Close();
-        std::string failed;
-        m_client = OpenJackPort(m_clientName, portName, JackPortIsOutput, destination, &Process,
-                                this, &m_port, &failed);
-        if (!failed.empty()) m_errors.Fail(failed);
-        return m_client != nullptr;
-    }
-
-    const std::string m_clientName;
-    MidiErrors& m_errors;
     jack_ringbuffer_t* const m_ring;
-    jack_client_t* m_client = nullptr;
-    jack_port_t* m_port = nullptr;
+    JackPort m_port;
+    MidiErrors& m_errors;
 };
 
 } // namespace

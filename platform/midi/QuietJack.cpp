@@ -31,39 +31,48 @@ void CloseJackClient(jack_client_t* client) {
     jack_client_close(client);
 }
 
-jack_client_t* OpenJackPort(const std::string& clientName, const std::string& portName,
-                            unsigned long flags, const std::string& peer,
-                            JackProcessCallback process, void* arg, jack_port_t** port,
-                            std::string* failed) {
+bool JackPort::Open(const std::string& peer, const std::string& portName, std::string* failed) {
+    Close();
     failed->clear();
-    jack_client_t* client = OpenJackClient(clientName);
+    jack_client_t* client = OpenJackClient(m_clientName);
     if (!client) {
-        *failed = "JACK refused a client named \"" + clientName + "\"";
-        return nullptr;
+        *failed = "JACK refused a client named \"" + m_clientName + "\"";
+        return false;
     }
     QuietJack quiet;
     if (!peer.empty() && !jack_port_by_name(client, peer.c_str())) {
         jack_client_close(client);
-        return nullptr;
+        return false;
     }
-    *port = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, flags, 0);
-    if (!*port) {
+    m_port = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, m_flags, 0);
+    if (!m_port) {
         *failed = "JACK refused the port \"" + portName + "\"";
-    } else if (jack_set_process_callback(client, process, arg) != 0 || jack_activate(client) != 0) {
+    } else if (jack_set_process_callback(client, m_process, m_arg) != 0 ||
+               jack_activate(client) != 0) {
         *failed = "JACK would not run the client \"" + std::string(jack_get_client_name(client)) +
                   "\"";
     } else if (!peer.empty()) {
-        const std::string own = jack_port_name(*port);
-        const bool input = flags & JackPortIsInput;
+        const std::string own = jack_port_name(m_port);
+        const bool input = m_flags & JackPortIsInput;
         const std::string& from = input ? peer : own;
         const std::string& to = input ? own : peer;
         if (jack_connect(client, from.c_str(), to.c_str()) != 0)
             *failed = "JACK could not connect \"" + from + "\" to \"" + to + "\"";
     }
-    if (failed->empty()) return client;
+    if (failed->empty()) {
+        m_client = client;
+        return true;
+    }
     jack_client_close(client);
-    *port = nullptr;
-    return nullptr;
+    m_port = nullptr;
+    return false;
+}
+
+void JackPort::Close() {
+    if (!m_client) return;
+    CloseJackClient(m_client);
+    m_client = nullptr;
+    m_port = nullptr;
 }
 
 } // namespace platform
