@@ -25,11 +25,6 @@
 // Last: Xlib's macros would clash with the names above.
 #include "tests/support/XHostWindow.h"
 
-// The MIDI library's JACK back end keeps the ring buffers of a client that found no server.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:jack_ringbuffer_create\n";
-}
-
 namespace {
 
 using namespace std::chrono_literals;

@@ -11,11 +11,6 @@
 #include <filesystem>
 #include <memory>
 
-// The MIDI library's JACK back end keeps the ring buffers of a client that found no server.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:jack_ringbuffer_create\n";
-}
-
 namespace {
 
 constexpr size_t kLongestMessage = 600;
