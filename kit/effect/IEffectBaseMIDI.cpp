@@ -1,4 +1,4 @@
-// The plug-in base's external MIDI ports: the clients of the MIDI library, the port lists by
+// The plug-in base's external MIDI ports: their clients on the MIDI system, the port lists by
 // name, opening and closing, the input callback and the guarded output.
 
 #include "kit/effect/IEffectBase.h"

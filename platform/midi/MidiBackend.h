@@ -60,7 +60,8 @@ private:
 };
 
 // Takes the errors and warnings of the MIDI library's clients, which the library would
-// otherwise print (and throw). Called on whatever thread the library reports from.
+// otherwise print (and throw), and the failures of our own JACK ports. Called on whatever thread
+// the library reports from.
 class MidiErrors {
 public:
     explicit MidiErrors(std::function<void(const std::string&)> report)
