@@ -194,6 +194,9 @@ bool settleUnsavedBank(ParamChangePlugin* plug) {
     const int answer = gui ? gui->ShowMessageBox(kUnsavedQuestion, "Refresh Folders",
                                                  platform::dialogs::kYesNoCancel)
                            : platform::dialogs::kNoAnswer;
+    // The answer settles the button's click: its release, which ends the press that asked,
+    // then changes nothing and asks no second time.
+    param(plug, kRefreshFolders)->Set(0.0);
     if (answer == platform::dialogs::kFirstButton) {
         // A save that failed says so on the display, and the bank is kept.
         if (!plug->getLibrarian()->saveUpperBank()) return false;
