@@ -341,11 +341,9 @@ void IGraphicsLinuxMenu::OnEvent(const platform::ViewEvent& e) {
         case ViewKey::kPageUp:
         case ViewKey::kPageDown: {
             // By the rows the window shows at once; a menu that shows them all, to its ends.
-            const int page =
-                m_levels[active].scrolls
-                    ? std::max(1, (m_levels[active].popup->ScreenArea().Height() - 2 * kArrowHeight) /
-                                      kRowHeight)
-                    : n;
+            const Level& shown = m_levels[active];
+            const int view = shown.popup->ScreenArea().Height() - 2 * kArrowHeight;
+            const int page = shown.scrolls ? std::max(1, view / kRowHeight) : n;
             const int step = e.key == ViewKey::kPageDown ? 1 : -1;
             highlightNear(active, (lit < 0 ? 0 : lit) + step * page, step);
             break;

@@ -123,8 +123,7 @@ TEST_F(UnsavedBank, TheDrawnBoxAnswersTheFirstClickAndTheFirstKey) {
         SCOPED_TRACE(byKey ? "Escape" : "Cancel");
         ASSERT_EQ(testsupport::Xdotool({"mousemove", "--window", std::to_string(host.window()),
                                         std::to_string((button.L + button.R) / 2),
-                                        std::to_string((button.T + button.B) / 2),
-                                        "click", "1"}),
+                                        std::to_string((button.T + button.B) / 2), "click", "1"}),
                   0);
         std::string box;
         ASSERT_TRUE(testsupport::WaitUntil(
