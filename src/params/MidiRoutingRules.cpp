@@ -1,6 +1,7 @@
 #include "src/params/MidiRoutingRules.h"
 
 #include "kit/effect/IEffectBase.h"
+#include "src/params/ControlDisplay.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/uiconfig/ParameterIds.h"
 
@@ -48,6 +49,8 @@ RuleEnd switchMidiClock(ParamChange& c) {
     ParamChangePlugin* plug = c.plug;
     const bool on = c.iv == 1;
     if (on) plug->effect()->OnParamChange(kTempoInformation);
+    // The tempo read shows as a nameless number: the display says what was switched instead.
+    ControlDisplay::showLines(plug, c.param->GetNameForHost(), on ? "On" : "Off");
     plug->setClockTickEnabled(on);
     // The block loop starts the clock again, at the tempo just read.
     plug->clockStartedFlag() = false;
