@@ -97,8 +97,9 @@ void Zoz::patchTypeChanged(int type, int listKind, bool reload) {
         labelBankList(params, banks, shortener);
         // A list without banks (a category or search without a match) names none, where its
         // fields would show the number 0 as a bank's name.
-        for (int idx : params)
-            if (banks.empty()) GetParam(idx)->SetDisplayText(0, kNoBank);
+        if (banks.empty())
+            for (int idx : params)
+                GetParam(idx)->SetDisplayText(0, kNoBank);
     }
     refreshPopUpMenus();
 }

@@ -98,6 +98,9 @@ TEST(ControlDisplay, SendClockAndAnotherPartSayWhatChanged) {
     fake.edit(kSendMIDIClockInfo, 0);
     EXPECT_EQ(lines(), "Send MIDI Clock Info|Off");
     fake.edit(kFilter1Cutoff, 7);
+    const std::string edited = lines();
+    fake.OnParamChange(kSendMIDIClockInfo); // Off again, as at start-up: nothing to say
+    EXPECT_EQ(lines(), edited);
     fake.edit(kQuickTab, 11);
     EXPECT_EQ(lines(), "Part 12|");
 }
