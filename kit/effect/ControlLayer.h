@@ -43,6 +43,11 @@ public:
     // while hidden, so that what such a control covered is repainted when it goes away.
     void setIgnoreHiddenWhenUpdatingScreen(bool ignore);
 
+    // A modal layer, while visible, takes every point of the editor that the layers searched
+    // before it do not take: a click beside it reaches nothing (IGraphics::GetMouseControlIdx).
+    void setModal(bool modal) { m_modal = modal; }
+    bool isModal() const { return m_modal; }
+
     // Adds the rectangles of dirty controls to r; true when there was one.
     bool isDirty(IRECT* r);
     // Draws the visible controls that meet r and cleans every control of the subtree.
@@ -73,4 +78,5 @@ private:
     std::string m_name;
     int m_selectedId = 0;
     bool m_ignoreHidden = false;
+    bool m_modal = false;
 };

@@ -239,7 +239,8 @@ IControl* IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver) {
         for (int i = m_layers.GetSize() - 1; i >= 0; --i) {
             ControlLayer* layer = m_layers.Get(i);
             if (layer->getIgnoreHidden() != overlays) continue;
-            if (IControl* hit = layer->isHit(x, y)) return hit;
+            IControl* hit = layer->isHit(x, y);
+            if (hit || (layer->isModal() && layer->isVisible())) return hit;
         }
     for (int i = m_controls.GetSize() - 1; i >= 0; --i) {
         IControl* control = m_controls.Get(i);

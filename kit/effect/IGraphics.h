@@ -231,7 +231,8 @@ public:
     // last visible top-level overlay layer, else in the last other visible layer, else the
     // last hit top-level control that is neither hidden nor grayed (grayed ones that want
     // mouse-over count for mouseOver). An overlay (a dialog, a panel, the progress veil) so
-    // takes every point of its frame, whatever layers were attached after it.
+    // takes every point of its frame, whatever layers were attached after it; a visible modal
+    // layer ends the search, hit or not.
     IControl* GetMouseControlIdx(int x, int y, bool mouseOver = false);
     void OnGUIIdle();
 

@@ -99,14 +99,24 @@ bool IGraphicsLinuxMenu::openLevel(IPopupMenu* model, const platform::ViewRect& 
     const int h =
         level.scrolls ? std::max(screen.Height(), 2 * kArrowHeight + kRowHeight) : y + kPad;
     if (level.scrolls) level.overflow = y + kPad - (h - 2 * kArrowHeight);
+    const bool below = anchor.bottom + kGap + h <= screen.bottom;
+    const bool above = anchor.top - kGap - h >= screen.top;
     int left, top;
-    if (beside) { // a submenu: right of its row, else left of the menu
-        left = anchor.right + w <= screen.right ? anchor.right : anchor.left - w;
-        top = std::min(anchor.top - kPad, screen.bottom - h);
-    } else { // below the area, else above it
+    if (beside || (!below && !above)) {
+        // A submenu, or a menu with no room above or below its field, opens beside its anchor
+        // with the current item level with it, never under the pointer that opened it.
+        const int gap = beside ? 0 : kGap;
+        left = anchor.right + gap + w <= screen.right ? anchor.right + gap : anchor.left - gap - w;
+        int current = 0;
+        while (current < n && (level.rows[size_t(current)].submenu ||
+                               !(level.rows[size_t(current)].flags & IPopupMenuItem::kChecked)))
+            ++current;
+        const int shown = level.Shown(current < n ? level.rows[size_t(current)].top : kPad);
+        top = std::max(screen.top, std::min(anchor.top - shown, screen.bottom - h));
+        if (level.scrolls) level.scroll = std::clamp(shown - (anchor.top - top), 0, level.overflow);
+    } else {
         left = std::min(anchor.left, screen.right - w);
-        top = anchor.bottom + kGap + h <= screen.bottom ? anchor.bottom + kGap
-                                                        : anchor.top - kGap - h;
+        top = below ? anchor.bottom + kGap : anchor.top - kGap - h;
     }
     left = std::max(left, screen.left);
     top = std::max(top, screen.top);
@@ -249,6 +259,15 @@ void IGraphicsLinuxMenu::moveHighlight(int step) {
     }
 }
 
+void IGraphicsLinuxMenu::highlightNear(size_t level, int row, int direction) {
+    const std::vector<Row>& rows = m_levels[level].rows;
+    const int n = int(rows.size());
+    row = std::clamp(row, 0, n - 1);
+    for (const int step : {direction, -direction})
+        for (int r = row; r >= 0 && r < n; r += step)
+            if (rows[size_t(r)].Selectable()) return highlight(level, r);
+}
+
 void IGraphicsLinuxMenu::enter(size_t level, int row) {
     const Row& r = m_levels[level].rows[size_t(row)];
     if (!r.Selectable()) return;
@@ -278,6 +297,7 @@ void IGraphicsLinuxMenu::OnEvent(const platform::ViewEvent& e) {
     const bool over = rowAt(e.rootX, e.rootY, &level, &row);
     switch (e.type) {
     case ViewEventType::kMotion: {
+        m_armed = m_armed || (over && row >= 0);
         const int direction = !over ? 0 : row == kScrollUp ? -1 : row == kScrollDown ? 1 : 0;
         if (direction != m_hoverDirection || level != m_hoverLevel) m_hoverTicks = 0;
         m_hoverDirection = direction;
@@ -289,10 +309,12 @@ void IGraphicsLinuxMenu::OnEvent(const platform::ViewEvent& e) {
         if (over) scrollBy(level, -e.wheel * kWheelRows * kRowHeight);
         break;
     case ViewEventType::kButtonDown:
+        m_armed = over;
         if (!over) finish(nullptr, -1);
         break;
     case ViewEventType::kButtonUp:
-        if (over && row >= 0) enter(level, row);
+        // The release of the press that opened the menu chooses only a row moved onto.
+        if (over && row >= 0 && m_armed) enter(level, row);
         break;
     case ViewEventType::kFocusOut:
         finish(nullptr, -1);
@@ -302,6 +324,7 @@ void IGraphicsLinuxMenu::OnEvent(const platform::ViewEvent& e) {
         while (active > 0 && m_levels[active].highlighted < 0)
             --active;
         const int lit = m_levels[active].highlighted;
+        const int n = int(m_levels[active].rows.size());
         switch (e.key) {
         case ViewKey::kEscape:
             finish(nullptr, -1);
@@ -310,6 +333,21 @@ void IGraphicsLinuxMenu::OnEvent(const platform::ViewEvent& e) {
         case ViewKey::kDown:
             moveHighlight(e.key == ViewKey::kDown ? 1 : -1);
             break;
+        case ViewKey::kHome:
+        case ViewKey::kEnd:
+            highlightNear(active, e.key == ViewKey::kHome ? 0 : n - 1,
+                          e.key == ViewKey::kHome ? 1 : -1);
+            break;
+        case ViewKey::kPageUp:
+        case ViewKey::kPageDown: {
+            // By the rows the window shows at once; a menu that shows them all, to its ends.
+            const Level& shown = m_levels[active];
+            const int view = shown.popup->ScreenArea().Height() - 2 * kArrowHeight;
+            const int page = shown.scrolls ? std::max(1, view / kRowHeight) : n;
+            const int step = e.key == ViewKey::kPageDown ? 1 : -1;
+            highlightNear(active, (lit < 0 ? 0 : lit) + step * page, step);
+            break;
+        }
         case ViewKey::kLeft:
             if (active > 0) highlight(active - 1, m_levels[active - 1].highlighted);
             break;

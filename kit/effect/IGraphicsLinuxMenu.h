@@ -11,11 +11,15 @@ class IGraphicsLinux;
 class IPopupMenu;
 
 // A popup menu of the Linux editor: the model's items (number prefixes, separators, titles,
-// checks, disabled items, submenus) drawn in popup windows, 4 pixels below the area and kept
-// on the screen, chosen with the mouse or the keys while pointer and keyboard are grabbed.
+// checks, disabled items, submenus) drawn in popup windows, 4 pixels below the area (else
+// above it) and kept on the screen, chosen with the mouse or the keys while pointer and
+// keyboard are grabbed. The release of the press that opened it chooses nothing unless the
+// pointer moved onto a row first.
 // A menu or submenu taller than the screen is as high as the screen and scrolls its rows
 // between an arrow at each end: with the wheel, while the pointer rests on an arrow, and to
-// the row the keys move to. Runs modally on the editor thread.
+// the row the keys move to (arrows, Home, End, Page Up and Page Down). A menu with no room
+// above or below its area opens beside it, its checked item level with the area. Runs modally
+// on the editor thread.
 class IGraphicsLinuxMenu {
 public:
     IGraphicsLinuxMenu(IGraphicsLinux& graphics, platform::View& view, IPopupMenu* menu,
@@ -66,6 +70,9 @@ private:
     // Scrolls a level so that the row is shown whole.
     void reveal(size_t level, int row);
     void moveHighlight(int step);
+    // Highlights the row that can be chosen nearest to row (held within the level), looking
+    // first in the direction.
+    void highlightNear(size_t level, int row, int direction);
     void enter(size_t level, int row);
     void finish(IPopupMenu* chosen, int index);
 
@@ -75,6 +82,8 @@ private:
     IRECT m_area;
     std::vector<Level> m_levels; // the menu, then each open submenu
     bool m_done = false;
+    // A release chooses: the pointer moved onto a row, or the menu took a press.
+    bool m_armed = false;
     IPopupMenu* m_chosen = nullptr;
     // The arrow the pointer rests on (-1 up, 1 down, 0 none), of which level, for how many
     // ticks.

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 ITextControl::ITextControl(IEffectBase* plug, IRECT rect, const IText* text, const char* str)
     : IControl(plug, rect) {
@@ -44,14 +45,17 @@ int textWidth(IGraphics* graphics, IText* text, const std::string& str) {
 } // namespace
 
 std::string ITextControl::Fitted(IGraphics* graphics, IText* text, const std::string& str,
-                                 int width) {
+                                 int width, bool keepEnd) {
     if (width <= 0 || textWidth(graphics, text, str) <= width) return str;
-    size_t length = str.size();
-    while (length > 0) {
-        // Back to the start of the character before: never inside a UTF-8 sequence.
-        do --length;
-        while (length > 0 && (static_cast<unsigned char>(str[length]) & 0xC0) == 0x80);
-        const std::string shown = str.substr(0, length) + "...";
+    // Where each character starts: never cut inside a UTF-8 sequence.
+    std::vector<size_t> starts;
+    for (size_t at = 0; at < str.size(); ++at)
+        if ((static_cast<unsigned char>(str[at]) & 0xC0) != 0x80) starts.push_back(at);
+    for (size_t kept = starts.empty() ? 0 : starts.size() - 1; kept > 0; --kept) {
+        const size_t head = keepEnd ? kept / 3 : kept;
+        const size_t tail = kept - head;
+        const std::string shown = str.substr(0, starts[head]) + "..." +
+                                  (tail ? str.substr(starts[starts.size() - tail]) : "");
         if (textWidth(graphics, text, shown) <= width) return shown;
     }
     return "...";
@@ -59,7 +63,8 @@ std::string ITextControl::Fitted(IGraphics* graphics, IText* text, const std::st
 
 bool ITextControl::drawText(IGraphics* graphics, const std::string& str) {
     if (str.empty()) return true;
-    const std::string shown = m_cutToBox ? Fitted(graphics, style(), str, m_rect.W()) : str;
+    const std::string shown =
+        m_cutToBox ? Fitted(graphics, style(), str, m_rect.W(), m_keepEnd) : str;
     graphics->DrawIText(style(), shown.c_str(), &m_rect, false);
     return true;
 }

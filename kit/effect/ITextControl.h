@@ -20,11 +20,18 @@ public:
     bool Draw(IGraphics* graphics) override;
 
     // The longest head of str, cut between characters, that fits width with "..." after it
-    // (str itself when it fits, or when width is not above 0).
-    static std::string Fitted(IGraphics* graphics, IText* text, const std::string& str, int width);
-    // From now on a text wider than the rectangle is cut at its end (Fitted), never at its
-    // start; otherwise it is drawn whole, beyond the rectangle.
-    void CutToBox() { m_cutToBox = true; }
+    // (str itself when it fits, or when width is not above 0). With keepEnd the "..." stands
+    // for characters in the middle instead: a third of those kept come from the start, the
+    // rest from the end.
+    static std::string Fitted(IGraphics* graphics, IText* text, const std::string& str, int width,
+                              bool keepEnd = false);
+    // From now on a text wider than the rectangle is cut to it (Fitted), never at its start:
+    // at its end, or with keepEnd in its middle; otherwise it is drawn whole, beyond the
+    // rectangle.
+    void CutToBox(bool keepEnd = false) {
+        m_cutToBox = true;
+        m_keepEnd = keepEnd;
+    }
 
 protected:
     // Draws the text given (nothing when it is empty) in the control's style and rectangle.
@@ -37,4 +44,5 @@ protected:
     // Most texts are short or empty: they take no allocation of their own.
     std::string m_str;
     bool m_cutToBox = false;
+    bool m_keepEnd = false;
 };

@@ -42,6 +42,8 @@ enum class ViewKey {
     kDelete,
     kHome,
     kEnd,
+    kPageUp,
+    kPageDown,
 };
 
 enum class ViewEventType {

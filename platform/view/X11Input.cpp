@@ -26,7 +26,9 @@ const struct {
     {XK_KP_Home, ViewKey::kHome},        {XK_End, ViewKey::kEnd},
     {XK_KP_End, ViewKey::kEnd},          {XK_KP_Left, ViewKey::kLeft},
     {XK_KP_Right, ViewKey::kRight},      {XK_KP_Up, ViewKey::kUp},
-    {XK_KP_Down, ViewKey::kDown},
+    {XK_KP_Down, ViewKey::kDown},        {XK_Page_Up, ViewKey::kPageUp},
+    {XK_KP_Page_Up, ViewKey::kPageUp},   {XK_Page_Down, ViewKey::kPageDown},
+    {XK_KP_Page_Down, ViewKey::kPageDown},
 };
 
 void modifiers(unsigned state, ViewEvent* out) {

@@ -212,8 +212,12 @@ void X11View::handle(XEvent& event) {
         m_windowGone = true; // the host's window went first
         return;
     }
-    if (event.type == ButtonPress && surface->number == 0 && !m_windowGone)
+    // Made before the click is acted on: a dialog the click opens takes the keyboard after
+    // it, not before a request still waiting in our queue.
+    if (event.type == ButtonPress && surface->number == 0 && !m_windowGone) {
         XSetInputFocus(m_display, surface->window, RevertToParent, CurrentTime);
+        XSync(m_display, False);
+    }
     ViewEvent e;
     if (!x11::TranslateXEvent(event, surface->number, surface->clicks, &e)) return;
     if (!m_client.OnViewEvent(*this, e) && event.type == KeyPress) passOn(event);

@@ -64,6 +64,11 @@ const LayerRow kLayoutLayers[] = {
     {"step", Start::kHidden, 2, 32, "overlayer"},
 };
 
+// Notices that the user closes by their own button: while one is shown, a click beside it
+// does nothing.
+const char* const kModalLayers[] = {"aboutWindow", "firstRunNotification",
+                                    "bankPatchConflictWindow"};
+
 // Taken after the randomize button is grayed.
 const LayerRow kDialogLayers[] = {
     {"patchRename", Start::kHidden},
@@ -109,6 +114,8 @@ template <size_t N, typename Find> void takeLayers(const LayerRow (&rows)[N], Fi
 
 void Zoz::takeLayoutLayers() {
     takeLayers(kLayoutLayers, [this](const std::string& name) { return findLayoutLayer(name); });
+    for (const char* name : kModalLayers)
+        if (ControlLayer* layer = uiConfig->getLayer(name)) layer->setModal(true);
 }
 
 void Zoz::takeDialogLayers() {

@@ -50,10 +50,12 @@ void Zoz::refreshPopUpMenus() {
     } else if (multiMode) {
         rebuild(menuOf<LeftPerfPopupMenu>(*this));
         rebuild(menuOf<RightPerfPopupMenu>(*this));
-    } else if (categoryView) {
-        rebuild(menuOf<RightCategoryPopupMenu>(*this));
     } else {
-        rebuild(menuOf<RightPatchPopupMenu>(*this));
+        rebuild(menuOf<LeftPatchPopupMenu>(*this));
+        if (categoryView)
+            rebuild(menuOf<RightCategoryPopupMenu>(*this));
+        else
+            rebuild(menuOf<RightPatchPopupMenu>(*this));
     }
     // The program page's bank-name menus list the same banks. Each selects its remembered bank
     // for the upper grid, so only the one of the data type shown may: the other's bank is an

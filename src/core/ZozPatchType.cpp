@@ -24,6 +24,9 @@ struct ListKind {
 
 enum { kSoundKind = 0, kMultiKind = 2 };
 
+// What a bank list's field shows when the list is empty, as the layout's menus do for none.
+constexpr const char* kNoBank = "----";
+
 const ListKind kListKinds[] = {
     {&PatchLibrarian::soundBanks, true, true, true, false},
     {&PatchLibrarian::categoryBanks, false, false, true, false},
@@ -90,7 +93,13 @@ void Zoz::patchTypeChanged(int type, int listKind, bool reload) {
     {
         KIT_MutexLock lock(&librarian->mutex());
         BankNameShortener shortener;
-        labelBankList(params, librarian.get()->*kind.banks, shortener);
+        const std::vector<PatchFile*>& banks = librarian.get()->*kind.banks;
+        labelBankList(params, banks, shortener);
+        // A list without banks (a category or search without a match) names none, where its
+        // fields would show the number 0 as a bank's name.
+        if (banks.empty())
+            for (int idx : params)
+                GetParam(idx)->SetDisplayText(0, kNoBank);
     }
     refreshPopUpMenus();
 }

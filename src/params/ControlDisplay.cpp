@@ -67,6 +67,12 @@ void ControlDisplay::controlDisplay(ParamChangePlugin* plug, int paramIdx, doubl
     }
 }
 
+void ControlDisplay::showLines(ParamChangePlugin* plug, const std::string& name,
+                               const std::string& value) {
+    setLine(plug->displayNameLine(), name);
+    setLine(plug->displayValueLine(), value);
+}
+
 std::string ControlDisplay::getValueString(double value) {
     char text[50];
     snprintf(text, sizeof text, "%.0f", value);

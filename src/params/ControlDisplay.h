@@ -14,6 +14,9 @@ public:
     // inside the plug lock.
     static void controlDisplay(ParamChangePlugin* plug, int paramIdx, double value,
                                bool selectedPartOnly);
+    // Writes both lines as given, for a change that the frame above does not show.
+    static void showLines(ParamChangePlugin* plug, const std::string& name,
+                          const std::string& value);
     // value as a whole number ("%.0f": halves to even, -0.3 gives "-0"), at most 49
     // characters.
     static std::string getValueString(double value);

@@ -8,6 +8,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "src/browser/BankChooser.h"
 #include "src/librarian/PatchLibrarian.h"
+#include "src/params/ControlDisplay.h"
 #include "src/params/PageZones.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/params/TabSwitchFunctions.h"
@@ -194,6 +195,9 @@ bool settleUnsavedBank(ParamChangePlugin* plug) {
     const int answer = gui ? gui->ShowMessageBox(kUnsavedQuestion, "Refresh Folders",
                                                  platform::dialogs::kYesNoCancel)
                            : platform::dialogs::kNoAnswer;
+    // The answer settles the button's click: its release, which ends the press that asked,
+    // then changes nothing and asks no second time.
+    param(plug, kRefreshFolders)->Set(0.0);
     if (answer == platform::dialogs::kFirstButton) {
         // A save that failed says so on the display, and the bank is kept.
         if (!plug->getLibrarian()->saveUpperBank()) return false;
@@ -331,6 +335,9 @@ RuleEnd switchMainTab(ParamChange& c) {
 
 RuleEnd switchQuickTab(ParamChange& c) {
     ParamChangePlugin* plug = c.plug;
+    // The display named a parameter of the part left: it names the part chosen instead.
+    if (c.iv >= 0 && c.iv < 16 && c.iv != plug->selectedPart())
+        ControlDisplay::showLines(plug, "Part " + std::to_string(c.iv + 1), "");
     if (c.iv >= 0 && c.iv < 16) plug->selectedPart() = c.iv;
     TabSwitchFunctions::quickTabSwitch(plug, kQuickTab, c.iv, plug->model(),
                                        plug->partSelectFlag());

@@ -1,6 +1,8 @@
 #include "src/params/MidiRoutingRules.h"
 
 #include "kit/effect/IEffectBase.h"
+#include "kit/effect/ITextControl.h"
+#include "src/params/ControlDisplay.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/uiconfig/ParameterIds.h"
 
@@ -47,7 +49,13 @@ RuleEnd setDawOffset(ParamChange& c) {
 RuleEnd switchMidiClock(ParamChange& c) {
     ParamChangePlugin* plug = c.plug;
     const bool on = c.iv == 1;
+    // The tempo read for the clock shows as a nameless number: the display names the switch
+    // instead, and says when the clock it shows stops (the start-up's Off leaves it alone).
+    const std::string name = c.param->GetNameForHost();
+    const ITextControl* nameLine = plug->displayNameLine();
     if (on) plug->effect()->OnParamChange(kTempoInformation);
+    if (on || (nameLine && nameLine->GetTextForPlug() == name))
+        ControlDisplay::showLines(plug, name, on ? "On" : "Off");
     plug->setClockTickEnabled(on);
     // The block loop starts the clock again, at the tempo just read.
     plug->clockStartedFlag() = false;

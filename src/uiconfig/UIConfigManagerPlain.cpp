@@ -80,8 +80,12 @@ void UIConfigManager::createMIDIDeviceSelectionControl(int paramId, int x, int y
     const char* const name = "Device Selection";
     addControl(name, paramId, kActionNone, nullptr, -1, [&](IParam*) {
         deviceMenus.emplace_back(paramId, inputFlag == 1);
-        return makeCaption(paramId, name, x, y, width, height, scaled(height), kDeviceColour, true,
-                           nullptr);
+        IControl* field = makeCaption(paramId, name, x, y, width, height, scaled(height),
+                                      kDeviceColour, true, nullptr);
+        // Port names often share their start ("USB MIDI Interface 2:..."): their ends tell
+        // them apart.
+        if (auto* text = dynamic_cast<ITextControl*>(field)) text->CutToBox(true);
+        return field;
     });
 }
 

@@ -9,9 +9,13 @@
 #include "src/browser/BankChooser.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/sender/SenderJob.h"
+#include "src/uiconfig/ParameterIds.h"
 #include "tests/support/ScaledClock.h"
+#include "tests/support/ScriptedChooser.h"
 
 #include <chrono>
+#include <set>
+#include <stdexcept>
 #include <thread>
 
 using namespace coretest;
@@ -37,13 +41,13 @@ struct LibrarianGlue : SendRig {
                 found.push_back(m);
         return found;
     }
-    // The banks that lie in the patches folder stand in the top menu of the chooser.
-    template <class Menu> int topItems() {
+    template <class Menu> Menu& menu() {
         for (int row = 0; row < Zoz::kPopupMenus; ++row)
-            if (auto* menu = dynamic_cast<Menu*>(plug->popupMenu(row)))
-                return menu->topMenu().GetNItems();
-        return -1;
+            if (auto* found = dynamic_cast<Menu*>(plug->popupMenu(row))) return *found;
+        throw std::logic_error("no such menu");
     }
+    // The banks that lie in the patches folder stand in the top menu of the chooser.
+    template <class Menu> int topItems() { return menu<Menu>().topMenu().GetNItems(); }
 };
 
 } // namespace
@@ -136,6 +140,30 @@ TEST_F(LibrarianGlue, TheMenusOfTheModeAreRebuilt) {
     plug->refreshPopUpMenus();
     EXPECT_EQ(topItems<RightPerfPopupMenu>(), 1);
     EXPECT_EQ(topItems<RightPatchPopupMenu>(), 1);
+}
+
+// A bank saved with Save As and a file copied into the patches folder: after "Refresh Folders"
+// the upper menu lists both as the lower one does, also in the category view.
+TEST_F(LibrarianGlue, RefreshFoldersListsNewBanksInTheUpperMenuToo) {
+    plug->GetGUI()->OpenWindow(nullptr); // the chooser asks in an editor
+    plug->getLibrarian()->initBankFilesOnDiscard(plug->getPatchesFolderStr()); // 100 again
+    testsupport::ScriptedChooser zenity;
+    zenity.answer(data + "Patches/Saved.vub");
+    ASSERT_TRUE(plug->getLibrarian()->savePatchAs("Short.vub", data + "Patches", false));
+    putBank("Copied.syx");
+    const auto lists = [](const IPopupMenu& menu) {
+        std::set<std::string> texts;
+        for (int i = 0; i < menu.GetNItems(); ++i)
+            texts.insert(menu.GetItemText(i));
+        return texts.count("Saved.vub") + texts.count("Copied.syx") == 2;
+    };
+    for (const bool category : {false, true}) {
+        plug->setCategoryView(category);
+        plug->OnParamChange(kRefreshFolders);
+        EXPECT_TRUE(lists(menu<LeftPatchPopupMenu>().topMenu())) << category;
+        EXPECT_TRUE(category || lists(menu<RightPatchPopupMenu>().topMenu()));
+    }
+    plug->GetGUI()->CloseWindow();
 }
 
 // Each right click makes a new slot menu; the one it replaces is freed (LeakSanitizer).

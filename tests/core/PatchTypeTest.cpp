@@ -90,11 +90,13 @@ TEST_F(PatchType, EachListKindEmptiesAndLabelsItsOwnParameters) {
                   std::make_tuple(5, 4.0, 3.0));
     }
 
-    // A reload forgets the search results: the lower lists have nothing left to name.
+    // A reload forgets the search results: the lower lists name no bank, not bank "0".
     plug->setSequenceMode(false);
     plug->patchTypeChanged(0, 4, true);
-    EXPECT_EQ(plug->GetParam(kPatchSelectionListLower)->GetNDisplayTexts(), 0);
-    EXPECT_EQ(plug->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts(), 0);
+    for (int idx : {kPatchSelectionListLower, kCurrentOpenPatchBankR}) {
+        EXPECT_EQ(plug->GetParam(idx)->GetNDisplayTexts(), 1);
+        EXPECT_STREQ(plug->GetParam(idx)->GetDisplayText(0), "----");
+    }
 }
 
 TEST_F(PatchType, LongNamesAreShortenedCountedAndCutToTheDisplay) {

@@ -5,12 +5,17 @@
 #include "tests/core/CoreRig.h"
 
 #include "kit/effect/ControlLayer.h"
+#include "kit/effect/IControl.h"
 #include "kit/effect/IGraphics.h"
 #include "kit/effect/ISysEx.h"
+#include "platform/dialogs/Dialogs.h"
 #include "src/librarian/PatchLibrarian.h"
+#include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/ScriptedChooser.h"
 
+#include <cstring>
+#include <functional>
 #include <future>
 
 // Last: Xlib's macros would clash with the names above.
@@ -77,4 +82,75 @@ TEST_F(UnsavedBank, KeepsItsButtonsAndIsNeverReadOverUnasked) {
     EXPECT_EQ(zenity.calls().size(), 3u);
     EXPECT_EQ(zenity.calls().at(0).at(0), "--question");
     gui->CloseWindow();
+}
+
+// Where no dialog program is installed the plug-in draws its own box. One real click on
+// "Refresh Folders" asks once, and the box takes the first click on Cancel and the first
+// Escape: the bank is kept and no second box asks again.
+TEST_F(UnsavedBank, TheDrawnBoxAnswersTheFirstClickAndTheFirstKey) {
+    testsupport::XHostWindow host(1500, 757);
+    if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    putBank("Factory.syx");
+    resources = ZOZ_BUILT_RESOURCES;
+    setenv(platform::dialogs::kChooserVariable, "drawn", 1);
+    auto plug = start();
+    IGraphics* gui = plug->GetGUI();
+    auto* view =
+        static_cast<platform::View*>(gui->OpenWindow(reinterpret_cast<void*>(host.window())));
+    ASSERT_NE(view, nullptr);
+    const auto onEditor = [&](const std::function<void()>& task) {
+        std::promise<void> done;
+        view->Post([&] {
+            task();
+            done.set_value();
+        });
+        done.get_future().get();
+    };
+    onEditor([&] {
+        for (int param : {kFirstRunExit, kMainTab}) { // the new install's notice answered
+            plug->GetParam(param)->Set(1);
+            plug->OnParamChange(param);
+        }
+        plug->SetLibrarianStatusUnsaved(true);
+    });
+    const IRECT button =
+        plug->GetParam(kRefreshFolders)->GetControlAction()->controls.at(0)->GetRECT();
+    const auto line = [](const std::vector<std::string>& args) {
+        std::string out;
+        return testsupport::Xdotool(args, &out) == 0 ? out.substr(0, out.find('\n')) : "";
+    };
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "Escape" : "Cancel");
+        ASSERT_EQ(testsupport::Xdotool({"mousemove", "--window", std::to_string(host.window()),
+                                        std::to_string((button.L + button.R) / 2),
+                                        std::to_string((button.T + button.B) / 2), "click", "1"}),
+                  0);
+        std::string box;
+        ASSERT_TRUE(testsupport::WaitUntil(
+            [&] {
+                box = line({"search", "--onlyvisible", "--name", "Refresh Folders"});
+                return !box.empty() && line({"getwindowfocus", "-f"}) == box;
+            },
+            20000));
+        if (byKey) {
+            EXPECT_EQ(testsupport::Xdotool({"key", "Escape"}), 0);
+        } else {
+            // Cancel is the last of the buttons along the box's bottom edge.
+            std::string shell;
+            testsupport::Xdotool({"getwindowgeometry", "--shell", box}, &shell);
+            const auto field = [&](const char* name) {
+                return std::stoi(shell.substr(shell.find(name) + strlen(name)));
+            };
+            EXPECT_EQ(testsupport::Xdotool(
+                          {"mousemove", std::to_string(field("X=") + field("WIDTH=") - 55),
+                           std::to_string(field("Y=") + field("HEIGHT=") - 23), "click", "1"}),
+                      0);
+        }
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return line({"getwindowname", box}).empty(); }));
+        onEditor([] {}); // the press has ended
+        EXPECT_EQ(line({"search", "--name", "Refresh Folders"}), "") << "asked twice";
+        EXPECT_EQ(plug->GetParam(kBankEditUnsaved)->Value(), 1.0);
+    }
+    gui->CloseWindow();
+    unsetenv(platform::dialogs::kChooserVariable);
 }

@@ -23,6 +23,23 @@ template <typename Test> IControl* findIn(const ControlLayer& layer, const Test&
     return nullptr;
 }
 
+// Clicks a shown control of the parameter: the panel's own when it has one, else the first.
+IControl* clickControl(EditorPages& pages, const ControlLayer* panel, int param) {
+    IGraphics& graphics = *pages.plug().GetGUI();
+    const auto takes = [&](IControl* c) { return c->ParamIdx() == param && !c->IsHidden(); };
+    IControl* c = panel ? findIn(*panel, takes) : nullptr;
+    for (int i = 0; !c && i < graphics.NControls(); ++i)
+        if (takes(graphics.GetControl(i))) c = graphics.GetControl(i);
+    for (int i = 0; !c && i < graphics.NLayers(); ++i)
+        c = findIn(*graphics.GetLayer(i), takes);
+    if (!c) {
+        ADD_FAILURE() << "no control of parameter " << param << " is shown";
+        return nullptr;
+    }
+    pages.click((c->GetRECT().L + c->GetRECT().R) / 2, (c->GetRECT().T + c->GetRECT().B) / 2);
+    return c;
+}
+
 // Each panel opens on a click (or as the plug-in opens it), is still open a second later,
 // takes the clicks on its controls, closes by its button and its opener then shows it closed.
 // Every point of an open panel's frame reaches the panel, also over the librarian's menus
@@ -34,16 +51,8 @@ TEST(EditorPanels, OpenOnAClickStayOpenCloseByTheirButtonAndTakeTheirFrame) {
     Zoz& plug = pages.plug();
     IGraphics& graphics = *plug.GetGUI();
     auto* view = static_cast<platform::HeadlessView*>(graphics.GetWindow());
-    // Clicks a shown control of the parameter: the panel's own when it has one, else the first.
     const auto click = [&](const ControlLayer* panel, int param) {
-        const auto takes = [&](IControl* c) { return c->ParamIdx() == param && !c->IsHidden(); };
-        IControl* c = panel ? findIn(*panel, takes) : nullptr;
-        for (int i = 0; !c && i < graphics.NControls(); ++i)
-            if (takes(graphics.GetControl(i))) c = graphics.GetControl(i);
-        for (int i = 0; !c && i < graphics.NLayers(); ++i)
-            c = findIn(*graphics.GetLayer(i), takes);
-        pages.click((c->GetRECT().L + c->GetRECT().R) / 2, (c->GetRECT().T + c->GetRECT().B) / 2);
-        return c;
+        return clickControl(pages, panel, param);
     };
     const struct {
         int tab; // the page it opens over
@@ -88,6 +97,35 @@ TEST(EditorPanels, OpenOnAClickStayOpenCloseByTheirButtonAndTakeTheirFrame) {
         EXPECT_TRUE(!opener || opener->GetValue() == 0.0) << "the opener shows it open";
     }
     EXPECT_EQ(plug.settingsLines()[2], "yes");
+}
+
+// While the first-run notice or the About box is open, a click beside it on a tab, on the
+// Settings Page switch or on the Filters gear leaves the page as it was.
+TEST(EditorPanels, AnOpenNoticeTakesEveryClickOfTheEditor) {
+    testsupport::TempFolder data;
+    EditorPages pages(ZOZ_BUILD_RESOURCES, data.path(), 0, 1, true);
+    ASSERT_TRUE(pages.open());
+    Zoz& plug = pages.plug();
+    const struct {
+        const char* notice;
+        int opener, closer; // no opener: shown at the start
+    } notices[] = {{"firstRunNotification", -1, kFirstRunExit},
+                   {"aboutWindow", kDisplayAboutWindow, kExitAboutWindow}};
+    for (const auto& [notice, opener, closer] : notices) {
+        SCOPED_TRACE(notice);
+        const ControlLayer& panel = *plug.namedLayer(notice);
+        if (opener >= 0) clickControl(pages, nullptr, opener);
+        ASSERT_TRUE(panel.isVisible());
+        for (int param : {int(kMainTab), int(kMultiSettings), int(kViewMIDIFilterSettings)}) {
+            const double before = plug.GetParam(param)->Value();
+            clickControl(pages, nullptr, param);
+            EXPECT_EQ(plug.GetParam(param)->Value(), before) << param;
+        }
+        EXPECT_EQ(plug.namedLayer("root")->getSelectedId(), 0);
+        EXPECT_FALSE(plug.namedLayer("midiFilterSettings")->isVisible());
+        clickControl(pages, &panel, closer);
+        EXPECT_FALSE(panel.isVisible());
+    }
 }
 
 } // namespace

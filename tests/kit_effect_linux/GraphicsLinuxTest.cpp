@@ -223,9 +223,9 @@ TEST_F(MenuTest, DismissedMenusReturnNullAndKeepTheIndex) {
     EXPECT_EQ(graphics->CreateIPopupMenu(&empty, &area), nullptr);
 }
 
-// Taller than a 1200-pixel screen: as high as the screen, 16-pixel arrows at its ends. The
-// keys, the wheel and the pointer resting on an arrow (a tick after each input) reach every
-// row.
+// Taller than a 1200-pixel screen: as high as the screen, beside its field, 16-pixel arrows at
+// its ends. The keys, the wheel and the pointer resting on an arrow (a tick after each input)
+// reach every row.
 TEST_F(GraphicsLinuxTest, AMenuTallerThanTheScreenScrollsToEveryRow) {
     view->screen = {0, 0, 1920, 1200};
     IRECT area(20, 30, 68, 40);
@@ -237,19 +237,55 @@ TEST_F(GraphicsLinuxTest, AMenuTallerThanTheScreenScrollsToEveryRow) {
             view->Queue(e);
         return graphics->CreateIPopupMenu(&menu, &area) ? menu.GetChosenItemIdx() : -1;
     };
+    const auto click = [](int x, int y) {
+        return std::vector<ViewEvent>{event(ViewEventType::kButtonDown, x, y, 1),
+                                      event(ViewEventType::kButtonUp, x, y, 1)};
+    };
     // The last of 3000 by the keys, wrapping upwards from none.
     EXPECT_EQ(choose(3000, {key(ViewKey::kUp), key(ViewKey::kReturn)}), 2999);
-    EXPECT_EQ(view->Shown(1)->area, (platform::ViewRect{20, 0, view->Shown(1)->area.right, 1200}));
+    EXPECT_EQ(view->Shown(1)->area, (platform::ViewRect{72, 0, view->Shown(1)->area.right, 1200}));
     // Of 300, the last by the wheel (it then lies above the lower arrow and the pad), and the
     // first from there by resting on the upper arrow: a row a tick, one more each second.
-    ViewEvent wheel = event(ViewEventType::kWheel, 40, 600);
+    ViewEvent wheel = event(ViewEventType::kWheel, 100, 600);
     wheel.wheel = -1;
-    std::vector<ViewEvent> down(90, wheel), back(100, event(ViewEventType::kMotion, 40, 8));
-    down.push_back(event(ViewEventType::kButtonUp, 40, 1200 - 16 - 4 - 10, 1));
+    std::vector<ViewEvent> down(90, wheel), back(100, event(ViewEventType::kMotion, 100, 8));
+    for (const ViewEvent& e : click(100, 1200 - 16 - 4 - 10))
+        down.push_back(e);
     EXPECT_EQ(choose(300, down), 299);
     back.insert(back.begin(), key(ViewKey::kUp));
-    back.push_back(event(ViewEventType::kButtonUp, 40, 16 + 4 + 10, 1));
+    for (const ViewEvent& e : click(100, 16 + 4 + 10))
+        back.push_back(e);
     EXPECT_EQ(choose(300, back), 0);
+}
+
+// A field in the middle of the screen whose 300 values do not fit above or below it: the menu
+// opens beside it, scrolled so that the current value (checked) is level with the field. The
+// release of the opening press over a row chooses nothing; moved onto a row, it does.
+TEST_F(GraphicsLinuxTest, ALongMenuOpensOnTheCurrentValueAndAPlainClickChoosesNothing) {
+    view->screen = {0, 0, 1920, 1200};
+    IRECT area(20, 600, 68, 612);
+    const auto choose = [&](const std::vector<ViewEvent>& input) {
+        IPopupMenu menu;
+        for (int i = 0; i < 300; ++i)
+            menu.AddItem(std::to_string(i).c_str(), -1,
+                         i == 150 ? IPopupMenuItem::kChecked : IPopupMenuItem::kNoFlags);
+        menu.SetChosenItemIdx(7);
+        for (const ViewEvent& e : input)
+            view->Queue(e);
+        const IPopupMenu* chosen = graphics->CreateIPopupMenu(&menu, &area);
+        EXPECT_EQ(chosen != nullptr, menu.GetChosenItemIdx() != 7);
+        return menu.GetChosenItemIdx();
+    };
+    const ViewEvent release = event(ViewEventType::kButtonUp, 78, 605, 1);
+    EXPECT_EQ(choose({release}), 7);
+    EXPECT_EQ(choose({event(ViewEventType::kMotion, 78, 605), release}), 150);
+    // Home and End reach the ends; a page is the 58 rows between the arrows.
+    EXPECT_EQ(choose({key(ViewKey::kEnd), key(ViewKey::kReturn)}), 299);
+    EXPECT_EQ(choose({key(ViewKey::kEnd), key(ViewKey::kHome), key(ViewKey::kReturn)}), 0);
+    EXPECT_EQ(choose({event(ViewEventType::kMotion, 78, 605), key(ViewKey::kPageDown),
+                      key(ViewKey::kPageDown), key(ViewKey::kPageUp), key(ViewKey::kReturn)}),
+              208);
+    EXPECT_EQ(choose({key(ViewKey::kPageUp), key(ViewKey::kReturn)}), 0);
 }
 
 TEST(TextEntryRule, CharactersByParameterKindAndTheLengthLimit) {

@@ -85,3 +85,22 @@ TEST(ControlDisplay, ValueStringIsAWholeNumberOfAtMost49Characters) {
     EXPECT_EQ(huge.size(), 49u);
     EXPECT_EQ(huge.substr(0, 3), "100");
 }
+
+// Changes that the display frame leaves out still say what changed: Send Clock names itself,
+// not the nameless tempo it reads, and another part chosen replaces the parameter of the part
+// left.
+TEST(ControlDisplay, SendClockAndAnotherPartSayWhatChanged) {
+    FakeParamChangePlugin fake;
+    const auto lines = [&] { return fake.nameText() + "|" + fake.valueText(); };
+    fake.GetParam(kSendMIDIClockInfo)->InitBool("Send MIDI Clock Info", false);
+    fake.edit(kSendMIDIClockInfo, 1);
+    EXPECT_EQ(lines(), "Send MIDI Clock Info|On");
+    fake.edit(kSendMIDIClockInfo, 0);
+    EXPECT_EQ(lines(), "Send MIDI Clock Info|Off");
+    fake.edit(kFilter1Cutoff, 7);
+    const std::string edited = lines();
+    fake.OnParamChange(kSendMIDIClockInfo); // Off again, as at start-up: nothing to say
+    EXPECT_EQ(lines(), edited);
+    fake.edit(kQuickTab, 11);
+    EXPECT_EQ(lines(), "Part 12|");
+}

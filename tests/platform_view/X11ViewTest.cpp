@@ -202,7 +202,18 @@ TEST_P(X11ViewTest, PutPixelsReachTheScreenUpToTheLastOne) {
 
 TEST_P(X11ViewTest, ClicksDoubleClicksAndKeysTheEditorDoesNotTake) {
     SKIP_WITHOUT_DISPLAY(host);
-    client.onEvent = [](platform::View&, const ViewEvent& e) { return strcmp(e.text, "?") != 0; };
+    // A click has the keyboard when the editor acts on it: a dialog it opens takes the focus
+    // after it, never before.
+    Display* probe = XOpenDisplay(nullptr);
+    std::atomic<int> focusedPresses{0};
+    client.onEvent = [&](platform::View&, const ViewEvent& e) {
+        ::Window focus;
+        int revert;
+        if (e.type == ViewEventType::kButtonDown && XGetInputFocus(probe, &focus, &revert) &&
+            focus == view->WindowId())
+            ++focusedPresses;
+        return strcmp(e.text, "?") != 0;
+    };
     open();
     XSelectInput(host.display(), host.window(), KeyPressMask);
     const std::string id = std::to_string(view->WindowId());
@@ -218,6 +229,8 @@ TEST_P(X11ViewTest, ClicksDoubleClicksAndKeysTheEditorDoesNotTake) {
     EXPECT_EQ(downs[0].clicks, 1);
     EXPECT_EQ(downs[1].clicks, 2);
     EXPECT_EQ(eventsOf(ViewEventType::kButtonUp).size(), 2u);
+    EXPECT_EQ(focusedPresses, 2);
+    XCloseDisplay(probe);
     // Only "?" goes on to the host's window, which the click had taken the focus from.
     XEvent passed;
     ASSERT_TRUE(WaitUntil(

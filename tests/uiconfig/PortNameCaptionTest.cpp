@@ -2,6 +2,7 @@
 #include "kit/effect/IGraphics.h"
 #include "tests/support/TestEffect.h"
 #include "tests/support/TestGraphics.h"
+#include "tests/uiconfig/ConfigEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,37 @@ TEST(PortNameCaption, ALongPortNameIsCutToItsBox) {
             inside += lit;
         }
     EXPECT_GT(inside, 0);
+}
+
+// Ports whose names differ only at their end (two ports of one interface) look different in
+// the device fields: a long name keeps its start and, in two thirds of what is shown, its end.
+TEST(PortNameCaption, TheDeviceFieldsKeepTheEndThatTellsPortsApart) {
+    ConfigEditor e("<sysexlist><sysex><values><value>3E 0F</value></values></sysex></sysexlist>");
+    e.manager.createMIDIDeviceSelectionControl(kDeviceInSelection, 10, 5, 170, 14, 1);
+    IControl* field = e.lastTopLevel();
+    IParam* port = e.effect.GetParam(kDeviceInSelection);
+    port->InitEnum("Device Selection", 0, 1);
+    const std::string names[] = {"USB MIDI Interface 2:USB MIDI Interface 2 MIDI 1 24:0",
+                                 "USB MIDI Interface 2:USB MIDI Interface 2 MIDI 2 24:1"};
+    std::vector<IColor> shown[2];
+    for (int i = 0; i < 2; ++i) {
+        port->SetDisplayText(0, names[i].c_str());
+        IRECT box = field->GetRECT();
+        e.graphics.FillIRect(&COLOR_BLACK, &box, nullptr);
+        field->Draw(&e.graphics);
+        for (int y = box.T; y < box.B; ++y)
+            for (int x = box.L; x < box.R; ++x)
+                shown[i].push_back(e.graphics.GetPoint(x, y));
+    }
+    EXPECT_NE(shown[0], shown[1]);
+
+    const std::string cut =
+        ITextControl::Fitted(&e.graphics, field->GetText(), names[1], field->GetRECT().W(), true);
+    const size_t dots = cut.find("...");
+    ASSERT_NE(dots, std::string::npos) << cut;
+    EXPECT_EQ(names[1].compare(0, dots, cut, 0, dots), 0) << cut;
+    EXPECT_EQ(names[1].substr(names[1].size() - (cut.size() - dots - 3)), cut.substr(dots + 3));
+    EXPECT_GE(cut.size() - dots - 3, 2 * dots) << cut;
 }
 
 } // namespace
