@@ -512,20 +512,19 @@ void Envelope(Context& c) {
     }
 }
 
+// The oscillator states the page greys by shape, lit while they hold: a sine or a wavetable
+// playing, and an oscillator switched off.
 void Oscillator(Context& c) {
     Screen(c);
-    const bool pulse = std::string(c.variant) == "pw";
-    std::vector<float> wave;
-    for (int period = 0; period < (pulse ? 4 : 2); ++period) {
-        const float x = 8.0f + period * (pulse ? 26.0f : 52.0f), w = pulse ? 26.0f : 52.0f;
-        const float high = x + (pulse ? 7.0f : w / 2);
-        wave.insert(wave.end(), {x, 40, x, 14, high, 14, high, 40, x + w, 40});
-    }
-    Polyline(c.p, wave, c.pal.accent);
+    const bool wave = std::string(c.variant) == "wave";
+    std::vector<float> line;
+    for (int x = 8; x <= 112; x += 2)
+        line.insert(line.end(), {float(x), wave ? 27 - 13 * std::sin((x - 8) * kPi / 26) : 27.0f});
+    Polyline(c.p, line, c.pal.accent);
     Check(c, "the wave", kMarkContrast, {c.pal.accent}, {c.pal.well});
-    if (pulse) return;
-    c.p.text("SUB", 0, 42, c.fw - 6, 12, 9, true, kTextOff, Painter::kRight);
-    Check(c, "\"SUB\"", kTextContrast, {kTextOff}, {c.pal.well});
+    c.p.text(wave ? "SINE / WAVE" : "OFF", 0, 42, c.fw - 6, 12, 9, true, kTextOff,
+             Painter::kRight);
+    Check(c, "the state's name", kTextContrast, {kTextOff}, {c.pal.well});
 }
 
 // A filter's response over the panel of the ink's look: black on light, white on dark.
@@ -619,8 +618,8 @@ const Look kLooks[] = {
     {"EFFECTS_ID", Page, ""}, {"SEQUENCER_ID", Page, ""}, {"BUTTON_LOCK_ID", Icon, "lock"},
     {"BG_ID_ADSR", Envelope, "adsr"}, {"BG_ID_ADSD2S2R", Envelope, "adsd2s2r"},
     {"BG_ID_ONESHOT", Envelope, "oneshot"}, {"BG_ID_LOOPS1S2", Envelope, "loops1s2"},
-    {"BG_ID_LOOPALL", Envelope, "loopall"}, {"BG_ID_OSC_PW", Oscillator, "pw"},
-    {"BG_ID_OSC_SUB", Oscillator, "sub"}, {"BG_ID_FLP", Filter, "lp"},
+    {"BG_ID_LOOPALL", Envelope, "loopall"}, {"BG_ID_OSC_PW", Oscillator, "wave"},
+    {"BG_ID_OSC_SUB", Oscillator, "off"}, {"BG_ID_FLP", Filter, "lp"},
     {"BG_ID_FBP", Filter, "bp"}, {"BG_ID_FHP", Filter, "hp"}, {"BG_ID_FNOTCH", Filter, "notch"},
     {"BG_ID_FCOMB1", Filter, "comb-"}, {"BG_ID_FCOMB2", Filter, "comb+"},
     {"EFFECTS_BYPASS_ID", Bypass, ""}, {"EFFECTS_CHORUS_ID", Page, ""},
