@@ -281,8 +281,8 @@ bool measurable(const std::string& text) {
 
 std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) const {
     struct Field {
-        IRECT box;     // in whole pixels
-        double centre; // the row of its middle as the scaled background draws it
+        IRECT box;             // in whole pixels
+        double centre, middle; // the row and column of its middle as the scaled background draws it
     };
     std::vector<Field> fields;
     std::vector<const ITextControl*> texts;
@@ -304,7 +304,8 @@ std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) 
                     fields.push_back({{at.L + int(item.x * m_scale), at.T + int(item.y * m_scale),
                                        at.L + int((item.x + item.w) * m_scale),
                                        at.T + int((item.y + item.h) * m_scale)},
-                                      at.T + (item.y + item.h / 2.0) * m_scale});
+                                      at.T + (item.y + item.h / 2.0) * m_scale,
+                                      at.L + (item.x + item.w / 2.0) * m_scale});
         },
         [&](const IControl& c) {
             if (const auto* text = dynamic_cast<const ITextControl*>(&c)) texts.push_back(text);
@@ -315,11 +316,12 @@ std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) 
         const std::string text = control->GetTextForPlug();
         if (text.empty()) continue;
         IRECT box = control->GetRECT();
-        double centre = (box.T + box.B) / 2.0;
+        double centre = (box.T + box.B) / 2.0, middle = (box.L + box.R) / 2.0;
         const int cx = (box.L + box.R) / 2, cy = (box.T + box.B) / 2;
         for (const Field& field : fields)
-            if (field.box.Contains(cx, cy)) box = field.box, centre = field.centre;
-        ValueText v{text, box.L, box.T, box.R, box.B, centre};
+            if (field.box.Contains(cx, cy))
+                box = field.box, centre = field.centre, middle = field.middle;
+        ValueText v{text, box.L, box.T, box.R, box.B, centre, middle};
         // The ground is the commonest colour inside the field's edge, which a scaled
         // background may blur over two pixels.
         const int l = std::max(box.L + 2, 0), r = std::min(box.R - 2, f.width);
@@ -344,6 +346,8 @@ std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) 
                 if (2 * distance(f.pixels[size_t(y) * f.width + x], ground) >= strongest) {
                     if (v.inkTop < 0) v.inkTop = y;
                     v.inkBottom = y;
+                    if (v.inkLeft < 0 || x < v.inkLeft) v.inkLeft = x;
+                    v.inkRight = std::max(v.inkRight, x);
                 }
         found.push_back(v);
     }
@@ -364,17 +368,24 @@ std::vector<std::string> EditorPages::valueTextFaults(const std::vector<ValueTex
             faults.push_back(where + "shows no ink");
             continue;
         }
+        // Rows and columns are counted by their middles: ink from column l to column r has
+        // its middle at (l + r + 1) / 2. Across, a pixel more: the first and the last glyph
+        // leave unequal room beside their ink (the flag of a 1, the bar of a T).
+        const double across = (v.inkLeft + v.inkRight + 1) / 2.0 - v.middle;
+        if (std::abs(across) > tolerance + 1.0) {
+            snprintf(offset, sizeof offset, "%+.1f", across);
+            faults.push_back(where + "sits " + offset + " px across from its field's middle");
+        }
+        const bool dashes = v.text.find_first_not_of("- ") == std::string::npos;
+        const double off = (v.inkTop + v.inkBottom + 1) / 2.0 - v.centre;
+        if ((dashes || measurable(v.text)) && std::abs(off) > tolerance) {
+            snprintf(offset, sizeof offset, "%+.1f", off);
+            faults.push_back(where + "sits " + offset + " px off its field's middle");
+        }
         // Thin strokes alone (a dash) never reach their colour at the small size.
         if (!measurable(v.text)) continue;
         if (v.contrast < 4.5)
             faults.push_back(where + "has contrast " + std::to_string(v.contrast).substr(0, 4));
-        // Rows are counted by their middles: a text from row t to row b has its middle at
-        // (t + b + 1) / 2.
-        const double off = (v.inkTop + v.inkBottom + 1) / 2.0 - v.centre;
-        if (std::abs(off) > tolerance) {
-            snprintf(offset, sizeof offset, "%+.1f", off);
-            faults.push_back(where + "sits " + offset + " px off its field's middle");
-        }
         if (v.inkBottom - v.inkTop + 1 < kLeastCapHeight)
             faults.push_back(where + "is " + std::to_string(v.inkBottom - v.inkTop + 1) +
                              " px high");
