@@ -462,14 +462,14 @@ void Notice(Context& c) {
 }
 
 // The librarian's two grids of 16 slots a column for the white slot texts, as many columns as
-// the image is wide (a bank's 100 patches take seven). A slot's band runs over its column's
-// gap: a name of 16 characters is wider than the slot's 105 pixels.
+// the image is wide (a bank's 100 patches take seven): a band of 127 pixels a slot, which
+// holds a name of 16 characters, 129 pixels apart.
 void Browser(Context& c) {
     Panel(c.p, c.pal, c.pal.well, c.pal.well);
     for (int grid = 0; grid < 2; ++grid)
-        for (int slot = 0; slot < 128 && slot / 16 * 133 < c.p.width(); ++slot) {
-            const int x = slot / 16 * 133, y = (grid ? 274 : 1) + slot % 16 * 14;
-            c.p.rect(x, y, std::min(131, c.p.width() - x), 14,
+        for (int slot = 0; slot < 128 && slot / 16 * 129 < c.p.width(); ++slot) {
+            const int x = slot / 16 * 129, y = (grid ? 274 : 1) + slot % 16 * 14;
+            c.p.rect(x, y, std::min(127, c.p.width() - x), 14,
                      slot % 2 ? Rgb{40, 42, 47} : Rgb{32, 34, 38});
         }
     c.p.rect(0, 249, c.p.width(), 1, c.pal.line);
