@@ -109,7 +109,7 @@ class Generator(unittest.TestCase):
     def test_a_menu_text_with_its_margin_exactly_as_wide_as_its_box_is_taken(self):
         # "1/32 trip" at size 11, the small editor's 13, is 51.2 pixels wide and keeps 3
         # pixels beside it: 55 of the 65 pixels' 55.25.
-        self.edit("pattern.txt", "w=74 h=13 label=Step", "w=65 h=13 label=Step")
+        self.edit("pattern.txt", "w=70 h=13 label=Step", "w=65 h=13 label=Step")
         run, out = self.run_generator()
         self.assertEqual(run.returncode, 0, run.stderr)
 

@@ -72,11 +72,13 @@ public:
         double centre, middle;        // the field's middle row and column as drawn
         int inkTop = -1, inkBottom = -1, inkLeft = -1, inkRight = -1;
         double contrast = 0; // its strongest ink against the field
+        bool veiled = false;  // under a cover over what cannot be edited now
     };
     std::vector<ValueText> valueTexts(const ArtFile& art) const;
     // What falls short in them: a text whose capitals' middle lies more than a pixel from its
     // field's (two at the scaled sizes), whose ink's middle lies a pixel more than that from it
-    // across, capitals lower than kLeastCapHeight pixels, or ink below 4.5:1 against its field.
+    // across, capitals lower than kLeastCapHeight pixels, or ink below 4.5:1 against its field
+    // (3:1 under a veil).
     // Texts whose ink does not reach from capital height to the baseline (descenders, only
     // small letters) are not measured down; a placeholder of dashes is, by its dashes.
     std::vector<std::string> valueTextFaults(const std::vector<ValueText>& texts) const {
