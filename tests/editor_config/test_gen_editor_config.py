@@ -153,13 +153,27 @@ class Generator(unittest.TestCase):
             if not (s["compact"] or s["open"]) and s["layer"] != "top":
                 with self.subTest(s["title"]):
                     self.assertLessEqual(right, 1486)
-        # Step 17 starts the second row under step 1, and each step's veil lies over its column.
+        # Step 17 starts the second row under step 1, and each step's veil lies over its column,
+        # whose controls keep clear of the gap the veil leaves at its sides.
         self.assertEqual(x("kPatternStep17Cutoff"), x("kPatternStep01Cutoff"))
         for step in (2, 16, 17, 32):
             veil = builder.layers["step%02doverlayer" % step].art[0]
             knob = at[ids["kPatternStep%02dCutoff" % step][0]]
             with self.subTest(step=step):
                 self.assertTrue(veil[1] <= knob.x < veil[1] + 76 and veil[2] <= knob.y < veil[2] + 286)
+                for c in builder.controls:
+                    if c.name.startswith("kPatternStep%02d" % step):
+                        self.assertTrue(veil[1] + 2 <= c.x and c.x + c.w <= veil[1] + 74, c.name)
+        # The vocoder's two rows share their columns.
+        for fx in (1, 2):
+            settings = ["Bands", "AnalysisSignal", "AnalysisLoFrq", "AnalysisHiFrq",
+                        "AnalysisSOffset", "AnalysisHiOffset", "Bandwidth", "Resonance", "Attack",
+                        "Decay", "EQLowBandLevel", "EQMiddleFreq", "EQMiddleLevel",
+                        "EQHighBandLevel"]
+            centres = [at[ids["kFX%dVocoder%s" % (fx, name)][0]] for name in settings]
+            centres = [c.x + c.w // 2 for c in centres]
+            with self.subTest(fx=fx):
+                self.assertEqual(centres[:7], centres[7:])
 
     def generator(self):
         """The generator module of this test's copy of the tables."""
