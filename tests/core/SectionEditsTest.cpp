@@ -63,8 +63,7 @@ struct SectionEdits : SendRig {
     IControl* shownControl(int param) {
         IGraphics& g = *plug->GetGUI();
         std::vector<const ControlLayer*> layers;
-        for (int i = 0; i < g.NLayers(); ++i)
-            layers.push_back(g.GetLayer(i));
+        for (int i = 0; i < g.NLayers(); ++i) layers.push_back(g.GetLayer(i));
         while (!layers.empty()) {
             const ControlLayer* layer = layers.back();
             layers.pop_back();
@@ -131,9 +130,8 @@ struct SectionEdits : SendRig {
     }
 
     static std::vector<double> upTo(int last) {
-        std::vector<double> values;
-        for (int v = 0; v <= last; ++v)
-            values.push_back(v);
+        std::vector<double> values(size_t(last) + 1);
+        for (int v = 0; v <= last; ++v) values[size_t(v)] = v;
         return values;
     }
 
@@ -142,53 +140,26 @@ struct SectionEdits : SendRig {
 
 } // namespace
 
+// clang-format off
 TEST_F(SectionEdits, EveryOscillatorSettingTakesItsEditWhateverTheShape) {
     showTab(2);
     const struct {
         int shape, lastShape;
         std::vector<Setting> settings;
     } oscillators[] = {
-        {kOscillator1Shape,
-         68,
-         {{kOscillator1Octave},
-          {kOscillator1Semitone},
-          {kOscillator1Detune},
-          {kOscillator1BendRange},
-          {kOscillator1Keytrack},
-          {kOscillator1FMSource},
-          {kOscillator1FMAmount},
-          {kOscillator1FrqDivide},
-          {kOscillator1SubLevel},
-          {kOscillator1Pulsewidth},
-          {kOscillator1PWMSource},
-          {kOscillator1PWMAmount}}},
-        {kOscillator2Shape,
-         68,
-         {{kOscillator2Octave},
-          {kOscillator2Semitone},
-          {kOscillator2Detune},
-          {kOscillator2BendRange},
-          {kOscillator2Keytrack},
-          {kOscillator2FMSource},
-          {kOscillator2FMAmount},
-          {kOscillator2FrqDivide},
-          {kOscillator2SubLevel},
-          {kOscillator2SyncToOsc3, kTriggerOscillator2SyncToOsc3},
-          {kOscillator2Pulsewidth},
-          {kOscillator2PWMSource},
-          {kOscillator2PWMAmount}}},
-        {kOscillator3Shape,
-         4,
-         {{kOscillator3Octave},
-          {kOscillator3Semitone},
-          {kOscillator3Detune},
-          {kOscillator3BendRange},
-          {kOscillator3Keytrack},
-          {kOscillator3FMSource},
-          {kOscillator3FMAmount},
-          {kOscillator3Pulsewidth},
-          {kOscillator3PWMSource},
-          {kOscillator3PWMAmount}}},
+        {kOscillator1Shape, 68, {{kOscillator1Octave}, {kOscillator1Semitone}, {kOscillator1Detune},
+            {kOscillator1BendRange}, {kOscillator1Keytrack}, {kOscillator1FMSource},
+            {kOscillator1FMAmount}, {kOscillator1FrqDivide}, {kOscillator1SubLevel},
+            {kOscillator1Pulsewidth}, {kOscillator1PWMSource}, {kOscillator1PWMAmount}}},
+        {kOscillator2Shape, 68, {{kOscillator2Octave}, {kOscillator2Semitone}, {kOscillator2Detune},
+            {kOscillator2BendRange}, {kOscillator2Keytrack}, {kOscillator2FMSource},
+            {kOscillator2FMAmount}, {kOscillator2FrqDivide}, {kOscillator2SubLevel},
+            {kOscillator2SyncToOsc3, kTriggerOscillator2SyncToOsc3}, {kOscillator2Pulsewidth},
+            {kOscillator2PWMSource}, {kOscillator2PWMAmount}}},
+        {kOscillator3Shape, 4, {{kOscillator3Octave}, {kOscillator3Semitone}, {kOscillator3Detune},
+            {kOscillator3BendRange}, {kOscillator3Keytrack}, {kOscillator3FMSource},
+            {kOscillator3FMAmount}, {kOscillator3Pulsewidth}, {kOscillator3PWMSource},
+            {kOscillator3PWMAmount}}},
     };
     for (const auto& o : oscillators)
         expectEditable(o.shape, upTo(o.lastShape), o.settings, {o.shape});
@@ -200,34 +171,17 @@ TEST_F(SectionEdits, EveryLfoSettingTakesItsEditClockedOrNot) {
         int clock, trigger;
         std::vector<Setting> settings;
     } lfos[] = {
-        {kLFO1Clock,
-         kTriggerLFO1Clock,
-         {{kLFO1Shape},
-          {kLFO1Speed},
-          {kLFO1SyncOnOff, kTriggerLFO1SyncOnOff},
-          {kLFO1Startphase},
-          {kLFO1Delay},
-          {kLFO1Fade},
-          {kLFO1Keytrack}}},
-        {kLFO2Clock,
-         kTriggerLFO2Clock,
-         {{kLFO2Shape},
-          {kLFO2Speed},
-          {kLFO2SyncOnOff, kTriggerLFO2SyncOnOff},
-          {kLFO2Startphase},
-          {kLFO2Delay},
-          {kLFO2Fade},
-          {kLFO2Keytrack}}},
-        {kLFO3Clock,
-         kTriggerLFO3Clock,
-         {{kLFO3Shape},
-          {kLFO3Speed},
-          {kLFO3SyncOnOff, kTriggerLFO3SyncOnOff},
-          {kLFO3Startphase},
-          {kLFO3Delay},
-          {kLFO3Fade},
-          {kLFO3Keytrack}}},
+        {kLFO1Clock, kTriggerLFO1Clock, {{kLFO1Shape}, {kLFO1Speed},
+            {kLFO1SyncOnOff, kTriggerLFO1SyncOnOff}, {kLFO1Startphase}, {kLFO1Delay}, {kLFO1Fade},
+            {kLFO1Keytrack}}},
+        {kLFO2Clock, kTriggerLFO2Clock, {{kLFO2Shape}, {kLFO2Speed},
+            {kLFO2SyncOnOff, kTriggerLFO2SyncOnOff}, {kLFO2Startphase}, {kLFO2Delay}, {kLFO2Fade},
+            {kLFO2Keytrack}}},
+        {kLFO3Clock, kTriggerLFO3Clock, {{kLFO3Shape}, {kLFO3Speed},
+            {kLFO3SyncOnOff, kTriggerLFO3SyncOnOff}, {kLFO3Startphase}, {kLFO3Delay}, {kLFO3Fade},
+            {kLFO3Keytrack}}},
     };
     for (const auto& l : lfos)
         expectEditable(l.clock, {0, 1}, l.settings, {l.clock, l.trigger});
 }
+// clang-format on
