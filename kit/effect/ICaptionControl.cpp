@@ -26,7 +26,9 @@ bool ICaptionControl::Draw(IGraphics* graphics) {
     char display[MAX_PARAM_DISPLAY_LEN];
     param->GetDisplayForHost(display, true);
     std::string caption = display;
-    if (m_showParamLabel) caption.append(" ").append(param->GetLabelForHost());
+    const char* label = param->GetLabelForHost();
+    // No blank without a label: it would move a centred text off its box's middle.
+    if (m_showParamLabel && *label) caption.append(" ").append(label);
     {
         std::lock_guard<std::mutex> lock(textMutex());
         m_str = caption;

@@ -78,9 +78,10 @@ struct IText {
     int mOrientation = 0; // degrees
     int mQuality = 3;
     RAST_IFont* mCached = nullptr;
-    // Rows of the cached font's capitals in a line drawn at the top of a box (height 0: not
-    // measured): a text in the middle of its box centres these.
-    int mCapTop = 0, mCapHeight = 0;
+    // Rows of the cached font's capitals, and of its dash, in a line drawn at the top of a box
+    // (height 0: not measured): a text in the middle of its box centres these, a placeholder
+    // of dashes its dashes.
+    int mCapTop = 0, mCapHeight = 0, mDashTop = 0, mDashHeight = 0;
 };
 
 // How a drawing is combined with what lies beneath it, at a weight (1.0 opaque).

@@ -3,7 +3,6 @@
 #include "kit/effect/BitmapStorage.h"
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IBitmapControl.h"
-#include "kit/effect/IContactControl.h"
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/IPanelControl.h"
 #include "kit/effect/IPopupMenu.h"
@@ -211,11 +210,8 @@ void IGraphics::ShowOnOtherControls(const IControl* source, int paramIdx) {
     const double value = param->GetNormalized();
     const std::shared_ptr<const ControlIndex> index = controlIndex();
     const auto [first, end] = index->of(paramIdx);
-    // A contact's picture is its press, not the parameter: a panel's Close stays unlit while
-    // its opener shows the panel open.
     for (IControl* const* control = first; control != end; ++control)
-        if (*control != source && !dynamic_cast<IContactControl*>(*control))
-            (*control)->ShowParamFromPlug(paramIdx, value);
+        if (*control != source) (*control)->ShowParamFromPlug(paramIdx, value);
 }
 
 void IGraphics::SetParametersFromPlug(const std::vector<std::pair<int, double>>& values,

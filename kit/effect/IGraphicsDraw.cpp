@@ -57,31 +57,43 @@ bool sameSize(const IBitmap* a, const IBitmap* b) {
     return a->W == b->W && a->H == b->H;
 }
 
-// Sets the text's capital rows from its cached font. The windowing layer pads a line's box
-// below its baseline, so its middle lies under the middle of the capitals: a capital drawn
-// white on black shows where they are.
-void measureCapitals(IText* text) {
+// The rows that a character of the text's cached font takes, drawn white on black at the top
+// of a box; false when it shows no ink.
+bool inkRows(IText* text, const char* character, int* top, int* height) {
     RAST_IFont* font = text->mCached;
     const int lineHeight = font ? font->GetLineHeight() : 0;
-    if (lineHeight <= 0 || lineHeight > 1024) return;
+    if (lineHeight <= 0 || lineHeight > 1024) return false;
     RAST_MemBitmap scratch(2 * lineHeight + 8, 2 * lineHeight + 8);
-    if (!scratch.getBits()) return;
+    if (!scratch.getBits()) return false;
     RAST_FillRect(&scratch, 0, 0, scratch.getWidth(), scratch.getHeight(),
                   RAST_MakePixel(0, 0, 0, 255), 1.0f, RAST_MODE_COPY);
     font->SetTextColor(RAST_MakePixel(255, 255, 255, 255));
     RECT box{0, 0, scratch.getWidth(), scratch.getHeight()};
-    font->DrawText(&scratch, "H", -1, &box, DT_LEFT | DT_TOP | DT_NOCLIP);
-    int top = -1, bottom = -1;
+    font->DrawText(&scratch, character, -1, &box, DT_LEFT | DT_TOP | DT_NOCLIP);
+    int first = -1, last = -1;
     for (int y = 0; y < scratch.getHeight(); ++y)
         for (int x = 0; x < scratch.getWidth(); ++x)
             if (RAST_GetRed(*RAST_PixelAt(scratch, x, y)) >= 128) {
-                if (top < 0) top = y;
-                bottom = y;
+                if (first < 0) first = y;
+                last = y;
                 break;
             }
-    if (top < 0) return;
-    text->mCapTop = top;
-    text->mCapHeight = bottom - top + 1;
+    if (first < 0) return false;
+    *top = first;
+    *height = last - first + 1;
+    return true;
+}
+
+// Sets the text's capital and dash rows from its cached font. The windowing layer pads a
+// line's box below its baseline, so its middle lies under the middle of the capitals.
+void measureRows(IText* text) {
+    if (!inkRows(text, "H", &text->mCapTop, &text->mCapHeight)) text->mCapHeight = 0;
+    if (!inkRows(text, "-", &text->mDashTop, &text->mDashHeight)) text->mDashHeight = 0;
+}
+
+// A placeholder such as "---" has no capitals to centre.
+bool onlyDashes(const char* str) {
+    return str[strspn(str, "- ")] == '\0' && strchr(str, '-') != nullptr;
 }
 
 } // namespace
@@ -364,7 +376,7 @@ RAST_IFont* IGraphics::CacheFont(IText* text) {
     KIT_MutexLock lock(cache.Lock());
     if (RAST_IFont* found = cache.Find(text)) {
         text->mCached = found;
-        measureCapitals(text);
+        measureRows(text);
         return found;
     }
     const int quality = text->mQuality >= 0 && text->mQuality < int(sizeof kFontQualities)
@@ -389,7 +401,7 @@ RAST_IFont* IGraphics::CacheFont(IText* text) {
             font->SetFromHFont(second, RAST_FONT_OWNS_HFONT | RAST_FONT_NATIVE);
     }
     text->mCached = cache.Add(font, text);
-    measureCapitals(text);
+    measureRows(text);
     return text->mCached;
 }
 
@@ -413,10 +425,13 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure) 
     if (!measure) {
         if (!draw) return true;
         RECT box{r->L, r->T, r->R, r->B};
-        if (text->mVAlign == IText::kVAlignMiddle && text->mCapHeight > 0 && !strchr(str, '\n')) {
+        const bool dashes = onlyDashes(str) && text->mDashHeight > 0;
+        const int top = dashes ? text->mDashTop : text->mCapTop;
+        const int height = dashes ? text->mDashHeight : text->mCapHeight;
+        if (text->mVAlign == IText::kVAlignMiddle && height > 0 && !strchr(str, '\n')) {
             // One line: its capitals in the middle of the box (half a pixel down when they
             // cannot be exactly there, as scaled boxes lose up to a pixel at their ends).
-            box.top = r->T + (r->H() - text->mCapHeight + 1) / 2 - text->mCapTop;
+            box.top = r->T + (r->H() - height + 1) / 2 - top;
             box.bottom = std::max(box.top, r->B);
             flags = (flags & ~DT_VCENTER) | DT_TOP;
         }

@@ -14,23 +14,28 @@
 namespace {
 
 constexpr int kRows = 16;
+// At the normal size: a column every 129 pixels, its slots as wide as their bands in the
+// artwork, so that a name of 16 characters fits beside its inset in each of the seven columns
+// a bank of 100 takes.
+constexpr int kColumnPitch = 129, kSlotWidth = 127, kNameInset = 4;
 const IColor kSelectionFill(255, 225, 225, 225);
 
 // The grids' layout at a UI scale, every conversion truncating; the small and large sizes
 // get the extra pixels that line them up with the page's artwork.
 struct GridGeometry {
     explicit GridGeometry(double s)
-        : rowHeight(int(14 * s) + (s < 1 ? 1 : 0)), slotWidth(s == 1.0 ? 105 : int(106 * s)),
-          columnStep(slotWidth + int(28 * s)), upperTop(int(s) + (s != 1.0 ? 1 : 0)),
+        : scale(s), rowHeight(int(14 * s) + (s < 1 ? 1 : 0)), slotWidth(int(kSlotWidth * s)),
+          upperTop(int(s) + (s != 1.0 ? 1 : 0)),
           lowerTop(int(274 * s) + (s < 1 ? 2 : s > 1 ? 1 : 0)), textSize(int(13 * s)) {}
 
     IRECT slotRect(int x, int y, int top, int slot) const {
-        const int left = x + slot / kRows * columnStep;
+        const int left = x + int(slot / kRows * kColumnPitch * scale);
         const int t = y + top + slot % kRows * rowHeight;
         return IRECT(left, t, left + slotWidth, t + rowHeight);
     }
 
-    int rowHeight, slotWidth, columnStep, upperTop, lowerTop, textSize;
+    double scale;
+    int rowHeight, slotWidth, upperTop, lowerTop, textSize;
 };
 
 IText slotText(int size) {
@@ -55,7 +60,8 @@ LibrarianViewControl::LibrarianViewControl(IEffectBase* plug, BrowserPlugin* bro
                                            IRECT targetArea, PatchLibrarian* librarian,
                                            double scale)
     : CustomOverlayControl(plug, x, y, paramIdx, background, targetArea), m_browser(browser),
-      m_librarian(librarian), m_slotWidth(int(105 * scale)), m_slotHeight(int(14 * scale)) {
+      m_librarian(librarian), m_slotWidth(int(kSlotWidth * scale)),
+      m_slotHeight(int(14 * scale)), m_nameInset(int(kNameInset * scale)) {
     const GridGeometry geometry(scale);
     const IText text = slotText(geometry.textSize);
     const int tops[] = {geometry.upperTop, geometry.lowerTop};
@@ -289,13 +295,13 @@ void LibrarianViewControl::drawGrid(IGraphics* graphics, int side) {
     if (shown) graphics->FillIRect(&kSelectionFill, &m_slots[side][selected]->GetRECT(), nullptr);
     for (int i = 0; i < kSlotCount; ++i) {
         ITextControl& slot = *m_slots[side][i];
-        if (i != selected) {
-            slot.Draw(graphics);
-            continue;
-        }
-        setTextRGB(slot, 0);
-        slot.Draw(graphics);
-        setTextRGB(slot, 255);
+        const std::string name = slot.GetTextForPlug();
+        if (name.empty()) continue;
+        IRECT inside = slot.GetRECT();
+        inside.L += m_nameInset;
+        if (i == selected) setTextRGB(slot, 0);
+        graphics->DrawIText(slot.GetText(), name.c_str(), &inside, false);
+        if (i == selected) setTextRGB(slot, 255);
     }
 }
 

@@ -96,6 +96,7 @@ private:
     bool m_dragging = false;
     const int m_slotWidth;
     const int m_slotHeight;
+    const int m_nameInset; // between a slot's edge and its name
     // The lower slot that a drag started on, -1 for none.
     int m_sourceSlot = -1;
     std::atomic<int> m_selected[2] = {0, -1};

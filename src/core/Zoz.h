@@ -540,6 +540,9 @@ private:
     void followTempo();
     void sendTempo(int value);
     int samplePositions(int nFrames);
+    // The DAW buffer's delay on its display, "Off" while MIDI goes straight out; a text
+    // already shown is not sent again.
+    void showDelayFromBlock(const char* text);
     void drainQueue(int positions, bool flush);
     void silenceAfterReset();
     void timeOutIndicators();
@@ -695,8 +698,9 @@ private:
     ITimeInfo timeInfo;
     bool clockStartPosted = false;
     bool hostTempoSynced = false;
-    // The delay text last shown while the output waits for the host's blocks.
+    // The delay text the block loop last showed.
     char shownDelay[32] = {};
+    static constexpr const char* kNoBufferDelay = "Off";
     struct BlockErrand {
         enum Kind { kPost, kShow, kShowText, kLog } kind;
         int param;    // the job's command, or the parameter shown

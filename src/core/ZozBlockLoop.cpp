@@ -102,20 +102,24 @@ void Zoz::sendTempo(int value) {
 
 // With queued output the loop walks the DAW buffer and shows the delay it gives.
 int Zoz::samplePositions(int nFrames) {
-    if (!toHostBuffer) return nFrames;
+    if (!toHostBuffer) {
+        showDelayFromBlock(kNoBufferDelay);
+        return nFrames;
+    }
     const int samples = dawBufferSamples;
     const int n = samples >= 0 ? samples : 1;
-    if (GetGUI()) {
-        const double rate = sampleRate;
-        const double millis = rate > 0.0 && n > 0 ? std::trunc(1000.0 / (rate / n)) : 0;
-        char text[sizeof shownDelay];
-        snprintf(text, sizeof text, "%.0fms|%dbfr", millis, GetBlockSize());
-        if (strcmp(text, shownDelay) != 0) {
-            memcpy(shownDelay, text, sizeof text);
-            textFromBlock(kControlDisplayMIDIOutDelay, text);
-        }
-    }
+    const double rate = sampleRate;
+    const double millis = rate > 0.0 && n > 0 ? std::trunc(1000.0 / (rate / n)) : 0;
+    char text[sizeof shownDelay];
+    snprintf(text, sizeof text, "%.0fms|%dbfr", millis, GetBlockSize());
+    showDelayFromBlock(text);
     return n;
+}
+
+void Zoz::showDelayFromBlock(const char* text) {
+    if (!GetGUI() || strcmp(text, shownDelay) == 0) return;
+    snprintf(shownDelay, sizeof shownDelay, "%s", text);
+    textFromBlock(kControlDisplayMIDIOutDelay, text);
 }
 
 // Sends (with queued output) or drops what is due before position `positions`; the flush

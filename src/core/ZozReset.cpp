@@ -39,6 +39,8 @@ void Zoz::Reset() {
     };
     for (const auto& [paramIdx, text] : lines)
         showText(paramIdx, text);
+    // Until a block shows the DAW buffer's delay.
+    if (!toHostBuffer) showText(kControlDisplayMIDIOutDelay, kNoBufferDelay);
     showGreeting();
     // What is missing of the MIDI ports still shows.
     portStatusShown = false;

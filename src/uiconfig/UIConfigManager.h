@@ -315,6 +315,8 @@ private:
     static std::string hostName(const std::string& name, int part);
     // The entry of a table by colour scheme; an unknown scheme takes scheme 0's.
     static IColor schemeColour(const IColor* table, int style);
+    // A SysEx menu's text in the scheme; colour flag 1 asks for the highlight in scheme 0.
+    IColor sysExMenuColour(int colourFlag) const;
     // Puts control into layer, or onto the editor at top level; false when it could not be
     // placed (it is then gone).
     bool place(IControl* control, ControlLayer* layer, const std::string& name);

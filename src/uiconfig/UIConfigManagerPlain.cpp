@@ -11,7 +11,6 @@
 
 namespace {
 
-const IColor kOrange(255, 255, 173, 0);
 const IColor kYellow(255, 241, 243, 33);
 const IColor kGrey(255, 200, 200, 200);
 const IColor kSteel(255, 134, 150, 166);
@@ -22,7 +21,6 @@ const IColor kInvisibleMenu(0, 255, 173, 0);
 // Captions by colour scheme.
 const IColor kDropDownColours[kColourSchemeCount] = {kYellow, IColor(255, 186, 143, 74), kSteel,
                                                      kSteel, kGrey};
-const IColor kNoValMenuColours[kColourSchemeCount] = {kOrange, kOrange, kGrey, kGrey, kGrey};
 
 // First text and caption grey of name fields, by parameter.
 struct NameField {
@@ -69,9 +67,10 @@ void UIConfigManager::createDropDownMenu2(const std::string& name, int paramId, 
                                           int last, const std::vector<std::string>& items, int part,
                                           ControlLayer* layer, std::string_view group) {
     addControl(name, paramId, kActionNone, nullptr, part, [&](IParam* p) {
-        // Equal label numbers: without one item per entry there are no texts.
+        // Equal label numbers: without one item per entry there are no texts. Its values
+        // sit among the SysEx menus' and read as theirs.
         return makeMenu(p, paramId, name, x, y, width, height, scaled(height), defaultValue, first,
-                        last, -1, -1, items, part, layer, group, kOrange);
+                        last, -1, -1, items, part, layer, group, sysExMenuColour(1));
     });
 }
 
@@ -104,7 +103,7 @@ void UIConfigManager::createNoValDropDown(const std::string& name, int paramId, 
                                           bool white) {
     IParam* p = paramFor(paramId, name);
     if (!p) return;
-    IColor colour = white ? COLOR_WHITE : schemeColour(kNoValMenuColours, style);
+    IColor colour = white ? COLOR_WHITE : sysExMenuColour(1);
     if (visible != 1) colour = kInvisibleMenu;
     makeMenu(p, paramId, name, x, y, width, height, scaled(height), defaultValue, first, last,
              labelStart, labelEnd, items, part, layer, group, colour, labelDigits(paramId));

@@ -175,6 +175,11 @@ void UIConfigManager::createSysExBoolControl(const std::string& name, int paramI
     if (action) registerSysEx(action, messages, address, 0);
 }
 
+IColor UIConfigManager::sysExMenuColour(int colourFlag) const {
+    if ((style < 1 || style >= kColourSchemeCount) && colourFlag == 1) return kSysExMenuHighlight;
+    return schemeColour(kSysExMenuColours, style);
+}
+
 void UIConfigManager::createMultiSelectionSysExControl(
     const std::string& name, int paramId, int x, int y, int width, int height, int defaultValue,
     int min, int max, int firstDisplay, int secondDisplay, const std::vector<std::string>& values,
@@ -185,9 +190,7 @@ void UIConfigManager::createMultiSelectionSysExControl(
     if (!buildSysExMessages(name, sysexIndex, changingByte, (long long)max - min + 1, min, part,
                             messages, address))
         return;
-    IColor colour = schemeColour(kSysExMenuColours, style);
-    if ((style < 1 || style >= kColourSchemeCount) && colourFlag == 1) colour = kSysExMenuHighlight;
-    if (white) colour = COLOR_WHITE;
+    const IColor colour = white ? COLOR_WHITE : sysExMenuColour(colourFlag);
     ControlAction* action = addControl(name, paramId, kActionSysEx, nullptr, part, [&](IParam* p) {
         return makeMenu(p, paramId, hostName(name, part), x, y, width, height, scaled(height),
                         defaultValue, min, max, firstDisplay, secondDisplay, values, part, layer,

@@ -26,16 +26,18 @@ std::vector<std::vector<uint8_t>> dumpsOf(const PatchFile& bank) {
 TEST(SlotGrid, SlotsTextsAndTheDragRectangleAtEachSize) {
     struct Size {
         double scale;
-        int h, w, gap, upperTop, lowerTop, textSize, dragW, dragH;
+        int h, w, upperTop, lowerTop, textSize, dragW, dragH;
+        int columns[3]; // the second, the seventh and the eighth column's left, from the grid's
     };
-    for (const Size& s : {Size{0.85, 12, 90, 23, 1, 234, 11, 89, 11},
-                          Size{1.0, 14, 105, 28, 1, 274, 13, 105, 14},
-                          Size{1.15, 16, 121, 32, 2, 316, 14, 120, 16}}) {
+    for (const Size& s : {Size{0.85, 12, 107, 1, 234, 11, 107, 11, {109, 657, 767}},
+                          Size{1.0, 14, 127, 1, 274, 13, 127, 14, {129, 774, 903}},
+                          Size{1.15, 16, 146, 2, 316, 14, 146, 16, {148, 890, 1038}}}) {
         SCOPED_TRACE(s.scale);
         BrowserRig r(s.scale);
         for (int side : {U, L}) {
-            for (int slot : {0, 15, 16, 127}) {
-                const int left = 8 + slot / 16 * (s.w + s.gap);
+            for (int slot : {0, 15, 16, 96, 127}) {
+                const int column = slot / 16;
+                const int left = 8 + (column == 0 ? 0 : s.columns[column == 1 ? 0 : column - 5]);
                 const int top = 30 + (side == U ? s.upperTop : s.lowerTop) + slot % 16 * s.h;
                 EXPECT_EQ(r.rect(side, slot), IRECT(left, top, left + s.w, top + s.h)) << slot;
             }
@@ -113,7 +115,7 @@ TEST(SlotGrid, ClicksKeysAndDoubleClicksSelectAndSend) {
     // the focus and the current slot.
     r.p.gridFocus = false;
     const std::vector<std::vector<uint8_t>> before = dumpsOf(r.bank("Edit.syx"));
-    r.rightClick(r.rect(U, 0).R + 2, r.sy(U, 0), {"Copy"});
+    r.rightClick(r.rect(U, 0).R + 1, r.sy(U, 0), {"Copy"});
     EXPECT_EQ(r.p.g->menus.back().outline(), std::vector<std::string>{"Copy"});
     EXPECT_EQ(r.selection(), "-1 -1 0 9 / -1 -1");
     r.rightClickSlot(U, 20, {"Paste"});
@@ -214,6 +216,27 @@ TEST(SlotGridDrawing, TheSelectedSlotIsGreyWithBlackTextAndTheDragRectangleIsDra
     r.p.g->OnMouseDrag(r.sx(U, 1), r.sy(U, 1), &r.left);
     r.p.g->Draw(&all);
     scan(1, [&](IColor c) { EXPECT_EQ(c, IColor(255, 225, 225, 225)); });
+}
+
+// A name of 16 characters fits its slot in the seventh column, the last of a bank of 100,
+// and starts a few pixels inside its edge.
+TEST(SlotGridDrawing, AWholeNameFitsEveryColumnInsideItsSlot) {
+    BrowserRig r;
+    r.bank("Edit.syx").entries[96].name = "-- Init Patch --";
+    r.grid->patchSelectionUpperChanged();
+    IRECT all(0, 0, 1500, 757);
+    r.p.g->Draw(&all);
+    const IRECT slot = r.rect(U, 96);
+    int first = -1, last = -1;
+    for (int x = slot.L; x < slot.R + 20; ++x)
+        for (int y = slot.T; y < slot.B; ++y)
+            if (r.p.g->GetPoint(x, y).R > 128) {
+                if (first < 0) first = x;
+                last = x;
+            }
+    EXPECT_GE(first, slot.L + 3);
+    EXPECT_LT(last, slot.R);
+    EXPECT_GT(last - first, 100) << "the whole name";
 }
 
 TEST(SlotGridThreads, DropsWhileAnotherThreadStoresLeaveNoTornEntry) {

@@ -103,6 +103,8 @@ TEST_F(Clock, TheContinuousClockStartsWithAnOutputAndAgainAfterATempoEdit) {
 }
 
 TEST_F(Clock, QueuedMessagesLeaveUpToTheBlocksLastPositionAndTheRestMoveOn) {
+    // Straight out, the delay display says so from the start.
+    EXPECT_EQ(text(kControlDisplayMIDIOutDelay), "Off");
     plug->SetSampleRate(44100);
     plug->SetBlockSize(1024);
     plug->setToHostBuffer(true);
@@ -145,6 +147,7 @@ TEST_F(Clock, QueuedMessagesLeaveUpToTheBlocksLastPositionAndTheRestMoveOn) {
     block();
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(plug->getMidiQueue().ToDo(), 0);
+    EXPECT_EQ(text(kControlDisplayMIDIOutDelay), "Off");
 }
 
 TEST_F(Clock, NotesOffWaitForAStoppedTransportAndIndicatorsGoOutAfter100Ms) {

@@ -75,11 +75,11 @@ class Generator(unittest.TestCase):
              "kOscillator1Detune       -1 127", "kOscillator1Detune sends -1..127, outside 0..127"),
             ("a sound address outside the copies", "multi.txt", "0 127 64 - g9", "0 127 64 - s9",
              "a sound address outside the part copies"),
-            ("a menu text one pixel past its box", "pattern.txt", "w=74 h=13 label=Step",
+            ("a menu text one pixel past its box", "pattern.txt", "w=70 h=13 label=Step",
              "w=64 h=13 label=Step",
              '"1/32 trip" runs out of the 64 pixels of kPatternStep01StepLength at size 0.85'),
             ("a menu text below 7-pixel capitals at the small size", "pattern.txt",
-             "w=74 h=13 label=Hold", "w=74 h=12 label=Hold",
+             "w=70 h=13 label=Hold", "w=70 h=12 label=Hold",
              "the text of kPatternStep01HoldPause is smaller than 11 pixels at size 0.85"),
             ("a status text past its display line", "editor.txt",
              "kControlDisplayName           0 0 0 -        - w=300",
@@ -109,7 +109,7 @@ class Generator(unittest.TestCase):
     def test_a_menu_text_with_its_margin_exactly_as_wide_as_its_box_is_taken(self):
         # "1/32 trip" at size 11, the small editor's 13, is 51.2 pixels wide and keeps 3
         # pixels beside it: 55 of the 65 pixels' 55.25.
-        self.edit("pattern.txt", "w=74 h=13 label=Step", "w=65 h=13 label=Step")
+        self.edit("pattern.txt", "w=70 h=13 label=Step", "w=65 h=13 label=Step")
         run, out = self.run_generator()
         self.assertEqual(run.returncode, 0, run.stderr)
 
@@ -153,13 +153,27 @@ class Generator(unittest.TestCase):
             if not (s["compact"] or s["open"]) and s["layer"] != "top":
                 with self.subTest(s["title"]):
                     self.assertLessEqual(right, 1486)
-        # Step 17 starts the second row under step 1, and each step's veil lies over its column.
+        # Step 17 starts the second row under step 1, and each step's veil lies over its column,
+        # whose controls keep clear of the gap the veil leaves at its sides.
         self.assertEqual(x("kPatternStep17Cutoff"), x("kPatternStep01Cutoff"))
         for step in (2, 16, 17, 32):
             veil = builder.layers["step%02doverlayer" % step].art[0]
             knob = at[ids["kPatternStep%02dCutoff" % step][0]]
             with self.subTest(step=step):
                 self.assertTrue(veil[1] <= knob.x < veil[1] + 76 and veil[2] <= knob.y < veil[2] + 286)
+                for c in builder.controls:
+                    if c.name.startswith("kPatternStep%02d" % step):
+                        self.assertTrue(veil[1] + 2 <= c.x and c.x + c.w <= veil[1] + 74, c.name)
+        # The vocoder's two rows share their columns.
+        for fx in (1, 2):
+            settings = ["Bands", "AnalysisSignal", "AnalysisLoFrq", "AnalysisHiFrq",
+                        "AnalysisSOffset", "AnalysisHiOffset", "Bandwidth", "Resonance", "Attack",
+                        "Decay", "EQLowBandLevel", "EQMiddleFreq", "EQMiddleLevel",
+                        "EQHighBandLevel"]
+            centres = [at[ids["kFX%dVocoder%s" % (fx, name)][0]] for name in settings]
+            centres = [c.x + c.w // 2 for c in centres]
+            with self.subTest(fx=fx):
+                self.assertEqual(centres[:7], centres[7:])
 
     def generator(self):
         """The generator module of this test's copy of the tables."""

@@ -92,22 +92,29 @@ TEST(EditorPages, EveryPageMatchesItsGoldenFillsItsFrameAndCentresItsValueTexts)
         }
 }
 
-// A text counts as centred up to a pixel off its field's middle (two when scaled), from 7
-// pixels of capitals and 4.5:1; dashes and descenders are not measured.
+// A text counts as centred up to a pixel off its field's middle down (two when scaled) and a
+// pixel more across, from 7 pixels of capitals and 4.5:1; dashes alone are measured down by
+// their own ink, descenders not at all.
 TEST(EditorPages, ValueTextFaultsAtTheirLimits) {
     const auto faults = [](const char* text, double centre, int inkTop, int inkBottom,
-                           double contrast, double scale = 1.0) {
-        return EditorPages::valueTextFaults(
-                   {{text, 0, 0, 40, 16, centre, inkTop, inkBottom, contrast}}, scale)
+                           double contrast, double scale = 1.0, int inkLeft = 14) {
+        // Ink 12 columns wide in a field of 40 whose middle column is 20.
+        return EditorPages::valueTextFaults({{text, 0, 0, 40, 16, centre, 20.0, inkTop, inkBottom,
+                                              inkLeft, inkLeft + 11, contrast}},
+                                            scale)
             .size();
     };
     EXPECT_EQ(faults("C-2", 7.5, 4, 10, 4.5), 0u);  // rows 4 to 10: middle 7.5, 7 high
     EXPECT_EQ(faults("C-2", 8.5, 4, 10, 4.5), 0u);  // a pixel off
     EXPECT_EQ(faults("C-2", 8.6, 4, 10, 4.5), 1u);
     EXPECT_EQ(faults("C-2", 9.5, 4, 10, 4.5, 1.15), 0u);
+    EXPECT_EQ(faults("C-2", 7.5, 4, 10, 4.5, 1.0, 16), 0u); // two pixels right
+    EXPECT_EQ(faults("C-2", 7.5, 4, 10, 4.5, 1.0, 11), 1u);
+    EXPECT_EQ(faults("C-2", 7.5, 4, 10, 4.5, 1.15, 17), 0u);
     EXPECT_EQ(faults("C-2", 8.0, 5, 10, 4.5), 1u);  // 6 high, in the middle
     EXPECT_EQ(faults("C-2", 7.5, 4, 10, 4.49), 1u);
-    EXPECT_EQ(faults("---", 2.0, 7, 7, 1.5), 0u);
+    EXPECT_EQ(faults("---", 7.5, 7, 7, 1.5), 0u);
+    EXPECT_EQ(faults("---", 5.4, 7, 7, 1.5), 1u);   // the dashes 2.1 low
     EXPECT_EQ(faults("Legato", 7.5, 4, 12, 1.0), 0u);
     EXPECT_EQ(faults("Off", 7.5, -1, -1, 0.0), 1u); // no ink at all
 }

@@ -87,6 +87,7 @@ TEST(EditorPanels, OpenOnAClickStayOpenCloseByTheirButtonAndTakeTheirFrame) {
         if (p.opener == kViewMIDIFilterSettings) {
             click(&panel, kMIDIFilterDAWPCPassThrough);
             EXPECT_NE(plug.GetParam(kMIDIFilterDAWPCPassThrough)->Value(), filter);
+            plug.RedrawParamControls(); // as a project's recall shows every parameter again
             const IControl* close = findIn(panel, [](IControl* c) {
                 return c->ParamIdx() == kViewMIDIFilterSettings;
             });

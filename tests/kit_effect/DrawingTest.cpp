@@ -309,26 +309,30 @@ TEST(Text, FontsAreSharedByKeyAndNeverBelowTwoPixels) {
     EXPECT_EQ(tiny.mCached->GetHFont()->platformFont->Size(), 2.0f);
 }
 
-// A text in the middle of its box centres its capitals, not its padded line, at every size a
-// field takes; odd leftovers put the extra pixel above.
-TEST(Text, CapitalsSitInTheMiddleOfTheirBox) {
-    for (int size : {11, 13, 16, 18}) {
-        PaintedEditor e(60, 40);
-        IText style = testsupport::MonospaceText(size);
-        IRECT box(0, 5, 60, 5 + size + 2);
-        e.paint(IRECT(0, 0, 60, 40), [&](IGraphics* g) { g->DrawIText(&style, "HE", &box, false); });
-        int top = -1, bottom = -1;
-        for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < 60; ++x)
-                if (RAST_GetGreen(e.at(x, y)) >= 128) {
-                    if (top < 0) top = y;
-                    bottom = y;
-                }
-        ASSERT_GE(top, 0) << size;
-        const int above = top - box.T, below = box.B - 1 - bottom;
-        EXPECT_GE(above - below, 0) << size;
-        EXPECT_LE(above - below, 1) << size;
-    }
+// A text in the middle of its box centres its capitals, not its padded line, and a
+// placeholder of dashes its dashes, at every size a field takes; odd leftovers put the extra
+// pixel above.
+TEST(Text, CapitalsAndDashesSitInTheMiddleOfTheirBox) {
+    for (const char* str : {"HE", "---"})
+        for (int size : {11, 13, 16, 18}) {
+            SCOPED_TRACE(str);
+            PaintedEditor e(60, 40);
+            IText style = testsupport::MonospaceText(size);
+            IRECT box(0, 5, 60, 5 + size + 2);
+            e.paint(IRECT(0, 0, 60, 40),
+                    [&](IGraphics* g) { g->DrawIText(&style, str, &box, false); });
+            int top = -1, bottom = -1;
+            for (int y = 0; y < 40; ++y)
+                for (int x = 0; x < 60; ++x)
+                    if (RAST_GetGreen(e.at(x, y)) >= 128) {
+                        if (top < 0) top = y;
+                        bottom = y;
+                    }
+            ASSERT_GE(top, 0) << size;
+            const int above = top - box.T, below = box.B - 1 - bottom;
+            EXPECT_GE(above - below, 0) << size;
+            EXPECT_LE(above - below, 1) << size;
+        }
 }
 
 TEST(Text, CaptionsInTheLayoutFaceFallBackToAnInstalledMonospaceFace) {

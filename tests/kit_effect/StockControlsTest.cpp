@@ -166,9 +166,9 @@ TEST_F(StockControls, CaptionsShowTheValueTextAndLabelAndPromptOnAClick) {
     auto* level = add(new ICaptionControl(&plug, IRECT(0, 0, 50, 8), 0, &style, true));
     auto* mode = add(new ICaptionControl(&plug, IRECT(50, 0, 100, 8), 1, &style, true));
     level->Draw(g);
-    mode->Draw(g); // a value shown by a text has an empty label, still after a blank
+    mode->Draw(g); // no blank after a text without a label: it stays in the middle
     ASSERT_EQ(g->drawn.size(), 2u);
-    EXPECT_EQ(g->drawn[0].what + "|" + g->drawn[1].what, "0.00 dB|text ");
+    EXPECT_EQ(g->drawn[0].what + "|" + g->drawn[1].what, "0.00 dB|text");
     mode->SetPromptDisabled(false);
     mode->OnMouseDown(1, 1, &left);
     mode->OnMouseDblClick(1, 1, &left);

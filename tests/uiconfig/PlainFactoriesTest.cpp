@@ -89,7 +89,7 @@ TEST(PlainFactories, TextsPromptsAndColours) {
     EXPECT_STREQ(e.effect.GetParam(kOscillator2Shape)->GetDisplayText(0), "----");
     EXPECT_EQ(click(e, 1, 1)->GetText()->mColor, IColor(255, 134, 150, 166));
     m.createDropDownMenu2("Menu", kOscillator1Shape, 0, 0, 60, 13, 0, 0, 4, kFour, -1, nullptr, "");
-    EXPECT_EQ(click(e, 1, 1)->GetText()->mColor, IColor(255, 255, 173, 0));
+    EXPECT_EQ(click(e, 1, 1)->GetText()->mColor, COLOR_WHITE); // as the scheme's SysEx menus
     ASSERT_EQ(e.graphics.menus.size(), 1u); // the "----" menu offered nothing
     EXPECT_EQ(e.graphics.menus[0].texts, kFour);
 

@@ -21,9 +21,11 @@ const Rgb kBodyOff{66, 69, 74}, kTextOff{184, 188, 194}, kBodyOn{224, 227, 232},
 const Rgb kPointer{250, 250, 250}, kKnobBody{38, 40, 44}, kKnobCap{64, 67, 72},
     kKnobTrack{20, 21, 24};
 const Rgb kBezel{150, 154, 160}, kChip{200, 196, 186}, kDarkChip{38, 40, 44};
-// How dark a veil makes what it lets show through: steps past a pattern's length and an
-// effect that is switched off stay readable.
-constexpr float kVeil = 0.2f;
+// How far a veil washes what it lets show through towards its grey: far enough to tell at a
+// glance in every scheme, its texts still at 3:1 and its fields' edges at 2:1.
+constexpr float kVeil = 0.45f;
+const Rgb kVeilGrey{128, 128, 132};
+constexpr double kVeiledTextContrast = 3.0, kVeiledMarkContrast = 2.0;
 
 // The least contrast against what lies behind: a text, and a symbol or a control's edge.
 constexpr double kTextContrast = 4.5, kMarkContrast = 3.0;
@@ -57,10 +59,11 @@ void Check(Context& c, const std::string& what, double least, const std::vector<
         double best = 0;
         for (const Rgb& ink : inks) best = std::max(best, Contrast(ink, ground));
         if (best >= least) continue;
-        char ratio[16];
+        char ratio[16], needed[16];
         snprintf(ratio, sizeof ratio, "%.2f", best);
+        snprintf(needed, sizeof needed, "%g", least);
         c.shortfalls.push_back(c.job.file + ": " + what + " " + ratio + ":1 on " + Named(ground) +
-                               ", needs " + (least == kTextContrast ? "4.5" : "3"));
+                               ", needs " + needed);
     }
 }
 
@@ -102,16 +105,18 @@ void Toggle(Context& c) {
     }
 }
 
-// A name plate laid on a panel: square and opaque, a button's colours, lit in frame 2.
+// A name laid on a panel in a small display, as the fields show values: the part whose
+// settings the panel holds, beside the panel's own title. Lit in frame 2.
 void Badge(Context& c) {
     for (int f = 0; f < c.frames; ++f) {
         const int x = c.x0(f), y = c.y0(f);
-        c.p.rect(x, y, c.fw, c.fh, kEdge);
-        c.p.rect(x + 1, y + 1, c.fw - 2, c.fh - 2, kRim);
-        c.p.rect(x + 2, y + 2, c.fw - 4, c.fh - 4, f > 0 ? kBodyOn : kBodyOff);
-        Caption(c, c.variant, x, y, c.fw, c.fh, f > 0);
+        c.p.roundRect(x, y, c.fw, c.fh, 2, f > 0 ? kBodyOn : c.pal.well);
+        c.p.roundFrame(x, y, c.fw, c.fh, 2, c.pal.wellEdge);
+        c.p.text(c.variant, x + 2, y, c.fw - 4, c.fh, kTitleSize, true, f > 0 ? kTextOn : kTextOff);
     }
-    Check(c, "plate edge", kMarkContrast, {kEdge, kRim}, c.backdrops);
+    Check(c, "the name's box", kMarkContrast, {c.pal.well, c.pal.wellEdge}, c.backdrops);
+    Check(c, "the name", kTextContrast, {kTextOff}, {c.pal.well});
+    Check(c, "the lit name", kTextContrast, {kTextOn}, {kBodyOn});
 }
 
 void Plate(Context& c) {
@@ -171,12 +176,17 @@ void Glyph(Context& c, int f, Rgb ink, float alpha) {
             p.line(x + w * 0.42f, y + h - 4, x + w - 3.5f, y + 3.5f, 1.5f, ink);
         }
     } else if (what == "lock") {
-        // Open: the shackle lifted.
-        const float lift = f > 0 ? 0.0f : 2.0f;
+        // Locked: the shackle down on a solid body. Open: the shackle lifted off its right
+        // post over a hollow body, unlike at a glance.
+        const bool locked = f > 0;
+        const float lift = locked ? 0.0f : 1.5f;
         p.arc(cx, y + 5.5f - lift, 2.5f, 3.8f, -0.5f * kPi, 0.5f * kPi, ink, alpha);
         p.rect(int(cx) - 4, int(y + 5.5f - lift), 1, int(2 + lift), ink, alpha);
-        p.rect(int(cx) + 3, int(y + 5.5f), 1, 2, ink, alpha);
-        p.roundRect(int(x) + 2, int(y) + 7, int(w) - 4, int(h) - 8, 1, ink, alpha);
+        if (locked) p.rect(int(cx) + 3, int(y + 5.5f), 1, 2, ink, alpha);
+        if (locked)
+            p.roundRect(int(x) + 2, int(y) + 7, int(w) - 4, int(h) - 8, 1, ink, alpha);
+        else
+            p.roundFrame(int(x) + 2, int(y) + 7, int(w) - 4, int(h) - 8, 1, ink, alpha);
     } else if (what == "gear") {
         // Pressed, it turns by half a tooth.
         for (int k = 0; k < 8; ++k) {
@@ -374,9 +384,16 @@ void Inlay(Context& c) {
     Items(c);
 }
 
+// An effect's panel, over the page in two places: its box and labels on no ground of its own,
+// so that the page's own shows round the box's corners.
+void Effect(Context& c) {
+    c.ground = {c.pal.panelTop, c.pal.panelBottom};
+    Items(c);
+}
+
 // An effect panel with no effect: its place says so, and where to choose one.
 void Bypass(Context& c) {
-    Page(c);
+    Effect(c);
     c.p.text("BYPASS", 0, c.p.height() / 2 - 34, c.p.width(), 44, 40, true, c.pal.label);
     c.p.text("Choose the effect in the menu beside this panel", 0, c.p.height() / 2 + 14,
              c.p.width(), 20, 13, false, c.pal.label);
@@ -396,24 +413,35 @@ void Main(Context& c) {
     Items(c);
 }
 
-// A translucent cover that lets what lies under it show through, readable; the progress veil
-// hides the editor while a transfer runs and holds a notice above its first cancel button.
+// A cover over what cannot be edited now (steps past a pattern's length, the effects of parts
+// that have none): a grey wash that dims light panels and dark ones alike and leaves what lies
+// under it legible. It lies on the boxes the art marks on it, else on the image inset by 2
+// pixels, rounded as boxes are, so that neighbouring covers keep a gap between them at every
+// size. The progress veil hides the editor while a transfer runs and holds a notice above its
+// first cancel button.
 void Veil(Context& c) {
     if (std::string(c.variant) != "progress") {
-        c.p.rect(0, 0, c.p.width(), c.p.height(), kBlack, kVeil);
-        const auto veiled = [](Rgb colour) { return Over(kBlack, colour, kVeil); };
+        std::vector<IRect> boxes;
+        for (const ArtBackground& b : c.art.backgrounds)
+            for (const ArtItem& item : b.image == c.job.name ? b.items : std::vector<ArtItem>{})
+                if (item.kind == ArtItem::kArea) boxes.push_back({item.x, item.y, item.w, item.h});
+        if (boxes.empty()) boxes.push_back({2, 2, c.p.width() - 4, c.p.height() - 4});
+        for (const IRect& box : boxes)
+            c.p.roundRect(box.x, box.y, box.w, box.h, 4, kVeilGrey, kVeil);
+        const auto veiled = [](Rgb colour) { return Over(kVeilGrey, colour, kVeil); };
         for (int s = 0; s < kSchemeCount; ++s) {
             const Palette& pal = SchemePalette(s);
             for (Rgb panel : {pal.panelTop, pal.panelBottom}) {
-                Check(c, "a veiled label", kTextContrast, {veiled(pal.label)}, {veiled(panel)});
-                Check(c, "a veiled field edge", kMarkContrast,
+                Check(c, "a veiled label", kVeiledTextContrast, {veiled(pal.label)},
+                      {veiled(panel)});
+                Check(c, "a veiled field edge", kVeiledMarkContrast,
                       {veiled(pal.well), veiled(pal.wellEdge)}, {veiled(panel)});
-                Check(c, "a veiled knob edge", kMarkContrast,
-                      {veiled(kBezel), veiled(kKnobBody)}, {veiled(panel)});
             }
-            Check(c, "a veiled field text", kTextContrast, {veiled(pal.accent)}, {veiled(pal.well)});
+            Check(c, "a veiled field text", kVeiledTextContrast, {veiled(pal.accent)},
+                  {veiled(pal.well)});
         }
-        Check(c, "a veiled knob pointer", kMarkContrast, {veiled(kPointer)}, {veiled(kKnobCap)});
+        Check(c, "a veiled knob pointer", kVeiledTextContrast, {veiled(kPointer)},
+              {veiled(kKnobCap)});
         return;
     }
     c.p.rect(0, 0, c.p.width(), c.p.height(), kBlack, 0.6f);
@@ -462,14 +490,14 @@ void Notice(Context& c) {
 }
 
 // The librarian's two grids of 16 slots a column for the white slot texts, as many columns as
-// the image is wide (a bank's 100 patches take seven). A slot's band runs over its column's
-// gap: a name of 16 characters is wider than the slot's 105 pixels.
+// the image is wide (a bank's 100 patches take seven): a band of 127 pixels a slot, which
+// holds a name of 16 characters, 129 pixels apart.
 void Browser(Context& c) {
     Panel(c.p, c.pal, c.pal.well, c.pal.well);
     for (int grid = 0; grid < 2; ++grid)
-        for (int slot = 0; slot < 128 && slot / 16 * 133 < c.p.width(); ++slot) {
-            const int x = slot / 16 * 133, y = (grid ? 274 : 1) + slot % 16 * 14;
-            c.p.rect(x, y, std::min(131, c.p.width() - x), 14,
+        for (int slot = 0; slot < 128 && slot / 16 * 129 < c.p.width(); ++slot) {
+            const int x = slot / 16 * 129, y = (grid ? 274 : 1) + slot % 16 * 14;
+            c.p.rect(x, y, std::min(127, c.p.width() - x), 14,
                      slot % 2 ? Rgb{40, 42, 47} : Rgb{32, 34, 38});
         }
     c.p.rect(0, 249, c.p.width(), 1, c.pal.line);
@@ -512,20 +540,19 @@ void Envelope(Context& c) {
     }
 }
 
+// The oscillator states the page greys by shape, lit while they hold: a sine or a wavetable
+// playing, and an oscillator switched off.
 void Oscillator(Context& c) {
     Screen(c);
-    const bool pulse = std::string(c.variant) == "pw";
-    std::vector<float> wave;
-    for (int period = 0; period < (pulse ? 4 : 2); ++period) {
-        const float x = 8.0f + period * (pulse ? 26.0f : 52.0f), w = pulse ? 26.0f : 52.0f;
-        const float high = x + (pulse ? 7.0f : w / 2);
-        wave.insert(wave.end(), {x, 40, x, 14, high, 14, high, 40, x + w, 40});
-    }
-    Polyline(c.p, wave, c.pal.accent);
+    const bool wave = std::string(c.variant) == "wave";
+    std::vector<float> line;
+    for (int x = 8; x <= 112; x += 2)
+        line.insert(line.end(), {float(x), wave ? 27 - 13 * std::sin((x - 8) * kPi / 26) : 27.0f});
+    Polyline(c.p, line, c.pal.accent);
     Check(c, "the wave", kMarkContrast, {c.pal.accent}, {c.pal.well});
-    if (pulse) return;
-    c.p.text("SUB", 0, 42, c.fw - 6, 12, 9, true, kTextOff, Painter::kRight);
-    Check(c, "\"SUB\"", kTextContrast, {kTextOff}, {c.pal.well});
+    c.p.text(wave ? "SINE / WAVE" : "OFF", 0, 42, c.fw - 6, 12, 9, true, kTextOff,
+             Painter::kRight);
+    Check(c, "the state's name", kTextContrast, {kTextOff}, {c.pal.well});
 }
 
 // A filter's response over the panel of the ink's look: black on light, white on dark.
@@ -588,14 +615,14 @@ const Look kLooks[] = {
     {"BUTTON_LIB_DATATYPE_ID", Radio, ""}, {"BUTTON_LIB_PATTERN_MODE_ID", Toggle, "Pattern"},
     {"PROGRESS_INDICATOR_ID", Veil, "progress"}, {"BUTTON_TAB_TOPBAR_ID", Radio, ""},
     {"BUTTON_TAB_SIDEBAR_ID", Radio, ""},
-    {"BUTTON_MIXER_MUTE1_ID", Badge, "Part 1 Settings"}, {"BUTTON_MIXER_MUTE2_ID", Badge, "Part 2 Settings"},
-    {"BUTTON_MIXER_MUTE3_ID", Badge, "Part 3 Settings"}, {"BUTTON_MIXER_MUTE4_ID", Badge, "Part 4 Settings"},
-    {"BUTTON_MIXER_MUTE5_ID", Badge, "Part 5 Settings"}, {"BUTTON_MIXER_MUTE6_ID", Badge, "Part 6 Settings"},
-    {"BUTTON_MIXER_MUTE7_ID", Badge, "Part 7 Settings"}, {"BUTTON_MIXER_MUTE8_ID", Badge, "Part 8 Settings"},
-    {"BUTTON_MIXER_MUTE9_ID", Badge, "Part 9 Settings"}, {"BUTTON_MIXER_MUTE10_ID", Badge, "Part 10 Settings"},
-    {"BUTTON_MIXER_MUTE11_ID", Badge, "Part 11 Settings"}, {"BUTTON_MIXER_MUTE12_ID", Badge, "Part 12 Settings"},
-    {"BUTTON_MIXER_MUTE13_ID", Badge, "Part 13 Settings"}, {"BUTTON_MIXER_MUTE14_ID", Badge, "Part 14 Settings"},
-    {"BUTTON_MIXER_MUTE15_ID", Badge, "Part 15 Settings"}, {"BUTTON_MIXER_MUTE16_ID", Badge, "Part 16 Settings"},
+    {"BUTTON_MIXER_MUTE1_ID", Badge, "Part 1"}, {"BUTTON_MIXER_MUTE2_ID", Badge, "Part 2"},
+    {"BUTTON_MIXER_MUTE3_ID", Badge, "Part 3"}, {"BUTTON_MIXER_MUTE4_ID", Badge, "Part 4"},
+    {"BUTTON_MIXER_MUTE5_ID", Badge, "Part 5"}, {"BUTTON_MIXER_MUTE6_ID", Badge, "Part 6"},
+    {"BUTTON_MIXER_MUTE7_ID", Badge, "Part 7"}, {"BUTTON_MIXER_MUTE8_ID", Badge, "Part 8"},
+    {"BUTTON_MIXER_MUTE9_ID", Badge, "Part 9"}, {"BUTTON_MIXER_MUTE10_ID", Badge, "Part 10"},
+    {"BUTTON_MIXER_MUTE11_ID", Badge, "Part 11"}, {"BUTTON_MIXER_MUTE12_ID", Badge, "Part 12"},
+    {"BUTTON_MIXER_MUTE13_ID", Badge, "Part 13"}, {"BUTTON_MIXER_MUTE14_ID", Badge, "Part 14"},
+    {"BUTTON_MIXER_MUTE15_ID", Badge, "Part 15"}, {"BUTTON_MIXER_MUTE16_ID", Badge, "Part 16"},
     {"LED_MIXER_MIDI_ID", Led, "pink"}, {"LED_MIXER_MIDI_INV_ID", Led, "pink inverse"},
     {"BTN_SMALL_ID", Toggle, ""}, {"BUTTON_BANK_RECALL_ID", Toggle, "Recall"},
     {"SLIDER_PYSTY", Handle, ""}, {"SLIDER_VAAKA", Handle, ""},
@@ -619,16 +646,16 @@ const Look kLooks[] = {
     {"EFFECTS_ID", Page, ""}, {"SEQUENCER_ID", Page, ""}, {"BUTTON_LOCK_ID", Icon, "lock"},
     {"BG_ID_ADSR", Envelope, "adsr"}, {"BG_ID_ADSD2S2R", Envelope, "adsd2s2r"},
     {"BG_ID_ONESHOT", Envelope, "oneshot"}, {"BG_ID_LOOPS1S2", Envelope, "loops1s2"},
-    {"BG_ID_LOOPALL", Envelope, "loopall"}, {"BG_ID_OSC_PW", Oscillator, "pw"},
-    {"BG_ID_OSC_SUB", Oscillator, "sub"}, {"BG_ID_FLP", Filter, "lp"},
+    {"BG_ID_LOOPALL", Envelope, "loopall"}, {"BG_ID_OSC_PW", Oscillator, "wave"},
+    {"BG_ID_OSC_SUB", Oscillator, "off"}, {"BG_ID_FLP", Filter, "lp"},
     {"BG_ID_FBP", Filter, "bp"}, {"BG_ID_FHP", Filter, "hp"}, {"BG_ID_FNOTCH", Filter, "notch"},
     {"BG_ID_FCOMB1", Filter, "comb-"}, {"BG_ID_FCOMB2", Filter, "comb+"},
-    {"EFFECTS_BYPASS_ID", Bypass, ""}, {"EFFECTS_CHORUS_ID", Page, ""},
-    {"EFFECTS_FLANGER_ID", Page, ""}, {"EFFECTS_PHASER_ID", Page, ""},
-    {"EFFECTS_OVERDRIVE_ID", Page, ""}, {"EFFECTS_FIVEFX_ID", Page, ""},
-    {"EFFECTS_VOCODER_ID", Page, ""}, {"EFFECTS_DELAY_ID", Page, ""},
-    {"EFFECTS_REVERB_ID", Page, ""}, {"EFFECTS_51DELAYS_ID", Page, ""},
-    {"EFFECTS_TAPDELAY_ID", Page, ""}, {"BG_Q_FILTERS_ID", Model, "Q|11"},
+    {"EFFECTS_BYPASS_ID", Bypass, ""}, {"EFFECTS_CHORUS_ID", Effect, ""},
+    {"EFFECTS_FLANGER_ID", Effect, ""}, {"EFFECTS_PHASER_ID", Effect, ""},
+    {"EFFECTS_OVERDRIVE_ID", Effect, ""}, {"EFFECTS_FIVEFX_ID", Effect, ""},
+    {"EFFECTS_VOCODER_ID", Effect, ""}, {"EFFECTS_DELAY_ID", Effect, ""},
+    {"EFFECTS_REVERB_ID", Effect, ""}, {"EFFECTS_51DELAYS_ID", Effect, ""},
+    {"EFFECTS_TAPDELAY_ID", Effect, ""}, {"BG_Q_FILTERS_ID", Model, "Q|11"},
     {"BG_QPLUS_FILTERS_ID", Model, "Q+|14"}, {"MULTI_PART_SETTINGS_BG_ID", Page, ""},
     {"GEARS_ICON_ID", Icon, "gear"},
 };
@@ -660,7 +687,7 @@ ImageRole RoleOf(const std::string& image) {
     const auto look = LooksByName().find(image);
     const DrawFn draw = look == LooksByName().end() ? nullptr : look->second->draw;
     if (draw == Page || draw == Main || draw == Dialog) return ImageRole::kPanel;
-    if (draw == Inlay) return ImageRole::kInlay;
+    if (draw == Inlay || draw == Effect) return ImageRole::kInlay;
     if (draw == Envelope || draw == Oscillator || draw == Filter || draw == Model ||
         draw == Bypass || draw == Notice)
         return ImageRole::kPicture;

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 
 const char* const EditorPages::kTabNames[kTabs] = {"multi",      "librarian", "oscillators",
                                                     "filter-env", "lfo-matrix", "fx-arp",
@@ -30,6 +31,7 @@ const std::vector<EditorPages::State> EditorPages::kStates = {
     {"fx-delay-tapdelay", 5, false, {{kEffect1Mode, 4}, {kFX1DelayClocked, 1}, {kEffect2Mode, 9}}},
     {"fx-vocoder-51delay", 5, false, {{kEffect1Mode, 7}, {kEffect2Mode, 11}}},
     {"fx-fivefx-reverb", 5, false, {{kEffect1Mode, 6}, {kEffect2Mode, 8}}},
+    {"fx-part5", 5, false, {{kQuickTab, 4}}},
     {"about", 2, true, {{kDisplayAboutWindow, 1}}},
     {"midi-filters", 2, true, {{kViewMIDIFilterSettings, 1}}},
 };
@@ -281,30 +283,33 @@ bool measurable(const std::string& text) {
 
 std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) const {
     struct Field {
-        IRECT box;     // in whole pixels
-        double centre; // the row of its middle as the scaled background draws it
+        IRECT box;             // in whole pixels
+        double centre, middle; // the row and column of its middle as the scaled background draws it
     };
     std::vector<Field> fields;
     std::vector<const ITextControl*> texts;
+    std::set<const ITextControl*> veiled;
     eachDrawn(
         art,
         [&](const ArtBackground& b, const IRECT& at) {
-            // A panel or a notice drawn later hides the texts it reaches over.
+            // A panel or a notice drawn later hides the texts it reaches over; a veil dims them.
             const ImageRole role = RoleOf(b.image);
+            const auto under = [&](const ITextControl* t) {
+                const IRECT& r = t->GetRECT();
+                return r.L < at.R && at.L < r.R && r.T < at.B && at.T < r.B;
+            };
             if (role == ImageRole::kPanel || role == ImageRole::kPicture)
-                texts.erase(std::remove_if(texts.begin(), texts.end(),
-                                           [&](const ITextControl* t) {
-                                               const IRECT& r = t->GetRECT();
-                                               return r.L < at.R && at.L < r.R && r.T < at.B &&
-                                                      at.T < r.B;
-                                           }),
-                            texts.end());
+                texts.erase(std::remove_if(texts.begin(), texts.end(), under), texts.end());
+            if (role == ImageRole::kVeil)
+                for (const ITextControl* t : texts)
+                    if (under(t)) veiled.insert(t);
             for (const ArtItem& item : b.items)
                 if (item.kind == ArtItem::kField)
                     fields.push_back({{at.L + int(item.x * m_scale), at.T + int(item.y * m_scale),
                                        at.L + int((item.x + item.w) * m_scale),
                                        at.T + int((item.y + item.h) * m_scale)},
-                                      at.T + (item.y + item.h / 2.0) * m_scale});
+                                      at.T + (item.y + item.h / 2.0) * m_scale,
+                                      at.L + (item.x + item.w / 2.0) * m_scale});
         },
         [&](const IControl& c) {
             if (const auto* text = dynamic_cast<const ITextControl*>(&c)) texts.push_back(text);
@@ -315,14 +320,17 @@ std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) 
         const std::string text = control->GetTextForPlug();
         if (text.empty()) continue;
         IRECT box = control->GetRECT();
-        double centre = (box.T + box.B) / 2.0;
+        double centre = (box.T + box.B) / 2.0, middle = (box.L + box.R) / 2.0;
         const int cx = (box.L + box.R) / 2, cy = (box.T + box.B) / 2;
         for (const Field& field : fields)
-            if (field.box.Contains(cx, cy)) box = field.box, centre = field.centre;
-        ValueText v{text, box.L, box.T, box.R, box.B, centre};
+            if (field.box.Contains(cx, cy))
+                box = field.box, centre = field.centre, middle = field.middle;
+        ValueText v{text, box.L, box.T, box.R, box.B, centre, middle};
+        v.veiled = veiled.count(control) > 0;
         // The ground is the commonest colour inside the field's edge, which a scaled
-        // background may blur over two pixels.
-        const int l = std::max(box.L + 2, 0), r = std::min(box.R - 2, f.width);
+        // background may blur over two pixels, and at its sides move by its fraction of one.
+        const int side = m_scale == 1.0 ? 2 : 3;
+        const int l = std::max(box.L + side, 0), r = std::min(box.R - side, f.width);
         const int t = std::max(box.T + 2, 0), b = std::min(box.B - 2, f.height);
         std::map<uint32_t, int> counts;
         for (int y = t; y < b; ++y)
@@ -344,6 +352,8 @@ std::vector<EditorPages::ValueText> EditorPages::valueTexts(const ArtFile& art) 
                 if (2 * distance(f.pixels[size_t(y) * f.width + x], ground) >= strongest) {
                     if (v.inkTop < 0) v.inkTop = y;
                     v.inkBottom = y;
+                    if (v.inkLeft < 0 || x < v.inkLeft) v.inkLeft = x;
+                    v.inkRight = std::max(v.inkRight, x);
                 }
         found.push_back(v);
     }
@@ -364,17 +374,24 @@ std::vector<std::string> EditorPages::valueTextFaults(const std::vector<ValueTex
             faults.push_back(where + "shows no ink");
             continue;
         }
-        // Thin strokes alone (a dash) never reach their colour at the small size.
-        if (!measurable(v.text)) continue;
-        if (v.contrast < 4.5)
-            faults.push_back(where + "has contrast " + std::to_string(v.contrast).substr(0, 4));
-        // Rows are counted by their middles: a text from row t to row b has its middle at
-        // (t + b + 1) / 2.
+        // Rows and columns are counted by their middles: ink from column l to column r has
+        // its middle at (l + r + 1) / 2. Across, a pixel more: the first and the last glyph
+        // leave unequal room beside their ink (the flag of a 1, the bar of a T).
+        const double across = (v.inkLeft + v.inkRight + 1) / 2.0 - v.middle;
+        if (std::abs(across) > tolerance + 1.0) {
+            snprintf(offset, sizeof offset, "%+.1f", across);
+            faults.push_back(where + "sits " + offset + " px across from its field's middle");
+        }
+        const bool dashes = v.text.find_first_not_of("- ") == std::string::npos;
         const double off = (v.inkTop + v.inkBottom + 1) / 2.0 - v.centre;
-        if (std::abs(off) > tolerance) {
+        if ((dashes || measurable(v.text)) && std::abs(off) > tolerance) {
             snprintf(offset, sizeof offset, "%+.1f", off);
             faults.push_back(where + "sits " + offset + " px off its field's middle");
         }
+        // Thin strokes alone (a dash) never reach their colour at the small size.
+        if (!measurable(v.text)) continue;
+        if (v.contrast < (v.veiled ? 3.0 : 4.5))
+            faults.push_back(where + "has contrast " + std::to_string(v.contrast).substr(0, 4));
         if (v.inkBottom - v.inkTop + 1 < kLeastCapHeight)
             faults.push_back(where + "is " + std::to_string(v.inkBottom - v.inkTop + 1) +
                              " px high");

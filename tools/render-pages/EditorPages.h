@@ -65,19 +65,22 @@ public:
     double coverage(const ArtFile& art) const;
 
     // A value text as the editor draws it now: its field (the art's box behind it, else the
-    // control's rectangle) and the rows its ink takes there.
+    // control's rectangle) and the rows and columns its ink takes there.
     struct ValueText {
         std::string text;
         int left, top, right, bottom; // the field, whole frame pixels
-        double centre;                // the field's middle row as drawn
-        int inkTop = -1, inkBottom = -1;
+        double centre, middle;        // the field's middle row and column as drawn
+        int inkTop = -1, inkBottom = -1, inkLeft = -1, inkRight = -1;
         double contrast = 0; // its strongest ink against the field
+        bool veiled = false;  // under a cover over what cannot be edited now
     };
     std::vector<ValueText> valueTexts(const ArtFile& art) const;
     // What falls short in them: a text whose capitals' middle lies more than a pixel from its
-    // field's (two at the scaled sizes), capitals lower than kLeastCapHeight pixels, or ink
-    // below 4.5:1 against its field. Texts whose ink does not reach from capital height to
-    // the baseline (descenders, only small letters or dashes) are not measured.
+    // field's (two at the scaled sizes), whose ink's middle lies a pixel more than that from it
+    // across, capitals lower than kLeastCapHeight pixels, or ink below 4.5:1 against its field
+    // (3:1 under a veil).
+    // Texts whose ink does not reach from capital height to the baseline (descenders, only
+    // small letters) are not measured down; a placeholder of dashes is, by its dashes.
     std::vector<std::string> valueTextFaults(const std::vector<ValueText>& texts) const {
         return valueTextFaults(texts, m_scale);
     }
