@@ -3,6 +3,7 @@
 #include "tests/core/CoreRig.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MidiSystem.h"
+#include "tests/support/Services.h"
 
 #include <algorithm>
 #include <csignal>
@@ -130,7 +131,8 @@ TEST_F(Module, DamagedResourcesStillStartAndClose) {
 
 TEST_F(Module, ArdoursScannerIndexesIt) {
     if (!fs::exists(kScanner))
-        GTEST_SKIP() << "Ardour is not installed (scripts/setup --test installs it)";
+        GTEST_SKIP() << testsupport::Lacking(
+            "programs", "Ardour is not installed (scripts/setup --test installs it)");
     const std::string home = temp.path() + "/home";
     fs::create_directories(home);
     std::vector<std::string> env = {"HOME=" + home, "ZOZ_DATA_DIR=" + data,

@@ -3,6 +3,7 @@
 
 #include "platform/dialogs/Dialogs.h"
 #include "tests/support/ScriptedChooser.h"
+#include "tests/support/Services.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -159,7 +160,8 @@ namespace {
 struct DrawnDialogs : ::testing::Test {
     testsupport::TempFolder folder;
     void SetUp() override {
-        if (!getenv("DISPLAY")) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+        if (!getenv("DISPLAY"))
+            GTEST_SKIP() << testsupport::Lacking("display", "no X display (scripts/test starts Xvfb)");
         setenv("ZOZ_FILE_CHOOSER", "drawn", 1);
     }
     void TearDown() override { unsetenv("ZOZ_FILE_CHOOSER"); }

@@ -4,6 +4,7 @@
 #include "kit/rast/RAST_PNGLoader.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/Services.h"
 
 #include <gtest/gtest.h>
 
@@ -181,7 +182,9 @@ TEST(ZozHost, RefusesWhatIsNoPlugIn) {
 }
 
 TEST(ZozHost, DrivesAPlugInNobodyHereWrote) {
-    if (access(kForeignModule, R_OK) != 0) GTEST_SKIP() << kForeignModule << " is not installed";
+    if (access(kForeignModule, R_OK) != 0)
+        GTEST_SKIP() << testsupport::Lacking("programs",
+                                             std::string(kForeignModule) + " is not installed");
     // The foreign module leaks in its own entry; that is not ours to report.
     const HostRun run = runHost({kForeignModule, "midi=90,3C,64", "process=20", "chunk-roundtrip",
                                  "midi=80,3C,00", "process=2"},
@@ -220,7 +223,8 @@ TEST(ZozHost, ShowsTheEditorRenderedOrInAWindow) {
                                            picture->getWidth(), picture->getHeight(),
                                            picture->getWidth(), 0, 0));
 
-    if (!getenv("DISPLAY") || !*getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    if (!getenv("DISPLAY") || !*getenv("DISPLAY"))
+        GTEST_SKIP() << testsupport::Lacking("display", "no X display");
     testsupport::ChildProcess host({kHost, kModule, "editor=3"});
     std::string window;
     for (int i = 0; i < 100 && window.empty(); ++i) {
