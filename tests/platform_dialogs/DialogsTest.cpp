@@ -202,6 +202,15 @@ TEST_F(DrawnDialogs, TheChooserTakesATypedNameOrEscape) {
     type("Save File", {"key", "Return"});
     EXPECT_EQ(chosen.get(), folder.path() + "/Sub/Bank 1.syx");
 
+    // Ctrl+A selects the proposed name, which what is typed then replaces.
+    auto renamed = std::async(std::launch::async, [&] {
+        return dialogs::ChooseFile(saveRequest(folder.path(), "Bank 2"), dialogs::WaitBySleeping);
+    });
+    type("Save File", {"key", "ctrl+a"});
+    type("Save File", {"type", "--delay", "20", "Mine"});
+    type("Save File", {"key", "Return"});
+    EXPECT_EQ(renamed.get(), folder.path() + "/Mine.syx");
+
     auto cancelled = std::async(std::launch::async, [&] {
         return dialogs::ChooseFile(saveRequest(folder.path(), "name"), dialogs::WaitBySleeping);
     });
