@@ -3,8 +3,6 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Services.h"
 
-#include "platform/view/X11Connection.h"
-
 #include <X11/Xutil.h>
 
 #include <chrono>
@@ -13,8 +11,7 @@
 namespace testsupport {
 
 XHostWindow::XHostWindow(int width, int height, const char* title) {
-    // Tried again for a while, as the editor's own connections are: a busy server may refuse one.
-    m_display = platform::x11::OpenDisplay();
+    m_display = XOpenDisplay(nullptr);
     if (!m_display) {
         Lacking("display", "no X display (scripts/test starts Xvfb)");
         return;
@@ -33,7 +30,7 @@ XHostWindow::XHostWindow(int width, int height, const char* title) {
 XHostWindow::~XHostWindow() {
     if (!m_display) return;
     Destroy();
-    platform::x11::CloseDisplay(m_display);
+    XCloseDisplay(m_display);
 }
 
 void XHostWindow::Destroy() {
