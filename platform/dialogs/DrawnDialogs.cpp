@@ -257,7 +257,8 @@ private:
         m_win.Frame(field, kNameTop, kWidth - field - kMargin, 24, kBorder);
         const int nameWidth = kWidth - field - kMargin - 8;
         if (m_nameSelected)
-            m_win.Fill(field + 4, kNameTop + 4, std::min(TextWidth(m_name), nameWidth), 16, kHighlight);
+            m_win.Fill(field + 4, kNameTop + 4, std::min(TextWidth(m_name), nameWidth), 16,
+                       kHighlight);
         m_win.Text(field + 4, kNameTop + 17, m_name + (m_nameSelected ? "" : "|"),
                    m_nameSelected ? kHighlightInk : kInk, nameWidth);
         drawButton(m_win, cancelButton(), "Cancel", false);

@@ -43,7 +43,8 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
                               ? jack_client_open("zozlook", JackNoStartServer, nullptr)
                               : nullptr;
     if (!peer)
-        GTEST_SKIP() << testsupport::Lacking("jack", "no private JACK server (scripts/test starts one)");
+        GTEST_SKIP() << testsupport::Lacking("jack",
+                                             "no private JACK server (scripts/test starts one)");
     jack_port_register(peer, "src\xC3\xA9", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     jack_activate(peer);
     const platform::MidiPorts ports = platform::LookForMidiPorts("zoz backend test");

@@ -161,7 +161,8 @@ struct DrawnDialogs : ::testing::Test {
     testsupport::TempFolder folder;
     void SetUp() override {
         if (!getenv("DISPLAY"))
-            GTEST_SKIP() << testsupport::Lacking("display", "no X display (scripts/test starts Xvfb)");
+            GTEST_SKIP() << testsupport::Lacking("display",
+                                                 "no X display (scripts/test starts Xvfb)");
         setenv("ZOZ_FILE_CHOOSER", "drawn", 1);
     }
     void TearDown() override { unsetenv("ZOZ_FILE_CHOOSER"); }
