@@ -4,10 +4,9 @@
 
 Each run is (first id, width, names): a run's k-th name has the id first + k * width; a run
 of None names stands for ids that have no name. The runs must cover every id from 0 to the
-last one without a gap.
-
-Usage: gen_parameter_ids.py [OUTPUT_DIR]   (default: src/uiconfig beside this script's parent)
+last one without a gap. OUTPUT_DIR is src/uiconfig beside this script's folder unless given.
 """
+import argparse
 import os
 import sys
 
@@ -284,7 +283,11 @@ def names_source(entries):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    outdir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "src", "uiconfig")
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("outdir", nargs="?", metavar="OUTPUT_DIR",
+                        default=os.path.join(here, "..", "src", "uiconfig"))
+    outdir = parser.parse_args().outdir
     entries = named_entries()
     os.makedirs(outdir, exist_ok=True)
     for name, text in (("ParameterIds.h", ids_header(entries)),

@@ -155,7 +155,12 @@ private:
         if (m_entries.empty()) return;
         m_selected = std::clamp(row, 0, int(m_entries.size()) - 1);
         m_top = std::clamp(m_top, m_selected - kRows + 1, m_selected);
-        if (!m_entries[size_t(m_selected)].folder) m_name = m_entries[size_t(m_selected)].name;
+        if (!m_entries[size_t(m_selected)].folder) setName(m_entries[size_t(m_selected)].name);
+    }
+
+    void setName(const std::string& name) {
+        m_name = name;
+        m_nameSelected = false;
     }
 
     bool finish(const std::string& path) {
@@ -168,7 +173,7 @@ private:
         std::error_code error;
         if (fs::is_directory(path, error)) {
             enter(path);
-            m_name.clear();
+            setName("");
             return false;
         }
         if (!m_request.save && !fs::is_regular_file(path, error)) return false;
@@ -196,6 +201,10 @@ private:
             select(m_selected + 1);
             break;
         case ViewKey::kBackSpace:
+            if (m_nameSelected) {
+                setName("");
+                break;
+            }
             // One character, which may be several bytes.
             while (!m_name.empty() && (m_name.back() & 0xC0) == 0x80)
                 m_name.pop_back();
@@ -203,8 +212,13 @@ private:
             break;
         case ViewKey::kSpace:
         case ViewKey::kCharacter:
-            if (!e.control && !e.alt && !e.command && static_cast<unsigned char>(e.text[0]) >= 0x20)
-                m_name += e.text;
+            if (e.control && !e.alt && !e.command && (e.text[0] == 'a' || e.text[0] == 'A')) {
+                m_nameSelected = !m_name.empty();
+            } else if (!e.control && !e.alt && !e.command &&
+                       static_cast<unsigned char>(e.text[0]) >= 0x20) {
+                // What is typed replaces a selected name, as in any text field.
+                setName((m_nameSelected ? "" : m_name) + e.text);
+            }
             break;
         default:
             break;
@@ -220,7 +234,7 @@ private:
         if (row >= int(m_entries.size())) return false;
         select(row);
         if (e.clicks < 2) return false;
-        m_name.clear();
+        setName("");
         return accept();
     }
 
@@ -241,7 +255,12 @@ private:
         m_win.Text(kMargin, kNameTop + 17, "Name:", kInk, 60);
         m_win.Fill(field, kNameTop, kWidth - field - kMargin, 24, kField);
         m_win.Frame(field, kNameTop, kWidth - field - kMargin, 24, kBorder);
-        m_win.Text(field + 4, kNameTop + 17, m_name + "|", kInk, kWidth - field - kMargin - 8);
+        const int nameWidth = kWidth - field - kMargin - 8;
+        if (m_nameSelected)
+            m_win.Fill(field + 4, kNameTop + 4, std::min(TextWidth(m_name), nameWidth), 16,
+                       kHighlight);
+        m_win.Text(field + 4, kNameTop + 17, m_name + (m_nameSelected ? "" : "|"),
+                   m_nameSelected ? kHighlightInk : kInk, nameWidth);
         drawButton(m_win, cancelButton(), "Cancel", false);
         drawButton(m_win, okButton(), m_request.save ? "Save" : "Open", true);
         m_win.Show();
@@ -254,6 +273,7 @@ private:
     int m_selected = -1;
     int m_top = 0;
     std::string m_name;
+    bool m_nameSelected = false; // Ctrl+A
     std::string m_chosen;
 };
 

@@ -4,6 +4,8 @@
 
 #include "tests/core/CoreRig.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MidiSystem.h"
+#include "tests/support/Services.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,12 +53,15 @@ struct ArdourSession : CoreRig {
 
     void SetUp() override {
         if (!fs::exists(kArdourLua) || !fs::exists(kScanner))
-            GTEST_SKIP() << "Ardour is not installed (scripts/setup --test installs it)";
+            GTEST_SKIP() << testsupport::Lacking(
+                "programs", "Ardour is not installed (scripts/setup --test installs it)");
         if (module.empty() || !fs::exists(module))
-            GTEST_SKIP() << "no release build of the module (scripts/test makes one and names "
-                            "it in ZOZ_RELEASE_MODULE)";
+            GTEST_SKIP() << testsupport::Lacking("programs",
+                                                 "no release build of the module (scripts/test "
+                                                 "makes one and names it in ZOZ_RELEASE_MODULE)");
         // Debian's Ardour has no dummy back end: it runs on the private JACK server.
-        if (!getenv("JACK_DEFAULT_SERVER")) GTEST_SKIP() << "no private JACK server";
+        const std::string missing = testsupport::MidiSystemMissing();
+        if (!missing.empty()) GTEST_SKIP() << missing;
         const std::string plugins = temp.path() + "/vst";
         fs::create_directories(plugins);
         fs::create_symlink(module, plugins + "/ZozEditor.so");

@@ -3,6 +3,7 @@
 #include "tests/core/CoreRig.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MidiSystem.h"
+#include "tests/support/Services.h"
 
 #include "kit/rast/RAST_PNGLoader.h"
 
@@ -121,7 +122,8 @@ TEST_F(FreshInstall, AModuleWithoutItsResourcesSaysWhereItLookedInItsEditorOnly)
 TEST_F(FreshInstall, InstallPutsAWorkingCopyWhereHostsLookAndUninstallTakesExactlyThatAway) {
     const char* release = getenv("ZOZ_RELEASE_MODULE");
     if (!release || !fs::exists(release))
-        GTEST_SKIP() << "no release build of the module (scripts/test makes one)";
+        GTEST_SKIP() << testsupport::Lacking(
+            "programs", "no release build of the module (scripts/test makes one)");
     const std::string install = source + "/scripts/install";
     const std::string home = temp.path() + "/home", prefix = temp.path() + "/vst";
     fs::create_directories(home);

@@ -3,6 +3,7 @@
 #include "tests/core/CoreRig.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MidiSystem.h"
+#include "tests/support/Services.h"
 
 #include <algorithm>
 #include <csignal>
@@ -130,10 +131,13 @@ TEST_F(Module, DamagedResourcesStillStartAndClose) {
 
 TEST_F(Module, ArdoursScannerIndexesIt) {
     if (!fs::exists(kScanner))
-        GTEST_SKIP() << "Ardour is not installed (scripts/setup --test installs it)";
+        GTEST_SKIP() << testsupport::Lacking(
+            "programs", "Ardour is not installed (scripts/setup --test installs it)");
     const std::string home = temp.path() + "/home";
     fs::create_directories(home);
-    std::vector<std::string> env = {"HOME=" + home, "ZOZ_DATA_DIR=" + data,
+    // Ardour keeps its cache in the XDG folders, which the test's own home sets too.
+    std::vector<std::string> env = {"HOME=" + home, "XDG_CACHE_HOME=" + home + "/.cache",
+                                    "XDG_CONFIG_HOME=" + home + "/.config", "ZOZ_DATA_DIR=" + data,
                                     "LD_LIBRARY_PATH=/usr/lib/ardour7"};
     // The scanner is not built with the sanitizer, the module is: it must preload the runtime,
     // and its own exit then hangs in a system library's finaliser whatever it loaded. So the

@@ -13,6 +13,7 @@
 #include "tests/support/ScaledClock.h"
 
 #include <algorithm>
+#include <jack/jack.h>
 #include <atomic>
 #include <chrono>
 #include <fstream>

@@ -2,9 +2,9 @@
 
 #include "tests/core/CoreRig.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MidiSystem.h"
 #include "tests/support/Watchdog.h"
 
-#include <jack/jack.h>
 #include <unistd.h>
 
 namespace coretest {
@@ -14,13 +14,8 @@ namespace coretest {
 class StoredPorts : public CoreRig {
 protected:
     void SetUp() override {
-        if (!getenv("JACK_DEFAULT_SERVER"))
-            GTEST_SKIP() << "no private JACK server (scripts/test starts one)";
-        jack_status_t status;
-        jack_client_t* probe = jack_client_open("zozcoreprobe", JackNoStartServer, &status);
-        if (!probe) GTEST_SKIP() << "the JACK server is not running";
-        jack_client_close(probe);
-        setenv("ZOZ_MIDI_API", "jack", 1);
+        const std::string missing = testsupport::MidiSystemMissing();
+        if (!missing.empty()) GTEST_SKIP() << missing;
         watchdog = std::make_unique<testsupport::Watchdog>(
             60, testing::UnitTest::GetInstance()->current_test_info()->name());
     }

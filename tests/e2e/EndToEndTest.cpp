@@ -393,6 +393,11 @@ TEST_P(EndToEnd, ABankGoesToTheSynthesizerAndComesBackIntoAFileTheSame) {
         ASSERT_TRUE(choose(*s, {kStoreData, kAllCurrentPatchesToBankA}));
         ASSERT_TRUE(s->Synth().WaitFor(lastSlot(true), kWaitMs)) << heads(s->Synth().Received());
         quit(*s);
+        // A JACK server that waited for a late client (an overloaded machine) hands the MIDI
+        // of the cycles it waited over at once: dumps that overran the interface's buffer before
+        // the synthesizer's cable are lost there, and the simulator names them.
+        EXPECT_EQ(heads(s->Synth().Lost()), "")
+            << "came to the synthesizer faster than its cable carries them and were lost";
         qsim::SynthSimulator stored;
         ASSERT_TRUE(s->Synth().SaveMemory(image, stored));
         for (uint8_t slot = 0; slot < 100; ++slot)

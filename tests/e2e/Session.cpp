@@ -1,6 +1,7 @@
 #include "tests/e2e/Session.h"
 
 #include "tests/support/MidiSystem.h"
+#include "tests/support/Services.h"
 #include "tests/support/XHostWindow.h"
 
 #include <X11/Xutil.h>
@@ -63,7 +64,7 @@ std::string Session::Missing() {
     const std::string midi = testsupport::MidiSystemMissing();
     if (!midi.empty()) return midi;
     if (!getenv("DISPLAY") || !*getenv("DISPLAY"))
-        return "no X display (scripts/test starts Xvfb)";
+        return testsupport::Lacking("display", "no X display (scripts/test starts Xvfb)");
     return "";
 }
 

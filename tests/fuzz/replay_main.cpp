@@ -1,5 +1,7 @@
 // Replays every file of the given folders (or single files) through a fuzz entry point, so
 // that each finding kept in the corpus stays a regression test.
+#include "tests/support/OwnHome.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -19,14 +21,21 @@ int replay(const std::filesystem::path& p) {
 } // namespace
 
 int main(int argc, char** argv) {
+    testsupport::OwnHome home;
     int count = 0;
     for (int i = 1; i < argc; ++i) {
         std::filesystem::path p(argv[i]);
+        const int before = count;
         if (std::filesystem::is_directory(p)) {
             for (const auto& e : std::filesystem::recursive_directory_iterator(p))
                 if (e.is_regular_file()) count += replay(e.path());
         } else if (std::filesystem::exists(p)) {
             count += replay(p);
+        }
+        // A corpus moved or renamed would otherwise replay nothing and pass.
+        if (count == before) {
+            fprintf(stderr, "no input to replay in %s\n", argv[i]);
+            return 1;
         }
     }
     // Random inputs as well, so a target without a corpus still runs.

@@ -2,6 +2,7 @@
 
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/QuietJack.h"
+#include "tests/support/Services.h"
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
@@ -41,7 +42,9 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
     jack_client_t* peer = getenv("JACK_DEFAULT_SERVER")
                               ? jack_client_open("zozlook", JackNoStartServer, nullptr)
                               : nullptr;
-    if (!peer) GTEST_SKIP() << "no private JACK server (scripts/test starts one)";
+    if (!peer)
+        GTEST_SKIP() << testsupport::Lacking("jack",
+                                             "no private JACK server (scripts/test starts one)");
     jack_port_register(peer, "src\xC3\xA9", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     jack_activate(peer);
     const platform::MidiPorts ports = platform::LookForMidiPorts("zoz backend test");

@@ -3,6 +3,7 @@
 
 #include "platform/dialogs/Dialogs.h"
 #include "tests/support/ScriptedChooser.h"
+#include "tests/support/Services.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -159,7 +160,9 @@ namespace {
 struct DrawnDialogs : ::testing::Test {
     testsupport::TempFolder folder;
     void SetUp() override {
-        if (!getenv("DISPLAY")) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+        if (!getenv("DISPLAY"))
+            GTEST_SKIP() << testsupport::Lacking("display",
+                                                 "no X display (scripts/test starts Xvfb)");
         setenv("ZOZ_FILE_CHOOSER", "drawn", 1);
     }
     void TearDown() override { unsetenv("ZOZ_FILE_CHOOSER"); }
@@ -199,6 +202,15 @@ TEST_F(DrawnDialogs, TheChooserTakesATypedNameOrEscape) {
     type("Save File", {"type", "--delay", "20", "Bank 1"});
     type("Save File", {"key", "Return"});
     EXPECT_EQ(chosen.get(), folder.path() + "/Sub/Bank 1.syx");
+
+    // Ctrl+A selects the proposed name, which what is typed then replaces.
+    auto renamed = std::async(std::launch::async, [&] {
+        return dialogs::ChooseFile(saveRequest(folder.path(), "Bank 2"), dialogs::WaitBySleeping);
+    });
+    type("Save File", {"key", "ctrl+a"});
+    type("Save File", {"type", "--delay", "20", "Mine"});
+    type("Save File", {"key", "Return"});
+    EXPECT_EQ(renamed.get(), folder.path() + "/Mine.syx");
 
     auto cancelled = std::async(std::launch::async, [&] {
         return dialogs::ChooseFile(saveRequest(folder.path(), "name"), dialogs::WaitBySleeping);

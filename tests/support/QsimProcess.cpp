@@ -22,14 +22,19 @@ std::string hexLine(const QsimProcess::Bytes& bytes) {
     return s;
 }
 
+QsimProcess::Bytes bytesOf(const std::string& hex) {
+    QsimProcess::Bytes bytes;
+    std::istringstream in(hex);
+    for (std::string b; in >> b;)
+        bytes.push_back(uint8_t(std::stoul(b, nullptr, 16)));
+    return bytes;
+}
+
 // An "rx …" or "tx …" line of the record.
 bool parse(const std::string& line, QsimProcess::Message* m) {
     if (line.compare(0, 3, "rx ") != 0 && line.compare(0, 3, "tx ") != 0) return false;
     m->received = line[0] == 'r';
-    m->bytes.clear();
-    std::istringstream in(line.substr(3));
-    for (std::string b; in >> b;)
-        m->bytes.push_back(uint8_t(std::stoul(b, nullptr, 16)));
+    m->bytes = bytesOf(line.substr(3));
     return true;
 }
 
@@ -81,6 +86,13 @@ std::vector<QsimProcess::Bytes> QsimProcess::Sent() const {
     std::vector<Bytes> out;
     for (const Message& m : Record())
         if (!m.received) out.push_back(m.bytes);
+    return out;
+}
+
+std::vector<QsimProcess::Bytes> QsimProcess::Lost() const {
+    std::vector<Bytes> out;
+    for (const std::string& line : m_output->Lines())
+        if (line.compare(0, 5, "lost ") == 0) out.push_back(bytesOf(line.substr(5)));
     return out;
 }
 

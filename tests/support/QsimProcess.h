@@ -48,6 +48,8 @@ public:
     std::vector<Message> Record() const;
     std::vector<Bytes> Received() const;
     std::vector<Bytes> Sent() const;
+    // What overran the buffer before its cable (--cable): it came faster than a cable carries it.
+    std::vector<Bytes> Lost() const;
 
     // Has it send these bytes from its output port.
     bool Send(const Bytes& message);

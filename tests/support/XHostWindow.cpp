@@ -1,6 +1,7 @@
 #include "tests/support/XHostWindow.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Services.h"
 
 #include <X11/Xutil.h>
 
@@ -11,7 +12,10 @@ namespace testsupport {
 
 XHostWindow::XHostWindow(int width, int height, const char* title) {
     m_display = XOpenDisplay(nullptr);
-    if (!m_display) return;
+    if (!m_display) {
+        Lacking("display", "no X display (scripts/test starts Xvfb)");
+        return;
+    }
     m_window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, unsigned(width),
                                    unsigned(height), 0, 0, 0x404040);
     XStoreName(m_display, m_window, title);

@@ -4,6 +4,7 @@
 #include "kit/rast/RAST_PNGLoader.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/Services.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,9 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
+
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -173,7 +177,10 @@ TEST(ZozHost, ChunkOutAndBackInByteForByte) {
         remove(p.c_str());
 }
 
-TEST(ZozHost, RefusesWhatIsNoPlugIn) {
+TEST(ZozHost, AnswersHelpAndRefusesWhatIsNoPlugIn) {
+    const HostRun help = runHost({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(linesWith(help, "usage: zoz-host").size(), 1u);
     EXPECT_EQ(runHost({"/nonexistent/module.so"}).status, 1);
     EXPECT_EQ(runHost({"/lib/x86_64-linux-gnu/libm.so.6"}).status, 1);
     EXPECT_EQ(runHost({kModule, "no-such-command"}).status, 1);
@@ -181,7 +188,9 @@ TEST(ZozHost, RefusesWhatIsNoPlugIn) {
 }
 
 TEST(ZozHost, DrivesAPlugInNobodyHereWrote) {
-    if (access(kForeignModule, R_OK) != 0) GTEST_SKIP() << kForeignModule << " is not installed";
+    if (access(kForeignModule, R_OK) != 0)
+        GTEST_SKIP() << testsupport::Lacking("programs",
+                                             std::string(kForeignModule) + " is not installed");
     // The foreign module leaks in its own entry; that is not ours to report.
     const HostRun run = runHost({kForeignModule, "midi=90,3C,64", "process=20", "chunk-roundtrip",
                                  "midi=80,3C,00", "process=2"},
@@ -207,8 +216,22 @@ std::vector<uint32_t> pixelsOf(const RAST_IBitmap& picture) {
     return pixels;
 }
 
+// Asks a window to close, as a window manager does for a click on its close button.
+void closeWindow(unsigned long window) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_TRUE(display);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    XSendEvent(display, window, False, NoEventMask, &e);
+    XCloseDisplay(display);
+}
+
 // Without a display the editor renders into the golden picture; on the display it opens in a
-// window named after the plug-in, shows the same picture and closes when its time is up.
+// window named after the plug-in, shows the same picture and ends the host once closed.
 TEST(ZozHost, ShowsTheEditorRenderedOrInAWindow) {
     const std::string png = tempPath("editor.png");
     HostRun run = runHost({kModule, "editor-png=" + png}, {"DISPLAY="});
@@ -220,8 +243,9 @@ TEST(ZozHost, ShowsTheEditorRenderedOrInAWindow) {
                                            picture->getWidth(), picture->getHeight(),
                                            picture->getWidth(), 0, 0));
 
-    if (!getenv("DISPLAY") || !*getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-    testsupport::ChildProcess host({kHost, kModule, "editor=3"});
+    if (!getenv("DISPLAY") || !*getenv("DISPLAY"))
+        GTEST_SKIP() << testsupport::Lacking("display", "no X display");
+    testsupport::ChildProcess host({kHost, kModule, "editor"});
     std::string window;
     for (int i = 0; i < 100 && window.empty(); ++i) {
         usleep(50000);
@@ -238,6 +262,8 @@ TEST(ZozHost, ShowsTheEditorRenderedOrInAWindow) {
     EXPECT_TRUE(testsupport::MatchesGolden(kEditorGolden, pixelsOf(*shown).data(),
                                            shown->getWidth(), shown->getHeight(), shown->getWidth(),
                                            2, 0));
+    closeWindow(std::stoul(window));
     std::string rest;
     EXPECT_EQ(host.Finish(&rest, 10000), 0);
+    EXPECT_NE(rest.find("; ended as the editor window was closed\n"), std::string::npos) << rest;
 }

@@ -94,19 +94,22 @@ void RunRealTime(VstHost& host, EditorWindow& editor, int ms) {
             ++blocks;
         }
     });
-    const char* ending = "its time was up";
-    for (;;) {
-        if (QuitRequested()) {
+    const bool withEditor = editor.IsOpen();
+    const char* ending = nullptr;
+    while (!ending) {
+        if (QuitRequested())
             ending = "the host was asked to quit";
-            break;
-        }
-        if (lineArrived()) {
+        else if (lineArrived())
             ending = "a line came on standard input";
-            break;
-        }
-        if (ms > 0 ? Clock::now() >= end : !editor.IsOpen()) break;
-        if (editor.IsOpen()) editor.Idle();
-        std::this_thread::sleep_for(kIdlePeriod);
+        else if (withEditor && !editor.IsOpen())
+            ending = "the editor window was closed";
+        else if (ms > 0 && Clock::now() >= end)
+            ending = "its time was up";
+        else if (ms == 0 && !withEditor)
+            ending = "no editor was open to wait for";
+        else if (editor.IsOpen())
+            editor.Idle();
+        if (!ending) std::this_thread::sleep_for(kIdlePeriod);
     }
     stop = true;
     audio.join();

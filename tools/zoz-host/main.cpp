@@ -17,6 +17,7 @@ namespace {
 
 const char kUsage[] =
     "usage: zoz-host [--rate=HZ] [--block=FRAMES] [--double] MODULE [COMMAND...]\n"
+    "       zoz-host --help   (prints this)\n"
     "commands, run in order:\n"
     "  midi=90,3C,64[@FRAME]     queue a MIDI event for the next block\n"
     "  sysex=F0,...,F7[@FRAME]   queue a SysEx event for the next block\n"
@@ -151,6 +152,8 @@ int main(int argc, char** argv) {
             block = atoi(argv[i] + 8);
         else if (strcmp(argv[i], "--double") == 0)
             useDouble = true;
+        else if (strcmp(argv[i], "--help") == 0)
+            return fputs(kUsage, stdout) < 0 ? kFailed : kOk;
         else
             break;
     }

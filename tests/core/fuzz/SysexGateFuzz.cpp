@@ -1,6 +1,7 @@
 // SysEx from the synthesizer through the plug-in's gate under the editor state that the first
 // byte chooses: no crash, no read outside the message, and a part indicator lit only by a
-// passed parameter message of 9 to 13 bytes, for the part 0..15 in its byte 5.
+// passed parameter message of 9 to 13 bytes, for the part 0..15 in its byte 5. A message that
+// carries a dump's id at that length is a broken dump, which the gate drops.
 #include "kit/effect/ISysEx.h"
 #include "src/core/Zoz.h"
 #include "src/incoming/MIDIMessageManager.h"
@@ -53,8 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     plug.ProcessSysEx(&sysex, true);
 
     const bool passed = !(setup & (2 | 4 | 8));
+    const bool dumpId = message.size() > 4 && (message[4] == 0x10 || message[4] == 0x11 ||
+                                                message[4] == 0x13 || message[4] == 0x14);
     const bool indicated = passed && !(setup & 16) && message.size() >= 9 && message.size() <= 13 &&
-                           message[1] == 0x3E && message[2] == 0x0F && message[5] < 16;
+                           message[1] == 0x3E && message[2] == 0x0F && !dumpId && message[5] < 16;
     for (int part = 0; part < 16; ++part)
         if ((plug.GetParam(kMIDILed + part)->Value() == 1.0) != (indicated && part == message[5]))
             abort();
