@@ -70,9 +70,9 @@ public:
 
     // Applies a sound dump to the part in its byte 6: name, category, every parameter byte of
     // a section whose lock is not exactly 1.0, the effect aliases and the taps. A message that
-    // is no sound dump of 390 bytes or more, or names no part 0..15, changes nothing.
+    // is no sound dump of 390 bytes or more, or names no part 0..15, changes nothing (false).
     // Runs on the thread that delivered the dump.
-    void sysexPatchParse(ISysEx* message);
+    bool sysexPatchParse(ISysEx* message);
 
     // Apply a part's packed multi bytes: packed byte 1 sets MIDI receive, send and engine
     // and makes the part active exactly when the engine bits are 0; packed byte 2 sets the six
@@ -182,16 +182,16 @@ private:
     bool collectForLibrarian(const ISysEx& message);
     // While the start-up probe runs, an awaited dump teaches the plug-in the device id.
     void learnDeviceId(const ISysEx& message);
-    // The other dump parsers: each acts only on its own dump and raises answerReceived when
-    // it took one; the global one ends the wait for a dump whatever the message.
+    // The other dump parsers: each acts only on its own dump, and raises answerReceived and
+    // returns true when it took one.
     // A pattern of 542 bytes or more fills the awaited-dump part as far as it goes; its values
     // only while the part's pattern lock is not exactly 1.0.
-    void sysexPatternParse(ISysEx* message);
+    bool sysexPatternParse(ISysEx* message);
     // A multi of exactly 393 bytes sets the multi, its name and every part, then records each
     // part's bank and program as the synthesizer holds them.
-    void sysexMultiParse(ISysEx* message);
+    bool sysexMultiParse(ISysEx* message);
     // A global dump of exactly 207 bytes sets the global parameters and the local control.
-    void sysexSettingsParse(ISysEx* message);
+    bool sysexSettingsParse(ISysEx* message);
 
     static constexpr int kSoundParameterSize = 10;
     static constexpr int kMultiParameterSize = 9;
