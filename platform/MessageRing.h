@@ -17,7 +17,9 @@ namespace platform {
 // and counted; the consumer reports the count.
 class MessageRing {
 public:
-    // Room for `bytes` of messages with their 4-byte lengths, rounded up to a power of two.
+    // Room for `bytes` of messages with their 4-byte lengths, rounded up to a power of two. The
+    // memory is written here, so that no push is the first to touch a page of it (a page fault
+    // on the producer's thread).
     explicit MessageRing(size_t bytes);
     MessageRing(const MessageRing&) = delete;
     MessageRing& operator=(const MessageRing&) = delete;
