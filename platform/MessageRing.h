@@ -41,6 +41,12 @@ public:
     }
     // Messages dropped since the last call.
     size_t TakeDropped() { return m_dropped.exchange(0); }
+    // Either side's: whether a message, or a count of dropped ones, waits for the consumer.
+    bool Pending() const {
+        return m_written.load(std::memory_order_acquire) !=
+                   m_read.load(std::memory_order_acquire) ||
+               m_dropped.load(std::memory_order_relaxed) != 0;
+    }
 
 private:
     // The next message's first `size` bytes into out; false when none waits.

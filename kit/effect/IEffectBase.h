@@ -224,8 +224,10 @@ public:
     // has no room for it (dropped, logged).
     bool QueueExternalMIDI(const unsigned char* bytes, int size);
     bool QueueMidiMsg(const IMidiMsg& msg);
-    // Lets the output thread do what was queued; at the end of every block.
-    void WakeOutputThread();
+    // At the end of every block: wakes the output thread when a queue holds something for it,
+    // or when `followUp` says that the plug-in's OnBlocksSent has work of its own. An idle
+    // block leaves the thread asleep.
+    void WakeOutputThread(bool followUp = false);
     // Returns once the output thread has done what was queued before the call (or has ended).
     // Not under the plug lock, which the host's events are handled under.
     void WaitForOutputThread();

@@ -51,7 +51,7 @@ void IEffectBase::dropCutShort(const char* where, const IMidiMsg& msg) {
 
 void IEffectBase::DropHostMidi(size_t count) {
     m_output->hostDropped.fetch_add(count);
-    WakeOutputThread();
+    WakeOutputThread(true);
 }
 
 void IEffectBase::countDropped(size_t count, const char* why) {
@@ -60,9 +60,12 @@ void IEffectBase::countDropped(size_t count, const char* why) {
     LogExternalMIDI(std::to_string(count) + " messages of the audio thread dropped: " + why);
 }
 
-void IEffectBase::WakeOutputThread() {
-    m_output->wakes.fetch_add(1);
-    m_output->wake.Signal();
+void IEffectBase::WakeOutputThread(bool followUp) {
+    IEffectOutputLane& lane = *m_output;
+    if (!followUp && !lane.toPort.Pending() && !lane.fromHost.Pending() && !lane.cutShort.Pending())
+        return;
+    lane.wakes.fetch_add(1);
+    lane.wake.Signal();
 }
 
 void IEffectBase::WaitForOutputThread() {

@@ -535,7 +535,10 @@ private:
     IControl* keepFirstControl(int paramIdx);
     // Shows the text on the display control kept for the parameter, when there is one.
     void showText(int paramIdx, const std::string& text);
-    // Steps of the block loop, on the audio thread.
+    // Steps of the block loop, on the audio thread. Whether OnBlocksSent has posts to make
+    // besides the block's errands, and whether the start-up enquiry is one of them.
+    bool followUpDue() const;
+    bool enquiryDue() const;
     void followTransport(bool running);
     void followTempo();
     void sendTempo(int value);

@@ -53,8 +53,18 @@ void Zoz::ProcessDoubleReplacing(double**, double**, int nFrames) {
         if (GetGUI()) timeOutIndicators();
     }
     drainQueue(n, true);
-    // The start-up enquiry and a waiting part request are posted after the block.
-    WakeOutputThread();
+    // An idle block leaves the output thread asleep.
+    WakeOutputThread(blockErrands.Pending() || followUpDue());
+}
+
+// The start-up enquiry and a waiting part request are posted after a block.
+bool Zoz::followUpDue() const {
+    return enquiryDue() || pendingPartRequest;
+}
+
+// Once, after the first block that follows the opening of the stored ports.
+bool Zoz::enquiryDue() const {
+    return startupComplete && midiIOSet && storedOutName && storedPortsOpened;
 }
 
 // A start posts one clock start per run of the transport and a stop only after a start; the
@@ -231,8 +241,7 @@ void Zoz::OnBlocksSent() {
     }
     if (const size_t dropped = blockErrands.TakeDropped())
         log("PROCESSOR: ", std::to_string(dropped), " errands of the audio thread dropped");
-    // Posted once, after the first block that follows the opening of the stored ports.
-    if (startupComplete && midiIOSet && storedOutName && storedPortsOpened) {
+    if (enquiryDue()) {
         postDeviceIdProbe();
         storedPortsOpened = false;
     }
