@@ -57,9 +57,10 @@ void Zoz::ProcessDoubleReplacing(double**, double**, int nFrames) {
     WakeOutputThread(blockErrands.Pending() || followUpDue());
 }
 
-// The start-up enquiry and a waiting part request are posted after a block.
+// The start-up enquiry, a waiting part request and a restore's arrangement are posted after
+// a block.
 bool Zoz::followUpDue() const {
-    return enquiryDue() || pendingPartRequest;
+    return enquiryDue() || pendingPartRequest || pendingArrangement;
 }
 
 // Once, after the first block that follows the opening of the stored ports.
@@ -245,8 +246,10 @@ void Zoz::OnBlocksSent() {
         postDeviceIdProbe();
         storedPortsOpened = false;
     }
-    // Retried after each block until the dump worker takes it.
+    // Retried after each block until the dump worker takes them; an output closed meanwhile
+    // takes the arrangement's place.
     if (pendingPartRequest &&
         messageManager->postEditorRequest(SenderJob::kSendPartRequestSysex, shownPart, false))
         pendingPartRequest = false;
+    if (pendingArrangement && (!midiIOSet || postRestoredArrangement())) pendingArrangement = false;
 }

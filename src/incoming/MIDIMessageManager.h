@@ -58,6 +58,10 @@ public:
     bool postJob(int command, const std::function<void(SenderJob&)>& setArguments = {});
     bool isRunning(Worker worker) const;
     MIDIMessageSender* getSender() const { return sender.get(); }
+    // Ends the job thread's running request whose answer would go into the editor (the
+    // device-id probe, or a part, pattern or arrangement request into the editor) at its next
+    // pause; any other job goes on.
+    void endRequestIntoEditor();
 
     // Arm the librarian's sound collection and request one sound (job 11) or a bank of 100
     // (job 12); nothing is armed when the job thread is busy.
@@ -235,6 +239,7 @@ private:
     PatchLibrarian* librarian;
     std::unique_ptr<MIDIMessageSender> sender;
     std::unique_ptr<SenderWorker> workers[kWorkerCount];
-    // The job last posted to the job thread brings an answer into the editor.
+    // The job last posted to the job thread brings an answer into the editor; is the probe.
     std::atomic<bool> editorRequestPosted{false};
+    std::atomic<bool> probePosted{false};
 };

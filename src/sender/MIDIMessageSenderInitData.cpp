@@ -31,8 +31,8 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
     r.resend = Resend::kIdScan;
     r.guarded = true;
     send(r.bytes, true);
-    // A cancel counts only once the scan runs.
-    for (int count = 1; !stopping; ++count) {
+    // A cancel counts only once the scan runs; an end at any pause.
+    for (int count = 1; !stopping && !endProbe; ++count) {
         pause(t);
         if (count == r.resendAt) resend(r);
         if (count == kProbeGivesUpAt) {
@@ -42,7 +42,7 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
         }
         if (plugin->isAnswerReceived()) break;
     }
-    if (!stopping) {
+    if (!stopping && !endProbe) {
         if (cancel) {
             show("Data request CANCELLED!");
         } else if (!error) {

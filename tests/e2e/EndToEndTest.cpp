@@ -467,6 +467,12 @@ TEST_P(EndToEnd, AProjectOfFetchedEditBuffersGivesAFreshSynthesizerTheFirstOnes)
     const size_t startUp = fresh->Synth().Received().size();
     ProjectChunk chunk;
     ASSERT_TRUE(savedChunk(*fresh, restored, &chunk));
+    // The restore returned at once; its sounds follow.
+    for (int part = 0; part < kActiveParts; ++part)
+        ASSERT_TRUE(fresh->Synth().WaitFor(
+            [](const auto& m) { return m.received && m.bytes.size() > 4 && m.bytes[4] == 0x10; },
+            kWaitMs))
+            << heads(fresh->Synth().Received());
     quit(*fresh);
     expectSound(chunk, 1, soundOf(1));
     const std::vector<Bytes> sent = fresh->Synth().Received();
