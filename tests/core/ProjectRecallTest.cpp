@@ -185,7 +185,9 @@ TEST_F(ProjectRecall, AProbeOfASilentSynthesizerEndsAtARestoreWithoutItsScan) {
     auto receiver = peer("receive", "in");
     auto sender = peer("send", "out", "s");
     ByteChunk chunk = savedWithPorts();
+    writeSettings("yellow\nnormal\nyes\n" + client() + ":in\n" + client("s") + ":out");
     auto plug = start<RecordingZoz>(out, toPort);
+    ASSERT_TRUE(plug->isMIDIIOSet());
     testsupport::ScaledClock fast(10);
     ASSERT_TRUE(plug->postJob(SenderJob::kSendDeviceIdEnquiry, {}));
     ASSERT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
