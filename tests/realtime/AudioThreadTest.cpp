@@ -13,7 +13,6 @@
 #include "tests/support/Watchdog.h"
 
 #include <jack/jack.h>
-#include <jack/midiport.h>
 #include <jack/statistics.h>
 #include <unistd.h>
 
@@ -305,62 +304,6 @@ TEST_F(SilentSynthesizer, ThreadsClosingMidRequestEndsEveryWorkerAndLeavesNothin
 
 namespace {
 
-// A JACK client of the test's own that sends `perCycle` SysEx of 393 bytes from its output port
-// each cycle, and has an input port that reads nothing.
-struct JackFlood {
-    explicit JackFlood(const std::string& name)
-        : client(jack_client_open(name.c_str(), JackNoStartServer, nullptr)) {
-        if (!client) return;
-        out = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-        in = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-        dump[0] = 0xF0, dump[1] = 0x7D, dump[sizeof dump - 1] = 0xF7;
-        jack_set_process_callback(client, &JackFlood::process, this);
-        jack_activate(client);
-    }
-    ~JackFlood() {
-        if (client) jack_client_close(client);
-    }
-    static int process(jack_nframes_t frames, void* self) {
-        auto* flood = static_cast<JackFlood*>(self);
-        void* buffer = jack_port_get_buffer(flood->out, frames);
-        jack_midi_clear_buffer(buffer);
-        for (int i = 0; i < flood->perCycle; ++i)
-            jack_midi_event_write(buffer, 0, flood->dump, sizeof flood->dump);
-        ++flood->cycles;
-        return 0;
-    }
-    void waitCycles(int more) {
-        const int until = cycles + more;
-        while (cycles < until)
-            std::this_thread::sleep_for(1ms);
-    }
-
-    jack_client_t* client;
-    jack_port_t* out = nullptr;
-    jack_port_t* in = nullptr;
-    jack_midi_data_t dump[393] = {};
-    std::atomic<int> perCycle{0};
-    std::atomic<int> cycles{0};
-};
-
-struct FirstTouch : coretest::CoreRig {
-    std::unique_ptr<testsupport::Watchdog> watchdog;
-    std::unique_ptr<JackFlood> flood;
-    std::string name = "zozrtflood" + std::to_string(getpid());
-
-    void SetUp() override {
-        const std::string missing = testsupport::MidiSystemMissing();
-        if (!missing.empty()) GTEST_SKIP() << missing;
-        watchdog = std::make_unique<testsupport::Watchdog>(
-            120, testing::UnitTest::GetInstance()->current_test_info()->name());
-        flood = std::make_unique<JackFlood>(name);
-        ASSERT_TRUE(flood->client);
-        writeSettings("yellow\nnormal\nyes\n" + name + ":in\n" + name + ":out");
-        resources = ZOZ_BUILT_RESOURCES;
-        instanceInfo.hostCallback = host;
-    }
-};
-
 // The page faults the threads took between two looks; a thread that ended counts none.
 long taken(const std::vector<long>& before, const std::vector<long>& after) {
     long sum = 0;
@@ -374,25 +317,27 @@ long taken(const std::vector<long>& before, const std::vector<long>& after) {
 // Once the plug-in is made and its ports are open, no thread that hands it MIDI first touches a
 // page of memory (a page fault the kernel makes it wait for): not the host's audio thread
 // through the blocks' queues, nor JACK's process thread through the input's relay, whose ring of
-// a megabyte is written round more than once.
-TEST_F(FirstTouch, NoProducingThreadTouchesMemoryForTheFirstTime) {
+// a megabyte the synthesizer's SysEx goes round more than once.
+TEST_F(AudioThread, NoProducingThreadTouchesMemoryForTheFirstTime) {
     rt::JackThreadFaults(); // watched from here: the plug-in's clients
     auto plug = start();
     ASSERT_GT(plug->getMIDIInPortIndex(), 0);
     AEffect* effect = plug->GetAEffect();
     startProcessing(effect, 256);
     AudioBlock block(effect);
-    flood->perCycle = 20; // 8 kB a cycle
-    for (int n = 0; n < 50; ++n)
-        block.run(n, 256);
-    flood->waitCycles(20);
+    Bytes foreign(393, 0x00);
+    foreign[0] = 0xF0, foreign[1] = 0x7D, foreign.back() = 0xF7;
+    const auto blocksAndSysEx = [&](int blocks, int sysex) {
+        for (int n = 0; n < blocks; ++n) {
+            block.run(n, 256);
+            if (n < sysex) synth->Send(foreign);
+        }
+        std::this_thread::sleep_for(500ms); // the last messages' cycles
+    };
+    blocksAndSysEx(50, 50);
     rt::TakeCaught();
     const std::vector<long> before = rt::JackThreadFaults();
-    const int until = flood->cycles + 300;
-    for (int n = 0; flood->cycles < until; ++n) {
-        block.run(n, 256);
-        std::this_thread::sleep_for(500us);
-    }
+    blocksAndSysEx(3000, 3000);
     const long jackFaults = taken(before, rt::JackThreadFaults());
     const rt::Caught caught = rt::TakeCaught();
     EXPECT_EQ(caught.count, 0) << (caught.last ? caught.last : "");

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -63,17 +65,13 @@ bool startsInJack(void* (*start)(void*)) {
 // Minor and major faults of a thread of this process so far; 0 for one that has ended.
 long faultsOf(pid_t tid) {
     std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t end = stat.rfind(')');
-    if (end == std::string::npos) return 0;
+    const std::string stat((std::istreambuf_iterator<char>(in)), {});
+    const size_t name = stat.rfind(')');
+    if (name == std::string::npos) return 0;
     // After the name: state, ppid, pgrp, session, tty, tpgid, flags, minflt, cminflt, majflt.
-    long fields[10] = {};
-    char state;
-    if (sscanf(stat.c_str() + end + 1, " %c %ld %ld %ld %ld %ld %ld %ld %ld %ld", &state,
-               &fields[0], &fields[1], &fields[2], &fields[3], &fields[4], &fields[5], &fields[6],
-               &fields[7], &fields[8]) != 10)
-        return 0;
-    return fields[6] + fields[8];
+    std::istringstream after(stat.substr(name + 1));
+    std::vector<std::string> fields{std::istream_iterator<std::string>(after), {}};
+    return fields.size() > 9 ? std::stol(fields[7]) + std::stol(fields[9]) : 0;
 }
 
 void caught(const char* what) {
