@@ -246,8 +246,8 @@ void Zoz::OnBlocksSent() {
         postDeviceIdProbe();
         storedPortsOpened = false;
     }
-    // Retried after each block until the dump worker takes them; an output closed meanwhile
-    // takes the arrangement's place.
+    // Retried after each block until the dump worker takes them; a restore's arrangement is
+    // dropped when the output closed meanwhile.
     if (pendingPartRequest &&
         messageManager->postEditorRequest(SenderJob::kSendPartRequestSysex, shownPart, false))
         pendingPartRequest = false;

@@ -239,7 +239,8 @@ private:
     PatchLibrarian* librarian;
     std::unique_ptr<MIDIMessageSender> sender;
     std::unique_ptr<SenderWorker> workers[kWorkerCount];
-    // The job last posted to the job thread brings an answer into the editor; is the probe.
+    // Of the job last posted to the job thread: whether it brings an answer into the editor,
+    // whether it is the probe.
     std::atomic<bool> editorRequestPosted{false};
     std::atomic<bool> probePosted{false};
 };

@@ -31,9 +31,10 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
     r.resend = Resend::kIdScan;
     r.guarded = true;
     send(r.bytes, true);
-    // A cancel counts only once the scan runs; an end at any pause.
-    for (int count = 1; !stopping && !endProbe; ++count) {
+    // A cancel counts only once the scan runs; an end after any pause.
+    for (int count = 1; !stopping; ++count) {
         pause(t);
+        if (endProbe) break;
         if (count == r.resendAt) resend(r);
         if (count == kProbeGivesUpAt) {
             show("No response from Q!");
