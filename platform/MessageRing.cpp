@@ -21,7 +21,9 @@ size_t powerOfTwoAtLeast(size_t n) {
 } // namespace
 
 MessageRing::MessageRing(size_t bytes)
-    : m_size(powerOfTwoAtLeast(bytes)), m_bytes(new unsigned char[m_size]) {}
+    : m_size(powerOfTwoAtLeast(bytes)), m_bytes(new unsigned char[m_size]) {
+    memset(m_bytes.get(), 0, m_size);
+}
 
 void MessageRing::put(uint64_t at, const void* data, size_t size) {
     const size_t start = size_t(at & (m_size - 1));

@@ -17,7 +17,9 @@ namespace platform {
 // and counted; the consumer reports the count.
 class MessageRing {
 public:
-    // Room for `bytes` of messages with their 4-byte lengths, rounded up to a power of two.
+    // Room for `bytes` of messages with their 4-byte lengths, rounded up to a power of two. The
+    // memory is written here, so that no push is the first to touch a page of it (a page fault
+    // on the producer's thread).
     explicit MessageRing(size_t bytes);
     MessageRing(const MessageRing&) = delete;
     MessageRing& operator=(const MessageRing&) = delete;
@@ -39,6 +41,12 @@ public:
     }
     // Messages dropped since the last call.
     size_t TakeDropped() { return m_dropped.exchange(0); }
+    // Either side's: whether a message, or a count of dropped ones, waits for the consumer.
+    bool Pending() const {
+        return m_written.load(std::memory_order_acquire) !=
+                   m_read.load(std::memory_order_acquire) ||
+               m_dropped.load(std::memory_order_relaxed) != 0;
+    }
 
 private:
     // The next message's first `size` bytes into out; false when none waits.

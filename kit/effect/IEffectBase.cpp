@@ -392,6 +392,9 @@ void IEffectBase::processMIDIInput(const unsigned char* data, size_t size) {
     m_midiFramer.Take(
         data, size,
         [this](const uint8_t* bytes, size_t n) {
+            // What the MIDI library's input drops, whichever input passed it on: time code,
+            // timing clock and active sensing.
+            if (bytes[0] == 0xF1 || bytes[0] == 0xF8 || bytes[0] == 0xFE) return;
             if (bytes[0] == 0xF0) {
                 ISysEx sysex(0, bytes, int32_t(n));
                 ProcessSysEx(&sysex, true);

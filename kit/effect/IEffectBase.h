@@ -154,9 +154,10 @@ public:
     // Bytes from the external MIDI input as it hands them over (the MIDI library's input joins
     // what follows a SysEx without its F7 onto it), framed into whole messages: a short
     // message, or a SysEx whose bytes live only during the call. What cannot become a whole
-    // message is dropped (DropMIDI).
+    // message is dropped (DropMIDI); time code, timing clock and active sensing are ignored.
     void processMIDIInput(const unsigned char* data, size_t size);
-    // Malformed MIDI dropped on its way in or out since the plug-in was made.
+    // MIDI dropped on its way in or out since the plug-in was made: malformed, or finding no
+    // room on the audio thread's way.
     unsigned DroppedMIDICount() const { return m_droppedMIDI; }
 
     // ---- External MIDI ports, the road to the synthesizer.
@@ -223,8 +224,10 @@ public:
     // has no room for it (dropped, logged).
     bool QueueExternalMIDI(const unsigned char* bytes, int size);
     bool QueueMidiMsg(const IMidiMsg& msg);
-    // Lets the output thread do what was queued; at the end of every block.
-    void WakeOutputThread();
+    // At the end of every block: wakes the output thread when a queue holds something for it,
+    // or when `followUp` says that the plug-in's OnBlocksSent has work of its own. An idle
+    // block leaves the thread asleep.
+    void WakeOutputThread(bool followUp = false);
     // Returns once the output thread has done what was queued before the call (or has ended).
     // Not under the plug lock, which the host's events are handled under.
     void WaitForOutputThread();
@@ -363,6 +366,8 @@ protected:
     // A short message from the host, handed to ProcessMidiMsg on the output thread under the
     // plug lock; false when the queue has no room for it (dropped, logged).
     bool QueueHostMidi(const IMidiMsg& msg);
+    // The host's short messages of a list that could not be queued (dropped, logged).
+    void DropHostMidi(size_t count);
     // On the output thread, after it sent what the blocks queued: the plug-in's own follow-up
     // of its blocks (posts, the editor, the log). The base does nothing.
     virtual void OnBlocksSent() {}
@@ -406,6 +411,8 @@ private:
     void shutMIDIInput();
     void startOutputThread();
     void runOutputThread();
+    // Counts and logs what the audio thread's queues dropped, on the output thread.
+    void countDropped(size_t count, const char* why);
     // What the input client received, on the input's own thread: passed on only while an input
     // port is open; nothing it raises escapes.
     void receiveMIDI(const std::vector<unsigned char>& bytes);

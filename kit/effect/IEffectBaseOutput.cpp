@@ -49,9 +49,23 @@ void IEffectBase::dropCutShort(const char* where, const IMidiMsg& msg) {
     DropMIDI(where, MidiFramer::FaultText(MidiFramer::Fault::kCutShort), bytes, 3);
 }
 
-void IEffectBase::WakeOutputThread() {
-    m_output->wakes.fetch_add(1);
-    m_output->wake.Signal();
+void IEffectBase::DropHostMidi(size_t count) {
+    m_output->hostDropped.fetch_add(count);
+    WakeOutputThread(true);
+}
+
+void IEffectBase::countDropped(size_t count, const char* why) {
+    if (count == 0) return;
+    m_droppedMIDI += unsigned(count);
+    LogExternalMIDI(std::to_string(count) + " messages of the audio thread dropped: " + why);
+}
+
+void IEffectBase::WakeOutputThread(bool followUp) {
+    IEffectOutputLane& lane = *m_output;
+    if (!followUp && !lane.toPort.Pending() && !lane.fromHost.Pending() && !lane.cutShort.Pending())
+        return;
+    lane.wakes.fetch_add(1);
+    lane.wake.Signal();
 }
 
 void IEffectBase::WaitForOutputThread() {
@@ -89,10 +103,10 @@ void IEffectBase::runOutputThread() {
             dropCutShort("to the synthesizer", msg);
         while (lane.toPort.Pop(message))
             SendExternalMIDI(message.data(), int(message.size()));
-        const size_t dropped = lane.toPort.TakeDropped() + lane.fromHost.TakeDropped();
-        if (dropped)
-            LogExternalMIDI(std::to_string(dropped) +
-                            " messages of the audio thread dropped: the output fell behind");
+        countDropped(lane.cutShort.TakeDropped(), "cut short, too many to log each");
+        countDropped(lane.toPort.TakeDropped() + lane.fromHost.TakeDropped(),
+                     "the output fell behind");
+        countDropped(lane.hostDropped.exchange(0), "the host handed over two lists at once");
         try {
             OnBlocksSent();
         } catch (...) {

@@ -16,6 +16,8 @@ struct IEffectOutputLane {
     platform::MessageRing fromHost{1 << 16};
     // Short messages a block refused as cut short, for the output thread to log.
     platform::MessageRing cutShort{1 << 12};
+    // The host's short messages of lists refused while another was being queued.
+    std::atomic<size_t> hostDropped{0};
     platform::Wakeup wake;
     std::atomic<uint64_t> wakes{0};
     std::atomic<bool> stopping{false};

@@ -555,9 +555,16 @@ VstIntPtr IEffectVST::setChunk(bool bank, VstIntPtr size, const void* data) {
 }
 
 VstIntPtr IEffectVST::processEvents(const VstEvents* events) {
-    if (!events || m_eventsBusy.test_and_set(std::memory_order_acquire)) return 0;
+    if (!events) return 0;
     // Through a plain pointer: the host's list is longer than the declared two entries.
     VstEvent* const* list = events->events;
+    if (m_eventsBusy.test_and_set(std::memory_order_acquire)) {
+        size_t midi = 0;
+        for (VstInt32 i = 0; i < events->numEvents; ++i)
+            midi += list[i] && list[i]->type == kVstMidiType;
+        if (midi) DropHostMidi(midi);
+        return 0;
+    }
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
         VstEvent* ev = list[i];
         if (!ev) continue;

@@ -11,6 +11,10 @@ constexpr uint8_t kSysExEnd = 0xF7;
 constexpr uint8_t kFirstRealTime = 0xF8;
 constexpr uint8_t kFirstStatus = 0x80;
 
+bool undefined(uint8_t b) {
+    return b == 0xF4 || b == 0xF5 || b == 0xF9 || b == 0xFD;
+}
+
 } // namespace
 
 void MidiFramer::Take(const uint8_t* data, size_t size, const Message& message,
@@ -18,7 +22,10 @@ void MidiFramer::Take(const uint8_t* data, size_t size, const Message& message,
     for (size_t i = 0; data && i < size; ++i) {
         const uint8_t b = data[i];
         if (b >= kFirstRealTime) {
-            message(data + i, 1);
+            if (undefined(b))
+                dropped(Fault::kUndefined, data + i, 1);
+            else
+                message(data + i, 1);
             continue;
         }
         if (m_inSysEx) {
@@ -53,6 +60,8 @@ void MidiFramer::Take(const uint8_t* data, size_t size, const Message& message,
             m_sysExLength = 1;
         } else if (b == kSysExEnd) {
             dropped(Fault::kStray, data + i, 1);
+        } else if (undefined(b)) {
+            dropped(Fault::kUndefined, data + i, 1);
         } else if (const int need = IMidiMsg::DataBytes(b)) {
             m_pending[0] = b;
             m_pendingSize = 1;
@@ -82,6 +91,8 @@ const char* MidiFramer::FaultText(Fault fault) {
         return "SysEx without its F7";
     case Fault::kTooLong:
         return "SysEx too long";
+    case Fault::kUndefined:
+        return "undefined status byte";
     }
     return "";
 }

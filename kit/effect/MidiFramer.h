@@ -9,8 +9,10 @@
 // frames them. A library may join whatever follows a SysEx without its F7 onto it, or hand a long
 // SysEx over in pieces, so a SysEx runs on across chunks until its F7; any status byte that is
 // not real-time ends it early and starts the next message (an F0 a new SysEx). Real-time bytes
-// (F8..FF) are messages of their own wherever they stand. A short message ends with its chunk: a
-// library hands each over whole, so one still short of data bytes there was cut short.
+// (F8..FF) are messages of their own wherever they stand. The undefined status bytes (F4, F5,
+// F9, FD) are dropped, the real-time ones as they stand, the others ending what was open. A
+// short message ends with its chunk: a library hands each over whole, so one still short of
+// data bytes there was cut short.
 // One thread at a time.
 class MidiFramer {
 public:
@@ -20,6 +22,7 @@ public:
         kStray,        // data bytes, or an F7, outside any message
         kUnterminated, // a SysEx ended by another status byte before its F7
         kTooLong,      // a SysEx longer than the framer keeps
+        kUndefined,    // a status byte MIDI leaves undefined
     };
     using Message = std::function<void(const uint8_t* bytes, size_t size)>;
     using Dropped = std::function<void(Fault fault, const uint8_t* bytes, size_t size)>;

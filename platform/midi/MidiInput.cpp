@@ -30,12 +30,6 @@ private:
     const std::unique_ptr<RtMidiIn> m_client;
 };
 
-// What the library's input is told to ignore, it ignores by an event's first byte: time code
-// quarter frames, timing clock and active sensing.
-bool ignored(jack_midi_data_t first) {
-    return first == 0xF1 || first == 0xF8 || first == 0xFE;
-}
-
 // JACK's own MIDI input, its port on a client of its own. Its process callback only copies
 // events into the relay.
 class JackMidiInput final : public MidiInput {
@@ -53,15 +47,16 @@ public:
     void Close() override { m_port.Close(); }
 
 private:
-    // On the server's process thread, which must never wait, allocate or take a lock.
+    // On the server's process thread, which must never wait, allocate or take a lock. Each
+    // event goes whole: a real-time byte may stand before the message beside it, which only
+    // the framing on the relay's side tells apart.
     static int Process(jack_nframes_t frames, void* self) {
         auto* input = static_cast<JackMidiInput*>(self);
         void* events = jack_port_get_buffer(input->m_port.Port(), frames);
         const uint32_t count = jack_midi_get_event_count(events);
         jack_midi_event_t event;
         for (uint32_t i = 0; i < count; ++i)
-            if (jack_midi_event_get(&event, events, i) == 0 && event.size > 0 &&
-                !ignored(event.buffer[0]))
+            if (jack_midi_event_get(&event, events, i) == 0 && event.size > 0)
                 input->m_relay.Take(event.buffer, event.size);
         return 0;
     }

@@ -8,9 +8,9 @@
 namespace platform {
 
 // The plug-in's external MIDI input: a client of the MIDI system whose one port, while open,
-// takes what one source port sends and hands it to a MidiInputRelay. SysEx passes; timing clock,
-// time code and active sensing do not. What goes wrong once it is made is told to its
-// MidiErrors.
+// takes what one source port sends and hands it to a MidiInputRelay. SysEx passes; the MIDI
+// library's input drops timing clock, time code and active sensing, JACK's passes them on. What
+// goes wrong once it is made is told to its MidiErrors.
 class MidiInput {
 public:
     virtual ~MidiInput() = default;

@@ -484,8 +484,8 @@ public:
     }
 
 protected:
-    // After the blocks' messages went out: their errands, the start-up enquiry and a waiting
-    // part request.
+    // After the blocks' messages went out: their errands, the start-up enquiry, a waiting
+    // part request and a restore's arrangement.
     void OnBlocksSent() override;
 
 private:
@@ -535,7 +535,10 @@ private:
     IControl* keepFirstControl(int paramIdx);
     // Shows the text on the display control kept for the parameter, when there is one.
     void showText(int paramIdx, const std::string& text);
-    // Steps of the block loop, on the audio thread.
+    // Steps of the block loop, on the audio thread. Whether OnBlocksSent has posts to make
+    // besides the block's errands, and whether the start-up enquiry is one of them.
+    bool followUpDue() const;
+    bool enquiryDue() const;
     void followTransport(bool running);
     void followTempo();
     void sendTempo(int value);
@@ -589,7 +592,8 @@ private:
     int restorePortsAndSelections(ByteChunk* chunk, int pos);
     void readFilterSwitches();
     void restoreNames();
-    void sendArrangementAndWait();
+    // Posts the arrangement send of a restore; false, flags unchanged, while a job runs.
+    bool postRestoredArrangement();
     void logDevices(const std::string& when);
 
     // Collaborators, created by the constructor and released by the destructor in order.
@@ -711,6 +715,8 @@ private:
     platform::MessageRing blockErrands{1 << 18};
     std::atomic<int> dawBufferSamples{0};
     std::atomic<bool> pendingPartRequest{false};
+    // A restore's arrangement that found the job thread busy, posted after a block once free.
+    std::atomic<bool> pendingArrangement{false};
     std::atomic<int> clockTempo{0};
     std::atomic<bool> masterKeyboard{false};
     std::atomic<bool> programBankControl{false};

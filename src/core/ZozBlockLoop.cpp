@@ -53,8 +53,19 @@ void Zoz::ProcessDoubleReplacing(double**, double**, int nFrames) {
         if (GetGUI()) timeOutIndicators();
     }
     drainQueue(n, true);
-    // The start-up enquiry and a waiting part request are posted after the block.
-    WakeOutputThread();
+    // An idle block leaves the output thread asleep.
+    WakeOutputThread(blockErrands.Pending() || followUpDue());
+}
+
+// The start-up enquiry, a waiting part request and a restore's arrangement are posted after
+// a block.
+bool Zoz::followUpDue() const {
+    return enquiryDue() || pendingPartRequest || pendingArrangement;
+}
+
+// Once, after the first block that follows the opening of the stored ports.
+bool Zoz::enquiryDue() const {
+    return startupComplete && midiIOSet && storedOutName && storedPortsOpened;
 }
 
 // A start posts one clock start per run of the transport and a stop only after a start; the
@@ -235,13 +246,14 @@ void Zoz::OnBlocksSent() {
     }
     if (const size_t dropped = blockErrands.TakeDropped())
         log("PROCESSOR: ", std::to_string(dropped), " errands of the audio thread dropped");
-    // Posted once, after the first block that follows the opening of the stored ports.
-    if (startupComplete && midiIOSet && storedOutName && storedPortsOpened) {
+    if (enquiryDue()) {
         postDeviceIdProbe();
         storedPortsOpened = false;
     }
-    // Retried after each block until the dump worker takes it.
+    // Retried after each block until the dump worker takes them; a restore's arrangement is
+    // dropped when the output closed meanwhile.
     if (pendingPartRequest &&
         messageManager->postEditorRequest(SenderJob::kSendPartRequestSysex, shownPart, false))
         pendingPartRequest = false;
+    if (pendingArrangement && (!midiIOSet || postRestoredArrangement())) pendingArrangement = false;
 }

@@ -19,8 +19,9 @@ constexpr int kUnstoredParams = 648;
 constexpr int kHeadSize = 4 + 8 + 8;
 // The normalised device, bank and patch selections after the patch-manager block.
 constexpr int kSelectionsSize = 4 * 8;
-constexpr int64_t kArrangementWaitMillis = 60000;
-constexpr int64_t kArrangementPollMillis = 25;
+// A request ended by a restore ends at its next pause, at most 500 ms.
+constexpr int64_t kRequestEndWaitMillis = 1000;
+constexpr int64_t kPollMillis = 25;
 
 // The position after a whole state block at pos, or -1 when it does not fit the chunk or a
 // length inside it is malformed.
@@ -44,7 +45,7 @@ template <class Done> bool waitUntil(KIT_Mutex* lock, int64_t deadline, Done don
     while (!done()) {
         if (platform::NowMillis() >= deadline) return false;
         KIT_MutexRelease released(lock);
-        platform::SleepMillis(kArrangementPollMillis);
+        platform::SleepMillis(kPollMillis);
     }
     return true;
 }
@@ -90,12 +91,15 @@ int Zoz::UnserializeState2(ByteChunk* chunk, int pos, bool full) {
         log("PROJECT RECALL: chunk too short");
         return -1;
     }
-    // A job posted before the restore (the start's device-id probe) brings a dump whose parser
-    // would write the synthesizer's values over the restored ones: it ends first. Its answer is
-    // parsed under the plug lock, which is let go while nothing is restored yet.
-    if (!waitUntil(GetMutex(), platform::NowMillis() + kArrangementWaitMillis,
+    // A request running before the restore (the start's device-id probe) brings a dump whose
+    // parser would write the synthesizer's values over the restored ones, and against a silent
+    // synthesizer would hold the host for its whole scan: it is ended, and what it received by
+    // then is parsed while the plug lock is let go and nothing is restored yet. Any other job
+    // goes on; the arrangement follows it.
+    messageManager->endRequestIntoEditor();
+    if (!waitUntil(GetMutex(), platform::NowMillis() + kRequestEndWaitMillis,
                    [this] { return !messageManager->isRunning(MIDIMessageManager::kJobThread); }))
-        log("PROJECT RECALL: the running request did not end");
+        log("PROJECT RECALL: a job is running, the arrangement follows it");
     pos += 4; // the version word is not looked at
     double value = 0.0;
     pos = chunk->GetDouble(&value, pos);
@@ -116,8 +120,9 @@ int Zoz::UnserializeState2(ByteChunk* chunk, int pos, bool full) {
     log("PROJECT RECALL: hardware DeviceID ", std::to_string(deviceId));
     restoreNames();
     dawBufferSamples = 2 * TruncToInt(GetParamValue(kAdjustDAWOffset)) + GetBlockSize();
-    // The last step: everything is restored before the lock is let go for the wait.
-    if (midiIOSet) sendArrangementAndWait();
+    // The last step, once the ports and the device id are the project's. The restore does not
+    // wait for the send: the host's call returns while the arrangement goes out.
+    if (midiIOSet) pendingArrangement = !postRestoredArrangement();
     logDevices("after nonautomated params ");
     recallRunning = false;
     return pos;
@@ -200,27 +205,10 @@ void Zoz::restoreNames() {
     }
 }
 
-// The restore returns once the synthesizer has the whole arrangement, but never hangs the host
-// behind a job that does not end, nor holds the plug lock while it waits. The busy flag is
-// looked at and the flags are cleared under the lock: an arrangement send that an edit posts
-// meanwhile sets them under it too, and has read them before it clears its busy flag.
-void Zoz::sendArrangementAndWait() {
-    const int64_t deadline = platform::NowMillis() + kArrangementWaitMillis;
-    const auto posted = [this] {
-        return messageManager->postJob(SenderJob::kSendArrangementToDevice, [this](SenderJob& job) {
-            job.dumpOption1 = false;
-            job.dumpOption2 = false;
-            incomingGate = true;
-            arrangementBatch = true;
-            globalFirst = true;
-            arrangementBusy = true;
-        });
-    };
-    const bool inTime = waitUntil(GetMutex(), deadline, posted) &&
-                        waitUntil(GetMutex(), deadline, [this] { return !arrangementBusy; });
-    if (!inTime) log("PROJECT RECALL: arrangement send timed out");
-    incomingGate = false;
-    arrangementBatch = false;
-    globalFirst = false;
-    arrangementBusy = false;
+bool Zoz::postRestoredArrangement() {
+    return messageManager->postJob(SenderJob::kSendArrangementToDevice, [this](SenderJob& job) {
+        job.dumpOption1 = false;
+        job.dumpOption2 = false;
+        setArrangementSendFlags(true, true, true);
+    });
 }

@@ -86,8 +86,11 @@ bool MIDIMessageManager::postJob(int command, const std::function<void(SenderJob
     const bool posted =
         workers[workerFor(command)]->post(command, setArguments, [&](const SenderJob& job) {
             refused = !storable && storesIntoLibrarian(job);
-            if (!refused && workerFor(command) == kJobThread)
+            if (!refused && workerFor(command) == kJobThread) {
                 editorRequestPosted = requestsIntoEditor(job);
+                probePosted = command == SenderJob::kSendDeviceIdEnquiry;
+                if (probePosted) sender->endProbe = false;
+            }
             return !refused;
         });
     if (refused) {
@@ -102,6 +105,13 @@ bool MIDIMessageManager::postJob(int command, const std::function<void(SenderJob
 
 bool MIDIMessageManager::isRunning(Worker worker) const {
     return workers[worker]->isRunning();
+}
+
+void MIDIMessageManager::endRequestIntoEditor() {
+    if (!isRunning(kJobThread) || !(probePosted || editorRequestPosted)) return;
+    // The probe takes a cancel only in its scan; before that it looks at its own flag.
+    if (probePosted) sender->endProbe = true;
+    sender->cancel = true;
 }
 
 void MIDIMessageManager::postPatchRequest(int command,

@@ -58,6 +58,10 @@ public:
     bool postJob(int command, const std::function<void(SenderJob&)>& setArguments = {});
     bool isRunning(Worker worker) const;
     MIDIMessageSender* getSender() const { return sender.get(); }
+    // Ends the job thread's running request whose answer would go into the editor (the
+    // device-id probe, or a part, pattern or arrangement request into the editor) at its next
+    // pause; any other job goes on.
+    void endRequestIntoEditor();
 
     // Arm the librarian's sound collection and request one sound (job 11) or a bank of 100
     // (job 12); nothing is armed when the job thread is busy.
@@ -70,9 +74,9 @@ public:
 
     // Applies a sound dump to the part in its byte 6: name, category, every parameter byte of
     // a section whose lock is not exactly 1.0, the effect aliases and the taps. A message that
-    // is no sound dump of 390 bytes or more, or names no part 0..15, changes nothing.
+    // is no sound dump of 390 bytes or more, or names no part 0..15, changes nothing (false).
     // Runs on the thread that delivered the dump.
-    void sysexPatchParse(ISysEx* message);
+    bool sysexPatchParse(ISysEx* message);
 
     // Apply a part's packed multi bytes: packed byte 1 sets MIDI receive, send and engine
     // and makes the part active exactly when the engine bits are 0; packed byte 2 sets the six
@@ -182,16 +186,16 @@ private:
     bool collectForLibrarian(const ISysEx& message);
     // While the start-up probe runs, an awaited dump teaches the plug-in the device id.
     void learnDeviceId(const ISysEx& message);
-    // The other dump parsers: each acts only on its own dump and raises answerReceived when
-    // it took one; the global one ends the wait for a dump whatever the message.
+    // The other dump parsers: each acts only on its own dump, and raises answerReceived and
+    // returns true when it took one.
     // A pattern of 542 bytes or more fills the awaited-dump part as far as it goes; its values
     // only while the part's pattern lock is not exactly 1.0.
-    void sysexPatternParse(ISysEx* message);
+    bool sysexPatternParse(ISysEx* message);
     // A multi of exactly 393 bytes sets the multi, its name and every part, then records each
     // part's bank and program as the synthesizer holds them.
-    void sysexMultiParse(ISysEx* message);
+    bool sysexMultiParse(ISysEx* message);
     // A global dump of exactly 207 bytes sets the global parameters and the local control.
-    void sysexSettingsParse(ISysEx* message);
+    bool sysexSettingsParse(ISysEx* message);
 
     static constexpr int kSoundParameterSize = 10;
     static constexpr int kMultiParameterSize = 9;
@@ -235,6 +239,8 @@ private:
     PatchLibrarian* librarian;
     std::unique_ptr<MIDIMessageSender> sender;
     std::unique_ptr<SenderWorker> workers[kWorkerCount];
-    // The job last posted to the job thread brings an answer into the editor.
+    // Of the job last posted to the job thread: whether it brings an answer into the editor,
+    // whether it is the probe.
     std::atomic<bool> editorRequestPosted{false};
+    std::atomic<bool> probePosted{false};
 };

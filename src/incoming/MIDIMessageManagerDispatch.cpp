@@ -60,11 +60,13 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* message, bool fromDevice) {
     if (m.size >= kLongMessage) {
         if (dumpAwaited) {
             learnDeviceId(m);
-            sysexPatchParse(message);
-            sysexPatternParse(message);
-            sysexMultiParse(message);
-            sysexSettingsParse(message);
-            refreshRequested = !refreshSuppressed;
+            // Only a dump that a parser takes ends the wait: another device's SysEx on the
+            // port, a universal one or an unknown id must not make the answer after it ignored.
+            if (sysexPatchParse(message) || sysexPatternParse(message) ||
+                sysexMultiParse(message) || sysexSettingsParse(message)) {
+                dumpAwaited = false;
+                refreshRequested = !refreshSuppressed;
+            }
         }
     } else if (!dumpAwaited) {
         messageUnhandled = false;

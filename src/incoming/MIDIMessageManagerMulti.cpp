@@ -6,9 +6,9 @@
 #include "src/sender/SoundDumpLayout.h"
 #include "src/uiconfig/ParameterIds.h"
 
-void MIDIMessageManager::sysexMultiParse(ISysEx* message) {
+bool MIDIMessageManager::sysexMultiParse(ISysEx* message) {
     using namespace MultiDump;
-    if (!isDump(*message, kSysexMultiDump, kSize, kSize)) return;
+    if (!isDump(*message, kSysexMultiDump, kSize, kSize)) return false;
     const DumpBytes data(*message);
     answerReceived = false;
 
@@ -36,6 +36,7 @@ void MIDIMessageManager::sysexMultiParse(ISysEx* message) {
         plugin->setStoredBank(part, valueOf(kMultiPartBank + part));
         plugin->setStoredProgram(part, valueOf(kMultiPartPatch + part));
     }
+    return true;
 }
 
 void MIDIMessageManager::processMultiSettings1Values(int value, int part) {
@@ -74,16 +75,14 @@ void MIDIMessageManager::processMultiSettings2Values(int value, int part) {
     }
 }
 
-void MIDIMessageManager::sysexSettingsParse(ISysEx* message) {
+bool MIDIMessageManager::sysexSettingsParse(ISysEx* message) {
     using namespace GlobalDump;
-    if (isDump(*message, kSysexGlobalDump, kSize, kSize)) {
-        const DumpBytes data(*message);
-        answerReceived = false;
-        for (const DumpByte& b : layout())
-            plugin->SetParameterFromPlug(b.param, b.decode(data[b.offset]));
-        plugin->setLocalControl(data[kLocalControlByte] != 0);
-        answerReceived = true;
-    }
-    // Called last: every awaited long message ends the wait, whichever parser took it.
-    dumpAwaited = false;
+    if (!isDump(*message, kSysexGlobalDump, kSize, kSize)) return false;
+    const DumpBytes data(*message);
+    answerReceived = false;
+    for (const DumpByte& b : layout())
+        plugin->SetParameterFromPlug(b.param, b.decode(data[b.offset]));
+    plugin->setLocalControl(data[kLocalControlByte] != 0);
+    answerReceived = true;
+    return true;
 }

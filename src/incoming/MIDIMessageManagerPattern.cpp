@@ -11,12 +11,12 @@ constexpr int kPatternNameEntry = 35;
 
 } // namespace
 
-void MIDIMessageManager::sysexPatternParse(ISysEx* message) {
+bool MIDIMessageManager::sysexPatternParse(ISysEx* message) {
     using namespace PatternDump;
-    if (!isDump(*message, kSysexPatternDump, kMinParseSize, message->size)) return;
+    if (!isDump(*message, kSysexPatternDump, kMinParseSize, message->size)) return false;
     // The dump names no part: the requester named it beforehand.
     const int part = plugin->getAwaitedDumpPart();
-    if (part < 0 || part >= kParts) return;
+    if (part < 0 || part >= kParts) return false;
     const bool locked = plugin->GetParamValue(kSectionLockPattern + part) == 1.0;
     const DumpBytes data(*message);
 
@@ -30,4 +30,5 @@ void MIDIMessageManager::sysexPatternParse(ISysEx* message) {
             if (b.offset < message->size)
                 plugin->SetParameterFromPlug(b.param + part, b.decode(data[b.offset]));
     answerReceived = true;
+    return true;
 }

@@ -20,13 +20,13 @@ int lockIndex(int lock) {
 
 } // namespace
 
-void MIDIMessageManager::sysexPatchParse(ISysEx* message) {
+bool MIDIMessageManager::sysexPatchParse(ISysEx* message) {
     using namespace SoundDump;
-    if (!message || !message->data || message->size < kMinParseSize) return;
+    if (!message || !message->data || message->size < kMinParseSize) return false;
     const uint8_t* raw = message->data;
     if (raw[1] != SysexMessage::kManufacturerId || raw[2] != SysexMessage::kModelId ||
         raw[4] != kSysexSoundDump || raw[kPartByte] >= kPartCount)
-        return;
+        return false;
     const DumpBytes data(*message);
     const int part = raw[kPartByte];
     answerReceived = false;
@@ -83,6 +83,7 @@ void MIDIMessageManager::sysexPatchParse(ISysEx* message) {
         set(tap.ducking, steps[32] / 8);
     }
     answerReceived = true;
+    return true;
 }
 
 void MIDIMessageManager::SetFX1ParameterChangesToDefaultParameters(int paramId, int value) {

@@ -60,6 +60,9 @@ public:
     std::atomic<bool> error{false};
     // Set from outside to cancel a running request.
     std::atomic<bool> cancel{false};
+    // Set from outside, with cancel, to end a running device-id probe at its next pause
+    // without its end texts; the poster of a probe clears it.
+    std::atomic<bool> endProbe{false};
     // True while the arrangement request runs its parts.
     std::atomic<bool> inBatch{false};
 

@@ -31,9 +31,10 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
     r.resend = Resend::kIdScan;
     r.guarded = true;
     send(r.bytes, true);
-    // A cancel counts only once the scan runs.
+    // A cancel counts only once the scan runs; an end after any pause.
     for (int count = 1; !stopping; ++count) {
         pause(t);
+        if (endProbe) break;
         if (count == r.resendAt) resend(r);
         if (count == kProbeGivesUpAt) {
             show("No response from Q!");
@@ -42,7 +43,7 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
         }
         if (plugin->isAnswerReceived()) break;
     }
-    if (!stopping) {
+    if (!stopping && !endProbe) {
         if (cancel) {
             show("Data request CANCELLED!");
         } else if (!error) {

@@ -80,6 +80,8 @@ void MIDIMessageSender::sendArrangementToDevice(bool toLibrarian, bool requestPa
 
     plugin->setArrangementBusy(false);
     plugin->DisplayProcessingIndicator(false);
+    // What its poster chose for this send ends with it: a poster need not wait to clear it.
+    plugin->clearBatchAndGlobalFirst();
     plugin->clearPatternToo();
 }
 

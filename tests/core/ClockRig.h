@@ -18,12 +18,14 @@ public:
     std::atomic<double> tempo{0.0};
     void GetTime(ITimeInfo* info) override { info->transportIsRunning = playing; }
     double GetTempo() override { return tempo; }
-    // The thread that sends what the blocks queued, once it has done so.
+    // The thread that sends what the blocks queued, once it has done so, and how often.
     std::atomic<std::thread::id> outputThread{};
+    std::atomic<int> passes{0};
 
 protected:
     void OnBlocksSent() override {
         outputThread = std::this_thread::get_id();
+        ++passes;
         Plug::OnBlocksSent();
     }
 };
@@ -59,6 +61,9 @@ struct ClockRig : CoreRig {
             if (bytes == Bytes{0xF8}) manager->getSender()->resetContinuousClock(true);
         });
         block();
+        // The output thread makes itself known in a pass of its own, before a send is held.
+        plug->WakeOutputThread(true);
+        plug->WaitForOutputThread();
         sent();
     }
     void set(int idx, double value) { plug->GetParam(idx)->Set(value); }

@@ -177,6 +177,22 @@ TEST_F(Clock, NotesOffWaitForAStoppedTransportAndIndicatorsGoOutAfter100Ms) {
     }
 }
 
+// Blocks with nothing to send, show or post leave the output thread asleep; a block that sends
+// wakes it.
+TEST_F(Clock, OnlyABlockThatLeavesSomethingWakesTheOutputThread) {
+    set(kOverrideTempo, 0.0);
+    block();
+    sent();
+    const int passes = plug->passes;
+    for (int i = 0; i < 100; ++i)
+        block();
+    EXPECT_EQ(plug->passes, passes);
+    set(kMultiTempo, 70);
+    block();
+    EXPECT_EQ(plug->passes, passes + 1);
+    EXPECT_EQ(sent(), std::vector<Bytes>{tempoMessage(70)});
+}
+
 TEST_F(Clock, TheStartUpEnquiryGoesOnceAndAPartRequestWaitsForTheWorker) {
     writeSettings("yellow\nnormal\nyes\nno such output\n");
     restart(true, false);

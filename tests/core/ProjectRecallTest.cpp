@@ -1,7 +1,8 @@
 // A project reopened with the synthesizer's ports there: they open by name and the arrangement
-// is on its way out before the restore returns; a send that hangs holds the host at most 60 s
-// and never holds its audio. One saved with no port chosen opens, sends and waits for nothing.
-// A request that runs as the project is reopened (the start's probe) answers before it.
+// goes out once the restore has returned; a job that hangs holds the host a second at most,
+// never its audio, and the arrangement follows the job. One saved with no port chosen opens,
+// sends and waits for nothing. A probe that runs as the project is reopened ends: what it
+// received by then loses to the project, and a silent synthesizer holds nothing.
 
 #include "tests/core/SendRig.h"
 #include "tests/core/StoredPorts.h"
@@ -98,7 +99,7 @@ TEST_F(ProjectRecall, SavedWithoutPortsOpensNothingSendsNothingAndWaitsForNothin
     EXPECT_EQ(jackLog().find("client = Zoz Editor", logged), std::string::npos);
 }
 
-TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutBeforeTheRestoreReturns) {
+TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutAfterTheRestore) {
     auto receiver = peer("receive", "in");
     auto sender = peer("send", "out", "s");
     ByteChunk chunk = savedWithPorts();
@@ -113,7 +114,10 @@ TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutBeforeTheRestoreRet
     EXPECT_EQ(plug->GetParam(kDeviceInSelection)->Value(), in);
     EXPECT_EQ(plug->getMIDIInPortIndex(), in);
     EXPECT_TRUE(plug->isMIDIIOSet());
-    // The global dump, the multi, then the sounds of the active parts, all sent by now.
+    waitForIdleJobThread(*plug);
+    // The global dump, the multi, then the sounds of the active parts; what the restore chose
+    // for the send ends with it.
+    EXPECT_FALSE(plug->isBatch() || plug->isGlobalFirst() || plug->isIncomingGated());
     const std::vector<std::vector<uint8_t>> sent = out.bytes();
     std::vector<std::pair<size_t, int>> dumps;
     for (const std::vector<uint8_t>& m : sent)
@@ -126,13 +130,12 @@ TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutBeforeTheRestoreRet
     EXPECT_EQ(out.count(), sent.size());
     std::string line;
     EXPECT_TRUE(receiver->ReadLine(&line, 10000));
-    waitForIdleJobThread(*plug); // the job may still pause on the fast clock
 }
 
 // The probe's answer is the synthesizer's global dump, which sets the global parameters. When
 // it comes while the project is being reopened, the project's values must win, on the editor
 // and on the wire.
-TEST_F(ProjectRecall, ARequestRunningAsTheProjectIsReopenedAnswersBeforeIt) {
+TEST_F(ProjectRecall, AProbeRunningAsTheProjectIsReopenedEndsAndItsAnswerComesBeforeIt) {
     auto receiver = peer("receive", "in");
     auto sender = peer("send", "out", "s");
     const auto popupTime = [](Zoz& plug) {
@@ -156,7 +159,7 @@ TEST_F(ProjectRecall, ARequestRunningAsTheProjectIsReopenedAnswersBeforeIt) {
     testsupport::ManualClock clock;
     clock.SetSleepHook([&](int64_t) {
         if (std::this_thread::get_id() != host) return;
-        if (input.joinable()) return std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (input.joinable()) return waitForIdleJobThread(*plug);
         input = std::thread([&] {
             ISysEx message(0, answer.data(), int(answer.size()));
             plug->ProcessSysEx(&message, true);
@@ -168,17 +171,40 @@ TEST_F(ProjectRecall, ARequestRunningAsTheProjectIsReopenedAnswersBeforeIt) {
     input.join();
     ASSERT_EQ(end, chunk.Size());
     EXPECT_EQ(plug->GetParam(kGlobalPopupTime)->Value(), 33.0);
+    waitForIdleJobThread(*plug);
     const std::vector<std::vector<uint8_t>> sent = out.bytes();
     const auto global = std::find_if(sent.begin(), sent.end(), [](const auto& m) {
         return m.size() == 207 && m[4] == kSysexGlobalDump;
     });
     ASSERT_NE(global, sent.end());
     EXPECT_EQ((*global)[44], 33);
+}
+
+// Against a silent synthesizer the probe would scan every device id: a project reopened
+// meanwhile ends it at its next pause and sends its arrangement to the project's device id.
+TEST_F(ProjectRecall, AProbeOfASilentSynthesizerEndsAtARestoreWithoutItsScan) {
+    auto receiver = peer("receive", "in");
+    auto sender = peer("send", "out", "s");
+    ByteChunk chunk = savedWithPorts();
+    writeSettings("yellow\nnormal\nyes\n" + client() + ":in\n" + client("s") + ":out");
+    auto plug = start<RecordingZoz>(out, toPort);
+    ASSERT_TRUE(plug->isMIDIIOSet());
+    testsupport::ScaledClock fast(10);
+    ASSERT_TRUE(plug->postJob(SenderJob::kSendDeviceIdEnquiry, {}));
+    ASSERT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
     waitForIdleJobThread(*plug);
+    const std::vector<std::vector<uint8_t>> sent = out.bytes();
+    const auto probes = std::count_if(sent.begin(), sent.end(), [](const auto& m) {
+        return m.size() == 6 && m[4] == kSysexGlobalRequest;
+    });
+    EXPECT_LE(probes, 1);
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(std::vector<uint8_t>(sent.back().begin(), sent.back().begin() + 5),
+              (std::vector<uint8_t>{0xF0, 0x3E, 0x0F, 0x00, kSysexSoundDump}));
 }
 
 // A slow synthesizer holds the arrangement's first dump. Meanwhile the editor draws and a host
-// call returns with the whole restored state, while the restore itself still waits.
+// call returns with the whole restored state.
 TEST_F(ProjectRecall, WhileTheArrangementGoesOutTheEditorDrawsAndTheHostIsAnswered) {
     auto receiver = peer("receive", "in");
     auto sender = peer("send", "out", "s");
@@ -193,8 +219,7 @@ TEST_F(ProjectRecall, WhileTheArrangementGoesOutTheEditorDrawsAndTheHostIsAnswer
     plug->GetGUI()->OpenWindow(nullptr);
     auto* view = static_cast<platform::HeadlessView*>(plug->GetGUI()->GetWindow());
     plug->held = true;
-    std::atomic<int> end{-2};
-    std::thread restore([&] { end = plug->UnserializeState2(&chunk, 0, true); });
+    EXPECT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
     while (!plug->holding)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     auto drawn = std::async(std::launch::async, [view] { view->Tick(); });
@@ -204,42 +229,60 @@ TEST_F(ProjectRecall, WhileTheArrangementGoesOutTheEditorDrawsAndTheHostIsAnswer
     };
     EXPECT_TRUE(returned(drawn));
     EXPECT_TRUE(returned(during));
-    EXPECT_EQ(end, -2);
+    EXPECT_TRUE(plug->holding);
     plug->held = false;
-    restore.join();
-    EXPECT_EQ(end, chunk.Size());
     EXPECT_EQ(during.get(), hostChunk()); // the restored state, not a part of it
     plug->GetGUI()->CloseWindow();
-    waitForIdleJobThread(*plug); // the job's last steps follow the restore's return
+    waitForIdleJobThread(*plug);
 }
 
-TEST_F(ProjectRecall, AHangingSendEndsTheWaitAtTheBoundAndAudioGoesOn) {
+// A job held in a send (an output that stalls) holds a restore a second at most, and never the
+// audio meanwhile; the arrangement follows the job, on the output thread's pass after a block.
+TEST_F(ProjectRecall, AHangingJobHoldsTheRestoreASecondAtMostAndTheArrangementFollowsIt) {
     auto receiver = peer("receive", "in");
     auto sender = peer("send", "out", "s");
     ByteChunk chunk = savedWithPorts();
     keepLog();
     auto plug = start<RecordingZoz>(out, toPort);
     plug->held = true;
+    ASSERT_TRUE(plug->postJob(SenderJob::kSendGlobalToDevice, {}));
     AEffect* effect = plug->GetAEffect();
-    std::atomic<bool> audioDuringRestore{false}, restored{false};
+    float silence[2][64] = {};
+    float* channels[2] = {silence[0], silence[1]};
+    std::atomic<bool> waiting{false}, audioDuringRestore{false};
     std::thread audio([&] {
-        while (!plug->isRecallRunning() && !restored)
+        while (!waiting)
             std::this_thread::yield();
-        float silence[2][64] = {};
-        float* channels[2] = {silence[0], silence[1]};
         effect->processReplacing(effect, channels, channels, 64);
-        audioDuringRestore = plug->isRecallRunning();
+        audioDuringRestore = true;
     });
     {
-        testsupport::ScaledClock fast(1000); // 60 s in 60 ms
+        testsupport::ManualClock clock;
+        const std::thread::id host = std::this_thread::get_id();
+        clock.SetSleepHook([&](int64_t) {
+            if (std::this_thread::get_id() != host) return;
+            waiting = true;
+            while (!audioDuringRestore)
+                std::this_thread::yield();
+        });
+        const int64_t start = platform::NowMillis();
         EXPECT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
-        restored = true;
-        audio.join();
-        plug->held = false;
-        waitForIdleJobThread(*plug);
+        EXPECT_LE(platform::NowMillis() - start, 1100);
     }
-    EXPECT_TRUE(audioDuringRestore);
+    audio.join();
     const std::vector<std::string> lines = logLines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "PROJECT RECALL: arrangement send timed out"),
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "PROJECT RECALL: a job is running, the arrangement follows it"),
               lines.end());
+    plug->held = false;
+    waitForIdleJobThread(*plug);
+    out.clear();
+    plug->WakeOutputThread(true); // as a block does while the arrangement waits
+    plug->WaitForOutputThread();
+    waitForIdleJobThread(*plug);
+    const std::vector<std::vector<uint8_t>> sent = out.bytes();
+    EXPECT_NE(
+        std::find_if(sent.begin(), sent.end(),
+                     [](const auto& m) { return m.size() == 393 && m[4] == kSysexMultiDump; }),
+        sent.end());
 }

@@ -467,11 +467,18 @@ TEST_P(EndToEnd, AProjectOfFetchedEditBuffersGivesAFreshSynthesizerTheFirstOnes)
     first.reset();
     auto fresh = session("first", {0, 0, "", ""});
     const std::string restored = fresh->DataFolder() + "/restored.chunk";
-    ASSERT_TRUE(start(*fresh, {"load-chunk=" + project, "save-chunk=" + restored}));
+    ASSERT_TRUE(start(*fresh, {"load-chunk=" + project, "save-chunk=" + restored,
+                               "run=" + std::to_string(kRunMs)}));
     ASSERT_TRUE(answered(*fresh));
     const size_t startUp = fresh->Synth().Received().size();
     ProjectChunk chunk;
     ASSERT_TRUE(savedChunk(*fresh, restored, &chunk));
+    // The restore returned at once; its sounds follow while the host runs on.
+    for (int part = 0; part < kActiveParts; ++part)
+        ASSERT_TRUE(fresh->Synth().WaitFor(
+            [](const auto& m) { return m.received && m.bytes.size() > 4 && m.bytes[4] == 0x10; },
+            kWaitMs))
+            << heads(fresh->Synth().Received());
     quit(*fresh);
     expectSound(chunk, 1, soundOf(1));
     const std::vector<Bytes> sent = fresh->Synth().Received();

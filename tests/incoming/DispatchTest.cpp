@@ -87,9 +87,9 @@ TEST(SysExDispatch, FlagsDecideWhatAMessageDoesAndWhetherTheEditorIsRefreshed) {
         {"global dump not awaited", false, false, false, kGlobal, false, false, 0},
         {"awaited global dump", true, false, false, kGlobal, true, false, 1},
         {"refresh suppressed", true, true, true, kGlobal, true, false, 0},
-        {"392-byte multi only ends the wait", true, false, false, dump(0x11, 392), false, false, 1},
+        {"392-byte multi is no answer", true, false, false, dump(0x11, 392), false, true, 0},
         {"pattern of 542 bytes", true, false, false, dump(0x13, 542), true, false, 1},
-        {"pattern of 541 bytes", true, false, false, dump(0x13, 541), false, false, 1},
+        {"pattern of 541 bytes", true, false, false, dump(0x13, 541), false, true, 0},
         {"59 bytes are short", true, false, false, dump(0x14, 59), false, true, 0},
         {"short, awaited: an earlier refresh stays", true, false, true, kParameterChange, false,
          false, 1},
@@ -106,6 +106,28 @@ TEST(SysExDispatch, FlagsDecideWhatAMessageDoesAndWhetherTheEditorIsRefreshed) {
         EXPECT_EQ(rig.manager.dumpAwaited, c.awaitedAfter);
         EXPECT_EQ(rig.plugin.callCount(kRefresh), size_t(c.refreshes));
     }
+}
+
+// Another maker's SysEx, a universal one and one of the synthesizer's of no dump id arrive
+// before the awaited dump: none ends the wait, and the dump is taken.
+TEST(SysExDispatch, OnlyTheSynthesizersDumpEndsTheWaitForIt) {
+    RequestRig rig;
+    rig.plugin.setRange(kGlobalPopupTime, 0, 127);
+    rig.manager.dumpAwaited = true;
+    for (const Bytes& head :
+         {Bytes{0xF0, 0x43, 0x0F}, Bytes{0xF0, 0x7E, 0x0F}, Bytes{0xF0, 0x3E, 0x0F}}) {
+        Bytes other = dump(0x7A, 100);
+        std::copy(head.begin(), head.end(), other.begin());
+        rig.deliver(other);
+    }
+    EXPECT_TRUE(rig.manager.dumpAwaited);
+    EXPECT_EQ(rig.plugin.callCount(kRefresh), 0u);
+    Bytes global = kGlobal;
+    global[44] = 0x50; // the popup time
+    rig.deliver(global);
+    EXPECT_TRUE(rig.manager.answerReceived);
+    EXPECT_FALSE(rig.manager.dumpAwaited);
+    EXPECT_EQ(rig.plugin.GetParamValue(kGlobalPopupTime), 0x50);
 }
 
 TEST(SysExDispatch, SysExFromTheHostIsIgnored) {

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -31,6 +32,8 @@ struct FakeHost {
     VstTimeInfo time = {};
     const char* product = "Some Host";
     VstIntPtr eventsAnswer = 1;
+    // A list the host hands over while the plug-in hands it one, once.
+    VstEvents* reentering = nullptr;
 
     int count(VstInt32 opcode) const { return int(std::count(calls.begin(), calls.end(), opcode)); }
 
@@ -43,6 +46,8 @@ struct FakeHost {
         if (opcode == audioMasterGetVendorVersion) return 30207;
         if (opcode == audioMasterGetProductString) strcpy(static_cast<char*>(ptr), host->product);
         if (opcode != audioMasterProcessEvents) return 0;
+        if (VstEvents* list = std::exchange(host->reentering, nullptr))
+            effect->dispatcher(effect, effProcessEvents, 0, 0, list, 0.0f);
         const VstEvent* ev = static_cast<const VstEvents*>(ptr)->events[0];
         const auto* s = reinterpret_cast<const VstMidiSysexEvent*>(ev);
         const auto* data = reinterpret_cast<const uint8_t*>(
@@ -470,6 +475,29 @@ TEST_F(AdapterTest, MidiFromTheHostReachesThePlugInSysExGoesBackAndThePlugInSend
                                              {kVstSysExType, 32, 5, 0xF0, 0x01, 0xF7}}));
     host.eventsAnswer = 0;
     EXPECT_FALSE(plug->SendMidiVST(&msg) || plug->SendSysEx(&own));
+}
+
+// What the audio thread cannot hand over is counted with every other drop: a list the host
+// hands over while another is being taken, and messages cut short beyond what the output
+// thread's queue keeps for its log.
+TEST_F(AdapterTest, DropsOfTheAudioThreadAreCountedBeyondTheQueuesAndForAnOverlappingList) {
+    make();
+    VstMidiEvent note = {};
+    note.type = kVstMidiType;
+    memcpy(note.midiData, "\x90\x3C\x64", 3);
+    char dump[] = {char(0xF0), char(0xF7)};
+    VstMidiSysexEvent sysex = {kVstSysExType, 32, 0, 0, 2, 0, dump, 0};
+    VstEvents outer = {1, 0, {reinterpret_cast<VstEvent*>(&sysex)}};
+    VstEvents inner = {
+        2, 0, {reinterpret_cast<VstEvent*>(&note), reinterpret_cast<VstEvent*>(&note)}};
+    host.reentering = &inner;
+    EXPECT_EQ(dispatch(effProcessEvents, 0, 0, &outer), 1);
+    for (int i = 0; i < 1000; ++i)
+        plug->QueueMidiMsg(IMidiMsg(0, 0x90, 0x3C, 0x90));
+    plug->WakeOutputThread();
+    plug->WaitForOutputThread();
+    EXPECT_TRUE(plug->midi.empty());
+    EXPECT_EQ(plug->DroppedMIDICount(), 1002u);
 }
 
 // ---- Time

@@ -43,3 +43,19 @@ TEST(MidiFramer, PiecesRealTimeBytesStrayBytesAndTheLimit) {
     EXPECT_EQ(framed(framer, {{0x05, 0xF7}}),
               (Lines{"outside any message 5", "outside any message 247"}));
 }
+
+// A clock byte before a control change costs it nothing. The undefined status bytes are
+// dropped where they stand: the real-time ones inside a short message or a SysEx leave it
+// whole, the others end what was open.
+TEST(MidiFramer, RealTimeBytesBesideAMessageAndUndefinedStatusBytes) {
+    MidiFramer framer(8);
+    EXPECT_EQ(framed(framer, {{0xF8, 0xB7, 0x07, 0x2C}, {0x90, 0xF9, 0x3C, 0xFD, 0x64}}),
+              (Lines{"msg 248", "msg 183 7 44", "undefined status byte 249",
+                     "undefined status byte 253", "msg 144 60 100"}));
+    EXPECT_EQ(framed(framer, {{0xF0, 0x01, 0xFD, 0x02, 0xF7},
+                              {0xF0, 0x01, 0xF4, 0x02},
+                              {0x92, 0x3C, 0xF5, 0x64}}),
+              (Lines{"undefined status byte 253", "msg 240 1 2 247", "SysEx without its F7 240 1",
+                     "undefined status byte 244", "outside any message 2", "cut short 146 60",
+                     "undefined status byte 245", "outside any message 100"}));
+}

@@ -16,6 +16,7 @@
 #include <jack/statistics.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -299,4 +300,47 @@ TEST_F(SilentSynthesizer, ThreadsClosingMidRequestEndsEveryWorkerAndLeavesNothin
     const size_t heard = synth->Record().size();
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(synth->Record().size(), heard);
+}
+
+namespace {
+
+// The page faults the threads took between two looks; a thread that ended counts none.
+long taken(const std::vector<long>& before, const std::vector<long>& after) {
+    long sum = 0;
+    for (size_t i = 0; i < after.size(); ++i)
+        sum += std::max(0L, after[i] - (i < before.size() ? before[i] : 0));
+    return sum;
+}
+
+} // namespace
+
+// Once the plug-in is made and its ports are open, no thread that hands it MIDI first touches a
+// page of memory (a page fault the kernel makes it wait for): not the host's audio thread
+// through the blocks' queues, nor JACK's process thread through the input's relay, whose ring of
+// a megabyte the synthesizer's SysEx goes round more than once.
+TEST_F(AudioThread, NoProducingThreadTouchesMemoryForTheFirstTime) {
+    rt::JackThreadFaults(); // watched from here: the plug-in's clients
+    auto plug = start();
+    ASSERT_GT(plug->getMIDIInPortIndex(), 0);
+    AEffect* effect = plug->GetAEffect();
+    startProcessing(effect, 256);
+    AudioBlock block(effect);
+    Bytes foreign(393, 0x00);
+    foreign[0] = 0xF0, foreign[1] = 0x7D, foreign.back() = 0xF7;
+    const auto blocksAndSysEx = [&](int blocks, int sysex) {
+        for (int n = 0; n < blocks; ++n) {
+            block.run(n, 256);
+            if (n < sysex) synth->Send(foreign);
+        }
+        std::this_thread::sleep_for(500ms); // the last messages' cycles
+    };
+    blocksAndSysEx(50, 50);
+    rt::TakeCaught();
+    const std::vector<long> before = rt::JackThreadFaults();
+    blocksAndSysEx(3000, 3000);
+    const long jackFaults = taken(before, rt::JackThreadFaults());
+    const rt::Caught caught = rt::TakeCaught();
+    EXPECT_EQ(caught.count, 0) << (caught.last ? caught.last : "");
+    EXPECT_EQ(caught.faults, 0);
+    EXPECT_EQ(jackFaults, 0);
 }

@@ -2,11 +2,18 @@
 
 #include <dlfcn.h>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ZOZ_RT_SANITIZER 1
@@ -19,8 +26,53 @@ namespace {
 
 // Plain and zero-initialised: read before the program's own initialisation has run.
 thread_local bool t_guarded = false;
+thread_local long t_faultsAtGuard = 0;
 std::atomic<int> g_count{0};
 std::atomic<const char*> g_last{nullptr};
+std::atomic<long> g_faults{0};
+
+long threadFaults() {
+    rusage usage;
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_minflt + usage.ru_majflt;
+}
+
+// The threads libjack started while watched, by kernel thread id.
+constexpr int kMaxJackThreads = 64;
+std::atomic<bool> g_jackWatched{false};
+std::atomic<pid_t> g_jackThreads[kMaxJackThreads];
+std::atomic<int> g_jackThreadCount{0};
+
+struct Start {
+    void* (*start)(void*);
+    void* arg;
+};
+
+void* recordJackThread(void* p) {
+    const Start s = *static_cast<Start*>(p);
+    delete static_cast<Start*>(p);
+    const int at = g_jackThreadCount.fetch_add(1);
+    if (at < kMaxJackThreads) g_jackThreads[at] = gettid();
+    return s.start(s.arg);
+}
+
+bool startsInJack(void* (*start)(void*)) {
+    Dl_info info;
+    return dladdr(reinterpret_cast<void*>(start), &info) && info.dli_fname &&
+           strstr(info.dli_fname, "libjack");
+}
+
+// Minor and major faults of a thread of this process so far; 0 for one that has ended.
+long faultsOf(pid_t tid) {
+    std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/stat");
+    const std::string stat((std::istreambuf_iterator<char>(in)), {});
+    const size_t name = stat.rfind(')');
+    if (name == std::string::npos) return 0;
+    // After the name: state, ppid, pgrp, session, tty, tpgid, flags, minflt, cminflt, majflt.
+    std::istringstream after(stat.substr(name + 1));
+    std::vector<std::string> fields{std::istream_iterator<std::string>(after), {}};
+    return fields.size() > 9 ? std::stol(fields[7]) + std::stol(fields[9]) : 0;
+}
 
 void caught(const char* what) {
     if (!t_guarded) return;
@@ -93,7 +145,12 @@ int pthread_mutex_lock(pthread_mutex_t* m) {
 int pthread_create(pthread_t* thread, const pthread_attr_t* attr, void* (*start)(void*),
                    void* arg) {
     caught("pthread_create");
-    return next<decltype(&pthread_create)>(g_create, "pthread_create")(thread, attr, start, arg);
+    const auto create = next<decltype(&pthread_create)>(g_create, "pthread_create");
+    if (!g_jackWatched || !startsInJack(start)) return create(thread, attr, start, arg);
+    auto* s = new Start{start, arg};
+    const int result = create(thread, attr, recordJackThread, s);
+    if (result != 0) delete s;
+    return result;
 }
 // Under both of its names: a large-file build maps one onto the other.
 FILE* rtFopen(const char* path, const char* mode) __asm__("fopen");
@@ -116,15 +173,26 @@ ssize_t write(int fd, const void* data, size_t size) {
 namespace rt {
 
 Guard::Guard() {
+    t_faultsAtGuard = threadFaults();
     t_guarded = true;
 }
 
 Guard::~Guard() {
     t_guarded = false;
+    g_faults += threadFaults() - t_faultsAtGuard;
 }
 
 Caught TakeCaught() {
-    return {g_count.exchange(0), g_last.exchange(nullptr)};
+    return {g_count.exchange(0), g_last.exchange(nullptr), g_faults.exchange(0)};
+}
+
+std::vector<long> JackThreadFaults() {
+    g_jackWatched = true;
+    std::vector<long> faults;
+    const int n = std::min(g_jackThreadCount.load(), kMaxJackThreads);
+    for (int i = 0; i < n; ++i)
+        faults.push_back(faultsOf(g_jackThreads[i]));
+    return faults;
 }
 
 } // namespace rt
