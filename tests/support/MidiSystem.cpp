@@ -4,15 +4,23 @@
 
 #include <jack/jack.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace testsupport {
 
 std::string MidiSystemMissing() {
     const char* server = getenv("JACK_DEFAULT_SERVER");
     if (!server) return Lacking("jack", "no private JACK server (scripts/test starts one)");
-    jack_status_t status;
-    jack_client_t* probe = jack_client_open("zozprobe", JackNoStartServer, &status);
+    // A running server refuses a new client for a moment while it still notifies one that
+    // died without closing (a killed simulator, a crashed test): asked again, it takes it.
+    jack_client_t* probe = nullptr;
+    for (int tries = 0; !probe && tries < 20; ++tries) {
+        if (tries) std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        jack_status_t status;
+        probe = jack_client_open("zozprobe", JackNoStartServer, &status);
+    }
     if (!probe)
         return Lacking("jack", std::string("the JACK server ") + server + " is not running");
     jack_client_close(probe);
