@@ -369,8 +369,9 @@ protected:
     // of its blocks (posts, the editor, the log). The base does nothing.
     virtual void OnBlocksSent() {}
     // Ends the output thread after a last pass over what is queued. A plug-in whose
-    // OnBlocksSent, ProcessMidiMsg or SendExternalMIDI use its own members calls it first in
-    // its destructor.
+    // OnBlocksSent, ProcessMidiMsg or SendExternalMIDI use its own members calls it in its
+    // destructor before those go, and before it stops sending, so that the host's last events
+    // (a note-off before a close) still go out.
     void StopOutputThread();
 
     // Counts a malformed message that is dropped instead of passed on and has it logged:

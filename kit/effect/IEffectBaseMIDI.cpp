@@ -154,6 +154,8 @@ std::vector<std::string>& IEffectBase::getExternalMIDIInNames() {
 }
 
 void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
+    // A port opens by the lists' names.
+    if (selection != 0) lookForExternalMIDI();
     std::unique_lock<std::mutex> lock(m_midiOutMutex);
     try {
         if (m_midiOut) m_midiOut->Close();
@@ -183,6 +185,7 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
 }
 
 void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
+    if (selection != 0) lookForExternalMIDI();
     // Closing the port does not wait for what the relay is still handing over.
     shutMIDIInput();
     try {
@@ -262,7 +265,7 @@ void IEffectBase::OnParamPrompt(int paramIdx) {
     {
         // A look may take a while on a loaded machine: the audio thread and the host go on.
         KIT_MutexRelease released(&m_mutex);
-        ports = watching ? midiWatcher(m_effectName).Look(scope)
+        ports = watching ? m_midiWatcher->Look(scope)
                          : platform::LookForMidiPorts(midiClientName(nullptr), scope);
     }
     // With no port open, the menu has nothing to offer but why.

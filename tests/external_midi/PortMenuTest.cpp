@@ -28,6 +28,11 @@ TEST_F(ExternalMIDI, PortMenusListThePortsAtTopLevel) {
     ConfigEditor e(kResources, 0, 1.0);
     const std::pair<int, std::string> menus[] = {{kDeviceOutSelection, portOf("r", "in")},
                                                  {kDeviceInSelection, portOf("s", "out")}};
+    // A plug-in that opens no port at start looks at the ports when a menu first opens.
+    for (const auto& menu : menus)
+        EXPECT_EQ(e.effect.GetParam(menu.first)->GetNDisplayTexts(), 1);
+    IMouseMod left(true, false);
+    e.graphics.OnMouseDown(15, 25, &left);
     for (const auto& [id, port] : menus) {
         const IParam* p = e.effect.GetParam(id);
         EXPECT_STREQ(p->GetNameForHost(), "Device Selection");
@@ -41,8 +46,6 @@ TEST_F(ExternalMIDI, PortMenusListThePortsAtTopLevel) {
     }
     ASSERT_EQ(e.graphics.NControls(), 2);
     EXPECT_TRUE(dynamic_cast<ICaptionControl*>(e.graphics.GetControl(1))); // names cut to fit
-    IMouseMod left(true, false);
-    e.graphics.OnMouseDown(15, 25, &left);
     ASSERT_EQ(e.graphics.menus.size(), 1u);
     EXPECT_EQ(e.graphics.menus[0].texts, e.effect.getExternalMIDIOutNames());
 }
