@@ -422,7 +422,8 @@ private:
     void followExternalMIDI();
     // Which system a new look may take: once a client is made, only its own.
     platform::MidiSystem externalMIDIScope() const;
-    void takeExternalMIDILook(const platform::MidiPorts& ports);
+    // menuOpening: a device menu is about to show the lists.
+    void takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening);
     void showExternalMIDIMenus();
     void watchExternalMIDI();
     std::string midiClientName(const char* direction) const;

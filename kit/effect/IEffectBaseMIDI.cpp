@@ -107,6 +107,7 @@ void IEffectBase::takeFirstExternalMIDILook(const platform::MidiPorts& ports) {
     LogExternalMIDI(ports.about);
     m_midiInNames = listOf(ports.sources);
     m_midiOutNames = listOf(ports.destinations);
+    showExternalMIDIMenus();
 }
 
 // Made when a port of the direction is first opened, so that a plug-in with no port chosen
@@ -211,19 +212,19 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
 }
 
 int IEffectBase::getExternalMIDIInDevice(const char* name) {
-    return findPort(m_midiInNames, name);
+    return findPort(getExternalMIDIInNames(), name);
 }
 
 int IEffectBase::getExternalMIDIOutDevice(const char* name) {
-    return findPort(m_midiOutNames, name);
+    return findPort(getExternalMIDIOutNames(), name);
 }
 
 int IEffectBase::GetMIDIInPortNumber(const char* name) {
-    return portNumber(m_midiInNames, name, "virtual input");
+    return portNumber(getExternalMIDIInNames(), name, "virtual input");
 }
 
 int IEffectBase::GetMIDIOutPortNumber(const char* name) {
-    return portNumber(m_midiOutNames, name, "virtual output");
+    return portNumber(getExternalMIDIOutNames(), name, "virtual output");
 }
 
 int IEffectBase::openExternalMIDIPort(bool input) const {
@@ -235,9 +236,9 @@ int IEffectBase::openExternalMIDIPort(bool input) const {
 
 void IEffectBase::AttachExternalMIDIMenu(int paramIdx, bool input) {
     if (!GetParam(paramIdx)) return;
-    // A plug-in that opens no port at start-up looks when a menu first opens.
-    if (m_midiLook || m_midiLooked) input ? getExternalMIDIInNames() : getExternalMIDIOutNames();
     m_midiMenus.emplace_back(paramIdx, input);
+    // A plug-in that opens no port at start-up looks when a menu first opens.
+    if (m_midiLook && !m_midiLooked) lookForExternalMIDI();
     showExternalMIDIMenus();
 }
 
@@ -271,12 +272,7 @@ void IEffectBase::OnParamPrompt(int paramIdx) {
     // With no port open, the menu has nothing to offer but why.
     if (ports.system == platform::MidiSystem::kNone && scope == platform::MidiSystem::kNone)
         OnExternalMIDIMissing(ports.missing);
-    if (m_midiLooked) {
-        takeExternalMIDILook(ports);
-    } else {
-        takeFirstExternalMIDILook(ports);
-        showExternalMIDIMenus();
-    }
+    m_midiLooked ? takeExternalMIDILook(ports, true) : takeFirstExternalMIDILook(ports);
 }
 
 platform::MidiSystem IEffectBase::externalMIDIScope() const {
@@ -288,7 +284,7 @@ platform::MidiSystem IEffectBase::externalMIDIScope() const {
 // port that is there now opens, also under another ALSA client number. A look that found no
 // MIDI system changes nothing: a JACK client that failed to open on a loaded machine must not
 // close the ports that work.
-void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports) {
+void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening) {
     // Nothing opens while the plug-in is taken down.
     if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return;
     // The plug-in's own ports, there since it opened one, are no choice.
@@ -333,7 +329,8 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports) {
         awaitExternalMIDI(input, "");
         changed = opened = true;
     }
-    if (listsChanged || changed) showExternalMIDIMenus();
+    // A menu's entries change under the user only as it opens, or with the ports it shows open.
+    if ((listsChanged && menuOpening) || changed) showExternalMIDIMenus();
     if (changed) OnExternalMIDIChanged(opened);
 }
 
@@ -383,7 +380,7 @@ void IEffectBase::watchExternalMIDI() {
         const platform::MidiPorts ports = watcher.Look(scope);
         {
             KIT_MutexLock lock(&m_mutex);
-            takeExternalMIDILook(ports);
+            takeExternalMIDILook(ports, false);
         }
         if (!watcher.Wait()) return;
     }

@@ -106,7 +106,7 @@ bool JackPort::Open(const std::string& peer, const std::string& portName, std::s
     }
     if (failed->empty()) {
         m_client = std::move(client);
-        m_toPeer = !peer.empty();
+        m_peer = peer;
         return true;
     }
     m_port = nullptr;
@@ -128,8 +128,10 @@ bool JackPort::Reaches(std::string* why) {
         *why = "the JACK server ended";
         return false;
     }
-    if (m_toPeer && jack_port_connected(m_port) == 0) {
-        *why = "\"" + std::string(jack_port_name(m_port)) + "\" is connected to nothing";
+    // By the peer's name: a connection made just now shows in the graph only from the server's
+    // next cycle on.
+    if (!m_peer.empty() && !jack_port_by_name(m_client->Get(), m_peer.c_str())) {
+        *why = "the port \"" + m_peer + "\" is gone";
         return false;
     }
     return true;

@@ -73,8 +73,8 @@ public:
     // `process` has run for the last time when this returns.
     void Close();
     bool IsOpen() const { return m_client != nullptr; }
-    // Whether what the port takes reaches anyone: its server runs and, opened to a peer, the
-    // port is still connected. Why not, in *why.
+    // Whether what the port takes reaches anyone: its server runs and, opened to a peer, that
+    // peer's port is still there. Why not, in *why.
     bool Reaches(std::string* why);
     // The length of one of the server's cycles in seconds; 0 when the port is not open.
     double CycleSeconds();
@@ -89,7 +89,7 @@ private:
     void* const m_arg;
     std::unique_ptr<JackClient> m_client;
     jack_port_t* m_port = nullptr;
-    bool m_toPeer = false;
+    std::string m_peer;
 };
 
 } // namespace platform

@@ -35,8 +35,9 @@ class JackClient;
 
 // The system that ZOZ_MIDI_API names ("jack" or "alsa") when it is there, else JACK when a
 // server runs, else ALSA when its sequencer opens, and its ports; with `only`, that system or
-// none. Prints nothing, and leaves no client behind: a JACK client is opened for the look
-// (under clientName, or a name JACK makes from it) but never activated.
+// none. Prints nothing (but what libjack says of a promiscuous server it cannot reach), and
+// leaves no client behind: a JACK client is opened for the look (under clientName, or a name
+// JACK makes from it) but never activated.
 MidiPorts LookForMidiPorts(const std::string& clientName, MidiSystem only = MidiSystem::kNone);
 
 // The same look, kept up for as long as someone follows the ports. On JACK it keeps one client

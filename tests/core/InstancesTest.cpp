@@ -235,7 +235,11 @@ TEST_F(StoredPorts, SendsFromFourThreadsArriveWholeWhileThePortIsChosenAgain) {
     const std::string name = client() + ":in";
     for (int i = 0; i < 20; ++i) {
         int selection = 1; // not "Select MIDI Device"
-        plug->setExternalMIDIOut(selection, name.c_str());
+        {
+            // As the editor chooses: under the plug lock, which the plug-in's port watch takes.
+            KIT_MutexLock lock(plug->GetMutex());
+            plug->setExternalMIDIOut(selection, name.c_str());
+        }
         ASSERT_GT(selection, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
