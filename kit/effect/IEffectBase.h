@@ -181,7 +181,7 @@ public:
     // above 0 exactly when a port was opened. For the input, closing first waits for a
     // callback in flight on another thread (letting go of the plug lock meanwhile, as the
     // callback may want it); no callback reaches the plug-in after that until a port opens
-    // again.
+    // again. Both take the plug lock, as the port watch does.
     void setExternalMIDIIn(int& selection, const char* name);
     void setExternalMIDIOut(int& selection, const char* name);
     // The list index of name, or -1.

@@ -155,6 +155,8 @@ std::vector<std::string>& IEffectBase::getExternalMIDIInNames() {
 }
 
 void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
+    // The port watch changes the same state under the plug lock.
+    KIT_MutexLock plug(&m_mutex);
     // A port opens by the lists' names.
     if (selection != 0) lookForExternalMIDI();
     std::unique_lock<std::mutex> lock(m_midiOutMutex);
@@ -186,6 +188,7 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
 }
 
 void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
+    KIT_MutexLock plug(&m_mutex);
     if (selection != 0) lookForExternalMIDI();
     // Closing the port does not wait for what the relay is still handing over.
     shutMIDIInput();
@@ -212,18 +215,22 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
 }
 
 int IEffectBase::getExternalMIDIInDevice(const char* name) {
+    KIT_MutexLock plug(&m_mutex);
     return findPort(getExternalMIDIInNames(), name);
 }
 
 int IEffectBase::getExternalMIDIOutDevice(const char* name) {
+    KIT_MutexLock plug(&m_mutex);
     return findPort(getExternalMIDIOutNames(), name);
 }
 
 int IEffectBase::GetMIDIInPortNumber(const char* name) {
+    KIT_MutexLock plug(&m_mutex);
     return portNumber(getExternalMIDIInNames(), name, "virtual input");
 }
 
 int IEffectBase::GetMIDIOutPortNumber(const char* name) {
+    KIT_MutexLock plug(&m_mutex);
     return portNumber(getExternalMIDIOutNames(), name, "virtual output");
 }
 
