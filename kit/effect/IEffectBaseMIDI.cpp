@@ -369,9 +369,12 @@ void IEffectBase::followExternalMIDI() {
     }
 }
 
-// Looks first, and then whenever the watch says the ports may have changed.
+// Looks first, and then whenever the watch says the ports may have changed. A JACK look the
+// same as the last one (a notice about nothing that shows, as a connection made) leaves the
+// plug lock, which the audio thread would find taken, alone.
 void IEffectBase::watchExternalMIDI() {
     platform::MidiPortWatch& watcher = *m_midiWatcher;
+    platform::MidiPorts last;
     for (;;) {
         platform::MidiSystem scope;
         {
@@ -384,11 +387,15 @@ void IEffectBase::watchExternalMIDI() {
             }
             scope = externalMIDIScope();
         }
-        const platform::MidiPorts ports = watcher.Look(scope);
-        {
+        platform::MidiPorts ports = watcher.Look(scope);
+        const bool same = ports.system == platform::MidiSystem::kJack &&
+                          ports.system == last.system && ports.missing == last.missing &&
+                          ports.sources == last.sources && ports.destinations == last.destinations;
+        if (!same) {
             KIT_MutexLock lock(&m_mutex);
             takeExternalMIDILook(ports, false);
         }
+        last = std::move(ports);
         if (!watcher.Wait()) return;
     }
 }
