@@ -15,7 +15,6 @@
 #include "kit/effect/MidiFramer.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +28,7 @@ class MidiInput;
 class MidiInputRelay;
 class MidiOutput;
 class MidiPortLook;
+class MidiPortWatch;
 struct MidiPorts;
 } // namespace platform
 struct IEffectOutputLane;
@@ -162,18 +162,19 @@ public:
 
     // ---- External MIDI ports, the road to the synthesizer.
     // Entry 0 is "Select MIDI Device", then the system's ports in the library's order. The
-    // lists are built once per plug-in, both on the first call of either, without a client:
-    // a direction's client is made when a port of it is first opened, named after the plug-in
-    // ("<effect name>[ <instance number>] In", "… Out").
+    // lists are built once per plug-in, both on the first call of either (or the first device
+    // menu opened): a direction's client is made when a port of it is first opened, named after
+    // the plug-in ("<effect name>[ <instance number>] In", "… Out").
     std::vector<std::string>& getExternalMIDIInNames();
     std::vector<std::string>& getExternalMIDIOutNames();
     // Starts reading the system's ports for both lists on a thread of its own, so that the
     // plug-in goes on building meanwhile; the list operations then wait for that look instead
-    // of making their own. The effect name is the one initialize will be given; once per
+    // of making their own. For a plug-in about to open ports: the look's JACK client is the one
+    // kept to follow them. The effect name is the one initialize will be given; once per
     // plug-in.
     void BeginExternalMIDILook(const char* effectName);
-    // Lets that look's client of the MIDI system go once the plug-in is built: closing it
-    // unmaps memory, which would hold up the building's own.
+    // Takes that look once the plug-in is built, keeping its JACK client only when ports are
+    // followed.
     void EndExternalMIDILook();
     // Closes the port of the previous selection and opens the port named, or, when the list has
     // no such name, the one port named alike but for the ALSA client number that Linux gives
@@ -181,7 +182,7 @@ public:
     // above 0 exactly when a port was opened. For the input, closing first waits for a
     // callback in flight on another thread (letting go of the plug lock meanwhile, as the
     // callback may want it); no callback reaches the plug-in after that until a port opens
-    // again.
+    // again. Both take the plug lock, as the port watch does.
     void setExternalMIDIIn(int& selection, const char* name);
     void setExternalMIDIOut(int& selection, const char* name);
     // The list index of name, or -1.
@@ -202,9 +203,10 @@ public:
     // again, so that it lists the ports there now. Lets go of the plug lock while it looks.
     void OnParamPrompt(int paramIdx);
     // A stored port that is not there: it opens as soon as a later look finds it, by the
-    // rules of setExternalMIDIIn/Out. While a port is awaited the MIDI system is looked at
-    // every two seconds on a thread of the plug-in's own, and whenever a device menu opens.
-    // An empty name awaits none. Under the plug lock.
+    // rules of setExternalMIDIIn/Out. While a port is awaited, and on JACK while a port is
+    // open, a thread of the plug-in's own follows the MIDI system (on JACK as its server tells
+    // of ports and of its own end, else every two seconds), and so does every device menu
+    // opened. An empty name awaits none. Under the plug lock.
     void awaitExternalMIDI(bool input, const std::string& name);
     const std::string& awaitedExternalMIDI(bool input) const {
         return input ? m_midiInAwaited : m_midiOutAwaited;
@@ -359,7 +361,7 @@ protected:
     // A device menu is about to open with no port open and no MIDI system to be found: why.
     // Under the plug lock, on the editor's thread.
     virtual void OnExternalMIDIMissing(const std::string& /*why*/) {}
-    // Ends the thread that looks for awaited ports, letting go of the plug lock while it ends;
+    // Ends the thread that follows the ports, letting go of the plug lock while it ends;
     // before anything OnExternalMIDIChanged uses goes.
     void stopExternalMIDIWatch();
 
@@ -372,8 +374,9 @@ protected:
     // of its blocks (posts, the editor, the log). The base does nothing.
     virtual void OnBlocksSent() {}
     // Ends the output thread after a last pass over what is queued. A plug-in whose
-    // OnBlocksSent, ProcessMidiMsg or SendExternalMIDI use its own members calls it first in
-    // its destructor.
+    // OnBlocksSent, ProcessMidiMsg or SendExternalMIDI use its own members calls it in its
+    // destructor before those go, and before it stops sending, so that the host's last events
+    // (a note-off before a close) still go out.
     void StopOutputThread();
 
     // Counts a malformed message that is dropped instead of passed on and has it logged:
@@ -418,9 +421,16 @@ private:
     void receiveMIDI(const std::vector<unsigned char>& bytes);
 
     void lookForExternalMIDI();
+    void takeFirstExternalMIDILook(const platform::MidiPorts& ports);
+    platform::MidiPortWatch& midiWatcher(const char* effectName);
+    // Whether a port is awaited, or open on JACK (where its peer may go); under the plug lock.
+    bool followsExternalMIDI() const;
+    // Starts the thread that follows the ports when they need it; else lets the kept look go.
+    void followExternalMIDI();
     // Which system a new look may take: once a client is made, only its own.
     platform::MidiSystem externalMIDIScope() const;
-    void takeExternalMIDILook(const platform::MidiPorts& ports);
+    // menuOpening: a device menu is about to show the lists.
+    void takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening);
     void showExternalMIDIMenus();
     void watchExternalMIDI();
     std::string midiClientName(const char* direction) const;
@@ -435,6 +445,8 @@ private:
     // 1 for the first plug-in alive in the process, then the lowest number free.
     const int m_instanceNumber;
     bool m_midiLooked = false;
+    // The watch outlives its first look.
+    std::unique_ptr<platform::MidiPortWatch> m_midiWatcher;
     std::unique_ptr<platform::MidiPortLook> m_midiLook;
     platform::MidiSystem m_midiSystem{};
     std::unique_ptr<platform::MidiErrors> m_midiInErrors;
@@ -468,8 +480,6 @@ private:
     std::thread m_midiWatch;
     bool m_midiWatching = false; // under the plug lock
     std::atomic<bool> m_midiWatchStop{false};
-    std::mutex m_midiWatchMutex; // wakes the look's thread to end
-    std::condition_variable m_midiWatchWake;
     std::unique_ptr<IEffectOutputLane> m_output;
     KIT_PtrList<ChannelIO> m_channelIO;
     KIT_Mutex m_mutex;

@@ -9,7 +9,6 @@
 #include "platform/midi/MidiPortNames.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <set>
 #include <system_error>
@@ -71,38 +70,44 @@ std::string IEffectBase::midiClientName(const char* effectName, int instance,
     return direction ? name + " " + direction : name;
 }
 
+platform::MidiPortWatch& IEffectBase::midiWatcher(const char* effectName) {
+    if (!m_midiWatcher)
+        m_midiWatcher = std::make_unique<platform::MidiPortWatch>(
+            midiClientName(effectName, m_instanceNumber, nullptr));
+    return *m_midiWatcher;
+}
+
 void IEffectBase::BeginExternalMIDILook(const char* effectName) {
     if (!m_midiLook && !m_midiLooked)
         m_midiLook = std::make_unique<platform::MidiPortLook>(
-            midiClientName(effectName ? effectName : "", m_instanceNumber, nullptr));
+            midiWatcher(effectName ? effectName : ""));
 }
 
 void IEffectBase::EndExternalMIDILook() {
-    if (!m_midiLook) return;
-    m_midiLook->Close();
-    // Lists nobody asked for while the plug-in was built are made when first asked for, as
-    // without a look ahead.
-    if (!m_midiLooked) m_midiLook.reset();
+    if (m_midiLook) lookForExternalMIDI();
+    // The look's JACK client stays only while something is followed.
+    followExternalMIDI();
 }
 
 // Both lists at once: one look at the MIDI system, which says which system it is.
 void IEffectBase::lookForExternalMIDI() {
     if (m_midiLooked) return;
-    // A look not begun ahead lets its client go as soon as the ports are read.
-    if (!m_midiLook) {
-        BeginExternalMIDILook(m_effectName);
-        m_midiLook->Close();
-    }
+    takeFirstExternalMIDILook(m_midiLook ? m_midiLook->Ports()
+                                         : platform::LookForMidiPorts(midiClientName(nullptr)));
+}
+
+void IEffectBase::takeFirstExternalMIDILook(const platform::MidiPorts& ports) {
+    m_midiLook.reset();
     m_midiLooked = true;
     const auto report = [this](const std::string& text) { LogExternalMIDI(text); };
     m_midiInErrors = std::make_unique<platform::MidiErrors>(report);
     m_midiOutErrors = std::make_unique<platform::MidiErrors>(report);
-    const platform::MidiPorts& ports = m_midiLook->Ports();
     m_midiSystem = ports.system;
     m_midiMissing = ports.missing;
     LogExternalMIDI(ports.about);
     m_midiInNames = listOf(ports.sources);
     m_midiOutNames = listOf(ports.destinations);
+    showExternalMIDIMenus();
 }
 
 // Made when a port of the direction is first opened, so that a plug-in with no port chosen
@@ -150,7 +155,11 @@ std::vector<std::string>& IEffectBase::getExternalMIDIInNames() {
 }
 
 void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
-    std::lock_guard<std::mutex> lock(m_midiOutMutex);
+    // The port watch changes the same state under the plug lock.
+    KIT_MutexLock plug(&m_mutex);
+    // A port opens by the lists' names.
+    if (selection != 0) lookForExternalMIDI();
+    std::unique_lock<std::mutex> lock(m_midiOutMutex);
     try {
         if (m_midiOut) m_midiOut->Close();
         m_midiOutOpen = false;
@@ -162,6 +171,9 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
         if (idx <= 0) return;
         const std::string& listed = m_midiOutNames[size_t(idx)];
         platform::MidiOutput* client = outputClient();
+        // A send that failed before (into a port whose peer had gone) is no failure of this
+        // open.
+        m_midiOutErrors->TakeFailure();
         // By name: the cached list may be older than the system's ports, and its index would
         // then open some other device.
         const bool there = client && client->Open(listed, "RtMidi Output");
@@ -171,9 +183,13 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
         LogExternalMIDI(e.getMessage());
     }
     if (!m_midiOutOpen) selection = 0;
+    lock.unlock();
+    followExternalMIDI();
 }
 
 void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
+    KIT_MutexLock plug(&m_mutex);
+    if (selection != 0) lookForExternalMIDI();
     // Closing the port does not wait for what the relay is still handing over.
     shutMIDIInput();
     try {
@@ -195,22 +211,27 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
         LogExternalMIDI(e.getMessage());
     }
     if (!m_midiInOpen) selection = 0;
+    followExternalMIDI();
 }
 
 int IEffectBase::getExternalMIDIInDevice(const char* name) {
-    return findPort(m_midiInNames, name);
+    KIT_MutexLock plug(&m_mutex);
+    return findPort(getExternalMIDIInNames(), name);
 }
 
 int IEffectBase::getExternalMIDIOutDevice(const char* name) {
-    return findPort(m_midiOutNames, name);
+    KIT_MutexLock plug(&m_mutex);
+    return findPort(getExternalMIDIOutNames(), name);
 }
 
 int IEffectBase::GetMIDIInPortNumber(const char* name) {
-    return portNumber(m_midiInNames, name, "virtual input");
+    KIT_MutexLock plug(&m_mutex);
+    return portNumber(getExternalMIDIInNames(), name, "virtual input");
 }
 
 int IEffectBase::GetMIDIOutPortNumber(const char* name) {
-    return portNumber(m_midiOutNames, name, "virtual output");
+    KIT_MutexLock plug(&m_mutex);
+    return portNumber(getExternalMIDIOutNames(), name, "virtual output");
 }
 
 int IEffectBase::openExternalMIDIPort(bool input) const {
@@ -222,15 +243,17 @@ int IEffectBase::openExternalMIDIPort(bool input) const {
 
 void IEffectBase::AttachExternalMIDIMenu(int paramIdx, bool input) {
     if (!GetParam(paramIdx)) return;
-    input ? getExternalMIDIInNames() : getExternalMIDIOutNames();
     m_midiMenus.emplace_back(paramIdx, input);
+    // A plug-in that opens no port at start-up looks when a menu first opens.
+    if (m_midiLook && !m_midiLooked) lookForExternalMIDI();
     showExternalMIDIMenus();
 }
 
 void IEffectBase::showExternalMIDIMenus() {
     for (const auto& [paramIdx, input] : m_midiMenus) {
         IParam* param = GetParam(paramIdx);
-        const std::vector<std::string>& names = input ? m_midiInNames : m_midiOutNames;
+        const std::vector<std::string> names =
+            m_midiLooked ? (input ? m_midiInNames : m_midiOutNames) : listOf({});
         param->ResetDisplayTexts();
         param->InitEnum("Device Selection", 0, int(names.size()), "", "", -1, -1);
         for (size_t i = 0; i < names.size(); ++i)
@@ -245,27 +268,30 @@ void IEffectBase::OnParamPrompt(int paramIdx) {
     if (std::none_of(m_midiMenus.begin(), m_midiMenus.end(), menu)) return;
     KIT_MutexLock lock(&m_mutex);
     const platform::MidiSystem scope = externalMIDIScope();
+    const bool watching = m_midiWatching;
     platform::MidiPorts ports;
     {
         // A look may take a while on a loaded machine: the audio thread and the host go on.
         KIT_MutexRelease released(&m_mutex);
-        ports = platform::LookForMidiPorts(midiClientName(nullptr), scope);
+        ports = watching ? m_midiWatcher->Look(scope)
+                         : platform::LookForMidiPorts(midiClientName(nullptr), scope);
     }
     // With no port open, the menu has nothing to offer but why.
     if (ports.system == platform::MidiSystem::kNone && scope == platform::MidiSystem::kNone)
         OnExternalMIDIMissing(ports.missing);
-    takeExternalMIDILook(ports);
+    m_midiLooked ? takeExternalMIDILook(ports, true) : takeFirstExternalMIDILook(ports);
 }
 
 platform::MidiSystem IEffectBase::externalMIDIScope() const {
     return m_midiIn || m_midiOut ? m_midiSystem : platform::MidiSystem::kNone;
 }
 
-// The lists become what the look found; an open port that is no longer there closes and is
-// awaited (ALSA gives a device plugged in again a new client number), and an awaited port that
-// is there now opens. A look that found no MIDI system changes nothing: a JACK client that
-// failed to open on a loaded machine must not close the ports that work.
-void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports) {
+// The lists become what the look found; an open port that is no longer there (its device
+// unplugged, its program ended, its JACK server ended) closes and is awaited, and an awaited
+// port that is there now opens, also under another ALSA client number. A look that found no
+// MIDI system changes nothing: a JACK client that failed to open on a loaded machine must not
+// close the ports that work.
+void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening) {
     // Nothing opens while the plug-in is taken down.
     if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return;
     // The plug-in's own ports, there since it opened one, are no choice.
@@ -280,15 +306,15 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports) {
         return listOf(names);
     };
     std::vector<std::string> ins = choices(ports.sources), outs = choices(ports.destinations);
-    const bool systemFound = !m_midiMissing.empty() || ports.system != m_midiSystem;
+    const bool systemChanged = ports.missing != m_midiMissing || ports.system != m_midiSystem;
     const bool listsChanged = ins != m_midiInNames || outs != m_midiOutNames;
     // An awaited port may be listed already but have failed to open.
-    if (!systemFound && !listsChanged && m_midiInAwaited.empty() && m_midiOutAwaited.empty())
+    if (!systemChanged && !listsChanged && m_midiInAwaited.empty() && m_midiOutAwaited.empty())
         return;
-    if (systemFound) LogExternalMIDI(ports.about);
+    if (systemChanged) LogExternalMIDI(ports.about);
     m_midiSystem = ports.system;
-    m_midiMissing.clear();
-    bool changed = systemFound, opened = false;
+    m_midiMissing = ports.missing;
+    bool changed = systemChanged, opened = false;
     for (const bool input : {true, false}) {
         const std::vector<std::string>& names = input ? ins : outs;
         const std::string open = input ? m_midiInPortName : m_midiOutPortName;
@@ -310,47 +336,67 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports) {
         awaitExternalMIDI(input, "");
         changed = opened = true;
     }
-    if (listsChanged || changed) showExternalMIDIMenus();
+    // A menu's entries change under the user only as it opens, or with the ports it shows open.
+    if ((listsChanged && menuOpening) || changed) showExternalMIDIMenus();
     if (changed) OnExternalMIDIChanged(opened);
 }
 
 void IEffectBase::awaitExternalMIDI(bool input, const std::string& name) {
     (input ? m_midiInAwaited : m_midiOutAwaited) = name;
-    if (name.empty() || m_midiWatching || m_midiWatchStop) return;
-    // One that found nothing left to await has ended, or is about to.
+    followExternalMIDI();
+}
+
+bool IEffectBase::followsExternalMIDI() const {
+    const bool awaited = !m_midiInAwaited.empty() || !m_midiOutAwaited.empty();
+    const bool jackPort = !m_midiInPortName.empty() || !m_midiOutPortName.empty();
+    return awaited || (jackPort && m_midiSystem == platform::MidiSystem::kJack);
+}
+
+void IEffectBase::followExternalMIDI() {
+    if (m_midiWatching || m_midiWatchStop || !m_midiLooked) return;
+    if (!followsExternalMIDI()) {
+        if (m_midiWatcher) m_midiWatcher->Release();
+        return;
+    }
+    // One that found nothing left to follow has ended, or is about to.
     if (m_midiWatch.joinable()) m_midiWatch.join();
     try {
+        midiWatcher(m_effectName);
         m_midiWatch = std::thread([this] { watchExternalMIDI(); });
         m_midiWatching = true;
     } catch (const std::system_error&) {
-        LogExternalMIDI("no thread to look for the awaited ports; a device menu looks for them");
+        LogExternalMIDI("no thread to follow the ports; a device menu looks for them");
     }
 }
 
-// The look comes every two seconds of real time: it is no part of the plug-in's timing that a
-// test would run faster, and a test's clock must not count its waits.
+// Looks first, and then whenever the watch says the ports may have changed. A JACK look the
+// same as the last one (a notice about nothing that shows, as a connection made) leaves the
+// plug lock, which the audio thread would find taken, alone.
 void IEffectBase::watchExternalMIDI() {
+    platform::MidiPortWatch& watcher = *m_midiWatcher;
+    platform::MidiPorts last;
     for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(m_midiWatchMutex);
-            if (m_midiWatchWake.wait_for(lock, std::chrono::seconds(2),
-                                         [this] { return m_midiWatchStop.load(); }))
-                return;
-        }
         platform::MidiSystem scope;
         {
             KIT_MutexLock lock(&m_mutex);
             if (m_midiWatchStop) return;
-            if (m_midiInAwaited.empty() && m_midiOutAwaited.empty()) {
+            if (!followsExternalMIDI()) {
+                watcher.Release();
                 m_midiWatching = false;
                 return;
             }
             scope = externalMIDIScope();
         }
-        const platform::MidiPorts ports =
-            platform::LookForMidiPorts(midiClientName(nullptr), scope);
-        KIT_MutexLock lock(&m_mutex);
-        takeExternalMIDILook(ports);
+        platform::MidiPorts ports = watcher.Look(scope);
+        const bool same = ports.system == platform::MidiSystem::kJack &&
+                          ports.system == last.system && ports.missing == last.missing &&
+                          ports.sources == last.sources && ports.destinations == last.destinations;
+        if (!same) {
+            KIT_MutexLock lock(&m_mutex);
+            takeExternalMIDILook(ports, false);
+        }
+        last = std::move(ports);
+        if (!watcher.Wait()) return;
     }
 }
 
@@ -358,12 +404,11 @@ void IEffectBase::stopExternalMIDIWatch() {
     std::thread watch;
     {
         KIT_MutexLock lock(&m_mutex);
-        std::lock_guard<std::mutex> wake(m_midiWatchMutex);
         m_midiWatchStop = true;
         watch = std::move(m_midiWatch);
     }
-    m_midiWatchWake.notify_all();
     if (!watch.joinable()) return;
+    m_midiWatcher->Stop();
     // Its look may be waiting for the plug lock.
     KIT_MutexRelease released(&m_mutex);
     watch.join();

@@ -75,7 +75,9 @@ void IEffectBase::WaitForOutputThread() {
     lane.idle.wait(lock, [&] { return lane.handled >= target || lane.ended; });
 }
 
-// A stop is a last pass: nothing that the blocks or the host handed over is lost.
+// A stop is a last pass over what the blocks and the host handed over until then, sent while the
+// ports are still open; what a full ring refused was dropped and logged, and what comes after the
+// stop stays in the rings.
 void IEffectBase::runOutputThread() {
     IEffectOutputLane& lane = *m_output;
     std::vector<unsigned char> message;

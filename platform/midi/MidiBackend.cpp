@@ -1,11 +1,13 @@
 #include "platform/midi/MidiBackend.h"
 
-#include "platform/midi/QuietJack.h"
+#include "platform/midi/JackPort.h"
 
 #include <jack/jack.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <unistd.h>
 
@@ -22,15 +24,32 @@ std::vector<std::string> jackPorts(jack_client_t* client, unsigned long flags) {
     return names;
 }
 
-// A client that is never activated takes no part in the server's cycles, so looking costs
-// the running graph nothing. The library names JACK's ports the same way. The client is left
-// open for the caller to close.
-jack_client_t* lookAtJack(MidiPorts& ports, const std::string& clientName) {
-    jack_client_t* client = OpenJackClient(clientName);
-    if (!client) return nullptr;
-    ports.sources = jackPorts(client, JackPortIsOutput);
-    ports.destinations = jackPorts(client, JackPortIsInput);
+// A client for looking. One that nobody watches is never activated: it takes no part in the
+// server's cycles, so looking costs the running graph nothing. A watched one is activated with
+// no port and no process callback, since the server tells only active clients of ports coming,
+// going or being connected.
+std::unique_ptr<JackClient> jackLookClient(const std::string& clientName, MidiPortWatch* watch) {
+    std::unique_ptr<JackClient> client =
+        JackClient::Open(clientName, watch ? &MidiPortWatch::Notice : nullptr, watch);
+    if (!client || !watch) return client;
+    jack_client_t* jack = client->Get();
+    const auto registered = [](jack_port_id_t, int, void* self) { MidiPortWatch::Notice(self); };
+    const auto connected = [](jack_port_id_t, jack_port_id_t, int, void* self) {
+        MidiPortWatch::Notice(self);
+    };
+    if (jack_set_port_registration_callback(jack, registered, watch) != 0 ||
+        jack_set_port_connect_callback(jack, connected, watch) != 0 || jack_activate(jack) != 0)
+        return nullptr;
     return client;
+}
+
+// The library names JACK's ports the same way.
+bool lookAtJack(MidiPorts& ports, JackClient& client) {
+    std::lock_guard<std::mutex> use(client.Use());
+    if (client.Ended() || !client.Get()) return false;
+    ports.sources = jackPorts(client.Get(), JackPortIsOutput);
+    ports.destinations = jackPorts(client.Get(), JackPortIsInput);
+    return true;
 }
 
 template <class Client> std::vector<std::string> libraryPorts(Client& client) {
@@ -69,33 +88,29 @@ MidiSystem forcedSystem() {
 MidiSystem chosenSystem(const std::string& clientName) {
     const MidiSystem forced = forcedSystem();
     if (forced != MidiSystem::kNone) return forced;
-    jack_client_t* client = OpenJackClient(clientName);
-    if (!client) return MidiSystem::kAlsa;
-    CloseJackClient(client);
-    return MidiSystem::kJack;
+    return JackClient::Open(clientName) ? MidiSystem::kJack : MidiSystem::kAlsa;
 }
 
 template <class Client, class... Args>
 Client* newClient(MidiSystem system, MidiErrors* errors, const Args&... args) {
     if (system == MidiSystem::kNone) return nullptr;
     const RtMidi::Api api = system == MidiSystem::kJack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-    Client* client;
-    {
-        QuietJack quiet;
-        client = new Client(api, args...);
-    }
+    Client* client = new Client(api, args...);
     if (errors) client->setErrorCallback(&MidiErrors::Callback, errors);
     return client;
 }
 
-// The ports, and the JACK client that read them (null for any other system).
-MidiPorts look(const std::string& clientName, jack_client_t*& jack, MidiSystem only) {
+// The ports, read on JACK with `jack`, opened when null (and then watched by `watch` when that
+// is not null); `jack` is left null for any other system.
+MidiPorts look(const std::string& clientName, std::unique_ptr<JackClient>& jack,
+               MidiSystem only, MidiPortWatch* watch) {
     const MidiSystem forced = forcedSystem();
     const bool jackOnly = (only == MidiSystem::kNone ? forced : only) == MidiSystem::kJack;
     const bool alsaOnly = (only == MidiSystem::kNone ? forced : only) == MidiSystem::kAlsa;
     const char* const why = forced != MidiSystem::kNone ? " (ZOZ_MIDI_API)" : "";
     MidiPorts ports;
-    jack = alsaOnly ? nullptr : lookAtJack(ports, clientName);
+    if (!alsaOnly && !jack) jack = jackLookClient(clientName, watch);
+    if (jack && !lookAtJack(ports, *jack)) jack.reset();
     if (jack) {
         ports.system = MidiSystem::kJack;
         ports.about = std::string("using JACK") + why;
@@ -117,52 +132,100 @@ MidiPorts look(const std::string& clientName, jack_client_t*& jack, MidiSystem o
 void MidiErrors::Callback(RtMidiError::Type type, const std::string& text, void* self) {
     if (type == RtMidiError::DEBUG_WARNING) return;
     auto* errors = static_cast<MidiErrors*>(self);
-    if (type != RtMidiError::WARNING) errors->m_failed = true;
+    // The library tells of a message it could not send only as a warning from sendMessage.
+    if (type != RtMidiError::WARNING || text.find("sendMessage") != std::string::npos)
+        errors->m_failed = true;
     if (errors->m_report) errors->m_report(text);
 }
 
 MidiPorts LookForMidiPorts(const std::string& clientName, MidiSystem only) {
-    jack_client_t* jack = nullptr;
-    MidiPorts ports = look(clientName, jack, only);
-    if (jack) CloseJackClient(jack);
+    std::unique_ptr<JackClient> jack;
+    return look(clientName, jack, only, nullptr);
+}
+
+MidiPortWatch::MidiPortWatch(std::string clientName) : m_clientName(std::move(clientName)) {
+    sem_init(&m_wake, 0, 0);
+}
+
+MidiPortWatch::~MidiPortWatch() {
+    Release();
+    sem_destroy(&m_wake);
+}
+
+void MidiPortWatch::Notice(void* self) {
+    sem_post(&static_cast<MidiPortWatch*>(self)->m_wake);
+}
+
+MidiPorts MidiPortWatch::Look(MidiSystem only) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_jack && m_jack->Ended()) {
+        m_jack.reset();
+        m_listening = false;
+        MidiPorts ended;
+        ended.system = MidiSystem::kJack;
+        ended.missing = "the JACK server ended";
+        ended.about = "no MIDI ports: " + ended.missing;
+        return ended;
+    }
+    MidiPorts ports = look(m_clientName, m_jack, only, this);
+    m_listening = m_jack != nullptr;
     return ports;
 }
 
-MidiPortLook::MidiPortLook(const std::string& clientName) {
+bool MidiPortWatch::Wait() {
+    if (!m_listening) {
+        timespec until;
+        clock_gettime(CLOCK_REALTIME, &until);
+        until.tv_sec += kLookSeconds;
+        while (sem_timedwait(&m_wake, &until) != 0 && errno == EINTR) {
+        }
+    } else {
+        while (sem_wait(&m_wake) != 0 && errno == EINTR) {
+        }
+    }
+    // A burst of notices (a client's ports coming together) asks for one look.
+    while (sem_trywait(&m_wake) == 0) {
+    }
+    // A server that ended leaves clients of ours that nothing may open past.
+    JackClient::CloseEnded();
+    return !m_stopping;
+}
+
+void MidiPortWatch::Stop() {
+    m_stopping = true;
+    sem_post(&m_wake);
+}
+
+void MidiPortWatch::Release() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_jack.reset();
+    m_listening = false;
+}
+
+MidiPortLook::MidiPortLook(MidiPortWatch& watch) {
     std::promise<MidiPorts> found;
     m_found = found.get_future();
     try {
         m_thread = std::thread(
-            [clientName](std::promise<MidiPorts> promise, std::future<void> close) {
-                jack_client_t* jack = nullptr;
-                promise.set_value(look(clientName, jack, MidiSystem::kNone));
-                if (!jack) return;
-                close.wait();
-                CloseJackClient(jack);
+            [&watch](std::promise<MidiPorts> promise) {
+                promise.set_value(watch.Look(MidiSystem::kNone));
             },
-            std::move(found), m_close.get_future());
+            std::move(found));
     } catch (const std::system_error&) {
         // No thread to be had: the maker waits for a look of its own.
         std::promise<MidiPorts> now;
         m_found = now.get_future();
-        now.set_value(LookForMidiPorts(clientName));
+        now.set_value(watch.Look(MidiSystem::kNone));
     }
 }
 
 MidiPortLook::~MidiPortLook() {
-    Close();
     if (m_thread.joinable()) m_thread.join();
 }
 
 const MidiPorts& MidiPortLook::Ports() {
     if (m_found.valid()) m_ports = m_found.get();
     return m_ports;
-}
-
-void MidiPortLook::Close() {
-    if (m_closeLet) return;
-    m_closeLet = true;
-    m_close.set_value();
 }
 
 MidiInputRelay::MidiInputRelay(Receiver receiver, DropReport reportDrops)
@@ -219,7 +282,6 @@ bool OpenMidiPort(RtMidi& client, const std::string& port, const std::string& po
     const unsigned int count = client.getPortCount();
     for (unsigned int i = 0; i < count; ++i) {
         if (client.getPortName(i) != port) continue;
-        QuietJack quiet;
         client.openPort(i, portName);
         return true;
     }
@@ -228,7 +290,6 @@ bool OpenMidiPort(RtMidi& client, const std::string& port, const std::string& po
 
 void OpenVirtualMidiPort(RtMidi& client, const std::string& portName) {
     client.closePort();
-    QuietJack quiet;
     client.openVirtualPort(portName);
 }
 

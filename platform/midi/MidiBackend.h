@@ -3,10 +3,12 @@
 #include "platform/MessageRing.h"
 
 #include <RtMidi.h>
+#include <semaphore.h>
 
 #include <atomic>
 #include <functional>
 #include <future>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -29,33 +31,64 @@ struct MidiPorts {
     std::vector<std::string> destinations;
 };
 
+class JackClient;
+
 // The system that ZOZ_MIDI_API names ("jack" or "alsa") when it is there, else JACK when a
 // server runs, else ALSA when its sequencer opens, and its ports; with `only`, that system or
-// none. Prints nothing, and leaves no client behind: a JACK client is opened for the look
-// (under clientName, or a name JACK makes from it) but never activated.
+// none. Prints nothing (but what libjack says of a promiscuous server it cannot reach), and
+// leaves no client behind: a JACK client is opened for the look (under clientName, or a name
+// JACK makes from it) but never activated.
 MidiPorts LookForMidiPorts(const std::string& clientName, MidiSystem only = MidiSystem::kNone);
 
-// The same look on a thread of its own from construction on, so that its maker goes on
-// meanwhile. The look's JACK client is closed on that thread too, once the maker lets it
-// (Close), so that unmapping the server's memory does not slow the maker's own work; the
-// destructor lets it and waits for that.
+// The same look, kept up for as long as someone follows the ports. On JACK it keeps one client
+// for looking, active with no port, whose server's notices (a port registered, gone, connected
+// or disconnected, the server's end) wake Wait; without one (ALSA, no server) Wait wakes every
+// few seconds. The notices come on libjack's thread and only signal.
+class MidiPortWatch {
+public:
+    static constexpr int kLookSeconds = 2;
+
+    explicit MidiPortWatch(std::string clientName);
+    ~MidiPortWatch();
+    MidiPortWatch(const MidiPortWatch&) = delete;
+    MidiPortWatch& operator=(const MidiPortWatch&) = delete;
+
+    // The ports now, as LookForMidiPorts, with the kept client (opened when there is none).
+    // When that client's server ended, it goes, and the look is of JACK with no ports and
+    // `missing` saying so. Any thread.
+    MidiPorts Look(MidiSystem only);
+    // Waits until the ports may have changed, or Stop; false once stopped. One thread.
+    bool Wait();
+    void Stop();
+    // Lets the kept client go; the next look opens one again.
+    void Release();
+    // The notices' callback; self is the watch.
+    static void Notice(void* self);
+
+private:
+    const std::string m_clientName;
+    std::mutex m_lock; // one look at a time
+    std::unique_ptr<JackClient> m_jack;
+    std::atomic<bool> m_listening{false};
+    std::atomic<bool> m_stopping{false};
+    sem_t m_wake;
+};
+
+// A watch's first look, on a thread of its own from construction on, so that its maker goes on
+// meanwhile. The destructor waits for it.
 class MidiPortLook {
 public:
-    explicit MidiPortLook(const std::string& clientName);
+    explicit MidiPortLook(MidiPortWatch& watch);
     ~MidiPortLook();
     MidiPortLook(const MidiPortLook&) = delete;
     MidiPortLook& operator=(const MidiPortLook&) = delete;
 
     // What the look found, once it has; waits until then.
     const MidiPorts& Ports();
-    // Lets the look's client close as soon as the ports are read; returns at once.
-    void Close();
 
 private:
     std::future<MidiPorts> m_found;
     MidiPorts m_ports;
-    std::promise<void> m_close;
-    bool m_closeLet = false;
     std::thread m_thread;
 };
 
@@ -66,7 +99,8 @@ class MidiErrors {
 public:
     explicit MidiErrors(std::function<void(const std::string&)> report)
         : m_report(std::move(report)) {}
-    // Whether an error (not a warning) came since the last call.
+    // Whether an error came since the last call: the library's errors, and its warnings of a
+    // message that sendMessage could not send (its other warnings are news only).
     bool TakeFailure() { return m_failed.exchange(false); }
     // A failure of our own, told as the library's are.
     void Fail(const std::string& text) { Callback(RtMidiError::DRIVER_ERROR, text, this); }
@@ -126,8 +160,8 @@ RtMidiOut* NewMidiOut(MidiSystem system, const std::string& clientName, MidiErro
 RtMidiIn* NewMidiIn(const std::string& clientName, unsigned int queueSizeLimit);
 RtMidiOut* NewMidiOut(const std::string& clientName);
 // Opens the client's port, closing it first, to or from the port named, under the number the
-// library gives it now (a list read earlier may give it another, or none), without JACK's own
-// printed complaints. False when no port of that name is there.
+// library gives it now (a list read earlier may give it another, or none). False when no port
+// of that name is there.
 bool OpenMidiPort(RtMidi& client, const std::string& port, const std::string& portName);
 // Opens the client's port, closing it first, for other programs to connect to.
 void OpenVirtualMidiPort(RtMidi& client, const std::string& portName);

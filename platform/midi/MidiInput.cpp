@@ -1,6 +1,6 @@
 #include "platform/midi/MidiInput.h"
 
-#include "platform/midi/QuietJack.h"
+#include "platform/midi/JackPort.h"
 
 #include <jack/midiport.h>
 

@@ -1,10 +1,11 @@
 #include "platform/midi/MidiOutput.h"
 
-#include "platform/midi/QuietJack.h"
+#include "platform/midi/JackPort.h"
 
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <thread>
@@ -35,17 +36,23 @@ private:
 
 // JACK's own MIDI output, its port on a client of its own. Sends queue whole messages, each a
 // length and its bytes, in a ring that the process callback empties into the cycle's events.
+// A send fails at once when nothing would take it: the server ended, or the peer the port was
+// opened to is gone.
 class JackMidiOutput final : public MidiOutput {
 public:
     // Room for a whole dump of the largest kind the plug-in sends, several times over.
     static constexpr size_t kRingBytes = 1 << 16;
     static constexpr int kWaitMs = 1000;
+    // What the ring holds at a close passes in a cycle or two; a server that runs none in this
+    // many cycles' time (and a little more for a loaded machine) keeps the rest.
+    static constexpr int kDrainCycles = 4;
+    static constexpr double kDrainSlackSeconds = 0.1;
 
     JackMidiOutput(std::string clientName, MidiErrors& errors)
         : m_ring(jack_ringbuffer_create(kRingBytes)),
           m_port(std::move(clientName), JackPortIsOutput, &Process, this), m_errors(errors) {}
     ~JackMidiOutput() override {
-        m_port.Close();
+        Close();
         jack_ringbuffer_free(m_ring);
     }
     JackMidiOutput(const JackMidiOutput&) = delete;
@@ -60,14 +67,20 @@ public:
     }
     bool OpenVirtual(const std::string& portName) override { return Open("", portName); }
     void Close() override {
+        drain();
         m_port.Close();
-        // Nothing reads the ring now; what the port did not pass on goes with it.
+        // Nothing reads the ring now; what a stalled server did not take goes with it.
         jack_ringbuffer_reset(m_ring);
     }
     bool Send(const unsigned char* bytes, size_t size) override {
         const uint32_t length = uint32_t(size);
         const size_t needed = sizeof length + size;
         if (!m_port.IsOpen() || size == 0 || needed >= kRingBytes) return false;
+        std::string why;
+        if (!m_port.Reaches(&why)) {
+            m_errors.Fail("a message was not sent: " + why);
+            return false;
+        }
         // A server that runs no cycle for a second takes nothing: the send fails, never hangs.
         for (int waited = 0; jack_ringbuffer_write_space(m_ring) < needed; ++waited) {
             if (waited == kWaitMs) {
@@ -83,6 +96,27 @@ public:
     }
 
 private:
+    // Waits out the cycle after the one that took the ring's last message, so that the peer has
+    // read it before the client goes.
+    void drain() {
+        std::string why;
+        if (!m_port.Reaches(&why)) return;
+        const auto start = std::chrono::steady_clock::now();
+        const auto bound = std::chrono::duration<double>(
+            kDrainCycles * m_port.CycleSeconds() + kDrainSlackSeconds);
+        uint64_t emptied = 0;
+        bool empty = false;
+        while (std::chrono::steady_clock::now() - start < bound) {
+            if (!empty && jack_ringbuffer_read_space(m_ring) == 0) {
+                empty = true;
+                emptied = m_cycles.load();
+            }
+            // The cycle that emptied the ring may not have counted itself yet: one more.
+            if (empty && m_cycles.load() >= emptied + 2) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
     // On the server's process thread, which must never wait, allocate or take a lock. A message
     // is taken only once all its bytes are in the ring; one that not even an empty cycle could
     // hold is dropped rather than holding back the rest.
@@ -103,10 +137,12 @@ private:
             else
                 jack_ringbuffer_read_advance(ring, length);
         }
+        output->m_cycles.fetch_add(1, std::memory_order_release);
         return 0;
     }
 
     jack_ringbuffer_t* const m_ring;
+    std::atomic<uint64_t> m_cycles{0};
     JackPort m_port;
     MidiErrors& m_errors;
 };

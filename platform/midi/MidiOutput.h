@@ -25,7 +25,9 @@ public:
 
 // The output on `system`, its client named clientName (or a name the system makes from it). On
 // JACK it writes the server's MIDI events itself, its client there only while the port is open;
-// a message waits at most a second for room. Elsewhere it is the library's. Null for
+// a message waits at most a second for room, and fails at once when its server ended or the
+// peer it was opened to is gone; a close (and so a port change) first lets the server take what
+// was queued, for a few cycles at most. Elsewhere it is the library's. Null for
 // MidiSystem::kNone; what the library raises while it builds its client reaches the caller as
 // RtMidiError. The errors outlive the output.
 std::unique_ptr<MidiOutput> NewMidiOutput(MidiSystem system, const std::string& clientName,

@@ -509,6 +509,8 @@ private:
     void applyFilterDefaults();
     void showEveryParameter();
     void openStoredPorts();
+    // Whether start-up opens the ports the settings store.
+    bool opensStoredPorts() const;
     // Opens the stored port of a direction; its index in the port list, 0 for none.
     int openStoredPort(bool input);
     // Awaits a stored port that did not open (opened 0), unless its name names no port.

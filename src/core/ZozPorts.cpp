@@ -35,8 +35,12 @@ std::string shortened(const std::string& text, size_t chars) {
 
 } // namespace
 
+bool Zoz::opensStoredPorts() const {
+    return storedOutName && settings[SettingsFile::kDefaultPorts] == "yes";
+}
+
 void Zoz::openStoredPorts() {
-    if (storedOutName && settings[SettingsFile::kDefaultPorts] == "yes") {
+    if (opensStoredPorts()) {
         const int in = openStoredPort(true);
         const IParam* inParam = GetParam(kDeviceInSelection);
         if (IControl* selector = keptControl(kDeviceInSelection))

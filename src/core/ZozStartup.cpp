@@ -43,10 +43,8 @@ bool resourcesFound() {
 Zoz::Zoz(IEffectInstanceInfo info)
     : IEffectVST(info, kNumAutomatedParams, kChannelIO, 0, kEffectName, "", kMakerName,
                  kVendorVersion, kUniqueId, kMakerId, kLatency, true, true, true, 0) {
-    // The device menus need the port lists, and reading them takes a client of the MIDI
-    // system: it is made while the rest is built, and so are the configuration resources
-    // read, deciphered and parsed, as the editor's loader would read them.
-    BeginExternalMIDILook(kEffectName);
+    // The configuration resources are read, deciphered and parsed while the rest is built, as
+    // the editor's loader would read them.
     std::unique_ptr<ConfigReadAhead> configAhead = UIConfigManager::readAheadResources(
         [](int, const char* name, std::vector<char>& bytes) {
             return platform::ReadResourceFile(name, bytes);
@@ -56,6 +54,10 @@ Zoz::Zoz(IEffectInstanceInfo info)
     sampleRate = GetSampleRate();
     openDataFolder();
     readSettings();
+    // Stored ports to open need the port lists, and reading them takes a client of the MIDI
+    // system: it is made while the rest is built. Without them no client is made until a
+    // device menu opens.
+    if (opensStoredPorts()) BeginExternalMIDILook(kEffectName);
     log("INITIALIZATION STARTED!");
     SetLatency(kLatency);
     log("Data folder located at ", dataFolderPath);
@@ -131,16 +133,18 @@ Zoz::Zoz(IEffectInstanceInfo info)
 }
 
 Zoz::~Zoz() {
-    // Nothing may reach the plug-in's objects while they go: no port opens, no send starts, no
-    // MIDI arrives, the editor's thread and the workers end first.
+    // Nothing may reach the plug-in's objects while they go: no port opens, no MIDI arrives,
+    // the editor's thread and the workers end first.
     stopExternalMIDIWatch();
-    midiIOSet = false;
     int noPort = 0;
     setExternalMIDIIn(noPort, nullptr);
     if (IGraphics* gui = GetGUI()) gui->CloseWindow();
     // The output thread posts jobs and handles the host's MIDI; a job ends with calls into the
-    // plug-in, which reach the manager. Every wait of a job ends at the stop.
+    // plug-in, which reach the manager. Its last pass still sends what the host handed over
+    // last (a note-off before a close), so the output stays usable until it is done; then no
+    // send starts, and every wait of a job ends at the stop.
     StopOutputThread();
+    midiIOSet = false;
     messageManager->stopWorkers();
     messageManager.reset();
     patchManager.reset();

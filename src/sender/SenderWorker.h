@@ -29,7 +29,8 @@ public:
               const std::function<bool(const SenderJob&)>& admit = {});
     bool isRunning() const { return running.load(); }
     // Refuses every later post, lets a running job end and ends the thread. The owner stops
-    // the sender first, which ends every wait of a job; a job posted but not begun is dropped.
+    // the sender first, which ends every wait of a job; a job posted before the close but not
+    // yet begun still runs, its waits ending at once.
     void close();
 
     void run() override;

@@ -140,14 +140,18 @@ TEST_F(StoredPorts, AnInputOpensWithoutItsOutputAndClosesWhileItFloods) {
     writeSettings("yellow\nnormal\nyes\nno such output\n" + client() + ":out");
     resources = ZOZ_TEST_LAYOUT;
     auto plug = start();
-    ASSERT_GT(plug->getMIDIInPortIndex(), 0);
-    EXPECT_FALSE(plug->isMIDIIOSet());
-    // Not the last entry of the menu: its control shows the entry, not the menu's end.
-    const IParam* in = plug->GetParam(kDeviceInSelection);
-    ASSERT_LT(plug->getMIDIInPortIndex(), in->GetNDisplayTexts() - 1);
-    EXPECT_DOUBLE_EQ(plug->keptControl(kDeviceInSelection)->GetValue(),
-                     in->GetNormalized(plug->getMIDIInPortIndex()));
-    EXPECT_LT(plug->keptControl(kDeviceInSelection)->GetValue(), 1.0);
+    {
+        // The plug-in's port watch runs beside the test, as beside the editor.
+        KIT_MutexLock lock(plug->GetMutex());
+        ASSERT_GT(plug->getMIDIInPortIndex(), 0);
+        EXPECT_FALSE(plug->isMIDIIOSet());
+        // Not the last entry of the menu: its control shows the entry, not the menu's end.
+        const IParam* in = plug->GetParam(kDeviceInSelection);
+        ASSERT_LT(plug->getMIDIInPortIndex(), in->GetNDisplayTexts() - 1);
+        EXPECT_DOUBLE_EQ(plug->keptControl(kDeviceInSelection)->GetValue(),
+                         in->GetNormalized(plug->getMIDIInPortIndex()));
+        EXPECT_LT(plug->keptControl(kDeviceInSelection)->GetValue(), 1.0);
+    }
     std::thread flood([&] {
         for (int i = 0; i < 2000; ++i)
             sender->WriteLine(i % 2 ? "F0 3E 0F 00 20 00 01 02 03 F7" : "B0 07 40");
@@ -235,7 +239,11 @@ TEST_F(StoredPorts, SendsFromFourThreadsArriveWholeWhileThePortIsChosenAgain) {
     const std::string name = client() + ":in";
     for (int i = 0; i < 20; ++i) {
         int selection = 1; // not "Select MIDI Device"
-        plug->setExternalMIDIOut(selection, name.c_str());
+        {
+            // As the editor chooses: under the plug lock, which the plug-in's port watch takes.
+            KIT_MutexLock lock(plug->GetMutex());
+            plug->setExternalMIDIOut(selection, name.c_str());
+        }
         ASSERT_GT(selection, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

@@ -164,9 +164,9 @@ TEST_F(Module, ArdoursScannerIndexesIt) {
 }
 
 // Qtractor's scanner parses the line its scanner prints: the module adds nothing to it, with
-// the log on or off and the JACK server there or not, and logs which MIDI system it found.
+// the log on or off and the JACK server there or not. With no port stored it looks at no MIDI
+// system, so the log names none.
 TEST_F(Module, AScannersOutputHoldsItsLineAlone) {
-    const bool alsa = access("/dev/snd/seq", R_OK | W_OK) == 0;
     for (const bool log : {false, true}) {
         for (const bool jack : {false, testsupport::MidiSystemMissing().empty()}) {
             fs::remove_all(data);
@@ -183,11 +183,12 @@ TEST_F(Module, AScannersOutputHoldsItsLineAlone) {
                                               &output, 60000, env),
                       0);
             EXPECT_EQ(output, "VST|Zoz Editor|Kavmoor\n") << log << jack;
-            const std::string said = jack   ? "using JACK"
-                                     : alsa ? "using ALSA"
-                                            : "no MIDI ports: no JACK server, no ALSA sequencer";
             const std::vector<std::string> lines = logLines();
-            EXPECT_EQ(std::count(lines.begin(), lines.end(), "MIDI PORTS: " + said), log);
+            EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                    [](const std::string& line) {
+                                        return line.rfind("MIDI PORTS: ", 0) == 0;
+                                    }),
+                      0);
         }
     }
 }

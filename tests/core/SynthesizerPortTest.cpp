@@ -70,7 +70,9 @@ struct PortChoice : Synthesizer {
         EXPECT_TRUE(q->Ready());
         return q;
     }
+    // As a user does: the menu opens (and lists the ports), then a port is picked.
     void choose(int idx, const std::string& port) {
+        plug->OnParamPrompt(idx);
         const IParam* p = plug->GetParam(idx);
         int entry = 0;
         while (entry < p->GetNDisplayTexts() && port != p->GetDisplayTextAtIdx(entry))

@@ -1,25 +1,25 @@
 // The choice of the MIDI system and the look at its ports.
 
 #include "platform/midi/MidiBackend.h"
-#include "platform/midi/QuietJack.h"
 #include "tests/support/Services.h"
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
-#include <future>
 #include <memory>
-#include <thread>
-#include <tuple>
 #include <unistd.h>
 
 namespace {
 
-// What libjack and the MIDI library would print about the missing server stays unsaid.
+void hostsJackText(const char*) {}
+
+// What libjack and the MIDI library would print about the missing server stays unsaid, and
+// libjack's print functions, the host's as much as ours, are left as they were.
 TEST(MidiBackend, JackNamedWithoutAServerGivesNoSystemQuietly) {
+    void (*const before)(const char*) = jack_error_callback;
+    jack_set_error_function(hostsJackText);
     const char* server = getenv("JACK_DEFAULT_SERVER");
     const std::string saved = server ? server : "";
     setenv("JACK_DEFAULT_SERVER", ("zoz-none-" + std::to_string(getpid())).c_str(), 1);
@@ -34,6 +34,9 @@ TEST(MidiBackend, JackNamedWithoutAServerGivesNoSystemQuietly) {
     EXPECT_EQ(platform::NewMidiOut(ports.system, "zoz backend test", nullptr), nullptr);
     unsetenv("ZOZ_MIDI_API");
     server ? setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1) : unsetenv("JACK_DEFAULT_SERVER");
+    platform::LookForMidiPorts("zoz backend test");
+    EXPECT_EQ(jack_error_callback, hostsJackText);
+    jack_set_error_function(before);
 }
 
 // The look names a port as the library's client names it, in its direction only.
@@ -68,38 +71,36 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
     EXPECT_FALSE(errors.TakeFailure());
     // A look on a thread of its own finds the same, and a port plugged in after one look is in
     // the next.
-    platform::MidiPortLook meanwhile("zoz backend test");
+    platform::MidiPortWatch watch("zoz backend test");
+    platform::MidiPortLook meanwhile(watch);
     EXPECT_EQ(meanwhile.Ports().about, ports.about);
     EXPECT_EQ(own(meanwhile.Ports().sources), own(ports.sources));
     EXPECT_EQ(own(meanwhile.Ports().destinations), own(ports.destinations));
+    // The watch's kept client hears of it and the next look has it.
     jack_port_register(peer, "plugged", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    platform::MidiPortLook next("zoz backend test");
+    EXPECT_TRUE(watch.Wait());
+    const platform::MidiPorts next = watch.Look(platform::MidiSystem::kNone);
     const std::string plugged = std::string(jack_get_client_name(peer)) + ":plugged";
-    EXPECT_EQ(std::count(next.Ports().destinations.begin(), next.Ports().destinations.end(),
-                         plugged),
-              1);
+    EXPECT_EQ(std::count(next.destinations.begin(), next.destinations.end(), plugged), 1);
     jack_client_close(peer);
 }
 
-// Two threads quiet libjack at once, the second ending last: the print functions are again
-// those from before either began.
-TEST(QuietJack, ThreadsOverlappingLeaveThePrintFunctionsAsTheyWere) {
-    void (*const before)(const char*) = jack_error_callback;
-    std::promise<void> secondIn, firstOut;
-    std::thread second;
-    {
-        platform::QuietJack first;
-        second = std::thread([&] {
-            platform::QuietJack quiet;
-            secondIn.set_value();
-            firstOut.get_future().wait();
-        });
-        // A moment to overlap, which one lock for both never gives it.
-        secondIn.get_future().wait_for(std::chrono::milliseconds(200));
-    }
-    firstOut.set_value();
-    second.join();
-    EXPECT_EQ(jack_error_callback, before);
+// RtMidi tells of a message it could not send only as a warning from sendMessage: that one is a
+// failure; its other warnings are news, and its debug warnings not even that.
+TEST(MidiErrors, ARefusedSendIsAFailureAndOtherWarningsAreNot) {
+    std::vector<std::string> told;
+    platform::MidiErrors errors([&](const std::string& text) { told.push_back(text); });
+    const std::string refused = "MidiOutAlsa::sendMessage: error sending MIDI message to port.";
+    platform::MidiErrors::Callback(RtMidiError::WARNING, refused, &errors);
+    EXPECT_TRUE(errors.TakeFailure());
+    EXPECT_FALSE(errors.TakeFailure());
+    platform::MidiErrors::Callback(RtMidiError::WARNING,
+                                   "MidiInAlsa::getPortName: error looking for port name!",
+                                   &errors);
+    platform::MidiErrors::Callback(RtMidiError::DEBUG_WARNING, "sendMessage: debug", &errors);
+    EXPECT_FALSE(errors.TakeFailure());
+    EXPECT_EQ(told, (std::vector<std::string>{
+                        refused, "MidiInAlsa::getPortName: error looking for port name!"}));
 }
 
 } // namespace

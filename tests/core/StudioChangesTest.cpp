@@ -1,0 +1,215 @@
+// The studio changing under a running plug-in, with the simulated synthesizer on JACK: the
+// synthesizer's program ends and starts again, it ends in the middle of a bank being stored,
+// the JACK server itself restarts, and the host closes the plug-in right after its last note.
+
+#include "tests/core/ClockRig.h"
+
+#include "kit/effect/ITextControl.h"
+#include "tests/support/MidiSystem.h"
+#include "tests/support/OwnJackServer.h"
+#include "tests/support/QsimProcess.h"
+#include "tests/support/Watchdog.h"
+#include "tests/support/XHostWindow.h"
+
+#include <algorithm>
+#include <atomic>
+#include <jack/jack.h>
+#include <unistd.h>
+
+using namespace coretest;
+
+namespace {
+
+using Message = testsupport::QsimProcess::Message;
+
+bool isProbe(const Message& m) {
+    return m.received && m.bytes.size() == 6 && m.bytes[4] == 0x04;
+}
+
+// The plug-in on the small layout, its stored ports those of a simulated synthesizer.
+struct Studio : CoreRig {
+    std::unique_ptr<testsupport::Watchdog> watchdog;
+    std::unique_ptr<Hosted<Zoz>> plug;
+
+    void SetUp() override {
+        watchdog = std::make_unique<testsupport::Watchdog>(
+            150, testing::UnitTest::GetInstance()->current_test_info()->name());
+        resources = ZOZ_TEST_LAYOUT;
+        keepLog();
+    }
+    void TearDown() override { plug.reset(); }
+    static std::string client(const std::string& tag) {
+        return "zozstudio" + std::to_string(getpid()) + tag;
+    }
+    // A synthesizer whose ports the settings store.
+    std::unique_ptr<testsupport::QsimProcess> synthesizer(const std::string& tag) {
+        writeSettings("yellow\nnormal\nyes\n" + client(tag) + ":in\n" + client(tag) + "-out:out");
+        auto q = std::make_unique<testsupport::QsimProcess>(client(tag));
+        EXPECT_TRUE(q->Ready());
+        return q;
+    }
+    // Started, with the first block, which sends the synthesizer its probe.
+    void begin() {
+        plug = start<Hosted<Zoz>>();
+        plug->ProcessDoubleReplacing(nullptr, nullptr, 256);
+    }
+    std::string display(int id) const {
+        return static_cast<ITextControl*>(plug->keptControl(id))->GetTextForPlug();
+    }
+    bool shows(const std::string& upper, const std::string& lower = "") const {
+        return testsupport::WaitUntil(
+            [&] {
+                return display(kControlDisplayName) == upper &&
+                       (lower.empty() || display(kControlDisplayValue) == lower);
+            },
+            30000);
+    }
+    bool logged(const std::string& line) const {
+        const std::vector<std::string> lines = logLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+};
+
+} // namespace
+
+// The synthesizer's program ends (its ports go) and starts again: meanwhile the display and the
+// log say which port waits, sends fail, and its return opens both ports and probes again, with
+// no menu opened.
+TEST_F(Studio, ASynthesizerThatGoesIsAwaitedAndTakenAgainWhenItReturns) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    testsupport::ScaledClock fast(5);
+    auto q = synthesizer("v");
+    begin();
+    ASSERT_TRUE(q->WaitFor(isProbe, 30000));
+    ASSERT_TRUE(shows("Plug-in is ready to go!"));
+    q->Finish();
+    EXPECT_TRUE(shows("MIDI Out '" + client("v").substr(0, 12) + "\xE2\x80\xA6' not found:",
+                      "waiting for it, or choose a port"));
+    EXPECT_TRUE(logged("MIDI PORTS: MIDI Out '" + client("v") +
+                       ":in' not found: waiting for it, or choose a port"));
+    EXPECT_FALSE(plug->isMIDIIOSet());
+
+    auto again = synthesizer("v");
+    EXPECT_TRUE(again->WaitFor(isProbe, 30000));
+    EXPECT_TRUE(shows("Plug-in is ready to go!"));
+    KIT_MutexLock lock(plug->GetMutex());
+    EXPECT_TRUE(plug->isMIDIIOSet());
+    EXPECT_TRUE(plug->isExternalMIDIInOpen());
+}
+
+// The synthesizer's program ends after 30 dumps of a bank of 100: the store fails at the slot
+// whose dump found no one, and nothing says it completed.
+TEST_F(Studio, ABankStoredToASynthesizerThatGoesMidwayFailsAtItsSlot) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    putBank("Bank.syx");
+    auto q = synthesizer("b");
+    begin();
+    ASSERT_TRUE(q->WaitFor(isProbe, 30000));
+    ASSERT_TRUE(shows("Plug-in is ready to go!"));
+    const auto isDump = [](const Message& m) { return m.received && m.bytes.size() == 393; };
+    waitForIdleJobThread(*plug);
+    plug->SendAllProgramsFromLibrarian(0);
+    for (int n = 0; n < 30; ++n)
+        ASSERT_TRUE(q->WaitFor(isDump, 10000)) << n;
+    q->Finish();
+    waitForIdleJobThread(*plug);
+    // The display may show the missing port by now; the log keeps both.
+    const std::string failed = "MIDI PORTS: Data write FAILED at slot ";
+    const std::vector<std::string> lines = logLines();
+    const auto said = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.rfind(failed, 0) == 0;
+    });
+    ASSERT_NE(said, lines.end());
+    EXPECT_GT(std::stoi(said->substr(failed.size())), 30);
+    EXPECT_FALSE(logged("MIDI PORTS: Data write completed!"));
+}
+
+// The JACK server restarts under the plug-in: it says so, a menu opened meanwhile and after,
+// a port chosen and the close crash nothing, and the ports come back with the server.
+TEST_F(Studio, AJackServerThatRestartsIsSurvivedAndItsPortsComeBack) {
+    testsupport::OwnJackServer server("studio");
+    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+    setenv("ZOZ_MIDI_API", "jack", 1);
+    testsupport::ScaledClock fast(5);
+    auto q = synthesizer("r");
+    begin();
+    ASSERT_TRUE(q->WaitFor(isProbe, 30000));
+    server.Stop();
+    q->Finish();
+    EXPECT_TRUE(shows("No MIDI ports:", "the JACK server ended"));
+    EXPECT_TRUE(logged("MIDI PORTS: no MIDI ports: the JACK server ended"));
+    plug->OnParamPrompt(kDeviceOutSelection);
+
+    ASSERT_TRUE(server.Start());
+    auto again = synthesizer("r");
+    EXPECT_TRUE(again->WaitFor(isProbe, 30000));
+    EXPECT_TRUE(shows("Plug-in is ready to go!"));
+    plug->OnParamPrompt(kDeviceOutSelection);
+    plug->SetParameterFromGUI(kDeviceOutSelection, 0.0);
+    EXPECT_FALSE(plug->isMIDIIOSet());
+    plug.reset();
+}
+
+// A plug-in with no stored port, as a host adds it to a track, makes no JACK client at all: no
+// look at the ports until a device menu opens.
+TEST_F(Studio, APlugInWithNoStoredPortMakesNoJackClient) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    jack_client_t* watcher = jack_client_open(client("w").c_str(), JackNoStartServer, nullptr);
+    ASSERT_TRUE(watcher);
+    // Told on libjack's thread, in the order the clients came.
+    static std::atomic<int> ours, marks;
+    ours = marks = 0;
+    jack_set_client_registration_callback(
+        watcher,
+        [](const char* name, int registered, void*) {
+            const std::string named = name;
+            if (registered && named.rfind("Zoz Editor", 0) == 0) ++ours;
+            if (registered && named.find("mark") != std::string::npos) ++marks;
+        },
+        nullptr);
+    ASSERT_EQ(jack_activate(watcher), 0);
+    writeSettings("yellow\nnormal\nyes\n\n");
+    begin();
+    plug.reset();
+    // Once the watcher heard of a client made after the plug-in went, it heard of any before.
+    jack_client_t* mark = jack_client_open(client("mark").c_str(), JackNoStartServer, nullptr);
+    ASSERT_TRUE(mark);
+    EXPECT_TRUE(testsupport::WaitUntil([] { return marks > 0; }, 10000));
+    EXPECT_EQ(ours, 0);
+    jack_client_close(mark);
+    jack_client_close(watcher);
+}
+
+// The host hands over a note-off and closes the plug-in at once, 50 times: the note-off reaches
+// the synthesizer every time.
+TEST_F(Studio, ANoteOffRightBeforeTheCloseReachesTheSynthesizer) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    resources.clear(); // no editor needed: a quicker start
+    auto q = synthesizer("n");
+    const auto isNoteOff = [](const Message& m) {
+        return m.received && m.bytes == testsupport::QsimProcess::Bytes{0x81, 0x3C, 0x00};
+    };
+    for (int run = 0; run < 50; ++run) {
+        begin();
+        // A note needs the connection made, which the probe shows, and the probe ended.
+        ASSERT_TRUE(q->WaitFor(isProbe, 30000)) << run;
+        waitForIdleJobThread(*plug);
+        VstMidiEvent off{};
+        off.type = kVstMidiType;
+        off.byteSize = sizeof off;
+        off.midiData[0] = char(0x81); // the global channel's messages are the plug-in's own
+        off.midiData[1] = 0x3C;
+        VstEvents events{};
+        events.numEvents = 1;
+        events.events[0] = reinterpret_cast<VstEvent*>(&off);
+        AEffect* effect = plug->GetAEffect();
+        ASSERT_EQ(effect->dispatcher(effect, effProcessEvents, 0, 0, &events, 0.0f), 1);
+        (void)plug.release();
+        effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+        ASSERT_TRUE(q->WaitFor(isNoteOff, 5000)) << run;
+    }
+}

@@ -1,0 +1,149 @@
+// The JACK output as the studio changes under it: a peer that goes, a close or a port change
+// right after sends, and a server that ends and comes back.
+
+#include "platform/midi/MidiBackend.h"
+#include "platform/midi/MidiOutput.h"
+#include "tests/support/OwnJackServer.h"
+
+#include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+
+using platform::MidiSystem;
+
+// A client of this process with one MIDI input port that counts the note-offs it receives.
+struct Peer {
+    jack_client_t* client = nullptr;
+    jack_port_t* port = nullptr;
+    std::atomic<int> noteOffs{0};
+
+    explicit Peer(const std::string& tag) {
+        const std::string name = "zozpeer" + std::to_string(getpid()) + tag;
+        client = jack_client_open(name.c_str(), JackNoStartServer, nullptr);
+        if (!client) return;
+        port = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+        jack_set_process_callback(client, &process, this);
+        jack_activate(client);
+    }
+    std::string Port() const { return jack_port_name(port); }
+    static int process(jack_nframes_t frames, void* self) {
+        auto* peer = static_cast<Peer*>(self);
+        void* events = jack_port_get_buffer(peer->port, frames);
+        jack_midi_event_t event;
+        for (uint32_t i = 0; i < jack_midi_get_event_count(events); ++i)
+            if (jack_midi_event_get(&event, events, i) == 0 && event.size == 3 &&
+                event.buffer[0] == 0x80)
+                ++peer->noteOffs;
+        return 0;
+    }
+};
+
+struct Told {
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    platform::MidiErrors errors{[this](const std::string& text) {
+        std::lock_guard<std::mutex> lock(mutex);
+        lines.push_back(text);
+    }};
+    std::string Last() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return lines.empty() ? "" : lines.back();
+    }
+};
+
+bool sendNoteOff(platform::MidiOutput& out, int note) {
+    const unsigned char off[3] = {0x80, static_cast<unsigned char>(note), 0};
+    return out.Send(off, 3);
+}
+
+// 40 note-offs right before a port change and 40 right before a close all arrive; a send
+// after the peer went fails at once and says why.
+TEST(JackOutput, WhatWasQueuedBeforeAPortChangeOrACloseArrivesAndAGonePeerFailsTheSend) {
+    if (!getenv("JACK_DEFAULT_SERVER")) GTEST_SKIP() << "no private JACK server";
+    Peer first("first"), second("second");
+    ASSERT_TRUE(first.client && second.client);
+    Told told;
+    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz output test", told.errors);
+    ASSERT_TRUE(out->Open(first.Port(), "RtMidi Output"));
+    // A new connection carries events from the server's next cycle on.
+    for (int i = 0; i < 500 && first.noteOffs == 0; ++i) {
+        sendNoteOff(*out, 0);
+        usleep(10000);
+    }
+    ASSERT_GT(first.noteOffs, 0);
+    const int before = first.noteOffs;
+    for (int note = 0; note < 40; ++note)
+        ASSERT_TRUE(sendNoteOff(*out, note));
+    ASSERT_TRUE(out->Open(second.Port(), "RtMidi Output"));
+    EXPECT_EQ(first.noteOffs - before, 40);
+    for (int i = 0; i < 500 && second.noteOffs == 0; ++i) {
+        sendNoteOff(*out, 0);
+        usleep(10000);
+    }
+    const int reached = second.noteOffs;
+    for (int note = 0; note < 40; ++note)
+        ASSERT_TRUE(sendNoteOff(*out, note));
+    out->Close();
+    EXPECT_EQ(second.noteOffs - reached, 40);
+
+    const std::string gone = first.Port();
+    ASSERT_TRUE(out->Open(gone, "RtMidi Output"));
+    jack_client_close(first.client);
+    EXPECT_FALSE(sendNoteOff(*out, 1));
+    EXPECT_EQ(told.Last(), "a message was not sent: the port \"" + gone + "\" is gone");
+    jack_client_close(second.client);
+}
+
+// The server ends under an open output and a kept look: both learn of it, sends fail at once,
+// a look while no server runs prints nothing, and after the server is back a look (which has
+// libjack free the old server's clients) and then closing and reopening the output work.
+TEST(JackOutput, AServerThatEndsFailsSendsAndItsReturnOpensTheOutputAgain) {
+    testsupport::OwnJackServer server("end");
+    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+    Told told;
+    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz server test", told.errors);
+    {
+        Peer peer("p"); // goes with the server: never closed
+        ASSERT_TRUE(peer.client);
+        ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
+        ASSERT_TRUE(sendNoteOff(*out, 1));
+        platform::MidiPortWatch watch("zoz server test look");
+        EXPECT_EQ(watch.Look(MidiSystem::kJack).system, MidiSystem::kJack);
+        server.Stop();
+        EXPECT_TRUE(watch.Wait());
+        const platform::MidiPorts ended = watch.Look(MidiSystem::kJack);
+        EXPECT_EQ(ended.system, MidiSystem::kJack);
+        EXPECT_EQ(ended.missing, "the JACK server ended");
+        EXPECT_TRUE(ended.destinations.empty());
+        EXPECT_FALSE(sendNoteOff(*out, 2));
+        EXPECT_EQ(told.Last(), "a message was not sent: the JACK server ended");
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(platform::LookForMidiPorts("zoz server test", MidiSystem::kJack).system,
+              MidiSystem::kNone);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    ASSERT_TRUE(server.Start());
+    EXPECT_EQ(platform::LookForMidiPorts("zoz server test", MidiSystem::kJack).system,
+              MidiSystem::kJack);
+    out->Close();
+    Peer again("again");
+    ASSERT_TRUE(again.client);
+    ASSERT_TRUE(out->Open(again.Port(), "RtMidi Output"));
+    for (int i = 0; i < 500 && again.noteOffs == 0; ++i) {
+        ASSERT_TRUE(sendNoteOff(*out, 3));
+        usleep(10000);
+    }
+    EXPECT_GT(again.noteOffs, 0);
+    out->Close();
+    jack_client_close(again.client);
+}
+
+} // namespace

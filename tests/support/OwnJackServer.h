@@ -1,0 +1,37 @@
+#pragma once
+
+#include "tests/support/ChildProcess.h"
+
+#include <memory>
+#include <string>
+
+namespace testsupport {
+
+// A JACK server of the test's own (dummy driver, synchronous, as scripts/test starts its own),
+// named "zozown<pid><tag>", which the test stops and starts again as a user restarts JACK.
+// While it lives, JACK_DEFAULT_SERVER names it for this process and the programs it starts; the
+// name before comes back at the end. A test that makes one makes it before any JACK client.
+class OwnJackServer {
+public:
+    explicit OwnJackServer(const std::string& tag);
+    ~OwnJackServer();
+    OwnJackServer(const OwnJackServer&) = delete;
+    OwnJackServer& operator=(const OwnJackServer&) = delete;
+
+    // Why it could not start ("" once it answers).
+    const std::string& Missing() const { return m_missing; }
+    // Ends it as a user does (SIGTERM), waiting until it has gone.
+    void Stop();
+    // Starts it (again) and waits until it answers.
+    bool Start();
+    const std::string& Name() const { return m_name; }
+
+private:
+    std::string m_name;
+    std::string m_before;
+    bool m_hadBefore = false;
+    std::string m_missing;
+    std::unique_ptr<ChildProcess> m_server;
+};
+
+} // namespace testsupport
