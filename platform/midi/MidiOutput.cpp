@@ -5,6 +5,7 @@
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -35,7 +36,7 @@ private:
 };
 
 // JACK's own MIDI output, its port on a client of its own. Sends queue whole messages, each a
-// length and its bytes, in a ring that the process callback empties into the cycle's events.
+// header and its bytes, in a ring that the process callback empties into the cycle's events.
 // A send fails at once when nothing would take it: the server ended, or the peer the port was
 // opened to is gone.
 class JackMidiOutput final : public MidiOutput {
@@ -63,6 +64,7 @@ public:
         std::string failed;
         const bool opened = m_port.Open(destination, portName, &failed);
         if (!failed.empty()) m_errors.Fail(failed);
+        m_cycleNs = int64_t(m_port.CycleSeconds() * 1e9);
         return opened;
     }
     bool OpenVirtual(const std::string& portName) override { return Open("", portName); }
@@ -71,10 +73,11 @@ public:
         m_port.Close();
         // Nothing reads the ring now; what a stalled server did not take goes with it.
         jack_ringbuffer_reset(m_ring);
+        m_queued = false;
     }
     bool Send(const unsigned char* bytes, size_t size) override {
         const uint32_t length = uint32_t(size);
-        const size_t needed = sizeof length + size;
+        const size_t needed = sizeof(Header) + size;
         if (!m_port.IsOpen() || size == 0 || needed >= kRingBytes) return false;
         std::string why;
         if (!m_port.Reaches(&why)) {
@@ -90,7 +93,8 @@ public:
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(&length), sizeof length);
+        const Header header{length, nowNs()};
+        jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(&header), sizeof header);
         jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(bytes), size);
         return true;
     }
@@ -117,31 +121,64 @@ private:
         }
     }
 
+    struct Header {
+        uint32_t length;
+        int64_t sentNs;
+    };
+
+    static int64_t nowNs() {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+
     // On the server's process thread, which must never wait, allocate or take a lock. A message
     // is taken only once all its bytes are in the ring; one that not even an empty cycle could
-    // hold is dropped rather than holding back the rest.
+    // hold is dropped rather than holding back the rest. A message that finds nothing queued
+    // before it goes at once; one queued behind others keeps the spacing it was sent with, as
+    // its sender paced it for the cable and the synthesizer: after cycles the server ran late
+    // or not at all, the ring holds what was sent meanwhile, and handing it over in one cycle
+    // would overrun the interface's buffer behind the port.
     static int Process(jack_nframes_t frames, void* self) {
         auto* output = static_cast<JackMidiOutput*>(self);
         void* events = jack_port_get_buffer(output->m_port.Port(), frames);
         jack_midi_clear_buffer(events);
         jack_ringbuffer_t* ring = output->m_ring;
-        uint32_t length;
-        while (jack_ringbuffer_peek(ring, reinterpret_cast<char*>(&length), sizeof length) ==
-                   sizeof length &&
-               jack_ringbuffer_read_space(ring) >= sizeof length + length) {
-            jack_midi_data_t* event = jack_midi_event_reserve(events, 0, length);
+        const int64_t now = nowNs();
+        Header header;
+        while (jack_ringbuffer_peek(ring, reinterpret_cast<char*>(&header), sizeof header) ==
+                   sizeof header &&
+               jack_ringbuffer_read_space(ring) >= sizeof header + header.length) {
+            const int64_t due =
+                output->m_queued ? output->m_lastGone + (header.sentNs - output->m_lastSent) : now;
+            // Due before the next cycle: now, or it would wait a whole cycle.
+            if (due >= now + output->m_cycleNs.load(std::memory_order_relaxed)) break;
+            jack_midi_data_t* event = jack_midi_event_reserve(events, 0, header.length);
             if (!event && jack_midi_get_event_count(events) > 0) break;
-            jack_ringbuffer_read_advance(ring, sizeof length);
+            jack_ringbuffer_read_advance(ring, sizeof header);
             if (event)
-                jack_ringbuffer_read(ring, reinterpret_cast<char*>(event), length);
+                jack_ringbuffer_read(ring, reinterpret_cast<char*>(event), header.length);
             else
-                jack_ringbuffer_read_advance(ring, length);
+                jack_ringbuffer_read_advance(ring, header.length);
+            // Not before the last cycle: time the port could not use is not made up in a burst.
+            output->m_lastGone = std::max(due, output->m_lastCycle);
+            output->m_lastSent = header.sentNs;
+            output->m_queued = true;
         }
+        output->m_queued = jack_ringbuffer_read_space(ring) > 0;
+        output->m_lastCycle = now;
         output->m_cycles.fetch_add(1, std::memory_order_release);
         return 0;
     }
 
     jack_ringbuffer_t* const m_ring;
+    std::atomic<int64_t> m_cycleNs{0};
+    // The process callback's own: whether a message was still queued at its last cycle's end,
+    // when the last message went and was sent, and when the last cycle ran.
+    bool m_queued = false;
+    int64_t m_lastGone = 0;
+    int64_t m_lastSent = 0;
+    int64_t m_lastCycle = 0;
     std::atomic<uint64_t> m_cycles{0};
     JackPort m_port;
     MidiErrors& m_errors;

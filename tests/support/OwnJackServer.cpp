@@ -42,6 +42,10 @@ void OwnJackServer::Stop() {
     m_server.reset();
 }
 
+void OwnJackServer::Hold(bool held) {
+    if (m_server) m_server->Signal(held ? SIGSTOP : SIGCONT);
+}
+
 bool OwnJackServer::Start() {
     Stop();
     // Its lines (a late client's) would fill a pipe nobody reads and stall it.

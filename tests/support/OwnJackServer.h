@@ -24,6 +24,8 @@ public:
     void Stop();
     // Starts it (again) and waits until it answers.
     bool Start();
+    // Holds it still (SIGSTOP), as a server that runs no cycle for a while, or lets it go on.
+    void Hold(bool held);
     const std::string& Name() const { return m_name; }
 
 private:
