@@ -28,6 +28,10 @@ Zoz& plug() {
                                  "/zoz-project-chunk-fuzz-" + std::to_string(getpid()) + "/";
         setenv("ZOZ_DATA_DIR", data.c_str(), 1);
         setenv("ZOZ_RESOURCES_DIR", (data + "no-resources").c_str(), 1);
+        // Chunks name ports: a port restored from one is looked for and awaited. On a server
+        // that no one runs, the target leaves the MIDI tests' server and the user's alone.
+        setenv("ZOZ_MIDI_API", "jack", 1);
+        setenv("JACK_DEFAULT_SERVER", ("zoz-fuzz-none-" + std::to_string(getpid())).c_str(), 1);
         auto zoz = std::make_unique<Zoz>(IEffectInstanceInfo{});
         std::filesystem::remove_all(data); // start-up made it; nothing is read from it later
         return zoz;
