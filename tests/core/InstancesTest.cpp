@@ -100,18 +100,24 @@ TEST_F(StoredPorts, AStoredOutputOpensWithoutItsMissingInput) {
     keepLog();
     resources = ZOZ_TEST_LAYOUT; // with the device menus
     auto plug = start();
-    EXPECT_GT(plug->getMIDIOutPortIndex(), 0);
-    EXPECT_EQ(plug->getExternalMIDIOutNames()[size_t(plug->getMIDIOutPortIndex())],
-              client() + ":in");
-    EXPECT_TRUE(plug->isMIDIIOSet());
-    EXPECT_EQ(plug->getMIDIInPortIndex(), 0);
-    EXPECT_TRUE(plug->isStoredPortsOpened());
-    // The menus show both choices; the output's entry is the port's own name.
-    const IParam* out = plug->GetParam(kDeviceOutSelection);
-    EXPECT_EQ(out->Value(), plug->getMIDIOutPortIndex());
-    EXPECT_STREQ(out->GetDisplayText(plug->getMIDIOutPortIndex()), (client() + ":in").c_str());
-    EXPECT_DOUBLE_EQ(plug->keptControl(kDeviceOutSelection)->GetValue(), out->GetNormalized());
-    EXPECT_EQ(plug->keptControl(kDeviceInSelection)->GetValue(), 0.0);
+    {
+        // The plug-in's port watch, awaiting the input, looks again at every change of ports.
+        KIT_MutexLock lock(plug->GetMutex());
+        EXPECT_GT(plug->getMIDIOutPortIndex(), 0);
+        EXPECT_EQ(plug->getExternalMIDIOutNames()[size_t(plug->getMIDIOutPortIndex())],
+                  client() + ":in");
+        EXPECT_TRUE(plug->isMIDIIOSet());
+        EXPECT_EQ(plug->getMIDIInPortIndex(), 0);
+        EXPECT_TRUE(plug->isStoredPortsOpened());
+        // The menus show both choices; the output's entry is the port's own name.
+        const IParam* out = plug->GetParam(kDeviceOutSelection);
+        EXPECT_EQ(out->Value(), plug->getMIDIOutPortIndex());
+        EXPECT_STREQ(out->GetDisplayText(plug->getMIDIOutPortIndex()),
+                     (client() + ":in").c_str());
+        EXPECT_DOUBLE_EQ(plug->keptControl(kDeviceOutSelection)->GetValue(),
+                         out->GetNormalized());
+        EXPECT_EQ(plug->keptControl(kDeviceInSelection)->GetValue(), 0.0);
+    }
     const std::vector<std::string> lines = logLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "DEFAULT SETTINGS: MIDI In device stored no such input"),

@@ -108,11 +108,15 @@ TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutAfterTheRestore) {
     testsupport::ScaledClock fast(20);
     ASSERT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
 
-    const std::vector<std::string>& inputs = plug->getExternalMIDIInNames();
-    const long in = std::find(inputs.begin(), inputs.end(), client("s") + ":out") - inputs.begin();
-    ASSERT_LT(in, long(inputs.size()));
-    EXPECT_EQ(plug->GetParam(kDeviceInSelection)->Value(), in);
-    EXPECT_EQ(plug->getMIDIInPortIndex(), in);
+    {
+        KIT_MutexLock lock(plug->GetMutex()); // the plug-in's port watch runs beside the test
+        const std::vector<std::string>& inputs = plug->getExternalMIDIInNames();
+        const long in =
+            std::find(inputs.begin(), inputs.end(), client("s") + ":out") - inputs.begin();
+        ASSERT_LT(in, long(inputs.size()));
+        EXPECT_EQ(plug->GetParam(kDeviceInSelection)->Value(), in);
+        EXPECT_EQ(plug->getMIDIInPortIndex(), in);
+    }
     EXPECT_TRUE(plug->isMIDIIOSet());
     waitForIdleJobThread(*plug);
     // The global dump, the multi, then the sounds of the active parts; what the restore chose
