@@ -73,6 +73,17 @@ bool sendNoteOff(platform::MidiOutput& out, int note) {
     return out.Send(off, 3);
 }
 
+// Sends note-offs for up to 5 s until the peer has one: a new connection carries events from
+// the server's next cycle on. Whether every send was taken.
+bool reach(platform::MidiOutput& out, const Peer& peer, int note = 0) {
+    bool sent = true;
+    for (int i = 0; i < 500 && peer.noteOffs == 0; ++i) {
+        sent = sendNoteOff(out, note) && sent;
+        usleep(10000);
+    }
+    return sent;
+}
+
 // 40 note-offs right before a port change and 40 right before a close all arrive; a send
 // after the peer went fails at once and says why.
 TEST(JackOutput, WhatWasQueuedBeforeAPortChangeOrACloseArrivesAndAGonePeerFailsTheSend) {
@@ -82,21 +93,14 @@ TEST(JackOutput, WhatWasQueuedBeforeAPortChangeOrACloseArrivesAndAGonePeerFailsT
     Told told;
     const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz output test", told.errors);
     ASSERT_TRUE(out->Open(first.Port(), "RtMidi Output"));
-    // A new connection carries events from the server's next cycle on.
-    for (int i = 0; i < 500 && first.noteOffs == 0; ++i) {
-        sendNoteOff(*out, 0);
-        usleep(10000);
-    }
+    reach(*out, first);
     ASSERT_GT(first.noteOffs, 0);
     const int before = first.noteOffs;
     for (int note = 0; note < 40; ++note)
         ASSERT_TRUE(sendNoteOff(*out, note));
     ASSERT_TRUE(out->Open(second.Port(), "RtMidi Output"));
     EXPECT_EQ(first.noteOffs - before, 40);
-    for (int i = 0; i < 500 && second.noteOffs == 0; ++i) {
-        sendNoteOff(*out, 0);
-        usleep(10000);
-    }
+    reach(*out, second);
     const int reached = second.noteOffs;
     for (int note = 0; note < 40; ++note)
         ASSERT_TRUE(sendNoteOff(*out, note));
@@ -147,10 +151,7 @@ TEST(JackOutput, AServerThatEndsFailsSendsAndItsReturnOpensTheOutputAgain) {
     Peer again("again");
     ASSERT_TRUE(again.client);
     ASSERT_TRUE(out->Open(again.Port(), "RtMidi Output"));
-    for (int i = 0; i < 500 && again.noteOffs == 0; ++i) {
-        ASSERT_TRUE(sendNoteOff(*out, 3));
-        usleep(10000);
-    }
+    ASSERT_TRUE(reach(*out, again, 3));
     EXPECT_GT(again.noteOffs, 0);
     out->Close();
     jack_client_close(again.client);
@@ -167,10 +168,7 @@ TEST(JackOutput, WhatQueuedWhileTheServerStoodStillLeavesWithItsSpacing) {
     Told told;
     const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz still test", told.errors);
     ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
-    for (int i = 0; i < 500 && peer.noteOffs == 0; ++i) {
-        sendNoteOff(*out, 0);
-        usleep(10000);
-    }
+    reach(*out, peer);
     usleep(100000);
     const int first = peer.noteOffs;
     ASSERT_GT(first, 0);
