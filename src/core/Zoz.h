@@ -6,6 +6,7 @@
 #include "platform/MessageRing.h"
 #include "src/browser/BrowserPlugin.h"
 #include "src/core/SettingsFile.h"
+#include "src/core/SoundingNotes.h"
 #include "src/debugger/DebuggerOutput.h"
 #include "src/librarian/LibrarianHost.h"
 #include "src/params/ParamChangePlugin.h"
@@ -637,6 +638,8 @@ private:
     std::atomic<double> sampleRate{44100.0};
     std::atomic<bool> notesOffSent{false};
     std::atomic<bool> progressShowing{false};
+    // The notes sent and not ended: their note-offs pass whatever holds short MIDI back.
+    SoundingNotes soundingNotes;
     std::array<RememberedBank, 6> rememberedBanks;
     std::string panelCaption;
     std::atomic<bool> multiMode{false};

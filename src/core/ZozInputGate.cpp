@@ -23,7 +23,7 @@ constexpr size_t kLoggedBytes = 16;
 } // namespace
 
 void Zoz::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
-    if (progressShowing || incomingGate) return;
+    if ((progressShowing || incomingGate) && !soundingNotes.Ends(*msg)) return;
     if (fromDevice && masterKeyboard) return;
     if (msg->StatusMsg() == IMidiMsg::kNone) return;
     if (msg->Channel() == TruncToInt(GetParamValue(kGlobalMidiChannel)) - 1) return;

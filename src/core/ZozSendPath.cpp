@@ -35,11 +35,14 @@ bool Zoz::checksumCheckAndSend(uint8_t* msg, int length) {
 }
 
 void Zoz::MIDIOutRoutingSwitch(IMidiMsg* msg) {
-    if (progressShowing && notesOffSent) return;
-    if (toHostBuffer)
+    if (progressShowing && notesOffSent && !soundingNotes.Ends(*msg)) return;
+    if (toHostBuffer) {
         midiQueue.Add(msg);
-    else
+        // Followed now, not when a block sends it: a second note-off routed meanwhile stays held.
+        soundingNotes.Follow(*msg);
+    } else {
         sendMidiMsgAndLog(msg);
+    }
 }
 
 void Zoz::sendMidiMsgAndLog(IMidiMsg* msg) {
@@ -48,7 +51,7 @@ void Zoz::sendMidiMsgAndLog(IMidiMsg* msg) {
         return;
     }
     if (!followIncoming) lightPartIndicator(messageManager->partOnChannel(msg->Channel()));
-    SendMidiMsg(msg);
+    if (SendMidiMsg(msg)) soundingNotes.Follow(*msg);
 }
 
 void Zoz::AllSoundsOff(int part, bool allParts) {

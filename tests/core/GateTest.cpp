@@ -174,6 +174,40 @@ TEST_F(Gate, ShortMessagesPassByTheEditorsStateAndTheirChannel) {
     }
 }
 
+// A host plays a note as the plug-in starts, and the synthesizer echoes one: the start-up
+// enquiry begins between each note-on and its note-off and holds short MIDI back, but lets the
+// notes that went out end, once. All else stays held: a controller, a new note and its end.
+TEST_F(Gate, ANoteThatWentOutBeforeTheStartUpHoldEndsThroughIt) {
+    writeSettings("yellow\nnormal\nyes\nno such output\n");
+    restart(true, false);
+    plug->setMIDIIOSet(true);
+    plug->setLocalControl(false);
+    plug->inputOpen = true;
+    plug->held = true;
+    const Bytes echoed = {0x93, 0x40, 0x50}, echoEnd = {0x93, 0x40, 0x00};
+    plug->processMIDIInput(echoed.data(), 3);
+    fromHost(*plug, {0x91, 0x3C, 0x64});
+    block(); // the enquiry follows the block and waits at its first send
+    while (!plug->holding)
+        std::this_thread::yield();
+    for (int i = 0; i < 2; ++i)
+        plug->processMIDIInput(echoEnd.data(), 3);
+    const uint8_t held[][3] = {{0xB1, 0x07, 0x10},
+                               {0x91, 0x3E, 0x64},
+                               {0x81, 0x3E, 0x00},
+                               {0x81, 0x3C, 0x00},
+                               {0x81, 0x3C, 0x00}};
+    for (const auto& m : held)
+        fromHost(*plug, m);
+    block();
+    std::vector<Bytes> notes = out.bytes();
+    plug->held = false;
+    notes.erase(std::remove_if(notes.begin(), notes.end(),
+                               [](const Bytes& m) { return (m[0] & 0xE0) != 0x80; }),
+                notes.end());
+    EXPECT_EQ(notes, (std::vector<Bytes>{echoed, {0x91, 0x3C, 0x64}, echoEnd, {0x81, 0x3C, 0x00}}));
+}
+
 TEST_F(Gate, SysExLightsThePartOfAParameterMessageAndRaisesTheAnswerOnlyWhenPassed) {
     IControl* mixer = plug->namedLayer("miniMixer")->getControls().Get(0);
     const struct {

@@ -1,14 +1,16 @@
 // Short MIDI through the plug-in's own doors: the external input's callback (one to three
 // bytes from the synthesizer) and the host's event list, under the editor state that the first
 // four bytes choose. Whatever arrives, everything the plug-in sends on to the synthesizer is
-// well-formed MIDI, a message its gate drops sends nothing, and a message cut short is never
-// completed: it sends nothing and is counted.
+// well-formed MIDI, a message its gate drops sends nothing (the overlay and the incoming-MIDI
+// gate hold back all but the note-offs of notes that went out), and a message cut short is
+// never completed: it sends nothing and is counted.
 #include "src/core/Zoz.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/ScaledClock.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -49,16 +51,23 @@ bool wellFormed(const unsigned char* bytes, int size) {
     return true;
 }
 
-// Output is checked and counted instead of sent.
+bool isNoteOff(const uint8_t* bytes) {
+    return (bytes[0] >> 4) == 8 || ((bytes[0] >> 4) == 9 && bytes[2] == 0);
+}
+
+// Output is checked and counted instead of sent; the notes it started and did not end yet.
 class CheckedZoz : public Zoz {
 public:
     using Zoz::Zoz;
     std::atomic<int> sends{0};
+    std::array<std::atomic<bool>, 16 * 128> sounding{};
 
 protected:
     bool SendExternalMIDI(const unsigned char* bytes, int size) override {
         if (!wellFormed(bytes, size)) abort();
         ++sends;
+        if (size == 3 && (bytes[0] >> 4 == 8 || bytes[0] >> 4 == 9))
+            sounding[size_t((bytes[0] & 15) * 128 + bytes[1])] = !isNoteOff(bytes);
         return true;
     }
 };
@@ -145,9 +154,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                             [](uint8_t b) { return b < 0x80; }));
         // A channel message short of a data byte, or with a status byte in its place.
         const bool cut = channel && !IMidiMsg::IsComplete(message, kept);
+        const bool ends = !cut && kept == 3 && isNoteOff(message) &&
+                          plug.sounding[size_t((message[0] & 15) * 128 + message[1])];
         const bool dropped =
-            single && (cut || !channel || overlay || gate || (!host && plug.masterKeyboardFlag()) ||
-                       (bytes[0] & 15) == global);
+            single && (cut || !channel || ((overlay || gate) && !ends) ||
+                       (!host && plug.masterKeyboardFlag()) || (bytes[0] & 15) == global);
         const int before = plug.sends;
         const unsigned droppedBefore = plug.DroppedMIDICount();
         if (host)
