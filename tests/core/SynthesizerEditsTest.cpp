@@ -7,9 +7,12 @@
 #include "kit/effect/IGraphics.h"
 #include "kit/effect/ISysEx.h"
 #include "src/incoming/MIDIMessageManager.h"
+#include "src/sender/SoundDumpLayout.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/ParameterNames.h"
+
+#include <algorithm>
 
 using namespace coretest;
 using SynthesizerEdits = CoreRig;
@@ -37,6 +40,23 @@ int effectTypeOf(const std::string& name) {
     return 0;
 }
 
+// The sound dump's row of the byte at a message's index, when the byte holds part0's value
+// otherwise than as it is: with other parameters of the part, or Effect 2's 5.1 delays with
+// an offset.
+const SoundDump::Byte* encodedRow(int index, int part0) {
+    using E = SoundDump::Encoding;
+    for (const SoundDump::Byte& row : SoundDump::layout()) {
+        if (row.offset != index + 7) continue;
+        const bool encoded = row.encoding == E::Unisono || row.encoding == E::Effect2Mode ||
+                             row.encoding == E::ArpStep || row.encoding == E::ArpTiming;
+        const int count = SoundDump::paramCount(row.encoding);
+        return encoded && std::find(row.params, row.params + count, part0) != row.params + count
+                   ? &row
+                   : nullptr;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 // For each parameter with SysEx messages: the message of a value other than its current one,
@@ -44,7 +64,9 @@ int effectTypeOf(const std::string& name) {
 // other (but a linked partner and the part indicators). An effect setting is sent while the
 // part's effect has the type it belongs to. A pattern other than 0 asks the synthesizer for
 // it, so pattern controls go back to 0. The Q's filter types share their byte with the Q+'s,
-// whose menus the layout makes later: the Q+ twin takes the value.
+// whose menus the layout makes later: the Q+ twin takes the value. A byte that holds several
+// parameters of the part comes with the others' values as they are, and Effect 2's 5.1
+// delays with their offset.
 TEST_F(SynthesizerEdits, EveryControlOfTheLayoutFollowsTheSynthesizer) {
     resources = ZOZ_BUILT_RESOURCES;
     auto plug = start();
@@ -70,6 +92,17 @@ TEST_F(SynthesizerEdits, EveryControlOfTheLayoutFollowsTheSynthesizer) {
         std::vector<int> held = action->sysexMessage.messages.message(value - min);
         ASSERT_GE(held.size(), 7u);
         held[2] = 0x11;
+        if (held[3] == 0x20) {
+            const int index = held[5] * 128 + held[6], part = held[4];
+            if (const SoundDump::Byte* row = encodedRow(index, id - part))
+                held[7] = SoundDump::encode(
+                    *row,
+                    [&](int p) {
+                        return p + part == id ? value
+                                              : TruncToInt(plug->GetParam(p + part)->Value());
+                    },
+                    0);
+        }
         if (held[3] == 0x20 && held[5] == 1 && held[6] < 32)
             plug->GetParam((held[6] < 16 ? kEffect1Mode : kEffect2Mode) + held[4])
                 ->Set(effectTypeOf(name));
