@@ -291,3 +291,9 @@ void TabSwitchFunctions::quickTabSwitch(ParamChangePlugin* plug, int paramId, in
         plug->partSelectFlag() = true;
     }
 }
+
+void TabSwitchFunctions::followPatternLength(ParamChangePlugin* plug, int part) {
+    const ControlLayer* root = plug->namedLayer("root");
+    if (root && root->getSelectedId() == kPatternTab && plug->selectedPart() == part)
+        coverStepsPast(plug, partValue(plug, kPatternStepLength, part));
+}
