@@ -295,7 +295,7 @@ TEST(EditorConfigWalk, ReadsWithoutComplaintsEveryLayerViewAndKeptControl) {
         EXPECT_EQ(layer->getId(), l->id) << l->name;
     }
     ASSERT_NE(editor().manager.getLibrarianView(), nullptr);
-    EXPECT_EQ(editor().manager.getLibrarianView()->GetRECT(), IRECT(196, 212, 1099, 710));
+    EXPECT_EQ(editor().manager.getLibrarianView()->GetRECT(), IRECT(196, 212, 1099, 716));
     EXPECT_EQ(editor().viewParam, kLibrarianArea);
     for (const std::string& name : names(kKeptControls)) {
         const ControlAction* record = editor().record(parameterId(name));
@@ -372,7 +372,7 @@ TEST(EditorConfigLayers, EveryNamedLayerOnceAndPartCopiesOnTheirPages) {
         if (l->parent == root) pages[l->id] = l.get();
     ASSERT_EQ(pages.size(), 7u);
     const std::map<int, std::set<int>> zones = {
-        {2, {20, 40, 50, 61, 62}},
+        {2, {10, 30, 50, 61, 62}},
         {3, {10, 11, 12, 13, 14, 20, 21, 22, 23, 24, 30, 31, 32, 33, 34, 40, 41, 42, 43, 44, 51, 52}},
         {4, {}},
         {5, {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 40, 42, 300, 301, 302, 303, 304,
