@@ -3,19 +3,16 @@
 // hold several settings go whole, as a musician's clicks and drags make them.
 
 #include "tests/core/EditorRig.h"
+#include "tests/core/LayoutParameters.h"
 
 #include "kit/effect/ISysEx.h"
 #include "src/incoming/EffectAliases.h"
 #include "src/sender/GlobalDumpLayout.h"
 #include "src/sender/MultiDumpLayout.h"
 #include "src/sender/PatternDumpLayout.h"
-#include "src/sender/SoundDumpLayout.h"
-#include "src/uiconfig/ParameterNames.h"
 #include "tests/support/SoundDumpRig.h"
 #include "tools/zoz-qsim/SynthSimulator.h"
 
-#include <cstring>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -57,29 +54,6 @@ std::map<int, Held> heldParameters() {
         held[b.param] = Held::kPattern;
     held[kPatternName] = Held::kPattern;
     return held;
-}
-
-const ParameterNameRun& runOf(int id) {
-    for (int i = 0; i < kParameterNameRunCount; ++i)
-        if (id >= kParameterNameRuns[i].firstId &&
-            id < kParameterNameRuns[i].firstId + kParameterNameRuns[i].width)
-            return kParameterNameRuns[i];
-    return kParameterNameRuns[0];
-}
-
-// The effect and type whose own setting a parameter is ({-1, 0} for any other): the settings
-// of a type are sent while the part's effect has that type.
-std::pair<int, int> effectTypeOf(int part0) {
-    const std::string name = runOf(part0).name;
-    if (name.rfind("kFX", 0) != 0) return {-1, 0};
-    const int effect = name.rfind("kFX1", 0) == 0 ? 0 : 1;
-    static const std::pair<const char*, int> types[] = {
-        {"51DelayClocked", 11}, {"51Delay", 10}, {"Chorus", 1},    {"Flanger", 2},
-        {"Phaser", 3},          {"Delay", 4},    {"Overdrive", 5}, {"FiveFX", 6},
-        {"Vocoder", 7},         {"Reverb", 8},   {"TapDelay", 9}};
-    for (const auto& [prefix, type] : types)
-        if (name.compare(4, strlen(prefix), prefix) == 0) return {effect, type};
-    return {effect, 0};
 }
 
 // The first control of each parameter that a page can show (the hidden range knobs aside).
@@ -129,23 +103,23 @@ TEST_F(EditsReachTheSynthesizer, EveryKeptParameterOfTheLayoutReachesTheSynthesi
     const std::map<int, IControl*> controls = shownControls(*plug->GetGUI());
     int reached = 0;
     for (const auto& [id, control] : controls) {
-        const ParameterNameRun& run = runOf(id);
-        const int part = run.width == 16 ? (id - run.firstId) % 16 : 0;
+        const ParameterNameRun* run = runOf(id);
+        const int part = run && run->width == 16 ? id - run->firstId : 0;
         const auto kept = held.find(id - part);
         // A pattern travels as a whole dump: the pattern page sends the part's as it shows it.
         if (kept == held.end() || kept->second == Held::kPattern || byDesign.count(id) ||
             (part != 0 && part != 15))
             continue;
-        SCOPED_TRACE(std::string(run.name) + " part " + std::to_string(part));
+        const std::string name = run->name;
+        SCOPED_TRACE(name + " part " + std::to_string(part));
         plug->selectedPart() = part; // the part whose page shows the control
-        const auto [effect, type] = effectTypeOf(id - part);
-        IParam* param = plug->GetParam(id);
-        if (effect >= 0 && type != 0) {
-            const int mode = (effect == 0 ? kEffect1Mode : kEffect2Mode) + part;
-            if (TruncToInt(value(mode)) != type)
-                plug->SetParameterFromGUI(mode, plug->GetParam(mode)->GetNormalized(type));
+        // An effect's own settings are sent while the part's effect has their type.
+        if (const int type = effectTypeOf(name)) {
+            const int mode = (name.rfind("kFX1", 0) == 0 ? kEffect1Mode : kEffect2Mode) + part;
+            plug->SetParameterFromGUI(mode, plug->GetParam(mode)->GetNormalized(type));
             waitForIdleJobThread(*plug);
         }
+        IParam* param = plug->GetParam(id);
         if (param->Type() == kTypeText) {
             plug->GetGUI()->SetFromStringAfterPrompt(control, param, "Lead");
         } else {
@@ -162,9 +136,9 @@ TEST_F(EditsReachTheSynthesizer, EveryKeptParameterOfTheLayoutReachesTheSynthesi
             readBack(kept->second == Held::kMulti ? synth.dumpAt(0x11, 0x20, 0)
                                                   : synth.dumpAt(0x14, 0, 0));
         if (param->Type() == kTypeText) {
-            std::string name = reader.plugin.getParamText(id);
-            name.erase(name.find_last_not_of(' ') + 1);
-            EXPECT_EQ(name, "Lead");
+            std::string text = reader.plugin.getParamText(id);
+            text.erase(text.find_last_not_of(' ') + 1);
+            EXPECT_EQ(text, "Lead");
         } else {
             EXPECT_EQ(TruncToInt(reader.plugin.GetParamValue(id)), TruncToInt(param->Value()));
         }
@@ -174,52 +148,30 @@ TEST_F(EditsReachTheSynthesizer, EveryKeptParameterOfTheLayoutReachesTheSynthesi
 }
 
 // A musician's menu choices, clicks and drags on the settings that share a byte send the byte
-// made from all of them, and Effect 2's mode its byte (the 5.1 delays with their offset), for
-// the part shown: part 1, and part 16 with the arpeggiator's last step.
+// the sound dump holds for them all, and Effect 2's mode its byte (the 5.1 delays with their
+// offset), for the part shown: part 1, and part 16 with the arpeggiator's last step.
 TEST_F(EditsReachTheSynthesizer, SharedBytesGoWholeFromTheirControls) {
     testsupport::ManualClock clock; // the part switch's send takes no time
-    const auto v = [&](int id) { return TruncToInt(value(id)); };
-    const auto unisono = [&](int p) {
-        return 16 * v(kOscillatorUnisono + p) + v(kOscillatorMonoPolyMode + p);
-    };
-    // Step s (1..16) of part p: its byte of step, glide and accent and its byte of timing.
-    const auto step = [&](int s, int p) {
-        const int at = (s - 1) * (kArpPattern02Glide - kArpPattern01Glide) + p;
-        return 16 * v(kArpPattern01Step + at) + 8 * v(kArpPattern01Glide + at) +
-               v(kArpPattern01Accent + at);
-    };
-    const auto timing = [&](int s, int p) {
-        const int at = (s - 1) * (kArpPattern02Glide - kArpPattern01Glide) + p;
-        return 16 * v(kArpPattern01StepLen + at) + v(kArpPattern01Timing + at);
-    };
-    const int last = 15 * (kArpPattern02Glide - kArpPattern01Glide);
+    const int lastStep = 15 * (kArpPattern02Glide - kArpPattern01Glide);
     const struct {
-        int tab, part, control, param, index;
-        std::function<int()> byte;
+        int tab, part, param, control;
     } edits[] = {
-        {2, 0, kOscillatorUnisono, kOscillatorUnisono, 58, [&] { return unisono(0); }},
-        {2, 0, kTriggerOscillatorMonoPolyMode, kOscillatorMonoPolyMode, 58,
-         [&] { return unisono(0); }},
-        {5, 0, kEffect2Mode, kEffect2Mode, 144,
-         [&] { return v(kEffect2Mode) < 10 ? v(kEffect2Mode) : v(kEffect2Mode) + 22; }},
-        {5, 0, kArpPattern01Step, kArpPattern01Step, 328, [&] { return step(1, 0); }},
-        {5, 0, kArpPattern01Glide, kArpPattern01Glide, 328, [&] { return step(1, 0); }},
-        {5, 0, kArpPattern01Accent, kArpPattern01Accent, 328, [&] { return step(1, 0); }},
-        {5, 0, kArpPattern01StepLen, kArpPattern01StepLen, 344, [&] { return timing(1, 0); }},
-        {5, 0, kArpPattern01Timing, kArpPattern01Timing, 344, [&] { return timing(1, 0); }},
-        {5, 15, kArpPattern01Step + last, kArpPattern01Step + last, 343,
-         [&] { return step(16, 15); }},
-        {5, 15, kArpPattern01Glide + last, kArpPattern01Glide + last, 343,
-         [&] { return step(16, 15); }},
-        {5, 15, kArpPattern01Accent + last, kArpPattern01Accent + last, 343,
-         [&] { return step(16, 15); }},
-        {5, 15, kArpPattern01StepLen + last, kArpPattern01StepLen + last, 359,
-         [&] { return timing(16, 15); }},
-        {5, 15, kArpPattern01Timing + last, kArpPattern01Timing + last, 359,
-         [&] { return timing(16, 15); }},
+        {2, 0, kOscillatorUnisono, kOscillatorUnisono},
+        {2, 0, kOscillatorMonoPolyMode, kTriggerOscillatorMonoPolyMode},
+        {5, 0, kEffect2Mode, kEffect2Mode},
+        {5, 0, kArpPattern01Step, kArpPattern01Step},
+        {5, 0, kArpPattern01Glide, kArpPattern01Glide},
+        {5, 0, kArpPattern01Accent, kArpPattern01Accent},
+        {5, 0, kArpPattern01StepLen, kArpPattern01StepLen},
+        {5, 0, kArpPattern01Timing, kArpPattern01Timing},
+        {5, 15, kArpPattern01Step + lastStep, kArpPattern01Step + lastStep},
+        {5, 15, kArpPattern01Glide + lastStep, kArpPattern01Glide + lastStep},
+        {5, 15, kArpPattern01Accent + lastStep, kArpPattern01Accent + lastStep},
+        {5, 15, kArpPattern01StepLen + lastStep, kArpPattern01StepLen + lastStep},
+        {5, 15, kArpPattern01Timing + lastStep, kArpPattern01Timing + lastStep},
     };
     for (const auto& e : edits) {
-        SCOPED_TRACE(runOf(e.param).name + std::string(" part ") + std::to_string(e.part));
+        SCOPED_TRACE(runOf(e.param)->name + std::string(" part ") + std::to_string(e.part));
         showTab(e.tab);
         showPart(e.part);
         waitForIdleJobThread(*plug);
@@ -227,11 +179,16 @@ TEST_F(EditsReachTheSynthesizer, SharedBytesGoWholeFromTheirControls) {
         IControl* c = shownControl(e.control + e.part);
         ASSERT_NE(c, nullptr);
         ASSERT_TRUE(operate(c, e.param + e.part));
-        EXPECT_EQ(sent(), (std::vector<Bytes>{{0xF0, 0x3E, 0x0F, 0x00, 0x20, uint8_t(e.part),
-                                               uint8_t(e.index >> 7), uint8_t(e.index & 0x7F),
-                                               uint8_t(e.byte()), 0xF7}}));
+        const SoundDump::Byte* row = encodedRow(e.param);
+        ASSERT_NE(row, nullptr);
+        const int index = row->offset - 7;
+        const uint8_t byte = SoundDump::encode(
+            *row, [&](int p) { return TruncToInt(value(p + e.part)); }, 0);
+        EXPECT_EQ(sent(),
+                  (std::vector<Bytes>{{0xF0, 0x3E, 0x0F, 0x00, 0x20, uint8_t(e.part),
+                                       uint8_t(index >> 7), uint8_t(index & 0x7F), byte, 0xF7}}));
     }
-    EXPECT_EQ(value(kEffect2Mode), 11.0); // 5.1 Delay Clocked: byte 33
+    EXPECT_EQ(value(kEffect2Mode), 11.0); // 5.1 Delay Clocked, sent as 33
 }
 
 // A drag across a two-value knob sends once, as the value changes, not at every step of the

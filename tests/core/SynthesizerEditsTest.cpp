@@ -3,61 +3,16 @@
 // global ones, through the plug-in's SysEx input.
 
 #include "tests/core/CoreRig.h"
+#include "tests/core/LayoutParameters.h"
 
 #include "kit/effect/IGraphics.h"
 #include "kit/effect/ISysEx.h"
 #include "src/incoming/MIDIMessageManager.h"
-#include "src/sender/SoundDumpLayout.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
-#include "src/uiconfig/ParameterNames.h"
-
-#include <algorithm>
 
 using namespace coretest;
 using SynthesizerEdits = CoreRig;
-
-namespace {
-
-std::string nameOf(int id) {
-    for (int i = 0; i < kParameterNameRunCount; ++i) {
-        const ParameterNameRun& run = kParameterNameRuns[i];
-        if (id >= run.firstId && id < run.firstId + run.width) return run.name;
-    }
-    return "";
-}
-
-// The effect type whose own setting an effect knob edits, 0 for the settings of every type.
-int effectTypeOf(const std::string& name) {
-    const std::string setting = name.substr(4); // after kFX1 or kFX2
-    if (setting == "FiveFXSource" || setting == "VocoderAnalysisSignal") return 0;
-    static const std::pair<const char*, int> types[] = {
-        {"51DelayClocked", 11}, {"51Delay", 10}, {"Chorus", 1},    {"Flanger", 2},
-        {"Phaser", 3},          {"Delay", 4},    {"Overdrive", 5}, {"FiveFX", 6},
-        {"Vocoder", 7},         {"Reverb", 8},   {"TapDelay", 9}};
-    for (const auto& [prefix, type] : types)
-        if (setting.rfind(prefix, 0) == 0) return type;
-    return 0;
-}
-
-// The sound dump's row of the byte at a message's index, when the byte holds part0's value
-// otherwise than as it is: with other parameters of the part, or Effect 2's 5.1 delays with
-// an offset.
-const SoundDump::Byte* encodedRow(int index, int part0) {
-    using E = SoundDump::Encoding;
-    for (const SoundDump::Byte& row : SoundDump::layout()) {
-        if (row.offset != index + 7) continue;
-        const bool encoded = row.encoding == E::Unisono || row.encoding == E::Effect2Mode ||
-                             row.encoding == E::ArpStep || row.encoding == E::ArpTiming;
-        const int count = SoundDump::paramCount(row.encoding);
-        return encoded && std::find(row.params, row.params + count, part0) != row.params + count
-                   ? &row
-                   : nullptr;
-    }
-    return nullptr;
-}
-
-} // namespace
 
 // For each parameter with SysEx messages: the message of a value other than its current one,
 // from a synthesizer whose device id is not the layout's, moves that parameter there and no
@@ -77,7 +32,7 @@ TEST_F(SynthesizerEdits, EveryControlOfTheLayoutFollowsTheSynthesizer) {
     for (int id = 0; id < plug->NParams(); ++id) {
         const ControlAction* action = plug->GetParam(id)->GetControlAction();
         if (!action || action->sysexMessage.messages.empty()) continue;
-        const std::string name = nameOf(id);
+        const std::string name = runOf(id)->name;
         SCOPED_TRACE(name + " at " + std::to_string(id));
         IParam* param = plug->GetParam(id);
         const int min = TruncToInt(param->GetMin()), max = TruncToInt(param->GetMax());
@@ -93,8 +48,8 @@ TEST_F(SynthesizerEdits, EveryControlOfTheLayoutFollowsTheSynthesizer) {
         ASSERT_GE(held.size(), 7u);
         held[2] = 0x11;
         if (held[3] == 0x20) {
-            const int index = held[5] * 128 + held[6], part = held[4];
-            if (const SoundDump::Byte* row = encodedRow(index, id - part))
+            const int part = held[4];
+            if (const SoundDump::Byte* row = encodedRow(id - part))
                 held[7] = SoundDump::encode(
                     *row,
                     [&](int p) {
