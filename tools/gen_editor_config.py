@@ -82,6 +82,10 @@ BANK_NAME = "W" * 16
 TITLE_CHAR_W = 7
 # Controls that share an address on purpose: the filter types of the two models.
 SHARED_ADDRESSES = {("kFilter1TypeQ", "kFilter1TypeQPlus"), ("kFilter2TypeQ", "kFilter2TypeQPlus")}
+# Sound bytes that hold several parameters of a part, each with a control of its own: Unisono
+# with Mono/Poly, and each arpeggiator step's step, glide and accent, and its length and
+# timing. Whichever changes, the plug-in sends the byte made from all of them.
+PACKED_BYTES = {65} | set(range(335, 367))
 
 
 class ConfigError(Exception):
@@ -634,7 +638,8 @@ class Builder:
                 continue
             key = (self.entries[c.entry], c.variant, c.cb)
             other = seen.get(key)
-            if other and (other.name, c.name) not in SHARED_ADDRESSES:
+            packed = c.dump == "s" and c.byte in PACKED_BYTES
+            if other and not packed and (other.name, c.name) not in SHARED_ADDRESSES:
                 fail(c.where, "%s answers the same address as %s (%s)" %
                      (c.name, other.name, other.where))
             seen.setdefault(key, c)
@@ -799,7 +804,7 @@ class Builder:
             tag = "multiFx"
             a.update(type="Menu", position=bounds, valueBounds=values, visible="1",
                      valueList=c.lst)
-        elif kind == "toggle" and c.entry is not None:
+        elif kind in ("switch", "toggle") and c.entry is not None:
             tag = "buttoncontrol"
             a.update(type="seButton", position=position, imageId=c.image,
                      valueBounds=str(c.default))

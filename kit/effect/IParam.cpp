@@ -207,9 +207,18 @@ void IParam::SetShape(double shape) {
 }
 
 void IParam::SetNormalized(double n) {
+    m_value = FromNormalized(n);
+}
+
+double IParam::FromNormalized(double n) const {
     double v = m_min + (m_max - m_min) * curve(n, m_shape);
-    if (m_type != kTypeDouble && m_step > 0.0) v = m_step * std::floor(v / m_step + 0.5);
-    m_value = v < m_max ? v : m_max;
+    if (m_step > 0.0) {
+        const double steps = v / m_step, nearest = std::floor(steps + 0.5);
+        // A double keeps its fraction, but not the rounding error of a value's way through
+        // its normalised form: 15 of 0..29 would come back as 14.999… and be taken as 14.
+        if (m_type != kTypeDouble || std::fabs(steps - nearest) < 1e-9) v = m_step * nearest;
+    }
+    return v < m_max ? v : m_max;
 }
 
 double IParam::GetNormalized(double v) const {

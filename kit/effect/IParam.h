@@ -51,6 +51,8 @@ public:
     void SetShape(double shape);
     // min + (max − min) · n^shape, rounded to the step unless the kind is double, capped at max.
     void SetNormalized(double n);
+    // The value SetNormalized(n) sets.
+    double FromNormalized(double n) const;
     double GetNormalized() const { return GetNormalized(m_value); }
     // v clamped into the range and mapped through the inverse curve; 0 for an empty range.
     double GetNormalized(double v) const;

@@ -569,9 +569,9 @@ private:
     void eachNotesOff(int part, bool allParts, void (Zoz::*route)(IMidiMsg*));
     // The gate's hand-over of SysEx to the message manager and what follows it.
     void passSysEx(ISysEx* sysex, bool fromDevice);
-    // The two roads of a control action, after its common steps; index picks the message.
+    // The two roads of a control action, after its common steps; iv is the value truncated.
     void sendControlChange(const ControlAction& action, double value);
-    void sendSysExAction(const ControlAction& action, int idx, int index);
+    void sendSysExAction(const ControlAction& action, int idx, int iv);
     // The value byte of an action's parameter that shares its byte on the synthesizer with
     // others of its part, made from all of them; -1 for any other.
     int packedByte(int kind, int idx);

@@ -67,6 +67,11 @@ constexpr PackedByte kPackedBytes[] = {
 constexpr int kArpSteps = 16;
 constexpr int kArpStepSpan = kArpPattern02Glide - kArpPattern01Glide;
 
+// Effect 2's modes from the first 5.1 delay on travel as the mode plus 22, as the dump holds
+// them.
+constexpr int kEffect2ModeOffsetFrom = 10;
+constexpr int kEffect2ModeOffset = 22;
+
 // In the single-parameter messages as held (without F0): the device id and a sound
 // parameter's value.
 constexpr size_t kDeviceIdByte = 2;
@@ -98,8 +103,7 @@ void Zoz::processControlAction(ControlAction* action, int idx, double value) {
         break;
     case kActionSysExSwitch:
     case kActionSysEx:
-        // Message k carries the parameter's k-th value from its minimum on.
-        sendSysExAction(*action, idx, iv - TruncToInt(param->GetMin()));
+        sendSysExAction(*action, idx, iv);
         break;
     default:
         break;
@@ -126,7 +130,9 @@ void Zoz::sendControlChange(const ControlAction& action, double value) {
     MIDIOutRoutingSwitch(&msg);
 }
 
-void Zoz::sendSysExAction(const ControlAction& action, int idx, int index) {
+void Zoz::sendSysExAction(const ControlAction& action, int idx, int iv) {
+    // Message k carries the parameter's k-th value from its minimum on.
+    const int index = iv - TruncToInt(GetParamMin(idx));
     const ControlActionSysExMessage& sysex = action.sysexMessage;
     const bool single = action.actionType == kActionSysExSwitch || !sysex.multiMessage;
     if (!single) {
@@ -138,10 +144,12 @@ void Zoz::sendSysExAction(const ControlAction& action, int idx, int index) {
     std::vector<int> message = sysex.messages.message(index);
     if (message.empty()) return;
 
-    const int packed = packedByte(action.actionType, idx);
-    if (packed >= 0 && message.size() > kValueByte) message[kValueByte] = packed;
-
     const bool sysexKind = action.actionType == kActionSysEx;
+    int byte = packedByte(action.actionType, idx);
+    if (sysexKind && idx >= kEffect2Mode && idx < kEffect2Mode + 16 && iv >= kEffect2ModeOffsetFrom)
+        byte = (iv + kEffect2ModeOffset) & 0x7F;
+    if (byte >= 0 && message.size() > kValueByte) message[kValueByte] = byte;
+
     if (sysexKind && idx == kMultiTempo) {
         // The block loop starts the clock again at the new tempo.
         messageManager->getSender()->resetContinuousClock(true);

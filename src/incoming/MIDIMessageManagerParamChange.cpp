@@ -8,6 +8,7 @@
 #include "src/sender/MultiDumpLayout.h"
 #include "src/sender/SenderPlugin.h"
 #include "src/sender/SenderWorker.h"
+#include "src/sender/SoundDumpLayout.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/SysExControlContainer.h"
 
@@ -86,6 +87,24 @@ const GlobalOffset kGlobalOffsets[] = {{13, 52}, {12, 54}};
 // Parameters whose change redraws the effect pages while they are shown.
 const int kEffectPageParams[] = {kFX1DelayClocked, kFX2DelayClocked, kEffect1Mode, kEffect2Mode};
 
+// An arpeggiator step's byte holds several of its parameters, whose controls share the
+// byte's address: each takes its own part of a received value, as from a dump. False for
+// any other byte.
+bool setArpeggiatorStep(SenderPlugin* plugin, int offset, int part, int value) {
+    for (const SoundDump::Byte& row : SoundDump::layout()) {
+        if (row.offset != offset) continue;
+        if (row.encoding != SoundDump::Encoding::ArpStep &&
+            row.encoding != SoundDump::Encoding::ArpTiming)
+            return false;
+        SoundDump::Setting settings[3];
+        const int count = SoundDump::decode(row, uint8_t(value), settings);
+        for (int i = 0; i < count; ++i)
+            plugin->SetParameterFromPlug(settings[i].param + part, settings[i].value);
+        return true;
+    }
+    return false;
+}
+
 double normalise(double value, double min, double max) {
     return max == min ? 0.0 : (value - min) / (max - min);
 }
@@ -157,7 +176,8 @@ void MIDIMessageManager::processSoundParameter(const ParameterMessage& m) {
         return;
     }
     if (m.hi == 2) {
-        messageUnhandled = true;
+        if (!setArpeggiatorStep(plugin, m.index() + kDumpHeaderBytes, m.loc, m.value))
+            messageUnhandled = true;
         return;
     }
     for (const PairIndex& pair : kPairIndices) {

@@ -161,6 +161,8 @@ const ParamRuleTable kParamRules = {
                     inRange(id, kOverwriteBank, kDeviceInSelection);
          },
          nullptr},
+        // Pattern lengths: the veiled steps.
+        {[](int id) { return isPartBlock(id, kPatternStepLength); }, veilPatternSteps},
     },
 };
 

@@ -57,3 +57,8 @@ RuleEnd resendPart(ParamChange& c) {
     postPartSend(c.plug, part);
     return RuleEnd::kStop;
 }
+
+RuleEnd veilPatternSteps(ParamChange& c) {
+    TabSwitchFunctions::followPatternLength(c.plug, c.idx - kPatternStepLength);
+    return RuleEnd::kGoOn;
+}

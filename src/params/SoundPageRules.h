@@ -2,8 +2,8 @@
 
 #include "src/params/ParamRules.h"
 
-// The rules of the sound parameters that change which panels the sound pages show, or that
-// reach the synthesizer only inside a whole sound dump.
+// The rules of the sound and pattern parameters that change which panels their pages show,
+// or that reach the synthesizer only inside a whole sound dump.
 
 // Oscillator shapes, filter types and envelope modes (stage 1): the value becomes its whole
 // number, bounded by the range, and the quick tab is refreshed; the display still gets v.
@@ -14,3 +14,5 @@ RuleEnd showEffectPages(ParamChange& change);
 // Envelope triggers and modes (stage 3): the part is re-sent as a whole sound dump, and its
 // own message is not sent.
 RuleEnd resendPart(ParamChange& change);
+// A pattern's length (stage 3): the pattern page showing the part veils the steps past it.
+RuleEnd veilPatternSteps(ParamChange& change);

@@ -155,11 +155,12 @@ void followPartProgramQuietly(ParamChangePlugin* plug, int part) {
     plug->setLibrarianViewCurrentSlot(partValue(plug, kMultiPartPatch, part));
 }
 
-// Shape 0 uses the first zone only; shapes 1 to 3 neither; 4 and above (samples) both.
+// The first zone is lit while the oscillator is off, as the third oscillator's zone is, so
+// that the three say so alike; the second for its sine and samples (shapes 4 and above).
 void showOscillator(ControlLayer* page, int shape, int zone) {
     page->showMultiLayers(zone);
     page->showMultiLayers(zone + 10);
-    page->GrayOutCustomZone(shape >= 1 && shape <= 3, zone);
+    page->GrayOutCustomZone(shape != 0, zone);
     page->GrayOutCustomZone(shape <= 3, zone + 10);
 }
 
@@ -290,4 +291,10 @@ void TabSwitchFunctions::quickTabSwitch(ParamChangePlugin* plug, int paramId, in
     } else {
         plug->partSelectFlag() = true;
     }
+}
+
+void TabSwitchFunctions::followPatternLength(ParamChangePlugin* plug, int part) {
+    const ControlLayer* root = plug->namedLayer("root");
+    if (root && root->getSelectedId() == kPatternTab && plug->selectedPart() == part)
+        coverStepsPast(plug, partValue(plug, kPatternStepLength, part));
 }

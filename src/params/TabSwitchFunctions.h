@@ -17,4 +17,7 @@ public:
     // not used.
     static void quickTabSwitch(ParamChangePlugin* plug, int paramId, int subPage, int model,
                                bool selectOnHardware);
+    // While the pattern page shows the part, veils its steps past its length and opens the
+    // others.
+    static void followPatternLength(ParamChangePlugin* plug, int part);
 };

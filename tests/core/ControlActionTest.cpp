@@ -153,6 +153,13 @@ TEST_F(ControlActions, PackedParametersSendTheByteTheyShare) {
         ASSERT_EQ(wire.size(), 1u) << c.idx;
         EXPECT_EQ(wire[0][8], c.byte < 0 ? 12 : c.byte) << c.idx;
     }
+    // Effect 2's 5.1 delays go as the mode plus 22, as the dump holds them.
+    ControlAction* mode = plug->GetParam(kEffect2Mode + 15)->GetControlAction();
+    for (double v : {9.0, 10.0, 11.0})
+        plug->processControlAction(mode, kEffect2Mode + 15, v);
+    EXPECT_EQ(sent(), (std::vector<Bytes>{onWire({0x3E, 0x0F, 0x00, 0x20, 0x0F, 0x01, 0x10, 9}),
+                                          onWire({0x3E, 0x0F, 0x00, 0x20, 0x0F, 0x01, 0x10, 32}),
+                                          onWire({0x3E, 0x0F, 0x00, 0x20, 0x0F, 0x01, 0x10, 33})}));
 }
 
 TEST_F(ControlActions, ALinkStoresTheClampedValueAndATempoStopsTheClockFirst) {

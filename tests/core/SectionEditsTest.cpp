@@ -2,21 +2,13 @@
 // each state set as a dump from the synthesizer sets it, each control reached by a click or a
 // drag through the editor's view.
 
-#include "tests/core/SendRig.h"
-
-#include "kit/effect/ControlLayer.h"
-#include "kit/effect/ICaptionControl.h"
-#include "kit/effect/IFaderControl.h"
-#include "kit/effect/IGraphics.h"
-#include "kit/effect/IKnobControl.h"
-#include "platform/view/HeadlessView.h"
+#include "tests/core/EditorRig.h"
+#include "tests/support/ScaledClock.h"
 
 #include <string>
 #include <vector>
 
 using namespace coretest;
-using platform::ViewEvent;
-using platform::ViewEventType;
 
 namespace {
 
@@ -25,59 +17,7 @@ struct Setting {
     int param, trigger = -1;
 };
 
-struct SectionEdits : SendRig {
-    void SetUp() override {
-        writeSettings("yellow\nnormal\n\n\n"); // no first-run notice over the page
-        SendRig::SetUp();
-        AEffect* effect = plug->GetAEffect();
-        ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, nullptr, 0.0f), 1);
-        view = static_cast<platform::HeadlessView*>(plug->GetGUI()->GetWindow());
-    }
-    void TearDown() override {
-        AEffect* effect = plug->GetAEffect();
-        effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
-        SendRig::TearDown();
-    }
-
-    // At an editor point of the normal size: the view moves a point 2 left and 3 up.
-    void send(ViewEventType type, int x, int y) {
-        ViewEvent e;
-        e.type = type;
-        e.x = e.rootX = x + 2;
-        e.y = e.rootY = y + 3;
-        e.button = 1;
-        view->Send(e);
-    }
-    void click(int x, int y) {
-        send(ViewEventType::kButtonDown, x, y);
-        send(ViewEventType::kButtonUp, x, y);
-    }
-    void showTab(int tab) { click(190 + 100 * tab + 50, 20); }
-    // As a dump from the synthesizer sets it: nothing is sent, the page follows.
-    void fromDump(int param, double value) {
-        plug->SetParameterFromGUI2(param, plug->GetParam(param)->GetNormalized(value));
-        plug->OnParamChange2(kQuickTab);
-        sent();
-    }
-
-    IControl* shownControl(int param) {
-        IGraphics& g = *plug->GetGUI();
-        std::vector<const ControlLayer*> layers;
-        for (int i = 0; i < g.NLayers(); ++i) layers.push_back(g.GetLayer(i));
-        while (!layers.empty()) {
-            const ControlLayer* layer = layers.back();
-            layers.pop_back();
-            if (!layer->isVisible()) continue;
-            for (int i = 0; i < layer->getControls().GetSize(); ++i) {
-                IControl* c = layer->getControls().Get(i);
-                if (c->ParamIdx() == param && !c->IsHidden()) return c;
-            }
-            for (int i = 0; i < layer->getChildren().GetSize(); ++i)
-                layers.push_back(layer->getChildren().Get(i));
-        }
-        return nullptr;
-    }
-
+struct SectionEdits : EditorRig {
     // Edits the setting as a musician does and tells what fell short: its control is missing,
     // took nothing, or its edit sent no parameter message.
     std::string edit(const Setting& s) {
@@ -85,32 +25,7 @@ struct SectionEdits : SendRig {
         if (!c) return "no control shown";
         // Greyed, it takes no click: no input may wait for a menu that does not open.
         if (c->IsGrayed()) return "greyed";
-        const IRECT r = c->GetRECT();
-        const int x = (r.L + r.R) / 2, y = (r.T + r.B) / 2;
-        const double before = value(s.param);
-        const bool high = plug->GetParam(s.param)->GetNormalized() > 0.5;
-        if (dynamic_cast<IKnobControl*>(c)) {
-            send(ViewEventType::kButtonDown, x, y);
-            send(ViewEventType::kMotion, x, high ? y + 20 : y - 20);
-            send(ViewEventType::kButtonUp, x, high ? y + 20 : y - 20);
-        } else if (dynamic_cast<IFaderControl*>(c)) {
-            click(high ? r.L + 2 : r.R - 2, y);
-        } else if (dynamic_cast<ICaptionControl*>(c)) {
-            // Its menu, by the keys: the first entry, or the last when the first is the value.
-            for (platform::ViewKey key : {platform::ViewKey::kDown, platform::ViewKey::kUp}) {
-                ViewEvent k;
-                k.type = ViewEventType::kKey;
-                k.key = key;
-                view->Queue(k);
-                k.key = platform::ViewKey::kReturn;
-                view->Queue(k);
-                click(x, y);
-                if (value(s.param) != before) break;
-            }
-        } else {
-            click(x, y);
-        }
-        if (value(s.param) == before) return "took nothing";
+        if (!operate(c, s.param)) return "took nothing";
         for (const Bytes& m : sent())
             if (m.size() > 9 && m[1] == 0x3E && m[4] == 0x20) return "";
         return "sent no parameter message";
@@ -134,8 +49,6 @@ struct SectionEdits : SendRig {
         for (int v = 0; v <= last; ++v) values[size_t(v)] = v;
         return values;
     }
-
-    platform::HeadlessView* view = nullptr;
 };
 
 } // namespace
@@ -185,3 +98,27 @@ TEST_F(SectionEdits, EveryLfoSettingTakesItsEditClockedOrNot) {
         expectEditable(l.clock, {0, 1}, l.settings, {l.clock, l.trigger});
 }
 // clang-format on
+
+// The pattern page veils the steps past the pattern's length, and they take no edit, as soon
+// as the length changes: raised, the steps come free; lowered, they are veiled again.
+TEST_F(SectionEdits, PatternStepsPastTheLengthAreVeiledAsTheLengthChanges) {
+    testsupport::ManualClock clock; // the page's send of the pattern takes no time
+    showTab(6);
+    fromDump(kPatternStepLength, 15); // 16 steps
+    waitForIdleJobThread(*plug); // the page's send; its progress overlay takes the clicks
+    IControl* length = shownControl(kPatternStepLength);
+    ASSERT_NE(length, nullptr);
+    const auto takes = [&](int cutoff) { return operate(shownControl(cutoff), cutoff); };
+    const auto veiled = [&](const char* layer) { return plug->namedLayer(layer)->isVisible(); };
+    EXPECT_TRUE(veiled("step17overlayer"));
+    EXPECT_FALSE(takes(kPatternStep17Cutoff));
+    length->SetValueFromUserInput(plug->GetParam(kPatternStepLength)->GetNormalized(31));
+    EXPECT_FALSE(veiled("step17overlayer"));
+    EXPECT_FALSE(veiled("step32overlayer"));
+    EXPECT_TRUE(takes(kPatternStep17Cutoff));
+    length->SetValueFromUserInput(plug->GetParam(kPatternStepLength)->GetNormalized(3));
+    EXPECT_TRUE(veiled("step05overlayer"));
+    EXPECT_FALSE(veiled("step04overlayer"));
+    EXPECT_TRUE(takes(kPatternStep04Cutoff));
+    EXPECT_FALSE(takes(kPatternStep05Cutoff));
+}

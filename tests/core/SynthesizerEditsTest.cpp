@@ -3,48 +3,25 @@
 // global ones, through the plug-in's SysEx input.
 
 #include "tests/core/CoreRig.h"
+#include "tests/core/LayoutParameters.h"
 
 #include "kit/effect/IGraphics.h"
 #include "kit/effect/ISysEx.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
-#include "src/uiconfig/ParameterNames.h"
 
 using namespace coretest;
 using SynthesizerEdits = CoreRig;
-
-namespace {
-
-std::string nameOf(int id) {
-    for (int i = 0; i < kParameterNameRunCount; ++i) {
-        const ParameterNameRun& run = kParameterNameRuns[i];
-        if (id >= run.firstId && id < run.firstId + run.width) return run.name;
-    }
-    return "";
-}
-
-// The effect type whose own setting an effect knob edits, 0 for the settings of every type.
-int effectTypeOf(const std::string& name) {
-    const std::string setting = name.substr(4); // after kFX1 or kFX2
-    if (setting == "FiveFXSource" || setting == "VocoderAnalysisSignal") return 0;
-    static const std::pair<const char*, int> types[] = {
-        {"51DelayClocked", 11}, {"51Delay", 10}, {"Chorus", 1},    {"Flanger", 2},
-        {"Phaser", 3},          {"Delay", 4},    {"Overdrive", 5}, {"FiveFX", 6},
-        {"Vocoder", 7},         {"Reverb", 8},   {"TapDelay", 9}};
-    for (const auto& [prefix, type] : types)
-        if (setting.rfind(prefix, 0) == 0) return type;
-    return 0;
-}
-
-} // namespace
 
 // For each parameter with SysEx messages: the message of a value other than its current one,
 // from a synthesizer whose device id is not the layout's, moves that parameter there and no
 // other (but a linked partner and the part indicators). An effect setting is sent while the
 // part's effect has the type it belongs to. A pattern other than 0 asks the synthesizer for
 // it, so pattern controls go back to 0. The Q's filter types share their byte with the Q+'s,
-// whose menus the layout makes later: the Q+ twin takes the value.
+// whose menus the layout makes later: the Q+ twin takes the value. A byte that holds several
+// parameters of the part comes with the others' values as they are, and Effect 2's 5.1
+// delays with their offset.
 TEST_F(SynthesizerEdits, EveryControlOfTheLayoutFollowsTheSynthesizer) {
     resources = ZOZ_BUILT_RESOURCES;
     auto plug = start();
@@ -55,7 +32,7 @@ TEST_F(SynthesizerEdits, EveryControlOfTheLayoutFollowsTheSynthesizer) {
     for (int id = 0; id < plug->NParams(); ++id) {
         const ControlAction* action = plug->GetParam(id)->GetControlAction();
         if (!action || action->sysexMessage.messages.empty()) continue;
-        const std::string name = nameOf(id);
+        const std::string name = runOf(id)->name;
         SCOPED_TRACE(name + " at " + std::to_string(id));
         IParam* param = plug->GetParam(id);
         const int min = TruncToInt(param->GetMin()), max = TruncToInt(param->GetMax());
@@ -70,6 +47,17 @@ TEST_F(SynthesizerEdits, EveryControlOfTheLayoutFollowsTheSynthesizer) {
         std::vector<int> held = action->sysexMessage.messages.message(value - min);
         ASSERT_GE(held.size(), 7u);
         held[2] = 0x11;
+        if (held[3] == 0x20) {
+            const int part = held[4];
+            if (const SoundDump::Byte* row = encodedRow(id - part))
+                held[7] = SoundDump::encode(
+                    *row,
+                    [&](int p) {
+                        return p + part == id ? value
+                                              : TruncToInt(plug->GetParam(p + part)->Value());
+                    },
+                    0);
+        }
         if (held[3] == 0x20 && held[5] == 1 && held[6] < 32)
             plug->GetParam((held[6] < 16 ? kEffect1Mode : kEffect2Mode) + held[4])
                 ->Set(effectTypeOf(name));

@@ -1,5 +1,6 @@
 #include "kit/effect/IPanelControl.h"
 #include "src/librarian/LibrarianInitData.h"
+#include "src/sender/SoundDumpLayout.h"
 #include "src/uiconfig/ImageTable.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "src/uiconfig/UIConfigManager.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <tuple>
 #include <set>
@@ -60,6 +62,14 @@ int addressedByte(const LayoutControl& c) {
     return t[at] * 128 + t[at + 1] + (t[3] == 0x24 ? 5 : 7);
 }
 
+// A sound byte that holds several parameters of a part, each with a control of its own:
+// Unisono with Mono/Poly, an arpeggiator step's step, glide and accent, its length and timing.
+bool packed(const LayoutControl& c) {
+    const int byte = addressedByte(c);
+    return layout().templates.at(c.sysexIndex)[3] == 0x20 &&
+           (byte == 65 || (byte >= 335 && byte <= 366));
+}
+
 // The messages the SysEx factories build for the control, one per value.
 std::vector<std::vector<int>> messages(const LayoutControl& c) {
     const bool button = c.element == "buttoncontrol";
@@ -75,7 +85,7 @@ std::vector<std::vector<int>> messages(const LayoutControl& c) {
     return out;
 }
 
-// Sound dump bytes 8..334 and their parameters (effect slots and arpeggiator steps aside).
+// Sound dump bytes 8..366 and their parameters (effect slots aside).
 const char* const kSoundBytes =
     "8 kOscillator1Octave kOscillator1Semitone kOscillator1Detune kOscillator1BendRange "
     "kOscillator1Keytrack kOscillator1FMSource kOscillator1FMAmount kOscillator1Shape "
@@ -88,7 +98,7 @@ const char* const kSoundBytes =
     "kOscillator3FMAmount kOscillator3Shape kOscillator3Pulsewidth kOscillator3PWMSource "
     "kOscillator3PWMAmount 56 kOscillator2SyncToOsc3 kOscillatorPitchSource "
     "kOscillatorPitchAmount kTuneMode kOscillatorGlideOnOffSwitch 63 kOscillatorGlideMode "
-    "kOscillatorGlideRate !kOscillatorUnisono/kOscillatorMonoPolyMode kOscillatorUniDetune 68 "
+    "kOscillatorGlideRate kOscillatorUnisono/kOscillatorMonoPolyMode kOscillatorUniDetune 68 "
     "kOscillator1Level kOscillator1Balance kOscillator2Level kOscillator2Balance "
     "kOscillator3Level kOscillator3Balance kNoiseLevel kNoiseBalance 78 kRingModulationLevel "
     "kRingModulationBalance 82 kNoiseExtFilter1Source kNoiseExtFilter2Source "
@@ -100,7 +110,7 @@ const char* const kSoundBytes =
     "kFilter2FMSource kFilter2FMAmount kFilter2Panning kFilter2PanSource kFilter2PanAmount 124 "
     "kFilterRoutingQ ~kFilterLinkValue 128 kAmpLevel kAmpLevelVelocity kAmpModSource "
     "kAmpModAmount kPartZaruvaMode kPartZaruvaBank kPartZaruvaPatch kEffect1Mode kEffect1Mix 151 "
-    "!kEffect2Mode kEffect2Mix 167 kLFO1Shape kLFO1Speed 170 kLFO1SyncOnOff kLFO1Clock "
+    "kEffect2Mode kEffect2Mix 167 kLFO1Shape kLFO1Speed 170 kLFO1SyncOnOff kLFO1Clock "
     "kLFO1Startphase kLFO1Delay kLFO1Fade 177 kLFO1Keytrack 179 kLFO2Shape kLFO2Speed 182 "
     "kLFO2SyncOnOff kLFO2Clock kLFO2Startphase kLFO2Delay kLFO2Fade 189 kLFO2Keytrack 191 "
     "kLFO3Shape kLFO3Speed 194 kLFO3SyncOnOff kLFO3Clock kLFO3Startphase kLFO3Delay kLFO3Fade "
@@ -127,7 +137,9 @@ const char* const kSoundBytes =
     "kMod6StandardAmount kMod7StandardSource kMod7StandardDestination kMod7StandardAmount "
     "kMod8StandardSource kMod8StandardDestination kMod8StandardAmount 319 kArpMode kArpPattern "
     "kArpMaxNotes kArpClock kArpNoteLength kArpOctRange kArpDirection kArpSortOrder "
-    "kArpVelocityMode kArpTimeFactor kArpSameNoteOverlap kArpPatternReset kArpPatternLength";
+    "kArpVelocityMode kArpTimeFactor kArpSameNoteOverlap kArpPatternReset kArpPatternLength 335 "
+    "kArpPattern{01-16}Step/kArpPattern{01-16}Glide/kArpPattern{01-16}Accent "
+    "kArpPattern{01-16}StepLen/kArpPattern{01-16}Timing";
 // Global dump bytes 5..77.
 const char* const kGlobalBytes =
     "5 kGlobalInitSound1 kGlobalInitSound2 kGlobalInitSound3 kGlobalInitSound4 "
@@ -144,7 +156,8 @@ const char* const kGlobalBytes =
     "kGlobalTuningHMTDepth kGlobalTuningHMTMIDIExport kGlobalMixInputTo kGlobalInputMix";
 
 // Reads "byte name name ..." tables: a number sets the byte of the next name; names joined by
-// "/" share a byte; "!" marks a byte without a message of its own, "~" a range-only one.
+// "/" share a byte; "!" marks a byte without a message of its own, "~" a range-only one; a
+// name with a {01-16} range stands for that many bytes in a row.
 struct DumpName {
     std::string name;
     int byte;
@@ -161,8 +174,15 @@ std::vector<DumpName> dumpNames(const char* table) {
         }
         const char mark = word[0] == '!' || word[0] == '~' ? word[0] : ' ';
         std::istringstream parts(word.substr(mark == ' ' ? 0 : 1));
-        for (std::string name; std::getline(parts, name, '/');)
-            out.push_back({name, byte, mark});
+        int bytes = 1;
+        for (std::string group; std::getline(parts, group, '/');) {
+            // A numbered group names one byte per number.
+            const std::vector<std::string> numbered = names(group);
+            bytes = int(numbered.size());
+            for (size_t k = 0; k < numbered.size(); ++k)
+                out.push_back({numbered[k], byte + int(k), mark});
+        }
+        byte += bytes - 1;
     }
     return out;
 }
@@ -275,7 +295,7 @@ TEST(EditorConfigWalk, ReadsWithoutComplaintsEveryLayerViewAndKeptControl) {
         EXPECT_EQ(layer->getId(), l->id) << l->name;
     }
     ASSERT_NE(editor().manager.getLibrarianView(), nullptr);
-    EXPECT_EQ(editor().manager.getLibrarianView()->GetRECT(), IRECT(196, 212, 1099, 710));
+    EXPECT_EQ(editor().manager.getLibrarianView()->GetRECT(), IRECT(196, 212, 1099, 716));
     EXPECT_EQ(editor().viewParam, kLibrarianArea);
     for (const std::string& name : names(kKeptControls)) {
         const ControlAction* record = editor().record(parameterId(name));
@@ -301,11 +321,13 @@ TEST(EditorConfigWalk, SysExControlsSendTheirMessagesAndAreFoundAtTheirAddress) 
         ASSERT_TRUE(SysExControlContainer::sysexAddress(sent.message(0), c.changingByte, a));
         const IControl* control = map.findControl(a[0], a[1], a[2], a[3], variant(c));
         ASSERT_NE(control, nullptr) << c.paramId;
-        // The two models' filter types share their byte; the later one is found.
-        if (control->ParamIdx() == c.id)
+        // The two models' filter types share their byte, and so do a packed byte's
+        // parameters; the later one is found.
+        if (control->ParamIdx() == c.id) {
             ++found;
-        else
+        } else if (!packed(c)) {
             EXPECT_EQ(control->ParamIdx(), parameterId(c.paramId + "Plus") + std::max(c.part, 0));
+        }
     }
     EXPECT_GT(found, 5000);
 }
@@ -350,7 +372,7 @@ TEST(EditorConfigLayers, EveryNamedLayerOnceAndPartCopiesOnTheirPages) {
         if (l->parent == root) pages[l->id] = l.get();
     ASSERT_EQ(pages.size(), 7u);
     const std::map<int, std::set<int>> zones = {
-        {2, {20, 40, 50, 61, 62}},
+        {2, {10, 30, 50, 61, 62}},
         {3, {10, 11, 12, 13, 14, 20, 21, 22, 23, 24, 30, 31, 32, 33, 34, 40, 41, 42, 43, 44, 51, 52}},
         {4, {}},
         {5, {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 40, 42, 300, 301, 302, 303, 304,
@@ -401,13 +423,7 @@ TEST(EditorConfigCoverage, EveryDumpParameterHasOneBindingControl) {
             EXPECT_EQ(addressedByte(*controls[0]), byte) << name;
         }
     };
-    std::vector<DumpName> sound = dumpNames(kSoundBytes);
-    for (int step = 1; step <= 16; ++step)
-        for (const char* field : {"Step", "Glide", "Accent", "StepLen", "Timing"})
-            sound.push_back({"kArpPattern" + std::string(step < 10 ? "0" : "") +
-                                 std::to_string(step) + field,
-                             0, '!'});
-    for (const auto& d : sound)
+    for (const auto& d : dumpNames(kSoundBytes))
         for (int part = 0; part < 16; ++part)
             check(d.name, parameterId(d.name) + part, d.mark, d.byte);
     for (const auto& d : dumpNames(kGlobalBytes))
@@ -452,6 +468,20 @@ TEST(EditorConfigBytes, DefaultMessageCarriesTheInitDumpByte) {
         const int init = id == 0x20 ? initPatchData[byte] : initMultiData[byte];
         // With the effects bypassed the init sound's slots need not suit every effect type.
         if (c.paramId.rfind("kFX", 0) == 0 && (init < c.min() || init > c.max())) continue;
+        if (packed(c)) {
+            // Each parameter of a packed byte starts with its own part of the byte.
+            const auto row = std::find_if(SoundDump::layout().begin(), SoundDump::layout().end(),
+                                          [&](const SoundDump::Byte& r) { return r.offset == byte; });
+            ASSERT_NE(row, SoundDump::layout().end()) << c.paramId;
+            SoundDump::Setting settings[3];
+            const int count = SoundDump::decode(*row, uint8_t(init), settings);
+            const int part0 = c.id - std::max(c.part, 0);
+            const auto own = std::find_if(settings, settings + count,
+                                          [&](const SoundDump::Setting& t) { return t.param == part0; });
+            ASSERT_NE(own, settings + count) << c.paramId;
+            EXPECT_EQ(c.defaultValue(), own->value) << c.paramId;
+            continue;
+        }
         const auto all = messages(c);
         const int index = c.element == "buttoncontrol" ? c.defaultValue() : c.defaultValue() - c.min();
         ASSERT_LT(size_t(index), all.size()) << c.paramId;
@@ -488,7 +518,7 @@ TEST(EditorConfigBytes, OneControlPerAddressAndVariant) {
         }
         key.push_back(variant(c));
         const auto [at, fresh] = seen.emplace(key, &c);
-        if (fresh) continue;
+        if (fresh || packed(c)) continue;
         // The two models' filter types share their byte.
         EXPECT_EQ(at->second->paramId + "Plus", c.paramId);
     }

@@ -46,6 +46,11 @@ TEST(IParam, RangesRoundingAndClamps) {
     d.InitDouble("d", 0.0, 0.0, 3.0, 1.0);
     d.SetNormalized(0.5);
     EXPECT_EQ(d.Value(), 1.5); // doubles are not rounded to the step
+    // ... but a whole value comes back whole from its normalised form.
+    IParam whole;
+    whole.InitDouble("w", 0.0, 0.0, 29.0, 1.0);
+    whole.SetNormalized(whole.GetNormalized(15.0));
+    EXPECT_EQ(whole.Value(), 15.0);
     EXPECT_EQ(d.GetNormalized(30.0), 1.0);
     EXPECT_EQ(d.GetNormalized(-5.0), 0.0);
     d.Set(99.0);

@@ -180,6 +180,7 @@ TEST(ParamDispatch, EachSlotClaimsTheEdgesOfItsIdsAndNotTheirNeighbours) {
         {3, 34, {10306}, {10305}},
         {3, 35, {18246, 18247}, {18245, 18248}},
         {3, 36, {18798, 18812, 18283, 18284, 10225, 10306, 18184, 18247}, {18797, 18813, 10224, 10307, 18183, 18248}},
+        {3, 37, {kPatternStepLength, kPatternStepLength + 15}, {kPatternStepLength - 1, kPatternStepLength + 16}},
         // clang-format on
     };
     for (const auto& row : rows) {

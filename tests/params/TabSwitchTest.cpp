@@ -115,6 +115,20 @@ TEST(TabSwitch, StripAndCoveredStepsAtTheirLimits) {
     EXPECT_EQ(e.tree.visibleNamed(), "patternPage miniMixer bankAndProgramMulti ");
 }
 
+TEST(TabSwitch, EachOscillatorsOffZoneIsLitOnlyWhileItIsOff) {
+    // The shapes of oscillators 1, 2 and 3 of part 3, and the zones then greyed.
+    const std::tuple<int, int, int, std::string> rows[] = {
+        {0, 0, 0, "20 40 "}, {4, 68, 4, "10 30 50 "}, {3, 1, 1, "10 20 30 40 50 "}};
+    for (const auto& [osc1, osc2, osc3, greyed] : rows) {
+        Editor e;
+        e.fake.setValue(kOscillator1Shape + 2, osc1);
+        e.fake.setValue(kOscillator2Shape + 2, osc2);
+        e.fake.setValue(kOscillator3Shape + 2, osc3);
+        TSF::mainTabSwitch(&e.fake, kMainTab, 2, 0, 2);
+        EXPECT_EQ(e.tree.zones(2, 2), "10 20 30 40 50 62 / " + greyed) << osc1;
+    }
+}
+
 TEST(TabSwitch, FilterPanelFollowsTheModelsTypeParameter) {
     const struct {
         int model, typeQ, typeQPlus;

@@ -540,18 +540,12 @@ void Envelope(Context& c) {
     }
 }
 
-// The oscillator states the page greys by shape, lit while they hold: a sine or a wavetable
-// playing, and an oscillator switched off.
-void Oscillator(Context& c) {
+// An oscillator switched off, lit while it is: a flat line. The page greys it by the shape.
+void OscillatorOff(Context& c) {
     Screen(c);
-    const bool wave = std::string(c.variant) == "wave";
-    std::vector<float> line;
-    for (int x = 8; x <= 112; x += 2)
-        line.insert(line.end(), {float(x), wave ? 27 - 13 * std::sin((x - 8) * kPi / 26) : 27.0f});
-    Polyline(c.p, line, c.pal.accent);
-    Check(c, "the wave", kMarkContrast, {c.pal.accent}, {c.pal.well});
-    c.p.text(wave ? "SINE / WAVE" : "OFF", 0, 42, c.fw - 6, 12, 9, true, kTextOff,
-             Painter::kRight);
+    Polyline(c.p, {8, 27, 112, 27}, c.pal.accent);
+    Check(c, "the line", kMarkContrast, {c.pal.accent}, {c.pal.well});
+    c.p.text("OFF", 0, 42, c.fw - 6, 12, 9, true, kTextOff, Painter::kRight);
     Check(c, "the state's name", kTextContrast, {kTextOff}, {c.pal.well});
 }
 
@@ -646,8 +640,8 @@ const Look kLooks[] = {
     {"EFFECTS_ID", Page, ""}, {"SEQUENCER_ID", Page, ""}, {"BUTTON_LOCK_ID", Icon, "lock"},
     {"BG_ID_ADSR", Envelope, "adsr"}, {"BG_ID_ADSD2S2R", Envelope, "adsd2s2r"},
     {"BG_ID_ONESHOT", Envelope, "oneshot"}, {"BG_ID_LOOPS1S2", Envelope, "loops1s2"},
-    {"BG_ID_LOOPALL", Envelope, "loopall"}, {"BG_ID_OSC_PW", Oscillator, "wave"},
-    {"BG_ID_OSC_SUB", Oscillator, "off"}, {"BG_ID_FLP", Filter, "lp"},
+    {"BG_ID_LOOPALL", Envelope, "loopall"}, {"BG_ID_OSC_PW", OscillatorOff, ""},
+    {"BG_ID_OSC_SUB", OscillatorOff, ""}, {"BG_ID_FLP", Filter, "lp"},
     {"BG_ID_FBP", Filter, "bp"}, {"BG_ID_FHP", Filter, "hp"}, {"BG_ID_FNOTCH", Filter, "notch"},
     {"BG_ID_FCOMB1", Filter, "comb-"}, {"BG_ID_FCOMB2", Filter, "comb+"},
     {"EFFECTS_BYPASS_ID", Bypass, ""}, {"EFFECTS_CHORUS_ID", Effect, ""},
@@ -688,7 +682,7 @@ ImageRole RoleOf(const std::string& image) {
     const DrawFn draw = look == LooksByName().end() ? nullptr : look->second->draw;
     if (draw == Page || draw == Main || draw == Dialog) return ImageRole::kPanel;
     if (draw == Inlay || draw == Effect) return ImageRole::kInlay;
-    if (draw == Envelope || draw == Oscillator || draw == Filter || draw == Model ||
+    if (draw == Envelope || draw == OscillatorOff || draw == Filter || draw == Model ||
         draw == Bypass || draw == Notice)
         return ImageRole::kPicture;
     return draw == Veil ? ImageRole::kVeil : ImageRole::kControl;
