@@ -3,6 +3,7 @@
 
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/MidiOutput.h"
+#include "tests/support/MidiSystem.h"
 #include "tests/support/OwnJackServer.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +88,8 @@ bool reach(platform::MidiOutput& out, const Peer& peer, int note = 0) {
 // 40 note-offs right before a port change and 40 right before a close all arrive; a send
 // after the peer went fails at once and says why.
 TEST(JackOutput, WhatWasQueuedBeforeAPortChangeOrACloseArrivesAndAGonePeerFailsTheSend) {
-    if (!getenv("JACK_DEFAULT_SERVER")) GTEST_SKIP() << "no private JACK server";
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
     Peer first("first"), second("second");
     ASSERT_TRUE(first.client && second.client);
     Told told;
