@@ -6,8 +6,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <sys/file.h>
 #include <thread>
 #include <unistd.h>
 
@@ -61,21 +63,32 @@ OwnJackServer::OwnJackServer(const std::string& tag)
     setenv("JACK_DEFAULT_SERVER", m_name.c_str(), 1);
     setenv("JACK_NO_START_SERVER", "1", 1);
     const char* noJack = getenv("ZOZ_NO_JACK");
-    if (noJack && *noJack)
+    if (noJack && *noJack) {
         m_missing = Lacking("jack", "no JACK server: the run is without JACK (ZOZ_NO_JACK)");
-    else if (!Start())
-        m_missing = Lacking("jack", m_missing);
+        return;
+    }
+    // The own servers of a run take turns: JACK keeps at most eight servers in the machine's
+    // registry, and two runs at once, each with its shared server, must leave room for each
+    // other and for the user's. The log of the run's shared server stands for the run.
+    if (const char* run = getenv("ZOZ_JACK_LOG"); run && *run) {
+        m_turn = open(run, O_RDONLY | O_CLOEXEC);
+        if (m_turn >= 0) flock(m_turn, LOCK_EX);
+    }
+    if (!Start()) m_missing = Lacking("jack", m_missing);
 }
 
 OwnJackServer::~OwnJackServer() {
     Stop();
+    if (m_turn >= 0) close(m_turn);
     m_hadBefore ? setenv("JACK_DEFAULT_SERVER", m_before.c_str(), 1)
                 : unsetenv("JACK_DEFAULT_SERVER");
 }
 
 void OwnJackServer::Stop() {
     if (!m_server) return;
+    // A held server ends only once it goes on; killed, it would keep its place in the registry.
     m_server->Signal(SIGTERM);
+    m_server->Signal(SIGCONT);
     std::string rest;
     m_server->Finish(&rest, 10000);
     m_server.reset();
@@ -88,8 +101,12 @@ void OwnJackServer::Hold(bool held) {
 bool OwnJackServer::Start() {
     Stop();
     // Its lines go to a file: those of a late client would fill a pipe nobody reads and stall it.
+    // It ends with the test's thread, should the test end without its destructor (a crash, the
+    // watchdog): left running, it would keep its place in the registry.
     m_server = std::make_unique<ChildProcess>(std::vector<std::string>{
-        "/bin/sh", "-c", "exec jackd -n \"$0\" -S -t 2000 -d dummy -r 48000 -p 256 >\"$1\" 2>&1",
+        "/bin/sh", "-c",
+        "exec setpriv --pdeathsig TERM jackd -n \"$0\" -S -t 2000 -d dummy -r 48000 -p 256 "
+        ">\"$1\" 2>&1",
         m_name, m_log});
     // A loaded machine takes seconds to bring it up; one that ended has said why.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kStartSeconds);

@@ -11,8 +11,10 @@ namespace testsupport {
 // starts its own), named "zozown<pid><tag>", which the test stops and starts again as a user
 // restarts JACK. While it lives, JACK_DEFAULT_SERVER names it for this process and the programs
 // it starts; the name before comes back at the end. A test that makes one makes it before any
-// JACK client. In a run without JACK (ZOZ_NO_JACK) none starts; one that does not start is a
-// service the run lacks (Lacking("jack", …)), so a run that promised JACK fails the test.
+// JACK client, on the test's own thread: the server ends with the thread that started it. In a
+// run without JACK (ZOZ_NO_JACK) none starts; one that does not start is a service the run
+// lacks (Lacking("jack", …)), so a run that promised JACK fails the test. The own servers of
+// one run take turns.
 class OwnJackServer {
 public:
     explicit OwnJackServer(const std::string& tag);
@@ -36,6 +38,7 @@ private:
     std::string m_before;
     bool m_hadBefore = false;
     std::string m_missing;
+    int m_turn = -1; // held, locked, while the run's other own servers wait
     std::unique_ptr<ChildProcess> m_server;
 };
 
