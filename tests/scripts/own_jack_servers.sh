@@ -20,8 +20,8 @@ status=0
 run() { # PROGRAM FILTER EXPECTED_FAILED EXPECTED_SKIPPED ENV...
   local program=$1 filter=$2 failed=$3 skipped=$4
   shift 4
-  output=$(env -u JACK_DEFAULT_SERVER "PATH=$stubs:$PATH" "$@" "$program" \
-             --gtest_filter="$filter" 2>&1)
+  output=$(env -u JACK_DEFAULT_SERVER -u ZOZ_JACK_LOG -u ZOZ_NO_JACK "PATH=$stubs:$PATH" "$@" \
+             "$program" --gtest_filter="$filter" 2>&1)
   local said ok=1
   said=$(grep -c "^\[  FAILED  \] .*(" <<<"$output")
   [ "$said" -eq "$failed" ] || { echo "$filter, $*: $said failed, not $failed:"; ok=0; }
