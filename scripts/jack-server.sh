@@ -1,8 +1,26 @@
 # Sourced by scripts/test, scripts/bench and scripts/run: start_jack_server LOG [NAME] starts a
 # private JACK server (named NAME, else zoztest and the shell's pid) with the dummy driver,
 # exports its name so that every client of the run finds it and none starts a server of its
-# own, waits until it answers, and appends its pid to the caller's `started` array. When it
-# does not answer, it says why, with the last lines of LOG, and returns 1.
+# own, waits until it answers (half a minute at most), and appends its pid to the caller's
+# `started` array. When it does not answer, it says why, with what jackd's log says of it, and
+# returns 1.
+
+# Whether the JACK server NAME takes a client, asked under a client name of this run's own:
+# libjack names a client's socket after the client alone, whatever its server, so a fixed name
+# would meet the same name asked at the same moment by a run beside on another server.
+jack_server_answers() {
+  [ "$(timeout 10 jack_wait -s "$1" -n "zozwait$$" -c 2>/dev/null)" = running ]
+}
+
+# The lines of jackd's log LOG that say why it stopped ("Too many servers already active",
+# "Failed to open server" …), wherever they stand: the banner it prints at every start says
+# nothing of it.
+jackd_reasons() {
+  grep -v -m 10 -e '^jackdmp ' -e '^Copyright ' -e '^This is free software' \
+          -e '^under certain conditions' -e '^JACK server starting in ' \
+          -e '^self-connect-mode is ' -e '^$' "$1" || true
+}
+
 start_jack_server() {
   local log=$1 name=${2:-zoztest$$}
   if ! command -v jackd >/dev/null; then
@@ -11,7 +29,7 @@ start_jack_server() {
   fi
   export JACK_NO_START_SERVER=1
   # Another server of that name would answer in its place.
-  if jack_lsp -s "$name" >/dev/null 2>&1; then
+  if jack_server_answers "$name"; then
     echo "The private JACK server $name could not start: a server of that name already runs" >&2
     return 1
   fi
@@ -28,12 +46,19 @@ start_jack_server() {
   local pid=$!
   started+=("$pid")
   # A loaded machine can take several seconds to bring the server up.
-  for _ in $(seq 300); do
-    jack_lsp -s "$name" >/dev/null 2>&1 && return 0
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
+  local deadline=$((SECONDS + 30)) why status=0
+  while ! jack_server_answers "$name"; do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid" || status=$?
+      why="ended with status $status"
+    elif [ "$SECONDS" -ge "$deadline" ]; then
+      why="did not answer within 30 s"
+    else
+      sleep 0.1
+      continue
+    fi
+    echo "The private JACK server $name (jackd, pid $pid) did not start: it $why. Its log ($log) says:" >&2
+    jackd_reasons "$log" | sed 's/^/  /' >&2
+    return 1
   done
-  echo "The private JACK server $name (jackd, pid $pid) did not start; the end of $log:" >&2
-  tail -n 5 "$log" | sed 's/^/  /' >&2
-  return 1
 }

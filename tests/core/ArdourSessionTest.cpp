@@ -70,7 +70,8 @@ bool failedAlone(const std::string& output) {
 // Waits up to half a minute for the server to take a client again.
 void awaitServer() {
     for (int tries = 0; tries < 60; ++tries) {
-        if (jack_client_t* probe = jack_client_open("zozprobe", JackNoStartServer, nullptr)) {
+        if (jack_client_t* probe = jack_client_open(("zozprobe" + std::to_string(getpid())).c_str(),
+                                                    JackNoStartServer, nullptr)) {
             jack_client_close(probe);
             return;
         }

@@ -78,7 +78,8 @@ TEST_F(ProjectRecall, SavedWithoutPortsOpensNothingSendsNothingAndWaitsForNothin
     EXPECT_EQ(plug->awaitedExternalMIDI(true) + plug->awaitedExternalMIDI(false), "");
     EXPECT_EQ(out.count(), 0u);
     EXPECT_GT(plug->getExternalMIDIOutNames().size(), 1u); // the peers' ports were listed
-    jack_client_t* look = jack_client_open("zozcorelook", JackNoStartServer, nullptr);
+    jack_client_t* look = jack_client_open(("zozcorelook" + std::to_string(getpid())).c_str(),
+                                           JackNoStartServer, nullptr);
     ASSERT_TRUE(look);
     // The port look's client, never activated, closes on its own thread once the plug-in is
     // built: it may still be leaving; no other client may be there at all.

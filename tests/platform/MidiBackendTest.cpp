@@ -43,7 +43,8 @@ TEST(MidiBackend, JackNamedWithoutAServerGivesNoSystemQuietly) {
 TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
     unsetenv("ZOZ_MIDI_API");
     jack_client_t* peer = getenv("JACK_DEFAULT_SERVER")
-                              ? jack_client_open("zozlook", JackNoStartServer, nullptr)
+                              ? jack_client_open(("zozlook" + std::to_string(getpid())).c_str(),
+                                                 JackNoStartServer, nullptr)
                               : nullptr;
     if (!peer)
         GTEST_SKIP() << testsupport::Lacking("jack",

@@ -199,7 +199,8 @@ namespace {
 struct JackHost {
     explicit JackHost(Zoz& plug)
         : plug(plug), block(plug.GetAEffect()),
-          client(jack_client_open("zozrthost", JackNoStartServer, nullptr)) {
+          client(jack_client_open(("zozrthost" + std::to_string(getpid())).c_str(),
+                                  JackNoStartServer, nullptr)) {
         jack_set_process_callback(client, &JackHost::process, this);
         jack_set_xrun_callback(client, &JackHost::xrun, this);
         startProcessing(plug.GetAEffect(), int(jack_get_buffer_size(client)));

@@ -116,18 +116,24 @@ int ChildProcess::Finish(std::string* rest, int timeoutMs) {
     }
     if (rest) *rest = m_buffer;
     m_buffer.clear();
-    int status = 0;
-    while (m_pid > 0) {
-        const pid_t done = waitpid(m_pid, &status, WNOHANG);
-        if (done == m_pid) {
-            m_pid = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    while (Running()) {
+        if (nowMs() >= deadline) {
+            kill();
+            return -1;
         }
-        if (done < 0 || nowMs() >= deadline) break;
         usleep(10000);
     }
-    kill();
-    return -1;
+    return m_status;
+}
+
+bool ChildProcess::Running() {
+    if (m_pid <= 0) return false;
+    int status = 0;
+    const pid_t done = waitpid(m_pid, &status, WNOHANG);
+    if (done == 0) return true;
+    m_status = done == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    m_pid = -1;
+    return false;
 }
 
 void ChildProcess::kill() {

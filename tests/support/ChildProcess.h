@@ -21,6 +21,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return m_pid > 0; }
+    // Whether it still runs; one that ended is reaped, its status kept for Finish.
+    bool Running();
     // The next line of output without its newline; false at the end of the output or when no
     // whole line came within timeoutMs.
     bool ReadLine(std::string* line, int timeoutMs);
@@ -38,6 +40,7 @@ private:
     void kill();
 
     pid_t m_pid = -1;
+    int m_status = -1; // the exit status of one that Running() reaped
     int m_in = -1;  // the child's standard input
     int m_out = -1; // the child's standard output
     std::string m_buffer;

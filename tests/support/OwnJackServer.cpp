@@ -1,9 +1,15 @@
 #include "tests/support/OwnJackServer.h"
 
+#include "tests/support/Services.h"
+
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/file.h>
 #include <thread>
 #include <unistd.h>
 
@@ -11,32 +17,78 @@ namespace testsupport {
 
 namespace {
 
-const char* const kJackd = "/usr/bin/jackd";
+constexpr int kStartSeconds = 20;
+
+// What jackd prints at every start, whether or not it fails: never the reason.
+const char* const kBanner[] = {"jackdmp ",
+                               "Copyright ",
+                               "This is free software",
+                               "under certain conditions",
+                               "JACK server starting in ",
+                               "self-connect-mode is "};
+
+// The lines of jackd's log that say why it did not start, wherever they stand.
+std::string reasons(const std::string& log) {
+    std::ifstream in(log);
+    std::string said;
+    int kept = 0;
+    for (std::string line; kept < 10 && std::getline(in, line);) {
+        const auto banner = [&](const char* start) { return line.rfind(start, 0) == 0; };
+        if (line.empty() || std::any_of(std::begin(kBanner), std::end(kBanner), banner)) continue;
+        said += (said.empty() ? " \"" : ", \"") + line + "\"";
+        ++kept;
+    }
+    return said;
+}
+
+// A program of its own asks, under a client name no other run uses: a crash or a hang stays
+// there, and libjack names a client's socket after the client alone, whatever its server.
+bool answers(const std::string& server) {
+    std::string out;
+    return RunProgram(
+               {"/bin/sh", "-c", "exec jack_wait -s \"$0\" -n \"${0}wait\" -c 2>/dev/null", server},
+               &out, 5000) == 0 &&
+           out == "running\n";
+}
 
 } // namespace
 
 OwnJackServer::OwnJackServer(const std::string& tag)
     : m_name("zozown" + std::to_string(getpid()) + tag) {
+    const char* home = getenv("HOME");
+    m_log = std::string(home && *home ? home : "/tmp") + "/" + m_name + ".log";
     const char* before = getenv("JACK_DEFAULT_SERVER");
     m_hadBefore = before != nullptr;
     if (before) m_before = before;
     setenv("JACK_DEFAULT_SERVER", m_name.c_str(), 1);
     setenv("JACK_NO_START_SERVER", "1", 1);
-    if (!std::filesystem::exists(kJackd))
-        m_missing = "jackd is not installed";
-    else if (!Start())
-        m_missing = "the JACK server " + m_name + " did not start";
+    const char* noJack = getenv("ZOZ_NO_JACK");
+    if (noJack && *noJack) {
+        m_missing = Lacking("jack", "no JACK server: the run is without JACK (ZOZ_NO_JACK)");
+        return;
+    }
+    // The own servers of a run take turns: JACK keeps at most eight servers in the machine's
+    // registry, and two runs at once, each with its shared server, must leave room for each
+    // other and for the user's. The log of the run's shared server stands for the run.
+    if (const char* run = getenv("ZOZ_JACK_LOG"); run && *run) {
+        m_turn = open(run, O_RDONLY | O_CLOEXEC);
+        if (m_turn >= 0) flock(m_turn, LOCK_EX);
+    }
+    if (!Start()) m_missing = Lacking("jack", m_missing);
 }
 
 OwnJackServer::~OwnJackServer() {
     Stop();
+    if (m_turn >= 0) close(m_turn);
     m_hadBefore ? setenv("JACK_DEFAULT_SERVER", m_before.c_str(), 1)
                 : unsetenv("JACK_DEFAULT_SERVER");
 }
 
 void OwnJackServer::Stop() {
     if (!m_server) return;
+    // A held server ends only once it goes on; killed, it would keep its place in the registry.
     m_server->Signal(SIGTERM);
+    m_server->Signal(SIGCONT);
     std::string rest;
     m_server->Finish(&rest, 10000);
     m_server.reset();
@@ -48,18 +100,31 @@ void OwnJackServer::Hold(bool held) {
 
 bool OwnJackServer::Start() {
     Stop();
-    // Its lines (a late client's) would fill a pipe nobody reads and stall it.
+    // Its lines go to a file: those of a late client would fill a pipe nobody reads and stall it.
+    // It ends with the test's thread, should the test end without its destructor (a crash, the
+    // watchdog): left running, it would keep its place in the registry.
     m_server = std::make_unique<ChildProcess>(std::vector<std::string>{
         "/bin/sh", "-c",
-        std::string("exec ") + kJackd + " -n " + m_name +
-            " -S -t 2000 -d dummy -r 48000 -p 256 >/dev/null 2>&1"});
-    // Its socket answers once it takes clients; a loaded machine takes seconds.
-    const std::string lsp = "/usr/bin/jack_lsp";
-    for (int i = 0; i < 300; ++i) {
-        std::string out;
-        if (RunProgram({lsp, "-s", m_name}, &out, 5000) == 0) return true;
+        "exec setpriv --pdeathsig TERM jackd -n \"$0\" -S -t 2000 -d dummy -r 48000 -p 256 "
+        ">\"$1\" 2>&1",
+        m_name, m_log});
+    // A loaded machine takes seconds to bring it up; one that ended has said why.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kStartSeconds);
+    std::string why = "did not answer within " + std::to_string(kStartSeconds) + " s";
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (!m_server->Running()) {
+            why = "ended with status " + std::to_string(m_server->Finish(nullptr, 0));
+            break;
+        }
+        if (answers(m_name)) {
+            m_missing.clear();
+            return true;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    const std::string said = reasons(m_log);
+    m_missing = "the JACK server " + m_name + " (jackd) did not start: it " + why +
+                (said.empty() ? "" : "; its log says" + said);
     return false;
 }
 

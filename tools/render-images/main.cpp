@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -17,6 +18,12 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+const char kUsage[] =
+    "usage: zoz-render-images ART_FILE IMAGE_FOLDER [CONTACT_SHEET]\n"
+    "       zoz-render-images --help   (prints this)\n"
+    "draws the editor's image set from the art description into IMAGE_FOLDER, replacing it\n"
+    "whole, and a contact sheet of it; on a failure the old set stays as it was\n";
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "zoz-render-images: %s\n", message.c_str());
@@ -71,8 +78,12 @@ int Render(const std::string& artPath, const fs::path& folder, const fs::path& s
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3 || argc > 4)
-        return Fail("usage: zoz-render-images ART_FILE IMAGE_FOLDER [CONTACT_SHEET]");
+    for (int i = 1; i < argc; ++i)
+        if (strcmp(argv[i], "--help") == 0) return fputs(kUsage, stdout) < 0 ? 1 : 0;
+    if (argc < 3 || argc > 4) {
+        fputs(kUsage, stderr);
+        return 2;
+    }
     try {
         return Render(argv[1], argv[2], argc > 3 ? argv[3] : "");
     } catch (const std::exception& e) {

@@ -25,6 +25,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const char kUsage[] =
+    "usage: zoz-render-pages RESOURCES FOLDER [--docs=DOCS]\n"
+    "       zoz-render-pages --help   (prints this)\n"
+    "renders every page of the editor into FOLDER and says how much of each its controls\n"
+    "cover and which value texts are not centred, high or clear enough; --docs also writes\n"
+    "DOCS/editor.png and DOCS/pages.png\n";
+
 // Opaque: the unused byte of the frame's pixels becomes the bitmap's alpha.
 std::unique_ptr<RAST_MemBitmap> bitmapOf(const EditorFrame& f) {
     auto b = std::make_unique<RAST_MemBitmap>(f.width, f.height);
@@ -65,8 +72,10 @@ bool contactSheet(const std::string& path, const std::vector<Shot>& shots) {
 } // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (strcmp(argv[i], "--help") == 0) return fputs(kUsage, stdout) < 0 ? 1 : 0;
     if (argc < 3 || argc > 4 || (argc == 4 && strncmp(argv[3], "--docs=", 7) != 0)) {
-        fprintf(stderr, "usage: zoz-render-pages RESOURCES FOLDER [--docs=DOCS]\n");
+        fputs(kUsage, stderr);
         return 2;
     }
     const std::string resources = argv[1];

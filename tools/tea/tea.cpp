@@ -27,14 +27,20 @@ bool writeAll(const char* path, const std::string& bytes) {
     return bool(out);
 }
 
+const char kUsage[] = "usage: tea encrypt|decrypt <input> <output>\n"
+                      "       tea --help   (prints this)\n"
+                      "encrypt writes the enciphered configuration resource of a text file;\n"
+                      "decrypt writes the text back (up to its first zero byte)\n";
+
 int usage() {
-    fprintf(stderr, "usage: tea encrypt|decrypt <input> <output>\n");
+    fputs(kUsage, stderr);
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) return fputs(kUsage, stdout) < 0 ? 1 : 0;
     if (argc != 4) return usage();
     const bool encrypt = strcmp(argv[1], "encrypt") == 0;
     if (!encrypt && strcmp(argv[1], "decrypt") != 0) return usage();
