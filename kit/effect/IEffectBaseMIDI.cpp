@@ -365,11 +365,10 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
     if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return;
     // The plug-in's own ports, there since it opened one, are no choice.
     const auto choices = [&](std::vector<std::string> names) {
-        names.erase(std::remove_if(names.begin(), names.end(),
-                                   [&](const std::string& name) {
-                                       return ownExternalMIDIPort(name);
-                                   }),
-                    names.end());
+        names.erase(
+            std::remove_if(names.begin(), names.end(),
+                           [&](const std::string& name) { return ownExternalMIDIPort(name); }),
+            names.end());
         return listOf(names);
     };
     std::vector<std::string> ins = choices(ports.sources), outs = choices(ports.destinations);
@@ -418,8 +417,7 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
         changed = portsChanged = opened = true;
     }
     // A menu's entries change under the user only as it opens, or with the ports it shows open.
-    if ((m_midiMenusStale && menuOpening) || portsChanged || systemChanged)
-        showExternalMIDIMenus();
+    if ((m_midiMenusStale && menuOpening) || portsChanged || systemChanged) showExternalMIDIMenus();
     if (changed) OnExternalMIDIChanged(opened);
 }
 
@@ -490,7 +488,8 @@ void IEffectBase::watchExternalMIDI() {
         }
         last = std::move(ports);
         lastLinks = links;
-        const bool pending = links.first == PortLink::kPending || links.second == PortLink::kPending;
+        const bool pending =
+            links.first == PortLink::kPending || links.second == PortLink::kPending;
         if (!watcher.Wait(awaited || pending)) return;
     }
 }

@@ -79,8 +79,8 @@ public:
         // Nothing reads the ring now; what a stalled server did not take goes with it.
         const size_t left = countQueued();
         if (wasOpen && left > 0)
-            m_errors.Tell(std::to_string(left) + " messages were not sent: JACK did not take them " +
-                          "from \"" + client + "\" before it closed");
+            m_errors.Tell(std::to_string(left) + " messages were not sent: JACK did not take " +
+                          "them from \"" + client + "\" before it closed");
         jack_ringbuffer_reset(m_ring);
         m_queued = false;
     }

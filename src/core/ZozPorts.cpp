@@ -159,10 +159,9 @@ void Zoz::showPortStatus() {
     } else {
         const std::string head = std::string("MIDI ") + direction(input) + " '";
         const std::string tail = std::string("' ") + trouble->state + ":";
-        setUpperDisplayText(head +
-                            shortened(nameOf(input, trouble),
-                                      kDisplayChars - head.size() - tail.size()) +
-                            tail);
+        setUpperDisplayText(
+            head + shortened(nameOf(input, trouble), kDisplayChars - head.size() - tail.size()) +
+            tail);
         setLowerDisplayText(trouble->remedy);
     }
     portStatusShown = true;

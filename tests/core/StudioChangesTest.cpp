@@ -310,8 +310,8 @@ TEST_F(Studio, UnderPipeWiresJackThePlugInFindsTheSynthesizerAndHearsItsAnswer) 
         // PipeWire keeps what it made for a client until the process ends.
         leaks("ASAN_OPTIONS", "detect_leaks=0");
     testsupport::ChildProcess pipewire({"/bin/sh", "-c", "exec pipewire >/dev/null 2>&1"});
-    ASSERT_TRUE(testsupport::WaitUntil(
-        [&] { return std::filesystem::exists(run + "/pipewire-0"); }, 30000));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return std::filesystem::exists(run + "/pipewire-0"); },
+                                       30000));
 
     writeSettings("yellow\nnormal\nyes\n" + client("w") + ":in\n" + client("w") + "-out:out");
     testsupport::QsimProcess::Options nine;
@@ -319,11 +319,9 @@ TEST_F(Studio, UnderPipeWiresJackThePlugInFindsTheSynthesizerAndHearsItsAnswer) 
     testsupport::QsimProcess q(client("w"), nine);
     ASSERT_TRUE(q.Ready());
     std::string output;
-    EXPECT_EQ(testsupport::RunProgram({pwJack, ZOZ_HOST_PATH, ZOZ_EDITOR_PATH, "run=8000",
-                                       "chunk-roundtrip"},
-                                      &output, 120000,
-                                      {"ZOZ_DATA_DIR=" + data,
-                                       "ZOZ_RESOURCES_DIR=" ZOZ_BUILT_RESOURCES}),
+    EXPECT_EQ(testsupport::RunProgram(
+                  {pwJack, ZOZ_HOST_PATH, ZOZ_EDITOR_PATH, "run=8000", "chunk-roundtrip"}, &output,
+                  120000, {"ZOZ_DATA_DIR=" + data, "ZOZ_RESOURCES_DIR=" ZOZ_BUILT_RESOURCES}),
               0)
         << output;
     const std::vector<Message> heard = q.Record();

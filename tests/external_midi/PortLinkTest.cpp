@@ -136,6 +136,12 @@ TEST_F(ExternalMIDI, AnAwaitedPortRefusedWhileListedOpensOnceThereIsRoom) {
         KIT_MutexLock lock(plug.GetMutex());
         plug.awaitExternalMIDI(false, port);
     }
+    // The plug-in's watch has tried it, and been refused, by itself.
+    const auto refusals = [&] {
+        const std::vector<std::string> logged = plug.Logged();
+        return std::count(logged.begin(), logged.end(), "JACK refused the port \"RtMidi Output\"");
+    };
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return refusals() >= 2; }, kWaitMs));
     jack_client_close(filler);
     EXPECT_TRUE(testsupport::WaitUntil([&] { return plug.OutputOpen(); }, kWaitMs));
     EXPECT_TRUE(outputRouted(plug, *receiver));

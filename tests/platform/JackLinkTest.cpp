@@ -61,7 +61,8 @@ struct Peer {
     static int process(jack_nframes_t frames, void* self) {
         auto* peer = static_cast<Peer*>(self);
         if (peer->flags & JackPortIsInput)
-            peer->received += int(jack_midi_get_event_count(jack_port_get_buffer(peer->port, frames)));
+            peer->received +=
+                int(jack_midi_get_event_count(jack_port_get_buffer(peer->port, frames)));
         return 0;
     }
 };
