@@ -17,6 +17,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -443,8 +444,9 @@ private:
     // Port changes take turns, and take JACK's cycles without the plug lock: one that waits
     // for its turn lets go of the plug lock meanwhile. Under the plug lock.
     std::unique_lock<std::mutex> takePortChange();
-    // What the open port of a direction reaches; kLost while none is open.
-    platform::PortLink externalMIDILink(bool input, std::string* why);
+    // What the open port of a direction reaches; kLost while none is open. Unless it may
+    // `wait`, nothing while a port change holds the direction (for the plug lock's holders).
+    std::optional<platform::PortLink> externalMIDILink(bool input, std::string* why, bool wait);
     platform::MidiPortWatch& midiWatcher(const char* effectName);
     // Whether a port is awaited, or open on JACK (where its peer may go); under the plug lock.
     bool followsExternalMIDI() const;
@@ -501,6 +503,9 @@ private:
     // MIDI system was not found. Under the plug lock.
     std::string m_midiInPortName;
     std::string m_midiOutPortName;
+    // The names their clients took on the MIDI system, which JACK may have numbered.
+    std::string m_midiInClient;
+    std::string m_midiOutClient;
     std::string m_midiInAwaited;
     std::string m_midiOutAwaited;
     std::atomic<bool> m_midiInAwaiting{false}; // for other threads

@@ -177,6 +177,7 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
     const int idx = choosing ? findPort(m_midiOutNames, name) : -1;
     const std::string listed = idx > 0 ? m_midiOutNames[size_t(idx)] : "";
     bool opened = false;
+    std::string took;
     try {
         platform::MidiOutput* client;
         {
@@ -197,10 +198,12 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
             // would then open some other device.
             const bool there = client->Open(listed, "RtMidi Output");
             m_midiOutOpen = opened = there && !m_midiOutErrors->TakeFailure();
+            if (opened) took = client->ClientName();
         }
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
     }
+    m_midiOutClient = took;
     // No choice, or no list to choose from: the caller's selection stays.
     if (!choosing) return;
     selection = opened ? idx : 0;
@@ -221,6 +224,7 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
     const int idx = choosing ? findPort(m_midiInNames, name) : -1;
     const std::string listed = idx > 0 ? m_midiInNames[size_t(idx)] : "";
     bool opened = false;
+    std::string took;
     try {
         platform::MidiInput* input;
         {
@@ -235,19 +239,24 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
             // Taken also when the open failed, so that it does not count against the next.
             const bool failed = m_midiInErrors->TakeFailure();
             opened = there && !failed;
+            if (opened) took = input->ClientName();
         }
         m_midiInOpen = opened;
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
     }
+    m_midiInClient = took;
     if (!choosing) return;
     selection = opened ? idx : 0;
     if (opened) m_midiInPortName = listed;
     followExternalMIDI();
 }
 
-platform::PortLink IEffectBase::externalMIDILink(bool input, std::string* why) {
-    std::lock_guard<std::mutex> lock(input ? m_midiInMutex : m_midiOutMutex);
+std::optional<platform::PortLink> IEffectBase::externalMIDILink(bool input, std::string* why,
+                                                                bool wait) {
+    std::unique_lock<std::mutex> lock(input ? m_midiInMutex : m_midiOutMutex, std::defer_lock);
+    if (!wait && !lock.try_lock()) return std::nullopt;
+    if (wait) lock.lock();
     const bool open = input ? m_midiIn && m_midiInOpen : m_midiOut && m_midiOutOpen;
     if (!open) return platform::PortLink::kLost;
     return input ? m_midiIn->Link(why) : m_midiOut->Link(why);
@@ -261,7 +270,7 @@ bool IEffectBase::externalMIDIInReaches() {
         if (!m_midiIn || !m_midiInOpen) return true;
     }
     std::string why;
-    const platform::PortLink link = externalMIDILink(true, &why);
+    const platform::PortLink link = *externalMIDILink(true, &why, true);
     return link == platform::PortLink::kReaches || link == platform::PortLink::kPending;
 }
 
@@ -343,15 +352,10 @@ bool IEffectBase::ownExternalMIDIPort(const std::string& name) const {
         return name.size() > client.size() && name.compare(0, client.size(), client) == 0 &&
                name[client.size()] == ':';
     };
-    if (ownedBy(midiClientName("In")) || ownedBy(midiClientName("Out"))) return true;
     // JACK may have given a client of ours a numbered name.
-    auto* self = const_cast<IEffectBase*>(this);
-    {
-        std::lock_guard<std::mutex> lock(self->m_midiInMutex);
-        if (m_midiIn && ownedBy(m_midiIn->ClientName())) return true;
-    }
-    std::lock_guard<std::mutex> lock(self->m_midiOutMutex);
-    return m_midiOut && ownedBy(m_midiOut->ClientName());
+    return ownedBy(midiClientName("In")) || ownedBy(midiClientName("Out")) ||
+           (!m_midiInClient.empty() && ownedBy(m_midiInClient)) ||
+           (!m_midiOutClient.empty() && ownedBy(m_midiOutClient));
 }
 
 // The lists become what the look found; an open port that no longer reaches its peer (its
@@ -383,7 +387,10 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
         const std::string open = input ? m_midiInPortName : m_midiOutPortName;
         if (open.empty()) continue;
         std::string why;
-        const platform::PortLink link = externalMIDILink(input, &why);
+        // A port change under way is looked at again once it is done.
+        const std::optional<platform::PortLink> known = externalMIDILink(input, &why, false);
+        if (!known) continue;
+        const platform::PortLink link = *known;
         const bool listed = std::find(names.begin(), names.end(), open) != names.end();
         if (listed && link != platform::PortLink::kLost) {
             bool& unconnected = input ? m_midiInUnconnected : m_midiOutUnconnected;
@@ -476,8 +483,8 @@ void IEffectBase::watchExternalMIDI() {
         }
         platform::MidiPorts ports = watcher.Look(scope);
         std::string why;
-        const std::pair<PortLink, PortLink> links = {externalMIDILink(true, &why),
-                                                     externalMIDILink(false, &why)};
+        const std::pair<PortLink, PortLink> links = {*externalMIDILink(true, &why, true),
+                                                     *externalMIDILink(false, &why, true)};
         const bool same = !awaited && ports.system == platform::MidiSystem::kJack &&
                           ports.system == last.system && ports.missing == last.missing &&
                           ports.sources == last.sources &&
