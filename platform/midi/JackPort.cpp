@@ -37,10 +37,12 @@ std::atomic<bool> g_ending{false};
 // How long the end waits for an open or a close under way.
 constexpr auto kEndWait = std::chrono::seconds(1);
 
-// Cycles run by all our ports: a port whose client the server never runs while the others go
-// on is lost.
+// Cycles run by all our ports: a port whose client the server has not run for a while after
+// its start, while it ran others of ours, is lost. (A server that waits for every client, as a
+// synchronous one does, runs a cycle only every few seconds then.)
 std::atomic<uint64_t> g_cycles{0};
-constexpr uint64_t kUnrunCycles = 500;
+constexpr uint64_t kUnrunCycles = 4;
+constexpr auto kUnrunTime = std::chrono::seconds(2);
 // A connection made just now shows in the graph from the server's next cycle on.
 constexpr uint64_t kConnectedCycles = 2;
 constexpr int kNumberedNames = 3;
@@ -197,6 +199,7 @@ std::string JackPort::start(JackClient& client, const std::string& peer,
     m_peerGone = false;
     m_cycles = 0;
     m_othersAtStart = g_cycles.load();
+    m_startedAt = std::chrono::steady_clock::now();
     m_port = jack_port_register(jack, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, m_flags, 0);
     if (!m_port) return "JACK refused the port \"" + portName + "\"";
     if (jack_set_process_callback(jack, &JackPort::run, this) != 0 ||
@@ -255,7 +258,8 @@ PortLink JackPort::Link(std::string* why) {
         return PortLink::kLost;
     }
     const uint64_t cycles = Cycles();
-    if (cycles == 0 && g_cycles.load() - m_othersAtStart >= kUnrunCycles) {
+    if (cycles == 0 && g_cycles.load() - m_othersAtStart >= kUnrunCycles &&
+        std::chrono::steady_clock::now() - m_startedAt >= kUnrunTime) {
         *why = "JACK never ran the client \"" + m_client->Name() + "\"";
         return PortLink::kLost;
     }

@@ -5,6 +5,7 @@
 #include <jack/jack.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -121,7 +122,8 @@ private:
     std::atomic<uint32_t> m_peerId{0};
     std::atomic<bool> m_peerGone{false};
     std::atomic<uint64_t> m_cycles{0};
-    // The cycles every port of ours had run when this one's client was activated.
+    // When this one's client was activated, and the cycles every port of ours had run then.
+    std::chrono::steady_clock::time_point m_startedAt;
     uint64_t m_othersAtStart = 0;
 };
 
