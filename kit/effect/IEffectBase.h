@@ -17,12 +17,14 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace platform {
 enum class MidiSystem : int;
+enum class PortLink : int;
 class MidiErrors;
 class MidiInput;
 class MidiInputRelay;
@@ -205,12 +207,28 @@ public:
     // A stored port that is not there: it opens as soon as a later look finds it, by the
     // rules of setExternalMIDIIn/Out. While a port is awaited, and on JACK while a port is
     // open, a thread of the plug-in's own follows the MIDI system (on JACK as its server tells
-    // of ports and of its own end, else every two seconds), and so does every device menu
-    // opened. An empty name awaits none. Under the plug lock.
+    // of ports, of connections and of its own end, and every two seconds while a port is
+    // awaited or new; else every two seconds), and so does every device menu opened. An open
+    // port that no longer reaches its peer (its peer went, even if only for a moment, or its
+    // server never ran it) is awaited and so taken again. An empty name awaits none. Under
+    // the plug lock.
     void awaitExternalMIDI(bool input, const std::string& name);
     const std::string& awaitedExternalMIDI(bool input) const {
         return input ? m_midiInAwaited : m_midiOutAwaited;
     }
+    // The name of the open port of a direction; empty while none is open. Under the plug lock.
+    const std::string& openedExternalMIDI(bool input) const {
+        return input ? m_midiInPortName : m_midiOutPortName;
+    }
+    // Whether the open port of a direction was disconnected from its peer, in a patchbay: it
+    // stays open and is not connected again behind the user's back, but nothing passes it
+    // until the user connects it. Under the plug lock.
+    bool unconnectedExternalMIDI(bool input) const {
+        return input ? m_midiInUnconnected : m_midiOutUnconnected;
+    }
+    // False while the input chosen cannot take what the synthesizer sends: it is awaited, or
+    // open but reaching nothing. Any thread.
+    bool externalMIDIInReaches();
     // Replaces the output client by one whose virtual port is "From " + name.
     bool initializeVirtualOutput(std::string name);
     // Whether an input port is open now; a test plug-in that records its output may claim one.
@@ -362,7 +380,8 @@ protected:
     // Under the plug lock, on the editor's thread.
     virtual void OnExternalMIDIMissing(const std::string& /*why*/) {}
     // Ends the thread that follows the ports, letting go of the plug lock while it ends;
-    // before anything OnExternalMIDIChanged uses goes.
+    // before anything OnExternalMIDIChanged uses goes. The host's close does it before the
+    // plug-in is deleted.
     void stopExternalMIDIWatch();
 
     // A short message from the host, handed to ProcessMidiMsg on the output thread under the
@@ -422,6 +441,12 @@ private:
 
     void lookForExternalMIDI();
     void takeFirstExternalMIDILook(const platform::MidiPorts& ports);
+    // Port changes take turns, and take JACK's cycles without the plug lock: one that waits
+    // for its turn lets go of the plug lock meanwhile. Under the plug lock.
+    std::unique_lock<std::mutex> takePortChange();
+    // What the open port of a direction reaches; kLost while none is open. Unless it may
+    // `wait`, nothing while a port change holds the direction (for the plug lock's holders).
+    std::optional<platform::PortLink> externalMIDILink(bool input, std::string* why, bool wait);
     platform::MidiPortWatch& midiWatcher(const char* effectName);
     // Whether a port is awaited, or open on JACK (where its peer may go); under the plug lock.
     bool followsExternalMIDI() const;
@@ -432,6 +457,8 @@ private:
     // menuOpening: a device menu is about to show the lists.
     void takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening);
     void showExternalMIDIMenus();
+    // The plug-in's own ports, which the lists leave out.
+    bool ownExternalMIDIPort(const std::string& name) const;
     void watchExternalMIDI();
     std::string midiClientName(const char* direction) const;
     static std::string midiClientName(const char* effectName, int instance,
@@ -455,6 +482,10 @@ private:
     std::unique_ptr<platform::MidiInputRelay> m_midiInRelay;
     std::unique_ptr<platform::MidiInput> m_midiIn;
     std::unique_ptr<platform::MidiOutput> m_midiOut;
+    // Around every use of the input client, so that the port watch may ask what it reaches
+    // without the plug lock.
+    std::mutex m_midiInMutex;
+    std::mutex m_midiPortChange;
     int m_midiInSelection = 0;
     int m_midiOutSelection = 0;
     // Held by receiveMIDI for the whole call, so that closing can wait for it; recursive, so
@@ -472,11 +503,19 @@ private:
     // MIDI system was not found. Under the plug lock.
     std::string m_midiInPortName;
     std::string m_midiOutPortName;
+    // The names their clients took on the MIDI system, which JACK may have numbered.
+    std::string m_midiInClient;
+    std::string m_midiOutClient;
     std::string m_midiInAwaited;
     std::string m_midiOutAwaited;
+    std::atomic<bool> m_midiInAwaiting{false}; // for other threads
+    bool m_midiInUnconnected = false;
+    bool m_midiOutUnconnected = false;
     std::string m_midiMissing;
-    // The device menus' parameters and their directions (true: input).
+    // The device menus' parameters and their directions (true: input), and whether the lists
+    // changed since the menus last showed them.
     std::vector<std::pair<int, bool>> m_midiMenus;
+    bool m_midiMenusStale = false;
     std::thread m_midiWatch;
     bool m_midiWatching = false; // under the plug lock
     std::atomic<bool> m_midiWatchStop{false};

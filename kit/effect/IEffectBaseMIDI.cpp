@@ -115,7 +115,8 @@ void IEffectBase::takeFirstExternalMIDILook(const platform::MidiPorts& ports) {
 platform::MidiOutput* IEffectBase::outputClient() {
     if (!m_midiOut) {
         m_midiOutErrors->TakeFailure();
-        m_midiOut = platform::NewMidiOutput(m_midiSystem, midiClientName("Out"), *m_midiOutErrors);
+        m_midiOut = platform::NewMidiOutput(m_midiSystem, midiClientName("Out"), *m_midiOutErrors,
+                                            &midiWatcher(m_effectName));
     }
     return m_midiOut.get();
 }
@@ -131,7 +132,7 @@ platform::MidiInput* IEffectBase::inputClient() {
                                 " received messages dropped: the input fell behind");
             });
         m_midiIn = platform::NewMidiInput(m_midiSystem, midiClientName("In"), *relay,
-                                          *m_midiInErrors);
+                                          *m_midiInErrors, &midiWatcher(m_effectName));
         if (!m_midiIn) return nullptr;
         m_midiInRelay = std::move(relay);
     }
@@ -154,64 +155,123 @@ std::vector<std::string>& IEffectBase::getExternalMIDIInNames() {
     return m_midiInNames;
 }
 
+std::unique_lock<std::mutex> IEffectBase::takePortChange() {
+    std::unique_lock<std::mutex> change(m_midiPortChange, std::try_to_lock);
+    if (!change.owns_lock()) {
+        KIT_MutexRelease released(&m_mutex);
+        change.lock();
+    }
+    return change;
+}
+
 void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
     // The port watch changes the same state under the plug lock.
     KIT_MutexLock plug(&m_mutex);
+    const std::unique_lock<std::mutex> change = takePortChange();
     // A port opens by the lists' names.
     if (selection != 0) lookForExternalMIDI();
-    std::unique_lock<std::mutex> lock(m_midiOutMutex);
+    m_midiOutPortName.clear();
+    m_midiOutUnconnected = false;
+    m_midiOutSelection = selection;
+    const bool choosing = selection != 0 && !m_midiOutNames.empty();
+    const int idx = choosing ? findPort(m_midiOutNames, name) : -1;
+    const std::string listed = idx > 0 ? m_midiOutNames[size_t(idx)] : "";
+    bool opened = false;
+    std::string took;
     try {
-        if (m_midiOut) m_midiOut->Close();
+        platform::MidiOutput* client;
+        {
+            std::lock_guard<std::mutex> lock(m_midiOutMutex);
+            client = listed.empty() ? m_midiOut.get() : outputClient();
+        }
+        // JACK closes and opens a port in some of its cycles: the audio thread and the host
+        // go on meanwhile. Sends wait for the new port.
+        KIT_MutexRelease released(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_midiOutMutex);
+        if (client) client->Close();
         m_midiOutOpen = false;
-        m_midiOutPortName.clear();
-        m_midiOutSelection = selection;
-        if (selection == 0 || m_midiOutNames.empty()) return;
-        const int idx = findPort(m_midiOutNames, name);
-        selection = idx < 0 ? 0 : idx;
-        if (idx <= 0) return;
-        const std::string& listed = m_midiOutNames[size_t(idx)];
-        platform::MidiOutput* client = outputClient();
-        // A send that failed before (into a port whose peer had gone) is no failure of this
-        // open.
-        m_midiOutErrors->TakeFailure();
-        // By name: the cached list may be older than the system's ports, and its index would
-        // then open some other device.
-        const bool there = client && client->Open(listed, "RtMidi Output");
-        m_midiOutOpen = there && !m_midiOutErrors->TakeFailure();
-        if (m_midiOutOpen) m_midiOutPortName = listed;
+        if (client && !listed.empty()) {
+            // A send that failed before (into a port whose peer had gone) is no failure of
+            // this open.
+            m_midiOutErrors->TakeFailure();
+            // By name: the cached list may be older than the system's ports, and its index
+            // would then open some other device.
+            const bool there = client->Open(listed, "RtMidi Output");
+            m_midiOutOpen = opened = there && !m_midiOutErrors->TakeFailure();
+            if (opened) took = client->ClientName();
+        }
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
     }
-    if (!m_midiOutOpen) selection = 0;
-    lock.unlock();
+    m_midiOutClient = took;
+    // No choice, or no list to choose from: the caller's selection stays.
+    if (!choosing) return;
+    selection = opened ? idx : 0;
+    if (opened) m_midiOutPortName = listed;
     followExternalMIDI();
 }
 
 void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
     KIT_MutexLock plug(&m_mutex);
+    const std::unique_lock<std::mutex> change = takePortChange();
     if (selection != 0) lookForExternalMIDI();
     // Closing the port does not wait for what the relay is still handing over.
     shutMIDIInput();
+    m_midiInPortName.clear();
+    m_midiInUnconnected = false;
+    m_midiInSelection = selection;
+    const bool choosing = selection != 0;
+    const int idx = choosing ? findPort(m_midiInNames, name) : -1;
+    const std::string listed = idx > 0 ? m_midiInNames[size_t(idx)] : "";
+    bool opened = false;
+    std::string took;
     try {
-        if (m_midiIn) m_midiIn->Close();
-        m_midiInPortName.clear();
-        m_midiInSelection = selection;
-        if (selection == 0) return;
-        const int idx = findPort(m_midiInNames, name);
-        selection = idx < 0 ? 0 : idx;
-        if (idx <= 0) return;
-        const std::string& listed = m_midiInNames[size_t(idx)];
-        platform::MidiInput* input = inputClient();
-        const bool there = input && input->Open(listed, "RtMidi Input");
-        // Taken also when the open failed, so that it does not count against the next.
-        const bool failed = m_midiInErrors->TakeFailure();
-        m_midiInOpen = there && !failed;
-        if (m_midiInOpen) m_midiInPortName = listed;
+        platform::MidiInput* input;
+        {
+            std::lock_guard<std::mutex> lock(m_midiInMutex);
+            input = listed.empty() ? m_midiIn.get() : inputClient();
+        }
+        KIT_MutexRelease released(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_midiInMutex);
+        if (input) input->Close();
+        if (input && !listed.empty()) {
+            const bool there = input->Open(listed, "RtMidi Input");
+            // Taken also when the open failed, so that it does not count against the next.
+            const bool failed = m_midiInErrors->TakeFailure();
+            opened = there && !failed;
+            if (opened) took = input->ClientName();
+        }
+        m_midiInOpen = opened;
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
     }
-    if (!m_midiInOpen) selection = 0;
+    m_midiInClient = took;
+    if (!choosing) return;
+    selection = opened ? idx : 0;
+    if (opened) m_midiInPortName = listed;
     followExternalMIDI();
+}
+
+std::optional<platform::PortLink> IEffectBase::externalMIDILink(bool input, std::string* why,
+                                                                bool wait) {
+    std::unique_lock<std::mutex> lock(input ? m_midiInMutex : m_midiOutMutex, std::defer_lock);
+    if (!wait && !lock.try_lock()) return std::nullopt;
+    if (wait) lock.lock();
+    const bool open = input ? m_midiIn && m_midiInOpen : m_midiOut && m_midiOutOpen;
+    if (!open) return platform::PortLink::kLost;
+    return input ? m_midiIn->Link(why) : m_midiOut->Link(why);
+}
+
+bool IEffectBase::externalMIDIInReaches() {
+    if (m_midiInAwaiting) return false;
+    {
+        std::lock_guard<std::mutex> lock(m_midiInMutex);
+        // None chosen (or one a test plug-in claims): the wait for an answer tells.
+        if (!m_midiIn || !m_midiInOpen) return true;
+    }
+    std::string why;
+    const platform::PortLink link = *externalMIDILink(true, &why, true);
+    return link == platform::PortLink::kReaches || link == platform::PortLink::kPending;
 }
 
 int IEffectBase::getExternalMIDIInDevice(const char* name) {
@@ -250,6 +310,7 @@ void IEffectBase::AttachExternalMIDIMenu(int paramIdx, bool input) {
 }
 
 void IEffectBase::showExternalMIDIMenus() {
+    m_midiMenusStale = false;
     for (const auto& [paramIdx, input] : m_midiMenus) {
         IParam* param = GetParam(paramIdx);
         const std::vector<std::string> names =
@@ -286,63 +347,90 @@ platform::MidiSystem IEffectBase::externalMIDIScope() const {
     return m_midiIn || m_midiOut ? m_midiSystem : platform::MidiSystem::kNone;
 }
 
-// The lists become what the look found; an open port that is no longer there (its device
-// unplugged, its program ended, its JACK server ended) closes and is awaited, and an awaited
-// port that is there now opens, also under another ALSA client number. A look that found no
-// MIDI system changes nothing: a JACK client that failed to open on a loaded machine must not
-// close the ports that work.
+bool IEffectBase::ownExternalMIDIPort(const std::string& name) const {
+    const auto ownedBy = [&name](const std::string& client) {
+        return name.size() > client.size() && name.compare(0, client.size(), client) == 0 &&
+               name[client.size()] == ':';
+    };
+    // JACK may have given a client of ours a numbered name.
+    return ownedBy(midiClientName("In")) || ownedBy(midiClientName("Out")) ||
+           (!m_midiInClient.empty() && ownedBy(m_midiInClient)) ||
+           (!m_midiOutClient.empty() && ownedBy(m_midiOutClient));
+}
+
+// The lists become what the look found; an open port that no longer reaches its peer (its
+// device unplugged, its program ended or reopened its port, its JACK server ended or never ran
+// it) closes and is awaited, one disconnected in a patchbay stays open and is said to be, and
+// an awaited port that is there now opens, also under another ALSA client number. A look that
+// found no MIDI system changes nothing: a JACK client that failed to open on a loaded machine
+// must not close the ports that work.
 void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening) {
     // Nothing opens while the plug-in is taken down.
     if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return;
     // The plug-in's own ports, there since it opened one, are no choice.
-    const std::string ownIn = midiClientName("In") + ":", ownOut = midiClientName("Out") + ":";
     const auto choices = [&](std::vector<std::string> names) {
-        names.erase(std::remove_if(names.begin(), names.end(),
-                                   [&](const std::string& name) {
-                                       return name.rfind(ownIn, 0) == 0 ||
-                                              name.rfind(ownOut, 0) == 0;
-                                   }),
-                    names.end());
+        names.erase(
+            std::remove_if(names.begin(), names.end(),
+                           [&](const std::string& name) { return ownExternalMIDIPort(name); }),
+            names.end());
         return listOf(names);
     };
     std::vector<std::string> ins = choices(ports.sources), outs = choices(ports.destinations);
     const bool systemChanged = ports.missing != m_midiMissing || ports.system != m_midiSystem;
-    const bool listsChanged = ins != m_midiInNames || outs != m_midiOutNames;
-    // An awaited port may be listed already but have failed to open.
-    if (!systemChanged && !listsChanged && m_midiInAwaited.empty() && m_midiOutAwaited.empty())
-        return;
+    if (ins != m_midiInNames || outs != m_midiOutNames) m_midiMenusStale = true;
     if (systemChanged) LogExternalMIDI(ports.about);
     m_midiSystem = ports.system;
     m_midiMissing = ports.missing;
-    bool changed = systemChanged, opened = false;
+    bool changed = systemChanged, portsChanged = false, opened = false;
     for (const bool input : {true, false}) {
         const std::vector<std::string>& names = input ? ins : outs;
         const std::string open = input ? m_midiInPortName : m_midiOutPortName;
-        if (open.empty() || std::find(names.begin(), names.end(), open) != names.end()) continue;
+        if (open.empty()) continue;
+        std::string why;
+        // A port change under way is looked at again once it is done.
+        const std::optional<platform::PortLink> known = externalMIDILink(input, &why, false);
+        if (!known) continue;
+        const platform::PortLink link = *known;
+        const bool listed = std::find(names.begin(), names.end(), open) != names.end();
+        if (listed && link != platform::PortLink::kLost) {
+            bool& unconnected = input ? m_midiInUnconnected : m_midiOutUnconnected;
+            const bool now = link == platform::PortLink::kUnconnected;
+            if (now == unconnected) continue;
+            unconnected = now;
+            // Connected again in a patchbay: asked for the synthesizer as a port opened.
+            opened = opened || !now;
+            changed = true;
+            continue;
+        }
+        if (listed)
+            LogExternalMIDI(std::string("MIDI ") + (input ? "In" : "Out") + " '" + open +
+                            "' taken again: " + why);
         int none = 0;
         input ? setExternalMIDIIn(none, nullptr) : setExternalMIDIOut(none, nullptr);
         awaitExternalMIDI(input, open);
-        changed = true;
+        changed = portsChanged = true;
     }
     m_midiInNames = std::move(ins);
     m_midiOutNames = std::move(outs);
     for (const bool input : {true, false}) {
         const std::string awaited = awaitedExternalMIDI(input);
-        if (awaited.empty()) continue;
+        // A port change lets go of the plug lock: the plug-in may be going by now.
+        if (awaited.empty() || m_midiWatchStop) continue;
         int selection = 1;
         input ? setExternalMIDIIn(selection, awaited.c_str())
               : setExternalMIDIOut(selection, awaited.c_str());
         if (selection <= 0) continue;
         awaitExternalMIDI(input, "");
-        changed = opened = true;
+        changed = portsChanged = opened = true;
     }
     // A menu's entries change under the user only as it opens, or with the ports it shows open.
-    if ((listsChanged && menuOpening) || changed) showExternalMIDIMenus();
+    if ((m_midiMenusStale && menuOpening) || portsChanged || systemChanged) showExternalMIDIMenus();
     if (changed) OnExternalMIDIChanged(opened);
 }
 
 void IEffectBase::awaitExternalMIDI(bool input, const std::string& name) {
     (input ? m_midiInAwaited : m_midiOutAwaited) = name;
+    if (input) m_midiInAwaiting = !name.empty();
     followExternalMIDI();
 }
 
@@ -369,14 +457,19 @@ void IEffectBase::followExternalMIDI() {
     }
 }
 
-// Looks first, and then whenever the watch says the ports may have changed. A JACK look the
-// same as the last one (a notice about nothing that shows, as a connection made) leaves the
-// plug lock, which the audio thread would find taken, alone.
+// Looks first, and then whenever the watch says the ports may have changed, and every two
+// seconds while a port is awaited or has not shown yet what it reaches. A JACK look the same as
+// the last one, with the open ports reaching what they did (a notice about nothing that shows,
+// as another program's connection), leaves the plug lock, which the audio thread would find
+// taken, alone.
 void IEffectBase::watchExternalMIDI() {
+    using platform::PortLink;
     platform::MidiPortWatch& watcher = *m_midiWatcher;
     platform::MidiPorts last;
+    std::pair<PortLink, PortLink> lastLinks;
     for (;;) {
         platform::MidiSystem scope;
+        bool awaited;
         {
             KIT_MutexLock lock(&m_mutex);
             if (m_midiWatchStop) return;
@@ -386,17 +479,25 @@ void IEffectBase::watchExternalMIDI() {
                 return;
             }
             scope = externalMIDIScope();
+            awaited = !m_midiInAwaited.empty() || !m_midiOutAwaited.empty();
         }
         platform::MidiPorts ports = watcher.Look(scope);
-        const bool same = ports.system == platform::MidiSystem::kJack &&
+        std::string why;
+        const std::pair<PortLink, PortLink> links = {*externalMIDILink(true, &why, true),
+                                                     *externalMIDILink(false, &why, true)};
+        const bool same = !awaited && ports.system == platform::MidiSystem::kJack &&
                           ports.system == last.system && ports.missing == last.missing &&
-                          ports.sources == last.sources && ports.destinations == last.destinations;
+                          ports.sources == last.sources &&
+                          ports.destinations == last.destinations && links == lastLinks;
         if (!same) {
             KIT_MutexLock lock(&m_mutex);
             takeExternalMIDILook(ports, false);
         }
         last = std::move(ports);
-        if (!watcher.Wait()) return;
+        lastLinks = links;
+        const bool pending =
+            links.first == PortLink::kPending || links.second == PortLink::kPending;
+        if (!watcher.Wait(awaited || pending)) return;
     }
 }
 
@@ -415,6 +516,8 @@ void IEffectBase::stopExternalMIDIWatch() {
 }
 
 bool IEffectBase::initializeVirtualOutput(std::string name) {
+    KIT_MutexLock plug(&m_mutex);
+    const std::unique_lock<std::mutex> change = takePortChange();
     lookForExternalMIDI();
     std::lock_guard<std::mutex> lock(m_midiOutMutex);
     m_midiOut.reset();
@@ -479,6 +582,9 @@ void IEffectBase::closeExternalMIDI() {
         m_midiOutOpen = false;
         m_midiOut.reset(); // the port closes on the way
     }
-    m_midiIn.reset();
+    {
+        std::lock_guard<std::mutex> lock(m_midiInMutex);
+        m_midiIn.reset();
+    }
     m_midiInRelay.reset(); // no client feeds it any more
 }

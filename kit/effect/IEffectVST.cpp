@@ -104,7 +104,10 @@ IEffectVST::IEffectVST(IEffectInstanceInfo info, int nParams, const char* channe
                   uniqueID, mfrID, latency, doesMidi, doesChunks, isInstrument, kAPIVST2),
       m_hostCallback(info.hostCallback), m_doesMidi(doesMidi) {}
 
-IEffectVST::~IEffectVST() = default;
+// The port watch calls the plug-in's virtuals: it ends while they are still the plug-in's own.
+IEffectVST::~IEffectVST() {
+    stopExternalMIDIWatch();
+}
 
 void IEffectVST::initialize(IEffectInstanceInfo, int nVisible, int nParams,
                             const char* channelIOStr, int nPresets, const char* effectName,
@@ -338,6 +341,9 @@ VstIntPtr IEffectVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 i
     if (!plug) return 0;
     try {
         if (opcode == effClose) {
+            // The port watch calls the plug-in's virtuals: it ends before any of the plug-in
+            // goes.
+            plug->stopExternalMIDIWatch();
             // Waits for a call in progress on another thread, then lets go before deleting.
             plug->GetMutex()->Enter();
             plug->GetMutex()->Leave();

@@ -1,7 +1,12 @@
 #include "platform/midi/JackPort.h"
 
+#include <jack/uuid.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <shared_mutex>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -11,15 +16,50 @@ namespace platform {
 
 namespace {
 
-// Our clients, whichever plug-in or thread made them; opens and closes take turns.
-std::mutex g_clientsLock;
-std::vector<JackClient*> g_clients;
+// Our clients, whichever plug-in or thread made them. Opens share `turns`; closing a client
+// whose server ended takes it alone, as libjack may free such a client during an open. Never
+// destroyed: a host that exits without closing its plug-ins leaves their threads running while
+// the process's static objects go.
+struct Clients {
+    std::shared_timed_mutex turns;
+    std::mutex lock; // the list
+    std::vector<JackClient*> list;
+};
 
-// Whether a server listens where libjack would look for it (the server's name from
-// JACK_DEFAULT_SERVER, as libjack takes it). A promiscuous server's socket is named otherwise:
-// libjack looks for that one itself.
+Clients& clients() {
+    static Clients* const all = new Clients;
+    return *all;
+}
+
+// Set as the process ends, once our clients are closed: from then on no client opens, and
+// closing one only lets it go.
+std::atomic<bool> g_ending{false};
+// How long the end waits for an open or a close under way.
+constexpr auto kEndWait = std::chrono::seconds(1);
+
+// Cycles run by all our ports: a port whose client the server has not run for a while after
+// its start, while it ran others of ours, is lost. (A server that waits for every client, as a
+// synchronous one does, runs a cycle only every few seconds then.)
+std::atomic<uint64_t> g_cycles{0};
+constexpr uint64_t kUnrunCycles = 4;
+constexpr auto kUnrunTime = std::chrono::seconds(2);
+// The server tells a client of every connection made or taken away within a cycle or two; a
+// libjack that has told nothing of the port's own after this many is asked for the graph.
+constexpr uint64_t kToldCycles = 50;
+constexpr int kNumberedNames = 3;
+
+// jackd2's libjack (PipeWire's gives its own version, "… PipeWire …"; jack1's is 0.x).
+bool isJackd2() {
+    const char* version = jack_get_version_string();
+    return version && strncmp(version, "1.9.", 4) == 0 && !strstr(version, "PipeWire");
+}
+
+// Whether to ask libjack for a client: always, but jackd2's libjack only once its server's
+// socket (named by JACK_DEFAULT_SERVER, as it takes it) takes a connection, since it answers a
+// missing server with lines through the process's error function. A promiscuous server's socket
+// is named otherwise: libjack looks for that one itself.
 bool serverAnswers() {
-    if (getenv("JACK_PROMISCUOUS_SERVER")) return true;
+    if (!isJackd2() || getenv("JACK_PROMISCUOUS_SERVER")) return true;
     const char* named = getenv("JACK_DEFAULT_SERVER");
     const std::string path = "/dev/shm/jack_" + std::string(named && *named ? named : "default") +
                              "_" + std::to_string(getuid()) + "_0";
@@ -34,42 +74,82 @@ bool serverAnswers() {
     return answers;
 }
 
+std::string numbered(const std::string& name, int number) {
+    return name + (number < 10 ? "-0" : "-") + std::to_string(number);
+}
+
 } // namespace
 
 void JackClient::closeEndedLocked() {
-    for (JackClient* client : g_clients)
+    std::lock_guard<std::mutex> lock(clients().lock);
+    for (JackClient* client : clients().list)
         if (client->m_ended) client->closeNow();
 }
 
 std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice ended,
                                              void* arg) {
-    std::lock_guard<std::mutex> lock(g_clientsLock);
-    closeEndedLocked();
+    Clients& all = clients();
+    {
+        std::unique_lock<std::shared_timed_mutex> alone(all.turns);
+        closeEndedLocked();
+    }
     if (!serverAnswers()) return nullptr;
-    jack_status_t status;
-    jack_client_t* opened = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    jack_client_t* opened = nullptr;
+    {
+        std::shared_lock<std::shared_timed_mutex> opening(all.turns);
+        if (g_ending) return nullptr;
+        for (int number = 0; !opened && number <= kNumberedNames; ++number) {
+            jack_status_t status;
+            opened = jack_client_open((number ? numbered(name, number) : name).c_str(),
+                                      JackNoStartServer, &status);
+            // A server that could not be reached is not there under any name either.
+            if (!opened && (!(status & JackServerError) || (status & JackServerFailed))) break;
+        }
+    }
     if (!opened) return nullptr;
     std::unique_ptr<JackClient> client(new JackClient(ended, arg));
     client->m_client = opened;
+    client->m_name = jack_get_client_name(opened);
     jack_on_info_shutdown(opened, &JackClient::onShutdown, client.get());
-    g_clients.push_back(client.get());
+    std::lock_guard<std::mutex> lock(all.lock);
+    all.list.push_back(client.get());
     return client;
 }
 
+void JackClient::EndProcess() {
+    Clients& all = clients();
+    const bool alone = all.turns.try_lock_for(kEndWait);
+    {
+        // A client that goes without a close costs a server seconds of waiting for it, and
+        // one whose server ended is only let go.
+        std::lock_guard<std::mutex> lock(all.lock);
+        for (JackClient* client : all.list)
+            if (!client->m_ended) client->closeNow();
+    }
+    g_ending = true;
+    if (alone) all.turns.unlock();
+}
+
 void JackClient::CloseEnded() {
-    std::lock_guard<std::mutex> lock(g_clientsLock);
+    std::unique_lock<std::shared_timed_mutex> alone(clients().turns);
     closeEndedLocked();
 }
 
 JackClient::~JackClient() {
-    std::lock_guard<std::mutex> lock(g_clientsLock);
-    g_clients.erase(std::find(g_clients.begin(), g_clients.end(), this));
+    Clients& all = clients();
+    std::unique_lock<std::shared_timed_mutex> alone(all.turns, std::defer_lock);
+    std::shared_lock<std::shared_timed_mutex> beside(all.turns, std::defer_lock);
+    m_ended ? alone.lock() : beside.lock();
+    {
+        std::lock_guard<std::mutex> lock(all.lock);
+        all.list.erase(std::find(all.list.begin(), all.list.end(), this));
+    }
     closeNow();
 }
 
 void JackClient::closeNow() {
     std::lock_guard<std::mutex> use(m_use);
-    if (m_client) jack_client_close(m_client);
+    if (m_client && !g_ending) jack_client_close(m_client);
     m_client = nullptr;
 }
 
@@ -79,38 +159,66 @@ void JackClient::onShutdown(jack_status_t, const char*, void* self) {
     if (client->m_notice) client->m_notice(client->m_arg);
 }
 
-bool JackPort::Open(const std::string& peer, const std::string& portName, std::string* failed) {
+bool JackPort::Open(const std::string& peer, const std::string& portName, MidiErrors& errors) {
     Close();
-    failed->clear();
-    std::unique_ptr<JackClient> client = JackClient::Open(m_clientName);
+    std::unique_ptr<JackClient> client = JackClient::Open(m_clientName, m_changed, m_changedArg);
     if (!client) {
-        *failed = "JACK refused a client named \"" + m_clientName + "\"";
+        errors.Fail("JACK refused a client named \"" + m_clientName + "\"");
         return false;
     }
-    jack_client_t* jack = client->Get();
-    if (!peer.empty() && !jack_port_by_name(jack, peer.c_str())) return false;
+    std::string failed;
+    {
+        // The port watch closes a client whose server ended meanwhile.
+        std::lock_guard<std::mutex> use(client->Use());
+        if (!client->Get())
+            failed = "the JACK server ended";
+        else if (!peer.empty() && !jack_port_by_name(client->Get(), peer.c_str()))
+            return false;
+        else
+            failed = start(*client, peer, portName);
+    }
+    if (!failed.empty()) {
+        // Its process callback reads the port until the client is gone.
+        client.reset();
+        m_port = nullptr;
+        errors.Fail(failed);
+        return false;
+    }
+    if (client->Name() != m_clientName)
+        errors.Tell("the JACK client \"" + m_clientName + "\" opened as \"" + client->Name() +
+                    "\"");
+    m_client = std::move(client);
+    m_peer = peer;
+    return true;
+}
+
+std::string JackPort::start(JackClient& client, const std::string& peer,
+                            const std::string& portName) {
+    jack_client_t* jack = client.Get();
+    jack_port_t* peerPort = peer.empty() ? nullptr : jack_port_by_name(jack, peer.c_str());
+    m_peerId = peerPort ? jack_uuid_to_index(jack_port_uuid(peerPort)) : 0;
+    m_peerGone = false;
+    m_connected = m_connectionTold = false;
+    m_cycles = 0;
+    m_othersAtStart = g_cycles.load();
+    m_startedAt = std::chrono::steady_clock::now();
     m_port = jack_port_register(jack, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, m_flags, 0);
-    if (!m_port) {
-        *failed = "JACK refused the port \"" + portName + "\"";
-    } else if (jack_set_process_callback(jack, m_process, m_arg) != 0 ||
-               jack_activate(jack) != 0) {
-        *failed = "JACK would not run the client \"" + std::string(jack_get_client_name(jack)) +
-                  "\"";
-    } else if (!peer.empty()) {
-        const std::string own = jack_port_name(m_port);
-        const bool input = m_flags & JackPortIsInput;
-        const std::string& from = input ? peer : own;
-        const std::string& to = input ? own : peer;
-        if (jack_connect(jack, from.c_str(), to.c_str()) != 0)
-            *failed = "JACK could not connect \"" + from + "\" to \"" + to + "\"";
-    }
-    if (failed->empty()) {
-        m_client = std::move(client);
-        m_peer = peer;
-        return true;
-    }
-    m_port = nullptr;
-    return false;
+    if (!m_port) return "JACK refused the port \"" + portName + "\"";
+    m_ownId = jack_uuid_to_index(jack_port_uuid(m_port));
+    if (jack_set_process_callback(jack, &JackPort::run, this) != 0 ||
+        (peerPort &&
+         (jack_set_port_registration_callback(jack, &JackPort::onRegistration, this) != 0 ||
+          jack_set_port_connect_callback(jack, &JackPort::onConnect, this) != 0)) ||
+        jack_activate(jack) != 0)
+        return "JACK would not run the client \"" + client.Name() + "\"";
+    if (!peerPort) return "";
+    const std::string own = jack_port_name(m_port);
+    const bool input = m_flags & JackPortIsInput;
+    const std::string& from = input ? peer : own;
+    const std::string& to = input ? own : peer;
+    if (jack_connect(jack, from.c_str(), to.c_str()) != 0)
+        return "JACK could not connect \"" + from + "\" to \"" + to + "\"";
+    return "";
 }
 
 void JackPort::Close() {
@@ -118,23 +226,72 @@ void JackPort::Close() {
     m_port = nullptr;
 }
 
-bool JackPort::Reaches(std::string* why) {
+const std::string& JackPort::ClientName() const {
+    return m_client ? m_client->Name() : m_clientName;
+}
+
+int JackPort::run(jack_nframes_t frames, void* self) {
+    auto* port = static_cast<JackPort*>(self);
+    const int result = port->m_process(frames, port->m_arg);
+    port->m_cycles.fetch_add(1, std::memory_order_release);
+    g_cycles.fetch_add(1, std::memory_order_relaxed);
+    return result;
+}
+
+void JackPort::onRegistration(jack_port_id_t id, int registered, void* self) {
+    auto* port = static_cast<JackPort*>(self);
+    if (registered || id != port->m_peerId.load()) return;
+    port->m_peerGone = true;
+    if (port->m_changed) port->m_changed(port->m_changedArg);
+}
+
+void JackPort::onConnect(jack_port_id_t a, jack_port_id_t b, int connected, void* self) {
+    auto* port = static_cast<JackPort*>(self);
+    const uint32_t own = port->m_ownId, peer = port->m_peerId.load();
+    if (!((a == own && b == peer) || (a == peer && b == own))) return;
+    port->m_connected = connected != 0;
+    port->m_connectionTold = true;
+}
+
+PortLink JackPort::Link(std::string* why) {
     if (!m_client) {
         *why = "the port is closed";
-        return false;
+        return PortLink::kLost;
     }
     std::lock_guard<std::mutex> use(m_client->Use());
-    if (m_client->Ended() || !m_client->Get()) {
+    jack_client_t* jack = m_client->Get();
+    if (m_client->Ended() || !jack) {
         *why = "the JACK server ended";
-        return false;
+        return PortLink::kLost;
     }
-    // By the peer's name: a connection made just now shows in the graph only from the server's
-    // next cycle on.
-    if (!m_peer.empty() && !jack_port_by_name(m_client->Get(), m_peer.c_str())) {
-        *why = "the port \"" + m_peer + "\" is gone";
-        return false;
+    if (m_peer.empty()) return PortLink::kReaches;
+    const std::string gone = "the port \"" + m_peer + "\" is gone";
+    if (m_peerGone) {
+        *why = gone;
+        return PortLink::kLost;
     }
-    return true;
+    const uint64_t cycles = Cycles();
+    if (cycles == 0) {
+        if (g_cycles.load() - m_othersAtStart < kUnrunCycles ||
+            std::chrono::steady_clock::now() - m_startedAt < kUnrunTime)
+            return PortLink::kPending;
+        *why = "JACK never ran the client \"" + m_client->Name() + "\"";
+        return PortLink::kLost;
+    }
+    bool connected = m_connected;
+    if (!m_connectionTold) {
+        if (cycles < kToldCycles) return PortLink::kPending;
+        if (!jack_port_by_name(jack, m_peer.c_str())) {
+            *why = gone;
+            return PortLink::kLost;
+        }
+        connected = jack_port_connected_to(m_port, m_peer.c_str());
+    }
+    if (!connected) {
+        *why = "the port is not connected to \"" + m_peer + "\"";
+        return PortLink::kUnconnected;
+    }
+    return PortLink::kReaches;
 }
 
 double JackPort::CycleSeconds() {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "platform/midi/MidiBackend.h"
+
 #include <jack/jack.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -15,20 +19,26 @@ using JackNotice = void (*)(void* arg);
 
 // A client of the JACK server. When a server ends, libjack frees all of the process's clients
 // of it at the next client opened in the process, and closing one of them after that crashes;
-// so every client of ours is opened and closed here, and an open first closes ours whose server
-// ended. libjack's print functions are the process's (the host's) and stay as they are: an open
-// is tried only when the server's socket answers, so that looking for a missing server prints
-// nothing. What libjack still prints on its own: the lines of a server's end ("Cannot read
-// socket fd …", "Server is not running") and those of a refused call.
+// so every client of ours is opened and closed here, an open first closes ours whose server
+// ended, and no such client is closed while an open is under way. libjack's print functions are
+// the process's (the host's) and stay as they are: jackd2's libjack answers a missing server
+// with lines through them, so it is asked only once its server's socket takes a connection.
+// What libjack still prints on its own: the lines of a server's end ("Cannot read socket fd …",
+// "Server is not running") and those of a refused call.
 class JackClient {
 public:
-    // Null when no server answers or it refused the client. `ended` is told once when the
-    // server ends.
+    // Null when no server answers or it refused the client. A name that the server takes but
+    // libjack cannot open (a client of that name opening on another server of the user: libjack
+    // names its socket by client name alone) is tried again numbered, "name-01" …, as JACK
+    // numbers the clients of one name. `ended` is told once when the server ends.
     static std::unique_ptr<JackClient> Open(const std::string& name, JackNotice ended = nullptr,
                                             void* arg = nullptr);
     // Closes now every client of ours whose server ended, so that nothing opened in the process
     // meanwhile (by us or by the host) leaves them to crash a later close.
     static void CloseEnded();
+    // The process ends: waits a moment for an open or a close under way, closes every client
+    // of ours whose server runs, and from then on none opens and a close only lets it go.
+    static void EndProcess();
     ~JackClient();
     JackClient(const JackClient&) = delete;
     JackClient& operator=(const JackClient&) = delete;
@@ -38,6 +48,8 @@ public:
     // null once the client was closed because its server ended.
     std::mutex& Use() { return m_use; }
     jack_client_t* Get() const { return m_client; }
+    // The name the server knows it by.
+    const std::string& Name() const { return m_name; }
 
 private:
     JackClient(JackNotice ended, void* arg) : m_notice(ended), m_arg(arg) {}
@@ -50,6 +62,7 @@ private:
     void* const m_arg;
     std::mutex m_use;
     jack_client_t* m_client = nullptr;
+    std::string m_name;
     std::atomic<bool> m_ended{false};
 };
 
@@ -60,36 +73,63 @@ private:
 // client.
 class JackPort {
 public:
-    JackPort(std::string clientName, unsigned long flags, JackProcessCallback process, void* arg)
-        : m_clientName(std::move(clientName)), m_flags(flags), m_process(process), m_arg(arg) {}
+    // `changed` is told (on libjack's thread) when the port's peer goes or its server ends.
+    JackPort(std::string clientName, unsigned long flags, JackProcessCallback process, void* arg,
+             JackNotice changed = nullptr, void* changedArg = nullptr)
+        : m_clientName(std::move(clientName)), m_flags(flags), m_process(process), m_arg(arg),
+          m_changed(changed), m_changedArg(changedArg) {}
     ~JackPort() { Close(); }
     JackPort(const JackPort&) = delete;
     JackPort& operator=(const JackPort&) = delete;
 
     // Opens the port as portName, connected to the port named `peer` unless that is empty,
-    // closing it first. False when anything fails, with why in *failed, which is left empty when
-    // only the peer is not there. The port is set before `process` first runs.
-    bool Open(const std::string& peer, const std::string& portName, std::string* failed);
+    // closing it first. False when anything fails, told to `errors` as a failure (nothing is
+    // told when only the peer is not there); a client that took a name other than the one asked
+    // for is told as news. The port is set before `process` first runs.
+    bool Open(const std::string& peer, const std::string& portName, MidiErrors& errors);
     // `process` has run for the last time when this returns.
     void Close();
     bool IsOpen() const { return m_client != nullptr; }
-    // Whether what the port takes reaches anyone: its server runs and, opened to a peer, that
-    // peer's port is still there. Why not, in *why.
-    bool Reaches(std::string* why);
+    // What the port takes or gives reaches: its peer while connected to it (a port opened to no
+    // peer, whoever connects), and nothing once its server ended, its peer went (even if a port
+    // of that name is back) or the server never ran its client. Why not, in *why.
+    PortLink Link(std::string* why);
+    // The server's cycles that have run the port's client since it opened.
+    uint64_t Cycles() const { return m_cycles.load(std::memory_order_acquire); }
     // The length of one of the server's cycles in seconds; 0 when the port is not open.
     double CycleSeconds();
     // The open port, for `process`.
     jack_port_t* Port() const { return m_port; }
-    const std::string& ClientName() const { return m_clientName; }
+    // The name its client took, or the one it asks for while closed.
+    const std::string& ClientName() const;
 
 private:
+    // Registers the port on the client and runs it, connected to the peer; why not, else "".
+    std::string start(JackClient& client, const std::string& peer, const std::string& portName);
+    static int run(jack_nframes_t frames, void* self);
+    static void onRegistration(jack_port_id_t id, int registered, void* self);
+    static void onConnect(jack_port_id_t a, jack_port_id_t b, int connected, void* self);
+
     const std::string m_clientName;
     const unsigned long m_flags;
     const JackProcessCallback m_process;
     void* const m_arg;
+    const JackNotice m_changed;
+    void* const m_changedArg;
     std::unique_ptr<JackClient> m_client;
     jack_port_t* m_port = nullptr;
     std::string m_peer;
+    // The port's and its peer's numbers, as the server's notices give them; whether the peer
+    // went since, and what the notices said of the connection between them.
+    uint32_t m_ownId = 0;
+    std::atomic<uint32_t> m_peerId{0};
+    std::atomic<bool> m_peerGone{false};
+    std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_connectionTold{false};
+    std::atomic<uint64_t> m_cycles{0};
+    // When this one's client was activated, and the cycles every port of ours had run then.
+    std::chrono::steady_clock::time_point m_startedAt;
+    uint64_t m_othersAtStart = 0;
 };
 
 } // namespace platform

@@ -4,6 +4,7 @@
 
 #include <jack/jack.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -127,7 +128,36 @@ MidiPorts look(const std::string& clientName, std::unique_ptr<JackClient>& jack,
     return ports;
 }
 
+// The watches alive in the process; never destroyed, as exit() may run while they are.
+struct Watches {
+    std::mutex lock;
+    std::vector<MidiPortWatch*> list;
+};
+
+Watches& watches() {
+    static Watches* const all = new Watches;
+    return *all;
+}
+
 } // namespace
+
+// At exit() (or as the module is unloaded), before libjack's own static objects go, as it was
+// loaded before the module: a host may end without closing its plug-ins, whose watches then
+// still run.
+struct WatchesAtExit {
+    ~WatchesAtExit() {
+        Watches& all = watches();
+        std::lock_guard<std::mutex> lock(all.lock);
+        for (MidiPortWatch* watch : all.list) {
+            watch->Stop();
+            // A look under way ends first; none begins after the stop.
+            std::lock_guard<std::mutex> looking(watch->m_lock);
+        }
+        JackClient::EndProcess();
+    }
+};
+
+static WatchesAtExit g_watchesAtExit;
 
 void MidiErrors::Callback(RtMidiError::Type type, const std::string& text, void* self) {
     if (type == RtMidiError::DEBUG_WARNING) return;
@@ -145,9 +175,16 @@ MidiPorts LookForMidiPorts(const std::string& clientName, MidiSystem only) {
 
 MidiPortWatch::MidiPortWatch(std::string clientName) : m_clientName(std::move(clientName)) {
     sem_init(&m_wake, 0, 0);
+    std::lock_guard<std::mutex> lock(watches().lock);
+    watches().list.push_back(this);
 }
 
 MidiPortWatch::~MidiPortWatch() {
+    {
+        std::lock_guard<std::mutex> lock(watches().lock);
+        auto& list = watches().list;
+        list.erase(std::find(list.begin(), list.end(), this));
+    }
     Release();
     sem_destroy(&m_wake);
 }
@@ -158,6 +195,7 @@ void MidiPortWatch::Notice(void* self) {
 
 MidiPorts MidiPortWatch::Look(MidiSystem only) {
     std::lock_guard<std::mutex> lock(m_lock);
+    if (m_stopping) return MidiPorts();
     if (m_jack && m_jack->Ended()) {
         m_jack.reset();
         m_listening = false;
@@ -172,8 +210,8 @@ MidiPorts MidiPortWatch::Look(MidiSystem only) {
     return ports;
 }
 
-bool MidiPortWatch::Wait() {
-    if (!m_listening) {
+bool MidiPortWatch::Wait(bool soon) {
+    if (soon || !m_listening) {
         timespec until;
         clock_gettime(CLOCK_REALTIME, &until);
         until.tv_sec += kLookSeconds;

@@ -18,6 +18,12 @@ namespace platform {
 
 enum class MidiSystem : int { kNone, kJack, kAlsa };
 
+// What an open port reaches. kPending: its peer as far as can be told yet (a connection made
+// just now, a client that has not run yet), looked at again soon. kLost: nothing until it is
+// opened again (its peer or server went, or the server never runs its client). kUnconnected:
+// nothing until it is connected again (a patchbay took the connection away).
+enum class PortLink : int { kReaches, kPending, kLost, kUnconnected };
+
 // What the computer's MIDI system offers the plug-in.
 struct MidiPorts {
     MidiSystem system = MidiSystem::kNone;
@@ -43,7 +49,9 @@ MidiPorts LookForMidiPorts(const std::string& clientName, MidiSystem only = Midi
 // The same look, kept up for as long as someone follows the ports. On JACK it keeps one client
 // for looking, active with no port, whose server's notices (a port registered, gone, connected
 // or disconnected, the server's end) wake Wait; without one (ALSA, no server) Wait wakes every
-// few seconds. The notices come on libjack's thread and only signal.
+// few seconds. The notices come on libjack's thread and only signal. When the process ends
+// (exit() without the plug-in closed, as a host's plug-in scanner may), every watch stops and
+// looks no more.
 class MidiPortWatch {
 public:
     static constexpr int kLookSeconds = 2;
@@ -57,8 +65,9 @@ public:
     // When that client's server ended, it goes, and the look is of JACK with no ports and
     // `missing` saying so. Any thread.
     MidiPorts Look(MidiSystem only);
-    // Waits until the ports may have changed, or Stop; false once stopped. One thread.
-    bool Wait();
+    // Waits until the ports may have changed, at most kLookSeconds when `soon`, or Stop; false
+    // once stopped. One thread.
+    bool Wait(bool soon);
     void Stop();
     // Lets the kept client go; the next look opens one again.
     void Release();
@@ -66,6 +75,8 @@ public:
     static void Notice(void* self);
 
 private:
+    friend struct WatchesAtExit;
+
     const std::string m_clientName;
     std::mutex m_lock; // one look at a time
     std::unique_ptr<JackClient> m_jack;
@@ -104,6 +115,10 @@ public:
     bool TakeFailure() { return m_failed.exchange(false); }
     // A failure of our own, told as the library's are.
     void Fail(const std::string& text) { Callback(RtMidiError::DRIVER_ERROR, text, this); }
+    // News of our own that fails nothing.
+    void Tell(const std::string& text) {
+        if (m_report) m_report(text);
+    }
     // The library's error callback; self is the MidiErrors.
     static void Callback(RtMidiError::Type type, const std::string& text, void* self);
 

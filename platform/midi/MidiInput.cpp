@@ -11,8 +11,9 @@ namespace {
 // The MIDI library's input, whose callback runs on the library's thread.
 class LibraryMidiInput final : public MidiInput {
 public:
-    LibraryMidiInput(std::unique_ptr<RtMidiIn> client, MidiInputRelay& relay)
-        : m_client(std::move(client)) {
+    LibraryMidiInput(std::unique_ptr<RtMidiIn> client, std::string clientName,
+                     MidiInputRelay& relay)
+        : m_client(std::move(client)), m_clientName(std::move(clientName)) {
         m_client->setCallback(MidiInputRelay::Callback, &relay);
         // SysEx passes; the library drops timing (clock, time code) and active sensing.
         m_client->ignoreTypes(false, true, true);
@@ -25,26 +26,29 @@ public:
         return true;
     }
     void Close() override { m_client->closePort(); }
+    std::string ClientName() const override { return m_clientName; }
 
 private:
     const std::unique_ptr<RtMidiIn> m_client;
+    const std::string m_clientName;
 };
 
 // JACK's own MIDI input, its port on a client of its own. Its process callback only copies
 // events into the relay.
 class JackMidiInput final : public MidiInput {
 public:
-    JackMidiInput(std::string clientName, MidiInputRelay& relay, MidiErrors& errors)
-        : m_port(std::move(clientName), JackPortIsInput, &Process, this), m_relay(relay),
-          m_errors(errors) {}
+    JackMidiInput(std::string clientName, MidiInputRelay& relay, MidiErrors& errors,
+                  MidiPortWatch* watch)
+        : m_port(std::move(clientName), JackPortIsInput, &Process, this,
+                 watch ? &MidiPortWatch::Notice : nullptr, watch),
+          m_relay(relay), m_errors(errors) {}
     bool Open(const std::string& source, const std::string& portName) override {
-        std::string failed;
-        const bool opened = m_port.Open(source, portName, &failed);
-        if (!failed.empty()) m_errors.Fail(failed);
-        return opened;
+        return m_port.Open(source, portName, m_errors);
     }
     bool OpenVirtual(const std::string& portName) override { return Open("", portName); }
     void Close() override { m_port.Close(); }
+    PortLink Link(std::string* why) override { return m_port.Link(why); }
+    std::string ClientName() const override { return m_port.ClientName(); }
 
 private:
     // On the server's process thread, which must never wait, allocate or take a lock. Each
@@ -69,12 +73,13 @@ private:
 } // namespace
 
 std::unique_ptr<MidiInput> NewMidiInput(MidiSystem system, const std::string& clientName,
-                                        MidiInputRelay& relay, MidiErrors& errors) {
+                                        MidiInputRelay& relay, MidiErrors& errors,
+                                        MidiPortWatch* watch) {
     if (system == MidiSystem::kJack)
-        return std::make_unique<JackMidiInput>(clientName, relay, errors);
+        return std::make_unique<JackMidiInput>(clientName, relay, errors, watch);
     std::unique_ptr<RtMidiIn> client(NewMidiIn(system, clientName, 100, &errors));
     if (!client) return nullptr;
-    return std::make_unique<LibraryMidiInput>(std::move(client), relay);
+    return std::make_unique<LibraryMidiInput>(std::move(client), clientName, relay);
 }
 
 } // namespace platform

@@ -21,15 +21,21 @@ public:
     virtual bool OpenVirtual(const std::string& portName) = 0;
     // What the port received before still reaches the relay.
     virtual void Close() = 0;
+    // What the open port takes from; the MIDI library's ports reach whatever is there.
+    virtual PortLink Link(std::string* /*why*/) { return PortLink::kReaches; }
+    // The name its client took on the MIDI system.
+    virtual std::string ClientName() const = 0;
 };
 
 // The input on `system`, its client named clientName (or a name the system makes from it). On
 // JACK it reads the server's MIDI events itself: each comes whole, so a SysEx without its F7
 // holds back nothing that follows it, which the MIDI library's input would join onto it; its
-// client is there only while the port is open. Elsewhere it is the library's. Null for
-// MidiSystem::kNone; what the library raises while it builds its client reaches the caller as
-// RtMidiError. The relay and errors outlive the input.
+// client is there only while the port is open, and `watch`, when given, is woken when the
+// port's peer or server goes. Elsewhere it is the library's. Null for MidiSystem::kNone; what
+// the library raises while it builds its client reaches the caller as RtMidiError. The relay,
+// errors and watch outlive the input.
 std::unique_ptr<MidiInput> NewMidiInput(MidiSystem system, const std::string& clientName,
-                                        MidiInputRelay& relay, MidiErrors& errors);
+                                        MidiInputRelay& relay, MidiErrors& errors,
+                                        MidiPortWatch* watch = nullptr);
 
 } // namespace platform

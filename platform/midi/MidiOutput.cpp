@@ -17,7 +17,8 @@ namespace {
 
 class LibraryMidiOutput final : public MidiOutput {
 public:
-    explicit LibraryMidiOutput(std::unique_ptr<RtMidiOut> client) : m_client(std::move(client)) {}
+    LibraryMidiOutput(std::unique_ptr<RtMidiOut> client, std::string clientName)
+        : m_client(std::move(client)), m_clientName(std::move(clientName)) {}
     bool Open(const std::string& destination, const std::string& portName) override {
         return OpenMidiPort(*m_client, destination, portName);
     }
@@ -30,15 +31,17 @@ public:
         m_client->sendMessage(bytes, size);
         return true;
     }
+    std::string ClientName() const override { return m_clientName; }
 
 private:
     const std::unique_ptr<RtMidiOut> m_client;
+    const std::string m_clientName;
 };
 
 // JACK's own MIDI output, its port on a client of its own. Sends queue whole messages, each a
 // header and its bytes, in a ring that the process callback empties into the cycle's events.
 // A send fails at once when nothing would take it: the server ended, or the peer the port was
-// opened to is gone.
+// opened to went or is not connected.
 class JackMidiOutput final : public MidiOutput {
 public:
     // Room for a whole dump of the largest kind the plug-in sends, several times over.
@@ -49,9 +52,11 @@ public:
     static constexpr int kDrainCycles = 4;
     static constexpr double kDrainSlackSeconds = 0.1;
 
-    JackMidiOutput(std::string clientName, MidiErrors& errors)
+    JackMidiOutput(std::string clientName, MidiErrors& errors, MidiPortWatch* watch)
         : m_ring(jack_ringbuffer_create(kRingBytes)),
-          m_port(std::move(clientName), JackPortIsOutput, &Process, this), m_errors(errors) {}
+          m_port(std::move(clientName), JackPortIsOutput, &Process, this,
+                 watch ? &MidiPortWatch::Notice : nullptr, watch),
+          m_errors(errors) {}
     ~JackMidiOutput() override {
         Close();
         jack_ringbuffer_free(m_ring);
@@ -61,17 +66,21 @@ public:
 
     bool Open(const std::string& destination, const std::string& portName) override {
         Close();
-        std::string failed;
-        const bool opened = m_port.Open(destination, portName, &failed);
-        if (!failed.empty()) m_errors.Fail(failed);
+        const bool opened = m_port.Open(destination, portName, m_errors);
         m_cycleNs = int64_t(m_port.CycleSeconds() * 1e9);
         return opened;
     }
     bool OpenVirtual(const std::string& portName) override { return Open("", portName); }
     void Close() override {
         drain();
+        const bool wasOpen = m_port.IsOpen();
+        const std::string client = m_port.ClientName();
         m_port.Close();
         // Nothing reads the ring now; what a stalled server did not take goes with it.
+        const size_t left = countQueued();
+        if (wasOpen && left > 0)
+            m_errors.Tell(std::to_string(left) + " messages were not sent: JACK did not take " +
+                          "them from \"" + client + "\" before it closed");
         jack_ringbuffer_reset(m_ring);
         m_queued = false;
     }
@@ -80,7 +89,7 @@ public:
         const size_t needed = sizeof(Header) + size;
         if (!m_port.IsOpen() || size == 0 || needed >= kRingBytes) return false;
         std::string why;
-        if (!m_port.Reaches(&why)) {
+        if (!reaches(&why)) {
             m_errors.Fail("a message was not sent: " + why);
             return false;
         }
@@ -98,13 +107,31 @@ public:
         jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(bytes), size);
         return true;
     }
+    PortLink Link(std::string* why) override { return m_port.Link(why); }
+    std::string ClientName() const override { return m_port.ClientName(); }
 
 private:
+    bool reaches(std::string* why) {
+        const PortLink link = m_port.Link(why);
+        return link == PortLink::kReaches || link == PortLink::kPending;
+    }
+    // The messages in the ring, once nothing reads it.
+    size_t countQueued() {
+        size_t count = 0;
+        Header header;
+        while (jack_ringbuffer_read(m_ring, reinterpret_cast<char*>(&header), sizeof header) ==
+               sizeof header) {
+            jack_ringbuffer_read_advance(m_ring, header.length);
+            ++count;
+        }
+        return count;
+    }
+
     // Waits out the cycle after the one that took the ring's last message, so that the peer has
     // read it before the client goes.
     void drain() {
         std::string why;
-        if (!m_port.Reaches(&why)) return;
+        if (!reaches(&why)) return;
         const auto start = std::chrono::steady_clock::now();
         const auto bound = std::chrono::duration<double>(
             kDrainCycles * m_port.CycleSeconds() + kDrainSlackSeconds);
@@ -113,10 +140,10 @@ private:
         while (std::chrono::steady_clock::now() - start < bound) {
             if (!empty && jack_ringbuffer_read_space(m_ring) == 0) {
                 empty = true;
-                emptied = m_cycles.load();
+                emptied = m_port.Cycles();
             }
             // The cycle that emptied the ring may not have counted itself yet: one more.
-            if (empty && m_cycles.load() >= emptied + 2) return;
+            if (empty && m_port.Cycles() >= emptied + 2) return;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
@@ -167,7 +194,6 @@ private:
         }
         output->m_queued = jack_ringbuffer_read_space(ring) > 0;
         output->m_lastCycle = now;
-        output->m_cycles.fetch_add(1, std::memory_order_release);
         return 0;
     }
 
@@ -179,7 +205,6 @@ private:
     int64_t m_lastGone = 0;
     int64_t m_lastSent = 0;
     int64_t m_lastCycle = 0;
-    std::atomic<uint64_t> m_cycles{0};
     JackPort m_port;
     MidiErrors& m_errors;
 };
@@ -187,11 +212,12 @@ private:
 } // namespace
 
 std::unique_ptr<MidiOutput> NewMidiOutput(MidiSystem system, const std::string& clientName,
-                                          MidiErrors& errors) {
-    if (system == MidiSystem::kJack) return std::make_unique<JackMidiOutput>(clientName, errors);
+                                          MidiErrors& errors, MidiPortWatch* watch) {
+    if (system == MidiSystem::kJack)
+        return std::make_unique<JackMidiOutput>(clientName, errors, watch);
     std::unique_ptr<RtMidiOut> client(NewMidiOut(system, clientName, &errors));
     if (!client) return nullptr;
-    return std::make_unique<LibraryMidiOutput>(std::move(client));
+    return std::make_unique<LibraryMidiOutput>(std::move(client), clientName);
 }
 
 } // namespace platform

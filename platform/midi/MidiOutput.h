@@ -21,16 +21,22 @@ public:
     virtual void Close() = 0;
     // Queues one whole message; false when the port is closed or the message could not go.
     virtual bool Send(const unsigned char* bytes, size_t size) = 0;
+    // What the open port gives to; the MIDI library's ports reach whatever is there.
+    virtual PortLink Link(std::string* /*why*/) { return PortLink::kReaches; }
+    // The name its client took on the MIDI system.
+    virtual std::string ClientName() const = 0;
 };
 
 // The output on `system`, its client named clientName (or a name the system makes from it). On
 // JACK it writes the server's MIDI events itself, its client there only while the port is open;
-// a message waits at most a second for room, and fails at once when its server ended or the
-// peer it was opened to is gone; a close (and so a port change) first lets the server take what
-// was queued, for a few cycles at most. Elsewhere it is the library's. Null for
-// MidiSystem::kNone; what the library raises while it builds its client reaches the caller as
-// RtMidiError. The errors outlive the output.
+// a message waits at most a second for room, and fails at once when the port reaches nothing
+// (its server ended, the peer it was opened to went or is no longer connected); a close (and so
+// a port change) first lets the server take what was queued, for a few cycles at most, and
+// tells how many messages it did not take. `watch`, when given, is woken when the port's peer
+// or server goes. Elsewhere it is the library's. Null for MidiSystem::kNone; what the library
+// raises while it builds its client reaches the caller as RtMidiError. The errors and watch
+// outlive the output.
 std::unique_ptr<MidiOutput> NewMidiOutput(MidiSystem system, const std::string& clientName,
-                                          MidiErrors& errors);
+                                          MidiErrors& errors, MidiPortWatch* watch = nullptr);
 
 } // namespace platform

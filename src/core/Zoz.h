@@ -350,6 +350,7 @@ public:
     void setUpperDisplayText(const std::string& text) override;
     void setLowerDisplayText(const std::string& text) override;
     bool isMIDIIOSet() override { return midiIOSet; }
+    bool isMIDIInReaching() override { return externalMIDIInReaches(); }
     bool isClockStartStopEnabled() override { return clockPointer; }
     bool isClockTickEnabled() override { return clockInfo; }
     void setClockTickEnabled(bool on) override { clockInfo = on; }
@@ -673,9 +674,9 @@ private:
     std::atomic<bool> probeStarted{false};
     std::atomic<bool> reducedChangeRunning{false};
     bool storedOutName = false;
-    // The stored ports awaited that the log has told of (input at 1); whether the display
-    // shows what is missing.
-    std::array<std::string, 2> loggedWaits;
+    // What the log has told of the stored ports' troubles (input at 1); whether the display
+    // shows one.
+    std::array<std::string, 2> loggedTroubles;
     bool portStatusShown = false;
     std::atomic<bool> storedPortsOpened{false};
     std::atomic<bool> firstRun{false};

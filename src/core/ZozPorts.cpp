@@ -12,7 +12,14 @@ namespace {
 
 // The characters a display line shows, at every size of the editor.
 constexpr size_t kDisplayChars = 35;
-constexpr const char* kWaiting = "waiting for it, or choose a port";
+
+// What is wrong with a stored port, as the display and the log say it.
+struct PortTrouble {
+    const char* state;
+    const char* remedy;
+};
+constexpr PortTrouble kAwaited = {"not found", "waiting for it, or choose a port"};
+constexpr PortTrouble kUnconnected = {"not connected", "connect it, or choose a port"};
 
 const char* direction(bool input) {
     return input ? "In" : "Out";
@@ -66,12 +73,13 @@ int Zoz::openStoredPort(bool input) {
         settings[input ? SettingsFile::kMIDIInDevice : SettingsFile::kMIDIOutDevice];
     log("DEFAULT SETTINGS: MIDI ", direction(input), " device stored ", name);
     int index = 1;
-    const std::vector<std::string>& names =
-        input ? getExternalMIDIInNames() : getExternalMIDIOutNames();
     input ? setExternalMIDIIn(index, name.c_str()) : setExternalMIDIOut(index, name.c_str());
+    // The open lets go of the plug lock while JACK works: the port watch may have taken a
+    // newer list meanwhile, or lost the port again.
+    if (index > 0) index = openExternalMIDIPort(input);
     IParam* param = GetParam(input ? kDeviceInSelection : kDeviceOutSelection);
     param->Set(index);
-    if (index > 0) param->SetDisplayText(index, names[size_t(index)].c_str());
+    if (index > 0) param->SetDisplayText(index, openedExternalMIDI(input).c_str());
     awaitStoredPort(input, index, name);
     return index;
 }
@@ -109,32 +117,53 @@ void Zoz::keepStoredPortNames() {
     if (lines != settings) writeSettingsFile(lines);
 }
 
-// A stored port awaited is said on the display, or, when that is why, that there is no MIDI
-// system, until it is there; each port awaited is logged once.
+// A stored port awaited, or one disconnected in a patchbay, is said on the display (an
+// awaited one first, and, when that is why, that there is no MIDI system) until it is back;
+// each trouble is logged once.
 void Zoz::showPortStatus() {
+    const auto troubleOf = [this](bool input) {
+        return !awaitedExternalMIDI(input).empty() ? &kAwaited
+               : unconnectedExternalMIDI(input)    ? &kUnconnected
+                                                   : nullptr;
+    };
+    const auto nameOf = [this](bool input, const PortTrouble* trouble) {
+        return trouble == &kAwaited ? awaitedExternalMIDI(input) : openedExternalMIDI(input);
+    };
     for (const bool input : {false, true}) {
-        const std::string& awaited = awaitedExternalMIDI(input);
-        std::string& logged = loggedWaits[input];
-        if (!awaited.empty() && awaited != logged)
-            log("MIDI PORTS: MIDI ", direction(input), " '", awaited, "' not found: ", kWaiting);
-        logged = awaited;
+        const PortTrouble* trouble = troubleOf(input);
+        const std::string line = trouble ? std::string("MIDI ") + direction(input) + " '" +
+                                               nameOf(input, trouble) + "' " + trouble->state +
+                                               ": " + trouble->remedy
+                                         : "";
+        std::string& logged = loggedTroubles[input];
+        if (!line.empty() && line != logged) log("MIDI PORTS: ", line);
+        logged = line;
     }
-    const std::string& missing = missingExternalMIDISystem();
-    const bool input = awaitedExternalMIDI(false).empty();
-    const std::string& awaited = awaitedExternalMIDI(input);
-    if (awaited.empty()) {
+    // The output first, as nothing can be sent without it; a port awaited before one that
+    // only waits for a connection.
+    bool input = false;
+    const PortTrouble* trouble = nullptr;
+    for (const PortTrouble* wanted : {&kAwaited, &kUnconnected})
+        for (const bool in : {false, true})
+            if (!trouble && troubleOf(in) == wanted) {
+                trouble = wanted;
+                input = in;
+            }
+    if (!trouble) {
         if (portStatusShown) showGreeting();
         portStatusShown = false;
         return;
     }
-    if (!missing.empty()) {
+    const std::string& missing = missingExternalMIDISystem();
+    if (trouble == &kAwaited && !missing.empty()) {
         OnExternalMIDIMissing(missing);
     } else {
         const std::string head = std::string("MIDI ") + direction(input) + " '";
-        const std::string tail = "' not found:";
-        setUpperDisplayText(head + shortened(awaited, kDisplayChars - head.size() - tail.size()) +
-                            tail);
-        setLowerDisplayText(kWaiting);
+        const std::string tail = std::string("' ") + trouble->state + ":";
+        setUpperDisplayText(
+            head + shortened(nameOf(input, trouble), kDisplayChars - head.size() - tail.size()) +
+            tail);
+        setLowerDisplayText(trouble->remedy);
     }
     portStatusShown = true;
 }

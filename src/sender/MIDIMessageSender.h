@@ -93,17 +93,20 @@ private:
     void show(const std::string& text);
     bool send(std::vector<uint8_t> bytes, bool guarded);
     // Says in the log and on the display what did not go out through the guarded path (or,
-    // when not `guarded`, through the plain output).
-    void failed(const std::string& what, bool guarded = true);
+    // when not `guarded`, through the plain output): "Data <transfer> FAILED at <what>!".
+    void failed(const std::string& what, bool guarded = true, const char* transfer = "write");
     // The start of every request: error and cancel cleared, the destination armed.
     void beginRequest(bool toEditor, std::optional<SysexMessage::Address> slot = std::nullopt);
     // Arms the librarian's collection, for the dump of the slot alone when one is given.
     void armLibrarian(std::optional<SysexMessage::Address> slot);
-    // Pauses until the answer flag is set (true), or a cancel or the 30th wait (error set).
+    // Pauses until the answer flag is set (true), or a cancel or the 30th wait (error set),
+    // or until no answer can come: the request did not go out or the input reaches nothing
+    // (error and unreached set).
     bool awaitAnswer(const Request& request);
     // Asks again: over every device id, or up to 128 times with the same id and the
-    // librarian collection armed anew. Stops at an answer or a cancel.
-    void resend(const Request& request);
+    // librarian collection armed anew. Stops at an answer or a cancel; false when a request
+    // did not go out or no answer can come.
+    bool resend(const Request& request);
     // The end text of a request; a cancelled or failed librarian request is disarmed, and a
     // cancelled one reloads the browser.
     void finishRequest(bool toLibrarian, const char* cancelled, const char* completed);
@@ -123,6 +126,8 @@ private:
                             int resendAt, Resend resend) const;
     // A cancel or a stop: every loop ends.
     bool halted() const { return cancel || stopping; }
+    // Whether an answer can come back through the plug-in's input.
+    bool answerable() const;
     // Feeds a dump the plug-in made into the librarian's selected slot through its own input.
     void storeIntoLibrarian(uint8_t* dump, int size);
     int selectedSlot() const;
@@ -191,4 +196,6 @@ private:
     platform::StopSignal stopping;
     // When the last byte a job sent can have crossed a MIDI cable; the dump worker's alone.
     int64_t cableClearAt = 0;
+    // Set when the last wait for an answer ended as none could come; the dump worker's alone.
+    bool unreached = false;
 };

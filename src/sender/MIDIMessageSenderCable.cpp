@@ -47,8 +47,8 @@ bool MIDIMessageSender::send(std::vector<uint8_t> bytes, bool guarded) {
     });
 }
 
-void MIDIMessageSender::failed(const std::string& what, bool guarded) {
-    const std::string text = "Data write FAILED at " + what + "!";
+void MIDIMessageSender::failed(const std::string& what, bool guarded, const char* transfer) {
+    const std::string text = std::string("Data ") + transfer + " FAILED at " + what + "!";
     plugin->printDebugInfo("MIDI PORTS: " + text);
     // Without an output the guarded path has said "Set MIDI I/O First!", which tells more.
     if (!guarded || plugin->isMIDIIOSet()) show(text);

@@ -28,6 +28,7 @@ const char kCancelledUpper[] = "Data request CANCELLED!";
 const char kCompletedUpper[] = "Data request Completed!";
 const char kCancelledLower[] = "Data request cancelled!";
 const char kCompletedLower[] = "Data request completed!";
+const char kRequestFailed[] = "Data request FAILED!";
 
 // A slot a single request may ask for.
 int requestSlot(int slot) {
@@ -83,6 +84,7 @@ MIDIMessageSender::Request MIDIMessageSender::makeSlotRequest(SysexMessageId id,
 void MIDIMessageSender::beginRequest(bool toEditor, std::optional<SysexMessage::Address> slot) {
     error = false;
     cancel = false;
+    unreached = false;
     if (toEditor)
         plugin->SetLibrarianRequestActive(false);
     else
@@ -96,14 +98,24 @@ void MIDIMessageSender::armLibrarian(std::optional<SysexMessage::Address> slot) 
         plugin->SetLibrarianRequestActive(true);
 }
 
+bool MIDIMessageSender::answerable() const {
+    return plugin->isMIDIInReaching() || plugin->isAnswerReceived();
+}
+
 bool MIDIMessageSender::awaitAnswer(const Request& request) {
+    unreached = false;
     for (int waits = 1;; ++waits) {
         pause(request.pause);
         if (halted()) {
             error = true;
             return false;
         }
-        if (waits == request.resendAt) resend(request);
+        // Waiting out every pause (16 s a slot with the scan) would change nothing.
+        if (!answerable() || (waits == request.resendAt && !resend(request))) {
+            unreached = true;
+            error = true;
+            return false;
+        }
         if (waits == kTimeoutWaits) {
             show(kTimedOut);
             error = true;
@@ -113,7 +125,7 @@ bool MIDIMessageSender::awaitAnswer(const Request& request) {
     }
 }
 
-void MIDIMessageSender::resend(const Request& request) {
+bool MIDIMessageSender::resend(const Request& request) {
     std::vector<uint8_t> bytes = request.bytes;
     for (int id = 0; id < kDeviceIds; ++id) {
         if (request.resend == Resend::kIdScan) {
@@ -123,16 +135,18 @@ void MIDIMessageSender::resend(const Request& request) {
             armLibrarian(request.slot);
             bytes[2] = uint8_t(plugin->getDeviceId() & 0x7F);
         }
-        send(bytes, request.guarded);
+        if (!send(bytes, request.guarded)) return false;
         if (request.guarded) show(kCheckingId + std::to_string(id + 1));
         pause(request.pause);
-        if (request.answerBeforeCancel && plugin->isAnswerReceived()) return;
+        if (request.answerBeforeCancel && plugin->isAnswerReceived()) return true;
         if (halted()) {
             if (!request.guarded) error = true;
-            return;
+            return true;
         }
-        if (plugin->isAnswerReceived()) return;
+        if (plugin->isAnswerReceived()) return true;
+        if (!answerable()) return false;
     }
+    return true;
 }
 
 void MIDIMessageSender::finishRequest(bool toLibrarian, const char* cancelled,
@@ -142,6 +156,8 @@ void MIDIMessageSender::finishRequest(bool toLibrarian, const char* cancelled,
     if (cancel) {
         show(cancelled);
         if (toLibrarian) plugin->OnParamChange(kRefreshFolders);
+    } else if (unreached) {
+        show(kRequestFailed);
     } else if (!error) {
         show(completed);
         if (toLibrarian) plugin->SetLibrarianStatusUnsaved(true);
@@ -256,19 +272,28 @@ void MIDIMessageSender::requestBank(const std::function<Request(int slot)>& requ
     plugin->DisplayProcessingIndicator(true);
     error = false;
     cancel = false;
+    unreached = false;
     setSelectedSlot(0);
-    // A slot that gets no answer is skipped, so one silent slot cannot cost the rest.
+    // A slot that gets no answer is skipped, so one silent slot cannot cost the rest; one
+    // whose request cannot go out, or whose answer cannot come back, ends the fetch.
     bool missed = false;
     bool stored = false;
+    int failedAt = -1;
     for (int slot = 0; slot < PatchFile::kBankSize; ++slot) {
         const Request r = requestFor(slot);
         armLibrarian(r.slot);
         if (indicatorPerSlot) plugin->DisplayProcessingIndicator(true);
-        send(r.bytes, false);
+        if (!answerable() || !send(r.bytes, false)) {
+            failedAt = slot;
+            break;
+        }
         if (awaitAnswer(r)) {
             stored = true;
             show("Please wait! " + std::to_string(slot) + "% received..");
             pause(r.pause);
+        } else if (unreached) {
+            failedAt = slot;
+            break;
         } else if (!halted()) {
             missed = true;
             error = false;
@@ -277,10 +302,13 @@ void MIDIMessageSender::requestBank(const std::function<Request(int slot)>& requ
         setSelectedSlot(slot + 1);
     }
     setSelectedSlot(0);
-    if (missed && !halted()) {
+    if ((missed || failedAt >= 0) && !halted()) {
         plugin->DisarmLibrarianRequests();
         if (stored) plugin->SetLibrarianStatusUnsaved(true);
-        show(kTimedOut);
+        if (failedAt >= 0)
+            failed("slot " + std::to_string(failedAt + 1), false, "request");
+        else
+            show(kTimedOut);
     } else {
         finishRequest(true, cancelled, completed);
     }

@@ -37,6 +37,9 @@ public:
 
     // Set while an external MIDI output is chosen.
     virtual bool isMIDIIOSet() = 0;
+    // Whether an answer of the synthesizer can come in now: an external MIDI input is open
+    // and reaches the synthesizer's port.
+    virtual bool isMIDIInReaching() { return true; }
     // Set while MIDI Start and Stop follow the host transport.
     virtual bool isClockStartStopEnabled() = 0;
     // Set while the MIDI clock is to tick; the clock job clears it when it finds no tempo.

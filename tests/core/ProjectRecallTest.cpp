@@ -38,7 +38,10 @@ struct ProjectRecall : StoredPorts {
         resources = ZOZ_TEST_LAYOUT; // with the device menus
         auto first = start();
         EXPECT_TRUE(first->isMIDIIOSet());
-        EXPECT_GT(first->getMIDIInPortIndex(), 0);
+        {
+            KIT_MutexLock lock(first->GetMutex()); // the port watch runs beside the test
+            EXPECT_GT(first->getMIDIInPortIndex(), 0);
+        }
         for (int part = 0; part < 16; ++part)
             first->GetParam(kMultiPartStatus + part)->Set(part == 0 || part == 3 ? 1.0 : 0.0);
         if (change) change(*first);

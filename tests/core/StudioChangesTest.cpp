@@ -8,11 +8,15 @@
 #include "tests/support/MidiSystem.h"
 #include "tests/support/OwnJackServer.h"
 #include "tests/support/QsimProcess.h"
+#include "tests/support/Services.h"
 #include "tests/support/Watchdog.h"
 #include "tests/support/XHostWindow.h"
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <jack/jack.h>
 #include <unistd.h>
 
@@ -215,4 +219,144 @@ TEST_F(Studio, ANoteOffRightBeforeTheCloseReachesTheSynthesizer) {
         effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
         ASSERT_TRUE(q->WaitFor(isNoteOff, 5000)) << run;
     }
+}
+
+// A connection taken away in a patchbay: the display and the log say so and nothing connects it
+// again behind the user's back; a bank stored into it fails at its first slot, and a bank
+// fetched through an input taken away ends at once the same way, with nothing asked. Connected
+// again, the port reaches the synthesizer, which is asked for its id anew.
+TEST_F(Studio, APatchbayDisconnectIsShownNotUndoneAndFailsAStoreAndAFetchAtOnce) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    putBank("Bank.syx");
+    auto q = synthesizer("p");
+    begin();
+    ASSERT_TRUE(q->WaitFor(isProbe, 30000));
+    ASSERT_TRUE(shows("Plug-in is ready to go!"));
+    waitForIdleJobThread(*plug);
+    jack_client_t* patchbay = jack_client_open(client("pb").c_str(), JackNoStartServer, nullptr);
+    ASSERT_TRUE(patchbay);
+    const auto connectedTo = [&](const std::string& port) {
+        const char** ports =
+            jack_port_get_all_connections(patchbay, jack_port_by_name(patchbay, port.c_str()));
+        const std::string first = ports && ports[0] ? ports[0] : "";
+        jack_free(ports);
+        return first;
+    };
+    const std::string ourOut = connectedTo(q->InPort()), ourIn = connectedTo(q->OutPort());
+    ASSERT_FALSE(ourOut.empty() || ourIn.empty());
+
+    ASSERT_EQ(jack_disconnect(patchbay, ourOut.c_str(), q->InPort().c_str()), 0);
+    EXPECT_TRUE(shows("MIDI Out '" + client("p").substr(0, 8) + "\xE2\x80\xA6' not connected:",
+                      "connect it, or choose a port"));
+    EXPECT_TRUE(logged("MIDI PORTS: MIDI Out '" + q->InPort() +
+                       "' not connected: connect it, or choose a port"));
+    plug->SendAllProgramsFromLibrarian(0);
+    waitForIdleJobThread(*plug);
+    EXPECT_TRUE(logged("MIDI PORTS: Data write FAILED at slot 1!"));
+    EXPECT_EQ(connectedTo(q->InPort()), "");
+
+    ASSERT_EQ(jack_connect(patchbay, ourOut.c_str(), q->InPort().c_str()), 0);
+    EXPECT_TRUE(q->WaitFor(isProbe, 30000));
+    EXPECT_TRUE(shows("Plug-in is ready to go!"));
+    waitForIdleJobThread(*plug);
+    ASSERT_EQ(jack_disconnect(patchbay, q->OutPort().c_str(), ourIn.c_str()), 0);
+    EXPECT_TRUE(shows("MIDI In '" + client("p").substr(0, 9) + "\xE2\x80\xA6' not connected:",
+                      "connect it, or choose a port"));
+    const size_t heard = q->Record().size();
+    plug->sendAllPatchRequestSysexFromLibrarian(0);
+    waitForIdleJobThread(*plug);
+    EXPECT_TRUE(logged("MIDI PORTS: Data request FAILED at slot 1!"));
+    EXPECT_EQ(q->Record().size(), heard);
+    jack_client_close(patchbay);
+}
+
+namespace {
+
+// Sets (or, with null, unsets) an environment variable of the test's process, and of the
+// programs it starts, for its scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        const char* before = getenv(name);
+        if (before) m_before = before;
+        m_had = before != nullptr;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() { m_had ? setenv(m_name, m_before.c_str(), 1) : unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::string m_before;
+    bool m_had = false;
+};
+
+} // namespace
+
+// PipeWire's JACK is JACK. Under a PipeWire of the test's own (no session manager: the plug-in
+// makes its connections itself), the plug-in in zoz-host through pw-jack finds the simulated
+// synthesizer, scans for its id and hears its answer: the scan ends at the synthesizer's id,
+// which the project then keeps.
+TEST_F(Studio, UnderPipeWiresJackThePlugInFindsTheSynthesizerAndHearsItsAnswer) {
+    const std::string pwJack = "/usr/bin/pw-jack";
+    if (!std::filesystem::exists("/usr/bin/pipewire") || !std::filesystem::exists(pwJack))
+        GTEST_SKIP() << testsupport::Lacking("programs", "PipeWire's JACK is not installed "
+                                                         "(scripts/setup --test installs it)");
+    const std::string run = temp.path() + "/run";
+    std::filesystem::create_directories(run);
+    std::filesystem::permissions(run, std::filesystem::perms::owner_all);
+    // PipeWire and its clients find each other in XDG_RUNTIME_DIR alone; the libjack of
+    // PipeWire goes first, as pw-jack has it.
+    const ScopedEnv runtime("XDG_RUNTIME_DIR", run.c_str()), config("XDG_CONFIG_HOME", run.c_str()),
+        remote("PIPEWIRE_REMOTE", nullptr), runtimeDir("PIPEWIRE_RUNTIME_DIR", nullptr),
+        server("JACK_DEFAULT_SERVER", nullptr), api("ZOZ_MIDI_API", "jack"),
+        libjack("LD_LIBRARY_PATH", "/usr/${LIB}/pipewire-0.3/jack"),
+        // PipeWire keeps what it made for a client until the process ends.
+        leaks("ASAN_OPTIONS", "detect_leaks=0");
+    testsupport::ChildProcess pipewire({"/bin/sh", "-c", "exec pipewire >/dev/null 2>&1"});
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return std::filesystem::exists(run + "/pipewire-0"); },
+                                       30000));
+
+    writeSettings("yellow\nnormal\nyes\n" + client("w") + ":in\n" + client("w") + "-out:out");
+    testsupport::QsimProcess::Options nine;
+    nine.deviceId = 9;
+    testsupport::QsimProcess q(client("w"), nine);
+    ASSERT_TRUE(q.Ready());
+    std::string output;
+    EXPECT_EQ(testsupport::RunProgram(
+                  {pwJack, ZOZ_HOST_PATH, ZOZ_EDITOR_PATH, "run=8000", "chunk-roundtrip"}, &output,
+                  120000, {"ZOZ_DATA_DIR=" + data, "ZOZ_RESOURCES_DIR=" ZOZ_BUILT_RESOURCES}),
+              0)
+        << output;
+    const std::vector<Message> heard = q.Record();
+    EXPECT_TRUE(std::any_of(heard.begin(), heard.end(),
+                            [](const Message& m) { return isProbe(m) && m.bytes[3] == 9; }));
+    EXPECT_TRUE(logged("MIDI PORTS: using JACK (ZOZ_MIDI_API)"));
+    EXPECT_TRUE(logged("PROJECT RECALL: hardware DeviceID 9"));
+    pipewire.Signal(SIGTERM);
+    pipewire.Finish(nullptr, 10000);
+}
+
+// A host's plug-in scanner that exits with the plug-in open, its stored ports those of a
+// synthesizer that is there: the process ends cleanly every time, though the plug-in's port
+// watch still runs as exit() takes the process's objects down.
+TEST_F(Studio, AScannerThatExitsWithThePlugInOpenEndsCleanly) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    auto q = synthesizer("x");
+    // What a process that skips the close leaves unjoined or unfreed is the scanner's to answer.
+    const char* tsan = getenv("TSAN_OPTIONS");
+    const std::string threads =
+        "TSAN_OPTIONS=" + std::string(tsan ? tsan : "") + ":report_thread_leaks=0";
+    for (int run = 0; run < 20; ++run) {
+        std::string output;
+        EXPECT_EQ(testsupport::RunProgram({ZOZ_SCANNER_PATH, ZOZ_EDITOR_PATH, "--no-close"},
+                                          &output, 60000,
+                                          {"ZOZ_DATA_DIR=" + data, "ZOZ_RESOURCES_DIR=" + resources,
+                                           "ASAN_OPTIONS=detect_leaks=0", threads}),
+                  0)
+            << "run " << run;
+        EXPECT_EQ(output, "VST|Zoz Editor|Kavmoor\n") << "run " << run;
+    }
+    EXPECT_TRUE(logged("MIDI PORTS: using JACK (ZOZ_MIDI_API)"));
 }

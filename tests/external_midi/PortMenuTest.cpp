@@ -87,11 +87,17 @@ TEST_F(ExternalMIDI, AnOpenPortThatWentIsAwaitedAndOpensWhenItIsBack) {
 
     ASSERT_EQ(receiver->Finish(nullptr, kWaitMs), 0);
     plug.OnParamPrompt(0);
+    // The menu's look, or the watch's when it was looking at the port just then, closes it.
+    EXPECT_TRUE(testsupport::WaitUntil(
+        [&] {
+            KIT_MutexLock lock(plug.GetMutex());
+            return plug.awaitedExternalMIDI(false) == port;
+        },
+        kWaitMs));
     {
         KIT_MutexLock lock(plug.GetMutex());
         EXPECT_EQ(plug.openExternalMIDIPort(false), 0);
         EXPECT_EQ(plug.GetParam(0)->Value(), 0.0);
-        EXPECT_EQ(plug.awaitedExternalMIDI(false), port);
     }
     receiver = peer("receive", "g", "in");
     EXPECT_TRUE(testsupport::WaitUntil(

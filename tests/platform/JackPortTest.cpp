@@ -13,6 +13,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <unistd.h>
@@ -135,8 +136,12 @@ TEST(JackOutput, AServerThatEndsFailsSendsAndItsReturnOpensTheOutputAgain) {
         ASSERT_TRUE(sendNoteOff(*out, 1));
         platform::MidiPortWatch watch("zoz server test look");
         EXPECT_EQ(watch.Look(MidiSystem::kJack).system, MidiSystem::kJack);
+        // Waits with no time limit of its own: only the server's end wakes it.
+        auto woken = std::async(std::launch::async, [&watch] { return watch.Wait(false); });
         server.Stop();
-        EXPECT_TRUE(watch.Wait());
+        const bool woke = woken.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        if (!woke) watch.Stop();
+        EXPECT_TRUE(woke) << "the server's end woke no watch";
         const platform::MidiPorts ended = watch.Look(MidiSystem::kJack);
         EXPECT_EQ(ended.system, MidiSystem::kJack);
         EXPECT_EQ(ended.missing, "the JACK server ended");

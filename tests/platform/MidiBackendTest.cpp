@@ -7,7 +7,9 @@
 #include <jack/jack.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <memory>
 #include <unistd.h>
 
@@ -79,7 +81,11 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
     EXPECT_EQ(own(meanwhile.Ports().destinations), own(ports.destinations));
     // The watch's kept client hears of it and the next look has it.
     jack_port_register(peer, "plugged", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    EXPECT_TRUE(watch.Wait());
+    // Waits with no time limit of its own: only a notice wakes it.
+    auto woken = std::async(std::launch::async, [&watch] { return watch.Wait(false); });
+    const bool woke = woken.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!woke) watch.Stop();
+    EXPECT_TRUE(woke) << "the port's registration woke no watch";
     const platform::MidiPorts next = watch.Look(platform::MidiSystem::kNone);
     const std::string plugged = std::string(jack_get_client_name(peer)) + ":plugged";
     EXPECT_EQ(std::count(next.destinations.begin(), next.destinations.end(), plugged), 1);

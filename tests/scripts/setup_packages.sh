@@ -10,7 +10,7 @@ for p in g++ cmake librtmidi-dev libjack-jackd2-dev libpoco-dev fonts-dejavu-cor
   grep -qx -- "$p" <<<"$plain" || { echo "missing for the build: $p"; status=1; }
 done
 for p in libgtest-dev libbenchmark-dev xvfb xdotool imagemagick golang-1.19-src \
-         zynaddsubfx-vst ardour; do
+         zynaddsubfx-vst ardour pipewire-bin pipewire-jack; do
   grep -qx -- "$p" <<<"$plain" && { echo "installed without --test: $p"; status=1; }
   grep -qx -- "$p" <<<"$with_tests" || { echo "missing with --test: $p"; status=1; }
 done

@@ -4,11 +4,19 @@
 //                              contains TEXT
 //   send CLIENT PORT           opens an output port and sends each line of hex bytes read
 //                              from standard input, answering "sent"
-// Each prints "ready" once its port is there and ends when its standard input ends. Nothing is
-// filtered: the peer sees every byte.
+// A line "reopen" has receive or send close its port and open it again at once, as a program
+// that reopens its port does, answering "reopened" (receive-from answers nothing).
+//   clients CLIENT SERVER      opens and closes a JACK client named CLIENT on the JACK server
+//                              named SERVER, again and again, as another program of the user
+//                              on another server may
+// Each prints "ready" once its port (or first client) is there and ends when its standard input
+// ends. Nothing is filtered: the peer sees every byte.
 
 #include "platform/midi/MidiBackend.h"
 
+#include <jack/jack.h>
+
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +25,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -59,6 +68,10 @@ int receive(const std::string& client, const std::string& port, bool connect) {
     }
     say("ready");
     for (std::string line; std::getline(std::cin, line);) {
+        if (line != "reopen" || connect) continue;
+        in->closePort();
+        in->openVirtualPort(port);
+        say("reopened");
     }
     return 0;
 }
@@ -68,6 +81,12 @@ int send(const std::string& client, const std::string& port) {
     out->openVirtualPort(port);
     say("ready");
     for (std::string line; std::getline(std::cin, line);) {
+        if (line == "reopen") {
+            out->closePort();
+            out->openVirtualPort(port);
+            say("reopened");
+            continue;
+        }
         std::istringstream hex(line);
         std::vector<unsigned char> bytes;
         for (std::string b; hex >> b;)
@@ -78,11 +97,38 @@ int send(const std::string& client, const std::string& port) {
     return 0;
 }
 
+int clients(const std::string& client, const std::string& server) {
+    // What libjack says of a name it could not take is this program's own business.
+    jack_set_error_function([](const char*) {});
+    std::atomic<bool> ending{false};
+    const auto open = [&] {
+        return jack_client_open(client.c_str(), JackOptions(JackNoStartServer | JackServerName),
+                                nullptr, server.c_str());
+    };
+    jack_client_t* first = open();
+    if (!first) {
+        say("no client " + client);
+        return 1;
+    }
+    jack_client_close(first);
+    std::thread again([&] {
+        while (!ending)
+            if (jack_client_t* c = open()) jack_client_close(c);
+    });
+    say("ready");
+    for (std::string line; std::getline(std::cin, line);) {
+    }
+    ending = true;
+    again.join();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        fprintf(stderr, "usage: %s receive|receive-from|send CLIENT PORT\n", argv[0]);
+        fprintf(stderr, "usage: %s receive|receive-from|send|clients CLIENT PORT|SERVER\n",
+                argv[0]);
         return 2;
     }
     try {
@@ -90,6 +136,7 @@ int main(int argc, char** argv) {
         if (mode == "receive") return receive(argv[2], argv[3], false);
         if (mode == "receive-from") return receive(argv[2], argv[3], true);
         if (mode == "send") return send(argv[2], argv[3]);
+        if (mode == "clients") return clients(argv[2], argv[3]);
     } catch (const RtMidiError& e) {
         say("error " + e.getMessage());
         return 1;

@@ -1,0 +1,214 @@
+// What a JACK port reaches, and how its opens, sends and closes fail: a connection taken away in
+// a patchbay, a peer that comes back under the same name, a server that refuses, a server that
+// runs no cycle.
+
+#include "platform/midi/MidiOutput.h"
+#include "tests/support/MidiSystem.h"
+#include "tests/support/OwnJackServer.h"
+
+#include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using platform::MidiSystem;
+using platform::PortLink;
+
+// Whether `ready` became true within timeoutMs.
+template <class Ready> bool WaitUntil(Ready ready, int timeoutMs) {
+    for (int waited = 0; !ready(); waited += 10) {
+        if (waited >= timeoutMs) return false;
+        usleep(10000);
+    }
+    return true;
+}
+
+// A client of this process with one MIDI port that counts the messages it receives; it can end
+// and come back under the same name, as a program restarted in one process does.
+struct Peer {
+    const std::string name;
+    const unsigned long flags;
+    jack_client_t* client = nullptr;
+    jack_port_t* port = nullptr;
+    std::atomic<int> received{0};
+
+    Peer(const std::string& tag, unsigned long flags = JackPortIsInput)
+        : name("zozlink" + std::to_string(getpid()) + tag), flags(flags) {
+        Start();
+    }
+    ~Peer() { Stop(); }
+    void Start() {
+        client = jack_client_open(name.c_str(), JackNoStartServer, nullptr);
+        if (!client) return;
+        port = jack_port_register(client, "p", JACK_DEFAULT_MIDI_TYPE, flags, 0);
+        jack_set_process_callback(client, &process, this);
+        jack_activate(client);
+    }
+    void Stop() {
+        if (client) jack_client_close(client);
+        client = nullptr;
+    }
+    std::string Port() const { return name + ":p"; }
+    static int process(jack_nframes_t frames, void* self) {
+        auto* peer = static_cast<Peer*>(self);
+        if (peer->flags & JackPortIsInput)
+            peer->received +=
+                int(jack_midi_get_event_count(jack_port_get_buffer(peer->port, frames)));
+        return 0;
+    }
+};
+
+struct Told {
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    platform::MidiErrors errors{[this](const std::string& text) {
+        std::lock_guard<std::mutex> lock(mutex);
+        lines.push_back(text);
+    }};
+    std::string Last() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return lines.empty() ? "" : lines.back();
+    }
+};
+
+bool sendNoteOff(platform::MidiOutput& out) {
+    const unsigned char off[3] = {0x80, 0x3C, 0};
+    return out.Send(off, 3);
+}
+
+// Note-offs until the peer has one: a new connection carries events from the server's next
+// cycle on.
+bool reach(platform::MidiOutput& out, const Peer& peer) {
+    return WaitUntil([&] { return sendNoteOff(out) && peer.received > 0; }, 10000);
+}
+
+bool linkBecomes(platform::MidiOutput& out, PortLink link, std::string* why) {
+    return WaitUntil([&] { return out.Link(why) == link; }, 10000);
+}
+
+} // namespace
+
+// A connection taken away in a patchbay leaves the port open but unconnected: sends fail and say
+// why, and it is not connected again behind the user's back; connected again, it reaches its
+// peer. A peer that ends and comes back at once under the same name leaves the port lost.
+TEST(JackLink, AConnectionTakenAwayIsUnconnectedAndAPeerThatCameBackIsLost) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    Peer peer("a");
+    ASSERT_TRUE(peer.client);
+    Told told;
+    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz link test", told.errors);
+    ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
+    ASSERT_TRUE(reach(*out, peer));
+    std::string why;
+    EXPECT_TRUE(linkBecomes(*out, PortLink::kReaches, &why));
+
+    const std::string own = out->ClientName() + ":RtMidi Output";
+    ASSERT_EQ(jack_disconnect(peer.client, own.c_str(), peer.Port().c_str()), 0);
+    EXPECT_TRUE(linkBecomes(*out, PortLink::kUnconnected, &why));
+    EXPECT_FALSE(sendNoteOff(*out));
+    EXPECT_EQ(told.Last(),
+              "a message was not sent: the port is not connected to \"" + peer.Port() + "\"");
+    ASSERT_EQ(jack_connect(peer.client, own.c_str(), peer.Port().c_str()), 0);
+    EXPECT_TRUE(linkBecomes(*out, PortLink::kReaches, &why));
+
+    peer.Stop();
+    peer.Start();
+    ASSERT_TRUE(peer.client);
+    EXPECT_TRUE(linkBecomes(*out, PortLink::kLost, &why));
+    EXPECT_EQ(why, "the port \"" + peer.Port() + "\" is gone");
+    out->Close();
+}
+
+// No server at all, a server whose port table is full, and a connection that the ports'
+// directions forbid: each open fails, says why, leaves no client behind and prints nothing.
+TEST(JackLink, RefusedClientsPortsAndConnectionsFailTheOpenAndLeaveNoClient) {
+    testsupport::OwnJackServer server("refuse");
+    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+    Told told;
+    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz refused test", told.errors);
+    testing::internal::CaptureStderr();
+    setenv("JACK_DEFAULT_SERVER", ("zoz-none-" + std::to_string(getpid())).c_str(), 1);
+    EXPECT_FALSE(out->Open("", "RtMidi Output"));
+    setenv("JACK_DEFAULT_SERVER", server.Name().c_str(), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(told.Last(), "JACK refused a client named \"zoz refused test\"");
+
+    Peer sender("s", JackPortIsOutput);
+    ASSERT_TRUE(sender.client);
+    EXPECT_FALSE(out->Open(sender.Port(), "RtMidi Output"));
+    EXPECT_EQ(told.Last(), "JACK could not connect \"zoz refused test:RtMidi Output\" to \"" +
+                               sender.Port() + "\"");
+
+    Peer receiver("r");
+    ASSERT_TRUE(receiver.client);
+    // Its ports are registered before it could run: libjack's thread walks an active client's.
+    jack_client_t* filler = jack_client_open("zoz filler", JackNoStartServer, nullptr);
+    ASSERT_TRUE(filler);
+    for (int n = 0; jack_port_register(filler, ("f" + std::to_string(n)).c_str(),
+                                       JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+         ++n) {
+    }
+    EXPECT_FALSE(out->Open(receiver.Port(), "RtMidi Output"));
+    jack_client_close(filler);
+    EXPECT_EQ(told.Last(), "JACK refused the port \"RtMidi Output\"");
+    char* left = jack_get_uuid_for_client_name(receiver.client, "zoz refused test");
+    EXPECT_EQ(left, nullptr);
+    jack_free(left);
+    std::string why;
+    EXPECT_EQ(out->Link(&why), PortLink::kLost);
+    EXPECT_EQ(why, "the port is closed");
+}
+
+// A server that runs no cycle takes nothing. Messages held back to keep their spacing are let go
+// for a few cycles at a close, no longer: the close tells how many it kept, and every message
+// either arrived or was told of. A send that finds the output's ring full waits a second and
+// fails, saying so.
+TEST(JackLink, AHeldServerHasACloseTellWhatItKeptAndFailsASendAfterASecond) {
+    testsupport::OwnJackServer server("held");
+    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+    Peer peer("h");
+    ASSERT_TRUE(peer.client);
+    Told told;
+    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz held test", told.errors);
+    int sent = 0;
+    const auto send = [&] { return sendNoteOff(*out) && ++sent; };
+    ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
+    ASSERT_TRUE(WaitUntil([&] { return send() && peer.received > 0; }, 10000));
+    server.Hold(true);
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(send()) << told.Last();
+        usleep(50000);
+    }
+    server.Hold(false);
+    out->Close();
+    const std::string said = told.Last();
+    const int kept = atoi(said.c_str());
+    EXPECT_EQ(said, std::to_string(kept) + " messages were not sent: JACK did not take them " +
+                        "from \"zoz held test\" before it closed");
+    EXPECT_GT(kept, 0);
+    EXPECT_TRUE(WaitUntil([&] { return peer.received + kept == sent; }, 5000))
+        << peer.received << " arrived, " << kept << " kept of " << sent;
+
+    ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
+    server.Hold(true);
+    std::vector<unsigned char> dump(16000, 0x01);
+    dump.front() = 0xF0;
+    dump.back() = 0xF7;
+    int taken = 0;
+    while (taken < 10 && out->Send(dump.data(), dump.size()))
+        ++taken;
+    EXPECT_EQ(taken, 4); // 64 KiB of ring
+    EXPECT_EQ(told.Last(),
+              "JACK took no MIDI from \"zoz held test\" for a second: a message was not sent");
+    server.Hold(false);
+}
