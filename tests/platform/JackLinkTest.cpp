@@ -4,6 +4,7 @@
 
 #include "platform/midi/MidiOutput.h"
 #include "tests/support/MidiSystem.h"
+#include "tests/platform/ToldErrors.h"
 #include "tests/support/OwnJackServer.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -64,19 +64,6 @@ struct Peer {
             peer->received +=
                 int(jack_midi_get_event_count(jack_port_get_buffer(peer->port, frames)));
         return 0;
-    }
-};
-
-struct Told {
-    std::mutex mutex;
-    std::vector<std::string> lines;
-    platform::MidiErrors errors{[this](const std::string& text) {
-        std::lock_guard<std::mutex> lock(mutex);
-        lines.push_back(text);
-    }};
-    std::string Last() {
-        std::lock_guard<std::mutex> lock(mutex);
-        return lines.empty() ? "" : lines.back();
     }
 };
 

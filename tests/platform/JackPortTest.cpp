@@ -4,6 +4,7 @@
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/MidiOutput.h"
 #include "tests/support/MidiSystem.h"
+#include "tests/platform/ToldErrors.h"
 #include "tests/support/OwnJackServer.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,6 @@
 #include <chrono>
 #include <future>
 #include <memory>
-#include <mutex>
 #include <unistd.h>
 
 namespace {
@@ -57,19 +57,6 @@ struct Peer {
                     peer->at[size_t(n)] = now;
             }
         return 0;
-    }
-};
-
-struct Told {
-    std::mutex mutex;
-    std::vector<std::string> lines;
-    platform::MidiErrors errors{[this](const std::string& text) {
-        std::lock_guard<std::mutex> lock(mutex);
-        lines.push_back(text);
-    }};
-    std::string Last() {
-        std::lock_guard<std::mutex> lock(mutex);
-        return lines.empty() ? "" : lines.back();
     }
 };
 
