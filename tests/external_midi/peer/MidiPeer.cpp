@@ -17,6 +17,7 @@
 #include <jack/jack.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -105,7 +106,12 @@ int clients(const std::string& client, const std::string& server) {
         return jack_client_open(client.c_str(), JackOptions(JackNoStartServer | JackServerName),
                                 nullptr, server.c_str());
     };
+    // Another program of the user (a test run beside this one) may hold the name a while.
     jack_client_t* first = open();
+    for (int tries = 0; !first && tries < 50; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        first = open();
+    }
     if (!first) {
         say("no client " + client);
         return 1;
