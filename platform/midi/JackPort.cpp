@@ -251,6 +251,8 @@ void JackPort::onConnect(jack_port_id_t a, jack_port_id_t b, int connected, void
     if (!((a == own && b == peer) || (a == peer && b == own))) return;
     port->m_connected = connected != 0;
     port->m_connectionTold = true;
+    // The watch's own client may have heard of it first, and looked before this one did.
+    if (port->m_changed) port->m_changed(port->m_changedArg);
 }
 
 PortLink JackPort::Link(std::string* why) {
