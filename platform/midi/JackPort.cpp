@@ -267,11 +267,12 @@ PortLink JackPort::Link(std::string* why) {
         return PortLink::kLost;
     }
     if (m_peer.empty()) return PortLink::kReaches;
-    const std::string gone = "the port \"" + m_peer + "\" is gone";
-    if (m_peerGone) {
-        *why = gone;
+    // Every send asks: the text is made only for a port that does not reach its peer.
+    const auto gone = [this, why] {
+        *why = "the port \"" + m_peer + "\" is gone";
         return PortLink::kLost;
-    }
+    };
+    if (m_peerGone) return gone();
     const uint64_t cycles = Cycles();
     if (cycles == 0) {
         if (g_cycles.load() - m_othersAtStart < kUnrunCycles ||
@@ -283,10 +284,7 @@ PortLink JackPort::Link(std::string* why) {
     bool connected = m_connected;
     if (!m_connectionTold) {
         if (cycles < kToldCycles) return PortLink::kPending;
-        if (!jack_port_by_name(jack, m_peer.c_str())) {
-            *why = gone;
-            return PortLink::kLost;
-        }
+        if (!jack_port_by_name(jack, m_peer.c_str())) return gone();
         connected = jack_port_connected_to(m_port, m_peer.c_str());
     }
     if (!connected) {
