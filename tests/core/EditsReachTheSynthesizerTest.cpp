@@ -21,8 +21,6 @@ using namespace coretest;
 
 namespace {
 
-using EditsReachTheSynthesizer = EditorRig;
-
 // Which dump of the synthesizer holds a parameter (part-0 ids for a part's).
 enum class Held { kSound, kMulti, kGlobal, kPattern };
 
@@ -76,32 +74,47 @@ std::map<int, IControl*> shownControls(IGraphics& g) {
     return controls;
 }
 
+// "kName part N" (parts from 0; 0 for a parameter of the multi or the global settings).
+std::string nameOf(int id) {
+    const ParameterNameRun* run = runOf(id);
+    return run->name + std::string(" part ") +
+           std::to_string(run->width == 16 ? id - run->firstId : 0);
+}
+
 } // namespace
 
-// Each control of a kept parameter of parts 1 and 16, the multi and the global settings is
-// edited as its control does it, and what the synthesizer then holds, read back as a dump,
-// gives the value the editor shows. Those that send nothing by design are listed.
-TEST_F(EditsReachTheSynthesizer, EveryKeptParameterOfTheLayoutReachesTheSynthesizer) {
+struct EditsReachTheSynthesizer : EditorRig {
+    // Edits each control of a kept parameter of parts 1 and 16, the multi and the global
+    // settings as its control does it, to a value that neither the editor nor the synthesizer
+    // holds, and reads back what the synthesizer then holds, as a dump. Gives the parameters
+    // whose new value did not reach it, or that no control shows; `edited` counts the edits.
+    std::vector<std::string> unreachedParameters(int& edited);
+};
+
+std::vector<std::string> EditsReachTheSynthesizer::unreachedParameters(int& edited) {
     testsupport::ManualClock clock; // pauses and pacing take no time
     qsim::SynthSimulator synth;
     synth.fillCanonical();
     out.setListener([&](const Bytes& m) { synth.answer(m); });
     plug->GetParam(kControlProgBank)->Set(0.0); // program changes send and request nothing
-    // What sends nothing, or nothing the synthesizer takes, by design.
-    const std::set<int> byDesign = {
-        // Its message already names the new device id, which the synthesizer does not answer
-        // to yet.
-        kGlobalSysExID,
-    };
+    // What sends nothing, or nothing the synthesizer takes, by design: its message already
+    // names the new device id, which the synthesizer does not answer to yet.
+    const std::set<int> byDesign = {kGlobalSysExID};
     testsupport::SoundDumpRig reader;
-    const auto readBack = [&](Bytes dump) {
-        ISysEx message(0, dump.data(), int(dump.size()));
-        reader.manager.dumpAwaited = true;
-        reader.manager.ProcessSysEx(&message, true);
-    };
     const std::map<int, Held> held = heldParameters();
     const std::map<int, IControl*> controls = shownControls(*plug->GetGUI());
-    int reached = 0;
+    std::vector<std::string> unreached;
+    // A kept parameter that no control shows is lost to the musician. The effects' slots are
+    // edited by the knobs of the effect's type, the filter link's value by the link's menu.
+    for (const auto& [part0, where] : held) {
+        const bool slot = (part0 >= kEffect1Param01 && part0 < kEffect1Param14 + 16) ||
+                          (part0 >= kEffect2Param01 && part0 < kEffect2Param14 + 16);
+        if (where == Held::kPattern || slot || part0 == kFilterLinkValue) continue;
+        for (int part : {0, 15})
+            if ((part == 0 || runOf(part0)->width == 16) && !controls.count(part0 + part))
+                unreached.push_back(nameOf(part0 + part) + " (no control)");
+    }
+    edited = 0;
     for (const auto& [id, control] : controls) {
         const ParameterNameRun* run = runOf(id);
         const int part = run && run->width == 16 ? id - run->firstId : 0;
@@ -110,41 +123,88 @@ TEST_F(EditsReachTheSynthesizer, EveryKeptParameterOfTheLayoutReachesTheSynthesi
         if (kept == held.end() || kept->second == Held::kPattern || byDesign.count(id) ||
             (part != 0 && part != 15))
             continue;
-        const std::string name = run->name;
-        SCOPED_TRACE(name + " part " + std::to_string(part));
+        const std::string name = nameOf(id);
+        SCOPED_TRACE(name);
         plug->selectedPart() = part; // the part whose page shows the control
         // An effect's own settings are sent while the part's effect has their type.
-        if (const int type = effectTypeOf(name)) {
+        if (const int type = effectTypeOf(run->name)) {
             const int mode = (name.rfind("kFX1", 0) == 0 ? kEffect1Mode : kEffect2Mode) + part;
             plug->SetParameterFromGUI(mode, plug->GetParam(mode)->GetNormalized(type));
             waitForIdleJobThread(*plug);
         }
+        // What the synthesizer holds, parsed by a plug-in of its own.
+        const auto readBack = [&] {
+            Bytes dump = kept->second == Held::kSound   ? synth.dumpAt(0x10, 0x30, uint8_t(part))
+                         : kept->second == Held::kMulti ? synth.dumpAt(0x11, 0x20, 0)
+                                                        : synth.dumpAt(0x14, 0, 0);
+            ISysEx message(0, dump.data(), int(dump.size()));
+            reader.manager.dumpAwaited = true;
+            reader.manager.ProcessSysEx(&message, true);
+        };
         IParam* param = plug->GetParam(id);
+        bool reached;
         if (param->Type() == kTypeText) {
-            plug->GetGUI()->SetFromStringAfterPrompt(control, param, "Lead");
+            const auto text = [](std::string t) { return t.erase(t.find_last_not_of(' ') + 1); };
+            readBack();
+            const std::set<std::string> before = {text(plug->getParamText(id)),
+                                                  text(reader.plugin.getParamText(id))};
+            std::string v = "Lead";
+            for (const char* other : {"Bass", "Keys"})
+                if (before.count(v)) v = other;
+            plug->GetGUI()->SetFromStringAfterPrompt(control, param, v.c_str());
+            waitForIdleJobThread(*plug);
+            readBack();
+            reached = text(reader.plugin.getParamText(id)) == v;
         } else {
+            const auto edit = [&](int v) {
+                control->SetValueFromUserInput(param->GetNormalized(v));
+                waitForIdleJobThread(*plug);
+                return TruncToInt(param->Value()) == v;
+            };
             const int min = TruncToInt(param->GetMin()), max = TruncToInt(param->GetMax());
+            readBack();
+            const int synthHolds = TruncToInt(reader.plugin.GetParamValue(id));
+            // A switch that shows the other value than the synthesizer's is set to it first.
+            if (max - min == 1 && TruncToInt(param->Value()) != synthHolds) {
+                EXPECT_TRUE(edit(synthHolds));
+            }
+            // The middle, else the first value from the minimum that neither holds.
             int v = (min + max + 1) / 2;
-            if (v == TruncToInt(param->Value())) v = min;
-            control->SetValueFromUserInput(param->GetNormalized(v));
-            ASSERT_EQ(param->Value(), v);
+            for (int next = min;
+                 (v == TruncToInt(param->Value()) || v == synthHolds) && next <= max; ++next)
+                v = next;
+            EXPECT_TRUE(edit(v));
+            readBack();
+            reached = TruncToInt(reader.plugin.GetParamValue(id)) == v;
         }
-        waitForIdleJobThread(*plug);
-        if (kept->second == Held::kSound)
-            readBack(synth.dumpAt(0x10, 0x30, uint8_t(part)));
-        else
-            readBack(kept->second == Held::kMulti ? synth.dumpAt(0x11, 0x20, 0)
-                                                  : synth.dumpAt(0x14, 0, 0));
-        if (param->Type() == kTypeText) {
-            std::string text = reader.plugin.getParamText(id);
-            text.erase(text.find_last_not_of(' ') + 1);
-            EXPECT_EQ(text, "Lead");
-        } else {
-            EXPECT_EQ(TruncToInt(reader.plugin.GetParamValue(id)), TruncToInt(param->Value()));
-        }
-        ++reached;
+        if (!reached) unreached.push_back(name);
+        ++edited;
     }
-    EXPECT_GT(reached, 1000);
+    return unreached;
+}
+
+// Every control of a kept parameter of the layout sends it, by a message of its own or inside
+// the whole dump that holds it. Those that send nothing by design are left out.
+TEST_F(EditsReachTheSynthesizer, EveryKeptParameterOfTheLayoutReachesTheSynthesizer) {
+    int edited = 0;
+    for (const std::string& name : unreachedParameters(edited))
+        ADD_FAILURE() << name << " did not reach the synthesizer";
+    EXPECT_GT(edited, 1000);
+}
+
+// The check names each control that sends nothing, their messages taken away: a knob that the
+// editor shows at the middle of its range while the synthesizer holds its minimum, and a
+// switch that shows the other value than the synthesizer's.
+TEST_F(EditsReachTheSynthesizer, AControlThatSendsNothingIsNamed) {
+    for (int id : {int(kOscillator1Detune), kOscillator1Detune + 15, int(kGlobalLocalControl)}) {
+        ControlAction* action = plug->GetParam(id)->GetControlAction();
+        ASSERT_NE(action, nullptr);
+        action->actionType = kActionNone;
+    }
+    int edited = 0;
+    EXPECT_EQ(unreachedParameters(edited),
+              (std::vector<std::string>{"kOscillator1Detune part 0", "kOscillator1Detune part 15",
+                                        "kGlobalLocalControl part 0"}));
 }
 
 // A musician's menu choices, clicks and drags on the settings that share a byte send the byte
