@@ -229,6 +229,10 @@ public:
     // False while the input chosen cannot take what the synthesizer sends: it is awaited, or
     // open but reaching nothing. Any thread.
     bool externalMIDIInReaches();
+    // Changes whenever a port of either direction closes or opens, the port watch's taking one
+    // again included: what must span one connection to the synthesizer (a transfer) reads it
+    // as it begins and before each step. Any thread.
+    uint64_t ExternalMIDIConnection() const { return m_midiConnection.load(); }
     // Replaces the output client by one whose virtual port is "From " + name.
     bool initializeVirtualOutput(std::string name);
     // Whether an input port is open now; a test plug-in that records its output may claim one.
@@ -454,8 +458,9 @@ private:
     void followExternalMIDI();
     // Which system a new look may take: once a client is made, only its own.
     platform::MidiSystem externalMIDIScope() const;
-    // menuOpening: a device menu is about to show the lists.
-    void takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening);
+    // menuOpening: a device menu is about to show the lists. False when a port change or a
+    // send held a port it had to look at, which it then left as it was.
+    bool takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening);
     void showExternalMIDIMenus();
     // The plug-in's own ports, which the lists leave out.
     bool ownExternalMIDIPort(const std::string& name) const;
@@ -492,6 +497,7 @@ private:
     // that the input's own thread may close the input.
     std::recursive_mutex m_midiInGate;
     std::atomic<bool> m_midiInOpen{false};
+    std::atomic<uint64_t> m_midiConnection{0};
     // Under m_midiInGate; it keeps no SysEx longer than the output could send.
     MidiFramer m_midiFramer{kMaxExternalMIDIBytes};
     std::atomic<unsigned> m_droppedMIDI{0};

@@ -190,6 +190,7 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
         std::lock_guard<std::mutex> lock(m_midiOutMutex);
         if (client) client->Close();
         m_midiOutOpen = false;
+        ++m_midiConnection;
         if (client && !listed.empty()) {
             // A send that failed before (into a port whose peer had gone) is no failure of
             // this open.
@@ -234,6 +235,7 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
         KIT_MutexRelease released(&m_mutex);
         std::lock_guard<std::mutex> lock(m_midiInMutex);
         if (input) input->Close();
+        ++m_midiConnection;
         if (input && !listed.empty()) {
             const bool there = input->Open(listed, "RtMidi Input");
             // Taken also when the open failed, so that it does not count against the next.
@@ -340,7 +342,10 @@ void IEffectBase::OnParamPrompt(int paramIdx) {
     // With no port open, the menu has nothing to offer but why.
     if (ports.system == platform::MidiSystem::kNone && scope == platform::MidiSystem::kNone)
         OnExternalMIDIMissing(ports.missing);
-    m_midiLooked ? takeExternalMIDILook(ports, true) : takeFirstExternalMIDILook(ports);
+    if (m_midiLooked)
+        takeExternalMIDILook(ports, true);
+    else
+        takeFirstExternalMIDILook(ports);
 }
 
 platform::MidiSystem IEffectBase::externalMIDIScope() const {
@@ -364,9 +369,9 @@ bool IEffectBase::ownExternalMIDIPort(const std::string& name) const {
 // an awaited port that is there now opens, also under another ALSA client number. A look that
 // found no MIDI system changes nothing: a JACK client that failed to open on a loaded machine
 // must not close the ports that work.
-void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening) {
+bool IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening) {
     // Nothing opens while the plug-in is taken down.
-    if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return;
+    if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return true;
     // The plug-in's own ports, there since it opened one, are no choice.
     const auto choices = [&](std::vector<std::string> names) {
         names.erase(
@@ -381,7 +386,7 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
     if (systemChanged) LogExternalMIDI(ports.about);
     m_midiSystem = ports.system;
     m_midiMissing = ports.missing;
-    bool changed = systemChanged, portsChanged = false, opened = false;
+    bool changed = systemChanged, portsChanged = false, opened = false, whole = true;
     for (const bool input : {true, false}) {
         const std::vector<std::string>& names = input ? ins : outs;
         const std::string open = input ? m_midiInPortName : m_midiOutPortName;
@@ -389,7 +394,10 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
         std::string why;
         // A port change under way is looked at again once it is done.
         const std::optional<platform::PortLink> known = externalMIDILink(input, &why, false);
-        if (!known) continue;
+        if (!known) {
+            whole = false;
+            continue;
+        }
         const platform::PortLink link = *known;
         const bool listed = std::find(names.begin(), names.end(), open) != names.end();
         if (listed && link != platform::PortLink::kLost) {
@@ -426,6 +434,7 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
     // A menu's entries change under the user only as it opens, or with the ports it shows open.
     if ((m_midiMenusStale && menuOpening) || portsChanged || systemChanged) showExternalMIDIMenus();
     if (changed) OnExternalMIDIChanged(opened);
+    return whole;
 }
 
 void IEffectBase::awaitExternalMIDI(bool input, const std::string& name) {
@@ -489,15 +498,17 @@ void IEffectBase::watchExternalMIDI() {
                           ports.system == last.system && ports.missing == last.missing &&
                           ports.sources == last.sources &&
                           ports.destinations == last.destinations && links == lastLinks;
+        bool whole = true;
         if (!same) {
             KIT_MutexLock lock(&m_mutex);
-            takeExternalMIDILook(ports, false);
+            whole = takeExternalMIDILook(ports, false);
         }
-        last = std::move(ports);
+        // A port that a change or a send held is looked at again soon, as new.
+        last = whole ? std::move(ports) : platform::MidiPorts();
         lastLinks = links;
         const bool pending =
             links.first == PortLink::kPending || links.second == PortLink::kPending;
-        if (!watcher.Wait(awaited || pending)) return;
+        if (!watcher.Wait(awaited || pending || !whole)) return;
     }
 }
 
@@ -522,6 +533,7 @@ bool IEffectBase::initializeVirtualOutput(std::string name) {
     std::lock_guard<std::mutex> lock(m_midiOutMutex);
     m_midiOut.reset();
     m_midiOutOpen = false;
+    ++m_midiConnection;
     try {
         platform::MidiOutput* client = outputClient();
         if (!client) return false;

@@ -16,7 +16,9 @@ class MIDIMessageSender;
 // is never queued: a post to a running worker is refused.
 class SenderWorker : public Poco::Runnable {
 public:
-    explicit SenderWorker(MIDIMessageSender* sender);
+    // `ended`, when given, is told on the worker's thread the command of each job that ended,
+    // once the worker takes posts again.
+    explicit SenderWorker(MIDIMessageSender* sender, std::function<void(int command)> ended = {});
     ~SenderWorker() override;
     SenderWorker(const SenderWorker&) = delete;
     SenderWorker& operator=(const SenderWorker&) = delete;
@@ -37,6 +39,7 @@ public:
 
 private:
     MIDIMessageSender* sender;
+    const std::function<void(int)> ended;
     Poco::Thread thread;
     std::mutex mutex;
     std::condition_variable wake;
