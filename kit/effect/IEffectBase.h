@@ -14,6 +14,7 @@
 #include "kit/effect/ITimeInfo.h"
 #include "kit/effect/MidiFramer.h"
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -448,6 +449,25 @@ private:
     // Port changes take turns, and take JACK's cycles without the plug lock: one that waits
     // for its turn lets go of the plug lock meanwhile. Under the plug lock.
     std::unique_lock<std::mutex> takePortChange();
+    // setExternalMIDIIn/Out without counting a choice: the port watch's own changes.
+    void changeExternalMIDIIn(int& selection, const char* name);
+    void changeExternalMIDIOut(int& selection, const char* name);
+    // The choices of each direction's port (the input's at 1) that callers made, and those
+    // under way; the port watch undoes none of them. Under the plug lock.
+    struct PortChoices {
+        unsigned made = 0;
+        int underWay = 0;
+    };
+    struct PortChoice {
+        explicit PortChoice(PortChoices& c) : choices(c) {
+            ++choices.made;
+            ++choices.underWay;
+        }
+        ~PortChoice() { --choices.underWay; }
+        PortChoices& choices;
+    };
+    // Whether a choice of the direction was made since `made` was read, or is under way.
+    bool chosenSince(bool input, unsigned made) const;
     // What the open port of a direction reaches; kLost while none is open. Unless it may
     // `wait`, nothing while a port change holds the direction (for the plug lock's holders).
     std::optional<platform::PortLink> externalMIDILink(bool input, std::string* why, bool wait);
@@ -491,6 +511,7 @@ private:
     // without the plug lock.
     std::mutex m_midiInMutex;
     std::mutex m_midiPortChange;
+    std::array<PortChoices, 2> m_midiChoices{};
     int m_midiInSelection = 0;
     int m_midiOutSelection = 0;
     // Held by receiveMIDI for the whole call, so that closing can wait for it; recursive, so

@@ -164,7 +164,26 @@ std::unique_lock<std::mutex> IEffectBase::takePortChange() {
     return change;
 }
 
+// A choice is counted from before it waits for its turn: the port watch leaves the direction
+// alone while it is under way, and drops what it decided on before it.
 void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
+    KIT_MutexLock plug(&m_mutex);
+    const PortChoice choice(m_midiChoices[0]);
+    changeExternalMIDIOut(selection, name);
+}
+
+void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
+    KIT_MutexLock plug(&m_mutex);
+    const PortChoice choice(m_midiChoices[1]);
+    changeExternalMIDIIn(selection, name);
+}
+
+bool IEffectBase::chosenSince(bool input, unsigned made) const {
+    const PortChoices& choices = m_midiChoices[input];
+    return choices.made != made || choices.underWay > 0;
+}
+
+void IEffectBase::changeExternalMIDIOut(int& selection, const char* name) {
     // The port watch changes the same state under the plug lock.
     KIT_MutexLock plug(&m_mutex);
     const std::unique_lock<std::mutex> change = takePortChange();
@@ -212,7 +231,7 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
     followExternalMIDI();
 }
 
-void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
+void IEffectBase::changeExternalMIDIIn(int& selection, const char* name) {
     KIT_MutexLock plug(&m_mutex);
     const std::unique_lock<std::mutex> change = takePortChange();
     if (selection != 0) lookForExternalMIDI();
@@ -390,7 +409,9 @@ bool IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
     for (const bool input : {true, false}) {
         const std::vector<std::string>& names = input ? ins : outs;
         const std::string open = input ? m_midiInPortName : m_midiOutPortName;
-        if (open.empty()) continue;
+        // A choice under way decides the direction.
+        const unsigned made = m_midiChoices[input].made;
+        if (open.empty() || chosenSince(input, made)) continue;
         std::string why;
         // A port change under way is looked at again once it is done.
         const std::optional<platform::PortLink> known = externalMIDILink(input, &why, false);
@@ -414,20 +435,23 @@ bool IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
             LogExternalMIDI(std::string("MIDI ") + (input ? "In" : "Out") + " '" + open +
                             "' taken again: " + why);
         int none = 0;
-        input ? setExternalMIDIIn(none, nullptr) : setExternalMIDIOut(none, nullptr);
-        awaitExternalMIDI(input, open);
+        input ? changeExternalMIDIIn(none, nullptr) : changeExternalMIDIOut(none, nullptr);
         changed = portsChanged = true;
+        // The close let go of the plug lock: a port chosen meanwhile stands.
+        if (!chosenSince(input, made)) awaitExternalMIDI(input, open);
     }
     m_midiInNames = std::move(ins);
     m_midiOutNames = std::move(outs);
     for (const bool input : {true, false}) {
         const std::string awaited = awaitedExternalMIDI(input);
+        const unsigned made = m_midiChoices[input].made;
         // A port change lets go of the plug lock: the plug-in may be going by now.
-        if (awaited.empty() || m_midiWatchStop) continue;
+        if (awaited.empty() || m_midiWatchStop || chosenSince(input, made)) continue;
         int selection = 1;
-        input ? setExternalMIDIIn(selection, awaited.c_str())
-              : setExternalMIDIOut(selection, awaited.c_str());
-        if (selection <= 0) continue;
+        input ? changeExternalMIDIIn(selection, awaited.c_str())
+              : changeExternalMIDIOut(selection, awaited.c_str());
+        // A choice that waited for this open replaces it, and probes what it opens.
+        if (selection <= 0 || chosenSince(input, made)) continue;
         awaitExternalMIDI(input, "");
         changed = portsChanged = opened = true;
     }

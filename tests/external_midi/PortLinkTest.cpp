@@ -10,7 +10,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -25,6 +28,11 @@ public:
         setExternalMIDIIn(none, nullptr);
     }
     void ProcessMidiMsg(IMidiMsg*, bool) override { ++received; }
+    // Whether the input chosen is the port named, and none is awaited for it.
+    bool InputIs(const std::string& port) {
+        KIT_MutexLock lock(GetMutex());
+        return openedExternalMIDI(true) == port && awaitedExternalMIDI(true).empty();
+    }
     std::vector<std::string> Logged() {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_logged;
@@ -46,8 +54,10 @@ public:
         return openExternalMIDIPort(false) > 0;
     }
     std::atomic<int> received{0};
+    std::atomic<int> changes{0}; // what the watch changed, counted as it ends each change
 
 protected:
+    void OnExternalMIDIChanged(bool) override { ++changes; }
     void LogExternalMIDI(const std::string& text) override {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_logged.push_back(text);
@@ -56,6 +66,44 @@ protected:
 private:
     std::mutex m_mutex;
     std::vector<std::string> m_logged;
+};
+
+// Holds the first message its input hands over inside the callback until let go: closing the
+// input then waits for it, without the plug lock.
+class HoldingEffect : public FollowingEffect {
+public:
+    ~HoldingEffect() override { LetGo(); }
+    void ProcessMidiMsg(IMidiMsg* msg, bool fromHardware) override {
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_held = true;
+            m_changed.notify_all();
+            m_changed.wait(lock, [&] { return m_free; });
+        }
+        FollowingEffect::ProcessMidiMsg(msg, fromHardware);
+    }
+    // Notes from the peer until one is held.
+    bool Holds(ChildProcess& sender) {
+        std::string line;
+        for (int i = 0; i < kProbeTries; ++i) {
+            if (!sender.WriteLine("90 3C 64") || !sender.ReadLine(&line, kWaitMs)) return false;
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (m_changed.wait_for(lock, std::chrono::milliseconds(kProbeWaitMs),
+                                   [&] { return m_held; }))
+                return true;
+        }
+        return false;
+    }
+    void LetGo() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_free = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_held = false, m_free = false;
 };
 
 void reopen(ChildProcess& peer) {
@@ -145,6 +193,44 @@ TEST_F(ExternalMIDI, AnAwaitedPortRefusedWhileListedOpensOnceThereIsRoom) {
     jack_client_close(filler);
     EXPECT_TRUE(testsupport::WaitUntil([&] { return plug.OutputOpen(); }, kWaitMs));
     EXPECT_TRUE(outputRouted(plug, *receiver));
+}
+
+// The input's peer ends while a message is held in the input's callback: the port watch closes
+// the input, and waits for the callback without the plug lock. Meanwhile another port is chosen
+// for the input, as the device menu does. The choice stands: the watch, done, neither awaits the
+// port that went nor takes the input from the port chosen.
+TEST_F(ExternalMIDI, AChoiceMadeWhileTheWatchClosesALostPortStands) {
+    auto lost = peer("send", "x", "out");
+    auto chosen = peer("send", "y", "out");
+    HoldingEffect plug;
+    int in = 1;
+    plug.setExternalMIDIIn(in, portOf("x", "out").c_str());
+    ASSERT_GT(in, 0);
+    ASSERT_TRUE(plug.Holds(*lost));
+    ASSERT_EQ(lost->Finish(nullptr, kWaitMs), 0);
+    // The watch's close has begun: the input takes nothing more.
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !plug.isExternalMIDIInOpen(); }, kWaitMs));
+    const int changes = plug.changes;
+    std::atomic<bool> choosing{false};
+    int choice = 0;
+    std::thread menu([&] {
+        KIT_MutexLock lock(plug.GetMutex());
+        choosing = true;
+        plug.awaitExternalMIDI(true, "");
+        choice = 1;
+        plug.setExternalMIDIIn(choice, portOf("y", "out").c_str());
+    });
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return bool(choosing); }, kWaitMs));
+    {
+        // Had once the choice lets go of it to wait for the watch's close.
+        KIT_MutexLock lock(plug.GetMutex());
+    }
+    plug.LetGo();
+    menu.join();
+    EXPECT_GT(choice, 0);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return plug.changes > changes; }, kWaitMs));
+    EXPECT_TRUE(plug.InputIs(portOf("y", "out")));
+    EXPECT_TRUE(inputRouted(plug, *chosen));
 }
 
 // With a port open, the device menu offers a port that came later as it opens, and no longer
