@@ -226,8 +226,10 @@ void IEffectBase::changeExternalMIDIOut(int& selection, const char* name) {
     m_midiOutClient = took;
     // No choice, or no list to choose from: the caller's selection stays.
     if (!choosing) return;
-    selection = opened ? idx : 0;
     if (opened) m_midiOutPortName = listed;
+    // The port's place in the lists as they are now: the watch or a menu may have taken newer
+    // ones while the plug lock was let go.
+    selection = openExternalMIDIPort(false);
     followExternalMIDI();
 }
 
@@ -268,8 +270,8 @@ void IEffectBase::changeExternalMIDIIn(int& selection, const char* name) {
     }
     m_midiInClient = took;
     if (!choosing) return;
-    selection = opened ? idx : 0;
     if (opened) m_midiInPortName = listed;
+    selection = openExternalMIDIPort(true);
     followExternalMIDI();
 }
 
@@ -406,6 +408,9 @@ bool IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
     m_midiSystem = ports.system;
     m_midiMissing = ports.missing;
     bool changed = systemChanged, portsChanged = false, opened = false, whole = true;
+    // Before any port change lets go of the plug lock, after which a newer look may come.
+    m_midiInNames = ins;
+    m_midiOutNames = outs;
     for (const bool input : {true, false}) {
         const std::vector<std::string>& names = input ? ins : outs;
         const std::string open = input ? m_midiInPortName : m_midiOutPortName;
@@ -440,8 +445,6 @@ bool IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
         // The close let go of the plug lock: a port chosen meanwhile stands.
         if (!chosenSince(input, made)) awaitExternalMIDI(input, open);
     }
-    m_midiInNames = std::move(ins);
-    m_midiOutNames = std::move(outs);
     for (const bool input : {true, false}) {
         const std::string awaited = awaitedExternalMIDI(input);
         const unsigned made = m_midiChoices[input].made;
@@ -554,19 +557,36 @@ bool IEffectBase::initializeVirtualOutput(std::string name) {
     KIT_MutexLock plug(&m_mutex);
     const std::unique_lock<std::mutex> change = takePortChange();
     lookForExternalMIDI();
-    std::lock_guard<std::mutex> lock(m_midiOutMutex);
-    m_midiOut.reset();
-    m_midiOutOpen = false;
-    ++m_midiConnection;
+    // The port named before is no longer open.
+    m_midiOutPortName.clear();
+    m_midiOutUnconnected = false;
+    m_midiOutClient.clear();
+    std::unique_ptr<platform::MidiOutput> old;
+    platform::MidiOutput* client = nullptr;
+    bool opened = false;
     try {
-        platform::MidiOutput* client = outputClient();
-        if (!client) return false;
-        const bool opened = client->OpenVirtual("From " + name);
-        m_midiOutOpen = !m_midiOutErrors->TakeFailure() && opened;
+        std::lock_guard<std::mutex> lock(m_midiOutMutex);
+        old = std::move(m_midiOut);
+        m_midiOutOpen = false;
+        ++m_midiConnection;
+        client = outputClient();
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
     }
-    return m_midiOutOpen;
+    {
+        // The old client lets the server take what it holds, and the new one opens, in JACK's
+        // cycles: the audio thread and the host go on meanwhile.
+        KIT_MutexRelease released(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_midiOutMutex);
+        old.reset();
+        try {
+            opened = client && client->OpenVirtual("From " + name);
+            m_midiOutOpen = opened = opened && !m_midiOutErrors->TakeFailure();
+        } catch (const RtMidiError& e) {
+            LogExternalMIDI(e.getMessage());
+        }
+    }
+    return opened;
 }
 
 void IEffectBase::receiveMIDI(const std::vector<unsigned char>& bytes) {

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -59,13 +60,26 @@ public:
 protected:
     void OnExternalMIDIChanged(bool) override { ++changes; }
     void LogExternalMIDI(const std::string& text) override {
+        std::function<void()> kept;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_logged.push_back(text);
+            if (text.find(" messages were not sent: ") != std::string::npos) kept = m_onKept;
+        }
+        if (kept) kept();
+    }
+
+public:
+    // Run inside a close of the output that tells of messages the server did not take.
+    void OnKept(std::function<void()> run) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_logged.push_back(text);
+        m_onKept = std::move(run);
     }
 
 private:
     std::mutex m_mutex;
     std::vector<std::string> m_logged;
+    std::function<void()> m_onKept;
 };
 
 // Holds the first message its input hands over inside the callback until let go: closing the
@@ -105,6 +119,17 @@ private:
     std::condition_variable m_changed;
     bool m_held = false, m_free = false;
 };
+
+// Messages sent while the server stands still, 50 ms apart: they leave with that spacing once it
+// runs again, so the output's next close, a few cycles later, still holds some.
+void keepInOutput(testsupport::OwnJackServer& server, FollowingEffect& plug) {
+    server.Hold(true);
+    for (int i = 0; i < 20; ++i) {
+        plug.SendMidiSysex2({0xFE});
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    server.Hold(false);
+}
 
 void reopen(ChildProcess& peer) {
     std::string line;
@@ -231,6 +256,48 @@ TEST_F(ExternalMIDI, AChoiceMadeWhileTheWatchClosesALostPortStands) {
     ASSERT_TRUE(testsupport::WaitUntil([&] { return plug.changes > changes; }, kWaitMs));
     EXPECT_TRUE(plug.InputIs(portOf("y", "out")));
     EXPECT_TRUE(inputRouted(plug, *chosen));
+}
+
+// A port change lets go of the plug lock while the old port's client closes (the server taking
+// what it still holds), and so does replacing the output by a virtual one. A port listed before
+// the new one goes meanwhile and a menu opened takes the lists without it: the selection is the
+// new port's place in those lists.
+TEST_F(ExternalMIDI, APortChangeAndAVirtualOutputCloseTheOldPortWithoutThePlugLock) {
+    testsupport::OwnJackServer server("drain");
+    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+    auto first = peer("receive", "a", "in");
+    auto gone = peer("receive", "g", "in");
+    auto second = peer("receive", "b", "in");
+    FollowingEffect plug;
+    plug.AttachExternalMIDIMenu(0, false);
+    int out = 1;
+    plug.setExternalMIDIOut(out, portOf("a", "in").c_str());
+    ASSERT_GT(out, 0);
+    ASSERT_TRUE(outputReaches(plug, *first));
+    keepInOutput(server, plug);
+    plug.OnKept([&] {
+        EXPECT_EQ(gone->Finish(nullptr, kWaitMs), 0);
+        // The menu opens on the editor's thread; the watch waits for the change.
+        const auto menuLooks = [&] {
+            std::thread([&] { plug.OnParamPrompt(0); }).join();
+            return !plug.Lists(portOf("g", "in"));
+        };
+        EXPECT_TRUE(testsupport::WaitUntil(menuLooks, kWaitMs));
+    });
+    out = 1;
+    plug.setExternalMIDIOut(out, portOf("b", "in").c_str());
+    EXPECT_EQ(out, plug.getExternalMIDIOutDevice(portOf("b", "in").c_str()));
+    ASSERT_TRUE(outputReaches(plug, *second));
+
+    keepInOutput(server, plug);
+    std::atomic<int> held{-1};
+    plug.OnKept([&] {
+        held = plug.GetMutex()->LeaveAll();
+        plug.GetMutex()->EnterTimes(held);
+    });
+    ASSERT_TRUE(plug.initializeVirtualOutput("Zoz " + std::to_string(getpid())));
+    EXPECT_EQ(held, 0);
+    EXPECT_FALSE(plug.OutputOpen()); // no port of the lists
 }
 
 // With a port open, the device menu offers a port that came later as it opens, and no longer
