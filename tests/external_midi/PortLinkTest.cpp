@@ -279,8 +279,12 @@ TEST_F(ExternalMIDI, APortChangeAndAVirtualOutputCloseTheOldPortWithoutThePlugLo
         EXPECT_EQ(gone->Finish(nullptr, kWaitMs), 0);
         // The menu opens on the editor's thread; the watch waits for the change.
         const auto menuLooks = [&] {
-            std::thread([&] { plug.OnParamPrompt(0); }).join();
-            return !plug.Lists(portOf("g", "in"));
+            bool listed = true;
+            std::thread([&] {
+                plug.OnParamPrompt(0);
+                listed = plug.Lists(portOf("g", "in"));
+            }).join();
+            return !listed;
         };
         EXPECT_TRUE(testsupport::WaitUntil(menuLooks, kWaitMs));
     });
