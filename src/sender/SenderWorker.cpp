@@ -30,7 +30,7 @@ bool SenderWorker::post(int command, const std::function<void(SenderJob&)>& setA
         job = last;
         return false;
     }
-    running = true;
+    running = busy = true;
     wake.notify_one();
     return true;
 }
@@ -66,5 +66,6 @@ void SenderWorker::run() {
             // Whatever it posted or not, the worker goes on.
         }
         lock.lock();
+        busy = running.load();
     }
 }

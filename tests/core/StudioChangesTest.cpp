@@ -101,9 +101,12 @@ TEST_F(Studio, ASynthesizerThatGoesIsAwaitedAndTakenAgainWhenItReturns) {
     auto again = synthesizer("v");
     EXPECT_TRUE(again->WaitFor(isProbe, 30000));
     EXPECT_TRUE(shows("Plug-in is ready to go!"));
-    KIT_MutexLock lock(plug->GetMutex());
-    EXPECT_TRUE(plug->isMIDIIOSet());
-    EXPECT_TRUE(plug->isExternalMIDIInOpen());
+    {
+        KIT_MutexLock lock(plug->GetMutex());
+        EXPECT_TRUE(plug->isMIDIIOSet());
+        EXPECT_TRUE(plug->isExternalMIDIInOpen());
+    }
+    plug.reset(); // the probe's last pause is on the fast clock
 }
 
 // The synthesizer's program ends after 30 dumps of a bank of 100: the store fails at the slot
