@@ -14,6 +14,7 @@
 #include "kit/effect/ITimeInfo.h"
 #include "kit/effect/MidiFramer.h"
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -229,6 +230,10 @@ public:
     // False while the input chosen cannot take what the synthesizer sends: it is awaited, or
     // open but reaching nothing. Any thread.
     bool externalMIDIInReaches();
+    // Changes whenever a port of either direction closes or opens, the port watch's taking one
+    // again included: what must span one connection to the synthesizer (a transfer) reads it
+    // as it begins and before each step. Any thread.
+    uint64_t ExternalMIDIConnection() const { return m_midiConnection.load(); }
     // Replaces the output client by one whose virtual port is "From " + name.
     bool initializeVirtualOutput(std::string name);
     // Whether an input port is open now; a test plug-in that records its output may claim one.
@@ -444,6 +449,25 @@ private:
     // Port changes take turns, and take JACK's cycles without the plug lock: one that waits
     // for its turn lets go of the plug lock meanwhile. Under the plug lock.
     std::unique_lock<std::mutex> takePortChange();
+    // setExternalMIDIIn/Out without counting a choice: the port watch's own changes.
+    void changeExternalMIDIIn(int& selection, const char* name);
+    void changeExternalMIDIOut(int& selection, const char* name);
+    // The choices of each direction's port (the input's at 1) that callers made, and those
+    // under way; the port watch undoes none of them. Under the plug lock.
+    struct PortChoices {
+        unsigned made = 0;
+        int underWay = 0;
+    };
+    struct PortChoice {
+        explicit PortChoice(PortChoices& c) : choices(c) {
+            ++choices.made;
+            ++choices.underWay;
+        }
+        ~PortChoice() { --choices.underWay; }
+        PortChoices& choices;
+    };
+    // Whether a choice of the direction was made since `made` was read, or is under way.
+    bool chosenSince(bool input, unsigned made) const;
     // What the open port of a direction reaches; kLost while none is open. Unless it may
     // `wait`, nothing while a port change holds the direction (for the plug lock's holders).
     std::optional<platform::PortLink> externalMIDILink(bool input, std::string* why, bool wait);
@@ -454,8 +478,9 @@ private:
     void followExternalMIDI();
     // Which system a new look may take: once a client is made, only its own.
     platform::MidiSystem externalMIDIScope() const;
-    // menuOpening: a device menu is about to show the lists.
-    void takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening);
+    // menuOpening: a device menu is about to show the lists. False when a port change or a
+    // send held a port it had to look at, which it then left as it was.
+    bool takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening);
     void showExternalMIDIMenus();
     // The plug-in's own ports, which the lists leave out.
     bool ownExternalMIDIPort(const std::string& name) const;
@@ -486,12 +511,14 @@ private:
     // without the plug lock.
     std::mutex m_midiInMutex;
     std::mutex m_midiPortChange;
+    std::array<PortChoices, 2> m_midiChoices{};
     int m_midiInSelection = 0;
     int m_midiOutSelection = 0;
     // Held by receiveMIDI for the whole call, so that closing can wait for it; recursive, so
     // that the input's own thread may close the input.
     std::recursive_mutex m_midiInGate;
     std::atomic<bool> m_midiInOpen{false};
+    std::atomic<uint64_t> m_midiConnection{0};
     // Under m_midiInGate; it keeps no SysEx longer than the output could send.
     MidiFramer m_midiFramer{kMaxExternalMIDIBytes};
     std::atomic<unsigned> m_droppedMIDI{0};

@@ -164,7 +164,26 @@ std::unique_lock<std::mutex> IEffectBase::takePortChange() {
     return change;
 }
 
+// A choice is counted from before it waits for its turn: the port watch leaves the direction
+// alone while it is under way, and drops what it decided on before it.
 void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
+    KIT_MutexLock plug(&m_mutex);
+    const PortChoice choice(m_midiChoices[0]);
+    changeExternalMIDIOut(selection, name);
+}
+
+void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
+    KIT_MutexLock plug(&m_mutex);
+    const PortChoice choice(m_midiChoices[1]);
+    changeExternalMIDIIn(selection, name);
+}
+
+bool IEffectBase::chosenSince(bool input, unsigned made) const {
+    const PortChoices& choices = m_midiChoices[input];
+    return choices.made != made || choices.underWay > 0;
+}
+
+void IEffectBase::changeExternalMIDIOut(int& selection, const char* name) {
     // The port watch changes the same state under the plug lock.
     KIT_MutexLock plug(&m_mutex);
     const std::unique_lock<std::mutex> change = takePortChange();
@@ -190,6 +209,7 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
         std::lock_guard<std::mutex> lock(m_midiOutMutex);
         if (client) client->Close();
         m_midiOutOpen = false;
+        ++m_midiConnection;
         if (client && !listed.empty()) {
             // A send that failed before (into a port whose peer had gone) is no failure of
             // this open.
@@ -206,12 +226,14 @@ void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
     m_midiOutClient = took;
     // No choice, or no list to choose from: the caller's selection stays.
     if (!choosing) return;
-    selection = opened ? idx : 0;
     if (opened) m_midiOutPortName = listed;
+    // The port's place in the lists as they are now: the watch or a menu may have taken newer
+    // ones while the plug lock was let go.
+    selection = openExternalMIDIPort(false);
     followExternalMIDI();
 }
 
-void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
+void IEffectBase::changeExternalMIDIIn(int& selection, const char* name) {
     KIT_MutexLock plug(&m_mutex);
     const std::unique_lock<std::mutex> change = takePortChange();
     if (selection != 0) lookForExternalMIDI();
@@ -234,6 +256,7 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
         KIT_MutexRelease released(&m_mutex);
         std::lock_guard<std::mutex> lock(m_midiInMutex);
         if (input) input->Close();
+        ++m_midiConnection;
         if (input && !listed.empty()) {
             const bool there = input->Open(listed, "RtMidi Input");
             // Taken also when the open failed, so that it does not count against the next.
@@ -247,8 +270,8 @@ void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
     }
     m_midiInClient = took;
     if (!choosing) return;
-    selection = opened ? idx : 0;
     if (opened) m_midiInPortName = listed;
+    selection = openExternalMIDIPort(true);
     followExternalMIDI();
 }
 
@@ -340,7 +363,10 @@ void IEffectBase::OnParamPrompt(int paramIdx) {
     // With no port open, the menu has nothing to offer but why.
     if (ports.system == platform::MidiSystem::kNone && scope == platform::MidiSystem::kNone)
         OnExternalMIDIMissing(ports.missing);
-    m_midiLooked ? takeExternalMIDILook(ports, true) : takeFirstExternalMIDILook(ports);
+    if (m_midiLooked)
+        takeExternalMIDILook(ports, true);
+    else
+        takeFirstExternalMIDILook(ports);
 }
 
 platform::MidiSystem IEffectBase::externalMIDIScope() const {
@@ -364,9 +390,9 @@ bool IEffectBase::ownExternalMIDIPort(const std::string& name) const {
 // an awaited port that is there now opens, also under another ALSA client number. A look that
 // found no MIDI system changes nothing: a JACK client that failed to open on a loaded machine
 // must not close the ports that work.
-void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening) {
+bool IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening) {
     // Nothing opens while the plug-in is taken down.
-    if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return;
+    if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return true;
     // The plug-in's own ports, there since it opened one, are no choice.
     const auto choices = [&](std::vector<std::string> names) {
         names.erase(
@@ -381,15 +407,23 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
     if (systemChanged) LogExternalMIDI(ports.about);
     m_midiSystem = ports.system;
     m_midiMissing = ports.missing;
-    bool changed = systemChanged, portsChanged = false, opened = false;
+    bool changed = systemChanged, portsChanged = false, opened = false, whole = true;
+    // Before any port change lets go of the plug lock, after which a newer look may come.
+    m_midiInNames = ins;
+    m_midiOutNames = outs;
     for (const bool input : {true, false}) {
         const std::vector<std::string>& names = input ? ins : outs;
         const std::string open = input ? m_midiInPortName : m_midiOutPortName;
-        if (open.empty()) continue;
+        // A choice under way decides the direction.
+        const unsigned made = m_midiChoices[input].made;
+        if (open.empty() || chosenSince(input, made)) continue;
         std::string why;
         // A port change under way is looked at again once it is done.
         const std::optional<platform::PortLink> known = externalMIDILink(input, &why, false);
-        if (!known) continue;
+        if (!known) {
+            whole = false;
+            continue;
+        }
         const platform::PortLink link = *known;
         const bool listed = std::find(names.begin(), names.end(), open) != names.end();
         if (listed && link != platform::PortLink::kLost) {
@@ -406,26 +440,28 @@ void IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool me
             LogExternalMIDI(std::string("MIDI ") + (input ? "In" : "Out") + " '" + open +
                             "' taken again: " + why);
         int none = 0;
-        input ? setExternalMIDIIn(none, nullptr) : setExternalMIDIOut(none, nullptr);
-        awaitExternalMIDI(input, open);
+        input ? changeExternalMIDIIn(none, nullptr) : changeExternalMIDIOut(none, nullptr);
         changed = portsChanged = true;
+        // The close let go of the plug lock: a port chosen meanwhile stands.
+        if (!chosenSince(input, made)) awaitExternalMIDI(input, open);
     }
-    m_midiInNames = std::move(ins);
-    m_midiOutNames = std::move(outs);
     for (const bool input : {true, false}) {
         const std::string awaited = awaitedExternalMIDI(input);
+        const unsigned made = m_midiChoices[input].made;
         // A port change lets go of the plug lock: the plug-in may be going by now.
-        if (awaited.empty() || m_midiWatchStop) continue;
+        if (awaited.empty() || m_midiWatchStop || chosenSince(input, made)) continue;
         int selection = 1;
-        input ? setExternalMIDIIn(selection, awaited.c_str())
-              : setExternalMIDIOut(selection, awaited.c_str());
-        if (selection <= 0) continue;
+        input ? changeExternalMIDIIn(selection, awaited.c_str())
+              : changeExternalMIDIOut(selection, awaited.c_str());
+        // A choice that waited for this open replaces it, and probes what it opens.
+        if (selection <= 0 || chosenSince(input, made)) continue;
         awaitExternalMIDI(input, "");
         changed = portsChanged = opened = true;
     }
     // A menu's entries change under the user only as it opens, or with the ports it shows open.
     if ((m_midiMenusStale && menuOpening) || portsChanged || systemChanged) showExternalMIDIMenus();
     if (changed) OnExternalMIDIChanged(opened);
+    return whole;
 }
 
 void IEffectBase::awaitExternalMIDI(bool input, const std::string& name) {
@@ -489,15 +525,17 @@ void IEffectBase::watchExternalMIDI() {
                           ports.system == last.system && ports.missing == last.missing &&
                           ports.sources == last.sources &&
                           ports.destinations == last.destinations && links == lastLinks;
+        bool whole = true;
         if (!same) {
             KIT_MutexLock lock(&m_mutex);
-            takeExternalMIDILook(ports, false);
+            whole = takeExternalMIDILook(ports, false);
         }
-        last = std::move(ports);
+        // A port that a change or a send held is looked at again soon, as new.
+        last = whole ? std::move(ports) : platform::MidiPorts();
         lastLinks = links;
         const bool pending =
             links.first == PortLink::kPending || links.second == PortLink::kPending;
-        if (!watcher.Wait(awaited || pending)) return;
+        if (!watcher.Wait(awaited || pending || !whole)) return;
     }
 }
 
@@ -519,18 +557,36 @@ bool IEffectBase::initializeVirtualOutput(std::string name) {
     KIT_MutexLock plug(&m_mutex);
     const std::unique_lock<std::mutex> change = takePortChange();
     lookForExternalMIDI();
-    std::lock_guard<std::mutex> lock(m_midiOutMutex);
-    m_midiOut.reset();
-    m_midiOutOpen = false;
+    // The port named before is no longer open.
+    m_midiOutPortName.clear();
+    m_midiOutUnconnected = false;
+    m_midiOutClient.clear();
+    std::unique_ptr<platform::MidiOutput> old;
+    platform::MidiOutput* client = nullptr;
+    bool opened = false;
     try {
-        platform::MidiOutput* client = outputClient();
-        if (!client) return false;
-        const bool opened = client->OpenVirtual("From " + name);
-        m_midiOutOpen = !m_midiOutErrors->TakeFailure() && opened;
+        std::lock_guard<std::mutex> lock(m_midiOutMutex);
+        old = std::move(m_midiOut);
+        m_midiOutOpen = false;
+        ++m_midiConnection;
+        client = outputClient();
     } catch (const RtMidiError& e) {
         LogExternalMIDI(e.getMessage());
     }
-    return m_midiOutOpen;
+    {
+        // The old client lets the server take what it holds, and the new one opens, in JACK's
+        // cycles: the audio thread and the host go on meanwhile.
+        KIT_MutexRelease released(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_midiOutMutex);
+        old.reset();
+        try {
+            opened = client && client->OpenVirtual("From " + name);
+            m_midiOutOpen = opened = opened && !m_midiOutErrors->TakeFailure();
+        } catch (const RtMidiError& e) {
+            LogExternalMIDI(e.getMessage());
+        }
+    }
+    return opened;
 }
 
 void IEffectBase::receiveMIDI(const std::vector<unsigned char>& bytes) {

@@ -16,8 +16,8 @@ namespace platform {
 
 namespace {
 
-// Our clients, whichever plug-in or thread made them. Opens share `turns`; closing a client
-// whose server ended takes it alone, as libjack may free such a client during an open. Never
+// Our clients, whichever plug-in or thread made them. Opens share `turns`; a close takes it
+// alone, as libjack may free a client whose server ended during an open. Never
 // destroyed: a host that exits without closing its plug-ins leaves their threads running while
 // the process's static objects go.
 struct Clients {
@@ -31,11 +31,11 @@ Clients& clients() {
     return *all;
 }
 
-// Set as the process ends, once our clients are closed: from then on no client opens, and
-// closing one only lets it go.
+// Set as the process begins to end: no client opens from then on, and one that libjack was
+// opening meanwhile is closed at once. Then, once our clients are closed, closing one only lets
+// it go: libjack's own static objects go next.
 std::atomic<bool> g_ending{false};
-// How long the end waits for an open or a close under way.
-constexpr auto kEndWait = std::chrono::seconds(1);
+std::atomic<bool> g_ended{false};
 
 // Cycles run by all our ports: a port whose client the server has not run for a while after
 // its start, while it ran others of ours, is lost. (A server that waits for every client, as a
@@ -105,6 +105,11 @@ std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice
             // A server that could not be reached is not there under any name either.
             if (!opened && (!(status & JackServerError) || (status & JackServerFailed))) break;
         }
+        // The end waits for this open, and would close nothing opened after it.
+        if (opened && g_ending) {
+            jack_client_close(opened);
+            return nullptr;
+        }
     }
     if (!opened) return nullptr;
     std::unique_ptr<JackClient> client(new JackClient(ended, arg));
@@ -118,16 +123,16 @@ std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice
 
 void JackClient::EndProcess() {
     Clients& all = clients();
-    const bool alone = all.turns.try_lock_for(kEndWait);
-    {
-        // A client that goes without a close costs a server seconds of waiting for it, and
-        // one whose server ended is only let go.
-        std::lock_guard<std::mutex> lock(all.lock);
-        for (JackClient* client : all.list)
-            if (!client->m_ended) client->closeNow();
-    }
     g_ending = true;
-    if (alone) all.turns.unlock();
+    // An open under way closes what it got, a close under way ends: as a look under way is
+    // waited for.
+    std::unique_lock<std::shared_timed_mutex> alone(all.turns);
+    // A client that goes without a close costs a server seconds of waiting for it, and one
+    // whose server ended is only let go.
+    std::lock_guard<std::mutex> lock(all.lock);
+    for (JackClient* client : all.list)
+        if (!client->m_ended) client->closeNow();
+    g_ended = true;
 }
 
 void JackClient::CloseEnded() {
@@ -137,9 +142,9 @@ void JackClient::CloseEnded() {
 
 JackClient::~JackClient() {
     Clients& all = clients();
-    std::unique_lock<std::shared_timed_mutex> alone(all.turns, std::defer_lock);
-    std::shared_lock<std::shared_timed_mutex> beside(all.turns, std::defer_lock);
-    m_ended ? alone.lock() : beside.lock();
+    // Alone whatever its server's state now: a server that ends during the close would leave
+    // an ended client closed beside an open, in which libjack may free it.
+    std::unique_lock<std::shared_timed_mutex> alone(all.turns);
     {
         std::lock_guard<std::mutex> lock(all.lock);
         all.list.erase(std::find(all.list.begin(), all.list.end(), this));
@@ -149,7 +154,7 @@ JackClient::~JackClient() {
 
 void JackClient::closeNow() {
     std::lock_guard<std::mutex> use(m_use);
-    if (m_client && !g_ending) jack_client_close(m_client);
+    if (m_client && !g_ended) jack_client_close(m_client);
     m_client = nullptr;
 }
 

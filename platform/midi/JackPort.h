@@ -20,7 +20,7 @@ using JackNotice = void (*)(void* arg);
 // A client of the JACK server. When a server ends, libjack frees all of the process's clients
 // of it at the next client opened in the process, and closing one of them after that crashes;
 // so every client of ours is opened and closed here, an open first closes ours whose server
-// ended, and no such client is closed while an open is under way. libjack's print functions are
+// ended, and no client is closed while an open is under way. libjack's print functions are
 // the process's (the host's) and stay as they are: jackd2's libjack answers a missing server
 // with lines through them, so it is asked only once its server's socket takes a connection.
 // What libjack still prints on its own: the lines of a server's end ("Cannot read socket fd …",
@@ -36,8 +36,9 @@ public:
     // Closes now every client of ours whose server ended, so that nothing opened in the process
     // meanwhile (by us or by the host) leaves them to crash a later close.
     static void CloseEnded();
-    // The process ends: waits a moment for an open or a close under way, closes every client
-    // of ours whose server runs, and from then on none opens and a close only lets it go.
+    // The process ends: no client opens from then on; waits for an open (which closes what it
+    // got) or a close under way, as for a look under way; closes every client of ours whose
+    // server runs, and from then on a close only lets it go.
     static void EndProcess();
     ~JackClient();
     JackClient(const JackClient&) = delete;

@@ -351,6 +351,8 @@ public:
     void setLowerDisplayText(const std::string& text) override;
     bool isMIDIIOSet() override { return midiIOSet; }
     bool isMIDIInReaching() override { return externalMIDIInReaches(); }
+    uint64_t midiConnection() override { return ExternalMIDIConnection(); }
+    void jobThreadIdle(int endedCommand) override;
     bool isClockStartStopEnabled() override { return clockPointer; }
     bool isClockTickEnabled() override { return clockInfo; }
     void setClockTickEnabled(bool on) override { clockInfo = on; }
@@ -672,6 +674,8 @@ private:
     std::atomic<unsigned> armings{0};
     std::atomic<unsigned> answeredArming{~0u};
     std::atomic<bool> probeStarted{false};
+    // A probe asked for while the job thread ran another job, posted once that job ends.
+    std::atomic<bool> probeDeferred{false};
     std::atomic<bool> reducedChangeRunning{false};
     bool storedOutName = false;
     // What the log has told of the stored ports' troubles (input at 1); whether the display

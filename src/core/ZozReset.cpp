@@ -60,13 +60,24 @@ void Zoz::sendSysExInitialization() {
 }
 
 // The answer comes back through the input: the probe waits until both ports are open,
-// whichever was chosen last. A probe already running takes the place of a new one.
+// whichever was chosen last. A probe already running takes the place of a new one; any other
+// job (a bank being stored as the synthesizer came back) is followed by it.
 bool Zoz::postDeviceIdProbe() {
     probeStarted = true;
     if (!midiIOSet || !isExternalMIDIInOpen() || arrangementBusy) return false;
-    postJob(SenderJob::kSendDeviceIdEnquiry,
-            [this](SenderJob&) { messageManager->answerReceived = false; });
+    // Before the post: a job that ends meanwhile finds it.
+    probeDeferred = true;
+    if (postJob(SenderJob::kSendDeviceIdEnquiry,
+                [this](SenderJob&) { messageManager->answerReceived = false; }))
+        probeDeferred = false;
     return true;
+}
+
+void Zoz::jobThreadIdle(int endedCommand) {
+    if (endedCommand == SenderJob::kSendDeviceIdEnquiry)
+        probeDeferred = false;
+    else if (probeDeferred.exchange(false))
+        postDeviceIdProbe();
 }
 
 void Zoz::SendChannelStatus(int part, bool first) {

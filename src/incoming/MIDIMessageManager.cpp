@@ -48,8 +48,10 @@ MIDIMessageManager::MIDIMessageManager(SenderPlugin* plugin, PatchManager* patch
                                        PatchLibrarian* librarian, IGraphics* graphics)
     : plugin(plugin), patchManager(patchManager), graphics(graphics), librarian(librarian),
       sender(std::make_unique<MIDIMessageSender>(patchManager, plugin, librarian, this)) {
+    workers[kJobThread] = std::make_unique<SenderWorker>(
+        sender.get(), [plugin](int command) { plugin->jobThreadIdle(command); });
     for (auto& worker : workers)
-        worker = std::make_unique<SenderWorker>(sender.get());
+        if (!worker) worker = std::make_unique<SenderWorker>(sender.get());
 }
 
 MIDIMessageManager::~MIDIMessageManager() {

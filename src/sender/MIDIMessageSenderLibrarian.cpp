@@ -86,6 +86,7 @@ const PatchFile* MIDIMessageSender::storeSourceBank(int source) const {
 }
 
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int source, int firstSlot, int bank) {
+    const uint64_t connection = plugin->midiConnection();
     plugin->DisplayProcessingIndicator(true);
     IMidiMsg notesOff = allNotesOff();
     transmit(kShortMessageSize, [&] {
@@ -124,7 +125,11 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int source, int fir
                                                                 : SysexMessage::patternSlot(i);
         const std::vector<uint8_t> dump =
             readdressed(stored, plugin->getDeviceId(), kModeDumps[mode], address, true);
-        if (!transmit(int(dump.size()), [&] { return plugin->SendMidiSysex2(dump); })) {
+        // A dump that may have reached a synthesizer which came back meanwhile fails too.
+        const auto connected = [&] { return plugin->midiConnection() == connection; };
+        if (!connected() ||
+            !transmit(int(dump.size()), [&] { return plugin->SendMidiSysex2(dump); }) ||
+            !connected()) {
             failedAt = i;
             break;
         }

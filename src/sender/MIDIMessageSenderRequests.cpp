@@ -269,6 +269,7 @@ void MIDIMessageSender::sendSingleSequenceRequestSysex(bool editBuffer) {
 void MIDIMessageSender::requestBank(const std::function<Request(int slot)>& requestFor,
                                     bool indicatorPerSlot, const char* cancelled,
                                     const char* completed) {
+    const uint64_t connection = plugin->midiConnection();
     plugin->DisplayProcessingIndicator(true);
     error = false;
     cancel = false;
@@ -283,7 +284,8 @@ void MIDIMessageSender::requestBank(const std::function<Request(int slot)>& requ
         const Request r = requestFor(slot);
         armLibrarian(r.slot);
         if (indicatorPerSlot) plugin->DisplayProcessingIndicator(true);
-        if (!answerable() || !send(r.bytes, false)) {
+        // A synthesizer that went and came back since the fetch began is another one.
+        if (plugin->midiConnection() != connection || !answerable() || !send(r.bytes, false)) {
             failedAt = slot;
             break;
         }

@@ -40,6 +40,11 @@ public:
     // Whether an answer of the synthesizer can come in now: an external MIDI input is open
     // and reaches the synthesizer's port.
     virtual bool isMIDIInReaching() { return true; }
+    // Changes whenever a port to the synthesizer closes or opens: a transfer spans one
+    // connection, as a synthesizer that went and came back meanwhile is another one.
+    virtual uint64_t midiConnection() { return 0; }
+    // The job thread ended a job of that command and takes posts again; on that thread.
+    virtual void jobThreadIdle(int /*endedCommand*/) {}
     // Set while MIDI Start and Stop follow the host transport.
     virtual bool isClockStartStopEnabled() = 0;
     // Set while the MIDI clock is to tick; the clock job clears it when it finds no tempo.

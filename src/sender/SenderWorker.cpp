@@ -4,7 +4,8 @@
 
 #include <exception>
 
-SenderWorker::SenderWorker(MIDIMessageSender* sender) : sender(sender) {
+SenderWorker::SenderWorker(MIDIMessageSender* sender, std::function<void(int command)> ended)
+    : sender(sender), ended(std::move(ended)) {
     try {
         thread.start(*this);
         started = true;
@@ -29,7 +30,7 @@ bool SenderWorker::post(int command, const std::function<void(SenderJob&)>& setA
         job = last;
         return false;
     }
-    running = true;
+    running = busy = true;
     wake.notify_one();
     return true;
 }
@@ -51,6 +52,7 @@ void SenderWorker::run() {
         // A job taken before the close still runs: its post said so, and its waits end at once.
         if (!running) break;
         // The record is the job's alone while it runs: every post is refused meanwhile.
+        const int command = job.command;
         lock.unlock();
         try {
             sender->run(job);
@@ -58,6 +60,12 @@ void SenderWorker::run() {
             // A job that raises ends there; the worker takes the next one.
         }
         running = false;
+        try {
+            if (ended) ended(command);
+        } catch (...) {
+            // Whatever it posted or not, the worker goes on.
+        }
         lock.lock();
+        busy = running.load();
     }
 }

@@ -16,7 +16,9 @@ class MIDIMessageSender;
 // is never queued: a post to a running worker is refused.
 class SenderWorker : public Poco::Runnable {
 public:
-    explicit SenderWorker(MIDIMessageSender* sender);
+    // `ended`, when given, is told on the worker's thread the command of each job that ended,
+    // once the worker takes posts again.
+    explicit SenderWorker(MIDIMessageSender* sender, std::function<void(int command)> ended = {});
     ~SenderWorker() override;
     SenderWorker(const SenderWorker&) = delete;
     SenderWorker& operator=(const SenderWorker&) = delete;
@@ -27,7 +29,8 @@ public:
     // Returns whether the job was started. Posts from several threads at once are safe.
     bool post(int command, const std::function<void(SenderJob&)>& setArguments,
               const std::function<bool(const SenderJob&)>& admit = {});
-    bool isRunning() const { return running.load(); }
+    // Also while `ended` is told of the job that ended.
+    bool isRunning() const { return busy.load(); }
     // Refuses every later post, lets a running job end and ends the thread. The owner stops
     // the sender first, which ends every wait of a job; a job posted before the close but not
     // yet begun still runs, its waits ending at once.
@@ -37,11 +40,13 @@ public:
 
 private:
     MIDIMessageSender* sender;
+    const std::function<void(int)> ended;
     Poco::Thread thread;
     std::mutex mutex;
     std::condition_variable wake;
     SenderJob job;
     std::atomic<bool> running{false}; // posted and not yet ended
+    std::atomic<bool> busy{false};    // running, or `ended` not yet told
     bool started = false;             // the thread runs
     bool closed = false;
 };

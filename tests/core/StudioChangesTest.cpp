@@ -5,6 +5,7 @@
 #include "tests/core/ClockRig.h"
 
 #include "kit/effect/ITextControl.h"
+#include "src/librarian/PatchLibrarian.h"
 #include "tests/support/MidiSystem.h"
 #include "tests/support/OwnJackServer.h"
 #include "tests/support/QsimProcess.h"
@@ -100,9 +101,12 @@ TEST_F(Studio, ASynthesizerThatGoesIsAwaitedAndTakenAgainWhenItReturns) {
     auto again = synthesizer("v");
     EXPECT_TRUE(again->WaitFor(isProbe, 30000));
     EXPECT_TRUE(shows("Plug-in is ready to go!"));
-    KIT_MutexLock lock(plug->GetMutex());
-    EXPECT_TRUE(plug->isMIDIIOSet());
-    EXPECT_TRUE(plug->isExternalMIDIInOpen());
+    {
+        KIT_MutexLock lock(plug->GetMutex());
+        EXPECT_TRUE(plug->isMIDIIOSet());
+        EXPECT_TRUE(plug->isExternalMIDIInOpen());
+    }
+    plug.reset(); // the probe's last pause is on the fast clock
 }
 
 // The synthesizer's program ends after 30 dumps of a bank of 100: the store fails at the slot
@@ -131,6 +135,51 @@ TEST_F(Studio, ABankStoredToASynthesizerThatGoesMidwayFailsAtItsSlot) {
     ASSERT_NE(said, lines.end());
     EXPECT_GT(std::stoi(said->substr(failed.size())), 30);
     EXPECT_FALSE(logged("MIDI PORTS: Data write completed!"));
+}
+
+// The synthesizer's program ends and starts again under the same name between two dumps of a
+// bank being stored (the store held at its next slot meanwhile): the store fails at that slot,
+// nothing of the bank reaches the new synthesizer, and the new one is asked for its id as soon
+// as the store has ended.
+TEST_F(Studio, ABankStoreDuringWhichTheSynthesizerCameBackFailsAndTheNewOneIsProbed) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    putBank("Bank.syx");
+    auto q = synthesizer("g");
+    begin();
+    ASSERT_TRUE(q->WaitFor(isProbe, 30000));
+    ASSERT_TRUE(shows("Plug-in is ready to go!"));
+    waitForIdleJobThread(*plug);
+    const auto isDump = [](const Message& m) { return m.received && m.bytes.size() == 393; };
+    const auto outputIs = [&](bool awaited) {
+        return testsupport::WaitUntil(
+            [&] {
+                KIT_MutexLock lock(plug->GetMutex());
+                return plug->awaitedExternalMIDI(false).empty() != awaited &&
+                       plug->openedExternalMIDI(false).empty() == awaited;
+            },
+            30000);
+    };
+    plug->SendAllProgramsFromLibrarian(0);
+    for (int n = 0; n < 5; ++n)
+        ASSERT_TRUE(q->WaitFor(isDump, 10000)) << n;
+    {
+        // The store reads each slot's dump under the librarian's lock.
+        KIT_MutexLock slots(&plug->getLibrarian()->mutex());
+        q->Finish();
+        ASSERT_TRUE(outputIs(true));
+        q = synthesizer("g");
+        ASSERT_TRUE(outputIs(false));
+    }
+    EXPECT_TRUE(q->WaitFor(isProbe, 30000));
+    const std::vector<std::string> lines = logLines();
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& line) {
+                               return line.rfind("MIDI PORTS: Data write FAILED at slot ", 0) == 0;
+                           }),
+              lines.end());
+    const std::vector<Message> heard = q->Record();
+    EXPECT_EQ(std::count_if(heard.begin(), heard.end(), isDump), 0);
 }
 
 // The JACK server restarts under the plug-in: it says so, a menu opened meanwhile and after,

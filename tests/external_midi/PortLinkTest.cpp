@@ -10,7 +10,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -25,6 +29,11 @@ public:
         setExternalMIDIIn(none, nullptr);
     }
     void ProcessMidiMsg(IMidiMsg*, bool) override { ++received; }
+    // Whether the input chosen is the port named, and none is awaited for it.
+    bool InputIs(const std::string& port) {
+        KIT_MutexLock lock(GetMutex());
+        return openedExternalMIDI(true) == port && awaitedExternalMIDI(true).empty();
+    }
     std::vector<std::string> Logged() {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_logged;
@@ -46,17 +55,81 @@ public:
         return openExternalMIDIPort(false) > 0;
     }
     std::atomic<int> received{0};
+    std::atomic<int> changes{0}; // what the watch changed, counted as it ends each change
 
 protected:
+    void OnExternalMIDIChanged(bool) override { ++changes; }
     void LogExternalMIDI(const std::string& text) override {
+        std::function<void()> kept;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_logged.push_back(text);
+            if (text.find(" messages were not sent: ") != std::string::npos) kept = m_onKept;
+        }
+        if (kept) kept();
+    }
+
+public:
+    // Run inside a close of the output that tells of messages the server did not take.
+    void OnKept(std::function<void()> run) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_logged.push_back(text);
+        m_onKept = std::move(run);
     }
 
 private:
     std::mutex m_mutex;
     std::vector<std::string> m_logged;
+    std::function<void()> m_onKept;
 };
+
+// Holds the first message its input hands over inside the callback until let go: closing the
+// input then waits for it, without the plug lock.
+class HoldingEffect : public FollowingEffect {
+public:
+    ~HoldingEffect() override { LetGo(); }
+    void ProcessMidiMsg(IMidiMsg* msg, bool fromHardware) override {
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_held = true;
+            m_changed.notify_all();
+            m_changed.wait(lock, [&] { return m_free; });
+        }
+        FollowingEffect::ProcessMidiMsg(msg, fromHardware);
+    }
+    // Notes from the peer until one is held.
+    bool Holds(ChildProcess& sender) {
+        std::string line;
+        for (int i = 0; i < kProbeTries; ++i) {
+            if (!sender.WriteLine("90 3C 64") || !sender.ReadLine(&line, kWaitMs)) return false;
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (m_changed.wait_for(lock, std::chrono::milliseconds(kProbeWaitMs),
+                                   [&] { return m_held; }))
+                return true;
+        }
+        return false;
+    }
+    void LetGo() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_free = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_held = false, m_free = false;
+};
+
+// Messages sent while the server stands still, 50 ms apart: they leave with that spacing once it
+// runs again, so the output's next close, a few cycles later, still holds some.
+void keepInOutput(testsupport::OwnJackServer& server, FollowingEffect& plug) {
+    server.Hold(true);
+    for (int i = 0; i < 20; ++i) {
+        plug.SendMidiSysex2({0xFE});
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    server.Hold(false);
+}
 
 void reopen(ChildProcess& peer) {
     std::string line;
@@ -145,6 +218,90 @@ TEST_F(ExternalMIDI, AnAwaitedPortRefusedWhileListedOpensOnceThereIsRoom) {
     jack_client_close(filler);
     EXPECT_TRUE(testsupport::WaitUntil([&] { return plug.OutputOpen(); }, kWaitMs));
     EXPECT_TRUE(outputRouted(plug, *receiver));
+}
+
+// The input's peer ends while a message is held in the input's callback: the port watch closes
+// the input, and waits for the callback without the plug lock. Meanwhile another port is chosen
+// for the input, as the device menu does. The choice stands: the watch, done, neither awaits the
+// port that went nor takes the input from the port chosen.
+TEST_F(ExternalMIDI, AChoiceMadeWhileTheWatchClosesALostPortStands) {
+    auto lost = peer("send", "x", "out");
+    auto chosen = peer("send", "y", "out");
+    HoldingEffect plug;
+    int in = 1;
+    plug.setExternalMIDIIn(in, portOf("x", "out").c_str());
+    ASSERT_GT(in, 0);
+    ASSERT_TRUE(plug.Holds(*lost));
+    ASSERT_EQ(lost->Finish(nullptr, kWaitMs), 0);
+    // The watch's close has begun: the input takes nothing more.
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !plug.isExternalMIDIInOpen(); }, kWaitMs));
+    const int changes = plug.changes;
+    std::atomic<bool> choosing{false};
+    int choice = 0;
+    std::thread menu([&] {
+        KIT_MutexLock lock(plug.GetMutex());
+        choosing = true;
+        plug.awaitExternalMIDI(true, "");
+        choice = 1;
+        plug.setExternalMIDIIn(choice, portOf("y", "out").c_str());
+    });
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return bool(choosing); }, kWaitMs));
+    {
+        // Had once the choice lets go of it to wait for the watch's close.
+        KIT_MutexLock lock(plug.GetMutex());
+    }
+    plug.LetGo();
+    menu.join();
+    EXPECT_GT(choice, 0);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return plug.changes > changes; }, kWaitMs));
+    EXPECT_TRUE(plug.InputIs(portOf("y", "out")));
+    EXPECT_TRUE(inputRouted(plug, *chosen));
+}
+
+// A port change lets go of the plug lock while the old port's client closes (the server taking
+// what it still holds), and so does replacing the output by a virtual one. A port listed before
+// the new one goes meanwhile and a menu opened takes the lists without it: the selection is the
+// new port's place in those lists.
+TEST_F(ExternalMIDI, APortChangeAndAVirtualOutputCloseTheOldPortWithoutThePlugLock) {
+    testsupport::OwnJackServer server("drain");
+    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+    auto first = peer("receive", "a", "in");
+    auto gone = peer("receive", "g", "in");
+    auto second = peer("receive", "b", "in");
+    FollowingEffect plug;
+    plug.AttachExternalMIDIMenu(0, false);
+    int out = 1;
+    plug.setExternalMIDIOut(out, portOf("a", "in").c_str());
+    ASSERT_GT(out, 0);
+    ASSERT_TRUE(outputReaches(plug, *first));
+    keepInOutput(server, plug);
+    plug.OnKept([&] {
+        EXPECT_EQ(gone->Finish(nullptr, kWaitMs), 0);
+        // The menu opens on the editor's thread; the watch waits for the change.
+        const auto menuLooks = [&] {
+            bool listed = true;
+            std::thread([&] {
+                plug.OnParamPrompt(0);
+                listed = plug.Lists(portOf("g", "in"));
+            }).join();
+            return !listed;
+        };
+        EXPECT_TRUE(testsupport::WaitUntil(menuLooks, kWaitMs));
+    });
+    out = 1;
+    plug.setExternalMIDIOut(out, portOf("b", "in").c_str());
+    EXPECT_EQ(out, plug.getExternalMIDIOutDevice(portOf("b", "in").c_str()));
+    ASSERT_TRUE(outputReaches(plug, *second));
+
+    keepInOutput(server, plug);
+    std::atomic<int> held{-1};
+    plug.OnKept([&] {
+        held = plug.GetMutex()->LeaveAll();
+        plug.GetMutex()->EnterTimes(held);
+    });
+    ASSERT_TRUE(plug.initializeVirtualOutput("Zoz " + std::to_string(getpid())));
+    EXPECT_EQ(held, 0);
+    EXPECT_FALSE(plug.OutputOpen()); // no port of the lists
 }
 
 // With a port open, the device menu offers a port that came later as it opens, and no longer
