@@ -1,10 +1,12 @@
 // The Linux graphics object over the headless view: input translation, the redraw tick, popup
 // menus, text entry and the system slots.
 
+#include "kit/effect/ControlLayer.h"
 #include "kit/effect/IGraphicsLinux.h"
 #include "kit/effect/IGraphicsLinuxTextEntry.h"
 #include "kit/effect/IParam.h"
 #include "kit/effect/IPopupMenu.h"
+#include "kit/effect/ProgressIndicator.h"
 #include "kit/rast/RAST_IBitmap.h"
 #include "platform/view/HeadlessView.h"
 #include "tests/support/GoldenImage.h"
@@ -154,6 +156,62 @@ TEST_F(GraphicsLinuxTest, TheHiddenCursorComesBackWhereItWasFirstHidden) {
     EXPECT_FALSE(view->cursorHidden);
     EXPECT_EQ(view->pointerX, 100);
     EXPECT_EQ(view->pointerY, 50);
+}
+
+// A plug-in whose transfer the test starts and ends.
+struct TransferringEffect : testsupport::TestEffect {
+    TransferringEffect() : TestEffect(8, 8) {}
+    bool WorkUnderWay() override { return transferring; }
+    bool transferring = false;
+};
+
+// A transfer's veil over the whole editor, with a cancel button on it: a click and drag on the
+// control beneath, and the wheel, wait, in order, for the transfer to end, also after its veil
+// went; the pointer's moves without a button are not kept, the cancel button works at once.
+TEST(ClicksOnAVeil, WaitForTheTransferAndThenReachTheirControl) {
+    TransferringEffect plug;
+    plug.InitMixedParams();
+    auto* graphics = new IGraphicsLinux(&plug, 200, 100);
+    plug.AttachGraphics(graphics);
+    auto* control = new TestControl(&plug, IRECT(20, 30, 68, 78), 3);
+    graphics->AttachPanelBackground(&COLOR_GRAY);
+    graphics->AttachControl(control);
+    auto* veil = new ControlLayer(0, "PROGRESS");
+    IBitmap picture;
+    picture.W = 200;
+    picture.H = 100;
+    new ProgressIndicator(veil, &plug, 0, 0, 200, 100, -1, &picture, IRECT(0, 0, 200, 100));
+    auto* cancel = new TestControl(&plug, IRECT(150, 80, 190, 95));
+    veil->addControl(cancel);
+    graphics->AttachLayer(veil);
+    auto* view = static_cast<HeadlessView*>(graphics->OpenWindow(nullptr));
+    plug.transferring = true;
+    veil->Hide(false);
+
+    ViewEvent wheel = event(ViewEventType::kWheel, 24, 35);
+    wheel.wheel = 1;
+    for (const ViewEvent& e :
+         {event(ViewEventType::kButtonDown, 22, 33, 1), event(ViewEventType::kMotion, 27, 38, 1),
+          event(ViewEventType::kButtonUp, 27, 38, 1), event(ViewEventType::kMotion, 30, 40),
+          event(ViewEventType::kButtonDown, 155, 85, 1),
+          event(ViewEventType::kButtonUp, 155, 85, 1), wheel})
+        view->Send(e);
+    ASSERT_EQ(cancel->events.size(), 2u);
+    view->Tick();
+    veil->Hide(true);
+    view->Tick();
+    EXPECT_TRUE(control->events.empty()) << "taken before the transfer ended";
+    plug.transferring = false;
+    view->Tick();
+    std::string kinds;
+    for (const TestControl::Event& e : control->events)
+        kinds += e.kind;
+    EXPECT_EQ(kinds, "dguw");
+    ASSERT_EQ(kinds.size(), 4u);
+    EXPECT_EQ(control->events[1].dX, 5) << "the drag from where the press was";
+    EXPECT_EQ(control->events[2].x, 25);
+    view->Send(event(ViewEventType::kButtonDown, 22, 33, 1));
+    EXPECT_EQ(control->events.back().kind, 'd') << "nothing waits any more";
 }
 
 // Menus: three numbered items, a submenu of two, a title, a checked and a disabled item.
