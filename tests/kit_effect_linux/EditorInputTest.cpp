@@ -1,5 +1,5 @@
-// Input to an editor in a host window on the virtual display as the window system delivers it:
-// a tap, whose press and release the editor reads in one go.
+// A tap on an editor in a host window on the virtual display, its press and release read by the
+// editor in one go, as the window system delivers a touchpad's tap.
 
 #include <gtest/gtest.h>
 
@@ -21,24 +21,21 @@
 namespace {
 
 using testsupport::WaitUntil;
-using testsupport::Xdotool;
 
-// A button that records its input and a menu field, of a parameter of three values, under a
-// transfer's veil that the test shows and hides.
+// A button that records its input and a menu field of three values, under a transfer's veil.
 struct MenuEffect : testsupport::TestEffect {
     MenuEffect() : TestEffect(1, 0) {
         GetParam(0)->InitEnum("Mode", 0, 3);
-        for (int i = 0; i < 3; ++i)
-            GetParam(0)->SetDisplayText(i, std::string(1, char('A' + i)).c_str());
+        for (const char* text : {"A", "B", "C"})
+            GetParam(0)->SetDisplayText(text[0] - 'A', text);
         graphics = new IGraphicsLinux(this, 200, 100);
         AttachGraphics(graphics);
         graphics->AttachPanelBackground(&COLOR_GRAY);
-        const IText text;
-        auto* field = new ICaptionControl(this, IRECT(20, 30, 120, 50), 0, &text, false);
+        const IText style;
+        auto* field = new ICaptionControl(this, IRECT(20, 30, 120, 50), 0, &style, false);
         field->SetPromptDisabled(false);
         graphics->AttachControl(field);
-        button = new testsupport::TestControl(this, IRECT(140, 30, 180, 50));
-        graphics->AttachControl(button);
+        graphics->AttachControl(button = new testsupport::TestControl(this, {140, 30, 180, 50}));
         veil = new ControlLayer(0, "PROGRESS");
         IBitmap picture;
         picture.W = 200;
@@ -62,37 +59,34 @@ struct EditorInput : ::testing::Test {
         ASSERT_TRUE(view);
     }
     void TearDown() override { plug.graphics->CloseWindow(); }
-    // Runs f on the editor thread and waits for it.
-    void onEditor(const std::function<void()>& f) {
-        std::promise<void> done;
-        view->Post([&] {
+    // Runs f on the editor thread, where posted tasks run at the start of each round of its
+    // loop; until go is set, when given.
+    void onEditor(const std::function<void()>& f, std::shared_future<void> go = {}) {
+        std::promise<void> ran;
+        view->Post([&f, &ran, go] {
             f();
-            done.set_value();
+            ran.set_value();
+            if (go.valid()) go.wait();
         });
-        done.get_future().get();
+        ran.get_future().wait();
     }
-    // A press and its release at a point of the editor, both waiting when the editor thread
-    // next reads.
-    void tap(int atX, int atY) {
-        std::promise<void> blocked, go;
-        view->Post([&] {
-            blocked.set_value();
-            go.get_future().wait();
-        });
-        blocked.get_future().wait();
-        ::Window child;
-        int x, y;
-        XTranslateCoordinates(host.display(), host.window(), DefaultRootWindow(host.display()), atX,
-                              atY, &x, &y, &child);
-        // xdotool has ended, and the server has taken both, before the editor reads on.
-        EXPECT_EQ(Xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"}), 0);
-        go.set_value();
-    }
-    // Posted tasks run at the start of each round of the editor thread's loop: after two,
-    // every event read before them has been handled.
+    // After two rounds every event read before them has been handled.
     void handled() {
         onEditor([] {});
         onEditor([] {});
+    }
+    // Press and release at a window point, both there when the editor thread next reads:
+    // xdotool has ended, and the server has taken both, before the thread goes on.
+    void tap(int x, int y) {
+        std::promise<void> go;
+        onEditor([] {}, go.get_future().share());
+        ::Window child;
+        XTranslateCoordinates(host.display(), host.window(), DefaultRootWindow(host.display()), x,
+                              y, &x, &y, &child);
+        EXPECT_EQ(
+            testsupport::Xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"}),
+            0);
+        go.set_value();
     }
     // Our menus are the viewable override-redirect windows.
     int menus() {
@@ -101,59 +95,54 @@ struct EditorInput : ::testing::Test {
         XQueryTree(host.display(), DefaultRootWindow(host.display()), &root, &parent, &children,
                    &n);
         int open = 0;
-        for (unsigned i = 0; i < n; ++i) {
-            XWindowAttributes a;
-            if (XGetWindowAttributes(host.display(), children[i], &a) && a.override_redirect &&
-                a.map_state == IsViewable)
-                ++open;
-        }
+        XWindowAttributes a;
+        for (unsigned i = 0; i < n; ++i)
+            open += XGetWindowAttributes(host.display(), children[i], &a) && a.override_redirect &&
+                    a.map_state == IsViewable;
         if (children) XFree(children);
         return open;
     }
-    void escape() {
-        EXPECT_EQ(Xdotool({"key", "Escape"}), 0);
-        EXPECT_TRUE(WaitUntil([&] { return menus() == 0; }, 20000)) << "the menu closed";
-        EXPECT_EQ(plug.GetParam(0)->Value(), 0.0) << "the tap chose nothing";
+    // The menu opens, stays open once the release is handled, and Escape closes it unchosen.
+    void menuOpensAndStays() {
+        ASSERT_TRUE(WaitUntil([&] { return menus() == 1; }, 20000)) << "the menu opened";
+        handled();
+        EXPECT_EQ(menus(), 1) << "the release closed the menu";
+        EXPECT_EQ(testsupport::Xdotool({"key", "Escape"}), 0);
+        EXPECT_TRUE(WaitUntil([&] { return menus() == 0; }, 20000)) << "Escape closed it";
+        EXPECT_EQ(plug.GetParam(0)->Value(), 0.0) << "the tap chose a value";
     }
 
-    testsupport::Watchdog watchdog{120, "taps on an editor's menu field"};
+    testsupport::Watchdog watchdog{120, "taps on an editor"};
     testsupport::XHostWindow host{300, 200};
     MenuEffect plug;
     platform::View* view = nullptr;
 };
 
-// A button gets the press and then the release. On a menu field the release opens nothing and
-// closes nothing: the menu the press opened stays open. A tap while a transfer runs does the
-// same once the transfer has ended.
-TEST_F(EditorInput, ATapReadInOneGoOpensTheMenuAndLeavesItOpen) {
-    tap(160, 40);
+// A button gets the press and then the release; on a menu field the release neither chooses
+// nor closes the menu its press opened. A tap while a transfer runs does the same once the
+// transfer has ended.
+TEST_F(EditorInput, ATapReadInOneGoIsAPressAndThenItsRelease) {
+    tap(162, 43);
     handled();
     std::string kinds;
     for (const auto& e : plug.button->events)
         kinds += e.kind;
-    EXPECT_EQ(kinds, "du") << "a button's press, then its release";
-
-    tap(40, 40);
-    ASSERT_TRUE(WaitUntil([&] { return menus() == 1; }, 20000)) << "the menu opened";
-    handled();
-    EXPECT_EQ(menus(), 1) << "the release closed the menu";
-    escape();
+    EXPECT_EQ(kinds, "du");
+    tap(42, 43);
+    menuOpensAndStays();
 
     onEditor([&] {
         plug.transferring = true;
         plug.veil->Hide(false);
     });
-    tap(40, 40);
+    tap(42, 43);
     handled();
     EXPECT_EQ(menus(), 0) << "opened while the transfer ran";
     onEditor([&] {
         plug.veil->Hide(true);
         plug.transferring = false;
     });
-    ASSERT_TRUE(WaitUntil([&] { return menus() == 1; }, 20000)) << "the menu opened after it";
-    handled();
-    EXPECT_EQ(menus(), 1) << "the release closed the menu";
-    escape();
+    menuOpensAndStays();
 }
 
 } // namespace

@@ -44,6 +44,13 @@ ViewEvent key(ViewKey k, const char* text = "") {
     return e;
 }
 
+// A plug-in whose transfer the test starts and ends.
+struct TransferringEffect : testsupport::TestEffect {
+    TransferringEffect() : TestEffect(8, 8) {}
+    bool WorkUnderWay() override { return transferring; }
+    bool transferring = false;
+};
+
 class GraphicsLinuxTest : public ::testing::Test {
 protected:
     GraphicsLinuxTest() {
@@ -57,7 +64,7 @@ protected:
         view = static_cast<HeadlessView*>(graphics->OpenWindow(nullptr));
     }
 
-    testsupport::TestEffect plug{8, 8};
+    TransferringEffect plug;
     IGraphicsLinux* graphics;
     TestControl* control;
     HeadlessView* view;
@@ -158,24 +165,10 @@ TEST_F(GraphicsLinuxTest, TheHiddenCursorComesBackWhereItWasFirstHidden) {
     EXPECT_EQ(view->pointerY, 50);
 }
 
-// A plug-in whose transfer the test starts and ends.
-struct TransferringEffect : testsupport::TestEffect {
-    TransferringEffect() : TestEffect(8, 8) {}
-    bool WorkUnderWay() override { return transferring; }
-    bool transferring = false;
-};
-
 // A transfer's veil over the whole editor, with a cancel button on it: a click and drag on the
 // control beneath, and the wheel, wait, in order, for the transfer to end, also after its veil
 // went; the pointer's moves without a button are not kept, the cancel button works at once.
-TEST(ClicksOnAVeil, WaitForTheTransferAndThenReachTheirControl) {
-    TransferringEffect plug;
-    plug.InitMixedParams();
-    auto* graphics = new IGraphicsLinux(&plug, 200, 100);
-    plug.AttachGraphics(graphics);
-    auto* control = new TestControl(&plug, IRECT(20, 30, 68, 78), 3);
-    graphics->AttachPanelBackground(&COLOR_GRAY);
-    graphics->AttachControl(control);
+TEST_F(GraphicsLinuxTest, ClicksOnATransfersVeilWaitForItsEnd) {
     auto* veil = new ControlLayer(0, "PROGRESS");
     IBitmap picture;
     picture.W = 200;
@@ -184,10 +177,8 @@ TEST(ClicksOnAVeil, WaitForTheTransferAndThenReachTheirControl) {
     auto* cancel = new TestControl(&plug, IRECT(150, 80, 190, 95));
     veil->addControl(cancel);
     graphics->AttachLayer(veil);
-    auto* view = static_cast<HeadlessView*>(graphics->OpenWindow(nullptr));
-    plug.transferring = true;
     veil->Hide(false);
-
+    plug.transferring = true;
     ViewEvent wheel = event(ViewEventType::kWheel, 24, 35);
     wheel.wheel = 1;
     for (const ViewEvent& e :
@@ -196,8 +187,7 @@ TEST(ClicksOnAVeil, WaitForTheTransferAndThenReachTheirControl) {
           event(ViewEventType::kButtonDown, 155, 85, 1),
           event(ViewEventType::kButtonUp, 155, 85, 1), wheel})
         view->Send(e);
-    ASSERT_EQ(cancel->events.size(), 2u);
-    view->Tick();
+    EXPECT_EQ(cancel->events.size(), 2u);
     veil->Hide(true);
     view->Tick();
     EXPECT_TRUE(control->events.empty()) << "taken before the transfer ended";
@@ -206,10 +196,8 @@ TEST(ClicksOnAVeil, WaitForTheTransferAndThenReachTheirControl) {
     std::string kinds;
     for (const TestControl::Event& e : control->events)
         kinds += e.kind;
-    EXPECT_EQ(kinds, "dguw");
-    ASSERT_EQ(kinds.size(), 4u);
+    ASSERT_EQ(kinds, "dguw");
     EXPECT_EQ(control->events[1].dX, 5) << "the drag from where the press was";
-    EXPECT_EQ(control->events[2].x, 25);
     view->Send(event(ViewEventType::kButtonDown, 22, 33, 1));
     EXPECT_EQ(control->events.back().kind, 'd') << "nothing waits any more";
 }
