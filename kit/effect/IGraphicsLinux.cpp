@@ -12,6 +12,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/view/HeadlessView.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -286,7 +287,10 @@ void IGraphicsLinux::releaseWaiting() {
         }
         // Taken off first: the event may open a menu, whose loop takes the rest.
         m_waiting.pop_front();
-        if (e.type == ViewEventType::kButtonDown) m_pressWaits = false;
+        if (e.type == ViewEventType::kButtonDown)
+            m_pressWaits = std::any_of(m_waiting.begin(), m_waiting.end(), [](const ViewEvent& w) {
+                return w.type == ViewEventType::kButtonDown;
+            });
         take(e, true);
     }
 }

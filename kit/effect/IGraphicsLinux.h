@@ -109,7 +109,8 @@ private:
     bool m_repainting = false;
     bool m_repaintAll = false;
     int m_prevX = 0, m_prevY = 0; // the editor position of the last mouse event
-    // Input kept back while work is under way, and whether the last press is among it.
+    // Input kept back while work is under way, and whether the last press is among it (its
+    // release and drags wait behind it).
     static constexpr size_t kMostWaiting = 64;
     std::deque<platform::ViewEvent> m_waiting;
     bool m_pressWaits = false;
