@@ -146,14 +146,15 @@ private:
     bool sendGlobalToDevice(int unusedDeviceId, bool withinArrangement);
     // Sends the part's sound dump to the synthesizer's edit buffer (then the multi tempo when
     // it applies), or with toLibrarian stores it into the librarian's selected upper slot.
-    // False when a message did not go out.
-    bool sendPartToDevice(int part, bool toLibrarian, bool unused);
+    // False when a message did not go out. Within a transfer that shows the progress veil
+    // itself (withinTransfer, or a batch) the veil is left as it is.
+    bool sendPartToDevice(int part, bool toLibrarian, bool withinTransfer);
     // The part's sound dump as the plug-in's parameters hold it, without its checksum.
     void buildSoundDump(int part, uint8_t* dump);
     // Sends the part's pattern dump to the synthesizer's edit buffer, selecting the part first
     // when it is not the shown one outside a batch; or stores it into the librarian. False
-    // when a message did not go out.
-    bool sendSequenceToDevice(int part, bool toLibrarian, bool unused);
+    // when a message did not go out. The veil as for sendPartToDevice.
+    bool sendSequenceToDevice(int part, bool toLibrarian, bool withinTransfer);
     void buildPatternDump(int part, uint8_t* dump);
     // Loads the entry into the editor through the plug-in's own input, then sends the editor's
     // pattern, multi or sound of the part to the synthesizer.

@@ -115,8 +115,10 @@ void MIDIMessageSender::sendArrangementParts(bool batch, bool requestParts, bool
         // A refused bank change still lets the sound go.
         plugin->BankChangeMessage(shown);
         pause(kAfterBankChangeMillis);
-        if (!sendPartToDevice(shown, false, false)) return;
+        // The veil stays up to the end: a click meanwhile waits for the whole send, and a
+        // part chosen meanwhile is sent after it, not dropped as a post to a busy worker.
+        if (!sendPartToDevice(shown, false, true)) return;
         pause(kAfterPartMillis);
-        if (patternToo && sendSequenceToDevice(shown, false, false)) pause(kAfterPartMillis);
+        if (patternToo && sendSequenceToDevice(shown, false, true)) pause(kAfterPartMillis);
     }
 }

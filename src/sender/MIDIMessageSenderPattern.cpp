@@ -40,9 +40,10 @@ void MIDIMessageSender::buildPatternDump(int part, uint8_t* dump) {
                             plugin->getParamText(kPatternName + part));
 }
 
-bool MIDIMessageSender::sendSequenceToDevice(int part, bool toLibrarian, bool) {
+bool MIDIMessageSender::sendSequenceToDevice(int part, bool toLibrarian, bool withinTransfer) {
     const bool batch = plugin->isBatch();
-    if (!batch) plugin->DisplayProcessingIndicator(true);
+    const bool veiled = batch || withinTransfer;
+    if (!veiled) plugin->DisplayProcessingIndicator(true);
     uint8_t dump[PatternDump::kSize];
     buildPatternDump(part, dump);
 
@@ -63,6 +64,6 @@ bool MIDIMessageSender::sendSequenceToDevice(int part, bool toLibrarian, bool) {
         pace(kAfterDumpMillis);
     }
 
-    if (!batch) plugin->DisplayProcessingIndicator(false);
+    if (!veiled) plugin->DisplayProcessingIndicator(false);
     return sent;
 }

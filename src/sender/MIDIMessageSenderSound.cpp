@@ -44,10 +44,11 @@ void MIDIMessageSender::buildSoundDump(int part, uint8_t* dump) {
                             plugin->getParamText(kCategoryName + part));
 }
 
-bool MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool) {
+bool MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool withinTransfer) {
     // A whole-multi transfer shows and hides the progress display around all of its parts.
     const bool batch = plugin->isBatch();
-    if (!batch) plugin->DisplayProcessingIndicator(true);
+    const bool veiled = batch || withinTransfer;
+    if (!veiled) plugin->DisplayProcessingIndicator(true);
 
     uint8_t dump[SoundDump::kSize];
     buildSoundDump(part, dump);
@@ -83,6 +84,6 @@ bool MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool) {
         if (!sent) failed("part " + std::to_string(part + 1));
     }
 
-    if (!batch) plugin->DisplayProcessingIndicator(false);
+    if (!veiled) plugin->DisplayProcessingIndicator(false);
     return sent;
 }

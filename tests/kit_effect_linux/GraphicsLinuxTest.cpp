@@ -1,10 +1,12 @@
 // The Linux graphics object over the headless view: input translation, the redraw tick, popup
 // menus, text entry and the system slots.
 
+#include "kit/effect/ControlLayer.h"
 #include "kit/effect/IGraphicsLinux.h"
 #include "kit/effect/IGraphicsLinuxTextEntry.h"
 #include "kit/effect/IParam.h"
 #include "kit/effect/IPopupMenu.h"
+#include "kit/effect/ProgressIndicator.h"
 #include "kit/rast/RAST_IBitmap.h"
 #include "platform/view/HeadlessView.h"
 #include "tests/support/GoldenImage.h"
@@ -42,6 +44,13 @@ ViewEvent key(ViewKey k, const char* text = "") {
     return e;
 }
 
+// A plug-in whose transfer the test starts and ends.
+struct TransferringEffect : testsupport::TestEffect {
+    TransferringEffect() : TestEffect(8, 8) {}
+    bool WorkUnderWay() override { return transferring; }
+    bool transferring = false;
+};
+
 class GraphicsLinuxTest : public ::testing::Test {
 protected:
     GraphicsLinuxTest() {
@@ -55,7 +64,7 @@ protected:
         view = static_cast<HeadlessView*>(graphics->OpenWindow(nullptr));
     }
 
-    testsupport::TestEffect plug{8, 8};
+    TransferringEffect plug;
     IGraphicsLinux* graphics;
     TestControl* control;
     HeadlessView* view;
@@ -154,6 +163,43 @@ TEST_F(GraphicsLinuxTest, TheHiddenCursorComesBackWhereItWasFirstHidden) {
     EXPECT_FALSE(view->cursorHidden);
     EXPECT_EQ(view->pointerX, 100);
     EXPECT_EQ(view->pointerY, 50);
+}
+
+// A transfer's veil over the whole editor, with a cancel button on it: a click and drag on the
+// control beneath, and the wheel, wait, in order, for the transfer to end, also after its veil
+// went; the pointer's moves without a button are not kept, the cancel button works at once.
+TEST_F(GraphicsLinuxTest, ClicksOnATransfersVeilWaitForItsEnd) {
+    auto* veil = new ControlLayer(0, "PROGRESS");
+    IBitmap picture;
+    picture.W = 200;
+    picture.H = 100;
+    new ProgressIndicator(veil, &plug, 0, 0, 200, 100, -1, &picture, IRECT(0, 0, 200, 100));
+    auto* cancel = new TestControl(&plug, IRECT(150, 80, 190, 95));
+    veil->addControl(cancel);
+    graphics->AttachLayer(veil);
+    veil->Hide(false);
+    plug.transferring = true;
+    ViewEvent wheel = event(ViewEventType::kWheel, 24, 35);
+    wheel.wheel = 1;
+    for (const ViewEvent& e :
+         {event(ViewEventType::kButtonDown, 22, 33, 1), event(ViewEventType::kMotion, 27, 38, 1),
+          event(ViewEventType::kButtonUp, 27, 38, 1), event(ViewEventType::kMotion, 30, 40),
+          event(ViewEventType::kButtonDown, 155, 85, 1),
+          event(ViewEventType::kButtonUp, 155, 85, 1), wheel})
+        view->Send(e);
+    EXPECT_EQ(cancel->events.size(), 2u);
+    veil->Hide(true);
+    view->Tick();
+    EXPECT_TRUE(control->events.empty()) << "taken before the transfer ended";
+    plug.transferring = false;
+    view->Tick();
+    std::string kinds;
+    for (const TestControl::Event& e : control->events)
+        kinds += e.kind;
+    ASSERT_EQ(kinds, "dguw");
+    EXPECT_EQ(control->events[1].dX, 5) << "the drag from where the press was";
+    view->Send(event(ViewEventType::kButtonDown, 22, 33, 1));
+    EXPECT_EQ(control->events.back().kind, 'd') << "nothing waits any more";
 }
 
 // Menus: three numbered items, a submenu of two, a title, a checked and a disabled item.

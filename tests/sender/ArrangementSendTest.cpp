@@ -111,6 +111,9 @@ TEST(ArrangementSend, ASinglePartGoesOutSelectedWithItsBankAndPatternWhenAsked) 
         EXPECT_EQ(sent[2 + asked], (Bytes{0xC0, 17}));
         EXPECT_EQ(sent[3 + asked][6], 2);
         EXPECT_EQ(busyCalls(rig), (std::vector<std::string>{"busy 1", "busy 0", "busy 0"}));
+        // The veil goes once, at the end: a click meanwhile waits for the whole send instead
+        // of reaching a worker still at it.
+        EXPECT_EQ(rig.plugin.callCount("indicator 0"), 1u);
         // Read at the start, cleared at the end.
         EXPECT_FALSE(rig.plugin.patternToo);
         EXPECT_EQ(rig.plugin.calls().back(), "clear pattern-too");
