@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <shared_mutex>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -48,24 +49,55 @@ constexpr auto kUnrunTime = std::chrono::seconds(2);
 constexpr uint64_t kToldCycles = 50;
 constexpr int kNumberedNames = 3;
 
-// jackd2's libjack (PipeWire's gives its own version, "… PipeWire …"; jack1's is 0.x).
-bool isJackd2() {
-    const char* version = jack_get_version_string();
-    return version && strncmp(version, "1.9.", 4) == 0 && !strstr(version, "PipeWire");
+// Which libjack the module runs on. jack1's lacks jack_get_version_string, so it is looked up
+// at run time in the libjack the module is linked to (which may be in no global scope).
+enum class Libjack { kJackd2, kJack1, kOther };
+
+Libjack libjack() {
+    static const Libjack found = [] {
+        void* lib = dlopen("libjack.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        if (!lib) return Libjack::kOther;
+        using Version = const char* (*)();
+        const auto version = reinterpret_cast<Version>(dlsym(lib, "jack_get_version_string"));
+        // PipeWire's gives a version of its own, "… PipeWire …".
+        const char* text = version ? version() : nullptr;
+        const Libjack which = !version ? Libjack::kJack1
+                              : text && strncmp(text, "1.9.", 4) == 0 && !strstr(text, "PipeWire")
+                                  ? Libjack::kJackd2
+                                  : Libjack::kOther;
+        dlclose(lib);
+        return which;
+    }();
+    return found;
 }
 
-// Whether to ask libjack for a client: always, but jackd2's libjack only once its server's
-// socket (named by JACK_DEFAULT_SERVER, as it takes it) takes a connection, since it answers a
-// missing server with lines through the process's error function. A promiscuous server's socket
-// is named otherwise: libjack looks for that one itself.
-bool serverAnswers() {
-    if (!isJackd2() || getenv("JACK_PROMISCUOUS_SERVER")) return true;
+// Where the server that JACK_DEFAULT_SERVER names takes clients, as libjack looks for it; empty
+// where libjack looks by itself (PipeWire's, a promiscuous jackd2 server).
+std::string serverSocket() {
     const char* named = getenv("JACK_DEFAULT_SERVER");
-    const std::string path = "/dev/shm/jack_" + std::string(named && *named ? named : "default") +
-                             "_" + std::to_string(getuid()) + "_0";
+    const std::string server = named && *named ? named : "default";
+    const std::string uid = std::to_string(getuid());
+    const bool promiscuous = getenv("JACK_PROMISCUOUS_SERVER") != nullptr;
+    switch (libjack()) {
+    case Libjack::kJackd2:
+        return promiscuous ? "" : "/dev/shm/jack_" + server + "_" + uid + "_0";
+    case Libjack::kJack1:
+        return "/dev/shm/jack" + (promiscuous ? std::string() : "-" + uid) + "/" + server +
+               "/jack_0";
+    case Libjack::kOther:
+        break;
+    }
+    return "";
+}
+
+// Whether to ask libjack for a client: jackd2's and jack1's answer a missing server with lines
+// through the process's error function, so they are asked only once the server's socket takes a
+// connection.
+bool serverAnswers() {
+    const std::string path = serverSocket();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return true;
+    if (path.empty() || path.size() >= sizeof address.sun_path) return true;
     path.copy(address.sun_path, path.size());
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return true;

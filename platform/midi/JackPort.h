@@ -21,8 +21,8 @@ using JackNotice = void (*)(void* arg);
 // of it at the next client opened in the process, and closing one of them after that crashes;
 // so every client of ours is opened and closed here, an open first closes ours whose server
 // ended, and no such client is closed while an open is under way. libjack's print functions are
-// the process's (the host's) and stay as they are: jackd2's libjack answers a missing server
-// with lines through them, so it is asked only once its server's socket takes a connection.
+// the process's (the host's) and stay as they are: jackd2's and jack1's libjack answer a missing
+// server with lines through them, so they are asked only once its socket takes a connection.
 // What libjack still prints on its own: the lines of a server's end ("Cannot read socket fd …",
 // "Server is not running") and those of a refused call.
 class JackClient {
