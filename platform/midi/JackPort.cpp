@@ -6,10 +6,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <shared_mutex>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -47,7 +49,11 @@ constexpr auto kUnrunTime = std::chrono::seconds(2);
 // The server tells a client of every connection made or taken away within a cycle or two; a
 // libjack that has told nothing of the port's own after this many is asked for the graph.
 constexpr uint64_t kToldCycles = 50;
-constexpr int kNumberedNames = 3;
+// Opens of a client that the server refused, each under the name kept or numbered, and the
+// looks for a client elsewhere that holds the name after each.
+constexpr int kOpenTries = 5;
+constexpr int kHolderLooks = 10;
+constexpr auto kHolderLookPause = std::chrono::milliseconds(5);
 
 // Which libjack the module runs on. jack1's lacks jack_get_version_string, so it is looked up
 // at run time in the libjack the module is linked to (which may be in no global scope).
@@ -71,23 +77,42 @@ Libjack libjack() {
     return found;
 }
 
+// The server that libjack asks for a client.
+std::string defaultServer() {
+    const char* named = getenv("JACK_DEFAULT_SERVER");
+    return named && *named ? named : "default";
+}
+
+std::string jackd2Socket(const std::string& server) {
+    return "/dev/shm/jack_" + server + "_" + std::to_string(getuid()) + "_0";
+}
+
 // Where the server that JACK_DEFAULT_SERVER names takes clients, as libjack looks for it; empty
 // where libjack looks by itself (PipeWire's, a promiscuous jackd2 server).
 std::string serverSocket() {
-    const char* named = getenv("JACK_DEFAULT_SERVER");
-    const std::string server = named && *named ? named : "default";
-    const std::string uid = std::to_string(getuid());
     const bool promiscuous = getenv("JACK_PROMISCUOUS_SERVER") != nullptr;
     switch (libjack()) {
     case Libjack::kJackd2:
-        return promiscuous ? "" : "/dev/shm/jack_" + server + "_" + uid + "_0";
+        return promiscuous ? "" : jackd2Socket(defaultServer());
     case Libjack::kJack1:
-        return "/dev/shm/jack" + (promiscuous ? std::string() : "-" + uid) + "/" + server +
-               "/jack_0";
+        return "/dev/shm/jack" + (promiscuous ? "" : "-" + std::to_string(getuid())) + "/" +
+               defaultServer() + "/jack_0";
     case Libjack::kOther:
         break;
     }
     return "";
+}
+
+bool socketAnswers(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return true;
+    path.copy(address.sun_path, path.size());
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return true;
+    const bool answers = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return answers;
 }
 
 // Whether to ask libjack for a client: jackd2's and jack1's answer a missing server with lines
@@ -95,15 +120,38 @@ std::string serverSocket() {
 // connection.
 bool serverAnswers() {
     const std::string path = serverSocket();
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path) return true;
-    path.copy(address.sun_path, path.size());
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return true;
-    const bool answers = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return answers;
+    return path.empty() || socketAnswers(path);
+}
+
+// The running JACK server, other than ours, that has a client named `name`; "" when there is
+// none or it cannot be told. jackd2's libjack names the socket through which a client opens
+// after the client alone, so ours fails when such a client opens at the same moment; jackd2
+// keeps a semaphore for each client, named after its server and its name. One that opens and
+// closes again and again has it open within moments of the failure it caused.
+std::string nameHolder(const std::string& name) {
+    if (libjack() != Libjack::kJackd2) return "";
+    const std::string prefix = "jack_sem." + std::to_string(getuid()) + "_";
+    const std::string suffix = "_" + name;
+    const std::string ours = defaultServer();
+    std::string holder;
+    for (int look = 0; holder.empty() && look < kHolderLooks; ++look) {
+        if (look > 0) std::this_thread::sleep_for(kHolderLookPause);
+        DIR* shm = opendir("/dev/shm");
+        while (shm && holder.empty()) {
+            const dirent* entry = readdir(shm);
+            if (!entry) break;
+            const std::string file = entry->d_name;
+            if (file.size() <= prefix.size() + suffix.size() || file.rfind(prefix, 0) != 0 ||
+                file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
+                continue;
+            // A server that was killed leaves its semaphores behind.
+            const std::string server =
+                file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
+            if (server != ours && socketAnswers(jackd2Socket(server))) holder = server;
+        }
+        if (shm) closedir(shm);
+    }
+    return holder;
 }
 
 std::string numbered(const std::string& name, int number) {
@@ -127,21 +175,37 @@ std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice
     }
     if (!serverAnswers()) return nullptr;
     jack_client_t* opened = nullptr;
+    std::string why; // the name is not the one asked for
+    const auto because = [&why](const std::string& reason) {
+        why += (why.empty() ? "" : "; ") + reason;
+    };
     {
         std::shared_lock<std::shared_timed_mutex> opening(all.turns);
         if (g_ending) return nullptr;
-        for (int number = 0; !opened && number <= kNumberedNames; ++number) {
+        std::string asked = name;
+        for (int tries = 0, number = 0; tries < kOpenTries; ++tries) {
             jack_status_t status;
-            opened = jack_client_open((number ? numbered(name, number) : name).c_str(),
-                                      JackNoStartServer, &status);
-            // A server that could not be reached is not there under any name either.
-            if (!opened && (!(status & JackServerError) || (status & JackServerFailed))) break;
+            opened = jack_client_open(asked.c_str(), JackNoStartServer, &status);
+            if (opened) {
+                // The server numbers a name that a client of its own holds.
+                if (status & JackNameNotUnique)
+                    because("a client named \"" + asked + "\" runs on the JACK server");
+                break;
+            }
+            // A server that could not be reached is not there under any name either. Any other
+            // error of the server may pass: the name stays unless a client elsewhere holds it.
+            if (!(status & JackServerError) || (status & JackServerFailed)) break;
+            const std::string holder = nameHolder(asked);
+            if (holder.empty()) continue;
+            because("a client on the JACK server \"" + holder + "\" holds \"" + asked + "\"");
+            asked = numbered(name, ++number);
         }
     }
     if (!opened) return nullptr;
     std::unique_ptr<JackClient> client(new JackClient(ended, arg));
     client->m_client = opened;
     client->m_name = jack_get_client_name(opened);
+    client->m_renamed = why;
     jack_on_info_shutdown(opened, &JackClient::onShutdown, client.get());
     std::lock_guard<std::mutex> lock(all.lock);
     all.list.push_back(client.get());
@@ -218,7 +282,7 @@ bool JackPort::Open(const std::string& peer, const std::string& portName, MidiEr
     }
     if (client->Name() != m_clientName)
         errors.Tell("the JACK client \"" + m_clientName + "\" opened as \"" + client->Name() +
-                    "\"");
+                    "\"" + (client->Renamed().empty() ? "" : ": " + client->Renamed()));
     m_client = std::move(client);
     m_peer = peer;
     return true;

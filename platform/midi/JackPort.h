@@ -27,10 +27,12 @@ using JackNotice = void (*)(void* arg);
 // "Server is not running") and those of a refused call.
 class JackClient {
 public:
-    // Null when no server answers or it refused the client. A name that the server takes but
-    // libjack cannot open (a client of that name opening on another server of the user: libjack
-    // names its socket by client name alone) is tried again numbered, "name-01" …, as JACK
-    // numbers the clients of one name. `ended` is told once when the server ends.
+    // Null when no server answers or it refused the client a few times. A name refused while a
+    // client of that name runs on another server of the user is tried again numbered, "name-01"
+    // …, as JACK numbers the clients of one name: that client opening at the same moment fails
+    // ours (jackd2's libjack names the socket a client opens through by its name alone). Any
+    // other refusal is tried again under the same name. `ended` is told once when the server
+    // ends.
     static std::unique_ptr<JackClient> Open(const std::string& name, JackNotice ended = nullptr,
                                             void* arg = nullptr);
     // Closes now every client of ours whose server ended, so that nothing opened in the process
@@ -48,8 +50,9 @@ public:
     // null once the client was closed because its server ended.
     std::mutex& Use() { return m_use; }
     jack_client_t* Get() const { return m_client; }
-    // The name the server knows it by.
+    // The name the server knows it by, and why that is not the one asked for ("" when it is).
     const std::string& Name() const { return m_name; }
+    const std::string& Renamed() const { return m_renamed; }
 
 private:
     JackClient(JackNotice ended, void* arg) : m_notice(ended), m_arg(arg) {}
@@ -63,6 +66,7 @@ private:
     std::mutex m_use;
     jack_client_t* m_client = nullptr;
     std::string m_name;
+    std::string m_renamed;
     std::atomic<bool> m_ended{false};
 };
 
@@ -85,7 +89,7 @@ public:
     // Opens the port as portName, connected to the port named `peer` unless that is empty,
     // closing it first. False when anything fails, told to `errors` as a failure (nothing is
     // told when only the peer is not there); a client that took a name other than the one asked
-    // for is told as news. The port is set before `process` first runs.
+    // for is told as news, with why. The port is set before `process` first runs.
     bool Open(const std::string& peer, const std::string& portName, MidiErrors& errors);
     // `process` has run for the last time when this returns.
     void Close();
