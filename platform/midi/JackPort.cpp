@@ -20,17 +20,24 @@ namespace platform {
 namespace {
 
 // Our clients, whichever plug-in or thread made them. Opens share `turns`; closing a client
-// whose server ended takes it alone, as libjack may free such a client during an open. Never
-// destroyed: a host that exits without closing its plug-ins leaves their threads running while
-// the process's static objects go.
+// whose server ended takes it alone, as libjack may free such a client during an open. Kept
+// while a client is: a host that exits without closing its plug-ins leaves their threads
+// running while the process's static objects go.
 struct Clients {
     std::shared_timed_mutex turns;
     std::mutex lock; // the list
     std::vector<JackClient*> list;
 };
 
+Clients*& allClients() {
+    static Clients* all = new Clients;
+    return all;
+}
+
 Clients& clients() {
-    static Clients* const all = new Clients;
+    // A plug-in left alive at exit may look for a client after the list went.
+    Clients*& all = allClients();
+    if (!all) all = new Clients;
     return *all;
 }
 
@@ -224,6 +231,16 @@ void JackClient::EndProcess() {
     }
     g_ending = true;
     if (alone) all.turns.unlock();
+}
+
+void JackClient::ForgetAll() {
+    Clients*& all = allClients();
+    {
+        std::lock_guard<std::mutex> lock(all->lock);
+        if (!all->list.empty()) return;
+    }
+    delete all;
+    all = nullptr;
 }
 
 void JackClient::CloseEnded() {

@@ -41,6 +41,9 @@ public:
     // The process ends: waits a moment for an open or a close under way, closes every client
     // of ours whose server runs, and from then on none opens and a close only lets it go.
     static void EndProcess();
+    // After EndProcess, as the module unloads: gives back what the list of clients took when
+    // no client of ours is left.
+    static void ForgetAll();
     ~JackClient();
     JackClient(const JackClient&) = delete;
     JackClient& operator=(const JackClient&) = delete;

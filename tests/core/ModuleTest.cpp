@@ -322,3 +322,35 @@ TEST_F(Module, RunsUnderJack1sLibrary) {
     jackd.Signal(SIGTERM);
     jackd.Finish(nullptr, 10000);
 }
+
+// A host that unloads the module once its last instance went and loads it again (after a scan in
+// its own process, when a project closes): what the module made for itself goes with it, so 40
+// loads and unloads, each with an instance and its editor, leave the process's memory flat.
+TEST_F(Module, LoadsAndUnloadsLeaveMemoryFlat) {
+    const char* release = getenv("ZOZ_RELEASE_MODULE");
+    if (!release || !fs::exists(release))
+        GTEST_SKIP() << testsupport::Lacking(
+            "programs", "no release build of the module (scripts/test makes one)");
+    constexpr size_t kWarmUp = 2, kCycles = 40, kGrowthPerCycle = 64 * 1024;
+    std::string output;
+    ASSERT_EQ(testsupport::RunProgram(
+                  {ZOZ_LOADS_PATH, release, std::to_string(kWarmUp + kCycles)}, &output, 600000,
+                  {"ZOZ_DATA_DIR=" + data,
+                   "ZOZ_RESOURCES_DIR=" + fs::path(release).parent_path().string() + "/resources",
+                   // What the module's libraries keep of each load is theirs.
+                   "ASAN_OPTIONS=detect_leaks=0"}),
+              0)
+        << output;
+    std::vector<size_t> allocated;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        // A module that stays mapped would hide what it keeps.
+        ASSERT_EQ(line.rfind("unloaded ", 0), 0u) << line;
+        allocated.push_back(std::stoul(line.substr(9)));
+    }
+    ASSERT_EQ(allocated.size(), kWarmUp + kCycles);
+    const size_t before = allocated[kWarmUp - 1], after = allocated.back();
+    EXPECT_LT(after > before ? (after - before) / kCycles : 0, kGrowthPerCycle)
+        << before << " bytes allocated after the warm-up, " << after << " after " << kCycles
+        << " more loads";
+}
