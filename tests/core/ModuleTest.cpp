@@ -42,8 +42,7 @@ struct Module : CoreRig {
     }
     // The host's arguments for a run whose output holds its errors too.
     static std::vector<std::string> withErrors(const std::vector<std::string>& commands) {
-        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$@\" 2>&1", "sh", kHost,
-                                         kModule};
+        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$@\" 2>&1", "sh", kHost, kModule};
         argv.insert(argv.end(), commands.begin(), commands.end());
         return argv;
     }
@@ -250,8 +249,7 @@ TEST(ModuleOnJack1, NeedsNoFunctionThatJack1sLibraryLacks) {
     const Jack1 jack1;
     if (!jack1.missing.empty()) GTEST_SKIP() << jack1.missing;
     const std::set<std::string> needed = jackSymbols("--undefined-only", kModule);
-    const std::set<std::string> has =
-        jackSymbols("--defined-only", jack1.libs + "/libjack.so.0");
+    const std::set<std::string> has = jackSymbols("--defined-only", jack1.libs + "/libjack.so.0");
     ASSERT_TRUE(needed.count("jack_client_open"));
     std::vector<std::string> lacking;
     std::set_difference(needed.begin(), needed.end(), has.begin(), has.end(),
@@ -274,10 +272,10 @@ TEST_F(Module, RunsUnderJack1sLibrary) {
         env.push_back(more);
     env.push_back("ZOZ_MIDI_API=");
     std::string output;
-    ASSERT_EQ(testsupport::RunProgram(
-                  withErrors({"process=4", "editor-png=" + picture, "process=2"}), &output,
-                  120000, env),
-              0)
+    ASSERT_EQ(
+        testsupport::RunProgram(withErrors({"process=4", "editor-png=" + picture, "process=2"}),
+                                &output, 120000, env),
+        0)
         << output;
     expectOnlyTheHosts(output);
     EXPECT_TRUE(fs::exists(picture));

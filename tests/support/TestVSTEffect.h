@@ -32,8 +32,8 @@ public:
         : IEffectVST(IEffectInstanceInfo{host}, o.nParams, o.channelIO, o.nPresets, o.name, "",
                      kMaker, kVersion, kUniqueID, kMakerID, 128, o.doesMidi, o.doesChunks,
                      o.isInstrument, 0) {
-        initialize(IEffectInstanceInfo{host}, o.nVisible, o.nParams, o.channelIO, o.nPresets, o.name,
-                   "", kMaker, kVersion, kUniqueID, kMakerID, 128, o.doesMidi, o.doesChunks,
+        initialize(IEffectInstanceInfo{host}, o.nVisible, o.nParams, o.channelIO, o.nPresets,
+                   o.name, "", kMaker, kVersion, kUniqueID, kMakerID, 128, o.doesMidi, o.doesChunks,
                    o.isInstrument, 0);
     }
     ~TestVSTEffect() override {
