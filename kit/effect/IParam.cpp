@@ -1,6 +1,7 @@
 #include "kit/effect/IParam.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -36,7 +37,7 @@ double curve(double x, double e) {
     return e == 1.0 ? x : std::pow(x, e);
 }
 
-// Every parameter name, label and group of the process, each kept once, cut to the field's
+// Every parameter name, label and group of the module, each kept once, cut to the field's
 // length. The set is as large as the layouts' distinct names: it is never emptied. An
 // instance asks for 56,000 texts, of which the first instance adds 18,000 names: the set is a
 // small flat table of hashes and places in blocks of texts, so that neither a look-up nor an
@@ -130,17 +131,34 @@ private:
     const char* m_last[3] = {};
 };
 
-// Never destroyed: a plug-in left alive at exit keeps its names.
+// The parameters alive, whose names are the pool's.
+std::atomic<long> g_params{0};
+
+// Freed as the module unloads, or the process ends, when no parameter is alive; a plug-in left
+// alive at exit keeps its names.
+struct NamesOfTheModule {
+    NamePool* pool = new NamePool;
+    ~NamesOfTheModule() {
+        if (g_params == 0) delete pool;
+    }
+};
+
 NamePool& names() {
-    static NamePool* pool = new NamePool;
-    return *pool;
+    static NamesOfTheModule names;
+    return *names.pool;
 }
 
 } // namespace
 
 static_assert(IParamTexts::kMaxLength + 1 == IParam::kDisplayTextLen);
 
-IParam::IParam() = default;
+IParam::IParam() {
+    ++g_params;
+}
+
+IParam::~IParam() {
+    --g_params;
+}
 
 void IParam::initCommon(EParamType type, const char* name, double defaultVal, double min,
                         double max, double step, const char* label, const char* group, int extra1,

@@ -26,6 +26,7 @@ public:
     static constexpr int kDisplayTextLen = MAX_PARAM_DISPLAY_LEN; // display text with terminator
 
     IParam();
+    ~IParam();
     IParam(const IParam&) = delete;
     IParam& operator=(const IParam&) = delete;
 

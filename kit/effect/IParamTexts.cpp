@@ -12,27 +12,27 @@ size_t keptLength(const char* text) {
 }
 
 // The lists that parameters hold, by their texts, each followed by a zero byte. An entry goes
-// with its list's last holder.
-struct Registry {
-    std::mutex mutex;
-    std::unordered_map<std::string, std::weak_ptr<const IParamTexts>> lists;
-};
-
-// Never destroyed: a plug-in left alive at exit lets its lists go after static destruction.
-Registry& registry() {
-    static Registry* r = new Registry;
-    return *r;
-}
+// with its list's last holder, and the table with its last entry: the module unloaded with no
+// parameter alive leaves nothing behind, while a plug-in left alive at exit lets its lists go
+// after static destruction. The lock has nothing to destroy.
+std::mutex g_registryLock;
+std::unordered_map<std::string, std::weak_ptr<const IParamTexts>>* g_lists = nullptr;
 
 struct Unregister {
     std::string key;
     void operator()(const IParamTexts* list) const {
         {
-            Registry& r = registry();
-            std::lock_guard<std::mutex> lock(r.mutex);
-            const auto it = r.lists.find(key);
-            // Another holder may have made the same texts anew since this list's last went.
-            if (it != r.lists.end() && it->second.expired()) r.lists.erase(it);
+            std::lock_guard<std::mutex> lock(g_registryLock);
+            // Another holder may have made the same texts anew since this list's last went, and
+            // let them go, table and all.
+            if (g_lists) {
+                const auto it = g_lists->find(key);
+                if (it != g_lists->end() && it->second.expired()) g_lists->erase(it);
+                if (g_lists->empty()) {
+                    delete g_lists;
+                    g_lists = nullptr;
+                }
+            }
         }
         delete list;
     }
@@ -59,9 +59,9 @@ std::shared_ptr<const IParamTexts> IParamTexts::Shared(const std::vector<std::st
     std::string key;
     for (const std::string& t : texts)
         key.append(t.c_str(), keptLength(t.c_str())).push_back(0);
-    Registry& r = registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    std::weak_ptr<const IParamTexts>& entry = r.lists[key];
+    std::lock_guard<std::mutex> lock(g_registryLock);
+    if (!g_lists) g_lists = new std::unordered_map<std::string, std::weak_ptr<const IParamTexts>>;
+    std::weak_ptr<const IParamTexts>& entry = (*g_lists)[key];
     if (std::shared_ptr<const IParamTexts> list = entry.lock()) return list;
     std::shared_ptr<const IParamTexts> list(new IParamTexts(texts), Unregister{key});
     entry = list;

@@ -6,9 +6,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <dlfcn.h>
 #include <shared_mutex>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -17,17 +20,24 @@ namespace platform {
 namespace {
 
 // Our clients, whichever plug-in or thread made them. Opens share `turns`; a close takes it
-// alone, as libjack may free a client whose server ended during an open. Never
-// destroyed: a host that exits without closing its plug-ins leaves their threads running while
-// the process's static objects go.
+// alone, as libjack may free a client whose server ended during an open. Kept while a client
+// is: a host that exits without closing its plug-ins leaves their threads running while the
+// process's static objects go.
 struct Clients {
     std::shared_timed_mutex turns;
     std::mutex lock; // the list
     std::vector<JackClient*> list;
 };
 
+Clients*& allClients() {
+    static Clients* all = new Clients;
+    return all;
+}
+
 Clients& clients() {
-    static Clients* const all = new Clients;
+    // A plug-in left alive at exit may look for a client after the list went.
+    Clients*& all = allClients();
+    if (!all) all = new Clients;
     return *all;
 }
 
@@ -46,23 +56,61 @@ constexpr auto kUnrunTime = std::chrono::seconds(2);
 // The server tells a client of every connection made or taken away within a cycle or two; a
 // libjack that has told nothing of the port's own after this many is asked for the graph.
 constexpr uint64_t kToldCycles = 50;
-constexpr int kNumberedNames = 3;
+// Opens of a client that the server refused, each under the name kept or numbered, and the
+// looks for a client elsewhere that holds the name after each.
+constexpr int kOpenTries = 5;
+constexpr int kHolderLooks = 10;
+constexpr auto kHolderLookPause = std::chrono::milliseconds(5);
 
-// jackd2's libjack (PipeWire's gives its own version, "… PipeWire …"; jack1's is 0.x).
-bool isJackd2() {
-    const char* version = jack_get_version_string();
-    return version && strncmp(version, "1.9.", 4) == 0 && !strstr(version, "PipeWire");
+// Which libjack the module runs on. jack1's lacks jack_get_version_string, so it is looked up
+// at run time in the libjack the module is linked to (which may be in no global scope).
+enum class Libjack { kJackd2, kJack1, kOther };
+
+Libjack libjack() {
+    static const Libjack found = [] {
+        void* lib = dlopen("libjack.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        if (!lib) return Libjack::kOther;
+        using Version = const char* (*)();
+        const auto version = reinterpret_cast<Version>(dlsym(lib, "jack_get_version_string"));
+        // PipeWire's gives a version of its own, "… PipeWire …".
+        const char* text = version ? version() : nullptr;
+        const Libjack which = !version ? Libjack::kJack1
+                              : text && strncmp(text, "1.9.", 4) == 0 && !strstr(text, "PipeWire")
+                                  ? Libjack::kJackd2
+                                  : Libjack::kOther;
+        dlclose(lib);
+        return which;
+    }();
+    return found;
 }
 
-// Whether to ask libjack for a client: always, but jackd2's libjack only once its server's
-// socket (named by JACK_DEFAULT_SERVER, as it takes it) takes a connection, since it answers a
-// missing server with lines through the process's error function. A promiscuous server's socket
-// is named otherwise: libjack looks for that one itself.
-bool serverAnswers() {
-    if (!isJackd2() || getenv("JACK_PROMISCUOUS_SERVER")) return true;
+// The server that libjack asks for a client.
+std::string defaultServer() {
     const char* named = getenv("JACK_DEFAULT_SERVER");
-    const std::string path = "/dev/shm/jack_" + std::string(named && *named ? named : "default") +
-                             "_" + std::to_string(getuid()) + "_0";
+    return named && *named ? named : "default";
+}
+
+std::string jackd2Socket(const std::string& server) {
+    return "/dev/shm/jack_" + server + "_" + std::to_string(getuid()) + "_0";
+}
+
+// Where the server that JACK_DEFAULT_SERVER names takes clients, as libjack looks for it; empty
+// where libjack looks by itself (PipeWire's, a promiscuous jackd2 server).
+std::string serverSocket() {
+    const bool promiscuous = getenv("JACK_PROMISCUOUS_SERVER") != nullptr;
+    switch (libjack()) {
+    case Libjack::kJackd2:
+        return promiscuous ? "" : jackd2Socket(defaultServer());
+    case Libjack::kJack1:
+        return "/dev/shm/jack" + (promiscuous ? "" : "-" + std::to_string(getuid())) + "/" +
+               defaultServer() + "/jack_0";
+    case Libjack::kOther:
+        break;
+    }
+    return "";
+}
+
+bool socketAnswers(const std::string& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path) return true;
@@ -72,6 +120,45 @@ bool serverAnswers() {
     const bool answers = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     close(fd);
     return answers;
+}
+
+// Whether to ask libjack for a client: jackd2's and jack1's answer a missing server with lines
+// through the process's error function, so they are asked only once the server's socket takes a
+// connection.
+bool serverAnswers() {
+    const std::string path = serverSocket();
+    return path.empty() || socketAnswers(path);
+}
+
+// The running JACK server, other than ours, that has a client named `name`; "" when there is
+// none or it cannot be told. jackd2's libjack names the socket through which a client opens
+// after the client alone, so ours fails when such a client opens at the same moment; jackd2
+// keeps a semaphore for each client, named after its server and its name. One that opens and
+// closes again and again has it open within moments of the failure it caused.
+std::string nameHolder(const std::string& name) {
+    if (libjack() != Libjack::kJackd2) return "";
+    const std::string prefix = "jack_sem." + std::to_string(getuid()) + "_";
+    const std::string suffix = "_" + name;
+    const std::string ours = defaultServer();
+    std::string holder;
+    for (int look = 0; holder.empty() && look < kHolderLooks; ++look) {
+        if (look > 0) std::this_thread::sleep_for(kHolderLookPause);
+        DIR* shm = opendir("/dev/shm");
+        while (shm && holder.empty()) {
+            const dirent* entry = readdir(shm);
+            if (!entry) break;
+            const std::string file = entry->d_name;
+            if (file.size() <= prefix.size() + suffix.size() || file.rfind(prefix, 0) != 0 ||
+                file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
+                continue;
+            // A server that was killed leaves its semaphores behind.
+            const std::string server =
+                file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
+            if (server != ours && socketAnswers(jackd2Socket(server))) holder = server;
+        }
+        if (shm) closedir(shm);
+    }
+    return holder;
 }
 
 std::string numbered(const std::string& name, int number) {
@@ -95,15 +182,30 @@ std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice
     }
     if (!serverAnswers()) return nullptr;
     jack_client_t* opened = nullptr;
+    std::string why; // the name is not the one asked for
+    const auto because = [&why](const std::string& reason) {
+        why += (why.empty() ? "" : "; ") + reason;
+    };
     {
         std::shared_lock<std::shared_timed_mutex> opening(all.turns);
         if (g_ending) return nullptr;
-        for (int number = 0; !opened && number <= kNumberedNames; ++number) {
+        std::string asked = name;
+        for (int tries = 0, number = 0; tries < kOpenTries; ++tries) {
             jack_status_t status;
-            opened = jack_client_open((number ? numbered(name, number) : name).c_str(),
-                                      JackNoStartServer, &status);
-            // A server that could not be reached is not there under any name either.
-            if (!opened && (!(status & JackServerError) || (status & JackServerFailed))) break;
+            opened = jack_client_open(asked.c_str(), JackNoStartServer, &status);
+            if (opened) {
+                // The server numbers a name that a client of its own holds.
+                if (status & JackNameNotUnique)
+                    because("a client named \"" + asked + "\" runs on the JACK server");
+                break;
+            }
+            // A server that could not be reached is not there under any name either. Any other
+            // error of the server may pass: the name stays unless a client elsewhere holds it.
+            if (!(status & JackServerError) || (status & JackServerFailed)) break;
+            const std::string holder = nameHolder(asked);
+            if (holder.empty()) continue;
+            because("a client on the JACK server \"" + holder + "\" holds \"" + asked + "\"");
+            asked = numbered(name, ++number);
         }
         // The end waits for this open, and would close nothing opened after it.
         if (opened && g_ending) {
@@ -115,6 +217,7 @@ std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice
     std::unique_ptr<JackClient> client(new JackClient(ended, arg));
     client->m_client = opened;
     client->m_name = jack_get_client_name(opened);
+    client->m_renamed = why;
     jack_on_info_shutdown(opened, &JackClient::onShutdown, client.get());
     std::lock_guard<std::mutex> lock(all.lock);
     all.list.push_back(client.get());
@@ -133,6 +236,16 @@ void JackClient::EndProcess() {
     for (JackClient* client : all.list)
         if (!client->m_ended) client->closeNow();
     g_ended = true;
+}
+
+void JackClient::ForgetAll() {
+    Clients*& all = allClients();
+    {
+        std::lock_guard<std::mutex> lock(all->lock);
+        if (!all->list.empty()) return;
+    }
+    delete all;
+    all = nullptr;
 }
 
 void JackClient::CloseEnded() {
@@ -191,7 +304,7 @@ bool JackPort::Open(const std::string& peer, const std::string& portName, MidiEr
     }
     if (client->Name() != m_clientName)
         errors.Tell("the JACK client \"" + m_clientName + "\" opened as \"" + client->Name() +
-                    "\"");
+                    "\"" + (client->Renamed().empty() ? "" : ": " + client->Renamed()));
     m_client = std::move(client);
     m_peer = peer;
     return true;

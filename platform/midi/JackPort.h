@@ -21,16 +21,18 @@ using JackNotice = void (*)(void* arg);
 // of it at the next client opened in the process, and closing one of them after that crashes;
 // so every client of ours is opened and closed here, an open first closes ours whose server
 // ended, and no client is closed while an open is under way. libjack's print functions are
-// the process's (the host's) and stay as they are: jackd2's libjack answers a missing server
-// with lines through them, so it is asked only once its server's socket takes a connection.
+// the process's (the host's) and stay as they are: jackd2's and jack1's libjack answer a missing
+// server with lines through them, so they are asked only once its socket takes a connection.
 // What libjack still prints on its own: the lines of a server's end ("Cannot read socket fd …",
 // "Server is not running") and those of a refused call.
 class JackClient {
 public:
-    // Null when no server answers or it refused the client. A name that the server takes but
-    // libjack cannot open (a client of that name opening on another server of the user: libjack
-    // names its socket by client name alone) is tried again numbered, "name-01" …, as JACK
-    // numbers the clients of one name. `ended` is told once when the server ends.
+    // Null when no server answers or it refused the client a few times. A name refused while a
+    // client of that name runs on another server of the user is tried again numbered, "name-01"
+    // …, as JACK numbers the clients of one name: that client opening at the same moment fails
+    // ours (jackd2's libjack names the socket a client opens through by its name alone). Any
+    // other refusal is tried again under the same name. `ended` is told once when the server
+    // ends.
     static std::unique_ptr<JackClient> Open(const std::string& name, JackNotice ended = nullptr,
                                             void* arg = nullptr);
     // Closes now every client of ours whose server ended, so that nothing opened in the process
@@ -40,6 +42,9 @@ public:
     // got) or a close under way, as for a look under way; closes every client of ours whose
     // server runs, and from then on a close only lets it go.
     static void EndProcess();
+    // After EndProcess, as the module unloads: gives back what the list of clients took when
+    // no client of ours is left.
+    static void ForgetAll();
     ~JackClient();
     JackClient(const JackClient&) = delete;
     JackClient& operator=(const JackClient&) = delete;
@@ -49,8 +54,9 @@ public:
     // null once the client was closed because its server ended.
     std::mutex& Use() { return m_use; }
     jack_client_t* Get() const { return m_client; }
-    // The name the server knows it by.
+    // The name the server knows it by, and why that is not the one asked for ("" when it is).
     const std::string& Name() const { return m_name; }
+    const std::string& Renamed() const { return m_renamed; }
 
 private:
     JackClient(JackNotice ended, void* arg) : m_notice(ended), m_arg(arg) {}
@@ -64,6 +70,7 @@ private:
     std::mutex m_use;
     jack_client_t* m_client = nullptr;
     std::string m_name;
+    std::string m_renamed;
     std::atomic<bool> m_ended{false};
 };
 
@@ -86,7 +93,7 @@ public:
     // Opens the port as portName, connected to the port named `peer` unless that is empty,
     // closing it first. False when anything fails, told to `errors` as a failure (nothing is
     // told when only the peer is not there); a client that took a name other than the one asked
-    // for is told as news. The port is set before `process` first runs.
+    // for is told as news, with why. The port is set before `process` first runs.
     bool Open(const std::string& peer, const std::string& portName, MidiErrors& errors);
     // `process` has run for the last time when this returns.
     void Close();

@@ -128,14 +128,21 @@ MidiPorts look(const std::string& clientName, std::unique_ptr<JackClient>& jack,
     return ports;
 }
 
-// The watches alive in the process; never destroyed, as exit() may run while they are.
+// The watches alive in the process; kept while one is, as exit() may run while they are.
 struct Watches {
     std::mutex lock;
     std::vector<MidiPortWatch*> list;
 };
 
+Watches*& allWatches() {
+    static Watches* all = new Watches;
+    return all;
+}
+
 Watches& watches() {
-    static Watches* const all = new Watches;
+    // A plug-in left alive at exit may make its first watch after the lists went.
+    Watches*& all = allWatches();
+    if (!all) all = new Watches;
     return *all;
 }
 
@@ -143,17 +150,23 @@ Watches& watches() {
 
 // At exit() (or as the module is unloaded), before libjack's own static objects go, as it was
 // loaded before the module: a host may end without closing its plug-ins, whose watches then
-// still run.
+// still run. With none left, what the lists took is given back.
 struct WatchesAtExit {
     ~WatchesAtExit() {
-        Watches& all = watches();
-        std::lock_guard<std::mutex> lock(all.lock);
-        for (MidiPortWatch* watch : all.list) {
-            watch->Stop();
-            // A look under way ends first; none begins after the stop.
-            std::lock_guard<std::mutex> looking(watch->m_lock);
+        Watches*& all = allWatches();
+        {
+            std::lock_guard<std::mutex> lock(all->lock);
+            for (MidiPortWatch* watch : all->list) {
+                watch->Stop();
+                // A look under way ends first; none begins after the stop.
+                std::lock_guard<std::mutex> looking(watch->m_lock);
+            }
+            JackClient::EndProcess();
+            if (!all->list.empty()) return;
         }
-        JackClient::EndProcess();
+        delete all;
+        all = nullptr;
+        JackClient::ForgetAll();
     }
 };
 

@@ -21,26 +21,39 @@ constexpr size_t kMaxOpenFonts = 64;
 // Glyphs kept beyond Latin-1 before the store starts afresh.
 constexpr size_t kMaxOtherGlyphs = 4096;
 
-// The FreeType library and its faces are opened and closed by one thread at a time.
-std::mutex& libraryMutex() {
-    static auto* m = new std::mutex;
-    return *m;
-}
-
-FT_Library library() {
-    static FT_Library lib = [] {
-        FT_Library l = nullptr;
-        return FT_Init_FreeType(&l) == 0 ? l : nullptr;
-    }();
-    return lib;
-}
+// The FreeType library and its faces are opened and closed by one thread at a time. The lock
+// has nothing to destroy, as fonts may close during static destruction.
+std::mutex g_libraryLock;
 
 using FontKey = std::tuple<std::string, int, float>;
 
-std::map<FontKey, std::shared_ptr<TextFont>>& openFonts() {
-    static auto* fonts = new std::map<FontKey, std::shared_ptr<TextFont>>;
-    return *fonts;
-}
+// Under the lock: the FreeType library, the fonts kept open for reuse, and how many fonts are
+// open in all.
+struct Fonts {
+    FT_Library library = nullptr;
+    std::map<FontKey, std::shared_ptr<TextFont>> kept;
+    int open = 0;
+};
+Fonts* g_fonts = nullptr;
+
+// As the module unloads (or the process ends), after the editors' font cache, made later, went:
+// the fonts kept for reuse are let go, and the library with them unless a font is still open.
+struct FontsAtUnload {
+    ~FontsAtUnload() {
+        std::map<FontKey, std::shared_ptr<TextFont>> kept; // closed after the lock is given back
+        {
+            std::lock_guard<std::mutex> lock(g_libraryLock);
+            if (!g_fonts) return;
+            kept.swap(g_fonts->kept);
+        }
+        kept.clear();
+        std::lock_guard<std::mutex> lock(g_libraryLock);
+        if (g_fonts->open > 0) return;
+        if (g_fonts->library) FT_Done_FreeType(g_fonts->library);
+        delete g_fonts;
+        g_fonts = nullptr;
+    }
+} g_fontsAtUnload;
 
 struct Ink {
     int red, green, blue, alpha;
@@ -60,11 +73,13 @@ std::shared_ptr<TextFont> TextFont::Open(const FontLocation& where, float size) 
     if (where.file.empty() || !(size > 0)) return nullptr;
     const FontKey key{where.file, where.index, size};
     std::vector<std::shared_ptr<TextFont>> closing; // released after the lock is given back
-    std::lock_guard<std::mutex> lock(libraryMutex());
-    auto& fonts = openFonts();
-    if (auto it = fonts.find(key); it != fonts.end()) return it->second;
+    std::lock_guard<std::mutex> lock(g_libraryLock);
+    if (!g_fonts) g_fonts = new Fonts;
+    auto& kept = g_fonts->kept;
+    if (auto it = kept.find(key); it != kept.end()) return it->second;
 
-    FT_Library lib = library();
+    if (!g_fonts->library && FT_Init_FreeType(&g_fonts->library) != 0) g_fonts->library = nullptr;
+    FT_Library lib = g_fonts->library;
     FT_Face face = nullptr;
     if (!lib || FT_New_Face(lib, where.file.c_str(), where.index, &face) != 0) return nullptr;
     if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0 ||
@@ -73,21 +88,23 @@ std::shared_ptr<TextFont> TextFont::Open(const FontLocation& where, float size) 
         return nullptr;
     }
     std::shared_ptr<TextFont> font(new TextFont(face, size));
-    if (fonts.size() >= kMaxOpenFonts) {
-        for (auto it = fonts.begin(); it != fonts.end();) {
+    if (kept.size() >= kMaxOpenFonts) {
+        for (auto it = kept.begin(); it != kept.end();) {
             if (it->second.use_count() == 1) {
                 closing.push_back(std::move(it->second));
-                it = fonts.erase(it);
+                it = kept.erase(it);
             } else {
                 ++it;
             }
         }
     }
-    if (fonts.size() < kMaxOpenFonts) fonts.emplace(key, font);
+    if (kept.size() < kMaxOpenFonts) kept.emplace(key, font);
     return font;
 }
 
+// Under the lock.
 TextFont::TextFont(FT_FaceRec_* face, float size) : m_face(face), m_size(size) {
+    ++g_fonts->open;
     const double scale = double(size) / face->units_per_EM;
     m_ascent = float(std::max(0.0, face->ascender * scale));
     m_descent = float(std::max(0.0, -face->descender * scale));
@@ -100,8 +117,9 @@ TextFont::TextFont(FT_FaceRec_* face, float size) : m_face(face), m_size(size) {
 }
 
 TextFont::~TextFont() {
-    std::lock_guard<std::mutex> lock(libraryMutex());
+    std::lock_guard<std::mutex> lock(g_libraryLock);
     FT_Done_Face(m_face);
+    --g_fonts->open;
 }
 
 TextFont::Glyph TextFont::load(char32_t code) {

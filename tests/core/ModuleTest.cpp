@@ -10,6 +10,8 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <set>
+#include <sstream>
 #include <unistd.h>
 
 using namespace coretest;
@@ -35,6 +37,22 @@ struct Module : CoreRig {
         std::vector<std::string> argv = {kHost, kModule};
         argv.insert(argv.end(), commands.begin(), commands.end());
         HostRun run;
+        run.status = testsupport::RunProgram(argv, &run.output, 120000, hostEnv());
+        return run;
+    }
+    // The host's arguments for a run whose output holds its errors too.
+    static std::vector<std::string> withErrors(const std::vector<std::string>& commands) {
+        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$@\" 2>&1", "sh", kHost, kModule};
+        argv.insert(argv.end(), commands.begin(), commands.end());
+        return argv;
+    }
+    // Each line that the host printed is its own.
+    static void expectOnlyTheHosts(const std::string& output) {
+        std::istringstream lines(output);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_EQ(line.rfind("host: ", 0), 0u) << line;
+    }
+    std::vector<std::string> hostEnv() {
         // The MIDI library's JACK back end keeps the ring buffers of a client that found no
         // server: the port menus make such clients when no JACK server runs.
         const std::string suppressions = temp.path() + "/lsan.supp";
@@ -42,8 +60,7 @@ struct Module : CoreRig {
         std::vector<std::string> env = {"ZOZ_DATA_DIR=" + data,
                                         "LSAN_OPTIONS=suppressions=" + suppressions};
         if (!resources.empty()) env.push_back("ZOZ_RESOURCES_DIR=" + resources);
-        run.status = testsupport::RunProgram(argv, &run.output, 120000, env);
-        return run;
+        return env;
     }
     std::string makeResources(const std::string& name) {
         const std::string folder = temp.path() + "/" + name + "/";
@@ -191,4 +208,142 @@ TEST_F(Module, AScannersOutputHoldsItsLineAlone) {
                       0);
         }
     }
+}
+
+// jack1's library and server as scripts/setup --test unpacks them (they cannot be installed
+// beside jackd2's), and what a program needs to run on them.
+struct Jack1 {
+    const std::string root = ZOZ_JACK1_ROOT;
+    const std::string libs = root + "/usr/lib/" ZOZ_LIB_ARCH;
+    const std::string missing =
+        fs::exists(libs + "/libjack.so.0") && fs::exists(root + "/usr/bin/jackd")
+            ? ""
+            : testsupport::Lacking("programs", "jack1 is not unpacked in " + root +
+                                                   " (scripts/setup --test unpacks it)");
+    std::vector<std::string> env() const {
+        // Its library asks the jackd it finds on the path where the servers' sockets are.
+        return {"LD_LIBRARY_PATH=" + libs, "JACK_DRIVER_DIR=" + libs + "/jack",
+                "PATH=" + root + "/usr/bin:" + getenv("PATH")};
+    }
+};
+
+// The JACK functions that `nm` lists of a library (with "--undefined-only" or "--defined-only").
+std::set<std::string> jackSymbols(const std::string& which, const std::string& library) {
+    std::string output;
+    EXPECT_EQ(testsupport::RunProgram({"/bin/sh", "-c", "exec nm -D \"$@\"", "nm", which, library},
+                                      &output),
+              0)
+        << output;
+    std::set<std::string> names;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        const std::string name = line.substr(line.rfind(' ') + 1);
+        if (name.rfind("jack_", 0) == 0) names.insert(name.substr(0, name.find('@')));
+    }
+    return names;
+}
+
+// Every JACK function the module is linked to, weak ones too, is one that jack1's library has:
+// one that it lacks fails the load on every jack1 system.
+TEST(ModuleOnJack1, NeedsNoFunctionThatJack1sLibraryLacks) {
+    const Jack1 jack1;
+    if (!jack1.missing.empty()) GTEST_SKIP() << jack1.missing;
+    const std::set<std::string> needed = jackSymbols("--undefined-only", kModule);
+    const std::set<std::string> has = jackSymbols("--defined-only", jack1.libs + "/libjack.so.0");
+    ASSERT_TRUE(needed.count("jack_client_open"));
+    std::vector<std::string> lacking;
+    std::set_difference(needed.begin(), needed.end(), has.begin(), has.end(),
+                        std::back_inserter(lacking));
+    EXPECT_TRUE(lacking.empty()) << testing::PrintToString(lacking);
+}
+
+// Under jack1's library the plug-in loads, opens its editor and closes, quietly, beside the
+// run's jackd2 server that the library cannot reach (it falls back as with no server); and on a
+// jack1 server its stored output reaches the peer named in its settings.
+TEST_F(Module, RunsUnderJack1sLibrary) {
+    const Jack1 jack1;
+    if (!jack1.missing.empty()) GTEST_SKIP() << jack1.missing;
+    const std::string peerClient = "zozj1peer" + std::to_string(getpid());
+    writeSettings("yellow\nnormal\nyes\n" + peerClient + ":in\n\n");
+    resources = kBuiltResources;
+    const std::string picture = temp.path() + "/editor.png";
+    std::vector<std::string> env = hostEnv();
+    for (const std::string& more : jack1.env())
+        env.push_back(more);
+    env.push_back("ZOZ_MIDI_API=");
+    std::string output;
+    ASSERT_EQ(
+        testsupport::RunProgram(withErrors({"process=4", "editor-png=" + picture, "process=2"}),
+                                &output, 120000, env),
+        0)
+        << output;
+    expectOnlyTheHosts(output);
+    EXPECT_TRUE(fs::exists(picture));
+
+    if (getenv("ZOZ_NO_JACK")) GTEST_SKIP() << "a jack1 server of its own: run without JACK";
+    const std::string server = "zozj1" + std::to_string(getpid());
+    const std::string socket =
+        "/dev/shm/jack-" + std::to_string(getuid()) + "/" + server + "/jack_0";
+    std::vector<std::string> serverEnv = jack1.env();
+    serverEnv.push_back("JACK_DEFAULT_SERVER=" + server);
+    testsupport::ChildProcess jackd({"/bin/sh", "-c", "exec \"$@\" 2>&1", "sh",
+                                     jack1.root + "/usr/bin/jackd", "-r", "-t", "5000", "-n",
+                                     server, "-d", "dummy", "-r", "48000", "-p", "256"},
+                                    serverEnv);
+    for (int waited = 0; waited < 200 && !fs::exists(socket) && jackd.Running(); ++waited)
+        usleep(50000);
+    if (!fs::exists(socket)) {
+        std::string log;
+        jackd.Finish(&log, 1000);
+        GTEST_SKIP() << testsupport::Lacking("jack", "jack1's server did not start:\n" + log);
+    }
+    testsupport::ChildProcess peer({ZOZ_MIDI_PEER_PATH, "receive", peerClient, "in"}, serverEnv);
+    std::string line;
+    ASSERT_TRUE(peer.ReadLine(&line, 10000) && line == "ready") << line;
+    for (const std::string& more : serverEnv)
+        env.push_back(more);
+    testsupport::ChildProcess running(withErrors({"run=60000"}), env);
+    // The start-up's first message to the synthesizer.
+    while (peer.ReadLine(&line, 30000) && line.rfind("msg F0 3E 0F ", 0) != 0) {
+    }
+    EXPECT_EQ(line.rfind("msg F0 3E 0F ", 0), 0u) << line;
+    running.WriteLine("");
+    EXPECT_EQ(running.Finish(&output, 30000), 0) << output;
+    expectOnlyTheHosts(output);
+    peer.CloseInput();
+    EXPECT_EQ(peer.Finish(nullptr, 10000), 0);
+    jackd.Signal(SIGTERM);
+    jackd.Finish(nullptr, 10000);
+}
+
+// A host that unloads the module once its last instance went and loads it again (after a scan in
+// its own process, when a project closes): what the module made for itself goes with it, so 40
+// loads and unloads, each with an instance and its editor, leave the process's memory flat.
+TEST_F(Module, LoadsAndUnloadsLeaveMemoryFlat) {
+    const char* release = getenv("ZOZ_RELEASE_MODULE");
+    if (!release || !fs::exists(release))
+        GTEST_SKIP() << testsupport::Lacking(
+            "programs", "no release build of the module (scripts/test makes one)");
+    constexpr size_t kWarmUp = 2, kCycles = 40, kGrowthPerCycle = 64 * 1024;
+    std::string output;
+    ASSERT_EQ(testsupport::RunProgram(
+                  {ZOZ_LOADS_PATH, release, std::to_string(kWarmUp + kCycles)}, &output, 600000,
+                  {"ZOZ_DATA_DIR=" + data,
+                   "ZOZ_RESOURCES_DIR=" + fs::path(release).parent_path().string() + "/resources",
+                   // What the module's libraries keep of each load is theirs.
+                   "ASAN_OPTIONS=detect_leaks=0"}),
+              0)
+        << output;
+    std::vector<size_t> allocated;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        // A module that stays mapped would hide what it keeps.
+        ASSERT_EQ(line.rfind("unloaded ", 0), 0u) << line;
+        allocated.push_back(std::stoul(line.substr(9)));
+    }
+    ASSERT_EQ(allocated.size(), kWarmUp + kCycles);
+    const size_t before = allocated[kWarmUp - 1], after = allocated.back();
+    EXPECT_LT(after > before ? (after - before) / kCycles : 0, kGrowthPerCycle)
+        << before << " bytes allocated after the warm-up, " << after << " after " << kCycles
+        << " more loads";
 }

@@ -1,6 +1,6 @@
 // The plug-in's ports while the studio changes under them: a peer that reopens its ports, a
-// port that is listed but refused, ports that come and go while one is open, and a client name
-// taken by a program of the user on another JACK server.
+// port that is listed but refused, ports that come and go while one is open, a client name
+// taken by a program of the user on another JACK server, and a server's passing error.
 
 #include "tests/external_midi/ExternalMIDIFixture.h"
 #include "tests/support/OwnJackServer.h"
@@ -12,16 +12,65 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdarg>
+#include <dlfcn.h>
 #include <functional>
 #include <mutex>
 #include <thread>
 
 namespace {
 
+// Errors of the JACK server that the next opens of a client of one name meet, as a passing
+// error would; every other open is libjack's own.
+struct Refusals {
+    std::mutex lock;
+    std::string name;
+    int left = 0;
+    int given = 0;
+} g_refusals;
+
+void refuseOpens(const std::string& name, int count) {
+    std::lock_guard<std::mutex> lock(g_refusals.lock);
+    g_refusals.name = name;
+    g_refusals.left = count;
+    g_refusals.given = 0;
+}
+
+int refused() {
+    std::lock_guard<std::mutex> lock(g_refusals.lock);
+    return g_refusals.given;
+}
+
+} // namespace
+
+// The process's libjack open, the refusals aside.
+extern "C" jack_client_t* jack_client_open(const char* name, jack_options_t options,
+                                           jack_status_t* status, ...) {
+    {
+        std::lock_guard<std::mutex> lock(g_refusals.lock);
+        if (g_refusals.left > 0 && g_refusals.name == name) {
+            --g_refusals.left;
+            ++g_refusals.given;
+            if (status) *status = jack_status_t(JackFailure | JackServerError);
+            return nullptr;
+        }
+    }
+    using Open = jack_client_t* (*)(const char*, jack_options_t, jack_status_t*, ...);
+    static const auto open = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "jack_client_open"));
+    if (!(options & JackServerName)) return open(name, options, status);
+    va_list more;
+    va_start(more, status);
+    const char* server = va_arg(more, const char*);
+    va_end(more);
+    return open(name, options, status, server);
+}
+
+namespace {
+
 // Counts the short messages its input hands over and keeps what its ports log.
 class FollowingEffect : public testsupport::TestVSTEffect {
 public:
-    FollowingEffect() : TestVSTEffect(nullptr) {}
+    explicit FollowingEffect(const char* name = kName) : TestVSTEffect(nullptr, named(name)) {}
     ~FollowingEffect() override {
         // Neither the watch nor the input may reach what goes first.
         stopExternalMIDIWatch();
@@ -77,6 +126,12 @@ public:
     }
 
 private:
+    static Options named(const char* name) {
+        Options options;
+        options.name = name;
+        return options;
+    }
+
     std::mutex m_mutex;
     std::vector<std::string> m_logged;
     std::function<void()> m_onKept;
@@ -129,6 +184,12 @@ void keepInOutput(testsupport::OwnJackServer& server, FollowingEffect& plug) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     server.Hold(false);
+}
+
+// A plug-in named for this test process alone, whose client names no plug-in of a run beside
+// on another JACK server holds.
+std::string ownName() {
+    return "Zoz Test " + std::to_string(getpid());
 }
 
 void reopen(ChildProcess& peer) {
@@ -335,21 +396,72 @@ TEST_F(ExternalMIDI, AClientNameTakenOnAnotherServerOpensNumberedAndSaysSo) {
     if (!other.Missing().empty()) GTEST_SKIP() << other.Missing();
     setenv("JACK_DEFAULT_SERVER", shared.c_str(), 1);
     auto receiver = peer("receive", "n", "in");
-    FollowingEffect plug;
-    ChildProcess storm({ZOZ_MIDI_PEER_PATH, "clients", "Zoz Editor Out", other.Name()});
+    const std::string name = ownName(), out = name + " Out";
+    FollowingEffect plug(name.c_str());
+    ChildProcess storm({ZOZ_MIDI_PEER_PATH, "clients", out, other.Name()});
     std::string line;
     ASSERT_TRUE(storm.ReadLine(&line, kWaitMs) && line == "ready") << line;
     for (int i = 0; i < 50; ++i) {
-        int out = 1;
-        plug.setExternalMIDIOut(out, portOf("n", "in").c_str());
-        EXPECT_GT(out, 0) << "open " << i;
-        out = 0;
-        plug.setExternalMIDIOut(out, nullptr);
+        int opened = 1;
+        plug.setExternalMIDIOut(opened, portOf("n", "in").c_str());
+        EXPECT_GT(opened, 0) << "open " << i;
+        opened = 0;
+        plug.setExternalMIDIOut(opened, nullptr);
     }
-    const std::string renamed = "the JACK client \"Zoz Editor Out\" opened as \"Zoz Editor Out-0";
+    const std::string renamed = "the JACK client \"" + out + "\" opened as \"" + out + "-0";
+    const std::string why = "\": a client on the JACK server \"" + other.Name() + "\" holds \"";
     for (const std::string& logged : plug.Logged()) {
         if (logged.rfind("the JACK client", 0) != 0) continue;
         EXPECT_EQ(logged.substr(0, renamed.size()), renamed);
-        EXPECT_EQ(logged.size(), renamed.size() + 2) << logged;
+        EXPECT_EQ(logged.substr(renamed.size() + 1, why.size()), why) << logged;
     }
+}
+
+// A passing error of the server opens the port under its own name again, and so does a client
+// of that name on another JACK server of the user that fails nothing: what a patchbay saved by
+// name still matches. A name refused while such a client runs is numbered, and the log says
+// why. An error that stays fails the port after a few tries.
+TEST_F(ExternalMIDI, OnlyANameRefusedWhileHeldOnAnotherServerIsNumbered) {
+    const std::string shared = getenv("JACK_DEFAULT_SERVER");
+    testsupport::OwnJackServer other("held");
+    if (!other.Missing().empty()) GTEST_SKIP() << other.Missing();
+    setenv("JACK_DEFAULT_SERVER", shared.c_str(), 1);
+    auto receiver = peer("receive", "h", "in");
+    const std::string name = ownName(), out = name + " Out";
+    FollowingEffect plug(name.c_str());
+    const auto open = [&] {
+        int opened = 1;
+        plug.setExternalMIDIOut(opened, portOf("h", "in").c_str());
+        return opened > 0;
+    };
+    const auto renames = [&] {
+        std::vector<std::string> lines;
+        for (const std::string& logged : plug.Logged())
+            if (logged.rfind("the JACK client", 0) == 0) lines.push_back(logged);
+        return lines;
+    };
+
+    refuseOpens(out, 1);
+    EXPECT_TRUE(open());
+    EXPECT_EQ(refused(), 1);
+    // Another program's client: jackd2's libjack mixes up one process's clients of two servers.
+    ChildProcess holder({ZOZ_MIDI_PEER_PATH, "hold", out, other.Name()});
+    std::string line;
+    ASSERT_TRUE(holder.ReadLine(&line, kWaitMs) && line == "ready") << line;
+    EXPECT_TRUE(open());
+    EXPECT_EQ(renames(), std::vector<std::string>{});
+
+    refuseOpens(out, 1);
+    EXPECT_TRUE(open());
+    EXPECT_EQ(renames(), std::vector<std::string>{"the JACK client \"" + out + "\" opened as \"" +
+                                                  out + "-01\": a client on the JACK server \"" +
+                                                  other.Name() + "\" holds \"" + out + "\""});
+    holder.CloseInput();
+    ASSERT_EQ(holder.Finish(nullptr, kWaitMs), 0);
+
+    refuseOpens(out, 1000);
+    EXPECT_FALSE(open());
+    EXPECT_GT(refused(), 1);
+    EXPECT_LT(refused(), 10);
+    refuseOpens("", 0);
 }

@@ -24,15 +24,16 @@ public:
         bool doesChunks = true;
         bool isInstrument = true;
         const char* channelIO = "2-2";
+        const char* name = kName; // its MIDI clients are named after it
     };
 
     explicit TestVSTEffect(audioMasterCallback host) : TestVSTEffect(host, Options()) {}
     TestVSTEffect(audioMasterCallback host, const Options& o)
-        : IEffectVST(IEffectInstanceInfo{host}, o.nParams, o.channelIO, o.nPresets, kName, "",
+        : IEffectVST(IEffectInstanceInfo{host}, o.nParams, o.channelIO, o.nPresets, o.name, "",
                      kMaker, kVersion, kUniqueID, kMakerID, 128, o.doesMidi, o.doesChunks,
                      o.isInstrument, 0) {
-        initialize(IEffectInstanceInfo{host}, o.nVisible, o.nParams, o.channelIO, o.nPresets, kName,
-                   "", kMaker, kVersion, kUniqueID, kMakerID, 128, o.doesMidi, o.doesChunks,
+        initialize(IEffectInstanceInfo{host}, o.nVisible, o.nParams, o.channelIO, o.nPresets,
+                   o.name, "", kMaker, kVersion, kUniqueID, kMakerID, 128, o.doesMidi, o.doesChunks,
                    o.isInstrument, 0);
     }
     ~TestVSTEffect() override {

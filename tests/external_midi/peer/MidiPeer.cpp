@@ -6,9 +6,10 @@
 //                              from standard input, answering "sent"
 // A line "reopen" has receive or send close its port and open it again at once, as a program
 // that reopens its port does, answering "reopened" (receive-from answers nothing).
-//   clients CLIENT SERVER      opens and closes a JACK client named CLIENT on the JACK server
-//                              named SERVER, again and again, as another program of the user
-//                              on another server may
+//   clients CLIENT SERVER      opens a JACK client named CLIENT on the JACK server named
+//                              SERVER, keeps it a moment and closes it, again and again, as
+//                              another program of the user on another server may
+//   hold CLIENT SERVER         opens such a client once and keeps it
 // Each prints "ready" once its port (or first client) is there and ends when its standard input
 // ends. Nothing is filtered: the peer sees every byte.
 
@@ -98,7 +99,7 @@ int send(const std::string& client, const std::string& port) {
     return 0;
 }
 
-int clients(const std::string& client, const std::string& server) {
+int clients(const std::string& client, const std::string& server, bool again) {
     // What libjack says of a name it could not take is this program's own business.
     jack_set_error_function([](const char*) {});
     std::atomic<bool> ending{false};
@@ -116,16 +117,28 @@ int clients(const std::string& client, const std::string& server) {
         say("no client " + client);
         return 1;
     }
-    jack_client_close(first);
-    std::thread again([&] {
-        while (!ending)
-            if (jack_client_t* c = open()) jack_client_close(c);
-    });
+    // Each client is kept a moment, as a program keeps its own: two clients of one name that
+    // open at the same moment on two servers can leave libjack unable to open any client in
+    // the process that opened the one.
+    std::thread reopen;
+    if (again) {
+        jack_client_close(first);
+        reopen = std::thread([&] {
+            while (!ending)
+                if (jack_client_t* c = open()) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                    jack_client_close(c);
+                }
+        });
+    }
     say("ready");
     for (std::string line; std::getline(std::cin, line);) {
     }
     ending = true;
-    again.join();
+    if (again)
+        reopen.join();
+    else
+        jack_client_close(first);
     return 0;
 }
 
@@ -133,7 +146,7 @@ int clients(const std::string& client, const std::string& server) {
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        fprintf(stderr, "usage: %s receive|receive-from|send|clients CLIENT PORT|SERVER\n",
+        fprintf(stderr, "usage: %s receive|receive-from|send|clients|hold CLIENT PORT|SERVER\n",
                 argv[0]);
         return 2;
     }
@@ -142,7 +155,8 @@ int main(int argc, char** argv) {
         if (mode == "receive") return receive(argv[2], argv[3], false);
         if (mode == "receive-from") return receive(argv[2], argv[3], true);
         if (mode == "send") return send(argv[2], argv[3]);
-        if (mode == "clients") return clients(argv[2], argv[3]);
+        if (mode == "clients") return clients(argv[2], argv[3], true);
+        if (mode == "hold") return clients(argv[2], argv[3], false);
     } catch (const RtMidiError& e) {
         say("error " + e.getMessage());
         return 1;

@@ -1,0 +1,62 @@
+// A host that loads the module, makes an instance, opens its editor (headless), closes it all
+// and unloads the module, again and again, as a host does that unloads a plug-in once its last
+// instance went. After each unload it prints "unloaded" or "kept" (whether the module is still
+// mapped) and the bytes the process has allocated and not freed.
+//   zoz_module_loads MODULE COUNT
+
+#include "platform/vst2/Vst2.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <malloc.h>
+#ifdef __SANITIZE_ADDRESS__
+// The sanitizer's allocator, which every malloc of the process reaches.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace {
+
+VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+// The allocator's own count, wherever it put the blocks.
+size_t allocated() {
+#ifdef __SANITIZE_ADDRESS__
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        fprintf(stderr, "usage: %s MODULE COUNT\n", argv[0]);
+        return 2;
+    }
+    for (int cycle = atoi(argv[2]); cycle > 0; --cycle) {
+        void* module = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+        auto entry = module ? reinterpret_cast<AEffect* (*)(audioMasterCallback)>(
+                                  dlsym(module, "VSTPluginMain"))
+                            : nullptr;
+        AEffect* e = entry ? entry(host) : nullptr;
+        if (!e) {
+            printf("no plug-in: %s\n", module ? "no entry" : dlerror());
+            return 1;
+        }
+        e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
+        e->dispatcher(e, effEditOpen, 0, 0, nullptr, 0.0f);
+        e->dispatcher(e, effEditIdle, 0, 0, nullptr, 0.0f);
+        e->dispatcher(e, effEditClose, 0, 0, nullptr, 0.0f);
+        e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+        dlclose(module);
+        void* kept = dlopen(argv[1], RTLD_NOW | RTLD_NOLOAD);
+        if (kept) dlclose(kept);
+        printf("%s %zu\n", kept ? "kept" : "unloaded", allocated());
+    }
+    return 0;
+}
