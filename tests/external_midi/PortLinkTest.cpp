@@ -122,7 +122,7 @@ TEST_F(ExternalMIDI, AnAwaitedPortRefusedWhileListedOpensOnceThereIsRoom) {
     const std::string port = portOf("m", "in");
     FollowingEffect plug;
     // Its ports are registered before it could run: libjack's thread walks an active client's.
-    jack_client_t* filler = jack_client_open("zoz filler", JackNoStartServer, nullptr);
+    jack_client_t* filler = jack_client_open(client("filler").c_str(), JackNoStartServer, nullptr);
     ASSERT_TRUE(filler);
     for (int n = 0; jack_port_register(filler, ("f" + std::to_string(n)).c_str(),
                                        JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
