@@ -36,8 +36,9 @@ start_jack_server() {
   # JACK keeps at most eight servers in a shared registry and frees the entry of a killed one only
   # when a server of the same name starts again; with no server running, every entry is stale.
   # Runs started at once take turns here, until their server answers: one that found no server
-  # would otherwise drop the registry that the other's new server has just entered.
-  local lock=/tmp/zoz-jack-registry.lock turn
+  # would otherwise drop the registry that the other's new server has just entered. The lock
+  # lies beside the registry: runs that keep a /dev/shm of their own share neither.
+  local lock=/dev/shm/zoz-jack-registry.lock turn
   [ -e "$lock" ] || : >>"$lock"
   exec {turn}<"$lock"
   if ! flock -w 60 "$turn"; then

@@ -18,14 +18,15 @@ namespace testsupport {
 namespace {
 
 constexpr int kStartSeconds = 20;
-// The places that the own servers of every test run on the machine share: with one per run (the
-// ctest lock jack_own_server), two runs at once never wait, and JACK's registry of eight servers
-// keeps room for more runs' shared servers and the user's.
+// The places that the own servers of every test run on the machine share, beside JACK's registry
+// of eight servers (a run that keeps a /dev/shm of its own has its own): with one per run (the
+// ctest lock jack_own_server), two runs at once never wait, and the registry keeps room for more
+// runs' shared servers and the user's.
 constexpr int kPlaces = 2;
 constexpr int kPlaceSeconds = 30;
 
 std::string placeFile(int place) {
-    return "/tmp/zoz-jack-server-place-" + std::to_string(place) + ".lock";
+    return "/dev/shm/zoz-jack-server-place-" + std::to_string(place) + ".lock";
 }
 
 // A free place, held locked until the descriptor closes; -1 when none came free in time.
