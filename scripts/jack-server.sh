@@ -35,6 +35,18 @@ start_jack_server() {
   fi
   # JACK keeps at most eight servers in a shared registry and frees the entry of a killed one only
   # when a server of the same name starts again; with no server running, every entry is stale.
+  # Runs started at once take turns here, until their server answers: one that found no server
+  # would otherwise drop the registry that the other's new server has just entered. The lock
+  # lies beside the registry: runs that keep a /dev/shm of their own share neither.
+  local lock=/dev/shm/zoz-jack-registry.lock turn
+  [ -e "$lock" ] || : >>"$lock"
+  exec {turn}<"$lock"
+  if ! flock -w 60 "$turn"; then
+    echo "The private JACK server $name could not start: another run held the turn at JACK's" \
+         "registry ($lock) for 60 s" >&2
+    exec {turn}<&-
+    return 1
+  fi
   pgrep -x jackd >/dev/null || rm -f /dev/shm/jack-shm-registry
   export JACK_DEFAULT_SERVER=$name
   # Tests read what the server says of its clients (their missed cycles) here.
@@ -42,7 +54,7 @@ start_jack_server() {
   # Synchronous: each cycle waits for every client. A server that is not scheduled for a while
   # (no realtime priority, a loaded machine) otherwise runs on past its late clients, and MIDI
   # written in those cycles is lost or delivered several times.
-  jackd -n "$name" -S -t 2000 -d dummy -r 48000 -p 256 >"$log" 2>&1 &
+  jackd -n "$name" -S -t 2000 -d dummy -r 48000 -p 256 >"$log" 2>&1 {turn}<&- &
   local pid=$!
   started+=("$pid")
   # A loaded machine can take several seconds to bring the server up.
@@ -57,8 +69,10 @@ start_jack_server() {
       sleep 0.1
       continue
     fi
+    exec {turn}<&-
     echo "The private JACK server $name (jackd, pid $pid) did not start: it $why. Its log ($log) says:" >&2
     jackd_reasons "$log" | sed 's/^/  /' >&2
     return 1
   done
+  exec {turn}<&-
 }

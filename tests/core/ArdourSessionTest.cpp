@@ -70,7 +70,7 @@ bool failedAlone(const std::string& output) {
 // Waits up to half a minute for the server to take a client again.
 void awaitServer() {
     for (int tries = 0; tries < 60; ++tries) {
-        if (jack_client_t* probe = jack_client_open(("zozprobe" + std::to_string(getpid())).c_str(),
+        if (jack_client_t* probe = jack_client_open(testsupport::OwnClientName("zozprobe").c_str(),
                                                     JackNoStartServer, nullptr)) {
             jack_client_close(probe);
             return;
@@ -114,9 +114,11 @@ struct ArdourSession : CoreRig {
     // Ardour must end by itself.
     void ardour(const std::string& open, const std::string& lines = "") {
         const std::string script = temp.path() + "/script.lua";
-        std::ofstream(script) << "AudioEngine:set_backend (\"JACK\", \"\", \"\")\n"
+        // Ardour's client is named as this process's: two runs' Ardours at once would meet.
+        std::ofstream(script) << "AudioEngine:set_backend (\"JACK\", \""
+                              << testsupport::OwnClientName("zozardour") << "\", \"\")\n"
                               << "assert (AudioEngine:start (false) == 0)\n"
-                              << "assert (" << open << "(\"" << session << "\", \"zoz\"" 
+                              << "assert (" << open << "(\"" << session << "\", \"zoz\""
                               << (open == "create_session" ? ", 48000" : "") << "))\n"
                               << lines
                               << "assert (Session:save_state (\"\", false, false, false, false, "

@@ -160,7 +160,11 @@ TEST(EditorThreads, APressThatOpensAMessageBoxEndsWithTheBox) {
             return contact->GetValue() == 0.0;
         })) << "press " << press;
     }
-    editor->CloseWindow();
+    {
+        // As a host closes it: its editor thread draws under the plug lock until the close.
+        KIT_MutexLock lock(plug.GetMutex());
+        editor->CloseWindow();
+    }
     unsetenv("ZOZ_FILE_CHOOSER");
 }
 

@@ -3,8 +3,8 @@
 // runs no cycle.
 
 #include "platform/midi/MidiOutput.h"
-#include "tests/support/MidiSystem.h"
 #include "tests/platform/ToldErrors.h"
+#include "tests/support/MidiSystem.h"
 #include "tests/support/OwnJackServer.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +22,7 @@ namespace {
 
 using platform::MidiSystem;
 using platform::PortLink;
+using testsupport::OwnClientName;
 
 // Whether `ready` became true within timeoutMs.
 template <class Ready> bool WaitUntil(Ready ready, int timeoutMs) {
@@ -42,7 +43,7 @@ struct Peer {
     std::atomic<int> received{0};
 
     Peer(const std::string& tag, unsigned long flags = JackPortIsInput)
-        : name("zozlink" + std::to_string(getpid()) + tag), flags(flags) {
+        : name(OwnClientName("zozlink") + tag), flags(flags) {
         Start();
     }
     ~Peer() { Stop(); }
@@ -93,7 +94,8 @@ TEST(JackLink, AConnectionTakenAwayIsUnconnectedAndAPeerThatCameBackIsLost) {
     Peer peer("a");
     ASSERT_TRUE(peer.client);
     Told told;
-    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz link test", told.errors);
+    const auto out =
+        platform::NewMidiOutput(MidiSystem::kJack, OwnClientName("zoz link test "), told.errors);
     ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
     ASSERT_TRUE(reach(*out, peer));
     std::string why;
@@ -122,24 +124,26 @@ TEST(JackLink, RefusedClientsPortsAndConnectionsFailTheOpenAndLeaveNoClient) {
     testsupport::OwnJackServer server("refuse");
     if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
     Told told;
-    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz refused test", told.errors);
+    const std::string name = OwnClientName("zoz refused test ");
+    const auto out = platform::NewMidiOutput(MidiSystem::kJack, name, told.errors);
     testing::internal::CaptureStderr();
     setenv("JACK_DEFAULT_SERVER", ("zoz-none-" + std::to_string(getpid())).c_str(), 1);
     EXPECT_FALSE(out->Open("", "RtMidi Output"));
     setenv("JACK_DEFAULT_SERVER", server.Name().c_str(), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(told.Last(), "JACK refused a client named \"zoz refused test\"");
+    EXPECT_EQ(told.Last(), "JACK refused a client named \"" + name + "\"");
 
     Peer sender("s", JackPortIsOutput);
     ASSERT_TRUE(sender.client);
     EXPECT_FALSE(out->Open(sender.Port(), "RtMidi Output"));
-    EXPECT_EQ(told.Last(), "JACK could not connect \"zoz refused test:RtMidi Output\" to \"" +
-                               sender.Port() + "\"");
+    EXPECT_EQ(told.Last(),
+              "JACK could not connect \"" + name + ":RtMidi Output\" to \"" + sender.Port() + "\"");
 
     Peer receiver("r");
     ASSERT_TRUE(receiver.client);
     // Its ports are registered before it could run: libjack's thread walks an active client's.
-    jack_client_t* filler = jack_client_open("zoz filler", JackNoStartServer, nullptr);
+    jack_client_t* filler =
+        jack_client_open(OwnClientName("zozfiller").c_str(), JackNoStartServer, nullptr);
     ASSERT_TRUE(filler);
     for (int n = 0; jack_port_register(filler, ("f" + std::to_string(n)).c_str(),
                                        JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
@@ -148,7 +152,7 @@ TEST(JackLink, RefusedClientsPortsAndConnectionsFailTheOpenAndLeaveNoClient) {
     EXPECT_FALSE(out->Open(receiver.Port(), "RtMidi Output"));
     jack_client_close(filler);
     EXPECT_EQ(told.Last(), "JACK refused the port \"RtMidi Output\"");
-    char* left = jack_get_uuid_for_client_name(receiver.client, "zoz refused test");
+    char* left = jack_get_uuid_for_client_name(receiver.client, name.c_str());
     EXPECT_EQ(left, nullptr);
     jack_free(left);
     std::string why;
@@ -166,7 +170,8 @@ TEST(JackLink, AHeldServerHasACloseTellWhatItKeptAndFailsASendAfterASecond) {
     Peer peer("h");
     ASSERT_TRUE(peer.client);
     Told told;
-    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz held test", told.errors);
+    const std::string name = OwnClientName("zoz held test ");
+    const auto out = platform::NewMidiOutput(MidiSystem::kJack, name, told.errors);
     int sent = 0;
     const auto send = [&] { return sendNoteOff(*out) && ++sent; };
     ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
@@ -181,7 +186,7 @@ TEST(JackLink, AHeldServerHasACloseTellWhatItKeptAndFailsASendAfterASecond) {
     const std::string said = told.Last();
     const int kept = atoi(said.c_str());
     EXPECT_EQ(said, std::to_string(kept) + " messages were not sent: JACK did not take them " +
-                        "from \"zoz held test\" before it closed");
+                        "from \"" + name + "\" before it closed");
     EXPECT_GT(kept, 0);
     EXPECT_TRUE(WaitUntil([&] { return peer.received + kept == sent; }, 5000))
         << peer.received << " arrived, " << kept << " kept of " << sent;
@@ -197,6 +202,6 @@ TEST(JackLink, AHeldServerHasACloseTellWhatItKeptAndFailsASendAfterASecond) {
         ++taken;
     EXPECT_EQ(taken, 4); // 64 KiB of ring
     EXPECT_EQ(told.Last(),
-              "JACK took no MIDI from \"zoz held test\" for a second: a message was not sent");
+              "JACK took no MIDI from \"" + name + "\" for a second: a message was not sent");
     server.Hold(false);
 }

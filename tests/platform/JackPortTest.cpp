@@ -4,8 +4,8 @@
 #include "platform/midi/JackPort.h"
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/MidiOutput.h"
-#include "tests/support/MidiSystem.h"
 #include "tests/platform/ToldErrors.h"
+#include "tests/support/MidiSystem.h"
 #include "tests/support/OwnJackServer.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +22,7 @@
 namespace {
 
 using platform::MidiSystem;
+using testsupport::OwnClientName;
 
 // A client of this process with one MIDI input port that counts the note-offs it receives
 // and notes when the cycles that brought the first ones ran. Its client closes when it goes
@@ -35,7 +36,7 @@ struct Peer {
     std::unique_ptr<jack_client_t, int (*)(jack_client_t*)> client{nullptr, &jack_client_close};
 
     explicit Peer(const std::string& tag) {
-        const std::string name = "zozpeer" + std::to_string(getpid()) + tag;
+        const std::string name = OwnClientName("zozpeer") + tag;
         client.reset(jack_client_open(name.c_str(), JackNoStartServer, nullptr));
         if (!client) return;
         port = jack_port_register(client.get(), "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
@@ -54,8 +55,7 @@ struct Peer {
             if (jack_midi_event_get(&event, events, i) == 0 && event.size == 3 &&
                 event.buffer[0] == 0x80) {
                 const int n = peer->noteOffs++;
-                if (n < int(peer->at.size()))
-                    peer->at[size_t(n)] = now;
+                if (n < int(peer->at.size())) peer->at[size_t(n)] = now;
             }
         return 0;
     }
@@ -85,7 +85,8 @@ TEST(JackOutput, WhatWasQueuedBeforeAPortChangeOrACloseArrivesAndAGonePeerFailsT
     Peer first("first"), second("second");
     ASSERT_TRUE(first.client && second.client);
     Told told;
-    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz output test", told.errors);
+    const auto out =
+        platform::NewMidiOutput(MidiSystem::kJack, OwnClientName("zoz output test "), told.errors);
     ASSERT_TRUE(out->Open(first.Port(), "RtMidi Output"));
     reach(*out, first);
     ASSERT_GT(first.noteOffs, 0);
@@ -116,13 +117,14 @@ TEST(JackOutput, AServerThatEndsFailsSendsAndItsReturnOpensTheOutputAgain) {
     testsupport::OwnJackServer server("end");
     if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
     Told told;
-    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz server test", told.errors);
+    const std::string name = OwnClientName("zoz server test ");
+    const auto out = platform::NewMidiOutput(MidiSystem::kJack, name, told.errors);
     {
         Peer peer("p"); // goes with the server
         ASSERT_TRUE(peer.client);
         ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
         ASSERT_TRUE(sendNoteOff(*out, 1));
-        platform::MidiPortWatch watch("zoz server test look");
+        platform::MidiPortWatch watch(name + " look");
         EXPECT_EQ(watch.Look(MidiSystem::kJack).system, MidiSystem::kJack);
         // Waits with no time limit of its own: only the server's end wakes it.
         auto woken = std::async(std::launch::async, [&watch] { return watch.Wait(false); });
@@ -141,13 +143,11 @@ TEST(JackOutput, AServerThatEndsFailsSendsAndItsReturnOpensTheOutputAgain) {
     // the watch or else the next look does: they go first here.
     platform::JackClient::CloseEnded();
     testing::internal::CaptureStderr();
-    EXPECT_EQ(platform::LookForMidiPorts("zoz server test", MidiSystem::kJack).system,
-              MidiSystem::kNone);
+    EXPECT_EQ(platform::LookForMidiPorts(name, MidiSystem::kJack).system, MidiSystem::kNone);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
     ASSERT_TRUE(server.Start());
-    EXPECT_EQ(platform::LookForMidiPorts("zoz server test", MidiSystem::kJack).system,
-              MidiSystem::kJack);
+    EXPECT_EQ(platform::LookForMidiPorts(name, MidiSystem::kJack).system, MidiSystem::kJack);
     out->Close();
     Peer again("again");
     ASSERT_TRUE(again.client);
@@ -167,7 +167,8 @@ TEST(JackOutput, WhatQueuedWhileTheServerStoodStillLeavesWithItsSpacing) {
     Peer peer("p");
     ASSERT_TRUE(peer.client);
     Told told;
-    const auto out = platform::NewMidiOutput(MidiSystem::kJack, "zoz still test", told.errors);
+    const auto out =
+        platform::NewMidiOutput(MidiSystem::kJack, OwnClientName("zoz still test "), told.errors);
     ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
     reach(*out, peer);
     usleep(100000);

@@ -1,6 +1,7 @@
 // The choice of the MIDI system and the look at its ports.
 
 #include "platform/midi/MidiBackend.h"
+#include "tests/support/MidiSystem.h"
 #include "tests/support/Services.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@
 
 namespace {
 
+const std::string kClient = testsupport::OwnClientName("zoz backend test ");
+
 void hostsJackText(const char*) {}
 
 // What libjack and the MIDI library would print about the missing server stays unsaid, and
@@ -28,15 +31,15 @@ TEST(MidiBackend, JackNamedWithoutAServerGivesNoSystemQuietly) {
     setenv("ZOZ_MIDI_API", "jack", 1);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const platform::MidiPorts ports = platform::LookForMidiPorts("zoz backend test");
+    const platform::MidiPorts ports = platform::LookForMidiPorts(kClient);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(ports.system, platform::MidiSystem::kNone);
     EXPECT_EQ(ports.about, "no MIDI ports: no JACK server (ZOZ_MIDI_API)");
-    EXPECT_EQ(platform::NewMidiOut(ports.system, "zoz backend test", nullptr), nullptr);
+    EXPECT_EQ(platform::NewMidiOut(ports.system, kClient, nullptr), nullptr);
     unsetenv("ZOZ_MIDI_API");
     server ? setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1) : unsetenv("JACK_DEFAULT_SERVER");
-    platform::LookForMidiPorts("zoz backend test");
+    platform::LookForMidiPorts(kClient);
     EXPECT_EQ(jack_error_callback, hostsJackText);
     jack_set_error_function(before);
 }
@@ -45,7 +48,7 @@ TEST(MidiBackend, JackNamedWithoutAServerGivesNoSystemQuietly) {
 TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
     unsetenv("ZOZ_MIDI_API");
     jack_client_t* peer = getenv("JACK_DEFAULT_SERVER")
-                              ? jack_client_open(("zozlook" + std::to_string(getpid())).c_str(),
+                              ? jack_client_open(testsupport::OwnClientName("zozlook").c_str(),
                                                  JackNoStartServer, nullptr)
                               : nullptr;
     if (!peer)
@@ -53,7 +56,7 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
                                              "no private JACK server (scripts/test starts one)");
     jack_port_register(peer, "src\xC3\xA9", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     jack_activate(peer);
-    const platform::MidiPorts ports = platform::LookForMidiPorts("zoz backend test");
+    const platform::MidiPorts ports = platform::LookForMidiPorts(kClient);
     EXPECT_EQ(ports.about, "using JACK");
     const std::string port = std::string(jack_get_client_name(peer)) + ":src\xC3\xA9";
     EXPECT_EQ(std::count(ports.sources.begin(), ports.sources.end(), port), 1);
@@ -74,7 +77,7 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
     EXPECT_FALSE(errors.TakeFailure());
     // A look on a thread of its own finds the same, and a port plugged in after one look is in
     // the next.
-    platform::MidiPortWatch watch("zoz backend test");
+    platform::MidiPortWatch watch(kClient);
     platform::MidiPortLook meanwhile(watch);
     EXPECT_EQ(meanwhile.Ports().about, ports.about);
     EXPECT_EQ(own(meanwhile.Ports().sources), own(ports.sources));
@@ -101,9 +104,8 @@ TEST(MidiErrors, ARefusedSendIsAFailureAndOtherWarningsAreNot) {
     platform::MidiErrors::Callback(RtMidiError::WARNING, refused, &errors);
     EXPECT_TRUE(errors.TakeFailure());
     EXPECT_FALSE(errors.TakeFailure());
-    platform::MidiErrors::Callback(RtMidiError::WARNING,
-                                   "MidiInAlsa::getPortName: error looking for port name!",
-                                   &errors);
+    platform::MidiErrors::Callback(
+        RtMidiError::WARNING, "MidiInAlsa::getPortName: error looking for port name!", &errors);
     platform::MidiErrors::Callback(RtMidiError::DEBUG_WARNING, "sendMessage: debug", &errors);
     EXPECT_FALSE(errors.TakeFailure());
     EXPECT_EQ(told, (std::vector<std::string>{

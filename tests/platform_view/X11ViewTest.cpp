@@ -282,7 +282,9 @@ TEST_P(X11ViewTest, APopupGrabsUntilItCloses) {
         popup = 0;
     });
     ASSERT_TRUE(WaitUntil([&] { return popup.load() == 0; }));
-    EXPECT_FALSE(grabbedByOthers());
+    // The view's release goes on its own connection, which the server may read after ours.
+    EXPECT_TRUE(WaitUntil([&] { return !grabbedByOthers(); }))
+        << "the pointer stayed grabbed after the popup closed";
     XWindowAttributes a;
     XGetWindowAttributes(host.display(), view->WindowId(), &a);
     EXPECT_EQ(a.width, 100);
@@ -312,15 +314,19 @@ TEST(X11ViewErrors, OursNeverEndTheHostAndTheHostsReachItsHandler) {
 // up within its bound when no server is left.
 TEST(X11Connection, AConnectionDroppedUnansweredIsTriedAgain) {
     testsupport::Watchdog watchdog(60, "opening a display that drops connections");
-    const int number = 700 + int(getpid() % 200);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string name = "/tmp/.X11-unix/X" + std::to_string(number);
-    std::copy(name.begin(), name.end(), address.sun_path + 1); // abstract: a 0 first
+    // The first number from 700 on that no other display (another test run's) holds.
     const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address),
-                   socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size())),
-              0);
+    int number = 700;
+    for (;; ++number) {
+        ASSERT_LT(number, 1000) << "every display number from 700 to 999 is taken";
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string name = "/tmp/.X11-unix/X" + std::to_string(number);
+        std::copy(name.begin(), name.end(), address.sun_path + 1); // abstract: a 0 first
+        if (bind(listener, reinterpret_cast<sockaddr*>(&address),
+                 socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size())) == 0)
+            break;
+    }
     ASSERT_EQ(listen(listener, 4), 0);
     const std::string display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
     setenv("DISPLAY", (":" + std::to_string(number)).c_str(), 1);
@@ -340,7 +346,8 @@ TEST(X11Connection, AConnectionDroppedUnansweredIsTriedAgain) {
     close(listener);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(opened.get(), nullptr);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    // It gives up (two seconds of tries), with room for a loaded machine's late wake-ups.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     if (display.empty())
         unsetenv("DISPLAY");
     else

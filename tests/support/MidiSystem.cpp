@@ -11,14 +11,16 @@
 
 namespace testsupport {
 
+std::string OwnClientName(const std::string& what) {
+    return what + std::to_string(getpid());
+}
+
 std::string MidiSystemMissing() {
     const char* server = getenv("JACK_DEFAULT_SERVER");
     if (!server) return Lacking("jack", "no private JACK server (scripts/test starts one)");
     // A running server refuses a new client for a moment while it still notifies one that
     // died without closing (a killed simulator, a crashed test): asked again, it takes it.
-    // libjack names a client's socket after the client alone, whatever its server: the name is
-    // this process's, so that a test run beside on another server cannot take it meanwhile.
-    const std::string name = "zozprobe" + std::to_string(getpid());
+    const std::string name = OwnClientName("zozprobe");
     jack_client_t* probe = nullptr;
     for (int tries = 0; !probe && tries < 20; ++tries) {
         if (tries) std::this_thread::sleep_for(std::chrono::milliseconds(250));

@@ -9,4 +9,9 @@ namespace testsupport {
 // MIDI library of this process and of the programs it starts is made to use JACK.
 std::string MidiSystemMissing();
 
+// `what` made a JACK client name of this process's own: libjack names a client's socket after
+// the client alone, whatever its server, and an open meets the same name opened at that moment
+// by another test run on its own server.
+std::string OwnClientName(const std::string& what);
+
 } // namespace testsupport

@@ -18,6 +18,34 @@ namespace testsupport {
 namespace {
 
 constexpr int kStartSeconds = 20;
+// The places that the own servers of every test run on the machine share, beside JACK's registry
+// of eight servers (a run that keeps a /dev/shm of its own has its own): with one per run (the
+// ctest lock jack_own_server), two runs at once never wait, and the registry keeps room for more
+// runs' shared servers and the user's.
+constexpr int kPlaces = 2;
+constexpr int kPlaceSeconds = 30;
+
+std::string placeFile(int place) {
+    return "/dev/shm/zoz-jack-server-place-" + std::to_string(place) + ".lock";
+}
+
+// A free place, held locked until the descriptor closes; -1 when none came free in time.
+int takePlace() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kPlaceSeconds);
+    do {
+        for (int place = 0; place < kPlaces; ++place) {
+            // Another user's file opens only to read, which the lock needs.
+            const std::string file = placeFile(place);
+            int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0) fd = open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+            if (fd < 0) continue;
+            if (flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+            close(fd);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return -1;
+}
 
 // What jackd prints at every start, whether or not it fails: never the reason.
 const char* const kBanner[] = {"jackdmp ",
@@ -67,19 +95,20 @@ OwnJackServer::OwnJackServer(const std::string& tag)
         m_missing = Lacking("jack", "no JACK server: the run is without JACK (ZOZ_NO_JACK)");
         return;
     }
-    // The own servers of a run take turns: JACK keeps at most eight servers in the machine's
-    // registry, and two runs at once, each with its shared server, must leave room for each
-    // other and for the user's. The log of the run's shared server stands for the run.
-    if (const char* run = getenv("ZOZ_JACK_LOG"); run && *run) {
-        m_turn = open(run, O_RDONLY | O_CLOEXEC);
-        if (m_turn >= 0) flock(m_turn, LOCK_EX);
+    m_place = takePlace();
+    if (m_place < 0) {
+        m_missing = Lacking("jack", "no place for the JACK server " + m_name + " within " +
+                                        std::to_string(kPlaceSeconds) + " s: other test runs' " +
+                                        "own servers held all " + std::to_string(kPlaces) + " (" +
+                                        placeFile(0) + " …)");
+        return;
     }
     if (!Start()) m_missing = Lacking("jack", m_missing);
 }
 
 OwnJackServer::~OwnJackServer() {
     Stop();
-    if (m_turn >= 0) close(m_turn);
+    if (m_place >= 0) close(m_place);
     m_hadBefore ? setenv("JACK_DEFAULT_SERVER", m_before.c_str(), 1)
                 : unsetenv("JACK_DEFAULT_SERVER");
 }

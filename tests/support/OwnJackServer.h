@@ -14,7 +14,7 @@ namespace testsupport {
 // JACK client, on the test's own thread: the server ends with the thread that started it. In a
 // run without JACK (ZOZ_NO_JACK) none starts; one that does not start is a service the run
 // lacks (Lacking("jack", …)), so a run that promised JACK fails the test. The own servers of
-// one run take turns.
+// every run on the machine share a few places, waited for half a minute at most.
 class OwnJackServer {
 public:
     explicit OwnJackServer(const std::string& tag);
@@ -38,7 +38,7 @@ private:
     std::string m_before;
     bool m_hadBefore = false;
     std::string m_missing;
-    int m_turn = -1; // held, locked, while the run's other own servers wait
+    int m_place = -1; // held, locked, while the server may run
     std::unique_ptr<ChildProcess> m_server;
 };
 
