@@ -471,6 +471,9 @@ private:
     };
     // Whether a choice of the direction was made since `made` was read, or is under way.
     bool chosenSince(bool input, unsigned made) const;
+    // A choice has ended: a watch that nothing is left to follow ends now, not at the next
+    // notice. Under the plug lock.
+    void endPortChoice();
     // What the open port of a direction reaches; kLost while none is open. Unless it may
     // `wait`, nothing while a port change holds the direction (for the plug lock's holders).
     std::optional<platform::PortLink> externalMIDILink(bool input, std::string* why, bool wait);

@@ -168,19 +168,30 @@ std::unique_lock<std::mutex> IEffectBase::takePortChange() {
 // alone while it is under way, and drops what it decided on before it.
 void IEffectBase::setExternalMIDIOut(int& selection, const char* name) {
     KIT_MutexLock plug(&m_mutex);
-    const PortChoice choice(m_midiChoices[0]);
-    changeExternalMIDIOut(selection, name);
+    {
+        const PortChoice choice(m_midiChoices[0]);
+        changeExternalMIDIOut(selection, name);
+    }
+    endPortChoice();
 }
 
 void IEffectBase::setExternalMIDIIn(int& selection, const char* name) {
     KIT_MutexLock plug(&m_mutex);
-    const PortChoice choice(m_midiChoices[1]);
-    changeExternalMIDIIn(selection, name);
+    {
+        const PortChoice choice(m_midiChoices[1]);
+        changeExternalMIDIIn(selection, name);
+    }
+    endPortChoice();
 }
 
 bool IEffectBase::chosenSince(bool input, unsigned made) const {
     const PortChoices& choices = m_midiChoices[input];
     return choices.made != made || choices.underWay > 0;
+}
+
+void IEffectBase::endPortChoice() {
+    if (m_midiWatching && !followsExternalMIDI())
+        platform::MidiPortWatch::Notice(m_midiWatcher.get());
 }
 
 void IEffectBase::changeExternalMIDIOut(int& selection, const char* name) {
@@ -509,7 +520,10 @@ void IEffectBase::watchExternalMIDI() {
         {
             KIT_MutexLock lock(&m_mutex);
             if (m_midiWatchStop) return;
-            if (!followsExternalMIDI()) {
+            // A choice under way may follow a port once it is done: the watch's client, which
+            // the server tells of ports, stays meanwhile rather than go and come back.
+            const bool choosing = m_midiChoices[0].underWay > 0 || m_midiChoices[1].underWay > 0;
+            if (!followsExternalMIDI() && !choosing) {
                 watcher.Release();
                 m_midiWatching = false;
                 return;

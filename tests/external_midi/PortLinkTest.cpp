@@ -281,6 +281,39 @@ TEST_F(ExternalMIDI, AnAwaitedPortRefusedWhileListedOpensOnceThereIsRoom) {
     EXPECT_TRUE(outputRouted(plug, *receiver));
 }
 
+// The output moves between two synthesizers six times, the input chosen as none: the port watch
+// follows the ports throughout with the one client it opened, as a choice costs the host's JACK
+// graph the port's own client and no more (a watch that ended while the old port closed came
+// back with a new, activated client).
+TEST_F(ExternalMIDI, ChoosingAnotherPortKeepsTheWatchsClient) {
+    auto first = peer("receive", "w1", "in");
+    auto second = peer("receive", "w2", "in");
+    const std::string name = ownName();
+    jack_client_t* looker = jack_client_open(client("look").c_str(), JackNoStartServer, nullptr);
+    ASSERT_TRUE(looker);
+    const auto watch = [&] {
+        char* uuid = jack_get_uuid_for_client_name(looker, name.c_str());
+        const std::string named = uuid ? uuid : "";
+        jack_free(uuid);
+        return named;
+    };
+    {
+        FollowingEffect plug(name.c_str());
+        std::string watching;
+        for (int choice = 0; choice <= 6; ++choice) {
+            int out = 1;
+            plug.setExternalMIDIOut(out, portOf(choice % 2 ? "w2" : "w1", "in").c_str());
+            ASSERT_GT(out, 0) << "choice " << choice;
+            EXPECT_TRUE(outputRouted(plug, choice % 2 ? *second : *first)) << "choice " << choice;
+            if (choice == 0)
+                ASSERT_TRUE(testsupport::WaitUntil([&] { return !(watching = watch()).empty(); },
+                                                   kWaitMs));
+        }
+        EXPECT_EQ(watch(), watching);
+    }
+    jack_client_close(looker);
+}
+
 // The input's peer ends while a message is held in the input's callback: the port watch closes
 // the input, and waits for the callback without the plug lock. Meanwhile another port is chosen
 // for the input, as the device menu does. The choice stands: the watch, done, neither awaits the
