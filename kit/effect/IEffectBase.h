@@ -448,7 +448,7 @@ private:
     void receiveMIDI(const std::vector<unsigned char>& bytes);
 
     void lookForExternalMIDI();
-    void takeFirstExternalMIDILook(const platform::MidiPorts& ports);
+    void takeFirstExternalMIDILook(const platform::MidiPorts& ports, unsigned look);
     // Port changes take turns, and take JACK's cycles without the plug lock: one that waits
     // for its turn lets go of the plug lock meanwhile. Under the plug lock.
     std::unique_lock<std::mutex> takePortChange();
@@ -484,16 +484,16 @@ private:
     void followExternalMIDI();
     // Which system a new look may take: once a client is made, only its own.
     platform::MidiSystem externalMIDIScope() const;
-    // menuOpening: a device menu is about to show the lists. False when a port change or a
-    // send held a port it had to look at, which it then left as it was.
-    bool takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening);
+    // menuOpening: a device menu is about to show the lists. look: the number the look took
+    // as it began. False when a port change or a send held a port it had to look at, which it
+    // then left as it was, or when a newer look was taken first.
+    bool takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening, unsigned look);
     void showExternalMIDIMenus();
     // The plug-in's own ports, which the lists leave out.
     bool ownExternalMIDIPort(const std::string& name) const;
     void watchExternalMIDI();
     std::string midiClientName(const char* direction) const;
-    static std::string midiClientName(const char* effectName, int instance,
-                                      const char* direction);
+    static std::string midiClientName(const char* effectName, int instance, const char* direction);
     platform::MidiInput* inputClient();
     platform::MidiOutput* outputClient();
     static int takeInstanceNumber();
@@ -503,6 +503,9 @@ private:
     // 1 for the first plug-in alive in the process, then the lowest number free.
     const int m_instanceNumber;
     bool m_midiLooked = false;
+    // Looks numbered as they begin, and the newest taken; under the plug lock.
+    unsigned m_midiLooksStarted = 0;
+    unsigned m_midiLookTaken = 0;
     // The watch outlives its first look.
     std::unique_ptr<platform::MidiPortWatch> m_midiWatcher;
     std::unique_ptr<platform::MidiPortLook> m_midiLook;

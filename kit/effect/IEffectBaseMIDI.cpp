@@ -24,8 +24,7 @@ int findPort(const std::vector<std::string>& names, const char* name) {
     return name ? platform::MatchPortName(names, name) : -1;
 }
 
-int portNumber(const std::vector<std::string>& names, const char* name,
-               const char* virtualName) {
+int portNumber(const std::vector<std::string>& names, const char* name, const char* virtualName) {
     if (!name) return -1;
     if (strcmp(name, kNoDevice) == 0) return 0;
     if (strcmp(name, virtualName) == 0) return 1;
@@ -79,8 +78,8 @@ platform::MidiPortWatch& IEffectBase::midiWatcher(const char* effectName) {
 
 void IEffectBase::BeginExternalMIDILook(const char* effectName) {
     if (!m_midiLook && !m_midiLooked)
-        m_midiLook = std::make_unique<platform::MidiPortLook>(
-            midiWatcher(effectName ? effectName : ""));
+        m_midiLook =
+            std::make_unique<platform::MidiPortLook>(midiWatcher(effectName ? effectName : ""));
 }
 
 void IEffectBase::EndExternalMIDILook() {
@@ -92,13 +91,16 @@ void IEffectBase::EndExternalMIDILook() {
 // Both lists at once: one look at the MIDI system, which says which system it is.
 void IEffectBase::lookForExternalMIDI() {
     if (m_midiLooked) return;
+    const unsigned look = ++m_midiLooksStarted;
     takeFirstExternalMIDILook(m_midiLook ? m_midiLook->Ports()
-                                         : platform::LookForMidiPorts(midiClientName(nullptr)));
+                                         : platform::LookForMidiPorts(midiClientName(nullptr)),
+                              look);
 }
 
-void IEffectBase::takeFirstExternalMIDILook(const platform::MidiPorts& ports) {
+void IEffectBase::takeFirstExternalMIDILook(const platform::MidiPorts& ports, unsigned look) {
     m_midiLook.reset();
     m_midiLooked = true;
+    m_midiLookTaken = look;
     const auto report = [this](const std::string& text) { LogExternalMIDI(text); };
     m_midiInErrors = std::make_unique<platform::MidiErrors>(report);
     m_midiOutErrors = std::make_unique<platform::MidiErrors>(report);
@@ -364,6 +366,7 @@ void IEffectBase::OnParamPrompt(int paramIdx) {
     KIT_MutexLock lock(&m_mutex);
     const platform::MidiSystem scope = externalMIDIScope();
     const bool watching = m_midiWatching;
+    const unsigned look = ++m_midiLooksStarted;
     platform::MidiPorts ports;
     {
         // A look may take a while on a loaded machine: the audio thread and the host go on.
@@ -375,9 +378,9 @@ void IEffectBase::OnParamPrompt(int paramIdx) {
     if (ports.system == platform::MidiSystem::kNone && scope == platform::MidiSystem::kNone)
         OnExternalMIDIMissing(ports.missing);
     if (m_midiLooked)
-        takeExternalMIDILook(ports, true);
+        takeExternalMIDILook(ports, true, look);
     else
-        takeFirstExternalMIDILook(ports);
+        takeFirstExternalMIDILook(ports, look);
 }
 
 platform::MidiSystem IEffectBase::externalMIDIScope() const {
@@ -401,9 +404,16 @@ bool IEffectBase::ownExternalMIDIPort(const std::string& name) const {
 // an awaited port that is there now opens, also under another ALSA client number. A look that
 // found no MIDI system changes nothing: a JACK client that failed to open on a loaded machine
 // must not close the ports that work.
-bool IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening) {
+bool IEffectBase::takeExternalMIDILook(const platform::MidiPorts& ports, bool menuOpening,
+                                       unsigned look) {
     // Nothing opens while the plug-in is taken down.
     if (ports.system == platform::MidiSystem::kNone || m_midiWatchStop) return true;
+    // Looks run without the plug lock: one begun before a look already taken saw older ports.
+    if (look < m_midiLookTaken) {
+        if (m_midiMenusStale && menuOpening) showExternalMIDIMenus();
+        return false;
+    }
+    m_midiLookTaken = look;
     // The plug-in's own ports, there since it opened one, are no choice.
     const auto choices = [&](std::vector<std::string> names) {
         names.erase(
@@ -517,6 +527,7 @@ void IEffectBase::watchExternalMIDI() {
     for (;;) {
         platform::MidiSystem scope;
         bool awaited;
+        unsigned look;
         {
             KIT_MutexLock lock(&m_mutex);
             if (m_midiWatchStop) return;
@@ -530,6 +541,7 @@ void IEffectBase::watchExternalMIDI() {
             }
             scope = externalMIDIScope();
             awaited = !m_midiInAwaited.empty() || !m_midiOutAwaited.empty();
+            look = ++m_midiLooksStarted;
         }
         platform::MidiPorts ports = watcher.Look(scope);
         std::string why;
@@ -542,7 +554,7 @@ void IEffectBase::watchExternalMIDI() {
         bool whole = true;
         if (!same) {
             KIT_MutexLock lock(&m_mutex);
-            whole = takeExternalMIDILook(ports, false);
+            whole = takeExternalMIDILook(ports, false, look);
         }
         // A port that a change or a send held is looked at again soon, as new.
         last = whole ? std::move(ports) : platform::MidiPorts();
