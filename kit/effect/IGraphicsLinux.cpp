@@ -138,19 +138,20 @@ void IGraphicsLinux::closeView(bool lastPicture) {
     const bool threaded = !m_headless;
     m_headless = false;
     m_cursorHidden = false;
-    m_waiting.clear();
-    m_pressWaits = false;
-    if (threaded && view->OnEditorThread()) {
+    const bool ownThread = threaded && view->OnEditorThread();
+    if (ownThread) {
         // Closed from its own thread: it ends when this call returns to its loop.
         view->Close();
         m_closing = std::move(view);
-        return;
-    }
-    {
+    } else {
         // The editor thread may wait for the lock before it sees the close.
         KIT_MutexRelease released(plugLock());
         view->Close();
     }
+    // Only the editor thread touches the clicks kept waiting: it has ended, or is this one.
+    m_waiting.clear();
+    m_pressWaits = false;
+    if (ownThread) return;
     m_entry.reset();
     m_closing.reset();
 }
