@@ -305,9 +305,10 @@ TEST_F(ExternalMIDI, ChoosingAnotherPortKeepsTheWatchsClient) {
             plug.setExternalMIDIOut(out, portOf(choice % 2 ? "w2" : "w1", "in").c_str());
             ASSERT_GT(out, 0) << "choice " << choice;
             EXPECT_TRUE(outputRouted(plug, choice % 2 ? *second : *first)) << "choice " << choice;
-            if (choice == 0)
+            if (choice == 0) {
                 ASSERT_TRUE(testsupport::WaitUntil([&] { return !(watching = watch()).empty(); },
                                                    kWaitMs));
+            }
         }
         EXPECT_EQ(watch(), watching);
     }
