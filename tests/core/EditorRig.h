@@ -47,7 +47,7 @@ struct EditorRig : SendRig {
     void showPart(int part) { click(55, 118 + 40 * part); }
     // As a dump from the synthesizer sets it: nothing is sent, the page follows.
     void fromDump(int param, double value) {
-        plug->SetParameterFromGUI2(param, plug->GetParam(param)->GetNormalized(value));
+        plug->SetParameterFromGUI2(param, this->param(param).GetNormalized(value));
         plug->OnParamChange2(kQuickTab);
         sent();
     }
@@ -78,7 +78,7 @@ struct EditorRig : SendRig {
         const IRECT r = c->GetRECT();
         const int x = (r.L + r.R) / 2, y = (r.T + r.B) / 2;
         const double before = value(param);
-        const bool high = plug->GetParam(param)->GetNormalized() > 0.5;
+        const bool high = this->param(param).GetNormalized() > 0.5;
         using platform::ViewEventType;
         if (dynamic_cast<IKnobControl*>(c)) {
             send(ViewEventType::kButtonDown, x, y);

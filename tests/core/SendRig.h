@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 namespace coretest {
@@ -67,8 +68,14 @@ struct SendRig : CoreRig {
         plug->setFollowIncoming(false);
     }
     void TearDown() override { plug.reset(); }
-    void set(int idx, double value) { plug->GetParam(idx)->Set(value); }
-    double value(int idx) const { return plug->GetParam(idx)->Value(); }
+    // A parameter by an id that the plug-in has; a test naming another fails.
+    IParam& param(int idx) const {
+        IParam* p = plug->GetParam(idx);
+        if (!p) throw std::out_of_range("no parameter " + std::to_string(idx));
+        return *p;
+    }
+    void set(int idx, double value) { param(idx).Set(value); }
+    double value(int idx) const { return param(idx).Value(); }
     std::string line(int idx) const {
         return static_cast<ITextControl*>(plug->keptControl(idx))->GetTextForPlug();
     }

@@ -166,8 +166,8 @@ TEST_F(QsimProgram, StartsFromAMemoryFile) {
     Bytes slot = testsupport::soundDump(testsupport::DumpModel::Q, "Stored", "Lead", 3, 9, 0x03);
     slot[6] = 0x63;
     testsupport::setChecksum(&slot);
-    Bytes file = {0x00, 0x7F};
-    file.insert(file.end(), slot.begin(), slot.end());
+    Bytes file = slot;
+    file.insert(file.begin(), {0x00, 0x7F});
     testsupport::writeFile(folder.path() + "/start.syx", file);
 
     QsimProcess synth(name("b"), {5, 0, "", folder.path() + "/start.syx"});

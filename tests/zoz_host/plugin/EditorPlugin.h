@@ -43,9 +43,11 @@ public:
 
     void OnParamChange(int idx) override {
         TestVSTEffect::OnParamChange(idx);
+        const IParam* param = GetParam(idx);
+        if (!param) return;
         char display[MAX_PARAM_DISPLAY_LEN];
-        GetParam(idx)->GetDisplayForHost(display, true);
-        printf("plug-in: parameter %d = %g \"%s\"\n", idx, GetParam(idx)->Value(), display);
+        param->GetDisplayForHost(display, true);
+        printf("plug-in: parameter %d = %g \"%s\"\n", idx, param->Value(), display);
     }
 
 private:
