@@ -107,8 +107,8 @@ void* IGraphicsLinux::openView(void* parentWindow) {
     platform::ViewOptions options;
     options.fps = FPS();
     if (parentWindow) {
-        m_view = platform::OpenX11View(*this, reinterpret_cast<uintptr_t>(parentWindow), Width(),
-                                       Height(), options);
+        m_hostWindow = reinterpret_cast<uintptr_t>(parentWindow);
+        m_view = platform::OpenX11View(*this, m_hostWindow, Width(), Height(), options);
         return m_view.get();
     }
     platform::ViewClient& client = *this;
@@ -404,7 +404,8 @@ void IGraphicsLinux::PromptForFile(KIT_String* file, EFileAction action, KIT_Str
     std::istringstream types(extensions ? extensions : "");
     for (std::string type; types >> type;)
         request.extensions.push_back(type);
-    const std::string chosen = platform::dialogs::ChooseFile(request, dialogWaiter());
+    const std::string chosen =
+        platform::dialogs::ChooseFile(request, dialogWaiter(), dialogOwner());
     if (chosen.empty()) return;
     file->Set(chosen.c_str());
     dir->Set(chosen.substr(0, chosen.rfind('/') + 1).c_str());
@@ -413,7 +414,13 @@ void IGraphicsLinux::PromptForFile(KIT_String* file, EFileAction action, KIT_Str
 int IGraphicsLinux::ShowMessageBox(const char* text, const char* caption, int type) {
     if (!m_view) return 0;
     return platform::dialogs::ShowMessage(text ? text : "", caption ? caption : "", type,
-                                          dialogWaiter());
+                                          dialogWaiter(), dialogOwner());
+}
+
+// The view stands at the top-left corner of the host's window, at the editor's size.
+platform::dialogs::Owner IGraphicsLinux::dialogOwner() {
+    if (m_headless) return {};
+    return {m_hostWindow, Width(), Height()};
 }
 
 // A dialog is modal: the editor thread goes on repainting while it is open but takes no input,

@@ -88,10 +88,13 @@ private:
     // Closes the text entry, handing its text to the control first when commit.
     void endTextEntry(bool commit);
     platform::dialogs::Waiter dialogWaiter();
+    // Dialogs stand over the editor in the host's window.
+    platform::dialogs::Owner dialogOwner();
 
     std::unique_ptr<platform::View> m_view;
     std::unique_ptr<platform::View> m_closing; // closed from its own thread, not yet joined
     bool m_headless = false;
+    unsigned long m_hostWindow = 0;       // the X11 window the view was last opened in
     IGraphicsLinuxMenu* m_menu = nullptr; // while a popup menu runs
     bool m_dialogOpen = false;            // while a file chooser or message box runs
     bool m_dialogRan = false;             // one ran since the last button press
