@@ -7,16 +7,19 @@
 #include "kit/effect/ControlLayer.h"
 #include "kit/effect/IGraphics.h"
 #include "kit/effect/IKnobControl.h"
+#include "platform/dialogs/Dialogs.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/XHostWindow.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <future>
 #include <thread>
 
 // Last: Xlib's macros would clash with the names above.
 #include "platform/view/X11View.h"
+#include <X11/Xutil.h>
 
 using namespace coretest;
 using namespace std::chrono_literals;
@@ -32,6 +35,7 @@ struct ClicksDuringATransfer : SendRig {
         SendRig::SetUp();
     }
     void TearDown() override {
+        unsetenv(platform::dialogs::kChooserVariable);
         if (plug) {
             plug->held = false;
             AEffect* effect = plug->GetAEffect();
@@ -179,6 +183,51 @@ TEST_F(ClicksDuringATransfer, EveryCancelStopsItsFetch) {
     settle();
     EXPECT_EQ(shown().second, 0);
     EXPECT_TRUE(selectedParts().empty());
+}
+
+// A fetch cancelled while the librarian holds a bank fetched before and not saved: the veil
+// goes as the fetch ends, before the question whether to save the bank, which stands over the
+// editor's window, centred on it, kept above the host's window.
+TEST_F(ClicksDuringATransfer, TheVeilGoesBeforeTheQuestionOverTheEditor) {
+    if (!open()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    setenv(platform::dialogs::kChooserVariable, "drawn", 1);
+    onEditor<bool>([&] {
+        plug->SetLibrarianStatusUnsaved(true);
+        return true;
+    });
+    fetchBank();
+    ASSERT_TRUE(WaitUntil([&] { return veiled(); }, 20000));
+    ASSERT_TRUE(hold(cancelButton()));
+    std::string found;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return Xdotool({"search", "--onlyvisible", "--name", "Refresh Folders"}, &found) == 0;
+        },
+        20000));
+    EXPECT_FALSE(veiled()) << "the veil under the question";
+    const Window box = std::stoul(found);
+    Window below = 0;
+    EXPECT_TRUE(XGetTransientForHint(host.display(), box, &below));
+    EXPECT_EQ(below, host.window());
+    XWindowAttributes a;
+    ASSERT_TRUE(XGetWindowAttributes(host.display(), box, &a));
+    int boxX = 0, boxY = 0;
+    Window child;
+    XTranslateCoordinates(host.display(), box, a.root, 0, 0, &boxX, &boxY, &child);
+    // The host's window, and the editor in it, stand at the screen's top-left corner.
+    EXPECT_NEAR(boxX + a.width / 2, plug->GetGUI()->Width() / 2, 1);
+    EXPECT_NEAR(boxY + a.height / 2, plug->GetGUI()->Height() / 2, 1);
+
+    // Cancel: the bank is kept.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            std::string focus;
+            return Xdotool({"getwindowfocus", "-f"}, &focus) == 0 && std::stoul(focus) == box;
+        },
+        20000));
+    ASSERT_EQ(Xdotool({"key", "Escape"}), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !transferring(); }, 20000));
+    EXPECT_EQ(value(kBankEditUnsaved), 1.0);
 }
 
 } // namespace
