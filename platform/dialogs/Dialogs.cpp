@@ -38,8 +38,8 @@ struct ProgramAnswer {
     std::string output;
 };
 
-// The program's dialog is kept above the owner's top-level window, which the window manager
-// centres it on.
+// The program's dialog is kept above the owner's top-level window, over which window managers
+// place such a dialog.
 ProgramAnswer ask(Chooser chooser, std::vector<std::string> arguments, const Waiter& wait,
                   int lastAnswerCode, const Owner& owner) {
     const std::string program = FindProgram(kChooserNames[chooser]);

@@ -18,9 +18,9 @@ using Waiter = std::function<bool(const std::function<bool()>& ended)>;
 bool WaitBySleeping(const std::function<bool()>& ended);
 
 // The editor's window that a dialog belongs to: the host's X11 window that holds the editor,
-// and the editor's size there from the window's top-left corner. The dialog stands centred on
-// the editor and is kept above the host's top-level window that holds it; with no window (0)
-// it stands in the middle of the screen.
+// and the editor's size there from the window's top-left corner. The dialog is kept above the
+// host's top-level window that holds it and stands centred on the editor; with no window (0)
+// the drawn one stands in the middle of the screen.
 struct Owner {
     unsigned long window = 0;
     int width = 0, height = 0;
