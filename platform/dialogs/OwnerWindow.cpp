@@ -30,11 +30,10 @@ OwnerPlace find(Display* d, const Owner& owner) {
         unsigned count = 0;
         if (!XQueryTree(d, w, &root, &parent, &children, &count)) return {};
         if (children) XFree(children);
-        if (wmState != None && managed(d, w, wmState)) {
+        if (parent == root || (wmState != None && managed(d, w, wmState))) {
             place.topLevel = w;
             break;
         }
-        if (parent == root) place.topLevel = w;
     }
     int x = 0, y = 0;
     Window child = 0;
