@@ -51,8 +51,6 @@ public:
     virtual void Hide(bool hide);
     virtual void GrayOut(bool gray);
     virtual bool IsHit(int x, int y) { return m_targetRect.Contains(x, y); }
-    // A control that stands for work under way: clicks on it wait until it is gone.
-    virtual bool HoldsInput() const { return false; }
     // Clamps the value and marks the control dirty; with push, the value goes to the plug-in
     // (its ordinary change handler), and the parameter's other controls and the display
     // controls follow it.

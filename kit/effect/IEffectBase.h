@@ -116,9 +116,6 @@ public:
     virtual bool HostRequestingAboutBox() { return false; }
     virtual void OnHostIdentified() {}
     virtual void PopupHostContextMenuForParam(int /*idx*/, int /*x*/, int /*y*/) {}
-    // Whether the work that the editor's clicks on its progress veil wait for is still under
-    // way, also in the moment after the veil went.
-    virtual bool WorkUnderWay() { return false; }
 
     // A user edit: under the plug lock stores the value, tells the host and calls OnParamChange
     // when the value changed or the parameter is a text parameter. An unknown index does nothing.

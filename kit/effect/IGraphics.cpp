@@ -229,15 +229,7 @@ void IGraphics::ReleaseMouseCapture() {
 }
 
 IControl* IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver) {
-    return m_captured ? m_captured : controlAt(x, y, mouseOver);
-}
-
-bool IGraphics::ClickWaits(int x, int y) {
-    const IControl* hit = controlAt(x, y, false);
-    return hit && hit->HoldsInput();
-}
-
-IControl* IGraphics::controlAt(int x, int y, bool mouseOver) {
+    if (m_captured) return m_captured;
     // Overlays are the layers that repaint what they covered when they go.
     for (bool overlays : {true, false})
         for (int i = m_layers.GetSize() - 1; i >= 0; --i) {

@@ -234,9 +234,6 @@ public:
     // takes every point of its frame, whatever layers were attached after it; a visible modal
     // layer ends the search, hit or not.
     IControl* GetMouseControlIdx(int x, int y, bool mouseOver = false);
-    // Whether a click at (x, y) lands on a control that holds input while work is under way
-    // (the progress veil): the click is to wait until that control is gone.
-    bool ClickWaits(int x, int y);
     void OnGUIIdle();
 
     // ---- Redraw.
@@ -285,8 +282,6 @@ private:
     };
 
     void insertBackground(IControl* background);
-    // GetMouseControlIdx without the captured control.
-    IControl* controlAt(int x, int y, bool mouseOver);
     // The draw bitmap, made at the surface's size when drawing has been readied and there is
     // none yet; null before PrepDraw.
     RAST_IBitmap* surface();

@@ -12,7 +12,6 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/view/HeadlessView.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -108,8 +107,8 @@ void* IGraphicsLinux::openView(void* parentWindow) {
     platform::ViewOptions options;
     options.fps = FPS();
     if (parentWindow) {
-        m_view = platform::OpenX11View(*this, reinterpret_cast<uintptr_t>(parentWindow), Width(),
-                                       Height(), options);
+        m_hostWindow = reinterpret_cast<uintptr_t>(parentWindow);
+        m_view = platform::OpenX11View(*this, m_hostWindow, Width(), Height(), options);
         return m_view.get();
     }
     platform::ViewClient& client = *this;
@@ -138,20 +137,17 @@ void IGraphicsLinux::closeView(bool lastPicture) {
     const bool threaded = !m_headless;
     m_headless = false;
     m_cursorHidden = false;
-    const bool ownThread = threaded && view->OnEditorThread();
-    if (ownThread) {
+    if (threaded && view->OnEditorThread()) {
         // Closed from its own thread: it ends when this call returns to its loop.
         view->Close();
         m_closing = std::move(view);
-    } else {
+        return;
+    }
+    {
         // The editor thread may wait for the lock before it sees the close.
         KIT_MutexRelease released(plugLock());
         view->Close();
     }
-    // Only the editor thread touches the clicks kept waiting: it has ended, or is this one.
-    m_waiting.clear();
-    m_pressWaits = false;
-    if (ownThread) return;
     m_entry.reset();
     m_closing.reset();
 }
@@ -190,7 +186,6 @@ void IGraphicsLinux::repaint(const IRECT& area) {
 // ---- The view's calls, on the editor thread
 
 void IGraphicsLinux::OnViewTick(platform::View&) {
-    releaseWaiting();
     // A menu runs without the plug lock.
     if (m_menu) m_menu->Tick();
     KIT_MutexLock lock(plugLock());
@@ -217,11 +212,6 @@ void IGraphicsLinux::OnViewExpose(platform::View&, int window, const platform::V
 }
 
 bool IGraphicsLinux::OnViewEvent(platform::View&, const ViewEvent& e) {
-    releaseWaiting();
-    return take(e, false);
-}
-
-bool IGraphicsLinux::take(const ViewEvent& e, bool waited) {
     // A menu is modal and runs without the plug lock.
     if (m_menu) {
         m_menu->OnEvent(e);
@@ -236,64 +226,8 @@ bool IGraphicsLinux::take(const ViewEvent& e, bool waited) {
         if (code == kViewKeyDropped) return true;
         return code != kViewKeyPassedOn && OnKeyDown(m_prevX, m_prevY, code);
     }
-    if (!waited && waits(e)) return true;
     route(e);
     return true;
-}
-
-bool IGraphicsLinux::lands(const ViewEvent& e) {
-    int x, y;
-    ViewPointToEditor(e.x, Height() - e.y, Height(), &x, &y);
-    return ClickWaits(x, y);
-}
-
-// A click on work under way (a transfer's progress veil) is the user's all the same: it waits,
-// with what follows it, until the work is over, and then goes where it was aimed. The pointer's
-// moves while nothing is pressed are not kept.
-bool IGraphicsLinux::waits(const ViewEvent& e) {
-    switch (e.type) {
-    case ViewEventType::kButtonDown:
-        m_pressWaits = lands(e);
-        if (!m_pressWaits) return false;
-        break;
-    case ViewEventType::kWheel:
-        if (!lands(e)) return false;
-        break;
-    case ViewEventType::kButtonUp:
-        if (!m_pressWaits) return false;
-        break;
-    case ViewEventType::kMotion:
-        if (e.button ? !m_pressWaits : m_waiting.empty()) return false;
-        if (!e.button) return true;
-        if (!m_waiting.empty() && m_waiting.back().type == ViewEventType::kMotion) {
-            m_waiting.back() = e;
-            return true;
-        }
-        break;
-    default:
-        return false;
-    }
-    if (m_waiting.size() < kMostWaiting) m_waiting.push_back(e);
-    return true;
-}
-
-void IGraphicsLinux::releaseWaiting() {
-    while (!m_waiting.empty()) {
-        const ViewEvent e = m_waiting.front();
-        if (e.type == ViewEventType::kButtonDown || e.type == ViewEventType::kWheel) {
-            KIT_MutexLock lock(plugLock());
-            // A transfer may hide its veil a moment before it ends: a click let go then would
-            // find the plug-in still busy with it.
-            if (lands(e) || (GetPlug() && GetPlug()->WorkUnderWay())) return;
-        }
-        // Taken off first: the event may open a menu, whose loop takes the rest.
-        m_waiting.pop_front();
-        if (e.type == ViewEventType::kButtonDown)
-            m_pressWaits = std::any_of(m_waiting.begin(), m_waiting.end(), [](const ViewEvent& w) {
-                return w.type == ViewEventType::kButtonDown;
-            });
-        take(e, true);
-    }
 }
 
 // An open entry takes the keys and clicks on it. A click elsewhere commits it and, on the
@@ -470,7 +404,8 @@ void IGraphicsLinux::PromptForFile(KIT_String* file, EFileAction action, KIT_Str
     std::istringstream types(extensions ? extensions : "");
     for (std::string type; types >> type;)
         request.extensions.push_back(type);
-    const std::string chosen = platform::dialogs::ChooseFile(request, dialogWaiter());
+    const std::string chosen =
+        platform::dialogs::ChooseFile(request, dialogWaiter(), dialogOwner());
     if (chosen.empty()) return;
     file->Set(chosen.c_str());
     dir->Set(chosen.substr(0, chosen.rfind('/') + 1).c_str());
@@ -479,7 +414,13 @@ void IGraphicsLinux::PromptForFile(KIT_String* file, EFileAction action, KIT_Str
 int IGraphicsLinux::ShowMessageBox(const char* text, const char* caption, int type) {
     if (!m_view) return 0;
     return platform::dialogs::ShowMessage(text ? text : "", caption ? caption : "", type,
-                                          dialogWaiter());
+                                          dialogWaiter(), dialogOwner());
+}
+
+// The view stands at the top-left corner of the host's window, at the editor's size.
+platform::dialogs::Owner IGraphicsLinux::dialogOwner() {
+    if (m_headless) return {};
+    return {m_hostWindow, Width(), Height()};
 }
 
 // A dialog is modal: the editor thread goes on repainting while it is open but takes no input,

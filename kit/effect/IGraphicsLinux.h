@@ -4,7 +4,6 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/view/View.h"
 
-#include <deque>
 #include <memory>
 
 class IGraphicsLinuxMenu;
@@ -82,14 +81,6 @@ private:
     void* openView(void* parentWindow);
     // With lastPicture a headless view is brought up to date and written out first.
     void closeView(bool lastPicture);
-    // An input event; one that waited is not held again.
-    bool take(const platform::ViewEvent& e, bool waited);
-    // Whether the event lands on work under way (IGraphics::ClickWaits).
-    bool lands(const platform::ViewEvent& e);
-    // Keeps the event back when it is to wait; true when kept back or dropped.
-    bool waits(const platform::ViewEvent& e);
-    // Takes the events that waited, in order, until one still lands on work under way.
-    void releaseWaiting();
     void route(const platform::ViewEvent& e);
     bool routeToTextEntry(const platform::ViewEvent& e);
     void repaint(const IRECT& area);
@@ -97,10 +88,13 @@ private:
     // Closes the text entry, handing its text to the control first when commit.
     void endTextEntry(bool commit);
     platform::dialogs::Waiter dialogWaiter();
+    // Dialogs stand over the editor in the host's window.
+    platform::dialogs::Owner dialogOwner();
 
     std::unique_ptr<platform::View> m_view;
     std::unique_ptr<platform::View> m_closing; // closed from its own thread, not yet joined
     bool m_headless = false;
+    unsigned long m_hostWindow = 0;       // the X11 window the view was last opened in
     IGraphicsLinuxMenu* m_menu = nullptr; // while a popup menu runs
     bool m_dialogOpen = false;            // while a file chooser or message box runs
     bool m_dialogRan = false;             // one ran since the last button press
@@ -109,11 +103,6 @@ private:
     bool m_repainting = false;
     bool m_repaintAll = false;
     int m_prevX = 0, m_prevY = 0; // the editor position of the last mouse event
-    // Input kept back while work is under way, and whether the last press is among it (its
-    // release and drags wait behind it).
-    static constexpr size_t kMostWaiting = 64;
-    std::deque<platform::ViewEvent> m_waiting;
-    bool m_pressWaits = false;
     bool m_cursorHidden = false;
     int m_cursorX = 0, m_cursorY = 0;
 };

@@ -5,9 +5,8 @@
 class ControlLayer;
 
 // The overlay that covers the editor while the plug-in is busy with a transfer: the first
-// control of its layer, drawing the top-left w × h of its bitmap at (x, y) over the bitmap's
-// first frame, so nothing beneath can be worked while the layer shows. A click on it is not
-// lost: it waits, and reaches what lies beneath once the transfer is over.
+// control of its layer, drawing the top-left w × h of its bitmap at (x, y) and swallowing every
+// click on the bitmap's first frame, so nothing beneath can be worked while the layer shows.
 class ProgressIndicator : public IBitmapOverlayControl {
 public:
     // Appends itself to the layer, which owns it, and lets the layer's area be repainted when
@@ -17,7 +16,6 @@ public:
 
     void OnMouseDown(int, int, IMouseMod*) override {}
     void OnMouseDblClick(int, int, IMouseMod*) override {}
-    bool HoldsInput() const override { return true; }
     bool Draw(IGraphics* graphics) override;
 
     ControlLayer* GetLayer() const { return m_layer; }

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/dialogs/ChildProgram.h"
 #include "platform/dialogs/DrawnDialogs.h"
+#include "platform/dialogs/OwnerWindow.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -37,11 +38,20 @@ struct ProgramAnswer {
     std::string output;
 };
 
+// The program's dialog is kept above the owner's top-level window, over which window managers
+// place such a dialog.
 ProgramAnswer ask(Chooser chooser, std::vector<std::string> arguments, const Waiter& wait,
-                  int lastAnswerCode) {
+                  int lastAnswerCode, const Owner& owner) {
     const std::string program = FindProgram(kChooserNames[chooser]);
     if (program.empty()) return {ProgramAnswer::kNext};
     arguments.insert(arguments.begin(), program);
+    if (const unsigned long window = FindOwnerPlace(owner).topLevel) {
+        const std::string id = std::to_string(window);
+        if (chooser == kKdialog)
+            arguments.insert(arguments.end(), {"--attach", id});
+        else
+            arguments.push_back("--attach=" + id);
+    }
     const ProgramResult result = RunProgram(arguments, wait);
     if (!result.started) return {ProgramAnswer::kNext};
     if (!result.ran) return {ProgramAnswer::kGivenUp};
@@ -147,12 +157,13 @@ bool WaitBySleeping(const std::function<bool()>& ended) {
     return true;
 }
 
-std::string ChooseFile(const FileRequest& request, const Waiter& wait) {
-    const std::vector<std::string> chosen = ChooseFiles(request, wait);
+std::string ChooseFile(const FileRequest& request, const Waiter& wait, const Owner& owner) {
+    const std::vector<std::string> chosen = ChooseFiles(request, wait, owner);
     return chosen.empty() ? "" : chosen.front();
 }
 
-std::vector<std::string> ChooseFiles(const FileRequest& given, const Waiter& wait) {
+std::vector<std::string> ChooseFiles(const FileRequest& given, const Waiter& wait,
+                                     const Owner& owner) {
     FileRequest request = given;
     request.folder = expandHome(request.folder);
     request.directory = request.directory && !request.save;
@@ -160,11 +171,12 @@ std::vector<std::string> ChooseFiles(const FileRequest& given, const Waiter& wai
     for (Chooser chooser : choosers()) {
         if (chooser == kDrawn) {
             if (request.directory || request.multiple) return {};
-            const std::string path = withType(DrawnChooseFile(request, wait).value_or(""), request);
+            const std::string path =
+                withType(DrawnChooseFile(request, wait, owner).value_or(""), request);
             if (path.empty()) return {};
             return {path};
         }
-        const ProgramAnswer answer = ask(chooser, fileArguments(chooser, request), wait, 1);
+        const ProgramAnswer answer = ask(chooser, fileArguments(chooser, request), wait, 1, owner);
         if (answer.outcome == ProgramAnswer::kGivenUp) return {};
         if (answer.outcome == ProgramAnswer::kNext) continue;
         if (answer.exitCode != 0) return {};
@@ -177,8 +189,8 @@ std::vector<std::string> ChooseFiles(const FileRequest& given, const Waiter& wai
     return {};
 }
 
-int ShowMessage(const std::string& text, const std::string& caption, int type,
-                const Waiter& wait) {
+int ShowMessage(const std::string& text, const std::string& caption, int type, const Waiter& wait,
+                const Owner& owner) {
     const MessageKind* kind = &kMessageKinds[0];
     for (const MessageKind& k : kMessageKinds)
         if (k.type == type) kind = &k;
@@ -187,7 +199,8 @@ int ShowMessage(const std::string& text, const std::string& caption, int type,
         return button >= 0 && button < buttons ? kAnswers[button] : kNoAnswer;
     };
     for (Chooser chooser : choosers()) {
-        if (chooser == kDrawn) return answer(DrawnMessage(text, caption, kind->buttons, wait).value_or(-1));
+        if (chooser == kDrawn)
+            return answer(DrawnMessage(text, caption, kind->buttons, wait, owner).value_or(-1));
         std::vector<std::string> arguments;
         if (chooser == kZenity) {
             arguments = kind->zenity;
@@ -198,7 +211,8 @@ int ShowMessage(const std::string& text, const std::string& caption, int type,
             arguments.insert(arguments.end(), kind->kdialog.begin() + 1, kind->kdialog.end());
         }
         // kdialog answers a third button with 2; zenity's extra button prints its label.
-        const ProgramAnswer reply = ask(chooser, arguments, wait, chooser == kKdialog ? 2 : 1);
+        const ProgramAnswer reply =
+            ask(chooser, arguments, wait, chooser == kKdialog ? 2 : 1, owner);
         if (reply.outcome == ProgramAnswer::kGivenUp) return kNoAnswer;
         if (reply.outcome == ProgramAnswer::kNext) continue;
         if (chooser == kZenity && reply.exitCode == 1 && buttons == 3 &&

@@ -17,6 +17,15 @@ using Waiter = std::function<bool(const std::function<bool()>& ended)>;
 // A waiter that polls every 10 ms and never gives up.
 bool WaitBySleeping(const std::function<bool()>& ended);
 
+// The editor's window that a dialog belongs to: the host's X11 window that holds the editor,
+// and the editor's size there from the window's top-left corner. The dialog is kept above the
+// host's top-level window that holds it and stands centred on the editor; with no window (0)
+// the drawn one stands in the middle of the screen.
+struct Owner {
+    unsigned long window = 0;
+    int width = 0, height = 0;
+};
+
 struct FileRequest {
     bool save = false;
     // Where the chooser starts; "~" at its start stands for $HOME.
@@ -32,10 +41,11 @@ struct FileRequest {
 };
 
 // The chosen file's path; "" when the user cancelled or no chooser could be shown.
-std::string ChooseFile(const FileRequest& request, const Waiter& wait);
+std::string ChooseFile(const FileRequest& request, const Waiter& wait, const Owner& owner = {});
 // The chosen paths in the chooser's order; none when the user cancelled or no chooser could be
 // shown.
-std::vector<std::string> ChooseFiles(const FileRequest& request, const Waiter& wait);
+std::vector<std::string> ChooseFiles(const FileRequest& request, const Waiter& wait,
+                                     const Owner& owner = {});
 
 // Button sets by message-box type, as the Win32 types number them.
 enum MessageType { kOk = 0, kOkCancel = 1, kYesNoCancel = 3, kYesNo = 4 };
@@ -44,7 +54,7 @@ enum MessageType { kOk = 0, kOkCancel = 1, kYesNoCancel = 3, kYesNo = 4 };
 enum MessageAnswer { kNoAnswer = 0, kFirstButton = 1, kThirdButton = 2, kSecondButton = 7 };
 
 // A modal message box with the caption as its title; any other type shows OK alone.
-int ShowMessage(const std::string& text, const std::string& caption, int type,
-                const Waiter& wait);
+int ShowMessage(const std::string& text, const std::string& caption, int type, const Waiter& wait,
+                const Owner& owner = {});
 
 } // namespace platform::dialogs

@@ -279,9 +279,10 @@ private:
 
 } // namespace
 
-std::optional<std::string> DrawnChooseFile(const FileRequest& request, const Waiter& wait) {
+std::optional<std::string> DrawnChooseFile(const FileRequest& request, const Waiter& wait,
+                                           const Owner& owner) {
     auto win = DrawnWindow::Open(request.save ? "Save File" : "Open File", Chooser::kWidth,
-                                 Chooser::kHeight);
+                                 Chooser::kHeight, owner);
     if (!win) return std::nullopt;
     Chooser chooser(request, *win);
     if (!wait([&] { return chooser.Step(); })) return std::string();
@@ -289,12 +290,13 @@ std::optional<std::string> DrawnChooseFile(const FileRequest& request, const Wai
 }
 
 std::optional<int> DrawnMessage(const std::string& text, const std::string& caption,
-                                const std::vector<std::string>& buttons, const Waiter& wait) {
+                                const std::vector<std::string>& buttons, const Waiter& wait,
+                                const Owner& owner) {
     constexpr int kWidth = 440;
     const std::vector<std::string> lines = wrap(text, kWidth - 2 * kMargin);
     const int buttonsTop = kMargin + int(lines.size()) * kLineHeight + kMargin;
     const std::unique_ptr<DrawnWindow> win =
-        DrawnWindow::Open(caption, kWidth, buttonsTop + kButtonHeight + kMargin);
+        DrawnWindow::Open(caption, kWidth, buttonsTop + kButtonHeight + kMargin, owner);
     if (!win) return std::nullopt;
     const int count = int(buttons.size());
     const auto buttonRect = [&](int i) {

@@ -13,12 +13,14 @@ namespace platform::dialogs {
 // name (a folder typed is opened), Escape cancels; a double click opens or takes a row. The
 // chosen path ("" cancelled); none when no window could be shown. The request's folder must
 // be expanded.
-std::optional<std::string> DrawnChooseFile(const FileRequest& request, const Waiter& wait);
+std::optional<std::string> DrawnChooseFile(const FileRequest& request, const Waiter& wait,
+                                           const Owner& owner);
 
 // A message box drawn on X11 with these buttons, the first focused: Return presses the focused
 // one, Left and Right move the focus, Escape presses the one labelled "Cancel". The index of
 // the button pressed, -1 when the box was closed otherwise; none when it could not be shown.
 std::optional<int> DrawnMessage(const std::string& text, const std::string& caption,
-                                const std::vector<std::string>& buttons, const Waiter& wait);
+                                const std::vector<std::string>& buttons, const Waiter& wait,
+                                const Owner& owner);
 
 } // namespace platform::dialogs

@@ -1,6 +1,7 @@
 #include "platform/dialogs/DrawnWindow.h"
 
 #include "platform/Canvas.h"
+#include "platform/dialogs/OwnerWindow.h"
 #include "platform/text/FontResolver.h"
 #include "platform/text/TextFont.h"
 #include "platform/view/X11Connection.h"
@@ -61,7 +62,8 @@ DrawnWindow::DrawnWindow(std::unique_ptr<Impl> impl) : m(std::move(impl)) {}
 
 DrawnWindow::~DrawnWindow() = default;
 
-std::unique_ptr<DrawnWindow> DrawnWindow::Open(const std::string& title, int width, int height) {
+std::unique_ptr<DrawnWindow> DrawnWindow::Open(const std::string& title, int width, int height,
+                                               const Owner& owner) {
     auto impl = std::make_unique<Impl>();
     if (!(impl->font = labelFont())) return nullptr;
     impl->display = x11::OpenDisplay();
@@ -70,14 +72,26 @@ std::unique_ptr<DrawnWindow> DrawnWindow::Open(const std::string& title, int wid
     const int screen = DefaultScreen(d);
     impl->width = width;
     impl->height = height;
-    impl->window = XCreateSimpleWindow(
-        d, RootWindow(d, screen), (DisplayWidth(d, screen) - width) / 2,
-        (DisplayHeight(d, screen) - height) / 2, unsigned(width), unsigned(height), 0,
-        BlackPixel(d, screen), WhitePixel(d, screen));
+    const OwnerPlace place = FindOwnerPlace(owner, d);
+    const ViewRect over = place.area.IsEmpty()
+                              ? ViewRect{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)}
+                              : place.area;
+    // Centred on the owner, but whole on the screen where the owner is near its edge.
+    const int x = std::clamp(over.left + (over.Width() - width) / 2, 0,
+                             std::max(DisplayWidth(d, screen) - width, 0));
+    const int y = std::clamp(over.top + (over.Height() - height) / 2, 0,
+                             std::max(DisplayHeight(d, screen) - height, 0));
+    impl->window =
+        XCreateSimpleWindow(d, RootWindow(d, screen), x, y, unsigned(width), unsigned(height), 0,
+                            BlackPixel(d, screen), WhitePixel(d, screen));
     Xutf8SetWMProperties(d, impl->window, title.c_str(), title.c_str(), nullptr, 0, nullptr,
                          nullptr, nullptr);
+    // The window manager keeps it above the host's window and leaves it where it was put.
+    if (place.topLevel) XSetTransientForHint(d, impl->window, place.topLevel);
     XSizeHints* hints = XAllocSizeHints();
-    hints->flags = PMinSize | PMaxSize;
+    hints->flags = PMinSize | PMaxSize | USPosition | PPosition;
+    hints->x = x;
+    hints->y = y;
     hints->min_width = hints->max_width = width;
     hints->min_height = hints->max_height = height;
     XSetWMNormalHints(d, impl->window, hints);

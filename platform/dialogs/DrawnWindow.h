@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/dialogs/Dialogs.h"
 #include "platform/view/View.h"
 
 #include <cstdint>
@@ -9,13 +10,15 @@
 
 namespace platform::dialogs {
 
-// A top-level window of fixed size on a display connection of its own, centred on the screen,
-// that shows pixels drawn here and hands out its input. Everything happens on the thread that
+// A top-level window of fixed size on a display connection of its own, centred on its owner
+// and kept above the owner's top-level window (centred on the screen without an owner), that
+// shows pixels drawn here and hands out its input. Everything happens on the thread that
 // opened it; it never waits for the server's input.
 class DrawnWindow {
 public:
     // Null when no display answers or no font is installed.
-    static std::unique_ptr<DrawnWindow> Open(const std::string& title, int width, int height);
+    static std::unique_ptr<DrawnWindow> Open(const std::string& title, int width, int height,
+                                             const Owner& owner = {});
     ~DrawnWindow();
     DrawnWindow(const DrawnWindow&) = delete;
     DrawnWindow& operator=(const DrawnWindow&) = delete;

@@ -140,8 +140,6 @@ public:
     // SysEx from the synthesizer, dropped during transfers and by the SysEx filter; a
     // parameter message lights its part's indicator while the indicators follow input.
     void ProcessSysEx(ISysEx* sysex, bool fromDevice) override;
-    // The dump worker runs a job: a transfer, or the end of one.
-    bool WorkUnderWay() override { return ThreadRunning(); }
     // Under the plug lock: sizes the MIDI queue for the block, arms the notes-off and, unless
     // an arrangement is being sent, puts the display lines back to their start texts.
     void Reset() override;

@@ -107,8 +107,8 @@ private:
     // librarian collection armed anew. Stops at an answer or a cancel; false when a request
     // did not go out or no answer can come.
     bool resend(const Request& request);
-    // The end text of a request; a cancelled or failed librarian request is disarmed, and a
-    // cancelled one reloads the browser.
+    // The end text of a request, as its job ends; a cancelled or failed librarian request is
+    // disarmed, and a cancelled one hides the progress veil and reloads the browser.
     void finishRequest(bool toLibrarian, const char* cancelled, const char* completed);
     // One slot after another into the librarian (jobs 10, 12, 14).
     void requestBank(const std::function<Request(int slot)>& requestFor, bool indicatorPerSlot,

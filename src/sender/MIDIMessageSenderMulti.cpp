@@ -115,8 +115,8 @@ void MIDIMessageSender::sendArrangementParts(bool batch, bool requestParts, bool
         // A refused bank change still lets the sound go.
         plugin->BankChangeMessage(shown);
         pause(kAfterBankChangeMillis);
-        // The veil stays up to the end: a click meanwhile waits for the whole send, and a
-        // part chosen meanwhile is sent after it, not dropped as a post to a busy worker.
+        // The veil stays up to the end: no part is chosen in the editor while this one still
+        // goes out, where its send would be dropped as a post to a busy worker.
         if (!sendPartToDevice(shown, false, true)) return;
         pause(kAfterPartMillis);
         if (patternToo && sendSequenceToDevice(shown, false, true)) pause(kAfterPartMillis);

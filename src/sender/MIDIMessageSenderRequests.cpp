@@ -155,7 +155,12 @@ void MIDIMessageSender::finishRequest(bool toLibrarian, const char* cancelled,
     if (stopping) return;
     if (cancel) {
         show(cancelled);
-        if (toLibrarian) plugin->OnParamChange(kRefreshFolders);
+        if (toLibrarian) {
+            // The transfer has ended: its veil goes before the refresh may ask about an unsaved
+            // bank, so that the question never stands over a veiled editor.
+            plugin->DisplayProcessingIndicator(false);
+            plugin->OnParamChange(kRefreshFolders);
+        }
     } else if (unreached) {
         show(kRequestFailed);
     } else if (!error) {

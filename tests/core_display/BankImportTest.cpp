@@ -60,11 +60,12 @@ TEST_F(BankImport, CopiesUnderAFreeNameAndAReloadListsIt) {
     import(false);
 
     const std::string filter = "--file-filter=*.syx *.vub | *.syx *.vub";
-    EXPECT_EQ(
-        zenity.calls(),
-        (std::vector<std::vector<std::string>>{
-            {"--file-selection", "--filename=" + std::string(getenv("HOME")) + "/Desktop/", filter},
-            {"--file-selection", "--filename=" + desk, filter}}));
+    const std::string above = "--attach=" + std::to_string(host.window());
+    EXPECT_EQ(zenity.calls(),
+              (std::vector<std::vector<std::string>>{
+                  {"--file-selection", "--filename=" + std::string(getenv("HOME")) + "/Desktop/",
+                   filter, above},
+                  {"--file-selection", "--filename=" + desk, filter, above}}));
     EXPECT_EQ(plug->getImportFolder(), desk);
     EXPECT_EQ(testsupport::readFile(data + "Patches/My Bank.syx"), bank);
     EXPECT_EQ(testsupport::readFile(data + "Patches/My Bank 2.syx"), bank);
@@ -113,6 +114,7 @@ TEST_F(BankImport, OnlyWhatFitsABankIsCopied) {
     fs::create_directories(data + "Patches");
     zenity.cancel();
     import(true);
-    EXPECT_EQ(zenity.calls().back().back(), "--file-filter=*.mid | *.mid");
+    const std::vector<std::string> call = zenity.calls().back();
+    EXPECT_EQ(call.at(call.size() - 2), "--file-filter=*.mid | *.mid");
     EXPECT_TRUE(fs::is_empty(data + "Patches"));
 }

@@ -34,10 +34,12 @@ TEST_F(SaveAs, TheChosenFileGetsTheUpperBank) {
     ASSERT_TRUE(saved.get_future().get());
     gui->CloseWindow();
 
+    // The chooser is kept above the host's window.
     EXPECT_EQ(zenity.calls().at(0),
               (std::vector<std::string>{"--file-selection", "--filename=" + data + "Patches/Factory",
                                         "--save", "--confirm-overwrite",
-                                        "--file-filter=*.vub | *.vub"}));
+                                        "--file-filter=*.vub | *.vub",
+                                        "--attach=" + std::to_string(host.window())}));
     const std::vector<uint8_t> written = testsupport::readFile(chosen + ".vub");
     EXPECT_EQ(written.size(), 100u * 393u);
     EXPECT_EQ(plug->rememberedFileName(LibrarianHost::kUpperSound), "My \"saved\" bank.vub");

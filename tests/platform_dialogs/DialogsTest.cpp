@@ -141,6 +141,34 @@ TEST_F(ChooserPrograms, MessageBoxAnswersByButton) {
                     "--title=Bank", "--text=Save <b>?"}));
 }
 
+// A program's dialog is kept above the host's top-level window that holds the editor: the one
+// that a window manager manages, else the one under the screen's root.
+TEST_F(ChooserPrograms, ProgramsStandOverTheHostsTopLevelWindow) {
+    testsupport::XHostWindow host(300, 200);
+    if (!host.Ok())
+        GTEST_SKIP() << testsupport::Lacking("display", "no X display (scripts/test starts Xvfb)");
+    Display* d = host.display();
+    const Window client = XCreateSimpleWindow(d, host.window(), 0, 0, 300, 200, 0, 0, 0);
+    const Window editor = XCreateSimpleWindow(d, client, 0, 0, 300, 200, 0, 0, 0);
+    XSync(d, False);
+    const dialogs::Owner owner{editor, 300, 200};
+    {
+        ScriptedChooser zenity("zenity");
+        dialogs::ShowMessage("Save?", "Bank", dialogs::kYesNo, dialogs::WaitBySleeping, owner);
+        EXPECT_EQ(zenity.calls().at(0).back(), "--attach=" + std::to_string(host.window()));
+    }
+    // A window manager's frame around the host's window, which it manages.
+    const long normalState[] = {1, 0};
+    const Atom wmState = XInternAtom(d, "WM_STATE", False);
+    XChangeProperty(d, client, wmState, wmState, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(normalState), 2);
+    XSync(d, False);
+    ScriptedChooser kdialog("kdialog");
+    dialogs::ChooseFile(saveRequest("/x", "y"), dialogs::WaitBySleeping, owner);
+    const Args call = kdialog.calls().at(0);
+    EXPECT_EQ(Args(call.end() - 2, call.end()), (Args{"--attach", std::to_string(client)}));
+}
+
 // A chooser given up on (the editor closes) is ended at once.
 TEST_F(ChooserPrograms, AChooserGivenUpOnEnds) {
     ScriptedChooser zenity("zenity");
