@@ -31,10 +31,11 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
     r.resend = Resend::kIdScan;
     r.guarded = true;
     send(r.bytes, true);
-    // A cancel counts only once the scan runs; an end after any pause.
+    // A cancel counts only once the scan runs; an end after any pause. A synthesizer that went
+    // meanwhile is asked no more: the one that comes back is probed anew.
     for (int count = 1; !stopping; ++count) {
         pause(t);
-        if (endProbe) break;
+        if (endProbe || !connectionHeld()) break;
         if (count == r.resendAt) resend(r);
         if (count == kProbeGivesUpAt) {
             show("No response from Q!");
@@ -43,7 +44,7 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
         }
         if (plugin->isAnswerReceived()) break;
     }
-    if (!stopping && !endProbe) {
+    if (!stopping && !endProbe && connectionHeld()) {
         if (cancel) {
             show("Data request CANCELLED!");
         } else if (!error) {
