@@ -9,6 +9,7 @@ MIDIMessageSender::MIDIMessageSender(PatchManager* patchManager, SenderPlugin* p
 void MIDIMessageSender::run(const SenderJob& job) {
     // A job spans one connection: a synthesizer that went and came back is another one.
     if (job.command <= SenderJob::kSendDeviceIdEnquiry) connection = plugin->midiConnection();
+    if (job.command < SenderJob::kSendDeviceIdEnquiry) failedAcrossReturn.clear();
     switch (job.command) {
     case SenderJob::kSendArrangementToDevice:
         sendArrangementToDevice(job.dumpOption1, job.dumpOption2);

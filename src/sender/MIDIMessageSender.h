@@ -205,6 +205,10 @@ private:
     int64_t cableClearAt = 0;
     // The plug-in's connection to the synthesizer as the dump worker's job began.
     uint64_t connection = 0;
+    // What the last job said of its failure when its connection did not hold: the probe that
+    // follows it, whose texts take the upper line, leaves it on the lower one. The dump
+    // worker's alone.
+    std::string failedAcrossReturn;
     // Set when the last wait for an answer ended as none could come; the dump worker's alone.
     bool unreached = false;
 };

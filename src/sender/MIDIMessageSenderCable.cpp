@@ -53,5 +53,7 @@ void MIDIMessageSender::failed(const std::string& what, bool guarded, const char
     plugin->printDebugInfo("MIDI PORTS: " + text);
     // Without an output the guarded path has said "Set MIDI I/O First!", which tells more,
     // unless the port's close is what ended the job.
-    if (!guarded || plugin->isMIDIIOSet() || !connectionHeld()) show(text);
+    const bool returned = !connectionHeld();
+    if (returned) failedAcrossReturn = text;
+    if (!guarded || plugin->isMIDIIOSet() || returned) show(text);
 }

@@ -49,8 +49,11 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
             show("Data request CANCELLED!");
         } else if (!error) {
             show("Plug-in is ready to go!");
-            pause(t);
         }
+        // A send that a synthesizer's return ended is still said once it has been probed.
+        if (!failedAcrossReturn.empty()) plugin->setLowerDisplayText(failedAcrossReturn);
+        failedAcrossReturn.clear();
+        if (!cancel && !error) pause(t);
     }
     plugin->DisplayProcessingIndicator(false);
 }

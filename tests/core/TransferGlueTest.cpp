@@ -240,7 +240,8 @@ const Bytes kProbe = {0xF0, 0x3E, 0x0F, 0x00, 0x04, 0xF7};
 
 // "Push Current Multi to HW" during which the synthesizer went and came back: the parts after
 // the return stay unsent, the display says where it stopped, and the synthesizer that came
-// back is probed as the send ends, though the probe was asked for while the multi went out.
+// back is probed as the send ends, though the probe was asked for while the multi went out;
+// the lower line keeps saying where the send stopped once the probe has ended.
 TEST_F(Returning, AMultiPushStopsAtTheReturnSaysSoAndProbesTheNewSynthesizer) {
     for (int part : {0, 3, 9})
         set(kMultiPartStatus + part, 1.0);
@@ -252,9 +253,11 @@ TEST_F(Returning, AMultiPushStopsAtTheReturnSaysSoAndProbesTheNewSynthesizer) {
     waitForIdleJobThread(*plug);
     const std::vector<int> k = kinds();
     ASSERT_GE(k.size(), 4u);
-    EXPECT_EQ(std::vector<int>(k.begin(), k.begin() + 4), (std::vector<int>{0x14, 0x11, 0x10, 0x04}));
+    EXPECT_EQ(std::vector<int>(k.begin(), k.begin() + 4),
+              (std::vector<int>{0x14, 0x11, 0x10, 0x04}));
     EXPECT_EQ(out.bytes()[3], kProbe);
     EXPECT_LT(textAt("Data write FAILED at part 4!"), textAt("Connecting to Q"));
+    EXPECT_EQ(line(kControlDisplayValue), "Data write FAILED at part 4!");
 }
 
 // The start-up probe scanning for the id when the synthesizer went and came back: the scan
