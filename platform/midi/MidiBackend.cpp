@@ -224,15 +224,20 @@ MidiPorts MidiPortWatch::Look(MidiSystem only) {
 }
 
 bool MidiPortWatch::Wait(bool soon) {
-    if (soon || !m_listening) {
+    // The server tells of a client that closed before its lists leave the client's ports out:
+    // the look that a notice asks for is followed by another.
+    if (soon || !m_listening || m_noticed) {
         timespec until;
         clock_gettime(CLOCK_REALTIME, &until);
         until.tv_sec += kLookSeconds;
-        while (sem_timedwait(&m_wake, &until) != 0 && errno == EINTR) {
+        int woken;
+        while ((woken = sem_timedwait(&m_wake, &until)) != 0 && errno == EINTR) {
         }
+        m_noticed = woken == 0;
     } else {
         while (sem_wait(&m_wake) != 0 && errno == EINTR) {
         }
+        m_noticed = true;
     }
     // A burst of notices (a client's ports coming together) asks for one look.
     while (sem_trywait(&m_wake) == 0) {

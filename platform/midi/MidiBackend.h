@@ -65,8 +65,8 @@ public:
     // When that client's server ended, it goes, and the look is of JACK with no ports and
     // `missing` saying so. Any thread.
     MidiPorts Look(MidiSystem only);
-    // Waits until the ports may have changed, at most kLookSeconds when `soon`, or Stop; false
-    // once stopped. One thread.
+    // Waits until the ports may have changed, at most kLookSeconds when `soon` or when the last
+    // wait ended at a notice, or Stop; false once stopped. One thread.
     bool Wait(bool soon);
     void Stop();
     // Lets the kept client go; the next look opens one again.
@@ -83,6 +83,8 @@ private:
     std::atomic<bool> m_listening{false};
     std::atomic<bool> m_stopping{false};
     sem_t m_wake;
+    // The last wait ended at a notice; Wait's thread alone.
+    bool m_noticed = false;
 };
 
 // A watch's first look, on a thread of its own from construction on, so that its maker goes on

@@ -147,7 +147,7 @@ public:
     // being sent, posts the device enquiry when the dump worker is idle; then pauses 100 ms.
     void sendSysExInitialization() override;
     // sendSysExInitialization without its pause, for the audio thread; false when the ports
-    // or a running recall kept the probe back.
+    // or an arrangement being sent kept the probe back (the latter posts it as its job ends).
     bool postDeviceIdProbe();
     // Sends the part's first (MIDI and engine) or second (controller switches) packed
     // setting as its single-parameter message from the SysEx value lists.
@@ -674,7 +674,8 @@ private:
     std::atomic<unsigned> armings{0};
     std::atomic<unsigned> answeredArming{~0u};
     std::atomic<bool> probeStarted{false};
-    // A probe asked for while the job thread ran another job, posted once that job ends.
+    // A probe asked for while the job thread ran a job or an arrangement was being sent,
+    // posted once that job ends.
     std::atomic<bool> probeDeferred{false};
     std::atomic<bool> reducedChangeRunning{false};
     bool storedOutName = false;

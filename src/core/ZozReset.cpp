@@ -60,24 +60,27 @@ void Zoz::sendSysExInitialization() {
 }
 
 // The answer comes back through the input: the probe waits until both ports are open,
-// whichever was chosen last. A probe already running takes the place of a new one; any other
-// job (a bank being stored as the synthesizer came back) is followed by it.
+// whichever was chosen last. A running job (a bank being stored, a multi being sent as the
+// synthesizer came back) is followed by it, and so is a probe that began before.
 bool Zoz::postDeviceIdProbe() {
     probeStarted = true;
-    if (!midiIOSet || !isExternalMIDIInOpen() || arrangementBusy) return false;
+    if (!midiIOSet || !isExternalMIDIInOpen()) return false;
     // Before the post: a job that ends meanwhile finds it.
     probeDeferred = true;
-    if (postJob(SenderJob::kSendDeviceIdEnquiry,
-                [this](SenderJob&) { messageManager->answerReceived = false; }))
+    // Nothing may answer into an arrangement being sent: its job's end posts the probe.
+    const bool arranging = arrangementBusy;
+    if (!arranging && postJob(SenderJob::kSendDeviceIdEnquiry,
+                              [this](SenderJob&) { messageManager->answerReceived = false; }))
         probeDeferred = false;
-    return true;
+    return !arranging;
 }
 
+// A probe that ended asked the synthesizer that is there, unless that one went meanwhile: the
+// probe asked for as it came back then runs.
 void Zoz::jobThreadIdle(int endedCommand) {
-    if (endedCommand == SenderJob::kSendDeviceIdEnquiry)
-        probeDeferred = false;
-    else if (probeDeferred.exchange(false))
-        postDeviceIdProbe();
+    const bool asked = endedCommand == SenderJob::kSendDeviceIdEnquiry &&
+                       messageManager->getSender()->connectionHeld();
+    if (probeDeferred.exchange(false) && !asked) postDeviceIdProbe();
 }
 
 void Zoz::SendChannelStatus(int part, bool first) {

@@ -1,10 +1,15 @@
 #include "src/sender/MIDIMessageSender.h"
 
+#include "src/sender/SenderPlugin.h"
+
 MIDIMessageSender::MIDIMessageSender(PatchManager* patchManager, SenderPlugin* plugin,
                                      PatchLibrarian* librarian, SenderOwner* owner)
     : patchManager(patchManager), plugin(plugin), librarian(librarian), owner(owner) {}
 
 void MIDIMessageSender::run(const SenderJob& job) {
+    // A job spans one connection: a synthesizer that went and came back is another one.
+    if (job.command <= SenderJob::kSendDeviceIdEnquiry) connection = plugin->midiConnection();
+    if (job.command < SenderJob::kSendDeviceIdEnquiry) failedAcrossReturn.clear();
     switch (job.command) {
     case SenderJob::kSendArrangementToDevice:
         sendArrangementToDevice(job.dumpOption1, job.dumpOption2);
@@ -76,6 +81,10 @@ void MIDIMessageSender::run(const SenderJob& job) {
     default: // kNoJob and codes outside the table
         break;
     }
+}
+
+bool MIDIMessageSender::connectionHeld() const {
+    return plugin->midiConnection() == connection;
 }
 
 void MIDIMessageSender::requestStop() {

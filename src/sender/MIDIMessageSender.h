@@ -43,6 +43,9 @@ public:
     // Sleeps millis through the clock seam; a stop ends it at once. Every wait of a job, and of
     // what a job calls, goes through here.
     void pause(int millis);
+    // Whether the dump worker's job, running or just ended, still talks to the synthesizer it
+    // began with: no port to it has closed or opened since. On that worker's thread.
+    bool connectionHeld() const;
 
     // Nanoseconds between two clock ticks (24 per quarter note) at a tempo of 1 BPM or more.
     static int64_t clockIntervalNanos(int tempo);
@@ -86,14 +89,16 @@ private:
     // the job sent. With 0 and a clear cable it does not pause at all.
     void pace(int millis);
     // Every message of a job: it leaves once the cable has carried the one before, and its
-    // `wireBytes` then take their time on the cable. False when `send` sent nothing.
+    // `wireBytes` then take their time on the cable. False when `send` sent nothing, and when
+    // the job's connection did not hold from before the send to after it.
     bool transmit(int wireBytes, const std::function<bool()>& send);
     // A dump from F0 through the plug-in's guarded path, which writes its checksum.
     bool sendDump(uint8_t* dump, int size);
     void show(const std::string& text);
     bool send(std::vector<uint8_t> bytes, bool guarded);
     // Says in the log and on the display what did not go out through the guarded path (or,
-    // when not `guarded`, through the plain output): "Data <transfer> FAILED at <what>!".
+    // when not `guarded`, through the plain output), or went while the job's connection did not
+    // hold: "Data <transfer> FAILED at <what>!".
     void failed(const std::string& what, bool guarded = true, const char* transfer = "write");
     // The start of every request: error and cancel cleared, the destination armed.
     void beginRequest(bool toEditor, std::optional<SysexMessage::Address> slot = std::nullopt);
@@ -126,7 +131,8 @@ private:
                             int resendAt, Resend resend) const;
     // A cancel or a stop: every loop ends.
     bool halted() const { return cancel || stopping; }
-    // Whether an answer can come back through the plug-in's input.
+    // Whether an answer of the synthesizer the job began with can come back through the
+    // plug-in's input.
     bool answerable() const;
     // Feeds a dump the plug-in made into the librarian's selected slot through its own input.
     void storeIntoLibrarian(uint8_t* dump, int size);
@@ -197,6 +203,12 @@ private:
     platform::StopSignal stopping;
     // When the last byte a job sent can have crossed a MIDI cable; the dump worker's alone.
     int64_t cableClearAt = 0;
+    // The plug-in's connection to the synthesizer as the dump worker's job began.
+    uint64_t connection = 0;
+    // What the last job said of its failure when its connection did not hold: the probe that
+    // follows it, whose texts take the upper line, leaves it on the lower one. The dump
+    // worker's alone.
+    std::string failedAcrossReturn;
     // Set when the last wait for an answer ended as none could come; the dump worker's alone.
     bool unreached = false;
 };

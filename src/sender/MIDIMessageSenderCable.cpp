@@ -28,9 +28,10 @@ void MIDIMessageSender::pace(int millis) {
 
 bool MIDIMessageSender::transmit(int wireBytes, const std::function<bool()>& send) {
     pace(0);
-    if (!send()) return false;
+    if (!connectionHeld() || !send()) return false;
     cableClearAt = std::max(platform::NowNanos(), cableClearAt) + wireBytes * kCableNanosPerByte;
-    return true;
+    // A message that may have reached a synthesizer which came back meanwhile fails too.
+    return connectionHeld();
 }
 
 bool MIDIMessageSender::sendDump(uint8_t* dump, int size) {
@@ -50,6 +51,9 @@ bool MIDIMessageSender::send(std::vector<uint8_t> bytes, bool guarded) {
 void MIDIMessageSender::failed(const std::string& what, bool guarded, const char* transfer) {
     const std::string text = std::string("Data ") + transfer + " FAILED at " + what + "!";
     plugin->printDebugInfo("MIDI PORTS: " + text);
-    // Without an output the guarded path has said "Set MIDI I/O First!", which tells more.
-    if (!guarded || plugin->isMIDIIOSet()) show(text);
+    // Without an output the guarded path has said "Set MIDI I/O First!", which tells more,
+    // unless the port's close is what ended the job.
+    const bool returned = !connectionHeld();
+    if (returned) failedAcrossReturn = text;
+    if (!guarded || plugin->isMIDIIOSet() || returned) show(text);
 }

@@ -31,10 +31,11 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
     r.resend = Resend::kIdScan;
     r.guarded = true;
     send(r.bytes, true);
-    // A cancel counts only once the scan runs; an end after any pause.
+    // A cancel counts only once the scan runs; an end after any pause. A synthesizer that went
+    // meanwhile is asked no more: the one that comes back is probed anew.
     for (int count = 1; !stopping; ++count) {
         pause(t);
-        if (endProbe) break;
+        if (endProbe || !connectionHeld()) break;
         if (count == r.resendAt) resend(r);
         if (count == kProbeGivesUpAt) {
             show("No response from Q!");
@@ -43,13 +44,16 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
         }
         if (plugin->isAnswerReceived()) break;
     }
-    if (!stopping && !endProbe) {
+    if (!stopping && !endProbe && connectionHeld()) {
         if (cancel) {
             show("Data request CANCELLED!");
         } else if (!error) {
             show("Plug-in is ready to go!");
-            pause(t);
         }
+        // A send that a synthesizer's return ended is still said once it has been probed.
+        if (!failedAcrossReturn.empty()) plugin->setLowerDisplayText(failedAcrossReturn);
+        failedAcrossReturn.clear();
+        if (!cancel && !error) pause(t);
     }
     plugin->DisplayProcessingIndicator(false);
 }

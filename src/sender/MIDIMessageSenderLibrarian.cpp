@@ -86,7 +86,6 @@ const PatchFile* MIDIMessageSender::storeSourceBank(int source) const {
 }
 
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int source, int firstSlot, int bank) {
-    const uint64_t connection = plugin->midiConnection();
     plugin->DisplayProcessingIndicator(true);
     IMidiMsg notesOff = allNotesOff();
     transmit(kShortMessageSize, [&] {
@@ -125,11 +124,7 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int source, int fir
                                                                 : SysexMessage::patternSlot(i);
         const std::vector<uint8_t> dump =
             readdressed(stored, plugin->getDeviceId(), kModeDumps[mode], address, true);
-        // A dump that may have reached a synthesizer which came back meanwhile fails too.
-        const auto connected = [&] { return plugin->midiConnection() == connection; };
-        if (!connected() ||
-            !transmit(int(dump.size()), [&] { return plugin->SendMidiSysex2(dump); }) ||
-            !connected()) {
+        if (!transmit(int(dump.size()), [&] { return plugin->SendMidiSysex2(dump); })) {
             failedAt = i;
             break;
         }
@@ -169,6 +164,9 @@ void MIDIMessageSender::sendPatchToDeviceFromLibrarian(
     plugin->ProcessSysExInternal(&message);
     pause(kAfterLoadMillis);
 
+    // A bank conflict sends nothing more. No bank change reaches a synthesizer that came back
+    // meanwhile: the dump's send then says that it failed.
+    const auto bankChanged = [&] { return !connectionHeld() || plugin->BankChangeMessage(part); };
     switch (mode) {
     case kPatterns:
         sendSequenceToDevice(part, false, true);
@@ -176,12 +174,12 @@ void MIDIMessageSender::sendPatchToDeviceFromLibrarian(
     case kMultis:
         plugin->SetParameterFromPlug(kMultiPatch, plugin->getLastProgramNumber());
         plugin->clearBatchAndGlobalFirst();
-        if (plugin->BankChangeMessage(part)) sendArrangementToDevice(false, true);
+        if (bankChanged()) sendArrangementToDevice(false, true);
         break;
     case kSounds:
         plugin->setTransferRunning(true);
         plugin->SetParameterFromPlug(kMultiPartPatch + part, plugin->getLastProgramNumber());
-        if (plugin->BankChangeMessage(part)) sendPartToDevice(part, false, true);
+        if (bankChanged()) sendPartToDevice(part, false, true);
         break;
     }
     // Also ends the editor's wait for a dump and the transfer.

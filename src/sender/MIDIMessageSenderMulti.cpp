@@ -91,7 +91,8 @@ void MIDIMessageSender::sendArrangementParts(bool batch, bool requestParts, bool
     };
     if (requestParts) {
         plugin->setArrangementBusy(false);
-        for (int part = 0; part < MultiDump::kParts && !stopping; ++part) {
+        // No answer of a synthesizer that came back meanwhile is waited for.
+        for (int part = 0; part < MultiDump::kParts && !stopping && connectionHeld(); ++part) {
             if (!active(part)) continue;
             sendPartRequestSysex(part, true);
             pause(kBetweenRequestsMillis);
@@ -112,8 +113,9 @@ void MIDIMessageSender::sendArrangementParts(bool batch, bool requestParts, bool
             return;
         }
         pause(kAfterPartSelectMillis);
-        // A refused bank change still lets the sound go.
-        plugin->BankChangeMessage(shown);
+        // A refused bank change still lets the sound go; none reaches a synthesizer that came
+        // back meanwhile, which the sound's send then says.
+        if (connectionHeld()) plugin->BankChangeMessage(shown);
         pause(kAfterBankChangeMillis);
         // The veil stays up to the end: no part is chosen in the editor while this one still
         // goes out, where its send would be dropped as a post to a busy worker.

@@ -99,7 +99,7 @@ void MIDIMessageSender::armLibrarian(std::optional<SysexMessage::Address> slot) 
 }
 
 bool MIDIMessageSender::answerable() const {
-    return plugin->isMIDIInReaching() || plugin->isAnswerReceived();
+    return connectionHeld() && (plugin->isMIDIInReaching() || plugin->isAnswerReceived());
 }
 
 bool MIDIMessageSender::awaitAnswer(const Request& request) {
@@ -274,7 +274,6 @@ void MIDIMessageSender::sendSingleSequenceRequestSysex(bool editBuffer) {
 void MIDIMessageSender::requestBank(const std::function<Request(int slot)>& requestFor,
                                     bool indicatorPerSlot, const char* cancelled,
                                     const char* completed) {
-    const uint64_t connection = plugin->midiConnection();
     plugin->DisplayProcessingIndicator(true);
     error = false;
     cancel = false;
@@ -289,8 +288,7 @@ void MIDIMessageSender::requestBank(const std::function<Request(int slot)>& requ
         const Request r = requestFor(slot);
         armLibrarian(r.slot);
         if (indicatorPerSlot) plugin->DisplayProcessingIndicator(true);
-        // A synthesizer that went and came back since the fetch began is another one.
-        if (plugin->midiConnection() != connection || !answerable() || !send(r.bytes, false)) {
+        if (!answerable() || !send(r.bytes, false)) {
             failedAt = slot;
             break;
         }

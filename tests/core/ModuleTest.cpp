@@ -285,6 +285,9 @@ TEST_F(Module, RunsUnderJack1sLibrary) {
     const std::string socket =
         "/dev/shm/jack-" + std::to_string(getuid()) + "/" + server + "/jack_0";
     std::vector<std::string> serverEnv = jack1.env();
+    // jack1's server and clients keep their metadata in the folder of the server that
+    // JACK_DEFAULT_SERVER names (of "default" without it), which a server of that name makes:
+    // without it the server refuses clients and crashes as one leaves.
     serverEnv.push_back("JACK_DEFAULT_SERVER=" + server);
     testsupport::ChildProcess jackd({"/bin/sh", "-c", "exec \"$@\" 2>&1", "sh",
                                      jack1.root + "/usr/bin/jackd", "-r", "-t", "5000", "-n",
@@ -312,8 +315,12 @@ TEST_F(Module, RunsUnderJack1sLibrary) {
     expectOnlyTheHosts(output);
     peer.CloseInput();
     EXPECT_EQ(peer.Finish(nullptr, 10000), 0);
+    // Every client has come and gone: the server still runs.
+    const bool alive = jackd.Running();
     jackd.Signal(SIGTERM);
-    jackd.Finish(nullptr, 10000);
+    std::string log;
+    jackd.Finish(&log, 10000);
+    EXPECT_TRUE(alive) << "jack1's server ended:\n" << log;
 }
 
 // A host that unloads the module once its last instance went and loads it again (after a scan in

@@ -10,7 +10,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 namespace coretest {
@@ -40,6 +42,21 @@ public:
     bool isExternalMIDIInOpen() const override {
         return inputOpen || Zoz::isExternalMIDIInOpen();
     }
+    // Each one a synthesizer that went and came back, as a port's close and open count.
+    std::atomic<uint64_t> reconnections{0};
+    uint64_t midiConnection() override { return Zoz::midiConnection() + reconnections; }
+    void setUpperDisplayText(const std::string& text) override {
+        {
+            std::lock_guard<std::mutex> lock(textsMutex);
+            texts.push_back(text);
+        }
+        Zoz::setUpperDisplayText(text);
+    }
+    // Every text the upper display line was given, in order.
+    std::vector<std::string> upperTexts() {
+        std::lock_guard<std::mutex> lock(textsMutex);
+        return texts;
+    }
 
 protected:
     bool SendExternalMIDI(const unsigned char* bytes, int size) override {
@@ -50,6 +67,8 @@ protected:
 private:
     testsupport::MidiOutputRecorder& out;
     const bool toPort;
+    std::mutex textsMutex;
+    std::vector<std::string> texts;
 };
 
 // The plug-in on the build's layout with an output chosen, the indicators following outgoing

@@ -5,6 +5,7 @@
 #include "src/librarian/PatchLibrarian.h"
 #include "tests/support/ScaledClock.h"
 
+#include <algorithm>
 #include <functional>
 #include <thread>
 
@@ -189,4 +190,89 @@ TEST_F(TransferGlue, ALibrarianRequestWithNoBankToStoreIntoIsRefusedBeforeAnythi
     EXPECT_TRUE(sent().empty());
     post(SenderJob::kSendPartRequestSysex, true); // into the editor
     EXPECT_TRUE(plug->ThreadRunning());
+}
+
+namespace {
+
+// The synthesizer goes and comes back in the dump worker's first pause after the first message
+// that `returnsAfter` picks, and the port watch asks for a probe as the port opens again.
+struct Returning : SendRig {
+    testsupport::ManualClock clock{1000000};
+    std::function<bool(const Bytes&)> returnsAfter;
+    std::atomic<bool> due{false};
+
+    void SetUp() override {
+        SendRig::SetUp();
+        plug->inputOpen = true;
+        // Once: on the dump worker's thread, which alone sends here.
+        out.setListener([this](const Bytes& m) {
+            if (!returnsAfter || !returnsAfter(m)) return;
+            returnsAfter = nullptr;
+            due = true;
+        });
+        clock.SetSleepHook([this](int64_t) {
+            if (!due.exchange(false)) return;
+            ++plug->reconnections;
+            plug->postDeviceIdProbe();
+        });
+    }
+    void TearDown() override {
+        waitForIdleJobThread(*plug);
+        out.setListener(nullptr);
+        SendRig::TearDown();
+    }
+    // Byte 4 of each SysEx message sent, the status byte of a short one.
+    std::vector<int> kinds() {
+        std::vector<int> k;
+        for (const Bytes& m : out.bytes())
+            k.push_back(m[0] == 0xF0 ? m[4] : m[0]);
+        return k;
+    }
+    size_t textAt(const std::string& text) {
+        const std::vector<std::string> texts = plug->upperTexts();
+        return size_t(std::find(texts.begin(), texts.end(), text) - texts.begin());
+    }
+};
+
+const Bytes kProbe = {0xF0, 0x3E, 0x0F, 0x00, 0x04, 0xF7};
+
+} // namespace
+
+// "Push Current Multi to HW" during which the synthesizer went and came back: the parts after
+// the return stay unsent, the display says where it stopped, and the synthesizer that came
+// back is probed as the send ends, though the probe was asked for while the multi went out;
+// the lower line keeps saying where the send stopped once the probe has ended.
+TEST_F(Returning, AMultiPushStopsAtTheReturnSaysSoAndProbesTheNewSynthesizer) {
+    for (int part : {0, 3, 9})
+        set(kMultiPartStatus + part, 1.0);
+    returnsAfter = [](const Bytes& m) { return m.size() == 393 && m[4] == 0x10; };
+    ASSERT_TRUE(plug->postJob(SenderJob::kSendArrangementToDevice, [this](SenderJob& job) {
+        plug->setArrangementSendFlags(true, true, true);
+        job.dumpOption1 = job.dumpOption2 = false;
+    }));
+    waitForIdleJobThread(*plug);
+    const std::vector<int> k = kinds();
+    ASSERT_GE(k.size(), 4u);
+    EXPECT_EQ(std::vector<int>(k.begin(), k.begin() + 4),
+              (std::vector<int>{0x14, 0x11, 0x10, 0x04}));
+    EXPECT_EQ(out.bytes()[3], kProbe);
+    EXPECT_LT(textAt("Data write FAILED at part 4!"), textAt("Connecting to Q"));
+    EXPECT_EQ(line(kControlDisplayValue), "Data write FAILED at part 4!");
+}
+
+// The start-up probe scanning for the id when the synthesizer went and came back: the scan
+// ends there, without "No response from Q!", and the synthesizer that came back is probed.
+TEST_F(Returning, AProbeWhoseSynthesizerCameBackEndsAndTheNewOneIsProbed) {
+    const Bytes scanned = {0xF0, 0x3E, 0x0F, 0x05, 0x04, 0xF7};
+    returnsAfter = [&](const Bytes& m) { return m == scanned; };
+    ASSERT_TRUE(plug->postDeviceIdProbe());
+    waitForIdleJobThread(*plug);
+    const std::vector<Bytes> wire = out.bytes();
+    const auto at = std::find(wire.begin(), wire.end(), scanned);
+    ASSERT_LT(at + 1, wire.end());
+    EXPECT_EQ(at[1], kProbe);
+    const std::vector<std::string> texts = plug->upperTexts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Connecting to Q"), 2);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "No response from Q!"), 1);
+    EXPECT_EQ(texts.back(), "No response from Q!");
 }

@@ -1,6 +1,8 @@
 // zoz-qsim as a program on the MIDI system: the test holds the other end of its cable.
 
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/MidiInput.h"
+#include "platform/midi/MidiOutput.h"
 #include "tests/support/BankFileGenerator.h"
 #include "tests/support/MidiSystem.h"
 #include "tests/support/QsimProcess.h"
@@ -28,27 +30,23 @@ std::string name(const char* tag) {
     return std::string("zozqsim") + std::to_string(getpid()) + tag;
 }
 
-void openNamed(RtMidi& port, const std::string& wanted) {
-    for (unsigned int i = 0; i < port.getPortCount(); ++i)
-        if (port.getPortName(i) == wanted) return port.openPort(i, "cable");
-    FAIL() << "no port " << wanted;
-}
-
-// The test's end of the cable to the simulator: out into its input, in from its output. What
-// comes in is handed over on the MIDI library's thread.
+// The test's end of the cable to the simulator: out into its input, in from its output. It is
+// made of the plug-in's own ports, one client each whose port goes only with it: libjack's own
+// thread walks a running client's ports unguarded, so a port that went from one (as the MIDI
+// library's do as they close) crashed it now and then. What comes in is handed over on the
+// relay's thread.
 struct Cable {
-    explicit Cable(const QsimProcess& synth)
-        : in(platform::NewMidiIn(name("cable"), 1000)), out(platform::NewMidiOut(name("cable"))) {
-        in->ignoreTypes(false, true, true);
-        in->setCallback(&Cable::arrived, this);
-        openNamed(*in, synth.OutPort());
-        openNamed(*out, synth.InPort());
+    explicit Cable(const QsimProcess& synth) {
+        const platform::MidiSystem system = platform::LookForMidiPorts(name("cable")).system;
+        in = platform::NewMidiInput(system, name("cable"), relay, errors);
+        out = platform::NewMidiOutput(system, name("cable") + "-out", errors);
+        EXPECT_TRUE(in && in->Open(synth.OutPort(), "in")) << "no port " << synth.OutPort();
+        EXPECT_TRUE(out && out->Open(synth.InPort(), "out")) << "no port " << synth.InPort();
     }
-    static void arrived(double, std::vector<unsigned char>* m, void* self) {
-        auto* c = static_cast<Cable*>(self);
-        std::lock_guard<std::mutex> lock(c->mutex);
-        c->messages.push_back(*m);
-        c->changed.notify_all();
+    void arrived(const Bytes& m) {
+        std::lock_guard<std::mutex> lock(mutex);
+        messages.push_back(m);
+        changed.notify_all();
     }
     // The next message from the simulator within timeoutMs, or an empty one.
     Bytes next(int timeoutMs = 5000) {
@@ -60,7 +58,9 @@ struct Cable {
         messages.pop_front();
         return m;
     }
-    void send(Bytes m) { out->sendMessage(&m); }
+    void send(const Bytes& m) {
+        if (out) out->Send(m.data(), m.size());
+    }
     // A new connection may lose what is sent first: probes until one is answered, then lets
     // the answers to earlier probes come in.
     bool connected() {
@@ -76,8 +76,11 @@ struct Cable {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Bytes> messages;
-    std::unique_ptr<RtMidiIn> in;
-    std::unique_ptr<RtMidiOut> out;
+    platform::MidiErrors errors{nullptr};
+    // Before the input, which hands it what arrives; it outlives the input.
+    platform::MidiInputRelay relay{[this](const Bytes& m) { arrived(m); }};
+    std::unique_ptr<platform::MidiInput> in;
+    std::unique_ptr<platform::MidiOutput> out;
 };
 
 class QsimProgram : public testing::Test {
