@@ -1,4 +1,4 @@
-// A menu field tapped in a host window on the virtual display while another client holds the
+// A menu field clicked in a host window on the virtual display while another client holds the
 // pointer and keyboard, or takes the focus, as the menu opens.
 
 #include <gtest/gtest.h>
@@ -17,60 +17,52 @@
 namespace {
 
 using testsupport::WaitUntil;
-using testsupport::Xdotool;
 
-// A menu field of three values at (20, 30)-(120, 50); its menu's rows lie 20 pixels apart from
-// 68 down, at x 50.
-struct MenuField : testsupport::TestEffect {
-    MenuField() : TestEffect(1, 0) {
-        GetParam(0)->InitEnum("Mode", 0, 3);
-        for (const char* text : {"A", "B", "C"})
-            GetParam(0)->SetDisplayText(text[0] - 'A', text);
-        graphics = new IGraphicsLinux(this, 200, 100);
-        AttachGraphics(graphics);
-        const IText style;
-        auto* field = new ICaptionControl(this, IRECT(20, 30, 120, 50), 0, &style, false);
-        field->SetPromptDisabled(false);
-        graphics->AttachControl(field);
-    }
-    IGraphicsLinux* graphics;
-};
-
+// A menu field of the values A, B and C at (20, 30)-(120, 50) of a host window at the screen's
+// origin; its menu's rows lie 20 pixels apart from y 68, at x 50.
 struct MenuGrab : ::testing::Test {
     void SetUp() override {
         if (!host.Ok() || !other) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+        IParam* param = plug.GetParam(0);
+        param->InitEnum("Mode", 0, 3);
+        for (int i = 0; i < 3; ++i)
+            param->SetDisplayText(i, std::string(1, char('A' + i)).c_str());
+        auto* graphics = new IGraphicsLinux(&plug, 200, 100);
+        plug.AttachGraphics(graphics);
+        const IText style;
+        auto* field = new ICaptionControl(&plug, IRECT(20, 30, 120, 50), 0, &style, false);
+        field->SetPromptDisabled(false);
+        graphics->AttachControl(field);
         view = static_cast<platform::View*>(
-            plug.graphics->OpenWindow(reinterpret_cast<void*>(host.window())));
+            graphics->OpenWindow(reinterpret_cast<void*>(host.window())));
         ASSERT_TRUE(view);
     }
     void TearDown() override {
-        if (view) plug.graphics->CloseWindow();
+        if (view) plug.GetGUI()->CloseWindow();
         if (other) XCloseDisplay(other);
     }
-    // A click at a screen point (the host window lies at the screen's origin), read by the
-    // editor thread only once meanwhile has run.
-    void click(int x, int y, const std::function<void()>& meanwhile) {
+    // A click at a screen point, which the editor thread reads only once meanwhile has run.
+    void click(int x, int y, const std::function<void()>& meanwhile = nullptr) {
         std::promise<void> held, go;
         view->Post([&] {
             held.set_value();
             go.get_future().wait();
         });
         held.get_future().wait();
-        EXPECT_EQ(Xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"}), 0);
-        meanwhile();
+        EXPECT_EQ(
+            testsupport::Xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"}),
+            0);
+        if (meanwhile) meanwhile();
         go.set_value();
     }
-    void click(int x, int y) {
-        click(x, y, [] {});
-    }
-    // Another client takes or lets go of pointer and keyboard.
+    // Another client takes, or lets go of, pointer and keyboard.
     void grab(bool take) {
-        const Window root = DefaultRootWindow(other);
         if (take) {
-            EXPECT_EQ(XGrabPointer(other, root, False, 0, GrabModeAsync, GrabModeAsync, None, None,
-                                   CurrentTime),
+            EXPECT_EQ(XGrabPointer(other, DefaultRootWindow(other), False, 0, GrabModeAsync,
+                                   GrabModeAsync, None, None, CurrentTime),
                       GrabSuccess);
-            EXPECT_EQ(XGrabKeyboard(other, root, False, GrabModeAsync, GrabModeAsync, CurrentTime),
+            EXPECT_EQ(XGrabKeyboard(other, DefaultRootWindow(other), False, GrabModeAsync,
+                                    GrabModeAsync, CurrentTime),
                       GrabSuccess);
         } else {
             XUngrabPointer(other, CurrentTime);
@@ -94,20 +86,19 @@ struct MenuGrab : ::testing::Test {
         if (children) XFree(children);
         return open;
     }
-    double value() { return plug.GetParam(0)->Value(); }
     // After two rounds of the editor thread's loop, what reached it before has been handled.
     void handled() {
-        for (int rounds = 0; rounds < 2; ++rounds) {
-            std::promise<void> round;
-            view->Post([&] { round.set_value(); });
-            round.get_future().wait();
+        for (int round = 0; round < 2; ++round) {
+            std::promise<void> ran;
+            view->Post([&] { ran.set_value(); });
+            ran.get_future().wait();
         }
     }
 
     testsupport::Watchdog watchdog{120, "menus beside other clients"};
     testsupport::XHostWindow host{300, 200};
     Display* other = XOpenDisplay(nullptr);
-    MenuField plug;
+    testsupport::TestEffect plug{1, 0};
     platform::View* view = nullptr;
 };
 
@@ -130,7 +121,7 @@ TEST_F(MenuGrab, AGrabHeldAtThePressHoldsTheMenusGrabsBackOrEndsIt) {
     ASSERT_TRUE(WaitUntil([&] { return menus() == 1; })) << "the editor was left stuck";
     click(50, 88);
     EXPECT_TRUE(WaitUntil([&] { return menus() == 0; }));
-    EXPECT_EQ(value(), 1.0);
+    EXPECT_EQ(plug.GetParam(0)->Value(), 1.0);
 }
 
 // A host whose window takes the focus as the menu opens, before or after the menu's grabs,
@@ -139,17 +130,15 @@ TEST_F(MenuGrab, TheHostTakingTheFocusAsTheMenuOpensLeavesItOpen) {
     XSelectInput(other, DefaultRootWindow(other), SubstructureNotifyMask);
     XSync(other, False);
     click(42, 43);
-    for (XEvent e;;) {
+    for (XEvent e = {}; !(e.type == MapNotify && e.xmap.override_redirect);)
         XNextEvent(other, &e);
-        if (e.type == MapNotify && e.xmap.override_redirect) break;
-    }
     XSetInputFocus(other, host.window(), RevertToParent, CurrentTime);
     XSync(other, False);
     handled();
     EXPECT_EQ(menus(), 1) << "the focus closed the menu";
     click(50, 108);
     EXPECT_TRUE(WaitUntil([&] { return menus() == 0; }));
-    EXPECT_EQ(value(), 2.0);
+    EXPECT_EQ(plug.GetParam(0)->Value(), 2.0);
 }
 
 } // namespace
