@@ -213,7 +213,10 @@ void X11View::handle(XEvent& event) {
         return;
     }
     // The keyboard is a grabbing popup's whoever has the focus: a host window that takes it as
-    // a menu opens, before or after the menu's grab, does not close the menu.
+    // a menu opens, before or after the menu's grab, does not close the menu. A click-to-focus
+    // window manager makes that happen on most first clicks into a host window not focused yet:
+    // the host answers the manager's focus message by focusing a window of its own just after
+    // the press has focused ours.
     if (event.type == FocusOut && m_grabbing) return;
     // Made before the click is acted on: a dialog the click opens takes the keyboard after
     // it, not before a request still waiting in our queue.
