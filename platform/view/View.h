@@ -52,7 +52,7 @@ enum class ViewEventType {
     kMotion,
     kWheel,
     kKey,
-    kFocusOut, // the keyboard went to a window not ours
+    kFocusOut, // the keyboard went to a window not ours, or a popup could not have it
 };
 
 // One input event of a view window. Windows are numbered: 0 is the editor, a popup has the
@@ -106,7 +106,9 @@ public:
     virtual void Resize(int width, int height) = 0;
 
     // A window over everything at a screen rectangle; with grab, pointer and keyboard go to
-    // our windows only until it closes. Its number (0 when it cannot be made).
+    // our windows only until it closes, and the focus going elsewhere meanwhile is no loss.
+    // Held by another client, they are taken once free; a popup that cannot have them within
+    // two seconds gets kFocusOut. Its number (0 when it cannot be made).
     virtual int OpenPopup(const ViewRect& screenArea, bool grab) = 0;
     virtual void ClosePopup(int popup) = 0;
     // A rectangle of the editor window on the screen, and the screen itself.

@@ -28,6 +28,8 @@ namespace {
 
 constexpr long kInputMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             KeyPressMask | FocusChangeMask | StructureNotifyMask;
+// How long a popup waits for the pointer and keyboard that another client holds.
+constexpr int64_t kGrabWaitMs = 2000;
 
 } // namespace
 
@@ -153,10 +155,7 @@ void X11View::tearDown() {
             if (s.gc) XFreeGC(m_display, s.gc);
             if (s.window && !(s.number == 0 && m_windowGone)) XDestroyWindow(m_display, s.window);
         }
-        if (m_grabbing) {
-            XUngrabPointer(m_display, CurrentTime);
-            XUngrabKeyboard(m_display, CurrentTime);
-        }
+        if (m_grabbing) releaseGrabs();
         if (m_blankCursor) XFreeCursor(m_display, m_blankCursor);
         XSync(m_display, False);
     }
@@ -170,6 +169,7 @@ bool X11View::pump(const std::function<bool()>& done) {
     while (!m_stop && !x11::IsLost(m_display)) {
         if (done && done()) return true;
         runPosted();
+        if (m_grabbing) takeGrabs();
         while (!m_stop && XPending(m_display) > 0 && !x11::IsLost(m_display)) {
             XEvent event;
             XNextEvent(m_display, &event);
@@ -212,6 +212,12 @@ void X11View::handle(XEvent& event) {
         m_windowGone = true; // the host's window went first
         return;
     }
+    // The keyboard is a grabbing popup's whoever has the focus: a host window that takes it as
+    // a menu opens, before or after the menu's grab, does not close the menu. A click-to-focus
+    // window manager makes that happen on most first clicks into a host window not focused yet:
+    // the host answers the manager's focus message by focusing a window of its own just after
+    // the press has focused ours.
+    if (event.type == FocusOut && m_grabbing) return;
     // Made before the click is acted on: a dialog the click opens takes the keyboard after
     // it, not before a request still waiting in our queue.
     if (event.type == ButtonPress && surface->number == 0 && !m_windowGone) {
@@ -291,26 +297,49 @@ int X11View::OpenPopup(const ViewRect& screenArea, bool grab) {
     // Mapped before it grabs: only a viewable window can.
     XSync(m_display, False);
     s->number = m_nextPopup++;
-    if (grab) {
-        const unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
-        XGrabPointer(m_display, s->window, True, mask, GrabModeAsync, GrabModeAsync, None, None,
-                     CurrentTime);
-        XGrabKeyboard(m_display, s->window, True, GrabModeAsync, GrabModeAsync, CurrentTime);
-        m_grabbing = s->number;
-    }
     const int number = s->number;
     m_surfaces[number] = std::move(s);
+    if (grab) {
+        m_grabbing = number;
+        m_pointerGrabbed = m_keyboardGrabbed = false;
+        m_grabDeadline = NowMillis() + kGrabWaitMs;
+        takeGrabs();
+    }
     return number;
+}
+
+// Another client may hold the pointer or the keyboard a moment (a host acting on the same
+// click): what the popup lacks is taken as soon as it is free, and a popup that could not
+// have both in time is given up, as if the keyboard had gone elsewhere.
+void X11View::takeGrabs() {
+    Surface* s = surfaceNumbered(m_grabbing);
+    if (!s || (m_pointerGrabbed && m_keyboardGrabbed)) return;
+    const unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+    if (!m_pointerGrabbed)
+        m_pointerGrabbed = XGrabPointer(m_display, s->window, True, mask, GrabModeAsync,
+                                        GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+    if (!m_keyboardGrabbed)
+        m_keyboardGrabbed = XGrabKeyboard(m_display, s->window, True, GrabModeAsync, GrabModeAsync,
+                                          CurrentTime) == GrabSuccess;
+    if ((m_pointerGrabbed && m_keyboardGrabbed) || NowMillis() < m_grabDeadline) return;
+    releaseGrabs();
+    ViewEvent lost;
+    lost.type = ViewEventType::kFocusOut;
+    lost.window = s->number;
+    m_client.OnViewEvent(*this, lost);
+}
+
+void X11View::releaseGrabs() {
+    XUngrabPointer(m_display, CurrentTime);
+    XUngrabKeyboard(m_display, CurrentTime);
+    XFlush(m_display);
+    m_grabbing = 0;
 }
 
 void X11View::ClosePopup(int popup) {
     Surface* s = popup > 0 ? surfaceNumbered(popup) : nullptr;
     if (!s) return;
-    if (m_grabbing == popup) {
-        XUngrabPointer(m_display, CurrentTime);
-        XUngrabKeyboard(m_display, CurrentTime);
-        m_grabbing = 0;
-    }
+    if (m_grabbing == popup) releaseGrabs();
     s->image.reset();
     XFreeGC(m_display, s->gc);
     XDestroyWindow(m_display, s->window);

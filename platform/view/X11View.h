@@ -59,6 +59,8 @@ private:
     void handle(XEvent& event);
     void expose(Surface& surface, const XExposeEvent& e);
     void passOn(XEvent& event);
+    void takeGrabs();
+    void releaseGrabs();
     Surface* surfaceOf(::Window window);
     Surface* surfaceNumbered(int number);
     void wake();
@@ -71,7 +73,10 @@ private:
     Display* m_display = nullptr;
     std::map<int, std::unique_ptr<Surface>> m_surfaces; // 0 the editor window, then popups
     int m_nextPopup = 1;
-    int m_grabbing = 0; // the popup holding the grabs
+    // The popup holding the pointer and keyboard, or waiting for them until the deadline.
+    int m_grabbing = 0;
+    bool m_pointerGrabbed = false, m_keyboardGrabbed = false;
+    int64_t m_grabDeadline = 0;
     bool m_windowGone = false;
     ::Cursor m_blankCursor = 0;
     int64_t m_nextTick = 0;
