@@ -85,20 +85,7 @@ struct EditorInput : ::testing::Test {
             0);
         go.set_value();
     }
-    // Our menus are the viewable override-redirect windows.
-    int menus() {
-        ::Window root, parent, *children = nullptr;
-        unsigned n = 0;
-        XQueryTree(host.display(), DefaultRootWindow(host.display()), &root, &parent, &children,
-                   &n);
-        int open = 0;
-        XWindowAttributes a;
-        for (unsigned i = 0; i < n; ++i)
-            open += XGetWindowAttributes(host.display(), children[i], &a) && a.override_redirect &&
-                    a.map_state == IsViewable;
-        if (children) XFree(children);
-        return open;
-    }
+    int menus() { return testsupport::OpenMenus(host.display()); }
     // The menu opens, stays open once the release is handled, and Escape closes it unchosen.
     void menuOpensAndStays() {
         ASSERT_TRUE(WaitUntil([&] { return menus() == 1; }, 20000)) << "the menu opened";

@@ -70,22 +70,7 @@ struct MenuGrab : ::testing::Test {
         }
         XSync(other, False);
     }
-    // Our menus are the viewable override-redirect windows; none goes while they are counted.
-    int menus() {
-        Window root, parent, *children = nullptr;
-        unsigned n = 0;
-        XGrabServer(other);
-        XQueryTree(other, DefaultRootWindow(other), &root, &parent, &children, &n);
-        int open = 0;
-        XWindowAttributes a;
-        for (unsigned i = 0; i < n; ++i)
-            open += XGetWindowAttributes(other, children[i], &a) && a.override_redirect &&
-                    a.map_state == IsViewable;
-        XUngrabServer(other);
-        XSync(other, False);
-        if (children) XFree(children);
-        return open;
-    }
+    int menus() { return testsupport::OpenMenus(other); }
     // After two rounds of the editor thread's loop, what reached it before has been handled.
     void handled() {
         for (int round = 0; round < 2; ++round) {

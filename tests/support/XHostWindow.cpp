@@ -71,4 +71,20 @@ int Xdotool(const std::vector<std::string>& args, std::string* output) {
     return RunProgram(argv, output ? output : &printed, 10000);
 }
 
+int OpenMenus(Display* display) {
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    XGrabServer(display);
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &n);
+    int open = 0;
+    XWindowAttributes a;
+    for (unsigned i = 0; i < n; ++i)
+        open += XGetWindowAttributes(display, children[i], &a) && a.override_redirect &&
+                a.map_state == IsViewable;
+    XUngrabServer(display);
+    XSync(display, False);
+    if (children) XFree(children);
+    return open;
+}
+
 } // namespace testsupport

@@ -31,6 +31,10 @@ private:
     Window m_window = 0;
 };
 
+// Our menus on the display: its viewable override-redirect windows, counted with the server
+// held, so that none goes between its listing and its reading (an error that ends the program).
+int OpenMenus(Display* display);
+
 // Polls every 10 ms until ready() or timeoutMs passed; the last answer of ready().
 bool WaitUntil(const std::function<bool()>& ready, int timeoutMs = 5000);
 
