@@ -63,12 +63,15 @@ constexpr int kHolderLooks = 10;
 constexpr auto kHolderLookPause = std::chrono::milliseconds(5);
 
 // Which libjack the module runs on. jack1's lacks jack_get_version_string, so it is looked up
-// at run time in the libjack the module is linked to (which may be in no global scope).
+// at run time in the libjack the module is linked to (which may be in no global scope). That
+// libjack stays loaded for good once the module asked for it: each load maps JACK's shared
+// registry anew and no unload gives it back, so a host that loads and unloads the module would
+// grow with every load.
 enum class Libjack { kJackd2, kJack1, kOther };
 
 Libjack libjack() {
     static const Libjack found = [] {
-        void* lib = dlopen("libjack.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        void* lib = dlopen("libjack.so.0", RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
         if (!lib) return Libjack::kOther;
         using Version = const char* (*)();
         const auto version = reinterpret_cast<Version>(dlsym(lib, "jack_get_version_string"));

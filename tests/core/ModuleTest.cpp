@@ -325,12 +325,24 @@ TEST_F(Module, RunsUnderJack1sLibrary) {
 
 // A host that unloads the module once its last instance went and loads it again (after a scan in
 // its own process, when a project closes): what the module made for itself goes with it, so 40
-// loads and unloads, each with an instance and its editor, leave the process's memory flat.
+// loads and unloads, each with an instance and its editor, and its stored port open to a peer on
+// the JACK server, leave the process's memory flat, and its mappings of JACK's shared memory as
+// they were after the first.
 TEST_F(Module, LoadsAndUnloadsLeaveMemoryFlat) {
     const char* release = getenv("ZOZ_RELEASE_MODULE");
     if (!release || !fs::exists(release))
         GTEST_SKIP() << testsupport::Lacking(
             "programs", "no release build of the module (scripts/test makes one)");
+    const bool jack = testsupport::MidiSystemMissing().empty();
+    const std::string peerClient = testsupport::OwnClientName("zozloadpeer");
+    std::unique_ptr<testsupport::ChildProcess> peer;
+    if (jack) {
+        peer = std::make_unique<testsupport::ChildProcess>(
+            std::vector<std::string>{ZOZ_MIDI_PEER_PATH, "receive", peerClient, "in"});
+        std::string line;
+        ASSERT_TRUE(peer->ReadLine(&line, 10000) && line == "ready") << line;
+        writeSettings("yellow\nnormal\nyes\n" + peerClient + ":in\n\n");
+    }
     constexpr size_t kWarmUp = 2, kCycles = 40, kGrowthPerCycle = 64 * 1024;
     std::string output;
     ASSERT_EQ(testsupport::RunProgram(
@@ -341,16 +353,24 @@ TEST_F(Module, LoadsAndUnloadsLeaveMemoryFlat) {
                    "ASAN_OPTIONS=detect_leaks=0"}),
               0)
         << output;
-    std::vector<size_t> allocated;
+    std::vector<size_t> allocated, jackMaps;
     std::istringstream lines(output);
     for (std::string line; std::getline(lines, line);) {
         // A module that stays mapped would hide what it keeps.
         ASSERT_EQ(line.rfind("unloaded ", 0), 0u) << line;
-        allocated.push_back(std::stoul(line.substr(9)));
+        std::istringstream fields(line.substr(9));
+        size_t bytes = 0, maps = 0;
+        ASSERT_TRUE(fields >> bytes >> maps) << line;
+        allocated.push_back(bytes);
+        jackMaps.push_back(maps);
     }
     ASSERT_EQ(allocated.size(), kWarmUp + kCycles);
     const size_t before = allocated[kWarmUp - 1], after = allocated.back();
     EXPECT_LT(after > before ? (after - before) / kCycles : 0, kGrowthPerCycle)
         << before << " bytes allocated after the warm-up, " << after << " after " << kCycles
         << " more loads";
+    if (jack) {
+        EXPECT_GT(jackMaps.front(), 0u);
+    }
+    EXPECT_EQ(jackMaps.back(), jackMaps.front());
 }

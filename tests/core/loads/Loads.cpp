@@ -1,13 +1,15 @@
 // A host that loads the module, makes an instance, opens its editor (headless), closes it all
 // and unloads the module, again and again, as a host does that unloads a plug-in once its last
 // instance went. After each unload it prints "unloaded" or "kept" (whether the module is still
-// mapped) and the bytes the process has allocated and not freed.
+// mapped), the bytes the process has allocated and not freed, and how many mappings of JACK's
+// shared memory it holds.
 //   zoz_module_loads MODULE COUNT
 
 #include "platform/vst2/Vst2.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 #include <malloc.h>
 #ifdef __SANITIZE_ADDRESS__
@@ -29,6 +31,17 @@ size_t allocated() {
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
 #endif
+}
+
+// The process's mappings of files that JACK shares between its server and clients.
+int jackMappings() {
+    FILE* maps = fopen("/proc/self/maps", "r");
+    int count = 0;
+    char line[4096];
+    while (maps && fgets(line, sizeof line, maps))
+        if (strstr(line, "/dev/shm/jack")) ++count;
+    if (maps) fclose(maps);
+    return count;
 }
 
 } // namespace
@@ -56,7 +69,7 @@ int main(int argc, char** argv) {
         dlclose(module);
         void* kept = dlopen(argv[1], RTLD_NOW | RTLD_NOLOAD);
         if (kept) dlclose(kept);
-        printf("%s %zu\n", kept ? "kept" : "unloaded", allocated());
+        printf("%s %zu %d\n", kept ? "kept" : "unloaded", allocated(), jackMappings());
     }
     return 0;
 }
