@@ -66,6 +66,7 @@ public:
 
     bool Open(const std::string& destination, const std::string& portName) override {
         Close();
+        m_taking = true;
         const bool opened = m_port.Open(destination, portName, m_errors);
         m_cycleNs = int64_t(m_port.CycleSeconds() * 1e9);
         return opened;
@@ -128,24 +129,32 @@ private:
     }
 
     // Waits out the cycle after the one that took the ring's last message, so that the peer has
-    // read it before the client goes.
+    // read it before the client goes. What the ring still holds after a few cycles stays there,
+    // and the cycle under way, which may have taken a message, ends first: a message either
+    // reaches the peer or is told as not sent.
     void drain() {
         std::string why;
         if (!reaches(&why)) return;
-        const auto start = std::chrono::steady_clock::now();
-        const auto bound = std::chrono::duration<double>(
-            kDrainCycles * m_port.CycleSeconds() + kDrainSlackSeconds);
-        uint64_t emptied = 0;
-        bool empty = false;
-        while (std::chrono::steady_clock::now() - start < bound) {
-            if (!empty && jack_ringbuffer_read_space(m_ring) == 0) {
-                empty = true;
-                emptied = m_port.Cycles();
+        const auto cycle = m_port.CycleSeconds();
+        const auto waitCycles = [this, cycle](uint64_t cycles, bool untilEmpty) {
+            const auto start = std::chrono::steady_clock::now();
+            const auto bound = std::chrono::duration<double>(cycles * cycle + kDrainSlackSeconds);
+            // The cycle under way may not have counted itself yet: one more.
+            uint64_t from = m_port.Cycles();
+            bool empty = !untilEmpty;
+            while (std::chrono::steady_clock::now() - start < bound) {
+                if (!empty && jack_ringbuffer_read_space(m_ring) == 0) {
+                    empty = true;
+                    from = m_port.Cycles();
+                }
+                if (empty && m_port.Cycles() >= from + 2) return true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
-            // The cycle that emptied the ring may not have counted itself yet: one more.
-            if (empty && m_port.Cycles() >= emptied + 2) return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+            return false;
+        };
+        if (waitCycles(kDrainCycles, true)) return;
+        m_taking = false;
+        waitCycles(2, false);
     }
 
     struct Header {
@@ -170,6 +179,7 @@ private:
         auto* output = static_cast<JackMidiOutput*>(self);
         void* events = jack_port_get_buffer(output->m_port.Port(), frames);
         jack_midi_clear_buffer(events);
+        if (!output->m_taking.load(std::memory_order_acquire)) return 0;
         jack_ringbuffer_t* ring = output->m_ring;
         const int64_t now = nowNs();
         Header header;
@@ -199,6 +209,8 @@ private:
 
     jack_ringbuffer_t* const m_ring;
     std::atomic<int64_t> m_cycleNs{0};
+    // Whether the process callback takes messages from the ring: not once a close gave up waiting.
+    std::atomic<bool> m_taking{true};
     // The process callback's own: whether a message was still queued at its last cycle's end,
     // when the last message went and was sent, and when the last cycle ran.
     bool m_queued = false;
