@@ -135,26 +135,33 @@ private:
     void drain() {
         std::string why;
         if (!reaches(&why)) return;
-        const auto cycle = m_port.CycleSeconds();
-        const auto waitCycles = [this, cycle](uint64_t cycles, bool untilEmpty) {
-            const auto start = std::chrono::steady_clock::now();
-            const auto bound = std::chrono::duration<double>(cycles * cycle + kDrainSlackSeconds);
-            // The cycle under way may not have counted itself yet: one more.
-            uint64_t from = m_port.Cycles();
-            bool empty = !untilEmpty;
-            while (std::chrono::steady_clock::now() - start < bound) {
-                if (!empty && jack_ringbuffer_read_space(m_ring) == 0) {
-                    empty = true;
-                    from = m_port.Cycles();
-                }
-                if (empty && m_port.Cycles() >= from + 2) return true;
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // The cycle that emptied the ring may not have counted itself yet: one more.
+        uint64_t emptied = 0;
+        bool empty = false;
+        const auto drained = [&] {
+            if (!empty && jack_ringbuffer_read_space(m_ring) == 0) {
+                empty = true;
+                emptied = m_port.Cycles();
             }
-            return false;
+            return empty && m_port.Cycles() >= emptied + 2;
         };
-        if (waitCycles(kDrainCycles, true)) return;
+        if (waitCycles(kDrainCycles, drained)) return;
         m_taking = false;
-        waitCycles(2, false);
+        empty = true;
+        emptied = m_port.Cycles();
+        waitCycles(2, drained);
+    }
+
+    // Waits until `done`, for that many of the server's cycles at most (and some slack).
+    template <class Done>
+    bool waitCycles(int cycles, const Done& done) {
+        const auto bound = std::chrono::duration<double>(cycles * m_port.CycleSeconds() +
+                                                         kDrainSlackSeconds);
+        for (const auto start = std::chrono::steady_clock::now();
+             std::chrono::steady_clock::now() - start < bound;
+             std::this_thread::sleep_for(std::chrono::milliseconds(1)))
+            if (done()) return true;
+        return false;
     }
 
     struct Header {
