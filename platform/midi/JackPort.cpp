@@ -3,13 +3,19 @@
 #include <jack/uuid.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <dlfcn.h>
-#include <shared_mutex>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <pthread.h>
+#include <sstream>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -19,14 +25,15 @@ namespace platform {
 
 namespace {
 
-// Our clients, whichever plug-in or thread made them. Opens share `turns`; a close takes it
-// alone, as libjack may free a client whose server ended during an open. Kept while a client
-// is: a host that exits without closing its plug-ins leaves their threads running while the
-// process's static objects go.
+// Our clients, whichever plug-in or thread made them. An open or a close takes its turn: jackd2's
+// libjack may free the process's clients during an open, and an open first closes those it
+// would free. The list, and what libjack may still tell of the clients let go, change only in a
+// turn. Kept while a client is: a host that exits without closing its plug-ins leaves their
+// threads running while the process's static objects go.
 struct Clients {
-    std::shared_timed_mutex turns;
-    std::mutex lock; // the list
+    std::mutex turns;
     std::vector<JackClient*> list;
+    std::vector<std::unique_ptr<JackClient::Told>> letGo;
 };
 
 Clients*& allClients() {
@@ -41,6 +48,11 @@ Clients& clients() {
     return *all;
 }
 
+// Every client has a serial, in the order they opened; those below g_endedBelow have ended.
+// Libjack's notice of an end moves it past every client opened so far, the one being opened too.
+std::atomic<uint64_t> g_opened{0};
+std::atomic<uint64_t> g_endedBelow{0};
+
 // Set as the process begins to end: no client opens from then on, and one that libjack was
 // opening meanwhile is closed at once. Then, once our clients are closed, closing one only lets
 // it go: libjack's own static objects go next.
@@ -53,9 +65,12 @@ std::atomic<bool> g_ended{false};
 std::atomic<uint64_t> g_cycles{0};
 constexpr uint64_t kUnrunCycles = 4;
 constexpr auto kUnrunTime = std::chrono::seconds(2);
-// The server tells a client of every connection made or taken away within a cycle or two; a
-// libjack that has told nothing of the port's own after this many is asked for the graph.
-constexpr uint64_t kToldCycles = 50;
+// The graph that a client reads shows a connection made or taken away from the server's next
+// cycle on: once the server ran the port's client this many times since.
+constexpr uint64_t kSettleCycles = 2;
+constexpr uint32_t kNoPort = UINT32_MAX;
+// How long a close waits for libjack to tell a client that its server ended.
+constexpr auto kToldTime = std::chrono::seconds(1);
 // Opens of a client that the server refused, each under the name kept or numbered, and the
 // looks for a client elsewhere that holds the name after each.
 constexpr int kOpenTries = 5;
@@ -125,12 +140,46 @@ bool socketAnswers(const std::string& path) {
     return answers;
 }
 
+// Whether a socket bound to `path` listens, as the kernel lists the process's sockets: jack1's
+// server logs an error for every connection that hangs up without a request. Unknown when the
+// list cannot be read.
+std::optional<bool> listensAt(const std::string& path) {
+    std::ifstream unix("/proc/net/unix");
+    if (!unix) return std::nullopt;
+    // "Num RefCount Protocol Flags Type St Inode Path"; a listening socket's flags hold
+    // __SO_ACCEPTCON.
+    constexpr unsigned long kAcceptCon = 0x10000;
+    for (std::string line; std::getline(unix, line);) {
+        std::istringstream fields(line);
+        std::string num, refs, protocol, flags, type, state, inode, bound;
+        if (!(fields >> num >> refs >> protocol >> flags >> type >> state >> inode >> bound) ||
+            bound != path)
+            continue;
+        if (strtoul(flags.c_str(), nullptr, 16) & kAcceptCon) return true;
+    }
+    return false;
+}
+
 // Whether to ask libjack for a client: jackd2's and jack1's answer a missing server with lines
 // through the process's error function, so they are asked only once the server's socket takes a
-// connection.
+// connection (jackd2's) or listens (jack1's).
 bool serverAnswers() {
     const std::string path = serverSocket();
-    return path.empty() || socketAnswers(path);
+    if (path.empty()) return true;
+    if (libjack() == Libjack::kJack1) {
+        const std::optional<bool> listens = listensAt(path);
+        if (listens) return *listens;
+    }
+    return socketAnswers(path);
+}
+
+// Which jackd2 server answers at its socket: the socket file's inode, which each server makes
+// anew as it starts; 0 when none answers.
+uint64_t jackd2Server(const std::string& path) {
+    struct stat file;
+    if (stat(path.c_str(), &file) != 0 || !S_ISSOCK(file.st_mode) || !socketAnswers(path))
+        return 0;
+    return file.st_ino;
 }
 
 // The running JACK server, other than ours, that has a client named `name`; "" when there is
@@ -164,65 +213,136 @@ std::string nameHolder(const std::string& name) {
     return holder;
 }
 
+std::chrono::steady_clock::time_point toldWithin() {
+    return std::chrono::steady_clock::now() + kToldTime;
+}
+
 std::string numbered(const std::string& name, int number) {
     return name + (number < 10 ? "-0" : "-") + std::to_string(number);
 }
 
 } // namespace
 
-void JackClient::closeEndedLocked() {
-    std::lock_guard<std::mutex> lock(clients().lock);
-    for (JackClient* client : clients().list)
-        if (client->m_ended) client->closeNow();
+SigpipeBlocked::SigpipeBlocked() {
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, &m_mask);
+    sigset_t pending;
+    sigpending(&pending);
+    m_wasPending = sigismember(&pending, SIGPIPE) == 1;
 }
 
+SigpipeBlocked::~SigpipeBlocked() {
+    sigset_t pending;
+    sigpending(&pending);
+    if (!m_wasPending && sigismember(&pending, SIGPIPE) == 1) {
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        const timespec now{};
+        while (sigtimedwait(&pipe, nullptr, &now) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &m_mask, nullptr);
+}
+
+JackClient::JackClient(JackNotice ended, void* arg) : m_told(new Told{ended, arg}) {}
+
+bool JackClient::Ended() const {
+    return m_serial < g_endedBelow.load();
+}
+
+void JackClient::endAll() {
+    const uint64_t opened = g_opened.load();
+    uint64_t below = g_endedBelow.load();
+    while (below < opened && !g_endedBelow.compare_exchange_weak(below, opened)) {
+    }
+}
+
+void JackClient::closeEndedAlone() {
+    const auto toldBy = toldWithin();
+    for (JackClient* client : clients().list)
+        if (client->Ended()) client->closeNow(toldBy);
+}
+
+// jackd2's libjack frees every client of the process at an open once it told one of them that
+// its server ended. The clients it may have freed are let go, and one opened meanwhile closes
+// rather than be freed under us at the next open.
 std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice ended,
                                              void* arg) {
     Clients& all = clients();
-    {
-        std::unique_lock<std::shared_timed_mutex> alone(all.turns);
-        closeEndedLocked();
-    }
+    const std::lock_guard<std::mutex> turn(all.turns);
+    const SigpipeBlocked quiet;
+    if (g_ending) return nullptr;
+    const bool jackd2 = libjack() == Libjack::kJackd2;
+    // The server each socket has now; a client whose server is another, or none, has ended,
+    // though libjack may not have told it yet.
+    std::map<std::string, uint64_t> servers;
+    const auto changed = [&servers] {
+        bool any = false;
+        for (JackClient* client : clients().list) {
+            const Server& was = client->m_server;
+            if (was.instance == 0 || !client->m_client) continue;
+            const auto known = servers.find(was.socket);
+            const uint64_t now = known != servers.end() ? known->second
+                                                        : (servers[was.socket] = jackd2Server(
+                                                               was.socket));
+            any = any || now != was.instance;
+        }
+        return any;
+    };
+    if (jackd2 && changed()) endAll();
+    closeEndedAlone();
     if (!serverAnswers()) return nullptr;
+    const uint64_t endedBefore = g_endedBelow.load();
+    Server server;
+    if (jackd2) {
+        server.socket = serverSocket();
+        server.instance = server.socket.empty() ? 0 : jackd2Server(server.socket);
+    }
+    const uint64_t serial = g_opened++;
     jack_client_t* opened = nullptr;
     std::string why; // the name is not the one asked for
     const auto because = [&why](const std::string& reason) {
         why += (why.empty() ? "" : "; ") + reason;
     };
-    {
-        std::shared_lock<std::shared_timed_mutex> opening(all.turns);
-        if (g_ending) return nullptr;
-        std::string asked = name;
-        for (int tries = 0, number = 0; tries < kOpenTries; ++tries) {
-            jack_status_t status;
-            opened = jack_client_open(asked.c_str(), JackNoStartServer, &status);
-            if (opened) {
-                // The server numbers a name that a client of its own holds.
-                if (status & JackNameNotUnique)
-                    because("a client named \"" + asked + "\" runs on the JACK server");
-                break;
-            }
-            // A server that could not be reached is not there under any name either. Any other
-            // error of the server may pass: the name stays unless a client elsewhere holds it.
-            if (!(status & JackServerError) || (status & JackServerFailed)) break;
-            const std::string holder = nameHolder(asked);
-            if (holder.empty()) continue;
-            because("a client on the JACK server \"" + holder + "\" holds \"" + asked + "\"");
-            asked = numbered(name, ++number);
+    std::string asked = name;
+    for (int tries = 0, number = 0; tries < kOpenTries; ++tries) {
+        jack_status_t status;
+        opened = jack_client_open(asked.c_str(), JackNoStartServer, &status);
+        if (opened) {
+            // The server numbers a name that a client of its own holds.
+            if (status & JackNameNotUnique)
+                because("a client named \"" + asked + "\" runs on the JACK server");
+            break;
         }
-        // The end waits for this open, and would close nothing opened after it.
-        if (opened && g_ending) {
-            jack_client_close(opened);
-            return nullptr;
-        }
+        // A server that could not be reached is not there under any name either. Any other
+        // error of the server may pass: the name stays unless a client elsewhere holds it.
+        if (!(status & JackServerError) || (status & JackServerFailed)) break;
+        const std::string holder = nameHolder(asked);
+        if (holder.empty()) continue;
+        because("a client on the JACK server \"" + holder + "\" holds \"" + asked + "\"");
+        asked = numbered(name, ++number);
+    }
+    servers.clear();
+    if (jackd2 && (g_endedBelow.load() != endedBefore || changed())) {
+        // A server ended during the open: libjack may have freed what it held, and would free
+        // the new client with them at a later open.
+        endAll();
+        for (JackClient* client : all.list)
+            client->letGo();
+        if (opened) jack_client_close(opened);
+        return nullptr;
     }
     if (!opened) return nullptr;
     std::unique_ptr<JackClient> client(new JackClient(ended, arg));
+    client->m_serial = serial;
+    client->m_server = server;
     client->m_client = opened;
     client->m_name = jack_get_client_name(opened);
     client->m_renamed = why;
-    jack_on_info_shutdown(opened, &JackClient::onShutdown, client.get());
-    std::lock_guard<std::mutex> lock(all.lock);
+    jack_on_info_shutdown(opened, &JackClient::onShutdown, client->m_told.get());
     all.list.push_back(client.get());
     return client;
 }
@@ -230,21 +350,20 @@ std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice
 void JackClient::EndProcess() {
     Clients& all = clients();
     g_ending = true;
-    // An open under way closes what it got, a close under way ends: as a look under way is
-    // waited for.
-    std::unique_lock<std::shared_timed_mutex> alone(all.turns);
+    // An open or a close under way ends first: as a look under way is waited for.
+    const std::lock_guard<std::mutex> turn(all.turns);
+    const SigpipeBlocked quiet;
     // A client that goes without a close costs a server seconds of waiting for it, and one
     // whose server ended is only let go.
-    std::lock_guard<std::mutex> lock(all.lock);
     for (JackClient* client : all.list)
-        if (!client->m_ended) client->closeNow();
+        client->Ended() ? client->letGo() : client->closeNow(toldWithin());
     g_ended = true;
 }
 
 void JackClient::ForgetAll() {
     Clients*& all = allClients();
     {
-        std::lock_guard<std::mutex> lock(all->lock);
+        const std::lock_guard<std::mutex> turn(all->turns);
         if (!all->list.empty()) return;
     }
     delete all;
@@ -252,32 +371,49 @@ void JackClient::ForgetAll() {
 }
 
 void JackClient::CloseEnded() {
-    std::unique_lock<std::shared_timed_mutex> alone(clients().turns);
-    closeEndedLocked();
+    const std::lock_guard<std::mutex> turn(clients().turns);
+    const SigpipeBlocked quiet;
+    closeEndedAlone();
 }
 
 JackClient::~JackClient() {
     Clients& all = clients();
-    // Alone whatever its server's state now: a server that ends during the close would leave
-    // an ended client closed beside an open, in which libjack may free it.
-    std::unique_lock<std::shared_timed_mutex> alone(all.turns);
-    {
-        std::lock_guard<std::mutex> lock(all.lock);
-        all.list.erase(std::find(all.list.begin(), all.list.end(), this));
-    }
-    closeNow();
+    const std::lock_guard<std::mutex> turn(all.turns);
+    const SigpipeBlocked quiet;
+    all.list.erase(std::find(all.list.begin(), all.list.end(), this));
+    g_ended ? letGo() : closeNow(toldWithin());
 }
 
-void JackClient::closeNow() {
-    std::lock_guard<std::mutex> use(m_use);
-    if (m_client && !g_ended) jack_client_close(m_client);
+void JackClient::closeNow(std::chrono::steady_clock::time_point toldBy) {
+    if (!m_client) return;
+    while (Ended() && !m_told->told && std::chrono::steady_clock::now() < toldBy)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const std::lock_guard<std::mutex> use(m_use);
+    jack_client_close(m_client);
     m_client = nullptr;
 }
 
-void JackClient::onShutdown(jack_status_t, const char*, void* self) {
-    auto* client = static_cast<JackClient*>(self);
-    client->m_ended = true;
-    if (client->m_notice) client->m_notice(client->m_arg);
+void JackClient::letGo() {
+    const std::lock_guard<std::mutex> use(m_use);
+    if (!m_client) return;
+    m_client = nullptr;
+    clients().letGo.push_back(std::move(m_told));
+}
+
+int JackClient::Activate() {
+    const auto cancelOnlyWhereItMay = [](void*) {
+        pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, nullptr);
+        return 0;
+    };
+    if (jack_set_graph_order_callback(m_client, cancelOnlyWhereItMay, nullptr) != 0) return -1;
+    return jack_activate(m_client);
+}
+
+void JackClient::onShutdown(jack_status_t, const char*, void* told) {
+    endAll();
+    auto* what = static_cast<Told*>(told);
+    if (what->notice) what->notice(what->arg);
+    what->told = true;
 }
 
 bool JackPort::Open(const std::string& peer, const std::string& portName, MidiErrors& errors) {
@@ -289,9 +425,9 @@ bool JackPort::Open(const std::string& peer, const std::string& portName, MidiEr
     }
     std::string failed;
     {
-        // The port watch closes a client whose server ended meanwhile.
-        std::lock_guard<std::mutex> use(client->Use());
-        if (!client->Get())
+        // A client that ended meanwhile is closed at the next open or look.
+        const JackClient::Calls calls(*client);
+        if (client->Ended() || !client->Get())
             failed = "the JACK server ended";
         else if (!peer.empty() && !jack_port_by_name(client->Get(), peer.c_str()))
             return false;
@@ -317,10 +453,10 @@ std::string JackPort::start(JackClient& client, const std::string& peer,
                             const std::string& portName) {
     jack_client_t* jack = client.Get();
     jack_port_t* peerPort = peer.empty() ? nullptr : jack_port_by_name(jack, peer.c_str());
-    m_peerId = peerPort ? jack_uuid_to_index(jack_port_uuid(peerPort)) : 0;
+    m_peerId = kNoPort;
     m_peerGone = false;
-    m_connected = m_connectionTold = false;
     m_cycles = 0;
+    m_settled = kSettleCycles;
     m_othersAtStart = g_cycles.load();
     m_startedAt = std::chrono::steady_clock::now();
     m_port = jack_port_register(jack, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, m_flags, 0);
@@ -330,7 +466,7 @@ std::string JackPort::start(JackClient& client, const std::string& peer,
         (peerPort &&
          (jack_set_port_registration_callback(jack, &JackPort::onRegistration, this) != 0 ||
           jack_set_port_connect_callback(jack, &JackPort::onConnect, this) != 0)) ||
-        jack_activate(jack) != 0)
+        client.Activate() != 0)
         return "JACK would not run the client \"" + client.Name() + "\"";
     if (!peerPort) return "";
     const std::string own = jack_port_name(m_port);
@@ -339,6 +475,9 @@ std::string JackPort::start(JackClient& client, const std::string& peer,
     const std::string& to = input ? own : peer;
     if (jack_connect(jack, from.c_str(), to.c_str()) != 0)
         return "JACK could not connect \"" + from + "\" to \"" + to + "\"";
+    // The one of that name now: the one looked up before may have gone and come back meanwhile.
+    peerPort = jack_port_by_name(jack, peer.c_str());
+    m_peerId = peerPort ? jack_uuid_to_index(jack_port_uuid(peerPort)) : kNoPort;
     return "";
 }
 
@@ -354,8 +493,11 @@ const std::string& JackPort::ClientName() const {
 int JackPort::run(jack_nframes_t frames, void* self) {
     auto* port = static_cast<JackPort*>(self);
     const int result = port->m_process(frames, port->m_arg);
-    port->m_cycles.fetch_add(1, std::memory_order_release);
+    const uint64_t cycles = port->m_cycles.fetch_add(1, std::memory_order_release) + 1;
     g_cycles.fetch_add(1, std::memory_order_relaxed);
+    // A change that the port was told of shows now.
+    if (cycles == port->m_settled.load(std::memory_order_relaxed) && port->m_changed)
+        port->m_changed(port->m_changedArg);
     return result;
 }
 
@@ -366,13 +508,12 @@ void JackPort::onRegistration(jack_port_id_t id, int registered, void* self) {
     if (port->m_changed) port->m_changed(port->m_changedArg);
 }
 
-void JackPort::onConnect(jack_port_id_t a, jack_port_id_t b, int connected, void* self) {
+void JackPort::onConnect(jack_port_id_t a, jack_port_id_t b, int, void* self) {
     auto* port = static_cast<JackPort*>(self);
-    const uint32_t own = port->m_ownId, peer = port->m_peerId.load();
-    if (!((a == own && b == peer) || (a == peer && b == own))) return;
-    port->m_connected = connected != 0;
-    port->m_connectionTold = true;
-    // The watch's own client may have heard of it first, and looked before this one did.
+    if (a != port->m_ownId && b != port->m_ownId) return;
+    // The notice may be of another port that had one of these numbers: it only says when to
+    // read the graph again, now and once it shows the change.
+    port->m_settled = port->Cycles() + kSettleCycles;
     if (port->m_changed) port->m_changed(port->m_changedArg);
 }
 
@@ -381,7 +522,7 @@ PortLink JackPort::Link(std::string* why) {
         *why = "the port is closed";
         return PortLink::kLost;
     }
-    std::lock_guard<std::mutex> use(m_client->Use());
+    const JackClient::Calls calls(*m_client);
     jack_client_t* jack = m_client->Get();
     if (m_client->Ended() || !jack) {
         *why = "the JACK server ended";
@@ -402,13 +543,9 @@ PortLink JackPort::Link(std::string* why) {
         *why = "JACK never ran the client \"" + m_client->Name() + "\"";
         return PortLink::kLost;
     }
-    bool connected = m_connected;
-    if (!m_connectionTold) {
-        if (cycles < kToldCycles) return PortLink::kPending;
-        if (!jack_port_by_name(jack, m_peer.c_str())) return gone();
-        connected = jack_port_connected_to(m_port, m_peer.c_str());
-    }
-    if (!connected) {
+    if (!jack_port_by_name(jack, m_peer.c_str())) return gone();
+    if (cycles < kSettleCycles) return PortLink::kPending;
+    if (!jack_port_connected_to(m_port, m_peer.c_str())) {
         *why = "the port is not connected to \"" + m_peer + "\"";
         return PortLink::kUnconnected;
     }
@@ -417,7 +554,7 @@ PortLink JackPort::Link(std::string* why) {
 
 double JackPort::CycleSeconds() {
     if (!m_client) return 0;
-    std::lock_guard<std::mutex> use(m_client->Use());
+    const JackClient::Calls calls(*m_client);
     jack_client_t* jack = m_client->Get();
     if (m_client->Ended() || !jack) return 0;
     const jack_nframes_t rate = jack_get_sample_rate(jack);

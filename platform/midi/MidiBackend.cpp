@@ -33,20 +33,22 @@ std::unique_ptr<JackClient> jackLookClient(const std::string& clientName, MidiPo
     std::unique_ptr<JackClient> client =
         JackClient::Open(clientName, watch ? &MidiPortWatch::Notice : nullptr, watch);
     if (!client || !watch) return client;
+    const JackClient::Calls calls(*client);
     jack_client_t* jack = client->Get();
+    if (client->Ended() || !jack) return nullptr;
     const auto registered = [](jack_port_id_t, int, void* self) { MidiPortWatch::Notice(self); };
     const auto connected = [](jack_port_id_t, jack_port_id_t, int, void* self) {
         MidiPortWatch::Notice(self);
     };
     if (jack_set_port_registration_callback(jack, registered, watch) != 0 ||
-        jack_set_port_connect_callback(jack, connected, watch) != 0 || jack_activate(jack) != 0)
+        jack_set_port_connect_callback(jack, connected, watch) != 0 || client->Activate() != 0)
         return nullptr;
     return client;
 }
 
 // The library names JACK's ports the same way.
 bool lookAtJack(MidiPorts& ports, JackClient& client) {
-    std::lock_guard<std::mutex> use(client.Use());
+    const JackClient::Calls calls(client);
     if (client.Ended() || !client.Get()) return false;
     ports.sources = jackPorts(client.Get(), JackPortIsOutput);
     ports.destinations = jackPorts(client.Get(), JackPortIsInput);

@@ -372,5 +372,5 @@ TEST_F(Module, LoadsAndUnloadsLeaveMemoryFlat) {
     if (jack) {
         EXPECT_GT(jackMaps.front(), 0u);
     }
-    EXPECT_EQ(jackMaps.back(), jackMaps.front());
+    EXPECT_LE(jackMaps.back(), jackMaps.front());
 }

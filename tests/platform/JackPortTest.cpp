@@ -158,6 +158,78 @@ TEST(JackOutput, AServerThatEndsFailsSendsAndItsReturnOpensTheOutputAgain) {
     again.client.reset();
 }
 
+// A port whose notices libjack's thread is held in, from the first after Hold (a loaded machine
+// runs one client's thread late): its notice of the server's end comes after them.
+struct HeldPort {
+    std::atomic<bool> held{false}, holding{false};
+    platform::JackPort port;
+    explicit HeldPort(const std::string& name)
+        : port(name, JackPortIsOutput, [](jack_nframes_t, void*) { return 0; }, nullptr, &notice,
+               this) {}
+    void Hold(jack_client_t* patchbay, const std::string& peer) {
+        held = true;
+        jack_disconnect(patchbay, (port.ClientName() + ":p").c_str(), peer.c_str());
+        for (int i = 0; i < 500 && !holding; ++i)
+            usleep(10000);
+    }
+    static void notice(void* self) {
+        auto* port = static_cast<HeldPort*>(self);
+        if (!port->held || port->holding.exchange(true)) return;
+        // A close of the client cancels the thread here.
+        while (port->held)
+            usleep(1000);
+    }
+};
+
+// Libjack tells one client of ours that its server ended while another's thread is held: the
+// other has ended as well and fails sends, and the next open, after which jackd2's libjack
+// frees every client of the ended server, finds it closed before. A new server that answers
+// before libjack told our clients of the old one's end: they are closed before an open meets it.
+// Closing a client that libjack freed fails under AddressSanitizer.
+TEST(JackOutput, OurClientsOfAServerThatEndsEndTogetherAndNoneIsClosedAfterLibjackFreedIt) {
+    testsupport::OwnJackServer server("together");
+    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+    const std::string name = OwnClientName("zoz together test ");
+    Told told;
+    for (const bool toldByAnother : {true, false}) {
+        HeldPort held(name);
+        auto peer = std::make_unique<Peer>("p");
+        ASSERT_TRUE(peer->client);
+        ASSERT_TRUE(held.port.Open(peer->Port(), "p", told.errors));
+        held.Hold(peer->client.get(), peer->Port());
+        ASSERT_TRUE(held.holding);
+        platform::MidiPortWatch watch(name + " look");
+        std::string why;
+        if (toldByAnother) {
+            ASSERT_EQ(watch.Look(MidiSystem::kJack).system, MidiSystem::kJack);
+            server.Stop();
+            auto woken = std::async(std::launch::async, [&watch] { return watch.Wait(false); });
+            ASSERT_EQ(woken.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+            EXPECT_EQ(held.port.Link(&why), platform::PortLink::kLost);
+            EXPECT_EQ(why, "the JACK server ended");
+            // The test's own client of it goes before anything opens.
+            peer.reset();
+            ASSERT_TRUE(server.Start());
+            EXPECT_EQ(platform::LookForMidiPorts(name, MidiSystem::kJack).system,
+                      MidiSystem::kJack);
+        } else {
+            peer.reset();
+            server.Stop();
+            ASSERT_TRUE(server.Start());
+            // Kept open, as the next open would free it had libjack been told of the end since.
+            ASSERT_EQ(watch.Look(MidiSystem::kJack).system, MidiSystem::kJack);
+            held.held = false;
+            for (int i = 0; i < 500 && held.port.Link(&why) != platform::PortLink::kLost; ++i)
+                usleep(10000);
+            EXPECT_EQ(why, "the JACK server ended");
+            EXPECT_EQ(platform::LookForMidiPorts(name, MidiSystem::kJack).system,
+                      MidiSystem::kJack);
+        }
+        held.held = false;
+        held.port.Close();
+    }
+}
+
 // Note-offs sent 50 ms apart while the server ran no cycle leave with that spacing once it
 // runs again, not all in its first cycle: the interface behind the port buffers only so much.
 // A cycle that comes late takes what fell due meanwhile, so only the whole span is sure.
