@@ -445,7 +445,6 @@ bool JackPort::Open(const std::string& peer, const std::string& portName, MidiEr
         errors.Tell("the JACK client \"" + m_clientName + "\" opened as \"" + client->Name() +
                     "\"" + (client->Renamed().empty() ? "" : ": " + client->Renamed()));
     m_client = std::move(client);
-    m_peer = peer;
     return true;
 }
 
@@ -456,7 +455,11 @@ std::string JackPort::start(JackClient& client, const std::string& peer,
     m_peerId = kNoPort;
     m_peerGone = false;
     m_cycles = 0;
+    // Read by the process callback: set while the client is not running.
+    m_peer = peer;
     m_settled = kSettleCycles;
+    m_readFor = 0;
+    m_connected = false;
     m_othersAtStart = g_cycles.load();
     m_startedAt = std::chrono::steady_clock::now();
     m_port = jack_port_register(jack, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, m_flags, 0);
@@ -495,9 +498,18 @@ int JackPort::run(jack_nframes_t frames, void* self) {
     const int result = port->m_process(frames, port->m_arg);
     const uint64_t cycles = port->m_cycles.fetch_add(1, std::memory_order_release) + 1;
     g_cycles.fetch_add(1, std::memory_order_relaxed);
-    // A change that the port was told of shows now.
-    if (cycles == port->m_settled.load(std::memory_order_relaxed) && port->m_changed)
-        port->m_changed(port->m_changedArg);
+    // A change that the port was told of shows now. The graph is read here, where jackd2's
+    // libjack reads it as it stands: elsewhere a read waits for the server's next cycle while
+    // any change of its graph is pending, and a send or a look under the plug lock would wait
+    // with it (for as long as the server runs no cycle).
+    const uint64_t settled = port->m_settled.load(std::memory_order_acquire);
+    if (cycles >= settled && port->m_readFor.load(std::memory_order_relaxed) != settled) {
+        // A peer that went is not asked for: jackd2's libjack prints a line for a name it lacks.
+        if (!port->m_peer.empty() && !port->m_peerGone)
+            port->m_connected = jack_port_connected_to(port->m_port, port->m_peer.c_str()) == 1;
+        port->m_readFor.store(settled, std::memory_order_release);
+        if (port->m_changed) port->m_changed(port->m_changedArg);
+    }
     return result;
 }
 
@@ -544,8 +556,8 @@ PortLink JackPort::Link(std::string* why) {
         return PortLink::kLost;
     }
     if (!jack_port_by_name(jack, m_peer.c_str())) return gone();
-    if (cycles < kSettleCycles) return PortLink::kPending;
-    if (!jack_port_connected_to(m_port, m_peer.c_str())) {
+    if (m_readFor.load(std::memory_order_acquire) == 0) return PortLink::kPending;
+    if (!m_connected) {
         *why = "the port is not connected to \"" + m_peer + "\"";
         return PortLink::kUnconnected;
     }

@@ -184,14 +184,17 @@ private:
     std::unique_ptr<JackClient> m_client;
     jack_port_t* m_port = nullptr;
     std::string m_peer;
-    // The server's notices say only when to look again: what the port reaches is read from the
-    // graph, by its peer's name, now and once the graph shows the change (`changed` is told at
-    // that many of the port's cycles). Only a notice tells that the peer went, even if a port of
-    // its name came back at once: the port's and the peer's numbers, and whether it went.
+    // The server's notices say only when to look again: whether the port is connected to its
+    // peer is read from the graph, by the peer's name, at the cycle from which the graph shows
+    // the change (`m_settled`; `changed` is told then), and kept until the next such read
+    // (`m_readFor`, 0 before the first). Only a notice tells that the peer went, even if a port
+    // of its name came back at once: the port's and the peer's numbers, and whether it went.
     uint32_t m_ownId = 0;
     std::atomic<uint32_t> m_peerId{0};
     std::atomic<bool> m_peerGone{false};
     std::atomic<uint64_t> m_settled{0};
+    std::atomic<uint64_t> m_readFor{0};
+    std::atomic<bool> m_connected{false};
     std::atomic<uint64_t> m_cycles{0};
     // When this one's client was activated, and the cycles every port of ours had run then.
     std::chrono::steady_clock::time_point m_startedAt;
