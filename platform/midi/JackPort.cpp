@@ -69,6 +69,7 @@ constexpr auto kUnrunTime = std::chrono::seconds(2);
 // cycle on: once the server ran the port's client this many times since.
 constexpr uint64_t kSettleCycles = 2;
 constexpr uint32_t kNoPort = UINT32_MAX;
+constexpr uint64_t kNever = UINT64_MAX;
 // How long a close waits for libjack to tell a client that its server ended.
 constexpr auto kToldTime = std::chrono::seconds(1);
 // Opens of a client that the server refused, each under the name kept or numbered, and the
@@ -457,7 +458,7 @@ std::string JackPort::start(JackClient& client, const std::string& peer,
     m_cycles = 0;
     // Read by the process callback: set while the client is not running.
     m_peer = peer;
-    m_settled = kSettleCycles;
+    m_settled = kNever;
     m_readFor = 0;
     m_connected = false;
     m_othersAtStart = g_cycles.load();
@@ -478,6 +479,8 @@ std::string JackPort::start(JackClient& client, const std::string& peer,
     const std::string& to = input ? own : peer;
     if (jack_connect(jack, from.c_str(), to.c_str()) != 0)
         return "JACK could not connect \"" + from + "\" to \"" + to + "\"";
+    // Read before the connection shows, the port would be said to reach nothing.
+    m_settled = Cycles() + kSettleCycles;
     // The one of that name now: the one looked up before may have gone and come back meanwhile.
     peerPort = jack_port_by_name(jack, peer.c_str());
     m_peerId = peerPort ? jack_uuid_to_index(jack_port_uuid(peerPort)) : kNoPort;

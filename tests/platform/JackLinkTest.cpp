@@ -118,6 +118,25 @@ TEST(JackLink, AConnectionTakenAwayIsUnconnectedAndAPeerThatCameBackIsLost) {
     out->Close();
 }
 
+// A port just opened onto its peer is pending until the server shows the connection it made,
+// and then reaches the peer: never unconnected in between (the watch would say so to the user).
+TEST(JackLink, APortJustOpenedIsPendingUntilItReachesItsPeer) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    Peer peer("o");
+    ASSERT_TRUE(peer.client);
+    Told told;
+    const auto out =
+        platform::NewMidiOutput(MidiSystem::kJack, OwnClientName("zoz link test "), told.errors);
+    for (int open = 0; open < 50; ++open) {
+        ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
+        std::string why;
+        PortLink link = PortLink::kPending;
+        WaitUntil([&] { return (link = out->Link(&why)) != PortLink::kPending; }, 10000);
+        ASSERT_EQ(link, PortLink::kReaches) << "open " << open << ": " << why;
+    }
+}
+
 // No server at all, a server whose port table is full, and a connection that the ports'
 // directions forbid: each open fails, says why, leaves no client behind and prints nothing.
 TEST(JackLink, RefusedClientsPortsAndConnectionsFailTheOpenAndLeaveNoClient) {
