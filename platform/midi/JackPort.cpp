@@ -428,12 +428,9 @@ bool JackPort::Open(const std::string& peer, const std::string& portName, MidiEr
     {
         // A client that ended meanwhile is closed at the next open or look.
         const JackClient::Calls calls(*client);
-        if (client->Ended() || !client->Get())
-            failed = "the JACK server ended";
-        else if (!peer.empty() && !jack_port_by_name(client->Get(), peer.c_str()))
-            return false;
-        else
-            failed = start(*client, peer, portName);
+        jack_client_t* jack = client->Get();
+        if (jack && !peer.empty() && !jack_port_by_name(jack, peer.c_str())) return false;
+        failed = start(*client, peer, portName);
     }
     if (!failed.empty()) {
         // Its process callback reads the port until the client is gone.
@@ -452,6 +449,7 @@ bool JackPort::Open(const std::string& peer, const std::string& portName, MidiEr
 std::string JackPort::start(JackClient& client, const std::string& peer,
                             const std::string& portName) {
     jack_client_t* jack = client.Get();
+    if (!jack) return "the JACK server ended";
     jack_port_t* peerPort = peer.empty() ? nullptr : jack_port_by_name(jack, peer.c_str());
     m_peerId = kNoPort;
     m_peerGone = false;
@@ -539,7 +537,7 @@ PortLink JackPort::Link(std::string* why) {
     }
     const JackClient::Calls calls(*m_client);
     jack_client_t* jack = m_client->Get();
-    if (m_client->Ended() || !jack) {
+    if (!jack) {
         *why = "the JACK server ended";
         return PortLink::kLost;
     }
@@ -571,7 +569,7 @@ double JackPort::CycleSeconds() {
     if (!m_client) return 0;
     const JackClient::Calls calls(*m_client);
     jack_client_t* jack = m_client->Get();
-    if (m_client->Ended() || !jack) return 0;
+    if (!jack) return 0;
     const jack_nframes_t rate = jack_get_sample_rate(jack);
     return rate ? double(jack_get_buffer_size(jack)) / rate : 0;
 }

@@ -75,7 +75,8 @@ public:
     // Whether its server ended, as any client of ours has learnt, or it was closed.
     bool Ended() const;
     // Held around every call into libjack with the client: it is not closed meanwhile, and a
-    // server that ended raises no SIGPIPE. Get() is null once the client was closed or let go.
+    // server that ended raises no SIGPIPE. Get() is null once it has ended, or was closed or
+    // let go.
     class Calls {
     public:
         explicit Calls(JackClient& client) : m_use(client.m_use) {}
@@ -84,7 +85,7 @@ public:
         std::lock_guard<std::mutex> m_use;
         SigpipeBlocked m_pipe;
     };
-    jack_client_t* Get() const { return m_client; }
+    jack_client_t* Get() const { return Ended() ? nullptr : m_client; }
     // jack_activate, under Calls. jackd2's libjack ends a client's threads by cancelling them at
     // any point, and one cancelled while it printed (as when its server ends) holds the
     // process's stderr for good: its thread for the server's notices, which an activated client

@@ -35,7 +35,7 @@ std::unique_ptr<JackClient> jackLookClient(const std::string& clientName, MidiPo
     if (!client || !watch) return client;
     const JackClient::Calls calls(*client);
     jack_client_t* jack = client->Get();
-    if (client->Ended() || !jack) return nullptr;
+    if (!jack) return nullptr;
     const auto registered = [](jack_port_id_t, int, void* self) { MidiPortWatch::Notice(self); };
     const auto connected = [](jack_port_id_t, jack_port_id_t, int, void* self) {
         MidiPortWatch::Notice(self);
@@ -49,9 +49,10 @@ std::unique_ptr<JackClient> jackLookClient(const std::string& clientName, MidiPo
 // The library names JACK's ports the same way.
 bool lookAtJack(MidiPorts& ports, JackClient& client) {
     const JackClient::Calls calls(client);
-    if (client.Ended() || !client.Get()) return false;
-    ports.sources = jackPorts(client.Get(), JackPortIsOutput);
-    ports.destinations = jackPorts(client.Get(), JackPortIsInput);
+    jack_client_t* jack = client.Get();
+    if (!jack) return false;
+    ports.sources = jackPorts(jack, JackPortIsOutput);
+    ports.destinations = jackPorts(jack, JackPortIsInput);
     return true;
 }
 
