@@ -5,6 +5,7 @@
 
 #include "kit/effect/IControl.h"
 #include "kit/effect/IMidiMsg.h"
+#include "platform/midi/MidiBackend.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/ChildProcess.h"
@@ -141,9 +142,19 @@ TEST_F(StoredPorts, AStoredPortUnderAnotherClientNumberOpensAndIsStoredUnderItsN
 }
 
 TEST_F(StoredPorts, AnInputOpensWithoutItsOutputAndClosesWhileItFloods) {
-    auto sender = peer("send", "out");
-    auto other = peer("send", "out", "b");
-    writeSettings("yellow\nnormal\nyes\nno such output\n" + client() + ":out");
+    auto first = peer("send", "out");
+    auto second = peer("send", "out", "b");
+    // The menu lists ports in the server's order, which follows the numbers it gives them, a
+    // number freed by another client first: the stored port is the first of the two.
+    const std::vector<std::string> sources =
+        platform::LookForMidiPorts(client() + "look", platform::MidiSystem::kJack).sources;
+    const auto at = [&sources](const std::string& port) {
+        return std::find(sources.begin(), sources.end(), port) - sources.begin();
+    };
+    const bool firstLeads = at(client() + ":out") < at(client("b") + ":out");
+    auto& sender = firstLeads ? first : second;
+    writeSettings("yellow\nnormal\nyes\nno such output\n" + client(firstLeads ? "" : "b") +
+                  ":out");
     resources = ZOZ_TEST_LAYOUT;
     auto plug = start();
     {
