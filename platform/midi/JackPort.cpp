@@ -214,6 +214,50 @@ std::string nameHolder(const std::string& name) {
     return holder;
 }
 
+// jackd2's libjack ends its threads by cancelling them wherever they are, as it closes a client
+// or frees those of a server that ended, while they may be printing that server's end through
+// the process's print functions: one cancelled inside stdio (its lock taken or waited for)
+// leaves stderr locked for good, and every print after it waits forever. The functions the
+// process has (the host's, or libjack's own) stay in use, each call with the thread's cancel
+// deferred to the points that stdio is made for.
+using JackPrint = void (*)(const char*);
+std::atomic<JackPrint> g_processError{nullptr};
+std::atomic<JackPrint> g_processInfo{nullptr};
+
+void printDeferred(const std::atomic<JackPrint>& print, const char* text) {
+    int type;
+    pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, &type);
+    print.load()(text);
+    pthread_setcanceltype(type, &type);
+}
+
+void errorDeferred(const char* text) {
+    printDeferred(g_processError, text);
+}
+
+void infoDeferred(const char* text) {
+    printDeferred(g_processInfo, text);
+}
+
+// Under the turn of opens and closes: wraps what the process uses now, the host's function set
+// since included.
+void deferPrints() {
+    if (jack_error_callback && jack_error_callback != &errorDeferred) {
+        g_processError = jack_error_callback;
+        jack_set_error_function(&errorDeferred);
+    }
+    if (jack_info_callback && jack_info_callback != &infoDeferred) {
+        g_processInfo = jack_info_callback;
+        jack_set_info_function(&infoDeferred);
+    }
+}
+
+// As the module goes: libjack stays, and would call into it.
+void restorePrints() {
+    if (jack_error_callback == &errorDeferred) jack_set_error_function(g_processError);
+    if (jack_info_callback == &infoDeferred) jack_set_info_function(g_processInfo);
+}
+
 std::chrono::steady_clock::time_point toldWithin() {
     return std::chrono::steady_clock::now() + kToldTime;
 }
@@ -296,6 +340,7 @@ std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice
     if (jackd2 && changed()) endAll();
     closeEndedAlone();
     if (!serverAnswers()) return nullptr;
+    deferPrints();
     const uint64_t endedBefore = g_endedBelow.load();
     Server server;
     if (jackd2) {
@@ -366,6 +411,7 @@ void JackClient::ForgetAll() {
     {
         const std::lock_guard<std::mutex> turn(all->turns);
         if (!all->list.empty()) return;
+        restorePrints();
     }
     delete all;
     all = nullptr;

@@ -44,11 +44,12 @@ private:
 // back; jack1's raises SIGPIPE on the thread that writes to a server that ended, which calls
 // into libjack and libjack's threads for our clients are kept from. Every client of ours is
 // opened and closed here, one open or close at a time.
-// libjack's print functions are the process's (the host's) and stay as they are: jackd2's and
-// jack1's libjack answer a missing server with lines through them, so they are asked only once
-// the server's socket is there to take a client. What libjack still prints on its own: the lines
-// of a server's end ("Cannot read socket fd …", "Server is not running") and those of a refused
-// call.
+// libjack's print functions are the process's (the host's) and stay in use, each call made with
+// its thread's cancel deferred (jackd2's libjack cancels its threads wherever they are, and one
+// cancelled inside stdio leaves stderr locked for good). jackd2's and jack1's libjack answer a
+// missing server with lines through them, so they are asked only once the server's socket is
+// there to take a client. What libjack still prints on its own: the lines of a server's end
+// ("Cannot read socket fd …", "Server is not running") and those of a refused call.
 class JackClient {
 public:
     // Null when no server answers or it refused the client a few times. A name refused while a

@@ -17,6 +17,8 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <pthread.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -228,6 +230,39 @@ TEST(JackOutput, OurClientsOfAServerThatEndsEndTogetherAndNoneIsClosedAfterLibja
         held.held = false;
         held.port.Close();
     }
+}
+
+// What a host's print function saw of its last call.
+std::atomic<int> g_printCancelType{-1};
+std::atomic<int> g_prints{0};
+
+void hostPrint(const char*) {
+    int type, deferred;
+    pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, &type);
+    pthread_setcanceltype(type, &deferred);
+    g_printCancelType = type;
+    ++g_prints;
+}
+
+// jackd2's libjack cancels its own threads wherever they are, and they print: a line it prints
+// on such a thread reaches the host's print function with the thread's cancel deferred.
+TEST(JackOutput, LibjackPrintsThroughTheHostsFunctionWithTheCancelDeferred) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    jack_set_error_function(&hostPrint);
+    const auto client = platform::JackClient::Open(OwnClientName("zoz print test "));
+    ASSERT_TRUE(client);
+    std::thread([&client] {
+        pthread_setcanceltype(PTHREAD_CANCEL_ASYNCHRONOUS, nullptr);
+        const platform::JackClient::Calls calls(*client);
+        jack_port_t* port = jack_port_register(client->Get(), "p", JACK_DEFAULT_MIDI_TYPE,
+                                               JackPortIsOutput, 0);
+        // Names a port that is not there: libjack says so.
+        jack_port_connected_to(port, "zoz no such client:port");
+    }).join();
+    EXPECT_GT(g_prints, 0);
+    EXPECT_EQ(g_printCancelType, PTHREAD_CANCEL_DEFERRED);
+    jack_set_error_function(nullptr);
 }
 
 // Note-offs sent 50 ms apart while the server ran no cycle leave with that spacing once it
