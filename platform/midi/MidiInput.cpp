@@ -57,6 +57,8 @@ private:
     static int Process(jack_nframes_t frames, void* self) {
         auto* input = static_cast<JackMidiInput*>(self);
         void* events = jack_port_get_buffer(input->m_port.Port(), frames);
+        // jack1's library gives none once its server ended, and may run a cycle after.
+        if (!events) return 0;
         const uint32_t count = jack_midi_get_event_count(events);
         jack_midi_event_t event;
         for (uint32_t i = 0; i < count; ++i)

@@ -185,6 +185,8 @@ private:
     static int Process(jack_nframes_t frames, void* self) {
         auto* output = static_cast<JackMidiOutput*>(self);
         void* events = jack_port_get_buffer(output->m_port.Port(), frames);
+        // jack1's library gives none once its server ended, and may run a cycle after.
+        if (!events) return 0;
         jack_midi_clear_buffer(events);
         if (!output->m_taking.load(std::memory_order_acquire)) return 0;
         jack_ringbuffer_t* ring = output->m_ring;
