@@ -214,12 +214,9 @@ std::string nameHolder(const std::string& name) {
     return holder;
 }
 
-// jackd2's libjack ends its threads by cancelling them wherever they are, as it closes a client
-// or frees those of a server that ended, while they may be printing that server's end through
-// the process's print functions: one cancelled inside stdio (its lock taken or waited for)
-// leaves stderr locked for good, and every print after it waits forever. The functions the
-// process has (the host's, or libjack's own) stay in use, each call with the thread's cancel
-// deferred to the points that stdio is made for.
+// The process's print functions for libjack (the host's, or libjack's own), each call made with
+// the thread's cancel deferred: a thread that libjack cancels inside stdio (its lock taken or
+// waited for) leaves stderr locked for good (see JackClient).
 using JackPrint = void (*)(const char*);
 std::atomic<JackPrint> g_processError{nullptr};
 std::atomic<JackPrint> g_processInfo{nullptr};
