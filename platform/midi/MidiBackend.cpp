@@ -1,6 +1,6 @@
 #include "platform/midi/MidiBackend.h"
 
-#include "platform/midi/JackPort.h"
+#include "platform/midi/JackClient.h"
 
 #include <jack/jack.h>
 
@@ -33,16 +33,17 @@ std::unique_ptr<JackClient> jackLookClient(const std::string& clientName, MidiPo
     std::unique_ptr<JackClient> client =
         JackClient::Open(clientName, watch ? &MidiPortWatch::Notice : nullptr, watch);
     if (!client || !watch) return client;
-    const JackClient::Calls calls(*client);
-    jack_client_t* jack = client->Get();
-    if (!jack) return nullptr;
     const auto registered = [](jack_port_id_t, int, void* self) { MidiPortWatch::Notice(self); };
     const auto connected = [](jack_port_id_t, jack_port_id_t, int, void* self) {
         MidiPortWatch::Notice(self);
     };
-    if (jack_set_port_registration_callback(jack, registered, watch) != 0 ||
-        jack_set_port_connect_callback(jack, connected, watch) != 0 || client->Activate() != 0)
-        return nullptr;
+    {
+        const JackClient::Calls calls(*client);
+        if (!client->Get() || !client->SetPortRegistration(registered, watch) ||
+            !client->SetPortConnect(connected, watch))
+            return nullptr;
+    }
+    if (client->Activate() != 0) return nullptr;
     return client;
 }
 
@@ -169,7 +170,6 @@ struct WatchesAtExit {
         }
         delete all;
         all = nullptr;
-        JackClient::ForgetAll();
     }
 };
 

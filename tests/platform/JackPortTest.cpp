@@ -168,6 +168,8 @@ struct HeldPort {
     explicit HeldPort(const std::string& name)
         : port(name, JackPortIsOutput, [](jack_nframes_t, void*) { return 0; }, nullptr, &notice,
                this) {}
+    // A close waits for the notice under way.
+    ~HeldPort() { held = false; }
     void Hold(jack_client_t* patchbay, const std::string& peer) {
         held = true;
         jack_disconnect(patchbay, (port.ClientName() + ":p").c_str(), peer.c_str());
@@ -177,7 +179,6 @@ struct HeldPort {
     static void notice(void* self) {
         auto* port = static_cast<HeldPort*>(self);
         if (!port->held || port->holding.exchange(true)) return;
-        // A close of the client cancels the thread here.
         while (port->held)
             usleep(1000);
     }

@@ -1,0 +1,573 @@
+#include "platform/midi/JackClient.h"
+
+#include "platform/midi/JackNameHolder.h"
+#include "platform/midi/JackPrints.h"
+#include "platform/midi/JackServer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <dlfcn.h>
+#include <map>
+#include <optional>
+#include <pthread.h>
+#include <semaphore.h>
+#include <thread>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// The owner's handlers run only while it is open; closing waits for one under way. A handler's
+// thread that libjack cancels inside it leaves as the unwinding passes.
+class Gate {
+public:
+    class Pass {
+    public:
+        explicit Pass(Gate& gate) : m_gate(gate) {
+            m_gate.m_busy.fetch_add(1);
+            m_through = m_gate.m_open.load();
+        }
+        ~Pass() { m_gate.m_busy.fetch_sub(1); }
+        Pass(const Pass&) = delete;
+        Pass& operator=(const Pass&) = delete;
+        explicit operator bool() const { return m_through; }
+
+    private:
+        Gate& m_gate;
+        bool m_through;
+    };
+    void Close() {
+        m_open.store(false);
+        while (m_busy.load() > 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+
+private:
+    std::atomic<int> m_busy{0};
+    std::atomic<bool> m_open{true};
+};
+
+int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+
+} // namespace
+
+struct JackClient::Record {
+    // Set by the layer's thread as it opens, closes or lets go of the client; read under `use`.
+    jack_client_t* jack = nullptr;
+    std::mutex use;
+    Gate gate;
+    JackNotice notice = nullptr;
+    void* noticeArg = nullptr;
+    JackProcessCallback process = nullptr;
+    void* processArg = nullptr;
+    JackPortRegistrationCallback registration = nullptr;
+    void* registrationArg = nullptr;
+    JackPortConnectCallback connect = nullptr;
+    void* connectArg = nullptr;
+    std::function<void()> read;
+    std::atomic<bool> readAsked{false};
+    // libjack told it that its server ended: telling once, told, and the telling thread ended.
+    std::atomic<bool> telling{false};
+    std::atomic<bool> told{false};
+    std::atomic<bool> tellerEnded{false};
+    uint64_t serial = 0;
+    // The server's socket, and which of its servers answered there when the client opened.
+    std::string socket;
+    uint64_t instance = 0;
+    std::string name;
+    std::string renamed;
+};
+
+namespace {
+
+using Record = JackClient::Record;
+using Job = std::function<void()>;
+
+// Opens of a client that the server refused, each under the name kept or numbered.
+constexpr int kOpenTries = 5;
+
+// Every client has a serial, in the order they opened; those below g_endedBelow have ended.
+// Libjack's notice of an end moves it past every client opened so far, the one being opened too.
+std::atomic<uint64_t> g_opened{0};
+std::atomic<uint64_t> g_endedBelow{0};
+// When the latest end was learnt.
+std::atomic<int64_t> g_endedAtNs{0};
+// Set as the process begins to end: no client opens from then on. Then, once our clients are
+// closed, closing one only lets it go: libjack's own static objects go next.
+std::atomic<bool> g_ending{false};
+std::atomic<bool> g_ended{false};
+
+bool ended(const Record& record) {
+    return record.serial < g_endedBelow.load();
+}
+
+// Lock-free, for libjack's threads.
+void endAll() {
+    const uint64_t opened = g_opened.load();
+    uint64_t below = g_endedBelow.load();
+    while (below < opened) {
+        if (g_endedBelow.compare_exchange_weak(below, opened)) {
+            g_endedAtNs = nowNs();
+            return;
+        }
+    }
+}
+
+void tell(Record& record) {
+    const Gate::Pass pass(record.gate);
+    if (pass && record.notice) record.notice(record.noticeArg);
+}
+
+// Sets, for the thread it runs on, the flags to raise as the thread ends.
+struct ThreadEnd {
+    std::vector<std::atomic<bool>*> flags;
+    ~ThreadEnd() {
+        for (std::atomic<bool>* flag : flags)
+            flag->store(true);
+    }
+};
+thread_local ThreadEnd t_threadEnd;
+
+void defer(void* = nullptr) {
+    pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, nullptr);
+}
+
+// jackd2's libjack tells an activated client of a new graph order at once, on its thread for the
+// server's notices: from then on it is cancelled only where it may be.
+int deferOnGraphOrder(void*) {
+    defer();
+    return 0;
+}
+
+// On libjack's thread that tells of the end (one of the client's own). The rest of that thread's
+// run is cancelled only where it may be; on jackd2 its end is awaited before a close.
+void toldEnd(Record* record) {
+    endAll();
+    if (record->telling.exchange(true)) return;
+    defer();
+    if (WhichLibjack() == Libjack::kJackd2) t_threadEnd.flags.push_back(&record->tellerEnded);
+    tell(*record);
+    record->told = true;
+}
+
+void onInfoShutdown(jack_status_t, const char*, void* record) {
+    toldEnd(static_cast<Record*>(record));
+}
+
+// PipeWire's libjack tells only this one.
+void onShutdown(void* record) {
+    toldEnd(static_cast<Record*>(record));
+}
+
+int processThrough(jack_nframes_t frames, void* self) {
+    auto* record = static_cast<Record*>(self);
+    const Gate::Pass pass(record->gate);
+    return pass ? record->process(frames, record->processArg) : 0;
+}
+
+void registrationThrough(jack_port_id_t id, int registered, void* self) {
+    defer();
+    auto* record = static_cast<Record*>(self);
+    const Gate::Pass pass(record->gate);
+    if (pass) record->registration(id, registered, record->registrationArg);
+}
+
+void connectThrough(jack_port_id_t a, jack_port_id_t b, int connected, void* self) {
+    defer();
+    auto* record = static_cast<Record*>(self);
+    const Gate::Pass pass(record->gate);
+    if (pass) record->connect(a, b, connected, record->connectArg);
+}
+
+// The layer: its thread, what it is asked, and the clients it holds. Made once and kept for the
+// life of the process: a host that exits without closing its plug-ins leaves their threads
+// running while the process's static objects go.
+struct Layer {
+    std::mutex jobsLock;
+    std::deque<Job> jobs;
+    sem_t wake;
+    // The call under way (its serial, 0 while none is), and the one a caller gave up waiting for.
+    std::atomic<uint64_t> running{0};
+    std::atomic<uint64_t> givenUpOn{0};
+    uint64_t lastSerial = 0;
+    // Without a thread for the layer nothing opens.
+    bool threaded = false;
+    // The layer thread's own: our clients open, and those let go (libjack may still tell them).
+    std::vector<std::shared_ptr<Record>> live;
+    std::vector<std::shared_ptr<Record>> letGo;
+};
+
+std::atomic<Layer*> g_layer{nullptr};
+
+// libjack may call into the module for as long as the process lives.
+void keepModuleLoaded() {
+    Dl_info info;
+    if (!dladdr(reinterpret_cast<void*>(&keepModuleLoaded), &info) || !info.dli_fname) return;
+    if (void* self = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE))
+        dlclose(self);
+}
+
+void run(Layer& layer, const Job& job) {
+    layer.running = ++layer.lastSerial;
+    job();
+    layer.running = 0;
+}
+
+void readGraphs(Layer& layer) {
+    for (const std::shared_ptr<Record>& record : layer.live) {
+        if (!record->readAsked.exchange(false) || !record->read || ended(*record)) continue;
+        run(layer, record->read);
+        tell(*record);
+    }
+}
+
+void runLayer(Layer* layer) {
+    // The threads libjack starts from here are kept from SIGPIPE for good.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    for (;;) {
+        while (sem_wait(&layer->wake) != 0 && errno == EINTR) {
+        }
+        for (;;) {
+            Job job;
+            {
+                const std::lock_guard<std::mutex> lock(layer->jobsLock);
+                if (layer->jobs.empty()) break;
+                job = std::move(layer->jobs.front());
+                layer->jobs.pop_front();
+            }
+            run(*layer, job);
+        }
+        readGraphs(*layer);
+    }
+}
+
+Layer& layer() {
+    static Layer* const made = [] {
+        keepModuleLoaded();
+        auto* layer = new Layer;
+        sem_init(&layer->wake, 0, 0);
+        try {
+            std::thread(runLayer, layer).detach();
+            layer->threaded = true;
+        } catch (const std::system_error&) {
+        }
+        g_layer = layer;
+        return layer;
+    }();
+    return *made;
+}
+
+template <class R> struct Waited {
+    std::mutex lock;
+    std::condition_variable done;
+    bool finished = false;
+    bool abandoned = false;
+    R result{};
+};
+
+// Runs `work` on the layer's thread, and waits for it `wait` at most, not at all while a call that
+// a caller gave up waiting for is under way. What it gave, if it ended within the wait; else what
+// it gives later goes to `orphaned`.
+template <class R>
+std::optional<R> onLayer(std::chrono::seconds wait, std::function<R()> work,
+                         std::function<void(R&)> orphaned = {}) {
+    Layer& layer = platform::layer();
+    if (!layer.threaded) return std::nullopt;
+    const auto waited = std::make_shared<Waited<R>>();
+    {
+        const std::lock_guard<std::mutex> lock(layer.jobsLock);
+        layer.jobs.push_back([waited, work = std::move(work), orphaned = std::move(orphaned)] {
+            R result = work();
+            const std::lock_guard<std::mutex> lock(waited->lock);
+            if (waited->abandoned) {
+                if (orphaned) orphaned(result);
+                return;
+            }
+            waited->result = std::move(result);
+            waited->finished = true;
+            waited->done.notify_all();
+        });
+    }
+    sem_post(&layer.wake);
+    const uint64_t running = layer.running.load();
+    const bool stuck = running != 0 && running == layer.givenUpOn.load();
+    std::unique_lock<std::mutex> lock(waited->lock);
+    waited->done.wait_for(lock, stuck ? std::chrono::seconds(0) : wait,
+                          [&] { return waited->finished; });
+    if (!waited->finished) {
+        waited->abandoned = true;
+        layer.givenUpOn = layer.running.load();
+        return std::nullopt;
+    }
+    return std::move(waited->result);
+}
+
+// What follows runs on the layer's thread.
+
+void closeNow(Record& record) {
+    const std::lock_guard<std::mutex> use(record.use);
+    if (!record.jack) return;
+    jack_client_close(record.jack);
+    record.jack = nullptr;
+}
+
+void letGo(const std::shared_ptr<Record>& record) {
+    {
+        const std::lock_guard<std::mutex> use(record->use);
+        record->jack = nullptr;
+    }
+    layer().letGo.push_back(record);
+}
+
+// Waits until libjack told the client that its server ended, within kToldTime of the end: a
+// jackd2 server that ends as asked closes its socket first and tells its clients (and sends them
+// the notices of what its end takes away) for a while after. One not told by then is held
+// elsewhere (a handler of the host's), not in libjack's end: closed all the same, as the next
+// open would have libjack free it with its thread still running.
+void closeEnded(const std::shared_ptr<Record>& record) {
+    const bool jackd2 = WhichLibjack() == Libjack::kJackd2;
+    const auto ready = [&] { return jackd2 ? record->tellerEnded.load() : record->told.load(); };
+    const int64_t until =
+        g_endedAtNs.load() +
+        std::chrono::duration_cast<std::chrono::nanoseconds>(JackClient::kToldTime).count();
+    while (!ready() && nowNs() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    g_ended ? letGo(record) : closeNow(*record);
+}
+
+void closeRecord(const std::shared_ptr<Record>& record) {
+    std::vector<std::shared_ptr<Record>>& live = layer().live;
+    const auto held = std::find(live.begin(), live.end(), record);
+    if (held == live.end()) return;
+    live.erase(held);
+    if (g_ended)
+        letGo(record);
+    else if (ended(*record))
+        closeEnded(record);
+    else
+        closeNow(*record);
+}
+
+void closeEndedLive() {
+    std::vector<std::shared_ptr<Record>> endedOnes;
+    for (const std::shared_ptr<Record>& record : layer().live)
+        if (ended(*record)) endedOnes.push_back(record);
+    for (const std::shared_ptr<Record>& record : endedOnes)
+        closeRecord(record);
+}
+
+// Whether a client of ours opened on a jackd2 server that no longer answers at its socket, or
+// another one does.
+bool serverChanged() {
+    std::map<std::string, uint64_t> servers;
+    for (const std::shared_ptr<Record>& record : layer().live) {
+        if (record->instance == 0 || !record->jack) continue;
+        const auto known = servers.find(record->socket);
+        const uint64_t now = known != servers.end()
+                                 ? known->second
+                                 : (servers[record->socket] = Jackd2Instance(record->socket));
+        if (now != record->instance) return true;
+    }
+    return false;
+}
+
+std::shared_ptr<Record> openOnLayer(const std::string& name, JackNotice notice, void* arg) {
+    if (g_ending) return nullptr;
+    const bool jackd2 = WhichLibjack() == Libjack::kJackd2;
+    if (jackd2 && serverChanged()) endAll();
+    closeEndedLive();
+    if (!JackServerAnswers()) return nullptr;
+    DeferLibjackPrints();
+    const uint64_t endedBefore = g_endedBelow.load();
+    auto record = std::make_shared<Record>();
+    record->notice = notice;
+    record->noticeArg = arg;
+    if (jackd2) {
+        record->socket = JackServerSocket();
+        record->instance = record->socket.empty() ? 0 : Jackd2Instance(record->socket);
+    }
+    record->serial = g_opened++;
+    jack_client_t* opened = nullptr;
+    std::string why; // the name is not the one asked for
+    const auto because = [&why](const std::string& reason) {
+        why += (why.empty() ? "" : "; ") + reason;
+    };
+    std::string asked = name;
+    for (int tries = 0, number = 0; tries < kOpenTries; ++tries) {
+        jack_status_t status;
+        opened = jack_client_open(asked.c_str(), JackNoStartServer, &status);
+        if (opened) {
+            // The server numbers a name that a client of its own holds.
+            if (status & JackNameNotUnique)
+                because("a client named \"" + asked + "\" runs on the JACK server");
+            break;
+        }
+        // A server that could not be reached is not there under any name either. Any other
+        // error of the server may pass: the name stays unless a client elsewhere holds it.
+        if (!(status & JackServerError) || (status & JackServerFailed)) break;
+        const std::string holder = JackNameHolder(asked);
+        if (holder.empty()) continue;
+        because("a client on the JACK server \"" + holder + "\" holds \"" + asked + "\"");
+        asked = NumberedJackName(name, ++number);
+    }
+    if (jackd2 && (g_endedBelow.load() != endedBefore || serverChanged())) {
+        // A server ended during the open: libjack may have freed what it held, and would free
+        // the new client with them at a later open.
+        endAll();
+        for (const std::shared_ptr<Record>& held : layer().live)
+            letGo(held);
+        layer().live.clear();
+        if (opened) jack_client_close(opened);
+        return nullptr;
+    }
+    if (!opened) return nullptr;
+    record->jack = opened;
+    record->name = jack_get_client_name(opened);
+    record->renamed = why;
+    jack_on_shutdown(opened, &onShutdown, record.get());
+    jack_on_info_shutdown(opened, &onInfoShutdown, record.get());
+    layer().live.push_back(record);
+    return record;
+}
+
+} // namespace
+
+SigpipeBlocked::SigpipeBlocked() {
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, &m_mask);
+    sigset_t pending;
+    sigpending(&pending);
+    m_wasPending = sigismember(&pending, SIGPIPE) == 1;
+}
+
+SigpipeBlocked::~SigpipeBlocked() {
+    sigset_t pending;
+    sigpending(&pending);
+    if (!m_wasPending && sigismember(&pending, SIGPIPE) == 1) {
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        const timespec now{};
+        while (sigtimedwait(&pipe, nullptr, &now) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &m_mask, nullptr);
+}
+
+JackClient::JackClient(std::shared_ptr<Record> record) : m_record(std::move(record)) {}
+
+std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice notice,
+                                             void* arg) {
+    const std::optional<std::shared_ptr<Record>> record =
+        onLayer<std::shared_ptr<Record>>(kStartWait,
+                                         [=] { return openOnLayer(name, notice, arg); },
+                                         [](std::shared_ptr<Record>& orphan) {
+                                             if (orphan) closeRecord(orphan);
+                                         });
+    if (!record || !*record) return nullptr;
+    return std::unique_ptr<JackClient>(new JackClient(*record));
+}
+
+void JackClient::CloseEnded() {
+    onLayer<bool>(kStopWait, [] {
+        closeEndedLive();
+        return true;
+    });
+}
+
+void JackClient::EndProcess() {
+    g_ending = true;
+    if (!g_layer.load()) return;
+    onLayer<bool>(kStopWait, [] {
+        std::vector<std::shared_ptr<Record>>& live = layer().live;
+        for (const std::shared_ptr<Record>& record : live)
+            ended(*record) ? letGo(record) : closeNow(*record);
+        live.clear();
+        g_ended = true;
+        return true;
+    });
+    g_ended = true;
+}
+
+JackClient::~JackClient() {
+    m_record->gate.Close();
+    const std::shared_ptr<Record> record = m_record;
+    onLayer<bool>(kStopWait, [record] {
+        closeRecord(record);
+        return true;
+    });
+}
+
+JackClient::Calls::Calls(JackClient& client) : m_use(client.m_record->use) {}
+
+bool JackClient::Ended() const {
+    return ended(*m_record);
+}
+
+jack_client_t* JackClient::Get() const {
+    return Ended() ? nullptr : m_record->jack;
+}
+
+bool JackClient::SetProcess(JackProcessCallback process, void* arg) {
+    m_record->process = process;
+    m_record->processArg = arg;
+    return jack_set_process_callback(m_record->jack, &processThrough, m_record.get()) == 0;
+}
+
+bool JackClient::SetPortRegistration(JackPortRegistrationCallback registration, void* arg) {
+    m_record->registration = registration;
+    m_record->registrationArg = arg;
+    return jack_set_port_registration_callback(m_record->jack, &registrationThrough,
+                                               m_record.get()) == 0;
+}
+
+bool JackClient::SetPortConnect(JackPortConnectCallback connect, void* arg) {
+    m_record->connect = connect;
+    m_record->connectArg = arg;
+    return jack_set_port_connect_callback(m_record->jack, &connectThrough, m_record.get()) == 0;
+}
+
+void JackClient::SetRead(std::function<void()> read) {
+    m_record->read = std::move(read);
+}
+
+void JackClient::AskRead() {
+    m_record->readAsked.store(true);
+    sem_post(&g_layer.load()->wake);
+}
+
+int JackClient::Activate() {
+    const std::shared_ptr<Record> record = m_record;
+    const std::optional<int> result = onLayer<int>(kStartWait, [record] {
+        // jack1's libjack starts a thread that calls into a server which may be gone.
+        if (ended(*record) || !record->jack) return -1;
+        if (jack_set_graph_order_callback(record->jack, &deferOnGraphOrder, nullptr) != 0)
+            return -1;
+        return jack_activate(record->jack);
+    });
+    return result ? *result : -1;
+}
+
+const std::string& JackClient::Name() const {
+    return m_record->name;
+}
+
+const std::string& JackClient::Renamed() const {
+    return m_record->renamed;
+}
+
+} // namespace platform

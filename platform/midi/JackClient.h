@@ -1,0 +1,123 @@
+#pragma once
+
+// Our JACK clients, whichever plug-in or thread made them, and the JACK layer's own thread.
+//
+// The layer's thread makes every call into libjack that starts or stops a client (open,
+// activate, close) and every read of the graph for what our ports reach, one at a time in the
+// order asked: jack1's jack_activate breaks when two run at once, jackd2's libjack frees the
+// process's clients during an open, and a read of the graph takes locks of PipeWire's and
+// jack1's libjack (and on jackd2 may wait for the server's next cycle) that no process thread
+// may wait for. A start is waited for kStartWait at most (a server waits seconds for a client
+// that is late to answer it), a stop kStopWait; one that libjack has not ended by then fails its
+// caller (an open gives no client, a close leaves the client to the layer's thread), and so does
+// every call asked while the call that kept it lasts, at once: whatever a plug-in closes, it
+// waits once. From its first call on, the module stays loaded: libjack may
+// call into it (its print functions, the handlers of a client whose close never returned) after
+// the host unloaded it.
+//
+// Other calls into libjack with a client are made by its owner, under Calls. libjack calls the
+// owner's handlers through the client's record, and only until the owner begins to close it:
+// the close waits for a handler under way, never for libjack.
+//
+// Clients of one server end together: once libjack tells any client of ours that its server
+// ended, every client of ours opened so far has ended (jackd2's libjack frees every client of the
+// process at the next open, and tells each client on a thread of its own, some later than
+// others). An open first ends every client whose server is no longer the one it opened on (a new
+// jackd2 server may answer before the old one's end is told).
+// A client of an ended server is closed once libjack told it so, on jackd2 once the thread that
+// told it has ended (or kToldTime after the end): jackd2's libjack cancels a client's threads
+// wherever they are as it closes it, and one cancelled inside libjack's handling of its server's
+// end leaves a lock of the whole libjack taken for good, so that every later open and close waits
+// forever. Once the process ends, a close only lets the client go.
+// Calls into libjack block SIGPIPE: jack1's libjack writes to a server that ended.
+
+#include <jack/jack.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace platform {
+
+// Told on one of libjack's own threads, which the host's JACK clients share: it may only signal
+// (post a semaphore, set an atomic), never lock, allocate or wait.
+using JackNotice = void (*)(void* arg);
+
+// While it lives, a write on this thread to a socket or pipe whose other end closed raises no
+// SIGPIPE (the write fails).
+class SigpipeBlocked {
+public:
+    SigpipeBlocked();
+    ~SigpipeBlocked();
+    SigpipeBlocked(const SigpipeBlocked&) = delete;
+    SigpipeBlocked& operator=(const SigpipeBlocked&) = delete;
+
+private:
+    sigset_t m_mask;
+    bool m_wasPending;
+};
+
+class JackClient {
+public:
+    static constexpr auto kStartWait = std::chrono::seconds(20);
+    static constexpr auto kStopWait = std::chrono::seconds(3);
+    static constexpr auto kToldTime = std::chrono::seconds(2);
+    struct Record;
+
+    // Null when no server answers, it refused the client a few times, or the layer's thread did
+    // not answer. A name refused while a client of that name runs on another server of the user
+    // is tried again numbered, "name-01" …, as JACK numbers the clients of one name; any other
+    // refusal is tried again under the same name. `notice` is told (on libjack's thread, or the
+    // layer's) when the server ended and after each read of the graph.
+    static std::unique_ptr<JackClient> Open(const std::string& name, JackNotice notice = nullptr,
+                                            void* arg = nullptr);
+    // Closes every client of ours that has ended, as the rule above allows, or lets it go.
+    static void CloseEnded();
+    // The process ends: no client opens from then on; closes every client of ours whose server
+    // runs, and from then on a close only lets it go.
+    static void EndProcess();
+    ~JackClient();
+    JackClient(const JackClient&) = delete;
+    JackClient& operator=(const JackClient&) = delete;
+
+    // Whether its server ended, as any client of ours has learnt.
+    bool Ended() const;
+    // Held around every call into libjack with the client: it is not closed meanwhile, and a
+    // server that ended raises no SIGPIPE.
+    class Calls {
+    public:
+        explicit Calls(JackClient& client);
+
+    private:
+        std::lock_guard<std::mutex> m_use;
+        SigpipeBlocked m_pipe;
+    };
+    // Null once it has ended.
+    jack_client_t* Get() const;
+    // The owner's handlers, set under Calls before Activate; `process` runs on libjack's process
+    // thread. False when libjack refused one.
+    bool SetProcess(JackProcessCallback process, void* arg);
+    bool SetPortRegistration(JackPortRegistrationCallback registration, void* arg);
+    bool SetPortConnect(JackPortConnectCallback connect, void* arg);
+    // What the layer's thread runs when asked to read the graph, then telling the notice. It may
+    // run while and after the owner closes the client: it holds only what it was given.
+    void SetRead(std::function<void()> read);
+    // Asks for a read soon; never waits, locks or allocates (the process thread asks).
+    void AskRead();
+    // jack_activate on the layer's thread; not once the client ended.
+    int Activate();
+    // The name the server knows it by, and why that is not the one asked for ("" when it is).
+    const std::string& Name() const;
+    const std::string& Renamed() const;
+
+private:
+    explicit JackClient(std::shared_ptr<Record> record);
+
+    std::shared_ptr<Record> m_record;
+};
+
+} // namespace platform
