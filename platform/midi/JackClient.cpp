@@ -472,6 +472,8 @@ JackClient::JackClient(std::shared_ptr<Record> record) : m_record(std::move(reco
 
 std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice notice,
                                              void* arg) {
+    // Nothing of the layer's, the module's staying loaded included, until a server answers.
+    if (!g_layer.load() && !JackServerAnswers()) return nullptr;
     const std::optional<std::shared_ptr<Record>> record =
         onLayer<std::shared_ptr<Record>>(kStartWait,
                                          [=] { return openOnLayer(name, notice, arg); },

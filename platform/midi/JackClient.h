@@ -11,7 +11,7 @@
 // that is late to answer it), a stop kStopWait; one that libjack has not ended by then fails its
 // caller (an open gives no client, a close leaves the client to the layer's thread), and so does
 // every call asked while the call that kept it lasts, at once: whatever a plug-in closes, it
-// waits once. From its first call on, the module stays loaded: libjack may
+// waits once. From the first open on a server that answers, the module stays loaded: libjack may
 // call into it (its print functions, the handlers of a client whose close never returned) after
 // the host unloaded it.
 //

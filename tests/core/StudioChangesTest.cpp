@@ -350,32 +350,56 @@ private:
     bool m_had = false;
 };
 
+// A PipeWire of the test's own (no session manager: the plug-in makes its connections itself),
+// and PipeWire's libjack first for the programs the test starts, as pw-jack has it. PipeWire and
+// its clients find each other in XDG_RUNTIME_DIR alone.
+struct OwnPipeWire {
+    const std::string pwJack = "/usr/bin/pw-jack";
+    const std::string run;
+    const std::string missing;
+    const ScopedEnv runtime{"XDG_RUNTIME_DIR", run.c_str()}, config{"XDG_CONFIG_HOME", run.c_str()},
+        remote{"PIPEWIRE_REMOTE", nullptr}, runtimeDir{"PIPEWIRE_RUNTIME_DIR", nullptr},
+        server{"JACK_DEFAULT_SERVER", nullptr}, api{"ZOZ_MIDI_API", "jack"},
+        libjack{"LD_LIBRARY_PATH", "/usr/${LIB}/pipewire-0.3/jack"},
+        // PipeWire keeps what it made for a client until the process ends.
+        leaks{"ASAN_OPTIONS", "detect_leaks=0"};
+    std::unique_ptr<testsupport::ChildProcess> pipewire;
+
+    explicit OwnPipeWire(const std::string& folder)
+        : run(folder), missing(std::filesystem::exists("/usr/bin/pipewire") &&
+                                       std::filesystem::exists(pwJack)
+                                   ? ""
+                                   : testsupport::Lacking("programs",
+                                                          "PipeWire's JACK is not installed "
+                                                          "(scripts/setup --test installs it)")) {
+        std::filesystem::create_directories(run);
+        std::filesystem::permissions(run, std::filesystem::perms::owner_all);
+    }
+    ~OwnPipeWire() { Stop(SIGTERM); }
+    bool Start() {
+        pipewire = std::make_unique<testsupport::ChildProcess>(
+            std::vector<std::string>{"/bin/sh", "-c", "exec pipewire >/dev/null 2>&1"});
+        return testsupport::WaitUntil(
+            [&] { return std::filesystem::exists(run + "/pipewire-0"); }, 30000);
+    }
+    void Stop(int signal) {
+        if (!pipewire) return;
+        pipewire->Signal(signal);
+        pipewire->Finish(nullptr, 10000);
+        pipewire.reset();
+        std::filesystem::remove(run + "/pipewire-0");
+    }
+};
+
 } // namespace
 
-// PipeWire's JACK is JACK. Under a PipeWire of the test's own (no session manager: the plug-in
-// makes its connections itself), the plug-in in zoz-host through pw-jack finds the simulated
+// PipeWire's JACK is JACK. The plug-in in zoz-host through pw-jack finds the simulated
 // synthesizer, scans for its id and hears its answer: the scan ends at the synthesizer's id,
 // which the project then keeps.
 TEST_F(Studio, UnderPipeWiresJackThePlugInFindsTheSynthesizerAndHearsItsAnswer) {
-    const std::string pwJack = "/usr/bin/pw-jack";
-    if (!std::filesystem::exists("/usr/bin/pipewire") || !std::filesystem::exists(pwJack))
-        GTEST_SKIP() << testsupport::Lacking("programs", "PipeWire's JACK is not installed "
-                                                         "(scripts/setup --test installs it)");
-    const std::string run = temp.path() + "/run";
-    std::filesystem::create_directories(run);
-    std::filesystem::permissions(run, std::filesystem::perms::owner_all);
-    // PipeWire and its clients find each other in XDG_RUNTIME_DIR alone; the libjack of
-    // PipeWire goes first, as pw-jack has it.
-    const ScopedEnv runtime("XDG_RUNTIME_DIR", run.c_str()), config("XDG_CONFIG_HOME", run.c_str()),
-        remote("PIPEWIRE_REMOTE", nullptr), runtimeDir("PIPEWIRE_RUNTIME_DIR", nullptr),
-        server("JACK_DEFAULT_SERVER", nullptr), api("ZOZ_MIDI_API", "jack"),
-        libjack("LD_LIBRARY_PATH", "/usr/${LIB}/pipewire-0.3/jack"),
-        // PipeWire keeps what it made for a client until the process ends.
-        leaks("ASAN_OPTIONS", "detect_leaks=0");
-    testsupport::ChildProcess pipewire({"/bin/sh", "-c", "exec pipewire >/dev/null 2>&1"});
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return std::filesystem::exists(run + "/pipewire-0"); },
-                                       30000));
-
+    OwnPipeWire pipewire(temp.path() + "/run");
+    if (!pipewire.missing.empty()) GTEST_SKIP() << pipewire.missing;
+    ASSERT_TRUE(pipewire.Start());
     writeSettings("yellow\nnormal\nyes\n" + client("w") + ":in\n" + client("w") + "-out:out");
     testsupport::QsimProcess::Options nine;
     nine.deviceId = 9;
@@ -383,9 +407,11 @@ TEST_F(Studio, UnderPipeWiresJackThePlugInFindsTheSynthesizerAndHearsItsAnswer) 
     ASSERT_TRUE(q.Ready());
     std::string output;
     // The scan reaches id 9 in some 3 s; a loaded machine under a sanitizer takes a few times it.
-    EXPECT_EQ(testsupport::RunProgram(
-                  {pwJack, ZOZ_HOST_PATH, ZOZ_EDITOR_PATH, "run=16000", "chunk-roundtrip"}, &output,
-                  120000, {"ZOZ_DATA_DIR=" + data, "ZOZ_RESOURCES_DIR=" ZOZ_BUILT_RESOURCES}),
+    EXPECT_EQ(testsupport::RunProgram({pipewire.pwJack, ZOZ_HOST_PATH, ZOZ_EDITOR_PATH, "run=16000",
+                                       "chunk-roundtrip"},
+                                      &output, 120000,
+                                      {"ZOZ_DATA_DIR=" + data,
+                                       "ZOZ_RESOURCES_DIR=" ZOZ_BUILT_RESOURCES}),
               0)
         << output;
     const std::vector<Message> heard = q.Record();
@@ -393,8 +419,32 @@ TEST_F(Studio, UnderPipeWiresJackThePlugInFindsTheSynthesizerAndHearsItsAnswer) 
                             [](const Message& m) { return isProbe(m) && m.bytes[3] == 9; }));
     EXPECT_TRUE(logged("MIDI PORTS: using JACK (ZOZ_MIDI_API)"));
     EXPECT_TRUE(logged("PROJECT RECALL: hardware DeviceID 9"));
-    pipewire.Signal(SIGTERM);
-    pipewire.Finish(nullptr, 10000);
+}
+
+// PipeWire's libjack tells its clients of PipeWire's end only through jack_on_shutdown. PipeWire
+// killed and started again under the plug-in, the synthesizer with it: the plug-in says that the
+// server ended, takes its ports back and probes the synthesizer.
+TEST_F(Studio, UnderPipeWiresJackARestartIsNoticedAndThePortsComeBack) {
+    OwnPipeWire pipewire(temp.path() + "/run");
+    if (!pipewire.missing.empty()) GTEST_SKIP() << pipewire.missing;
+    ASSERT_TRUE(pipewire.Start());
+    writeSettings("yellow\nnormal\nyes\n" + client("r") + ":in\n" + client("r") + "-out:out");
+    auto q = std::make_unique<testsupport::QsimProcess>(client("r"));
+    ASSERT_TRUE(q->Ready());
+    testsupport::ChildProcess host({pipewire.pwJack, ZOZ_HOST_PATH, ZOZ_EDITOR_PATH, "run=120000"},
+                                   {"ZOZ_DATA_DIR=" + data,
+                                    "ZOZ_RESOURCES_DIR=" ZOZ_BUILT_RESOURCES});
+    ASSERT_TRUE(q->WaitFor(isProbe, 60000));
+    pipewire.Stop(SIGKILL);
+    q.reset();
+    ASSERT_TRUE(pipewire.Start());
+    q = std::make_unique<testsupport::QsimProcess>(client("r"));
+    ASSERT_TRUE(q->Ready());
+    EXPECT_TRUE(q->WaitFor(isProbe, 60000));
+    host.WriteLine("");
+    std::string output;
+    EXPECT_EQ(host.Finish(&output, 30000), 0) << output;
+    EXPECT_TRUE(logged("MIDI PORTS: no MIDI ports: the JACK server ended"));
 }
 
 // A host's plug-in scanner that exits with the plug-in open, its stored ports those of a
