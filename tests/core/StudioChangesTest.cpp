@@ -6,6 +6,7 @@
 
 #include "kit/effect/ITextControl.h"
 #include "src/librarian/PatchLibrarian.h"
+#include "tests/support/JackActivation.h"
 #include "tests/support/MidiSystem.h"
 #include "tests/support/OwnJackServer.h"
 #include "tests/support/QsimProcess.h"
@@ -236,7 +237,7 @@ TEST_F(Studio, APlugInWithNoStoredPortMakesNoJackClient) {
             if (registered && named.find("mark") != std::string::npos) ++marks;
         },
         nullptr);
-    ASSERT_EQ(jack_activate(watcher), 0);
+    ASSERT_EQ(testsupport::ActivateJackClient(watcher), 0);
     writeSettings("yellow\nnormal\nyes\n\n");
     begin();
     plug.reset();

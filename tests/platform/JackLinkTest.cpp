@@ -4,6 +4,7 @@
 
 #include "platform/midi/MidiOutput.h"
 #include "tests/platform/ToldErrors.h"
+#include "tests/support/JackActivation.h"
 #include "tests/support/MidiSystem.h"
 #include "tests/support/OwnJackServer.h"
 
@@ -13,6 +14,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -52,7 +54,7 @@ struct Peer {
         if (!client) return;
         port = jack_port_register(client, "p", JACK_DEFAULT_MIDI_TYPE, flags, 0);
         jack_set_process_callback(client, &process, this);
-        jack_activate(client);
+        testsupport::ActivateJackClient(client);
     }
     void Stop() {
         if (client) jack_client_close(client);
@@ -83,7 +85,20 @@ bool linkBecomes(platform::MidiOutput& out, PortLink link, std::string* why) {
     return WaitUntil([&] { return out.Link(why) == link; }, 10000);
 }
 
+// Held while set, as PipeWire's libjack holds a read of the graph for a client's lock and jack1's
+// for a port's.
+std::atomic<bool> g_readsHeld{false};
+
 } // namespace
+
+// Stands in for libjack's (the program's own definition goes first).
+extern "C" int jack_port_connected_to(const jack_port_t* port, const char* name) {
+    using Read = int (*)(const jack_port_t*, const char*);
+    static const auto read = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "jack_port_connected_to"));
+    while (g_readsHeld)
+        usleep(1000);
+    return read(port, name);
+}
 
 // A connection taken away in a patchbay leaves the port open but unconnected: sends fail and say
 // why, and it is not connected again behind the user's back; connected again, it reaches its
@@ -135,6 +150,32 @@ TEST(JackLink, APortJustOpenedIsPendingUntilItReachesItsPeer) {
         WaitUntil([&] { return (link = out->Link(&why)) != PortLink::kPending; }, 10000);
         ASSERT_EQ(link, PortLink::kReaches) << "open " << open << ": " << why;
     }
+}
+
+// A read of the graph that waits for a lock of libjack's never holds the port's cycle: what is
+// sent meanwhile arrives, and the port reaches its peer once the read ends.
+TEST(JackLink, AReadOfTheGraphThatWaitsHoldsNoCycleOfThePort) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    Peer peer("c"), other("d");
+    ASSERT_TRUE(peer.client && other.client);
+    Told told;
+    const auto out =
+        platform::NewMidiOutput(MidiSystem::kJack, OwnClientName("zoz read test "), told.errors);
+    ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
+    ASSERT_TRUE(reach(*out, peer));
+    std::string why;
+    ASSERT_TRUE(linkBecomes(*out, PortLink::kReaches, &why));
+    g_readsHeld = true;
+    // A connection of the port's changes: it reads the graph again.
+    const std::string own = out->ClientName() + ":RtMidi Output";
+    ASSERT_EQ(jack_connect(other.client, own.c_str(), other.Port().c_str()), 0);
+    const int before = peer.received;
+    EXPECT_TRUE(WaitUntil([&] { return sendNoteOff(*out) && peer.received >= before + 10; }, 5000))
+        << peer.received - before << " of the note-offs sent while a read waited arrived";
+    g_readsHeld = false;
+    EXPECT_TRUE(linkBecomes(*out, PortLink::kReaches, &why)) << why;
+    out->Close();
 }
 
 // No server at all, a server whose port table is full, and a connection that the ports'

@@ -5,6 +5,7 @@
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/MidiOutput.h"
 #include "tests/platform/ToldErrors.h"
+#include "tests/support/JackActivation.h"
 #include "tests/support/MidiSystem.h"
 #include "tests/support/OwnJackServer.h"
 
@@ -15,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <dlfcn.h>
 #include <future>
 #include <memory>
 #include <pthread.h>
@@ -43,7 +45,7 @@ struct Peer {
         if (!client) return;
         port = jack_port_register(client.get(), "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
         jack_set_process_callback(client.get(), &process, this);
-        jack_activate(client.get());
+        testsupport::ActivateJackClient(client.get());
     }
     std::string Port() const { return jack_port_name(port); }
     static int process(jack_nframes_t frames, void* self) {
@@ -62,6 +64,17 @@ struct Peer {
         return 0;
     }
 };
+
+// Whether, within 10 s, the server has no port whose name begins with `prefix`.
+bool WaitUntilGone(const Peer& peer, const std::string& prefix) {
+    for (int i = 0; i < 1000; ++i) {
+        const char** ports = jack_get_ports(peer.client.get(), ("^" + prefix).c_str(), nullptr, 0);
+        if (!ports) return true;
+        jack_free(ports);
+        usleep(10000);
+    }
+    return false;
+}
 
 bool sendNoteOff(platform::MidiOutput& out, int note) {
     const unsigned char off[3] = {0x80, static_cast<unsigned char>(note), 0};
@@ -231,6 +244,54 @@ TEST(JackOutput, OurClientsOfAServerThatEndsEndTogetherAndNoneIsClosedAfterLibja
         held.held = false;
         held.port.Close();
     }
+}
+
+// Closes held while set, as by a libjack whose lock a gone thread holds.
+std::atomic<bool> g_closesHeld{false};
+
+} // namespace
+
+// Stands in for libjack's (the program's own definition goes first).
+extern "C" int jack_client_close(jack_client_t* client) {
+    using Close = int (*)(jack_client_t*);
+    static const auto close = reinterpret_cast<Close>(dlsym(RTLD_NEXT, "jack_client_close"));
+    while (g_closesHeld)
+        usleep(1000);
+    return close(client);
+}
+
+namespace {
+
+// A close that libjack never ends leaves the client to the JACK layer: the first of a plug-in's
+// closes returns after a few seconds and the others at once; once libjack lets it, the clients go.
+TEST(JackOutput, ClosesReturnWhenLibjackNeverDoesAndWaitOnceForTheLot) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    Peer peer("w");
+    ASSERT_TRUE(peer.client);
+    Told told;
+    std::vector<std::unique_ptr<platform::MidiOutput>> outs;
+    for (int i = 0; i < 3; ++i) {
+        outs.push_back(platform::NewMidiOutput(
+            MidiSystem::kJack, OwnClientName("zoz stuck test " + std::to_string(i) + " "),
+            told.errors));
+        ASSERT_TRUE(outs.back()->Open(peer.Port(), "RtMidi Output"));
+    }
+    g_closesHeld = true;
+    const auto start = std::chrono::steady_clock::now();
+    auto closed = std::async(std::launch::async, [&] {
+        outs[0].reset();
+        const auto first = std::chrono::steady_clock::now();
+        outs.clear();
+        return std::make_pair(first - start, std::chrono::steady_clock::now() - first);
+    });
+    const bool returned = closed.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    g_closesHeld = false;
+    ASSERT_TRUE(returned) << "a close waited for libjack";
+    const auto [first, rest] = closed.get();
+    EXPECT_LT(first, platform::JackClient::kStopWait + std::chrono::seconds(2));
+    EXPECT_LT(rest, std::chrono::seconds(1));
+    EXPECT_TRUE(WaitUntilGone(peer, OwnClientName("zoz stuck test ")));
 }
 
 // How the host's print function was last called.

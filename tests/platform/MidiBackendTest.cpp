@@ -1,6 +1,7 @@
 // The choice of the MIDI system and the look at its ports.
 
 #include "platform/midi/MidiBackend.h"
+#include "tests/support/JackActivation.h"
 #include "tests/support/MidiSystem.h"
 #include "tests/support/Services.h"
 
@@ -61,7 +62,7 @@ TEST(MidiBackend, JackWhenAServerRunsWithItsPortsNamedAsTheLibraryNamesThem) {
         GTEST_SKIP() << testsupport::Lacking("jack",
                                              "no private JACK server (scripts/test starts one)");
     jack_port_register(peer, "src\xC3\xA9", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-    jack_activate(peer);
+    testsupport::ActivateJackClient(peer);
     const platform::MidiPorts ports = platform::LookForMidiPorts(kClient);
     EXPECT_EQ(ports.about, "using JACK");
     const std::string port = std::string(jack_get_client_name(peer)) + ":src\xC3\xA9";

@@ -8,6 +8,7 @@
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/core/CoreRig.h"
+#include "tests/support/JackActivation.h"
 #include "tests/support/MidiSystem.h"
 #include "tests/support/QsimProcess.h"
 #include "tests/support/Watchdog.h"
@@ -204,7 +205,7 @@ struct JackHost {
         jack_set_process_callback(client, &JackHost::process, this);
         jack_set_xrun_callback(client, &JackHost::xrun, this);
         startProcessing(plug.GetAEffect(), int(jack_get_buffer_size(client)));
-        jack_activate(client);
+        testsupport::ActivateJackClient(client);
     }
     ~JackHost() { jack_client_close(client); }
     static int process(jack_nframes_t frames, void* self) {

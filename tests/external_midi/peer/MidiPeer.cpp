@@ -14,6 +14,7 @@
 // ends. Nothing is filtered: the peer sees every byte.
 
 #include "platform/midi/MidiBackend.h"
+#include "tests/support/JackActivation.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -74,7 +75,7 @@ public:
         if (!m_client) return false;
         m_port = jack_port_register(m_client, name.c_str(), JACK_DEFAULT_MIDI_TYPE,
                                     m_relay ? JackPortIsInput : JackPortIsOutput, 0);
-        if (!m_port || jack_activate(m_client) != 0) return false;
+        if (!m_port || testsupport::ActivateJackClient(m_client) != 0) return false;
         return source.empty() ||
                jack_connect(m_client, source.c_str(), jack_port_name(m_port)) == 0;
     }
