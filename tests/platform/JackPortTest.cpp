@@ -248,10 +248,13 @@ TEST(JackOutput, OurClientsOfAServerThatEndsEndTogetherAndNoneIsClosedAfterLibja
 
 // Closes held while set, as by a libjack whose lock a gone thread holds.
 std::atomic<bool> g_closesHeld{false};
+// While counted, each activation takes a while, and the most under way at once is kept.
+std::atomic<bool> g_activationsCounted{false};
+std::atomic<int> g_activating{0}, g_mostActivating{0};
 
 } // namespace
 
-// Stands in for libjack's (the program's own definition goes first).
+// These stand in for libjack's (the program's own definitions go first).
 extern "C" int jack_client_close(jack_client_t* client) {
     using Close = int (*)(jack_client_t*);
     static const auto close = reinterpret_cast<Close>(dlsym(RTLD_NEXT, "jack_client_close"));
@@ -260,7 +263,46 @@ extern "C" int jack_client_close(jack_client_t* client) {
     return close(client);
 }
 
+extern "C" int jack_activate(jack_client_t* client) {
+    using Activate = int (*)(jack_client_t*);
+    static const auto activate = reinterpret_cast<Activate>(dlsym(RTLD_NEXT, "jack_activate"));
+    if (!g_activationsCounted) return activate(client);
+    const int now = ++g_activating;
+    for (int most = g_mostActivating; now > most && !g_mostActivating.compare_exchange_weak(most, now);) {
+    }
+    usleep(20000);
+    const int result = activate(client);
+    --g_activating;
+    return result;
+}
+
 namespace {
+
+// jack1's jack_activate sets up one lock of the whole library afresh on every call and waits on
+// it: ports that two threads open at once never have their clients activated together.
+TEST(JackOutput, PortsOpenedOnTwoThreadsAtOnceAreNeverActivatedTogether) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    Peer peer("a");
+    ASSERT_TRUE(peer.client);
+    Told told;
+    g_activationsCounted = true;
+    std::vector<std::thread> threads;
+    std::atomic<int> opened{0};
+    for (int t = 0; t < 2; ++t)
+        threads.emplace_back([&, t] {
+            const auto out = platform::NewMidiOutput(
+                MidiSystem::kJack, OwnClientName("zoz activate test " + std::to_string(t) + " "),
+                told.errors);
+            for (int i = 0; i < 5; ++i)
+                opened += out->Open(peer.Port(), "RtMidi Output");
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    g_activationsCounted = false;
+    EXPECT_EQ(opened, 10);
+    EXPECT_EQ(g_mostActivating, 1);
+}
 
 // A close that libjack never ends leaves the client to the JACK layer: the first of a plug-in's
 // closes returns after a few seconds and the others at once; once libjack lets it, the clients go.

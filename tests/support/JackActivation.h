@@ -11,10 +11,8 @@
 namespace testsupport {
 
 inline int ActivateJackClient(jack_client_t* client) {
-    // The process thread runs the first, the thread for the server's notices the second, which
-    // an activated client is told at once.
-    jack_set_thread_init_callback(
-        client, [](void*) { pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, nullptr); }, nullptr);
+    // On the thread for the server's notices, which an activated client is told at once. The
+    // process thread is left as it is: it waits for its cycles where no cancel would reach it.
     jack_set_graph_order_callback(
         client,
         [](void*) {
