@@ -508,6 +508,7 @@ std::string JackPort::start(JackClient& client, const std::string& peer,
     if (!m_port) return "JACK refused the port \"" + portName + "\"";
     m_ownId = jack_uuid_to_index(jack_port_uuid(m_port));
     if (jack_set_process_callback(jack, &JackPort::run, this) != 0 ||
+        jack_set_xrun_callback(jack, &JackPort::onXrun, this) != 0 ||
         (peerPort &&
          (jack_set_port_registration_callback(jack, &JackPort::onRegistration, this) != 0 ||
           jack_set_port_connect_callback(jack, &JackPort::onConnect, this) != 0)) ||
@@ -571,6 +572,16 @@ void JackPort::onConnect(jack_port_id_t a, jack_port_id_t b, int, void* self) {
     // read the graph again, now and once it shows the change.
     port->m_settled = port->Cycles() + kSettleCycles;
     if (port->m_changed) port->m_changed(port->m_changedArg);
+}
+
+int JackPort::onXrun(void* self) {
+    auto* port = static_cast<JackPort*>(self);
+    port->m_lastXrunNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count(),
+                             std::memory_order_release);
+    port->m_xruns.fetch_add(1, std::memory_order_acq_rel);
+    return 0;
 }
 
 PortLink JackPort::Link(std::string* why) {
