@@ -123,7 +123,8 @@ TEST_F(Studio, ASynthesizerThatGoesIsAwaitedAndTakenAgainWhenItReturns) {
 }
 
 // The synthesizer's program ends after 30 dumps of a bank of 100: the store fails at the slot
-// whose dump found no one (a store says it failed or that it completed, never both).
+// whose dump found no one, or was to go again after an xrun (a store says it failed or that it
+// completed, never both).
 TEST_F(Studio, ABankStoredToASynthesizerThatGoesMidwayFailsAtItsSlot) {
     const std::string missing = testsupport::MidiSystemMissing();
     if (!missing.empty()) GTEST_SKIP() << missing;
@@ -138,6 +139,9 @@ TEST_F(Studio, ABankStoredToASynthesizerThatGoesMidwayFailsAtItsSlot) {
     for (int n = 0; n < 30; ++n)
         ASSERT_TRUE(q->WaitFor(isDump, 10000)) << n;
     q->Finish();
+    int heard = 0; // slots, from 1
+    for (const Message& m : q->Record())
+        if (isDump(m)) heard = std::max(heard, m.bytes[6] + 1);
     waitForIdleJobThread(*plug);
     // The display may show the missing port by now; the log keeps both.
     const std::string failed = "MIDI PORTS: Data write FAILED at slot ";
@@ -146,7 +150,8 @@ TEST_F(Studio, ABankStoredToASynthesizerThatGoesMidwayFailsAtItsSlot) {
         return line.rfind(failed, 0) == 0;
     });
     ASSERT_NE(said, lines.end());
-    EXPECT_GT(std::stoi(said->substr(failed.size())), 30);
+    const int at = std::stoi(said->substr(failed.size()));
+    EXPECT_TRUE(at > heard || (at == heard && q->Xruns() > 0)) << at << " after " << heard;
 }
 
 // The synthesizer's program ends and starts again under the same name between two dumps of a
