@@ -234,6 +234,10 @@ public:
     // again included: what must span one connection to the synthesizer (a transfer) reads it
     // as it begins and before each step. Any thread.
     uint64_t ExternalMIDIConnection() const { return m_midiConnection.load(); }
+    // platform::MidiOutput's XrunWindowMillis and XrunWithin of the output; 0 and false while
+    // no output is there. Any thread but the audio thread.
+    int ExternalMIDIOutXrunWindowMillis();
+    bool ExternalMIDIOutXrunWithin(int millis);
     // Replaces the output client by one whose virtual port is "From " + name.
     bool initializeVirtualOutput(std::string name);
     // Whether an input port is open now; a test plug-in that records its output may claim one.

@@ -656,6 +656,16 @@ bool IEffectBase::SendExternalMIDI(const unsigned char* bytes, int size) {
     return !m_midiOutErrors->TakeFailure() && queued;
 }
 
+int IEffectBase::ExternalMIDIOutXrunWindowMillis() {
+    std::lock_guard<std::mutex> lock(m_midiOutMutex);
+    return m_midiOut ? m_midiOut->XrunWindowMillis() : 0;
+}
+
+bool IEffectBase::ExternalMIDIOutXrunWithin(int millis) {
+    std::lock_guard<std::mutex> lock(m_midiOutMutex);
+    return m_midiOut && m_midiOut->XrunWithin(millis);
+}
+
 void IEffectBase::closeExternalMIDI() {
     stopExternalMIDIWatch();
     shutMIDIInput();

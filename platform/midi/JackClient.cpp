@@ -71,6 +71,8 @@ struct JackClient::Record {
     void* processArg = nullptr;
     JackPortRegistrationCallback registration = nullptr;
     void* registrationArg = nullptr;
+    JackXRunCallback xrun = nullptr;
+    void* xrunArg = nullptr;
     JackPortConnectCallback connect = nullptr;
     void* connectArg = nullptr;
     std::function<void()> read;
@@ -186,6 +188,13 @@ void connectThrough(jack_port_id_t a, jack_port_id_t b, int connected, void* sel
     auto* record = static_cast<Record*>(self);
     const Gate::Pass pass(record->gate);
     if (pass) record->connect(a, b, connected, record->connectArg);
+}
+
+int xrunThrough(void* self) {
+    defer();
+    auto* record = static_cast<Record*>(self);
+    const Gate::Pass pass(record->gate);
+    return pass ? record->xrun(record->xrunArg) : 0;
 }
 
 // The layer: its thread, what it is asked, and the clients it holds. Made once and kept for the
@@ -541,6 +550,12 @@ bool JackClient::SetPortConnect(JackPortConnectCallback connect, void* arg) {
     m_record->connect = connect;
     m_record->connectArg = arg;
     return jack_set_port_connect_callback(m_record->jack, &connectThrough, m_record.get()) == 0;
+}
+
+bool JackClient::SetXrun(JackXRunCallback xrun, void* arg) {
+    m_record->xrun = xrun;
+    m_record->xrunArg = arg;
+    return jack_set_xrun_callback(m_record->jack, &xrunThrough, m_record.get()) == 0;
 }
 
 void JackClient::SetRead(std::function<void()> read) {

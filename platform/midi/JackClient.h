@@ -103,6 +103,7 @@ public:
     bool SetProcess(JackProcessCallback process, void* arg);
     bool SetPortRegistration(JackPortRegistrationCallback registration, void* arg);
     bool SetPortConnect(JackPortConnectCallback connect, void* arg);
+    bool SetXrun(JackXRunCallback xrun, void* arg);
     // What the layer's thread runs when asked to read the graph, then telling the notice. It may
     // run while and after the owner closes the client: it holds only what it was given.
     void SetRead(std::function<void()> read);

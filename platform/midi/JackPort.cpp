@@ -98,7 +98,7 @@ std::string JackPort::prepare(JackClient& client, const std::string& peer,
     m_ownId = jack_uuid_to_index(jack_port_uuid(m_port));
     m_runner = &client;
     client.SetRead([graph = m_graph] { graph->read(); });
-    if (!client.SetProcess(&JackPort::run, this) ||
+    if (!client.SetProcess(&JackPort::run, this) || !client.SetXrun(&JackPort::onXrun, this) ||
         (peered && (!client.SetPortRegistration(&JackPort::onRegistration, this) ||
                     !client.SetPortConnect(&JackPort::onConnect, this))))
         return "JACK would not run the client \"" + client.Name() + "\"";
@@ -164,6 +164,16 @@ void JackPort::onConnect(jack_port_id_t a, jack_port_id_t b, int, void* self) {
     // read the graph again, once it shows the change.
     port->m_settled = port->Cycles() + kSettleCycles;
     if (port->m_changed) port->m_changed(port->m_changedArg);
+}
+
+int JackPort::onXrun(void* self) {
+    auto* port = static_cast<JackPort*>(self);
+    port->m_lastXrunNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count(),
+                             std::memory_order_release);
+    port->m_xruns.fetch_add(1, std::memory_order_acq_rel);
+    return 0;
 }
 
 PortLink JackPort::Link(std::string* why) {

@@ -46,6 +46,12 @@ public:
     PortLink Link(std::string* why);
     // The server's cycles that have run the port's client since it opened.
     uint64_t Cycles() const { return m_cycles.load(std::memory_order_acquire); }
+    // The xruns its server told the port's clients of since the port was made, and when it
+    // told the last (steady clock, ns; 0 before any): a client ran late, and the server may
+    // have dropped the MIDI of the cycles it missed. One is told a little after the cycle it
+    // began in, on libjack's thread, and often only once for a client late for several cycles.
+    uint64_t Xruns() const { return m_xruns.load(std::memory_order_acquire); }
+    int64_t LastXrunNs() const { return m_lastXrunNs.load(std::memory_order_acquire); }
     // The length of one of the server's cycles in seconds; 0 when the port is not open.
     double CycleSeconds();
     // The open port, for `process`.
@@ -63,6 +69,7 @@ private:
     static int run(jack_nframes_t frames, void* self);
     static void onRegistration(jack_port_id_t id, int registered, void* self);
     static void onConnect(jack_port_id_t a, jack_port_id_t b, int connected, void* self);
+    static int onXrun(void* self);
 
     const std::string m_clientName;
     const unsigned long m_flags;
@@ -85,6 +92,8 @@ private:
     std::atomic<uint64_t> m_settled{0};
     std::atomic<uint64_t> m_asked{0};
     std::atomic<uint64_t> m_cycles{0};
+    std::atomic<uint64_t> m_xruns{0};
+    std::atomic<int64_t> m_lastXrunNs{0};
     // When this one's client was activated, and the cycles every port of ours had run then.
     std::chrono::steady_clock::time_point m_startedAt;
     uint64_t m_othersAtStart = 0;

@@ -48,6 +48,7 @@ public:
     bool OpenVirtual(const std::string& portName) override { return Open("", portName); }
     void Close() override { m_port.Close(); }
     PortLink Link(std::string* why) override { return m_port.Link(why); }
+    uint64_t Xruns() override { return m_port.Xruns(); }
     std::string ClientName() const override { return m_port.ClientName(); }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "platform/midi/MidiBackend.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,8 @@ public:
     virtual void Close() = 0;
     // What the open port takes from; the MIDI library's ports reach whatever is there.
     virtual PortLink Link(std::string* /*why*/) { return PortLink::kReaches; }
+    // The xruns its server told of so far (see MidiOutput::XrunWindowMillis); 0 off JACK.
+    virtual uint64_t Xruns() { return 0; }
     // The name its client took on the MIDI system.
     virtual std::string ClientName() const = 0;
 };

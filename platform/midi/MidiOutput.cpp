@@ -51,6 +51,9 @@ public:
     // many cycles' time (and a little more for a loaded machine) keeps the rest.
     static constexpr int kDrainCycles = 4;
     static constexpr double kDrainSlackSeconds = 0.1;
+    static constexpr int64_t kXrunWindowCycles = 2;
+    static constexpr int64_t kXrunSlackNs = 10000000;
+    static constexpr int64_t kNanosPerMilli = 1000000;
 
     JackMidiOutput(std::string clientName, MidiErrors& errors, MidiPortWatch* watch)
         : m_ring(jack_ringbuffer_create(kRingBytes)),
@@ -109,6 +112,16 @@ public:
         return true;
     }
     PortLink Link(std::string* why) override { return m_port.Link(why); }
+    // A message queued behind none goes in the next cycle; an xrun is told within a cycle or two
+    // of the cycle it began in, later on a loaded machine.
+    int XrunWindowMillis() override {
+        const int64_t window = kXrunWindowCycles * m_cycleNs + kXrunSlackNs;
+        return int((window + kNanosPerMilli - 1) / kNanosPerMilli);
+    }
+    bool XrunWithin(int millis) override {
+        const int64_t told = m_port.LastXrunNs();
+        return told != 0 && nowNs() - told <= millis * kNanosPerMilli;
+    }
     std::string ClientName() const override { return m_port.ClientName(); }
 
 private:

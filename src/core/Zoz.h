@@ -352,6 +352,8 @@ public:
     bool isMIDIIOSet() override { return midiIOSet; }
     bool isMIDIInReaching() override { return externalMIDIInReaches(); }
     uint64_t midiConnection() override { return ExternalMIDIConnection(); }
+    int midiOutXrunWindowMillis() override { return ExternalMIDIOutXrunWindowMillis(); }
+    bool midiOutXrunWithin(int millis) override { return ExternalMIDIOutXrunWithin(millis); }
     void jobThreadIdle(int endedCommand) override;
     bool isClockStartStopEnabled() override { return clockPointer; }
     bool isClockTickEnabled() override { return clockInfo; }

@@ -59,6 +59,10 @@ public:
     int calculateMultiSettings1Values(int part);
     int calculateMultiSettings2Values(int part);
 
+    // How often a dump that JACK may have dropped in an xrun goes again before its transfer
+    // fails at it.
+    static constexpr int kXrunResends = 8;
+
     // Set by a job on cancel or time-out.
     std::atomic<bool> error{false};
     // Set from outside to cancel a running request.
@@ -85,13 +89,18 @@ private:
         std::optional<SysexMessage::Address> slot;
     };
 
-    // The pause after a message: `millis`, and longer while a MIDI cable still carries what
-    // the job sent. With 0 and a clear cable it does not pause at all.
+    // The pause after a message: until `millis` after the job's last message went, and longer
+    // while a MIDI cable still carries what the job sent. With 0 and a clear cable it does not
+    // pause at all.
     void pace(int millis);
     // Every message of a job: it leaves once the cable has carried the one before, and its
     // `wireBytes` then take their time on the cable. False when `send` sent nothing, and when
     // the job's connection did not hold from before the send to after it.
     bool transmit(int wireBytes, const std::function<bool()>& send);
+    // A dump, as transmit: once JACK has told of every xrun that may have dropped it, it goes
+    // again if there was one, up to kXrunResends times; false when it did not go out, or went
+    // around an xrun every time. Writing a dump twice into the same place changes nothing.
+    bool deliver(int wireBytes, const std::function<bool()>& send);
     // A dump from F0 through the plug-in's guarded path, which writes its checksum.
     bool sendDump(uint8_t* dump, int size);
     void show(const std::string& text);
@@ -201,7 +210,9 @@ private:
     // When the clock's last tick was due; only the clock job, one run at a time, touches it.
     std::optional<int64_t> lastTickDue;
     platform::StopSignal stopping;
-    // When the last byte a job sent can have crossed a MIDI cable; the dump worker's alone.
+    // When the job's last message went, and when its last byte can have crossed a MIDI cable;
+    // the dump worker's alone.
+    int64_t sentAt = 0;
     int64_t cableClearAt = 0;
     // The plug-in's connection to the synthesizer as the dump worker's job began.
     uint64_t connection = 0;

@@ -8,6 +8,7 @@
 #include "src/sender/SysexMessage.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -21,21 +22,44 @@ constexpr int64_t kLongestCableNanos = 16000 * kCableNanosPerByte;
 
 void MIDIMessageSender::pace(int millis) {
     const int64_t now = platform::NowNanos();
+    const int64_t since = std::max(now - sentAt, int64_t(0));
     const int64_t cable = std::min(cableClearAt - now, kLongestCableNanos);
-    const int64_t wait = std::max(int64_t(millis) * kNanosPerMilli, cable);
+    const int64_t wait = std::max(int64_t(millis) * kNanosPerMilli - since, cable);
     if (wait > 0) pause(int((wait + kNanosPerMilli - 1) / kNanosPerMilli));
 }
 
 bool MIDIMessageSender::transmit(int wireBytes, const std::function<bool()>& send) {
     pace(0);
+    sentAt = platform::NowNanos();
     if (!connectionHeld() || !send()) return false;
     cableClearAt = std::max(platform::NowNanos(), cableClearAt) + wireBytes * kCableNanosPerByte;
     // A message that may have reached a synthesizer which came back meanwhile fails too.
     return connectionHeld();
 }
 
+// JACK drops the MIDI of the cycles that a client missed by running late (an xrun), and tells
+// of it a little after the first: one told from a window before the send (a client still late
+// as the dump went) to a window after it (the cycle that took the dump) may have dropped it.
+bool MIDIMessageSender::deliver(int wireBytes, const std::function<bool()>& send) {
+    for (int resends = 0;; ++resends) {
+        if (!transmit(wireBytes, send)) return false;
+        const int window = plugin->midiOutXrunWindowMillis();
+        if (window == 0) return true;
+        pause(window);
+        const int64_t since = (platform::NowNanos() - sentAt + kNanosPerMilli - 1) / kNanosPerMilli;
+        if (halted() || !plugin->midiOutXrunWithin(int(since) + window)) return true;
+        if (resends == kXrunResends) {
+            plugin->printDebugInfo("MIDI PORTS: JACK told of an xrun each of the " +
+                                   std::to_string(kXrunResends + 1) + " times a dump went out");
+            return false;
+        }
+        plugin->printDebugInfo(
+            "MIDI PORTS: JACK told of an xrun as a dump went out: it goes again");
+    }
+}
+
 bool MIDIMessageSender::sendDump(uint8_t* dump, int size) {
-    return transmit(size, [&] { return plugin->checksumCheckAndSend(dump, size); });
+    return deliver(size, [&] { return plugin->checksumCheckAndSend(dump, size); });
 }
 
 bool MIDIMessageSender::send(std::vector<uint8_t> bytes, bool guarded) {

@@ -124,7 +124,7 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int source, int fir
                                                                 : SysexMessage::patternSlot(i);
         const std::vector<uint8_t> dump =
             readdressed(stored, plugin->getDeviceId(), kModeDumps[mode], address, true);
-        if (!transmit(int(dump.size()), [&] { return plugin->SendMidiSysex2(dump); })) {
+        if (!deliver(int(dump.size()), [&] { return plugin->SendMidiSysex2(dump); })) {
             failedAt = i;
             break;
         }

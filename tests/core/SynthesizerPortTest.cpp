@@ -13,6 +13,7 @@
 #include "tests/support/XHostWindow.h"
 
 #include <algorithm>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -166,8 +167,11 @@ TEST_F(PortChoice, ABankWhoseOutputClosesHalfwayNamesTheSlotThatFailed) {
     ASSERT_EQ(shown.rfind(failed, 0), 0u) << shown;
     const int slot = std::stoi(shown.substr(failed.size()));
     std::this_thread::sleep_for(std::chrono::seconds(1)); // what was on its way arrives
-    const std::vector<testsupport::QsimProcess::Message> heard = q->Record();
-    EXPECT_EQ(std::count_if(heard.begin(), heard.end(), isDump), slot - 1);
+    // A dump sent around an xrun goes again: the slots count.
+    std::set<int> slots;
+    for (const testsupport::QsimProcess::Message& m : q->Record())
+        if (isDump(m)) slots.insert(m.bytes[6]);
+    EXPECT_EQ(int(slots.size()), slot - 1);
     const std::vector<std::string> lines = logLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "MIDI PORTS: " + shown), lines.end());
 }

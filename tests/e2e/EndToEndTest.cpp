@@ -22,6 +22,7 @@
 #include <chrono>
 #include <memory>
 #include <random>
+#include <utility>
 #include <thread>
 
 namespace {
@@ -486,9 +487,10 @@ TEST_P(EndToEnd, AProjectOfFetchedEditBuffersGivesAFreshSynthesizerTheFirstOnes)
         return std::count_if(sent.begin() + long(startUp), sent.end(),
                              [&](const Bytes& m) { return m.size() > 4 && m[4] == id; });
     };
-    EXPECT_EQ(dumps(0x14), 1) << heads(sent);
-    EXPECT_EQ(dumps(0x11), 1);
-    EXPECT_EQ(dumps(0x10), kActiveParts);
+    // A dump sent around an xrun goes again: more only then.
+    const bool xruns = fresh->Synth().Xruns() > 0;
+    for (const auto& [id, n] : {std::pair<uint8_t, long>{0x14, 1}, {0x11, 1}, {0x10, kActiveParts}})
+        EXPECT_TRUE(dumps(id) == n || (xruns && dumps(id) > n)) << int(id) << "\n" << heads(sent);
 
     qsim::SynthSimulator after;
     ASSERT_TRUE(fresh->Synth().SaveMemory(fresh->DataFolder() + "/after.syx", after));

@@ -106,6 +106,66 @@ TEST(LibrarianTransfers, StoreAllNeverOutrunsAMidiCable) {
     }
 }
 
+// JACK tells of an xrun, which may have dropped the dump of that moment, within a window after
+// the send: the dump goes again once the cable is clear, up to the bound. A store's last dump
+// met by xruns up to the bound is written before "completed"; one more fails it at its slot.
+// The window takes nothing from the pace.
+TEST(LibrarianTransfers, ADumpSentAroundAnXrunGoesAgainUpToTheBound) {
+    const int bound = MIDIMessageSender::kXrunResends;
+    for (int xruns : {bound, bound + 1}) {
+        RequestRig rig(kSounds);
+        rig.plugin.xrunWindowMillis = 40;
+        fill(rig, kSounds, testsupport::soundDumps(3, "Snd", "Lead"));
+        int lastSent = 0;
+        rig.plugin.output.setListener([&](const Bytes& m) {
+            if (m.size() == 393 && m[6] == 2 && ++lastSent <= xruns) rig.plugin.tellXrun();
+        });
+        ASSERT_TRUE(storeAll(rig, 0, 0));
+        const auto sent = rig.plugin.output.messages();
+        ASSERT_EQ(sent.size(), 1 + 2 + size_t(bound) + 1) << xruns;
+        for (size_t k = 4; k < sent.size(); ++k) {
+            EXPECT_EQ(sent[k].bytes, sent[3].bytes);
+            EXPECT_EQ(sent[k].nanos - sent[k - 1].nanos, 126 * 1000000);
+        }
+        EXPECT_EQ(sent[3].nanos - sent[2].nanos, 500 * 1000000);
+        EXPECT_EQ(rig.plugin.upperTexts().back(),
+                  xruns == bound ? "Data write completed!" : "Data write FAILED at slot 3!");
+    }
+}
+
+// JACK tells once of a client late for several cycles, as it falls late: an xrun told right
+// before a dump sends it again, one told a window and more before does not. A part's dump goes
+// again as a store's does; a request never goes twice, as its answer would come twice.
+TEST(LibrarianTransfers, AnXrunJustBeforeADumpSendsItAgainARequestNeverGoesTwice) {
+    RequestRig rig(kSounds);
+    rig.plugin.xrunWindowMillis = 40;
+    fill(rig, kSounds, testsupport::soundDumps(2, "Snd", "Lead"));
+    // As the notes-off goes, 50 ms before the first dump; as the second dump's pace ends.
+    rig.plugin.output.setListener([&](const Bytes& m) {
+        if (m[0] == 0xB0) rig.plugin.tellXrun();
+    });
+    rig.onSleep = [&](int sleep) {
+        if (sleep == 3) rig.plugin.tellXrun();
+    };
+    ASSERT_TRUE(storeAll(rig, 0, 0));
+    std::vector<int> slots;
+    for (const Bytes& m : rig.plugin.output.bytes())
+        if (m.size() == 393) slots.push_back(m[6]);
+    EXPECT_EQ(slots, (std::vector<int>{0, 1, 1}));
+
+    rig.onSleep = nullptr;
+    rig.plugin.output.clear();
+    rig.plugin.output.setListener([&](const Bytes& m) {
+        rig.plugin.tellXrun();
+        rig.synth.receive(m);
+    });
+    ASSERT_TRUE(rig.run(SenderJob::kSendPartToDevice, [](SenderJob& j) { j.part = 0; }));
+    EXPECT_EQ(rig.plugin.output.count(), size_t(MIDIMessageSender::kXrunResends) + 1);
+    rig.plugin.output.clear();
+    ASSERT_TRUE(rig.run(SenderJob::kSendPartRequestSysex, [](SenderJob& j) { j.part = 0; }));
+    EXPECT_EQ(rig.plugin.output.count(), 1u);
+}
+
 TEST(LibrarianTransfers, ShortDumpsArePaddedLongOnesSentAsStoredAndHostileOnesNotAtAll) {
     Bytes shortMulti = testsupport::multiDumps(1, "Short")[0];
     shortMulti.erase(shortMulti.end() - 2); // 392 bytes: no checksum byte

@@ -2,6 +2,7 @@
 
 #include "kit/effect/IMidiMsg.h"
 #include "kit/effect/ISysEx.h"
+#include "platform/Clock.h"
 #include "src/sender/MIDIMessageSender.h"
 #include "src/uiconfig/UIConfigManager.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -26,6 +27,16 @@ bool FakeSenderPlugin::SendMidiSysex2(const std::vector<uint8_t>& bytes) {
     if (bytes.empty() || !portOpen) return false;
     output.record(bytes);
     return true;
+}
+
+bool FakeSenderPlugin::midiOutXrunWithin(int millis) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return xrunToldAt && platform::NowNanos() - *xrunToldAt <= int64_t(millis) * 1000000;
+}
+
+void FakeSenderPlugin::tellXrun() {
+    std::lock_guard<std::mutex> lock(mutex);
+    xrunToldAt = platform::NowNanos();
 }
 
 double FakeSenderPlugin::GetParamValue(int paramIdx) {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -31,6 +32,10 @@ public:
     void setUpperDisplayText(const std::string& text) override;
     void setLowerDisplayText(const std::string& text) override;
     bool isMIDIIOSet() override { return midiIO; }
+    int midiOutXrunWindowMillis() override { return xrunWindowMillis; }
+    // Whether tellXrun() was called within the last millis of the platform clock.
+    bool midiOutXrunWithin(int millis) override;
+    void tellXrun();
     bool isClockStartStopEnabled() override { return clockStartStop; }
     bool isClockTickEnabled() override { return clockTick; }
     void setClockTickEnabled(bool on) override { clockTick = on; }
@@ -144,6 +149,8 @@ public:
     // Cleared, the port is closed: every send records nothing and fails.
     std::atomic<bool> portOpen{true};
     std::atomic<bool> midiIO{true};
+    // How long the output's server may take to tell of an xrun: none drops a message by default.
+    std::atomic<int> xrunWindowMillis{0};
     std::atomic<bool> clockStartStop{true};
     std::atomic<bool> clockTick{true};
     std::atomic<int> hostTempo{0};
@@ -183,6 +190,7 @@ public:
 
 private:
     mutable std::mutex mutex;
+    std::optional<int64_t> xrunToldAt;
     std::map<int, double> params;
     std::map<std::string, std::vector<std::string>> valueLists;
     std::vector<std::string> upper;

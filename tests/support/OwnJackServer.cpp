@@ -81,8 +81,8 @@ bool answers(const std::string& server) {
 
 } // namespace
 
-OwnJackServer::OwnJackServer(const std::string& tag)
-    : m_name("zozown" + std::to_string(getpid()) + tag) {
+OwnJackServer::OwnJackServer(const std::string& tag, bool synchronous)
+    : m_name("zozown" + std::to_string(getpid()) + tag), m_synchronous(synchronous) {
     const char* home = getenv("HOME");
     m_log = std::string(home && *home ? home : "/tmp") + "/" + m_name + ".log";
     const char* before = getenv("JACK_DEFAULT_SERVER");
@@ -134,9 +134,9 @@ bool OwnJackServer::Start() {
     // watchdog): left running, it would keep its place in the registry.
     m_server = std::make_unique<ChildProcess>(std::vector<std::string>{
         "/bin/sh", "-c",
-        "exec setpriv --pdeathsig TERM jackd -n \"$0\" -S -t 2000 -d dummy -r 48000 -p 256 "
+        "exec setpriv --pdeathsig TERM jackd -n \"$0\" $2 -t 2000 -d dummy -r 48000 -p 256 "
         ">\"$1\" 2>&1",
-        m_name, m_log});
+        m_name, m_log, m_synchronous ? "-S" : ""});
     // A loaded machine takes seconds to bring it up; one that ended has said why.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kStartSeconds);
     std::string why = "did not answer within " + std::to_string(kStartSeconds) + " s";

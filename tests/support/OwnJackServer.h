@@ -7,17 +7,19 @@
 
 namespace testsupport {
 
-// A JACK server of the test's own (jackd from PATH, dummy driver, synchronous, as scripts/test
-// starts its own), named "zozown<pid><tag>", which the test stops and starts again as a user
-// restarts JACK. While it lives, JACK_DEFAULT_SERVER names it for this process and the programs
-// it starts; the name before comes back at the end. A test that makes one makes it before any
-// JACK client, on the test's own thread: the server ends with the thread that started it. In a
-// run without JACK (ZOZ_NO_JACK) none starts; one that does not start is a service the run
-// lacks (Lacking("jack", …)), so a run that promised JACK fails the test. The own servers of
-// every run on the machine share a few places, waited for half a minute at most.
+// A JACK server of the test's own (jackd from PATH, dummy driver, synchronous as scripts/test
+// starts its own unless asked otherwise), named "zozown<pid><tag>", which the test stops and
+// starts again as a user restarts JACK. While it lives, JACK_DEFAULT_SERVER names it for this
+// process and the programs it starts; the name before comes back at the end. A test that makes one
+// makes it before any JACK client, on the test's own thread: the server ends with the thread that
+// started it. In a run without JACK (ZOZ_NO_JACK) none starts; one that does not start is a service
+// the run lacks (Lacking("jack", …)), so a run that promised JACK fails the test. The own servers
+// of every run on the machine share a few places, waited for half a minute at most.
 class OwnJackServer {
 public:
-    explicit OwnJackServer(const std::string& tag);
+    // Not `synchronous`, it runs on past a late client, as jackd does by default: it tells every
+    // client of the xrun and may drop the MIDI of the cycles that client missed.
+    explicit OwnJackServer(const std::string& tag, bool synchronous = true);
     ~OwnJackServer();
     OwnJackServer(const OwnJackServer&) = delete;
     OwnJackServer& operator=(const OwnJackServer&) = delete;
@@ -34,6 +36,7 @@ public:
 
 private:
     std::string m_name;
+    bool m_synchronous;
     std::string m_log; // what jackd printed, in the test's own home folder
     std::string m_before;
     bool m_hadBefore = false;

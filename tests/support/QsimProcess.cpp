@@ -3,6 +3,7 @@
 #include "tests/support/BankFileGenerator.h"
 #include "tools/zoz-qsim/SynthSimulator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -94,6 +95,11 @@ std::vector<QsimProcess::Bytes> QsimProcess::Lost() const {
     for (const std::string& line : m_output->Lines())
         if (line.compare(0, 5, "lost ") == 0) out.push_back(bytesOf(line.substr(5)));
     return out;
+}
+
+int QsimProcess::Xruns() const {
+    const std::vector<std::string> lines = m_output->Lines();
+    return int(std::count(lines.begin(), lines.end(), "xrun"));
 }
 
 bool QsimProcess::Send(const Bytes& message) {

@@ -50,6 +50,8 @@ public:
     std::vector<Bytes> Sent() const;
     // What overran the buffer before its cable (--cable): it came faster than a cable carries it.
     std::vector<Bytes> Lost() const;
+    // The xruns its JACK server told it of so far.
+    int Xruns() const;
 
     // Has it send these bytes from its output port.
     bool Send(const Bytes& message);

@@ -2,7 +2,8 @@
 // with the editor that need a synthesizer at the far end of the cable. It prints "ready" once
 // its ports are there, then one line per message: "rx <hex bytes>" for what its input port
 // received, "tx <hex bytes>" for what it sent and, behind a cable, "lost <hex bytes>" for what
-// overran the cable's buffer.
+// overran the cable's buffer; and on JACK "xrun" for each xrun its server tells of (a cycle that
+// a client ran late, whose MIDI the server may have dropped), a few milliseconds after.
 
 #include "platform/midi/MidiInput.h"
 #include "platform/midi/MidiOutput.h"
@@ -10,6 +11,7 @@
 #include "tools/zoz-qsim/SynthSimulator.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <cstdio>
@@ -47,7 +49,12 @@ const char kUsage[] =
     "  F0 3E ... F7    send these bytes (hex)\n"
     "  save FILE       write the memory to FILE as a .syx that --memory reads back\n"
     "  quit            end (as the end of the input does)\n"
-    "  (a line of more than 65536 characters is not read)\n";
+    "  (a line of more than 65536 characters is not read)\n"
+    "standard output, a line at a time: \"ready ...\" once its ports are there, then\n"
+    "  rx BYTES / tx BYTES   a message its input received / it sent (hex)\n"
+    "  lost BYTES            with --cable: a message that overran the cable's buffer\n"
+    "  xrun                  on JACK: the server told of an xrun (a client ran late in a cycle,\n"
+    "                        whose MIDI the server may have dropped)\n";
 
 constexpr size_t kMaxLineChars = 65536;
 
@@ -211,6 +218,7 @@ public:
           in(platform::NewMidiInput(system, client, relay, errors)),
           out(platform::NewMidiOutput(system, client + "-out", errors)) {}
 
+    platform::MidiInput& input() { return *in; }
     // Whether both ports opened; what failed is printed.
     bool open() {
         return in && out && in->OpenVirtual("in") && out->OpenVirtual("out") &&
@@ -242,6 +250,36 @@ private:
     std::unique_ptr<platform::MidiInput> in;
     std::unique_ptr<platform::MidiOutput> out;
     std::mutex outMutex;
+};
+
+// Says "xrun" for each xrun the input's server told of. libjack tells it on a thread of its own
+// that may not print, so it is looked for every few milliseconds.
+class XrunLines {
+public:
+    explicit XrunLines(platform::MidiInput& in) : in(in), thread([this] { run(); }) {}
+    ~XrunLines() {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            ending = true;
+        }
+        wake.notify_one();
+        thread.join();
+    }
+
+private:
+    void run() {
+        uint64_t said = in.Xruns();
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!wake.wait_for(lock, std::chrono::milliseconds(5), [this] { return ending; }))
+            for (const uint64_t told = in.Xruns(); said < told; ++said)
+                say("xrun");
+    }
+
+    platform::MidiInput& in;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool ending = false;
+    std::thread thread;
 };
 
 // The next line of the input without its line feed; false at the end of the input. A line
@@ -312,6 +350,7 @@ int main(int argc, char** argv) {
     try {
         Ports ports(options.name, midi.system, synth, options.cable);
         if (!ports.open()) return 1;
+        const XrunLines xruns(ports.input());
         synth.start([&ports](const Bytes& answer) { ports.send(answer); });
         say("ready: device id " + std::to_string(options.id) + ", ports " + options.name +
             ":in and " + options.name + "-out:out");
