@@ -341,8 +341,11 @@ int main(int argc, char** argv) {
     }
     if (silent) synth.setSilence(silent);
     synth.setAnswerDelayMillis(options.delay);
-    // Without a MIDI system the library would print the system's own complaints.
-    const platform::MidiPorts midi = platform::LookForMidiPorts(options.name);
+    // Without a MIDI system the library would print the system's own complaints. The look's
+    // client is named apart from the ports': jackd2's libjack in every process with a client
+    // links to each client's semaphore by its name, and may keep the link of a client closed
+    // and opened again under that name, so that a host's would never wake the ports' client.
+    const platform::MidiPorts midi = platform::LookForMidiPorts(options.name + "-look");
     if (midi.system == platform::MidiSystem::kNone) {
         fprintf(stderr, "zoz-qsim: no MIDI system for its ports: %s\n", midi.missing.c_str());
         return 1;
