@@ -2,6 +2,7 @@
 #include "kit/effect/IEffectOutputLane.h"
 
 #include "kit/effect/IGraphics.h"
+#include "platform/Clock.h"
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/MidiInput.h"
 #include "platform/midi/MidiOutput.h"
@@ -353,6 +354,19 @@ void IEffectBase::InformHostOfParamChange(int idx, double normalized) {
 
 void IEffectBase::EndInformHostOfParamChange(int idx) {
     if (idx >= 0 && idx < NHostParams()) HostEndEdit(idx);
+}
+
+void IEffectBase::TellHostOfEditorInput(bool closing) {
+    {
+        KIT_MutexLock lock(&m_mutex);
+        const int64_t now = platform::NowMillis();
+        if (!m_editorInputUntold ||
+            (!closing && m_editorInputToldAt && now - *m_editorInputToldAt < kEditNoticeMillis))
+            return;
+        m_editorInputUntold = false;
+        m_editorInputToldAt = now;
+    }
+    InformHostOfProgramChange();
 }
 
 void IEffectBase::OnParamReset() {

@@ -129,6 +129,18 @@ public:
     void InformHostOfParamChange(int idx, double normalized);
     void EndInformHostOfParamChange(int idx);
     virtual void InformHostOfProgramChange() = 0;
+    // The host sees no hidden parameter, so it learns of what the user does in the open editor
+    // as a change of the whole state (InformHostOfProgramChange): from the editor's tick at
+    // most once every kEditNoticeMillis while input goes on, the last input of a burst
+    // included. What the synthesizer sends and what the host restores are no input: a project
+    // just opened does not look changed.
+    static constexpr int64_t kEditNoticeMillis = 250;
+    // A control of the open editor took the user's input. Under the plug lock.
+    void NoteEditorInput() { m_editorInputUntold = true; }
+    // Tells the host of input not told yet, once kEditNoticeMillis have passed since the last
+    // notice or at once when `closing` (the editor's ticks end). Never on the audio thread;
+    // the editor's tick calls it without the plug lock, which a host's answer may want.
+    void TellHostOfEditorInput(bool closing);
     virtual bool IsRenderingOffline() { return false; }
     virtual int GetSamplePos() = 0;
     virtual double GetTempo() = 0;
@@ -501,6 +513,10 @@ private:
     static void releaseInstanceNumber(int number);
 
     int m_nHidden = 0;
+    // Under the plug lock: input since the host was last told, and when it was (the clock's
+    // milliseconds).
+    bool m_editorInputUntold = false;
+    std::optional<int64_t> m_editorInputToldAt;
     // 1 for the first plug-in alive in the process, then the lowest number free.
     const int m_instanceNumber;
     bool m_midiLooked = false;

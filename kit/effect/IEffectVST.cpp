@@ -486,6 +486,8 @@ VstIntPtr IEffectVST::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
         if (!GetGUI()) return 0;
         OnGUIClose();
         GetGUI()->CloseWindow();
+        // The editor's ticks end here: input since its last notice is told now.
+        TellHostOfEditorInput(true);
         return 1;
     case effIdentify:
         return kIdentify;

@@ -258,15 +258,20 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod) {
     m_mouseX = x;
     m_mouseY = y;
     const int paramIdx = target->ParamIdx();
+    tookInput();
     target->OnMouseDown(x, y, mod);
     if (paramIdx >= 0 && m_plug) m_plug->BeginInformHostOfParamChange(paramIdx);
 }
 
 void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod) {
+    // A release whose press went elsewhere (the host's click that opened the editor under the
+    // pointer) is no edit.
+    const bool pressedHere = m_captured;
     IControl* target = GetMouseControlIdx(x, y);
     ReleaseMouseCapture();
     if (!target) return;
     const int paramIdx = target->ParamIdx();
+    if (pressedHere) tookInput();
     target->OnMouseUp(x, y, mod);
     if (paramIdx >= 0 && m_plug) m_plug->EndInformHostOfParamChange(paramIdx);
 }
@@ -278,6 +283,7 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod) {
     if (dX == 0 && dY == 0) return;
     m_mouseX = x;
     m_mouseY = y;
+    tookInput();
     m_captured->OnMouseDrag(x, y, dX, dY, mod);
 }
 
@@ -285,6 +291,7 @@ bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod) {
     ReleaseMouseCapture();
     IControl* target = GetMouseControlIdx(x, y);
     if (!target) return false;
+    tookInput();
     if (!target->GetDblAsSingleClick()) {
         target->OnMouseDblClick(x, y, mod);
         return false;
@@ -315,12 +322,21 @@ void IGraphics::OnMouseOut() {
 }
 
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d) {
-    if (IControl* target = GetMouseControlIdx(x, y)) target->OnMouseWheel(x, y, mod, d);
+    IControl* target = GetMouseControlIdx(x, y);
+    if (!target) return;
+    tookInput();
+    target->OnMouseWheel(x, y, mod, d);
 }
 
 bool IGraphics::OnKeyDown(int x, int y, int key) {
     IControl* target = GetMouseControlIdx(x, y);
-    return target && target->OnKeyDown(x, y, key);
+    if (!target || !target->OnKeyDown(x, y, key)) return false;
+    tookInput();
+    return true;
+}
+
+void IGraphics::tookInput() {
+    if (m_plug) m_plug->NoteEditorInput();
 }
 
 void IGraphics::OnGUIIdle() {
@@ -408,6 +424,7 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* rect) {
 
 void IGraphics::SetFromStringAfterPrompt(IControl* control, IParam* param, const char* text) {
     if (!control || !param) return;
+    tookInput();
     if (!text) text = "";
     switch (param->Type()) {
     case kTypeBool:

@@ -213,7 +213,8 @@ public:
     // Shows the parameter's value on its controls other than source, after source changed it.
     void ShowOnOtherControls(const IControl* source, int paramIdx);
 
-    // ---- Input, in editor pixels from the top left.
+    // ---- Input, in editor pixels from the top left. What a control takes of it (mouse-over
+    // aside), and a finished edit field, is the user's editing: the plug-in tells the host.
 
     void OnMouseDown(int x, int y, IMouseMod* mod);
     void OnMouseUp(int x, int y, IMouseMod* mod);
@@ -292,6 +293,7 @@ private:
     // the one it took while another thread drops it.
     std::shared_ptr<const ControlIndex> controlIndex();
     void showFromPlug(const ControlIndex& index, int paramIdx, double value, bool normalized);
+    void tookInput();
     void drawDirtyControls();
 
     KIT_PtrList<IControl> m_controls;

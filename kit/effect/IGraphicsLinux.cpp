@@ -128,7 +128,9 @@ void IGraphicsLinux::closeView(bool lastPicture) {
     if (!m_view) return;
     if (m_headless && lastPicture) {
         auto& headless = static_cast<platform::HeadlessView&>(*m_view);
+        m_lastPicture = true;
         headless.Tick();
+        m_lastPicture = false;
         // The picture is a test's and its absence tells it; the host's terminal hears nothing.
         const char* file = getenv(kPictureFileVariable);
         if (file && *file) headless.WritePng(file);
@@ -188,6 +190,8 @@ void IGraphicsLinux::repaint(const IRECT& area) {
 void IGraphicsLinux::OnViewTick(platform::View&) {
     // A menu runs without the plug lock.
     if (m_menu) m_menu->Tick();
+    // The picture a close takes is no tick of the open editor: a plug-in that goes tells nothing.
+    if (!m_lastPicture && GetPlug()) GetPlug()->TellHostOfEditorInput(false);
     KIT_MutexLock lock(plugLock());
     if (m_repaintAll) {
         m_repaintAll = false;

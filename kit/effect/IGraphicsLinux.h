@@ -94,6 +94,7 @@ private:
     std::unique_ptr<platform::View> m_view;
     std::unique_ptr<platform::View> m_closing; // closed from its own thread, not yet joined
     bool m_headless = false;
+    bool m_lastPicture = false;           // while a headless view is ticked for its last picture
     unsigned long m_hostWindow = 0;       // the X11 window the view was last opened in
     IGraphicsLinuxMenu* m_menu = nullptr; // while a popup menu runs
     bool m_dialogOpen = false;            // while a file chooser or message box runs

@@ -4,6 +4,7 @@
 #include "kit/effect/IEffectVST.h"
 #include "tests/kit_effect/PlugLock.h"
 #include "tests/support/MidiOutputRecorder.h"
+#include "tests/support/ScaledClock.h"
 #include "tests/support/TestGraphics.h"
 #include "tests/support/TestVSTEffect.h"
 
@@ -338,6 +339,26 @@ TEST_F(AdapterTest, EditorOpensAsTheHostDeclared) {
     EXPECT_EQ(plug->guiOpens, 2);
     EXPECT_EQ(dispatch(effEditClose), 1);
     EXPECT_EQ(plug->guiCloses + g->closes, 2);
+}
+
+// The editor's tick ends with its close: input it had not told yet, held back by the interval,
+// is told then, once.
+TEST_F(AdapterTest, TheEditorsCloseTellsWhatItsTickHeldBack) {
+    testsupport::ManualClock clock;
+    make();
+    plug->AttachGraphics(new TestGraphics(plug));
+    int window = 0;
+    dispatch(effEditOpen, 0, 0, &window);
+    for (int tick = 0; tick < 2; ++tick) {
+        plug->NoteEditorInput();
+        plug->TellHostOfEditorInput(false);
+    }
+    EXPECT_EQ(host.count(audioMasterUpdateDisplay), 1);
+    dispatch(effEditClose);
+    EXPECT_EQ(host.count(audioMasterUpdateDisplay), 2);
+    dispatch(effEditOpen, 0, 0, &window);
+    dispatch(effEditClose);
+    EXPECT_EQ(host.count(audioMasterUpdateDisplay), 2);
 }
 
 TEST_F(AdapterTest, PinsAndSpeakerArrangements) {

@@ -10,6 +10,7 @@
 #include "kit/rast/RAST_IBitmap.h"
 #include "platform/view/HeadlessView.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/ScaledClock.h"
 #include "tests/support/TestControl.h"
 #include "tests/support/TestEffect.h"
 
@@ -135,6 +136,49 @@ TEST_F(GraphicsLinuxTest, ATickPutsOnlyTheDirtyArea) {
     EXPECT_EQ(view->puts[1].second, (platform::ViewRect{20, 30, 68, 78}));
     graphics->Resize(200, 100);
     EXPECT_EQ(graphics->NControls(), 2) << "the same size changes nothing";
+}
+
+// What the user does in the editor reaches the host as a change of the state, from the tick: at
+// most once an interval while input goes on, the last input of a burst and a finished edit
+// field after it too. Mouse-over, a release without a press, a key not taken and values from
+// the plug-in or the synthesizer tell nothing, nor does the picture taken as the editor closes.
+TEST_F(GraphicsLinuxTest, InputIsToldOnceAnIntervalAndTheLastToo) {
+    testsupport::ManualClock clock;
+    const int64_t interval = IEffectBase::kEditNoticeMillis;
+    control->takesKeys = false;
+    view->Send(event(ViewEventType::kMotion, 30, 40));
+    view->Send(event(ViewEventType::kButtonUp, 30, 40, 1)); // its press went to the host
+    view->Send(key(ViewKey::kCharacter, "a"));
+    graphics->SetParameterFromPlug(3, 0.5, true);
+    plug.SetParameterFromGUI2(3, 0.75);
+    view->Tick();
+    EXPECT_EQ(plug.programChanges, 0);
+
+    view->Send(event(ViewEventType::kButtonDown, 22, 33, 1));
+    view->Tick();
+    EXPECT_EQ(plug.programChanges, 1) << "the first at once";
+    view->Send(event(ViewEventType::kMotion, 27, 38, 1));
+    clock.AdvanceMillis(interval - 1);
+    view->Tick();
+    EXPECT_EQ(plug.programChanges, 1);
+    clock.AdvanceMillis(1);
+    view->Tick();
+    EXPECT_EQ(plug.programChanges, 2) << "exactly at the interval";
+    view->Send(event(ViewEventType::kButtonUp, 27, 38, 1));
+    view->Tick();
+    clock.AdvanceMillis(interval);
+    view->Tick();
+    view->Tick();
+    EXPECT_EQ(plug.programChanges, 3) << "the release, once";
+
+    clock.AdvanceMillis(interval);
+    graphics->SetFromStringAfterPrompt(control, plug.GetParam(3), "12");
+    view->Tick();
+    EXPECT_EQ(plug.programChanges, 4) << "an edit field's text";
+    view->Send(event(ViewEventType::kWheel, 22, 33));
+    clock.AdvanceMillis(interval);
+    graphics->CloseWindow();
+    EXPECT_EQ(plug.programChanges, 4);
 }
 
 TEST_F(GraphicsLinuxTest, AnExposedAreaGoesOutWithWhatBecameDirtySinceTheLastTick) {
