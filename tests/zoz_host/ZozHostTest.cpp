@@ -246,8 +246,9 @@ TEST(ZozHost, ShowsTheEditorRenderedOrInAWindow) {
     if (!getenv("DISPLAY") || !*getenv("DISPLAY"))
         GTEST_SKIP() << testsupport::Lacking("display", "no X display");
     testsupport::ChildProcess host({kHost, kModule, "editor"});
+    // A loaded machine (a parallel run of the sanitized tests) can take seconds to map it.
     std::string window;
-    for (int i = 0; i < 100 && window.empty(); ++i) {
+    for (int i = 0; i < 400 && window.empty(); ++i) {
         usleep(50000);
         RunProgram({"/usr/bin/xdotool", "search", "--name", "^Zoz Editor$"}, &window);
     }
