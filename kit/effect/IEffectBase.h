@@ -13,6 +13,7 @@
 #include "kit/effect/ISysEx.h"
 #include "kit/effect/ITimeInfo.h"
 #include "kit/effect/MidiFramer.h"
+#include "platform/midi/MidiDelivery.h"
 
 #include <array>
 #include <atomic>
@@ -246,10 +247,10 @@ public:
     // again included: what must span one connection to the synthesizer (a transfer) reads it
     // as it begins and before each step. Any thread.
     uint64_t ExternalMIDIConnection() const { return m_midiConnection.load(); }
-    // platform::MidiOutput's XrunWindowMillis and XrunWithin of the output; 0 and false while
-    // no output is there. Any thread but the audio thread.
-    int ExternalMIDIOutXrunWindowMillis();
-    bool ExternalMIDIOutXrunWithin(int millis);
+    // platform::MidiOutput's Queued and Delivery of the output; 0, and a message that may be
+    // lost, while no output is there. Any thread but the audio thread.
+    uint64_t ExternalMIDIOutQueued();
+    platform::MidiDelivery ExternalMIDIOutDelivery(uint64_t message);
     // Replaces the output client by one whose virtual port is "From " + name.
     bool initializeVirtualOutput(std::string name);
     // Whether an input port is open now; a test plug-in that records its output may claim one.

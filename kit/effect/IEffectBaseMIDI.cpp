@@ -656,14 +656,14 @@ bool IEffectBase::SendExternalMIDI(const unsigned char* bytes, int size) {
     return !m_midiOutErrors->TakeFailure() && queued;
 }
 
-int IEffectBase::ExternalMIDIOutXrunWindowMillis() {
+uint64_t IEffectBase::ExternalMIDIOutQueued() {
     std::lock_guard<std::mutex> lock(m_midiOutMutex);
-    return m_midiOut ? m_midiOut->XrunWindowMillis() : 0;
+    return m_midiOut ? m_midiOut->Queued() : 0;
 }
 
-bool IEffectBase::ExternalMIDIOutXrunWithin(int millis) {
+platform::MidiDelivery IEffectBase::ExternalMIDIOutDelivery(uint64_t message) {
     std::lock_guard<std::mutex> lock(m_midiOutMutex);
-    return m_midiOut && m_midiOut->XrunWithin(millis);
+    return m_midiOut ? m_midiOut->Delivery(message) : platform::MidiDelivery::kMayBeLost;
 }
 
 void IEffectBase::closeExternalMIDI() {

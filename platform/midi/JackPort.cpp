@@ -96,6 +96,8 @@ std::string JackPort::prepare(JackClient& client, const std::string& peer,
     if (!m_port) return "JACK refused the port \"" + portName + "\"";
     m_graph->port = m_port;
     m_ownId = jack_uuid_to_index(jack_port_uuid(m_port));
+    m_rate = jack_get_sample_rate(jack);
+    m_periodNs = 0;
     m_runner = &client;
     client.SetRead([graph = m_graph] { graph->read(); });
     if (!client.SetProcess(&JackPort::run, this) || !client.SetXrun(&JackPort::onXrun, this) ||
@@ -138,6 +140,9 @@ const std::string& JackPort::ClientName() const {
 // A change that the port was told of shows from the settled cycle on: the layer reads it then.
 int JackPort::run(jack_nframes_t frames, void* self) {
     auto* port = static_cast<JackPort*>(self);
+    if (port->m_rate)
+        port->m_periodNs.store(int64_t(frames) * 1000000000 / port->m_rate,
+                               std::memory_order_release);
     const int result = port->m_process(frames, port->m_arg);
     const uint64_t cycles = port->m_cycles.fetch_add(1, std::memory_order_release) + 1;
     g_cycles.fetch_add(1, std::memory_order_relaxed);
@@ -166,14 +171,29 @@ void JackPort::onConnect(jack_port_id_t a, jack_port_id_t b, int, void* self) {
     if (port->m_changed) port->m_changed(port->m_changedArg);
 }
 
+// libjack tells a client's notices on one thread: each notice is written before it is counted.
 int JackPort::onXrun(void* self) {
     auto* port = static_cast<JackPort*>(self);
-    port->m_lastXrunNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                 std::chrono::steady_clock::now().time_since_epoch())
-                                 .count(),
-                             std::memory_order_release);
-    port->m_xruns.fetch_add(1, std::memory_order_acq_rel);
+    const uint64_t told = port->m_xruns.load(std::memory_order_relaxed);
+    port->m_xrunTimes[told % kToldXruns].store(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::chrono::steady_clock::now().time_since_epoch())
+            .count(),
+        std::memory_order_relaxed);
+    port->m_xruns.store(told + 1, std::memory_order_release);
     return 0;
+}
+
+// Newest first. The oldest two kept may be overwritten while they are read: not read.
+bool JackPort::XrunToldBetween(int64_t from, int64_t to) const {
+    const uint64_t told = Xruns();
+    for (uint64_t k = told; k > 0; --k) {
+        if (told - k == kToldXruns - 2) return true;
+        const int64_t at = m_xrunTimes[(k - 1) % kToldXruns].load(std::memory_order_relaxed);
+        if (at < from) return false;
+        if (at <= to) return true;
+    }
+    return false;
 }
 
 PortLink JackPort::Link(std::string* why) {

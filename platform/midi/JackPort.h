@@ -11,6 +11,7 @@
 
 #include <jack/jack.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -46,12 +47,17 @@ public:
     PortLink Link(std::string* why);
     // The server's cycles that have run the port's client since it opened.
     uint64_t Cycles() const { return m_cycles.load(std::memory_order_acquire); }
-    // The xruns its server told the port's clients of since the port was made, and when it
-    // told the last (steady clock, ns; 0 before any): a client ran late, and the server may
-    // have dropped the MIDI of the cycles it missed. One is told a little after the cycle it
-    // began in, on libjack's thread, and often only once for a client late for several cycles.
+    // The xruns its server told the port's clients of since the port was made: a client ran
+    // late, and the server may have dropped the MIDI of the cycles it missed. One is told a
+    // little after the cycle it began in, on libjack's thread, and often only once for a
+    // client late for several cycles.
     uint64_t Xruns() const { return m_xruns.load(std::memory_order_acquire); }
-    int64_t LastXrunNs() const { return m_lastXrunNs.load(std::memory_order_acquire); }
+    // Whether one was told between the two times (steady clock, ns); true also when the
+    // notices kept no longer reach back to `from`.
+    bool XrunToldBetween(int64_t from, int64_t to) const;
+    // The length of the cycle the server runs now, in ns, as its last cycle had it (a
+    // PipeWire quantum changes with no notice); 0 before the first. Any thread.
+    int64_t PeriodNs() const { return m_periodNs.load(std::memory_order_acquire); }
     // The length of one of the server's cycles in seconds; 0 when the port is not open.
     double CycleSeconds();
     // The open port, for `process`.
@@ -93,7 +99,11 @@ private:
     std::atomic<uint64_t> m_asked{0};
     std::atomic<uint64_t> m_cycles{0};
     std::atomic<uint64_t> m_xruns{0};
-    std::atomic<int64_t> m_lastXrunNs{0};
+    // When the last xruns were told, notice k at k % kToldXruns.
+    static constexpr uint64_t kToldXruns = 64;
+    std::array<std::atomic<int64_t>, kToldXruns> m_xrunTimes{};
+    jack_nframes_t m_rate = 0;
+    std::atomic<int64_t> m_periodNs{0};
     // When this one's client was activated, and the cycles every port of ours had run then.
     std::chrono::steady_clock::time_point m_startedAt;
     uint64_t m_othersAtStart = 0;

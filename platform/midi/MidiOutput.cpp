@@ -6,6 +6,7 @@
 #include <jack/ringbuffer.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -51,9 +52,16 @@ public:
     // many cycles' time (and a little more for a loaded machine) keeps the rest.
     static constexpr int kDrainCycles = 4;
     static constexpr double kDrainSlackSeconds = 0.1;
-    static constexpr int64_t kXrunWindowCycles = 2;
-    static constexpr int64_t kXrunSlackNs = 10000000;
-    static constexpr int64_t kNanosPerMilli = 1000000;
+    // An xrun is told a few cycles after the one it began in, later on a loaded machine (up
+    // to 5 cycles and 26 ms at 256 frames, 3 cycles and 67 ms at 1,024 were seen); one told up
+    // to a stall before a message went may be of a client still late as it went.
+    static constexpr int64_t kToldAfterCycles = 4;
+    static constexpr int64_t kToldAfterSlackNs = 30000000;
+    static constexpr int64_t kLateBeforeCycles = 2;
+    static constexpr int64_t kLateBeforeSlackNs = 10000000;
+    // When the last messages went, message n at n % kLeftKept: more than a transfer watches.
+    static constexpr uint64_t kLeftKept = 256;
+    static constexpr int64_t kNeverLeft = -1;
 
     JackMidiOutput(std::string clientName, MidiErrors& errors, MidiPortWatch* watch)
         : m_ring(jack_ringbuffer_create(kRingBytes)),
@@ -70,9 +78,7 @@ public:
     bool Open(const std::string& destination, const std::string& portName) override {
         Close();
         m_taking = true;
-        const bool opened = m_port.Open(destination, portName, m_errors);
-        m_cycleNs = int64_t(m_port.CycleSeconds() * 1e9);
-        return opened;
+        return m_port.Open(destination, portName, m_errors);
     }
     bool OpenVirtual(const std::string& portName) override { return Open("", portName); }
     void Close() override {
@@ -87,6 +93,10 @@ public:
                           "them from \"" + client + "\" before it closed");
         jack_ringbuffer_reset(m_ring);
         m_queued = false;
+        // What the ring held never went.
+        for (uint64_t n = m_left; n < m_queuedCount; ++n)
+            m_leftAt[n % kLeftKept].at.store(kNeverLeft, std::memory_order_relaxed);
+        m_left.store(m_queuedCount, std::memory_order_release);
     }
     bool Send(const unsigned char* bytes, size_t size) override {
         const uint32_t length = uint32_t(size);
@@ -109,18 +119,26 @@ public:
         const Header header{length, nowNs()};
         jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(&header), sizeof header);
         jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(bytes), size);
+        ++m_queuedCount;
         return true;
     }
     PortLink Link(std::string* why) override { return m_port.Link(why); }
-    // A message queued behind none goes in the next cycle; an xrun is told within a cycle or two
-    // of the cycle it began in, later on a loaded machine.
-    int XrunWindowMillis() override {
-        const int64_t window = kXrunWindowCycles * m_cycleNs + kXrunSlackNs;
-        return int((window + kNanosPerMilli - 1) / kNanosPerMilli);
-    }
-    bool XrunWithin(int millis) override {
-        const int64_t told = m_port.LastXrunNs();
-        return told != 0 && nowNs() - told <= millis * kNanosPerMilli;
+    uint64_t Queued() override { return m_queuedCount; }
+    // A message is judged by the cycle that took it, and by the length of that cycle.
+    MidiDelivery Delivery(uint64_t message) override {
+        const int64_t now = nowNs();
+        if (message == 0 || message > m_left.load(std::memory_order_acquire))
+            return MidiDelivery::kUnderWatch;
+        const Left& left = m_leftAt[(message - 1) % kLeftKept];
+        const int64_t at = left.at.load(std::memory_order_relaxed);
+        const int64_t period = left.periodNs.load(std::memory_order_relaxed);
+        // Kept no longer, its record may have been written over while it was read.
+        if (m_left.load(std::memory_order_acquire) - message >= kLeftKept - 1 || at == kNeverLeft)
+            return MidiDelivery::kMayBeLost;
+        const int64_t toldBy = at + kToldAfterCycles * period + kToldAfterSlackNs;
+        if (m_port.XrunToldBetween(at - kLateBeforeCycles * period - kLateBeforeSlackNs, toldBy))
+            return MidiDelivery::kMayBeLost;
+        return now <= toldBy ? MidiDelivery::kUnderWatch : MidiDelivery::kClear;
     }
     std::string ClientName() const override { return m_port.ClientName(); }
 
@@ -204,6 +222,7 @@ private:
         if (!output->m_taking.load(std::memory_order_acquire)) return 0;
         jack_ringbuffer_t* ring = output->m_ring;
         const int64_t now = nowNs();
+        const int64_t period = output->m_port.PeriodNs();
         Header header;
         while (jack_ringbuffer_peek(ring, reinterpret_cast<char*>(&header), sizeof header) ==
                    sizeof header &&
@@ -211,7 +230,7 @@ private:
             const int64_t due =
                 output->m_queued ? output->m_lastGone + (header.sentNs - output->m_lastSent) : now;
             // Due before the next cycle: now, or it would wait a whole cycle.
-            if (due >= now + output->m_cycleNs.load(std::memory_order_relaxed)) break;
+            if (due >= now + period) break;
             jack_midi_data_t* event = jack_midi_event_reserve(events, 0, header.length);
             if (!event && jack_midi_get_event_count(events) > 0) break;
             jack_ringbuffer_read_advance(ring, sizeof header);
@@ -219,6 +238,11 @@ private:
                 jack_ringbuffer_read(ring, reinterpret_cast<char*>(event), header.length);
             else
                 jack_ringbuffer_read_advance(ring, header.length);
+            const uint64_t left = output->m_left.load(std::memory_order_relaxed);
+            Left& stamp = output->m_leftAt[left % kLeftKept];
+            stamp.at.store(event ? now : kNeverLeft, std::memory_order_relaxed);
+            stamp.periodNs.store(period, std::memory_order_relaxed);
+            output->m_left.store(left + 1, std::memory_order_release);
             // Not before the last cycle: time the port could not use is not made up in a burst.
             output->m_lastGone = std::max(due, output->m_lastCycle);
             output->m_lastSent = header.sentNs;
@@ -230,7 +254,15 @@ private:
     }
 
     jack_ringbuffer_t* const m_ring;
-    std::atomic<int64_t> m_cycleNs{0};
+    // The messages queued, and those the process callback took (or that a close dropped).
+    uint64_t m_queuedCount = 0;
+    std::atomic<uint64_t> m_left{0};
+    // When a message went, and how long that cycle was.
+    struct Left {
+        std::atomic<int64_t> at{0};
+        std::atomic<int64_t> periodNs{0};
+    };
+    std::array<Left, kLeftKept> m_leftAt;
     // Whether the process callback takes messages from the ring: not once a close gave up waiting.
     std::atomic<bool> m_taking{true};
     // The process callback's own: whether a message was still queued at its last cycle's end,

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/MidiDelivery.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,13 +25,15 @@ public:
     virtual bool Send(const unsigned char* bytes, size_t size) = 0;
     // What the open port gives to; the MIDI library's ports reach whatever is there.
     virtual PortLink Link(std::string* /*why*/) { return PortLink::kReaches; }
-    // How far from an xrun that its server told of (a client ran late, and the server may have
-    // dropped the MIDI of the cycles it missed) a Send may have been dropped by it: the server
-    // tells of one a little after the cycle it began in (later on a loaded machine), and often
-    // once only for a client late for several cycles. 0 where nothing is dropped so (off JACK).
-    virtual int XrunWindowMillis() { return 0; }
-    // Whether its server told of an xrun within the last `millis`.
-    virtual bool XrunWithin(int /*millis*/) { return false; }
+    // The messages Send has queued since the output was made: the n-th (from 1) is message n.
+    // 0 where nothing queued can be dropped after it went (off JACK).
+    virtual uint64_t Queued() { return 0; }
+    // Whether message n may have been dropped in an xrun its server told of (a client ran
+    // late, and the server dropped the MIDI of the cycles it missed). The server tells of one
+    // a little after the cycle it began in, later on a loaded machine, and often once only
+    // for a client late for several cycles: a message stays under watch from its queueing
+    // until a notice of an xrun that dropped it can no longer come.
+    virtual MidiDelivery Delivery(uint64_t /*message*/) { return MidiDelivery::kClear; }
     // The name its client took on the MIDI system.
     virtual std::string ClientName() const = 0;
 };

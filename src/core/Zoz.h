@@ -352,8 +352,10 @@ public:
     bool isMIDIIOSet() override { return midiIOSet; }
     bool isMIDIInReaching() override { return externalMIDIInReaches(); }
     uint64_t midiConnection() override { return ExternalMIDIConnection(); }
-    int midiOutXrunWindowMillis() override { return ExternalMIDIOutXrunWindowMillis(); }
-    bool midiOutXrunWithin(int millis) override { return ExternalMIDIOutXrunWithin(millis); }
+    uint64_t midiOutQueued() override { return ExternalMIDIOutQueued(); }
+    platform::MidiDelivery midiOutDelivery(uint64_t message) override {
+        return ExternalMIDIOutDelivery(message);
+    }
     void jobThreadIdle(int endedCommand) override;
     bool isClockStartStopEnabled() override { return clockPointer; }
     bool isClockTickEnabled() override { return clockInfo; }

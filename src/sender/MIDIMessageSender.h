@@ -97,12 +97,37 @@ private:
     // `wireBytes` then take their time on the cable. False when `send` sent nothing, and when
     // the job's connection did not hold from before the send to after it.
     bool transmit(int wireBytes, const std::function<bool()>& send);
-    // A dump, as transmit: once JACK has told of every xrun that may have dropped it, it goes
-    // again if there was one, up to kXrunResends times; false when it did not go out, or went
-    // around an xrun every time. Writing a dump twice into the same place changes nothing.
-    bool deliver(int wireBytes, const std::function<bool()>& send);
-    // A dump from F0 through the plug-in's guarded path, which writes its checksum.
-    bool sendDump(uint8_t* dump, int size);
+    // Messages that must arrive whole and in order (a part select and the pattern dump it
+    // places, a bank change and the sound dump after it), with their pauses: JACK may drop
+    // any of them in an xrun, and then all go again. Writing a dump twice into the same place
+    // changes nothing; requests never go so, as their answers would come twice.
+    struct Run {
+        std::function<bool()> send; // false when a message did not go out
+        uint64_t first = 0;         // the output's numbers of what it queued: (first, last]
+        uint64_t last = 0;
+        int64_t sentAt = 0;
+        int resends = 0;
+        int label = 0; // what a failure names
+    };
+    static constexpr int kNoneFailed = -1;
+    // Sends the run and keeps it under watch; false when it did not go out.
+    bool sendWatched(int label, std::function<bool()> send);
+    bool runWatched(Run& run);
+    // Each run under watch that JACK may have dropped goes again, up to kXrunResends times;
+    // one clear of xruns leaves the watch. With `wait`, until none is left. The lowest label
+    // of a run that went around an xrun every time, did not go out again, or lost its
+    // connection; kNoneFailed else, also when a cancel or a stop ended the watch.
+    int settleWatched(bool wait);
+    // A run that ends clear of xruns before the job goes on: what follows may depend on it.
+    // False when it did not.
+    bool deliver(std::function<bool()> send);
+    // A dump from F0 through the plug-in's guarded path, which writes its checksum, then the
+    // pause after it, delivered.
+    bool sendDump(uint8_t* dump, int size, int pauseMillis);
+    // Bank select and program change of the part (of the multi in multi mode), then the pause,
+    // delivered: a program change lost leaves another sound in the part, or another multi.
+    enum class BankChange { kSent, kRefused, kLost };
+    BankChange changeBank(int part, int pauseMillis);
     void show(const std::string& text);
     bool send(std::vector<uint8_t> bytes, bool guarded);
     // Says in the log and on the display what did not go out through the guarded path (or,
@@ -222,4 +247,6 @@ private:
     std::string failedAcrossReturn;
     // Set when the last wait for an answer ended as none could come; the dump worker's alone.
     bool unreached = false;
+    // What the dump worker's job sent that JACK may still have dropped.
+    std::vector<Run> watched;
 };

@@ -12,11 +12,15 @@
 
 namespace {
 
-constexpr int64_t kCableNanosPerByte = 320000;
 constexpr int64_t kNanosPerMilli = 1000000;
+constexpr int64_t kCableNanosPerByte = 320000;
 // The output takes no message over 16,000 bytes: no wait for the cable is longer, even when
 // the clock jumps back.
 constexpr int64_t kLongestCableNanos = 16000 * kCableNanosPerByte;
+// How often a run under watch is looked at while the job waits for it.
+constexpr int kWatchLookMillis = 5;
+// A message the JACK server has not taken in this long (it runs no cycle) counts as dropped.
+constexpr int64_t kUntakenNanos = 2000 * kNanosPerMilli;
 
 } // namespace
 
@@ -37,29 +41,103 @@ bool MIDIMessageSender::transmit(int wireBytes, const std::function<bool()>& sen
     return connectionHeld();
 }
 
-// JACK drops the MIDI of the cycles that a client missed by running late (an xrun), and tells
-// of it a little after the first: one told from a window before the send (a client still late
-// as the dump went) to a window after it (the cycle that took the dump) may have dropped it.
-bool MIDIMessageSender::deliver(int wireBytes, const std::function<bool()>& send) {
-    for (int resends = 0;; ++resends) {
-        if (!transmit(wireBytes, send)) return false;
-        const int window = plugin->midiOutXrunWindowMillis();
-        if (window == 0) return true;
-        pause(window);
-        const int64_t since = (platform::NowNanos() - sentAt + kNanosPerMilli - 1) / kNanosPerMilli;
-        if (halted() || !plugin->midiOutXrunWithin(int(since) + window)) return true;
-        if (resends == kXrunResends) {
-            plugin->printDebugInfo("MIDI PORTS: JACK told of an xrun each of the " +
-                                   std::to_string(kXrunResends + 1) + " times a dump went out");
-            return false;
-        }
-        plugin->printDebugInfo(
-            "MIDI PORTS: JACK told of an xrun as a dump went out: it goes again");
-    }
+bool MIDIMessageSender::runWatched(Run& run) {
+    run.first = plugin->midiOutQueued();
+    const bool sent = run.send();
+    run.last = plugin->midiOutQueued();
+    run.sentAt = platform::NowNanos();
+    return sent;
 }
 
-bool MIDIMessageSender::sendDump(uint8_t* dump, int size) {
-    return deliver(size, [&] { return plugin->checksumCheckAndSend(dump, size); });
+bool MIDIMessageSender::sendWatched(int label, std::function<bool()> send) {
+    Run run{std::move(send), 0, 0, 0, 0, label};
+    if (!runWatched(run)) return false;
+    if (run.last > run.first) watched.push_back(std::move(run));
+    return true;
+}
+
+// JACK drops the MIDI of the cycles that a client missed by running late (an xrun) and tells
+// of it a little after; the output says of each message whether a notice may still come.
+int MIDIMessageSender::settleWatched(bool wait) {
+    int failedLabel = kNoneFailed;
+    const auto fail = [&](const Run& run) {
+        if (failedLabel == kNoneFailed || run.label < failedLabel) failedLabel = run.label;
+    };
+    while (!watched.empty() && !halted()) {
+        bool resent = false;
+        for (size_t i = 0; i < watched.size();) {
+            Run& run = watched[i];
+            if (!connectionHeld()) {
+                fail(run);
+                watched.erase(watched.begin() + long(i));
+                continue;
+            }
+            platform::MidiDelivery delivery = platform::MidiDelivery::kClear;
+            for (uint64_t n = run.first + 1; n <= run.last; ++n) {
+                const platform::MidiDelivery d = plugin->midiOutDelivery(n);
+                if (d != platform::MidiDelivery::kClear) delivery = d;
+                if (d == platform::MidiDelivery::kMayBeLost) break;
+            }
+            // What the server has not taken for that long it may never take.
+            if (delivery == platform::MidiDelivery::kUnderWatch &&
+                platform::NowNanos() - run.sentAt > kUntakenNanos)
+                delivery = platform::MidiDelivery::kMayBeLost;
+            if (delivery == platform::MidiDelivery::kClear) {
+                watched.erase(watched.begin() + long(i));
+                continue;
+            }
+            if (delivery == platform::MidiDelivery::kMayBeLost) {
+                if (run.resends == kXrunResends) {
+                    plugin->printDebugInfo("MIDI PORTS: JACK told of an xrun each of the " +
+                                           std::to_string(kXrunResends + 1) +
+                                           " times what goes together went out");
+                    fail(run);
+                    watched.erase(watched.begin() + long(i));
+                    continue;
+                }
+                plugin->printDebugInfo(
+                    "MIDI PORTS: JACK told of an xrun as a dump went out: it goes again, with what "
+                    "decides where it lands");
+                ++run.resends;
+                resent = true;
+                if (!runWatched(run)) {
+                    fail(run);
+                    watched.erase(watched.begin() + long(i));
+                    continue;
+                }
+            }
+            ++i;
+        }
+        if (!wait || watched.empty()) break;
+        // A run sent again has taken its pauses: look again at once.
+        if (!resent) pause(kWatchLookMillis);
+    }
+    // A cancel or a stop leaves the rest unwatched.
+    if (halted()) watched.clear();
+    return failedLabel;
+}
+
+bool MIDIMessageSender::deliver(std::function<bool()> send) {
+    return sendWatched(0, std::move(send)) && settleWatched(true) == kNoneFailed;
+}
+
+bool MIDIMessageSender::sendDump(uint8_t* dump, int size, int pauseMillis) {
+    return deliver([=] {
+        const bool sent = transmit(size, [=] { return plugin->checksumCheckAndSend(dump, size); });
+        pace(pauseMillis);
+        return sent;
+    });
+}
+
+MIDIMessageSender::BankChange MIDIMessageSender::changeBank(int part, int pauseMillis) {
+    bool changed = true;
+    // None reaches a synthesizer that came back meanwhile, which the next send then says.
+    const bool delivered = deliver([&] {
+        changed = !connectionHeld() || plugin->BankChangeMessage(part);
+        pause(pauseMillis);
+        return true;
+    });
+    return !delivered ? BankChange::kLost : changed ? BankChange::kSent : BankChange::kRefused;
 }
 
 bool MIDIMessageSender::send(std::vector<uint8_t> bytes, bool guarded) {

@@ -14,9 +14,8 @@ bool MIDIMessageSender::sendGlobalToDevice(int, bool withinArrangement) {
     dump[kDeviceIdByte] = uint8_t(plugin->getDeviceId() & 0x7F);
     for (const DumpByte& b : layout())
         dump[b.offset] = b.encode(SoundDump::truncated(plugin->GetParamValue(b.param)));
-    const bool sent = sendDump(dump, kSize);
+    const bool sent = sendDump(dump, kSize, t);
     if (!sent) failed("globals");
-    pace(t);
     if (!withinArrangement) plugin->DisplayProcessingIndicator(false);
     return sent;
 }

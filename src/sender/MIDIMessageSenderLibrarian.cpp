@@ -107,7 +107,7 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int source, int fir
     const LibrarianMode mode = librarianMode(plugin);
     const int t = plugin->getTimerValue();
     int slot = firstSlot;
-    int failedAt = -1; // the synthesizer's slot whose dump did not go out
+    int failedAt = kNoneFailed; // the first of the synthesizer's slots whose dump did not arrive
     for (int i = 0; i < PatchFile::kBankSize; ++i, ++slot) {
         // A copy taken under the lock: a store or reload may change the bank meanwhile.
         PatchSysexMessage stored;
@@ -124,18 +124,28 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int source, int fir
                                                                 : SysexMessage::patternSlot(i);
         const std::vector<uint8_t> dump =
             readdressed(stored, plugin->getDeviceId(), kModeDumps[mode], address, true);
-        if (!deliver(int(dump.size()), [&] { return plugin->SendMidiSysex2(dump); })) {
+        // The progress counts dumps that have crossed the cable. A dump is watched on while
+        // the next ones go: each into its own slot, whenever it goes again.
+        if (!sendWatched(i, [this, dump, t] {
+                const bool sent =
+                    transmit(int(dump.size()), [&] { return plugin->SendMidiSysex2(dump); });
+                pace(t);
+                return sent;
+            })) {
             failedAt = i;
             break;
         }
-        // The progress counts dumps that have crossed the cable.
-        pace(t);
-        if (halted()) break;
+        failedAt = settleWatched(false);
+        if (failedAt != kNoneFailed || halted()) break;
         show("Writing " + std::to_string(i) + "%, please wait..");
     }
+    // "Completed" only once no dump can still have been dropped.
+    const int failedLate = settleWatched(true);
+    if (failedLate != kNoneFailed && (failedAt == kNoneFailed || failedLate < failedAt))
+        failedAt = failedLate;
     plugin->DisplayProcessingIndicator(false);
     setSelectedSlot(0);
-    if (failedAt >= 0)
+    if (failedAt != kNoneFailed)
         failed("slot " + std::to_string(failedAt + 1), false);
     else
         show(cancel ? "Data write CANCELLED!" : "Data write completed!");
@@ -164,9 +174,12 @@ void MIDIMessageSender::sendPatchToDeviceFromLibrarian(
     plugin->ProcessSysExInternal(&message);
     pause(kAfterLoadMillis);
 
-    // A bank conflict sends nothing more. No bank change reaches a synthesizer that came back
-    // meanwhile: the dump's send then says that it failed.
-    const auto bankChanged = [&] { return !connectionHeld() || plugin->BankChangeMessage(part); };
+    // A bank conflict sends nothing more, nor a bank change that JACK dropped every time.
+    const auto bankChanged = [&] {
+        const BankChange change = changeBank(part, 0);
+        if (change == BankChange::kLost) failed("part " + std::to_string(part + 1));
+        return change == BankChange::kSent;
+    };
     switch (mode) {
     case kPatterns:
         sendSequenceToDevice(part, false, true);

@@ -69,12 +69,13 @@ void MIDIMessageSender::sendArrangementToDevice(bool toLibrarian, bool requestPa
         storeIntoLibrarian(dump, MultiDump::kSize);
     } else if (globalSent) {
         plugin->setArrangementBusy(true);
-        const bool sent = sendDump(dump, MultiDump::kSize);
+        // What the synthesizer does with the parts after it must not be undone by the multi
+        // going again: it is delivered before anything follows.
+        const bool sent = sendDump(dump, MultiDump::kSize, kAfterMultiMillis);
         const std::string name = plugin->getParamText(kMultiName);
         plugin->setPatchManagerName(0, name.empty() ? "Set Name" : name);
         plugin->setLibrarianViewDirty();
         if (!sent) failed("multi");
-        pace(kAfterMultiMillis);
         if (sent) sendArrangementParts(batch, requestParts, patternToo);
     }
 
@@ -108,15 +109,18 @@ void MIDIMessageSender::sendArrangementParts(bool batch, bool requestParts, bool
         plugin->setArrangementBusy(false);
         const int shown = std::clamp(SoundDump::truncated(plugin->GetParamValue(kQuickTab)), 0,
                                      MultiDump::kParts - 1);
-        if (!send(SysexMessage::partSelect(plugin->getDeviceId(), shown), true)) {
+        // The selected part takes the pattern that follows.
+        if (!deliver([&] {
+                const bool sent =
+                    send(SysexMessage::partSelect(plugin->getDeviceId(), shown), true);
+                pause(kAfterPartSelectMillis);
+                return sent;
+            }) ||
+            changeBank(shown, kAfterBankChangeMillis) == BankChange::kLost) {
             failed("part " + std::to_string(shown + 1));
             return;
         }
-        pause(kAfterPartSelectMillis);
-        // A refused bank change still lets the sound go; none reaches a synthesizer that came
-        // back meanwhile, which the sound's send then says.
-        if (connectionHeld()) plugin->BankChangeMessage(shown);
-        pause(kAfterBankChangeMillis);
+        // A refused bank change still lets the sound go.
         // The veil stays up to the end: no part is chosen in the editor while this one still
         // goes out, where its send would be dropped as a post to a busy worker.
         if (!sendPartToDevice(shown, false, true)) return;

@@ -51,17 +51,26 @@ bool MIDIMessageSender::sendSequenceToDevice(int part, bool toLibrarian, bool wi
     if (toLibrarian) {
         storeIntoLibrarian(dump, PatternDump::kSize);
     } else {
-        // The pattern must not land in the part shown instead.
-        if (part != plugin->getSelectedPart() && !batch) {
-            sent = send(SysexMessage::partSelect(plugin->getDeviceId(), part), true);
-            pause(kAfterPartSelectMillis);
-        }
-        sent = sent && sendDump(dump, PatternDump::kSize);
+        // The dump lands in the part the synthesizer has selected: a pattern must not land in
+        // the part shown instead, so the select goes, and goes again, with it.
+        const bool select = part != plugin->getSelectedPart() && !batch;
+        sent = deliver([&] {
+            if (select) {
+                const bool selected =
+                    send(SysexMessage::partSelect(plugin->getDeviceId(), part), true);
+                pause(kAfterPartSelectMillis);
+                if (!selected) return false;
+            }
+            const bool dumped = transmit(PatternDump::kSize, [&] {
+                return plugin->checksumCheckAndSend(dump, PatternDump::kSize);
+            });
+            pace(kAfterDumpMillis);
+            return dumped;
+        });
         const std::string name = plugin->getParamText(kPatternName + part);
         plugin->setPatchManagerName(kPatternNameEntry + part, name.empty() ? "Set Name" : name);
         plugin->setLibrarianViewDirty();
         if (!sent) failed("part " + std::to_string(part + 1) + " pattern");
-        pace(kAfterDumpMillis);
     }
 
     if (!veiled) plugin->DisplayProcessingIndicator(false);

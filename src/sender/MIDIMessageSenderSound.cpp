@@ -70,17 +70,22 @@ bool MIDIMessageSender::sendPartToDevice(int part, bool toLibrarian, bool within
             plugin->displayPatchName(name);
             plugin->displayCategoryName(category);
         }
-        sent = sendDump(dump, SoundDump::kSize);
-        pace(kPauseAfterDumpMillis);
-
-        // A whole-multi transfer sends the tempo once, after its last part.
-        if (sent && plugin->GetParamValue(kOverrideTempo) == 0.0 &&
-            (part == kLastPart || !batch)) {
-            sent = send(SysexMessage::tempoMessage(
-                            plugin->getDeviceId(),
-                            SoundDump::truncated(plugin->GetParamValue(kMultiTempo))),
-                        true);
-        }
+        // A whole-multi transfer sends the tempo once, after its last part. The tempo keeps the
+        // multi's in step after the sound, so it goes again with it.
+        const bool tempo =
+            plugin->GetParamValue(kOverrideTempo) == 0.0 && (part == kLastPart || !batch);
+        sent = deliver([&] {
+            bool went = transmit(SoundDump::kSize, [&] {
+                return plugin->checksumCheckAndSend(dump, SoundDump::kSize);
+            });
+            pace(kPauseAfterDumpMillis);
+            if (went && tempo)
+                went = send(SysexMessage::tempoMessage(
+                                plugin->getDeviceId(),
+                                SoundDump::truncated(plugin->GetParamValue(kMultiTempo))),
+                            true);
+            return went;
+        });
         if (!sent) failed("part " + std::to_string(part + 1));
     }
 

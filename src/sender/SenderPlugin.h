@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/midi/MidiDelivery.h"
 #include "src/sender/SysexMessage.h"
 
 #include <array>
@@ -43,12 +44,13 @@ public:
     // Changes whenever a port to the synthesizer closes or opens: a transfer spans one
     // connection, as a synthesizer that went and came back meanwhile is another one.
     virtual uint64_t midiConnection() { return 0; }
-    // How far from an xrun that the JACK server carrying the MIDI output told of (a client ran
-    // late, and the server may have dropped the MIDI of the cycles it missed) a message may
-    // have been dropped by it, 0 where none is dropped so; and whether the server told of one
-    // within the last `millis`.
-    virtual int midiOutXrunWindowMillis() { return 0; }
-    virtual bool midiOutXrunWithin(int /*millis*/) { return false; }
+    // The messages the MIDI output queued so far, 0 where none is dropped once it went; and
+    // whether message n (from 1) may have been dropped in an xrun that the JACK server carrying
+    // it told of (a client ran late, and the server dropped the MIDI of the cycles it missed).
+    virtual uint64_t midiOutQueued() { return 0; }
+    virtual platform::MidiDelivery midiOutDelivery(uint64_t /*message*/) {
+        return platform::MidiDelivery::kClear;
+    }
     // The job thread ended a job of that command and takes posts again; on that thread.
     virtual void jobThreadIdle(int /*endedCommand*/) {}
     // Set while MIDI Start and Stop follow the host transport.

@@ -134,3 +134,38 @@ TEST(ArrangementSend, TheLibrarianRoadStoresTheMultiIntoTheSelectedSlotAndSendsN
     EXPECT_EQ(rig.slot(kMultis, 42).dumps.at(0).bytes, fed[0]);
     EXPECT_EQ(rig.plugin.callCount("unsaved 1"), 1u);
 }
+
+// What decides where a dump lands goes again with it when JACK may have dropped either: the
+// part select before another part's pattern, the bank change before the sound that replaces
+// what its program change loaded. A part push hands on nothing before what it sent is clear.
+TEST(ArrangementSend, WhatAnXrunMayHaveDroppedGoesAgainWithWhatDecidesWhereItLands) {
+    const auto ids = [](const RequestRig& rig) {
+        std::vector<int> ids;
+        for (const auto& m : timeline(rig))
+            ids.push_back(m.first);
+        return ids;
+    };
+    RequestRig rig;
+    rig.plugin.xrunWindowMillis = 40;
+    rig.plugin.setParam(kQuickTab, 2);
+    rig.plugin.selectedPart = 2;
+    rig.plugin.patternToo = true;
+    std::vector<int> told;
+    rig.plugin.output.setListener([&](const Bytes& m) {
+        const int id = m[0] == 0xF0 ? m[4] : m[0];
+        if ((id == 0x17 || id == 0xC0) && std::count(told.begin(), told.end(), id) == 0) {
+            told.push_back(id);
+            rig.plugin.tellXrun();
+        }
+    });
+    ASSERT_TRUE(sendArrangement(rig));
+    EXPECT_EQ(ids(rig), (std::vector<int>{0x11, 0x17, 0x17, 0xC0, 0xC0, 0x10, 0x21, 0x13}));
+
+    rig.plugin.output.clear();
+    rig.plugin.output.setListener([&](const Bytes& m) {
+        if (m[0] == 0xF0 && m[4] == 0x13 && rig.plugin.output.count() == 2) rig.plugin.tellXrun();
+    });
+    ASSERT_TRUE(rig.run(SenderJob::kSendSequenceToDevice, [](SenderJob& j) { j.part = 5; }));
+    EXPECT_EQ(ids(rig), (std::vector<int>{0x17, 0x13, 0x17, 0x13}));
+    EXPECT_EQ(rig.plugin.output.bytes()[2][6], 2 * 5 + 1);
+}

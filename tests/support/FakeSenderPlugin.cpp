@@ -19,24 +19,42 @@ bool FakeSenderPlugin::SendMidiSysex(const uint8_t* data, int length) {
         wire.insert(wire.begin(), 0xF0);
         wire.push_back(0xF7);
     }
-    output.record(wire);
+    queue(wire);
     return true;
 }
 
 bool FakeSenderPlugin::SendMidiSysex2(const std::vector<uint8_t>& bytes) {
     if (bytes.empty() || !portOpen) return false;
-    output.record(bytes);
+    queue(bytes);
     return true;
 }
 
-bool FakeSenderPlugin::midiOutXrunWithin(int millis) {
+void FakeSenderPlugin::queue(const std::vector<uint8_t>& bytes) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        queuedAt.push_back(platform::NowNanos());
+    }
+    output.record(bytes);
+}
+
+uint64_t FakeSenderPlugin::midiOutQueued() {
     std::lock_guard<std::mutex> lock(mutex);
-    return xrunToldAt && platform::NowNanos() - *xrunToldAt <= int64_t(millis) * 1000000;
+    return xrunWindowMillis ? queuedAt.size() : 0;
+}
+
+platform::MidiDelivery FakeSenderPlugin::midiOutDelivery(uint64_t message) {
+    std::lock_guard<std::mutex> lock(mutex);
+    const int64_t window = int64_t(xrunWindowMillis) * 1000000;
+    const int64_t at = queuedAt.at(size_t(message - 1));
+    for (const int64_t told : xrunsToldAt)
+        if (told >= at - window && told <= at + window) return platform::MidiDelivery::kMayBeLost;
+    return platform::NowNanos() <= at + window ? platform::MidiDelivery::kUnderWatch
+                                               : platform::MidiDelivery::kClear;
 }
 
 void FakeSenderPlugin::tellXrun() {
     std::lock_guard<std::mutex> lock(mutex);
-    xrunToldAt = platform::NowNanos();
+    xrunsToldAt.push_back(platform::NowNanos());
 }
 
 double FakeSenderPlugin::GetParamValue(int paramIdx) {
@@ -326,7 +344,7 @@ bool FakeSenderPlugin::BankChangeMessage(int part) {
     logCall("bank change " + std::to_string(part));
     if (!bankChangeAccepted) return false;
     lastProgram = int(GetParamValue(kMultiPartPatch + part));
-    output.record({0xC0, uint8_t(lastProgram & 0x7F)});
+    queue({0xC0, uint8_t(lastProgram & 0x7F)});
     return true;
 }
 
@@ -350,7 +368,7 @@ void FakeSenderPlugin::sendMidiMsgAndLog(IMidiMsg* msg) {
 
 bool FakeSenderPlugin::SendMidiMsg(IMidiMsg* msg) {
     if (!portOpen) return false;
-    output.record({msg->status, msg->data1, msg->data2});
+    queue({msg->status, msg->data1, msg->data2});
     return true;
 }
 

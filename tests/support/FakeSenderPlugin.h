@@ -32,9 +32,11 @@ public:
     void setUpperDisplayText(const std::string& text) override;
     void setLowerDisplayText(const std::string& text) override;
     bool isMIDIIOSet() override { return midiIO; }
-    int midiOutXrunWindowMillis() override { return xrunWindowMillis; }
-    // Whether tellXrun() was called within the last millis of the platform clock.
-    bool midiOutXrunWithin(int millis) override;
+    // The output's server tells of an xrun that dropped a message within xrunWindowMillis of
+    // the platform clock after it went, or just as late before it went: a message is judged
+    // by every tellXrun() in that window.
+    uint64_t midiOutQueued() override;
+    platform::MidiDelivery midiOutDelivery(uint64_t message) override;
     void tellXrun();
     bool isClockStartStopEnabled() override { return clockStartStop; }
     bool isClockTickEnabled() override { return clockTick; }
@@ -190,7 +192,10 @@ public:
 
 private:
     mutable std::mutex mutex;
-    std::optional<int64_t> xrunToldAt;
+    std::vector<int64_t> xrunsToldAt;
+    // When each message went out.
+    std::vector<int64_t> queuedAt;
+    void queue(const std::vector<uint8_t>& bytes);
     std::map<int, double> params;
     std::map<std::string, std::vector<std::string>> valueLists;
     std::vector<std::string> upper;
