@@ -13,7 +13,7 @@
 #include "tests/support/XHostWindow.h"
 
 #include <algorithm>
-#include <set>
+#include <map>
 #include <thread>
 #include <unistd.h>
 
@@ -143,7 +143,8 @@ TEST_F(PortChoice, AChoiceAfterAFailedProbeProbesAgainAndNoneStartsDuringOne) {
 }
 
 // The output closes under a bank being written: the transfer ends at the slot whose dump could
-// not go out and says so, after every dump before it arrived whole.
+// not go out, or at the one before while JACK could still have told of an xrun that dropped it,
+// and says so, after every dump before it arrived whole, once unless JACK told of an xrun.
 TEST_F(PortChoice, ABankWhoseOutputClosesHalfwayNamesTheSlotThatFailed) {
     putBank("Bank.syx");
     keepLog();
@@ -167,11 +168,13 @@ TEST_F(PortChoice, ABankWhoseOutputClosesHalfwayNamesTheSlotThatFailed) {
     ASSERT_EQ(shown.rfind(failed, 0), 0u) << shown;
     const int slot = std::stoi(shown.substr(failed.size()));
     std::this_thread::sleep_for(std::chrono::seconds(1)); // what was on its way arrives
-    // A dump sent around an xrun goes again: the slots count.
-    std::set<int> slots;
+    std::map<int, int> dumps;
     for (const testsupport::QsimProcess::Message& m : q->Record())
-        if (isDump(m)) slots.insert(m.bytes[6]);
-    EXPECT_EQ(int(slots.size()), slot - 1);
+        if (isDump(m)) ++dumps[m.bytes[6]];
+    const bool xruns = q->Xruns() > 0;
+    EXPECT_TRUE(int(dumps.size()) == slot - 1 || int(dumps.size()) == slot) << dumps.size();
+    for (int k = 0; k < slot - 1; ++k)
+        EXPECT_TRUE(dumps[k] == 1 || (xruns && dumps[k] > 1)) << k << ": " << dumps[k];
     const std::vector<std::string> lines = logLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "MIDI PORTS: " + shown), lines.end());
 }

@@ -474,11 +474,14 @@ TEST_P(EndToEnd, AProjectOfFetchedEditBuffersGivesAFreshSynthesizerTheFirstOnes)
     const size_t startUp = fresh->Synth().Received().size();
     ProjectChunk chunk;
     ASSERT_TRUE(savedChunk(*fresh, restored, &chunk));
-    // The restore returned at once; its sounds follow while the host runs on.
+    // The restore returned at once; its sounds follow, part by part, while the host runs on.
     for (int part = 0; part < kActiveParts; ++part)
         ASSERT_TRUE(fresh->Synth().WaitFor(
-            [](const auto& m) { return m.received && m.bytes.size() > 4 && m.bytes[4] == 0x10; },
+            [part](const auto& m) {
+                return m.received && m.bytes.size() > 6 && m.bytes[4] == 0x10 && m.bytes[6] == part;
+            },
             kWaitMs))
+            << part << "\n"
             << heads(fresh->Synth().Received());
     quit(*fresh);
     expectSound(chunk, 1, soundOf(1));
