@@ -53,12 +53,13 @@ public:
     static constexpr int kDrainCycles = 4;
     static constexpr double kDrainSlackSeconds = 0.1;
     // An xrun is told a few cycles after the one it began in, later on a loaded machine (up
-    // to 5 cycles and 26 ms at 256 frames, 3 cycles and 67 ms at 1,024 were seen); one told up
-    // to a stall before a message went may be of a client still late as it went.
-    static constexpr int64_t kToldAfterCycles = 4;
-    static constexpr int64_t kToldAfterSlackNs = 30000000;
+    // to 26 ms at 256 frames, 67 ms at 1,024 were seen); one told up to a stall before a
+    // message went may be of a client still late as it went (26 ms at 256 frames was seen).
+    // Each notice within these bounds also sends again messages that went in the clear.
+    static constexpr int64_t kToldAfterCycles = 3;
+    static constexpr int64_t kToldAfterSlackNs = 25000000;
     static constexpr int64_t kLateBeforeCycles = 2;
-    static constexpr int64_t kLateBeforeSlackNs = 10000000;
+    static constexpr int64_t kLateBeforeSlackNs = 20000000;
     // When the last messages went, message n at n % kLeftKept: more than a transfer watches.
     static constexpr uint64_t kLeftKept = 256;
     static constexpr int64_t kNeverLeft = -1;
