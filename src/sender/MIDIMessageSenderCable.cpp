@@ -90,14 +90,13 @@ int MIDIMessageSender::settleWatched(bool wait) {
                 if (run.resends == kXrunResends) {
                     plugin->printDebugInfo("MIDI PORTS: JACK told of an xrun each of the " +
                                            std::to_string(kXrunResends + 1) +
-                                           " times what goes together went out");
+                                           " times a dump went out");
                     fail(run);
                     watched.erase(watched.begin() + long(i));
                     continue;
                 }
                 plugin->printDebugInfo(
-                    "MIDI PORTS: JACK told of an xrun as a dump went out: it goes again, with what "
-                    "decides where it lands");
+                    "MIDI PORTS: JACK told of an xrun as a dump went out: it goes again");
                 ++run.resends;
                 resent = true;
                 if (!runWatched(run)) {
