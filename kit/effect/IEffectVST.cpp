@@ -344,9 +344,13 @@ VstIntPtr IEffectVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 i
             // The port watch calls the plug-in's virtuals: it ends before any of the plug-in
             // goes.
             plug->stopExternalMIDIWatch();
-            // Waits for a call in progress on another thread, then lets go before deleting.
-            plug->GetMutex()->Enter();
-            plug->GetMutex()->Leave();
+            {
+                // Waits for a call in progress on another thread. An editor the host left
+                // open closes here: its thread calls the plug-in's virtuals, and the graphics
+                // go only after the plug-in's derived parts.
+                KIT_MutexLock lock(plug->GetMutex());
+                if (IGraphics* g = plug->GetGUI()) g->CloseWindow();
+            }
             delete plug;
             return 0;
         }

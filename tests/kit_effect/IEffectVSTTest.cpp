@@ -204,6 +204,19 @@ TEST_F(AdapterTest, CloseDestroysThePlugInAndNothingIsAskedOfWhatIsMissing) {
     plug = nullptr;
     EXPECT_TRUE(destroyed);
 
+    // A host that closes the plug-in with its editor open: the editor, whose thread calls the
+    // plug-in, is closed before any of the plug-in goes.
+    make();
+    auto* g = new TestGraphics(plug);
+    plug->AttachGraphics(g);
+    int window = 0;
+    dispatch(effEditOpen, 0, 0, &window);
+    int closesThen = -1;
+    plug->whileDestroyed = [&] { closesThen = g->closes; };
+    dispatch(effClose);
+    plug = nullptr;
+    EXPECT_EQ(closesThen, 1);
+
     AEffect orphan = {};
     EXPECT_EQ(IEffectVST::VSTDispatcher(&orphan, effIdentify, 0, 0, nullptr, 0.0f), 0);
     EXPECT_EQ(IEffectVST::VSTDispatcher(nullptr, effIdentify, 0, 0, nullptr, 0.0f), 0);
