@@ -357,8 +357,19 @@ VstIntPtr IEffectVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 i
         // On the host's audio thread, which never waits for the plug lock.
         if (opcode == effProcessEvents)
             return plug->processEvents(static_cast<const VstEvents*>(ptr));
-        KIT_MutexLock lock(plug->GetMutex());
-        return plug->dispatch(opcode, index, value, ptr, opt);
+        VstIntPtr answer;
+        {
+            KIT_MutexLock lock(plug->GetMutex());
+            answer = plug->dispatch(opcode, index, value, ptr, opt);
+        }
+        // The editor's changes reach the host on its own thread, outside the plug lock: its
+        // handler may wait for its GUI thread, or call the plug-in. effEditIdle comes often
+        // while the editor is open; the close tells what is left.
+        if ((opcode == effEditClose ||
+             std::this_thread::get_id() == plug->m_editorHostThread.load()) &&
+            plug->TakeEditorEdits())
+            plug->InformHostOfProgramChange();
+        return answer;
     } catch (...) {
         return 0;
     }
@@ -483,6 +494,7 @@ VstIntPtr IEffectVST::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
         void* view = (m_vstExtensions & kHasVxViewAsConfig) ? g->OpenWindow(ptr)
                                                             : g->OpenWindow(ptr, nullptr, 0, 0);
         if (!view) return 0;
+        m_editorHostThread = std::this_thread::get_id();
         OnGUIOpen();
         return 1;
     }
@@ -490,8 +502,8 @@ VstIntPtr IEffectVST::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
         if (!GetGUI()) return 0;
         OnGUIClose();
         GetGUI()->CloseWindow();
-        // The editor's ticks end here: input since its last notice is told now.
-        TellHostOfEditorInput(true);
+        // The editor's ticks end here: a change since their last comparison counts now.
+        CheckEditorEdits(false, true);
         return 1;
     case effIdentify:
         return kIdentify;
