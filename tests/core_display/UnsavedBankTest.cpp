@@ -25,20 +25,18 @@
 #include "tests/support/XHostWindow.h"
 
 using namespace coretest;
-using UnsavedBank = CoreRig;
 
-TEST_F(UnsavedBank, KeepsItsButtonsAndIsNeverReadOverUnasked) {
-    testsupport::XHostWindow host(1500, 757);
-    if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
-    putBank("Factory.syx");
-    resources = ZOZ_BUILT_RESOURCES;
-    auto plug = start();
-    testsupport::ScriptedChooser zenity;
-    IGraphics* gui = plug->GetGUI();
-    auto* view =
-        static_cast<platform::View*>(gui->OpenWindow(reinterpret_cast<void*>(host.window())));
-    ASSERT_NE(view, nullptr);
-    const auto onEditor = [&](int param, double value) {
+// The plug-in on the product's layout, its editor in a host window on the virtual display.
+struct UnsavedBank : CoreRig {
+    void open() {
+        resources = ZOZ_BUILT_RESOURCES;
+        plug = start();
+        view = static_cast<platform::View*>(
+            plug->GetGUI()->OpenWindow(reinterpret_cast<void*>(host.window())));
+        ASSERT_NE(view, nullptr);
+    }
+    // A value of the parameter set on the editor's thread, as a control does.
+    void onEditor(int param, double value) {
         std::promise<void> done;
         view->Post([&] {
             plug->GetParam(param)->Set(value);
@@ -46,7 +44,18 @@ TEST_F(UnsavedBank, KeepsItsButtonsAndIsNeverReadOverUnasked) {
             done.set_value();
         });
         done.get_future().get();
-    };
+    }
+    testsupport::XHostWindow host{1500, 757};
+    std::unique_ptr<Zoz> plug;
+    platform::View* view = nullptr;
+};
+
+TEST_F(UnsavedBank, KeepsItsButtonsAndIsNeverReadOverUnasked) {
+    if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    putBank("Factory.syx");
+    open();
+    testsupport::ScriptedChooser zenity;
+    IGraphics* gui = plug->GetGUI();
     // Slot 1 takes a sound as a librarian request stores it, and the request ends.
     const auto fetch = [&] {
         const std::vector<uint8_t> dump = testsupport::soundDumps(1, "Fetched", "Lead")[0];
@@ -90,16 +99,11 @@ TEST_F(UnsavedBank, KeepsItsButtonsAndIsNeverReadOverUnasked) {
 // "Refresh Folders" asks once, and the box takes the first click on Cancel and the first
 // Escape: the bank is kept and no second box asks again.
 TEST_F(UnsavedBank, TheDrawnBoxAnswersTheFirstClickAndTheFirstKey) {
-    testsupport::XHostWindow host(1500, 757);
     if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
     putBank("Factory.syx");
-    resources = ZOZ_BUILT_RESOURCES;
     setenv(platform::dialogs::kChooserVariable, "drawn", 1);
-    auto plug = start();
+    open();
     IGraphics* gui = plug->GetGUI();
-    auto* view =
-        static_cast<platform::View*>(gui->OpenWindow(reinterpret_cast<void*>(host.window())));
-    ASSERT_NE(view, nullptr);
     const auto onEditor = [&](const std::function<void()>& task) {
         std::promise<void> done;
         view->Post([&] {
@@ -161,57 +165,38 @@ TEST_F(UnsavedBank, TheDrawnBoxAnswersTheFirstClickAndTheFirstKey) {
 // showed, chosen in the "Folders and banks" menus, for every data type and in the category
 // and search views: the grids, the bank name fields and the next save stay on them.
 TEST_F(UnsavedBank, DiscardReadsBackTheBanksChosenInTheMenus) {
-    testsupport::XHostWindow host(1500, 757);
     if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
     using namespace testsupport;
-    const std::vector<std::string> banks = {"Alpha", "Bravo", "Init"};
     std::filesystem::create_directories(data + "Patches");
-    for (const std::string& bank : banks) {
-        const std::string at = data + "Patches/" + bank;
-        writeFile(at + " Sounds.syx", rawBankFile(soundDumps(100, bank.substr(0, 1), "Bass")));
-        writeFile(at + " Multis.syx", rawBankFile(multiDumps(100, bank.substr(0, 1))));
-        writeFile(at + " Patterns.syx", rawBankFile(patternDumps(100, bank.substr(0, 1))));
+    for (const std::string bank : {"Alpha", "Bravo", "Init"}) {
+        const std::string at = data + "Patches/" + bank, prefix = bank.substr(0, 1);
+        writeFile(at + " Sounds.syx", rawBankFile(soundDumps(100, prefix, "Bass")));
+        writeFile(at + " Multis.syx", rawBankFile(multiDumps(100, prefix)));
+        writeFile(at + " Patterns.syx", rawBankFile(patternDumps(100, prefix)));
     }
-    resources = ZOZ_BUILT_RESOURCES;
-    auto plug = start();
+    open();
     testsupport::ScriptedChooser zenity;
-    IGraphics* gui = plug->GetGUI();
-    auto* view =
-        static_cast<platform::View*>(gui->OpenWindow(reinterpret_cast<void*>(host.window())));
-    ASSERT_NE(view, nullptr);
-    const auto onEditor = [&](int param, double value) {
-        std::promise<void> done;
-        view->Post([&] {
-            plug->GetParam(param)->Set(value);
-            plug->OnParamChange(param);
-            done.set_value();
-        });
-        done.get_future().get();
-    };
     PatchLibrarian* librarian = plug->getLibrarian();
-    // The bank a grid shows. Under the librarian's mutex.
+    // The bank a grid shows, and its file name when its bank name field agrees.
     const auto bankAt = [&](bool upper) -> PatchFile* {
+        KIT_MutexLock lock(&librarian->mutex());
         std::vector<PatchFile*>* list = librarian->bankList(librarian->currentType);
         if (!upper && plug->isCategoryView()) list = &librarian->categoryBanks;
         if (!upper && plug->isSearchView()) list = &librarian->searchBanks;
         const size_t index = upper ? librarian->upperBankIndex : librarian->lowerBankIndex;
         return list && index < list->size() ? list->at(index) : nullptr;
     };
-    // The shown bank's file name, when the grid, the bank name field and its control agree.
     const auto shown = [&](bool upper) -> std::string {
         KIT_MutexLock lock(plug->GetMutex());
-        KIT_MutexLock banks(&librarian->mutex());
         const int list = upper ? kPatchSelectionListUpper : kPatchSelectionListLower;
-        const int index = upper ? librarian->upperBankIndex : librarian->lowerBankIndex;
-        PatchFile* bank = bankAt(upper);
-        IParam* param = plug->GetParam(list);
+        const IParam* param = plug->GetParam(list);
         char field[MAX_PARAM_DISPLAY_LEN];
         param->GetDisplayForHost(field, true);
-        if (!bank || param->Value() != index ||
-            plug->keptControl(list)->GetValue() != param->GetNormalized() ||
-            bank->fileName.find(field) != 0)
-            return "disagree: " + std::string(field);
-        return bank->fileName;
+        const PatchFile* bank = bankAt(upper);
+        return bank && bank->fileName.find(field) == 0 &&
+                       plug->keptControl(list)->GetValue() == param->GetNormalized()
+                   ? bank->fileName
+                   : "field " + std::string(field);
     };
     // Bravo, the second bank of the menu, chosen as a user does: a click, then the keys. Each
     // click lands apart from the last, which would make it a double click.
@@ -222,71 +207,50 @@ TEST_F(UnsavedBank, DiscardReadsBackTheBanksChosenInTheMenus) {
                            std::to_string(r.L + 20 + 30 * (clicks++ % 10)),
                            std::to_string((r.T + r.B) / 2), "click", "1"}),
                   0);
-        const Window root = DefaultRootWindow(host.display());
-        ASSERT_TRUE(WaitUntil([&] {
-            const std::vector<uint32_t> column = host.Capture(root, r.L + 10, r.B, 1, 60);
+        ASSERT_TRUE(WaitUntil([&] { // the menu's border below the chooser
+            const auto column = host.Capture(DefaultRootWindow(host.display()), r.L + 10, r.B, 1, 60);
             return std::count(column.begin(), column.end(), 0x80808000u) > 0;
         }));
         ASSERT_EQ(Xdotool({"key", "Home", "Down", "Return"}), 0);
-        ASSERT_TRUE(WaitUntil([&] {
-            KIT_MutexLock lock(&librarian->mutex());
-            PatchFile* bank = bankAt(upper);
-            return bank && bank->fileName.find("Bravo") == 0;
-        })) << layer;
-    };
-    const auto fetchIntoUpper = [&] {
-        KIT_MutexLock lock(&librarian->mutex());
-        bankAt(true)->entries.at(1).name = "Fetched";
-        plug->SetLibrarianStatusUnsaved(true);
-    };
-    const auto upperEntry = [&] {
-        KIT_MutexLock lock(&librarian->mutex());
-        return bankAt(true)->entries.at(1).name;
+        ASSERT_TRUE(WaitUntil([&] { return bankAt(upper)->fileName.find("Bravo") == 0; }));
     };
     onEditor(kFirstRunExit, 1); // the new install's notice answered
     onEditor(kMainTab, 1);
     const struct {
         int type;
-        const char* view; // the sound lists' view, by its parameter
-        const char* upper;
-        const char* lower;
-        const char* files;
+        char view; // of the sound lists: plain, category or search
+        const char *upper, *lower, *files;
     } cases[] = {
-        {0, nullptr, "UPPERPOPUPMENU", "LOWERPOPUPMENU", " Sounds.syx"},
-        {1, nullptr, "LeftPerformancePopupMenu", "RightPerformancePopupMenu", " Multis.syx"},
-        {2, nullptr, "LeftPatternPopupMenu", "RightPatternPopupMenu", " Patterns.syx"},
-        {0, "category", "UPPERPOPUPMENU", nullptr, " Sounds.syx"},
-        {0, "search", "UPPERPOPUPMENU", nullptr, " Sounds.syx"},
+        {0, 'p', "UPPERPOPUPMENU", "LOWERPOPUPMENU", " Sounds.syx"},
+        {1, 'p', "LeftPerformancePopupMenu", "RightPerformancePopupMenu", " Multis.syx"},
+        {2, 'p', "LeftPatternPopupMenu", "RightPatternPopupMenu", " Patterns.syx"},
+        {0, 'c', "UPPERPOPUPMENU", nullptr, " Sounds.syx"},
+        {0, 's', "UPPERPOPUPMENU", nullptr, " Sounds.syx"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.upper) + " " + (c.view ? c.view : "plain"));
+        SCOPED_TRACE(std::string(c.upper) + " " + c.view);
         onEditor(kDatatype, c.type);
-        if (c.view && c.view[0] == 'c') onEditor(kCategorySelection, 1);
-        if (c.view && c.view[0] == 's') {
+        if (c.view == 'c') onEditor(kCategorySelection, 1);
+        if (c.view == 's') {
             plug->GetParam(kPatchSearchString)->SetDisplayText(0, "I 1");
             onEditor(kPatchSearchString, 0);
         }
         chooseBravo(c.upper, true);
-        std::string lower = "Bravo" + std::string(c.files);
-        if (c.lower) {
-            chooseBravo(c.lower, false);
-        } else {
-            onEditor(kLibLowerNextBank, 1);
-            lower = shown(false);
-        }
+        c.lower ? chooseBravo(c.lower, false) : onEditor(kLibLowerNextBank, 1);
+        const std::string lower = shown(false);
         for (bool byRefresh : {false, true}) {
-            fetchIntoUpper();
-            if (byRefresh) {
-                zenity.reply(1, ""); // No: discard
-                onEditor(kRefreshFolders, 1);
-            } else {
-                onEditor(kDiscardBankData, 1);
+            {
+                KIT_MutexLock lock(&librarian->mutex()); // a fetch into the upper bank
+                bankAt(true)->entries.at(1).name = "Fetched";
             }
+            plug->SetLibrarianStatusUnsaved(true);
+            if (byRefresh) zenity.reply(1, ""); // No: discard
+            onEditor(byRefresh ? kRefreshFolders : kDiscardBankData, 1);
             EXPECT_EQ(shown(true), "Bravo" + std::string(c.files)) << byRefresh;
             EXPECT_EQ(shown(false), lower) << byRefresh;
-            EXPECT_NE(upperEntry(), "Fetched");
+            EXPECT_NE(bankAt(true)->entries.at(1).name, "Fetched");
         }
-        if (c.view) onEditor(c.view[0] == 'c' ? kCategorySelection : kPatchSearch, 0);
+        if (c.view != 'p') onEditor(c.view == 'c' ? kCategorySelection : kPatchSearch, 0);
     }
-    gui->CloseWindow();
+    plug->GetGUI()->CloseWindow();
 }
