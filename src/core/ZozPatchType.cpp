@@ -69,9 +69,9 @@ void Zoz::labelBankList(const std::vector<int>& params, const std::vector<PatchF
 void Zoz::patchTypeChanged(int type, int listKind, bool reload) {
     if (reload) {
         librarian->initBankFilesOnDiscard(getPatchesFolderStr());
-        // Search results are made from the sound banks just read: the held search makes them
-        // again.
-        if (listKind == kSearchKind)
+        // Search results are made from the sound banks just read: the search the view holds
+        // makes them again.
+        if (listKind == kSearchKind && searchView)
             librarian->createNewSearchPatchFiles(GetParam(kPatchSearchString)->GetDisplayText(0));
     }
     librarian->currentType = type;
