@@ -139,8 +139,8 @@ public:
     // A control of the open editor is about to take the user's input: what a save keeps is
     // taken, unless earlier input is still watched. Under the plug lock.
     void NoteEditorInput();
-    // The editor's tick, without the plug lock: while input is watched, compares what a save
-    // keeps with what it was and notes a change. The watch ends at a comparison
+    // The editor's tick (without the plug lock) and the editor's close: while input is
+    // watched, compares what a save keeps with what it was and notes a change. The watch ends at a comparison
     // kEditNoticeMillis after the last input unless `inputOpen` (a button held, an edit field
     // open), and at once when `closing` (the editor's ticks end), which compares whatever the
     // interval.
