@@ -356,17 +356,29 @@ void IEffectBase::EndInformHostOfParamChange(int idx) {
     if (idx >= 0 && idx < NHostParams()) HostEndEdit(idx);
 }
 
-void IEffectBase::TellHostOfEditorInput(bool closing) {
-    {
-        KIT_MutexLock lock(&m_mutex);
-        const int64_t now = platform::NowMillis();
-        if (!m_editorInputUntold ||
-            (!closing && m_editorInputToldAt && now - *m_editorInputToldAt < kEditNoticeMillis))
-            return;
-        m_editorInputUntold = false;
-        m_editorInputToldAt = now;
+void IEffectBase::NoteEditorInput() {
+    KIT_MutexLock lock(&m_mutex);
+    m_editInputAt = platform::NowMillis();
+    if (m_editBaseline) return;
+    m_editBaseline.emplace();
+    SerializeState(&*m_editBaseline);
+}
+
+void IEffectBase::CheckEditorEdits(bool inputOpen, bool closing) {
+    KIT_MutexLock lock(&m_mutex);
+    const int64_t now = platform::NowMillis();
+    if (!m_editBaseline ||
+        (!closing && m_editComparedAt && now - *m_editComparedAt < kEditNoticeMillis))
+        return;
+    m_editComparedAt = now;
+    ByteChunk state;
+    SerializeState(&state);
+    if (!state.IsEqual(*m_editBaseline)) {
+        m_editsUntold = true;
+        m_editBaseline->Clear();
+        m_editBaseline->PutChunk(&state);
     }
-    InformHostOfProgramChange();
+    if (closing || (!inputOpen && now - m_editInputAt >= kEditNoticeMillis)) m_editBaseline.reset();
 }
 
 void IEffectBase::OnParamReset() {

@@ -131,17 +131,23 @@ public:
     void EndInformHostOfParamChange(int idx);
     virtual void InformHostOfProgramChange() = 0;
     // The host sees no hidden parameter, so it learns of what the user does in the open editor
-    // as a change of the whole state (InformHostOfProgramChange): from the editor's tick at
-    // most once every kEditNoticeMillis while input goes on, the last input of a burst
-    // included. What the synthesizer sends and what the host restores are no input: a project
-    // just opened does not look changed.
+    // as a change of the whole state (InformHostOfProgramChange), and only when what a save
+    // keeps (SerializeState) differs from what it was as the input began: a page browsed or a
+    // knob pressed without a move is no change, nor is what the synthesizer sends or the host
+    // restores. The editor's tick compares at most once every kEditNoticeMillis and notes a
+    // change; the host is told on a thread of its own (the adapter's).
     static constexpr int64_t kEditNoticeMillis = 250;
-    // A control of the open editor took the user's input. Under the plug lock.
-    void NoteEditorInput() { m_editorInputUntold = true; }
-    // Tells the host of input not told yet, once kEditNoticeMillis have passed since the last
-    // notice or at once when `closing` (the editor's ticks end). Never on the audio thread;
-    // the editor's tick calls it without the plug lock, which a host's answer may want.
-    void TellHostOfEditorInput(bool closing);
+    // A control of the open editor is about to take the user's input: what a save keeps is
+    // taken, unless earlier input is still watched. Under the plug lock.
+    void NoteEditorInput();
+    // The editor's tick (without the plug lock) and the editor's close: while input is
+    // watched, compares what a save keeps with what it was and notes a change. The watch ends at a comparison
+    // kEditNoticeMillis after the last input unless `inputOpen` (a button held, an edit field
+    // open), and at once when `closing` (the editor's ticks end), which compares whatever the
+    // interval.
+    void CheckEditorEdits(bool inputOpen, bool closing);
+    // Whether a change was noted since the last call.
+    bool TakeEditorEdits() { return m_editsUntold.exchange(false); }
     virtual bool IsRenderingOffline() { return false; }
     virtual int GetSamplePos() = 0;
     virtual double GetTempo() = 0;
@@ -514,10 +520,13 @@ private:
     static void releaseInstanceNumber(int number);
 
     int m_nHidden = 0;
-    // Under the plug lock: input since the host was last told, and when it was (the clock's
-    // milliseconds).
-    bool m_editorInputUntold = false;
-    std::optional<int64_t> m_editorInputToldAt;
+    // Under the plug lock: what a save kept as the watched input began or when a change was
+    // last noted (none: no input watched), the last input and the last comparison (the
+    // clock's milliseconds).
+    std::optional<ByteChunk> m_editBaseline;
+    int64_t m_editInputAt = 0;
+    std::optional<int64_t> m_editComparedAt;
+    std::atomic<bool> m_editsUntold{false};
     // 1 for the first plug-in alive in the process, then the lowest number free.
     const int m_instanceNumber;
     bool m_midiLooked = false;

@@ -344,17 +344,32 @@ VstIntPtr IEffectVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 i
             // The port watch calls the plug-in's virtuals: it ends before any of the plug-in
             // goes.
             plug->stopExternalMIDIWatch();
-            // Waits for a call in progress on another thread, then lets go before deleting.
-            plug->GetMutex()->Enter();
-            plug->GetMutex()->Leave();
+            {
+                // Waits for a call in progress on another thread. An editor the host left
+                // open closes here: its thread calls the plug-in's virtuals, and the graphics
+                // go only after the plug-in's derived parts.
+                KIT_MutexLock lock(plug->GetMutex());
+                if (IGraphics* g = plug->GetGUI()) g->CloseWindow();
+            }
             delete plug;
             return 0;
         }
         // On the host's audio thread, which never waits for the plug lock.
         if (opcode == effProcessEvents)
             return plug->processEvents(static_cast<const VstEvents*>(ptr));
-        KIT_MutexLock lock(plug->GetMutex());
-        return plug->dispatch(opcode, index, value, ptr, opt);
+        VstIntPtr answer;
+        {
+            KIT_MutexLock lock(plug->GetMutex());
+            answer = plug->dispatch(opcode, index, value, ptr, opt);
+        }
+        // The editor's changes reach the host on its own thread, outside the plug lock: its
+        // handler may wait for its GUI thread, or call the plug-in. effEditIdle comes often
+        // while the editor is open; the close tells what is left.
+        if ((opcode == effEditClose ||
+             std::this_thread::get_id() == plug->m_editorHostThread.load()) &&
+            plug->TakeEditorEdits())
+            plug->InformHostOfProgramChange();
+        return answer;
     } catch (...) {
         return 0;
     }
@@ -479,6 +494,7 @@ VstIntPtr IEffectVST::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
         void* view = (m_vstExtensions & kHasVxViewAsConfig) ? g->OpenWindow(ptr)
                                                             : g->OpenWindow(ptr, nullptr, 0, 0);
         if (!view) return 0;
+        m_editorHostThread = std::this_thread::get_id();
         OnGUIOpen();
         return 1;
     }
@@ -486,8 +502,8 @@ VstIntPtr IEffectVST::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
         if (!GetGUI()) return 0;
         OnGUIClose();
         GetGUI()->CloseWindow();
-        // The editor's ticks end here: input since its last notice is told now.
-        TellHostOfEditorInput(true);
+        // The editor's ticks end here: a change since their last comparison counts now.
+        CheckEditorEdits(false, true);
         return 1;
     case effIdentify:
         return kIdentify;

@@ -102,6 +102,8 @@ private:
     AEffect m_effect = {};
     // The host's MIDI queue has one producer: a second caller at once is refused.
     std::atomic_flag m_eventsBusy = ATOMIC_FLAG_INIT;
+    // The host's thread that opened the editor, on which it hears of the editor's changes.
+    std::atomic<std::thread::id> m_editorHostThread{};
 };
 
 // The speaker-arrangement type of n channels: empty, mono, stereo, else user-defined.

@@ -330,9 +330,9 @@ void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d) {
 
 bool IGraphics::OnKeyDown(int x, int y, int key) {
     IControl* target = GetMouseControlIdx(x, y);
-    if (!target || !target->OnKeyDown(x, y, key)) return false;
+    if (!target) return false;
     tookInput();
-    return true;
+    return target->OnKeyDown(x, y, key);
 }
 
 void IGraphics::tookInput() {

@@ -263,6 +263,8 @@ public:
     ControlLayer* GetLayer(int idx) const { return m_layers.Get(idx); }
     RAST_IBitmap* GetDrawBitmap() { return surface(); }
     const IRECT& GetDrawRECT() const { return m_drawRect; }
+    // A button pressed on a control is held.
+    bool HoldsPress() const { return m_captured != nullptr; }
 
 private:
     // The controls that show each parameter, in the order of the top-level list and then of

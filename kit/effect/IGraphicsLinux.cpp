@@ -190,8 +190,10 @@ void IGraphicsLinux::repaint(const IRECT& area) {
 void IGraphicsLinux::OnViewTick(platform::View&) {
     // A menu runs without the plug lock.
     if (m_menu) m_menu->Tick();
-    // The picture a close takes is no tick of the open editor: a plug-in that goes tells nothing.
-    if (!m_lastPicture && GetPlug()) GetPlug()->TellHostOfEditorInput(false);
+    // The picture a close takes is no tick of the open editor: a plug-in that goes notes
+    // nothing. A menu, dialog or edit field opened by the input makes its change later.
+    if (!m_lastPicture && GetPlug())
+        GetPlug()->CheckEditorEdits(m_menu || m_dialogOpen || m_entry || HoldsPress(), false);
     KIT_MutexLock lock(plugLock());
     if (m_repaintAll) {
         m_repaintAll = false;

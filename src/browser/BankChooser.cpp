@@ -213,10 +213,13 @@ int BankChooser::doPopupMenu(int& index) {
 
 void BankChooser::showBank(int k, bool notify) {
     const int paramIdx = isUpper() ? kPatchSelectionListUpper : kPatchSelectionListLower;
-    if (IParam* param = m_plug->GetParam(paramIdx)) param->Set(k);
+    IParam* param = m_plug->GetParam(paramIdx);
+    if (param) param->Set(k);
     if (IGraphics* graphics = m_plug->GetGUI(); notify && graphics)
         graphics->SetParameterFromPlug(paramIdx, k, false);
-    if (IControl* display = m_browser->keptControl(paramIdx)) display->SetValueFromPlug(k);
+    // A control holds its parameter's normalized value.
+    if (IControl* display = m_browser->keptControl(paramIdx); display && param)
+        display->SetValueFromPlug(param->GetNormalized());
     (isUpper() ? m_librarian->upperBankIndex : m_librarian->lowerBankIndex) = k;
 }
 

@@ -54,6 +54,8 @@ void Zoz::refreshPopUpMenus() {
         rebuild(menuOf<LeftPatchPopupMenu>(*this));
         if (categoryView)
             rebuild(menuOf<RightCategoryPopupMenu>(*this));
+        else if (searchView)
+            rebuild(menuOf<RightSearchPopupMenu>(*this));
         else
             rebuild(menuOf<RightPatchPopupMenu>(*this));
     }

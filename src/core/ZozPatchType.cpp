@@ -22,7 +22,7 @@ struct ListKind {
     bool perfBanks;  // kCurrentOpenPerfBankL and kCurrentOpenPerfBankR
 };
 
-enum { kSoundKind = 0, kMultiKind = 2 };
+enum { kSoundKind = 0, kMultiKind = 2, kSearchKind = 4 };
 
 // What a bank list's field shows when the list is empty, as the layout's menus do for none.
 constexpr const char* kNoBank = "----";
@@ -67,7 +67,13 @@ void Zoz::labelBankList(const std::vector<int>& params, const std::vector<PatchF
 }
 
 void Zoz::patchTypeChanged(int type, int listKind, bool reload) {
-    if (reload) librarian->initBankFilesOnDiscard(getPatchesFolderStr());
+    if (reload) {
+        librarian->initBankFilesOnDiscard(getPatchesFolderStr());
+        // Search results are made from the sound banks just read: the search the view holds
+        // makes them again.
+        if (listKind == kSearchKind && searchView)
+            librarian->createNewSearchPatchFiles(GetParam(kPatchSearchString)->GetDisplayText(0));
+    }
     librarian->currentType = type;
     librarian->upperBankIndex = 0;
     librarian->lowerBankIndex = 0;

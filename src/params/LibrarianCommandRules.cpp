@@ -161,6 +161,20 @@ RuleEnd overwriteBank(ParamChange& c) {
 
 namespace {
 
+// The bank at that index of the list becomes the one the position's rebuilds select.
+void keepShownBank(ParamChangePlugin* plug, LibrarianHost::BankPosition position,
+                   const std::vector<PatchFile*>* banks, int index) {
+    std::string folder, fileName;
+    {
+        KIT_MutexLock lock(&plug->getLibrarian()->mutex());
+        if (!banks || index < 0 || size_t(index) >= banks->size()) return;
+        folder = (*banks)[size_t(index)]->holdingFolder;
+        fileName = (*banks)[size_t(index)]->fileName;
+    }
+    plug->setRememberedFileName(position, fileName);
+    plug->setRememberedFolder(position, folder);
+}
+
 // Drops what the edited bank holds unsaved: the folders are read again, reopening the banks
 // the two lists show.
 void discardUnsavedBank(ParamChangePlugin* plug) {
@@ -170,18 +184,13 @@ void discardUnsavedBank(ParamChangePlugin* plug) {
     hide(plug, "patchRename");
     param(plug, kBankEditUnsaved)->Set(0.0);
 
-    // The refresh reopens the banks the two lists show, by the names they show.
+    // The refresh reopens the banks the two grids show, by their files: whichever way they
+    // were chosen, the grids' indices point at them.
     const LibrarianTypeView& view = kLibrarianTypeViews[int(dataTypeOf(plug))];
     show(plug, view.upperMenu);
-    const int part = view.perPart ? int(plug->selectedPart()) : 0;
-    const auto shownName = [&](int listParam, int openBank) {
-        return std::string(param(plug, listParam)
-                               ->GetDisplayText(TruncToInt(param(plug, openBank + part)->Value())));
-    };
-    plug->setRememberedFileName(view.upperBank,
-                                shownName(kPatchSelectionListUpper, view.upperOpenBank));
-    plug->setRememberedFileName(view.lowerBank,
-                                shownName(kPatchSelectionListLower, view.lowerOpenBank));
+    PatchLibrarian* librarian = plug->getLibrarian();
+    keepShownBank(plug, view.upperBank, upperBanks(plug), librarian->upperBankIndex);
+    keepShownBank(plug, view.lowerBank, lowerBanks(plug), librarian->lowerBankIndex);
 
     plug->effect()->OnParamChange(kRefreshFolders);
     plug->DisplayProcessingIndicator(false);

@@ -16,10 +16,8 @@ inline const IRECT kUpperArea(394, 188, 810, 207), kLowerArea(394, 461, 810, 480
 // 100 sounds of the category named like the file; entries are named after the file ("B 1"..).
 struct BankChooserRig {
     BankChooserRig() {
-        for (int list : {kPatchSelectionListUpper, kPatchSelectionListLower}) {
+        for (int list : {kPatchSelectionListUpper, kPatchSelectionListLower})
             p.GetParam(list)->InitEnum("Bank Selection List", 0, 1000);
-            p.keptControl(list)->Clamp(0, 1000); // the displays are given bank indices
-        }
     }
     // Adds the files and loads the patches folder anew.
     void load(const Lines& paths = {}) {
@@ -61,7 +59,9 @@ struct BankChooserRig {
     int side(bool upper) const {
         const int list = upper ? kPatchSelectionListUpper : kPatchSelectionListLower;
         const int index = upper ? p.librarian.upperBankIndex : p.librarian.lowerBankIndex;
-        const bool agree = p.GetParam(list)->Value() == index && p.keptControl(list)->GetValue() == index;
+        const IParam* param = p.GetParam(list);
+        const bool agree =
+            param->Value() == index && p.keptControl(list)->GetValue() == param->GetNormalized();
         return agree ? index : -1;
     }
     Lines remembered(LibrarianHost::BankPosition position) const {

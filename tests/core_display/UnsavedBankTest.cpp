@@ -14,7 +14,9 @@
 #include "src/uiconfig/ParameterIds.h"
 #include "tests/support/ScriptedChooser.h"
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <future>
 
@@ -23,20 +25,18 @@
 #include "tests/support/XHostWindow.h"
 
 using namespace coretest;
-using UnsavedBank = CoreRig;
 
-TEST_F(UnsavedBank, KeepsItsButtonsAndIsNeverReadOverUnasked) {
-    testsupport::XHostWindow host(1500, 757);
-    if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
-    putBank("Factory.syx");
-    resources = ZOZ_BUILT_RESOURCES;
-    auto plug = start();
-    testsupport::ScriptedChooser zenity;
-    IGraphics* gui = plug->GetGUI();
-    auto* view =
-        static_cast<platform::View*>(gui->OpenWindow(reinterpret_cast<void*>(host.window())));
-    ASSERT_NE(view, nullptr);
-    const auto onEditor = [&](int param, double value) {
+// The plug-in on the product's layout, its editor in a host window on the virtual display.
+struct UnsavedBank : CoreRig {
+    void open() {
+        resources = ZOZ_BUILT_RESOURCES;
+        plug = start();
+        view = static_cast<platform::View*>(
+            plug->GetGUI()->OpenWindow(reinterpret_cast<void*>(host.window())));
+        ASSERT_NE(view, nullptr);
+    }
+    // A value of the parameter set on the editor's thread, as a control does.
+    void onEditor(int param, double value) {
         std::promise<void> done;
         view->Post([&] {
             plug->GetParam(param)->Set(value);
@@ -44,7 +44,18 @@ TEST_F(UnsavedBank, KeepsItsButtonsAndIsNeverReadOverUnasked) {
             done.set_value();
         });
         done.get_future().get();
-    };
+    }
+    testsupport::XHostWindow host{1500, 757};
+    std::unique_ptr<Zoz> plug;
+    platform::View* view = nullptr;
+};
+
+TEST_F(UnsavedBank, KeepsItsButtonsAndIsNeverReadOverUnasked) {
+    if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    putBank("Factory.syx");
+    open();
+    testsupport::ScriptedChooser zenity;
+    IGraphics* gui = plug->GetGUI();
     // Slot 1 takes a sound as a librarian request stores it, and the request ends.
     const auto fetch = [&] {
         const std::vector<uint8_t> dump = testsupport::soundDumps(1, "Fetched", "Lead")[0];
@@ -88,16 +99,11 @@ TEST_F(UnsavedBank, KeepsItsButtonsAndIsNeverReadOverUnasked) {
 // "Refresh Folders" asks once, and the box takes the first click on Cancel and the first
 // Escape: the bank is kept and no second box asks again.
 TEST_F(UnsavedBank, TheDrawnBoxAnswersTheFirstClickAndTheFirstKey) {
-    testsupport::XHostWindow host(1500, 757);
     if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
     putBank("Factory.syx");
-    resources = ZOZ_BUILT_RESOURCES;
     setenv(platform::dialogs::kChooserVariable, "drawn", 1);
-    auto plug = start();
+    open();
     IGraphics* gui = plug->GetGUI();
-    auto* view =
-        static_cast<platform::View*>(gui->OpenWindow(reinterpret_cast<void*>(host.window())));
-    ASSERT_NE(view, nullptr);
     const auto onEditor = [&](const std::function<void()>& task) {
         std::promise<void> done;
         view->Post([&] {
@@ -153,4 +159,98 @@ TEST_F(UnsavedBank, TheDrawnBoxAnswersTheFirstClickAndTheFirstKey) {
     }
     gui->CloseWindow();
     unsetenv(platform::dialogs::kChooserVariable);
+}
+
+// Discard, and Refresh Folders answered No, read back from their files the two banks the grids
+// showed, chosen in the "Folders and banks" menus, for every data type and in the category
+// and search views: the grids, the bank name fields and the next save stay on them.
+TEST_F(UnsavedBank, DiscardReadsBackTheBanksChosenInTheMenus) {
+    if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    using namespace testsupport;
+    std::filesystem::create_directories(data + "Patches");
+    for (const std::string bank : {"Alpha", "Bravo", "Init"}) {
+        const std::string at = data + "Patches/" + bank, prefix = bank.substr(0, 1);
+        writeFile(at + " Sounds.syx", rawBankFile(soundDumps(100, prefix, "Bass")));
+        writeFile(at + " Multis.syx", rawBankFile(multiDumps(100, prefix)));
+        writeFile(at + " Patterns.syx", rawBankFile(patternDumps(100, prefix)));
+    }
+    open();
+    testsupport::ScriptedChooser zenity;
+    PatchLibrarian* librarian = plug->getLibrarian();
+    // The bank a grid shows, and its file name when its bank name field agrees.
+    const auto bankAt = [&](bool upper) -> PatchFile* {
+        KIT_MutexLock lock(&librarian->mutex());
+        std::vector<PatchFile*>* list = librarian->bankList(librarian->currentType);
+        if (!upper && plug->isCategoryView()) list = &librarian->categoryBanks;
+        if (!upper && plug->isSearchView()) list = &librarian->searchBanks;
+        const size_t index = upper ? librarian->upperBankIndex : librarian->lowerBankIndex;
+        return list && index < list->size() ? list->at(index) : nullptr;
+    };
+    const auto shown = [&](bool upper) -> std::string {
+        KIT_MutexLock lock(plug->GetMutex());
+        const int list = upper ? kPatchSelectionListUpper : kPatchSelectionListLower;
+        const IParam* param = plug->GetParam(list);
+        char field[MAX_PARAM_DISPLAY_LEN];
+        param->GetDisplayForHost(field, true);
+        const PatchFile* bank = bankAt(upper);
+        return bank && bank->fileName.find(field) == 0 &&
+                       plug->keptControl(list)->GetValue() == param->GetNormalized()
+                   ? bank->fileName
+                   : "field " + std::string(field);
+    };
+    // Bravo, the second bank of the menu, chosen as a user does: a click, then the keys. Each
+    // click lands apart from the last, which would make it a double click.
+    int clicks = 0;
+    const auto chooseBravo = [&](const char* layer, bool upper) {
+        const IRECT r = plug->popupMenuLayer(layer)->getControls().Get(0)->GetRECT();
+        ASSERT_EQ(Xdotool({"mousemove", "--window", std::to_string(host.window()),
+                           std::to_string(r.L + 20 + 30 * (clicks++ % 10)),
+                           std::to_string((r.T + r.B) / 2), "click", "1"}),
+                  0);
+        ASSERT_TRUE(WaitUntil([&] { // the menu's border below the chooser
+            const auto column = host.Capture(DefaultRootWindow(host.display()), r.L + 10, r.B, 1, 60);
+            return std::count(column.begin(), column.end(), 0x80808000u) > 0;
+        }));
+        ASSERT_EQ(Xdotool({"key", "Home", "Down", "Return"}), 0);
+        ASSERT_TRUE(WaitUntil([&] { return bankAt(upper)->fileName.find("Bravo") == 0; }));
+    };
+    onEditor(kFirstRunExit, 1); // the new install's notice answered
+    onEditor(kMainTab, 1);
+    const struct {
+        int type;
+        char view; // of the sound lists: plain, category or search
+        const char *upper, *lower, *files;
+    } cases[] = {
+        {0, 'p', "UPPERPOPUPMENU", "LOWERPOPUPMENU", " Sounds.syx"},
+        {1, 'p', "LeftPerformancePopupMenu", "RightPerformancePopupMenu", " Multis.syx"},
+        {2, 'p', "LeftPatternPopupMenu", "RightPatternPopupMenu", " Patterns.syx"},
+        {0, 'c', "UPPERPOPUPMENU", nullptr, " Sounds.syx"},
+        {0, 's', "UPPERPOPUPMENU", nullptr, " Sounds.syx"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.upper) + " " + c.view);
+        onEditor(kDatatype, c.type);
+        if (c.view == 'c') onEditor(kCategorySelection, 1);
+        if (c.view == 's') {
+            plug->GetParam(kPatchSearchString)->SetDisplayText(0, "I 1");
+            onEditor(kPatchSearchString, 0);
+        }
+        chooseBravo(c.upper, true);
+        c.lower ? chooseBravo(c.lower, false) : onEditor(kLibLowerNextBank, 1);
+        const std::string lower = shown(false);
+        for (bool byRefresh : {false, true}) {
+            {
+                KIT_MutexLock lock(&librarian->mutex()); // a fetch into the upper bank
+                bankAt(true)->entries.at(1).name = "Fetched";
+            }
+            plug->SetLibrarianStatusUnsaved(true);
+            if (byRefresh) zenity.reply(1, ""); // No: discard
+            onEditor(byRefresh ? kRefreshFolders : kDiscardBankData, 1);
+            EXPECT_EQ(shown(true), "Bravo" + std::string(c.files)) << byRefresh;
+            EXPECT_EQ(shown(false), lower) << byRefresh;
+            EXPECT_NE(bankAt(true)->entries.at(1).name, "Fetched");
+        }
+        if (c.view != 'p') onEditor(c.view == 'c' ? kCategorySelection : kPatchSearch, 0);
+    }
+    plug->GetGUI()->CloseWindow();
 }

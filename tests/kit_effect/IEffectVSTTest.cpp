@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -35,6 +36,7 @@ struct FakeHost {
     VstIntPtr eventsAnswer = 1;
     // A list the host hands over while the plug-in hands it one, once.
     VstEvents* reentering = nullptr;
+    std::function<void()> onUpdateDisplay;
 
     int count(VstInt32 opcode) const { return int(std::count(calls.begin(), calls.end(), opcode)); }
 
@@ -43,6 +45,7 @@ struct FakeHost {
         auto* host = static_cast<FakeHost*>(effect->user);
         host->calls.push_back(opcode);
         if (opcode == audioMasterAutomate) host->notices.emplace_back(index, opt);
+        if (opcode == audioMasterUpdateDisplay && host->onUpdateDisplay) host->onUpdateDisplay();
         if (opcode == audioMasterGetTime) return reinterpret_cast<VstIntPtr>(&host->time);
         if (opcode == audioMasterGetVendorVersion) return 30207;
         if (opcode == audioMasterGetProductString) strcpy(static_cast<char*>(ptr), host->product);
@@ -204,6 +207,19 @@ TEST_F(AdapterTest, CloseDestroysThePlugInAndNothingIsAskedOfWhatIsMissing) {
     plug = nullptr;
     EXPECT_TRUE(destroyed);
 
+    // A host that closes the plug-in with its editor open: the editor, whose thread calls the
+    // plug-in, is closed before any of the plug-in goes.
+    make();
+    auto* g = new TestGraphics(plug);
+    plug->AttachGraphics(g);
+    int window = 0;
+    dispatch(effEditOpen, 0, 0, &window);
+    int closesThen = -1;
+    plug->whileDestroyed = [&] { closesThen = g->closes; };
+    dispatch(effClose);
+    plug = nullptr;
+    EXPECT_EQ(closesThen, 1);
+
     AEffect orphan = {};
     EXPECT_EQ(IEffectVST::VSTDispatcher(&orphan, effIdentify, 0, 0, nullptr, 0.0f), 0);
     EXPECT_EQ(IEffectVST::VSTDispatcher(nullptr, effIdentify, 0, 0, nullptr, 0.0f), 0);
@@ -341,24 +357,49 @@ TEST_F(AdapterTest, EditorOpensAsTheHostDeclared) {
     EXPECT_EQ(plug->guiCloses + g->closes, 2);
 }
 
-// The editor's tick ends with its close: input it had not told yet, held back by the interval,
-// is told then, once.
-TEST_F(AdapterTest, TheEditorsCloseTellsWhatItsTickHeldBack) {
+// The host hears of the editor's changes only when what a save keeps changed, from its own
+// thread that opened the editor (its idle call or any other), outside the plug lock; the close
+// tells what the editor's last comparison did not see.
+TEST_F(AdapterTest, TheHostHearsOfEditorChangesOnItsOwnThread) {
     testsupport::ManualClock clock;
     make();
+    plug->GetParam(1)->InitInt("Steps", 0, 0, 16);
     plug->AttachGraphics(new TestGraphics(plug));
+    std::vector<std::pair<std::thread::id, bool>> told; // thread, plug lock free
+    host.onUpdateDisplay = [&] {
+        told.emplace_back(std::this_thread::get_id(), testsupport::OtherThreadCanEnter(plug->GetMutex()));
+    };
     int window = 0;
     dispatch(effEditOpen, 0, 0, &window);
-    for (int tick = 0; tick < 2; ++tick) {
-        plug->NoteEditorInput();
-        plug->TellHostOfEditorInput(false);
-    }
-    EXPECT_EQ(host.count(audioMasterUpdateDisplay), 1);
+    // Input on the editor's thread, then its tick an interval later.
+    const auto onEditor = [&](double value, bool tick) {
+        std::thread([&] {
+            {
+                KIT_MutexLock lock(plug->GetMutex());
+                plug->NoteEditorInput();
+                plug->GetParam(1)->Set(value);
+            }
+            if (tick) plug->CheckEditorEdits(false, false);
+        }).join();
+        clock.AdvanceMillis(IEffectBase::kEditNoticeMillis);
+    };
+    onEditor(0.0, true); // a press that changes nothing
+    dispatch(effEditIdle);
+    EXPECT_TRUE(told.empty());
+    onEditor(1.0, true);
+    EXPECT_TRUE(told.empty()) << "never from the editor's thread";
+    std::thread([&] { dispatch(effGetProgram); }).join();
+    EXPECT_TRUE(told.empty()) << "nor from a thread that did not open the editor";
+    dispatch(effEditIdle);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], std::make_pair(std::this_thread::get_id(), true));
+    dispatch(effEditIdle);
+    onEditor(2.0, false); // no tick compared it
     dispatch(effEditClose);
-    EXPECT_EQ(host.count(audioMasterUpdateDisplay), 2);
+    EXPECT_EQ(told.size(), 2u);
     dispatch(effEditOpen, 0, 0, &window);
     dispatch(effEditClose);
-    EXPECT_EQ(host.count(audioMasterUpdateDisplay), 2);
+    EXPECT_EQ(told.size(), 2u);
 }
 
 TEST_F(AdapterTest, PinsAndSpeakerArrangements) {

@@ -138,47 +138,64 @@ TEST_F(GraphicsLinuxTest, ATickPutsOnlyTheDirtyArea) {
     EXPECT_EQ(graphics->NControls(), 2) << "the same size changes nothing";
 }
 
-// What the user does in the editor reaches the host as a change of the state, from the tick: at
-// most once an interval while input goes on, the last input of a burst and a finished edit
-// field after it too. Mouse-over, a release without a press, a key not taken and values from
-// the plug-in or the synthesizer tell nothing, nor does the picture taken as the editor closes.
-TEST_F(GraphicsLinuxTest, InputIsToldOnceAnIntervalAndTheLastToo) {
+// What a save keeps is compared on the editor's tick, at most once an interval, while the
+// user's input goes on and an interval past it, and a change is noted for the host. Input that
+// changes nothing notes nothing, nor do values from the plug-in or the synthesizer once the
+// input is over, nor the picture taken as the editor closes. A held button and an edit field
+// keep the watch on until their change comes.
+TEST_F(GraphicsLinuxTest, OnlyInputThatChangesWhatASaveKeepsIsNoted) {
     testsupport::ManualClock clock;
     const int64_t interval = IEffectBase::kEditNoticeMillis;
-    control->takesKeys = false;
-    view->Send(event(ViewEventType::kMotion, 30, 40));
-    view->Send(event(ViewEventType::kButtonUp, 30, 40, 1)); // its press went to the host
-    view->Send(key(ViewKey::kCharacter, "a"));
+    const auto noted = [&] {
+        view->Tick();
+        return plug.TakeEditorEdits();
+    };
+    const ViewEvent down = event(ViewEventType::kButtonDown, 22, 33, 1),
+                    up = event(ViewEventType::kButtonUp, 22, 33, 1);
     graphics->SetParameterFromPlug(3, 0.5, true);
     plug.SetParameterFromGUI2(3, 0.75);
-    view->Tick();
-    EXPECT_EQ(plug.programChanges, 0);
+    EXPECT_FALSE(noted()) << "no input";
+    view->Send(down);
+    view->Send(up);
+    view->Send(key(ViewKey::kCharacter, "a"));
+    EXPECT_FALSE(noted()) << "a press and a key that change nothing";
 
-    view->Send(event(ViewEventType::kButtonDown, 22, 33, 1));
-    view->Tick();
-    EXPECT_EQ(plug.programChanges, 1) << "the first at once";
-    view->Send(event(ViewEventType::kMotion, 27, 38, 1));
+    clock.AdvanceMillis(interval);
+    view->Send(down);
+    plug.SetParameterFromGUI(3, 0.25); // as the pressed control does
+    EXPECT_TRUE(noted()) << "the first at once";
+    plug.SetParameterFromGUI(3, 0.5);
     clock.AdvanceMillis(interval - 1);
-    view->Tick();
-    EXPECT_EQ(plug.programChanges, 1);
+    EXPECT_FALSE(noted());
     clock.AdvanceMillis(1);
-    view->Tick();
-    EXPECT_EQ(plug.programChanges, 2) << "exactly at the interval";
-    view->Send(event(ViewEventType::kButtonUp, 27, 38, 1));
-    view->Tick();
+    EXPECT_TRUE(noted()) << "exactly at the interval";
+    clock.AdvanceMillis(3 * interval);
+    EXPECT_FALSE(noted());
+    plug.SetParameterFromGUI(3, 0.75);
+    view->Send(up);
     clock.AdvanceMillis(interval);
-    view->Tick();
-    view->Tick();
-    EXPECT_EQ(plug.programChanges, 3) << "the release, once";
+    EXPECT_TRUE(noted()) << "a button held long, then moved";
+    plug.SetParameterFromGUI2(3, 0.5);
+    clock.AdvanceMillis(interval);
+    EXPECT_FALSE(noted()) << "the synthesizer's, once the input is over";
+
+    view->Send(down);
+    IText style;
+    IRECT area(20, 30, 68, 46);
+    graphics->CreateTextEntry(control, &style, &area, "0.5", plug.GetParam(3));
+    view->Send(up);
+    clock.AdvanceMillis(3 * interval);
+    EXPECT_FALSE(noted());
+    view->Send(key(ViewKey::kCharacter, "9"));
+    view->Send(key(ViewKey::kReturn));
+    clock.AdvanceMillis(interval);
+    EXPECT_TRUE(noted()) << "an edit field's text";
 
     clock.AdvanceMillis(interval);
-    graphics->SetFromStringAfterPrompt(control, plug.GetParam(3), "12");
-    view->Tick();
-    EXPECT_EQ(plug.programChanges, 4) << "an edit field's text";
-    view->Send(event(ViewEventType::kWheel, 22, 33));
-    clock.AdvanceMillis(interval);
+    view->Send(down);
+    plug.SetParameterFromGUI(3, 0.25);
     graphics->CloseWindow();
-    EXPECT_EQ(plug.programChanges, 4);
+    EXPECT_FALSE(plug.TakeEditorEdits()) << "the close's picture";
 }
 
 TEST_F(GraphicsLinuxTest, AnExposedAreaGoesOutWithWhatBecameDirtySinceTheLastTick) {

@@ -38,6 +38,7 @@ public:
     }
     ~TestVSTEffect() override {
         if (destroyed) *destroyed = true;
+        if (whileDestroyed) whileDestroyed();
     }
 
     bool SerializeState(ByteChunk* chunk) override {
@@ -101,6 +102,7 @@ public:
     std::vector<bool> midiFromHardware;
     int resets = 0, blocks = 0, guiOpens = 0, guiCloses = 0, hostIdentified = 0, presetChanges = 0;
     bool* destroyed = nullptr;
+    std::function<void()> whileDestroyed; // runs as the derived part goes
 
 private:
     void call(const char* name) {
