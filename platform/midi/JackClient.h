@@ -12,9 +12,9 @@
 // that is late to answer it), a stop kStopWait; one that libjack has not ended by then fails its
 // caller (an open gives no client, and tells its caller nothing after; a close leaves the client
 // to the layer's thread), and so does every call asked while the call that kept it lasts, at
-// once: whatever a plug-in starts or closes, it waits once. From the first open on a server that answers, the module stays loaded: libjack may
-// call into it (its print functions, the handlers of a client whose close never returned) after
-// the host unloaded it.
+// once: whatever a plug-in starts or closes, it waits once. From the first open on a server that
+// answers, the module stays loaded: libjack may call into it (its print functions, the handlers
+// of a client whose close never returned) after the host unloaded it.
 //
 // Other calls into libjack with a client are made by its owner, under Calls, which never wait
 // for libjack's close of the client. libjack calls the owner's handlers through the client's
@@ -22,19 +22,19 @@
 // never for libjack.
 //
 // Clients of one server end together: once libjack tells any client of ours that its server
-// ended, every client of ours opened so far has ended (jackd2's libjack frees every client of the
-// process at the next open, and tells each client on a thread of its own, some later than
-// others). An open first ends every client whose server is no longer the one it opened on (a new
-// jackd2 server may answer before the old one's end is told).
+// ended, every client of ours opened so far has ended (libjack tells each client on a thread of
+// its own, some later than others, and some not at all). An open first ends every client whose
+// server is no longer the one it opened on (a new jackd2 server may answer before the old one's
+// end is told).
 // jackd2's libjack frees every client of an ended server at the next jack_client_open of any
 // thread in the process, the host's too, which we cannot order: a client of ours whose server
-// ended is never handed to libjack again, only let go (libjack frees it). jackd2's libjack
-// cancels the threads of a client it frees wherever they are, and one cancelled inside libjack's
-// handling of its server's end leaves a lock of the whole libjack taken for good, so that every
-// later open and close waits forever: our own open first waits until the threads that told our
-// clients of the end have ended (or kToldTime after the end). jack1's and PipeWire's libjack
-// free nothing: there a client of an ended server is closed once libjack told it so (or
-// kToldTime after the end). Once the process ends, a close only lets the client go.
+// ended is never handed to libjack again, only let go (libjack frees it). It cancels the threads
+// of a client it frees wherever they are, and one cancelled inside libjack's handling of its
+// server's end leaves a lock of the whole libjack taken for good, so that every later open and
+// close waits forever: our own open first waits until the threads that told our clients of the
+// end have ended (or kToldTime after the end). jack1's and PipeWire's libjack leave such a client
+// to us: it is closed once libjack told it so (or kToldTime after the end). Once the process
+// ends, a close only lets the client go.
 // Calls into libjack block SIGPIPE: jack1's libjack writes to a server that ended.
 
 #include <jack/jack.h>
