@@ -84,6 +84,9 @@ struct JackClient::Record {
     std::atomic<bool> telling{false};
     std::atomic<pid_t> teller{0};
     std::atomic<bool> told{false};
+    // Let go, and freed by libjack at an open of ours that knew of its end: what it tells after
+    // is old news.
+    std::atomic<bool> freed{false};
     uint64_t serial = 0;
     // The server's socket, and which of its servers answered there when the client opened.
     std::string socket;
@@ -106,6 +109,8 @@ std::atomic<uint64_t> g_opened{0};
 std::atomic<uint64_t> g_endedBelow{0};
 // When the latest end was learnt.
 std::atomic<int64_t> g_endedAtNs{0};
+// The clients below it have ended and libjack has told one of ours so since.
+std::atomic<uint64_t> g_toldBelow{0};
 // Set as the process begins to end: no client opens from then on. Then, once our clients are
 // closed, closing one only lets it go: libjack's own static objects go next.
 std::atomic<bool> g_ending{false};
@@ -144,10 +149,17 @@ int deferOnGraphOrder(void*) {
 }
 
 // On libjack's thread that tells of the end (one of the client's own). The rest of that thread's
-// run is cancelled only where it may be; on jackd2 its end is awaited before an open. A late
-// notice of an end already learnt (a client let go) ends no client opened since.
+// run is cancelled only where it may be; on jackd2 its end is awaited before an open. A notice
+// that comes late, after clients of ours opened on a new server, ends them too: jackd2's libjack
+// frees them with the rest at the next open.
 void toldEnd(Record* record) {
-    if (!ended(*record)) endAll();
+    if (!record->freed) {
+        endAll();
+        const uint64_t below = g_endedBelow.load();
+        for (uint64_t told = g_toldBelow.load();
+             told < below && !g_toldBelow.compare_exchange_weak(told, below);) {
+        }
+    }
     if (record->telling.exchange(true)) return;
     defer();
     record->teller = pid_t(syscall(SYS_gettid));
@@ -408,11 +420,17 @@ bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name)
     }
     DeferLibjackPrints();
     const uint64_t endedBefore = g_endedBelow.load();
+    // Once libjack told of every end we know of, jackd2's libjack frees their clients at this
+    // open, telling some of them meanwhile: no news for the client it opens.
+    const bool told = jackd2 && g_toldBelow.load() >= endedBefore;
+    if (told)
+        for (const std::shared_ptr<Record>& freed : layer().letGo)
+            freed->freed = true;
     if (jackd2) {
         record->socket = JackServerSocket();
         record->instance = record->socket.empty() ? 0 : Jackd2Instance(record->socket);
     }
-    record->serial = g_opened++;
+    if (!told) record->serial = g_opened++;
     jack_client_t* opened = nullptr;
     std::string why; // the name is not the one asked for
     const auto because = [&why](const std::string& reason) {
@@ -436,7 +454,8 @@ bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name)
         because("a client on the JACK server \"" + holder + "\" holds \"" + asked + "\"");
         asked = NumberedJackName(name, ++number);
     }
-    if (jackd2 && (g_endedBelow.load() != endedBefore || serverChanged())) {
+    if (told) record->serial = g_opened++;
+    if (jackd2 && ((!told && g_endedBelow.load() != endedBefore) || serverChanged())) {
         // A server ended during the open: libjack may have freed what it held, and frees the
         // new client with them at a later open, any thread's: all are let go.
         endAll();
