@@ -151,7 +151,7 @@ int deferOnGraphOrder(void*) {
 // On libjack's thread that tells of the end (one of the client's own). The rest of that thread's
 // run is cancelled only where it may be; on jackd2 its end is awaited before an open. A notice
 // that comes late, after clients of ours opened on a new server, ends them too: jackd2's libjack
-// frees them with the rest at the next open.
+// frees them with the rest at the next open. One from a client that such an open freed is old news.
 void toldEnd(Record* record) {
     if (!record->freed) {
         endAll();
