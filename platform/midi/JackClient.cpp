@@ -148,18 +148,21 @@ int deferOnGraphOrder(void*) {
     return 0;
 }
 
+// Lock-free: libjack told a client of ours that its server ended, or says that it frees them.
+void libjackKnowsOfAnEnd() {
+    endAll();
+    const uint64_t below = g_endedBelow.load();
+    for (uint64_t told = g_toldBelow.load();
+         told < below && !g_toldBelow.compare_exchange_weak(told, below);) {
+    }
+}
+
 // On libjack's thread that tells of the end (one of the client's own). The rest of that thread's
 // run is cancelled only where it may be; on jackd2 its end is awaited before an open. A notice
 // that comes late, after clients of ours opened on a new server, ends them too: jackd2's libjack
 // frees them with the rest at the next open. One from a client that such an open freed is old news.
 void toldEnd(Record* record) {
-    if (!record->freed) {
-        endAll();
-        const uint64_t below = g_endedBelow.load();
-        for (uint64_t told = g_toldBelow.load();
-             told < below && !g_toldBelow.compare_exchange_weak(told, below);) {
-        }
-    }
+    if (!record->freed) libjackKnowsOfAnEnd();
     if (record->telling.exchange(true)) return;
     defer();
     record->teller = pid_t(syscall(SYS_gettid));
@@ -418,7 +421,7 @@ bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name)
                                [](const std::shared_ptr<Record>& r) { return tellerEnded(*r); });
         });
     }
-    DeferLibjackPrints();
+    DeferLibjackPrints(&libjackKnowsOfAnEnd);
     const uint64_t endedBefore = g_endedBelow.load();
     // Once libjack told of every end we know of, jackd2's libjack frees their clients at this
     // open, telling some of them meanwhile: no news for the client it opens.

@@ -182,6 +182,22 @@ TEST(JackLink, AReadOfTheGraphThatWaitsHoldsNoCycleOfThePort) {
     out->Close();
 }
 
+// jackd2's libjack may free our clients at another thread's open before it told any of them that
+// their server ended, and says so first: from then on the port reaches nothing and sends fail.
+TEST(JackLink, LibjackSayingItFreesTheClientsOfAnEndedServerEndsThePort) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    Peer peer("f");
+    ASSERT_TRUE(peer.client);
+    Told told;
+    const auto out =
+        platform::NewMidiOutput(MidiSystem::kJack, OwnClientName("zoz freed test "), told.errors);
+    ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
+    jack_error_callback("Jack server was closed but clients are still allocated, cleanup...");
+    EXPECT_FALSE(sendNoteOff(*out));
+    EXPECT_EQ(told.Last(), "a message was not sent: the JACK server ended");
+}
+
 // No server at all, a server whose port table is full, and a connection that the ports'
 // directions forbid: each open fails, says why, leaves no client behind and prints nothing.
 TEST(JackLink, RefusedClientsPortsAndConnectionsFailTheOpenAndLeaveNoClient) {
