@@ -14,7 +14,10 @@
 #include <optional>
 #include <pthread.h>
 #include <semaphore.h>
+#include <sys/syscall.h>
 #include <thread>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -77,10 +80,13 @@ struct JackClient::Record {
     void* connectArg = nullptr;
     std::function<void()> read;
     std::atomic<bool> readAsked{false};
-    // libjack told it that its server ended: telling once, told, and the telling thread ended.
+    // libjack told it that its server ended: telling once, on which thread, and told.
     std::atomic<bool> telling{false};
+    std::atomic<pid_t> teller{0};
     std::atomic<bool> told{false};
-    std::atomic<bool> tellerEnded{false};
+    // Let go, and freed by libjack at an open of ours that knew of its end: what it tells after
+    // is old news.
+    std::atomic<bool> freed{false};
     uint64_t serial = 0;
     // The server's socket, and which of its servers answered there when the client opened.
     std::string socket;
@@ -103,6 +109,8 @@ std::atomic<uint64_t> g_opened{0};
 std::atomic<uint64_t> g_endedBelow{0};
 // When the latest end was learnt.
 std::atomic<int64_t> g_endedAtNs{0};
+// The clients below it have ended and libjack has told one of ours so since.
+std::atomic<uint64_t> g_toldBelow{0};
 // Set as the process begins to end: no client opens from then on. Then, once our clients are
 // closed, closing one only lets it go: libjack's own static objects go next.
 std::atomic<bool> g_ending{false};
@@ -129,16 +137,6 @@ void tell(Record& record) {
     if (pass && record.notice) record.notice(record.noticeArg);
 }
 
-// Sets, for the thread it runs on, the flags to raise as the thread ends.
-struct ThreadEnd {
-    std::vector<std::atomic<bool>*> flags;
-    ~ThreadEnd() {
-        for (std::atomic<bool>* flag : flags)
-            flag->store(true);
-    }
-};
-thread_local ThreadEnd t_threadEnd;
-
 void defer(void* = nullptr) {
     pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, nullptr);
 }
@@ -150,15 +148,45 @@ int deferOnGraphOrder(void*) {
     return 0;
 }
 
-// On libjack's thread that tells of the end (one of the client's own). The rest of that thread's
-// run is cancelled only where it may be; on jackd2 its end is awaited before a close.
-void toldEnd(Record* record) {
+// Lock-free: libjack told a client of ours that its server ended, or says that it frees them.
+void libjackKnowsOfAnEnd() {
     endAll();
+    const uint64_t below = g_endedBelow.load();
+    for (uint64_t told = g_toldBelow.load();
+         told < below && !g_toldBelow.compare_exchange_weak(told, below);) {
+    }
+}
+
+// On libjack's thread that tells of the end (one of the client's own). The rest of that thread's
+// run is cancelled only where it may be; on jackd2 its end is awaited before an open. A notice
+// that comes late, after clients of ours opened on a new server, ends them too: jackd2's libjack
+// frees them with the rest at the next open. One from a client that such an open freed is old news.
+void toldEnd(Record* record) {
+    if (!record->freed) libjackKnowsOfAnEnd();
     if (record->telling.exchange(true)) return;
     defer();
-    if (WhichLibjack() == Libjack::kJackd2) t_threadEnd.flags.push_back(&record->tellerEnded);
+    record->teller = pid_t(syscall(SYS_gettid));
     tell(*record);
     record->told = true;
+}
+
+// Whether libjack told the client of its server's end and the thread that told it has ended. A
+// thread's id is not given to another within the seconds this is asked.
+bool tellerEnded(const Record& record) {
+    return record.told && syscall(SYS_tgkill, getpid(), record.teller.load(), 0) != 0 &&
+           errno == ESRCH;
+}
+
+// Waits until `ready`, and kToldTime after the latest end at most: a jackd2 server that ends as
+// asked closes its socket first and tells its clients (and sends them the notices of what its
+// end takes away) for a while after. One not told by then is held elsewhere (a handler of the
+// host's), not in libjack's end.
+template <class Ready> void untilTold(const Ready& ready) {
+    const int64_t until =
+        g_endedAtNs.load() +
+        std::chrono::duration_cast<std::chrono::nanoseconds>(JackClient::kToldTime).count();
+    while (!ready() && nowNs() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void onInfoShutdown(jack_status_t, const char*, void* record) {
@@ -286,11 +314,11 @@ template <class R> struct Waited {
     R result{};
 };
 
-// Runs `work` on the layer's thread, and waits for it `wait` at most, not at all while a call that
-// a caller gave up waiting for is under way. What it gave, if it ended within the wait; else what
-// it gives later goes to `orphaned`.
+// Runs `work` on the layer's thread, and waits for it until `until` at most, not at all while a
+// call that a caller gave up waiting for is under way. What it gave, if it ended within the wait;
+// else what it gives later goes to `orphaned`.
 template <class R>
-std::optional<R> onLayer(std::chrono::seconds wait, std::function<R()> work,
+std::optional<R> onLayer(JackClient::Until until, std::function<R()> work,
                          std::function<void(R&)> orphaned = {}) {
     Layer& layer = platform::layer();
     if (!layer.threaded) return std::nullopt;
@@ -313,8 +341,8 @@ std::optional<R> onLayer(std::chrono::seconds wait, std::function<R()> work,
     const uint64_t running = layer.running.load();
     const bool stuck = running != 0 && running == layer.givenUpOn.load();
     std::unique_lock<std::mutex> lock(waited->lock);
-    waited->done.wait_for(lock, stuck ? std::chrono::seconds(0) : wait,
-                          [&] { return waited->finished; });
+    waited->done.wait_until(lock, stuck ? std::chrono::steady_clock::now() : until,
+                            [&] { return waited->finished; });
     if (!waited->finished) {
         waited->abandoned = true;
         layer.givenUpOn = layer.running.load();
@@ -325,35 +353,19 @@ std::optional<R> onLayer(std::chrono::seconds wait, std::function<R()> work,
 
 // What follows runs on the layer's thread.
 
-void closeNow(Record& record) {
+// The client, which its owner's calls see no more: they wait for none of ours into libjack.
+jack_client_t* takeJack(Record& record) {
     const std::lock_guard<std::mutex> use(record.use);
-    if (!record.jack) return;
-    jack_client_close(record.jack);
-    record.jack = nullptr;
+    return std::exchange(record.jack, nullptr);
+}
+
+void closeNow(Record& record) {
+    if (jack_client_t* jack = takeJack(record)) jack_client_close(jack);
 }
 
 void letGo(const std::shared_ptr<Record>& record) {
-    {
-        const std::lock_guard<std::mutex> use(record->use);
-        record->jack = nullptr;
-    }
+    takeJack(*record);
     layer().letGo.push_back(record);
-}
-
-// Waits until libjack told the client that its server ended, within kToldTime of the end: a
-// jackd2 server that ends as asked closes its socket first and tells its clients (and sends them
-// the notices of what its end takes away) for a while after. One not told by then is held
-// elsewhere (a handler of the host's), not in libjack's end: closed all the same, as the next
-// open would have libjack free it with its thread still running.
-void closeEnded(const std::shared_ptr<Record>& record) {
-    const bool jackd2 = WhichLibjack() == Libjack::kJackd2;
-    const auto ready = [&] { return jackd2 ? record->tellerEnded.load() : record->told.load(); };
-    const int64_t until =
-        g_endedAtNs.load() +
-        std::chrono::duration_cast<std::chrono::nanoseconds>(JackClient::kToldTime).count();
-    while (!ready() && nowNs() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    g_ended ? letGo(record) : closeNow(*record);
 }
 
 void closeRecord(const std::shared_ptr<Record>& record) {
@@ -361,12 +373,14 @@ void closeRecord(const std::shared_ptr<Record>& record) {
     const auto held = std::find(live.begin(), live.end(), record);
     if (held == live.end()) return;
     live.erase(held);
-    if (g_ended)
+    if (g_ended || (ended(*record) && WhichLibjack() == Libjack::kJackd2)) {
         letGo(record);
-    else if (ended(*record))
-        closeEnded(record);
-    else
+    } else if (ended(*record)) {
+        untilTold([&record] { return record->told.load(); });
+        g_ended ? letGo(record) : closeNow(*record);
+    } else {
         closeNow(*record);
+    }
 }
 
 void closeEndedLive() {
@@ -392,22 +406,34 @@ bool serverChanged() {
     return false;
 }
 
-std::shared_ptr<Record> openOnLayer(const std::string& name, JackNotice notice, void* arg) {
-    if (g_ending) return nullptr;
+// Opens the record's client: whether it did.
+bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name) {
+    if (g_ending) return false;
     const bool jackd2 = WhichLibjack() == Libjack::kJackd2;
     if (jackd2 && serverChanged()) endAll();
     closeEndedLive();
-    if (!JackServerAnswers()) return nullptr;
-    DeferLibjackPrints();
+    if (!JackServerAnswers()) return false;
+    if (jackd2) {
+        // This open has libjack free the clients we let go, cancelling their threads.
+        const std::vector<std::shared_ptr<Record>>& letGo = layer().letGo;
+        untilTold([&letGo] {
+            return std::all_of(letGo.begin(), letGo.end(),
+                               [](const std::shared_ptr<Record>& r) { return tellerEnded(*r); });
+        });
+    }
+    DeferLibjackPrints(&libjackKnowsOfAnEnd);
     const uint64_t endedBefore = g_endedBelow.load();
-    auto record = std::make_shared<Record>();
-    record->notice = notice;
-    record->noticeArg = arg;
+    // Once libjack told of every end we know of, jackd2's libjack frees their clients at this
+    // open, telling some of them meanwhile: no news for the client it opens.
+    const bool told = jackd2 && g_toldBelow.load() >= endedBefore;
+    if (told)
+        for (const std::shared_ptr<Record>& freed : layer().letGo)
+            freed->freed = true;
     if (jackd2) {
         record->socket = JackServerSocket();
         record->instance = record->socket.empty() ? 0 : Jackd2Instance(record->socket);
     }
-    record->serial = g_opened++;
+    if (!told) record->serial = g_opened++;
     jack_client_t* opened = nullptr;
     std::string why; // the name is not the one asked for
     const auto because = [&why](const std::string& reason) {
@@ -431,24 +457,24 @@ std::shared_ptr<Record> openOnLayer(const std::string& name, JackNotice notice, 
         because("a client on the JACK server \"" + holder + "\" holds \"" + asked + "\"");
         asked = NumberedJackName(name, ++number);
     }
-    if (jackd2 && (g_endedBelow.load() != endedBefore || serverChanged())) {
-        // A server ended during the open: libjack may have freed what it held, and would free
-        // the new client with them at a later open.
+    if (told) record->serial = g_opened++;
+    if (jackd2 && ((!told && g_endedBelow.load() != endedBefore) || serverChanged())) {
+        // A server ended during the open: libjack may have freed what it held, and frees the
+        // new client with them at a later open, any thread's: all are let go.
         endAll();
         for (const std::shared_ptr<Record>& held : layer().live)
             letGo(held);
         layer().live.clear();
-        if (opened) jack_client_close(opened);
-        return nullptr;
+        return false;
     }
-    if (!opened) return nullptr;
+    if (!opened) return false;
     record->jack = opened;
     record->name = jack_get_client_name(opened);
     record->renamed = why;
     jack_on_shutdown(opened, &onShutdown, record.get());
     jack_on_info_shutdown(opened, &onInfoShutdown, record.get());
     layer().live.push_back(record);
-    return record;
+    return true;
 }
 
 } // namespace
@@ -479,22 +505,26 @@ SigpipeBlocked::~SigpipeBlocked() {
 
 JackClient::JackClient(std::shared_ptr<Record> record) : m_record(std::move(record)) {}
 
-std::unique_ptr<JackClient> JackClient::Open(const std::string& name, JackNotice notice,
-                                             void* arg) {
+std::unique_ptr<JackClient> JackClient::Open(const std::string& name, Until until,
+                                             JackNotice notice, void* arg) {
     // Nothing of the layer's, the module's staying loaded included, until a server answers.
     if (!g_layer.load() && !JackServerAnswers()) return nullptr;
-    const std::optional<std::shared_ptr<Record>> record =
-        onLayer<std::shared_ptr<Record>>(kStartWait,
-                                         [=] { return openOnLayer(name, notice, arg); },
-                                         [](std::shared_ptr<Record>& orphan) {
-                                             if (orphan) closeRecord(orphan);
-                                         });
-    if (!record || !*record) return nullptr;
-    return std::unique_ptr<JackClient>(new JackClient(*record));
+    auto record = std::make_shared<Record>();
+    record->notice = notice;
+    record->noticeArg = arg;
+    const std::optional<bool> opened = onLayer<bool>(
+        until, [record, name] { return openOnLayer(record, name); },
+        [record](bool& orphan) {
+            if (orphan) closeRecord(record);
+        });
+    if (opened && *opened) return std::unique_ptr<JackClient>(new JackClient(record));
+    // The caller, who may go now, is told nothing of a client the layer opens after all.
+    if (!opened) record->gate.Close();
+    return nullptr;
 }
 
 void JackClient::CloseEnded() {
-    onLayer<bool>(kStopWait, [] {
+    onLayer<bool>(std::chrono::steady_clock::now() + kStopWait, [] {
         closeEndedLive();
         return true;
     });
@@ -503,7 +533,7 @@ void JackClient::CloseEnded() {
 void JackClient::EndProcess() {
     g_ending = true;
     if (!g_layer.load()) return;
-    onLayer<bool>(kStopWait, [] {
+    onLayer<bool>(std::chrono::steady_clock::now() + kStopWait, [] {
         std::vector<std::shared_ptr<Record>>& live = layer().live;
         for (const std::shared_ptr<Record>& record : live)
             ended(*record) ? letGo(record) : closeNow(*record);
@@ -517,7 +547,7 @@ void JackClient::EndProcess() {
 JackClient::~JackClient() {
     m_record->gate.Close();
     const std::shared_ptr<Record> record = m_record;
-    onLayer<bool>(kStopWait, [record] {
+    onLayer<bool>(std::chrono::steady_clock::now() + kStopWait, [record] {
         closeRecord(record);
         return true;
     });
@@ -567,9 +597,9 @@ void JackClient::AskRead() {
     sem_post(&g_layer.load()->wake);
 }
 
-int JackClient::Activate() {
+int JackClient::Activate(Until until) {
     const std::shared_ptr<Record> record = m_record;
-    const std::optional<int> result = onLayer<int>(kStartWait, [record] {
+    const std::optional<int> result = onLayer<int>(until, [record] {
         // jack1's libjack starts a thread that calls into a server which may be gone.
         if (ended(*record) || !record->jack) return -1;
         if (jack_set_graph_order_callback(record->jack, &deferOnGraphOrder, nullptr) != 0)

@@ -7,28 +7,34 @@
 // order asked: jack1's jack_activate breaks when two run at once, jackd2's libjack frees the
 // process's clients during an open, and a read of the graph takes locks of PipeWire's and
 // jack1's libjack (and on jackd2 may wait for the server's next cycle) that no process thread
-// may wait for. A start is waited for kStartWait at most (a server waits seconds for a client
+// may wait for. A start (a client's open and activation together) is waited for until the
+// deadline its caller set, kStartWait from its beginning (a server waits seconds for a client
 // that is late to answer it), a stop kStopWait; one that libjack has not ended by then fails its
-// caller (an open gives no client, a close leaves the client to the layer's thread), and so does
-// every call asked while the call that kept it lasts, at once: whatever a plug-in closes, it
-// waits once. From the first open on a server that answers, the module stays loaded: libjack may
-// call into it (its print functions, the handlers of a client whose close never returned) after
-// the host unloaded it.
+// caller (an open gives no client, and tells its caller nothing after; a close leaves the client
+// to the layer's thread), and so does every call asked while the call that kept it lasts, at
+// once: whatever a plug-in starts or closes, it waits once. From the first open on a server that
+// answers, the module stays loaded: libjack may call into it (its print functions, the handlers
+// of a client whose close never returned) after the host unloaded it.
 //
-// Other calls into libjack with a client are made by its owner, under Calls. libjack calls the
-// owner's handlers through the client's record, and only until the owner begins to close it:
-// the close waits for a handler under way, never for libjack.
+// Other calls into libjack with a client are made by its owner, under Calls, which never wait
+// for libjack's close of the client. libjack calls the owner's handlers through the client's
+// record, and only until the owner begins to close it: the close waits for a handler under way,
+// never for libjack.
 //
 // Clients of one server end together: once libjack tells any client of ours that its server
-// ended, every client of ours opened so far has ended (jackd2's libjack frees every client of the
-// process at the next open, and tells each client on a thread of its own, some later than
-// others). An open first ends every client whose server is no longer the one it opened on (a new
-// jackd2 server may answer before the old one's end is told).
-// A client of an ended server is closed once libjack told it so, on jackd2 once the thread that
-// told it has ended (or kToldTime after the end): jackd2's libjack cancels a client's threads
-// wherever they are as it closes it, and one cancelled inside libjack's handling of its server's
-// end leaves a lock of the whole libjack taken for good, so that every later open and close waits
-// forever. Once the process ends, a close only lets the client go.
+// ended, every client of ours opened so far has ended (libjack tells each client on a thread of
+// its own, some later than others, and some not at all). An open first ends every client whose
+// server is no longer the one it opened on (a new jackd2 server may answer before the old one's
+// end is told).
+// jackd2's libjack frees every client of an ended server at the next jack_client_open of any
+// thread in the process, the host's too, which we cannot order: a client of ours whose server
+// ended is never handed to libjack again, only let go (libjack frees it). It cancels the threads
+// of a client it frees wherever they are, and one cancelled inside libjack's handling of its
+// server's end leaves a lock of the whole libjack taken for good, so that every later open and
+// close waits forever: our own open first waits until the threads that told our clients of the
+// end have ended (or kToldTime after the end). jack1's and PipeWire's libjack leave such a client
+// to us: it is closed once libjack told it so (or kToldTime after the end). Once the process
+// ends, a close only lets the client go.
 // Calls into libjack block SIGPIPE: jack1's libjack writes to a server that ended.
 
 #include <jack/jack.h>
@@ -66,15 +72,16 @@ public:
     static constexpr auto kStartWait = std::chrono::seconds(20);
     static constexpr auto kStopWait = std::chrono::seconds(3);
     static constexpr auto kToldTime = std::chrono::seconds(2);
+    using Until = std::chrono::steady_clock::time_point;
     struct Record;
 
     // Null when no server answers, it refused the client a few times, or the layer's thread did
-    // not answer. A name refused while a client of that name runs on another server of the user
-    // is tried again numbered, "name-01" …, as JACK numbers the clients of one name; any other
-    // refusal is tried again under the same name. `notice` is told (on libjack's thread, or the
-    // layer's) when the server ended and after each read of the graph.
-    static std::unique_ptr<JackClient> Open(const std::string& name, JackNotice notice = nullptr,
-                                            void* arg = nullptr);
+    // not answer by `until`. A name refused while a client of that name runs on another server of
+    // the user is tried again numbered, "name-01" …, as JACK numbers the clients of one name; any
+    // other refusal is tried again under the same name. `notice` is told (on libjack's thread, or
+    // the layer's) when the server ended and after each read of the graph.
+    static std::unique_ptr<JackClient> Open(const std::string& name, Until until,
+                                            JackNotice notice = nullptr, void* arg = nullptr);
     // Closes every client of ours that has ended, as the rule above allows, or lets it go.
     static void CloseEnded();
     // The process ends: no client opens from then on; closes every client of ours whose server
@@ -109,8 +116,8 @@ public:
     void SetRead(std::function<void()> read);
     // Asks for a read soon; never waits, locks or allocates (the process thread asks).
     void AskRead();
-    // jack_activate on the layer's thread; not once the client ended.
-    int Activate();
+    // jack_activate on the layer's thread, waited for until `until`; not once the client ended.
+    int Activate(Until until);
     // The name the server knows it by, and why that is not the one asked for ("" when it is).
     const std::string& Name() const;
     const std::string& Renamed() const;

@@ -45,8 +45,12 @@ JackPort::JackPort(std::string clientName, unsigned long flags, JackProcessCallb
       m_changed(changed), m_changedArg(changedArg) {}
 
 bool JackPort::Open(const std::string& peer, const std::string& portName, MidiErrors& errors) {
+    // Stored ports open on the host's thread as it makes an instance: the whole start, the old
+    // client's close included, waits once.
+    const JackClient::Until until = std::chrono::steady_clock::now() + JackClient::kStartWait;
     Close();
-    std::unique_ptr<JackClient> client = JackClient::Open(m_clientName, m_changed, m_changedArg);
+    std::unique_ptr<JackClient> client =
+        JackClient::Open(m_clientName, until, m_changed, m_changedArg);
     if (!client) {
         errors.Fail("JACK refused a client named \"" + m_clientName + "\"");
         return false;
@@ -60,7 +64,7 @@ bool JackPort::Open(const std::string& peer, const std::string& portName, MidiEr
         if (jack && !peer.empty() && !jack_port_by_name(jack, peer.c_str())) return false;
         failed = prepare(*client, peer, portName);
     }
-    if (failed.empty() && client->Activate() != 0)
+    if (failed.empty() && client->Activate(until) != 0)
         failed = "JACK would not run the client \"" + client->Name() + "\"";
     if (failed.empty()) {
         const JackClient::Calls calls(*client);

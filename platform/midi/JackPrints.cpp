@@ -3,6 +3,7 @@
 #include <jack/jack.h>
 
 #include <atomic>
+#include <cstring>
 #include <pthread.h>
 
 namespace platform {
@@ -12,8 +13,11 @@ namespace {
 using JackPrint = void (*)(const char*);
 std::atomic<JackPrint> g_processError{nullptr};
 std::atomic<JackPrint> g_processInfo{nullptr};
+std::atomic<void (*)()> g_freeing{nullptr};
 
 void printDeferred(const std::atomic<JackPrint>& print, const char* text) {
+    static constexpr char kFreeing[] = "Jack server was closed but clients are still allocated";
+    if (strncmp(text, kFreeing, sizeof kFreeing - 1) == 0) g_freeing.load()();
     int type;
     pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, &type);
     print.load()(text);
@@ -30,7 +34,8 @@ void infoDeferred(const char* text) {
 
 } // namespace
 
-void DeferLibjackPrints() {
+void DeferLibjackPrints(void (*freeing)()) {
+    g_freeing = freeing;
     if (jack_error_callback && jack_error_callback != &errorDeferred) {
         g_processError = jack_error_callback;
         jack_set_error_function(&errorDeferred);

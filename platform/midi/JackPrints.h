@@ -10,6 +10,9 @@
 namespace platform {
 
 // Wraps the print functions the process uses now, a host's set since the last call included.
-void DeferLibjackPrints();
+// `freeing` is called, on the printing thread, as jackd2's libjack says that an open (any
+// thread's) frees the clients of a server that ended, which it may not have told yet; it must
+// neither lock, allocate nor wait.
+void DeferLibjackPrints(void (*freeing)());
 
 } // namespace platform

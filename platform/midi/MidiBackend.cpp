@@ -30,8 +30,9 @@ std::vector<std::string> jackPorts(jack_client_t* client, unsigned long flags) {
 // no port and no process callback, since the server tells only active clients of ports coming,
 // going or being connected.
 std::unique_ptr<JackClient> jackLookClient(const std::string& clientName, MidiPortWatch* watch) {
+    const JackClient::Until until = std::chrono::steady_clock::now() + JackClient::kStartWait;
     std::unique_ptr<JackClient> client =
-        JackClient::Open(clientName, watch ? &MidiPortWatch::Notice : nullptr, watch);
+        JackClient::Open(clientName, until, watch ? &MidiPortWatch::Notice : nullptr, watch);
     if (!client || !watch) return client;
     const auto registered = [](jack_port_id_t, int, void* self) { MidiPortWatch::Notice(self); };
     const auto connected = [](jack_port_id_t, jack_port_id_t, int, void* self) {
@@ -43,7 +44,7 @@ std::unique_ptr<JackClient> jackLookClient(const std::string& clientName, MidiPo
             !client->SetPortConnect(connected, watch))
             return nullptr;
     }
-    if (client->Activate() != 0) return nullptr;
+    if (client->Activate(until) != 0) return nullptr;
     return client;
 }
 
@@ -93,7 +94,9 @@ MidiSystem forcedSystem() {
 MidiSystem chosenSystem(const std::string& clientName) {
     const MidiSystem forced = forcedSystem();
     if (forced != MidiSystem::kNone) return forced;
-    return JackClient::Open(clientName) ? MidiSystem::kJack : MidiSystem::kAlsa;
+    return JackClient::Open(clientName, std::chrono::steady_clock::now() + JackClient::kStartWait)
+               ? MidiSystem::kJack
+               : MidiSystem::kAlsa;
 }
 
 template <class Client, class... Args>

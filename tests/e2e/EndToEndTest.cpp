@@ -600,16 +600,26 @@ TEST_P(EndToEnd, ASilentSynthesizerIsScannedAndGarbageAndAQuitMidRequestAreSurvi
     const auto request = [](const auto& m) { return m.received && isProbe(m.bytes); };
     while (at.size() < 129 && s->Synth().WaitFor(request, 5000))
         at.push_back(Clock::now());
+    // JACK drops the MIDI of a cycle that a client missed, and requests are not sent again: one
+    // may miss per xrun the synthesizer was told of. The scan follows start-up's probe of id 0.
     const std::vector<Bytes> requests = probesReceived(*s);
-    ASSERT_GE(requests.size(), 128u);
-    const size_t scan = requests.size() - 128;
-    for (int id = 0; id < 128; ++id)
-        EXPECT_EQ(requests[scan + size_t(id)], probe(id));
+    const int xruns = s->Synth().Xruns();
+    ASSERT_GE(int(requests.size()), 128 - xruns);
+    std::vector<int> ids;
+    for (const Bytes& request : requests) {
+        ids.push_back(request[3]);
+        EXPECT_EQ(request, probe(ids.back()));
+    }
+    const size_t scan = ids.size() > 1 && ids[0] == 0 && ids[1] == 0 ? 1 : 0;
+    for (size_t i = scan + 1; i < ids.size(); ++i)
+        EXPECT_LT(ids[i - 1], ids[i]) << "request " << i;
+    EXPECT_LE(128 - int(ids.size() - scan), xruns);
+    EXPECT_GE(ids.back(), 127 - xruns);
     const auto ms = [](Clock::duration d) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
     };
     const auto scanMs = ms(at.back() - at[scan]);
-    EXPECT_GE(scanMs, 127 * kPauseMs * 9 / 10);
+    EXPECT_GE(scanMs, (ids.back() - ids[scan]) * kPauseMs * 9 / 10);
     EXPECT_LE(scanMs, 127 * kPauseMs * 2);
     if (scan == 1) {
         EXPECT_GE(ms(at[1] - at[0]), 19 * kPauseMs);

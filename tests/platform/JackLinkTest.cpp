@@ -86,8 +86,9 @@ bool linkBecomes(platform::MidiOutput& out, PortLink link, std::string* why) {
 }
 
 // Held while set, as PipeWire's libjack holds a read of the graph for a client's lock and jack1's
-// for a port's.
+// for a port's; the reads held are counted.
 std::atomic<bool> g_readsHeld{false};
+std::atomic<int> g_heldReads{0};
 
 } // namespace
 
@@ -95,6 +96,7 @@ std::atomic<bool> g_readsHeld{false};
 extern "C" int jack_port_connected_to(const jack_port_t* port, const char* name) {
     using Read = int (*)(const jack_port_t*, const char*);
     static const auto read = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "jack_port_connected_to"));
+    if (g_readsHeld) ++g_heldReads;
     while (g_readsHeld)
         usleep(1000);
     return read(port, name);
@@ -170,12 +172,30 @@ TEST(JackLink, AReadOfTheGraphThatWaitsHoldsNoCycleOfThePort) {
     // A connection of the port's changes: it reads the graph again.
     const std::string own = out->ClientName() + ":RtMidi Output";
     ASSERT_EQ(jack_connect(other.client, own.c_str(), other.Port().c_str()), 0);
+    ASSERT_TRUE(WaitUntil([] { return g_heldReads > 0; }, 10000)) << "no read was held";
     const int before = peer.received;
     EXPECT_TRUE(WaitUntil([&] { return sendNoteOff(*out) && peer.received >= before + 10; }, 5000))
         << peer.received - before << " of the note-offs sent while a read waited arrived";
     g_readsHeld = false;
+    EXPECT_EQ(g_heldReads, 1);
     EXPECT_TRUE(linkBecomes(*out, PortLink::kReaches, &why)) << why;
     out->Close();
+}
+
+// jackd2's libjack may free our clients at another thread's open before it told any of them that
+// their server ended, and says so first: from then on the port reaches nothing and sends fail.
+TEST(JackLink, LibjackSayingItFreesTheClientsOfAnEndedServerEndsThePort) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    Peer peer("f");
+    ASSERT_TRUE(peer.client);
+    Told told;
+    const auto out =
+        platform::NewMidiOutput(MidiSystem::kJack, OwnClientName("zoz freed test "), told.errors);
+    ASSERT_TRUE(out->Open(peer.Port(), "RtMidi Output"));
+    jack_error_callback("Jack server was closed but clients are still allocated, cleanup...");
+    EXPECT_FALSE(sendNoteOff(*out));
+    EXPECT_EQ(told.Last(), "a message was not sent: the JACK server ended");
 }
 
 // No server at all, a server whose port table is full, and a connection that the ports'

@@ -20,6 +20,7 @@
 #include <future>
 #include <memory>
 #include <pthread.h>
+#include <semaphore.h>
 #include <thread>
 #include <unistd.h>
 
@@ -177,6 +178,7 @@ TEST(JackOutput, AServerThatEndsFailsSendsAndItsReturnOpensTheOutputAgain) {
 // runs one client's thread late): its notice of the server's end comes after them.
 struct HeldPort {
     std::atomic<bool> held{false}, holding{false};
+    std::atomic<int> notices{0};
     platform::JackPort port;
     explicit HeldPort(const std::string& name)
         : port(name, JackPortIsOutput, [](jack_nframes_t, void*) { return 0; }, nullptr, &notice,
@@ -191,6 +193,7 @@ struct HeldPort {
     }
     static void notice(void* self) {
         auto* port = static_cast<HeldPort*>(self);
+        ++port->notices;
         if (!port->held || port->holding.exchange(true)) return;
         while (port->held)
             usleep(1000);
@@ -232,12 +235,15 @@ TEST(JackOutput, OurClientsOfAServerThatEndsEndTogetherAndNoneIsClosedAfterLibja
             peer.reset();
             server.Stop();
             ASSERT_TRUE(server.Start());
-            // Kept open, as the next open would free it had libjack been told of the end since.
+            // Let go: libjack frees it, and the client opened meanwhile, at an open once it
+            // told of the end, which it does as its thread goes on.
             ASSERT_EQ(watch.Look(MidiSystem::kJack).system, MidiSystem::kJack);
-            held.held = false;
-            for (int i = 0; i < 500 && held.port.Link(&why) != platform::PortLink::kLost; ++i)
-                usleep(10000);
+            EXPECT_EQ(held.port.Link(&why), platform::PortLink::kLost);
             EXPECT_EQ(why, "the JACK server ended");
+            const int before = held.notices;
+            held.held = false;
+            for (int i = 0; i < 500 && held.notices == before; ++i)
+                usleep(10000);
             EXPECT_EQ(platform::LookForMidiPorts(name, MidiSystem::kJack).system,
                       MidiSystem::kJack);
         }
@@ -251,6 +257,13 @@ std::atomic<bool> g_closesHeld{false};
 // While counted, each activation takes a while, and the most under way at once is kept.
 std::atomic<bool> g_activationsCounted{false};
 std::atomic<int> g_activating{0}, g_mostActivating{0};
+// While set, an open and an activation begun take 15 s each, as on a loaded machine; opens are
+// held while held.
+std::atomic<bool> g_startsSlow{false}, g_opensHeld{false};
+constexpr auto kSlowStart = std::chrono::seconds(15);
+// Once set, the next client that registers a shutdown handler is told at once that its server
+// ended; then g_endTold is set.
+std::atomic<bool> g_endToldAtOnce{false}, g_endTold{false};
 
 } // namespace
 
@@ -266,6 +279,7 @@ extern "C" int jack_client_close(jack_client_t* client) {
 extern "C" int jack_activate(jack_client_t* client) {
     using Activate = int (*)(jack_client_t*);
     static const auto activate = reinterpret_cast<Activate>(dlsym(RTLD_NEXT, "jack_activate"));
+    if (g_startsSlow) std::this_thread::sleep_for(kSlowStart);
     if (!g_activationsCounted) return activate(client);
     const int now = ++g_activating;
     for (int most = g_mostActivating; now > most && !g_mostActivating.compare_exchange_weak(most, now);) {
@@ -274,6 +288,26 @@ extern "C" int jack_activate(jack_client_t* client) {
     const int result = activate(client);
     --g_activating;
     return result;
+}
+
+extern "C" jack_client_t* jack_client_open(const char* name, jack_options_t options,
+                                           jack_status_t* status, ...) {
+    using Open = jack_client_t* (*)(const char*, jack_options_t, jack_status_t*, ...);
+    static const auto open = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "jack_client_open"));
+    if (g_startsSlow) std::this_thread::sleep_for(kSlowStart);
+    while (g_opensHeld)
+        usleep(1000);
+    return open(name, options, status); // nothing here names a server
+}
+
+extern "C" void jack_on_shutdown(jack_client_t* client, JackShutdownCallback told, void* arg) {
+    using On = void (*)(jack_client_t*, JackShutdownCallback, void*);
+    static const auto on = reinterpret_cast<On>(dlsym(RTLD_NEXT, "jack_on_shutdown"));
+    on(client, told, arg);
+    if (g_endToldAtOnce.exchange(false)) {
+        told(arg);
+        g_endTold = true;
+    }
 }
 
 namespace {
@@ -336,6 +370,94 @@ TEST(JackOutput, ClosesReturnWhenLibjackNeverDoesAndWaitOnceForTheLot) {
     EXPECT_TRUE(WaitUntilGone(peer, OwnClientName("zoz stuck test ")));
 }
 
+// The host's own client opens again the moment libjack tells it that its server ended, and
+// jackd2's libjack then frees every client of the process left from that server, ours too,
+// whether or not it told them yet: handing one to libjack again crashes. Nothing waits on
+// libjack's close either: with closes held meanwhile, a send, a link and a port choice fail at
+// once and a close returns. Once the server is back the output reaches a peer again.
+TEST(JackOutput, AHostThatOpensAgainAtOnceAfterTheEndIsNeverCrashedAndNothingWaitsOnLibjack) {
+    testsupport::OwnJackServer server("reopen");
+    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
+    const std::string name = OwnClientName("zoz reopen test ");
+    Told told;
+    const auto out = platform::NewMidiOutput(MidiSystem::kJack, name, told.errors);
+    auto peer = std::make_unique<Peer>("p");
+    ASSERT_TRUE(peer->client);
+    const std::string peerPort = peer->Port();
+    ASSERT_TRUE(out->Open(peerPort, "RtMidi Output"));
+    platform::MidiPortWatch watch(name + " look");
+    ASSERT_EQ(watch.Look(MidiSystem::kJack).system, MidiSystem::kJack);
+    static sem_t hostEnded;
+    sem_init(&hostEnded, 0, 0);
+    const std::string hostName = OwnClientName("zozhost");
+    jack_client_t* host = jack_client_open(hostName.c_str(), JackNoStartServer, nullptr);
+    ASSERT_TRUE(host);
+    jack_on_shutdown(host, [](void*) { sem_post(&hostEnded); }, nullptr);
+    testsupport::ActivateJackClient(host);
+    auto reopened = std::async(std::launch::async, [&hostName] {
+        while (sem_wait(&hostEnded) != 0) {
+        }
+        return jack_client_open(hostName.c_str(), JackNoStartServer, nullptr) != nullptr;
+    });
+    peer->client.release();
+    g_closesHeld = true;
+    server.Stop();
+    ASSERT_EQ(reopened.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_FALSE(reopened.get());
+    std::string why;
+    for (int i = 0; i < 1000 && out->Link(&why) != platform::PortLink::kLost; ++i)
+        usleep(10000);
+    watch.Wait(true);
+    auto calls = std::async(std::launch::async, [&] {
+        const bool failed = !sendNoteOff(*out, 1) && out->Link(&why) == platform::PortLink::kLost &&
+                            !out->Open(peerPort, "RtMidi Output");
+        out->Close();
+        return failed;
+    });
+    const bool returned = calls.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    g_closesHeld = false;
+    ASSERT_TRUE(returned) << "a call waited for libjack's close";
+    EXPECT_TRUE(calls.get());
+
+    ASSERT_TRUE(server.Start());
+    Peer again("again");
+    ASSERT_TRUE(again.client);
+    ASSERT_TRUE(out->Open(again.Port(), "RtMidi Output")) << told.Last();
+    EXPECT_TRUE(reach(*out, again, 3));
+    out->Close();
+}
+
+// libjack's open and activation take 15 s each: a port's open fails within its one deadline. An
+// open given up on tells its caller nothing after: not the end of the server that the client it
+// opens after all is told at once.
+TEST(JackOutput, APortsStartWaitsOnceAndAnOpenGivenUpOnTellsNothingAfter) {
+    const std::string missing = testsupport::MidiSystemMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    Peer peer("s");
+    ASSERT_TRUE(peer.client);
+    Told told;
+    const auto out =
+        platform::NewMidiOutput(MidiSystem::kJack, OwnClientName("zoz slow test "), told.errors);
+    g_startsSlow = true;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(out->Open(peer.Port(), "RtMidi Output"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              platform::JackClient::kStartWait + std::chrono::seconds(2));
+    g_startsSlow = false;
+
+    g_opensHeld = true;
+    g_endToldAtOnce = true;
+    static std::atomic<int> notices{0};
+    EXPECT_FALSE(platform::JackClient::Open(OwnClientName("zoz orphan test "),
+                                            std::chrono::steady_clock::now(),
+                                            [](void*) { ++notices; }));
+    g_opensHeld = false;
+    for (int i = 0; i < 4000 && !g_endTold; ++i)
+        usleep(10000);
+    ASSERT_TRUE(g_endTold);
+    EXPECT_EQ(notices, 0);
+}
+
 // How the host's print function was last called.
 std::atomic<int> g_printCancelType{-1};
 std::string g_printed;
@@ -354,7 +476,9 @@ TEST(JackOutput, LibjackPrintsThroughTheHostsFunctionWithTheCancelDeferred) {
     const std::string missing = testsupport::MidiSystemMissing();
     if (!missing.empty()) GTEST_SKIP() << missing;
     jack_set_error_function(&hostPrint);
-    ASSERT_TRUE(platform::JackClient::Open(OwnClientName("zoz print test ")));
+    ASSERT_TRUE(platform::JackClient::Open(OwnClientName("zoz print test "),
+                                           std::chrono::steady_clock::now() +
+                                               platform::JackClient::kStartWait));
     std::thread([] {
         pthread_setcanceltype(PTHREAD_CANCEL_ASYNCHRONOUS, nullptr);
         jack_error_callback("Cannot read socket fd = 9 err = Success");

@@ -76,9 +76,10 @@ void unload(Loaded& loaded) {
     dlclose(loaded.module);
 }
 
-std::atomic<bool> g_printed{false};
+std::atomic<bool> g_printing{false}, g_printed{false};
 
 void slowPrint(const char*) {
+    g_printing = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     g_printed = true;
 }
@@ -102,7 +103,8 @@ int printing(int argc, char** argv) {
         unload(copy);
     } else {
         std::thread line(libjackPrints);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        while (!g_printing)
+            std::this_thread::yield();
         unload(first);
         line.join();
     }
