@@ -109,6 +109,7 @@ TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutAfterTheRestore) {
     ByteChunk chunk = savedWithPorts();
     auto plug = start<RecordingZoz>(out, toPort);
     ASSERT_FALSE(plug->isMIDIIOSet());
+    const size_t logged = jackLog().size();
     testsupport::ScaledClock fast(20);
     ASSERT_EQ(plug->UnserializeState2(&chunk, 0, true), chunk.Size());
 
@@ -127,13 +128,19 @@ TEST_F(ProjectRecall, PortsOpenByNameAndTheArrangementGoesOutAfterTheRestore) {
     // for the send ends with it.
     EXPECT_FALSE(plug->isBatch() || plug->isGlobalFirst() || plug->isIncomingGated());
     const std::vector<std::vector<uint8_t>> sent = out.bytes();
-    std::vector<std::pair<size_t, int>> dumps;
+    // A dump goes again, in its place, when the server told of an xrun as it went.
+    std::vector<std::vector<uint8_t>> sentOnce;
     for (const std::vector<uint8_t>& m : sent)
-        if (m.size() > 6) dumps.emplace_back(m.size(), m[4]);
+        if (m.size() > 6 && (sentOnce.empty() || sentOnce.back() != m)) sentOnce.push_back(m);
+    std::vector<std::pair<size_t, int>> dumps;
+    for (const std::vector<uint8_t>& m : sentOnce) dumps.emplace_back(m.size(), m[4]);
     const std::vector<std::pair<size_t, int>> expected = {
         {207, kSysexGlobalDump}, {393, kSysexMultiDump}, {393, kSysexSoundDump},
         {393, kSysexSoundDump}};
     EXPECT_EQ(dumps, expected);
+    if (jackLog().find("XRun", logged) == std::string::npos)
+        EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](auto& m) { return m.size() > 6; }),
+                  long(expected.size()));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(out.count(), sent.size());
     std::string line;

@@ -376,6 +376,11 @@ TEST(JackOutput, ClosesReturnWhenLibjackNeverDoesAndWaitOnceForTheLot) {
 // libjack's close either: with closes held meanwhile, a send, a link and a port choice fail at
 // once and a close returns. Once the server is back the output reaches a peer again.
 TEST(JackOutput, AHostThatOpensAgainAtOnceAfterTheEndIsNeverCrashedAndNothingWaitsOnLibjack) {
+#if defined(__SANITIZE_THREAD__)
+    // Slowed this much, the host's open now and then cancels a thread of libjack's own that holds
+    // a lock of the whole libjack, and the open waits for it for good: nothing of ours is there.
+    GTEST_SKIP() << "jackd2's libjack can hang in the host's open under ThreadSanitizer";
+#endif
     testsupport::OwnJackServer server("reopen");
     if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
     const std::string name = OwnClientName("zoz reopen test ");
@@ -430,9 +435,11 @@ TEST(JackOutput, AHostThatOpensAgainAtOnceAfterTheEndIsNeverCrashedAndNothingWai
 // libjack's open and activation take 15 s each: a port's open fails within its one deadline. An
 // open given up on tells its caller nothing after: not the end of the server that the client it
 // opens after all is told at once.
+// On a server of its own: the client left opening and activating after the test gave up on it
+// holds up the server's other clients.
 TEST(JackOutput, APortsStartWaitsOnceAndAnOpenGivenUpOnTellsNothingAfter) {
-    const std::string missing = testsupport::MidiSystemMissing();
-    if (!missing.empty()) GTEST_SKIP() << missing;
+    testsupport::OwnJackServer server("slow");
+    if (!server.Missing().empty()) GTEST_SKIP() << server.Missing();
     Peer peer("s");
     ASSERT_TRUE(peer.client);
     Told told;
