@@ -125,8 +125,9 @@ TEST_F(Studio, ASynthesizerThatGoesIsAwaitedAndTakenAgainWhenItReturns) {
 }
 
 // The synthesizer's program ends after 30 dumps of a bank of 100: the store fails at the slot
-// whose dump found no one, or at an earlier one still to go again after an xrun (a store says it
-// failed or that it completed, never both).
+// whose dump found no one, at the last one heard while JACK could still tell of an xrun that
+// dropped it, or at an earlier one still to go again after an xrun (a store says it failed or
+// that it completed, never both).
 TEST_F(Studio, ABankStoredToASynthesizerThatGoesMidwayFailsAtItsSlot) {
     const std::string missing = testsupport::MidiSystemMissing();
     if (!missing.empty()) GTEST_SKIP() << missing;
@@ -153,7 +154,7 @@ TEST_F(Studio, ABankStoredToASynthesizerThatGoesMidwayFailsAtItsSlot) {
     });
     ASSERT_NE(said, lines.end());
     const int at = std::stoi(said->substr(failed.size()));
-    EXPECT_TRUE(at > heard || q->Xruns() > 0) << at << " after " << heard;
+    EXPECT_TRUE(at >= heard || q->Xruns() > 0) << at << " after " << heard;
 }
 
 // The synthesizer's program ends and starts again under the same name between two dumps of a
