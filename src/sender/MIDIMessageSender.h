@@ -105,7 +105,6 @@ private:
         std::function<bool()> send; // false when a message did not go out
         uint64_t first = 0;         // the output's numbers of what it queued: (first, last]
         uint64_t last = 0;
-        int64_t sentAt = 0; // steady clock, real time
         int resends = 0;
         int label = 0; // what a failure names
     };

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -131,6 +133,25 @@ TEST(LibrarianTransfers, ADumpSentAroundAnXrunGoesAgainUpToTheBound) {
         EXPECT_EQ(rig.plugin.upperTexts().back(),
                   xruns == bound ? "Data write completed!" : "Data write FAILED at slot 3!");
     }
+}
+
+// A server that stands still (stopped, a machine that swaps) takes nothing, in real time
+// whatever the test's clock: what a store queued meanwhile goes once it runs again, and once.
+TEST(LibrarianTransfers, AStoreAcrossAServerThatStoodStillSendsEachDumpOnce) {
+    RequestRig rig(kSounds);
+    rig.plugin.xrunWindowMillis = 40;
+    rig.plugin.serverStill = true;
+    fill(rig, kSounds, testsupport::soundDumps(3, "Snd", "Lead"));
+    const auto runsAgain = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+    rig.onSleep = [&](int) {
+        if (std::chrono::steady_clock::now() < runsAgain)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        else
+            rig.plugin.serverStill = false;
+    };
+    ASSERT_TRUE(storeAll(rig, 0, 0));
+    EXPECT_EQ(rig.plugin.output.count(), 1 + 3u);
+    EXPECT_EQ(rig.plugin.upperTexts().back(), "Data write completed!");
 }
 
 // JACK tells once of a client late for several cycles, as it falls late: an xrun told right

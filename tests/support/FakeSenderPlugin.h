@@ -153,6 +153,8 @@ public:
     std::atomic<bool> midiIO{true};
     // How long the output's server may take to tell of an xrun: none drops a message by default.
     std::atomic<int> xrunWindowMillis{0};
+    // While set, the server runs no cycle: what is queued goes at the first look after.
+    std::atomic<bool> serverStill{false};
     std::atomic<bool> clockStartStop{true};
     std::atomic<bool> clockTick{true};
     std::atomic<int> hostTempo{0};
@@ -194,6 +196,7 @@ private:
     mutable std::mutex mutex;
     std::vector<int64_t> xrunsToldAt;
     // When each message went out.
+    static constexpr int64_t kNotTaken = -1;
     std::vector<int64_t> queuedAt;
     void queue(const std::vector<uint8_t>& bytes);
     std::map<int, double> params;
