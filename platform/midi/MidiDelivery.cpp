@@ -1,5 +1,7 @@
 #include "platform/midi/MidiDelivery.h"
 
+#include <algorithm>
+
 namespace platform {
 
 // libjack tells a client's notices on one thread: each notice is written before it is counted.
@@ -7,6 +9,11 @@ void XrunNotices::Told(int64_t at) {
     const uint64_t told = m_count.load(std::memory_order_relaxed);
     m_at[told % kKept].store(at, std::memory_order_relaxed);
     m_count.store(told + 1, std::memory_order_release);
+}
+
+int64_t XrunNotices::Last() const {
+    const uint64_t told = Count();
+    return told ? m_at[(told - 1) % kKept].load(std::memory_order_relaxed) : kNone;
 }
 
 // Newest first. The oldest two kept may be overwritten while they are read: not read.
@@ -65,6 +72,12 @@ MidiDelivery MidiDepartures::Judge(uint64_t n, int64_t now, uint64_t cycles,
     if (notices.ToldBetween(at - kLateBeforeCycles * period - kLateBeforeSlackNs, toldBy))
         return MidiDelivery::kMayBeLost;
     return now <= toldBy ? MidiDelivery::kUnderWatch : MidiDelivery::kClear;
+}
+
+int64_t MidiDepartures::ShadowNs(int64_t now, int64_t periodNs, const XrunNotices& notices) {
+    const int64_t last = notices.Last();
+    if (last == XrunNotices::kNone) return 0;
+    return std::max<int64_t>(last + kLateBeforeCycles * periodNs + kLateBeforeSlackNs + 1 - now, 0);
 }
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <climits>
 #include <cstdint>
 
 namespace platform {
@@ -21,6 +22,9 @@ public:
 
     void Told(int64_t at);
     uint64_t Count() const { return m_count.load(std::memory_order_acquire); }
+    // When the last one was told; kNone before the first.
+    static constexpr int64_t kNone = INT64_MIN;
+    int64_t Last() const;
     // Whether one was told from `from` to `to`, both included; true also when the notices
     // kept no longer reach back to `from`.
     bool ToldBetween(int64_t from, int64_t to) const;
@@ -65,6 +69,9 @@ public:
     // Message n against the server's notices, `now` read before the call and `cycles` the
     // port's count of cycles.
     MidiDelivery Judge(uint64_t n, int64_t now, uint64_t cycles, const XrunNotices& notices) const;
+    // How much longer a message going now, in cycles of `periodNs`, would still be judged
+    // against the last notice told; 0 once it would not.
+    static int64_t ShadowNs(int64_t now, int64_t periodNs, const XrunNotices& notices);
 
 private:
     static constexpr int64_t kNeverWent = -1;

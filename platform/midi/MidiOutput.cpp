@@ -113,6 +113,9 @@ public:
     MidiDelivery Delivery(uint64_t message) override {
         return m_departures.Judge(message, nowNs(), m_port.Cycles(), m_port.XrunsTold());
     }
+    int64_t XrunShadowNs() override {
+        return MidiDepartures::ShadowNs(nowNs(), m_port.PeriodNs(), m_port.XrunsTold());
+    }
     std::string ClientName() const override { return m_port.ClientName(); }
 
 private:

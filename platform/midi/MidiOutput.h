@@ -36,6 +36,9 @@ public:
     // under watch however long its server stands still, unless the server's cycles pass it
     // over.
     virtual MidiDelivery Delivery(uint64_t /*message*/) { return MidiDelivery::kClear; }
+    // For how many ns a message sent now would still count an xrun already told as one that
+    // may drop it: 0 when none would.
+    virtual int64_t XrunShadowNs() { return 0; }
     // The name its client took on the MIDI system.
     virtual std::string ClientName() const = 0;
 };

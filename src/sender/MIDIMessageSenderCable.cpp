@@ -92,6 +92,8 @@ int MIDIMessageSender::settleWatched(bool wait) {
                     "MIDI PORTS: JACK told of an xrun as a dump went out: it goes again");
                 ++run.resends;
                 resent = true;
+                // Up to a pause unit more for each copy: a slower source of xruns too.
+                leaveAfterXrun(run.resends * plugin->getTimerValue());
                 if (!runWatched(run)) {
                     fail(run);
                     watched.erase(watched.begin() + long(i));
@@ -107,6 +109,23 @@ int MIDIMessageSender::settleWatched(bool wait) {
     // A cancel or a stop leaves the rest unwatched.
     if (halted()) watched.clear();
     return failedLabel;
+}
+
+bool MIDIMessageSender::mayBeLostSince(uint64_t queued) {
+    for (uint64_t n = plugin->midiOutQueued(); n > queued; --n)
+        if (plugin->midiOutDelivery(n) == platform::MidiDelivery::kMayBeLost) return true;
+    return false;
+}
+
+void MIDIMessageSender::leaveAfterXrun(int millis) {
+    const auto waitUntil = [&](bool shadowed) {
+        const int64_t end = platform::NowNanos() + millis * kNanosPerMilli;
+        while ((plugin->midiOutXrunShadowNanos() > 0) != shadowed && !halted() &&
+               platform::NowNanos() < end)
+            pause(kWatchLookMillis);
+    };
+    waitUntil(true);
+    waitUntil(false);
 }
 
 bool MIDIMessageSender::deliver(std::function<bool()> send) {

@@ -43,6 +43,16 @@ TEST(XrunWatch, ANoticeCountsWithinEachBoundAndNotJustOutside) {
     EXPECT_EQ(judgedAgainst(toldBy1024, toldBy1024 + 1), MidiDelivery::kClear);
 }
 
+// What goes while the last notice would still count as one told as it went waits that out.
+TEST(XrunWatch, AMessageGoingNowIsShadowedWhileTheLastNoticeWouldCount) {
+    XrunNotices notices;
+    EXPECT_EQ(MidiDepartures::ShadowNs(kAt, kPeriod256, notices), 0);
+    notices.Told(kAt);
+    const int64_t counted = kAt + 2 * kPeriod256 + 20 * kMs;
+    EXPECT_EQ(MidiDepartures::ShadowNs(counted, kPeriod256, notices), 1);
+    EXPECT_EQ(MidiDepartures::ShadowNs(counted + 1, kPeriod256, notices), 0);
+}
+
 // The notices kept reach back 62: a 63rd newer than the span asked about hides whether an
 // older one fell in it.
 TEST(XrunWatch, NoticesTooManyToReachBackCountAsTold) {

@@ -56,6 +56,13 @@ platform::MidiDelivery FakeSenderPlugin::midiOutDelivery(uint64_t message) {
                                                : platform::MidiDelivery::kClear;
 }
 
+int64_t FakeSenderPlugin::midiOutXrunShadowNanos() {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!xrunWindowMillis || xrunsToldAt.empty()) return 0;
+    const int64_t window = int64_t(xrunWindowMillis) * 1000000;
+    return std::max<int64_t>(xrunsToldAt.back() + window + 1 - platform::NowNanos(), 0);
+}
+
 void FakeSenderPlugin::tellXrun() {
     std::lock_guard<std::mutex> lock(mutex);
     xrunsToldAt.push_back(platform::NowNanos());

@@ -34,9 +34,10 @@ public:
     bool isMIDIIOSet() override { return midiIO; }
     // The output's server tells of an xrun that dropped a message within xrunWindowMillis of
     // the platform clock after it went, or just as late before it went: a message is judged
-    // by every tellXrun() in that window.
+    // by every tellXrun() in that window, which shadows what is sent for that long after it.
     uint64_t midiOutQueued() override;
     platform::MidiDelivery midiOutDelivery(uint64_t message) override;
+    int64_t midiOutXrunShadowNanos() override;
     void tellXrun();
     bool isClockStartStopEnabled() override { return clockStartStop; }
     bool isClockTickEnabled() override { return clockTick; }
