@@ -41,16 +41,12 @@ TEST(XrunWatch, ANoticeCountsWithinEachBoundAndNotJustOutside) {
     const int64_t toldBy1024 = kAt + 3 * kPeriod1024 + 25 * kMs;
     EXPECT_EQ(judgedAgainst(toldBy1024, toldBy1024 + 1, kPeriod1024), MidiDelivery::kMayBeLost);
     EXPECT_EQ(judgedAgainst(toldBy1024, toldBy1024 + 1), MidiDelivery::kClear);
-}
-
-// What goes while the last notice would still count as one told as it went waits that out.
-TEST(XrunWatch, AMessageGoingNowIsShadowedWhileTheLastNoticeWouldCount) {
+    // What goes while the last notice would still count so waits that out.
     XrunNotices notices;
     EXPECT_EQ(MidiDepartures::ShadowNs(kAt, kPeriod256, notices), 0);
-    notices.Told(kAt);
-    const int64_t counted = kAt + 2 * kPeriod256 + 20 * kMs;
-    EXPECT_EQ(MidiDepartures::ShadowNs(counted, kPeriod256, notices), 1);
-    EXPECT_EQ(MidiDepartures::ShadowNs(counted + 1, kPeriod256, notices), 0);
+    notices.Told(lateFrom);
+    EXPECT_EQ(MidiDepartures::ShadowNs(kAt, kPeriod256, notices), 1);
+    EXPECT_EQ(MidiDepartures::ShadowNs(kAt + 1, kPeriod256, notices), 0);
 }
 
 // The notices kept reach back 62: a 63rd newer than the span asked about hides whether an
