@@ -253,10 +253,11 @@ public:
     // again included: what must span one connection to the synthesizer (a transfer) reads it
     // as it begins and before each step. Any thread.
     uint64_t ExternalMIDIConnection() const { return m_midiConnection.load(); }
-    // platform::MidiOutput's Queued and Delivery of the output; 0, and a message that may be
-    // lost, while no output is there. Any thread but the audio thread.
+    // platform::MidiOutput's Queued, Delivery and XrunShadowNs of the output; 0, a message that
+    // may be lost, and 0 while no output is there. Any thread but the audio thread.
     uint64_t ExternalMIDIOutQueued();
     platform::MidiDelivery ExternalMIDIOutDelivery(uint64_t message);
+    int64_t ExternalMIDIOutXrunShadowNs();
     // Replaces the output client by one whose virtual port is "From " + name.
     bool initializeVirtualOutput(std::string name);
     // Whether an input port is open now; a test plug-in that records its output may claim one.

@@ -666,6 +666,11 @@ platform::MidiDelivery IEffectBase::ExternalMIDIOutDelivery(uint64_t message) {
     return m_midiOut ? m_midiOut->Delivery(message) : platform::MidiDelivery::kMayBeLost;
 }
 
+int64_t IEffectBase::ExternalMIDIOutXrunShadowNs() {
+    std::lock_guard<std::mutex> lock(m_midiOutMutex);
+    return m_midiOut ? m_midiOut->XrunShadowNs() : 0;
+}
+
 void IEffectBase::closeExternalMIDI() {
     stopExternalMIDIWatch();
     shutMIDIInput();

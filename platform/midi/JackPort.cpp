@@ -175,29 +175,12 @@ void JackPort::onConnect(jack_port_id_t a, jack_port_id_t b, int, void* self) {
     if (port->m_changed) port->m_changed(port->m_changedArg);
 }
 
-// libjack tells a client's notices on one thread: each notice is written before it is counted.
 int JackPort::onXrun(void* self) {
-    auto* port = static_cast<JackPort*>(self);
-    const uint64_t told = port->m_xruns.load(std::memory_order_relaxed);
-    port->m_xrunTimes[told % kToldXruns].store(
+    static_cast<JackPort*>(self)->m_xruns.Told(
         std::chrono::duration_cast<std::chrono::nanoseconds>(
             std::chrono::steady_clock::now().time_since_epoch())
-            .count(),
-        std::memory_order_relaxed);
-    port->m_xruns.store(told + 1, std::memory_order_release);
+            .count());
     return 0;
-}
-
-// Newest first. The oldest two kept may be overwritten while they are read: not read.
-bool JackPort::XrunToldBetween(int64_t from, int64_t to) const {
-    const uint64_t told = Xruns();
-    for (uint64_t k = told; k > 0; --k) {
-        if (told - k == kToldXruns - 2) return true;
-        const int64_t at = m_xrunTimes[(k - 1) % kToldXruns].load(std::memory_order_relaxed);
-        if (at < from) return false;
-        if (at <= to) return true;
-    }
-    return false;
 }
 
 PortLink JackPort::Link(std::string* why) {

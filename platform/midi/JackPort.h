@@ -8,10 +8,10 @@
 
 #include "platform/midi/JackClient.h"
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/MidiDelivery.h"
 
 #include <jack/jack.h>
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -51,10 +51,9 @@ public:
     // late, and the server may have dropped the MIDI of the cycles it missed. One is told a
     // little after the cycle it began in, on libjack's thread, and often only once for a
     // client late for several cycles.
-    uint64_t Xruns() const { return m_xruns.load(std::memory_order_acquire); }
-    // Whether one was told between the two times (steady clock, ns); true also when the
-    // notices kept no longer reach back to `from`.
-    bool XrunToldBetween(int64_t from, int64_t to) const;
+    uint64_t Xruns() const { return m_xruns.Count(); }
+    // When the last of them were told.
+    const XrunNotices& XrunsTold() const { return m_xruns; }
     // The length of the cycle the server runs now, in ns, as its last cycle had it (a
     // PipeWire quantum changes with no notice); 0 before the first. Any thread.
     int64_t PeriodNs() const { return m_periodNs.load(std::memory_order_acquire); }
@@ -98,10 +97,7 @@ private:
     std::atomic<uint64_t> m_settled{0};
     std::atomic<uint64_t> m_asked{0};
     std::atomic<uint64_t> m_cycles{0};
-    std::atomic<uint64_t> m_xruns{0};
-    // When the last xruns were told, notice k at k % kToldXruns.
-    static constexpr uint64_t kToldXruns = 64;
-    std::array<std::atomic<int64_t>, kToldXruns> m_xrunTimes{};
+    XrunNotices m_xruns;
     jack_nframes_t m_rate = 0;
     std::atomic<int64_t> m_periodNs{0};
     // When this one's client was activated, and the cycles every port of ours had run then.

@@ -6,7 +6,6 @@
 #include <jack/ringbuffer.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -52,17 +51,6 @@ public:
     // many cycles' time (and a little more for a loaded machine) keeps the rest.
     static constexpr int kDrainCycles = 4;
     static constexpr double kDrainSlackSeconds = 0.1;
-    // An xrun is told a few cycles after the one it began in, later on a loaded machine (up
-    // to 26 ms at 256 frames, 67 ms at 1,024 were seen); one told up to a stall before a
-    // message went may be of a client still late as it went (26 ms at 256 frames was seen).
-    // Each notice within these bounds also sends again messages that went in the clear.
-    static constexpr int64_t kToldAfterCycles = 3;
-    static constexpr int64_t kToldAfterSlackNs = 25000000;
-    static constexpr int64_t kLateBeforeCycles = 2;
-    static constexpr int64_t kLateBeforeSlackNs = 20000000;
-    // When the last messages went, message n at n % kLeftKept: more than a transfer watches.
-    static constexpr uint64_t kLeftKept = 256;
-    static constexpr int64_t kNeverLeft = -1;
 
     JackMidiOutput(std::string clientName, MidiErrors& errors, MidiPortWatch* watch)
         : m_ring(jack_ringbuffer_create(kRingBytes)),
@@ -94,10 +82,7 @@ public:
                           "them from \"" + client + "\" before it closed");
         jack_ringbuffer_reset(m_ring);
         m_queued = false;
-        // What the ring held never went.
-        for (uint64_t n = m_left; n < m_queuedCount; ++n)
-            m_leftAt[n % kLeftKept].at.store(kNeverLeft, std::memory_order_relaxed);
-        m_left.store(m_queuedCount, std::memory_order_release);
+        m_departures.Abandon(m_queuedCount);
     }
     bool Send(const unsigned char* bytes, size_t size) override {
         const uint32_t length = uint32_t(size);
@@ -125,21 +110,11 @@ public:
     }
     PortLink Link(std::string* why) override { return m_port.Link(why); }
     uint64_t Queued() override { return m_queuedCount; }
-    // A message is judged by the cycle that took it, and by the length of that cycle.
     MidiDelivery Delivery(uint64_t message) override {
-        const int64_t now = nowNs();
-        if (message == 0 || message > m_left.load(std::memory_order_acquire))
-            return MidiDelivery::kUnderWatch;
-        const Left& left = m_leftAt[(message - 1) % kLeftKept];
-        const int64_t at = left.at.load(std::memory_order_relaxed);
-        const int64_t period = left.periodNs.load(std::memory_order_relaxed);
-        // Kept no longer, its record may have been written over while it was read.
-        if (m_left.load(std::memory_order_acquire) - message >= kLeftKept - 1 || at == kNeverLeft)
-            return MidiDelivery::kMayBeLost;
-        const int64_t toldBy = at + kToldAfterCycles * period + kToldAfterSlackNs;
-        if (m_port.XrunToldBetween(at - kLateBeforeCycles * period - kLateBeforeSlackNs, toldBy))
-            return MidiDelivery::kMayBeLost;
-        return now <= toldBy ? MidiDelivery::kUnderWatch : MidiDelivery::kClear;
+        return m_departures.Judge(message, nowNs(), m_port.Cycles(), m_port.XrunsTold());
+    }
+    int64_t XrunShadowNs() override {
+        return MidiDepartures::ShadowNs(nowNs(), m_port.PeriodNs(), m_port.XrunsTold());
     }
     std::string ClientName() const override { return m_port.ClientName(); }
 
@@ -224,6 +199,7 @@ private:
         jack_ringbuffer_t* ring = output->m_ring;
         const int64_t now = nowNs();
         const int64_t period = output->m_port.PeriodNs();
+        bool overdue = false;
         Header header;
         while (jack_ringbuffer_peek(ring, reinterpret_cast<char*>(&header), sizeof header) ==
                    sizeof header &&
@@ -233,37 +209,31 @@ private:
             // Due before the next cycle: now, or it would wait a whole cycle.
             if (due >= now + period) break;
             jack_midi_data_t* event = jack_midi_event_reserve(events, 0, header.length);
-            if (!event && jack_midi_get_event_count(events) > 0) break;
+            if (!event && jack_midi_get_event_count(events) > 0) {
+                overdue = true;
+                break;
+            }
             jack_ringbuffer_read_advance(ring, sizeof header);
             if (event)
                 jack_ringbuffer_read(ring, reinterpret_cast<char*>(event), header.length);
             else
                 jack_ringbuffer_read_advance(ring, header.length);
-            const uint64_t left = output->m_left.load(std::memory_order_relaxed);
-            Left& stamp = output->m_leftAt[left % kLeftKept];
-            stamp.at.store(event ? now : kNeverLeft, std::memory_order_relaxed);
-            stamp.periodNs.store(period, std::memory_order_relaxed);
-            output->m_left.store(left + 1, std::memory_order_release);
+            output->m_departures.Went(event != nullptr, now, period);
             // Not before the last cycle: time the port could not use is not made up in a burst.
             output->m_lastGone = std::max(due, output->m_lastCycle);
             output->m_lastSent = header.sentNs;
             output->m_queued = true;
         }
+        output->m_departures.Passed(overdue, output->m_port.Cycles());
         output->m_queued = jack_ringbuffer_read_space(ring) > 0;
         output->m_lastCycle = now;
         return 0;
     }
 
     jack_ringbuffer_t* const m_ring;
-    // The messages queued, and those the process callback took (or that a close dropped).
+    // The messages queued, and what became of them.
     uint64_t m_queuedCount = 0;
-    std::atomic<uint64_t> m_left{0};
-    // When a message went, and how long that cycle was.
-    struct Left {
-        std::atomic<int64_t> at{0};
-        std::atomic<int64_t> periodNs{0};
-    };
-    std::array<Left, kLeftKept> m_leftAt;
+    MidiDepartures m_departures;
     // Whether the process callback takes messages from the ring: not once a close gave up waiting.
     std::atomic<bool> m_taking{true};
     // The process callback's own: whether a message was still queued at its last cycle's end,

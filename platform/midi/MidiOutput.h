@@ -32,8 +32,13 @@ public:
     // late, and the server dropped the MIDI of the cycles it missed). The server tells of one
     // a little after the cycle it began in, later on a loaded machine, and often once only
     // for a client late for several cycles: a message stays under watch from its queueing
-    // until a notice of an xrun that dropped it can no longer come.
+    // until a notice of an xrun that dropped it can no longer come. One not taken yet stays
+    // under watch however long its server stands still, unless the server's cycles pass it
+    // over.
     virtual MidiDelivery Delivery(uint64_t /*message*/) { return MidiDelivery::kClear; }
+    // For how many ns a message sent now would still count an xrun already told as one that
+    // may drop it: 0 when none would.
+    virtual int64_t XrunShadowNs() { return 0; }
     // The name its client took on the MIDI system.
     virtual std::string ClientName() const = 0;
 };

@@ -356,6 +356,7 @@ public:
     platform::MidiDelivery midiOutDelivery(uint64_t message) override {
         return ExternalMIDIOutDelivery(message);
     }
+    int64_t midiOutXrunShadowNanos() override { return ExternalMIDIOutXrunShadowNs(); }
     void jobThreadIdle(int endedCommand) override;
     bool isClockStartStopEnabled() override { return clockPointer; }
     bool isClockTickEnabled() override { return clockInfo; }

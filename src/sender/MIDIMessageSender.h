@@ -105,7 +105,6 @@ private:
         std::function<bool()> send; // false when a message did not go out
         uint64_t first = 0;         // the output's numbers of what it queued: (first, last]
         uint64_t last = 0;
-        int64_t sentAt = 0; // steady clock, real time
         int resends = 0;
         int label = 0; // what a failure names
     };
@@ -118,6 +117,14 @@ private:
     // of a run that went around an xrun every time, did not go out again, or lost its
     // connection; kNoneFailed else, also when a cancel or a stop ended the watch.
     int settleWatched(bool wait);
+    // Whether JACK may have dropped any message the output queued after `queued`.
+    bool mayBeLostSince(uint64_t queued);
+    // Before a message goes again, or after one that JACK may have dropped: waits up to
+    // `millis` for the server's next notice of an xrun, then up to as long again until that
+    // notice can no longer mark what goes as lost. A steady source of xruns leaves its clear
+    // stretch right after each notice, where copies at a steady interval would meet one as
+    // often as the first did (a client late ten times a second spoiled nine copies of a multi).
+    void leaveAfterXrun(int millis);
     // A run that ends clear of xruns before the job goes on: what follows may depend on it.
     // False when it did not.
     bool deliver(std::function<bool()> send);

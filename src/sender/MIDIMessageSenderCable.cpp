@@ -8,7 +8,6 @@
 #include "src/sender/SysexMessage.h"
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 
 namespace {
@@ -20,15 +19,6 @@ constexpr int64_t kCableNanosPerByte = 320000;
 constexpr int64_t kLongestCableNanos = 16000 * kCableNanosPerByte;
 // How often a run under watch is looked at while the job waits for it.
 constexpr int kWatchLookMillis = 5;
-// A message the JACK server has not taken in this long (it runs no cycle) counts as dropped.
-// Counted in real time, as the server runs: a test's faster clock must not make it shorter.
-constexpr int64_t kUntakenNanos = 2000 * kNanosPerMilli;
-
-int64_t realNanos() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 } // namespace
 
@@ -53,12 +43,11 @@ bool MIDIMessageSender::runWatched(Run& run) {
     run.first = plugin->midiOutQueued();
     const bool sent = run.send();
     run.last = plugin->midiOutQueued();
-    run.sentAt = realNanos();
     return sent;
 }
 
 bool MIDIMessageSender::sendWatched(int label, std::function<bool()> send) {
-    Run run{std::move(send), 0, 0, 0, 0, label};
+    Run run{std::move(send), 0, 0, 0, label};
     if (!runWatched(run)) return false;
     if (run.last > run.first) watched.push_back(std::move(run));
     return true;
@@ -86,10 +75,6 @@ int MIDIMessageSender::settleWatched(bool wait) {
                 if (d != platform::MidiDelivery::kClear) delivery = d;
                 if (d == platform::MidiDelivery::kMayBeLost) break;
             }
-            // What the server has not taken for that long it may never take.
-            if (delivery == platform::MidiDelivery::kUnderWatch &&
-                realNanos() - run.sentAt > kUntakenNanos)
-                delivery = platform::MidiDelivery::kMayBeLost;
             if (delivery == platform::MidiDelivery::kClear) {
                 watched.erase(watched.begin() + long(i));
                 continue;
@@ -107,6 +92,8 @@ int MIDIMessageSender::settleWatched(bool wait) {
                     "MIDI PORTS: JACK told of an xrun as a dump went out: it goes again");
                 ++run.resends;
                 resent = true;
+                // Up to a pause unit more for each copy: a slower source of xruns too.
+                leaveAfterXrun(run.resends * plugin->getTimerValue());
                 if (!runWatched(run)) {
                     fail(run);
                     watched.erase(watched.begin() + long(i));
@@ -122,6 +109,23 @@ int MIDIMessageSender::settleWatched(bool wait) {
     // A cancel or a stop leaves the rest unwatched.
     if (halted()) watched.clear();
     return failedLabel;
+}
+
+bool MIDIMessageSender::mayBeLostSince(uint64_t queued) {
+    for (uint64_t n = plugin->midiOutQueued(); n > queued; --n)
+        if (plugin->midiOutDelivery(n) == platform::MidiDelivery::kMayBeLost) return true;
+    return false;
+}
+
+void MIDIMessageSender::leaveAfterXrun(int millis) {
+    const auto waitUntil = [&](bool shadowed) {
+        const int64_t end = platform::NowNanos() + millis * kNanosPerMilli;
+        while ((plugin->midiOutXrunShadowNanos() > 0) != shadowed && !halted() &&
+               platform::NowNanos() < end)
+            pause(kWatchLookMillis);
+    };
+    waitUntil(true);
+    waitUntil(false);
 }
 
 bool MIDIMessageSender::deliver(std::function<bool()> send) {

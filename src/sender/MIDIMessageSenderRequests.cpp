@@ -128,6 +128,7 @@ bool MIDIMessageSender::awaitAnswer(const Request& request) {
 bool MIDIMessageSender::resend(const Request& request) {
     std::vector<uint8_t> bytes = request.bytes;
     for (int id = 0; id < kDeviceIds; ++id) {
+        const uint64_t queued = plugin->midiOutQueued();
         if (request.resend == Resend::kIdScan) {
             bytes[2] = uint8_t(id);
         } else {
@@ -138,6 +139,8 @@ bool MIDIMessageSender::resend(const Request& request) {
         if (!send(bytes, request.guarded)) return false;
         if (request.guarded) show(kCheckingId + std::to_string(id + 1));
         pause(request.pause);
+        // A request is never sent twice, but the next one leaves clear of the xrun.
+        if (mayBeLostSince(queued)) leaveAfterXrun(request.pause);
         if (request.answerBeforeCancel && plugin->isAnswerReceived()) return true;
         if (halted()) {
             if (!request.guarded) error = true;

@@ -51,6 +51,9 @@ public:
     virtual platform::MidiDelivery midiOutDelivery(uint64_t /*message*/) {
         return platform::MidiDelivery::kClear;
     }
+    // For how many ns a message sent now would still count an xrun already told as one that
+    // may have dropped it; 0 when none would.
+    virtual int64_t midiOutXrunShadowNanos() { return 0; }
     // The job thread ended a job of that command and takes posts again; on that thread.
     virtual void jobThreadIdle(int /*endedCommand*/) {}
     // Set while MIDI Start and Stop follow the host transport.

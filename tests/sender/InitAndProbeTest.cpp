@@ -7,6 +7,12 @@
 #include <cstring>
 #include <string>
 
+namespace {
+
+constexpr int64_t kMs = 1000000;
+
+} // namespace
+
 TEST(InitData, EachInitJobStoresItsPublishedDumpIntoTheSelectedSlot) {
     // Sizes, names and byte sums of the published dumps; the init sound takes the bank of the
     // part the last job left (part field 3: part 4, bank 1) and slot 42.
@@ -78,6 +84,26 @@ TEST(DeviceIdProbe, ScansUpToTheSynthesizersIdAndLearnsItFromTheAnswer) {
     EXPECT_EQ(rig.plugin.upperTexts(), expected);
     EXPECT_EQ(rig.plugin.deviceId, 10);
     EXPECT_EQ(rig.plugin.GetParamValue(kGlobalSysExID), 10.0);
+}
+
+// A request is never sent twice, but after one that JACK may have dropped the next waits for
+// the server's next notice to pass, a pause at most: no later one meets a steady source of
+// xruns in step. The others go a pause apart.
+TEST(DeviceIdProbe, AfterARequestAnXrunMayHaveDroppedTheScanWaitsForTheNextNotice) {
+    RequestRig rig;
+    rig.synth.setDeviceId(10);
+    rig.plugin.xrunWindowMillis = 40;
+    rig.plugin.output.setListener([&](const Bytes& m) {
+        if (m[3] == 3) rig.plugin.tellXrun();
+        rig.synth.receive(m);
+    });
+    ASSERT_TRUE(rig.run(SenderJob::kSendDeviceIdEnquiry));
+    const auto sent = rig.plugin.output.messages();
+    ASSERT_EQ(sent.size(), 1 + 11u);
+    for (size_t k = 2; k < sent.size(); ++k) {
+        EXPECT_EQ(sent[k].bytes[3], k - 1);
+        EXPECT_EQ(sent[k].nanos - sent[k - 1].nanos, (k == 5 ? 1000 : 500) * kMs) << k;
+    }
 }
 
 TEST(RequestThreads, ACancelFromAThirdThreadEndsTheWaitAtItsPause) {

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -36,6 +39,7 @@ bool sendEntry(RequestRig& rig, const Bytes& stored, int part) {
 }
 
 const Bytes kNotesOff{0xB0, 123, 0x00};
+constexpr int64_t kMs = 1000000;
 
 Bytes slice(const Bytes& b, int from, int count) {
     return Bytes(b.begin() + from, b.begin() + from + count);
@@ -107,9 +111,10 @@ TEST(LibrarianTransfers, StoreAllNeverOutrunsAMidiCable) {
 }
 
 // JACK tells of an xrun, which may have dropped the dump of that moment, within a window after
-// the send: the dump goes again after its pause, up to the bound. A store's last dump met by
-// xruns up to the bound is written before "completed"; one more fails it at its slot. The
-// window takes nothing from the pace.
+// the send: the dump goes again after its pause and a wait for the next notice, of one pause
+// unit more for each copy when none comes, up to the bound. A store's last dump met by xruns up
+// to the bound is written before "completed"; one more fails it at its slot. The window takes
+// nothing from the pace.
 TEST(LibrarianTransfers, ADumpSentAroundAnXrunGoesAgainUpToTheBound) {
     const int bound = MIDIMessageSender::kXrunResends;
     for (int xruns : {bound, bound + 1}) {
@@ -125,12 +130,59 @@ TEST(LibrarianTransfers, ADumpSentAroundAnXrunGoesAgainUpToTheBound) {
         ASSERT_EQ(sent.size(), 1 + 2 + size_t(bound) + 1) << xruns;
         for (size_t k = 4; k < sent.size(); ++k) {
             EXPECT_EQ(sent[k].bytes, sent[3].bytes);
-            EXPECT_EQ(sent[k].nanos - sent[k - 1].nanos, 500 * 1000000);
+            EXPECT_EQ(sent[k].nanos - sent[k - 1].nanos, int64_t(k - 2) * 500 * kMs);
         }
-        EXPECT_EQ(sent[3].nanos - sent[2].nanos, 500 * 1000000);
+        EXPECT_EQ(sent[3].nanos - sent[2].nanos, 500 * kMs);
         EXPECT_EQ(rig.plugin.upperTexts().back(),
                   xruns == bound ? "Data write completed!" : "Data write FAILED at slot 3!");
     }
+}
+
+// A steady source of xruns leaves a clear stretch right after each notice: the copy leaves
+// there, once the notice that came while it waited can no longer mark it as lost.
+TEST(LibrarianTransfers, ADumpGoesAgainRightAfterTheNextNoticeHasPassed) {
+    RequestRig rig(kSounds);
+    rig.plugin.xrunWindowMillis = 40;
+    fill(rig, kSounds, testsupport::soundDumps(1, "Snd", "Lead"));
+    std::atomic<int64_t> first{0};
+    rig.plugin.output.setListener([&](const Bytes& m) {
+        if (m.size() == 393 && first == 0) {
+            first = platform::NowNanos();
+            rig.plugin.tellXrun();
+        }
+    });
+    bool told = false;
+    rig.onSleep = [&](int) {
+        if (first != 0 && !told && platform::NowNanos() >= first + 560 * kMs) {
+            told = true;
+            rig.plugin.tellXrun();
+        }
+    };
+    ASSERT_TRUE(storeAll(rig, 0, 0));
+    const auto sent = rig.plugin.output.messages();
+    ASSERT_EQ(sent.size(), 1 + 2u);
+    EXPECT_GT(sent[2].nanos - first, (560 + 40) * kMs);
+    EXPECT_LT(sent[2].nanos - first, 1000 * kMs);
+    EXPECT_EQ(rig.plugin.upperTexts().back(), "Data write completed!");
+}
+
+// A server that stands still (stopped, a machine that swaps) takes nothing, in real time
+// whatever the test's clock: what a store queued meanwhile goes once it runs again, and once.
+TEST(LibrarianTransfers, AStoreAcrossAServerThatStoodStillSendsEachDumpOnce) {
+    RequestRig rig(kSounds);
+    rig.plugin.xrunWindowMillis = 40;
+    rig.plugin.serverStill = true;
+    fill(rig, kSounds, testsupport::soundDumps(3, "Snd", "Lead"));
+    const auto runsAgain = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+    rig.onSleep = [&](int) {
+        if (std::chrono::steady_clock::now() < runsAgain)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        else
+            rig.plugin.serverStill = false;
+    };
+    ASSERT_TRUE(storeAll(rig, 0, 0));
+    EXPECT_EQ(rig.plugin.output.count(), 1 + 3u);
+    EXPECT_EQ(rig.plugin.upperTexts().back(), "Data write completed!");
 }
 
 // JACK tells once of a client late for several cycles, as it falls late: an xrun told right

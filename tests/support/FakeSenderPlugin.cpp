@@ -32,7 +32,7 @@ bool FakeSenderPlugin::SendMidiSysex2(const std::vector<uint8_t>& bytes) {
 void FakeSenderPlugin::queue(const std::vector<uint8_t>& bytes) {
     {
         std::lock_guard<std::mutex> lock(mutex);
-        queuedAt.push_back(platform::NowNanos());
+        queuedAt.push_back(serverStill ? kNotTaken : platform::NowNanos());
     }
     output.record(bytes);
 }
@@ -45,11 +45,22 @@ uint64_t FakeSenderPlugin::midiOutQueued() {
 platform::MidiDelivery FakeSenderPlugin::midiOutDelivery(uint64_t message) {
     std::lock_guard<std::mutex> lock(mutex);
     const int64_t window = int64_t(xrunWindowMillis) * 1000000;
-    const int64_t at = queuedAt.at(size_t(message - 1));
+    int64_t& at = queuedAt.at(size_t(message - 1));
+    if (at == kNotTaken) {
+        if (serverStill) return platform::MidiDelivery::kUnderWatch;
+        at = platform::NowNanos();
+    }
     for (const int64_t told : xrunsToldAt)
         if (told >= at - window && told <= at + window) return platform::MidiDelivery::kMayBeLost;
     return platform::NowNanos() <= at + window ? platform::MidiDelivery::kUnderWatch
                                                : platform::MidiDelivery::kClear;
+}
+
+int64_t FakeSenderPlugin::midiOutXrunShadowNanos() {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!xrunWindowMillis || xrunsToldAt.empty()) return 0;
+    const int64_t window = int64_t(xrunWindowMillis) * 1000000;
+    return std::max<int64_t>(xrunsToldAt.back() + window + 1 - platform::NowNanos(), 0);
 }
 
 void FakeSenderPlugin::tellXrun() {

@@ -34,9 +34,10 @@ public:
     bool isMIDIIOSet() override { return midiIO; }
     // The output's server tells of an xrun that dropped a message within xrunWindowMillis of
     // the platform clock after it went, or just as late before it went: a message is judged
-    // by every tellXrun() in that window.
+    // by every tellXrun() in that window, which shadows what is sent for that long after it.
     uint64_t midiOutQueued() override;
     platform::MidiDelivery midiOutDelivery(uint64_t message) override;
+    int64_t midiOutXrunShadowNanos() override;
     void tellXrun();
     bool isClockStartStopEnabled() override { return clockStartStop; }
     bool isClockTickEnabled() override { return clockTick; }
@@ -153,6 +154,8 @@ public:
     std::atomic<bool> midiIO{true};
     // How long the output's server may take to tell of an xrun: none drops a message by default.
     std::atomic<int> xrunWindowMillis{0};
+    // While set, the server runs no cycle: what is queued goes at the first look after.
+    std::atomic<bool> serverStill{false};
     std::atomic<bool> clockStartStop{true};
     std::atomic<bool> clockTick{true};
     std::atomic<int> hostTempo{0};
@@ -194,6 +197,7 @@ private:
     mutable std::mutex mutex;
     std::vector<int64_t> xrunsToldAt;
     // When each message went out.
+    static constexpr int64_t kNotTaken = -1;
     std::vector<int64_t> queuedAt;
     void queue(const std::vector<uint8_t>& bytes);
     std::map<int, double> params;
