@@ -85,8 +85,10 @@ struct JackClient::Record {
     std::atomic<pid_t> teller{0};
     std::atomic<bool> told{false};
     // Let go, and freed by libjack at an open of ours that knew of its end: what it tells after
-    // is old news.
+    // is old news. When it was let go, and when freed (0 before).
     std::atomic<bool> freed{false};
+    int64_t letGoAtNs = 0;
+    int64_t freedAtNs = 0;
     uint64_t serial = 0;
     // The server's socket, and which of its servers answered there when the client opened.
     std::string socket;
@@ -107,7 +109,7 @@ constexpr int kOpenTries = 5;
 // Libjack's notice of an end moves it past every client opened so far, the one being opened too.
 std::atomic<uint64_t> g_opened{0};
 std::atomic<uint64_t> g_endedBelow{0};
-// When the latest end was learnt.
+// When the layer last heard of an end, from libjack or from the server's socket.
 std::atomic<int64_t> g_endedAtNs{0};
 // The clients below it have ended and libjack has told one of ours so since.
 std::atomic<uint64_t> g_toldBelow{0};
@@ -122,13 +124,10 @@ bool ended(const Record& record) {
 
 // Lock-free, for libjack's threads.
 void endAll() {
+    g_endedAtNs = nowNs();
     const uint64_t opened = g_opened.load();
-    uint64_t below = g_endedBelow.load();
-    while (below < opened) {
-        if (g_endedBelow.compare_exchange_weak(below, opened)) {
-            g_endedAtNs = nowNs();
-            return;
-        }
+    for (uint64_t below = g_endedBelow.load();
+         below < opened && !g_endedBelow.compare_exchange_weak(below, opened);) {
     }
 }
 
@@ -241,6 +240,10 @@ struct Layer {
     // The layer thread's own: our clients open, and those let go (libjack may still tell them).
     std::vector<std::shared_ptr<Record>> live;
     std::vector<std::shared_ptr<Record>> letGo;
+    // The jackd2 server last seen at the socket of our last open (0: none): when it goes, an end
+    // came, told or not.
+    std::string seenSocket;
+    uint64_t seenInstance = 0;
 };
 
 std::atomic<Layer*> g_layer{nullptr};
@@ -353,6 +356,10 @@ std::optional<R> onLayer(JackClient::Until until, std::function<R()> work,
 
 // What follows runs on the layer's thread.
 
+int64_t nsOf(std::chrono::nanoseconds span) {
+    return span.count();
+}
+
 // The client, which its owner's calls see no more: they wait for none of ours into libjack.
 jack_client_t* takeJack(Record& record) {
     const std::lock_guard<std::mutex> use(record.use);
@@ -365,7 +372,14 @@ void closeNow(Record& record) {
 
 void letGo(const std::shared_ptr<Record>& record) {
     takeJack(*record);
+    record->letGoAtNs = nowNs();
     layer().letGo.push_back(record);
+}
+
+// Whether the jackd2 server the client opened on no longer answers at its socket: then libjack
+// may have freed the client at any thread's open, whether or not it told us of the end.
+bool serverGone(const Record& record) {
+    return record.instance != 0 && Jackd2Instance(record.socket) != record.instance;
 }
 
 void closeRecord(const std::shared_ptr<Record>& record) {
@@ -373,6 +387,7 @@ void closeRecord(const std::shared_ptr<Record>& record) {
     const auto held = std::find(live.begin(), live.end(), record);
     if (held == live.end()) return;
     live.erase(held);
+    if (!ended(*record) && serverGone(*record)) endAll();
     if (g_ended || (ended(*record) && WhichLibjack() == Libjack::kJackd2)) {
         letGo(record);
     } else if (ended(*record)) {
@@ -392,35 +407,69 @@ void closeEndedLive() {
 }
 
 // Whether a client of ours opened on a jackd2 server that no longer answers at its socket, or
-// another one does.
+// another one does, or the server last seen there went since.
 bool serverChanged() {
     std::map<std::string, uint64_t> servers;
-    for (const std::shared_ptr<Record>& record : layer().live) {
-        if (record->instance == 0 || !record->jack) continue;
-        const auto known = servers.find(record->socket);
-        const uint64_t now = known != servers.end()
-                                 ? known->second
-                                 : (servers[record->socket] = Jackd2Instance(record->socket));
-        if (now != record->instance) return true;
+    const auto now = [&servers](const std::string& socket) {
+        const auto known = servers.find(socket);
+        return known != servers.end() ? known->second : (servers[socket] = Jackd2Instance(socket));
+    };
+    Layer& layer = platform::layer();
+    bool changed = false;
+    if (!layer.seenSocket.empty()) {
+        const uint64_t seen = std::exchange(layer.seenInstance, now(layer.seenSocket));
+        changed = seen != 0 && seen != layer.seenInstance;
     }
-    return false;
+    for (const std::shared_ptr<Record>& record : layer.live)
+        changed = changed ||
+                  (record->instance != 0 && record->jack && now(record->socket) != record->instance);
+    return changed;
+}
+
+// A let-go client that libjack freed is dropped once none of its threads can tell it anything:
+// the one that told it has ended, or, told nothing, kToldTime after it was freed.
+void pruneLetGo() {
+    std::vector<std::shared_ptr<Record>>& letGo = layer().letGo;
+    const int64_t now = nowNs();
+    letGo.erase(std::remove_if(letGo.begin(), letGo.end(),
+                               [now](const std::shared_ptr<Record>& record) {
+                                   return record->freed &&
+                                          now - record->freedAtNs > nsOf(JackClient::kToldTime) &&
+                                          (!record->telling || tellerEnded(*record));
+                               }),
+                letGo.end());
+}
+
+// Waits until the host's own clients can have heard of the latest end (kEndGrace after it) and
+// the threads that told ours have ended, while the server answers. Whether it does.
+bool serverBackAndHeard(bool jackd2) {
+    for (;;) {
+        if (g_ending) return false;
+        if (jackd2 && serverChanged()) endAll();
+        closeEndedLive();
+        if (!JackServerAnswers()) return false;
+        const int64_t heard = g_endedAtNs.load() + nsOf(JackClient::kEndGrace);
+        if (nowNs() >= heard) break;
+        std::this_thread::sleep_for(std::chrono::nanoseconds(heard - nowNs()));
+    }
+    if (!jackd2) return true;
+    // This open has libjack free the clients we let go, cancelling their threads. One freed
+    // already, or let go more than kToldTime ago, is no longer waited for.
+    const std::vector<std::shared_ptr<Record>>& letGo = layer().letGo;
+    untilTold([&letGo] {
+        const int64_t now = nowNs();
+        return std::all_of(letGo.begin(), letGo.end(), [now](const std::shared_ptr<Record>& r) {
+            return r->freed || now - r->letGoAtNs > nsOf(JackClient::kToldTime) ||
+                   tellerEnded(*r);
+        });
+    });
+    return true;
 }
 
 // Opens the record's client: whether it did.
 bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name) {
-    if (g_ending) return false;
     const bool jackd2 = WhichLibjack() == Libjack::kJackd2;
-    if (jackd2 && serverChanged()) endAll();
-    closeEndedLive();
-    if (!JackServerAnswers()) return false;
-    if (jackd2) {
-        // This open has libjack free the clients we let go, cancelling their threads.
-        const std::vector<std::shared_ptr<Record>>& letGo = layer().letGo;
-        untilTold([&letGo] {
-            return std::all_of(letGo.begin(), letGo.end(),
-                               [](const std::shared_ptr<Record>& r) { return tellerEnded(*r); });
-        });
-    }
+    if (!serverBackAndHeard(jackd2)) return false;
     DeferLibjackPrints(&libjackKnowsOfAnEnd);
     const uint64_t endedBefore = g_endedBelow.load();
     // Once libjack told of every end we know of, jackd2's libjack frees their clients at this
@@ -428,10 +477,12 @@ bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name)
     const bool told = jackd2 && g_toldBelow.load() >= endedBefore;
     if (told)
         for (const std::shared_ptr<Record>& freed : layer().letGo)
-            freed->freed = true;
+            if (!freed->freed.exchange(true)) freed->freedAtNs = nowNs();
     if (jackd2) {
         record->socket = JackServerSocket();
         record->instance = record->socket.empty() ? 0 : Jackd2Instance(record->socket);
+        layer().seenSocket = record->socket;
+        layer().seenInstance = record->instance;
     }
     if (!told) record->serial = g_opened++;
     jack_client_t* opened = nullptr;
@@ -458,13 +509,17 @@ bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name)
         asked = NumberedJackName(name, ++number);
     }
     if (told) record->serial = g_opened++;
+    if (jackd2) pruneLetGo();
     if (jackd2 && ((!told && g_endedBelow.load() != endedBefore) || serverChanged())) {
         // A server ended during the open: libjack may have freed what it held, and frees the
-        // new client with them at a later open, any thread's: all are let go.
+        // rest at a later open, any thread's: all are let go. The new client goes with them if
+        // its server ended; else libjack may hold it still, and it is closed before anything
+        // else of ours opens.
         endAll();
         for (const std::shared_ptr<Record>& held : layer().live)
             letGo(held);
         layer().live.clear();
+        if (opened && !serverGone(*record)) jack_client_close(opened);
         return false;
     }
     if (!opened) return false;
@@ -536,7 +591,7 @@ void JackClient::EndProcess() {
     onLayer<bool>(std::chrono::steady_clock::now() + kStopWait, [] {
         std::vector<std::shared_ptr<Record>>& live = layer().live;
         for (const std::shared_ptr<Record>& record : live)
-            ended(*record) ? letGo(record) : closeNow(*record);
+            ended(*record) || serverGone(*record) ? letGo(record) : closeNow(*record);
         live.clear();
         g_ended = true;
         return true;
@@ -544,13 +599,18 @@ void JackClient::EndProcess() {
     g_ended = true;
 }
 
-JackClient::~JackClient() {
+void JackClient::Close(Until until) {
+    if (std::exchange(m_closed, true)) return;
     m_record->gate.Close();
     const std::shared_ptr<Record> record = m_record;
-    onLayer<bool>(std::chrono::steady_clock::now() + kStopWait, [record] {
+    onLayer<bool>(until, [record] {
         closeRecord(record);
         return true;
     });
+}
+
+JackClient::~JackClient() {
+    Close(std::chrono::steady_clock::now() + kStopWait);
 }
 
 JackClient::Calls::Calls(JackClient& client) : m_use(client.m_record->use) {}

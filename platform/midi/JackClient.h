@@ -72,6 +72,7 @@ public:
     static constexpr auto kStartWait = std::chrono::seconds(20);
     static constexpr auto kStopWait = std::chrono::seconds(3);
     static constexpr auto kToldTime = std::chrono::seconds(2);
+    static constexpr auto kEndGrace = std::chrono::milliseconds(500);
     using Until = std::chrono::steady_clock::time_point;
     struct Record;
 
@@ -87,6 +88,8 @@ public:
     // The process ends: no client opens from then on; closes every client of ours whose server
     // runs, and from then on a close only lets it go.
     static void EndProcess();
+    // Closes the client as the rule above allows, or lets it go, waiting until `until` at most.
+    void Close(Until until);
     ~JackClient();
     JackClient(const JackClient&) = delete;
     JackClient& operator=(const JackClient&) = delete;
@@ -126,6 +129,7 @@ private:
     explicit JackClient(std::shared_ptr<Record> record);
 
     std::shared_ptr<Record> m_record;
+    bool m_closed = false;
 };
 
 } // namespace platform
