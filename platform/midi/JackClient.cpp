@@ -84,10 +84,9 @@ struct JackClient::Record {
     std::atomic<pid_t> hearer{0};
     std::atomic<bool> heard{false};
     // Let go, and freed by libjack at an open of ours that knew of its end: what it tells after
-    // is old news. When it was let go, and when freed (0 before).
+    // is old news. When it was let go.
     std::atomic<bool> freed{false};
     int64_t letGoAtNs = 0;
-    int64_t freedAtNs = 0;
     uint64_t serial = 0;
     // The server's socket, and which of its servers answered there when the client opened.
     std::string socket;
@@ -365,15 +364,13 @@ bool serverChanged() {
 }
 
 // A let-go client that libjack freed is dropped once none of its threads can tell it anything:
-// the one that told it has ended, or, told nothing, kToldTime after it was freed.
+// the one that told it of its end has ended. One never told stays listed, waited for no more:
+// a thread of it that libjack left running would tell a record gone.
 void pruneLetGo() {
     std::vector<std::shared_ptr<Record>>& letGo = clients().letGo;
-    const int64_t now = nowNs();
     letGo.erase(std::remove_if(letGo.begin(), letGo.end(),
-                               [now](const std::shared_ptr<Record>& record) {
-                                   return record->freed &&
-                                          now - record->freedAtNs > nsOf(JackClient::kToldTime) &&
-                                          (!record->hearing || hearerEnded(*record));
+                               [](const std::shared_ptr<Record>& record) {
+                                   return record->freed && hearerEnded(*record);
                                }),
                 letGo.end());
 }
@@ -415,7 +412,7 @@ bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name)
     const bool freesEnded = jackd2 && g_freeableBelow.load() >= endedBefore;
     if (freesEnded)
         for (const std::shared_ptr<Record>& freed : clients().letGo)
-            if (!freed->freed.exchange(true)) freed->freedAtNs = nowNs();
+            freed->freed = true;
     if (jackd2) {
         record->socket = JackServerSocket();
         record->instance = record->socket.empty() ? 0 : Jackd2Instance(record->socket);

@@ -47,8 +47,8 @@
 //   its handling of its server's end leaves a lock of the whole libjack taken for good, so that
 //   every later open and close waits forever: our open first waits until the threads that told
 //   our clients of the end have ended (kToldTime after the client was let go at most).
-// - A let-go client's record is kept until libjack freed it and none of its threads can tell it
-//   anything: the one that told it has ended, or, told nothing, kToldTime after it was freed.
+// - A let-go client's record is kept until libjack freed it and the thread that told it of the
+//   end has ended; one never told stays (libjack may have left a thread of it running).
 // jack1's and PipeWire's libjack leave an ended client to us: it is closed once libjack told it
 // so (or kToldTime after the end). Once the process ends, a close only lets the client go.
 //
