@@ -38,11 +38,12 @@
 //   lists), until the server is back (its socket listens, seen without connecting) and
 //   kEndGrace has passed since the end was heard or inferred: the host's own clients hear of the
 //   end before an open of ours can free them. kEndGrace is measured: how late a host client's
-//   shutdown handler ran after the first of six clients of ours, the host, jackd and the
-//   simulators held to two cores that two busy loops kept busy, over 40 ends (SIGTERM and
-//   SIGKILL in turn): 21 ms at most; 500 ms is over twenty times that. A host that closes its
-//   dead client long after it was told (past the grace, when any open, its own or a plug-in's,
-//   may have freed it) is beyond any plug-in's reach on jackd2's libjack.
+//   shutdown handler ran after the first of six clients of ours in its process, that process
+//   and jackd (and in 30 of the runs two simulators) held to two cores that two busy loops kept
+//   busy, over 70 ends (SIGTERM and SIGKILL in turn): 21 ms at most, under 0.3 ms at the median;
+//   500 ms is over twenty times the most. A host that closes its dead client long after it was
+//   told (past the grace, when any open, its own or a plug-in's, may have freed it) is beyond
+//   any plug-in's reach on jackd2's libjack.
 // - libjack cancels the threads of a client it frees wherever they are, and one cancelled inside
 //   its handling of its server's end leaves a lock of the whole libjack taken for good, so that
 //   every later open and close waits forever: our open first waits until the threads that told
@@ -105,10 +106,11 @@ public:
     struct Record;
 
     // Null when no server answers (after an end, none is back), it refused the client a few
-    // times, or the layer's thread did not answer by `until`. A name refused while a client of that name runs on another server of
-    // the user is tried again numbered, "name-01" …, as JACK numbers the clients of one name; any
-    // other refusal is tried again under the same name. `notice` is told (on libjack's thread, or
-    // the layer's) when the server ended and after each read of the graph.
+    // times, or the layer's thread did not answer by `until`. A name refused while a client of
+    // that name runs on another server of the user is tried again numbered, "name-01" …, as JACK
+    // numbers the clients of one name; any other refusal is tried again under the same name.
+    // `notice` is told (on libjack's thread, or the layer's) when the server ended and after each
+    // read of the graph.
     static std::unique_ptr<JackClient> Open(const std::string& name, Until until,
                                             JackNotice notice = nullptr, void* arg = nullptr);
     // Closes every client of ours that has ended, as the rule above allows, or lets it go.
