@@ -299,7 +299,8 @@ extern "C" int jack_client_close(jack_client_t* client) {
     while (g_closesHeld)
         usleep(1000);
     if (g_closesSlow)
-        std::this_thread::sleep_for(platform::JackClient::kStopWait - std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(platform::JackClient::kStopWait -
+                                    std::chrono::milliseconds(100));
     return close(client);
 }
 
