@@ -1,5 +1,6 @@
 #include "platform/midi/JackClient.h"
 
+#include "platform/midi/JackLayer.h"
 #include "platform/midi/JackNameHolder.h"
 #include "platform/midi/JackPrints.h"
 #include "platform/midi/JackServer.h"
@@ -7,13 +8,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
-#include <deque>
 #include <dlfcn.h>
 #include <map>
 #include <optional>
 #include <pthread.h>
-#include <semaphore.h>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
@@ -80,13 +78,15 @@ struct JackClient::Record {
     void* connectArg = nullptr;
     std::function<void()> read;
     std::atomic<bool> readAsked{false};
-    // libjack told it that its server ended: telling once, on which thread, and told.
-    std::atomic<bool> telling{false};
-    std::atomic<pid_t> teller{0};
-    std::atomic<bool> told{false};
+    // libjack's thread that tells it that its server ended: hearing it (once), which thread, and
+    // heard (the owner's notice done).
+    std::atomic<bool> hearing{false};
+    std::atomic<pid_t> hearer{0};
+    std::atomic<bool> heard{false};
     // Let go, and freed by libjack at an open of ours that knew of its end: what it tells after
-    // is old news.
+    // is old news. When it was let go.
     std::atomic<bool> freed{false};
+    int64_t letGoAtNs = 0;
     uint64_t serial = 0;
     // The server's socket, and which of its servers answered there when the client opened.
     std::string socket;
@@ -98,7 +98,6 @@ struct JackClient::Record {
 namespace {
 
 using Record = JackClient::Record;
-using Job = std::function<void()>;
 
 // Opens of a client that the server refused, each under the name kept or numbered.
 constexpr int kOpenTries = 5;
@@ -107,10 +106,11 @@ constexpr int kOpenTries = 5;
 // Libjack's notice of an end moves it past every client opened so far, the one being opened too.
 std::atomic<uint64_t> g_opened{0};
 std::atomic<uint64_t> g_endedBelow{0};
-// When the latest end was learnt.
+// When the layer last learnt of an end, from libjack or from the server's socket.
 std::atomic<int64_t> g_endedAtNs{0};
-// The clients below it have ended and libjack has told one of ours so since.
-std::atomic<uint64_t> g_toldBelow{0};
+// The clients below it have ended and libjack knows so (it told one of ours, or said that it
+// frees them): jackd2's libjack frees them at the next open of any thread.
+std::atomic<uint64_t> g_freeableBelow{0};
 // Set as the process begins to end: no client opens from then on. Then, once our clients are
 // closed, closing one only lets it go: libjack's own static objects go next.
 std::atomic<bool> g_ending{false};
@@ -132,7 +132,14 @@ void endAll() {
     }
 }
 
-void tell(Record& record) {
+// The layer found a server's end at its socket, told or not, and ends our clients: the host's
+// may not have heard of it yet either.
+void endFound() {
+    endAll();
+    g_endedAtNs = nowNs();
+}
+
+void noticeOwner(Record& record) {
     const Gate::Pass pass(record.gate);
     if (pass && record.notice) record.notice(record.noticeArg);
 }
@@ -152,8 +159,8 @@ int deferOnGraphOrder(void*) {
 void libjackKnowsOfAnEnd() {
     endAll();
     const uint64_t below = g_endedBelow.load();
-    for (uint64_t told = g_toldBelow.load();
-         told < below && !g_toldBelow.compare_exchange_weak(told, below);) {
+    for (uint64_t freeable = g_freeableBelow.load();
+         freeable < below && !g_freeableBelow.compare_exchange_weak(freeable, below);) {
     }
 }
 
@@ -161,19 +168,19 @@ void libjackKnowsOfAnEnd() {
 // run is cancelled only where it may be; on jackd2 its end is awaited before an open. A notice
 // that comes late, after clients of ours opened on a new server, ends them too: jackd2's libjack
 // frees them with the rest at the next open. One from a client that such an open freed is old news.
-void toldEnd(Record* record) {
+void hearEnd(Record* record) {
     if (!record->freed) libjackKnowsOfAnEnd();
-    if (record->telling.exchange(true)) return;
+    if (record->hearing.exchange(true)) return;
     defer();
-    record->teller = pid_t(syscall(SYS_gettid));
-    tell(*record);
-    record->told = true;
+    record->hearer = pid_t(syscall(SYS_gettid));
+    noticeOwner(*record);
+    record->heard = true;
 }
 
 // Whether libjack told the client of its server's end and the thread that told it has ended. A
 // thread's id is not given to another within the seconds this is asked.
-bool tellerEnded(const Record& record) {
-    return record.told && syscall(SYS_tgkill, getpid(), record.teller.load(), 0) != 0 &&
+bool hearerEnded(const Record& record) {
+    return record.heard && syscall(SYS_tgkill, getpid(), record.hearer.load(), 0) != 0 &&
            errno == ESRCH;
 }
 
@@ -181,7 +188,7 @@ bool tellerEnded(const Record& record) {
 // asked closes its socket first and tells its clients (and sends them the notices of what its
 // end takes away) for a while after. One not told by then is held elsewhere (a handler of the
 // host's), not in libjack's end.
-template <class Ready> void untilTold(const Ready& ready) {
+template <class Ready> void untilHeard(const Ready& ready) {
     const int64_t until =
         g_endedAtNs.load() +
         std::chrono::duration_cast<std::chrono::nanoseconds>(JackClient::kToldTime).count();
@@ -190,12 +197,12 @@ template <class Ready> void untilTold(const Ready& ready) {
 }
 
 void onInfoShutdown(jack_status_t, const char*, void* record) {
-    toldEnd(static_cast<Record*>(record));
+    hearEnd(static_cast<Record*>(record));
 }
 
 // PipeWire's libjack tells only this one.
 void onShutdown(void* record) {
-    toldEnd(static_cast<Record*>(record));
+    hearEnd(static_cast<Record*>(record));
 }
 
 int processThrough(jack_nframes_t frames, void* self) {
@@ -225,25 +232,30 @@ int xrunThrough(void* self) {
     return pass ? record->xrun(record->xrunArg) : 0;
 }
 
-// The layer: its thread, what it is asked, and the clients it holds. Made once and kept for the
-// life of the process: a host that exits without closing its plug-ins leaves their threads
-// running while the process's static objects go.
-struct Layer {
-    std::mutex jobsLock;
-    std::deque<Job> jobs;
-    sem_t wake;
-    // The call under way (its serial, 0 while none is), and the one a caller gave up waiting for.
-    std::atomic<uint64_t> running{0};
-    std::atomic<uint64_t> givenUpOn{0};
-    uint64_t lastSerial = 0;
-    // Without a thread for the layer nothing opens.
-    bool threaded = false;
-    // The layer thread's own: our clients open, and those let go (libjack may still tell them).
+// The layer thread's own: our clients open, those let go (libjack may still tell them), and the
+// jackd2 server last seen at the socket of our last open (0: none) and when, whose going is an
+// end, heard or not. Kept for the life of the process, as the layer's thread is.
+struct Clients {
     std::vector<std::shared_ptr<Record>> live;
     std::vector<std::shared_ptr<Record>> letGo;
+    std::string seenSocket;
+    uint64_t seenInstance = 0;
+    int64_t seenAtNs = 0;
 };
 
-std::atomic<Layer*> g_layer{nullptr};
+Clients& clients() {
+    static Clients* const made = new Clients;
+    return *made;
+}
+
+// The layer's idle work: the reads of the graph asked for.
+void readGraphs() {
+    for (const std::shared_ptr<Record>& record : clients().live) {
+        if (!record->readAsked.exchange(false) || !record->read || ended(*record)) continue;
+        record->read();
+        noticeOwner(*record);
+    }
+}
 
 // libjack may call into the module for as long as the process lives.
 void keepModuleLoaded() {
@@ -253,105 +265,35 @@ void keepModuleLoaded() {
         dlclose(self);
 }
 
-void run(Layer& layer, const Job& job) {
-    layer.running = ++layer.lastSerial;
-    job();
-    layer.running = 0;
-}
+// The layer's thread once asked for (null without one, and then nothing opens).
+std::atomic<JackLayer*> g_layer{nullptr};
+std::atomic<bool> g_layerMade{false};
 
-void readGraphs(Layer& layer) {
-    for (const std::shared_ptr<Record>& record : layer.live) {
-        if (!record->readAsked.exchange(false) || !record->read || ended(*record)) continue;
-        run(layer, record->read);
-        tell(*record);
-    }
-}
-
-void runLayer(Layer* layer) {
-    // The threads libjack starts from here are kept from SIGPIPE for good.
-    sigset_t pipe;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
-    for (;;) {
-        while (sem_wait(&layer->wake) != 0 && errno == EINTR) {
-        }
-        for (;;) {
-            Job job;
-            {
-                const std::lock_guard<std::mutex> lock(layer->jobsLock);
-                if (layer->jobs.empty()) break;
-                job = std::move(layer->jobs.front());
-                layer->jobs.pop_front();
-            }
-            run(*layer, job);
-        }
-        readGraphs(*layer);
-    }
-}
-
-Layer& layer() {
-    static Layer* const made = [] {
+JackLayer* layerThread() {
+    static JackLayer* const made = [] {
         keepModuleLoaded();
-        auto* layer = new Layer;
-        sem_init(&layer->wake, 0, 0);
-        try {
-            std::thread(runLayer, layer).detach();
-            layer->threaded = true;
-        } catch (const std::system_error&) {
-        }
+        JackLayer* layer = JackLayer::Get(&readGraphs);
         g_layer = layer;
+        g_layerMade = true;
         return layer;
     }();
-    return *made;
+    return made;
 }
 
-template <class R> struct Waited {
-    std::mutex lock;
-    std::condition_variable done;
-    bool finished = false;
-    bool abandoned = false;
-    R result{};
-};
-
-// Runs `work` on the layer's thread, and waits for it until `until` at most, not at all while a
-// call that a caller gave up waiting for is under way. What it gave, if it ended within the wait;
-// else what it gives later goes to `orphaned`.
+// Runs `work` on the layer's thread (JackLayer::Run); nothing without one.
 template <class R>
 std::optional<R> onLayer(JackClient::Until until, std::function<R()> work,
                          std::function<void(R&)> orphaned = {}) {
-    Layer& layer = platform::layer();
-    if (!layer.threaded) return std::nullopt;
-    const auto waited = std::make_shared<Waited<R>>();
-    {
-        const std::lock_guard<std::mutex> lock(layer.jobsLock);
-        layer.jobs.push_back([waited, work = std::move(work), orphaned = std::move(orphaned)] {
-            R result = work();
-            const std::lock_guard<std::mutex> lock(waited->lock);
-            if (waited->abandoned) {
-                if (orphaned) orphaned(result);
-                return;
-            }
-            waited->result = std::move(result);
-            waited->finished = true;
-            waited->done.notify_all();
-        });
-    }
-    sem_post(&layer.wake);
-    const uint64_t running = layer.running.load();
-    const bool stuck = running != 0 && running == layer.givenUpOn.load();
-    std::unique_lock<std::mutex> lock(waited->lock);
-    waited->done.wait_until(lock, stuck ? std::chrono::steady_clock::now() : until,
-                            [&] { return waited->finished; });
-    if (!waited->finished) {
-        waited->abandoned = true;
-        layer.givenUpOn = layer.running.load();
-        return std::nullopt;
-    }
-    return std::move(waited->result);
+    JackLayer* layer = layerThread();
+    if (!layer) return std::nullopt;
+    return layer->Run<R>(until, std::move(work), std::move(orphaned));
 }
 
 // What follows runs on the layer's thread.
+
+int64_t nsOf(std::chrono::nanoseconds span) {
+    return span.count();
+}
 
 // The client, which its owner's calls see no more: they wait for none of ours into libjack.
 jack_client_t* takeJack(Record& record) {
@@ -365,18 +307,26 @@ void closeNow(Record& record) {
 
 void letGo(const std::shared_ptr<Record>& record) {
     takeJack(*record);
-    layer().letGo.push_back(record);
+    record->letGoAtNs = nowNs();
+    clients().letGo.push_back(record);
+}
+
+// Whether the jackd2 server the client opened on no longer answers at its socket: then libjack
+// may have freed the client at any thread's open, whether or not it told us of the end.
+bool serverGone(const Record& record) {
+    return record.instance != 0 && Jackd2Instance(record.socket) != record.instance;
 }
 
 void closeRecord(const std::shared_ptr<Record>& record) {
-    std::vector<std::shared_ptr<Record>>& live = layer().live;
+    std::vector<std::shared_ptr<Record>>& live = clients().live;
     const auto held = std::find(live.begin(), live.end(), record);
     if (held == live.end()) return;
     live.erase(held);
+    if (!ended(*record) && serverGone(*record)) endFound();
     if (g_ended || (ended(*record) && WhichLibjack() == Libjack::kJackd2)) {
         letGo(record);
     } else if (ended(*record)) {
-        untilTold([&record] { return record->told.load(); });
+        untilHeard([&record] { return record->heard.load(); });
         g_ended ? letGo(record) : closeNow(*record);
     } else {
         closeNow(*record);
@@ -385,55 +335,92 @@ void closeRecord(const std::shared_ptr<Record>& record) {
 
 void closeEndedLive() {
     std::vector<std::shared_ptr<Record>> endedOnes;
-    for (const std::shared_ptr<Record>& record : layer().live)
+    for (const std::shared_ptr<Record>& record : clients().live)
         if (ended(*record)) endedOnes.push_back(record);
     for (const std::shared_ptr<Record>& record : endedOnes)
         closeRecord(record);
 }
 
-// Whether a client of ours opened on a jackd2 server that no longer answers at its socket, or
-// another one does.
+// Whether a jackd2 server ended that the layer has not learnt of: the one a live client of ours
+// opened on no longer answers at its socket, or another one does, or the server last seen
+// there went since.
 bool serverChanged() {
     std::map<std::string, uint64_t> servers;
-    for (const std::shared_ptr<Record>& record : layer().live) {
-        if (record->instance == 0 || !record->jack) continue;
-        const auto known = servers.find(record->socket);
-        const uint64_t now = known != servers.end()
-                                 ? known->second
-                                 : (servers[record->socket] = Jackd2Instance(record->socket));
-        if (now != record->instance) return true;
+    const auto now = [&servers](const std::string& socket) {
+        const auto known = servers.find(socket);
+        return known != servers.end() ? known->second : (servers[socket] = Jackd2Instance(socket));
+    };
+    Clients& ours = clients();
+    bool changed = false;
+    if (!ours.seenSocket.empty()) {
+        const uint64_t seen = std::exchange(ours.seenInstance, now(ours.seenSocket));
+        changed = seen != 0 && seen != ours.seenInstance && g_endedAtNs.load() < ours.seenAtNs;
+        ours.seenAtNs = nowNs();
     }
-    return false;
+    for (const std::shared_ptr<Record>& record : ours.live)
+        changed = changed || (!ended(*record) && record->instance != 0 &&
+                              now(record->socket) != record->instance);
+    return changed;
+}
+
+// A let-go client that libjack freed is dropped once none of its threads can tell it anything:
+// the one that told it of its end has ended. One never told stays listed, waited for no more:
+// a thread of it that libjack left running would tell a record gone.
+void pruneLetGo() {
+    std::vector<std::shared_ptr<Record>>& letGo = clients().letGo;
+    letGo.erase(std::remove_if(letGo.begin(), letGo.end(),
+                               [](const std::shared_ptr<Record>& record) {
+                                   return record->freed && hearerEnded(*record);
+                               }),
+                letGo.end());
+}
+
+// Waits until the host's own clients can have heard of the latest end (kEndGrace after it) and
+// the threads that told ours have ended, while the server answers. Whether it does.
+bool serverBackAndHeard(bool jackd2) {
+    for (;;) {
+        if (g_ending) return false;
+        if (jackd2 && serverChanged()) endFound();
+        closeEndedLive();
+        if (!JackServerAnswers()) return false;
+        const int64_t heard = g_endedAtNs.load() + nsOf(JackClient::kEndGrace);
+        if (nowNs() >= heard) break;
+        std::this_thread::sleep_for(std::chrono::nanoseconds(heard - nowNs()));
+    }
+    if (!jackd2) return true;
+    // This open has libjack free the clients we let go, cancelling their threads. One freed
+    // already, or let go more than kToldTime ago, is no longer waited for.
+    const std::vector<std::shared_ptr<Record>>& letGo = clients().letGo;
+    untilHeard([&letGo] {
+        const int64_t now = nowNs();
+        return std::all_of(letGo.begin(), letGo.end(), [now](const std::shared_ptr<Record>& r) {
+            return r->freed || now - r->letGoAtNs > nsOf(JackClient::kToldTime) ||
+                   hearerEnded(*r);
+        });
+    });
+    return true;
 }
 
 // Opens the record's client: whether it did.
 bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name) {
-    if (g_ending) return false;
     const bool jackd2 = WhichLibjack() == Libjack::kJackd2;
-    if (jackd2 && serverChanged()) endAll();
-    closeEndedLive();
-    if (!JackServerAnswers()) return false;
-    if (jackd2) {
-        // This open has libjack free the clients we let go, cancelling their threads.
-        const std::vector<std::shared_ptr<Record>>& letGo = layer().letGo;
-        untilTold([&letGo] {
-            return std::all_of(letGo.begin(), letGo.end(),
-                               [](const std::shared_ptr<Record>& r) { return tellerEnded(*r); });
-        });
-    }
+    if (!serverBackAndHeard(jackd2)) return false;
     DeferLibjackPrints(&libjackKnowsOfAnEnd);
     const uint64_t endedBefore = g_endedBelow.load();
     // Once libjack told of every end we know of, jackd2's libjack frees their clients at this
     // open, telling some of them meanwhile: no news for the client it opens.
-    const bool told = jackd2 && g_toldBelow.load() >= endedBefore;
-    if (told)
-        for (const std::shared_ptr<Record>& freed : layer().letGo)
+    const bool freesEnded = jackd2 && g_freeableBelow.load() >= endedBefore;
+    if (freesEnded)
+        for (const std::shared_ptr<Record>& freed : clients().letGo)
             freed->freed = true;
     if (jackd2) {
         record->socket = JackServerSocket();
         record->instance = record->socket.empty() ? 0 : Jackd2Instance(record->socket);
+        clients().seenSocket = record->socket;
+        clients().seenInstance = record->instance;
+        clients().seenAtNs = nowNs();
     }
-    if (!told) record->serial = g_opened++;
+    if (!freesEnded) record->serial = g_opened++;
     jack_client_t* opened = nullptr;
     std::string why; // the name is not the one asked for
     const auto because = [&why](const std::string& reason) {
@@ -457,14 +444,18 @@ bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name)
         because("a client on the JACK server \"" + holder + "\" holds \"" + asked + "\"");
         asked = NumberedJackName(name, ++number);
     }
-    if (told) record->serial = g_opened++;
-    if (jackd2 && ((!told && g_endedBelow.load() != endedBefore) || serverChanged())) {
+    if (freesEnded) record->serial = g_opened++;
+    if (jackd2) pruneLetGo();
+    if (jackd2 && ((!freesEnded && g_endedBelow.load() != endedBefore) || serverChanged())) {
         // A server ended during the open: libjack may have freed what it held, and frees the
-        // new client with them at a later open, any thread's: all are let go.
-        endAll();
-        for (const std::shared_ptr<Record>& held : layer().live)
+        // rest at a later open, any thread's: all are let go. The new client goes with them if
+        // its server ended; else libjack may hold it still, and it is closed before anything
+        // else of ours opens.
+        endFound();
+        for (const std::shared_ptr<Record>& held : clients().live)
             letGo(held);
-        layer().live.clear();
+        clients().live.clear();
+        if (opened && !serverGone(*record)) jack_client_close(opened);
         return false;
     }
     if (!opened) return false;
@@ -473,7 +464,7 @@ bool openOnLayer(const std::shared_ptr<Record>& record, const std::string& name)
     record->renamed = why;
     jack_on_shutdown(opened, &onShutdown, record.get());
     jack_on_info_shutdown(opened, &onInfoShutdown, record.get());
-    layer().live.push_back(record);
+    clients().live.push_back(record);
     return true;
 }
 
@@ -508,7 +499,7 @@ JackClient::JackClient(std::shared_ptr<Record> record) : m_record(std::move(reco
 std::unique_ptr<JackClient> JackClient::Open(const std::string& name, Until until,
                                              JackNotice notice, void* arg) {
     // Nothing of the layer's, the module's staying loaded included, until a server answers.
-    if (!g_layer.load() && !JackServerAnswers()) return nullptr;
+    if (!g_layerMade && !JackServerAnswers()) return nullptr;
     auto record = std::make_shared<Record>();
     record->notice = notice;
     record->noticeArg = arg;
@@ -532,11 +523,11 @@ void JackClient::CloseEnded() {
 
 void JackClient::EndProcess() {
     g_ending = true;
-    if (!g_layer.load()) return;
+    if (!g_layerMade) return;
     onLayer<bool>(std::chrono::steady_clock::now() + kStopWait, [] {
-        std::vector<std::shared_ptr<Record>>& live = layer().live;
+        std::vector<std::shared_ptr<Record>>& live = clients().live;
         for (const std::shared_ptr<Record>& record : live)
-            ended(*record) ? letGo(record) : closeNow(*record);
+            ended(*record) || serverGone(*record) ? letGo(record) : closeNow(*record);
         live.clear();
         g_ended = true;
         return true;
@@ -544,13 +535,18 @@ void JackClient::EndProcess() {
     g_ended = true;
 }
 
-JackClient::~JackClient() {
+void JackClient::Close(Until until) {
+    if (std::exchange(m_closed, true)) return;
     m_record->gate.Close();
     const std::shared_ptr<Record> record = m_record;
-    onLayer<bool>(std::chrono::steady_clock::now() + kStopWait, [record] {
+    onLayer<bool>(until, [record] {
         closeRecord(record);
         return true;
     });
+}
+
+JackClient::~JackClient() {
+    Close(std::chrono::steady_clock::now() + kStopWait);
 }
 
 JackClient::Calls::Calls(JackClient& client) : m_use(client.m_record->use) {}
@@ -594,7 +590,7 @@ void JackClient::SetRead(std::function<void()> read) {
 
 void JackClient::AskRead() {
     m_record->readAsked.store(true);
-    sem_post(&g_layer.load()->wake);
+    if (JackLayer* layer = g_layer.load()) layer->Wake();
 }
 
 int JackClient::Activate(Until until) {

@@ -36,7 +36,7 @@ std::string JackNameHolder(const std::string& name) {
             // A server that was killed leaves its semaphores behind.
             const std::string server =
                 file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
-            if (server != ours && SocketAnswers(Jackd2Socket(server))) holder = server;
+            if (server != ours && SocketListens(Jackd2Socket(server))) holder = server;
         }
         if (shm) closedir(shm);
     }

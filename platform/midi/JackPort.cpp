@@ -2,6 +2,8 @@
 
 #include <jack/uuid.h>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -44,11 +46,9 @@ JackPort::JackPort(std::string clientName, unsigned long flags, JackProcessCallb
     : m_clientName(std::move(clientName)), m_flags(flags), m_process(process), m_arg(arg),
       m_changed(changed), m_changedArg(changedArg) {}
 
-bool JackPort::Open(const std::string& peer, const std::string& portName, MidiErrors& errors) {
-    // Stored ports open on the host's thread as it makes an instance: the whole start, the old
-    // client's close included, waits once.
-    const JackClient::Until until = std::chrono::steady_clock::now() + JackClient::kStartWait;
-    Close();
+bool JackPort::Open(const std::string& peer, const std::string& portName, MidiErrors& errors,
+                    JackClient::Until until) {
+    Close(until);
     std::unique_ptr<JackClient> client =
         JackClient::Open(m_clientName, until, m_changed, m_changedArg);
     if (!client) {
@@ -132,7 +132,9 @@ std::string JackPort::connect(JackClient& client) {
     return "";
 }
 
-void JackPort::Close() {
+void JackPort::Close(JackClient::Until until) {
+    if (m_client) m_client->Close(std::min(until, std::chrono::steady_clock::now() +
+                                                      JackClient::kStopWait));
     m_client.reset();
     m_port = nullptr;
 }

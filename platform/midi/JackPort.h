@@ -37,9 +37,12 @@ public:
     // closing it first. False when anything fails, told to `errors` as a failure (nothing is
     // told when only the peer is not there); a client that took a name other than the one asked
     // for is told as news, with why. The port is set before `process` first runs.
-    bool Open(const std::string& peer, const std::string& portName, MidiErrors& errors);
-    // `process` has run for the last time when this returns.
-    void Close();
+    // The whole start, the close of the port open before included, ends by `until`.
+    bool Open(const std::string& peer, const std::string& portName, MidiErrors& errors,
+              JackClient::Until until);
+    // `process` has run for the last time when this returns; waits until `until` at most.
+    void Close(JackClient::Until until);
+    void Close() { Close(std::chrono::steady_clock::now() + JackClient::kStopWait); }
     bool IsOpen() const { return m_client != nullptr; }
     // What the port takes or gives reaches: its peer while connected to it (a port opened to no
     // peer, whoever connects), and nothing once its server ended, its peer went (even if a port

@@ -12,7 +12,8 @@ namespace platform {
 // Wraps the print functions the process uses now, a host's set since the last call included.
 // `freeing` is called, on the printing thread, as jackd2's libjack says that an open (any
 // thread's) frees the clients of a server that ended, which it may not have told yet; it must
-// neither lock, allocate nor wait.
+// neither lock, allocate nor wait. It is early news only: a host that sets its own functions
+// again removes the wrappers until the next call.
 void DeferLibjackPrints(void (*freeing)());
 
 } // namespace platform

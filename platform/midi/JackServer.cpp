@@ -57,7 +57,10 @@ std::string JackServerSocket() {
     return "";
 }
 
-bool SocketAnswers(const std::string& path) {
+namespace {
+
+// Whether something answers a connection at the socket `path`.
+bool answersAt(const std::string& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path) return true;
@@ -69,11 +72,8 @@ bool SocketAnswers(const std::string& path) {
     return answers;
 }
 
-namespace {
-
-// Whether a socket bound to `path` listens, as the kernel lists the process's sockets: jack1's
-// server logs an error for every connection that hangs up without a request. Unknown when the
-// list cannot be read.
+// Whether a socket bound to `path` listens, as the kernel lists the process's sockets. Unknown
+// when the list cannot be read.
 std::optional<bool> listensAt(const std::string& path) {
     std::ifstream unix("/proc/net/unix");
     if (!unix) return std::nullopt;
@@ -93,19 +93,19 @@ std::optional<bool> listensAt(const std::string& path) {
 
 } // namespace
 
+bool SocketListens(const std::string& path) {
+    const std::optional<bool> listens = listensAt(path);
+    return listens ? *listens : answersAt(path);
+}
+
 bool JackServerAnswers() {
     const std::string path = JackServerSocket();
-    if (path.empty()) return true;
-    if (WhichLibjack() == Libjack::kJack1) {
-        const std::optional<bool> listens = listensAt(path);
-        if (listens) return *listens;
-    }
-    return SocketAnswers(path);
+    return path.empty() || SocketListens(path);
 }
 
 uint64_t Jackd2Instance(const std::string& socket) {
     struct stat file;
-    if (stat(socket.c_str(), &file) != 0 || !S_ISSOCK(file.st_mode) || !SocketAnswers(socket))
+    if (stat(socket.c_str(), &file) != 0 || !S_ISSOCK(file.st_mode) || !SocketListens(socket))
         return 0;
     return file.st_ino;
 }

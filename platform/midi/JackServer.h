@@ -24,15 +24,16 @@ std::string Jackd2Socket(const std::string& server);
 // (PipeWire's, a promiscuous jackd2 server).
 std::string JackServerSocket();
 
-// Whether to ask libjack for a client: the server's socket takes a connection (jackd2's) or
-// listens (jack1's); always, where the socket is libjack's own business.
+// Whether to ask libjack for a client: the server's socket listens; always, where the socket is
+// libjack's own business.
 bool JackServerAnswers();
 
 // Which jackd2 server answers at `socket`: the socket file's inode, which each server makes anew
 // as it starts; 0 when none answers.
 uint64_t Jackd2Instance(const std::string& socket);
 
-// Whether something answers a connection at the socket `path`.
-bool SocketAnswers(const std::string& path);
+// Whether a socket listens at `path`, told without connecting: jack1's server logs an error for
+// every connection that hangs up with no request.
+bool SocketListens(const std::string& path);
 
 } // namespace platform

@@ -43,7 +43,10 @@ public:
                  watch ? &MidiPortWatch::Notice : nullptr, watch),
           m_relay(relay), m_errors(errors) {}
     bool Open(const std::string& source, const std::string& portName) override {
-        return m_port.Open(source, portName, m_errors);
+        // Stored ports open on the host's thread as it makes an instance: the whole start waits
+        // once.
+        return m_port.Open(source, portName, m_errors,
+                           std::chrono::steady_clock::now() + JackClient::kStartWait);
     }
     bool OpenVirtual(const std::string& portName) override { return Open("", portName); }
     void Close() override { m_port.Close(); }

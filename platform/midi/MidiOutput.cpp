@@ -65,16 +65,20 @@ public:
     JackMidiOutput& operator=(const JackMidiOutput&) = delete;
 
     bool Open(const std::string& destination, const std::string& portName) override {
-        Close();
+        // Stored ports open on the host's thread as it makes an instance: the whole start, the
+        // old port's close included, waits once.
+        const JackClient::Until until = std::chrono::steady_clock::now() + JackClient::kStartWait;
+        close(until);
         m_taking = true;
-        return m_port.Open(destination, portName, m_errors);
+        return m_port.Open(destination, portName, m_errors, until);
     }
     bool OpenVirtual(const std::string& portName) override { return Open("", portName); }
-    void Close() override {
+    void Close() override { close(std::chrono::steady_clock::now() + JackClient::kStopWait); }
+    void close(JackClient::Until until) {
         drain();
         const bool wasOpen = m_port.IsOpen();
         const std::string client = m_port.ClientName();
-        m_port.Close();
+        m_port.Close(until);
         // Nothing reads the ring now; what a stalled server did not take goes with it.
         const size_t left = countQueued();
         if (wasOpen && left > 0)
