@@ -1,7 +1,5 @@
 #include "src/params/LibrarianRules.h"
 
-#include "kit/effect/ControlLayer.h"
-#include "kit/effect/IControl.h"
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/IGraphics.h"
 #include "platform/Clock.h"
@@ -39,10 +37,6 @@ void show(ParamChangePlugin* plug, const char* name) {
     hideNamedLayer(plug, name, false);
 }
 
-void graySearchButton(ParamChangePlugin* plug, bool gray) {
-    if (IControl* button = plug->searchButton()) button->GrayOut(gray);
-}
-
 void setSearchText(ParamChangePlugin* plug, const char* text) {
     param(plug, kPatchSearchString)->SetDisplayText(0, text);
 }
@@ -68,8 +62,7 @@ void showSoundLowerList(ParamChangePlugin* plug, bool refresh) {
 void closeSearchView(ParamChangePlugin* plug) {
     plug->setSearchView(false);
     setSearchText(plug, kSearchPrompt);
-    show(plug, "categoryLimit");
-    hide(plug, "searchField");
+    showLibrarianFilters(plug);
     showSoundLowerList(plug, false);
     show(plug, "LOWERPOPUPMENU");
     hide(plug, "RightSearchPopupMenu");
@@ -232,24 +225,20 @@ RuleEnd switchDataType(ParamChange& c) {
     plug->setMultiMode(false);
     plug->setSequenceMode(false);
     hideBankMenus(plug);
-    if (ControlLayer* limit = plug->namedLayer("categoryLimit")) limit->GrayOut(true);
-    graySearchButton(plug, true);
-
     if (c.iv == int(DataType::kMulti)) {
         plug->setMultiMode(true);
     } else if (c.iv != int(DataType::kSound)) {
         plug->setSequenceMode(true);
     }
+    grayLibrarianFilters(plug);
     const DataType type = dataTypeOf(plug);
     const LibrarianTypeView& view = kLibrarianTypeViews[int(type)];
     if (type == DataType::kSound) {
         show(plug, view.upperMenu);
-        graySearchButton(plug, plug->isCategoryView());
         showSoundLowerList(plug, false);
         show(plug, plug->isCategoryView() ? "RightPatchPopupMenu"
                    : plug->isSearchView() ? "RightSearchPopupMenu"
                                           : view.lowerMenu);
-        if (ControlLayer* limit = plug->namedLayer("categoryLimit")) limit->GrayOut(false);
     } else {
         plug->patchTypeChanged(int(type), view.lowerList, false);
         show(plug, view.upperMenu);
@@ -309,12 +298,10 @@ RuleEnd searchPatches(ParamChange& c) {
 }
 
 RuleEnd toggleSearchView(ParamChange& c) {
-    if (c.iv == 1) {
-        hide(c.plug, "categoryLimit");
-        show(c.plug, "searchField");
-    } else {
+    if (c.iv == 1)
+        showLibrarianFilters(c.plug);
+    else
         closeSearchView(c.plug);
-    }
     return RuleEnd::kGoOn;
 }
 
@@ -327,7 +314,7 @@ RuleEnd selectCategoryView(ParamChange& c) {
     plug->setCategoryView(on);
     plug->patchTypeChanged(int(DataType::kSound), on ? kCategoryBanks : kSoundBanks, false);
     show(plug, on ? "RightPatchPopupMenu" : "LOWERPOPUPMENU");
-    graySearchButton(plug, on);
+    grayLibrarianFilters(plug);
     return RuleEnd::kGoOn;
 }
 
