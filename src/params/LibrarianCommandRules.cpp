@@ -13,6 +13,8 @@
 #include "src/sender/SenderJob.h"
 #include "src/uiconfig/ParameterIds.h"
 
+#include <array>
+
 namespace {
 
 constexpr const char* kSearchPrompt = "search...";
@@ -154,18 +156,68 @@ RuleEnd overwriteBank(ParamChange& c) {
 
 namespace {
 
-// The bank at that index of the list becomes the one the position's rebuilds select.
-void keepShownBank(ParamChangePlugin* plug, LibrarianHost::BankPosition position,
-                   const std::vector<PatchFile*>* banks, int index) {
-    std::string folder, fileName;
-    {
-        KIT_MutexLock lock(&plug->getLibrarian()->mutex());
-        if (!banks || index < 0 || size_t(index) >= banks->size()) return;
-        folder = (*banks)[size_t(index)]->holdingFolder;
-        fileName = (*banks)[size_t(index)]->fileName;
+// A bank that a list shows, by its file; no name for none.
+struct ShownBank {
+    std::string fileName, folder;
+};
+using ShownBanks = std::array<ShownBank, 2>; // the upper list's, the lower list's
+
+ShownBank bankAt(ParamChangePlugin* plug, const std::vector<PatchFile*>* banks, int index) {
+    KIT_MutexLock lock(&plug->getLibrarian()->mutex());
+    if (!banks || index < 0 || size_t(index) >= banks->size()) return {};
+    const PatchFile* bank = (*banks)[size_t(index)];
+    return {bank->fileName, bank->holdingFolder};
+}
+
+ShownBanks shownBanks(ParamChangePlugin* plug) {
+    PatchLibrarian* librarian = plug->getLibrarian();
+    return {bankAt(plug, upperBanks(plug), librarian->upperBankIndex),
+            bankAt(plug, lowerBanks(plug), librarian->lowerBankIndex)};
+}
+
+// The banks become the ones that the two lists' rebuilds reopen.
+void keepShownBanks(ParamChangePlugin* plug, const ShownBanks& shown) {
+    const LibrarianTypeView& view = kLibrarianTypeViews[int(dataTypeOf(plug))];
+    const LibrarianHost::BankPosition positions[] = {view.upperBank, view.lowerBank};
+    for (size_t side : {0u, 1u}) {
+        if (shown[side].fileName.empty()) continue;
+        plug->setRememberedFileName(positions[side], shown[side].fileName);
+        plug->setRememberedFolder(positions[side], shown[side].folder);
     }
-    plug->setRememberedFileName(position, fileName);
-    plug->setRememberedFolder(position, folder);
+}
+
+// The file name in quotes, cut to fit `room` characters.
+std::string quoted(const std::string& fileName, size_t room) {
+    return "'" + ControlDisplay::shortened(fileName, room - 2) + "'";
+}
+
+// A bank that a list showed before the folders were read again and shows no longer (its file
+// deleted, renamed or unreadable) is named on the display and in the log, with the bank that
+// the grid and the bank name field show in its place, which the list then keeps.
+void reportGoneBanks(ParamChangePlugin* plug, const ShownBanks& before) {
+    const ShownBanks now = shownBanks(plug);
+    std::vector<size_t> gone;
+    for (size_t side : {0u, 1u}) {
+        const ShownBank &was = before[side], &is = now[side];
+        if (was.fileName.empty() || (was.fileName == is.fileName && was.folder == is.folder))
+            continue;
+        gone.push_back(side);
+        plug->getLibrarian()->log("PATCH LIBRARIAN: bank " + was.fileName + " in " + was.folder +
+                                  " not found, " + (is.fileName.empty() ? "no bank" : is.fileName) +
+                                  " shown");
+    }
+    if (gone.empty()) return;
+    keepShownBanks(plug, now);
+    const size_t room = ControlDisplay::kLineChars;
+    const std::string head = gone.size() == 1 ? "Bank not found: " : "Banks not found: ";
+    const std::string& standIn = now[gone[0]].fileName;
+    std::string second = "no bank to show";
+    if (gone.size() == 2)
+        second = "and " + quoted(before[1].fileName, room - 4);
+    else if (!standIn.empty())
+        second = quoted(standIn, room - 14) + " shown instead";
+    ControlDisplay::showLines(plug, head + quoted(before[gone[0]].fileName, room - head.size()),
+                              second);
 }
 
 // Drops what the edited bank holds unsaved: the folders are read again, reopening the banks
@@ -177,14 +229,7 @@ void discardUnsavedBank(ParamChangePlugin* plug) {
     hide(plug, "patchRename");
     param(plug, kBankEditUnsaved)->Set(0.0);
 
-    // The refresh reopens the banks the two grids show, by their files: whichever way they
-    // were chosen, the grids' indices point at them.
-    const LibrarianTypeView& view = kLibrarianTypeViews[int(dataTypeOf(plug))];
-    show(plug, view.upperMenu);
-    PatchLibrarian* librarian = plug->getLibrarian();
-    keepShownBank(plug, view.upperBank, upperBanks(plug), librarian->upperBankIndex);
-    keepShownBank(plug, view.lowerBank, lowerBanks(plug), librarian->lowerBankIndex);
-
+    show(plug, kLibrarianTypeViews[int(dataTypeOf(plug))].upperMenu);
     plug->effect()->OnParamChange(kRefreshFolders);
     plug->DisplayProcessingIndicator(false);
 }
@@ -249,14 +294,20 @@ RuleEnd switchDataType(ParamChange& c) {
     return RuleEnd::kGoOn;
 }
 
+// The lists reopen the banks they show, by their files: whichever way those were chosen, the
+// lists' indices point at them.
 RuleEnd refreshFolders(ParamChange& c) {
-    if (c.plug->effect()->GetParam(kBankEditUnsaved)->Value() == 1.0 && !settleUnsavedBank(c.plug))
+    ParamChangePlugin* plug = c.plug;
+    if (plug->effect()->GetParam(kBankEditUnsaved)->Value() == 1.0 && !settleUnsavedBank(plug))
         return RuleEnd::kGoOn;
-    const DataType type = dataTypeOf(c.plug);
+    const ShownBanks shown = shownBanks(plug);
+    keepShownBanks(plug, shown);
+    const DataType type = dataTypeOf(plug);
     if (type == DataType::kSound)
-        showSoundLowerList(c.plug, true);
+        showSoundLowerList(plug, true);
     else
-        c.plug->patchTypeChanged(int(type), kLibrarianTypeViews[int(type)].lowerList, true);
+        plug->patchTypeChanged(int(type), kLibrarianTypeViews[int(type)].lowerList, true);
+    reportGoneBanks(plug, shown);
     return RuleEnd::kGoOn;
 }
 

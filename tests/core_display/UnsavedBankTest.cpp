@@ -1,6 +1,7 @@
 // A bank fetched from the synthesizer and not saved yet keeps its buttons through the editor's
 // refreshes, and "Refresh Folders" asks in the plug-in's message box whether to save it,
-// discard it or keep it. A renamed slot shows its name at once.
+// discard it or keep it. A bank whose file went meanwhile is named on the display, and a
+// renamed slot shows its name at once.
 
 #include "tests/core/CoreRig.h"
 
@@ -14,6 +15,7 @@
 #include "src/librarian/PatchLibrarian.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
+#include "tests/support/FileModes.h"
 #include "tests/support/ScriptedChooser.h"
 
 #include <algorithm>
@@ -69,6 +71,10 @@ struct UnsavedBank : CoreRig {
                        plug->keptControl(list)->GetValue() == param->GetNormalized()
                    ? bank->fileName
                    : "field " + std::string(field);
+    }
+    std::string line(int display) {
+        KIT_MutexLock lock(plug->GetMutex());
+        return static_cast<ITextControl*>(plug->keptControl(display))->GetTextForPlug();
     }
     // The bank at that place of the menu, whose name begins with `bank`, chosen as a user
     // does: a click, then the keys. Each click lands apart from the last, which would make it a
@@ -277,6 +283,61 @@ TEST_F(UnsavedBank, DiscardReadsBackTheBanksChosenInTheMenus) {
         }
         if (c.view != 'p') onEditor(c.view == 'c' ? kCategorySelection : kPatchSearch, 0);
     }
+    plug->GetGUI()->CloseWindow();
+}
+
+// Bravo's file deleted, renamed or made unreadable before Discard, or Refresh Folders answered
+// No: the display and the log name it, the upper grid and its bank name field agree on the
+// first bank of the list in its place, and the lower list keeps Charlie.
+TEST_F(UnsavedBank, ABankThatIsGoneIsNamedAndTheBankInItsPlaceShown) {
+    if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    namespace fs = std::filesystem;
+    fs::create_directories(data + "Patches");
+    // Bravo's name fills the display line to its last character, one of them two bytes long.
+    const std::string bravoName = "Bravo S\xC3\xB6nds 1.vub";
+    for (const std::string& bank :
+         {std::string("Alpha Sounds.vub"), bravoName, std::string("Charlie Sounds.vub")})
+        testsupport::writeFile(
+            data + "Patches/" + bank,
+            testsupport::rawBankFile(testsupport::soundDumps(100, bank.substr(0, 5), "Bass")));
+    keepLog();
+    // Capabilities pass to the threads started: the editor's cannot read past file modes.
+    testsupport::withoutFileModeOverride([&] { open(); });
+    plug->setMIDIIOSet(true); // as a fetch needs
+    testsupport::ScriptedChooser zenity;
+    onEditor(kFirstRunExit, 1);
+    onEditor(kMainTab, 1);
+    const std::string bravo = data + "Patches/" + bravoName, away = data + "Bravo.away";
+    const std::function<void()> fates[][2] = {
+        // take Bravo's file, give it back
+        {[&] { fs::rename(bravo, away); }, [&] { fs::rename(away, bravo); }},
+        {[&] { fs::rename(bravo, data + "Patches/Zulu.vub"); },
+         [&] { fs::rename(data + "Patches/Zulu.vub", bravo); }},
+        {[&] { fs::permissions(bravo, fs::perms::none); },
+         [&] { fs::permissions(bravo, fs::perms::owner_read | fs::perms::owner_write); }},
+    };
+    for (const auto& fate : fates) {
+        for (bool byRefresh : {false, true}) {
+            SCOPED_TRACE(std::to_string(&fate - fates) + (byRefresh ? " refresh" : " discard"));
+            ASSERT_NO_FATAL_FAILURE(choose("UPPERPOPUPMENU", true, 1, "Bravo"));
+            ASSERT_NO_FATAL_FAILURE(choose("LOWERPOPUPMENU", false, 2, "Charlie"));
+            fetchIntoUpperBank();
+            fate[0]();
+            if (byRefresh) zenity.reply(1, ""); // No: discard
+            onEditor(byRefresh ? kRefreshFolders : kDiscardBankData, 1);
+            EXPECT_EQ(shown(true), "Alpha Sounds.vub");
+            EXPECT_EQ(shown(false), "Charlie Sounds.vub");
+            EXPECT_EQ(line(kControlDisplayName), "Bank not found: '" + bravoName + "'");
+            EXPECT_EQ(line(kControlDisplayValue), "'Alpha Sounds.vub' shown instead");
+            fate[1]();
+            onEditor(kRefreshFolders, 1);
+        }
+    }
+    const std::vector<std::string> log = logLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(),
+                         "PATCH LIBRARIAN: bank " + bravoName +
+                             " in Patches not found, Alpha Sounds.vub shown"),
+              6);
     plug->GetGUI()->CloseWindow();
 }
 
