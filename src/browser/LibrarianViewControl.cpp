@@ -100,13 +100,11 @@ void LibrarianViewControl::patchSelectionLowerChanged() {
 void LibrarianViewControl::reload(int side) {
     {
         KIT_MutexLock lock(&m_librarian->mutex());
+        // A list without the bank shows no names, not those of a bank that is gone.
         const PatchFile* bank = shownBank(side);
-        if (bank) {
-            for (int i = 0; i < kSlotCount; ++i) {
-                const bool filled = size_t(i) < bank->entries.size();
-                m_slots[side][i]->SetTextFromPlug(filled ? bank->entries[size_t(i)].name.c_str()
-                                                         : "");
-            }
+        for (int i = 0; i < kSlotCount; ++i) {
+            const bool filled = bank && size_t(i) < bank->entries.size();
+            m_slots[side][i]->SetTextFromPlug(filled ? bank->entries[size_t(i)].name.c_str() : "");
         }
     }
     // Set after the texts, so that a draw that misses them finds the flag set again.

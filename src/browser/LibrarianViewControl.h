@@ -32,7 +32,7 @@ public:
                          double scale);
     ~LibrarianViewControl() override;
 
-    // Reload one grid's names from the bank it shows; a grid without a bank keeps its texts.
+    // Reload one grid's names from the bank it shows; a grid without a bank shows none.
     void patchSelectionUpperChanged();
     void patchSelectionLowerChanged();
 

@@ -6,12 +6,10 @@
 
 #include "kit/effect/IControl.h"
 #include "platform/midi/MidiPortNames.h"
+#include "src/params/ControlDisplay.h"
 #include "src/uiconfig/ParameterIds.h"
 
 namespace {
-
-// The characters a display line shows, at every size of the editor.
-constexpr size_t kDisplayChars = 35;
 
 // What is wrong with a stored port, as the display and the log say it.
 struct PortTrouble {
@@ -23,21 +21,6 @@ constexpr PortTrouble kUnconnected = {"not connected", "connect it, or choose a 
 
 const char* direction(bool input) {
     return input ? "In" : "Out";
-}
-
-// At most `chars` characters of the text, the last of them "…" when it is cut; never inside a
-// UTF-8 sequence.
-std::string shortened(const std::string& text, size_t chars) {
-    const auto isStart = [&](size_t at) {
-        return (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
-    };
-    size_t count = 0, cut = 0;
-    for (size_t at = 0; at < text.size(); ++at) {
-        if (!isStart(at)) continue;
-        if (++count == chars) cut = at;
-        if (count > chars) return text.substr(0, cut) + "\xE2\x80\xA6";
-    }
-    return text;
 }
 
 } // namespace
@@ -161,7 +144,9 @@ void Zoz::showPortStatus() {
         const std::string head = std::string("MIDI ") + direction(input) + " '";
         const std::string tail = std::string("' ") + trouble->state + ":";
         setUpperDisplayText(
-            head + shortened(nameOf(input, trouble), kDisplayChars - head.size() - tail.size()) +
+            head +
+            ControlDisplay::shortened(nameOf(input, trouble),
+                                      ControlDisplay::kLineChars - head.size() - tail.size()) +
             tail);
         setLowerDisplayText(trouble->remedy);
     }

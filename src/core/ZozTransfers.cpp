@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "src/incoming/MIDIMessageManager.h"
 #include "src/librarian/PatchLibrarian.h"
+#include "src/params/PageZones.h"
 #include "src/uiconfig/ParameterIds.h"
 
 namespace {
@@ -95,8 +96,9 @@ void Zoz::sendPartDataBackToHardware(int part) {
     }
 }
 
-// The first cancel button sits on the librarian page, the second on the others. Showing a
-// layer does not ungray it: the search field stays as the transfer left it.
+// The first cancel button sits on the librarian page, the second on the others. The
+// librarian's filters are grayed meanwhile and then set as their switches stand, for showing
+// a layer does not ungray it.
 void Zoz::DisplayProcessingIndicator(bool show) {
     const bool librarianPage = GetParamValue(kMainTab) == 1.0;
     ControlLayer* categoryLimit = namedLayer("categoryLimit");
@@ -117,13 +119,7 @@ void Zoz::DisplayProcessingIndicator(bool show) {
     arrangementBusy = false;
     incomingGate = false;
     messageManager->dumpAwaited = false;
-    if (librarianPage && !multiMode && !sequenceMode) {
-        if (GetParamValue(kPatchSearch) == 1.0)
-            hide(searchField, false);
-        else
-            gray(categoryLimit, false);
-        if (search) search->GrayOut(false);
-    }
+    if (librarianPage) showLibrarianFilters(this);
     notesOffSent = false;
 }
 

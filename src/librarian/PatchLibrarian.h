@@ -97,6 +97,8 @@ public:
 
     // The bank list of a type (0 sound, 1 multi, 2 pattern), or null.
     std::vector<PatchFile*>* bankList(int type);
+    // A line of the plug-in's debug log, while that is on.
+    void log(const std::string& text) const;
 
     std::atomic<int> upperBankIndex{0};
     std::atomic<int> lowerBankIndex{0};
@@ -124,7 +126,6 @@ public:
 private:
     // Folds A to Z only, as extensions and category names are compared.
     static std::string lowerCase(std::string s);
-    void log(const std::string& text) const;
     // The upper bank of the current type, or null. Called under the mutex.
     PatchFile* upperBank();
     // Appends the dump whose manufacturer byte is at or after `position`, up to `end`.

@@ -78,3 +78,13 @@ std::string ControlDisplay::getValueString(double value) {
     snprintf(text, sizeof text, "%.0f", value);
     return text;
 }
+
+std::string ControlDisplay::shortened(const std::string& text, size_t chars) {
+    size_t count = 0, cut = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) continue;
+        if (++count == chars) cut = at;
+        if (count > chars) return text.substr(0, cut) + "\xE2\x80\xA6";
+    }
+    return text;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class ParamChangePlugin;
@@ -17,6 +18,11 @@ public:
     // Writes both lines as given, for a change that the frame above does not show.
     static void showLines(ParamChangePlugin* plug, const std::string& name,
                           const std::string& value);
+    // The characters that a display line shows, at every size of the editor.
+    static constexpr size_t kLineChars = 35;
+    // At most `chars` characters of the text, the last of them "…" when it is cut; never
+    // inside a UTF-8 sequence.
+    static std::string shortened(const std::string& text, size_t chars);
     // value as a whole number ("%.0f": halves to even, -0.3 gives "-0"), at most 49
     // characters.
     static std::string getValueString(double value);

@@ -1,7 +1,5 @@
 #include "src/params/LibrarianRules.h"
 
-#include "kit/effect/ControlLayer.h"
-#include "kit/effect/IControl.h"
 #include "kit/effect/IEffectBase.h"
 #include "kit/effect/IGraphics.h"
 #include "platform/Clock.h"
@@ -14,6 +12,8 @@
 #include "src/params/TabSwitchFunctions.h"
 #include "src/sender/SenderJob.h"
 #include "src/uiconfig/ParameterIds.h"
+
+#include <array>
 
 namespace {
 
@@ -37,10 +37,6 @@ void hide(ParamChangePlugin* plug, const char* name) {
 
 void show(ParamChangePlugin* plug, const char* name) {
     hideNamedLayer(plug, name, false);
-}
-
-void graySearchButton(ParamChangePlugin* plug, bool gray) {
-    if (IControl* button = plug->searchButton()) button->GrayOut(gray);
 }
 
 void setSearchText(ParamChangePlugin* plug, const char* text) {
@@ -68,8 +64,7 @@ void showSoundLowerList(ParamChangePlugin* plug, bool refresh) {
 void closeSearchView(ParamChangePlugin* plug) {
     plug->setSearchView(false);
     setSearchText(plug, kSearchPrompt);
-    show(plug, "categoryLimit");
-    hide(plug, "searchField");
+    showLibrarianFilters(plug);
     showSoundLowerList(plug, false);
     show(plug, "LOWERPOPUPMENU");
     hide(plug, "RightSearchPopupMenu");
@@ -161,18 +156,68 @@ RuleEnd overwriteBank(ParamChange& c) {
 
 namespace {
 
-// The bank at that index of the list becomes the one the position's rebuilds select.
-void keepShownBank(ParamChangePlugin* plug, LibrarianHost::BankPosition position,
-                   const std::vector<PatchFile*>* banks, int index) {
-    std::string folder, fileName;
-    {
-        KIT_MutexLock lock(&plug->getLibrarian()->mutex());
-        if (!banks || index < 0 || size_t(index) >= banks->size()) return;
-        folder = (*banks)[size_t(index)]->holdingFolder;
-        fileName = (*banks)[size_t(index)]->fileName;
+// A bank that a list shows, by its file; no name for none.
+struct ShownBank {
+    std::string fileName, folder;
+};
+using ShownBanks = std::array<ShownBank, 2>; // the upper list's, the lower list's
+
+ShownBank bankAt(ParamChangePlugin* plug, const std::vector<PatchFile*>* banks, int index) {
+    KIT_MutexLock lock(&plug->getLibrarian()->mutex());
+    if (!banks || index < 0 || size_t(index) >= banks->size()) return {};
+    const PatchFile* bank = (*banks)[size_t(index)];
+    return {bank->fileName, bank->holdingFolder};
+}
+
+ShownBanks shownBanks(ParamChangePlugin* plug) {
+    PatchLibrarian* librarian = plug->getLibrarian();
+    return {bankAt(plug, upperBanks(plug), librarian->upperBankIndex),
+            bankAt(plug, lowerBanks(plug), librarian->lowerBankIndex)};
+}
+
+// The banks become the ones that the two lists' rebuilds reopen.
+void keepShownBanks(ParamChangePlugin* plug, const ShownBanks& shown) {
+    const LibrarianTypeView& view = kLibrarianTypeViews[int(dataTypeOf(plug))];
+    const LibrarianHost::BankPosition positions[] = {view.upperBank, view.lowerBank};
+    for (size_t side : {0u, 1u}) {
+        if (shown[side].fileName.empty()) continue;
+        plug->setRememberedFileName(positions[side], shown[side].fileName);
+        plug->setRememberedFolder(positions[side], shown[side].folder);
     }
-    plug->setRememberedFileName(position, fileName);
-    plug->setRememberedFolder(position, folder);
+}
+
+// The file name in quotes, cut to fit `room` characters.
+std::string quoted(const std::string& fileName, size_t room) {
+    return "'" + ControlDisplay::shortened(fileName, room - 2) + "'";
+}
+
+// A bank that a list showed before the folders were read again and shows no longer (its file
+// deleted, renamed or unreadable) is named on the display and in the log, with the bank that
+// the grid and the bank name field show in its place, which the list then keeps.
+void reportGoneBanks(ParamChangePlugin* plug, const ShownBanks& before) {
+    const ShownBanks now = shownBanks(plug);
+    std::vector<size_t> gone;
+    for (size_t side : {0u, 1u}) {
+        const ShownBank &was = before[side], &is = now[side];
+        if (was.fileName.empty() || (was.fileName == is.fileName && was.folder == is.folder))
+            continue;
+        gone.push_back(side);
+        plug->getLibrarian()->log("PATCH LIBRARIAN: bank " + was.fileName + " in " + was.folder +
+                                  " not found, " + (is.fileName.empty() ? "no bank" : is.fileName) +
+                                  " shown");
+    }
+    if (gone.empty()) return;
+    keepShownBanks(plug, now);
+    const size_t room = ControlDisplay::kLineChars;
+    const std::string head = gone.size() == 1 ? "Bank not found: " : "Banks not found: ";
+    const std::string& standIn = now[gone[0]].fileName;
+    std::string second = "no bank to show";
+    if (gone.size() == 2)
+        second = "and " + quoted(before[1].fileName, room - 4);
+    else if (!standIn.empty())
+        second = quoted(standIn, room - 14) + " shown instead";
+    ControlDisplay::showLines(plug, head + quoted(before[gone[0]].fileName, room - head.size()),
+                              second);
 }
 
 // Drops what the edited bank holds unsaved: the folders are read again, reopening the banks
@@ -184,14 +229,7 @@ void discardUnsavedBank(ParamChangePlugin* plug) {
     hide(plug, "patchRename");
     param(plug, kBankEditUnsaved)->Set(0.0);
 
-    // The refresh reopens the banks the two grids show, by their files: whichever way they
-    // were chosen, the grids' indices point at them.
-    const LibrarianTypeView& view = kLibrarianTypeViews[int(dataTypeOf(plug))];
-    show(plug, view.upperMenu);
-    PatchLibrarian* librarian = plug->getLibrarian();
-    keepShownBank(plug, view.upperBank, upperBanks(plug), librarian->upperBankIndex);
-    keepShownBank(plug, view.lowerBank, lowerBanks(plug), librarian->lowerBankIndex);
-
+    show(plug, kLibrarianTypeViews[int(dataTypeOf(plug))].upperMenu);
     plug->effect()->OnParamChange(kRefreshFolders);
     plug->DisplayProcessingIndicator(false);
 }
@@ -232,24 +270,20 @@ RuleEnd switchDataType(ParamChange& c) {
     plug->setMultiMode(false);
     plug->setSequenceMode(false);
     hideBankMenus(plug);
-    if (ControlLayer* limit = plug->namedLayer("categoryLimit")) limit->GrayOut(true);
-    graySearchButton(plug, true);
-
     if (c.iv == int(DataType::kMulti)) {
         plug->setMultiMode(true);
     } else if (c.iv != int(DataType::kSound)) {
         plug->setSequenceMode(true);
     }
+    grayLibrarianFilters(plug);
     const DataType type = dataTypeOf(plug);
     const LibrarianTypeView& view = kLibrarianTypeViews[int(type)];
     if (type == DataType::kSound) {
         show(plug, view.upperMenu);
-        graySearchButton(plug, plug->isCategoryView());
         showSoundLowerList(plug, false);
         show(plug, plug->isCategoryView() ? "RightPatchPopupMenu"
                    : plug->isSearchView() ? "RightSearchPopupMenu"
                                           : view.lowerMenu);
-        if (ControlLayer* limit = plug->namedLayer("categoryLimit")) limit->GrayOut(false);
     } else {
         plug->patchTypeChanged(int(type), view.lowerList, false);
         show(plug, view.upperMenu);
@@ -260,14 +294,20 @@ RuleEnd switchDataType(ParamChange& c) {
     return RuleEnd::kGoOn;
 }
 
+// The lists reopen the banks they show, by their files: whichever way those were chosen, the
+// lists' indices point at them.
 RuleEnd refreshFolders(ParamChange& c) {
-    if (c.plug->effect()->GetParam(kBankEditUnsaved)->Value() == 1.0 && !settleUnsavedBank(c.plug))
+    ParamChangePlugin* plug = c.plug;
+    if (plug->effect()->GetParam(kBankEditUnsaved)->Value() == 1.0 && !settleUnsavedBank(plug))
         return RuleEnd::kGoOn;
-    const DataType type = dataTypeOf(c.plug);
+    const ShownBanks shown = shownBanks(plug);
+    keepShownBanks(plug, shown);
+    const DataType type = dataTypeOf(plug);
     if (type == DataType::kSound)
-        showSoundLowerList(c.plug, true);
+        showSoundLowerList(plug, true);
     else
-        c.plug->patchTypeChanged(int(type), kLibrarianTypeViews[int(type)].lowerList, true);
+        plug->patchTypeChanged(int(type), kLibrarianTypeViews[int(type)].lowerList, true);
+    reportGoneBanks(plug, shown);
     return RuleEnd::kGoOn;
 }
 
@@ -309,12 +349,10 @@ RuleEnd searchPatches(ParamChange& c) {
 }
 
 RuleEnd toggleSearchView(ParamChange& c) {
-    if (c.iv == 1) {
-        hide(c.plug, "categoryLimit");
-        show(c.plug, "searchField");
-    } else {
+    if (c.iv == 1)
+        showLibrarianFilters(c.plug);
+    else
         closeSearchView(c.plug);
-    }
     return RuleEnd::kGoOn;
 }
 
@@ -327,7 +365,7 @@ RuleEnd selectCategoryView(ParamChange& c) {
     plug->setCategoryView(on);
     plug->patchTypeChanged(int(DataType::kSound), on ? kCategoryBanks : kSoundBanks, false);
     show(plug, on ? "RightPatchPopupMenu" : "LOWERPOPUPMENU");
-    graySearchButton(plug, on);
+    grayLibrarianFilters(plug);
     return RuleEnd::kGoOn;
 }
 

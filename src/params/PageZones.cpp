@@ -1,6 +1,8 @@
 #include "src/params/PageZones.h"
 
 #include "kit/effect/ControlLayer.h"
+#include "kit/effect/IControl.h"
+#include "kit/effect/IEffectBase.h"
 #include "kit/effect/ITextControl.h"
 #include "src/params/ParamChangePlugin.h"
 #include "src/uiconfig/ParameterIds.h"
@@ -20,6 +22,21 @@ void hideBankMenus(ParamChangePlugin* plug) {
           "LeftPerformancePopupMenu", "RightPerformancePopupMenu", "LeftPatternPopupMenu",
           "RightPatternPopupMenu"})
         hideNamedLayer(plug, name, true);
+}
+
+void grayLibrarianFilters(ParamChangePlugin* plug) {
+    const bool sounds = !plug->isMultiMode() && !plug->isSequenceMode();
+    // Each is set both ways: showing a layer leaves it grayed as it was.
+    for (const char* name : {"categoryLimit", "searchField"})
+        if (ControlLayer* layer = plug->namedLayer(name)) layer->GrayOut(!sounds);
+    if (IControl* button = plug->searchButton()) button->GrayOut(!sounds || plug->isCategoryView());
+}
+
+void showLibrarianFilters(ParamChangePlugin* plug) {
+    const bool search = plug->effect()->GetParam(kPatchSearch)->Value() == 1.0;
+    hideNamedLayer(plug, "categoryLimit", search);
+    hideNamedLayer(plug, "searchField", !search);
+    grayLibrarianFilters(plug);
 }
 
 void showMessage(ParamChangePlugin* plug, const char* name, const char* value) {

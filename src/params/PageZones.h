@@ -12,6 +12,13 @@ class ParamChangePlugin;
 void hideNamedLayer(ParamChangePlugin* plug, const std::string& name, bool hidden);
 // Hides the eight bank menus of the librarian page.
 void hideBankMenus(ParamChangePlugin* plug);
+// The librarian's filters below the lower list as the data type and the views stand: the
+// category limit and the search field at hand with sounds only, the Search button with sounds
+// outside the category view.
+void grayLibrarianFilters(ParamChangePlugin* plug);
+// The same, with the search field shown while Search is on and the category limit otherwise;
+// for the librarian page only, as a layer shown is drawn whatever its page.
+void showLibrarianFilters(ParamChangePlugin* plug);
 // A short message on the display: name on the name line and, when given, value on the
 // value line.
 void showMessage(ParamChangePlugin* plug, const char* name, const char* value = nullptr);

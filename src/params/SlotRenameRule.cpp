@@ -27,12 +27,14 @@ std::string dumpableName(const char* text) {
 
 // Writes the name into the entry and, padded with blanks, into its first dump, whose
 // checksum follows when the dump has its full length. False, with nothing changed, when the
-// dump has no room for the name, its checksum and F7.
+// dump has no room for the name, its checksum and F7, or already holds that name (the
+// trailing blanks that a user may leave out included).
 bool renameEntry(LibrarianPatch& entry, const std::string& name, int offset) {
     if (entry.dumps.empty() || entry.dumps[0].size() < offset + kNameLength + 2) return false;
     PatchSysexMessage& dump = entry.dumps[0];
     std::string field = name;
     field.resize(kNameLength, ' ');
+    if (std::equal(field.begin(), field.end(), dump.bytes.begin() + offset)) return false;
     std::copy(field.begin(), field.end(), dump.bytes.begin() + offset);
     if (dump.size() == PatchSysexMessage::kSoundSize ||
         dump.size() == PatchSysexMessage::kPatternSize)
@@ -66,6 +68,7 @@ RuleEnd renameSlot(ParamChange& c) {
         }
     }
     if (renamed) {
+        plug->updatePatchLibrarianView(0);
         plug->DisarmLibrarianRequests();
         hideNamedLayer(plug, kLibrarianTypeViews[int(type)].upperMenu, true);
         hideNamedLayer(plug, "discardChangesLayerRight", false);

@@ -122,7 +122,6 @@ void showLibrarianPage(ParamChangePlugin* plug, int part) {
     hideNamedLayer(plug, "BANKEDITMENU", false);
     hideNamedLayer(plug, "saveChangesLayer", false);
     hideNamedLayer(plug, "keepBankOpenLayer", true);
-    hideNamedLayer(plug, "categoryLimit", false);
     const bool unsaved = valueOf(plug, kBankEditUnsaved) == 1.0;
     hideNamedLayer(plug, unsaved ? "discardChangesLayerRight" : "keepBankOpenLayer", false);
     followPartProgram(plug, part);
@@ -137,13 +136,13 @@ void showLibrarianPage(ParamChangePlugin* plug, int part) {
         if (plug->isCategoryView()) {
             hideNamedLayer(plug, "RightPatchPopupMenu", false);
         } else if (plug->isSearchView()) {
-            hideNamedLayer(plug, "categoryLimit", true);
-            hideNamedLayer(plug, "searchField", false);
             hideNamedLayer(plug, "RightSearchPopupMenu", false);
         } else {
             hideNamedLayer(plug, "LOWERPOPUPMENU", false);
         }
     }
+    // The filter follows the Search button, which may be on before any search ran.
+    showLibrarianFilters(plug);
     plug->showProgressIndicator(false);
 }
 

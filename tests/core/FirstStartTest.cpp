@@ -6,15 +6,12 @@
 #include "src/librarian/LibrarianInitData.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/uiconfig/ParameterIds.h"
+#include "tests/support/FileModes.h"
 
 #include <algorithm>
-#include <functional>
-#include <linux/capability.h>
 #include <map>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <tuple>
-#include <unistd.h>
 
 using namespace coretest;
 namespace fs = std::filesystem;
@@ -32,19 +29,6 @@ struct FirstStart : CoreRig {
         return all;
     }
 };
-
-// Runs `run` on this thread without the right to write where the file modes forbid it, which a
-// test run as root has (capabilities belong to the thread).
-void withoutFileModeOverride(const std::function<void()>& run) {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct caps[2] = {}, saved[2] = {};
-    syscall(SYS_capget, &header, saved);
-    std::copy(saved, saved + 2, caps);
-    caps[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH);
-    syscall(SYS_capset, &header, caps);
-    run();
-    syscall(SYS_capset, &header, saved);
-}
 
 } // namespace
 
@@ -84,7 +68,7 @@ TEST_F(FirstStart, AReadOnlyDataFolderStillGivesAWorkingEditorThatSaysWhatItCann
     keepLog();
     chmod(data.c_str(), 0555);
     std::unique_ptr<Zoz> plug;
-    withoutFileModeOverride([&] {
+    testsupport::withoutFileModeOverride([&] {
         plug = start();
         plug->GetParam(kUserInterfaceStyle)->Set(3);
         plug->OnParamChange(kUserInterfaceStyle);

@@ -103,9 +103,8 @@ TEST_F(TransferGlue, TheOverlaysCancelButtonAndGrayingFollowThePageAndTheMode) {
     IControl* search = plug->keptControl(kPatchSearch);
     const struct {
         int tab;
-        bool multi, searching, categoryGrayAfter;
-    } cases[] = {{1, false, false, false}, {1, false, true, true}, {1, true, false, true},
-                 {0, false, false, false}};
+        bool multi, searching;
+    } cases[] = {{1, false, false}, {1, false, true}, {1, true, false}, {0, false, false}};
     for (const auto& c : cases) {
         set(kMainTab, c.tab);
         set(kPatchSearch, c.searching);
@@ -118,10 +117,10 @@ TEST_F(TransferGlue, TheOverlaysCancelButtonAndGrayingFollowThePageAndTheMode) {
         plug->DisplayProcessingIndicator(false);
         EXPECT_FALSE(plug->progressLayerOf()->isVisible() || plug->isArrangementBusy() ||
                      plug->isIncomingGated());
-        // A search field shown again keeps its gray.
-        EXPECT_EQ(grayed(searchField), c.tab == 1);
+        // The filters as before: at hand with sounds, the search field shown while searching.
+        EXPECT_EQ(grayed(searchField), c.multi);
         EXPECT_EQ(searchField->isVisible(), c.searching);
-        EXPECT_EQ(grayed(categoryLimit), c.categoryGrayAfter);
+        EXPECT_EQ(grayed(categoryLimit), c.multi);
         EXPECT_EQ(search->IsGrayed(), c.multi);
         searchField->GrayOut(false), categoryLimit->GrayOut(false), search->GrayOut(false);
     }

@@ -204,4 +204,51 @@ TEST_F(ClicksDuringATransfer, TheVeilGoesBeforeTheQuestionOverTheEditor) {
     EXPECT_EQ(value(kBankEditUnsaved), 1.0);
 }
 
+// The librarian's filters after transfers, as a user meets them: in the category view the
+// Search button stays grayed after a fetch; with Search on, after a fetch and after a store
+// (then a page switch), a click on the search field takes typed text, which finds.
+TEST_F(ClicksDuringATransfer, TheFiltersAreAsBeforeATransfer) {
+    if (!open()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    ASSERT_TRUE(clickTab(1));
+    ASSERT_TRUE(WaitUntil([&] { return shown().first == 1; }, 20000)) << "the librarian";
+    const auto clickOn = [&](const IControl* control) {
+        const IRECT& r = control->GetRECT();
+        return click((r.L + r.R) / 2, (r.T + r.B) / 2);
+    };
+    const auto transfer = [&](bool store) {
+        onEditor<bool>([&] {
+            store ? plug->SendAllProgramsFromLibrarian(0)
+                  : plug->sendAllPatchRequestSysexFromLibrarian(0);
+            return true;
+        });
+        ASSERT_TRUE(WaitUntil([&] { return veiled(); }, 20000));
+        ASSERT_TRUE(hold(plug->GetParam(kCancelDataRequest)->GetControlAction()->controls.at(0)));
+        ASSERT_TRUE(WaitUntil([&] { return !transferring() && !veiled(); }, 20000));
+    };
+    const IControl* category =
+        plug->GetParam(kCategorySelection)->GetControlAction()->controls.at(0);
+    ASSERT_TRUE(clickOn(category));
+    ASSERT_TRUE(WaitUntil([&] { return plug->isCategoryView(); }, 20000));
+    transfer(false);
+    EXPECT_TRUE(plug->searchButton()->IsGrayed());
+    ASSERT_TRUE(clickOn(category));
+    ASSERT_TRUE(WaitUntil([&] { return !plug->isCategoryView(); }, 20000));
+
+    for (const bool store : {false, true}) {
+        SCOPED_TRACE(store ? "store" : "fetch");
+        transfer(store);
+        ASSERT_TRUE(clickOn(plug->searchButton()));
+        if (store) {
+            ASSERT_TRUE(clickTab(2) && clickTab(1));
+        }
+        ASSERT_TRUE(
+            clickOn(plug->GetParam(kPatchSearchString)->GetControlAction()->controls.at(0)));
+        ASSERT_EQ(Xdotool({"type", "S 5"}), 0);
+        ASSERT_EQ(Xdotool({"key", "Return"}), 0);
+        EXPECT_TRUE(WaitUntil([&] { return plug->isSearchView(); }, 20000));
+        ASSERT_TRUE(clickOn(plug->searchButton())); // off again
+        ASSERT_TRUE(WaitUntil([&] { return !plug->isSearchView(); }, 20000));
+    }
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // A bank fetched from the synthesizer and not saved yet keeps its buttons through the editor's
 // refreshes, and "Refresh Folders" asks in the plug-in's message box whether to save it,
-// discard it or keep it.
+// discard it or keep it. A bank whose file went meanwhile is named on the display, and a
+// renamed slot shows its name at once.
 
 #include "tests/core/CoreRig.h"
 
@@ -8,10 +9,13 @@
 #include "kit/effect/IControl.h"
 #include "kit/effect/IGraphics.h"
 #include "kit/effect/ISysEx.h"
+#include "kit/effect/ITextControl.h"
 #include "platform/dialogs/Dialogs.h"
+#include "src/browser/LibrarianViewControl.h"
 #include "src/librarian/PatchLibrarian.h"
 #include "src/uiconfig/ControlAction.h"
 #include "src/uiconfig/ParameterIds.h"
+#include "tests/support/FileModes.h"
 #include "tests/support/ScriptedChooser.h"
 
 #include <algorithm>
@@ -21,7 +25,7 @@
 #include <future>
 
 // Last: Xlib's macros would clash with the names above.
-#include "platform/view/View.h"
+#include "platform/view/X11View.h"
 #include "tests/support/XHostWindow.h"
 
 using namespace coretest;
@@ -45,9 +49,78 @@ struct UnsavedBank : CoreRig {
         });
         done.get_future().get();
     }
+    // The bank a grid shows.
+    PatchFile* bankAt(bool upper) {
+        PatchLibrarian* librarian = plug->getLibrarian();
+        KIT_MutexLock lock(&librarian->mutex());
+        std::vector<PatchFile*>* list = librarian->bankList(librarian->currentType);
+        if (!upper && plug->isCategoryView()) list = &librarian->categoryBanks;
+        if (!upper && plug->isSearchView()) list = &librarian->searchBanks;
+        const size_t index = upper ? librarian->upperBankIndex : librarian->lowerBankIndex;
+        return list && index < list->size() ? list->at(index) : nullptr;
+    }
+    // The file name of the bank a grid shows when its bank name field agrees.
+    std::string shown(bool upper) {
+        KIT_MutexLock lock(plug->GetMutex());
+        const int list = upper ? kPatchSelectionListUpper : kPatchSelectionListLower;
+        const IParam* param = plug->GetParam(list);
+        char field[MAX_PARAM_DISPLAY_LEN];
+        param->GetDisplayForHost(field, true);
+        const PatchFile* bank = bankAt(upper);
+        return bank && bank->fileName.find(field) == 0 &&
+                       plug->keptControl(list)->GetValue() == param->GetNormalized()
+                   ? bank->fileName
+                   : "field " + std::string(field);
+    }
+    std::string line(int display) {
+        KIT_MutexLock lock(plug->GetMutex());
+        return static_cast<ITextControl*>(plug->keptControl(display))->GetTextForPlug();
+    }
+    // The bank at that place of the menu, whose name begins with `bank`, chosen as a user
+    // does: a click, then the keys. Each click lands apart from the last, which would make it a
+    // double click.
+    void choose(const char* layer, bool upper, int place, const std::string& bank) {
+        const IRECT r = plug->popupMenuLayer(layer)->getControls().Get(0)->GetRECT();
+        ASSERT_EQ(testsupport::Xdotool({"mousemove", "--window", std::to_string(host.window()),
+                                        std::to_string(r.L + 20 + 30 * (clicks++ % 10)),
+                                        std::to_string((r.T + r.B) / 2), "click", "1"}),
+                  0);
+        ASSERT_TRUE(testsupport::WaitUntil([&] { // the menu's border below the chooser
+            const auto column =
+                host.Capture(DefaultRootWindow(host.display()), r.L + 10, r.B, 1, 60);
+            return std::count(column.begin(), column.end(), 0x80808000u) > 0;
+        }));
+        std::vector<std::string> keys{"key", "Home"};
+        keys.insert(keys.end(), size_t(place), "Down");
+        keys.push_back("Return");
+        ASSERT_EQ(testsupport::Xdotool(keys), 0);
+        ASSERT_TRUE(
+            testsupport::WaitUntil([&] { return bankAt(upper)->fileName.find(bank) == 0; }));
+    }
+    // A left (1) or right (3) click at a point of the editor, whose view moves clicks 2 left
+    // and 3 up, with the keys typed after it.
+    void click(int x, int y, int button, const std::string& typed = "") {
+        const auto editor = static_cast<platform::X11View*>(plug->GetGUI()->GetWindow());
+        ASSERT_EQ(testsupport::Xdotool({"mousemove", "--window", std::to_string(editor->WindowId()),
+                                        std::to_string(x + 2), std::to_string(y + 3), "click",
+                                        std::to_string(button)}),
+                  0);
+        if (!typed.empty()) {
+            EXPECT_EQ(testsupport::Xdotool({"type", typed}), 0);
+        }
+    }
+    // Marks the upper bank as a fetch into it does.
+    void fetchIntoUpperBank() {
+        {
+            KIT_MutexLock lock(&plug->getLibrarian()->mutex());
+            bankAt(true)->entries.at(1).name = "Fetched";
+        }
+        plug->SetLibrarianStatusUnsaved(true);
+    }
     testsupport::XHostWindow host{1500, 757};
     std::unique_ptr<Zoz> plug;
     platform::View* view = nullptr;
+    int clicks = 0;
 };
 
 TEST_F(UnsavedBank, KeepsItsButtonsAndIsNeverReadOverUnasked) {
@@ -176,44 +249,6 @@ TEST_F(UnsavedBank, DiscardReadsBackTheBanksChosenInTheMenus) {
     }
     open();
     testsupport::ScriptedChooser zenity;
-    PatchLibrarian* librarian = plug->getLibrarian();
-    // The bank a grid shows, and its file name when its bank name field agrees.
-    const auto bankAt = [&](bool upper) -> PatchFile* {
-        KIT_MutexLock lock(&librarian->mutex());
-        std::vector<PatchFile*>* list = librarian->bankList(librarian->currentType);
-        if (!upper && plug->isCategoryView()) list = &librarian->categoryBanks;
-        if (!upper && plug->isSearchView()) list = &librarian->searchBanks;
-        const size_t index = upper ? librarian->upperBankIndex : librarian->lowerBankIndex;
-        return list && index < list->size() ? list->at(index) : nullptr;
-    };
-    const auto shown = [&](bool upper) -> std::string {
-        KIT_MutexLock lock(plug->GetMutex());
-        const int list = upper ? kPatchSelectionListUpper : kPatchSelectionListLower;
-        const IParam* param = plug->GetParam(list);
-        char field[MAX_PARAM_DISPLAY_LEN];
-        param->GetDisplayForHost(field, true);
-        const PatchFile* bank = bankAt(upper);
-        return bank && bank->fileName.find(field) == 0 &&
-                       plug->keptControl(list)->GetValue() == param->GetNormalized()
-                   ? bank->fileName
-                   : "field " + std::string(field);
-    };
-    // Bravo, the second bank of the menu, chosen as a user does: a click, then the keys. Each
-    // click lands apart from the last, which would make it a double click.
-    int clicks = 0;
-    const auto chooseBravo = [&](const char* layer, bool upper) {
-        const IRECT r = plug->popupMenuLayer(layer)->getControls().Get(0)->GetRECT();
-        ASSERT_EQ(Xdotool({"mousemove", "--window", std::to_string(host.window()),
-                           std::to_string(r.L + 20 + 30 * (clicks++ % 10)),
-                           std::to_string((r.T + r.B) / 2), "click", "1"}),
-                  0);
-        ASSERT_TRUE(WaitUntil([&] { // the menu's border below the chooser
-            const auto column = host.Capture(DefaultRootWindow(host.display()), r.L + 10, r.B, 1, 60);
-            return std::count(column.begin(), column.end(), 0x80808000u) > 0;
-        }));
-        ASSERT_EQ(Xdotool({"key", "Home", "Down", "Return"}), 0);
-        ASSERT_TRUE(WaitUntil([&] { return bankAt(upper)->fileName.find("Bravo") == 0; }));
-    };
     onEditor(kFirstRunExit, 1); // the new install's notice answered
     onEditor(kMainTab, 1);
     const struct {
@@ -235,15 +270,11 @@ TEST_F(UnsavedBank, DiscardReadsBackTheBanksChosenInTheMenus) {
             plug->GetParam(kPatchSearchString)->SetDisplayText(0, "I 1");
             onEditor(kPatchSearchString, 0);
         }
-        chooseBravo(c.upper, true);
-        c.lower ? chooseBravo(c.lower, false) : onEditor(kLibLowerNextBank, 1);
+        choose(c.upper, true, 1, "Bravo");
+        c.lower ? choose(c.lower, false, 1, "Bravo") : onEditor(kLibLowerNextBank, 1);
         const std::string lower = shown(false);
         for (bool byRefresh : {false, true}) {
-            {
-                KIT_MutexLock lock(&librarian->mutex()); // a fetch into the upper bank
-                bankAt(true)->entries.at(1).name = "Fetched";
-            }
-            plug->SetLibrarianStatusUnsaved(true);
+            fetchIntoUpperBank();
             if (byRefresh) zenity.reply(1, ""); // No: discard
             onEditor(byRefresh ? kRefreshFolders : kDiscardBankData, 1);
             EXPECT_EQ(shown(true), "Bravo" + std::string(c.files)) << byRefresh;
@@ -252,5 +283,98 @@ TEST_F(UnsavedBank, DiscardReadsBackTheBanksChosenInTheMenus) {
         }
         if (c.view != 'p') onEditor(c.view == 'c' ? kCategorySelection : kPatchSearch, 0);
     }
+    plug->GetGUI()->CloseWindow();
+}
+
+// Bravo's file deleted, renamed or made unreadable before Discard, or Refresh Folders answered
+// No: the display and the log name it, the upper grid and its bank name field agree on the
+// first bank of the list in its place, and the lower list keeps Charlie.
+TEST_F(UnsavedBank, ABankThatIsGoneIsNamedAndTheBankInItsPlaceShown) {
+    if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    namespace fs = std::filesystem;
+    fs::create_directories(data + "Patches");
+    // Bravo's name fills the display line to its last character, one of them two bytes long.
+    const std::string bravoName = "Bravo S\xC3\xB6nds 1.vub";
+    for (const std::string& bank :
+         {std::string("Alpha Sounds.vub"), bravoName, std::string("Charlie Sounds.vub")})
+        testsupport::writeFile(
+            data + "Patches/" + bank,
+            testsupport::rawBankFile(testsupport::soundDumps(100, bank.substr(0, 5), "Bass")));
+    keepLog();
+    // Capabilities pass to the threads started: the editor's cannot read past file modes.
+    testsupport::withoutFileModeOverride([&] { open(); });
+    plug->setMIDIIOSet(true); // as a fetch needs
+    testsupport::ScriptedChooser zenity;
+    onEditor(kFirstRunExit, 1);
+    onEditor(kMainTab, 1);
+    const std::string bravo = data + "Patches/" + bravoName, away = data + "Bravo.away";
+    const std::function<void()> fates[][2] = {
+        // take Bravo's file, give it back
+        {[&] { fs::rename(bravo, away); }, [&] { fs::rename(away, bravo); }},
+        {[&] { fs::rename(bravo, data + "Patches/Zulu.vub"); },
+         [&] { fs::rename(data + "Patches/Zulu.vub", bravo); }},
+        {[&] { fs::permissions(bravo, fs::perms::none); },
+         [&] { fs::permissions(bravo, fs::perms::owner_read | fs::perms::owner_write); }},
+    };
+    for (const auto& fate : fates) {
+        for (bool byRefresh : {false, true}) {
+            SCOPED_TRACE(std::to_string(&fate - fates) + (byRefresh ? " refresh" : " discard"));
+            ASSERT_NO_FATAL_FAILURE(choose("UPPERPOPUPMENU", true, 1, "Bravo"));
+            ASSERT_NO_FATAL_FAILURE(choose("LOWERPOPUPMENU", false, 2, "Charlie"));
+            fetchIntoUpperBank();
+            fate[0]();
+            if (byRefresh) zenity.reply(1, ""); // No: discard
+            onEditor(byRefresh ? kRefreshFolders : kDiscardBankData, 1);
+            EXPECT_EQ(shown(true), "Alpha Sounds.vub");
+            EXPECT_EQ(shown(false), "Charlie Sounds.vub");
+            EXPECT_EQ(line(kControlDisplayName), "Bank not found: '" + bravoName + "'");
+            EXPECT_EQ(line(kControlDisplayValue), "'Alpha Sounds.vub' shown instead");
+            fate[1]();
+            onEditor(kRefreshFolders, 1);
+        }
+    }
+    const std::vector<std::string> log = logLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(),
+                         "PATCH LIBRARIAN: bank " + bravoName +
+                             " in Patches not found, Alpha Sounds.vub shown"),
+              6);
+    plug->GetGUI()->CloseWindow();
+}
+
+// An upper slot renamed through its menu shows its new name in the grid at once, also after
+// a page switch; a rename to the name it holds leaves the bank saved.
+TEST_F(UnsavedBank, ARenamedSlotShowsItsNameAndTheSameNameChangesNothing) {
+    if (!host.Ok()) GTEST_SKIP() << "no X display (scripts/test starts Xvfb)";
+    putBank("Factory.syx");
+    open();
+    onEditor(kFirstRunExit, 1);
+    onEditor(kMainTab, 1);
+    const ITextControl& slot = plug->getLibrarianView()->getSlot(LibrarianViewControl::kUpper, 3);
+    const IRECT& r = slot.GetRECT();
+    const int x = (r.L + r.R) / 2, y = (r.T + r.B) / 2;
+    const IRECT& field = plug->keptControl(kPatchRename)->GetRECT();
+    const auto renameLayerShown = [&](bool shown) {
+        return testsupport::WaitUntil(
+            [&] { return plug->namedLayer("patchRename")->isVisible() == shown; });
+    };
+    // The name it holds, typed without its trailing blanks; then a name as long as the field.
+    for (const std::string name : {"S 4", "Lead Of Sixteen."}) {
+        SCOPED_TRACE(name);
+        click(x, y, 3);
+        ASSERT_TRUE(testsupport::WaitUntil([&] {
+            const auto p = host.Capture(DefaultRootWindow(host.display()), x + 6, y + 6, 1, 1);
+            return p.size() == 1 && p[0] == 0xF0F0F000; // the menu's light grey
+        }));
+        ASSERT_EQ(testsupport::Xdotool({"key", "Home", "Down", "Return"}), 0); // "Rename"
+        ASSERT_TRUE(renameLayerShown(true));
+        click((field.L + field.R) / 2, (field.T + field.B) / 2, 1, name);
+        ASSERT_EQ(testsupport::Xdotool({"key", "Return"}), 0);
+        ASSERT_TRUE(renameLayerShown(false));
+        EXPECT_EQ(plug->GetParam(kBankEditUnsaved)->Value(), name == "S 4" ? 0.0 : 1.0);
+    }
+    EXPECT_EQ(slot.GetTextForPlug(), "Lead Of Sixteen.");
+    onEditor(kMainTab, 2);
+    onEditor(kMainTab, 1);
+    EXPECT_EQ(slot.GetTextForPlug(), "Lead Of Sixteen.");
     plug->GetGUI()->CloseWindow();
 }

@@ -209,6 +209,7 @@ TEST(TabSwitch, LibrarianMenusFollowTheDataTypeAndTheLowerList) {
         e.fake.sequenceMode = row.pattern;
         e.fake.categoryView = row.category;
         e.fake.searchView = row.search;
+        e.fake.setValue(kPatchSearch, row.search); // the search field's Search button
         e.fake.setValue(kBankEditUnsaved, row.unsaved);
         e.fake.keepSelectedBankFlagValue = row.keep;
         TSF::mainTabSwitch(&e.fake, kMainTab, 1, 0, 0);
